@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+
+// The serial line to the tester, reduced to what the link uses. The port is
+// only ever polled from the poll tick; there are no receive events.
+class SerialPort
+{
+public:
+    virtual ~SerialPort() = default;
+
+    virtual void selectPort(int portNumber) = 0;   // 1..16
+    virtual bool open() = 0;                       // errors are not reported beyond the result
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;               // false once a dead device was closed
+    virtual int bytesWaiting() = 0;                // received characters waiting
+    virtual QByteArray readAll() = 0;              // all waiting characters
+    virtual void write(const QByteArray &bytes) = 0;
+    virtual void discardInput() = 0;
+    virtual void discardOutput() = 0;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// Answer codes of the question dialogs, the platform's message-box numbers.
+enum DialogAnswer : int16_t { AnswerCancel = 2, AnswerYes = 6, AnswerNo = 7 };
+
+// The program's own message dialogs. Every message of the program goes
+// through these; the program shows real dialogs, tests answer them.
+class MessageDialogs
+{
+public:
+    virtual ~MessageDialogs() = default;
+    virtual void ErrorDialog(const QString &title, const QString &text) = 0;
+    virtual int16_t YesNoDialog(const QString &title, const QString &text) = 0;
+    virtual int16_t ReadjustDialog() = 0;
+};

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build, the tests and the simulated
+# run need, when any of them is missing. Safe to run again.
+set -euo pipefail
+packages=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation poppler-utils xvfb xauth)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi

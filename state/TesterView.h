@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+// What the conversation engine asks of the main window. The engine never
+// sees a widget: the program implements this on MainForm, tests on a fake
+// that records the calls.
+class TesterView
+{
+public:
+    virtual ~TesterView() = default;
+
+    // Status bar: one text across the whole bar, or the four panels.
+    virtual void showBarMessage(const QString &text) = 0;
+    virtual void showBarPanels() = 0;
+    virtual void setVersionPanel(const QString &text) = 0;   // panel 4
+
+    virtual void SetControls() = 0;
+    virtual void DisplayData() = 0;
+    virtual void DisplayMode() = 0;
+    virtual void DisplayRValue() = 0;
+    virtual void DisplaySerialNum() = 0;
+    virtual void showSampleDate(const QString &text) = 0;
+
+    // The error LED Shape1: 0 drawn filled (lit), 1 hollow (dark).
+    virtual int ledDrawing() const = 0;
+    virtual void drawLed(int drawing) = 0;
+
+    virtual void beep() = 0;                                  // the tester ended a test
+    virtual void setPistonBox(bool ticked) = 0;               // manual control's "Piston" box
+    virtual void showManualReading(const QString &text) = 0;  // manual control's CurntReadingBox
+};
+
+// Where a decoded sample goes: the data log appends it when a file is open.
+class SampleLog
+{
+public:
+    virtual ~SampleLog() = default;
+    virtual void SaveToFile() = 0;
+};
