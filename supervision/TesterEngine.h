@@ -33,7 +33,8 @@ public:
 
     void SetClearAll();
     void DoNextClear(int lastCommand);
-    void StartDownload();                // 224 with the serial number when MasterUpdate, else 225
+    void StartOrdinaryDownload();        // 225 with sContact
+    void StartMasterDownload();          // 224 with sSerialNumber
 
     SerialLink &link();
     Commands &commands();

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class SettingsStore;
+
+// The port and the two recent-file lists kept between runs, in the settings
+// store under "Preferences", "RecentFiles" and "ConfigFiles".
+class Registry
+{
+public:
+    explicit Registry(SettingsStore &store);
+
+    int LoadCommChannel() const;                 // saved port minus one; start-up clamps it
+    void SaveCommChannel(int comChan);
+
+    QStringList LoadRecentFiles() const;         // at most four, most recent first, no gaps
+    void AddRecentFile(const QString &path);
+    QStringList LoadRecentConfigFiles() const;
+    void AddRecentConfigFile(const QString &path);
+
+    // Position of path among the captions (exact text, case matters), or 3.
+    static int FindRecent(const QStringList &captions, const QString &path);
+
+    // Called after a list changed, so the menus can be filled again.
+    std::function<void()> recentFilesChanged;
+    std::function<void()> recentConfigFilesChanged;
+
+private:
+    SettingsStore &store;
+};
