@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+// What the command line asks of this run of the program.
+struct AppOptions
+{
+    bool simulate = false;          // run the simulated tester on a pseudo-terminal as port 1
+    QMap<int, QString> portMap;     // --port N=DEVICE; when given, only mapped ports exist
+    QString traceFile;              // --trace FILE: every byte on the line, time-stamped
+    QString screenshotFile;         // --screenshot FILE: save the main window a few seconds after start
+    int pollPeriodMs = 50;          // only tests and the soak run change it
+
+    bool exitNow = false;           // --help, --version or a bad option was handled
+    int exitCode = 0;
+};
+
+// Parses the program's arguments (args[0] is the program). Prints the help,
+// the version or the error itself and sets exitNow.
+AppOptions ParseCommandLine(const QStringList &args);
