@@ -1,0 +1,60 @@
+#pragma once
+
+#include "link/SerialPort.h"
+
+#include <QByteArray>
+#include <QSet>
+#include <QStringList>
+#include <functional>
+
+// A serial port for tests, driven tick by tick.
+//
+// - Every byte the engine writes is kept in `written`, in order.
+// - queueInput() puts bytes on the line; the next readAll() takes them all.
+// - refusePort(n) / refuseAll make open() fail for those port numbers.
+// - vanish() simulates a device that went away: the port closes itself
+//   (isOpen() turns false), as the real backend does on a read error.
+// - onWrite, when set, is called after every write with the written bytes:
+//   a test can answer like a tester would (see ackEverything()).
+class FakeSerialPort : public SerialPort
+{
+public:
+    void selectPort(int portNumber) override;
+    bool open() override;
+    void close() override;
+    bool isOpen() const override { return opened; }
+    int bytesWaiting() override { return int(input.size()); }
+    QByteArray readAll() override;
+    void write(const QByteArray &bytes) override;
+    void discardInput() override { input.clear(); ++discardInputCount; }
+    void discardOutput() override { ++discardOutputCount; }
+
+    void queueInput(const QByteArray &bytes) { input += bytes; }
+    void refusePort(int portNumber) { refused.insert(portNumber); }
+    void vanish() { opened = false; input.clear(); }
+
+    // The written bytes cut into frames: "<ESC>" for each wake-up byte, and
+    // each CR-terminated command without its CR ("AE", "E4-1").
+    QStringList frames() const;
+    // Frames written since the last call of takeFrames(), then forgets them.
+    QStringList takeFrames();
+
+    // Answers every wake-up and every command with the line "*" + CR, like a
+    // tester that acknowledges everything and reports no data.
+    void ackEverything();
+
+    QByteArray written;
+    QByteArray input;                 // bytes on the line, not yet read
+    int selectedPort = 0;             // last port number selected
+    QList<int> openAttempts;          // port numbers open() was tried on
+    int closeCount = 0;
+    int discardInputCount = 0;
+    int discardOutputCount = 0;
+    bool refuseAll = false;
+    std::function<void(const QByteArray &bytes)> onWrite;
+
+private:
+    bool opened = false;
+    QSet<int> refused;
+    int framesTaken = 0;
+};
