@@ -3,6 +3,7 @@
 #include "state/TesterView.h"
 
 #include <QFile>
+#include <QObject>
 #include <QString>
 #include <functional>
 
@@ -47,10 +48,18 @@ public:
     void FileClose();
 
 private:
+    void closeQuietly();          // mark closed, reset the title, close ignoring errors
+    bool openFailed();            // the error exit of OpenFile
+    void writeFailed();           // a sample line did not reach the file
+    bool chooseFile(int creatfile, QString &path);
+
     TesterState &s;
     MessageDialogs &dialogs;
     DataFileDialog &fileDialog;
     Registry &registry;
     std::function<void(const QString &)> setWindowTitle;
     QFile file;
+    // Owns the posted write-error notice, so it dies with the log.
+    QObject noticeContext;
+    bool writeNoticePending = false;
 };
