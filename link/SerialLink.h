@@ -12,6 +12,10 @@ struct TesterState;
 class SerialLink
 {
 public:
+    // A device that streams characters without ever sending a CR keeps only
+    // this many of them: a few times the port's 1024-character buffer.
+    static constexpr int RxBufferLimit = 4096;
+
     SerialLink(TesterState &state, SerialPort &port, TesterView &view);
 
     void OpenCommPort(int port, bool &ok);
@@ -22,6 +26,10 @@ public:
     void ShowCommMessage(const QString &text);
     void NoCommMessage();
 
+    // Appends the waiting characters to RxBuffer without touching ComCnt;
+    // false when nothing was waiting.
+    bool takeWaiting();
+    void dropWaiting();          // reads and forgets whatever is waiting
     void writeBytes(const QByteArray &bytes);
     bool portAlive() const;      // false once the device behind an open port vanished
 
@@ -29,6 +37,8 @@ public:
     QString ReplyLine;           // the last complete line, without its CR
 
 private:
+    void boundRxBuffer();
+
     TesterState &s;
     SerialPort &port;
     TesterView &view;

@@ -14,6 +14,7 @@ class PollCycle;
 class ReplyEffects;
 class ConfigDownload;
 class CounterReset;
+class DataDecoder;
 
 // The whole conversation engine, put together for the main window: the
 // serial link, the command set, the poll cycle with its reply effects, the
@@ -38,11 +39,13 @@ public:
 
     SerialLink &link();
     Commands &commands();
+    DataDecoder &decoder();              // e.g. to give tests a fixed clock
 
 private:
     TesterState &s;
     SerialLink serialLink;
     Commands cmds;
+    std::unique_ptr<DataDecoder> dataDecoder;
     std::unique_ptr<CounterReset> counterReset;
     std::unique_ptr<ConfigDownload> download;
     std::unique_ptr<ReplyEffects> replies;

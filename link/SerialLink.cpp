@@ -1,0 +1,113 @@
+#include "link/SerialLink.h"
+
+#include "link/SerialPort.h"
+#include "state/TesterState.h"
+#include "state/TesterView.h"
+
+namespace {
+constexpr int ReplyTimeoutTicks = 260;
+}
+
+SerialLink::SerialLink(TesterState &state, SerialPort &serialPort, TesterView &testerView)
+    : s(state), port(serialPort), view(testerView)
+{
+}
+
+void SerialLink::OpenCommPort(int portNumber, bool &ok)
+{
+    ok = false;
+    if (portNumber < 1 || portNumber > 16)
+        return;
+    if (port.isOpen())
+        return;
+    port.selectPort(portNumber);
+    port.open();                 // a port that fails to open simply reads as closed
+    if (port.isOpen()) {
+        ClearCommBuffers();
+        ok = true;
+    }
+}
+
+void SerialLink::ClearCommBuffers()
+{
+    s.ComCnt = ReplyTimeoutTicks;
+    port.discardInput();
+    port.discardOutput();
+    RxBuffer.clear();
+    ReplyLine.clear();
+}
+
+void SerialLink::CloseCommPort()
+{
+    port.close();
+    s.ComChanOpen = false;
+    s.ComSeq = 0;
+    RxBuffer.clear();
+    ReplyLine.clear();
+    s.DownLoadedOnce = false;
+}
+
+bool SerialLink::takeWaiting()
+{
+    if (port.bytesWaiting() <= 0)
+        return false;
+    const QByteArray bytes = port.readAll();
+    if (bytes.isEmpty())
+        return false;
+    RxBuffer += bytes;
+    return true;
+}
+
+bool SerialLink::GetSerial()
+{
+    if (!takeWaiting())
+        return false;
+    s.ComCnt = 0;                // any received character restarts the reply timeout
+    const int cr = int(RxBuffer.indexOf('\r'));
+    if (cr < 0) {
+        boundRxBuffer();
+        return false;
+    }
+    // Only the first line of a burst counts; what follows its CR is dropped.
+    ReplyLine = QString::fromLatin1(RxBuffer.constData(), cr);
+    RxBuffer.clear();
+    return true;
+}
+
+void SerialLink::boundRxBuffer()
+{
+    if (RxBuffer.size() > RxBufferLimit)
+        RxBuffer.remove(0, RxBuffer.size() - RxBufferLimit);
+}
+
+void SerialLink::dropWaiting()
+{
+    if (port.bytesWaiting() > 0)
+        port.readAll();
+}
+
+bool SerialLink::CommReady() const
+{
+    return s.ComChanOpen && !s.MustWait;
+}
+
+void SerialLink::ShowCommMessage(const QString &text)
+{
+    s.StatusDelay = 0;
+    view.showBarMessage(text);
+}
+
+void SerialLink::NoCommMessage()
+{
+    view.showBarPanels();
+}
+
+void SerialLink::writeBytes(const QByteArray &bytes)
+{
+    port.write(bytes);
+}
+
+bool SerialLink::portAlive() const
+{
+    return port.isOpen();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class TesterView;
+struct TesterState;
+
+// Cuts the tester's data record (the reply to a data request) into the
+// tester state, and applies the status byte. The record is consumed from
+// the front of the reply line; whatever is not taken stays there.
+class DataDecoder
+{
+public:
+    using Clock = std::function<QDateTime()>;
+
+    DataDecoder(TesterState &state, TesterView &view, QString &replyLine);
+
+    void setClock(Clock clock);          // the time stamp of a sample; local time by default
+
+    // Takes the next ";"-separated field from the reply line. An empty field
+    // is an empty field; a field missing because the line is used up reads
+    // "255".
+    void StripStringData(QString &x);
+    void GetAllData();
+    void DecodeStatus(int16_t status);
+
+private:
+    void readLong(int32_t &field);
+    void readInteger(int16_t &field);
+    void readByte(int16_t &field);
+
+    TesterState &s;
+    TesterView &view;
+    QString &ReplyLine;
+    Clock clock;
+    QString field;
+};

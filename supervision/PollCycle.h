@@ -1,0 +1,49 @@
+#pragma once
+
+class Commands;
+class ReplyEffects;
+class SerialLink;
+class TesterView;
+struct TesterState;
+
+// One poll tick: the main loop of the conversation with the tester. Each
+// tick advances the link sequence state ComSeq by at most one step and never
+// waits.
+//
+//   0   idle: watch for the tester's own "+" (new data) and "-" (test ended)
+//   5   wake-up byte sent, the command is parked until the tester answers
+//   10  command written, waiting for its reply line
+//   20  acknowledged reply in ReplyLine, applied on this tick
+//   30, 32, 34  probing a freshly opened port with two wake-ups
+//
+// With no port open, each tick tries the next port number.
+class PollCycle
+{
+public:
+    static constexpr int ReplyTimeout = 260;     // ticks (13 s)
+    static constexpr int SlowTaskPeriod = 9;     // ticks between status and LED updates
+    static constexpr int FoundMessagePeriods = 6;
+
+    PollCycle(TesterState &state, SerialLink &link, Commands &commands, TesterView &view,
+              ReplyEffects &replies);
+
+    void Tick();
+
+private:
+    void slowTasks();
+    void searchStep();
+    void idleStep();
+    void wakeUpStep();
+    void replyStep();
+    void applyStep();
+    void probeStart();
+    void probeFirstAnswer();
+    void probeSecondAnswer();
+    void replyTimeout();
+
+    TesterState &s;
+    SerialLink &link;
+    Commands &cmds;
+    TesterView &view;
+    ReplyEffects &replies;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+class Commands;
+class ConfigDownload;
+class CounterReset;
+class DataDecoder;
+class SampleLog;
+class SerialLink;
+class TesterView;
+struct TesterState;
+
+// What the program does with the tester's acknowledged reply to each
+// command code. The reply data (after the "*") is in the link's ReplyLine.
+class ReplyEffects
+{
+public:
+    ReplyEffects(TesterState &state, SerialLink &link, Commands &commands, TesterView &view,
+                 DataDecoder &decoder, CounterReset &reset, ConfigDownload &download);
+
+    void setSampleLog(SampleLog *log) { sampleLog = log; }
+
+    void Apply(int code);
+
+private:
+    void forceWakeUp();
+    void runStarted(int ledState);
+    void sampleReceived();
+    void saveToFile();
+    bool applySingleValue(int code);
+
+    TesterState &s;
+    SerialLink &link;
+    Commands &cmds;
+    TesterView &view;
+    DataDecoder &decoder;
+    CounterReset &reset;
+    ConfigDownload &download;
+    SampleLog *sampleLog = nullptr;
+};
