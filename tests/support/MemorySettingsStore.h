@@ -1,0 +1,22 @@
+#pragma once
+
+#include "preferences/SettingsStore.h"
+
+#include <QMap>
+
+// Settings kept in memory, so tests start from a known store and can look
+// at what was written.
+class MemorySettingsStore : public SettingsStore
+{
+public:
+    QString read(const QString &section, const QString &name) const override;
+    void write(const QString &section, const QString &name, const QString &value) override;
+    QStringList names(const QString &section) const override;
+
+    bool contains(const QString &section, const QString &name) const;
+    int writeCount() const { return writes; }
+
+private:
+    QMap<QString, QMap<QString, QString>> sections;
+    int writes = 0;
+};
