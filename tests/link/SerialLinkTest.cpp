@@ -1,0 +1,226 @@
+#include "support/FakeSerialPort.h"
+#include "support/FakeView.h"
+#include "link/SerialLink.h"
+#include "state/TesterState.h"
+
+#include <QTest>
+
+class SerialLinkTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void openCommPort_data();
+    void openCommPort();
+    void getSerial_data();
+    void getSerial();
+    void lineArrivingInPieces();
+    void streamWithoutLineEndStaysBounded();
+    void closeResetsTheLink();
+    void commReady_data();
+    void commReady();
+    void messages();
+};
+
+void SerialLinkTest::openCommPort_data()
+{
+    QTest::addColumn<int>("portNumber");
+    QTest::addColumn<bool>("alreadyOpen");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("selected");
+
+    QTest::newRow("port 1") << 1 << false << false << true << 1;
+    QTest::newRow("port 16") << 16 << false << false << true << 16;
+    QTest::newRow("port 0 is not a port") << 0 << false << false << false << 0;
+    QTest::newRow("port 17 is not a port") << 17 << false << false << false << 0;
+    QTest::newRow("a port is already open") << 3 << true << false << false << 0;
+    QTest::newRow("port in use") << 5 << false << true << false << 5;
+}
+
+void SerialLinkTest::openCommPort()
+{
+    QFETCH(int, portNumber);
+    QFETCH(bool, alreadyOpen);
+    QFETCH(bool, refused);
+    QFETCH(bool, ok);
+    QFETCH(int, selected);
+
+    TesterState s;
+    FakeSerialPort port;
+    FakeView view;
+    SerialLink link(s, port, view);
+    if (alreadyOpen) {
+        port.open();
+        port.selectedPort = 0;
+    }
+    if (refused)
+        port.refusePort(portNumber);
+    link.RxBuffer = "stale";
+    link.ReplyLine = QStringLiteral("stale");
+    s.ComCnt = 3;
+
+    bool result = !ok;
+    link.OpenCommPort(portNumber, result);
+
+    QCOMPARE(result, ok);
+    QCOMPARE(port.selectedPort, selected);
+    // A freshly opened port starts with clean buffers and a quiet line.
+    QCOMPARE(s.ComCnt, ok ? 260 : 3);
+    QCOMPARE(link.RxBuffer.isEmpty(), ok);
+    QCOMPARE(port.discardInputCount, ok ? 1 : 0);
+    QCOMPARE(port.discardOutputCount, ok ? 1 : 0);
+}
+
+void SerialLinkTest::getSerial_data()
+{
+    QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<QString>("replyLine");
+    QTest::addColumn<QByteArray>("leftOver");
+    QTest::addColumn<int>("comCnt");
+
+    QTest::newRow("nothing waiting") << QByteArray() << false << QString() << QByteArray() << 40;
+    QTest::newRow("star line") << QByteArray("*\r") << true << "*" << QByteArray() << 0;
+    QTest::newRow("characters after the CR are dropped")
+        << QByteArray("*\r+*12\r") << true << "*" << QByteArray() << 0;
+    QTest::newRow("no CR yet") << QByteArray("*12;3") << false << QString() << QByteArray("*12;3") << 0;
+    QTest::newRow("empty line") << QByteArray("\r") << true << "" << QByteArray() << 0;
+    QTest::newRow("line without star") << QByteArray("?\r") << true << "?" << QByteArray() << 0;
+}
+
+void SerialLinkTest::getSerial()
+{
+    QFETCH(QByteArray, received);
+    QFETCH(bool, complete);
+    QFETCH(QString, replyLine);
+    QFETCH(QByteArray, leftOver);
+    QFETCH(int, comCnt);
+
+    TesterState s;
+    FakeSerialPort port;
+    FakeView view;
+    SerialLink link(s, port, view);
+    s.ComCnt = 40;
+    port.queueInput(received);
+
+    QCOMPARE(link.GetSerial(), complete);
+    QCOMPARE(link.ReplyLine, replyLine);
+    QCOMPARE(link.RxBuffer, leftOver);
+    QCOMPARE(int(s.ComCnt), comCnt);
+    QVERIFY(port.input.isEmpty());
+}
+
+void SerialLinkTest::lineArrivingInPieces()
+{
+    TesterState s;
+    FakeSerialPort port;
+    FakeView view;
+    SerialLink link(s, port, view);
+
+    port.queueInput("*1");
+    QVERIFY(!link.GetSerial());
+    port.queueInput("2;3");
+    QVERIFY(!link.GetSerial());
+    port.queueInput("4\r");
+    QVERIFY(link.GetSerial());
+    QCOMPARE(link.ReplyLine, QStringLiteral("*12;34"));
+}
+
+void SerialLinkTest::streamWithoutLineEndStaysBounded()
+{
+    TesterState s;
+    FakeSerialPort port;
+    FakeView view;
+    SerialLink link(s, port, view);
+
+    // Each new character still restarts the timeout, but memory stays bounded.
+    for (int chunk = 0; chunk < 500; ++chunk) {
+        s.ComCnt = 100;
+        port.queueInput(QByteArray(100, char('a' + chunk % 26)));
+        QVERIFY(!link.GetSerial());
+        QCOMPARE(int(s.ComCnt), 0);
+        QVERIFY(link.RxBuffer.size() <= SerialLink::RxBufferLimit);
+    }
+    QCOMPARE(int(link.RxBuffer.size()), SerialLink::RxBufferLimit);
+    // The newest characters are the ones kept.
+    QVERIFY(link.RxBuffer.endsWith(QByteArray(100, char('a' + 499 % 26))));
+
+    port.queueInput("xyz\r");
+    QVERIFY(link.GetSerial());
+    QVERIFY(link.ReplyLine.endsWith(QStringLiteral("xyz")));
+    QVERIFY(link.RxBuffer.isEmpty());
+}
+
+void SerialLinkTest::closeResetsTheLink()
+{
+    TesterState s;
+    FakeSerialPort port;
+    FakeView view;
+    SerialLink link(s, port, view);
+    bool ok = false;
+    link.OpenCommPort(4, ok);
+    QVERIFY(ok);
+    s.ComChanOpen = true;
+    s.ComSeq = 10;
+    s.DownLoadedOnce = true;
+    link.RxBuffer = "abc";
+    link.ReplyLine = QStringLiteral("*1");
+
+    link.CloseCommPort();
+
+    QVERIFY(!port.isOpen());
+    QVERIFY(!s.ComChanOpen);
+    QCOMPARE(int(s.ComSeq), 0);
+    QVERIFY(!s.DownLoadedOnce);
+    QVERIFY(link.RxBuffer.isEmpty());
+    QVERIFY(link.ReplyLine.isEmpty());
+    // The port can be opened again afterwards.
+    link.OpenCommPort(4, ok);
+    QVERIFY(ok);
+}
+
+void SerialLinkTest::commReady_data()
+{
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<bool>("mustWait");
+    QTest::addColumn<bool>("ready");
+
+    QTest::newRow("open and idle") << true << false << true;
+    QTest::newRow("open but busy") << true << true << false;
+    QTest::newRow("closed") << false << false << false;
+    QTest::newRow("closed and busy") << false << true << false;
+}
+
+void SerialLinkTest::commReady()
+{
+    QFETCH(bool, open);
+    QFETCH(bool, mustWait);
+    QFETCH(bool, ready);
+
+    TesterState s;
+    FakeSerialPort port;
+    FakeView view;
+    SerialLink link(s, port, view);
+    s.ComChanOpen = open;
+    s.MustWait = mustWait;
+    QCOMPARE(link.CommReady(), ready);
+}
+
+void SerialLinkTest::messages()
+{
+    TesterState s;
+    FakeSerialPort port;
+    FakeView view;
+    SerialLink link(s, port, view);
+    s.StatusDelay = 4;
+
+    link.ShowCommMessage(QStringLiteral("Searching For Tester On Comm 3"));
+    QCOMPARE(int(s.StatusDelay), 0);     // a new message stays until replaced
+    QCOMPARE(view.barText, QStringLiteral("Searching For Tester On Comm 3"));
+    link.NoCommMessage();
+    QCOMPARE(view.calls, QStringList({"bar:Searching For Tester On Comm 3", "panels"}));
+}
+
+QTEST_GUILESS_MAIN(SerialLinkTest)
+#include "SerialLinkTest.moc"
