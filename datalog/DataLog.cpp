@@ -175,7 +175,7 @@ bool DataLog::OpenFile(QString &nam)
     // Unbuffered: every line goes to the operating system as it is written,
     // so a crash loses at most the line in progress.
     file.setFileName(nam);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    if (nam.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return openFailed();
     QByteArray start;
     if (startNewLine)
