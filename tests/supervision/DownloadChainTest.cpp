@@ -1,0 +1,194 @@
+#include "EngineRig.h"
+
+#include <QTest>
+
+// The configuration download and the counter reset chain, against a tester
+// that acknowledges every command: what the tester receives, in order.
+class DownloadChainTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void download_data();
+    void download();
+    void counterReset_data();
+    void counterReset();
+    void resetStepOutsideTheChainDoesNothing();
+    void droppedStepEndsTheChain();
+    void busyLinkRefusesTheDownload();
+};
+
+// Distinct settings, so that every value on the wire shows which one it is.
+static void fillSettings(TesterState &s)
+{
+    s.sSerialNumber = QStringLiteral("SN0042");
+    s.sContact = 241;
+    s.sFailLimit = 10;
+    s.sSeqLimit = 11;
+    s.sCycleLimit = 1000000;
+    s.sMaxDownTime = 500;
+    s.sMinDownTime = 51;
+    s.sMaxUpTime = 499;
+    s.sMinUpTime = 52;
+    s.sUpperBounce = 129;
+    s.sLowerBounce = 125;
+    s.sMaxUpResistTol = 1023;
+    s.sMinUpResistTol = 1020;
+    s.sMaxDownResistTol = 16;
+    s.sMinDownResistTol = 0;
+    s.sRPullUp = 1000;
+    s.sRMode = 0;
+    s.sMaxDownBounceTol = 62500;
+    s.sMaxUpBounceTol = -3;
+}
+
+static const QStringList settingsFrames = {
+    "E1241", "E210", "E311", "E41000000", "E5500", "E651", "E7499", "E852",
+    "E9129", "EA125", "EB1023", "EC1020", "ED16", "EE0"};
+static const QStringList masterFrames = {"EF1000", "F00"};
+static const QStringList bounceFrames = {"F162500", "F2-3"};
+static const QStringList fullReset = {"C2", "C9", "CA", "CB"};
+
+void DownloadChainTest::download_data()
+{
+    QTest::addColumn<bool>("master");           // start with the serial number
+    QTest::addColumn<bool>("masterFile");       // MasterUpdate set before the start
+    QTest::addColumn<bool>("learn");
+    QTest::addColumn<QStringList>("frames");
+
+    QTest::newRow("ordinary") << false << false << false
+        << settingsFrames + bounceFrames + QStringList{"AE"};
+    QTest::newRow("master") << true << false << false
+        << QStringList{"E0SN0042"} + settingsFrames + masterFrames + bounceFrames + fullReset
+               + QStringList{"AE"};
+    QTest::newRow("master file from the recent list") << false << true << false
+        << settingsFrames + masterFrames + bounceFrames + fullReset + QStringList{"AE"};
+    QTest::newRow("learn") << false << false << true
+        << settingsFrames + bounceFrames + fullReset + QStringList{"A2"};
+}
+
+void DownloadChainTest::download()
+{
+    QFETCH(bool, master);
+    QFETCH(bool, masterFile);
+    QFETCH(bool, learn);
+    QFETCH(QStringList, frames);
+
+    EngineRig rig;
+    rig.linkUp();
+    rig.answerEverything("12;1;1;1;1;1;1;0");     // status 0: stopped
+    fillSettings(rig.s);
+    rig.s.MasterUpdate = masterFile;
+    rig.s.LearnConfigure = learn;
+    rig.s.ClearCycleCount = false;      // a leftover selection
+
+    if (master)
+        rig.engine.StartMasterDownload();
+    else
+        rig.engine.StartOrdinaryDownload();
+    rig.runUntilIdle();
+
+    QCOMPARE(rig.port.frames(), frames);
+    QVERIFY(!rig.s.MasterUpdate);
+    QVERIFY(!rig.s.LearnConfigure);
+    // A download that ends with the counter reset selects everything first.
+    QCOMPARE(rig.s.ClearCycleCount, master || masterFile || learn);
+    QVERIFY(rig.engine.CommReady());
+    QCOMPARE(rig.s.Running, learn);
+}
+
+void DownloadChainTest::counterReset_data()
+{
+    QTest::addColumn<bool>("minMax");
+    QTest::addColumn<bool>("fail");
+    QTest::addColumn<bool>("seq");
+    QTest::addColumn<bool>("cycle");
+    QTest::addColumn<bool>("learn");
+    QTest::addColumn<QStringList>("frames");
+
+    QTest::newRow("everything") << true << true << true << true << false
+        << QStringList{"C2", "C9", "CA", "CB", "AE"};
+    QTest::newRow("nothing selected") << false << false << false << false << false << QStringList{"AE"};
+    QTest::newRow("nothing selected during a learn") << false << false << false << false << true
+        << QStringList{"A2"};
+    QTest::newRow("cycle count only") << false << false << false << true << false << QStringList{"CB", "AE"};
+    QTest::newRow("min / max and sequential") << true << false << true << false << false
+        << QStringList{"C2", "CA", "AE"};
+    QTest::newRow("fail count during a learn") << false << true << false << false << true
+        << QStringList{"C9", "A2"};
+}
+
+void DownloadChainTest::counterReset()
+{
+    QFETCH(bool, minMax);
+    QFETCH(bool, fail);
+    QFETCH(bool, seq);
+    QFETCH(bool, cycle);
+    QFETCH(bool, learn);
+    QFETCH(QStringList, frames);
+
+    EngineRig rig;
+    rig.linkUp();
+    rig.answerEverything();
+    rig.s.ClearMinMax = minMax;
+    rig.s.ClearFailCount = fail;
+    rig.s.ClearSeqCount = seq;
+    rig.s.ClearCycleCount = cycle;
+    rig.s.LearnConfigure = learn;
+
+    rig.engine.DoNextClear(0);
+    rig.runUntilIdle();
+
+    QCOMPARE(rig.port.frames(), frames);
+    QVERIFY(rig.s.ClearCycleCount && rig.s.ClearFailCount && rig.s.ClearSeqCount && rig.s.ClearMinMax);
+    QVERIFY(!rig.s.LearnConfigure);
+    QVERIFY(rig.engine.CommReady());
+}
+
+void DownloadChainTest::resetStepOutsideTheChainDoesNothing()
+{
+    EngineRig rig;
+    rig.linkUp();
+    rig.s.ClearCycleCount = false;
+    rig.engine.DoNextClear(202);        // nothing selected after 202: finished
+    QCOMPARE(rig.port.takeFrames(), QStringList{"AE"});
+    QVERIFY(rig.s.ClearCycleCount);
+
+    rig.s.ComSeq = 0;
+    rig.s.ClearCycleCount = false;
+    rig.engine.DoNextClear(150);        // not a step of the chain
+    rig.engine.DoNextClear(174);
+    QVERIFY(rig.port.takeFrames().isEmpty());
+    QVERIFY(!rig.s.ClearCycleCount);
+}
+
+void DownloadChainTest::droppedStepEndsTheChain()
+{
+    EngineRig rig;
+    rig.linkUp();
+    fillSettings(rig.s);
+    rig.port.onWrite = [&rig](const QByteArray &bytes) {
+        rig.port.queueInput(bytes.startsWith("E6") ? "?\r" : "*\r");
+    };
+    rig.engine.StartOrdinaryDownload();
+    rig.tick(40);
+
+    QCOMPARE(rig.port.frames(), settingsFrames.mid(0, 6));   // up to 230, nothing after
+    QVERIFY(rig.s.ComChanOpen);
+    QVERIFY(rig.engine.CommReady());
+}
+
+void DownloadChainTest::busyLinkRefusesTheDownload()
+{
+    EngineRig rig;
+    rig.linkUp();
+    rig.engine.SendCommand(174);
+    rig.port.takeFrames();
+    rig.engine.StartOrdinaryDownload();
+    rig.engine.StartMasterDownload();
+    QVERIFY(rig.port.takeFrames().isEmpty());
+    QCOMPARE(int(rig.s.comDelayed), 174);
+}
+
+QTEST_GUILESS_MAIN(DownloadChainTest)
+#include "DownloadChainTest.moc"
