@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class SettingsStore;
+
+// Which device is port N (1..16) on this machine. On Windows port N is
+// "COMN". Elsewhere a port given on the command line wins, and when any port
+// is given there only those ports exist; otherwise port N is the device named
+// in the settings store (section "Ports", value "Comm" + N), else the N-th
+// serial device of the system in name order. A port without a device has an
+// empty name and fails to open.
+class PortMap
+{
+public:
+    PortMap(const QMap<int, QString> &givenPorts, const SettingsStore *settings);
+
+    QString deviceFor(int port) const;
+
+    // Replaces the ports given for this run (the simulated tester maps its
+    // pseudo-terminal here, and maps it again when it comes back).
+    void setGivenPorts(const QMap<int, QString> &ports) { given = ports; }
+
+    // The system's serial devices; tests replace the lister.
+    std::function<QStringList()> listDevices = &PortMap::SystemDevices;
+    bool windowsNames = WindowsHost;
+
+    // The rule itself, without the caching of the device list.
+    static QString DeviceForPort(int port, const QMap<int, QString> &givenPorts,
+                                 const SettingsStore *settings,
+                                 const QStringList &systemDevices, bool windowsNames);
+
+    // The serial devices the system lists, in name order with numbers
+    // compared as numbers (ttyUSB2 before ttyUSB10), without the console.
+    static QStringList SystemDevices();
+    static QStringList SortedByName(QStringList devices);
+
+#ifdef Q_OS_WIN
+    static constexpr bool WindowsHost = true;
+#else
+    static constexpr bool WindowsHost = false;
+#endif
+
+private:
+    QStringList cachedDevices() const;
+
+    QMap<int, QString> given;
+    const SettingsStore *settings;
+    mutable QStringList devices;
+    mutable QElapsedTimer devicesAge;
+};
