@@ -1,0 +1,229 @@
+#include "state/DataDecoder.h"
+#include "state/TesterState.h"
+#include "support/FakeView.h"
+
+#include <QTest>
+
+// Decoding the tester's data record into the state, field by field.
+class DataDecoderTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void stripFields_data();
+    void stripFields();
+    void fullRecord();
+    void recordVariants_data();
+    void recordVariants();
+    void status_data();
+    void status();
+};
+
+// A 37-field record: version, then fields 2..37 holding distinct values.
+static QStringList recordFields(int version)
+{
+    QStringList f;
+    f << QString::number(version);
+    for (int n = 2; n <= 37; ++n)
+        f << QString::number(n * 10);
+    f[7] = QStringLiteral("1");          // field 8, status: running
+    f[8] = QStringLiteral("SN 0042");    // field 9, serial number text
+    return f;
+}
+
+void DataDecoderTest::stripFields_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("fields");     // four fields taken in turn
+    QTest::addColumn<QString>("rest");
+
+    QTest::newRow("three fields") << "1;2;3" << QStringList{"1", "2", "3", "255"} << "";
+    QTest::newRow("surplus stays") << "1;2;3;4;5;6" << QStringList{"1", "2", "3", "4"} << "5;6";
+    QTest::newRow("used up line reads 255") << "" << QStringList{"255", "255", "255", "255"} << "";
+    QTest::newRow("trailing separator") << "7;" << QStringList{"7", "255", "255", "255"} << "";
+    // An empty field is just empty: the fields after it keep their places.
+    QTest::newRow("empty first field") << ";5;6" << QStringList{"", "5", "6", "255"} << "";
+    QTest::newRow("empty middle field") << "1;;3;4" << QStringList{"1", "", "3", "4"} << "";
+    QTest::newRow("text kept as it is") << " a b ;x" << QStringList{" a b ", "x", "255", "255"} << "";
+}
+
+void DataDecoderTest::stripFields()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, rest);
+
+    TesterState s;
+    FakeView view;
+    DataDecoder decoder(s, view, line);
+    QStringList taken;
+    for (int i = 0; i < 4; ++i) {
+        QString x;
+        decoder.StripStringData(x);
+        taken << x;
+    }
+    QCOMPARE(taken, fields);
+    QCOMPARE(line, rest);
+}
+
+void DataDecoderTest::fullRecord()
+{
+    TesterState s;
+    FakeView view;
+    QString line = recordFields(12).join(QLatin1Char(';'));
+    DataDecoder decoder(s, view, line);
+    decoder.setClock([] { return QDateTime(QDate(2024, 3, 4), QTime(17, 6, 7)); });
+
+    decoder.GetAllData();
+
+    QCOMPARE(s.vSoftwareVersion, 12);
+    QCOMPARE(s.vMaxDownBounceTol, 20);
+    QCOMPARE(s.vMaxUpBounceTol, 30);
+    QCOMPARE(s.vLastDownStrokeTime, 40);
+    QCOMPARE(s.vLastUpStrokeTime, 50);
+    QCOMPARE(s.vLastMeasuredDownResist, 60);
+    QCOMPARE(s.vLastMeasuredUpResist, 70);
+    QCOMPARE(int(s.vStatus), 1);
+    QCOMPARE(s.vSerialNumber, QStringLiteral("SN 0042"));
+    QCOMPARE(s.vFailLimit, 100);
+    QCOMPARE(s.vSeqLimit, 110);
+    QCOMPARE(s.vCycleLimit, 120);
+    QCOMPARE(s.FailCount, 130);
+    QCOMPARE(s.SeqCount, 140);
+    QCOMPARE(s.CycleCount, 150);
+    QCOMPARE(s.vMaxDownTime, 160);
+    QCOMPARE(s.vMinDownTime, 170);
+    QCOMPARE(s.vMaxUpTime, 180);
+    QCOMPARE(s.vMinUpTime, 190);
+    QCOMPARE(s.vMaxUpResistance, 200);
+    QCOMPARE(s.vMinUpResistance, 210);
+    QCOMPARE(s.vMaxDownResistance, 220);
+    QCOMPARE(s.vMinDownResistance, 230);
+    QCOMPARE(s.vMaxUpBounce, 240);
+    QCOMPARE(s.vMaxDownBounce, 250);
+    QCOMPARE(int(s.vUpperBounce), 260 & 255);
+    QCOMPARE(int(s.vLowerBounce), 270 & 255);
+    QCOMPARE(int(s.vContact), 280 & 255);
+    QCOMPARE(s.vMaxUpResistTol, 290);
+    QCOMPARE(s.vMinUpResistTol, 300);
+    QCOMPARE(s.vMaxDownResistTol, 310);
+    QCOMPARE(s.vMinDownResistTol, 320);
+    QCOMPARE(s.vRPullUp, 330);
+    QCOMPARE(int(s.vRMode), 340);
+    QCOMPARE(int(s.vErrorCode), 350);
+    QCOMPARE(s.vLastDownBounceTime, 360);
+    QCOMPARE(s.vLastUpBounceTime, 370);
+    QVERIFY(line.isEmpty());
+
+    QVERIFY(s.Running);
+    QVERIFY(s.IsDirtyData);
+    QVERIFY(s.DownLoadedOnce);
+    QCOMPARE(s.vUpdateTime, QDateTime(QDate(2024, 3, 4), QTime(17, 6, 7)));
+    QCOMPARE(view.calls, QStringList({"version:Software Ver 1.2", "piston:0", "DisplaySerialNum",
+                                      "sampleDate:03/04/2024 17:06:07", "DisplayMode",
+                                      "DisplayRValue", "DisplayData"}));
+}
+
+void DataDecoderTest::recordVariants_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<qint64>("downBounce");     // field 36
+    QTest::addColumn<qint64>("upBounce");       // field 37
+    QTest::addColumn<qint64>("failLimit");      // field 10
+    QTest::addColumn<int>("contact");           // field 28
+    QTest::addColumn<QString>("serial");        // field 9
+    QTest::addColumn<QString>("rest");
+
+    const QStringList v11 = recordFields(11);
+    const QStringList v12 = recordFields(12);
+    QStringList contact300 = v12;
+    contact300[27] = QStringLiteral("300");
+    QStringList emptySerial = v12;
+    emptySerial[8] = QString();
+    QStringList hugeLimit = v12;
+    hugeLimit[9] = QStringLiteral("99999999999");
+
+    // Before decoding, the last-bounce fields hold 5 and 6, the fail limit 7.
+    QTest::newRow("old software: the last two fields stay unread")
+        << v11.join(';') << qint64(5) << qint64(6) << qint64(100) << 24 << "SN 0042" << "360;370";
+    QTest::newRow("new software, short record: 255")
+        << v12.mid(0, 35).join(';') << qint64(255) << qint64(255) << qint64(100) << 24 << "SN 0042" << "";
+    QTest::newRow("contact of 300 keeps the low byte")
+        << contact300.join(';') << qint64(360) << qint64(370) << qint64(100) << 44 << "SN 0042" << "";
+    QTest::newRow("empty serial number keeps the later fields in place")
+        << emptySerial.join(';') << qint64(360) << qint64(370) << qint64(100) << 24 << "" << "";
+    QTest::newRow("a number too large for its field keeps the old value")
+        << hugeLimit.join(';') << qint64(360) << qint64(370) << qint64(7) << 24 << "SN 0042" << "";
+    QTest::newRow("record of version only")
+        << "12" << qint64(255) << qint64(255) << qint64(255) << 255 << "255" << "";
+    QTest::newRow("empty version field: version 0, later fields in place")
+        << ";" + v12.mid(1).join(';') << qint64(5) << qint64(6) << qint64(100) << 24 << "SN 0042" << "360;370";
+    QTest::newRow("surplus fields stay in the line")
+        << v12.join(';') + ";x;y" << qint64(360) << qint64(370) << qint64(100) << 24 << "SN 0042" << "x;y";
+}
+
+void DataDecoderTest::recordVariants()
+{
+    QFETCH(QString, line);
+    QFETCH(qint64, downBounce);
+    QFETCH(qint64, upBounce);
+    QFETCH(qint64, failLimit);
+    QFETCH(int, contact);
+    QFETCH(QString, serial);
+    QFETCH(QString, rest);
+
+    TesterState s;
+    s.vLastDownBounceTime = 5;
+    s.vLastUpBounceTime = 6;
+    s.vFailLimit = 7;
+    FakeView view;
+    DataDecoder decoder(s, view, line);
+    decoder.GetAllData();
+
+    QCOMPARE(qint64(s.vLastDownBounceTime), downBounce);
+    QCOMPARE(qint64(s.vLastUpBounceTime), upBounce);
+    QCOMPARE(qint64(s.vFailLimit), failLimit);
+    QCOMPARE(int(s.vContact), contact);
+    QCOMPARE(s.vSerialNumber, serial);
+    QCOMPARE(line, rest);
+    QVERIFY(s.vUpdateTime.isValid());
+}
+
+void DataDecoderTest::status_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<int>("ledState");
+    QTest::addColumn<bool>("piston");
+
+    QTest::newRow("all clear") << 0 << false << 1 << false;
+    QTest::newRow("running") << 1 << true << 1 << false;
+    QTest::newRow("LED on") << 2 << false << 0 << false;
+    QTest::newRow("piston down") << 8 << false << 1 << true;
+    QTest::newRow("blinking wins over lit") << 19 << true << 2 << false;
+    QTest::newRow("blinking, piston down") << 27 << true << 2 << true;
+    QTest::newRow("missing field reads 255") << 255 << true << 2 << true;
+}
+
+void DataDecoderTest::status()
+{
+    QFETCH(int, status);
+    QFETCH(bool, running);
+    QFETCH(int, ledState);
+    QFETCH(bool, piston);
+
+    TesterState s;
+    s.Running = !running;
+    FakeView view;
+    view.pistonTicked = !piston;
+    QString line;
+    DataDecoder decoder(s, view, line);
+    decoder.DecodeStatus(int16_t(status));
+
+    QCOMPARE(s.Running, running);
+    QCOMPARE(int(s.LEDState), ledState);
+    QCOMPARE(view.pistonTicked, piston);
+}
+
+QTEST_GUILESS_MAIN(DataDecoderTest)
+#include "DataDecoderTest.moc"
