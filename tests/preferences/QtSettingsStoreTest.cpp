@@ -10,84 +10,73 @@ class QtSettingsStoreTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void roundTrip_data();
-    void roundTrip();
-    void writesTheUsersIniFile();
-    void listsSortedNames();
-    void recentListSurvivesRestart();
+    void init()
+    {
+        const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+        QVERIFY2(!config.isEmpty(), "the test must run with its own configuration folder");
+        iniPath = QDir(config).filePath("RuqLifeCycle/RuqLifeCycle.ini");
+        QFile::remove(iniPath);
+    }
+
+    // Read by a fresh store, as at the next program start.
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("port number") << "3";
+        QTest::newRow("blanks and comma") << "/home/op/Life tests/run 1, shift 2.txt";
+        QTest::newRow("ini specials") << "/data/a=b;c#d[e].txt";
+        QTest::newRow("backslashes") << "C:\\Tests\\run.txt";
+        QTest::newRow("accents") << QString::fromUtf8("/data/Prüfung_Ω.txt");
+        QTest::newRow("word true") << "true";
+    }
+    void roundTrip()
+    {
+        QFETCH(QString, value);
+        QtSettingsStore().write("RecentFiles", "RecentFile1", value);
+        const QtSettingsStore reopened;
+        QCOMPARE(reopened.read("RecentFiles", "RecentFile1"), value);
+        QCOMPARE(reopened.read("RecentFiles", "RecentFile2"), QString());
+    }
+
+    void writesTheUsersIniFile()
+    {
+        QtSettingsStore store;
+        store.write("Preferences", "CommChannel", "4");
+        QCOMPARE(store.fileName(), iniPath);
+        QFile file(iniPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY2(text.contains("[Preferences]") && text.contains("CommChannel=4"), text.constData());
+    }
+
+    void listsSortedNames()
+    {
+        QtSettingsStore store;
+        store.write("ConfigFiles", "RecentCnfgFile2", "/b.cfg");
+        store.write("ConfigFiles", "RecentCnfgFile1", "/a.cfg");
+        store.write("RecentFiles", "RecentFile1", "/a.txt");
+        QCOMPARE(store.names("ConfigFiles"), (QStringList{"RecentCnfgFile1", "RecentCnfgFile2"}));
+        QCOMPARE(store.names("Preferences"), QStringList{});
+    }
+
+    void registrySurvivesRestart()
+    {
+        {
+            QtSettingsStore store;
+            Registry registry(store);
+            registry.AddRecentFile("/data/first.txt");
+            registry.AddRecentFile("/data/second.txt");
+            registry.SaveCommChannel(5);
+        }
+        QtSettingsStore store;
+        Registry registry(store);
+        QCOMPARE(registry.LoadRecentFiles(), (QStringList{"/data/second.txt", "/data/first.txt"}));
+        QCOMPARE(registry.LoadCommChannel(), 4);
+    }
 
 private:
     QString iniPath;
 };
-
-void QtSettingsStoreTest::init()
-{
-    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    QVERIFY2(!config.isEmpty(), "the test must run with its own configuration folder");
-    iniPath = QDir(config).filePath("RuqLifeCycle/RuqLifeCycle.ini");
-    QFile::remove(iniPath);
-}
-
-void QtSettingsStoreTest::roundTrip_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::newRow("port number") << "3";
-    QTest::newRow("number-like with full stop") << "1.50";
-    QTest::newRow("blanks and comma") << "/home/op/Life tests/run 1, shift 2.txt";
-    QTest::newRow("ini specials") << "/data/a=b;c#d[e].txt";
-    QTest::newRow("backslashes") << "C:\\Tests\\run.txt";
-    QTest::newRow("accents") << QString::fromUtf8("/data/Prüfung_Ω.txt");
-    QTest::newRow("word true") << "true";
-}
-
-// A value read by a fresh store, as at the next program start.
-void QtSettingsStoreTest::roundTrip()
-{
-    QFETCH(QString, value);
-    QtSettingsStore().write("RecentFiles", "RecentFile1", value);
-    const QtSettingsStore reopened;
-    QCOMPARE(reopened.read("RecentFiles", "RecentFile1"), value);
-    QCOMPARE(reopened.read("RecentFiles", "RecentFile2"), QString());
-    QCOMPARE(reopened.read("Missing", "RecentFile1"), QString());
-}
-
-void QtSettingsStoreTest::writesTheUsersIniFile()
-{
-    QtSettingsStore store;
-    store.write("Preferences", "CommChannel", "4");
-    QVERIFY(QFile::exists(iniPath));
-    QCOMPARE(store.fileName(), iniPath);
-    QFile file(iniPath);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray text = file.readAll();
-    QVERIFY2(text.contains("[Preferences]") && text.contains("CommChannel=4"), text.constData());
-}
-
-void QtSettingsStoreTest::listsSortedNames()
-{
-    QtSettingsStore store;
-    store.write("ConfigFiles", "RecentCnfgFile2", "/b.cfg");
-    store.write("ConfigFiles", "RecentCnfgFile1", "/a.cfg");
-    store.write("RecentFiles", "RecentFile1", "/a.txt");
-    QCOMPARE(store.names("ConfigFiles"), (QStringList{"RecentCnfgFile1", "RecentCnfgFile2"}));
-    QCOMPARE(store.names("Preferences"), QStringList{});
-}
-
-void QtSettingsStoreTest::recentListSurvivesRestart()
-{
-    {
-        QtSettingsStore store;
-        Registry registry(store);
-        registry.AddRecentFile("/data/first.txt");
-        registry.AddRecentFile("/data/second.txt");
-        registry.SaveCommChannel(5);
-    }
-    QtSettingsStore store;
-    Registry registry(store);
-    QCOMPARE(registry.LoadRecentFiles(), (QStringList{"/data/second.txt", "/data/first.txt"}));
-    QCOMPARE(registry.LoadCommChannel(), 4);
-}
 
 QTEST_GUILESS_MAIN(QtSettingsStoreTest)
 #include "QtSettingsStoreTest.moc"
