@@ -1,7 +1,74 @@
+#include "app/AppOptions.h"
+#include "app/SerialSetup.h"
+#include "datalog/QtDataFileDialog.h"
+#include "mainwindow/MainForm.h"
+#include "preferences/QtSettingsStore.h"
+#include "procedures/QtMessageDialogs.h"
+
 #include <QApplication>
+#include <QPixmap>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// How long after start the --screenshot picture is taken: time for the
+// simulated tester to be found and its first sample shown.
+constexpr int ScreenshotDelayMs = 4000;
+
+// Without a display and without a chosen platform, Qt aborts with a message
+// that does not say what to do; say it here.
+bool displayAvailable()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#else
+    return true;
+#endif
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const AppOptions options = ParseCommandLine(args);
+    if (options.exitNow)
+        return options.exitCode;
+
+    if (!displayAvailable()) {
+        std::fputs("lifecycle: no display to show the window on. Run it on a desktop, under a virtual\n"
+                    "display (xvfb-run -a lifecycle ...), or without a window with QT_QPA_PLATFORM=offscreen.\n",
+                    stderr);
+        return 1;
+    }
+
     QApplication app(argc, argv);
-    return 0;
+
+    QtSettingsStore settings;
+    SerialSetup serial(options, settings);
+    QtMessageDialogs dialogs;
+    QtDataFileDialog fileDialog;
+    MainForm form(serial.port(), settings, dialogs, fileDialog, options.pollPeriodMs);
+    dialogs.setParentWidget(&form);
+    form.show();
+
+    if (!options.screenshotFile.isEmpty()) {
+        // Quit without closing the window: a screenshot run asks no questions
+        // and leaves the saved settings alone.
+        QTimer::singleShot(ScreenshotDelayMs, &form, [&] {
+            if (form.grab().save(options.screenshotFile, "PNG")) {
+                app.exit(0);
+            } else {
+                QTextStream(stderr) << "lifecycle: cannot write the screenshot " << options.screenshotFile << "\n";
+                app.exit(1);
+            }
+        });
+    }
+    return app.exec();
 }

@@ -1,0 +1,474 @@
+#include "mainwindow/MainForm.h"
+
+#include "mainwindow/BreakDialog.h"
+#include "mainwindow/LedIndicator.h"
+#include "mainwindow/MainMenus.h"
+#include "mainwindow/StatusPanels.h"
+#include "mainwindow/StrokePanel.h"
+#include "mainwindow/ValueBox.h"
+#include "mainwindow/frmAbout.h"
+#include "procedures/MessageDialogs.h"
+#include "state/DataFormat.h"
+#include "state/StateTexts.h"
+#include "supervision/TesterEngine.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+// Tester command codes the Run menu sends.
+enum RunCode : int {
+    StopCode = 161,
+    RunToLimitsCode = 162,
+    RunOnceCode = 170,
+    RunNoLimitCode = 172,
+    SampleDataCode = 174,
+    BreakUpdateCode = 243,
+};
+
+QLabel *plainLabel(const QString &name, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+} // namespace
+
+MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &dialogs,
+                   DataFileDialog &fileDialog, int pollPeriodMs, QWidget *parent)
+    : QMainWindow(parent), dialogs(dialogs), registry(settings), pollPeriodMs(pollPeriodMs)
+{
+    setObjectName("MainForm");
+    setWindowTitle(title());
+    buildWindow();
+    log = std::make_unique<DataLog>(s, dialogs, fileDialog, registry,
+                                    [this](const QString &text) { setWindowTitle(text); });
+    testerEngine = std::make_unique<TesterEngine>(s, port, *this);
+    testerEngine->setSampleLog(log.get());
+    registry.recentFilesChanged = [this] { LoadRecentFiles(); };
+    registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
+    connectMenus();
+
+    Tmr = new QTimer(this);
+    Tmr->setObjectName("Tmr");
+    connect(Tmr, &QTimer::timeout, this, [this] { tick(); });
+
+    startUp();
+}
+
+MainForm::~MainForm()
+{
+    Tmr->stop();
+    registry.recentFilesChanged = nullptr;
+    registry.recentConfigFilesChanged = nullptr;
+}
+
+QString MainForm::title()
+{
+    return QStringLiteral("Model 418C Life Cycle Tester");
+}
+
+void MainForm::buildWindow()
+{
+    menus = std::make_unique<MainMenus>(*this);
+
+    auto *central = new QWidget(this);
+    central->setObjectName("MainPanel");
+    setCentralWidget(central);
+
+    downPanel = new StrokePanel(QStringLiteral("Down"), {1, 2, 3, 1, 2, 5}, central);
+    upPanel = new StrokePanel(QStringLiteral("Up"), {4, 5, 6, 3, 4, 6}, central);
+
+    CycCntLbl = plainLabel("CycCntLbl", QStringLiteral("Cycle Count"), central);
+    FailCntLbl = plainLabel("FailCntLbl", QStringLiteral("Fail Count"), central);
+    SeqCntLbl = plainLabel("SeqCntLbl", QStringLiteral("Seq Fail Count"), central);
+    CycleCntBox = ValueBox("CycleCntBox", QStringLiteral("Total count of complete cycles on test item"), central);
+    CycleCntLimit = ValueBox("CycleCntLimit", QStringLiteral("Termination limit on test cycles"), central);
+    FailCntBox = ValueBox("FailCntBox", QStringLiteral("Count of contact test failures"), central);
+    FailCntLimit = ValueBox("FailCntLimit", QStringLiteral("Termination limit on total contact test failures"),
+                            central);
+    SeqCntBox = ValueBox("SeqCntBox", QStringLiteral("Count of sequential test failures"), central);
+    SeqCntLimit = ValueBox("SeqCntLimit", QStringLiteral("Termination limit on sequential test failures"),
+                           central);
+
+    auto *counters = new QGridLayout;
+    counters->setHorizontalSpacing(8);
+    counters->setVerticalSpacing(4);
+    counters->addWidget(new QLabel(QStringLiteral("Count"), central), 0, 1, Qt::AlignHCenter);
+    counters->addWidget(new QLabel(QStringLiteral("Limit"), central), 0, 2, Qt::AlignHCenter);
+    const struct { QLabel *label, *count, *limit; } rows[] = {
+        {CycCntLbl, CycleCntBox, CycleCntLimit},
+        {FailCntLbl, FailCntBox, FailCntLimit},
+        {SeqCntLbl, SeqCntBox, SeqCntLimit},
+    };
+    for (int row = 0; row < 3; ++row) {
+        counters->addWidget(rows[row].label, row + 1, 0);
+        counters->addWidget(rows[row].count, row + 1, 1);
+        counters->addWidget(rows[row].limit, row + 1, 2);
+    }
+
+    SmplAtLbl = plainLabel("SmplAtLbl", QStringLiteral("Sampled at:"), central);
+    SampleDate = ValueBox("SampleDate", QStringLiteral("Time and date of last data sample"), central);
+    SampleDate->setAlignment(Qt::AlignCenter);
+    SampleDate->setMinimumWidth(SampleDate->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) + 12);
+    LEDLabel = plainLabel("LEDLabel", QStringLiteral("Error LED"), central);
+    LEDLabel->setToolTip(QStringLiteral("Indicates state of tester error LED"));
+    Shape1 = new LedIndicator(central);
+    Shape1->setObjectName("Shape1");
+    Shape1->setToolTip(LEDLabel->toolTip());
+    SampleDataBtn = new QPushButton(QStringLiteral("Sample"), central);
+    SampleDataBtn->setObjectName("SampleDataBtn");
+    SampleDataBtn->setToolTip(QStringLiteral("Resample the test data whether running or stopped"));
+
+    auto *sampleGrid = new QGridLayout;
+    sampleGrid->setHorizontalSpacing(8);
+    sampleGrid->setVerticalSpacing(4);
+    sampleGrid->addWidget(SmplAtLbl, 0, 0);
+    sampleGrid->addWidget(SampleDate, 0, 1);
+    auto *ledRow = new QHBoxLayout;
+    ledRow->addWidget(Shape1);
+    ledRow->addStretch(1);
+    sampleGrid->addWidget(LEDLabel, 1, 0);
+    sampleGrid->addLayout(ledRow, 1, 1);
+    sampleGrid->addWidget(SampleDataBtn, 2, 1, Qt::AlignRight);
+
+    auto *strokes = new QHBoxLayout;
+    strokes->addWidget(downPanel);
+    strokes->addWidget(upPanel);
+    auto *bottom = new QHBoxLayout;
+    bottom->addLayout(counters);
+    bottom->addStretch(1);
+    bottom->addLayout(sampleGrid);
+
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(8, 8, 8, 6);
+    layout->addLayout(strokes);
+    layout->addSpacing(4);
+    layout->addLayout(bottom);
+
+    StatBar = new StatusPanels(this);
+    setStatusBar(StatBar);
+}
+
+void MainForm::connectMenus()
+{
+    MainMenus &m = *menus;
+    auto on = [this](QAction *action, auto handler) { connect(action, &QAction::triggered, this, handler); };
+
+    on(m.FileNewMenu, [this] { log->FileNew(); afterFileCommand(); });
+    on(m.FileOpenMenu, [this] { log->FileOpen(); afterFileCommand(); });
+    on(m.FileCloseMenu, [this] { log->FileClose(); afterFileCommand(); });
+    for (int i = 1; i <= 4; ++i) {
+        QAction *entry = m.FileRecentMenu[i];
+        on(entry, [this, entry] { log->FileRecent(MainMenus::recentPath(entry)); afterFileCommand(); });
+    }
+    on(m.FileExitMenu, [this] { close(); });
+
+    on(m.RunStopMenu, [this] { runCommand(StopCode); });
+    on(m.RunRunLimitMenu, [this] { runCommand(RunToLimitsCode); });
+    on(m.RunOnceMenu, [this] { runCommand(RunOnceCode); });
+    on(m.RunNoLimitMenu, [this] { runCommand(RunNoLimitCode); });
+    on(m.RunSampleDataMenu, [this] { runCommand(SampleDataCode); });
+    on(m.RunBreakUpdateMenu, [this] { RunBreakUpdateMenu_Click(); });
+    connect(SampleDataBtn, &QPushButton::clicked, this, [this] { runCommand(SampleDataCode); });
+
+    on(m.HelpAboutMenu, [this] { HelpAboutMenu_Click(); });
+}
+
+void MainForm::startUp()
+{
+    s.DataFileNum = 0;
+    s.DataFileName.clear();
+    s.DataFileOpen = false;
+    s.AppOrientation = -8;
+    s.DownLoadedOnce = false;
+    s.IsDirtyData = false;
+    s.IsDirtyConfig = false;
+    s.MasterUpdate = false;
+    s.GoAgainMode = false;
+    s.GoAgainFlag = false;
+    s.MustWait = true;
+    LastModeShown = -100;
+
+    testerEngine->SetClearAll();
+
+    s.vMaxUpResistance = 1022;
+    s.vMaxDownResistance = 1022;
+    s.LearnConfigure = false;
+    s.vRPullUp = -1;
+    s.vRMode = -1;
+    s.LEDCounter = 0;
+    s.LEDState = 1;
+    s.vMinDownResistance = 0;
+    s.vMinUpResistance = 0;
+    s.Running = false;
+
+    s.ComChan = 0;
+    s.ComSeq = 0;
+    s.ComChanOpen = false;
+
+    SetControls();
+
+    s.vSerialNumber.clear();
+    DisplaySerialNum();
+    s.vSoftwareVersion = 0;
+    setVersionPanel(DisplayVersion(s));
+    DisplayMode();
+    DisplayRValue();
+
+    // The search starts at the saved port; ports above 9 are searched from 9.
+    s.ComChan = TesterState::Integer(std::clamp(registry.LoadCommChannel(), 0, 8));
+
+    Tmr->start(pollPeriodMs);
+
+    LoadRecentFiles();
+    LoadRecentConfigFiles();
+}
+
+void MainForm::tick()
+{
+    // A tick never waits, but guard anyway: a dialog opened from inside a
+    // tick must not let the next tick run the cycle a second time.
+    if (ticking)
+        return;
+    ticking = true;
+    testerEngine->Tick();
+    ticking = false;
+}
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    if (s.GoAgainMode)
+        dialogs.ErrorDialog(QStringLiteral("Break Update Mode Cancel"),
+                            QStringLiteral("The tester is set to stop after ") + QString::number(s.RepeatCount)
+                                + QStringLiteral(" cycles and will not restart if program is terminated."));
+    if (!log->CheckDataSaved(true) || !CheckConfigSaved()) {
+        event->ignore();
+        return;
+    }
+    if (s.DataFileOpen)
+        log->FileClose();
+    Tmr->stop();
+    registry.SaveCommChannel(s.ComChan);
+    // No command goes to the tester: a running test goes on without us.
+    event->accept();
+}
+
+bool MainForm::CheckConfigSaved()
+{
+    // There is no configuration editing yet, so nothing can be unsaved.
+    return true;
+}
+
+void MainForm::runCommand(int code)
+{
+    if (testerEngine->CommReady())
+        testerEngine->SendCommand(code);
+}
+
+void MainForm::RunBreakUpdateMenu_Click()
+{
+    if (!testerEngine->CommReady())
+        return;
+
+    BreakDialog dialog(this);
+    dialog.checked = s.DataFileOpen;
+    dialog.exec();
+    const int16_t breakCount = dialog.BreakCount;
+    s.SaveToDatabase = dialog.checked;
+    if (breakCount < 1)
+        return;
+    if (s.SaveToDatabase && !s.DataFileOpen) {
+        dialogs.ErrorDialog(QStringLiteral("No Data File"),
+                            QStringLiteral("There must be a database file open in which to save the data"));
+        return;
+    }
+    // The poll cycle kept running while the dialog was open: the link may
+    // have gone or become busy, and then the command would not go out.
+    if (!testerEngine->CommReady())
+        return;
+    s.RepeatCount = breakCount;
+    testerEngine->SendValueCommand(BreakUpdateCode, QString::number(breakCount));
+    s.Running = true;
+}
+
+void MainForm::HelpAboutMenu_Click()
+{
+    frmAbout about(dialogs, this);
+    about.exec();
+}
+
+void MainForm::afterFileCommand()
+{
+    menus->FileCloseMenu->setEnabled(s.DataFileOpen);
+}
+
+void MainForm::LoadRecentFiles()
+{
+    MainMenus::fillRecent(menus->FileRecentMenu, registry.LoadRecentFiles());
+}
+
+void MainForm::LoadRecentConfigFiles()
+{
+    MainMenus::fillRecent(menus->ConfigureRecentFileMenu, registry.LoadRecentConfigFiles());
+}
+
+// ---- what the engine shows through the window ----
+
+void MainForm::showBarMessage(const QString &text)
+{
+    StatBar->showBarMessage(text);
+}
+
+void MainForm::showBarPanels()
+{
+    StatBar->showPanels();
+}
+
+void MainForm::setVersionPanel(const QString &text)
+{
+    StatBar->setPanelText(4, text);
+}
+
+void MainForm::SetControls()
+{
+    const bool idle = testerEngine->CommReady() && !s.Running;
+    const bool ready = testerEngine->CommReady();
+    const bool sampled = s.DownLoadedOnce;
+    MainMenus &m = *menus;
+
+    m.ConfigureLearnMenu->setEnabled(idle);
+    m.ConfigureEditMenu->setEnabled(idle);
+    m.ConfigureOpenMenu->setEnabled(idle);
+    m.ConfigureSaveMenu->setEnabled(idle);
+    m.ConfigureResetLimits->setEnabled(ready);
+    m.RunManualMenu->setEnabled(idle);
+    m.RunStopMenu->setEnabled(ready);
+    m.RunNoLimitMenu->setEnabled(ready);
+    m.RunRunLimitMenu->setEnabled(ready);
+    m.RunSampleDataMenu->setEnabled(ready);
+    m.RunBreakUpdateMenu->setEnabled(ready);
+    m.RunOnceMenu->setEnabled(ready);
+    SampleDataBtn->setEnabled(ready);
+    for (QWidget *w : {CycleCntBox, FailCntBox, SeqCntBox, CycleCntLimit, FailCntLimit, SeqCntLimit, CycCntLbl,
+                       FailCntLbl, SeqCntLbl, LEDLabel, SmplAtLbl, SampleDate})
+        w->setEnabled(sampled);
+    m.FilePrintMenu->setEnabled(sampled && ready);
+    m.FileNewMenu->setEnabled(sampled);
+    m.FileCloseMenu->setEnabled(s.DataFileOpen);
+    m.FileOpenMenu->setEnabled(sampled);
+}
+
+void MainForm::DisplayData()
+{
+    const int contact = s.vContact;
+    const bool lastBounce = HasLastBounce(s);
+    auto resistance = [this](int32_t count) { return FormatResistance(s, count, false); };
+
+    StrokeValues down;
+    down.tested = contact & 16;
+    down.bounceTested = contact & 64;
+    down.lastBounceReported = lastBounce;
+    down.maxR = resistance(s.vMaxDownResistance);
+    down.maxRLim = resistance(s.vMaxDownResistTol);
+    down.minR = resistance(s.vMinDownResistance);
+    down.minRLim = resistance(s.vMinDownResistTol);
+    down.lastR = resistance(s.vLastMeasuredDownResist);
+    down.bounce = FormatBounceTime(s.vMaxDownBounce);
+    down.bounceLim = FormatBounceTime(s.vMaxDownBounceTol);
+    down.lastBounce = FormatBounceTime(s.vLastDownBounceTime);
+    down.lastContactTime = FormatStrokeTime(s.vLastDownStrokeTime);
+    downPanel->display(down);
+
+    StrokeValues up;
+    up.tested = contact & 32;
+    up.bounceTested = contact & 128;
+    up.lastBounceReported = lastBounce;
+    up.maxR = resistance(s.vMaxUpResistance);
+    up.maxRLim = resistance(s.vMaxUpResistTol);
+    up.minR = resistance(s.vMinUpResistance);
+    up.minRLim = resistance(s.vMinUpResistTol);
+    up.lastR = resistance(s.vLastMeasuredUpResist);
+    up.bounce = FormatBounceTime(s.vMaxUpBounce);
+    up.bounceLim = FormatBounceTime(s.vMaxUpBounceTol);
+    up.lastBounce = FormatBounceTime(s.vLastUpBounceTime);
+    up.lastContactTime = FormatStrokeTime(s.vLastUpStrokeTime);
+    upPanel->display(up);
+
+    CycleCntBox->setText(QString::number(s.CycleCount));
+    CycleCntLimit->setText(QString::number(s.vCycleLimit));
+    FailCntBox->setText(QString::number(s.FailCount));
+    FailCntLimit->setText(QString::number(s.vFailLimit));
+    SeqCntBox->setText(QString::number(s.SeqCount));
+    SeqCntLimit->setText(QString::number(s.vSeqLimit));
+
+    // The failure indicators follow the tester's bits even on a stroke that is not tested.
+    const int error = s.vErrorCode;
+    downPanel->showFailures({bool(error & 1), bool(error & 2), bool(error & 16), bool(error & 64)});
+    upPanel->showFailures({bool(error & 4), bool(error & 8), bool(error & 32), bool(error & 128)});
+}
+
+void MainForm::DisplayMode()
+{
+    StatBar->setPanelText(3, ModePanelText(s));
+    if (s.vRMode != LastModeShown)
+        DoContactLabels();
+}
+
+void MainForm::DoContactLabels()
+{
+    const QString unit = ContactUnitText(s.vRMode);
+    downPanel->setUnitText(unit);
+    upPanel->setUnitText(unit);
+    LastModeShown = s.vRMode;
+}
+
+void MainForm::DisplayRValue()
+{
+    StatBar->setPanelText(2, RValuePanelText(s));
+}
+
+void MainForm::DisplaySerialNum()
+{
+    StatBar->setPanelText(1, SerialPanelText(s));
+}
+
+void MainForm::showSampleDate(const QString &text)
+{
+    SampleDate->setText(text);
+}
+
+int MainForm::ledDrawing() const
+{
+    return Shape1->drawing();
+}
+
+void MainForm::drawLed(int drawing)
+{
+    Shape1->draw(drawing);
+}
+
+void MainForm::beep()
+{
+    QApplication::beep();
+}
+
+void MainForm::setPistonBox(bool)
+{
+    // The manual control window shows the piston; the main window has no place for it.
+}
+
+void MainForm::showManualReading(const QString &)
+{
+    // As above: only the manual control window shows a single reading.
+}

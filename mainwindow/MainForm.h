@@ -1,0 +1,97 @@
+#pragma once
+
+#include "datalog/DataLog.h"
+#include "preferences/Registry.h"
+#include "state/TesterState.h"
+#include "state/TesterView.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class DataFileDialog;
+class LedIndicator;
+class MainMenus;
+class MessageDialogs;
+class QLabel;
+class QPushButton;
+class QTimer;
+class SerialPort;
+class SettingsStore;
+class StatusPanels;
+class StrokePanel;
+class TesterEngine;
+
+// The program's main window: the live display of the tester, the menus
+// that run it, and the owner of the one TesterState, the conversation
+// engine with its poll timer, and the data log. The outside world (serial
+// port, settings store, message and file dialogs) is handed in.
+class MainForm : public QMainWindow, public TesterView
+{
+public:
+    MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &dialogs,
+             DataFileDialog &fileDialog, int pollPeriodMs, QWidget *parent = nullptr);
+    ~MainForm() override;
+
+    static QString title();
+
+    TesterState &state() { return s; }
+    TesterEngine &engine() { return *testerEngine; }
+    DataLog &dataLog() { return *log; }
+
+    // TesterView
+    void showBarMessage(const QString &text) override;
+    void showBarPanels() override;
+    void setVersionPanel(const QString &text) override;
+    void SetControls() override;
+    void DisplayData() override;
+    void DisplayMode() override;
+    void DisplayRValue() override;
+    void DisplaySerialNum() override;
+    void showSampleDate(const QString &text) override;
+    int ledDrawing() const override;
+    void drawLed(int drawing) override;
+    void beep() override;
+    void setPistonBox(bool ticked) override;
+    void showManualReading(const QString &text) override;
+
+    // Writes the unit of the contact measurements beside every contact box.
+    void DoContactLabels();
+    int LastModeShown = -100;   // the mode last written to the unit labels
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildWindow();
+    void connectMenus();
+    void startUp();
+    void tick();
+
+    void runCommand(int code);
+    void RunBreakUpdateMenu_Click();
+    void HelpAboutMenu_Click();
+    void afterFileCommand();
+    bool CheckConfigSaved();
+    void LoadRecentFiles();
+    void LoadRecentConfigFiles();
+
+    TesterState s;
+    MessageDialogs &dialogs;
+    Registry registry;
+    std::unique_ptr<DataLog> log;
+    std::unique_ptr<TesterEngine> testerEngine;
+    std::unique_ptr<MainMenus> menus;
+    QTimer *Tmr = nullptr;
+    int pollPeriodMs;
+    bool ticking = false;
+
+    StrokePanel *downPanel = nullptr;
+    StrokePanel *upPanel = nullptr;
+    StatusPanels *StatBar = nullptr;
+    LedIndicator *Shape1 = nullptr;
+    QLabel *CycCntLbl, *FailCntLbl, *SeqCntLbl;
+    QLabel *CycleCntBox, *FailCntBox, *SeqCntBox;
+    QLabel *CycleCntLimit, *FailCntLimit, *SeqCntLimit;
+    QLabel *SmplAtLbl, *SampleDate, *LEDLabel;
+    QPushButton *SampleDataBtn;
+};

@@ -1,0 +1,82 @@
+#include "mainwindow/StatusPanels.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStackedWidget>
+
+namespace {
+
+QLabel *sunkenLabel(QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setContentsMargins(4, 0, 4, 0);
+    return label;
+}
+
+} // namespace
+
+StatusPanels::StatusPanels(QWidget *parent)
+    : QStatusBar(parent)
+{
+    setObjectName("StatBar");
+    setSizeGripEnabled(false);
+
+    static const char *const tips[4] = {
+        "Serial number of attached tester",
+        "Test value used for measurement",
+        "Test method used for measurement",
+        "Software version of attached tester",
+    };
+
+    pages = new QStackedWidget(this);
+    panelPage = new QWidget(pages);
+    auto *row = new QHBoxLayout(panelPage);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(3);
+    for (int i = 0; i < 4; ++i) {
+        panels[i] = sunkenLabel(panelPage);
+        panels[i]->setObjectName(QStringLiteral("StatBarPanel%1").arg(i + 1));
+        panels[i]->setToolTip(QString::fromLatin1(tips[i]));
+        row->addWidget(panels[i], 1);
+    }
+    messageLabel = sunkenLabel(pages);
+    messageLabel->setObjectName("StatBarMessage");
+
+    pages->addWidget(panelPage);
+    pages->addWidget(messageLabel);
+    pages->setCurrentWidget(panelPage);
+    addWidget(pages, 1);
+}
+
+void StatusPanels::setPanelText(int panel, const QString &text)
+{
+    if (panel >= 1 && panel <= 4)
+        panels[panel - 1]->setText(text);
+}
+
+QString StatusPanels::panelText(int panel) const
+{
+    return panel >= 1 && panel <= 4 ? panels[panel - 1]->text() : QString();
+}
+
+void StatusPanels::showBarMessage(const QString &text)
+{
+    messageLabel->setText(text);
+    pages->setCurrentWidget(messageLabel);
+}
+
+void StatusPanels::showPanels()
+{
+    pages->setCurrentWidget(panelPage);
+}
+
+bool StatusPanels::showingMessage() const
+{
+    return pages->currentWidget() == messageLabel;
+}
+
+QString StatusPanels::barMessage() const
+{
+    return messageLabel->text();
+}

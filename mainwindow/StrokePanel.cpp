@@ -1,0 +1,208 @@
+#include "mainwindow/StrokePanel.h"
+
+#include "mainwindow/FailureCheckBox.h"
+#include "mainwindow/ValueBox.h"
+
+#include <QGridLayout>
+#include <QLabel>
+
+namespace {
+
+const QString NotMeasured = QStringLiteral("----");
+
+QLabel *captionLabel(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return label;
+}
+
+QLabel *unitLabel(const QString &name, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("seconds")) + 2);
+    return label;
+}
+
+// A frame with a measured value, its limit and one unit label beside both.
+QGroupBox *valueFrame(const QString &name, const QString &caption, QLabel *value, QLabel *limit,
+                      QLabel *unit, QWidget *parent)
+{
+    auto *frame = new QGroupBox(caption, parent);
+    frame->setObjectName(name);
+    auto *grid = new QGridLayout(frame);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setVerticalSpacing(3);
+    grid->addWidget(captionLabel(QStringLiteral("Value"), frame), 0, 0);
+    grid->addWidget(value, 0, 1);
+    grid->addWidget(captionLabel(QStringLiteral("Limit"), frame), 1, 0);
+    grid->addWidget(limit, 1, 1);
+    grid->addWidget(unit, 0, 2, 2, 1);
+    return frame;
+}
+
+} // namespace
+
+StrokePanel::StrokePanel(const QString &side, const Numbering &numbering, QWidget *parent)
+    : QGroupBox(side + QStringLiteral(" Stroke"), parent)
+{
+    setObjectName(side + QStringLiteral("Frame"));
+    const QString stroke = side.toLower() + QStringLiteral(" stroke");
+    auto name = [&side](const char *suffix) { return side + QLatin1String(suffix); };
+    auto ctype = [](int n) { return QStringLiteral("CTypeLbl%1").arg(n); };
+    auto timeLbl = [](int n) { return QStringLiteral("TimeLbl%1").arg(n); };
+    const QString ohms = QStringLiteral("ohms");
+    const QString seconds = QStringLiteral("seconds");
+
+    maxRBox = valueBox(name("MaxRBox"), "The maximum contact measurement read on the " + stroke);
+    maxRLimBox = valueBox(name("MaxRLimBox"), "The maximum contact value tolerance limit for the " + stroke);
+    maxUnit = unitLabel(ctype(numbering.maxUnit), ohms, this);
+    maxRFrame = valueFrame(name("MaxRFrame"), QStringLiteral("Maximum Resistance"), maxRBox, maxRLimBox,
+                           maxUnit, this);
+
+    minRBox = valueBox(name("MinRBox"), "The minimum contact measurement read on the " + stroke);
+    minRLimBox = valueBox(name("MinRLimBox"), "The minimum contact value tolerance limit for the " + stroke);
+    minUnit = unitLabel(ctype(numbering.minUnit), ohms, this);
+    minRFrame = valueFrame(name("MinRFrame"), QStringLiteral("Minimum Resistance"), minRBox, minRLimBox,
+                           minUnit, this);
+
+    bounceBox = valueBox(name("BounceBox"), "The maximum contact bounce measured on the " + stroke);
+    bounceLimBox = valueBox(name("BounceLimBox"), "The maximum contact bounce tolerance limit for the " + stroke);
+    bounceTimeLbl = unitLabel(timeLbl(numbering.bounceTime), seconds, this);
+    bounceFrame = valueFrame(name("BounceFrame"), QStringLiteral("Bounce Time"), bounceBox, bounceLimBox,
+                             bounceTimeLbl, this);
+
+    lastReadingFrame = new QGroupBox(QStringLiteral("Last Reading"), this);
+    lastReadingFrame->setObjectName(name("LastReadingFrame"));
+    lastRBox = valueBox(name("LastRBox"), "The contact measurement read on the last " + stroke);
+    lastContactTime = valueBox(name("LastContactTime"), "The time to contact closure read on the last " + stroke);
+    lastBounceBox = valueBox(name("LastBounceBox"), "The contact bounce measurement read on the last " + stroke);
+    lastUnit = unitLabel(ctype(numbering.lastUnit), ohms, lastReadingFrame);
+    lastContactTimeLbl = unitLabel(timeLbl(numbering.lastContactTime), seconds, lastReadingFrame);
+    lastBounceTimeLbl = unitLabel(timeLbl(numbering.lastBounceTime), seconds, lastReadingFrame);
+    auto *lastGrid = new QGridLayout(lastReadingFrame);
+    lastGrid->setContentsMargins(6, 4, 6, 4);
+    lastGrid->setVerticalSpacing(3);
+    const struct { const char *caption; QLabel *box; QLabel *unit; } lastRows[] = {
+        {"Contact", lastRBox, lastUnit},
+        {"Closure", lastContactTime, lastContactTimeLbl},
+        {"Bounce", lastBounceBox, lastBounceTimeLbl},
+    };
+    for (int row = 0; row < 3; ++row) {
+        lastGrid->addWidget(captionLabel(QString::fromLatin1(lastRows[row].caption), lastReadingFrame), row, 0);
+        lastGrid->addWidget(lastRows[row].box, row, 1);
+        lastGrid->addWidget(lastRows[row].unit, row, 2);
+    }
+
+    failureFrame = new QGroupBox(QStringLiteral("Failures"), this);
+    failureFrame->setObjectName(name("FailureFrame"));
+    const QString lowTip = QStringLiteral("Indicates failure due to excessively low contact measurement");
+    const QString highTip = QStringLiteral("Indicates failure due to excessively high contact measurement");
+    const QString initTip = QStringLiteral("Indicates failure due to incorrect contact state before stroke begins");
+    const QString bounceTip = QStringLiteral("Indicates failure due to excessive conact bounce");
+    bounceChk = new FailureCheckBox(QStringLiteral("Bounce"), bounceTip, failureFrame);
+    maxChk = new FailureCheckBox(QStringLiteral("Max Contact"), highTip, failureFrame);
+    minChk = new FailureCheckBox(QStringLiteral("Min Contact"), lowTip, failureFrame);
+    initChk = new FailureCheckBox(QStringLiteral("Initial Contact"), initTip, failureFrame);
+    bounceChk->setObjectName(name("BounceChk"));
+    maxChk->setObjectName(name("MaxChk"));
+    minChk->setObjectName(name("MinChk"));
+    initChk->setObjectName(name("InitChk"));
+    auto *failGrid = new QGridLayout(failureFrame);
+    failGrid->setContentsMargins(6, 4, 6, 4);
+    failGrid->setVerticalSpacing(2);
+    failGrid->addWidget(bounceChk, 0, 0);
+    failGrid->addWidget(maxChk, 1, 0);
+    failGrid->addWidget(minChk, 2, 0);
+    failGrid->addWidget(initChk, 3, 0);
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 6, 6, 6);
+    grid->setSpacing(6);
+    grid->addWidget(maxRFrame, 0, 0);
+    grid->addWidget(minRFrame, 1, 0);
+    grid->addWidget(bounceFrame, 2, 0);
+    grid->addWidget(lastReadingFrame, 0, 1, 2, 1);
+    grid->addWidget(failureFrame, 2, 1);
+    grid->setRowStretch(3, 1);
+}
+
+QLabel *StrokePanel::valueBox(const QString &name, const QString &toolTip)
+{
+    return ValueBox(name, toolTip, this);
+}
+
+void StrokePanel::setBox(QLabel *box, const QString &text, bool enabled)
+{
+    box->setText(enabled ? text : NotMeasured);
+    box->setEnabled(enabled);
+}
+
+void StrokePanel::display(const StrokeValues &v)
+{
+    if (!v.tested) {
+        // Bounce settings mean nothing on a stroke whose contact is not tested.
+        for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(maxRFrame),
+                           static_cast<QWidget *>(minRFrame), static_cast<QWidget *>(bounceFrame),
+                           static_cast<QWidget *>(lastReadingFrame), static_cast<QWidget *>(failureFrame)})
+            w->setEnabled(false);
+        for (QLabel *label : {bounceTimeLbl, lastContactTimeLbl, lastBounceTimeLbl, maxUnit, minUnit, lastUnit})
+            label->setEnabled(false);
+        for (QLabel *box : {maxRBox, maxRLimBox, minRBox, minRLimBox, lastRBox, bounceBox, bounceLimBox,
+                            lastBounceBox, lastContactTime})
+            setBox(box, QString(), false);
+        for (FailureCheckBox *chk : {minChk, maxChk, initChk, bounceChk})
+            chk->setEnabled(false);
+        return;
+    }
+
+    for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(maxRFrame),
+                       static_cast<QWidget *>(minRFrame), static_cast<QWidget *>(lastReadingFrame),
+                       static_cast<QWidget *>(failureFrame)})
+        w->setEnabled(true);
+    for (QLabel *label : {maxUnit, minUnit, lastUnit})
+        label->setEnabled(true);
+    setBox(maxRBox, v.maxR, true);
+    setBox(maxRLimBox, v.maxRLim, true);
+    setBox(minRBox, v.minR, true);
+    setBox(minRLimBox, v.minRLim, true);
+    setBox(lastRBox, v.lastR, true);
+    for (FailureCheckBox *chk : {minChk, maxChk, initChk})
+        chk->setEnabled(true);
+
+    if (v.bounceTested) {
+        bounceFrame->setEnabled(true);
+        bounceTimeLbl->setEnabled(true);
+        lastContactTimeLbl->setEnabled(true);
+        setBox(bounceBox, v.bounce, true);
+        // Older tester software does not report the last bounce time.
+        setBox(lastBounceBox, v.lastBounce, v.lastBounceReported);
+        lastBounceTimeLbl->setEnabled(v.lastBounceReported);
+        setBox(bounceLimBox, v.bounceLim, true);
+        setBox(lastContactTime, v.lastContactTime, true);
+        bounceChk->setEnabled(true);
+    } else {
+        bounceFrame->setEnabled(false);
+        for (QLabel *label : {bounceTimeLbl, lastContactTimeLbl, lastBounceTimeLbl})
+            label->setEnabled(false);
+        for (QLabel *box : {bounceBox, bounceLimBox, lastBounceBox, lastContactTime})
+            setBox(box, QString(), false);
+        bounceChk->setEnabled(false);
+    }
+}
+
+void StrokePanel::showFailures(const StrokeFailures &f)
+{
+    minChk->setFailed(f.min);
+    maxChk->setFailed(f.max);
+    initChk->setFailed(f.init);
+    bounceChk->setFailed(f.bounce);
+}
+
+void StrokePanel::setUnitText(const QString &unit)
+{
+    maxUnit->setText(unit);
+    minUnit->setText(unit);
+    lastUnit->setText(unit);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QString>
+
+class FailureCheckBox;
+class QLabel;
+
+// What one stroke's panel shows after a sample: which tests run on that
+// stroke and the nine value texts, already formatted.
+struct StrokeValues
+{
+    bool tested = false;             // the contact is tested on this stroke
+    bool bounceTested = false;       // bounce is tested (only looked at when tested)
+    bool lastBounceReported = false; // the tester's software reports the last bounce
+    QString maxR, maxRLim, minR, minRLim, lastR;
+    QString bounce, bounceLim, lastBounce, lastContactTime;
+};
+
+// The failure bits of one stroke.
+struct StrokeFailures
+{
+    bool min = false, max = false, init = false, bounce = false;
+};
+
+// One stroke direction of the main window ("Down Stroke" or "Up Stroke"):
+// the contact, bounce and last-reading frames with their value boxes and
+// unit labels, and the four failure indicators.
+class StrokePanel : public QGroupBox
+{
+public:
+    // side is "Down" or "Up"; it prefixes every control name. The unit and
+    // seconds labels carry the window's own numbering.
+    struct Numbering
+    {
+        int maxUnit, minUnit, lastUnit;             // CTypeLbl numbers
+        int bounceTime, lastContactTime, lastBounceTime;   // TimeLbl numbers
+    };
+    StrokePanel(const QString &side, const Numbering &numbering, QWidget *parent = nullptr);
+
+    void display(const StrokeValues &values);
+    void showFailures(const StrokeFailures &failures);
+    void setUnitText(const QString &unit);   // maximum, minimum, last reading, in that order
+
+private:
+    QLabel *valueBox(const QString &name, const QString &toolTip);
+    void setBox(QLabel *box, const QString &text, bool enabled);
+
+    QGroupBox *maxRFrame, *minRFrame, *bounceFrame, *lastReadingFrame, *failureFrame;
+    QLabel *maxRBox, *maxRLimBox, *minRBox, *minRLimBox, *lastRBox;
+    QLabel *bounceBox, *bounceLimBox, *lastBounceBox, *lastContactTime;
+    QLabel *maxUnit, *minUnit, *lastUnit;
+    QLabel *bounceTimeLbl, *lastContactTimeLbl, *lastBounceTimeLbl;
+    FailureCheckBox *minChk, *maxChk, *initChk, *bounceChk;
+};
