@@ -142,14 +142,10 @@ void DataLogTest::sampleLine_data()
         << every("50.0", {"34=1", "35=50.0"});
     QTest::newRow("software 1.1: no last bounce") << 11 << 1000 << 0 << -1 << "S1"
         << QStringList{"13=?", "14=?", "15=1.500", "36=1.1"};
-    QTest::newRow("software unknown") << 0 << 1000 << 0 << -1 << "S1"
-        << QStringList{"13=?", "14=?", "36=0.0"};
     QTest::newRow("serial with a comma") << 12 << 1000 << 0 << -1 << "AB,12"
         << QStringList{"37=AB?12"};
     QTest::newRow("serial with control and accented characters") << 12 << 1000 << 0 << -1
         << QString::fromUtf8("\tX\xc3\xa9" "1\x01 \r") << QStringList{"37=X?1?"};
-    QTest::newRow("serial with blanks around") << 12 << 1000 << 0 << -1 << "  77  "
-        << QStringList{"37=77"};
     QTest::newRow("no serial") << 12 << 1000 << 0 << -1 << "" << QStringList{"37="};
 }
 
@@ -338,10 +334,6 @@ void DataLogTest::fileDialogUses_data()
     // The open log was closed before the dialog: the empty name fails to open.
     QTest::newRow("cancel, log open") << 0 << true << QStringList{""} << Answers()
         << false << "" << QStringList{OpenError};
-    QTest::newRow("new: new name without question") << 0 << false << QStringList{"new.txt"}
-        << Answers() << true << "new.txt" << QStringList();
-    QTest::newRow("open: existing log at once") << 2 << false << QStringList{"first.txt"}
-        << Answers() << true << "first.txt" << QStringList();
     QTest::newRow("open: new name, no, then existing") << 2 << false
         << QStringList{"new.txt", "first.txt"} << Answers{AnswerNo} << true << "first.txt"
         << QStringList{CreateQuestion};
