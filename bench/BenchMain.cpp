@@ -1,0 +1,126 @@
+// lifecycle-bench: what one poll tick, one decoded sample and one logged
+// line cost, in nanoseconds, each the median of several runs.
+#include "bench/LogLineBench.h"
+
+#include "datalog/DataLog.h"
+#include "link/SerialPort.h"
+#include "state/TesterState.h"
+#include "state/TesterView.h"
+#include "supervision/TesterEngine.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// A port that is always open and, when primed, hands out one reply line.
+class BenchPort : public SerialPort
+{
+public:
+    void selectPort(int) override {}
+    bool open() override { return true; }
+    void close() override {}
+    bool isOpen() const override { return true; }
+    int bytesWaiting() override { return int(pending.size()); }
+    QByteArray readAll() override { QByteArray out; out.swap(pending); return out; }
+    void write(const QByteArray &) override {}
+    void discardInput() override { pending.clear(); }
+    void discardOutput() override {}
+
+    QByteArray pending;
+};
+
+// A main window that draws nothing.
+class BenchView : public TesterView
+{
+public:
+    void showBarMessage(const QString &) override {}
+    void showBarPanels() override {}
+    void setVersionPanel(const QString &) override {}
+    void SetControls() override {}
+    void DisplayData() override {}
+    void DisplayMode() override {}
+    void DisplayRValue() override {}
+    void DisplaySerialNum() override {}
+    void showSampleDate(const QString &) override {}
+    int ledDrawing() const override { return led; }
+    void drawLed(int drawing) override { led = drawing; }
+    void beep() override {}
+    void setPistonBox(bool) override {}
+    void showManualReading(const QString &) override {}
+    int led = 1;
+};
+
+// Median over runs of the time per operation.
+qint64 nanosecondsPer(int operations, const std::function<void()> &operation)
+{
+    std::vector<qint64> runs;
+    for (int run = 0; run < 7; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < operations; ++i)
+            operation();
+        runs.push_back(timer.nsecsElapsed() / operations);
+    }
+    std::sort(runs.begin(), runs.end());
+    return runs[runs.size() / 2];
+}
+
+// A full record from tester software 1.2: 37 fields.
+const QByteArray record =
+    "*12;3125;3125;45;51;5;1023;1;A1B2C3D4;100;10;1000000;12;2;1234567;250;0;250;0;"
+    "1023;1000;17;3;567;1234;200;25;241;1023;900;100;0;1000;0;0;321;123\r";
+
+void linkUp(TesterState &s)
+{
+    s.ComChan = 1;
+    s.ComChanOpen = true;
+    s.ComSeq = 0;
+    s.ComCnt = 0;
+    s.MustWait = false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+
+    TesterState s;
+    BenchPort port;
+    BenchView view;
+    TesterEngine engine(s, port, view);
+    linkUp(s);
+
+    // An idle, linked tick with nothing on the line: the common case.
+    const qint64 idle = nanosecondsPer(200000, [&] { engine.Tick(); });
+
+    // The two ticks of one sample: the reply line arrives, then it is
+    // decoded into the state and shown.
+    const qint64 decode = nanosecondsPer(20000, [&] {
+        s.ComSeq = 10;
+        s.comDelayed = 174;
+        s.ComCnt = 0;
+        port.pending = record;
+        engine.Tick();
+        engine.Tick();
+    });
+
+    if (s.CycleCount != 1234567 || s.vLastUpBounceTime != 123) {
+        std::fprintf(stderr, "lifecycle-bench: the sample was not decoded\n");
+        return 1;
+    }
+
+    // Every text one sample needs for the data log line.
+    const qint64 format = nanosecondsPer(20000, [&] { SampleLine(s); });
+
+    std::printf("idle_tick_ns: %lld\n", static_cast<long long>(idle));
+    std::printf("decode_tick_ns: %lld\n", static_cast<long long>(decode));
+    std::printf("format_sample_ns: %lld\n", static_cast<long long>(format));
+    std::printf("log_line_ns: %lld\n", static_cast<long long>(LogLineNanoseconds()));
+    return 0;
+}
