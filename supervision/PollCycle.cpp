@@ -87,9 +87,24 @@ void PollCycle::searchStep()
     }
 }
 
+// The tester's "+" or "-" may cross a command on the wire and arrive just
+// before the reply, in the same line ("+*..."). Such signals are taken off
+// the front of the line, so the reply still counts, and are kept in RxBuffer
+// for the idle link to act on.
+static QByteArray takeLeadingSignals(QString &line)
+{
+    int n = 0;
+    while (n < line.size() && (line.at(n) == QLatin1Char('+') || line.at(n) == QLatin1Char('-')))
+        ++n;
+    const QByteArray signalChars = line.left(n).toLatin1();
+    line.remove(0, n);
+    return signalChars;
+}
+
 void PollCycle::idleStep()
 {
-    if (!link.takeWaiting())
+    const bool fresh = link.takeWaiting();
+    if (!fresh && link.RxBuffer.isEmpty())
         return;
     // The tester's own signals; a burst holding both counts as new data.
     if (link.RxBuffer.contains('+')) {
@@ -113,7 +128,10 @@ void PollCycle::wakeUpStep()
         replyTimeout();
         return;
     }
-    if (!link.GetSerial() || !link.ReplyLine.startsWith(QLatin1Char('*')))
+    if (!link.GetSerial())
+        return;
+    link.RxBuffer = takeLeadingSignals(link.ReplyLine);
+    if (!link.ReplyLine.startsWith(QLatin1Char('*')))
         return;
     // The tester is awake: send the parked command for real.
     if (s.comDelayed >= 224)
@@ -133,6 +151,7 @@ void PollCycle::replyStep()
     }
     if (!link.GetSerial())
         return;
+    link.RxBuffer = takeLeadingSignals(link.ReplyLine);
     if (link.ReplyLine.startsWith(QLatin1Char('*'))) {
         link.ReplyLine.remove(0, 1);
         s.ComSeq = 20;
@@ -185,7 +204,10 @@ void PollCycle::probeSecondAnswer()
         replyTimeout();
         return;
     }
-    if (!link.GetSerial() || !link.ReplyLine.startsWith(QLatin1Char('*')))
+    if (!link.GetSerial())
+        return;
+    takeLeadingSignals(link.ReplyLine);   // the first record follows anyway
+    if (!link.ReplyLine.startsWith(QLatin1Char('*')))
         return;
     s.ComSeq = 0;
     cmds.SendCommand(160);
