@@ -57,9 +57,6 @@ void CommandsTest::send_data()
     QTest::newRow("a code without text after a quiet line is not parked")
         << 185 << false << QString() << true << 0 << 100 << false
         << QByteArray() << 0 << 100 << 0 << "old" << false << 0;
-    QTest::newRow("below the command set")
-        << 159 << false << QString() << true << 0 << 3 << false
-        << QByteArray() << 0 << 3 << 0 << "old" << false << 0;
     QTest::newRow("a value command needs a value")
         << 225 << false << QString() << true << 0 << 3 << false
         << QByteArray() << 0 << 3 << 0 << "old" << false << 0;
@@ -78,9 +75,6 @@ void CommandsTest::send_data()
     QTest::newRow("serial number text as stored")
         << 224 << true << "AB 12" << true << 0 << 1 << false
         << QByteArray("E0AB 12\r") << 10 << 0 << 224 << "AB 12" << true << 1;
-    QTest::newRow("beyond the value commands")
-        << 244 << true << "1" << true << 0 << 3 << false
-        << QByteArray() << 0 << 3 << 0 << "old" << false << 0;
     QTest::newRow("port closed: nothing changes")
         << 174 << false << QString() << false << 0 << 3 << false
         << QByteArray() << 0 << 3 << 200 << "old" << false << 0;
@@ -90,9 +84,6 @@ void CommandsTest::send_data()
     QTest::newRow("reply awaited, gap code: nothing changes")
         << 168 << false << QString() << true << 10 << 3 << true
         << QByteArray() << 10 << 3 << 200 << "old" << true << 0;
-    QTest::newRow("reply awaited, value command: nothing changes")
-        << 228 << true << "7" << true << 10 << 30 << true
-        << QByteArray() << 10 << 30 << 200 << "old" << true << 0;
     QTest::newRow("probing a port: nothing changes")
         << 174 << false << QString() << true << 32 << 3 << true
         << QByteArray() << 32 << 3 << 200 << "old" << true << 0;

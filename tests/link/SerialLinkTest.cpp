@@ -16,10 +16,6 @@ private Q_SLOTS:
     void getSerial();
     void lineArrivingInPieces();
     void streamWithoutLineEndStaysBounded();
-    void closeResetsTheLink();
-    void commReady_data();
-    void commReady();
-    void messages();
 };
 
 void SerialLinkTest::openCommPort_data()
@@ -150,76 +146,6 @@ void SerialLinkTest::streamWithoutLineEndStaysBounded()
     QVERIFY(link.GetSerial());
     QVERIFY(link.ReplyLine.endsWith(QStringLiteral("xyz")));
     QVERIFY(link.RxBuffer.isEmpty());
-}
-
-void SerialLinkTest::closeResetsTheLink()
-{
-    TesterState s;
-    FakeSerialPort port;
-    FakeView view;
-    SerialLink link(s, port, view);
-    bool ok = false;
-    link.OpenCommPort(4, ok);
-    QVERIFY(ok);
-    s.ComChanOpen = true;
-    s.ComSeq = 10;
-    s.DownLoadedOnce = true;
-    link.RxBuffer = "abc";
-    link.ReplyLine = QStringLiteral("*1");
-
-    link.CloseCommPort();
-
-    QVERIFY(!port.isOpen());
-    QVERIFY(!s.ComChanOpen);
-    QCOMPARE(int(s.ComSeq), 0);
-    QVERIFY(!s.DownLoadedOnce);
-    QVERIFY(link.RxBuffer.isEmpty());
-    QVERIFY(link.ReplyLine.isEmpty());
-    // The port can be opened again afterwards.
-    link.OpenCommPort(4, ok);
-    QVERIFY(ok);
-}
-
-void SerialLinkTest::commReady_data()
-{
-    QTest::addColumn<bool>("open");
-    QTest::addColumn<bool>("mustWait");
-    QTest::addColumn<bool>("ready");
-
-    QTest::newRow("open and idle") << true << false << true;
-    QTest::newRow("open but busy") << true << true << false;
-    QTest::newRow("closed") << false << false << false;
-    QTest::newRow("closed and busy") << false << true << false;
-}
-
-void SerialLinkTest::commReady()
-{
-    QFETCH(bool, open);
-    QFETCH(bool, mustWait);
-    QFETCH(bool, ready);
-
-    TesterState s;
-    FakeSerialPort port;
-    FakeView view;
-    SerialLink link(s, port, view);
-    s.ComChanOpen = open;
-    s.MustWait = mustWait;
-    QCOMPARE(link.CommReady(), ready);
-}
-
-void SerialLinkTest::messages()
-{
-    TesterState s;
-    FakeSerialPort port;
-    FakeView view;
-    SerialLink link(s, port, view);
-    s.StatusDelay = 4;
-
-    link.ShowCommMessage(QStringLiteral("Searching For Tester On Comm 3"));
-    QCOMPARE(int(s.StatusDelay), 0);     // a new message stays until replaced
-    QCOMPARE(view.barText, QStringLiteral("Searching For Tester On Comm 3"));
-    link.NoCommMessage();
-    QCOMPARE(view.calls, QStringList({"bar:Searching For Tester On Comm 3", "panels"}));
 }
 
 QTEST_GUILESS_MAIN(SerialLinkTest)
