@@ -33,12 +33,10 @@ static void exchange(EngineRig &rig, int code, const QByteArray &data)
 static qint64 field(const TesterState &s, const QString &name)
 {
     const QHash<QString, qint64> values = {
-        {"CycleCount", s.CycleCount}, {"FailCount", s.FailCount}, {"SeqCount", s.SeqCount},
-        {"vContact", s.vContact}, {"vUpperBounce", s.vUpperBounce}, {"vLowerBounce", s.vLowerBounce},
+        {"CycleCount", s.CycleCount}, {"FailCount", s.FailCount},
+        {"vContact", s.vContact}, {"vUpperBounce", s.vUpperBounce},
         {"vRMode", s.vRMode}, {"vErrorCode", s.vErrorCode}, {"vCycleLimit", s.vCycleLimit},
-        {"vMaxDownBounceTol", s.vMaxDownBounceTol}, {"vLastUpBounceTime", s.vLastUpBounceTime},
-        {"vMinDownResistance", s.vMinDownResistance}, {"vMaxUpResistTol", s.vMaxUpResistTol},
-        {"vMaxUpBounce", s.vMaxUpBounce},
+        {"vMaxDownBounceTol", s.vMaxDownBounceTol}, {"vMaxUpBounce", s.vMaxUpBounce},
     };
     return values.value(name, -999999);
 }
@@ -52,19 +50,14 @@ void ReplyEffectsTest::singleValues_data()
 
     QTest::newRow("cycle count") << 200 << QByteArray("12") << "CycleCount" << qint64(12);
     QTest::newRow("fail count rounds half to even") << 193 << QByteArray("7.5") << "FailCount" << qint64(8);
-    QTest::newRow("sequential count rounds half to even") << 199 << QByteArray("6.5") << "SeqCount" << qint64(6);
     QTest::newRow("contact keeps the low byte") << 216 << QByteArray("300") << "vContact" << qint64(44);
     QTest::newRow("upper bounce of -1 is 255") << 214 << QByteArray("-1") << "vUpperBounce" << qint64(255);
-    QTest::newRow("lower bounce") << 215 << QByteArray("125") << "vLowerBounce" << qint64(125);
     QTest::newRow("mode") << 222 << QByteArray("2") << "vRMode" << qint64(2);
     QTest::newRow("mode beyond 16 bits keeps the old value") << 222 << QByteArray("70000") << "vRMode" << qint64(-1);
     QTest::newRow("error code without digits reads 0") << 223 << QByteArray("x") << "vErrorCode" << qint64(0);
     QTest::newRow("limit beyond 32 bits keeps the old value") << 197 << QByteArray("3000000000") << "vCycleLimit" << qint64(77);
     QTest::newRow("limit, largest Long") << 197 << QByteArray("2147483647") << "vCycleLimit" << qint64(2147483647);
     QTest::newRow("empty data reads 0") << 176 << QByteArray() << "vMaxDownBounceTol" << qint64(0);
-    QTest::newRow("last up bounce") << 184 << QByteArray("4321") << "vLastUpBounceTime" << qint64(4321);
-    QTest::newRow("min down reading") << 211 << QByteArray("3") << "vMinDownResistance" << qint64(3);
-    QTest::newRow("up tolerance") << 217 << QByteArray("1000") << "vMaxUpResistTol" << qint64(1000);
     QTest::newRow("largest up bounce") << 212 << QByteArray("62500") << "vMaxUpBounce" << qint64(62500);
 }
 
