@@ -24,7 +24,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::newRow("port number") << "3";
         QTest::newRow("blanks and comma") << "/home/op/Life tests/run 1, shift 2.txt";
-        QTest::newRow("ini specials") << "/data/a=b;c#d[e].txt";
+        QTest::newRow("ini punctuation") << "/data/a=b;c#d[e].txt";
         QTest::newRow("backslashes") << "C:\\Tests\\run.txt";
         QTest::newRow("accents") << QString::fromUtf8("/data/Prüfung_Ω.txt");
         QTest::newRow("word true") << "true";
