@@ -2,7 +2,6 @@
 #include "state/NumberReader.h"
 #include "state/TesterState.h"
 
-#include <QElapsedTimer>
 #include <QLocale>
 #include <QTest>
 
@@ -212,25 +211,6 @@ private Q_SLOTS:
         s.sRMode = int16_t(mode);
         for (int32_t count = 0; count <= 1023; ++count)
             QCOMPARE(CountFromResistance(s, ReadNumber(FormatResistance(s, count, true))), count);
-    }
-
-    // The display formats about 25 texts per sample; the budget is 20 us,
-    // with a wide margin for a loaded machine.
-    void formatsASampleQuickly()
-    {
-        const TesterState s = reported(1000, 0);
-        const int samples = 2000;
-        qsizetype length = 0;
-        QElapsedTimer timer;
-        timer.start();
-        for (int i = 0; i < samples; ++i) {
-            for (int k = 0; k < 12; ++k) length += FormatResistance(s, (i + k * 97) % 1024, false).size();
-            for (int k = 0; k < 7; ++k) length += FormatBounceTime(i * 13 + k).size();
-            for (int k = 0; k < 6; ++k) length += FormatStrokeTime(i * 7 + k).size();
-        }
-        const qint64 micros = timer.nsecsElapsed() / 1000 / samples;
-        QVERIFY(length > 0);
-        QVERIFY2(micros < 60, qPrintable(QString::number(micros) + " us per sample"));
     }
 };
 
