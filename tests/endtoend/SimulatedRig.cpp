@@ -69,6 +69,12 @@ void SimulatedRig::tick(int count)
     }
 }
 
+void SimulatedRig::stepTester(int ms)
+{
+    pump->step(ms);
+    crossLine();
+}
+
 bool SimulatedRig::tickUntil(const std::function<bool()> &condition, int maxTicks)
 {
     for (int i = 0; i < maxTicks; ++i) {

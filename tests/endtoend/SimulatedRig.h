@@ -33,6 +33,9 @@ public:
     // Ticks until the link is idle and ready for an operator command.
     bool settle(int maxTicks = 100);
 
+    // Moves the tester's bytes both ways without a poll tick.
+    void stepTester(int ms = 0);
+
     void pullCable() { pty.close(); }
     bool plugCable() { return pty.open(); }
 
