@@ -56,6 +56,7 @@ int main(int argc, char **argv)
     QtDataFileDialog fileDialog;
     MainForm form(serial.port(), settings, dialogs, fileDialog, options.pollPeriodMs);
     dialogs.setParentWidget(&form);
+    fileDialog.setParentWidget(&form);
     form.show();
 
     if (!options.screenshotFile.isEmpty()) {

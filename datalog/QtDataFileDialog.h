@@ -12,6 +12,9 @@ class QtDataFileDialog : public DataFileDialog
 public:
     explicit QtDataFileDialog(QWidget *parent = nullptr);
 
+    // The window the dialog is centred on, once it exists.
+    void setParentWidget(QWidget *widget) { parent = widget; }
+
     bool choose(int creatfile, QString &path) override;
 
     // The filter list and the default suffix the dialog uses.
