@@ -206,6 +206,8 @@ QByteArray SimulatedTester::replyData(int code, const QByteArray &value)
     case 172: start(RunMode::NoLimit); return QByteArray();
     case 174:
         ++counters.recordsSent;
+        if (plusOutstanding)
+            ++counters.plusAnswered;
         newData = false;
         plusPending = false;
         plusOutstanding = false;

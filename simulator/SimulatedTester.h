@@ -40,6 +40,7 @@ public:
     {
         int64_t plusSent = 0;
         int64_t minusSent = 0;
+        int64_t plusAnswered = 0;       // "+" followed by a data request
         int64_t recordsSent = 0;        // replies to 174
         int64_t lostSignals = 0;        // "+" sent again because no data request followed
         int64_t commands = 0;
@@ -72,6 +73,7 @@ public:
     QString serialNumber() const { return cfg.serialNumber; }
     const Stats &stats() const { return counters; }
     bool signalPending() const { return plusPending || minusPending; }
+    bool signalUnanswered() const { return plusOutstanding; }
 
 private:
     struct Chunk
