@@ -413,17 +413,21 @@ void MainFormTest::breakUpdate_data()
     QTest::addColumn<QStringList>("frames");
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("running");
+    QTest::addColumn<bool>("busyMeanwhile");   // a reply became due while the dialog was open
 
     const QString noFile = "error:No Data File|There must be a database file open in which to save the data";
     QTest::newRow("save without a data file") << true << false << "100" << 1 << QStringList() << QStringList{noFile}
-                                              << false;
+                                              << false << false;
     QTest::newRow("no saving, no data file") << true << false << "100" << 0 << QStringList{"F3100"}
-                                             << QStringList() << true;
+                                             << QStringList() << true << false;
     QTest::newRow("data file open: saving starts ticked") << true << true << "250" << -1 << QStringList{"F3250"}
-                                                          << QStringList() << true;
-    QTest::newRow("cancelled") << true << false << "" << -1 << QStringList() << QStringList() << false;
+                                                          << QStringList() << true << false;
+    QTest::newRow("cancelled") << true << false << "" << -1 << QStringList() << QStringList() << false << false;
     QTest::newRow("link not ready: no dialog") << false << false << "100" << 0 << QStringList() << QStringList()
-                                               << false;
+                                               << false << false;
+    // The command could not go out, so the test is not marked as running.
+    QTest::newRow("link busy when OK is pressed") << true << false << "100" << 0 << QStringList()
+                                                  << QStringList() << false << true;
 }
 
 void MainFormTest::breakUpdate()
@@ -435,6 +439,7 @@ void MainFormTest::breakUpdate()
     QFETCH(QStringList, frames);
     QFETCH(QStringList, messages);
     QFETCH(bool, running);
+    QFETCH(bool, busyMeanwhile);
     Rig rig;
     rig.linkReady();
     rig.s().MustWait = !linkReady;
@@ -451,6 +456,10 @@ void MainFormTest::breakUpdate()
         }
         if (saveBox >= 0)
             save->setChecked(saveBox == 1);
+        if (busyMeanwhile) {
+            rig.form->engine().SendCommand(174);   // say, the tester's "+" was answered
+            rig.port.written.clear();
+        }
         dialog->findChild<QLineEdit *>("BreakCountEdit")->setText(countText);
         QTest::mouseClick(dialog->findChild<QPushButton *>("OKButton"), Qt::LeftButton);
     });
