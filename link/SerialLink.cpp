@@ -35,6 +35,7 @@ void SerialLink::ClearCommBuffers()
     port.discardOutput();
     RxBuffer.clear();
     ReplyLine.clear();
+    pendingNewData = pendingTestEnded = false;
 }
 
 void SerialLink::CloseCommPort()
@@ -44,6 +45,7 @@ void SerialLink::CloseCommPort()
     s.ComSeq = 0;
     RxBuffer.clear();
     ReplyLine.clear();
+    pendingNewData = pendingTestEnded = false;
     s.DownLoadedOnce = false;
 }
 
@@ -68,10 +70,46 @@ bool SerialLink::GetSerial()
         boundRxBuffer();
         return false;
     }
-    // Only the first line of a burst counts; what follows its CR is dropped.
-    ReplyLine = QString::fromLatin1(RxBuffer.constData(), cr);
+    // The tester signals "+" or "-" whenever it sees the line idle, so a
+    // signal can cross a command and arrive glued in front of the reply
+    // ("+*...") or right behind it. Dropping it would lose a sample, and in
+    // break-update mode leave the tester paused at its break for good: such
+    // signals are kept for the idle link, and the reply counts as a reply.
+    int start = 0;
+    while (start < cr && (RxBuffer[start] == '+' || RxBuffer[start] == '-'))
+        ++start;
+    if (start > 0 && start < cr && RxBuffer[start] == '*')
+        keepSignals(RxBuffer.left(start));
+    else
+        start = 0;
+    // Only the first line of a burst counts; what follows its CR is dropped,
+    // apart from a signal that came on its own behind it.
+    const QByteArray after = RxBuffer.mid(cr + 1);
+    bool onlySignals = !after.isEmpty();
+    for (char c : after)
+        onlySignals = onlySignals && (c == '+' || c == '-' || c == '\r' || c == '\n');
+    if (onlySignals)
+        keepSignals(after);
+    ReplyLine = QString::fromLatin1(RxBuffer.constData() + start, cr - start);
     RxBuffer.clear();
     return true;
+}
+
+void SerialLink::keepSignals(const QByteArray &text)
+{
+    pendingNewData = pendingNewData || text.contains('+');
+    pendingTestEnded = pendingTestEnded || text.contains('-');
+}
+
+QByteArray SerialLink::takePendingSignals()
+{
+    QByteArray signalText;
+    if (pendingNewData)
+        signalText += '+';
+    if (pendingTestEnded)
+        signalText += '-';
+    pendingNewData = pendingTestEnded = false;
+    return signalText;
 }
 
 void SerialLink::boundRxBuffer()

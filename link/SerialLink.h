@@ -29,6 +29,9 @@ public:
     // Appends the waiting characters to RxBuffer without touching ComCnt;
     // false when nothing was waiting.
     bool takeWaiting();
+    // The tester's "+" / "-" signals that arrived glued to a reply line (see
+    // GetSerial), handed over once; empty when there were none.
+    QByteArray takePendingSignals();
     void dropWaiting();          // reads and forgets whatever is waiting
     void writeBytes(const QByteArray &bytes);
     bool portAlive() const;      // false once the device behind an open port vanished
@@ -38,6 +41,10 @@ public:
 
 private:
     void boundRxBuffer();
+    void keepSignals(const QByteArray &text);
+
+    bool pendingNewData = false;     // a "+" seen while a reply was awaited
+    bool pendingTestEnded = false;   // a "-" seen while a reply was awaited
 
     TesterState &s;
     SerialPort &port;

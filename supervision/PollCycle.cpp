@@ -46,7 +46,13 @@ void PollCycle::Tick()
     case 30: probeStart(); break;
     case 32: probeFirstAnswer(); break;
     case 34: probeSecondAnswer(); break;
-    default: s.ComSeq = 0; break;
+    default:
+        // Not a state of the link: whatever was in flight is lost, so the
+        // link is idle and free, as after a dropped reply.
+        s.ComSeq = 0;
+        s.comDelayed = 0;
+        WaitStateClear(s, view);
+        break;
     }
 }
 
@@ -87,24 +93,12 @@ void PollCycle::searchStep()
     }
 }
 
-// The tester's "+" or "-" may cross a command on the wire and arrive just
-// before the reply, in the same line ("+*..."). Such signals are taken off
-// the front of the line, so the reply still counts, and are kept in RxBuffer
-// for the idle link to act on.
-static QByteArray takeLeadingSignals(QString &line)
-{
-    int n = 0;
-    while (n < line.size() && (line.at(n) == QLatin1Char('+') || line.at(n) == QLatin1Char('-')))
-        ++n;
-    const QByteArray signalChars = line.left(n).toLatin1();
-    line.remove(0, n);
-    return signalChars;
-}
-
 void PollCycle::idleStep()
 {
-    const bool fresh = link.takeWaiting();
-    if (!fresh && link.RxBuffer.isEmpty())
+    link.takeWaiting();
+    // Signals that crossed a command were kept for this moment.
+    link.RxBuffer += link.takePendingSignals();
+    if (link.RxBuffer.isEmpty())
         return;
     // The tester's own signals; a burst holding both counts as new data.
     if (link.RxBuffer.contains('+')) {
@@ -128,10 +122,7 @@ void PollCycle::wakeUpStep()
         replyTimeout();
         return;
     }
-    if (!link.GetSerial())
-        return;
-    link.RxBuffer = takeLeadingSignals(link.ReplyLine);
-    if (!link.ReplyLine.startsWith(QLatin1Char('*')))
+    if (!link.GetSerial() || !link.ReplyLine.startsWith(QLatin1Char('*')))
         return;
     // The tester is awake: send the parked command for real.
     if (s.comDelayed >= 224)
@@ -151,7 +142,6 @@ void PollCycle::replyStep()
     }
     if (!link.GetSerial())
         return;
-    link.RxBuffer = takeLeadingSignals(link.ReplyLine);
     if (link.ReplyLine.startsWith(QLatin1Char('*'))) {
         link.ReplyLine.remove(0, 1);
         s.ComSeq = 20;
@@ -204,11 +194,9 @@ void PollCycle::probeSecondAnswer()
         replyTimeout();
         return;
     }
-    if (!link.GetSerial())
+    if (!link.GetSerial() || !link.ReplyLine.startsWith(QLatin1Char('*')))
         return;
-    takeLeadingSignals(link.ReplyLine);   // the first record follows anyway
-    if (!link.ReplyLine.startsWith(QLatin1Char('*')))
-        return;
+    link.takePendingSignals();             // the first record follows anyway
     s.ComSeq = 0;
     cmds.SendCommand(160);
     link.ShowCommMessage(QStringLiteral("Tester Found On Comm ") + QString::number(s.ComChan));

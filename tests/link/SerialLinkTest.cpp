@@ -75,14 +75,22 @@ void SerialLinkTest::getSerial_data()
     QTest::addColumn<QString>("replyLine");
     QTest::addColumn<QByteArray>("leftOver");
     QTest::addColumn<int>("comCnt");
+    QTest::addColumn<QByteArray>("kept");       // tester signals kept for the idle link
 
-    QTest::newRow("nothing waiting") << QByteArray() << false << QString() << QByteArray() << 40;
-    QTest::newRow("star line") << QByteArray("*\r") << true << "*" << QByteArray() << 0;
+    QTest::newRow("nothing waiting") << QByteArray() << false << QString() << QByteArray() << 40 << QByteArray();
+    QTest::newRow("star line") << QByteArray("*\r") << true << "*" << QByteArray() << 0 << QByteArray();
     QTest::newRow("characters after the CR are dropped")
-        << QByteArray("*\r+*12\r") << true << "*" << QByteArray() << 0;
-    QTest::newRow("no CR yet") << QByteArray("*12;3") << false << QString() << QByteArray("*12;3") << 0;
-    QTest::newRow("empty line") << QByteArray("\r") << true << "" << QByteArray() << 0;
-    QTest::newRow("line without star") << QByteArray("?\r") << true << "?" << QByteArray() << 0;
+        << QByteArray("*\r+*12\r") << true << "*" << QByteArray() << 0 << QByteArray();
+    QTest::newRow("no CR yet") << QByteArray("*12;3") << false << QString() << QByteArray("*12;3") << 0 << QByteArray();
+    QTest::newRow("empty line") << QByteArray("\r") << true << "" << QByteArray() << 0 << QByteArray();
+    QTest::newRow("line without star") << QByteArray("?\r") << true << "?" << QByteArray() << 0 << QByteArray();
+    // "+" and "-" that crossed a command on the wire.
+    QTest::newRow("new data in front of a reply") << QByteArray("+*12\r") << true << "*12" << QByteArray() << 0 << QByteArray("+");
+    QTest::newRow("both signals in front of a reply") << QByteArray("-+*\r") << true << "*" << QByteArray() << 0 << QByteArray("+-");
+    QTest::newRow("new data right behind a reply") << QByteArray("*7\r+") << true << "*7" << QByteArray() << 0 << QByteArray("+");
+    QTest::newRow("a minus in the data is no signal") << QByteArray("*-1;-2\r") << true << "*-1;-2" << QByteArray() << 0 << QByteArray();
+    QTest::newRow("a minus in front of text is no signal") << QByteArray("-5\r") << true << "-5" << QByteArray() << 0 << QByteArray();
+    QTest::newRow("signs among other text behind a reply") << QByteArray("*\r-5") << true << "*" << QByteArray() << 0 << QByteArray();
 }
 
 void SerialLinkTest::getSerial()
@@ -92,6 +100,7 @@ void SerialLinkTest::getSerial()
     QFETCH(QString, replyLine);
     QFETCH(QByteArray, leftOver);
     QFETCH(int, comCnt);
+    QFETCH(QByteArray, kept);
 
     TesterState s;
     FakeSerialPort port;
@@ -105,6 +114,8 @@ void SerialLinkTest::getSerial()
     QCOMPARE(link.RxBuffer, leftOver);
     QCOMPARE(int(s.ComCnt), comCnt);
     QVERIFY(port.input.isEmpty());
+    QCOMPARE(link.takePendingSignals(), kept);
+    QVERIFY(link.takePendingSignals().isEmpty());
 }
 
 void SerialLinkTest::lineArrivingInPieces()

@@ -23,6 +23,8 @@ private Q_SLOTS:
     void testerSignals();
     void plusOnQuietLineWakesFirst();
     void replyWithoutStarFreesTheLink();
+    void signalCrossingACommand_data();
+    void signalCrossingACommand();
     void vanishedDeviceClosesAtOnce();
     void invalidStateIsReset_data();
     void invalidStateIsReset();
@@ -299,6 +301,44 @@ void PollCycleTest::replyWithoutStarFreesTheLink()
     QCOMPARE(rig.port.frames(), QStringList{"A1"});   // nothing retried or chained
 }
 
+void PollCycleTest::signalCrossingACommand_data()
+{
+    QTest::addColumn<bool>("quiet");            // the command waits behind a wake-up
+    QTest::addColumn<QByteArray>("signal");
+    QTest::addColumn<bool>("terminated");
+
+    QTest::newRow("new data before the reply") << false << QByteArray("+") << false;
+    QTest::newRow("test ended before the reply") << false << QByteArray("-") << true;
+    QTest::newRow("new data before the wake-up answer") << true << QByteArray("+") << false;
+}
+
+void PollCycleTest::signalCrossingACommand()
+{
+    QFETCH(bool, quiet);
+    QFETCH(QByteArray, signal);
+    QFETCH(bool, terminated);
+
+    EngineRig rig;
+    rig.linkUp();
+    rig.s.ComCnt = quiet ? 100 : 0;
+    rig.engine.SendCommand(200);
+    rig.port.queueInput(signal);              // the signal was already on its way
+    rig.tick();
+    if (quiet) {
+        rig.port.queueInput("*\r");
+        rig.tick();
+    }
+    rig.port.queueInput("*12\r");
+    rig.tick(2);
+    QCOMPARE(rig.s.CycleCount, 12);           // the reply counted
+    QCOMPARE(rig.port.frames().last(), QStringLiteral("C8"));
+
+    rig.tick();                               // idle: the kept signal fetches a record
+    QCOMPARE(rig.port.frames().last(), QStringLiteral("AE"));
+    QCOMPARE(rig.s.Terminated, terminated);
+    QCOMPARE(rig.view.beeps, terminated ? 1 : 0);
+}
+
 void PollCycleTest::vanishedDeviceClosesAtOnce()
 {
     EngineRig rig;
@@ -328,10 +368,14 @@ void PollCycleTest::invalidStateIsReset()
     QFETCH(int, comSeq);
     EngineRig rig;
     rig.linkUp();
+    rig.engine.SendCommand(174);
     rig.s.ComSeq = comSeq;
     rig.tick();
+    // Nothing can be in flight any more: the link is idle and free.
     QCOMPARE(int(rig.s.ComSeq), 0);
-    QVERIFY(rig.port.written.isEmpty());
+    QCOMPARE(int(rig.s.comDelayed), 0);
+    QVERIFY(rig.engine.CommReady());
+    QCOMPARE(rig.port.frames(), QStringList{"AE"});
 }
 
 void PollCycleTest::errorLed_data()
