@@ -5,10 +5,12 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <initializer_list>
 
 namespace {
 
 const QString NotMeasured = QStringLiteral("----");
+using Widgets = std::initializer_list<QWidget *>;
 
 QLabel *captionLabel(const QString &text, QWidget *parent)
 {
@@ -143,9 +145,7 @@ void StrokePanel::display(const StrokeValues &v)
 {
     if (!v.tested) {
         // Bounce settings mean nothing on a stroke whose contact is not tested.
-        for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(maxRFrame),
-                           static_cast<QWidget *>(minRFrame), static_cast<QWidget *>(bounceFrame),
-                           static_cast<QWidget *>(lastReadingFrame), static_cast<QWidget *>(failureFrame)})
+        for (QWidget *w : Widgets{this, maxRFrame, minRFrame, bounceFrame, lastReadingFrame, failureFrame})
             w->setEnabled(false);
         for (QLabel *label : {bounceTimeLbl, lastContactTimeLbl, lastBounceTimeLbl, maxUnit, minUnit, lastUnit})
             label->setEnabled(false);
@@ -157,9 +157,7 @@ void StrokePanel::display(const StrokeValues &v)
         return;
     }
 
-    for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(maxRFrame),
-                       static_cast<QWidget *>(minRFrame), static_cast<QWidget *>(lastReadingFrame),
-                       static_cast<QWidget *>(failureFrame)})
+    for (QWidget *w : Widgets{this, maxRFrame, minRFrame, lastReadingFrame, failureFrame})
         w->setEnabled(true);
     for (QLabel *label : {maxUnit, minUnit, lastUnit})
         label->setEnabled(true);
