@@ -4,12 +4,14 @@
 #include "link/PortMap.h"
 #include "link/QtSerialPort.h"
 #include "link/TracingSerialPort.h"
+
+#include <QtGlobal>
+#include <QTextStream>
+
+#ifdef Q_OS_UNIX
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
-
-#include <QTextStream>
-#include <cstdio>
 
 namespace {
 
@@ -17,13 +19,29 @@ namespace {
 // well inside the 50 ms poll tick.
 constexpr int SimulatorStepMs = 10;
 
+// The tester a newcomer meets: already in the middle of a long test, one
+// cycle a second, with the odd failure so the fail counts and lamps move.
+SimulatorConfig demoTester(int pollPeriodMs)
+{
+    SimulatorConfig config;
+    config.periodMs = 1000;
+    config.failureRate = 0.02;
+    config.startRunning = true;
+    config.seed = 8;   // one of its first two cycles fails: the failure boxes show at once
+    config.signalQuietMs = 3 * pollPeriodMs;
+    return config;
+}
+
 } // namespace
+#endif
 
 struct SerialSetup::Parts
 {
+#ifdef Q_OS_UNIX
     std::unique_ptr<SimulatedTester> tester;
     std::unique_ptr<PseudoTerminal> pty;
     std::unique_ptr<SimulatorPump> pump;
+#endif
     std::unique_ptr<PortMap> ports;
     std::unique_ptr<QtSerialPort> serial;
     std::unique_ptr<TracingSerialPort> tracer;
@@ -34,10 +52,12 @@ SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
 {
     parts->ports = std::make_unique<PortMap>(options.portMap, &settings);
     if (options.simulate) {
-        SimulatorConfig config;
-        config.periodMs = 1000;
-        config.signalQuietMs = 3 * options.pollPeriodMs;
-        parts->tester = std::make_unique<SimulatedTester>(config);
+#ifdef Q_OS_UNIX
+        parts->tester = std::make_unique<SimulatedTester>(demoTester(options.pollPeriodMs));
+        // The cycle limit ends the demonstration test, not the failures.
+        parts->tester->settings().cycleLimit = 100000;
+        parts->tester->settings().failLimit = 5000;
+        parts->tester->settings().seqLimit = 10;
         parts->pty = std::make_unique<PseudoTerminal>();
         // Only the simulated tester's port exists.
         QMap<int, QString> simulated;
@@ -50,6 +70,11 @@ SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
         parts->ports->windowsNames = false;
         parts->pump = std::make_unique<SimulatorPump>(*parts->tester, *parts->pty);
         parts->pump->start(SimulatorStepMs);
+#else
+        QTextStream(stderr) << "lifecycle: the simulated tester needs a Unix pseudo-terminal; here run "
+                               "lifecycle-sim --device COMn on one end of a null-modem pair and open "
+                               "the other end\n";
+#endif
     }
     PortMap *ports = parts->ports.get();
     parts->serial = std::make_unique<QtSerialPort>([ports](int n) { return ports->deviceFor(n); });
@@ -62,8 +87,10 @@ SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
 
 SerialSetup::~SerialSetup()
 {
+#ifdef Q_OS_UNIX
     if (parts->pump)
         parts->pump->stop();
+#endif
     // The program's port goes before the simulated tester's end of the line.
     parts->tracer.reset();
     parts->serial.reset();

@@ -5,7 +5,7 @@
 #include "datalog/DataLog.h"
 #include "link/SerialPort.h"
 #include "state/TesterState.h"
-#include "state/TesterView.h"
+#include "state/SilentView.h"
 #include "supervision/TesterEngine.h"
 
 #include <QCoreApplication>
@@ -32,27 +32,6 @@ public:
     void discardOutput() override {}
 
     QByteArray pending;
-};
-
-// A main window that draws nothing.
-class BenchView : public TesterView
-{
-public:
-    void showBarMessage(const QString &) override {}
-    void showBarPanels() override {}
-    void setVersionPanel(const QString &) override {}
-    void SetControls() override {}
-    void DisplayData() override {}
-    void DisplayMode() override {}
-    void DisplayRValue() override {}
-    void DisplaySerialNum() override {}
-    void showSampleDate(const QString &) override {}
-    int ledDrawing() const override { return led; }
-    void drawLed(int drawing) override { led = drawing; }
-    void beep() override {}
-    void setPistonBox(bool) override {}
-    void showManualReading(const QString &) override {}
-    int led = 1;
 };
 
 // Median over runs of the time per operation.
@@ -92,7 +71,7 @@ int main(int argc, char **argv)
 
     TesterState s;
     BenchPort port;
-    BenchView view;
+    SilentView view;
     TesterEngine engine(s, port, view);
     linkUp(s);
 

@@ -51,6 +51,8 @@ SimulatedTester::SimulatedTester(const SimulatorConfig &config)
 {
     last.downReading = ContactReading(false, cfg.mode, random);
     last.upReading = last.downReading;
+    if (cfg.startRunning)
+        start(RunMode::ToLimits);
 }
 
 bool SimulatedTester::pistonDown() const

@@ -15,6 +15,8 @@ struct SimulatorConfig
     int periodMs = 1000;          // one test cycle, down and up stroke
     double failureRate = 0.0;     // chance that a cycle fails, 0..1
     uint32_t seed = 418;          // the same seed gives the same readings
+    bool startRunning = false;    // already running a test to its limits when switched on,
+                                  // as a tester the operator left running
 
     // When the tester speaks on its own ("+", "-"): only after the line has
     // been quiet this long, so that the host has taken the last reply and is

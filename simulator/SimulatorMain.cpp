@@ -2,7 +2,6 @@
 // real serial device with a null-modem cable), for running and trying the
 // program without the instrument.
 
-#include "simulator/PseudoTerminal.h"
 #include "simulator/SerialDeviceLine.h"
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
@@ -15,6 +14,26 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include "simulator/PseudoTerminal.h"
+#else
+// Without pseudo-terminals only a real device can be served (--device).
+class PseudoTerminal : public SimulatorLine
+{
+public:
+    bool open() { return false; }
+    QString errorText() const
+    {
+        return QStringLiteral("no pseudo-terminals here; serve one end of a null-modem pair with --device COMn");
+    }
+    QString slavePath() const { return QString(); }
+    bool isOpen() const override { return false; }
+    QByteArray read() override { return QByteArray(); }
+    void write(const QByteArray &) override {}
+    void close() override {}
+};
+#endif
 
 namespace {
 
@@ -84,6 +103,7 @@ int main(int argc, char **argv)
     const QCommandLineOption failure(QStringLiteral("failure-rate"), QStringLiteral("Chance that a cycle fails, 0 to 1 (default 0)."), QStringLiteral("RATE"));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the simulated readings."), QStringLiteral("N"));
     const QCommandLineOption device(QStringLiteral("device"), QStringLiteral("Serve this serial device instead of a pseudo-terminal."), QStringLiteral("PATH"));
+    const QCommandLineOption running(QStringLiteral("running"), QStringLiteral("Start already running a test to its limits, as a tester left running."));
     const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Fault: answer nothing."));
     const QCommandLineOption noStar(QStringLiteral("no-star"), QStringLiteral("Fault: answer commands without the leading \"*\"."));
     const QCommandLineOption garbage(QStringLiteral("garbage"), QStringLiteral("Fault: chance that a reply is preceded by stray bytes, 0 to 1."), QStringLiteral("RATE"));
@@ -92,7 +112,7 @@ int main(int argc, char **argv)
     const QCommandLineOption pullAfter(QStringLiteral("pull-after-ms"), QStringLiteral("Fault: pull the cable (close the line) after MS."), QStringLiteral("MS"));
     const QCommandLineOption replugAfter(QStringLiteral("replug-after-ms"), QStringLiteral("Plug the cable back in MS after pulling it (a new pseudo-terminal is printed)."), QStringLiteral("MS"));
     parser.addOptions({help, version, serial, software, mode, range, period, failure, seed, device,
-                       silent, noStar, garbage, split, requireWake, pullAfter, replugAfter});
+                       running, silent, noStar, garbage, split, requireWake, pullAfter, replugAfter});
 
     if (!parser.parse(app.arguments()))
         return usageError(parser.errorText());
@@ -138,6 +158,7 @@ int main(int argc, char **argv)
             return usageError(QStringLiteral("bad seed '%1'").arg(parser.value(seed)));
         config.seed = uint32_t(n);
     }
+    config.startRunning = parser.isSet(running);
     config.silent = parser.isSet(silent);
     config.noStar = parser.isSet(noStar);
     config.requireWake = parser.isSet(requireWake);

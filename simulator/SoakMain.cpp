@@ -12,7 +12,7 @@
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
 #include "state/TesterState.h"
-#include "state/TesterView.h"
+#include "state/SilentView.h"
 #include "supervision/TesterEngine.h"
 
 #include <QCommandLineParser>
@@ -24,29 +24,6 @@
 #include <QTimer>
 
 namespace {
-
-// The main window, reduced to nothing: the soak measures the link.
-class SilentView : public TesterView
-{
-public:
-    void showBarMessage(const QString &) override {}
-    void showBarPanels() override {}
-    void setVersionPanel(const QString &) override {}
-    void SetControls() override {}
-    void DisplayData() override {}
-    void DisplayMode() override {}
-    void DisplayRValue() override {}
-    void DisplaySerialNum() override {}
-    void showSampleDate(const QString &) override {}
-    int ledDrawing() const override { return led; }
-    void drawLed(int drawing) override { led = drawing; }
-    void beep() override {}
-    void setPistonBox(bool) override {}
-    void showManualReading(const QString &) override {}
-
-private:
-    int led = 1;
-};
 
 class CountingLog : public SampleLog
 {
