@@ -17,7 +17,6 @@ private Q_SLOTS:
     void deviceForPort();
     void systemDevicesSortInNameOrder_data();
     void systemDevicesSortInNameOrder();
-    void deviceListIsReadOnlyWhenNeeded();
 };
 
 void PortMapTest::deviceForPort_data()
@@ -35,18 +34,15 @@ void PortMapTest::deviceForPort_data()
     QTest::newRow("beyond the system devices") << none << none << system << false << 4 << "";
     QTest::newRow("stored device wins") << none << PortList{{2, "/dev/serial/by-id/x"}} << system << false << 2
                                         << "/dev/serial/by-id/x";
-    QTest::newRow("stored device for another port") << none << PortList{{3, "/dev/a"}} << system << false << 1
-                                                    << "/dev/ttyS1";
     QTest::newRow("stored blank is no entry") << none << PortList{{1, "  "}} << system << false << 1 << "/dev/ttyS1";
     QTest::newRow("given port wins over stored") << PortList{{2, "/dev/pts/7"}} << PortList{{2, "/dev/a"}} << system
                                                  << false << 2 << "/dev/pts/7";
     QTest::newRow("given ports: the others do not exist") << PortList{{2, "/dev/pts/7"}} << PortList{{1, "/dev/a"}}
                                                           << system << false << 1 << "";
-    QTest::newRow("windows: COM16") << none << PortList{{16, "/dev/a"}} << system << true << 16 << "COM16";
-    QTest::newRow("windows: COM3") << none << none << QStringList() << true << 3 << "COM3";
+    QTest::newRow("windows: COMn, stored ignored") << none << PortList{{3, "/dev/a"}} << QStringList() << true << 3
+                                                   << "COM3";
     QTest::newRow("port 0") << none << none << system << false << 0 << "";
     QTest::newRow("port 17") << PortList{{17, "/dev/x"}} << none << system << false << 17 << "";
-    QTest::newRow("windows: port 17") << none << none << system << true << 17 << "";
 }
 
 void PortMapTest::deviceForPort()
@@ -76,9 +72,6 @@ void PortMapTest::systemDevicesSortInNameOrder_data()
     QTest::newRow("numbers as numbers")
         << QStringList{"/dev/ttyUSB10", "/dev/ttyUSB2", "/dev/ttyUSB1"}
         << QStringList{"/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB10"};
-    QTest::newRow("kinds by name")
-        << QStringList{"/dev/ttyUSB0", "/dev/ttyACM0", "/dev/ttyS4"}
-        << QStringList{"/dev/ttyACM0", "/dev/ttyS4", "/dev/ttyUSB0"};
     QTest::newRow("leading zeros") << QStringList{"/dev/c010", "/dev/c9"} << QStringList{"/dev/c9", "/dev/c010"};
 }
 
@@ -87,24 +80,6 @@ void PortMapTest::systemDevicesSortInNameOrder()
     QFETCH(QStringList, listed);
     QFETCH(QStringList, sorted);
     QCOMPARE(PortMap::SortedByName(listed), sorted);
-}
-
-void PortMapTest::deviceListIsReadOnlyWhenNeeded()
-{
-    MemorySettingsStore settings;
-    settings.write("Ports", "Comm1", "/dev/a");
-    int listings = 0;
-    PortMap map({}, &settings);
-    map.windowsNames = false;
-    map.listDevices = [&] { ++listings; return QStringList{"/dev/b", "/dev/c"}; };
-
-    QCOMPARE(map.deviceFor(1), QStringLiteral("/dev/a"));
-    QCOMPARE(listings, 0);
-    // The search asks once per tick: the list is kept for a while.
-    for (int port = 1; port <= 16; ++port)
-        map.deviceFor(port);
-    QCOMPARE(map.deviceFor(2), QStringLiteral("/dev/c"));
-    QCOMPARE(listings, 1);
 }
 
 QTEST_GUILESS_MAIN(PortMapTest)
