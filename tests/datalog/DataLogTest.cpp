@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <memory>
 
 namespace {
 
@@ -27,9 +26,6 @@ const QString OpenError = QStringLiteral("error:File Error|Error Opening File");
 const QString WriteError = QStringLiteral("error:File Error|Error Writing File");
 const QString Unrecognized =
     QStringLiteral("yesno:File Error|Unrecognized file structure.  Continue writing to file?");
-const QString SaveQuestion = QStringLiteral(
-    "yesno:Save Data|The current test data has not been saved. Do you want to save this data?");
-const QString CreateQuestion = QStringLiteral("yesno:Open|new.txt does not exist.  Create the file?");
 
 // A 1000-ohm pull-up tester with software 1.2; one value per column, so
 // that swapped columns show.
@@ -66,15 +62,12 @@ QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
-}
-
-// One data log with fakes around it, as the main window builds it.
+// One data log with fakes around it, as the main window builds it, and a
+// fresh folder for its files.
 struct Rig
 {
+    QTemporaryDir dir;
+    QString path(const QString &name) const { return dir.filePath(name); }
     TesterState s;
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
@@ -93,377 +86,270 @@ class DataLogTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
+    // Every row also checks the full line of the sample, whose open up-stroke
+    // contact is written as 2044000.0 and whose decimals take a full stop.
+    void sampleLine_data()
     {
-        dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir->isValid());
+        QTest::addColumn<int>("version");
+        QTest::addColumn<int>("rPullUp");
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QStringList>("expected");   // "column=text", columns from 1
+        QTest::newRow("no range yet") << 12 << 0 << "S1"
+            << QStringList{"5=???", "6=???", "7=???", "12=???", "24=???", "31=???", "35=-----"};
+        QTest::newRow("software 1.1: no last bounce") << 11 << 1000 << "S1"
+            << QStringList{"13=?", "14=?", "15=1.500", "36=1.1"};
+        QTest::newRow("serial with a comma, control and accented characters") << 12 << 1000
+            << QString::fromUtf8("\tA,X\xc3\xa9" "1\x01 \r") << QStringList{"37=A?X?1?"};
     }
 
-    void sampleLine_data();
-    void sampleLine();
-    void openAndAppend_data();
-    void openAndAppend();
-    void titleNamesOnlyTheFile();
-    void pendingSampleOnFileCommands_data();
-    void pendingSampleOnFileCommands();
-    void fileDialogUses_data();
-    void fileDialogUses();
-    void unsavedDataAtClosing_data();
-    void unsavedDataAtClosing();
-    void failedWriteKeepsTheSample();
+    void sampleLine()
+    {
+        QFETCH(int, version);
+        QFETCH(int, rPullUp);
+        QFETCH(QString, serial);
+        QFETCH(QStringList, expected);
+        TesterState s;
+        fillSample(s);
+        QCOMPARE(SampleLine(s).toLatin1(), FullLine);
 
-private:
-    QString path(const QString &name) const { return dir->filePath(name); }
-    std::unique_ptr<QTemporaryDir> dir;
-};
-
-void DataLogTest::sampleLine_data()
-{
-    QTest::addColumn<int>("version");
-    QTest::addColumn<int>("rPullUp");
-    QTest::addColumn<int>("rMode");
-    QTest::addColumn<int>("count");            // every contact reading and tolerance; -1 keeps them
-    QTest::addColumn<QString>("serial");
-    QTest::addColumn<QStringList>("expected");   // "column=text", columns from 1
-
-    const QStringList contactColumns = {"5", "6", "7", "8", "11", "12", "21", "22", "23", "24"};
-    auto every = [&](const QString &text, QStringList more) {
-        for (const QString &c : contactColumns)
-            more << c + "=" + text;
-        return more;
-    };
-    QTest::newRow("open contact stays numeric") << 12 << 1000 << 0 << 1023 << "S1"
-        << every("2044000.0", {"35=1000"});
-    QTest::newRow("no range yet") << 12 << 0 << 0 << 512 << "S1"
-        << every("???", {"31=???", "32=???", "35=-----"});
-    QTest::newRow("unknown mode") << 12 << 1000 << 3 << 512 << "S1"
-        << every("???", {"34=3", "35=----"});
-    QTest::newRow("current full scale") << 12 << 500 << 1 << 1023 << "S1"
-        << every("50.0", {"34=1", "35=50.0"});
-    QTest::newRow("software 1.1: no last bounce") << 11 << 1000 << 0 << -1 << "S1"
-        << QStringList{"13=?", "14=?", "15=1.500", "36=1.1"};
-    QTest::newRow("serial with a comma") << 12 << 1000 << 0 << -1 << "AB,12"
-        << QStringList{"37=AB?12"};
-    QTest::newRow("serial with control and accented characters") << 12 << 1000 << 0 << -1
-        << QString::fromUtf8("\tX\xc3\xa9" "1\x01 \r") << QStringList{"37=X?1?"};
-    QTest::newRow("no serial") << 12 << 1000 << 0 << -1 << "" << QStringList{"37="};
-}
-
-void DataLogTest::sampleLine()
-{
-    QFETCH(int, version);
-    QFETCH(int, rPullUp);
-    QFETCH(int, rMode);
-    QFETCH(int, count);
-    QFETCH(QString, serial);
-    QFETCH(QStringList, expected);
-
-    TesterState s;
-    fillSample(s);
-    QCOMPARE(SampleLine(s).toLatin1(), FullLine);
-
-    s.vSoftwareVersion = version;
-    s.vRPullUp = rPullUp;
-    s.vRMode = int16_t(rMode);
-    s.vSerialNumber = serial;
-    if (count >= 0) {
-        for (int32_t *reading :
-             {&s.vMinDownResistance, &s.vMaxDownResistance, &s.vMinUpResistance,
-              &s.vMaxUpResistance, &s.vLastMeasuredDownResist, &s.vLastMeasuredUpResist,
-              &s.vMinDownResistTol, &s.vMaxDownResistTol, &s.vMinUpResistTol, &s.vMaxUpResistTol})
-            *reading = count;
+        s.vSoftwareVersion = version;
+        s.vRPullUp = rPullUp;
+        s.vSerialNumber = serial;
+        const QString line = SampleLine(s);
+        for (const QChar c : line)
+            QVERIFY2(c.unicode() >= 0x20 && c.unicode() <= 0x7e, qPrintable(line));
+        const QStringList fields = line.split(u',');
+        QCOMPARE(fields.size(), 37);
+        for (const QString &columnText : expected)
+            QCOMPARE(fields.at(columnText.section(u'=', 0, 0).toInt() - 1), columnText.section(u'=', 1));
     }
-    const QString line = SampleLine(s);
-    for (const QChar c : line)
-        QVERIFY2(c.unicode() >= 0x20 && c.unicode() <= 0x7e, qPrintable(line));
-    const QStringList fields = line.split(u',');
-    QCOMPARE(fields.size(), 37);
-    for (const QString &columnText : expected)
-        QCOMPARE(fields.at(columnText.section(u'=', 0, 0).toInt() - 1), columnText.section(u'=', 1));
-}
 
-void DataLogTest::openAndAppend_data()
-{
-    QTest::addColumn<bool>("exists");
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<Answers>("answers");
-    QTest::addColumn<bool>("opened");
-    QTest::addColumn<QByteArray>("added");   // what the open and one sample append
-    QTest::addColumn<QStringList>("shown");
+    void openAndAppend_data()
+    {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<Answers>("answers");
+        QTest::addColumn<QByteArray>("added");   // what the open and one sample append; empty: not opened
+        QTest::addColumn<QStringList>("shown");
 
-    const QByteArray log = Header + "\r\nold sample\r\n";
-    const QByteArray otherCase = Header.toLower() + "\r\nold sample\r\n";
+        const QByteArray otherCase = Header.toLower() + "\r\nold sample\r\n";
+        QTest::newRow("new file gets the header") << false << QByteArray() << Answers()
+            << Header + "\r\n" + Sample << QStringList();
+        QTest::newRow("existing log: no second header") << true << Header + "\r\nold sample\r\n" << Answers()
+            << Sample << QStringList();
+        QTest::newRow("other case, continue") << true << otherCase << Answers{AnswerYes}
+            << Sample << QStringList{Unrecognized};
+        QTest::newRow("other case, no") << true << otherCase << Answers{AnswerNo}
+            << QByteArray() << QStringList{Unrecognized, OpenError};
+        QTest::newRow("empty file is refused") << true << QByteArray() << Answers()
+            << QByteArray() << QStringList{OpenError};
+        // A log cut short by a crash: the next sample starts on a line of its own.
+        QTest::newRow("last line cut short") << true << Header + "\r\n03/07/2024 14:0" << Answers()
+            << "\r\n" + Sample << QStringList();
+    }
 
-    QTest::newRow("new file gets the header") << false << QByteArray() << Answers()
-        << true << Header + "\r\n" + Sample << QStringList();
-    QTest::newRow("existing log: no second header") << true << log << Answers()
-        << true << Sample << QStringList();
-    QTest::newRow("header with bare line feeds") << true << Header + "\nold\n" << Answers()
-        << true << Sample << QStringList();
-    QTest::newRow("other case, continue") << true << otherCase << Answers{AnswerYes}
-        << true << Sample << QStringList{Unrecognized};
-    QTest::newRow("other case, no") << true << otherCase << Answers{AnswerNo}
-        << false << QByteArray() << QStringList{Unrecognized, OpenError};
-    QTest::newRow("trailing blank, cancel") << true << Header + " \r\n" << Answers{AnswerCancel}
-        << false << QByteArray() << QStringList{Unrecognized, OpenError};
-    QTest::newRow("empty file is refused") << true << QByteArray() << Answers()
-        << false << QByteArray() << QStringList{OpenError};
-    // A log cut short by a crash: the next sample starts on a line of its own.
-    QTest::newRow("last line cut short") << true << Header + "\r\n03/07/2024 14:0" << Answers()
-        << true << "\r\n" + Sample << QStringList();
-}
+    void openAndAppend()
+    {
+        QFETCH(bool, exists);
+        QFETCH(QByteArray, before);
+        QFETCH(Answers, answers);
+        QFETCH(QByteArray, added);
+        QFETCH(QStringList, shown);
+        const bool opened = !added.isEmpty();
 
-void DataLogTest::openAndAppend()
-{
-    QFETCH(bool, exists);
-    QFETCH(QByteArray, before);
-    QFETCH(Answers, answers);
-    QFETCH(bool, opened);
-    QFETCH(QByteArray, added);
-    QFETCH(QStringList, shown);
+        Rig rig;
+        QVERIFY(QDir(rig.dir.path()).mkpath("run 7"));
+        QString file = rig.path("run 7/data.txt");
+        QFile existing(file);
+        if (exists)
+            QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(before) == before.size());
+        existing.close();
+        rig.dialogs.answers = answers;
+        rig.s.IsDirtyData = true;
 
-    Rig rig;
-    QString file = path("data.txt");
-    if (exists)
-        QVERIFY(writeFile(file, before));
-    rig.dialogs.answers = answers;
-    rig.s.IsDirtyData = true;
+        QCOMPARE(rig.log.OpenFile(file), opened);
+        rig.log.SaveToFile();
+        QCOMPARE(rig.dialogs.calls, shown);
+        QCOMPARE(rig.s.DataFileOpen, opened);
+        QCOMPARE(rig.s.IsDirtyData, !opened);
+        QCOMPARE(rig.title, opened ? Title + " - data.txt" : Title);
+        // Read while the log is still open: each line is in the file once written.
+        QCOMPARE(readFile(file), before + added);
 
-    QCOMPARE(rig.log.OpenFile(file), opened);
-    rig.log.SaveToFile();
-
-    QCOMPARE(rig.dialogs.calls, shown);
-    QCOMPARE(rig.s.DataFileOpen, opened);
-    QCOMPARE(rig.s.DataFileNum != 0, opened);
-    QCOMPARE(rig.s.IsDirtyData, !opened);
-    QCOMPARE(rig.s.DataFileName, opened ? file : QString());
-    QCOMPARE(rig.title, opened ? Title + " - data.txt" : Title);
-    QCOMPARE(rig.registry.LoadRecentFiles(), opened ? QStringList{file} : QStringList());
-    // Read while the log is still open: each line is in the file once written.
-    QCOMPARE(readFile(file), exists || opened ? before + added : QByteArray("<missing>"));
-}
-
-void DataLogTest::titleNamesOnlyTheFile()
-{
-    Rig rig;
-    QVERIFY(QDir(dir->path()).mkpath("run 7/logs"));
-    const QString file = path("run 7/logs/switch A.txt");
-    rig.files.choices = {file};
-
-    rig.log.FileNew();
-    QCOMPARE(rig.title, Title + " - switch A.txt");
-
-    // Close keeps the name; a sample after it stays pending.
-    rig.log.FileClose();
-    QCOMPARE(rig.title, Title);
-    QCOMPARE(rig.s.DataFileOpen, false);
-    QCOMPARE(rig.s.DataFileName, file);
-    rig.s.IsDirtyData = true;
-    rig.log.SaveToFile();
-    QCOMPARE(rig.s.IsDirtyData, true);
-    QCOMPARE(readFile(file), Header + "\r\n" + Sample);
-}
-
-void DataLogTest::pendingSampleOnFileCommands_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<bool>("firstOpen");    // a log "first.txt" is open before the command
-    QTest::addColumn<bool>("pending");
-    QTest::addColumn<int>("firstSamples");  // sample lines in first.txt afterwards
-    QTest::addColumn<int>("secondSamples"); // in second.txt, which the command opens
+        // After Close a new sample stays pending.
+        rig.log.FileClose();
+        QCOMPARE(rig.title, Title);
+        rig.s.IsDirtyData = true;
+        rig.log.SaveToFile();
+        QVERIFY(rig.s.IsDirtyData);
+        QCOMPARE(readFile(file), before + added);
+    }
 
     // New and Open write the current sample into the new file whether or not
     // it was logged; a recent entry writes it only if no file took it.
-    QTest::newRow("new, nothing open, logged") << "new" << false << false << 0 << 1;
-    QTest::newRow("new, open, pending") << "new" << true << true << 1 << 1;
-    QTest::newRow("open, open, logged") << "open" << true << false << 0 << 1;
-    QTest::newRow("recent, nothing open, pending") << "recent" << false << true << 0 << 1;
-    QTest::newRow("recent, nothing open, logged") << "recent" << false << false << 0 << 0;
-    QTest::newRow("recent, open, pending") << "recent" << true << true << 1 << 0;
-}
+    void pendingSampleOnFileCommands_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("firstOpen");    // a log "first.txt" is open before the command
+        QTest::addColumn<bool>("pending");
+        QTest::addColumn<int>("firstSamples");  // sample lines in first.txt afterwards
+        QTest::addColumn<int>("secondSamples"); // in second.txt, which the command opens
+        QTest::newRow("new, open, pending") << "new" << true << true << 1 << 1;
+        QTest::newRow("open, open, logged") << "open" << true << false << 0 << 1;
+        QTest::newRow("recent, nothing open, pending") << "recent" << false << true << 0 << 1;
+        QTest::newRow("recent, nothing open, logged") << "recent" << false << false << 0 << 0;
+        QTest::newRow("recent, open, pending") << "recent" << true << true << 1 << 0;
+    }
 
-void DataLogTest::pendingSampleOnFileCommands()
-{
-    QFETCH(QString, command);
-    QFETCH(bool, firstOpen);
-    QFETCH(bool, pending);
-    QFETCH(int, firstSamples);
-    QFETCH(int, secondSamples);
+    void pendingSampleOnFileCommands()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, firstOpen);
+        QFETCH(bool, pending);
+        QFETCH(int, firstSamples);
+        QFETCH(int, secondSamples);
 
-    Rig rig;
-    QString first = path("first.txt");
-    const QString second = path("second.txt");
-    if (firstOpen)
+        Rig rig;
+        QString first = rig.path("first.txt");
+        const QString second = rig.path("second.txt");
+        if (firstOpen)
+            QVERIFY(rig.log.OpenFile(first));
+        rig.s.IsDirtyData = pending;
+        rig.files.choices = {second};
+        rig.dialogs.answers = {AnswerYes};   // Open: create the new name
+        if (command == "new")
+            rig.log.FileNew();
+        else if (command == "open")
+            rig.log.FileOpen();
+        else
+            rig.log.FileRecent(second);
+
+        auto samplesIn = [](const QString &file) {
+            const QByteArray content = readFile(file);
+            return content.startsWith(Header + "\r\n") ? int(content.count(Sample)) : -1;
+        };
+        if (firstOpen)
+            QCOMPARE(samplesIn(first), firstSamples);
+        QCOMPARE(samplesIn(second), secondSamples);
+        QCOMPARE(rig.s.IsDirtyData, false);
+        QCOMPARE(rig.title, Title + " - second.txt");
+    }
+
+    void fileDialogUses_data()
+    {
+        QTest::addColumn<int>("creatfile");
+        QTest::addColumn<QStringList>("choices");   // file names; "" is Cancel
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QString>("openName");      // the log open afterwards, "" none
+        QTest::addColumn<QStringList>("shown");
+        // first.txt is open before each use.
+        QTest::newRow("cancel: the log was closed before the dialog") << 0 << QStringList{""} << false << ""
+            << QStringList{OpenError};
+        QTest::newRow("open: new name, no, then existing") << 2 << QStringList{"new.txt", "first.txt"} << true
+            << "first.txt" << QStringList{"yesno:Open|new.txt does not exist.  Create the file?"};
+        QTest::newRow("unknown use leaves the open log alone") << 3 << QStringList{"new.txt"} << false
+            << "first.txt" << QStringList();
+    }
+
+    void fileDialogUses()
+    {
+        QFETCH(int, creatfile);
+        QFETCH(QStringList, choices);
+        QFETCH(bool, result);
+        QFETCH(QString, openName);
+        QFETCH(QStringList, shown);
+
+        Rig rig;
+        QString first = rig.path("first.txt");
         QVERIFY(rig.log.OpenFile(first));
-    rig.s.IsDirtyData = pending;
-    rig.files.choices = {second};
-    rig.dialogs.answers = {AnswerYes};   // Open: create the new name
+        for (const QString &choice : choices)
+            rig.files.choices << (choice.isEmpty() ? std::nullopt : std::optional(rig.path(choice)));
+        rig.dialogs.answers = {AnswerNo};
 
-    if (command == "new")
-        rig.log.FileNew();
-    else if (command == "open")
-        rig.log.FileOpen();
-    else
-        rig.log.FileRecent(second);
+        QCOMPARE(rig.log.SaveData(creatfile), result);
+        QCOMPARE(rig.dialogs.calls, shown);
+        QCOMPARE(rig.title, openName.isEmpty() ? Title : Title + " - " + openName);
+        QVERIFY(!QFile::exists(rig.path("new.txt")));
+    }
 
-    auto samplesIn = [](const QString &file) {
-        const QByteArray content = readFile(file);
-        return content.startsWith(Header + "\r\n") ? int(content.count(Sample)) : -1;
-    };
-    if (firstOpen)
-        QCOMPARE(samplesIn(first), firstSamples);
-    QCOMPARE(samplesIn(second), secondSamples);
-    QCOMPARE(rig.s.IsDirtyData, false);
-    QCOMPARE(rig.title, Title + " - second.txt");
-    QCOMPARE(rig.registry.LoadRecentFiles().value(0), second);
-    QCOMPARE(rig.dialogs.count("error:"), 0);
-}
+    void unsavedDataAtClosing_data()
+    {
+        QTest::addColumn<bool>("logOpen");
+        QTest::addColumn<Answers>("answers");
+        QTest::addColumn<bool>("chooseFile");   // the file dialog gives a name, else Cancel
+        QTest::addColumn<bool>("goAhead");
+        QTest::addColumn<bool>("saved");        // the sample is in the file afterwards
+        QTest::newRow("log open: written unasked") << true << Answers() << false << true << true;
+        QTest::newRow("yes: saved") << false << Answers{AnswerYes} << true << true << true;
+        QTest::newRow("yes, dialog cancelled") << false << Answers{AnswerYes} << false << false << false;
+        QTest::newRow("no") << false << Answers{AnswerNo} << false << true << false;
+        QTest::newRow("cancel") << false << Answers{AnswerCancel} << false << false << false;
+    }
 
-void DataLogTest::fileDialogUses_data()
-{
-    QTest::addColumn<int>("creatfile");
-    QTest::addColumn<bool>("firstOpen");
-    QTest::addColumn<QStringList>("choices");        // file names; "" is Cancel
-    QTest::addColumn<Answers>("answers");
-    QTest::addColumn<bool>("result");
-    QTest::addColumn<QString>("openName");           // the log open afterwards, "" none
-    QTest::addColumn<QStringList>("shown");
+    void unsavedDataAtClosing()
+    {
+        QFETCH(bool, logOpen);
+        QFETCH(Answers, answers);
+        QFETCH(bool, chooseFile);
+        QFETCH(bool, goAhead);
+        QFETCH(bool, saved);
 
-    QTest::newRow("cancel, nothing open") << 0 << false << QStringList{""} << Answers()
-        << false << "" << QStringList();
-    // The open log was closed before the dialog: the empty name fails to open.
-    QTest::newRow("cancel, log open") << 0 << true << QStringList{""} << Answers()
-        << false << "" << QStringList{OpenError};
-    QTest::newRow("open: new name, no, then existing") << 2 << false
-        << QStringList{"new.txt", "first.txt"} << Answers{AnswerNo} << true << "first.txt"
-        << QStringList{CreateQuestion};
-    QTest::newRow("open: new name, cancel") << 2 << false << QStringList{"new.txt"}
-        << Answers{AnswerCancel} << false << "" << QStringList{CreateQuestion};
-    QTest::newRow("unknown use leaves the open log alone") << 3 << true
-        << QStringList{"new.txt"} << Answers() << false << "first.txt" << QStringList();
-}
+        Rig rig;
+        QString file = rig.path("kept.txt");
+        if (logOpen)
+            QVERIFY(rig.log.OpenFile(file));
+        rig.s.IsDirtyData = true;
+        rig.dialogs.answers = answers;
+        if (chooseFile)
+            rig.files.choices = {file};
 
-void DataLogTest::fileDialogUses()
-{
-    QFETCH(int, creatfile);
-    QFETCH(bool, firstOpen);
-    QFETCH(QStringList, choices);
-    QFETCH(Answers, answers);
-    QFETCH(bool, result);
-    QFETCH(QString, openName);
-    QFETCH(QStringList, shown);
+        QCOMPARE(rig.log.CheckDataSaved(true), goAhead);
+        QCOMPARE(rig.dialogs.count("yesno:Save Data|"), logOpen ? 0 : 1);
+        QCOMPARE(readFile(file).endsWith(Sample), saved);
+        QCOMPARE(rig.s.IsDirtyData, !saved);
+    }
 
-    Rig rig;
-    QString first = path("first.txt");
-    QVERIFY(writeFile(first, Header + "\r\n"));
-    if (firstOpen)
-        QVERIFY(rig.log.OpenFile(first));
-    for (const QString &choice : choices)
-        rig.files.choices << (choice.isEmpty() ? std::nullopt : std::optional(path(choice)));
-    rig.dialogs.answers = answers;
+    // /dev/full opens and then fails every write, as a full disk does.
+    void failedWriteKeepsTheSample()
+    {
+        if (!QFile::exists("/dev/full"))
+            QSKIP("needs /dev/full");
+        Rig rig;
+        QString full = QStringLiteral("/dev/full");
+        rig.dialogs.answers = {AnswerYes, AnswerYes};   // it has no data log header
+        QVERIFY(rig.log.OpenFile(full));
+        rig.dialogs.clear();
 
-    QCOMPARE(rig.log.SaveData(creatfile), result);
-    QCOMPARE(rig.files.uses, QList<int>(creatfile == 3 ? 0 : choices.size(), creatfile));
-    QCOMPARE(rig.dialogs.calls, shown);
-    QCOMPARE(rig.title, openName.isEmpty() ? Title : Title + " - " + openName);
-    QCOMPARE(QFile::exists(path("new.txt")), openName == "new.txt");
-    if (result)
-        QVERIFY(readFile(path(openName)).endsWith(Sample));
-}
+        rig.s.IsDirtyData = true;
+        rig.log.SaveToFile();
+        QCOMPARE(rig.s.IsDirtyData, true);
+        QCOMPARE(rig.s.DataFileOpen, false);
+        QCOMPARE(rig.title, Title);
+        // The writing call (a poll tick) returns before the notice opens.
+        QCOMPARE(rig.dialogs.calls, QStringList());
 
-void DataLogTest::unsavedDataAtClosing_data()
-{
-    QTest::addColumn<bool>("pending");
-    QTest::addColumn<bool>("logOpen");
-    QTest::addColumn<Answers>("answers");
-    QTest::addColumn<bool>("chooseFile");   // the file dialog gives a name, else Cancel
-    QTest::addColumn<bool>("goAhead");
-    QTest::addColumn<bool>("asked");
-    QTest::addColumn<bool>("saved");        // the sample is in the file afterwards
+        // A second failure before the notice opened adds no second notice, and
+        // ticks while the notice is open write nothing.
+        QVERIFY(rig.log.OpenFile(full));
+        rig.dialogs.clear();
+        rig.log.SaveToFile();
+        int ticksDuringNotice = 0;
+        rig.dialogs.whileOpen = [&] { rig.log.SaveToFile(); ++ticksDuringNotice; };
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.dialogs.count(WriteError), 1);
+        QCOMPARE(ticksDuringNotice, 1);
+        QCOMPARE(rig.s.IsDirtyData, true);
 
-    QTest::newRow("nothing pending") << false << false << Answers() << false << true << false << false;
-    QTest::newRow("log open: written") << true << true << Answers() << false << true << false << true;
-    QTest::newRow("yes: saved") << true << false << Answers{AnswerYes} << true << true << true << true;
-    QTest::newRow("yes, dialog cancelled") << true << false << Answers{AnswerYes} << false << false << true << false;
-    QTest::newRow("no") << true << false << Answers{AnswerNo} << false << true << true << false;
-    QTest::newRow("cancel") << true << false << Answers{AnswerCancel} << false << false << true << false;
-}
-
-void DataLogTest::unsavedDataAtClosing()
-{
-    QFETCH(bool, pending);
-    QFETCH(bool, logOpen);
-    QFETCH(Answers, answers);
-    QFETCH(bool, chooseFile);
-    QFETCH(bool, goAhead);
-    QFETCH(bool, asked);
-    QFETCH(bool, saved);
-
-    Rig rig;
-    QString file = path("kept.txt");
-    if (logOpen)
-        QVERIFY(rig.log.OpenFile(file));
-    rig.s.IsDirtyData = pending;
-    rig.dialogs.answers = answers;
-    if (chooseFile)
-        rig.files.choices = {file};
-
-    QCOMPARE(rig.log.CheckDataSaved(true), goAhead);
-    QCOMPARE(rig.dialogs.calls.contains(SaveQuestion), asked);
-    QCOMPARE(readFile(file).endsWith(Sample), saved);
-    QCOMPARE(rig.s.IsDirtyData, pending && !saved);
-
-    // Not closing: never asks, always goes ahead.
-    rig.dialogs.clear();
-    rig.s.IsDirtyData = true;
-    QVERIFY(rig.log.CheckDataSaved(false));
-    QCOMPARE(rig.dialogs.calls, QStringList());
-}
-
-// /dev/full opens and then fails every write, as a full disk does.
-void DataLogTest::failedWriteKeepsTheSample()
-{
-    if (!QFile::exists("/dev/full"))
-        QSKIP("needs /dev/full");
-    Rig rig;
-    QString full = QStringLiteral("/dev/full");
-    rig.dialogs.answers = {AnswerYes, AnswerYes};   // it has no data log header
-    QVERIFY(rig.log.OpenFile(full));
-    rig.dialogs.clear();
-
-    rig.s.IsDirtyData = true;
-    rig.log.SaveToFile();
-    QCOMPARE(rig.s.IsDirtyData, true);
-    QCOMPARE(rig.s.DataFileOpen, false);
-    QCOMPARE(rig.s.DataFileNum, int16_t(0));
-    QCOMPARE(rig.title, Title);
-    // The writing call (a poll tick) returns before the notice opens.
-    QCOMPARE(rig.dialogs.calls, QStringList());
-
-    // A second failure before the notice opened adds no second notice.
-    QVERIFY(rig.log.OpenFile(full));
-    rig.dialogs.clear();
-    rig.log.SaveToFile();
-
-    // Ticks go on while the notice is open; nothing is written any more.
-    int ticksDuringNotice = 0;
-    rig.dialogs.whileOpen = [&] { rig.log.SaveToFile(); ++ticksDuringNotice; };
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    QCOMPARE(rig.dialogs.count(WriteError), 1);
-    QCOMPARE(ticksDuringNotice, 1);
-    QCOMPARE(rig.s.IsDirtyData, true);
-
-    // Saving at closing into a failing file must not let the program close.
-    rig.dialogs.clear();
-    rig.dialogs.whileOpen = nullptr;
-    rig.dialogs.answers = {AnswerYes, AnswerYes};
-    rig.files.choices = {full};
-    QCOMPARE(rig.log.CheckDataSaved(true), false);
-    QCOMPARE(rig.s.IsDirtyData, true);
-    QCoreApplication::processEvents();
-    QCOMPARE(rig.dialogs.count(WriteError), 1);
-}
+        // Saving at closing into a failing file must not let the program close.
+        rig.dialogs.clear();
+        rig.dialogs.whileOpen = nullptr;
+        rig.dialogs.answers = {AnswerYes, AnswerYes};
+        rig.files.choices = {full};
+        QCOMPARE(rig.log.CheckDataSaved(true), false);
+        QCOMPARE(rig.s.IsDirtyData, true);
+    }
+};
 
 QTEST_GUILESS_MAIN(DataLogTest)
 #include "DataLogTest.moc"
