@@ -3,9 +3,8 @@
 #include "link/SerialLink.h"
 
 #include <QRandomGenerator>
-#include <QSet>
+#include <QMap>
 #include <QTest>
-#include <algorithm>
 #include <iterator>
 
 // Noise, random tester answers and random operator actions for thousands of
@@ -66,21 +65,14 @@ void operatorAction(EngineRig &rig, QRandomGenerator &random)
         break;
     case 4:
         rig.s.LearnConfigure = random.bounded(2) == 0;
-        rig.s.ClearCycleCount = random.bounded(2) == 0;
         rig.s.ClearMinMax = random.bounded(2) == 0;
         rig.engine.DoNextClear(0);
         break;
     default:
         rig.s.GoAgainMode = random.bounded(2) == 0;
-        rig.s.SaveToDatabase = random.bounded(2) == 0;
         rig.s.RepeatCount = TesterState::Integer(random.bounded(1, 32768));
         break;
     }
-}
-
-bool hasText(int code)
-{
-    return code == 0 || !CommandText(code).isEmpty();
 }
 
 } // namespace
@@ -107,9 +99,8 @@ void RobustnessTest::randomConversation()
             rig.port.queueInput(random.bounded(4) == 0 ? noise(random) : starLine(random));
     };
 
-    static const int validStates[] = {0, 5, 10, 20, 30, 32, 34};
     static const TesterState::Integer invalidStates[] = {-3, -1, 1, 7, 15, 21, 33, 35, 99};
-    QSet<int> visited;                   // the noise must reach every state
+    QMap<int, int> ticksIn;              // ticks spent in each link state
     int samples = 0;
     for (int tick = 0; tick < 20000; ++tick) {
         const int roll = random.bounded(100);
@@ -130,16 +121,14 @@ void RobustnessTest::randomConversation()
 
         rig.tick();
 
-        const int comSeq = rig.s.ComSeq;
-        visited.insert(comSeq);
+        ++ticksIn[rig.s.ComSeq];
         if (rig.s.DownLoadedOnce) {
             ++samples;
             rig.s.DownLoadedOnce = false;
         }
-        QVERIFY2(std::find(std::begin(validStates), std::end(validStates), comSeq) != std::end(validStates),
-                 qPrintable(QStringLiteral("tick %1: ComSeq %2").arg(tick).arg(comSeq)));
-        QVERIFY2(rig.s.ComCnt >= 0 && rig.s.ComCnt <= 260, qPrintable(QString::number(tick)));
-        QVERIFY2(hasText(rig.s.comDelayed), qPrintable(QString::number(rig.s.comDelayed)));
+        QVERIFY(rig.s.ComCnt >= 0 && rig.s.ComCnt <= 260);
+        QVERIFY2(rig.s.comDelayed == 0 || !CommandText(rig.s.comDelayed).isEmpty(),
+                 qPrintable(QString::number(rig.s.comDelayed)));
         QVERIFY(rig.s.LEDState >= 0 && rig.s.LEDState <= 2);
         QVERIFY(rig.s.LEDCounter >= 0 && rig.s.LEDCounter <= 8);
         QVERIFY(rig.engine.link().RxBuffer.size() <= SerialLink::RxBufferLimit);
@@ -147,7 +136,10 @@ void RobustnessTest::randomConversation()
         QVERIFY(!rig.s.ComChanOpen || rig.port.isOpen() || rig.s.ComSeq == 0);
     }
     QCOMPARE(writesWhileClosed, 0);
-    QCOMPARE(visited.size(), 7);
+    // Only the known states, and the noise reached every one of them often.
+    QCOMPARE(ticksIn.keys(), QList<int>({0, 5, 10, 20, 30, 32, 34}));
+    for (int ticks : ticksIn)
+        QVERIFY(ticks >= 100);
     QVERIFY(samples > 10);
 
     // Quiet line again, a tester that answers properly: back in business.

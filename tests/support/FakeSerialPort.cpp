@@ -17,7 +17,6 @@ bool FakeSerialPort::open()
 void FakeSerialPort::close()
 {
     opened = false;
-    ++closeCount;
 }
 
 QByteArray FakeSerialPort::readAll()
@@ -57,12 +56,4 @@ QStringList FakeSerialPort::takeFrames()
     const QStringList fresh = all.mid(framesTaken);
     framesTaken = int(all.size());
     return fresh;
-}
-
-void FakeSerialPort::ackEverything()
-{
-    onWrite = [this](const QByteArray &bytes) {
-        if (bytes.contains(char(27)) || bytes.endsWith('\r'))
-            queueInput("*\r");
-    };
 }

@@ -15,7 +15,7 @@
 // - vanish() simulates a device that went away: the port closes itself
 //   (isOpen() turns false), as the real backend does on a read error.
 // - onWrite, when set, is called after every write with the written bytes:
-//   a test can answer like a tester would (see ackEverything()).
+//   a test can answer like a tester would.
 class FakeSerialPort : public SerialPort
 {
 public:
@@ -26,8 +26,8 @@ public:
     int bytesWaiting() override { return int(input.size()); }
     QByteArray readAll() override;
     void write(const QByteArray &bytes) override;
-    void discardInput() override { input.clear(); ++discardInputCount; }
-    void discardOutput() override { ++discardOutputCount; }
+    void discardInput() override { input.clear(); }
+    void discardOutput() override {}
 
     void queueInput(const QByteArray &bytes) { input += bytes; }
     void refusePort(int portNumber) { refused.insert(portNumber); }
@@ -39,17 +39,10 @@ public:
     // Frames written since the last call of takeFrames(), then forgets them.
     QStringList takeFrames();
 
-    // Answers every wake-up and every command with the line "*" + CR, like a
-    // tester that acknowledges everything and reports no data.
-    void ackEverything();
-
     QByteArray written;
     QByteArray input;                 // bytes on the line, not yet read
     int selectedPort = 0;             // last port number selected
     QList<int> openAttempts;          // port numbers open() was tried on
-    int closeCount = 0;
-    int discardInputCount = 0;
-    int discardOutputCount = 0;
     bool refuseAll = false;
     std::function<void(const QByteArray &bytes)> onWrite;
 

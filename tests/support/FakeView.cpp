@@ -12,11 +12,7 @@ void FakeView::showBarPanels()
     calls.append(QStringLiteral("panels"));
 }
 
-void FakeView::setVersionPanel(const QString &text)
-{
-    versionPanel = text;
-    calls.append(QStringLiteral("version:") + text);
-}
+void FakeView::setVersionPanel(const QString &text) { calls.append(QStringLiteral("version:") + text); }
 
 void FakeView::SetControls() { calls.append(QStringLiteral("SetControls")); }
 void FakeView::DisplayData() { calls.append(QStringLiteral("DisplayData")); }
@@ -24,11 +20,7 @@ void FakeView::DisplayMode() { calls.append(QStringLiteral("DisplayMode")); }
 void FakeView::DisplayRValue() { calls.append(QStringLiteral("DisplayRValue")); }
 void FakeView::DisplaySerialNum() { calls.append(QStringLiteral("DisplaySerialNum")); }
 
-void FakeView::showSampleDate(const QString &text)
-{
-    sampleDate = text;
-    calls.append(QStringLiteral("sampleDate:") + text);
-}
+void FakeView::showSampleDate(const QString &text) { calls.append(QStringLiteral("sampleDate:") + text); }
 
 void FakeView::drawLed(int drawing)
 {
@@ -48,8 +40,4 @@ void FakeView::setPistonBox(bool ticked)
     calls.append(ticked ? QStringLiteral("piston:1") : QStringLiteral("piston:0"));
 }
 
-void FakeView::showManualReading(const QString &text)
-{
-    manualReading = text;
-    calls.append(QStringLiteral("manual:") + text);
-}
+void FakeView::showManualReading(const QString &text) { calls.append(QStringLiteral("manual:") + text); }

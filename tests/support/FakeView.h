@@ -33,9 +33,6 @@ public:
 
     QStringList calls;
     QString barText;        // the whole-bar message, empty while the panels show
-    QString versionPanel;
-    QString sampleDate;
-    QString manualReading;
     int led = 1;            // Shape1: 0 filled, 1 hollow
     bool pistonTicked = false;
     int beeps = 0;
