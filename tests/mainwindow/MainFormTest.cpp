@@ -100,13 +100,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("disabled");
         QTest::addColumn<QStringList>("texts");   // "box=text"
 
-        const QStringList downContact = {"DownMaxRBox", "DownMinRBox", "DownLastRBox", "CTypeLbl1",
-                                         "DownMinChk", "DownMaxChk", "DownInitChk"};
-        const QStringList downBounce = {"DownBounceBox", "DownBounceLimBox", "DownLastContactTime", "TimeLbl1",
-                                        "DownBounceChk"};
+        const QStringList downContact = {"DownMaxRBox", "DownLastRBox", "CTypeLbl1", "DownMinChk", "DownInitChk"};
+        const QStringList downBounce = {"DownBounceBox", "DownLastContactTime", "TimeLbl1", "DownBounceChk"};
         const QStringList lastBounce = {"DownLastBounceBox", "TimeLbl5"};
-        const QStringList upSide = {"UpMaxRBox", "UpBounceBox", "UpLastBounceBox", "UpLastContactTime", "UpFrame",
-                                    "CTypeLbl4", "UpMinChk"};
+        const QStringList upSide = {"UpMaxRBox", "UpLastBounceBox", "UpFrame", "CTypeLbl4", "UpMinChk"};
 
         QTest::newRow("down contact only") << 16 << 12 << 1000 << downContact << downBounce + lastBounce + upSide
             << QStringList{"DownMaxRBox=open", "DownMinRBox=110.7", "DownBounceBox=----", "UpMaxRBox=----",
@@ -188,7 +185,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("secondMode");
         QTest::addColumn<QString>("labelAfter");   // "mark" when the second call left the labels alone
         QTest::newRow("same mode again") << 0 << 0 << "mark";
-        QTest::newRow("unknown mode again") << -1 << -1 << "mark";
         QTest::newRow("resistance to current") << 0 << 1 << "ma";
         QTest::newRow("to an unknown mode") << 2 << 7 << "----";
     }
@@ -248,7 +244,6 @@ private Q_SLOTS:
         QTest::newRow("Run To Limits") << "RunRunLimitMenu" << QStringList{"A2"};
         QTest::newRow("Run Once") << "RunOnceMenu" << QStringList{"AA"};
         QTest::newRow("Run No Limit") << "RunNoLimitMenu" << QStringList{"AC"};
-        QTest::newRow("Sample Data") << "RunSampleDataMenu" << QStringList{"AE"};
         QTest::newRow("Sample button") << "SampleDataBtn" << QStringList{"AE"};
         QTest::newRow("Sample button while a reply is awaited") << "SampleDataBtn" << QStringList();
     }

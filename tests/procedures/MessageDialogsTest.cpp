@@ -1,37 +1,12 @@
-#include "procedures/ErrorDialog.h"
 #include "procedures/QtMessageDialogs.h"
-#include "procedures/ReadjustDialog.h"
-#include "procedures/YesNoDialog.h"
 #include "support/ModalAnswerer.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
-namespace {
-
 // How the operator leaves a dialog.
-enum class Leave { Enter, Escape, CloseBox, ClickYes, ClickNo, ClickCancel };
-
-void leave(QDialog *dialog, Leave how)
-{
-    auto click = [dialog](const char *name) {
-        QTest::mouseClick(dialog->findChild<QPushButton *>(QString::fromLatin1(name)), Qt::LeftButton);
-    };
-    // Keys go where the operator's keys would: the widget with the focus.
-    QWidget *focus = dialog->focusWidget() ? dialog->focusWidget() : dialog;
-    switch (how) {
-    case Leave::Enter: QTest::keyClick(focus, Qt::Key_Return); break;
-    case Leave::Escape: QTest::keyClick(focus, Qt::Key_Escape); break;
-    case Leave::CloseBox: dialog->close(); break;
-    case Leave::ClickYes: click("YesButton"); break;
-    case Leave::ClickNo: click("NoButton"); break;
-    case Leave::ClickCancel: click("CancelButton"); break;
-    }
-}
-
-} // namespace
-
+enum class Leave { Enter, Escape, CloseBox, ClickYes, ClickNo };
 Q_DECLARE_METATYPE(Leave)
 
 class MessageDialogsTest : public QObject
@@ -39,114 +14,79 @@ class MessageDialogsTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void yesNoAnswers_data();
-    void yesNoAnswers();
-    void readjustAnswers_data();
-    void readjustAnswers();
-    void errorDialogCloses_data();
-    void errorDialogCloses();
-    void eachMessageShowsItsOwnTexts();
-    void yesNoTabOrder();
-};
+    void answers_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<Leave>("how");
+        QTest::addColumn<int>("answer");   // 0 for the error dialog, which answers nothing
+        QTest::newRow("yes/no: Enter answers Cancel") << "yesno" << Leave::Enter << 2;
+        QTest::newRow("yes/no: close box answers Cancel") << "yesno" << Leave::CloseBox << 2;
+        QTest::newRow("yes/no: Escape answers Cancel") << "yesno" << Leave::Escape << 2;
+        QTest::newRow("yes/no: Yes") << "yesno" << Leave::ClickYes << 6;
+        QTest::newRow("yes/no: No") << "yesno" << Leave::ClickNo << 7;
+        QTest::newRow("readjust: Enter answers Yes") << "readjust" << Leave::Enter << 6;
+        QTest::newRow("readjust: close box answers No") << "readjust" << Leave::CloseBox << 7;
+        QTest::newRow("readjust: Escape answers No") << "readjust" << Leave::Escape << 7;
+        QTest::newRow("error: Enter") << "error" << Leave::Enter << 0;
+        QTest::newRow("error: close box") << "error" << Leave::CloseBox << 0;
+    }
 
-void MessageDialogsTest::yesNoAnswers_data()
-{
-    QTest::addColumn<Leave>("how");
-    QTest::addColumn<int>("answer");
-    QTest::newRow("Enter answers Cancel") << Leave::Enter << 2;
-    QTest::newRow("close box answers Cancel") << Leave::CloseBox << 2;
-    QTest::newRow("Escape answers Cancel") << Leave::Escape << 2;
-    QTest::newRow("Yes") << Leave::ClickYes << 6;
-    QTest::newRow("No") << Leave::ClickNo << 7;
-    QTest::newRow("Cancel") << Leave::ClickCancel << 2;
-}
+    void answers()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(Leave, how);
+        QFETCH(int, answer);
+        QtMessageDialogs dialogs;
+        ModalAnswerer answerer;
+        answerer.then([how](QDialog *shown) {
+            // Keys go where the operator's keys would: the widget with the focus.
+            QWidget *focus = shown->focusWidget() ? shown->focusWidget() : shown;
+            auto click = [shown](const char *name) {
+                QTest::mouseClick(shown->findChild<QPushButton *>(QString::fromLatin1(name)), Qt::LeftButton);
+            };
+            switch (how) {
+            case Leave::Enter: QTest::keyClick(focus, Qt::Key_Return); break;
+            case Leave::Escape: QTest::keyClick(focus, Qt::Key_Escape); break;
+            case Leave::CloseBox: shown->close(); break;
+            case Leave::ClickYes: click("YesButton"); break;
+            case Leave::ClickNo: click("NoButton"); break;
+            }
+        });
+        int16_t got = 0;
+        if (dialog == "yesno")
+            got = dialogs.YesNoDialog("Save Data", "Save it?");
+        else if (dialog == "readjust")
+            got = dialogs.ReadjustDialog();
+        else
+            dialogs.ErrorDialog("No Data File", "There must be a database file open in which to save the data");
+        QCOMPARE(answerer.answered, 1);
+        QCOMPARE(int(got), answer);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
 
-void MessageDialogsTest::yesNoAnswers()
-{
-    QFETCH(Leave, how);
-    QFETCH(int, answer);
-    QtMessageDialogs dialogs;
-    ModalAnswerer answerer;
-    QString shownTitle, shownText;
-    answerer.then([&](QDialog *dialog) {
-        shownTitle = dialog->windowTitle();
-        shownText = dialog->findChild<QLabel *>("MsgLbl")->text();
-        leave(dialog, how);
-    });
-    QCOMPARE(dialogs.YesNoDialog("Save Data", "Save it?"), int16_t(answer));
-    QCOMPARE(answerer.answered, 1);
-    QCOMPARE(shownTitle, QString("Save Data"));
-    QCOMPARE(shownText, QString("Save it?"));
-}
-
-void MessageDialogsTest::readjustAnswers_data()
-{
-    QTest::addColumn<Leave>("how");
-    QTest::addColumn<int>("answer");
-    QTest::newRow("Enter answers Yes") << Leave::Enter << 6;
-    QTest::newRow("close box answers No") << Leave::CloseBox << 7;
-    QTest::newRow("Escape answers No") << Leave::Escape << 7;
-    QTest::newRow("Yes") << Leave::ClickYes << 6;
-    QTest::newRow("No") << Leave::ClickNo << 7;
-}
-
-void MessageDialogsTest::readjustAnswers()
-{
-    QFETCH(Leave, how);
-    QFETCH(int, answer);
-    QtMessageDialogs dialogs;
-    ModalAnswerer answerer;
-    answerer.then([&](QDialog *dialog) { leave(dialog, how); });
-    QCOMPARE(dialogs.ReadjustDialog(), int16_t(answer));
-    QCOMPARE(answerer.answered, 1);
-}
-
-void MessageDialogsTest::errorDialogCloses_data()
-{
-    QTest::addColumn<Leave>("how");
-    QTest::newRow("Enter") << Leave::Enter;
-    QTest::newRow("Escape") << Leave::Escape;
-    QTest::newRow("close box") << Leave::CloseBox;
-}
-
-void MessageDialogsTest::errorDialogCloses()
-{
-    QFETCH(Leave, how);
-    QtMessageDialogs dialogs;
-    ModalAnswerer answerer;
-    answerer.then([&](QDialog *dialog) { leave(dialog, how); });
-    dialogs.ErrorDialog("No Data File", "There must be a database file open in which to save the data");
-    QCOMPARE(answerer.answered, 1);
-    QVERIFY(!QApplication::activeModalWidget());
-}
-
-void MessageDialogsTest::eachMessageShowsItsOwnTexts()
-{
     // Every message is a fresh dialog: nothing of an earlier one shows through.
-    QtMessageDialogs dialogs;
-    ModalAnswerer answerer;
-    QStringList shown;
-    auto record = [&](QDialog *dialog) {
-        shown << dialog->windowTitle() + "|" + dialog->findChild<QLabel *>("ErrMsg")->text();
-        leave(dialog, Leave::Enter);
-    };
-    answerer.then(record);
-    answerer.then(record);
-    dialogs.ErrorDialog("File Error", "Error Opening File");
-    dialogs.ErrorDialog("System Error", "System Information Is Unavailable At This Time");
-    QCOMPARE(shown, QStringList({"File Error|Error Opening File",
-                                 "System Error|System Information Is Unavailable At This Time"}));
-}
-
-void MessageDialogsTest::yesNoTabOrder()
-{
-    YesNoDialog dialog;
-    auto *yes = dialog.findChild<QPushButton *>("YesButton");
-    auto *no = dialog.findChild<QPushButton *>("NoButton");
-    auto *cancel = dialog.findChild<QPushButton *>("CancelButton");
-    QCOMPARE(yes->nextInFocusChain(), cancel);
-    QCOMPARE(cancel->nextInFocusChain(), no);
-}
+    void eachMessageShowsItsOwnTexts()
+    {
+        QtMessageDialogs dialogs;
+        ModalAnswerer answerer;
+        QStringList shown;
+        auto record = [&](QDialog *dialog) {
+            QLabel *text = dialog->findChild<QLabel *>("ErrMsg");
+            if (!text)
+                text = dialog->findChild<QLabel *>("MsgLbl");
+            shown << dialog->windowTitle() + "|" + text->text();
+            dialog->close();
+        };
+        answerer.then(record);
+        answerer.then(record);
+        answerer.then(record);
+        dialogs.ErrorDialog("File Error", "Error Opening File");
+        dialogs.YesNoDialog("Save Data", "Save it?");
+        dialogs.ErrorDialog("System Error", "System Information Is Unavailable At This Time");
+        QCOMPARE(shown, QStringList({"File Error|Error Opening File", "Save Data|Save it?",
+                                     "System Error|System Information Is Unavailable At This Time"}));
+    }
+};
 
 QTEST_MAIN(MessageDialogsTest)
 #include "MessageDialogsTest.moc"

@@ -1,8 +1,7 @@
 #include "FakeDataFileDialog.h"
 
-bool FakeDataFileDialog::choose(int creatfile, QString &path)
+bool FakeDataFileDialog::choose(int, QString &path)
 {
-    uses << creatfile;
     if (choices.isEmpty())
         return false;
     const std::optional<QString> choice = choices.takeFirst();

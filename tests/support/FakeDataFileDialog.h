@@ -6,13 +6,12 @@
 #include <optional>
 
 // The data log's file dialog for tests: each use takes the next scripted
-// choice (a path, or std::nullopt for Cancel) and records its creatfile.
-// With the script used up the operator cancels.
+// choice (a path, or std::nullopt for Cancel). With the script used up the
+// operator cancels.
 class FakeDataFileDialog : public DataFileDialog
 {
 public:
     bool choose(int creatfile, QString &path) override;
 
     QList<std::optional<QString>> choices;
-    QList<int> uses;   // creatfile of each use, in order
 };

@@ -23,7 +23,6 @@ public:
 
     // Calls that begin with prefix ("error:", "yesno:File Error").
     int count(const QString &prefix) const;
-    QString last() const { return calls.isEmpty() ? QString() : calls.last(); }
     void clear() { calls.clear(); }
 
     QStringList calls;
