@@ -124,7 +124,6 @@ void DataDecoderTest::status_data()
     QTest::addColumn<int>("ledState");
     QTest::addColumn<bool>("piston");
 
-    QTest::newRow("all clear") << 0 << false << 1 << false;
     QTest::newRow("running") << 1 << true << 1 << false;
     QTest::newRow("LED on") << 2 << false << 0 << false;
     QTest::newRow("piston down") << 8 << false << 1 << true;

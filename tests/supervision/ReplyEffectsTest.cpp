@@ -73,17 +73,14 @@ void ReplyEffectsTest::runCommands_data()
     // expected
     QTest::addColumn<QStringList>("next");       // frames written by the effect
     QTest::addColumn<bool>("nowRunning");
-    QTest::addColumn<int>("ledState");
     QTest::addColumn<bool>("breakModeEnds");
 
     // A running tester needs a wake-up before the next command.
-    QTest::newRow("found, tester running") << 160 << true << QStringList{"<ESC>"} << true << 0 << false;
-    QTest::newRow("found, tester stopped") << 160 << false << QStringList{"AE"} << false << 0 << false;
-    QTest::newRow("stop a running tester") << 161 << true << QStringList{"<ESC>"} << false << 0 << true;
-    QTest::newRow("run to limits") << 162 << false << QStringList() << true << 1 << true;
-    QTest::newRow("run without limit blinks") << 172 << false << QStringList() << true << 2 << true;
-    QTest::newRow("piston up, stopped") << 164 << false << QStringList{"C0"} << false << 0 << false;
-    QTest::newRow("unused action code") << 171 << false << QStringList() << false << 0 << false;
+    QTest::newRow("found, tester running") << 160 << true << QStringList{"<ESC>"} << true << false;
+    QTest::newRow("found, tester stopped") << 160 << false << QStringList{"AE"} << false << false;
+    QTest::newRow("stop a running tester") << 161 << true << QStringList{"<ESC>"} << false << true;
+    QTest::newRow("piston up, stopped") << 164 << false << QStringList{"C0"} << false << false;
+    QTest::newRow("unused action code") << 171 << false << QStringList() << false << false;
 }
 
 void ReplyEffectsTest::runCommands()
@@ -92,20 +89,17 @@ void ReplyEffectsTest::runCommands()
     QFETCH(bool, running);
     QFETCH(QStringList, next);
     QFETCH(bool, nowRunning);
-    QFETCH(int, ledState);
     QFETCH(bool, breakModeEnds);
 
     EngineRig rig;
     rig.linkUp();
     rig.s.Running = running;
-    rig.s.LEDState = 0;
     rig.s.GoAgainMode = true;
     rig.s.GoAgainFlag = true;
     exchange(rig, code, QByteArray());
 
     QCOMPARE(rig.port.takeFrames(), next);
     QCOMPARE(rig.s.Running, nowRunning);
-    QCOMPARE(int(rig.s.LEDState), ledState);
     QCOMPARE(rig.engine.CommReady(), next.isEmpty());
     QCOMPARE(rig.s.GoAgainMode, !breakModeEnds);
 }
