@@ -13,8 +13,6 @@ class CommandsTest : public QObject
 private Q_SLOTS:
     void send_data();
     void send();
-    void commandText_data();
-    void commandText();
 };
 
 // What one call of SendCommand (no value) or SendValueCommand does to the
@@ -97,25 +95,6 @@ void CommandsTest::send()
     // link waiting for the star line.
     QCOMPARE(s.MustWait, newComSeq >= 10);
     QCOMPARE(int(s.ComCnt), wire.isEmpty() ? comCnt : 0);
-}
-
-void CommandsTest::commandText_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("before a gap") << 184 << "B8";
-    QTest::newRow("after the gap") << 192 << "C0";
-    QTest::newRow("gap 169") << 169 << "";
-    QTest::newRow("gap 191") << 191 << "";
-    QTest::newRow("above") << 244 << "";
-}
-
-void CommandsTest::commandText()
-{
-    QFETCH(int, code);
-    QFETCH(QString, text);
-    QCOMPARE(CommandText(code), text);
 }
 
 QTEST_GUILESS_MAIN(CommandsTest)

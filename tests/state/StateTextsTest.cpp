@@ -17,14 +17,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("panel");
-        QTest::addColumn<QString>("modePanel");
-        QTest::newRow("pull-up") << 1000 << 0 << "1000" << "1000 Ohms" << "Pullup Mode";
-        QTest::newRow("current") << 500 << 1 << "50.0" << "50.0 ma" << "Current Mode";
-        QTest::newRow("small current") << 5 << 1 << "0.5" << "0.5 ma" << "Current Mode";
-        QTest::newRow("voltage") << 1234 << 2 << "1.234" << "1.234 volts" << "Voltage Mode";
-        QTest::newRow("no range yet") << -1 << 0 << "-----" << "----- Ohms" << "Pullup Mode";
-        QTest::newRow("start-up") << -1 << -1 << "-----" << "-----" << "??? Mode";
-        QTest::newRow("unknown mode") << 1000 << 3 << "----" << "----" << "??? Mode";
+        QTest::newRow("pull-up") << 1000 << 0 << "1000" << "1000 Ohms";
+        QTest::newRow("current") << 500 << 1 << "50.0" << "50.0 ma";
+        QTest::newRow("small current") << 5 << 1 << "0.5" << "0.5 ma";
+        QTest::newRow("voltage") << 1234 << 2 << "1.234" << "1.234 volts";
+        QTest::newRow("no range yet") << -1 << 0 << "-----" << "----- Ohms";
+        QTest::newRow("start-up") << -1 << -1 << "-----" << "-----";
+        QTest::newRow("unknown mode") << 1000 << 3 << "----" << "----";
     }
     void rangeTexts()
     {
@@ -32,13 +31,11 @@ private Q_SLOTS:
         QFETCH(int, mode);
         QFETCH(QString, value);
         QFETCH(QString, panel);
-        QFETCH(QString, modePanel);
         TesterState s;
         s.vRPullUp = range;
         s.vRMode = int16_t(mode);
         QCOMPARE(GetRValueString(s), value);
         QCOMPARE(RValuePanelText(s), panel);
-        QCOMPARE(ModePanelText(s), modePanel);
     }
 
     void versionTexts_data()

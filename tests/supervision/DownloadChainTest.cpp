@@ -90,8 +90,6 @@ void DownloadChainTest::counterReset_data()
     QTest::addColumn<bool>("learn");
     QTest::addColumn<QStringList>("frames");
 
-    QTest::newRow("nothing selected") << false << false << false << false << QStringList{"AE"};
-    QTest::newRow("nothing selected during a learn") << false << false << false << true << QStringList{"A2"};
     QTest::newRow("min / max and sequential") << true << false << true << false << QStringList{"C2", "CA", "AE"};
     QTest::newRow("fail count during a learn") << false << true << false << true << QStringList{"C9", "A2"};
 }

@@ -16,8 +16,6 @@ private Q_SLOTS:
     void runCommands();
     void sampleInBreakUpdateMode_data();
     void sampleInBreakUpdateMode();
-    void displayedReplies_data();
-    void displayedReplies();
 };
 
 // Sends `code` on a lively line and feeds the reply `data` back.
@@ -135,34 +133,6 @@ void ReplyEffectsTest::sampleInBreakUpdateMode()
     QCOMPARE(rig.port.takeFrames(), next);
     QCOMPARE(rig.log.saved, saved);
     QCOMPARE(rig.engine.CommReady(), next.isEmpty());
-}
-
-void ReplyEffectsTest::displayedReplies_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<QStringList>("shown");      // view calls, SetControls left out
-
-    QTest::newRow("manual reading, 1000 ohm pull-up") << 180 << QByteArray("512") << QStringList{"manual:1002.0"};
-    QTest::newRow("manual reading, open contact") << 180 << QByteArray("1023") << QStringList{"manual:open"};
-    QTest::newRow("software version") << 175 << QByteArray("12") << QStringList{"version:Software Ver 1.2"};
-}
-
-void ReplyEffectsTest::displayedReplies()
-{
-    QFETCH(int, code);
-    QFETCH(QByteArray, data);
-    QFETCH(QStringList, shown);
-
-    EngineRig rig;
-    rig.linkUp();
-    rig.s.vRPullUp = 1000;
-    rig.s.vRMode = 0;
-    exchange(rig, code, data);
-
-    rig.view.calls.removeAll(QStringLiteral("SetControls"));
-    QCOMPARE(rig.view.calls, shown);
-    QVERIFY(rig.engine.CommReady());
 }
 
 QTEST_GUILESS_MAIN(ReplyEffectsTest)
