@@ -36,6 +36,7 @@ QByteArray noise(QRandomGenerator &random)
     return bytes;
 }
 
+// A star line of random fields: numbers of any size, empty fields, noise.
 QByteArray starLine(QRandomGenerator &random)
 {
     QByteArray line("*");
@@ -43,10 +44,9 @@ QByteArray starLine(QRandomGenerator &random)
     for (int i = 0; i < fields; ++i) {
         if (i)
             line += ';';
-        switch (random.bounded(4)) {
-        case 0: line += QByteArray::number(random.bounded(-100000, 100000)); break;
-        case 1: line += QByteArray::number(qint64(random.generate64() >> random.bounded(64))); break;
-        case 2: break;
+        switch (random.bounded(3)) {
+        case 0: line += QByteArray::number(qint64(random.generate64()) >> random.bounded(64)); break;
+        case 1: break;
         default: line += noise(random).replace('\r', 'r'); break;
         }
     }
@@ -55,21 +55,20 @@ QByteArray starLine(QRandomGenerator &random)
 
 void operatorAction(EngineRig &rig, QRandomGenerator &random)
 {
-    switch (random.bounded(6)) {
+    const bool choice = random.bounded(2) == 0;
+    switch (random.bounded(5)) {
     case 0: rig.engine.SendCommand(random.bounded(150, 250)); break;
     case 1: rig.engine.SendValueCommand(random.bounded(150, 250), QString::number(random.bounded(-5, 70000))); break;
-    case 2: rig.engine.StartOrdinaryDownload(); break;
-    case 3:
-        rig.s.MasterUpdate = random.bounded(2) == 0;
-        rig.engine.StartMasterDownload();
+    case 2:
+        rig.s.MasterUpdate = choice;
+        choice ? rig.engine.StartMasterDownload() : rig.engine.StartOrdinaryDownload();
         break;
-    case 4:
-        rig.s.LearnConfigure = random.bounded(2) == 0;
-        rig.s.ClearMinMax = random.bounded(2) == 0;
+    case 3:
+        rig.s.LearnConfigure = choice;
         rig.engine.DoNextClear(0);
         break;
     default:
-        rig.s.GoAgainMode = random.bounded(2) == 0;
+        rig.s.GoAgainMode = choice;
         rig.s.RepeatCount = TesterState::Integer(random.bounded(1, 32768));
         break;
     }
