@@ -64,7 +64,7 @@ void SimulatedRig::tick(int count)
     for (int i = 0; i < count; ++i) {
         engine->Tick();
         crossLine();
-        pump->step(TickMs);
+        pump->step(50);
         crossLine();
     }
 }
@@ -77,11 +77,8 @@ void SimulatedRig::stepTester(int ms)
 
 bool SimulatedRig::tickUntil(const std::function<bool()> &condition, int maxTicks)
 {
-    for (int i = 0; i < maxTicks; ++i) {
-        if (condition())
-            return true;
+    for (int i = 0; i < maxTicks && !condition(); ++i)
         tick();
-    }
     return condition();
 }
 
@@ -100,14 +97,12 @@ QStringList SimulatedRig::takeFrames()
     QStringList frames;
     QByteArray current;
     for (const char c : received) {
-        if (c == 27) {
+        if (c == 27)
             frames << QStringLiteral("<ESC>");
-        } else if (c == '\r') {
-            frames << QString::fromLatin1(current);
-            current.clear();
-        } else {
+        else if (c == '\r')
+            frames << QString::fromLatin1(std::exchange(current, {}));
+        else
             current += c;
-        }
     }
     received = current;   // a command not yet complete stays for next time
     return frames;

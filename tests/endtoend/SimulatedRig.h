@@ -11,12 +11,10 @@
 #include <functional>
 #include <memory>
 
-// The whole conversation for end-to-end tests: the engine on the real
-// QSerialPort backend, a simulated tester on the master side of a
-// pseudo-terminal mapped as port 1 (the only port), a recording view and a
-// counting sample log. tick() runs one poll tick, lets the bytes cross the
-// pseudo-terminal and moves the tester's time on by 50 ms; no real 50 ms
-// waits, so thousands of ticks take a second or two.
+// The engine on the real QSerialPort backend and a simulated tester on the
+// master side of a pseudo-terminal mapped as port 1, the only port. Each
+// tick() is one poll tick plus 50 ms of the tester's time, without waiting
+// the 50 ms, so thousands of ticks take a second or two.
 class SimulatedRig
 {
 public:
@@ -28,22 +26,16 @@ public:
     void tick(int count = 1);
     // Ticks until the condition holds; false after maxTicks without it.
     bool tickUntil(const std::function<bool()> &condition, int maxTicks);
-    // Finds the tester and takes its first record; false if that fails.
-    bool connect();
-    // Ticks until the link is idle and ready for an operator command.
-    bool settle(int maxTicks = 100);
-
-    // Moves the tester's bytes both ways without a poll tick.
-    void stepTester(int ms = 0);
+    bool connect();                        // found, first record taken, link ready
+    bool settle(int maxTicks = 100);       // link idle and ready for a command
+    void stepTester(int ms = 0);           // the tester's bytes cross, no poll tick
 
     void pullCable() { pty.close(); }
     bool plugCable() { return pty.open(); }
 
-    // What the tester received, as frames: "<ESC>" or a command line
-    // without its CR ("AE", "F35"). takeFrames() returns and forgets them.
+    // What the tester received since the last call: "<ESC>" or a command
+    // line without its CR ("AE", "F35").
     QStringList takeFrames();
-
-    static constexpr int TickMs = 50;
 
     TesterState s;
     FakeView view;

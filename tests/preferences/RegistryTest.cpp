@@ -17,7 +17,6 @@ private Q_SLOTS:
         QTest::newRow("short list") << QStringList{a, b, c} << QStringList{c, b, a};
         QTest::newRow("fifth pushes the first out") << QStringList{a, b, c, d, e} << QStringList{e, d, c, b};
         QTest::newRow("reopen the third") << QStringList{a, b, c, d, e, c} << QStringList{c, e, d, b};
-        QTest::newRow("reopen the top") << QStringList{a, b, c, d, e, e} << QStringList{e, d, c, b};
         QTest::newRow("case makes two entries") << QStringList{"/d/a.txt", "/d/A.txt"}
                                                 << QStringList{"/d/A.txt", "/d/a.txt"};
     }
