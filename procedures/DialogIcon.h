@@ -1,10 +1,17 @@
 #pragma once
 
+#include <QList>
 #include <QStyle>
 
+class QDialog;
 class QLabel;
+class QPushButton;
 class QWidget;
 
 // The icon at the left of a message dialog ("Picture1"), from the style's
 // standard message-box icons.
 QLabel *DialogIcon(QStyle::StandardPixmap which, QWidget *dialog);
+
+// The layout every message dialog shares: its icon and text side by side,
+// and below them a row of centred buttons.
+void LayOutMessageDialog(QDialog *dialog, QLabel *icon, QLabel *text, const QList<QPushButton *> &buttons);

@@ -3,11 +3,9 @@
 #include "procedures/DialogIcon.h"
 
 #include <QApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
-#include <QVBoxLayout>
 
 ErrorDialog::ErrorDialog(QWidget *parent)
     : QDialog(parent)
@@ -26,12 +24,7 @@ ErrorDialog::ErrorDialog(QWidget *parent)
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 
-    auto *top = new QHBoxLayout;
-    top->addWidget(Picture1, 0, Qt::AlignTop);
-    top->addWidget(ErrMsg, 1);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(OKButton, 0, Qt::AlignHCenter);
+    LayOutMessageDialog(this, Picture1, ErrMsg, {OKButton});
 }
 
 void ErrorDialog::setMessage(const QString &text)

@@ -2,10 +2,8 @@
 
 #include "procedures/DialogIcon.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 ReadjustDialog::ReadjustDialog(QWidget *parent)
     : QDialog(parent)
@@ -34,17 +32,7 @@ ReadjustDialog::ReadjustDialog(QWidget *parent)
     connect(YesButton, &QPushButton::clicked, this, [this] { answer(AnswerYes); });
     connect(NoButton, &QPushButton::clicked, this, [this] { answer(AnswerNo); });
 
-    auto *top = new QHBoxLayout;
-    top->addWidget(Picture1, 0, Qt::AlignTop);
-    top->addWidget(Label1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(YesButton);
-    buttons->addWidget(NoButton);
-    buttons->addStretch(1);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addLayout(buttons);
+    LayOutMessageDialog(this, Picture1, Label1, {YesButton, NoButton});
 
     setTabOrder(YesButton, NoButton);
     YesButton->setFocus();

@@ -2,10 +2,8 @@
 
 #include "procedures/DialogIcon.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 YesNoDialog::YesNoDialog(QWidget *parent)
     : QDialog(parent)
@@ -34,18 +32,7 @@ YesNoDialog::YesNoDialog(QWidget *parent)
     connect(NoButton, &QPushButton::clicked, this, [this] { answer(AnswerNo); });
     connect(CancelButton, &QPushButton::clicked, this, [this] { answer(AnswerCancel); });
 
-    auto *top = new QHBoxLayout;
-    top->addWidget(Picture1, 0, Qt::AlignTop);
-    top->addWidget(MsgLbl, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(YesButton);
-    buttons->addWidget(NoButton);
-    buttons->addWidget(CancelButton);
-    buttons->addStretch(1);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addLayout(buttons);
+    LayOutMessageDialog(this, Picture1, MsgLbl, {YesButton, NoButton, CancelButton});
 
     setTabOrder(YesButton, CancelButton);
     setTabOrder(CancelButton, NoButton);
