@@ -175,30 +175,20 @@ private Q_SLOTS:
         QCOMPARE(rig.title, opened ? Title + " - data.txt" : Title);
         // Read while the log is still open: each line is in the file once written.
         QCOMPARE(readFile(file), before + added);
-
-        // After Close a new sample stays pending.
-        rig.log.FileClose();
-        QCOMPARE(rig.title, Title);
-        rig.s.IsDirtyData = true;
-        rig.log.SaveToFile();
-        QVERIFY(rig.s.IsDirtyData);
-        QCOMPARE(readFile(file), before + added);
     }
 
-    // New and Open write the current sample into the new file whether or not
-    // it was logged; a recent entry writes it only if no file took it.
+    // Open writes the current sample into the new file whether or not it was
+    // logged, leaving the old file alone; a recent entry writes it only if no
+    // file took it.
     void pendingSampleOnFileCommands_data()
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("firstOpen");    // a log "first.txt" is open before the command
         QTest::addColumn<bool>("pending");
-        QTest::addColumn<int>("firstSamples");  // sample lines in first.txt afterwards
         QTest::addColumn<int>("secondSamples"); // in second.txt, which the command opens
-        QTest::newRow("new, open, pending") << "new" << true << true << 1 << 1;
-        QTest::newRow("open, open, logged") << "open" << true << false << 0 << 1;
-        QTest::newRow("recent, nothing open, pending") << "recent" << false << true << 0 << 1;
-        QTest::newRow("recent, nothing open, logged") << "recent" << false << false << 0 << 0;
-        QTest::newRow("recent, open, pending") << "recent" << true << true << 1 << 0;
+        QTest::newRow("open, open, logged") << "open" << true << false << 1;
+        QTest::newRow("recent, nothing open, pending") << "recent" << false << true << 1;
+        QTest::newRow("recent, nothing open, logged") << "recent" << false << false << 0;
     }
 
     void pendingSampleOnFileCommands()
@@ -206,7 +196,6 @@ private Q_SLOTS:
         QFETCH(QString, command);
         QFETCH(bool, firstOpen);
         QFETCH(bool, pending);
-        QFETCH(int, firstSamples);
         QFETCH(int, secondSamples);
 
         Rig rig;
@@ -217,9 +206,7 @@ private Q_SLOTS:
         rig.s.IsDirtyData = pending;
         rig.files.choices = {second};
         rig.dialogs.answers = {AnswerYes};   // Open: create the new name
-        if (command == "new")
-            rig.log.FileNew();
-        else if (command == "open")
+        if (command == "open")
             rig.log.FileOpen();
         else
             rig.log.FileRecent(second);
@@ -229,66 +216,26 @@ private Q_SLOTS:
             return content.startsWith(Header + "\r\n") ? int(content.count(Sample)) : -1;
         };
         if (firstOpen)
-            QCOMPARE(samplesIn(first), firstSamples);
+            QCOMPARE(samplesIn(first), 0);
         QCOMPARE(samplesIn(second), secondSamples);
         QCOMPARE(rig.s.IsDirtyData, false);
         QCOMPARE(rig.title, Title + " - second.txt");
     }
 
-    void fileDialogUses_data()
-    {
-        QTest::addColumn<int>("creatfile");
-        QTest::addColumn<QStringList>("choices");   // file names; "" is Cancel
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<QString>("openName");      // the log open afterwards, "" none
-        QTest::addColumn<QStringList>("shown");
-        // first.txt is open before each use.
-        QTest::newRow("cancel: the log was closed before the dialog") << 0 << QStringList{""} << false << ""
-            << QStringList{OpenError};
-        QTest::newRow("open: new name, no, then existing") << 2 << QStringList{"new.txt", "first.txt"} << true
-            << "first.txt" << QStringList{"yesno:Open|new.txt does not exist.  Create the file?"};
-        QTest::newRow("unknown use leaves the open log alone") << 3 << QStringList{"new.txt"} << false
-            << "first.txt" << QStringList();
-    }
-
-    void fileDialogUses()
-    {
-        QFETCH(int, creatfile);
-        QFETCH(QStringList, choices);
-        QFETCH(bool, result);
-        QFETCH(QString, openName);
-        QFETCH(QStringList, shown);
-
-        Rig rig;
-        QString first = rig.path("first.txt");
-        QVERIFY(rig.log.OpenFile(first));
-        for (const QString &choice : choices)
-            rig.files.choices << (choice.isEmpty() ? std::nullopt : std::optional(rig.path(choice)));
-        rig.dialogs.answers = {AnswerNo};
-
-        QCOMPARE(rig.log.SaveData(creatfile), result);
-        QCOMPARE(rig.dialogs.calls, shown);
-        QCOMPARE(rig.title, openName.isEmpty() ? Title : Title + " - " + openName);
-        QVERIFY(!QFile::exists(rig.path("new.txt")));
-    }
-
     void unsavedDataAtClosing_data()
     {
-        QTest::addColumn<bool>("logOpen");
         QTest::addColumn<Answers>("answers");
         QTest::addColumn<bool>("chooseFile");   // the file dialog gives a name, else Cancel
         QTest::addColumn<bool>("goAhead");
         QTest::addColumn<bool>("saved");        // the sample is in the file afterwards
-        QTest::newRow("log open: written unasked") << true << Answers() << false << true << true;
-        QTest::newRow("yes: saved") << false << Answers{AnswerYes} << true << true << true;
-        QTest::newRow("yes, dialog cancelled") << false << Answers{AnswerYes} << false << false << false;
-        QTest::newRow("no") << false << Answers{AnswerNo} << false << true << false;
-        QTest::newRow("cancel") << false << Answers{AnswerCancel} << false << false << false;
+        QTest::newRow("yes: saved") << Answers{AnswerYes} << true << true << true;
+        QTest::newRow("yes, dialog cancelled") << Answers{AnswerYes} << false << false << false;
+        QTest::newRow("no") << Answers{AnswerNo} << false << true << false;
+        QTest::newRow("cancel") << Answers{AnswerCancel} << false << false << false;
     }
 
     void unsavedDataAtClosing()
     {
-        QFETCH(bool, logOpen);
         QFETCH(Answers, answers);
         QFETCH(bool, chooseFile);
         QFETCH(bool, goAhead);
@@ -296,15 +243,13 @@ private Q_SLOTS:
 
         Rig rig;
         QString file = rig.path("kept.txt");
-        if (logOpen)
-            QVERIFY(rig.log.OpenFile(file));
         rig.s.IsDirtyData = true;
         rig.dialogs.answers = answers;
         if (chooseFile)
             rig.files.choices = {file};
 
         QCOMPARE(rig.log.CheckDataSaved(true), goAhead);
-        QCOMPARE(rig.dialogs.count("yesno:Save Data|"), logOpen ? 0 : 1);
+        QCOMPARE(rig.dialogs.count("yesno:Save Data|"), 1);
         QCOMPARE(readFile(file).endsWith(Sample), saved);
         QCOMPARE(rig.s.IsDirtyData, !saved);
     }

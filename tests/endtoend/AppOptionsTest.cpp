@@ -32,9 +32,6 @@ void AppOptionsTest::parse_data()
     QTest::newRow("help wins over a bad option") << QStringList{"--help", "--bogus"} << 0 << false << none << "";
     QTest::newRow("version") << QStringList{"--version"} << 0 << false << none << "";
     QTest::newRow("unknown option") << QStringList{"--simulator"} << 2 << false << none << "";
-    QTest::newRow("port 17") << QStringList{"--port", "17=/dev/x"} << 2 << false << none << "";
-    QTest::newRow("value missing") << QStringList{"--trace"} << 2 << false << none << "";
-    QTest::newRow("simulate takes no value") << QStringList{"--simulate=yes"} << 2 << false << none << "";
 }
 
 void AppOptionsTest::parse()

@@ -58,7 +58,6 @@ void SessionEndToEndTest::runAndItsEnd_data()
     QTest::addColumn<int>("endsAfter");   // cycles until the tester says "-"; 0: the operator stops it
     QTest::newRow("run to limits, stopped") << 162 << 1 << 0;
     QTest::newRow("run no limit, lamp blinks, stopped") << 172 << 2 << 0;
-    QTest::newRow("run once") << 170 << 1 << 1;
     QTest::newRow("break update reaching the cycle limit") << 243 << 1 << 6;
 }
 

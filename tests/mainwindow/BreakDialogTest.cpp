@@ -39,16 +39,6 @@ private Q_SLOTS:
         if (count)
             QVERIFY(!dialog.checked);
     }
-
-    void cancelLeavesNoCount()
-    {
-        BreakDialog dialog;
-        dialog.show();
-        dialog.findChild<QLineEdit *>("BreakCountEdit")->setText("10");
-        QTest::mouseClick(dialog.findChild<QPushButton *>("CancelButton"), Qt::LeftButton);
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(int(dialog.BreakCount), 0);
-    }
 };
 
 QTEST_MAIN(BreakDialogTest)

@@ -155,7 +155,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("contact");
         QTest::addColumn<int>("errorCode");
-        QTest::newRow("all failures, nothing tested") << 0 << 255;
         QTest::newRow("odd bits") << 240 << (1 | 4 | 16 | 64);
         QTest::newRow("even bits") << 240 << (2 | 8 | 32 | 128);
     }
@@ -240,10 +239,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QStringList>("frames");   // none: a reply is awaited
-        QTest::newRow("Stop") << "RunStopMenu" << QStringList{"A1"};
         QTest::newRow("Run To Limits") << "RunRunLimitMenu" << QStringList{"A2"};
         QTest::newRow("Run Once") << "RunOnceMenu" << QStringList{"AA"};
-        QTest::newRow("Run No Limit") << "RunNoLimitMenu" << QStringList{"AC"};
         QTest::newRow("Sample button") << "SampleDataBtn" << QStringList{"AE"};
         QTest::newRow("Sample button while a reply is awaited") << "SampleDataBtn" << QStringList();
     }
@@ -273,7 +270,6 @@ private Q_SLOTS:
             "error:No Data File|There must be a database file open in which to save the data"};
         QTest::newRow("save without a data file") << false << true << false << QStringList() << noFile;
         QTest::newRow("no saving, no data file") << false << false << false << QStringList{"F3100"} << QStringList();
-        QTest::newRow("data file open, saving") << true << true << false << QStringList{"F3100"} << QStringList();
         QTest::newRow("link busy when OK is pressed") << false << false << true << QStringList() << QStringList();
     }
 
@@ -378,7 +374,6 @@ private Q_SLOTS:
         QTest::newRow("nothing saved") << QString() << 1;
         QTest::newRow("port 3") << "3" << 3;
         QTest::newRow("port 12 starts at 9") << "12" << 9;
-        QTest::newRow("nonsense starts at 1") << "-40" << 1;
     }
 
     void firstPortTried()

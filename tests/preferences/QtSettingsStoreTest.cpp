@@ -18,23 +18,6 @@ private Q_SLOTS:
         QFile::remove(iniPath);
     }
 
-    // Read by a fresh store, as at the next program start.
-    void roundTrip_data()
-    {
-        QTest::addColumn<QString>("value");
-        QTest::newRow("blanks and comma") << "/home/op/Life tests/run 1, shift 2.txt";
-        QTest::newRow("ini punctuation") << "/data/a=b;c#d[e].txt";
-        QTest::newRow("backslashes") << "C:\\Tests\\run.txt";
-        QTest::newRow("accents") << QString::fromUtf8("/data/Prüfung_Ω.txt");
-    }
-    void roundTrip()
-    {
-        QFETCH(QString, value);
-        QtSettingsStore().write("RecentFiles", "RecentFile1", value);
-        const QtSettingsStore reopened;
-        QCOMPARE(reopened.read("RecentFiles", "RecentFile1"), value);
-    }
-
     // The registry's values survive a restart, in the user's own ini file.
     void registrySurvivesRestart()
     {

@@ -45,18 +45,6 @@ private Q_SLOTS:
         }
     }
 
-    void loadStopsAtGapAndFour()
-    {
-        MemorySettingsStore store;
-        store.write("RecentFiles", "RecentFile1", "/d/A.txt");
-        store.write("RecentFiles", "RecentFile3", "/d/C.txt");
-        for (int i = 1; i <= 5; ++i)
-            store.write("ConfigFiles", "RecentCnfgFile" + QString::number(i), QString::number(i));
-        Registry registry(store);
-        QCOMPARE(registry.LoadRecentFiles(), QStringList{"/d/A.txt"});
-        QCOMPARE(registry.LoadRecentConfigFiles(), (QStringList{"1", "2", "3", "4"}));
-    }
-
     void loadsCommChannel_data()
     {
         QTest::addColumn<bool>("stored");
@@ -65,7 +53,6 @@ private Q_SLOTS:
         QTest::newRow("missing") << false << "" << -1;
         QTest::newRow("port 3") << true << "3" << 2;
         QTest::newRow("port 12") << true << "12" << 11;
-        QTest::newRow("half rounds to even") << true << "3.5" << 2;
         QTest::newRow("not a number") << true << "COM3" << -1;
         QTest::newRow("too large for a port") << true << "99999999" << -1;
     }

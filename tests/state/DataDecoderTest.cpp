@@ -13,8 +13,6 @@ private Q_SLOTS:
     void fullRecord();
     void recordVariants_data();
     void recordVariants();
-    void status_data();
-    void status();
 };
 
 // A 37-field record: version, then fields 2..37 holding distinct values.
@@ -115,39 +113,6 @@ void DataDecoderTest::recordVariants()
     QCOMPARE(s.vSerialNumber, serial);
     QCOMPARE(line, rest);
     QVERIFY(s.vUpdateTime.isValid());
-}
-
-void DataDecoderTest::status_data()
-{
-    QTest::addColumn<int>("status");
-    QTest::addColumn<bool>("running");
-    QTest::addColumn<int>("ledState");
-    QTest::addColumn<bool>("piston");
-
-    QTest::newRow("running") << 1 << true << 1 << false;
-    QTest::newRow("LED on") << 2 << false << 0 << false;
-    QTest::newRow("piston down") << 8 << false << 1 << true;
-    QTest::newRow("blinking wins over lit") << 19 << true << 2 << false;
-}
-
-void DataDecoderTest::status()
-{
-    QFETCH(int, status);
-    QFETCH(bool, running);
-    QFETCH(int, ledState);
-    QFETCH(bool, piston);
-
-    TesterState s;
-    s.Running = !running;
-    FakeView view;
-    view.pistonTicked = !piston;
-    QString line;
-    DataDecoder decoder(s, view, line);
-    decoder.DecodeStatus(int16_t(status));
-
-    QCOMPARE(s.Running, running);
-    QCOMPARE(int(s.LEDState), ledState);
-    QCOMPARE(view.pistonTicked, piston);
 }
 
 QTEST_GUILESS_MAIN(DataDecoderTest)

@@ -43,7 +43,6 @@ private Q_SLOTS:
         QTest::newRow("1.005 is a half") << 1.005 << 2 << 2 << "1.00";
         QTest::newRow("arithmetic noise") << 0.1 + 0.2 << 1 << 3 << "0.3";
         QTest::newRow("carry adds a digit") << 999.96 << 1 << 1 << "1000.0";
-        QTest::newRow("12 keeps one zero") << 12.0 << 1 << 3 << "12.0";
         QTest::newRow("no negative zero") << -0.0004 << 3 << 3 << "0.000";
         QTest::newRow("not a number") << std::nan("") << 1 << 1 << "???";
     }
@@ -69,12 +68,10 @@ private Q_SLOTS:
         QTest::newRow("-5 is 0") << 1000 << 0 << -5 << false << "0.0";
         QTest::newRow("largest range, no overflow") << 2147483647 << 0 << 1023 << true << "4389456574468.0";
         QTest::newRow("no range, pull-up") << 0 << 0 << 1023 << false << "???";
-        QTest::newRow("no range, voltage") << -1 << 2 << 512 << false << "???";
         QTest::newRow("mode 3") << 1000 << 3 << 512 << false << "???";
         QTest::newRow("current 511") << 500 << 1 << 511 << false << "24.976";
         QTest::newRow("current 1024") << 500 << 1 << 1024 << false << "50.0";
         QTest::newRow("voltage 512") << 5000 << 2 << 512 << false << "2.502";
-        QTest::newRow("voltage -5") << 5000 << 2 << -5 << false << "0.000";
     }
     void formatsResistance()
     {
@@ -95,7 +92,6 @@ private Q_SLOTS:
         QTest::newRow("stroke smallest") << false << int(INT32_MIN) << "-2147483.648";
         QTest::newRow("bounce 1000 ticks") << true << 1000 << "0.001600";
         QTest::newRow("bounce 1 tick") << true << 1 << "0.000002";
-        QTest::newRow("bounce negative") << true << -1000 << "-0.001600";
         QTest::newRow("bounce largest") << true << 2147483647 << "3435.973835";
     }
     void formatsTimes()
@@ -133,12 +129,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("expected");
         QTest::newRow("exactly range x 1022") << 1000 << 0 << 1022000.0 << 1022;
         QTest::newRow("just above") << 1000 << 0 << 1022000.001 << 1023;
-        QTest::newRow("negative") << 1000 << 0 << -1.0 << 0;
         QTest::newRow("511.5 to even") << 1000 << 0 << 1000.0 << 512;
         QTest::newRow("largest range") << 2147483647 << 0 << 2147483647.0 * 1022 << 1022;
         QTest::newRow("current above scale") << 500 << 1 << 100.0 << 1023;
         QTest::newRow("unknown mode") << 1000 << 3 << 500.0 << 0;
-        QTest::newRow("no range") << 0 << 0 << 500.0 << 0;
         QTest::newRow("not a number") << 500 << 1 << std::nan("") << 0;
     }
     void convertsValueToCount()

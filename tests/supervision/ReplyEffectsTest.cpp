@@ -12,8 +12,6 @@ class ReplyEffectsTest : public QObject
 private Q_SLOTS:
     void singleValues_data();
     void singleValues();
-    void runCommands_data();
-    void runCommands();
     void sampleInBreakUpdateMode_data();
     void sampleInBreakUpdateMode();
 };
@@ -34,10 +32,7 @@ void ReplyEffectsTest::singleValues_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<qint64>("value");
 
-    QTest::newRow("cycle count") << 200 << QByteArray("12") << "CycleCount" << qint64(12);
-    QTest::newRow("fail count rounds half to even") << 193 << QByteArray("7.5") << "FailCount" << qint64(8);
     QTest::newRow("contact keeps the low byte") << 216 << QByteArray("300") << "vContact" << qint64(44);
-    QTest::newRow("mode beyond 16 bits keeps the old value") << 222 << QByteArray("70000") << "vRMode" << qint64(-1);
     QTest::newRow("limit beyond 32 bits keeps the old value") << 197 << QByteArray("3000000000") << "vCycleLimit" << qint64(77);
     QTest::newRow("empty data reads 0") << 176 << QByteArray() << "vMaxDownBounceTol" << qint64(0);
 }
@@ -56,50 +51,11 @@ void ReplyEffectsTest::singleValues()
     exchange(rig, code, data);
 
     const QHash<QString, qint64> fields = {
-        {"CycleCount", rig.s.CycleCount}, {"FailCount", rig.s.FailCount}, {"vContact", rig.s.vContact},
-        {"vRMode", rig.s.vRMode}, {"vCycleLimit", rig.s.vCycleLimit},
+        {"vContact", rig.s.vContact}, {"vCycleLimit", rig.s.vCycleLimit},
         {"vMaxDownBounceTol", rig.s.vMaxDownBounceTol}};
     QCOMPARE(fields.value(name), value);
     QVERIFY(rig.engine.CommReady());
     QCOMPARE(rig.port.frames().size(), 1);       // nothing further sent
-}
-
-void ReplyEffectsTest::runCommands_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<bool>("running");
-    // expected
-    QTest::addColumn<QStringList>("next");       // frames written by the effect
-    QTest::addColumn<bool>("nowRunning");
-    QTest::addColumn<bool>("breakModeEnds");
-
-    // A running tester needs a wake-up before the next command.
-    QTest::newRow("found, tester running") << 160 << true << QStringList{"<ESC>"} << true << false;
-    QTest::newRow("found, tester stopped") << 160 << false << QStringList{"AE"} << false << false;
-    QTest::newRow("stop a running tester") << 161 << true << QStringList{"<ESC>"} << false << true;
-    QTest::newRow("piston up, stopped") << 164 << false << QStringList{"C0"} << false << false;
-    QTest::newRow("unused action code") << 171 << false << QStringList() << false << false;
-}
-
-void ReplyEffectsTest::runCommands()
-{
-    QFETCH(int, code);
-    QFETCH(bool, running);
-    QFETCH(QStringList, next);
-    QFETCH(bool, nowRunning);
-    QFETCH(bool, breakModeEnds);
-
-    EngineRig rig;
-    rig.linkUp();
-    rig.s.Running = running;
-    rig.s.GoAgainMode = true;
-    rig.s.GoAgainFlag = true;
-    exchange(rig, code, QByteArray());
-
-    QCOMPARE(rig.port.takeFrames(), next);
-    QCOMPARE(rig.s.Running, nowRunning);
-    QCOMPARE(rig.engine.CommReady(), next.isEmpty());
-    QCOMPARE(rig.s.GoAgainMode, !breakModeEnds);
 }
 
 void ReplyEffectsTest::sampleInBreakUpdateMode_data()

@@ -28,9 +28,6 @@ public:
     void setPistonBox(bool ticked) override;
     void showManualReading(const QString &text) override;
 
-    int count(const QString &call) const { return int(calls.count(call)); }
-    void clear() { calls.clear(); }
-
     QStringList calls;
     QString barText;        // the whole-bar message, empty while the panels show
     int led = 1;            // Shape1: 0 filled, 1 hollow
