@@ -13,6 +13,8 @@ private Q_SLOTS:
     void fullRecord();
     void recordVariants_data();
     void recordVariants();
+    void statusByte_data();
+    void statusByte();
 };
 
 // A 37-field record: version, then fields 2..37 holding distinct values.
@@ -113,6 +115,33 @@ void DataDecoderTest::recordVariants()
     QCOMPARE(s.vSerialNumber, serial);
     QCOMPARE(line, rest);
     QVERIFY(s.vUpdateTime.isValid());
+}
+
+// The status byte: run flag, error lamp (blinking wins over lit) and the
+// manual control's piston box.
+void DataDecoderTest::statusByte_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<int>("ledState");
+    QTest::addColumn<bool>("piston");
+    QTest::newRow("stopped, lamp dark") << 0 << false << 1 << false;
+    QTest::newRow("lamp lit") << 2 << false << 0 << false;
+    QTest::newRow("running, blinking wins over lit") << 19 << true << 2 << false;
+    QTest::newRow("same with the piston down") << 27 << true << 2 << true;
+}
+
+void DataDecoderTest::statusByte()
+{
+    QFETCH(int, status);
+    TesterState s;
+    FakeView view;
+    QString line;
+    DataDecoder decoder(s, view, line);
+    decoder.DecodeStatus(int16_t(status));
+    QTEST(bool(s.Running), "running");
+    QTEST(int(s.LEDState), "ledState");
+    QTEST(view.pistonTicked, "piston");
 }
 
 QTEST_GUILESS_MAIN(DataDecoderTest)
