@@ -369,41 +369,55 @@ void MainForm::SetControls()
     m.FileOpenMenu->setEnabled(sampled);
 }
 
+namespace {
+
+// Where one stroke direction's readings live in the state record, and which
+// contact bits say that the stroke and its bounce are tested.
+struct StrokeSource
+{
+    int testedBit, bounceBit;
+    TesterState::Long TesterState::*maxR, TesterState::*maxRLim, TesterState::*minR, TesterState::*minRLim,
+        TesterState::*lastR, TesterState::*bounce, TesterState::*bounceLim, TesterState::*lastBounce,
+        TesterState::*lastContactTime;
+};
+
+const StrokeSource DownStroke = {16, 64, &TesterState::vMaxDownResistance, &TesterState::vMaxDownResistTol,
+    &TesterState::vMinDownResistance, &TesterState::vMinDownResistTol, &TesterState::vLastMeasuredDownResist,
+    &TesterState::vMaxDownBounce, &TesterState::vMaxDownBounceTol, &TesterState::vLastDownBounceTime,
+    &TesterState::vLastDownStrokeTime};
+const StrokeSource UpStroke = {32, 128, &TesterState::vMaxUpResistance, &TesterState::vMaxUpResistTol,
+    &TesterState::vMinUpResistance, &TesterState::vMinUpResistTol, &TesterState::vLastMeasuredUpResist,
+    &TesterState::vMaxUpBounce, &TesterState::vMaxUpBounceTol, &TesterState::vLastUpBounceTime,
+    &TesterState::vLastUpStrokeTime};
+
+StrokeValues strokeValues(const TesterState &s, const StrokeSource &from, int contact, bool lastBounceReported)
+{
+    auto resistance = [&s](int32_t count) { return FormatResistance(s, count, false); };
+    StrokeValues v;
+    v.tested = contact & from.testedBit;
+    v.bounceTested = contact & from.bounceBit;
+    v.lastBounceReported = lastBounceReported;
+    v.maxR = resistance(s.*from.maxR);
+    v.maxRLim = resistance(s.*from.maxRLim);
+    v.minR = resistance(s.*from.minR);
+    v.minRLim = resistance(s.*from.minRLim);
+    v.lastR = resistance(s.*from.lastR);
+    v.bounce = FormatBounceTime(s.*from.bounce);
+    v.bounceLim = FormatBounceTime(s.*from.bounceLim);
+    v.lastBounce = FormatBounceTime(s.*from.lastBounce);
+    v.lastContactTime = FormatStrokeTime(s.*from.lastContactTime);
+    return v;
+}
+
+} // namespace
+
 void MainForm::DisplayData()
 {
     const int contact = s.vContact;
     const bool lastBounce = HasLastBounce(s);
-    auto resistance = [this](int32_t count) { return FormatResistance(s, count, false); };
 
-    StrokeValues down;
-    down.tested = contact & 16;
-    down.bounceTested = contact & 64;
-    down.lastBounceReported = lastBounce;
-    down.maxR = resistance(s.vMaxDownResistance);
-    down.maxRLim = resistance(s.vMaxDownResistTol);
-    down.minR = resistance(s.vMinDownResistance);
-    down.minRLim = resistance(s.vMinDownResistTol);
-    down.lastR = resistance(s.vLastMeasuredDownResist);
-    down.bounce = FormatBounceTime(s.vMaxDownBounce);
-    down.bounceLim = FormatBounceTime(s.vMaxDownBounceTol);
-    down.lastBounce = FormatBounceTime(s.vLastDownBounceTime);
-    down.lastContactTime = FormatStrokeTime(s.vLastDownStrokeTime);
-    downPanel->display(down);
-
-    StrokeValues up;
-    up.tested = contact & 32;
-    up.bounceTested = contact & 128;
-    up.lastBounceReported = lastBounce;
-    up.maxR = resistance(s.vMaxUpResistance);
-    up.maxRLim = resistance(s.vMaxUpResistTol);
-    up.minR = resistance(s.vMinUpResistance);
-    up.minRLim = resistance(s.vMinUpResistTol);
-    up.lastR = resistance(s.vLastMeasuredUpResist);
-    up.bounce = FormatBounceTime(s.vMaxUpBounce);
-    up.bounceLim = FormatBounceTime(s.vMaxUpBounceTol);
-    up.lastBounce = FormatBounceTime(s.vLastUpBounceTime);
-    up.lastContactTime = FormatStrokeTime(s.vLastUpStrokeTime);
-    upPanel->display(up);
+    downPanel->display(strokeValues(s, DownStroke, contact, lastBounce));
+    upPanel->display(strokeValues(s, UpStroke, contact, lastBounce));
 
     CycleCntBox->setText(QString::number(s.CycleCount));
     CycleCntLimit->setText(QString::number(s.vCycleLimit));
