@@ -2,7 +2,7 @@
 # Installs the Debian packages that the build, the tests and the simulated
 # run need, when any of them is missing. Safe to run again.
 set -euo pipefail
-packages=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation poppler-utils xvfb xauth)
+packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev fonts-liberation poppler-utils xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
