@@ -486,3 +486,14 @@ void MainForm::showManualReading(const QString &)
 {
     // As above: only the manual control window shows a single reading.
 }
+
+void MainForm::sampleDecoded()
+{
+    for (const auto &observer : sampleObservers)
+        observer(s);
+}
+
+void MainForm::addSampleObserver(std::function<void(const TesterState &)> observer)
+{
+    sampleObservers.push_back(std::move(observer));
+}

@@ -6,7 +6,9 @@
 #include "state/TesterView.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class DataFileDialog;
 class LedIndicator;
@@ -53,6 +55,10 @@ public:
     void beep() override;
     void setPistonBox(bool ticked) override;
     void showManualReading(const QString &text) override;
+    void sampleDecoded() override;
+
+    // Called with the state record after each decoded sample, in the order added.
+    void addSampleObserver(std::function<void(const TesterState &)> observer);
 
     // Writes the unit of the contact measurements beside every contact box.
     void DoContactLabels();
@@ -84,6 +90,7 @@ private:
     QTimer *Tmr = nullptr;
     int pollPeriodMs;
     bool ticking = false;
+    std::vector<std::function<void(const TesterState &)>> sampleObservers;
 
     StrokePanel *downPanel = nullptr;
     StrokePanel *upPanel = nullptr;

@@ -105,6 +105,7 @@ void DataDecoder::GetAllData()
     view.DisplayMode();
     view.DisplayRValue();
     view.DisplayData();
+    view.sampleDecoded();
 }
 
 void DataDecoder::DecodeStatus(int16_t status)

@@ -29,6 +29,9 @@ public:
     virtual void beep() = 0;                                  // the tester ended a test
     virtual void setPistonBox(bool ticked) = 0;               // manual control's "Piston" box
     virtual void showManualReading(const QString &text) = 0;  // manual control's CurntReadingBox
+
+    // A full data record was decoded into the state record (after DisplayData).
+    virtual void sampleDecoded() {}
 };
 
 // Where a decoded sample goes: the data log appends it when a file is open.
