@@ -3,6 +3,8 @@
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/LedIndicator.h"
 #include "mainwindow/MainMenus.h"
+#include "mainwindow/MenuShortcuts.h"
+#include "mainwindow/RunOverview.h"
 #include "mainwindow/StatusPanels.h"
 #include "mainwindow/StrokePanel.h"
 #include "mainwindow/ValueBox.h"
@@ -55,6 +57,10 @@ MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &di
                                     [this](const QString &text) { setWindowTitle(text); });
     testerEngine = std::make_unique<TesterEngine>(s, port, *this);
     testerEngine->setSampleLog(log.get());
+    overview = new RunOverview(s, *log, centralWidget(), centralWidget());
+    static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
+    log->changed = [this] { overview->refresh(); };
+    AddMenuShortcuts(*menus);
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
@@ -143,8 +149,8 @@ void MainForm::buildWindow()
     sampleGrid->addWidget(SampleDataBtn, 2, 1, Qt::AlignRight);
 
     auto *strokes = new QHBoxLayout;
-    strokes->addWidget(downPanel);
-    strokes->addWidget(upPanel);
+    strokes->addWidget(downPanel, 1);
+    strokes->addWidget(upPanel, 1);
     auto *bottom = new QHBoxLayout;
     bottom->addLayout(counters);
     bottom->addStretch(1);
@@ -152,7 +158,7 @@ void MainForm::buildWindow()
 
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(8, 8, 8, 6);
-    layout->addLayout(strokes);
+    layout->addLayout(strokes, 1);
     layout->addSpacing(4);
     layout->addLayout(bottom);
 
@@ -367,6 +373,8 @@ void MainForm::SetControls()
     m.FileNewMenu->setEnabled(sampled);
     m.FileCloseMenu->setEnabled(s.DataFileOpen);
     m.FileOpenMenu->setEnabled(sampled);
+    if (overview)
+        overview->refresh();
 }
 
 namespace {
@@ -489,6 +497,7 @@ void MainForm::showManualReading(const QString &)
 
 void MainForm::sampleDecoded()
 {
+    overview->sampleTaken();
     for (const auto &observer : sampleObservers)
         observer(s);
 }
@@ -497,3 +506,8 @@ void MainForm::addSampleObserver(std::function<void(const TesterState &)> observ
 {
     sampleObservers.push_back(std::move(observer));
 }
+
+void MainForm::portTried(int port) { overview->portTried(port); }
+void MainForm::linkFound(int port, const QString &device, const QDateTime &at) { overview->linkFound(port, device, at); }
+void MainForm::linkLost(const QDateTime &at) { overview->linkLost(at); }
+void MainForm::runStarted(int code) { overview->runStarted(code); }
