@@ -15,9 +15,11 @@
 
 namespace {
 
-// The simulated tester inside the program moves on every few milliseconds,
-// well inside the 50 ms poll tick.
+// The simulated tester inside the program moves on every few milliseconds
+// while it talks, well inside the 50 ms poll tick; waiting between two
+// cycles it looks at the line only now and then.
 constexpr int SimulatorStepMs = 10;
+constexpr int SimulatorQuietStepMs = 100;
 
 // The tester a newcomer meets: already in the middle of a long test, one
 // cycle a second, with the odd failure so the fail counts and lamps move.
@@ -69,7 +71,7 @@ SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
         parts->ports->setGivenPorts(simulated);
         parts->ports->windowsNames = false;
         parts->pump = std::make_unique<SimulatorPump>(*parts->tester, *parts->pty);
-        parts->pump->start(SimulatorStepMs);
+        parts->pump->start(SimulatorStepMs, SimulatorQuietStepMs);
 #else
         QTextStream(stderr) << "lifecycle: the simulated tester needs a Unix pseudo-terminal; here run "
                                "lifecycle-sim --device COMn on one end of a null-modem pair and open "

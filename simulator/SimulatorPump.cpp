@@ -3,6 +3,8 @@
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorLine.h"
 
+#include <algorithm>
+
 SimulatorPump::SimulatorPump(SimulatedTester &tester, SimulatorLine &line, QObject *parent)
     : QObject(parent), tester(tester), line(line)
 {
@@ -10,22 +12,32 @@ SimulatorPump::SimulatorPump(SimulatedTester &tester, SimulatorLine &line, QObje
     QObject::connect(&timer, &QTimer::timeout, this, [this] { onTimer(); });
 }
 
-void SimulatorPump::step(int ms)
+bool SimulatorPump::step(int ms)
 {
-    if (line.isOpen())
-        tester.receive(line.read());
+    bool traffic = false;
+    if (line.isOpen()) {
+        const QByteArray in = line.read();
+        traffic = !in.isEmpty();
+        tester.receive(in);
+    }
     // What is due now goes out before time moves on, so that the pieces of a
     // split reply leave in different steps.
     const QByteArray out = tester.takeOutput();
-    if (line.isOpen() && !out.isEmpty())
+    if (line.isOpen() && !out.isEmpty()) {
         line.write(out);
+        traffic = true;
+    }
     tester.advance(ms);
+    return traffic;
 }
 
-void SimulatorPump::start(int intervalMs)
+void SimulatorPump::start(int intervalMs, int quietIntervalMs)
 {
     elapsed.start();
     stepped = 0;
+    lastTraffic = 0;
+    busyInterval = intervalMs;
+    quietInterval = std::max(intervalMs, quietIntervalMs);
     timer.start(intervalMs);
 }
 
@@ -37,6 +49,10 @@ void SimulatorPump::stop()
 void SimulatorPump::onTimer()
 {
     const qint64 total = elapsed.elapsed();
-    step(int(total - stepped));
+    if (step(int(total - stepped)))
+        lastTraffic = total;
     stepped = total;
+    const int wanted = total - lastTraffic < BusyAfterTrafficMs ? busyInterval : quietInterval;
+    if (timer.interval() != wanted)
+        timer.start(wanted);
 }

@@ -17,9 +17,16 @@ class SimulatorPump : public QObject
 public:
     SimulatorPump(SimulatedTester &tester, SimulatorLine &line, QObject *parent = nullptr);
 
-    void step(int ms);
-    void start(int intervalMs);
+    // Returns whether bytes went over the line in either direction.
+    bool step(int ms);
+    // Steps every intervalMs. With a longer quietIntervalMs, a line quiet
+    // for a while is looked at only that often: a waiting tester then costs
+    // the machine next to nothing, and the first byte of a conversation
+    // brings the short interval back.
+    void start(int intervalMs, int quietIntervalMs = 0);
     void stop();
+
+    static constexpr qint64 BusyAfterTrafficMs = 250;
 
 private:
     void onTimer();
@@ -29,4 +36,7 @@ private:
     QTimer timer;
     QElapsedTimer elapsed;
     qint64 stepped = 0;
+    qint64 lastTraffic = 0;
+    int busyInterval = 0;
+    int quietInterval = 0;
 };
