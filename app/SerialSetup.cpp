@@ -16,10 +16,10 @@
 namespace {
 
 // The simulated tester inside the program moves on every few milliseconds
-// while it talks, well inside the 50 ms poll tick; waiting between two
-// cycles it looks at the line only now and then.
+// while it talks, well inside the 50 ms poll tick; between two cycles it
+// wakes for the program's bytes or now and then for its own clock.
 constexpr int SimulatorStepMs = 10;
-constexpr int SimulatorQuietStepMs = 100;
+constexpr int SimulatorQuietStepMs = 250;
 
 // The tester a newcomer meets: already in the middle of a long test, one
 // cycle a second, with the odd failure so the fail counts and lamps move.

@@ -106,8 +106,8 @@ RunOverview::~RunOverview() = default;
 
 void RunOverview::portTried(int port)
 {
-    link.portTried(port);
-    showLink();
+    if (link.portTried(port))
+        showLink();
 }
 
 void RunOverview::linkFound(int port, const QString &device, const QDateTime &at)
@@ -163,7 +163,14 @@ void RunOverview::showRun()
 
 void RunOverview::showLogging()
 {
-    setTextIfChanged(LoggingLbl, LoggingText(s.DataFileOpen, s.DataFileName, log.linesWritten(), log.lastLineTime()));
+    // The text changes with a line written or a file opened or closed; the
+    // time of the last line is not worth formatting on every call.
+    const qint64 lines = s.DataFileOpen ? log.linesWritten() : -1;
+    if (lines != linesShown || lines <= 0) {
+        linesShown = lines;
+        setTextIfChanged(LoggingLbl, LoggingText(s.DataFileOpen, s.DataFileName, log.linesWritten(),
+                                                 log.lastLineTime()));
+    }
     SetTextColour(LoggingLbl, NotLoggingWarning(s) ? Warning : QColor());
 }
 

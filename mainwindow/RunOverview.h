@@ -46,6 +46,7 @@ private:
     LinkHistory link;
     RunProgress progress;
     int lastRunCode = 0;
+    qint64 linesShown = -1;   // the data log's line count when its text was last made
     std::unique_ptr<ReadingColours> readingColours;
 
     QLabel *LinkStateLbl, *RunStateLbl, *LoggingLbl;

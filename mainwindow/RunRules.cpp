@@ -21,12 +21,15 @@ enum : int { RunToLimitsCode = 162, RunOnceCode = 170, RunNoLimitCode = 172 };
 
 } // namespace
 
-void LinkHistory::portTried(int triedPort)
+bool LinkHistory::portTried(int triedPort)
 {
+    const State before = current;
+    const uint32_t triedBefore = tried;
     if (current == State::Connected)
         current = State::Searching;
     if (triedPort >= 1 && triedPort <= 32)
         tried |= uint32_t(1) << (triedPort - 1);
+    return current != before || (current == State::Searching && tried != triedBefore);
 }
 
 void LinkHistory::found(int foundPort, const QString &foundDevice, const QDateTime &at)
@@ -34,14 +37,14 @@ void LinkHistory::found(int foundPort, const QString &foundDevice, const QDateTi
     current = State::Connected;
     port = foundPort;
     device = foundDevice;
-    since = at;
+    since = clockText(at);
     tried = 0;
 }
 
 void LinkHistory::lost(const QDateTime &at)
 {
     current = State::Lost;
-    since = at;
+    since = clockText(at);
     tried = 0;
 }
 
@@ -52,10 +55,10 @@ QString LinkHistory::text() const
         QString text = QStringLiteral("Comm %1").arg(port);
         if (!device.isEmpty())
             text += QStringLiteral(" (%1)").arg(device);
-        return text + QStringLiteral(" connected since ") + clockText(since);
+        return text + QStringLiteral(" connected since ") + since;
     }
     case State::Lost:
-        return QStringLiteral("Link lost at ") + clockText(since);
+        return QStringLiteral("Link lost at ") + since;
     case State::Searching:
         break;
     }
@@ -127,11 +130,12 @@ bool NotLoggingWarning(const TesterState &s)
     return !s.DataFileOpen && s.IsDirtyData;
 }
 
-void RunProgress::addSample(const QDateTime &at, int64_t cycleCount, bool nowRunning)
+void RunProgress::addSample(const QDateTime &atTime, int64_t cycleCount, bool nowRunning)
 {
+    const int64_t at = atTime.toMSecsSinceEpoch();
     // A new run begins with the first sample, after a stop, and when the
     // counter went back.
-    const bool newRun = !first.isValid() || (!running && nowRunning) || cycleCount < lastCount;
+    const bool newRun = first < 0 || (!running && nowRunning) || cycleCount < lastCount;
     if (newRun) {
         first = at;
         firstCount = cycleCount;
@@ -147,17 +151,17 @@ void RunProgress::addSample(const QDateTime &at, int64_t cycleCount, bool nowRun
 
 bool RunProgress::hasRate() const
 {
-    return running && first.isValid() && first.msecsTo(last) > 0;
+    return running && first >= 0 && last > first;
 }
 
 double RunProgress::cyclesPerHour() const
 {
-    return hasRate() ? double(lastCount - firstCount) * 3600000.0 / double(first.msecsTo(last)) : 0.0;
+    return hasRate() ? double(lastCount - firstCount) * 3600000.0 / double(last - first) : 0.0;
 }
 
 int64_t RunProgress::runSeconds() const
 {
-    return first.isValid() ? first.secsTo(last) : -1;
+    return first >= 0 ? (last - first) / 1000 : -1;
 }
 
 int64_t RunProgress::secondsToLimit(int64_t cycleCount, int64_t cycleLimit, bool limitApplies) const

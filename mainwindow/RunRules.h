@@ -20,7 +20,7 @@ class LinkHistory
 public:
     enum class State { Searching, Connected, Lost };
 
-    void portTried(int port);
+    bool portTried(int port);   // false when the text stays as it was
     void found(int port, const QString &device, const QDateTime &at);
     void lost(const QDateTime &at);
 
@@ -34,7 +34,7 @@ private:
     State current = State::Searching;
     int port = 0;
     QString device;
-    QDateTime since;
+    QString since;        // hh:mm:ss of the last find or loss
     uint32_t tried = 0;   // bit n-1 set: port n tried since the search began
 };
 
@@ -76,7 +76,9 @@ public:
     int64_t secondsToLimit(int64_t cycleCount, int64_t cycleLimit, bool limitApplies) const;
 
 private:
-    QDateTime first, last;
+    // Milliseconds since the epoch: local date-times would consult the
+    // time zone on every comparison, and the overview asks often.
+    int64_t first = -1, last = -1;
     int64_t firstCount = 0, lastCount = 0;
     bool running = false;
 };

@@ -3,6 +3,7 @@
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorLine.h"
 
+#include <QSocketNotifier>
 #include <algorithm>
 
 SimulatorPump::SimulatorPump(SimulatedTester &tester, SimulatorLine &line, QObject *parent)
@@ -39,11 +40,30 @@ void SimulatorPump::start(int intervalMs, int quietIntervalMs)
     busyInterval = intervalMs;
     quietInterval = std::max(intervalMs, quietIntervalMs);
     timer.start(intervalMs);
+    watchLine();
 }
 
 void SimulatorPump::stop()
 {
     timer.stop();
+    notifier.reset();
+    watchedHandle = -1;
+}
+
+SimulatorPump::~SimulatorPump() = default;
+
+// Bytes from the program wake the pump at once instead of at its next step.
+void SimulatorPump::watchLine()
+{
+    const int handle = quietInterval > busyInterval && line.isOpen() ? line.readableHandle() : -1;
+    if (handle == watchedHandle)
+        return;
+    notifier.reset();
+    watchedHandle = handle;
+    if (handle < 0)
+        return;
+    notifier = std::make_unique<QSocketNotifier>(handle, QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, this, [this] { onTimer(); });
 }
 
 void SimulatorPump::onTimer()
@@ -55,4 +75,5 @@ void SimulatorPump::onTimer()
     const int wanted = total - lastTraffic < BusyAfterTrafficMs ? busyInterval : quietInterval;
     if (timer.interval() != wanted)
         timer.start(wanted);
+    watchLine();
 }

@@ -3,6 +3,9 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <memory>
+
+class QSocketNotifier;
 
 class SimulatedTester;
 class SimulatorLine;
@@ -19,17 +22,20 @@ public:
 
     // Returns whether bytes went over the line in either direction.
     bool step(int ms);
-    // Steps every intervalMs. With a longer quietIntervalMs, a line quiet
-    // for a while is looked at only that often: a waiting tester then costs
-    // the machine next to nothing, and the first byte of a conversation
-    // brings the short interval back.
+    // Steps every intervalMs. With a longer quietIntervalMs, a quiet line
+    // is stepped only that often, and at once when bytes arrive on a line
+    // that can tell: a waiting tester then costs the machine next to
+    // nothing, and a conversation brings the short interval back.
     void start(int intervalMs, int quietIntervalMs = 0);
     void stop();
+    ~SimulatorPump() override;
 
-    static constexpr qint64 BusyAfterTrafficMs = 250;
+    // Long enough for the pieces of a split reply, which leave 20 ms apart.
+    static constexpr qint64 BusyAfterTrafficMs = 50;
 
 private:
     void onTimer();
+    void watchLine();
 
     SimulatedTester &tester;
     SimulatorLine &line;
@@ -39,4 +45,6 @@ private:
     qint64 lastTraffic = 0;
     int busyInterval = 0;
     int quietInterval = 0;
+    std::unique_ptr<QSocketNotifier> notifier;
+    int watchedHandle = -1;
 };

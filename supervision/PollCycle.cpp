@@ -75,8 +75,12 @@ void PollCycle::slowTasks()
 
 void PollCycle::searchStep()
 {
-    s.MustWait = true;
-    view.SetControls();
+    // The controls are greyed once when the search begins: recomputing
+    // them for every port tried would change nothing.
+    if (!s.MustWait) {
+        s.MustWait = true;
+        view.SetControls();
+    }
     ++s.ComChan;
     if (s.ComChan > 16 || s.ComChan < 1)
         s.ComChan = 1;
