@@ -223,7 +223,8 @@ void DataLog::SaveToFile()
         return;
     // A file deleted or renamed behind our back (a cleaned folder, a share
     // that reconnected) would swallow every later line without a trace.
-    if (!stillAtItsPath()) {
+    qint64 lengthBefore = 0;
+    if (!stillAtItsPath(lengthBefore)) {
         writeFailed(QStringLiteral("The data file %1 was moved or deleted.  It has been closed "
                                    "and the current sample has not been saved.")
                         .arg(QFileInfo(s.DataFileName).fileName()));
@@ -231,7 +232,6 @@ void DataLog::SaveToFile()
     }
     QByteArray bytes = SampleLine(s).toLatin1();
     bytes += LineEnd;
-    const qint64 lengthBefore = file.size();
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         // Part of the line may have reached the disk before it filled: cut
         // it off, or the next line would be glued to a damaged one.
@@ -243,16 +243,17 @@ void DataLog::SaveToFile()
     }
     s.IsDirtyData = false;
     ++lines;
-    lastLine = clock();
+    lastLine = s.vUpdateTime;
     notifyChanged();
 }
 
-bool DataLog::stillAtItsPath() const
+bool DataLog::stillAtItsPath(qint64 &length) const
 {
 #ifdef Q_OS_UNIX
     struct stat opened, named;
     if (::fstat(file.handle(), &opened) != 0)
         return false;
+    length = qint64(opened.st_size);
     // Devices such as /dev/null are what their name says.
     if (!S_ISREG(opened.st_mode))
         return true;
@@ -262,6 +263,7 @@ bool DataLog::stillAtItsPath() const
 #else
     // Windows does not let another program delete or rename a file that is
     // open here without shared delete access, which QFile does not grant.
+    length = file.size();
     return true;
 #endif
 }

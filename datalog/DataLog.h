@@ -48,18 +48,18 @@ public:
     void FileRecent(const QString &path);
     void FileClose();
 
-    // Sample lines written since the file was opened, and when the last one was.
+    // Sample lines written since the file was opened, and the sample time of the last one.
     qint64 linesWritten() const { return lines; }
     QDateTime lastLineTime() const { return lastLine; }
     // Called after a line was written and after the file was opened or closed.
     std::function<void()> changed;
-    std::function<QDateTime()> clock = &QDateTime::currentDateTime;   // tests fix the time
 
 private:
     void closeQuietly();          // mark closed, reset the title, close ignoring errors
     bool openFailed();            // the error exit of OpenFile
     void writeFailed(const QString &text);   // a sample line did not reach the file
-    bool stillAtItsPath() const;  // the open file is the one its name leads to
+    // The open file is the one its name leads to; length is its size.
+    bool stillAtItsPath(qint64 &length) const;
     void notifyChanged();
     bool chooseFile(int creatfile, QString &path);
 
