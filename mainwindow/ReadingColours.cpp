@@ -16,12 +16,15 @@ void SetTextColour(QWidget *widget, const QColor &colour)
             widget->setPalette(QPalette());
         return;
     }
-    if (own && widget->palette().color(QPalette::Active, QPalette::WindowText) == colour)
+    const QPalette::ColorRole role = widget->foregroundRole();   // Text on a box with a Base background
+    if (own && widget->palette().color(QPalette::Active, role) == colour)
         return;
     QPalette palette;
     // Only the enabled look: a disabled box keeps its own grey.
-    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
-    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::WindowText, colour);
+        palette.setColor(group, QPalette::Text, colour);
+    }
     widget->setPalette(palette);
 }
 
