@@ -10,12 +10,14 @@
 #include <memory>
 #include <vector>
 
+class ConfigCommands;
 class DataFileDialog;
 class LedIndicator;
 class MainMenus;
 class MessageDialogs;
 class QLabel;
 class QPushButton;
+class QtConfigFileDialog;
 class QTimer;
 class SerialPort;
 class SettingsStore;
@@ -39,6 +41,7 @@ public:
     TesterState &state() { return s; }
     TesterEngine &engine() { return *testerEngine; }
     DataLog &dataLog() { return *log; }
+    ConfigCommands &configCommands() { return *config; }
 
     // TesterView
     void showBarMessage(const QString &text) override;
@@ -86,6 +89,8 @@ private:
     Registry registry;
     std::unique_ptr<DataLog> log;
     std::unique_ptr<TesterEngine> testerEngine;
+    std::unique_ptr<QtConfigFileDialog> configFileDialog;
+    std::unique_ptr<ConfigCommands> config;
     std::unique_ptr<MainMenus> menus;
     QTimer *Tmr = nullptr;
     int pollPeriodMs;
