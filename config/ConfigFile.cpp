@@ -281,6 +281,10 @@ bool ConfigFile::SaveConfigFile(const QString &nam)
                 break;
             }
         }
+        // QSaveFile buffers the lines, and commit() ignores an error that
+        // happens while the buffer goes out (a full disk): it would put a
+        // cut-off file in place of the old one. Flush first and look.
+        ok = ok && file.flush();
     }
     if (ok) {
         message = CloseError;
