@@ -178,8 +178,11 @@ bool ConfigFile::OpenConfigFile(const QString &nam)
     if (!readOk)
         return openFailed(message);
 
-    if (!readFields(bytes, message))
+    const QString serialBefore = s.sSerialNumber;
+    if (!readFields(bytes, message)) {
+        s.sSerialNumber = serialBefore;
         return openFailed(message);
+    }
 
     s.ConfigFileNum = 0;
     registry.AddRecentConfigFile(nam);
