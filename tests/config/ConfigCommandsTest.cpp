@@ -1,7 +1,6 @@
-// The Configure menu's file commands against a tester that acknowledges
-// everything: the question before a configuration is replaced, what the
-// tester receives after Open and after a recent entry, and what a failed
-// read leaves behind.
+// The Configure file commands against a tester that acknowledges
+// everything: the save question, what the tester receives after Open and
+// after a recent entry, and what a failed read leaves behind.
 
 #include "ConfigSnapshot.h"
 
@@ -28,14 +27,22 @@ struct CommandRig : EngineRig
         linkUp();
         answerEverything();
     }
-
-    QString put(const QStringList &lines, const QString &name = QStringLiteral("test.cfg"))
+    QString put(const QStringList &lines)
     {
-        const QString path = dir.filePath(name);
-        QFile f(path);
+        QFile f(dir.filePath("test.cfg"));
         f.open(QIODevice::WriteOnly);
-        f.write(lines.join("\r\n").toLatin1() + "\r\n");
-        return path;
+        f.write(FileBytes(lines));
+        return f.fileName();
+    }
+    void open(const QString &path, bool fromRecentList)
+    {
+        if (fromRecentList) {
+            commands.ConfigureRecentFileMenu(path);
+        } else {
+            files.choices = {path};
+            commands.ConfigureOpenMenu();
+        }
+        runUntilIdle();
     }
 
     FakeMessageDialogs dialogs;
@@ -46,23 +53,8 @@ struct CommandRig : EngineRig
     QTemporaryDir dir;
 };
 
-// A master file for a current-measuring tester (50.0 mA full scale).
-QStringList masterFile()
-{
-    QStringList lines = BaseFile;
-    lines[0] = "Model 418C Master";
-    lines.insert(1, "ABCD1234");
-    lines[3] = "1";
-    lines[4] = "500";
-    lines[15] = "25";
-    lines[16] = "0";
-    lines[17] = "50";
-    lines[18] = "0";
-    return lines;
-}
-
-const QString Question = QStringLiteral(
-    "yesno:Save Configuration|The current test configuration has not been saved. Do you want to save this configuration?");
+const QString Question = "yesno:Save Configuration|The current test configuration has not been saved. "
+                         "Do you want to save this configuration?";
 
 } // namespace
 
@@ -77,8 +69,6 @@ private Q_SLOTS:
     void openStartsTheDownload();
     void failedReadRestoresEditCopy_data();
     void failedReadRestoresEditCopy();
-    void openWhenNotReady_data();
-    void openWhenNotReady();
 };
 
 void ConfigCommandsTest::checkConfigSaved_data()
@@ -87,13 +77,12 @@ void ConfigCommandsTest::checkConfigSaved_data()
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("saveChosen");
     QTest::addColumn<bool>("result");
-    QTest::addColumn<bool>("dirtyAfter");
 
-    QTest::newRow("saved: no question") << false << 0 << false << true << false;
-    QTest::newRow("No: go on, still unsaved") << true << int(AnswerNo) << false << true << true;
-    QTest::newRow("Cancel: stop") << true << int(AnswerCancel) << false << false << true;
-    QTest::newRow("Yes, save dialog cancelled: stop") << true << int(AnswerYes) << false << false << true;
-    QTest::newRow("Yes, saved: go on") << true << int(AnswerYes) << true << true << false;
+    QTest::newRow("saved: no question") << false << 0 << false << true;
+    QTest::newRow("No: go on, still unsaved") << true << int(AnswerNo) << false << true;
+    QTest::newRow("Cancel: stop") << true << int(AnswerCancel) << false << false;
+    QTest::newRow("Yes, save dialog cancelled: stop") << true << int(AnswerYes) << false << false;
+    QTest::newRow("Yes, saved: go on") << true << int(AnswerYes) << true << true;
 }
 
 void ConfigCommandsTest::checkConfigSaved()
@@ -102,7 +91,6 @@ void ConfigCommandsTest::checkConfigSaved()
     QFETCH(int, answer);
     QFETCH(bool, saveChosen);
     QFETCH(bool, result);
-    QFETCH(bool, dirtyAfter);
 
     CommandRig rig;
     rig.s.IsDirtyConfig = dirty;
@@ -113,59 +101,52 @@ void ConfigCommandsTest::checkConfigSaved()
     QCOMPARE(rig.commands.CheckConfigSaved(), result);
     QCOMPARE(rig.dialogs.calls, dirty ? QStringList{Question} : QStringList());
     QCOMPARE(rig.files.uses, answer == AnswerYes ? QStringList{"save"} : QStringList());
-    QCOMPARE(rig.s.IsDirtyConfig, dirtyAfter);
+    QCOMPARE(rig.s.IsDirtyConfig, dirty && !saveChosen);
     QCOMPARE(QFile::exists(path), saveChosen);
-    QVERIFY(rig.port.frames().isEmpty());   // saving talks to nobody
 }
 
 void ConfigCommandsTest::openStartsTheDownload_data()
 {
     QTest::addColumn<bool>("master");
     QTest::addColumn<bool>("fromRecentList");
+    QTest::addColumn<bool>("running");
     QTest::addColumn<QStringList>("frames");
 
-    const QStringList ordinary = {"E149", "E210", "E33", "E4100000", "E5500", "E650", "E7500", "E850",
-                                  "E9129", "EA125", "EB1023", "EC512", "ED16", "EE0"};
-    const QStringList masterValues = {"E149", "E210", "E33", "E4100000", "E5500", "E650", "E7500", "E850",
-                                      "E9129", "EA125", "EB512", "EC0", "ED1023", "EE0", "EF500", "F01"};
-    const QStringList bounce = {"F13000", "F262500"};
-    const QStringList reset = {"C2", "C9", "CA", "CB"};
-
-    QTest::newRow("ordinary file from Open") << false << false << ordinary + bounce + QStringList{"AE"};
-    QTest::newRow("ordinary file from the list") << false << true << ordinary + bounce + QStringList{"AE"};
-    QTest::newRow("master file from Open: serial first")
-        << true << false << QStringList{"E0ABCD1234"} + masterValues + bounce + reset + QStringList{"AE"};
-    QTest::newRow("master file from the list: contact first")
-        << true << true << masterValues + bounce + reset + QStringList{"AE"};
+    const QStringList limitsAndTimes = {"E149", "E210", "E33", "E4100000", "E5500", "E650", "E7500", "E850",
+                                        "E9129", "EA125"};
+    const QStringList ordinary = limitsAndTimes + QStringList{"EB1023", "EC512", "ED16", "EE0", "F13000", "F262500", "AE"};
+    const QStringList master = limitsAndTimes + QStringList{"EB512", "EC0", "ED1023", "EE0", "EF500", "F01", "F13000",
+                                                            "F262500", "C2", "C9", "CA", "CB", "AE"};
+    QTest::newRow("ordinary file from Open") << false << false << false << ordinary;
+    QTest::newRow("ordinary file from the list") << false << true << false << ordinary;
+    QTest::newRow("master file from Open: serial first") << true << false << false
+        << QStringList{"E0ABCD1234"} + master;
+    QTest::newRow("master file from the list: contact first") << true << true << false << master;
+    QTest::newRow("test running: nothing read") << false << false << true << QStringList();
 }
 
 void ConfigCommandsTest::openStartsTheDownload()
 {
     QFETCH(bool, master);
     QFETCH(bool, fromRecentList);
+    QFETCH(bool, running);
     QFETCH(QStringList, frames);
 
     CommandRig rig;
-    const QString path = rig.put(master ? masterFile() : BaseFile);
-    rig.s.ConfigFileName = QStringLiteral("last.cfg");
+    const QString path = rig.put(master ? MasterFile() : BaseFile);
+    rig.s.ConfigFileName = "last.cfg";
+    rig.s.Running = running;
     rig.s.LearnConfigure = true;        // left over: must not end this download with a test start
-    rig.s.Terminated = true;
     rig.s.ClearCycleCount = false;      // a leftover selection: a master file clears everything
 
-    if (fromRecentList) {
-        rig.commands.ConfigureRecentFileMenu(path);
-    } else {
-        rig.files.choices = {path};
-        rig.commands.ConfigureOpenMenu();
-    }
-    rig.runUntilIdle();
+    rig.open(path, fromRecentList);
 
     QCOMPARE(rig.port.frames(), frames);
-    QCOMPARE(rig.files.uses, fromRecentList ? QStringList() : QStringList{"open:last.cfg"});
+    QCOMPARE(rig.files.uses, fromRecentList || running ? QStringList() : QStringList{"open:last.cfg"});
     QVERIFY(rig.dialogs.calls.isEmpty());
-    QCOMPARE(rig.s.ConfigFileName, path);
-    QCOMPARE(rig.registry.LoadRecentConfigFiles(), QStringList{path});
-    QVERIFY(!rig.s.MasterUpdate && !rig.s.LearnConfigure && !rig.s.Terminated && !rig.s.IsDirtyConfig);
+    QCOMPARE(rig.s.ConfigFileName, running ? "last.cfg" : path);
+    QCOMPARE(rig.s.LearnConfigure, running);
+    QVERIFY(!rig.s.MasterUpdate);
 }
 
 void ConfigCommandsTest::failedReadRestoresEditCopy_data()
@@ -173,17 +154,11 @@ void ConfigCommandsTest::failedReadRestoresEditCopy_data()
     QTest::addColumn<QStringList>("lines");   // empty: no such file
     QTest::addColumn<QString>("error");
 
-    QStringList badLimit = BaseFile;
-    badLimit[5] = "0";
-    QStringList badVersion = BaseFile;
-    badVersion[1] = "Software Ver 2.0";
-    QStringList masterBadTolerance = masterFile();
-    masterBadTolerance[16] = "60";            // beyond 50.0 mA, after mode and range were taken
-
     QTest::newRow("no such file") << QStringList() << "An error occurred when opening the file";
-    QTest::newRow("other firmware") << badVersion << "Incompatible data format";
-    QTest::newRow("limit 0") << badLimit << "Invalid data in file";
-    QTest::newRow("master file with a bad tolerance") << masterBadTolerance << "Invalid data in file";
+    QTest::newRow("other firmware") << With(BaseFile, 2, "Software Ver 2.0") << "Incompatible data format";
+    QTest::newRow("limit 0") << With(BaseFile, 6, "0") << "Invalid data in file";
+    // Beyond 50.0 mA, after the file's mode, range and serial number were taken.
+    QTest::newRow("master file with a bad tolerance") << With(MasterFile(), 17, "60") << "Invalid data in file";
 }
 
 void ConfigCommandsTest::failedReadRestoresEditCopy()
@@ -193,66 +168,19 @@ void ConfigCommandsTest::failedReadRestoresEditCopy()
 
     for (const bool fromRecentList : {false, true}) {
         CommandRig rig;
-        rig.s.sSerialNumber = QStringLiteral("41800123");
         const QStringList testerConfig = EditCopy(rig.s);
-        rig.s.ConfigFileName = QStringLiteral("last.cfg");
+        rig.s.ConfigFileName = "last.cfg";
         rig.s.IsDirtyConfig = true;
         rig.dialogs.answers = {AnswerNo};
-        const QString path = lines.isEmpty() ? rig.dir.filePath("missing.cfg") : rig.put(lines);
 
-        if (fromRecentList) {
-            rig.commands.ConfigureRecentFileMenu(path);
-        } else {
-            rig.files.choices = {path};
-            rig.commands.ConfigureOpenMenu();
-        }
-        rig.runUntilIdle();
+        rig.open(lines.isEmpty() ? rig.dir.filePath("missing.cfg") : rig.put(lines), fromRecentList);
 
         QCOMPARE(rig.dialogs.calls, (QStringList{Question, "error:File Open Error|" + error}));
         QCOMPARE(EditCopy(rig.s), testerConfig);
         QCOMPARE(rig.s.ConfigFileName, QString());
-        QVERIFY(!rig.s.MasterUpdate);
-        QVERIFY(!rig.s.IsDirtyConfig);      // reading began, whatever its outcome
+        QVERIFY(!rig.s.MasterUpdate && !rig.s.IsDirtyConfig);
         QVERIFY(rig.port.frames().isEmpty());
-        QVERIFY(rig.registry.LoadRecentConfigFiles().isEmpty());
     }
-}
-
-void ConfigCommandsTest::openWhenNotReady_data()
-{
-    QTest::addColumn<bool>("running");
-    QTest::addColumn<bool>("busy");
-    QTest::addColumn<bool>("questionCancelled");
-
-    QTest::newRow("test running") << true << false << false;
-    QTest::newRow("command in flight") << false << true << false;
-    QTest::newRow("save question cancelled") << false << false << true;
-}
-
-// Nothing is asked for and nothing is read: the tester keeps its configuration.
-void ConfigCommandsTest::openWhenNotReady()
-{
-    QFETCH(bool, running);
-    QFETCH(bool, busy);
-    QFETCH(bool, questionCancelled);
-
-    CommandRig rig;
-    const QString path = rig.put(BaseFile);
-    rig.s.Running = running;
-    rig.s.MustWait = busy;
-    rig.s.IsDirtyConfig = questionCancelled;
-    rig.dialogs.answers = {AnswerCancel};
-    rig.files.choices = {path, path};
-
-    rig.commands.ConfigureOpenMenu();
-    rig.commands.ConfigureRecentFileMenu(path);
-    if (!running && !questionCancelled)
-        rig.commands.ConfigureSaveMenu();
-
-    QVERIFY(rig.files.uses.isEmpty());
-    QVERIFY(rig.port.frames().isEmpty());
-    QCOMPARE(rig.s.ConfigFileName, QString());
-    QCOMPARE(rig.s.IsDirtyConfig, questionCancelled);
 }
 
 QTEST_GUILESS_MAIN(ConfigCommandsTest)
