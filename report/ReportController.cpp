@@ -116,7 +116,8 @@ QString ReportController::writePdf(const QString &path)
 
 QString ReportController::printOn(QPrinter &printer)
 {
-    if (printer.outputFormat() == QPrinter::PdfFormat) {
+    // Print to file; with no printer installed the printer is a nameless file.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
         const QString failure = notWritten(printer.outputFileName());
         return compose(printer, failure, failure);
     }
