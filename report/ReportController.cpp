@@ -126,7 +126,8 @@ QString ReportController::printOn(QPrinter &printer)
     const QString refused = QPrinterInfo::availablePrinters().isEmpty()
         ? QStringLiteral("No printer is installed, so the report was not printed.")
         : printerNamed(printer) + QStringLiteral(" could not start the report, so it was not printed.");
-    const QString printerError = printerNamed(printer) + QStringLiteral(" reported an error, so the report may not have printed.");
+    const QString printerError =
+        printerNamed(printer) + QStringLiteral(" reported an error, so the report may not have printed.");
     const QString failure = compose(printer, refused, printerError);
     if (failure.isEmpty() && printer.printerState() == QPrinter::Error)
         return printerError;

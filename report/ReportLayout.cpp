@@ -95,18 +95,18 @@ QList<ReportLine> ReportLines(const TesterState &s)
                                 int32_t minR, int32_t minRTol, int32_t maxBounce, int32_t maxBounceTol,
                                 int32_t lastR, int32_t lastBounceTime, int32_t lastTime) {
         if (!check) return;
-        const QString contactDir = QStringLiteral(" Contact ") + dir;
-        lines << row(QStringLiteral("Maximum") + contactDir + QStringLiteral(" Value"), r(maxR), unit, r(maxRTol))
-              << row(QStringLiteral("Minimum") + contactDir + QStringLiteral(" Value"), r(minR), unit, r(minRTol));
+        const auto label = [&dir](const char *which, const char *what) {
+            return QString::fromLatin1(which) + QStringLiteral(" Contact ") + dir + u' ' + QString::fromLatin1(what);
+        };
+        lines << row(label("Maximum", "Value"), r(maxR), unit, r(maxRTol))
+              << row(label("Minimum", "Value"), r(minR), unit, r(minRTol));
         if (bounce)
-            lines << row(QStringLiteral("Maximum") + contactDir + QStringLiteral(" Bounce"), FormatBounceTime(maxBounce),
-                         Seconds, FormatBounceTime(maxBounceTol));
-        lines << row(QStringLiteral("Last") + contactDir + QStringLiteral(" Value"), r(lastR), unit);
+            lines << row(label("Maximum", "Bounce"), FormatBounceTime(maxBounce), Seconds,
+                         FormatBounceTime(maxBounceTol));
+        lines << row(label("Last", "Value"), r(lastR), unit);
         if (bounce && lastBounce)
-            lines << row(QStringLiteral("Last") + contactDir + QStringLiteral(" Bounce"), FormatBounceTime(lastBounceTime),
-                         Seconds);
-        lines << row(QStringLiteral("Last") + contactDir + QStringLiteral(" Time"), FormatStrokeTime(lastTime), Seconds)
-              << empty;
+            lines << row(label("Last", "Bounce"), FormatBounceTime(lastBounceTime), Seconds);
+        lines << row(label("Last", "Time"), FormatStrokeTime(lastTime), Seconds) << empty;
     };
     strokeRows(QStringLiteral("Down"), downCheck, downBounce, s.vMaxDownResistance, s.vMaxDownResistTol,
                s.vMinDownResistance, s.vMinDownResistTol, s.vMaxDownBounce, s.vMaxDownBounceTol,
