@@ -1,11 +1,15 @@
-// The configuration file: every check of the reader with its message at
-// the parsers' limits, other stations' field forms, master files, and the
-// writer with what reads back and what a failed save leaves.
+// The configuration file and the Configure file commands, against a tester
+// that acknowledges everything: every check of the reader with its message
+// at the parsers' limits, other stations' field forms, master files, what
+// the tester receives after Open and after a recent entry, the save
+// question, and the writer with what reads back and what a failed save
+// leaves.
 
-#include "ConfigSnapshot.h"
-
-#include "config/ConfigFile.h"
+#include "config/ConfigCommands.h"
+#include "config/ConfigRecord.h"
 #include "preferences/Registry.h"
+#include "supervision/EngineRig.h"
+#include "support/FakeConfigFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
 
@@ -18,9 +22,74 @@
 
 namespace {
 
-struct FileRig
+// The edit copy as "name=value" texts, so whole configurations compare and
+// a test can name the one item it looks at.
+QStringList EditCopy(const TesterState &s)
 {
-    FileRig() { ReportBaseConfig(s); }
+    const qint64 values[] = {s.sContact, s.sFailLimit, s.sSeqLimit, s.sCycleLimit, s.sMaxDownTime, s.sMinDownTime,
+                             s.sMaxUpTime, s.sMinUpTime, s.sUpperBounce, s.sLowerBounce, s.sMaxUpResistTol,
+                             s.sMinUpResistTol, s.sMaxDownResistTol, s.sMinDownResistTol, s.sRPullUp, s.sRMode,
+                             s.sMaxDownBounceTol, s.sMaxUpBounceTol};
+    const QStringList names = QString("contact fail seq cycle maxDown minDown maxUp minUp upper lower maxUpTol "
+                                      "minUpTol maxDownTol minDownTol range mode downBounce upBounce").split(' ');
+    QStringList items{"serial=" + s.sSerialNumber};
+    for (int i = 0; i < names.size(); ++i)
+        items << names[i] + '=' + QString::number(values[i]);
+    return items;
+}
+
+// A tester with software 2.1 measuring through a 1000-ohm pull-up, holding
+// the configuration of BaseFile.
+void ReportBaseConfig(TesterState &s)
+{
+    s.vSoftwareVersion = 21; s.vRMode = 0; s.vRPullUp = 1000; s.vContact = 49;
+    s.vFailLimit = 10; s.vSeqLimit = 3; s.vCycleLimit = 100000;
+    s.vMaxDownTime = 500; s.vMinDownTime = 50; s.vMaxUpTime = 500; s.vMinUpTime = 50;
+    s.vUpperBounce = 129; s.vLowerBounce = 125;
+    s.vMaxUpResistTol = 1023; s.vMinUpResistTol = 512; s.vMaxDownResistTol = 16; s.vMinDownResistTol = 0;
+    s.vMaxDownBounceTol = 3000; s.vMaxUpBounceTol = 62500;
+}
+
+const QStringList BaseFile = {
+    "Model 418C", "Software Ver 2.1", "0", "1000", "49", "10", "3", "100000", "0.500", "0.050", "0.500", "0.050",
+    "129", "125", "open", "1002.0", "15.9", "0.0", "0.004800", "0.100000"};
+
+// The same as a master file for a current-measuring tester (50.0 mA full
+// scale): tolerances 25 mA (count 512), 0, 50 mA (1023), 0.
+QStringList MasterFile()
+{
+    QStringList lines = BaseFile;
+    lines[0] = "Model 418C Master";
+    lines.insert(1, "  ABCD1234XYZ ");
+    lines[3] = "1";
+    lines[4] = "500";
+    lines[15] = "25";
+    lines[16] = "0";
+    lines[17] = "50";
+    lines[18] = "0";
+    return lines;
+}
+
+QStringList With(QStringList lines, int number, const QString &text)
+{
+    lines[number - 1] = text;
+    return lines;
+}
+
+QByteArray FileBytes(const QStringList &lines)
+{
+    return lines.join("\r\n").toLatin1() + "\r\n";
+}
+
+struct Rig : EngineRig
+{
+    Rig()
+    {
+        ReportBaseConfig(s);
+        CopyCurrentConfigToEdit(s);
+        linkUp();
+        answerEverything();
+    }
     QString put(const QByteArray &bytes, const QString &name = "test.cfg")
     {
         QFile f(dir.filePath(name));
@@ -34,14 +103,28 @@ struct FileRig
         f.open(QIODevice::ReadOnly);
         return f.readAll();
     }
+    void open(const QString &path, bool fromRecentList)
+    {
+        if (fromRecentList) {
+            commands.ConfigureRecentFileMenu(path);
+        } else {
+            files.choices = {path};
+            commands.ConfigureOpenMenu();
+        }
+        runUntilIdle();
+    }
 
-    TesterState s;
     FakeMessageDialogs dialogs;
+    FakeConfigFileDialog files;
     MemorySettingsStore settings;
     Registry registry{settings};
-    ConfigFile file{s, dialogs, registry};
+    ConfigCommands commands{s, engine, dialogs, files, registry};
+    ConfigFile &file = commands.file();
     QTemporaryDir dir;
 };
+
+const QString Question = "yesno:Save Configuration|The current test configuration has not been saved. "
+                         "Do you want to save this configuration?";
 
 } // namespace
 
@@ -52,6 +135,10 @@ class ConfigFileTest : public QObject
 private Q_SLOTS:
     void readFile_data();
     void readFile();
+    void openStartsTheDownload_data();
+    void openStartsTheDownload();
+    void checkConfigSaved_data();
+    void checkConfigSaved();
     void writtenFileReadsBack_data();
     void writtenFileReadsBack();
     void failedSaveKeepsOldFile_data();
@@ -119,27 +206,111 @@ void ConfigFileTest::readFile_data()
     row("master tolerance beyond 50 mA", With(master, 16, "50.1"), invalid, "");
 }
 
+// Read through a recent entry. A failed read leaves the tester's
+// configuration (and serial number) in the edit copy and sends nothing.
 void ConfigFileTest::readFile()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, error);
     QFETCH(QString, expected);
 
-    FileRig rig;
+    Rig rig;
+    const QStringList testerConfig = EditCopy(rig.s);
     rig.s.IsDirtyConfig = true;
     rig.s.ConfigFileName = "earlier.cfg";
+    rig.dialogs.answers = {AnswerNo};
     const QString path = QTest::currentDataTag() == QString("no such file") ? "/no/such.cfg" : rig.put(bytes);
 
-    const bool ok = rig.file.OpenConfigFile(path);
+    rig.open(path, true);
 
-    QCOMPARE(rig.dialogs.calls, error.isEmpty() ? QStringList() : QStringList{"error:File Open Error|" + error});
-    QCOMPARE(ok, error.isEmpty());
+    const bool ok = error.isEmpty();
+    QCOMPARE(rig.dialogs.calls, QStringList{Question} + (ok ? QStringList() : QStringList{"error:File Open Error|" + error}));
     QCOMPARE(rig.s.ConfigFileName, ok ? path : QString());
     QCOMPARE(rig.registry.LoadRecentConfigFiles(), ok ? QStringList{path} : QStringList());
-    QCOMPARE(rig.s.MasterUpdate, ok && bytes.startsWith("Model 418C Master"));
-    QVERIFY(!rig.s.IsDirtyConfig);
+    QCOMPARE(rig.port.frames().size(), !ok ? 0 : bytes.startsWith("Model 418C Master") ? 23 : 17);
+    QVERIFY(!rig.s.IsDirtyConfig && !rig.s.MasterUpdate);
     if (ok)
         QVERIFY2(EditCopy(rig.s).contains(expected), qPrintable(EditCopy(rig.s).join(' ')));
+    else
+        QCOMPARE(EditCopy(rig.s), testerConfig);
+}
+
+void ConfigFileTest::checkConfigSaved_data()
+{
+    QTest::addColumn<bool>("dirty");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("saveChosen");
+    QTest::addColumn<bool>("result");
+
+    QTest::newRow("saved: no question") << false << 0 << false << true;
+    QTest::newRow("No: go on, still unsaved") << true << int(AnswerNo) << false << true;
+    QTest::newRow("Cancel: stop") << true << int(AnswerCancel) << false << false;
+    QTest::newRow("Yes, save dialog cancelled: stop") << true << int(AnswerYes) << false << false;
+    QTest::newRow("Yes, saved: go on") << true << int(AnswerYes) << true << true;
+}
+
+void ConfigFileTest::checkConfigSaved()
+{
+    QFETCH(bool, dirty);
+    QFETCH(int, answer);
+    QFETCH(bool, saveChosen);
+    QFETCH(bool, result);
+
+    Rig rig;
+    rig.s.IsDirtyConfig = dirty;
+    rig.dialogs.answers = {int16_t(answer)};
+    const QString path = rig.dir.filePath("saved.cfg");
+    rig.files.choices = {saveChosen ? std::optional<QString>(path) : std::nullopt};
+
+    QCOMPARE(rig.commands.CheckConfigSaved(), result);
+    QCOMPARE(rig.dialogs.calls, dirty ? QStringList{Question} : QStringList());
+    QCOMPARE(rig.files.uses, answer == AnswerYes ? QStringList{"save"} : QStringList());
+    QCOMPARE(rig.s.IsDirtyConfig, dirty && !saveChosen);
+    QCOMPARE(QFile::exists(path), saveChosen);
+}
+
+void ConfigFileTest::openStartsTheDownload_data()
+{
+    QTest::addColumn<bool>("master");
+    QTest::addColumn<bool>("fromRecentList");
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<QStringList>("frames");
+
+    const QStringList limitsAndTimes = {"E149", "E210", "E33", "E4100000", "E5500", "E650", "E7500", "E850",
+                                        "E9129", "EA125"};
+    const QStringList ordinary = limitsAndTimes + QStringList{"EB1023", "EC512", "ED16", "EE0", "F13000", "F262500", "AE"};
+    const QStringList master = limitsAndTimes + QStringList{"EB512", "EC0", "ED1023", "EE0", "EF500", "F01", "F13000",
+                                                            "F262500", "C2", "C9", "CA", "CB", "AE"};
+    QTest::newRow("ordinary file from Open") << false << false << false << ordinary;
+    QTest::newRow("ordinary file from the list") << false << true << false << ordinary;
+    QTest::newRow("master file from Open: serial first") << true << false << false
+        << QStringList{"E0ABCD1234"} + master;
+    QTest::newRow("master file from the list: contact first") << true << true << false << master;
+    QTest::newRow("test running: nothing read") << false << false << true << QStringList();
+}
+
+void ConfigFileTest::openStartsTheDownload()
+{
+    QFETCH(bool, master);
+    QFETCH(bool, fromRecentList);
+    QFETCH(bool, running);
+    QFETCH(QStringList, frames);
+
+    Rig rig;
+    const QString path = rig.put(FileBytes(master ? MasterFile() : BaseFile));
+    rig.s.ConfigFileName = "last.cfg";
+    rig.s.Running = running;
+    rig.s.LearnConfigure = true;        // left over: must not end this download with a test start
+    rig.s.ClearCycleCount = false;      // a leftover selection: a master file clears everything
+
+    rig.open(path, fromRecentList);
+
+    QCOMPARE(rig.port.frames(), frames);
+    QCOMPARE(rig.files.uses, fromRecentList || running ? QStringList() : QStringList{"open:last.cfg"});
+    QVERIFY(rig.dialogs.calls.isEmpty());
+    QCOMPARE(rig.s.ConfigFileName, running ? "last.cfg" : path);
+    QCOMPARE(rig.s.LearnConfigure, running);
+    QVERIFY(!rig.s.MasterUpdate);
 }
 
 // What reads back is what the written texts convert to: a count rounded
@@ -164,7 +335,7 @@ void ConfigFileTest::writtenFileReadsBack()
     QFETCH(int, count);
     QFETCH(int, countBack);
 
-    FileRig rig;
+    Rig rig;
     rig.s.vRMode = TesterState::Integer(mode);
     rig.s.vRPullUp = range;
     rig.s.vMinDownResistTol = count;
@@ -176,7 +347,7 @@ void ConfigFileTest::writtenFileReadsBack()
     QVERIFY(!rig.s.IsDirtyConfig);
     QCOMPARE(rig.registry.LoadRecentConfigFiles(), QStringList{path});
     if (range == 1000)   // written exactly as other stations expect it
-        QCOMPARE(FileRig::contents(path), FileBytes(With(With(BaseFile, 18, "1002.0"), 20, "0.104856")));
+        QCOMPARE(Rig::contents(path), FileBytes(With(With(BaseFile, 18, "1002.0"), 20, "0.104856")));
     rig.s.sMinDownResistTol = -7;
     QVERIFY2(rig.file.OpenConfigFile(path), qPrintable(rig.dialogs.calls.join(' ')));
     QCOMPARE(rig.s.sMinDownResistTol, countBack);
@@ -198,7 +369,7 @@ void ConfigFileTest::failedSaveKeepsOldFile()
     QFETCH(bool, diskFull);
     QFETCH(QString, error);
 
-    FileRig rig;
+    Rig rig;
     const QByteArray old = "Model 418C\r\nan older configuration that must survive\r\n";
     const QString oldPath = rig.put(old, "old.cfg");
     rig.s.IsDirtyConfig = true;
@@ -218,7 +389,7 @@ void ConfigFileTest::failedSaveKeepsOldFile()
 
     QVERIFY(!ok);
     QCOMPARE(rig.dialogs.calls, QStringList{"error:File Save Error|" + error});
-    QCOMPARE(FileRig::contents(oldPath), old);
+    QCOMPARE(Rig::contents(oldPath), old);
     QCOMPARE(QDir(rig.dir.path()).entryList(QDir::Files), QStringList{"old.cfg"});   // no leftovers
     QCOMPARE(rig.s.ConfigFileName, QString());
     QVERIFY(rig.s.IsDirtyConfig);
