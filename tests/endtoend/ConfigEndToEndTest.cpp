@@ -65,69 +65,55 @@ class ConfigEndToEndTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void masterFileRewritesIdentity();
-    void savedFileLoadsBackUnchanged();
+    // Save writes a file that Open reads back without a change; then a
+    // master file rewrites the identity and clears the counters.
+    void savedFileThenMasterFile()
+    {
+        ConfigRig rig;
+        SimulatedTester::Settings &t = rig.tester.settings();
+        t.contact = 3 | 16 | 32 | 64;   // alternate action stays alternate action
+        t.minDownTime = 30;
+        t.minUpTime = 45;
+        QVERIFY(rig.connect());
+        const QStringList before = rig.testerSettings();
+        const int cycles = rig.tester.cycleCount();
+        QVERIFY(cycles > 0);
+        const QString saved = rig.dir.filePath("saved.cfg");
+        rig.files.choices = {saved, saved};
+
+        rig.commands.ConfigureSaveMenu();
+        rig.takeFrames();
+        rig.commands.ConfigureOpenMenu();
+        QStringList frames = rig.untilDownloaded();
+
+        QVERIFY2(frames.contains("E1115") && frames.contains("F23000"), qPrintable(frames.join(' ')));
+        QCOMPARE(rig.testerSettings(), before);
+        QCOMPARE(rig.tester.cycleCount(), cycles);   // an ordinary file leaves the counters alone
+        QCOMPARE(rig.files.uses, (QStringList{"save", "open:" + saved}));
+
+        // Current measurement, 50.0 mA full scale; the tolerances in mA.
+        QFile master(rig.dir.filePath("master.cfg"));
+        QVERIFY(master.open(QIODevice::WriteOnly));
+        master.write("Model 418C Master\r\nQ7000042\r\nSoftware Ver 1.2\r\n1\r\n500\r\n49\r\n10\r\n3\r\n1000\r\n"
+                     "0.500\r\n0.050\r\n0.400\r\n0.060\r\n180\r\n60\r\n50.0\r\n25\r\n2.5\r\n0\r\n0.004800\r\n"
+                     "0.003200\r\n");
+        master.close();
+        rig.files.choices = {master.fileName()};
+        rig.commands.ConfigureOpenMenu();
+        frames = rig.untilDownloaded();
+
+        QVERIFY2(frames.indexOf("E0Q7000042") >= 0 && frames.indexOf("E0Q7000042") < frames.indexOf("E149"),
+                 qPrintable(frames.join(' ')));
+        QCOMPARE(rig.testerSettings(), (QStringList{"Q7000042", "1", "500", "49", "10", "3", "1000", "500", "50",
+                                                    "400", "60", "180", "60", "1023", "512", "51", "0", "3000", "2000"}));
+        QCOMPARE(rig.tester.cycleCount(), 0);
+        // The display follows from the final data record.
+        QCOMPARE(rig.s.vSerialNumber, QStringLiteral("Q7000042"));
+        QCOMPARE(rig.s.vRPullUp, 500);
+        QCOMPARE(rig.s.CycleCount, 0);
+        QVERIFY(rig.dialogs.calls.isEmpty());
+    }
 };
-
-void ConfigEndToEndTest::masterFileRewritesIdentity()
-{
-    ConfigRig rig;
-    QVERIFY(rig.connect());
-    QVERIFY(rig.s.CycleCount > 0);
-    const QString path = rig.dir.filePath("master.cfg");
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    // Current measurement, 50.0 mA full scale; the tolerances in mA.
-    f.write("Model 418C Master\r\nQ7000042\r\nSoftware Ver 1.2\r\n1\r\n500\r\n49\r\n10\r\n3\r\n1000\r\n"
-            "0.500\r\n0.050\r\n0.400\r\n0.060\r\n180\r\n60\r\n50.0\r\n25\r\n2.5\r\n0\r\n0.004800\r\n0.003200\r\n");
-    f.close();
-    rig.files.choices = {path};
-    rig.takeFrames();
-
-    rig.commands.ConfigureOpenMenu();
-    const QStringList frames = rig.untilDownloaded();
-
-    QVERIFY2(frames.indexOf("E0Q7000042") >= 0 && frames.indexOf("E0Q7000042") < frames.indexOf("E149"),
-             qPrintable(frames.join(' ')));
-    QCOMPARE(rig.tester.cycleCount(), 0);
-    QCOMPARE(rig.testerSettings(), (QStringList{"Q7000042", "1", "500", "49", "10", "3", "1000", "500", "50", "400",
-                                                "60", "180", "60", "1023", "512", "51", "0", "3000", "2000"}));
-    // The display follows from the final data record.
-    QCOMPARE(rig.s.vSerialNumber, QStringLiteral("Q7000042"));
-    QCOMPARE(rig.s.vRMode, TesterState::Integer(1));
-    QCOMPARE(rig.s.vRPullUp, 500);
-    QCOMPARE(rig.s.CycleCount, 0);
-    QVERIFY(!rig.s.MasterUpdate);
-    QVERIFY(rig.dialogs.calls.isEmpty());
-}
-
-void ConfigEndToEndTest::savedFileLoadsBackUnchanged()
-{
-    ConfigRig rig;
-    SimulatedTester::Settings &t = rig.tester.settings();
-    t.contact = 3 | 16 | 32 | 64;   // alternate action stays alternate action
-    t.minDownTime = 30;
-    t.minUpTime = 45;
-    QVERIFY(rig.connect());
-    const QStringList before = rig.testerSettings();
-    const int cycles = rig.tester.cycleCount();
-    const QString path = rig.dir.filePath("saved.cfg");
-    rig.files.choices = {path, path};
-
-    rig.commands.ConfigureSaveMenu();
-    QVERIFY(QFile::exists(path));
-    QCOMPARE(rig.s.ConfigFileName, path);
-    rig.takeFrames();
-    rig.commands.ConfigureOpenMenu();
-    const QStringList frames = rig.untilDownloaded();
-
-    QCOMPARE(rig.files.uses, (QStringList{"save", "open:" + path}));
-    QVERIFY(rig.dialogs.calls.isEmpty());
-    QVERIFY2(frames.contains("E1115") && frames.contains("F23000"), qPrintable(frames.join(' ')));
-    QCOMPARE(rig.testerSettings(), before);
-    QCOMPARE(rig.tester.cycleCount(), cycles);   // an ordinary file leaves the counters alone
-    QVERIFY(!rig.s.IsDirtyConfig);
-}
 
 QTEST_GUILESS_MAIN(ConfigEndToEndTest)
 #include "ConfigEndToEndTest.moc"
