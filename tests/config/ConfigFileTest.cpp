@@ -196,6 +196,8 @@ void ConfigFileTest::readFile_data()
     row("master range 32767", With(master, 5, "32767"), "", "range=32767");
     row("master range 32768", With(master, 5, "32768"), incompatible, "");
     row("master mode 256", With(master, 4, "256"), incompatible, "");
+    row("master mode a word", With(master, 4, "current"), incompatible, "");
+    row("master mode 1.4", With(master, 4, "1.4"), "", "mode=1");
     row("master tolerance beyond 50 mA", With(master, 16, "50.1"), invalid, "");
 }
 
