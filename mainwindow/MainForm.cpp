@@ -1,5 +1,6 @@
 #include "mainwindow/MainForm.h"
 
+#include "config/ConfigEditCommands.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/LedIndicator.h"
 #include "mainwindow/MainMenus.h"
@@ -58,6 +59,7 @@ MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &di
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
+    configEdit = std::make_unique<ConfigEditCommands>(*menus, s, *testerEngine, dialogs, this);
 
     Tmr = new QTimer(this);
     Tmr->setObjectName("Tmr");
@@ -268,6 +270,11 @@ bool MainForm::CheckConfigSaved()
 {
     // There is no configuration editing yet, so nothing can be unsaved.
     return true;
+}
+
+void MainForm::EditConfiguration(bool NewLearn)
+{
+    configEdit->EditConfiguration(NewLearn);
 }
 
 void MainForm::runCommand(int code)

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class ConfigEditCommands;
 class DataFileDialog;
 class LedIndicator;
 class MainMenus;
@@ -60,6 +61,10 @@ public:
     // Called with the state record after each decoded sample, in the order added.
     void addSampleObserver(std::function<void(const TesterState &)> observer);
 
+    // The configuration editor over the edit copy as it stands, then the
+    // download of an accepted configuration (Configure Edit, the learn).
+    void EditConfiguration(bool NewLearn);
+
     // Writes the unit of the contact measurements beside every contact box.
     void DoContactLabels();
     int LastModeShown = -100;   // the mode last written to the unit labels
@@ -87,6 +92,7 @@ private:
     std::unique_ptr<DataLog> log;
     std::unique_ptr<TesterEngine> testerEngine;
     std::unique_ptr<MainMenus> menus;
+    std::unique_ptr<ConfigEditCommands> configEdit;
     QTimer *Tmr = nullptr;
     int pollPeriodMs;
     bool ticking = false;
