@@ -74,7 +74,7 @@ QLabel *addResult(QGridLayout *grid, const char *name, const char *label, const 
     const int row = grid->rowCount();
     auto *caption = new QLabel(QString::fromLatin1(label), parent);
     QLabel *value = ValueBox(QString::fromLatin1(name), QString::fromLatin1(toolTip), parent);
-    describe(value, caption->text().trimmed(), value->toolTip());
+    describe(value, caption->text().section(QLatin1String(" - "), 0, 0).trimmed(), value->toolTip());
     grid->addWidget(caption, row, 0);
     grid->addWidget(value, row, 1);
     return value;
@@ -168,6 +168,7 @@ QWidget *frmOptions::buildTestTimeTab()
                               "The estimated test rate in samples per hour", panel);
     EstimatedTime = addResult(estimate, "EstimatedTime", "Estimated Time To Complete  - ",
                               "The estimated time to complete the full test cycle count", panel);
+    estimate->setColumnStretch(2, 1);
 
     auto *strokes = new QHBoxLayout;
     strokes->addWidget(frame("Up Stroke", up, panel));

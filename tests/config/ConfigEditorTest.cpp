@@ -1,0 +1,228 @@
+// The configuration editor's rules without its widgets: the fields shown
+// for an edit copy, the OK check with its messages and readjust question,
+// and the editor's two computations.
+
+#include "config/ConfigEditor.h"
+#include "config/EditorComputations.h"
+#include "EditCopy.h"
+#include "state/TesterState.h"
+#include "support/FakeMessageDialogs.h"
+
+#include <QTest>
+#include <functional>
+
+using Edit = std::function<void(EditorFields &)>;
+Q_DECLARE_METATYPE(Edit)
+
+namespace {
+
+// The sixteen edited items on one line, each followed by a blank.
+QString stored(const TesterState &s)
+{
+    return QStringLiteral("contact=%1 fail=%2 seq=%3 cycles=%4 maxDown=%5 minDown=%6 maxUp=%7 minUp=%8 "
+                          "upper=%9 lower=%10 maxUpTol=%11 minUpTol=%12 maxDownTol=%13 minDownTol=%14 "
+                          "upBounce=%15 downBounce=%16 ")
+        .arg(s.sContact).arg(s.sFailLimit).arg(s.sSeqLimit).arg(s.sCycleLimit)
+        .arg(s.sMaxDownTime).arg(s.sMinDownTime).arg(s.sMaxUpTime).arg(s.sMinUpTime)
+        .arg(s.sUpperBounce).arg(s.sLowerBounce).arg(s.sMaxUpResistTol).arg(s.sMinUpResistTol)
+        .arg(s.sMaxDownResistTol).arg(s.sMinDownResistTol).arg(s.sMaxUpBounceTol).arg(s.sMaxDownBounceTol);
+}
+
+QString error(const char *text)
+{
+    return QStringLiteral("error:Configuration Error|") + QLatin1String(text);
+}
+
+const QString DownTimes = error("Minimum Down Stroke Time Is Greater Than Maximum Down Stroke Time.");
+const QString UpTimes = error("Minimum Up Stroke Time Is Greater Than Maximum Up Stroke Time.");
+const QString Thresholds = error("Lower Bounce/Transition Threshold Is Greater Than Upper.");
+const QString UpTolerances =
+    error("Minimum Up Stroke Contact Tolerance Is Greater Than Maximum Up Stroke Contact Tolerance.");
+const QString DownTolerances =
+    error("Minimum Down Stroke Contact Tolerance Is Greater Than Maximum Down Stroke Contact Tolerance.");
+
+} // namespace
+
+class ConfigEditorTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fieldsShowTheEditCopy()
+    {
+        TesterState s = EditCopy();
+        s.sUpperBounce = 300;
+        s.sLowerBounce = -4;
+        FakeMessageDialogs dialogs;
+        ConfigEditor editor(s, dialogs);
+        const EditorFields f = editor.DisplayEditValues();
+        const QStringList texts = {f.maxUpTime, f.minUpTime, f.maxDownTime, f.minDownTime, f.upMaxResist,
+                                   f.upMinResist, f.maxUpBounceTime, f.downMaxResist, f.downMinResist,
+                                   f.maxDownBounceTime, f.maxTestCycles, f.maxFailures, f.maxSeqFailures};
+        QCOMPARE(texts, (QStringList{"1.200", "0.600", "1.000", "0.500", "open", "43478.3", "0.004000", "19.9",
+                                     "0.0", "0.004800", "1000", "10", "3"}));
+        // Thresholds beyond 0..255 are held to it in the edit copy itself.
+        QCOMPARE(f.upperBounce, 255);
+        QCOMPARE(f.lowerBounce, 0);
+        QCOMPARE(s.sUpperBounce, int16_t(255));
+        QCOMPARE(s.sLowerBounce, int16_t(0));
+        QVERIFY(editor.IsDirty());
+    }
+
+    void contactView_data()
+    {
+        QTest::addColumn<int>("contact");
+        QTest::addColumn<QString>("shown");   // type, then up, up bounce, down, down bounce ticked
+        QTest::newRow("normally open, everything tested") << 241 << "1 1111";
+        QTest::newRow("normally closed, up stroke and bounce") << 162 << "2 1100";
+        QTest::newRow("bounce bits without their strokes") << 1 + 64 + 128 << "1 0000";
+        QTest::newRow("alternate action, down stroke") << 3 + 16 << "3 0010";
+    }
+    void contactView()
+    {
+        QFETCH(int, contact);
+        QFETCH(QString, shown);
+        TesterState s = EditCopy(contact);
+        FakeMessageDialogs dialogs;
+        const EditorFields f = ConfigEditor(s, dialogs).DisplayEditValues();
+        QCOMPARE(QStringLiteral("%1 %2%3%4%5").arg(f.contactType).arg(int(f.upStroke)).arg(int(f.upBounce))
+                     .arg(int(f.downStroke)).arg(int(f.downBounce)),
+                 shown);
+    }
+
+    void okCheck_data()
+    {
+        QTest::addColumn<int>("contact");
+        QTest::addColumn<Edit>("edit");
+        QTest::addColumn<QList<int16_t>>("answers");   // to the readjust question
+        QTest::addColumn<QStringList>("calls");        // dialogs, and "shown" when the fields were refreshed
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QStringList>("expected");     // items of stored()
+        QTest::addColumn<bool>("dirty");
+
+        const QList<int16_t> none;
+        const QStringList shown = {"shown"};
+        QTest::newRow("no change") << 241 << Edit([](EditorFields &) {}) << none << shown << true
+            << QStringList{"contact=241", "maxUpTol=1023", "minUpTol=1000", "downBounce=3000"} << false;
+        QTest::newRow("alternate action kept") << 3 + 32 + 128 << Edit([](EditorFields &) {}) << none << shown
+            << true << QStringList{"contact=163"} << false;
+        QTest::newRow("up times crossed, stored anyway") << 241
+            << Edit([](EditorFields &f) { f.minUpTime = "5"; f.maxUpTime = "2"; }) << none
+            << QStringList{UpTimes, "shown"} << false << QStringList{"maxUp=2000", "minUp=5000"} << true;
+        QTest::newRow("all five checks in one OK") << 241 << Edit([](EditorFields &f) {
+                f.minDownTime = "3"; f.minUpTime = "4";
+                f.lowerBounce = 200; f.upperBounce = 100;
+                f.upMinResist = "500"; f.upMaxResist = "100";
+                f.downMinResist = "50"; f.downMaxResist = "19.9";
+            }) << none << QStringList{DownTimes, UpTimes, Thresholds, UpTolerances, DownTolerances, "shown"}
+            << false << QStringList{"upper=100", "lower=200", "minDownTol=49"} << true;
+        QTest::newRow("open up minimum over a finite maximum") << 241
+            << Edit([](EditorFields &f) { f.upMinResist = "Open"; f.upMaxResist = "100"; }) << none
+            << QStringList{UpTolerances, "shown"} << false << QStringList{"minUpTol=1023", "maxUpTol=93"} << true;
+        QTest::newRow("constant rate ignores the minimum fields") << 241
+            << Edit([](EditorFields &f) { f.constantRate = true; f.minUpTime = "9"; f.minDownTime = "9";
+                                          f.maxDownTime = "1.5"; })
+            << none << shown << true << QStringList{"maxDown=1500", "minDown=1500", "maxUp=1200", "minUp=1200"}
+            << true;
+        QTest::newRow("none stores no test bits") << 241
+            << Edit([](EditorFields &f) { f.contactType = 0; }) << none << shown << true
+            << QStringList{"contact=0"} << true;
+        QTest::newRow("normally closed, up test and up bounce") << 241
+            << Edit([](EditorFields &f) { f.contactType = 2; f.downStroke = false; }) << none << shown << true
+            << QStringList{"contact=162"} << true;
+        QTest::newRow("clamped down times, Yes reviews") << 241
+            << Edit([](EditorFields &f) { f.maxDownTime = "0.01"; f.minDownTime = "0.02"; })
+            << QList<int16_t>{AnswerYes} << QStringList{"shown", "readjust"} << false
+            << QStringList{"maxDown=25", "minDown=25"} << true;
+        QTest::newRow("clamped down times, No accepts") << 241
+            << Edit([](EditorFields &f) { f.maxDownTime = "0.01"; f.minDownTime = "0.02"; })
+            << QList<int16_t>{AnswerNo} << QStringList{"shown", "readjust"} << true
+            << QStringList{"maxDown=25", "minDown=25"} << true;
+        // Beyond what a 32-bit limit holds: the largest limit, after asking.
+        QTest::newRow("cycle limit beyond 32 bits") << 241
+            << Edit([](EditorFields &f) { f.maxTestCycles = "99999999999"; f.maxFailures = "1e400"; })
+            << QList<int16_t>{AnswerNo} << QStringList{"shown", "readjust"} << true
+            << QStringList{"cycles=10000000", "fail=10000000"} << true;
+    }
+    void okCheck()
+    {
+        QFETCH(int, contact);
+        QFETCH(Edit, edit);
+        QFETCH(QList<int16_t>, answers);
+        QFETCH(QStringList, calls);
+        QFETCH(bool, accepted);
+        QFETCH(QStringList, expected);
+        QFETCH(bool, dirty);
+
+        TesterState s = EditCopy(contact);
+        FakeMessageDialogs dialogs;
+        dialogs.answers = answers;
+        ConfigEditor editor(s, dialogs);
+        EditorFields fields = editor.DisplayEditValues();
+        edit(fields);
+        QCOMPARE(editor.ApplyEditedConfig(fields, [&] { dialogs.calls << "shown"; }), accepted);
+        QCOMPARE(dialogs.calls, calls);
+        const QString line = stored(s);
+        for (const QString &item : expected)
+            QVERIFY2(line.contains(item + ' '), qPrintable(line));
+        QCOMPARE(editor.IsDirty(), dirty);
+    }
+
+    void estimate_data()
+    {
+        QTest::addColumn<QStringList>("times");   // max up, min up, max down, min down
+        QTest::addColumn<bool>("constant");
+        QTest::addColumn<QString>("cycles");
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("time");
+        const QStringList second = {"1.000", "0.500", "1.000", "0.500"};
+        QTest::newRow("empty fields") << QStringList{"", "", "", ""} << false << "" << "???" << "???";
+        QTest::newRow("minutes") << second << false << "1000" << "1800 / hr" << "33.3 mins";
+        QTest::newRow("days") << second << false << "100000" << "1800 / hr" << "2.3 days";
+        QTest::newRow("just under a day is hours") << second << false << "43199" << "1800 / hr" << "24.0 hours";
+        QTest::newRow("just over a day is days") << second << false << "43200" << "1800 / hr" << "1.0 days";
+        QTest::newRow("a minute is minutes") << second << false << "30" << "1800 / hr" << "1.0 mins";
+        QTest::newRow("a minimum above its maximum counts")
+            << QStringList{"2", "3", "1", "0.5"} << false << "10" << "900 / hr" << "40.0 secs";
+        QTest::newRow("constant rate ignores the minimums")
+            << QStringList{"2", "3", "1", "0.5"} << true << "10" << "1200 / hr" << "30.0 secs";
+        QTest::newRow("over 100000 per hour") << QStringList{"0.01", "", "0.01", ""} << false << "10" << "???" << "???";
+        QTest::newRow("under one per hour") << QStringList{"2000", "", "2000", ""} << false << "10" << "???" << "???";
+    }
+    void estimate()
+    {
+        QFETCH(QStringList, times);
+        QFETCH(bool, constant);
+        QFETCH(QString, cycles);
+        QFETCH(QString, rate);
+        QFETCH(QString, time);
+        const RateEstimate e = ComputeEstimateRate(times[0], times[1], times[2], times[3], constant, cycles);
+        QCOMPARE(e.rate, rate);
+        QCOMPARE(e.time, time);
+    }
+
+    void thresholds_data()
+    {
+        QTest::addColumn<int>("range");
+        QTest::addColumn<int>("threshold");
+        QTest::addColumn<QStringList>("texts");   // ohms, percent, volts
+        QTest::newRow("128") << 1000 << 128 << QStringList{"1002.0", "50.2 %", "2.51"};
+        QTest::newRow("0") << 1000 << 0 << QStringList{"0.0", "0.0 %", "0.00"};
+        QTest::newRow("255") << 1000 << 255 << QStringList{"340000.0", "100.0 %", "5.00"};
+        QTest::newRow("no range yet") << -1 << 128 << QStringList{"???", "50.2 %", "2.51"};
+    }
+    void thresholds()
+    {
+        QFETCH(int, range);
+        QFETCH(int, threshold);
+        QFETCH(QStringList, texts);
+        TesterState s;
+        s.vRPullUp = range;
+        s.vRMode = 0;
+        const ThresholdTexts t = ThresholdValues(s, threshold);
+        QCOMPARE((QStringList{t.ohms, t.percent, t.volts}), texts);
+    }
+};
+
+QTEST_GUILESS_MAIN(ConfigEditorTest)
+#include "ConfigEditorTest.moc"
