@@ -116,13 +116,16 @@ private Q_SLOTS:
         w.rig.takeFrames();
 
         ModalAnswerer answerer;
-        answerer.then([](QDialog *reset) {
+        QString warning;
+        answerer.then([&](QDialog *reset) {
+            warning = reset->findChild<QLabel *>("Label2")->text();
             for (const char *box : {"FailCountChkBx", "SeqCountChkBx", "MinMaxChkBx"})
                 reset->findChild<QCheckBox *>(box)->setChecked(false);
             click(reset, "OKButton");
         });
         w.trigger("ConfigureResetLimits");
         QVERIFY(w.settle());
+        QVERIFY(warning.contains("Cycle Tester.  This includes"));   // two spaces after each full stop
         QCOMPARE(w.rig.takeFrames(), (QStringList{"CB", "AE"}));
         QCOMPARE(w.rig.tester.cycleCount(), 0);
         QCOMPARE(w.shown("CycleCntBox"), QStringLiteral("0"));
