@@ -2,7 +2,7 @@
 // screen readers find, the tabs, the masked minimum times, the bounce boxes
 // that follow their strokes, and how the editor closes.
 
-#include "EditCopy.h"
+#include "ConfigSnapshot.h"
 #include "config/frmOptions.h"
 #include "procedures/ResetDialog.h"
 #include "support/FakeMessageDialogs.h"
@@ -22,7 +22,7 @@ namespace {
 
 struct EditorRig
 {
-    explicit EditorRig(int contact = 241) : s(EditCopy(contact)), form(s, dialogs) { form.show(); }
+    explicit EditorRig(int contact = 49) : s(BaseEditCopy(contact)), form(s, dialogs) { form.show(); }
 
     template <typename T = QWidget>
     T *find(const char *name)
@@ -65,7 +65,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, dialog);
         QFETCH(int, inputs);
-        TesterState s = EditCopy();
+        TesterState s = BaseEditCopy();
         FakeMessageDialogs dialogs;
         std::unique_ptr<QDialog> shown(dialog == "editor" ? static_cast<QDialog *>(new frmOptions(s, dialogs))
                                                           : new ResetDialog(s));
@@ -120,7 +120,7 @@ private Q_SLOTS:
         QVERIFY(!minUp->isEnabled() && !rig.find("MinDownTimeEd")->isEnabled());
         QCOMPARE(minUp->echoMode(), QLineEdit::Password);
         QCOMPARE(minUp->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, minUp), int('*'));
-        QCOMPARE(minUp->text(), QStringLiteral("0.600"));
+        QCOMPARE(minUp->text(), QStringLiteral("0.050"));
     }
 
     // A bounce test can be ticked only on a stroke whose contact is tested.
@@ -159,10 +159,10 @@ private Q_SLOTS:
         QCOMPARE(rig.form.isVisible(), useSelect == 0);
         QCOMPARE(int(rig.form.UseSelect), useSelect == 0 ? 2 : useSelect);
         QCOMPARE(rig.form.IsDirty, useSelect == 1);
-        QCOMPARE(rig.s.sCycleLimit, useSelect == 2 ? 1000 : 5000);
+        QCOMPARE(rig.s.sCycleLimit, useSelect == 2 ? 100000 : 5000);
         if (useSelect == 0) {
             QCOMPARE(rig.find<QLineEdit>("MaxDownTimeEd")->text(), QStringLiteral("0.025"));
-            QCOMPARE(rig.text("EstimatedRate"), QStringLiteral("2939 / hr"));
+            QCOMPARE(rig.text("EstimatedRate"), QStringLiteral("6857 / hr"));
         }
     }
 
@@ -184,11 +184,11 @@ private Q_SLOTS:
         EditorRig rig;
         rig.find<QSpinBox>("SpinDownBounce")->setValue(128);
         QCOMPARE(rig.text("BounceLowerPercent"), QStringLiteral("50.2 %"));
-        QCOMPARE(rig.text("EstimatedTime"), QStringLiteral("36.7 mins"));
+        QCOMPARE(rig.text("EstimatedTime"), QStringLiteral("1.2 days"));
         rig.find<QLineEdit>("MaxTestCycleEd")->setText(QStringLiteral("10"));
-        QCOMPARE(rig.text("EstimatedTime"), QStringLiteral("36.7 mins"));
+        QCOMPARE(rig.text("EstimatedTime"), QStringLiteral("1.2 days"));
         rig.click("Recalc");
-        QCOMPARE(rig.text("EstimatedTime"), QStringLiteral("22.0 secs"));
+        QCOMPARE(rig.text("EstimatedTime"), QStringLiteral("10.0 secs"));
     }
 };
 
