@@ -91,24 +91,18 @@ private Q_SLOTS:
         QCOMPARE(found, inputs);
     }
 
-    // Ctrl+Tab walks the tabs and wraps; only the chosen panel takes input,
-    // and Recalculate belongs to the first tab.
-    void tabs()
+    // Ctrl+Tab on the last tab wraps to the first; only the chosen panel
+    // takes input, and Recalculate belongs to the first tab.
+    void ctrlTabWraps()
     {
         EditorRig rig;
         auto *tabs = rig.find<QTabBar>("tbsOptions");
-        QWidget *recalc = rig.find("Recalc");
-        // The key goes to a field of the tab shown, as the operator's would.
-        const char *fieldOnTab[] = {"MaxUpTimeEd", "UpMaxResistEd", "MaxTestCycleEd"};
         tabs->setCurrentIndex(2);
-        QStringList seen;
-        for (int i = 0; i < 3; ++i) {
-            QTest::keyClick(rig.find(fieldOnTab[tabs->currentIndex()]), Qt::Key_Tab, Qt::ControlModifier);
-            seen << QStringLiteral("%1%2%3").arg(tabs->currentIndex()).arg(recalc->isVisible() ? "R" : "")
-                        .arg(rig.find("picOptions0")->isEnabled() + rig.find("picOptions1")->isEnabled()
-                             + rig.find("picOptions2")->isEnabled());
-        }
-        QCOMPARE(seen, (QStringList{"0R1", "11", "21"}));
+        QVERIFY(!rig.find("Recalc")->isVisible() && !rig.find("picOptions0")->isEnabled());
+        QTest::keyClick(rig.find("MaxTestCycleEd"), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 0);
+        QVERIFY(rig.find("Recalc")->isVisible() && rig.find("picOptions0")->isEnabled());
+        QVERIFY(!rig.find("picOptions2")->isEnabled());
     }
 
     // Make Constant Rate masks the minimum times with "*" and keeps their text.
