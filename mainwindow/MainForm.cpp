@@ -1,6 +1,7 @@
 #include "mainwindow/MainForm.h"
 
 #include "config/ConfigCommands.h"
+#include "config/ConfigEditCommands.h"
 #include "config/QtConfigFileDialog.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/LedIndicator.h"
@@ -64,6 +65,7 @@ MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &di
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
+    configEdit = std::make_unique<ConfigEditCommands>(*menus, s, *testerEngine, dialogs, this);
     reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
 
     Tmr = new QTimer(this);
@@ -281,6 +283,11 @@ void MainForm::closeEvent(QCloseEvent *event)
 bool MainForm::CheckConfigSaved()
 {
     return config->CheckConfigSaved();
+}
+
+void MainForm::EditConfiguration(bool NewLearn)
+{
+    configEdit->EditConfiguration(NewLearn);
 }
 
 void MainForm::runCommand(int code)

@@ -5,6 +5,8 @@
 // question, and the writer with what reads back and what a failed save
 // leaves.
 
+#include "ConfigSnapshot.h"
+
 #include "config/ConfigCommands.h"
 #include "config/ConfigRecord.h"
 #include "preferences/Registry.h"
@@ -21,38 +23,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-// The edit copy as "name=value" texts, so whole configurations compare and
-// a test can name the one item it looks at.
-QStringList EditCopy(const TesterState &s)
-{
-    const qint64 values[] = {s.sContact, s.sFailLimit, s.sSeqLimit, s.sCycleLimit, s.sMaxDownTime, s.sMinDownTime,
-                             s.sMaxUpTime, s.sMinUpTime, s.sUpperBounce, s.sLowerBounce, s.sMaxUpResistTol,
-                             s.sMinUpResistTol, s.sMaxDownResistTol, s.sMinDownResistTol, s.sRPullUp, s.sRMode,
-                             s.sMaxDownBounceTol, s.sMaxUpBounceTol};
-    const QStringList names = QString("contact fail seq cycle maxDown minDown maxUp minUp upper lower maxUpTol "
-                                      "minUpTol maxDownTol minDownTol range mode downBounce upBounce").split(' ');
-    QStringList items{"serial=" + s.sSerialNumber};
-    for (int i = 0; i < names.size(); ++i)
-        items << names[i] + '=' + QString::number(values[i]);
-    return items;
-}
-
-// A tester with software 2.1 measuring through a 1000-ohm pull-up, holding
-// the configuration of BaseFile.
-void ReportBaseConfig(TesterState &s)
-{
-    s.vSoftwareVersion = 21; s.vRMode = 0; s.vRPullUp = 1000; s.vContact = 49;
-    s.vFailLimit = 10; s.vSeqLimit = 3; s.vCycleLimit = 100000;
-    s.vMaxDownTime = 500; s.vMinDownTime = 50; s.vMaxUpTime = 500; s.vMinUpTime = 50;
-    s.vUpperBounce = 129; s.vLowerBounce = 125;
-    s.vMaxUpResistTol = 1023; s.vMinUpResistTol = 512; s.vMaxDownResistTol = 16; s.vMinDownResistTol = 0;
-    s.vMaxDownBounceTol = 3000; s.vMaxUpBounceTol = 62500;
-}
-
-const QStringList BaseFile = {
-    "Model 418C", "Software Ver 2.1", "0", "1000", "49", "10", "3", "100000", "0.500", "0.050", "0.500", "0.050",
-    "129", "125", "open", "1002.0", "15.9", "0.0", "0.004800", "0.100000"};
 
 // The same as a master file for a current-measuring tester (50.0 mA full
 // scale): tolerances 25 mA (count 512), 0, 50 mA (1023), 0.
@@ -160,13 +130,13 @@ void ConfigFileTest::readFile_data()
 
     row("as written", BaseFile, "", "minUpTol=512");
     line("stroke 0.020", 9, "0.020", invalid);
-    line("stroke 0.025", 9, "0.025", "", "maxDown=25");
+    line("stroke 0.025", 9, "0.025", "", "maxDownTime=25");
     line("stroke 65.0004", 11, "65.0004", invalid);
     line("limit 0", 6, "0", invalid);
     line("limit 10000001", 8, "10000001", invalid);
     line("limit beyond 32 bits", 7, "4294967296", invalid);
-    line("bounce 0.1", 19, "0.1", "", "downBounce=62500");
-    line("bounce 0.104856, a trace above 65535 ticks", 20, "0.104856", "", "upBounce=65535");
+    line("bounce 0.1", 19, "0.1", "", "maxDownBounce=62500");
+    line("bounce 0.104856, a trace above 65535 ticks", 20, "0.104856", "", "maxUpBounce=65535");
     line("bounce 0.105", 20, "0.105", invalid);
     line("tolerance 1022000", 15, "1022000", "", "maxUpTol=1022");
     line("tolerance 1022001", 15, "1022001", invalid);
@@ -182,11 +152,11 @@ void ConfigFileTest::readFile_data()
     line("other range value", 4, "1001", incompatible);
     row("ends in the header", BaseFile.mid(0, 3), incompatible, "");
     row("ends in the values", BaseFile.mid(0, 19), invalid, "");
-    row("fields after the last ignored", BaseFile + QStringList{"junk"}, "", "upBounce=62500");
+    row("fields after the last ignored", BaseFile + QStringList{"junk"}, "", "maxUpBounce=62500");
     QTest::newRow("other stations' forms: quotes, blanks, commas, bare line ends")
         << QByteArray("  \"Model 418C\"\r\n\"Software Ver 2.1\"\n0,1000\r\n 49\r\n10 ,3, 100000\r\n0.500\r0.050\r\n"
                       "0.500\r\n0.050\r\n\t129,\"125\"\r\nopen\r\n1002.0\r\n15.9\r\n0.0\r\n0.004800\r\n0.100000")
-        << "" << "lower=125";
+        << "" << "lowerBounce=125";
     QTest::newRow("no such file") << QByteArray() << "An error occurred when opening the file" << "";
 
     // A master file's mode and range are taken before its tolerances are

@@ -1,62 +1,55 @@
-// Configuration files against the simulated tester on a pseudo-terminal:
-// a master file rewrites the tester's identity and clears its counters, and
-// a saved file loads back into the same tester without changing anything.
+// The main window against the simulated tester on a pseudo-terminal:
+// Configure Edit sends the edited configuration and the window shows what
+// the tester then reports; Reset Limits clears only what was ticked.
 
 #include "SimulatedRig.h"
 
-#include "config/ConfigCommands.h"
-#include "preferences/Registry.h"
-#include "support/FakeConfigFileDialog.h"
+#include "mainwindow/MainForm.h"
+#include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
+#include "support/ModalAnswerer.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
 
-struct ConfigRig : SimulatedRig
+// Long enough that the window's own timer never ticks: the rig ticks it.
+constexpr int NoTicks = 24 * 3600 * 1000;
+
+struct WindowRig
 {
-    ConfigRig()
+    WindowRig()
     {
-        // A tester with a history, so that clearing its counters shows.
-        tester.receive("AC\r");
-        tester.advance(7 * FastConfig().periodMs + 10);
-        tester.receive("A1\r");
-        tester.takeOutput();
+        // Minimum stroke times the editor accepts as they are (25 ms and up).
+        rig.tester.settings().minDownTime = 50;
+        rig.tester.settings().minUpTime = 60;
+        rig.drive(form.engine());
     }
 
-    // Ticks until the tester has answered the data request that ends a
-    // download; what it received on the way.
-    QStringList untilDownloaded()
-    {
-        QStringList frames;
-        tickUntil([&] { frames += takeFrames(); return frames.contains("AE") && engine->CommReady(); }, 1000);
-        return frames;
-    }
+    TesterState &s() { return form.state(); }
+    bool idle() { return s().ComChanOpen && s().ComSeq == 0 && form.engine().CommReady(); }
+    bool connect() { return rig.tickUntil([this] { return s().DownLoadedOnce && idle(); }, 200); }
+    bool settle() { return rig.tickUntil([this] { return idle(); }, 200); }
+    void trigger(const char *action) { form.findChild<QAction *>(QString::fromLatin1(action))->trigger(); }
+    QString shown(const char *box) { return form.findChild<QLabel *>(QString::fromLatin1(box))->text(); }
 
-    // The tester's configuration: serial number, mode, range, then the values in download order.
-    QStringList testerSettings()
-    {
-        const SimulatedTester::Settings &t = tester.settings();
-        QStringList values{tester.serialNumber(), QString::number(tester.config().mode),
-                           QString::number(tester.config().range)};
-        for (const qint64 v : {t.contact, t.failLimit, t.seqLimit, t.cycleLimit, t.maxDownTime, t.minDownTime,
-                               t.maxUpTime, t.minUpTime, t.upperBounce, t.lowerBounce, t.maxUpResistTol,
-                               t.minUpResistTol, t.maxDownResistTol, t.minDownResistTol, t.maxDownBounceTol,
-                               t.maxUpBounceTol})
-            values << QString::number(v);
-        return values;
-    }
-
-    FakeMessageDialogs dialogs;
-    FakeConfigFileDialog files;
+    SimulatedRig rig;
     MemorySettingsStore settings;
-    Registry registry{settings};
-    ConfigCommands commands{s, *engine, dialogs, files, registry};
-    QTemporaryDir dir;
+    FakeMessageDialogs dialogs;
+    FakeDataFileDialog files;
+    MainForm form{rig.port, settings, dialogs, files, NoTicks};
 };
+
+void click(QDialog *dialog, const char *name)
+{
+    dialog->findChild<QAbstractButton *>(QString::fromLatin1(name))->click();
+}
 
 } // namespace
 
@@ -65,55 +58,91 @@ class ConfigEndToEndTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Save writes a file that Open reads back without a change; then a
-    // master file rewrites the identity and clears the counters.
-    void savedFileThenMasterFile()
+    void editSendsTheConfiguration_data()
     {
-        ConfigRig rig;
-        SimulatedTester::Settings &t = rig.tester.settings();
-        t.contact = 3 | 16 | 32 | 64;   // alternate action stays alternate action
-        t.minDownTime = 30;
-        t.minUpTime = 45;
-        QVERIFY(rig.connect());
-        const QStringList before = rig.testerSettings();
-        const int cycles = rig.tester.cycleCount();
-        QVERIFY(cycles > 0);
-        const QString saved = rig.dir.filePath("saved.cfg");
-        rig.files.choices = {saved, saved};
+        QTest::addColumn<bool>("newLearn");
+        QTest::addColumn<QString>("cycles");   // typed as the cycle limit; empty: unchanged
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<bool>("dirtyAfter");
+        QTest::newRow("cycle limit changed") << false << "1234" << true << true;
+        QTest::newRow("nothing changed, sent all the same") << false << "" << true << false;
+        QTest::newRow("after a learn, cancelled") << true << "" << false << true;
+    }
+    void editSendsTheConfiguration()
+    {
+        QFETCH(bool, newLearn);
+        QFETCH(QString, cycles);
+        QFETCH(bool, ok);
+        QFETCH(bool, dirtyAfter);
 
-        rig.commands.ConfigureSaveMenu();
-        rig.takeFrames();
-        rig.commands.ConfigureOpenMenu();
-        QStringList frames = rig.untilDownloaded();
+        WindowRig w;
+        QVERIFY(w.connect());
+        w.rig.takeFrames();
+        w.s().IsDirtyConfig = !dirtyAfter;
+        ModalAnswerer answerer;
+        answerer.then([&](QDialog *editor) {
+            if (!cycles.isEmpty())
+                editor->findChild<QLineEdit *>("MaxTestCycleEd")->setText(cycles);
+            click(editor, ok ? "cmdOK" : "cmdCancel");
+        });
+        if (newLearn)
+            w.form.EditConfiguration(true);
+        else
+            w.trigger("ConfigureEditMenu");
+        QCOMPARE(answerer.answered, 1);
+        QCOMPARE(w.s().IsDirtyConfig, dirtyAfter);
+        QVERIFY(w.settle());
 
-        QVERIFY2(frames.contains("E1115") && frames.contains("F23000"), qPrintable(frames.join(' ')));
-        QCOMPARE(rig.testerSettings(), before);
-        QCOMPARE(rig.tester.cycleCount(), cycles);   // an ordinary file leaves the counters alone
-        QCOMPARE(rig.files.uses, (QStringList{"save", "open:" + saved}));
+        const QString limit = cycles.isEmpty() ? QStringLiteral("100000") : cycles;
+        const QStringList sent = {"E1241", "E210", "E33", "E4" + limit, "E5100", "E650", "E7100", "E860",
+                                  "E9200", "EA50", "EB1023", "EC1000", "ED20", "EE0", "F13000", "F23000", "AE"};
+        QCOMPARE(w.rig.takeFrames(), ok ? sent : QStringList());
+        QCOMPARE(w.rig.tester.settings().cycleLimit, limit.toInt());
+        QCOMPARE(w.shown("CycleCntLimit"), limit);
+        QCOMPARE(w.dialogs.calls, QStringList());
+    }
 
-        // Current measurement, 50.0 mA full scale; the tolerances in mA.
-        QFile master(rig.dir.filePath("master.cfg"));
-        QVERIFY(master.open(QIODevice::WriteOnly));
-        master.write("Model 418C Master\r\nQ7000042\r\nSoftware Ver 1.2\r\n1\r\n500\r\n49\r\n10\r\n3\r\n1000\r\n"
-                     "0.500\r\n0.050\r\n0.400\r\n0.060\r\n180\r\n60\r\n50.0\r\n25\r\n2.5\r\n0\r\n0.004800\r\n"
-                     "0.003200\r\n");
-        master.close();
-        rig.files.choices = {master.fileName()};
-        rig.commands.ConfigureOpenMenu();
-        frames = rig.untilDownloaded();
+    // Only "Cycle Count" ticked: the tester clears its cycle count alone,
+    // and the next showing of the dialog starts with all four ticked again.
+    void resetLimitsClearsWhatIsTicked()
+    {
+        WindowRig w;
+        w.rig.tester.receive("AC\r");   // a few cycles, so there is something to clear
+        w.rig.tester.advance(5 * SimulatedRig::FastConfig().periodMs + 10);
+        w.rig.tester.receive("A1\r");
+        w.rig.tester.takeOutput();
+        QVERIFY(w.connect());
+        QCOMPARE(w.shown("CycleCntBox"), QStringLiteral("5"));
+        w.rig.takeFrames();
 
-        QVERIFY2(frames.indexOf("E0Q7000042") >= 0 && frames.indexOf("E0Q7000042") < frames.indexOf("E149"),
-                 qPrintable(frames.join(' ')));
-        QCOMPARE(rig.testerSettings(), (QStringList{"Q7000042", "1", "500", "49", "10", "3", "1000", "500", "50",
-                                                    "400", "60", "180", "60", "1023", "512", "51", "0", "3000", "2000"}));
-        QCOMPARE(rig.tester.cycleCount(), 0);
-        // The display follows from the final data record.
-        QCOMPARE(rig.s.vSerialNumber, QStringLiteral("Q7000042"));
-        QCOMPARE(rig.s.vRPullUp, 500);
-        QCOMPARE(rig.s.CycleCount, 0);
-        QVERIFY(rig.dialogs.calls.isEmpty());
+        ModalAnswerer answerer;
+        QString warning;
+        answerer.then([&](QDialog *reset) {
+            warning = reset->findChild<QLabel *>("Label2")->text();
+            for (const char *box : {"FailCountChkBx", "SeqCountChkBx", "MinMaxChkBx"})
+                reset->findChild<QCheckBox *>(box)->setChecked(false);
+            click(reset, "OKButton");
+        });
+        w.trigger("ConfigureResetLimits");
+        QVERIFY(w.settle());
+        QVERIFY(warning.contains("Cycle Tester.  This includes"));   // two spaces after each full stop
+        QCOMPARE(w.rig.takeFrames(), (QStringList{"CB", "AE"}));
+        QCOMPARE(w.rig.tester.cycleCount(), 0);
+        QCOMPARE(w.shown("CycleCntBox"), QStringLiteral("0"));
+
+        QStringList ticked;
+        answerer.then([&](QDialog *reset) {
+            for (QCheckBox *box : reset->findChildren<QCheckBox *>())
+                if (box->isChecked())
+                    ticked << box->objectName();
+            click(reset, "CancelButton");
+        });
+        w.trigger("ConfigureResetLimits");
+        QCOMPARE(ticked.size(), 4);
+        w.rig.tick(3);
+        QCOMPARE(w.rig.takeFrames(), QStringList());
     }
 };
 
-QTEST_GUILESS_MAIN(ConfigEndToEndTest)
+QTEST_MAIN(ConfigEndToEndTest)
 #include "ConfigEndToEndTest.moc"
