@@ -1,6 +1,6 @@
 // The engine on the real serial backend against the simulated tester on a
-// pseudo-terminal: finding the tester, running, stopping, sampling, break
-// updates with their data log and the end of a run.
+// pseudo-terminal: running, stopping, sampling, break updates with their
+// data log and the end of a run.
 
 #include "SimulatedRig.h"
 
@@ -19,37 +19,11 @@ class SessionEndToEndTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void testerIsFoundAndItsRecordDecoded();
     void runAndItsEnd_data();
     void runAndItsEnd();
     void breakUpdateLogsOneLinePerBreak_data();
     void breakUpdateLogsOneLinePerBreak();
 };
-
-void SessionEndToEndTest::testerIsFoundAndItsRecordDecoded()
-{
-    SimulatorConfig config = SimulatedRig::FastConfig();
-    config.serialNumber = QStringLiteral("A-17");
-    SimulatedRig rig(config);
-    // Give the tester a history so that the counters are not all zero.
-    rig.tester.receive("AC\r");
-    rig.tester.advance(7 * config.periodMs + 10);
-    rig.tester.receive("A1\r");
-    rig.tester.takeOutput();
-
-    QVERIFY(rig.connect());
-    // Probe wake-ups, the hello, then the first data request.
-    const QStringList frames = rig.takeFrames();
-    QCOMPARE(frames.first(), QStringLiteral("<ESC>"));
-    QVERIFY2(frames.indexOf("A0") >= 0 && frames.indexOf("A0") < frames.lastIndexOf("AE"), qPrintable(frames.join(' ')));
-    QCOMPARE(frames.last(), QStringLiteral("AE"));
-
-    QCOMPARE(rig.s.ComChan, TesterState::Integer(1));
-    QCOMPARE(rig.s.vSerialNumber, config.serialNumber);
-    QCOMPARE(rig.s.CycleCount, 7);
-    QVERIFY(rig.s.vLastDownBounceTime > 0);
-    QCOMPARE(rig.s.Running, false);
-}
 
 void SessionEndToEndTest::runAndItsEnd_data()
 {
