@@ -24,56 +24,53 @@ class LineFaultsEndToEndTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void lostTesterIsFoundAgain_data();
-    void lostTesterIsFoundAgain();
-};
+    void lostTesterIsFoundAgain_data()
+    {
+        QTest::addColumn<bool>("pulled");
+        QTest::addColumn<int>("minTicks");   // until the port is closed
+        QTest::addColumn<int>("maxTicks");
+        QTest::newRow("silent tester: 13 s timeout") << false << 258 << 261;
+        QTest::newRow("pulled cable: closed at once") << true << 1 << 2;
+    }
 
-void LineFaultsEndToEndTest::lostTesterIsFoundAgain_data()
-{
-    QTest::addColumn<bool>("pulled");
-    QTest::addColumn<int>("minTicks");   // until the port is closed
-    QTest::addColumn<int>("maxTicks");
-    QTest::newRow("silent tester: 13 s timeout") << false << 258 << 261;
-    QTest::newRow("pulled cable: closed at once") << true << 1 << 2;
-}
+    // The tester goes away while a reply is awaited: the port closes, the search
+    // goes on, and the tester is found again on port 1 without a restart.
+    void lostTesterIsFoundAgain()
+    {
+        QFETCH(bool, pulled);
+        QFETCH(int, minTicks);
+        QFETCH(int, maxTicks);
 
-// The tester goes away while a reply is awaited: the port closes, the search
-// goes on, and the tester is found again on port 1 without a restart.
-void LineFaultsEndToEndTest::lostTesterIsFoundAgain()
-{
-    QFETCH(bool, pulled);
-    QFETCH(int, minTicks);
-    QFETCH(int, maxTicks);
+        SimulatedRig rig;
+        QVERIFY(rig.connect());
+        rig.tester.config().silent = true;
+        rig.engine->SendCommand(174);
+        if (pulled)
+            rig.pullCable();
 
-    SimulatedRig rig;
-    QVERIFY(rig.connect());
-    rig.tester.config().silent = true;
-    rig.engine->SendCommand(174);
-    if (pulled)
-        rig.pullCable();
-
-    const double cpuBefore = cpuSeconds();
-    int ticks = 0;
-    while (rig.s.ComChanOpen && ticks < 400) {
+        const double cpuBefore = cpuSeconds();
+        int ticks = 0;
+        while (rig.s.ComChanOpen && ticks < 400) {
+            rig.tick();
+            ++ticks;
+        }
+        QVERIFY2(ticks >= minTicks && ticks <= maxTicks, qPrintable(QString::number(ticks)));
+        QCOMPARE(rig.port.isOpen(), false);
         rig.tick();
-        ++ticks;
+        QCOMPARE(rig.view.barText, QStringLiteral("Searching For Tester On Comm 2"));
+        if (pulled) {
+            // A vanished device must not keep the process busy.
+            rig.tick(300);
+            const double used = cpuSeconds() - cpuBefore;
+            QVERIFY2(used < 1.5, qPrintable(QString::number(used)));
+            QVERIFY(rig.plugCable());
+        }
+        rig.tester.config().silent = false;
+        QVERIFY(rig.connect());
+        QCOMPARE(rig.s.ComChan, TesterState::Integer(1));
+        QVERIFY(rig.engine->CommReady());
     }
-    QVERIFY2(ticks >= minTicks && ticks <= maxTicks, qPrintable(QString::number(ticks)));
-    QCOMPARE(rig.port.isOpen(), false);
-    rig.tick();
-    QCOMPARE(rig.view.barText, QStringLiteral("Searching For Tester On Comm 2"));
-    if (pulled) {
-        // A vanished device must not keep the process busy.
-        rig.tick(300);
-        const double used = cpuSeconds() - cpuBefore;
-        QVERIFY2(used < 1.5, qPrintable(QString::number(used)));
-        QVERIFY(rig.plugCable());
-    }
-    rig.tester.config().silent = false;
-    QVERIFY(rig.connect());
-    QCOMPARE(rig.s.ComChan, TesterState::Integer(1));
-    QVERIFY(rig.engine->CommReady());
-}
+};
 
 QTEST_GUILESS_MAIN(LineFaultsEndToEndTest)
 #include "LineFaultsEndToEndTest.moc"

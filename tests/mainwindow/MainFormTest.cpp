@@ -371,7 +371,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("saved");
         QTest::addColumn<int>("firstPort");
         QTest::newRow("nothing saved") << QString() << 1;
-        QTest::newRow("port 3") << "3" << 3;
         QTest::newRow("port 12 starts at 9") << "12" << 9;
     }
 
