@@ -8,6 +8,8 @@
 #include "mainwindow/ValueBox.h"
 #include "mainwindow/frmAbout.h"
 #include "procedures/MessageDialogs.h"
+#include "report/QtPrintDialogs.h"
+#include "report/ReportController.h"
 #include "state/DataFormat.h"
 #include "state/StateTexts.h"
 #include "supervision/TesterEngine.h"
@@ -58,6 +60,7 @@ MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &di
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
+    reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
 
     Tmr = new QTimer(this);
     Tmr->setObjectName("Tmr");

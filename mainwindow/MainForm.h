@@ -17,6 +17,7 @@ class MessageDialogs;
 class QLabel;
 class QPushButton;
 class QTimer;
+class ReportController;
 class SerialPort;
 class SettingsStore;
 class StatusPanels;
@@ -39,6 +40,7 @@ public:
     TesterState &state() { return s; }
     TesterEngine &engine() { return *testerEngine; }
     DataLog &dataLog() { return *log; }
+    ReportController &report() { return *reportController; }
 
     // TesterView
     void showBarMessage(const QString &text) override;
@@ -87,6 +89,7 @@ private:
     std::unique_ptr<DataLog> log;
     std::unique_ptr<TesterEngine> testerEngine;
     std::unique_ptr<MainMenus> menus;
+    std::unique_ptr<ReportController> reportController;
     QTimer *Tmr = nullptr;
     int pollPeriodMs;
     bool ticking = false;
