@@ -51,8 +51,7 @@ private Q_SLOTS:
         QFETCH(double, value);
         QFETCH(int, minDecimals);
         QFETCH(int, maxDecimals);
-        QFETCH(QString, expected);
-        QCOMPARE(FormatDecimal(value, minDecimals, maxDecimals), expected);
+        QTEST(FormatDecimal(value, minDecimals, maxDecimals), "expected");
     }
 
     void formatsResistance_data()
@@ -75,8 +74,7 @@ private Q_SLOTS:
         QFETCH(int, mode);
         QFETCH(int, count);
         QFETCH(bool, openAsNumber);
-        QFETCH(QString, expected);
-        QCOMPARE(FormatResistance(rangeState(false, range, mode), count, openAsNumber), expected);
+        QTEST(FormatResistance(rangeState(false, range, mode), count, openAsNumber), "expected");
     }
 
     void formatsTimes_data()
@@ -94,8 +92,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, bounce);
         QFETCH(int, value);
-        QFETCH(QString, expected);
-        QCOMPARE(bounce ? FormatBounceTime(value) : FormatStrokeTime(value), expected);
+        QTEST(bounce ? FormatBounceTime(value) : FormatStrokeTime(value), "expected");
     }
 
     void convertsCountToValue_data()

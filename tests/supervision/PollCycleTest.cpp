@@ -144,8 +144,6 @@ private Q_SLOTS:
     {
         QFETCH(int, crossing);
         QFETCH(QByteArray, received);
-        QFETCH(bool, fetch);
-        QFETCH(bool, goAgainFlag);
         QFETCH(bool, terminated);
 
         EngineRig rig;
@@ -166,8 +164,8 @@ private Q_SLOTS:
             QCOMPARE(rig.s.CycleCount, 12);    // the reply counted
         }
 
-        QCOMPARE(rig.port.frames().endsWith(QStringLiteral("AE")), fetch);
-        QCOMPARE(rig.s.GoAgainFlag, goAgainFlag);
+        QTEST(rig.port.frames().endsWith(QStringLiteral("AE")), "fetch");
+        QTEST(rig.s.GoAgainFlag, "goAgainFlag");
         QCOMPARE(rig.s.GoAgainMode, !terminated);
         QCOMPARE(rig.s.Terminated, terminated);
         QCOMPARE(rig.view.beeps, terminated ? 1 : 0);
