@@ -10,14 +10,18 @@
 #include <memory>
 #include <vector>
 
+class ConfigCommands;
+class ConfigEditCommands;
 class DataFileDialog;
 class LedIndicator;
 class MainMenus;
 class MessageDialogs;
 class QLabel;
 class QPushButton;
+class QtConfigFileDialog;
 class QTimer;
 class RunOverview;
+class ReportController;
 class SerialPort;
 class SettingsStore;
 class StatusPanels;
@@ -40,6 +44,8 @@ public:
     TesterState &state() { return s; }
     TesterEngine &engine() { return *testerEngine; }
     DataLog &dataLog() { return *log; }
+    ConfigCommands &configCommands() { return *config; }
+    ReportController &report() { return *reportController; }
 
     // TesterView
     void showBarMessage(const QString &text) override;
@@ -64,6 +70,10 @@ public:
 
     // Called with the state record after each decoded sample, in the order added.
     void addSampleObserver(std::function<void(const TesterState &)> observer);
+
+    // The configuration editor over the edit copy as it stands, then the
+    // download of an accepted configuration (Configure Edit, the learn).
+    void EditConfiguration(bool NewLearn);
 
     // Writes the unit of the contact measurements beside every contact box.
     void DoContactLabels();
@@ -91,7 +101,11 @@ private:
     Registry registry;
     std::unique_ptr<DataLog> log;
     std::unique_ptr<TesterEngine> testerEngine;
+    std::unique_ptr<QtConfigFileDialog> configFileDialog;
+    std::unique_ptr<ConfigCommands> config;
     std::unique_ptr<MainMenus> menus;
+    std::unique_ptr<ConfigEditCommands> configEdit;
+    std::unique_ptr<ReportController> reportController;
     QTimer *Tmr = nullptr;
     int pollPeriodMs;
     bool ticking = false;
