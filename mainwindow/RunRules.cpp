@@ -198,7 +198,7 @@ ToleranceMarks OutOfTolerance(const TesterState &s)
     ToleranceMarks marks;
     // Only what is measured: a stroke whose contact is tested, a bounce
     // that is tested on it, and readings that can be turned into values.
-    if (s.vRPullUp < 1)
+    if (s.vRPullUp < 1 || s.vRMode < 0 || s.vRMode > 2)
         return marks;
     const bool down = s.vContact & 16, up = s.vContact & 32;
     if (down) {
