@@ -8,6 +8,7 @@
 #include "mainwindow/ValueBox.h"
 #include "mainwindow/frmAbout.h"
 #include "procedures/MessageDialogs.h"
+#include "procedures/ProcedureMenus.h"
 #include "state/DataFormat.h"
 #include "state/StateTexts.h"
 #include "supervision/TesterEngine.h"
@@ -58,6 +59,8 @@ MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &di
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
+    procedures = std::make_unique<ProcedureMenus>(*menus, s, *testerEngine, dialogs, this,
+                                                  [this] { return CheckConfigSaved(); }, [](bool) {});
 
     Tmr = new QTimer(this);
     Tmr->setObjectName("Tmr");
@@ -260,6 +263,7 @@ void MainForm::closeEvent(QCloseEvent *event)
         log->FileClose();
     Tmr->stop();
     registry.SaveCommChannel(s.ComChan);
+    procedures->closeForExit();
     // No command goes to the tester: a running test goes on without us.
     event->accept();
 }
@@ -477,14 +481,15 @@ void MainForm::beep()
     QApplication::beep();
 }
 
-void MainForm::setPistonBox(bool)
+// Only the manual control shows the piston and a single reading.
+void MainForm::setPistonBox(bool ticked)
 {
-    // The manual control window shows the piston; the main window has no place for it.
+    procedures->manual().setPistonBox(ticked);
 }
 
-void MainForm::showManualReading(const QString &)
+void MainForm::showManualReading(const QString &text)
 {
-    // As above: only the manual control window shows a single reading.
+    procedures->manual().showManualReading(text);
 }
 
 void MainForm::sampleDecoded()

@@ -14,6 +14,7 @@ class DataFileDialog;
 class LedIndicator;
 class MainMenus;
 class MessageDialogs;
+class ProcedureMenus;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -87,6 +88,7 @@ private:
     std::unique_ptr<DataLog> log;
     std::unique_ptr<TesterEngine> testerEngine;
     std::unique_ptr<MainMenus> menus;
+    std::unique_ptr<ProcedureMenus> procedures;
     QTimer *Tmr = nullptr;
     int pollPeriodMs;
     bool ticking = false;
