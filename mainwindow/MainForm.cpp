@@ -1,5 +1,7 @@
 #include "mainwindow/MainForm.h"
 
+#include "config/ConfigCommands.h"
+#include "config/QtConfigFileDialog.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/LedIndicator.h"
 #include "mainwindow/MainMenus.h"
@@ -56,6 +58,8 @@ MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &di
                                     [this](const QString &text) { setWindowTitle(text); });
     testerEngine = std::make_unique<TesterEngine>(s, port, *this);
     testerEngine->setSampleLog(log.get());
+    configFileDialog = std::make_unique<QtConfigFileDialog>(this);
+    config = std::make_unique<ConfigCommands>(s, *testerEngine, dialogs, *configFileDialog, registry);
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
@@ -177,6 +181,13 @@ void MainForm::connectMenus()
     }
     on(m.FileExitMenu, [this] { close(); });
 
+    on(m.ConfigureOpenMenu, [this] { config->ConfigureOpenMenu(); });
+    on(m.ConfigureSaveMenu, [this] { config->ConfigureSaveMenu(); });
+    for (int i = 1; i <= 4; ++i) {
+        QAction *entry = m.ConfigureRecentFileMenu[i];
+        on(entry, [this, entry] { config->ConfigureRecentFileMenu(MainMenus::recentPath(entry)); });
+    }
+
     on(m.RunStopMenu, [this] { runCommand(StopCode); });
     on(m.RunRunLimitMenu, [this] { runCommand(RunToLimitsCode); });
     on(m.RunOnceMenu, [this] { runCommand(RunOnceCode); });
@@ -270,8 +281,7 @@ void MainForm::closeEvent(QCloseEvent *event)
 
 bool MainForm::CheckConfigSaved()
 {
-    // There is no configuration editing yet, so nothing can be unsaved.
-    return true;
+    return config->CheckConfigSaved();
 }
 
 void MainForm::runCommand(int code)

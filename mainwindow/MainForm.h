@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class ConfigCommands;
 class DataFileDialog;
 class LedIndicator;
 class MainMenus;
@@ -17,6 +18,7 @@ class MessageDialogs;
 class ProcedureMenus;
 class QLabel;
 class QPushButton;
+class QtConfigFileDialog;
 class QTimer;
 class SerialPort;
 class SettingsStore;
@@ -40,6 +42,7 @@ public:
     TesterState &state() { return s; }
     TesterEngine &engine() { return *testerEngine; }
     DataLog &dataLog() { return *log; }
+    ConfigCommands &configCommands() { return *config; }
 
     // TesterView
     void showBarMessage(const QString &text) override;
@@ -87,6 +90,8 @@ private:
     Registry registry;
     std::unique_ptr<DataLog> log;
     std::unique_ptr<TesterEngine> testerEngine;
+    std::unique_ptr<QtConfigFileDialog> configFileDialog;
+    std::unique_ptr<ConfigCommands> config;
     std::unique_ptr<MainMenus> menus;
     std::unique_ptr<ProcedureMenus> procedures;
     QTimer *Tmr = nullptr;

@@ -170,10 +170,19 @@ int32_t CountFromResistance(const TesterState &s, double value)
 
 namespace {
 
+// A decimal text seldom converts exactly: 0.104856 s is 65535 ticks, yet
+// 0.104856 / 1.6E-6 comes out a trace above 65535. A trace this small is
+// arithmetic, not an excess, or a file the program wrote would not read back.
+constexpr double ConversionNoise = 1E-9;
+
 // The value clamped into [low, high]; a clamp (or a value that is not a
 // number) sets the readjust flag. The result is rounded only afterwards.
 int32_t clampThenRound(double value, double low, double high, bool &readjust)
 {
+    if (value < low && value >= low - ConversionNoise)
+        value = low;
+    if (value > high && value <= high + ConversionNoise)
+        value = high;
     if (!(value >= low)) {   // also not a number
         readjust = true;
         return int32_t(low);
