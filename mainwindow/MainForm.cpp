@@ -1,6 +1,7 @@
 #include "mainwindow/MainForm.h"
 
 #include "config/ConfigCommands.h"
+#include "config/ConfigEditCommands.h"
 #include "config/QtConfigFileDialog.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/LedIndicator.h"
@@ -63,8 +64,10 @@ MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &di
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
+    configEdit = std::make_unique<ConfigEditCommands>(*menus, s, *testerEngine, dialogs, this);
     procedures = std::make_unique<ProcedureMenus>(*menus, s, *testerEngine, dialogs, this,
-                                                  [this] { return CheckConfigSaved(); }, [](bool) {});
+                                                  [this] { return CheckConfigSaved(); },
+                                                  [this](bool newLearn) { EditConfiguration(newLearn); });
 
     Tmr = new QTimer(this);
     Tmr->setObjectName("Tmr");
@@ -282,6 +285,11 @@ void MainForm::closeEvent(QCloseEvent *event)
 bool MainForm::CheckConfigSaved()
 {
     return config->CheckConfigSaved();
+}
+
+void MainForm::EditConfiguration(bool NewLearn)
+{
+    configEdit->EditConfiguration(NewLearn);
 }
 
 void MainForm::runCommand(int code)

@@ -11,6 +11,7 @@
 #include <vector>
 
 class ConfigCommands;
+class ConfigEditCommands;
 class DataFileDialog;
 class LedIndicator;
 class MainMenus;
@@ -64,6 +65,10 @@ public:
     // Called with the state record after each decoded sample, in the order added.
     void addSampleObserver(std::function<void(const TesterState &)> observer);
 
+    // The configuration editor over the edit copy as it stands, then the
+    // download of an accepted configuration (Configure Edit, the learn).
+    void EditConfiguration(bool NewLearn);
+
     // Writes the unit of the contact measurements beside every contact box.
     void DoContactLabels();
     int LastModeShown = -100;   // the mode last written to the unit labels
@@ -94,6 +99,7 @@ private:
     std::unique_ptr<ConfigCommands> config;
     std::unique_ptr<MainMenus> menus;
     std::unique_ptr<ProcedureMenus> procedures;
+    std::unique_ptr<ConfigEditCommands> configEdit;
     QTimer *Tmr = nullptr;
     int pollPeriodMs;
     bool ticking = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/ConfigRecord.h"
 #include "state/TesterState.h"
 
 #include <QStringList>
@@ -39,3 +40,13 @@ inline const QStringList BaseFile = {
     "Model 418C", "Software Ver 2.1", "0", "1000", "49", "10", "3", "100000",
     "0.500", "0.050", "0.500", "0.050", "129", "125",
     "open", "1002.0", "15.9", "0.0", "0.004800", "0.100000"};
+
+// The edit copy taken from that tester, with another contact code if given.
+inline TesterState BaseEditCopy(int contact = 49)
+{
+    TesterState s;
+    ReportBaseConfig(s);
+    s.vContact = int16_t(contact);
+    CopyCurrentConfigToEdit(s);
+    return s;
+}
