@@ -1,24 +1,59 @@
-// Learn, master reset and manual control against the simulated tester on a
-// pseudo-terminal: what the tester receives and what it ends up holding.
+// Learn, master reset and manual control from the main window's menus
+// against the simulated tester on a pseudo-terminal: what the tester
+// receives and what it ends up holding.
 
 #include "SimulatedRig.h"
 
-#include "config/ConfigRecord.h"
+#include "mainwindow/MainForm.h"
 #include "procedures/LearnProcedure.h"
-#include "procedures/ManualControl.h"
-#include "procedures/MasterReset.h"
+#include "procedures/LearnTransfer.h"
+#include "support/FakeDataFileDialog.h"
+#include "support/FakeMessageDialogs.h"
+#include "support/MemorySettingsStore.h"
+#include "support/ModalAnswerer.h"
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 
 namespace {
 
+// The rig ticks the window's engine; the window's own timer never does.
+constexpr int NoTicks = 24 * 3600 * 1000;
 // Ticks of the rig in one second of the learn window's clock.
 constexpr int TicksPerSecond = 20;
 
-QStringList withoutWakeUps(QStringList frames)
+// The main window on the rig's port, the tester at its own pace (one cycle a
+// second), so the ten learn cycles must end inside the learn window's time.
+struct Station
 {
-    frames.removeAll(QStringLiteral("<ESC>"));
-    return frames;
+    Station() : rig(SimulatorConfig()) { rig.drive(form.engine()); }
+
+    TesterState &s() { return form.state(); }
+    bool idle() { return s().ComChanOpen && s().ComSeq == 0 && form.engine().CommReady(); }
+    bool connect() { return rig.tickUntil([this] { return s().DownLoadedOnce && idle(); }, 200); }
+    bool settle() { return rig.tickUntil([this] { return idle(); }, 400); }
+    void trigger(const char *action) { form.findChild<QAction *>(QString::fromLatin1(action))->trigger(); }
+    QStringList frames()
+    {
+        QStringList taken = rig.takeFrames();
+        taken.removeAll(QStringLiteral("<ESC>"));
+        return taken;
+    }
+
+    SimulatedRig rig;
+    MemorySettingsStore settings;
+    FakeMessageDialogs dialogs;
+    FakeDataFileDialog files;
+    MainForm form{rig.port, settings, dialogs, files, NoTicks};
+};
+
+void Click(QDialog *dialog, const char *name)
+{
+    dialog->findChild<QAbstractButton *>(QString::fromLatin1(name))->click();
 }
 
 } // namespace
@@ -35,142 +70,140 @@ private Q_SLOTS:
         QTest::newRow("window cancelled, the run goes on") << 3;
     }
 
-    // At the tester's own pace (one cycle a second), so the ten learn cycles
-    // must end inside the window's fifteen seconds.
     void learn()
     {
         QFETCH(int, cancelAtSecond);
-        SimulatedRig rig{SimulatorConfig()};
-        QVERIFY(rig.connect());
-        QVERIFY(rig.settle());
-        rig.takeFrames();
+        Station station;
+        QVERIFY(station.connect());
+        station.frames();
 
-        QList<bool> editorRuns;
         TesterState learned;
-        LearnProcedure learn(rig.s, *rig.engine,
-            {[] { return true; },
-             [] { return LearnChoice{true, 1 | 240, true}; },
-             [&] {
-                 LearnProgress window;
-                 do
-                     rig.tick(TicksPerSecond);
-                 while (!window.tick(rig.s) && window.value() != cancelAtSecond);
-                 return !window.Canceled;
-             },
-             [&](bool newLearn) {
-                 editorRuns << newLearn;
-                 learned = rig.s;
-                 // The operator accepts the learned values as shown.
-                 rig.engine->StartOrdinaryDownload();
-             }});
-        learn.ConfigureLearnMenu();
+        ModalAnswerer answerer;
+        answerer.then([](QDialog *dialog) { Click(dialog, "OKButton"); });   // normally open, with bounce
+        answerer.then([&](QDialog *dialog) {
+            auto *window = static_cast<LearnTransfer *>(dialog);
+            for (int second = 1; window->isVisible(); ++second) {
+                station.rig.tick(TicksPerSecond);
+                if (second == cancelAtSecond)
+                    Click(dialog, "CancelButton");
+                else
+                    window->tick();
+            }
+        });
+        if (!cancelAtSecond) {
+            answerer.then([&](QDialog *editor) {
+                QCOMPARE(editor->objectName(), QStringLiteral("frmOptions"));
+                learned = station.s();
+                Click(editor, "cmdOK");
+            });
+        }
+        station.trigger("ConfigureLearnMenu");
 
         if (cancelAtSecond) {
             // The download, clears and cycles run on; their end shows the
             // data and touches neither the edit copy nor the editor.
-            const TesterState atCancel = rig.s;
-            QVERIFY(rig.tickUntil([&rig] { return LearnRunDataIn(rig.s); }, 400));
-            QVERIFY(editorRuns.isEmpty());
-            QCOMPARE(rig.s.sCycleLimit, atCancel.sCycleLimit);
-            QCOMPARE(rig.s.sMinUpResistTol, atCancel.sMinUpResistTol);
-            QCOMPARE(rig.s.sContact, TesterState::Integer(241));
-            QCOMPARE(rig.s.CycleCount, 10);
-            QVERIFY(!rig.s.LearnConfigure);
+            QCOMPARE(answerer.answered, 2);
+            const TesterState atCancel = station.s();
+            QVERIFY(station.rig.tickUntil([&] { return LearnRunDataIn(station.s()); }, 400));
+            QVERIFY(!QApplication::activeModalWidget());
+            QCOMPARE(station.s().sCycleLimit, atCancel.sCycleLimit);
+            QCOMPARE(station.s().sMinUpResistTol, atCancel.sMinUpResistTol);
+            QCOMPARE(station.s().CycleCount, 10);
+            QVERIFY(!station.s().LearnConfigure);
             return;
         }
-        QCOMPARE(editorRuns, QList<bool>{true});
+        QCOMPARE(answerer.answered, 3);
 
         // The defaults with the chosen contact, the four clears, the run to
-        // the limits, and the data after the tester's end of run.
-        const QStringList before = withoutWakeUps(rig.takeFrames());
-        const QStringList expected = {"E1241", "E210", "E310", "E410", "E5500", "E6500", "E7500", "E8500",
+        // the limits, and the data after the tester's end of run; then the
+        // learned configuration the editor accepted.
+        QVERIFY(station.settle());
+        const QStringList frames = station.frames();
+        const QStringList defaults = {"E1241", "E210", "E310", "E410", "E5500", "E6500", "E7500", "E8500",
                                       "E9129", "EA125", "EB1023", "EC0", "ED1023", "EE0", "F162500", "F262500",
                                       "C2", "C9", "CA", "CB", "A2"};
-        QCOMPARE(before.mid(0, expected.size()), expected);
-        QCOMPARE(before.last(), QStringLiteral("AE"));
-        QCOMPARE(rig.tester.stats().minusSent, 1);
-        QCOMPARE(rig.s.CycleCount, 10);
+        QCOMPARE(frames.mid(0, defaults.size()), defaults);
+        QCOMPARE(station.rig.tester.stats().minusSent, 1);
+        const int learnedDownload = int(frames.lastIndexOf("E1241"));
+        QVERIFY(learnedDownload > defaults.size());
+        QCOMPARE(frames.mid(learnedDownload + 1, 3), (QStringList{"E21000000", "E31000000", "E41000000"}));
+        QCOMPARE(frames.last(), QStringLiteral("AE"));
 
-        // Learned from a switch that closes on the way down.
-        QCOMPARE(learned.sContact, TesterState::Integer(241));
-        QCOMPARE(learned.sCycleLimit, 1000000);
-        QCOMPARE(learned.sMinUpResistTol, 1020);
-        QCOMPARE(learned.sMaxUpResistTol, 1023);
-        QCOMPARE(learned.sMaxDownResistTol, 15);
+        // Learned from a switch that closes on the way down, and now held
+        // by the tester.
+        QCOMPARE((QList<int>{learned.sMinDownResistTol, learned.sMaxDownResistTol, learned.sMinUpResistTol,
+                             learned.sMaxUpResistTol}),
+                 (QList<int>{0, 15, 1020, 1023}));
         QVERIFY(learned.sMinDownTime >= 50 && learned.sMinDownTime < 100);
-
-        QVERIFY(rig.tickUntil([&rig] { return rig.s.ComSeq == 0 && rig.engine->CommReady(); }, 400));
-        const QStringList after = withoutWakeUps(rig.takeFrames());
-        QCOMPARE(after.first(), QStringLiteral("E1241"));
-        QCOMPARE(after.last(), QStringLiteral("AE"));
-        const SimulatedTester::Settings &held = rig.tester.settings();
-        QCOMPARE(held.cycleLimit, 1000000);
-        QCOMPARE(held.minUpResistTol, learned.sMinUpResistTol);
-        QCOMPARE(held.maxDownResistTol, learned.sMaxDownResistTol);
+        const SimulatedTester::Settings &held = station.rig.tester.settings();
+        QCOMPARE((QList<int>{held.minDownResistTol, held.maxDownResistTol, held.minUpResistTol, held.maxUpResistTol}),
+                 (QList<int>{0, 15, 1020, 1023}));
         QCOMPARE(held.maxUpBounceTol, learned.sMaxUpBounceTol);
         QCOMPARE(held.minDownTime, learned.sMinDownTime);
+        QVERIFY(station.s().IsDirtyConfig);
     }
 
     void masterResetGivesTheTesterItsIdentity()
     {
-        SimulatedRig rig;
+        Station station;
         // A tester with results to clear.
-        rig.tester.receive("A2\r");
-        rig.tester.advance(7 * rig.tester.config().periodMs + 10);
-        rig.tester.receive("A1\r");
-        rig.tester.takeOutput();
-        QVERIFY(rig.connect());
-        QCOMPARE(rig.s.CycleCount, 7);
-        QVERIFY(rig.settle());
-        rig.takeFrames();
+        station.rig.tester.receive("A2\r");
+        station.rig.tester.advance(7 * station.rig.tester.config().periodMs + 10);
+        station.rig.tester.receive("A1\r");
+        station.rig.tester.takeOutput();
+        QVERIFY(station.connect());
+        QCOMPARE(station.s().CycleCount, 7);
+        station.frames();
 
-        ConfigureMasterReset(rig.s, *rig.engine, [&rig] {
-            rig.s.sSerialNumber = QStringLiteral("Q7");
-            rig.s.sRMode = 1;
-            rig.s.sRPullUp = 40000;
-            return true;
+        ModalAnswerer answerer;
+        answerer.then([](QDialog *dialog) {
+            dialog->findChild<QLineEdit *>("MstrSerNum")->setText("Q7");
+            dialog->findChild<QLineEdit *>("MstrRMode")->setText("1");
+            dialog->findChild<QLineEdit *>("MstrPullup")->setText("40000");
+            Click(dialog, "OKButton");
         });
-        QVERIFY(rig.tickUntil([&rig] { return rig.s.ComSeq == 0 && rig.engine->CommReady(); }, 400));
+        station.trigger("ConfigureMasterResetMenu");
+        QVERIFY(station.settle());
 
-        const QStringList frames = withoutWakeUps(rig.takeFrames());
+        const QStringList frames = station.frames();
         QCOMPARE(frames.first(), QStringLiteral("E0Q7"));
         QCOMPARE(frames.mid(frames.size() - 9),
                  (QStringList{"EF40000", "F01", "F162500", "F262500", "C2", "C9", "CA", "CB", "AE"}));
-        QCOMPARE(rig.tester.serialNumber(), QStringLiteral("Q7"));
-        QCOMPARE(rig.tester.config().mode, 1);
-        QCOMPARE(rig.tester.config().range, 40000);
-        QCOMPARE(rig.tester.cycleCount(), 0);
-        QCOMPARE(rig.s.vSerialNumber, QStringLiteral("Q7"));
-        QCOMPARE(rig.s.vRMode, TesterState::Integer(1));
+        QCOMPARE(station.rig.tester.serialNumber(), QStringLiteral("Q7"));
+        QCOMPARE(station.rig.tester.config().mode, 1);
+        QCOMPARE(station.rig.tester.config().range, 40000);
+        QCOMPARE(station.s().CycleCount, 0);
+        QCOMPARE(station.s().vSerialNumber, QStringLiteral("Q7"));
     }
 
     void manualPistonAndReading()
     {
-        SimulatedRig rig;
-        QVERIFY(rig.connect());
-        QVERIFY(rig.settle());
-        rig.takeFrames();
+        Station station;
+        QVERIFY(station.connect());
+        station.frames();
 
-        ManualControl manual(rig.s, *rig.engine);
         bool boxWhileDown = false;
-        manual.RunManualMenu([&] {
-            manual.ReadData();
-            QVERIFY(rig.settle());
-            manual.PistonDown();
-            QVERIFY(rig.tickUntil([&rig] { return rig.tester.pistonDown() && rig.s.ComSeq == 0; }, 100));
-            boxWhileDown = rig.view.pistonTicked;
-            manual.Close();
+        QString reading;
+        ModalAnswerer answerer;
+        answerer.then([&](QDialog *dialog) {
+            Click(dialog, "ReadDataBtn");
+            QVERIFY(station.settle());
+            reading = dialog->findChild<QLabel *>("CurntReadingBox")->text();
+            Click(dialog, "PistonDownBtn");
+            QVERIFY(station.rig.tickUntil([&] { return station.rig.tester.pistonDown() && station.idle(); }, 100));
+            boxWhileDown = dialog->findChild<QCheckBox *>("PistonCheck")->isChecked();
+            Click(dialog, "CloseButton");
         });
-        QVERIFY(rig.settle());
+        station.trigger("RunManualMenu");
+        QVERIFY(station.settle());
 
-        QCOMPARE(withoutWakeUps(rig.takeFrames()), (QStringList{"B4", "A3", "C0", "A4", "C0"}));
+        QCOMPARE(station.frames(), (QStringList{"B4", "A3", "C0", "A4", "C0"}));
         // Piston up, a normally open contact reads full scale: open.
-        QVERIFY(rig.view.calls.contains(QStringLiteral("manual:open")));
+        QCOMPARE(reading, QStringLiteral("open"));
         QVERIFY(boxWhileDown);
-        QVERIFY(!rig.view.pistonTicked);
-        QVERIFY(!rig.tester.pistonDown());
+        QVERIFY(!station.rig.tester.pistonDown());
     }
 };
 
-QTEST_GUILESS_MAIN(ProceduresEndToEndTest)
+QTEST_MAIN(ProceduresEndToEndTest)
 #include "ProceduresEndToEndTest.moc"
