@@ -20,6 +20,8 @@ const char HelpText[] =
     "                        to FILE\n"
     "  --screenshot FILE     save a picture of the main window to FILE shortly\n"
     "                        after start\n"
+    "  --report FILE         write the test results report of the tester's\n"
+    "                        data to the PDF file FILE shortly after start\n"
     "  -h, --help            show this help and exit\n"
     "  -v, --version         show the version and exit\n"
     "\n"
@@ -116,6 +118,10 @@ AppOptions ParseCommandLine(const QStringList &args)
             if (!takeValue() || value.isEmpty())
                 return fail(QStringLiteral("option '--screenshot' needs a file name"));
             options.screenshotFile = value;
+        } else if (name == QLatin1String("--report")) {
+            if (!takeValue() || value.isEmpty())
+                return fail(QStringLiteral("option '--report' needs a file name"));
+            options.reportFile = value;
         } else if (name == QLatin1String("--poll-ms")) {
             // Not in the help: only tests and the soak run shorten the tick.
             bool ok = false;

@@ -11,6 +11,7 @@ struct AppOptions
     QMap<int, QString> portMap;     // --port N=DEVICE; when given, only mapped ports exist
     QString traceFile;              // --trace FILE: every byte on the line, time-stamped
     QString screenshotFile;         // --screenshot FILE: save the main window a few seconds after start
+    QString reportFile;             // --report FILE: write the test results page as PDF a few seconds after start
     int pollPeriodMs = 50;          // only tests and the soak run change it
 
     bool exitNow = false;           // --help, --version or a bad option was handled

@@ -9,10 +9,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -127,6 +127,11 @@ frmOptions::frmOptions(TesterState &state, MessageDialogs &dialogs, QWidget *par
     layout->addLayout(buttons);
 
     connect(tbsOptions, &QTabBar::currentChanged, this, [this](int index) { selectTab(index); });
+    // Ctrl+Tab selects the next tab, after the last the first, wherever the
+    // focus is (a list or a check box would take the key for itself).
+    auto *nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
+    connect(nextTab, &QShortcut::activated, this,
+            [this] { selectTab((tbsOptions->currentIndex() + 1) % tbsOptions->count()); });
     connect(Recalc, &QPushButton::clicked, this, [this] { ComputeEstimateRate(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { reject(); });
@@ -298,15 +303,6 @@ void frmOptions::selectTab(int index)
         picOptions[i]->setEnabled(i == index);
     Recalc->setVisible(index == 0);
     Recalc->setEnabled(index == 0);
-}
-
-void frmOptions::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier) {
-        selectTab((tbsOptions->currentIndex() + 1) % tbsOptions->count());
-        return;
-    }
-    QDialog::keyPressEvent(event);   // Enter presses OK, Escape cancels
 }
 
 void frmOptions::DisplayEditValues()

@@ -29,9 +29,6 @@ public:
     int16_t UseSelect = 2;
     bool IsDirty = false;
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
     QWidget *buildTestTimeTab();
     QWidget *buildContactsTab();

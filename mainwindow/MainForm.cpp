@@ -12,6 +12,8 @@
 #include "mainwindow/frmAbout.h"
 #include "procedures/MessageDialogs.h"
 #include "procedures/ProcedureMenus.h"
+#include "report/QtPrintDialogs.h"
+#include "report/ReportController.h"
 #include "state/DataFormat.h"
 #include "state/StateTexts.h"
 #include "supervision/TesterEngine.h"
@@ -68,6 +70,7 @@ MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &di
     procedures = std::make_unique<ProcedureMenus>(*menus, s, *testerEngine, dialogs, this,
                                                   [this] { return CheckConfigSaved(); },
                                                   [this](bool newLearn) { EditConfiguration(newLearn); });
+    reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
 
     Tmr = new QTimer(this);
     Tmr->setObjectName("Tmr");

@@ -21,6 +21,7 @@ class QLabel;
 class QPushButton;
 class QtConfigFileDialog;
 class QTimer;
+class ReportController;
 class SerialPort;
 class SettingsStore;
 class StatusPanels;
@@ -44,6 +45,7 @@ public:
     TesterEngine &engine() { return *testerEngine; }
     DataLog &dataLog() { return *log; }
     ConfigCommands &configCommands() { return *config; }
+    ReportController &report() { return *reportController; }
 
     // TesterView
     void showBarMessage(const QString &text) override;
@@ -100,6 +102,7 @@ private:
     std::unique_ptr<MainMenus> menus;
     std::unique_ptr<ProcedureMenus> procedures;
     std::unique_ptr<ConfigEditCommands> configEdit;
+    std::unique_ptr<ReportController> reportController;
     QTimer *Tmr = nullptr;
     int pollPeriodMs;
     bool ticking = false;

@@ -1,5 +1,5 @@
-// The configuration editor's rules without its widgets: the fields shown
-// for an edit copy, the OK check with its messages and readjust question,
+// The configuration editor's rules without its widgets: the OK check with
+// its messages and readjust question, the thresholds held to their range,
 // and the editor's two computations.
 
 #include "config/ConfigEditor.h"
