@@ -280,8 +280,9 @@ void MainForm::closeEvent(QCloseEvent *event)
         log->FileClose();
     Tmr->stop();
     registry.SaveCommChannel(s.ComChan);
+    // No command goes to the tester, so a running test goes on without us;
+    // only a piston the manual control moved down is raised first.
     procedures->closeForExit();
-    // No command goes to the tester: a running test goes on without us.
     event->accept();
 }
 
