@@ -310,6 +310,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("breakMode");
         QTest::addColumn<bool>("unsavedSample");
+        QTest::addColumn<bool>("unsavedConfig");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<bool>("closes");
 
@@ -317,14 +318,19 @@ private Q_SLOTS:
                                "not restart if program is terminated.";
         const QString question = "yesno:Save Data|The current test data has not been saved. Do you want to save "
                                  "this data?";
-        QTest::newRow("break mode notice, then closes") << true << false << QStringList{notice} << true;
-        QTest::newRow("notice, then unsaved data kept") << true << true << QStringList{notice, question} << false;
+        const QString configQuestion = "yesno:Save Configuration|The current test configuration has not been "
+                                       "saved. Do you want to save this configuration?";
+        QTest::newRow("break mode notice, then closes") << true << false << false << QStringList{notice} << true;
+        QTest::newRow("notice, then unsaved data kept") << true << true << false << QStringList{notice, question}
+                                                        << false;
+        QTest::newRow("unsaved configuration kept") << false << false << true << QStringList{configQuestion} << false;
     }
 
     void shutDown()
     {
         QFETCH(bool, breakMode);
         QFETCH(bool, unsavedSample);
+        QFETCH(bool, unsavedConfig);
         QFETCH(QStringList, messages);
         QFETCH(bool, closes);
         Rig rig;
@@ -332,6 +338,7 @@ private Q_SLOTS:
         rig.s().GoAgainMode = breakMode;
         rig.s().RepeatCount = 50;
         rig.s().IsDirtyData = unsavedSample;
+        rig.s().IsDirtyConfig = unsavedConfig;
         rig.s().ComChan = 5;
         rig.dialogs.answers = {AnswerCancel};
 
