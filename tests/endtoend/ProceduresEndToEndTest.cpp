@@ -2,53 +2,35 @@
 // against the simulated tester on a pseudo-terminal: what the tester
 // receives and what it ends up holding.
 
-#include "SimulatedRig.h"
+#include "MainWindowRig.h"
 
-#include "mainwindow/MainForm.h"
 #include "procedures/LearnProcedure.h"
 #include "procedures/LearnTransfer.h"
-#include "support/FakeDataFileDialog.h"
-#include "support/FakeMessageDialogs.h"
-#include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
 namespace {
 
-// The rig ticks the window's engine; the window's own timer never does.
-constexpr int NoTicks = 24 * 3600 * 1000;
 // Ticks of the rig in one second of the learn window's clock.
 constexpr int TicksPerSecond = 20;
 
-// The main window on the rig's port, the tester at its own pace (one cycle a
-// second), so the ten learn cycles must end inside the learn window's time.
-struct Station
+// The tester at its own pace (one cycle a second), so the ten learn cycles
+// must end inside the learn window's time.
+struct Station : MainWindowRig
 {
-    Station() : rig(SimulatorConfig()) { rig.drive(form.engine()); }
+    Station() : MainWindowRig(SimulatorConfig()) {}
 
-    TesterState &s() { return form.state(); }
-    bool idle() { return s().ComChanOpen && s().ComSeq == 0 && form.engine().CommReady(); }
-    bool connect() { return rig.tickUntil([this] { return s().DownLoadedOnce && idle(); }, 200); }
-    bool settle() { return rig.tickUntil([this] { return idle(); }, 400); }
-    void trigger(const char *action) { form.findChild<QAction *>(QString::fromLatin1(action))->trigger(); }
+    // What the tester received since the last call, without the wake-ups.
     QStringList frames()
     {
         QStringList taken = rig.takeFrames();
         taken.removeAll(QStringLiteral("<ESC>"));
         return taken;
     }
-
-    SimulatedRig rig;
-    MemorySettingsStore settings;
-    FakeMessageDialogs dialogs;
-    FakeDataFileDialog files;
-    MainForm form{rig.port, settings, dialogs, files, NoTicks};
 };
 
 void Click(QDialog *dialog, const char *name)
