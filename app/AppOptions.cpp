@@ -124,6 +124,9 @@ AppOptions ParseCommandLine(const QStringList &args)
         if (!ok || ms < 1 || ms > 1000)
             return fail(QStringLiteral("option '--poll-ms' needs a number of milliseconds from 1 to 1000"));
         options.pollPeriodMs = ms;
+    } else if (!options.trendScreenshotFile.isEmpty()) {
+        // The picture's simulated run goes at full speed.
+        options.pollPeriodMs = 10;
     }
     return options;
 }

@@ -11,6 +11,7 @@
 #include "state/DataFormat.h"
 #include "state/StateTexts.h"
 #include "supervision/TesterEngine.h"
+#include "trend/TrendController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -58,6 +59,8 @@ MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &di
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
+    trendView = std::make_unique<TrendController>(*menus, dialogs, *this);
+    addSampleObserver([this](const TesterState &state) { trendView->sampleDecoded(state); });
 
     Tmr = new QTimer(this);
     Tmr->setObjectName("Tmr");

@@ -22,6 +22,7 @@ class SettingsStore;
 class StatusPanels;
 class StrokePanel;
 class TesterEngine;
+class TrendController;
 
 // The program's main window: the live display of the tester, the menus
 // that run it, and the owner of the one TesterState, the conversation
@@ -39,6 +40,7 @@ public:
     TesterState &state() { return s; }
     TesterEngine &engine() { return *testerEngine; }
     DataLog &dataLog() { return *log; }
+    TrendController &trend() { return *trendView; }
 
     // TesterView
     void showBarMessage(const QString &text) override;
@@ -87,6 +89,7 @@ private:
     std::unique_ptr<DataLog> log;
     std::unique_ptr<TesterEngine> testerEngine;
     std::unique_ptr<MainMenus> menus;
+    std::unique_ptr<TrendController> trendView;
     QTimer *Tmr = nullptr;
     int pollPeriodMs;
     bool ticking = false;
