@@ -4,8 +4,15 @@
 #include "state/StateTexts.h"
 #include "state/TesterState.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
+#include <type_traits>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace {
 
@@ -65,6 +72,28 @@ TrendReading::TrendReading()
     fillUnknown(strokeTime);
 }
 
+void TrendHistory::BlockFree::operator()(TrendSample *block) const
+{
+    std::free(block);
+}
+
+// A block on huge-page boundaries: a history growing by a million samples
+// takes twenty memory faults instead of ten thousand.
+TrendSample *TrendHistory::newBlock()
+{
+    constexpr size_t HugePage = size_t(2) << 20;
+    constexpr size_t Bytes = BlockSize * sizeof(TrendSample);
+    static_assert(Bytes % HugePage == 0, "a block is a whole number of huge pages");
+    static_assert(std::is_trivially_copyable_v<TrendSample>, "samples are stored in raw memory");
+    void *memory = std::aligned_alloc(HugePage, Bytes);
+    if (!memory)
+        throw std::bad_alloc();
+#ifdef __linux__
+    madvise(memory, Bytes, MADV_HUGEPAGE);
+#endif
+    return static_cast<TrendSample *>(memory);
+}
+
 TrendHistory::TrendHistory() = default;
 TrendHistory::~TrendHistory() = default;
 TrendHistory::TrendHistory(TrendHistory &&) noexcept = default;
@@ -102,8 +131,8 @@ void TrendHistory::append(const TrendReading &reading)
         limitSegments.push_back({count, limits});
 
     if ((count >> BlockBits) == blocks.size())
-        blocks.emplace_back(new TrendSample[BlockSize]);
-    blocks[count >> BlockBits][count & BlockMask] = sample;
+        blocks.emplace_back(newBlock());
+    blocks[count >> BlockBits].get()[count & BlockMask] = sample;
     ++count;
 }
 

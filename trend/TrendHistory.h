@@ -74,18 +74,25 @@ public:
 
     size_t size() const { return count; }
     bool empty() const { return count == 0; }
-    const TrendSample &at(size_t i) const { return blocks[i >> BlockBits][i & BlockMask]; }
+    const TrendSample &at(size_t i) const { return blocks[i >> BlockBits].get()[i & BlockMask]; }
     const std::vector<Segment> &segments() const { return limitSegments; }
 
     // Memory held for the samples and limits.
     size_t bytesUsed() const;
 
 private:
-    static constexpr int BlockBits = 14;
+    struct BlockFree
+    {
+        void operator()(TrendSample *block) const;
+    };
+    static TrendSample *newBlock();
+
+    // 2^18 samples of 40 bytes: 10 MiB, a whole number of 2 MiB huge pages.
+    static constexpr int BlockBits = 18;
     static constexpr size_t BlockSize = size_t(1) << BlockBits;
     static constexpr size_t BlockMask = BlockSize - 1;
 
-    std::vector<std::unique_ptr<TrendSample[]>> blocks;
+    std::vector<std::unique_ptr<TrendSample, BlockFree>> blocks;
     size_t count = 0;
     std::vector<Segment> limitSegments;
     int32_t lastCycleCount = 0;

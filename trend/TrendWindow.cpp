@@ -9,6 +9,8 @@
 #include <QChartView>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QImage>
+#include <QPainter>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLegendMarker>
@@ -110,15 +112,25 @@ QString contactUnit(const TrendHistory &history)
     return units.isEmpty() ? unitOfMode(-1) : units.join(QStringLiteral(", then "));
 }
 
-QScatterSeries *markerSeries(const QString &name, QScatterSeries::MarkerShape shape, const QColor &color,
-                             qreal size)
+// Marks drawn as one picture each, without an item per mark: a column of
+// open readings in every pixel column stays cheap to draw.
+QScatterSeries *markerSeries(const QString &name, const QColor &color, int size)
 {
     auto *series = new QScatterSeries;
     series->setName(name);
-    series->setMarkerShape(shape);
+    series->setMarkerShape(QScatterSeries::MarkerShapeTriangle);
     series->setMarkerSize(size);
     series->setColor(color);
     series->setBorderColor(color);
+    QImage mark(size, size, QImage::Format_ARGB32_Premultiplied);
+    mark.fill(Qt::transparent);
+    QPainter painter(&mark);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawPolygon(QPolygonF({QPointF(size / 2.0, 0), QPointF(size, size), QPointF(0, size)}));
+    painter.end();
+    series->setLightMarker(mark);
     return series;
 }
 
@@ -228,8 +240,7 @@ struct TrendChart
             add(series);
         }
         for (size_t i = 0; i < spec.openStrokes.size(); ++i) {
-            auto *marks = markerSeries(QStringLiteral("Open (at the top)"), QScatterSeries::MarkerShapeTriangle,
-                                       OpenColor, 9);
+            auto *marks = markerSeries(QStringLiteral("Open (at the top)"), OpenColor, 9);
             open.push_back(marks);
             add(marks);
         }
@@ -435,11 +446,16 @@ void TrendWindow::updateLabels()
 
 int TrendWindow::columns() const
 {
-    // One column per pixel of the widest plot area.
-    qreal widest = 0;
-    for (const TrendChart *panel : panels)
-        widest = std::max(widest, panel->chart->plotArea().width());
-    return widest >= 16 ? int(std::ceil(widest)) : 600;
+    // One column per pixel of the narrower charts; the failure count, twice
+    // as wide, shares their columns (a step line loses nothing by it) and
+    // the redraw draws half the points.
+    qreal narrowest = 0;
+    for (const TrendChart *panel : panels) {
+        const qreal width = panel->chart->plotArea().width();
+        if (width >= 16 && (narrowest == 0 || width < narrowest))
+            narrowest = width;
+    }
+    return narrowest > 0 ? int(std::ceil(narrowest)) : 600;
 }
 
 void TrendWindow::redraw()
