@@ -10,6 +10,9 @@
 #include <new>
 #include <type_traits>
 
+#ifdef _WIN32
+#include <malloc.h>
+#endif
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
@@ -74,7 +77,11 @@ TrendReading::TrendReading()
 
 void TrendHistory::BlockFree::operator()(TrendSample *block) const
 {
+#ifdef _WIN32
+    _aligned_free(block);
+#else
     std::free(block);
+#endif
 }
 
 // A block on huge-page boundaries: a history growing by a million samples
@@ -85,7 +92,11 @@ TrendSample *TrendHistory::newBlock()
     constexpr size_t Bytes = BlockSize * sizeof(TrendSample);
     static_assert(Bytes % HugePage == 0, "a block is a whole number of huge pages");
     static_assert(std::is_trivially_copyable_v<TrendSample>, "samples are stored in raw memory");
+#ifdef _WIN32
+    void *memory = _aligned_malloc(Bytes, HugePage);
+#else
     void *memory = std::aligned_alloc(HugePage, Bytes);
+#endif
     if (!memory)
         throw std::bad_alloc();
 #ifdef __linux__

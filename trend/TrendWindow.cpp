@@ -251,6 +251,7 @@ struct TrendChart
 
         view = new QChartView(chart, parent);
         view->setObjectName(QString::fromLatin1(spec.objectName));
+        view->setAccessibleName(chart->title());
         view->setRenderHint(QPainter::Antialiasing, false);
         view->setMinimumSize(320, 180);
     }
