@@ -69,6 +69,9 @@ AppOptions ParseCommandLine(const QStringList &args)
     const QCommandLineOption trace = fileOption("trace", "Append every byte sent and received, time-stamped, to FILE.");
     const QCommandLineOption screenshot =
         fileOption("screenshot", "Save a picture of the main window to FILE shortly after start.");
+    const QCommandLineOption report =
+        fileOption("report", "Write the test results report of the tester's data to the PDF file FILE shortly "
+                             "after start.");
     const QCommandLineOption plot = fileOption("plot", "Show the data log FILE in the Trend window at start.");
     const QCommandLineOption trendScreenshot = fileOption(
         "trend-screenshot",
@@ -77,7 +80,7 @@ AppOptions ParseCommandLine(const QStringList &args)
     // Not in the help: only tests and the soak run shorten the tick.
     QCommandLineOption pollMs(QStringLiteral("poll-ms"), QStringLiteral("Poll period."), QStringLiteral("MS"));
     pollMs.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({help, version, simulate, port, trace, screenshot, plot, trendScreenshot, pollMs});
+    parser.addOptions({help, version, simulate, port, trace, screenshot, report, plot, trendScreenshot, pollMs});
 
     const bool parsed = parser.parse(args);
     // Help and version win over any mistake elsewhere on the line.
@@ -108,6 +111,7 @@ AppOptions ParseCommandLine(const QStringList &args)
     const struct { const QCommandLineOption &option; QString &target; } files[] = {
         {trace, options.traceFile},
         {screenshot, options.screenshotFile},
+        {report, options.reportFile},
         {plot, options.plotFile},
         {trendScreenshot, options.trendScreenshotFile},
     };

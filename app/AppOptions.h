@@ -13,6 +13,7 @@ struct AppOptions
     QString screenshotFile;         // --screenshot FILE: save the main window a few seconds after start
     QString plotFile;               // --plot FILE: show a saved data log in the Trend window
     QString trendScreenshotFile;    // --trend-screenshot FILE: save the Trend window after a fast run
+    QString reportFile;             // --report FILE: write the test results page as PDF a few seconds after start
     int pollPeriodMs = 50;          // only tests and the soak run change it
 
     bool exitNow = false;           // --help, --version or a bad option was handled

@@ -4,6 +4,7 @@
 #include "mainwindow/MainForm.h"
 #include "preferences/QtSettingsStore.h"
 #include "procedures/QtMessageDialogs.h"
+#include "report/ReportController.h"
 #include "trend/TrendController.h"
 #include "trend/TrendWindow.h"
 
@@ -17,8 +18,8 @@
 
 namespace {
 
-// How long after start the --screenshot picture is taken: time for the
-// simulated tester to be found and its first sample shown.
+// How long after start the --screenshot picture and the --report page are
+// taken: time for the simulated tester to be found and its first sample shown.
 constexpr int ScreenshotDelayMs = 4000;
 
 // The --trend-screenshot picture: taken once the live run has this many
@@ -96,16 +97,23 @@ int main(int argc, char **argv)
             saveTrendScreenshot(form, options.trendScreenshotFile, started);
         });
     }
-    if (!options.screenshotFile.isEmpty()) {
-        // Quit without closing the window: a screenshot run asks no questions
-        // and leaves the saved settings alone.
+    if (!options.screenshotFile.isEmpty() || !options.reportFile.isEmpty()) {
+        // Quit without closing the window: a screenshot or report run asks no
+        // questions and leaves the saved settings alone.
         QTimer::singleShot(ScreenshotDelayMs, &form, [&] {
-            if (form.grab().save(options.screenshotFile, "PNG")) {
-                app.exit(0);
-            } else {
+            int code = 0;
+            if (!options.screenshotFile.isEmpty() && !form.grab().save(options.screenshotFile, "PNG")) {
                 QTextStream(stderr) << "lifecycle: cannot write the screenshot " << options.screenshotFile << "\n";
-                app.exit(1);
+                code = 1;
             }
+            if (!options.reportFile.isEmpty()) {
+                const QString failure = form.report().writePdf(options.reportFile);
+                if (!failure.isEmpty()) {
+                    QTextStream(stderr) << "lifecycle: " << failure << "\n";
+                    code = 1;
+                }
+            }
+            app.exit(code);
         });
     }
     return app.exec();

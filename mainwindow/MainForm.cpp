@@ -1,5 +1,8 @@
 #include "mainwindow/MainForm.h"
 
+#include "config/ConfigCommands.h"
+#include "config/ConfigEditCommands.h"
+#include "config/QtConfigFileDialog.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/LedIndicator.h"
 #include "mainwindow/MainMenus.h"
@@ -8,6 +11,8 @@
 #include "mainwindow/ValueBox.h"
 #include "mainwindow/frmAbout.h"
 #include "procedures/MessageDialogs.h"
+#include "report/QtPrintDialogs.h"
+#include "report/ReportController.h"
 #include "state/DataFormat.h"
 #include "state/StateTexts.h"
 #include "supervision/TesterEngine.h"
@@ -56,11 +61,15 @@ MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &di
                                     [this](const QString &text) { setWindowTitle(text); });
     testerEngine = std::make_unique<TesterEngine>(s, port, *this);
     testerEngine->setSampleLog(log.get());
+    configFileDialog = std::make_unique<QtConfigFileDialog>(this);
+    config = std::make_unique<ConfigCommands>(s, *testerEngine, dialogs, *configFileDialog, registry);
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
     trendView = std::make_unique<TrendController>(*menus, dialogs, *this);
     addSampleObserver([this](const TesterState &state) { trendView->sampleDecoded(state); });
+    configEdit = std::make_unique<ConfigEditCommands>(*menus, s, *testerEngine, dialogs, this);
+    reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
 
     Tmr = new QTimer(this);
     Tmr->setObjectName("Tmr");
@@ -177,6 +186,13 @@ void MainForm::connectMenus()
     }
     on(m.FileExitMenu, [this] { close(); });
 
+    on(m.ConfigureOpenMenu, [this] { config->ConfigureOpenMenu(); });
+    on(m.ConfigureSaveMenu, [this] { config->ConfigureSaveMenu(); });
+    for (int i = 1; i <= 4; ++i) {
+        QAction *entry = m.ConfigureRecentFileMenu[i];
+        on(entry, [this, entry] { config->ConfigureRecentFileMenu(MainMenus::recentPath(entry)); });
+    }
+
     on(m.RunStopMenu, [this] { runCommand(StopCode); });
     on(m.RunRunLimitMenu, [this] { runCommand(RunToLimitsCode); });
     on(m.RunOnceMenu, [this] { runCommand(RunOnceCode); });
@@ -269,8 +285,12 @@ void MainForm::closeEvent(QCloseEvent *event)
 
 bool MainForm::CheckConfigSaved()
 {
-    // There is no configuration editing yet, so nothing can be unsaved.
-    return true;
+    return config->CheckConfigSaved();
+}
+
+void MainForm::EditConfiguration(bool NewLearn)
+{
+    configEdit->EditConfiguration(NewLearn);
 }
 
 void MainForm::runCommand(int code)

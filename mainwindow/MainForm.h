@@ -10,13 +10,17 @@
 #include <memory>
 #include <vector>
 
+class ConfigCommands;
+class ConfigEditCommands;
 class DataFileDialog;
 class LedIndicator;
 class MainMenus;
 class MessageDialogs;
 class QLabel;
 class QPushButton;
+class QtConfigFileDialog;
 class QTimer;
+class ReportController;
 class SerialPort;
 class SettingsStore;
 class StatusPanels;
@@ -41,6 +45,8 @@ public:
     TesterEngine &engine() { return *testerEngine; }
     DataLog &dataLog() { return *log; }
     TrendController &trend() { return *trendView; }
+    ConfigCommands &configCommands() { return *config; }
+    ReportController &report() { return *reportController; }
 
     // TesterView
     void showBarMessage(const QString &text) override;
@@ -61,6 +67,10 @@ public:
 
     // Called with the state record after each decoded sample, in the order added.
     void addSampleObserver(std::function<void(const TesterState &)> observer);
+
+    // The configuration editor over the edit copy as it stands, then the
+    // download of an accepted configuration (Configure Edit, the learn).
+    void EditConfiguration(bool NewLearn);
 
     // Writes the unit of the contact measurements beside every contact box.
     void DoContactLabels();
@@ -88,8 +98,12 @@ private:
     Registry registry;
     std::unique_ptr<DataLog> log;
     std::unique_ptr<TesterEngine> testerEngine;
+    std::unique_ptr<QtConfigFileDialog> configFileDialog;
+    std::unique_ptr<ConfigCommands> config;
     std::unique_ptr<MainMenus> menus;
     std::unique_ptr<TrendController> trendView;
+    std::unique_ptr<ConfigEditCommands> configEdit;
+    std::unique_ptr<ReportController> reportController;
     QTimer *Tmr = nullptr;
     int pollPeriodMs;
     bool ticking = false;

@@ -167,3 +167,74 @@ int32_t CountFromResistance(const TesterState &s, double value)
     if (c > FullScale) c = FullScale;
     return int32_t(RoundHalfEven(c));
 }
+
+namespace {
+
+// A decimal text seldom converts exactly: 0.104856 s is 65535 ticks, yet
+// 0.104856 / 1.6E-6 comes out a trace above 65535. A trace this small is
+// arithmetic, not an excess, or a file the program wrote would not read back.
+constexpr double ConversionNoise = 1E-9;
+
+// The value clamped into [low, high]; a clamp (or a value that is not a
+// number) sets the readjust flag. The result is rounded only afterwards.
+int32_t clampThenRound(double value, double low, double high, bool &readjust)
+{
+    if (value < low && value >= low - ConversionNoise)
+        value = low;
+    if (value > high && value <= high + ConversionNoise)
+        value = high;
+    if (!(value >= low)) {   // also not a number
+        readjust = true;
+        return int32_t(low);
+    }
+    if (value > high) {
+        readjust = true;
+        return int32_t(high);
+    }
+    return int32_t(RoundHalfEven(value));
+}
+
+} // namespace
+
+int32_t ParseCount(const QString &text, bool &readjust)
+{
+    return clampThenRound(RoundHalfEven(ReadNumber(text)), 1, 10000000, readjust);
+}
+
+int32_t ParseStrokeTime(const QString &text, bool &readjust)
+{
+    return clampThenRound(ReadNumber(text) * 1000, 25, 65000, readjust);
+}
+
+int32_t ParseBounceTime(const QString &text, bool &readjust)
+{
+    return clampThenRound(ReadNumber(text) / SecondsPerTick, 0, 65535, readjust);
+}
+
+int16_t ParseTolerance(const TesterState &s, const QString &text, bool &readjust)
+{
+    if (s.sRPullUp < 1)
+        return 0;
+    if (text.contains(QLatin1String("open"), Qt::CaseInsensitive))
+        return FullScale;
+    const double v = ReadNumber(text);
+    const double range = s.sRPullUp;
+    double c = 0;
+    switch (s.sRMode) {
+    case 0:
+        if (v > range * (FullScale - 1)) {
+            readjust = true;
+            return FullScale;
+        }
+        if (v < 0) {
+            readjust = true;
+            return 0;
+        }
+        c = v * FullScale / (range + v);
+        break;
+    case 1: c = v * 10 * FullScale / range; break;
+    case 2: c = v * FullScale * 1000 / range; break;
+    default: c = 0; break;
+    }
+    return int16_t(clampThenRound(c, 0, FullScale, readjust));
+}

@@ -51,6 +51,7 @@ void PollCycle::Tick()
         // link is idle and free, as after a dropped reply.
         s.ComSeq = 0;
         s.comDelayed = 0;
+        chainDropped();
         WaitStateClear(s, view);
         break;
     }
@@ -153,6 +154,7 @@ void PollCycle::replyStep()
     // until the tester happens to signal new data.
     s.ComSeq = 0;
     s.comDelayed = 0;
+    chainDropped();
     WaitStateClear(s, view);
 }
 
@@ -207,5 +209,15 @@ void PollCycle::probeSecondAnswer()
 void PollCycle::replyTimeout()
 {
     link.CloseCommPort();
+    chainDropped();
     view.SetControls();
+}
+
+// A download or counter reset that ended early must not leave its ending
+// behind: the next ordinary download would otherwise clear the counters,
+// or start a test (162) that nobody asked for.
+void PollCycle::chainDropped()
+{
+    s.MasterUpdate = false;
+    s.LearnConfigure = false;
 }

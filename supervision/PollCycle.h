@@ -40,6 +40,7 @@ private:
     void probeFirstAnswer();
     void probeSecondAnswer();
     void replyTimeout();
+    void chainDropped();
 
     TesterState &s;
     SerialLink &link;

@@ -62,7 +62,7 @@ void SimulatedRig::crossLine()
 void SimulatedRig::tick(int count)
 {
     for (int i = 0; i < count; ++i) {
-        engine->Tick();
+        (driven ? driven : engine.get())->Tick();
         crossLine();
         pump->step(50);
         crossLine();

@@ -29,6 +29,10 @@ public:
     bool connect();                        // found, first record taken, link ready
     bool settle(int maxTicks = 100);       // link idle and ready for a command
 
+    // Ticks `other` from now on instead of the rig's own engine, for
+    // example a main window's engine on the same port.
+    void drive(TesterEngine &other) { driven = &other; }
+
     void pullCable() { pty.close(); }
     bool plugCable() { return pty.open(); }
 
@@ -51,4 +55,5 @@ private:
     std::unique_ptr<RecordingLine> line;
     std::unique_ptr<SimulatorPump> pump;
     QByteArray received;
+    TesterEngine *driven = nullptr;
 };

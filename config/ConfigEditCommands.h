@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+
+class MainMenus;
+class MessageDialogs;
+class QWidget;
+class TesterEngine;
+struct TesterState;
+
+// Configure Edit and Configure Reset Limits: the editor over the edit copy
+// with the download of an accepted configuration, and the choice of
+// counters to clear with the clear chain it starts.
+class ConfigEditCommands : public QObject
+{
+public:
+    ConfigEditCommands(MainMenus &menus, TesterState &state, TesterEngine &engine, MessageDialogs &dialogs,
+                       QWidget *window);
+
+    // Runs the editor over the edit copy as it stands; when the operator
+    // accepts, sends the whole configuration. After a learn (NewLearn) the
+    // configuration counts as unsaved whatever the operator chose.
+    void EditConfiguration(bool NewLearn);
+
+    void ConfigureEditMenu_Click();      // the edit copy from the tester's values, then the editor
+    void ConfigureResetLimits_Click();
+
+private:
+    TesterState &s;
+    TesterEngine &engine;
+    MessageDialogs &dialogs;
+    QWidget *window;
+};

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class MessageDialogs;
+struct TesterState;
+
+// What the configuration editor's fields hold: the texts and ticks that
+// DisplayEditValues writes and ApplyEditedConfig reads.
+struct EditorFields
+{
+    // Test Time
+    QString maxUpTime, minUpTime, maxDownTime, minDownTime;   // seconds
+    bool constantRate = false;        // the minimum times follow the maximum times
+    // Contacts
+    int contactType = 0;              // list position: 0 None, 1 Normally Open, 2 Normally Closed, 3 Alternate Action
+    bool upStroke = false, upBounce = false, downStroke = false, downBounce = false;
+    QString upMaxResist, upMinResist, maxUpBounceTime;
+    QString downMaxResist, downMinResist, maxDownBounceTime;
+    int upperBounce = 0, lowerBounce = 0;
+    // Limits
+    QString maxTestCycles, maxFailures, maxSeqFailures;
+};
+
+// The editor's rules without its widgets: the edit copy (the s fields of
+// the state) shown as field texts, the fields read back through the
+// parsers with the five pair checks, and whether anything changed since
+// the editor opened.
+class ConfigEditor
+{
+public:
+    // Keeps the sixteen edited items as they are now, to tell a change later.
+    ConfigEditor(TesterState &state, MessageDialogs &dialogs);
+
+    // The edit copy as field texts. The two thresholds are first held
+    // within 0..255 in the edit copy itself.
+    EditorFields DisplayEditValues();
+
+    // The OK check. Reads every field, reports each failed pair check with
+    // its own message (all of them, in a fixed order), and stores all
+    // sixteen values in the edit copy whatever the checks found. Then
+    // `showStored` puts the stored values back into the fields, and when a
+    // parser had to clamp a value the operator is asked whether to review
+    // them. True: the editor may close.
+    bool ApplyEditedConfig(const EditorFields &fields, const std::function<void()> &showStored = nullptr);
+
+    // At least one of the sixteen items differs from its value at opening.
+    bool IsDirty() const;
+
+    // Whether the contact type list needs its fourth entry, "Alternate
+    // Action", so that such a contact is shown and kept as it is.
+    static bool IsAlternateAction(int contact) { return (contact & 3) == 3; }
+    // The contact code that the type and the four check boxes stand for.
+    static int16_t ContactCode(const EditorFields &fields);
+
+private:
+    using Items = std::array<int32_t, 16>;
+    Items editedItems() const;
+
+    TesterState &s;
+    MessageDialogs &dialogs;
+    Items starting;
+    bool readjust = false;   // a parser clamped a value in the last check
+};

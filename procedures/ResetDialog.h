@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+struct TesterState;
+
+// "Reset Test Results": which of the tester's stored results the counter
+// reset clears. Every showing starts with all four ticked. OK writes the
+// choice into the state's clear flags and sets `DoClear`; Cancel leaves
+// both alone.
+class ResetDialog : public QDialog
+{
+public:
+    explicit ResetDialog(TesterState &state, QWidget *parent = nullptr);
+
+    bool DoClear = false;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void OKButton_Click();
+
+    TesterState &s;
+    QCheckBox *CycleClearChkBx, *FailCountChkBx, *SeqCountChkBx, *MinMaxChkBx;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QPrinter>
+#include <memory>
+
+class MainMenus;
+class MessageDialogs;
+class PrintDialogs;
+class QAction;
+class QPagedPaintDevice;
+struct TesterState;
+
+// File Print, Print Setup, Print Preview and Export PDF: the test results
+// page of the tester's latest data on the current printer, in a preview or
+// in a PDF file. A print that fails says so in a "Print Error" message.
+class ReportController : public QObject
+{
+public:
+    ReportController(MainMenus &menus, TesterState &state, MessageDialogs &dialogs,
+                     std::unique_ptr<PrintDialogs> printDialogs, QObject *parent = nullptr);
+    ~ReportController() override;
+
+    QAction *FilePrintPreviewMenu, *FileExportPdfMenu;
+
+    QPrinter &printer() { return currentPrinter; }
+
+    void FilePrintMenu_Click();
+    void FilePrintSetupMenu_Click();
+    void FilePrintPreviewMenu_Click();
+    void FileExportPdfMenu_Click();
+
+    // Writes the page to a PDF file of the printer's paper size, with no
+    // unprintable border. Empty when written, otherwise what failed.
+    QString writePdf(const QString &path);
+
+private:
+    QPageLayout::Orientation reportOrientation() const;
+    QString printOn(QPrinter &printer);
+    QString compose(QPagedPaintDevice &device, const QString &beginFailure, const QString &endFailure);
+    void showFailure(const QString &failure);
+
+    TesterState &s;
+    MessageDialogs &dialogs;
+    std::unique_ptr<PrintDialogs> printDialogs;
+    QPrinter currentPrinter{QPrinter::HighResolution};
+};

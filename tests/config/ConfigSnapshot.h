@@ -1,0 +1,52 @@
+#pragma once
+
+#include "config/ConfigRecord.h"
+#include "state/TesterState.h"
+
+#include <QStringList>
+
+// The edit copy as "name=value" texts, so a test can compare whole
+// configurations and name the one item that differs.
+inline QStringList EditCopy(const TesterState &s)
+{
+    const auto n = [](qint64 value) { return QString::number(value); };
+    return {"contact=" + n(s.sContact), "failLimit=" + n(s.sFailLimit), "seqLimit=" + n(s.sSeqLimit),
+            "cycleLimit=" + n(s.sCycleLimit), "maxDownTime=" + n(s.sMaxDownTime),
+            "minDownTime=" + n(s.sMinDownTime), "maxUpTime=" + n(s.sMaxUpTime), "minUpTime=" + n(s.sMinUpTime),
+            "upperBounce=" + n(s.sUpperBounce), "lowerBounce=" + n(s.sLowerBounce),
+            "maxUpTol=" + n(s.sMaxUpResistTol), "minUpTol=" + n(s.sMinUpResistTol),
+            "maxDownTol=" + n(s.sMaxDownResistTol), "minDownTol=" + n(s.sMinDownResistTol),
+            "range=" + n(s.sRPullUp), "mode=" + n(s.sRMode), "maxDownBounce=" + n(s.sMaxDownBounceTol),
+            "maxUpBounce=" + n(s.sMaxUpBounceTol), "serial=" + s.sSerialNumber};
+}
+
+// A tester with software 2.1 measuring through a 1000-ohm pull-up, holding
+// the configuration of BaseFile below.
+inline void ReportBaseConfig(TesterState &s)
+{
+    s.vSoftwareVersion = 21;
+    s.vRMode = 0;
+    s.vRPullUp = 1000;
+    s.vContact = 49;
+    s.vFailLimit = 10; s.vSeqLimit = 3; s.vCycleLimit = 100000;
+    s.vMaxDownTime = 500; s.vMinDownTime = 50; s.vMaxUpTime = 500; s.vMinUpTime = 50;
+    s.vUpperBounce = 129; s.vLowerBounce = 125;
+    s.vMaxUpResistTol = 1023; s.vMinUpResistTol = 512; s.vMaxDownResistTol = 16; s.vMinDownResistTol = 0;
+    s.vMaxDownBounceTol = 3000; s.vMaxUpBounceTol = 62500;
+}
+
+// The ordinary file of that configuration, one field per line.
+inline const QStringList BaseFile = {
+    "Model 418C", "Software Ver 2.1", "0", "1000", "49", "10", "3", "100000",
+    "0.500", "0.050", "0.500", "0.050", "129", "125",
+    "open", "1002.0", "15.9", "0.0", "0.004800", "0.100000"};
+
+// The edit copy taken from that tester, with another contact code if given.
+inline TesterState BaseEditCopy(int contact = 49)
+{
+    TesterState s;
+    ReportBaseConfig(s);
+    s.vContact = int16_t(contact);
+    CopyCurrentConfigToEdit(s);
+    return s;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "config/ConfigFileDialog.h"
+
+#include <QList>
+#include <QStringList>
+#include <optional>
+
+// The Configure menu's file dialogs for tests: each use is noted in `uses`
+// ("open:<preset name>", "save") and takes the next scripted choice (a path,
+// or std::nullopt for Cancel). With the script used up the operator cancels.
+class FakeConfigFileDialog : public ConfigFileDialog
+{
+public:
+    bool chooseOpen(QString &path) override;
+    bool chooseSave(QString &path) override;
+
+    QList<std::optional<QString>> choices;
+    QStringList uses;
+
+private:
+    bool take(QString &path);
+};
