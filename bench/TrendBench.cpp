@@ -1,7 +1,7 @@
 #include "bench/TrendBench.h"
 
+#include "bench/QuietDialogs.h"
 #include "datalog/DataLog.h"
-#include "procedures/MessageDialogs.h"
 #include "state/TesterState.h"
 #include "trend/TrendFileDialog.h"
 #include "trend/TrendHistory.h"
@@ -21,14 +21,6 @@
 namespace {
 
 constexpr int Million = 1000000;
-
-class QuietDialogs : public MessageDialogs
-{
-public:
-    void ErrorDialog(const QString &, const QString &) override {}
-    int16_t YesNoDialog(const QString &, const QString &) override { return AnswerYes; }
-    int16_t ReadjustDialog() override { return AnswerNo; }
-};
 
 class NoFiles : public TrendFileDialog
 {

@@ -70,21 +70,46 @@ bool readDate(const char *begin, const char *end)
     return true;
 }
 
-bool readInteger(const char *begin, const char *end, double &value)
+// A decimal number as the program writes it: an optional minus, digits, and
+// an optional point with more digits. Digits and decimals are gathered as
+// integers and divided once, which rounds as exactly as a library reader and
+// is several times faster; a number too long for that goes to the library.
+bool readNumber(const char *begin, const char *end, double &value, bool integer = false)
 {
-    int32_t n = 0;
-    const auto [at, error] = std::from_chars(begin, end, n);
-    value = n;
-    return error == std::errc() && at == end;
+    const char *p = begin;
+    const bool negative = p != end && *p == '-';
+    if (negative)
+        ++p;
+    int64_t digits = 0;
+    int count = 0, decimals = 0;
+    bool point = false;
+    for (; p != end; ++p) {
+        if (isDigit(*p)) {
+            digits = digits * 10 + (*p - '0');
+            ++count;
+            decimals += point;
+        } else if (*p == '.' && !point && !integer) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (count == 0)
+        return false;
+    if (count > 15) {
+        const auto [at, error] = std::from_chars(begin, end, value, std::chars_format::fixed);
+        return error == std::errc() && at == end && std::isfinite(value)
+            && (!integer || std::abs(value) <= std::numeric_limits<int32_t>::max());
+    }
+    static const double PowersOfTen[] = {1,   1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    value = double(negative ? -digits : digits) / PowersOfTen[decimals];
+    return !integer || std::abs(value) <= std::numeric_limits<int32_t>::max();
 }
 
-// A decimal number as the program writes it: optional minus, digits, point.
-bool readNumber(const char *begin, const char *end, double &value)
+bool readInteger(const char *begin, const char *end, double &value)
 {
-    if (begin == end || !(isDigit(*begin) || *begin == '-' || *begin == '.'))
-        return false;
-    const auto [at, error] = std::from_chars(begin, end, value, std::chars_format::fixed);
-    return error == std::errc() && at == end && std::isfinite(value);
+    return readNumber(begin, end, value, true);
 }
 
 bool readColumn(Kind kind, const char *begin, const char *end, double &value)

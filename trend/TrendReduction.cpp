@@ -14,8 +14,11 @@ struct Extremes
     double minX, minY, maxX, maxY;
     bool any = false;
 
-    void add(double x, double y)
+    // Unknown (NaN) and open (infinite) values are not drawn as numbers.
+    void add(double x, float y)
     {
+        if (!std::isfinite(y))
+            return;
         if (!any) {
             minX = maxX = x;
             minY = maxY = y;
@@ -28,6 +31,24 @@ struct Extremes
             maxY = y;
         }
     }
+
+    void merge(const Extremes &other)
+    {
+        if (!other.any)
+            return;
+        if (!any) {
+            *this = other;
+            return;
+        }
+        if (other.minY < minY) {
+            minX = other.minX;
+            minY = other.minY;
+        }
+        if (other.maxY > maxY) {
+            maxX = other.maxX;
+            maxY = other.maxY;
+        }
+    }
 };
 
 // Columns of extremes for one series, turned into at most two points each.
@@ -38,8 +59,12 @@ public:
 
     void add(int column, double x, float y)
     {
-        if (std::isfinite(y))
-            cells[size_t(column)].add(x, y);
+        cells[size_t(column)].add(x, y);
+    }
+
+    void merge(int column, const Extremes &extremes)
+    {
+        cells[size_t(column)].merge(extremes);
     }
 
     QList<QPointF> points() const
@@ -123,23 +148,53 @@ TrendReduction ReduceTrend(const TrendHistory &history, int columns)
     std::vector<double> open[2] = {none, none};
     std::vector<double> failures = none;
 
+    // Samples come in cycle order: one column is gathered in local extremes
+    // and merged into its cells when the next column begins.
+    Extremes local[SeriesCount];
+    double openAt[2] = {NAN, NAN}, failureAt = NAN;
+    int current = -1;
+    const auto flush = [&] {
+        if (current < 0)
+            return;
+        const size_t c = size_t(current);
+        for (int k = 0; k < SeriesCount; ++k) {
+            series[size_t(k)].merge(current, local[k]);
+            local[k] = Extremes();
+        }
+        for (int stroke = 0; stroke < 2; ++stroke) {
+            if (std::isnan(open[stroke][c]))
+                open[stroke][c] = openAt[stroke];
+            openAt[stroke] = NAN;
+        }
+        if (std::isnan(failures[c]))
+            failures[c] = failureAt;
+        failureAt = NAN;
+    };
     const size_t n = history.size();
     for (size_t i = 0; i < n; ++i) {
         const TrendSample &s = history.at(i);
         const double x = double(s.cycle);
         const int c = scale.column(x);
-        for (int stroke = 0; stroke < 2; ++stroke) {
-            if (std::isinf(s.contact[stroke]) && std::isnan(open[stroke][size_t(c)]))
-                open[stroke][size_t(c)] = x;
-            else
-                series[size_t(ContactDownSeries + stroke)].add(c, x, s.contact[stroke]);
-            series[size_t(BounceDownSeries + stroke)].add(c, x, s.bounce[stroke]);
-            series[size_t(TimeDownSeries + stroke)].add(c, x, s.strokeTime[stroke]);
+        if (c != current) {
+            flush();
+            current = c;
         }
-        series[FailureSeries].add(c, x, float(s.failCount));
-        if (s.newFailure && std::isnan(failures[size_t(c)]))
-            failures[size_t(c)] = x;
+        for (int stroke = 0; stroke < 2; ++stroke) {
+            const float contact = s.contact[stroke];
+            if (std::isinf(contact)) {
+                if (std::isnan(openAt[stroke]))
+                    openAt[stroke] = x;
+            } else {
+                local[ContactDownSeries + stroke].add(x, contact);
+            }
+            local[BounceDownSeries + stroke].add(x, s.bounce[stroke]);
+            local[TimeDownSeries + stroke].add(x, s.strokeTime[stroke]);
+        }
+        local[FailureSeries].add(x, float(s.failCount));
+        if (s.newFailure && std::isnan(failureAt))
+            failureAt = x;
     }
+    flush();
     for (int k = 0; k < SeriesCount; ++k)
         out.series[k] = series[size_t(k)].points();
 
