@@ -9,6 +9,7 @@
 #include "state/TesterState.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QSaveFile>
 #include <limits>
 
@@ -138,11 +139,13 @@ bool readByteField(const QString &field, TesterState::Integer &target)
     return true;
 }
 
-// A number rounded into a 16-bit integer; false when it does not fit.
+// A master file's mode or range: a number rounded into a 16-bit integer.
+// A word there must not rewrite the tester's measuring circuit as 0.
 bool readInteger16(const QString &field, int &target)
 {
-    const double value = RoundHalfEven(ReadNumber(field));
-    if (!(value >= std::numeric_limits<int16_t>::min() && value <= std::numeric_limits<int16_t>::max()))
+    bool isNumber = false;
+    const double value = RoundHalfEven(QLocale::c().toDouble(field.trimmed(), &isNumber));
+    if (!isNumber || !(value >= std::numeric_limits<int16_t>::min() && value <= std::numeric_limits<int16_t>::max()))
         return false;
     target = int(value);
     return true;
@@ -178,8 +181,11 @@ bool ConfigFile::OpenConfigFile(const QString &nam)
     if (!readOk)
         return openFailed(message);
 
-    if (!readFields(bytes, message))
+    const QString serialBefore = s.sSerialNumber;
+    if (!readFields(bytes, message)) {
+        s.sSerialNumber = serialBefore;
         return openFailed(message);
+    }
 
     s.ConfigFileNum = 0;
     registry.AddRecentConfigFile(nam);

@@ -12,12 +12,18 @@
 class FakeConfigFileDialog : public ConfigFileDialog
 {
 public:
-    bool chooseOpen(QString &path) override;
-    bool chooseSave(QString &path) override;
+    bool chooseOpen(QString &path) override { uses << "open:" + path; return take(path); }
+    bool chooseSave(QString &path) override { uses << "save"; return take(path); }
 
     QList<std::optional<QString>> choices;
     QStringList uses;
 
 private:
-    bool take(QString &path);
+    bool take(QString &path)
+    {
+        const std::optional<QString> choice = choices.isEmpty() ? std::nullopt : choices.takeFirst();
+        if (choice)
+            path = *choice;
+        return choice.has_value();
+    }
 };
