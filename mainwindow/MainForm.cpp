@@ -17,6 +17,7 @@
 #include "state/DataFormat.h"
 #include "state/StateTexts.h"
 #include "supervision/TesterEngine.h"
+#include "trend/TrendController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -66,6 +67,8 @@ MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &di
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
+    trendView = std::make_unique<TrendController>(*menus, dialogs, *this);
+    addSampleObserver([this](const TesterState &state) { trendView->sampleDecoded(state); });
     configEdit = std::make_unique<ConfigEditCommands>(*menus, s, *testerEngine, dialogs, this);
     procedures = std::make_unique<ProcedureMenus>(*menus, s, *testerEngine, dialogs, this,
                                                   [this] { return CheckConfigSaved(); },

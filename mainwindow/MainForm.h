@@ -27,6 +27,7 @@ class SettingsStore;
 class StatusPanels;
 class StrokePanel;
 class TesterEngine;
+class TrendController;
 
 // The program's main window: the live display of the tester, the menus
 // that run it, and the owner of the one TesterState, the conversation
@@ -44,6 +45,7 @@ public:
     TesterState &state() { return s; }
     TesterEngine &engine() { return *testerEngine; }
     DataLog &dataLog() { return *log; }
+    TrendController &trend() { return *trendView; }
     ConfigCommands &configCommands() { return *config; }
     ReportController &report() { return *reportController; }
 
@@ -101,6 +103,7 @@ private:
     std::unique_ptr<ConfigCommands> config;
     std::unique_ptr<MainMenus> menus;
     std::unique_ptr<ProcedureMenus> procedures;
+    std::unique_ptr<TrendController> trendView;
     std::unique_ptr<ConfigEditCommands> configEdit;
     std::unique_ptr<ReportController> reportController;
     QTimer *Tmr = nullptr;
