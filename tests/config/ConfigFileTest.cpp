@@ -20,12 +20,7 @@
 
 namespace {
 
-QStringList With(QStringList lines, int number, const QString &text)
-{
-    lines[number - 1] = text;
-    return lines;
-}
-
+QStringList With(QStringList lines, int number, const QString &text) { lines[number - 1] = text; return lines; }
 QByteArray FileBytes(const QStringList &lines) { return lines.join("\r\n").toLatin1() + "\r\n"; }
 
 // A master file for a current-measuring tester, 50.0 mA full scale: its
@@ -33,12 +28,7 @@ QByteArray FileBytes(const QStringList &lines) { return lines.join("\r\n").toLat
 const QStringList Master = QStringList{"Model 418C Master", " ABCD1234XYZ ", "Software Ver 2.1", "1", "500"}
                            + BaseFile.mid(4, 10) + QStringList{"25", "0", "50", "0"} + BaseFile.mid(18);
 
-QByteArray Contents(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
+QByteArray Contents(const QString &path) { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }
 
 struct Rig : EngineRig
 {
@@ -46,9 +36,7 @@ struct Rig : EngineRig
     QString put(const QByteArray &bytes)
     {
         QFile f(dir.filePath("test.cfg"));
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        return f.fileName();
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? f.fileName() : QString();
     }
 
     FakeMessageDialogs dialogs;
@@ -76,10 +64,10 @@ private Q_SLOTS:
         const QString incompatible = "Incompatible data format", invalid = "Invalid data in file";
         const auto row = [](const char *name, const QStringList &lines, const QString &error,
                             const QString &expected = {}) { QTest::newRow(name) << FileBytes(lines) << error << expected; };
+        // One line replaced; `expected` is an item of the edit copy or the message.
         const auto line = [&](const char *name, int number, const QString &text, const QString &expected) {
             row(name, With(BaseFile, number, text), expected.contains('=') ? "" : expected, expected);
         };
-        row("as written", BaseFile, "", "minUpTol=512");
         line("stroke 0.020", 9, "0.020", invalid);
         line("stroke 0.025", 9, "0.025", "maxDownTime=25");
         line("stroke 65.0004", 11, "65.0004", invalid);
@@ -92,11 +80,13 @@ private Q_SLOTS:
         line("tolerance OPEN", 18, "OPEN", "minDownTol=1023");
         line("tolerance open circuit", 17, "open circuit", "maxDownTol=1023");
         line("alternate action contact kept", 5, "243", "contact=243");
+        line("contact 256", 5, "256", invalid);
         line("contact fraction", 5, "49.5", invalid);
         line("threshold word", 14, "low", invalid);
         line("other firmware version", 2, "Software Ver 2.2", incompatible);
         line("other mode", 3, "1", incompatible);
         line("other range value", 4, "1001", incompatible);
+        row("ends in the values", BaseFile.mid(0, 19), invalid);
         QTest::newRow("other stations' forms: quotes, blanks, commas, bare line ends")
             << QByteArray("  \"Model 418C\"\r\n\"Software Ver 2.1\"\n0,1000\r\n 49\r\n10 ,3, 100000\r\n0.500\r0.050\r\n"
                           "0.500\r\n0.050\r\n\t129,\"125\"\r\nopen\r\n1002.0\r\n15.9\r\n0.0\r\n0.004800\r\n0.100000")
@@ -128,6 +118,7 @@ private Q_SLOTS:
                                                 "saved. Do you want to save this configuration?"}
                                         + (ok ? QStringList() : QStringList{"error:File Open Error|" + error}));
         QCOMPARE(rig.s.ConfigFileName, ok ? path : QString());
+        QCOMPARE(rig.registry.LoadRecentConfigFiles(), ok ? QStringList{path} : QStringList());
         const QStringList frames = rig.port.frames();
         QCOMPARE(frames.size(), !ok ? 0 : bytes.startsWith("Model 418C Master") ? 23 : 17);
         QVERIFY(!rig.s.IsDirtyConfig && !rig.s.MasterUpdate);
@@ -167,6 +158,7 @@ private Q_SLOTS:
         Rig rig;
         const QByteArray old = "Model 418C\r\nan older configuration that must survive\r\n";
         const QString path = rig.put(old);
+        rig.s.IsDirtyConfig = true;
         rlimit before{};
         getrlimit(RLIMIT_FSIZE, &before);
         rlimit full = before;
@@ -179,6 +171,7 @@ private Q_SLOTS:
         QVERIFY(!saved);
         QCOMPARE(rig.dialogs.calls, QStringList{"error:File Save Error|Error writing data"});
         QCOMPARE(Contents(path), old);
+        QVERIFY(rig.s.IsDirtyConfig && rig.s.ConfigFileName.isEmpty());
         QCOMPARE(QDir(rig.dir.path()).entryList(QDir::Files), QStringList{"test.cfg"});   // no leftovers
     }
 };

@@ -22,53 +22,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-// Long enough that the window's own timer never ticks: the rig ticks it.
+// Long enough that the window's own timer never ticks: the test ticks it.
 constexpr int NoTicks = 24 * 3600 * 1000;
-
-struct WindowRig
-{
-    WindowRig()
-    {
-        SimulatedTester::Settings &t = rig.tester.settings();
-        t.contact = 3 | 16 | 32 | 64;          // alternate action stays alternate action
-        t.minDownTime = 50, t.minUpTime = 60;  // minimum times the editor takes as they are
-        rig.tester.receive("AC\r");            // a few cycles, so that clearing them shows
-        rig.tester.advance(5 * SimulatedRig::FastConfig().periodMs + 10);
-        rig.tester.receive("A1\r");
-        rig.tester.takeOutput();
-        rig.drive(form.engine());
-        form.configCommands().setFileDialog(configFiles);
-    }
-
-    TesterState &s() { return form.state(); }
-    bool idle() { return s().ComChanOpen && s().ComSeq == 0 && form.engine().CommReady(); }
-    // What the tester received until it answered the data request that ends a download.
-    QStringList run(const char *action)
-    {
-        form.findChild<QAction *>(QString::fromLatin1(action))->trigger();
-        QStringList frames;
-        rig.tickUntil([&] { frames += rig.takeFrames(); return frames.contains("AE") && idle(); }, 1000);
-        return frames;
-    }
-    QString shown(const char *box) { return form.findChild<QLabel *>(QString::fromLatin1(box))->text(); }
-
-    SimulatedRig rig;
-    MemorySettingsStore settings;
-    FakeMessageDialogs dialogs;
-    FakeDataFileDialog dataFiles;
-    FakeConfigFileDialog configFiles;
-    MainForm form{rig.port, settings, dialogs, dataFiles, NoTicks};
-    QTemporaryDir dir;
-};
-
-void click(QDialog *dialog, const char *name)
-{
-    dialog->findChild<QAbstractButton *>(QString::fromLatin1(name))->click();
-}
-
-} // namespace
 
 class ConfigEndToEndTest : public QObject
 {
@@ -77,61 +32,89 @@ class ConfigEndToEndTest : public QObject
 private Q_SLOTS:
     void editSaveOpenResetMaster()
     {
-        WindowRig w;
-        QVERIFY(w.rig.tickUntil([&] { return w.s().DownLoadedOnce && w.idle(); }, 200));
-        w.rig.takeFrames();
+        SimulatedRig rig;
+        SimulatedTester::Settings &t = rig.tester.settings();
+        t.contact = 3 | 16 | 32 | 64;          // alternate action stays alternate action
+        t.minDownTime = 50, t.minUpTime = 60;  // minimum times the editor takes as they are
+        rig.tester.receive("AC\r");            // a few cycles, so that clearing them shows
+        rig.tester.advance(5 * SimulatedRig::FastConfig().periodMs + 10);
+        rig.tester.receive("A1\r");
+        rig.tester.takeOutput();
+        MemorySettingsStore settings;
+        FakeMessageDialogs dialogs;
+        FakeDataFileDialog dataFiles;
+        FakeConfigFileDialog files;
+        MainForm form{rig.port, settings, dialogs, dataFiles, NoTicks};
+        form.configCommands().setFileDialog(files);
+        rig.drive(form.engine());
+        TesterState &s = form.state();
+        const auto idle = [&] { return s.ComChanOpen && s.ComSeq == 0 && form.engine().CommReady(); };
+        // What the tester receives until it answers the data request that ends a download.
+        const auto run = [&](const char *action) {
+            form.findChild<QAction *>(QString::fromLatin1(action))->trigger();
+            QStringList frames;
+            rig.tickUntil([&] { frames += rig.takeFrames(); return frames.contains("AE") && idle(); }, 1000);
+            return frames;
+        };
+        const auto shown = [&](const char *box) { return form.findChild<QLabel *>(QString::fromLatin1(box))->text(); };
+        const auto click = [](QDialog *dialog, const char *name) {
+            dialog->findChild<QAbstractButton *>(QString::fromLatin1(name))->click();
+        };
+        QVERIFY(rig.tickUntil([&] { return s.DownLoadedOnce && idle(); }, 200));
+        rig.takeFrames();
         ModalAnswerer answerer;
 
         // OK without a change sends the whole configuration, and it is not unsaved.
-        w.s().IsDirtyConfig = true;
-        answerer.then([](QDialog *editor) { click(editor, "cmdOK"); });
+        s.IsDirtyConfig = true;
+        answerer.then([&](QDialog *editor) { click(editor, "cmdOK"); });
         QStringList sent = {"E1115", "E210", "E33", "E4100000", "E5100", "E650", "E7100", "E860", "E9200",
                             "EA50", "EB1023", "EC1000", "ED20", "EE0", "F13000", "F23000", "AE"};
-        QCOMPARE(w.run("ConfigureEditMenu"), sent);
-        QVERIFY(!w.s().IsDirtyConfig);
+        QCOMPARE(run("ConfigureEditMenu"), sent);
+        QVERIFY(!s.IsDirtyConfig);
 
-        answerer.then([](QDialog *editor) {
+        answerer.then([&](QDialog *editor) {
             editor->findChild<QLineEdit *>("MaxTestCycleEd")->setText("1234");
             click(editor, "cmdOK");
         });
         sent[3] = "E41234";
-        QCOMPARE(w.run("ConfigureEditMenu"), sent);
-        QCOMPARE(w.rig.tester.settings().cycleLimit, 1234);
-        QCOMPARE(w.shown("CycleCntLimit"), QStringLiteral("1234"));
+        QCOMPARE(run("ConfigureEditMenu"), sent);
+        QCOMPARE(rig.tester.settings().cycleLimit, 1234);
+        QCOMPARE(shown("CycleCntLimit"), QStringLiteral("1234"));
 
         // Saved, then opened: the same configuration again, the counters left alone.
-        const QString saved = w.dir.filePath("saved.cfg");
-        w.configFiles.choices = {saved, saved};
-        w.form.findChild<QAction *>("ConfigureSaveMenu")->trigger();
-        QCOMPARE(w.run("ConfigureOpenMenu"), sent);
-        QCOMPARE(w.shown("CycleCntBox"), QStringLiteral("5"));
+        QTemporaryDir dir;
+        const QString saved = dir.filePath("saved.cfg");
+        files.choices = {saved, saved};
+        form.findChild<QAction *>("ConfigureSaveMenu")->trigger();
+        QCOMPARE(run("ConfigureOpenMenu"), sent);
+        QCOMPARE(shown("CycleCntBox"), QStringLiteral("5"));
 
         // Only "Cycle Count" ticked: the tester clears its cycle count alone.
-        answerer.then([](QDialog *reset) {
+        answerer.then([&](QDialog *reset) {
             for (const char *box : {"FailCountChkBx", "SeqCountChkBx", "MinMaxChkBx"})
                 reset->findChild<QCheckBox *>(box)->setChecked(false);
             click(reset, "OKButton");
         });
-        QCOMPARE(w.run("ConfigureResetLimits"), (QStringList{"CB", "AE"}));
-        QCOMPARE(w.shown("CycleCntBox"), QStringLiteral("0"));
+        QCOMPARE(run("ConfigureResetLimits"), (QStringList{"CB", "AE"}));
+        QCOMPARE(shown("CycleCntBox"), QStringLiteral("0"));
 
         // A master file for current measurement, 50.0 mA full scale, the
         // tolerances in mA: its serial number goes first, every counter is cleared.
-        QFile master(w.dir.filePath("master.cfg"));
+        QFile master(dir.filePath("master.cfg"));
         QVERIFY(master.open(QIODevice::WriteOnly));
         master.write("Model 418C Master\r\nQ7000042\r\nSoftware Ver 1.2\r\n1\r\n500\r\n49\r\n10\r\n3\r\n1000\r\n"
                      "0.500\r\n0.050\r\n0.400\r\n0.060\r\n180\r\n60\r\n50.0\r\n25\r\n2.5\r\n0\r\n0.004800\r\n"
                      "0.003200\r\n");
         master.close();
-        w.configFiles.choices = {master.fileName()};
-        QCOMPARE(w.run("ConfigureOpenMenu"),
+        files.choices = {master.fileName()};
+        QCOMPARE(run("ConfigureOpenMenu"),
                  (QStringList{"E0Q7000042", "E149", "E210", "E33", "E41000", "E5500", "E650", "E7400", "E860",
                               "E9180", "EA60", "EB1023", "EC512", "ED51", "EE0", "EF500", "F01", "F13000", "F22000",
                               "C2", "C9", "CA", "CB", "AE"}));
-        QCOMPARE(w.s().vSerialNumber, QStringLiteral("Q7000042"));
-        QCOMPARE(w.s().vRMode, 1);
-        QCOMPARE(w.s().vRPullUp, 500);
-        QCOMPARE(w.dialogs.calls, QStringList());
+        QCOMPARE(s.vSerialNumber, QStringLiteral("Q7000042"));
+        QCOMPARE(s.vRMode, 1);
+        QCOMPARE(s.vRPullUp, 500);
+        QCOMPARE(dialogs.calls, QStringList());
     }
 };
 
