@@ -107,6 +107,7 @@ private Q_SLOTS:
         const QStringList testerConfig = EditCopy(rig.s);
         rig.s.IsDirtyConfig = true;
         rig.s.ConfigFileName = "earlier.cfg";
+        rig.s.ClearFailCount = false;   // left by a broken counter reset: a master file clears everything
         rig.dialogs.answers = {AnswerNo};
         const QString path = rig.put(bytes);
 
@@ -130,13 +131,13 @@ private Q_SLOTS:
         }
     }
 
-    // What reads back is what the written texts convert to: count 1 over a
-    // 10-ohm pull-up is written as 0.0. Conversion noise (0.104856 s, full
+    // What reads back is what the written texts convert to, in ohms, mA and
+    // mV: count 1 over a 10-ohm pull-up is written as 0.0. Conversion noise (0.104856 s, full
     // scale in volts a trace above 1023) must not make a written file fail.
     void writtenFileReadsBack()
     {
         const struct { int mode, range, count, countBack; } cases[] = {{0, 1000, 512, 512}, {0, 10, 1, 0},
-                                                                        {2, 7, 1023, 1023}};
+                                                                        {1, 500, 1023, 1023}, {2, 7, 1023, 1023}};
         for (const auto &c : cases) {
             Rig rig;
             rig.s.vRMode = TesterState::Integer(c.mode), rig.s.vRPullUp = c.range;
