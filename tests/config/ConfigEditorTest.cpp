@@ -81,10 +81,10 @@ private Q_SLOTS:
             << QStringList{"contact=35"};
         QTest::newRow("clamped down times, Yes to review them") << 49
             << QStringList{"MaxDownTimeEd=0.01", "MinDownTimeEd=0.01"} << enter << QList<int16_t>{AnswerYes}
-            << QStringList{"readjust"} << 0 << QStringList{"maxDownTime=25", "minDownTime=25"};
+            << QStringList{"readjust 0.025"} << 0 << QStringList{"maxDownTime=25", "minDownTime=25"};
         QTest::newRow("cycle limit beyond 32 bits, No keeps the largest") << 49
             << QStringList{"MaxTestCycleEd=99999999999"} << enter << QList<int16_t>{AnswerNo}
-            << QStringList{"readjust"} << 1 << QStringList{"cycleLimit=10000000"};
+            << QStringList{"readjust 0.500"} << 1 << QStringList{"cycleLimit=10000000"};
     }
     void closeWithKey()
     {
@@ -101,6 +101,11 @@ private Q_SLOTS:
         dialogs.answers = answers;
         frmOptions form(s, dialogs);
         form.show();
+        // The readjust question comes with the stored values already in the fields.
+        dialogs.whileOpen = [&] {
+            if (dialogs.calls.last() == "readjust")
+                dialogs.calls.last() += " " + form.findChild<QLineEdit *>("MaxDownTimeEd")->text();
+        };
         for (const QString &edit : edits)
             set(form, edit);
 

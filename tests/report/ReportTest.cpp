@@ -116,7 +116,8 @@ private Q_SLOTS:
     }
 
     // Exported as PDF, after a Print Setup for landscape. The first line
-    // starts half an inch from the top in landscape, an inch in portrait.
+    // starts half an inch from the top in landscape, an inch in portrait;
+    // values end at 1.3 times the centre, tolerances an inch from the right.
     void lines()
     {
         QFETCH(QList<int>, tester);
@@ -141,9 +142,15 @@ private Q_SLOTS:
         for (const QString &line : page)
             for (const QString &start : absent)
                 QVERIFY2(!line.startsWith(start), qPrintable(line));
-        const QRegularExpression firstWordTop(QStringLiteral("yMin=\"([\\d.]+)\""));
-        const double top = firstWordTop.match(pdftotext(QStringLiteral("-bbox"), path)).captured(1).toDouble() * 20;
-        QVERIFY2(std::abs(top - (tester[4] ? 720 : 1440)) < 3, qPrintable(QString::number(top)));
+        // In twips: the title's top, the right edges of the value and tolerance columns.
+        const QString boxes = pdftotext(QStringLiteral("-bbox"), path);
+        const auto at = [&boxes](const char *pattern) {
+            return QRegularExpression(QString::fromLatin1(pattern)).match(boxes).captured(1).toDouble() * 20;
+        };
+        const double width = at(R"re(<page width="([\d.]+)")re");
+        QVERIFY(std::abs(at(R"re(yMin="([\d.]+)"[^>]*>Model<)re") - (tester[4] ? 720 : 1440)) < 3);
+        QVERIFY(std::abs(at(R"re(xMax="([\d.]+)"[^>]*>1234<)re") - width / 2 * 1.3) < 3);   // the cycle count
+        QVERIFY(std::abs(at(R"re(xMax="([\d.]+)"[^>]*>Tolerance<)re") - (width - 1440)) < 3);
     }
 
     void printErrors()
