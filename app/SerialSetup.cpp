@@ -15,16 +15,20 @@
 
 namespace {
 
-// The simulated tester inside the program moves on every few milliseconds,
-// well inside the 50 ms poll tick.
+// The simulated tester inside the program moves on every few milliseconds
+// while it talks, well inside the 50 ms poll tick; between two cycles it
+// wakes for the program's bytes or now and then for its own clock.
 constexpr int SimulatorStepMs = 10;
+constexpr int SimulatorQuietStepMs = 250;
 
 // The tester a newcomer meets: already in the middle of a long test, one
 // cycle a second, with the odd failure so the fail counts and lamps move.
-SimulatorConfig demoTester(int pollPeriodMs)
+SimulatorConfig demoTester(const AppOptions &options)
 {
+    const int pollPeriodMs = options.pollPeriodMs;
     SimulatorConfig config;
-    config.periodMs = 1000;
+    // The Trend window's picture wants a few hundred cycles in seconds.
+    config.periodMs = options.trendScreenshotFile.isEmpty() ? 1000 : 40;
     config.failureRate = 0.02;
     config.startRunning = true;
     config.seed = 8;   // one of its first two cycles fails: the failure boxes show at once
@@ -53,7 +57,7 @@ SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
     parts->ports = std::make_unique<PortMap>(options.portMap, &settings);
     if (options.simulate) {
 #ifdef Q_OS_UNIX
-        parts->tester = std::make_unique<SimulatedTester>(demoTester(options.pollPeriodMs));
+        parts->tester = std::make_unique<SimulatedTester>(demoTester(options));
         // The cycle limit ends the demonstration test, not the failures.
         parts->tester->settings().cycleLimit = 100000;
         parts->tester->settings().failLimit = 5000;
@@ -69,7 +73,7 @@ SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
         parts->ports->setGivenPorts(simulated);
         parts->ports->windowsNames = false;
         parts->pump = std::make_unique<SimulatorPump>(*parts->tester, *parts->pty);
-        parts->pump->start(SimulatorStepMs);
+        parts->pump->start(SimulatorStepMs, SimulatorQuietStepMs);
 #else
         QTextStream(stderr) << "lifecycle: the simulated tester needs a Unix pseudo-terminal; here run "
                                "lifecycle-sim --device COMn on one end of a null-modem pair and open "

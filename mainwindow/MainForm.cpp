@@ -6,16 +6,20 @@
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/LedIndicator.h"
 #include "mainwindow/MainMenus.h"
+#include "mainwindow/MenuShortcuts.h"
+#include "mainwindow/RunOverview.h"
 #include "mainwindow/StatusPanels.h"
 #include "mainwindow/StrokePanel.h"
 #include "mainwindow/ValueBox.h"
 #include "mainwindow/frmAbout.h"
 #include "procedures/MessageDialogs.h"
+#include "procedures/ProcedureMenus.h"
 #include "report/QtPrintDialogs.h"
 #include "report/ReportController.h"
 #include "state/DataFormat.h"
 #include "state/StateTexts.h"
 #include "supervision/TesterEngine.h"
+#include "trend/TrendController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -62,10 +66,19 @@ MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &di
     testerEngine->setSampleLog(log.get());
     configFileDialog = std::make_unique<QtConfigFileDialog>(this);
     config = std::make_unique<ConfigCommands>(s, *testerEngine, dialogs, *configFileDialog, registry);
+    overview = new RunOverview(s, *log, centralWidget(), centralWidget());
+    static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
+    log->changed = [this] { overview->refresh(); };
+    AddMenuShortcuts(*menus);
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
+    trendView = std::make_unique<TrendController>(*menus, dialogs, *this);
+    addSampleObserver([this](const TesterState &state) { trendView->sampleDecoded(state); });
     configEdit = std::make_unique<ConfigEditCommands>(*menus, s, *testerEngine, dialogs, this);
+    procedures = std::make_unique<ProcedureMenus>(*menus, s, *testerEngine, dialogs, this,
+                                                  [this] { return CheckConfigSaved(); },
+                                                  [this](bool newLearn) { EditConfiguration(newLearn); });
     reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
 
     Tmr = new QTimer(this);
@@ -152,8 +165,8 @@ void MainForm::buildWindow()
     sampleGrid->addWidget(SampleDataBtn, 2, 1, Qt::AlignRight);
 
     auto *strokes = new QHBoxLayout;
-    strokes->addWidget(downPanel);
-    strokes->addWidget(upPanel);
+    strokes->addWidget(downPanel, 1);
+    strokes->addWidget(upPanel, 1);
     auto *bottom = new QHBoxLayout;
     bottom->addLayout(counters);
     bottom->addStretch(1);
@@ -161,7 +174,7 @@ void MainForm::buildWindow()
 
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(8, 8, 8, 6);
-    layout->addLayout(strokes);
+    layout->addLayout(strokes, 1);
     layout->addSpacing(4);
     layout->addLayout(bottom);
 
@@ -276,7 +289,9 @@ void MainForm::closeEvent(QCloseEvent *event)
         log->FileClose();
     Tmr->stop();
     registry.SaveCommChannel(s.ComChan);
-    // No command goes to the tester: a running test goes on without us.
+    // No command goes to the tester, so a running test goes on without us;
+    // only a piston the manual control moved down is raised first.
+    procedures->closeForExit();
     event->accept();
 }
 
@@ -387,6 +402,8 @@ void MainForm::SetControls()
     m.FileNewMenu->setEnabled(sampled);
     m.FileCloseMenu->setEnabled(s.DataFileOpen);
     m.FileOpenMenu->setEnabled(sampled);
+    if (overview)
+        overview->refresh();
 }
 
 namespace {
@@ -497,18 +514,20 @@ void MainForm::beep()
     QApplication::beep();
 }
 
-void MainForm::setPistonBox(bool)
+// Only the manual control shows the piston and a single reading.
+void MainForm::setPistonBox(bool ticked)
 {
-    // The manual control window shows the piston; the main window has no place for it.
+    procedures->manual().setPistonBox(ticked);
 }
 
-void MainForm::showManualReading(const QString &)
+void MainForm::showManualReading(const QString &text)
 {
-    // As above: only the manual control window shows a single reading.
+    procedures->manual().showManualReading(text);
 }
 
 void MainForm::sampleDecoded()
 {
+    overview->sampleTaken();
     for (const auto &observer : sampleObservers)
         observer(s);
 }
@@ -517,3 +536,8 @@ void MainForm::addSampleObserver(std::function<void(const TesterState &)> observ
 {
     sampleObservers.push_back(std::move(observer));
 }
+
+void MainForm::portTried(int port) { overview->portTried(port); }
+void MainForm::linkFound(int port, const QString &device, const QDateTime &at) { overview->linkFound(port, device, at); }
+void MainForm::linkLost(const QDateTime &at) { overview->linkLost(at); }
+void MainForm::runStarted(int code) { overview->runStarted(code); }

@@ -16,16 +16,19 @@ class DataFileDialog;
 class LedIndicator;
 class MainMenus;
 class MessageDialogs;
+class ProcedureMenus;
 class QLabel;
 class QPushButton;
 class QtConfigFileDialog;
 class QTimer;
+class RunOverview;
 class ReportController;
 class SerialPort;
 class SettingsStore;
 class StatusPanels;
 class StrokePanel;
 class TesterEngine;
+class TrendController;
 
 // The program's main window: the live display of the tester, the menus
 // that run it, and the owner of the one TesterState, the conversation
@@ -43,6 +46,7 @@ public:
     TesterState &state() { return s; }
     TesterEngine &engine() { return *testerEngine; }
     DataLog &dataLog() { return *log; }
+    TrendController &trend() { return *trendView; }
     ConfigCommands &configCommands() { return *config; }
     ReportController &report() { return *reportController; }
 
@@ -62,6 +66,10 @@ public:
     void setPistonBox(bool ticked) override;
     void showManualReading(const QString &text) override;
     void sampleDecoded() override;
+    void portTried(int port) override;
+    void linkFound(int port, const QString &device, const QDateTime &at) override;
+    void linkLost(const QDateTime &at) override;
+    void runStarted(int code) override;
 
     // Called with the state record after each decoded sample, in the order added.
     void addSampleObserver(std::function<void(const TesterState &)> observer);
@@ -99,6 +107,8 @@ private:
     std::unique_ptr<QtConfigFileDialog> configFileDialog;
     std::unique_ptr<ConfigCommands> config;
     std::unique_ptr<MainMenus> menus;
+    std::unique_ptr<ProcedureMenus> procedures;
+    std::unique_ptr<TrendController> trendView;
     std::unique_ptr<ConfigEditCommands> configEdit;
     std::unique_ptr<ReportController> reportController;
     QTimer *Tmr = nullptr;
@@ -106,6 +116,7 @@ private:
     bool ticking = false;
     std::vector<std::function<void(const TesterState &)>> sampleObservers;
 
+    RunOverview *overview = nullptr;
     StrokePanel *downPanel = nullptr;
     StrokePanel *upPanel = nullptr;
     StatusPanels *StatBar = nullptr;

@@ -4,26 +4,17 @@
 // Limits clears only what is ticked; a master file rewrites the tester's
 // identity and clears every counter.
 
-#include "SimulatedRig.h"
+#include "MainWindowRig.h"
 
 #include "config/ConfigCommands.h"
-#include "mainwindow/MainForm.h"
 #include "support/FakeConfigFileDialog.h"
-#include "support/FakeDataFileDialog.h"
-#include "support/FakeMessageDialogs.h"
-#include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
-
-// Long enough that the window's own timer never ticks: the test ticks it.
-constexpr int NoTicks = 24 * 3600 * 1000;
 
 class ConfigEndToEndTest : public QObject
 {
@@ -32,7 +23,8 @@ class ConfigEndToEndTest : public QObject
 private Q_SLOTS:
     void editSaveOpenResetMaster()
     {
-        SimulatedRig rig;
+        MainWindowRig w;
+        SimulatedRig &rig = w.rig;
         SimulatedTester::Settings &t = rig.tester.settings();
         t.contact = 3 | 16 | 32 | 64;          // alternate action stays alternate action
         t.minDownTime = 50, t.minUpTime = 60;  // minimum times the editor takes as they are
@@ -40,27 +32,20 @@ private Q_SLOTS:
         rig.tester.advance(5 * SimulatedRig::FastConfig().periodMs + 10);
         rig.tester.receive("A1\r");
         rig.tester.takeOutput();
-        MemorySettingsStore settings;
-        FakeMessageDialogs dialogs;
-        FakeDataFileDialog dataFiles;
         FakeConfigFileDialog files;
-        MainForm form{rig.port, settings, dialogs, dataFiles, NoTicks};
-        form.configCommands().setFileDialog(files);
-        rig.drive(form.engine());
-        TesterState &s = form.state();
-        const auto idle = [&] { return s.ComChanOpen && s.ComSeq == 0 && form.engine().CommReady(); };
+        w.form.configCommands().setFileDialog(files);
+        TesterState &s = w.s();
         // What the tester receives until it answers the data request that ends a download.
         const auto run = [&](const char *action) {
-            form.findChild<QAction *>(QString::fromLatin1(action))->trigger();
+            w.trigger(action);
             QStringList frames;
-            rig.tickUntil([&] { frames += rig.takeFrames(); return frames.contains("AE") && idle(); }, 1000);
+            rig.tickUntil([&] { frames += rig.takeFrames(); return frames.contains("AE") && w.idle(); }, 1000);
             return frames;
         };
-        const auto shown = [&](const char *box) { return form.findChild<QLabel *>(QString::fromLatin1(box))->text(); };
         const auto click = [](QDialog *dialog, const char *name) {
             dialog->findChild<QAbstractButton *>(QString::fromLatin1(name))->click();
         };
-        QVERIFY(rig.tickUntil([&] { return s.DownLoadedOnce && idle(); }, 200));
+        QVERIFY(w.connect());
         rig.takeFrames();
         ModalAnswerer answerer;
 
@@ -79,15 +64,15 @@ private Q_SLOTS:
         sent[3] = "E41234";
         QCOMPARE(run("ConfigureEditMenu"), sent);
         QCOMPARE(rig.tester.settings().cycleLimit, 1234);
-        QCOMPARE(shown("CycleCntLimit"), QStringLiteral("1234"));
+        QCOMPARE(w.shown("CycleCntLimit"), QStringLiteral("1234"));
 
         // Saved, then opened: the same configuration again, the counters left alone.
         QTemporaryDir dir;
         const QString saved = dir.filePath("saved.cfg");
         files.choices = {saved, saved};
-        form.findChild<QAction *>("ConfigureSaveMenu")->trigger();
+        w.trigger("ConfigureSaveMenu");
         QCOMPARE(run("ConfigureOpenMenu"), sent);
-        QCOMPARE(shown("CycleCntBox"), QStringLiteral("5"));
+        QCOMPARE(w.shown("CycleCntBox"), QStringLiteral("5"));
 
         // Only "Cycle Count" ticked: the tester clears its cycle count alone.
         answerer.then([&](QDialog *reset) {
@@ -96,7 +81,7 @@ private Q_SLOTS:
             click(reset, "OKButton");
         });
         QCOMPARE(run("ConfigureResetLimits"), (QStringList{"CB", "AE"}));
-        QCOMPARE(shown("CycleCntBox"), QStringLiteral("0"));
+        QCOMPARE(w.shown("CycleCntBox"), QStringLiteral("0"));
 
         // A master file for current measurement, 50.0 mA full scale, the
         // tolerances in mA: its serial number goes first, every counter is cleared.
@@ -114,7 +99,7 @@ private Q_SLOTS:
         QCOMPARE(s.vSerialNumber, QStringLiteral("Q7000042"));
         QCOMPARE(s.vRMode, 1);
         QCOMPARE(s.vRPullUp, 500);
-        QCOMPARE(dialogs.calls, QStringList());
+        QCOMPARE(w.dialogs.calls, QStringList());
     }
 };
 

@@ -1,91 +1,63 @@
-#include "support/FakeSerialPort.h"
-#include "support/FakeView.h"
-#include "link/Commands.h"
-#include "link/SerialLink.h"
-#include "state/TesterState.h"
+#include "supervision/EngineRig.h"
 
 #include <QTest>
 
+// What one command puts on the line, and whether the link is free for the
+// next one, against a tester that answers at once (a data request with the
+// record "12;1;2").
 class CommandsTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void send_data();
-    void send();
+    void send_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("value");         // none: sent without a value
+        QTest::addColumn<int>("quietTicks");
+        QTest::addColumn<QString>("link");          // "open", "closed", "busy": a data request awaits its reply
+        QTest::addColumn<QStringList>("frames");    // what the tester receives until the link is idle again
+        QTest::addColumn<bool>("readyAtOnce");      // the operator may send the next command right away
+
+        QTest::newRow("lively line") << 200 << QString() << 3 << "open" << QStringList{"C8"} << false;
+        QTest::newRow("five quiet ticks need no wake-up") << 200 << QString() << 5 << "open" << QStringList{"C8"} << false;
+        QTest::newRow("quiet line: wake-up, then the parked command with its value")
+            << 243 << "100" << 6 << "open" << QStringList{"<ESC>", "F3100"} << true;
+        QTest::newRow("a value command needs a value, no wake-up for it")
+            << 225 << QString() << 260 << "open" << QStringList() << true;
+        QTest::newRow("a code without meaning") << 168 << QString() << 0 << "open" << QStringList() << true;
+        QTest::newRow("port closed") << 200 << QString() << 0 << "closed" << QStringList() << false;
+        QTest::newRow("reply awaited: refused, that reply still counts")
+            << 200 << QString() << 0 << "busy" << QStringList{"AE"} << false;
+    }
+
+    void send()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, value);
+        QFETCH(int, quietTicks);
+        QFETCH(QString, link);
+
+        EngineRig rig;
+        rig.answerEverything("12;1;2");
+        rig.port.refuseAll = link == "closed";
+        if (link != "closed")
+            rig.linkUp();
+        rig.s.ComCnt = TesterState::Integer(quietTicks);
+        if (link == "busy")
+            rig.engine.SendCommand(174);
+        if (value.isNull())
+            rig.engine.SendCommand(code);
+        else
+            rig.engine.SendValueCommand(code, value);
+        QTEST(rig.engine.CommReady(), "readyAtOnce");
+
+        rig.runUntilIdle();
+        QTEST(rig.port.frames(), "frames");
+        QCOMPARE(rig.log.saved, link == "busy" ? 1 : 0);
+        QCOMPARE(rig.engine.CommReady(), link != "closed");
+    }
 };
-
-// What one call of SendCommand (no value) or SendValueCommand does to the
-// line and to the link fields. Before the call: comDelayed = 200 and
-// comDelayedStr = "old"; MustWait is set while a reply is awaited.
-void CommandsTest::send_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<bool>("portOpen");
-    QTest::addColumn<int>("comSeq");
-    QTest::addColumn<int>("comCnt");
-    // expected
-    QTest::addColumn<QByteArray>("wire");
-    QTest::addColumn<int>("newComSeq");
-    QTest::addColumn<int>("newComDelayed");
-    QTest::addColumn<QString>("newComDelayedStr");
-
-    const QByteArray esc("\x1b");
-    QTest::newRow("data request on a lively line")
-        << 174 << QString() << true << 0 << 3 << QByteArray("AE\r") << 10 << 174 << "old";
-    QTest::newRow("exactly five quiet ticks need no wake-up")
-        << 161 << QString() << true << 0 << 5 << QByteArray("A1\r") << 10 << 161 << "old";
-    QTest::newRow("negative cycle limit")
-        << 228 << "-1" << true << 0 << 3 << QByteArray("E4-1\r") << 10 << 228 << "-1";
-    QTest::newRow("break count after a quiet line is parked with its value")
-        << 243 << "100" << true << 0 << 260 << esc << 5 << 243 << "100";
-    QTest::newRow("a value command needs a value")
-        << 225 << QString() << true << 0 << 3 << QByteArray() << 0 << 0 << "old";
-    QTest::newRow("port closed")
-        << 174 << QString() << false << 0 << 3 << QByteArray() << 0 << 200 << "old";
-    QTest::newRow("reply awaited")
-        << 174 << QString() << true << 10 << 3 << QByteArray() << 10 << 200 << "old";
-}
-
-void CommandsTest::send()
-{
-    QFETCH(int, code);
-    QFETCH(QString, value);
-    QFETCH(bool, portOpen);
-    QFETCH(int, comSeq);
-    QFETCH(int, comCnt);
-    QFETCH(QByteArray, wire);
-    QFETCH(int, newComSeq);
-    QFETCH(int, newComDelayed);
-    QFETCH(QString, newComDelayedStr);
-
-    TesterState s;
-    FakeSerialPort port;
-    FakeView view;
-    SerialLink link(s, port, view);
-    Commands commands(s, link, view);
-    s.ComChanOpen = portOpen;
-    s.ComSeq = comSeq;
-    s.ComCnt = comCnt;
-    s.MustWait = comSeq >= 10;
-    s.comDelayed = 200;
-    s.comDelayedStr = QStringLiteral("old");
-
-    if (value.isNull())
-        commands.SendCommand(code);
-    else
-        commands.SendValueCommand(code, value);
-
-    QCOMPARE(port.written, wire);
-    QCOMPARE(int(s.ComSeq), newComSeq);
-    QCOMPARE(int(s.comDelayed), newComDelayed);
-    QCOMPARE(s.comDelayedStr, newComDelayedStr);
-    // Only a command on the wire blocks the operator; a wake-up leaves the
-    // link waiting for the star line.
-    QCOMPARE(s.MustWait, newComSeq >= 10);
-    QCOMPARE(int(s.ComCnt), wire.isEmpty() ? comCnt : 0);
-}
 
 QTEST_GUILESS_MAIN(CommandsTest)
 #include "CommandsTest.moc"

@@ -14,8 +14,6 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("opened");
         QTest::addColumn<QStringList>("expected");
         const QString a = "/d/A.txt", b = "/d/B.txt", c = "/d/C.txt", d = "/d/D.txt", e = "/d/E.txt";
-        QTest::newRow("short list") << QStringList{a, b, c} << QStringList{c, b, a};
-        QTest::newRow("fifth pushes the first out") << QStringList{a, b, c, d, e} << QStringList{e, d, c, b};
         QTest::newRow("reopen the third") << QStringList{a, b, c, d, e, c} << QStringList{c, e, d, b};
         QTest::newRow("case makes two entries") << QStringList{"/d/a.txt", "/d/A.txt"}
                                                 << QStringList{"/d/A.txt", "/d/a.txt"};

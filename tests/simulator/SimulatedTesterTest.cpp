@@ -49,115 +49,109 @@ class SimulatedTesterTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void recordFollowsTheSoftware_data();
-    void recordFollowsTheSoftware();
-    void runModes_data();
-    void runModes();
-    void breakWaitsForRearming();
-};
-
-void SimulatedTesterTest::recordFollowsTheSoftware_data()
-{
-    QTest::addColumn<int>("software");
-    QTest::addColumn<QByteArray>("lastBounces");
-    QTest::newRow("1.1: 35 fields") << 11 << QByteArray();
-    QTest::newRow("1.2 adds the last bounce times") << 12 << QByteArray(";m;m");
-}
-
-// Every value command 224..242 with a distinct value, three cycles, then the
-// whole record: a field out of place shows as a wrong line. The measured
-// fields are noise and masked.
-void SimulatedTesterTest::recordFollowsTheSoftware()
-{
-    QFETCH(int, software);
-    QFETCH(QByteArray, lastBounces);
-
-    SimulatorConfig config = quickConfig();
-    config.softwareVersion = software;
-    SimulatedTester tester(config);
-    const QList<QByteArray> commands = {"E0SN-77", "E1300", "E211", "E312", "E4-1", "E5140", "E615",
-        "E7160", "E817", "E9180", "EA19", "EB1010", "EC990", "ED33", "EE2", "EF4700", "F02", "F15000", "F26000"};
-    for (const QByteArray &command : commands)
-        QCOMPARE(ask(tester, command), QByteArray("*\r"));
-    ask(tester, "AC");
-    tester.advance(350);
-    ask(tester, "A1");
-    QList<QByteArray> record = recordFields(tester);
-    if (software >= 12)
-        QCOMPARE(record.value(35), ask(tester, "B7").mid(1).chopped(1));
-    for (const int measured : {3, 4, 5, 6, 19, 20, 21, 22, 23, 24, 35, 36})
-        if (measured < record.size())
-            record[measured] = "m";
-    QCOMPARE(record.join(';'), QByteArray::number(software) + ";5000;6000;m;m;m;m;0;SN-77;11;12;-1;0;0;3;140;15;160;17;"
-                                  "m;m;m;m;m;m;180;19;44;1010;990;33;2;4700;2;0" + lastBounces);
-}
-
-void SimulatedTesterTest::runModes_data()
-{
-    QTest::addColumn<QByteArray>("start");     // empty: switched on already running
-    QTest::addColumn<int>("cycleLimit");
-    QTest::addColumn<int>("seqLimit");
-    QTest::addColumn<double>("failureRate");
-    QTest::addColumn<int>("cycles");           // after a second at 100 ms per cycle
-    QTest::addColumn<bool>("stillRunning");
-
-    QTest::newRow("run once") << QByteArray("AA") << 0 << 0 << 0.0 << 1 << false;
-    QTest::newRow("to a cycle limit") << QByteArray("A2") << 4 << 0 << 0.0 << 4 << false;
-    QTest::newRow("to a sequential fail limit") << QByteArray("A2") << 0 << 3 << 1.0 << 3 << false;
-    QTest::newRow("no limit passes the limits") << QByteArray("AC") << 2 << 1 << 1.0 << 10 << true;
-    QTest::newRow("switched on running to its limits") << QByteArray() << 4 << 0 << 0.0 << 4 << false;
-}
-
-void SimulatedTesterTest::runModes()
-{
-    QFETCH(QByteArray, start);
-    QFETCH(int, cycleLimit);
-    QFETCH(int, seqLimit);
-    QFETCH(double, failureRate);
-    QFETCH(int, cycles);
-    QFETCH(bool, stillRunning);
-
-    SimulatorConfig config = quickConfig();
-    config.failureRate = failureRate;
-    config.startRunning = start.isEmpty();
-    SimulatedTester tester(config);
-    tester.settings().cycleLimit = cycleLimit;
-    tester.settings().seqLimit = seqLimit;
-    tester.settings().failLimit = 0;
-    if (!start.isEmpty())
-        QCOMPARE(ask(tester, start), QByteArray("*\r"));
-    const QByteArray said = runFor(tester, 1005);
-    QCOMPARE(tester.cycleCount(), cycles);
-    QCOMPARE(tester.runMode() != SimulatedTester::RunMode::Stopped, stillRunning);
-    // A running test says "+" after its cycles; an ended one "-" once.
-    QVERIFY2(said.endsWith(stillRunning ? "+" : "-"), said.constData());
-    QCOMPARE(said.count('-'), stillRunning ? 0 : 1);
-    if (failureRate > 0) {
-        QCOMPARE(tester.failCount(), cycles);
-        QVERIFY(tester.status() & 2);   // the error lamp is lit
+    void recordFollowsTheSoftware_data()
+    {
+        QTest::addColumn<int>("software");
+        QTest::addColumn<QByteArray>("lastBounces");
+        QTest::newRow("1.1: 35 fields") << 11 << QByteArray();
+        QTest::newRow("1.2 adds the last bounce times") << 12 << QByteArray(";m;m");
     }
-}
 
-void SimulatedTesterTest::breakWaitsForRearming()
-{
-    SimulatedTester tester(quickConfig());
-    QCOMPARE(ask(tester, "F33"), QByteArray("*\r"));
-    QCOMPARE(runFor(tester, 1000), QByteArray("+"));
-    QCOMPARE(tester.cycleCount(), 3);
-    QCOMPARE(tester.status() & 1, 1);    // still on: the host re-arms it
+    // Every value command 224..242 with a distinct value, three cycles, then the
+    // whole record: a field out of place shows as a wrong line. The measured
+    // fields are noise and masked.
+    void recordFollowsTheSoftware()
+    {
+        QFETCH(int, software);
+        QFETCH(QByteArray, lastBounces);
 
-    // Fetching the data does not resume it; re-arming does.
-    QVERIFY(ask(tester, "AE").startsWith("*"));
-    QCOMPARE(runFor(tester, 1000), QByteArray());
-    ask(tester, "F33");
-    QCOMPARE(runFor(tester, 1000), QByteArray("+"));
-    QCOMPARE(tester.cycleCount(), 6);
+        SimulatorConfig config = quickConfig();
+        config.softwareVersion = software;
+        SimulatedTester tester(config);
+        const QList<QByteArray> commands = {"E0SN-77", "E1300", "E211", "E312", "E4-1", "E5140", "E615",
+            "E7160", "E817", "E9180", "EA19", "EB1010", "EC990", "ED33", "EE2", "EF4700", "F02", "F15000", "F26000"};
+        for (const QByteArray &command : commands)
+            QCOMPARE(ask(tester, command), QByteArray("*\r"));
+        ask(tester, "AC");
+        tester.advance(350);
+        ask(tester, "A1");
+        QList<QByteArray> record = recordFields(tester);
+        if (software >= 12)
+            QCOMPARE(record.value(35), ask(tester, "B7").mid(1).chopped(1));
+        for (const int measured : {3, 4, 5, 6, 19, 20, 21, 22, 23, 24, 35, 36})
+            if (measured < record.size())
+                record[measured] = "m";
+        QCOMPARE(record.join(';'), QByteArray::number(software) + ";5000;6000;m;m;m;m;0;SN-77;11;12;-1;0;0;3;140;15;160;17;"
+                                      "m;m;m;m;m;m;180;19;44;1010;990;33;2;4700;2;0" + lastBounces);
+    }
 
-    // Stop ends it without a "-": the host asked for it.
-    ask(tester, "A1");
-    QCOMPARE(runFor(tester, 1000), QByteArray());
-    QCOMPARE(tester.runMode(), SimulatedTester::RunMode::Stopped);
-}
+    void runModes_data()
+    {
+        QTest::addColumn<QByteArray>("start");     // empty: switched on already running
+        QTest::addColumn<int>("cycleLimit");
+        QTest::addColumn<int>("seqLimit");
+        QTest::addColumn<double>("failureRate");
+        QTest::addColumn<int>("cycles");           // after a second at 100 ms per cycle
+        QTest::addColumn<bool>("stillRunning");
+
+        QTest::newRow("run once") << QByteArray("AA") << 0 << 0 << 0.0 << 1 << false;
+        QTest::newRow("to a cycle limit") << QByteArray("A2") << 4 << 0 << 0.0 << 4 << false;
+        QTest::newRow("to a sequential fail limit") << QByteArray("A2") << 0 << 3 << 1.0 << 3 << false;
+        QTest::newRow("no limit passes the limits") << QByteArray("AC") << 2 << 1 << 1.0 << 10 << true;
+        QTest::newRow("switched on running to its limits") << QByteArray() << 4 << 0 << 0.0 << 4 << false;
+    }
+
+    void runModes()
+    {
+        QFETCH(QByteArray, start);
+        QFETCH(int, cycleLimit);
+        QFETCH(int, seqLimit);
+        QFETCH(double, failureRate);
+        QFETCH(int, cycles);
+        QFETCH(bool, stillRunning);
+
+        SimulatorConfig config = quickConfig();
+        config.failureRate = failureRate;
+        config.startRunning = start.isEmpty();
+        SimulatedTester tester(config);
+        tester.settings().cycleLimit = cycleLimit;
+        tester.settings().seqLimit = seqLimit;
+        tester.settings().failLimit = 0;
+        if (!start.isEmpty())
+            QCOMPARE(ask(tester, start), QByteArray("*\r"));
+        const QByteArray said = runFor(tester, 1005);
+        QCOMPARE(tester.cycleCount(), cycles);
+        QCOMPARE(tester.runMode() != SimulatedTester::RunMode::Stopped, stillRunning);
+        // A running test says "+" after its cycles; an ended one "-" once.
+        QVERIFY2(said.endsWith(stillRunning ? "+" : "-"), said.constData());
+        QCOMPARE(said.count('-'), stillRunning ? 0 : 1);
+        if (failureRate > 0) {
+            QCOMPARE(tester.failCount(), cycles);
+            QVERIFY(tester.status() & 2);   // the error lamp is lit
+        }
+    }
+
+    void breakWaitsForRearming()
+    {
+        SimulatedTester tester(quickConfig());
+        QCOMPARE(ask(tester, "F33"), QByteArray("*\r"));
+        QCOMPARE(runFor(tester, 1000), QByteArray("+"));
+        QCOMPARE(tester.cycleCount(), 3);
+        QCOMPARE(tester.status() & 1, 1);    // still on: the host re-arms it
+
+        // Fetching the data does not resume it; re-arming does.
+        QVERIFY(ask(tester, "AE").startsWith("*"));
+        QCOMPARE(runFor(tester, 1000), QByteArray());
+        ask(tester, "F33");
+        QCOMPARE(runFor(tester, 1000), QByteArray("+"));
+        QCOMPARE(tester.cycleCount(), 6);
+
+        // Stop ends it without a "-": the host asked for it.
+        ask(tester, "A1");
+        QCOMPARE(runFor(tester, 1000), QByteArray());
+        QCOMPARE(tester.runMode(), SimulatedTester::RunMode::Stopped);
+    }
+};
 
 QTEST_GUILESS_MAIN(SimulatedTesterTest)
 #include "SimulatedTesterTest.moc"

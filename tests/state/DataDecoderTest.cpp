@@ -4,19 +4,6 @@
 
 #include <QTest>
 
-// Decoding the tester's data record into the state, field by field.
-class DataDecoderTest : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void fullRecord();
-    void recordVariants_data();
-    void recordVariants();
-    void statusByte_data();
-    void statusByte();
-};
-
 // A 37-field record: version, then fields 2..37 holding distinct values.
 static QStringList recordFields(int version)
 {
@@ -29,120 +16,125 @@ static QStringList recordFields(int version)
     return f;
 }
 
-void DataDecoderTest::fullRecord()
+// Decoding the tester's data record into the state, field by field.
+class DataDecoderTest : public QObject
 {
-    TesterState s;
-    FakeView view;
-    QString line = recordFields(12).join(QLatin1Char(';'));
-    DataDecoder decoder(s, view, line);
-    decoder.GetAllData();
+    Q_OBJECT
 
-    // Field n of the record holds n * 10 (field 1 the version, 8 the status,
-    // 9 the serial number); the three byte fields keep their low 8 bits.
-    const QList<qint64> decoded = {
-        s.vSoftwareVersion, s.vMaxDownBounceTol, s.vMaxUpBounceTol, s.vLastDownStrokeTime,
-        s.vLastUpStrokeTime, s.vLastMeasuredDownResist, s.vLastMeasuredUpResist, s.vStatus,
-        s.vFailLimit, s.vSeqLimit, s.vCycleLimit, s.FailCount, s.SeqCount, s.CycleCount,
-        s.vMaxDownTime, s.vMinDownTime, s.vMaxUpTime, s.vMinUpTime, s.vMaxUpResistance,
-        s.vMinUpResistance, s.vMaxDownResistance, s.vMinDownResistance, s.vMaxUpBounce,
-        s.vMaxDownBounce, s.vUpperBounce, s.vLowerBounce, s.vContact, s.vMaxUpResistTol,
-        s.vMinUpResistTol, s.vMaxDownResistTol, s.vMinDownResistTol, s.vRPullUp, s.vRMode,
-        s.vErrorCode, s.vLastDownBounceTime, s.vLastUpBounceTime};
-    QList<qint64> expected = {12, 20, 30, 40, 50, 60, 70, 1};
-    for (int n = 10; n <= 37; ++n)
-        expected << ((n >= 26 && n <= 28) ? (n * 10) & 255 : n * 10);
-    QCOMPARE(decoded, expected);
-    QCOMPARE(s.vSerialNumber, QStringLiteral("SN 0042"));
-    QVERIFY(line.isEmpty());
+private Q_SLOTS:
+    void fullRecord()
+    {
+        TesterState s;
+        FakeView view;
+        QString line = recordFields(12).join(QLatin1Char(';'));
+        DataDecoder decoder(s, view, line);
+        decoder.GetAllData();
 
-    QVERIFY(s.Running);
-    QVERIFY(s.IsDirtyData);
-    QVERIFY(s.DownLoadedOnce);
-    QCOMPARE(view.calls.last(), QStringLiteral("DisplayData"));
-}
+        // Field n of the record holds n * 10 (field 1 the version, 8 the status,
+        // 9 the serial number); the three byte fields keep their low 8 bits.
+        const QList<qint64> decoded = {
+            s.vSoftwareVersion, s.vMaxDownBounceTol, s.vMaxUpBounceTol, s.vLastDownStrokeTime,
+            s.vLastUpStrokeTime, s.vLastMeasuredDownResist, s.vLastMeasuredUpResist, s.vStatus,
+            s.vFailLimit, s.vSeqLimit, s.vCycleLimit, s.FailCount, s.SeqCount, s.CycleCount,
+            s.vMaxDownTime, s.vMinDownTime, s.vMaxUpTime, s.vMinUpTime, s.vMaxUpResistance,
+            s.vMinUpResistance, s.vMaxDownResistance, s.vMinDownResistance, s.vMaxUpBounce,
+            s.vMaxDownBounce, s.vUpperBounce, s.vLowerBounce, s.vContact, s.vMaxUpResistTol,
+            s.vMinUpResistTol, s.vMaxDownResistTol, s.vMinDownResistTol, s.vRPullUp, s.vRMode,
+            s.vErrorCode, s.vLastDownBounceTime, s.vLastUpBounceTime};
+        QList<qint64> expected = {12, 20, 30, 40, 50, 60, 70, 1};
+        for (int n = 10; n <= 37; ++n)
+            expected << ((n >= 26 && n <= 28) ? (n * 10) & 255 : n * 10);
+        QCOMPARE(decoded, expected);
+        QCOMPARE(s.vSerialNumber, QStringLiteral("SN 0042"));
+        QVERIFY(line.isEmpty());
 
-void DataDecoderTest::recordVariants_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<qint64>("downBounce");     // field 36
-    QTest::addColumn<qint64>("upBounce");       // field 37
-    QTest::addColumn<qint64>("failLimit");      // field 10
-    QTest::addColumn<QString>("serial");        // field 9
-    QTest::addColumn<QString>("rest");
+        QVERIFY(s.Running);
+        QVERIFY(s.IsDirtyData);
+        QVERIFY(s.DownLoadedOnce);
+        QCOMPARE(view.calls.last(), QStringLiteral("DisplayData"));
+    }
 
-    const QStringList v11 = recordFields(11);
-    const QStringList v12 = recordFields(12);
-    QStringList emptySerial = v12;
-    emptySerial[8] = QString();
-    QStringList hugeLimit = v12;
-    hugeLimit[9] = QStringLiteral("99999999999");
+    void recordVariants_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<qint64>("downBounce");     // field 36
+        QTest::addColumn<qint64>("upBounce");       // field 37
+        QTest::addColumn<qint64>("failLimit");      // field 10
+        QTest::addColumn<QString>("serial");        // field 9
+        QTest::addColumn<QString>("rest");
 
-    // Before decoding, the last-bounce fields hold 5 and 6, the fail limit 7.
-    QTest::newRow("old software: the last two fields stay unread")
-        << v11.join(';') << qint64(5) << qint64(6) << qint64(100) << "SN 0042" << "360;370";
-    QTest::newRow("new software, short record: 255")
-        << v12.mid(0, 35).join(';') << qint64(255) << qint64(255) << qint64(100) << "SN 0042" << "";
-    QTest::newRow("record of version only")
-        << "12" << qint64(255) << qint64(255) << qint64(255) << "255" << "";
-    QTest::newRow("empty serial number keeps the later fields in place")
-        << emptySerial.join(';') << qint64(360) << qint64(370) << qint64(100) << "" << "";
-    QTest::newRow("empty version field: version 0, later fields in place")
-        << ";" + v12.mid(1).join(';') << qint64(5) << qint64(6) << qint64(100) << "SN 0042" << "360;370";
-    QTest::newRow("a number too large for its field keeps the old value")
-        << hugeLimit.join(';') << qint64(360) << qint64(370) << qint64(7) << "SN 0042" << "";
-}
+        const QStringList v11 = recordFields(11);
+        const QStringList v12 = recordFields(12);
+        QStringList emptySerial = v12;
+        emptySerial[8] = QString();
+        QStringList hugeLimit = v12;
+        hugeLimit[9] = QStringLiteral("99999999999");
 
-void DataDecoderTest::recordVariants()
-{
-    QFETCH(QString, line);
-    QFETCH(qint64, downBounce);
-    QFETCH(qint64, upBounce);
-    QFETCH(qint64, failLimit);
-    QFETCH(QString, serial);
-    QFETCH(QString, rest);
+        // Before decoding, the last-bounce fields hold 5 and 6, the fail limit 7.
+        QTest::newRow("old software: the last two fields stay unread")
+            << v11.join(';') << qint64(5) << qint64(6) << qint64(100) << "SN 0042" << "360;370";
+        QTest::newRow("new software, short record: 255")
+            << v12.mid(0, 35).join(';') << qint64(255) << qint64(255) << qint64(100) << "SN 0042" << "";
+        QTest::newRow("record of version only")
+            << "12" << qint64(255) << qint64(255) << qint64(255) << "255" << "";
+        QTest::newRow("empty serial number keeps the later fields in place")
+            << emptySerial.join(';') << qint64(360) << qint64(370) << qint64(100) << "" << "";
+        QTest::newRow("empty version field: version 0, later fields in place")
+            << ";" + v12.mid(1).join(';') << qint64(5) << qint64(6) << qint64(100) << "SN 0042" << "360;370";
+        QTest::newRow("a number too large for its field keeps the old value")
+            << hugeLimit.join(';') << qint64(360) << qint64(370) << qint64(7) << "SN 0042" << "";
+    }
 
-    TesterState s;
-    s.vLastDownBounceTime = 5;
-    s.vLastUpBounceTime = 6;
-    s.vFailLimit = 7;
-    FakeView view;
-    DataDecoder decoder(s, view, line);
-    decoder.GetAllData();
+    void recordVariants()
+    {
+        QFETCH(QString, line);
+        QFETCH(qint64, downBounce);
+        QFETCH(qint64, upBounce);
+        QFETCH(qint64, failLimit);
 
-    QCOMPARE(qint64(s.vLastDownBounceTime), downBounce);
-    QCOMPARE(qint64(s.vLastUpBounceTime), upBounce);
-    QCOMPARE(qint64(s.vFailLimit), failLimit);
-    QCOMPARE(s.vSerialNumber, serial);
-    QCOMPARE(line, rest);
-    QVERIFY(s.vUpdateTime.isValid());
-}
+        TesterState s;
+        s.vLastDownBounceTime = 5;
+        s.vLastUpBounceTime = 6;
+        s.vFailLimit = 7;
+        FakeView view;
+        DataDecoder decoder(s, view, line);
+        decoder.GetAllData();
 
-// The status byte: run flag, error lamp (blinking wins over lit) and the
-// manual control's piston box.
-void DataDecoderTest::statusByte_data()
-{
-    QTest::addColumn<int>("status");
-    QTest::addColumn<bool>("running");
-    QTest::addColumn<int>("ledState");
-    QTest::addColumn<bool>("piston");
-    QTest::newRow("stopped, lamp dark") << 0 << false << 1 << false;
-    QTest::newRow("lamp lit") << 2 << false << 0 << false;
-    QTest::newRow("running, blinking wins over lit") << 19 << true << 2 << false;
-    QTest::newRow("same with the piston down") << 27 << true << 2 << true;
-}
+        QCOMPARE(qint64(s.vLastDownBounceTime), downBounce);
+        QCOMPARE(qint64(s.vLastUpBounceTime), upBounce);
+        QCOMPARE(qint64(s.vFailLimit), failLimit);
+        QTEST(s.vSerialNumber, "serial");
+        QTEST(line, "rest");
+        QVERIFY(s.vUpdateTime.isValid());
+    }
 
-void DataDecoderTest::statusByte()
-{
-    QFETCH(int, status);
-    TesterState s;
-    FakeView view;
-    QString line;
-    DataDecoder decoder(s, view, line);
-    decoder.DecodeStatus(int16_t(status));
-    QTEST(bool(s.Running), "running");
-    QTEST(int(s.LEDState), "ledState");
-    QTEST(view.pistonTicked, "piston");
-}
+    // The status byte: run flag, error lamp (blinking wins over lit) and the
+    // manual control's piston box.
+    void statusByte_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<int>("ledState");
+        QTest::addColumn<bool>("piston");
+        QTest::newRow("stopped, lamp dark") << 0 << false << 1 << false;
+        QTest::newRow("lamp lit") << 2 << false << 0 << false;
+        QTest::newRow("running, blinking wins over lit") << 19 << true << 2 << false;
+        QTest::newRow("same with the piston down") << 27 << true << 2 << true;
+    }
+
+    void statusByte()
+    {
+        QFETCH(int, status);
+        TesterState s;
+        FakeView view;
+        QString line;
+        DataDecoder decoder(s, view, line);
+        decoder.DecodeStatus(int16_t(status));
+        QTEST(bool(s.Running), "running");
+        QTEST(int(s.LEDState), "ledState");
+        QTEST(view.pistonTicked, "piston");
+    }
+};
 
 QTEST_GUILESS_MAIN(DataDecoderTest)
 #include "DataDecoderTest.moc"

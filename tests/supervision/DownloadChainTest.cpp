@@ -2,18 +2,6 @@
 
 #include <QTest>
 
-// The configuration download and the counter reset chain, against a tester
-// that acknowledges every command: what the tester receives, in order.
-class DownloadChainTest : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void download_data();
-    void download();
-    void partialCounterReset();
-};
-
 // Distinct settings, so that every value on the wire shows which one it is.
 static void fillSettings(TesterState &s)
 {
@@ -31,70 +19,77 @@ static void fillSettings(TesterState &s)
 static const QStringList settingsFrames = {
     "E1241", "E210", "E311", "E41000000", "E5500", "E651", "E7499", "E852",
     "E9129", "EA125", "EB1023", "EC1020", "ED16", "EE0"};
+
 static const QStringList masterFrames = {"EF1000", "F00"};
+
 static const QStringList bounceFrames = {"F162500", "F2-3"};
+
 static const QStringList fullReset = {"C2", "C9", "CA", "CB"};
 
-void DownloadChainTest::download_data()
+// The configuration download and the counter reset chain, against a tester
+// that acknowledges every command: what the tester receives, in order.
+class DownloadChainTest : public QObject
 {
-    QTest::addColumn<bool>("master");           // start with the serial number
-    QTest::addColumn<bool>("masterFile");       // MasterUpdate set before the start
-    QTest::addColumn<bool>("learn");
-    QTest::addColumn<QStringList>("frames");
+    Q_OBJECT
 
-    QTest::newRow("ordinary") << false << false << false
-        << settingsFrames + bounceFrames + QStringList{"AE"};
-    QTest::newRow("master") << true << false << false
-        << QStringList{"E0SN0042"} + settingsFrames + masterFrames + bounceFrames + fullReset
-               + QStringList{"AE"};
-    QTest::newRow("learn") << false << false << true
-        << settingsFrames + bounceFrames + fullReset + QStringList{"A2"};
-}
+private Q_SLOTS:
+    void download_data()
+    {
+        QTest::addColumn<bool>("master");           // start with the serial number
+        QTest::addColumn<bool>("learn");
+        QTest::addColumn<QStringList>("frames");
 
-void DownloadChainTest::download()
-{
-    QFETCH(bool, master);
-    QFETCH(bool, masterFile);
-    QFETCH(bool, learn);
-    QFETCH(QStringList, frames);
+        QTest::newRow("ordinary") << false << false
+            << settingsFrames + bounceFrames + QStringList{"AE"};
+        QTest::newRow("master") << true << false
+            << QStringList{"E0SN0042"} + settingsFrames + masterFrames + bounceFrames + fullReset
+                   + QStringList{"AE"};
+        QTest::newRow("learn") << false << true
+            << settingsFrames + bounceFrames + fullReset + QStringList{"A2"};
+    }
 
-    EngineRig rig;
-    rig.linkUp();
-    rig.answerEverything("12;1;1;1;1;1;1;0");     // status 0: stopped
-    fillSettings(rig.s);
-    rig.s.MasterUpdate = masterFile;
-    rig.s.LearnConfigure = learn;
-    rig.s.ClearCycleCount = false;      // a leftover selection
+    void download()
+    {
+        QFETCH(bool, master);
+        QFETCH(bool, learn);
 
-    if (master)
-        rig.engine.StartMasterDownload();
-    else
-        rig.engine.StartOrdinaryDownload();
-    rig.runUntilIdle();
+        EngineRig rig;
+        rig.linkUp();
+        rig.answerEverything("12;1;1;1;1;1;1;0");     // status 0: stopped
+        fillSettings(rig.s);
+        rig.s.LearnConfigure = learn;
+        rig.s.ClearCycleCount = false;      // a leftover selection
 
-    QCOMPARE(rig.port.frames(), frames);
-    QVERIFY(!rig.s.MasterUpdate);
-    QVERIFY(!rig.s.LearnConfigure);
-    QVERIFY(rig.engine.CommReady());
-}
+        if (master)
+            rig.engine.StartMasterDownload();
+        else
+            rig.engine.StartOrdinaryDownload();
+        rig.runUntilIdle();
 
-// Min / max and sequential count only: the unselected steps are skipped.
-void DownloadChainTest::partialCounterReset()
-{
-    EngineRig rig;
-    rig.linkUp();
-    rig.answerEverything();
-    rig.s.ClearFailCount = false;
-    rig.s.ClearCycleCount = false;
+        QTEST(rig.port.frames(), "frames");
+        QVERIFY(!rig.s.MasterUpdate);
+        QVERIFY(!rig.s.LearnConfigure);
+        QVERIFY(rig.engine.CommReady());
+    }
 
-    rig.engine.DoNextClear(0);
-    rig.runUntilIdle();
+    // Min / max and sequential count only: the unselected steps are skipped.
+    void partialCounterReset()
+    {
+        EngineRig rig;
+        rig.linkUp();
+        rig.answerEverything();
+        rig.s.ClearFailCount = false;
+        rig.s.ClearCycleCount = false;
 
-    QCOMPARE(rig.port.frames(), (QStringList{"C2", "CA", "AE"}));
-    // The selection is back to everything for the next reset.
-    QVERIFY(rig.s.ClearCycleCount && rig.s.ClearFailCount && rig.s.ClearSeqCount && rig.s.ClearMinMax);
-    QVERIFY(rig.engine.CommReady());
-}
+        rig.engine.DoNextClear(0);
+        rig.runUntilIdle();
+
+        QCOMPARE(rig.port.frames(), (QStringList{"C2", "CA", "AE"}));
+        // The selection is back to everything for the next reset.
+        QVERIFY(rig.s.ClearCycleCount && rig.s.ClearFailCount && rig.s.ClearSeqCount && rig.s.ClearMinMax);
+        QVERIFY(rig.engine.CommReady());
+    }
+};
 
 QTEST_GUILESS_MAIN(DownloadChainTest)
 #include "DownloadChainTest.moc"
