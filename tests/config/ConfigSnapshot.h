@@ -20,19 +20,16 @@ inline QStringList EditCopy(const TesterState &s)
             "maxUpBounce=" + n(s.sMaxUpBounceTol), "serial=" + s.sSerialNumber};
 }
 
-// A tester with software 2.1 measuring through a 1000-ohm pull-up, holding
-// the configuration of BaseFile below.
-inline void ReportBaseConfig(TesterState &s)
+// A tester with software 2.1 and a 1000-ohm pull-up holding the
+// configuration of BaseFile, copied into the edit copy; contact code as given.
+inline void BaseConfig(TesterState &s, int contact = 49)
 {
-    s.vSoftwareVersion = 21;
-    s.vRMode = 0;
-    s.vRPullUp = 1000;
-    s.vContact = 49;
-    s.vFailLimit = 10; s.vSeqLimit = 3; s.vCycleLimit = 100000;
-    s.vMaxDownTime = 500; s.vMinDownTime = 50; s.vMaxUpTime = 500; s.vMinUpTime = 50;
-    s.vUpperBounce = 129; s.vLowerBounce = 125;
-    s.vMaxUpResistTol = 1023; s.vMinUpResistTol = 512; s.vMaxDownResistTol = 16; s.vMinDownResistTol = 0;
-    s.vMaxDownBounceTol = 3000; s.vMaxUpBounceTol = 62500;
+    s.vSoftwareVersion = 21, s.vRMode = 0, s.vRPullUp = 1000, s.vContact = int16_t(contact);
+    s.vFailLimit = 10, s.vSeqLimit = 3, s.vCycleLimit = 100000;
+    s.vMaxDownTime = 500, s.vMinDownTime = 50, s.vMaxUpTime = 500, s.vMinUpTime = 50;
+    s.vUpperBounce = 129, s.vLowerBounce = 125, s.vMaxDownBounceTol = 3000, s.vMaxUpBounceTol = 62500;
+    s.vMaxUpResistTol = 1023, s.vMinUpResistTol = 512, s.vMaxDownResistTol = 16, s.vMinDownResistTol = 0;
+    CopyCurrentConfigToEdit(s);
 }
 
 // The ordinary file of that configuration, one field per line.
@@ -40,13 +37,3 @@ inline const QStringList BaseFile = {
     "Model 418C", "Software Ver 2.1", "0", "1000", "49", "10", "3", "100000",
     "0.500", "0.050", "0.500", "0.050", "129", "125",
     "open", "1002.0", "15.9", "0.0", "0.004800", "0.100000"};
-
-// The edit copy taken from that tester, with another contact code if given.
-inline TesterState BaseEditCopy(int contact = 49)
-{
-    TesterState s;
-    ReportBaseConfig(s);
-    s.vContact = int16_t(contact);
-    CopyCurrentConfigToEdit(s);
-    return s;
-}

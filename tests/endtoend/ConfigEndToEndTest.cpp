@@ -1,123 +1,105 @@
-// The main window against the simulated tester on a pseudo-terminal:
-// Configure Edit sends the edited configuration and the window shows what
-// the tester then reports; Reset Limits clears only what was ticked.
+// The main window against the simulated tester on a pseudo-terminal: Edit
+// sends the whole configuration and the window shows what the tester then
+// reports; Save writes a file that Open loads back without a change; Reset
+// Limits clears only what is ticked; a master file rewrites the tester's
+// identity and clears every counter.
 
 #include "MainWindowRig.h"
 
+#include "config/ConfigCommands.h"
+#include "support/FakeConfigFileDialog.h"
 #include "support/ModalAnswerer.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-struct WindowRig : MainWindowRig
-{
-    WindowRig()
-    {
-        // Minimum stroke times the editor accepts as they are (25 ms and up).
-        rig.tester.settings().minDownTime = 50;
-        rig.tester.settings().minUpTime = 60;
-    }
-};
-
-void click(QDialog *dialog, const char *name)
-{
-    dialog->findChild<QAbstractButton *>(QString::fromLatin1(name))->click();
-}
-
-} // namespace
 
 class ConfigEndToEndTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void editSendsTheConfiguration_data()
+    void editSaveOpenResetMaster()
     {
-        QTest::addColumn<bool>("newLearn");
-        QTest::addColumn<QString>("cycles");   // typed as the cycle limit; empty: unchanged
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<bool>("dirtyAfter");
-        QTest::newRow("cycle limit changed") << false << "1234" << true << true;
-        QTest::newRow("nothing changed, sent all the same") << false << "" << true << false;
-        QTest::newRow("after a learn, cancelled") << true << "" << false << true;
-    }
-    void editSendsTheConfiguration()
-    {
-        QFETCH(bool, newLearn);
-        QFETCH(QString, cycles);
-        QFETCH(bool, ok);
-        QFETCH(bool, dirtyAfter);
-
-        WindowRig w;
+        MainWindowRig w;
+        SimulatedRig &rig = w.rig;
+        SimulatedTester::Settings &t = rig.tester.settings();
+        t.contact = 3 | 16 | 32 | 64;          // alternate action stays alternate action
+        t.minDownTime = 50, t.minUpTime = 60;  // minimum times the editor takes as they are
+        rig.tester.receive("AC\r");            // a few cycles, so that clearing them shows
+        rig.tester.advance(5 * SimulatedRig::FastConfig().periodMs + 10);
+        rig.tester.receive("A1\r");
+        rig.tester.takeOutput();
+        FakeConfigFileDialog files;
+        w.form.configCommands().setFileDialog(files);
+        TesterState &s = w.s();
+        // What the tester receives until it answers the data request that ends a download.
+        const auto run = [&](const char *action) {
+            w.trigger(action);
+            QStringList frames;
+            rig.tickUntil([&] { frames += rig.takeFrames(); return frames.contains("AE") && w.idle(); }, 1000);
+            return frames;
+        };
+        const auto click = [](QDialog *dialog, const char *name) {
+            dialog->findChild<QAbstractButton *>(QString::fromLatin1(name))->click();
+        };
         QVERIFY(w.connect());
-        w.rig.takeFrames();
-        w.s().IsDirtyConfig = !dirtyAfter;
+        rig.takeFrames();
         ModalAnswerer answerer;
+
+        // OK without a change sends the whole configuration, and it is not unsaved.
+        s.IsDirtyConfig = true;
+        answerer.then([&](QDialog *editor) { click(editor, "cmdOK"); });
+        QStringList sent = {"E1115", "E210", "E33", "E4100000", "E5100", "E650", "E7100", "E860", "E9200",
+                            "EA50", "EB1023", "EC1000", "ED20", "EE0", "F13000", "F23000", "AE"};
+        QCOMPARE(run("ConfigureEditMenu"), sent);
+        QVERIFY(!s.IsDirtyConfig);
+
         answerer.then([&](QDialog *editor) {
-            if (!cycles.isEmpty())
-                editor->findChild<QLineEdit *>("MaxTestCycleEd")->setText(cycles);
-            click(editor, ok ? "cmdOK" : "cmdCancel");
+            editor->findChild<QLineEdit *>("MaxTestCycleEd")->setText("1234");
+            click(editor, "cmdOK");
         });
-        if (newLearn)
-            w.form.EditConfiguration(true);
-        else
-            w.trigger("ConfigureEditMenu");
-        QCOMPARE(answerer.answered, 1);
-        QCOMPARE(w.s().IsDirtyConfig, dirtyAfter);
-        QVERIFY(w.settle());
+        sent[3] = "E41234";
+        QCOMPARE(run("ConfigureEditMenu"), sent);
+        QCOMPARE(rig.tester.settings().cycleLimit, 1234);
+        QCOMPARE(w.shown("CycleCntLimit"), QStringLiteral("1234"));
 
-        const QString limit = cycles.isEmpty() ? QStringLiteral("100000") : cycles;
-        const QStringList sent = {"E1241", "E210", "E33", "E4" + limit, "E5100", "E650", "E7100", "E860",
-                                  "E9200", "EA50", "EB1023", "EC1000", "ED20", "EE0", "F13000", "F23000", "AE"};
-        QCOMPARE(w.rig.takeFrames(), ok ? sent : QStringList());
-        QCOMPARE(w.rig.tester.settings().cycleLimit, limit.toInt());
-        QCOMPARE(w.shown("CycleCntLimit"), limit);
-        QCOMPARE(w.dialogs.calls, QStringList());
-    }
-
-    // Only "Cycle Count" ticked: the tester clears its cycle count alone,
-    // and the next showing of the dialog starts with all four ticked again.
-    void resetLimitsClearsWhatIsTicked()
-    {
-        WindowRig w;
-        w.rig.tester.receive("AC\r");   // a few cycles, so there is something to clear
-        w.rig.tester.advance(5 * SimulatedRig::FastConfig().periodMs + 10);
-        w.rig.tester.receive("A1\r");
-        w.rig.tester.takeOutput();
-        QVERIFY(w.connect());
+        // Saved, then opened: the same configuration again, the counters left alone.
+        QTemporaryDir dir;
+        const QString saved = dir.filePath("saved.cfg");
+        files.choices = {saved, saved};
+        w.trigger("ConfigureSaveMenu");
+        QCOMPARE(run("ConfigureOpenMenu"), sent);
         QCOMPARE(w.shown("CycleCntBox"), QStringLiteral("5"));
-        w.rig.takeFrames();
 
-        ModalAnswerer answerer;
-        QString warning;
+        // Only "Cycle Count" ticked: the tester clears its cycle count alone.
         answerer.then([&](QDialog *reset) {
-            warning = reset->findChild<QLabel *>("Label2")->text();
             for (const char *box : {"FailCountChkBx", "SeqCountChkBx", "MinMaxChkBx"})
                 reset->findChild<QCheckBox *>(box)->setChecked(false);
             click(reset, "OKButton");
         });
-        w.trigger("ConfigureResetLimits");
-        QVERIFY(w.settle());
-        QVERIFY(warning.contains("Cycle Tester.  This includes"));   // two spaces after each full stop
-        QCOMPARE(w.rig.takeFrames(), (QStringList{"CB", "AE"}));
-        QCOMPARE(w.rig.tester.cycleCount(), 0);
+        QCOMPARE(run("ConfigureResetLimits"), (QStringList{"CB", "AE"}));
         QCOMPARE(w.shown("CycleCntBox"), QStringLiteral("0"));
 
-        QStringList ticked;
-        answerer.then([&](QDialog *reset) {
-            for (QCheckBox *box : reset->findChildren<QCheckBox *>())
-                if (box->isChecked())
-                    ticked << box->objectName();
-            click(reset, "CancelButton");
-        });
-        w.trigger("ConfigureResetLimits");
-        QCOMPARE(ticked.size(), 4);
-        w.rig.tick(3);
-        QCOMPARE(w.rig.takeFrames(), QStringList());
+        // A master file for current measurement, 50.0 mA full scale, the
+        // tolerances in mA: its serial number goes first, every counter is cleared.
+        QFile master(dir.filePath("master.cfg"));
+        QVERIFY(master.open(QIODevice::WriteOnly));
+        master.write("Model 418C Master\r\nQ7000042\r\nSoftware Ver 1.2\r\n1\r\n500\r\n49\r\n10\r\n3\r\n1000\r\n"
+                     "0.500\r\n0.050\r\n0.400\r\n0.060\r\n180\r\n60\r\n50.0\r\n25\r\n2.5\r\n0\r\n0.004800\r\n"
+                     "0.003200\r\n");
+        master.close();
+        files.choices = {master.fileName()};
+        QCOMPARE(run("ConfigureOpenMenu"),
+                 (QStringList{"E0Q7000042", "E149", "E210", "E33", "E41000", "E5500", "E650", "E7400", "E860",
+                              "E9180", "EA60", "EB1023", "EC512", "ED51", "EE0", "EF500", "F01", "F13000", "F22000",
+                              "C2", "C9", "CA", "CB", "AE"}));
+        QCOMPARE(s.vSerialNumber, QStringLiteral("Q7000042"));
+        QCOMPARE(s.vRMode, 1);
+        QCOMPARE(s.vRPullUp, 500);
+        QCOMPARE(w.dialogs.calls, QStringList());
     }
 };
 
