@@ -249,7 +249,7 @@ void TrendWindowTest::liveRunInTheWindow()
 
     for (int cycle = 4; cycle <= 6; ++cycle)
         rig.sample(cycle, 2);
-    QCOMPARE(rig.axisTitle("DownContactChart"), QStringLiteral("ohms, then volts"));
+    QCOMPARE(rig.axisTitle("UpContactChart"), QStringLiteral("ohms, then volts"));
     QCOMPARE(rig.axisTitle("BounceChart"), QStringLiteral("seconds"));
     const TrendReduction r = ReduceTrend(rig.form->trend().liveHistory(), 600);
     const QList<QPointF> &max = r.limits[MaxContactDownLimit];
