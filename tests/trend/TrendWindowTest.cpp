@@ -56,6 +56,27 @@ TesterState sample(int cycle, int software, int mode, int range, int upCount = 7
 
 QByteArray logLine(const TesterState &s) { return SampleLine(s).toLatin1() + "\r\n"; }
 
+// Software 1.2 and 1.1 (no last bounce), an open contact written as a
+// number, current, voltage, a range not received ("???" and "-----"), the up
+// stroke and the down bounce not tested; in the log between them four lines
+// to skip (garbage, a short line, a bad number, a last line cut short) and
+// three to pass over (a blank line, a foreign line end, a second header).
+const QList<TesterState> mixedSamples = {
+    sample(1001, 12, 0, 1000),      sample(1002, 11, 0, 1000),       sample(1003, 12, 0, 1000, 1023),
+    sample(1004, 12, 1, 500, 1023), sample(1005, 12, 2, 5000, 511), sample(1006, 12, 0, 0),
+    sample(1007, 12, 0, 1000, 700, 1 | 16)};
+
+QByteArray mixedLog()
+{
+    const QList<TesterState> &states = mixedSamples;
+    const QByteArray header = QByteArray(DataLogHeader) + "\r\n", good = logLine(states[0]);
+    QByteArray body = header + good + "%%garbage%% \x01\x02,,,\r\n\r\n" + logLine(states[1]).replace("\r\n", "\n");
+    body += QByteArray(good).replace(",41800123", "") + QByteArray(good).replace(",1001,", ",10x1,") + header;
+    for (qsizetype i = 2; i < states.size(); ++i)
+        body += logLine(states[i]);
+    return body + good.left(good.size() / 2);
+}
+
 bool writeFile(const QString &path, const QByteArray &body)
 {
     QFile file(path);
@@ -139,28 +160,12 @@ private Q_SLOTS:
 
 void TrendWindowTest::logPlotsWhatTheLiveRunShowed()
 {
-    // Software 1.2 and 1.1 (no last bounce), an open contact written as a
-    // number, current, voltage, a range not received ("???" and "-----"),
-    // the up stroke and the down bounce not tested.
-    const QList<TesterState> states = {sample(1001, 12, 0, 1000),       sample(1002, 11, 0, 1000),
-                                       sample(1003, 12, 0, 1000, 1023), sample(1004, 12, 1, 500, 1023),
-                                       sample(1005, 12, 2, 5000, 511),  sample(1006, 12, 0, 0),
-                                       sample(1007, 12, 0, 1000, 700, 1 | 16)};
-    const QByteArray header = QByteArray(DataLogHeader) + "\r\n", good = logLine(states[0]);
-    QByteArray body = header + good + "%%garbage%% \x01\x02,,,\r\n\r\n";   // a blank line is not counted
-    body += logLine(states[1]).replace("\r\n", "\n");                      // a line end of another system
-    body += QByteArray(good).replace(",41800123", "") + QByteArray(good).replace(",1001,", ",10x1,") + header;
-    TrendHistory live, fromLog;
-    live.append(TrendReadingFromState(states[0]));
-    live.append(TrendReadingFromState(states[1]));
-    for (qsizetype i = 2; i < states.size(); ++i) {
-        body += logLine(states[i]);
-        live.append(TrendReadingFromState(states[i]));
-    }
-    body += good.left(good.size() / 2);   // the last line, cut short
     QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("run.txt")), body));
-
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("run.txt")), mixedLog()));
+    const QList<TesterState> &states = mixedSamples;
+    TrendHistory live, fromLog;
+    for (const TesterState &s : states)
+        live.append(TrendReadingFromState(s));
     const TrendLogResult result = ReadTrendLog(dir.filePath(QStringLiteral("run.txt")), fromLog);
     QVERIFY(result.opened);
     QCOMPARE(result.samples, 7);
@@ -279,25 +284,20 @@ void TrendWindowTest::plottedLogShowsItsSkippedLines()
     QVERIFY(!rig.window().isVisible());
 
     rig.sample(1);
-    QByteArray body = QByteArray(DataLogHeader) + "\r\n";
-    for (int cycle = 10; cycle <= 50; cycle += 10)
-        body += logLine(sample(cycle, 12, 0, 1000));
-    body += "garbage\r\n,,,\r\n" + logLine(sample(60, 12, 0, 1000)).left(40);
     QTemporaryDir dir;
     rig.trendFiles.log = dir.filePath(QStringLiteral("station2.txt"));
-    QVERIFY(writeFile(rig.trendFiles.log, body));
-
+    QVERIFY(writeFile(rig.trendFiles.log, mixedLog()));
     QCOMPARE(rig.action("FilePlotMenu")->text(), QStringLiteral("P&lot Data Log..."));
     rig.action("FilePlotMenu")->trigger();
     QVERIFY(rig.window().isVisible() && !rig.window().showingLive());
     QCOMPARE(rig.window().windowTitle(), QStringLiteral("Trend - station2.txt"));
-    QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("5 samples")));
+    QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("7 samples")));
     QVERIFY(rig.label("SkippedLabel")->isVisible());
-    QCOMPARE(rig.label("SkippedLabel")->text(), QStringLiteral("3 lines skipped"));
+    QCOMPARE(rig.label("SkippedLabel")->text(), QStringLiteral("4 lines skipped"));
 
     // Live samples go on into the live run, not into the plotted log.
     rig.sample(2);
-    QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("5 samples")));
+    QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("7 samples")));
     QTest::mouseClick(rig.window().findChild<QWidget *>("LiveButton"), Qt::LeftButton);
     QVERIFY(rig.window().showingLive());
     QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("2 samples")));
