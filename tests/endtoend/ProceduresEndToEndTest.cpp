@@ -23,9 +23,7 @@ constexpr int TicksPerSecond = 20;
 struct Station : MainWindowRig
 {
     Station() : MainWindowRig(SimulatorConfig()) {}
-
-    // What the tester received since the last call, without the wake-ups.
-    QStringList frames()
+    QStringList frames()   // what the tester received since the last call, without the wake-ups
     {
         QStringList taken = rig.takeFrames();
         taken.removeAll(QStringLiteral("<ESC>"));
@@ -56,8 +54,7 @@ private Q_SLOTS:
     {
         QFETCH(int, cancelAtSecond);
         Station station;
-        QVERIFY(station.connect());
-        station.frames();
+        QVERIFY(station.connect() && !station.frames().isEmpty());
 
         TesterState learned;
         ModalAnswerer answerer;
@@ -113,9 +110,8 @@ private Q_SLOTS:
         station.rig.tester.advance(7 * station.rig.tester.config().periodMs + 10);
         station.rig.tester.receive("A1\r");
         station.rig.tester.takeOutput();
-        QVERIFY(station.connect());
+        QVERIFY(station.connect() && !station.frames().isEmpty());
         QCOMPARE(station.s().CycleCount, 7);
-        station.frames();
 
         ModalAnswerer answerer;
         answerer.then([](QDialog *dialog) {
@@ -140,8 +136,7 @@ private Q_SLOTS:
     void manualPistonAndReading()
     {
         Station station;
-        QVERIFY(station.connect());
-        station.frames();
+        QVERIFY(station.connect() && !station.frames().isEmpty());
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
             Click(dialog, "ReadDataBtn");

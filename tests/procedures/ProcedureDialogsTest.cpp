@@ -1,7 +1,9 @@
-// The learn, master reset and manual control dialogs on the main window's
-// menus, over a fake port whose tester answers at once.
+// The learn arithmetic, and the learn, master reset and manual control
+// dialogs on the main window's menus over a fake port whose tester answers
+// at once.
 
 #include "mainwindow/MainForm.h"
+#include "procedures/DefaultConfig.h"
 #include "procedures/LearnTransfer.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
@@ -68,6 +70,42 @@ class ProcedureDialogsTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The margins, their clamps and halves rounded to even.
+    void learnedBounceAndStroke()
+    {
+        for (auto [measured, learned] : {std::pair{500, 1250}, {2000, 3000}, {50000, 62500}})
+            QCOMPARE(LearnedBounceTol(measured), learned);
+        for (auto [measured, learned] : {std::pair{20, 50}, {120, 180}, {101, 152}, {99, 148}, {400, 500}})
+            QCOMPARE(LearnedStrokeTime(measured), learned);
+    }
+
+    // The extremes a tester measured on a golden switch with a 1000 ohm
+    // pull-up (or full scale in current and voltage).
+    void learnedContactTolerances_data()
+    {
+        QTest::addColumn<QList<int>>("in");     // contact, mode, both down extremes, both up extremes
+        QTest::addColumn<QList<int>>("out");    // min down, max down, min up, max up
+        QTest::newRow("NO resistance") << QList<int>{1, 0, 10, 1023} << QList<int>{0, 16, 1020, 1023};
+        QTest::newRow("NO dead short raised to 15") << QList<int>{1, 0, 0, 1023} << QList<int>{0, 15, 1020, 1023};
+        QTest::newRow("NO current") << QList<int>{1, 1, 600, 600} << QList<int>{0, 901, 299, 901};
+        QTest::newRow("NC resistance, 1022 stays") << QList<int>{2, 0, 1023, 0} << QList<int>{1022, 1023, 0, 15};
+        QTest::newRow("NC voltage") << QList<int>{2, 2, 600, 600} << QList<int>{299, 901, 0, 901};
+    }
+
+    void learnedContactTolerances()
+    {
+        QFETCH(QList<int>, in);
+        QFETCH(QList<int>, out);
+        TesterState s;
+        s.vRMode = s.sRMode = TesterState::Integer(in[1]);
+        s.vRPullUp = s.sRPullUp = 1000;
+        s.sContact = TesterState::Integer(in[0]);
+        s.vMaxDownResistance = s.vMinDownResistance = in[2];
+        s.vMaxUpResistance = s.vMinUpResistance = in[3];
+        SetLearnedConfig(s);
+        QCOMPARE((QList<int>{s.sMinDownResistTol, s.sMaxDownResistTol, s.sMinUpResistTol, s.sMaxUpResistTol}), out);
+    }
+
     void learnDialog_data()
     {
         QTest::addColumn<int>("switchType");   // list position
@@ -76,7 +114,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("comSeq");       // the link when OK is pressed
         QTest::addColumn<QStringList>("frames");
         QTest::newRow("normally closed without bounce") << 1 << false << "OKButton" << 0 << QStringList{"E150"};
-        QTest::newRow("normally open with bounce") << 0 << true << "OKButton" << 0 << QStringList{"E1241"};
         QTest::newRow("cancel") << 0 << true << "CancelButton" << 0 << QStringList();
         QTest::newRow("Enter cancels") << 1 << false << "Enter" << 0 << QStringList();
         // A learn that never started leaves nothing to turn the next
@@ -120,7 +157,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("closesAt");
         QTest::addColumn<bool>("editor");
         QTest::newRow("never ends: gives up at the 16th second") << false << 0 << false << 16 << false;
-        QTest::newRow("end of run, its data taken") << true << 0 << false << 1 << true;
         QTest::newRow("end of run logged to an open data file") << true << 0 << true << 1 << true;
         QTest::newRow("end of run, its data still awaited") << true << 174 << false << 16 << false;
     }
