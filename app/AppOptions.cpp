@@ -1,52 +1,33 @@
 #include "app/AppOptions.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QLocale>
 #include <QTextStream>
-#include <cstdio>
 
 namespace {
 
-const char HelpText[] =
-    "Usage: lifecycle [options]\n"
-    "Watches and controls a Model 418C life-cycle tester on a serial port.\n"
-    "\n"
-    "Options:\n"
-    "  --simulate            run a simulated tester, already in the middle of a\n"
-    "                        test, on a pseudo-terminal as port 1 (no other port\n"
-    "                        exists; Unix only)\n"
-    "  --port N=DEVICE       use DEVICE as port N (1 to 16); may be repeated;\n"
-    "                        when given, only the mapped ports exist\n"
-    "  --trace FILE          append every byte sent and received, time-stamped,\n"
-    "                        to FILE\n"
-    "  --screenshot FILE     save a picture of the main window to FILE shortly\n"
-    "                        after start\n"
-    "  --report FILE         write the test results report of the tester's\n"
-    "                        data to the PDF file FILE shortly after start\n"
-    "  -h, --help            show this help and exit\n"
-    "  -v, --version         show the version and exit\n"
+const char Description[] = "Watches and controls a Model 418C life-cycle tester on a serial port.";
+
+const char Epilogue[] =
     "\n"
     "Without --port, port N is the device named under [Ports] as CommN in the\n"
     "settings file, otherwise the N-th serial device of the system in name\n"
     "order (COMN on Windows).\n";
 
-void printOut(const QString &text)
+AppOptions finished(int exitCode)
 {
-    QTextStream(stdout) << text;
-}
-
-void printError(const QString &text)
-{
-    QTextStream(stderr) << "lifecycle: " << text << "\n"
-                        << "Try 'lifecycle --help' for more information.\n";
+    AppOptions options;
+    options.exitNow = true;
+    options.exitCode = exitCode;
+    return options;
 }
 
 AppOptions fail(const QString &text)
 {
-    printError(text);
-    AppOptions options;
-    options.exitNow = true;
-    options.exitCode = 2;
-    return options;
+    QTextStream(stderr) << "lifecycle: " << text << "\n"
+                        << "Try 'lifecycle --help' for more information.\n";
+    return finished(2);
 }
 
 // "N=DEVICE" with N in 1..16 and a non-empty device.
@@ -61,79 +42,95 @@ bool parsePortMapping(const QString &text, int &port, QString &device)
     return ok && port >= 1 && port <= 16 && !device.isEmpty();
 }
 
+QCommandLineOption fileOption(const char *name, const char *description)
+{
+    return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(description), QStringLiteral("FILE"));
+}
+
 } // namespace
 
 AppOptions ParseCommandLine(const QStringList &args)
 {
-    AppOptions options;
-    for (int i = 1; i < args.size(); ++i) {
-        QString name = args.at(i);
-        QString value;
-        bool hasValue = false;
-        if (name.startsWith(QLatin1String("--"))) {
-            const int eq = name.indexOf(QLatin1Char('='));
-            if (eq > 0) {
-                value = name.mid(eq + 1);
-                name = name.left(eq);
-                hasValue = true;
-            }
-        }
-        const auto takeValue = [&]() -> bool {
-            if (hasValue)
-                return true;
-            if (i + 1 >= args.size())
-                return false;
-            value = args.at(++i);
-            return true;
-        };
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(Description));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"),
+        QStringLiteral("Run a simulated tester, already in the middle of a test, on a pseudo-terminal as "
+                       "port 1 (no other port exists; Unix only)."));
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Use DEVICE as port N (1 to 16); may be repeated; when given, only the mapped "
+                       "ports exist."),
+        QStringLiteral("N=DEVICE"));
+    const QCommandLineOption trace = fileOption("trace", "Append every byte sent and received, time-stamped, to FILE.");
+    const QCommandLineOption screenshot =
+        fileOption("screenshot", "Save a picture of the main window to FILE shortly after start.");
+    const QCommandLineOption report =
+        fileOption("report", "Write the test results report of the tester's data to the PDF file FILE shortly "
+                             "after start.");
+    const QCommandLineOption plot = fileOption("plot", "Show the data log FILE in the Trend window at start.");
+    const QCommandLineOption trendScreenshot = fileOption(
+        "trend-screenshot",
+        "With --simulate: run the simulated tester fast for a few hundred cycles, then save a picture of "
+        "the Trend window to FILE and quit.");
+    // Not in the help: only tests and the soak run shorten the tick.
+    QCommandLineOption pollMs(QStringLiteral("poll-ms"), QStringLiteral("Poll period."), QStringLiteral("MS"));
+    pollMs.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({help, version, simulate, port, trace, screenshot, report, plot, trendScreenshot, pollMs});
 
-        if (name == QLatin1String("-h") || name == QLatin1String("--help")) {
-            printOut(QString::fromLatin1(HelpText));
-            options.exitNow = true;
-            options.exitCode = 0;
-            return options;
-        }
-        if (name == QLatin1String("-v") || name == QLatin1String("--version")) {
-            printOut(QStringLiteral("lifecycle %1\n").arg(QLatin1String(LIFECYCLE_VERSION)));
-            options.exitNow = true;
-            options.exitCode = 0;
-            return options;
-        }
-        if (name == QLatin1String("--simulate") && !hasValue) {
-            options.simulate = true;
-        } else if (name == QLatin1String("--port")) {
-            if (!takeValue())
-                return fail(QStringLiteral("option '--port' needs a value N=DEVICE"));
-            int port = 0;
-            QString device;
-            if (!parsePortMapping(value, port, device))
-                return fail(QStringLiteral("bad port mapping '%1': expected N=DEVICE with N from 1 to 16")
-                                .arg(value));
-            options.portMap.insert(port, device);
-        } else if (name == QLatin1String("--trace")) {
-            if (!takeValue() || value.isEmpty())
-                return fail(QStringLiteral("option '--trace' needs a file name"));
-            options.traceFile = value;
-        } else if (name == QLatin1String("--screenshot")) {
-            if (!takeValue() || value.isEmpty())
-                return fail(QStringLiteral("option '--screenshot' needs a file name"));
-            options.screenshotFile = value;
-        } else if (name == QLatin1String("--report")) {
-            if (!takeValue() || value.isEmpty())
-                return fail(QStringLiteral("option '--report' needs a file name"));
-            options.reportFile = value;
-        } else if (name == QLatin1String("--poll-ms")) {
-            // Not in the help: only tests and the soak run shorten the tick.
-            bool ok = false;
-            const int ms = takeValue() ? QLocale::c().toInt(value, &ok) : 0;
-            if (!ok || ms < 1 || ms > 1000)
-                return fail(QStringLiteral("option '--poll-ms' needs a number of milliseconds from 1 to 1000"));
-            options.pollPeriodMs = ms;
-        } else if (name.startsWith(QLatin1Char('-'))) {
-            return fail(QStringLiteral("unknown option '%1'").arg(args.at(i)));
-        } else {
-            return fail(QStringLiteral("unexpected argument '%1'").arg(name));
-        }
+    const bool parsed = parser.parse(args);
+    // Help and version win over any mistake elsewhere on the line.
+    if (parser.isSet(help)) {
+        QString text = parser.helpText();
+        text.replace(QLatin1String("<executable_name>"), QLatin1String("lifecycle"));
+        QTextStream(stdout) << text << Epilogue;
+        return finished(0);
+    }
+    if (parser.isSet(version)) {
+        QTextStream(stdout) << "lifecycle " << LIFECYCLE_VERSION << "\n";
+        return finished(0);
+    }
+    if (!parsed)
+        return fail(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+
+    AppOptions options;
+    options.simulate = parser.isSet(simulate);
+    for (const QString &value : parser.values(port)) {
+        int n = 0;
+        QString device;
+        if (!parsePortMapping(value, n, device))
+            return fail(QStringLiteral("bad port mapping '%1': expected N=DEVICE with N from 1 to 16").arg(value));
+        options.portMap.insert(n, device);
+    }
+    const struct { const QCommandLineOption &option; QString &target; } files[] = {
+        {trace, options.traceFile},
+        {screenshot, options.screenshotFile},
+        {report, options.reportFile},
+        {plot, options.plotFile},
+        {trendScreenshot, options.trendScreenshotFile},
+    };
+    for (const auto &file : files) {
+        if (!parser.isSet(file.option))
+            continue;
+        file.target = parser.value(file.option);
+        if (file.target.isEmpty())
+            return fail(QStringLiteral("option '--%1' needs a file name").arg(file.option.names().first()));
+    }
+    if (parser.isSet(pollMs)) {
+        bool ok = false;
+        const int ms = QLocale::c().toInt(parser.value(pollMs), &ok);
+        if (!ok || ms < 1 || ms > 1000)
+            return fail(QStringLiteral("option '--poll-ms' needs a number of milliseconds from 1 to 1000"));
+        options.pollPeriodMs = ms;
+    } else if (!options.trendScreenshotFile.isEmpty()) {
+        // The picture's simulated run goes at full speed.
+        options.pollPeriodMs = 10;
     }
     return options;
 }

@@ -11,6 +11,8 @@ struct AppOptions
     QMap<int, QString> portMap;     // --port N=DEVICE; when given, only mapped ports exist
     QString traceFile;              // --trace FILE: every byte on the line, time-stamped
     QString screenshotFile;         // --screenshot FILE: save the main window a few seconds after start
+    QString plotFile;               // --plot FILE: show a saved data log in the Trend window
+    QString trendScreenshotFile;    // --trend-screenshot FILE: save the Trend window after a fast run
     QString reportFile;             // --report FILE: write the test results page as PDF a few seconds after start
     int pollPeriodMs = 50;          // only tests and the soak run change it
 
@@ -19,5 +21,6 @@ struct AppOptions
 };
 
 // Parses the program's arguments (args[0] is the program). Prints the help,
-// the version or the error itself and sets exitNow.
+// the version or the error itself and sets exitNow. Needs no application
+// object, so --help and --version work without a display.
 AppOptions ParseCommandLine(const QStringList &args);

@@ -21,10 +21,12 @@ constexpr int SimulatorStepMs = 10;
 
 // The tester a newcomer meets: already in the middle of a long test, one
 // cycle a second, with the odd failure so the fail counts and lamps move.
-SimulatorConfig demoTester(int pollPeriodMs)
+SimulatorConfig demoTester(const AppOptions &options)
 {
+    const int pollPeriodMs = options.pollPeriodMs;
     SimulatorConfig config;
-    config.periodMs = 1000;
+    // The Trend window's picture wants a few hundred cycles in seconds.
+    config.periodMs = options.trendScreenshotFile.isEmpty() ? 1000 : 40;
     config.failureRate = 0.02;
     config.startRunning = true;
     config.seed = 8;   // one of its first two cycles fails: the failure boxes show at once
@@ -53,7 +55,7 @@ SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
     parts->ports = std::make_unique<PortMap>(options.portMap, &settings);
     if (options.simulate) {
 #ifdef Q_OS_UNIX
-        parts->tester = std::make_unique<SimulatedTester>(demoTester(options.pollPeriodMs));
+        parts->tester = std::make_unique<SimulatedTester>(demoTester(options));
         // The cycle limit ends the demonstration test, not the failures.
         parts->tester->settings().cycleLimit = 100000;
         parts->tester->settings().failLimit = 5000;

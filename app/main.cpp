@@ -5,8 +5,11 @@
 #include "preferences/QtSettingsStore.h"
 #include "procedures/QtMessageDialogs.h"
 #include "report/ReportController.h"
+#include "trend/TrendController.h"
+#include "trend/TrendWindow.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPixmap>
 #include <QTextStream>
 #include <QTimer>
@@ -18,6 +21,29 @@ namespace {
 // How long after start the --screenshot picture and the --report page are
 // taken: time for the simulated tester to be found and its first sample shown.
 constexpr int ScreenshotDelayMs = 4000;
+
+// The --trend-screenshot picture: taken once the live run has this many
+// samples (or at the latest after the wait), or at once for a plotted log.
+constexpr size_t TrendScreenshotSamples = 250;
+constexpr int TrendScreenshotWaitMs = 90000;
+
+void saveTrendScreenshot(MainForm &form, const QString &path, QElapsedTimer started)
+{
+    TrendController &trend = form.trend();
+    const bool ready = !trend.window().showingLive() || trend.liveHistory().size() >= TrendScreenshotSamples
+        || started.elapsed() > TrendScreenshotWaitMs;
+    if (!ready) {
+        QTimer::singleShot(200, &form, [&form, path, started] { saveTrendScreenshot(form, path, started); });
+        return;
+    }
+    trend.window().redraw();
+    if (trend.window().grab().save(path, "PNG")) {
+        QCoreApplication::exit(0);
+    } else {
+        QTextStream(stderr) << "lifecycle: cannot write the screenshot " << path << "\n";
+        QCoreApplication::exit(1);
+    }
+}
 
 // Without a display and without a chosen platform, Qt aborts with a message
 // that does not say what to do; say it here.
@@ -60,6 +86,17 @@ int main(int argc, char **argv)
     fileDialog.setParentWidget(&form);
     form.show();
 
+    if (!options.plotFile.isEmpty())
+        QTimer::singleShot(0, &form, [&] { form.trend().plotLog(options.plotFile); });
+    if (!options.trendScreenshotFile.isEmpty()) {
+        QElapsedTimer started;
+        started.start();
+        if (options.plotFile.isEmpty())
+            form.trend().showLive();
+        QTimer::singleShot(500, &form, [&form, &options, started] {
+            saveTrendScreenshot(form, options.trendScreenshotFile, started);
+        });
+    }
     if (!options.screenshotFile.isEmpty() || !options.reportFile.isEmpty()) {
         // Quit without closing the window: a screenshot or report run asks no
         // questions and leaves the saved settings alone.

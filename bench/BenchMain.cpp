@@ -1,6 +1,7 @@
 // lifecycle-bench: what one poll tick, one decoded sample and one logged
 // line cost, in nanoseconds, each the median of several runs.
 #include "bench/LogLineBench.h"
+#include "bench/TrendBench.h"
 
 #include "datalog/DataLog.h"
 #include "link/SerialPort.h"
@@ -8,7 +9,7 @@
 #include "state/SilentView.h"
 #include "supervision/TesterEngine.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
@@ -67,7 +68,10 @@ void linkUp(TesterState &s)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // The trend figures draw charts; no display is needed for that.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
 
     TesterState s;
     BenchPort port;
@@ -101,5 +105,6 @@ int main(int argc, char **argv)
     std::printf("decode_tick_ns: %lld\n", static_cast<long long>(decode));
     std::printf("format_sample_ns: %lld\n", static_cast<long long>(format));
     std::printf("log_line_ns: %lld\n", static_cast<long long>(LogLineNanoseconds()));
+    PrintTrendFigures();
     return 0;
 }

@@ -1,9 +1,9 @@
 #include "bench/LogLineBench.h"
 
+#include "bench/QuietDialogs.h"
 #include "datalog/DataLog.h"
 #include "preferences/Registry.h"
 #include "preferences/SettingsStore.h"
-#include "procedures/MessageDialogs.h"
 #include "state/TesterState.h"
 
 #include <QElapsedTimer>
@@ -12,14 +12,6 @@
 #include <vector>
 
 namespace {
-
-class QuietDialogs : public MessageDialogs
-{
-public:
-    void ErrorDialog(const QString &, const QString &) override {}
-    int16_t YesNoDialog(const QString &, const QString &) override { return AnswerYes; }
-    int16_t ReadjustDialog() override { return AnswerNo; }
-};
 
 class NoFileDialog : public DataFileDialog
 {

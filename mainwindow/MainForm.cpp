@@ -11,11 +11,13 @@
 #include "mainwindow/ValueBox.h"
 #include "mainwindow/frmAbout.h"
 #include "procedures/MessageDialogs.h"
+#include "procedures/ProcedureMenus.h"
 #include "report/QtPrintDialogs.h"
 #include "report/ReportController.h"
 #include "state/DataFormat.h"
 #include "state/StateTexts.h"
 #include "supervision/TesterEngine.h"
+#include "trend/TrendController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -65,7 +67,12 @@ MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &di
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
+    trendView = std::make_unique<TrendController>(*menus, dialogs, *this);
+    addSampleObserver([this](const TesterState &state) { trendView->sampleDecoded(state); });
     configEdit = std::make_unique<ConfigEditCommands>(*menus, s, *testerEngine, dialogs, this);
+    procedures = std::make_unique<ProcedureMenus>(*menus, s, *testerEngine, dialogs, this,
+                                                  [this] { return CheckConfigSaved(); },
+                                                  [this](bool newLearn) { EditConfiguration(newLearn); });
     reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
 
     Tmr = new QTimer(this);
@@ -276,7 +283,9 @@ void MainForm::closeEvent(QCloseEvent *event)
         log->FileClose();
     Tmr->stop();
     registry.SaveCommChannel(s.ComChan);
-    // No command goes to the tester: a running test goes on without us.
+    // No command goes to the tester, so a running test goes on without us;
+    // only a piston the manual control moved down is raised first.
+    procedures->closeForExit();
     event->accept();
 }
 
@@ -497,14 +506,15 @@ void MainForm::beep()
     QApplication::beep();
 }
 
-void MainForm::setPistonBox(bool)
+// Only the manual control shows the piston and a single reading.
+void MainForm::setPistonBox(bool ticked)
 {
-    // The manual control window shows the piston; the main window has no place for it.
+    procedures->manual().setPistonBox(ticked);
 }
 
-void MainForm::showManualReading(const QString &)
+void MainForm::showManualReading(const QString &text)
 {
-    // As above: only the manual control window shows a single reading.
+    procedures->manual().showManualReading(text);
 }
 
 void MainForm::sampleDecoded()

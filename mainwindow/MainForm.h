@@ -16,6 +16,7 @@ class DataFileDialog;
 class LedIndicator;
 class MainMenus;
 class MessageDialogs;
+class ProcedureMenus;
 class QLabel;
 class QPushButton;
 class QtConfigFileDialog;
@@ -26,6 +27,7 @@ class SettingsStore;
 class StatusPanels;
 class StrokePanel;
 class TesterEngine;
+class TrendController;
 
 // The program's main window: the live display of the tester, the menus
 // that run it, and the owner of the one TesterState, the conversation
@@ -43,6 +45,7 @@ public:
     TesterState &state() { return s; }
     TesterEngine &engine() { return *testerEngine; }
     DataLog &dataLog() { return *log; }
+    TrendController &trend() { return *trendView; }
     ConfigCommands &configCommands() { return *config; }
     ReportController &report() { return *reportController; }
 
@@ -99,6 +102,8 @@ private:
     std::unique_ptr<QtConfigFileDialog> configFileDialog;
     std::unique_ptr<ConfigCommands> config;
     std::unique_ptr<MainMenus> menus;
+    std::unique_ptr<ProcedureMenus> procedures;
+    std::unique_ptr<TrendController> trendView;
     std::unique_ptr<ConfigEditCommands> configEdit;
     std::unique_ptr<ReportController> reportController;
     QTimer *Tmr = nullptr;

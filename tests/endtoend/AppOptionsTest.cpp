@@ -19,15 +19,20 @@ private Q_SLOTS:
         QTest::addColumn<bool>("simulate");
         QTest::addColumn<PortList>("ports");
         QTest::addColumn<QString>("trace");
+        QTest::addColumn<QString>("plot");
 
         const PortList none;
-        QTest::newRow("simulate") << QStringList{"--simulate"} << -1 << true << none << "";
+        QTest::newRow("simulate") << QStringList{"--simulate"} << -1 << true << none << "" << "";
         QTest::newRow("ports, repeated, both forms, device with =")
             << QStringList{"--port", "1=/dev/pts/3", "--port=12=/dev/a=b", "--trace", "/tmp/t.txt"} << -1 << false
-            << PortList{{1, "/dev/pts/3"}, {12, "/dev/a=b"}} << "/tmp/t.txt";
-        QTest::newRow("help wins over a bad option") << QStringList{"--help", "--bogus"} << 0 << false << none << "";
-        QTest::newRow("version") << QStringList{"--version"} << 0 << false << none << "";
-        QTest::newRow("unknown option") << QStringList{"--simulator"} << 2 << false << none << "";
+            << PortList{{1, "/dev/pts/3"}, {12, "/dev/a=b"}} << "/tmp/t.txt" << "";
+        QTest::newRow("help wins over a bad option") << QStringList{"--help", "--bogus"} << 0 << false << none << "" << "";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << false << none << "" << "";
+        QTest::newRow("plot, value after =")
+            << QStringList{"--plot=/tmp/run 1.txt"} << -1 << false << none << "" << "/tmp/run 1.txt";
+        QTest::newRow("flag with a value") << QStringList{"--simulate=yes"} << 2 << false << none << "" << "";
+        QTest::newRow("plot without a file") << QStringList{"--plot"} << 2 << false << none << "" << "";
+        QTest::newRow("unknown option") << QStringList{"--simulator"} << 2 << false << none << "" << "";
     }
 
     void parse()
@@ -45,6 +50,7 @@ private Q_SLOTS:
         QTEST(options.simulate, "simulate");
         QCOMPARE(options.portMap, ports);
         QTEST(options.traceFile, "trace");
+        QTEST(options.plotFile, "plot");
     }
 };
 

@@ -2,48 +2,25 @@
 // Configure Edit sends the edited configuration and the window shows what
 // the tester then reports; Reset Limits clears only what was ticked.
 
-#include "SimulatedRig.h"
+#include "MainWindowRig.h"
 
-#include "mainwindow/MainForm.h"
-#include "support/FakeDataFileDialog.h"
-#include "support/FakeMessageDialogs.h"
-#include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
 
-#include <QAction>
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 namespace {
 
-// Long enough that the window's own timer never ticks: the rig ticks it.
-constexpr int NoTicks = 24 * 3600 * 1000;
-
-struct WindowRig
+struct WindowRig : MainWindowRig
 {
     WindowRig()
     {
         // Minimum stroke times the editor accepts as they are (25 ms and up).
         rig.tester.settings().minDownTime = 50;
         rig.tester.settings().minUpTime = 60;
-        rig.drive(form.engine());
     }
-
-    TesterState &s() { return form.state(); }
-    bool idle() { return s().ComChanOpen && s().ComSeq == 0 && form.engine().CommReady(); }
-    bool connect() { return rig.tickUntil([this] { return s().DownLoadedOnce && idle(); }, 200); }
-    bool settle() { return rig.tickUntil([this] { return idle(); }, 200); }
-    void trigger(const char *action) { form.findChild<QAction *>(QString::fromLatin1(action))->trigger(); }
-    QString shown(const char *box) { return form.findChild<QLabel *>(QString::fromLatin1(box))->text(); }
-
-    SimulatedRig rig;
-    MemorySettingsStore settings;
-    FakeMessageDialogs dialogs;
-    FakeDataFileDialog files;
-    MainForm form{rig.port, settings, dialogs, files, NoTicks};
 };
 
 void click(QDialog *dialog, const char *name)

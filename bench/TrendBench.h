@@ -1,0 +1,6 @@
+#pragma once
+
+// Prints the Trend window's figures: appending a sample to the history, the
+// memory per sample, redrawing every chart at 1200 x 800 with a million
+// samples, and reading a million-line data log. Needs a QApplication.
+void PrintTrendFigures();

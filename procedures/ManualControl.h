@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class TesterEngine;
+struct TesterState;
+
+// Run, Manual: the operator moves the piston by hand and takes single
+// contact readings. The buttons only send commands; the answers come back
+// through the poll cycle, which the main window forwards here
+// (setPistonBox, showManualReading) for the open dialog to show.
+class ManualControl
+{
+public:
+    enum Code : int { PistonDownCode = 163, PistonUpCode = 164, ReadDataCode = 180 };
+
+    ManualControl(TesterState &state, TesterEngine &engine);
+
+    // Shows the dialog (modal: returns when it has closed) while the link is
+    // ready; otherwise does nothing.
+    void RunManualMenu(const std::function<void()> &showDialog);
+
+    // The dialog's buttons. They send without asking whether the link is
+    // ready: a press while a command is in flight is dropped.
+    void PistonDown();
+    void PistonUp();
+    void ReadData();
+    // The dialog closes, whichever way: the piston goes up first.
+    void Close();
+
+    // What the poll cycle decoded. A status ticks the box even while the
+    // dialog is closed; the next dialog starts from it.
+    void setPistonBox(bool ticked);
+    void showManualReading(const QString &text);
+
+    bool isOpen() const { return open; }
+    bool pistonTicked() const { return ticked; }
+    QString reading() const { return readingText; }
+    std::function<void()> changed;   // the open dialog redraws the box and the reading
+
+    // Shut-down: the fixture is never left actuated. After the dialog was
+    // used, and until a status shows the piston up, piston-up goes to a
+    // tester that is not running a test; `pollOnce` lets one poll tick's
+    // time pass. Gives up after `maxPolls` polls.
+    void RaisePistonBeforeExit(const std::function<void()> &pollOnce, int maxPolls);
+
+private:
+    void notify();
+
+    TesterState &s;
+    TesterEngine &engine;
+    bool open = false;
+    bool ticked = false;
+    bool pistonUpOwed = false;
+    QString readingText;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDialog>
+
+class MessageDialogs;
+class QLineEdit;
+struct TesterState;
+
+// "Tester Master Reset": the tester's serial number, measurement mode and
+// pull-up (range value). Opens on the values of the edit copy; OK checks
+// them and stores them there, or reports the first bad one and stays open.
+// Cancel is the default button. The caller reads MasterGo afterwards.
+class MasterDialog : public QDialog
+{
+public:
+    MasterDialog(TesterState &state, MessageDialogs &dialogs, QWidget *parent = nullptr);
+
+    bool MasterGo = false;
+
+private:
+    void OKButton_Click();
+
+    TesterState &s;
+    MessageDialogs &dialogs;
+    QLineEdit *MstrSerNum;
+    QLineEdit *MstrRMode;
+    QLineEdit *MstrPullup;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "SimulatedRig.h"
+
+#include "mainwindow/MainForm.h"
+#include "support/FakeDataFileDialog.h"
+#include "support/FakeMessageDialogs.h"
+#include "support/MemorySettingsStore.h"
+
+#include <QAction>
+#include <QLabel>
+
+// The main window on the simulated tester's pseudo-terminal. The rig ticks
+// the window's engine; the window's own timer never does.
+struct MainWindowRig
+{
+    static constexpr int NoTicks = 24 * 3600 * 1000;
+
+    explicit MainWindowRig(const SimulatorConfig &config = SimulatedRig::FastConfig()) : rig(config)
+    {
+        rig.drive(form.engine());
+    }
+
+    TesterState &s() { return form.state(); }
+    bool idle() { return s().ComChanOpen && s().ComSeq == 0 && form.engine().CommReady(); }
+    bool connect() { return rig.tickUntil([this] { return s().DownLoadedOnce && idle(); }, 200); }
+    bool settle() { return rig.tickUntil([this] { return idle(); }, 200); }
+    void trigger(const char *action) { form.findChild<QAction *>(QString::fromLatin1(action))->trigger(); }
+    QString shown(const char *box) { return form.findChild<QLabel *>(QString::fromLatin1(box))->text(); }
+
+    SimulatedRig rig;
+    MemorySettingsStore settings;
+    FakeMessageDialogs dialogs;
+    FakeDataFileDialog files;
+    MainForm form{rig.port, settings, dialogs, files, NoTicks};
+};

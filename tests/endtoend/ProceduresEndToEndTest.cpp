@@ -1,0 +1,165 @@
+// Learn, master reset and manual control from the main window's menus
+// against the simulated tester on a pseudo-terminal: what the tester
+// receives and what it ends up holding.
+
+#include "MainWindowRig.h"
+
+#include "procedures/LearnProcedure.h"
+#include "procedures/LearnTransfer.h"
+#include "support/ModalAnswerer.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+// Ticks of the rig in one second of the learn window's clock.
+constexpr int TicksPerSecond = 20;
+
+// The tester at its own pace (one cycle a second), so the ten learn cycles
+// must end inside the learn window's time.
+struct Station : MainWindowRig
+{
+    Station() : MainWindowRig(SimulatorConfig()) {}
+
+    // What the tester received since the last call, without the wake-ups.
+    QStringList frames()
+    {
+        QStringList taken = rig.takeFrames();
+        taken.removeAll(QStringLiteral("<ESC>"));
+        return taken;
+    }
+};
+
+void Click(QDialog *dialog, const char *name)
+{
+    dialog->findChild<QAbstractButton *>(QString::fromLatin1(name))->click();
+}
+
+} // namespace
+
+class ProceduresEndToEndTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void learn_data()
+    {
+        QTest::addColumn<int>("cancelAtSecond");   // 0: the window waits for the end of the run
+        QTest::newRow("run ends in time, editor accepted") << 0;
+        QTest::newRow("window cancelled, the run goes on") << 3;
+    }
+
+    void learn()
+    {
+        QFETCH(int, cancelAtSecond);
+        Station station;
+        QVERIFY(station.connect());
+        station.frames();
+
+        TesterState learned;
+        ModalAnswerer answerer;
+        answerer.then([](QDialog *dialog) { Click(dialog, "OKButton"); });   // normally open, with bounce
+        answerer.then([&](QDialog *dialog) {
+            for (int second = 1; dialog->isVisible(); ++second) {
+                station.rig.tick(TicksPerSecond);
+                if (second == cancelAtSecond)
+                    Click(dialog, "CancelButton");
+                else
+                    static_cast<LearnTransfer *>(dialog)->tick();
+            }
+        });
+        answerer.then([&](QDialog *editor) {
+            learned = station.s();
+            Click(editor, "cmdOK");
+        });
+        station.trigger("ConfigureLearnMenu");
+
+        if (cancelAtSecond) {
+            // The download, clears and cycles run on; their end shows the
+            // data and touches neither the edit copy nor the editor.
+            const TesterState atCancel = station.s();
+            QVERIFY(station.rig.tickUntil([&] { return LearnRunDataIn(station.s()); }, 400));
+            QCOMPARE(answerer.answered, 2);
+            QCOMPARE(station.s().sCycleLimit, atCancel.sCycleLimit);
+            QCOMPARE(station.s().CycleCount, 10);
+            return;
+        }
+        QCOMPARE(answerer.answered, 3);
+        QVERIFY(station.settle());
+        const QStringList frames = station.frames();
+        const QStringList defaults = {"E1241", "E210", "E310", "E410", "E5500", "E6500", "E7500", "E8500",
+                                      "E9129", "EA125", "EB1023", "EC0", "ED1023", "EE0", "F162500", "F262500",
+                                      "C2", "C9", "CA", "CB", "A2"};
+        QCOMPARE(frames.mid(0, defaults.size()), defaults);
+        QCOMPARE(station.rig.tester.stats().minusSent, 1);
+        // The editor's OK sent the learned values: a switch that closes on
+        // the way down, a million cycles.
+        QCOMPARE(frames.mid(frames.lastIndexOf("E1241") + 1, 2), (QStringList{"E21000000", "E31000000"}));
+        const SimulatedTester::Settings &held = station.rig.tester.settings();
+        QCOMPARE((QList<int>{held.minDownResistTol, held.maxDownResistTol, held.minUpResistTol, held.maxUpResistTol}),
+                 (QList<int>{0, 15, 1020, 1023}));
+        QCOMPARE(held.minDownTime, learned.sMinDownTime);
+        QVERIFY(learned.sMinDownTime >= 50 && learned.sMinDownTime < 100);
+    }
+
+    void masterResetGivesTheTesterItsIdentity()
+    {
+        Station station;
+        // A tester with results to clear.
+        station.rig.tester.receive("A2\r");
+        station.rig.tester.advance(7 * station.rig.tester.config().periodMs + 10);
+        station.rig.tester.receive("A1\r");
+        station.rig.tester.takeOutput();
+        QVERIFY(station.connect());
+        QCOMPARE(station.s().CycleCount, 7);
+        station.frames();
+
+        ModalAnswerer answerer;
+        answerer.then([](QDialog *dialog) {
+            dialog->findChild<QLineEdit *>("MstrSerNum")->setText("Q7");
+            dialog->findChild<QLineEdit *>("MstrRMode")->setText("1");
+            dialog->findChild<QLineEdit *>("MstrPullup")->setText("40000");
+            Click(dialog, "OKButton");
+        });
+        station.trigger("ConfigureMasterResetMenu");
+        QVERIFY(station.settle());
+
+        const QStringList frames = station.frames();
+        QCOMPARE(frames.first(), QStringLiteral("E0Q7"));
+        QCOMPARE(frames.mid(frames.size() - 9),
+                 (QStringList{"EF40000", "F01", "F162500", "F262500", "C2", "C9", "CA", "CB", "AE"}));
+        const SimulatorConfig &identity = station.rig.tester.config();
+        QCOMPARE((QStringList{identity.serialNumber, QString::number(identity.mode), QString::number(identity.range)}),
+                 (QStringList{"Q7", "1", "40000"}));
+        QCOMPARE(station.s().CycleCount, 0);
+    }
+
+    void manualPistonAndReading()
+    {
+        Station station;
+        QVERIFY(station.connect());
+        station.frames();
+        ModalAnswerer answerer;
+        answerer.then([&](QDialog *dialog) {
+            Click(dialog, "ReadDataBtn");
+            QVERIFY(station.settle());
+            // Piston up, a normally open contact reads full scale: open.
+            QCOMPARE(dialog->findChild<QLabel *>("CurntReadingBox")->text(), QStringLiteral("open"));
+            Click(dialog, "PistonDownBtn");
+            QVERIFY(station.rig.tickUntil([&] { return station.rig.tester.pistonDown() && station.idle(); }, 100));
+            QVERIFY(dialog->findChild<QCheckBox *>("PistonCheck")->isChecked());
+            Click(dialog, "CloseButton");
+        });
+        station.trigger("RunManualMenu");
+        QVERIFY(station.settle());
+        QCOMPARE(answerer.answered, 1);
+        QCOMPARE(station.frames(), (QStringList{"B4", "A3", "C0", "A4", "C0"}));
+        QVERIFY(!station.rig.tester.pistonDown());
+    }
+};
+
+QTEST_MAIN(ProceduresEndToEndTest)
+#include "ProceduresEndToEndTest.moc"

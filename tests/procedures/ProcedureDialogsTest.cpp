@@ -1,0 +1,247 @@
+// The learn, master reset and manual control dialogs on the main window's
+// menus, over a fake port whose tester answers at once.
+
+#include "mainwindow/MainForm.h"
+#include "procedures/LearnTransfer.h"
+#include "support/FakeDataFileDialog.h"
+#include "support/FakeMessageDialogs.h"
+#include "support/FakeSerialPort.h"
+#include "support/MemorySettingsStore.h"
+#include "support/ModalAnswerer.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+constexpr int NoTicks = 24 * 3600 * 1000;
+
+// The main window with the tester found and idle. The tester acknowledges
+// everything, and moves its piston on A3 / A4 and reports it in the status.
+struct Rig
+{
+    Rig()
+    {
+        port.selectPort(1);
+        port.open();
+        s.ComChanOpen = true;
+        s.ComCnt = 0;
+        s.MustWait = false;
+        s.vRMode = 0;
+        s.vRPullUp = 1000;
+        form.SetControls();
+        port.onWrite = [this, pistonDown = false](const QByteArray &bytes) mutable {
+            if (bytes == "A3\r" || bytes == "A4\r")
+                pistonDown = bytes == "A3\r";
+            port.queueInput(bytes == "C0\r" ? (pistonDown ? "*8\r" : "*0\r") : "*\r");
+        };
+    }
+    void trigger(const char *action) { form.findChild<QAction *>(action)->trigger(); }
+    QStringList frames()
+    {
+        QStringList taken = port.takeFrames();
+        taken.removeAll(QStringLiteral("<ESC>"));
+        return taken;
+    }
+
+    FakeSerialPort port;
+    MemorySettingsStore settings;
+    FakeMessageDialogs dialogs;
+    FakeDataFileDialog files;
+    MainForm form{port, settings, dialogs, files, NoTicks};
+    TesterState &s = form.state();
+};
+
+void Click(QWidget *dialog, const char *name)
+{
+    QTest::mouseClick(dialog->findChild<QAbstractButton *>(name), Qt::LeftButton);
+}
+
+} // namespace
+
+class ProcedureDialogsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void learnDialog_data()
+    {
+        QTest::addColumn<int>("switchType");   // list position
+        QTest::addColumn<bool>("bounce");
+        QTest::addColumn<QString>("leave");    // "OKButton", "CancelButton" or "Enter"
+        QTest::addColumn<int>("comSeq");       // the link when OK is pressed
+        QTest::addColumn<QStringList>("frames");
+        QTest::newRow("normally closed without bounce") << 1 << false << "OKButton" << 0 << QStringList{"E150"};
+        QTest::newRow("normally open with bounce") << 0 << true << "OKButton" << 0 << QStringList{"E1241"};
+        QTest::newRow("cancel") << 0 << true << "CancelButton" << 0 << QStringList();
+        QTest::newRow("Enter cancels") << 1 << false << "Enter" << 0 << QStringList();
+        // A learn that never started leaves nothing to turn the next
+        // download into a counter reset and a test run.
+        QTest::newRow("a reply awaited") << 0 << true << "OKButton" << 10 << QStringList();
+    }
+
+    void learnDialog()
+    {
+        QFETCH(int, switchType);
+        QFETCH(bool, bounce);
+        QFETCH(QString, leave);
+        QFETCH(int, comSeq);
+        QFETCH(QStringList, frames);
+        Rig rig;
+        rig.s.ComSeq = TesterState::Integer(comSeq);
+        ModalAnswerer answerer;
+        answerer.then([&](QDialog *dialog) {
+            dialog->findChild<QComboBox *>("LearnSwitchType")->setCurrentIndex(switchType);
+            dialog->findChild<QCheckBox *>("LearnBounceCheck")->setChecked(bounce);
+            if (leave == "Enter")
+                QTest::keyClick(dialog->findChild<QComboBox *>("LearnSwitchType"), Qt::Key_Return);
+            else
+                Click(dialog, qPrintable(leave));
+        });
+        answerer.then([](QDialog *dialog) { Click(dialog, "CancelButton"); });
+        rig.trigger("ConfigureLearnMenu");
+
+        QCOMPARE(answerer.answered, frames.isEmpty() ? 1 : 2);
+        QCOMPARE(rig.frames(), frames);
+        QCOMPARE(rig.s.LearnConfigure, !frames.isEmpty());
+        QCOMPARE(rig.s.sCycleLimit, 10);   // the defaults stay, learn or not
+    }
+
+    // The learn window on its own clock, one call a second.
+    void learnWindow_data()
+    {
+        QTest::addColumn<bool>("ended");        // the tester said "-"
+        QTest::addColumn<int>("inFlight");      // the command in flight when the window looks
+        QTest::addColumn<bool>("dataFileOpen"); // samples went into the file and are not unsaved
+        QTest::addColumn<int>("closesAt");
+        QTest::addColumn<bool>("editor");
+        QTest::newRow("never ends: gives up at the 16th second") << false << 0 << false << 16 << false;
+        QTest::newRow("end of run, its data taken") << true << 0 << false << 1 << true;
+        QTest::newRow("end of run logged to an open data file") << true << 0 << true << 1 << true;
+        QTest::newRow("end of run, its data still awaited") << true << 174 << false << 16 << false;
+    }
+
+    void learnWindow()
+    {
+        QFETCH(bool, ended);
+        QFETCH(int, inFlight);
+        QFETCH(bool, dataFileOpen);
+        QFETCH(int, closesAt);
+        QFETCH(bool, editor);
+        Rig rig;
+        ModalAnswerer answerer;
+        answerer.then([](QDialog *dialog) { Click(dialog, "OKButton"); });
+        answerer.then([&](QDialog *dialog) {
+            rig.s.Terminated = ended;
+            rig.s.comDelayed = TesterState::Integer(inFlight);
+            rig.s.ComSeq = inFlight ? 10 : 0;
+            rig.s.IsDirtyData = !dataFileOpen;
+            rig.s.vLastUpStrokeTime = 101;
+            for (int second = 1; second < closesAt; ++second)
+                static_cast<LearnTransfer *>(dialog)->tick();
+            QVERIFY(dialog->isVisible());
+            static_cast<LearnTransfer *>(dialog)->tick();
+            QVERIFY(!dialog->isVisible());
+        });
+        answerer.then([&rig](QDialog *dialog) {
+            QCOMPARE(dialog->objectName(), QStringLiteral("frmOptions"));
+            QCOMPARE(rig.s.sMinUpTime, 152);   // the learned values
+            Click(dialog, "cmdCancel");
+        });
+        rig.trigger("ConfigureLearnMenu");
+        QCOMPARE(answerer.answered, editor ? 3 : 2);
+        QCOMPARE(rig.s.sCycleLimit, editor ? 1000000 : 10);
+    }
+
+    void masterDialog_data()
+    {
+        QTest::addColumn<QStringList>("entries");   // serial, mode, pull-up
+        QTest::addColumn<QString>("error");         // empty when accepted
+        QTest::addColumn<QList<int>>("stored");     // mode, pull-up
+        auto row = [](const QString &entries, const QString &error, QList<int> stored = {0, 1000}) {
+            QTest::newRow(qPrintable(entries)) << entries.split('|') << error << stored;
+        };
+        row("aB3dE6gH|0|1000", "");
+        row("7|3|65535", "", {3, 65535});
+        row("Z9|1.5|40000", "", {2, 40000});
+        row("z| 2.5 |0", "", {2, 0});
+        for (const QString &serial : {"AB-12345", "AB 12345", "", "123456789"})
+            row(serial + "|x|-5", "Invalid Serial Number");   // only the first bad field
+        for (const QString &mode : {"3.2", "-1", "two"})
+            row("A1|" + mode + "|x", "Invalid Resistance Mode");
+        for (const QString &pullUp : {"65536", "-5", "1k"})
+            row("A1|1|" + pullUp, "Invalid Resistance Value");
+    }
+
+    void masterDialog()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(QString, error);
+        QFETCH(QList<int>, stored);
+        Rig rig;
+        QStringList opened;
+        ModalAnswerer answerer;
+        answerer.then([&](QDialog *dialog) {
+            for (const char *field : {"MstrSerNum", "MstrRMode", "MstrPullup"}) {
+                auto *edit = dialog->findChild<QLineEdit *>(field);
+                opened << edit->text();
+                edit->setText(entries[opened.size() - 1]);
+            }
+            Click(dialog, "OKButton");
+            if (dialog->isVisible())   // a bad entry keeps the dialog open
+                Click(dialog, "CancelButton");
+        });
+        rig.trigger("ConfigureMasterResetMenu");
+
+        QCOMPARE(opened, (QStringList{"00000000", "0", "1000"}));
+        QCOMPARE(rig.dialogs.calls, error.isEmpty() ? QStringList() : QStringList{"error:Master Reset Data Error|" + error});
+        QCOMPARE(rig.frames(), error.isEmpty() ? QStringList{"E0" + entries[0]} : QStringList());
+        QCOMPARE(rig.s.sSerialNumber, error.isEmpty() ? entries[0] : QStringLiteral("00000000"));
+        QCOMPARE((QList<int>{rig.s.sRMode, rig.s.sRPullUp}), stored);
+    }
+
+    void manualDialog()
+    {
+        Rig rig;
+        rig.form.setPistonBox(true);   // a status decoded while no dialog was open
+        ModalAnswerer answerer;
+        answerer.then([&rig](QDialog *dialog) {
+            auto *box = dialog->findChild<QCheckBox *>("PistonCheck");
+            QVERIFY(box->isChecked());
+            QCOMPARE(dialog->findChild<QLabel *>("CurntReadingBox")->text(), QStringLiteral("----"));
+            rig.form.setPistonBox(false);
+            QTest::mouseClick(box, Qt::LeftButton);
+            QVERIFY(!box->isChecked());   // the operator cannot tick it
+            dialog->reject();             // Escape or the close box: the piston goes up as with Close
+        });
+        rig.trigger("RunManualMenu");
+        QCOMPARE(rig.frames(), QStringList{"A4"});
+
+        rig.s.MustWait = true;   // a command in flight: the menu does nothing
+        rig.trigger("RunManualMenu");
+        QCOMPARE(answerer.answered, 1);
+    }
+
+    // The program is closed with the piston down and the piston-down
+    // command's answer still on its way: the piston goes up before the
+    // window is gone.
+    void closingTheProgramRaisesThePiston()
+    {
+        Rig rig;
+        ModalAnswerer answerer;
+        answerer.then([&rig](QDialog *dialog) {
+            Click(dialog, "PistonDownBtn");
+            rig.form.close();
+        });
+        rig.trigger("RunManualMenu");
+        QCOMPARE(answerer.answered, 1);
+        QCOMPARE(rig.frames(), (QStringList{"A3", "C0", "A4", "C0"}));
+    }
+};
+
+QTEST_MAIN(ProcedureDialogsTest)
+#include "ProcedureDialogsTest.moc"
