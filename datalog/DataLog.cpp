@@ -10,6 +10,10 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 const char DataLogHeader[] =
     "DtTm,CyCnt,FlCnt,SqCnt,MnDwR,MxDwR,MnUpR,MxUpR,DwBnc,UpBnc,LstDR,LstUR,LstDnBnc,"
     "LstUpBnc,LstDT,LstUT,ErrCd,CyLim,FlLim,SqLim,MnDwTol,MxDwTol,MnUpTol,MxUpTol,"
@@ -144,6 +148,13 @@ void DataLog::closeQuietly()
     NoName();
     file.close();
     s.DataFileNum = 0;
+    notifyChanged();
+}
+
+void DataLog::notifyChanged()
+{
+    if (changed)
+        changed();
 }
 
 bool DataLog::OpenFile(QString &nam)
@@ -186,9 +197,12 @@ bool DataLog::OpenFile(QString &nam)
         return openFailed();
 
     s.DataFileOpen = true;
+    lines = 0;
+    lastLine = QDateTime();
     registry.AddRecentFile(nam);
     s.DataFileName = nam;
     NewName(nam);
+    notifyChanged();
     return true;
 }
 
@@ -207,16 +221,54 @@ void DataLog::SaveToFile()
 {
     if (!s.DataFileOpen)
         return;
+    // A file deleted or renamed behind our back (a cleaned folder, a share
+    // that reconnected) would swallow every later line without a trace.
+    qint64 lengthBefore = 0;
+    if (!stillAtItsPath(lengthBefore)) {
+        writeFailed(QStringLiteral("The data file %1 was moved or deleted.  It has been closed "
+                                   "and the current sample has not been saved.")
+                        .arg(QFileInfo(s.DataFileName).fileName()));
+        return;
+    }
     QByteArray bytes = SampleLine(s).toLatin1();
     bytes += LineEnd;
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        writeFailed();
+        // Part of the line may have reached the disk before it filled: cut
+        // it off, or the next line would be glued to a damaged one.
+        if (!file.isSequential())
+            file.resize(lengthBefore);
+        writeFailed(QStringLiteral("Error Writing File.  The data file has been closed "
+                                   "and the current sample has not been saved."));
         return;
     }
     s.IsDirtyData = false;
+    ++lines;
+    lastLine = s.vUpdateTime;
+    notifyChanged();
 }
 
-void DataLog::writeFailed()
+bool DataLog::stillAtItsPath(qint64 &length) const
+{
+#ifdef Q_OS_UNIX
+    struct stat opened, named;
+    if (::fstat(file.handle(), &opened) != 0)
+        return false;
+    length = qint64(opened.st_size);
+    // Devices such as /dev/null are what their name says.
+    if (!S_ISREG(opened.st_mode))
+        return true;
+    if (::stat(QFile::encodeName(file.fileName()).constData(), &named) != 0)
+        return false;
+    return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+#else
+    // Windows does not let another program delete or rename a file that is
+    // open here without shared delete access, which QFile does not grant.
+    length = file.size();
+    return true;
+#endif
+}
+
+void DataLog::writeFailed(const QString &text)
 {
     // The sample stays unsaved and no further line goes to a file that lost
     // one. The notice is posted: the poll tick that wrote must finish first.
@@ -224,10 +276,8 @@ void DataLog::writeFailed()
     if (writeNoticePending)
         return;
     writeNoticePending = true;
-    QTimer::singleShot(0, &noticeContext, [this] {
-        dialogs.ErrorDialog(QStringLiteral("File Error"),
-                            QStringLiteral("Error Writing File.  The data file has been closed "
-                                           "and the current sample has not been saved."));
+    QTimer::singleShot(0, &noticeContext, [this, text] {
+        dialogs.ErrorDialog(QStringLiteral("File Error"), text);
         writeNoticePending = false;
     });
 }

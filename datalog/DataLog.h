@@ -2,6 +2,7 @@
 
 #include "state/TesterView.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QObject>
 #include <QString>
@@ -47,10 +48,19 @@ public:
     void FileRecent(const QString &path);
     void FileClose();
 
+    // Sample lines written since the file was opened, and the sample time of the last one.
+    qint64 linesWritten() const { return lines; }
+    QDateTime lastLineTime() const { return lastLine; }
+    // Called after a line was written and after the file was opened or closed.
+    std::function<void()> changed;
+
 private:
     void closeQuietly();          // mark closed, reset the title, close ignoring errors
     bool openFailed();            // the error exit of OpenFile
-    void writeFailed();           // a sample line did not reach the file
+    void writeFailed(const QString &text);   // a sample line did not reach the file
+    // The open file is the one its name leads to; length is its size.
+    bool stillAtItsPath(qint64 &length) const;
+    void notifyChanged();
     bool chooseFile(int creatfile, QString &path);
 
     TesterState &s;
@@ -62,4 +72,6 @@ private:
     // Owns the posted write-error notice, so it dies with the log.
     QObject noticeContext;
     bool writeNoticePending = false;
+    qint64 lines = 0;
+    QDateTime lastLine;
 };

@@ -1,5 +1,7 @@
 #include "link/QtSerialPort.h"
 
+#include <QFileInfo>
+
 QtSerialPort::QtSerialPort(std::function<QString(int)> deviceForPort, QObject *parent)
     : QObject(parent), deviceForPort(std::move(deviceForPort))
 {
@@ -26,6 +28,13 @@ bool QtSerialPort::open()
     device = deviceForPort ? deviceForPort(portNumber) : QString();
     if (device.isEmpty())
         return false;
+#ifdef Q_OS_UNIX
+    // The search tries a port every tick. A device that is not there is
+    // told by one look at the file system, where QSerialPort would first
+    // write a lock file and sync it to disk.
+    if (!QFileInfo::exists(device))
+        return false;
+#endif
     port.setPortName(device);
     port.setBaudRate(QSerialPort::Baud57600);
     port.setDataBits(QSerialPort::Data8);

@@ -30,7 +30,7 @@ public:
     void discardInput() override;
     void discardOutput() override;
 
-    QString deviceName() const { return device; }   // of the port last opened or tried
+    QString deviceName() const override { return device; }   // of the port last opened or tried
 
     static constexpr qint64 ReadBufferSize = 1024;
 

@@ -149,3 +149,8 @@ bool SerialLink::portAlive() const
 {
     return port.isOpen();
 }
+
+QString SerialLink::deviceName() const
+{
+    return port.deviceName();
+}

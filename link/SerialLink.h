@@ -35,6 +35,7 @@ public:
     void dropWaiting();          // reads and forgets whatever is waiting
     void writeBytes(const QByteArray &bytes);
     bool portAlive() const;      // false once the device behind an open port vanished
+    QString deviceName() const;  // the device of the open port, when the platform names it
 
     QByteArray RxBuffer;         // received characters not yet taken as a line
     QString ReplyLine;           // the last complete line, without its CR

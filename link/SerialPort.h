@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 // The serial line to the tester, reduced to what the link uses. The port is
 // only ever polled from the poll tick; there are no receive events.
@@ -18,4 +19,7 @@ public:
     virtual void write(const QByteArray &bytes) = 0;
     virtual void discardInput() = 0;
     virtual void discardOutput() = 0;
+    // The device behind the port last opened, for people to read ("/dev/ttyUSB0",
+    // "COM3"); empty when the port has no such name.
+    virtual QString deviceName() const { return QString(); }
 };

@@ -33,6 +33,7 @@ public:
     void write(const QByteArray &bytes) override;
     void discardInput() override { inner.discardInput(); }
     void discardOutput() override { inner.discardOutput(); }
+    QString deviceName() const override { return inner.deviceName(); }
 
     static QByteArray Escaped(const QByteArray &bytes);
 

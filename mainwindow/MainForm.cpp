@@ -6,6 +6,8 @@
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/LedIndicator.h"
 #include "mainwindow/MainMenus.h"
+#include "mainwindow/MenuShortcuts.h"
+#include "mainwindow/RunOverview.h"
 #include "mainwindow/StatusPanels.h"
 #include "mainwindow/StrokePanel.h"
 #include "mainwindow/ValueBox.h"
@@ -64,6 +66,10 @@ MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &di
     testerEngine->setSampleLog(log.get());
     configFileDialog = std::make_unique<QtConfigFileDialog>(this);
     config = std::make_unique<ConfigCommands>(s, *testerEngine, dialogs, *configFileDialog, registry);
+    overview = new RunOverview(s, *log, centralWidget(), centralWidget());
+    static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
+    log->changed = [this] { overview->refresh(); };
+    AddMenuShortcuts(*menus);
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
@@ -159,8 +165,8 @@ void MainForm::buildWindow()
     sampleGrid->addWidget(SampleDataBtn, 2, 1, Qt::AlignRight);
 
     auto *strokes = new QHBoxLayout;
-    strokes->addWidget(downPanel);
-    strokes->addWidget(upPanel);
+    strokes->addWidget(downPanel, 1);
+    strokes->addWidget(upPanel, 1);
     auto *bottom = new QHBoxLayout;
     bottom->addLayout(counters);
     bottom->addStretch(1);
@@ -168,7 +174,7 @@ void MainForm::buildWindow()
 
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(8, 8, 8, 6);
-    layout->addLayout(strokes);
+    layout->addLayout(strokes, 1);
     layout->addSpacing(4);
     layout->addLayout(bottom);
 
@@ -396,6 +402,8 @@ void MainForm::SetControls()
     m.FileNewMenu->setEnabled(sampled);
     m.FileCloseMenu->setEnabled(s.DataFileOpen);
     m.FileOpenMenu->setEnabled(sampled);
+    if (overview)
+        overview->refresh();
 }
 
 namespace {
@@ -519,6 +527,7 @@ void MainForm::showManualReading(const QString &text)
 
 void MainForm::sampleDecoded()
 {
+    overview->sampleTaken();
     for (const auto &observer : sampleObservers)
         observer(s);
 }
@@ -527,3 +536,8 @@ void MainForm::addSampleObserver(std::function<void(const TesterState &)> observ
 {
     sampleObservers.push_back(std::move(observer));
 }
+
+void MainForm::portTried(int port) { overview->portTried(port); }
+void MainForm::linkFound(int port, const QString &device, const QDateTime &at) { overview->linkFound(port, device, at); }
+void MainForm::linkLost(const QDateTime &at) { overview->linkLost(at); }
+void MainForm::runStarted(int code) { overview->runStarted(code); }

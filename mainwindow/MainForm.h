@@ -21,6 +21,7 @@ class QLabel;
 class QPushButton;
 class QtConfigFileDialog;
 class QTimer;
+class RunOverview;
 class ReportController;
 class SerialPort;
 class SettingsStore;
@@ -65,6 +66,10 @@ public:
     void setPistonBox(bool ticked) override;
     void showManualReading(const QString &text) override;
     void sampleDecoded() override;
+    void portTried(int port) override;
+    void linkFound(int port, const QString &device, const QDateTime &at) override;
+    void linkLost(const QDateTime &at) override;
+    void runStarted(int code) override;
 
     // Called with the state record after each decoded sample, in the order added.
     void addSampleObserver(std::function<void(const TesterState &)> observer);
@@ -111,6 +116,7 @@ private:
     bool ticking = false;
     std::vector<std::function<void(const TesterState &)>> sampleObservers;
 
+    RunOverview *overview = nullptr;
     StrokePanel *downPanel = nullptr;
     StrokePanel *upPanel = nullptr;
     StatusPanels *StatBar = nullptr;

@@ -47,6 +47,9 @@ StatusPanels::StatusPanels(QWidget *parent)
     pages->addWidget(messageLabel);
     pages->setCurrentWidget(panelPage);
     addWidget(pages, 1);
+
+    pendingTimer.setSingleShot(true);
+    connect(&pendingTimer, &QTimer::timeout, this, [this] { applyPending(); });
 }
 
 void StatusPanels::setPanelText(int panel, const QString &text)
@@ -60,14 +63,52 @@ QString StatusPanels::panelText(int panel) const
     return panel >= 1 && panel <= 4 ? panels[panel - 1]->text() : QString();
 }
 
+namespace {
+
+// The text of a link message without the port number at its end.
+QStringView withoutPort(const QString &text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).isDigit())
+        --end;
+    return QStringView(text).left(end);
+}
+
+} // namespace
+
 void StatusPanels::showBarMessage(const QString &text)
 {
-    messageLabel->setText(text);
+    // Only the next port of the same search waits; any other message shows at once.
+    const bool sameSearch = showingMessage() && messageShown.isValid()
+        && withoutPort(text) == withoutPort(messageLabel->text());
+    if (sameSearch && messageShown.elapsed() < SearchRepaintMs) {
+        pendingMessage = text;
+        if (!pendingTimer.isActive())
+            pendingTimer.start(int(SearchRepaintMs - messageShown.elapsed()));
+        return;
+    }
+    pendingTimer.stop();
+    pendingMessage.clear();
+    if (messageLabel->text() != text) {
+        messageLabel->setText(text);
+        messageShown.start();
+    }
     pages->setCurrentWidget(messageLabel);
+}
+
+void StatusPanels::applyPending()
+{
+    if (!pendingMessage.isEmpty() && showingMessage()) {
+        messageLabel->setText(pendingMessage);
+        messageShown.start();
+    }
+    pendingMessage.clear();
 }
 
 void StatusPanels::showPanels()
 {
+    pendingTimer.stop();
+    pendingMessage.clear();
     pages->setCurrentWidget(panelPage);
 }
 
@@ -78,5 +119,5 @@ bool StatusPanels::showingMessage() const
 
 QString StatusPanels::barMessage() const
 {
-    return messageLabel->text();
+    return pendingMessage.isEmpty() ? messageLabel->text() : pendingMessage;
 }

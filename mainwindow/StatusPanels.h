@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QStatusBar>
+#include <QTimer>
 
 class QLabel;
 class QStackedWidget;
@@ -21,9 +23,19 @@ public:
     bool showingMessage() const;
     QString barMessage() const;
 
+    // The search names a new port every poll tick; the bar shows the latest
+    // of those messages at most this often instead of repainting 20 times a
+    // second for a text nobody can read that fast.
+    static constexpr int SearchRepaintMs = 1000;
+
 private:
+    void applyPending();
+
     QStackedWidget *pages;
     QWidget *panelPage;
     QLabel *messageLabel;
     QLabel *panels[4];
+    QString pendingMessage;        // a message waiting for its turn, or empty
+    QElapsedTimer messageShown;    // since the bar text last changed
+    QTimer pendingTimer;
 };

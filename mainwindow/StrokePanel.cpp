@@ -127,7 +127,9 @@ StrokePanel::StrokePanel(const QString &side, const Numbering &numbering, QWidge
     grid->addWidget(bounceFrame, 2, 0);
     grid->addWidget(lastReadingFrame, 0, 1, 2, 1);
     grid->addWidget(failureFrame, 2, 1);
-    grid->setRowStretch(3, 1);
+    // A taller window makes every frame taller, rather than leaving a gap below them.
+    for (int row = 0; row < 3; ++row)
+        grid->setRowStretch(row, 1);
 }
 
 QLabel *StrokePanel::valueBox(const QString &name, const QString &toolTip)

@@ -25,6 +25,7 @@ public:
 
     QByteArray read() override;
     void write(const QByteArray &bytes) override;
+    int readableHandle() const override { return master; }
 
     // Bytes not yet taken by the pseudo-terminal; bounded, the oldest go first.
     int pendingBytes() const { return int(pending.size()); }

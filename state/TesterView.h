@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 // What the conversation engine asks of the main window. The engine never
@@ -32,6 +33,15 @@ public:
 
     // A full data record was decoded into the state record (after DisplayData).
     virtual void sampleDecoded() {}
+
+    // The link, as it happens: the search tries a port; a tester answered on
+    // a port (its device when the platform names one); the link to a tester
+    // that had answered went down. Times are local.
+    virtual void portTried(int /*port*/) {}
+    virtual void linkFound(int /*port*/, const QString & /*device*/, const QDateTime & /*at*/) {}
+    virtual void linkLost(const QDateTime & /*at*/) {}
+    // The tester acknowledged a run command: 162 to limits, 170 once, 172 without limit.
+    virtual void runStarted(int /*code*/) {}
 };
 
 // Where a decoded sample goes: the data log appends it when a file is open.

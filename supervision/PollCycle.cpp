@@ -76,12 +76,17 @@ void PollCycle::slowTasks()
 
 void PollCycle::searchStep()
 {
-    s.MustWait = true;
-    view.SetControls();
+    // The controls are greyed once when the search begins: recomputing
+    // them for every port tried would change nothing.
+    if (!s.MustWait) {
+        s.MustWait = true;
+        view.SetControls();
+    }
     ++s.ComChan;
     if (s.ComChan > 16 || s.ComChan < 1)
         s.ComChan = 1;
     link.ShowCommMessage(QStringLiteral("Searching For Tester On Comm ") + QString::number(s.ComChan));
+    view.portTried(s.ComChan);
     bool ok = false;
     link.OpenCommPort(s.ComChan, ok);
     s.ComChanOpen = ok;
@@ -203,12 +208,20 @@ void PollCycle::probeSecondAnswer()
     cmds.SendCommand(160);
     link.ShowCommMessage(QStringLiteral("Tester Found On Comm ") + QString::number(s.ComChan));
     s.StatusDelay = FoundMessagePeriods;
+    testerFound = true;
+    view.linkFound(s.ComChan, link.deviceName(), clock());
     view.SetControls();
 }
 
 void PollCycle::replyTimeout()
 {
     link.CloseCommPort();
+    // A port that never answered the probe was only a try; a tester that
+    // had answered is a link that went down.
+    if (testerFound) {
+        testerFound = false;
+        view.linkLost(clock());
+    }
     chainDropped();
     view.SetControls();
 }

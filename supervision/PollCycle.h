@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QDateTime>
+#include <functional>
+
 class Commands;
 class ReplyEffects;
 class SerialLink;
@@ -29,6 +32,9 @@ public:
 
     void Tick();
 
+    // When link events happen; local time unless a test fixes it.
+    std::function<QDateTime()> clock = &QDateTime::currentDateTime;
+
 private:
     void slowTasks();
     void searchStep();
@@ -47,4 +53,5 @@ private:
     Commands &cmds;
     TesterView &view;
     ReplyEffects &replies;
+    bool testerFound = false;   // a tester answered on the open port
 };

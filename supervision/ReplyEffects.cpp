@@ -90,13 +90,14 @@ void ReplyEffects::forceWakeUp()
     s.ComCnt = 260;
 }
 
-void ReplyEffects::runStarted(int ledState)
+void ReplyEffects::runStarted(int code, int ledState)
 {
     forceWakeUp();
     s.Running = true;
     s.GoAgainMode = false;
     s.GoAgainFlag = false;
     s.LEDState = TesterState::Integer(ledState);
+    view.runStarted(code);
     WaitStateClear(s, view);
 }
 
@@ -157,10 +158,10 @@ void ReplyEffects::Apply(int code)
         return;
     case 162:
     case 170:
-        runStarted(1);
+        runStarted(code, 1);
         return;
     case 172:
-        runStarted(2);       // no limit: the LED blinks
+        runStarted(code, 2);   // no limit: the LED blinks
         return;
     case 163: case 164: case 165: case 166: case 167:
         if (s.Running)

@@ -23,7 +23,7 @@ public:
 
 private:
     void forceWakeUp();
-    void runStarted(int ledState);
+    void runStarted(int code, int ledState);
     void sampleReceived();
     void saveToFile();
     bool applySingleValue(int code);

@@ -1,0 +1,198 @@
+#include "mainwindow/RunOverview.h"
+
+#include "datalog/DataLog.h"
+#include "mainwindow/ReadingColours.h"
+#include "state/TesterState.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <algorithm>
+
+namespace {
+
+// The data log's warning: samples arrive that no file takes.
+const QColor Warning(190, 100, 0);
+
+void setTextIfChanged(QLabel *label, const QString &text)
+{
+    if (label->text() != text)
+        label->setText(text);
+}
+
+void describe(QWidget *widget, const QString &name, const QString &toolTip)
+{
+    widget->setAccessibleName(name);
+    widget->setToolTip(toolTip);
+    widget->setAccessibleDescription(toolTip);
+}
+
+} // namespace
+
+RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidget *readings, QWidget *parent)
+    : QFrame(parent), s(state), log(dataLog), readingColours(std::make_unique<ReadingColours>(readings))
+{
+    setObjectName("RunOverview");
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    describe(this, QStringLiteral("Run overview"), QStringLiteral("The link, the run and the data file at a glance"));
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(8, 4, 8, 4);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+
+    // Each value has a caption before it; the caption names it for screen readers.
+    int column = 0;
+    auto value = [&](int row, const char *name, const QString &caption, const QString &toolTip, int span) {
+        auto *captionLabel = new QLabel(caption + QLatin1Char(':'), this);
+        auto *label = new QLabel(QLatin1String(NotKnownText), this);
+        label->setObjectName(QLatin1String(name));
+        label->setTextFormat(Qt::PlainText);
+        captionLabel->setBuddy(label);
+        describe(label, caption, toolTip);
+        grid->addWidget(captionLabel, row, column);
+        grid->addWidget(label, row, column + 1, 1, span);
+        column += 1 + span;
+        return label;
+    };
+
+    LinkStateLbl = value(0, "LinkStateLbl", QStringLiteral("Link"),
+                         QStringLiteral("The port and device the tester answers on, and since when; "
+                                        "red when the link to the tester was lost"), 1);
+    RunStateLbl = value(0, "RunStateLbl", QStringLiteral("Run"),
+                        QStringLiteral("The run state as the tester last reported it"), 1);
+    LoggingLbl = value(0, "LoggingLbl", QStringLiteral("Data file"),
+                       QStringLiteral("The data file, the sample lines written since it was opened and "
+                                      "the time of the last one"), 3);
+
+    column = 0;
+    auto *cyclesCaption = new QLabel(QStringLiteral("Cycles:"), this);
+    CycleProgress = new QProgressBar(this);
+    CycleProgress->setObjectName("CycleProgress");
+    CycleProgress->setRange(0, 1);
+    CycleProgress->setValue(0);
+    CycleProgress->setFormat(QLatin1String(NotKnownText));
+    CycleProgress->setMinimumWidth(CycleProgress->fontMetrics().horizontalAdvance(
+                                       QStringLiteral("1000000 of 1000000 cycles")) + 24);
+    cyclesCaption->setBuddy(CycleProgress);
+    describe(CycleProgress, QStringLiteral("Cycles"), QStringLiteral("The cycle count against the cycle limit"));
+    grid->addWidget(cyclesCaption, 1, column++);
+    grid->addWidget(CycleProgress, 1, column++);
+
+    RateLbl = value(1, "RateLbl", QStringLiteral("Rate"),
+                    QStringLiteral("Cycles per hour, measured from the samples of this run"), 1);
+    RunTimeLbl = value(1, "RunTimeLbl", QStringLiteral("Run time"),
+                       QStringLiteral("The time the run has taken, from its first sample to its last"), 1);
+    TimeToLimitLbl = value(1, "TimeToLimitLbl", QStringLiteral("To limit"),
+                           QStringLiteral("The estimated time until the cycle limit is reached, at the "
+                                          "measured rate"), 1);
+
+    // The texts that change most get the room: the link with its device and
+    // the data file's name.
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(3, 1);
+    grid->setColumnStretch(5, 1);
+    grid->setColumnStretch(7, 1);
+    const QFontMetrics metrics = fontMetrics();
+    LinkStateLbl->setMinimumWidth(metrics.horizontalAdvance(
+        QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00")));
+    RunStateLbl->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("Break every 32767 cycles")));
+    LoggingLbl->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("data file.txt: 100000 lines, last at 00:00:00")));
+
+    refresh();
+}
+
+RunOverview::~RunOverview() = default;
+
+void RunOverview::portTried(int port)
+{
+    if (link.portTried(port))
+        showLink();
+}
+
+void RunOverview::linkFound(int port, const QString &device, const QDateTime &at)
+{
+    link.found(port, device, at);
+    showLink();
+}
+
+void RunOverview::linkLost(const QDateTime &at)
+{
+    link.lost(at);
+    showLink();
+    // The last sample stays on screen, greyed, so nobody takes it for live data.
+    readingColours->show(OutOfTolerance(s), true);
+}
+
+void RunOverview::runStarted(int code)
+{
+    lastRunCode = code;
+    showRun();
+}
+
+void RunOverview::sampleTaken()
+{
+    // The sample was decoded: the readings are live again.
+    const RunMode mode = CurrentRunMode(s, lastRunCode);
+    progress.addSample(s.vUpdateTime, s.CycleCount, mode != RunMode::Stopped);
+    readingColours->show(OutOfTolerance(s), false);
+    refresh();
+}
+
+void RunOverview::refresh()
+{
+    showLink();
+    showRun();
+    showLogging();
+    showProgress();
+}
+
+void RunOverview::showLink()
+{
+    setTextIfChanged(LinkStateLbl, link.text());
+    SetTextColour(LinkStateLbl, link.alarm() ? ReadingColours::Alarm : QColor());
+}
+
+void RunOverview::showRun()
+{
+    // A stop forgets the run command: a later run is told by its own status.
+    if (!s.Running && !s.GoAgainMode)
+        lastRunCode = 0;
+    setTextIfChanged(RunStateLbl, RunStateText(CurrentRunMode(s, lastRunCode), s.RepeatCount));
+}
+
+void RunOverview::showLogging()
+{
+    // The text changes with a line written or a file opened or closed; the
+    // time of the last line is not worth formatting on every call.
+    const qint64 lines = s.DataFileOpen ? log.linesWritten() : -1;
+    if (lines != linesShown || lines <= 0) {
+        linesShown = lines;
+        setTextIfChanged(LoggingLbl, LoggingText(s.DataFileOpen, s.DataFileName, log.linesWritten(),
+                                                 log.lastLineTime()));
+    }
+    SetTextColour(LoggingLbl, NotLoggingWarning(s) ? Warning : QColor());
+}
+
+void RunOverview::showProgress()
+{
+    const RunMode mode = CurrentRunMode(s, lastRunCode);
+    const int count = std::max(0, int(s.CycleCount));
+    if (s.DownLoadedOnce || count > 0) {
+        const int limit = std::max(0, int(s.vCycleLimit));
+        const QString format = limit > 0 ? QStringLiteral("%1 of %2 cycles").arg(count).arg(limit)
+                                         : QStringLiteral("%1 cycles, no limit").arg(count);
+        // A limit of 0 leaves an empty bar; a busy bar would animate for ever.
+        if (CycleProgress->maximum() != std::max(limit, 1))
+            CycleProgress->setRange(0, std::max(limit, 1));
+        const int shown = limit > 0 ? std::min(count, limit) : 0;
+        if (CycleProgress->value() != shown)
+            CycleProgress->setValue(shown);
+        if (CycleProgress->format() != format)
+            CycleProgress->setFormat(format);
+    }
+    setTextIfChanged(RateLbl, RateText(progress));
+    setTextIfChanged(RunTimeLbl, DurationText(progress.runSeconds()));
+    setTextIfChanged(TimeToLimitLbl, DurationText(progress.secondsToLimit(s.CycleCount, s.vCycleLimit,
+                                                                           EndsAtCycleLimit(mode))));
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "mainwindow/RunRules.h"
+
+#include <QFrame>
+#include <QString>
+#include <memory>
+
+class DataLog;
+class QLabel;
+class QProgressBar;
+class ReadingColours;
+struct TesterState;
+
+// The run at a glance, always visible at the top of the main window: the
+// link with its device and since when, the run state, the data log, and the
+// progress towards the cycle limit with the measured rate and the time
+// left. It also greys the readings of the last sample once the link is lost
+// and marks readings beyond their tolerance.
+//
+// It only reads the state record and the data log; the main window passes
+// on what the engine reports. A text or colour is set only when it changes,
+// so a waiting program repaints nothing.
+class RunOverview : public QFrame
+{
+public:
+    // readings: the panel whose value boxes are greyed and marked.
+    RunOverview(const TesterState &state, const DataLog &log, QWidget *readings, QWidget *parent = nullptr);
+    ~RunOverview() override;
+
+    void portTried(int port);
+    void linkFound(int port, const QString &device, const QDateTime &at);
+    void linkLost(const QDateTime &at);
+    void runStarted(int code);
+    void sampleTaken();      // a full sample was decoded into the state record
+    void refresh();          // the link, run and file state may have changed
+
+private:
+    void showLink();
+    void showRun();
+    void showLogging();
+    void showProgress();
+
+    const TesterState &s;
+    const DataLog &log;
+    LinkHistory link;
+    RunProgress progress;
+    int lastRunCode = 0;
+    qint64 linesShown = -1;   // the data log's line count when its text was last made
+    std::unique_ptr<ReadingColours> readingColours;
+
+    QLabel *LinkStateLbl, *RunStateLbl, *LoggingLbl;
+    QProgressBar *CycleProgress;
+    QLabel *RateLbl, *RunTimeLbl, *TimeToLimitLbl;
+};

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+
+struct TesterState;
+
+// The decisions behind the run overview, kept free of widgets: what the
+// link, the run and the data log look like in a few words, how fast the
+// tester cycles and when it will reach its cycle limit, and which readings
+// lie outside their tolerance.
+
+// Text for values not known yet.
+extern const char NotKnownText[];
+
+// The link to the tester as the poll cycle reported it.
+class LinkHistory
+{
+public:
+    enum class State { Searching, Connected, Lost };
+
+    bool portTried(int port);   // false when the text stays as it was
+    void found(int port, const QString &device, const QDateTime &at);
+    void lost(const QDateTime &at);
+
+    State state() const { return current; }
+    // "Comm 1 (/dev/ttyUSB0) connected since 14:03:07", "Searching... tried Comm 1-16",
+    // "Link lost at 14:03:07" (shown until a tester is found again).
+    QString text() const;
+    bool alarm() const { return current == State::Lost; }
+
+private:
+    State current = State::Searching;
+    int port = 0;
+    QString device;
+    QString since;        // hh:mm:ss of the last find or loss
+    uint32_t tried = 0;   // bit n-1 set: port n tried since the search began
+};
+
+// The ports of a search as ranges: "1-3, 9, 12-16".
+QString PortRanges(uint32_t portBits);
+
+enum class RunMode { Stopped, ToLimits, Once, NoLimit, Break };
+
+// The run as the last status showed it. lastRunCode is the run command the
+// tester last acknowledged (0 when none since it last stopped): a tester
+// found already running blinks its lamp only when it runs without limit,
+// and otherwise runs to its limits.
+RunMode CurrentRunMode(const TesterState &s, int lastRunCode);
+// "Stopped", "Running to limits", "Running once", "Running without limit",
+// "Break every N cycles".
+QString RunStateText(RunMode mode, int breakCount);
+// Whether the run ends at the cycle limit.
+bool EndsAtCycleLimit(RunMode mode);
+
+// The data log in a few words: "name.txt: 12 lines, last at 14:03:07", or
+// "Not logging".
+QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine);
+// Samples arrive and none of them goes to a file.
+bool NotLoggingWarning(const TesterState &s);
+
+// How far the run is, from the samples' times and cycle counts. A run is
+// timed from its first sample; a stop ends it with the sample that showed
+// the stop, and a counter that went back (a counter reset) starts a new one.
+class RunProgress
+{
+public:
+    void addSample(const QDateTime &at, int64_t cycleCount, bool running);
+
+    bool hasRate() const;          // two samples of a running run, apart in time
+    double cyclesPerHour() const;  // valid with hasRate()
+    int64_t runSeconds() const;    // the run so far (or the last run); -1 before any sample
+    // Seconds until the cycle limit, -1 when it cannot be told: no rate, a
+    // stopped run, no limit (limit 0 or a run without limit), no progress.
+    int64_t secondsToLimit(int64_t cycleCount, int64_t cycleLimit, bool limitApplies) const;
+
+private:
+    // Milliseconds since the epoch: local date-times would consult the
+    // time zone on every comparison, and the overview asks often.
+    int64_t first = -1, last = -1;
+    int64_t firstCount = 0, lastCount = 0;
+    bool running = false;
+};
+
+QString RateText(const RunProgress &progress);     // "3600 cycles/h" or "----"
+QString DurationText(int64_t seconds);             // "27:46:40", "----" when negative
+
+// A measured value beyond its tolerance: the maximum contact reading above
+// its limit, the minimum below its limit, the bounce above its limit. A
+// value exactly at its limit is within tolerance.
+struct ToleranceMarks
+{
+    bool downMax = false, downMin = false, downBounce = false;
+    bool upMax = false, upMin = false, upBounce = false;
+};
+ToleranceMarks OutOfTolerance(const TesterState &s);
