@@ -1,5 +1,7 @@
 #include "config/QtConfigFileDialog.h"
 
+#include "mainwindow/ChosenFile.h"
+
 #include <QFileDialog>
 
 QStringList QtConfigFileDialog::nameFilters()
@@ -35,11 +37,9 @@ bool QtConfigFileDialog::choose(bool save, QString &path)
     dialog.setOption(QFileDialog::ReadOnly, false);
     if (!path.isEmpty())
         dialog.selectFile(path);
-    if (dialog.exec() != QDialog::Accepted)
+    const QString chosen = ChosenFile(dialog);
+    if (chosen.isEmpty())
         return false;
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty() || files.first().isEmpty())
-        return false;
-    path = files.first();
+    path = chosen;
     return true;
 }

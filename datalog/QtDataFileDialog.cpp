@@ -1,5 +1,7 @@
 #include "datalog/QtDataFileDialog.h"
 
+#include "mainwindow/ChosenFile.h"
+
 #include <QFileDialog>
 #include <QStringList>
 
@@ -32,11 +34,9 @@ bool QtDataFileDialog::choose(int creatfile, QString &path)
     dialog.selectNameFilter(nameFilters().first());
     dialog.setDefaultSuffix(defaultSuffix());
     dialog.setOption(QFileDialog::ReadOnly, false);
-    if (dialog.exec() != QDialog::Accepted)
+    const QString chosen = ChosenFile(dialog);
+    if (chosen.isEmpty())
         return false;
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty() || files.first().isEmpty())
-        return false;
-    path = files.first();
+    path = chosen;
     return true;
 }

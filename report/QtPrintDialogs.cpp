@@ -1,5 +1,7 @@
 #include "report/QtPrintDialogs.h"
 
+#include "mainwindow/ChosenFile.h"
+
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -40,9 +42,9 @@ QString QtPrintDialogs::pdfFileName(const QString &suggestedName)
     if (!pdfFolder.isEmpty())
         dialog.setDirectory(pdfFolder);
     dialog.selectFile(suggestedName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    const QString path = dialog.selectedFiles().first();
+    const QString path = ChosenFile(dialog);
+    if (path.isEmpty())
+        return path;
     pdfFolder = QFileInfo(path).absolutePath();
     return path;
 }

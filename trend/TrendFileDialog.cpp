@@ -1,5 +1,7 @@
 #include "trend/TrendFileDialog.h"
 
+#include "mainwindow/ChosenFile.h"
+
 #include <QFileDialog>
 
 QString QtTrendFileDialog::logToPlot(QWidget *parent)
@@ -14,7 +16,5 @@ QString QtTrendFileDialog::imageToSave(QWidget *parent)
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({QStringLiteral("PNG image (*.png)"), QStringLiteral("All Files (*)")});
     dialog.setDefaultSuffix(QStringLiteral("png"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().first();
+    return ChosenFile(dialog);
 }

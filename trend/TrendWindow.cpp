@@ -199,7 +199,7 @@ QList<QPointF> failureLines(const QList<double> &cycles, double firstCycle, doub
 // One chart: its lines, the open and new-failure marks, its two axes.
 struct TrendChart
 {
-    const ChartSpec &spec;
+    const ChartSpec &plan;
     QChart *chart;
     QChartView *view;
     QValueAxis *x, *y;
@@ -207,10 +207,10 @@ struct TrendChart
     std::vector<QScatterSeries *> open;
     QLineSeries *failures;
 
-    TrendChart(const ChartSpec &spec, QWidget *parent) : spec(spec)
+    TrendChart(const ChartSpec &plan, QWidget *parent) : plan(plan)
     {
         chart = new QChart;
-        chart->setTitle(QString::fromLatin1(spec.title));
+        chart->setTitle(QString::fromLatin1(plan.title));
         chart->setMargins(QMargins(4, 2, 4, 2));
         chart->legend()->setAlignment(Qt::AlignRight);
         QFont small = chart->legend()->font();
@@ -228,7 +228,7 @@ struct TrendChart
         chart->addAxis(x, Qt::AlignBottom);
         chart->addAxis(y, Qt::AlignLeft);
 
-        for (const LineSpec &line : spec.lines) {
+        for (const LineSpec &line : plan.lines) {
             auto *series = new QLineSeries;
             QPen pen(line.color);
             pen.setWidthF(line.source == Source::Limit ? 1.2 : 1.5);
@@ -239,7 +239,7 @@ struct TrendChart
             lines.push_back(series);
             add(series);
         }
-        for (size_t i = 0; i < spec.openStrokes.size(); ++i) {
+        for (size_t i = 0; i < plan.openStrokes.size(); ++i) {
             auto *marks = markerSeries(QStringLiteral("Open (at the top)"), OpenColor, 9);
             open.push_back(marks);
             add(marks);
@@ -250,7 +250,7 @@ struct TrendChart
         add(failures);
 
         view = new QChartView(chart, parent);
-        view->setObjectName(QString::fromLatin1(spec.objectName));
+        view->setObjectName(QString::fromLatin1(plan.objectName));
         view->setAccessibleName(chart->title());
         view->setRenderHint(QPainter::Antialiasing, false);
         view->setMinimumSize(320, 180);
@@ -276,7 +276,7 @@ struct TrendChart
         double low = INFINITY, high = -INFINITY;
         std::vector<bool> drawn(lines.size());
         for (size_t i = 0; i < lines.size(); ++i) {
-            const LineSpec &line = spec.lines[i];
+            const LineSpec &line = plan.lines[i];
             const QList<QPointF> &points =
                 line.source == Source::Reading ? r.series[line.index] : r.limits[line.index];
             for (const QPointF &p : points) {
@@ -292,15 +292,15 @@ struct TrendChart
         // A line without a name shares the legend entry of the named line before it.
         for (size_t i = 0; i < lines.size(); ++i) {
             bool entry = false;
-            if (spec.lines[i].name) {
-                for (size_t k = i; k < lines.size() && (k == i || !spec.lines[k].name); ++k)
+            if (plan.lines[i].name) {
+                for (size_t k = i; k < lines.size() && (k == i || !plan.lines[k].name); ++k)
                     entry = entry || drawn[k];
             }
             for (QLegendMarker *marker : chart->legend()->markers(lines[i]))
                 marker->setVisible(entry);
         }
         bool anyOpen = false;
-        for (const int stroke : spec.openStrokes)
+        for (const int stroke : plan.openStrokes)
             anyOpen = anyOpen || !r.openCycles[stroke].isEmpty();
         if (!(low <= high)) {
             low = 0;
@@ -321,7 +321,7 @@ struct TrendChart
         y->setTitleText(unitText);
 
         for (size_t i = 0; i < open.size(); ++i) {
-            const QList<double> &cycles = r.openCycles[spec.openStrokes[i]];
+            const QList<double> &cycles = r.openCycles[plan.openStrokes[i]];
             open[i]->replace(atHeight(cycles, openY));
             showMarker(open[i], !cycles.isEmpty());
         }
@@ -467,7 +467,7 @@ void TrendWindow::redraw()
     const TrendReduction reduction = ReduceTrend(shown, columns());
     const QString unit = contactUnit(shown);
     for (TrendChart *panel : panels)
-        panel->fill(reduction, panel->spec.unit ? QString::fromLatin1(panel->spec.unit) : unit);
+        panel->fill(reduction, panel->plan.unit ? QString::fromLatin1(panel->plan.unit) : unit);
 }
 
 void TrendWindow::resizeEvent(QResizeEvent *event)
