@@ -11,9 +11,34 @@ static void exchange(EngineRig &rig, int code, const QByteArray &data)
     rig.tick(2);
 }
 
+// Distinct settings, so that every value on the wire shows which one it is.
+static void fillSettings(TesterState &s)
+{
+    s.sSerialNumber = QStringLiteral("SN0042");
+    s.sContact = 241;
+    s.sFailLimit = 10; s.sSeqLimit = 11; s.sCycleLimit = 1000000;
+    s.sMaxDownTime = 500; s.sMinDownTime = 51; s.sMaxUpTime = 499; s.sMinUpTime = 52;
+    s.sUpperBounce = 129; s.sLowerBounce = 125;
+    s.sMaxUpResistTol = 1023; s.sMinUpResistTol = 1020;
+    s.sMaxDownResistTol = 16; s.sMinDownResistTol = 0;
+    s.sRPullUp = 1000; s.sRMode = 0;
+    s.sMaxDownBounceTol = 62500; s.sMaxUpBounceTol = -3;
+}
+
+static const QStringList settingsFrames = {
+    "E1241", "E210", "E311", "E41000000", "E5500", "E651", "E7499", "E852",
+    "E9129", "EA125", "EB1023", "EC1020", "ED16", "EE0"};
+
+static const QStringList masterFrames = {"EF1000", "F00"};
+
+static const QStringList bounceFrames = {"F162500", "F2-3"};
+
+static const QStringList fullReset = {"C2", "C9", "CA", "CB"};
+
 // What the engine does with an acknowledged reply, driven through the poll
 // cycle: the command goes out, the tester's "*" line comes back, and two
-// ticks later the effect is applied.
+// ticks later the effect is applied. The configuration download and the
+// counter reset are chains of such effects: what the tester receives, in order.
 class ReplyEffectsTest : public QObject
 {
     Q_OBJECT
@@ -83,6 +108,63 @@ private Q_SLOTS:
         QCOMPARE(rig.port.takeFrames(), next);
         QCOMPARE(rig.log.saved, saved);
         QCOMPARE(rig.engine.CommReady(), next.isEmpty());
+    }
+
+    void download_data()
+    {
+        QTest::addColumn<bool>("master");           // start with the serial number
+        QTest::addColumn<bool>("learn");
+        QTest::addColumn<QStringList>("frames");
+
+        QTest::newRow("ordinary") << false << false
+            << settingsFrames + bounceFrames + QStringList{"AE"};
+        QTest::newRow("master") << true << false
+            << QStringList{"E0SN0042"} + settingsFrames + masterFrames + bounceFrames + fullReset
+                   + QStringList{"AE"};
+        QTest::newRow("learn") << false << true
+            << settingsFrames + bounceFrames + fullReset + QStringList{"A2"};
+    }
+
+    void download()
+    {
+        QFETCH(bool, master);
+        QFETCH(bool, learn);
+
+        EngineRig rig;
+        rig.linkUp();
+        rig.answerEverything("12;1;1;1;1;1;1;0");     // status 0: stopped
+        fillSettings(rig.s);
+        rig.s.LearnConfigure = learn;
+        rig.s.ClearCycleCount = false;      // a leftover selection
+
+        if (master)
+            rig.engine.StartMasterDownload();
+        else
+            rig.engine.StartOrdinaryDownload();
+        rig.runUntilIdle();
+
+        QTEST(rig.port.frames(), "frames");
+        QVERIFY(!rig.s.MasterUpdate);
+        QVERIFY(!rig.s.LearnConfigure);
+        QVERIFY(rig.engine.CommReady());
+    }
+
+    // Min / max and sequential count only: the unselected steps are skipped.
+    void partialCounterReset()
+    {
+        EngineRig rig;
+        rig.linkUp();
+        rig.answerEverything();
+        rig.s.ClearFailCount = false;
+        rig.s.ClearCycleCount = false;
+
+        rig.engine.DoNextClear(0);
+        rig.runUntilIdle();
+
+        QCOMPARE(rig.port.frames(), (QStringList{"C2", "CA", "AE"}));
+        // The selection is back to everything for the next reset.
+        QVERIFY(rig.s.ClearCycleCount && rig.s.ClearFailCount && rig.s.ClearSeqCount && rig.s.ClearMinMax);
+        QVERIFY(rig.engine.CommReady());
     }
 };
 

@@ -1,11 +1,15 @@
+// The two small dialogs of the main window: the break dialog and the about box.
+
 #include "mainwindow/BreakDialog.h"
+#include "mainwindow/frmAbout.h"
+#include "support/FakeMessageDialogs.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
-class BreakDialogTest : public QObject
+class SmallDialogsTest : public QObject
 {
     Q_OBJECT
 
@@ -39,7 +43,32 @@ private Q_SLOTS:
         if (count)
             QVERIFY(!dialog.checked);
     }
+
+    void systemInfo_data()
+    {
+        QTest::addColumn<QStringList>("tool");
+        QTest::addColumn<QStringList>("messages");
+        const QStringList unavailable = {"error:System Error|System Information Is Unavailable At This Time"};
+        QTest::newRow("no tool on this machine") << QStringList() << unavailable;
+        QTest::newRow("tool starts") << QStringList{"/usr/bin/hardinfo"} << QStringList();
+    }
+
+    void systemInfo()
+    {
+        QFETCH(QStringList, tool);
+        FakeMessageDialogs dialogs;
+        frmAbout about(dialogs);
+        QStringList started;
+        about.findTool = [&tool] { return tool; };
+        about.startTool = [&](const QStringList &command) {
+            started = command;
+            return true;
+        };
+        QTest::mouseClick(about.findChild<QPushButton *>("cmdSysInfo"), Qt::LeftButton);
+        QCOMPARE(started, tool);
+        QTEST(dialogs.calls, "messages");
+    }
 };
 
-QTEST_MAIN(BreakDialogTest)
-#include "BreakDialogTest.moc"
+QTEST_MAIN(SmallDialogsTest)
+#include "SmallDialogsTest.moc"
