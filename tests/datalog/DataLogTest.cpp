@@ -12,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 using Answers = QList<int16_t>;
@@ -77,6 +80,21 @@ struct Rig
     DataLog log{s, dialogs, files, registry, [this](const QString &t) { title = t; }};
 
     Rig() { fillSample(s); }
+    void sample(int cycles)
+    {
+        s.CycleCount = cycles;
+        s.IsDirtyData = true;
+        log.SaveToFile();
+    }
+    // The line was not saved, the file is closed, and the posted notice says why, once.
+    void verifyRefused(const QString &notice)
+    {
+        QVERIFY(s.IsDirtyData);
+        QVERIFY(!s.DataFileOpen);
+        QCOMPARE(title, Title);
+        QCoreApplication::processEvents();
+        QCOMPARE(dialogs.calls, QStringList{QStringLiteral("error:File Error|") + notice});
+    }
 };
 
 } // namespace
@@ -231,7 +249,6 @@ private Q_SLOTS:
         QTest::newRow("yes: saved") << Answers{AnswerYes} << true << true << true;
         QTest::newRow("yes, dialog cancelled") << Answers{AnswerYes} << false << false << false;
         QTest::newRow("no") << Answers{AnswerNo} << false << true << false;
-        QTest::newRow("cancel") << Answers{AnswerCancel} << false << false << false;
     }
 
     void unsavedDataAtClosing()
@@ -264,19 +281,12 @@ private Q_SLOTS:
         rig.dialogs.answers = {AnswerYes, AnswerYes};   // it has no data log header
         QVERIFY(rig.log.OpenFile(full));
         rig.dialogs.clear();
-
-        rig.s.IsDirtyData = true;
-        rig.log.SaveToFile();
-        QCOMPARE(rig.s.IsDirtyData, true);
-        QCOMPARE(rig.s.DataFileOpen, false);
-        QCOMPARE(rig.title, Title);
-        // The writing call (a poll tick) returns before the notice opens.
-        QCOMPARE(rig.dialogs.calls, QStringList());
-
-        // A second failure before the notice opened adds no second notice, and
-        // ticks while the notice is open write nothing.
+        rig.sample(1);
+        // The writing call (a poll tick) returns before the notice opens; a
+        // second failure before it opened adds no second notice, and ticks
+        // while it is open write nothing.
+        QVERIFY(rig.dialogs.calls.isEmpty());
         QVERIFY(rig.log.OpenFile(full));
-        rig.dialogs.clear();
         rig.log.SaveToFile();
         int ticksDuringNotice = 0;
         rig.dialogs.whileOpen = [&] { rig.log.SaveToFile(); ++ticksDuringNotice; };
@@ -293,6 +303,67 @@ private Q_SLOTS:
         rig.files.choices = {full};
         QCOMPARE(rig.log.CheckDataSaved(true), false);
         QCOMPARE(rig.s.IsDirtyData, true);
+    }
+
+    // A line cut short by a full disk: the file keeps only whole lines.
+    void shortWriteLeavesTheFileAsItWas()
+    {
+        Rig rig;
+        QString path = rig.path("run.txt");
+        QVERIFY(rig.log.OpenFile(path));
+        rig.sample(1);
+        const QByteArray before = readFile(path);
+
+        // The kernel takes what fits under the file size limit and refuses the
+        // rest, as on a full disk: a real short write on any file system.
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit lower = saved;
+        lower.rlim_cur = rlim_t(before.size() + 40);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &lower);
+        rig.sample(2);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+
+        QCOMPARE(readFile(path), before);
+        rig.verifyRefused(QStringLiteral("Error Writing File.  The data file has been closed and the current "
+                                         "sample has not been saved."));
+        // Logging resumes in the same file with whole lines only.
+        QVERIFY(rig.log.OpenFile(path));
+        rig.sample(3);
+        const QList<QByteArray> lines = readFile(path).split('\n');
+        QCOMPARE(lines.size(), 4);   // header, cycle 1, cycle 3, nothing after the last line end
+        QCOMPARE(lines[2].split(',').value(1), QByteArray("3"));
+    }
+
+    // The file deleted or renamed while open: nothing more goes anywhere.
+    void fileGoneFromItsPath_data()
+    {
+        QTest::addColumn<bool>("replaced");   // another file now has the name
+        QTest::newRow("deleted") << false;
+        QTest::newRow("renamed, a new file under the old name") << true;
+    }
+
+    void fileGoneFromItsPath()
+    {
+        QFETCH(bool, replaced);
+        Rig rig;
+        QString path = rig.path("run.txt");
+        const QString moved = rig.path("moved.txt");
+        QVERIFY(rig.log.OpenFile(path));
+        rig.sample(1);
+        QVERIFY(QFile::rename(path, moved));
+        if (replaced)
+            QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        const QByteArray movedBefore = readFile(moved);
+
+        rig.sample(2);
+        rig.sample(3);
+        QCOMPARE(readFile(moved), movedBefore);
+        QCOMPARE(readFile(path), replaced ? QByteArray() : QByteArray("<missing>"));
+        rig.verifyRefused(QStringLiteral("The data file run.txt was moved or deleted.  It has been closed and the "
+                                         "current sample has not been saved."));
     }
 };
 

@@ -57,7 +57,6 @@ private Q_SLOTS:
         map.windowsNames = windows;
         map.listDevices = [system] { return system; };
         QCOMPARE(map.deviceFor(port), device);
-        QCOMPARE(PortMap::DeviceForPort(port, given, &settings, system, windows), device);
     }
 
     // Numbers inside names compare as numbers, so ttyUSB10 comes after ttyUSB2.

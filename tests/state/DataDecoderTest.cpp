@@ -51,7 +51,7 @@ private Q_SLOTS:
         QVERIFY(s.Running);
         QVERIFY(s.IsDirtyData);
         QVERIFY(s.DownLoadedOnce);
-        QCOMPARE(view.calls.last(), QStringLiteral("DisplayData"));
+        QCOMPARE(view.dataShown, 1);
     }
 
     void recordVariants_data()
@@ -106,18 +106,14 @@ private Q_SLOTS:
         QVERIFY(s.vUpdateTime.isValid());
     }
 
-    // The status byte: run flag, error lamp (blinking wins over lit) and the
-    // manual control's piston box.
+    // The status byte: run flag and error lamp, blinking winning over lit.
     void statusByte_data()
     {
         QTest::addColumn<int>("status");
         QTest::addColumn<bool>("running");
         QTest::addColumn<int>("ledState");
-        QTest::addColumn<bool>("piston");
-        QTest::newRow("stopped, lamp dark") << 0 << false << 1 << false;
-        QTest::newRow("lamp lit") << 2 << false << 0 << false;
-        QTest::newRow("running, blinking wins over lit") << 19 << true << 2 << false;
-        QTest::newRow("same with the piston down") << 27 << true << 2 << true;
+        QTest::newRow("lamp lit") << 2 << false << 0;
+        QTest::newRow("running, blinking wins over lit") << 19 << true << 2;
     }
 
     void statusByte()
@@ -130,7 +126,6 @@ private Q_SLOTS:
         decoder.DecodeStatus(int16_t(status));
         QTEST(bool(s.Running), "running");
         QTEST(int(s.LEDState), "ledState");
-        QTEST(view.pistonTicked, "piston");
     }
 };
 

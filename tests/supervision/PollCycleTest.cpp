@@ -2,33 +2,23 @@
 
 #include <QTest>
 
-// The poll tick against a fake port, tick by tick: the port search, the
-// probe, the wake-up rule, the reply timeout and the tester's own signals.
+// Sends `code` on a lively line and feeds the reply `data` back.
+static void exchange(EngineRig &rig, int code, const QByteArray &data)
+{
+    rig.engine.SendCommand(code);
+    QCOMPARE(rig.port.takeFrames().size(), 1);
+    rig.port.queueInput("*" + data + "\r");
+    rig.tick(2);
+}
+
+// The poll tick against a fake port, tick by tick: the probe, the lifetime
+// of its message, the tester's own signals, and what an acknowledged reply
+// does two ticks after its "*" line came back.
 class PollCycleTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Two full rounds over the 16 ports, none of which opens.
-    void searchWithoutAnOpenablePort()
-    {
-        EngineRig rig;
-        rig.port.refuseAll = true;
-        QList<int> tried;
-        QStringList messages;
-        for (int i = 0; i < 32; ++i) {
-            tried.append(i % 16 + 1);
-            messages.append(QStringLiteral("bar:Searching For Tester On Comm %1").arg(tried.last()));
-        }
-        rig.tick(32);
-
-        QCOMPARE(rig.port.openAttempts, tried);
-        rig.view.calls.removeAll(QStringLiteral("SetControls"));
-        QCOMPARE(rig.view.calls, messages);
-        QVERIFY(!rig.s.ComChanOpen);
-        QVERIFY(rig.port.written.isEmpty());
-    }
-
     void probeFindsTheTester()
     {
         EngineRig rig;
@@ -83,46 +73,6 @@ private Q_SLOTS:
         QVERIFY2(shown >= 46 && shown <= 54, qPrintable(QString::number(shown)));
     }
 
-    // A data request goes unanswered for 13 s, counted from the request.
-    void lostTesterClosesAndSearchesOn()
-    {
-        EngineRig rig;
-        rig.linkUp();
-        rig.s.DownLoadedOnce = true;
-        rig.s.ComCnt = 5;
-        rig.engine.SendCommand(174);
-        rig.tick(259);
-        QVERIFY(rig.s.ComChanOpen);
-
-        rig.tick();
-        QVERIFY(!rig.s.ComChanOpen);
-        QVERIFY(!rig.port.isOpen());
-        QVERIFY(!rig.s.DownLoadedOnce);
-        QCOMPARE(rig.view.calls.last(), QStringLiteral("SetControls"));
-
-        rig.tick();                                       // the search goes on at the next port
-        QCOMPARE(rig.port.openAttempts.last(), 2);
-        QCOMPARE(rig.view.barText, QStringLiteral("Searching For Tester On Comm 2"));
-    }
-
-    void commandAfterQuietLineWaitsForTheWakeUpAnswer()
-    {
-        EngineRig rig;
-        rig.linkUp();
-        rig.tick(6);                           // more than 5 quiet ticks
-        rig.engine.SendCommand(174);
-        QCOMPARE(rig.port.takeFrames(), QStringList{"<ESC>"});
-
-        rig.tick(3);
-        rig.port.queueInput("?\r");            // not an acknowledgement: keep waiting
-        rig.tick();
-        QVERIFY(rig.port.takeFrames().isEmpty());
-
-        rig.port.queueInput("*\r");
-        rig.tick();
-        QCOMPARE(rig.port.takeFrames(), QStringList{"AE"});
-    }
-
     void testerSignals_data()
     {
         QTest::addColumn<int>("crossing");          // 0 idle link, 1 before a reply, 2 before a wake-up answer
@@ -172,33 +122,68 @@ private Q_SLOTS:
         QVERIFY(rig.engine.link().RxBuffer.isEmpty());
     }
 
-    // A reply without "*" and a link state no path can set both end the command
-    // and free the link.
-    void linkFreedAfterAFailedCommand_data()
+    void singleValues_data()
     {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<int>("comSeq");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("value");
 
-        QTest::newRow("reply without star") << QByteArray("?\r") << 10;
-        QTest::newRow("unknown state") << QByteArray() << 7;
+        QTest::newRow("contact keeps the low byte") << 216 << QByteArray("300") << "vContact" << qint64(44);
+        QTest::newRow("limit beyond 32 bits keeps the old value") << 197 << QByteArray("3000000000") << "vCycleLimit" << qint64(77);
+        QTest::newRow("empty data reads 0") << 176 << QByteArray() << "vMaxDownBounceTol" << qint64(0);
     }
 
-    void linkFreedAfterAFailedCommand()
+    void singleValues()
     {
-        QFETCH(QByteArray, reply);
-        QFETCH(int, comSeq);
+        QFETCH(int, code);
+        QFETCH(QByteArray, data);
+        QFETCH(QString, name);
+        QFETCH(qint64, value);
 
         EngineRig rig;
         rig.linkUp();
-        rig.engine.SendCommand(161);
-        rig.s.ComSeq = comSeq;
-        rig.port.queueInput(reply);
-        rig.tick();
+        rig.s.vCycleLimit = 77;
+        rig.s.vMaxDownBounceTol = 5;
+        exchange(rig, code, data);
 
+        const QHash<QString, qint64> fields = {
+            {"vContact", rig.s.vContact}, {"vCycleLimit", rig.s.vCycleLimit},
+            {"vMaxDownBounceTol", rig.s.vMaxDownBounceTol}};
+        QCOMPARE(fields.value(name), value);
         QVERIFY(rig.engine.CommReady());
-        QVERIFY(rig.s.ComChanOpen);
-        rig.tick(3);
-        QCOMPARE(rig.port.frames(), QStringList{"A1"});   // nothing retried or chained
+        QCOMPARE(rig.port.frames().size(), 1);       // nothing further sent
+    }
+
+    void sampleInBreakUpdateMode_data()
+    {
+        QTest::addColumn<bool>("goAgainFlag");
+        QTest::addColumn<bool>("saveToDatabase");
+        QTest::addColumn<QStringList>("next");
+        QTest::addColumn<int>("saved");
+
+        QTest::newRow("armed, no break signalled yet") << false << true << QStringList() << 1;
+        QTest::newRow("break reached, not logging") << true << false << QStringList{"F325"} << 0;
+    }
+
+    void sampleInBreakUpdateMode()
+    {
+        QFETCH(bool, goAgainFlag);
+        QFETCH(bool, saveToDatabase);
+        QFETCH(QStringList, next);
+        QFETCH(int, saved);
+
+        EngineRig rig;
+        rig.linkUp();
+        rig.s.GoAgainMode = true;   // break-update mode armed
+        rig.s.GoAgainFlag = goAgainFlag;
+        rig.s.SaveToDatabase = saveToDatabase;
+        rig.s.RepeatCount = 25;
+        exchange(rig, 174, QByteArray("11;1;2"));
+
+        QCOMPARE(rig.port.takeFrames(), next);
+        QCOMPARE(rig.log.saved, saved);
+        QCOMPARE(rig.engine.CommReady(), next.isEmpty());
     }
 };
 
