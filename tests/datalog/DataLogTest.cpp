@@ -144,31 +144,27 @@ private Q_SLOTS:
 
     void openAndAppend_data()
     {
-        QTest::addColumn<bool>("exists");
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<Answers>("answers");
         QTest::addColumn<QByteArray>("added");   // what the open and one sample append; empty: not opened
         QTest::addColumn<QStringList>("shown");
 
         const QByteArray otherCase = Header.toLower() + "\r\nold sample\r\n";
-        QTest::newRow("new file gets the header") << false << QByteArray() << Answers()
-            << Header + "\r\n" + Sample << QStringList();
-        QTest::newRow("existing log: no second header") << true << Header + "\r\nold sample\r\n" << Answers()
+        QTest::newRow("existing log: no second header") << Header + "\r\nold sample\r\n" << Answers()
             << Sample << QStringList();
-        QTest::newRow("other case, continue") << true << otherCase << Answers{AnswerYes}
+        QTest::newRow("other case, continue") << otherCase << Answers{AnswerYes}
             << Sample << QStringList{Unrecognized};
-        QTest::newRow("other case, no") << true << otherCase << Answers{AnswerNo}
+        QTest::newRow("other case, no") << otherCase << Answers{AnswerNo}
             << QByteArray() << QStringList{Unrecognized, OpenError};
-        QTest::newRow("empty file is refused") << true << QByteArray() << Answers()
+        QTest::newRow("empty file is refused") << QByteArray() << Answers()
             << QByteArray() << QStringList{OpenError};
         // A log cut short by a crash: the next sample starts on a line of its own.
-        QTest::newRow("last line cut short") << true << Header + "\r\n03/07/2024 14:0" << Answers()
+        QTest::newRow("last line cut short") << Header + "\r\n03/07/2024 14:0" << Answers()
             << "\r\n" + Sample << QStringList();
     }
 
     void openAndAppend()
     {
-        QFETCH(bool, exists);
         QFETCH(QByteArray, before);
         QFETCH(Answers, answers);
         QFETCH(QByteArray, added);
@@ -179,8 +175,7 @@ private Q_SLOTS:
         QVERIFY(QDir(rig.dir.path()).mkpath("run 7"));
         QString file = rig.path("run 7/data.txt");
         QFile existing(file);
-        if (exists)
-            QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(before) == before.size());
+        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(before) == before.size());
         existing.close();
         rig.dialogs.answers = answers;
         rig.s.IsDirtyData = true;

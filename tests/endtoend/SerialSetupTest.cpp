@@ -33,7 +33,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("plot");
 
         const PortList none;
-        QTest::newRow("simulate") << QStringList{"--simulate"} << -1 << true << none << "" << "";
         QTest::newRow("ports, repeated, both forms, device with =")
             << QStringList{"--port", "1=/dev/pts/3", "--port=12=/dev/a=b", "--trace", "/tmp/t.txt"} << -1 << false
             << PortList{{1, "/dev/pts/3"}, {12, "/dev/a=b"}} << "/tmp/t.txt" << "";

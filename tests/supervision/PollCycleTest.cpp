@@ -185,6 +185,36 @@ private Q_SLOTS:
         QCOMPARE(rig.log.saved, saved);
         QCOMPARE(rig.engine.CommReady(), next.isEmpty());
     }
+    // After a quiet line a command waits for the wake-up's star line.
+    void commandAfterQuietLineWaitsForTheWakeUpAnswer()
+    {
+        EngineRig rig;
+        rig.linkUp();
+        rig.tick(6);                           // more than 5 quiet ticks
+        rig.engine.SendCommand(174);
+        QCOMPARE(rig.port.takeFrames(), QStringList{"<ESC>"});
+        rig.port.queueInput("?\r");            // not an acknowledgement: keep waiting
+        rig.tick(2);
+        QVERIFY(rig.port.takeFrames().isEmpty());
+        rig.port.queueInput("*\r");
+        rig.tick();
+        QCOMPARE(rig.port.takeFrames(), QStringList{"AE"});
+    }
+
+    // Min / max and sequential count only: the unselected steps are skipped,
+    // and the selection is back to everything for the next reset.
+    void partialCounterReset()
+    {
+        EngineRig rig;
+        rig.linkUp();
+        rig.answerEverything();
+        rig.s.ClearFailCount = false;
+        rig.s.ClearCycleCount = false;
+        rig.engine.DoNextClear(0);
+        rig.runUntilIdle();
+        QCOMPARE(rig.port.frames(), (QStringList{"C2", "CA", "AE"}));
+        QVERIFY(rig.s.ClearCycleCount && rig.s.ClearFailCount && rig.s.ClearSeqCount && rig.s.ClearMinMax);
+    }
 };
 
 QTEST_GUILESS_MAIN(PollCycleTest)
