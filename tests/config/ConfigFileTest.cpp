@@ -48,8 +48,7 @@ struct Rig : EngineRig
     QTemporaryDir dir;
 };
 
-// Remembers the name the Open dialog starts on, and is cancelled.
-struct StartName : FakeConfigFileDialog
+struct StartName : FakeConfigFileDialog   // where the Open dialog starts; it is then cancelled
 {
     bool chooseOpen(QString &path) override { started = path; return false; }
     QString started;
@@ -144,8 +143,7 @@ private Q_SLOTS:
         Rig rig;
         StartName files;
         rig.commands.setFileDialog(files);
-        rig.s.ConfigFileName = "last.cfg";
-        rig.s.Running = true;
+        rig.s.ConfigFileName = "last.cfg", rig.s.Running = true;
         rig.commands.ConfigureOpenMenu();
         QVERIFY(files.started.isNull());
         rig.s.Running = false;
