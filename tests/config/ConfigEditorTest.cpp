@@ -131,12 +131,42 @@ private Q_SLOTS:
         QCOMPARE(estimate("1.000", "1000"), "1800 / hr, 33.3 mins");
         QCOMPARE(estimate("1.000", "100000"), "1800 / hr, 2.3 days");
         QCOMPARE(estimate("1.000", "43199"), "1800 / hr, 24.0 hours");   // just under a day
+        QCOMPARE(estimate("1.000", "43201"), "1800 / hr, 1.0 days");     // just over
+        QCOMPARE(ComputeEstimateRate("1.000", "9", "1.000", "9", true, "1000").time, "33.3 mins");
         QCOMPARE(estimate("0.01", "10"), "???, ???");                    // over 100000 per hour
         QCOMPARE(estimate("2000", "10"), "???, ???");                    // under one per hour
         TesterState s;
         BaseConfig(s);
         const ThresholdTexts t = ThresholdValues(s, 128);
         QCOMPARE((QStringList{t.ohms, t.percent, t.volts}), (QStringList{"1002.0", "50.2 %", "2.51"}));
+    }
+
+    // On opening, thresholds are held within 0..255. Constant rate greys and
+    // masks the minimum times; a bounce box follows its stroke box; Ctrl+Tab wraps.
+    void openingAndBoxes()
+    {
+        TesterState s;
+        BaseConfig(s, 49 + 128);
+        s.sUpperBounce = 300, s.sLowerBounce = -5;
+        FakeMessageDialogs dialogs;
+        frmOptions form(s, dialogs);
+        form.show();
+        QCOMPARE((QList<int>{s.sUpperBounce, s.sLowerBounce}), (QList<int>{255, 0}));
+        form.findChild<QAbstractButton *>("ConstRateChk")->click();
+        for (const char *name : {"MinUpTimeEd", "MinDownTimeEd"}) {
+            const QLineEdit *field = form.findChild<QLineEdit *>(name);
+            QCOMPARE(field->isEnabled() ? "enabled" : field->displayText(), "*****");
+        }
+        form.findChild<QTabBar *>()->setCurrentIndex(1);
+        auto *bounce = form.findChild<QAbstractButton *>("TestUpBounce");
+        form.findChild<QAbstractButton *>("UpStrokeCheck")->click();
+        QVERIFY(!bounce->isChecked());
+        bounce->click();
+        QVERIFY(!bounce->isChecked());
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(&form, Qt::Key_Tab, Qt::ControlModifier);
+        QTest::keyClick(&form, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(form.findChild<QTabBar *>()->currentIndex(), 0);
     }
 
     // Every input field is named by its label and described by its tool

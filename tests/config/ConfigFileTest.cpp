@@ -48,6 +48,12 @@ struct Rig : EngineRig
     QTemporaryDir dir;
 };
 
+struct StartName : FakeConfigFileDialog   // where the Open dialog starts; it is then cancelled
+{
+    bool chooseOpen(QString &path) override { started = path; return false; }
+    QString started;
+};
+
 } // namespace
 
 class ConfigFileTest : public QObject
@@ -129,6 +135,20 @@ private Q_SLOTS:
         } else {
             QCOMPARE(EditCopy(rig.s), testerConfig);
         }
+    }
+
+    // Open does nothing while a test runs; otherwise it starts on the last file.
+    void openStartsOnLastFile()
+    {
+        Rig rig;
+        StartName files;
+        rig.commands.setFileDialog(files);
+        rig.s.ConfigFileName = "last.cfg", rig.s.Running = true;
+        rig.commands.ConfigureOpenMenu();
+        QVERIFY(files.started.isNull());
+        rig.s.Running = false;
+        rig.commands.ConfigureOpenMenu();
+        QCOMPARE(files.started, QStringLiteral("last.cfg"));
     }
 
     // What reads back is what the written texts convert to, in ohms, mA and

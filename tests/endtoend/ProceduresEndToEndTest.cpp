@@ -85,6 +85,7 @@ private Q_SLOTS:
             return;
         }
         QCOMPARE(answerer.answered, 3);
+        QVERIFY(station.s().IsDirtyConfig);
         QVERIFY(station.settle());
         const QStringList frames = station.frames();
         const QStringList defaults = {"E1241", "E210", "E310", "E410", "E5500", "E6500", "E7500", "E8500",

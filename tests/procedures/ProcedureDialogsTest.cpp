@@ -191,6 +191,7 @@ private Q_SLOTS:
         rig.trigger("ConfigureLearnMenu");
         QCOMPARE(answerer.answered, editor ? 3 : 2);
         QCOMPARE(rig.s.sCycleLimit, editor ? 1000000 : 10);
+        QCOMPARE(rig.s.IsDirtyConfig, editor);   // a learned configuration is unsaved, even cancelled
     }
 
     void masterDialog_data()

@@ -18,10 +18,11 @@
 
 namespace {
 
-// Print Setup chooses landscape; the PDF goes to pdfPath.
+// Print Setup chooses `orientation`; the PDF goes to pdfPath.
 struct FakePrintDialogs : PrintDialogs
 {
-    bool printSetup(QPrinter &printer) override { return printer.setPageOrientation(QPageLayout::Landscape); }
+    bool printSetup(QPrinter &printer) override { return printer.setPageOrientation(orientation); }
+    QPageLayout::Orientation orientation = QPageLayout::Landscape;
     void preview(QPrinter &, const std::function<void(QPrinter &)> &) override {}
     QString pdfFileName(const QString &) override { return pdfPath; }
     QString pdfPath;
@@ -126,6 +127,7 @@ private Q_SLOTS:
         Rig rig(tester[0], tester[1], tester[2], tester[3]);
         if (tester[4])
             rig.menus.FilePrintSetupMenu->trigger();
+        QCOMPARE(int(rig.s.AppOrientation), tester[4] ? 2 : -8);
         rig.report->FileExportPdfMenu->trigger();
         QCOMPARE(rig.dialogs.calls, QStringList());
 
@@ -164,6 +166,15 @@ private Q_SLOTS:
             expected << "error:Print Error|No printer is installed, so the report was not printed.";
         }
         QCOMPARE(rig.dialogs.calls, expected);
+        rig.printDialogs->orientation = QPageLayout::Portrait;
+        rig.menus.FilePrintSetupMenu->trigger();
+        QCOMPARE(int(rig.s.AppOrientation), 1);
+        // Preview and PDF are there exactly when Print is.
+        for (bool on : {false, true}) {
+            rig.menus.FilePrintMenu->setEnabled(on);
+            QCOMPARE(rig.report->FilePrintPreviewMenu->isEnabled(), on);
+            QCOMPARE(rig.report->FileExportPdfMenu->isEnabled(), on);
+        }
     }
 };
 
