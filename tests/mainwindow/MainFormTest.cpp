@@ -81,15 +81,6 @@ class MainFormTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void startUpTexts()
-    {
-        Rig rig;
-        const QStringList texts = {"StatBarPanel2=-----", "StatBarPanel3=??? Mode", "StatBarPanel4=Software Ver ???",
-                                   "CTypeLbl1=----", "CTypeLbl6=----", "DownMaxRBox=----"};
-        for (const QString &t : texts)
-            QCOMPARE(rig.label(t.section('=', 0, 0))->text(), t.section('=', 1));
-    }
-
     void strokeDisplay_data()
     {
         QTest::addColumn<int>("contact");
@@ -166,19 +157,6 @@ private Q_SLOTS:
                 QTest::keyClick(box, Qt::Key_Space);
                 QVERIFY2(box->isChecked() == (i == bit), qPrintable(boxes[i]));
             }
-        }
-    }
-
-    // The unit beside every contact value follows the tester's mode.
-    void unitLabelsFollowTheMode()
-    {
-        Rig rig;
-        const std::pair<int, const char *> modes[] = {{0, "ohms"}, {1, "ma"}, {7, "----"}};
-        for (const auto &[mode, unit] : modes) {
-            rig.s().vRMode = int16_t(mode);
-            rig.form->DisplayMode();
-            for (int i = 1; i <= 6; ++i)
-                QCOMPARE(rig.label(QStringLiteral("CTypeLbl%1").arg(i))->text(), QString::fromLatin1(unit));
         }
     }
 
