@@ -201,6 +201,20 @@ private Q_SLOTS:
         QCOMPARE(rig.port.takeFrames(), QStringList{"AE"});
     }
 
+    // A link state that is none of the known ones loses what was in flight:
+    // the link is free for the operator again and no chain goes on.
+    void unknownStateFreesTheLink()
+    {
+        EngineRig rig;
+        rig.linkUp();
+        rig.s.ComSeq = 7;
+        rig.s.MustWait = true;
+        rig.s.MasterUpdate = rig.s.LearnConfigure = true;
+        rig.tick();
+        QVERIFY(rig.engine.CommReady() && !rig.s.MustWait);
+        QVERIFY(!rig.s.MasterUpdate && !rig.s.LearnConfigure);
+    }
+
     // Min / max and sequential count only: the unselected steps are skipped,
     // and the selection is back to everything for the next reset.
     void partialCounterReset()
