@@ -33,7 +33,6 @@ private Q_SLOTS:
         QTest::newRow("both signals in front of a reply") << QByteArray("-+*\r") << true << "*" << QByteArray() << QByteArray("+-");
         QTest::newRow("new data right behind a reply") << QByteArray("*7\r+") << true << "*7" << QByteArray() << QByteArray("+");
         QTest::newRow("a minus in the data is no signal") << QByteArray("*-1;-2\r") << true << "*-1;-2" << QByteArray() << QByteArray();
-        QTest::newRow("signs among other text behind a reply") << QByteArray("*\r-5") << true << "*" << QByteArray() << QByteArray();
     }
 
     void getSerial()

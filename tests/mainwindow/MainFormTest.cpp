@@ -401,9 +401,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("count");   // 0: the dialog stays open
         QTest::newRow("zero") << "0" << 0;
         QTest::newRow("negative") << "-5" << 0;
-        QTest::newRow("text") << "abc" << 0;
         QTest::newRow("above the tester's range") << "32768" << 0;
-        QTest::newRow("one") << "1" << 1;
         QTest::newRow("largest") << "32767" << 32767;
         QTest::newRow("a half rounds to even") << "2.5" << 2;
         QTest::newRow("full stop, not the locale's comma") << "1,5" << 1;

@@ -95,7 +95,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("stillRunning");
 
         QTest::newRow("run once") << QByteArray("AA") << 0 << 0 << 0.0 << 1 << false;
-        QTest::newRow("to a cycle limit") << QByteArray("A2") << 4 << 0 << 0.0 << 4 << false;
         QTest::newRow("to a sequential fail limit") << QByteArray("A2") << 0 << 3 << 1.0 << 3 << false;
         QTest::newRow("no limit passes the limits") << QByteArray("AC") << 2 << 1 << 1.0 << 10 << true;
     }

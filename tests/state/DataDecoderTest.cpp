@@ -77,8 +77,6 @@ private Q_SLOTS:
             << "12" << qint64(255) << qint64(255) << qint64(255) << "255" << "";
         QTest::newRow("empty serial number keeps the later fields in place")
             << emptySerial.join(';') << qint64(360) << qint64(370) << qint64(100) << "" << "";
-        QTest::newRow("empty version field: version 0, later fields in place")
-            << ";" + v12.mid(1).join(';') << qint64(5) << qint64(6) << qint64(100) << "SN 0042" << "360;370";
         QTest::newRow("a number too large for its field keeps the old value")
             << hugeLimit.join(';') << qint64(360) << qint64(370) << qint64(7) << "SN 0042" << "";
     }

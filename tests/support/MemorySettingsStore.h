@@ -13,10 +13,6 @@ public:
     void write(const QString &section, const QString &name, const QString &value) override;
     QStringList names(const QString &section) const override;
 
-    bool contains(const QString &section, const QString &name) const;
-    int writeCount() const { return writes; }
-
 private:
     QMap<QString, QMap<QString, QString>> sections;
-    int writes = 0;
 };
