@@ -108,21 +108,17 @@ private Q_SLOTS:
     // contact is written as 2044000.0 and whose decimals take a full stop.
     void sampleLine_data()
     {
-        QTest::addColumn<int>("version");
         QTest::addColumn<int>("rPullUp");
         QTest::addColumn<QString>("serial");
         QTest::addColumn<QStringList>("expected");   // "column=text", columns from 1
-        QTest::newRow("no range yet") << 12 << 0 << "S1"
+        QTest::newRow("no range yet") << 0 << "S1"
             << QStringList{"5=???", "6=???", "7=???", "12=???", "24=???", "31=???", "35=-----"};
-        QTest::newRow("software 1.1: no last bounce") << 11 << 1000 << "S1"
-            << QStringList{"13=?", "14=?", "15=1.500", "36=1.1"};
-        QTest::newRow("serial with a comma, control and accented characters") << 12 << 1000
+        QTest::newRow("serial with a comma, control and accented characters") << 1000
             << QString::fromUtf8("\tA,X\xc3\xa9" "1\x01 \r") << QStringList{"37=A?X?1?"};
     }
 
     void sampleLine()
     {
-        QFETCH(int, version);
         QFETCH(int, rPullUp);
         QFETCH(QString, serial);
         QFETCH(QStringList, expected);
@@ -130,7 +126,6 @@ private Q_SLOTS:
         fillSample(s);
         QCOMPARE(SampleLine(s).toLatin1(), FullLine);
 
-        s.vSoftwareVersion = version;
         s.vRPullUp = rPullUp;
         s.vSerialNumber = serial;
         const QString line = SampleLine(s);
