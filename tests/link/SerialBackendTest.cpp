@@ -33,8 +33,6 @@ private Q_SLOTS:
         QTest::newRow("n-th system device") << none << none << system << false << 2 << "/dev/ttyUSB0";
         QTest::newRow("stored device wins") << none << PortList{{2, "/dev/serial/by-id/x"}} << system << false << 2
                                             << "/dev/serial/by-id/x";
-        QTest::newRow("given port wins over stored") << PortList{{2, "/dev/pts/7"}} << PortList{{2, "/dev/a"}} << system
-                                                     << false << 2 << "/dev/pts/7";
         QTest::newRow("given ports: the others do not exist") << PortList{{2, "/dev/pts/7"}} << PortList{{1, "/dev/a"}}
                                                               << system << false << 1 << "";
         QTest::newRow("windows: COMn, stored ignored") << none << PortList{{3, "/dev/a"}} << QStringList() << true << 3
