@@ -171,6 +171,7 @@ private Q_SLOTS:
         QTest::newRow("just above") << 1000 << 0 << 1022000.001 << 1023;
         QTest::newRow("largest range") << 2147483647 << 0 << 2147483647.0 * 1022 << 1022;
         QTest::newRow("current above scale") << 500 << 1 << 100.0 << 1023;
+        QTest::newRow("current 10 mA of 50") << 500 << 1 << 10.0 << 205;
         QTest::newRow("unknown mode") << 1000 << 3 << 500.0 << 0;
         QTest::newRow("not a number") << 500 << 1 << std::nan("") << 0;
     }
