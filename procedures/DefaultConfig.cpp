@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr int32_t FullScale = 1023;
+constexpr int32_t FullScale = FullScaleCount;
 // The closed side's upper tolerance is never below this count, so that a
 // golden switch that reads a dead short does not leave a tolerance that an
 // ordinary good contact fails.

@@ -8,9 +8,9 @@
 
 namespace {
 
-constexpr int32_t FullScale = 1023;      // 10-bit converter; open contact in resistance mode
+constexpr int32_t FullScale = FullScaleCount;
 constexpr double OpenResistance = 1E+40; // stands for an open contact in arithmetic
-constexpr double SecondsPerTick = 1.6E-6;
+constexpr double SecondsPerTick = SecondsPerBounceTick;
 
 // A double carries 15 significant decimal digits faithfully. Rounding is done
 // on the value's text at that precision, so arithmetic noise such as the

@@ -5,6 +5,12 @@
 
 struct TesterState;
 
+// A reading count at full scale: the 10-bit converter's top, an open contact
+// in resistance mode.
+constexpr int32_t FullScaleCount = 1023;
+// One bounce tick of the tester's timer, in seconds.
+constexpr double SecondsPerBounceTick = 1.6E-6;
+
 // Raw tester integers to text and physical values. FormatResistance and
 // ResistanceFromCount use the tester's reported range and mode (vRPullUp,
 // vRMode); CountFromResistance uses the configuration's (sRPullUp, sRMode).

@@ -23,7 +23,6 @@ constexpr float Unknown = std::numeric_limits<float>::quiet_NaN();
 constexpr float Open = std::numeric_limits<float>::infinity();
 constexpr int StrokeBit[2] = {16, 32};
 constexpr int BounceBit[2] = {64, 128};
-constexpr double SecondsPerBounceTick = 1.6e-6;
 
 void fillUnknown(float (&values)[2])
 {
