@@ -15,11 +15,10 @@
 
 namespace {
 
-// The simulated tester inside the program moves on every few milliseconds
-// while it talks, well inside the 50 ms poll tick; between two cycles it
-// wakes for the program's bytes or now and then for its own clock.
+// The simulated tester inside the program wakes for the program's bytes and
+// for what it has to do on its own, and at least once a second.
 constexpr int SimulatorStepMs = 10;
-constexpr int SimulatorQuietStepMs = 250;
+constexpr int SimulatorLongestSleepMs = 1000;
 
 // The tester a newcomer meets: already in the middle of a long test, one
 // cycle a second, with the odd failure so the fail counts and lamps move.
@@ -73,7 +72,7 @@ SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
         parts->ports->setGivenPorts(simulated);
         parts->ports->windowsNames = false;
         parts->pump = std::make_unique<SimulatorPump>(*parts->tester, *parts->pty);
-        parts->pump->start(SimulatorStepMs, SimulatorQuietStepMs);
+        parts->pump->start(SimulatorStepMs, SimulatorLongestSleepMs);
 #else
         QTextStream(stderr) << "lifecycle: the simulated tester needs a Unix pseudo-terminal; here run "
                                "lifecycle-sim --device COMn on one end of a null-modem pair and open "

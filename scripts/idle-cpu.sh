@@ -9,7 +9,8 @@
 #
 # Needs xvfb-run and a build (scripts/build.sh). IDLE_CPU_SECONDS sets the
 # window (default 30), IDLE_CPU_SETTLE the start-up time left out (default 5),
-# LIFECYCLE and LIFECYCLE_SIM other binaries to measure.
+# LIFECYCLE and LIFECYCLE_SIM other binaries to measure, IDLE_CPU_STATES a
+# subset of the states (default "searching simulate quiet").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -65,12 +66,18 @@ measure() {
         'BEGIN { printf "idle_cpu_pct_%s: %.2f\n", n, 100 * t / hz / s }'
 }
 
-measure searching --port 1=/nonexistent
-measure simulate --simulate
-
-# A tester that is found, answers the first data request and then waits.
-"$sim" >"$work/sim.out" 2>/dev/null &
-simpid=$!
-for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
-device=$(head -n 1 "$work/sim.out")
-measure quiet --port "1=$device"
+for state in ${IDLE_CPU_STATES:-searching simulate quiet}; do
+    case $state in
+    searching) measure searching --port 1=/nonexistent ;;
+    simulate) measure simulate --simulate ;;
+    quiet)
+        # A tester that is found, answers the first data request and then waits.
+        "$sim" >"$work/sim.out" 2>/dev/null &
+        simpid=$!
+        for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
+        device=$(head -n 1 "$work/sim.out")
+        measure quiet --port "1=$device"
+        ;;
+    *) echo "idle-cpu: unknown state $state" >&2; exit 1 ;;
+    esac
+done

@@ -179,6 +179,25 @@ void SimulatedTester::advance(int ms)
     sendSignals();
 }
 
+int64_t SimulatedTester::msUntilDue() const
+{
+    int64_t next = -1;
+    const auto dueAt = [&](int64_t at) {
+        const int64_t wait = std::max<int64_t>(0, at - clock);
+        if (next < 0 || wait < next)
+            next = wait;
+    };
+    if (!output.isEmpty())
+        dueAt(output.first().due);
+    if (mode != RunMode::Stopped && !atBreak)
+        dueAt(clock + std::max(1, cfg.periodMs) - cycleTimeMs);
+    if ((plusPending || minusPending) && input.isEmpty() && output.isEmpty())
+        dueAt(lastTraffic + cfg.signalQuietMs);
+    if (plusOutstanding && newData)
+        dueAt(plusSentAt + cfg.signalRetryMs);
+    return next;
+}
+
 void SimulatedTester::commandLine(const QByteArray &line)
 {
     ++counters.commands;

@@ -52,6 +52,10 @@ public:
     QByteArray takeOutput();                  // everything due by now
     void advance(int ms);
     int64_t now() const { return clock; }
+    // How long until the tester does something on its own: a reply piece
+    // falls due, a cycle ends, a signal may go out or is repeated. -1 when
+    // only bytes from the host can move it.
+    int64_t msUntilDue() const;
 
     // Puts bytes on the line now, as noise would.
     void injectOnLine(const QByteArray &bytes);

@@ -10,6 +10,7 @@ SimulatorPump::SimulatorPump(SimulatedTester &tester, SimulatorLine &line, QObje
     : QObject(parent), tester(tester), line(line)
 {
     timer.setTimerType(Qt::PreciseTimer);
+    timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, this, [this] { onTimer(); });
 }
 
@@ -32,15 +33,13 @@ bool SimulatorPump::step(int ms)
     return traffic;
 }
 
-void SimulatorPump::start(int intervalMs, int quietIntervalMs)
+void SimulatorPump::start(int intervalMs, int longestSleepMs)
 {
     elapsed.start();
     stepped = 0;
-    lastTraffic = 0;
-    busyInterval = intervalMs;
-    quietInterval = std::max(intervalMs, quietIntervalMs);
-    timer.start(intervalMs);
-    watchLine();
+    interval = std::max(1, intervalMs);
+    longestSleep = std::max(interval, longestSleepMs);
+    scheduleNext();
 }
 
 void SimulatorPump::stop()
@@ -55,7 +54,7 @@ SimulatorPump::~SimulatorPump() = default;
 // Bytes from the program wake the pump at once instead of at its next step.
 void SimulatorPump::watchLine()
 {
-    const int handle = quietInterval > busyInterval && line.isOpen() ? line.readableHandle() : -1;
+    const int handle = longestSleep > interval && line.isOpen() ? line.readableHandle() : -1;
     if (handle == watchedHandle)
         return;
     notifier.reset();
@@ -68,12 +67,25 @@ void SimulatorPump::watchLine()
 
 void SimulatorPump::onTimer()
 {
+    // The time since the last step has passed before what arrived in it is
+    // taken in: a reply then speaks of the tester as it is now.
     const qint64 total = elapsed.elapsed();
-    if (step(int(total - stepped)))
-        lastTraffic = total;
+    tester.advance(int(total - stepped));
     stepped = total;
-    const int wanted = total - lastTraffic < BusyAfterTrafficMs ? busyInterval : quietInterval;
-    if (timer.interval() != wanted)
-        timer.start(wanted);
+    step(0);
+    scheduleNext();
+}
+
+void SimulatorPump::scheduleNext()
+{
     watchLine();
+    // A line that can't say when bytes arrive is looked at every interval;
+    // a pulled cable brings none.
+    const bool bytesWake = watchedHandle >= 0 || !line.isOpen();
+    int wait = interval;
+    if (longestSleep > interval && bytesWake) {
+        const qint64 due = tester.msUntilDue();
+        wait = int(due < 0 ? longestSleep : std::min<qint64>(due, longestSleep));
+    }
+    timer.start(wait);
 }

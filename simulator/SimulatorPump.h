@@ -22,19 +22,19 @@ public:
 
     // Returns whether bytes went over the line in either direction.
     bool step(int ms);
-    // Steps every intervalMs. With a longer quietIntervalMs, a quiet line
-    // is stepped only that often, and at once when bytes arrive on a line
-    // that can tell: a waiting tester then costs the machine next to
-    // nothing, and a conversation brings the short interval back.
-    void start(int intervalMs, int quietIntervalMs = 0);
+    // Steps every intervalMs. With a longer longestSleepMs, on a line that
+    // can tell when bytes arrive, the pump instead wakes for those bytes and
+    // for the moments the tester has something to do on its own (a reply
+    // piece, the end of a cycle, a signal), and otherwise at least that
+    // often: a tester that cycles once a second then costs the machine a
+    // handful of wake-ups a second.
+    void start(int intervalMs, int longestSleepMs = 0);
     void stop();
     ~SimulatorPump() override;
 
-    // Long enough for the pieces of a split reply, which leave 20 ms apart.
-    static constexpr qint64 BusyAfterTrafficMs = 50;
-
 private:
     void onTimer();
+    void scheduleNext();
     void watchLine();
 
     SimulatedTester &tester;
@@ -42,9 +42,8 @@ private:
     QTimer timer;
     QElapsedTimer elapsed;
     qint64 stepped = 0;
-    qint64 lastTraffic = 0;
-    int busyInterval = 0;
-    int quietInterval = 0;
+    int interval = 0;
+    int longestSleep = 0;
     std::unique_ptr<QSocketNotifier> notifier;
     int watchedHandle = -1;
 };

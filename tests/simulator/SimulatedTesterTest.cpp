@@ -1,9 +1,18 @@
 // The simulated tester where its behaviour is not obvious: the data record's
-// field order and count, and the run modes with their breaks and limits.
+// field order and count, the run modes with their breaks and limits, and the
+// moments its pump may sleep through.
 
 #include "simulator/SimulatedTester.h"
+#include "simulator/SimulatorPump.h"
 
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include "simulator/PseudoTerminal.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -30,6 +39,24 @@ QByteArray runFor(SimulatedTester &tester, int ms)
     for (int t = 0; t < ms; t += 10) {
         tester.advance(10);
         said += tester.takeOutput();
+    }
+    return said;
+}
+
+// What the tester says and when, moved on in steps of 1 ms or from one
+// moment msUntilDue() names to the next.
+QList<QPair<int64_t, QByteArray>> timeline(SimulatedTester &tester, int ms, bool dueSteps)
+{
+    QList<QPair<int64_t, QByteArray>> said;
+    const int64_t end = tester.now() + ms;
+    for (int guard = 0; guard < 100000; ++guard) {
+        const QByteArray out = tester.takeOutput();
+        if (!out.isEmpty())
+            said.append({tester.now(), out});
+        if (tester.now() >= end)
+            break;
+        const int64_t due = dueSteps ? tester.msUntilDue() : 1;
+        tester.advance(int(due < 0 ? end - tester.now() : std::min(due, end - tester.now())));
     }
     return said;
 }
@@ -126,6 +153,63 @@ private Q_SLOTS:
             QVERIFY(tester.status() & 2);   // the error lamp is lit
         }
     }
+
+    void sleepsOnlyWhenNothingIsDue_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<int>("pieces");
+        QTest::newRow("a running test repeats an unanswered +") << QByteArray("AC") << 1;
+        QTest::newRow("a reply in pieces, then one cycle and its -") << QByteArray("AA") << 3;
+        QTest::newRow("a stopped tester says nothing") << QByteArray("A1") << 1;
+    }
+
+    // Stepped from one moment msUntilDue() names to the next, the tester says
+    // the same at the same times as stepped every millisecond.
+    void sleepsOnlyWhenNothingIsDue()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(int, pieces);
+        SimulatorConfig config = quickConfig();
+        config.splitReplies = pieces;
+        config.signalQuietMs = 150;   // the first "+" waits past the end of the first cycle
+        config.signalRetryMs = 730;   // and is repeated between two cycle ends
+        QList<QPair<int64_t, QByteArray>> said[2];
+        for (const bool dueSteps : {false, true}) {
+            SimulatedTester tester(config);
+            tester.receive(command + '\r');
+            said[dueSteps] = timeline(tester, 2000, dueSteps);
+        }
+        QVERIFY(!said[0].isEmpty());
+        QCOMPARE(said[1], said[0]);
+    }
+
+#ifdef Q_OS_UNIX
+    // Sleeping up to a minute, the pump still answers the host at once and
+    // says "-" when the one cycle it was asked for has ended.
+    void pumpWakesForTheHostAndForTheTester()
+    {
+        SimulatedTester tester(quickConfig());
+        PseudoTerminal pty;
+        QVERIFY(pty.open());
+        const int host = ::open(pty.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(host >= 0);
+        QByteArray said;
+        const auto listen = [&] {
+            char buffer[256];
+            ssize_t n;
+            while ((n = ::read(host, buffer, sizeof buffer)) > 0)
+                said.append(buffer, int(n));
+            return said;
+        };
+        SimulatorPump pump(tester, pty);
+        pump.start(10, 60000);
+        QCOMPARE(::write(host, "\x1b", 1), ssize_t(1));
+        QTRY_COMPARE_WITH_TIMEOUT(listen(), QByteArray("*\r"), 5000);
+        QCOMPARE(::write(host, "AA\r", 3), ssize_t(3));
+        QTRY_COMPARE_WITH_TIMEOUT(listen(), QByteArray("*\r*\r-"), 5000);
+        ::close(host);
+    }
+#endif
 
     // Stop ends a break run without a "-": the host asked for it.
     void stopEndsABreakRunWithoutAMinus()
