@@ -140,9 +140,9 @@ void MainForm::buildWindow()
     }
 
     SmplAtLbl = plainLabel("SmplAtLbl", QStringLiteral("Sampled at:"), central);
-    SampleDate = ValueBox("SampleDate", QStringLiteral("Time and date of last data sample"), central);
+    SampleDate = ValueBox("SampleDate", QStringLiteral("Time and date of last data sample"), central,
+                          QStringLiteral("00/00/0000 00:00:00"));
     SampleDate->setAlignment(Qt::AlignCenter);
-    SampleDate->setMinimumWidth(SampleDate->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) + 12);
     LEDLabel = plainLabel("LEDLabel", QStringLiteral("Error LED"), central);
     LEDLabel->setToolTip(QStringLiteral("Indicates state of tester error LED"));
     Shape1 = new LedIndicator(central);
@@ -456,12 +456,12 @@ void MainForm::DisplayData()
     downPanel->display(strokeValues(s, DownStroke, contact, lastBounce));
     upPanel->display(strokeValues(s, UpStroke, contact, lastBounce));
 
-    CycleCntBox->setText(QString::number(s.CycleCount));
-    CycleCntLimit->setText(QString::number(s.vCycleLimit));
-    FailCntBox->setText(QString::number(s.FailCount));
-    FailCntLimit->setText(QString::number(s.vFailLimit));
-    SeqCntBox->setText(QString::number(s.SeqCount));
-    SeqCntLimit->setText(QString::number(s.vSeqLimit));
+    SetSteadyText(CycleCntBox, QString::number(s.CycleCount));
+    SetSteadyText(CycleCntLimit, QString::number(s.vCycleLimit));
+    SetSteadyText(FailCntBox, QString::number(s.FailCount));
+    SetSteadyText(FailCntLimit, QString::number(s.vFailLimit));
+    SetSteadyText(SeqCntBox, QString::number(s.SeqCount));
+    SetSteadyText(SeqCntLimit, QString::number(s.vSeqLimit));
 
     // The failure indicators follow the tester's bits even on a stroke that is not tested.
     const int error = s.vErrorCode;
@@ -496,7 +496,7 @@ void MainForm::DisplaySerialNum()
 
 void MainForm::showSampleDate(const QString &text)
 {
-    SampleDate->setText(text);
+    SetSteadyText(SampleDate, text);
 }
 
 int MainForm::ledDrawing() const

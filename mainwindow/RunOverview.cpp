@@ -2,9 +2,11 @@
 
 #include "datalog/DataLog.h"
 #include "mainwindow/ReadingColours.h"
+#include "mainwindow/ValueBox.h"
 #include "state/TesterState.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <algorithm>
@@ -13,12 +15,6 @@ namespace {
 
 // The data log's warning: samples arrive that no file takes.
 const QColor Warning(190, 100, 0);
-
-void setTextIfChanged(QLabel *label, const QString &text)
-{
-    if (label->text() != text)
-        label->setText(text);
-}
 
 void describe(QWidget *widget, const QString &name, const QString &toolTip)
 {
@@ -51,7 +47,9 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidg
         captionLabel->setBuddy(label);
         describe(label, caption, toolTip);
         grid->addWidget(captionLabel, row, column);
-        grid->addWidget(label, row, column + 1, 1, span);
+        // The values keep a steady size (they change every second), so they
+        // sit at the left of their cells rather than fill them.
+        grid->addWidget(label, row, column + 1, 1, span, Qt::AlignLeft | Qt::AlignVCenter);
         column += 1 + span;
         return label;
     };
@@ -66,18 +64,29 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidg
                                       "the time of the last one"), 3);
 
     column = 0;
+    // The count is written beside the bar, not on it: a bar carrying the
+    // count would be redrawn on every cycle, where a plain bar moves only
+    // when its filled part grows by a pixel.
     auto *cyclesCaption = new QLabel(QStringLiteral("Cycles:"), this);
     CycleProgress = new QProgressBar(this);
     CycleProgress->setObjectName("CycleProgress");
     CycleProgress->setRange(0, 1);
     CycleProgress->setValue(0);
-    CycleProgress->setFormat(QLatin1String(NotKnownText));
-    CycleProgress->setMinimumWidth(CycleProgress->fontMetrics().horizontalAdvance(
-                                       QStringLiteral("1000000 of 1000000 cycles")) + 24);
+    CycleProgress->setTextVisible(false);
+    CycleProgress->setMinimumWidth(CycleProgress->fontMetrics().horizontalAdvance(QStringLiteral("1000000 cycles")));
     cyclesCaption->setBuddy(CycleProgress);
-    describe(CycleProgress, QStringLiteral("Cycles"), QStringLiteral("The cycle count against the cycle limit"));
+    describe(CycleProgress, QStringLiteral("Cycles"), QStringLiteral("The cycle count as a share of the cycle limit"));
+    CyclesLbl = new QLabel(QLatin1String(NotKnownText), this);
+    CyclesLbl->setObjectName("CyclesLbl");
+    CyclesLbl->setTextFormat(Qt::PlainText);
+    MakeSteady(CyclesLbl, QStringLiteral("1000000 of 1000000 cycles"));
+    describe(CyclesLbl, QStringLiteral("Cycle count"), QStringLiteral("The cycle count against the cycle limit"));
+    auto *cycles = new QHBoxLayout;
+    cycles->setSpacing(6);
+    cycles->addWidget(CycleProgress, 1);
+    cycles->addWidget(CyclesLbl);
     grid->addWidget(cyclesCaption, 1, column++);
-    grid->addWidget(CycleProgress, 1, column++);
+    grid->addLayout(cycles, 1, column++);
 
     RateLbl = value(1, "RateLbl", QStringLiteral("Rate"),
                     QStringLiteral("Cycles per hour, measured from the samples of this run"), 1);
@@ -93,11 +102,12 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidg
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(5, 1);
     grid->setColumnStretch(7, 1);
-    const QFontMetrics metrics = fontMetrics();
-    LinkStateLbl->setMinimumWidth(metrics.horizontalAdvance(
-        QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00")));
-    RunStateLbl->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("Break every 32767 cycles")));
-    LoggingLbl->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("data file.txt: 100000 lines, last at 00:00:00")));
+    MakeSteady(LinkStateLbl, QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
+    MakeSteady(RunStateLbl, QStringLiteral("Break every 32767 cycles"));
+    MakeSteady(LoggingLbl, QStringLiteral("data file.txt: 100000 lines, last at 00:00:00"));
+    MakeSteady(RateLbl, QStringLiteral("100000 cycles/h"));
+    MakeSteady(RunTimeLbl, QStringLiteral("1000:00:00"));
+    MakeSteady(TimeToLimitLbl, QStringLiteral("1000:00:00"));
 
     refresh();
 }
@@ -149,7 +159,7 @@ void RunOverview::refresh()
 
 void RunOverview::showLink()
 {
-    setTextIfChanged(LinkStateLbl, link.text());
+    SetSteadyText(LinkStateLbl, link.text());
     SetTextColour(LinkStateLbl, link.alarm() ? ReadingColours::Alarm : QColor());
 }
 
@@ -158,7 +168,7 @@ void RunOverview::showRun()
     // A stop forgets the run command: a later run is told by its own status.
     if (!s.Running && !s.GoAgainMode)
         lastRunCode = 0;
-    setTextIfChanged(RunStateLbl, RunStateText(CurrentRunMode(s, lastRunCode), s.RepeatCount));
+    SetSteadyText(RunStateLbl, RunStateText(CurrentRunMode(s, lastRunCode), s.RepeatCount));
 }
 
 void RunOverview::showLogging()
@@ -168,7 +178,7 @@ void RunOverview::showLogging()
     const qint64 lines = s.DataFileOpen ? log.linesWritten() : -1;
     if (lines != linesShown || lines <= 0) {
         linesShown = lines;
-        setTextIfChanged(LoggingLbl, LoggingText(s.DataFileOpen, s.DataFileName, log.linesWritten(),
+        SetSteadyText(LoggingLbl, LoggingText(s.DataFileOpen, s.DataFileName, log.linesWritten(),
                                                  log.lastLineTime()));
     }
     SetTextColour(LoggingLbl, NotLoggingWarning(s) ? Warning : QColor());
@@ -180,19 +190,18 @@ void RunOverview::showProgress()
     const int count = std::max(0, int(s.CycleCount));
     if (s.DownLoadedOnce || count > 0) {
         const int limit = std::max(0, int(s.vCycleLimit));
-        const QString format = limit > 0 ? QStringLiteral("%1 of %2 cycles").arg(count).arg(limit)
-                                         : QStringLiteral("%1 cycles, no limit").arg(count);
+        const QString text = limit > 0 ? QStringLiteral("%1 of %2 cycles").arg(count).arg(limit)
+                                       : QStringLiteral("%1 cycles, no limit").arg(count);
         // A limit of 0 leaves an empty bar; a busy bar would animate for ever.
         if (CycleProgress->maximum() != std::max(limit, 1))
             CycleProgress->setRange(0, std::max(limit, 1));
         const int shown = limit > 0 ? std::min(count, limit) : 0;
         if (CycleProgress->value() != shown)
             CycleProgress->setValue(shown);
-        if (CycleProgress->format() != format)
-            CycleProgress->setFormat(format);
+        SetSteadyText(CyclesLbl, text);
     }
-    setTextIfChanged(RateLbl, RateText(progress));
-    setTextIfChanged(RunTimeLbl, DurationText(progress.runSeconds()));
-    setTextIfChanged(TimeToLimitLbl, DurationText(progress.secondsToLimit(s.CycleCount, s.vCycleLimit,
+    SetSteadyText(RateLbl, RateText(progress));
+    SetSteadyText(RunTimeLbl, DurationText(progress.runSeconds()));
+    SetSteadyText(TimeToLimitLbl, DurationText(progress.secondsToLimit(s.CycleCount, s.vCycleLimit,
                                                                            EndsAtCycleLimit(mode))));
 }

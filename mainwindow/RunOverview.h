@@ -51,5 +51,6 @@ private:
 
     QLabel *LinkStateLbl, *RunStateLbl, *LoggingLbl;
     QProgressBar *CycleProgress;
+    QLabel *CyclesLbl;
     QLabel *RateLbl, *RunTimeLbl, *TimeToLimitLbl;
 };

@@ -139,7 +139,7 @@ QLabel *StrokePanel::valueBox(const QString &name, const QString &toolTip)
 
 void StrokePanel::setBox(QLabel *box, const QString &text, bool enabled)
 {
-    box->setText(enabled ? text : NotMeasured);
+    SetSteadyText(box, enabled ? text : NotMeasured);
     box->setEnabled(enabled);
 }
 

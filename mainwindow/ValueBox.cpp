@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-QLabel *ValueBox(const QString &name, const QString &toolTip, QWidget *parent)
+QLabel *ValueBox(const QString &name, const QString &toolTip, QWidget *parent, const QString &widestText)
 {
     auto *box = new QLabel(QStringLiteral("----"), parent);
     box->setObjectName(name);
@@ -12,8 +12,25 @@ QLabel *ValueBox(const QString &name, const QString &toolTip, QWidget *parent)
     box->setBackgroundRole(QPalette::Base);
     box->setAutoFillBackground(true);
     box->setContentsMargins(3, 1, 3, 1);
-    box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    // Wide enough for the longest reading, an open contact over a large pull-up.
-    box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("2044000.00")) + 8);
+    MakeSteady(box, widestText);
     return box;
+}
+
+void MakeSteady(QLabel *label, const QString &widestText)
+{
+    const QString shown = label->text();
+    label->setText(widestText);
+    const QSize widest = label->sizeHint();
+    label->setText(shown);
+    label->setFixedSize(widest.expandedTo(label->sizeHint()));
+}
+
+void SetSteadyText(QLabel *label, const QString &text)
+{
+    if (label->text() == text)
+        return;
+    label->setText(text);
+    const QSize wanted = label->sizeHint();
+    if (wanted.width() > label->maximumWidth() || wanted.height() > label->maximumHeight())
+        label->setFixedSize(wanted.expandedTo(label->maximumSize()));
 }
