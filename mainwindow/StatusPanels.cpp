@@ -14,6 +14,24 @@ QLabel *sunkenLabel(QWidget *parent)
     return label;
 }
 
+// Holds the bar message outside any layout. While the program searches the
+// message changes once a second; a label in a layout would send the status
+// bar and the window through their layouts with each change and repaint the
+// whole bar, where this one only repaints its text.
+class MessagePage : public QWidget
+{
+public:
+    explicit MessagePage(QWidget *parent) : QWidget(parent), label(sunkenLabel(this))
+    {
+        setMinimumHeight(label->sizeHint().height());
+    }
+
+    QLabel *const label;
+
+protected:
+    void resizeEvent(QResizeEvent *) override { label->setGeometry(rect()); }
+};
+
 } // namespace
 
 StatusPanels::StatusPanels(QWidget *parent)
@@ -40,11 +58,12 @@ StatusPanels::StatusPanels(QWidget *parent)
         panels[i]->setToolTip(QString::fromLatin1(tips[i]));
         row->addWidget(panels[i], 1);
     }
-    messageLabel = sunkenLabel(pages);
+    auto *messagePage = new MessagePage(pages);
+    messageLabel = messagePage->label;
     messageLabel->setObjectName("StatBarMessage");
 
     pages->addWidget(panelPage);
-    pages->addWidget(messageLabel);
+    pages->addWidget(messagePage);
     pages->setCurrentWidget(panelPage);
     addWidget(pages, 1);
 
@@ -93,7 +112,7 @@ void StatusPanels::showBarMessage(const QString &text)
         messageLabel->setText(text);
         messageShown.start();
     }
-    pages->setCurrentWidget(messageLabel);
+    pages->setCurrentWidget(messageLabel->parentWidget());
 }
 
 void StatusPanels::applyPending()
@@ -114,7 +133,7 @@ void StatusPanels::showPanels()
 
 bool StatusPanels::showingMessage() const
 {
-    return pages->currentWidget() == messageLabel;
+    return pages->currentWidget() == messageLabel->parentWidget();
 }
 
 QString StatusPanels::barMessage() const
