@@ -166,10 +166,8 @@ void TrendWindowTest::logPlotsWhatTheLiveRunShowed()
     TrendHistory live, fromLog;
     for (const TesterState &s : states)
         live.append(TrendReadingFromState(s));
-    const TrendLogResult result = ReadTrendLog(dir.filePath(QStringLiteral("run.txt")), fromLog);
-    QVERIFY(result.opened);
-    QCOMPARE(result.samples, 7);
-    QCOMPARE(result.skipped, 4);
+    QCOMPARE(ReadTrendLog(dir.filePath(QStringLiteral("run.txt")), fromLog).samples, 7);
+    // Whether the log opened and how many lines it skipped: plottedLogShowsItsSkippedLines.
     for (qsizetype i = 0; i < states.size(); ++i) {
         const TesterState &s = states[i];
         const TrendSample &a = fromLog.at(size_t(i)), &b = live.at(size_t(i));
