@@ -77,8 +77,6 @@ private Q_SLOTS:
         QTest::newRow("normally closed, up test and up bounce") << 49
             << QStringList{"ContactSelect=2", "DownStrokeCheck=0", "TestUpBounce=1"} << enter << none
             << QStringList() << 1 << QStringList{"contact=162"};
-        QTest::newRow("alternate action kept") << 3 + 32 << QStringList() << enter << none << QStringList() << 1
-            << QStringList{"contact=35"};
         QTest::newRow("clamped down times, Yes to review them") << 49
             << QStringList{"MaxDownTimeEd=0.01", "MinDownTimeEd=0.01"} << enter << QList<int16_t>{AnswerYes}
             << QStringList{"readjust 0.025"} << 0 << QStringList{"maxDownTime=25", "minDownTime=25"};
