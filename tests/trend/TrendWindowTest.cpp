@@ -247,7 +247,6 @@ void TrendWindowTest::liveRunInTheWindow()
     QCOMPARE(trend->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
     trend->trigger();
     QVERIFY(rig.window().isVisible() && !rig.window().isModal());
-    QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("3 samples")));
     QCOMPARE(rig.axisTitle("DownContactChart"), QStringLiteral("ohms"));
 
     for (int cycle = 4; cycle <= 6; ++cycle)
