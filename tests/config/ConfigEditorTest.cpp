@@ -49,25 +49,23 @@ private Q_SLOTS:
 
         const int enter = Qt::Key_Return;
         const QList<int16_t> none;
-        const QString upTolerances =
-            error("Minimum Up Stroke Contact Tolerance Is Greater Than Maximum Up Stroke Contact Tolerance.");
         QTest::newRow("no change, Enter") << 49 << QStringList() << enter << none << QStringList() << 1
             << QStringList{"contact=49", "maxUpTol=1023", "minUpTol=512", "maxUpBounce=62500"};
         QTest::newRow("Escape cancels") << 49 << QStringList{"MaxTestCycleEd=5000"} << int(Qt::Key_Escape) << none
             << QStringList() << 2 << QStringList{"cycleLimit=100000"};
+        // An open up minimum counts as full scale, over any finite maximum.
         QTest::newRow("all five checks in one OK, stored anyway") << 49
             << QStringList{"MinDownTimeEd=3", "MinUpTimeEd=4", "SpinUpBounce=100", "SpinDownBounce=200",
-                           "UpMinResistEd=500", "UpMaxResistEd=100", "DownMinResistEd=50", "DownMaxResistEd=15.9"}
+                           "UpMinResistEd=Open", "UpMaxResistEd=100", "DownMinResistEd=50", "DownMaxResistEd=15.9"}
             << enter << none
             << QStringList{error("Minimum Down Stroke Time Is Greater Than Maximum Down Stroke Time."),
                            error("Minimum Up Stroke Time Is Greater Than Maximum Up Stroke Time."),
-                           error("Lower Bounce/Transition Threshold Is Greater Than Upper."), upTolerances,
+                           error("Lower Bounce/Transition Threshold Is Greater Than Upper."),
+                           error("Minimum Up Stroke Contact Tolerance Is Greater Than Maximum Up Stroke Contact "
+                                 "Tolerance."),
                            error("Minimum Down Stroke Contact Tolerance Is Greater Than Maximum Down Stroke "
                                  "Contact Tolerance.")}
-            << 0 << QStringList{"upperBounce=100", "lowerBounce=200", "minDownTol=49"};
-        QTest::newRow("open up minimum over a finite maximum") << 49
-            << QStringList{"UpMinResistEd=Open", "UpMaxResistEd=100"} << enter << none << QStringList{upTolerances}
-            << 0 << QStringList{"minUpTol=1023", "maxUpTol=93"};
+            << 0 << QStringList{"upperBounce=100", "lowerBounce=200", "minDownTol=49", "minUpTol=1023", "maxUpTol=93"};
         QTest::newRow("constant rate ignores the minimum fields") << 49
             << QStringList{"ConstRateChk=1", "MinUpTimeEd=9", "MinDownTimeEd=9", "MaxDownTimeEd=1.5"} << enter
             << none << QStringList() << 1
