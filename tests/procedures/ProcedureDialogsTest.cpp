@@ -113,7 +113,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("comSeq");       // the link when OK is pressed
         QTest::addColumn<QStringList>("frames");
         QTest::newRow("normally closed without bounce") << 1 << false << "OKButton" << 0 << QStringList{"E150"};
-        QTest::newRow("cancel") << 0 << true << "CancelButton" << 0 << QStringList();
         QTest::newRow("Enter cancels") << 1 << false << "Enter" << 0 << QStringList();
         // A learn that never started leaves nothing to turn the next
         // download into a counter reset and a test run.
