@@ -74,11 +74,9 @@ private Q_SLOTS:
         const auto line = [&](const char *name, int number, const QString &text, const QString &expected) {
             row(name, With(BaseFile, number, text), expected.contains('=') ? "" : expected, expected);
         };
-        line("stroke 0.020", 9, "0.020", invalid);
         line("stroke 0.025", 9, "0.025", "maxDownTime=25");
         line("stroke 65.0004", 11, "65.0004", invalid);
         line("limit 0", 6, "0", invalid);
-        line("limit 10000001", 8, "10000001", invalid);
         line("bounce 0.1", 19, "0.1", "maxDownBounce=62500");
         line("bounce 0.105", 20, "0.105", invalid);
         line("tolerance 1022000", 15, "1022000", "maxUpTol=1022");
