@@ -108,12 +108,11 @@ private Q_SLOTS:
         QTest::newRow("down only") << QList<int>{16 + 1, 0, 12, 0, 0}
             << QStringList{"Up Stroke Time 2.000 seconds 2.000", "Contact Type Normally Open"}
             << QStringList{"Maximum Contact Up", "Initial Up", "Bounce Thresholds", "Maximum Contact Down Bounce"};
-        QTest::newRow("down bounce, software 1.1") << QList<int>{16 + 64, 0, 11, 0, 0}
+        QTest::newRow("down bounce, software 1.1, contact type 5, mode 3") << QList<int>{16 + 64 + 5, 0, 11, 3, 0}
             << QStringList{"Maximum Contact Down Bounce 0.001600 seconds 0.004800",
-                           "Maximum Down Bounce Condition Pass"}
+                           "Maximum Down Bounce Condition Pass", "Contact Type Unknown",
+                           "Measurement Method ---- ??? ??? Mode"}
             << QStringList{"Last Contact Down Bounce"};
-        QTest::newRow("contact type 5, mode 3") << QList<int>{16 + 5, 0, 12, 3, 0}
-            << QStringList{"Contact Type Unknown", "Measurement Method ---- ??? ??? Mode"} << QStringList();
     }
 
     // Exported as PDF, after a Print Setup for landscape. The first line
