@@ -108,8 +108,6 @@ private Q_SLOTS:
         QTest::newRow("up stroke with bounce") << 32 + 128 << 12 << 1000
             << QStringList{"UpMaxRBox", "UpLastBounceBox", "UpLastContactTime", "CTypeLbl6", "UpBounceChk", "UpInitChk"}
             << QStringList{"DownMaxRBox", "DownFrame"} << QStringList{"UpMaxRBox=244.5", "DownMaxRBox=----"};
-        QTest::newRow("no range known") << 16 << 12 << 0 << QStringList() << QStringList()
-            << QStringList{"DownMaxRBox=???", "DownMinRBox=???"};
     }
 
     void strokeDisplay()
@@ -217,23 +215,16 @@ private Q_SLOTS:
             QVERIFY2(!rig.enabled(name), qPrintable(name));
     }
 
-    void runCommands_data()
-    {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QStringList>("frames");
-        QTest::newRow("Run To Limits") << "RunRunLimitMenu" << QStringList{"A2"};
-        QTest::newRow("Run Once") << "RunOnceMenu" << QStringList{"AA"};
-        QTest::newRow("Sample button") << "SampleDataBtn" << QStringList{"AE"};
-    }
-
+    // Each run control sends its own command.
     void runCommands()
     {
-        QFETCH(QString, control);
-        QFETCH(QStringList, frames);
-        Rig rig;
-        rig.linkReady();
-        rig.use(control);
-        QCOMPARE(rig.port.frames(), frames);
+        for (const auto &[control, frame] : QList<std::pair<QString, QString>>{
+                 {"RunRunLimitMenu", "A2"}, {"RunOnceMenu", "AA"}, {"SampleDataBtn", "AE"}}) {
+            Rig rig;
+            rig.linkReady();
+            rig.use(control);
+            QCOMPARE(rig.port.frames(), QStringList{frame});
+        }
     }
 
     void breakUpdate_data()
@@ -349,26 +340,19 @@ private Q_SLOTS:
         QVERIFY(rig.s().DataFileOpen);
     }
 
-    void firstPortTried_data()
-    {
-        QTest::addColumn<QString>("saved");
-        QTest::addColumn<int>("firstPort");
-        QTest::newRow("nothing saved") << QString() << 1;
-        QTest::newRow("port 12 starts at 9") << "12" << 9;
-    }
-
+    // The search starts after the saved port: at 1 when none is saved, at 9 after port 12.
     void firstPortTried()
     {
-        QFETCH(QString, saved);
-        QFETCH(int, firstPort);
-        Rig rig(false);
-        rig.port.refuseAll = true;
-        if (!saved.isNull())
-            rig.settings.write("Preferences", "CommChannel", saved);
-        rig.build();
-        rig.form->engine().Tick();
-        QCOMPARE(rig.port.openAttempts, QList<int>{firstPort});
-        QCOMPARE(rig.label("StatBarMessage")->text(), QStringLiteral("Searching For Tester On Comm %1").arg(firstPort));
+        for (const auto &[saved, firstPort] : QList<std::pair<QString, int>>{{QString(), 1}, {"12", 9}}) {
+            Rig rig(false);
+            rig.port.refuseAll = true;
+            if (!saved.isNull())
+                rig.settings.write("Preferences", "CommChannel", saved);
+            rig.build();
+            rig.form->engine().Tick();
+            QCOMPARE(rig.port.openAttempts, QList<int>{firstPort});
+            QCOMPARE(rig.label("StatBarMessage")->text(), QStringLiteral("Searching For Tester On Comm %1").arg(firstPort));
+        }
     }
 
     void pollTimerRunsDuringModalDialog()
@@ -423,29 +407,20 @@ private Q_SLOTS:
             QVERIFY(!dialog.checked);
     }
 
-    void systemInfo_data()
-    {
-        QTest::addColumn<QStringList>("tool");
-        QTest::addColumn<QStringList>("messages");
-        const QStringList unavailable = {"error:System Error|System Information Is Unavailable At This Time"};
-        QTest::newRow("no tool on this machine") << QStringList() << unavailable;
-        QTest::newRow("tool starts") << QStringList{"/usr/bin/hardinfo"} << QStringList();
-    }
-
+    // The about box starts the system information tool, or says there is none.
     void systemInfo()
     {
-        QFETCH(QStringList, tool);
-        FakeMessageDialogs dialogs;
-        frmAbout about(dialogs);
-        QStringList started;
-        about.findTool = [&tool] { return tool; };
-        about.startTool = [&](const QStringList &command) {
-            started = command;
-            return true;
-        };
-        QTest::mouseClick(about.findChild<QPushButton *>("cmdSysInfo"), Qt::LeftButton);
-        QCOMPARE(started, tool);
-        QTEST(dialogs.calls, "messages");
+        const QStringList unavailable = {"error:System Error|System Information Is Unavailable At This Time"};
+        for (const QStringList &tool : {QStringList(), QStringList{"/usr/bin/hardinfo"}}) {
+            FakeMessageDialogs dialogs;
+            frmAbout about(dialogs);
+            QStringList started;
+            about.findTool = [&tool] { return tool; };
+            about.startTool = [&](const QStringList &command) { started = command; return true; };
+            QTest::mouseClick(about.findChild<QPushButton *>("cmdSysInfo"), Qt::LeftButton);
+            QCOMPARE(started, tool);
+            QCOMPARE(dialogs.calls, tool.isEmpty() ? unavailable : QStringList());
+        }
     }
 };
 
