@@ -169,15 +169,13 @@ private Q_SLOTS:
 
         const QStringList needStopped = {"ConfigureLearnMenu", "ConfigureEditMenu", "ConfigureOpenMenu",
                                          "ConfigureSaveMenu", "RunManualMenu"};
-        QTest::newRow("searching") << "" << "" << QByteArrayList() << QStringList{"FileExitMenu", "HelpAboutMenu"}
-            << QStringList{"RunStopMenu", "SampleDataBtn", "ConfigureLearnMenu", "FileNewMenu"};
         QTest::newRow("idle") << "port sampled" << "" << QByteArrayList()
             << QStringList{"ConfigureLearnMenu", "RunManualMenu", "RunRunLimitMenu", "SampleDataBtn", "FileNewMenu",
                            "FilePrintMenu"} << QStringList{"FileCloseMenu"};
         QTest::newRow("running") << "port sampled running" << "" << QByteArrayList()
             << QStringList{"RunStopMenu", "RunSampleDataMenu", "ConfigureResetLimits"} << needStopped;
         QTest::newRow("a reply awaited") << "port sampled" << "SampleDataBtn" << QByteArrayList()
-            << QStringList{"FileNewMenu", "CycleCntBox"}
+            << QStringList{"FileNewMenu", "CycleCntBox", "FileExitMenu", "HelpAboutMenu"}
             << QStringList{"RunStopMenu", "SampleDataBtn", "ConfigureLearnMenu", "FilePrintMenu"};
         QTest::newRow("no sample yet") << "port" << "" << QByteArrayList() << QStringList{"RunStopMenu", "ConfigureLearnMenu"}
             << QStringList{"FileNewMenu", "FileOpenMenu", "FilePrintMenu", "CycleCntBox", "SampleDate"};
