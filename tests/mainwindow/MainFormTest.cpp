@@ -169,16 +169,14 @@ private Q_SLOTS:
                            "FilePrintMenu"} << QStringList{"FileCloseMenu"};
         QTest::newRow("running") << "port sampled running" << "" << QByteArrayList()
             << QStringList{"RunStopMenu", "RunSampleDataMenu", "ConfigureResetLimits"} << needStopped;
-        QTest::newRow("a reply awaited") << "port sampled" << "SampleDataBtn" << QByteArrayList()
-            << QStringList{"FileNewMenu", "CycleCntBox", "FileExitMenu", "HelpAboutMenu"}
+        QTest::newRow("data file open, a reply awaited") << "port sampled file" << "SampleDataBtn" << QByteArrayList()
+            << QStringList{"FileNewMenu", "FileCloseMenu", "CycleCntBox", "FileExitMenu", "HelpAboutMenu"}
             << QStringList{"RunStopMenu", "SampleDataBtn", "ConfigureLearnMenu", "FilePrintMenu"};
         QTest::newRow("no sample yet") << "port" << "" << QByteArrayList() << QStringList{"RunStopMenu", "ConfigureLearnMenu"}
             << QStringList{"FileNewMenu", "FileOpenMenu", "FilePrintMenu", "CycleCntBox", "SampleDate"};
         // Stop is acknowledged, the wake-up for the sample that follows too, the sample is refused.
         QTest::newRow("stopped, the sample after it refused") << "port sampled running" << "RunStopMenu"
             << QByteArrayList{"*", "*", "?"} << needStopped << QStringList();
-        QTest::newRow("data file open, a reply awaited") << "port sampled file" << "SampleDataBtn" << QByteArrayList()
-            << QStringList{"FileCloseMenu"} << QStringList();
     }
 
     void controlsFollowTheSituation()
