@@ -15,26 +15,6 @@
 #include <QTest>
 #include <limits>
 
-// The run overview in the main window, driven through the engine by a fake
-// tester: a lost and found link, the greyed last sample, "Not logging",
-// readings beyond tolerance and the minimum window size. Its
-// decisions without a window: rate and time to the cycle limit from sample
-// times and counts, link text, tolerance.
-class RunOverviewTest : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void linkLostAndFoundAgain();
-    void loggingAndLimits();
-    void minimumSize();
-    void progress_data();
-    void progress();
-    void linkText();
-    void tolerance_data();
-    void tolerance();
-};
-
 namespace {
 
 class NamedPort : public FakeSerialPort
@@ -101,165 +81,174 @@ const QString Connected = QStringLiteral("Comm \\d+ \\(/dev/ttyUSB0\\) connected
 
 } // namespace
 
-void RunOverviewTest::linkLostAndFoundAgain()
-{
-    Rig rig;
-    QVERIFY(rig.sampled());
-    QVERIFY2(matches(Connected, rig.text("LinkStateLbl")), qPrintable(rig.text("LinkStateLbl")));
-
-    // The cable is pulled: the last sample stays, greyed, and the loss shows in red.
-    rig.port.vanish();
-    rig.port.refuseAll = true;
-    for (int i = 0; i < 20; ++i)
-        rig.form->engine().Tick();
-    QVERIFY2(matches("Link lost at \\d\\d:\\d\\d:\\d\\d", rig.text("LinkStateLbl")), qPrintable(rig.text("LinkStateLbl")));
-    QCOMPARE(rig.colour("LinkStateLbl"), ReadingColours::Alarm);
-    for (const char *box : {"CycleCntBox", "DownMaxRBox", "DownLastRBox", "UpLastContactTime", "SampleDate"})
-        QCOMPARE(rig.colour(box), ReadingColours::Stale);
-    QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("7"));
-
-    // Found again: the link turns normal at once, the readings with the next sample.
-    rig.port.refuseAll = false;
-    rig.nextRecord = record(9);
-    QVERIFY(rig.sampled());
-    QVERIFY(matches(Connected, rig.text("LinkStateLbl")));
-    QCOMPARE(rig.colour("LinkStateLbl"), QColor());
-    QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("9"));
-    QCOMPARE(rig.colour("CycleCntBox"), QColor());
-}
-
-void RunOverviewTest::loggingAndLimits()
-{
-    Rig rig;
-    QCOMPARE(rig.colour("LoggingLbl"), QColor());      // nothing to log yet
-    rig.nextRecord = record(7, 501);
-    QVERIFY(rig.sampled());
-    QCOMPARE(rig.text("LoggingLbl"), QStringLiteral("Not logging"));
-    QVERIFY(rig.colour("LoggingLbl").isValid());
-    QCOMPARE(rig.colour("DownMaxRBox"), ReadingColours::Alarm);
-    QCOMPARE(rig.colour("DownMinRBox"), QColor());
-
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("run.txt"));
-    QVERIFY(rig.form->dataLog().OpenFile(path));
-    rig.nextRecord = record(8, 500);   // exactly at the limit
-    QVERIFY(rig.sampled(174));
-    QVERIFY2(matches("run.txt: 1 line, last at \\d\\d:\\d\\d:\\d\\d", rig.text("LoggingLbl")), qPrintable(rig.text("LoggingLbl")));
-    QCOMPARE(rig.colour("LoggingLbl"), QColor());
-    QCOMPARE(rig.colour("DownMaxRBox"), QColor());
-}
-
-void RunOverviewTest::minimumSize()
-{
-    Rig rig;
-    rig.form->show();
-    // At its smallest the window still shows every text whole, also when a
-    // count outgrows what the boxes were made for.
-    for (const int cycles : {8, std::numeric_limits<int>::max()}) {
-        rig.nextRecord = record(cycles);
-        QVERIFY(rig.sampled(174));
-        rig.form->resize(1, 1);
-        QCoreApplication::processEvents();
-        for (QLabel *label : rig.form->findChildren<QLabel *>())
-            if (label->isVisibleTo(rig.form.get()) && !label->text().isEmpty())
-                QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
-    }
-    QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("2147483647"));
-}
-
 struct Sample { int seconds, cycles; bool running; };
 Q_DECLARE_METATYPE(QList<Sample>)
 
-void RunOverviewTest::progress_data()
+// The run overview in the main window, driven through the engine by a fake
+// tester: a lost and found link, the greyed last sample, "Not logging",
+// readings beyond tolerance and the minimum window size. Its
+// decisions without a window: rate and time to the cycle limit from sample
+// times and counts, link text, tolerance.
+class RunOverviewTest : public QObject
 {
-    QTest::addColumn<QList<Sample>>("samples");
-    QTest::addColumn<int>("limit");
-    QTest::addColumn<QString>("rate");
-    QTest::addColumn<QString>("runTime");
-    QTest::addColumn<QString>("toLimit");
+    Q_OBJECT
 
-    QTest::newRow("one sample: no rate yet") << QList<Sample>{{0, 500, true}} << 1000 << "----" << "0:00:00" << "----";
-    QTest::newRow("one cycle a second") << QList<Sample>{{0, 500, true}, {10, 510, true}, {60, 560, true}} << 1000
-                                        << "3600 cycles/h" << "0:01:00" << "0:07:20";
-    QTest::newRow("hours beyond a day") << QList<Sample>{{0, 0, true}, {3600, 100, true}} << 10000
-                                        << "100 cycles/h" << "1:00:00" << "99:00:00";
-    QTest::newRow("limit already reached") << QList<Sample>{{0, 990, true}, {10, 1000, true}} << 1000
-                                           << "3600 cycles/h" << "0:00:10" << "0:00:00";
-    QTest::newRow("stopped: the run ends with the stop")
-        << QList<Sample>{{0, 100, true}, {10, 110, true}, {15, 114, false}, {300, 114, false}} << 1000
-        << "----" << "0:00:15" << "----";
-    QTest::newRow("started again: timed afresh")
-        << QList<Sample>{{0, 100, true}, {10, 110, false}, {100, 110, true}, {102, 114, true}} << 1000
-        << "7200 cycles/h" << "0:00:02" << "0:07:23";
-    QTest::newRow("counter reset mid-run")
-        << QList<Sample>{{0, 800, true}, {100, 900, true}, {110, 2, true}, {130, 22, true}} << 1000
-        << "3600 cycles/h" << "0:00:20" << "0:16:18";
-    QTest::newRow("no cycle limit") << QList<Sample>{{0, 100, true}, {10, 110, true}} << 0
-                                    << "3600 cycles/h" << "0:00:10" << "----";
-}
+private Q_SLOTS:
+    void linkLostAndFoundAgain()
+    {
+        Rig rig;
+        QVERIFY(rig.sampled());
+        QVERIFY2(matches(Connected, rig.text("LinkStateLbl")), qPrintable(rig.text("LinkStateLbl")));
 
-void RunOverviewTest::progress()
-{
-    QFETCH(QList<Sample>, samples);
-    QFETCH(int, limit);
-    const QDateTime start(QDate(2024, 3, 8), QTime(17, 0, 0));
-    RunProgress progress;
-    for (const Sample &sample : samples)
-        progress.addSample(start.addSecs(sample.seconds), sample.cycles, sample.running);
+        // The cable is pulled: the last sample stays, greyed, and the loss shows in red.
+        rig.port.vanish();
+        rig.port.refuseAll = true;
+        for (int i = 0; i < 20; ++i)
+            rig.form->engine().Tick();
+        QVERIFY2(matches("Link lost at \\d\\d:\\d\\d:\\d\\d", rig.text("LinkStateLbl")), qPrintable(rig.text("LinkStateLbl")));
+        QCOMPARE(rig.colour("LinkStateLbl"), ReadingColours::Alarm);
+        for (const char *box : {"CycleCntBox", "DownMaxRBox", "DownLastRBox", "UpLastContactTime", "SampleDate"})
+            QCOMPARE(rig.colour(box), ReadingColours::Stale);
+        QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("7"));
 
-    QTEST(RateText(progress), "rate");
-    QTEST(DurationText(progress.runSeconds()), "runTime");
-    QTEST(DurationText(progress.secondsToLimit(samples.last().cycles, limit, true)), "toLimit");
-}
+        // Found again: the link turns normal at once, the readings with the next sample.
+        rig.port.refuseAll = false;
+        rig.nextRecord = record(9);
+        QVERIFY(rig.sampled());
+        QVERIFY(matches(Connected, rig.text("LinkStateLbl")));
+        QCOMPARE(rig.colour("LinkStateLbl"), QColor());
+        QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("9"));
+        QCOMPARE(rig.colour("CycleCntBox"), QColor());
+    }
 
-void RunOverviewTest::linkText()
-{
-    const QDateTime found(QDate(2024, 3, 8), QTime(7, 30, 0));
-    LinkHistory link;
-    for (int port : {9, 10, 11, 12, 13, 14, 15, 16, 1, 3})
-        link.portTried(port);
-    QCOMPARE(link.text(), QStringLiteral("Searching... tried Comm 1, 3, 9-16"));
-    link.found(3, "/dev/ttyUSB0", found);
-    QCOMPARE(link.text(), QStringLiteral("Comm 3 (/dev/ttyUSB0) connected since 07:30:00"));
-}
+    void loggingAndLimits()
+    {
+        Rig rig;
+        QCOMPARE(rig.colour("LoggingLbl"), QColor());      // nothing to log yet
+        rig.nextRecord = record(7, 501);
+        QVERIFY(rig.sampled());
+        QCOMPARE(rig.text("LoggingLbl"), QStringLiteral("Not logging"));
+        QVERIFY(rig.colour("LoggingLbl").isValid());
+        QCOMPARE(rig.colour("DownMaxRBox"), ReadingColours::Alarm);
+        QCOMPARE(rig.colour("DownMinRBox"), QColor());
 
-void RunOverviewTest::tolerance_data()
-{
-    QTest::addColumn<int>("contact");
-    QTest::addColumn<int>("maxDown");     // limit 500
-    QTest::addColumn<int>("minUp");       // limit 100
-    QTest::addColumn<int>("bounceUp");    // limit 3000
-    QTest::addColumn<QString>("marked");  // down max, min, bounce; up max, min, bounce
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("run.txt"));
+        QVERIFY(rig.form->dataLog().OpenFile(path));
+        rig.nextRecord = record(8, 500);   // exactly at the limit
+        QVERIFY(rig.sampled(174));
+        QVERIFY2(matches("run.txt: 1 line, last at \\d\\d:\\d\\d:\\d\\d", rig.text("LoggingLbl")), qPrintable(rig.text("LoggingLbl")));
+        QCOMPARE(rig.colour("LoggingLbl"), QColor());
+        QCOMPARE(rig.colour("DownMaxRBox"), QColor());
+    }
 
-    const int all = 16 | 32 | 64 | 128;
-    QTest::newRow("exactly at the limits") << all << 500 << 100 << 3000 << "000000";
-    QTest::newRow("one count beyond") << all << 501 << 99 << 3001 << "100011";
-    QTest::newRow("bounce not tested") << (16 | 32) << 501 << 99 << 3001 << "100010";
-    QTest::newRow("up stroke not tested") << (16 | 64) << 400 << 0 << 9999 << "000000";
-}
+    void minimumSize()
+    {
+        Rig rig;
+        rig.form->show();
+        // At its smallest the window still shows every text whole, also when a
+        // count outgrows what the boxes were made for.
+        for (const int cycles : {8, std::numeric_limits<int>::max()}) {
+            rig.nextRecord = record(cycles);
+            QVERIFY(rig.sampled(174));
+            rig.form->resize(1, 1);
+            QCoreApplication::processEvents();
+            for (QLabel *label : rig.form->findChildren<QLabel *>())
+                if (label->isVisibleTo(rig.form.get()) && !label->text().isEmpty())
+                    QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
+        }
+        QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("2147483647"));
+    }
 
-void RunOverviewTest::tolerance()
-{
-    QFETCH(int, contact);
-    QFETCH(int, maxDown);
-    QFETCH(int, minUp);
-    QFETCH(int, bounceUp);
-    TesterState s;
-    s.vRPullUp = 1000;
-    s.vRMode = 0;
-    s.vContact = TesterState::Integer(contact);
-    s.vMaxDownResistTol = 500, s.vMaxDownResistance = maxDown;
-    s.vMinUpResistTol = 100, s.vMinUpResistance = minUp;
-    s.vMaxUpBounceTol = 3000, s.vMaxUpBounce = bounceUp;
-    s.vMaxDownBounceTol = s.vMaxDownBounce = 3000;
-    s.vMaxUpResistTol = s.vMaxUpResistance = 1023;
+    void progress_data()
+    {
+        QTest::addColumn<QList<Sample>>("samples");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("runTime");
+        QTest::addColumn<QString>("toLimit");
 
-    const ToleranceMarks m = OutOfTolerance(s);
-    QString marked;
-    for (bool mark : {m.downMax, m.downMin, m.downBounce, m.upMax, m.upMin, m.upBounce})
-        marked += mark ? QLatin1Char('1') : QLatin1Char('0');
-    QTEST(marked, "marked");
-}
+        QTest::newRow("one sample: no rate yet") << QList<Sample>{{0, 500, true}} << 1000 << "----" << "0:00:00" << "----";
+        QTest::newRow("hours beyond a day") << QList<Sample>{{0, 0, true}, {3600, 100, true}} << 10000
+                                            << "100 cycles/h" << "1:00:00" << "99:00:00";
+        QTest::newRow("limit already reached") << QList<Sample>{{0, 990, true}, {10, 1000, true}} << 1000
+                                               << "3600 cycles/h" << "0:00:10" << "0:00:00";
+        QTest::newRow("stopped: the run ends with the stop")
+            << QList<Sample>{{0, 100, true}, {10, 110, true}, {15, 114, false}, {300, 114, false}} << 1000
+            << "----" << "0:00:15" << "----";
+        QTest::newRow("started again: timed afresh")
+            << QList<Sample>{{0, 100, true}, {10, 110, false}, {100, 110, true}, {102, 114, true}} << 1000
+            << "7200 cycles/h" << "0:00:02" << "0:07:23";
+        QTest::newRow("counter reset mid-run")
+            << QList<Sample>{{0, 800, true}, {100, 900, true}, {110, 2, true}, {130, 22, true}} << 1000
+            << "3600 cycles/h" << "0:00:20" << "0:16:18";
+        QTest::newRow("no cycle limit") << QList<Sample>{{0, 100, true}, {10, 110, true}} << 0
+                                        << "3600 cycles/h" << "0:00:10" << "----";
+    }
+
+    void progress()
+    {
+        QFETCH(QList<Sample>, samples);
+        QFETCH(int, limit);
+        const QDateTime start(QDate(2024, 3, 8), QTime(17, 0, 0));
+        RunProgress progress;
+        for (const Sample &sample : samples)
+            progress.addSample(start.addSecs(sample.seconds), sample.cycles, sample.running);
+
+        QTEST(RateText(progress), "rate");
+        QTEST(DurationText(progress.runSeconds()), "runTime");
+        QTEST(DurationText(progress.secondsToLimit(samples.last().cycles, limit, true)), "toLimit");
+    }
+
+    void linkText()
+    {
+        const QDateTime found(QDate(2024, 3, 8), QTime(7, 30, 0));
+        LinkHistory link;
+        for (int port : {9, 10, 11, 12, 13, 14, 15, 16, 1, 3})
+            link.portTried(port);
+        QCOMPARE(link.text(), QStringLiteral("Searching... tried Comm 1, 3, 9-16"));
+        link.found(3, "/dev/ttyUSB0", found);
+        QCOMPARE(link.text(), QStringLiteral("Comm 3 (/dev/ttyUSB0) connected since 07:30:00"));
+    }
+
+    void tolerance_data()
+    {
+        QTest::addColumn<int>("contact");
+        QTest::addColumn<int>("maxDown");     // limit 500
+        QTest::addColumn<int>("minUp");       // limit 100
+        QTest::addColumn<int>("bounceUp");    // limit 3000
+        QTest::addColumn<QString>("marked");  // down max, min, bounce; up max, min, bounce
+
+        const int all = 16 | 32 | 64 | 128;
+        QTest::newRow("exactly at the limits") << all << 500 << 100 << 3000 << "000000";
+        QTest::newRow("one count beyond") << all << 501 << 99 << 3001 << "100011";
+        QTest::newRow("bounce not tested") << (16 | 32) << 501 << 99 << 3001 << "100010";
+        QTest::newRow("up stroke not tested") << (16 | 64) << 400 << 0 << 9999 << "000000";
+    }
+
+    void tolerance()
+    {
+        QFETCH(int, contact);
+        QFETCH(int, maxDown);
+        QFETCH(int, minUp);
+        QFETCH(int, bounceUp);
+        TesterState s;
+        s.vRPullUp = 1000;
+        s.vRMode = 0;
+        s.vContact = TesterState::Integer(contact);
+        s.vMaxDownResistTol = 500, s.vMaxDownResistance = maxDown;
+        s.vMinUpResistTol = 100, s.vMinUpResistance = minUp;
+        s.vMaxUpBounceTol = 3000, s.vMaxUpBounce = bounceUp;
+        s.vMaxDownBounceTol = s.vMaxDownBounce = 3000;
+        s.vMaxUpResistTol = s.vMaxUpResistance = 1023;
+
+        const ToleranceMarks m = OutOfTolerance(s);
+        QString marked;
+        for (bool mark : {m.downMax, m.downMin, m.downBounce, m.upMax, m.upMin, m.upBounce})
+            marked += mark ? QLatin1Char('1') : QLatin1Char('0');
+        QTEST(marked, "marked");
+    }
+};
 
 QTEST_MAIN(RunOverviewTest)
 #include "RunOverviewTest.moc"
