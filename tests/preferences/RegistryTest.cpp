@@ -81,7 +81,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("expected");
         QTest::newRow("missing") << false << "" << -1;
-        QTest::newRow("port 3") << true << "3" << 2;
         QTest::newRow("too large for a port") << true << "99999999" << -1;
     }
     void loadsCommChannel()
