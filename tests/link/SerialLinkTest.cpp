@@ -79,7 +79,6 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("frames");    // what the tester receives until the link is idle again
         QTest::addColumn<bool>("readyAtOnce");      // the operator may send the next command right away
 
-        QTest::newRow("lively line") << 200 << QString() << 3 << "open" << QStringList{"C8"} << false;
         QTest::newRow("five quiet ticks need no wake-up") << 200 << QString() << 5 << "open" << QStringList{"C8"} << false;
         QTest::newRow("quiet line: wake-up, then the parked command with its value")
             << 243 << "100" << 6 << "open" << QStringList{"<ESC>", "F3100"} << true;
