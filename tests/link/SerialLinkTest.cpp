@@ -3,14 +3,6 @@
 
 #include <QTest>
 
-struct LinkRig
-{
-    TesterState s;
-    FakeSerialPort port;
-    FakeView view;
-    SerialLink link{s, port, view};
-};
-
 // The link's reading of the line, and what one command puts on the line and
 // whether the link is free for the next one, against a tester that answers
 // at once (a data request with the record "12;1;2").
@@ -39,35 +31,37 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, received);
 
-        LinkRig rig;
+        EngineRig rig;
+        SerialLink &link = rig.engine.link();
         rig.s.ComCnt = 40;
         rig.port.queueInput(received);
 
-        QTEST(rig.link.GetSerial(), "complete");
-        QTEST(rig.link.ReplyLine, "replyLine");
-        QTEST(rig.link.RxBuffer, "leftOver");
+        QTEST(link.GetSerial(), "complete");
+        QTEST(link.ReplyLine, "replyLine");
+        QTEST(link.RxBuffer, "leftOver");
         QCOMPARE(int(rig.s.ComCnt), 0);   // any character restarts the timeout
-        QTEST(rig.link.takePendingSignals(), "kept");
-        QVERIFY(rig.link.takePendingSignals().isEmpty());
+        QTEST(link.takePendingSignals(), "kept");
+        QVERIFY(link.takePendingSignals().isEmpty());
     }
 
     void streamWithoutLineEndStaysBounded()
     {
-        LinkRig rig;
+        EngineRig rig;
+        SerialLink &link = rig.engine.link();
         for (int chunk = 0; chunk < 500; ++chunk) {
             rig.s.ComCnt = 100;
             rig.port.queueInput(QByteArray(100, char('a' + chunk % 26)));
-            QVERIFY(!rig.link.GetSerial());
+            QVERIFY(!link.GetSerial());
             QCOMPARE(int(rig.s.ComCnt), 0);
         }
         // The newest characters are the ones kept, and a line end still completes them.
-        const QByteArray kept = rig.link.RxBuffer;
+        const QByteArray kept = link.RxBuffer;
         QCOMPARE(int(kept.size()), SerialLink::RxBufferLimit);
         QVERIFY(kept.endsWith(QByteArray(100, char('a' + 499 % 26))));
         rig.port.queueInput("xyz\r");
-        QVERIFY(rig.link.GetSerial());
-        QCOMPARE(rig.link.ReplyLine, QString::fromLatin1(kept + "xyz"));
-        QVERIFY(rig.link.RxBuffer.isEmpty());
+        QVERIFY(link.GetSerial());
+        QCOMPARE(link.ReplyLine, QString::fromLatin1(kept + "xyz"));
+        QVERIFY(link.RxBuffer.isEmpty());
     }
 
     void send_data()

@@ -1,5 +1,7 @@
 #include "EngineRig.h"
 
+#include "link/Commands.h"
+
 #include <QTest>
 
 // Sends `code` on a lively line and feeds the reply `data` back.
@@ -212,6 +214,39 @@ private Q_SLOTS:
         rig.s.MasterUpdate = rig.s.LearnConfigure = true;
         rig.tick();
         QVERIFY(rig.engine.CommReady() && !rig.s.MustWait);
+        QVERIFY(!rig.s.MasterUpdate && !rig.s.LearnConfigure);
+    }
+
+    // A master download with a learn ending that the tester breaks off (a
+    // rejected reply, or none: the port times out) leaves no master or learn
+    // ending behind, or the next download would clear counters or start a test.
+    void interruptedChainLeavesNothingBehind_data()
+    {
+        QTest::addColumn<int>("brokenAt");
+        QTest::addColumn<bool>("silent");
+        QTest::newRow("range value rejected") << 239 << false;
+        QTest::newRow("counter reset unanswered") << 202 << true;
+    }
+
+    void interruptedChainLeavesNothingBehind()
+    {
+        QFETCH(int, brokenAt);
+        QFETCH(bool, silent);
+        EngineRig rig;
+        rig.linkUp();
+        QByteArray broken = CommandText(brokenAt).toLatin1();
+        rig.port.onWrite = [&](const QByteArray &bytes) {
+            const bool breakHere = !broken.isEmpty() && bytes.startsWith(broken);
+            if (breakHere)
+                broken.clear();
+            if (!(breakHere && silent))
+                rig.port.queueInput(breakHere ? "?\r" : "*\r");
+        };
+        rig.s.LearnConfigure = true;
+        rig.engine.StartMasterDownload();
+        for (int i = 0; i < 600 && !rig.engine.CommReady(); ++i)
+            rig.tick();
+        QVERIFY(rig.engine.CommReady() && broken.isEmpty());
         QVERIFY(!rig.s.MasterUpdate && !rig.s.LearnConfigure);
     }
 
