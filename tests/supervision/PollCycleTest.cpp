@@ -83,7 +83,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("goAgainFlag");
         QTest::addColumn<bool>("terminated");
 
-        QTest::newRow("new data") << 0 << QByteArray("+") << true << true << false;
         QTest::newRow("test ended") << 0 << QByteArray("-") << true << false << true;
         QTest::newRow("both in one read count as new data") << 0 << QByteArray("x+-\r") << true << true << false;
         QTest::newRow("other characters are discarded") << 0 << QByteArray("*12\r") << false << false << false;
