@@ -138,45 +138,33 @@ private Q_SLOTS:
         QTEST(bounce ? FormatBounceTime(value) : FormatStrokeTime(value), "expected");
     }
 
-    void convertsCountToValue_data()
+    // Count to resistance reads the reported range, resistance to count the
+    // configured one.
+    void convertsResistance_data()
     {
+        QTest::addColumn<bool>("toCount");
         QTest::addColumn<int>("range");
         QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("given");
         QTest::addColumn<double>("expected");
-        QTest::newRow("pull-up beyond open") << 1000 << 0 << 2000 << 1e40;
-        QTest::newRow("voltage clamps") << 5000 << 2 << 2000 << 5.0;
-        QTest::newRow("unknown mode") << 1000 << 3 << 512 << 0.0;
+        QTest::newRow("pull-up beyond open") << false << 1000 << 0 << 2000.0 << 1e40;
+        QTest::newRow("voltage clamps") << false << 5000 << 2 << 2000.0 << 5.0;
+        QTest::newRow("unknown mode to value") << false << 1000 << 3 << 512.0 << 0.0;
+        QTest::newRow("just above open") << true << 1000 << 0 << 1022000.001 << 1023.0;
+        QTest::newRow("largest range") << true << 2147483647 << 0 << 2147483647.0 * 1022 << 1022.0;
+        QTest::newRow("current above scale") << true << 500 << 1 << 100.0 << 1023.0;
+        QTest::newRow("current 10 mA of 50") << true << 500 << 1 << 10.0 << 205.0;
+        QTest::newRow("unknown mode to count") << true << 1000 << 3 << 500.0 << 0.0;
+        QTest::newRow("not a number") << true << 500 << 1 << std::nan("") << 0.0;
     }
-    void convertsCountToValue()
+    void convertsResistance()
     {
+        QFETCH(bool, toCount);
         QFETCH(int, range);
         QFETCH(int, mode);
-        QFETCH(int, count);
-        QFETCH(double, expected);
-        QCOMPARE(ResistanceFromCount(rangeState(false, range, mode), count), expected);
-    }
-
-    void convertsValueToCount_data()
-    {
-        QTest::addColumn<int>("range");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<double>("value");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("just above") << 1000 << 0 << 1022000.001 << 1023;
-        QTest::newRow("largest range") << 2147483647 << 0 << 2147483647.0 * 1022 << 1022;
-        QTest::newRow("current above scale") << 500 << 1 << 100.0 << 1023;
-        QTest::newRow("current 10 mA of 50") << 500 << 1 << 10.0 << 205;
-        QTest::newRow("unknown mode") << 1000 << 3 << 500.0 << 0;
-        QTest::newRow("not a number") << 500 << 1 << std::nan("") << 0;
-    }
-    void convertsValueToCount()
-    {
-        QFETCH(int, range);
-        QFETCH(int, mode);
-        QFETCH(double, value);
-        QFETCH(int, expected);
-        QCOMPARE(CountFromResistance(rangeState(true, range, mode), value), expected);
+        QFETCH(double, given);
+        const TesterState s = rangeState(toCount, range, mode);
+        QTEST(toCount ? double(CountFromResistance(s, given)) : ResistanceFromCount(s, int32_t(given)), "expected");
     }
 
     // A tolerance written to a file as text reads back as the same count.
