@@ -20,7 +20,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("kept");       // tester signals kept for the idle link
 
         QTest::newRow("characters after the CR are dropped") << QByteArray("*\r+*12\r") << true << "*" << QByteArray() << QByteArray();
-        QTest::newRow("no CR yet") << QByteArray("*12;3") << false << QString() << QByteArray("*12;3") << QByteArray();
         // "+" and "-" that crossed a command on the wire.
         QTest::newRow("both signals in front of a reply") << QByteArray("-+*\r") << true << "*" << QByteArray() << QByteArray("+-");
         QTest::newRow("new data right behind a reply") << QByteArray("*7\r+") << true << "*7" << QByteArray() << QByteArray("+");
