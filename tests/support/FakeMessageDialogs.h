@@ -23,7 +23,6 @@ public:
 
     // Calls that begin with prefix ("error:", "yesno:File Error").
     int count(const QString &prefix) const;
-    void clear() { calls.clear(); }
 
     QStringList calls;
     QList<int16_t> answers;

@@ -1,5 +1,7 @@
 #include "FakeSerialPort.h"
 
+#include <utility>
+
 void FakeSerialPort::selectPort(int portNumber)
 {
     selectedPort = portNumber;
@@ -35,19 +37,24 @@ void FakeSerialPort::write(const QByteArray &bytes)
 
 QStringList FakeSerialPort::frames() const
 {
-    QStringList result;
-    QByteArray command;
-    for (char c : written) {
-        if (c == 27) {
-            result.append(QStringLiteral("<ESC>"));
-        } else if (c == '\r') {
-            result.append(QString::fromLatin1(command));
-            command.clear();
-        } else {
-            command += c;
-        }
+    QByteArray bytes = written;
+    return TakeFrames(bytes);
+}
+
+QStringList TakeFrames(QByteArray &bytes)
+{
+    QStringList frames;
+    QByteArray current;
+    for (const char c : std::as_const(bytes)) {
+        if (c == 27)
+            frames << QStringLiteral("<ESC>");
+        else if (c == '\r')
+            frames << QString::fromLatin1(std::exchange(current, {}));
+        else
+            current += c;
     }
-    return result;
+    bytes = current;   // a command not yet complete stays for next time
+    return frames;
 }
 
 QStringList FakeSerialPort::takeFrames()

@@ -33,8 +33,7 @@ public:
     void refusePort(int portNumber) { refused.insert(portNumber); }
     void vanish() { opened = false; input.clear(); }
 
-    // The written bytes cut into frames: "<ESC>" for each wake-up byte, and
-    // each CR-terminated command without its CR ("AE", "E4-1").
+    // The written bytes cut into frames (see TakeFrames below).
     QStringList frames() const;
     // Frames written since the last call of takeFrames(), then forgets them.
     QStringList takeFrames();
@@ -51,3 +50,7 @@ private:
     QSet<int> refused;
     int framesTaken = 0;
 };
+
+// Cuts the complete frames off the front of `bytes`: "<ESC>" for each
+// wake-up byte, each CR-terminated command without its CR ("AE", "E4-1").
+QStringList TakeFrames(QByteArray &bytes);
