@@ -80,7 +80,7 @@ bool SimulatedRig::connect()
     return tickUntil([this] { return s.DownLoadedOnce && engine->CommReady(); }, 200);
 }
 
-bool SimulatedRig::settle(int maxTicks)
+bool SimulatedRig::settle()
 {
-    return tickUntil([this] { return s.ComChanOpen && s.ComSeq == 0 && engine->CommReady(); }, maxTicks);
+    return tickUntil([this] { return s.ComChanOpen && s.ComSeq == 0 && engine->CommReady(); }, 100);
 }

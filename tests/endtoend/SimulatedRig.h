@@ -28,7 +28,7 @@ public:
     // Ticks until the condition holds; false after maxTicks without it.
     bool tickUntil(const std::function<bool()> &condition, int maxTicks);
     bool connect();                        // found, first record taken, link ready
-    bool settle(int maxTicks = 100);       // link idle and ready for a command
+    bool settle();       // link idle and ready for a command
 
     // Ticks `other` from now on instead of the rig's own engine, for
     // example a main window's engine on the same port.
