@@ -1,40 +1,5 @@
 #include "FakeSerialPort.h"
 
-#include <utility>
-
-void FakeSerialPort::selectPort(int portNumber)
-{
-    selectedPort = portNumber;
-}
-
-bool FakeSerialPort::open()
-{
-    openAttempts.append(selectedPort);
-    if (refuseAll || refused.contains(selectedPort))
-        return false;
-    opened = true;
-    return true;
-}
-
-void FakeSerialPort::close()
-{
-    opened = false;
-}
-
-QByteArray FakeSerialPort::readAll()
-{
-    QByteArray bytes;
-    bytes.swap(input);
-    return bytes;
-}
-
-void FakeSerialPort::write(const QByteArray &bytes)
-{
-    written += bytes;
-    if (onWrite)
-        onWrite(bytes);
-}
-
 QStringList FakeSerialPort::frames() const
 {
     QByteArray bytes = written;
