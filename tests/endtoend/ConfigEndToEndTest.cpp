@@ -28,10 +28,7 @@ private Q_SLOTS:
         SimulatedTester::Settings &t = rig.tester.settings();
         t.contact = 3 | 16 | 32 | 64;          // alternate action stays alternate action
         t.minDownTime = 50, t.minUpTime = 60;  // minimum times the editor takes as they are
-        rig.tester.receive("AC\r");            // a few cycles, so that clearing them shows
-        rig.tester.advance(5 * SimulatedRig::FastConfig().periodMs + 10);
-        rig.tester.receive("A1\r");
-        rig.tester.takeOutput();
+        rig.runCycles(5);                      // so that clearing them shows
         FakeConfigFileDialog files;
         w.form.configCommands().setFileDialog(files);
         TesterState &s = w.s();
@@ -42,16 +39,13 @@ private Q_SLOTS:
             rig.tickUntil([&] { frames += rig.takeFrames(); return frames.contains("AE") && w.idle(); }, 1000);
             return frames;
         };
-        const auto click = [](QDialog *dialog, const char *name) {
-            dialog->findChild<QAbstractButton *>(QString::fromLatin1(name))->click();
-        };
         QVERIFY(w.connect());
         rig.takeFrames();
         ModalAnswerer answerer;
 
         // OK without a change sends the whole configuration, and it is not unsaved.
         s.IsDirtyConfig = true;
-        answerer.then([&](QDialog *editor) { click(editor, "cmdOK"); });
+        answerer.then([&](QDialog *editor) { Click(editor, "cmdOK"); });
         QStringList sent = {"E1115", "E210", "E33", "E4100000", "E5100", "E650", "E7100", "E860", "E9200",
                             "EA50", "EB1023", "EC1000", "ED20", "EE0", "F13000", "F23000", "AE"};
         QCOMPARE(run("ConfigureEditMenu"), sent);
@@ -59,7 +53,7 @@ private Q_SLOTS:
 
         answerer.then([&](QDialog *editor) {
             editor->findChild<QLineEdit *>("MaxTestCycleEd")->setText("1234");
-            click(editor, "cmdOK");
+            Click(editor, "cmdOK");
         });
         sent[3] = "E41234";
         QCOMPARE(run("ConfigureEditMenu"), sent);
@@ -78,7 +72,7 @@ private Q_SLOTS:
         answerer.then([&](QDialog *reset) {
             for (const char *box : {"FailCountChkBx", "SeqCountChkBx", "MinMaxChkBx"})
                 reset->findChild<QCheckBox *>(box)->setChecked(false);
-            click(reset, "OKButton");
+            Click(reset, "OKButton");
         });
         QCOMPARE(run("ConfigureResetLimits"), (QStringList{"CB", "AE"}));
         QCOMPARE(w.shown("CycleCntBox"), QStringLiteral("0"));

@@ -7,8 +7,15 @@
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
+
+inline void Click(QDialog *dialog, const char *button)
+{
+    dialog->findChild<QAbstractButton *>(QString::fromLatin1(button))->click();
+}
 
 // The main window on the simulated tester's pseudo-terminal. The rig ticks
 // the window's engine; the window's own timer never does.

@@ -8,7 +8,6 @@
 #include "procedures/LearnTransfer.h"
 #include "support/ModalAnswerer.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTest>
@@ -30,11 +29,6 @@ struct Station : MainWindowRig
         return taken;
     }
 };
-
-void Click(QDialog *dialog, const char *name)
-{
-    dialog->findChild<QAbstractButton *>(QString::fromLatin1(name))->click();
-}
 
 } // namespace
 
@@ -106,11 +100,7 @@ private Q_SLOTS:
     void masterResetGivesTheTesterItsIdentity()
     {
         Station station;
-        // A tester with results to clear.
-        station.rig.tester.receive("A2\r");
-        station.rig.tester.advance(7 * station.rig.tester.config().periodMs + 10);
-        station.rig.tester.receive("A1\r");
-        station.rig.tester.takeOutput();
+        station.rig.runCycles(7);   // results to clear
         QVERIFY(station.connect() && !station.frames().isEmpty());
         QCOMPARE(station.s().CycleCount, 7);
 

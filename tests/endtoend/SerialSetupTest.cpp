@@ -40,8 +40,6 @@ private Q_SLOTS:
         QTest::newRow("version") << QStringList{"--version"} << 0 << false << none << "" << "";
         QTest::newRow("plot, value after =")
             << QStringList{"--plot=/tmp/run 1.txt"} << -1 << false << none << "" << "/tmp/run 1.txt";
-        QTest::newRow("flag with a value") << QStringList{"--simulate=yes"} << 2 << false << none << "" << "";
-        QTest::newRow("plot without a file") << QStringList{"--plot"} << 2 << false << none << "" << "";
         QTest::newRow("unknown option") << QStringList{"--simulator"} << 2 << false << none << "" << "";
     }
 

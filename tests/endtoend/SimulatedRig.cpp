@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QStringList>
 #include <thread>
 
 // The tester's end of the line, noting every byte it receives.
@@ -81,23 +80,7 @@ bool SimulatedRig::connect()
     return tickUntil([this] { return s.DownLoadedOnce && engine->CommReady(); }, 200);
 }
 
-bool SimulatedRig::settle(int maxTicks)
+bool SimulatedRig::settle()
 {
-    return tickUntil([this] { return s.ComChanOpen && s.ComSeq == 0 && engine->CommReady(); }, maxTicks);
-}
-
-QStringList SimulatedRig::takeFrames()
-{
-    QStringList frames;
-    QByteArray current;
-    for (const char c : received) {
-        if (c == 27)
-            frames << QStringLiteral("<ESC>");
-        else if (c == '\r')
-            frames << QString::fromLatin1(std::exchange(current, {}));
-        else
-            current += c;
-    }
-    received = current;   // a command not yet complete stays for next time
-    return frames;
+    return tickUntil([this] { return s.ComChanOpen && s.ComSeq == 0 && engine->CommReady(); }, 100);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/FakeSerialPort.h"
 #include "support/FakeView.h"
 #include "link/QtSerialPort.h"
 #include "simulator/PseudoTerminal.h"
@@ -27,18 +28,27 @@ public:
     // Ticks until the condition holds; false after maxTicks without it.
     bool tickUntil(const std::function<bool()> &condition, int maxTicks);
     bool connect();                        // found, first record taken, link ready
-    bool settle(int maxTicks = 100);       // link idle and ready for a command
+    bool settle();       // link idle and ready for a command
 
     // Ticks `other` from now on instead of the rig's own engine, for
     // example a main window's engine on the same port.
     void drive(TesterEngine &other) { driven = &other; }
+
+    // The tester runs n cycles and stops before the program talks to it.
+    void runCycles(int n)
+    {
+        tester.receive("AC\r");
+        tester.advance(n * tester.config().periodMs + 10);
+        tester.receive("A1\r");
+        tester.takeOutput();
+    }
 
     void pullCable() { pty.close(); }
     bool plugCable() { return pty.open(); }
 
     // What the tester received since the last call: "<ESC>" or a command
     // line without its CR ("AE", "F35").
-    QStringList takeFrames();
+    QStringList takeFrames() { return TakeFrames(received); }
 
     TesterState s;
     FakeView view;

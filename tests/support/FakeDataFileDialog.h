@@ -11,7 +11,13 @@
 class FakeDataFileDialog : public DataFileDialog
 {
 public:
-    bool choose(int creatfile, QString &path) override;
+    bool choose(int, QString &path) override
+    {
+        const std::optional<QString> choice = choices.isEmpty() ? std::nullopt : choices.takeFirst();
+        if (choice)
+            path = *choice;
+        return choice.has_value();
+    }
 
     QList<std::optional<QString>> choices;
 };

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 
 // Message dialogs for tests: every dialog shown is recorded in `calls`, and
@@ -17,13 +18,28 @@
 class FakeMessageDialogs : public MessageDialogs
 {
 public:
-    void ErrorDialog(const QString &title, const QString &text) override;
-    int16_t YesNoDialog(const QString &title, const QString &text) override;
-    int16_t ReadjustDialog() override;
+    void ErrorDialog(const QString &title, const QString &text) override
+    {
+        calls << QStringLiteral("error:%1|%2").arg(title, text);
+        if (whileOpen)
+            whileOpen();
+    }
+    int16_t YesNoDialog(const QString &title, const QString &text) override
+    {
+        calls << QStringLiteral("yesno:%1|%2").arg(title, text);
+        return nextAnswer(AnswerCancel);
+    }
+    int16_t ReadjustDialog() override
+    {
+        calls << QStringLiteral("readjust");
+        return nextAnswer(AnswerNo);
+    }
 
     // Calls that begin with prefix ("error:", "yesno:File Error").
-    int count(const QString &prefix) const;
-    void clear() { calls.clear(); }
+    int count(const QString &prefix) const
+    {
+        return int(std::count_if(calls.begin(), calls.end(), [&](const QString &c) { return c.startsWith(prefix); }));
+    }
 
     QStringList calls;
     QList<int16_t> answers;
@@ -32,5 +48,10 @@ public:
     std::function<void()> whileOpen;
 
 private:
-    int16_t nextAnswer(int16_t closedAnswer);
+    int16_t nextAnswer(int16_t closedAnswer)
+    {
+        if (whileOpen)
+            whileOpen();
+        return answers.isEmpty() ? closedAnswer : answers.takeFirst();
+    }
 };

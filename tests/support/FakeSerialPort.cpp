@@ -1,53 +1,25 @@
 #include "FakeSerialPort.h"
 
-void FakeSerialPort::selectPort(int portNumber)
-{
-    selectedPort = portNumber;
-}
-
-bool FakeSerialPort::open()
-{
-    openAttempts.append(selectedPort);
-    if (refuseAll || refused.contains(selectedPort))
-        return false;
-    opened = true;
-    return true;
-}
-
-void FakeSerialPort::close()
-{
-    opened = false;
-}
-
-QByteArray FakeSerialPort::readAll()
-{
-    QByteArray bytes;
-    bytes.swap(input);
-    return bytes;
-}
-
-void FakeSerialPort::write(const QByteArray &bytes)
-{
-    written += bytes;
-    if (onWrite)
-        onWrite(bytes);
-}
-
 QStringList FakeSerialPort::frames() const
 {
-    QStringList result;
-    QByteArray command;
-    for (char c : written) {
-        if (c == 27) {
-            result.append(QStringLiteral("<ESC>"));
-        } else if (c == '\r') {
-            result.append(QString::fromLatin1(command));
-            command.clear();
-        } else {
-            command += c;
-        }
+    QByteArray bytes = written;
+    return TakeFrames(bytes);
+}
+
+QStringList TakeFrames(QByteArray &bytes)
+{
+    QStringList frames;
+    QByteArray current;
+    for (const char c : std::as_const(bytes)) {
+        if (c == 27)
+            frames << QStringLiteral("<ESC>");
+        else if (c == '\r')
+            frames << QString::fromLatin1(std::exchange(current, {}));
+        else
+            current += c;
     }
-    return result;
+    bytes = current;   // a command not yet complete stays for next time
+    return frames;
 }
 
 QStringList FakeSerialPort::takeFrames()

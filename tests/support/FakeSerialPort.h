@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QStringList>
 #include <functional>
+#include <utility>
 
 // A serial port for tests, driven tick by tick.
 //
@@ -19,13 +20,24 @@
 class FakeSerialPort : public SerialPort
 {
 public:
-    void selectPort(int portNumber) override;
-    bool open() override;
-    void close() override;
+    void selectPort(int portNumber) override { selectedPort = portNumber; }
+    bool open() override
+    {
+        openAttempts.append(selectedPort);
+        if (refuseAll || refused.contains(selectedPort))
+            return false;
+        return opened = true;
+    }
+    void close() override { opened = false; }
     bool isOpen() const override { return opened; }
     int bytesWaiting() override { return int(input.size()); }
-    QByteArray readAll() override;
-    void write(const QByteArray &bytes) override;
+    QByteArray readAll() override { return std::exchange(input, {}); }
+    void write(const QByteArray &bytes) override
+    {
+        written += bytes;
+        if (onWrite)
+            onWrite(bytes);
+    }
     void discardInput() override { input.clear(); }
     void discardOutput() override {}
 
@@ -33,8 +45,7 @@ public:
     void refusePort(int portNumber) { refused.insert(portNumber); }
     void vanish() { opened = false; input.clear(); }
 
-    // The written bytes cut into frames: "<ESC>" for each wake-up byte, and
-    // each CR-terminated command without its CR ("AE", "E4-1").
+    // The written bytes cut into frames (see TakeFrames below).
     QStringList frames() const;
     // Frames written since the last call of takeFrames(), then forgets them.
     QStringList takeFrames();
@@ -51,3 +62,7 @@ private:
     QSet<int> refused;
     int framesTaken = 0;
 };
+
+// Cuts the complete frames off the front of `bytes`: "<ESC>" for each
+// wake-up byte, each CR-terminated command without its CR ("AE", "E4-1").
+QStringList TakeFrames(QByteArray &bytes);

@@ -9,9 +9,18 @@
 class MemorySettingsStore : public SettingsStore
 {
 public:
-    QString read(const QString &section, const QString &name) const override;
-    void write(const QString &section, const QString &name, const QString &value) override;
-    QStringList names(const QString &section) const override;
+    QString read(const QString &section, const QString &name) const override
+    {
+        return sections.value(section).value(name);
+    }
+    void write(const QString &section, const QString &name, const QString &value) override
+    {
+        sections[section][name] = value;
+    }
+    QStringList names(const QString &section) const override
+    {
+        return sections.value(section).keys();   // QMap keys come sorted
+    }
 
 private:
     QMap<QString, QMap<QString, QString>> sections;
