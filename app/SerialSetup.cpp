@@ -1,9 +1,9 @@
 #include "app/SerialSetup.h"
 
 #include "app/AppOptions.h"
-#include "link/PortMap.h"
-#include "link/QtSerialPort.h"
-#include "link/TracingSerialPort.h"
+#include "engine/link/TracingSerialPort.h"
+#include "platform/PortMap.h"
+#include "platform/QtSerialPort.h"
 
 #include <QtGlobal>
 #include <QTextStream>

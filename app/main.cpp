@@ -1,12 +1,12 @@
 #include "app/AppOptions.h"
 #include "app/SerialSetup.h"
-#include "datalog/QtDataFileDialog.h"
+#include "features/report/ReportController.h"
+#include "features/trend/TrendController.h"
+#include "features/trend/TrendWindow.h"
 #include "mainwindow/MainForm.h"
-#include "preferences/QtSettingsStore.h"
-#include "procedures/QtMessageDialogs.h"
-#include "report/ReportController.h"
-#include "trend/TrendController.h"
-#include "trend/TrendWindow.h"
+#include "platform/QtSettingsStore.h"
+#include "ui/QtDataFileDialog.h"
+#include "ui/QtMessageDialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,11 +3,11 @@
 #include "bench/LogLineBench.h"
 #include "bench/TrendBench.h"
 
-#include "datalog/DataLog.h"
-#include "link/SerialPort.h"
-#include "state/TesterState.h"
-#include "state/SilentView.h"
-#include "supervision/TesterEngine.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/link/SerialPort.h"
+#include "engine/state/SilentView.h"
+#include "engine/state/TesterState.h"
+#include "engine/supervision/TesterEngine.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 #include "bench/LogLineBench.h"
 
 #include "bench/QuietDialogs.h"
-#include "datalog/DataLog.h"
-#include "preferences/Registry.h"
-#include "preferences/SettingsStore.h"
-#include "state/TesterState.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/preferences/Registry.h"
+#include "engine/preferences/SettingsStore.h"
+#include "engine/state/TesterState.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "procedures/MessageDialogs.h"
+#include "engine/state/MessageDialogs.h"
 
 // Message dialogs that nobody answers: a benchmark shows nothing and never waits.
 class QuietDialogs : public MessageDialogs

@@ -1,12 +1,12 @@
 #include "bench/TrendBench.h"
 
 #include "bench/QuietDialogs.h"
-#include "datalog/DataLog.h"
-#include "state/TesterState.h"
-#include "trend/TrendFileDialog.h"
-#include "trend/TrendHistory.h"
-#include "trend/TrendLogReader.h"
-#include "trend/TrendWindow.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/state/TesterState.h"
+#include "engine/trend/TrendHistory.h"
+#include "engine/trend/TrendLogReader.h"
+#include "features/trend/TrendWindow.h"
+#include "ui/TrendFileDialog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "mainwindow/BreakDialog.h"
 
-#include "state/NumberReader.h"
+#include "engine/state/NumberReader.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

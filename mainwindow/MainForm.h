@@ -1,9 +1,9 @@
 #pragma once
 
-#include "datalog/DataLog.h"
-#include "preferences/Registry.h"
-#include "state/TesterState.h"
-#include "state/TesterView.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/preferences/Registry.h"
+#include "engine/state/TesterState.h"
+#include "engine/state/TesterView.h"
 
 #include <QMainWindow>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "mainwindow/MenuShortcuts.h"
 
-#include "mainwindow/MainMenus.h"
+#include "ui/MainMenus.h"
 
 #include <QAction>
 #include <QKeySequence>

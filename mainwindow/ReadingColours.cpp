@@ -1,6 +1,6 @@
 #include "mainwindow/ReadingColours.h"
 
-#include "mainwindow/RunRules.h"
+#include "engine/run/RunRules.h"
 
 #include <QLabel>
 #include <QPalette>

@@ -1,9 +1,9 @@
 #include "mainwindow/RunOverview.h"
 
-#include "datalog/DataLog.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/state/TesterState.h"
 #include "mainwindow/ReadingColours.h"
-#include "mainwindow/ValueBox.h"
-#include "state/TesterState.h"
+#include "ui/ValueBox.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

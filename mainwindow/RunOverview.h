@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/RunRules.h"
+#include "engine/run/RunRules.h"
 
 #include <QFrame>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "mainwindow/StrokePanel.h"
 
-#include "mainwindow/FailureCheckBox.h"
-#include "mainwindow/ValueBox.h"
+#include "ui/FailureCheckBox.h"
+#include "ui/ValueBox.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "mainwindow/frmAbout.h"
 
+#include "engine/state/MessageDialogs.h"
 #include "mainwindow/SysInfoTool.h"
-#include "procedures/MessageDialogs.h"
 
 #include <QApplication>
 #include <QFrame>

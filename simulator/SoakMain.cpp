@@ -7,13 +7,13 @@
 //   rss_start_kb: 9876
 //   rss_end_kb: 9900
 
-#include "link/QtSerialPort.h"
+#include "engine/state/SilentView.h"
+#include "engine/state/TesterState.h"
+#include "engine/supervision/TesterEngine.h"
+#include "platform/QtSerialPort.h"
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
-#include "state/TesterState.h"
-#include "state/SilentView.h"
-#include "supervision/TesterEngine.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

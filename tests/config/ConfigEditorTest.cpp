@@ -3,8 +3,8 @@
 // estimate and threshold texts, and what screen readers find.
 
 #include "ConfigSnapshot.h"
-#include "config/EditorComputations.h"
-#include "config/frmOptions.h"
+#include "engine/config/EditorComputations.h"
+#include "features/config/frmOptions.h"
 #include "support/FakeMessageDialogs.h"
 
 #include <QAbstractButton>

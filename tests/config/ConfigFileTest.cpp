@@ -4,8 +4,8 @@
 
 #include "ConfigSnapshot.h"
 
-#include "config/ConfigCommands.h"
-#include "preferences/Registry.h"
+#include "engine/config/ConfigCommands.h"
+#include "engine/preferences/Registry.h"
 #include "supervision/EngineRig.h"
 #include "support/FakeConfigFileDialog.h"
 #include "support/FakeMessageDialogs.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "config/ConfigRecord.h"
-#include "state/TesterState.h"
+#include "engine/config/ConfigRecord.h"
+#include "engine/state/TesterState.h"
 
 #include <QStringList>
 

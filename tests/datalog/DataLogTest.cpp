@@ -1,6 +1,6 @@
-#include "datalog/DataLog.h"
-#include "preferences/Registry.h"
-#include "state/TesterState.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/preferences/Registry.h"
+#include "engine/state/TesterState.h"
 
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"

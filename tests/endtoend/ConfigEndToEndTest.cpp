@@ -6,7 +6,7 @@
 
 #include "MainWindowRig.h"
 
-#include "config/ConfigCommands.h"
+#include "engine/config/ConfigCommands.h"
 #include "support/FakeConfigFileDialog.h"
 #include "support/ModalAnswerer.h"
 

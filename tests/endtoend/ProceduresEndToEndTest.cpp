@@ -4,8 +4,8 @@
 
 #include "MainWindowRig.h"
 
-#include "procedures/LearnProcedure.h"
-#include "procedures/LearnTransfer.h"
+#include "engine/procedures/LearnProcedure.h"
+#include "features/procedures/LearnTransfer.h"
 #include "support/ModalAnswerer.h"
 
 #include <QCheckBox>

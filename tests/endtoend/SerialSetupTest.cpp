@@ -5,9 +5,9 @@
 
 #include "app/AppOptions.h"
 #include "app/SerialSetup.h"
-#include "link/SerialPort.h"
-#include "state/TesterState.h"
-#include "supervision/TesterEngine.h"
+#include "engine/link/SerialPort.h"
+#include "engine/state/TesterState.h"
+#include "engine/supervision/TesterEngine.h"
 #include "support/FakeView.h"
 #include "support/MemorySettingsStore.h"
 

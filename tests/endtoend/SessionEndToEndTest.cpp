@@ -5,8 +5,8 @@
 
 #include "SimulatedRig.h"
 
-#include "datalog/DataLog.h"
-#include "preferences/Registry.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/preferences/Registry.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "support/FakeSerialPort.h"
-#include "support/FakeView.h"
-#include "link/QtSerialPort.h"
+#include "engine/state/TesterState.h"
+#include "engine/supervision/TesterEngine.h"
+#include "platform/QtSerialPort.h"
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
-#include "state/TesterState.h"
-#include "supervision/TesterEngine.h"
+#include "support/FakeSerialPort.h"
+#include "support/FakeView.h"
 
 #include <functional>
 #include <memory>

@@ -3,8 +3,8 @@
 // Windows), and the byte trace, every write and read with its time and
 // direction, bytes that are not printable written so they can be read back.
 
-#include "link/PortMap.h"
-#include "link/TracingSerialPort.h"
+#include "engine/link/TracingSerialPort.h"
+#include "platform/PortMap.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
 

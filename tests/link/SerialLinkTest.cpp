@@ -1,4 +1,4 @@
-#include "link/SerialLink.h"
+#include "engine/link/SerialLink.h"
 #include "supervision/EngineRig.h"
 
 #include <QTest>

@@ -1,3 +1,4 @@
+#include "engine/supervision/TesterEngine.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/frmAbout.h"
@@ -6,8 +7,7 @@
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
-#include "procedures/QtMessageDialogs.h"
-#include "supervision/TesterEngine.h"
+#include "ui/QtMessageDialogs.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
+#include "engine/run/RunRules.h"
+#include "engine/supervision/TesterEngine.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/ReadingColours.h"
-#include "mainwindow/RunRules.h"
-#include "supervision/TesterEngine.h"
 
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"

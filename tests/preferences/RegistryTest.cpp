@@ -1,5 +1,5 @@
-#include "preferences/QtSettingsStore.h"
-#include "preferences/Registry.h"
+#include "engine/preferences/Registry.h"
+#include "platform/QtSettingsStore.h"
 
 #include "support/MemorySettingsStore.h"
 

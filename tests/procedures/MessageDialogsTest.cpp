@@ -1,5 +1,5 @@
-#include "procedures/QtMessageDialogs.h"
 #include "support/ModalAnswerer.h"
+#include "ui/QtMessageDialogs.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -2,9 +2,9 @@
 // dialogs on the main window's menus over a fake port whose tester answers
 // at once.
 
+#include "engine/procedures/DefaultConfig.h"
+#include "features/procedures/LearnTransfer.h"
 #include "mainwindow/MainForm.h"
-#include "procedures/DefaultConfig.h"
-#include "procedures/LearnTransfer.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"

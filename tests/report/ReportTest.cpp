@@ -1,11 +1,11 @@
 // The test results page, rendered to PDF and read back with pdftotext: which
 // lines it holds, where it starts, and what the operator hears when a print fails.
 
-#include "mainwindow/MainMenus.h"
-#include "report/PrintDialogs.h"
-#include "report/ReportController.h"
-#include "state/TesterState.h"
+#include "engine/state/TesterState.h"
+#include "features/report/PrintDialogs.h"
+#include "features/report/ReportController.h"
 #include "support/FakeMessageDialogs.h"
+#include "ui/MainMenus.h"
 
 #include <QAction>
 #include <QMainWindow>

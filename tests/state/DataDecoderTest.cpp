@@ -1,5 +1,5 @@
-#include "state/DataDecoder.h"
-#include "state/TesterState.h"
+#include "engine/state/DataDecoder.h"
+#include "engine/state/TesterState.h"
 #include "support/FakeView.h"
 
 #include <QTest>

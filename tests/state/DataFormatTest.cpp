@@ -1,6 +1,6 @@
-#include "state/DataFormat.h"
-#include "state/NumberReader.h"
-#include "state/TesterState.h"
+#include "engine/state/DataFormat.h"
+#include "engine/state/NumberReader.h"
+#include "engine/state/TesterState.h"
 
 #include <QLocale>
 #include <QTest>

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "engine/state/TesterState.h"
+#include "engine/supervision/TesterEngine.h"
 #include "support/FakeSerialPort.h"
 #include "support/FakeView.h"
-#include "state/TesterState.h"
-#include "supervision/TesterEngine.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "EngineRig.h"
 
-#include "link/Commands.h"
+#include "engine/link/Commands.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/ConfigFileDialog.h"
+#include "engine/config/ConfigFileDialog.h"
 
 #include <QStringList>
 

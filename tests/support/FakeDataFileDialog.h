@@ -1,6 +1,6 @@
 #pragma once
 
-#include "datalog/DataLog.h"
+#include "engine/datalog/DataLog.h"
 
 #include <QList>
 #include <optional>

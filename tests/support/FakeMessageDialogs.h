@@ -1,6 +1,6 @@
 #pragma once
 
-#include "procedures/MessageDialogs.h"
+#include "engine/state/MessageDialogs.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/SerialPort.h"
+#include "engine/link/SerialPort.h"
 
 #include <QByteArray>
 #include <QSet>

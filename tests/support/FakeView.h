@@ -1,6 +1,6 @@
 #pragma once
 
-#include "state/TesterView.h"
+#include "engine/state/TesterView.h"
 
 #include <QString>
 

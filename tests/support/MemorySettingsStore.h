@@ -1,6 +1,6 @@
 #pragma once
 
-#include "preferences/SettingsStore.h"
+#include "engine/preferences/SettingsStore.h"
 
 #include <QMap>
 

@@ -2,17 +2,17 @@
 // lines skipped and counted, the reduction never loses an extreme, and the
 // Trend window follows the live run from the start, open or not.
 
-#include "datalog/DataLog.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/trend/TrendLogReader.h"
+#include "engine/trend/TrendReduction.h"
+#include "features/trend/TrendController.h"
+#include "features/trend/TrendWindow.h"
 #include "mainwindow/MainForm.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
-#include "trend/TrendController.h"
-#include "trend/TrendFileDialog.h"
-#include "trend/TrendLogReader.h"
-#include "trend/TrendReduction.h"
-#include "trend/TrendWindow.h"
+#include "ui/TrendFileDialog.h"
 
 #include <QAbstractAxis>
 #include <QAction>

@@ -1,0 +1,150 @@
+#include "engine/config/ConfigEditor.h"
+
+#include "engine/config/EditorComputations.h"
+#include "engine/state/DataFormat.h"
+#include "engine/state/MessageDialogs.h"
+#include "engine/state/TesterState.h"
+
+namespace {
+
+enum ContactBits : int {
+    TypeBits = 3,   // the editor reads and writes only bits 0-1 of the type
+    DownTest = 16,
+    UpTest = 32,
+    DownBounceTest = 64,
+    UpBounceTest = 128,
+};
+
+const QString ConfigErrorTitle = QStringLiteral("Configuration Error");
+
+} // namespace
+
+ConfigEditor::ConfigEditor(TesterState &state, MessageDialogs &messageDialogs)
+    : s(state), dialogs(messageDialogs), starting(editedItems())
+{
+}
+
+ConfigEditor::Items ConfigEditor::editedItems() const
+{
+    return {s.sMaxDownTime, s.sMinDownTime, s.sMaxUpTime, s.sMinUpTime,
+            s.sCycleLimit, s.sSeqLimit, s.sFailLimit, s.sContact,
+            s.sUpperBounce, s.sLowerBounce, s.sMaxUpResistTol, s.sMinUpResistTol,
+            s.sMaxDownResistTol, s.sMinDownResistTol, s.sMaxUpBounceTol, s.sMaxDownBounceTol};
+}
+
+bool ConfigEditor::IsDirty() const
+{
+    return editedItems() != starting;
+}
+
+EditorFields ConfigEditor::DisplayEditValues()
+{
+    EditorFields f;
+    f.maxFailures = QString::number(s.sFailLimit);
+    f.maxSeqFailures = QString::number(s.sSeqLimit);
+    f.maxTestCycles = QString::number(s.sCycleLimit);
+
+    f.maxDownTime = FormatStrokeTime(s.sMaxDownTime);
+    f.minDownTime = FormatStrokeTime(s.sMinDownTime);
+    f.maxUpTime = FormatStrokeTime(s.sMaxUpTime);
+    f.minUpTime = FormatStrokeTime(s.sMinUpTime);
+
+    auto tolerance = [this](int32_t count) { return FormatResistance(s, count, false); };
+    f.downMaxResist = tolerance(s.sMaxDownResistTol);
+    f.downMinResist = tolerance(s.sMinDownResistTol);
+    f.upMaxResist = tolerance(s.sMaxUpResistTol);
+    f.upMinResist = tolerance(s.sMinUpResistTol);
+    f.maxDownBounceTime = FormatBounceTime(s.sMaxDownBounceTol);
+    f.maxUpBounceTime = FormatBounceTime(s.sMaxUpBounceTol);
+
+    // SetUpperBounce, SetLowerBounce: the edit copy keeps the clamped value.
+    s.sUpperBounce = ClampThreshold(s.sUpperBounce);
+    s.sLowerBounce = ClampThreshold(s.sLowerBounce);
+    f.upperBounce = s.sUpperBounce;
+    f.lowerBounce = s.sLowerBounce;
+
+    // SetContactView: a bounce test shows only on a stroke whose contact is tested.
+    const int contact = s.sContact;
+    f.contactType = contact & TypeBits;
+    f.upStroke = contact & UpTest;
+    f.upBounce = f.upStroke && (contact & UpBounceTest);
+    f.downStroke = contact & DownTest;
+    f.downBounce = f.downStroke && (contact & DownBounceTest);
+    return f;
+}
+
+int16_t ConfigEditor::ContactCode(const EditorFields &f)
+{
+    int code = f.contactType & TypeBits;
+    // With no contact there is nothing to test, whatever the boxes show.
+    if (code != 0) {
+        if (f.upStroke)
+            code += UpTest + (f.upBounce ? UpBounceTest : 0);
+        if (f.downStroke)
+            code += DownTest + (f.downBounce ? DownBounceTest : 0);
+    }
+    return int16_t(code);
+}
+
+bool ConfigEditor::ApplyEditedConfig(const EditorFields &f, const std::function<void()> &showStored)
+{
+    readjust = false;
+    bool result = true;
+
+    const int32_t failLimit = ParseCount(f.maxFailures, readjust);
+    const int32_t seqLimit = ParseCount(f.maxSeqFailures, readjust);
+    const int32_t cycleLimit = ParseCount(f.maxTestCycles, readjust);
+    const int32_t maxDownTime = ParseStrokeTime(f.maxDownTime, readjust);
+    const int32_t minDownTime = f.constantRate ? maxDownTime : ParseStrokeTime(f.minDownTime, readjust);
+    const int32_t maxUpTime = ParseStrokeTime(f.maxUpTime, readjust);
+    const int32_t minUpTime = f.constantRate ? maxUpTime : ParseStrokeTime(f.minUpTime, readjust);
+    const int16_t upperBounce = ClampThreshold(f.upperBounce);
+    const int16_t lowerBounce = ClampThreshold(f.lowerBounce);
+    const int32_t maxUpTol = ParseTolerance(s, f.upMaxResist, readjust);
+    const int32_t minUpTol = ParseTolerance(s, f.upMinResist, readjust);
+    const int32_t maxDownTol = ParseTolerance(s, f.downMaxResist, readjust);
+    const int32_t minDownTol = ParseTolerance(s, f.downMinResist, readjust);
+    const int32_t maxUpBounce = ParseBounceTime(f.maxUpBounceTime, readjust);
+    const int32_t maxDownBounce = ParseBounceTime(f.maxDownBounceTime, readjust);
+
+    // Every failed check is reported, so one OK tells the operator all of them.
+    const struct { bool fails; const char *message; } checks[] = {
+        {minDownTime > maxDownTime, "Minimum Down Stroke Time Is Greater Than Maximum Down Stroke Time."},
+        {minUpTime > maxUpTime, "Minimum Up Stroke Time Is Greater Than Maximum Up Stroke Time."},
+        {lowerBounce > upperBounce, "Lower Bounce/Transition Threshold Is Greater Than Upper."},
+        {minUpTol > maxUpTol,
+         "Minimum Up Stroke Contact Tolerance Is Greater Than Maximum Up Stroke Contact Tolerance."},
+        {minDownTol > maxDownTol,
+         "Minimum Down Stroke Contact Tolerance Is Greater Than Maximum Down Stroke Contact Tolerance."},
+    };
+    for (const auto &check : checks) {
+        if (check.fails) {
+            dialogs.ErrorDialog(ConfigErrorTitle, QString::fromLatin1(check.message));
+            result = false;
+        }
+    }
+
+    // Stored even when a check failed: the operator goes on from these values.
+    s.sContact = ContactCode(f);
+    s.sMaxDownTime = maxDownTime;
+    s.sMinDownTime = minDownTime;
+    s.sMaxUpTime = maxUpTime;
+    s.sMinUpTime = minUpTime;
+    s.sCycleLimit = cycleLimit;
+    s.sSeqLimit = seqLimit;
+    s.sFailLimit = failLimit;
+    s.sUpperBounce = upperBounce;
+    s.sLowerBounce = lowerBounce;
+    s.sMaxUpResistTol = maxUpTol;
+    s.sMinUpResistTol = minUpTol;
+    s.sMaxDownResistTol = maxDownTol;
+    s.sMinDownResistTol = minDownTol;
+    s.sMaxUpBounceTol = maxUpBounce;
+    s.sMaxDownBounceTol = maxDownBounce;
+
+    if (showStored)
+        showStored();   // the fields show the clamped values before the question
+    if (readjust && dialogs.ReadjustDialog() == AnswerYes)
+        result = false;
+    return result;
+}

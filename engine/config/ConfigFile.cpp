@@ -1,0 +1,310 @@
+#include "engine/config/ConfigFile.h"
+
+#include "engine/config/ConfigRecord.h"
+#include "engine/preferences/Registry.h"
+#include "engine/state/DataFormat.h"
+#include "engine/state/MessageDialogs.h"
+#include "engine/state/NumberReader.h"
+#include "engine/state/StateTexts.h"
+#include "engine/state/TesterState.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QSaveFile>
+#include <limits>
+
+namespace {
+
+const QString Signature = QStringLiteral("Model 418C");
+const QString MasterSignature = QStringLiteral("Model 418C Master");
+const QString OpenErrorTitle = QStringLiteral("File Open Error");
+const QString SaveErrorTitle = QStringLiteral("File Save Error");
+const QString CannotOpen = QStringLiteral("An error occurred when opening the file");
+const QString Incompatible = QStringLiteral("Incompatible data format");
+const QString InvalidData = QStringLiteral("Invalid data in file");
+const QString NoAccess = QStringLiteral("Error gaining access to file");
+const QString WriteError = QStringLiteral("Error writing data");
+const QString CloseError = QStringLiteral("Error closing file");
+const char LineEnd[] = "\r\n";
+
+constexpr int SerialLength = 8;
+// A configuration is a few hundred bytes and fields after the last are
+// ignored: a chosen file that is far larger is read only this far.
+constexpr qint64 ReadLimit = 1 << 20;
+
+// Fields 5 to 20, in file order, with how each is written and read.
+enum class Kind { Byte, Count, StrokeTime, Tolerance, BounceTime };
+
+struct Item
+{
+    Kind kind;
+    TesterState::Long TesterState::*longField;
+    TesterState::Integer TesterState::*integerField;
+};
+
+constexpr Item B(TesterState::Integer TesterState::*field) { return {Kind::Byte, nullptr, field}; }
+constexpr Item L(Kind kind, TesterState::Long TesterState::*field) { return {kind, field, nullptr}; }
+
+// Limits failure, sequential, cycle; times down before up and maximum before
+// minimum; tolerances up before down; bounce times down before up.
+const Item Items[] = {
+    B(&TesterState::sContact),
+    L(Kind::Count, &TesterState::sFailLimit),
+    L(Kind::Count, &TesterState::sSeqLimit),
+    L(Kind::Count, &TesterState::sCycleLimit),
+    L(Kind::StrokeTime, &TesterState::sMaxDownTime),
+    L(Kind::StrokeTime, &TesterState::sMinDownTime),
+    L(Kind::StrokeTime, &TesterState::sMaxUpTime),
+    L(Kind::StrokeTime, &TesterState::sMinUpTime),
+    B(&TesterState::sUpperBounce),
+    B(&TesterState::sLowerBounce),
+    L(Kind::Tolerance, &TesterState::sMaxUpResistTol),
+    L(Kind::Tolerance, &TesterState::sMinUpResistTol),
+    L(Kind::Tolerance, &TesterState::sMaxDownResistTol),
+    L(Kind::Tolerance, &TesterState::sMinDownResistTol),
+    L(Kind::BounceTime, &TesterState::sMaxDownBounceTol),
+    L(Kind::BounceTime, &TesterState::sMaxUpBounceTol),
+};
+
+QString itemText(const TesterState &s, const Item &item)
+{
+    switch (item.kind) {
+    case Kind::Byte: return QString::number(s.*item.integerField);
+    case Kind::Count: return QString::number(s.*item.longField);
+    case Kind::StrokeTime: return FormatStrokeTime(s.*item.longField);
+    case Kind::Tolerance: return FormatResistance(s, s.*item.longField, false);
+    case Kind::BounceTime: return FormatBounceTime(s.*item.longField);
+    }
+    return QString();
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool endsField(char c) { return c == ',' || c == '\r' || c == '\n'; }
+
+// The file as a sequence of fields: a field ends at a comma or a line end
+// (CR LF, CR or LF), blanks before it are skipped, and a field in double
+// quotes is taken without them. Other stations write these files too.
+class FieldReader
+{
+public:
+    explicit FieldReader(const QByteArray &bytes) : text(bytes) {}
+
+    // False at the end of the file: the file ended early.
+    bool next(QString &field)
+    {
+        const qsizetype n = text.size();
+        while (pos < n && isBlank(text[pos]))
+            ++pos;
+        if (pos >= n)
+            return false;
+        qsizetype start = pos;
+        qsizetype end;
+        if (text[pos] == '"') {
+            start = ++pos;
+            while (pos < n && text[pos] != '"')
+                ++pos;
+            end = pos;
+            while (pos < n && !endsField(text[pos]))   // after the closing quote
+                ++pos;
+        } else {
+            while (pos < n && !endsField(text[pos]))
+                ++pos;
+            end = pos;
+            while (end > start && isBlank(text[end - 1]))
+                --end;
+        }
+        if (pos < n) {
+            const char separator = text[pos++];
+            if (separator == '\r' && pos < n && text[pos] == '\n')
+                ++pos;
+        }
+        field = QString::fromLatin1(text.constData() + start, end - start);
+        return true;
+    }
+
+private:
+    const QByteArray &text;
+    qsizetype pos = 0;
+};
+
+// Contact code and thresholds: a whole decimal number 0..255 and nothing
+// else. A fraction or a word there is a damaged file, not a value to round.
+bool readByteField(const QString &field, TesterState::Integer &target)
+{
+    bool ok = false;
+    const int value = field.trimmed().toInt(&ok, 10);
+    if (!ok || value < 0 || value > 255)
+        return false;
+    target = TesterState::Integer(value);
+    return true;
+}
+
+// A master file's mode or range: a number rounded into a 16-bit integer.
+// A word there must not rewrite the tester's measuring circuit as 0.
+bool readInteger16(const QString &field, int &target)
+{
+    bool isNumber = false;
+    const double value = RoundHalfEven(QLocale::c().toDouble(field.trimmed(), &isNumber));
+    if (!isNumber || !(value >= std::numeric_limits<int16_t>::min() && value <= std::numeric_limits<int16_t>::max()))
+        return false;
+    target = int(value);
+    return true;
+}
+
+} // namespace
+
+QStringList ConfigFileLines(const TesterState &s)
+{
+    QStringList lines = {Signature, DisplayVersion(s), QString::number(s.sRMode), QString::number(s.sRPullUp)};
+    for (const Item &item : Items)
+        lines << itemText(s, item);
+    return lines;
+}
+
+ConfigFile::ConfigFile(TesterState &state, MessageDialogs &messageDialogs, Registry &recentLists)
+    : s(state), dialogs(messageDialogs), registry(recentLists)
+{
+}
+
+bool ConfigFile::OpenConfigFile(const QString &nam)
+{
+    QString message = CannotOpen;
+    s.IsDirtyConfig = false;
+
+    s.ConfigFileNum = 1;
+    QFile file(nam);
+    if (nam.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return openFailed(message);
+    const QByteArray bytes = file.read(ReadLimit);
+    const bool readOk = file.error() == QFileDevice::NoError;
+    file.close();
+    if (!readOk)
+        return openFailed(message);
+
+    const QString serialBefore = s.sSerialNumber;
+    if (!readFields(bytes, message)) {
+        s.sSerialNumber = serialBefore;
+        return openFailed(message);
+    }
+
+    s.ConfigFileNum = 0;
+    registry.AddRecentConfigFile(nam);
+    s.ConfigFileName = nam;
+    return true;
+}
+
+bool ConfigFile::readFields(const QByteArray &bytes, QString &message)
+{
+    FieldReader reader(bytes);
+    QString field;
+
+    message = Incompatible;
+    CopyCurrentConfigToEdit(s);
+
+    if (!reader.next(field) || (field != Signature && field != MasterSignature))
+        return false;
+    const bool master = field == MasterSignature;
+    s.MasterUpdate = master;
+    if (master) {
+        if (!reader.next(field))
+            return false;
+        s.sSerialNumber = field.trimmed().left(SerialLength);
+    }
+
+    if (!reader.next(field) || field != DisplayVersion(s))
+        return false;
+
+    // A master file brings its own measuring circuit, taken before the
+    // tolerances are converted; an ordinary one must match the tester's.
+    if (!reader.next(field))
+        return false;
+    if (master) {
+        int mode = 0;
+        if (!readInteger16(field, mode) || mode < 0 || mode > 255)
+            return false;
+        s.sRMode = TesterState::Integer(mode);
+    } else if (ReadNumber(field) != s.sRMode) {
+        return false;
+    }
+    if (!reader.next(field))
+        return false;
+    if (master) {
+        int range = 0;
+        if (!readInteger16(field, range) || range < 0)
+            return false;
+        s.sRPullUp = range;
+    } else if (ReadNumber(field) != s.sRPullUp) {
+        return false;
+    }
+
+    // A value beyond its item's range is rejected, never clamped.
+    message = InvalidData;
+    for (const Item &item : Items) {
+        if (!reader.next(field))
+            return false;
+        bool readjust = false;
+        switch (item.kind) {
+        case Kind::Byte:
+            if (!readByteField(field, s.*item.integerField))
+                return false;
+            break;
+        case Kind::Count: s.*item.longField = ParseCount(field, readjust); break;
+        case Kind::StrokeTime: s.*item.longField = ParseStrokeTime(field, readjust); break;
+        case Kind::Tolerance: s.*item.longField = ParseTolerance(s, field, readjust); break;
+        case Kind::BounceTime: s.*item.longField = ParseBounceTime(field, readjust); break;
+        }
+        if (readjust)
+            return false;
+    }
+    return true;
+}
+
+bool ConfigFile::openFailed(const QString &message)
+{
+    s.ConfigFileNum = 0;
+    s.ConfigFileName.clear();
+    // A file that was not accepted starts no download, master or not.
+    s.MasterUpdate = false;
+    dialogs.ErrorDialog(OpenErrorTitle, message);
+    return false;
+}
+
+bool ConfigFile::SaveConfigFile(const QString &nam)
+{
+    QString message = NoAccess;
+    s.ConfigFileNum = 1;
+    // The new text goes to a temporary file that replaces the old one only
+    // once it is complete: a failed save never leaves a damaged file behind.
+    QSaveFile file(nam);
+    bool ok = !nam.isEmpty() && file.open(QIODevice::WriteOnly);
+    if (ok) {
+        message = WriteError;
+        CopyCurrentConfigToEdit(s);
+        for (const QString &line : ConfigFileLines(s)) {
+            const QByteArray bytes = line.toLatin1() + LineEnd;
+            if (file.write(bytes) != bytes.size()) {
+                ok = false;
+                break;
+            }
+        }
+        // QSaveFile buffers the lines, and commit() ignores an error that
+        // happens while the buffer goes out (a full disk): it would put a
+        // cut-off file in place of the old one. Flush first and look.
+        ok = ok && file.flush();
+    }
+    if (ok) {
+        message = CloseError;
+        ok = file.commit();
+    }
+    s.ConfigFileNum = 0;
+    if (!ok) {
+        // Not committed: the temporary file goes with `file`, the old one stays.
+        s.ConfigFileName.clear();
+        dialogs.ErrorDialog(SaveErrorTitle, message);
+        return false;
+    }
+    registry.AddRecentConfigFile(nam);
+    s.ConfigFileName = nam;
+    s.IsDirtyConfig = false;
+    return true;
+}

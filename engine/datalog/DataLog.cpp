@@ -1,0 +1,384 @@
+#include "engine/datalog/DataLog.h"
+
+#include "engine/preferences/Registry.h"
+#include "engine/state/DataFormat.h"
+#include "engine/state/MessageDialogs.h"
+#include "engine/state/StateTexts.h"
+#include "engine/state/TesterState.h"
+
+#include <QByteArray>
+#include <QFileInfo>
+#include <QTimer>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+const char DataLogHeader[] =
+    "DtTm,CyCnt,FlCnt,SqCnt,MnDwR,MxDwR,MnUpR,MxUpR,DwBnc,UpBnc,LstDR,LstUR,LstDnBnc,"
+    "LstUpBnc,LstDT,LstUT,ErrCd,CyLim,FlLim,SqLim,MnDwTol,MxDwTol,MnUpTol,MxUpTol,"
+    "DwBncTol,UpBncTol,MnDwT,MxDwT,MnUpT,MxUpT,BncL,BncU,ConTyp,Rmode,Rpull,Ver,SN";
+
+namespace {
+
+const char LineEnd[] = "\r\n";
+const char WindowTitle[] = "Model 418C Life Cycle Tester";
+
+// Long enough for any header; a file whose first line is longer is not a
+// data log, and a device that never ends a line is not read forever.
+constexpr qint64 FirstLineLimit = 4096;
+
+// The log is 7-bit text with "," between fields: a character outside
+// printable ASCII (or a comma inside the serial number, the only free text)
+// would break the line, so it is written as "?".
+void appendField(QString &line, const QString &text, bool freeText)
+{
+    const QString field = text.trimmed();
+    for (const QChar c : field) {
+        const char16_t u = c.unicode();
+        const bool printable = u >= 0x20 && u <= 0x7e;
+        line += (printable && !(freeText && u == ',')) ? c : QChar(u'?');
+    }
+}
+
+void appendNumber(QString &line, qint64 value)
+{
+    line += QString::number(value);
+}
+
+// The first line of a file, up to its CR or LF; false when the file cannot
+// be read or holds nothing.
+bool readFirstLine(QFile &f, QByteArray &line)
+{
+    const QByteArray head = f.read(FirstLineLimit);
+    if (head.isEmpty())
+        return false;
+    qsizetype end = 0;
+    while (end < head.size() && head[end] != '\r' && head[end] != '\n')
+        ++end;
+    line = head.left(end);
+    return true;
+}
+
+// Whether a file's last line is unfinished (a line cut short by a crash or
+// written by another program), so the next sample must start a new line.
+bool endsWithoutLineEnd(QFile &f)
+{
+    if (f.isSequential() || f.size() == 0 || !f.seek(f.size() - 1))
+        return false;
+    const QByteArray last = f.read(1);
+    return last.size() == 1 && last[0] != '\n' && last[0] != '\r';
+}
+
+} // namespace
+
+QString SampleLine(const TesterState &s)
+{
+    const bool lastBounce = HasLastBounce(s);
+    const auto resistance = [&s](int32_t count) { return FormatResistance(s, count, true); };
+
+    QString line;
+    line.reserve(320);
+    const auto sep = [&line] { line += u','; };
+
+    appendField(line, FormatSampleTime(s.vUpdateTime), false); sep();
+    appendNumber(line, s.CycleCount); sep();
+    appendNumber(line, s.FailCount); sep();
+    appendNumber(line, s.SeqCount); sep();
+    appendField(line, resistance(s.vMinDownResistance), false); sep();
+    appendField(line, resistance(s.vMaxDownResistance), false); sep();
+    appendField(line, resistance(s.vMinUpResistance), false); sep();
+    appendField(line, resistance(s.vMaxUpResistance), false); sep();
+    appendField(line, FormatBounceTime(s.vMaxDownBounce), false); sep();
+    appendField(line, FormatBounceTime(s.vMaxUpBounce), false); sep();
+    appendField(line, resistance(s.vLastMeasuredDownResist), false); sep();
+    appendField(line, resistance(s.vLastMeasuredUpResist), false); sep();
+    // Testers before software 1.2 do not report the last bounce times.
+    if (lastBounce) {
+        appendField(line, FormatBounceTime(s.vLastDownBounceTime), false); sep();
+        appendField(line, FormatBounceTime(s.vLastUpBounceTime), false); sep();
+    } else {
+        line += QStringLiteral("?,?,");
+    }
+    appendField(line, FormatStrokeTime(s.vLastDownStrokeTime), false); sep();
+    appendField(line, FormatStrokeTime(s.vLastUpStrokeTime), false); sep();
+    appendNumber(line, s.vErrorCode); sep();
+    appendNumber(line, s.vCycleLimit); sep();
+    appendNumber(line, s.vFailLimit); sep();
+    appendNumber(line, s.vSeqLimit); sep();
+    appendField(line, resistance(s.vMinDownResistTol), false); sep();
+    appendField(line, resistance(s.vMaxDownResistTol), false); sep();
+    appendField(line, resistance(s.vMinUpResistTol), false); sep();
+    appendField(line, resistance(s.vMaxUpResistTol), false); sep();
+    appendField(line, FormatBounceTime(s.vMaxDownBounceTol), false); sep();
+    appendField(line, FormatBounceTime(s.vMaxUpBounceTol), false); sep();
+    appendField(line, FormatStrokeTime(s.vMinDownTime), false); sep();
+    appendField(line, FormatStrokeTime(s.vMaxDownTime), false); sep();
+    appendField(line, FormatStrokeTime(s.vMinUpTime), false); sep();
+    appendField(line, FormatStrokeTime(s.vMaxUpTime), false); sep();
+    // The bounce thresholds are kept in quarter counts.
+    appendField(line, resistance(int32_t(s.vLowerBounce) * 4), false); sep();
+    appendField(line, resistance(int32_t(s.vUpperBounce) * 4), false); sep();
+    appendNumber(line, s.vContact); sep();
+    appendNumber(line, s.vRMode); sep();
+    appendField(line, GetRValueString(s), false); sep();
+    appendField(line, FormatDecimal(s.vSoftwareVersion / 10.0, 1, 1), false); sep();
+    appendField(line, s.vSerialNumber, true);
+    return line;
+}
+
+DataLog::DataLog(TesterState &state, MessageDialogs &dialogs, DataFileDialog &fileDialog,
+                 Registry &registry, std::function<void(const QString &)> setWindowTitle)
+    : s(state),
+      dialogs(dialogs),
+      fileDialog(fileDialog),
+      registry(registry),
+      setWindowTitle(std::move(setWindowTitle))
+{
+}
+
+DataLog::~DataLog()
+{
+    file.close();
+}
+
+void DataLog::closeQuietly()
+{
+    s.DataFileOpen = false;
+    NoName();
+    file.close();
+    s.DataFileNum = 0;
+    notifyChanged();
+}
+
+void DataLog::notifyChanged()
+{
+    if (changed)
+        changed();
+}
+
+bool DataLog::OpenFile(QString &nam)
+{
+    if (s.DataFileOpen)
+        closeQuietly();
+
+    const bool exists = !nam.isEmpty() && QFileInfo::exists(nam);
+    s.DataFileNum = 1;
+
+    bool writeHeader = !exists;
+    bool startNewLine = false;
+    if (exists) {
+        QFile existing(nam);
+        QByteArray firstLine;
+        if (!existing.open(QIODevice::ReadOnly) || !readFirstLine(existing, firstLine))
+            return openFailed();
+        startNewLine = endsWithoutLineEnd(existing);
+        existing.close();
+        if (firstLine != QByteArray(DataLogHeader)) {
+            const int16_t answer = dialogs.YesNoDialog(
+                QStringLiteral("File Error"),
+                QStringLiteral("Unrecognized file structure.  Continue writing to file?"));
+            if (answer != AnswerYes)
+                return openFailed();
+        }
+    }
+
+    // Unbuffered: every line goes to the operating system as it is written,
+    // so a crash loses at most the line in progress.
+    file.setFileName(nam);
+    if (nam.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return openFailed();
+    QByteArray start;
+    if (startNewLine)
+        start += LineEnd;
+    if (writeHeader)
+        start += QByteArray(DataLogHeader) + LineEnd;
+    if (!start.isEmpty() && file.write(start) != start.size())
+        return openFailed();
+
+    s.DataFileOpen = true;
+    lines = 0;
+    lastLine = QDateTime();
+    registry.AddRecentFile(nam);
+    s.DataFileName = nam;
+    NewName(nam);
+    notifyChanged();
+    return true;
+}
+
+bool DataLog::openFailed()
+{
+    file.close();
+    s.DataFileOpen = false;
+    s.DataFileNum = 0;
+    s.DataFileName.clear();
+    NoName();
+    dialogs.ErrorDialog(QStringLiteral("File Error"), QStringLiteral("Error Opening File"));
+    return false;
+}
+
+void DataLog::SaveToFile()
+{
+    if (!s.DataFileOpen)
+        return;
+    // A file deleted or renamed behind our back (a cleaned folder, a share
+    // that reconnected) would swallow every later line without a trace.
+    qint64 lengthBefore = 0;
+    if (!stillAtItsPath(lengthBefore)) {
+        writeFailed(QStringLiteral("The data file %1 was moved or deleted.  It has been closed "
+                                   "and the current sample has not been saved.")
+                        .arg(QFileInfo(s.DataFileName).fileName()));
+        return;
+    }
+    QByteArray bytes = SampleLine(s).toLatin1();
+    bytes += LineEnd;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        // Part of the line may have reached the disk before it filled: cut
+        // it off, or the next line would be glued to a damaged one.
+        if (!file.isSequential())
+            file.resize(lengthBefore);
+        writeFailed(QStringLiteral("Error Writing File.  The data file has been closed "
+                                   "and the current sample has not been saved."));
+        return;
+    }
+    s.IsDirtyData = false;
+    ++lines;
+    lastLine = s.vUpdateTime;
+    notifyChanged();
+}
+
+bool DataLog::stillAtItsPath(qint64 &length) const
+{
+#ifdef Q_OS_UNIX
+    struct stat opened, named;
+    if (::fstat(file.handle(), &opened) != 0)
+        return false;
+    length = qint64(opened.st_size);
+    // Devices such as /dev/null are what their name says.
+    if (!S_ISREG(opened.st_mode))
+        return true;
+    if (::stat(QFile::encodeName(file.fileName()).constData(), &named) != 0)
+        return false;
+    return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+#else
+    // Windows does not let another program delete or rename a file that is
+    // open here without shared delete access, which QFile does not grant.
+    length = file.size();
+    return true;
+#endif
+}
+
+void DataLog::writeFailed(const QString &text)
+{
+    // The sample stays unsaved and no further line goes to a file that lost
+    // one. The notice is posted: the poll tick that wrote must finish first.
+    closeQuietly();
+    if (writeNoticePending)
+        return;
+    writeNoticePending = true;
+    QTimer::singleShot(0, &noticeContext, [this, text] {
+        dialogs.ErrorDialog(QStringLiteral("File Error"), text);
+        writeNoticePending = false;
+    });
+}
+
+bool DataLog::chooseFile(int creatfile, QString &path)
+{
+    for (;;) {
+        if (!fileDialog.choose(creatfile, path))
+            return false;
+        if (creatfile != 2 || QFileInfo::exists(path))
+            return true;
+        // Open takes an existing file at once and asks before creating one.
+        const int16_t answer = dialogs.YesNoDialog(
+            QStringLiteral("Open"),
+            QFileInfo(path).fileName() + QStringLiteral(" does not exist.  Create the file?"));
+        if (answer == AnswerYes)
+            return true;
+        if (answer != AnswerNo)
+            return false;
+    }
+}
+
+bool DataLog::SaveData(int creatfile)
+{
+    if (creatfile < 0 || creatfile > 2)
+        return false;
+
+    // Once the open file is closed, a cancelled dialog still goes on with an
+    // empty name, which fails to open and says so.
+    const bool wasOpen = s.DataFileOpen;
+    if (wasOpen)
+        closeQuietly();
+
+    QString path;
+    if (!chooseFile(creatfile, path)) {
+        if (!wasOpen)
+            return false;
+        path.clear();
+    }
+    OpenFile(path);
+    SaveToFile();
+    // False also when the sample could not be written: the file is closed then.
+    return s.DataFileOpen;
+}
+
+bool DataLog::CheckDataSaved(bool closing)
+{
+    bool result = true;
+    if (s.IsDirtyData)
+        SaveToFile();
+    if (s.IsDirtyData && closing) {
+        const int16_t answer = dialogs.YesNoDialog(
+            QStringLiteral("Save Data"),
+            QStringLiteral("The current test data has not been saved. Do you want to save this data?"));
+        if (answer == AnswerYes)
+            result = SaveData(1);
+        else if (answer != AnswerNo)
+            result = false;
+    }
+    return result;
+}
+
+void DataLog::NewName(const QString &nam)
+{
+    s.DataFileName = nam;
+    registry.AddRecentFile(nam);
+    if (setWindowTitle)
+        setWindowTitle(QStringLiteral("%1 - %2").arg(QLatin1String(WindowTitle),
+                                                     QFileInfo(nam).fileName()));
+}
+
+void DataLog::NoName()
+{
+    if (setWindowTitle)
+        setWindowTitle(QLatin1String(WindowTitle));
+}
+
+void DataLog::FileNew()
+{
+    if (CheckDataSaved(false))
+        SaveData(0);
+}
+
+void DataLog::FileOpen()
+{
+    if (CheckDataSaved(false))
+        SaveData(2);
+}
+
+void DataLog::FileRecent(const QString &path)
+{
+    if (!CheckDataSaved(false))
+        return;
+    QString nam = path;
+    // A recent entry logs the pending sample only if no file took it yet.
+    if (OpenFile(nam) && s.IsDirtyData)
+        SaveToFile();
+}
+
+void DataLog::FileClose()
+{
+    if (s.DataFileOpen)
+        closeQuietly();
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "engine/state/TesterView.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class MessageDialogs;
+class Registry;
+struct TesterState;
+
+// The file dialog of the data log: the platform's Open dialog for New (0),
+// save before closing (1) and Open (2). False when the operator cancelled.
+class DataFileDialog
+{
+public:
+    virtual ~DataFileDialog() = default;
+    virtual bool choose(int creatfile, QString &path) = 0;
+};
+
+extern const char DataLogHeader[];
+
+// The 37 fields of one sample line, without the line end.
+QString SampleLine(const TesterState &s);
+
+// The data log file: one comma-separated line per sample, appended while a
+// file is open; the window title names the file.
+class DataLog : public SampleLog
+{
+public:
+    DataLog(TesterState &state, MessageDialogs &dialogs, DataFileDialog &fileDialog,
+            Registry &registry, std::function<void(const QString &)> setWindowTitle);
+    ~DataLog() override;
+
+    bool OpenFile(QString &nam);
+    void SaveToFile() override;
+    bool SaveData(int creatfile);
+    bool CheckDataSaved(bool closing);
+    void NewName(const QString &nam);
+    void NoName();
+
+    // File menu commands.
+    void FileNew();
+    void FileOpen();
+    void FileRecent(const QString &path);
+    void FileClose();
+
+    // Sample lines written since the file was opened, and the sample time of the last one.
+    qint64 linesWritten() const { return lines; }
+    QDateTime lastLineTime() const { return lastLine; }
+    // Called after a line was written and after the file was opened or closed.
+    std::function<void()> changed;
+
+private:
+    void closeQuietly();          // mark closed, reset the title, close ignoring errors
+    bool openFailed();            // the error exit of OpenFile
+    void writeFailed(const QString &text);   // a sample line did not reach the file
+    // The open file is the one its name leads to; length is its size.
+    bool stillAtItsPath(qint64 &length) const;
+    void notifyChanged();
+    bool chooseFile(int creatfile, QString &path);
+
+    TesterState &s;
+    MessageDialogs &dialogs;
+    DataFileDialog &fileDialog;
+    Registry &registry;
+    std::function<void(const QString &)> setWindowTitle;
+    QFile file;
+    // Owns the posted write-error notice, so it dies with the log.
+    QObject noticeContext;
+    bool writeNoticePending = false;
+    qint64 lines = 0;
+    QDateTime lastLine;
+};

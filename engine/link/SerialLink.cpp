@@ -1,0 +1,156 @@
+#include "engine/link/SerialLink.h"
+
+#include "engine/link/SerialPort.h"
+#include "engine/state/TesterState.h"
+#include "engine/state/TesterView.h"
+
+namespace {
+constexpr int ReplyTimeoutTicks = 260;
+}
+
+SerialLink::SerialLink(TesterState &state, SerialPort &serialPort, TesterView &testerView)
+    : s(state), port(serialPort), view(testerView)
+{
+}
+
+void SerialLink::OpenCommPort(int portNumber, bool &ok)
+{
+    ok = false;
+    if (portNumber < 1 || portNumber > 16)
+        return;
+    if (port.isOpen())
+        return;
+    port.selectPort(portNumber);
+    port.open();                 // a port that fails to open simply reads as closed
+    if (port.isOpen()) {
+        ClearCommBuffers();
+        ok = true;
+    }
+}
+
+void SerialLink::ClearCommBuffers()
+{
+    s.ComCnt = ReplyTimeoutTicks;
+    port.discardInput();
+    port.discardOutput();
+    RxBuffer.clear();
+    ReplyLine.clear();
+    pendingNewData = pendingTestEnded = false;
+}
+
+void SerialLink::CloseCommPort()
+{
+    port.close();
+    s.ComChanOpen = false;
+    s.ComSeq = 0;
+    RxBuffer.clear();
+    ReplyLine.clear();
+    pendingNewData = pendingTestEnded = false;
+    s.DownLoadedOnce = false;
+}
+
+bool SerialLink::takeWaiting()
+{
+    if (port.bytesWaiting() <= 0)
+        return false;
+    const QByteArray bytes = port.readAll();
+    if (bytes.isEmpty())
+        return false;
+    RxBuffer += bytes;
+    return true;
+}
+
+bool SerialLink::GetSerial()
+{
+    if (!takeWaiting())
+        return false;
+    s.ComCnt = 0;                // any received character restarts the reply timeout
+    const int cr = int(RxBuffer.indexOf('\r'));
+    if (cr < 0) {
+        boundRxBuffer();
+        return false;
+    }
+    // The tester signals "+" or "-" whenever it sees the line idle, so a
+    // signal can cross a command and arrive glued in front of the reply
+    // ("+*...") or right behind it. Dropping it would lose a sample, and in
+    // break-update mode leave the tester paused at its break for good: such
+    // signals are kept for the idle link, and the reply counts as a reply.
+    int start = 0;
+    while (start < cr && (RxBuffer[start] == '+' || RxBuffer[start] == '-'))
+        ++start;
+    if (start > 0 && start < cr && RxBuffer[start] == '*')
+        keepSignals(RxBuffer.left(start));
+    else
+        start = 0;
+    // Only the first line of a burst counts; what follows its CR is dropped,
+    // apart from a signal that came on its own behind it.
+    const QByteArray after = RxBuffer.mid(cr + 1);
+    bool onlySignals = !after.isEmpty();
+    for (char c : after)
+        onlySignals = onlySignals && (c == '+' || c == '-' || c == '\r' || c == '\n');
+    if (onlySignals)
+        keepSignals(after);
+    ReplyLine = QString::fromLatin1(RxBuffer.constData() + start, cr - start);
+    RxBuffer.clear();
+    return true;
+}
+
+void SerialLink::keepSignals(const QByteArray &text)
+{
+    pendingNewData = pendingNewData || text.contains('+');
+    pendingTestEnded = pendingTestEnded || text.contains('-');
+}
+
+QByteArray SerialLink::takePendingSignals()
+{
+    QByteArray signalText;
+    if (pendingNewData)
+        signalText += '+';
+    if (pendingTestEnded)
+        signalText += '-';
+    pendingNewData = pendingTestEnded = false;
+    return signalText;
+}
+
+void SerialLink::boundRxBuffer()
+{
+    if (RxBuffer.size() > RxBufferLimit)
+        RxBuffer.remove(0, RxBuffer.size() - RxBufferLimit);
+}
+
+void SerialLink::dropWaiting()
+{
+    if (port.bytesWaiting() > 0)
+        port.readAll();
+}
+
+bool SerialLink::CommReady() const
+{
+    return s.ComChanOpen && !s.MustWait;
+}
+
+void SerialLink::ShowCommMessage(const QString &text)
+{
+    s.StatusDelay = 0;
+    view.showBarMessage(text);
+}
+
+void SerialLink::NoCommMessage()
+{
+    view.showBarPanels();
+}
+
+void SerialLink::writeBytes(const QByteArray &bytes)
+{
+    port.write(bytes);
+}
+
+bool SerialLink::portAlive() const
+{
+    return port.isOpen();
+}
+
+QString SerialLink::deviceName() const
+{
+    return port.deviceName();
+}

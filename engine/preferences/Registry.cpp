@@ -1,0 +1,100 @@
+#include "engine/preferences/Registry.h"
+
+#include "engine/preferences/SettingsStore.h"
+#include "engine/state/NumberReader.h"
+
+#include <limits>
+
+namespace {
+
+const QString PreferencesSection = QStringLiteral("Preferences");
+const QString CommChannelName = QStringLiteral("CommChannel");
+const QString DataSection = QStringLiteral("RecentFiles");
+const QString DataPrefix = QStringLiteral("RecentFile");
+const QString ConfigSection = QStringLiteral("ConfigFiles");
+const QString ConfigPrefix = QStringLiteral("RecentCnfgFile");
+constexpr int RecentCount = 4;
+
+QString entryName(const QString &prefix, int index)
+{
+    return prefix + QString::number(index);
+}
+
+// Entries are only ever created at the top and shifted down, so the list
+// ends at the first empty one.
+QStringList loadRecent(const SettingsStore &store, const QString &section, const QString &prefix)
+{
+    QStringList paths;
+    for (int i = 1; i <= RecentCount; ++i) {
+        const QString path = store.read(section, entryName(prefix, i));
+        if (path.isEmpty()) break;
+        paths.append(path);
+    }
+    return paths;
+}
+
+// The path moves to the top; the entries above its old place move down one,
+// the ones below keep their places, and a new path pushes the fourth out.
+void addRecent(SettingsStore &store, const QString &section, const QString &prefix,
+               const QString &path, const std::function<void()> &changed)
+{
+    const int above = Registry::FindRecent(loadRecent(store, section, prefix), path);
+    for (int j = above; j >= 1; --j) {
+        const QString moved = store.read(section, entryName(prefix, j));
+        if (!moved.isEmpty()) store.write(section, entryName(prefix, j + 1), moved);
+    }
+    store.write(section, entryName(prefix, 1), path);
+    if (changed) changed();
+}
+
+} // namespace
+
+Registry::Registry(SettingsStore &store)
+    : store(store)
+{
+}
+
+int Registry::LoadCommChannel() const
+{
+    QString text = store.read(PreferencesSection, CommChannelName);
+    if (text.isEmpty()) text = QStringLiteral("0");
+    const double channel = RoundHalfEven(ReadNumber(text) - 1);
+    // A damaged value that does not fit a port number starts the search at
+    // the first port, as if nothing was stored.
+    if (!(channel >= std::numeric_limits<int16_t>::min() && channel <= std::numeric_limits<int16_t>::max()))
+        return -1;
+    return int(channel);
+}
+
+void Registry::SaveCommChannel(int comChan)
+{
+    store.write(PreferencesSection, CommChannelName, QString::number(comChan));
+}
+
+QStringList Registry::LoadRecentFiles() const
+{
+    return loadRecent(store, DataSection, DataPrefix);
+}
+
+void Registry::AddRecentFile(const QString &path)
+{
+    addRecent(store, DataSection, DataPrefix, path, recentFilesChanged);
+}
+
+QStringList Registry::LoadRecentConfigFiles() const
+{
+    return loadRecent(store, ConfigSection, ConfigPrefix);
+}
+
+void Registry::AddRecentConfigFile(const QString &path)
+{
+    addRecent(store, ConfigSection, ConfigPrefix, path, recentConfigFilesChanged);
+}
+
+int Registry::FindRecent(const QStringList &captions, const QString &path)
+{
+    const int shown = qMin(int(captions.size()), RecentCount);
+    for (int i = 0; i < shown; ++i)
+        if (captions.at(i) == path) return i;
+    return RecentCount - 1;
+}

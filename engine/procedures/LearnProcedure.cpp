@@ -1,0 +1,69 @@
+#include "engine/procedures/LearnProcedure.h"
+
+#include "engine/config/ConfigRecord.h"
+#include "engine/procedures/DefaultConfig.h"
+#include "engine/state/TesterState.h"
+#include "engine/supervision/TesterEngine.h"
+
+bool LearnRunDataIn(const TesterState &s)
+{
+    // The tester's end of run sets Terminated on an idle link and sends the
+    // data request in the same poll tick, so the link is idle again only
+    // once the record that followed the end has been taken. (A record of
+    // the run taken earlier, or one that went straight into an open data
+    // file, does not count.)
+    return s.Terminated && s.ComChanOpen && s.ComSeq == 0 && s.comDelayed == 0;
+}
+
+bool LearnProgress::tick(const TesterState &s)
+{
+    bool close = false;
+    ++counter;
+    if (counter > LastTick) {
+        TimeOut = true;
+        close = true;
+    }
+    if (LearnRunDataIn(s)) {
+        Canceled = false;
+        close = true;
+    }
+    return close;
+}
+
+LearnProcedure::LearnProcedure(TesterState &state, TesterEngine &testerEngine, Seams procedureSeams)
+    : s(state), engine(testerEngine), seams(std::move(procedureSeams))
+{
+}
+
+void LearnProcedure::ConfigureLearnMenu()
+{
+    if (!seams.checkConfigSaved())
+        return;
+    // The defaults are in place before the operator confirms: a cancelled
+    // learn leaves them (nothing is sent).
+    SetDefaultConfig(s);
+    const LearnChoice choice = seams.askLearnOptions();
+    s.sContact = choice.xContact;
+    if (!choice.LearnGo)
+        return;
+
+    s.LearnConfigure = true;
+    s.IsDirtyData = false;
+    s.Terminated = false;
+    engine.SetClearAll();
+    engine.StartOrdinaryDownload();
+    if (s.comDelayed != 225) {
+        // The link was not free and the download never started. A learn
+        // flag left behind would turn the next ordinary download into a
+        // counter reset and a test run.
+        s.LearnConfigure = false;
+        return;
+    }
+    // Closed early or timed out: the download, clears and cycles run on in
+    // the tester, and the end of the run only shows its data.
+    if (!seams.waitForLearnRun())
+        return;
+    CopyCurrentConfigToEdit(s);
+    SetLearnedConfig(s);
+    seams.editConfiguration(true);
+}

@@ -1,0 +1,75 @@
+#include "engine/procedures/ManualControl.h"
+
+#include "engine/state/TesterState.h"
+#include "engine/supervision/TesterEngine.h"
+
+namespace {
+const QString NoReading = QStringLiteral("----");
+}
+
+ManualControl::ManualControl(TesterState &state, TesterEngine &testerEngine)
+    : s(state), engine(testerEngine), readingText(NoReading)
+{
+}
+
+void ManualControl::RunManualMenu(const std::function<void()> &showDialog)
+{
+    if (!engine.CommReady())
+        return;
+    open = true;
+    pistonUpOwed = true;
+    readingText = NoReading;
+    showDialog();
+    if (open)
+        Close();   // a dialog that went without saying so
+}
+
+void ManualControl::PistonDown() { engine.SendCommand(PistonDownCode); }
+void ManualControl::PistonUp() { engine.SendCommand(PistonUpCode); }
+void ManualControl::ReadData() { engine.SendCommand(ReadDataCode); }
+
+void ManualControl::Close()
+{
+    if (!open)
+        return;
+    engine.SendCommand(PistonUpCode);
+    open = false;
+    // The next dialog shows only statuses decoded after this one closed.
+    ticked = false;
+}
+
+void ManualControl::setPistonBox(bool pistonDown)
+{
+    ticked = pistonDown;
+    if (!open && !pistonDown)
+        pistonUpOwed = false;
+    notify();
+}
+
+void ManualControl::showManualReading(const QString &text)
+{
+    if (!open)
+        return;
+    readingText = text;
+    notify();
+}
+
+void ManualControl::notify()
+{
+    if (open && changed)
+        changed();
+}
+
+void ManualControl::RaisePistonBeforeExit(const std::function<void()> &pollOnce, int maxPolls)
+{
+    Close();
+    // A test the tester runs goes on without us: nothing is sent to it.
+    for (int i = 0; i < maxPolls && pistonUpOwed && s.ComChanOpen && !s.Running; ++i) {
+        // The piston-up of Close may have been dropped on a busy link, or
+        // the tester may still report the piston down: send it (again)
+        // whenever the link is free.
+        if (s.ComSeq == 0)
+            engine.SendCommand(PistonUpCode);
+        pollOnce();
+    }
+}

@@ -1,0 +1,215 @@
+#include "engine/run/RunRules.h"
+
+#include "engine/state/TesterState.h"
+
+#include <QFileInfo>
+#include <QLocale>
+#include <QStringList>
+#include <cmath>
+
+const char NotKnownText[] = "----";
+
+namespace {
+
+QString clockText(const QDateTime &at)
+{
+    return at.toString(QStringLiteral("HH:mm:ss"));
+}
+
+// Run command codes the tester acknowledges.
+enum : int { RunToLimitsCode = 162, RunOnceCode = 170, RunNoLimitCode = 172 };
+
+} // namespace
+
+bool LinkHistory::portTried(int triedPort)
+{
+    const State before = current;
+    const uint32_t triedBefore = tried;
+    if (current == State::Connected)
+        current = State::Searching;
+    if (triedPort >= 1 && triedPort <= 32)
+        tried |= uint32_t(1) << (triedPort - 1);
+    return current != before || (current == State::Searching && tried != triedBefore);
+}
+
+void LinkHistory::found(int foundPort, const QString &foundDevice, const QDateTime &at)
+{
+    current = State::Connected;
+    port = foundPort;
+    device = foundDevice;
+    since = clockText(at);
+    tried = 0;
+}
+
+void LinkHistory::lost(const QDateTime &at)
+{
+    current = State::Lost;
+    since = clockText(at);
+    tried = 0;
+}
+
+QString LinkHistory::text() const
+{
+    switch (current) {
+    case State::Connected: {
+        QString text = QStringLiteral("Comm %1").arg(port);
+        if (!device.isEmpty())
+            text += QStringLiteral(" (%1)").arg(device);
+        return text + QStringLiteral(" connected since ") + since;
+    }
+    case State::Lost:
+        return QStringLiteral("Link lost at ") + since;
+    case State::Searching:
+        break;
+    }
+    if (tried == 0)
+        return QStringLiteral("Searching...");
+    return QStringLiteral("Searching... tried Comm ") + PortRanges(tried);
+}
+
+QString PortRanges(uint32_t portBits)
+{
+    QStringList ranges;
+    for (int port = 1; port <= 32; ++port) {
+        if (!(portBits & (uint32_t(1) << (port - 1))))
+            continue;
+        int end = port;
+        while (end < 32 && (portBits & (uint32_t(1) << end)))
+            ++end;
+        ranges << (end == port ? QString::number(port) : QStringLiteral("%1-%2").arg(port).arg(end));
+        port = end;
+    }
+    return ranges.join(QStringLiteral(", "));
+}
+
+RunMode CurrentRunMode(const TesterState &s, int lastRunCode)
+{
+    // Break-update mode lives in the tester, which pauses at every break.
+    if (s.GoAgainMode)
+        return RunMode::Break;
+    if (!s.Running)
+        return RunMode::Stopped;
+    switch (lastRunCode) {
+    case RunToLimitsCode: return RunMode::ToLimits;
+    case RunOnceCode: return RunMode::Once;
+    case RunNoLimitCode: return RunMode::NoLimit;
+    default: return s.LEDState == 2 ? RunMode::NoLimit : RunMode::ToLimits;
+    }
+}
+
+QString RunStateText(RunMode mode, int breakCount)
+{
+    switch (mode) {
+    case RunMode::ToLimits: return QStringLiteral("Running to limits");
+    case RunMode::Once: return QStringLiteral("Running once");
+    case RunMode::NoLimit: return QStringLiteral("Running without limit");
+    case RunMode::Break: return QStringLiteral("Break every %1 cycles").arg(breakCount);
+    case RunMode::Stopped: break;
+    }
+    return QStringLiteral("Stopped");
+}
+
+bool EndsAtCycleLimit(RunMode mode)
+{
+    return mode == RunMode::ToLimits || mode == RunMode::Break;
+}
+
+QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine)
+{
+    if (!fileOpen)
+        return QStringLiteral("Not logging");
+    QString text = QFileInfo(path).fileName() + QStringLiteral(": ")
+        + (lines == 1 ? QStringLiteral("1 line") : QStringLiteral("%1 lines").arg(lines));
+    if (lastLine.isValid())
+        text += QStringLiteral(", last at ") + clockText(lastLine);
+    return text;
+}
+
+bool NotLoggingWarning(const TesterState &s)
+{
+    return !s.DataFileOpen && s.IsDirtyData;
+}
+
+void RunProgress::addSample(const QDateTime &atTime, int64_t cycleCount, bool nowRunning)
+{
+    const int64_t at = atTime.toMSecsSinceEpoch();
+    // A new run begins with the first sample, after a stop, and when the
+    // counter went back.
+    const bool newRun = first < 0 || (!running && nowRunning) || cycleCount < lastCount;
+    if (newRun) {
+        first = at;
+        firstCount = cycleCount;
+    }
+    // A stop ends the run with the sample that shows it: the cycles run up
+    // to the stop belong to it.
+    if (newRun || running) {
+        last = at;
+        lastCount = cycleCount;
+    }
+    running = nowRunning;
+}
+
+bool RunProgress::hasRate() const
+{
+    return running && first >= 0 && last > first;
+}
+
+double RunProgress::cyclesPerHour() const
+{
+    return hasRate() ? double(lastCount - firstCount) * 3600000.0 / double(last - first) : 0.0;
+}
+
+int64_t RunProgress::runSeconds() const
+{
+    return first >= 0 ? (last - first) / 1000 : -1;
+}
+
+int64_t RunProgress::secondsToLimit(int64_t cycleCount, int64_t cycleLimit, bool limitApplies) const
+{
+    if (!limitApplies || cycleLimit <= 0 || !hasRate())
+        return -1;
+    if (cycleCount >= cycleLimit)
+        return 0;
+    const double rate = cyclesPerHour();
+    if (rate <= 0)
+        return -1;
+    return int64_t(std::ceil(double(cycleLimit - cycleCount) * 3600.0 / rate));
+}
+
+QString RateText(const RunProgress &progress)
+{
+    if (!progress.hasRate())
+        return QLatin1String(NotKnownText);
+    return QStringLiteral("%1 cycles/h").arg(QLocale::c().toString(progress.cyclesPerHour(), 'f', 0));
+}
+
+QString DurationText(int64_t seconds)
+{
+    if (seconds < 0)
+        return QLatin1String(NotKnownText);
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+ToleranceMarks OutOfTolerance(const TesterState &s)
+{
+    ToleranceMarks marks;
+    // Only what is measured: a stroke whose contact is tested, a bounce
+    // that is tested on it, and readings that can be turned into values.
+    if (s.vRPullUp < 1 || s.vRMode < 0 || s.vRMode > 2)
+        return marks;
+    const bool down = s.vContact & 16, up = s.vContact & 32;
+    if (down) {
+        marks.downMax = s.vMaxDownResistance > s.vMaxDownResistTol;
+        marks.downMin = s.vMinDownResistance < s.vMinDownResistTol;
+        marks.downBounce = (s.vContact & 64) && s.vMaxDownBounce > s.vMaxDownBounceTol;
+    }
+    if (up) {
+        marks.upMax = s.vMaxUpResistance > s.vMaxUpResistTol;
+        marks.upMin = s.vMinUpResistance < s.vMinUpResistTol;
+        marks.upBounce = (s.vContact & 128) && s.vMaxUpBounce > s.vMaxUpBounceTol;
+    }
+    return marks;
+}

@@ -1,0 +1,121 @@
+#include "engine/state/DataDecoder.h"
+
+#include "engine/state/NumberReader.h"
+#include "engine/state/StateTexts.h"
+#include "engine/state/TesterState.h"
+#include "engine/state/TesterView.h"
+
+DataDecoder::DataDecoder(TesterState &state, TesterView &testerView, QString &replyLine)
+    : s(state), view(testerView), ReplyLine(replyLine), clock(&QDateTime::currentDateTime)
+{
+}
+
+void DataDecoder::setClock(Clock newClock)
+{
+    clock = newClock ? std::move(newClock) : Clock(&QDateTime::currentDateTime);
+}
+
+void DataDecoder::StripStringData(QString &x)
+{
+    if (ReplyLine.isEmpty()) {
+        x = QStringLiteral("255");
+        return;
+    }
+    const qsizetype separator = ReplyLine.indexOf(QLatin1Char(';'));
+    if (separator < 0) {
+        x = ReplyLine;
+        ReplyLine.clear();
+        return;
+    }
+    // An empty field (";" first) is taken as an empty field, so that the
+    // fields after it keep their places in the record.
+    x = ReplyLine.left(separator);
+    ReplyLine.remove(0, separator + 1);
+}
+
+// A number that does not fit its field leaves the field as it was.
+void DataDecoder::readLong(int32_t &target)
+{
+    StripStringData(field);
+    ReadLong(field, target);
+}
+
+void DataDecoder::readInteger(int16_t &target)
+{
+    StripStringData(field);
+    ReadInteger(field, target);
+}
+
+void DataDecoder::readByte(int16_t &target)
+{
+    StripStringData(field);
+    ReadByte(field, target);
+}
+
+void DataDecoder::GetAllData()
+{
+    readLong(s.vSoftwareVersion);
+    view.setVersionPanel(DisplayVersion(s));
+    readLong(s.vMaxDownBounceTol);
+    readLong(s.vMaxUpBounceTol);
+    readLong(s.vLastDownStrokeTime);
+    readLong(s.vLastUpStrokeTime);
+    readLong(s.vLastMeasuredDownResist);
+    readLong(s.vLastMeasuredUpResist);
+    readInteger(s.vStatus);
+    DecodeStatus(s.vStatus);
+    StripStringData(s.vSerialNumber);
+    view.DisplaySerialNum();
+    readLong(s.vFailLimit);
+    readLong(s.vSeqLimit);
+    readLong(s.vCycleLimit);
+    readLong(s.FailCount);
+    readLong(s.SeqCount);
+    readLong(s.CycleCount);
+    readLong(s.vMaxDownTime);
+    readLong(s.vMinDownTime);
+    readLong(s.vMaxUpTime);
+    readLong(s.vMinUpTime);
+    readLong(s.vMaxUpResistance);
+    readLong(s.vMinUpResistance);
+    readLong(s.vMaxDownResistance);
+    readLong(s.vMinDownResistance);
+    readLong(s.vMaxUpBounce);
+    readLong(s.vMaxDownBounce);
+    readByte(s.vUpperBounce);
+    readByte(s.vLowerBounce);
+    readByte(s.vContact);
+    readLong(s.vMaxUpResistTol);
+    readLong(s.vMinUpResistTol);
+    readLong(s.vMaxDownResistTol);
+    readLong(s.vMinDownResistTol);
+    readLong(s.vRPullUp);
+    readInteger(s.vRMode);
+    readInteger(s.vErrorCode);
+    // Older tester software ends the record here.
+    if (HasLastBounce(s)) {
+        readLong(s.vLastDownBounceTime);
+        readLong(s.vLastUpBounceTime);
+    }
+
+    s.vUpdateTime = clock();
+    view.showSampleDate(FormatSampleTime(s.vUpdateTime));
+    s.IsDirtyData = true;
+    s.DownLoadedOnce = true;
+    view.DisplayMode();
+    view.DisplayRValue();
+    view.DisplayData();
+    view.sampleDecoded();
+}
+
+void DataDecoder::DecodeStatus(int16_t status)
+{
+    s.Running = (status & 1) != 0;
+    if (status & 16)
+        s.LEDState = 2;          // blinking wins over lit
+    else if (status & 2)
+        s.LEDState = 0;
+    else
+        s.LEDState = 1;
+    view.setPistonBox((status & 8) != 0);
+}

@@ -1,0 +1,240 @@
+#include "engine/state/DataFormat.h"
+
+#include "engine/state/NumberReader.h"
+#include "engine/state/TesterState.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+constexpr int32_t FullScale = FullScaleCount;
+constexpr double OpenResistance = 1E+40; // stands for an open contact in arithmetic
+constexpr double SecondsPerTick = SecondsPerBounceTick;
+
+// A double carries 15 significant decimal digits faithfully. Rounding is done
+// on the value's text at that precision, so arithmetic noise such as the
+// binary 0.0125 being 0.01250000000000000069 does not decide which way a
+// decimal half goes: 0.0125 is a half and goes to the even neighbour.
+constexpr int SignificantDigits = 15;
+
+int32_t clampCount(int32_t count)
+{
+    if (count > FullScale) return FullScale;
+    if (count < 0) return 0;
+    return count;
+}
+
+} // namespace
+
+QString FormatDecimal(double value, int minDecimals, int maxDecimals)
+{
+    if (!std::isfinite(value)) return QStringLiteral("???");
+    if (maxDecimals < 0) maxDecimals = 0;
+    if (minDecimals < 0) minDecimals = 0;
+    if (minDecimals > maxDecimals) minDecimals = maxDecimals;
+
+    // "d.dddddddddddddde+XX": the digits and the decimal exponent.
+    char sci[40];
+    const auto written = std::to_chars(sci, sci + sizeof sci, value,
+                                       std::chars_format::scientific, SignificantDigits - 1);
+    const char *p = sci;
+    const bool negative = *p == '-';
+    if (negative) ++p;
+    // digits[0] is a spare place for a carry out of the first digit.
+    char digits[SignificantDigits + 1];
+    digits[0] = '0';
+    int count = 1;
+    for (; p < written.ptr && *p != 'e'; ++p)
+        if (*p != '.') digits[count++] = *p;
+    int exponent = 0;
+    std::from_chars(p + 1 + (p[1] == '+'), written.ptr, exponent);
+
+    // Digit i (1-based, within digits[1..15]) has the weight 10^(exponent - i + 1);
+    // integerDigits counts the places before the full stop, the spare included.
+    int integerDigits = exponent + 2;
+    const int kept = integerDigits + maxDecimals;   // places kept, spare included
+    bool nonZero = false;
+    if (kept < count) {
+        bool roundUp = false;
+        if (kept >= 1) {
+            const char first = digits[kept];
+            bool restZero = true;
+            for (int i = kept + 1; i < count; ++i)
+                if (digits[i] != '0') { restZero = false; break; }
+            if (first > '5' || (first == '5' && !restZero))
+                roundUp = true;
+            else if (first == '5')
+                roundUp = (digits[kept - 1] - '0') % 2 == 1;   // a half goes to even
+            count = kept;
+        } else {
+            count = 1;   // far below the last shown place: rounds to zero
+        }
+        if (roundUp) {
+            int i = count - 1;
+            while (digits[i] == '9') digits[i--] = '0';
+            ++digits[i];
+        }
+    }
+    for (int i = 0; i < count; ++i)
+        if (digits[i] != '0') { nonZero = true; break; }
+
+    auto digitAt = [&](int place) -> char {   // place 0 is the spare
+        return place >= 0 && place < count ? digits[place] : '0';
+    };
+
+    char out[400];
+    int len = 0;
+    if (negative && nonZero) out[len++] = '-';
+    // Integer part without leading zeros, at least one digit.
+    int firstPlace = 0;
+    while (firstPlace < integerDigits - 1 && digitAt(firstPlace) == '0') ++firstPlace;
+    if (integerDigits <= 0) {
+        out[len++] = '0';
+    } else {
+        for (int place = firstPlace; place < integerDigits && len < 340; ++place)
+            out[len++] = digitAt(place);
+    }
+    int decimals = maxDecimals;
+    while (decimals > minDecimals && digitAt(integerDigits + decimals - 1) == '0') --decimals;
+    if (decimals > 0) {
+        out[len++] = '.';
+        for (int i = 0; i < decimals && len < 398; ++i) out[len++] = digitAt(integerDigits + i);
+    }
+    return QString::fromLatin1(out, len);
+}
+
+QString FormatResistance(const TesterState &s, int32_t count, bool openAsNumber)
+{
+    count = clampCount(count);
+    if (s.vRPullUp < 1) return QStringLiteral("???");
+    const double range = s.vRPullUp;
+    switch (s.vRMode) {
+    case 0:
+        if (count < FullScale) return FormatDecimal(range * count / (FullScale - count), 1, 1);
+        // The data log keeps its contact columns numeric: twice the largest
+        // finite resistance, which converts back to an open contact.
+        if (openAsNumber) return FormatDecimal(2 * range * (FullScale - 1), 1, 1);
+        return QStringLiteral("open");
+    case 1:
+        return FormatDecimal(double(count) / FullScale * range / 10, 1, 3);
+    case 2:
+        return FormatDecimal(double(count) / FullScale * range / 1000, 3, 3);
+    default:
+        return QStringLiteral("???");
+    }
+}
+
+QString FormatStrokeTime(int32_t ms)
+{
+    return FormatDecimal(ms / 1000.0, 3, 3);
+}
+
+QString FormatBounceTime(int32_t ticks)
+{
+    return FormatDecimal(ticks * SecondsPerTick, 6, 6);
+}
+
+double ResistanceFromCount(const TesterState &s, int32_t count)
+{
+    const double c = clampCount(count);
+    if (s.vRPullUp < 1) return 0;
+    const double range = s.vRPullUp;
+    switch (s.vRMode) {
+    case 0: return c < FullScale ? range * c / (FullScale - c) : OpenResistance;
+    case 1: return c / FullScale * range / 10;
+    case 2: return c / FullScale * range / 1000;
+    default: return 0;
+    }
+}
+
+int32_t CountFromResistance(const TesterState &s, double value)
+{
+    if (s.sRPullUp < 1) return 0;
+    const double range = s.sRPullUp;
+    double c = 0;
+    switch (s.sRMode) {
+    case 0:
+        if (value > range * (FullScale - 1)) return FullScale;
+        if (value < 0) return 0;
+        c = value * FullScale / (range + value);
+        break;
+    case 1: c = value * 10 * FullScale / range; break;
+    case 2: c = value * FullScale * 1000 / range; break;
+    default: c = 0; break;
+    }
+    if (!(c >= 0)) c = 0;   // also a value that is not a number
+    if (c > FullScale) c = FullScale;
+    return int32_t(RoundHalfEven(c));
+}
+
+namespace {
+
+// A decimal text seldom converts exactly: 0.104856 s is 65535 ticks, yet
+// 0.104856 / 1.6E-6 comes out a trace above 65535. A trace this small is
+// arithmetic, not an excess, or a file the program wrote would not read back.
+constexpr double ConversionNoise = 1E-9;
+
+// The value clamped into [low, high]; a clamp (or a value that is not a
+// number) sets the readjust flag. The result is rounded only afterwards.
+int32_t clampThenRound(double value, double low, double high, bool &readjust)
+{
+    if (value < low && value >= low - ConversionNoise)
+        value = low;
+    if (value > high && value <= high + ConversionNoise)
+        value = high;
+    if (!(value >= low)) {   // also not a number
+        readjust = true;
+        return int32_t(low);
+    }
+    if (value > high) {
+        readjust = true;
+        return int32_t(high);
+    }
+    return int32_t(RoundHalfEven(value));
+}
+
+} // namespace
+
+int32_t ParseCount(const QString &text, bool &readjust)
+{
+    return clampThenRound(RoundHalfEven(ReadNumber(text)), 1, 10000000, readjust);
+}
+
+int32_t ParseStrokeTime(const QString &text, bool &readjust)
+{
+    return clampThenRound(ReadNumber(text) * 1000, 25, 65000, readjust);
+}
+
+int32_t ParseBounceTime(const QString &text, bool &readjust)
+{
+    return clampThenRound(ReadNumber(text) / SecondsPerTick, 0, 65535, readjust);
+}
+
+int16_t ParseTolerance(const TesterState &s, const QString &text, bool &readjust)
+{
+    if (s.sRPullUp < 1)
+        return 0;
+    if (text.contains(QLatin1String("open"), Qt::CaseInsensitive))
+        return FullScale;
+    const double v = ReadNumber(text);
+    const double range = s.sRPullUp;
+    double c = 0;
+    switch (s.sRMode) {
+    case 0:
+        if (v > range * (FullScale - 1)) {
+            readjust = true;
+            return FullScale;
+        }
+        if (v < 0) {
+            readjust = true;
+            return 0;
+        }
+        c = v * FullScale / (range + v);
+        break;
+    case 1: c = v * 10 * FullScale / range; break;
+    case 2: c = v * FullScale * 1000 / range; break;
+    default: c = 0; break;
+    }
+    return int16_t(clampThenRound(c, 0, FullScale, readjust));
+}

@@ -1,0 +1,236 @@
+#include "engine/supervision/PollCycle.h"
+
+#include "engine/link/Commands.h"
+#include "engine/link/SerialLink.h"
+#include "engine/link/WaitState.h"
+#include "engine/state/TesterState.h"
+#include "engine/state/TesterView.h"
+#include "engine/supervision/ReplyEffects.h"
+
+PollCycle::PollCycle(TesterState &state, SerialLink &serialLink, Commands &commands,
+                     TesterView &testerView, ReplyEffects &replyEffects)
+    : s(state), link(serialLink), cmds(commands), view(testerView), replies(replyEffects)
+{
+}
+
+void PollCycle::Tick()
+{
+    if (s.ComCnt < ReplyTimeout)
+        ++s.ComCnt;
+    if (s.ComCnt > ReplyTimeout || s.ComCnt < 0)
+        s.ComCnt = ReplyTimeout;
+
+    ++s.LEDCounter;
+    if (s.LEDCounter >= SlowTaskPeriod || s.LEDCounter < 0) {
+        s.LEDCounter = 0;
+        slowTasks();
+    }
+
+    if (!s.ComChanOpen) {
+        searchStep();
+        return;
+    }
+    // The port backend closes itself when the device goes away (a pulled
+    // cable, a read error): give the port up now instead of waiting for a
+    // reply timeout, so the search goes on at once.
+    if (!link.portAlive()) {
+        replyTimeout();
+        return;
+    }
+
+    switch (s.ComSeq) {
+    case 0: idleStep(); break;
+    case 5: wakeUpStep(); break;
+    case 10: replyStep(); break;
+    case 20: applyStep(); break;
+    case 30: probeStart(); break;
+    case 32: probeFirstAnswer(); break;
+    case 34: probeSecondAnswer(); break;
+    default:
+        // Not a state of the link: whatever was in flight is lost, so the
+        // link is idle and free, as after a dropped reply.
+        s.ComSeq = 0;
+        s.comDelayed = 0;
+        chainDropped();
+        WaitStateClear(s, view);
+        break;
+    }
+}
+
+void PollCycle::slowTasks()
+{
+    if (s.StatusDelay > 0) {
+        --s.StatusDelay;
+        if (s.StatusDelay == 0)
+            link.NoCommMessage();
+    }
+    // The error LED: lit, dark, or blinking at one change per slow period.
+    const int drawn = view.ledDrawing();
+    if (s.LEDState == drawn)
+        return;
+    if (s.LEDState == 0 || s.LEDState == 1)
+        view.drawLed(s.LEDState);
+    else if (s.LEDState == 2)
+        view.drawLed(drawn == 0 ? 1 : 0);
+}
+
+void PollCycle::searchStep()
+{
+    // The controls are greyed once when the search begins: recomputing
+    // them for every port tried would change nothing.
+    if (!s.MustWait) {
+        s.MustWait = true;
+        view.SetControls();
+    }
+    ++s.ComChan;
+    if (s.ComChan > 16 || s.ComChan < 1)
+        s.ComChan = 1;
+    link.ShowCommMessage(QStringLiteral("Searching For Tester On Comm ") + QString::number(s.ComChan));
+    view.portTried(s.ComChan);
+    bool ok = false;
+    link.OpenCommPort(s.ComChan, ok);
+    s.ComChanOpen = ok;
+    if (ok) {
+        s.ComSeq = 30;
+        s.ComCnt = 0;
+    } else {
+        s.ComSeq = 0;
+        s.ComCnt = 60;
+    }
+}
+
+void PollCycle::idleStep()
+{
+    link.takeWaiting();
+    // Signals that crossed a command were kept for this moment.
+    link.RxBuffer += link.takePendingSignals();
+    if (link.RxBuffer.isEmpty())
+        return;
+    // The tester's own signals; a burst holding both counts as new data.
+    if (link.RxBuffer.contains('+')) {
+        s.GoAgainFlag = true;
+    } else if (link.RxBuffer.contains('-')) {
+        s.GoAgainFlag = false;
+        s.GoAgainMode = false;
+        s.Terminated = true;
+        view.beep();
+    } else {
+        link.RxBuffer.clear();
+        return;
+    }
+    cmds.SendCommand(174);
+    link.RxBuffer.clear();
+}
+
+void PollCycle::wakeUpStep()
+{
+    if (s.ComCnt >= ReplyTimeout) {
+        replyTimeout();
+        return;
+    }
+    if (!link.GetSerial() || !link.ReplyLine.startsWith(QLatin1Char('*')))
+        return;
+    // The tester is awake: send the parked command for real.
+    if (s.comDelayed >= 224)
+        cmds.SendValueCommand(s.comDelayed, s.comDelayedStr);
+    else
+        cmds.SendCommand(s.comDelayed);
+    // A parked command always has a text, so it went out; should it not
+    // have, nothing is in flight and the link is idle rather than waiting.
+    s.ComSeq = s.comDelayed != 0 ? 10 : 0;
+}
+
+void PollCycle::replyStep()
+{
+    if (s.ComCnt >= ReplyTimeout) {
+        replyTimeout();
+        return;
+    }
+    if (!link.GetSerial())
+        return;
+    if (link.ReplyLine.startsWith(QLatin1Char('*'))) {
+        link.ReplyLine.remove(0, 1);
+        s.ComSeq = 20;
+        return;
+    }
+    // The tester did not acknowledge: the command is over and its effect
+    // (and any chain it belonged to) is dropped. The link is free again, so
+    // the operator's commands come back at once instead of staying greyed
+    // until the tester happens to signal new data.
+    s.ComSeq = 0;
+    s.comDelayed = 0;
+    chainDropped();
+    WaitStateClear(s, view);
+}
+
+void PollCycle::applyStep()
+{
+    s.ComSeq = 0;
+    const int code = s.comDelayed;
+    s.comDelayed = 0;
+    replies.Apply(code);
+}
+
+void PollCycle::probeStart()
+{
+    link.ClearCommBuffers();
+    s.ComCnt = 0;
+    link.writeBytes(QByteArray(EscapeString));
+    s.ComSeq = 32;
+}
+
+void PollCycle::probeFirstAnswer()
+{
+    if (s.ComCnt >= ReplyTimeout) {
+        replyTimeout();
+        return;
+    }
+    if (!link.GetSerial())
+        return;
+    // Any line will do for the first wake-up; whatever else came is stale.
+    link.dropWaiting();
+    link.RxBuffer.clear();
+    s.ComCnt = 0;
+    link.writeBytes(QByteArray(EscapeString));
+    s.ComSeq = 34;
+}
+
+void PollCycle::probeSecondAnswer()
+{
+    if (s.ComCnt >= ReplyTimeout) {
+        replyTimeout();
+        return;
+    }
+    if (!link.GetSerial() || !link.ReplyLine.startsWith(QLatin1Char('*')))
+        return;
+    link.takePendingSignals();             // the first record follows anyway
+    s.ComSeq = 0;
+    cmds.SendCommand(160);
+    link.ShowCommMessage(QStringLiteral("Tester Found On Comm ") + QString::number(s.ComChan));
+    s.StatusDelay = FoundMessagePeriods;
+    testerFound = true;
+    view.linkFound(s.ComChan, link.deviceName(), clock());
+    view.SetControls();
+}
+
+void PollCycle::replyTimeout()
+{
+    link.CloseCommPort();
+    // A port that never answered the probe was only a try; a tester that
+    // had answered is a link that went down.
+    if (testerFound) {
+        testerFound = false;
+        view.linkLost(clock());
+    }
+    chainDropped();
+    view.SetControls();
+}
+
+// A download or counter reset that ended early must not leave its ending
+// behind: the next ordinary download would otherwise clear the counters,
+// or start a test (162) that nobody asked for.
+void PollCycle::chainDropped()
+{
+    s.MasterUpdate = false;
+    s.LearnConfigure = false;
+}

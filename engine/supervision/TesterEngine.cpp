@@ -1,0 +1,33 @@
+#include "engine/supervision/TesterEngine.h"
+
+#include "engine/state/DataDecoder.h"
+#include "engine/supervision/ConfigDownload.h"
+#include "engine/supervision/CounterReset.h"
+#include "engine/supervision/PollCycle.h"
+#include "engine/supervision/ReplyEffects.h"
+
+TesterEngine::TesterEngine(TesterState &state, SerialPort &port, TesterView &view)
+    : s(state), serialLink(state, port, view), cmds(state, serialLink, view),
+      dataDecoder(std::make_unique<DataDecoder>(state, view, serialLink.ReplyLine)),
+      counterReset(std::make_unique<CounterReset>(state, cmds)),
+      download(std::make_unique<ConfigDownload>(state, cmds, *counterReset)),
+      replies(std::make_unique<ReplyEffects>(state, serialLink, cmds, view, *dataDecoder,
+                                             *counterReset, *download)),
+      poll(std::make_unique<PollCycle>(state, serialLink, cmds, view, *replies))
+{
+}
+
+TesterEngine::~TesterEngine() = default;
+
+void TesterEngine::setSampleLog(SampleLog *log) { replies->setSampleLog(log); }
+void TesterEngine::Tick() { poll->Tick(); }
+bool TesterEngine::CommReady() const { return serialLink.CommReady(); }
+void TesterEngine::SendCommand(int code) { cmds.SendCommand(code); }
+void TesterEngine::SendValueCommand(int code, const QString &value) { cmds.SendValueCommand(code, value); }
+void TesterEngine::SetClearAll() { counterReset->SetClearAll(); }
+void TesterEngine::DoNextClear(int lastCommand) { counterReset->DoNextClear(lastCommand); }
+void TesterEngine::StartOrdinaryDownload() { download->StartOrdinaryDownload(); }
+void TesterEngine::StartMasterDownload() { download->StartMasterDownload(); }
+SerialLink &TesterEngine::link() { return serialLink; }
+Commands &TesterEngine::commands() { return cmds; }
+DataDecoder &TesterEngine::decoder() { return *dataDecoder; }

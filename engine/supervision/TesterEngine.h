@@ -1,0 +1,53 @@
+#pragma once
+
+#include "engine/link/Commands.h"
+#include "engine/link/SerialLink.h"
+
+#include <QString>
+#include <memory>
+
+class SampleLog;
+class SerialPort;
+class TesterView;
+struct TesterState;
+class PollCycle;
+class ReplyEffects;
+class ConfigDownload;
+class CounterReset;
+class DataDecoder;
+
+// The whole conversation engine, put together for the main window: the
+// serial link, the command set, the poll cycle with its reply effects, the
+// configuration download and the counter reset chain. It knows no widgets.
+class TesterEngine
+{
+public:
+    TesterEngine(TesterState &state, SerialPort &port, TesterView &view);
+    ~TesterEngine();
+
+    void setSampleLog(SampleLog *log);   // where decoded samples are logged; may be null
+
+    void Tick();                         // one poll tick (the main window's 50 ms timer)
+    bool CommReady() const;
+    void SendCommand(int code);
+    void SendValueCommand(int code, const QString &value);
+
+    void SetClearAll();
+    void DoNextClear(int lastCommand);
+    void StartOrdinaryDownload();        // 225 with sContact
+    void StartMasterDownload();          // 224 with sSerialNumber
+
+    SerialLink &link();
+    Commands &commands();
+    DataDecoder &decoder();              // e.g. to give tests a fixed clock
+
+private:
+    TesterState &s;
+    SerialLink serialLink;
+    Commands cmds;
+    std::unique_ptr<DataDecoder> dataDecoder;
+    std::unique_ptr<CounterReset> counterReset;
+    std::unique_ptr<ConfigDownload> download;
+    std::unique_ptr<ReplyEffects> replies;
+    std::unique_ptr<PollCycle> poll;
+};

@@ -1,0 +1,249 @@
+#include "engine/trend/TrendLogReader.h"
+
+#include "engine/datalog/DataLog.h"
+
+#include <QFile>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr int ColumnCount = 37;
+constexpr float Unknown = std::numeric_limits<float>::quiet_NaN();
+constexpr qint64 ChunkBytes = qint64(1) << 22;
+// Far longer than any sample line; a longer run of bytes without a line end
+// is garbage and is skipped as one line.
+constexpr size_t LineLimit = 4096;
+
+// What a column may hold, as the program writes it.
+enum Kind : char {
+    Date,        // "mm/dd/yyyy hh:mm:ss"
+    Integer,     // counters, limits, codes
+    Contact,     // a number, or "???" when the range or mode was not known
+    Bounce,      // a number, or "?" from testers before software 1.2
+    Number,      // times and the version
+    Range,       // a number, "-----" before a range was known, "----" for an unknown mode
+    Text,        // the serial number
+};
+
+constexpr Kind Columns[ColumnCount] = {
+    Date, Integer, Integer, Integer,                 // DtTm CyCnt FlCnt SqCnt
+    Contact, Contact, Contact, Contact,              // MnDwR MxDwR MnUpR MxUpR
+    Number, Number, Contact, Contact,                // DwBnc UpBnc LstDR LstUR
+    Bounce, Bounce, Number, Number,                  // LstDnBnc LstUpBnc LstDT LstUT
+    Integer, Integer, Integer, Integer,              // ErrCd CyLim FlLim SqLim
+    Contact, Contact, Contact, Contact,              // MnDwTol MxDwTol MnUpTol MxUpTol
+    Number, Number, Number, Number, Number, Number,  // DwBncTol UpBncTol MnDwT MxDwT MnUpT MxUpT
+    Contact, Contact, Integer, Integer,              // BncL BncU ConTyp Rmode
+    Range, Number, Text,                             // Rpull Ver SN
+};
+
+enum Column {
+    CyCnt = 1, FlCnt = 2, LstDR = 10, LstUR = 11, LstDnBnc = 12, LstUpBnc = 13, LstDT = 14, LstUT = 15,
+    MnDwTol = 20, MxDwTol = 21, MnUpTol = 22, MxUpTol = 23, DwBncTol = 24, UpBncTol = 25,
+    MnDwT = 26, MxDwT = 27, MnUpT = 28, MxUpT = 29, ConTyp = 32, Rmode = 33, Rpull = 34,
+};
+
+bool is(const char *begin, const char *end, const char *text)
+{
+    const size_t n = std::strlen(text);
+    return size_t(end - begin) == n && std::memcmp(begin, text, n) == 0;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool readDate(const char *begin, const char *end)
+{
+    static const char Shape[] = "00/00/0000 00:00:00";
+    if (end - begin != qsizetype(sizeof(Shape) - 1))
+        return false;
+    for (size_t i = 0; i < sizeof(Shape) - 1; ++i) {
+        if (Shape[i] == '0' ? !isDigit(begin[i]) : begin[i] != Shape[i])
+            return false;
+    }
+    return true;
+}
+
+// A decimal number as the program writes it: an optional minus, digits, and
+// an optional point with more digits. Digits and decimals are gathered as
+// integers and divided once, which rounds as exactly as a library reader and
+// is several times faster; a number too long for that goes to the library.
+bool readNumber(const char *begin, const char *end, double &value, bool integer = false)
+{
+    const char *p = begin;
+    const bool negative = p != end && *p == '-';
+    if (negative)
+        ++p;
+    int64_t digits = 0;
+    int count = 0, decimals = 0;
+    bool point = false;
+    for (; p != end; ++p) {
+        if (isDigit(*p)) {
+            digits = digits * 10 + (*p - '0');
+            ++count;
+            decimals += point;
+        } else if (*p == '.' && !point && !integer) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (count == 0)
+        return false;
+    if (count > 15) {
+        const auto [at, error] = std::from_chars(begin, end, value, std::chars_format::fixed);
+        return error == std::errc() && at == end && std::isfinite(value)
+            && (!integer || std::abs(value) <= std::numeric_limits<int32_t>::max());
+    }
+    static const double PowersOfTen[] = {1,   1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    value = double(negative ? -digits : digits) / PowersOfTen[decimals];
+    return !integer || std::abs(value) <= std::numeric_limits<int32_t>::max();
+}
+
+bool readInteger(const char *begin, const char *end, double &value)
+{
+    return readNumber(begin, end, value, true);
+}
+
+bool readColumn(Kind kind, const char *begin, const char *end, double &value)
+{
+    value = Unknown;
+    switch (kind) {
+    case Date: return readDate(begin, end);
+    case Integer: return readInteger(begin, end, value);
+    case Contact: return is(begin, end, "???") || readNumber(begin, end, value);
+    case Bounce: return is(begin, end, "?") || readNumber(begin, end, value);
+    case Number: return readNumber(begin, end, value);
+    case Range: return is(begin, end, "-----") || is(begin, end, "----") || readNumber(begin, end, value);
+    case Text: return true;
+    }
+    return false;
+}
+
+// Resistance columns hold an open contact as twice the largest finite
+// resistance, so that every column stays a number.
+float contact(double value, int mode, double range)
+{
+    if (mode == 0 && range >= 1 && value > range * 1022)
+        return std::numeric_limits<float>::infinity();
+    return float(value);
+}
+
+} // namespace
+
+bool ParseTrendLine(const char *begin, const char *end, TrendReading &reading)
+{
+    double v[ColumnCount];
+    int column = 0;
+    const char *field = begin;
+    for (const char *p = begin;; ++p) {
+        if (p != end && *p != ',')
+            continue;
+        if (column == ColumnCount || !readColumn(Columns[column], field, p, v[column]))
+            return false;
+        ++column;
+        if (p == end)
+            break;
+        field = p + 1;
+    }
+    if (column != ColumnCount)
+        return false;
+
+    const int mode = int(v[Rmode]);
+    const double range = v[Rpull];
+    reading.cycleCount = int32_t(v[CyCnt]);
+    reading.failCount = int32_t(v[FlCnt]);
+    reading.contact[TrendDown] = contact(v[LstDR], mode, range);
+    reading.contact[TrendUp] = contact(v[LstUR], mode, range);
+    reading.bounce[TrendDown] = float(v[LstDnBnc]);
+    reading.bounce[TrendUp] = float(v[LstUpBnc]);
+    reading.strokeTime[TrendDown] = float(v[LstDT]);
+    reading.strokeTime[TrendUp] = float(v[LstUT]);
+    TrendLimits &l = reading.limits;
+    l.mode = mode;
+    l.contactCode = int32_t(v[ConTyp]);
+    l.minContact[TrendDown] = contact(v[MnDwTol], mode, range);
+    l.maxContact[TrendDown] = contact(v[MxDwTol], mode, range);
+    l.minContact[TrendUp] = contact(v[MnUpTol], mode, range);
+    l.maxContact[TrendUp] = contact(v[MxUpTol], mode, range);
+    l.maxBounce[TrendDown] = float(v[DwBncTol]);
+    l.maxBounce[TrendUp] = float(v[UpBncTol]);
+    l.minTime[TrendDown] = float(v[MnDwT]);
+    l.maxTime[TrendDown] = float(v[MxDwT]);
+    l.minTime[TrendUp] = float(v[MnUpT]);
+    l.maxTime[TrendUp] = float(v[MxUpT]);
+    return true;
+}
+
+TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history)
+{
+    TrendLogResult result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return result;
+    result.opened = true;
+
+    const size_t headerLength = std::strlen(DataLogHeader);
+    TrendReading reading;
+    std::vector<char> line;       // the part of a line that ended a chunk
+    bool overlong = false;
+
+    const auto takeLine = [&](const char *begin, const char *end) {
+        if (begin == end)
+            return;   // the LF of a CR LF pair, or a blank line
+        if (size_t(end - begin) == headerLength && std::memcmp(begin, DataLogHeader, headerLength) == 0)
+            return;
+        if (ParseTrendLine(begin, end, reading)) {
+            history.append(reading);
+            ++result.samples;
+        } else {
+            ++result.skipped;
+        }
+    };
+
+    std::vector<char> chunk(ChunkBytes);
+    for (;;) {
+        const qint64 got = file.read(chunk.data(), ChunkBytes);
+        if (got <= 0)
+            break;
+        const char *p = chunk.data();
+        const char *const stop = p + got;
+        while (p < stop) {
+            const char *eol = p;
+            while (eol < stop && *eol != '\n' && *eol != '\r')
+                ++eol;
+            if (eol == stop) {
+                // The line goes on in the next chunk.
+                if (!overlong && line.size() + size_t(eol - p) <= LineLimit)
+                    line.insert(line.end(), p, eol);
+                else
+                    overlong = true;
+                break;
+            }
+            if (overlong) {
+                ++result.skipped;
+                overlong = false;
+            } else if (!line.empty()) {
+                line.insert(line.end(), p, eol);
+                takeLine(line.data(), line.data() + line.size());
+            } else {
+                takeLine(p, eol);
+            }
+            line.clear();
+            p = eol + 1;
+        }
+    }
+    // The last line may lack its line end (or be cut short).
+    if (overlong)
+        ++result.skipped;
+    else if (!line.empty())
+        takeLine(line.data(), line.data() + line.size());
+    return result;
+}

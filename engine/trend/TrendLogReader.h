@@ -1,0 +1,23 @@
+#pragma once
+
+#include "engine/trend/TrendHistory.h"
+
+#include <QString>
+#include <cstdint>
+
+// What reading a data log into a history found.
+struct TrendLogResult
+{
+    bool opened = false;        // the file could be read at all
+    int64_t samples = 0;        // lines taken into the history
+    int64_t skipped = 0;        // lines that are not valid samples (the header is not counted)
+};
+
+// Reads a data log of this program (37 comma-separated columns, testers with
+// and without the last bounce times) and appends its samples to the history.
+// A line that is not a valid sample (garbage, a line cut short, a wrong
+// column count) is skipped and counted; reading never stops at one.
+TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history);
+
+// One sample line without its line end; false when it is not a valid sample.
+bool ParseTrendLine(const char *begin, const char *end, TrendReading &reading);

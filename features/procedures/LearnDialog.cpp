@@ -1,0 +1,91 @@
+#include "features/procedures/LearnDialog.h"
+
+#include "ui/ControlNames.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+// Contact bits a learned configuration always tests: both strokes; with
+// bounce, the bounce of both strokes as well.
+constexpr int16_t BothStrokes = 16 | 32;
+constexpr int16_t BothStrokesWithBounce = BothStrokes | 64 | 128;
+
+QLabel *textLabel(const char *name, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setWordWrap(true);
+    return label;
+}
+
+} // namespace
+
+LearnDialog::LearnDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName("LearnDialog");
+    setWindowTitle(QStringLiteral("Learn Switch Parameters"));
+    setModal(true);
+
+    auto *Label1 = textLabel("Label1", QStringLiteral("Switch Type:"), this);
+    LearnSwitchType = new QComboBox(this);
+    LearnSwitchType->setObjectName("LearnSwitchType");
+    LearnSwitchType->addItems({QStringLiteral("Normally Open"), QStringLiteral("Normally Closed")});
+    LabelField(Label1, LearnSwitchType, QStringLiteral("Sets the non-activated contact type"));
+    LearnBounceCheck = CaptionedControl<QCheckBox>(
+        "LearnBounceCheck", QStringLiteral("Include Bounce"),
+        QStringLiteral("The resulting configuration will have bounce testing enabled"), this);
+    LearnBounceCheck->setChecked(true);
+
+    auto *Label2 = textLabel("Label2", QStringLiteral("Select the contact type before learning the switch.  "
+                                                      "Verify the positioning and that the switch is a golden master."),
+                             this);
+    auto *Label3 = textLabel("Label3", QStringLiteral("Warning!"), this);
+    QFont bold = Label3->font();
+    bold.setBold(true);
+    Label3->setFont(bold);
+    auto *Label4 = textLabel("Label4", QStringLiteral("Learning an new configuration will destroy the current "
+                                                      "configuration in the tester and will clear all previous test "
+                                                      "results."),
+                             this);
+    Label4->setMinimumWidth(320);
+
+    auto *OKButton = CaptionedControl<QPushButton>(
+        "OKButton", QStringLiteral("OK"), QStringLiteral("Accepts the chosen configuration and starts learn cycles"), this);
+    auto *CancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"),
+                                                       QStringLiteral("Cancels learn mode"), this);
+    // Enter cancels, whichever button has the focus: the learn destroys the
+    // tester's configuration and results.
+    OKButton->setAutoDefault(false);
+    CancelButton->setAutoDefault(false);
+    CancelButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(LearnSwitchType, 0, 1);
+    grid->addWidget(LearnBounceCheck, 1, 1);
+    grid->addWidget(Label2, 2, 0, 1, 2);
+    grid->addWidget(Label3, 3, 0, 1, 2);
+    grid->addWidget(Label4, 4, 0, 1, 2);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    grid->addLayout(buttons, 5, 0, 1, 2);
+}
+
+void LearnDialog::OKButton_Click()
+{
+    DoBounce = LearnBounceCheck->isChecked();
+    xContact = int16_t((LearnSwitchType->currentIndex() + 1) | (DoBounce ? BothStrokesWithBounce : BothStrokes));
+    LearnGo = true;
+    accept();
+}

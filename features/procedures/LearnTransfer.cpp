@@ -1,0 +1,70 @@
+#include "features/procedures/LearnTransfer.h"
+
+#include "ui/ControlNames.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+LearnTransfer::LearnTransfer(const TesterState &state, QWidget *parent)
+    : QDialog(parent), s(state)
+{
+    setObjectName("LearnTransfer");
+    setWindowTitle(QStringLiteral("Learning Switch"));
+    setModal(true);
+
+    auto *Label1 = new QLabel(QStringLiteral("Please wait while the switch contacts are being tested."), this);
+    Label1->setObjectName("Label1");
+    LearnPrgrsBar = new QProgressBar(this);
+    LearnPrgrsBar->setObjectName("LearnPrgrsBar");
+    LearnPrgrsBar->setRange(0, LearnProgress::LastTick);
+    LearnPrgrsBar->setValue(0);
+    LearnPrgrsBar->setTextVisible(false);
+    DescribeControl(LearnPrgrsBar, QStringLiteral("Learn progress"),
+                    QStringLiteral("Indicates progress of learn cycles"));
+    auto *CancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"),
+                                                       QStringLiteral("Cancels the learn mode"), this);
+    CancelButton->setDefault(true);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    LrnTmr = new QTimer(this);
+    LrnTmr->setObjectName("LrnTmr");
+    LrnTmr->setInterval(1000);
+    connect(LrnTmr, &QTimer::timeout, this, [this] { tick(); });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(LearnPrgrsBar);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(CancelButton);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+}
+
+void LearnTransfer::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!loaded) {
+        loaded = true;
+        LrnTmr->start();
+    }
+}
+
+void LearnTransfer::tick()
+{
+    if (progress.tick(s)) {
+        done(progress.Canceled ? Rejected : Accepted);
+        return;
+    }
+    LearnPrgrsBar->setValue(progress.value());
+}
+
+void LearnTransfer::done(int result)
+{
+    LrnTmr->stop();
+    QDialog::done(result);
+}

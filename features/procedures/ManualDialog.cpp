@@ -1,0 +1,73 @@
+#include "features/procedures/ManualDialog.h"
+
+#include "engine/procedures/ManualControl.h"
+#include "ui/ControlNames.h"
+#include "ui/FailureCheckBox.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+
+ManualDialog::ManualDialog(ManualControl &manualControl, QWidget *parent)
+    : QDialog(parent), control(manualControl)
+{
+    setObjectName("ManualDialog");
+    setWindowTitle(QStringLiteral("Manual Control"));
+    setModal(true);
+
+    auto button = [this](const char *name, const QString &caption, const QString &toolTip) {
+        return CaptionedControl<QPushButton>(name, caption, toolTip, this);
+    };
+    auto *PistonDownBtn = button("PistonDownBtn", QStringLiteral("Down"), QStringLiteral("Activates the air cylinder"));
+    auto *PistonUpBtn = button("PistonUpBtn", QStringLiteral("Up"), QStringLiteral("Deactivates the air cylinder"));
+    auto *ReadDataBtn = button("ReadDataBtn", QStringLiteral("Read Data"),
+                               QStringLiteral("Reads the current contact value"));
+    auto *CloseButton = button("CloseButton", QStringLiteral("Close"),
+                               QStringLiteral("Closes the manual control dialog"));
+    // The box shows the tester's status; a click cannot change it.
+    PistonCheck = new FailureCheckBox(QStringLiteral("Piston"), QStringLiteral("Checked if the air cylinder is active"),
+                                      this);
+    PistonCheck->setObjectName("PistonCheck");
+    DescribeControl(PistonCheck, PistonCheck->text(), PistonCheck->toolTip());
+    CurntReadingBox = new QLabel(this);
+    CurntReadingBox->setObjectName("CurntReadingBox");
+    CurntReadingBox->setFrameShape(QFrame::Panel);
+    CurntReadingBox->setFrameShadow(QFrame::Sunken);
+    CurntReadingBox->setAlignment(Qt::AlignCenter);
+    CurntReadingBox->setMinimumWidth(CurntReadingBox->fontMetrics().horizontalAdvance(QStringLiteral("000000.000")) + 12);
+    DescribeControl(CurntReadingBox, QStringLiteral("Contact reading"), QStringLiteral("The last contact measurement"));
+
+    connect(PistonDownBtn, &QPushButton::clicked, this, [this] { control.PistonDown(); });
+    connect(PistonUpBtn, &QPushButton::clicked, this, [this] { control.PistonUp(); });
+    connect(ReadDataBtn, &QPushButton::clicked, this, [this] { control.ReadData(); });
+    connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(PistonDownBtn, 0, 0);
+    grid->addWidget(PistonUpBtn, 1, 0);
+    grid->addWidget(PistonCheck, 0, 1, 2, 1);
+    grid->addWidget(ReadDataBtn, 2, 0);
+    grid->addWidget(CurntReadingBox, 2, 1);
+    grid->addWidget(CloseButton, 3, 0, 1, 2, Qt::AlignHCenter);
+
+    control.changed = [this] { showState(); };
+    showState();
+}
+
+ManualDialog::~ManualDialog()
+{
+    control.changed = nullptr;
+}
+
+void ManualDialog::showState()
+{
+    PistonCheck->setFailed(control.pistonTicked());
+    CurntReadingBox->setText(control.reading());
+}
+
+// Close, Escape, the close box and the end of the session all come here.
+void ManualDialog::done(int result)
+{
+    control.Close();
+    QDialog::done(result);
+}

@@ -1,0 +1,70 @@
+#include "features/procedures/MasterDialog.h"
+
+#include "engine/procedures/MasterReset.h"
+#include "engine/state/MessageDialogs.h"
+#include "engine/state/TesterState.h"
+#include "ui/ControlNames.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+MasterDialog::MasterDialog(TesterState &state, MessageDialogs &messageDialogs, QWidget *parent)
+    : QDialog(parent), s(state), dialogs(messageDialogs)
+{
+    setObjectName("MasterDialog");
+    setWindowTitle(QStringLiteral("Tester Master Reset"));
+    setModal(true);
+
+    auto *grid = new QGridLayout(this);
+    auto field = [this, grid](const char *labelName, const QString &caption, const char *name,
+                              const QString &text, const QString &toolTip) {
+        auto *label = new QLabel(caption, this);
+        label->setObjectName(QString::fromLatin1(labelName));
+        auto *edit = new QLineEdit(text, this);
+        edit->setObjectName(QString::fromLatin1(name));
+        LabelField(label, edit, toolTip);
+        const int row = grid->rowCount();
+        grid->addWidget(label, row, 0);
+        grid->addWidget(edit, row, 1);
+        return edit;
+    };
+    MstrSerNum = field("Label1", QStringLiteral("Serial Number:"), "MstrSerNum", s.sSerialNumber,
+                       QStringLiteral("8 character value for the serial number (alpha-numeric, no spaces)"));
+    MstrRMode = field("Label2", QStringLiteral("Resistance Mode:"), "MstrRMode", QString::number(s.sRMode),
+                      QStringLiteral("The resistance mode (0-pullup, 1-current, 2-voltage)"));
+    MstrPullup = field("Label3", QStringLiteral("Pullup Resistance:"), "MstrPullup", QString::number(s.sRPullUp),
+                       QStringLiteral("Pullup resistance (>1 ohm)"));
+
+    auto *OKButton = CaptionedControl<QPushButton>("OKButton", QStringLiteral("OK"), QString(), this);
+    auto *CancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"), QString(), this);
+    // Enter cancels: a master reset rewrites the tester's identity.
+    OKButton->setAutoDefault(false);
+    CancelButton->setAutoDefault(false);
+    CancelButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    grid->addLayout(buttons, grid->rowCount(), 0, 1, 2);
+}
+
+void MasterDialog::OKButton_Click()
+{
+    MasterEntries entries;
+    const QString problem = CheckMasterEntries(MstrSerNum->text(), MstrRMode->text(), MstrPullup->text(), entries);
+    if (!problem.isEmpty()) {
+        dialogs.ErrorDialog(QStringLiteral("Master Reset Data Error"), problem);
+        return;   // open with the entries as typed
+    }
+    s.sSerialNumber = entries.serialNumber;
+    s.sRMode = entries.mode;
+    s.sRPullUp = entries.pullUp;
+    MasterGo = true;
+    accept();
+}

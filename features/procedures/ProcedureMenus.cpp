@@ -1,0 +1,79 @@
+#include "features/procedures/ProcedureMenus.h"
+
+#include "engine/procedures/MasterReset.h"
+#include "engine/supervision/TesterEngine.h"
+#include "features/procedures/LearnDialog.h"
+#include "features/procedures/LearnTransfer.h"
+#include "features/procedures/ManualDialog.h"
+#include "features/procedures/MasterDialog.h"
+#include "ui/MainMenus.h"
+
+#include <QAction>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace {
+
+constexpr int ExitPollMs = 50;
+constexpr int ExitPolls = 40;
+
+} // namespace
+
+ProcedureMenus::ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngine &testerEngine,
+                               MessageDialogs &messageDialogs, QWidget *parentWindow,
+                               std::function<bool()> checkConfigSaved, std::function<void(bool)> editConfiguration)
+    : s(state), engine(testerEngine), dialogs(messageDialogs), window(parentWindow),
+      learn(state, testerEngine,
+            {std::move(checkConfigSaved),
+             [this] {
+                 LearnDialog dialog(window);
+                 dialog.exec();
+                 return dialog.choice();
+             },
+             [this] {
+                 LearnTransfer progress(s, window);
+                 progress.exec();
+                 return !progress.Canceled();
+             },
+             std::move(editConfiguration)}),
+      manualControl(state, testerEngine)
+{
+    QObject::connect(menus.ConfigureLearnMenu, &QAction::triggered, menus.ConfigureLearnMenu,
+                     [this] { learn.ConfigureLearnMenu(); });
+    QObject::connect(menus.ConfigureMasterResetMenu, &QAction::triggered, menus.ConfigureMasterResetMenu,
+                     [this] { ConfigureMasterResetMenu(); });
+    QObject::connect(menus.RunManualMenu, &QAction::triggered, menus.RunManualMenu, [this] {
+        manualControl.RunManualMenu([this] {
+            ManualDialog dialog(manualControl, window);
+            manualDialog = &dialog;
+            dialog.exec();
+        });
+    });
+}
+
+ProcedureMenus::~ProcedureMenus() = default;
+
+void ProcedureMenus::ConfigureMasterResetMenu()
+{
+    ConfigureMasterReset(s, engine, [this] {
+        MasterDialog dialog(s, dialogs, window);
+        dialog.exec();
+        return dialog.MasterGo;
+    });
+}
+
+void ProcedureMenus::closeForExit()
+{
+    if (manualDialog)
+        manualDialog->reject();
+    manualControl.RaisePistonBeforeExit(
+        [this] {
+            // Time for the tester to answer, with the port's events taken in;
+            // the operator's input waits.
+            QEventLoop wait;
+            QTimer::singleShot(ExitPollMs, &wait, &QEventLoop::quit);
+            wait.exec(QEventLoop::ExcludeUserInputEvents);
+            engine.Tick();
+        },
+        ExitPolls);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "engine/procedures/LearnProcedure.h"
+#include "engine/procedures/ManualControl.h"
+
+#include <QPointer>
+#include <functional>
+
+class MainMenus;
+class ManualDialog;
+class MessageDialogs;
+class QWidget;
+class TesterEngine;
+struct TesterState;
+
+// The tester procedures on the main window's menus: Configure, Learn and
+// Master Reset, and Run, Manual. Each opens its dialogs over `window`.
+// Saving an unsaved configuration and the configuration editor belong to
+// the configuration commands and are handed in.
+class ProcedureMenus
+{
+public:
+    ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngine &engine, MessageDialogs &dialogs,
+                   QWidget *window, std::function<bool()> checkConfigSaved,
+                   std::function<void(bool)> editConfiguration);
+    ~ProcedureMenus();
+
+    // What the poll cycle decoded for the manual control.
+    ManualControl &manual() { return manualControl; }
+
+    // Shut-down: closes the manual control and, when it was used, sees the
+    // piston up before the port goes (at most about two seconds).
+    void closeForExit();
+
+private:
+    void ConfigureMasterResetMenu();
+
+    TesterState &s;
+    TesterEngine &engine;
+    MessageDialogs &dialogs;
+    QWidget *window;
+    LearnProcedure learn;
+    ManualControl manualControl;
+    QPointer<ManualDialog> manualDialog;
+};

@@ -1,0 +1,90 @@
+#include "features/procedures/ResetDialog.h"
+
+#include "engine/state/TesterState.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Named by its caption, described by its tool tip.
+template <typename Widget>
+Widget *control(const char *name, const char *caption, const char *toolTip, QWidget *parent)
+{
+    auto *widget = new Widget(QString::fromLatin1(caption), parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setToolTip(QString::fromLatin1(toolTip));
+    widget->setAccessibleName(widget->text());
+    widget->setAccessibleDescription(widget->toolTip());
+    return widget;
+}
+
+} // namespace
+
+ResetDialog::ResetDialog(TesterState &state, QWidget *parent)
+    : QDialog(parent), s(state)
+{
+    setObjectName("ResetDialog");
+    setWindowTitle(QStringLiteral("Reset Test Results"));
+    setModal(true);
+
+    auto *Label1 = new QLabel(QStringLiteral("Warning!"), this);
+    Label1->setObjectName("Label1");
+    QFont bold = Label1->font();
+    bold.setBold(true);
+    Label1->setFont(bold);
+    auto *Label2 = new QLabel(QStringLiteral("This operation will clear the stored test data in the Cycle Tester.  "
+                                             "This includes the cycle and fail counts.  Select only the values that "
+                                             "need to be cleared."),
+                              this);
+    Label2->setObjectName("Label2");
+    Label2->setWordWrap(true);
+    Label2->setMinimumWidth(320);
+
+    CycleClearChkBx = control<QCheckBox>("CycleClearChkBx", "Cycle Count",
+                                         "If checked, the cycle count will be cleared", this);
+    FailCountChkBx = control<QCheckBox>("FailCountChkBx", "Fail Count",
+                                        "If checked, the fail count will be cleared", this);
+    SeqCountChkBx = control<QCheckBox>("SeqCountChkBx", "Sequential Fail Count",
+                                       "If checked, the sequential fail count will be cleared", this);
+    MinMaxChkBx = control<QCheckBox>("MinMaxChkBx", "Min / Max Values",
+                                     "If checked, the min & max test results will be cleared", this);
+    auto *OKButton = control<QPushButton>("OKButton", "OK", "Clear the checked items", this);
+    auto *CancelButton = control<QPushButton>("CancelButton", "Cancel", "Don't clear any items", this);
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+    connect(CancelButton, &QPushButton::clicked, this, [this] { reject(); });
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(Label2);
+    for (QCheckBox *box : {CycleClearChkBx, FailCountChkBx, SeqCountChkBx, MinMaxChkBx})
+        layout->addWidget(box);
+    layout->addLayout(buttons);
+}
+
+void ResetDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Each showing starts from "clear everything", never from the last choice.
+    DoClear = false;
+    for (QCheckBox *box : {CycleClearChkBx, FailCountChkBx, SeqCountChkBx, MinMaxChkBx})
+        box->setChecked(true);
+}
+
+void ResetDialog::OKButton_Click()
+{
+    DoClear = true;
+    s.ClearCycleCount = CycleClearChkBx->isChecked();
+    s.ClearFailCount = FailCountChkBx->isChecked();
+    s.ClearSeqCount = SeqCountChkBx->isChecked();
+    s.ClearMinMax = MinMaxChkBx->isChecked();
+    accept();
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "features/report/PrintDialogs.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The platform's print setup (CUPS printers on Linux), Qt's print preview
+// and a save dialog for PDF files, centred on the main window.
+class QtPrintDialogs : public PrintDialogs
+{
+public:
+    explicit QtPrintDialogs(QWidget *parent = nullptr) : parent(parent) {}
+
+    bool printSetup(QPrinter &printer) override;
+    void preview(QPrinter &printer, const std::function<void(QPrinter &)> &compose) override;
+    QString pdfFileName(const QString &suggestedName) override;
+
+private:
+    QPointer<QWidget> parent;
+    QString pdfFolder;   // where the last PDF went, for the next one
+};

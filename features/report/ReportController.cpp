@@ -1,0 +1,150 @@
+#include "features/report/ReportController.h"
+
+#include "engine/state/MessageDialogs.h"
+#include "engine/state/TesterState.h"
+#include "features/report/PrintDialogs.h"
+#include "features/report/ReportPage.h"
+#include "ui/MainMenus.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+
+namespace {
+
+constexpr int PdfResolution = 1200;   // dots per inch
+
+// AppOrientation's codes for the two orientations.
+enum OrientationCode : int { Portrait = 1, Landscape = 2 };
+
+QString notWritten(const QString &path)
+{
+    return QStringLiteral("The report could not be written to ") + QDir::toNativeSeparators(path) + u'.';
+}
+
+QString printerNamed(const QPrinter &printer)
+{
+    return printer.printerName().isEmpty() ? QStringLiteral("The printer")
+                                           : QStringLiteral("The printer ") + printer.printerName();
+}
+
+QAction *menuEntry(QMenu *menu, QAction *before, const char *name, const char *caption)
+{
+    auto *action = new QAction(QString::fromLatin1(caption), menu);
+    action->setObjectName(QString::fromLatin1(name));
+    menu->insertAction(before, action);
+    return action;
+}
+
+} // namespace
+
+ReportController::ReportController(MainMenus &menus, TesterState &state, MessageDialogs &dialogs,
+                                   std::unique_ptr<PrintDialogs> printDialogs, QObject *parent)
+    : QObject(parent), s(state), dialogs(dialogs), printDialogs(std::move(printDialogs))
+{
+    FilePrintPreviewMenu = menuEntry(menus.FileMenu, menus.FilePrintSetupMenu, "FilePrintPreviewMenu",
+                                     "Print Pre&view...");
+    FileExportPdfMenu = menuEntry(menus.FileMenu, menus.FilePrintSetupMenu, "FileExportPdfMenu", "&Export PDF...");
+
+    // The preview and the PDF show what Print would print, so they are there when Print is.
+    QAction *print = menus.FilePrintMenu;
+    for (QAction *follower : {FilePrintPreviewMenu, FileExportPdfMenu}) {
+        follower->setEnabled(print->isEnabled());
+        connect(print, &QAction::enabledChanged, follower, &QAction::setEnabled);
+    }
+
+    connect(print, &QAction::triggered, this, [this] { FilePrintMenu_Click(); });
+    connect(menus.FilePrintSetupMenu, &QAction::triggered, this, [this] { FilePrintSetupMenu_Click(); });
+    connect(FilePrintPreviewMenu, &QAction::triggered, this, [this] { FilePrintPreviewMenu_Click(); });
+    connect(FileExportPdfMenu, &QAction::triggered, this, [this] { FileExportPdfMenu_Click(); });
+}
+
+ReportController::~ReportController() = default;
+
+QPageLayout::Orientation ReportController::reportOrientation() const
+{
+    // Until Print Setup has been used the printer keeps its own orientation.
+    if (s.AppOrientation == Portrait) return QPageLayout::Portrait;
+    if (s.AppOrientation == Landscape) return QPageLayout::Landscape;
+    return currentPrinter.pageLayout().orientation();
+}
+
+void ReportController::FilePrintMenu_Click()
+{
+    currentPrinter.setPageOrientation(reportOrientation());
+    showFailure(printOn(currentPrinter));
+}
+
+void ReportController::FilePrintSetupMenu_Click()
+{
+    printDialogs->printSetup(currentPrinter);
+    // Taken whether the dialog was accepted or not: from now on the report
+    // sets this orientation itself.
+    s.AppOrientation = currentPrinter.pageLayout().orientation() == QPageLayout::Landscape ? Landscape : Portrait;
+}
+
+void ReportController::FilePrintPreviewMenu_Click()
+{
+    currentPrinter.setPageOrientation(reportOrientation());
+    printDialogs->preview(currentPrinter, [this](QPrinter &target) { showFailure(printOn(target)); });
+}
+
+void ReportController::FileExportPdfMenu_Click()
+{
+    QString serial = s.vSerialNumber;
+    serial.remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")));
+    const QString path = printDialogs->pdfFileName(
+        QStringLiteral("Test Results") + (serial.isEmpty() ? QString() : u' ' + serial) + QStringLiteral(".pdf"));
+    if (!path.isEmpty())
+        showFailure(writePdf(path));
+}
+
+QString ReportController::writePdf(const QString &path)
+{
+    QPdfWriter writer(path);
+    writer.setResolution(PdfResolution);
+    writer.setTitle(QStringLiteral("Model 418C Test Results"));
+    writer.setCreator(QStringLiteral("Model 418C Life Cycle Tester"));
+    // A PDF has no unprintable border: the margins of the page are the report's own.
+    writer.setPageLayout(QPageLayout(currentPrinter.pageLayout().pageSize(), reportOrientation(), QMarginsF()));
+    return compose(writer, notWritten(path), notWritten(path));
+}
+
+QString ReportController::printOn(QPrinter &printer)
+{
+    // Print to file; with no printer installed the printer is a nameless file.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        const QString failure = notWritten(printer.outputFileName());
+        return compose(printer, failure, failure);
+    }
+    // A machine with no printer still hands out a printer object; only
+    // starting the page tells that nothing will come out.
+    const QString refused = QPrinterInfo::availablePrinters().isEmpty()
+        ? QStringLiteral("No printer is installed, so the report was not printed.")
+        : printerNamed(printer) + QStringLiteral(" could not start the report, so it was not printed.");
+    const QString printerError =
+        printerNamed(printer) + QStringLiteral(" reported an error, so the report may not have printed.");
+    const QString failure = compose(printer, refused, printerError);
+    if (failure.isEmpty() && printer.printerState() == QPrinter::Error)
+        return printerError;
+    return failure;
+}
+
+QString ReportController::compose(QPagedPaintDevice &device, const QString &beginFailure, const QString &endFailure)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return beginFailure;
+    ComposeReport(painter, s, device.pageLayout().orientation() == QPageLayout::Landscape);
+    return painter.end() ? QString() : endFailure;
+}
+
+void ReportController::showFailure(const QString &failure)
+{
+    if (!failure.isEmpty())
+        dialogs.ErrorDialog(QStringLiteral("Print Error"), failure);
+}

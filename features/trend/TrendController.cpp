@@ -1,0 +1,89 @@
+#include "features/trend/TrendController.h"
+
+#include "engine/state/MessageDialogs.h"
+#include "engine/trend/TrendLogReader.h"
+#include "features/trend/TrendWindow.h"
+#include "ui/MainMenus.h"
+#include "ui/TrendFileDialog.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+TrendController::TrendController(MainMenus &menus, MessageDialogs &dialogs, QMainWindow &mainWindow)
+    : dialogs(dialogs), qtFileDialog(std::make_unique<QtTrendFileDialog>()), fileDialog(qtFileDialog.get())
+{
+    // The window belongs to the main window: it closes with it and stays above it.
+    trendWindow = new TrendWindow(dialogs, *fileDialog, &mainWindow);
+    trendWindow->liveRequested = [this] { showLive(); };
+    trendWindow->showLive(live);
+
+    // File: after Close, its own group.
+    FilePlotMenu = new QAction(QStringLiteral("P&lot Data Log..."), menus.FileMenu);
+    FilePlotMenu->setObjectName("FilePlotMenu");
+    QAction *beforePrint = menus.FileMenu->insertSeparator(menus.FilePrintMenu);
+    menus.FileMenu->insertAction(beforePrint, FilePlotMenu);
+
+    // View, before Help.
+    ViewMenu = new QMenu(QStringLiteral("&View"), mainWindow.menuBar());
+    ViewMenu->setObjectName("ViewMenu");
+    mainWindow.menuBar()->insertMenu(menus.HelpMenu->menuAction(), ViewMenu);
+    ViewTrendMenu = ViewMenu->addAction(QStringLiteral("&Trend..."));
+    ViewTrendMenu->setObjectName("ViewTrendMenu");
+    ViewTrendMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+
+    QObject::connect(ViewTrendMenu, &QAction::triggered, trendWindow, [this] { showLive(); });
+    QObject::connect(FilePlotMenu, &QAction::triggered, trendWindow, [this] { plotLogChosen(); });
+}
+
+TrendController::~TrendController() = default;
+
+void TrendController::setFileDialog(TrendFileDialog &dialog)
+{
+    fileDialog = &dialog;
+    trendWindow->setFileDialog(dialog);
+}
+
+void TrendController::sampleDecoded(const TesterState &s)
+{
+    live.append(TrendReadingFromState(s));
+    trendWindow->historyGrew();
+}
+
+void TrendController::showLive()
+{
+    if (!trendWindow->showingLive())
+        fromLog.clear();
+    trendWindow->showLive(live);
+    bringUp();
+}
+
+bool TrendController::plotLog(const QString &path)
+{
+    TrendHistory read;
+    const TrendLogResult result = ReadTrendLog(path, read);
+    if (!result.opened) {
+        dialogs.ErrorDialog(QStringLiteral("File Error"), QStringLiteral("Error Opening File"));
+        return false;
+    }
+    fromLog = std::move(read);
+    trendWindow->showLog(fromLog, QFileInfo(path).fileName(), result.skipped);
+    bringUp();
+    return true;
+}
+
+void TrendController::plotLogChosen()
+{
+    const QString path = fileDialog->logToPlot(trendWindow->parentWidget());
+    if (!path.isEmpty())
+        plotLog(path);
+}
+
+void TrendController::bringUp()
+{
+    trendWindow->show();
+    trendWindow->raise();
+    trendWindow->activateWindow();
+}

@@ -1,0 +1,33 @@
+#include "ui/DialogIcon.h"
+
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QWidget>
+
+QLabel *DialogIcon(QStyle::StandardPixmap which, QWidget *dialog)
+{
+    auto *picture = new QLabel(dialog);
+    picture->setObjectName("Picture1");
+    const int size = dialog->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, dialog);
+    picture->setPixmap(dialog->style()->standardIcon(which, nullptr, dialog).pixmap(size, size));
+    picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    return picture;
+}
+
+void LayOutMessageDialog(QDialog *dialog, QLabel *icon, QLabel *text, const QList<QPushButton *> &buttons)
+{
+    auto *top = new QHBoxLayout;
+    top->addWidget(icon, 0, Qt::AlignTop);
+    top->addWidget(text, 1);
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton *button : buttons)
+        row->addWidget(button);
+    row->addStretch(1);
+    auto *layout = new QVBoxLayout(dialog);
+    layout->addLayout(top);
+    layout->addLayout(row);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "engine/state/MessageDialogs.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The program's message dialogs on the desktop: a fresh modal dialog for
+// every message, owned by the main window once it exists.
+class QtMessageDialogs : public MessageDialogs
+{
+public:
+    explicit QtMessageDialogs(QWidget *parent = nullptr);
+
+    void setParentWidget(QWidget *parent);
+
+    void ErrorDialog(const QString &title, const QString &text) override;
+    int16_t YesNoDialog(const QString &title, const QString &text) override;
+    int16_t ReadjustDialog() override;
+
+private:
+    QPointer<QWidget> parent;
+};

@@ -1,0 +1,45 @@
+#include "ui/ReadjustDialog.h"
+
+#include "ui/DialogIcon.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+ReadjustDialog::ReadjustDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName("ReadjustDialog");
+    setWindowTitle(QStringLiteral("Values Modified"));
+    setModal(true);
+
+    QLabel *Picture1 = DialogIcon(QStyle::SP_MessageBoxWarning, this);
+    auto *Label1 = new QLabel(QStringLiteral("Some parameters were readjusted.  Do you wish to review these "
+                                             "values before sending to unit?"),
+                              this);
+    Label1->setObjectName("Label1");
+    Label1->setWordWrap(true);
+    Label1->setMinimumWidth(300);
+
+    auto *YesButton = new QPushButton(QStringLiteral("Yes"), this);
+    YesButton->setObjectName("YesButton");
+    YesButton->setToolTip(QStringLiteral("Allows inspection and change before sending to tester"));
+    auto *NoButton = new QPushButton(QStringLiteral("No"), this);
+    NoButton->setObjectName("NoButton");
+    NoButton->setToolTip(QStringLiteral("Accept the changes and send immediately to tester"));
+    for (QPushButton *button : {YesButton, NoButton})
+        button->setAutoDefault(false);
+    YesButton->setDefault(true);
+    connect(YesButton, &QPushButton::clicked, this, [this] { answer(AnswerYes); });
+    connect(NoButton, &QPushButton::clicked, this, [this] { answer(AnswerNo); });
+
+    LayOutMessageDialog(this, Picture1, Label1, {YesButton, NoButton});
+
+    setTabOrder(YesButton, NoButton);
+    YesButton->setFocus();
+}
+
+void ReadjustDialog::answer(int16_t selection)
+{
+    UserSelect = selection;
+    done(selection);
+}

@@ -1,0 +1,20 @@
+#include "ui/TrendFileDialog.h"
+
+#include "ui/ChosenFile.h"
+
+#include <QFileDialog>
+
+QString QtTrendFileDialog::logToPlot(QWidget *parent)
+{
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Plot Data Log"), QString(),
+                                        QStringLiteral("Data (*.txt);;All Files (*)"));
+}
+
+QString QtTrendFileDialog::imageToSave(QWidget *parent)
+{
+    QFileDialog dialog(parent, QStringLiteral("Save Image"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({QStringLiteral("PNG image (*.png)"), QStringLiteral("All Files (*)")});
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    return ChosenFile(dialog);
+}

@@ -1,0 +1,56 @@
+#include "ui/YesNoDialog.h"
+
+#include "ui/DialogIcon.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+YesNoDialog::YesNoDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName("YesNoDialog");
+    setWindowTitle(QStringLiteral("Save Dialog"));
+    setModal(true);
+
+    QLabel *Picture1 = DialogIcon(QStyle::SP_MessageBoxQuestion, this);
+    MsgLbl = new QLabel(QStringLiteral("Unknown"), this);
+    MsgLbl->setObjectName("MsgLbl");
+    MsgLbl->setWordWrap(true);
+    MsgLbl->setMinimumWidth(300);
+
+    auto *YesButton = new QPushButton(QStringLiteral("Yes"), this);
+    auto *NoButton = new QPushButton(QStringLiteral("No"), this);
+    auto *CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    YesButton->setObjectName("YesButton");
+    NoButton->setObjectName("NoButton");
+    CancelButton->setObjectName("CancelButton");
+    // Only Cancel answers Enter, whichever button has the focus.
+    for (QPushButton *button : {YesButton, NoButton, CancelButton})
+        button->setAutoDefault(false);
+    CancelButton->setDefault(true);
+    connect(YesButton, &QPushButton::clicked, this, [this] { answer(AnswerYes); });
+    connect(NoButton, &QPushButton::clicked, this, [this] { answer(AnswerNo); });
+    connect(CancelButton, &QPushButton::clicked, this, [this] { answer(AnswerCancel); });
+
+    LayOutMessageDialog(this, Picture1, MsgLbl, {YesButton, NoButton, CancelButton});
+
+    setTabOrder(YesButton, CancelButton);
+    setTabOrder(CancelButton, NoButton);
+    YesButton->setFocus();
+}
+
+void YesNoDialog::setMessage(const QString &text)
+{
+    MsgLbl->setText(text);
+}
+
+QString YesNoDialog::message() const
+{
+    return MsgLbl->text();
+}
+
+void YesNoDialog::answer(int16_t selection)
+{
+    UserSelection = selection;
+    done(selection);
+}
