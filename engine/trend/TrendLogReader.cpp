@@ -3,6 +3,7 @@
 #include "engine/datalog/DataLog.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -21,7 +22,8 @@ constexpr size_t LineLimit = 4096;
 // What a column may hold, as the program writes it.
 enum Kind : char {
     Date,        // "mm/dd/yyyy hh:mm:ss"
-    Integer,     // counters, limits, codes
+    Count,       // the tester's counters, never negative
+    Integer,     // limits, codes
     Contact,     // a number, or "???" when the range or mode was not known
     Bounce,      // a number, or "?" from testers before software 1.2
     Number,      // times and the version
@@ -30,7 +32,7 @@ enum Kind : char {
 };
 
 constexpr Kind Columns[ColumnCount] = {
-    Date, Integer, Integer, Integer,                 // DtTm CyCnt FlCnt SqCnt
+    Date, Count, Count, Count,                       // DtTm CyCnt FlCnt SqCnt
     Contact, Contact, Contact, Contact,              // MnDwR MxDwR MnUpR MxUpR
     Number, Number, Contact, Contact,                // DwBnc UpBnc LstDR LstUR
     Bounce, Bounce, Number, Number,                  // LstDnBnc LstUpBnc LstDT LstUT
@@ -71,9 +73,12 @@ bool readDate(const char *begin, const char *end)
 }
 
 // A decimal number as the program writes it: an optional minus, digits, and
-// an optional point with more digits. Digits and decimals are gathered as
-// integers and divided once, which rounds as exactly as a library reader and
-// is several times faster; a number too long for that goes to the library.
+// an optional point with more digits. Up to ExactDigits digits and decimals
+// are gathered as integers and divided once, which rounds as exactly as a
+// library reader and is several times faster; a longer number goes to the
+// library (gathering its digits would overflow from the 19th on).
+constexpr int ExactDigits = 15;
+
 bool readNumber(const char *begin, const char *end, double &value, bool integer = false)
 {
     const char *p = begin;
@@ -85,7 +90,8 @@ bool readNumber(const char *begin, const char *end, double &value, bool integer 
     bool point = false;
     for (; p != end; ++p) {
         if (isDigit(*p)) {
-            digits = digits * 10 + (*p - '0');
+            if (count < ExactDigits)
+                digits = digits * 10 + (*p - '0');
             ++count;
             decimals += point;
         } else if (*p == '.' && !point && !integer) {
@@ -96,7 +102,7 @@ bool readNumber(const char *begin, const char *end, double &value, bool integer 
     }
     if (count == 0)
         return false;
-    if (count > 15) {
+    if (count > ExactDigits) {
         const auto [at, error] = std::from_chars(begin, end, value, std::chars_format::fixed);
         return error == std::errc() && at == end && std::isfinite(value)
             && (!integer || std::abs(value) <= std::numeric_limits<int32_t>::max());
@@ -117,6 +123,7 @@ bool readColumn(Kind kind, const char *begin, const char *end, double &value)
     value = Unknown;
     switch (kind) {
     case Date: return readDate(begin, end);
+    case Count: return readInteger(begin, end, value) && value >= 0;
     case Integer: return readInteger(begin, end, value);
     case Contact: return is(begin, end, "???") || readNumber(begin, end, value);
     case Bounce: return is(begin, end, "?") || readNumber(begin, end, value);
@@ -185,10 +192,20 @@ bool ParseTrendLine(const char *begin, const char *end, TrendReading &reading)
 TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history)
 {
     TrendLogResult result;
+    const QFileInfo info(path);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!info.exists()) {
+        result.problem = QStringLiteral("there is no such file");
         return result;
-    result.opened = true;
+    }
+    if (info.isDir()) {
+        result.problem = QStringLiteral("it is a folder, not a file");
+        return result;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.problem = QStringLiteral("it cannot be opened (%1)").arg(file.errorString());
+        return result;
+    }
 
     const size_t headerLength = std::strlen(DataLogHeader);
     TrendReading reading;
@@ -211,7 +228,11 @@ TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history)
     std::vector<char> chunk(ChunkBytes);
     for (;;) {
         const qint64 got = file.read(chunk.data(), ChunkBytes);
-        if (got <= 0)
+        if (got < 0) {
+            result.problem = QStringLiteral("reading it failed (%1)").arg(file.errorString());
+            return result;
+        }
+        if (got == 0)
             break;
         const char *p = chunk.data();
         const char *const stop = p + got;
@@ -245,5 +266,6 @@ TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history)
         ++result.skipped;
     else if (!line.empty())
         takeLine(line.data(), line.data() + line.size());
+    result.opened = true;
     return result;
 }

@@ -102,9 +102,11 @@ public:
     {
     }
 
+    // A count below the first sample's (a tester that sent a negative one)
+    // falls into the first column, never before it.
     int column(double cycle) const
     {
-        return std::min(lastColumn, int((cycle - first) * perCycle));
+        return int(std::clamp((cycle - first) * perCycle, 0.0, double(lastColumn)));
     }
 
 private:

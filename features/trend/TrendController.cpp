@@ -7,6 +7,7 @@
 #include "ui/TrendFileDialog.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMenu>
@@ -65,7 +66,8 @@ bool TrendController::plotLog(const QString &path)
     TrendHistory read;
     const TrendLogResult result = ReadTrendLog(path, read);
     if (!result.opened) {
-        dialogs.ErrorDialog(QStringLiteral("File Error"), QStringLiteral("Error Opening File"));
+        dialogs.ErrorDialog(QStringLiteral("File Error"),
+                            QStringLiteral("Cannot plot %1: %2.").arg(QDir::toNativeSeparators(path), result.problem));
         return false;
     }
     fromLog = std::move(read);

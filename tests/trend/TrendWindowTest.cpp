@@ -152,9 +152,14 @@ class TrendWindowTest : public QObject
 private Q_SLOTS:
     void logPlotsWhatTheLiveRunShowed();
     void reductionKeepsEveryExtreme();
+    void logLineValues_data();
+    void logLineValues();
     void failuresOpenReadingsAndCounterResets();
+    void countBelowTheFirstKeepsItsColumn();
     void liveRunInTheWindow();
     void plottedLogShowsItsSkippedLines();
+    void plotNamesTheFileAndTheReason_data();
+    void plotNamesTheFileAndTheReason();
 };
 
 void TrendWindowTest::logPlotsWhatTheLiveRunShowed()
@@ -210,6 +215,36 @@ void TrendWindowTest::reductionKeepsEveryExtreme()
         QVERIFY(points[i].x() >= points[i - 1].x());
 }
 
+// One column of a good sample line replaced: counts never negative, numbers
+// of any length read without overflow.
+void TrendWindowTest::logLineValues_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("sample");
+
+    QTest::newRow("negative cycle count") << 1 << "-2000" << false;
+    QTest::newRow("negative fail count") << 2 << "-1" << false;
+    QTest::newRow("negative sequential count") << 3 << "-1" << false;
+    QTest::newRow("cycle count beyond 32 bits") << 1 << "2147483648" << false;
+    QTest::newRow("cycle count of twenty digits") << 1 << "12345678901234567890" << false;
+    QTest::newRow("reading of twenty digits") << 10 << "12345678901234567890.5" << true;
+    QTest::newRow("reading of nineteen digits and decimals") << 10 << "-9223372036854775808.25" << true;
+}
+
+void TrendWindowTest::logLineValues()
+{
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QList<QByteArray> fields = SampleLine(sample(1001, 12, 1, 500)).toLatin1().split(',');
+    fields[column] = text.toLatin1();
+    const QByteArray line = fields.join(',');
+    TrendReading read;
+    QTEST(ParseTrendLine(line.constData(), line.constData() + line.size(), read), "sample");
+    if (column == 10)
+        QCOMPARE(read.contact[TrendDown], text.toFloat());
+}
+
 void TrendWindowTest::failuresOpenReadingsAndCounterResets()
 {
     // Cycles 10..30, a counter reset, then 5 and 15; the first sample's old
@@ -226,6 +261,22 @@ void TrendWindowTest::failuresOpenReadingsAndCounterResets()
     // An open reading is marked, never drawn as a number.
     QCOMPARE(r.series[ContactDownSeries], (QList<QPointF>{{10, 1}, {20, 1}, {35, 1}, {45, 1}}));
     QCOMPARE(r.series[FailureSeries].last(), QPointF(45, 2));
+}
+
+// A count that went back below the first sample's (the tester sent a
+// negative one) falls into the first column rather than before it.
+void TrendWindowTest::countBelowTheFirstKeepsItsColumn()
+{
+    TrendHistory history;
+    TrendReading middle = reading(-2000, 0, 9);
+    middle.limits.maxTime[TrendDown] = 1;
+    for (const TrendReading &r : {reading(0, 0, 1), middle, reading(1000, 0, 1)})
+        history.append(r);
+    for (int columns : {2, 600}) {
+        const TrendReduction r = ReduceTrend(history, columns);
+        QVERIFY(r.series[ContactDownSeries].contains(QPointF(-2000, 9)));
+        QCOMPARE(r.series[ContactDownSeries].last(), QPointF(1000, 1));
+    }
 }
 
 // The live run is kept whether the window is open or not; limits and units
@@ -270,10 +321,6 @@ void TrendWindowTest::liveRunInTheWindow()
 void TrendWindowTest::plottedLogShowsItsSkippedLines()
 {
     Rig rig;
-    QVERIFY(!rig.form->trend().plotLog(QStringLiteral("/nonexistent/run.txt")));
-    QCOMPARE(rig.dialogs.calls, QStringList{QStringLiteral("error:File Error|Error Opening File")});
-    QVERIFY(!rig.window().isVisible());
-
     rig.sample(1);
     QTemporaryDir dir;
     rig.trendFiles.log = dir.filePath(QStringLiteral("station2.txt"));
@@ -293,6 +340,36 @@ void TrendWindowTest::plottedLogShowsItsSkippedLines()
     QVERIFY(rig.window().showingLive());
     QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("2 samples")));
     QVERIFY(!rig.label("SkippedLabel")->isVisible());
+}
+
+// What cannot be plotted is named, with the reason, and opens no window.
+void TrendWindowTest::plotNamesTheFileAndTheReason_data()
+{
+    QTest::addColumn<QString>("path");      // "DIR/": in a fresh folder
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("missing") << "DIR/run.txt" << "there is no such file";
+    QTest::newRow("folder") << "DIR/" << "it is a folder, not a file";
+    QTest::newRow("no permission") << "DIR/locked.txt" << "it cannot be opened (Permission denied)";
+    QTest::newRow("read fails") << "/proc/self/mem" << "reading it failed (Input/output error)";
+}
+
+void TrendWindowTest::plotNamesTheFileAndTheReason()
+{
+    QFETCH(QString, path);
+    QTemporaryDir dir;
+    path.replace(QStringLiteral("DIR/"), dir.path() + QLatin1Char('/'));
+    if (path.endsWith(QLatin1String("locked.txt"))) {
+        QVERIFY(writeFile(path, mixedLog()));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        if (QFile(path).open(QIODevice::ReadOnly))
+            QSKIP("this user reads files without read permission (root)");
+    }
+    Rig rig;
+    QVERIFY(!rig.form->trend().plotLog(path));
+    QFETCH(QString, reason);
+    QCOMPARE(rig.dialogs.calls, QStringList{QStringLiteral("error:File Error|Cannot plot %1: %2.").arg(path, reason)});
+    QVERIFY(!rig.window().isVisible());
 }
 
 QTEST_MAIN(TrendWindowTest)
