@@ -62,6 +62,10 @@ void Commands::send(int code, const QString *value)
         // first; the poll cycle sends the parked command on its answer.
         link.writeBytes(QByteArray(EscapeString));
         s.ComCnt = 0;
+        // A second wake-up for a command parked behind the first does not
+        // put off the timeout of the first.
+        if (s.ComSeq != 5)
+            s.ReplyCnt = 0;
         s.ComSeq = 5;
         return;
     }
@@ -73,4 +77,5 @@ void Commands::send(int code, const QString *value)
     link.writeBytes(frame);
     s.ComSeq = 10;
     s.ComCnt = 0;
+    s.ReplyCnt = 0;
 }

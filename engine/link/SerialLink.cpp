@@ -64,7 +64,9 @@ bool SerialLink::GetSerial()
 {
     if (!takeWaiting())
         return false;
-    s.ComCnt = 0;                // any received character restarts the reply timeout
+    // Any received character shows the tester awake (no wake-up needed for
+    // the next command); the reply timeout runs on from the command.
+    s.ComCnt = 0;
     const int cr = int(RxBuffer.indexOf('\r'));
     if (cr < 0) {
         boundRxBuffer();

@@ -47,6 +47,8 @@ struct TesterState
     Integer ComSeq = 0;         // link sequence state: 0, 5, 10, 20, 30, 32, 34
     bool ComChanOpen = false;
     Integer ComCnt = 0;         // ticks since the last send or received character, 0..260
+    Integer ReplyCnt = 0;       // ticks since the byte now awaiting its answer went out, 0..260
+    Integer RefusedReplies = 0; // replies in a row that came without "*", up to 100
     Integer comDelayed = 0;     // code of the command in flight, 0 = none
     QString comDelayedStr;      // value text of the value command in flight
     Single LMargin = 0;

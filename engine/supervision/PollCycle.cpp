@@ -7,6 +7,21 @@
 #include "engine/state/TesterView.h"
 #include "engine/supervision/ReplyEffects.h"
 
+#include <algorithm>
+
+namespace {
+
+// A count of ticks, held within 0..ReplyTimeout.
+void countTick(TesterState::Integer &count)
+{
+    if (count < PollCycle::ReplyTimeout)
+        ++count;
+    if (count > PollCycle::ReplyTimeout || count < 0)
+        count = PollCycle::ReplyTimeout;
+}
+
+} // namespace
+
 PollCycle::PollCycle(TesterState &state, SerialLink &serialLink, Commands &commands,
                      TesterView &testerView, ReplyEffects &replyEffects)
     : s(state), link(serialLink), cmds(commands), view(testerView), replies(replyEffects)
@@ -15,10 +30,8 @@ PollCycle::PollCycle(TesterState &state, SerialLink &serialLink, Commands &comma
 
 void PollCycle::Tick()
 {
-    if (s.ComCnt < ReplyTimeout)
-        ++s.ComCnt;
-    if (s.ComCnt > ReplyTimeout || s.ComCnt < 0)
-        s.ComCnt = ReplyTimeout;
+    countTick(s.ComCnt);
+    countTick(s.ReplyCnt);
 
     ++s.LEDCounter;
     if (s.LEDCounter >= SlowTaskPeriod || s.LEDCounter < 0) {
@@ -124,7 +137,7 @@ void PollCycle::idleStep()
 
 void PollCycle::wakeUpStep()
 {
-    if (s.ComCnt >= ReplyTimeout) {
+    if (s.ReplyCnt >= ReplyTimeout) {
         replyTimeout();
         return;
     }
@@ -142,7 +155,7 @@ void PollCycle::wakeUpStep()
 
 void PollCycle::replyStep()
 {
-    if (s.ComCnt >= ReplyTimeout) {
+    if (s.ReplyCnt >= ReplyTimeout) {
         replyTimeout();
         return;
     }
@@ -151,12 +164,15 @@ void PollCycle::replyStep()
     if (link.ReplyLine.startsWith(QLatin1Char('*'))) {
         link.ReplyLine.remove(0, 1);
         s.ComSeq = 20;
+        s.RefusedReplies = 0;
         return;
     }
     // The tester did not acknowledge: the command is over and its effect
     // (and any chain it belonged to) is dropped. The link is free again, so
     // the operator's commands come back at once instead of staying greyed
-    // until the tester happens to signal new data.
+    // until the tester happens to signal new data. Refusals in a row are
+    // counted: a tester that never acknowledges must not look connected.
+    s.RefusedReplies = TesterState::Integer(std::min(s.RefusedReplies + 1, 100));
     s.ComSeq = 0;
     s.comDelayed = 0;
     chainDropped();
@@ -175,13 +191,15 @@ void PollCycle::probeStart()
 {
     link.ClearCommBuffers();
     s.ComCnt = 0;
+    s.ReplyCnt = 0;
+    s.RefusedReplies = 0;
     link.writeBytes(QByteArray(EscapeString));
     s.ComSeq = 32;
 }
 
 void PollCycle::probeFirstAnswer()
 {
-    if (s.ComCnt >= ReplyTimeout) {
+    if (s.ReplyCnt >= ReplyTimeout) {
         replyTimeout();
         return;
     }
@@ -191,13 +209,14 @@ void PollCycle::probeFirstAnswer()
     link.dropWaiting();
     link.RxBuffer.clear();
     s.ComCnt = 0;
+    s.ReplyCnt = 0;
     link.writeBytes(QByteArray(EscapeString));
     s.ComSeq = 34;
 }
 
 void PollCycle::probeSecondAnswer()
 {
-    if (s.ComCnt >= ReplyTimeout) {
+    if (s.ReplyCnt >= ReplyTimeout) {
         replyTimeout();
         return;
     }

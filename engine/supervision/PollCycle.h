@@ -19,7 +19,9 @@ struct TesterState;
 //   20  acknowledged reply in ReplyLine, applied on this tick
 //   30, 32, 34  probing a freshly opened port with two wake-ups
 //
-// With no port open, each tick tries the next port number.
+// An answer awaited in 5, 10, 32 or 34 that has not come ReplyTimeout ticks
+// after the byte that asked for it closes the port, whatever else arrived
+// meanwhile. With no port open, each tick tries the next port number.
 class PollCycle
 {
 public:

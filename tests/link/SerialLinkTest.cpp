@@ -38,7 +38,7 @@ private Q_SLOTS:
         QTEST(link.GetSerial(), "complete");
         QTEST(link.ReplyLine, "replyLine");
         QTEST(link.RxBuffer, "leftOver");
-        QCOMPARE(int(rig.s.ComCnt), 0);   // any character restarts the timeout
+        QCOMPARE(int(rig.s.ComCnt), 0);   // any character shows the tester awake
         QTEST(link.takePendingSignals(), "kept");
         QVERIFY(link.takePendingSignals().isEmpty());
     }

@@ -1,6 +1,7 @@
 #include "EngineRig.h"
 
 #include "engine/link/Commands.h"
+#include "engine/supervision/PollCycle.h"
 
 #include <QTest>
 
@@ -200,6 +201,47 @@ private Q_SLOTS:
         rig.port.queueInput("*\r");
         rig.tick();
         QCOMPARE(rig.port.takeFrames(), QStringList{"AE"});
+    }
+
+    // Whatever arrives meanwhile (the tester's "+" every two seconds, a
+    // line that is no answer), an answer that never comes times out 13 s
+    // after the byte that asked for it, and the port is given up.
+    void noisyLineStillTimesOut_data()
+    {
+        QTest::addColumn<int>("waitingIn");         // ComSeq while the answer is awaited
+        QTest::addColumn<QByteArray>("noise");
+
+        QTest::newRow("reply to a command") << 10 << QByteArray("+");
+        QTest::newRow("answer to a wake-up") << 5 << QByteArray("+\x85*\r");
+        QTest::newRow("first probe answer") << 32 << QByteArray("+");
+        QTest::newRow("second probe answer") << 34 << QByteArray("-\x85*\r");
+    }
+
+    void noisyLineStillTimesOut()
+    {
+        QFETCH(int, waitingIn);
+        QFETCH(QByteArray, noise);
+        EngineRig rig;
+        if (waitingIn >= 32) {
+            rig.tick(2);                            // port 1 opened, first wake-up sent
+            if (waitingIn == 34) {
+                rig.port.queueInput("\r");
+                rig.tick();
+            }
+        } else {
+            rig.linkUp();
+            rig.s.ComCnt = waitingIn == 5 ? 100 : 0;
+            rig.engine.SendCommand(174);
+        }
+        QCOMPARE(int(rig.s.ComSeq), waitingIn);
+        for (int tick = 1; tick < PollCycle::ReplyTimeout; ++tick) {
+            if (tick % 40 == 0)
+                rig.port.queueInput(noise);
+            rig.tick();
+            QVERIFY2(rig.s.ComChanOpen && rig.s.ComSeq == waitingIn, qPrintable(QString::number(tick)));
+        }
+        rig.tick();
+        QVERIFY(!rig.s.ComChanOpen);
     }
 
     // A link state that is none of the known ones loses what was in flight:
