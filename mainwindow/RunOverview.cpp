@@ -159,6 +159,12 @@ void RunOverview::refresh()
 
 void RunOverview::showLink()
 {
+    // Connected, but nothing gets through: the link says so rather than "connected".
+    if (link.state() == LinkHistory::State::Connected && RecordsRefused(s)) {
+        SetSteadyText(LinkStateLbl, QLatin1String(RecordsRefusedText));
+        SetTextColour(LinkStateLbl, Warning);
+        return;
+    }
     SetSteadyText(LinkStateLbl, link.text());
     SetTextColour(LinkStateLbl, link.alarm() ? ReadingColours::Alarm : QColor());
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 
 const char NotKnownText[] = "----";
+const char RecordsRefusedText[] = "The tester answers without acknowledgement: records are being refused";
 
 namespace {
 
@@ -123,6 +124,11 @@ QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDa
     if (lastLine.isValid())
         text += QStringLiteral(", last at ") + clockText(lastLine);
     return text;
+}
+
+bool RecordsRefused(const TesterState &s)
+{
+    return s.ComChanOpen && s.RefusedReplies >= RefusalsBeforeWarning;
 }
 
 bool NotLoggingWarning(const TesterState &s)

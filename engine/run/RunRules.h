@@ -54,6 +54,13 @@ QString RunStateText(RunMode mode, int breakCount);
 // Whether the run ends at the cycle limit.
 bool EndsAtCycleLimit(RunMode mode);
 
+// A tester that answers every command without its "*" acknowledgement (so
+// every record is refused): after this many refusals in a row the link says
+// so instead of "connected".
+constexpr int RefusalsBeforeWarning = 3;
+extern const char RecordsRefusedText[];
+bool RecordsRefused(const TesterState &s);
+
 // The data log in a few words: "name.txt: 12 lines, last at 14:03:07", or
 // "Not logging".
 QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine);

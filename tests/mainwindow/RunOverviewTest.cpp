@@ -42,11 +42,14 @@ struct Rig
     FakeDataFileDialog files;
     std::unique_ptr<MainForm> form;
     QByteArray nextRecord = record(7);
+    bool noStar = false;
 
     Rig()
     {
         port.onWrite = [this](const QByteArray &bytes) {
-            port.queueInput(bytes == "AE\r" ? nextRecord : QByteArray("*\r"));
+            const QByteArray reply = bytes == "AE\r" ? nextRecord : QByteArray("*\r");
+            // A tester that never acknowledges still answers a wake-up with a star line.
+            port.queueInput(noStar && bytes.endsWith('\r') ? reply.mid(1) : reply);
         };
         form = std::make_unique<MainForm>(port, settings, dialogs, files, 24 * 3600 * 1000);
     }
@@ -119,6 +122,31 @@ private Q_SLOTS:
         QCOMPARE(rig.colour("LinkStateLbl"), QColor());
         QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("9"));
         QCOMPARE(rig.colour("CycleCntBox"), QColor());
+    }
+
+    // Replies without their "*" are refused one after the other: after a few
+    // in a row the link says so, until a reply is acknowledged again.
+    void testerWithoutAcknowledgement()
+    {
+        Rig rig;
+        QVERIFY(rig.sampled());
+        rig.noStar = true;
+        const QString refused = QStringLiteral("The tester answers without acknowledgement: records are being refused");
+        rig.nextRecord = record(8);
+        for (int refusals = 1; refusals <= 3; ++refusals) {
+            QVERIFY(matches(Connected, rig.text("LinkStateLbl")));
+            rig.form->engine().SendCommand(174);
+            for (int i = 0; i < 100 && rig.form->state().ComSeq != 0; ++i)
+                rig.form->engine().Tick();
+        }
+        QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("7"));
+        QCOMPARE(rig.text("LinkStateLbl"), refused);
+        QVERIFY(rig.colour("LinkStateLbl").isValid());
+        rig.noStar = false;
+        QVERIFY(rig.sampled(174));
+        QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("8"));
+        QVERIFY(matches(Connected, rig.text("LinkStateLbl")));
+        QCOMPARE(rig.colour("LinkStateLbl"), QColor());
     }
 
     void loggingAndLimits()
