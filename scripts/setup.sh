@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests and the simulated
-# run need, when any of them is missing. Safe to run again.
+# run need, when any of them is missing. Safe to run again. With
+# LIFECYCLE_SANITIZE=1 also clang, its sanitizer and libFuzzer runtimes and
+# the symbolizer that names the lines of a sanitizer report.
 set -euo pipefail
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev fonts-liberation poppler-utils xvfb xauth)
+if [ "${LIFECYCLE_SANITIZE:-0}" = 1 ]; then
+    packages+=(clang libclang-rt-dev llvm)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

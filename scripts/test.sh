@@ -1,8 +1,21 @@
 #!/usr/bin/env bash
-# Builds the program and runs every test.
+# Builds the program and runs every test; then the same tests in the
+# sanitizer build (ASan and UBSan, with every fuzz seed and reproducer
+# replayed), and each fuzz target for FUZZ_SECONDS (default 60; 0 skips the
+# fuzzing). SANITIZE=0 skips the sanitizer build and the fuzzing.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
+sanitize_build=${SANITIZE_BUILD_DIR:-$root/build-sanitize}
 "$root/scripts/build.sh"
-cd "$build"
-ctest --output-on-failure -j"$(nproc)"
+(cd "$build" && ctest --output-on-failure -j"$(nproc)")
+[ "${SANITIZE:-1}" = 1 ] || exit 0
+
+LIFECYCLE_SANITIZE=1 "$root/scripts/build.sh"
+# abort_on_error: a report ends the test at once, with its stack in the log.
+(cd "$sanitize_build" &&
+    ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1} \
+    ctest --output-on-failure -j"$(nproc)")
+seconds=${FUZZ_SECONDS:-60}
+[ "$seconds" -gt 0 ] || exit 0
+"$root/scripts/fuzz.sh" "$seconds"

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -15,6 +16,7 @@ namespace {
 constexpr int ColumnCount = 37;
 constexpr float Unknown = std::numeric_limits<float>::quiet_NaN();
 constexpr qint64 ChunkBytes = qint64(1) << 22;
+constexpr qint64 MinChunkBytes = qint64(1) << 16;
 // Far longer than any sample line; a longer run of bytes without a line end
 // is garbage and is skipped as one line.
 constexpr size_t LineLimit = 4096;
@@ -225,9 +227,12 @@ TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history)
         }
     };
 
-    std::vector<char> chunk(ChunkBytes);
+    // A small log needs no buffer of a whole chunk (a pipe tells no size).
+    const qint64 chunkBytes =
+        file.isSequential() ? ChunkBytes : std::clamp(file.size() + 1, MinChunkBytes, ChunkBytes);
+    std::vector<char> chunk(static_cast<size_t>(chunkBytes));
     for (;;) {
-        const qint64 got = file.read(chunk.data(), ChunkBytes);
+        const qint64 got = file.read(chunk.data(), chunkBytes);
         if (got < 0) {
             result.problem = QStringLiteral("reading it failed (%1)").arg(file.errorString());
             return result;

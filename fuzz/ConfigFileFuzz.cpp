@@ -1,0 +1,75 @@
+// The configuration file reader on any bytes, against a tester of software
+// 1.2 measuring resistance with a 1000-ohm pull-up (master files bring other
+// modes and ranges). A file it accepts must come back the same when it is
+// saved and opened again.
+
+#include "FuzzSupport.h"
+
+#include "engine/config/ConfigFile.h"
+#include "engine/preferences/Registry.h"
+#include "engine/state/TesterState.h"
+#include "support/FakeMessageDialogs.h"
+#include "support/MemorySettingsStore.h"
+
+#include <array>
+
+namespace {
+
+TesterState Tester(int mode, TesterState::Long range)
+{
+    TesterState s;
+    s.vSoftwareVersion = 12;
+    s.vRMode = TesterState::Integer(mode);
+    s.vRPullUp = range;
+    return s;
+}
+
+// What a configuration file sets, less the contact tolerances: the file
+// keeps those to one decimal (or three), which at a small range holds less
+// than the tester's count; they come back with the same text.
+std::array<int64_t, 14> ExactSettings(const TesterState &s)
+{
+    return {s.sContact, s.sFailLimit, s.sSeqLimit, s.sCycleLimit, s.sMaxDownTime, s.sMinDownTime,
+            s.sMaxUpTime, s.sMinUpTime, s.sUpperBounce, s.sLowerBounce, s.sMaxDownBounceTol,
+            s.sMaxUpBounceTol, s.sRMode, s.sRPullUp};
+}
+
+QByteArray SavedText(const TesterState &s)
+{
+    QByteArray text;
+    for (const QString &line : ConfigFileLines(s))
+        text += line.toLatin1() + "\r\n";
+    return text;
+}
+
+bool Open(TesterState &s, const QString &path)
+{
+    FakeMessageDialogs dialogs;
+    MemorySettingsStore store;
+    Registry registry(store);
+    ConfigFile file(s, dialogs, registry);
+    const bool accepted = file.OpenConfigFile(path);
+    FuzzCheck(accepted == dialogs.calls.isEmpty(), "a refused file says why, an accepted one says nothing");
+    return accepted;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    TesterState s = Tester(0, 1000);
+    if (!Open(s, InputFilePath(data, size)))
+        return 0;
+
+    // Downloaded, the tester measures in the file's mode and range; saved
+    // as this program writes it and opened again on that tester.
+    s.vRMode = s.sRMode;
+    s.vRPullUp = s.sRPullUp;
+    const QByteArray saved = SavedText(s);
+    TesterState again = Tester(s.sRMode, s.sRPullUp);
+    FuzzCheck(Open(again, InputFilePath(reinterpret_cast<const uint8_t *>(saved.constData()), size_t(saved.size()))),
+              "a saved configuration opens again");
+    FuzzCheck(ExactSettings(again) == ExactSettings(s) && SavedText(again) == saved,
+              "a saved configuration opens as it was");
+    return 0;
+}

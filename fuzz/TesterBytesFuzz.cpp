@@ -1,0 +1,92 @@
+// The bytes from the tester (TesterSteps.h) through the link, the poll
+// cycle and the data record decoder to the data log line and the trend
+// history, with the operator's commands in between. No answer is awaited
+// longer than the reply timeout, whatever arrives meanwhile; every sample
+// line the program writes reads back with its counts.
+
+#include "FuzzSupport.h"
+#include "TesterSteps.h"
+
+#include "engine/datalog/DataLog.h"
+#include "engine/state/DataDecoder.h"
+#include "engine/state/TesterState.h"
+#include "engine/supervision/PollCycle.h"
+#include "engine/supervision/TesterEngine.h"
+#include "engine/trend/TrendHistory.h"
+#include "engine/trend/TrendLogReader.h"
+#include "engine/trend/TrendReduction.h"
+#include "support/FakeSerialPort.h"
+#include "support/FakeView.h"
+
+namespace {
+
+// Each decoded sample goes into the trend history, as in the main window.
+class TrendingView : public FakeView
+{
+public:
+    explicit TrendingView(const TesterState &state) : s(state) {}
+    void sampleDecoded() override { history.append(TrendReadingFromState(s)); }
+
+    const TesterState &s;
+    TrendHistory history;
+};
+
+// Each sample to be logged becomes its data log line and is read back.
+class LineCheck : public SampleLog
+{
+public:
+    explicit LineCheck(const TesterState &state) : s(state) {}
+    void SaveToFile() override
+    {
+        const QByteArray line = SampleLine(s).toLatin1();
+        TrendReading read;
+        const bool parsed = ParseTrendLine(line.constData(), line.constData() + line.size(), read);
+        if (s.CycleCount < 0 || s.FailCount < 0 || s.SeqCount < 0) {
+            FuzzCheck(!parsed, "a line with a negative count is no sample");
+            return;
+        }
+        FuzzCheck(parsed, "a data log line the program wrote reads back");
+        FuzzCheck(read.cycleCount == s.CycleCount && read.failCount == s.FailCount,
+                  "a data log line reads back with its counts");
+    }
+
+private:
+    const TesterState &s;
+};
+
+// Two minutes of the line: room for several reply timeouts, and an input of
+// many long silences still runs in a moment.
+constexpr int TickLimit = 2400;
+
+bool Waiting(int comSeq)
+{
+    return comSeq == 5 || comSeq == 10 || comSeq == 32 || comSeq == 34;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    TesterState s;
+    FakeSerialPort port;
+    TrendingView view(s);
+    LineCheck lines(s);
+    TesterEngine engine(s, port, view);
+    engine.setSampleLog(&lines);
+    engine.decoder().setClock([] { return QDateTime(QDate(2026, 1, 5), QTime(8, 0)); });
+
+    int waited = 0, lastSeq = -1, ticks = 0;
+    for (const TesterStep &step : ReadSteps(data, size)) {
+        port.queueInput(step.bytes);
+        TakeAction(engine, step.action);
+        for (int tick = TicksOf(step.ticks); tick > 0 && ticks++ < TickLimit; --tick) {
+            engine.Tick();
+            waited = Waiting(s.ComSeq) && s.ComSeq == lastSeq ? waited + 1 : 0;
+            lastSeq = s.ComSeq;
+            FuzzCheck(waited < PollCycle::ReplyTimeout, "no answer is awaited beyond the reply timeout");
+        }
+    }
+    for (int columns : {1, 600})
+        ReduceTrend(view.history, columns);
+    return 0;
+}
