@@ -210,17 +210,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("waitingIn");         // ComSeq while the answer is awaited
         QTest::addColumn<QByteArray>("noise");
+        QTest::addColumn<bool>("askedAgain");       // the operator sends the command again meanwhile
 
-        QTest::newRow("reply to a command") << 10 << QByteArray("+");
-        QTest::newRow("answer to a wake-up") << 5 << QByteArray("+\x85*\r");
-        QTest::newRow("first probe answer") << 32 << QByteArray("+");
-        QTest::newRow("second probe answer") << 34 << QByteArray("-\x85*\r");
+        QTest::newRow("reply to a command") << 10 << QByteArray("+") << false;
+        QTest::newRow("answer to a wake-up") << 5 << QByteArray("+\x85*\r") << false;
+        QTest::newRow("answer to a wake-up, asked again") << 5 << QByteArray("+") << true;
+        QTest::newRow("first probe answer") << 32 << QByteArray("+") << false;
+        QTest::newRow("second probe answer") << 34 << QByteArray("-\x85*\r") << false;
     }
 
     void noisyLineStillTimesOut()
     {
         QFETCH(int, waitingIn);
         QFETCH(QByteArray, noise);
+        QFETCH(bool, askedAgain);
         EngineRig rig;
         if (waitingIn >= 32) {
             rig.tick(2);                            // port 1 opened, first wake-up sent
@@ -237,6 +240,8 @@ private Q_SLOTS:
         for (int tick = 1; tick < PollCycle::ReplyTimeout; ++tick) {
             if (tick % 40 == 0)
                 rig.port.queueInput(noise);
+            if (tick % 40 == 20 && askedAgain)
+                rig.engine.SendCommand(174);    // a second wake-up goes out
             rig.tick();
             QVERIFY2(rig.s.ComChanOpen && rig.s.ComSeq == waitingIn, qPrintable(QString::number(tick)));
         }
