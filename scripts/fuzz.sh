@@ -12,7 +12,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SANITIZE_BUILD_DIR:-$root/build-sanitize}
 seconds=${1:-60}
 LIFECYCLE_SANITIZE=1 "$root/scripts/build.sh" --target fuzz_targets
-export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 
 work=$build/fuzz-work
 artifacts=$build/fuzz-artifacts

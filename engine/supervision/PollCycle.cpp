@@ -11,13 +11,11 @@
 
 namespace {
 
-// A count of ticks, held within 0..ReplyTimeout.
+// One tick more on a count that stops at ReplyTimeout; a count out of its
+// range (never set so) counts as run out.
 void countTick(TesterState::Integer &count)
 {
-    if (count < PollCycle::ReplyTimeout)
-        ++count;
-    if (count > PollCycle::ReplyTimeout || count < 0)
-        count = PollCycle::ReplyTimeout;
+    count = TesterState::Integer(count < 0 ? PollCycle::ReplyTimeout : std::min(count + 1, PollCycle::ReplyTimeout));
 }
 
 } // namespace

@@ -229,7 +229,7 @@ TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history)
 
     // A small log needs no buffer of a whole chunk (a pipe tells no size).
     const qint64 chunkBytes =
-        file.isSequential() ? ChunkBytes : std::clamp(file.size() + 1, MinChunkBytes, ChunkBytes);
+        file.isSequential() ? ChunkBytes : std::clamp(file.size(), MinChunkBytes, ChunkBytes);
     std::vector<char> chunk(static_cast<size_t>(chunkBytes));
     for (;;) {
         const qint64 got = file.read(chunk.data(), chunkBytes);
