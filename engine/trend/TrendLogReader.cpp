@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -79,7 +80,9 @@ bool readDate(const char *begin, const char *end)
 // are gathered as integers and divided once, which rounds as exactly as a
 // library reader and is several times faster; a longer number goes to the
 // library (gathering its digits would overflow from the 19th on).
-constexpr int ExactDigits = 15;
+constexpr double PowersOfTen[] = {1,   1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr int ExactDigits = int(std::size(PowersOfTen)) - 1;
 
 bool readNumber(const char *begin, const char *end, double &value, bool integer = false)
 {
@@ -109,8 +112,6 @@ bool readNumber(const char *begin, const char *end, double &value, bool integer 
         return error == std::errc() && at == end && std::isfinite(value)
             && (!integer || std::abs(value) <= std::numeric_limits<int32_t>::max());
     }
-    static const double PowersOfTen[] = {1,   1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     value = double(negative ? -digits : digits) / PowersOfTen[decimals];
     return !integer || std::abs(value) <= std::numeric_limits<int32_t>::max();
 }
