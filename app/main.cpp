@@ -1,10 +1,12 @@
 #include "app/AppOptions.h"
 #include "app/SerialSetup.h"
+#include "engine/session/TesterSession.h"
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendWindow.h"
 #include "mainwindow/MainForm.h"
 #include "platform/QtSettingsStore.h"
+#include "ui/QtConfigFileDialog.h"
 #include "ui/QtDataFileDialog.h"
 #include "ui/QtMessageDialogs.h"
 
@@ -30,7 +32,7 @@ constexpr int TrendScreenshotWaitMs = 90000;
 void saveTrendScreenshot(MainForm &form, const QString &path, QElapsedTimer started)
 {
     TrendController &trend = form.trend();
-    const bool ready = !trend.window().showingLive() || trend.liveHistory().size() >= TrendScreenshotSamples
+    const bool ready = !trend.window().showingLive() || form.session().trendHistory().size() >= TrendScreenshotSamples
         || started.elapsed() > TrendScreenshotWaitMs;
     if (!ready) {
         QTimer::singleShot(200, &form, [&form, path, started] { saveTrendScreenshot(form, path, started); });
@@ -81,9 +83,13 @@ int main(int argc, char **argv)
     SerialSetup serial(options, settings);
     QtMessageDialogs dialogs;
     QtDataFileDialog fileDialog;
-    MainForm form(serial.port(), settings, dialogs, fileDialog, options.pollPeriodMs);
+    QtConfigFileDialog configFileDialog;
+    TesterSession session({serial.port(), settings, dialogs, fileDialog, configFileDialog}, options.pollPeriodMs);
+    MainForm form(session);
     dialogs.setParentWidget(&form);
     fileDialog.setParentWidget(&form);
+    configFileDialog.setParentWidget(&form);
+    session.start();
     form.show();
 
     if (!options.plotFile.isEmpty())

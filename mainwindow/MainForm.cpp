@@ -1,6 +1,9 @@
 #include "mainwindow/MainForm.h"
 
 #include "engine/config/ConfigCommands.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/preferences/Registry.h"
+#include "engine/session/TesterSession.h"
 #include "engine/state/DataFormat.h"
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/StateTexts.h"
@@ -18,7 +21,6 @@
 #include "mainwindow/frmAbout.h"
 #include "ui/LedIndicator.h"
 #include "ui/MainMenus.h"
-#include "ui/QtConfigFileDialog.h"
 #include "ui/ValueBox.h"
 
 #include <QAction>
@@ -28,7 +30,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -53,46 +54,53 @@ QLabel *plainLabel(const QString &name, const QString &text, QWidget *parent)
 
 } // namespace
 
-MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &dialogs,
-                   DataFileDialog &fileDialog, int pollPeriodMs, QWidget *parent)
-    : QMainWindow(parent), dialogs(dialogs), registry(settings), pollPeriodMs(pollPeriodMs)
+MainForm::MainForm(TesterSession &session, QWidget *parent)
+    : QMainWindow(parent), tester(session), s(session.state()), dialogs(session.dialogs()),
+      registry(session.registry())
 {
     setObjectName("MainForm");
     setWindowTitle(title());
     buildWindow();
-    log = std::make_unique<DataLog>(s, dialogs, fileDialog, registry,
-                                    [this](const QString &text) { setWindowTitle(text); });
-    testerEngine = std::make_unique<TesterEngine>(s, port, *this);
-    testerEngine->setSampleLog(log.get());
-    configFileDialog = std::make_unique<QtConfigFileDialog>(this);
-    config = std::make_unique<ConfigCommands>(s, *testerEngine, dialogs, *configFileDialog, registry);
-    overview = new RunOverview(s, *log, centralWidget(), centralWidget());
+    overview = new RunOverview(s, session.dataLog(), centralWidget(), centralWidget());
     static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
-    log->changed = [this] { overview->refresh(); };
+    session.dataLog().changed = [this] { overview->refresh(); };
     AddMenuShortcuts(*menus);
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
-    trendView = std::make_unique<TrendController>(*menus, dialogs, *this);
-    addSampleObserver([this](const TesterState &state) { trendView->sampleDecoded(state); });
-    configEdit = std::make_unique<ConfigEditCommands>(*menus, s, *testerEngine, dialogs, this);
-    procedures = std::make_unique<ProcedureMenus>(*menus, s, *testerEngine, dialogs, this,
+    trendView = std::make_unique<TrendController>(session.trendHistory(), *menus, dialogs, *this);
+    configEdit = std::make_unique<ConfigEditCommands>(*menus, s, engine(), dialogs, this);
+    procedures = std::make_unique<ProcedureMenus>(*menus, s, engine(), session.manual(), dialogs, this,
                                                   [this] { return CheckConfigSaved(); },
                                                   [this](bool newLearn) { EditConfiguration(newLearn); });
     reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
 
-    Tmr = new QTimer(this);
-    Tmr->setObjectName("Tmr");
-    connect(Tmr, &QTimer::timeout, this, [this] { tick(); });
-
-    startUp();
+    LoadRecentFiles();
+    LoadRecentConfigFiles();
+    session.setWindow(this);
 }
 
 MainForm::~MainForm()
 {
-    Tmr->stop();
+    tester.setWindow(nullptr);
+    tester.dataLog().changed = nullptr;
     registry.recentFilesChanged = nullptr;
     registry.recentConfigFilesChanged = nullptr;
+}
+
+TesterEngine &MainForm::engine()
+{
+    return tester.engine();
+}
+
+DataLog &MainForm::dataLog()
+{
+    return tester.dataLog();
+}
+
+ConfigCommands &MainForm::configCommands()
+{
+    return tester.configCommands();
 }
 
 QString MainForm::title()
@@ -187,20 +195,20 @@ void MainForm::connectMenus()
     MainMenus &m = *menus;
     auto on = [this](QAction *action, auto handler) { connect(action, &QAction::triggered, this, handler); };
 
-    on(m.FileNewMenu, [this] { log->FileNew(); afterFileCommand(); });
-    on(m.FileOpenMenu, [this] { log->FileOpen(); afterFileCommand(); });
-    on(m.FileCloseMenu, [this] { log->FileClose(); afterFileCommand(); });
+    on(m.FileNewMenu, [this] { dataLog().FileNew(); afterFileCommand(); });
+    on(m.FileOpenMenu, [this] { dataLog().FileOpen(); afterFileCommand(); });
+    on(m.FileCloseMenu, [this] { dataLog().FileClose(); afterFileCommand(); });
     for (int i = 1; i <= 4; ++i) {
         QAction *entry = m.FileRecentMenu[i];
-        on(entry, [this, entry] { log->FileRecent(MainMenus::recentPath(entry)); afterFileCommand(); });
+        on(entry, [this, entry] { dataLog().FileRecent(MainMenus::recentPath(entry)); afterFileCommand(); });
     }
     on(m.FileExitMenu, [this] { close(); });
 
-    on(m.ConfigureOpenMenu, [this] { config->ConfigureOpenMenu(); });
-    on(m.ConfigureSaveMenu, [this] { config->ConfigureSaveMenu(); });
+    on(m.ConfigureOpenMenu, [this] { configCommands().ConfigureOpenMenu(); });
+    on(m.ConfigureSaveMenu, [this] { configCommands().ConfigureSaveMenu(); });
     for (int i = 1; i <= 4; ++i) {
         QAction *entry = m.ConfigureRecentFileMenu[i];
-        on(entry, [this, entry] { config->ConfigureRecentFileMenu(MainMenus::recentPath(entry)); });
+        on(entry, [this, entry] { configCommands().ConfigureRecentFileMenu(MainMenus::recentPath(entry)); });
     }
 
     on(m.RunStopMenu, [this] { runCommand(StopCode); });
@@ -214,90 +222,24 @@ void MainForm::connectMenus()
     on(m.HelpAboutMenu, [this] { HelpAboutMenu_Click(); });
 }
 
-void MainForm::startUp()
-{
-    s.DataFileNum = 0;
-    s.DataFileName.clear();
-    s.DataFileOpen = false;
-    s.AppOrientation = -8;
-    s.DownLoadedOnce = false;
-    s.IsDirtyData = false;
-    s.IsDirtyConfig = false;
-    s.MasterUpdate = false;
-    s.GoAgainMode = false;
-    s.GoAgainFlag = false;
-    s.MustWait = true;
-    LastModeShown = -100;
-
-    testerEngine->SetClearAll();
-
-    s.vMaxUpResistance = 1022;
-    s.vMaxDownResistance = 1022;
-    s.LearnConfigure = false;
-    s.vRPullUp = -1;
-    s.vRMode = -1;
-    s.LEDCounter = 0;
-    s.LEDState = 1;
-    s.vMinDownResistance = 0;
-    s.vMinUpResistance = 0;
-    s.Running = false;
-
-    s.ComChan = 0;
-    s.ComSeq = 0;
-    s.ComChanOpen = false;
-
-    SetControls();
-
-    s.vSerialNumber.clear();
-    DisplaySerialNum();
-    s.vSoftwareVersion = 0;
-    setVersionPanel(DisplayVersion(s));
-    DisplayMode();
-    DisplayRValue();
-
-    // The search starts at the saved port; ports above 9 are searched from 9.
-    s.ComChan = TesterState::Integer(std::clamp(registry.LoadCommChannel(), 0, 8));
-
-    Tmr->start(pollPeriodMs);
-
-    LoadRecentFiles();
-    LoadRecentConfigFiles();
-}
-
-void MainForm::tick()
-{
-    // A tick never waits, but guard anyway: a dialog opened from inside a
-    // tick must not let the next tick run the cycle a second time.
-    if (ticking)
-        return;
-    ticking = true;
-    testerEngine->Tick();
-    ticking = false;
-}
-
 void MainForm::closeEvent(QCloseEvent *event)
 {
     if (s.GoAgainMode)
         dialogs.ErrorDialog(QStringLiteral("Break Update Mode Cancel"),
                             QStringLiteral("The tester is set to stop after ") + QString::number(s.RepeatCount)
                                 + QStringLiteral(" cycles and will not restart if program is terminated."));
-    if (!log->CheckDataSaved(true) || !CheckConfigSaved()) {
+    if (!dataLog().CheckDataSaved(true) || !CheckConfigSaved()) {
         event->ignore();
         return;
     }
-    if (s.DataFileOpen)
-        log->FileClose();
-    Tmr->stop();
-    registry.SaveCommChannel(s.ComChan);
-    // No command goes to the tester, so a running test goes on without us;
-    // only a piston the manual control moved down is raised first.
     procedures->closeForExit();
+    tester.shutDown();
     event->accept();
 }
 
 bool MainForm::CheckConfigSaved()
 {
-    return config->CheckConfigSaved();
+    return configCommands().CheckConfigSaved();
 }
 
 void MainForm::EditConfiguration(bool NewLearn)
@@ -307,13 +249,13 @@ void MainForm::EditConfiguration(bool NewLearn)
 
 void MainForm::runCommand(int code)
 {
-    if (testerEngine->CommReady())
-        testerEngine->SendCommand(code);
+    if (engine().CommReady())
+        engine().SendCommand(code);
 }
 
 void MainForm::RunBreakUpdateMenu_Click()
 {
-    if (!testerEngine->CommReady())
+    if (!engine().CommReady())
         return;
 
     BreakDialog dialog(this);
@@ -330,10 +272,10 @@ void MainForm::RunBreakUpdateMenu_Click()
     }
     // The poll cycle kept running while the dialog was open: the link may
     // have gone or become busy, and then the command would not go out.
-    if (!testerEngine->CommReady())
+    if (!engine().CommReady())
         return;
     s.RepeatCount = breakCount;
-    testerEngine->SendValueCommand(BreakUpdateCode, QString::number(breakCount));
+    engine().SendValueCommand(BreakUpdateCode, QString::number(breakCount));
     s.Running = true;
 }
 
@@ -377,8 +319,8 @@ void MainForm::setVersionPanel(const QString &text)
 
 void MainForm::SetControls()
 {
-    const bool idle = testerEngine->CommReady() && !s.Running;
-    const bool ready = testerEngine->CommReady();
+    const bool idle = engine().CommReady() && !s.Running;
+    const bool ready = engine().CommReady();
     const bool sampled = s.DownLoadedOnce;
     MainMenus &m = *menus;
 
@@ -514,27 +456,15 @@ void MainForm::beep()
     QApplication::beep();
 }
 
-// Only the manual control shows the piston and a single reading.
-void MainForm::setPistonBox(bool ticked)
+void MainForm::setTitle(const QString &text)
 {
-    procedures->manual().setPistonBox(ticked);
-}
-
-void MainForm::showManualReading(const QString &text)
-{
-    procedures->manual().showManualReading(text);
+    setWindowTitle(text);
 }
 
 void MainForm::sampleDecoded()
 {
     overview->sampleTaken();
-    for (const auto &observer : sampleObservers)
-        observer(s);
-}
-
-void MainForm::addSampleObserver(std::function<void(const TesterState &)> observer)
-{
-    sampleObservers.push_back(std::move(observer));
+    trendView->historyGrew();
 }
 
 void MainForm::portTried(int port) { overview->portTried(port); }

@@ -4,8 +4,8 @@
 #include <QString>
 
 // What the conversation engine asks of the main window. The engine never
-// sees a widget: the program implements this on MainForm, tests on a fake
-// that records the calls.
+// sees a widget: its tester's session passes the calls on to the window
+// (MainForm) when one is open; tests use a fake that records the calls.
 class TesterView
 {
 public:
@@ -28,8 +28,10 @@ public:
     virtual void drawLed(int drawing) = 0;
 
     virtual void beep() = 0;                                  // the tester ended a test
-    virtual void setPistonBox(bool ticked) = 0;               // manual control's "Piston" box
-    virtual void showManualReading(const QString &text) = 0;  // manual control's CurntReadingBox
+    virtual void setPistonBox(bool /*ticked*/) {}              // manual control's "Piston" box
+    virtual void showManualReading(const QString & /*text*/) {}// manual control's CurntReadingBox
+    // The window title: the program's name, and the data file's while one is open.
+    virtual void setTitle(const QString & /*text*/) {}
 
     // A full data record was decoded into the state record (after DisplayData).
     virtual void sampleDecoded() {}

@@ -12,19 +12,18 @@ class QMenu;
 class QMainWindow;
 class TrendFileDialog;
 class TrendWindow;
-struct TesterState;
 
-// Keeps the history of the live run from the program's start and brings up
-// the Trend window: View, Trend... for the live run, File, Plot Data Log...
+// Brings up the Trend window: View, Trend... for the live run, File, Plot Data Log...
 // (or --plot) for a saved data log.
 class TrendController
 {
 public:
-    TrendController(MainMenus &menus, MessageDialogs &dialogs, QMainWindow &mainWindow);
+    // live: the history of the tester's run, kept by its session.
+    TrendController(const TrendHistory &live, MainMenus &menus, MessageDialogs &dialogs, QMainWindow &mainWindow);
     ~TrendController();
 
-    // Every decoded sample, whether the window is open or not.
-    void sampleDecoded(const TesterState &s);
+    // The live history took a sample.
+    void historyGrew();
 
     void showLive();
     // Reads a data log into the window; false when the file cannot be read.
@@ -44,10 +43,10 @@ public:
 private:
     void bringUp();
 
+    const TrendHistory &live;
     MessageDialogs &dialogs;
     std::unique_ptr<TrendFileDialog> qtFileDialog;
     TrendFileDialog *fileDialog;
-    TrendHistory live;
     TrendHistory fromLog;
     TrendWindow *trendWindow;
 };

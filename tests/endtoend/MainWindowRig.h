@@ -3,6 +3,7 @@
 #include "SimulatedRig.h"
 
 #include "mainwindow/MainForm.h"
+#include "support/SessionWindow.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
@@ -39,5 +40,6 @@ struct MainWindowRig
     MemorySettingsStore settings;
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
-    MainForm form{rig.port, settings, dialogs, files, NoTicks};
+    SessionWindow window{rig.port, settings, dialogs, files, NoTicks};
+    MainForm &form = window.form;
 };

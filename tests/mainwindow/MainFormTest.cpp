@@ -1,6 +1,7 @@
 #include "engine/supervision/TesterEngine.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/MainForm.h"
+#include "support/SessionWindow.h"
 #include "mainwindow/frmAbout.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
@@ -28,7 +29,11 @@ constexpr int NoTicks = 24 * 3600 * 1000;
 struct Rig
 {
     explicit Rig(bool buildNow = true) { if (buildNow) build(); }
-    void build(int pollMs = NoTicks) { form = std::make_unique<MainForm>(port, settings, dialogs, files, pollMs); }
+    void build(int pollMs = NoTicks)
+    {
+        built = std::make_unique<SessionWindow>(port, settings, dialogs, files, pollMs);
+        form = &built->form;
+    }
 
     QLabel *label(const QString &name) { return form->findChild<QLabel *>(name); }
     QWidget *widget(const QString &name) { return form->findChild<QWidget *>(name); }
@@ -71,7 +76,8 @@ struct Rig
     MemorySettingsStore settings;
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
-    std::unique_ptr<MainForm> form;
+    std::unique_ptr<SessionWindow> built;
+    MainForm *form = nullptr;
 };
 
 } // namespace
@@ -353,7 +359,8 @@ private Q_SLOTS:
         MemorySettingsStore settings;
         QtMessageDialogs dialogs;
         FakeDataFileDialog files;
-        MainForm form(port, settings, dialogs, files, 10);
+        SessionWindow window(port, settings, dialogs, files, 10);
+        MainForm &form = window.form;
         form.show();
         dialogs.setParentWidget(&form);
 

@@ -1,6 +1,7 @@
 #include "engine/run/RunRules.h"
 #include "engine/supervision/TesterEngine.h"
 #include "mainwindow/MainForm.h"
+#include "support/SessionWindow.h"
 #include "mainwindow/ReadingColours.h"
 
 #include "support/FakeDataFileDialog.h"
@@ -40,7 +41,8 @@ struct Rig
     MemorySettingsStore settings;
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
-    std::unique_ptr<MainForm> form;
+    std::unique_ptr<SessionWindow> built;
+    MainForm *form = nullptr;
     QByteArray nextRecord = record(7);
 
     Rig()
@@ -48,7 +50,8 @@ struct Rig
         port.onWrite = [this](const QByteArray &bytes) {
             port.queueInput(bytes == "AE\r" ? nextRecord : QByteArray("*\r"));
         };
-        form = std::make_unique<MainForm>(port, settings, dialogs, files, 24 * 3600 * 1000);
+        built = std::make_unique<SessionWindow>(port, settings, dialogs, files, 24 * 3600 * 1000);
+        form = &built->form;
     }
     QString text(const char *name) { return form->findChild<QLabel *>(QLatin1String(name))->text(); }
     // The colour the widget's text is drawn in; an invalid colour when it is the usual one.
@@ -154,7 +157,7 @@ private Q_SLOTS:
             rig.form->resize(1, 1);
             QCoreApplication::processEvents();
             for (QLabel *label : rig.form->findChildren<QLabel *>())
-                if (label->isVisibleTo(rig.form.get()) && !label->text().isEmpty())
+                if (label->isVisibleTo(rig.form) && !label->text().isEmpty())
                     QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
         }
         QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("2147483647"));

@@ -5,6 +5,7 @@
 #include "engine/procedures/DefaultConfig.h"
 #include "features/procedures/LearnTransfer.h"
 #include "mainwindow/MainForm.h"
+#include "support/SessionWindow.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
@@ -54,7 +55,8 @@ struct Rig
     MemorySettingsStore settings;
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
-    MainForm form{port, settings, dialogs, files, NoTicks};
+    SessionWindow window{port, settings, dialogs, files, NoTicks};
+    MainForm &form = window.form;
     TesterState &s = form.state();
 };
 
@@ -245,7 +247,7 @@ private Q_SLOTS:
     void manualDialog()
     {
         Rig rig;
-        rig.form.setPistonBox(true);
+        rig.window.session.engineView().setPistonBox(true);
         ModalAnswerer answerer;
         answerer.then([&rig](QDialog *dialog) {
             auto *box = dialog->findChild<QCheckBox *>("PistonCheck");

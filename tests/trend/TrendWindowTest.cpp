@@ -8,6 +8,7 @@
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendWindow.h"
 #include "mainwindow/MainForm.h"
+#include "support/SessionWindow.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
@@ -132,7 +133,7 @@ struct Rig
     void sample(int cycle, int mode = 0)
     {
         form->state() = ::sample(cycle, 12, mode, mode == 0 ? 1000 : 5000, 700, 1 | 16 | 64);   // up stroke not tested
-        form->sampleDecoded();
+        built->session.engineView().sampleDecoded();
     }
 
     FakeSerialPort port;
@@ -140,7 +141,8 @@ struct Rig
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
     ScriptedTrendFiles trendFiles;
-    std::unique_ptr<MainForm> form = std::make_unique<MainForm>(port, settings, dialogs, files, NoTicks);
+    std::unique_ptr<SessionWindow> built = std::make_unique<SessionWindow>(port, settings, dialogs, files, NoTicks);
+    MainForm *form = &built->form;
 };
 
 } // namespace
@@ -247,7 +249,7 @@ void TrendWindowTest::liveRunInTheWindow()
         rig.sample(cycle, 2);
     QCOMPARE(rig.axisTitle("UpContactChart"), QStringLiteral("ohms, then volts"));
     QCOMPARE(rig.axisTitle("BounceChart"), QStringLiteral("seconds"));
-    const TrendReduction r = ReduceTrend(rig.form->trend().liveHistory(), 600);
+    const TrendReduction r = ReduceTrend(rig.built->session.trendHistory(), 600);
     const QList<QPointF> &max = r.limits[MaxContactDownLimit];
     QCOMPARE(max.size(), 4);
     QCOMPARE(max[0].x(), 1.0);

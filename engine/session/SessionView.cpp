@@ -1,0 +1,71 @@
+#include "engine/session/SessionView.h"
+
+#include "engine/procedures/ManualControl.h"
+#include "engine/session/TesterSession.h"
+
+void SessionView::showBarMessage(const QString &text) { toWindow([&](TesterView &w) { w.showBarMessage(text); }); }
+void SessionView::showBarPanels() { toWindow([](TesterView &w) { w.showBarPanels(); }); }
+void SessionView::setVersionPanel(const QString &text) { toWindow([&](TesterView &w) { w.setVersionPanel(text); }); }
+void SessionView::SetControls() { toWindow([](TesterView &w) { w.SetControls(); }); }
+void SessionView::DisplayData() { toWindow([](TesterView &w) { w.DisplayData(); }); }
+void SessionView::DisplayMode() { toWindow([](TesterView &w) { w.DisplayMode(); }); }
+void SessionView::DisplayRValue() { toWindow([](TesterView &w) { w.DisplayRValue(); }); }
+void SessionView::DisplaySerialNum() { toWindow([](TesterView &w) { w.DisplaySerialNum(); }); }
+void SessionView::showSampleDate(const QString &text) { toWindow([&](TesterView &w) { w.showSampleDate(text); }); }
+void SessionView::beep() { toWindow([](TesterView &w) { w.beep(); }); }
+
+void SessionView::drawLed(int drawing)
+{
+    led = drawing;
+    toWindow([=](TesterView &w) { w.drawLed(drawing); });
+}
+
+void SessionView::setTitle(const QString &text)
+{
+    lastTitle = text;
+    toWindow([&](TesterView &w) { w.setTitle(text); });
+}
+
+// The manual control keeps the piston and the reading whether or not its
+// dialog is open; the next dialog starts from them.
+void SessionView::setPistonBox(bool ticked)
+{
+    session.manual().setPistonBox(ticked);
+}
+
+void SessionView::showManualReading(const QString &text)
+{
+    session.manual().showManualReading(text);
+}
+
+void SessionView::sampleDecoded()
+{
+    // The history first: the window's trend draws from it.
+    session.recordSample();
+    toWindow([](TesterView &w) { w.sampleDecoded(); });
+    Q_EMIT session.sampleDecoded();
+}
+
+void SessionView::portTried(int port)
+{
+    toWindow([=](TesterView &w) { w.portTried(port); });
+    Q_EMIT session.portTried(port);
+}
+
+void SessionView::linkFound(int port, const QString &device, const QDateTime &at)
+{
+    toWindow([&](TesterView &w) { w.linkFound(port, device, at); });
+    Q_EMIT session.linkFound(port, device, at);
+}
+
+void SessionView::linkLost(const QDateTime &at)
+{
+    toWindow([&](TesterView &w) { w.linkLost(at); });
+    Q_EMIT session.linkLost(at);
+}
+
+void SessionView::runStarted(int code)
+{
+    toWindow([=](TesterView &w) { w.runStarted(code); });
+    Q_EMIT session.runStarted(code);
+}

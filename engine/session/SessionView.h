@@ -1,0 +1,53 @@
+#pragma once
+
+#include "engine/state/TesterView.h"
+
+class TesterSession;
+
+// The session as the engine sees it: every call goes on to the window that
+// shows the tester, when one is open. The LED and the title are remembered,
+// so that a window that opens later shows them; the link, the run and each
+// sample are also told through the session's signals.
+class SessionView : public TesterView
+{
+public:
+    explicit SessionView(TesterSession &session) : session(session) {}
+
+    void setWindow(TesterView *shownIn) { window = shownIn; }
+    TesterView *shownIn() const { return window; }
+    const QString &title() const { return lastTitle; }
+
+    void showBarMessage(const QString &text) override;
+    void showBarPanels() override;
+    void setVersionPanel(const QString &text) override;
+    void SetControls() override;
+    void DisplayData() override;
+    void DisplayMode() override;
+    void DisplayRValue() override;
+    void DisplaySerialNum() override;
+    void showSampleDate(const QString &text) override;
+    int ledDrawing() const override { return led; }
+    void drawLed(int drawing) override;
+    void beep() override;
+    void setPistonBox(bool ticked) override;
+    void showManualReading(const QString &text) override;
+    void setTitle(const QString &text) override;
+    void sampleDecoded() override;
+    void portTried(int port) override;
+    void linkFound(int port, const QString &device, const QDateTime &at) override;
+    void linkLost(const QDateTime &at) override;
+    void runStarted(int code) override;
+
+private:
+    template <typename Call>
+    void toWindow(const Call &call)
+    {
+        if (window)
+            call(*window);
+    }
+
+    TesterSession &session;
+    TesterView *window = nullptr;
+    int led = 1;   // the error LED as last drawn: 0 lit, 1 dark
+    QString lastTitle;
+};

@@ -1,0 +1,153 @@
+#include "engine/session/TesterSession.h"
+
+#include "engine/config/ConfigCommands.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/preferences/Registry.h"
+#include "engine/procedures/ManualControl.h"
+#include "engine/session/SessionView.h"
+#include "engine/state/StateTexts.h"
+#include "engine/supervision/TesterEngine.h"
+
+#include <QEventLoop>
+#include <algorithm>
+
+namespace {
+
+// Raising the piston at shut-down: a poll every 50 ms, for two seconds at most.
+constexpr int ExitPollMs = 50;
+constexpr int ExitPolls = 40;
+
+} // namespace
+
+TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
+    : messageDialogs(outside.dialogs),
+      view(std::make_unique<SessionView>(*this)),
+      prefs(std::make_unique<Registry>(outside.settings)),
+      pollPeriodMs(pollPeriodMs)
+{
+    log = std::make_unique<DataLog>(s, outside.dialogs, outside.dataFileDialog, *prefs,
+                                    [this](const QString &text) { view->setTitle(text); });
+    testerEngine = std::make_unique<TesterEngine>(s, outside.port, *view);
+    testerEngine->setSampleLog(log.get());
+    config = std::make_unique<ConfigCommands>(s, *testerEngine, outside.dialogs, outside.configFileDialog, *prefs);
+    manualControl = std::make_unique<ManualControl>(s, *testerEngine);
+    pollTimer.setObjectName("Tmr");
+    connect(&pollTimer, &QTimer::timeout, this, [this] { tick(); });
+}
+
+TesterSession::~TesterSession()
+{
+    pollTimer.stop();
+}
+
+void TesterSession::start()
+{
+    s.DataFileNum = 0;
+    s.DataFileName.clear();
+    s.DataFileOpen = false;
+    s.AppOrientation = -8;
+    s.DownLoadedOnce = false;
+    s.IsDirtyData = false;
+    s.IsDirtyConfig = false;
+    s.MasterUpdate = false;
+    s.GoAgainMode = false;
+    s.GoAgainFlag = false;
+    s.MustWait = true;
+
+    testerEngine->SetClearAll();
+
+    s.vMaxUpResistance = 1022;
+    s.vMaxDownResistance = 1022;
+    s.LearnConfigure = false;
+    s.vRPullUp = -1;
+    s.vRMode = -1;
+    s.LEDCounter = 0;
+    s.LEDState = 1;
+    s.vMinDownResistance = 0;
+    s.vMinUpResistance = 0;
+    s.Running = false;
+
+    s.ComChan = 0;
+    s.ComSeq = 0;
+    s.ComChanOpen = false;
+    s.vSerialNumber.clear();
+    s.vSoftwareVersion = 0;
+    if (TesterView *window = view->shownIn())
+        showEverything(*window);
+
+    // The search starts at the saved port; ports above 9 are searched from 9.
+    s.ComChan = TesterState::Integer(std::clamp(prefs->LoadCommChannel(), 0, 8));
+    pollTimer.start(pollPeriodMs);
+}
+
+void TesterSession::shutDown()
+{
+    if (s.DataFileOpen)
+        log->FileClose();
+    pollTimer.stop();
+    prefs->SaveCommChannel(s.ComChan);
+    raisePistonBeforeExit();
+}
+
+void TesterSession::raisePistonBeforeExit()
+{
+    manualControl->RaisePistonBeforeExit(
+        [this] {
+            // Time for the tester to answer, with the port's events taken in;
+            // the operator's input waits.
+            QEventLoop wait;
+            QTimer::singleShot(ExitPollMs, &wait, &QEventLoop::quit);
+            wait.exec(QEventLoop::ExcludeUserInputEvents);
+            testerEngine->Tick();
+        },
+        ExitPolls);
+}
+
+void TesterSession::tick()
+{
+    // A tick never waits, but guard anyway: a dialog opened from inside a
+    // tick must not let the next tick run the cycle a second time.
+    if (ticking)
+        return;
+    ticking = true;
+    testerEngine->Tick();
+    ticking = false;
+}
+
+void TesterSession::setWindow(TesterView *window)
+{
+    view->setWindow(window);
+    if (window)
+        showEverything(*window);
+}
+
+TesterView &TesterSession::engineView()
+{
+    return *view;
+}
+
+QString TesterSession::title() const
+{
+    return view->title();
+}
+
+void TesterSession::showEverything(TesterView &window)
+{
+    window.SetControls();
+    window.DisplaySerialNum();
+    window.setVersionPanel(DisplayVersion(s));
+    window.DisplayMode();
+    window.DisplayRValue();
+    if (s.DownLoadedOnce) {
+        window.DisplayData();
+        window.showSampleDate(FormatSampleTime(s.vUpdateTime));
+    }
+    window.drawLed(view->ledDrawing());
+    if (!view->title().isEmpty())
+        window.setTitle(view->title());
+}
+
+void TesterSession::recordSample()
+{
+    history.append(TrendReadingFromState(s));
+}
