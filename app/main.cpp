@@ -59,6 +59,42 @@ bool displayAvailable()
 #endif
 }
 
+// What the command line asks of the window at start: a data log to plot,
+// and the pictures or the report page to write before quitting.
+void ScheduleStartRequests(MainForm &form, const AppOptions &options)
+{
+    if (!options.plotFile.isEmpty())
+        QTimer::singleShot(0, &form, [&form, &options] { form.trend().plotLog(options.plotFile); });
+    if (!options.trendScreenshotFile.isEmpty()) {
+        QElapsedTimer started;
+        started.start();
+        if (options.plotFile.isEmpty())
+            form.trend().showLive();
+        QTimer::singleShot(500, &form, [&form, &options, started] {
+            saveTrendScreenshot(form, options.trendScreenshotFile, started);
+        });
+    }
+    if (options.screenshotFile.isEmpty() && options.reportFile.isEmpty())
+        return;
+    // Quit without closing the window: a screenshot or report run asks no
+    // questions and leaves the saved settings alone.
+    QTimer::singleShot(ScreenshotDelayMs, &form, [&form, &options] {
+        int code = 0;
+        if (!options.screenshotFile.isEmpty() && !form.grab().save(options.screenshotFile, "PNG")) {
+            QTextStream(stderr) << "lifecycle: cannot write the screenshot " << options.screenshotFile << "\n";
+            code = 1;
+        }
+        if (!options.reportFile.isEmpty()) {
+            const QString failure = form.report().writePdf(options.reportFile);
+            if (!failure.isEmpty()) {
+                QTextStream(stderr) << "lifecycle: " << failure << "\n";
+                code = 1;
+            }
+        }
+        QCoreApplication::exit(code);
+    });
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -92,35 +128,6 @@ int main(int argc, char **argv)
     session.start();
     form.show();
 
-    if (!options.plotFile.isEmpty())
-        QTimer::singleShot(0, &form, [&] { form.trend().plotLog(options.plotFile); });
-    if (!options.trendScreenshotFile.isEmpty()) {
-        QElapsedTimer started;
-        started.start();
-        if (options.plotFile.isEmpty())
-            form.trend().showLive();
-        QTimer::singleShot(500, &form, [&form, &options, started] {
-            saveTrendScreenshot(form, options.trendScreenshotFile, started);
-        });
-    }
-    if (!options.screenshotFile.isEmpty() || !options.reportFile.isEmpty()) {
-        // Quit without closing the window: a screenshot or report run asks no
-        // questions and leaves the saved settings alone.
-        QTimer::singleShot(ScreenshotDelayMs, &form, [&] {
-            int code = 0;
-            if (!options.screenshotFile.isEmpty() && !form.grab().save(options.screenshotFile, "PNG")) {
-                QTextStream(stderr) << "lifecycle: cannot write the screenshot " << options.screenshotFile << "\n";
-                code = 1;
-            }
-            if (!options.reportFile.isEmpty()) {
-                const QString failure = form.report().writePdf(options.reportFile);
-                if (!failure.isEmpty()) {
-                    QTextStream(stderr) << "lifecycle: " << failure << "\n";
-                    code = 1;
-                }
-            }
-            app.exit(code);
-        });
-    }
+    ScheduleStartRequests(form, options);
     return app.exec();
 }
