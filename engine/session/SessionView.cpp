@@ -1,7 +1,7 @@
 #include "engine/session/SessionView.h"
 
 #include "engine/procedures/ManualControl.h"
-#include "engine/session/TesterSession.h"
+#include "engine/trend/TrendHistory.h"
 
 void SessionView::showBarMessage(const QString &text) { toWindow([&](TesterView &w) { w.showBarMessage(text); }); }
 void SessionView::showBarPanels() { toWindow([](TesterView &w) { w.showBarPanels(); }); }
@@ -26,46 +26,47 @@ void SessionView::setTitle(const QString &text)
     toWindow([&](TesterView &w) { w.setTitle(text); });
 }
 
-// The manual control keeps the piston and the reading whether or not its
-// dialog is open; the next dialog starts from them.
+// The next manual dialog starts from the piston and the reading.
 void SessionView::setPistonBox(bool ticked)
 {
-    session.manual().setPistonBox(ticked);
+    if (manual)
+        manual->setPistonBox(ticked);
 }
 
 void SessionView::showManualReading(const QString &text)
 {
-    session.manual().showManualReading(text);
+    if (manual)
+        manual->showManualReading(text);
 }
 
 void SessionView::sampleDecoded()
 {
     // The history first: the window's trend draws from it.
-    session.recordSample();
+    history.append(TrendReadingFromState(s));
     toWindow([](TesterView &w) { w.sampleDecoded(); });
-    Q_EMIT session.sampleDecoded();
+    Q_EMIT sampleTaken();
 }
 
 void SessionView::portTried(int port)
 {
     toWindow([=](TesterView &w) { w.portTried(port); });
-    Q_EMIT session.portTried(port);
+    Q_EMIT searchTried(port);
 }
 
 void SessionView::linkFound(int port, const QString &device, const QDateTime &at)
 {
     toWindow([&](TesterView &w) { w.linkFound(port, device, at); });
-    Q_EMIT session.linkFound(port, device, at);
+    Q_EMIT testerFound(port, device, at);
 }
 
 void SessionView::linkLost(const QDateTime &at)
 {
     toWindow([&](TesterView &w) { w.linkLost(at); });
-    Q_EMIT session.linkLost(at);
+    Q_EMIT testerLost(at);
 }
 
 void SessionView::runStarted(int code)
 {
     toWindow([=](TesterView &w) { w.runStarted(code); });
-    Q_EMIT session.runStarted(code);
+    Q_EMIT runCommanded(code);
 }

@@ -2,16 +2,29 @@
 
 #include "engine/state/TesterView.h"
 
-class TesterSession;
+#include <QDateTime>
+#include <QObject>
+#include <QString>
 
-// The session as the engine sees it: every call goes on to the window that
-// shows the tester, when one is open. The LED and the title are remembered,
-// so that a window that opens later shows them; the link, the run and each
-// sample are also told through the session's signals.
-class SessionView : public TesterView
+class ManualControl;
+class TrendHistory;
+struct TesterState;
+
+// A tester's session as its engine sees it: every call goes on to the
+// window that shows the tester, when one is open. The LED and the title are
+// remembered, so that a window that opens later shows them; each sample
+// joins the run's history; the link, the run and each sample are also
+// told through signals.
+class SessionView : public QObject, public TesterView
 {
+    Q_OBJECT
+
 public:
-    explicit SessionView(TesterSession &session) : session(session) {}
+    SessionView(const TesterState &state, TrendHistory &history) : s(state), history(history) {}
+
+    // The manual control shows the piston and the reading whether or not its
+    // dialog is open; it is built on the engine, after this view.
+    void setManualControl(ManualControl &control) { manual = &control; }
 
     void setWindow(TesterView *shownIn) { window = shownIn; }
     TesterView *shownIn() const { return window; }
@@ -38,6 +51,13 @@ public:
     void linkLost(const QDateTime &at) override;
     void runStarted(int code) override;
 
+Q_SIGNALS:
+    void sampleTaken();
+    void searchTried(int port);
+    void testerFound(int port, const QString &device, const QDateTime &at);
+    void testerLost(const QDateTime &at);
+    void runCommanded(int code);
+
 private:
     template <typename Call>
     void toWindow(const Call &call)
@@ -46,7 +66,9 @@ private:
             call(*window);
     }
 
-    TesterSession &session;
+    const TesterState &s;
+    TrendHistory &history;
+    ManualControl *manual = nullptr;
     TesterView *window = nullptr;
     int led = 1;   // the error LED as last drawn: 0 lit, 1 dark
     QString lastTitle;

@@ -21,7 +21,7 @@ constexpr int ExitPolls = 40;
 
 TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     : messageDialogs(outside.dialogs),
-      view(std::make_unique<SessionView>(*this)),
+      view(std::make_unique<SessionView>(s, history)),
       prefs(std::make_unique<Registry>(outside.settings)),
       pollPeriodMs(pollPeriodMs)
 {
@@ -31,6 +31,12 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     testerEngine->setSampleLog(log.get());
     config = std::make_unique<ConfigCommands>(s, *testerEngine, outside.dialogs, outside.configFileDialog, *prefs);
     manualControl = std::make_unique<ManualControl>(s, *testerEngine);
+    view->setManualControl(*manualControl);
+    connect(view.get(), &SessionView::sampleTaken, this, &TesterSession::sampleDecoded);
+    connect(view.get(), &SessionView::searchTried, this, &TesterSession::portTried);
+    connect(view.get(), &SessionView::testerFound, this, &TesterSession::linkFound);
+    connect(view.get(), &SessionView::testerLost, this, &TesterSession::linkLost);
+    connect(view.get(), &SessionView::runCommanded, this, &TesterSession::runStarted);
     pollTimer.setObjectName("Tmr");
     connect(&pollTimer, &QTimer::timeout, this, [this] { tick(); });
 }
@@ -145,9 +151,4 @@ void TesterSession::showEverything(TesterView &window)
     window.drawLed(view->ledDrawing());
     if (!view->title().isEmpty())
         window.setTitle(view->title());
-}
-
-void TesterSession::recordSample()
-{
-    history.append(TrendReadingFromState(s));
 }

@@ -85,21 +85,19 @@ Q_SIGNALS:
     void runStarted(int code);
 
 private:
-    friend class SessionView;
-    void recordSample();
     void tick();
     void raisePistonBeforeExit();
     void showEverything(TesterView &window);
 
     TesterState s;
     MessageDialogs &messageDialogs;
+    TrendHistory history;
+    std::unique_ptr<ManualControl> manualControl;
     std::unique_ptr<SessionView> view;
     std::unique_ptr<Registry> prefs;
     std::unique_ptr<DataLog> log;
     std::unique_ptr<TesterEngine> testerEngine;
     std::unique_ptr<ConfigCommands> config;
-    std::unique_ptr<ManualControl> manualControl;
-    TrendHistory history;
     QTimer pollTimer;
     int pollPeriodMs;
     bool ticking = false;
