@@ -3,10 +3,10 @@
 #include "SimulatedRig.h"
 
 #include "mainwindow/MainForm.h"
-#include "support/SessionWindow.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
+#include "support/SessionWindow.h"
 
 #include <QAbstractButton>
 #include <QAction>

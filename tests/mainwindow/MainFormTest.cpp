@@ -1,13 +1,16 @@
+#include "engine/session/TesterSession.h"
 #include "engine/supervision/TesterEngine.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/MainForm.h"
-#include "support/SessionWindow.h"
 #include "mainwindow/frmAbout.h"
+#include "support/FakeConfigFileDialog.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
+#include "support/SessionWindow.h"
+#include "ui/LedIndicator.h"
 #include "ui/QtMessageDialogs.h"
 
 #include <QAction>
@@ -309,6 +312,39 @@ private Q_SLOTS:
         QTEST(rig.dialogs.calls, "messages");
         QCOMPARE(rig.settings.read("Preferences", "CommChannel"), closes ? QString("5") : QString());
         QVERIFY(rig.port.written.isEmpty());   // a running test goes on: nothing is said to the tester
+    }
+
+    // A window that opens on a session already running shows at once what
+    // the session knows, and leaves it running when it closes without asking.
+    void windowOpensOnRunningSession()
+    {
+        FakeSerialPort port;
+        MemorySettingsStore settings;
+        FakeMessageDialogs dialogs;
+        FakeDataFileDialog files;
+        FakeConfigFileDialog configFiles;
+        TesterSession session({port, settings, dialogs, files, configFiles}, NoTicks);
+        session.start();
+        TesterState &s = session.state();
+        s.vSerialNumber = QStringLiteral("41800777");
+        s.CycleCount = 1234;
+        s.vRPullUp = 1000;
+        s.vRMode = 0;
+        s.DownLoadedOnce = true;
+        s.vUpdateTime = QDateTime(QDate(2026, 12, 6), QTime(14, 2, 11));
+        session.engineView().drawLed(0);
+        session.engineView().setTitle(QStringLiteral("Model 418C Life Cycle Tester - run.txt"));
+
+        auto form = std::make_unique<MainForm>(session);
+        QCOMPARE(form->findChild<QLabel *>("CycleCntBox")->text(), QStringLiteral("1234"));
+        QCOMPARE(form->findChild<QLabel *>("SampleDate")->text(), QStringLiteral("12/06/2026 14:02:11"));
+        QVERIFY(form->findChild<QLabel *>("StatBarPanel1")->text().contains(QStringLiteral("41800777")));
+        QCOMPARE(form->findChild<LedIndicator *>("Shape1")->drawing(), 0);
+        QCOMPARE(form->windowTitle(), QStringLiteral("Model 418C Life Cycle Tester - run.txt"));
+
+        form.reset();
+        session.engineView().DisplayData();   // nothing left to draw on
+        QCOMPARE(session.engineView().ledDrawing(), 0);
     }
 
     // Five new data files leave the last four in the menu, newest first; an "&"

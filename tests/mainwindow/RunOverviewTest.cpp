@@ -1,8 +1,8 @@
 #include "engine/run/RunRules.h"
 #include "engine/supervision/TesterEngine.h"
 #include "mainwindow/MainForm.h"
-#include "support/SessionWindow.h"
 #include "mainwindow/ReadingColours.h"
+#include "support/SessionWindow.h"
 
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"

@@ -5,12 +5,12 @@
 #include "engine/procedures/DefaultConfig.h"
 #include "features/procedures/LearnTransfer.h"
 #include "mainwindow/MainForm.h"
-#include "support/SessionWindow.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
+#include "support/SessionWindow.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -8,11 +8,11 @@
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendWindow.h"
 #include "mainwindow/MainForm.h"
-#include "support/SessionWindow.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
+#include "support/SessionWindow.h"
 #include "ui/TrendFileDialog.h"
 
 #include <QAbstractAxis>
