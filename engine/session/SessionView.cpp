@@ -70,3 +70,15 @@ void SessionView::runStarted(int code)
     toWindow([=](TesterView &w) { w.runStarted(code); });
     Q_EMIT runCommanded(code);
 }
+
+void SessionView::testEnded()
+{
+    toWindow([](TesterView &w) { w.testEnded(); });
+    Q_EMIT limitReached();
+}
+
+void SessionView::testerChanged(TesterChange change)
+{
+    toWindow([=](TesterView &w) { w.testerChanged(change); });
+    Q_EMIT changeSent(change);
+}

@@ -50,6 +50,8 @@ public:
     void linkFound(int port, const QString &device, const QDateTime &at) override;
     void linkLost(const QDateTime &at) override;
     void runStarted(int code) override;
+    void testEnded() override;
+    void testerChanged(TesterChange change) override;
 
 Q_SIGNALS:
     void sampleTaken();
@@ -57,6 +59,8 @@ Q_SIGNALS:
     void testerFound(int port, const QString &device, const QDateTime &at);
     void testerLost(const QDateTime &at);
     void runCommanded(int code);
+    void limitReached();
+    void changeSent(TesterChange change);
 
 private:
     template <typename Call>

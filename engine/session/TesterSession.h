@@ -9,11 +9,14 @@
 #include <QTimer>
 #include <memory>
 
+class ArchiveSink;
 class ConfigCommands;
 class ConfigFileDialog;
 class DataFileDialog;
 class DataLog;
 class ManualControl;
+class RunFileLog;
+class RunRecorder;
 class MessageDialogs;
 class Registry;
 class SerialPort;
@@ -32,6 +35,8 @@ struct SessionOutside
     MessageDialogs &dialogs;
     DataFileDialog &dataFileDialog;
     ConfigFileDialog &configFileDialog;
+    // The run archive every sample goes to; none: samples are not archived.
+    ArchiveSink *archive = nullptr;
 };
 
 // One tester and everything the program keeps for it, built and owned
@@ -62,6 +67,11 @@ public:
     TesterView &engineView();
     // Every sample decoded since the session began.
     const TrendHistory &trendHistory() const { return history; }
+    // What is told to the run archive, and the unattended run file.
+    RunRecorder &runRecorder() { return *recorder; }
+    RunFileLog &runFile() { return *runFileLog; }
+    // The preferences changed: the next run's file follows them.
+    void preferencesChanged();
 
     // Start-up: the initial state, the search from the saved port, polling.
     void start();
@@ -85,7 +95,9 @@ Q_SIGNALS:
     void runStarted(int code);
 
 private:
+    class Sampling;
     void tick();
+    void connectRecorder();
     void raisePistonBeforeExit();
     void showEverything(TesterView &window);
 
@@ -96,6 +108,10 @@ private:
     std::unique_ptr<SessionView> view;
     std::unique_ptr<Registry> prefs;
     std::unique_ptr<DataLog> log;
+    std::unique_ptr<ArchiveSink> discardedRecords;
+    std::unique_ptr<RunRecorder> recorder;
+    std::unique_ptr<RunFileLog> runFileLog;
+    std::unique_ptr<Sampling> sampling;
     std::unique_ptr<TesterEngine> testerEngine;
     std::unique_ptr<ConfigCommands> config;
     QTimer pollTimer;

@@ -114,6 +114,7 @@ void PollCycle::idleStep()
         s.GoAgainMode = false;
         s.Terminated = true;
         view.beep();
+        view.testEnded();
     } else {
         link.RxBuffer.clear();
         return;
