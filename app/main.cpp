@@ -1,11 +1,15 @@
 #include "app/AppOptions.h"
+#include "app/ArchiveCommands.h"
 #include "app/SerialSetup.h"
 #include "engine/session/TesterSession.h"
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendWindow.h"
 #include "mainwindow/MainForm.h"
+#include "engine/preferences/Registry.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/archive/ArchivePlace.h"
+#include "platform/archive/ArchiveWriter.h"
 #include "ui/QtConfigFileDialog.h"
 #include "ui/QtDataFileDialog.h"
 #include "ui/QtMessageDialogs.h"
@@ -17,6 +21,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -95,6 +100,37 @@ void ScheduleStartRequests(MainForm &form, const AppOptions &options)
     });
 }
 
+// The data folder of the archive: the same names as the settings file.
+void nameTheProgram()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("RuqLifeCycle"));
+    QCoreApplication::setApplicationName(QStringLiteral("RuqLifeCycle"));
+}
+
+// The run archive's writer, or none when the archive named cannot be used:
+// the program then runs with its data log alone, and says so.
+std::unique_ptr<ArchiveWriter> StartArchive(const AppOptions &options, SettingsStore &settings, MessageDialogs &dialogs,
+                                            QObject &context)
+{
+    ArchiveLocation location;
+    if (const QString failure = ChooseArchive(options.archive, Registry(settings).LoadArchive(), location);
+        !failure.isEmpty()) {
+        QTimer::singleShot(0, &context, [&dialogs, failure] {
+            dialogs.ErrorDialog(QStringLiteral("Run Archive"),
+                                failure + QStringLiteral("  The runs are not archived; the data log works as before."));
+        });
+        return nullptr;
+    }
+    auto writer = std::make_unique<ArchiveWriter>(location, SpoolPathFor(location, ArchiveSpoolFolder()));
+    QObject::connect(writer.get(), &ArchiveWriter::problem, &context, [&dialogs](const QString &text) {
+        dialogs.ErrorDialog(QStringLiteral("Run Archive"),
+                            text + QStringLiteral("  Polling and the data log go on; the samples are kept and "
+                                                  "written to the archive when it can be written again."));
+    });
+    writer->start();
+    return writer;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -106,6 +142,13 @@ int main(int argc, char **argv)
     if (options.exitNow)
         return options.exitCode;
 
+    if (options.archiveOnly()) {
+        QCoreApplication app(argc, argv);
+        nameTheProgram();
+        QtSettingsStore settings;
+        return RunArchiveCommand(options, settings);
+    }
+
     if (!displayAvailable()) {
         std::fputs("lifecycle: no display to show the window on. Run it on a desktop, under a virtual\n"
                     "display (xvfb-run -a lifecycle ...), or without a window with QT_QPA_PLATFORM=offscreen.\n",
@@ -114,13 +157,16 @@ int main(int argc, char **argv)
     }
 
     QApplication app(argc, argv);
+    nameTheProgram();
 
     QtSettingsStore settings;
     SerialSetup serial(options, settings);
     QtMessageDialogs dialogs;
     QtDataFileDialog fileDialog;
     QtConfigFileDialog configFileDialog;
-    TesterSession session({serial.port(), settings, dialogs, fileDialog, configFileDialog}, options.pollPeriodMs);
+    const std::unique_ptr<ArchiveWriter> archive = StartArchive(options, settings, dialogs, app);
+    TesterSession session({serial.port(), settings, dialogs, fileDialog, configFileDialog, archive.get()},
+                          options.pollPeriodMs);
     MainForm form(session);
     dialogs.setParentWidget(&form);
     fileDialog.setParentWidget(&form);
