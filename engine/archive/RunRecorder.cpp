@@ -48,8 +48,9 @@ void RunRecorder::sampleTaken()
     const QDateTime at = s.vUpdateTime.isValid() ? s.vUpdateTime : QDateTime::currentDateTime();
     if (!runOpen())
         beginRun(at, s.Running);
-    else if (ended && s.Running)
-        // Started on the tester itself, or by another program.
+    else if (ended && endedAs == RunEnd::Stopped && s.Running)
+        // Started on the tester itself, or by another program. After its
+        // limit the tester may still report running in the final record.
         runStarted(at);
     postConfigIfChanged(at);
     ArchiveRecord sample = record(ArchiveRecord::Sample, at);
@@ -107,6 +108,7 @@ void RunRecorder::endRun(RunEnd how, const QDateTime &at)
     if (!runOpen() || ended)
         return;
     ended = true;
+    endedAs = how;
     ArchiveRecord end = record(ArchiveRecord::RunEnded, at);
     end.code = qint32(how);
     sink.post(std::move(end));

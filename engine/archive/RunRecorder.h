@@ -14,7 +14,8 @@ struct TesterState;
 // acknowledges a run command, or with the first sample after the tester was
 // found (already running, or stopped: then it ends at once as stopped). It
 // ends when the tester reports its limit reached ("-"), when a sample shows
-// it stopped, when the link is lost or the program closes. Samples that
+// it stopped, when the link is lost or the program closes. A stopped tester
+// that reports running again was started on its own panel: a new run. Samples that
 // follow the end (the final data) stay with the run until the next one
 // begins; the configuration is recorded at the start and at every change.
 class RunRecorder
@@ -53,6 +54,7 @@ private:
     QString programVersion;
     QString key;
     bool ended = false;
+    RunEnd endedAs = RunEnd::Stopped;
     ArchiveNumbers lastConfig{};
     QString lastSerial;
     std::vector<ArchiveRecord> waitingForRun;   // events before the first sample
