@@ -1,0 +1,88 @@
+// A tester's session writing to an SQLite run archive against the simulated
+// tester: a run logged live to a new data file, written to its own run file
+// and exported from the archive gives the same file, byte for byte.
+
+#include "SimulatedRig.h"
+
+#include "engine/archive/RunFileLog.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/preferences/Registry.h"
+#include "engine/session/TesterSession.h"
+#include "platform/archive/ArchiveWriter.h"
+#include "platform/archive/SqlArchiveStore.h"
+#include "support/FakeConfigFileDialog.h"
+#include "support/FakeDataFileDialog.h"
+#include "support/FakeMessageDialogs.h"
+#include "support/MemorySettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("cannot read ") + path.toUtf8();
+}
+
+} // namespace
+
+class ArchiveEndToEndTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void exportEqualsTheLiveLog()
+    {
+        QTemporaryDir dir;
+        ArchiveLocation location;
+        location.path = dir.filePath("runs.sqlite");
+        ArchiveWriter archive(location, SpoolPathFor(location, dir.path()));
+        archive.start();
+
+        SimulatedRig rig;
+        rig.tester.settings().cycleLimit = 8;
+        MemorySettingsStore settings;
+        Registry(settings).SaveRunFiles(true, dir.filePath("runs"));
+        FakeMessageDialogs dialogs;
+        FakeDataFileDialog files;
+        FakeConfigFileDialog configFiles;
+        TesterSession session({rig.port, settings, dialogs, files, configFiles, &archive}, 24 * 3600 * 1000);
+        session.start();
+        rig.drive(session.engine());
+        QVERIFY(rig.tickUntil([&] { return session.state().DownLoadedOnce && session.engine().CommReady(); }, 200));
+
+        QString live = dir.filePath("live.txt");
+        QVERIFY(session.dataLog().OpenFile(live));
+        session.engine().SendCommand(162);
+        QVERIFY(rig.tickUntil([&] { return session.state().Terminated; }, 2000));
+        QVERIFY(rig.tickUntil([&] { return !session.state().Running && session.engine().CommReady(); }, 200));
+        const QString runFile = session.runFile().fileName();
+        session.shutDown();
+        archive.stop();
+
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(false), QString());
+        std::vector<RunSummary> runs;
+        QCOMPARE(store.listRuns(RunFilter(), runs), QString());
+        QCOMPARE(int(runs.size()), 2);   // found stopped, then the test
+        QCOMPARE(runs[0].endedHow, QStringLiteral("limit reached"));
+        QCOMPARE(runs[0].cycles, qint64(8));
+        QCOMPARE(runs[1].endedHow, QStringLiteral("stopped"));
+        const QString exported = dir.filePath("exported.txt");
+        QCOMPARE(ExportRun(store, runs[0].id, exported), QString());
+
+        QCOMPARE(contentOf(exported), contentOf(live));
+        // Both runs began within a second: the second file's name is told apart.
+        QVERIFY(QFileInfo(runFile).fileName().startsWith(RunFileName("41800123", runs[0].start).chopped(4)));
+        QCOMPARE(contentOf(runFile), contentOf(live));
+        QCOMPARE(contentOf(live).count('\n'), 1 + runs[0].samples);
+        QCOMPARE(dialogs.calls, QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(ArchiveEndToEndTest)
+#include "ArchiveEndToEndTest.moc"
