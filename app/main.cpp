@@ -10,6 +10,7 @@
 #include "platform/QtSettingsStore.h"
 #include "platform/archive/ArchivePlace.h"
 #include "platform/archive/ArchiveWriter.h"
+#include "platform/archive/SqlArchiveStore.h"
 #include "ui/QtConfigFileDialog.h"
 #include "ui/QtDataFileDialog.h"
 #include "ui/QtMessageDialogs.h"
@@ -168,6 +169,12 @@ int main(int argc, char **argv)
     TesterSession session({serial.port(), settings, dialogs, fileDialog, configFileDialog, archive.get()},
                           options.pollPeriodMs);
     MainForm form(session);
+    if (archive)
+        form.setRunCatalogSource([location = archive->location()](QString &failure) -> std::unique_ptr<RunCatalog> {
+            auto store = std::make_unique<SqlArchiveStore>(location);
+            failure = store->open(false);
+            return failure.isEmpty() ? std::move(store) : nullptr;
+        });
     dialogs.setParentWidget(&form);
     fileDialog.setParentWidget(&form);
     configFileDialog.setParentWidget(&form);

@@ -1,5 +1,6 @@
 #include "mainwindow/MainForm.h"
 
+#include "engine/archive/RunCatalog.h"
 #include "engine/config/ConfigCommands.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
@@ -8,7 +9,9 @@
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/StateTexts.h"
 #include "engine/supervision/TesterEngine.h"
+#include "features/archive/RunsWindow.h"
 #include "features/config/ConfigEditCommands.h"
+#include "features/preferences/PreferencesDialog.h"
 #include "features/procedures/ProcedureMenus.h"
 #include "features/report/QtPrintDialogs.h"
 #include "features/report/ReportController.h"
@@ -19,6 +22,7 @@
 #include "mainwindow/StatusPanels.h"
 #include "mainwindow/StrokePanel.h"
 #include "mainwindow/frmAbout.h"
+#include "platform/archive/ArchivePlace.h"
 #include "ui/LedIndicator.h"
 #include "ui/MainMenus.h"
 #include "ui/ValueBox.h"
@@ -26,6 +30,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
+#include <QMenu>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -74,6 +80,7 @@ MainForm::MainForm(TesterSession &session, QWidget *parent)
                                                   [this] { return CheckConfigSaved(); },
                                                   [this](bool newLearn) { EditConfiguration(newLearn); });
     reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
+    addArchiveMenus();
 
     LoadRecentFiles();
     LoadRecentConfigFiles();
@@ -82,6 +89,7 @@ MainForm::MainForm(TesterSession &session, QWidget *parent)
 
 MainForm::~MainForm()
 {
+    delete runs;
     tester.setWindow(nullptr);
     tester.dataLog().changed = nullptr;
     registry.recentFilesChanged = nullptr;
@@ -220,6 +228,49 @@ void MainForm::connectMenus()
     connect(SampleDataBtn, &QPushButton::clicked, this, [this] { runCommand(SampleDataCode); });
 
     on(m.HelpAboutMenu, [this] { HelpAboutMenu_Click(); });
+}
+
+void MainForm::addArchiveMenus()
+{
+    QAction *runsEntry = trendView->ViewMenu->addAction(QStringLiteral("&Runs..."));
+    runsEntry->setObjectName("ViewRunsMenu");
+    connect(runsEntry, &QAction::triggered, this, [this] { ViewRunsMenu_Click(); });
+    auto *preferencesEntry = new QAction(QStringLiteral("P&references..."), menus->FileMenu);
+    preferencesEntry->setObjectName("FilePreferencesMenu");
+    menus->FileMenu->insertAction(menus->FileExitMenu, preferencesEntry);
+    menus->FileMenu->insertSeparator(menus->FileExitMenu);
+    connect(preferencesEntry, &QAction::triggered, this, [this] { FilePreferencesMenu_Click(); });
+}
+
+void MainForm::ViewRunsMenu_Click()
+{
+    delete runs;
+    runs = nullptr;
+    QString failure = QStringLiteral("No run archive is in use.");
+    runCatalog = runCatalogSource ? runCatalogSource(failure) : nullptr;
+    if (!runCatalog) {
+        dialogs.ErrorDialog(QStringLiteral("Run Archive"), failure);
+        return;
+    }
+    RunsWindow::Actions actions;
+    actions.showTrend = [this](TrendHistory &&history, const QString &title) { trendView->plotRun(std::move(history), title); };
+    actions.previewReport = [this](const TesterState &last) { reportController->previewOf(last); };
+    actions.exportReportPdf = [this](const TesterState &last) { reportController->exportPdfOf(last); };
+    actions.chooseDataLogFile = [this](const QString &suggested) {
+        return QFileDialog::getSaveFileName(runs, QStringLiteral("Export Data Log"), suggested,
+                                            QStringLiteral("Data log (*.txt);;All files (*)"));
+    };
+    runs = new RunsWindow(*runCatalog, dialogs, std::move(actions), this);
+    runs->setAttribute(Qt::WA_DeleteOnClose, false);
+    runs->show();
+    runs->raise();
+}
+
+void MainForm::FilePreferencesMenu_Click()
+{
+    PreferencesDialog dialog(registry, dialogs, DefaultArchivePath(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        tester.preferencesChanged();
 }
 
 void MainForm::closeEvent(QCloseEvent *event)

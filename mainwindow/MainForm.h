@@ -4,9 +4,12 @@
 #include "engine/state/TesterView.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class ConfigCommands;
+class RunCatalog;
+class RunsWindow;
 class ConfigEditCommands;
 class DataLog;
 class LedIndicator;
@@ -64,6 +67,13 @@ public:
     void linkLost(const QDateTime &at) override;
     void runStarted(int code) override;
 
+    // Opens the run archive for View, Runs...; null with the failure when it cannot.
+    using RunCatalogSource = std::function<std::unique_ptr<RunCatalog>(QString &failure)>;
+    void setRunCatalogSource(RunCatalogSource source) { runCatalogSource = std::move(source); }
+    void ViewRunsMenu_Click();
+    void FilePreferencesMenu_Click();
+    RunsWindow *runsWindow() const { return runs; }
+
     // The configuration editor over the edit copy as it stands, then the
     // download of an accepted configuration (Configure Edit, the learn).
     void EditConfiguration(bool NewLearn);
@@ -78,6 +88,7 @@ protected:
 private:
     void buildWindow();
     void connectMenus();
+    void addArchiveMenus();
 
     void runCommand(int code);
     void RunBreakUpdateMenu_Click();
@@ -96,6 +107,9 @@ private:
     std::unique_ptr<TrendController> trendView;
     std::unique_ptr<ConfigEditCommands> configEdit;
     std::unique_ptr<ReportController> reportController;
+    RunCatalogSource runCatalogSource;
+    std::unique_ptr<RunCatalog> runCatalog;
+    RunsWindow *runs = nullptr;
 
     RunOverview *overview = nullptr;
     StrokePanel *downPanel = nullptr;
