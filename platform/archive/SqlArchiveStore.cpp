@@ -214,6 +214,7 @@ QString SqlArchiveStore::bringSchemaUp(int upToVersion)
 void SqlArchiveStore::close()
 {
     forgetIds();
+    sampleInsert.reset();
     if (db.isValid())
         db.close();
     db = QSqlDatabase();
@@ -373,16 +374,21 @@ QString SqlArchiveStore::apply(const ArchiveRecord &record, QHash<qint64, RunTot
         return insertConfig(run, record) ? QString() : failed(query);
     case ArchiveRecord::Sample: {
         const qint64 config = configId(run);
-        query.prepare(QStringLiteral("INSERT INTO samples (run_id, config_id, at_ms, utc_offset, %1) VALUES (?, ?, ?, ?, %2)")
-                          .arg(columnList(SampleColumns, SampleColumnCount, QString()), placeholders(SampleColumnCount)));
-        query.addBindValue(run);
-        query.addBindValue(config);
-        query.addBindValue(record.atMs);
-        query.addBindValue(record.utcOffset);
+        if (!sampleInsert) {
+            sampleInsert = std::make_unique<QSqlQuery>(db);
+            sampleInsert->prepare(
+                QStringLiteral("INSERT INTO samples (run_id, config_id, at_ms, utc_offset, %1) VALUES (?, ?, ?, ?, %2)")
+                    .arg(columnList(SampleColumns, SampleColumnCount, QString()), placeholders(SampleColumnCount)));
+        }
+        QSqlQuery &insert = *sampleInsert;
+        insert.bindValue(0, run);
+        insert.bindValue(1, config);
+        insert.bindValue(2, record.atMs);
+        insert.bindValue(3, record.utcOffset);
         for (std::size_t i = 0; i < SampleColumnCount; ++i)
-            query.addBindValue(record.numbers[i]);
-        if (!query.exec())
-            return failed(query);
+            insert.bindValue(int(i) + 4, record.numbers[i]);
+        if (!insert.exec())
+            return failed(insert);
         RunTotals &total = totals[run];
         total.cycles = record.numbers[0];
         total.failures = record.numbers[1];

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QLockFile>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <memory>
 #include <vector>
 
@@ -67,6 +68,7 @@ private:
     QString connectionName;
     QSqlDatabase db;
     std::unique_ptr<QLockFile> lock;
+    std::unique_ptr<QSqlQuery> sampleInsert;   // prepared once per connection
     QHash<QString, qint64> runIds;
     QHash<qint64, qint64> configIds;
     QString lastError;
