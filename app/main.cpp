@@ -170,8 +170,10 @@ int main(int argc, char **argv)
                           options.pollPeriodMs);
     MainForm form(session);
     if (archive)
-        form.setRunCatalogSource([location = archive->location()](QString &failure) -> std::unique_ptr<RunCatalog> {
-            auto store = std::make_unique<SqlArchiveStore>(location);
+        form.setRunCatalogSource([&archive](QString &failure) -> std::unique_ptr<RunCatalog> {
+            // What the poll ticks queued is read back too.
+            archive->flush(3000);
+            auto store = std::make_unique<SqlArchiveStore>(archive->location());
             failure = store->open(false);
             return failure.isEmpty() ? std::move(store) : nullptr;
         });

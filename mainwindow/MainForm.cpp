@@ -1,6 +1,8 @@
 #include "mainwindow/MainForm.h"
 
 #include "engine/archive/RunCatalog.h"
+#include "engine/archive/RunFileLog.h"
+#include "engine/archive/RunRecorder.h"
 #include "engine/config/ConfigCommands.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
@@ -81,6 +83,10 @@ MainForm::MainForm(TesterSession &session, QWidget *parent)
                                                   [this](bool newLearn) { EditConfiguration(newLearn); });
     reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
     addArchiveMenus();
+    chooseRunExportFile = [this](const QString &suggested) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Export Run So Far"), suggested,
+                                            QStringLiteral("Data log (*.txt);;All files (*)"));
+    };
 
     LoadRecentFiles();
     LoadRecentConfigFiles();
@@ -242,6 +248,60 @@ void MainForm::addArchiveMenus()
     connect(preferencesEntry, &QAction::triggered, this, [this] { FilePreferencesMenu_Click(); });
 }
 
+void MainForm::setRunCatalogSource(RunCatalogSource source)
+{
+    runCatalogSource = std::move(source);
+    overview->exportRunSoFar = [this] {
+        if (exportRunSoFar())
+            s.IsDirtyData = false;
+        overview->refresh();
+    };
+    overview->refresh();
+}
+
+bool MainForm::exportRunSoFar()
+{
+    const QString key = tester.runRecorder().runKey();
+    QString failure = QStringLiteral("No run archive is in use.");
+    std::unique_ptr<RunCatalog> catalog = runCatalogSource ? runCatalogSource(failure) : nullptr;
+    qint64 id = 0;
+    if (catalog && !key.isEmpty())
+        failure = catalog->runIdOf(key, id);
+    if (catalog && failure.isEmpty() && id == 0)
+        failure = QStringLiteral("The run archive does not hold this run yet.");
+    if (!failure.isEmpty()) {
+        dialogs.ErrorDialog(QStringLiteral("Run Archive"), failure);
+        return false;
+    }
+    const QString path = chooseRunExportFile(RunFileName(s.vSerialNumber, tester.runRecorder().runStart()));
+    if (path.isEmpty())
+        return false;
+    failure = ExportRun(*catalog, id, path);
+    if (!failure.isEmpty()) {
+        dialogs.ErrorDialog(QStringLiteral("File Error"), failure);
+        return false;
+    }
+    return true;
+}
+
+// Samples that reached no data file are all in the archive: closing offers
+// the whole run so far before the question about the last sample.
+bool MainForm::offerRunExportBeforeClosing()
+{
+    if (!runCatalogSource || !s.IsDirtyData || tester.runRecorder().unloggedSamples() < 1)
+        return true;
+    const int16_t answer = dialogs.YesNoDialog(
+        QStringLiteral("Save Data"),
+        QStringLiteral("%1 samples of this run are in no data file.  Do you want to export the run so far "
+                       "from the run archive to a data file?")
+            .arg(tester.runRecorder().unloggedSamples()));
+    if (answer == AnswerCancel)
+        return false;
+    if (answer == AnswerYes && exportRunSoFar())
+        s.IsDirtyData = false;   // the last sample is in the file
+    return true;
+}
+
 void MainForm::ViewRunsMenu_Click()
 {
     delete runs;
@@ -279,7 +339,7 @@ void MainForm::closeEvent(QCloseEvent *event)
         dialogs.ErrorDialog(QStringLiteral("Break Update Mode Cancel"),
                             QStringLiteral("The tester is set to stop after ") + QString::number(s.RepeatCount)
                                 + QStringLiteral(" cycles and will not restart if program is terminated."));
-    if (!dataLog().CheckDataSaved(true) || !CheckConfigSaved()) {
+    if (!offerRunExportBeforeClosing() || !dataLog().CheckDataSaved(true) || !CheckConfigSaved()) {
         event->ignore();
         return;
     }

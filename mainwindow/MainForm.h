@@ -69,8 +69,13 @@ public:
 
     // Opens the run archive for View, Runs...; null with the failure when it cannot.
     using RunCatalogSource = std::function<std::unique_ptr<RunCatalog>(QString &failure)>;
-    void setRunCatalogSource(RunCatalogSource source) { runCatalogSource = std::move(source); }
+    void setRunCatalogSource(RunCatalogSource source);
     void ViewRunsMenu_Click();
+    // Writes the current run, as the archive holds it, to a data log file
+    // the operator chooses; false when nothing was written.
+    bool exportRunSoFar();
+    // The file for exportRunSoFar (a save dialog; tests answer it).
+    std::function<QString(const QString &suggestedName)> chooseRunExportFile;
     void FilePreferencesMenu_Click();
     RunsWindow *runsWindow() const { return runs; }
 
@@ -89,6 +94,7 @@ private:
     void buildWindow();
     void connectMenus();
     void addArchiveMenus();
+    bool offerRunExportBeforeClosing();
 
     void runCommand(int code);
     void RunBreakUpdateMenu_Click();

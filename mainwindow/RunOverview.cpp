@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <algorithm>
 
 namespace {
@@ -62,6 +63,17 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidg
     LoggingLbl = value(0, "LoggingLbl", QStringLiteral("Data file"),
                        QStringLiteral("The data file, the sample lines written since it was opened and "
                                       "the time of the last one"), 3);
+
+    ExportRunButton = new QPushButton(QStringLiteral("Export Run So Far..."), this);
+    ExportRunButton->setObjectName("ExportRunButton");
+    describe(ExportRunButton, ExportRunButton->text(),
+             QStringLiteral("Writes every sample of this run, kept in the run archive, to a data log file"));
+    ExportRunButton->setVisible(false);
+    connect(ExportRunButton, &QPushButton::clicked, this, [this] {
+        if (exportRunSoFar)
+            exportRunSoFar();
+    });
+    grid->addWidget(ExportRunButton, 0, column, Qt::AlignLeft | Qt::AlignVCenter);
 
     column = 0;
     // The count is written beside the bar, not on it: a bar carrying the
@@ -182,6 +194,9 @@ void RunOverview::showLogging()
                                                  log.lastLineTime()));
     }
     SetTextColour(LoggingLbl, NotLoggingWarning(s) ? Warning : QColor());
+    const bool offer = exportRunSoFar && NotLoggingWarning(s);
+    if (ExportRunButton->isVisibleTo(this) != offer)
+        ExportRunButton->setVisible(offer);
 }
 
 void RunOverview::showProgress()

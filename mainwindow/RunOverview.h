@@ -4,11 +4,13 @@
 
 #include <QFrame>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class DataLog;
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class ReadingColours;
 struct TesterState;
 
@@ -34,6 +36,10 @@ public:
     void runStarted(int code);
     void sampleTaken();      // a full sample was decoded into the state record
     void refresh();          // the link, run and file state may have changed
+
+    // Offered beside "Not logging" while it is set: the run so far from the archive.
+    std::function<void()> exportRunSoFar;
+    QPushButton *ExportRunButton;
 
 private:
     void showLink();

@@ -39,6 +39,8 @@ public:
     virtual QString listRuns(const RunFilter &filter, std::vector<RunSummary> &runs) = 0;
     // The newest run's id; 0 when the archive holds none.
     virtual QString lastRunId(qint64 &id) = 0;
+    // The id of the run the recorder knows by `runKey`; 0 when not archived.
+    virtual QString runIdOf(const QString &runKey, qint64 &id) = 0;
     // Calls eachSample with the state record as it stood at each sample of
     // the run, in order: its time, counters, readings and configuration.
     virtual QString readRun(qint64 id, const std::function<void(const TesterState &)> &eachSample) = 0;

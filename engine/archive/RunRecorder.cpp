@@ -56,6 +56,8 @@ void RunRecorder::sampleTaken()
     ArchiveRecord sample = record(ArchiveRecord::Sample, at);
     sample.numbers = SampleNumbers(s);
     sink.post(std::move(sample));
+    if (!s.DataFileOpen)
+        ++unlogged;
     // A tester that stops between breaks is still in its break-update run.
     if (!s.Running && !s.GoAgainMode)
         endRun(RunEnd::Stopped, at);
@@ -84,6 +86,8 @@ void RunRecorder::beginRun(const QDateTime &at, bool running)
 {
     key = QUuid::createUuid().toString(QUuid::WithoutBraces);
     ended = false;
+    unlogged = 0;
+    started = at;
     ArchiveRecord begun = record(ArchiveRecord::RunBegun, at);
     begun.code = running ? 1 : 0;
     begun.text = s.vSerialNumber;

@@ -34,6 +34,9 @@ public:
     // The run samples now go to: empty before the first one.
     const QString &runKey() const { return key; }
     bool runOpen() const { return !key.isEmpty(); }
+    // Samples of the current run that arrived with no data file open.
+    int unloggedSamples() const { return unlogged; }
+    const QDateTime &runStart() const { return started; }
 
     // The unattended run file follows the runs: a run was opened, took a
     // sample (after the archive got it), or was closed for good.
@@ -54,6 +57,8 @@ private:
     QString programVersion;
     QString key;
     bool ended = false;
+    int unlogged = 0;
+    QDateTime started;
     RunEnd endedAs = RunEnd::Stopped;
     ArchiveNumbers lastConfig{};
     QString lastSerial;

@@ -54,6 +54,16 @@ void ArchiveWriter::post(ArchiveRecord &&record)
 {
     std::lock_guard<std::mutex> guard(queueLock);
     queue.push_back(std::move(record));
+    ++postedCount;
+}
+
+bool ArchiveWriter::flush(int timeoutMs)
+{
+    std::unique_lock<std::mutex> guard(queueLock);
+    const qint64 wanted = postedCount;
+    flushWanted = true;
+    wake.notify_one();
+    return roundDone.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] { return settledCount >= wanted; });
 }
 
 void ArchiveWriter::run()
@@ -66,10 +76,13 @@ void ArchiveWriter::run()
     clock.start();
     for (;;) {
         bool last = false;
+        qint64 taken = 0;
         {
             std::unique_lock<std::mutex> guard(queueLock);
-            wake.wait_for(guard, std::chrono::milliseconds(CommitPeriodMs), [this] { return stopping; });
+            wake.wait_for(guard, std::chrono::milliseconds(CommitPeriodMs), [this] { return stopping || flushWanted; });
             last = stopping;
+            flushWanted = false;
+            taken = postedCount;
             for (ArchiveRecord &record : queue)
                 held.push_back(std::move(record));
             queue.clear();
@@ -86,6 +99,11 @@ void ArchiveWriter::run()
         } else {
             writeRound(last);
         }
+        if (held.empty() && !failing) {
+            std::lock_guard<std::mutex> guard(queueLock);
+            settledCount = taken;
+        }
+        roundDone.notify_all();
         if (last)
             break;
     }

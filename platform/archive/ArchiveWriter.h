@@ -36,6 +36,9 @@ public:
     void stop();
 
     void post(ArchiveRecord &&record) override;
+    // Waits until what was posted so far is written (true), or the archive
+    // cannot take it or the time is up (false).
+    bool flush(int timeoutMs);
 
     // Records written to the archive so far (tests and the benchmark wait on it).
     qint64 recordsWritten() const { return written.load(); }
@@ -58,6 +61,10 @@ private:
     std::condition_variable wake;
     std::vector<ArchiveRecord> queue;
     bool stopping = false;
+    std::condition_variable roundDone;
+    qint64 postedCount = 0;
+    qint64 settledCount = 0;   // posted records written by the end of the last round
+    bool flushWanted = false;
     std::thread worker;
     std::atomic<qint64> written{0};
 

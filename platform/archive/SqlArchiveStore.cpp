@@ -486,6 +486,17 @@ QString SqlArchiveStore::lastRunId(qint64 &id)
     return QString();
 }
 
+QString SqlArchiveStore::runIdOf(const QString &runKey, qint64 &id)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT id FROM runs WHERE run_key = ?"));
+    query.addBindValue(runKey);
+    if (!query.exec())
+        return fail(QStringLiteral("cannot be read"), query.lastError().text());
+    id = query.next() ? query.value(0).toLongLong() : 0;
+    return QString();
+}
+
 QString SqlArchiveStore::readRun(qint64 id, const std::function<void(const TesterState &)> &eachSample)
 {
     struct Config

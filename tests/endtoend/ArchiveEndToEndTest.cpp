@@ -7,7 +7,9 @@
 #include "engine/archive/RunFileLog.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
+#include "engine/archive/RunRecorder.h"
 #include "engine/session/TesterSession.h"
+#include "mainwindow/MainForm.h"
 #include "platform/archive/ArchiveWriter.h"
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeConfigFileDialog.h"
@@ -17,6 +19,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -82,7 +85,49 @@ private Q_SLOTS:
         QCOMPARE(contentOf(live).count('\n'), 1 + runs[0].samples);
         QCOMPARE(dialogs.calls, QStringList());
     }
+
+    // Samples came with no data file open: closing offers the whole run so
+    // far from the archive, and then does not ask about the last sample.
+    void closingOffersTheRunSoFar()
+    {
+        QTemporaryDir dir;
+        ArchiveLocation location;
+        location.path = dir.filePath("runs.sqlite");
+        ArchiveWriter archive(location, SpoolPathFor(location, dir.path()));
+        archive.start();
+        SimulatedRig rig;
+        MemorySettingsStore settings;
+        FakeMessageDialogs dialogs;
+        FakeDataFileDialog files;
+        FakeConfigFileDialog configFiles;
+        TesterSession session({rig.port, settings, dialogs, files, configFiles, &archive}, 24 * 3600 * 1000);
+        MainForm form(session);
+        form.setRunCatalogSource([&](QString &failure) -> std::unique_ptr<RunCatalog> {
+            archive.flush(10000);
+            auto store = std::make_unique<SqlArchiveStore>(location);
+            failure = store->open(false);
+            return failure.isEmpty() ? std::move(store) : nullptr;
+        });
+        const QString path = dir.filePath("so far.txt");
+        QString suggested;
+        form.chooseRunExportFile = [&](const QString &name) { suggested = name; return path; };
+        session.start();
+        form.show();
+        rig.drive(session.engine());
+        QVERIFY(rig.tickUntil([&] { return session.state().DownLoadedOnce && session.engine().CommReady(); }, 200));
+        session.engine().SendCommand(162);
+        QVERIFY(rig.tickUntil([&] { return session.runRecorder().unloggedSamples() >= 4; }, 2000));
+        QVERIFY(form.findChild<QPushButton *>("ExportRunButton")->isVisible());
+
+        dialogs.answers = {AnswerYes};
+        QVERIFY(form.close());
+        QCOMPARE(dialogs.calls.size(), 1);
+        QVERIFY2(dialogs.calls[0].startsWith("yesno:Save Data|4 samples of this run"), qPrintable(dialogs.calls[0]));
+        QVERIFY(suggested.startsWith("41800123 "));
+        QCOMPARE(contentOf(path).count('\n'), 1 + 4);
+        QVERIFY(contentOf(path).startsWith(QByteArray(DataLogHeader)));
+    }
 };
 
-QTEST_GUILESS_MAIN(ArchiveEndToEndTest)
+QTEST_MAIN(ArchiveEndToEndTest)
 #include "ArchiveEndToEndTest.moc"
