@@ -4,7 +4,7 @@
 #include "engine/state/TesterState.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <QFile>
 
 QString RunListLine(const RunSummary &run)
 {
@@ -17,25 +17,37 @@ QString RunListLine(const RunSummary &run)
 QString ExportRun(RunCatalog &catalog, qint64 id, const QString &path)
 {
     const QString shownPath = QDir::toNativeSeparators(path);
-    // The old file stays until the whole run is written.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const auto notWritten = [&](const QFile &file) {
         return QStringLiteral("The data log %1 cannot be written: %2.").arg(shownPath, file.errorString());
+    };
+    // The old file stays until the whole run is written. Not synced to the
+    // disk: a run of a million lines would wait seconds for that, and the
+    // archive still holds it.
+    QFile part(path + QStringLiteral(".part"));
+    if (!part.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return notWritten(part);
     QByteArray lines = QByteArray(DataLogHeader) + "\r\n";
+    bool written = true;
     const QString failure = catalog.readRun(id, [&](const TesterState &s) {
         lines += SampleLine(s).toLatin1();
         lines += "\r\n";
         if (lines.size() > (1 << 20)) {
-            file.write(lines);
+            written = written && part.write(lines) == lines.size();
             lines.clear();
         }
     });
-    if (!failure.isEmpty()) {
-        file.cancelWriting();
-        return failure;
+    written = written && part.write(lines) == lines.size() && part.flush();
+    const QString writeFailure = written ? QString() : notWritten(part);
+    part.close();
+    if (!failure.isEmpty() || !written) {
+        part.remove();
+        return failure.isEmpty() ? writeFailure : failure;
     }
-    file.write(lines);
-    if (!file.commit())
-        return QStringLiteral("The data log %1 cannot be written: %2.").arg(shownPath, file.errorString());
+    QFile::remove(path);
+    if (!part.rename(path)) {
+        const QString renameFailure = notWritten(part);
+        part.remove();
+        return renameFailure;
+    }
     return QString();
 }
