@@ -172,7 +172,7 @@ int main(int argc, char **argv)
     if (archive)
         form.setRunCatalogSource([&archive](QString &failure) -> std::unique_ptr<RunCatalog> {
             // What the poll ticks queued is read back too.
-            archive->flush(3000);
+            archive->flush(1500);
             auto store = std::make_unique<SqlArchiveStore>(archive->location());
             failure = store->open(false);
             return failure.isEmpty() ? std::move(store) : nullptr;
