@@ -42,8 +42,6 @@ bool ArchiveSpool::ensureOpen()
 
 bool ArchiveSpool::append(const std::vector<ArchiveRecord> &records)
 {
-    if (records.empty())
-        return true;
     if (!ensureOpen() || !db.transaction())
         return false;
     QSqlQuery insert(db);
@@ -63,18 +61,15 @@ bool ArchiveSpool::append(const std::vector<ArchiveRecord> &records)
     return true;
 }
 
-bool ArchiveSpool::front(int limit, std::vector<ArchiveRecord> &records, qint64 &lastId)
+std::vector<ArchiveRecord> ArchiveSpool::front(int limit, qint64 &lastId)
 {
-    records.clear();
+    std::vector<ArchiveRecord> records;
     lastId = 0;
-    if (!ensureOpen())
-        return false;
     QSqlQuery query(db);
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT id, record FROM spool ORDER BY id LIMIT ?"));
     query.addBindValue(limit);
-    if (!query.exec())
-        return false;
+    query.exec();
     while (query.next()) {
         lastId = query.value(0).toLongLong();
         ArchiveRecord record;
@@ -84,7 +79,7 @@ bool ArchiveSpool::front(int limit, std::vector<ArchiveRecord> &records, qint64 
         else
             qWarning("run archive: a damaged entry of the spool was dropped");
     }
-    return true;
+    return records;
 }
 
 bool ArchiveSpool::removeUpTo(qint64 lastId)
@@ -100,8 +95,8 @@ bool ArchiveSpool::isEmpty()
     // The file is looked at only when it is there or was written.
     if (knownEmpty || (!db.isValid() && !QFileInfo::exists(file)))
         return true;
-    if (!ensureOpen())
-        return true;
+    // A spool that cannot be opened is not empty: its records wait.
+    ensureOpen();
     QSqlQuery query(db);
     knownEmpty = query.exec(QStringLiteral("SELECT 1 FROM spool LIMIT 1")) && !query.next();
     return knownEmpty;

@@ -18,8 +18,9 @@ public:
 
     const QString &path() const { return file; }
     bool append(const std::vector<ArchiveRecord> &records);
-    // The oldest records, at most `limit`; `lastId` marks where they end.
-    bool front(int limit, std::vector<ArchiveRecord> &records, qint64 &lastId);
+    // The oldest records, at most `limit`; `lastId` marks where they end,
+    // 0 when the spool holds none or cannot be read.
+    std::vector<ArchiveRecord> front(int limit, qint64 &lastId);
     bool removeUpTo(qint64 lastId);
     bool isEmpty();
 

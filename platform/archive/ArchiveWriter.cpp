@@ -146,9 +146,9 @@ void ArchiveWriter::writeRound(bool last)
 bool ArchiveWriter::drainSpool()
 {
     while (!spool->isEmpty()) {
-        std::vector<ArchiveRecord> chunk;
         qint64 lastId = 0;
-        if (!spool->front(SpoolChunk, chunk, lastId) || lastId == 0)
+        const std::vector<ArchiveRecord> chunk = spool->front(SpoolChunk, lastId);
+        if (lastId == 0)
             return true;   // an unreadable spool must not stop the archive
         if (const QString failure = store->write(chunk); !failure.isEmpty()) {
             store->close();

@@ -70,6 +70,26 @@ QStringList schemaStep(int toVersion, const QString &key)
     return {};
 }
 
+// A serial number not reported yet is an empty text, never NULL: the
+// archive would refuse the record, and every record after it.
+QString notNull(const QString &text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+// The database refused a value (a constraint, a number out of range), as
+// opposed to a full disk, a lock or a lost connection: SQLite's codes 19
+// and 20 (with their extended codes), PostgreSQL's classes 22 and 23.
+bool isRefusal(const QSqlError &error, bool sqlite)
+{
+    const QString code = error.nativeErrorCode();
+    if (sqlite) {
+        const int primary = code.toInt() & 0xff;
+        return primary == 19 || primary == 20;
+    }
+    return code.startsWith(QLatin1String("22")) || code.startsWith(QLatin1String("23"));
+}
+
 QDateTime timeOf(const QVariant &ms, const QVariant &offset)
 {
     if (ms.isNull())
@@ -258,6 +278,26 @@ void SqlArchiveStore::rollback()
 
 QString SqlArchiveStore::write(const std::vector<ArchiveRecord> &records)
 {
+    refused = false;
+    const QString failure = writeTogether(records);
+    if (failure.isEmpty() || !refused)
+        return failure;
+    // The archive refused a record for what it holds, not for a lack of
+    // room or of a connection: that record alone is dropped, or it would
+    // hold back every later one for good.
+    for (const ArchiveRecord &record : records) {
+        refused = false;
+        if (const QString single = writeTogether({record}); !single.isEmpty()) {
+            if (!refused)
+                return single;
+            qWarning("run archive: a record was refused and dropped: %s", qPrintable(single));
+        }
+    }
+    return QString();
+}
+
+QString SqlArchiveStore::writeTogether(const std::vector<ArchiveRecord> &records)
+{
     if (!isOpen())
         return fail(QStringLiteral("is not open"), QString());
     if (!begin())
@@ -284,13 +324,13 @@ qint64 SqlArchiveStore::testerId(const QString &serial, qint64 softwareVersion)
 {
     QSqlQuery insert(db);
     insert.prepare(QStringLiteral("INSERT INTO testers (serial_number, software_version) VALUES (?, ?) ON CONFLICT DO NOTHING"));
-    insert.addBindValue(serial);
+    insert.addBindValue(notNull(serial));
     insert.addBindValue(softwareVersion);
     if (!insert.exec())
         return 0;
     QSqlQuery find(db);
     find.prepare(QStringLiteral("SELECT id FROM testers WHERE serial_number = ? AND software_version = ?"));
-    find.addBindValue(serial);
+    find.addBindValue(notNull(serial));
     find.addBindValue(softwareVersion);
     return find.exec() && find.next() ? find.value(0).toLongLong() : 0;
 }
@@ -329,7 +369,7 @@ qint64 SqlArchiveStore::insertConfig(qint64 run, const ArchiveRecord &record)
     insert.addBindValue(run);
     insert.addBindValue(record.atMs);
     insert.addBindValue(record.utcOffset);
-    insert.addBindValue(record.text);
+    insert.addBindValue(notNull(record.text));
     for (std::size_t i = 0; i < ConfigColumnCount; ++i)
         insert.addBindValue(record.numbers[i]);
     if (!insert.exec() || !insert.next())
@@ -342,8 +382,9 @@ qint64 SqlArchiveStore::insertConfig(qint64 run, const ArchiveRecord &record)
 QString SqlArchiveStore::apply(const ArchiveRecord &record, QHash<qint64, RunTotals> &totals)
 {
     const auto failed = [this](const QSqlQuery &query) {
-        return fail(QStringLiteral("cannot be written"), query.lastError().isValid() ? query.lastError().text()
-                                                                                  : db.lastError().text());
+        const QSqlError error = query.lastError().isValid() ? query.lastError() : db.lastError();
+        refused = isRefusal(error, isSqlite(where));
+        return fail(QStringLiteral("cannot be written"), error.text());
     };
     if (record.kind == ArchiveRecord::RunBegun) {
         const qint64 tester = testerId(record.text, record.numbers[ConfigColumnCount - 1]);

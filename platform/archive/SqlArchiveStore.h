@@ -37,7 +37,8 @@ public:
     QSqlDatabase &database() { return db; }
     int schemaVersion();
 
-    // Writes the records in one transaction: all of them, or none.
+    // Writes the records in one transaction: all of them, or none. A record
+    // the database refuses for its content is dropped and the rest written.
     QString write(const std::vector<ArchiveRecord> &records);
 
     QString listRuns(const RunFilter &filter, std::vector<RunSummary> &runs) override;
@@ -52,6 +53,7 @@ private:
     };
 
     QString fail(const QString &what, const QString &detail);
+    QString writeTogether(const std::vector<ArchiveRecord> &records);
     QString openConnection(bool forWriting);
     QString bringSchemaUp(int upToVersion);
     bool begin();
@@ -73,4 +75,5 @@ private:
     QHash<QString, qint64> runIds;
     QHash<qint64, qint64> configIds;
     QString lastError;
+    bool refused = false;   // the last write failed on a record the database refuses
 };

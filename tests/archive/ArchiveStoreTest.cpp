@@ -154,6 +154,28 @@ private Q_SLOTS:
         QVERIFY(!ExportRun(store, last + 1, path).isEmpty());
     }
 
+    void refusedRecordIsDropped_data() { backends(); }
+
+    // A sample the database refuses (here by a rule a lab added) is dropped;
+    // the others of its batch and every later one are written.
+    void refusedRecordIsDropped()
+    {
+        QFETCH(QString, backend);
+        const ArchiveLocation location = newArchive();
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(true), QString());
+        const QString rule = backend == "sqlite"
+            ? "CREATE TRIGGER no_14 BEFORE INSERT ON samples WHEN NEW.cycles = 14 BEGIN SELECT RAISE(ABORT, 'no 14'); END"
+            : "ALTER TABLE samples ADD CONSTRAINT no_14 CHECK (cycles <> 14)";
+        QVERIFY(QSqlQuery(store.database()).exec(rule));
+        RecordedRun run("41800005", 6, QDateTime(QDate(2026, 12, 6), QTime(13, 0)));
+        QCOMPARE(store.write(run.sink.records), QString());
+        run.lines.removeAt(1);   // the second sample: 14 cycles
+        qint64 id = 0;
+        QCOMPARE(store.lastRunId(id), QString());
+        QCOMPARE(readLines(store, id), run.lines);
+    }
+
     void olderSchemaIsUpgraded_data() { backends(); }
 
     // An archive of schema version 1 keeps no totals with its runs: opened,

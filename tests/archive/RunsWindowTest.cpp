@@ -54,7 +54,11 @@ private:
             if (const QString failure = store.write(sink.records); !failure.isEmpty())
                 return failure;
         }
-        return QString();
+        // A run begun on the tester that sent no sample before the link went.
+        TesterState s;
+        FakeArchiveSink sink;
+        RunRecorder(s, sink, "station", "1.0.0").runStarted(day.addDays(-1));
+        return store.write(sink.records);
     }
 
 private Q_SLOTS:
@@ -76,7 +80,7 @@ private Q_SLOTS:
         actions.chooseDataLogFile = [&](const QString &name) { suggested = name; return exportPath; };
         RunsWindow window(store, dialogs, actions);
 
-        QCOMPARE(window.RunTable->rowCount(), 2);
+        QCOMPARE(window.RunTable->rowCount(), 3);
         QCOMPARE(window.RunTable->item(0, 1)->text(), QStringLiteral("41800222"));   // newest first
         QCOMPARE(window.RunTable->item(0, 4)->text(), QStringLiteral("205"));
         QVERIFY(!window.ExportButton->isEnabled());
@@ -89,7 +93,12 @@ private Q_SLOTS:
         QCOMPARE(window.RunTable->rowCount(), 0);
         window.FromDate->setDate(QDate(2000, 1, 1));
         window.ToDate->setDate(QDate(2000, 1, 1));
-        QCOMPARE(window.RunTable->rowCount(), 2);
+        QCOMPARE(window.RunTable->rowCount(), 3);
+
+        // A run without samples has no report.
+        window.selectRun(2);
+        window.PreviewButton->click();
+        QCOMPARE(reportedCycles, qint64(0));
 
         window.selectRun(0);
         QVERIFY(window.ExportButton->isEnabled());
