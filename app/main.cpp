@@ -10,7 +10,6 @@
 #include "platform/QtSettingsStore.h"
 #include "platform/archive/ArchivePlace.h"
 #include "platform/archive/ArchiveWriter.h"
-#include "platform/archive/SqlArchiveStore.h"
 #include "ui/QtConfigFileDialog.h"
 #include "ui/QtDataFileDialog.h"
 #include "ui/QtMessageDialogs.h"
@@ -170,13 +169,7 @@ int main(int argc, char **argv)
                           options.pollPeriodMs);
     MainForm form(session);
     if (archive)
-        form.setRunCatalogSource([&archive](QString &failure) -> std::unique_ptr<RunCatalog> {
-            // What the poll ticks queued is read back too.
-            archive->flush(1500);
-            auto store = std::make_unique<SqlArchiveStore>(archive->location());
-            failure = store->open(false);
-            return failure.isEmpty() ? std::move(store) : nullptr;
-        });
+        form.setRunCatalogSource([&archive](QString &failure) { return ReadArchiveOf(*archive, 1500, failure); });
     dialogs.setParentWidget(&form);
     fileDialog.setParentWidget(&form);
     configFileDialog.setParentWidget(&form);

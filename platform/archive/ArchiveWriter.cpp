@@ -17,6 +17,17 @@ constexpr int SpoolChunk = 5000;
 
 } // namespace
 
+std::unique_ptr<RunCatalog> ReadArchiveOf(ArchiveWriter &writer, int waitMs, QString &failure)
+{
+    writer.flush(waitMs);
+    // Reading takes no lock: the writer keeps the file.
+    auto store = std::make_unique<SqlArchiveStore>(writer.location());
+    failure = store->open(false);
+    if (!failure.isEmpty())
+        return nullptr;
+    return store;
+}
+
 QString SpoolPathFor(const ArchiveLocation &location, const QString &folder)
 {
     const QByteArray name = QCryptographicHash::hash(location.shown().toUtf8(), QCryptographicHash::Sha1).toHex().left(12);

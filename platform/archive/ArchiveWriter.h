@@ -2,12 +2,14 @@
 
 #include "engine/archive/ArchiveLocation.h"
 #include "engine/archive/ArchiveSink.h"
+#include "engine/archive/RunCatalog.h"
 
 #include <QObject>
 #include <QString>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -75,6 +77,11 @@ private:
     qint64 lastTryMs = -1;
     bool failing = false;
 };
+
+// A reading connection to the writer's archive, after what was posted so
+// far is written (waiting at most waitMs); null with the failure when the
+// archive cannot be read.
+std::unique_ptr<RunCatalog> ReadArchiveOf(ArchiveWriter &writer, int waitMs, QString &failure);
 
 // The spool file of an archive: in `folder`, named after the archive.
 QString SpoolPathFor(const ArchiveLocation &location, const QString &folder);

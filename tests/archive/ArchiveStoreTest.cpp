@@ -277,6 +277,13 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(problems.count(), 1, WriteTimeoutMs);
         QVERIFY2(problems[0][0].toString().contains("in use by another program"), qPrintable(problems[0][0].toString()));
         QVERIFY(problems[0][0].toString().contains(location.path));
+        // The first program reads its own archive while it holds it.
+        QString failure;
+        const std::unique_ptr<RunCatalog> reader = ReadArchiveOf(first, WriteTimeoutMs, failure);
+        QVERIFY2(reader, qPrintable(failure));
+        qint64 newest = 0;
+        QCOMPARE(reader->lastRunId(newest), QString());
+        QVERIFY(newest > 0);
         first.stop();
         second.stop();
 

@@ -86,6 +86,15 @@ private Q_SLOTS:
         QCOMPARE(dialogs.calls, QStringList());
     }
 
+    void closingOffersTheRunSoFar_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QStringList>("questions");   // after the offer
+        QTest::newRow("exported") << "" << QStringList();
+        QTest::newRow("export fails: the last sample is still asked for")
+            << "no such folder/" << QStringList{"error:File Error", "yesno:Save Data|The current test data"};
+    }
+
     // Samples came with no data file open: closing offers the whole run so
     // far from the archive, and then does not ask about the last sample.
     void closingOffersTheRunSoFar()
@@ -102,13 +111,9 @@ private Q_SLOTS:
         FakeConfigFileDialog configFiles;
         TesterSession session({rig.port, settings, dialogs, files, configFiles, &archive}, 24 * 3600 * 1000);
         MainForm form(session);
-        form.setRunCatalogSource([&](QString &failure) -> std::unique_ptr<RunCatalog> {
-            archive.flush(10000);
-            auto store = std::make_unique<SqlArchiveStore>(location);
-            failure = store->open(false);
-            return failure.isEmpty() ? std::move(store) : nullptr;
-        });
-        const QString path = dir.filePath("so far.txt");
+        form.setRunCatalogSource([&](QString &failure) { return ReadArchiveOf(archive, 10000, failure); });
+        QFETCH(QString, folder);
+        const QString path = dir.filePath(folder + "so far.txt");
         QString suggested;
         form.chooseRunExportFile = [&](const QString &name) { suggested = name; return path; };
         session.start();
@@ -119,11 +124,16 @@ private Q_SLOTS:
         QVERIFY(rig.tickUntil([&] { return session.runRecorder().unloggedSamples() >= 4; }, 2000));
         QVERIFY(form.findChild<QPushButton *>("ExportRunButton")->isVisible());
 
-        dialogs.answers = {AnswerYes};
+        dialogs.answers = {AnswerYes, AnswerNo};
         QVERIFY(form.close());
-        QCOMPARE(dialogs.calls.size(), 1);
-        QVERIFY2(dialogs.calls[0].startsWith("yesno:Save Data|4 samples of this run"), qPrintable(dialogs.calls[0]));
+        QVERIFY2(dialogs.calls.value(0).startsWith("yesno:Save Data|4 samples of this run"), qPrintable(dialogs.calls.value(0)));
         QVERIFY(suggested.startsWith("41800123 "));
+        QFETCH(QStringList, questions);
+        QCOMPARE(dialogs.calls.size(), 1 + questions.size());
+        for (int i = 0; i < questions.size(); ++i)
+            QVERIFY2(dialogs.calls[i + 1].startsWith(questions[i]), qPrintable(dialogs.calls[i + 1]));
+        if (!questions.isEmpty())
+            return;
         QCOMPARE(contentOf(path).count('\n'), 1 + 4);
         QVERIFY(contentOf(path).startsWith(QByteArray(DataLogHeader)));
     }
