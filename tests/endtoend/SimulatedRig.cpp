@@ -1,27 +1,105 @@
 #include "SimulatedRig.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
+#include <algorithm>
 #include <thread>
+#include <utility>
 
-// The tester's end of the line, noting every byte it receives.
+namespace {
+
+// How long bytes may take to cross the pseudo-terminal before a tick goes on
+// without them: far beyond any load, yet a broken count cannot hang a test.
+constexpr int CrossingCeilingMs = 10000;
+
+void takeOff(qint64 &owed, qint64 bytes) { owed = std::max<qint64>(0, owed - bytes); }
+
+} // namespace
+
+// The tester's end of the line, noting every byte it receives. Bytes that
+// have crossed are collected while the rig waits for them and handed to
+// the pump on its next read.
 class SimulatedRig::RecordingLine : public SimulatorLine
 {
 public:
-    RecordingLine(PseudoTerminal &pty, QByteArray &received) : pty(pty), received(received) {}
+    RecordingLine(PseudoTerminal &pty, QByteArray &received, qint64 &owedToTester, qint64 &owedToProgram)
+        : pty(pty), received(received), owedToTester(owedToTester), owedToProgram(owedToProgram)
+    {
+    }
     bool isOpen() const override { return pty.isOpen(); }
     QByteArray read() override
     {
-        const QByteArray bytes = pty.read();
-        received += bytes;
-        return bytes;
+        collect();
+        received += inbox;
+        return std::exchange(inbox, {});
     }
-    void write(const QByteArray &bytes) override { pty.write(bytes); }
+    void write(const QByteArray &bytes) override
+    {
+        // What the pseudo-terminal took now, earlier bytes it had refused included.
+        const int queued = std::min(pty.pendingBytes() + int(bytes.size()), PseudoTerminal::MaxPending);
+        pty.write(bytes);
+        owedToProgram += queued - pty.pendingBytes();
+    }
     void close() override { pty.close(); }
+
+    void collect()
+    {
+        const QByteArray bytes = pty.read();
+        inbox += bytes;
+        takeOff(owedToTester, bytes.size());
+    }
 
 private:
     PseudoTerminal &pty;
     QByteArray &received;
+    QByteArray inbox;
+    qint64 &owedToTester;
+    qint64 &owedToProgram;
+};
+
+// The program's end: the real port, counting what the engine sends and takes.
+class SimulatedRig::CountingPort : public SerialPort
+{
+public:
+    CountingPort(QtSerialPort &port, qint64 &owedToTester, qint64 &owedToProgram)
+        : port(port), owedToTester(owedToTester), owedToProgram(owedToProgram)
+    {
+    }
+    void selectPort(int portNumber) override { port.selectPort(portNumber); }
+    bool open() override
+    {
+        owedToTester = owedToProgram = 0;
+        return port.open();
+    }
+    void close() override { port.close(); }
+    bool isOpen() const override { return port.isOpen(); }
+    int bytesWaiting() override { return port.bytesWaiting(); }
+    QByteArray readAll() override
+    {
+        const QByteArray bytes = port.readAll();
+        takeOff(owedToProgram, bytes.size());
+        return bytes;
+    }
+    void write(const QByteArray &bytes) override
+    {
+        port.write(bytes);
+        if (port.isOpen())
+            owedToTester += bytes.size();
+    }
+    // Whatever the tester said before is thrown away, also what is still on its way.
+    void discardInput() override
+    {
+        port.discardInput();
+        owedToProgram = 0;
+    }
+    void discardOutput() override { port.discardOutput(); }
+    QString deviceName() const override { return port.deviceName(); }
+
+private:
+    QtSerialPort &port;
+    qint64 &owedToTester;
+    qint64 &owedToProgram;
 };
 
 SimulatorConfig SimulatedRig::FastConfig()
@@ -37,9 +115,10 @@ SimulatedRig::SimulatedRig(const SimulatorConfig &config)
       port([this](int n) { return n == 1 && pty.isOpen() ? pty.slavePath() : QString(); })
 {
     pty.open();
-    line = std::make_unique<RecordingLine>(pty, received);
+    counted = std::make_unique<CountingPort>(port, owedToTester, owedToProgram);
+    line = std::make_unique<RecordingLine>(pty, received, owedToTester, owedToProgram);
     pump = std::make_unique<SimulatorPump>(tester, *line);
-    engine = std::make_unique<TesterEngine>(s, port, view);
+    engine = std::make_unique<TesterEngine>(s, *counted, view);
     engine->setSampleLog(&log);
 }
 
@@ -49,13 +128,34 @@ SimulatedRig::~SimulatedRig()
     port.close();
 }
 
-// Bytes written on one side of a pseudo-terminal reach the other side a few
-// microseconds later, and QSerialPort takes them in from the event loop.
+SerialPort &SimulatedRig::programPort()
+{
+    return *counted;
+}
+
+// Bytes written on one side of a pseudo-terminal reach the other side some
+// time later (microseconds on an idle machine, much longer on a loaded
+// one), and QSerialPort takes them in from the event loop.
 void SimulatedRig::crossLine()
 {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    const QDeadlineTimer ceiling(CrossingCeilingMs);
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        line->collect();
+        if (crossed() || ceiling.hasExpired())
+            return;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+}
+
+bool SimulatedRig::crossed()
+{
+    // A pulled cable or a closed port carries nothing more.
+    if (!pty.isOpen() || !port.isOpen())
+        return true;
+    // The port's own buffer stops taking bytes in when it is full.
+    const int waiting = port.bytesWaiting();
+    return owedToTester == 0 && (owedToProgram <= waiting || waiting >= QtSerialPort::ReadBufferSize);
 }
 
 void SimulatedRig::tick(int count)

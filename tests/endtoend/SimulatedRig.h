@@ -15,7 +15,9 @@
 // The engine on the real QSerialPort backend and a simulated tester on the
 // master side of a pseudo-terminal mapped as port 1, the only port. Each
 // tick() is one poll tick plus 50 ms of the tester's time, without waiting
-// the 50 ms, so thousands of ticks take a second or two.
+// the 50 ms, so thousands of ticks take a second or two. Between the two
+// ends a tick waits until every byte sent has crossed the pseudo-terminal,
+// however long a loaded machine takes to carry it.
 class SimulatedRig
 {
 public:
@@ -50,6 +52,9 @@ public:
     // line without its CR ("AE", "F35").
     QStringList takeFrames() { return TakeFrames(received); }
 
+    // The port the engine talks through: the real backend, counted.
+    SerialPort &programPort();
+
     TesterState s;
     FakeView view;
     FakeSampleLog log;
@@ -60,8 +65,14 @@ public:
 
 private:
     class RecordingLine;
+    class CountingPort;
     void crossLine();
+    bool crossed();
 
+    // Bytes sent by one end that the other has not taken in yet.
+    qint64 owedToTester = 0;
+    qint64 owedToProgram = 0;
+    std::unique_ptr<CountingPort> counted;
     std::unique_ptr<RecordingLine> line;
     std::unique_ptr<SimulatorPump> pump;
     QByteArray received;
