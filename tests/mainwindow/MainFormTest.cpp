@@ -362,7 +362,7 @@ private Q_SLOTS:
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
             const qsizetype before = port.openAttempts.size();
-            QTRY_VERIFY_WITH_TIMEOUT(port.openAttempts.size() - before >= 3, 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(port.openAttempts.size() - before >= 3, 10000);
             dialog->accept();
         });
         dialogs.ErrorDialog("System Error", "System Information Is Unavailable At This Time");

@@ -97,10 +97,13 @@ private Q_SLOTS:
     void linkLostAndFoundAgain()
     {
         Rig rig;
+        rig.nextRecord = record(7, 501);   // the down maximum beyond its limit
         QVERIFY(rig.sampled());
+        QCOMPARE(rig.colour("DownMaxRBox"), ReadingColours::Alarm);
         QVERIFY2(matches(Connected, rig.text("LinkStateLbl")), qPrintable(rig.text("LinkStateLbl")));
 
-        // The cable is pulled: the last sample stays, greyed, and the loss shows in red.
+        // The cable is pulled: the last sample stays, greyed (also the reading
+        // beyond its limit: grey beats red), and the loss shows in red.
         rig.port.vanish();
         rig.port.refuseAll = true;
         for (int i = 0; i < 20; ++i)
@@ -119,6 +122,7 @@ private Q_SLOTS:
         QCOMPARE(rig.colour("LinkStateLbl"), QColor());
         QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("9"));
         QCOMPARE(rig.colour("CycleCntBox"), QColor());
+        QCOMPARE(rig.colour("DownMaxRBox"), QColor());
     }
 
     void loggingAndLimits()
@@ -182,6 +186,9 @@ private Q_SLOTS:
         QTest::newRow("counter reset mid-run")
             << QList<Sample>{{0, 800, true}, {100, 900, true}, {110, 2, true}, {130, 22, true}} << 1000
             << "3600 cycles/h" << "0:00:20" << "0:16:18";
+        // 99 cycles at 0.75 s each: 74.25 s, shown as the next whole second.
+        QTest::newRow("a part second rounds up") << QList<Sample>{{0, 0, true}, {3, 4, true}} << 103
+                                                 << "4800 cycles/h" << "0:00:03" << "0:01:15";
         QTest::newRow("no cycle limit") << QList<Sample>{{0, 100, true}, {10, 110, true}} << 0
                                         << "3600 cycles/h" << "0:00:10" << "----";
     }

@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -70,6 +71,55 @@ struct Rig
     std::unique_ptr<ReportController> report;
 };
 
+constexpr double Inch = 72;   // points
+
+bool near(double measured, double expected) { return std::abs(measured - expected) < 0.5; }
+
+struct Word
+{
+    QString text;
+    double left, top, right;
+};
+
+// The words of a one-page PDF as pdftotext -bbox reads them, in lines from
+// the top (words whose tops agree), each line from the left.
+struct PdfWords
+{
+    double width = 0;
+    QList<QList<Word>> lines;
+
+    // The first line beginning with these words; empty when there is none.
+    QList<Word> line(const QString &first, const QString &second = QString()) const
+    {
+        for (const QList<Word> &words : lines)
+            if (words.first().text == first && (second.isNull() || (words.size() > 1 && words[1].text == second)))
+                return words;
+        return {};
+    }
+};
+
+PdfWords readWords(const QString &path)
+{
+    PdfWords page;
+    const QString boxes = pdftotext(QStringLiteral("-bbox"), path);
+    page.width = QRegularExpression(QStringLiteral(R"re(<page width="([\d.]+)")re")).match(boxes).captured(1).toDouble();
+    static const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re"));
+    QList<Word> all;
+    for (const QRegularExpressionMatch &m : word.globalMatch(boxes))
+        all.append({m.captured(4), m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble()});
+    // pdftotext reads column by column; a reader goes line by line.
+    std::sort(all.begin(), all.end(), [](const Word &a, const Word &b) {
+        return near(a.top, b.top) ? a.left < b.left : a.top < b.top;
+    });
+    for (const Word &w : all) {
+        if (page.lines.isEmpty() || !near(page.lines.last().first().top, w.top))
+            page.lines.append(QList<Word>());
+        page.lines.last().append(w);
+    }
+    return page;
+}
+
 const QStringList Top = {"Model 418C Test Results", "", "S/N 41800123 with Software Ver 1.2",
                          "Tested 03/04/2026 13:05:09", "", "Value Tolerance", "", "Total Test Cycles 1234 100000",
                          "Failed Test Cycles 3 50", "Sequential Failed Cycles 1 10", ""};
@@ -116,8 +166,7 @@ private Q_SLOTS:
     }
 
     // Exported as PDF, after a Print Setup for landscape. The first line
-    // starts half an inch from the top in landscape, an inch in portrait;
-    // values end at 1.3 times the centre, tolerances an inch from the right.
+    // starts half an inch from the top in landscape, an inch in portrait.
     void lines()
     {
         QFETCH(QList<int>, tester);
@@ -143,15 +192,32 @@ private Q_SLOTS:
         for (const QString &line : page)
             for (const QString &start : absent)
                 QVERIFY2(!line.startsWith(start), qPrintable(line));
-        // In twips: the title's top, the right edges of the value and tolerance columns.
-        const QString boxes = pdftotext(QStringLiteral("-bbox"), path);
-        const auto at = [&boxes](const char *pattern) {
-            return QRegularExpression(QString::fromLatin1(pattern)).match(boxes).captured(1).toDouble() * 20;
-        };
-        const double width = at(R"re(<page width="([\d.]+)")re");
-        QVERIFY(std::abs(at(R"re(yMin="([\d.]+)"[^>]*>Model<)re") - (tester[4] ? 720 : 1440)) < 3);
-        QVERIFY(std::abs(at(R"re(xMax="([\d.]+)"[^>]*>1234<)re") - width / 2 * 1.3) < 3);   // the cycle count
-        QVERIFY(std::abs(at(R"re(xMax="([\d.]+)"[^>]*>Tolerance<)re") - (width - 1440)) < 3);
+        // The page as a reader measures it, in points from the paper's edges.
+        const PdfWords words = readWords(path);
+        const QList<Word> &title = words.lines.first();
+        QVERIFY(near((title.first().left + title.last().right) / 2, words.width / 2));   // centred
+        QVERIFY(near(title.first().top, tester[4] ? Inch / 2 : Inch));
+        // Labels an inch from the left, limits an inch from the right, the
+        // values on one right edge between them, units just after it.
+        const double valueEdge = words.line(QStringLiteral("Value")).first().right;
+        QVERIFY(valueEdge > words.width / 2);
+        QVERIFY(near(words.line(QStringLiteral("Value")).last().right, words.width - Inch));
+        for (const char *label : {"Total", "Failed", "Sequential"}) {
+            const QList<Word> row = words.line(QLatin1String(label));
+            QVERIFY(near(row.first().left, Inch));
+            QVERIFY(near(row.at(row.size() - 2).right, valueEdge));
+            QVERIFY(near(row.last().right, words.width - Inch));
+        }
+        const QList<Word> strokeTime = words.line(QStringLiteral("Down"), QStringLiteral("Stroke"));
+        QVERIFY(near(strokeTime.at(3).right, valueEdge));
+        QVERIFY(strokeTime.at(4).left > valueEdge && strokeTime.at(4).left < valueEdge + Inch / 4);
+        // The condition rows stand indented under "Cumulative Errors".
+        if (const QList<Word> condition = words.line(QStringLiteral("Initial")); !condition.isEmpty())
+            QVERIFY(condition.first().left > Inch + 5 && condition.first().left < Inch * 1.5);
+        // Nothing on a line runs into what follows it.
+        for (const QList<Word> &line : words.lines)
+            for (qsizetype i = 1; i < line.size(); ++i)
+                QVERIFY2(line[i].left > line[i - 1].right, qPrintable(line[i].text));
     }
 
     void printErrors()
