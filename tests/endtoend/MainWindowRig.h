@@ -39,5 +39,5 @@ struct MainWindowRig
     MemorySettingsStore settings;
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
-    MainForm form{rig.programPort(), settings, dialogs, files, NoTicks};
+    MainForm form{rig.port, settings, dialogs, files, NoTicks};
 };

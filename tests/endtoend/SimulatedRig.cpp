@@ -17,14 +17,41 @@ void takeOff(qint64 &owed, qint64 bytes) { owed = std::max<qint64>(0, owed - byt
 
 } // namespace
 
+bool CountedPort::open()
+{
+    owedToTester = owedToProgram = 0;
+    return QtSerialPort::open();
+}
+
+QByteArray CountedPort::readAll()
+{
+    const QByteArray bytes = QtSerialPort::readAll();
+    takeOff(owedToProgram, bytes.size());
+    return bytes;
+}
+
+void CountedPort::write(const QByteArray &bytes)
+{
+    QtSerialPort::write(bytes);
+    if (isOpen())
+        owedToTester += bytes.size();
+}
+
+// Whatever the tester said before is thrown away, also what is still on its way.
+void CountedPort::discardInput()
+{
+    QtSerialPort::discardInput();
+    owedToProgram = 0;
+}
+
 // The tester's end of the line, noting every byte it receives. Bytes that
 // have crossed are collected while the rig waits for them and handed to
 // the pump on its next read.
 class SimulatedRig::RecordingLine : public SimulatorLine
 {
 public:
-    RecordingLine(PseudoTerminal &pty, QByteArray &received, qint64 &owedToTester, qint64 &owedToProgram)
-        : pty(pty), received(received), owedToTester(owedToTester), owedToProgram(owedToProgram)
+    RecordingLine(PseudoTerminal &pty, QByteArray &received, CountedPort &port)
+        : pty(pty), received(received), port(port)
     {
     }
     bool isOpen() const override { return pty.isOpen(); }
@@ -39,7 +66,7 @@ public:
         // What the pseudo-terminal took now, earlier bytes it had refused included.
         const int queued = std::min(pty.pendingBytes() + int(bytes.size()), PseudoTerminal::MaxPending);
         pty.write(bytes);
-        owedToProgram += queued - pty.pendingBytes();
+        port.owedToProgram += queued - pty.pendingBytes();
     }
     void close() override { pty.close(); }
 
@@ -47,59 +74,14 @@ public:
     {
         const QByteArray bytes = pty.read();
         inbox += bytes;
-        takeOff(owedToTester, bytes.size());
+        takeOff(port.owedToTester, bytes.size());
     }
 
 private:
     PseudoTerminal &pty;
     QByteArray &received;
+    CountedPort &port;
     QByteArray inbox;
-    qint64 &owedToTester;
-    qint64 &owedToProgram;
-};
-
-// The program's end: the real port, counting what the engine sends and takes.
-class SimulatedRig::CountingPort : public SerialPort
-{
-public:
-    CountingPort(QtSerialPort &port, qint64 &owedToTester, qint64 &owedToProgram)
-        : port(port), owedToTester(owedToTester), owedToProgram(owedToProgram)
-    {
-    }
-    void selectPort(int portNumber) override { port.selectPort(portNumber); }
-    bool open() override
-    {
-        owedToTester = owedToProgram = 0;
-        return port.open();
-    }
-    void close() override { port.close(); }
-    bool isOpen() const override { return port.isOpen(); }
-    int bytesWaiting() override { return port.bytesWaiting(); }
-    QByteArray readAll() override
-    {
-        const QByteArray bytes = port.readAll();
-        takeOff(owedToProgram, bytes.size());
-        return bytes;
-    }
-    void write(const QByteArray &bytes) override
-    {
-        port.write(bytes);
-        if (port.isOpen())
-            owedToTester += bytes.size();
-    }
-    // Whatever the tester said before is thrown away, also what is still on its way.
-    void discardInput() override
-    {
-        port.discardInput();
-        owedToProgram = 0;
-    }
-    void discardOutput() override { port.discardOutput(); }
-    QString deviceName() const override { return port.deviceName(); }
-
-private:
-    QtSerialPort &port;
-    qint64 &owedToTester;
-    qint64 &owedToProgram;
 };
 
 SimulatorConfig SimulatedRig::FastConfig()
@@ -115,10 +97,9 @@ SimulatedRig::SimulatedRig(const SimulatorConfig &config)
       port([this](int n) { return n == 1 && pty.isOpen() ? pty.slavePath() : QString(); })
 {
     pty.open();
-    counted = std::make_unique<CountingPort>(port, owedToTester, owedToProgram);
-    line = std::make_unique<RecordingLine>(pty, received, owedToTester, owedToProgram);
+    line = std::make_unique<RecordingLine>(pty, received, port);
     pump = std::make_unique<SimulatorPump>(tester, *line);
-    engine = std::make_unique<TesterEngine>(s, *counted, view);
+    engine = std::make_unique<TesterEngine>(s, port, view);
     engine->setSampleLog(&log);
 }
 
@@ -126,11 +107,6 @@ SimulatedRig::~SimulatedRig()
 {
     engine.reset();
     port.close();
-}
-
-SerialPort &SimulatedRig::programPort()
-{
-    return *counted;
 }
 
 // Bytes written on one side of a pseudo-terminal reach the other side some
@@ -155,7 +131,7 @@ bool SimulatedRig::crossed()
         return true;
     // The port's own buffer stops taking bytes in when it is full.
     const int waiting = port.bytesWaiting();
-    return owedToTester == 0 && (owedToProgram <= waiting || waiting >= QtSerialPort::ReadBufferSize);
+    return port.owedToTester == 0 && (port.owedToProgram <= waiting || waiting >= QtSerialPort::ReadBufferSize);
 }
 
 void SimulatedRig::tick(int count)

@@ -12,6 +12,20 @@
 #include <functional>
 #include <memory>
 
+// The real port, counting the bytes each end of the line has sent that the
+// other end has not taken in yet.
+class CountedPort : public QtSerialPort
+{
+public:
+    using QtSerialPort::QtSerialPort;
+    bool open() override;
+    QByteArray readAll() override;
+    void write(const QByteArray &bytes) override;
+    void discardInput() override;
+
+    qint64 owedToTester = 0, owedToProgram = 0;
+};
+
 // The engine on the real QSerialPort backend and a simulated tester on the
 // master side of a pseudo-terminal mapped as port 1, the only port. Each
 // tick() is one poll tick plus 50 ms of the tester's time, without waiting
@@ -52,27 +66,19 @@ public:
     // line without its CR ("AE", "F35").
     QStringList takeFrames() { return TakeFrames(received); }
 
-    // The port the engine talks through: the real backend, counted.
-    SerialPort &programPort();
-
     TesterState s;
     FakeView view;
     FakeSampleLog log;
     SimulatedTester tester;
     PseudoTerminal pty;
-    QtSerialPort port;
+    CountedPort port;
     std::unique_ptr<TesterEngine> engine;
 
 private:
     class RecordingLine;
-    class CountingPort;
     void crossLine();
     bool crossed();
 
-    // Bytes sent by one end that the other has not taken in yet.
-    qint64 owedToTester = 0;
-    qint64 owedToProgram = 0;
-    std::unique_ptr<CountingPort> counted;
     std::unique_ptr<RecordingLine> line;
     std::unique_ptr<SimulatorPump> pump;
     QByteArray received;
