@@ -129,11 +129,12 @@ private Q_SLOTS:
             return e.rate + ", " + e.time;
         };
         QCOMPARE(estimate("1.000", "100000"), "1800 / hr, 2.3 days");
+        QCOMPARE(estimate("1.000", "1800"), "1800 / hr, 1.0 hours");     // an hour
         QCOMPARE(estimate("1.000", "43199"), "1800 / hr, 24.0 hours");   // just under a day
         QCOMPARE(estimate("1.000", "43201"), "1800 / hr, 1.0 days");     // just over
         QCOMPARE(ComputeEstimateRate("1.000", "9", "1.000", "9", true, "1000").time, "33.3 mins");
-        // A minimum above its maximum is what the tester waits for: 1.5 + 0.5 s a cycle.
-        QCOMPARE(ComputeEstimateRate("0.5", "1.5", "0.5", "0.2", false, "90").rate, "1800 / hr");
+        // A minimum above its maximum is what the tester waits for: 0.3 + 0.2 s a cycle.
+        QCOMPARE(ComputeEstimateRate("0.1", "0.3", "0.2", "0.1", false, "90").rate, "7200 / hr");
         QCOMPARE(estimate("0.01", "10"), "???, ???");                    // over 100000 per hour
         QCOMPARE(estimate("2000", "10"), "???, ???");                    // under one per hour
         TesterState s;
