@@ -129,6 +129,7 @@ private Q_SLOTS:
             return e.rate + ", " + e.time;
         };
         QCOMPARE(estimate("1.000", "100000"), "1800 / hr, 2.3 days");
+        QCOMPARE(estimate("1.000", "30"), "1800 / hr, 1.0 mins");        // a minute
         QCOMPARE(estimate("1.000", "1800"), "1800 / hr, 1.0 hours");     // an hour
         QCOMPARE(estimate("1.000", "43199"), "1800 / hr, 24.0 hours");   // just under a day
         QCOMPARE(estimate("1.000", "43201"), "1800 / hr, 1.0 days");     // just over

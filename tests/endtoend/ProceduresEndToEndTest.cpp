@@ -102,7 +102,10 @@ private Q_SLOTS:
         QCOMPARE(settingsAndClears.size(), 16 + 4);
         // A normally open contact with both bounces, run ten cycles from a
         // cleared count with the widest tolerances: a golden switch passes all.
+        // (Ten failures, or ten in a row, would stop it early.)
         QCOMPARE(heldInTheRun.contact, 1 | 16 | 32 | 64 | 128);
+        QCOMPARE((QList<int>{heldInTheRun.cycleLimit, heldInTheRun.failLimit, heldInTheRun.seqLimit}),
+                 (QList<int>{10, 10, 10}));
         QCOMPARE((QList<int>{heldInTheRun.minDownResistTol, heldInTheRun.maxDownResistTol,
                              heldInTheRun.minUpResistTol, heldInTheRun.maxUpResistTol}),
                  (QList<int>{0, 1023, 0, 1023}));

@@ -213,7 +213,9 @@ private Q_SLOTS:
     {
         struct Row { bool breaks, running; int lastRunCode, lamp; const char *text; };
         for (const Row &row : {Row{true, true, 162, 1, "Break every 50 cycles"}, Row{false, false, 162, 1, "Stopped"},
-                               Row{false, true, 170, 1, "Running once"}, Row{false, true, 0, 2, "Running without limit"},
+                               Row{false, true, 170, 1, "Running once"},
+                               Row{false, true, 172, 1, "Running without limit"},
+                               Row{false, true, 0, 2, "Running without limit"},
                                Row{false, true, 0, 1, "Running to limits"}}) {
             TesterState s;
             s.GoAgainMode = row.breaks, s.Running = row.running, s.LEDState = TesterState::Integer(row.lamp);
