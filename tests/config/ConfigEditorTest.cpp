@@ -66,6 +66,10 @@ private Q_SLOTS:
                            error("Minimum Down Stroke Contact Tolerance Is Greater Than Maximum Down Stroke "
                                  "Contact Tolerance.")}
             << 0 << QStringList{"upperBounce=100", "lowerBounce=200", "minDownTol=49", "minUpTol=1023", "maxUpTol=93"};
+        QTest::newRow("equal pairs pass every check") << 49
+            << QStringList{"MinDownTimeEd=0.5", "MinUpTimeEd=0.500", "SpinUpBounce=127", "SpinDownBounce=127",
+                           "UpMinResistEd=open", "DownMinResistEd=15.9"} << enter << none << QStringList() << 1
+            << QStringList{"minDownTime=500", "minUpTime=500", "lowerBounce=127", "minUpTol=1023", "minDownTol=16"};
         QTest::newRow("constant rate ignores the minimum fields") << 49
             << QStringList{"ConstRateChk=1", "MinUpTimeEd=9", "MinDownTimeEd=9", "MaxDownTimeEd=1.5"} << enter
             << none << QStringList() << 1
@@ -125,9 +129,13 @@ private Q_SLOTS:
             return e.rate + ", " + e.time;
         };
         QCOMPARE(estimate("1.000", "100000"), "1800 / hr, 2.3 days");
+        QCOMPARE(estimate("1.000", "30"), "1800 / hr, 1.0 mins");        // a minute
+        QCOMPARE(estimate("1.000", "1800"), "1800 / hr, 1.0 hours");     // an hour
         QCOMPARE(estimate("1.000", "43199"), "1800 / hr, 24.0 hours");   // just under a day
         QCOMPARE(estimate("1.000", "43201"), "1800 / hr, 1.0 days");     // just over
         QCOMPARE(ComputeEstimateRate("1.000", "9", "1.000", "9", true, "1000").time, "33.3 mins");
+        // A minimum above its maximum is what the tester waits for: 0.3 + 0.2 s a cycle.
+        QCOMPARE(ComputeEstimateRate("0.1", "0.3", "0.2", "0.1", false, "90").rate, "7200 / hr");
         QCOMPARE(estimate("0.01", "10"), "???, ???");                    // over 100000 per hour
         QCOMPARE(estimate("2000", "10"), "???, ???");                    // under one per hour
         TesterState s;

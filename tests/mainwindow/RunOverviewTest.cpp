@@ -100,10 +100,13 @@ private Q_SLOTS:
     void linkLostAndFoundAgain()
     {
         Rig rig;
+        rig.nextRecord = record(7, 501);   // the down maximum beyond its limit
         QVERIFY(rig.sampled());
+        QCOMPARE(rig.colour("DownMaxRBox"), ReadingColours::Alarm);
         QVERIFY2(matches(Connected, rig.text("LinkStateLbl")), qPrintable(rig.text("LinkStateLbl")));
 
-        // The cable is pulled: the last sample stays, greyed, and the loss shows in red.
+        // The cable is pulled: the last sample stays, greyed (also the reading
+        // beyond its limit: grey beats red), and the loss shows in red.
         rig.port.vanish();
         rig.port.refuseAll = true;
         for (int i = 0; i < 20; ++i)
@@ -122,6 +125,7 @@ private Q_SLOTS:
         QCOMPARE(rig.colour("LinkStateLbl"), QColor());
         QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("9"));
         QCOMPARE(rig.colour("CycleCntBox"), QColor());
+        QCOMPARE(rig.colour("DownMaxRBox"), QColor());
     }
 
     void loggingAndLimits()
@@ -185,6 +189,9 @@ private Q_SLOTS:
         QTest::newRow("counter reset mid-run")
             << QList<Sample>{{0, 800, true}, {100, 900, true}, {110, 2, true}, {130, 22, true}} << 1000
             << "3600 cycles/h" << "0:00:20" << "0:16:18";
+        // 99 cycles at 0.75 s each: 74.25 s, shown as the next whole second.
+        QTest::newRow("a part second rounds up") << QList<Sample>{{0, 0, true}, {3, 4, true}} << 103
+                                                 << "4800 cycles/h" << "0:00:03" << "0:01:15";
         QTest::newRow("no cycle limit") << QList<Sample>{{0, 100, true}, {10, 110, true}} << 0
                                         << "3600 cycles/h" << "0:00:10" << "----";
     }
@@ -203,6 +210,22 @@ private Q_SLOTS:
         QTEST(DurationText(progress.secondsToLimit(samples.last().cycles, limit, true)), "toLimit");
     }
 
+    // The run as the overview names it, also for a tester found already
+    // running (no run command seen): a blinking lamp means no limit.
+    void runState()
+    {
+        struct Row { bool breaks, running; int lastRunCode, lamp; const char *text; };
+        for (const Row &row : {Row{true, true, 162, 1, "Break every 50 cycles"}, Row{false, false, 162, 1, "Stopped"},
+                               Row{false, true, 170, 1, "Running once"},
+                               Row{false, true, 172, 1, "Running without limit"},
+                               Row{false, true, 0, 2, "Running without limit"},
+                               Row{false, true, 0, 1, "Running to limits"}}) {
+            TesterState s;
+            s.GoAgainMode = row.breaks, s.Running = row.running, s.LEDState = TesterState::Integer(row.lamp);
+            QCOMPARE(RunStateText(CurrentRunMode(s, row.lastRunCode), 50), QLatin1String(row.text));
+        }
+    }
+
     void linkText()
     {
         const QDateTime found(QDate(2024, 3, 8), QTime(7, 30, 0));
@@ -217,27 +240,30 @@ private Q_SLOTS:
     void tolerance_data()
     {
         QTest::addColumn<int>("contact");
+        QTest::addColumn<int>("mode");        // of measurement: 0..2
         QTest::addColumn<int>("maxDown");     // limit 500
         QTest::addColumn<int>("minUp");       // limit 100
         QTest::addColumn<int>("bounceUp");    // limit 3000
         QTest::addColumn<QString>("marked");  // down max, min, bounce; up max, min, bounce
 
         const int all = 16 | 32 | 64 | 128;
-        QTest::newRow("exactly at the limits") << all << 500 << 100 << 3000 << "000000";
-        QTest::newRow("one count beyond") << all << 501 << 99 << 3001 << "100011";
-        QTest::newRow("bounce not tested") << (16 | 32) << 501 << 99 << 3001 << "100010";
-        QTest::newRow("up stroke not tested") << (16 | 64) << 400 << 0 << 9999 << "000000";
+        QTest::newRow("exactly at the limits") << all << 0 << 500 << 100 << 3000 << "000000";
+        QTest::newRow("one count beyond") << all << 2 << 501 << 99 << 3001 << "100011";
+        QTest::newRow("bounce not tested") << (16 | 32) << 0 << 501 << 99 << 3001 << "100010";
+        QTest::newRow("up stroke not tested") << (16 | 64) << 0 << 400 << 0 << 9999 << "000000";
+        QTest::newRow("a mode the tester does not have") << all << 3 << 501 << 99 << 3001 << "000000";
     }
 
     void tolerance()
     {
         QFETCH(int, contact);
+        QFETCH(int, mode);
         QFETCH(int, maxDown);
         QFETCH(int, minUp);
         QFETCH(int, bounceUp);
         TesterState s;
         s.vRPullUp = 1000;
-        s.vRMode = 0;
+        s.vRMode = TesterState::Integer(mode);
         s.vContact = TesterState::Integer(contact);
         s.vMaxDownResistTol = 500, s.vMaxDownResistance = maxDown;
         s.vMinUpResistTol = 100, s.vMinUpResistance = minUp;

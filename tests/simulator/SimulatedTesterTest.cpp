@@ -189,9 +189,9 @@ private Q_SLOTS:
         SimulatorPump pump(tester, pty);
         pump.start(10, 60000);
         QCOMPARE(::write(host, "\x1b", 1), ssize_t(1));
-        QTRY_COMPARE_WITH_TIMEOUT(listen(), QByteArray("*\r"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(listen(), QByteArray("*\r"), 10000);
         QCOMPARE(::write(host, "AA\r", 3), ssize_t(3));
-        QTRY_COMPARE_WITH_TIMEOUT(listen(), QByteArray("*\r*\r-"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(listen(), QByteArray("*\r*\r-"), 10000);
         ::close(host);
     }
 #endif
