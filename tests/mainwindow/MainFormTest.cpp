@@ -7,10 +7,15 @@
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
+#include "features/report/QtPrintDialogs.h"
+#include "ui/QtConfigFileDialog.h"
+#include "ui/QtDataFileDialog.h"
 #include "ui/QtMessageDialogs.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -394,6 +399,62 @@ private Q_SLOTS:
         QCOMPARE(int(dialog.BreakCount), count);
         if (count)
             QVERIFY(!dialog.checked);
+    }
+
+    // Each file dialog opens in the folder of the last file of its kind, or
+    // in the documents folder when there is none or it is gone.
+    void fileDialogsStartInTheLastFolder_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("lastFile");   // in the test's folder; empty: none
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("folder");     // "docs" or a folder of the test's folder
+        QTest::newRow("New, after a data file") << "data 0" << "runs/a.txt" << "New Data File" << "runs";
+        QTest::newRow("Open, no data file yet") << "data 2" << "" << "Open Data File" << "docs";
+        QTest::newRow("Open, its folder since deleted") << "data 2" << "gone/a.txt" << "Open Data File" << "docs";
+        QTest::newRow("configuration Save") << "config save" << "cfg/a.cfg" << "Save Configuration" << "cfg";
+        QTest::newRow("configuration Open") << "config open" << "cfg/a.cfg" << "Open Configuration" << "cfg";
+        QTest::newRow("first PDF") << "pdf" << "" << "Export PDF" << "docs";
+    }
+
+    void fileDialogsStartInTheLastFolder()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(QString, lastFile);
+        QFETCH(QString, folder);
+        QTemporaryDir dir;
+        for (const char *made : {"runs", "cfg", "docs"})
+            QVERIFY(QDir(dir.path()).mkpath(made));
+        // The documents folder as the desktop's user folders name it.
+        const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+        QFile userDirs(config + "/user-dirs.dirs");
+        QVERIFY(userDirs.open(QIODevice::WriteOnly));
+        userDirs.write("XDG_DOCUMENTS_DIR=\"" + dir.filePath("docs").toUtf8() + "\"\n");
+        userDirs.close();
+
+        QString seenTitle, seenFolder;
+        ModalAnswerer answerer;
+        answerer.then([&](QDialog *shown) {
+            seenTitle = shown->windowTitle();
+            seenFolder = qobject_cast<QFileDialog *>(shown)->directory().absolutePath();
+            shown->reject();
+        });
+        QString path = lastFile.isEmpty() ? QString() : dir.filePath(lastFile);
+        QtDataFileDialog data;
+        QtConfigFileDialog configuration;
+        QtPrintDialogs print;
+        if (dialog.startsWith("data"))
+            data.choose(dialog.section(' ', 1).toInt(), path);
+        else if (dialog == "config save")
+            configuration.chooseSave(path);
+        else if (dialog == "config open")
+            configuration.chooseOpen(path);
+        else
+            print.pdfFileName("Test Results.pdf");
+        QFile::remove(userDirs.fileName());
+
+        QTEST(seenTitle, "title");
+        QCOMPARE(seenFolder, dir.filePath(folder));
     }
 
     // The about box starts the system information tool, or says there is none.
