@@ -27,6 +27,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -114,21 +115,25 @@ void MainForm::buildWindow()
     CycCntLbl = plainLabel("CycCntLbl", QStringLiteral("Cycle Count"), central);
     FailCntLbl = plainLabel("FailCntLbl", QStringLiteral("Fail Count"), central);
     SeqCntLbl = plainLabel("SeqCntLbl", QStringLiteral("Seq Fail Count"), central);
-    CycleCntBox = ValueBox("CycleCntBox", QStringLiteral("Total count of complete cycles on test item"), central);
-    CycleCntLimit = ValueBox("CycleCntLimit", QStringLiteral("Termination limit on test cycles"), central);
-    FailCntBox = ValueBox("FailCntBox", QStringLiteral("Count of contact test failures"), central);
-    FailCntLimit = ValueBox("FailCntLimit", QStringLiteral("Termination limit on total contact test failures"),
-                            central);
-    SeqCntBox = ValueBox("SeqCntBox", QStringLiteral("Count of sequential test failures"), central);
-    SeqCntLimit = ValueBox("SeqCntLimit", QStringLiteral("Termination limit on sequential test failures"),
-                           central);
+    CycleCntBox = ValueBox("CycleCntBox", QStringLiteral("Cycle Count"),
+                           QStringLiteral("Total count of complete cycles on test item"), central);
+    CycleCntLimit = ValueBox("CycleCntLimit", QStringLiteral("Cycle Count Limit"),
+                             QStringLiteral("Termination limit on test cycles"), central);
+    FailCntBox = ValueBox("FailCntBox", QStringLiteral("Fail Count"), QStringLiteral("Count of contact test failures"),
+                          central);
+    FailCntLimit = ValueBox("FailCntLimit", QStringLiteral("Fail Count Limit"),
+                            QStringLiteral("Termination limit on total contact test failures"), central);
+    SeqCntBox = ValueBox("SeqCntBox", QStringLiteral("Seq Fail Count"),
+                         QStringLiteral("Count of sequential test failures"), central);
+    SeqCntLimit = ValueBox("SeqCntLimit", QStringLiteral("Seq Fail Count Limit"),
+                           QStringLiteral("Termination limit on sequential test failures"), central);
 
     auto *counters = new QGridLayout;
     counters->setHorizontalSpacing(8);
     counters->setVerticalSpacing(4);
     counters->addWidget(new QLabel(QStringLiteral("Count"), central), 0, 1, Qt::AlignHCenter);
     counters->addWidget(new QLabel(QStringLiteral("Limit"), central), 0, 2, Qt::AlignHCenter);
-    const struct { QLabel *label, *count, *limit; } rows[] = {
+    const struct { QLabel *label; QLineEdit *count, *limit; } rows[] = {
         {CycCntLbl, CycleCntBox, CycleCntLimit},
         {FailCntLbl, FailCntBox, FailCntLimit},
         {SeqCntLbl, SeqCntBox, SeqCntLimit},
@@ -140,8 +145,8 @@ void MainForm::buildWindow()
     }
 
     SmplAtLbl = plainLabel("SmplAtLbl", QStringLiteral("Sampled at:"), central);
-    SampleDate = ValueBox("SampleDate", QStringLiteral("Time and date of last data sample"), central,
-                          QStringLiteral("00/00/0000 00:00:00"));
+    SampleDate = ValueBox("SampleDate", QStringLiteral("Sampled at"), QStringLiteral("Time and date of last data sample"),
+                          central, QStringLiteral("00/00/0000 00:00:00"));
     SampleDate->setAlignment(Qt::AlignCenter);
     LEDLabel = plainLabel("LEDLabel", QStringLiteral("Error LED"), central);
     LEDLabel->setToolTip(QStringLiteral("Indicates state of tester error LED"));
@@ -395,8 +400,9 @@ void MainForm::SetControls()
     m.RunBreakUpdateMenu->setEnabled(ready);
     m.RunOnceMenu->setEnabled(ready);
     SampleDataBtn->setEnabled(ready);
-    for (QWidget *w : {CycleCntBox, FailCntBox, SeqCntBox, CycleCntLimit, FailCntLimit, SeqCntLimit, CycCntLbl,
-                       FailCntLbl, SeqCntLbl, LEDLabel, SmplAtLbl, SampleDate})
+    for (QWidget *w : std::initializer_list<QWidget *>{CycleCntBox, FailCntBox, SeqCntBox, CycleCntLimit,
+                                                       FailCntLimit, SeqCntLimit, CycCntLbl, FailCntLbl,
+                                                       SeqCntLbl, LEDLabel, SmplAtLbl, SampleDate})
         w->setEnabled(sampled);
     m.FilePrintMenu->setEnabled(sampled && ready);
     m.FileNewMenu->setEnabled(sampled);

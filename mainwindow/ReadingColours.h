@@ -3,7 +3,6 @@
 #include <QColor>
 #include <vector>
 
-class QLabel;
 class QWidget;
 struct ToleranceMarks;
 
@@ -28,7 +27,7 @@ public:
 private:
     struct Box
     {
-        QLabel *label;
+        QWidget *field;
         const bool ToleranceMarks::*mark;   // null for a reading without a tolerance mark
     };
     std::vector<Box> boxes;

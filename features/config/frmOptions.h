@@ -56,15 +56,15 @@ private:
 
     QLineEdit *MaxUpTimeEd, *MinUpTimeEd, *MaxDownTimeEd, *MinDownTimeEd;
     QCheckBox *ConstRateChk;
-    QLabel *EstimatedRate, *EstimatedTime;
+    QLineEdit *EstimatedRate, *EstimatedTime;
 
     QComboBox *ContactSelect;
     QCheckBox *UpStrokeCheck, *TestUpBounce, *DownStrokeCheck, *TestDownBounce;
     QLineEdit *UpMaxResistEd, *UpMinResistEd, *MaxUpBounceTime;
     QLineEdit *DownMaxResistEd, *DownMinResistEd, *MaxDownBounceTime;
     QSpinBox *SpinUpBounce, *SpinDownBounce;
-    QLabel *BounceUpperOhms, *BounceUpperVolts, *BounceUpperPercent;
-    QLabel *BounceLowerOhms, *BounceLowerVolts, *BounceLowerPercent;
+    QLineEdit *BounceUpperOhms, *BounceUpperVolts, *BounceUpperPercent;
+    QLineEdit *BounceLowerOhms, *BounceLowerVolts, *BounceLowerPercent;
 
     QLineEdit *MaxTestCycleEd, *MaxFailureEd, *MaxSeqFailEd;
 };

@@ -1,11 +1,22 @@
 // The configuration editor: OK with its checks, messages and readjust
 // question, Enter and Escape, the contact code from the list and boxes, the
-// estimate and threshold texts, and what screen readers find.
+// estimate and threshold texts; and what screen readers find in it, in the
+// main window and in the manual control.
 
 #include "ConfigSnapshot.h"
 #include "engine/config/EditorComputations.h"
+#include "engine/procedures/ManualControl.h"
+#include "engine/supervision/TesterEngine.h"
 #include "features/config/frmOptions.h"
+#include "features/procedures/ManualDialog.h"
+#include "mainwindow/MainForm.h"
+#include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
+#include "support/FakeSerialPort.h"
+#include "support/FakeView.h"
+#include "support/MemorySettingsStore.h"
+#include "support/ScreenReader.h"
+#include "ui/FailureCheckBox.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -165,33 +176,88 @@ private Q_SLOTS:
     }
 
     // Every input field is named by its label and described by its tool
-    // tip; check boxes and buttons are named by their captions.
+    // tip; check boxes and buttons are named by their captions; every value
+    // display is named by its caption and reads its value as text.
+    void screenReadersFindEveryField_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("inputs");
+        QTest::addColumn<int>("values");
+        QTest::addColumn<QString>("shows");     // one value a screen reader must read
+        QTest::addColumn<int>("stateBoxes");    // check boxes that only show the tester's state
+        QTest::newRow("configuration editor") << "editor" << 16 << 8 << "3600 / hr" << 0;
+        QTest::newRow("main window with its run overview") << "main" << 0 << 32 << "4711" << 8;
+        QTest::newRow("manual control") << "manual" << 0 << 1 << "107.5" << 1;
+    }
+
     void screenReadersFindEveryField()
     {
+        QFETCH(QString, window);
         TesterState s;
         BaseConfig(s);
         FakeMessageDialogs dialogs;
-        frmOptions editor(s, dialogs);
+        FakeSerialPort port;
+        MemorySettingsStore settings;
+        FakeDataFileDialog files;
+        FakeView view;
+        TesterEngine engine(s, port, view);
+        ManualControl manual(s, engine);
+        std::unique_ptr<QWidget> shown;
+        if (window == "editor") {
+            shown = std::make_unique<frmOptions>(s, dialogs);
+        } else if (window == "main") {
+            auto form = std::make_unique<MainForm>(port, settings, dialogs, files, 24 * 3600 * 1000);
+            form->state().vContact = 16 | 32 | 64 | 128;
+            form->state().CycleCount = 4711;
+            form->DisplayData();
+            shown = std::move(form);
+        } else {
+            shown = std::make_unique<ManualDialog>(manual);
+            s.ComChanOpen = true, s.MustWait = false;
+            manual.RunManualMenu([&manual] { manual.showManualReading("107.5"); });
+        }
         QHash<QWidget *, QString> labelOf;
-        for (QLabel *label : editor.findChildren<QLabel *>())
+        for (QLabel *label : shown->findChildren<QLabel *>())
             if (label->buddy())
                 labelOf[label->buddy()] = label->text();
-        int inputs = 0;
-        for (QWidget *w : editor.findChildren<QWidget *>()) {
+        int inputs = 0, values = 0, stateBoxes = 0;
+        QStringList texts;
+        for (QWidget *w : shown->findChildren<QWidget *>()) {
             const QString name = w->objectName();
-            if (qobject_cast<QAbstractSpinBox *>(w->parentWidget()) || qobject_cast<QTabBar *>(w->parentWidget()))
-                continue;   // the text part of a spin box, the tab bar's scroll arrows
+            if (qobject_cast<QAbstractSpinBox *>(w->parentWidget()) || qobject_cast<QTabBar *>(w->parentWidget())
+                || name.startsWith("qt_"))
+                continue;   // the text part of a spin box, the tab bar's scroll arrows, Qt's own parts
+            auto *field = qobject_cast<QLineEdit *>(w);
+            if (auto *box = dynamic_cast<FailureCheckBox *>(w)) {
+                ++stateBoxes;
+                // Neither a screen reader's toggle nor its press changes it.
+                box->setFailed(true);
+                ScreenReader::act(box, QAccessibleActionInterface::toggleAction());
+                ScreenReader::act(box, QAccessibleActionInterface::pressAction());
+                QVERIFY2(box->isChecked(), qPrintable(name));
+            }
             if (auto *button = qobject_cast<QAbstractButton *>(w)) {
-                QCOMPARE(button->accessibleName(), button->text());
+                QCOMPARE(ScreenReader::name(button), QString(button->text()).remove('&'));
                 QVERIFY2(!button->toolTip().isEmpty() || name == "ConstRateChk", qPrintable(name));
-            } else if (w->inherits("QLineEdit") || w->inherits("QAbstractSpinBox") || w->inherits("QComboBox")) {
+            } else if (field && field->isReadOnly()) {
+                ++values;
+                QVERIFY2(!ScreenReader::name(field).isEmpty(), qPrintable(name));
+                QVERIFY2(!field->toolTip().isEmpty(), qPrintable(name));
+                QCOMPARE(ScreenReader::description(field), field->toolTip());
+                QCOMPARE(ScreenReader::text(field), field->text());
+                texts << field->text();
+            } else if (field || w->inherits("QAbstractSpinBox") || w->inherits("QComboBox")) {
                 ++inputs;
                 QCOMPARE(w->accessibleName(), labelOf.value(w, "(no label) " + name));
                 QVERIFY2(!w->toolTip().isEmpty(), qPrintable(name));
                 QCOMPARE(w->accessibleDescription(), w->toolTip());
             }
         }
-        QCOMPARE(inputs, 16);
+        QTEST(inputs, "inputs");
+        QTEST(values, "values");
+        QTEST(stateBoxes, "stateBoxes");
+        QFETCH(QString, shows);
+        QVERIFY2(texts.contains(shows), qPrintable(texts.join(", ")));
     }
 };
 

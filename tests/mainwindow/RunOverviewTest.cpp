@@ -1,7 +1,9 @@
 #include "engine/run/RunRules.h"
+#include "engine/state/DataDecoder.h"
 #include "engine/supervision/TesterEngine.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/ReadingColours.h"
+#include "ui/ValueBox.h"
 
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
@@ -10,6 +12,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,7 +53,7 @@ struct Rig
         };
         form = std::make_unique<MainForm>(port, settings, dialogs, files, 24 * 3600 * 1000);
     }
-    QString text(const char *name) { return form->findChild<QLabel *>(QLatin1String(name))->text(); }
+    QString text(const char *name) { return form->findChild<QWidget *>(QLatin1String(name))->property("text").toString(); }
     // The colour the widget's text is drawn in; an invalid colour when it is the usual one.
     QColor colour(const char *name)
     {
@@ -153,11 +156,51 @@ private Q_SLOTS:
             QVERIFY(rig.sampled(174));
             rig.form->resize(1, 1);
             QCoreApplication::processEvents();
-            for (QLabel *label : rig.form->findChildren<QLabel *>())
-                if (label->isVisibleTo(rig.form.get()) && !label->text().isEmpty())
+            for (QWidget *shown : rig.form->findChildren<QWidget *>()) {
+                if (!shown->isVisibleTo(rig.form.get()))
+                    continue;
+                if (auto *label = qobject_cast<QLabel *>(shown); label && !label->text().isEmpty())
                     QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
+                if (auto *field = qobject_cast<QLineEdit *>(shown))
+                    QVERIFY2(field->width() >= WidthForText(field, field->text()), qPrintable(field->objectName()));
+            }
         }
         QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("2147483647"));
+    }
+
+    // A sample a second only repaints its values: no layout pass, which
+    // would send the whole window through its layouts every second.
+    void sampleCausesNoLayoutPass()
+    {
+        Rig rig;
+        QDateTime now(QDate(2024, 3, 8), QTime(17, 0, 0));
+        rig.form->engine().decoder().setClock([&now] { return now = now.addSecs(1); });   // a cycle a second
+        rig.form->show();
+        QVERIFY(rig.sampled());
+        rig.nextRecord = record(8);
+        QVERIFY(rig.sampled(174));
+        QCoreApplication::processEvents();
+        struct LayoutCounter : QObject
+        {
+            QWidget *window = nullptr;
+            QStringList laidOut;
+            bool eventFilter(QObject *watched, QEvent *event) override
+            {
+                auto *widget = qobject_cast<QWidget *>(watched);
+                if (event->type() == QEvent::LayoutRequest && widget && (widget == window || window->isAncestorOf(widget)))
+                    laidOut << widget->objectName();
+                return false;
+            }
+        } counter;
+        counter.window = rig.form.get();
+        qApp->installEventFilter(&counter);
+        rig.nextRecord = record(9, 501);
+        QVERIFY(rig.sampled(174));
+        QCoreApplication::processEvents();
+        qApp->removeEventFilter(&counter);
+        QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("9"));
+        QCOMPARE(rig.text("RateLbl"), QStringLiteral("3600 cycles/h"));
+        QCOMPARE(counter.laidOut.join(","), QString());
     }
 
     void progress_data()

@@ -251,7 +251,7 @@ private Q_SLOTS:
             auto *box = dialog->findChild<QCheckBox *>("PistonCheck");
             QTest::mouseClick(box, Qt::LeftButton);   // the operator cannot untick it
             QVERIFY(box->isChecked());
-            QCOMPARE(dialog->findChild<QLabel *>("CurntReadingBox")->text(), QStringLiteral("----"));
+            QCOMPARE(dialog->findChild<QLineEdit *>("CurntReadingBox")->text(), QStringLiteral("----"));
             Click(dialog, "PistonDownBtn");
             rig.form.close();
         });
