@@ -547,3 +547,4 @@ void MainForm::portTried(int port) { overview->portTried(port); }
 void MainForm::linkFound(int port, const QString &device, const QDateTime &at) { overview->linkFound(port, device, at); }
 void MainForm::linkLost(const QDateTime &at) { overview->linkLost(at); }
 void MainForm::runStarted(int code) { overview->runStarted(code); }
+void MainForm::stopAcknowledged() { overview->stopAcknowledged(); }

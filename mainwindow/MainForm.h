@@ -71,6 +71,7 @@ public:
     void linkFound(int port, const QString &device, const QDateTime &at) override;
     void linkLost(const QDateTime &at) override;
     void runStarted(int code) override;
+    void stopAcknowledged() override;
 
     // Called with the state record after each decoded sample, in the order added.
     void addSampleObserver(std::function<void(const TesterState &)> observer);

@@ -7,6 +7,7 @@
 
 const QColor ReadingColours::Alarm(200, 0, 0);
 const QColor ReadingColours::Stale(150, 150, 150);
+const QColor ReadingColours::LimitEnd(0, 85, 190);
 
 void SetTextColour(QWidget *widget, const QColor &colour)
 {

@@ -18,6 +18,7 @@ class ReadingColours
 public:
     static const QColor Alarm;
     static const QColor Stale;
+    static const QColor LimitEnd;   // a run that went as far as its limits let it
 
     // Finds the value boxes by their names among the children of readings.
     explicit ReadingColours(QWidget *readings);

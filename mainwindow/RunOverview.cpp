@@ -69,7 +69,7 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidg
     RunStateLbl = value(0, "RunStateLbl", QStringLiteral("Run"),
                         QStringLiteral("The run state as the tester last reported it; when it stopped, why and "
                                        "when"),
-                        1, QStringLiteral("Stopped: failure limit reached (100 of 100) at 00:00"));
+                        1, QStringLiteral("Stopped at cycle limit (100000) at 00:00"));
     LoggingLbl = value(0, "LoggingLbl", QStringLiteral("Data file"),
                        QStringLiteral("The data file, the sample lines written since it was opened and "
                                       "the time of the last one"),
@@ -147,13 +147,32 @@ void RunOverview::linkLost(const QDateTime &at)
 void RunOverview::runStarted(int code)
 {
     lastRunCode = code;
+    // A run once may end before any sample showed it running.
+    modeAtLastSample = CurrentRunMode(s, code);
+    stopCommanded = false;
+    runEndText.clear();
     showRun();
+}
+
+void RunOverview::stopAcknowledged()
+{
+    stopCommanded = true;
 }
 
 void RunOverview::sampleTaken()
 {
     // The sample was decoded: the readings are live again.
     const RunMode mode = CurrentRunMode(s, lastRunCode);
+    // The sample that first shows a run stopped tells why and when it ended.
+    if (mode != RunMode::Stopped) {
+        runEndText.clear();
+    } else if (modeAtLastSample != RunMode::Stopped) {
+        const RunEnd end = WhyRunEnded(s, modeAtLastSample, stopCommanded);
+        runEndText = RunEndText(end, s, s.vUpdateTime);
+        limitEnd = IsLimitEnd(end);
+    }
+    modeAtLastSample = mode;
+    stopCommanded = false;
     progress.addSample(s.vUpdateTime, s.CycleCount, mode != RunMode::Stopped);
     readingColours->show(OutOfTolerance(s), false);
     refresh();
@@ -178,7 +197,10 @@ void RunOverview::showRun()
     // A stop forgets the run command: a later run is told by its own status.
     if (!s.Running && !s.GoAgainMode)
         lastRunCode = 0;
-    SetSteadyText(RunStateLbl, RunStateText(CurrentRunMode(s, lastRunCode), s.RepeatCount));
+    const RunMode mode = CurrentRunMode(s, lastRunCode);
+    const bool ended = mode == RunMode::Stopped && !runEndText.isEmpty();
+    SetSteadyText(RunStateLbl, ended ? runEndText : RunStateText(mode, s.RepeatCount));
+    SetTextColour(RunStateLbl, ended && limitEnd ? ReadingColours::LimitEnd : QColor());
 }
 
 void RunOverview::showLogging()

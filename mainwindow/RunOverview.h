@@ -32,6 +32,7 @@ public:
     void linkFound(int port, const QString &device, const QDateTime &at);
     void linkLost(const QDateTime &at);
     void runStarted(int code);
+    void stopAcknowledged();
     void sampleTaken();      // a full sample was decoded into the state record
     void refresh();          // the link, run and file state may have changed
 
@@ -46,6 +47,10 @@ private:
     LinkHistory link;
     RunProgress progress;
     int lastRunCode = 0;
+    RunMode modeAtLastSample = RunMode::Stopped;
+    bool stopCommanded = false;   // since the last sample
+    QString runEndText;           // why and when the last watched run ended; empty while one runs
+    bool limitEnd = false;
     qint64 linesShown = -1;   // the data log's line count when its text was last made
     std::unique_ptr<ReadingColours> readingColours;
 

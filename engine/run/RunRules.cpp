@@ -114,6 +114,46 @@ bool EndsAtCycleLimit(RunMode mode)
     return mode == RunMode::ToLimits || mode == RunMode::Break;
 }
 
+RunEnd WhyRunEnded(const TesterState &s, RunMode endedMode, bool stopCommanded)
+{
+    if (stopCommanded)
+        return RunEnd::Operator;
+    const auto reached = [](int64_t count, int64_t limit) { return limit > 0 && count >= limit; };
+    if (EndsAtCycleLimit(endedMode)) {
+        // A failure ends a run before its cycles run out; name it first.
+        if (reached(s.FailCount, s.vFailLimit))
+            return RunEnd::FailLimit;
+        if (reached(s.SeqCount, s.vSeqLimit))
+            return RunEnd::SeqLimit;
+        if (reached(s.CycleCount, s.vCycleLimit))
+            return RunEnd::CycleLimit;
+    }
+    if (endedMode == RunMode::Once)
+        return RunEnd::OneCycle;
+    return RunEnd::Tester;
+}
+
+QString RunEndText(RunEnd end, const TesterState &s, const QDateTime &at)
+{
+    const QString when = QStringLiteral(" at ") + at.toString(QStringLiteral("HH:mm"));
+    switch (end) {
+    case RunEnd::CycleLimit: return QStringLiteral("Stopped at cycle limit (%1)").arg(s.vCycleLimit) + when;
+    case RunEnd::FailLimit:
+        return QStringLiteral("Stopped: failure limit reached (%1 of %2)").arg(s.FailCount).arg(s.vFailLimit) + when;
+    case RunEnd::SeqLimit: return QStringLiteral("Stopped: sequential failure limit reached") + when;
+    case RunEnd::Operator: return QStringLiteral("Stopped by the operator") + when;
+    case RunEnd::OneCycle: return QStringLiteral("Stopped after one cycle") + when;
+    case RunEnd::Tester: return QStringLiteral("Stopped at the tester") + when;
+    case RunEnd::None: break;
+    }
+    return QStringLiteral("Stopped");
+}
+
+bool IsLimitEnd(RunEnd end)
+{
+    return end == RunEnd::CycleLimit || end == RunEnd::FailLimit || end == RunEnd::SeqLimit;
+}
+
 QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine)
 {
     if (!fileOpen)

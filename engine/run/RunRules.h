@@ -54,6 +54,19 @@ QString RunStateText(RunMode mode, int breakCount);
 // Whether the run ends at the cycle limit.
 bool EndsAtCycleLimit(RunMode mode);
 
+// Why a watched run ended, told from the counts, limits and commands at its
+// end: a stop commanded from here; else a limit the counts reached (limits
+// stop only a run to limits or with breaks); else the single cycle of a run
+// once; else the tester stopped by itself (its own panel, say).
+enum class RunEnd { None, CycleLimit, FailLimit, SeqLimit, Operator, OneCycle, Tester };
+RunEnd WhyRunEnded(const TesterState &s, RunMode endedMode, bool stopCommanded);
+// "Stopped at cycle limit (100000) at 14:02", "Stopped: failure limit
+// reached (10 of 10) at 14:02", "Stopped by the operator at 14:02", ...;
+// plain "Stopped" for None.
+QString RunEndText(RunEnd end, const TesterState &s, const QDateTime &at);
+// The limit ends: the run went as far as its configuration lets it.
+bool IsLimitEnd(RunEnd end);
+
 // The data log in a few words: "name.txt: 12 lines, last at 14:03:07", or
 // "Not logging".
 QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine);

@@ -42,6 +42,8 @@ public:
     virtual void linkLost(const QDateTime & /*at*/) {}
     // The tester acknowledged a run command: 162 to limits, 170 once, 172 without limit.
     virtual void runStarted(int /*code*/) {}
+    // The tester acknowledged the stop command (161) sent from here.
+    virtual void stopAcknowledged() {}
 };
 
 // Where a decoded sample goes: the data log appends it when a file is open.

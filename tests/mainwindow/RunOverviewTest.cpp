@@ -28,10 +28,10 @@ public:
 
 // A running tester of software 1.2 with a 1000-ohm pull-up, both strokes and
 // bounces tested; the down stroke maximum against a limit of 500.
-QByteArray record(int cycles, int maxDown = 100)
+QByteArray record(int cycles, int maxDown = 100, bool running = true)
 {
     QStringList f(37, QStringLiteral("0"));
-    f[0] = "12", f[1] = f[2] = "3000", f[7] = "1", f[8] = "SN1", f[11] = "1000";
+    f[0] = "12", f[1] = f[2] = "3000", f[7] = running ? "1" : "0", f[8] = "SN1", f[11] = "1000";
     f[14] = QString::number(cycles), f[21] = QString::number(maxDown), f[27] = "241";
     f[28] = "1023", f[30] = "500", f[32] = "1000";
     return "*" + f.join(QLatin1Char(';')).toLatin1() + "\r";
@@ -201,6 +201,81 @@ private Q_SLOTS:
         QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("9"));
         QCOMPARE(rig.text("RateLbl"), QStringLiteral("3600 cycles/h"));
         QCOMPARE(counter.laidOut.join(","), QString());
+    }
+
+    // The strip says why and when a watched run stopped; limit ends have a
+    // colour of their own.
+    void runStopShownWithReasonAndTime_data()
+    {
+        QTest::addColumn<int>("command");   // from here: 162 run to limits, 161 stop; 0: the tester's "-"
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("limitColour");
+        QTest::newRow("the tester ends at its cycle limit") << 0 << "Stopped at cycle limit (1000) at 14:02" << true;
+        QTest::newRow("stopped from here") << 161 << "Stopped by the operator at 14:02" << false;
+        QTest::newRow("started from here with the limit already reached")
+            << 162 << "Stopped at cycle limit (1000) at 14:02" << true;
+    }
+
+    void runStopShownWithReasonAndTime()
+    {
+        QFETCH(int, command);
+        Rig rig;
+        rig.form->engine().decoder().setClock([] { return QDateTime(QDate(2024, 3, 8), QTime(14, 2, 30)); });
+        // The tester is found running, or stopped at its limit for a run started from here.
+        const QByteArray stopped = record(1000, 100, false);
+        rig.nextRecord = command == 162 ? stopped : record(7);
+        QVERIFY(rig.sampled());
+        QCOMPARE(rig.text("RunStateLbl"), command == 162 ? QStringLiteral("Stopped") : QStringLiteral("Running to limits"));
+        rig.nextRecord = stopped;
+        if (command != 161)
+            rig.port.queueInput("-");   // the tester ends the run
+        QVERIFY(rig.sampled(command));
+        if (command == 162)
+            QVERIFY(rig.sampled());   // the "-" that came with the acknowledgement asks for the sample
+        QTEST(rig.text("RunStateLbl"), "shown");
+        QFETCH(bool, limitColour);
+        QCOMPARE(rig.colour("RunStateLbl"), limitColour ? ReadingColours::LimitEnd : QColor());
+    }
+
+    void whyTheRunEnded_data()
+    {
+        QTest::addColumn<int>("mode");                // RunMode the run had
+        QTest::addColumn<bool>("stopCommanded");
+        QTest::addColumn<QList<int>>("counts");       // cycles, fails, sequential fails
+        QTest::addColumn<QList<int>>("limits");
+        QTest::addColumn<QString>("shown");
+
+        const int toLimits = int(RunMode::ToLimits);
+        const QList<int> limits = {100000, 10, 3};
+        QTest::newRow("cycle limit") << toLimits << false << QList<int>{100000, 2, 0} << limits
+                                     << "Stopped at cycle limit (100000) at 14:02";
+        QTest::newRow("failure limit named before the cycle limit") << toLimits << false
+            << QList<int>{100000, 10, 1} << limits << "Stopped: failure limit reached (10 of 10) at 14:02";
+        QTest::newRow("sequential failure limit, break mode") << int(RunMode::Break) << false
+            << QList<int>{500, 3, 3} << limits << "Stopped: sequential failure limit reached at 14:02";
+        QTest::newRow("a stop from here, also at a limit") << toLimits << true << QList<int>{100000, 2, 0}
+                                                           << limits << "Stopped by the operator at 14:02";
+        QTest::newRow("without limit the limits do not stop it") << int(RunMode::NoLimit) << false
+            << QList<int>{100000, 10, 3} << limits << "Stopped at the tester at 14:02";
+        QTest::newRow("a limit of 0 is none") << toLimits << false << QList<int>{5, 0, 0} << QList<int>{0, 0, 0}
+                                              << "Stopped at the tester at 14:02";
+        QTest::newRow("run once") << int(RunMode::Once) << false << QList<int>{1, 0, 0} << limits
+                                  << "Stopped after one cycle at 14:02";
+    }
+
+    void whyTheRunEnded()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, stopCommanded);
+        QFETCH(QList<int>, counts);
+        QFETCH(QList<int>, limits);
+        QFETCH(QString, shown);
+        TesterState s;
+        s.CycleCount = counts[0], s.FailCount = counts[1], s.SeqCount = counts[2];
+        s.vCycleLimit = limits[0], s.vFailLimit = limits[1], s.vSeqLimit = limits[2];
+        const RunEnd end = WhyRunEnded(s, RunMode(mode), stopCommanded);
+        QCOMPARE(RunEndText(end, s, QDateTime(QDate(2024, 3, 8), QTime(14, 2, 59))), shown);
+        QCOMPARE(IsLimitEnd(end), shown.contains("limit"));
     }
 
     void progress_data()
