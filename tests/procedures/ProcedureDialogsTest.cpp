@@ -239,6 +239,40 @@ private Q_SLOTS:
         QCOMPARE((QList<int>{rig.s.sRMode, rig.s.sRPullUp}), stored);
     }
 
+    // A running test is stopped by a master reset: the operator is asked
+    // first, and No sends nothing and keeps the configuration.
+    void masterResetWhileRunning_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<QList<int16_t>>("answers");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("running, No") << true << QList<int16_t>{AnswerNo} << false;
+        QTest::newRow("running, Yes") << true << QList<int16_t>{AnswerYes} << true;
+        QTest::newRow("stopped: no question") << false << QList<int16_t>() << true;
+    }
+
+    void masterResetWhileRunning()
+    {
+        QFETCH(bool, running);
+        QFETCH(bool, sent);
+        Rig rig;
+        QFETCH(QList<int16_t>, answers);
+        rig.dialogs.answers = answers;
+        rig.s.Running = running;
+        rig.s.sSerialNumber = "KEPT";
+        ModalAnswerer answerer;
+        answerer.then([](QDialog *dialog) { Click(dialog, "OKButton"); });
+        rig.trigger("ConfigureMasterResetMenu");
+
+        QCOMPARE(rig.dialogs.calls, running ? QStringList{"yesno:Master Reset|A test is running. A master reset stops "
+                                                          "it, loads the default configuration and clears the "
+                                                          "counters. Continue?"}
+                                            : QStringList());
+        QCOMPARE(answerer.answered, sent ? 1 : 0);
+        QCOMPARE(rig.frames(), sent ? QStringList{"E000000000"} : QStringList());
+        QCOMPARE(rig.s.sSerialNumber, sent ? QStringLiteral("00000000") : QStringLiteral("KEPT"));
+    }
+
     // A status decoded while no dialog was open shows when it opens. The
     // program is closed with the piston down and the piston-down command's
     // answer still on its way: the piston goes up before the window is gone.
