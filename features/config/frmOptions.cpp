@@ -310,19 +310,8 @@ void frmOptions::selectTab(int index)
 void frmOptions::DisplayEditValues()
 {
     const EditorFields f = editor.DisplayEditValues();
-    MaxFailureEd->setText(f.maxFailures);
-    MaxSeqFailEd->setText(f.maxSeqFailures);
-    MaxTestCycleEd->setText(f.maxTestCycles);
-    MaxDownTimeEd->setText(f.maxDownTime);
-    MinDownTimeEd->setText(f.minDownTime);
-    MaxUpTimeEd->setText(f.maxUpTime);
-    MinUpTimeEd->setText(f.minUpTime);
-    DownMaxResistEd->setText(f.downMaxResist);
-    DownMinResistEd->setText(f.downMinResist);
-    UpMaxResistEd->setText(f.upMaxResist);
-    UpMinResistEd->setText(f.upMinResist);
-    MaxDownBounceTime->setText(f.maxDownBounceTime);
-    MaxUpBounceTime->setText(f.maxUpBounceTime);
+    for (const auto &[member, field] : textFields())
+        field->setText(f.*member);
     SpinUpBounce->setValue(f.upperBounce);
     DisplayUpperValues();
     SpinDownBounce->setValue(f.lowerBounce);
@@ -340,31 +329,51 @@ void frmOptions::SetContactView(const EditorFields &f)
     TestDownBounce->setChecked(f.downBounce);
 }
 
+std::vector<std::pair<QString EditorFields::*, QLineEdit *>> frmOptions::textFields() const
+{
+    return {{&EditorFields::maxUpTime, MaxUpTimeEd},
+            {&EditorFields::minUpTime, MinUpTimeEd},
+            {&EditorFields::maxDownTime, MaxDownTimeEd},
+            {&EditorFields::minDownTime, MinDownTimeEd},
+            {&EditorFields::upMaxResist, UpMaxResistEd},
+            {&EditorFields::upMinResist, UpMinResistEd},
+            {&EditorFields::maxUpBounceTime, MaxUpBounceTime},
+            {&EditorFields::downMaxResist, DownMaxResistEd},
+            {&EditorFields::downMinResist, DownMinResistEd},
+            {&EditorFields::maxDownBounceTime, MaxDownBounceTime},
+            {&EditorFields::maxTestCycles, MaxTestCycleEd},
+            {&EditorFields::maxFailures, MaxFailureEd},
+            {&EditorFields::maxSeqFailures, MaxSeqFailEd}};
+}
+
 EditorFields frmOptions::editedFields() const
 {
     EditorFields f;
-    f.maxUpTime = MaxUpTimeEd->text();
-    f.minUpTime = MinUpTimeEd->text();
-    f.maxDownTime = MaxDownTimeEd->text();
-    f.minDownTime = MinDownTimeEd->text();
+    for (const auto &[member, field] : textFields())
+        f.*member = field->text();
     f.constantRate = ConstRateChk->isChecked();
     f.contactType = ContactSelect->currentIndex();
     f.upStroke = UpStrokeCheck->isChecked();
     f.upBounce = TestUpBounce->isChecked();
     f.downStroke = DownStrokeCheck->isChecked();
     f.downBounce = TestDownBounce->isChecked();
-    f.upMaxResist = UpMaxResistEd->text();
-    f.upMinResist = UpMinResistEd->text();
-    f.maxUpBounceTime = MaxUpBounceTime->text();
-    f.downMaxResist = DownMaxResistEd->text();
-    f.downMinResist = DownMinResistEd->text();
-    f.maxDownBounceTime = MaxDownBounceTime->text();
     f.upperBounce = SpinUpBounce->value();
     f.lowerBounce = SpinDownBounce->value();
-    f.maxTestCycles = MaxTestCycleEd->text();
-    f.maxFailures = MaxFailureEd->text();
-    f.maxSeqFailures = MaxSeqFailEd->text();
     return f;
+}
+
+void frmOptions::reviewFirstReadjusted()
+{
+    const QString EditorFields::*first = editor.readjusted().first().field;
+    for (const auto &[member, field] : textFields()) {
+        if (member != first)
+            continue;
+        for (int tab = 0; tab < 3; ++tab)
+            if (picOptions[tab]->isAncestorOf(field))
+                selectTab(tab);
+        field->setFocus();
+        field->selectAll();
+    }
 }
 
 bool frmOptions::ApplyEditedConfig()
@@ -408,8 +417,11 @@ void frmOptions::DisplayLowerValues()
 
 void frmOptions::cmdOK_Click()
 {
-    if (!ApplyEditedConfig())
+    if (!ApplyEditedConfig()) {
+        if (editor.reviewing())
+            reviewFirstReadjusted();
         return;   // stays open for the operator to correct or review
+    }
     UseSelect = 1;
     IsDirty = editor.IsDirty();
     accept();

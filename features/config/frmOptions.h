@@ -4,6 +4,8 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 class MessageDialogs;
 class QCheckBox;
@@ -38,6 +40,9 @@ private:
     void SetContactView(const EditorFields &fields);
     bool ApplyEditedConfig();
     EditorFields editedFields() const;
+    // The text fields and the item of EditorFields each holds.
+    std::vector<std::pair<QString EditorFields::*, QLineEdit *>> textFields() const;
+    void reviewFirstReadjusted();   // its tab shown, the field focused
     void selectTab(int index);
 
     void ConstRateChk_Click();

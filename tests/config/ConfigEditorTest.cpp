@@ -57,13 +57,14 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("calls");
         QTest::addColumn<int>("useSelect");            // 0: the editor stays open
         QTest::addColumn<QStringList>("expected");     // items of the edit copy afterwards
+        QTest::addColumn<QString>("focused");          // on review: the field first readjusted
 
         const int enter = Qt::Key_Return;
         const QList<int16_t> none;
         QTest::newRow("no change, Enter") << 49 << QStringList() << enter << none << QStringList() << 1
-            << QStringList{"contact=49", "maxUpTol=1023", "minUpTol=512", "maxUpBounce=62500"};
+            << QStringList{"contact=49", "maxUpTol=1023", "minUpTol=512", "maxUpBounce=62500"} << "";
         QTest::newRow("Escape cancels") << 49 << QStringList{"MaxTestCycleEd=5000"} << int(Qt::Key_Escape) << none
-            << QStringList() << 2 << QStringList{"cycleLimit=100000"};
+            << QStringList() << 2 << QStringList{"cycleLimit=100000"} << "";
         // An open up minimum counts as full scale, over any finite maximum.
         QTest::newRow("all five checks in one OK, stored anyway") << 49
             << QStringList{"MinDownTimeEd=3", "MinUpTimeEd=4", "SpinUpBounce=100", "SpinDownBounce=200",
@@ -76,22 +77,37 @@ private Q_SLOTS:
                                  "Tolerance."),
                            error("Minimum Down Stroke Contact Tolerance Is Greater Than Maximum Down Stroke "
                                  "Contact Tolerance.")}
-            << 0 << QStringList{"upperBounce=100", "lowerBounce=200", "minDownTol=49", "minUpTol=1023", "maxUpTol=93"};
+            << 0 << QStringList{"upperBounce=100", "lowerBounce=200", "minDownTol=49", "minUpTol=1023", "maxUpTol=93"}
+            << "";
         QTest::newRow("constant rate ignores the minimum fields") << 49
             << QStringList{"ConstRateChk=1", "MinUpTimeEd=9", "MinDownTimeEd=9", "MaxDownTimeEd=1.5"} << enter
             << none << QStringList() << 1
-            << QStringList{"maxDownTime=1500", "minDownTime=1500", "maxUpTime=500", "minUpTime=500"};
+            << QStringList{"maxDownTime=1500", "minDownTime=1500", "maxUpTime=500", "minUpTime=500"} << "";
         QTest::newRow("None stores no test bits") << 49 << QStringList{"ContactSelect=0"} << enter << none
-            << QStringList() << 1 << QStringList{"contact=0"};
+            << QStringList() << 1 << QStringList{"contact=0"} << "";
         QTest::newRow("normally closed, up test and up bounce") << 49
             << QStringList{"ContactSelect=2", "DownStrokeCheck=0", "TestUpBounce=1"} << enter << none
-            << QStringList() << 1 << QStringList{"contact=162"};
+            << QStringList() << 1 << QStringList{"contact=162"} << "";
+        // The question lists each value with the text typed and the value
+        // used, while the fields already show the stored ones.
         QTest::newRow("clamped down times, Yes to review them") << 49
             << QStringList{"MaxDownTimeEd=0.01", "MinDownTimeEd=0.01"} << enter << QList<int16_t>{AnswerYes}
-            << QStringList{"readjust 0.025"} << 0 << QStringList{"maxDownTime=25", "minDownTime=25"};
+            << QStringList{"readjust:Down Stroke Max Time (sec): 0.01 becomes 0.025|"
+                           "Down Stroke Min Time (sec): 0.01 becomes 0.025 (shows 0.025)"}
+            << 0 << QStringList{"maxDownTime=25", "minDownTime=25"} << "MaxDownTimeEd";
         QTest::newRow("cycle limit beyond 32 bits, No keeps the largest") << 49
             << QStringList{"MaxTestCycleEd=99999999999"} << enter << QList<int16_t>{AnswerNo}
-            << QStringList{"readjust 0.500"} << 1 << QStringList{"cycleLimit=10000000"};
+            << QStringList{"readjust:Maximum Test Cycles: 99999999999 becomes 10000000 (shows 0.500)"} << 1
+            << QStringList{"cycleLimit=10000000"} << "";
+        QTest::newRow("not a number on the Limits tab, Yes: reviewed there") << 49
+            << QStringList{"MaxSeqFailEd=3", "MaxFailureEd=ten"} << enter << QList<int16_t>{AnswerYes}
+            << QStringList{"readjust:Maximum Test Failures: \"ten\" is not a number, becomes 1 (shows 0.500)"} << 0
+            << QStringList{"failLimit=1", "seqLimit=3"} << "MaxFailureEd";
+        QTest::newRow("a bounce time that is not a number reads 0 but is named") << 49
+            << QStringList{"MaxUpBounceTime=abc"} << enter << QList<int16_t>{AnswerNo}
+            << QStringList{"readjust:Up Stroke Max Bounce Time: \"abc\" is not a number, becomes 0.000000 "
+                           "(shows 0.500)"}
+            << 1 << QStringList{"maxUpBounce=0"} << "";
     }
     void closeWithKey()
     {
@@ -102,6 +118,7 @@ private Q_SLOTS:
         QFETCH(QStringList, calls);
         QFETCH(int, useSelect);
         QFETCH(QStringList, expected);
+        QFETCH(QString, focused);
         TesterState s;
         BaseConfig(s, contact);
         FakeMessageDialogs dialogs;
@@ -110,8 +127,8 @@ private Q_SLOTS:
         form.show();
         // The readjust question comes with the stored values already in the fields.
         dialogs.whileOpen = [&] {
-            if (dialogs.calls.last() == "readjust")
-                dialogs.calls.last() += " " + form.findChild<QLineEdit *>("MaxDownTimeEd")->text();
+            if (dialogs.calls.last().startsWith("readjust"))
+                dialogs.calls.last() += " (shows " + form.findChild<QLineEdit *>("MaxDownTimeEd")->text() + ")";
         };
         for (const QString &edit : edits)
             set(form, edit);
@@ -125,6 +142,10 @@ private Q_SLOTS:
             QCOMPARE(form.IsDirty, !edits.isEmpty());
         for (const QString &item : expected)
             QVERIFY2(EditCopy(s).contains(item), qPrintable(EditCopy(s).join(' ')));
+        if (!focused.isEmpty()) {
+            QCOMPARE(form.focusWidget()->objectName(), focused);
+            QVERIFY(form.focusWidget()->isVisible());   // its tab is the one shown
+        }
     }
 
     // The estimate from the time fields, and a threshold's texts: ohms over a

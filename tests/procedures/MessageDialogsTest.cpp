@@ -50,7 +50,7 @@ private Q_SLOTS:
         if (dialog == "yesno")
             got = dialogs.YesNoDialog("Save Data", "Save it?");
         else if (dialog == "readjust")
-            got = dialogs.ReadjustDialog();
+            got = dialogs.ReadjustDialog({"Maximum Test Cycles: 0 becomes 1"});
         else
             dialogs.ErrorDialog("No Data File", "There must be a database file open in which to save the data");
         QCOMPARE(answerer.answered, 1);
