@@ -543,7 +543,7 @@ void MainForm::addSampleObserver(std::function<void(const TesterState &)> observ
     sampleObservers.push_back(std::move(observer));
 }
 
-void MainForm::portTried(int port) { overview->portTried(port); }
+void MainForm::portTried(int port, const QString &problem) { overview->portTried(port, problem); }
 void MainForm::linkFound(int port, const QString &device, const QDateTime &at) { overview->linkFound(port, device, at); }
 void MainForm::linkLost(const QDateTime &at) { overview->linkLost(at); }
 void MainForm::runStarted(int code) { overview->runStarted(code); }

@@ -67,7 +67,7 @@ public:
     void setPistonBox(bool ticked) override;
     void showManualReading(const QString &text) override;
     void sampleDecoded() override;
-    void portTried(int port) override;
+    void portTried(int port, const QString &problem) override;
     void linkFound(int port, const QString &device, const QDateTime &at) override;
     void linkLost(const QDateTime &at) override;
     void runStarted(int code) override;

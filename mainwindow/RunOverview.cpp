@@ -18,6 +18,9 @@ namespace {
 // The data log's warning: samples arrive that no file takes.
 const QColor Warning(190, 100, 0);
 
+const QString LinkToolTip = QStringLiteral("The port and device the tester answers on, and since when; "
+                                           "red when the link to the tester was lost");
+
 void describe(QWidget *widget, const QString &name, const QString &toolTip)
 {
     widget->setAccessibleName(name);
@@ -62,10 +65,7 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidg
         return field;
     };
 
-    LinkStateLbl = value(0, "LinkStateLbl", QStringLiteral("Link"),
-                         QStringLiteral("The port and device the tester answers on, and since when; "
-                                        "red when the link to the tester was lost"),
-                         1, QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
+    LinkStateLbl = value(0, "LinkStateLbl", QStringLiteral("Link"), LinkToolTip, 1, QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
     RunStateLbl = value(0, "RunStateLbl", QStringLiteral("Run"),
                         QStringLiteral("The run state as the tester last reported it; when it stopped, why and "
                                        "when"),
@@ -124,9 +124,9 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidg
 
 RunOverview::~RunOverview() = default;
 
-void RunOverview::portTried(int port)
+void RunOverview::portTried(int port, const QString &problem)
 {
-    if (link.portTried(port))
+    if (link.portTried(port, problem))
         showLink();
 }
 
@@ -190,6 +190,13 @@ void RunOverview::showLink()
 {
     SetSteadyText(LinkStateLbl, link.text());
     SetTextColour(LinkStateLbl, link.alarm() ? ReadingColours::Alarm : QColor());
+    // Ports that would not open say why in the tool tip.
+    const QString problems = link.problems();
+    const QString toolTip = problems.isEmpty() ? LinkToolTip : LinkToolTip + QStringLiteral("\n\n") + problems;
+    if (LinkStateLbl->toolTip() != toolTip) {
+        LinkStateLbl->setToolTip(toolTip);
+        LinkStateLbl->setAccessibleDescription(toolTip);
+    }
 }
 
 void RunOverview::showRun()

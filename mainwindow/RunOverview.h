@@ -28,7 +28,7 @@ public:
     RunOverview(const TesterState &state, const DataLog &log, QWidget *readings, QWidget *parent = nullptr);
     ~RunOverview() override;
 
-    void portTried(int port);
+    void portTried(int port, const QString &problem);
     void linkFound(int port, const QString &device, const QDateTime &at);
     void linkLost(const QDateTime &at);
     void runStarted(int code);

@@ -21,19 +21,30 @@ enum : int { RunToLimitsCode = 162, RunOnceCode = 170, RunNoLimitCode = 172 };
 
 } // namespace
 
-bool LinkHistory::portTried(int triedPort)
+bool LinkHistory::portTried(int triedPort, const QString &problem)
 {
     const State before = current;
     const uint32_t triedBefore = tried;
+    const QString problemBefore = openProblems.value(triedPort);
     if (current == State::Connected)
         current = State::Searching;
     if (triedPort >= 1 && triedPort <= 32)
         tried |= uint32_t(1) << (triedPort - 1);
-    return current != before || (current == State::Searching && tried != triedBefore);
+    if (problem.isEmpty())
+        openProblems.remove(triedPort);
+    else
+        openProblems.insert(triedPort, problem);
+    return current != before || (current == State::Searching && tried != triedBefore) || problem != problemBefore;
+}
+
+QString LinkHistory::problems() const
+{
+    return QStringList(openProblems.values()).join(QLatin1Char('\n'));
 }
 
 void LinkHistory::found(int foundPort, const QString &foundDevice, const QDateTime &at)
 {
+    openProblems.clear();
     current = State::Connected;
     port = foundPort;
     device = foundDevice;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDateTime>
+#include <QMap>
+#include <QString>
 #include <functional>
 
 class Commands;
@@ -54,4 +56,5 @@ private:
     TesterView &view;
     ReplyEffects &replies;
     bool testerFound = false;   // a tester answered on the open port
+    QMap<int, QString> openProblems;   // why ports of this search did not open, by port
 };

@@ -1,10 +1,11 @@
 // The port layer under the link: which device is port N (the command line,
 // the settings store, the system's device list in name order, COMN on
-// Windows), and the byte trace, every write and read with its time and
+// Windows, a pinned device), why a port does not open, and the byte trace, every write and read with its time and
 // direction, bytes that are not printable written so they can be read back.
 
 #include "engine/link/TracingSerialPort.h"
 #include "platform/PortMap.h"
+#include "platform/QtSerialPort.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
 
@@ -55,6 +56,83 @@ private Q_SLOTS:
         map.windowsNames = windows;
         map.listDevices = [system] { return system; };
         QCOMPARE(map.deviceFor(port), device);
+    }
+
+    // A port that does not open says why and what to do.
+    void openProblems_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("mayReadWrite");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("no access") << int(QSerialPort::PermissionError) << false << "dialout"
+                                   << "permission denied (add the user to the dialout group)";
+        QTest::newRow("no access, another group") << int(QSerialPort::PermissionError) << false << "uucp"
+                                                  << "permission denied (add the user to the uucp group)";
+        QTest::newRow("no access, root's device") << int(QSerialPort::PermissionError) << false << "root"
+                                                  << "permission denied (add the user to the dialout group)";
+        QTest::newRow("access, yet refused: held elsewhere") << int(QSerialPort::PermissionError) << true << "dialout"
+                                                             << "device busy (used by another program)";
+        QTest::newRow("gone") << int(QSerialPort::DeviceNotFoundError) << true << "" << "not present";
+        QTest::newRow("anything else gives the system's words") << int(QSerialPort::UnsupportedOperationError) << true
+                                                                << "" << "cannot be opened (Invalid argument)";
+    }
+
+    void openProblems()
+    {
+        QFETCH(int, error);
+        QFETCH(bool, mayReadWrite);
+        QFETCH(QString, group);
+        QTEST(QtSerialPort::OpenProblemText(QSerialPort::SerialPortError(error), mayReadWrite, group,
+                                            "Invalid argument"),
+              "problem");
+    }
+
+    // A mapped device that is not there fails at once and says so; a port
+    // without any device says nothing.
+    void missingDeviceIsNotPresent()
+    {
+        QtSerialPort port([](int n) { return n == 1 ? QStringLiteral("/dev/no-such-tty") : QString(); });
+        port.selectPort(1);
+        QVERIFY(!port.open());
+        QCOMPARE(port.openProblem(), QStringLiteral("not present"));
+        port.selectPort(2);
+        QVERIFY(!port.open());
+        QCOMPARE(port.openProblem(), QString());
+    }
+
+    // A pinned device is the only port, under its number; a pin the
+    // command line's ports do not hold is ignored for that run.
+    void pinnedDevice_data()
+    {
+        QTest::addColumn<PortList>("given");
+        QTest::addColumn<QString>("pinned");
+        QTest::addColumn<PortList>("ports");   // deviceFor 1..16, those with a device
+
+        const PortList none;
+        QTest::newRow("automatic") << none << "" << PortList{{1, "/dev/ttyS1"}, {2, "/dev/ttyUSB0"}};
+        QTest::newRow("pinned to the second system device") << none << "/dev/ttyUSB0" << PortList{{2, "/dev/ttyUSB0"}};
+        QTest::newRow("pinned to a device not listed") << none << "/dev/pts/9" << PortList{{1, "/dev/pts/9"}};
+        QTest::newRow("the command line's ports hold it") << PortList{{4, "/dev/ttyUSB0"}} << "/dev/ttyUSB0"
+                                                          << PortList{{4, "/dev/ttyUSB0"}};
+        QTest::newRow("the command line's ports do not") << PortList{{1, "/dev/pts/3"}} << "/dev/ttyUSB0"
+                                                         << PortList{{1, "/dev/pts/3"}};
+    }
+
+    void pinnedDevice()
+    {
+        QFETCH(PortList, given);
+        QFETCH(QString, pinned);
+        MemorySettingsStore settings;
+        settings.write("Ports", "Tester", pinned);
+        PortMap map(given, &settings);
+        map.windowsNames = false;
+        map.listDevices = [] { return QStringList{"/dev/ttyS1", "/dev/ttyUSB0"}; };
+        PortList ports;
+        for (int n = 1; n <= 16; ++n)
+            if (!map.deviceFor(n).isEmpty())
+                ports.insert(n, map.deviceFor(n));
+        QTEST(ports, "ports");
     }
 
     // Numbers inside names compare as numbers, so ttyUSB10 comes after ttyUSB2.

@@ -325,8 +325,17 @@ private Q_SLOTS:
         for (int port : {9, 10, 11, 12, 13, 14, 15, 16, 1, 3})
             link.portTried(port);
         QCOMPARE(link.text(), QStringLiteral("Searching... tried Comm 1, 3, 9-16"));
+        // Why ports did not open, in port order, until they open or the tester is found.
+        QVERIFY(link.portTried(9, "Comm 9 (/dev/ttyUSB0): not present"));
+        QVERIFY(link.portTried(2, "Comm 2 (/dev/ttyS1): device busy (used by another program)"));
+        QVERIFY(!link.portTried(9, "Comm 9 (/dev/ttyUSB0): not present"));
+        QCOMPARE(link.problems(), QStringLiteral("Comm 2 (/dev/ttyS1): device busy (used by another program)\n"
+                                                 "Comm 9 (/dev/ttyUSB0): not present"));
+        QVERIFY(link.portTried(2));
+        QCOMPARE(link.problems(), QStringLiteral("Comm 9 (/dev/ttyUSB0): not present"));
         link.found(3, "/dev/ttyUSB0", found);
         QCOMPARE(link.text(), QStringLiteral("Comm 3 (/dev/ttyUSB0) connected since 07:30:00"));
+        QCOMPARE(link.problems(), QString());
     }
 
     void tolerance_data()
