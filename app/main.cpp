@@ -82,6 +82,7 @@ int main(int argc, char **argv)
     QtMessageDialogs dialogs;
     QtDataFileDialog fileDialog;
     MainForm form(serial.port(), settings, dialogs, fileDialog, options.pollPeriodMs);
+    form.setSerialDevices(&serial.devices());
     dialogs.setParentWidget(&form);
     fileDialog.setParentWidget(&form);
     form.show();

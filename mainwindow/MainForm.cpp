@@ -12,6 +12,7 @@
 #include "features/trend/TrendController.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/MenuShortcuts.h"
+#include "mainwindow/PortDialog.h"
 #include "mainwindow/RunOverview.h"
 #include "mainwindow/StatusPanels.h"
 #include "mainwindow/StrokePanel.h"
@@ -214,6 +215,8 @@ void MainForm::connectMenus()
     on(m.RunNoLimitMenu, [this] { runCommand(RunNoLimitCode); });
     on(m.RunSampleDataMenu, [this] { runCommand(SampleDataCode); });
     on(m.RunBreakUpdateMenu, [this] { RunBreakUpdateMenu_Click(); });
+    on(m.RunPortMenu, [this] { RunPortMenu_Click(); });
+    m.RunPortMenu->setEnabled(false);
     connect(SampleDataBtn, &QPushButton::clicked, this, [this] { runCommand(SampleDataCode); });
 
     on(m.HelpAboutMenu, [this] { HelpAboutMenu_Click(); });
@@ -340,6 +343,22 @@ void MainForm::RunBreakUpdateMenu_Click()
     s.RepeatCount = breakCount;
     testerEngine->SendValueCommand(BreakUpdateCode, QString::number(breakCount));
     s.Running = true;
+}
+
+void MainForm::setSerialDevices(SerialDevices *devices)
+{
+    serialDevices = devices;
+    menus->RunPortMenu->setEnabled(devices != nullptr);
+}
+
+void MainForm::RunPortMenu_Click()
+{
+    if (!serialDevices)
+        return;
+    PortDialog dialog(*serialDevices, this);
+    // A new choice takes effect at once: the search starts again on it.
+    if (dialog.exec() == QDialog::Accepted && dialog.changed)
+        testerEngine->restartSearch();
 }
 
 void MainForm::HelpAboutMenu_Click()

@@ -24,6 +24,7 @@ class QtConfigFileDialog;
 class QTimer;
 class RunOverview;
 class ReportController;
+class SerialDevices;
 class SerialPort;
 class SettingsStore;
 class StatusPanels;
@@ -73,6 +74,9 @@ public:
     void runStarted(int code) override;
     void stopAcknowledged() override;
 
+    // The serial devices Run, Port... chooses among; without them the entry is greyed.
+    void setSerialDevices(SerialDevices *devices);
+
     // Called with the state record after each decoded sample, in the order added.
     void addSampleObserver(std::function<void(const TesterState &)> observer);
 
@@ -95,6 +99,7 @@ private:
 
     void runCommand(int code);
     void RunBreakUpdateMenu_Click();
+    void RunPortMenu_Click();
     void HelpAboutMenu_Click();
     void afterFileCommand();
     bool CheckConfigSaved();
@@ -113,6 +118,7 @@ private:
     std::unique_ptr<TrendController> trendView;
     std::unique_ptr<ConfigEditCommands> configEdit;
     std::unique_ptr<ReportController> reportController;
+    SerialDevices *serialDevices = nullptr;
     QTimer *Tmr = nullptr;
     int pollPeriodMs;
     bool ticking = false;

@@ -45,9 +45,11 @@ bool naturalLess(const QString &a, const QString &b)
     return a < b;
 }
 
+} // namespace
+
 // The kernel console may be a serial port (a server's ttyS0): the search
 // writes wake-up bytes to every port it tries, so the console is never one.
-QSet<QString> consoleDevices()
+QSet<QString> PortMap::ConsoleDevices()
 {
     QSet<QString> names;
     QFile active(QStringLiteral("/sys/class/tty/console/active"));
@@ -59,8 +61,6 @@ QSet<QString> consoleDevices()
     }
     return names;
 }
-
-} // namespace
 
 PortMap::PortMap(const QMap<int, QString> &givenPorts, const SettingsStore *settings)
     : given(givenPorts), settings(settings)
@@ -168,7 +168,7 @@ QStringList PortMap::SortedByName(QStringList devices)
 
 QStringList PortMap::SystemDevices()
 {
-    const QSet<QString> console = consoleDevices();
+    const QSet<QString> console = ConsoleDevices();
     QStringList found;
     const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : ports) {

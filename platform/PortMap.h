@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -50,6 +51,8 @@ public:
     // compared as numbers (ttyUSB2 before ttyUSB10), without the console.
     static QStringList SystemDevices();
     static QStringList SortedByName(QStringList devices);
+    // The kernel console's devices ("ttyS0" on a server): never a port.
+    static QSet<QString> ConsoleDevices();
 
 #ifdef Q_OS_WIN
     static constexpr bool WindowsHost = true;

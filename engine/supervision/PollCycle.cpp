@@ -57,6 +57,16 @@ void PollCycle::Tick()
     }
 }
 
+void PollCycle::restartSearch()
+{
+    link.CloseCommPort();
+    testerFound = false;
+    openProblems.clear();
+    s.ComChan = 0;
+    chainDropped();
+    view.SetControls();
+}
+
 void PollCycle::slowTasks()
 {
     if (s.StatusDelay > 0) {

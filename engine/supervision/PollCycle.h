@@ -33,6 +33,9 @@ public:
               ReplyEffects &replies);
 
     void Tick();
+    // Gives up the port, if one is open, and searches from port 1 again:
+    // the ports were changed on purpose, so this is no lost link.
+    void restartSearch();
 
     // When link events happen; local time unless a test fixes it.
     std::function<QDateTime()> clock = &QDateTime::currentDateTime;

@@ -5,6 +5,7 @@
 
 #include "engine/link/TracingSerialPort.h"
 #include "platform/PortMap.h"
+#include "platform/QtSerialDevices.h"
 #include "platform/QtSerialPort.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
@@ -133,6 +134,37 @@ private Q_SLOTS:
             if (!map.deviceFor(n).isEmpty())
                 ports.insert(n, map.deviceFor(n));
         QTEST(ports, "ports");
+    }
+
+    // Run, Port... lists the system's devices with their numbers, then the
+    // ones only mapped or pinned; a pin by a device's stable name marks it.
+    void devicesWithTheirPorts_data()
+    {
+        QTest::addColumn<PortList>("numbering");
+        QTest::addColumn<QString>("pinned");
+        QTest::addColumn<QStringList>("listed");   // "Comm device", "+" when pinned, "?" when not listed
+
+        const PortList mapped = {{1, "/dev/ttyS1"}, {2, "/dev/ttyUSB0"}, {3, "/dev/pts/4"}};
+        QTest::newRow("automatic, a pseudo-terminal mapped")
+            << mapped << "" << QStringList{"1 /dev/ttyS1", "2 /dev/ttyUSB0", "3 /dev/pts/4 ?"};
+        QTest::newRow("pinned by its stable name") << mapped << "/dev/serial/by-id/usb-FTDI-if00"
+            << QStringList{"1 /dev/ttyS1", "2 /dev/ttyUSB0 +", "3 /dev/pts/4 ?"};
+        QTest::newRow("pinned to a device that is gone") << PortList{{1, "/dev/ttyS1"}} << "/dev/ttyACM7"
+            << QStringList{"1 /dev/ttyS1", "0 /dev/ttyUSB0", "1 /dev/ttyACM7 ? +"};
+    }
+
+    void devicesWithTheirPorts()
+    {
+        QFETCH(PortList, numbering);
+        QFETCH(QString, pinned);
+        SerialDevice serial, usb;
+        serial.device = "/dev/ttyS1";
+        usb.device = "/dev/ttyUSB0";
+        usb.stableName = "/dev/serial/by-id/usb-FTDI-if00";
+        QStringList listed;
+        for (const SerialDevice &d : QtSerialDevices::Merge({serial, usb}, numbering, pinned))
+            listed << QString::number(d.comm) + ' ' + d.device + (d.listed ? "" : " ?") + (d.pinned ? " +" : "");
+        QTEST(listed, "listed");
     }
 
     // Numbers inside names compare as numbers, so ttyUSB10 comes after ttyUSB2.

@@ -1,9 +1,11 @@
 #include "engine/supervision/TesterEngine.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/MainForm.h"
+#include "mainwindow/PortDialog.h"
 #include "mainwindow/frmAbout.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
+#include "support/FakeSerialDevices.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
@@ -19,12 +21,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <utility>
 
 namespace {
+
+void Click(QDialog *dialog, const char *button)
+{
+    dialog->findChild<QPushButton *>(QString::fromLatin1(button))->click();
+}
 
 // Long enough that no poll tick runs unless a test drives one.
 constexpr int NoTicks = 24 * 3600 * 1000;
@@ -399,6 +408,73 @@ private Q_SLOTS:
         QCOMPARE(int(dialog.BreakCount), count);
         if (count)
             QVERIFY(!dialog.checked);
+    }
+
+    // Run, Port...: the devices with their numbers, kept up to date while
+    // the dialog is open; OK stores a new choice (a USB adapter by its
+    // stable name) and the search starts again on it.
+    void portChoice_data()
+    {
+        QTest::addColumn<QString>("choice");   // "pin" the second device, "automatic", "cancel"
+        QTest::addColumn<QString>("before");   // the pin stored before
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<bool>("searchAgain");
+        const QString stable = "/dev/serial/by-id/usb-FTDI_FT232R-if00";
+        QTest::newRow("pin the USB adapter") << "pin" << "" << stable << true;
+        QTest::newRow("back to automatic") << "automatic" << stable << "" << true;
+        QTest::newRow("the same pin again") << "pin" << stable << stable << false;
+        QTest::newRow("cancel") << "cancel" << "" << "" << false;
+    }
+
+    void portChoice()
+    {
+        QFETCH(QString, choice);
+        QFETCH(QString, before);
+        Rig rig;
+        FakeSerialDevices devices;
+        SerialDevice serial, usb, pty;
+        serial.device = "/dev/ttyS1", serial.comm = 1, serial.description = "ttyS1";
+        usb.device = "/dev/ttyUSB0", usb.comm = 2, usb.stableName = "/dev/serial/by-id/usb-FTDI_FT232R-if00";
+        usb.description = "FT232R USB UART", usb.manufacturer = "FTDI", usb.serialNumber = "A50285BI";
+        usb.usbId = "0403:6001", usb.pinned = !before.isEmpty();
+        pty.device = "/dev/pts/4", pty.comm = 3, pty.listed = false;
+        devices.listed = {serial, usb};
+        devices.pinned = before;
+        rig.form->setSerialDevices(&devices);
+        rig.linkReady();
+
+        QStringList rows, rowsLater;
+        ModalAnswerer answerer;
+        answerer.then([&](QDialog *dialog) {
+            auto *list = dialog->findChild<QTreeWidget *>("DeviceList");
+            const auto read = [list] {
+                QStringList texts;
+                for (int i = 0; i < list->topLevelItemCount(); ++i)
+                    texts << list->topLevelItem(i)->text(0) + "|" + list->topLevelItem(i)->text(1) + "|"
+                                 + list->topLevelItem(i)->text(2) + "|" + list->topLevelItem(i)->text(5)
+                                 + (list->topLevelItem(i) == list->currentItem() ? " <" : "");
+                return texts;
+            };
+            if (choice == "pin")
+                list->setCurrentItem(list->topLevelItem(1));
+            rows = read();
+            devices.listed.prepend(pty);   // a pseudo-terminal mapped meanwhile
+            dynamic_cast<PortDialog *>(dialog)->refresh();
+            rowsLater = read();
+            if (choice == "automatic")
+                dialog->findChild<QRadioButton *>("AutomaticRadio")->click();
+            Click(dialog, choice == "cancel" ? "CancelButton" : "OKButton");
+        });
+        rig.action("RunPortMenu")->trigger();
+
+        const QString usbRow = "Comm 2|/dev/ttyUSB0|FT232R USB UART|0403:6001";
+        const QString selected = choice == "pin" || !before.isEmpty() ? " <" : "";
+        QCOMPARE(rows, (QStringList{"Comm 1|/dev/ttyS1|ttyS1|", usbRow + selected}));
+        QCOMPARE(rowsLater, (QStringList{"Comm 3|/dev/pts/4|(not listed by the system)|", "Comm 1|/dev/ttyS1|ttyS1|",
+                                         usbRow + selected}));
+        QTEST(devices.pinned, "after");
+        QFETCH(bool, searchAgain);
+        QCOMPARE(rig.s().ComChanOpen, !searchAgain);
     }
 
     // Each file dialog opens in the folder of the last file of its kind, or
