@@ -363,7 +363,8 @@ void MainForm::RunPortMenu_Click()
 
 void MainForm::HelpAboutMenu_Click()
 {
-    frmAbout about(dialogs, this);
+    frmAbout about(this);
+    about.devices = serialDevices;
     about.exec();
 }
 

@@ -20,7 +20,9 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QTemporaryDir>
@@ -533,20 +535,50 @@ private Q_SLOTS:
         QCOMPARE(seenFolder, dir.filePath(folder));
     }
 
-    // The about box starts the system information tool, or says there is none.
+    // The about box starts the system's information tool; where there is
+    // none, or it does not start, it shows what the program knows itself.
+    void systemInfo_data()
+    {
+        QTest::addColumn<QStringList>("tool");
+        QTest::addColumn<bool>("starts");
+        QTest::addColumn<bool>("ownWindow");
+        QTest::newRow("no tool installed") << QStringList() << false << true;
+        QTest::newRow("a tool that does not start") << QStringList{"/usr/bin/hardinfo"} << false << true;
+        QTest::newRow("the system's tool") << QStringList{"/usr/bin/hardinfo"} << true << false;
+    }
+
     void systemInfo()
     {
-        const QStringList unavailable = {"error:System Error|System Information Is Unavailable At This Time"};
-        for (const QStringList &tool : {QStringList(), QStringList{"/usr/bin/hardinfo"}}) {
-            FakeMessageDialogs dialogs;
-            frmAbout about(dialogs);
-            QStringList started;
-            about.findTool = [&tool] { return tool; };
-            about.startTool = [&](const QStringList &command) { started = command; return true; };
-            QTest::mouseClick(about.findChild<QPushButton *>("cmdSysInfo"), Qt::LeftButton);
-            QCOMPARE(started, tool);
-            QCOMPARE(dialogs.calls, tool.isEmpty() ? unavailable : QStringList());
-        }
+        QFETCH(QStringList, tool);
+        QFETCH(bool, starts);
+        QFETCH(bool, ownWindow);
+        FakeSerialDevices devices;
+        SerialDevice usb;
+        usb.device = "/dev/ttyUSB0", usb.comm = 2, usb.description = "FT232R USB UART", usb.usbId = "0403:6001";
+        devices.listed = {usb};
+        frmAbout about;
+        about.devices = &devices;
+        QStringList started;
+        about.findTool = [&tool] { return tool; };
+        about.startTool = [&](const QStringList &command) { started = command; return starts; };
+        QString shown;
+        ModalAnswerer answerer;
+        answerer.then([&shown](QDialog *dialog) {
+            shown = dialog->windowTitle() + "\n" + dialog->findChild<QPlainTextEdit *>()->toPlainText();
+            dialog->accept();
+        });
+        QTest::mouseClick(about.findChild<QPushButton *>("cmdSysInfo"), Qt::LeftButton);
+        QCOMPARE(started, tool);
+        QCOMPARE(answerer.answered, ownWindow ? 1 : 0);
+        if (!ownWindow)
+            return;
+        const QStringList lines = shown.split('\n');
+        QCOMPARE(lines.value(0), QStringLiteral("System Information"));
+        QCOMPARE(lines.value(1), "Model 418C Life Cycle Tester, version " LIFECYCLE_VERSION);
+        QVERIFY2(lines.value(2).startsWith("Qt " + QString(qVersion())), qPrintable(shown));
+        QVERIFY2(lines.value(3).startsWith("Operating system: " + QSysInfo::prettyProductName()), qPrintable(shown));
+        QCOMPARE(lines.mid(4), (QStringList{"Serial devices:",
+                                            "  Comm 2: /dev/ttyUSB0 - FT232R USB UART, USB 0403:6001"}));
     }
 };
 
