@@ -40,7 +40,7 @@ PortDialog::PortDialog(SerialDevices &serialDevices, QWidget *parent)
                                  QStringLiteral("Manufacturer"), QStringLiteral("Serial number"),
                                  QStringLiteral("USB ID")});
     DeviceList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    DeviceList->setMinimumWidth(560);
+    DeviceList->setMinimumWidth(640);
     listLabel->setBuddy(DeviceList);
     DescribeControl(DeviceList, QStringLiteral("Serial devices"),
                     QStringLiteral("The serial devices of this computer, and the devices given a port by the "

@@ -65,11 +65,14 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidg
         return field;
     };
 
-    LinkStateLbl = value(0, "LinkStateLbl", QStringLiteral("Link"), LinkToolTip, 1, QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
+    LinkStateLbl = value(0, "LinkStateLbl", QStringLiteral("Link"), LinkToolTip, 1,
+                         QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
+    // A stop with its reason is longer: the field grows for it once, at the
+    // end of a run, rather than widen the window always.
     RunStateLbl = value(0, "RunStateLbl", QStringLiteral("Run"),
                         QStringLiteral("The run state as the tester last reported it; when it stopped, why and "
                                        "when"),
-                        1, QStringLiteral("Stopped at cycle limit (100000) at 00:00"));
+                        1, QStringLiteral("Break every 32767 cycles"));
     LoggingLbl = value(0, "LoggingLbl", QStringLiteral("Data file"),
                        QStringLiteral("The data file, the sample lines written since it was opened and "
                                       "the time of the last one"),
