@@ -27,18 +27,28 @@ private Q_SLOTS:
         QTest::addColumn<PortList>("stored");          // "Ports" / "CommN"
         QTest::addColumn<QStringList>("system");
         QTest::addColumn<bool>("windows");
+        QTest::addColumn<QString>("pinned");           // "Ports" / "Tester"
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("device");
 
         const QStringList system = {"/dev/ttyS1", "/dev/ttyUSB0", "/dev/ttyUSB1"};
         const PortList none;
-        QTest::newRow("n-th system device") << none << none << system << false << 2 << "/dev/ttyUSB0";
-        QTest::newRow("stored device wins") << none << PortList{{2, "/dev/serial/by-id/x"}} << system << false << 2
-                                            << "/dev/serial/by-id/x";
+        QTest::newRow("n-th system device") << none << none << system << false << "" << 2 << "/dev/ttyUSB0";
+        QTest::newRow("stored device wins") << none << PortList{{2, "/dev/serial/by-id/x"}} << system << false << ""
+                                            << 2 << "/dev/serial/by-id/x";
         QTest::newRow("given ports: the others do not exist") << PortList{{2, "/dev/pts/7"}} << PortList{{1, "/dev/a"}}
-                                                              << system << false << 1 << "";
-        QTest::newRow("windows: COMn, stored ignored") << none << PortList{{3, "/dev/a"}} << QStringList() << true << 3
-                                                       << "COM3";
+                                                              << system << false << "" << 1 << "";
+        QTest::newRow("windows: COMn, stored ignored") << none << PortList{{3, "/dev/a"}} << QStringList() << true
+                                                       << "" << 3 << "COM3";
+        // A pinned device is the only port, under its number (1 when it has none).
+        QTest::newRow("pinned: its own number") << none << none << system << false << "/dev/ttyUSB1" << 3
+                                                << "/dev/ttyUSB1";
+        QTest::newRow("pinned: no other port") << none << none << system << false << "/dev/ttyUSB1" << 2 << "";
+        QTest::newRow("pinned, not listed: port 1") << none << none << system << false << "/dev/pts/9" << 1
+                                                    << "/dev/pts/9";
+        QTest::newRow("pinned, not a given port: ignored for the run") << PortList{{1, "/dev/pts/3"}} << none
+                                                                       << system << false << "/dev/ttyUSB1" << 1
+                                                                       << "/dev/pts/3";
     }
 
     void deviceForPort()
@@ -47,10 +57,12 @@ private Q_SLOTS:
         QFETCH(PortList, stored);
         QFETCH(QStringList, system);
         QFETCH(bool, windows);
+        QFETCH(QString, pinned);
         QFETCH(int, port);
         QFETCH(QString, device);
 
         MemorySettingsStore settings;
+        settings.write("Ports", "Tester", pinned);
         for (auto it = stored.cbegin(); it != stored.cend(); ++it)
             settings.write("Ports", QStringLiteral("Comm%1").arg(it.key()), it.value());
         PortMap map(given, &settings);
@@ -100,40 +112,6 @@ private Q_SLOTS:
         port.selectPort(2);
         QVERIFY(!port.open());
         QCOMPARE(port.openProblem(), QString());
-    }
-
-    // A pinned device is the only port, under its number; a pin the
-    // command line's ports do not hold is ignored for that run.
-    void pinnedDevice_data()
-    {
-        QTest::addColumn<PortList>("given");
-        QTest::addColumn<QString>("pinned");
-        QTest::addColumn<PortList>("ports");   // deviceFor 1..16, those with a device
-
-        const PortList none;
-        QTest::newRow("automatic") << none << "" << PortList{{1, "/dev/ttyS1"}, {2, "/dev/ttyUSB0"}};
-        QTest::newRow("pinned to the second system device") << none << "/dev/ttyUSB0" << PortList{{2, "/dev/ttyUSB0"}};
-        QTest::newRow("pinned to a device not listed") << none << "/dev/pts/9" << PortList{{1, "/dev/pts/9"}};
-        QTest::newRow("the command line's ports hold it") << PortList{{4, "/dev/ttyUSB0"}} << "/dev/ttyUSB0"
-                                                          << PortList{{4, "/dev/ttyUSB0"}};
-        QTest::newRow("the command line's ports do not") << PortList{{1, "/dev/pts/3"}} << "/dev/ttyUSB0"
-                                                         << PortList{{1, "/dev/pts/3"}};
-    }
-
-    void pinnedDevice()
-    {
-        QFETCH(PortList, given);
-        QFETCH(QString, pinned);
-        MemorySettingsStore settings;
-        settings.write("Ports", "Tester", pinned);
-        PortMap map(given, &settings);
-        map.windowsNames = false;
-        map.listDevices = [] { return QStringList{"/dev/ttyS1", "/dev/ttyUSB0"}; };
-        PortList ports;
-        for (int n = 1; n <= 16; ++n)
-            if (!map.deviceFor(n).isEmpty())
-                ports.insert(n, map.deviceFor(n));
-        QTEST(ports, "ports");
     }
 
     // Run, Port... lists the system's devices with their numbers, then the

@@ -4,32 +4,27 @@
 #include <QWidget>
 
 // What a screen reader or UI automation gets from a widget through Qt's
-// accessibility tree: its name, its description, and the text it offers to
-// be read ("(no text)" when it offers none: a label's text reaches a screen
-// reader only as its name).
+// accessibility tree. text() is "(no text)" when the widget offers none: a
+// label's text reaches a screen reader only as its name.
 namespace ScreenReader {
 
-inline QString name(QWidget *widget)
+inline QString name(QWidget *w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); }
+
+inline QString description(QWidget *w)
 {
-    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+    return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Description);
 }
 
-inline QString description(QWidget *widget)
+inline QString text(QWidget *w)
 {
-    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Description);
-}
-
-inline QString text(QWidget *widget)
-{
-    QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(widget)->textInterface();
+    QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(w)->textInterface();
     return text ? text->text(0, text->characterCount()) : QStringLiteral("(no text)");
 }
 
 // Carries out one of the widget's accessible actions ("Toggle", "Press").
-inline void act(QWidget *widget, const QString &action)
+inline void act(QWidget *w, const QString &action)
 {
-    if (QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(widget)->actionInterface())
-        actions->doAction(action);
+    QAccessible::queryAccessibleInterface(w)->actionInterface()->doAction(action);
 }
 
 } // namespace ScreenReader
