@@ -60,8 +60,7 @@ QList<SerialDevice> QtSerialDevices::SystemDevices()
         d.manufacturer = info.manufacturer();
         d.serialNumber = info.serialNumber();
         if (info.hasVendorIdentifier() && info.hasProductIdentifier())
-            d.usbId = QStringLiteral("%1:%2").arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
-                          .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
+            d.usbId = UsbId(info.vendorIdentifier(), info.productIdentifier());
         found << d;
     }
     const QStringList order = PortMap::SortedByName([&found] {
@@ -74,6 +73,11 @@ QList<SerialDevice> QtSerialDevices::SystemDevices()
         return order.indexOf(a.device) < order.indexOf(b.device);
     });
     return found;
+}
+
+QString QtSerialDevices::UsbId(quint16 vendor, quint16 product)
+{
+    return QStringLiteral("%1:%2").arg(vendor, 4, 16, QLatin1Char('0')).arg(product, 4, 16, QLatin1Char('0'));
 }
 
 QList<SerialDevice> QtSerialDevices::Merge(QList<SerialDevice> system, const QMap<int, QString> &numbering,

@@ -23,6 +23,7 @@ public:
     // What the system lists, without the console; tests replace it.
     std::function<QList<SerialDevice>()> listSystem = &QtSerialDevices::SystemDevices;
     static QList<SerialDevice> SystemDevices();
+    static QString UsbId(quint16 vendor, quint16 product);   // "0403:6001"
 
     // The system's devices with their numbers and the pin marked, followed
     // by the numbered and pinned devices the system does not list.

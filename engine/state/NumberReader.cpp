@@ -105,7 +105,7 @@ bool HoldsNumber(const QString &text)
         const bool hex = compact[1] == 'H' || compact[1] == 'h';
         if (hex || compact[1] == 'O' || compact[1] == 'o') {
             const int digit = compact.size() > 2 ? hexValue(compact[2]) : -1;
-            return digit >= 0 && digit < (hex ? 16 : 8);
+            return digit >= 0 && (hex || digit < 8);
         }
     }
     size_t pos = !compact.empty() && (compact[0] == '+' || compact[0] == '-') ? 1 : 0;

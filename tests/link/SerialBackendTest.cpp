@@ -44,6 +44,8 @@ private Q_SLOTS:
         QTest::newRow("pinned: its own number") << none << none << system << false << "/dev/ttyUSB1" << 3
                                                 << "/dev/ttyUSB1";
         QTest::newRow("pinned: no other port") << none << none << system << false << "/dev/ttyUSB1" << 2 << "";
+        QTest::newRow("pinned: Comm 16 of the settings") << none << PortList{{16, "/dev/ttyACM0"}} << system << false
+                                                         << "/dev/ttyACM0" << 16 << "/dev/ttyACM0";
         QTest::newRow("pinned, not listed: port 1") << none << none << system << false << "/dev/pts/9" << 1
                                                     << "/dev/pts/9";
         QTest::newRow("pinned, not a given port: ignored for the run") << PortList{{1, "/dev/pts/3"}} << none
@@ -143,6 +145,7 @@ private Q_SLOTS:
         for (const SerialDevice &d : QtSerialDevices::Merge({serial, usb}, numbering, pinned))
             listed << QString::number(d.comm) + ' ' + d.device + (d.listed ? "" : " ?") + (d.pinned ? " +" : "");
         QTEST(listed, "listed");
+        QCOMPARE(QtSerialDevices::UsbId(0x403, 0x6001), QStringLiteral("0403:6001"));
     }
 
     // Numbers inside names compare as numbers, so ttyUSB10 comes after ttyUSB2.
