@@ -477,12 +477,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("lastFile");   // in the test's folder; empty: none
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("folder");     // "docs" or a folder of the test's folder
-        QTest::newRow("New, after a data file") << "data 0" << "runs/a.txt" << "New Data File" << "runs";
-        QTest::newRow("Open, no data file yet") << "data 2" << "" << "Open Data File" << "docs";
-        QTest::newRow("Open, its folder since deleted") << "data 2" << "gone/a.txt" << "Open Data File" << "docs";
-        QTest::newRow("configuration Save") << "config save" << "cfg/a.cfg" << "Save Configuration" << "cfg";
-        QTest::newRow("configuration Open") << "config open" << "cfg/a.cfg" << "Open Configuration" << "cfg";
-        QTest::newRow("first PDF") << "pdf" << "" << "Export PDF" << "docs";
+        QTest::addColumn<QString>("name");       // the file name filled in
+        QTest::newRow("New, after a data file") << "data 0" << "runs/a.txt" << "New Data File" << "runs" << "";
+        QTest::newRow("Open, no data file yet") << "data 2" << "" << "Open Data File" << "docs" << "";
+        QTest::newRow("Open, its folder since deleted") << "data 2" << "gone/a.txt" << "Open Data File" << "docs"
+                                                        << "";
+        QTest::newRow("configuration Save: no name to replace by mistake") << "config save" << "cfg/a.cfg"
+                                                                           << "Save Configuration" << "cfg" << "";
+        QTest::newRow("configuration Open: the last one") << "config open" << "cfg/a.cfg" << "Open Configuration"
+                                                          << "cfg" << "a.cfg";
+        QTest::newRow("first PDF") << "pdf" << "" << "Export PDF" << "docs" << "Test Results.pdf";
     }
 
     void fileDialogsStartInTheLastFolder()
@@ -500,10 +504,11 @@ private Q_SLOTS:
         userDirs.write("XDG_DOCUMENTS_DIR=\"" + dir.filePath("docs").toUtf8() + "\"\n");
         userDirs.close();
 
-        QString seenTitle, seenFolder;
+        QString seenTitle, seenFolder, seenName;
         ModalAnswerer answerer;
         answerer.then([&](QDialog *shown) {
             seenTitle = shown->windowTitle();
+            seenName = shown->findChild<QLineEdit *>("fileNameEdit")->text();
             seenFolder = qobject_cast<QFileDialog *>(shown)->directory().absolutePath();
             shown->reject();
         });
@@ -523,6 +528,7 @@ private Q_SLOTS:
 
         QTEST(seenTitle, "title");
         QCOMPARE(seenFolder, dir.filePath(folder));
+        QTEST(seenName, "name");
     }
 
     // The about box starts the system's information tool; where there is

@@ -106,8 +106,11 @@ private Q_SLOTS:
         // The cable is pulled: the last sample stays, greyed, and the loss shows in red.
         rig.port.vanish();
         rig.port.refuseAll = true;
+        rig.port.problems[1] = "not present";
         for (int i = 0; i < 20; ++i)
             rig.form->engine().Tick();
+        // The link's tool tip says why the port does not open.
+        QVERIFY(rig.form->findChild<QWidget *>("LinkStateLbl")->toolTip().endsWith("\n\nComm 1 (/dev/ttyUSB0): not present"));
         QVERIFY2(matches("Link lost at \\d\\d:\\d\\d:\\d\\d", rig.text("LinkStateLbl")), qPrintable(rig.text("LinkStateLbl")));
         QCOMPARE(rig.colour("LinkStateLbl"), ReadingColours::Alarm);
         for (const char *box : {"CycleCntBox", "DownMaxRBox", "DownLastRBox", "UpLastContactTime", "SampleDate"})
@@ -120,6 +123,7 @@ private Q_SLOTS:
         QVERIFY(rig.sampled());
         QVERIFY(matches(Connected, rig.text("LinkStateLbl")));
         QCOMPARE(rig.colour("LinkStateLbl"), QColor());
+        QVERIFY(!rig.form->findChild<QWidget *>("LinkStateLbl")->toolTip().contains("Comm 1"));
         QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("9"));
         QCOMPARE(rig.colour("CycleCntBox"), QColor());
     }
