@@ -30,7 +30,6 @@ PortDialog::PortDialog(SerialDevices &serialDevices, QWidget *parent)
 {
     setObjectName("PortDialog");
     setWindowTitle(QStringLiteral("Serial Port"));
-    setModal(true);
 
     auto *listLabel = new QLabel(QStringLiteral("&Serial devices:"), this);
     DeviceList = new QTreeWidget(this);

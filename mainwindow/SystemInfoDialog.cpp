@@ -41,7 +41,6 @@ SystemInfoDialog::SystemInfoDialog(const QString &text, QWidget *parent)
 {
     setObjectName("SystemInfoDialog");
     setWindowTitle(QStringLiteral("System Information"));
-    setModal(true);
 
     auto *info = new QPlainTextEdit(text, this);
     info->setObjectName("SystemInfoText");

@@ -101,10 +101,11 @@ std::string compactText(const QString &text)
 bool HoldsNumber(const QString &text)
 {
     const std::string compact = compactText(text);
-    if (compact.size() >= 2 && compact[0] == '&') {
+    // "&H" and "&O" with no digit after them read 0 and hold no number.
+    if (compact.size() > 2 && compact[0] == '&') {
         const bool hex = compact[1] == 'H' || compact[1] == 'h';
         if (hex || compact[1] == 'O' || compact[1] == 'o') {
-            const int digit = compact.size() > 2 ? hexValue(compact[2]) : -1;
+            const int digit = hexValue(compact[2]);
             return digit >= 0 && (hex || digit < 8);
         }
     }

@@ -83,6 +83,9 @@ private Q_SLOTS:
             << QStringList{"ConstRateChk=1", "MinUpTimeEd=9", "MinDownTimeEd=9", "MaxDownTimeEd=1.5"} << enter
             << none << QStringList() << 1
             << QStringList{"maxDownTime=1500", "minDownTime=1500", "maxUpTime=500", "minUpTime=500"} << "";
+        QTest::newRow("the word open is a tolerance, not a readjustment") << 49
+            << QStringList{"DownMaxResistEd=open", "DownMinResistEd=Open"} << enter << none << QStringList() << 1
+            << QStringList{"minDownTol=1023", "maxDownTol=1023"} << "";
         QTest::newRow("None stores no test bits") << 49 << QStringList{"ContactSelect=0"} << enter << none
             << QStringList() << 1 << QStringList{"contact=0"} << "";
         QTest::newRow("normally closed, up test and up bounce") << 49

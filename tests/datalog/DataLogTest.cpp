@@ -305,9 +305,12 @@ private Q_SLOTS:
         rig.dialogs.answers = answers;
         if (!file.isEmpty())
             rig.files.choices = {file};
+        rig.registry.AddRecentFile("/runs/last week.txt");
 
         QCOMPARE(rig.log.CheckDataSaved(true), goAhead);
         QCOMPARE(rig.dialogs.count("yesno:Save Data|"), 1);
+        // With no file open the dialog starts from the newest recent one.
+        QCOMPARE(rig.files.startedFrom, answers.first() == AnswerYes ? QStringList{"/runs/last week.txt"} : QStringList());
         if (saved)
             QVERIFY(readFile(file).endsWith(Sample));
         QCOMPARE(rig.s.IsDirtyData, !saved);

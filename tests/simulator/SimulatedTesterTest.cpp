@@ -157,6 +157,8 @@ private Q_SLOTS:
         QTest::newRow("bounce tolerance 0") << (2 | both) << 0 << QList<int>{0, 1023, 0, 20, 0, 0};
         QTest::newRow("current mode, up stroke only") << (1 | 32 | 128) << 1 << QList<int>{0, 0, 0, 10, 0, 1000};
         QTest::newRow("nothing tested") << 1 << 0 << QList<int>{0, 20, 1000, 1023, 3000, 3000};
+        QTest::newRow("wide open tolerances: only the initial state can fail") << (1 | 16 | 32) << 0
+                                                                               << QList<int>{0, 1023, 0, 1023, 0, 0};
     }
 
     void failureBitsAgreeWithReadings()
