@@ -146,8 +146,9 @@ void MainForm::buildWindow()
     }
 
     SmplAtLbl = plainLabel("SmplAtLbl", QStringLiteral("Sampled at:"), central);
-    SampleDate = ValueBox("SampleDate", QStringLiteral("Sampled at"), QStringLiteral("Time and date of last data sample"),
-                          central, QStringLiteral("00/00/0000 00:00:00"));
+    SampleDate = ValueBox("SampleDate", QStringLiteral("Sampled at"),
+                          QStringLiteral("Time and date of last data sample"), central,
+                          QStringLiteral("00/00/0000 00:00:00"));
     SampleDate->setAlignment(Qt::AlignCenter);
     LEDLabel = plainLabel("LEDLabel", QStringLiteral("Error LED"), central);
     LEDLabel->setToolTip(QStringLiteral("Indicates state of tester error LED"));

@@ -66,7 +66,8 @@ QString SystemInfoDialog::Text(const QString &programLine, const QList<SerialDev
 {
     QStringList lines;
     lines << programLine;
-    lines << QStringLiteral("Qt %1 (built with %2)").arg(QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR));
+    lines << QStringLiteral("Qt %1 (built with %2)")
+                 .arg(QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR));
     lines << QStringLiteral("Operating system: %1, %2 %3 (%4)")
                  .arg(QSysInfo::prettyProductName(), QSysInfo::kernelType(), QSysInfo::kernelVersion(),
                       QSysInfo::currentCpuArchitecture());

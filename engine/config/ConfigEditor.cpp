@@ -109,7 +109,8 @@ bool ConfigEditor::ApplyEditedConfig(const EditorFields &f, const std::function<
         const int32_t value = parse(typed, clamped);
         const bool open = field == &EditorFields::upMaxResist || field == &EditorFields::upMinResist
             || field == &EditorFields::downMaxResist || field == &EditorFields::downMinResist;
-        const bool notANumber = !HoldsNumber(typed) && !(open && typed.contains(QLatin1String("open"), Qt::CaseInsensitive));
+        const bool notANumber =
+            !HoldsNumber(typed) && !(open && typed.contains(QLatin1String("open"), Qt::CaseInsensitive));
         if (clamped || notANumber)
             changes.append({field, QLatin1String(name), typed, QString(), notANumber});
         return value;
@@ -121,8 +122,9 @@ bool ConfigEditor::ApplyEditedConfig(const EditorFields &f, const std::function<
     // In the order of the editor's tabs: the first change listed is the
     // first one the operator meets on review.
     const int32_t maxUpTime = read(&EditorFields::maxUpTime, "Up Stroke Max Time (sec)", ParseStrokeTime);
-    const int32_t minUpTime = f.constantRate ? maxUpTime
-                                             : read(&EditorFields::minUpTime, "Up Stroke Min Time (sec)", ParseStrokeTime);
+    const int32_t minUpTime = f.constantRate
+        ? maxUpTime
+        : read(&EditorFields::minUpTime, "Up Stroke Min Time (sec)", ParseStrokeTime);
     const int32_t maxDownTime = read(&EditorFields::maxDownTime, "Down Stroke Max Time (sec)", ParseStrokeTime);
     const int32_t minDownTime = f.constantRate
         ? maxDownTime

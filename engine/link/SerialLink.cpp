@@ -161,6 +161,6 @@ QString SerialLink::openProblem(int portNumber) const
     if (problem.isEmpty())
         return problem;
     const QString device = port.deviceName();
-    return QStringLiteral("Comm %1").arg(portNumber) + (device.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(device))
-        + QStringLiteral(": ") + problem;
+    const QString where = device.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(device);
+    return QStringLiteral("Comm %1").arg(portNumber) + where + QStringLiteral(": ") + problem;
 }

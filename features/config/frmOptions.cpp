@@ -69,12 +69,12 @@ QGroupBox *frame(const char *caption, QLayout *contents, QWidget *parent)
 }
 
 // A read-only result text with its caption on its left.
-QLineEdit *addResult(QGridLayout *grid, const char *name, const char *label, const char *toolTip, QWidget *parent)
+QLineEdit *addResult(QGridLayout *grid, const char *objectName, const char *label, const char *toolTip, QWidget *parent)
 {
     const int row = grid->rowCount();
     auto *caption = new QLabel(QString::fromLatin1(label), parent);
-    QLineEdit *value = ValueBox(QString::fromLatin1(name), caption->text().section(QLatin1String(" - "), 0, 0).trimmed(),
-                                QString::fromLatin1(toolTip), parent);
+    const QString name = caption->text().section(QLatin1String(" - "), 0, 0).trimmed();
+    QLineEdit *value = ValueBox(QString::fromLatin1(objectName), name, QString::fromLatin1(toolTip), parent);
     caption->setBuddy(value);
     grid->addWidget(caption, row, 0);
     grid->addWidget(value, row, 1);

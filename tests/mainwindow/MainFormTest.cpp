@@ -453,7 +453,7 @@ private Q_SLOTS:
             devices.listed.prepend(pty);   // a pseudo-terminal mapped meanwhile
             dynamic_cast<PortDialog *>(dialog)->refresh();
             for (QTreeWidgetItem *row = list->topLevelItem(0); row; row = list->itemBelow(row))
-                rows << QStringList{row->text(0), row->text(1), row->text(2), row->text(5)}.join('|')
+                rows << QStringList{row->text(0), row->text(1), row->toolTip(1), row->text(2), row->text(5)}.join('|')
                             + (row == list->currentItem() ? " <" : "");
             if (choice == "automatic")
                 dialog->findChild<QRadioButton *>("AutomaticRadio")->click();
@@ -462,8 +462,8 @@ private Q_SLOTS:
         rig.action("RunPortMenu")->trigger();
 
         const QString selected = choice == "pin" || !before.isEmpty() ? " <" : "";
-        QCOMPARE(rows, (QStringList{"Comm 3|/dev/pts/4|(not listed by the system)|", "Comm 1|/dev/ttyS1||",
-                                    "Comm 2|/dev/ttyUSB0|FT232R USB UART|0403:6001" + selected}));
+        QCOMPARE(rows, (QStringList{"Comm 3|/dev/pts/4||(not listed by the system)|", "Comm 1|/dev/ttyS1|||",
+                                    "Comm 2|/dev/ttyUSB0|" + usb.stableName + "|FT232R USB UART|0403:6001" + selected}));
         QTEST(devices.pinned, "after");
         QFETCH(bool, searchAgain);
         QCOMPARE(rig.s().ComChanOpen, !searchAgain);
