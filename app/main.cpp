@@ -1,12 +1,12 @@
 #include "app/AppOptions.h"
 #include "app/ArchiveCommands.h"
 #include "app/SerialSetup.h"
+#include "engine/preferences/Registry.h"
 #include "engine/session/TesterSession.h"
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendWindow.h"
 #include "mainwindow/MainForm.h"
-#include "engine/preferences/Registry.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/archive/ArchivePlace.h"
 #include "platform/archive/ArchiveWriter.h"
@@ -170,6 +170,7 @@ int main(int argc, char **argv)
     MainForm form(session);
     if (archive)
         form.setRunCatalogSource([&archive](QString &failure) { return ReadArchiveOf(*archive, 1500, failure); });
+    form.setSerialDevices(&serial.devices());
     dialogs.setParentWidget(&form);
     fileDialog.setParentWidget(&form);
     configFileDialog.setParentWidget(&form);

@@ -17,10 +17,12 @@ class MainMenus;
 class MessageDialogs;
 class ProcedureMenus;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class Registry;
 class ReportController;
 class RunOverview;
+class SerialDevices;
 class StatusPanels;
 class StrokePanel;
 class TesterEngine;
@@ -62,10 +64,14 @@ public:
     void beep() override;
     void setTitle(const QString &text) override;
     void sampleDecoded() override;
-    void portTried(int port) override;
+    void portTried(int port, const QString &problem) override;
     void linkFound(int port, const QString &device, const QDateTime &at) override;
     void linkLost(const QDateTime &at) override;
     void runStarted(int code) override;
+    void stopAcknowledged() override;
+
+    // The serial devices Run, Port... chooses among; without them the entry is greyed.
+    void setSerialDevices(SerialDevices *devices);
 
     // Opens the run archive for View, Runs...; null with the failure when it cannot.
     using RunCatalogSource = std::function<std::unique_ptr<RunCatalog>(QString &failure)>;
@@ -98,6 +104,7 @@ private:
 
     void runCommand(int code);
     void RunBreakUpdateMenu_Click();
+    void RunPortMenu_Click();
     void HelpAboutMenu_Click();
     void afterFileCommand();
     bool CheckConfigSaved();
@@ -116,6 +123,7 @@ private:
     RunCatalogSource runCatalogSource;
     std::unique_ptr<RunCatalog> runCatalog;
     RunsWindow *runs = nullptr;
+    SerialDevices *serialDevices = nullptr;
 
     RunOverview *overview = nullptr;
     StrokePanel *downPanel = nullptr;
@@ -123,8 +131,9 @@ private:
     StatusPanels *StatBar = nullptr;
     LedIndicator *Shape1 = nullptr;
     QLabel *CycCntLbl, *FailCntLbl, *SeqCntLbl;
-    QLabel *CycleCntBox, *FailCntBox, *SeqCntBox;
-    QLabel *CycleCntLimit, *FailCntLimit, *SeqCntLimit;
-    QLabel *SmplAtLbl, *SampleDate, *LEDLabel;
+    QLineEdit *CycleCntBox, *FailCntBox, *SeqCntBox;
+    QLineEdit *CycleCntLimit, *FailCntLimit, *SeqCntLimit;
+    QLabel *SmplAtLbl, *LEDLabel;
+    QLineEdit *SampleDate;
     QPushButton *SampleDataBtn;
 };

@@ -47,10 +47,10 @@ void SessionView::sampleDecoded()
     Q_EMIT sampleTaken();
 }
 
-void SessionView::portTried(int port)
+void SessionView::portTried(int port, const QString &problem)
 {
-    toWindow([=](TesterView &w) { w.portTried(port); });
-    Q_EMIT searchTried(port);
+    toWindow([&](TesterView &w) { w.portTried(port, problem); });
+    Q_EMIT searchTried(port, problem);
 }
 
 void SessionView::linkFound(int port, const QString &device, const QDateTime &at)
@@ -81,4 +81,10 @@ void SessionView::testerChanged(TesterChange change)
 {
     toWindow([=](TesterView &w) { w.testerChanged(change); });
     Q_EMIT changeSent(change);
+}
+
+void SessionView::stopAcknowledged()
+{
+    toWindow([](TesterView &w) { w.stopAcknowledged(); });
+    Q_EMIT stopCommanded();
 }

@@ -249,6 +249,40 @@ private Q_SLOTS:
         QCOMPARE((QList<int>{rig.s.sRMode, rig.s.sRPullUp}), stored);
     }
 
+    // A running test is stopped by a master reset: the operator is asked
+    // first, and No sends nothing and keeps the configuration.
+    void masterResetWhileRunning_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<QList<int16_t>>("answers");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("running, No") << true << QList<int16_t>{AnswerNo} << false;
+        QTest::newRow("running, Yes") << true << QList<int16_t>{AnswerYes} << true;
+        QTest::newRow("stopped: no question") << false << QList<int16_t>() << true;
+    }
+
+    void masterResetWhileRunning()
+    {
+        QFETCH(bool, running);
+        QFETCH(bool, sent);
+        Rig rig;
+        QFETCH(QList<int16_t>, answers);
+        rig.dialogs.answers = answers;
+        rig.s.Running = running;
+        rig.s.sSerialNumber = "KEPT";
+        ModalAnswerer answerer;
+        answerer.then([](QDialog *dialog) { Click(dialog, "OKButton"); });
+        rig.trigger("ConfigureMasterResetMenu");
+
+        QCOMPARE(rig.dialogs.calls, running ? QStringList{"yesno:Master Reset|A test is running. A master reset stops "
+                                                          "it, loads the default configuration and clears the "
+                                                          "counters. Continue?"}
+                                            : QStringList());
+        QCOMPARE(answerer.answered, sent ? 1 : 0);
+        QCOMPARE(rig.frames(), sent ? QStringList{"E000000000"} : QStringList());
+        QCOMPARE(rig.s.sSerialNumber, sent ? QStringLiteral("00000000") : QStringLiteral("KEPT"));
+    }
+
     void manualDialog_data()
     {
         QTest::addColumn<bool>("runAfterwards");   // closed, a test started, then the program closed
@@ -272,7 +306,7 @@ private Q_SLOTS:
             auto *box = dialog->findChild<QCheckBox *>("PistonCheck");
             QTest::mouseClick(box, Qt::LeftButton);   // the operator cannot untick it
             QVERIFY(box->isChecked());
-            QCOMPARE(dialog->findChild<QLabel *>("CurntReadingBox")->text(), QStringLiteral("----"));
+            QCOMPARE(dialog->findChild<QLineEdit *>("CurntReadingBox")->text(), QStringLiteral("----"));
             Click(dialog, "PistonDownBtn");
             if (runAfterwards)
                 Click(dialog, "CloseButton");
