@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDateTime>
+#include <QMap>
+#include <QString>
 #include <functional>
 
 class Commands;
@@ -33,6 +35,9 @@ public:
               ReplyEffects &replies);
 
     void Tick();
+    // Gives up the port, if one is open, and searches from port 1 again:
+    // the ports were changed on purpose, so this is no lost link.
+    void restartSearch();
 
     // When link events happen; local time unless a test fixes it.
     std::function<QDateTime()> clock = &QDateTime::currentDateTime;
@@ -56,4 +61,5 @@ private:
     TesterView &view;
     ReplyEffects &replies;
     bool testerFound = false;   // a tester answered on the open port
+    QMap<int, QString> openProblems;   // why ports of this search did not open, by port
 };

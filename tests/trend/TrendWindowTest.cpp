@@ -12,6 +12,7 @@
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
+#include "support/SessionWindow.h"
 #include "ui/TrendFileDialog.h"
 
 #include <QAbstractAxis>
@@ -132,7 +133,7 @@ struct Rig
     void sample(int cycle, int mode = 0)
     {
         form->state() = ::sample(cycle, 12, mode, mode == 0 ? 1000 : 5000, 700, 1 | 16 | 64);   // up stroke not tested
-        form->sampleDecoded();
+        built->session.engineView().sampleDecoded();
     }
 
     FakeSerialPort port;
@@ -140,7 +141,8 @@ struct Rig
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
     ScriptedTrendFiles trendFiles;
-    std::unique_ptr<MainForm> form = std::make_unique<MainForm>(port, settings, dialogs, files, NoTicks);
+    std::unique_ptr<SessionWindow> built = std::make_unique<SessionWindow>(port, settings, dialogs, files, NoTicks);
+    MainForm *form = &built->form;
 };
 
 } // namespace
@@ -248,13 +250,15 @@ void TrendWindowTest::logLineValues()
 
 void TrendWindowTest::failuresOpenReadingsAndCounterResets()
 {
-    // Cycles 10..30, a counter reset, then 5 and 15; the first sample's old
-    // failures are not new, a rise after the reset is.
+    // Cycles 10..30, the stopped tester sampled again at 30 (no reset), a
+    // counter reset, then 5 and 15; the first sample's old failures are not
+    // new, a rise after the reset is.
     TrendHistory history;
-    for (const TrendReading &r : {reading(10, 3, 1), reading(20, 4, 1), reading(30, 4, INFINITY), reading(5, 0, 1),
-                                  reading(15, 2, 1)})
+    for (const TrendReading &r : {reading(10, 3, 1), reading(20, 4, 1), reading(30, 4, INFINITY),
+                                  reading(30, 4, INFINITY), reading(5, 0, 1), reading(15, 2, 1)})
         history.append(r);
-    QCOMPARE(history.at(4).cycle, 45);
+    QCOMPARE(history.at(3).cycle, 30);
+    QCOMPARE(history.at(5).cycle, 45);
 
     const TrendReduction r = ReduceTrend(history, 1000);
     QCOMPARE(r.failureCycles, (QList<double>{20, 45}));
@@ -299,7 +303,7 @@ void TrendWindowTest::liveRunInTheWindow()
         rig.sample(cycle, 2);
     QCOMPARE(rig.axisTitle("UpContactChart"), QStringLiteral("ohms, then volts"));
     QCOMPARE(rig.axisTitle("BounceChart"), QStringLiteral("seconds"));
-    const TrendReduction r = ReduceTrend(rig.form->trend().liveHistory(), 600);
+    const TrendReduction r = ReduceTrend(rig.built->session.trendHistory(), 600);
     const QList<QPointF> &max = r.limits[MaxContactDownLimit];
     QCOMPARE(max.size(), 4);
     QCOMPARE(max[0].x(), 1.0);
