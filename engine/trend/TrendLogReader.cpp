@@ -84,6 +84,12 @@ constexpr double PowersOfTen[] = {1,   1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 constexpr int ExactDigits = int(std::size(PowersOfTen)) - 1;
 
+// What a 32-bit field of the tester may hold, its minimum included.
+bool fitsInteger(double value)
+{
+    return value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max();
+}
+
 bool readNumber(const char *begin, const char *end, double &value, bool integer = false)
 {
     const char *p = begin;
@@ -110,10 +116,10 @@ bool readNumber(const char *begin, const char *end, double &value, bool integer 
     if (count > ExactDigits) {
         const auto [at, error] = std::from_chars(begin, end, value, std::chars_format::fixed);
         return error == std::errc() && at == end && std::isfinite(value)
-            && (!integer || std::abs(value) <= std::numeric_limits<int32_t>::max());
+            && (!integer || fitsInteger(value));
     }
     value = double(negative ? -digits : digits) / PowersOfTen[decimals];
-    return !integer || std::abs(value) <= std::numeric_limits<int32_t>::max();
+    return !integer || fitsInteger(value);
 }
 
 bool readInteger(const char *begin, const char *end, double &value)

@@ -230,6 +230,8 @@ void TrendWindowTest::logLineValues_data()
     QTest::newRow("negative sequential count") << 3 << "-1" << false;
     QTest::newRow("cycle count beyond 32 bits") << 1 << "2147483648" << false;
     QTest::newRow("cycle count of twenty digits") << 1 << "12345678901234567890" << false;
+    QTest::newRow("limit at the 32-bit minimum") << 19 << "-2147483648" << true;
+    QTest::newRow("limit below the 32-bit minimum") << 19 << "-2147483649" << false;
     QTest::newRow("reading of sixteen decimals") << 10 << "0.1234567890123456" << true;
     QTest::newRow("reading of twenty digits") << 10 << "12345678901234567890.5" << true;
     QTest::newRow("reading of nineteen digits and decimals") << 10 << "-9223372036854775808.25" << true;
