@@ -5,6 +5,7 @@
 // line the program writes reads back with its counts.
 
 #include "FuzzSupport.h"
+#include "SampleLineCheck.h"
 #include "TesterSteps.h"
 
 #include "engine/datalog/DataLog.h"
@@ -13,7 +14,6 @@
 #include "engine/supervision/PollCycle.h"
 #include "engine/supervision/TesterEngine.h"
 #include "engine/trend/TrendHistory.h"
-#include "engine/trend/TrendLogReader.h"
 #include "engine/trend/TrendReduction.h"
 #include "support/FakeSerialPort.h"
 #include "support/FakeView.h"
@@ -36,19 +36,7 @@ class LineCheck : public SampleLog
 {
 public:
     explicit LineCheck(const TesterState &state) : s(state) {}
-    void SaveToFile() override
-    {
-        const QByteArray line = SampleLine(s).toLatin1();
-        TrendReading read;
-        const bool parsed = ParseTrendLine(line.constData(), line.constData() + line.size(), read);
-        if (s.CycleCount < 0 || s.FailCount < 0 || s.SeqCount < 0) {
-            FuzzCheck(!parsed, "a line with a negative count is no sample");
-            return;
-        }
-        FuzzCheck(parsed, "a data log line the program wrote reads back");
-        FuzzCheck(read.cycleCount == s.CycleCount && read.failCount == s.FailCount,
-                  "a data log line reads back with its counts");
-    }
+    void SaveToFile() override { CheckSampleLineReadsBack(s); }
 
 private:
     const TesterState &s;
