@@ -3,6 +3,7 @@
 // program without the instrument.
 
 #include "simulator/SerialDeviceLine.h"
+#include "simulator/SimulatedRunLog.h"
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
 
@@ -111,8 +112,11 @@ int main(int argc, char **argv)
     const QCommandLineOption requireWake(QStringLiteral("require-wake"), QStringLiteral("Drop a command that follows 300 ms of quiet without a wake-up byte."));
     const QCommandLineOption pullAfter(QStringLiteral("pull-after-ms"), QStringLiteral("Fault: pull the cable (close the line) after MS."), QStringLiteral("MS"));
     const QCommandLineOption replugAfter(QStringLiteral("replug-after-ms"), QStringLiteral("Plug the cable back in MS after pulling it (a new pseudo-terminal is printed)."), QStringLiteral("MS"));
+    const QCommandLineOption writeLog(QStringLiteral("write-log"), QStringLiteral("Serve no line: play a long run against the program's engine on simulated time, with a night off every 50000 samples, write the data log it leaves to FILE and exit."), QStringLiteral("FILE"));
+    const QCommandLineOption samples(QStringLiteral("samples"), QStringLiteral("With --write-log: the samples of the run (default 100000)."), QStringLiteral("N"));
     parser.addOptions({help, version, serial, software, mode, range, period, failure, seed, device,
-                       running, silent, noStar, garbage, split, requireWake, pullAfter, replugAfter});
+                       running, silent, noStar, garbage, split, requireWake, pullAfter, replugAfter,
+                       writeLog, samples});
 
     if (!parser.parse(app.arguments()))
         return usageError(parser.errorText());
@@ -179,6 +183,18 @@ int main(int argc, char **argv)
 
     QTextStream out(stdout);
     QTextStream err(stderr);
+    if (parser.isSet(writeLog)) {
+        SimulatedRunPlan plan;
+        if (parser.isSet(samples) && !readInt(parser.value(samples), 1, 100000000, n))
+            return usageError(QStringLiteral("bad sample count '%1'").arg(parser.value(samples)));
+        plan.samples = parser.isSet(samples) ? n : plan.samples;
+        const QString failed = WriteSimulatedRunLog(parser.value(writeLog), config, plan);
+        if (!failed.isEmpty()) {
+            err << "lifecycle-sim: " << failed << "\n";
+            return 1;
+        }
+        return 0;
+    }
     SimulatedTester tester(config);
     std::unique_ptr<SimulatorLine> line;
     PseudoTerminal *pty = nullptr;

@@ -14,10 +14,9 @@
 #include "support/MemorySettingsStore.h"
 #include "ui/TrendFileDialog.h"
 
-#include <QAbstractAxis>
+#include "features/trend/TrendPlot.h"
+
 #include <QAction>
-#include <QChart>
-#include <QChartView>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -126,7 +125,7 @@ struct Rig
     QString axisTitle(const char *chart)
     {
         window().redraw();
-        return window().findChild<QChartView *>(chart)->chart()->axes(Qt::Vertical).first()->titleText();
+        return window().findChild<TrendPlot *>(chart)->unitText();
     }
     // A decoded sample, as the poll cycle hands it over.
     void sample(int cycle, int mode = 0)
@@ -221,8 +220,8 @@ void TrendWindowTest::failuresOpenReadingsAndCounterResets()
     QCOMPARE(history.at(4).cycle, 45);
 
     const TrendReduction r = ReduceTrend(history, 1000);
-    QCOMPARE(r.failureCycles, (QList<double>{20, 45}));
-    QCOMPARE(r.openCycles[TrendDown], QList<double>{30});
+    QCOMPARE(r.failureAt, (QList<double>{20, 45}));
+    QCOMPARE(r.openAt[TrendDown], QList<double>{30});
     // An open reading is marked, never drawn as a number.
     QCOMPARE(r.series[ContactDownSeries], (QList<QPointF>{{10, 1}, {20, 1}, {35, 1}, {45, 1}}));
     QCOMPARE(r.series[FailureSeries].last(), QPointF(45, 2));
