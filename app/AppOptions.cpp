@@ -77,10 +77,18 @@ AppOptions ParseCommandLine(const QStringList &args)
         "trend-screenshot",
         "With --simulate: run the simulated tester fast for a few hundred cycles, then save a picture of "
         "the Trend window to FILE and quit.");
+    const QCommandLineOption trendZoom(
+        QStringLiteral("trend-zoom"), QStringLiteral("With --trend-screenshot: show the cycles FROM to TO of the run."),
+        QStringLiteral("FROM:TO"));
+    const QCommandLineOption trendCursor(
+        QStringLiteral("trend-cursor"),
+        QStringLiteral("With --trend-screenshot: read out the sample nearest CYCLE in the picture."),
+        QStringLiteral("CYCLE"));
     // Not in the help: only tests and the soak run shorten the tick.
     QCommandLineOption pollMs(QStringLiteral("poll-ms"), QStringLiteral("Poll period."), QStringLiteral("MS"));
     pollMs.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({help, version, simulate, port, trace, screenshot, report, plot, trendScreenshot, pollMs});
+    parser.addOptions({help, version, simulate, port, trace, screenshot, report, plot, trendScreenshot, trendZoom,
+                       trendCursor, pollMs});
 
     const bool parsed = parser.parse(args);
     // Help and version win over any mistake elsewhere on the line.
@@ -121,6 +129,20 @@ AppOptions ParseCommandLine(const QStringList &args)
         file.target = parser.value(file.option);
         if (file.target.isEmpty())
             return fail(QStringLiteral("option '--%1' needs a file name").arg(file.option.names().first()));
+    }
+    bool ok = true;
+    if (parser.isSet(trendZoom)) {
+        const QStringList ends = parser.value(trendZoom).split(QLatin1Char(':'));
+        bool fromOk = false;
+        options.trendZoomFrom = QLocale::c().toDouble(ends.value(0), &fromOk);
+        options.trendZoomTo = QLocale::c().toDouble(ends.value(1), &ok);
+        if (ends.size() != 2 || !fromOk || !ok || !(options.trendZoomFrom < options.trendZoomTo))
+            return fail(QStringLiteral("option '--trend-zoom' needs two cycle counts FROM:TO, FROM below TO"));
+    }
+    if (parser.isSet(trendCursor)) {
+        options.trendCursor = QLocale::c().toDouble(parser.value(trendCursor), &ok);
+        if (!ok)
+            return fail(QStringLiteral("option '--trend-cursor' needs a cycle count"));
     }
     if (parser.isSet(pollMs)) {
         bool ok = false;

@@ -5,6 +5,7 @@
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
 #include "engine/trend/TrendLogReader.h"
+#include "engine/trend/TrendReduction.h"
 #include "features/trend/TrendWindow.h"
 #include "ui/TrendFileDialog.h"
 
@@ -78,6 +79,96 @@ double threadCpuMs()
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
+// Resident memory of this process, from /proc; -1 where there is none.
+qint64 residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+// Ranges a user zooms into: wide to a handful of cycles, at the start, in
+// the middle and at the end of the run.
+std::vector<TrendRange> zoomRanges()
+{
+    std::vector<TrendRange> ranges;
+    for (const double span : {500000.0, 50000.0, 5000.0, 500.0, 50.0, 5.0}) {
+        for (const double from : {0.0, 499000.0, Million - 1 - span})
+            ranges.push_back({from, from + span});
+    }
+    return ranges;
+}
+
+// The slowest zoomed redraw, each range the best of a few: the charts at
+// 1200 x 800 reduced again for the range and drawn.
+struct ZoomFigures
+{
+    double wallMs = 0, cpuMs = 0;
+};
+
+ZoomFigures slowestZoomRedraw(TrendWindow &window)
+{
+    ZoomFigures slowest;
+    for (const TrendRange &range : zoomRanges()) {
+        double cpuMs = 0;
+        const double wallMs = bestOf(3, [&] {
+            QElapsedTimer timer;
+            timer.start();
+            const double cpu = threadCpuMs();
+            window.zoomTo(range);
+            window.chartsArea()->grab();
+            cpuMs = cpuMs == 0 ? threadCpuMs() - cpu : std::min(cpuMs, threadCpuMs() - cpu);
+            return timer.nsecsElapsed() / 1e6;
+        });
+        slowest.wallMs = std::max(slowest.wallMs, wallMs);
+        slowest.cpuMs = std::max(slowest.cpuMs, cpuMs);
+    }
+    return slowest;
+}
+
+// Memory after zooming back and forth many times, against before.
+qint64 zoomMemoryGrowthKb(TrendWindow &window)
+{
+    const std::vector<TrendRange> ranges = zoomRanges();
+    for (const TrendRange &range : ranges) {
+        window.zoomTo(range);
+        window.chartsArea()->grab();
+    }
+    const qint64 before = residentKb();
+    for (int round = 0; round < 10; ++round) {
+        for (const TrendRange &range : ranges) {
+            window.zoomTo(range);
+            window.chartsArea()->grab();
+        }
+    }
+    return before < 0 ? -1 : residentKb() - before;
+}
+
+// The readout's nearest-sample search at places spread over the run, on
+// both axes; the slower axis counts.
+double readoutNs(const TrendHistory &history)
+{
+    double slowest = 0;
+    for (const TrendAxis axis : {TrendAxis::Cycles, TrendAxis::Time}) {
+        TrendRange whole;
+        history.extent(axis, whole.from, whole.to);
+        constexpr int Searches = 20000;
+        size_t found = 0;
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < Searches; ++i)
+            found += history.nearest(axis, whole.from + whole.span() * ((i * 7919) % Searches) / Searches);
+        const double ns = double(timer.nsecsElapsed()) / Searches;
+        slowest = std::max(slowest, found > 0 ? ns : -1.0);
+    }
+    return slowest;
+}
+
 void fill(TrendHistory &history, int samples)
 {
     TrendReading reading = TrendReadingFromState(runSample(0));
@@ -126,6 +217,10 @@ void PrintTrendFigures()
         return timer.nsecsElapsed() / 1e6;
     });
 
+    const ZoomFigures zoom = slowestZoomRedraw(window);
+    const qint64 zoomGrowthKb = zoomMemoryGrowthKb(window);
+    const double readout = readoutNs(history);
+
     double plotSeconds = -1;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("million.txt"));
@@ -149,5 +244,9 @@ void PrintTrendFigures()
     std::printf("trend_bytes_per_sample: %.1f\n", bytesPerSample);
     std::printf("trend_redraw_ms_1m: %.1f\n", redrawMs);
     std::printf("trend_redraw_cpu_ms_1m: %.1f\n", redrawCpuMs);
+    std::printf("trend_zoom_redraw_ms_1m: %.1f\n", zoom.wallMs);
+    std::printf("trend_zoom_redraw_cpu_ms_1m: %.1f\n", zoom.cpuMs);
+    std::printf("trend_zoom_memory_growth_kb: %lld\n", static_cast<long long>(zoomGrowthKb));
+    std::printf("trend_readout_ns: %.0f\n", readout);
     std::printf("plot_log_s_1m: %.2f\n", plotSeconds);
 }

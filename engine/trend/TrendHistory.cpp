@@ -52,11 +52,32 @@ float strokeSeconds(int32_t ms)
     return float(ms / 1000.0);
 }
 
-// The day 1970-01-01 as a Julian day: the wall clock counts from there.
-constexpr int64_t UnixEpochJulianDay = 2440588;
 constexpr int64_t MsPerDay = 86400000;
 // Far beyond any date a tester or a data log holds; keeps the arithmetic in range.
-constexpr int64_t FarthestDay = 100000000;
+constexpr int FarthestYear = 100000;
+
+bool leapYear(int year)
+{
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
+
+int daysInMonth(int year, int month)
+{
+    static const int Days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && leapYear(year) ? 29 : Days[month - 1];
+}
+
+// Days from 01/01/1970 to a date of the Gregorian calendar, by whole eras of
+// 400 years: a few integer steps, no calendar object per log line.
+int64_t daysSinceEpoch(int year, int month, int day)
+{
+    const int64_t y = year - (month <= 2);
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yearOfEra = y - era * 400;
+    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
 
 // A pause is a gap when it is this many times the usual interval, and at
 // least this long: time stamps of a data log have whole seconds.
@@ -100,14 +121,21 @@ double distanceTo(const TrendHistory::Span &span, TrendAxis axis, double x)
 
 } // namespace
 
+int64_t TrendWallClockMs(int year, int month, int day, int hour, int minute, int second, int ms)
+{
+    if (year < -FarthestYear || year > FarthestYear || month < 1 || month > 12 || day < 1
+        || day > daysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0
+        || second > 59 || ms < 0 || ms > 999)
+        return TrendUnknownTime;
+    return daysSinceEpoch(year, month, day) * MsPerDay + ((hour * 60 + minute) * 60 + second) * int64_t(1000) + ms;
+}
+
 int64_t TrendWallClockMs(const QDate &date, const QTime &time)
 {
     if (!date.isValid() || !time.isValid())
         return TrendUnknownTime;
-    const int64_t day = date.toJulianDay() - UnixEpochJulianDay;
-    if (day < -FarthestDay || day > FarthestDay)
-        return TrendUnknownTime;
-    return day * MsPerDay + time.msecsSinceStartOfDay();
+    return TrendWallClockMs(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second(),
+                            time.msec());
 }
 
 QDateTime TrendWallClock(int64_t ms)
@@ -115,12 +143,6 @@ QDateTime TrendWallClock(int64_t ms)
     return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
 }
 
-double TrendSample::position(TrendAxis axis) const
-{
-    if (axis == TrendAxis::Cycles)
-        return double(cycle);
-    return timeMs == TrendUnknownTime ? std::numeric_limits<double>::quiet_NaN() : double(timeMs);
-}
 
 TrendLimits::TrendLimits()
 {
@@ -270,19 +292,7 @@ TrendJoin TrendHistory::joinBefore(size_t i, int64_t gap) const
 {
     if (i == 0 || i >= count)
         return TrendJoin::Joined;
-    const TrendSample &sample = at(i);
-    if (sample.flags & TrendSample::SessionStart)
-        return TrendJoin::NewSession;
-    const int64_t before = at(i - 1).timeMs;
-    if (sample.timeMs != TrendUnknownTime && before != TrendUnknownTime) {
-        // A clock put back by a long way breaks the line as well.
-        const int64_t step = sample.timeMs - before;
-        if (step > gap || step < -gap)
-            return TrendJoin::Gap;
-    }
-    if (sample.flags & TrendSample::CounterRestart)
-        return TrendJoin::CounterRestart;
-    return TrendJoin::Joined;
+    return TrendJoinBetween(at(i - 1), at(i), gap);
 }
 
 const TrendHistory::Segment &TrendHistory::segmentOf(size_t i) const

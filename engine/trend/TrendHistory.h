@@ -22,6 +22,7 @@ enum class TrendAxis : int { Cycles = 0, Time = 1 };
 // time, counted as if it were UTC), so that a sample of the live run and the
 // same sample read back from its data log sit at the same time.
 constexpr int64_t TrendUnknownTime = std::numeric_limits<int64_t>::min();
+int64_t TrendWallClockMs(int year, int month, int day, int hour, int minute, int second, int ms = 0);
 int64_t TrendWallClockMs(const QDate &date, const QTime &time);   // TrendUnknownTime when not valid
 QDateTime TrendWallClock(int64_t ms);                             // its date() and time() are the wall clock
 
@@ -76,7 +77,12 @@ struct TrendSample
 
     bool newFailure() const { return flags & NewFailure; }
     // Where the sample lies along an axis; NaN when its time is unknown.
-    double position(TrendAxis axis) const;
+    double position(TrendAxis axis) const
+    {
+        if (axis == TrendAxis::Cycles)
+            return double(cycle);
+        return timeMs == TrendUnknownTime ? std::numeric_limits<double>::quiet_NaN() : double(timeMs);
+    }
 };
 
 // How the line runs from one sample to the next.
@@ -86,6 +92,23 @@ enum class TrendJoin {
     Gap,                        // a pause far longer than the usual interval: a new session begins
     NewSession,                 // a recording appended to another: a new session begins
 };
+
+// How the line runs from one sample to the next, a pause longer than gapMs
+// being a gap.
+inline TrendJoin TrendJoinBetween(const TrendSample &before, const TrendSample &after, int64_t gapMs)
+{
+    if (after.flags & TrendSample::SessionStart)
+        return TrendJoin::NewSession;
+    if (after.timeMs != TrendUnknownTime && before.timeMs != TrendUnknownTime) {
+        // A clock put back by a long way breaks the line as well.
+        const int64_t step = after.timeMs - before.timeMs;
+        if (step > gapMs || step < -gapMs)
+            return TrendJoin::Gap;
+    }
+    if (after.flags & TrendSample::CounterRestart)
+        return TrendJoin::CounterRestart;
+    return TrendJoin::Joined;
+}
 
 // The whole run, sample by sample, kept compact so that a week-long test of a
 // million samples stays in memory: samples in fixed blocks (no copying as it

@@ -2,9 +2,7 @@
 
 #include "engine/datalog/DataLog.h"
 
-#include <QDate>
 #include <QFile>
-#include <QTime>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -79,10 +77,8 @@ bool readDate(const char *begin, const char *end, double &value)
         if (Shape[i] == '0' ? !isDigit(begin[i]) : begin[i] != Shape[i])
             return false;
     }
-    const QDate date(digitsAt(begin + 6, 4), digitsAt(begin, 2), digitsAt(begin + 3, 2));
-    const int hour = digitsAt(begin + 11, 2), minute = digitsAt(begin + 14, 2), second = digitsAt(begin + 17, 2);
-    const QTime time = QTime::isValid(hour, minute, second) ? QTime(hour, minute, second) : QTime();
-    const int64_t ms = TrendWallClockMs(date, time);
+    const int64_t ms = TrendWallClockMs(digitsAt(begin + 6, 4), digitsAt(begin, 2), digitsAt(begin + 3, 2),
+                                        digitsAt(begin + 11, 2), digitsAt(begin + 14, 2), digitsAt(begin + 17, 2));
     value = ms == TrendUnknownTime ? Unknown : double(ms);
     return true;
 }

@@ -108,15 +108,18 @@ private:
 
 using SeriesValues = std::array<float, SeriesCount>;
 
-// What a sample adds to its lines: an open contact is a mark, not a number.
-SeriesValues drawnValues(const TrendSample &sample)
+float drawn(float value)
 {
-    SeriesValues values;
-    for (int k = 0; k < SeriesCount; ++k) {
-        const float v = SeriesValue(sample, TrendSeries(k));
-        values[size_t(k)] = std::isfinite(v) ? v : float(NaN);
-    }
-    return values;
+    return std::isfinite(value) ? value : float(NaN);
+}
+
+// What a sample adds to its lines: an open contact is a mark, not a number.
+SeriesValues drawnValues(const TrendSample &s)
+{
+    static_assert(SeriesCount == 7, "one value for each series");
+    return {drawn(s.contact[TrendDown]), drawn(s.contact[TrendUp]), drawn(s.bounce[TrendDown]),
+            drawn(s.bounce[TrendUp]), drawn(s.strokeTime[TrendDown]), drawn(s.strokeTime[TrendUp]),
+            float(s.failCount)};
 }
 
 bool breaksLine(TrendJoin join)
@@ -162,30 +165,33 @@ public:
     }
 
 private:
+    // The samples of one stretch, which all lie in one block, and the first
+    // of the next stretch, which ends the line from this one.
     void scan(size_t begin, size_t end)
     {
-        for (size_t i = begin; i < end; ++i) {
-            const TrendSample &sample = history.at(i);
+        const TrendSample *samples = &history.at(begin);
+        const TrendSample *before = begin > 0 ? &history.at(begin - 1) : nullptr;
+        double beforeX = NaN;
+        bool beforeInside = false;
+        const size_t last = std::min(end, history.size() - 1);
+        for (size_t i = begin; i <= last; ++i) {
+            const TrendSample &sample = i < end ? samples[i - begin] : history.at(i);
             const double x = sample.position(axis);
-            if (std::isnan(x))
-                continue;
             const bool inside = range.contains(x);
-            if (inside)
-                take(i, sample, x);
-            if (i + 1 == history.size())
-                continue;
-            const TrendSample &next = history.at(i + 1);
-            const double nextX = next.position(axis);
-            if (!std::isnan(nextX) && !(inside && range.contains(nextX))
-                && !breaksLine(history.joinBefore(i + 1, gap)))
-                crossEdges(sample, x, next, nextX);
+            const TrendJoin join = before ? TrendJoinBetween(*before, sample, gap) : TrendJoin::Joined;
+            if (!(inside && beforeInside) && !std::isnan(x) && !std::isnan(beforeX) && !breaksLine(join))
+                crossEdges(*before, beforeX, sample, x);
+            if (inside && i < end)
+                take(sample, x, join);
+            before = &sample;
+            beforeX = x;
+            beforeInside = inside;
         }
     }
 
-    void take(size_t i, const TrendSample &sample, double x)
+    void take(const TrendSample &sample, double x, TrendJoin join)
     {
         const size_t c = size_t(scale.column(x));
-        const TrendJoin join = history.joinBefore(i, gap);
         if (breaksLine(join))
             broken[c] = true;
         if (beginsSession(join) && std::isnan(sessionAt[c]))

@@ -7,11 +7,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
-// Closer than this, full-height failure lines merge into a red wall.
-constexpr double MinFailureLinePitch = 4;
+// Closer than this, full-height failure lines turn the chart into a red wall.
+constexpr double MinFailureLinePitch = 10;
 
 // The smallest of 1, 2 or 5 times a power of ten that is at least rough.
 double roundStep(double rough)
@@ -108,9 +109,13 @@ QList<TrendTick> TimeTicks(double fromMs, double toMs, int maxTicks)
 
 bool FailureMarksCrowded(const QList<double> &failureAt, double pixelsPerUnit)
 {
-    for (qsizetype i = 1; i < failureAt.size(); ++i) {
-        if (std::abs(failureAt[i] - failureAt[i - 1]) * pixelsPerUnit < MinFailureLinePitch)
-            return true;
-    }
-    return false;
+    // By the usual spacing: a burst of a few failures side by side draws a
+    // thicker line, it does not cover the chart.
+    std::vector<double> spacing;
+    for (qsizetype i = 1; i < failureAt.size(); ++i)
+        spacing.push_back(std::abs(failureAt[i] - failureAt[i - 1]) * pixelsPerUnit);
+    if (spacing.empty())
+        return false;
+    std::nth_element(spacing.begin(), spacing.begin() + qsizetype(spacing.size() / 2), spacing.end());
+    return spacing[spacing.size() / 2] < MinFailureLinePitch;
 }

@@ -19,6 +19,7 @@ QList<TrendTick> ValueTicks(double low, double high, int maxTicks, bool counting
 // changes.
 QList<TrendTick> TimeTicks(double fromMs, double toMs, int maxTicks);
 
-// Whether new-failure marks stand closer than a few pixels: as full-height
-// lines they would cover the chart, so they are drawn as short ticks.
+// Whether new-failure marks usually stand closer than a few pixels: as
+// full-height lines they would cover the chart, so they are drawn as short
+// ticks along its bottom.
 bool FailureMarksCrowded(const QList<double> &failureAt, double pixelsPerUnit);

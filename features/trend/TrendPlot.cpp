@@ -73,12 +73,14 @@ TrendPlot::TrendPlot(const TrendChartPlan &plan, Events &events, QWidget *parent
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(320, 70);
     for (const TrendLinePlan &line : plan.lines) {
-        QPen pen(line.color);
-        pen.setWidthF(line.kind == TrendLineKind::Limit ? 1.0 : 1.3);
-        if (line.kind == TrendLineKind::Limit)
-            pen.setStyle(Qt::DashLine);
+        // One-pixel cosmetic pens: the raster engine draws them directly; a
+        // wider pen is stroked into a polygon that takes a hundred times longer
+        // to fill for a line of a thousand columns.
+        QPen pen(line.color, 1, line.kind == TrendLineKind::Limit ? Qt::DashLine : Qt::SolidLine);
+        pen.setCosmetic(true);
         lines.push_back({{}, pen, line.kind == TrendLineKind::Reading});
     }
+    placeArea();
 }
 
 void TrendPlot::setData(const TrendReduction &r, const QString &unitText)
@@ -124,7 +126,7 @@ void TrendPlot::fitValues()
         low = 0;
         high = 1;
     } else if (high - low < 1e-9 * std::max(1.0, std::abs(high))) {
-        const double pad = std::max(std::abs(high) * 0.1, chart.counting ? 1.0 : 1e-6);
+        const double pad = chart.counting ? 1.0 : std::max(std::abs(high) * 0.1, 1e-6);
         low -= pad;
         high += pad;
     }
@@ -142,6 +144,7 @@ void TrendPlot::setAxis(TrendRange shown, const QList<TrendTick> &ticks, bool wi
     range = shown;
     xTicks = ticks;
     labelled = withLabels;
+    placeArea();
     axisTitle = title;
     rangeText = words;
     placeFailureMarks();
@@ -164,6 +167,7 @@ void TrendPlot::setLeftMargin(int pixels)
     if (pixels == leftMargin)
         return;
     leftMargin = pixels;
+    placeArea();
     update();
 }
 
@@ -179,12 +183,14 @@ void TrendPlot::setBand(TrendRange shown)
     update();
 }
 
-QRect TrendPlot::plotArea() const
+// The plot area between the title, the value labels, the tick labels and a
+// margin on the right; kept, as every point drawn maps through it.
+void TrendPlot::placeArea()
 {
     const QFontMetrics metrics(smallFont(font()));
     const int titleHeight = metrics.height() + 4;
     const int below = labelled ? 2 * metrics.height() + LabelGap : LabelGap;
-    return QRect(leftMargin, titleHeight, std::max(1, width() - leftMargin - RightMargin),
+    plotRect = QRect(leftMargin, titleHeight, std::max(1, width() - leftMargin - RightMargin),
                  std::max(1, height() - titleHeight - below));
 }
 
@@ -363,13 +369,15 @@ void TrendPlot::describe()
         failures += n;
     parts.append(failures == 1 ? QStringLiteral("1 new failure") : QStringLiteral("%1 new failures").arg(failures));
     if (!sessionAt.isEmpty())
-        parts.append(QStringLiteral("%1 session starts").arg(sessionAt.size()));
+        parts.append(sessionAt.size() == 1 ? QStringLiteral("1 session start")
+                                           : QStringLiteral("%1 session starts").arg(sessionAt.size()));
     setAccessibleDescription(QStringLiteral("%1: %2").arg(rangeText, parts.join(QStringLiteral("; "))));
 }
 
 void TrendPlot::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    placeArea();
     placeFailureMarks();
     fitValues();
 }

@@ -19,6 +19,8 @@ class QPainter;
 // at the same x in each.
 class TrendPlot : public QWidget
 {
+    Q_OBJECT
+
 public:
     // What the pointer and the keys ask for on a chart; the window does it
     // to all charts at once.
@@ -50,7 +52,7 @@ public:
     void setCursorAt(double x);         // NaN: no cursor
     void setBand(TrendRange band);      // from > to: no band
 
-    QRect plotArea() const;
+    QRect plotArea() const { return plotRect; }
     double positionAt(double pixel) const;
     double pixelAt(double x) const;
     double cursorAt() const { return cursorX; }
@@ -76,6 +78,7 @@ private:
     };
     enum class Drag { None, Band, Pan };
 
+    void placeArea();
     void placeFailureMarks();
     void fitValues();
     QRect valueArea() const;
@@ -99,6 +102,7 @@ private:
     bool labelled = false;
     QString axisTitle, rangeText;
     int leftMargin = 60;
+    QRect plotRect;
     double cursorX = std::numeric_limits<double>::quiet_NaN();
     TrendRange band{1, 0};
     Drag drag = Drag::None;

@@ -173,6 +173,11 @@ QWidget *TrendWindow::buildCharts()
 
 void TrendWindow::showLive(const TrendHistory &shownHistory)
 {
+    // Asked for again while it shows: the zoom and the cursor stay.
+    if (live && history == &shownHistory) {
+        updateLabels();
+        return redraw();
+    }
     live = true;
     logName.clear();
     skipped = 0;
@@ -322,6 +327,14 @@ void TrendWindow::pointAt(size_t sample, const TrendChartPlan &chart)
     cursorSample = sample;
     cursorChart = &chart;
     placeCursor();
+}
+
+void TrendWindow::readOut(double position, const char *chartName)
+{
+    for (TrendPlot *plot : plots) {
+        if (plot->objectName() == QLatin1String(chartName))
+            pointed(*plot, position);
+    }
 }
 
 QString TrendWindow::readoutText() const

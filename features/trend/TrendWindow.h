@@ -32,7 +32,8 @@ public:
     void setFileDialog(TrendFileDialog &dialog) { fileDialog = &dialog; }
 
     // What the window draws: the live run, or a data log with the count of
-    // lines that were not samples. Either shows the whole run.
+    // lines that were not samples. A new one shows its whole run; the live
+    // run shown again keeps its zoom.
     void showLive(const TrendHistory &history);
     void showLog(const TrendHistory &history, const QString &fileName, int64_t skippedLines);
     bool showingLive() const { return live; }
@@ -49,8 +50,10 @@ public:
     void zoomTo(TrendRange range);
     void resetZoom();
 
-    // The readout cursor on a sample, with the values of one chart.
+    // The readout cursor on a sample, with the values of one chart; or on
+    // the sample nearest a position, for the chart of that name.
     void pointAt(size_t sample, const TrendChartPlan &chart);
+    void readOut(double position, const char *chartName);
     QString readoutText() const;
 
     QWidget *chartsArea() const { return charts; }

@@ -74,12 +74,53 @@ class TrendViewTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void reductionKeepsEveryExtreme();
+    void failuresOpenReadingsAndCounterResets();
     void zoomedRangeIsReducedAgain();
     void linesBreakWhereTheRecordingBroke();
     void roundTicksAndCrowdedFailures();
     void nearestSampleForTheReadout();
     void zoomStaysWithinTheRun();
 };
+
+// A spike on the first sample, a dip on the last, and a spike and a dip side
+// by side inside one column.
+void TrendViewTest::reductionKeepsEveryExtreme()
+{
+    constexpr int Samples = 1000000, Columns = 997;
+    const QList<QPointF> extremes = {{0, 500}, {500000, 400}, {500001, 0.125}, {999999, 0.25}};
+    TrendHistory history;
+    for (int i = 0, next = 0; i < Samples; ++i) {
+        const bool extreme = next < extremes.size() && extremes[next].x() == i;
+        history.append(reading(i, TrendUnknownTime, extreme ? float(extremes[next++].y()) : 5.0f + float(i % 7) * 0.01f));
+    }
+
+    const QList<QPointF> points = ReduceTrend(history, Columns).series[ContactDownSeries];
+    QVERIFY(points.size() <= 2 * Columns);
+    for (const QPointF &e : extremes)
+        QVERIFY2(points.contains(e), qPrintable(QString::number(e.x())));
+    for (qsizetype i = 1; i < points.size(); ++i)   // the line does not run back
+        QVERIFY(points[i].x() >= points[i - 1].x());
+}
+
+void TrendViewTest::failuresOpenReadingsAndCounterResets()
+{
+    // Cycles 10..30, a counter reset, then 5 and 15; the first sample's old
+    // failures are not new, a rise after the reset is.
+    TrendHistory history;
+    for (const TrendReading &r : {reading(10, Midnight, 1, 3), reading(20, Midnight + Second, 1, 4),
+                                  reading(30, Midnight + 2 * Second, INFINITY, 4), reading(5, Midnight + 3 * Second, 1, 0),
+                                  reading(15, Midnight + 4 * Second, 1, 2)})
+        history.append(r);
+    QCOMPARE(history.at(4).cycle, 45);
+
+    const TrendReduction r = ReduceTrend(history, 1000);
+    QCOMPARE(r.failureAt, (QList<double>{20, 45}));
+    QCOMPARE(r.openAt[TrendDown], QList<double>{30});
+    // An open reading is marked, never drawn as a number; the reset breaks the line.
+    QCOMPARE(lineText(r.series[ContactDownSeries]), QStringLiteral("10:1 20:1 | 35:1 45:1"));
+    QCOMPARE(r.series[FailureSeries].last(), QPointF(45, 2));
+}
 
 // Zoomed in, a chart of 1000 columns draws every sample of the range, and a
 // line that runs on beyond the range reaches its edge.
@@ -204,10 +245,22 @@ void TrendViewTest::roundTicksAndCrowdedFailures()
     for (const auto &t : times)
         QCOMPARE(labels(TimeTicks(t.from, t.to, t.maxTicks)), QString::fromLatin1(t.labels));
 
-    // A single failure in a long run stays a line; marks a few pixels apart become ticks.
-    QVERIFY(!FailureMarksCrowded({500000}, 0.001));
-    QVERIFY(FailureMarksCrowded({100, 103, 110}, 1));
-    QVERIFY(!FailureMarksCrowded({100, 110, 120}, 1));
+    // A single failure in a long run stays a line, and so does a burst among
+    // few; marks usually a few pixels apart become ticks.
+    const struct
+    {
+        QList<double> failureAt;
+        double pixelsPerCycle;
+        bool crowded;
+    } marks[] = {
+        {{500000}, 0.001, false},
+        {{100, 101, 102, 300, 500}, 1, false},
+        {{100, 105, 110, 115, 400}, 1, true},
+        {{100, 110, 120, 130}, 1, false},
+        {{100, 110, 120, 130}, 0.9, true},
+    };
+    for (const auto &m : marks)
+        QCOMPARE(FailureMarksCrowded(m.failureAt, m.pixelsPerCycle), m.crowded);
 }
 
 // The readout's search, across stretches of samples and at both ends.
