@@ -106,27 +106,40 @@ std::vector<TrendRange> zoomRanges()
 
 // The slowest zoomed redraw, each range the best of a few: the charts at
 // 1200 x 800 reduced again for the range and drawn.
-struct ZoomFigures
+// A redraw's elapsed and processor time, each the best of several runs.
+struct RedrawFigures
 {
     double wallMs = 0, cpuMs = 0;
 };
 
-ZoomFigures slowestZoomRedraw(TrendWindow &window)
+template <typename Redraw>
+RedrawFigures timedRedraw(int runs, Redraw redraw)
 {
-    ZoomFigures slowest;
+    RedrawFigures best;
+    best.wallMs = bestOf(runs, [&] {
+        QElapsedTimer timer;
+        timer.start();
+        const double cpu = threadCpuMs();
+        redraw();
+        const double cpuMs = threadCpuMs() - cpu;
+        best.cpuMs = best.cpuMs == 0 ? cpuMs : std::min(best.cpuMs, cpuMs);
+        return timer.nsecsElapsed() / 1e6;
+    });
+    return best;
+}
+
+// The slowest range to zoom into: the charts at 1200 x 800 reduced again
+// for the range and drawn.
+RedrawFigures slowestZoomRedraw(TrendWindow &window)
+{
+    RedrawFigures slowest;
     for (const TrendRange &range : zoomRanges()) {
-        double cpuMs = 0;
-        const double wallMs = bestOf(3, [&] {
-            QElapsedTimer timer;
-            timer.start();
-            const double cpu = threadCpuMs();
+        const RedrawFigures zoomed = timedRedraw(3, [&] {
             window.zoomTo(range);
             window.chartsArea()->grab();
-            cpuMs = cpuMs == 0 ? threadCpuMs() - cpu : std::min(cpuMs, threadCpuMs() - cpu);
-            return timer.nsecsElapsed() / 1e6;
         });
-        slowest.wallMs = std::max(slowest.wallMs, wallMs);
-        slowest.cpuMs = std::max(slowest.cpuMs, cpuMs);
+        slowest.wallMs = std::max(slowest.wallMs, zoomed.wallMs);
+        slowest.cpuMs = std::max(slowest.cpuMs, zoomed.cpuMs);
     }
     return slowest;
 }
@@ -180,6 +193,29 @@ void fill(TrendHistory &history, int samples)
     }
 }
 
+// Reading a data log of a million lines, in seconds; -1 when it could not
+// be written or read whole.
+double plotLogSeconds()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("million.txt"));
+    QFile file(path);
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly))
+        return -1;
+    file.write(QByteArray(DataLogHeader) + "\r\n");
+    for (int i = 0; i < Million; ++i)
+        file.write(SampleLine(runSample(i)).toLatin1() + "\r\n");
+    file.close();
+    return bestOf(3, [&] {
+        TrendHistory read;
+        QElapsedTimer timer;
+        timer.start();
+        const TrendLogResult result = ReadTrendLog(path, read);
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        return result.samples == Million ? seconds : -1.0;
+    });
+}
+
 } // namespace
 
 void PrintTrendFigures()
@@ -205,48 +241,20 @@ void PrintTrendFigures()
     window.showLive(history);
     QApplication::processEvents();
     window.redraw();
-    double redrawCpuMs = 0;
-    const double redrawMs = bestOf(7, [&] {
-        QElapsedTimer timer;
-        timer.start();
-        const double cpu = threadCpuMs();
+    const RedrawFigures whole = timedRedraw(7, [&] {
         window.redraw();
         window.chartsArea()->grab();
-        const double cpuMs = threadCpuMs() - cpu;
-        redrawCpuMs = redrawCpuMs == 0 ? cpuMs : std::min(redrawCpuMs, cpuMs);
-        return timer.nsecsElapsed() / 1e6;
     });
-
-    const ZoomFigures zoom = slowestZoomRedraw(window);
+    const RedrawFigures zoom = slowestZoomRedraw(window);
     const qint64 zoomGrowthKb = zoomMemoryGrowthKb(window);
-    const double readout = readoutNs(history);
-
-    double plotSeconds = -1;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("million.txt"));
-    QFile file(path);
-    if (dir.isValid() && file.open(QIODevice::WriteOnly)) {
-        file.write(QByteArray(DataLogHeader) + "\r\n");
-        for (int i = 0; i < Million; ++i)
-            file.write(SampleLine(runSample(i)).toLatin1() + "\r\n");
-        file.close();
-        plotSeconds = bestOf(3, [&] {
-            TrendHistory read;
-            QElapsedTimer timer;
-            timer.start();
-            const TrendLogResult result = ReadTrendLog(path, read);
-            const double seconds = timer.nsecsElapsed() / 1e9;
-            return result.samples == Million ? seconds : -1.0;
-        });
-    }
 
     std::printf("trend_append_ns: %.1f\n", appendNs);
     std::printf("trend_bytes_per_sample: %.1f\n", bytesPerSample);
-    std::printf("trend_redraw_ms_1m: %.1f\n", redrawMs);
-    std::printf("trend_redraw_cpu_ms_1m: %.1f\n", redrawCpuMs);
+    std::printf("trend_redraw_ms_1m: %.1f\n", whole.wallMs);
+    std::printf("trend_redraw_cpu_ms_1m: %.1f\n", whole.cpuMs);
     std::printf("trend_zoom_redraw_ms_1m: %.1f\n", zoom.wallMs);
     std::printf("trend_zoom_redraw_cpu_ms_1m: %.1f\n", zoom.cpuMs);
     std::printf("trend_zoom_memory_growth_kb: %lld\n", static_cast<long long>(zoomGrowthKb));
-    std::printf("trend_readout_ns: %.0f\n", readout);
-    std::printf("plot_log_s_1m: %.2f\n", plotSeconds);
+    std::printf("trend_readout_ns: %.0f\n", readoutNs(history));
+    std::printf("plot_log_s_1m: %.2f\n", plotLogSeconds());
 }

@@ -94,7 +94,8 @@ public:
 
     int column(double x) const
     {
-        const double c = std::floor((x - first) * perUnit);
+        // Truncation rounds down here: what reaches it is not negative.
+        const double c = (x - first) * perUnit;
         if (!(c > 0))
             return 0;
         return c >= lastColumn ? lastColumn : int(c);
@@ -108,18 +109,13 @@ private:
 
 using SeriesValues = std::array<float, SeriesCount>;
 
-float drawn(float value)
-{
-    return std::isfinite(value) ? value : float(NaN);
-}
-
-// What a sample adds to its lines: an open contact is a mark, not a number.
-SeriesValues drawnValues(const TrendSample &s)
+// A sample's values in series order; an open contact (+inf) is a mark, and
+// Extremes::add leaves it out of the line.
+SeriesValues valuesOf(const TrendSample &s)
 {
     static_assert(SeriesCount == 7, "one value for each series");
-    return {drawn(s.contact[TrendDown]), drawn(s.contact[TrendUp]), drawn(s.bounce[TrendDown]),
-            drawn(s.bounce[TrendUp]), drawn(s.strokeTime[TrendDown]), drawn(s.strokeTime[TrendUp]),
-            float(s.failCount)};
+    return {s.contact[TrendDown], s.contact[TrendUp], s.bounce[TrendDown], s.bounce[TrendUp],
+            s.strokeTime[TrendDown], s.strokeTime[TrendUp], float(s.failCount)};
 }
 
 bool breaksLine(TrendJoin join)
@@ -202,19 +198,21 @@ private:
             if (std::isinf(sample.contact[stroke]) && std::isnan(openAt[stroke][c]))
                 openAt[stroke][c] = x;
         }
-        place(int(c), x, drawnValues(sample));
+        place(int(c), x, valuesOf(sample));
     }
 
     // The line from one sample to the next, where it crosses an edge of the
     // range: a point on the edge, in the order the line crosses them.
     void crossEdges(const TrendSample &a, double xa, const TrendSample &b, double xb)
     {
-        const SeriesValues from = drawnValues(a), to = drawnValues(b);
+        const SeriesValues from = valuesOf(a), to = valuesOf(b);
         const auto cross = [&](double edge) {
             const double t = (edge - xa) / (xb - xa);
             SeriesValues values;
-            for (size_t k = 0; k < values.size(); ++k)
-                values[k] = float(from[k] + t * (to[k] - from[k]));
+            for (size_t k = 0; k < values.size(); ++k) {
+                const bool both = std::isfinite(from[k]) && std::isfinite(to[k]);
+                values[k] = both ? float(from[k] + t * (to[k] - from[k])) : float(NaN);
+            }
             place(scale.column(edge), edge, values);
         };
         const bool crossesStart = (xa < range.from) != (xb < range.from);

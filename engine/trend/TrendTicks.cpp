@@ -72,7 +72,7 @@ QList<TrendTick> ticksAt(double low, double high, double step, int maxTicks, Lab
         const double value = first + k * step;
         if (value > high + step * 1e-9)
             break;
-        ticks.append({value, label(value, k)});
+        ticks.append({value, label(value)});
     }
     return ticks;
 }
@@ -88,7 +88,7 @@ QList<TrendTick> ValueTicks(double low, double high, int maxTicks, bool counting
     for (int wanted = maxTicks; ticks.size() < 2 && wanted <= 4 * maxTicks; wanted *= 2) {
         const double rough = roundStep((high - low) / wanted);
         const double step = counting ? std::max(1.0, rough) : rough;
-        ticks = ticksAt(low, high, step, wanted, [step](double value, int) { return numberLabel(value, step); });
+        ticks = ticksAt(low, high, step, wanted, [step](double value) { return numberLabel(value, step); });
     }
     return ticks;
 }
@@ -99,7 +99,7 @@ QList<TrendTick> TimeTicks(double fromMs, double toMs, int maxTicks)
         return {};
     const double step = timeStep((toMs - fromMs) / maxTicks);
     QDateTime before;
-    return ticksAt(fromMs, toMs, step, maxTicks, [&](double value, int) {
+    return ticksAt(fromMs, toMs, step, maxTicks, [&](double value) {
         const QDateTime at = TrendWallClock(int64_t(value));
         const QString label = timeLabel(at, step, before);
         before = at;

@@ -67,7 +67,7 @@ const std::vector<TrendChartPlan> &TrendChartPlans()
           {K::Limit, MaxTimeUpLimit, Up, nullptr}},
          {}, false, 3},
         {"FailureChart", "Failure count", "failures",
-         {{K::Reading, FailureSeries, Failure, nullptr}},
+         {{K::Reading, FailureSeries, Failure, "failure count"}},
          {}, true, 2},
     };
     return plans;
@@ -104,8 +104,9 @@ QString TrendReadout(const TrendHistory &history, size_t index, const TrendChart
     const QString unit =
         chart.unit ? QString::fromLatin1(chart.unit) : unitOfMode(history.segmentOf(index).limits.mode);
     QStringList values;
+    // The failure count ends every readout.
     for (const TrendLinePlan &line : chart.lines) {
-        if (line.kind == TrendLineKind::Reading && line.name)
+        if (line.kind == TrendLineKind::Reading && line.index != FailureSeries)
             values.append(QString::fromLatin1(line.name) + QLatin1Char(' ')
                           + valueText(SeriesValue(sample, TrendSeries(line.index)), unit));
     }

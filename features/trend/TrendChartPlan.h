@@ -22,7 +22,7 @@ struct TrendLinePlan
     TrendLineKind kind;
     int index;                  // a TrendSeries or a TrendLimitSeries
     QColor color;
-    const char *name;           // a reading's name in the readout; nullptr for a limit
+    const char *name;           // a reading's name for the readout and screen readers; nullptr for a limit
 };
 
 // One chart of the Trend window: what it draws and what it is called.

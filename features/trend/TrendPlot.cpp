@@ -359,8 +359,8 @@ void TrendPlot::describe()
     QStringList parts;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (chart.lines[i].kind == TrendLineKind::Reading)
-            parts.append(QStringLiteral("%1 %2").arg(QString::fromLatin1(chart.lines[i].name ? chart.lines[i].name : "value"),
-                                                    rangeOfValues(lines[i].points, unit)));
+            parts.append(QString::fromLatin1(chart.lines[i].name) + QLatin1Char(' ')
+                         + rangeOfValues(lines[i].points, unit));
     }
     if (!openAt.isEmpty())
         parts.append(QStringLiteral("open readings shown"));
