@@ -361,7 +361,6 @@ void TrendHistory::clear()
     lastCycleCount = lastFailCount = 0;
     lastTimeMs = TrendUnknownTime;
     cycleOffset = 0;
-    sessionPending = false;
 }
 
 size_t TrendHistory::bytesUsed() const

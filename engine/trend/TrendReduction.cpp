@@ -98,7 +98,7 @@ public:
         const double c = (x - first) * perUnit;
         if (!(c > 0))
             return 0;
-        return c >= lastColumn ? lastColumn : int(c);
+        return int(std::min(c, double(lastColumn)));
     }
 
 private:

@@ -246,17 +246,23 @@ void TrendWindow::redraw()
     const TrendHistory &run = shown();
     if (!isZoomed)
         view = WholeRun(run, shownAxis);
+    // The range first: how failures are marked, and so the value ticks,
+    // depend on it; the axis ticks on the plot width the value ticks leave.
+    placeAxis({});
     fillCharts(run);
     const int width = plots.front()->plotArea().width();
-    const QList<TrendTick> ticks = shownAxis == TrendAxis::Cycles
-        ? ValueTicks(view.from, view.to, std::max(2, width / CycleLabelPitch), true)
-        : TimeTicks(view.from, view.to, std::max(2, width / TimeLabelPitch));
+    placeAxis(shownAxis == TrendAxis::Cycles ? ValueTicks(view.from, view.to, std::max(2, width / CycleLabelPitch), true)
+                                             : TimeTicks(view.from, view.to, std::max(2, width / TimeLabelPitch)));
+    placeCursor();
+    resetZoomButton->setEnabled(isZoomed);
+}
+
+void TrendWindow::placeAxis(const QList<TrendTick> &ticks)
+{
     const QString title = shownAxis == TrendAxis::Cycles ? QStringLiteral("cycles") : QStringLiteral("time");
     const QString words = rangeInWords();
     for (size_t i = 0; i < plots.size(); ++i)
         plots[i]->setAxis(view, ticks, i + 1 == plots.size(), title, words);
-    placeCursor();
-    resetZoomButton->setEnabled(isZoomed);
 }
 
 // The charts' lines and their shared left edge: the widest value labels of
@@ -403,11 +409,8 @@ bool TrendWindow::keyed(TrendPlot &plot, const QKeyEvent &event)
     case Qt::Key_Minus:
         zoomTo(ZoomedAround(view, centre, 1 / KeyZoom));
         return true;
-    case Qt::Key_Home:
-        resetZoom();
-        return true;
     default:
-        return false;
+        return false;   // Home and Escape are the window's
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/trend/TrendReduction.h"
+#include "engine/trend/TrendTicks.h"
 #include "features/trend/TrendPlot.h"
 
 #include <QWidget>
@@ -82,6 +83,7 @@ private:
     const TrendHistory &shown() const;
     void updateLabels();
     int columns() const;
+    void placeAxis(const QList<TrendTick> &ticks);
     void fillCharts(const TrendHistory &history);
     void placeCursor();
     void stepCursor(const TrendPlot &plot, int direction);

@@ -81,6 +81,7 @@ private Q_SLOTS:
     void roundTicksAndCrowdedFailures();
     void nearestSampleForTheReadout();
     void zoomStaysWithinTheRun();
+    void wallClockOfTheDataLog();
 };
 
 // A spike on the first sample, a dip on the last, and a spike and a dip side
@@ -197,6 +198,14 @@ void TrendViewTest::linesBreakWhereTheRecordingBroke()
         QVERIFY2(numbers(r.sessionAt) == QLatin1String(c.sessions), c.what);
     }
 
+    // A night that falls between two stretches of samples.
+    TrendHistory stretches;
+    for (int i = 0; i < 2 * int(TrendHistory::SpanSize); ++i) {
+        const int64_t night = i < int(TrendHistory::SpanSize) ? 0 : 36000;
+        stretches.append(reading(i, Midnight + (i + night) * Second, 1));
+    }
+    QCOMPARE(numbers(ReduceTrend(stretches, 4000).sessionAt), QString::number(TrendHistory::SpanSize));
+
     // Cycle counts below zero (a damaged log) stay within the columns.
     TrendHistory damaged;
     for (const int cycle : {5, -2000000, 7, std::numeric_limits<int>::min(), 8, std::numeric_limits<int>::max(), -1})
@@ -220,6 +229,7 @@ void TrendViewTest::roundTicksAndCrowdedFailures()
         const char *labels;
     } values[] = {
         {0, 3, 10, true, "0 1 2 3"},                // counts: never halves
+        {0, 10, 5, false, "0 2 4 6 8 10"},
         {0.46, 10.54, 2, true, "5 10"},             // a short axis still gets two
         {6.3, 7.7, 5, true, "7"},
         {0, 0.0075, 4, false, "0.000 0.002 0.004 0.006"},
@@ -241,6 +251,7 @@ void TrendViewTest::roundTicksAndCrowdedFailures()
         {at11 + 12 * 3600 * Second, at11 + 14 * 3600 * Second, 4, "12/06 23:00 23:30 12/07 00:00 00:30 01:00"},
         {at11, at11 + 30 * Second, 3, "12/06 11:00:00 11:00:10 11:00:20 11:00:30"},
         {double(Midnight), double(Midnight + 3 * 24 * 3600 * Second), 3, "12/06/2026 12/07 12/08 12/09"},
+        {at11, at11 + 3600 * Second, 1, "12/06 11:00 12:00"},
     };
     for (const auto &t : times)
         QCOMPARE(labels(TimeTicks(t.from, t.to, t.maxTicks)), QString::fromLatin1(t.labels));
@@ -268,6 +279,9 @@ void TrendViewTest::nearestSampleForTheReadout()
 {
     TrendHistory h;
     QCOMPARE(h.nearest(TrendAxis::Cycles, 5), TrendHistory::NoSample);
+    h.append(reading(7, Midnight, 1));
+    QCOMPARE(h.nearest(TrendAxis::Cycles, 5), size_t(0));
+    h.clear();
     for (int i = 0; i < 3000; ++i)   // cycles 10, 20, ...; every third time unknown
         h.append(reading(10 * (i + 1), i % 3 == 2 ? TrendUnknownTime : Midnight + i * Second, 1));
     const size_t last = h.size() - 1;
@@ -316,6 +330,30 @@ void TrendViewTest::zoomStaysWithinTheRun()
     one.append(reading(7, Midnight, 1));
     QVERIFY(WholeRun(one, TrendAxis::Cycles) == (TrendRange{6, 8}));
     QVERIFY(WholeRun(TrendHistory(), TrendAxis::Time) == (TrendRange{0, 1}));
+}
+
+// The wall clock counts like Qt's UTC time from the same date and time, so a
+// tick or a readout shows the date and time the data log holds.
+void TrendViewTest::wallClockOfTheDataLog()
+{
+    const struct
+    {
+        int year, month, day, hour, minute, second;
+        bool exists;
+    } cases[] = {
+        {1970, 1, 1, 0, 0, 0, true},    {1969, 12, 31, 23, 59, 59, true}, {2000, 2, 29, 12, 0, 0, true},
+        {2000, 3, 1, 0, 0, 0, true},    {2004, 12, 31, 23, 0, 0, true},   {2026, 12, 6, 11, 30, 5, true},
+        {2100, 2, 28, 1, 2, 3, true},   {1600, 3, 1, 0, 0, 0, true},      {2026, 2, 29, 0, 0, 0, false},
+        {2100, 2, 29, 0, 0, 0, false},  {2026, 13, 1, 0, 0, 0, false},    {2026, 0, 1, 0, 0, 0, false},
+        {2026, 4, 31, 0, 0, 0, false},  {2026, 4, 30, 24, 0, 0, false},   {2026, 4, 30, 23, 60, 0, false},
+        {2026, 4, 30, 23, 0, 60, false},
+    };
+    for (const auto &c : cases) {
+        const QDateTime utc(QDate(c.year, c.month, c.day), QTime(c.hour, c.minute, c.second), Qt::UTC);
+        const int64_t expected = c.exists ? utc.toMSecsSinceEpoch() : TrendUnknownTime;
+        QCOMPARE(TrendWallClockMs(c.year, c.month, c.day, c.hour, c.minute, c.second), expected);
+    }
+    QCOMPARE(TrendWallClock(TrendWallClockMs(2026, 12, 6, 11, 30, 5)).time(), QTime(11, 30, 5));
 }
 
 QTEST_APPLESS_MAIN(TrendViewTest)

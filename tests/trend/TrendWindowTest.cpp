@@ -244,6 +244,7 @@ private Q_SLOTS:
     void zoomAndPanMoveEveryChart();
     void readoutFollowsThePointer();
     void timeAxisAndClosing();
+    void cursorAndFailuresCrossEveryChart();
 };
 
 void TrendWindowTest::logPlotsWhatTheLiveRunShowed()
@@ -310,6 +311,8 @@ void TrendWindowTest::liveRunInTheWindow()
     QCOMPARE(max[3].x(), 6.0);
     QVERIFY(r.series[ContactUpSeries].isEmpty() && r.limits[MinContactUpLimit].isEmpty());
     QVERIFY(r.series[BounceUpSeries].isEmpty());
+    // As many columns as limit segments: still steps.
+    QCOMPARE(ReduceTrend(rig.form->trend().liveHistory(), 2).limits[MaxContactDownLimit], max);
     // Asked for again, the live run keeps its zoom.
     rig.window().zoomTo({2, 6});
     trend->trigger();
@@ -455,11 +458,22 @@ void TrendWindowTest::readoutFollowsThePointer()
     QVERIFY(down->cursorAt() < 12500);
     QVERIFY(shown.window.readoutText().startsWith(QStringLiteral("Cycle %1,").arg(down->cursorAt())));
 
+    // Stepped past the edge of a zoomed view, the view follows the cursor.
+    shown.window.zoomTo({12000, 12100});
+    shown.window.pointAt(12100, down->plan());
+    QTest::keyClick(down, Qt::Key_Right);
+    QVERIFY(down->cursorAt() == 12101 && near(shown.window.visibleRange(), {12051, 12151}));
+    QTest::keyClick(down, Qt::Key_Left);
+    QVERIFY(down->cursorAt() == 12100 && near(shown.window.visibleRange(), {12051, 12151}));
+    shown.window.resetZoom();
+
     auto *readout = shown.window.findChild<QLineEdit *>("Readout");
     QVERIFY(readout->isReadOnly() && readout->text() == shown.window.readoutText());
     const QList<QLabel *> labels = shown.window.findChildren<QLabel *>();
     QVERIFY(std::any_of(labels.begin(), labels.end(), [&](QLabel *l) { return l->buddy() == readout; }));
     QCOMPARE(down->accessibleName(), QStringLiteral("Down stroke: last contact reading"));
+    const QList<TrendTick> ticks = down->valueTicks();   // the readings' range, 2 to 6.9
+    QVERIFY(!ticks.isEmpty() && ticks.first().value <= 2 && ticks.last().value >= 6);
     QCOMPARE(down->accessibleDescription(),
              QStringLiteral("cycles 0 to 19999, the whole run: down contact 2 to 6.9 ohms; 39 new failures; "
                             "1 session start"));
@@ -489,6 +503,35 @@ void TrendWindowTest::timeAxisAndClosing()
     window.show();
     QTest::mouseClick(window.findChild<QPushButton *>("CloseButton"), Qt::LeftButton);
     QVERIFY(!window.isVisible());
+}
+
+// Drawn, the cursor line and each new failure's line run through every chart
+// at the sample's x.
+void TrendWindowTest::cursorAndFailuresCrossEveryChart()
+{
+    Shown shown;
+    TrendPlot *failures = shown.plot("FailureChart");
+    shown.window.pointAt(12345, failures->plan());
+    QWidget *area = shown.window.chartsArea();
+    const QImage image = area->grab().toImage();
+    const auto colourAt = [&](TrendPlot *plot, double cycle, int y, const std::function<bool(QColor)> &wanted) {
+        const int x = plot->mapTo(area, QPoint(int(plot->pixelAt(cycle)), y)).x();
+        const int row = plot->mapTo(area, QPoint(0, y)).y();
+        for (int dx = -1; dx <= 1; ++dx) {
+            if (wanted(image.pixelColor(x + dx, row)))
+                return true;
+        }
+        return false;
+    };
+    QVERIFY(!failures->failuresAsTicks());
+    for (TrendPlot *plot : shown.window.findChildren<TrendPlot *>()) {
+        const QRect plotArea = plot->plotArea();
+        QVERIFY2(colourAt(plot, 12345, plotArea.center().y(), [](QColor c) { return c == Qt::black; }),
+                 qPrintable(plot->objectName()));
+        QVERIFY2(colourAt(plot, 12500, plotArea.top() + 3, [](QColor c) { return c.red() > c.green() + 60; }),
+                 qPrintable(plot->objectName()));
+        QVERIFY(!colourAt(plot, 12250, plotArea.top() + 3, [](QColor c) { return c.red() > c.green() + 60; }));
+    }
 }
 
 QTEST_MAIN(TrendWindowTest)
