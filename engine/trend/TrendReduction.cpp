@@ -209,10 +209,9 @@ private:
         const auto cross = [&](double edge) {
             const double t = (edge - xa) / (xb - xa);
             SeriesValues values;
-            for (size_t k = 0; k < values.size(); ++k) {
-                const bool both = std::isfinite(from[k]) && std::isfinite(to[k]);
-                values[k] = both ? float(from[k] + t * (to[k] - from[k])) : float(NaN);
-            }
+            // An unknown or open end gives no number, which the line leaves out.
+            for (size_t k = 0; k < values.size(); ++k)
+                values[k] = float(from[k] + t * (to[k] - from[k]));
             place(scale.column(edge), edge, values);
         };
         const bool crossesStart = (xa < range.from) != (xb < range.from);

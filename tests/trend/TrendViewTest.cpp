@@ -139,6 +139,7 @@ void TrendViewTest::zoomedRangeIsReducedAgain()
         {TrendAxis::Cycles, {500002.5, 500004.5}, "500002.5:2.5 500003:3 500004:4 500004.5:4.5", 4},
         {TrendAxis::Cycles, {500002.25, 500002.75}, "500002.25:2.25 500002.75:2.75", 2},   // between two samples
         {TrendAxis::Cycles, {750000, 750999}, "", 1000},
+        {TrendAxis::Cycles, {999996, 999999}, "999996:996 999997:997 999998:998 999999:999", 4},   // the end
         {TrendAxis::Time, {double(Midnight + 500002 * Second), double(Midnight + 500004 * Second)}, "", 3},
         {TrendAxis::Cycles, {0, 999999}, "", 2000},   // the whole run: two extremes a column
     };
@@ -198,6 +199,17 @@ void TrendViewTest::linesBreakWhereTheRecordingBroke()
         QVERIFY2(numbers(r.sessionAt) == QLatin1String(c.sessions), c.what);
     }
 
+    // A limit breaks where its stroke is not tested.
+    TrendHistory limits;
+    for (const int cycle : {1, 2, 3, 4, 5, 6}) {
+        TrendReading r = reading(cycle, Midnight + cycle * Second, 5);
+        r.limits.maxContact[TrendDown] = 20;
+        if (cycle == 3 || cycle == 4)
+            r.limits.contactCode = 32 | 128;
+        limits.append(r);
+    }
+    QCOMPARE(lineText(ReduceTrend(limits, 1000).limits[MaxContactDownLimit]), QStringLiteral("1:20 3:20 | 5:20 6:20"));
+
     // A night that falls between two stretches of samples.
     TrendHistory stretches;
     for (int i = 0; i < 2 * int(TrendHistory::SpanSize); ++i) {
@@ -252,6 +264,7 @@ void TrendViewTest::roundTicksAndCrowdedFailures()
         {at11, at11 + 30 * Second, 3, "12/06 11:00:00 11:00:10 11:00:20 11:00:30"},
         {double(Midnight), double(Midnight + 3 * 24 * 3600 * Second), 3, "12/06/2026 12/07 12/08 12/09"},
         {at11, at11 + 3600 * Second, 1, "12/06 11:00 12:00"},
+        {double(Midnight), double(Midnight + 30 * 24 * 3600 * Second), 5, "12/10/2026 12/17 12/24 12/31"},
     };
     for (const auto &t : times)
         QCOMPARE(labels(TimeTicks(t.from, t.to, t.maxTicks)), QString::fromLatin1(t.labels));

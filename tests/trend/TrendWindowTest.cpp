@@ -497,6 +497,10 @@ void TrendWindowTest::timeAxisAndClosing()
         QStringLiteral("from 12/06/2026 09:23:20 to 12/06/2026 09:40:00, zoomed")));
     QTest::mouseClick(window.findChild<QRadioButton *>("CyclesAxisButton"), Qt::LeftButton);
     QVERIFY(window.axis() == TrendAxis::Cycles && near(window.visibleRange(), {5000, 6000}));
+    window.setAxis(TrendAxis::Time);   // as the buttons show
+    QVERIFY(window.findChild<QRadioButton *>("TimeAxisButton")->isChecked());
+    window.setAxis(TrendAxis::Cycles);
+    QVERIFY(window.findChild<QRadioButton *>("CyclesAxisButton")->isChecked());
 
     QTest::keyClick(shown.plot("BounceChart"), Qt::Key_Escape);
     QVERIFY(!window.isVisible());
