@@ -19,6 +19,13 @@ struct AppOptions
     double trendCursor = qQNaN();   // --trend-cursor CYCLE: where the Trend picture reads out a sample
     QString reportFile;             // --report FILE: write the test results page as PDF a few seconds after start
     int pollPeriodMs = 50;          // only tests and the soak run change it
+    QString archive;                // --archive FILE|URL: the run archive for this start
+    bool listRuns = false;          // --list-runs: print the archive's runs and exit
+    QString exportRun;              // --export-run ID|last FILE: write a run's data log and exit
+    QString exportFile;
+
+    // Whether this start needs no window: it only reads the archive.
+    bool archiveOnly() const { return listRuns || !exportRun.isEmpty(); }
 
     bool exitNow = false;           // --help, --version or a bad option was handled
     int exitCode = 0;

@@ -3,6 +3,7 @@
 #include "app/AppOptions.h"
 #include "engine/link/TracingSerialPort.h"
 #include "platform/PortMap.h"
+#include "platform/QtSerialDevices.h"
 #include "platform/QtSerialPort.h"
 
 #include <QtGlobal>
@@ -46,6 +47,7 @@ struct SerialSetup::Parts
     std::unique_ptr<SimulatorPump> pump;
 #endif
     std::unique_ptr<PortMap> ports;
+    std::unique_ptr<QtSerialDevices> devices;
     std::unique_ptr<QtSerialPort> serial;
     std::unique_ptr<TracingSerialPort> tracer;
 };
@@ -54,6 +56,7 @@ SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
     : parts(std::make_unique<Parts>())
 {
     parts->ports = std::make_unique<PortMap>(options.portMap, &settings);
+    parts->devices = std::make_unique<QtSerialDevices>(*parts->ports, settings);
     if (options.simulate) {
 #ifdef Q_OS_UNIX
         parts->tester = std::make_unique<SimulatedTester>(demoTester(options));
@@ -97,6 +100,11 @@ SerialSetup::~SerialSetup()
     // The program's port goes before the simulated tester's end of the line.
     parts->tracer.reset();
     parts->serial.reset();
+}
+
+SerialDevices &SerialSetup::devices()
+{
+    return *parts->devices;
 }
 
 SerialPort &SerialSetup::port()

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class SerialDevices;
 class SerialPort;
 class SettingsStore;
 struct AppOptions;
@@ -18,6 +19,7 @@ public:
     ~SerialSetup();
 
     SerialPort &port();
+    SerialDevices &devices();   // the system's devices and the pinned one, for Run, Port...
 
 private:
     struct Parts;

@@ -1,10 +1,16 @@
 #include "app/AppOptions.h"
+#include "app/ArchiveCommands.h"
 #include "app/SerialSetup.h"
+#include "engine/preferences/Registry.h"
+#include "engine/session/TesterSession.h"
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendWindow.h"
 #include "mainwindow/MainForm.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/archive/ArchivePlace.h"
+#include "platform/archive/ArchiveWriter.h"
+#include "ui/QtConfigFileDialog.h"
 #include "ui/QtDataFileDialog.h"
 #include "ui/QtMessageDialogs.h"
 
@@ -15,6 +21,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -31,7 +38,7 @@ void saveTrendScreenshot(MainForm &form, const AppOptions &options, QElapsedTime
 {
     TrendController &trend = form.trend();
     const QString &path = options.trendScreenshotFile;
-    const bool ready = !trend.window().showingLive() || trend.liveHistory().size() >= TrendScreenshotSamples
+    const bool ready = !trend.window().showingLive() || form.session().trendHistory().size() >= TrendScreenshotSamples
         || started.elapsed() > TrendScreenshotWaitMs;
     if (!ready) {
         QTimer::singleShot(200, &form, [&form, &options, started] { saveTrendScreenshot(form, options, started); });
@@ -62,6 +69,73 @@ bool displayAvailable()
 #endif
 }
 
+// What the command line asks of the window at start: a data log to plot,
+// and the pictures or the report page to write before quitting.
+void ScheduleStartRequests(MainForm &form, const AppOptions &options)
+{
+    if (!options.plotFile.isEmpty())
+        QTimer::singleShot(0, &form, [&form, &options] { form.trend().plotLog(options.plotFile); });
+    if (!options.trendScreenshotFile.isEmpty()) {
+        QElapsedTimer started;
+        started.start();
+        if (options.plotFile.isEmpty())
+            form.trend().showLive();
+        QTimer::singleShot(500, &form, [&form, &options, started] {
+            saveTrendScreenshot(form, options, started);
+        });
+    }
+    if (options.screenshotFile.isEmpty() && options.reportFile.isEmpty())
+        return;
+    // Quit without closing the window: a screenshot or report run asks no
+    // questions and leaves the saved settings alone.
+    QTimer::singleShot(ScreenshotDelayMs, &form, [&form, &options] {
+        int code = 0;
+        if (!options.screenshotFile.isEmpty() && !form.grab().save(options.screenshotFile, "PNG")) {
+            QTextStream(stderr) << "lifecycle: cannot write the screenshot " << options.screenshotFile << "\n";
+            code = 1;
+        }
+        if (!options.reportFile.isEmpty()) {
+            const QString failure = form.report().writePdf(options.reportFile);
+            if (!failure.isEmpty()) {
+                QTextStream(stderr) << "lifecycle: " << failure << "\n";
+                code = 1;
+            }
+        }
+        QCoreApplication::exit(code);
+    });
+}
+
+// The data folder of the archive: the same names as the settings file.
+void nameTheProgram()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("RuqLifeCycle"));
+    QCoreApplication::setApplicationName(QStringLiteral("RuqLifeCycle"));
+}
+
+// The run archive's writer, or none when the archive named cannot be used:
+// the program then runs with its data log alone, and says so.
+std::unique_ptr<ArchiveWriter> StartArchive(const AppOptions &options, SettingsStore &settings, MessageDialogs &dialogs,
+                                            QObject &context)
+{
+    ArchiveLocation location;
+    if (const QString failure = ChooseArchive(options.archive, Registry(settings).LoadArchive(), location);
+        !failure.isEmpty()) {
+        QTimer::singleShot(0, &context, [&dialogs, failure] {
+            dialogs.ErrorDialog(QStringLiteral("Run Archive"),
+                                failure + QStringLiteral("  The runs are not archived; the data log works as before."));
+        });
+        return nullptr;
+    }
+    auto writer = std::make_unique<ArchiveWriter>(location, SpoolPathFor(location, ArchiveSpoolFolder()));
+    QObject::connect(writer.get(), &ArchiveWriter::problem, &context, [&dialogs](const QString &text) {
+        dialogs.ErrorDialog(QStringLiteral("Run Archive"),
+                            text + QStringLiteral("  Polling and the data log go on; the samples are kept and "
+                                                  "written to the archive when it can be written again."));
+    });
+    writer->start();
+    return writer;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -73,6 +147,13 @@ int main(int argc, char **argv)
     if (options.exitNow)
         return options.exitCode;
 
+    if (options.archiveOnly()) {
+        QCoreApplication app(argc, argv);
+        nameTheProgram();
+        QtSettingsStore settings;
+        return RunArchiveCommand(options, settings);
+    }
+
     if (!displayAvailable()) {
         std::fputs("lifecycle: no display to show the window on. Run it on a desktop, under a virtual\n"
                     "display (xvfb-run -a lifecycle ...), or without a window with QT_QPA_PLATFORM=offscreen.\n",
@@ -81,45 +162,26 @@ int main(int argc, char **argv)
     }
 
     QApplication app(argc, argv);
+    nameTheProgram();
 
     QtSettingsStore settings;
     SerialSetup serial(options, settings);
     QtMessageDialogs dialogs;
     QtDataFileDialog fileDialog;
-    MainForm form(serial.port(), settings, dialogs, fileDialog, options.pollPeriodMs);
+    QtConfigFileDialog configFileDialog;
+    const std::unique_ptr<ArchiveWriter> archive = StartArchive(options, settings, dialogs, app);
+    TesterSession session({serial.port(), settings, dialogs, fileDialog, configFileDialog, archive.get()},
+                          options.pollPeriodMs);
+    MainForm form(session);
+    if (archive)
+        form.setRunCatalogSource([&archive](QString &failure) { return ReadArchiveOf(*archive, 1500, failure); });
+    form.setSerialDevices(&serial.devices());
     dialogs.setParentWidget(&form);
     fileDialog.setParentWidget(&form);
+    configFileDialog.setParentWidget(&form);
+    session.start();
     form.show();
 
-    if (!options.plotFile.isEmpty())
-        QTimer::singleShot(0, &form, [&] { form.trend().plotLog(options.plotFile); });
-    if (!options.trendScreenshotFile.isEmpty()) {
-        QElapsedTimer started;
-        started.start();
-        if (options.plotFile.isEmpty())
-            form.trend().showLive();
-        QTimer::singleShot(500, &form, [&form, &options, started] {
-            saveTrendScreenshot(form, options, started);
-        });
-    }
-    if (!options.screenshotFile.isEmpty() || !options.reportFile.isEmpty()) {
-        // Quit without closing the window: a screenshot or report run asks no
-        // questions and leaves the saved settings alone.
-        QTimer::singleShot(ScreenshotDelayMs, &form, [&] {
-            int code = 0;
-            if (!options.screenshotFile.isEmpty() && !form.grab().save(options.screenshotFile, "PNG")) {
-                QTextStream(stderr) << "lifecycle: cannot write the screenshot " << options.screenshotFile << "\n";
-                code = 1;
-            }
-            if (!options.reportFile.isEmpty()) {
-                const QString failure = form.report().writePdf(options.reportFile);
-                if (!failure.isEmpty()) {
-                    QTextStream(stderr) << "lifecycle: " << failure << "\n";
-                    code = 1;
-                }
-            }
-            app.exit(code);
-        });
-    }
+    ScheduleStartRequests(form, options);
     return app.exec();
 }

@@ -1,34 +1,45 @@
 #include "mainwindow/MainForm.h"
 
+#include "engine/archive/RunCatalog.h"
+#include "engine/archive/RunFileLog.h"
+#include "engine/archive/RunRecorder.h"
 #include "engine/config/ConfigCommands.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/preferences/Registry.h"
+#include "engine/session/TesterSession.h"
 #include "engine/state/DataFormat.h"
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/StateTexts.h"
 #include "engine/supervision/TesterEngine.h"
+#include "features/archive/RunsWindow.h"
 #include "features/config/ConfigEditCommands.h"
+#include "features/preferences/PreferencesDialog.h"
 #include "features/procedures/ProcedureMenus.h"
 #include "features/report/QtPrintDialogs.h"
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/MenuShortcuts.h"
+#include "mainwindow/PortDialog.h"
 #include "mainwindow/RunOverview.h"
 #include "mainwindow/StatusPanels.h"
 #include "mainwindow/StrokePanel.h"
 #include "mainwindow/frmAbout.h"
+#include "platform/archive/ArchivePlace.h"
 #include "ui/LedIndicator.h"
 #include "ui/MainMenus.h"
-#include "ui/QtConfigFileDialog.h"
 #include "ui/ValueBox.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
+#include <QMenu>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -53,46 +64,59 @@ QLabel *plainLabel(const QString &name, const QString &text, QWidget *parent)
 
 } // namespace
 
-MainForm::MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &dialogs,
-                   DataFileDialog &fileDialog, int pollPeriodMs, QWidget *parent)
-    : QMainWindow(parent), dialogs(dialogs), registry(settings), pollPeriodMs(pollPeriodMs)
+MainForm::MainForm(TesterSession &session, QWidget *parent)
+    : QMainWindow(parent), tester(session), s(session.state()), dialogs(session.dialogs()),
+      registry(session.registry())
 {
     setObjectName("MainForm");
     setWindowTitle(title());
     buildWindow();
-    log = std::make_unique<DataLog>(s, dialogs, fileDialog, registry,
-                                    [this](const QString &text) { setWindowTitle(text); });
-    testerEngine = std::make_unique<TesterEngine>(s, port, *this);
-    testerEngine->setSampleLog(log.get());
-    configFileDialog = std::make_unique<QtConfigFileDialog>(this);
-    config = std::make_unique<ConfigCommands>(s, *testerEngine, dialogs, *configFileDialog, registry);
-    overview = new RunOverview(s, *log, centralWidget(), centralWidget());
+    overview = new RunOverview(s, session.dataLog(), centralWidget(), centralWidget());
     static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
-    log->changed = [this] { overview->refresh(); };
+    session.dataLog().changed = [this] { overview->refresh(); };
     AddMenuShortcuts(*menus);
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
     connectMenus();
-    trendView = std::make_unique<TrendController>(*menus, dialogs, *this);
-    addSampleObserver([this](const TesterState &state) { trendView->sampleDecoded(state); });
-    configEdit = std::make_unique<ConfigEditCommands>(*menus, s, *testerEngine, dialogs, this);
-    procedures = std::make_unique<ProcedureMenus>(*menus, s, *testerEngine, dialogs, this,
+    trendView = std::make_unique<TrendController>(session.trendHistory(), *menus, dialogs, *this);
+    configEdit = std::make_unique<ConfigEditCommands>(*menus, s, engine(), dialogs, this);
+    procedures = std::make_unique<ProcedureMenus>(*menus, s, engine(), session.manual(), dialogs, this,
                                                   [this] { return CheckConfigSaved(); },
                                                   [this](bool newLearn) { EditConfiguration(newLearn); });
     reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
+    addArchiveMenus();
+    chooseRunExportFile = [this](const QString &suggested) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Export Run So Far"), suggested,
+                                            QStringLiteral("Data log (*.txt);;All files (*)"));
+    };
 
-    Tmr = new QTimer(this);
-    Tmr->setObjectName("Tmr");
-    connect(Tmr, &QTimer::timeout, this, [this] { tick(); });
-
-    startUp();
+    LoadRecentFiles();
+    LoadRecentConfigFiles();
+    session.setWindow(this);
 }
 
 MainForm::~MainForm()
 {
-    Tmr->stop();
+    delete runs;
+    tester.setWindow(nullptr);
+    tester.dataLog().changed = nullptr;
     registry.recentFilesChanged = nullptr;
     registry.recentConfigFilesChanged = nullptr;
+}
+
+TesterEngine &MainForm::engine()
+{
+    return tester.engine();
+}
+
+DataLog &MainForm::dataLog()
+{
+    return tester.dataLog();
+}
+
+ConfigCommands &MainForm::configCommands()
+{
+    return tester.configCommands();
 }
 
 QString MainForm::title()
@@ -114,21 +138,25 @@ void MainForm::buildWindow()
     CycCntLbl = plainLabel("CycCntLbl", QStringLiteral("Cycle Count"), central);
     FailCntLbl = plainLabel("FailCntLbl", QStringLiteral("Fail Count"), central);
     SeqCntLbl = plainLabel("SeqCntLbl", QStringLiteral("Seq Fail Count"), central);
-    CycleCntBox = ValueBox("CycleCntBox", QStringLiteral("Total count of complete cycles on test item"), central);
-    CycleCntLimit = ValueBox("CycleCntLimit", QStringLiteral("Termination limit on test cycles"), central);
-    FailCntBox = ValueBox("FailCntBox", QStringLiteral("Count of contact test failures"), central);
-    FailCntLimit = ValueBox("FailCntLimit", QStringLiteral("Termination limit on total contact test failures"),
-                            central);
-    SeqCntBox = ValueBox("SeqCntBox", QStringLiteral("Count of sequential test failures"), central);
-    SeqCntLimit = ValueBox("SeqCntLimit", QStringLiteral("Termination limit on sequential test failures"),
-                           central);
+    CycleCntBox = ValueBox("CycleCntBox", QStringLiteral("Cycle Count"),
+                           QStringLiteral("Total count of complete cycles on test item"), central);
+    CycleCntLimit = ValueBox("CycleCntLimit", QStringLiteral("Cycle Count Limit"),
+                             QStringLiteral("Termination limit on test cycles"), central);
+    FailCntBox = ValueBox("FailCntBox", QStringLiteral("Fail Count"), QStringLiteral("Count of contact test failures"),
+                          central);
+    FailCntLimit = ValueBox("FailCntLimit", QStringLiteral("Fail Count Limit"),
+                            QStringLiteral("Termination limit on total contact test failures"), central);
+    SeqCntBox = ValueBox("SeqCntBox", QStringLiteral("Seq Fail Count"),
+                         QStringLiteral("Count of sequential test failures"), central);
+    SeqCntLimit = ValueBox("SeqCntLimit", QStringLiteral("Seq Fail Count Limit"),
+                           QStringLiteral("Termination limit on sequential test failures"), central);
 
     auto *counters = new QGridLayout;
     counters->setHorizontalSpacing(8);
     counters->setVerticalSpacing(4);
     counters->addWidget(new QLabel(QStringLiteral("Count"), central), 0, 1, Qt::AlignHCenter);
     counters->addWidget(new QLabel(QStringLiteral("Limit"), central), 0, 2, Qt::AlignHCenter);
-    const struct { QLabel *label, *count, *limit; } rows[] = {
+    const struct { QLabel *label; QLineEdit *count, *limit; } rows[] = {
         {CycCntLbl, CycleCntBox, CycleCntLimit},
         {FailCntLbl, FailCntBox, FailCntLimit},
         {SeqCntLbl, SeqCntBox, SeqCntLimit},
@@ -140,7 +168,8 @@ void MainForm::buildWindow()
     }
 
     SmplAtLbl = plainLabel("SmplAtLbl", QStringLiteral("Sampled at:"), central);
-    SampleDate = ValueBox("SampleDate", QStringLiteral("Time and date of last data sample"), central,
+    SampleDate = ValueBox("SampleDate", QStringLiteral("Sampled at"),
+                          QStringLiteral("Time and date of last data sample"), central,
                           QStringLiteral("00/00/0000 00:00:00"));
     SampleDate->setAlignment(Qt::AlignCenter);
     LEDLabel = plainLabel("LEDLabel", QStringLiteral("Error LED"), central);
@@ -187,20 +216,20 @@ void MainForm::connectMenus()
     MainMenus &m = *menus;
     auto on = [this](QAction *action, auto handler) { connect(action, &QAction::triggered, this, handler); };
 
-    on(m.FileNewMenu, [this] { log->FileNew(); afterFileCommand(); });
-    on(m.FileOpenMenu, [this] { log->FileOpen(); afterFileCommand(); });
-    on(m.FileCloseMenu, [this] { log->FileClose(); afterFileCommand(); });
+    on(m.FileNewMenu, [this] { dataLog().FileNew(); afterFileCommand(); });
+    on(m.FileOpenMenu, [this] { dataLog().FileOpen(); afterFileCommand(); });
+    on(m.FileCloseMenu, [this] { dataLog().FileClose(); afterFileCommand(); });
     for (int i = 1; i <= 4; ++i) {
         QAction *entry = m.FileRecentMenu[i];
-        on(entry, [this, entry] { log->FileRecent(MainMenus::recentPath(entry)); afterFileCommand(); });
+        on(entry, [this, entry] { dataLog().FileRecent(MainMenus::recentPath(entry)); afterFileCommand(); });
     }
     on(m.FileExitMenu, [this] { close(); });
 
-    on(m.ConfigureOpenMenu, [this] { config->ConfigureOpenMenu(); });
-    on(m.ConfigureSaveMenu, [this] { config->ConfigureSaveMenu(); });
+    on(m.ConfigureOpenMenu, [this] { configCommands().ConfigureOpenMenu(); });
+    on(m.ConfigureSaveMenu, [this] { configCommands().ConfigureSaveMenu(); });
     for (int i = 1; i <= 4; ++i) {
         QAction *entry = m.ConfigureRecentFileMenu[i];
-        on(entry, [this, entry] { config->ConfigureRecentFileMenu(MainMenus::recentPath(entry)); });
+        on(entry, [this, entry] { configCommands().ConfigureRecentFileMenu(MainMenus::recentPath(entry)); });
     }
 
     on(m.RunStopMenu, [this] { runCommand(StopCode); });
@@ -209,70 +238,108 @@ void MainForm::connectMenus()
     on(m.RunNoLimitMenu, [this] { runCommand(RunNoLimitCode); });
     on(m.RunSampleDataMenu, [this] { runCommand(SampleDataCode); });
     on(m.RunBreakUpdateMenu, [this] { RunBreakUpdateMenu_Click(); });
+    on(m.RunPortMenu, [this] { RunPortMenu_Click(); });
+    m.RunPortMenu->setEnabled(false);
     connect(SampleDataBtn, &QPushButton::clicked, this, [this] { runCommand(SampleDataCode); });
 
     on(m.HelpAboutMenu, [this] { HelpAboutMenu_Click(); });
 }
 
-void MainForm::startUp()
+void MainForm::addArchiveMenus()
 {
-    s.DataFileNum = 0;
-    s.DataFileName.clear();
-    s.DataFileOpen = false;
-    s.AppOrientation = -8;
-    s.DownLoadedOnce = false;
-    s.IsDirtyData = false;
-    s.IsDirtyConfig = false;
-    s.MasterUpdate = false;
-    s.GoAgainMode = false;
-    s.GoAgainFlag = false;
-    s.MustWait = true;
-    LastModeShown = -100;
-
-    testerEngine->SetClearAll();
-
-    s.vMaxUpResistance = 1022;
-    s.vMaxDownResistance = 1022;
-    s.LearnConfigure = false;
-    s.vRPullUp = -1;
-    s.vRMode = -1;
-    s.LEDCounter = 0;
-    s.LEDState = 1;
-    s.vMinDownResistance = 0;
-    s.vMinUpResistance = 0;
-    s.Running = false;
-
-    s.ComChan = 0;
-    s.ComSeq = 0;
-    s.ComChanOpen = false;
-
-    SetControls();
-
-    s.vSerialNumber.clear();
-    DisplaySerialNum();
-    s.vSoftwareVersion = 0;
-    setVersionPanel(DisplayVersion(s));
-    DisplayMode();
-    DisplayRValue();
-
-    // The search starts at the saved port; ports above 9 are searched from 9.
-    s.ComChan = TesterState::Integer(std::clamp(registry.LoadCommChannel(), 0, 8));
-
-    Tmr->start(pollPeriodMs);
-
-    LoadRecentFiles();
-    LoadRecentConfigFiles();
+    QAction *runsEntry = trendView->ViewMenu->addAction(QStringLiteral("&Runs..."));
+    runsEntry->setObjectName("ViewRunsMenu");
+    connect(runsEntry, &QAction::triggered, this, [this] { ViewRunsMenu_Click(); });
+    auto *preferencesEntry = new QAction(QStringLiteral("P&references..."), menus->FileMenu);
+    preferencesEntry->setObjectName("FilePreferencesMenu");
+    menus->FileMenu->insertAction(menus->FileExitMenu, preferencesEntry);
+    menus->FileMenu->insertSeparator(menus->FileExitMenu);
+    connect(preferencesEntry, &QAction::triggered, this, [this] { FilePreferencesMenu_Click(); });
 }
 
-void MainForm::tick()
+void MainForm::setRunCatalogSource(RunCatalogSource source)
 {
-    // A tick never waits, but guard anyway: a dialog opened from inside a
-    // tick must not let the next tick run the cycle a second time.
-    if (ticking)
+    runCatalogSource = std::move(source);
+    overview->exportRunSoFar = [this] {
+        if (exportRunSoFar())
+            s.IsDirtyData = false;
+        overview->refresh();
+    };
+    overview->refresh();
+}
+
+bool MainForm::exportRunSoFar()
+{
+    const QString key = tester.runRecorder().runKey();
+    QString failure = QStringLiteral("No run archive is in use.");
+    std::unique_ptr<RunCatalog> catalog = runCatalogSource ? runCatalogSource(failure) : nullptr;
+    qint64 id = 0;
+    if (catalog && !key.isEmpty())
+        failure = catalog->runIdOf(key, id);
+    if (catalog && failure.isEmpty() && id == 0)
+        failure = QStringLiteral("The run archive does not hold this run yet.");
+    if (!failure.isEmpty()) {
+        dialogs.ErrorDialog(QStringLiteral("Run Archive"), failure);
+        return false;
+    }
+    const QString path = chooseRunExportFile(RunFileName(s.vSerialNumber, tester.runRecorder().runStart()));
+    if (path.isEmpty())
+        return false;
+    failure = ExportRun(*catalog, id, path);
+    if (!failure.isEmpty()) {
+        dialogs.ErrorDialog(QStringLiteral("File Error"), failure);
+        return false;
+    }
+    return true;
+}
+
+// Samples that reached no data file are all in the archive: closing offers
+// the whole run so far before the question about the last sample.
+bool MainForm::offerRunExportBeforeClosing()
+{
+    if (!runCatalogSource || !s.IsDirtyData || tester.runRecorder().unloggedSamples() < 1)
+        return true;
+    const int16_t answer = dialogs.YesNoDialog(
+        QStringLiteral("Save Data"),
+        QStringLiteral("%1 samples of this run are in no data file.  Do you want to export the run so far "
+                       "from the run archive to a data file?")
+            .arg(tester.runRecorder().unloggedSamples()));
+    if (answer == AnswerCancel)
+        return false;
+    if (answer == AnswerYes && exportRunSoFar())
+        s.IsDirtyData = false;   // the last sample is in the file
+    return true;
+}
+
+void MainForm::ViewRunsMenu_Click()
+{
+    delete runs;
+    runs = nullptr;
+    QString failure = QStringLiteral("No run archive is in use.");
+    runCatalog = runCatalogSource ? runCatalogSource(failure) : nullptr;
+    if (!runCatalog) {
+        dialogs.ErrorDialog(QStringLiteral("Run Archive"), failure);
         return;
-    ticking = true;
-    testerEngine->Tick();
-    ticking = false;
+    }
+    RunsWindow::Actions actions;
+    actions.showTrend = [this](TrendHistory &&history, const QString &title) { trendView->plotRun(std::move(history), title); };
+    actions.previewReport = [this](const TesterState &last) { reportController->previewOf(last); };
+    actions.exportReportPdf = [this](const TesterState &last) { reportController->exportPdfOf(last); };
+    actions.chooseDataLogFile = [this](const QString &suggested) {
+        return QFileDialog::getSaveFileName(runs, QStringLiteral("Export Data Log"), suggested,
+                                            QStringLiteral("Data log (*.txt);;All files (*)"));
+    };
+    runs = new RunsWindow(*runCatalog, dialogs, std::move(actions), this);
+    runs->setAttribute(Qt::WA_DeleteOnClose, false);
+    runs->show();
+    runs->raise();
+}
+
+void MainForm::FilePreferencesMenu_Click()
+{
+    PreferencesDialog dialog(registry, dialogs, DefaultArchivePath(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        tester.preferencesChanged();
 }
 
 void MainForm::closeEvent(QCloseEvent *event)
@@ -281,23 +348,18 @@ void MainForm::closeEvent(QCloseEvent *event)
         dialogs.ErrorDialog(QStringLiteral("Break Update Mode Cancel"),
                             QStringLiteral("The tester is set to stop after ") + QString::number(s.RepeatCount)
                                 + QStringLiteral(" cycles and will not restart if program is terminated."));
-    if (!log->CheckDataSaved(true) || !CheckConfigSaved()) {
+    if (!offerRunExportBeforeClosing() || !dataLog().CheckDataSaved(true) || !CheckConfigSaved()) {
         event->ignore();
         return;
     }
-    if (s.DataFileOpen)
-        log->FileClose();
-    Tmr->stop();
-    registry.SaveCommChannel(s.ComChan);
-    // No command goes to the tester, so a running test goes on without us;
-    // only a piston the manual control moved down is raised first.
     procedures->closeForExit();
+    tester.shutDown();
     event->accept();
 }
 
 bool MainForm::CheckConfigSaved()
 {
-    return config->CheckConfigSaved();
+    return configCommands().CheckConfigSaved();
 }
 
 void MainForm::EditConfiguration(bool NewLearn)
@@ -307,13 +369,13 @@ void MainForm::EditConfiguration(bool NewLearn)
 
 void MainForm::runCommand(int code)
 {
-    if (testerEngine->CommReady())
-        testerEngine->SendCommand(code);
+    if (engine().CommReady())
+        engine().SendCommand(code);
 }
 
 void MainForm::RunBreakUpdateMenu_Click()
 {
-    if (!testerEngine->CommReady())
+    if (!engine().CommReady())
         return;
 
     BreakDialog dialog(this);
@@ -330,16 +392,33 @@ void MainForm::RunBreakUpdateMenu_Click()
     }
     // The poll cycle kept running while the dialog was open: the link may
     // have gone or become busy, and then the command would not go out.
-    if (!testerEngine->CommReady())
+    if (!engine().CommReady())
         return;
     s.RepeatCount = breakCount;
-    testerEngine->SendValueCommand(BreakUpdateCode, QString::number(breakCount));
+    engine().SendValueCommand(BreakUpdateCode, QString::number(breakCount));
     s.Running = true;
+}
+
+void MainForm::setSerialDevices(SerialDevices *devices)
+{
+    serialDevices = devices;
+    menus->RunPortMenu->setEnabled(devices != nullptr);
+}
+
+void MainForm::RunPortMenu_Click()
+{
+    if (!serialDevices)
+        return;
+    PortDialog dialog(*serialDevices, this);
+    // A new choice takes effect at once: the search starts again on it.
+    if (dialog.exec() == QDialog::Accepted && dialog.changed)
+        engine().restartSearch();
 }
 
 void MainForm::HelpAboutMenu_Click()
 {
-    frmAbout about(dialogs, this);
+    frmAbout about(this);
+    about.devices = serialDevices;
     about.exec();
 }
 
@@ -377,8 +456,8 @@ void MainForm::setVersionPanel(const QString &text)
 
 void MainForm::SetControls()
 {
-    const bool idle = testerEngine->CommReady() && !s.Running;
-    const bool ready = testerEngine->CommReady();
+    const bool idle = engine().CommReady() && !s.Running;
+    const bool ready = engine().CommReady();
     const bool sampled = s.DownLoadedOnce;
     MainMenus &m = *menus;
 
@@ -395,8 +474,9 @@ void MainForm::SetControls()
     m.RunBreakUpdateMenu->setEnabled(ready);
     m.RunOnceMenu->setEnabled(ready);
     SampleDataBtn->setEnabled(ready);
-    for (QWidget *w : {CycleCntBox, FailCntBox, SeqCntBox, CycleCntLimit, FailCntLimit, SeqCntLimit, CycCntLbl,
-                       FailCntLbl, SeqCntLbl, LEDLabel, SmplAtLbl, SampleDate})
+    for (QWidget *w : std::initializer_list<QWidget *>{CycleCntBox, FailCntBox, SeqCntBox, CycleCntLimit,
+                                                       FailCntLimit, SeqCntLimit, CycCntLbl, FailCntLbl,
+                                                       SeqCntLbl, LEDLabel, SmplAtLbl, SampleDate})
         w->setEnabled(sampled);
     m.FilePrintMenu->setEnabled(sampled && ready);
     m.FileNewMenu->setEnabled(sampled);
@@ -514,30 +594,19 @@ void MainForm::beep()
     QApplication::beep();
 }
 
-// Only the manual control shows the piston and a single reading.
-void MainForm::setPistonBox(bool ticked)
+void MainForm::setTitle(const QString &text)
 {
-    procedures->manual().setPistonBox(ticked);
-}
-
-void MainForm::showManualReading(const QString &text)
-{
-    procedures->manual().showManualReading(text);
+    setWindowTitle(text);
 }
 
 void MainForm::sampleDecoded()
 {
     overview->sampleTaken();
-    for (const auto &observer : sampleObservers)
-        observer(s);
+    trendView->historyGrew();
 }
 
-void MainForm::addSampleObserver(std::function<void(const TesterState &)> observer)
-{
-    sampleObservers.push_back(std::move(observer));
-}
-
-void MainForm::portTried(int port) { overview->portTried(port); }
+void MainForm::portTried(int port, const QString &problem) { overview->portTried(port, problem); }
 void MainForm::linkFound(int port, const QString &device, const QDateTime &at) { overview->linkFound(port, device, at); }
 void MainForm::linkLost(const QDateTime &at) { overview->linkLost(at); }
 void MainForm::runStarted(int code) { overview->runStarted(code); }
+void MainForm::stopAcknowledged() { overview->stopAcknowledged(); }

@@ -1,53 +1,52 @@
 #pragma once
 
-#include "engine/datalog/DataLog.h"
-#include "engine/preferences/Registry.h"
 #include "engine/state/TesterState.h"
 #include "engine/state/TesterView.h"
 
 #include <QMainWindow>
 #include <functional>
 #include <memory>
-#include <vector>
 
 class ConfigCommands;
+class RunCatalog;
+class RunsWindow;
 class ConfigEditCommands;
-class DataFileDialog;
+class DataLog;
 class LedIndicator;
 class MainMenus;
 class MessageDialogs;
 class ProcedureMenus;
 class QLabel;
+class QLineEdit;
 class QPushButton;
-class QtConfigFileDialog;
-class QTimer;
-class RunOverview;
+class Registry;
 class ReportController;
-class SerialPort;
-class SettingsStore;
+class RunOverview;
+class SerialDevices;
 class StatusPanels;
 class StrokePanel;
 class TesterEngine;
+class TesterSession;
 class TrendController;
 
-// The program's main window: the live display of the tester, the menus
-// that run it, and the owner of the one TesterState, the conversation
-// engine with its poll timer, and the data log. The outside world (serial
-// port, settings store, message and file dialogs) is handed in.
+// The program's main window over one tester: the live display, and the
+// menus that run the tester, log its samples, configure it and report on
+// it. The tester itself (its state record, engine, data log and history)
+// is its session, which runs with or without this window.
 class MainForm : public QMainWindow, public TesterView
 {
 public:
-    MainForm(SerialPort &port, SettingsStore &settings, MessageDialogs &dialogs,
-             DataFileDialog &fileDialog, int pollPeriodMs, QWidget *parent = nullptr);
+    explicit MainForm(TesterSession &session, QWidget *parent = nullptr);
     ~MainForm() override;
 
     static QString title();
 
+    TesterSession &session() { return tester; }
     TesterState &state() { return s; }
-    TesterEngine &engine() { return *testerEngine; }
-    DataLog &dataLog() { return *log; }
+    TesterEngine &engine();
+    DataLog &dataLog();
+    ConfigCommands &configCommands();
     TrendController &trend() { return *trendView; }
-    ConfigCommands &configCommands() { return *config; }
     ReportController &report() { return *reportController; }
 
     // TesterView
@@ -63,16 +62,28 @@ public:
     int ledDrawing() const override;
     void drawLed(int drawing) override;
     void beep() override;
-    void setPistonBox(bool ticked) override;
-    void showManualReading(const QString &text) override;
+    void setTitle(const QString &text) override;
     void sampleDecoded() override;
-    void portTried(int port) override;
+    void portTried(int port, const QString &problem) override;
     void linkFound(int port, const QString &device, const QDateTime &at) override;
     void linkLost(const QDateTime &at) override;
     void runStarted(int code) override;
+    void stopAcknowledged() override;
 
-    // Called with the state record after each decoded sample, in the order added.
-    void addSampleObserver(std::function<void(const TesterState &)> observer);
+    // The serial devices Run, Port... chooses among; without them the entry is greyed.
+    void setSerialDevices(SerialDevices *devices);
+
+    // Opens the run archive for View, Runs...; null with the failure when it cannot.
+    using RunCatalogSource = std::function<std::unique_ptr<RunCatalog>(QString &failure)>;
+    void setRunCatalogSource(RunCatalogSource source);
+    void ViewRunsMenu_Click();
+    // Writes the current run, as the archive holds it, to a data log file
+    // the operator chooses; false when nothing was written.
+    bool exportRunSoFar();
+    // The file for exportRunSoFar (a save dialog; tests answer it).
+    std::function<QString(const QString &suggestedName)> chooseRunExportFile;
+    void FilePreferencesMenu_Click();
+    RunsWindow *runsWindow() const { return runs; }
 
     // The configuration editor over the edit copy as it stands, then the
     // download of an accepted configuration (Configure Edit, the learn).
@@ -88,33 +99,31 @@ protected:
 private:
     void buildWindow();
     void connectMenus();
-    void startUp();
-    void tick();
+    void addArchiveMenus();
+    bool offerRunExportBeforeClosing();
 
     void runCommand(int code);
     void RunBreakUpdateMenu_Click();
+    void RunPortMenu_Click();
     void HelpAboutMenu_Click();
     void afterFileCommand();
     bool CheckConfigSaved();
     void LoadRecentFiles();
     void LoadRecentConfigFiles();
 
-    TesterState s;
+    TesterSession &tester;
+    TesterState &s;
     MessageDialogs &dialogs;
-    Registry registry;
-    std::unique_ptr<DataLog> log;
-    std::unique_ptr<TesterEngine> testerEngine;
-    std::unique_ptr<QtConfigFileDialog> configFileDialog;
-    std::unique_ptr<ConfigCommands> config;
+    Registry &registry;
     std::unique_ptr<MainMenus> menus;
     std::unique_ptr<ProcedureMenus> procedures;
     std::unique_ptr<TrendController> trendView;
     std::unique_ptr<ConfigEditCommands> configEdit;
     std::unique_ptr<ReportController> reportController;
-    QTimer *Tmr = nullptr;
-    int pollPeriodMs;
-    bool ticking = false;
-    std::vector<std::function<void(const TesterState &)>> sampleObservers;
+    RunCatalogSource runCatalogSource;
+    std::unique_ptr<RunCatalog> runCatalog;
+    RunsWindow *runs = nullptr;
+    SerialDevices *serialDevices = nullptr;
 
     RunOverview *overview = nullptr;
     StrokePanel *downPanel = nullptr;
@@ -122,8 +131,9 @@ private:
     StatusPanels *StatBar = nullptr;
     LedIndicator *Shape1 = nullptr;
     QLabel *CycCntLbl, *FailCntLbl, *SeqCntLbl;
-    QLabel *CycleCntBox, *FailCntBox, *SeqCntBox;
-    QLabel *CycleCntLimit, *FailCntLimit, *SeqCntLimit;
-    QLabel *SmplAtLbl, *SampleDate, *LEDLabel;
+    QLineEdit *CycleCntBox, *FailCntBox, *SeqCntBox;
+    QLineEdit *CycleCntLimit, *FailCntLimit, *SeqCntLimit;
+    QLabel *SmplAtLbl, *LEDLabel;
+    QLineEdit *SampleDate;
     QPushButton *SampleDataBtn;
 };

@@ -5,16 +5,22 @@
 #include "mainwindow/ReadingColours.h"
 #include "ui/ValueBox.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <algorithm>
 
 namespace {
 
 // The data log's warning: samples arrive that no file takes.
 const QColor Warning(190, 100, 0);
+
+const QString LinkToolTip = QStringLiteral("The port and device the tester answers on, and since when; "
+                                           "red when the link to the tester was lost");
 
 void describe(QWidget *widget, const QString &name, const QString &toolTip)
 {
@@ -37,31 +43,52 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidg
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
 
+    // The values read as text in a line with their captions: fields without
+    // a frame, on the strip's own background.
+    QPalette strip = palette();
+    strip.setColor(QPalette::Base, strip.color(QPalette::Window));
+    setPalette(strip);
+
     // Each value has a caption before it; the caption names it for screen readers.
     int column = 0;
-    auto value = [&](int row, const char *name, const QString &caption, const QString &toolTip, int span) {
+    auto value = [&](int row, const char *name, const QString &caption, const QString &toolTip, int span,
+                     const QString &widestText) {
         auto *captionLabel = new QLabel(caption + QLatin1Char(':'), this);
-        auto *label = new QLabel(QLatin1String(NotKnownText), this);
-        label->setObjectName(QLatin1String(name));
-        label->setTextFormat(Qt::PlainText);
-        captionLabel->setBuddy(label);
-        describe(label, caption, toolTip);
+        QLineEdit *field = ValueField(QLatin1String(name), caption, toolTip, this, widestText);
+        field->setFrame(false);
+        MakeSteady(field, widestText);   // without its frame it needs less room
+        captionLabel->setBuddy(field);
         grid->addWidget(captionLabel, row, column);
         // The values keep a steady size (they change every second), so they
         // sit at the left of their cells rather than fill them.
-        grid->addWidget(label, row, column + 1, 1, span, Qt::AlignLeft | Qt::AlignVCenter);
+        grid->addWidget(field, row, column + 1, 1, span, Qt::AlignLeft | Qt::AlignVCenter);
         column += 1 + span;
-        return label;
+        return field;
     };
 
-    LinkStateLbl = value(0, "LinkStateLbl", QStringLiteral("Link"),
-                         QStringLiteral("The port and device the tester answers on, and since when; "
-                                        "red when the link to the tester was lost"), 1);
+    LinkStateLbl = value(0, "LinkStateLbl", QStringLiteral("Link"), LinkToolTip, 1,
+                         QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
+    // A stop with its reason is longer: the field grows for it once, at the
+    // end of a run, rather than widen the window always.
     RunStateLbl = value(0, "RunStateLbl", QStringLiteral("Run"),
-                        QStringLiteral("The run state as the tester last reported it"), 1);
+                        QStringLiteral("The run state as the tester last reported it; when it stopped, why and "
+                                       "when"),
+                        1, QStringLiteral("Break every 32767 cycles"));
     LoggingLbl = value(0, "LoggingLbl", QStringLiteral("Data file"),
                        QStringLiteral("The data file, the sample lines written since it was opened and "
-                                      "the time of the last one"), 3);
+                                      "the time of the last one"),
+                       3, QStringLiteral("data file.txt: 100000 lines, last at 00:00:00"));
+
+    ExportRunButton = new QPushButton(QStringLiteral("Export Run So Far..."), this);
+    ExportRunButton->setObjectName("ExportRunButton");
+    describe(ExportRunButton, ExportRunButton->text(),
+             QStringLiteral("Writes every sample of this run, kept in the run archive, to a data log file"));
+    ExportRunButton->setVisible(false);
+    connect(ExportRunButton, &QPushButton::clicked, this, [this] {
+        if (exportRunSoFar)
+            exportRunSoFar();
+    });
+    grid->addWidget(ExportRunButton, 0, column, Qt::AlignLeft | Qt::AlignVCenter);
 
     column = 0;
     // The count is written beside the bar, not on it: a bar carrying the
@@ -70,17 +97,18 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidg
     auto *cyclesCaption = new QLabel(QStringLiteral("Cycles:"), this);
     CycleProgress = new QProgressBar(this);
     CycleProgress->setObjectName("CycleProgress");
+    CycleProgress->setPalette(QApplication::palette(CycleProgress));   // not the strip's flat one
     CycleProgress->setRange(0, 1);
     CycleProgress->setValue(0);
     CycleProgress->setTextVisible(false);
     CycleProgress->setMinimumWidth(CycleProgress->fontMetrics().horizontalAdvance(QStringLiteral("1000000 cycles")));
     cyclesCaption->setBuddy(CycleProgress);
     describe(CycleProgress, QStringLiteral("Cycles"), QStringLiteral("The cycle count as a share of the cycle limit"));
-    CyclesLbl = new QLabel(QLatin1String(NotKnownText), this);
-    CyclesLbl->setObjectName("CyclesLbl");
-    CyclesLbl->setTextFormat(Qt::PlainText);
+    CyclesLbl = ValueField(QStringLiteral("CyclesLbl"), QStringLiteral("Cycle count"),
+                           QStringLiteral("The cycle count against the cycle limit"), this,
+                           QStringLiteral("1000000 of 1000000 cycles"));
+    CyclesLbl->setFrame(false);
     MakeSteady(CyclesLbl, QStringLiteral("1000000 of 1000000 cycles"));
-    describe(CyclesLbl, QStringLiteral("Cycle count"), QStringLiteral("The cycle count against the cycle limit"));
     auto *cycles = new QHBoxLayout;
     cycles->setSpacing(6);
     cycles->addWidget(CycleProgress, 1);
@@ -89,12 +117,15 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidg
     grid->addLayout(cycles, 1, column++);
 
     RateLbl = value(1, "RateLbl", QStringLiteral("Rate"),
-                    QStringLiteral("Cycles per hour, measured from the samples of this run"), 1);
+                    QStringLiteral("Cycles per hour, measured from the samples of this run"), 1,
+                    QStringLiteral("100000 cycles/h"));
     RunTimeLbl = value(1, "RunTimeLbl", QStringLiteral("Run time"),
-                       QStringLiteral("The time the run has taken, from its first sample to its last"), 1);
+                       QStringLiteral("The time the run has taken, from its first sample to its last"), 1,
+                       QStringLiteral("1000:00:00"));
     TimeToLimitLbl = value(1, "TimeToLimitLbl", QStringLiteral("To limit"),
                            QStringLiteral("The estimated time until the cycle limit is reached, at the "
-                                          "measured rate"), 1);
+                                          "measured rate"),
+                           1, QStringLiteral("1000:00:00"));
 
     // The texts that change most get the room: the link with its device and
     // the data file's name.
@@ -102,21 +133,15 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidg
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(5, 1);
     grid->setColumnStretch(7, 1);
-    MakeSteady(LinkStateLbl, QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
-    MakeSteady(RunStateLbl, QStringLiteral("Break every 32767 cycles"));
-    MakeSteady(LoggingLbl, QStringLiteral("data file.txt: 100000 lines, last at 00:00:00"));
-    MakeSteady(RateLbl, QStringLiteral("100000 cycles/h"));
-    MakeSteady(RunTimeLbl, QStringLiteral("1000:00:00"));
-    MakeSteady(TimeToLimitLbl, QStringLiteral("1000:00:00"));
 
     refresh();
 }
 
 RunOverview::~RunOverview() = default;
 
-void RunOverview::portTried(int port)
+void RunOverview::portTried(int port, const QString &problem)
 {
-    if (link.portTried(port))
+    if (link.portTried(port, problem))
         showLink();
 }
 
@@ -137,13 +162,32 @@ void RunOverview::linkLost(const QDateTime &at)
 void RunOverview::runStarted(int code)
 {
     lastRunCode = code;
+    // A run once may end before any sample showed it running.
+    modeAtLastSample = CurrentRunMode(s, code);
+    stopCommanded = false;
+    runEndText.clear();
     showRun();
+}
+
+void RunOverview::stopAcknowledged()
+{
+    stopCommanded = true;
 }
 
 void RunOverview::sampleTaken()
 {
     // The sample was decoded: the readings are live again.
     const RunMode mode = CurrentRunMode(s, lastRunCode);
+    // The sample that first shows a run stopped tells why and when it ended.
+    if (mode != RunMode::Stopped) {
+        runEndText.clear();
+    } else if (modeAtLastSample != RunMode::Stopped) {
+        const StopCause end = WhyRunEnded(s, modeAtLastSample, stopCommanded);
+        runEndText = RunEndText(end, s, s.vUpdateTime);
+        limitEnd = IsLimitEnd(end);
+    }
+    modeAtLastSample = mode;
+    stopCommanded = false;
     progress.addSample(s.vUpdateTime, s.CycleCount, mode != RunMode::Stopped);
     readingColours->show(OutOfTolerance(s), false);
     refresh();
@@ -161,6 +205,13 @@ void RunOverview::showLink()
 {
     SetSteadyText(LinkStateLbl, link.text());
     SetTextColour(LinkStateLbl, link.alarm() ? ReadingColours::Alarm : QColor());
+    // Ports that would not open say why in the tool tip.
+    const QString problems = link.problems();
+    const QString toolTip = problems.isEmpty() ? LinkToolTip : LinkToolTip + QStringLiteral("\n\n") + problems;
+    if (LinkStateLbl->toolTip() != toolTip) {
+        LinkStateLbl->setToolTip(toolTip);
+        LinkStateLbl->setAccessibleDescription(toolTip);
+    }
 }
 
 void RunOverview::showRun()
@@ -168,7 +219,10 @@ void RunOverview::showRun()
     // A stop forgets the run command: a later run is told by its own status.
     if (!s.Running && !s.GoAgainMode)
         lastRunCode = 0;
-    SetSteadyText(RunStateLbl, RunStateText(CurrentRunMode(s, lastRunCode), s.RepeatCount));
+    const RunMode mode = CurrentRunMode(s, lastRunCode);
+    const bool ended = mode == RunMode::Stopped && !runEndText.isEmpty();
+    SetSteadyText(RunStateLbl, ended ? runEndText : RunStateText(mode, s.RepeatCount));
+    SetTextColour(RunStateLbl, ended && limitEnd ? ReadingColours::LimitEnd : QColor());
 }
 
 void RunOverview::showLogging()
@@ -182,6 +236,9 @@ void RunOverview::showLogging()
                                                  log.lastLineTime()));
     }
     SetTextColour(LoggingLbl, NotLoggingWarning(s) ? Warning : QColor());
+    const bool offer = exportRunSoFar && NotLoggingWarning(s);
+    if (ExportRunButton->isVisibleTo(this) != offer)
+        ExportRunButton->setVisible(offer);
 }
 
 void RunOverview::showProgress()

@@ -4,11 +4,13 @@
 
 #include <QFrame>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class DataLog;
-class QLabel;
+class QLineEdit;
 class QProgressBar;
+class QPushButton;
 class ReadingColours;
 struct TesterState;
 
@@ -28,12 +30,17 @@ public:
     RunOverview(const TesterState &state, const DataLog &log, QWidget *readings, QWidget *parent = nullptr);
     ~RunOverview() override;
 
-    void portTried(int port);
+    void portTried(int port, const QString &problem);
     void linkFound(int port, const QString &device, const QDateTime &at);
     void linkLost(const QDateTime &at);
     void runStarted(int code);
+    void stopAcknowledged();
     void sampleTaken();      // a full sample was decoded into the state record
     void refresh();          // the link, run and file state may have changed
+
+    // Offered beside "Not logging" while it is set: the run so far from the archive.
+    std::function<void()> exportRunSoFar;
+    QPushButton *ExportRunButton;
 
 private:
     void showLink();
@@ -46,11 +53,15 @@ private:
     LinkHistory link;
     RunProgress progress;
     int lastRunCode = 0;
+    RunMode modeAtLastSample = RunMode::Stopped;
+    bool stopCommanded = false;   // since the last sample
+    QString runEndText;           // why and when the last watched run ended; empty while one runs
+    bool limitEnd = false;
     qint64 linesShown = -1;   // the data log's line count when its text was last made
     std::unique_ptr<ReadingColours> readingColours;
 
-    QLabel *LinkStateLbl, *RunStateLbl, *LoggingLbl;
+    QLineEdit *LinkStateLbl, *RunStateLbl, *LoggingLbl;
     QProgressBar *CycleProgress;
-    QLabel *CyclesLbl;
-    QLabel *RateLbl, *RunTimeLbl, *TimeToLimitLbl;
+    QLineEdit *CyclesLbl;
+    QLineEdit *RateLbl, *RunTimeLbl, *TimeToLimitLbl;
 };

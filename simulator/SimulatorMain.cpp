@@ -14,6 +14,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 #ifdef Q_OS_UNIX
@@ -81,6 +82,153 @@ bool readSoftware(const QString &text, int &tenths)
     return readInt(text, 0, 999, tenths);
 }
 
+// What the command line asks for.
+struct SimulatorRun
+{
+    SimulatorConfig config;
+    QString device;      // a real serial device to serve, or empty for a pseudo-terminal
+    int pullMs = -1;     // pull the cable after this long; -1 never
+    int replugMs = -1;   // plug it back in this long after the pull; -1 never
+    QString logFile;     // --write-log: play a long run into this data log instead of serving a line
+    SimulatedRunPlan plan;
+};
+
+// The options, each with its help text.
+struct SimulatorOptions
+{
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version and exit.")};
+    QCommandLineOption serial{QStringLiteral("serial"), QStringLiteral("Serial number of the tester."), QStringLiteral("TEXT")};
+    QCommandLineOption software{QStringLiteral("software"), QStringLiteral("Software version, 1.2 or 12 (tenths); before 1.2 the data record has 35 fields, else 37."), QStringLiteral("VERSION")};
+    QCommandLineOption mode{QStringLiteral("mode"), QStringLiteral("Measurement mode: resistance, current or voltage (0, 1, 2)."), QStringLiteral("MODE")};
+    QCommandLineOption range{QStringLiteral("range"), QStringLiteral("Range: pull-up ohms, full-scale current in 0.1 mA or full-scale voltage in mV."), QStringLiteral("N")};
+    QCommandLineOption period{QStringLiteral("period-ms"), QStringLiteral("Duration of one test cycle (default 1000)."), QStringLiteral("MS")};
+    QCommandLineOption failure{QStringLiteral("failure-rate"), QStringLiteral("Chance that a cycle fails, 0 to 1 (default 0)."), QStringLiteral("RATE")};
+    QCommandLineOption seed{QStringLiteral("seed"), QStringLiteral("Seed of the simulated readings."), QStringLiteral("N")};
+    QCommandLineOption device{QStringLiteral("device"), QStringLiteral("Serve this serial device instead of a pseudo-terminal."), QStringLiteral("PATH")};
+    QCommandLineOption running{QStringLiteral("running"), QStringLiteral("Start already running a test to its limits, as a tester left running.")};
+    QCommandLineOption silent{QStringLiteral("silent"), QStringLiteral("Fault: answer nothing.")};
+    QCommandLineOption noStar{QStringLiteral("no-star"), QStringLiteral("Fault: answer commands without the leading \"*\".")};
+    QCommandLineOption garbage{QStringLiteral("garbage"), QStringLiteral("Fault: chance that a reply is preceded by stray bytes, 0 to 1."), QStringLiteral("RATE")};
+    QCommandLineOption split{QStringLiteral("split"), QStringLiteral("Fault: write each reply in N pieces, 20 ms apart."), QStringLiteral("N")};
+    QCommandLineOption requireWake{QStringLiteral("require-wake"), QStringLiteral("Drop a command that follows 300 ms of quiet without a wake-up byte.")};
+    QCommandLineOption pullAfter{QStringLiteral("pull-after-ms"), QStringLiteral("Fault: pull the cable (close the line) after MS."), QStringLiteral("MS")};
+    QCommandLineOption replugAfter{QStringLiteral("replug-after-ms"), QStringLiteral("Plug the cable back in MS after pulling it (a new pseudo-terminal is printed)."), QStringLiteral("MS")};
+    QCommandLineOption writeLog{QStringLiteral("write-log"), QStringLiteral("Serve no line: play a long run against the program's engine on simulated time, with a night off every 50000 samples, write the data log it leaves to FILE and exit."), QStringLiteral("FILE")};
+    QCommandLineOption samples{QStringLiteral("samples"), QStringLiteral("With --write-log: the samples of the run (default 100000)."), QStringLiteral("N")};
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.addOptions({help, version, serial, software, mode, range, period, failure, seed, device,
+                           running, silent, noStar, garbage, split, requireWake, pullAfter, replugAfter,
+                           writeLog, samples});
+    }
+};
+
+// Reads the values of the options into run; the error text, or empty.
+QString ReadOptions(const QCommandLineParser &parser, const SimulatorOptions &o, SimulatorRun &run)
+{
+    SimulatorConfig &config = run.config;
+    // Each option with a value: its reader and the name of what it gives.
+    const struct
+    {
+        const QCommandLineOption &option;
+        std::function<bool(const QString &)> read;
+        const char *what;
+    } valued[] = {
+        {o.serial, [&](const QString &v) { config.serialNumber = v; return true; }, ""},
+        {o.software, [&](const QString &v) { return readSoftware(v, config.softwareVersion); }, "software version"},
+        {o.mode, [&](const QString &v) { return readMode(v, config.mode); }, "mode"},
+        {o.range, [&](const QString &v) { return readInt(v, 1, 100000000, config.range); }, "range"},
+        {o.period, [&](const QString &v) { return readInt(v, 1, 3600000, config.periodMs); }, "cycle period"},
+        {o.failure, [&](const QString &v) { return readRate(v, config.failureRate); }, "failure rate"},
+        {o.seed, [&](const QString &v) {
+             int n = 0;
+             const bool ok = readInt(v, 0, 2147483647, n);
+             config.seed = uint32_t(n);
+             return ok;
+         }, "seed"},
+        {o.garbage, [&](const QString &v) { return readRate(v, config.garbageRate); }, "garbage rate"},
+        {o.split, [&](const QString &v) { return readInt(v, 1, 100, config.splitReplies); }, "piece count"},
+        {o.device, [&](const QString &v) { run.device = v; return true; }, ""},
+        {o.pullAfter, [&](const QString &v) { return readInt(v, 0, 86400000, run.pullMs); }, "time"},
+        {o.replugAfter, [&](const QString &v) { return readInt(v, 0, 86400000, run.replugMs); }, "time"},
+        {o.writeLog, [&](const QString &v) { run.logFile = v; return !v.isEmpty(); }, "log file"},
+        {o.samples, [&](const QString &v) {
+             int n = 0;
+             const bool ok = readInt(v, 1, 100000000, n);
+             run.plan.samples = n;
+             return ok;
+         }, "sample count"},
+    };
+    for (const auto &entry : valued)
+        if (parser.isSet(entry.option) && !entry.read(parser.value(entry.option)))
+            return QStringLiteral("bad %1 '%2'").arg(QLatin1String(entry.what), parser.value(entry.option));
+    config.startRunning = parser.isSet(o.running);
+    config.silent = parser.isSet(o.silent);
+    config.noStar = parser.isSet(o.noStar);
+    config.requireWake = parser.isSet(o.requireWake);
+    return QString();
+}
+
+// The line the tester is served on, opened and announced; null when it
+// cannot be opened (said on stderr).
+std::unique_ptr<SimulatorLine> OpenLine(const SimulatorRun &run, QTextStream &out, QTextStream &err)
+{
+    if (!run.device.isEmpty()) {
+        auto deviceLine = std::make_unique<SerialDeviceLine>(run.device);
+        if (!deviceLine->open()) {
+            err << "lifecycle-sim: cannot open " << run.device << ": " << deviceLine->errorText() << "\n";
+            return nullptr;
+        }
+        err << "lifecycle-sim: tester " << run.config.serialNumber << " on " << run.device << "\n";
+        return deviceLine;
+    }
+    auto pty = std::make_unique<PseudoTerminal>();
+    if (!pty->open()) {
+        err << "lifecycle-sim: cannot create a pseudo-terminal: " << pty->errorText() << "\n";
+        return nullptr;
+    }
+    out << pty->slavePath() << "\n";
+    out.flush();
+    err << "lifecycle-sim: tester " << run.config.serialNumber << " ready; run: lifecycle --port 1="
+        << pty->slavePath() << "\n";
+    return pty;
+}
+
+// Plugs the cable back in: the same device, or a new pseudo-terminal, printed.
+void Replug(SimulatorLine &line, QTextStream &out, QTextStream &err)
+{
+    auto *pty = dynamic_cast<PseudoTerminal *>(&line);
+    auto *serialDevice = dynamic_cast<SerialDeviceLine *>(&line);
+    const bool ok = pty ? pty->open() : serialDevice->open();
+    if (!ok) {
+        err << "lifecycle-sim: cannot plug the cable back in\n";
+    } else if (pty) {
+        out << pty->slavePath() << "\n";
+        out.flush();
+        err << "lifecycle-sim: cable back on " << pty->slavePath() << "\n";
+    } else {
+        err << "lifecycle-sim: cable back\n";
+    }
+    err.flush();
+}
+
+// The fault switch that pulls the cable, and plugs it back in when asked.
+void SchedulePull(const SimulatorRun &run, SimulatorLine &line, QTextStream &out, QTextStream &err)
+{
+    if (run.pullMs < 0)
+        return;
+    const int replugMs = run.replugMs;
+    QTimer::singleShot(run.pullMs, [&line, &out, &err, replugMs] {
+        line.close();
+        err << "lifecycle-sim: cable pulled\n";
+        err.flush();
+        if (replugMs >= 0)
+            QTimer::singleShot(replugMs, [&line, &out, &err] { Replug(line, out, err); });
+    });
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -94,159 +242,42 @@ int main(int argc, char **argv)
         "A simulated Model 418C life-cycle tester. It creates a pseudo-terminal and prints\n"
         "the device the program should open (lifecycle --port 1=DEVICE), or serves a real\n"
         "serial device with --device."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version and exit."));
-    const QCommandLineOption serial(QStringLiteral("serial"), QStringLiteral("Serial number of the tester."), QStringLiteral("TEXT"));
-    const QCommandLineOption software(QStringLiteral("software"), QStringLiteral("Software version, 1.2 or 12 (tenths); before 1.2 the data record has 35 fields, else 37."), QStringLiteral("VERSION"));
-    const QCommandLineOption mode(QStringLiteral("mode"), QStringLiteral("Measurement mode: resistance, current or voltage (0, 1, 2)."), QStringLiteral("MODE"));
-    const QCommandLineOption range(QStringLiteral("range"), QStringLiteral("Range: pull-up ohms, full-scale current in 0.1 mA or full-scale voltage in mV."), QStringLiteral("N"));
-    const QCommandLineOption period(QStringLiteral("period-ms"), QStringLiteral("Duration of one test cycle (default 1000)."), QStringLiteral("MS"));
-    const QCommandLineOption failure(QStringLiteral("failure-rate"), QStringLiteral("Chance that a cycle fails, 0 to 1 (default 0)."), QStringLiteral("RATE"));
-    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the simulated readings."), QStringLiteral("N"));
-    const QCommandLineOption device(QStringLiteral("device"), QStringLiteral("Serve this serial device instead of a pseudo-terminal."), QStringLiteral("PATH"));
-    const QCommandLineOption running(QStringLiteral("running"), QStringLiteral("Start already running a test to its limits, as a tester left running."));
-    const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Fault: answer nothing."));
-    const QCommandLineOption noStar(QStringLiteral("no-star"), QStringLiteral("Fault: answer commands without the leading \"*\"."));
-    const QCommandLineOption garbage(QStringLiteral("garbage"), QStringLiteral("Fault: chance that a reply is preceded by stray bytes, 0 to 1."), QStringLiteral("RATE"));
-    const QCommandLineOption split(QStringLiteral("split"), QStringLiteral("Fault: write each reply in N pieces, 20 ms apart."), QStringLiteral("N"));
-    const QCommandLineOption requireWake(QStringLiteral("require-wake"), QStringLiteral("Drop a command that follows 300 ms of quiet without a wake-up byte."));
-    const QCommandLineOption pullAfter(QStringLiteral("pull-after-ms"), QStringLiteral("Fault: pull the cable (close the line) after MS."), QStringLiteral("MS"));
-    const QCommandLineOption replugAfter(QStringLiteral("replug-after-ms"), QStringLiteral("Plug the cable back in MS after pulling it (a new pseudo-terminal is printed)."), QStringLiteral("MS"));
-    const QCommandLineOption writeLog(QStringLiteral("write-log"), QStringLiteral("Serve no line: play a long run against the program's engine on simulated time, with a night off every 50000 samples, write the data log it leaves to FILE and exit."), QStringLiteral("FILE"));
-    const QCommandLineOption samples(QStringLiteral("samples"), QStringLiteral("With --write-log: the samples of the run (default 100000)."), QStringLiteral("N"));
-    parser.addOptions({help, version, serial, software, mode, range, period, failure, seed, device,
-                       running, silent, noStar, garbage, split, requireWake, pullAfter, replugAfter,
-                       writeLog, samples});
-
+    const SimulatorOptions options;
+    options.addTo(parser);
     if (!parser.parse(app.arguments()))
         return usageError(parser.errorText());
-    if (parser.isSet(help)) {
+    if (parser.isSet(options.help)) {
         QTextStream(stdout) << parser.helpText();
         return 0;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(options.version)) {
         QTextStream(stdout) << "lifecycle-sim " << LIFECYCLE_VERSION << "\n";
         return 0;
     }
     if (!parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
-
-    SimulatorConfig config;
-    int n = 0;
-    double rate = 0;
-    if (parser.isSet(serial))
-        config.serialNumber = parser.value(serial);
-    if (parser.isSet(software)) {
-        if (!readSoftware(parser.value(software), config.softwareVersion))
-            return usageError(QStringLiteral("bad software version '%1'").arg(parser.value(software)));
-    }
-    if (parser.isSet(mode)) {
-        if (!readMode(parser.value(mode), config.mode))
-            return usageError(QStringLiteral("bad mode '%1'").arg(parser.value(mode)));
-    }
-    if (parser.isSet(range)) {
-        if (!readInt(parser.value(range), 1, 100000000, n))
-            return usageError(QStringLiteral("bad range '%1'").arg(parser.value(range)));
-        config.range = n;
-    }
-    if (parser.isSet(period)) {
-        if (!readInt(parser.value(period), 1, 3600000, config.periodMs))
-            return usageError(QStringLiteral("bad cycle period '%1'").arg(parser.value(period)));
-    }
-    if (parser.isSet(failure)) {
-        if (!readRate(parser.value(failure), config.failureRate))
-            return usageError(QStringLiteral("bad failure rate '%1'").arg(parser.value(failure)));
-    }
-    if (parser.isSet(seed)) {
-        if (!readInt(parser.value(seed), 0, 2147483647, n))
-            return usageError(QStringLiteral("bad seed '%1'").arg(parser.value(seed)));
-        config.seed = uint32_t(n);
-    }
-    config.startRunning = parser.isSet(running);
-    config.silent = parser.isSet(silent);
-    config.noStar = parser.isSet(noStar);
-    config.requireWake = parser.isSet(requireWake);
-    if (parser.isSet(garbage)) {
-        if (!readRate(parser.value(garbage), rate))
-            return usageError(QStringLiteral("bad garbage rate '%1'").arg(parser.value(garbage)));
-        config.garbageRate = rate;
-    }
-    if (parser.isSet(split)) {
-        if (!readInt(parser.value(split), 1, 100, config.splitReplies))
-            return usageError(QStringLiteral("bad piece count '%1'").arg(parser.value(split)));
-    }
-    int pullMs = -1, replugMs = -1;
-    if (parser.isSet(pullAfter) && !readInt(parser.value(pullAfter), 0, 86400000, pullMs))
-        return usageError(QStringLiteral("bad time '%1'").arg(parser.value(pullAfter)));
-    if (parser.isSet(replugAfter) && !readInt(parser.value(replugAfter), 0, 86400000, replugMs))
-        return usageError(QStringLiteral("bad time '%1'").arg(parser.value(replugAfter)));
+    SimulatorRun run;
+    if (const QString error = ReadOptions(parser, options, run); !error.isEmpty())
+        return usageError(error);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (parser.isSet(writeLog)) {
-        SimulatedRunPlan plan;
-        if (parser.isSet(samples) && !readInt(parser.value(samples), 1, 100000000, n))
-            return usageError(QStringLiteral("bad sample count '%1'").arg(parser.value(samples)));
-        plan.samples = parser.isSet(samples) ? n : plan.samples;
-        const QString failed = WriteSimulatedRunLog(parser.value(writeLog), config, plan);
+    if (!run.logFile.isEmpty()) {
+        const QString failed = WriteSimulatedRunLog(run.logFile, run.config, run.plan);
         if (!failed.isEmpty()) {
             err << "lifecycle-sim: " << failed << "\n";
             return 1;
         }
         return 0;
     }
-    SimulatedTester tester(config);
-    std::unique_ptr<SimulatorLine> line;
-    PseudoTerminal *pty = nullptr;
-    SerialDeviceLine *serialDevice = nullptr;
-    if (parser.isSet(device)) {
-        auto deviceLine = std::make_unique<SerialDeviceLine>(parser.value(device));
-        if (!deviceLine->open()) {
-            err << "lifecycle-sim: cannot open " << parser.value(device) << ": " << deviceLine->errorText() << "\n";
-            return 1;
-        }
-        serialDevice = deviceLine.get();
-        line = std::move(deviceLine);
-        err << "lifecycle-sim: tester " << config.serialNumber << " on " << parser.value(device) << "\n";
-    } else {
-        auto ptyLine = std::make_unique<PseudoTerminal>();
-        if (!ptyLine->open()) {
-            err << "lifecycle-sim: cannot create a pseudo-terminal: " << ptyLine->errorText() << "\n";
-            return 1;
-        }
-        pty = ptyLine.get();
-        line = std::move(ptyLine);
-        out << pty->slavePath() << "\n";
-        out.flush();
-        err << "lifecycle-sim: tester " << config.serialNumber << " ready; run: lifecycle --port 1="
-            << pty->slavePath() << "\n";
-    }
+    SimulatedTester tester(run.config);
+    const std::unique_ptr<SimulatorLine> line = OpenLine(run, out, err);
+    if (!line)
+        return 1;
     err.flush();
 
     SimulatorPump pump(tester, *line);
     pump.start(StepMs);
-
-    if (pullMs >= 0) {
-        QTimer::singleShot(pullMs, [&] {
-            line->close();
-            err << "lifecycle-sim: cable pulled\n";
-            err.flush();
-            if (replugMs < 0)
-                return;
-            QTimer::singleShot(replugMs, [&] {
-                const bool ok = pty ? pty->open() : serialDevice->open();
-                if (!ok) {
-                    err << "lifecycle-sim: cannot plug the cable back in\n";
-                } else if (pty) {
-                    out << pty->slavePath() << "\n";
-                    out.flush();
-                    err << "lifecycle-sim: cable back on " << pty->slavePath() << "\n";
-                } else {
-                    err << "lifecycle-sim: cable back\n";
-                }
-                err.flush();
-            });
-        });
-    }
+    SchedulePull(run, *line, out, err);
     return app.exec();
 }

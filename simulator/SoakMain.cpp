@@ -22,6 +22,7 @@
 #include <QLocale>
 #include <QTextStream>
 #include <QTimer>
+#include <iterator>
 
 namespace {
 
@@ -51,6 +52,133 @@ int usageError(const QString &text)
     return 2;
 }
 
+// What the command line asks for.
+struct SoakRun
+{
+    int wanted = 1000;     // samples to take
+    int periodMs = 1;      // the tester's cycle period
+    int pollMs = 1;        // the engine's poll tick
+    int breakCount = 1;    // cycles between breaks
+    bool breakMode = true; // break-update mode, else running without limits
+};
+
+// Reads the options into run; the error text, or empty.
+QString ReadOptions(const QCommandLineParser &parser, const QList<QCommandLineOption> &numbers,
+                    const QCommandLineOption &modeOpt, SoakRun &run)
+{
+    const struct
+    {
+        int &value;
+        int low, high;
+        const char *what;
+    } ranges[] = {
+        {run.wanted, 1, 2000000000, "sample count"},
+        {run.periodMs, 1, 60000, "cycle period"},
+        {run.pollMs, 1, 50, "poll tick"},
+        {run.breakCount, 1, 32767, "break count"},
+    };
+    for (int i = 0; i < int(std::size(ranges)); ++i) {
+        if (!parser.isSet(numbers[i]))
+            continue;
+        bool ok = false;
+        ranges[i].value = QLocale::c().toInt(parser.value(numbers[i]), &ok);
+        if (!ok || ranges[i].value < ranges[i].low || ranges[i].value > ranges[i].high)
+            return QStringLiteral("bad %1").arg(QLatin1String(ranges[i].what));
+    }
+    const QString mode = parser.value(modeOpt).isEmpty() ? QStringLiteral("break") : parser.value(modeOpt);
+    if (mode != QLatin1String("break") && mode != QLatin1String("run"))
+        return QStringLiteral("mode must be break or run");
+    run.breakMode = mode == QLatin1String("break");
+    return QString();
+}
+
+// One simulated tester on its pseudo-terminal, and the engine that talks to
+// it through the real serial backend.
+class SoakTester
+{
+public:
+    explicit SoakTester(const SoakRun &run)
+        : run(run), tester(testerConfig(run)), pump(tester, pty),
+          port([this](int n) { return n == 1 ? pty.slavePath() : QString(); }), engine(s, port, view)
+    {
+        engine.setSampleLog(&log);
+    }
+
+    bool open()
+    {
+        if (!pty.open())
+            return false;
+        pump.start(1);
+        return true;
+    }
+    QString errorText() const { return pty.errorText(); }
+
+    // One poll tick; arms the tester once found, and again should the link have dropped.
+    void tick()
+    {
+        engine.Tick();
+        if (!engine.CommReady() || !s.DownLoadedOnce)
+            return;
+        if (run.breakMode ? s.GoAgainMode : s.Running)
+            return;
+        if (rssAtArming < 0) {
+            rssAtArming = residentKb();
+            armedAt = log.samples;
+        }
+        if (run.breakMode) {
+            s.RepeatCount = TesterState::Integer(run.breakCount);
+            s.SaveToDatabase = true;
+            engine.SendValueCommand(243, QString::number(run.breakCount));
+        } else {
+            engine.SendCommand(172);
+        }
+    }
+
+    bool done() const { return rssAtArming >= 0 && samples() >= run.wanted; }
+    qint64 samples() const { return log.samples - armedAt; }
+    qint64 lost() const
+    {
+        return tester.stats().plusSent - tester.stats().plusAnswered - (tester.signalUnanswered() ? 1 : 0);
+    }
+    qint64 rssAtStart() const { return rssAtArming; }
+    const SimulatedTester &simulated() const { return tester; }
+
+private:
+    static SimulatorConfig testerConfig(const SoakRun &run)
+    {
+        SimulatorConfig config;
+        config.periodMs = run.periodMs;
+        // The tester speaks once the host has surely taken the last reply.
+        config.signalQuietMs = 2 * run.pollMs + 2;
+        config.signalRetryMs = 2000;
+        return config;
+    }
+
+    const SoakRun &run;
+    SimulatedTester tester;
+    PseudoTerminal pty;
+    SimulatorPump pump;
+    TesterState s;
+    SilentView view;
+    CountingLog log;
+    QtSerialPort port;
+    TesterEngine engine;
+    qint64 rssAtArming = -1;
+    qint64 armedAt = 0;
+};
+
+void PrintFigures(const SoakTester &soak, qint64 elapsedMs)
+{
+    QTextStream out(stdout);
+    out << "samples: " << soak.samples() << "\n"
+        << "lost: " << soak.lost() << "\n"
+        << "rss_start_kb: " << soak.rssAtStart() << "\n"
+        << "rss_end_kb: " << residentKb() << "\n";
+    const auto &stats = soak.simulated().stats();
+    QTextStream(stderr) << "lifecycle-soak: " << double(elapsedMs) / 1000.0 << " s, " << stats.plusSent
+                        << " signals, " << stats.recordsSent << " records, " << stats.lostSignals << " repeated\n";
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -73,91 +201,27 @@ int main(int argc, char **argv)
         QTextStream(stdout) << parser.helpText();
         return 0;
     }
-    const auto number = [&](const QCommandLineOption &option, int fallback, int low, int high, int &value) {
-        if (!parser.isSet(option)) {
-            value = fallback;
-            return true;
-        }
-        bool ok = false;
-        value = QLocale::c().toInt(parser.value(option), &ok);
-        return ok && value >= low && value <= high;
-    };
-    int wanted = 0, periodMs = 0, pollMs = 0, breakCount = 0;
-    if (!number(samplesOpt, 1000, 1, 2000000000, wanted))
-        return usageError(QStringLiteral("bad sample count"));
-    if (!number(periodOpt, 1, 1, 60000, periodMs))
-        return usageError(QStringLiteral("bad cycle period"));
-    if (!number(pollOpt, 1, 1, 50, pollMs))
-        return usageError(QStringLiteral("bad poll tick"));
-    if (!number(breakOpt, 1, 1, 32767, breakCount))
-        return usageError(QStringLiteral("bad break count"));
-    const QString mode = parser.value(modeOpt).isEmpty() ? QStringLiteral("break") : parser.value(modeOpt);
-    if (mode != QLatin1String("break") && mode != QLatin1String("run"))
-        return usageError(QStringLiteral("mode must be break or run"));
-    const bool breakMode = mode == QLatin1String("break");
+    SoakRun run;
+    if (const QString error = ReadOptions(parser, {samplesOpt, periodOpt, pollOpt, breakOpt}, modeOpt, run);
+        !error.isEmpty())
+        return usageError(error);
 
-    SimulatorConfig config;
-    config.periodMs = periodMs;
-    // The tester speaks once the host has surely taken the last reply.
-    config.signalQuietMs = 2 * pollMs + 2;
-    config.signalRetryMs = 2000;
-    SimulatedTester tester(config);
-    PseudoTerminal pty;
-    if (!pty.open()) {
-        QTextStream(stderr) << "lifecycle-soak: cannot create a pseudo-terminal: " << pty.errorText() << "\n";
+    SoakTester soak(run);
+    if (!soak.open()) {
+        QTextStream(stderr) << "lifecycle-soak: cannot create a pseudo-terminal: " << soak.errorText() << "\n";
         return 1;
     }
-    SimulatorPump pump(tester, pty);
-    pump.start(1);
-
-    TesterState s;
-    SilentView view;
-    CountingLog log;
-    QtSerialPort port([&pty](int n) { return n == 1 ? pty.slavePath() : QString(); });
-    TesterEngine engine(s, port, view);
-    engine.setSampleLog(&log);
-
-    qint64 rssStart = -1;
-    qint64 armedAt = 0;
     QElapsedTimer clock;
     clock.start();
     QTimer poll;
     poll.setTimerType(Qt::PreciseTimer);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        engine.Tick();
-        if (!engine.CommReady() || !s.DownLoadedOnce)
-            return;
-        // Arm the tester once found, and again should the link have dropped.
-        const bool armed = breakMode ? s.GoAgainMode : s.Running;
-        if (!armed) {
-            if (rssStart < 0) {
-                rssStart = residentKb();
-                armedAt = log.samples;
-            }
-            if (breakMode) {
-                s.RepeatCount = TesterState::Integer(breakCount);
-                s.SaveToDatabase = true;
-                engine.SendValueCommand(243, QString::number(breakCount));
-            } else {
-                engine.SendCommand(172);
-            }
-            return;
-        }
-        if (log.samples - armedAt >= wanted)
+        soak.tick();
+        if (soak.done())
             app.quit();
     });
-    poll.start(pollMs);
+    poll.start(run.pollMs);
     app.exec();
-
-    const qint64 lost = tester.stats().plusSent - tester.stats().plusAnswered
-                      - (tester.signalUnanswered() ? 1 : 0);
-    QTextStream out(stdout);
-    out << "samples: " << (log.samples - armedAt) << "\n"
-        << "lost: " << lost << "\n"
-        << "rss_start_kb: " << rssStart << "\n"
-        << "rss_end_kb: " << residentKb() << "\n";
-    QTextStream(stderr) << "lifecycle-soak: " << double(clock.elapsed()) / 1000.0 << " s, "
-                        << tester.stats().plusSent << " signals, " << tester.stats().recordsSent
-                        << " records, " << tester.stats().lostSignals << " repeated\n";
+    PrintFigures(soak, clock.elapsed());
     return 0;
 }

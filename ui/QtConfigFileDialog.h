@@ -13,6 +13,7 @@ class QtConfigFileDialog : public ConfigFileDialog
 {
 public:
     explicit QtConfigFileDialog(QWidget *parent = nullptr) : parent(parent) {}
+    void setParentWidget(QWidget *widget) { parent = widget; }
 
     bool chooseOpen(QString &path) override;
     bool chooseSave(QString &path) override;

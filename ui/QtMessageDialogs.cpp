@@ -31,9 +31,9 @@ int16_t QtMessageDialogs::YesNoDialog(const QString &title, const QString &text)
     return dialog.UserSelection;
 }
 
-int16_t QtMessageDialogs::ReadjustDialog()
+int16_t QtMessageDialogs::ReadjustDialog(const QStringList &changes)
 {
-    ::ReadjustDialog dialog(parent);
+    ::ReadjustDialog dialog(changes, parent);
     dialog.exec();
     return dialog.UserSelect;
 }

@@ -9,6 +9,9 @@ namespace {
 
 const QString PreferencesSection = QStringLiteral("Preferences");
 const QString CommChannelName = QStringLiteral("CommChannel");
+const QString ArchiveName = QStringLiteral("Archive");
+const QString RunFilesName = QStringLiteral("RunFiles");
+const QString RunFilesFolderName = QStringLiteral("RunFilesFolder");
 const QString DataSection = QStringLiteral("RecentFiles");
 const QString DataPrefix = QStringLiteral("RecentFile");
 const QString ConfigSection = QStringLiteral("ConfigFiles");
@@ -69,6 +72,32 @@ int Registry::LoadCommChannel() const
 void Registry::SaveCommChannel(int comChan)
 {
     store.write(PreferencesSection, CommChannelName, QString::number(comChan));
+}
+
+QString Registry::LoadArchive() const
+{
+    return store.read(PreferencesSection, ArchiveName);
+}
+
+void Registry::SaveArchive(const QString &archive)
+{
+    store.write(PreferencesSection, ArchiveName, archive.trimmed());
+}
+
+bool Registry::LoadRunFiles() const
+{
+    return store.read(PreferencesSection, RunFilesName) == QLatin1String("1");
+}
+
+QString Registry::LoadRunFilesFolder() const
+{
+    return store.read(PreferencesSection, RunFilesFolderName);
+}
+
+void Registry::SaveRunFiles(bool on, const QString &folder)
+{
+    store.write(PreferencesSection, RunFilesName, on ? QStringLiteral("1") : QStringLiteral("0"));
+    store.write(PreferencesSection, RunFilesFolderName, folder);
 }
 
 QStringList Registry::LoadRecentFiles() const

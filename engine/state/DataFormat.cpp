@@ -25,6 +25,93 @@ int32_t clampCount(int32_t count)
     return count;
 }
 
+// A value as its significant decimal digits. Place 0 is a spare for a carry
+// out of the first digit; place i (1-based) has the weight
+// 10^(integerDigits - 1 - i).
+struct DecimalDigits
+{
+    char digits[SignificantDigits + 1];
+    int count = 1;            // places in use, the spare included
+    int integerDigits = 0;    // places before the full stop, the spare included
+    bool negative = false;
+
+    char at(int place) const { return place >= 0 && place < count ? digits[place] : '0'; }
+    bool isZero() const
+    {
+        for (int i = 0; i < count; ++i)
+            if (digits[i] != '0') return false;
+        return true;
+    }
+};
+
+// The digits of the value's text "d.dddddddddddddde+XX".
+DecimalDigits SignificantDigitsOf(double value)
+{
+    char sci[40];
+    const auto written = std::to_chars(sci, sci + sizeof sci, value,
+                                       std::chars_format::scientific, SignificantDigits - 1);
+    DecimalDigits d;
+    const char *p = sci;
+    d.negative = *p == '-';
+    if (d.negative) ++p;
+    d.digits[0] = '0';
+    for (; p < written.ptr && *p != 'e'; ++p)
+        if (*p != '.') d.digits[d.count++] = *p;
+    int exponent = 0;
+    std::from_chars(p + 1 + (p[1] == '+'), written.ptr, exponent);
+    d.integerDigits = exponent + 2;
+    return d;
+}
+
+// Keeps the first `kept` places (the spare included), a half going to the
+// even neighbour.
+void RoundToPlaces(DecimalDigits &d, int kept)
+{
+    if (kept >= d.count)
+        return;
+    if (kept < 1) {
+        d.count = 1;   // far below the last shown place: rounds to zero
+        return;
+    }
+    const char first = d.digits[kept];
+    bool restZero = true;
+    for (int i = kept + 1; i < d.count; ++i)
+        if (d.digits[i] != '0') { restZero = false; break; }
+    bool roundUp = first > '5' || (first == '5' && !restZero);
+    if (first == '5' && restZero)
+        roundUp = (d.digits[kept - 1] - '0') % 2 == 1;
+    d.count = kept;
+    if (roundUp) {
+        int i = d.count - 1;
+        while (d.digits[i] == '9') d.digits[i--] = '0';
+        ++d.digits[i];
+    }
+}
+
+// The text: no leading zeros, at least one integer digit, trailing zeros
+// dropped down to minDecimals.
+QString WriteDecimal(const DecimalDigits &d, int minDecimals, int maxDecimals)
+{
+    char out[400];
+    int len = 0;
+    if (d.negative && !d.isZero()) out[len++] = '-';
+    int firstPlace = 0;
+    while (firstPlace < d.integerDigits - 1 && d.at(firstPlace) == '0') ++firstPlace;
+    if (d.integerDigits <= 0) {
+        out[len++] = '0';
+    } else {
+        for (int place = firstPlace; place < d.integerDigits && len < 340; ++place)
+            out[len++] = d.at(place);
+    }
+    int decimals = maxDecimals;
+    while (decimals > minDecimals && d.at(d.integerDigits + decimals - 1) == '0') --decimals;
+    if (decimals > 0) {
+        out[len++] = '.';
+        for (int i = 0; i < decimals && len < 398; ++i) out[len++] = d.at(d.integerDigits + i);
+    }
+    return QString::fromLatin1(out, len);
+}
+
 } // namespace
 
 QString FormatDecimal(double value, int minDecimals, int maxDecimals)
@@ -34,74 +121,9 @@ QString FormatDecimal(double value, int minDecimals, int maxDecimals)
     if (minDecimals < 0) minDecimals = 0;
     if (minDecimals > maxDecimals) minDecimals = maxDecimals;
 
-    // "d.dddddddddddddde+XX": the digits and the decimal exponent.
-    char sci[40];
-    const auto written = std::to_chars(sci, sci + sizeof sci, value,
-                                       std::chars_format::scientific, SignificantDigits - 1);
-    const char *p = sci;
-    const bool negative = *p == '-';
-    if (negative) ++p;
-    // digits[0] is a spare place for a carry out of the first digit.
-    char digits[SignificantDigits + 1];
-    digits[0] = '0';
-    int count = 1;
-    for (; p < written.ptr && *p != 'e'; ++p)
-        if (*p != '.') digits[count++] = *p;
-    int exponent = 0;
-    std::from_chars(p + 1 + (p[1] == '+'), written.ptr, exponent);
-
-    // Digit i (1-based, within digits[1..15]) has the weight 10^(exponent - i + 1);
-    // integerDigits counts the places before the full stop, the spare included.
-    int integerDigits = exponent + 2;
-    const int kept = integerDigits + maxDecimals;   // places kept, spare included
-    bool nonZero = false;
-    if (kept < count) {
-        bool roundUp = false;
-        if (kept >= 1) {
-            const char first = digits[kept];
-            bool restZero = true;
-            for (int i = kept + 1; i < count; ++i)
-                if (digits[i] != '0') { restZero = false; break; }
-            if (first > '5' || (first == '5' && !restZero))
-                roundUp = true;
-            else if (first == '5')
-                roundUp = (digits[kept - 1] - '0') % 2 == 1;   // a half goes to even
-            count = kept;
-        } else {
-            count = 1;   // far below the last shown place: rounds to zero
-        }
-        if (roundUp) {
-            int i = count - 1;
-            while (digits[i] == '9') digits[i--] = '0';
-            ++digits[i];
-        }
-    }
-    for (int i = 0; i < count; ++i)
-        if (digits[i] != '0') { nonZero = true; break; }
-
-    auto digitAt = [&](int place) -> char {   // place 0 is the spare
-        return place >= 0 && place < count ? digits[place] : '0';
-    };
-
-    char out[400];
-    int len = 0;
-    if (negative && nonZero) out[len++] = '-';
-    // Integer part without leading zeros, at least one digit.
-    int firstPlace = 0;
-    while (firstPlace < integerDigits - 1 && digitAt(firstPlace) == '0') ++firstPlace;
-    if (integerDigits <= 0) {
-        out[len++] = '0';
-    } else {
-        for (int place = firstPlace; place < integerDigits && len < 340; ++place)
-            out[len++] = digitAt(place);
-    }
-    int decimals = maxDecimals;
-    while (decimals > minDecimals && digitAt(integerDigits + decimals - 1) == '0') --decimals;
-    if (decimals > 0) {
-        out[len++] = '.';
-        for (int i = 0; i < decimals && len < 398; ++i) out[len++] = digitAt(integerDigits + i);
-    }
-    return QString::fromLatin1(out, len);
+    DecimalDigits digits = SignificantDigitsOf(value);
+    RoundToPlaces(digits, digits.integerDigits + maxDecimals);
+    return WriteDecimal(digits, minDecimals, maxDecimals);
 }
 
 QString FormatResistance(const TesterState &s, int32_t count, bool openAsNumber)

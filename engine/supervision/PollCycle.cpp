@@ -57,6 +57,16 @@ void PollCycle::Tick()
     }
 }
 
+void PollCycle::restartSearch()
+{
+    link.CloseCommPort();
+    testerFound = false;
+    openProblems.clear();
+    s.ComChan = 0;
+    chainDropped();
+    view.SetControls();
+}
+
 void PollCycle::slowTasks()
 {
     if (s.StatusDelay > 0) {
@@ -85,11 +95,20 @@ void PollCycle::searchStep()
     ++s.ComChan;
     if (s.ComChan > 16 || s.ComChan < 1)
         s.ComChan = 1;
-    link.ShowCommMessage(QStringLiteral("Searching For Tester On Comm ") + QString::number(s.ComChan));
-    view.portTried(s.ComChan);
     bool ok = false;
     link.OpenCommPort(s.ComChan, ok);
     s.ComChanOpen = ok;
+    // A port that cannot be opened says why and what to do, until it opens
+    // or the tester is found; the first such port stays in front of the
+    // search message, which then changes only in its port number.
+    const QString problem = ok ? QString() : link.openProblem(s.ComChan);
+    if (problem.isEmpty())
+        openProblems.remove(s.ComChan);
+    else
+        openProblems.insert(s.ComChan, problem);
+    const QString searching = QStringLiteral("Searching For Tester On Comm ") + QString::number(s.ComChan);
+    link.ShowCommMessage(openProblems.isEmpty() ? searching : openProblems.first() + QStringLiteral(". ") + searching);
+    view.portTried(s.ComChan, problem);
     if (ok) {
         s.ComSeq = 30;
         s.ComCnt = 0;
@@ -114,6 +133,7 @@ void PollCycle::idleStep()
         s.GoAgainMode = false;
         s.Terminated = true;
         view.beep();
+        view.testEnded();
     } else {
         link.RxBuffer.clear();
         return;
@@ -209,6 +229,7 @@ void PollCycle::probeSecondAnswer()
     link.ShowCommMessage(QStringLiteral("Tester Found On Comm ") + QString::number(s.ComChan));
     s.StatusDelay = FoundMessagePeriods;
     testerFound = true;
+    openProblems.clear();
     view.linkFound(s.ComChan, link.deviceName(), clock());
     view.SetControls();
 }

@@ -1,5 +1,6 @@
 #include "features/procedures/ProcedureMenus.h"
 
+#include "engine/procedures/ManualControl.h"
 #include "engine/procedures/MasterReset.h"
 #include "engine/supervision/TesterEngine.h"
 #include "features/procedures/LearnDialog.h"
@@ -9,18 +10,9 @@
 #include "ui/MainMenus.h"
 
 #include <QAction>
-#include <QEventLoop>
-#include <QTimer>
-
-namespace {
-
-constexpr int ExitPollMs = 50;
-constexpr int ExitPolls = 40;
-
-} // namespace
 
 ProcedureMenus::ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngine &testerEngine,
-                               MessageDialogs &messageDialogs, QWidget *parentWindow,
+                               ManualControl &manual, MessageDialogs &messageDialogs, QWidget *parentWindow,
                                std::function<bool()> checkConfigSaved, std::function<void(bool)> editConfiguration)
     : s(state), engine(testerEngine), dialogs(messageDialogs), window(parentWindow),
       learn(state, testerEngine,
@@ -36,7 +28,7 @@ ProcedureMenus::ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngin
                  return !progress.Canceled();
              },
              std::move(editConfiguration)}),
-      manualControl(state, testerEngine)
+      manualControl(manual)
 {
     QObject::connect(menus.ConfigureLearnMenu, &QAction::triggered, menus.ConfigureLearnMenu,
                      [this] { learn.ConfigureLearnMenu(); });
@@ -55,7 +47,7 @@ ProcedureMenus::~ProcedureMenus() = default;
 
 void ProcedureMenus::ConfigureMasterResetMenu()
 {
-    ConfigureMasterReset(s, engine, [this] {
+    ConfigureMasterReset(s, engine, dialogs, [this] {
         MasterDialog dialog(s, dialogs, window);
         dialog.exec();
         return dialog.MasterGo;
@@ -66,14 +58,4 @@ void ProcedureMenus::closeForExit()
 {
     if (manualDialog)
         manualDialog->reject();
-    manualControl.RaisePistonBeforeExit(
-        [this] {
-            // Time for the tester to answer, with the port's events taken in;
-            // the operator's input waits.
-            QEventLoop wait;
-            QTimer::singleShot(ExitPollMs, &wait, &QEventLoop::quit);
-            wait.exec(QEventLoop::ExcludeUserInputEvents);
-            engine.Tick();
-        },
-        ExitPolls);
 }

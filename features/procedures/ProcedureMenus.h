@@ -1,12 +1,12 @@
 #pragma once
 
 #include "engine/procedures/LearnProcedure.h"
-#include "engine/procedures/ManualControl.h"
 
 #include <QPointer>
 #include <functional>
 
 class MainMenus;
+class ManualControl;
 class ManualDialog;
 class MessageDialogs;
 class QWidget;
@@ -20,16 +20,13 @@ struct TesterState;
 class ProcedureMenus
 {
 public:
-    ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngine &engine, MessageDialogs &dialogs,
-                   QWidget *window, std::function<bool()> checkConfigSaved,
+    ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngine &engine, ManualControl &manual,
+                   MessageDialogs &dialogs, QWidget *window, std::function<bool()> checkConfigSaved,
                    std::function<void(bool)> editConfiguration);
     ~ProcedureMenus();
 
-    // What the poll cycle decoded for the manual control.
-    ManualControl &manual() { return manualControl; }
-
-    // Shut-down: closes the manual control and, when it was used, sees the
-    // piston up before the port goes (at most about two seconds).
+    // Shut-down: the manual control's dialog closes (its tester's session
+    // then raises the piston).
     void closeForExit();
 
 private:
@@ -40,6 +37,6 @@ private:
     MessageDialogs &dialogs;
     QWidget *window;
     LearnProcedure learn;
-    ManualControl manualControl;
+    ManualControl &manualControl;
     QPointer<ManualDialog> manualDialog;
 };

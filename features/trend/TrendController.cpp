@@ -12,8 +12,9 @@
 #include <QMenu>
 #include <QMenuBar>
 
-TrendController::TrendController(MainMenus &menus, MessageDialogs &dialogs, QMainWindow &mainWindow)
-    : dialogs(dialogs), qtFileDialog(std::make_unique<QtTrendFileDialog>()), fileDialog(qtFileDialog.get())
+TrendController::TrendController(const TrendHistory &liveHistory, MainMenus &menus, MessageDialogs &dialogs,
+                                 QMainWindow &mainWindow)
+    : live(liveHistory), dialogs(dialogs), qtFileDialog(std::make_unique<QtTrendFileDialog>()), fileDialog(qtFileDialog.get())
 {
     // The window belongs to the main window: it closes with it and stays above it.
     trendWindow = new TrendWindow(dialogs, *fileDialog, &mainWindow);
@@ -46,9 +47,8 @@ void TrendController::setFileDialog(TrendFileDialog &dialog)
     trendWindow->setFileDialog(dialog);
 }
 
-void TrendController::sampleDecoded(const TesterState &s)
+void TrendController::historyGrew()
 {
-    live.append(TrendReadingFromState(s));
     trendWindow->historyGrew();
 }
 
@@ -72,6 +72,13 @@ bool TrendController::plotLog(const QString &path)
     trendWindow->showLog(fromLog, QFileInfo(path).fileName(), result.skipped);
     bringUp();
     return true;
+}
+
+void TrendController::plotRun(TrendHistory &&history, const QString &title)
+{
+    fromLog = std::move(history);
+    trendWindow->showLog(fromLog, title, 0);
+    bringUp();
 }
 
 void TrendController::plotLogChosen()

@@ -12,24 +12,25 @@ class QMenu;
 class QMainWindow;
 class TrendFileDialog;
 class TrendWindow;
-struct TesterState;
 
-// Keeps the history of the live run from the program's start and brings up
-// the Trend window: View, Trend... for the live run, File, Plot Data Log...
+// Brings up the Trend window: View, Trend... for the live run, File, Plot Data Log...
 // (or --plot) for a saved data log.
 class TrendController
 {
 public:
-    TrendController(MainMenus &menus, MessageDialogs &dialogs, QMainWindow &mainWindow);
+    // live: the history of the tester's run, kept by its session.
+    TrendController(const TrendHistory &live, MainMenus &menus, MessageDialogs &dialogs, QMainWindow &mainWindow);
     ~TrendController();
 
-    // Every decoded sample, whether the window is open or not.
-    void sampleDecoded(const TesterState &s);
+    // The live history took a sample.
+    void historyGrew();
 
     void showLive();
     // Reads a data log into the window; false when the file cannot be read.
     bool plotLog(const QString &path);
     void plotLogChosen();
+    // A run read from the archive, under its title.
+    void plotRun(TrendHistory &&history, const QString &title);
 
     // Tests replace the file dialogs.
     void setFileDialog(TrendFileDialog &dialog);
@@ -44,10 +45,10 @@ public:
 private:
     void bringUp();
 
+    const TrendHistory &live;
     MessageDialogs &dialogs;
     std::unique_ptr<TrendFileDialog> qtFileDialog;
     TrendFileDialog *fileDialog;
-    TrendHistory live;
     TrendHistory fromLog;
     TrendWindow *trendWindow;
 };

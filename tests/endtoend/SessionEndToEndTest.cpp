@@ -7,6 +7,8 @@
 
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
+#include "engine/session/TesterSession.h"
+#include "support/FakeConfigFileDialog.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
@@ -159,6 +161,49 @@ private Q_SLOTS:
         rig.tester.config().silent = false;
         QVERIFY(rig.connect());
         QCOMPARE(rig.s.ComChan, TesterState::Integer(1));
+    }
+
+    // Two testers in one program, each its own session on its own port: each
+    // session takes its own tester's samples into its own history and data
+    // log, with no window open.
+    void twoSessionsSideBySide()
+    {
+        SimulatorConfig first = SimulatedRig::FastConfig(), second = SimulatedRig::FastConfig();
+        first.serialNumber = QStringLiteral("41800001");
+        second.serialNumber = QStringLiteral("41800002");
+        SimulatedRig rigs[2] = {SimulatedRig(first), SimulatedRig(second)};
+        MemorySettingsStore settings;
+        FakeMessageDialogs dialogs;
+        FakeDataFileDialog files;
+        FakeConfigFileDialog configFiles;
+        const int noTicks = 24 * 3600 * 1000;
+        TesterSession one({rigs[0].port, settings, dialogs, files, configFiles}, noTicks);
+        TesterSession two({rigs[1].port, settings, dialogs, files, configFiles}, noTicks);
+        TesterSession *sessions[2] = {&one, &two};
+        QList<int> signalled = {0, 0};
+        for (int i = 0; i < 2; ++i) {
+            sessions[i]->start();
+            rigs[i].drive(sessions[i]->engine());
+            QObject::connect(sessions[i], &TesterSession::sampleDecoded, [&signalled, i] { ++signalled[i]; });
+        }
+        rigs[1].tester.settings().cycleLimit = 2;   // the second stops early
+        for (int i = 0; i < 2; ++i) {
+            auto idle = [&, i] { return sessions[i]->state().DownLoadedOnce && sessions[i]->engine().CommReady(); };
+            QVERIFY(rigs[i].tickUntil(idle, 200));
+            sessions[i]->engine().SendCommand(162);
+        }
+        QVERIFY(rigs[0].tickUntil([&] { return one.trendHistory().size() >= 5; }, 400));
+        QVERIFY(rigs[1].tickUntil([&] { return !two.state().Running && two.engine().CommReady(); }, 400));
+
+        QCOMPARE(one.state().vSerialNumber, QStringLiteral("41800001"));
+        QCOMPARE(two.state().vSerialNumber, QStringLiteral("41800002"));
+        QCOMPARE(int(two.state().CycleCount), 2);
+        QVERIFY(one.state().CycleCount > 2);
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(int(sessions[i]->trendHistory().size()), signalled[i]);
+            QCOMPARE(sessions[i]->trendHistory().at(sessions[i]->trendHistory().size() - 1).cycle,
+                     int64_t(sessions[i]->state().CycleCount));
+        }
     }
 };
 

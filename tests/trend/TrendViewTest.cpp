@@ -106,14 +106,17 @@ void TrendViewTest::reductionKeepsEveryExtreme()
 
 void TrendViewTest::failuresOpenReadingsAndCounterResets()
 {
-    // Cycles 10..30, a counter reset, then 5 and 15; the first sample's old
-    // failures are not new, a rise after the reset is.
+    // Cycles 10..30, the stopped tester sampled again at 30 (no reset), a
+    // counter reset, then 5 and 15; the first sample's old failures are not
+    // new, a rise after the reset is.
     TrendHistory history;
     for (const TrendReading &r : {reading(10, Midnight, 1, 3), reading(20, Midnight + Second, 1, 4),
-                                  reading(30, Midnight + 2 * Second, INFINITY, 4), reading(5, Midnight + 3 * Second, 1, 0),
-                                  reading(15, Midnight + 4 * Second, 1, 2)})
+                                  reading(30, Midnight + 2 * Second, INFINITY, 4),
+                                  reading(30, Midnight + 3 * Second, INFINITY, 4), reading(5, Midnight + 4 * Second, 1, 0),
+                                  reading(15, Midnight + 5 * Second, 1, 2)})
         history.append(r);
-    QCOMPARE(history.at(4).cycle, 45);
+    QCOMPARE(history.at(3).cycle, 30);
+    QCOMPARE(history.at(5).cycle, 45);
 
     const TrendReduction r = ReduceTrend(history, 1000);
     QCOMPARE(r.failureAt, (QList<double>{20, 45}));

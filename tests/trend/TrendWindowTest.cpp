@@ -12,6 +12,7 @@
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
+#include "support/SessionWindow.h"
 #include "ui/TrendFileDialog.h"
 
 #include "features/trend/TrendPlot.h"
@@ -220,7 +221,7 @@ struct Rig
     void sample(int cycle, int mode = 0)
     {
         form->state() = ::sample(cycle, 12, mode, mode == 0 ? 1000 : 5000, 700, 1 | 16 | 64);   // up stroke not tested
-        form->sampleDecoded();
+        built->session.engineView().sampleDecoded();
     }
 
     FakeSerialPort port;
@@ -228,7 +229,8 @@ struct Rig
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
     ScriptedTrendFiles trendFiles;
-    std::unique_ptr<MainForm> form = std::make_unique<MainForm>(port, settings, dialogs, files, NoTicks);
+    std::unique_ptr<SessionWindow> built = std::make_unique<SessionWindow>(port, settings, dialogs, files, NoTicks);
+    MainForm *form = &built->form;
 };
 
 } // namespace
@@ -302,7 +304,7 @@ void TrendWindowTest::liveRunInTheWindow()
         rig.sample(cycle, 2);
     QCOMPARE(rig.axisTitle("UpContactChart"), QStringLiteral("ohms, then volts"));
     QCOMPARE(rig.axisTitle("BounceChart"), QStringLiteral("seconds"));
-    const TrendReduction r = ReduceTrend(rig.form->trend().liveHistory(), 600);
+    const TrendReduction r = ReduceTrend(rig.built->session.trendHistory(), 600);
     const QList<QPointF> &max = r.limits[MaxContactDownLimit];
     QCOMPARE(max.size(), 4);
     QCOMPARE(max[0].x(), 1.0);
@@ -312,7 +314,7 @@ void TrendWindowTest::liveRunInTheWindow()
     QVERIFY(r.series[ContactUpSeries].isEmpty() && r.limits[MinContactUpLimit].isEmpty());
     QVERIFY(r.series[BounceUpSeries].isEmpty());
     // As many columns as limit segments: still steps.
-    QCOMPARE(ReduceTrend(rig.form->trend().liveHistory(), 2).limits[MaxContactDownLimit], max);
+    QCOMPARE(ReduceTrend(rig.built->session.trendHistory(), 2).limits[MaxContactDownLimit], max);
     // Asked for again, the live run keeps its zoom.
     rig.window().zoomTo({2, 6});
     trend->trigger();

@@ -1,0 +1,90 @@
+#include "engine/session/SessionView.h"
+
+#include "engine/procedures/ManualControl.h"
+#include "engine/trend/TrendHistory.h"
+
+void SessionView::showBarMessage(const QString &text) { toWindow([&](TesterView &w) { w.showBarMessage(text); }); }
+void SessionView::showBarPanels() { toWindow([](TesterView &w) { w.showBarPanels(); }); }
+void SessionView::setVersionPanel(const QString &text) { toWindow([&](TesterView &w) { w.setVersionPanel(text); }); }
+void SessionView::SetControls() { toWindow([](TesterView &w) { w.SetControls(); }); }
+void SessionView::DisplayData() { toWindow([](TesterView &w) { w.DisplayData(); }); }
+void SessionView::DisplayMode() { toWindow([](TesterView &w) { w.DisplayMode(); }); }
+void SessionView::DisplayRValue() { toWindow([](TesterView &w) { w.DisplayRValue(); }); }
+void SessionView::DisplaySerialNum() { toWindow([](TesterView &w) { w.DisplaySerialNum(); }); }
+void SessionView::showSampleDate(const QString &text) { toWindow([&](TesterView &w) { w.showSampleDate(text); }); }
+void SessionView::beep() { toWindow([](TesterView &w) { w.beep(); }); }
+
+void SessionView::drawLed(int drawing)
+{
+    led = drawing;
+    toWindow([=](TesterView &w) { w.drawLed(drawing); });
+}
+
+void SessionView::setTitle(const QString &text)
+{
+    lastTitle = text;
+    toWindow([&](TesterView &w) { w.setTitle(text); });
+}
+
+// The next manual dialog starts from the piston and the reading.
+void SessionView::setPistonBox(bool ticked)
+{
+    if (manual)
+        manual->setPistonBox(ticked);
+}
+
+void SessionView::showManualReading(const QString &text)
+{
+    if (manual)
+        manual->showManualReading(text);
+}
+
+void SessionView::sampleDecoded()
+{
+    // The history first: the window's trend draws from it.
+    history.append(TrendReadingFromState(s));
+    toWindow([](TesterView &w) { w.sampleDecoded(); });
+    Q_EMIT sampleTaken();
+}
+
+void SessionView::portTried(int port, const QString &problem)
+{
+    toWindow([&](TesterView &w) { w.portTried(port, problem); });
+    Q_EMIT searchTried(port, problem);
+}
+
+void SessionView::linkFound(int port, const QString &device, const QDateTime &at)
+{
+    toWindow([&](TesterView &w) { w.linkFound(port, device, at); });
+    Q_EMIT testerFound(port, device, at);
+}
+
+void SessionView::linkLost(const QDateTime &at)
+{
+    toWindow([&](TesterView &w) { w.linkLost(at); });
+    Q_EMIT testerLost(at);
+}
+
+void SessionView::runStarted(int code)
+{
+    toWindow([=](TesterView &w) { w.runStarted(code); });
+    Q_EMIT runCommanded(code);
+}
+
+void SessionView::testEnded()
+{
+    toWindow([](TesterView &w) { w.testEnded(); });
+    Q_EMIT limitReached();
+}
+
+void SessionView::testerChanged(TesterChange change)
+{
+    toWindow([=](TesterView &w) { w.testerChanged(change); });
+    Q_EMIT changeSent(change);
+}
+
+void SessionView::stopAcknowledged()
+{
+    toWindow([](TesterView &w) { w.stopAcknowledged(); });
+    Q_EMIT stopCommanded();
+}

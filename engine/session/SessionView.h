@@ -1,0 +1,81 @@
+#pragma once
+
+#include "engine/state/TesterView.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+class ManualControl;
+class TrendHistory;
+struct TesterState;
+
+// A tester's session as its engine sees it: every call goes on to the
+// window that shows the tester, when one is open. The LED and the title are
+// remembered, so that a window that opens later shows them; each sample
+// joins the run's history; the link, the run and each sample are also
+// told through signals.
+class SessionView : public QObject, public TesterView
+{
+    Q_OBJECT
+
+public:
+    SessionView(const TesterState &state, TrendHistory &history) : s(state), history(history) {}
+
+    // The manual control shows the piston and the reading whether or not its
+    // dialog is open; it is built on the engine, after this view.
+    void setManualControl(ManualControl &control) { manual = &control; }
+
+    void setWindow(TesterView *shownIn) { window = shownIn; }
+    TesterView *shownIn() const { return window; }
+    const QString &title() const { return lastTitle; }
+
+    void showBarMessage(const QString &text) override;
+    void showBarPanels() override;
+    void setVersionPanel(const QString &text) override;
+    void SetControls() override;
+    void DisplayData() override;
+    void DisplayMode() override;
+    void DisplayRValue() override;
+    void DisplaySerialNum() override;
+    void showSampleDate(const QString &text) override;
+    int ledDrawing() const override { return led; }
+    void drawLed(int drawing) override;
+    void beep() override;
+    void setPistonBox(bool ticked) override;
+    void showManualReading(const QString &text) override;
+    void setTitle(const QString &text) override;
+    void sampleDecoded() override;
+    void portTried(int port, const QString &problem) override;
+    void linkFound(int port, const QString &device, const QDateTime &at) override;
+    void linkLost(const QDateTime &at) override;
+    void runStarted(int code) override;
+    void stopAcknowledged() override;
+    void testEnded() override;
+    void testerChanged(TesterChange change) override;
+
+Q_SIGNALS:
+    void sampleTaken();
+    void searchTried(int port, const QString &problem);
+    void testerFound(int port, const QString &device, const QDateTime &at);
+    void testerLost(const QDateTime &at);
+    void runCommanded(int code);
+    void stopCommanded();
+    void limitReached();
+    void changeSent(TesterChange change);
+
+private:
+    template <typename Call>
+    void toWindow(const Call &call)
+    {
+        if (window)
+            call(*window);
+    }
+
+    const TesterState &s;
+    TrendHistory &history;
+    ManualControl *manual = nullptr;
+    TesterView *window = nullptr;
+    int led = 1;   // the error LED as last drawn: 0 lit, 1 dark
+    QString lastTitle;
+};

@@ -1,0 +1,231 @@
+#include "engine/session/TesterSession.h"
+
+#include "engine/archive/ArchiveSink.h"
+#include "engine/archive/RunFileLog.h"
+#include "engine/archive/RunRecorder.h"
+#include "engine/config/ConfigCommands.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/preferences/Registry.h"
+#include "engine/procedures/ManualControl.h"
+#include "engine/session/SessionView.h"
+#include "engine/state/MessageDialogs.h"
+#include "engine/state/StateTexts.h"
+#include "engine/supervision/TesterEngine.h"
+
+#include <QEventLoop>
+#include <QSysInfo>
+#include <algorithm>
+
+namespace {
+
+// Raising the piston at shut-down: a poll every 50 ms, for two seconds at most.
+constexpr int ExitPollMs = 50;
+constexpr int ExitPolls = 40;
+
+// Without an archive the records go nowhere.
+class DiscardingSink : public ArchiveSink
+{
+public:
+    void post(ArchiveRecord &&) override {}
+};
+
+RunEvent EventOf(TesterChange change)
+{
+    switch (change) {
+    case TesterChange::ConfigDownload: return RunEvent::ConfigDownload;
+    case TesterChange::CounterReset: return RunEvent::CounterReset;
+    case TesterChange::Learn: return RunEvent::Learn;
+    case TesterChange::MasterDownload: return RunEvent::MasterDownload;
+    }
+    return RunEvent::ConfigDownload;
+}
+
+} // namespace
+
+// Every sample the engine decodes goes to the data log (when a file is
+// open), then to the archive and the run's own file.
+class TesterSession::Sampling : public SampleLog
+{
+public:
+    Sampling(DataLog &log, RunRecorder &recorder) : log(log), recorder(recorder) {}
+    void SaveToFile() override
+    {
+        log.SaveToFile();
+        recorder.sampleTaken();
+    }
+
+private:
+    DataLog &log;
+    RunRecorder &recorder;
+};
+
+TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
+    : messageDialogs(outside.dialogs),
+      view(std::make_unique<SessionView>(s, history)),
+      prefs(std::make_unique<Registry>(outside.settings)),
+      pollPeriodMs(pollPeriodMs)
+{
+    log = std::make_unique<DataLog>(s, outside.dialogs, outside.dataFileDialog, *prefs,
+                                    [this](const QString &text) { view->setTitle(text); });
+    discardedRecords = std::make_unique<DiscardingSink>();
+    recorder = std::make_unique<RunRecorder>(s, outside.archive ? *outside.archive : *discardedRecords,
+                                             QSysInfo::machineHostName(), QStringLiteral(LIFECYCLE_VERSION));
+    runFileLog = std::make_unique<RunFileLog>(s);
+    sampling = std::make_unique<Sampling>(*log, *recorder);
+    testerEngine = std::make_unique<TesterEngine>(s, outside.port, *view);
+    testerEngine->setSampleLog(sampling.get());
+    config = std::make_unique<ConfigCommands>(s, *testerEngine, outside.dialogs, outside.configFileDialog, *prefs);
+    manualControl = std::make_unique<ManualControl>(s, *testerEngine);
+    view->setManualControl(*manualControl);
+    connect(view.get(), &SessionView::sampleTaken, this, &TesterSession::sampleDecoded);
+    connect(view.get(), &SessionView::searchTried, this, &TesterSession::portTried);
+    connect(view.get(), &SessionView::testerFound, this, &TesterSession::linkFound);
+    connect(view.get(), &SessionView::testerLost, this, &TesterSession::linkLost);
+    connect(view.get(), &SessionView::runCommanded, this, &TesterSession::runStarted);
+    connect(view.get(), &SessionView::stopCommanded, this, &TesterSession::stopAcknowledged);
+    connectRecorder();
+    pollTimer.setObjectName("Tmr");
+    connect(&pollTimer, &QTimer::timeout, this, [this] { tick(); });
+}
+
+TesterSession::~TesterSession()
+{
+    pollTimer.stop();
+}
+
+void TesterSession::connectRecorder()
+{
+    RunRecorder &r = *recorder;
+    connect(view.get(), &SessionView::testerFound, this, [&r](int, const QString &, const QDateTime &at) { r.linkFound(at); });
+    connect(view.get(), &SessionView::testerLost, this, [&r](const QDateTime &at) { r.linkLost(at); });
+    connect(view.get(), &SessionView::runCommanded, this, [&r] { r.runStarted(QDateTime::currentDateTime()); });
+    connect(view.get(), &SessionView::limitReached, this, [&r] { r.limitReached(QDateTime::currentDateTime()); });
+    connect(view.get(), &SessionView::changeSent, this,
+            [&r](TesterChange change) { r.event(EventOf(change), QDateTime::currentDateTime()); });
+    log->openedOrClosed = [this](bool opened) {
+        recorder->event(opened ? RunEvent::DataFileOpened : RunEvent::DataFileClosed, QDateTime::currentDateTime(),
+                        s.DataFileName);
+    };
+    RunFileLog &file = *runFileLog;
+    r.runOpened = [&file](const QString &serial, const QDateTime &start) { file.runOpened(serial, start); };
+    r.sampleAdded = [&file] { file.sampleAdded(); };
+    r.runClosed = [&file] { file.runClosed(); };
+    file.failed = [this](const QString &text) {
+        // Posted: the poll tick that wrote must finish first.
+        QTimer::singleShot(0, this, [this, text] { messageDialogs.ErrorDialog(QStringLiteral("File Error"), text); });
+    };
+}
+
+void TesterSession::preferencesChanged()
+{
+    runFileLog->setFolder(prefs->RunFilesFolder());
+}
+
+void TesterSession::start()
+{
+    s.DataFileNum = 0;
+    s.DataFileName.clear();
+    s.DataFileOpen = false;
+    s.AppOrientation = -8;
+    s.DownLoadedOnce = false;
+    s.IsDirtyData = false;
+    s.IsDirtyConfig = false;
+    s.MasterUpdate = false;
+    s.GoAgainMode = false;
+    s.GoAgainFlag = false;
+    s.MustWait = true;
+
+    testerEngine->SetClearAll();
+
+    s.vMaxUpResistance = 1022;
+    s.vMaxDownResistance = 1022;
+    s.LearnConfigure = false;
+    s.vRPullUp = -1;
+    s.vRMode = -1;
+    s.LEDCounter = 0;
+    s.LEDState = 1;
+    s.vMinDownResistance = 0;
+    s.vMinUpResistance = 0;
+    s.Running = false;
+
+    s.ComChan = 0;
+    s.ComSeq = 0;
+    s.ComChanOpen = false;
+    s.vSerialNumber.clear();
+    s.vSoftwareVersion = 0;
+    if (TesterView *window = view->shownIn())
+        showEverything(*window);
+
+    // The search starts at the saved port; ports above 9 are searched from 9.
+    s.ComChan = TesterState::Integer(std::clamp(prefs->LoadCommChannel(), 0, 8));
+    preferencesChanged();
+    pollTimer.start(pollPeriodMs);
+}
+
+void TesterSession::shutDown()
+{
+    if (s.DataFileOpen)
+        log->FileClose();
+    pollTimer.stop();
+    recorder->programClosing(QDateTime::currentDateTime());
+    prefs->SaveCommChannel(s.ComChan);
+    raisePistonBeforeExit();
+}
+
+void TesterSession::raisePistonBeforeExit()
+{
+    manualControl->RaisePistonBeforeExit(
+        [this] {
+            // Time for the tester to answer, with the port's events taken in;
+            // the operator's input waits.
+            QEventLoop wait;
+            QTimer::singleShot(ExitPollMs, &wait, &QEventLoop::quit);
+            wait.exec(QEventLoop::ExcludeUserInputEvents);
+            testerEngine->Tick();
+        },
+        ExitPolls);
+}
+
+void TesterSession::tick()
+{
+    // A tick never waits, but guard anyway: a dialog opened from inside a
+    // tick must not let the next tick run the cycle a second time.
+    if (ticking)
+        return;
+    ticking = true;
+    testerEngine->Tick();
+    ticking = false;
+}
+
+void TesterSession::setWindow(TesterView *window)
+{
+    view->setWindow(window);
+    if (window)
+        showEverything(*window);
+}
+
+TesterView &TesterSession::engineView()
+{
+    return *view;
+}
+
+QString TesterSession::title() const
+{
+    return view->title();
+}
+
+void TesterSession::showEverything(TesterView &window)
+{
+    window.SetControls();
+    window.DisplaySerialNum();
+    window.setVersionPanel(DisplayVersion(s));
+    window.DisplayMode();
+    window.DisplayRValue();
+    if (s.DownLoadedOnce) {
+        window.DisplayData();
+        window.showSampleDate(FormatSampleTime(s.vUpdateTime));
+    }
+    window.drawLed(view->ledDrawing());
+    if (!view->title().isEmpty())
+        window.setTitle(view->title());
+}

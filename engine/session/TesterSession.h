@@ -1,0 +1,121 @@
+#pragma once
+
+#include "engine/state/TesterState.h"
+#include "engine/trend/TrendHistory.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+class ArchiveSink;
+class ConfigCommands;
+class ConfigFileDialog;
+class DataFileDialog;
+class DataLog;
+class ManualControl;
+class RunFileLog;
+class RunRecorder;
+class MessageDialogs;
+class Registry;
+class SerialPort;
+class SessionView;
+class SettingsStore;
+class TesterEngine;
+class TesterView;
+
+// What one tester's session reaches of the world outside: handed in, never
+// owned. The program hands in the real port, settings file and dialogs;
+// tests hand in fakes.
+struct SessionOutside
+{
+    SerialPort &port;
+    SettingsStore &settings;
+    MessageDialogs &dialogs;
+    DataFileDialog &dataFileDialog;
+    ConfigFileDialog &configFileDialog;
+    // The run archive every sample goes to; none: samples are not archived.
+    ArchiveSink *archive = nullptr;
+};
+
+// One tester and everything the program keeps for it, built and owned
+// together: the state record, the conversation engine with its poll timer,
+// the data log, the configuration commands, the manual control and the
+// history of the run. A program may hold several.
+//
+// It runs whether or not a window shows it: what the engine shows goes to
+// the window when one is open, and the link, the run and each sample are
+// also told through the signals below.
+class TesterSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    TesterSession(const SessionOutside &outside, int pollPeriodMs);
+    ~TesterSession() override;
+
+    TesterState &state() { return s; }
+    const TesterState &state() const { return s; }
+    TesterEngine &engine() { return *testerEngine; }
+    DataLog &dataLog() { return *log; }
+    ConfigCommands &configCommands() { return *config; }
+    ManualControl &manual() { return *manualControl; }
+    Registry &registry() { return *prefs; }
+    MessageDialogs &dialogs() { return messageDialogs; }
+    // What the engine draws on: passed on to the window, when one is open.
+    TesterView &engineView();
+    // Every sample decoded since the session began.
+    const TrendHistory &trendHistory() const { return history; }
+    // What is told to the run archive, and the unattended run file.
+    RunRecorder &runRecorder() { return *recorder; }
+    RunFileLog &runFile() { return *runFileLog; }
+    // The preferences changed: the next run's file follows them.
+    void preferencesChanged();
+
+    // Start-up: the initial state, the search from the saved port, polling.
+    void start();
+    // Shut-down, once the operator agreed: the data file is closed, polling
+    // stops and the port is saved. No command goes to the tester, so a
+    // running test goes on; only a piston the manual control moved down is
+    // raised first.
+    void shutDown();
+
+    // The window that shows this tester, or null. A window that comes is
+    // shown at once everything the session knows.
+    void setWindow(TesterView *window);
+    // The window title the data log last asked for.
+    QString title() const;
+
+Q_SIGNALS:
+    void sampleDecoded();   // after the window showed it
+    void portTried(int port, const QString &problem);   // problem: why it did not open, or empty
+    void linkFound(int port, const QString &device, const QDateTime &at);
+    void linkLost(const QDateTime &at);
+    void runStarted(int code);
+    void stopAcknowledged();   // the stop sent from here was acknowledged
+
+private:
+    class Sampling;
+    void tick();
+    void connectRecorder();
+    void raisePistonBeforeExit();
+    void showEverything(TesterView &window);
+
+    TesterState s;
+    MessageDialogs &messageDialogs;
+    TrendHistory history;
+    std::unique_ptr<ManualControl> manualControl;
+    std::unique_ptr<SessionView> view;
+    std::unique_ptr<Registry> prefs;
+    std::unique_ptr<DataLog> log;
+    std::unique_ptr<ArchiveSink> discardedRecords;
+    std::unique_ptr<RunRecorder> recorder;
+    std::unique_ptr<RunFileLog> runFileLog;
+    std::unique_ptr<Sampling> sampling;
+    std::unique_ptr<TesterEngine> testerEngine;
+    std::unique_ptr<ConfigCommands> config;
+    QTimer pollTimer;
+    int pollPeriodMs;
+    bool ticking = false;
+};

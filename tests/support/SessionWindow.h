@@ -1,0 +1,21 @@
+#pragma once
+
+#include "engine/session/TesterSession.h"
+#include "mainwindow/MainForm.h"
+#include "support/FakeConfigFileDialog.h"
+
+// One tester's session with the main window over it, built and started as
+// the program does: the tests' way to a main window over fakes.
+struct SessionWindow
+{
+    SessionWindow(SerialPort &port, SettingsStore &settings, MessageDialogs &dialogs, DataFileDialog &files,
+                  int pollMs)
+        : session({port, settings, dialogs, files, configFiles}, pollMs), form(session)
+    {
+        session.start();
+    }
+
+    FakeConfigFileDialog configFiles;
+    TesterSession session;
+    MainForm form;
+};
