@@ -81,32 +81,6 @@ void trimBreak(QList<QPointF> &line)
         line.removeLast();
 }
 
-// Where a position falls among the pixel columns. Every index is held within
-// the columns on both sides: a position beyond the range, or a run whose
-// cycle count went below its start, lands in an edge column.
-class ColumnScale
-{
-public:
-    ColumnScale(TrendRange range, int columns)
-        : first(range.from), lastColumn(columns - 1), perUnit(range.span() > 0 ? columns / range.span() : 0)
-    {
-    }
-
-    int column(double x) const
-    {
-        // Truncation rounds down here: what reaches it is not negative.
-        const double c = (x - first) * perUnit;
-        if (!(c > 0))
-            return 0;
-        return int(std::min(c, double(lastColumn)));
-    }
-
-private:
-    double first;
-    int lastColumn;
-    double perUnit;
-};
-
 using SeriesValues = std::array<float, SeriesCount>;
 
 // A sample's values in series order; an open contact (+inf) is a mark, and
@@ -328,7 +302,7 @@ private:
     const TrendAxis axis;
     const TrendRange range;
     const int columns;
-    const ColumnScale scale;
+    const TrendColumnScale scale;
     const int64_t gap;
 
     // Per series and column: the part before a break in the column, the part after it.

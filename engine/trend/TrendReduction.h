@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QPointF>
+#include <algorithm>
 #include <cmath>
 
 // The quantities the Trend window draws, each a line along the axis.
@@ -32,6 +33,32 @@ struct TrendRange
     bool contains(double x) const { return x >= from && x <= to; }
     bool operator==(const TrendRange &other) const { return from == other.from && to == other.to; }
     bool operator!=(const TrendRange &other) const { return !(*this == other); }
+};
+
+// Where a position falls among the pixel columns of a range. Every index is
+// held within the columns on both sides: a position beyond the range, or a
+// run whose cycle count went below its start, lands in an edge column.
+class TrendColumnScale
+{
+public:
+    TrendColumnScale(TrendRange range, int columns)
+        : first(range.from), lastColumn(std::max(1, columns) - 1), perUnit(range.span() > 0 ? columns / range.span() : 0)
+    {
+    }
+
+    int column(double x) const
+    {
+        // Truncation rounds down here: what reaches it is not negative.
+        const double c = (x - first) * perUnit;
+        if (!(c > 0))
+            return 0;
+        return int(std::min(c, double(lastColumn)));
+    }
+
+private:
+    double first;
+    int lastColumn;
+    double perUnit;
 };
 
 // A history reduced to what a chart of a given width can show of a range of

@@ -232,6 +232,15 @@ void TrendViewTest::linesBreakWhereTheRecordingBroke()
         for (const QPointF &p : line)
             QVERIFY(IsLineBreak(p) || whole.contains(p.x()));
     }
+    // Whatever the position, its column is one of the chart's.
+    const TrendColumnScale scale({-100, 100}, 200);
+    const double inf = std::numeric_limits<double>::infinity();
+    const QList<double> positions = {-100, -99.5, 0, 99.5, 100, -101, -1e300, -inf, std::nan(""), 1e300, inf};
+    QStringList columns;
+    for (const double x : positions)
+        columns << QString::number(scale.column(x));
+    QCOMPARE(columns.join(QLatin1Char(' ')), QStringLiteral("0 0 100 199 199 0 0 0 0 199 199"));
+    QCOMPARE(TrendColumnScale({5, 5}, 10).column(6), 0);
 }
 
 void TrendViewTest::roundTicksAndCrowdedFailures()
