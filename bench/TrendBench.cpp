@@ -104,8 +104,6 @@ std::vector<TrendRange> zoomRanges()
     return ranges;
 }
 
-// The slowest zoomed redraw, each range the best of a few: the charts at
-// 1200 x 800 reduced again for the range and drawn.
 // A redraw's elapsed and processor time, each the best of several runs.
 struct RedrawFigures
 {
