@@ -384,8 +384,13 @@ void TrendWindowTest::zoomAndPanMoveEveryChart()
              return band;
          }},
         {"a click is no band", [&](TrendRange before) {
-             drag(bounce, a, a + 2, Qt::LeftButton);
+             drag(bounce, a, a + 3, Qt::LeftButton);
              return before;
+         }},
+        {"the narrowest band, four pixels", [&](TrendRange before) {
+             const TrendRange band{bounce->positionAt(a), bounce->positionAt(a + 4)};
+             drag(bounce, a, a + 4, Qt::LeftButton);
+             return Clamped(band, whole, TrendAxis::Cycles);
          }},
         {"wheel in at the pointer", [&](TrendRange before) {
              const TrendRange expected = ZoomedAround(before, bounce->positionAt(a), 0.8);
