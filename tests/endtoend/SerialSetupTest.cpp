@@ -41,6 +41,11 @@ private Q_SLOTS:
         QTest::newRow("plot, value after =")
             << QStringList{"--plot=/tmp/run 1.txt"} << -1 << false << none << "" << "/tmp/run 1.txt";
         QTest::newRow("unknown option") << QStringList{"--simulator"} << 2 << false << none << "" << "";
+        QTest::newRow("trend picture zoomed, cursor")
+            << QStringList{"--trend-zoom", "100:250.5", "--trend-cursor", "120"} << -1 << false << none << "" << "";
+        QTest::newRow("trend zoom backwards") << QStringList{"--trend-zoom=250:100"} << 2 << false << none << "" << "";
+        QTest::newRow("trend zoom, one end") << QStringList{"--trend-zoom=250"} << 2 << false << none << "" << "";
+        QTest::newRow("trend cursor, no number") << QStringList{"--trend-cursor=x"} << 2 << false << none << "" << "";
     }
 
     void parse()
