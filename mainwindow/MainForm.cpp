@@ -61,9 +61,9 @@ MainForm::MainForm(TesterSession &session, QWidget *parent)
     setObjectName("MainForm");
     setWindowTitle(title());
     buildWindow();
-    overview = new RunOverview(s, session.dataLog(), centralWidget(), centralWidget());
+    overview = new RunOverview(s, session.dataLog(), session.runSummary(), centralWidget(), centralWidget());
     static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
-    session.dataLog().changed = [this] { overview->refresh(); };
+    connect(&session, &TesterSession::logChanged, this, [this] { overview->refresh(); });
     AddMenuShortcuts(*menus);
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
@@ -83,7 +83,6 @@ MainForm::MainForm(TesterSession &session, QWidget *parent)
 MainForm::~MainForm()
 {
     tester.setWindow(nullptr);
-    tester.dataLog().changed = nullptr;
     registry.recentFilesChanged = nullptr;
     registry.recentConfigFilesChanged = nullptr;
 }
@@ -467,7 +466,7 @@ void MainForm::sampleDecoded()
     trendView->historyGrew();
 }
 
-void MainForm::portTried(int port) { overview->portTried(port); }
-void MainForm::linkFound(int port, const QString &device, const QDateTime &at) { overview->linkFound(port, device, at); }
-void MainForm::linkLost(const QDateTime &at) { overview->linkLost(at); }
-void MainForm::runStarted(int code) { overview->runStarted(code); }
+void MainForm::portTried(int) { overview->linkChanged(); }
+void MainForm::linkFound(int, const QString &, const QDateTime &) { overview->linkChanged(); }
+void MainForm::linkLost(const QDateTime &) { overview->linkChanged(); }
+void MainForm::runStarted(int) { overview->runStarted(); }

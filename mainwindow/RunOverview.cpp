@@ -1,6 +1,7 @@
 #include "mainwindow/RunOverview.h"
 
 #include "engine/datalog/DataLog.h"
+#include "engine/run/RunSummary.h"
 #include "engine/state/TesterState.h"
 #include "mainwindow/ReadingColours.h"
 #include "ui/ValueBox.h"
@@ -25,8 +26,10 @@ void describe(QWidget *widget, const QString &name, const QString &toolTip)
 
 } // namespace
 
-RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidget *readings, QWidget *parent)
-    : QFrame(parent), s(state), log(dataLog), readingColours(std::make_unique<ReadingColours>(readings))
+RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, const RunSummary &runSummary,
+                         QWidget *readings, QWidget *parent)
+    : QFrame(parent), s(state), log(dataLog), summary(runSummary),
+      readingColours(std::make_unique<ReadingColours>(readings))
 {
     setObjectName("RunOverview");
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -110,41 +113,28 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidg
     MakeSteady(TimeToLimitLbl, QStringLiteral("1000:00:00"));
 
     refresh();
+    // A window that opens on a tester whose link was lost shows it at once.
+    linkChanged();
 }
 
 RunOverview::~RunOverview() = default;
 
-void RunOverview::portTried(int port)
+void RunOverview::linkChanged()
 {
-    if (link.portTried(port))
-        showLink();
-}
-
-void RunOverview::linkFound(int port, const QString &device, const QDateTime &at)
-{
-    link.found(port, device, at);
-    showLink();
-}
-
-void RunOverview::linkLost(const QDateTime &at)
-{
-    link.lost(at);
     showLink();
     // The last sample stays on screen, greyed, so nobody takes it for live data.
-    readingColours->show(OutOfTolerance(s), true);
+    if (summary.link().state() == LinkHistory::State::Lost)
+        readingColours->show(OutOfTolerance(s), true);
 }
 
-void RunOverview::runStarted(int code)
+void RunOverview::runStarted()
 {
-    lastRunCode = code;
     showRun();
 }
 
 void RunOverview::sampleTaken()
 {
     // The sample was decoded: the readings are live again.
-    const RunMode mode = CurrentRunMode(s, lastRunCode);
-    progress.addSample(s.vUpdateTime, s.CycleCount, mode != RunMode::Stopped);
     readingColours->show(OutOfTolerance(s), false);
     refresh();
 }
@@ -159,16 +149,13 @@ void RunOverview::refresh()
 
 void RunOverview::showLink()
 {
-    SetSteadyText(LinkStateLbl, link.text());
-    SetTextColour(LinkStateLbl, link.alarm() ? ReadingColours::Alarm : QColor());
+    SetSteadyText(LinkStateLbl, summary.link().text());
+    SetTextColour(LinkStateLbl, summary.link().alarm() ? ReadingColours::Alarm : QColor());
 }
 
 void RunOverview::showRun()
 {
-    // A stop forgets the run command: a later run is told by its own status.
-    if (!s.Running && !s.GoAgainMode)
-        lastRunCode = 0;
-    SetSteadyText(RunStateLbl, RunStateText(CurrentRunMode(s, lastRunCode), s.RepeatCount));
+    SetSteadyText(RunStateLbl, summary.runText(s));
 }
 
 void RunOverview::showLogging()
@@ -186,22 +173,18 @@ void RunOverview::showLogging()
 
 void RunOverview::showProgress()
 {
-    const RunMode mode = CurrentRunMode(s, lastRunCode);
-    const int count = std::max(0, int(s.CycleCount));
-    if (s.DownLoadedOnce || count > 0) {
+    const QString cycles = CyclesText(s);
+    if (!cycles.isEmpty()) {
         const int limit = std::max(0, int(s.vCycleLimit));
-        const QString text = limit > 0 ? QStringLiteral("%1 of %2 cycles").arg(count).arg(limit)
-                                       : QStringLiteral("%1 cycles, no limit").arg(count);
         // A limit of 0 leaves an empty bar; a busy bar would animate for ever.
         if (CycleProgress->maximum() != std::max(limit, 1))
             CycleProgress->setRange(0, std::max(limit, 1));
-        const int shown = limit > 0 ? std::min(count, limit) : 0;
+        const int shown = limit > 0 ? std::min(std::max(0, int(s.CycleCount)), limit) : 0;
         if (CycleProgress->value() != shown)
             CycleProgress->setValue(shown);
-        SetSteadyText(CyclesLbl, text);
+        SetSteadyText(CyclesLbl, cycles);
     }
-    SetSteadyText(RateLbl, RateText(progress));
-    SetSteadyText(RunTimeLbl, DurationText(progress.runSeconds()));
-    SetSteadyText(TimeToLimitLbl, DurationText(progress.secondsToLimit(s.CycleCount, s.vCycleLimit,
-                                                                           EndsAtCycleLimit(mode))));
+    SetSteadyText(RateLbl, RateText(summary.progress()));
+    SetSteadyText(RunTimeLbl, DurationText(summary.progress().runSeconds()));
+    SetSteadyText(TimeToLimitLbl, summary.timeToLimitText(s));
 }

@@ -20,14 +20,16 @@ constexpr int ExitPolls = 40;
 } // namespace
 
 TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
-    : messageDialogs(outside.dialogs),
-      view(std::make_unique<SessionView>(s, history)),
+    : settingsStore(outside.settings), messageDialogs(outside.dialogs),
+      view(std::make_unique<SessionView>(s, history, summary)),
       prefs(std::make_unique<Registry>(outside.settings)),
       pollPeriodMs(pollPeriodMs)
 {
     log = std::make_unique<DataLog>(s, outside.dialogs, outside.dataFileDialog, *prefs,
                                     [this](const QString &text) { view->setTitle(text); });
+    log->changed = [this] { Q_EMIT logChanged(); };
     testerEngine = std::make_unique<TesterEngine>(s, outside.port, *view);
+    testerEngine->link().sharePorts(outside.sharedPorts);
     testerEngine->setSampleLog(log.get());
     config = std::make_unique<ConfigCommands>(s, *testerEngine, outside.dialogs, outside.configFileDialog, *prefs);
     manualControl = std::make_unique<ManualControl>(s, *testerEngine);
@@ -46,7 +48,7 @@ TesterSession::~TesterSession()
     pollTimer.stop();
 }
 
-void TesterSession::start()
+void TesterSession::start(int searchAfterPort)
 {
     s.DataFileNum = 0;
     s.DataFileName.clear();
@@ -83,6 +85,8 @@ void TesterSession::start()
 
     // The search starts at the saved port; ports above 9 are searched from 9.
     s.ComChan = TesterState::Integer(std::clamp(prefs->LoadCommChannel(), 0, 8));
+    if (searchAfterPort >= 0)
+        s.ComChan = TesterState::Integer(std::clamp(searchAfterPort, 0, 16));
     pollTimer.start(pollPeriodMs);
 }
 

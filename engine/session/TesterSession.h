@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/run/RunSummary.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
 
@@ -15,6 +16,7 @@ class DataFileDialog;
 class DataLog;
 class ManualControl;
 class MessageDialogs;
+class PortClaims;
 class Registry;
 class SerialPort;
 class SessionView;
@@ -32,6 +34,9 @@ struct SessionOutside
     MessageDialogs &dialogs;
     DataFileDialog &dataFileDialog;
     ConfigFileDialog &configFileDialog;
+    // The ports shared with the program's other testers; null when this is
+    // the program's only tester.
+    PortClaims *sharedPorts = nullptr;
 };
 
 // One tester and everything the program keeps for it, built and owned
@@ -57,14 +62,18 @@ public:
     ConfigCommands &configCommands() { return *config; }
     ManualControl &manual() { return *manualControl; }
     Registry &registry() { return *prefs; }
+    SettingsStore &settings() { return settingsStore; }
     MessageDialogs &dialogs() { return messageDialogs; }
     // What the engine draws on: passed on to the window, when one is open.
     TesterView &engineView();
     // Every sample decoded since the session began.
     const TrendHistory &trendHistory() const { return history; }
+    // The link, the run's progress and its last run command at a glance.
+    const RunSummary &runSummary() const { return summary; }
 
-    // Start-up: the initial state, the search from the saved port, polling.
-    void start();
+    // Start-up: the initial state, the search from the saved port (or from
+    // the port after searchAfterPort, when one is given), polling.
+    void start(int searchAfterPort = -1);
     // Shut-down, once the operator agreed: the data file is closed, polling
     // stops and the port is saved. No command goes to the tester, so a
     // running test goes on; only a piston the manual control moved down is
@@ -83,6 +92,7 @@ Q_SIGNALS:
     void linkFound(int port, const QString &device, const QDateTime &at);
     void linkLost(const QDateTime &at);
     void runStarted(int code);
+    void logChanged();      // a line was written, a data file opened or closed
 
 private:
     void tick();
@@ -90,8 +100,10 @@ private:
     void showEverything(TesterView &window);
 
     TesterState s;
+    SettingsStore &settingsStore;
     MessageDialogs &messageDialogs;
     TrendHistory history;
+    RunSummary summary;
     std::unique_ptr<ManualControl> manualControl;
     std::unique_ptr<SessionView> view;
     std::unique_ptr<Registry> prefs;

@@ -82,9 +82,11 @@ void PollCycle::searchStep()
         s.MustWait = true;
         view.SetControls();
     }
-    ++s.ComChan;
-    if (s.ComChan > 16 || s.ComChan < 1)
-        s.ComChan = 1;
+    // The next port, passing over those other testers of this program hold.
+    const int port = link.nextPortToTry(s.ComChan);
+    if (port == 0)
+        return;
+    s.ComChan = TesterState::Integer(port);
     link.ShowCommMessage(QStringLiteral("Searching For Tester On Comm ") + QString::number(s.ComChan));
     view.portTried(s.ComChan);
     bool ok = false;
@@ -209,6 +211,7 @@ void PollCycle::probeSecondAnswer()
     link.ShowCommMessage(QStringLiteral("Tester Found On Comm ") + QString::number(s.ComChan));
     s.StatusDelay = FoundMessagePeriods;
     testerFound = true;
+    link.keepPortForTester();
     view.linkFound(s.ComChan, link.deviceName(), clock());
     view.SetControls();
 }

@@ -1,0 +1,93 @@
+#include "engine/run/RunSummary.h"
+
+#include "engine/state/TesterState.h"
+
+#include <algorithm>
+
+bool RunSummary::portTried(int port)
+{
+    return history.portTried(port);
+}
+
+void RunSummary::linkFound(int port, const QString &device, const QDateTime &at)
+{
+    history.found(port, device, at);
+    foundPort = port;
+    foundDevice = device;
+    linkChangedAt = at;
+}
+
+void RunSummary::linkLost(const QDateTime &at)
+{
+    history.lost(at);
+    linkChangedAt = at;
+}
+
+void RunSummary::runStarted(int code)
+{
+    lastRunCode = code;
+}
+
+void RunSummary::sampleTaken(const TesterState &s)
+{
+    stateChanged(s);
+    run.addSample(s.vUpdateTime, s.CycleCount, runMode(s) != RunMode::Stopped);
+}
+
+void RunSummary::stateChanged(const TesterState &s)
+{
+    // A stop forgets the run command: a later run is told by its own status.
+    if (!s.Running && !s.GoAgainMode)
+        lastRunCode = 0;
+}
+
+QString RunSummary::linkStateText() const
+{
+    const QString at = linkChangedAt.toString(QStringLiteral("HH:mm:ss"));
+    switch (history.state()) {
+    case LinkHistory::State::Connected: return QStringLiteral("Connected since ") + at;
+    case LinkHistory::State::Lost: return QStringLiteral("Lost at ") + at;
+    case LinkHistory::State::Searching: break;
+    }
+    return QStringLiteral("Searching...");
+}
+
+QString RunSummary::runText(const TesterState &s) const
+{
+    return RunStateText(runMode(s), s.RepeatCount);
+}
+
+QString RunSummary::timeToLimitText(const TesterState &s) const
+{
+    return DurationText(run.secondsToLimit(s.CycleCount, s.vCycleLimit, EndsAtCycleLimit(runMode(s))));
+}
+
+QString PortText(int port, const QString &device)
+{
+    const QString text = QStringLiteral("Comm %1").arg(port);
+    return device.isEmpty() ? text : text + QStringLiteral(" (%1)").arg(device);
+}
+
+QString CyclesText(const TesterState &s)
+{
+    const int count = std::max(0, int(s.CycleCount));
+    if (!s.DownLoadedOnce && count == 0)
+        return QString();
+    const int limit = std::max(0, int(s.vCycleLimit));
+    return limit > 0 ? QStringLiteral("%1 of %2 cycles").arg(count).arg(limit)
+                     : QStringLiteral("%1 cycles, no limit").arg(count);
+}
+
+double CycleShare(const TesterState &s)
+{
+    const int count = std::max(0, int(s.CycleCount));
+    const int limit = std::max(0, int(s.vCycleLimit));
+    if ((!s.DownLoadedOnce && count == 0) || limit == 0)
+        return -1;
+    return double(std::min(count, limit)) / double(limit);
+}
+
+QString FailuresText(const TesterState &s)
+{
+    return QStringLiteral("%1 (%2 sequential)").arg(s.FailCount).arg(s.SeqCount);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "engine/run/RunRules.h"
+
+#include <QDateTime>
+#include <QString>
+
+struct TesterState;
+
+// The run at a glance for one tester, kept by its session whether or not a
+// window shows it: the history of the link, the progress of the run and the
+// run command the tester last acknowledged. The main window's overview strip
+// and the station's rows read it.
+class RunSummary
+{
+public:
+    // What the poll cycle reports, as it happens.
+    bool portTried(int port);   // false when the link text stays as it was
+    void linkFound(int port, const QString &device, const QDateTime &at);
+    void linkLost(const QDateTime &at);
+    void runStarted(int code);
+    void sampleTaken(const TesterState &s);    // a full sample was decoded
+    void stateChanged(const TesterState &s);   // the run or link state may have changed
+
+    const LinkHistory &link() const { return history; }
+    const RunProgress &progress() const { return run; }
+    RunMode runMode(const TesterState &s) const { return CurrentRunMode(s, lastRunCode); }
+
+    int port() const { return foundPort; }   // where the tester was last found, 0 before
+    const QString &device() const { return foundDevice; }
+    // "Connected since 14:03:07", "Lost at 14:05:00" or "Searching...".
+    QString linkStateText() const;
+    QString runText(const TesterState &s) const;
+    QString timeToLimitText(const TesterState &s) const;
+
+private:
+    LinkHistory history;
+    RunProgress run;
+    int lastRunCode = 0;
+    int foundPort = 0;
+    QString foundDevice;
+    QDateTime linkChangedAt;
+};
+
+// "Comm 3 (/dev/ttyUSB0)", or "Comm 3" when the platform names no device.
+QString PortText(int port, const QString &device);
+// The cycle count against the cycle limit, "1234 of 100000 cycles" or
+// "1234 cycles, no limit"; empty while the tester has reported nothing.
+QString CyclesText(const TesterState &s);
+// How much of the cycle limit is done, 0 to 1; -1 without a limit or
+// before the tester reported anything.
+double CycleShare(const TesterState &s);
+// "3 (1 sequential)": the fail count and the sequential fail count.
+QString FailuresText(const TesterState &s);
