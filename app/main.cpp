@@ -1,11 +1,14 @@
 #include "app/AppOptions.h"
 #include "app/SerialSetup.h"
+#include "engine/preferences/StationSettings.h"
 #include "engine/session/TesterSession.h"
+#include "engine/station/Station.h"
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendWindow.h"
 #include "mainwindow/MainForm.h"
 #include "platform/QtSettingsStore.h"
+#include "station/StationWindow.h"
 #include "ui/QtConfigFileDialog.h"
 #include "ui/QtDataFileDialog.h"
 #include "ui/QtMessageDialogs.h"
@@ -17,12 +20,15 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
 // How long after start the --screenshot picture and the --report page are
-// taken: time for the simulated tester to be found and its first sample shown.
+// taken: time for the simulated tester to be found and its first sample shown;
+// for a station, time for every tester to be found and show its rate.
 constexpr int ScreenshotDelayMs = 4000;
+constexpr int StationScreenshotDelayMs = 8000;
 
 // The --trend-screenshot picture: taken once the live run has this many
 // samples (or at the latest after the wait), or at once for a plotted log.
@@ -59,6 +65,23 @@ bool displayAvailable()
 #endif
 }
 
+// Quits a while after start, once the window's picture is saved and `more`
+// did its part (0 when it went well). The window is not closed: such a run
+// asks no questions and leaves the saved settings alone.
+void QuitAfterStart(QWidget &window, const QString &screenshotFile, int delayMs, std::function<int()> more)
+{
+    QTimer::singleShot(delayMs, &window, [&window, screenshotFile, more] {
+        int code = 0;
+        if (!screenshotFile.isEmpty() && !window.grab().save(screenshotFile, "PNG")) {
+            QTextStream(stderr) << "lifecycle: cannot write the screenshot " << screenshotFile << "\n";
+            code = 1;
+        }
+        if (more && more() != 0)
+            code = 1;
+        QCoreApplication::exit(code);
+    });
+}
+
 // What the command line asks of the window at start: a data log to plot,
 // and the pictures or the report page to write before quitting.
 void ScheduleStartRequests(MainForm &form, const AppOptions &options)
@@ -76,23 +99,47 @@ void ScheduleStartRequests(MainForm &form, const AppOptions &options)
     }
     if (options.screenshotFile.isEmpty() && options.reportFile.isEmpty())
         return;
-    // Quit without closing the window: a screenshot or report run asks no
-    // questions and leaves the saved settings alone.
-    QTimer::singleShot(ScreenshotDelayMs, &form, [&form, &options] {
-        int code = 0;
-        if (!options.screenshotFile.isEmpty() && !form.grab().save(options.screenshotFile, "PNG")) {
-            QTextStream(stderr) << "lifecycle: cannot write the screenshot " << options.screenshotFile << "\n";
-            code = 1;
-        }
-        if (!options.reportFile.isEmpty()) {
-            const QString failure = form.report().writePdf(options.reportFile);
-            if (!failure.isEmpty()) {
-                QTextStream(stderr) << "lifecycle: " << failure << "\n";
-                code = 1;
-            }
-        }
-        QCoreApplication::exit(code);
+    QuitAfterStart(form, options.screenshotFile, ScreenshotDelayMs, [&form, &options] {
+        if (options.reportFile.isEmpty())
+            return 0;
+        const QString failure = form.report().writePdf(options.reportFile);
+        if (failure.isEmpty())
+            return 0;
+        QTextStream(stderr) << "lifecycle: " << failure << "\n";
+        return 1;
     });
+}
+
+// The program with one tester: its main window.
+int RunOneTester(const AppOptions &options, SettingsStore &settings, SerialSetup &serial, QtMessageDialogs &dialogs,
+                 QtDataFileDialog &fileDialog, QtConfigFileDialog &configFileDialog)
+{
+    TesterSession session({serial.port(), settings, dialogs, fileDialog, configFileDialog}, options.pollPeriodMs);
+    MainForm form(session);
+    dialogs.setParentWidget(&form);
+    fileDialog.setParentWidget(&form);
+    configFileDialog.setParentWidget(&form);
+    session.start();
+    form.show();
+
+    ScheduleStartRequests(form, options);
+    return QApplication::exec();
+}
+
+// The program with every tester found: the Station window. Messages and
+// file dialogs come over the window in use.
+int RunStation(const AppOptions &options, SettingsStore &settings, SerialSetup &serial, MessageDialogs &dialogs,
+               DataFileDialog &fileDialog, ConfigFileDialog &configFileDialog)
+{
+    Station station({[&serial]() -> SerialPort & { return serial.newPort(); }, settings, dialogs, fileDialog,
+                     configFileDialog},
+                    options.pollPeriodMs);
+    StationWindow window(station, settings, dialogs);
+    station.start();
+    window.show();
+    if (!options.screenshotFile.isEmpty())
+        QuitAfterStart(window, options.screenshotFile, StationScreenshotDelayMs, nullptr);
+    return QApplication::exec();
 }
 
 } // namespace
@@ -120,14 +167,11 @@ int main(int argc, char **argv)
     QtMessageDialogs dialogs;
     QtDataFileDialog fileDialog;
     QtConfigFileDialog configFileDialog;
-    TesterSession session({serial.port(), settings, dialogs, fileDialog, configFileDialog}, options.pollPeriodMs);
-    MainForm form(session);
-    dialogs.setParentWidget(&form);
-    fileDialog.setParentWidget(&form);
-    configFileDialog.setParentWidget(&form);
-    session.start();
-    form.show();
-
-    ScheduleStartRequests(form, options);
-    return app.exec();
+    // The command line asks for several testers, or the preferences do,
+    // unless one tester's report or trend is asked for.
+    const bool station =
+        options.station || (!options.needsOneTester() && StationSettings(settings).driveEveryTester());
+    if (station)
+        return RunStation(options, settings, serial, dialogs, fileDialog, configFileDialog);
+    return RunOneTester(options, settings, serial, dialogs, fileDialog, configFileDialog);
 }

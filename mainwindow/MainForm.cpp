@@ -9,6 +9,7 @@
 #include "engine/state/StateTexts.h"
 #include "engine/supervision/TesterEngine.h"
 #include "features/config/ConfigEditCommands.h"
+#include "features/preferences/PreferencesDialog.h"
 #include "features/procedures/ProcedureMenus.h"
 #include "features/report/QtPrintDialogs.h"
 #include "features/report/ReportController.h"
@@ -59,6 +60,7 @@ MainForm::MainForm(TesterSession &session, QWidget *parent)
       registry(session.registry())
 {
     setObjectName("MainForm");
+    fileTitle = title();
     setWindowTitle(title());
     buildWindow();
     overview = new RunOverview(s, session.dataLog(), session.runSummary(), centralWidget(), centralWidget());
@@ -201,7 +203,8 @@ void MainForm::connectMenus()
         QAction *entry = m.FileRecentMenu[i];
         on(entry, [this, entry] { dataLog().FileRecent(MainMenus::recentPath(entry)); afterFileCommand(); });
     }
-    on(m.FileExitMenu, [this] { close(); });
+    AddPreferencesEntry(m.FileMenu, m.FileExitMenu, tester.settings(), this);
+    on(m.FileExitMenu, [this] { exitProgram ? exitProgram() : void(close()); });
 
     on(m.ConfigureOpenMenu, [this] { configCommands().ConfigureOpenMenu(); });
     on(m.ConfigureSaveMenu, [this] { configCommands().ConfigureSaveMenu(); });
@@ -221,8 +224,21 @@ void MainForm::connectMenus()
     on(m.HelpAboutMenu, [this] { HelpAboutMenu_Click(); });
 }
 
+void MainForm::joinStation(std::function<QString()> name, std::function<void()> exit)
+{
+    testerName = std::move(name);
+    exitProgram = std::move(exit);
+    showTitle();
+}
+
 void MainForm::closeEvent(QCloseEvent *event)
 {
+    // In a station the tester runs on without its window: nothing to ask.
+    if (exitProgram) {
+        procedures->closeForExit();
+        event->accept();
+        return;
+    }
     if (s.GoAgainMode)
         dialogs.ErrorDialog(QStringLiteral("Break Update Mode Cancel"),
                             QStringLiteral("The tester is set to stop after ") + QString::number(s.RepeatCount)
@@ -457,16 +473,32 @@ void MainForm::beep()
 
 void MainForm::setTitle(const QString &text)
 {
-    setWindowTitle(text);
+    fileTitle = text;
+    showTitle();
+}
+
+void MainForm::showTitle()
+{
+    const QString text = testerName ? testerName() + QStringLiteral(" - ") + fileTitle : fileTitle;
+    if (windowTitle() != text)
+        setWindowTitle(text);
 }
 
 void MainForm::sampleDecoded()
 {
     overview->sampleTaken();
     trendView->historyGrew();
+    // The first sample brings the tester's serial number.
+    if (testerName)
+        showTitle();
 }
 
 void MainForm::portTried(int) { overview->linkChanged(); }
-void MainForm::linkFound(int, const QString &, const QDateTime &) { overview->linkChanged(); }
+void MainForm::linkFound(int, const QString &, const QDateTime &)
+{
+    overview->linkChanged();
+    if (testerName)
+        showTitle();
+}
 void MainForm::linkLost(const QDateTime &) { overview->linkChanged(); }
 void MainForm::runStarted(int) { overview->runStarted(); }

@@ -4,6 +4,7 @@
 #include "engine/state/TesterView.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class ConfigCommands;
@@ -64,6 +65,11 @@ public:
     void linkLost(const QDateTime &at) override;
     void runStarted(int code) override;
 
+    // One window of a station's testers: its title names the tester, closing
+    // it only lets go of its session (the tester runs on, logged), and
+    // File, Exit calls exitProgram.
+    void joinStation(std::function<QString()> testerName, std::function<void()> exitProgram);
+
     // The configuration editor over the edit copy as it stands, then the
     // download of an accepted configuration (Configure Edit, the learn).
     void EditConfiguration(bool NewLearn);
@@ -86,6 +92,7 @@ private:
     bool CheckConfigSaved();
     void LoadRecentFiles();
     void LoadRecentConfigFiles();
+    void showTitle();
 
     TesterSession &tester;
     TesterState &s;
@@ -96,6 +103,9 @@ private:
     std::unique_ptr<TrendController> trendView;
     std::unique_ptr<ConfigEditCommands> configEdit;
     std::unique_ptr<ReportController> reportController;
+    QString fileTitle;                       // the title the data log asked for
+    std::function<QString()> testerName;     // in a station: names the tester in the title
+    std::function<void()> exitProgram;       // in a station: File, Exit
 
     RunOverview *overview = nullptr;
     StrokePanel *downPanel = nullptr;

@@ -13,6 +13,8 @@ const QString DataSection = QStringLiteral("RecentFiles");
 const QString DataPrefix = QStringLiteral("RecentFile");
 const QString ConfigSection = QStringLiteral("ConfigFiles");
 const QString ConfigPrefix = QStringLiteral("RecentCnfgFile");
+const QString WindowSection = QStringLiteral("Window");
+const QString WindowPlaceName = QStringLiteral("Place");
 constexpr int RecentCount = 4;
 
 QString entryName(const QString &prefix, int index)
@@ -89,6 +91,16 @@ QStringList Registry::LoadRecentConfigFiles() const
 void Registry::AddRecentConfigFile(const QString &path)
 {
     addRecent(store, ConfigSection, ConfigPrefix, path, recentConfigFilesChanged);
+}
+
+QByteArray Registry::LoadWindowPlace() const
+{
+    return QByteArray::fromBase64(store.read(WindowSection, WindowPlaceName).toLatin1());
+}
+
+void Registry::SaveWindowPlace(const QByteArray &place)
+{
+    store.write(WindowSection, WindowPlaceName, QString::fromLatin1(place.toBase64()));
 }
 
 int Registry::FindRecent(const QStringList &captions, const QString &path)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -7,7 +8,8 @@
 class SettingsStore;
 
 // The port and the two recent-file lists kept between runs, in the settings
-// store under "Preferences", "RecentFiles" and "ConfigFiles".
+// store under "Preferences", "RecentFiles" and "ConfigFiles", and where a
+// tester's own window was last, under "Window".
 class Registry
 {
 public:
@@ -20,6 +22,10 @@ public:
     void AddRecentFile(const QString &path);
     QStringList LoadRecentConfigFiles() const;
     void AddRecentConfigFile(const QString &path);
+
+    // The window's place as the platform saves it; empty when none was saved.
+    QByteArray LoadWindowPlace() const;
+    void SaveWindowPlace(const QByteArray &place);
 
     // Position of path among the captions (exact text, case matters), or 3.
     static int FindRecent(const QStringList &captions, const QString &path);
