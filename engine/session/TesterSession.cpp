@@ -87,7 +87,8 @@ void TesterSession::start(int searchAfterPort)
     s.ComChan = TesterState::Integer(std::clamp(prefs->LoadCommChannel(), 0, 8));
     if (searchAfterPort >= 0)
         s.ComChan = TesterState::Integer(std::clamp(searchAfterPort, 0, 16));
-    pollTimer.start(pollPeriodMs);
+    if (pollPeriodMs > 0)
+        pollTimer.start(pollPeriodMs);
 }
 
 void TesterSession::shutDown()

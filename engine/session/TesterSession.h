@@ -52,6 +52,8 @@ class TesterSession : public QObject
     Q_OBJECT
 
 public:
+    // pollPeriodMs 0: the session has no poll timer of its own; its owner
+    // calls tick() (a station ticks all its testers from one timer).
     TesterSession(const SessionOutside &outside, int pollPeriodMs);
     ~TesterSession() override;
 
@@ -80,6 +82,9 @@ public:
     // raised first.
     void shutDown();
 
+    // One poll tick of the engine.
+    void tick();
+
     // The window that shows this tester, or null. A window that comes is
     // shown at once everything the session knows.
     void setWindow(TesterView *window);
@@ -95,7 +100,6 @@ Q_SIGNALS:
     void logChanged();      // a line was written, a data file opened or closed
 
 private:
-    void tick();
     void raisePistonBeforeExit();
     void showEverything(TesterView &window);
 

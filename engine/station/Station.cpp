@@ -7,6 +7,8 @@
 Station::Station(const StationOutside &outside, int pollPeriodMs)
     : outside(outside), pollPeriodMs(pollPeriodMs)
 {
+    pollTimer.setObjectName("Tmr");
+    connect(&pollTimer, &QTimer::timeout, this, [this] { tick(); });
 }
 
 Station::~Station()
@@ -19,10 +21,26 @@ Station::~Station()
 void Station::start()
 {
     addSearcher(-1);
+    if (pollPeriodMs > 0)
+        pollTimer.start(pollPeriodMs);
+}
+
+void Station::tick()
+{
+    // A tick may bring a tester into the station and a new searcher: the
+    // sessions ticked are the ones there before.
+    std::vector<TesterSession *> sessions;
+    for (auto &tester : testers)
+        sessions.push_back(&tester->session());
+    if (searcher)
+        sessions.push_back(&searcher->session());
+    for (TesterSession *session : sessions)
+        session->tick();
 }
 
 void Station::shutDown()
 {
+    pollTimer.stop();
     for (auto &tester : testers)
         tester->session().shutDown();
     if (searcher)
@@ -53,7 +71,7 @@ void Station::failuresSeen(int index)
 
 void Station::addSearcher(int searchAfterPort)
 {
-    searcher = std::make_unique<StationTester>(outside, claims, pollPeriodMs);
+    searcher = std::make_unique<StationTester>(outside, claims);
     StationTester *tester = searcher.get();
     TesterSession &session = tester->session();
     connect(&session, &TesterSession::portTried, this, [this, tester](int) {

@@ -4,6 +4,7 @@
 #include "engine/station/StationTester.h"
 
 #include <QObject>
+#include <QTimer>
 #include <memory>
 #include <vector>
 
@@ -23,6 +24,7 @@ class Station : public QObject
     Q_OBJECT
 
 public:
+    // pollPeriodMs 0: no timer, the owner calls tick().
     Station(const StationOutside &outside, int pollPeriodMs);
     ~Station() override;
 
@@ -30,6 +32,9 @@ public:
     // Shut-down, once the operator agreed: every session closes its data
     // file and stops polling; the testers go on with their tests.
     void shutDown();
+    // One poll tick of every session, the searching one last. One timer
+    // ticks them all: sixteen testers wake the program as often as one.
+    void tick();
 
     int count() const { return int(testers.size()); }
     StationTester &tester(int index) { return *testers[size_t(index)]; }
@@ -53,6 +58,7 @@ private:
 
     StationOutside outside;
     int pollPeriodMs;
+    QTimer pollTimer;
     PortClaims claims;
     std::vector<std::unique_ptr<StationTester>> testers;
     std::unique_ptr<StationTester> searcher;

@@ -13,12 +13,12 @@ QString TesterName(const TesterState &s, const RunSummary &summary)
     return s.vSerialNumber.trimmed() + QStringLiteral(" on ") + port;
 }
 
-StationTester::StationTester(const StationOutside &outside, PortClaims &claims, int pollPeriodMs)
+StationTester::StationTester(const StationOutside &outside, PortClaims &claims)
     : store(outside.settings), dialogs(outside.dialogs, [this] { return name(); })
 {
     SessionOutside own{outside.newPort(), store, dialogs, outside.dataFileDialog, outside.configFileDialog,
                        &claims};
-    testerSession = std::make_unique<TesterSession>(own, pollPeriodMs);
+    testerSession = std::make_unique<TesterSession>(own, 0);
 }
 
 StationTester::~StationTester() = default;

@@ -37,7 +37,8 @@ QString TesterName(const TesterState &s, const RunSummary &summary);
 class StationTester
 {
 public:
-    StationTester(const StationOutside &outside, PortClaims &claims, int pollPeriodMs);
+    // The session is ticked by its station.
+    StationTester(const StationOutside &outside, PortClaims &claims);
     ~StationTester();
 
     TesterSession &session() { return *testerSession; }
