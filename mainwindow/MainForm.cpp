@@ -60,6 +60,9 @@ MainForm::MainForm(TesterSession &session, QWidget *parent)
       registry(session.registry())
 {
     setObjectName("MainForm");
+    busyGrace.setSingleShot(true);
+    busyGrace.setInterval(BusyGraceMs);
+    connect(&busyGrace, &QTimer::timeout, this, [this] { showControls(engine().CommReady()); });
     fileTitle = title();
     setWindowTitle(title());
     buildWindow();
@@ -264,8 +267,12 @@ void MainForm::EditConfiguration(bool NewLearn)
 
 void MainForm::runCommand(int code)
 {
-    if (engine().CommReady())
-        engine().SendCommand(code);
+    if (!engine().CommReady())
+        return;
+    engine().SendCommand(code);
+    // The operator's own command greys the commands at once.
+    busyGrace.stop();
+    showControls(engine().CommReady());
 }
 
 void MainForm::RunBreakUpdateMenu_Click()
@@ -334,8 +341,25 @@ void MainForm::setVersionPanel(const QString &text)
 
 void MainForm::SetControls()
 {
-    const bool idle = engine().CommReady() && !s.Running;
+    // The link busy a moment after it was ready is most often the tester's
+    // own sample being fetched, a few ticks: greying the commands for them
+    // would repaint the window twice more per sample. A command refuses
+    // itself while the link is busy anyway, so the grey may wait a little.
     const bool ready = engine().CommReady();
+    if (!ready && readyShown && s.ComChanOpen) {
+        if (!busyGrace.isActive())
+            busyGrace.start();
+        showControls(true);
+        return;
+    }
+    busyGrace.stop();
+    showControls(ready);
+}
+
+void MainForm::showControls(bool ready)
+{
+    readyShown = ready;
+    const bool idle = ready && !s.Running;
     const bool sampled = s.DownLoadedOnce;
     MainMenus &m = *menus;
 

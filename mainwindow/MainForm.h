@@ -4,6 +4,7 @@
 #include "engine/state/TesterView.h"
 
 #include <QMainWindow>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -85,6 +86,7 @@ private:
     void buildWindow();
     void connectMenus();
 
+    void showControls(bool ready);
     void runCommand(int code);
     void RunBreakUpdateMenu_Click();
     void HelpAboutMenu_Click();
@@ -103,6 +105,9 @@ private:
     std::unique_ptr<TrendController> trendView;
     std::unique_ptr<ConfigEditCommands> configEdit;
     std::unique_ptr<ReportController> reportController;
+    static constexpr int BusyGraceMs = 500;
+    QTimer busyGrace;                        // until a busy link greys the commands
+    bool readyShown = false;                 // the commands show a ready link
     QString fileTitle;                       // the title the data log asked for
     std::function<QString()> testerName;     // in a station: names the tester in the title
     std::function<void()> exitProgram;       // in a station: File, Exit

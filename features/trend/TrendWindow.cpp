@@ -421,10 +421,13 @@ void TrendWindow::showLog(const TrendHistory &shown, const QString &fileName, in
 
 void TrendWindow::historyGrew()
 {
-    if (!live)
+    // A hidden window does nothing per sample (its label's new text would
+    // cost the program a layout pass each time): showing it brings it up to
+    // date.
+    if (!live || !isVisible())
         return;
     updateLabels();
-    if (isVisible() && !redrawTimer->isActive())
+    if (!redrawTimer->isActive())
         redrawTimer->start(RedrawDelayMs);
 }
 
@@ -480,6 +483,7 @@ void TrendWindow::resizeEvent(QResizeEvent *event)
 void TrendWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    updateLabels();
     redrawTimer->start(0);
 }
 

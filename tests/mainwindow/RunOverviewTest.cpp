@@ -75,6 +75,25 @@ struct Rig
     }
 };
 
+// Counts the window's repaints (the update requests of its top-level
+// widget) and every layout pass the window's widgets ask for.
+struct PaintCounter : QObject
+{
+    explicit PaintCounter(QWidget *window) : window(window) { qApp->installEventFilter(this); }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::UpdateRequest && watched == window)
+            ++repaints;
+
+        if (event->type() == QEvent::LayoutRequest)
+            layouts << watched->objectName() + QLatin1Char('/') + watched->metaObject()->className();
+        return false;
+    }
+    QWidget *window;
+    int repaints = 0;
+    QStringList layouts;
+};
+
 bool matches(const QString &pattern, const QString &text)
 {
     return QRegularExpression(QLatin1Char('^') + pattern + QLatin1Char('$')).match(text).hasMatch();
@@ -161,6 +180,32 @@ private Q_SLOTS:
                     QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
         }
         QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("2147483647"));
+    }
+
+    // A running tester's sample, once a second, repaints the window once and
+    // lays nothing out, though the exchange takes several poll ticks.
+    void aSampleCostsOneRepaintAndNoLayout()
+    {
+        Rig rig;
+        rig.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.form));
+        auto sample = [&rig](int cycles) {
+            rig.nextRecord = record(cycles);
+            rig.port.queueInput("+");   // the tester has new data
+            for (int tick = 0; tick < 20; ++tick) {
+                rig.form->engine().Tick();
+                QCoreApplication::processEvents();
+            }
+            return rig.form->state().CycleCount == cycles;
+        };
+        QVERIFY(rig.sampled());
+        // Long enough for the "found" message to leave the status bar.
+        for (int cycles : {8, 9, 10})
+            QVERIFY(sample(cycles));
+        PaintCounter counter(rig.form);
+        QVERIFY(sample(11));
+        QCOMPARE(counter.layouts, QStringList());
+        QCOMPARE(counter.repaints, 1);
     }
 
     void progress_data()
