@@ -98,6 +98,11 @@ StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageD
                 TesterOpenMenu->setEnabled(selected);
             });
     connect(&station, &Station::searchChanged, this, [this] { showSearch(); });
+    // A failure that comes while its tester's window is in front is seen.
+    connect(&station, &Station::testerChanged, this, [this](int row) {
+        if (MainForm *form = testerWindow(row); form && form->isActiveWindow())
+            this->station.failuresSeen(row);
+    });
     connect(&station, &Station::testerJoined, this, [this](int row) {
         // The first tester is selected, so Enter opens it at once.
         if (!testers->selectionModel()->hasSelection())

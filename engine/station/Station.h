@@ -46,6 +46,8 @@ public:
     void failuresSeen(int index);
 
 Q_SIGNALS:
+    // A tester was found and joins at index. Whatever else a tester gets
+    // for its run (a run in the archive, for one) is given to it here.
     void testerAboutToJoin(int index);
     void testerJoined(int index);
     void testerChanged(int index);   // a sample, the link, the run or the data log
