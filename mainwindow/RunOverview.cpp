@@ -173,16 +173,16 @@ void RunOverview::showLogging()
 
 void RunOverview::showProgress()
 {
-    const QString cycles = CyclesText(s);
-    if (!cycles.isEmpty()) {
+    const int count = std::max(0, int(s.CycleCount));
+    if (s.DownLoadedOnce || count > 0) {
         const int limit = std::max(0, int(s.vCycleLimit));
         // A limit of 0 leaves an empty bar; a busy bar would animate for ever.
         if (CycleProgress->maximum() != std::max(limit, 1))
             CycleProgress->setRange(0, std::max(limit, 1));
-        const int shown = limit > 0 ? std::min(std::max(0, int(s.CycleCount)), limit) : 0;
+        const int shown = limit > 0 ? std::min(count, limit) : 0;
         if (CycleProgress->value() != shown)
             CycleProgress->setValue(shown);
-        SetSteadyText(CyclesLbl, cycles);
+        SetSteadyText(CyclesLbl, CyclesText(count, limit));
     }
     SetSteadyText(RateLbl, RateText(summary.progress()));
     SetSteadyText(RunTimeLbl, DurationText(summary.progress().runSeconds()));

@@ -68,23 +68,18 @@ QString PortText(int port, const QString &device)
     return device.isEmpty() ? text : text + QStringLiteral(" (%1)").arg(device);
 }
 
-QString CyclesText(const TesterState &s)
+QString CyclesText(int64_t count, int64_t limit)
 {
-    const int count = std::max(0, int(s.CycleCount));
-    if (!s.DownLoadedOnce && count == 0)
-        return QString();
-    const int limit = std::max(0, int(s.vCycleLimit));
+    count = std::max<int64_t>(0, count);
     return limit > 0 ? QStringLiteral("%1 of %2 cycles").arg(count).arg(limit)
                      : QStringLiteral("%1 cycles, no limit").arg(count);
 }
 
-double CycleShare(const TesterState &s)
+double CycleShare(int64_t count, int64_t limit)
 {
-    const int count = std::max(0, int(s.CycleCount));
-    const int limit = std::max(0, int(s.vCycleLimit));
-    if ((!s.DownLoadedOnce && count == 0) || limit == 0)
+    if (limit <= 0)
         return -1;
-    return double(std::min(count, limit)) / double(limit);
+    return double(std::clamp<int64_t>(count, 0, limit)) / double(limit);
 }
 
 QString FailuresText(const TesterState &s)

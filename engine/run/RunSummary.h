@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <cstdint>
 
 struct TesterState;
 
@@ -45,10 +46,9 @@ private:
 // "Comm 3 (/dev/ttyUSB0)", or "Comm 3" when the platform names no device.
 QString PortText(int port, const QString &device);
 // The cycle count against the cycle limit, "1234 of 100000 cycles" or
-// "1234 cycles, no limit"; empty while the tester has reported nothing.
-QString CyclesText(const TesterState &s);
-// How much of the cycle limit is done, 0 to 1; -1 without a limit or
-// before the tester reported anything.
-double CycleShare(const TesterState &s);
+// "1234 cycles, no limit" (a limit of 0).
+QString CyclesText(int64_t count, int64_t limit);
+// How much of the cycle limit is done, 0 to 1; -1 without a limit.
+double CycleShare(int64_t count, int64_t limit);
 // "3 (1 sequential)": the fail count and the sequential fail count.
 QString FailuresText(const TesterState &s);

@@ -53,18 +53,17 @@ QString StationTableModel::CellText(const StationTester &tester, int column)
     const TesterSession &session = tester.session();
     const TesterState &s = session.state();
     const RunSummary &summary = session.runSummary();
+    // The last sample's values stay after the link is lost.
+    const bool sampled = !session.trendHistory().empty();
     switch (column) {
     case SerialColumn: return s.vSerialNumber.trimmed().isEmpty() ? QLatin1String(NotKnownText) : s.vSerialNumber;
     case PortColumn: return PortText(summary.port(), summary.device());
     case LinkColumn: return summary.linkStateText();
     case RunColumn: return summary.runText(s);
-    case CyclesColumn: {
-        const QString cycles = CyclesText(s);
-        return cycles.isEmpty() ? QLatin1String(NotKnownText) : cycles;
-    }
+    case CyclesColumn: return sampled ? CyclesText(s.CycleCount, s.vCycleLimit) : QLatin1String(NotKnownText);
     case RateColumn: return RateText(summary.progress());
     case ToLimitColumn: return summary.timeToLimitText(s);
-    case FailuresColumn: return s.DownLoadedOnce || s.FailCount > 0 ? FailuresText(s) : QLatin1String(NotKnownText);
+    case FailuresColumn: return sampled ? FailuresText(s) : QLatin1String(NotKnownText);
     case DataFileColumn:
         return s.DataFileOpen ? QFileInfo(s.DataFileName).fileName() : QStringLiteral("Not logging");
     default: return QString();
@@ -94,8 +93,10 @@ QVariant StationTableModel::data(const QModelIndex &index, int role) const
         return lost;
     case NewFailureRole:
         return tester.newFailure();
-    case CycleShareRole:
-        return CycleShare(tester.session().state());
+    case CycleShareRole: {
+        const TesterState &s = tester.session().state();
+        return tester.session().trendHistory().empty() ? -1.0 : CycleShare(s.CycleCount, s.vCycleLimit);
+    }
     default:
         return QVariant();
     }

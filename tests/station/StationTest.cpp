@@ -8,6 +8,7 @@
 
 #include "engine/config/ConfigCommands.h"
 #include "engine/datalog/DataLog.h"
+#include "engine/link/PortClaims.h"
 #include "engine/preferences/Registry.h"
 #include "engine/station/StationExit.h"
 #include "engine/station/StationTableModel.h"
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -38,6 +40,31 @@ class StationTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A port one link holds is passed over by the others; a tester's port
+    // is its link's only port, closed or open; a link that goes frees all.
+    void portClaims()
+    {
+        PortClaims claims;
+        int a = 0, b = 0;   // two links
+        QVERIFY(claims.claim(3, &a));
+        QVERIFY(!claims.claim(3, &b));
+        QCOMPARE(claims.nextPort(&b, 2), 4);
+        claims.release(3, &b);   // not b's to free
+        QCOMPARE(claims.nextPort(&b, 2), 4);
+        claims.keepForTester(3, &a);
+        claims.release(3, &a);
+        QCOMPARE(claims.nextPort(&a, 9), 3);
+        QCOMPARE(claims.nextPort(&b, 16), 1);
+        QVERIFY(claims.claim(16, &b));
+        claims.releaseAll(&b);
+        QCOMPARE(claims.nextPort(&b, 2), 4);
+        claims.releaseAll(&a);
+        QCOMPARE(claims.nextPort(&b, 2), 3);
+        for (int port = 1; port <= 16; ++port)
+            claims.claim(port, &a);
+        QCOMPARE(claims.nextPort(&b, 5), 0);
+    }
+
     void testersJoinInPortOrderOnPortsOfTheirOwn()
     {
         StationRig rig;
@@ -68,12 +95,19 @@ private Q_SLOTS:
     void pulledTesterKeepsItsRowWhileTheOthersGoOn()
     {
         StationRig rig;
+        // Only the middle one runs: the others say nothing meanwhile.
         for (int port : {1, 2, 3})
-            rig.bench.plug(port, FakeBench::Config(QStringLiteral("4180000%1").arg(port), true));
+            rig.bench.plug(port, FakeBench::Config(QStringLiteral("4180000%1").arg(port), port == 2));
         QVERIFY(rig.allFound(3));
+        QSignalSpy changed(&rig.station, &Station::testerChanged);
         rig.bench.pull(2);
         QVERIFY(rig.tickUntil([&] { return marked(rig, 1, StationTableModel::LinkLostRole); }, 5));
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).toInt(), 1);
         QVERIFY(QRegularExpression("^Lost at \\d\\d:\\d\\d:\\d\\d$").match(cell(rig, 1, StationTableModel::LinkColumn)).hasMatch());
+        // The last sample's counts stay.
+        QVERIFY(cell(rig, 1, StationTableModel::CyclesColumn).endsWith(" of 100000 cycles"));
+        QCOMPARE(cell(rig, 1, StationTableModel::FailuresColumn), QStringLiteral("0 (0 sequential)"));
         rig.tick(40);   // the search goes round twice meanwhile
 
         const int opensBefore = int(rig.bench.opens.size());
@@ -124,6 +158,12 @@ private Q_SLOTS:
         QVERIFY(rig.tickUntil([&] { return rig.session(0).trendHistory().size() >= 4; }));
 
         const QString shown[2] = {cell(rig, 0, column), cell(rig, 1, column)};
+        if (column == StationTableModel::CyclesColumn) {
+            StationTableModel model(rig.station);
+            const double share = model.data(model.index(0, column), StationTableModel::CycleShareRole).toDouble();
+            QVERIFY2(share > 0.1 && share < 0.2, qPrintable(QString::number(share)));
+            QCOMPARE(model.data(model.index(1, column), StationTableModel::CycleShareRole).toDouble(), -1.0);
+        }
         QFETCH(QString, running);
         QFETCH(QString, stopped);
         QVERIFY2(QRegularExpression("^" + running + "$").match(shown[0]).hasMatch(), qPrintable(shown[0]));

@@ -15,6 +15,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -62,6 +63,8 @@ private Q_SLOTS:
 
         // A double-click as the platform delivers it: a click, then a press
         // that comes as a double-click.
+        QCOMPARE(window.findChild<QLabel *>("SearchLbl")->text().left(31),
+                 QStringLiteral("2 testers. Searching... tried C"));
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, rowCentre(table, 0));
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, rowCentre(table, 0));
         QVERIFY(window.testerWindow(0) && window.testerWindow(0)->isVisible());
