@@ -48,7 +48,7 @@ TesterSession::~TesterSession()
     pollTimer.stop();
 }
 
-void TesterSession::start(int searchAfterPort)
+void TesterSession::start(std::optional<int> searchAfterPort)
 {
     s.DataFileNum = 0;
     s.DataFileName.clear();
@@ -85,8 +85,8 @@ void TesterSession::start(int searchAfterPort)
 
     // The search starts at the saved port; ports above 9 are searched from 9.
     s.ComChan = TesterState::Integer(std::clamp(prefs->LoadCommChannel(), 0, 8));
-    if (searchAfterPort >= 0)
-        s.ComChan = TesterState::Integer(std::clamp(searchAfterPort, 0, 16));
+    if (searchAfterPort)
+        s.ComChan = TesterState::Integer(std::clamp(*searchAfterPort, 0, 16));
     if (pollPeriodMs > 0)
         pollTimer.start(pollPeriodMs);
 }

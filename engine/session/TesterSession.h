@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 class ConfigCommands;
 class ConfigFileDialog;
@@ -75,7 +76,7 @@ public:
 
     // Start-up: the initial state, the search from the saved port (or from
     // the port after searchAfterPort, when one is given), polling.
-    void start(int searchAfterPort = -1);
+    void start(std::optional<int> searchAfterPort = std::nullopt);
     // Shut-down, once the operator agreed: the data file is closed, polling
     // stops and the port is saved. No command goes to the tester, so a
     // running test goes on; only a piston the manual control moved down is

@@ -20,7 +20,7 @@ Station::~Station()
 
 void Station::start()
 {
-    addSearcher(-1);
+    addSearcher(std::nullopt);
     if (pollPeriodMs > 0)
         pollTimer.start(pollPeriodMs);
 }
@@ -69,7 +69,7 @@ void Station::failuresSeen(int index)
     Q_EMIT testerChanged(index);
 }
 
-void Station::addSearcher(int searchAfterPort)
+void Station::addSearcher(std::optional<int> searchAfterPort)
 {
     searcher = std::make_unique<StationTester>(outside, claims);
     StationTester *tester = searcher.get();

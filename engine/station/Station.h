@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class RunSummary;
@@ -54,7 +55,7 @@ Q_SIGNALS:
     void searchChanged();
 
 private:
-    void addSearcher(int searchAfterPort);
+    void addSearcher(std::optional<int> searchAfterPort);
     void join(int port);
     void changed(const StationTester *tester);
 

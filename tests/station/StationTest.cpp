@@ -48,9 +48,12 @@ private Q_SLOTS:
         int a = 0, b = 0;   // two links
         QVERIFY(claims.claim(3, &a));
         QVERIFY(!claims.claim(3, &b));
+        claims.keepForTester(3, &b);   // not b's port: nothing changes
+        claims.release(3, &b);         // nor b's to free
         QCOMPARE(claims.nextPort(&b, 2), 4);
-        claims.release(3, &b);   // not b's to free
-        QCOMPARE(claims.nextPort(&b, 2), 4);
+        claims.release(3, &a);         // a probe that found nothing
+        QCOMPARE(claims.nextPort(&b, 2), 3);
+        QVERIFY(claims.claim(3, &a));
         claims.keepForTester(3, &a);
         claims.release(3, &a);
         QCOMPARE(claims.nextPort(&a, 9), 3);
@@ -184,6 +187,9 @@ private Q_SLOTS:
 
         rig.station.failuresSeen(0);
         QVERIFY(!model.data(failures, StationTableModel::NewFailureRole).toBool());
+        QSignalSpy changed(&rig.station, &Station::testerChanged);
+        rig.station.failuresSeen(0);   // nothing new: no row changes
+        QCOMPARE(changed.count(), 0);
         QVERIFY(rig.tickUntil([&] { return model.data(failures, StationTableModel::NewFailureRole).toBool(); }));
     }
 

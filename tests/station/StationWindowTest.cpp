@@ -10,6 +10,7 @@
 #include "engine/preferences/StationSettings.h"
 #include "engine/station/StationTableModel.h"
 #include "mainwindow/MainForm.h"
+#include "station/StationRowDelegate.h"
 #include "station/StationWindow.h"
 
 #include <QAccessible>
@@ -93,13 +94,21 @@ private Q_SLOTS:
         QCOMPARE(rig.dialogs.calls, QStringList());
     }
 
-    void columnWidthsAndWindowPlacesAreRemembered()
+    void columnWidthsWindowPlacesAndRecentFilesAreRemembered()
     {
         WindowRig rig;
+        rig.settings.write("Testers/41800002/RecentFiles", "RecentFile1", "/data/two.txt");
         const QRect place(140, 120, 1100, 700);
         {
             StationWindow window(rig.station, rig.settings, rig.dialogs);
+            // Opened as soon as the tester answers: its serial number, and so
+            // its recent files, come with the first sample.
+            QVERIFY(rig.tickUntil([&] { return rig.station.count() == 2; }));
+            QAction *recent = window.openTester(1)->findChild<QAction *>("FileRecentMenu1");
+            QVERIFY(!recent->isVisible());
             QVERIFY(rig.allFound(2));
+            QVERIFY(recent->isVisible());
+            QCOMPARE(recent->text(), QStringLiteral("/data/two.txt"));
             window.table()->setColumnWidth(StationTableModel::LinkColumn, 321);
             QTRY_COMPARE(StationSettings(rig.settings).columnWidths(StationTableModel::ColumnCount)
                              .at(StationTableModel::LinkColumn), 321);
@@ -135,6 +144,10 @@ private Q_SLOTS:
                  QStringLiteral("41800002"));
         QVERIFY(cells->cellAt(2, StationTableModel::FailuresColumn)->text(QAccessible::Name)
                     .endsWith(QStringLiteral(", new failure")));
+        // On screen the row of a new failure stands out on amber.
+        const QRect serial = window.table()->visualRect(window.table()->model()->index(2, 0));
+        const QImage shown = window.table()->viewport()->grab().toImage();
+        QCOMPARE(QColor(shown.pixel(serial.topRight() + QPoint(-3, 3))), StationRowDelegate::NewFailure);
     }
 
     // File, Exit in a tester's window closes the station: one question;
