@@ -17,6 +17,13 @@ struct AppOptions
     QString trendScreenshotFile;    // --trend-screenshot FILE: save the Trend window after a fast run
     QString reportFile;             // --report FILE: write the test results page as PDF a few seconds after start
     int pollPeriodMs = 50;          // only tests and the soak run change it
+    QString archive;                // --archive FILE|URL: the run archive for this start
+    bool listRuns = false;          // --list-runs: print the archive's runs and exit
+    QString exportRun;              // --export-run ID|last FILE: write a run's data log and exit
+    QString exportFile;
+
+    // Whether this start needs no window: it only reads the archive.
+    bool archiveOnly() const { return listRuns || !exportRun.isEmpty(); }
 
     // The window of one tester is asked for: its report, its trend.
     bool needsOneTester() const

@@ -1,13 +1,16 @@
 #include "app/AppOptions.h"
+#include "app/ArchiveCommands.h"
 #include "app/SerialSetup.h"
-#include "engine/preferences/StationSettings.h"
 #include "engine/session/TesterSession.h"
 #include "engine/station/Station.h"
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendWindow.h"
 #include "mainwindow/MainForm.h"
+#include "engine/preferences/Registry.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/archive/ArchivePlace.h"
+#include "platform/archive/ArchiveWriter.h"
 #include "station/StationWindow.h"
 #include "ui/QtConfigFileDialog.h"
 #include "ui/QtDataFileDialog.h"
@@ -21,6 +24,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -110,15 +114,68 @@ void ScheduleStartRequests(MainForm &form, const AppOptions &options)
     });
 }
 
-// The program with one tester: its main window.
-int RunOneTester(const AppOptions &options, SettingsStore &settings, SerialSetup &serial, QtMessageDialogs &dialogs,
-                 QtDataFileDialog &fileDialog, QtConfigFileDialog &configFileDialog)
+// The data folder of the archive: the same names as the settings file.
+void nameTheProgram()
 {
-    TesterSession session({serial.port(), settings, dialogs, fileDialog, configFileDialog}, options.pollPeriodMs);
+    QCoreApplication::setOrganizationName(QStringLiteral("RuqLifeCycle"));
+    QCoreApplication::setApplicationName(QStringLiteral("RuqLifeCycle"));
+}
+
+// The run archive's writer, or none when the archive named cannot be used:
+// the program then runs with its data log alone, and says so.
+std::unique_ptr<ArchiveWriter> StartArchive(const AppOptions &options, SettingsStore &settings, MessageDialogs &dialogs,
+                                            QObject &context)
+{
+    ArchiveLocation location;
+    if (const QString failure = ChooseArchive(options.archive, Registry(settings).LoadArchive(), location);
+        !failure.isEmpty()) {
+        QTimer::singleShot(0, &context, [&dialogs, failure] {
+            dialogs.ErrorDialog(QStringLiteral("Run Archive"),
+                                failure + QStringLiteral("  The runs are not archived; the data log works as before."));
+        });
+        return nullptr;
+    }
+    auto writer = std::make_unique<ArchiveWriter>(location, SpoolPathFor(location, ArchiveSpoolFolder()));
+    QObject::connect(writer.get(), &ArchiveWriter::problem, &context, [&dialogs](const QString &text) {
+        dialogs.ErrorDialog(QStringLiteral("Run Archive"),
+                            text + QStringLiteral("  Polling and the data log go on; the samples are kept and "
+                                                  "written to the archive when it can be written again."));
+    });
+    writer->start();
+    return writer;
+}
+
+// What the program builds for its testers, handed to their sessions.
+struct ProgramParts
+{
+    SettingsStore &settings;
+    SerialSetup &serial;
+    QtMessageDialogs &dialogs;
+    QtDataFileDialog &fileDialog;
+    QtConfigFileDialog &configFileDialog;
+    ArchiveWriter *archive;   // none when the runs are not archived
+
+    MainForm::RunCatalogSource runCatalog() const
+    {
+        if (!archive)
+            return nullptr;
+        ArchiveWriter *writer = archive;
+        return [writer](QString &failure) { return ReadArchiveOf(*writer, 1500, failure); };
+    }
+};
+
+// The program with one tester: its main window.
+int RunOneTester(const AppOptions &options, ProgramParts &parts)
+{
+    TesterSession session({parts.serial.port(), parts.settings, parts.dialogs, parts.fileDialog,
+                           parts.configFileDialog, parts.archive},
+                          options.pollPeriodMs);
     MainForm form(session);
-    dialogs.setParentWidget(&form);
-    fileDialog.setParentWidget(&form);
-    configFileDialog.setParentWidget(&form);
+    if (parts.archive)
+        form.setRunCatalogSource(parts.runCatalog());
+    parts.dialogs.setParentWidget(&form);
+    parts.fileDialog.setParentWidget(&form);
+    parts.configFileDialog.setParentWidget(&form);
     session.start();
     form.show();
 
@@ -128,13 +185,14 @@ int RunOneTester(const AppOptions &options, SettingsStore &settings, SerialSetup
 
 // The program with every tester found: the Station window. Messages and
 // file dialogs come over the window in use.
-int RunStation(const AppOptions &options, SettingsStore &settings, SerialSetup &serial, MessageDialogs &dialogs,
-               DataFileDialog &fileDialog, ConfigFileDialog &configFileDialog)
+int RunStation(const AppOptions &options, ProgramParts &parts)
 {
-    Station station({[&serial]() -> SerialPort & { return serial.newPort(); }, settings, dialogs, fileDialog,
-                     configFileDialog},
+    SerialSetup &serial = parts.serial;
+    Station station({[&serial]() -> SerialPort & { return serial.newPort(); }, parts.settings, parts.dialogs,
+                     parts.fileDialog, parts.configFileDialog, parts.archive},
                     options.pollPeriodMs);
-    StationWindow window(station, settings, dialogs);
+    StationWindow window(station, parts.settings, parts.dialogs);
+    window.setRunCatalogSource(parts.runCatalog());
     station.start();
     window.show();
     if (!options.screenshotFile.isEmpty())
@@ -153,6 +211,13 @@ int main(int argc, char **argv)
     if (options.exitNow)
         return options.exitCode;
 
+    if (options.archiveOnly()) {
+        QCoreApplication app(argc, argv);
+        nameTheProgram();
+        QtSettingsStore settings;
+        return RunArchiveCommand(options, settings);
+    }
+
     if (!displayAvailable()) {
         std::fputs("lifecycle: no display to show the window on. Run it on a desktop, under a virtual\n"
                     "display (xvfb-run -a lifecycle ...), or without a window with QT_QPA_PLATFORM=offscreen.\n",
@@ -161,17 +226,20 @@ int main(int argc, char **argv)
     }
 
     QApplication app(argc, argv);
+    nameTheProgram();
 
     QtSettingsStore settings;
     SerialSetup serial(options, settings);
     QtMessageDialogs dialogs;
     QtDataFileDialog fileDialog;
     QtConfigFileDialog configFileDialog;
+    const std::unique_ptr<ArchiveWriter> archive = StartArchive(options, settings, dialogs, app);
+    ProgramParts parts{settings, serial, dialogs, fileDialog, configFileDialog, archive.get()};
     // The command line asks for several testers, or the preferences do,
     // unless one tester's report or trend is asked for.
     const bool station =
-        options.station || (!options.needsOneTester() && StationSettings(settings).driveEveryTester());
+        options.station || (!options.needsOneTester() && Registry(settings).LoadDriveEveryTester());
     if (station)
-        return RunStation(options, settings, serial, dialogs, fileDialog, configFileDialog);
-    return RunOneTester(options, settings, serial, dialogs, fileDialog, configFileDialog);
+        return RunStation(options, parts);
+    return RunOneTester(options, parts);
 }

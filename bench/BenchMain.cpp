@@ -1,10 +1,11 @@
 // lifecycle-bench: what one poll tick, one decoded sample and one logged
 // line cost, in nanoseconds, each the median of several runs.
+#include "bench/ArchiveBench.h"
+#include "bench/BenchPort.h"
 #include "bench/LogLineBench.h"
 #include "bench/TrendBench.h"
 
 #include "engine/datalog/DataLog.h"
-#include "engine/link/SerialPort.h"
 #include "engine/state/SilentView.h"
 #include "engine/state/TesterState.h"
 #include "engine/supervision/TesterEngine.h"
@@ -17,23 +18,6 @@
 #include <vector>
 
 namespace {
-
-// A port that is always open and, when primed, hands out one reply line.
-class BenchPort : public SerialPort
-{
-public:
-    void selectPort(int) override {}
-    bool open() override { return true; }
-    void close() override {}
-    bool isOpen() const override { return true; }
-    int bytesWaiting() override { return int(pending.size()); }
-    QByteArray readAll() override { QByteArray out; out.swap(pending); return out; }
-    void write(const QByteArray &) override {}
-    void discardInput() override { pending.clear(); }
-    void discardOutput() override {}
-
-    QByteArray pending;
-};
 
 // Median over runs of the time per operation.
 qint64 nanosecondsPer(int operations, const std::function<void()> &operation)
@@ -48,20 +32,6 @@ qint64 nanosecondsPer(int operations, const std::function<void()> &operation)
     }
     std::sort(runs.begin(), runs.end());
     return runs[runs.size() / 2];
-}
-
-// A full record from tester software 1.2: 37 fields.
-const QByteArray record =
-    "*12;3125;3125;45;51;5;1023;1;A1B2C3D4;100;10;1000000;12;2;1234567;250;0;250;0;"
-    "1023;1000;17;3;567;1234;200;25;241;1023;900;100;0;1000;0;0;321;123\r";
-
-void linkUp(TesterState &s)
-{
-    s.ComChan = 1;
-    s.ComChanOpen = true;
-    s.ComSeq = 0;
-    s.ComCnt = 0;
-    s.MustWait = false;
 }
 
 } // namespace
@@ -88,7 +58,7 @@ int main(int argc, char **argv)
         s.ComSeq = 10;
         s.comDelayed = 174;
         s.ComCnt = 0;
-        port.pending = record;
+        port.pending = BenchRecord;
         engine.Tick();
         engine.Tick();
     });
@@ -105,6 +75,9 @@ int main(int argc, char **argv)
     std::printf("decode_tick_ns: %lld\n", static_cast<long long>(decode));
     std::printf("format_sample_ns: %lld\n", static_cast<long long>(format));
     std::printf("log_line_ns: %lld\n", static_cast<long long>(LogLineNanoseconds()));
+    std::printf("sample_to_log_line_ns: %lld\n", static_cast<long long>(PlusToLogLineNanoseconds(false)));
+    std::printf("sample_to_log_line_archived_ns: %lld\n", static_cast<long long>(PlusToLogLineNanoseconds(true)));
     PrintTrendFigures();
+    PrintArchiveFigures();
     return 0;
 }

@@ -1,5 +1,8 @@
 #include "mainwindow/MainForm.h"
 
+#include "engine/archive/RunCatalog.h"
+#include "engine/archive/RunFileLog.h"
+#include "engine/archive/RunRecorder.h"
 #include "engine/config/ConfigCommands.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
@@ -8,6 +11,7 @@
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/StateTexts.h"
 #include "engine/supervision/TesterEngine.h"
+#include "features/archive/RunsWindow.h"
 #include "features/config/ConfigEditCommands.h"
 #include "features/preferences/PreferencesDialog.h"
 #include "features/procedures/ProcedureMenus.h"
@@ -20,6 +24,7 @@
 #include "mainwindow/StatusPanels.h"
 #include "mainwindow/StrokePanel.h"
 #include "mainwindow/frmAbout.h"
+#include "platform/archive/ArchivePlace.h"
 #include "ui/LedIndicator.h"
 #include "ui/MainMenus.h"
 #include "ui/ValueBox.h"
@@ -27,6 +32,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
+#include <QMenu>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -66,7 +73,7 @@ MainForm::MainForm(TesterSession &session, QWidget *parent)
     fileTitle = title();
     setWindowTitle(title());
     buildWindow();
-    overview = new RunOverview(s, session.dataLog(), session.runSummary(), centralWidget(), centralWidget());
+    overview = new RunOverview(s, session.dataLog(), session.glance(), centralWidget(), centralWidget());
     static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
     connect(&session, &TesterSession::logChanged, this, [this] { overview->refresh(); });
     AddMenuShortcuts(*menus);
@@ -79,6 +86,11 @@ MainForm::MainForm(TesterSession &session, QWidget *parent)
                                                   [this] { return CheckConfigSaved(); },
                                                   [this](bool newLearn) { EditConfiguration(newLearn); });
     reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
+    addArchiveMenus();
+    chooseRunExportFile = [this](const QString &suggested) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Export Run So Far"), suggested,
+                                            QStringLiteral("Data log (*.txt);;All files (*)"));
+    };
 
     LoadRecentFiles();
     LoadRecentConfigFiles();
@@ -87,6 +99,7 @@ MainForm::MainForm(TesterSession &session, QWidget *parent)
 
 MainForm::~MainForm()
 {
+    delete runs;
     tester.setWindow(nullptr);
     registry.recentFilesChanged = nullptr;
     registry.recentConfigFilesChanged = nullptr;
@@ -206,7 +219,6 @@ void MainForm::connectMenus()
         QAction *entry = m.FileRecentMenu[i];
         on(entry, [this, entry] { dataLog().FileRecent(MainMenus::recentPath(entry)); afterFileCommand(); });
     }
-    AddPreferencesEntry(m.FileMenu, m.FileExitMenu, tester.settings(), this);
     on(m.FileExitMenu, [this] { exitProgram ? exitProgram() : void(close()); });
 
     on(m.ConfigureOpenMenu, [this] { configCommands().ConfigureOpenMenu(); });
@@ -227,11 +239,115 @@ void MainForm::connectMenus()
     on(m.HelpAboutMenu, [this] { HelpAboutMenu_Click(); });
 }
 
-void MainForm::joinStation(std::function<QString()> name, std::function<void()> exit)
+void MainForm::joinStation(std::function<QString()> name, std::function<void()> exit,
+                           std::function<void()> preferences)
 {
     testerName = std::move(name);
     exitProgram = std::move(exit);
+    preferencesChanged = std::move(preferences);
     showTitle();
+}
+
+void MainForm::addArchiveMenus()
+{
+    QAction *runsEntry = trendView->ViewMenu->addAction(QStringLiteral("&Runs..."));
+    runsEntry->setObjectName("ViewRunsMenu");
+    connect(runsEntry, &QAction::triggered, this, [this] { ViewRunsMenu_Click(); });
+    auto *preferencesEntry = new QAction(QStringLiteral("P&references..."), menus->FileMenu);
+    preferencesEntry->setObjectName("FilePreferencesMenu");
+    menus->FileMenu->insertAction(menus->FileExitMenu, preferencesEntry);
+    menus->FileMenu->insertSeparator(menus->FileExitMenu);
+    connect(preferencesEntry, &QAction::triggered, this, [this] { FilePreferencesMenu_Click(); });
+}
+
+void MainForm::setRunCatalogSource(RunCatalogSource source)
+{
+    runCatalogSource = std::move(source);
+    overview->exportRunSoFar = [this] {
+        if (exportRunSoFar())
+            s.IsDirtyData = false;
+        overview->refresh();
+    };
+    overview->refresh();
+}
+
+bool MainForm::exportRunSoFar()
+{
+    const QString key = tester.runRecorder().runKey();
+    QString failure = QStringLiteral("No run archive is in use.");
+    std::unique_ptr<RunCatalog> catalog = runCatalogSource ? runCatalogSource(failure) : nullptr;
+    qint64 id = 0;
+    if (catalog && !key.isEmpty())
+        failure = catalog->runIdOf(key, id);
+    if (catalog && failure.isEmpty() && id == 0)
+        failure = QStringLiteral("The run archive does not hold this run yet.");
+    if (!failure.isEmpty()) {
+        dialogs.ErrorDialog(QStringLiteral("Run Archive"), failure);
+        return false;
+    }
+    const QString path = chooseRunExportFile(RunFileName(s.vSerialNumber, tester.runRecorder().runStart()));
+    if (path.isEmpty())
+        return false;
+    failure = ExportRun(*catalog, id, path);
+    if (!failure.isEmpty()) {
+        dialogs.ErrorDialog(QStringLiteral("File Error"), failure);
+        return false;
+    }
+    return true;
+}
+
+// Samples that reached no data file are all in the archive: closing offers
+// the whole run so far before the question about the last sample.
+bool MainForm::offerRunExportBeforeClosing()
+{
+    if (!runCatalogSource || !s.IsDirtyData || tester.runRecorder().unloggedSamples() < 1)
+        return true;
+    const int16_t answer = dialogs.YesNoDialog(
+        QStringLiteral("Save Data"),
+        QStringLiteral("%1 samples of this run are in no data file.  Do you want to export the run so far "
+                       "from the run archive to a data file?")
+            .arg(tester.runRecorder().unloggedSamples()));
+    if (answer == AnswerCancel)
+        return false;
+    if (answer == AnswerYes && exportRunSoFar())
+        s.IsDirtyData = false;   // the last sample is in the file
+    return true;
+}
+
+void MainForm::ViewRunsMenu_Click()
+{
+    delete runs;
+    runs = nullptr;
+    QString failure = QStringLiteral("No run archive is in use.");
+    runCatalog = runCatalogSource ? runCatalogSource(failure) : nullptr;
+    if (!runCatalog) {
+        dialogs.ErrorDialog(QStringLiteral("Run Archive"), failure);
+        return;
+    }
+    RunsWindow::Actions actions;
+    actions.showTrend = [this](TrendHistory &&history, const QString &title) { trendView->plotRun(std::move(history), title); };
+    actions.previewReport = [this](const TesterState &last) { reportController->previewOf(last); };
+    actions.exportReportPdf = [this](const TesterState &last) { reportController->exportPdfOf(last); };
+    actions.chooseDataLogFile = [this](const QString &suggested) {
+        return QFileDialog::getSaveFileName(runs, QStringLiteral("Export Data Log"), suggested,
+                                            QStringLiteral("Data log (*.txt);;All files (*)"));
+    };
+    runs = new RunsWindow(*runCatalog, dialogs, std::move(actions), this);
+    runs->setAttribute(Qt::WA_DeleteOnClose, false);
+    runs->show();
+    runs->raise();
+}
+
+void MainForm::FilePreferencesMenu_Click()
+{
+    PreferencesDialog dialog(registry, dialogs, DefaultArchivePath(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // In a station the preferences are every tester's.
+    if (preferencesChanged)
+        preferencesChanged();
+    else
+        tester.preferencesChanged();
 }
 
 void MainForm::closeEvent(QCloseEvent *event)
@@ -246,7 +362,7 @@ void MainForm::closeEvent(QCloseEvent *event)
         dialogs.ErrorDialog(QStringLiteral("Break Update Mode Cancel"),
                             QStringLiteral("The tester is set to stop after ") + QString::number(s.RepeatCount)
                                 + QStringLiteral(" cycles and will not restart if program is terminated."));
-    if (!dataLog().CheckDataSaved(true) || !CheckConfigSaved()) {
+    if (!offerRunExportBeforeClosing() || !dataLog().CheckDataSaved(true) || !CheckConfigSaved()) {
         event->ignore();
         return;
     }

@@ -9,6 +9,8 @@
 #include <memory>
 
 class ConfigCommands;
+class RunCatalog;
+class RunsWindow;
 class ConfigEditCommands;
 class DataLog;
 class LedIndicator;
@@ -67,9 +69,22 @@ public:
     void runStarted(int code) override;
 
     // One window of a station's testers: its title names the tester, closing
-    // it only lets go of its session (the tester runs on, logged), and
-    // File, Exit calls exitProgram.
-    void joinStation(std::function<QString()> testerName, std::function<void()> exitProgram);
+    // it only lets go of its session (the tester runs on, logged), File,
+    // Exit calls exitProgram, and accepted preferences go to every tester.
+    void joinStation(std::function<QString()> testerName, std::function<void()> exitProgram,
+                     std::function<void()> preferencesChanged);
+
+    // Opens the run archive for View, Runs...; null with the failure when it cannot.
+    using RunCatalogSource = std::function<std::unique_ptr<RunCatalog>(QString &failure)>;
+    void setRunCatalogSource(RunCatalogSource source);
+    void ViewRunsMenu_Click();
+    // Writes the current run, as the archive holds it, to a data log file
+    // the operator chooses; false when nothing was written.
+    bool exportRunSoFar();
+    // The file for exportRunSoFar (a save dialog; tests answer it).
+    std::function<QString(const QString &suggestedName)> chooseRunExportFile;
+    void FilePreferencesMenu_Click();
+    RunsWindow *runsWindow() const { return runs; }
 
     // The configuration editor over the edit copy as it stands, then the
     // download of an accepted configuration (Configure Edit, the learn).
@@ -85,6 +100,8 @@ protected:
 private:
     void buildWindow();
     void connectMenus();
+    void addArchiveMenus();
+    bool offerRunExportBeforeClosing();
 
     void showControls(bool ready);
     void runCommand(int code);
@@ -111,6 +128,11 @@ private:
     QString fileTitle;                       // the title the data log asked for
     std::function<QString()> testerName;     // in a station: names the tester in the title
     std::function<void()> exitProgram;       // in a station: File, Exit
+    std::function<void()> preferencesChanged;   // in a station: tells every tester
+
+    RunCatalogSource runCatalogSource;
+    std::unique_ptr<RunCatalog> runCatalog;
+    RunsWindow *runs = nullptr;
 
     RunOverview *overview = nullptr;
     StrokePanel *downPanel = nullptr;

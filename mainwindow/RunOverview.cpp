@@ -1,7 +1,7 @@
 #include "mainwindow/RunOverview.h"
 
 #include "engine/datalog/DataLog.h"
-#include "engine/run/RunSummary.h"
+#include "engine/run/RunGlance.h"
 #include "engine/state/TesterState.h"
 #include "mainwindow/ReadingColours.h"
 #include "ui/ValueBox.h"
@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <algorithm>
 
 namespace {
@@ -26,9 +27,9 @@ void describe(QWidget *widget, const QString &name, const QString &toolTip)
 
 } // namespace
 
-RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, const RunSummary &runSummary,
+RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, const RunGlance &runGlance,
                          QWidget *readings, QWidget *parent)
-    : QFrame(parent), s(state), log(dataLog), summary(runSummary),
+    : QFrame(parent), s(state), log(dataLog), summary(runGlance),
       readingColours(std::make_unique<ReadingColours>(readings))
 {
     setObjectName("RunOverview");
@@ -65,6 +66,17 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, const
     LoggingLbl = value(0, "LoggingLbl", QStringLiteral("Data file"),
                        QStringLiteral("The data file, the sample lines written since it was opened and "
                                       "the time of the last one"), 3);
+
+    ExportRunButton = new QPushButton(QStringLiteral("Export Run So Far..."), this);
+    ExportRunButton->setObjectName("ExportRunButton");
+    describe(ExportRunButton, ExportRunButton->text(),
+             QStringLiteral("Writes every sample of this run, kept in the run archive, to a data log file"));
+    ExportRunButton->setVisible(false);
+    connect(ExportRunButton, &QPushButton::clicked, this, [this] {
+        if (exportRunSoFar)
+            exportRunSoFar();
+    });
+    grid->addWidget(ExportRunButton, 0, column, Qt::AlignLeft | Qt::AlignVCenter);
 
     column = 0;
     // The count is written beside the bar, not on it: a bar carrying the
@@ -169,6 +181,9 @@ void RunOverview::showLogging()
                                                  log.lastLineTime()));
     }
     SetTextColour(LoggingLbl, NotLoggingWarning(s) ? Warning : QColor());
+    const bool offer = exportRunSoFar && NotLoggingWarning(s);
+    if (ExportRunButton->isVisibleTo(this) != offer)
+        ExportRunButton->setVisible(offer);
 }
 
 void RunOverview::showProgress()

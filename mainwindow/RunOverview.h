@@ -3,13 +3,15 @@
 #include <QDateTime>
 #include <QFrame>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class DataLog;
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class ReadingColours;
-class RunSummary;
+class RunGlance;
 struct TesterState;
 
 // The run at a glance, always visible at the top of the main window: the
@@ -26,7 +28,7 @@ class RunOverview : public QFrame
 {
 public:
     // readings: the panel whose value boxes are greyed and marked.
-    RunOverview(const TesterState &state, const DataLog &log, const RunSummary &summary, QWidget *readings,
+    RunOverview(const TesterState &state, const DataLog &log, const RunGlance &summary, QWidget *readings,
                 QWidget *parent = nullptr);
     ~RunOverview() override;
 
@@ -34,6 +36,10 @@ public:
     void runStarted();
     void sampleTaken();      // a full sample was decoded into the state record
     void refresh();          // the link, run and file state may have changed
+
+    // Offered beside "Not logging" while it is set: the run so far from the archive.
+    std::function<void()> exportRunSoFar;
+    QPushButton *ExportRunButton;
 
 private:
     void showLink();
@@ -43,7 +49,7 @@ private:
 
     const TesterState &s;
     const DataLog &log;
-    const RunSummary &summary;
+    const RunGlance &summary;
     qint64 linesShown = -1;   // the data log's line count when its text was last made
     std::unique_ptr<ReadingColours> readingColours;
 

@@ -2,7 +2,10 @@
 # Installs the Debian packages that the build, the tests and the simulated
 # run need, when any of them is missing. Safe to run again.
 set -euo pipefail
-packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev fonts-liberation poppler-utils xvfb xauth)
+# The run archive: Qt SQL drivers for SQLite and PostgreSQL, and a PostgreSQL
+# server that the archive tests start in a temporary folder.
+packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev fonts-liberation poppler-utils xvfb xauth
+          libqt6sql6-sqlite libqt6sql6-psql postgresql)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -8,6 +8,7 @@
 #include "engine/station/StationTableModel.h"
 #include "features/preferences/PreferencesDialog.h"
 #include "mainwindow/MainForm.h"
+#include "platform/archive/ArchivePlace.h"
 #include "station/StationRowDelegate.h"
 #include "ui/ControlNames.h"
 
@@ -38,7 +39,7 @@ constexpr int ColumnSaveDelayMs = 500;
 } // namespace
 
 StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageDialogs &dialogs, QWidget *parent)
-    : QMainWindow(parent), station(station), settings(settings), dialogs(dialogs)
+    : QMainWindow(parent), station(station), settings(settings), dialogs(dialogs), preferences(settings)
 {
     setObjectName("StationWindow");
     setWindowTitle(title());
@@ -134,7 +135,15 @@ void StationWindow::buildMenus()
     QAction *exit = file->addAction(QStringLiteral("E&xit"));
     exit->setObjectName("FileExitMenu");
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    AddPreferencesEntry(file, exit, settings, this);
+    QAction *preferencesEntry = new QAction(QStringLiteral("P&references..."), file);
+    preferencesEntry->setObjectName("FilePreferencesMenu");
+    file->insertAction(exit, preferencesEntry);
+    file->insertSeparator(exit);
+    connect(preferencesEntry, &QAction::triggered, this, [this] {
+        PreferencesDialog dialog(preferences, this->dialogs, DefaultArchivePath(), this);
+        if (dialog.exec() == QDialog::Accepted)
+            station.preferencesChanged();
+    });
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
     QMenu *tester = menuBar()->addMenu(QStringLiteral("&Tester"));
@@ -163,7 +172,10 @@ MainForm *StationWindow::openTester(int row)
     if (!form) {
         form = new MainForm(tester.session());
         form->setAttribute(Qt::WA_DeleteOnClose);
-        form->joinStation([&tester] { return tester.name(); }, [this] { close(); });
+        form->joinStation([&tester] { return tester.name(); }, [this] { close(); },
+                          [this] { station.preferencesChanged(); });
+        if (runCatalogSource)
+            form->setRunCatalogSource(runCatalogSource);
         const QByteArray place = tester.session().registry().LoadWindowPlace();
         if (!place.isEmpty())
             form->restoreGeometry(place);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "engine/preferences/Registry.h"
+#include "mainwindow/MainForm.h"
+
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
 
-class MainForm;
 class QAction;
 class MessageDialogs;
 class QLabel;
@@ -34,6 +36,8 @@ public:
     MainForm *testerWindow(int row) const;   // null when closed
 
     QTableView *table() const { return testers; }
+    // How the testers' windows read the run archive (View, Runs...).
+    void setRunCatalogSource(MainForm::RunCatalogSource source) { runCatalogSource = std::move(source); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -50,6 +54,8 @@ private:
     Station &station;
     SettingsStore &settings;
     MessageDialogs &dialogs;
+    Registry preferences;   // the program's, shared by every tester
+    MainForm::RunCatalogSource runCatalogSource;
     StationTableModel *model;
     QTableView *testers;
     QPushButton *OpenTesterBtn;

@@ -144,11 +144,14 @@ DataLog::~DataLog()
 
 void DataLog::closeQuietly()
 {
+    const bool wasOpen = s.DataFileOpen;
     s.DataFileOpen = false;
     NoName();
     file.close();
     s.DataFileNum = 0;
     notifyChanged();
+    if (wasOpen && openedOrClosed)
+        openedOrClosed(false);
 }
 
 void DataLog::notifyChanged()
@@ -203,6 +206,8 @@ bool DataLog::OpenFile(QString &nam)
     s.DataFileName = nam;
     NewName(nam);
     notifyChanged();
+    if (openedOrClosed)
+        openedOrClosed(true);
     return true;
 }
 

@@ -53,6 +53,8 @@ public:
     QDateTime lastLineTime() const { return lastLine; }
     // Called after a line was written and after the file was opened or closed.
     std::function<void()> changed;
+    // Called when a file was opened (true) or an open file closed (false).
+    std::function<void(bool opened)> openedOrClosed;
 
 private:
     void closeQuietly();          // mark closed, reset the title, close ignoring errors

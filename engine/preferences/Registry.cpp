@@ -9,6 +9,10 @@ namespace {
 
 const QString PreferencesSection = QStringLiteral("Preferences");
 const QString CommChannelName = QStringLiteral("CommChannel");
+const QString ArchiveName = QStringLiteral("Archive");
+const QString RunFilesName = QStringLiteral("RunFiles");
+const QString RunFilesFolderName = QStringLiteral("RunFilesFolder");
+const QString DriveEveryTesterName = QStringLiteral("DriveEveryTester");
 const QString DataSection = QStringLiteral("RecentFiles");
 const QString DataPrefix = QStringLiteral("RecentFile");
 const QString ConfigSection = QStringLiteral("ConfigFiles");
@@ -71,6 +75,42 @@ int Registry::LoadCommChannel() const
 void Registry::SaveCommChannel(int comChan)
 {
     store.write(PreferencesSection, CommChannelName, QString::number(comChan));
+}
+
+QString Registry::LoadArchive() const
+{
+    return store.read(PreferencesSection, ArchiveName);
+}
+
+void Registry::SaveArchive(const QString &archive)
+{
+    store.write(PreferencesSection, ArchiveName, archive.trimmed());
+}
+
+bool Registry::LoadRunFiles() const
+{
+    return store.read(PreferencesSection, RunFilesName) == QLatin1String("1");
+}
+
+QString Registry::LoadRunFilesFolder() const
+{
+    return store.read(PreferencesSection, RunFilesFolderName);
+}
+
+void Registry::SaveRunFiles(bool on, const QString &folder)
+{
+    store.write(PreferencesSection, RunFilesName, on ? QStringLiteral("1") : QStringLiteral("0"));
+    store.write(PreferencesSection, RunFilesFolderName, folder);
+}
+
+bool Registry::LoadDriveEveryTester() const
+{
+    return store.read(PreferencesSection, DriveEveryTesterName) == QLatin1String("1");
+}
+
+void Registry::SaveDriveEveryTester(bool on)
+{
+    store.write(PreferencesSection, DriveEveryTesterName, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 QStringList Registry::LoadRecentFiles() const

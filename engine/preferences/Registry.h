@@ -7,9 +7,10 @@
 
 class SettingsStore;
 
-// The port and the two recent-file lists kept between runs, in the settings
-// store under "Preferences", "RecentFiles" and "ConfigFiles", and where a
-// tester's own window was last, under "Window".
+// The port, the program's preferences and the two recent-file lists kept
+// between runs, in the settings store under "Preferences", "RecentFiles"
+// and "ConfigFiles", and where a tester's own window was last, under
+// "Window".
 class Registry
 {
 public:
@@ -26,6 +27,21 @@ public:
     // The window's place as the platform saves it; empty when none was saved.
     QByteArray LoadWindowPlace() const;
     void SaveWindowPlace(const QByteArray &place);
+
+    // The program's preferences: the run archive (an SQLite file or a
+    // postgresql:// URL; empty for the default file) and unattended logging,
+    // every run to its own data file in a folder.
+    QString LoadArchive() const;
+    void SaveArchive(const QString &archive);
+    bool LoadRunFiles() const;
+    QString LoadRunFilesFolder() const;
+    void SaveRunFiles(bool on, const QString &folder);
+    // The folder for the run files, or empty while that logging is off.
+    QString RunFilesFolder() const { return LoadRunFiles() ? LoadRunFilesFolder() : QString(); }
+    // "Drive every tester found": the program goes on searching after it
+    // found a tester, and drives each tester found from the Station window.
+    bool LoadDriveEveryTester() const;
+    void SaveDriveEveryTester(bool on);
 
     // Position of path among the captions (exact text, case matters), or 3.
     static int FindRecent(const QStringList &captions, const QString &path);

@@ -8,20 +8,9 @@
 namespace {
 
 const QString Section = QStringLiteral("Station");
-const QString DriveEveryTesterName = QStringLiteral("DriveEveryTester");
 const QString ColumnWidthsName = QStringLiteral("ColumnWidths");
 
 } // namespace
-
-bool StationSettings::driveEveryTester() const
-{
-    return store.read(Section, DriveEveryTesterName).trimmed() == QLatin1String("1");
-}
-
-void StationSettings::setDriveEveryTester(bool on)
-{
-    store.write(Section, DriveEveryTesterName, on ? QStringLiteral("1") : QStringLiteral("0"));
-}
 
 QList<int> StationSettings::columnWidths(int columns) const
 {

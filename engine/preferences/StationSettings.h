@@ -4,17 +4,12 @@
 
 class SettingsStore;
 
-// The program's own settings for driving several testers, shared by all of
-// them, in the section "Station".
+// The Station window's own settings, in the section "Station" (whether the
+// program drives every tester found is one of its preferences, Registry).
 class StationSettings
 {
 public:
     explicit StationSettings(SettingsStore &store) : store(store) {}
-
-    // "Drive every tester found": the program goes on searching after it
-    // found a tester, and gives each tester found its own row.
-    bool driveEveryTester() const;
-    void setDriveEveryTester(bool on);
 
     // The widths of the Station window's columns, in pixels; a column whose
     // width is missing or damaged reads as -1.

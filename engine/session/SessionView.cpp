@@ -1,7 +1,7 @@
 #include "engine/session/SessionView.h"
 
 #include "engine/procedures/ManualControl.h"
-#include "engine/run/RunSummary.h"
+#include "engine/run/RunGlance.h"
 #include "engine/trend/TrendHistory.h"
 
 void SessionView::showBarMessage(const QString &text) { toWindow([&](TesterView &w) { w.showBarMessage(text); }); }
@@ -80,4 +80,16 @@ void SessionView::runStarted(int code)
     summary.runStarted(code);
     toWindow([=](TesterView &w) { w.runStarted(code); });
     Q_EMIT runCommanded(code);
+}
+
+void SessionView::testEnded()
+{
+    toWindow([](TesterView &w) { w.testEnded(); });
+    Q_EMIT limitReached();
+}
+
+void SessionView::testerChanged(TesterChange change)
+{
+    toWindow([=](TesterView &w) { w.testerChanged(change); });
+    Q_EMIT changeSent(change);
 }

@@ -7,7 +7,7 @@
 #include <QString>
 
 class ManualControl;
-class RunSummary;
+class RunGlance;
 class TrendHistory;
 struct TesterState;
 
@@ -22,7 +22,7 @@ class SessionView : public QObject, public TesterView
     Q_OBJECT
 
 public:
-    SessionView(const TesterState &state, TrendHistory &history, RunSummary &summary)
+    SessionView(const TesterState &state, TrendHistory &history, RunGlance &summary)
         : s(state), history(history), summary(summary)
     {
     }
@@ -55,6 +55,8 @@ public:
     void linkFound(int port, const QString &device, const QDateTime &at) override;
     void linkLost(const QDateTime &at) override;
     void runStarted(int code) override;
+    void testEnded() override;
+    void testerChanged(TesterChange change) override;
 
 Q_SIGNALS:
     void sampleTaken();
@@ -62,6 +64,8 @@ Q_SIGNALS:
     void testerFound(int port, const QString &device, const QDateTime &at);
     void testerLost(const QDateTime &at);
     void runCommanded(int code);
+    void limitReached();
+    void changeSent(TesterChange change);
 
 private:
     template <typename Call>
@@ -73,7 +77,7 @@ private:
 
     const TesterState &s;
     TrendHistory &history;
-    RunSummary &summary;
+    RunGlance &summary;
     ManualControl *manual = nullptr;
     TesterView *window = nullptr;
     int led = 1;   // the error LED as last drawn: 0 lit, 1 dark

@@ -1,14 +1,19 @@
 #include "engine/session/TesterSession.h"
 
+#include "engine/archive/ArchiveSink.h"
+#include "engine/archive/RunFileLog.h"
+#include "engine/archive/RunRecorder.h"
 #include "engine/config/ConfigCommands.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/procedures/ManualControl.h"
 #include "engine/session/SessionView.h"
+#include "engine/state/MessageDialogs.h"
 #include "engine/state/StateTexts.h"
 #include "engine/supervision/TesterEngine.h"
 
 #include <QEventLoop>
+#include <QSysInfo>
 #include <algorithm>
 
 namespace {
@@ -17,7 +22,42 @@ namespace {
 constexpr int ExitPollMs = 50;
 constexpr int ExitPolls = 40;
 
+// Without an archive the records go nowhere.
+class DiscardingSink : public ArchiveSink
+{
+public:
+    void post(ArchiveRecord &&) override {}
+};
+
+RunEvent EventOf(TesterChange change)
+{
+    switch (change) {
+    case TesterChange::ConfigDownload: return RunEvent::ConfigDownload;
+    case TesterChange::CounterReset: return RunEvent::CounterReset;
+    case TesterChange::Learn: return RunEvent::Learn;
+    case TesterChange::MasterDownload: return RunEvent::MasterDownload;
+    }
+    return RunEvent::ConfigDownload;
+}
+
 } // namespace
+
+// Every sample the engine decodes goes to the data log (when a file is
+// open), then to the archive and the run's own file.
+class TesterSession::Sampling : public SampleLog
+{
+public:
+    Sampling(DataLog &log, RunRecorder &recorder) : log(log), recorder(recorder) {}
+    void SaveToFile() override
+    {
+        log.SaveToFile();
+        recorder.sampleTaken();
+    }
+
+private:
+    DataLog &log;
+    RunRecorder &recorder;
+};
 
 TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     : settingsStore(outside.settings), messageDialogs(outside.dialogs),
@@ -28,9 +68,14 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     log = std::make_unique<DataLog>(s, outside.dialogs, outside.dataFileDialog, *prefs,
                                     [this](const QString &text) { view->setTitle(text); });
     log->changed = [this] { Q_EMIT logChanged(); };
+    discardedRecords = std::make_unique<DiscardingSink>();
+    recorder = std::make_unique<RunRecorder>(s, outside.archive ? *outside.archive : *discardedRecords,
+                                             QSysInfo::machineHostName(), QStringLiteral(LIFECYCLE_VERSION));
+    runFileLog = std::make_unique<RunFileLog>(s);
+    sampling = std::make_unique<Sampling>(*log, *recorder);
     testerEngine = std::make_unique<TesterEngine>(s, outside.port, *view);
     testerEngine->link().sharePorts(outside.sharedPorts);
-    testerEngine->setSampleLog(log.get());
+    testerEngine->setSampleLog(sampling.get());
     config = std::make_unique<ConfigCommands>(s, *testerEngine, outside.dialogs, outside.configFileDialog, *prefs);
     manualControl = std::make_unique<ManualControl>(s, *testerEngine);
     view->setManualControl(*manualControl);
@@ -39,6 +84,7 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     connect(view.get(), &SessionView::testerFound, this, &TesterSession::linkFound);
     connect(view.get(), &SessionView::testerLost, this, &TesterSession::linkLost);
     connect(view.get(), &SessionView::runCommanded, this, &TesterSession::runStarted);
+    connectRecorder();
     pollTimer.setObjectName("Tmr");
     connect(&pollTimer, &QTimer::timeout, this, [this] { tick(); });
 }
@@ -46,6 +92,34 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
 TesterSession::~TesterSession()
 {
     pollTimer.stop();
+}
+
+void TesterSession::connectRecorder()
+{
+    RunRecorder &r = *recorder;
+    connect(view.get(), &SessionView::testerFound, this, [&r](int, const QString &, const QDateTime &at) { r.linkFound(at); });
+    connect(view.get(), &SessionView::testerLost, this, [&r](const QDateTime &at) { r.linkLost(at); });
+    connect(view.get(), &SessionView::runCommanded, this, [&r] { r.runStarted(QDateTime::currentDateTime()); });
+    connect(view.get(), &SessionView::limitReached, this, [&r] { r.limitReached(QDateTime::currentDateTime()); });
+    connect(view.get(), &SessionView::changeSent, this,
+            [&r](TesterChange change) { r.event(EventOf(change), QDateTime::currentDateTime()); });
+    log->openedOrClosed = [this](bool opened) {
+        recorder->event(opened ? RunEvent::DataFileOpened : RunEvent::DataFileClosed, QDateTime::currentDateTime(),
+                        s.DataFileName);
+    };
+    RunFileLog &file = *runFileLog;
+    r.runOpened = [&file](const QString &serial, const QDateTime &start) { file.runOpened(serial, start); };
+    r.sampleAdded = [&file] { file.sampleAdded(); };
+    r.runClosed = [&file] { file.runClosed(); };
+    file.failed = [this](const QString &text) {
+        // Posted: the poll tick that wrote must finish first.
+        QTimer::singleShot(0, this, [this, text] { messageDialogs.ErrorDialog(QStringLiteral("File Error"), text); });
+    };
+}
+
+void TesterSession::preferencesChanged()
+{
+    runFileLog->setFolder(prefs->RunFilesFolder());
 }
 
 void TesterSession::start(std::optional<int> searchAfterPort)
@@ -87,6 +161,7 @@ void TesterSession::start(std::optional<int> searchAfterPort)
     s.ComChan = TesterState::Integer(std::clamp(prefs->LoadCommChannel(), 0, 8));
     if (searchAfterPort)
         s.ComChan = TesterState::Integer(std::clamp(*searchAfterPort, 0, 16));
+    preferencesChanged();
     if (pollPeriodMs > 0)
         pollTimer.start(pollPeriodMs);
 }
@@ -96,6 +171,7 @@ void TesterSession::shutDown()
     if (s.DataFileOpen)
         log->FileClose();
     pollTimer.stop();
+    recorder->programClosing(QDateTime::currentDateTime());
     prefs->SaveCommChannel(s.ComChan);
     raisePistonBeforeExit();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/run/RunSummary.h"
+#include "engine/run/RunGlance.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
 
@@ -11,11 +11,14 @@
 #include <memory>
 #include <optional>
 
+class ArchiveSink;
 class ConfigCommands;
 class ConfigFileDialog;
 class DataFileDialog;
 class DataLog;
 class ManualControl;
+class RunFileLog;
+class RunRecorder;
 class MessageDialogs;
 class PortClaims;
 class Registry;
@@ -35,6 +38,8 @@ struct SessionOutside
     MessageDialogs &dialogs;
     DataFileDialog &dataFileDialog;
     ConfigFileDialog &configFileDialog;
+    // The run archive every sample goes to; none: samples are not archived.
+    ArchiveSink *archive = nullptr;
     // The ports shared with the program's other testers; null when this is
     // the program's only tester.
     PortClaims *sharedPorts = nullptr;
@@ -72,7 +77,12 @@ public:
     // Every sample decoded since the session began.
     const TrendHistory &trendHistory() const { return history; }
     // The link, the run's progress and its last run command at a glance.
-    const RunSummary &runSummary() const { return summary; }
+    const RunGlance &glance() const { return summary; }
+    // What is told to the run archive, and the unattended run file.
+    RunRecorder &runRecorder() { return *recorder; }
+    RunFileLog &runFile() { return *runFileLog; }
+    // The preferences changed: the next run's file follows them.
+    void preferencesChanged();
 
     // Start-up: the initial state, the search from the saved port (or from
     // the port after searchAfterPort, when one is given), polling.
@@ -101,6 +111,8 @@ Q_SIGNALS:
     void logChanged();      // a line was written, a data file opened or closed
 
 private:
+    class Sampling;
+    void connectRecorder();
     void raisePistonBeforeExit();
     void showEverything(TesterView &window);
 
@@ -108,11 +120,15 @@ private:
     SettingsStore &settingsStore;
     MessageDialogs &messageDialogs;
     TrendHistory history;
-    RunSummary summary;
+    RunGlance summary;
     std::unique_ptr<ManualControl> manualControl;
     std::unique_ptr<SessionView> view;
     std::unique_ptr<Registry> prefs;
     std::unique_ptr<DataLog> log;
+    std::unique_ptr<ArchiveSink> discardedRecords;
+    std::unique_ptr<RunRecorder> recorder;
+    std::unique_ptr<RunFileLog> runFileLog;
+    std::unique_ptr<Sampling> sampling;
     std::unique_ptr<TesterEngine> testerEngine;
     std::unique_ptr<ConfigCommands> config;
     QTimer pollTimer;

@@ -3,6 +3,9 @@
 #include <QDateTime>
 #include <QString>
 
+// Commands that change what the tester holds, kept with its runs.
+enum class TesterChange { ConfigDownload, CounterReset, Learn, MasterDownload };
+
 // What the conversation engine asks of the main window. The engine never
 // sees a widget: its tester's session passes the calls on to the window
 // (MainForm) when one is open; tests use a fake that records the calls.
@@ -44,6 +47,10 @@ public:
     virtual void linkLost(const QDateTime & /*at*/) {}
     // The tester acknowledged a run command: 162 to limits, 170 once, 172 without limit.
     virtual void runStarted(int /*code*/) {}
+    // The tester signalled the end of its test (after beep).
+    virtual void testEnded() {}
+    // A download or counter reset was started.
+    virtual void testerChanged(TesterChange /*change*/) {}
 };
 
 // Where a decoded sample goes: the data log appends it when a file is open.

@@ -55,10 +55,18 @@ int Station::indexOf(const TesterSession &session) const
     return -1;
 }
 
-const RunSummary &Station::search() const
+const RunGlance &Station::search() const
 {
-    static const RunSummary notStarted;
-    return searcher ? searcher->session().runSummary() : notStarted;
+    static const RunGlance notStarted;
+    return searcher ? searcher->session().glance() : notStarted;
+}
+
+void Station::preferencesChanged()
+{
+    for (auto &tester : testers)
+        tester->session().preferencesChanged();
+    if (searcher)
+        searcher->session().preferencesChanged();
 }
 
 void Station::failuresSeen(int index)
@@ -99,7 +107,7 @@ void Station::addSearcher(std::optional<int> searchAfterPort)
 void Station::join(int port)
 {
     const auto place = std::find_if(testers.begin(), testers.end(), [port](const auto &tester) {
-        return tester->session().runSummary().port() > port;
+        return tester->session().glance().port() > port;
     });
     const int index = int(place - testers.begin());
     Q_EMIT testerAboutToJoin(index);

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-class RunSummary;
+class RunGlance;
 class TesterSession;
 
 // A test station: every tester found on the program's ports, each with a
@@ -42,7 +42,9 @@ public:
     const StationTester &tester(int index) const { return *testers[size_t(index)]; }
     int indexOf(const TesterSession &session) const;   // -1 when it is not one of the testers
     // The link of the session that searches for more testers.
-    const RunSummary &search() const;
+    const RunGlance &search() const;
+    // The program's preferences changed: every session follows them.
+    void preferencesChanged();
     // The operator brought the tester's window up: its failures are seen.
     void failuresSeen(int index);
 

@@ -1,7 +1,7 @@
 #include "engine/station/StationTableModel.h"
 
 #include "engine/datalog/DataLog.h"
-#include "engine/run/RunSummary.h"
+#include "engine/run/RunGlance.h"
 #include "engine/session/TesterSession.h"
 #include "engine/station/Station.h"
 
@@ -52,7 +52,7 @@ QString StationTableModel::CellText(const StationTester &tester, int column)
 {
     const TesterSession &session = tester.session();
     const TesterState &s = session.state();
-    const RunSummary &summary = session.runSummary();
+    const RunGlance &summary = session.glance();
     // The last sample's values stay after the link is lost.
     const bool sampled = !session.trendHistory().empty();
     switch (column) {
@@ -75,7 +75,7 @@ QVariant StationTableModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= station.count() || index.column() >= ColumnCount)
         return QVariant();
     const StationTester &tester = station.tester(index.row());
-    const bool lost = tester.session().runSummary().link().alarm();
+    const bool lost = tester.session().glance().link().alarm();
     switch (role) {
     case Qt::DisplayRole:
         return CellText(tester, index.column());

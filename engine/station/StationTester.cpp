@@ -4,7 +4,7 @@
 #include "engine/session/TesterSession.h"
 #include "engine/state/TesterState.h"
 
-QString TesterName(const TesterState &s, const RunSummary &summary)
+QString TesterName(const TesterState &s, const RunGlance &summary)
 {
     const QString port = summary.port() > 0 ? QStringLiteral("Comm %1").arg(summary.port())
                                             : QStringLiteral("a new tester");
@@ -16,8 +16,10 @@ QString TesterName(const TesterState &s, const RunSummary &summary)
 StationTester::StationTester(const StationOutside &outside, PortClaims &claims)
     : store(outside.settings), dialogs(outside.dialogs, [this] { return name(); })
 {
+    // Each tester's runs go to the archive on their own: the archive keys
+    // them by the tester's serial number.
     SessionOutside own{outside.newPort(), store, dialogs, outside.dataFileDialog, outside.configFileDialog,
-                       &claims};
+                       outside.archive, &claims};
     testerSession = std::make_unique<TesterSession>(own, 0);
 }
 
@@ -25,7 +27,7 @@ StationTester::~StationTester() = default;
 
 QString StationTester::name() const
 {
-    return TesterName(testerSession->state(), testerSession->runSummary());
+    return TesterName(testerSession->state(), testerSession->glance());
 }
 
 void StationTester::sampleTaken()

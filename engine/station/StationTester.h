@@ -7,18 +7,19 @@
 #include <functional>
 #include <memory>
 
+class ArchiveSink;
 class ConfigFileDialog;
 class DataFileDialog;
 class MessageDialogs;
 class PortClaims;
-class RunSummary;
+class RunGlance;
 class SerialPort;
 class SettingsStore;
 class TesterSession;
 struct TesterState;
 
 // What a station asks of the program for its testers: a port object of its
-// own for each tester, and the settings and dialogs they share.
+// own for each tester, and the settings, dialogs and run archive they share.
 struct StationOutside
 {
     std::function<SerialPort &()> newPort;
@@ -26,10 +27,11 @@ struct StationOutside
     MessageDialogs &dialogs;
     DataFileDialog &dataFileDialog;
     ConfigFileDialog &configFileDialog;
+    ArchiveSink *archive = nullptr;   // none: the runs are not archived
 };
 
 // "41800123 on Comm 3"; "Comm 3" before the serial number is known.
-QString TesterName(const TesterState &s, const RunSummary &summary);
+QString TesterName(const TesterState &s, const RunGlance &summary);
 
 // One tester of a station: its session, built on a port of its own, its
 // own sections of the settings (keyed by its serial number) and dialogs

@@ -116,6 +116,7 @@ void PollCycle::idleStep()
         s.GoAgainMode = false;
         s.Terminated = true;
         view.beep();
+        view.testEnded();
     } else {
         link.RxBuffer.clear();
         return;

@@ -1,13 +1,15 @@
 #include "engine/supervision/TesterEngine.h"
 
 #include "engine/state/DataDecoder.h"
+#include "engine/state/TesterState.h"
+#include "engine/state/TesterView.h"
 #include "engine/supervision/ConfigDownload.h"
 #include "engine/supervision/CounterReset.h"
 #include "engine/supervision/PollCycle.h"
 #include "engine/supervision/ReplyEffects.h"
 
 TesterEngine::TesterEngine(TesterState &state, SerialPort &port, TesterView &view)
-    : s(state), serialLink(state, port, view), cmds(state, serialLink, view),
+    : s(state), view(view), serialLink(state, port, view), cmds(state, serialLink, view),
       dataDecoder(std::make_unique<DataDecoder>(state, view, serialLink.ReplyLine)),
       counterReset(std::make_unique<CounterReset>(state, cmds)),
       download(std::make_unique<ConfigDownload>(state, cmds, *counterReset)),
@@ -25,9 +27,26 @@ bool TesterEngine::CommReady() const { return serialLink.CommReady(); }
 void TesterEngine::SendCommand(int code) { cmds.SendCommand(code); }
 void TesterEngine::SendValueCommand(int code, const QString &value) { cmds.SendValueCommand(code, value); }
 void TesterEngine::SetClearAll() { counterReset->SetClearAll(); }
-void TesterEngine::DoNextClear(int lastCommand) { counterReset->DoNextClear(lastCommand); }
-void TesterEngine::StartOrdinaryDownload() { download->StartOrdinaryDownload(); }
-void TesterEngine::StartMasterDownload() { download->StartMasterDownload(); }
+
+void TesterEngine::DoNextClear(int lastCommand)
+{
+    if (lastCommand == 0)
+        view.testerChanged(TesterChange::CounterReset);
+    counterReset->DoNextClear(lastCommand);
+}
+
+void TesterEngine::StartOrdinaryDownload()
+{
+    view.testerChanged(s.LearnConfigure ? TesterChange::Learn : TesterChange::ConfigDownload);
+    download->StartOrdinaryDownload();
+}
+
+void TesterEngine::StartMasterDownload()
+{
+    view.testerChanged(TesterChange::MasterDownload);
+    download->StartMasterDownload();
+}
+
 SerialLink &TesterEngine::link() { return serialLink; }
 Commands &TesterEngine::commands() { return cmds; }
 DataDecoder &TesterEngine::decoder() { return *dataDecoder; }

@@ -43,6 +43,7 @@ public:
 
 private:
     TesterState &s;
+    TesterView &view;
     SerialLink serialLink;
     Commands cmds;
     std::unique_ptr<DataDecoder> dataDecoder;

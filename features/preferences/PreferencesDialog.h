@@ -2,27 +2,31 @@
 
 #include <QDialog>
 
-class QAction;
+class MessageDialogs;
 class QCheckBox;
-class QMenu;
-class SettingsStore;
+class QLineEdit;
+class QPushButton;
+class Registry;
 
-// File > Preferences...: the program's own settings, shared by every
-// tester, one page each. The Station page has "Drive every tester found".
-// OK writes them; Cancel leaves them as they were.
+// File, Preferences...: the program's own settings, one group per subject:
+// the run archive, unattended logging (every run to its own data file in a
+// folder) and the station (drive every tester found). OK checks and keeps
+// them; Cancel changes nothing.
 class PreferencesDialog : public QDialog
 {
 public:
-    explicit PreferencesDialog(SettingsStore &settings, QWidget *parent = nullptr);
+    PreferencesDialog(Registry &registry, MessageDialogs &dialogs, const QString &defaultArchive,
+                      QWidget *parent = nullptr);
 
-    void accept() override;
+    QLineEdit *ArchiveEdit;
+    QCheckBox *RunFilesCheck;
+    QLineEdit *RunFolderEdit;
+    QPushButton *BrowseButton;
+    QCheckBox *DriveEveryTesterCheck;
 
-    QCheckBox *DriveEveryTesterChkBx;
+    void OKButton_Click();
 
 private:
-    SettingsStore &settings;
+    Registry &registry;
+    MessageDialogs &dialogs;
 };
-
-// Puts "Preferences..." into a File menu, above `before`, opening the
-// dialog over `window`.
-QAction *AddPreferencesEntry(QMenu *fileMenu, QAction *before, SettingsStore &settings, QWidget *window);

@@ -44,7 +44,7 @@ QAction *menuEntry(QMenu *menu, QAction *before, const char *name, const char *c
 
 ReportController::ReportController(MainMenus &menus, TesterState &state, MessageDialogs &dialogs,
                                    std::unique_ptr<PrintDialogs> printDialogs, QObject *parent)
-    : QObject(parent), s(state), dialogs(dialogs), printDialogs(std::move(printDialogs))
+    : QObject(parent), s(state), reported(&state), dialogs(dialogs), printDialogs(std::move(printDialogs))
 {
     FilePrintPreviewMenu = menuEntry(menus.FileMenu, menus.FilePrintSetupMenu, "FilePrintPreviewMenu",
                                      "Print Pre&view...");
@@ -95,12 +95,31 @@ void ReportController::FilePrintPreviewMenu_Click()
 
 void ReportController::FileExportPdfMenu_Click()
 {
-    QString serial = s.vSerialNumber;
+    QString serial = reported->vSerialNumber;
     serial.remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")));
     const QString path = printDialogs->pdfFileName(
         QStringLiteral("Test Results") + (serial.isEmpty() ? QString() : u' ' + serial) + QStringLiteral(".pdf"));
     if (!path.isEmpty())
         showFailure(writePdf(path));
+}
+
+void ReportController::previewOf(const TesterState &run)
+{
+    reportOn(run, &ReportController::FilePrintPreviewMenu_Click);
+}
+
+void ReportController::exportPdfOf(const TesterState &run)
+{
+    reportOn(run, &ReportController::FileExportPdfMenu_Click);
+}
+
+void ReportController::reportOn(const TesterState &run, void (ReportController::*show)())
+{
+    runState = std::make_unique<TesterState>(run);
+    runState->AppOrientation = s.AppOrientation;
+    reported = runState.get();
+    (this->*show)();
+    reported = &s;
 }
 
 QString ReportController::writePdf(const QString &path)
@@ -139,7 +158,7 @@ QString ReportController::compose(QPagedPaintDevice &device, const QString &begi
     QPainter painter;
     if (!painter.begin(&device))
         return beginFailure;
-    ComposeReport(painter, s, device.pageLayout().orientation() == QPageLayout::Landscape);
+    ComposeReport(painter, *reported, device.pageLayout().orientation() == QPageLayout::Landscape);
     return painter.end() ? QString() : endFailure;
 }
 

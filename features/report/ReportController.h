@@ -29,6 +29,9 @@ public:
     void FilePrintSetupMenu_Click();
     void FilePrintPreviewMenu_Click();
     void FileExportPdfMenu_Click();
+    // The same page for a run of the archive: its last sample.
+    void previewOf(const TesterState &run);
+    void exportPdfOf(const TesterState &run);
 
     // Writes the page to a PDF file of the printer's paper size, with no
     // unprintable border. Empty when written, otherwise what failed.
@@ -40,7 +43,11 @@ private:
     QString compose(QPagedPaintDevice &device, const QString &beginFailure, const QString &endFailure);
     void showFailure(const QString &failure);
 
+    void reportOn(const TesterState &run, void (ReportController::*show)());
+
     TesterState &s;
+    TesterState *reported;     // the tester's state, or the run's below
+    std::unique_ptr<TesterState> runState;
     MessageDialogs &dialogs;
     std::unique_ptr<PrintDialogs> printDialogs;
     QPrinter currentPrinter{QPrinter::HighResolution};

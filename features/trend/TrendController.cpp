@@ -74,6 +74,13 @@ bool TrendController::plotLog(const QString &path)
     return true;
 }
 
+void TrendController::plotRun(TrendHistory &&history, const QString &title)
+{
+    fromLog = std::move(history);
+    trendWindow->showLog(fromLog, title, 0);
+    bringUp();
+}
+
 void TrendController::plotLogChosen()
 {
     const QString path = fileDialog->logToPlot(trendWindow->parentWidget());

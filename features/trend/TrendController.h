@@ -29,6 +29,8 @@ public:
     // Reads a data log into the window; false when the file cannot be read.
     bool plotLog(const QString &path);
     void plotLogChosen();
+    // A run read from the archive, under its title.
+    void plotRun(TrendHistory &&history, const QString &title);
 
     // Tests replace the file dialogs.
     void setFileDialog(TrendFileDialog &dialog);

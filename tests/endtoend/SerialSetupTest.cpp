@@ -72,6 +72,37 @@ private Q_SLOTS:
         QTEST(options.station, "station");
     }
 
+    void archiveOptions_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");      // -1: the program goes on
+        QTest::addColumn<QString>("request");   // archive|list|run|file
+        QTest::newRow("list runs of a server")
+            << QStringList{"--archive", "postgresql://lab@db/runs", "--list-runs"} << -1 << "postgresql://lab@db/runs|1||";
+        QTest::newRow("export the last run") << QStringList{"--export-run", "last", "out.txt"} << -1 << "|0|last|out.txt";
+        QTest::newRow("export by id") << QStringList{"--export-run=12", "out.txt"} << -1 << "|0|12|out.txt";
+        QTest::newRow("export without a file") << QStringList{"--export-run", "12"} << 2 << "";
+        QTest::newRow("export of no run") << QStringList{"--export-run", "first", "out.txt"} << 2 << "";
+        QTest::newRow("run id zero") << QStringList{"--export-run", "0", "out.txt"} << 2 << "";
+        QTest::newRow("list and export at once") << QStringList{"--list-runs", "--export-run", "1", "f"} << 2 << "";
+        QTest::newRow("file without export") << QStringList{"--list-runs", "f"} << 2 << "";
+        QTest::newRow("empty archive") << QStringList{"--archive="} << 2 << "";
+    }
+
+    void archiveOptions()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        const AppOptions options = ParseCommandLine(QStringList{"lifecycle"} + args);
+        QCOMPARE(options.exitNow ? options.exitCode : -1, exitCode);
+        if (options.exitNow)
+            return;
+        QTEST(QStringList({options.archive, QString::number(options.listRuns), options.exportRun, options.exportFile})
+                  .join(u'|'),
+              "request");
+        QCOMPARE(options.archiveOnly(), args.contains("--list-runs") || !options.exportRun.isEmpty());
+    }
+
     void simulatedTesterIsPortOneAndTraced()
     {
         QTemporaryDir dir;

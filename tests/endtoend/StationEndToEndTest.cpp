@@ -111,12 +111,12 @@ private Q_SLOTS:
         QVERIFY(rig.tickUntil([&] { return rig.station.count() == 3 && rig.sampling(0) && rig.sampling(1)
                                            && rig.sampling(2); }));
         for (int row = 0; row < 3; ++row) {
-            QCOMPARE(rig.session(row).runSummary().port(), row + 1);
+            QCOMPARE(rig.session(row).glance().port(), row + 1);
             QCOMPARE(rig.session(row).state().vSerialNumber, QString::number(41800001 + row));
         }
 
         rig.ptys[1]->close();
-        QVERIFY(rig.tickUntil([&] { return rig.session(1).runSummary().link().alarm(); }, 3));
+        QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().link().alarm(); }, 3));
         size_t samples[3];
         for (int row = 0; row < 3; ++row)
             samples[row] = rig.session(row).trendHistory().size();
@@ -128,7 +128,7 @@ private Q_SLOTS:
         QVERIFY(rig.ptys[1]->open());
         QVERIFY(rig.tickUntil([&] { return rig.sampling(1); }));
         QCOMPARE(rig.station.count(), 3);
-        QVERIFY(!rig.session(1).runSummary().link().alarm());
+        QVERIFY(!rig.session(1).glance().link().alarm());
         QVERIFY(rig.tickUntil([&] { return rig.session(1).trendHistory().size() > samples[1]; }));
     }
 };

@@ -1,15 +1,15 @@
-#include "engine/run/RunSummary.h"
+#include "engine/run/RunGlance.h"
 
 #include "engine/state/TesterState.h"
 
 #include <algorithm>
 
-bool RunSummary::portTried(int port)
+bool RunGlance::portTried(int port)
 {
     return history.portTried(port);
 }
 
-void RunSummary::linkFound(int port, const QString &device, const QDateTime &at)
+void RunGlance::linkFound(int port, const QString &device, const QDateTime &at)
 {
     history.found(port, device, at);
     foundPort = port;
@@ -17,31 +17,31 @@ void RunSummary::linkFound(int port, const QString &device, const QDateTime &at)
     linkChangedAt = at;
 }
 
-void RunSummary::linkLost(const QDateTime &at)
+void RunGlance::linkLost(const QDateTime &at)
 {
     history.lost(at);
     linkChangedAt = at;
 }
 
-void RunSummary::runStarted(int code)
+void RunGlance::runStarted(int code)
 {
     lastRunCode = code;
 }
 
-void RunSummary::sampleTaken(const TesterState &s)
+void RunGlance::sampleTaken(const TesterState &s)
 {
     stateChanged(s);
     run.addSample(s.vUpdateTime, s.CycleCount, runMode(s) != RunMode::Stopped);
 }
 
-void RunSummary::stateChanged(const TesterState &s)
+void RunGlance::stateChanged(const TesterState &s)
 {
     // A stop forgets the run command: a later run is told by its own status.
     if (!s.Running && !s.GoAgainMode)
         lastRunCode = 0;
 }
 
-QString RunSummary::linkStateText() const
+QString RunGlance::linkStateText() const
 {
     const QString at = linkChangedAt.toString(QStringLiteral("HH:mm:ss"));
     switch (history.state()) {
@@ -52,12 +52,12 @@ QString RunSummary::linkStateText() const
     return QStringLiteral("Searching...");
 }
 
-QString RunSummary::runText(const TesterState &s) const
+QString RunGlance::runText(const TesterState &s) const
 {
     return RunStateText(runMode(s), s.RepeatCount);
 }
 
-QString RunSummary::timeToLimitText(const TesterState &s) const
+QString RunGlance::timeToLimitText(const TesterState &s) const
 {
     return DurationText(run.secondsToLimit(s.CycleCount, s.vCycleLimit, EndsAtCycleLimit(runMode(s))));
 }

@@ -12,7 +12,7 @@ struct TesterState;
 // window shows it: the history of the link, the progress of the run and the
 // run command the tester last acknowledged. The main window's overview strip
 // and the station's rows read it.
-class RunSummary
+class RunGlance
 {
 public:
     // What the poll cycle reports, as it happens.

@@ -1,0 +1,143 @@
+#include "bench/ArchiveBench.h"
+
+#include "engine/archive/RunCatalog.h"
+#include "engine/archive/RunRecorder.h"
+#include "engine/state/TesterState.h"
+#include "platform/archive/ArchiveWriter.h"
+#include "platform/archive/SqlArchiveStore.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+constexpr int Million = 1000000;
+
+// The records of runs of `samples` samples each, made by the real rules.
+class RunMaker : public ArchiveSink
+{
+public:
+    void post(ArchiveRecord &&record) override { records.push_back(std::move(record)); }
+
+    void makeRun(int samples, const QDateTime &start)
+    {
+        TesterState s;
+        s.vSerialNumber = QStringLiteral("41800123");
+        s.vSoftwareVersion = 12;
+        s.vRPullUp = 1000;
+        s.vCycleLimit = 10000000;
+        RunRecorder recorder(s, *this, QStringLiteral("station"), QStringLiteral("bench"));
+        recorder.runStarted(start);
+        for (int i = 1; i <= samples; ++i) {
+            s.Running = true;
+            s.vUpdateTime = start.addSecs(i);
+            s.CycleCount = i;
+            s.FailCount = i / 5000;
+            s.vLastMeasuredDownResist = 3 + i % 7;
+            s.vLastMeasuredUpResist = 1023;
+            s.vLastDownStrokeTime = 45 + i % 3;
+            s.vLastUpStrokeTime = 51;
+            s.vLastDownBounceTime = 300 + i % 40;
+            s.vLastUpBounceTime = 120 + i % 30;
+            s.vMaxDownBounce = 1234;
+            recorder.sampleTaken();
+        }
+    }
+
+    // Writes what was made in transactions of 10,000 records.
+    bool writeTo(SqlArchiveStore &store)
+    {
+        for (size_t from = 0; from < records.size(); from += 10000) {
+            const std::vector<ArchiveRecord> batch(records.begin() + qint64(from),
+                                                   records.begin() + qint64(std::min(records.size(), from + 10000)));
+            if (!store.write(batch).isEmpty())
+                return false;
+        }
+        records.clear();
+        return true;
+    }
+
+    std::vector<ArchiveRecord> records;
+};
+
+const QDateTime Start(QDate(2026, 12, 1), QTime(0, 0), Qt::UTC);
+
+// The user-interface thread's part: the rules and the queue, while the
+// writer thread commits to an SQLite file.
+double appendNanoseconds(const QString &folder)
+{
+    ArchiveLocation location;
+    location.path = folder + QStringLiteral("/append.sqlite");
+    ArchiveWriter writer(location, folder + QStringLiteral("/spool.sqlite"));
+    writer.start();
+    TesterState s;
+    s.vSerialNumber = QStringLiteral("41800123");
+    RunRecorder recorder(s, writer, QStringLiteral("station"), QStringLiteral("bench"));
+    recorder.runStarted(Start);
+    constexpr int samples = 100000;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 1; i <= samples; ++i) {
+        s.Running = true;
+        s.vUpdateTime = Start.addMSecs(i);
+        s.CycleCount = i;
+        recorder.sampleTaken();
+    }
+    const double ns = double(timer.nsecsElapsed()) / samples;
+    writer.stop();
+    return ns;
+}
+
+} // namespace
+
+void PrintArchiveFigures()
+{
+    QTemporaryDir dir;
+    std::printf("archive_append_ns: %.0f\n", appendNanoseconds(dir.path()));
+
+    ArchiveLocation big;
+    big.path = dir.filePath(QStringLiteral("million.sqlite"));
+    {
+        SqlArchiveStore store(big);
+        RunMaker maker;
+        maker.makeRun(Million, Start);
+        if (!store.open(true).isEmpty() || !maker.writeTo(store)) {
+            std::fprintf(stderr, "lifecycle-bench: the archive could not be written\n");
+            return;
+        }
+    }   // closed: the write-ahead log is folded into the file
+    std::printf("archive_bytes_per_sample: %.1f\n", double(QFileInfo(big.path).size()) / Million);
+    {
+        SqlArchiveStore store(big);
+        store.open(false);
+        qint64 id = 0;
+        store.lastRunId(id);
+        QElapsedTimer timer;
+        timer.start();
+        const std::clock_t cpuStart = std::clock();
+        const QString failure = ExportRun(store, id, dir.filePath(QStringLiteral("million.txt")));
+        // The CPU time too: on a shared machine the wall time waits for others.
+        std::printf("archive_export_1m_samples_ms: %lld%s\n", static_cast<long long>(timer.elapsed()),
+                    failure.isEmpty() ? "" : " (failed)");
+        std::printf("archive_export_1m_samples_cpu_ms: %.0f\n", double(std::clock() - cpuStart) * 1000.0 / CLOCKS_PER_SEC);
+    }
+
+    ArchiveLocation many;
+    many.path = dir.filePath(QStringLiteral("runs.sqlite"));
+    SqlArchiveStore store(many);
+    store.open(true);
+    RunMaker maker;
+    for (int run = 0; run < 10000; ++run)
+        maker.makeRun(3, Start.addSecs(run * 60));
+    maker.writeTo(store);
+    std::vector<RunSummary> runs;
+    QElapsedTimer timer;
+    timer.start();
+    store.listRuns(RunFilter(), runs);
+    std::printf("archive_list_10000_runs_ms: %lld (%zu runs)\n", static_cast<long long>(timer.elapsed()), runs.size());
+}

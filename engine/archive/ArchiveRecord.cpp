@@ -1,0 +1,162 @@
+#include "engine/archive/ArchiveRecord.h"
+
+#include <QDataStream>
+#include <QIODevice>
+
+namespace {
+
+constexpr ArchiveColumn L(const char *name, TesterState::Long TesterState::*field) { return {name, field, nullptr}; }
+constexpr ArchiveColumn I(const char *name, TesterState::Integer TesterState::*field) { return {name, nullptr, field}; }
+
+// The spool's record layout; a record of another layout is not read.
+constexpr quint8 RecordLayout = 1;
+
+qint64 readColumn(const TesterState &s, const ArchiveColumn &column)
+{
+    return column.longField ? qint64(s.*column.longField) : qint64(s.*column.integerField);
+}
+
+void writeColumn(TesterState &s, const ArchiveColumn &column, qint64 value)
+{
+    if (column.longField)
+        s.*column.longField = TesterState::Long(value);
+    else
+        s.*column.integerField = TesterState::Integer(value);
+}
+
+template <std::size_t N>
+ArchiveNumbers readColumns(const TesterState &s, const ArchiveColumn (&columns)[N])
+{
+    ArchiveNumbers numbers{};
+    for (std::size_t i = 0; i < N; ++i)
+        numbers[i] = readColumn(s, columns[i]);
+    return numbers;
+}
+
+template <std::size_t N>
+void writeColumns(TesterState &s, const ArchiveColumn (&columns)[N], const ArchiveNumbers &numbers)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        writeColumn(s, columns[i], numbers[i]);
+}
+
+} // namespace
+
+const ArchiveColumn SampleColumns[SampleColumnCount] = {
+    L("cycles", &TesterState::CycleCount),
+    L("failures", &TesterState::FailCount),
+    L("seq_failures", &TesterState::SeqCount),
+    L("min_down_r", &TesterState::vMinDownResistance),
+    L("max_down_r", &TesterState::vMaxDownResistance),
+    L("min_up_r", &TesterState::vMinUpResistance),
+    L("max_up_r", &TesterState::vMaxUpResistance),
+    L("max_down_bounce", &TesterState::vMaxDownBounce),
+    L("max_up_bounce", &TesterState::vMaxUpBounce),
+    L("last_down_r", &TesterState::vLastMeasuredDownResist),
+    L("last_up_r", &TesterState::vLastMeasuredUpResist),
+    L("last_down_bounce", &TesterState::vLastDownBounceTime),
+    L("last_up_bounce", &TesterState::vLastUpBounceTime),
+    L("last_down_time", &TesterState::vLastDownStrokeTime),
+    L("last_up_time", &TesterState::vLastUpStrokeTime),
+    I("error_code", &TesterState::vErrorCode),
+};
+
+const ArchiveColumn ConfigColumns[ConfigColumnCount] = {
+    L("cycle_limit", &TesterState::vCycleLimit),
+    L("fail_limit", &TesterState::vFailLimit),
+    L("seq_limit", &TesterState::vSeqLimit),
+    L("min_down_tol", &TesterState::vMinDownResistTol),
+    L("max_down_tol", &TesterState::vMaxDownResistTol),
+    L("min_up_tol", &TesterState::vMinUpResistTol),
+    L("max_up_tol", &TesterState::vMaxUpResistTol),
+    L("down_bounce_tol", &TesterState::vMaxDownBounceTol),
+    L("up_bounce_tol", &TesterState::vMaxUpBounceTol),
+    L("min_down_time", &TesterState::vMinDownTime),
+    L("max_down_time", &TesterState::vMaxDownTime),
+    L("min_up_time", &TesterState::vMinUpTime),
+    L("max_up_time", &TesterState::vMaxUpTime),
+    I("lower_bounce", &TesterState::vLowerBounce),
+    I("upper_bounce", &TesterState::vUpperBounce),
+    I("contact", &TesterState::vContact),
+    I("r_mode", &TesterState::vRMode),
+    L("r_pullup", &TesterState::vRPullUp),
+    L("software_version", &TesterState::vSoftwareVersion),
+};
+
+QString RunEndText(RunEnd how)
+{
+    switch (how) {
+    case RunEnd::LimitReached: return QStringLiteral("limit reached");
+    case RunEnd::Stopped: return QStringLiteral("stopped");
+    case RunEnd::LinkLost: return QStringLiteral("link lost");
+    case RunEnd::ProgramClosed: return QStringLiteral("program closed");
+    }
+    return QString();
+}
+
+QString RunEventText(RunEvent event)
+{
+    switch (event) {
+    case RunEvent::LinkFound: return QStringLiteral("link found");
+    case RunEvent::LinkLost: return QStringLiteral("link lost");
+    case RunEvent::ConfigDownload: return QStringLiteral("configuration download");
+    case RunEvent::CounterReset: return QStringLiteral("counter reset");
+    case RunEvent::Learn: return QStringLiteral("learn");
+    case RunEvent::MasterDownload: return QStringLiteral("master reset");
+    case RunEvent::DataFileOpened: return QStringLiteral("data file opened");
+    case RunEvent::DataFileClosed: return QStringLiteral("data file closed");
+    }
+    return QString();
+}
+
+QDateTime ArchiveRecord::at() const
+{
+    return QDateTime::fromMSecsSinceEpoch(atMs, Qt::OffsetFromUTC, utcOffset);
+}
+
+void ArchiveRecord::setAt(const QDateTime &time)
+{
+    atMs = time.toMSecsSinceEpoch();
+    utcOffset = time.offsetFromUtc();
+}
+
+ArchiveNumbers SampleNumbers(const TesterState &s) { return readColumns(s, SampleColumns); }
+ArchiveNumbers ConfigNumbers(const TesterState &s) { return readColumns(s, ConfigColumns); }
+void ApplySampleNumbers(TesterState &s, const ArchiveNumbers &numbers) { writeColumns(s, SampleColumns, numbers); }
+
+void ApplyConfigNumbers(TesterState &s, const ArchiveNumbers &numbers, const QString &serialNumber)
+{
+    writeColumns(s, ConfigColumns, numbers);
+    s.vSerialNumber = serialNumber;
+}
+
+QByteArray EncodeArchiveRecord(const ArchiveRecord &record)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    out << RecordLayout << qint32(record.kind) << record.runKey << record.atMs << record.utcOffset << record.code
+        << record.text << record.host << record.programVersion;
+    for (const qint64 number : record.numbers)
+        out << number;
+    return bytes;
+}
+
+bool DecodeArchiveRecord(const QByteArray &bytes, ArchiveRecord &record)
+{
+    QDataStream in(bytes);
+    in.setVersion(QDataStream::Qt_6_0);
+    quint8 layout = 0;
+    qint32 kind = 0;
+    ArchiveRecord read;
+    in >> layout >> kind >> read.runKey >> read.atMs >> read.utcOffset >> read.code >> read.text >> read.host
+        >> read.programVersion;
+    for (qint64 &number : read.numbers)
+        in >> number;
+    if (in.status() != QDataStream::Ok || !in.atEnd() || layout != RecordLayout || kind < ArchiveRecord::RunBegun
+        || kind > ArchiveRecord::RunEnded)
+        return false;
+    read.kind = ArchiveRecord::Kind(kind);
+    record = std::move(read);
+    return true;
+}

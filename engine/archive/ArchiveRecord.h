@@ -1,0 +1,70 @@
+#pragma once
+
+#include "engine/state/TesterState.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <array>
+#include <cstddef>
+
+// How a run ended, as the archive keeps it.
+enum class RunEnd : int { LimitReached = 1, Stopped = 2, LinkLost = 3, ProgramClosed = 4 };
+QString RunEndText(RunEnd how);   // "limit reached", "stopped", "link lost", "program closed"
+
+// What happened to a tester that its runs keep beside the samples.
+enum class RunEvent : int {
+    LinkFound = 1, LinkLost, ConfigDownload, CounterReset, Learn, MasterDownload, DataFileOpened, DataFileClosed,
+};
+QString RunEventText(RunEvent event);
+
+// One column of the archive: its name and the state record's field it holds.
+struct ArchiveColumn
+{
+    const char *name;
+    TesterState::Long TesterState::*longField;
+    TesterState::Integer TesterState::*integerField;
+};
+
+// The numbers of one data log line that change from sample to sample, and
+// those of the configuration (kept once per change). Together with the
+// sample's time they are all the data log line is made of.
+inline constexpr std::size_t SampleColumnCount = 16;
+inline constexpr std::size_t ConfigColumnCount = 19;
+extern const ArchiveColumn SampleColumns[SampleColumnCount];
+extern const ArchiveColumn ConfigColumns[ConfigColumnCount];
+
+using ArchiveNumbers = std::array<qint64, ConfigColumnCount>;
+
+// One entry for the archive, queued by the user-interface thread and
+// written in order by the archive's writer. A run is known by its key,
+// made when the run began, until the archive gives it a number.
+struct ArchiveRecord
+{
+    enum Kind : int { RunBegun = 1, ConfigChanged, Sample, Event, RunEnded };
+
+    Kind kind = Sample;
+    QString runKey;
+    qint64 atMs = 0;          // milliseconds since 1970 UTC
+    qint32 utcOffset = 0;     // seconds east of UTC at that moment, for the local time of the line
+    qint32 code = 0;          // RunEnded: RunEnd; Event: RunEvent; RunBegun: 1 when found running
+    QString text;             // RunBegun and ConfigChanged: serial number; Event: detail
+    QString host;             // RunBegun: the station
+    QString programVersion;   // RunBegun
+    ArchiveNumbers numbers{}; // Sample: SampleColumns; ConfigChanged and RunBegun: ConfigColumns
+
+    QDateTime at() const;
+    void setAt(const QDateTime &time);
+};
+
+// The numbers of the state record's sample or configuration.
+ArchiveNumbers SampleNumbers(const TesterState &s);
+ArchiveNumbers ConfigNumbers(const TesterState &s);
+// Writes stored numbers back into a state record.
+void ApplySampleNumbers(TesterState &s, const ArchiveNumbers &numbers);
+void ApplyConfigNumbers(TesterState &s, const ArchiveNumbers &numbers, const QString &serialNumber);
+
+// A record as bytes for the local spool, and back; false for bytes that are
+// not a whole record.
+QByteArray EncodeArchiveRecord(const ArchiveRecord &record);
+bool DecodeArchiveRecord(const QByteArray &bytes, ArchiveRecord &record);

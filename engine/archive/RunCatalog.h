@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <vector>
+
+struct TesterState;
+
+// One run as the runs list shows it.
+struct RunSummary
+{
+    qint64 id = 0;
+    QString serialNumber;
+    QString host;
+    QDateTime start;
+    QDateTime end;          // invalid while the run goes on
+    qint64 cycles = 0;
+    qint64 failures = 0;
+    qint64 samples = 0;
+    QString endedHow;       // empty while the run goes on
+};
+
+// Which runs to list: by serial number (part of it, any case) and by the
+// local dates of their start, both ends included; empty or invalid: any.
+struct RunFilter
+{
+    QString serialNumber;
+    QDate from, to;
+};
+
+// Reading the archive: the runs, newest first, and one run's samples.
+// Each call answers with an empty text, or the message that says what failed.
+class RunCatalog
+{
+public:
+    virtual ~RunCatalog() = default;
+    virtual QString listRuns(const RunFilter &filter, std::vector<RunSummary> &runs) = 0;
+    // The newest run's id; 0 when the archive holds none.
+    virtual QString lastRunId(qint64 &id) = 0;
+    // The id of the run the recorder knows by `runKey`; 0 when not archived.
+    virtual QString runIdOf(const QString &runKey, qint64 &id) = 0;
+    // Calls eachSample with the state record as it stood at each sample of
+    // the run, in order: its time, counters, readings and configuration.
+    virtual QString readRun(qint64 id, const std::function<void(const TesterState &)> &eachSample) = 0;
+};
+
+// One line of `lifecycle --list-runs`: id, S/N, start, end (ISO 8601), cycles,
+// failures and how it ended, tab-separated.
+QString RunListLine(const RunSummary &run);
+
+// Writes a run as the data log file live logging would have written: the
+// header and one line per sample. Empty when written, else what failed.
+QString ExportRun(RunCatalog &catalog, qint64 id, const QString &path);

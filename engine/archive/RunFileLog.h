@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+#include <functional>
+
+struct TesterState;
+
+// Unattended logging: every run written to its own data log file in a
+// chosen folder, named by the tester's serial number and the run's start
+// ("41800123 2026-12-06 14-02-11.txt"). The file is the run's alone: it
+// opens when the run opens and closes only when the next run opens, the
+// link is lost or the program closes; no dialog can close it.
+class RunFileLog
+{
+public:
+    explicit RunFileLog(const TesterState &state);
+
+    // Where the files go; an empty folder turns the logging off.
+    void setFolder(const QString &folder) { this->folder = folder; }
+
+    void runOpened(const QString &serialNumber, const QDateTime &start);
+    void sampleAdded();
+    void runClosed();
+
+    QString fileName() const { return file.fileName(); }
+    bool isOpen() const { return file.isOpen(); }
+
+    // A file that could not be created or written: the message to show.
+    std::function<void(const QString &)> failed;
+
+private:
+    void fail(const QString &text);
+
+    const TesterState &s;
+    QString folder;
+    QFile file;
+};
+
+// The file name of a run's own data log: serial number and start time.
+QString RunFileName(const QString &serialNumber, const QDateTime &start);

@@ -1,0 +1,592 @@
+#include "platform/archive/SqlArchiveStore.h"
+
+#include "engine/state/TesterState.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariant>
+
+namespace {
+
+QAtomicInt connectionCount;
+
+bool isSqlite(const ArchiveLocation &where) { return where.kind == ArchiveLocation::SqliteFile; }
+
+QString columnList(const ArchiveColumn *columns, std::size_t count, const QString &type)
+{
+    QStringList names;
+    for (std::size_t i = 0; i < count; ++i)
+        names << QString::fromLatin1(columns[i].name) + type;
+    return names.join(QStringLiteral(", "));
+}
+
+QString placeholders(std::size_t count)
+{
+    QStringList marks;
+    for (std::size_t i = 0; i < count; ++i)
+        marks << QStringLiteral("?");
+    return marks.join(QStringLiteral(", "));
+}
+
+// The statements that bring an archive from one version to the next; the
+// key column's type is the database's own.
+QStringList schemaStep(int toVersion, const QString &key)
+{
+    if (toVersion == 1)
+        return {
+            QStringLiteral("CREATE TABLE archive_schema (version INTEGER NOT NULL)"),
+            QStringLiteral("INSERT INTO archive_schema (version) VALUES (0)"),
+            QStringLiteral("CREATE TABLE testers (id %1, serial_number TEXT NOT NULL, software_version BIGINT NOT NULL, "
+                           "UNIQUE (serial_number, software_version))").arg(key),
+            QStringLiteral("CREATE TABLE runs (id %1, run_key TEXT NOT NULL UNIQUE, tester_id BIGINT REFERENCES testers (id), "
+                           "host TEXT, program_version TEXT, start_ms BIGINT NOT NULL, start_offset INTEGER NOT NULL, "
+                           "found_running INTEGER NOT NULL, end_ms BIGINT, end_offset INTEGER, ended_how TEXT)").arg(key),
+            QStringLiteral("CREATE TABLE configs (id %1, run_id BIGINT NOT NULL REFERENCES runs (id), at_ms BIGINT NOT NULL, "
+                           "utc_offset INTEGER NOT NULL, serial_number TEXT NOT NULL, %2)")
+                .arg(key, columnList(ConfigColumns, ConfigColumnCount, QStringLiteral(" BIGINT NOT NULL"))),
+            QStringLiteral("CREATE TABLE samples (id %1, run_id BIGINT NOT NULL REFERENCES runs (id), config_id BIGINT NOT NULL "
+                           "REFERENCES configs (id), at_ms BIGINT NOT NULL, utc_offset INTEGER NOT NULL, %2)")
+                .arg(key, columnList(SampleColumns, SampleColumnCount, QStringLiteral(" BIGINT NOT NULL"))),
+            QStringLiteral("CREATE INDEX samples_by_run ON samples (run_id, id)"),
+            QStringLiteral("CREATE TABLE events (id %1, run_id BIGINT REFERENCES runs (id), at_ms BIGINT NOT NULL, "
+                           "utc_offset INTEGER NOT NULL, kind TEXT NOT NULL, detail TEXT)").arg(key),
+        };
+    if (toVersion == 2) {
+        const QString last = QStringLiteral("(SELECT s.%1 FROM samples s WHERE s.run_id = runs.id ORDER BY s.id DESC LIMIT 1)");
+        return {
+            QStringLiteral("ALTER TABLE runs ADD COLUMN cycles BIGINT NOT NULL DEFAULT 0"),
+            QStringLiteral("ALTER TABLE runs ADD COLUMN failures BIGINT NOT NULL DEFAULT 0"),
+            QStringLiteral("ALTER TABLE runs ADD COLUMN samples BIGINT NOT NULL DEFAULT 0"),
+            QStringLiteral("UPDATE runs SET cycles = COALESCE(%1, 0), failures = COALESCE(%2, 0), "
+                           "samples = (SELECT COUNT(*) FROM samples s WHERE s.run_id = runs.id)")
+                .arg(last.arg(QStringLiteral("cycles")), last.arg(QStringLiteral("failures"))),
+            QStringLiteral("CREATE INDEX runs_by_start ON runs (start_ms)"),
+        };
+    }
+    return {};
+}
+
+// A serial number not reported yet is an empty text, never NULL: the
+// archive would refuse the record, and every record after it.
+QString notNull(const QString &text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+// The database refused a value (a constraint, a number out of range), as
+// opposed to a full disk, a lock or a lost connection: SQLite's codes 19
+// and 20 (with their extended codes), PostgreSQL's classes 22 and 23.
+bool isRefusal(const QSqlError &error, bool sqlite)
+{
+    const QString code = error.nativeErrorCode();
+    if (sqlite) {
+        const int primary = code.toInt() & 0xff;
+        return primary == 19 || primary == 20;
+    }
+    return code.startsWith(QLatin1String("22")) || code.startsWith(QLatin1String("23"));
+}
+
+QDateTime timeOf(const QVariant &ms, const QVariant &offset)
+{
+    if (ms.isNull())
+        return QDateTime();
+    return QDateTime::fromMSecsSinceEpoch(ms.toLongLong(), Qt::OffsetFromUTC, offset.toInt());
+}
+
+} // namespace
+
+SqlArchiveStore::SqlArchiveStore(const ArchiveLocation &location)
+    : where(location), connectionName(QStringLiteral("run-archive-%1").arg(connectionCount.fetchAndAddOrdered(1)))
+{
+}
+
+SqlArchiveStore::~SqlArchiveStore()
+{
+    close();
+}
+
+QString SqlArchiveStore::fail(const QString &what, const QString &detail)
+{
+    const QString place = isSqlite(where) ? QStringLiteral("file %1").arg(where.shown()) : where.shown();
+    lastError = QStringLiteral("The run archive %1 %2").arg(place, what);
+    if (!detail.trimmed().isEmpty())
+        lastError += QStringLiteral(": ") + detail.trimmed();
+    lastError += u'.';
+    return lastError;
+}
+
+QString SqlArchiveStore::open(bool forWriting, int upToVersion)
+{
+    close();
+    if (const QString failure = openConnection(forWriting); !failure.isEmpty()) {
+        close();
+        return failure;
+    }
+    if (const QString failure = bringSchemaUp(upToVersion); !failure.isEmpty()) {
+        close();
+        return failure;
+    }
+    return QString();
+}
+
+QString SqlArchiveStore::openConnection(bool forWriting)
+{
+    if (isSqlite(where)) {
+        const QFileInfo file(where.path);
+        if (!forWriting && !file.exists())
+            return fail(QStringLiteral("does not exist"), QString());
+        if (forWriting) {
+            if (!QDir().mkpath(file.absolutePath()))
+                return fail(QStringLiteral("cannot be created"), QStringLiteral("no folder %1").arg(file.absolutePath()));
+            // SQLite keeps two programs from damaging the file, but the
+            // second would wait on every write: it is told at once instead.
+            lock = std::make_unique<QLockFile>(where.path + QStringLiteral(".lock"));
+            lock->setStaleLockTime(0);
+            if (!lock->tryLock(0)) {
+                qint64 pid = 0;
+                QString host, program;
+                lock->getLockInfo(&pid, &host, &program);
+                lock.reset();
+                return fail(QStringLiteral("is in use by another program"),
+                            pid ? QStringLiteral("process %1 on %2").arg(pid).arg(host) : QString());
+            }
+        }
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        db.setDatabaseName(where.path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    } else {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
+        db.setHostName(where.host);
+        db.setPort(where.port);
+        db.setUserName(where.user);
+        db.setPassword(where.password);
+        db.setDatabaseName(where.database);
+        db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+    }
+    if (!db.isValid())
+        return fail(QStringLiteral("cannot be opened"), QStringLiteral("the database driver is not installed"));
+    if (!db.open())
+        return fail(QStringLiteral("cannot be opened"), db.lastError().text());
+    if (isSqlite(where)) {
+        QSqlQuery pragma(db);
+        // Readers go on while the writer commits; a commit survives a killed program.
+        if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !pragma.next())
+            return fail(QStringLiteral("is not a run archive"), pragma.lastError().text());
+        pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    }
+    return QString();
+}
+
+int SqlArchiveStore::schemaVersion()
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT version FROM archive_schema")) || !query.next())
+        return -1;
+    return query.value(0).toInt();
+}
+
+QString SqlArchiveStore::bringSchemaUp(int upToVersion)
+{
+    if (!begin())
+        return fail(QStringLiteral("cannot be read"), db.lastError().text());
+    if (!isSqlite(where)) {
+        // Two stations starting at once: one creates the tables, the other waits.
+        QSqlQuery lockQuery(db);
+        lockQuery.exec(QStringLiteral("SELECT pg_advisory_xact_lock(418018)"));
+    }
+    const QStringList tables = db.tables();
+    int version = 0;
+    if (tables.contains(QStringLiteral("archive_schema"))) {
+        version = schemaVersion();
+        if (version < 0) {
+            rollback();
+            return fail(QStringLiteral("is not a run archive"), QStringLiteral("it has no schema version"));
+        }
+    } else if (tables.contains(QStringLiteral("runs")) || (isSqlite(where) && !tables.isEmpty())) {
+        rollback();
+        return fail(QStringLiteral("is not a run archive"), QStringLiteral("it holds other tables"));
+    }
+    if (version > SchemaVersion) {
+        rollback();
+        return fail(QStringLiteral("was made by a newer program"), QStringLiteral("schema version %1").arg(version));
+    }
+    const QString key = isSqlite(where) ? QStringLiteral("INTEGER PRIMARY KEY") : QStringLiteral("BIGSERIAL PRIMARY KEY");
+    for (int step = version + 1; step <= upToVersion; ++step) {
+        QStringList statements = schemaStep(step, key);
+        statements << QStringLiteral("UPDATE archive_schema SET version = %1").arg(step);
+        for (const QString &statement : statements) {
+            QSqlQuery query(db);
+            if (!query.exec(statement)) {
+                rollback();
+                return fail(QStringLiteral("cannot be brought to schema version %1").arg(step), query.lastError().text());
+            }
+        }
+    }
+    if (!commit())
+        return fail(QStringLiteral("cannot be written"), db.lastError().text());
+    return QString();
+}
+
+void SqlArchiveStore::close()
+{
+    forgetIds();
+    sampleInsert.reset();
+    if (db.isValid())
+        db.close();
+    db = QSqlDatabase();
+    if (QSqlDatabase::contains(connectionName))
+        QSqlDatabase::removeDatabase(connectionName);
+    lock.reset();
+}
+
+void SqlArchiveStore::forgetIds()
+{
+    runIds.clear();
+    configIds.clear();
+}
+
+bool SqlArchiveStore::begin()
+{
+    if (!isSqlite(where))
+        return db.transaction();
+    // Take the write lock now, not half-way through the transaction.
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+bool SqlArchiveStore::commit()
+{
+    if (!isSqlite(where))
+        return db.commit();
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("COMMIT"));
+}
+
+void SqlArchiveStore::rollback()
+{
+    if (!isSqlite(where)) {
+        db.rollback();
+        return;
+    }
+    QSqlQuery query(db);
+    query.exec(QStringLiteral("ROLLBACK"));
+}
+
+QString SqlArchiveStore::write(const std::vector<ArchiveRecord> &records)
+{
+    refused = false;
+    const QString failure = writeTogether(records);
+    if (failure.isEmpty() || !refused)
+        return failure;
+    // The archive refused a record for what it holds, not for a lack of
+    // room or of a connection: that record alone is dropped, or it would
+    // hold back every later one for good.
+    for (const ArchiveRecord &record : records) {
+        refused = false;
+        if (const QString single = writeTogether({record}); !single.isEmpty()) {
+            if (!refused)
+                return single;
+            qWarning("run archive: a record was refused and dropped: %s", qPrintable(single));
+        }
+    }
+    return QString();
+}
+
+QString SqlArchiveStore::writeTogether(const std::vector<ArchiveRecord> &records)
+{
+    if (!isOpen())
+        return fail(QStringLiteral("is not open"), QString());
+    if (!begin())
+        return fail(QStringLiteral("cannot be written"), db.lastError().text());
+    QHash<qint64, RunTotals> totals;
+    for (const ArchiveRecord &record : records) {
+        if (const QString failure = apply(record, totals); !failure.isEmpty()) {
+            rollback();
+            forgetIds();   // ids handed out in the transaction are gone
+            return failure;
+        }
+    }
+    QString failure = writeTotals(totals);
+    if (failure.isEmpty() && !commit())
+        failure = fail(QStringLiteral("cannot be written"), db.lastError().text());
+    if (!failure.isEmpty()) {
+        rollback();
+        forgetIds();
+    }
+    return failure;
+}
+
+qint64 SqlArchiveStore::testerId(const QString &serial, qint64 softwareVersion)
+{
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral("INSERT INTO testers (serial_number, software_version) VALUES (?, ?) ON CONFLICT DO NOTHING"));
+    insert.addBindValue(notNull(serial));
+    insert.addBindValue(softwareVersion);
+    if (!insert.exec())
+        return 0;
+    QSqlQuery find(db);
+    find.prepare(QStringLiteral("SELECT id FROM testers WHERE serial_number = ? AND software_version = ?"));
+    find.addBindValue(notNull(serial));
+    find.addBindValue(softwareVersion);
+    return find.exec() && find.next() ? find.value(0).toLongLong() : 0;
+}
+
+qint64 SqlArchiveStore::runId(const QString &key)
+{
+    if (const auto known = runIds.constFind(key); known != runIds.constEnd())
+        return *known;
+    QSqlQuery find(db);
+    find.prepare(QStringLiteral("SELECT id FROM runs WHERE run_key = ?"));
+    find.addBindValue(key);
+    const qint64 id = find.exec() && find.next() ? find.value(0).toLongLong() : 0;
+    if (id)
+        runIds.insert(key, id);
+    return id;
+}
+
+qint64 SqlArchiveStore::configId(qint64 run)
+{
+    if (const auto known = configIds.constFind(run); known != configIds.constEnd())
+        return *known;
+    QSqlQuery find(db);
+    find.prepare(QStringLiteral("SELECT MAX(id) FROM configs WHERE run_id = ?"));
+    find.addBindValue(run);
+    const qint64 id = find.exec() && find.next() ? find.value(0).toLongLong() : 0;
+    if (id)
+        configIds.insert(run, id);
+    return id;
+}
+
+qint64 SqlArchiveStore::insertConfig(qint64 run, const ArchiveRecord &record)
+{
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral("INSERT INTO configs (run_id, at_ms, utc_offset, serial_number, %1) VALUES (?, ?, ?, ?, %2) RETURNING id")
+                       .arg(columnList(ConfigColumns, ConfigColumnCount, QString()), placeholders(ConfigColumnCount)));
+    insert.addBindValue(run);
+    insert.addBindValue(record.atMs);
+    insert.addBindValue(record.utcOffset);
+    insert.addBindValue(notNull(record.text));
+    for (std::size_t i = 0; i < ConfigColumnCount; ++i)
+        insert.addBindValue(record.numbers[i]);
+    if (!insert.exec() || !insert.next())
+        return 0;
+    const qint64 id = insert.value(0).toLongLong();
+    configIds.insert(run, id);
+    return id;
+}
+
+QString SqlArchiveStore::apply(const ArchiveRecord &record, QHash<qint64, RunTotals> &totals)
+{
+    const auto failed = [this](const QSqlQuery &query) {
+        const QSqlError error = query.lastError().isValid() ? query.lastError() : db.lastError();
+        refused = isRefusal(error, isSqlite(where));
+        return fail(QStringLiteral("cannot be written"), error.text());
+    };
+    if (record.kind == ArchiveRecord::RunBegun) {
+        const qint64 tester = testerId(record.text, record.numbers[ConfigColumnCount - 1]);
+        QSqlQuery insert(db);
+        insert.prepare(QStringLiteral("INSERT INTO runs (run_key, tester_id, host, program_version, start_ms, start_offset, "
+                                      "found_running) VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (run_key) DO NOTHING"));
+        for (const QVariant &value : {QVariant(record.runKey), tester ? QVariant(tester) : QVariant(QMetaType::fromType<qint64>()),
+                                      QVariant(record.host), QVariant(record.programVersion), QVariant(record.atMs),
+                                      QVariant(record.utcOffset), QVariant(record.code)})
+            insert.addBindValue(value);
+        if (!tester || !insert.exec())
+            return failed(insert);
+        const qint64 run = runId(record.runKey);
+        if (!run || !insertConfig(run, record))
+            return failed(insert);
+        return QString();
+    }
+    const qint64 run = runId(record.runKey);
+    if (!run) {
+        // A record of a run the archive never heard of cannot be placed;
+        // holding it would hold every later one.
+        qWarning("run archive: a record of an unknown run was dropped");
+        return QString();
+    }
+    QSqlQuery query(db);
+    switch (record.kind) {
+    case ArchiveRecord::ConfigChanged:
+        return insertConfig(run, record) ? QString() : failed(query);
+    case ArchiveRecord::Sample: {
+        const qint64 config = configId(run);
+        if (!sampleInsert) {
+            sampleInsert = std::make_unique<QSqlQuery>(db);
+            sampleInsert->prepare(
+                QStringLiteral("INSERT INTO samples (run_id, config_id, at_ms, utc_offset, %1) VALUES (?, ?, ?, ?, %2)")
+                    .arg(columnList(SampleColumns, SampleColumnCount, QString()), placeholders(SampleColumnCount)));
+        }
+        QSqlQuery &insert = *sampleInsert;
+        insert.bindValue(0, run);
+        insert.bindValue(1, config);
+        insert.bindValue(2, record.atMs);
+        insert.bindValue(3, record.utcOffset);
+        for (std::size_t i = 0; i < SampleColumnCount; ++i)
+            insert.bindValue(int(i) + 4, record.numbers[i]);
+        if (!insert.exec())
+            return failed(insert);
+        RunTotals &total = totals[run];
+        total.cycles = record.numbers[0];
+        total.failures = record.numbers[1];
+        ++total.samples;
+        return QString();
+    }
+    case ArchiveRecord::Event:
+        query.prepare(QStringLiteral("INSERT INTO events (run_id, at_ms, utc_offset, kind, detail) VALUES (?, ?, ?, ?, ?)"));
+        query.addBindValue(run);
+        query.addBindValue(record.atMs);
+        query.addBindValue(record.utcOffset);
+        query.addBindValue(RunEventText(RunEvent(record.code)));
+        query.addBindValue(record.text);
+        return query.exec() ? QString() : failed(query);
+    case ArchiveRecord::RunEnded:
+        query.prepare(QStringLiteral("UPDATE runs SET end_ms = ?, end_offset = ?, ended_how = ? WHERE id = ?"));
+        query.addBindValue(record.atMs);
+        query.addBindValue(record.utcOffset);
+        query.addBindValue(RunEndText(RunEnd(record.code)));
+        query.addBindValue(run);
+        return query.exec() ? QString() : failed(query);
+    case ArchiveRecord::RunBegun:
+        break;
+    }
+    return QString();
+}
+
+QString SqlArchiveStore::writeTotals(const QHash<qint64, RunTotals> &totals)
+{
+    QSqlQuery update(db);
+    update.prepare(QStringLiteral("UPDATE runs SET cycles = ?, failures = ?, samples = samples + ? WHERE id = ?"));
+    for (auto total = totals.constBegin(); total != totals.constEnd(); ++total) {
+        update.addBindValue(total->cycles);
+        update.addBindValue(total->failures);
+        update.addBindValue(total->samples);
+        update.addBindValue(total.key());
+        if (!update.exec())
+            return fail(QStringLiteral("cannot be written"), update.lastError().text());
+    }
+    return QString();
+}
+
+QString SqlArchiveStore::listRuns(const RunFilter &filter, std::vector<RunSummary> &runs)
+{
+    runs.clear();
+    QString sql = QStringLiteral("SELECT r.id, t.serial_number, r.host, r.start_ms, r.start_offset, r.end_ms, r.end_offset, "
+                                 "r.cycles, r.failures, r.samples, r.ended_how FROM runs r LEFT JOIN testers t ON t.id = r.tester_id "
+                                 "WHERE 1 = 1");
+    QVariantList values;
+    if (!filter.serialNumber.trimmed().isEmpty()) {
+        sql += QStringLiteral(" AND LOWER(t.serial_number) LIKE ? ESCAPE '!'");
+        QString pattern = filter.serialNumber.trimmed().toLower();
+        pattern.replace(QLatin1String("!"), QLatin1String("!!")).replace(QLatin1String("%"), QLatin1String("!%"))
+            .replace(QLatin1String("_"), QLatin1String("!_"));
+        values << u'%' + pattern + u'%';
+    }
+    if (filter.from.isValid()) {
+        sql += QStringLiteral(" AND r.start_ms >= ?");
+        values << filter.from.startOfDay().toMSecsSinceEpoch();
+    }
+    if (filter.to.isValid()) {
+        sql += QStringLiteral(" AND r.start_ms < ?");
+        values << filter.to.addDays(1).startOfDay().toMSecsSinceEpoch();
+    }
+    sql += QStringLiteral(" ORDER BY r.start_ms DESC, r.id DESC");
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(sql);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        return fail(QStringLiteral("cannot be read"), query.lastError().text());
+    while (query.next()) {
+        RunSummary run;
+        run.id = query.value(0).toLongLong();
+        run.serialNumber = query.value(1).toString();
+        run.host = query.value(2).toString();
+        run.start = timeOf(query.value(3), query.value(4));
+        run.end = timeOf(query.value(5), query.value(6));
+        run.cycles = query.value(7).toLongLong();
+        run.failures = query.value(8).toLongLong();
+        run.samples = query.value(9).toLongLong();
+        run.endedHow = query.value(10).toString();
+        runs.push_back(run);
+    }
+    return QString();
+}
+
+QString SqlArchiveStore::lastRunId(qint64 &id)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT id FROM runs ORDER BY start_ms DESC, id DESC LIMIT 1")))
+        return fail(QStringLiteral("cannot be read"), query.lastError().text());
+    id = query.next() ? query.value(0).toLongLong() : 0;
+    return QString();
+}
+
+QString SqlArchiveStore::runIdOf(const QString &runKey, qint64 &id)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT id FROM runs WHERE run_key = ?"));
+    query.addBindValue(runKey);
+    if (!query.exec())
+        return fail(QStringLiteral("cannot be read"), query.lastError().text());
+    id = query.next() ? query.value(0).toLongLong() : 0;
+    return QString();
+}
+
+QString SqlArchiveStore::readRun(qint64 id, const std::function<void(const TesterState &)> &eachSample)
+{
+    struct Config
+    {
+        ArchiveNumbers numbers{};
+        QString serial;
+    };
+    QHash<qint64, Config> configs;
+    QSqlQuery configQuery(db);
+    configQuery.setForwardOnly(true);
+    configQuery.prepare(QStringLiteral("SELECT id, serial_number, %1 FROM configs WHERE run_id = ?")
+                            .arg(columnList(ConfigColumns, ConfigColumnCount, QString())));
+    configQuery.addBindValue(id);
+    if (!configQuery.exec())
+        return fail(QStringLiteral("cannot be read"), configQuery.lastError().text());
+    while (configQuery.next()) {
+        Config config;
+        config.serial = configQuery.value(1).toString();
+        for (std::size_t i = 0; i < ConfigColumnCount; ++i)
+            config.numbers[i] = configQuery.value(int(i) + 2).toLongLong();
+        configs.insert(configQuery.value(0).toLongLong(), config);
+    }
+    if (configs.isEmpty())
+        return fail(QStringLiteral("holds no run %1").arg(id), QString());
+
+    QSqlQuery samples(db);
+    samples.setForwardOnly(true);
+    samples.prepare(QStringLiteral("SELECT config_id, at_ms, utc_offset, %1 FROM samples WHERE run_id = ? ORDER BY id")
+                        .arg(columnList(SampleColumns, SampleColumnCount, QString())));
+    samples.addBindValue(id);
+    if (!samples.exec())
+        return fail(QStringLiteral("cannot be read"), samples.lastError().text());
+    TesterState s;
+    qint64 configShown = 0;
+    ArchiveNumbers numbers{};
+    while (samples.next()) {
+        const qint64 config = samples.value(0).toLongLong();
+        if (config != configShown) {
+            const Config &c = configs[config];
+            ApplyConfigNumbers(s, c.numbers, c.serial);
+            configShown = config;
+        }
+        s.vUpdateTime = timeOf(samples.value(1), samples.value(2));
+        for (std::size_t i = 0; i < SampleColumnCount; ++i)
+            numbers[i] = samples.value(int(i) + 3).toLongLong();
+        ApplySampleNumbers(s, numbers);
+        eachSample(s);
+    }
+    if (samples.lastError().isValid())
+        return fail(QStringLiteral("cannot be read"), samples.lastError().text());
+    return QString();
+}

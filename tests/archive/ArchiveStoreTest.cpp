@@ -1,0 +1,371 @@
+// The run archive on a database: an SQLite file, and a PostgreSQL server
+// that the test starts itself (it fails, never skips, when the server cannot
+// start). Runs written, listed and exported as the data log lines they were;
+// an older schema upgraded; a server that stops in the middle of a run; two
+// programs on one archive.
+
+#include "engine/archive/RunRecorder.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/state/TesterState.h"
+#include "platform/archive/ArchiveWriter.h"
+#include "platform/archive/SqlArchiveStore.h"
+#include "support/FakeArchiveSink.h"
+#include "support/PgServer.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr int WriteTimeoutMs = 60000;
+
+// One tester's run through the real rules: samples every second from
+// 14:02:11, a limit changed half-way, the end signalled, a final sample.
+struct RecordedRun
+{
+    RecordedRun(const QString &serial, int samples, const QDateTime &start)
+    {
+        s.vSerialNumber = serial;
+        s.vSoftwareVersion = 12;
+        s.vRPullUp = 1000;
+        s.vRMode = 0;
+        s.vContact = 241;
+        s.vCycleLimit = 100000;
+        s.vMaxDownResistTol = 100;
+        s.vMaxDownBounceTol = 3125;
+        recorder.runStarted(start);
+        for (int i = 1; i <= samples; ++i) {
+            s.Running = i < samples;
+            s.vUpdateTime = start.addSecs(i);
+            s.CycleCount = i * 7;
+            s.FailCount = i / 3;
+            s.vLastMeasuredDownResist = 3 + i % 5;
+            s.vLastUpBounceTime = 100 + i;
+            s.vErrorCode = TesterState::Integer(i % 2 ? 0 : 32);
+            if (i == samples / 2)
+                s.vFailLimit = 50;
+            if (i == samples - 1)
+                recorder.limitReached(s.vUpdateTime);
+            recorder.sampleTaken();
+            lines << SampleLine(s);
+        }
+    }
+
+    TesterState s;
+    FakeArchiveSink sink;
+    RunRecorder recorder{s, sink, QStringLiteral("station"), QStringLiteral("1.0.0")};
+    QStringList lines;
+};
+
+QStringList readLines(SqlArchiveStore &store, qint64 id)
+{
+    QStringList lines;
+    const QString failure = store.readRun(id, [&](const TesterState &s) { lines << SampleLine(s); });
+    if (!failure.isEmpty())
+        lines << failure;
+    return lines;
+}
+
+} // namespace
+
+class ArchiveStoreTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    PgServer server;
+    QTemporaryDir dir;
+    int archives = 0;
+
+    // A new empty archive of the kind the row names.
+    ArchiveLocation newArchive()
+    {
+        QFETCH(QString, backend);
+        ArchiveLocation location;
+        const QString name = QStringLiteral("archive%1").arg(++archives);
+        if (backend == QLatin1String("sqlite")) {
+            location.path = dir.filePath(name + QStringLiteral(".sqlite"));
+            return location;
+        }
+        QString url;
+        const QString failure = server.createDatabase(name, url);
+        if (!failure.isEmpty())
+            qWarning("%s", qPrintable(failure));
+        ParseArchiveLocation(url, location);
+        return location;
+    }
+
+    static void backends()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::newRow("sqlite") << "sqlite";
+        QTest::newRow("postgresql") << "postgresql";
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        const QString failure = server.start();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+
+    void writeListAndExport_data() { backends(); }
+
+    // Two batches, the configuration changed in the middle: the list shows
+    // the run, the export gives back every line as it was logged.
+    void writeListAndExport()
+    {
+        const ArchiveLocation location = newArchive();
+        const QDateTime start(QDate(2026, 12, 6), QTime(14, 2, 11), Qt::OffsetFromUTC, 3600);
+        RecordedRun run(QStringLiteral("41800123"), 40, start);
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(true), QString());
+        const std::vector<ArchiveRecord> first(run.sink.records.begin(), run.sink.records.begin() + 10);
+        const std::vector<ArchiveRecord> rest(run.sink.records.begin() + 10, run.sink.records.end());
+        QCOMPARE(store.write(first), QString());
+        QCOMPARE(store.write(rest), QString());
+
+        std::vector<RunSummary> runs;
+        QCOMPARE(store.listRuns(RunFilter(), runs), QString());
+        QCOMPARE(int(runs.size()), 1);
+        QCOMPARE(RunListLine(runs[0]),
+                 QStringLiteral("%1\t41800123\t2026-12-06T14:02:11+01:00\t2026-12-06T14:02:50+01:00\t280\t13\tlimit reached")
+                     .arg(runs[0].id));
+        QCOMPARE(runs[0].samples, qint64(40));
+        const struct { QString serial; QDate from, to; int found; } filters[] = {
+            {"8001", {}, {}, 1}, {"999", {}, {}, 0}, {"", start.date(), start.date(), 1}, {"", start.date().addDays(1), {}, 0},
+        };
+        for (const auto &f : filters) {
+            QCOMPARE(store.listRuns({f.serial, f.from, f.to}, runs), QString());
+            QCOMPARE(int(runs.size()), f.found);
+        }
+        qint64 last = 0;
+        QCOMPARE(store.lastRunId(last), QString());
+        QCOMPARE(readLines(store, last), run.lines);
+
+        const QString path = dir.filePath(QStringLiteral("export%1.txt").arg(archives));
+        QCOMPARE(ExportRun(store, last, path), QString());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), (QStringList{DataLogHeader} + run.lines).join("\r\n").toLatin1() + "\r\n");
+        QVERIFY(!ExportRun(store, last + 1, path).isEmpty());
+    }
+
+    void refusedRecordIsDropped_data() { backends(); }
+
+    // A sample the database refuses (here by a rule a lab added) is dropped;
+    // the others of its batch and every later one are written.
+    void refusedRecordIsDropped()
+    {
+        QFETCH(QString, backend);
+        const ArchiveLocation location = newArchive();
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(true), QString());
+        const QString rule = backend == "sqlite"
+            ? "CREATE TRIGGER no_14 BEFORE INSERT ON samples WHEN NEW.cycles = 14 BEGIN SELECT RAISE(ABORT, 'no 14'); END"
+            : "ALTER TABLE samples ADD CONSTRAINT no_14 CHECK (cycles <> 14)";
+        QVERIFY(QSqlQuery(store.database()).exec(rule));
+        RecordedRun run("41800005", 6, QDateTime(QDate(2026, 12, 6), QTime(13, 0)));
+        QCOMPARE(store.write(run.sink.records), QString());
+        run.lines.removeAt(1);   // the second sample: 14 cycles
+        qint64 id = 0;
+        QCOMPARE(store.lastRunId(id), QString());
+        QCOMPARE(readLines(store, id), run.lines);
+    }
+
+    void olderSchemaIsUpgraded_data() { backends(); }
+
+    // An archive of schema version 1 keeps no totals with its runs: opened,
+    // it is upgraded and the totals are made from its samples.
+    void olderSchemaIsUpgraded()
+    {
+        const ArchiveLocation location = newArchive();
+        {
+            SqlArchiveStore old(location);
+            QCOMPARE(old.open(true, 1), QString());
+            QCOMPARE(old.schemaVersion(), 1);
+            QSqlQuery q(old.database());
+            QVERIFY(q.exec("INSERT INTO testers (serial_number, software_version) VALUES ('41800007', 12)"));
+            QVERIFY(q.exec("INSERT INTO runs (run_key, tester_id, host, program_version, start_ms, start_offset, found_running) "
+                           "VALUES ('old', 1, 'station', '0.9', 1796583167452, 0, 1)"));
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO configs (run_id, at_ms, utc_offset, serial_number, %1) VALUES (1, 1, 0, "
+                                          "'41800007', %2)")
+                               .arg(QStringList([] { QStringList n; for (const auto &c : ConfigColumns) n << c.name; return n; }()).join(", "),
+                                    QStringList(int(ConfigColumnCount), "12").join(", "))));
+            for (int cycles : {5, 9})
+                QVERIFY(q.exec(QStringLiteral("INSERT INTO samples (run_id, config_id, at_ms, utc_offset, %1) VALUES (1, 1, 2, 0, %2, %3)")
+                                   .arg(QStringList([] { QStringList n; for (const auto &c : SampleColumns) n << c.name; return n; }()).join(", "))
+                                   .arg(cycles)
+                                   .arg(QStringList(int(SampleColumnCount) - 1, "1").join(", "))));
+        }
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(true), QString());
+        QCOMPARE(store.schemaVersion(), SqlArchiveStore::SchemaVersion);
+        std::vector<RunSummary> runs;
+        QCOMPARE(store.listRuns(RunFilter(), runs), QString());
+        QCOMPARE(int(runs.size()), 1);
+        QCOMPARE(runs[0].cycles, qint64(9));
+        QCOMPARE(runs[0].failures, qint64(1));
+        QCOMPARE(runs[0].samples, qint64(2));
+        QCOMPARE(runs[0].serialNumber, QStringLiteral("41800007"));
+    }
+
+    void notARunArchive_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("setup");     // SQL run on it first
+        QTest::addColumn<QString>("message");
+        QTest::newRow("text file") << QByteArray("DtTm,CyCnt\r\n") << "" << "is not a run archive";
+        QTest::newRow("another program's database") << QByteArray() << "CREATE TABLE parts (id INTEGER)" << "is not a run archive";
+        QTest::newRow("newer schema") << QByteArray() << "UPDATE archive_schema SET version = 99" << "was made by a newer program";
+    }
+
+    // A file that is not an archive is named in the message and left as it was.
+    void notARunArchive()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, setup);
+        ArchiveLocation location;
+        location.path = dir.filePath(QStringLiteral("other%1.sqlite").arg(++archives));
+        if (!content.isEmpty()) {
+            QFile file(location.path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        } else {
+            if (setup.startsWith("UPDATE"))
+                QCOMPARE(SqlArchiveStore(location).open(true), QString());
+            QSqlDatabase raw = QSqlDatabase::addDatabase("QSQLITE", "raw");
+            raw.setDatabaseName(location.path);
+            QVERIFY(raw.open());
+            QSqlQuery(raw).exec(setup);
+            raw.close();
+            raw = QSqlDatabase();
+            QSqlDatabase::removeDatabase("raw");
+        }
+        SqlArchiveStore store(location);
+        const QString failure = store.open(true);
+        QFETCH(QString, message);
+        QVERIFY2(failure.contains(location.path) && failure.contains(message), qPrintable(failure));
+        if (!content.isEmpty()) {
+            QFile file(location.path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), content);
+        }
+    }
+
+    // A second program on the same SQLite file is told so at once; its
+    // samples wait in the spool and reach the archive when the first is gone.
+    void secondProgramOnSqlite()
+    {
+        ArchiveLocation location;
+        location.path = dir.filePath("shared.sqlite");
+        const QString spool = SpoolPathFor(location, dir.filePath("spool"));
+        ArchiveWriter first(location, spool, 100), second(location, spool, 100);
+        QSignalSpy problems(&second, &ArchiveWriter::problem);
+        first.start();
+        RecordedRun one("41800001", 20, QDateTime(QDate(2026, 12, 6), QTime(9, 0))),
+            two("41800002", 30, QDateTime(QDate(2026, 12, 6), QTime(10, 0)));
+        for (ArchiveRecord &r : one.sink.records)
+            first.post(std::move(r));
+        QTRY_COMPARE_WITH_TIMEOUT(first.recordsWritten(), qint64(one.sink.records.size()), WriteTimeoutMs);
+        second.start();
+        for (ArchiveRecord &r : two.sink.records)
+            second.post(std::move(r));
+        QTRY_COMPARE_WITH_TIMEOUT(problems.count(), 1, WriteTimeoutMs);
+        QVERIFY2(problems[0][0].toString().contains("in use by another program"), qPrintable(problems[0][0].toString()));
+        QVERIFY(problems[0][0].toString().contains(location.path));
+        // The first program reads its own archive while it holds it.
+        QString failure;
+        const std::unique_ptr<RunCatalog> reader = ReadArchiveOf(first, WriteTimeoutMs, failure);
+        QVERIFY2(reader, qPrintable(failure));
+        qint64 newest = 0;
+        QCOMPARE(reader->lastRunId(newest), QString());
+        QVERIFY(newest > 0);
+        first.stop();
+        second.stop();
+
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(false), QString());
+        std::vector<RunSummary> runs;
+        QCOMPARE(store.listRuns(RunFilter(), runs), QString());
+        QCOMPARE(int(runs.size()), 2);
+        QCOMPARE(readLines(store, runs[0].id), two.lines);
+        QCOMPARE(readLines(store, runs[1].id), one.lines);
+    }
+
+    // The server stops in the middle of a run and starts again: every
+    // sample reaches it, in order, and the writer said once what failed.
+    void serverRestartedMidRun()
+    {
+        ArchiveLocation location;
+        QString url;
+        QCOMPARE(server.createDatabase("restarted", url), QString());
+        ParseArchiveLocation(url, location);
+        RecordedRun run("41800003", 120, QDateTime(QDate(2026, 12, 6), QTime(11, 0)));
+        ArchiveWriter writer(location, SpoolPathFor(location, dir.filePath("spool")), 200);
+        QSignalSpy problems(&writer, &ArchiveWriter::problem);
+        QSignalSpy back(&writer, &ArchiveWriter::writtenAgain);
+        writer.start();
+        const size_t half = run.sink.records.size() / 2;
+        for (size_t i = 0; i < half; ++i)
+            writer.post(std::move(run.sink.records[i]));
+        QTRY_COMPARE_WITH_TIMEOUT(writer.recordsWritten(), qint64(half), WriteTimeoutMs);
+        QCOMPARE(server.stop(), QString());
+        for (size_t i = half; i < run.sink.records.size(); ++i)
+            writer.post(std::move(run.sink.records[i]));
+        QTRY_COMPARE_WITH_TIMEOUT(problems.count(), 1, WriteTimeoutMs);
+        QVERIFY2(problems[0][0].toString().contains(location.shown()), qPrintable(problems[0][0].toString()));
+        QVERIFY(!problems[0][0].toString().contains("password"));
+        QCOMPARE(server.restart(), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(writer.recordsWritten(), qint64(run.sink.records.size()), WriteTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(back.count(), 1, WriteTimeoutMs);
+        QCOMPARE(problems.count(), 1);
+        writer.stop();
+
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(false), QString());
+        qint64 id = 0;
+        QCOMPARE(store.lastRunId(id), QString());
+        QCOMPARE(readLines(store, id), run.lines);
+    }
+
+    // Two stations write to one server at the same time, each its own run.
+    void twoProgramsOneServer()
+    {
+        ArchiveLocation location;
+        QString url;
+        QCOMPARE(server.createDatabase("shared", url), QString());
+        ParseArchiveLocation(url, location);
+        RecordedRun one("41800011", 200, QDateTime(QDate(2026, 12, 6), QTime(12, 0))),
+            two("41800012", 200, QDateTime(QDate(2026, 12, 6), QTime(12, 0, 1)));
+        ArchiveWriter first(location, SpoolPathFor(location, dir.filePath("spool1")));
+        ArchiveWriter second(location, SpoolPathFor(location, dir.filePath("spool2")));
+        first.start();
+        second.start();
+        for (size_t i = 0; i < one.sink.records.size(); ++i) {
+            first.post(std::move(one.sink.records[i]));
+            second.post(std::move(two.sink.records[i]));
+            if (i % 50 == 0)
+                QTest::qWait(30);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(first.recordsWritten() + second.recordsWritten(),
+                                  qint64(one.sink.records.size() * 2), WriteTimeoutMs);
+        first.stop();
+        second.stop();
+
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(false), QString());
+        std::vector<RunSummary> runs;
+        QCOMPARE(store.listRuns(RunFilter(), runs), QString());
+        QCOMPARE(int(runs.size()), 2);
+        QCOMPARE(runs[0].serialNumber, QStringLiteral("41800012"));
+        QCOMPARE(readLines(store, runs[0].id), two.lines);
+        QCOMPARE(readLines(store, runs[1].id), one.lines);
+    }
+};
+
+QTEST_GUILESS_MAIN(ArchiveStoreTest)
+#include "ArchiveStoreTest.moc"

@@ -1,0 +1,153 @@
+// View, Runs... over an SQLite archive, and the Preferences dialog.
+
+#include "engine/archive/RunRecorder.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/preferences/Registry.h"
+#include "engine/state/TesterState.h"
+#include "engine/trend/TrendHistory.h"
+#include "features/archive/RunsWindow.h"
+#include "features/preferences/PreferencesDialog.h"
+#include "platform/archive/SqlArchiveStore.h"
+#include "support/FakeArchiveSink.h"
+#include "support/FakeMessageDialogs.h"
+#include "support/MemorySettingsStore.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+class RunsWindowTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+
+    // Two testers' runs a day apart, five samples each.
+    QString makeArchive(ArchiveLocation &location, QStringList &newestLines)
+    {
+        location.path = dir.filePath("runs.sqlite");
+        SqlArchiveStore store(location);
+        if (const QString failure = store.open(true); !failure.isEmpty())
+            return failure;
+        const QDateTime day(QDate(2026, 12, 5), QTime(8, 0));
+        for (int run = 0; run < 2; ++run) {
+            TesterState s;
+            s.vSerialNumber = run ? "41800222" : "41800111";
+            s.vSoftwareVersion = 12;
+            FakeArchiveSink sink;
+            RunRecorder recorder(s, sink, "station", "1.0.0");
+            recorder.runStarted(day.addDays(run));
+            newestLines.clear();
+            for (int i = 1; i <= 5; ++i) {
+                s.Running = true;
+                s.CycleCount = (run + 1) * 100 + i;
+                s.vUpdateTime = day.addDays(run).addSecs(i);
+                recorder.sampleTaken();
+                newestLines << SampleLine(s);
+            }
+            if (const QString failure = store.write(sink.records); !failure.isEmpty())
+                return failure;
+        }
+        // A run begun on the tester that sent no sample before the link went.
+        TesterState s;
+        FakeArchiveSink sink;
+        RunRecorder(s, sink, "station", "1.0.0").runStarted(day.addDays(-1));
+        return store.write(sink.records);
+    }
+
+private Q_SLOTS:
+    void runsAreListedFilteredAndDelivered()
+    {
+        ArchiveLocation location;
+        QStringList newestLines;
+        QCOMPARE(makeArchive(location, newestLines), QString());
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(false), QString());
+        FakeMessageDialogs dialogs;
+        size_t trendSamples = 0;
+        qint64 reportedCycles = 0;
+        const QString exportPath = dir.filePath("exported.txt");
+        QString suggested;
+        RunsWindow::Actions actions;
+        actions.showTrend = [&](TrendHistory &&history, const QString &) { trendSamples = history.size(); };
+        actions.previewReport = [&](const TesterState &last) { reportedCycles = last.CycleCount; };
+        actions.chooseDataLogFile = [&](const QString &name) { suggested = name; return exportPath; };
+        RunsWindow window(store, dialogs, actions);
+
+        QCOMPARE(window.RunTable->rowCount(), 3);
+        QCOMPARE(window.RunTable->item(0, 1)->text(), QStringLiteral("41800222"));   // newest first
+        QCOMPARE(window.RunTable->item(0, 4)->text(), QStringLiteral("205"));
+        QVERIFY(!window.ExportButton->isEnabled());
+        window.SerialFilter->setText("111");
+        QCOMPARE(window.RunTable->rowCount(), 1);
+        window.SerialFilter->clear();
+        window.FromDate->setDate(QDate(2026, 12, 6));
+        QCOMPARE(window.RunTable->rowCount(), 1);
+        window.ToDate->setDate(QDate(2026, 12, 5));
+        QCOMPARE(window.RunTable->rowCount(), 0);
+        window.FromDate->setDate(QDate(2000, 1, 1));
+        window.ToDate->setDate(QDate(2000, 1, 1));
+        QCOMPARE(window.RunTable->rowCount(), 3);
+
+        // A run without samples has no report.
+        window.selectRun(2);
+        window.PreviewButton->click();
+        QCOMPARE(reportedCycles, qint64(0));
+
+        window.selectRun(0);
+        QVERIFY(window.ExportButton->isEnabled());
+        window.TrendButton->click();
+        QCOMPARE(trendSamples, size_t(5));
+        window.PreviewButton->click();
+        QCOMPARE(reportedCycles, qint64(205));
+        window.ExportButton->click();
+        QCOMPARE(suggested, QStringLiteral("41800222 2026-12-06 08-00-00.txt"));
+        QFile file(exportPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), (QStringList{DataLogHeader} + newestLines).join("\r\n").toLatin1() + "\r\n");
+        QCOMPARE(dialogs.calls, QStringList());
+    }
+
+    void preferencesAreCheckedAndKept_data()
+    {
+        QTest::addColumn<QString>("archive");
+        QTest::addColumn<bool>("runFiles");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("server and run files") << "postgresql://lab@db/runs" << true << "/data/runs" << true;
+        QTest::newRow("default archive, no run files") << "" << false << "" << true;
+        QTest::newRow("bad URL stays open") << "mysql://x" << false << "" << false;
+        QTest::newRow("run files need a folder") << "" << true << " " << false;
+    }
+
+    void preferencesAreCheckedAndKept()
+    {
+        QFETCH(QString, archive);
+        QFETCH(bool, runFiles);
+        QFETCH(QString, folder);
+        QFETCH(bool, kept);
+        MemorySettingsStore settings;
+        Registry registry(settings);
+        FakeMessageDialogs dialogs;
+        PreferencesDialog dialog(registry, dialogs, "/home/lab/runs.sqlite");
+        QCOMPARE(dialog.RunFilesCheck->accessibleName(), QStringLiteral("Write every run to its own data file"));
+        QCOMPARE(dialog.ArchiveEdit->accessibleName(), QStringLiteral("Archive:"));
+        dialog.ArchiveEdit->setText(archive);
+        dialog.RunFilesCheck->setChecked(runFiles);
+        dialog.RunFolderEdit->setText(folder);
+        dialog.OKButton_Click();
+        QCOMPARE(dialog.result() == QDialog::Accepted, kept);
+        QCOMPARE(dialogs.calls.size(), kept ? 0 : 1);
+        QCOMPARE(settings.read("Preferences", "Archive"), kept ? archive : QString());
+        QCOMPARE(registry.RunFilesFolder(), kept && runFiles ? folder : QString());
+    }
+};
+
+QTEST_MAIN(RunsWindowTest)
+#include "RunsWindowTest.moc"
