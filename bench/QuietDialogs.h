@@ -8,5 +8,5 @@ class QuietDialogs : public MessageDialogs
 public:
     void ErrorDialog(const QString &, const QString &) override {}
     int16_t YesNoDialog(const QString &, const QString &) override { return AnswerYes; }
-    int16_t ReadjustDialog() override { return AnswerNo; }
+    int16_t ReadjustDialog(const QStringList &) override { return AnswerNo; }
 };

@@ -84,6 +84,7 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     connect(view.get(), &SessionView::testerFound, this, &TesterSession::linkFound);
     connect(view.get(), &SessionView::testerLost, this, &TesterSession::linkLost);
     connect(view.get(), &SessionView::runCommanded, this, &TesterSession::runStarted);
+    connect(view.get(), &SessionView::stopCommanded, this, &TesterSession::stopAcknowledged);
     connectRecorder();
     pollTimer.setObjectName("Tmr");
     connect(&pollTimer, &QTimer::timeout, this, [this] { tick(); });
