@@ -61,6 +61,8 @@ private Q_SLOTS:
         QVERIFY(second && second->isVisible());
         QCOMPARE(second->windowTitle(), QStringLiteral("41800002 on Comm 2 - Model 418C Life Cycle Tester"));
         QCOMPARE(&second->session(), &rig.session(1));
+        // A device pinned from one tester's window would narrow every tester's search.
+        QVERIFY(!second->findChild<QAction *>("RunPortMenu")->isEnabled());
 
         // A double-click as the platform delivers it: a click, then a press
         // that comes as a double-click.
