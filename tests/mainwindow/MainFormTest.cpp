@@ -485,7 +485,7 @@ private Q_SLOTS:
         SerialDevice serial, usb, pty;
         serial.device = "/dev/ttyS1", serial.comm = 1;
         usb.device = "/dev/ttyUSB0", usb.comm = 2, usb.stableName = "/dev/serial/by-id/usb-FTDI_FT232R-if00";
-        usb.description = "FT232R USB UART", usb.usbId = "0403:6001", usb.pinned = !before.isEmpty();
+        usb.description = "USB UART", usb.usbId = "0403:6001", usb.pinned = !before.isEmpty();
         pty.device = "/dev/pts/4", pty.comm = 3, pty.listed = false;
         devices.listed = {serial, usb};
         devices.pinned = before;
@@ -493,11 +493,15 @@ private Q_SLOTS:
         rig.linkReady();
 
         QStringList rows;
+        QString describedAnew;
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
             auto *list = dialog->findChild<QTreeWidget *>("DeviceList");
             if (choice == "pin")
                 list->setCurrentItem(list->topLevelItem(1));
+            devices.listed[1].description = "FT232R USB UART";   // only a description read anew
+            dynamic_cast<PortDialog *>(dialog)->refresh();
+            describedAnew = list->topLevelItem(1)->text(2);
             devices.listed.prepend(pty);   // a pseudo-terminal mapped meanwhile
             dynamic_cast<PortDialog *>(dialog)->refresh();
             for (QTreeWidgetItem *row = list->topLevelItem(0); row; row = list->itemBelow(row))
@@ -512,6 +516,7 @@ private Q_SLOTS:
         const QString selected = choice == "pin" || !before.isEmpty() ? " <" : "";
         QCOMPARE(rows, (QStringList{"Comm 3|/dev/pts/4||(not listed by the system)|", "Comm 1|/dev/ttyS1|||",
                                     "Comm 2|/dev/ttyUSB0|" + usb.stableName + "|FT232R USB UART|0403:6001" + selected}));
+        QCOMPARE(describedAnew, QStringLiteral("FT232R USB UART"));
         QTEST(devices.pinned, "after");
         QFETCH(bool, searchAgain);
         QCOMPARE(rig.s().ComChanOpen, !searchAgain);
