@@ -38,6 +38,8 @@ private Q_SLOTS:
         QTest::newRow("ports, repeated, both forms, device with =: a station")
             << QStringList{"--port", "1=/dev/pts/3", "--port=12=/dev/a=b", "--trace", "/tmp/t.txt"} << -1 << false
             << PortList{{1, "/dev/pts/3"}, {12, "/dev/a=b"}} << "/tmp/t.txt" << "" << 0 << true;
+        QTest::newRow("one port: one tester") << QStringList{"--port", "3=/dev/ttyUSB0"} << -1 << false
+                                              << PortList{{3, "/dev/ttyUSB0"}} << "" << "" << 0 << false;
         QTest::newRow("help wins over a bad option") << QStringList{"--help", "--bogus"} << 0 << false << none << "" << "" << 0 << false;
         QTest::newRow("version") << QStringList{"--version"} << 0 << false << none << "" << "" << 0 << false;
         QTest::newRow("plot, value after =")

@@ -54,6 +54,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(rig.allFound(2));
         QTableView *table = window.table();
+        // The first tester is selected when it joins; the next does not take the selection.
+        QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 0);
 
         table->selectRow(1);
         QTest::keyClick(table, Qt::Key_Return);
@@ -114,6 +116,8 @@ private Q_SLOTS:
             window.table()->setColumnWidth(StationTableModel::LinkColumn, 321);
             QTRY_COMPARE(StationSettings(rig.settings).columnWidths(StationTableModel::ColumnCount)
                              .at(StationTableModel::LinkColumn), 321);
+            // Widths stored for more columns give as many as asked for.
+            QCOMPARE(StationSettings(rig.settings).columnWidths(3).size(), 3);
             MainForm *form = window.openTester(1);
             form->setGeometry(place);
             form->close();
