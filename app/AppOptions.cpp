@@ -56,10 +56,12 @@ struct OptionSet
     QCommandLineOption simulate{
         QStringLiteral("simulate"),
         QStringLiteral("Run a simulated tester, already in the middle of a test, on a pseudo-terminal as "
-                       "port 1 (no other port exists; Unix only).")};
+                       "port 1 (no other port exists; Unix only). --simulate N (1 to 16) runs N simulated "
+                       "testers as ports 1 to N, driven together in the Station window.")};
     QCommandLineOption port{QStringLiteral("port"),
                             QStringLiteral("Use DEVICE as port N (1 to 16); may be repeated; when given, only the "
-                                           "mapped ports exist."),
+                                           "mapped ports exist. Given more than once, every tester found on "
+                                           "them is driven in the Station window."),
                             QStringLiteral("N=DEVICE")};
     QCommandLineOption trace = fileOption("trace", "Append every byte sent and received, time-stamped, to FILE.");
     QCommandLineOption screenshot =
@@ -107,6 +109,25 @@ struct OptionSet
                            trendCursor, archive, listRuns, exportRun, pollMs});
     }
 };
+
+// "--simulate N" and "--simulate=N" give a count of testers, where a plain
+// "--simulate" stays a switch: the count is taken off the arguments before
+// they are parsed. Empty when no count is given.
+QString TakeSimulatedCount(QStringList &args)
+{
+    const QString option = QStringLiteral("--simulate");
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i].startsWith(option + QLatin1Char('='))) {
+            const QString count = args[i].mid(option.size() + 1);
+            args[i] = option;
+            return count.isEmpty() ? QStringLiteral("?") : count;
+        }
+        const bool countFollows = i + 1 < args.size() && !args[i + 1].isEmpty() && args[i + 1].at(0).isDigit();
+        if (args[i] == option && countFollows)
+            return args.takeAt(i + 1);
+    }
+    return QString();
+}
 
 // --archive, --list-runs and --export-run ID FILE; the error text, or empty.
 QString ReadArchiveValues(const QCommandLineParser &parser, const OptionSet &o, AppOptions &options)
@@ -156,11 +177,20 @@ QString ReadTrendValues(const QCommandLineParser &parser, const OptionSet &o, Ap
 }
 
 // Reads the values of the options into options; the error text, or empty.
-QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, AppOptions &options)
+QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, const QString &simulatedCount,
+                   AppOptions &options)
 {
     if (const QString error = ReadArchiveValues(parser, o, options); !error.isEmpty())
         return error;
     options.simulate = parser.isSet(o.simulate);
+    options.simulatedTesters = options.simulate ? 1 : 0;
+    if (!simulatedCount.isEmpty()) {
+        bool ok = false;
+        options.simulatedTesters = QLocale::c().toInt(simulatedCount, &ok);
+        if (!ok || options.simulatedTesters < 1 || options.simulatedTesters > 16)
+            return QStringLiteral("option '--simulate' takes a number of testers from 1 to 16");
+    }
+    options.station = options.simulatedTesters > 1 || parser.values(o.port).size() > 1;
     for (const QString &value : parser.values(o.port)) {
         int n = 0;
         QString device;
@@ -184,6 +214,9 @@ QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, AppOpti
     }
     if (const QString error = ReadTrendValues(parser, o, options); !error.isEmpty())
         return error;
+    if (options.station && options.needsOneTester())
+        return QStringLiteral("options '--report', '--plot' and '--trend-screenshot' work with one tester, "
+                              "not with several");
     if (parser.isSet(o.pollMs)) {
         bool ok = false;
         const int ms = QLocale::c().toInt(parser.value(o.pollMs), &ok);
@@ -199,8 +232,10 @@ QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, AppOpti
 
 } // namespace
 
-AppOptions ParseCommandLine(const QStringList &args)
+AppOptions ParseCommandLine(const QStringList &commandLine)
 {
+    QStringList args = commandLine;
+    const QString simulatedCount = TakeSimulatedCount(args);
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(Description));
     const OptionSet o;
@@ -222,7 +257,7 @@ AppOptions ParseCommandLine(const QStringList &args)
         return fail(parser.errorText());
 
     AppOptions options;
-    if (const QString error = ReadValues(parser, o, options); !error.isEmpty())
+    if (const QString error = ReadValues(parser, o, simulatedCount, options); !error.isEmpty())
         return fail(error);
     return options;
 }

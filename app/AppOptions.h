@@ -9,7 +9,9 @@
 struct AppOptions
 {
     bool simulate = false;          // run the simulated tester on a pseudo-terminal as port 1
+    int simulatedTesters = 0;       // --simulate N: that many, as ports 1 to N
     QMap<int, QString> portMap;     // --port N=DEVICE; when given, only mapped ports exist
+    bool station = false;           // several testers asked for: --port more than once, --simulate N above 1
     QString traceFile;              // --trace FILE: every byte on the line, time-stamped
     QString screenshotFile;         // --screenshot FILE: save the main window a few seconds after start
     QString plotFile;               // --plot FILE: show a saved data log in the Trend window
@@ -26,6 +28,12 @@ struct AppOptions
 
     // Whether this start needs no window: it only reads the archive.
     bool archiveOnly() const { return listRuns || !exportRun.isEmpty(); }
+
+    // The window of one tester is asked for: its report, its trend.
+    bool needsOneTester() const
+    {
+        return !reportFile.isEmpty() || !plotFile.isEmpty() || !trendScreenshotFile.isEmpty();
+    }
 
     bool exitNow = false;           // --help, --version or a bad option was handled
     int exitCode = 0;

@@ -8,6 +8,7 @@
 
 #include <QtGlobal>
 #include <QTextStream>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include "simulator/PseudoTerminal.h"
@@ -23,15 +24,20 @@ constexpr int SimulatorLongestSleepMs = 1000;
 
 // The tester a newcomer meets: already in the middle of a long test, one
 // cycle a second, with the odd failure so the fail counts and lamps move.
-SimulatorConfig demoTester(const AppOptions &options)
+// A simulated station mixes them: the second tester stands stopped, the
+// third fails often.
+SimulatorConfig demoTester(const AppOptions &options, int index)
 {
     const int pollPeriodMs = options.pollPeriodMs;
     SimulatorConfig config;
+    config.serialNumber = QString::number(41800123 + index);
     // The Trend window's picture wants a few hundred cycles in seconds.
     config.periodMs = options.trendScreenshotFile.isEmpty() ? 1000 : 40;
-    config.failureRate = 0.02;
-    config.startRunning = true;
-    config.seed = 8;   // one of its first two cycles fails: the failure boxes show at once
+    config.failureRate = index == 2 ? 0.3 : 0.02;
+    config.startRunning = index != 1;
+    // Each tester of a station is at its own point of its test.
+    config.startCycles = int32_t(index * 23017 % 90000);
+    config.seed = uint32_t(8 + index);   // seed 8: one of the first two cycles fails, the failure boxes show at once
     config.signalQuietMs = 3 * pollPeriodMs;
     return config;
 }
@@ -42,14 +48,20 @@ SimulatorConfig demoTester(const AppOptions &options)
 struct SerialSetup::Parts
 {
 #ifdef Q_OS_UNIX
-    std::unique_ptr<SimulatedTester> tester;
-    std::unique_ptr<PseudoTerminal> pty;
-    std::unique_ptr<SimulatorPump> pump;
+    struct Simulated
+    {
+        std::unique_ptr<SimulatedTester> tester;
+        std::unique_ptr<PseudoTerminal> pty;
+        std::unique_ptr<SimulatorPump> pump;
+    };
+    std::vector<Simulated> simulated;
 #endif
+    QString traceFile;
     std::unique_ptr<PortMap> ports;
     std::unique_ptr<QtSerialDevices> devices;
-    std::unique_ptr<QtSerialPort> serial;
-    std::unique_ptr<TracingSerialPort> tracer;
+    std::vector<std::unique_ptr<QtSerialPort>> serials;
+    std::vector<std::unique_ptr<TracingSerialPort>> tracers;
+    std::vector<SerialPort *> built;
 };
 
 SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
@@ -57,49 +69,47 @@ SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
 {
     parts->ports = std::make_unique<PortMap>(options.portMap, &settings);
     parts->devices = std::make_unique<QtSerialDevices>(*parts->ports, settings);
-    if (options.simulate) {
+    parts->traceFile = options.traceFile;
+    if (options.simulatedTesters > 0) {
 #ifdef Q_OS_UNIX
-        parts->tester = std::make_unique<SimulatedTester>(demoTester(options));
-        // The cycle limit ends the demonstration test, not the failures.
-        parts->tester->settings().cycleLimit = 100000;
-        parts->tester->settings().failLimit = 5000;
-        parts->tester->settings().seqLimit = 10;
-        parts->pty = std::make_unique<PseudoTerminal>();
-        // Only the simulated tester's port exists.
+        // Only the simulated testers' ports exist.
         QMap<int, QString> simulated;
-        if (parts->pty->open())
-            simulated.insert(1, parts->pty->slavePath());
-        else
-            QTextStream(stderr) << "lifecycle: cannot create a pseudo-terminal for the simulated tester: "
-                                << parts->pty->errorText() << "\n";
+        for (int i = 0; i < options.simulatedTesters; ++i) {
+            Parts::Simulated one;
+            one.tester = std::make_unique<SimulatedTester>(demoTester(options, i));
+            // The cycle limit ends the demonstration test, not the failures.
+            one.tester->settings().cycleLimit = 100000;
+            one.tester->settings().failLimit = 5000;
+            one.tester->settings().seqLimit = 10;
+            one.pty = std::make_unique<PseudoTerminal>();
+            if (one.pty->open())
+                simulated.insert(i + 1, one.pty->slavePath());
+            else
+                QTextStream(stderr) << "lifecycle: cannot create a pseudo-terminal for the simulated tester: "
+                                    << one.pty->errorText() << "\n";
+            one.pump = std::make_unique<SimulatorPump>(*one.tester, *one.pty);
+            one.pump->start(SimulatorStepMs, SimulatorLongestSleepMs);
+            parts->simulated.push_back(std::move(one));
+        }
         parts->ports->setGivenPorts(simulated);
         parts->ports->windowsNames = false;
-        parts->pump = std::make_unique<SimulatorPump>(*parts->tester, *parts->pty);
-        parts->pump->start(SimulatorStepMs, SimulatorLongestSleepMs);
 #else
         QTextStream(stderr) << "lifecycle: the simulated tester needs a Unix pseudo-terminal; here run "
                                "lifecycle-sim --device COMn on one end of a null-modem pair and open "
                                "the other end\n";
 #endif
     }
-    PortMap *ports = parts->ports.get();
-    parts->serial = std::make_unique<QtSerialPort>([ports](int n) { return ports->deviceFor(n); });
-    if (!options.traceFile.isEmpty()) {
-        parts->tracer = std::make_unique<TracingSerialPort>(*parts->serial, options.traceFile);
-        if (!parts->tracer->traceOpen())
-            QTextStream(stderr) << "lifecycle: cannot write the trace file " << options.traceFile << "\n";
-    }
 }
 
 SerialSetup::~SerialSetup()
 {
 #ifdef Q_OS_UNIX
-    if (parts->pump)
-        parts->pump->stop();
+    for (Parts::Simulated &one : parts->simulated)
+        one.pump->stop();
 #endif
-    // The program's port goes before the simulated tester's end of the line.
-    parts->tracer.reset();
-    parts->serial.reset();
+    // The program's ports go before the simulated testers' ends of the line.
+    parts->tracers.clear();
+    parts->serials.clear();
 }
 
 SerialDevices &SerialSetup::devices()
@@ -109,7 +119,24 @@ SerialDevices &SerialSetup::devices()
 
 SerialPort &SerialSetup::port()
 {
-    if (parts->tracer)
-        return *parts->tracer;
-    return *parts->serial;
+    return parts->built.empty() ? newPort() : *parts->built.front();
+}
+
+SerialPort &SerialSetup::newPort()
+{
+    PortMap *ports = parts->ports.get();
+    parts->serials.push_back(std::make_unique<QtSerialPort>([ports](int n) { return ports->deviceFor(n); }));
+    SerialPort *port = parts->serials.back().get();
+    if (!parts->traceFile.isEmpty()) {
+        parts->tracers.push_back(std::make_unique<TracingSerialPort>(*port, parts->traceFile));
+        if (!parts->tracers.back()->traceOpen() && parts->tracers.size() == 1)
+            QTextStream(stderr) << "lifecycle: cannot write the trace file " << parts->traceFile << "\n";
+        port = parts->tracers.back().get();
+        // Several testers trace into the one file: each line says whose it is.
+        if (parts->tracers.size() > 1)
+            for (auto &tracer : parts->tracers)
+                tracer->namePort = true;
+    }
+    parts->built.push_back(port);
+    return *port;
 }

@@ -7,18 +7,19 @@ class SerialPort;
 class SettingsStore;
 struct AppOptions;
 
-// Builds the serial port the main window talks through: the platform's
-// ports numbered 1..16 (COMn on Windows; elsewhere mapped by the options or
-// the settings store), wrapped by the tracer when asked, and with --simulate
-// a simulated tester on a pseudo-terminal mapped as port 1. Keeps what it
-// built alive for the life of the program.
+// Builds the serial ports the testers talk through: the platform's ports
+// numbered 1..16 (COMn on Windows; elsewhere mapped by the options or the
+// settings store), wrapped by the tracer when asked, and with --simulate the
+// simulated testers on pseudo-terminals mapped as ports 1 to N. Keeps what
+// it built alive for the life of the program.
 class SerialSetup
 {
 public:
     SerialSetup(const AppOptions &options, SettingsStore &settings);
     ~SerialSetup();
 
-    SerialPort &port();
+    SerialPort &port();      // the port of the one tester
+    SerialPort &newPort();   // one more port object, for another tester of a station
     SerialDevices &devices();   // the system's devices and the pinned one, for Run, Port...
 
 private:

@@ -3,6 +3,7 @@
 #include "app/SerialSetup.h"
 #include "engine/preferences/Registry.h"
 #include "engine/session/TesterSession.h"
+#include "engine/station/Station.h"
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendWindow.h"
@@ -10,6 +11,7 @@
 #include "platform/QtSettingsStore.h"
 #include "platform/archive/ArchivePlace.h"
 #include "platform/archive/ArchiveWriter.h"
+#include "station/StationWindow.h"
 #include "ui/QtConfigFileDialog.h"
 #include "ui/QtDataFileDialog.h"
 #include "ui/QtMessageDialogs.h"
@@ -21,13 +23,16 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
 
 // How long after start the --screenshot picture and the --report page are
-// taken: time for the simulated tester to be found and its first sample shown.
+// taken: time for the simulated tester to be found and its first sample shown;
+// for a station, time for every tester to be found and show its rate.
 constexpr int ScreenshotDelayMs = 4000;
+constexpr int StationScreenshotDelayMs = 8000;
 
 // The --trend-screenshot picture: taken once the live run has this many
 // samples (or at the latest after the wait), or at once for a plotted log.
@@ -69,6 +74,23 @@ bool displayAvailable()
 #endif
 }
 
+// Quits a while after start, once the window's picture is saved and `more`
+// did its part (0 when it went well). The window is not closed: such a run
+// asks no questions and leaves the saved settings alone.
+void QuitAfterStart(QWidget &window, const QString &screenshotFile, int delayMs, std::function<int()> more)
+{
+    QTimer::singleShot(delayMs, &window, [&window, screenshotFile, more] {
+        int code = 0;
+        if (!screenshotFile.isEmpty() && !window.grab().save(screenshotFile, "PNG")) {
+            QTextStream(stderr) << "lifecycle: cannot write the screenshot " << screenshotFile << "\n";
+            code = 1;
+        }
+        if (more && more() != 0)
+            code = 1;
+        QCoreApplication::exit(code);
+    });
+}
+
 // What the command line asks of the window at start: a data log to plot,
 // and the pictures or the report page to write before quitting.
 void ScheduleStartRequests(MainForm &form, const AppOptions &options)
@@ -86,22 +108,14 @@ void ScheduleStartRequests(MainForm &form, const AppOptions &options)
     }
     if (options.screenshotFile.isEmpty() && options.reportFile.isEmpty())
         return;
-    // Quit without closing the window: a screenshot or report run asks no
-    // questions and leaves the saved settings alone.
-    QTimer::singleShot(ScreenshotDelayMs, &form, [&form, &options] {
-        int code = 0;
-        if (!options.screenshotFile.isEmpty() && !form.grab().save(options.screenshotFile, "PNG")) {
-            QTextStream(stderr) << "lifecycle: cannot write the screenshot " << options.screenshotFile << "\n";
-            code = 1;
-        }
-        if (!options.reportFile.isEmpty()) {
-            const QString failure = form.report().writePdf(options.reportFile);
-            if (!failure.isEmpty()) {
-                QTextStream(stderr) << "lifecycle: " << failure << "\n";
-                code = 1;
-            }
-        }
-        QCoreApplication::exit(code);
+    QuitAfterStart(form, options.screenshotFile, ScreenshotDelayMs, [&form, &options] {
+        if (options.reportFile.isEmpty())
+            return 0;
+        const QString failure = form.report().writePdf(options.reportFile);
+        if (failure.isEmpty())
+            return 0;
+        QTextStream(stderr) << "lifecycle: " << failure << "\n";
+        return 1;
     });
 }
 
@@ -134,6 +148,62 @@ std::unique_ptr<ArchiveWriter> StartArchive(const AppOptions &options, SettingsS
     });
     writer->start();
     return writer;
+}
+
+// What the program builds for its testers, handed to their sessions.
+struct ProgramParts
+{
+    SettingsStore &settings;
+    SerialSetup &serial;
+    QtMessageDialogs &dialogs;
+    QtDataFileDialog &fileDialog;
+    QtConfigFileDialog &configFileDialog;
+    ArchiveWriter *archive;   // none when the runs are not archived
+
+    MainForm::RunCatalogSource runCatalog() const
+    {
+        if (!archive)
+            return nullptr;
+        ArchiveWriter *writer = archive;
+        return [writer](QString &failure) { return ReadArchiveOf(*writer, 1500, failure); };
+    }
+};
+
+// The program with one tester: its main window.
+int RunOneTester(const AppOptions &options, ProgramParts &parts)
+{
+    TesterSession session({parts.serial.port(), parts.settings, parts.dialogs, parts.fileDialog,
+                           parts.configFileDialog, parts.archive},
+                          options.pollPeriodMs);
+    MainForm form(session);
+    if (parts.archive)
+        form.setRunCatalogSource(parts.runCatalog());
+    form.setSerialDevices(&parts.serial.devices());
+    parts.dialogs.setParentWidget(&form);
+    parts.fileDialog.setParentWidget(&form);
+    parts.configFileDialog.setParentWidget(&form);
+    session.start();
+    form.show();
+
+    ScheduleStartRequests(form, options);
+    return QApplication::exec();
+}
+
+// The program with every tester found: the Station window. Messages and
+// file dialogs come over the window in use.
+int RunStation(const AppOptions &options, ProgramParts &parts)
+{
+    SerialSetup &serial = parts.serial;
+    Station station({[&serial]() -> SerialPort & { return serial.newPort(); }, parts.settings, parts.dialogs,
+                     parts.fileDialog, parts.configFileDialog, parts.archive},
+                    options.pollPeriodMs);
+    StationWindow window(station, parts.settings, parts.dialogs);
+    window.setRunCatalogSource(parts.runCatalog());
+    station.start();
+    window.show();
+    if (!options.screenshotFile.isEmpty())
+        QuitAfterStart(window, options.screenshotFile, StationScreenshotDelayMs, nullptr);
+    return QApplication::exec();
 }
 
 } // namespace
@@ -170,18 +240,12 @@ int main(int argc, char **argv)
     QtDataFileDialog fileDialog;
     QtConfigFileDialog configFileDialog;
     const std::unique_ptr<ArchiveWriter> archive = StartArchive(options, settings, dialogs, app);
-    TesterSession session({serial.port(), settings, dialogs, fileDialog, configFileDialog, archive.get()},
-                          options.pollPeriodMs);
-    MainForm form(session);
-    if (archive)
-        form.setRunCatalogSource([&archive](QString &failure) { return ReadArchiveOf(*archive, 1500, failure); });
-    form.setSerialDevices(&serial.devices());
-    dialogs.setParentWidget(&form);
-    fileDialog.setParentWidget(&form);
-    configFileDialog.setParentWidget(&form);
-    session.start();
-    form.show();
-
-    ScheduleStartRequests(form, options);
-    return app.exec();
+    ProgramParts parts{settings, serial, dialogs, fileDialog, configFileDialog, archive.get()};
+    // The command line asks for several testers, or the preferences do,
+    // unless one tester's report or trend is asked for.
+    const bool station =
+        options.station || (!options.needsOneTester() && Registry(settings).LoadDriveEveryTester());
+    if (station)
+        return RunStation(options, parts);
+    return RunOneTester(options, parts);
 }

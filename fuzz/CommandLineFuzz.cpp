@@ -8,6 +8,7 @@
 #include "engine/archive/ArchiveLocation.h"
 
 #include <QLocale>
+#include <cmath>
 
 namespace {
 
@@ -36,7 +37,11 @@ bool InRange(const AppOptions &o)
     bool isId = false;
     const qint64 id = QLocale::c().toLongLong(o.exportRun, &isId);
     const bool runNamed = o.exportRun.isEmpty() || o.exportRun == QLatin1String("last") || (isId && id >= 1);
-    return o.pollPeriodMs >= 1 && o.pollPeriodMs <= 1000 && runNamed && !(o.listRuns && !o.exportRun.isEmpty());
+    const bool trendPicture = std::isfinite(o.trendZoomFrom) && std::isfinite(o.trendZoomTo)
+                              && (o.trendZoomFrom < o.trendZoomTo || (o.trendZoomFrom == 0 && o.trendZoomTo == 0))
+                              && !std::isinf(o.trendCursor);
+    return o.pollPeriodMs >= 1 && o.pollPeriodMs <= 1000 && runNamed && !(o.listRuns && !o.exportRun.isEmpty())
+           && o.simulatedTesters >= 0 && o.simulatedTesters <= 16 && trendPicture;
 }
 
 } // namespace

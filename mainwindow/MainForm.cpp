@@ -69,11 +69,15 @@ MainForm::MainForm(TesterSession &session, QWidget *parent)
       registry(session.registry())
 {
     setObjectName("MainForm");
+    busyGrace.setSingleShot(true);
+    busyGrace.setInterval(BusyGraceMs);
+    connect(&busyGrace, &QTimer::timeout, this, [this] { showControls(engine().CommReady()); });
+    fileTitle = title();
     setWindowTitle(title());
     buildWindow();
-    overview = new RunOverview(s, session.dataLog(), centralWidget(), centralWidget());
+    overview = new RunOverview(s, session.dataLog(), session.glance(), centralWidget(), centralWidget());
     static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
-    session.dataLog().changed = [this] { overview->refresh(); };
+    connect(&session, &TesterSession::logChanged, this, [this] { overview->refresh(); });
     AddMenuShortcuts(*menus);
     registry.recentFilesChanged = [this] { LoadRecentFiles(); };
     registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
@@ -99,7 +103,6 @@ MainForm::~MainForm()
 {
     delete runs;
     tester.setWindow(nullptr);
-    tester.dataLog().changed = nullptr;
     registry.recentFilesChanged = nullptr;
     registry.recentConfigFilesChanged = nullptr;
 }
@@ -223,7 +226,7 @@ void MainForm::connectMenus()
         QAction *entry = m.FileRecentMenu[i];
         on(entry, [this, entry] { dataLog().FileRecent(MainMenus::recentPath(entry)); afterFileCommand(); });
     }
-    on(m.FileExitMenu, [this] { close(); });
+    on(m.FileExitMenu, [this] { exitProgram ? exitProgram() : void(close()); });
 
     on(m.ConfigureOpenMenu, [this] { configCommands().ConfigureOpenMenu(); });
     on(m.ConfigureSaveMenu, [this] { configCommands().ConfigureSaveMenu(); });
@@ -243,6 +246,15 @@ void MainForm::connectMenus()
     connect(SampleDataBtn, &QPushButton::clicked, this, [this] { runCommand(SampleDataCode); });
 
     on(m.HelpAboutMenu, [this] { HelpAboutMenu_Click(); });
+}
+
+void MainForm::joinStation(std::function<QString()> name, std::function<void()> exit,
+                           std::function<void()> preferences)
+{
+    testerName = std::move(name);
+    exitProgram = std::move(exit);
+    preferencesChanged = std::move(preferences);
+    showTitle();
 }
 
 void MainForm::addArchiveMenus()
@@ -338,12 +350,23 @@ void MainForm::ViewRunsMenu_Click()
 void MainForm::FilePreferencesMenu_Click()
 {
     PreferencesDialog dialog(registry, dialogs, DefaultArchivePath(), this);
-    if (dialog.exec() == QDialog::Accepted)
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // In a station the preferences are every tester's.
+    if (preferencesChanged)
+        preferencesChanged();
+    else
         tester.preferencesChanged();
 }
 
 void MainForm::closeEvent(QCloseEvent *event)
 {
+    // In a station the tester runs on without its window: nothing to ask.
+    if (exitProgram) {
+        procedures->closeForExit();
+        event->accept();
+        return;
+    }
     if (s.GoAgainMode)
         dialogs.ErrorDialog(QStringLiteral("Break Update Mode Cancel"),
                             QStringLiteral("The tester is set to stop after ") + QString::number(s.RepeatCount)
@@ -369,8 +392,12 @@ void MainForm::EditConfiguration(bool NewLearn)
 
 void MainForm::runCommand(int code)
 {
-    if (engine().CommReady())
-        engine().SendCommand(code);
+    if (!engine().CommReady())
+        return;
+    engine().SendCommand(code);
+    // The operator's own command greys the commands at once.
+    busyGrace.stop();
+    showControls(engine().CommReady());
 }
 
 void MainForm::RunBreakUpdateMenu_Click()
@@ -456,8 +483,25 @@ void MainForm::setVersionPanel(const QString &text)
 
 void MainForm::SetControls()
 {
-    const bool idle = engine().CommReady() && !s.Running;
+    // The link busy a moment after it was ready is most often the tester's
+    // own sample being fetched, a few ticks: greying the commands for them
+    // would repaint the window twice more per sample. A command refuses
+    // itself while the link is busy anyway, so the grey may wait a little.
     const bool ready = engine().CommReady();
+    if (!ready && readyShown && s.ComChanOpen) {
+        if (!busyGrace.isActive())
+            busyGrace.start();
+        showControls(true);
+        return;
+    }
+    busyGrace.stop();
+    showControls(ready);
+}
+
+void MainForm::showControls(bool ready)
+{
+    readyShown = ready;
+    const bool idle = ready && !s.Running;
     const bool sampled = s.DownLoadedOnce;
     MainMenus &m = *menus;
 
@@ -596,17 +640,32 @@ void MainForm::beep()
 
 void MainForm::setTitle(const QString &text)
 {
-    setWindowTitle(text);
+    fileTitle = text;
+    showTitle();
+}
+
+void MainForm::showTitle()
+{
+    const QString text = testerName ? testerName() + QStringLiteral(" - ") + fileTitle : fileTitle;
+    if (windowTitle() != text)
+        setWindowTitle(text);
 }
 
 void MainForm::sampleDecoded()
 {
     overview->sampleTaken();
     trendView->historyGrew();
+    // The first sample brings the tester's serial number.
+    if (testerName)
+        showTitle();
 }
 
-void MainForm::portTried(int port, const QString &problem) { overview->portTried(port, problem); }
-void MainForm::linkFound(int port, const QString &device, const QDateTime &at) { overview->linkFound(port, device, at); }
-void MainForm::linkLost(const QDateTime &at) { overview->linkLost(at); }
-void MainForm::runStarted(int code) { overview->runStarted(code); }
-void MainForm::stopAcknowledged() { overview->stopAcknowledged(); }
+void MainForm::portTried(int, const QString &) { overview->linkChanged(); }
+void MainForm::linkFound(int, const QString &, const QDateTime &)
+{
+    overview->linkChanged();
+    if (testerName)
+        showTitle();
+}
+void MainForm::linkLost(const QDateTime &) { overview->linkChanged(); }
+void MainForm::runStarted(int) { overview->runStarted(); }

@@ -4,6 +4,7 @@
 #include "engine/state/TesterView.h"
 
 #include <QMainWindow>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -68,10 +69,15 @@ public:
     void linkFound(int port, const QString &device, const QDateTime &at) override;
     void linkLost(const QDateTime &at) override;
     void runStarted(int code) override;
-    void stopAcknowledged() override;
 
     // The serial devices Run, Port... chooses among; without them the entry is greyed.
     void setSerialDevices(SerialDevices *devices);
+
+    // One window of a station's testers: its title names the tester, closing
+    // it only lets go of its session (the tester runs on, logged), File,
+    // Exit calls exitProgram, and accepted preferences go to every tester.
+    void joinStation(std::function<QString()> testerName, std::function<void()> exitProgram,
+                     std::function<void()> preferencesChanged);
 
     // Opens the run archive for View, Runs...; null with the failure when it cannot.
     using RunCatalogSource = std::function<std::unique_ptr<RunCatalog>(QString &failure)>;
@@ -102,6 +108,7 @@ private:
     void addArchiveMenus();
     bool offerRunExportBeforeClosing();
 
+    void showControls(bool ready);
     void runCommand(int code);
     void RunBreakUpdateMenu_Click();
     void RunPortMenu_Click();
@@ -110,6 +117,7 @@ private:
     bool CheckConfigSaved();
     void LoadRecentFiles();
     void LoadRecentConfigFiles();
+    void showTitle();
 
     TesterSession &tester;
     TesterState &s;
@@ -120,6 +128,14 @@ private:
     std::unique_ptr<TrendController> trendView;
     std::unique_ptr<ConfigEditCommands> configEdit;
     std::unique_ptr<ReportController> reportController;
+    static constexpr int BusyGraceMs = 500;
+    QTimer busyGrace;                        // until a busy link greys the commands
+    bool readyShown = false;                 // the commands show a ready link
+    QString fileTitle;                       // the title the data log asked for
+    std::function<QString()> testerName;     // in a station: names the tester in the title
+    std::function<void()> exitProgram;       // in a station: File, Exit
+    std::function<void()> preferencesChanged;   // in a station: tells every tester
+
     RunCatalogSource runCatalogSource;
     std::unique_ptr<RunCatalog> runCatalog;
     RunsWindow *runs = nullptr;

@@ -1,6 +1,7 @@
 #include "mainwindow/RunOverview.h"
 
 #include "engine/datalog/DataLog.h"
+#include "engine/run/RunGlance.h"
 #include "engine/state/TesterState.h"
 #include "mainwindow/ReadingColours.h"
 #include "ui/ValueBox.h"
@@ -31,8 +32,10 @@ void describe(QWidget *widget, const QString &name, const QString &toolTip)
 
 } // namespace
 
-RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidget *readings, QWidget *parent)
-    : QFrame(parent), s(state), log(dataLog), readingColours(std::make_unique<ReadingColours>(readings))
+RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, const RunGlance &runGlance,
+                         QWidget *readings, QWidget *parent)
+    : QFrame(parent), s(state), log(dataLog), summary(runGlance),
+      readingColours(std::make_unique<ReadingColours>(readings))
 {
     setObjectName("RunOverview");
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -135,60 +138,28 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, QWidg
     grid->setColumnStretch(7, 1);
 
     refresh();
+    // A window that opens on a tester whose link was lost shows it at once.
+    linkChanged();
 }
 
 RunOverview::~RunOverview() = default;
 
-void RunOverview::portTried(int port, const QString &problem)
+void RunOverview::linkChanged()
 {
-    if (link.portTried(port, problem))
-        showLink();
-}
-
-void RunOverview::linkFound(int port, const QString &device, const QDateTime &at)
-{
-    link.found(port, device, at);
-    showLink();
-}
-
-void RunOverview::linkLost(const QDateTime &at)
-{
-    link.lost(at);
     showLink();
     // The last sample stays on screen, greyed, so nobody takes it for live data.
-    readingColours->show(OutOfTolerance(s), true);
+    if (summary.link().state() == LinkHistory::State::Lost)
+        readingColours->show(OutOfTolerance(s), true);
 }
 
-void RunOverview::runStarted(int code)
+void RunOverview::runStarted()
 {
-    lastRunCode = code;
-    // A run once may end before any sample showed it running.
-    modeAtLastSample = CurrentRunMode(s, code);
-    stopCommanded = false;
-    runEndText.clear();
     showRun();
-}
-
-void RunOverview::stopAcknowledged()
-{
-    stopCommanded = true;
 }
 
 void RunOverview::sampleTaken()
 {
     // The sample was decoded: the readings are live again.
-    const RunMode mode = CurrentRunMode(s, lastRunCode);
-    // The sample that first shows a run stopped tells why and when it ended.
-    if (mode != RunMode::Stopped) {
-        runEndText.clear();
-    } else if (modeAtLastSample != RunMode::Stopped) {
-        const StopCause end = WhyRunEnded(s, modeAtLastSample, stopCommanded);
-        runEndText = RunEndText(end, s, s.vUpdateTime);
-        limitEnd = IsLimitEnd(end);
-    }
-    modeAtLastSample = mode;
-    stopCommanded = false;
-    progress.addSample(s.vUpdateTime, s.CycleCount, mode != RunMode::Stopped);
     readingColours->show(OutOfTolerance(s), false);
     refresh();
 }
@@ -204,15 +175,15 @@ void RunOverview::refresh()
 void RunOverview::showLink()
 {
     // Connected, but nothing gets through: the link says so rather than "connected".
-    if (link.state() == LinkHistory::State::Connected && RecordsRefused(s)) {
+    if (summary.link().state() == LinkHistory::State::Connected && RecordsRefused(s)) {
         SetSteadyText(LinkStateLbl, QLatin1String(RecordsRefusedText));
         SetTextColour(LinkStateLbl, Warning);
         return;
     }
-    SetSteadyText(LinkStateLbl, link.text());
-    SetTextColour(LinkStateLbl, link.alarm() ? ReadingColours::Alarm : QColor());
+    SetSteadyText(LinkStateLbl, summary.link().text());
+    SetTextColour(LinkStateLbl, summary.link().alarm() ? ReadingColours::Alarm : QColor());
     // Ports that would not open say why in the tool tip.
-    const QString problems = link.problems();
+    const QString problems = summary.link().problems();
     const QString toolTip = problems.isEmpty() ? LinkToolTip : LinkToolTip + QStringLiteral("\n\n") + problems;
     if (LinkStateLbl->toolTip() != toolTip) {
         LinkStateLbl->setToolTip(toolTip);
@@ -222,13 +193,8 @@ void RunOverview::showLink()
 
 void RunOverview::showRun()
 {
-    // A stop forgets the run command: a later run is told by its own status.
-    if (!s.Running && !s.GoAgainMode)
-        lastRunCode = 0;
-    const RunMode mode = CurrentRunMode(s, lastRunCode);
-    const bool ended = mode == RunMode::Stopped && !runEndText.isEmpty();
-    SetSteadyText(RunStateLbl, ended ? runEndText : RunStateText(mode, s.RepeatCount));
-    SetTextColour(RunStateLbl, ended && limitEnd ? ReadingColours::LimitEnd : QColor());
+    SetSteadyText(RunStateLbl, summary.runText(s));
+    SetTextColour(RunStateLbl, summary.endedAtLimit(s) ? ReadingColours::LimitEnd : QColor());
 }
 
 void RunOverview::showLogging()
@@ -249,22 +215,18 @@ void RunOverview::showLogging()
 
 void RunOverview::showProgress()
 {
-    const RunMode mode = CurrentRunMode(s, lastRunCode);
     const int count = std::max(0, int(s.CycleCount));
     if (s.DownLoadedOnce || count > 0) {
         const int limit = std::max(0, int(s.vCycleLimit));
-        const QString text = limit > 0 ? QStringLiteral("%1 of %2 cycles").arg(count).arg(limit)
-                                       : QStringLiteral("%1 cycles, no limit").arg(count);
         // A limit of 0 leaves an empty bar; a busy bar would animate for ever.
         if (CycleProgress->maximum() != std::max(limit, 1))
             CycleProgress->setRange(0, std::max(limit, 1));
         const int shown = limit > 0 ? std::min(count, limit) : 0;
         if (CycleProgress->value() != shown)
             CycleProgress->setValue(shown);
-        SetSteadyText(CyclesLbl, text);
+        SetSteadyText(CyclesLbl, CyclesText(count, limit));
     }
-    SetSteadyText(RateLbl, RateText(progress));
-    SetSteadyText(RunTimeLbl, DurationText(progress.runSeconds()));
-    SetSteadyText(TimeToLimitLbl, DurationText(progress.secondsToLimit(s.CycleCount, s.vCycleLimit,
-                                                                           EndsAtCycleLimit(mode))));
+    SetSteadyText(RateLbl, RateText(summary.progress()));
+    SetSteadyText(RunTimeLbl, DurationText(summary.progress().runSeconds()));
+    SetSteadyText(TimeToLimitLbl, summary.timeToLimitText(s));
 }

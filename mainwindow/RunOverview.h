@@ -1,7 +1,6 @@
 #pragma once
 
-#include "engine/run/RunRules.h"
-
+#include <QDateTime>
 #include <QFrame>
 #include <QString>
 #include <functional>
@@ -12,6 +11,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class ReadingColours;
+class RunGlance;
 struct TesterState;
 
 // The run at a glance, always visible at the top of the main window: the
@@ -20,21 +20,20 @@ struct TesterState;
 // left. It also greys the readings of the last sample once the link is lost
 // and marks readings beyond their tolerance.
 //
-// It only reads the state record and the data log; the main window passes
-// on what the engine reports. A text or colour is set only when it changes,
-// so a waiting program repaints nothing.
+// It only reads the state record, the data log and the run's summary, which
+// the tester's session keeps; the main window passes on when the engine
+// reports. A text or colour is set only when it changes, so a waiting
+// program repaints nothing.
 class RunOverview : public QFrame
 {
 public:
     // readings: the panel whose value boxes are greyed and marked.
-    RunOverview(const TesterState &state, const DataLog &log, QWidget *readings, QWidget *parent = nullptr);
+    RunOverview(const TesterState &state, const DataLog &log, const RunGlance &summary, QWidget *readings,
+                QWidget *parent = nullptr);
     ~RunOverview() override;
 
-    void portTried(int port, const QString &problem);
-    void linkFound(int port, const QString &device, const QDateTime &at);
-    void linkLost(const QDateTime &at);
-    void runStarted(int code);
-    void stopAcknowledged();
+    void linkChanged();      // a port was tried, a tester found or lost
+    void runStarted();
     void sampleTaken();      // a full sample was decoded into the state record
     void refresh();          // the link, run and file state may have changed
 
@@ -50,13 +49,7 @@ private:
 
     const TesterState &s;
     const DataLog &log;
-    LinkHistory link;
-    RunProgress progress;
-    int lastRunCode = 0;
-    RunMode modeAtLastSample = RunMode::Stopped;
-    bool stopCommanded = false;   // since the last sample
-    QString runEndText;           // why and when the last watched run ended; empty while one runs
-    bool limitEnd = false;
+    const RunGlance &summary;
     qint64 linesShown = -1;   // the data log's line count when its text was last made
     std::unique_ptr<ReadingColours> readingColours;
 

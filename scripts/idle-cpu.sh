@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # What the program costs while it waits: starts it under a virtual X server
-# in three states and prints the CPU time it used (user + system, from
-# /proc) as a percentage of one core over the measuring window:
+# in four states and prints the CPU time it used (user + system, from
+# /proc) as a percentage of one core over the measuring window, and its
+# resident memory at the end:
 #
 #   idle_cpu_pct_searching: N   no tester (--port 1=/nonexistent)
 #   idle_cpu_pct_simulate: N    the built-in simulated tester, running a test
 #   idle_cpu_pct_quiet: N       a tester that is found and then says nothing
+#   idle_cpu_pct_station16: N   sixteen simulated testers in the Station window
+#   rss_kb_<state>: N
 #
 # Needs xvfb-run and a build (scripts/build.sh). IDLE_CPU_SECONDS sets the
 # window (default 30), IDLE_CPU_SETTLE the start-up time left out (default 5),
 # LIFECYCLE and LIFECYCLE_SIM other binaries to measure, IDLE_CPU_STATES a
-# subset of the states (default "searching simulate quiet").
+# subset of the states (default "searching simulate quiet station16").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -60,16 +63,20 @@ measure() {
     before=$(cpu_ticks "$pid")
     sleep "$seconds"
     after=$(cpu_ticks "$pid")
+    local rss
+    rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
     kill "$pid" 2>/dev/null || true
     wait "$runner" 2>/dev/null || true
     awk -v n="$name" -v t=$((after - before)) -v hz="$ticks_per_second" -v s="$seconds" \
         'BEGIN { printf "idle_cpu_pct_%s: %.2f\n", n, 100 * t / hz / s }'
+    echo "rss_kb_$name: $rss"
 }
 
-for state in ${IDLE_CPU_STATES:-searching simulate quiet}; do
+for state in ${IDLE_CPU_STATES:-searching simulate quiet station16}; do
     case $state in
     searching) measure searching --port 1=/nonexistent ;;
     simulate) measure simulate --simulate ;;
+    station16) measure station16 --simulate 16 ;;
     quiet)
         # A tester that is found, answers the first data request and then waits.
         "$sim" >"$work/sim.out" 2>/dev/null &

@@ -51,6 +51,7 @@ SimulatedTester::SimulatedTester(const SimulatorConfig &config)
 {
     last.downReading = ContactReading(false, cfg.mode, random);
     last.upReading = last.downReading;
+    cycles = std::max<int32_t>(0, cfg.startCycles);
     if (cfg.startRunning)
         start(RunMode::ToLimits);
 }

@@ -17,6 +17,7 @@ struct SimulatorConfig
     uint32_t seed = 418;          // the same seed gives the same readings
     bool startRunning = false;    // already running a test to its limits when switched on,
                                   // as a tester the operator left running
+    int32_t startCycles = 0;      // the cycle count it was switched on with
 
     // When the tester speaks on its own ("+", "-"): only after the line has
     // been quiet this long, so that the host has taken the last reply and is

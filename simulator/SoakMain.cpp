@@ -6,7 +6,13 @@
 //   lost: 0
 //   rss_start_kb: 9876
 //   rss_end_kb: 9900
+//
+// With --testers N, N simulated testers on ports 1 to N and N engines that
+// find them as a station does, sharing the claim of the ports; the samples
+// are counted for each engine, and the memory each tester adds is reported
+// as rss_per_tester_kb.
 
+#include "engine/link/PortClaims.h"
 #include "engine/state/SilentView.h"
 #include "engine/state/TesterState.h"
 #include "engine/supervision/TesterEngine.h"
@@ -22,7 +28,11 @@
 #include <QLocale>
 #include <QTextStream>
 #include <QTimer>
+#include <algorithm>
+#include <functional>
 #include <iterator>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -59,6 +69,7 @@ struct SoakRun
     int periodMs = 1;      // the tester's cycle period
     int pollMs = 1;        // the engine's poll tick
     int breakCount = 1;    // cycles between breaks
+    int testers = 1;       // simulated testers, and engines
     bool breakMode = true; // break-update mode, else running without limits
 };
 
@@ -76,6 +87,7 @@ QString ReadOptions(const QCommandLineParser &parser, const QList<QCommandLineOp
         {run.periodMs, 1, 60000, "cycle period"},
         {run.pollMs, 1, 50, "poll tick"},
         {run.breakCount, 1, 32767, "break count"},
+        {run.testers, 1, 16, "tester count"},
     };
     for (int i = 0; i < int(std::size(ranges)); ++i) {
         if (!parser.isSet(numbers[i]))
@@ -92,18 +104,22 @@ QString ReadOptions(const QCommandLineParser &parser, const QList<QCommandLineOp
     return QString();
 }
 
-// One simulated tester on its pseudo-terminal, and the engine that talks to
-// it through the real serial backend.
+// One simulated tester on its pseudo-terminal, and an engine that talks to
+// it, or with several, to whichever tester it found, through the real
+// serial backend.
 class SoakTester
 {
 public:
-    explicit SoakTester(const SoakRun &run)
-        : run(run), tester(testerConfig(run)), pump(tester, pty),
-          port([this](int n) { return n == 1 ? pty.slavePath() : QString(); }), engine(s, port, view)
+    // devices: the device of port N; claims: the ports shared with the
+    // other engines, or null for the only one.
+    SoakTester(const SoakRun &run, std::function<QString(int)> devices, PortClaims *claims)
+        : run(run), tester(testerConfig(run)), pump(tester, pty), port(std::move(devices)), engine(s, port, view)
     {
         engine.setSampleLog(&log);
+        engine.link().sharePorts(claims);
     }
 
+    QString device() const { return pty.slavePath(); }
     bool open()
     {
         if (!pty.open())
@@ -167,14 +183,84 @@ private:
     qint64 armedAt = 0;
 };
 
-void PrintFigures(const SoakTester &soak, qint64 elapsedMs)
+// Every tester of the run, on ports 1 to N.
+class SoakStation
+{
+public:
+    explicit SoakStation(const SoakRun &run)
+    {
+        PortClaims *shared = run.testers > 1 ? &claims : nullptr;
+        for (int i = 0; i < run.testers; ++i)
+            testers.push_back(std::make_unique<SoakTester>(run, [this](int n) { return deviceOf(n); }, shared));
+    }
+
+    bool open(QString &error)
+    {
+        for (auto &tester : testers)
+            if (!tester->open()) {
+                error = tester->errorText();
+                return false;
+            }
+        return true;
+    }
+    void tick()
+    {
+        for (auto &tester : testers)
+            tester->tick();
+    }
+    bool done() const
+    {
+        return std::all_of(testers.begin(), testers.end(), [](const auto &tester) { return tester->done(); });
+    }
+    qint64 sum(qint64 (SoakTester::*figure)() const) const
+    {
+        qint64 total = 0;
+        for (const auto &tester : testers)
+            total += ((*tester).*figure)();
+        return total;
+    }
+    // The memory once every tester was armed.
+    qint64 rssAtStart() const
+    {
+        qint64 rss = -1;
+        for (const auto &tester : testers)
+            rss = std::max(rss, tester->rssAtStart());
+        return rss;
+    }
+    SimulatedTester::Stats stats() const
+    {
+        SimulatedTester::Stats total;
+        for (const auto &tester : testers) {
+            const SimulatedTester::Stats &one = tester->simulated().stats();
+            total.plusSent += one.plusSent;
+            total.recordsSent += one.recordsSent;
+            total.lostSignals += one.lostSignals;
+        }
+        return total;
+    }
+    int count() const { return int(testers.size()); }
+
+private:
+    QString deviceOf(int port) const
+    {
+        return port >= 1 && port <= int(testers.size()) ? testers[size_t(port - 1)]->device() : QString();
+    }
+
+    PortClaims claims;
+    std::vector<std::unique_ptr<SoakTester>> testers;
+};
+
+void PrintFigures(const SoakStation &soak, qint64 rssBefore, qint64 elapsedMs)
 {
     QTextStream out(stdout);
-    out << "samples: " << soak.samples() << "\n"
-        << "lost: " << soak.lost() << "\n"
+    out << "samples: " << soak.sum(&SoakTester::samples) << "\n"
+        << "lost: " << soak.sum(&SoakTester::lost) << "\n"
         << "rss_start_kb: " << soak.rssAtStart() << "\n"
         << "rss_end_kb: " << residentKb() << "\n";
-    const auto &stats = soak.simulated().stats();
+    if (soak.count() > 1)
+        out << "testers: " << soak.count() << "\n"
+            << "rss_per_tester_kb: " << (soak.rssAtStart() - rssBefore) / soak.count() << "\n";
+    const SimulatedTester::Stats stats = soak.stats();
     QTextStream(stderr) << "lifecycle-soak: " << double(elapsedMs) / 1000.0 << " s, " << stats.plusSent
                         << " signals, " << stats.recordsSent << " records, " << stats.lostSignals << " repeated\n";
 }
@@ -189,12 +275,13 @@ int main(int argc, char **argv)
         "Runs the program's conversation engine against the simulated tester at full speed\n"
         "and counts lost samples and memory growth."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."));
-    const QCommandLineOption samplesOpt(QStringLiteral("samples"), QStringLiteral("Samples to take (default 1000)."), QStringLiteral("N"));
+    const QCommandLineOption samplesOpt(QStringLiteral("samples"), QStringLiteral("Samples to take (default 1000), by each engine."), QStringLiteral("N"));
     const QCommandLineOption periodOpt(QStringLiteral("period-ms"), QStringLiteral("Tester cycle period (default 1)."), QStringLiteral("P"));
     const QCommandLineOption pollOpt(QStringLiteral("poll-ms"), QStringLiteral("Poll tick of the engine (default 1; the program uses 50)."), QStringLiteral("MS"));
     const QCommandLineOption modeOpt(QStringLiteral("mode"), QStringLiteral("break (break-update mode, default) or run (running without limits)."), QStringLiteral("MODE"));
     const QCommandLineOption breakOpt(QStringLiteral("break-count"), QStringLiteral("Cycles between breaks (default 1)."), QStringLiteral("N"));
-    parser.addOptions({help, samplesOpt, periodOpt, pollOpt, modeOpt, breakOpt});
+    const QCommandLineOption testersOpt(QStringLiteral("testers"), QStringLiteral("Simulated testers and engines, 1 to 16 (default 1); the engines share the ports as a station's do."), QStringLiteral("N"));
+    parser.addOptions({help, samplesOpt, periodOpt, pollOpt, modeOpt, breakOpt, testersOpt});
     if (!parser.parse(app.arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(help)) {
@@ -202,13 +289,15 @@ int main(int argc, char **argv)
         return 0;
     }
     SoakRun run;
-    if (const QString error = ReadOptions(parser, {samplesOpt, periodOpt, pollOpt, breakOpt}, modeOpt, run);
+    if (const QString error = ReadOptions(parser, {samplesOpt, periodOpt, pollOpt, breakOpt, testersOpt}, modeOpt, run);
         !error.isEmpty())
         return usageError(error);
 
-    SoakTester soak(run);
-    if (!soak.open()) {
-        QTextStream(stderr) << "lifecycle-soak: cannot create a pseudo-terminal: " << soak.errorText() << "\n";
+    const qint64 rssBefore = residentKb();
+    SoakStation soak(run);
+    QString error;
+    if (!soak.open(error)) {
+        QTextStream(stderr) << "lifecycle-soak: cannot create a pseudo-terminal: " << error << "\n";
         return 1;
     }
     QElapsedTimer clock;
@@ -222,6 +311,6 @@ int main(int argc, char **argv)
     });
     poll.start(run.pollMs);
     app.exec();
-    PrintFigures(soak, clock.elapsed());
+    PrintFigures(soak, rssBefore, clock.elapsed());
     return 0;
 }

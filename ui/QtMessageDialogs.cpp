@@ -4,6 +4,8 @@
 #include "ui/ReadjustDialog.h"
 #include "ui/YesNoDialog.h"
 
+#include <QApplication>
+
 QtMessageDialogs::QtMessageDialogs(QWidget *parent)
     : parent(parent)
 {
@@ -14,9 +16,16 @@ void QtMessageDialogs::setParentWidget(QWidget *widget)
     parent = widget;
 }
 
+QWidget *QtMessageDialogs::owner() const
+{
+    // Without a window of its own a message comes over the window in use:
+    // in a station, that of the tester the operator works with.
+    return parent ? parent.data() : QApplication::activeWindow();
+}
+
 void QtMessageDialogs::ErrorDialog(const QString &title, const QString &text)
 {
-    ::ErrorDialog dialog(parent);
+    ::ErrorDialog dialog(owner());
     dialog.setWindowTitle(title);
     dialog.setMessage(text);
     dialog.exec();
@@ -24,7 +33,7 @@ void QtMessageDialogs::ErrorDialog(const QString &title, const QString &text)
 
 int16_t QtMessageDialogs::YesNoDialog(const QString &title, const QString &text)
 {
-    ::YesNoDialog dialog(parent);
+    ::YesNoDialog dialog(owner());
     dialog.setWindowTitle(title);
     dialog.setMessage(text);
     dialog.exec();
@@ -33,7 +42,7 @@ int16_t QtMessageDialogs::YesNoDialog(const QString &title, const QString &text)
 
 int16_t QtMessageDialogs::ReadjustDialog(const QStringList &changes)
 {
-    ::ReadjustDialog dialog(changes, parent);
+    ::ReadjustDialog dialog(changes, owner());
     dialog.exec();
     return dialog.UserSelect;
 }

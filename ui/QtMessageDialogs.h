@@ -6,7 +6,8 @@
 #include <QWidget>
 
 // The program's message dialogs on the desktop: a fresh modal dialog for
-// every message, owned by the main window once it exists.
+// every message, owned by the main window once it exists, else by the
+// window in use.
 class QtMessageDialogs : public MessageDialogs
 {
 public:
@@ -19,5 +20,7 @@ public:
     int16_t ReadjustDialog(const QStringList &changes) override;
 
 private:
+    QWidget *owner() const;
+
     QPointer<QWidget> parent;
 };

@@ -1,5 +1,6 @@
 #include "engine/link/SerialLink.h"
 
+#include "engine/link/PortClaims.h"
 #include "engine/link/SerialPort.h"
 #include "engine/state/TesterState.h"
 #include "engine/state/TesterView.h"
@@ -13,6 +14,32 @@ SerialLink::SerialLink(TesterState &state, SerialPort &serialPort, TesterView &t
 {
 }
 
+SerialLink::~SerialLink()
+{
+    if (claims)
+        claims->releaseAll(this);
+}
+
+void SerialLink::sharePorts(PortClaims *shared)
+{
+    if (claims)
+        claims->releaseAll(this);
+    claims = shared;
+}
+
+int SerialLink::nextPortToTry(int previous) const
+{
+    if (claims)
+        return claims->nextPort(this, previous);
+    return previous >= 1 && previous < 16 ? previous + 1 : 1;
+}
+
+void SerialLink::keepPortForTester()
+{
+    if (claims && openPort != 0)
+        claims->keepForTester(openPort, this);
+}
+
 void SerialLink::OpenCommPort(int portNumber, bool &ok)
 {
     ok = false;
@@ -20,11 +47,17 @@ void SerialLink::OpenCommPort(int portNumber, bool &ok)
         return;
     if (port.isOpen())
         return;
+    // Another tester's link has this port: not even a probe goes to it.
+    if (claims && !claims->claim(portNumber, this))
+        return;
     port.selectPort(portNumber);
     port.open();                 // a port that fails to open simply reads as closed
     if (port.isOpen()) {
+        openPort = portNumber;
         ClearCommBuffers();
         ok = true;
+    } else if (claims) {
+        claims->release(portNumber, this);
     }
 }
 
@@ -41,6 +74,9 @@ void SerialLink::ClearCommBuffers()
 void SerialLink::CloseCommPort()
 {
     port.close();
+    if (claims && openPort != 0)
+        claims->release(openPort, this);
+    openPort = 0;
     s.ComChanOpen = false;
     s.ComSeq = 0;
     RxBuffer.clear();

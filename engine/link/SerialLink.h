@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+class PortClaims;
 class SerialPort;
 class TesterView;
 struct TesterState;
@@ -17,6 +18,16 @@ public:
     static constexpr int RxBufferLimit = 4096;
 
     SerialLink(TesterState &state, SerialPort &port, TesterView &view);
+    ~SerialLink();
+
+    // The ports shared with the links of other testers in this program, or
+    // null when this link is the only one (then it tries every port).
+    void sharePorts(PortClaims *claims);
+    // The port the search tries after `previous` (1..16, 16 wraps to 1); 0
+    // when the other links hold every port.
+    int nextPortToTry(int previous) const;
+    // A tester answered on the open port: it stays this link's.
+    void keepPortForTester();
 
     void OpenCommPort(int port, bool &ok);
     void ClearCommBuffers();
@@ -46,6 +57,9 @@ public:
 private:
     void boundRxBuffer();
     void keepSignals(const QByteArray &text);
+
+    PortClaims *claims = nullptr;
+    int openPort = 0;                // the port this link opened, 0 when closed
 
     bool pendingNewData = false;     // a "+" seen while a reply was awaited
     bool pendingTestEnded = false;   // a "-" seen while a reply was awaited

@@ -73,7 +73,9 @@ void TracingSerialPort::note(const QByteArray &text)
 {
     if (!file.isOpen())
         return;
-    const QByteArray stamp = clock().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
+    QByteArray stamp = clock().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
+    if (namePort)
+        stamp += " [" + QByteArray::number(portNumber) + ']';
     file.write(stamp + ' ' + text + '\n');
     // A trace is read when something went wrong, possibly after a crash.
     file.flush();

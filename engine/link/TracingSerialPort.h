@@ -16,7 +16,8 @@
 // ">" is to the tester, "<" from it. Printable characters are written as
 // they are; CR, LF, ESC and every other byte outside the printable range as
 // \r, \n, \e and \xHH, and a backslash as \\. Opening and closing the port
-// are noted as "# open 3 ok", "# close".
+// are noted as "# open 3 ok", "# close". When several testers' ports trace
+// into one file, each line names its port after the time: "... [3] > AE\r".
 class TracingSerialPort : public SerialPort
 {
 public:
@@ -39,6 +40,7 @@ public:
     static QByteArray Escaped(const QByteArray &bytes);
 
     std::function<QDateTime()> clock = &QDateTime::currentDateTime;   // tests fix the time
+    bool namePort = false;
 
 private:
     void note(const QByteArray &text);

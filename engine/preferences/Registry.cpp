@@ -12,10 +12,13 @@ const QString CommChannelName = QStringLiteral("CommChannel");
 const QString ArchiveName = QStringLiteral("Archive");
 const QString RunFilesName = QStringLiteral("RunFiles");
 const QString RunFilesFolderName = QStringLiteral("RunFilesFolder");
+const QString DriveEveryTesterName = QStringLiteral("DriveEveryTester");
 const QString DataSection = QStringLiteral("RecentFiles");
 const QString DataPrefix = QStringLiteral("RecentFile");
 const QString ConfigSection = QStringLiteral("ConfigFiles");
 const QString ConfigPrefix = QStringLiteral("RecentCnfgFile");
+const QString WindowSection = QStringLiteral("Window");
+const QString WindowPlaceName = QStringLiteral("Place");
 constexpr int RecentCount = 4;
 
 QString entryName(const QString &prefix, int index)
@@ -100,6 +103,16 @@ void Registry::SaveRunFiles(bool on, const QString &folder)
     store.write(PreferencesSection, RunFilesFolderName, folder);
 }
 
+bool Registry::LoadDriveEveryTester() const
+{
+    return store.read(PreferencesSection, DriveEveryTesterName) == QLatin1String("1");
+}
+
+void Registry::SaveDriveEveryTester(bool on)
+{
+    store.write(PreferencesSection, DriveEveryTesterName, on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
 QStringList Registry::LoadRecentFiles() const
 {
     return loadRecent(store, DataSection, DataPrefix);
@@ -118,6 +131,16 @@ QStringList Registry::LoadRecentConfigFiles() const
 void Registry::AddRecentConfigFile(const QString &path)
 {
     addRecent(store, ConfigSection, ConfigPrefix, path, recentConfigFilesChanged);
+}
+
+QByteArray Registry::LoadWindowPlace() const
+{
+    return QByteArray::fromBase64(store.read(WindowSection, WindowPlaceName).toLatin1());
+}
+
+void Registry::SaveWindowPlace(const QByteArray &place)
+{
+    store.write(WindowSection, WindowPlaceName, QString::fromLatin1(place.toBase64()));
 }
 
 int Registry::FindRecent(const QStringList &captions, const QString &path)

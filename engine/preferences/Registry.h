@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -8,7 +9,8 @@ class SettingsStore;
 
 // The port, the program's preferences and the two recent-file lists kept
 // between runs, in the settings store under "Preferences", "RecentFiles"
-// and "ConfigFiles".
+// and "ConfigFiles", and where a tester's own window was last, under
+// "Window".
 class Registry
 {
 public:
@@ -22,6 +24,10 @@ public:
     QStringList LoadRecentConfigFiles() const;
     void AddRecentConfigFile(const QString &path);
 
+    // The window's place as the platform saves it; empty when none was saved.
+    QByteArray LoadWindowPlace() const;
+    void SaveWindowPlace(const QByteArray &place);
+
     // The program's preferences: the run archive (an SQLite file or a
     // postgresql:// URL; empty for the default file) and unattended logging,
     // every run to its own data file in a folder.
@@ -32,6 +38,10 @@ public:
     void SaveRunFiles(bool on, const QString &folder);
     // The folder for the run files, or empty while that logging is off.
     QString RunFilesFolder() const { return LoadRunFiles() ? LoadRunFilesFolder() : QString(); }
+    // "Drive every tester found": the program goes on searching after it
+    // found a tester, and drives each tester found from the Station window.
+    bool LoadDriveEveryTester() const;
+    void SaveDriveEveryTester(bool on);
 
     // Position of path among the captions (exact text, case matters), or 3.
     static int FindRecent(const QStringList &captions, const QString &path);

@@ -1,18 +1,24 @@
 #include "engine/session/SessionView.h"
 
 #include "engine/procedures/ManualControl.h"
+#include "engine/run/RunGlance.h"
 #include "engine/trend/TrendHistory.h"
 
 void SessionView::showBarMessage(const QString &text) { toWindow([&](TesterView &w) { w.showBarMessage(text); }); }
 void SessionView::showBarPanels() { toWindow([](TesterView &w) { w.showBarPanels(); }); }
 void SessionView::setVersionPanel(const QString &text) { toWindow([&](TesterView &w) { w.setVersionPanel(text); }); }
-void SessionView::SetControls() { toWindow([](TesterView &w) { w.SetControls(); }); }
 void SessionView::DisplayData() { toWindow([](TesterView &w) { w.DisplayData(); }); }
 void SessionView::DisplayMode() { toWindow([](TesterView &w) { w.DisplayMode(); }); }
 void SessionView::DisplayRValue() { toWindow([](TesterView &w) { w.DisplayRValue(); }); }
 void SessionView::DisplaySerialNum() { toWindow([](TesterView &w) { w.DisplaySerialNum(); }); }
 void SessionView::showSampleDate(const QString &text) { toWindow([&](TesterView &w) { w.showSampleDate(text); }); }
 void SessionView::beep() { toWindow([](TesterView &w) { w.beep(); }); }
+
+void SessionView::SetControls()
+{
+    summary.stateChanged(s);
+    toWindow([](TesterView &w) { w.SetControls(); });
+}
 
 void SessionView::drawLed(int drawing)
 {
@@ -43,30 +49,35 @@ void SessionView::sampleDecoded()
 {
     // The history first: the window's trend draws from it.
     history.append(TrendReadingFromState(s));
+    summary.sampleTaken(s);
     toWindow([](TesterView &w) { w.sampleDecoded(); });
     Q_EMIT sampleTaken();
 }
 
 void SessionView::portTried(int port, const QString &problem)
 {
+    summary.portTried(port, problem);
     toWindow([&](TesterView &w) { w.portTried(port, problem); });
     Q_EMIT searchTried(port, problem);
 }
 
 void SessionView::linkFound(int port, const QString &device, const QDateTime &at)
 {
+    summary.linkFound(port, device, at);
     toWindow([&](TesterView &w) { w.linkFound(port, device, at); });
     Q_EMIT testerFound(port, device, at);
 }
 
 void SessionView::linkLost(const QDateTime &at)
 {
+    summary.linkLost(at);
     toWindow([&](TesterView &w) { w.linkLost(at); });
     Q_EMIT testerLost(at);
 }
 
 void SessionView::runStarted(int code)
 {
+    summary.runStarted(s, code);
     toWindow([=](TesterView &w) { w.runStarted(code); });
     Q_EMIT runCommanded(code);
 }
@@ -85,6 +96,7 @@ void SessionView::testerChanged(TesterChange change)
 
 void SessionView::stopAcknowledged()
 {
+    summary.stopAcknowledged();
     toWindow([](TesterView &w) { w.stopAcknowledged(); });
     Q_EMIT stopCommanded();
 }

@@ -7,20 +7,25 @@
 #include <QString>
 
 class ManualControl;
+class RunGlance;
 class TrendHistory;
 struct TesterState;
 
 // A tester's session as its engine sees it: every call goes on to the
 // window that shows the tester, when one is open. The LED and the title are
 // remembered, so that a window that opens later shows them; each sample
-// joins the run's history; the link, the run and each sample are also
-// told through signals.
+// joins the run's history, and the link, the run and each sample its
+// summary, before the window hears of them; they are also told through
+// signals.
 class SessionView : public QObject, public TesterView
 {
     Q_OBJECT
 
 public:
-    SessionView(const TesterState &state, TrendHistory &history) : s(state), history(history) {}
+    SessionView(const TesterState &state, TrendHistory &history, RunGlance &summary)
+        : s(state), history(history), summary(summary)
+    {
+    }
 
     // The manual control shows the piston and the reading whether or not its
     // dialog is open; it is built on the engine, after this view.
@@ -74,6 +79,7 @@ private:
 
     const TesterState &s;
     TrendHistory &history;
+    RunGlance &summary;
     ManualControl *manual = nullptr;
     TesterView *window = nullptr;
     int led = 1;   // the error LED as last drawn: 0 lit, 1 dark

@@ -60,19 +60,21 @@ private:
 };
 
 TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
-    : messageDialogs(outside.dialogs),
-      view(std::make_unique<SessionView>(s, history)),
+    : settingsStore(outside.settings), messageDialogs(outside.dialogs),
+      view(std::make_unique<SessionView>(s, history, summary)),
       prefs(std::make_unique<Registry>(outside.settings)),
       pollPeriodMs(pollPeriodMs)
 {
     log = std::make_unique<DataLog>(s, outside.dialogs, outside.dataFileDialog, *prefs,
                                     [this](const QString &text) { view->setTitle(text); });
+    log->changed = [this] { Q_EMIT logChanged(); };
     discardedRecords = std::make_unique<DiscardingSink>();
     recorder = std::make_unique<RunRecorder>(s, outside.archive ? *outside.archive : *discardedRecords,
                                              QSysInfo::machineHostName(), QStringLiteral(LIFECYCLE_VERSION));
     runFileLog = std::make_unique<RunFileLog>(s);
     sampling = std::make_unique<Sampling>(*log, *recorder);
     testerEngine = std::make_unique<TesterEngine>(s, outside.port, *view);
+    testerEngine->link().sharePorts(outside.sharedPorts);
     testerEngine->setSampleLog(sampling.get());
     config = std::make_unique<ConfigCommands>(s, *testerEngine, outside.dialogs, outside.configFileDialog, *prefs);
     manualControl = std::make_unique<ManualControl>(s, *testerEngine);
@@ -121,7 +123,7 @@ void TesterSession::preferencesChanged()
     runFileLog->setFolder(prefs->RunFilesFolder());
 }
 
-void TesterSession::start()
+void TesterSession::start(std::optional<int> searchAfterPort)
 {
     s.DataFileNum = 0;
     s.DataFileName.clear();
@@ -158,8 +160,11 @@ void TesterSession::start()
 
     // The search starts at the saved port; ports above 9 are searched from 9.
     s.ComChan = TesterState::Integer(std::clamp(prefs->LoadCommChannel(), 0, 8));
+    if (searchAfterPort)
+        s.ComChan = TesterState::Integer(std::clamp(*searchAfterPort, 0, 16));
     preferencesChanged();
-    pollTimer.start(pollPeriodMs);
+    if (pollPeriodMs > 0)
+        pollTimer.start(pollPeriodMs);
 }
 
 void TesterSession::shutDown()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/run/RunGlance.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
 
@@ -8,6 +9,7 @@
 #include <QString>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 class ArchiveSink;
 class ConfigCommands;
@@ -18,6 +20,7 @@ class ManualControl;
 class RunFileLog;
 class RunRecorder;
 class MessageDialogs;
+class PortClaims;
 class Registry;
 class SerialPort;
 class SessionView;
@@ -37,6 +40,9 @@ struct SessionOutside
     ConfigFileDialog &configFileDialog;
     // The run archive every sample goes to; none: samples are not archived.
     ArchiveSink *archive = nullptr;
+    // The ports shared with the program's other testers; null when this is
+    // the program's only tester.
+    PortClaims *sharedPorts = nullptr;
 };
 
 // One tester and everything the program keeps for it, built and owned
@@ -52,6 +58,8 @@ class TesterSession : public QObject
     Q_OBJECT
 
 public:
+    // pollPeriodMs 0: the session has no poll timer of its own; its owner
+    // calls tick() (a station ticks all its testers from one timer).
     TesterSession(const SessionOutside &outside, int pollPeriodMs);
     ~TesterSession() override;
 
@@ -62,24 +70,31 @@ public:
     ConfigCommands &configCommands() { return *config; }
     ManualControl &manual() { return *manualControl; }
     Registry &registry() { return *prefs; }
+    SettingsStore &settings() { return settingsStore; }
     MessageDialogs &dialogs() { return messageDialogs; }
     // What the engine draws on: passed on to the window, when one is open.
     TesterView &engineView();
     // Every sample decoded since the session began.
     const TrendHistory &trendHistory() const { return history; }
+    // The link, the run's progress and its last run command at a glance.
+    const RunGlance &glance() const { return summary; }
     // What is told to the run archive, and the unattended run file.
     RunRecorder &runRecorder() { return *recorder; }
     RunFileLog &runFile() { return *runFileLog; }
     // The preferences changed: the next run's file follows them.
     void preferencesChanged();
 
-    // Start-up: the initial state, the search from the saved port, polling.
-    void start();
+    // Start-up: the initial state, the search from the saved port (or from
+    // the port after searchAfterPort, when one is given), polling.
+    void start(std::optional<int> searchAfterPort = std::nullopt);
     // Shut-down, once the operator agreed: the data file is closed, polling
     // stops and the port is saved. No command goes to the tester, so a
     // running test goes on; only a piston the manual control moved down is
     // raised first.
     void shutDown();
+
+    // One poll tick of the engine.
+    void tick();
 
     // The window that shows this tester, or null. A window that comes is
     // shown at once everything the session knows.
@@ -93,18 +108,20 @@ Q_SIGNALS:
     void linkFound(int port, const QString &device, const QDateTime &at);
     void linkLost(const QDateTime &at);
     void runStarted(int code);
+    void logChanged();         // a line was written, a data file opened or closed
     void stopAcknowledged();   // the stop sent from here was acknowledged
 
 private:
     class Sampling;
-    void tick();
     void connectRecorder();
     void raisePistonBeforeExit();
     void showEverything(TesterView &window);
 
     TesterState s;
+    SettingsStore &settingsStore;
     MessageDialogs &messageDialogs;
     TrendHistory history;
+    RunGlance summary;
     std::unique_ptr<ManualControl> manualControl;
     std::unique_ptr<SessionView> view;
     std::unique_ptr<Registry> prefs;

@@ -103,9 +103,11 @@ void PollCycle::searchStep()
         s.MustWait = true;
         view.SetControls();
     }
-    ++s.ComChan;
-    if (s.ComChan > 16 || s.ComChan < 1)
-        s.ComChan = 1;
+    // The next port, passing over those other testers of this program hold.
+    const int port = link.nextPortToTry(s.ComChan);
+    if (port == 0)
+        return;
+    s.ComChan = TesterState::Integer(port);
     bool ok = false;
     link.OpenCommPort(s.ComChan, ok);
     s.ComChanOpen = ok;
@@ -246,6 +248,7 @@ void PollCycle::probeSecondAnswer()
     link.ShowCommMessage(QStringLiteral("Tester Found On Comm ") + QString::number(s.ComChan));
     s.StatusDelay = FoundMessagePeriods;
     testerFound = true;
+    link.keepPortForTester();
     openProblems.clear();
     view.linkFound(s.ComChan, link.deviceName(), clock());
     view.SetControls();

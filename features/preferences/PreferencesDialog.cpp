@@ -74,6 +74,18 @@ PreferencesDialog::PreferencesDialog(Registry &registry, MessageDialogs &dialogs
             RunFolderEdit->setText(QDir::toNativeSeparators(folder));
     });
 
+    auto *stationGroup = new QGroupBox(QStringLiteral("Station"), this);
+    auto *stationLayout = new QVBoxLayout(stationGroup);
+    DriveEveryTesterCheck = CaptionedControl<QCheckBox>(
+        "DriveEveryTesterCheck", QStringLiteral("&Drive every tester found"),
+        QStringLiteral("Go on searching the ports after a tester was found: each tester found gets its own row "
+                       "in the Station window, its own data file and its own window. Used from the next start "
+                       "of the program."),
+        stationGroup);
+    DriveEveryTesterCheck->setChecked(registry.LoadDriveEveryTester());
+    stationLayout->addWidget(DriveEveryTesterCheck);
+    stationLayout->addWidget(new QLabel(QStringLiteral("Used from the next start of the program."), stationGroup));
+
     auto *OKButton = CaptionedControl<QPushButton>("OKButton", QStringLiteral("OK"), QString(), this);
     auto *CancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"), QString(), this);
     OKButton->setDefault(true);
@@ -87,6 +99,7 @@ PreferencesDialog::PreferencesDialog(Registry &registry, MessageDialogs &dialogs
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(archiveGroup);
     layout->addWidget(filesGroup);
+    layout->addWidget(stationGroup);
     layout->addLayout(buttons);
 }
 
@@ -108,5 +121,6 @@ void PreferencesDialog::OKButton_Click()
     }
     registry.SaveArchive(archive);
     registry.SaveRunFiles(RunFilesCheck->isChecked(), folder);
+    registry.SaveDriveEveryTester(DriveEveryTesterCheck->isChecked());
     accept();
 }

@@ -9,8 +9,9 @@ class QPushButton;
 class Registry;
 
 // File, Preferences...: the program's own settings, one group per subject:
-// the run archive, and unattended logging (every run to its own data file
-// in a folder). OK checks and keeps them; Cancel changes nothing.
+// the run archive, unattended logging (every run to its own data file in a
+// folder) and the station (drive every tester found). OK checks and keeps
+// them; Cancel changes nothing.
 class PreferencesDialog : public QDialog
 {
 public:
@@ -21,6 +22,7 @@ public:
     QCheckBox *RunFilesCheck;
     QLineEdit *RunFolderEdit;
     QPushButton *BrowseButton;
+    QCheckBox *DriveEveryTesterCheck;
 
     void OKButton_Click();
 

@@ -209,10 +209,13 @@ const TrendHistory &TrendWindow::shown() const
 
 void TrendWindow::historyGrew()
 {
-    if (!live)
+    // A hidden window does nothing per sample (its label's new text would
+    // cost the program a layout pass each time): showing it brings it up to
+    // date.
+    if (!live || !isVisible())
         return;
     updateLabels();
-    if (isVisible() && !redrawTimer->isActive())
+    if (!redrawTimer->isActive())
         redrawTimer->start(RedrawDelayMs);
 }
 
@@ -460,6 +463,7 @@ void TrendWindow::resizeEvent(QResizeEvent *event)
 void TrendWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    updateLabels();
     redrawTimer->start(0);
 }
 

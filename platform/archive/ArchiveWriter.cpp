@@ -63,9 +63,15 @@ void ArchiveWriter::stop()
 
 void ArchiveWriter::post(ArchiveRecord &&record)
 {
-    std::lock_guard<std::mutex> guard(queueLock);
-    queue.push_back(std::move(record));
-    ++postedCount;
+    bool first = false;
+    {
+        std::lock_guard<std::mutex> guard(queueLock);
+        first = queue.empty();
+        queue.push_back(std::move(record));
+        ++postedCount;
+    }
+    if (first)
+        wake.notify_one();   // an idle writer sleeps until a record comes
 }
 
 bool ArchiveWriter::flush(int timeoutMs)
@@ -90,6 +96,11 @@ void ArchiveWriter::run()
         qint64 taken = 0;
         {
             std::unique_lock<std::mutex> guard(queueLock);
+            // With everything written and nothing to try again, the writer
+            // sleeps until a record comes instead of waking four times a
+            // second; then it gathers for one commit period as usual.
+            if (held.empty() && !failing && store->isOpen() && spool->isEmpty())
+                wake.wait(guard, [this] { return stopping || flushWanted || !queue.empty(); });
             wake.wait_for(guard, std::chrono::milliseconds(CommitPeriodMs), [this] { return stopping || flushWanted; });
             last = stopping;
             flushWanted = false;

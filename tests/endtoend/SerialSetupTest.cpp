@@ -31,21 +31,32 @@ private Q_SLOTS:
         QTest::addColumn<PortList>("ports");
         QTest::addColumn<QString>("trace");
         QTest::addColumn<QString>("plot");
+        QTest::addColumn<int>("testers");           // simulated
+        QTest::addColumn<bool>("station");
 
         const PortList none;
-        QTest::newRow("ports, repeated, both forms, device with =")
+        QTest::newRow("ports, repeated, both forms, device with =: a station")
             << QStringList{"--port", "1=/dev/pts/3", "--port=12=/dev/a=b", "--trace", "/tmp/t.txt"} << -1 << false
-            << PortList{{1, "/dev/pts/3"}, {12, "/dev/a=b"}} << "/tmp/t.txt" << "";
-        QTest::newRow("help wins over a bad option") << QStringList{"--help", "--bogus"} << 0 << false << none << "" << "";
-        QTest::newRow("version") << QStringList{"--version"} << 0 << false << none << "" << "";
+            << PortList{{1, "/dev/pts/3"}, {12, "/dev/a=b"}} << "/tmp/t.txt" << "" << 0 << true;
+        QTest::newRow("one port: one tester") << QStringList{"--port", "3=/dev/ttyUSB0"} << -1 << false
+                                              << PortList{{3, "/dev/ttyUSB0"}} << "" << "" << 0 << false;
+        QTest::newRow("help wins over a bad option") << QStringList{"--help", "--bogus"} << 0 << false << none << "" << "" << 0 << false;
+        QTest::newRow("version") << QStringList{"--version"} << 0 << false << none << "" << "" << 0 << false;
         QTest::newRow("plot, value after =")
-            << QStringList{"--plot=/tmp/run 1.txt"} << -1 << false << none << "" << "/tmp/run 1.txt";
-        QTest::newRow("unknown option") << QStringList{"--simulator"} << 2 << false << none << "" << "";
+            << QStringList{"--plot=/tmp/run 1.txt"} << -1 << false << none << "" << "/tmp/run 1.txt" << 0 << false;
+        QTest::newRow("unknown option") << QStringList{"--simulator"} << 2 << false << none << "" << "" << 0 << false;
+        QTest::newRow("simulate 4: a station") << QStringList{"--simulate", "4", "--port", "1=/dev/x"} << -1 << true
+                                               << PortList{{1, "/dev/x"}} << "" << "" << 4 << true;
+        QTest::newRow("simulate=1: one tester") << QStringList{"--simulate=1"} << -1 << true << none << "" << "" << 1
+                                                << false;
+        QTest::newRow("simulate 17") << QStringList{"--simulate", "17"} << 2 << false << none << "" << "" << 0 << false;
+        QTest::newRow("a station's report") << QStringList{"--simulate", "2", "--report", "r.pdf"} << 2 << false
+                                            << none << "" << "" << 0 << false;
         QTest::newRow("trend picture zoomed, cursor")
-            << QStringList{"--trend-zoom", "100:250.5", "--trend-cursor", "120"} << -1 << false << none << "" << "";
-        QTest::newRow("trend zoom backwards") << QStringList{"--trend-zoom=250:100"} << 2 << false << none << "" << "";
-        QTest::newRow("trend zoom, one end") << QStringList{"--trend-zoom=250"} << 2 << false << none << "" << "";
-        QTest::newRow("trend cursor, no number") << QStringList{"--trend-cursor=x"} << 2 << false << none << "" << "";
+            << QStringList{"--trend-zoom", "100:250.5", "--trend-cursor", "120"} << -1 << false << none << "" << "" << 0 << false;
+        QTest::newRow("trend zoom backwards") << QStringList{"--trend-zoom=250:100"} << 2 << false << none << "" << "" << 0 << false;
+        QTest::newRow("trend zoom, one end") << QStringList{"--trend-zoom=250"} << 2 << false << none << "" << "" << 0 << false;
+        QTest::newRow("trend cursor, no number") << QStringList{"--trend-cursor=x"} << 2 << false << none << "" << "" << 0 << false;
     }
 
     void parse()
@@ -64,6 +75,8 @@ private Q_SLOTS:
         QCOMPARE(options.portMap, ports);
         QTEST(options.traceFile, "trace");
         QTEST(options.plotFile, "plot");
+        QTEST(options.simulatedTesters, "testers");
+        QTEST(options.station, "station");
     }
 
     void archiveOptions_data()
@@ -132,6 +145,29 @@ private Q_SLOTS:
         QVERIFY(trace.open(QIODevice::ReadOnly));
         const QByteArray text = trace.readAll();
         QVERIFY(text.contains(" < *12;"));
+    }
+
+    // A simulated station: ports 1 to N, each opened by a port object of
+    // its own tester; the trace names the port of each line.
+    void simulatedStationHasItsPortsAndNamesThemInTheTrace()
+    {
+        QTemporaryDir dir;
+        MemorySettingsStore settings;
+        AppOptions options = ParseCommandLine({"lifecycle", "--simulate", "2"});
+        options.traceFile = dir.filePath("trace.txt");
+        SerialSetup setup(options, settings);
+        SerialPort &first = setup.newPort();
+        SerialPort &second = setup.newPort();
+        const struct { SerialPort &port; int number; bool opens; } tries[] = {
+            {first, 1, true}, {second, 3, false}, {second, 2, true}};
+        for (const auto &attempt : tries) {
+            attempt.port.selectPort(attempt.number);
+            QCOMPARE(attempt.port.open(), attempt.opens);
+        }
+        second.write("\x1b");
+        QFile trace(options.traceFile);
+        QVERIFY(trace.open(QIODevice::ReadOnly));
+        QVERIFY(trace.readAll().contains(" [2] > \\e"));
     }
 };
 

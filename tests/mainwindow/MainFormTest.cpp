@@ -390,7 +390,8 @@ private Q_SLOTS:
         QVERIFY(rig.s().DataFileOpen);
     }
 
-    // The search starts after the saved port: at 1 when none is saved, at 9 after port 12.
+    // The search starts after the saved port: at 1 when none is saved, at 9
+    // after port 12; after port 16 it starts again at 1.
     void firstPortTried()
     {
         for (const auto &[saved, firstPort] : QList<std::pair<QString, int>>{{QString(), 1}, {"12", 9}}) {
@@ -402,6 +403,9 @@ private Q_SLOTS:
             rig.form->engine().Tick();
             QCOMPARE(rig.port.openAttempts, QList<int>{firstPort});
             QCOMPARE(rig.text("StatBarMessage"), QStringLiteral("Searching For Tester On Comm %1").arg(firstPort));
+            for (int i = 0; i < 8; ++i)
+                rig.form->engine().Tick();
+            QCOMPARE(rig.port.openAttempts.last(), firstPort == 1 ? 9 : 1);
         }
     }
 

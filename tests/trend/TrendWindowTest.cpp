@@ -339,6 +339,7 @@ void TrendWindowTest::liveRunInTheWindow()
 
     for (int cycle = 4; cycle <= 6; ++cycle)
         rig.sample(cycle, 2);
+    QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("6 samples")));
     QCOMPARE(rig.axisTitle("UpContactChart"), QStringLiteral("ohms, then volts"));
     QCOMPARE(rig.axisTitle("BounceChart"), QStringLiteral("seconds"));
     const TrendReduction r = ReduceTrend(rig.built->session.trendHistory(), 600);

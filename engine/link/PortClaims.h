@@ -1,0 +1,43 @@
+#pragma once
+
+#include <array>
+
+// The serial ports of one program's testers, shared by their links. A link
+// claims a port before it opens it and lets it go when it closes it, so two
+// links never talk on one line (a second open is not refused everywhere:
+// root ignores the device lock). A port on which a link found its tester
+// stays that link's for good: another link never probes it, and the link
+// looks for its tester there, and only there, after the line went down.
+class PortClaims
+{
+public:
+    static constexpr int FirstPort = 1;
+    static constexpr int LastPort = 16;
+
+    // The port `link` tries after `previous`: its tester's port once it found
+    // one; otherwise the next port after `previous` (16 wraps to 1) that no
+    // other link holds. 0 when every port is held by others.
+    int nextPort(const void *link, int previous) const;
+
+    // Takes the port for a try; false when another link holds it.
+    bool claim(int port, const void *link);
+    // The link closed the port: free again, unless its tester answered there.
+    void release(int port, const void *link);
+    // A tester answered the link on this port.
+    void keepForTester(int port, const void *link);
+    // The link is gone: every port it held is free.
+    void releaseAll(const void *link);
+
+    // Whether another link than `link` holds the port.
+    bool heldByOther(int port, const void *link) const;
+
+private:
+    struct Claim
+    {
+        const void *link = nullptr;
+        bool tester = false;
+    };
+    static bool valid(int port) { return port >= FirstPort && port <= LastPort; }
+
+    std::array<Claim, LastPort + 1> claims {};
+};

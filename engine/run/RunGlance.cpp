@@ -1,0 +1,116 @@
+#include "engine/run/RunGlance.h"
+
+#include "engine/state/TesterState.h"
+
+#include <algorithm>
+
+bool RunGlance::portTried(int port, const QString &problem)
+{
+    return history.portTried(port, problem);
+}
+
+void RunGlance::linkFound(int port, const QString &device, const QDateTime &at)
+{
+    history.found(port, device, at);
+    foundPort = port;
+    foundDevice = device;
+    linkChangedAt = at;
+}
+
+void RunGlance::linkLost(const QDateTime &at)
+{
+    history.lost(at);
+    linkChangedAt = at;
+}
+
+void RunGlance::runStarted(const TesterState &s, int code)
+{
+    lastRunCode = code;
+    // A run once may end before any sample showed it running.
+    modeAtLastSample = CurrentRunMode(s, code);
+    stopCommanded = false;
+    runEndText.clear();
+}
+
+void RunGlance::stopAcknowledged()
+{
+    stopCommanded = true;
+}
+
+void RunGlance::sampleTaken(const TesterState &s)
+{
+    stateChanged(s);
+    const RunMode mode = runMode(s);
+    // The sample that first shows a run stopped tells why and when it ended.
+    if (mode != RunMode::Stopped) {
+        runEndText.clear();
+    } else if (modeAtLastSample != RunMode::Stopped) {
+        const StopCause end = WhyRunEnded(s, modeAtLastSample, stopCommanded);
+        runEndText = RunEndText(end, s, s.vUpdateTime);
+        limitEnd = IsLimitEnd(end);
+    }
+    modeAtLastSample = mode;
+    stopCommanded = false;
+    run.addSample(s.vUpdateTime, s.CycleCount, mode != RunMode::Stopped);
+}
+
+void RunGlance::stateChanged(const TesterState &s)
+{
+    // A stop forgets the run command: a later run is told by its own status.
+    if (!s.Running && !s.GoAgainMode)
+        lastRunCode = 0;
+}
+
+QString RunGlance::linkStateText() const
+{
+    const QString at = linkChangedAt.toString(QStringLiteral("HH:mm:ss"));
+    switch (history.state()) {
+    case LinkHistory::State::Connected: return QStringLiteral("Connected since ") + at;
+    case LinkHistory::State::Lost: return QStringLiteral("Lost at ") + at;
+    case LinkHistory::State::Searching: break;
+    }
+    return QStringLiteral("Searching...");
+}
+
+QString RunGlance::runText(const TesterState &s) const
+{
+    const RunMode mode = runMode(s);
+    if (mode == RunMode::Stopped && !runEndText.isEmpty())
+        return runEndText;
+    return RunStateText(mode, s.RepeatCount);
+}
+
+bool RunGlance::endedAtLimit(const TesterState &s) const
+{
+    return limitEnd && runMode(s) == RunMode::Stopped && !runEndText.isEmpty();
+}
+
+QString RunGlance::timeToLimitText(const TesterState &s) const
+{
+    return DurationText(run.secondsToLimit(s.CycleCount, s.vCycleLimit, EndsAtCycleLimit(runMode(s))));
+}
+
+QString PortText(int port, const QString &device)
+{
+    const QString text = QStringLiteral("Comm %1").arg(port);
+    return device.isEmpty() ? text : text + QStringLiteral(" (%1)").arg(device);
+}
+
+QString CyclesText(int64_t count, int64_t limit)
+{
+    count = std::max<int64_t>(0, count);
+    return limit > 0 ? QStringLiteral("%1 of %2 cycles").arg(count).arg(limit)
+                     : QStringLiteral("%1 cycles, no limit").arg(count);
+}
+
+double CycleShare(int64_t count, int64_t limit)
+{
+    if (limit <= 0)
+        return -1;
+    return double(std::clamp<int64_t>(count, 0, limit)) / double(limit);
+}
+
+QString FailuresText(const TesterState &s)
+{
+    return QStringLiteral("%1 (%2 sequential)").arg(s.FailCount).arg(s.SeqCount);
+}

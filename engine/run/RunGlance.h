@@ -1,0 +1,64 @@
+#pragma once
+
+#include "engine/run/RunRules.h"
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+
+struct TesterState;
+
+// The run at a glance for one tester, kept by its session whether or not a
+// window shows it: the history of the link, the progress of the run and the
+// run command the tester last acknowledged. The main window's overview strip
+// and the station's rows read it.
+class RunGlance
+{
+public:
+    // What the poll cycle reports, as it happens.
+    // False when the link text and its problems stay as they were.
+    bool portTried(int port, const QString &problem = QString());
+    void linkFound(int port, const QString &device, const QDateTime &at);
+    void linkLost(const QDateTime &at);
+    void runStarted(const TesterState &s, int code);
+    void stopAcknowledged();                   // the stop sent from here was acknowledged
+    void sampleTaken(const TesterState &s);    // a full sample was decoded
+    void stateChanged(const TesterState &s);   // the run or link state may have changed
+
+    const LinkHistory &link() const { return history; }
+    const RunProgress &progress() const { return run; }
+    RunMode runMode(const TesterState &s) const { return CurrentRunMode(s, lastRunCode); }
+
+    int port() const { return foundPort; }   // where the tester was last found, 0 before
+    const QString &device() const { return foundDevice; }
+    // "Connected since 14:03:07", "Lost at 14:05:00" or "Searching...".
+    QString linkStateText() const;
+    // The run state, or why and when the last watched run ended while it
+    // stays stopped ("Stopped at cycle limit (1000) at 14:02").
+    QString runText(const TesterState &s) const;
+    // The run stopped at one of its limits: it went as far as it may.
+    bool endedAtLimit(const TesterState &s) const;
+    QString timeToLimitText(const TesterState &s) const;
+
+private:
+    LinkHistory history;
+    RunProgress run;
+    int lastRunCode = 0;
+    RunMode modeAtLastSample = RunMode::Stopped;
+    bool stopCommanded = false;   // since the last sample
+    QString runEndText;           // why and when the last watched run ended; empty while one runs
+    bool limitEnd = false;
+    int foundPort = 0;
+    QString foundDevice;
+    QDateTime linkChangedAt;
+};
+
+// "Comm 3 (/dev/ttyUSB0)", or "Comm 3" when the platform names no device.
+QString PortText(int port, const QString &device);
+// The cycle count against the cycle limit, "1234 of 100000 cycles" or
+// "1234 cycles, no limit" (a limit of 0).
+QString CyclesText(int64_t count, int64_t limit);
+// How much of the cycle limit is done, 0 to 1; -1 without a limit.
+double CycleShare(int64_t count, int64_t limit);
+// "3 (1 sequential)": the fail count and the sequential fail count.
+QString FailuresText(const TesterState &s);

@@ -1,0 +1,61 @@
+#include "engine/station/StationExit.h"
+
+#include "engine/config/ConfigCommands.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/session/TesterSession.h"
+#include "engine/state/MessageDialogs.h"
+#include "engine/station/Station.h"
+
+#include <QStringList>
+
+namespace {
+
+const QChar LineEnd = QLatin1Char('\n');
+
+} // namespace
+
+bool ReadyToExit(Station &station, MessageDialogs &dialogs)
+{
+    QStringList breaking, unsaved;
+    QList<TesterSession *> toSave;
+    for (int i = 0; i < station.count(); ++i) {
+        StationTester &tester = station.tester(i);
+        TesterSession &session = tester.session();
+        const TesterState &s = session.state();
+        if (s.GoAgainMode)
+            breaking << QStringLiteral("%1: stops after %2 cycles").arg(tester.name()).arg(s.RepeatCount);
+        // A sample that waits for an open data file goes to it first.
+        session.dataLog().CheckDataSaved(false);
+        QStringList what;
+        if (s.IsDirtyData)
+            what << QStringLiteral("test data");
+        if (s.IsDirtyConfig)
+            what << QStringLiteral("test configuration");
+        if (what.isEmpty())
+            continue;
+        unsaved << tester.name() + QStringLiteral(": ") + what.join(QStringLiteral(", "));
+        toSave << &session;
+    }
+    if (!breaking.isEmpty())
+        dialogs.ErrorDialog(QStringLiteral("Break Update Mode Cancel"),
+                            QStringLiteral("These testers are set to stop at their next break and will not "
+                                           "restart if the program is terminated:")
+                                + LineEnd + breaking.join(LineEnd));
+    if (unsaved.isEmpty())
+        return true;
+    const int16_t answer = dialogs.YesNoDialog(
+        QStringLiteral("Save Data"),
+        QStringLiteral("These testers have test data or a test configuration that has not been saved:")
+            + LineEnd + unsaved.join(LineEnd) + LineEnd + LineEnd + QStringLiteral("Do you want to save them?"));
+    if (answer == AnswerNo)
+        return true;
+    if (answer != AnswerYes)
+        return false;
+    for (TesterSession *session : toSave) {
+        if (session->state().IsDirtyData && !session->dataLog().SaveData(1))
+            return false;
+        if (session->state().IsDirtyConfig && !session->configCommands().SaveConfiguration())
+            return false;
+    }
+    return true;
+}

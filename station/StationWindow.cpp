@@ -1,0 +1,260 @@
+#include "station/StationWindow.h"
+
+#include "engine/preferences/Registry.h"
+#include "engine/preferences/StationSettings.h"
+#include "engine/session/TesterSession.h"
+#include "engine/station/Station.h"
+#include "engine/station/StationExit.h"
+#include "engine/station/StationTableModel.h"
+#include "features/preferences/PreferencesDialog.h"
+#include "mainwindow/MainForm.h"
+#include "platform/archive/ArchivePlace.h"
+#include "station/StationRowDelegate.h"
+#include "ui/ControlNames.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+// The widths the columns start with: room for the longest usual text.
+const char *const WidestTexts[StationTableModel::ColumnCount] = {
+    "41800123", "Comm 16 (/dev/ttyUSB10)", "Connected since 00:00:00", "Running without limit",
+    "1000000 of 1000000 cycles", "10000 cycles/h", "1000:00:00", "10000 (100 sequential)",
+    "station data file.txt",
+};
+
+constexpr int ColumnSaveDelayMs = 500;
+
+} // namespace
+
+StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageDialogs &dialogs, QWidget *parent)
+    : QMainWindow(parent), station(station), settings(settings), dialogs(dialogs), preferences(settings)
+{
+    setObjectName("StationWindow");
+    setWindowTitle(title());
+
+    auto *central = new QWidget(this);
+    setCentralWidget(central);
+    model = new StationTableModel(station, this);
+    testers = new QTableView(central);
+    testers->setObjectName("StationTable");
+    DescribeControl(testers, QStringLiteral("Testers"),
+                    QStringLiteral("One row per tester: double-click a row or press Enter to open its window"));
+    testers->setModel(model);
+    testers->setItemDelegate(new StationRowDelegate(testers));
+    testers->setSelectionBehavior(QAbstractItemView::SelectRows);
+    testers->setSelectionMode(QAbstractItemView::SingleSelection);
+    testers->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    testers->setTabKeyNavigation(false);
+    testers->setWordWrap(false);
+    testers->verticalHeader()->hide();
+    // Rows of one steady height: a sample repaints its row and lays out nothing.
+    testers->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    testers->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    testers->horizontalHeader()->setStretchLastSection(true);
+    restoreColumnWidths();
+
+    OpenTesterBtn = CaptionedControl<QPushButton>("OpenTesterBtn", QStringLiteral("&Open Tester Window"),
+                                                  QStringLiteral("Open the window of the tester in the selected row"),
+                                                  central);
+    OpenTesterBtn->setEnabled(false);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OpenTesterBtn);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(8, 8, 8, 6);
+    layout->addWidget(testers, 1);
+    layout->addLayout(buttons);
+
+    SearchLbl = new QLabel(statusBar());
+    SearchLbl->setObjectName("SearchLbl");
+    SearchLbl->setTextFormat(Qt::PlainText);
+    statusBar()->addWidget(SearchLbl, 1);
+    statusBar()->setSizeGripEnabled(false);
+    buildMenus();
+
+    auto openSelected = [this] {
+        const QModelIndexList rows = testers->selectionModel()->selectedRows();
+        if (!rows.isEmpty())
+            openTester(rows.first().row());
+    };
+    connect(testers, &QAbstractItemView::activated, this, [this](const QModelIndex &index) { openTester(index.row()); });
+    connect(OpenTesterBtn, &QPushButton::clicked, this, openSelected);
+    connect(testers->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] {
+                const bool selected = testers->selectionModel()->hasSelection();
+                OpenTesterBtn->setEnabled(selected);
+                TesterOpenMenu->setEnabled(selected);
+            });
+    connect(&station, &Station::searchChanged, this, [this] { showSearch(); });
+    // A failure that comes while its tester's window is in front is seen.
+    connect(&station, &Station::testerChanged, this, [this](int row) {
+        if (MainForm *form = testerWindow(row); form && form->isActiveWindow())
+            this->station.failuresSeen(row);
+    });
+    connect(&station, &Station::testerJoined, this, [this](int row) {
+        // The first tester is selected, so Enter opens it at once.
+        if (!testers->selectionModel()->hasSelection())
+            testers->selectRow(row);
+        showSearch();
+    });
+
+    columnSave.setSingleShot(true);
+    columnSave.setInterval(ColumnSaveDelayMs);
+    connect(&columnSave, &QTimer::timeout, this, [this] { saveColumnWidths(); });
+    connect(testers->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { columnSave.start(); });
+    resize(std::min(testers->horizontalHeader()->length() + 40, 1600), 360);
+}
+
+StationWindow::~StationWindow()
+{
+    closeTesterWindows();
+}
+
+QString StationWindow::title()
+{
+    return QStringLiteral("Model 418C Life Cycle Tester - Station");
+}
+
+void StationWindow::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName("FileMenu");
+    QAction *exit = file->addAction(QStringLiteral("E&xit"));
+    exit->setObjectName("FileExitMenu");
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QAction *preferencesEntry = new QAction(QStringLiteral("P&references..."), file);
+    preferencesEntry->setObjectName("FilePreferencesMenu");
+    file->insertAction(exit, preferencesEntry);
+    file->insertSeparator(exit);
+    connect(preferencesEntry, &QAction::triggered, this, [this] {
+        PreferencesDialog dialog(preferences, this->dialogs, DefaultArchivePath(), this);
+        if (dialog.exec() == QDialog::Accepted)
+            station.preferencesChanged();
+    });
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *tester = menuBar()->addMenu(QStringLiteral("&Tester"));
+    tester->setObjectName("TesterMenu");
+    TesterOpenMenu = tester->addAction(QStringLiteral("&Open Window"));
+    TesterOpenMenu->setObjectName("TesterOpenMenu");
+    TesterOpenMenu->setEnabled(false);
+    connect(TesterOpenMenu, &QAction::triggered, OpenTesterBtn, &QPushButton::click);
+}
+
+void StationWindow::showSearch()
+{
+    const QString testerCount = station.count() == 1 ? QStringLiteral("1 tester")
+                                                     : QStringLiteral("%1 testers").arg(station.count());
+    const QString text = testerCount + QStringLiteral(". ") + station.search().link().text();
+    if (SearchLbl->text() != text)
+        SearchLbl->setText(text);
+}
+
+MainForm *StationWindow::openTester(int row)
+{
+    if (row < 0 || row >= station.count())
+        return nullptr;
+    StationTester &tester = station.tester(row);
+    QPointer<MainForm> &form = windows[&tester.session()];
+    if (!form) {
+        form = new MainForm(tester.session());
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        form->joinStation([&tester] { return tester.name(); }, [this] { close(); },
+                          [this] { station.preferencesChanged(); });
+        if (runCatalogSource)
+            form->setRunCatalogSource(runCatalogSource);
+        const QByteArray place = tester.session().registry().LoadWindowPlace();
+        if (!place.isEmpty())
+            form->restoreGeometry(place);
+        form->installEventFilter(this);
+    }
+    form->show();
+    form->raise();
+    form->activateWindow();
+    station.failuresSeen(row);
+    return form;
+}
+
+MainForm *StationWindow::testerWindow(int row) const
+{
+    if (row < 0 || row >= station.count())
+        return nullptr;
+    return windows.value(&station.tester(row).session());
+}
+
+bool StationWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *form = dynamic_cast<MainForm *>(watched);
+    if (form && event->type() == QEvent::WindowActivate) {
+        // Whoever brings a tester's window up has seen its failures.
+        station.failuresSeen(station.indexOf(form->session()));
+    } else if (form && event->type() == QEvent::Close) {
+        saveWindowPlace(*form);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void StationWindow::saveWindowPlace(MainForm &form)
+{
+    form.session().registry().SaveWindowPlace(form.saveGeometry());
+}
+
+void StationWindow::closeEvent(QCloseEvent *event)
+{
+    if (!ReadyToExit(station, dialogs)) {
+        event->ignore();
+        return;
+    }
+    saveColumnWidths();
+    closeTesterWindows();
+    station.shutDown();
+    event->accept();
+}
+
+void StationWindow::closeTesterWindows()
+{
+    for (const QPointer<MainForm> &form : std::as_const(windows)) {
+        if (!form)
+            continue;
+        form->removeEventFilter(this);
+        saveWindowPlace(*form);
+        delete form.data();
+    }
+    windows.clear();
+}
+
+void StationWindow::restoreColumnWidths()
+{
+    const QList<int> widths = StationSettings(settings).columnWidths(StationTableModel::ColumnCount);
+    // Measured in bold: a row with a new failure is drawn so.
+    QFont bold = testers->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    for (int column = 0; column < StationTableModel::ColumnCount; ++column) {
+        const int fitting = metrics.horizontalAdvance(QLatin1String(WidestTexts[column])) + 12;
+        testers->setColumnWidth(column, widths.value(column) > 0 ? widths.value(column) : fitting);
+    }
+}
+
+void StationWindow::saveColumnWidths()
+{
+    columnSave.stop();
+    QList<int> widths;
+    for (int column = 0; column < StationTableModel::ColumnCount; ++column)
+        widths << testers->columnWidth(column);
+    if (widths != StationSettings(settings).columnWidths(StationTableModel::ColumnCount))
+        StationSettings(settings).setColumnWidths(widths);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "engine/preferences/Registry.h"
+#include "mainwindow/MainForm.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+class QAction;
+class MessageDialogs;
+class QLabel;
+class QPushButton;
+class QTableView;
+class SettingsStore;
+class Station;
+class StationTableModel;
+class TesterSession;
+
+// The program's main window while it drives several testers: a table with
+// one row per tester (StationTableModel), and each tester's own main window
+// opened from its row by a double-click, Enter or the Open button. Tester
+// windows come and go; their testers run on. Closing this window ends the
+// program, after one question about everything not yet saved.
+class StationWindow : public QMainWindow
+{
+public:
+    StationWindow(Station &station, SettingsStore &settings, MessageDialogs &dialogs, QWidget *parent = nullptr);
+    ~StationWindow() override;
+
+    static QString title();
+
+    // Opens the tester's window, or brings it up when it is open already.
+    MainForm *openTester(int row);
+    MainForm *testerWindow(int row) const;   // null when closed
+
+    QTableView *table() const { return testers; }
+    // How the testers' windows read the run archive (View, Runs...).
+    void setRunCatalogSource(MainForm::RunCatalogSource source) { runCatalogSource = std::move(source); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    void showSearch();
+    void restoreColumnWidths();
+    void saveColumnWidths();
+    void closeTesterWindows();
+    void saveWindowPlace(MainForm &form);
+
+    Station &station;
+    SettingsStore &settings;
+    MessageDialogs &dialogs;
+    Registry preferences;   // the program's, shared by every tester
+    MainForm::RunCatalogSource runCatalogSource;
+    StationTableModel *model;
+    QTableView *testers;
+    QPushButton *OpenTesterBtn;
+    QAction *TesterOpenMenu = nullptr;
+    QLabel *SearchLbl;
+    QTimer columnSave;   // widths are written once a drag has ended, not for every pixel
+    QHash<const TesterSession *, QPointer<MainForm>> windows;
+};

@@ -1,0 +1,275 @@
+// A station of simulated testers on a bench of fake ports: each tester
+// found joins in the order of the ports on a port of its own that no other
+// session probes; a pulled tester keeps its row and its port while the
+// others go on; the rows as the engines' states make them; the failure mark;
+// settings kept per tester; and the one question at exit.
+
+#include "StationRig.h"
+
+#include "engine/config/ConfigCommands.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/link/PortClaims.h"
+#include "engine/preferences/Registry.h"
+#include "engine/station/StationExit.h"
+#include "engine/station/StationTableModel.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString cell(StationRig &rig, int row, int column)
+{
+    return StationTableModel::CellText(rig.station.tester(row), column);
+}
+
+bool marked(StationRig &rig, int row, StationTableModel::Role role)
+{
+    StationTableModel model(rig.station);
+    return model.data(model.index(row, 0), role).toBool();
+}
+
+} // namespace
+
+class StationTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // A port one link holds is passed over by the others; a tester's port
+    // is its link's only port, closed or open; a link that goes frees all.
+    void portClaims()
+    {
+        PortClaims claims;
+        int a = 0, b = 0;   // two links
+        QVERIFY(claims.claim(3, &a));
+        QVERIFY(!claims.claim(3, &b));
+        claims.keepForTester(3, &b);   // not b's port: nothing changes
+        claims.release(3, &b);         // nor b's to free
+        QCOMPARE(claims.nextPort(&b, 2), 4);
+        claims.release(3, &a);         // a probe that found nothing
+        QCOMPARE(claims.nextPort(&b, 2), 3);
+        QVERIFY(claims.claim(3, &a));
+        claims.keepForTester(3, &a);
+        claims.release(3, &a);
+        QCOMPARE(claims.nextPort(&a, 9), 3);
+        QCOMPARE(claims.nextPort(&b, 16), 1);
+        QVERIFY(claims.claim(16, &b));
+        claims.releaseAll(&b);
+        QCOMPARE(claims.nextPort(&b, 2), 4);
+        claims.releaseAll(&a);
+        QCOMPARE(claims.nextPort(&b, 2), 3);
+        for (int port = 1; port <= 16; ++port)
+            claims.claim(port, &a);
+        QCOMPARE(claims.nextPort(&b, 5), 0);
+    }
+
+    void testersJoinInPortOrderOnPortsOfTheirOwn()
+    {
+        StationRig rig;
+        rig.bench.plug(7, FakeBench::Config("41800007", true));
+        rig.bench.plug(1, FakeBench::Config("41800001", true));
+        rig.bench.plug(3, FakeBench::Config("41800003", false));
+        QVERIFY(rig.allFound(3));
+        // The search goes round every port twice more.
+        rig.tick(2 * 16);
+
+        QStringList rows;
+        for (int i = 0; i < rig.station.count(); ++i)
+            rows << cell(rig, i, StationTableModel::SerialColumn) + " " + cell(rig, i, StationTableModel::PortColumn);
+        QCOMPARE(rows, QStringList({"41800001 Comm 1 (/dev/bench1)", "41800003 Comm 3 (/dev/bench3)",
+                                    "41800007 Comm 7 (/dev/bench7)"}));
+        // Only the session that found a tester ever opened its port.
+        QMap<int, QSet<int>> openedBy;
+        for (const auto &open : std::as_const(rig.bench.opens))
+            openedBy[open.first].insert(open.second);
+        for (int port : {1, 3, 7})
+            QCOMPARE(openedBy[port].size(), 1);
+        // The search passes over the ports that have testers.
+        QCOMPARE(rig.station.search().link().text(), QStringLiteral("Searching... tried Comm 2, 4-6, 8-16"));
+    }
+
+    // The pulled tester's row turns red and stays; plugged back, it is found
+    // again by its own session on its port, not by the search.
+    void pulledTesterKeepsItsRowWhileTheOthersGoOn()
+    {
+        StationRig rig;
+        // Only the middle one runs: the others say nothing meanwhile.
+        for (int port : {1, 2, 3})
+            rig.bench.plug(port, FakeBench::Config(QStringLiteral("4180000%1").arg(port), port == 2));
+        QVERIFY(rig.allFound(3));
+        QSignalSpy changed(&rig.station, &Station::testerChanged);
+        rig.bench.pull(2);
+        QVERIFY(rig.tickUntil([&] { return marked(rig, 1, StationTableModel::LinkLostRole); }, 5));
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).toInt(), 1);
+        QVERIFY(QRegularExpression("^Lost at \\d\\d:\\d\\d:\\d\\d$").match(cell(rig, 1, StationTableModel::LinkColumn)).hasMatch());
+        // The last sample's counts stay.
+        QVERIFY(cell(rig, 1, StationTableModel::CyclesColumn).endsWith(" of 100000 cycles"));
+        QCOMPARE(cell(rig, 1, StationTableModel::FailuresColumn), QStringLiteral("0 (0 sequential)"));
+        rig.tick(40);   // the search goes round twice meanwhile
+
+        const int opensBefore = int(rig.bench.opens.size());
+        rig.bench.plug(2, FakeBench::Config("41800002", true));
+        QVERIFY(rig.tickUntil([&] { return !marked(rig, 1, StationTableModel::LinkLostRole)
+                                           && rig.session(1).state().DownLoadedOnce; }));
+        QCOMPARE(rig.station.count(), 3);
+        QCOMPARE(rig.bench.opens.mid(opensBefore), (QList<QPair<int, int>>{{2, 1}}));
+    }
+
+    void rowsShowTheTestersAtAGlance_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("running");   // patterns
+        QTest::addColumn<QString>("stopped");
+
+        QTest::newRow("S/N") << int(StationTableModel::SerialColumn) << "41800001" << "41800002";
+        QTest::newRow("link") << int(StationTableModel::LinkColumn) << "Connected since \\d\\d:\\d\\d:\\d\\d"
+                              << "Connected since \\d\\d:\\d\\d:\\d\\d";
+        QTest::newRow("run") << int(StationTableModel::RunColumn) << "Running to limits" << "Stopped";
+        QTest::newRow("cycles") << int(StationTableModel::CyclesColumn) << "1\\d\\d of 1000 cycles"
+                                << "3 cycles, no limit";
+        QTest::newRow("rate") << int(StationTableModel::RateColumn) << "1[78]\\d\\d\\d cycles/h" << "----";
+        QTest::newRow("to limit") << int(StationTableModel::ToLimitColumn) << "0:\\d\\d:\\d\\d" << "----";
+        QTest::newRow("failures") << int(StationTableModel::FailuresColumn) << "0 \\(0 sequential\\)"
+                                  << "3 \\(3 sequential\\)";
+        QTest::newRow("data file") << int(StationTableModel::DataFileColumn) << "run\\.txt" << "Not logging";
+    }
+
+    void rowsShowTheTestersAtAGlance()
+    {
+        QFETCH(int, column);
+        StationRig rig;
+        SimulatorConfig first = FakeBench::Config("41800001", true);
+        first.startCycles = 100;
+        rig.bench.plug(1, first).settings().cycleLimit = 1000;
+        SimulatorConfig failing = FakeBench::Config("41800002", false);
+        failing.failureRate = 1.0;
+        SimulatedTester &second = rig.bench.plug(2, failing);
+        second.settings().cycleLimit = 0;
+        second.settings().failLimit = 3;   // three failed cycles end its run
+        second.receive("A2\r");            // run once: cycles to its limits
+        second.advance(5 * 200);
+        QVERIFY(rig.allFound(2));
+        QTemporaryDir dir;
+        QString path = dir.filePath("run.txt");
+        QVERIFY(rig.session(0).dataLog().OpenFile(path));
+        QVERIFY(rig.tickUntil([&] { return rig.session(0).trendHistory().size() >= 4; }));
+
+        const QString shown[2] = {cell(rig, 0, column), cell(rig, 1, column)};
+        if (column == StationTableModel::CyclesColumn) {
+            StationTableModel model(rig.station);
+            const double share = model.data(model.index(0, column), StationTableModel::CycleShareRole).toDouble();
+            QVERIFY2(share > 0.1 && share < 0.2, qPrintable(QString::number(share)));
+            QCOMPARE(model.data(model.index(1, column), StationTableModel::CycleShareRole).toDouble(), -1.0);
+        }
+        QFETCH(QString, running);
+        QFETCH(QString, stopped);
+        QVERIFY2(QRegularExpression("^" + running + "$").match(shown[0]).hasMatch(), qPrintable(shown[0]));
+        QVERIFY2(QRegularExpression("^" + stopped + "$").match(shown[1]).hasMatch(), qPrintable(shown[1]));
+    }
+
+    void newFailureMarksTheRowUntilSeen()
+    {
+        StationRig rig;
+        SimulatorConfig failing = FakeBench::Config("41800001", true);
+        failing.failureRate = 1.0;
+        rig.bench.plug(1, failing).settings().failLimit = 1000;
+        QVERIFY(rig.allFound(1));
+        StationTableModel model(rig.station);
+        const QModelIndex failures = model.index(0, StationTableModel::FailuresColumn);
+        QVERIFY(rig.tickUntil([&] { return model.data(failures, StationTableModel::NewFailureRole).toBool(); }));
+        QVERIFY(model.data(failures, Qt::AccessibleTextRole).toString().endsWith(", new failure"));
+
+        rig.station.failuresSeen(0);
+        QVERIFY(!model.data(failures, StationTableModel::NewFailureRole).toBool());
+        QSignalSpy changed(&rig.station, &Station::testerChanged);
+        rig.station.failuresSeen(0);   // nothing new: no row changes
+        rig.station.failuresSeen(1);   // a window of no tester in the station
+        rig.station.failuresSeen(-1);
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(rig.tickUntil([&] { return model.data(failures, StationTableModel::NewFailureRole).toBool(); }));
+    }
+
+    // Each tester keeps its recent data files under its serial number; the
+    // program's own settings stay shared.
+    void settingsPerTester()
+    {
+        StationRig rig;
+        rig.bench.plug(1, FakeBench::Config("41800001", true));
+        rig.bench.plug(2, FakeBench::Config("A/../2", true));
+        QVERIFY(rig.allFound(2));
+        QTemporaryDir dir;
+        QString paths[2] = {dir.filePath("a.txt"), dir.filePath("b.txt")};
+        for (int row = 0; row < 2; ++row)
+            QVERIFY(rig.session(row).dataLog().OpenFile(paths[row]));
+
+        QCOMPARE(rig.session(0).registry().LoadRecentFiles(), QStringList{paths[0]});
+        QCOMPARE(rig.session(1).registry().LoadRecentFiles(), QStringList{paths[1]});
+        QCOMPARE(rig.settings.read("Testers/41800001/RecentFiles", "RecentFile1"), paths[0]);
+        QCOMPARE(rig.settings.read("Testers/A____2/RecentFiles", "RecentFile1"), paths[1]);
+        rig.session(0).registry().AddRecentConfigFile("shared.cfg");
+        QCOMPARE(rig.session(1).registry().LoadRecentConfigFiles(), QStringList{"shared.cfg"});
+
+        // Before its serial number is known a tester keeps nothing of its own.
+        TesterSettingsStore unknown(rig.settings);
+        unknown.write("RecentFiles", "RecentFile1", "lost.txt");
+        QCOMPARE(unknown.read("RecentFiles", "RecentFile1"), QString());
+        QCOMPARE(rig.settings.names("RecentFiles"), QStringList());
+    }
+
+    void exitAsksOnce_data()
+    {
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<bool>("chooseFiles");
+        QTest::addColumn<bool>("exits");
+
+        QTest::newRow("No: exit unsaved") << QList<int>{AnswerNo} << false << true;
+        QTest::newRow("Cancel: stay") << QList<int>{AnswerCancel} << false << false;
+        QTest::newRow("Yes: each saved in turn") << QList<int>{AnswerYes} << true << true;
+        QTest::newRow("Yes, a file dialog cancelled: stay") << QList<int>{AnswerYes} << false << false;
+    }
+
+    void exitAsksOnce()
+    {
+        QFETCH(QList<int>, answers);
+        QFETCH(bool, chooseFiles);
+        StationRig rig;
+        for (int port : {1, 2, 3})
+            rig.bench.plug(port, FakeBench::Config(QStringLiteral("4180000%1").arg(port), port != 2));
+        QVERIFY(rig.allFound(3));
+        QTemporaryDir dir;
+        QString logged = dir.filePath("logged.txt");
+        QVERIFY(rig.session(2).dataLog().OpenFile(logged));
+        rig.tick(10);
+        rig.session(1).state().IsDirtyConfig = true;
+        rig.session(2).state().GoAgainMode = true;
+        rig.session(2).state().RepeatCount = 5;
+        for (int answer : answers)
+            rig.dialogs.answers << int16_t(answer);
+        const QString saved[3] = {dir.filePath("one.txt"), dir.filePath("two.txt"), dir.filePath("two.cfg")};
+        if (chooseFiles) {
+            rig.files.choices = {saved[0], saved[1]};
+            rig.configFiles.choices = {saved[2]};
+        }
+
+        QTEST(ReadyToExit(rig.station, rig.dialogs), "exits");
+        QCOMPARE(rig.dialogs.calls,
+                 QStringList({"error:Break Update Mode Cancel|These testers are set to stop at their next break "
+                              "and will not restart if the program is terminated:\n41800003 on Comm 3: stops "
+                              "after 5 cycles",
+                              "yesno:Save Data|These testers have test data or a test configuration that has "
+                              "not been saved:\n41800001 on Comm 1: test data\n41800002 on Comm 2: test data, "
+                              "test configuration\n\nDo you want to save them?"}));
+        for (const QString &path : saved)
+            QCOMPARE(QFile::exists(path), chooseFiles);
+        QCOMPARE(rig.session(1).state().IsDirtyConfig, !chooseFiles);
+    }
+};
+
+QTEST_GUILESS_MAIN(StationTest)
+#include "StationTest.moc"

@@ -1,0 +1,182 @@
+// The Station window over a bench of simulated testers: a tester's own
+// window opens from its row (Enter, double-click, the button) and names the
+// tester; closing it leaves the tester running and logged; column widths
+// and each tester's window place are remembered; the cells reach screen
+// readers; closing the station asks once.
+
+#include "StationRig.h"
+
+#include "engine/datalog/DataLog.h"
+#include "engine/preferences/StationSettings.h"
+#include "engine/station/StationTableModel.h"
+#include "mainwindow/MainForm.h"
+#include "station/StationRowDelegate.h"
+#include "station/StationWindow.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct WindowRig : StationRig
+{
+    WindowRig()
+    {
+        for (int port : {1, 2})
+            bench.plug(port, FakeBench::Config(QStringLiteral("4180000%1").arg(port), true));
+    }
+    void clearDeleted() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+};
+
+QPoint rowCentre(QTableView *table, int row)
+{
+    return table->visualRect(table->model()->index(row, 0)).center();
+}
+
+} // namespace
+
+class StationWindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void testerWindowOpensFromItsRow()
+    {
+        WindowRig rig;
+        StationWindow window(rig.station, rig.settings, rig.dialogs);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(rig.allFound(2));
+        QTableView *table = window.table();
+        // The first tester is selected when it joins; the next does not take the selection.
+        QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 0);
+
+        table->selectRow(1);
+        QTest::keyClick(table, Qt::Key_Return);
+        MainForm *second = window.testerWindow(1);
+        QVERIFY(second && second->isVisible());
+        QCOMPARE(second->windowTitle(), QStringLiteral("41800002 on Comm 2 - Model 418C Life Cycle Tester"));
+        QCOMPARE(&second->session(), &rig.session(1));
+        // A device pinned from one tester's window would narrow every tester's search.
+        QVERIFY(!second->findChild<QAction *>("RunPortMenu")->isEnabled());
+
+        // A double-click as the platform delivers it: a click, then a press
+        // that comes as a double-click.
+        QCOMPARE(window.findChild<QLabel *>("SearchLbl")->text().left(31),
+                 QStringLiteral("2 testers. Searching... tried C"));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, rowCentre(table, 0));
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, rowCentre(table, 0));
+        QVERIFY(window.testerWindow(0) && window.testerWindow(0)->isVisible());
+        table->selectRow(1);
+        window.findChild<QPushButton *>("OpenTesterBtn")->click();
+        QCOMPARE(window.testerWindow(1), second);   // brought up, not opened twice
+    }
+
+    void closedTesterWindowLeavesTheTesterLogging()
+    {
+        WindowRig rig;
+        StationWindow window(rig.station, rig.settings, rig.dialogs);
+        QVERIFY(rig.allFound(2));
+        MainForm *form = window.openTester(0);
+        QTemporaryDir dir;
+        QString path = dir.filePath("kept.txt");
+        QVERIFY(rig.session(0).dataLog().OpenFile(path));
+        form->close();
+        rig.clearDeleted();
+        QVERIFY(!window.testerWindow(0));
+
+        const qint64 lines = rig.session(0).dataLog().linesWritten();
+        rig.tick(20);
+        QVERIFY(rig.session(0).dataLog().linesWritten() > lines);
+        QVERIFY(rig.session(0).state().DataFileOpen);
+        QCOMPARE(rig.dialogs.calls, QStringList());
+    }
+
+    void columnWidthsWindowPlacesAndRecentFilesAreRemembered()
+    {
+        WindowRig rig;
+        rig.settings.write("Testers/41800002/RecentFiles", "RecentFile1", "/data/two.txt");
+        const QRect place(140, 120, 1100, 700);
+        {
+            StationWindow window(rig.station, rig.settings, rig.dialogs);
+            // Opened as soon as the tester answers: its serial number, and so
+            // its recent files, come with the first sample.
+            QVERIFY(rig.tickUntil([&] { return rig.station.count() == 2; }));
+            QAction *recent = window.openTester(1)->findChild<QAction *>("FileRecentMenu1");
+            QVERIFY(!recent->isVisible());
+            QVERIFY(rig.allFound(2));
+            QVERIFY(recent->isVisible());
+            QCOMPARE(recent->text(), QStringLiteral("/data/two.txt"));
+            window.table()->setColumnWidth(StationTableModel::LinkColumn, 321);
+            QTRY_COMPARE(StationSettings(rig.settings).columnWidths(StationTableModel::ColumnCount)
+                             .at(StationTableModel::LinkColumn), 321);
+            // Widths stored for more columns give as many as asked for.
+            QCOMPARE(StationSettings(rig.settings).columnWidths(3).size(), 3);
+            MainForm *form = window.openTester(1);
+            form->setGeometry(place);
+            form->close();
+            rig.clearDeleted();
+        }
+        StationWindow again(rig.station, rig.settings, rig.dialogs);
+        QCOMPARE(again.table()->columnWidth(StationTableModel::LinkColumn), 321);
+        QCOMPARE(again.openTester(1)->geometry(), place);
+        QVERIFY(again.openTester(0)->geometry() != place);   // each tester has a place of its own
+    }
+
+    void cellsReachScreenReaders()
+    {
+        WindowRig rig;
+        SimulatorConfig failing = FakeBench::Config("41800003", true);
+        failing.failureRate = 1.0;
+        SimulatedTester &third = rig.bench.plug(3, failing);
+        third.settings().failLimit = third.settings().seqLimit = 1000;
+        StationWindow window(rig.station, rig.settings, rig.dialogs);
+        window.show();
+        QVERIFY(rig.allFound(3));
+        QVERIFY(rig.tickUntil([&] { return rig.station.tester(2).newFailure(); }));
+
+        QAccessibleInterface *table = QAccessible::queryAccessibleInterface(window.table());
+        QVERIFY(table && table->tableInterface());
+        QAccessibleTableInterface *cells = table->tableInterface();
+        QCOMPARE(cells->rowCount(), 3);
+        QCOMPARE(cells->columnDescription(StationTableModel::PortColumn), QStringLiteral("Port"));
+        QCOMPARE(cells->cellAt(1, StationTableModel::SerialColumn)->text(QAccessible::Name),
+                 QStringLiteral("41800002"));
+        QVERIFY(cells->cellAt(2, StationTableModel::FailuresColumn)->text(QAccessible::Name)
+                    .endsWith(QStringLiteral(", new failure")));
+        // On screen the row of a new failure stands out on amber.
+        const QRect serial = window.table()->visualRect(window.table()->model()->index(2, 0));
+        const QImage shown = window.table()->viewport()->grab().toImage();
+        QCOMPARE(QColor(shown.pixel(serial.topRight() + QPoint(-3, 3))), StationRowDelegate::NewFailure);
+    }
+
+    // File, Exit in a tester's window closes the station: one question;
+    // Cancel keeps everything open, No lets the program go.
+    void closingAsksOnce()
+    {
+        WindowRig rig;
+        StationWindow window(rig.station, rig.settings, rig.dialogs);
+        window.show();
+        QVERIFY(rig.allFound(2));
+        MainForm *form = window.openTester(0);
+        form->findChild<QAction *>("FileExitMenu")->trigger();
+        QCOMPARE(rig.dialogs.count("yesno:Save Data"), 1);
+        QVERIFY(window.isVisible() && form->isVisible());
+
+        rig.dialogs.answers = {AnswerNo};
+        window.close();
+        rig.clearDeleted();
+        QCOMPARE(rig.dialogs.count("yesno:Save Data"), 2);
+        QVERIFY(!window.isVisible());
+        QVERIFY(!window.testerWindow(0));
+    }
+};
+
+QTEST_MAIN(StationWindowTest)
+#include "StationWindowTest.moc"
