@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+
+// What happened to a tester's run that someone away from the station wants
+// to know: the kinds the tray, the webhook and the preferences name.
+enum class EventKind {
+    RunEnded,          // the run reached its limit
+    RunStopped,        // the run stopped before its limit
+    Failure,           // the fail count went up
+    SequentialLimit,   // the sequential fail count reached its limit
+    LinkLost,          // the tester did not answer for 30 s
+    LinkFound,         // ... and answers again
+    FileError,         // a data file could not be opened or written
+    ArchiveError,      // the run archive could not be written
+    Count
+};
+
+// One event as it is told: which tester (empty serial and port 0 for the
+// program's own archive), when, the counts at that moment and a sentence.
+struct StationEvent
+{
+    EventKind kind = EventKind::RunEnded;
+    QString serial;
+    int port = 0;
+    QDateTime time;
+    int64_t cycles = 0;
+    int64_t failures = 0;
+    QString message;
+};
+
+// "run-ended", "run-stopped", "failure", "sequential-limit", "link-lost",
+// "link-found", "file-error", "archive-error".
+const char *EventName(EventKind kind);
+// The caption of the kind for people: "Run ended at its limit".
+QString EventCaption(EventKind kind);
+// The webhook's body: one JSON object, in the field order of the webhook.
+QByteArray EventJson(const StationEvent &event);
+// A balloon's title and text.
+QString EventTitle(const StationEvent &event);
