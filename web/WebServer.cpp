@@ -2,6 +2,7 @@
 
 #include "engine/web/WebView.h"
 
+#include <QFile>
 #include <QHostAddress>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
@@ -65,6 +66,12 @@ private:
 };
 
 } // namespace
+
+QByteArray WebPage()
+{
+    QFile page(QStringLiteral(":/web/page/index.html"));
+    return page.open(QIODevice::ReadOnly) ? page.readAll() : QByteArray("<html>The page is missing.</html>");
+}
 
 WebServer::WebServer(const WebView &view, QObject *parent) : QAbstractHttpServer(parent), view(view) {}
 

@@ -7,6 +7,10 @@
 
 class WebView;
 
+// The web view's page, compiled into the program: one HTML file with its
+// script, nothing fetched from elsewhere.
+QByteArray WebPage();
+
 // Carries the web view's answers over HTTP: every request, whatever its
 // method or path, goes to the WebView, and its reply goes back; an archived
 // run's stream is written as the client takes it. Listens on one address.
