@@ -1,5 +1,7 @@
 #include "engine/notify/StationEvent.h"
 
+#include "engine/session/TesterSession.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -65,4 +67,31 @@ QString EventTitle(const StationEvent &event)
     if (event.serial.isEmpty())
         return event.port > 0 ? caption + QStringLiteral(" - Comm %1").arg(event.port) : caption;
     return caption + QStringLiteral(" - ") + event.serial;
+}
+
+bool EventWanted(EventKind kind, const QStringList &namesOff)
+{
+    return !namesOff.contains(QLatin1String(EventName(kind)));
+}
+
+QString StationSummary(const std::vector<const TesterSession *> &sessions)
+{
+    if (sessions.empty())
+        return QStringLiteral("Searching for testers...");
+    int running = 0, lost = 0;
+    qint64 failures = 0;
+    for (const TesterSession *session : sessions) {
+        const TesterState &s = session->state();
+        running += session->glance().runMode(s) != RunMode::Stopped ? 1 : 0;
+        lost += session->glance().link().alarm() ? 1 : 0;
+        failures += s.FailCount;
+    }
+    const auto count = [](qint64 n, const char *one, const char *many) {
+        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    };
+    QStringList parts{QStringLiteral("%1 running").arg(running)};
+    if (lost > 0)
+        parts << count(lost, "link lost", "links lost");
+    parts << count(failures, "failure", "failures");
+    return count(qint64(sessions.size()), "tester", "testers") + QStringLiteral(": ") + parts.join(QStringLiteral(", "));
 }

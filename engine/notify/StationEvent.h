@@ -3,7 +3,11 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <vector>
+
+class TesterSession;
 
 // What happened to a tester's run that someone away from the station wants
 // to know: the kinds the tray, the webhook and the preferences name.
@@ -41,3 +45,9 @@ QString EventCaption(EventKind kind);
 QByteArray EventJson(const StationEvent &event);
 // A balloon's title and text.
 QString EventTitle(const StationEvent &event);
+
+// Whether an event of the kind is told, with the kinds switched off by name.
+bool EventWanted(EventKind kind, const QStringList &namesOff);
+// The station in one line, for the tray's tool tip: "3 testers: 2 running,
+// 1 link lost, 4 failures"; "Searching for testers..." before any.
+QString StationSummary(const std::vector<const TesterSession *> &sessions);
