@@ -22,21 +22,7 @@ namespace {
 
 constexpr int Testers = 16;
 
-class NoFiles : public DataFileDialog, public ConfigFileDialog
-{
-public:
-    bool choose(int, QString &) override { return false; }
-    bool chooseOpen(QString &) override { return false; }
-    bool chooseSave(QString &) override { return false; }
-};
 
-class NoSettings : public SettingsStore
-{
-public:
-    QString read(const QString &, const QString &) const override { return {}; }
-    void write(const QString &, const QString &, const QString &) override {}
-    QStringList names(const QString &) const override { return {}; }
-};
 
 // One GET on a kept connection, answered in full: the milliseconds it took,
 // or -1 when no whole answer came within ten seconds.
