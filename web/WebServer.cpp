@@ -46,11 +46,11 @@ public:
     }
     void topUp()
     {
+        // Once disconnecting, the socket is no longer connected: nothing more is read.
         while (socket->state() == QAbstractSocket::ConnectedState
-               && socket->bytesToWrite() < WebServer::StreamBufferBytes && !ended) {
+               && socket->bytesToWrite() < WebServer::StreamBufferBytes) {
             const QByteArray piece = stream->next();
             if (piece.isEmpty()) {
-                ended = true;
                 // A run that fails halfway ends early; the client sees a cut body.
                 socket->disconnectFromHost();
                 return;
@@ -62,7 +62,6 @@ public:
 private:
     std::unique_ptr<RunStream> stream;
     QTcpSocket *socket;
-    bool ended = false;
 };
 
 } // namespace

@@ -91,6 +91,27 @@ private Q_SLOTS:
         }
     }
 
+    // A tester that still reports running after it signalled its end: the
+    // end is told once, a stop after it is part of that end, unless a new
+    // run was started in between.
+    void endSignalledWhileStillRunning()
+    {
+        EventRig rig;
+        rig.bench.plug(1, FakeBench::Config("41800001", true));
+        rig.bench.plug(2, FakeBench::Config("41800002", true));
+        QVERIFY(rig.allFound(2));
+        for (int row = 0; row < 2; ++row)
+            Q_EMIT rig.session(row).testEnded();
+        QVERIFY(rig.tickUntil([&] { return rig.told.size() == 2; }, 400));
+        rig.tick(40);   // more samples, still running
+        Q_EMIT rig.session(1).runStarted(162);
+        for (int row = 0; row < 2; ++row)
+            rig.session(row).engine().SendCommand(161);
+        rig.tick(100);
+        QCOMPARE(rig.kinds("41800001"), QStringList{"run-ended"});
+        QCOMPARE(rig.kinds("41800002"), (QStringList{"run-ended", "run-stopped"}));
+    }
+
     // Lost is told after 30 s without the link, found again only after lost
     // was told: a short loss tells nothing.
     void linkLostForThirtySeconds()

@@ -12,6 +12,7 @@
 #include "engine/web/WebAddress.h"
 #include "engine/web/WebJson.h"
 #include "engine/web/WebView.h"
+#include "features/report/RunReport.h"
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeArchiveSink.h"
 #include "web/WebServer.h"
@@ -48,6 +49,8 @@ struct ArchivedRun
             if (i <= 3 || i == samples)
                 lines << SampleLine(s);
         }
+        // A second run that has no sample yet.
+        recorder.runStarted(start.addSecs(samples + 10));
         SqlArchiveStore store(location);
         written = store.open(true);
         if (written.isEmpty())
@@ -336,14 +339,12 @@ private Q_SLOTS:
         StationRig rig;
         WebView view([&] { return SessionsOf(rig); }, "<html>");
         QCOMPARE(view.answer(Request("/api/runs")).status, 404);   // no archive yet
-        view.setArchive(archived.reader(), [](RunCatalog &, qint64 id, QString &failure) {
-            failure = QStringLiteral("no run %1").arg(id);
-            return id == 1 ? QByteArray("%PDF-1.4 x") : QByteArray();
-        });
+        view.setArchive(archived.reader(), RunReportPdf);
 
         const QJsonArray runs = QJsonDocument::fromJson(view.answer(Request("/api/runs")).body).array();
-        QCOMPARE(runs.size(), 1);
-        const QJsonObject run = runs[0].toObject();
+        QCOMPARE(runs.size(), 2);   // newest first
+        QCOMPARE(runs[0].toObject()["samples"].toInt(), 0);
+        const QJsonObject run = runs[1].toObject();
         QCOMPARE(run["id"].toInt(), 1);
         QCOMPARE(run["serial"].toString(), QString("41800077"));
         QCOMPARE(run["samples"].toInt(), RunStream::PageSamples * 2 + 5);
@@ -364,12 +365,16 @@ private Q_SLOTS:
             QCOMPARE(lines[i + 1], archived.lines[i].toLatin1() + '\r');
         QCOMPARE(lines[lines.size() - 2], archived.lines.last().toLatin1() + '\r');
 
-        QCOMPARE(view.answer(Request("/api/runs/2/samples")).status, 404);
-        QCOMPARE(view.answer(Request("/api/runs/2/datalog")).status, 404);
+        QCOMPARE(view.answer(Request("/api/runs/3/samples")).status, 404);
+        QCOMPARE(view.answer(Request("/api/runs/3/datalog")).status, 404);
+        QCOMPARE(Body(view.answer(Request("/api/runs/2/samples"))), QByteArray("[\n]\n"));
         const WebView::Reply pdf = view.answer(Request("/api/runs/1/report.pdf"));
         QCOMPARE(pdf.contentType, QByteArray("application/pdf"));
-        QCOMPARE(pdf.body, QByteArray("%PDF-1.4 x"));
-        QCOMPARE(view.answer(Request("/api/runs/2/report.pdf")).status, 404);
+        QVERIFY(pdf.body.startsWith("%PDF-"));
+        const WebView::Reply noSample = view.answer(Request("/api/runs/2/report.pdf"));
+        QCOMPARE(noSample.status, 404);
+        QVERIFY2(noSample.body.contains("no sample"), noSample.body);
+        QCOMPARE(view.answer(Request("/api/runs/3/report.pdf")).status, 404);
     }
 
     // The server on loopback: what it answers, and that it goes on after
@@ -456,5 +461,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(WebViewTest)
+QTEST_MAIN(WebViewTest)
 #include "WebViewTest.moc"
