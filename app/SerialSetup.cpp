@@ -3,6 +3,7 @@
 #include "app/AppOptions.h"
 #include "engine/link/TracingSerialPort.h"
 #include "platform/PortMap.h"
+#include "platform/QtSerialDevices.h"
 #include "platform/QtSerialPort.h"
 
 #include <QtGlobal>
@@ -57,6 +58,7 @@ struct SerialSetup::Parts
 #endif
     QString traceFile;
     std::unique_ptr<PortMap> ports;
+    std::unique_ptr<QtSerialDevices> devices;
     std::vector<std::unique_ptr<QtSerialPort>> serials;
     std::vector<std::unique_ptr<TracingSerialPort>> tracers;
     std::vector<SerialPort *> built;
@@ -66,6 +68,7 @@ SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
     : parts(std::make_unique<Parts>())
 {
     parts->ports = std::make_unique<PortMap>(options.portMap, &settings);
+    parts->devices = std::make_unique<QtSerialDevices>(*parts->ports, settings);
     parts->traceFile = options.traceFile;
     if (options.simulatedTesters > 0) {
 #ifdef Q_OS_UNIX
@@ -107,6 +110,11 @@ SerialSetup::~SerialSetup()
     // The program's ports go before the simulated testers' ends of the line.
     parts->tracers.clear();
     parts->serials.clear();
+}
+
+SerialDevices &SerialSetup::devices()
+{
+    return *parts->devices;
 }
 
 SerialPort &SerialSetup::port()

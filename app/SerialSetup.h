@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class SerialDevices;
 class SerialPort;
 class SettingsStore;
 struct AppOptions;
@@ -19,6 +20,7 @@ public:
 
     SerialPort &port();      // the port of the one tester
     SerialPort &newPort();   // one more port object, for another tester of a station
+    SerialDevices &devices();   // the system's devices and the pinned one, for Run, Port...
 
 private:
     struct Parts;

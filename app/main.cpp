@@ -2,13 +2,13 @@
 #include "app/ArchiveCommands.h"
 #include "app/Notifications.h"
 #include "app/SerialSetup.h"
+#include "engine/preferences/Registry.h"
 #include "engine/session/TesterSession.h"
 #include "engine/station/Station.h"
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendWindow.h"
 #include "mainwindow/MainForm.h"
-#include "engine/preferences/Registry.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/archive/ArchivePlace.h"
 #include "platform/archive/ArchiveWriter.h"
@@ -174,6 +174,7 @@ int RunOneTester(const AppOptions &options, ProgramParts &parts)
     MainForm form(session);
     if (parts.archive)
         form.setRunCatalogSource(parts.runCatalog());
+    form.setSerialDevices(&parts.serial.devices());
     parts.dialogs.setParentWidget(&form);
     parts.fileDialog.setParentWidget(&form);
     parts.configFileDialog.setParentWidget(&form);

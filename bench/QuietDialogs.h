@@ -11,7 +11,7 @@ class QuietDialogs : public MessageDialogs
 public:
     void ErrorDialog(const QString &, const QString &) override {}
     int16_t YesNoDialog(const QString &, const QString &) override { return AnswerYes; }
-    int16_t ReadjustDialog() override { return AnswerNo; }
+    int16_t ReadjustDialog(const QStringList &) override { return AnswerNo; }
 };
 
 // File dialogs that nobody answers: no file is chosen.

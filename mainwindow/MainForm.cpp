@@ -20,6 +20,7 @@
 #include "features/trend/TrendController.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/MenuShortcuts.h"
+#include "mainwindow/PortDialog.h"
 #include "mainwindow/RunOverview.h"
 #include "mainwindow/StatusPanels.h"
 #include "mainwindow/StrokePanel.h"
@@ -37,6 +38,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -139,21 +141,25 @@ void MainForm::buildWindow()
     CycCntLbl = plainLabel("CycCntLbl", QStringLiteral("Cycle Count"), central);
     FailCntLbl = plainLabel("FailCntLbl", QStringLiteral("Fail Count"), central);
     SeqCntLbl = plainLabel("SeqCntLbl", QStringLiteral("Seq Fail Count"), central);
-    CycleCntBox = ValueBox("CycleCntBox", QStringLiteral("Total count of complete cycles on test item"), central);
-    CycleCntLimit = ValueBox("CycleCntLimit", QStringLiteral("Termination limit on test cycles"), central);
-    FailCntBox = ValueBox("FailCntBox", QStringLiteral("Count of contact test failures"), central);
-    FailCntLimit = ValueBox("FailCntLimit", QStringLiteral("Termination limit on total contact test failures"),
-                            central);
-    SeqCntBox = ValueBox("SeqCntBox", QStringLiteral("Count of sequential test failures"), central);
-    SeqCntLimit = ValueBox("SeqCntLimit", QStringLiteral("Termination limit on sequential test failures"),
-                           central);
+    CycleCntBox = ValueBox("CycleCntBox", QStringLiteral("Cycle Count"),
+                           QStringLiteral("Total count of complete cycles on test item"), central);
+    CycleCntLimit = ValueBox("CycleCntLimit", QStringLiteral("Cycle Count Limit"),
+                             QStringLiteral("Termination limit on test cycles"), central);
+    FailCntBox = ValueBox("FailCntBox", QStringLiteral("Fail Count"), QStringLiteral("Count of contact test failures"),
+                          central);
+    FailCntLimit = ValueBox("FailCntLimit", QStringLiteral("Fail Count Limit"),
+                            QStringLiteral("Termination limit on total contact test failures"), central);
+    SeqCntBox = ValueBox("SeqCntBox", QStringLiteral("Seq Fail Count"),
+                         QStringLiteral("Count of sequential test failures"), central);
+    SeqCntLimit = ValueBox("SeqCntLimit", QStringLiteral("Seq Fail Count Limit"),
+                           QStringLiteral("Termination limit on sequential test failures"), central);
 
     auto *counters = new QGridLayout;
     counters->setHorizontalSpacing(8);
     counters->setVerticalSpacing(4);
     counters->addWidget(new QLabel(QStringLiteral("Count"), central), 0, 1, Qt::AlignHCenter);
     counters->addWidget(new QLabel(QStringLiteral("Limit"), central), 0, 2, Qt::AlignHCenter);
-    const struct { QLabel *label, *count, *limit; } rows[] = {
+    const struct { QLabel *label; QLineEdit *count, *limit; } rows[] = {
         {CycCntLbl, CycleCntBox, CycleCntLimit},
         {FailCntLbl, FailCntBox, FailCntLimit},
         {SeqCntLbl, SeqCntBox, SeqCntLimit},
@@ -165,7 +171,8 @@ void MainForm::buildWindow()
     }
 
     SmplAtLbl = plainLabel("SmplAtLbl", QStringLiteral("Sampled at:"), central);
-    SampleDate = ValueBox("SampleDate", QStringLiteral("Time and date of last data sample"), central,
+    SampleDate = ValueBox("SampleDate", QStringLiteral("Sampled at"),
+                          QStringLiteral("Time and date of last data sample"), central,
                           QStringLiteral("00/00/0000 00:00:00"));
     SampleDate->setAlignment(Qt::AlignCenter);
     LEDLabel = plainLabel("LEDLabel", QStringLiteral("Error LED"), central);
@@ -234,6 +241,8 @@ void MainForm::connectMenus()
     on(m.RunNoLimitMenu, [this] { runCommand(RunNoLimitCode); });
     on(m.RunSampleDataMenu, [this] { runCommand(SampleDataCode); });
     on(m.RunBreakUpdateMenu, [this] { RunBreakUpdateMenu_Click(); });
+    on(m.RunPortMenu, [this] { RunPortMenu_Click(); });
+    m.RunPortMenu->setEnabled(false);
     connect(SampleDataBtn, &QPushButton::clicked, this, [this] { runCommand(SampleDataCode); });
 
     on(m.HelpAboutMenu, [this] { HelpAboutMenu_Click(); });
@@ -417,9 +426,26 @@ void MainForm::RunBreakUpdateMenu_Click()
     s.Running = true;
 }
 
+void MainForm::setSerialDevices(SerialDevices *devices)
+{
+    serialDevices = devices;
+    menus->RunPortMenu->setEnabled(devices != nullptr);
+}
+
+void MainForm::RunPortMenu_Click()
+{
+    if (!serialDevices)
+        return;
+    PortDialog dialog(*serialDevices, this);
+    // A new choice takes effect at once: the search starts again on it.
+    if (dialog.exec() == QDialog::Accepted && dialog.changed)
+        engine().restartSearch();
+}
+
 void MainForm::HelpAboutMenu_Click()
 {
-    frmAbout about(dialogs, this);
+    frmAbout about(this);
+    about.devices = serialDevices;
     about.exec();
 }
 
@@ -492,8 +518,9 @@ void MainForm::showControls(bool ready)
     m.RunBreakUpdateMenu->setEnabled(ready);
     m.RunOnceMenu->setEnabled(ready);
     SampleDataBtn->setEnabled(ready);
-    for (QWidget *w : {CycleCntBox, FailCntBox, SeqCntBox, CycleCntLimit, FailCntLimit, SeqCntLimit, CycCntLbl,
-                       FailCntLbl, SeqCntLbl, LEDLabel, SmplAtLbl, SampleDate})
+    for (QWidget *w : std::initializer_list<QWidget *>{CycleCntBox, FailCntBox, SeqCntBox, CycleCntLimit,
+                                                       FailCntLimit, SeqCntLimit, CycCntLbl, FailCntLbl,
+                                                       SeqCntLbl, LEDLabel, SmplAtLbl, SampleDate})
         w->setEnabled(sampled);
     m.FilePrintMenu->setEnabled(sampled && ready);
     m.FileNewMenu->setEnabled(sampled);
@@ -633,7 +660,7 @@ void MainForm::sampleDecoded()
         showTitle();
 }
 
-void MainForm::portTried(int) { overview->linkChanged(); }
+void MainForm::portTried(int, const QString &) { overview->linkChanged(); }
 void MainForm::linkFound(int, const QString &, const QDateTime &)
 {
     overview->linkChanged();

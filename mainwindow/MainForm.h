@@ -18,10 +18,12 @@ class MainMenus;
 class MessageDialogs;
 class ProcedureMenus;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class Registry;
 class ReportController;
 class RunOverview;
+class SerialDevices;
 class StatusPanels;
 class StrokePanel;
 class TesterEngine;
@@ -63,10 +65,13 @@ public:
     void beep() override;
     void setTitle(const QString &text) override;
     void sampleDecoded() override;
-    void portTried(int port) override;
+    void portTried(int port, const QString &problem) override;
     void linkFound(int port, const QString &device, const QDateTime &at) override;
     void linkLost(const QDateTime &at) override;
     void runStarted(int code) override;
+
+    // The serial devices Run, Port... chooses among; without them the entry is greyed.
+    void setSerialDevices(SerialDevices *devices);
 
     // One window of a station's testers: its title names the tester, closing
     // it only lets go of its session (the tester runs on, logged), File,
@@ -106,6 +111,7 @@ private:
     void showControls(bool ready);
     void runCommand(int code);
     void RunBreakUpdateMenu_Click();
+    void RunPortMenu_Click();
     void HelpAboutMenu_Click();
     void afterFileCommand();
     bool CheckConfigSaved();
@@ -133,6 +139,7 @@ private:
     RunCatalogSource runCatalogSource;
     std::unique_ptr<RunCatalog> runCatalog;
     RunsWindow *runs = nullptr;
+    SerialDevices *serialDevices = nullptr;
 
     RunOverview *overview = nullptr;
     StrokePanel *downPanel = nullptr;
@@ -140,8 +147,9 @@ private:
     StatusPanels *StatBar = nullptr;
     LedIndicator *Shape1 = nullptr;
     QLabel *CycCntLbl, *FailCntLbl, *SeqCntLbl;
-    QLabel *CycleCntBox, *FailCntBox, *SeqCntBox;
-    QLabel *CycleCntLimit, *FailCntLimit, *SeqCntLimit;
-    QLabel *SmplAtLbl, *SampleDate, *LEDLabel;
+    QLineEdit *CycleCntBox, *FailCntBox, *SeqCntBox;
+    QLineEdit *CycleCntLimit, *FailCntLimit, *SeqCntLimit;
+    QLabel *SmplAtLbl, *LEDLabel;
+    QLineEdit *SampleDate;
     QPushButton *SampleDataBtn;
 };

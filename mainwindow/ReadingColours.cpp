@@ -2,11 +2,12 @@
 
 #include "engine/run/RunRules.h"
 
-#include <QLabel>
+#include <QWidget>
 #include <QPalette>
 
 const QColor ReadingColours::Alarm(200, 0, 0);
 const QColor ReadingColours::Stale(150, 150, 150);
+const QColor ReadingColours::LimitEnd(0, 85, 190);
 
 void SetTextColour(QWidget *widget, const QColor &colour)
 {
@@ -40,8 +41,8 @@ ReadingColours::ReadingColours(QWidget *readings)
         {"LastBounceBox", nullptr, nullptr}, {"LastContactTime", nullptr, nullptr},
     };
     auto add = [&](const QString &name, const bool ToleranceMarks::*mark) {
-        if (auto *label = readings->findChild<QLabel *>(name))
-            boxes.push_back({label, mark});
+        if (auto *box = readings->findChild<QWidget *>(name))
+            boxes.push_back({box, mark});
     };
     for (const Named &box : strokeBoxes) {
         add(QStringLiteral("Down") + QLatin1String(box.suffix), box.down);
@@ -60,6 +61,6 @@ void ReadingColours::show(const ToleranceMarks &marks, bool stale)
             colour = Stale;
         else if (box.mark && marks.*box.mark)
             colour = Alarm;
-        SetTextColour(box.label, colour);
+        SetTextColour(box.field, colour);
     }
 }

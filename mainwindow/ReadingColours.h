@@ -3,7 +3,6 @@
 #include <QColor>
 #include <vector>
 
-class QLabel;
 class QWidget;
 struct ToleranceMarks;
 
@@ -19,6 +18,7 @@ class ReadingColours
 public:
     static const QColor Alarm;
     static const QColor Stale;
+    static const QColor LimitEnd;   // a run that went as far as its limits let it
 
     // Finds the value boxes by their names among the children of readings.
     explicit ReadingColours(QWidget *readings);
@@ -28,7 +28,7 @@ public:
 private:
     struct Box
     {
-        QLabel *label;
+        QWidget *field;
         const bool ToleranceMarks::*mark;   // null for a reading without a tolerance mark
     };
     std::vector<Box> boxes;

@@ -6,9 +6,11 @@
 #include "mainwindow/ReadingColours.h"
 #include "ui/ValueBox.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
@@ -17,6 +19,9 @@ namespace {
 
 // The data log's warning: samples arrive that no file takes.
 const QColor Warning(190, 100, 0);
+
+const QString LinkToolTip = QStringLiteral("The port and device the tester answers on, and since when; "
+                                           "red when the link to the tester was lost");
 
 void describe(QWidget *widget, const QString &name, const QString &toolTip)
 {
@@ -41,31 +46,41 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, const
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
 
+    // The values read as text in a line with their captions: fields without
+    // a frame, on the strip's own background.
+    QPalette strip = palette();
+    strip.setColor(QPalette::Base, strip.color(QPalette::Window));
+    setPalette(strip);
+
     // Each value has a caption before it; the caption names it for screen readers.
     int column = 0;
-    auto value = [&](int row, const char *name, const QString &caption, const QString &toolTip, int span) {
+    auto value = [&](int row, const char *name, const QString &caption, const QString &toolTip, int span,
+                     const QString &widestText) {
         auto *captionLabel = new QLabel(caption + QLatin1Char(':'), this);
-        auto *label = new QLabel(QLatin1String(NotKnownText), this);
-        label->setObjectName(QLatin1String(name));
-        label->setTextFormat(Qt::PlainText);
-        captionLabel->setBuddy(label);
-        describe(label, caption, toolTip);
+        QLineEdit *field = ValueField(QLatin1String(name), caption, toolTip, this, widestText);
+        field->setFrame(false);
+        MakeSteady(field, widestText);   // without its frame it needs less room
+        captionLabel->setBuddy(field);
         grid->addWidget(captionLabel, row, column);
         // The values keep a steady size (they change every second), so they
         // sit at the left of their cells rather than fill them.
-        grid->addWidget(label, row, column + 1, 1, span, Qt::AlignLeft | Qt::AlignVCenter);
+        grid->addWidget(field, row, column + 1, 1, span, Qt::AlignLeft | Qt::AlignVCenter);
         column += 1 + span;
-        return label;
+        return field;
     };
 
-    LinkStateLbl = value(0, "LinkStateLbl", QStringLiteral("Link"),
-                         QStringLiteral("The port and device the tester answers on, and since when; "
-                                        "red when the link to the tester was lost"), 1);
+    LinkStateLbl = value(0, "LinkStateLbl", QStringLiteral("Link"), LinkToolTip, 1,
+                         QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
+    // A stop with its reason is longer: the field grows for it once, at the
+    // end of a run, rather than widen the window always.
     RunStateLbl = value(0, "RunStateLbl", QStringLiteral("Run"),
-                        QStringLiteral("The run state as the tester last reported it"), 1);
+                        QStringLiteral("The run state as the tester last reported it; when it stopped, why and "
+                                       "when"),
+                        1, QStringLiteral("Break every 32767 cycles"));
     LoggingLbl = value(0, "LoggingLbl", QStringLiteral("Data file"),
                        QStringLiteral("The data file, the sample lines written since it was opened and "
-                                      "the time of the last one"), 3);
+                                      "the time of the last one"),
+                       3, QStringLiteral("data file.txt: 100000 lines, last at 00:00:00"));
 
     ExportRunButton = new QPushButton(QStringLiteral("Export Run So Far..."), this);
     ExportRunButton->setObjectName("ExportRunButton");
@@ -85,17 +100,18 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, const
     auto *cyclesCaption = new QLabel(QStringLiteral("Cycles:"), this);
     CycleProgress = new QProgressBar(this);
     CycleProgress->setObjectName("CycleProgress");
+    CycleProgress->setPalette(QApplication::palette(CycleProgress));   // not the strip's flat one
     CycleProgress->setRange(0, 1);
     CycleProgress->setValue(0);
     CycleProgress->setTextVisible(false);
     CycleProgress->setMinimumWidth(CycleProgress->fontMetrics().horizontalAdvance(QStringLiteral("1000000 cycles")));
     cyclesCaption->setBuddy(CycleProgress);
     describe(CycleProgress, QStringLiteral("Cycles"), QStringLiteral("The cycle count as a share of the cycle limit"));
-    CyclesLbl = new QLabel(QLatin1String(NotKnownText), this);
-    CyclesLbl->setObjectName("CyclesLbl");
-    CyclesLbl->setTextFormat(Qt::PlainText);
+    CyclesLbl = ValueField(QStringLiteral("CyclesLbl"), QStringLiteral("Cycle count"),
+                           QStringLiteral("The cycle count against the cycle limit"), this,
+                           QStringLiteral("1000000 of 1000000 cycles"));
+    CyclesLbl->setFrame(false);
     MakeSteady(CyclesLbl, QStringLiteral("1000000 of 1000000 cycles"));
-    describe(CyclesLbl, QStringLiteral("Cycle count"), QStringLiteral("The cycle count against the cycle limit"));
     auto *cycles = new QHBoxLayout;
     cycles->setSpacing(6);
     cycles->addWidget(CycleProgress, 1);
@@ -104,12 +120,15 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, const
     grid->addLayout(cycles, 1, column++);
 
     RateLbl = value(1, "RateLbl", QStringLiteral("Rate"),
-                    QStringLiteral("Cycles per hour, measured from the samples of this run"), 1);
+                    QStringLiteral("Cycles per hour, measured from the samples of this run"), 1,
+                    QStringLiteral("100000 cycles/h"));
     RunTimeLbl = value(1, "RunTimeLbl", QStringLiteral("Run time"),
-                       QStringLiteral("The time the run has taken, from its first sample to its last"), 1);
+                       QStringLiteral("The time the run has taken, from its first sample to its last"), 1,
+                       QStringLiteral("1000:00:00"));
     TimeToLimitLbl = value(1, "TimeToLimitLbl", QStringLiteral("To limit"),
                            QStringLiteral("The estimated time until the cycle limit is reached, at the "
-                                          "measured rate"), 1);
+                                          "measured rate"),
+                           1, QStringLiteral("1000:00:00"));
 
     // The texts that change most get the room: the link with its device and
     // the data file's name.
@@ -117,12 +136,6 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, const
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(5, 1);
     grid->setColumnStretch(7, 1);
-    MakeSteady(LinkStateLbl, QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
-    MakeSteady(RunStateLbl, QStringLiteral("Break every 32767 cycles"));
-    MakeSteady(LoggingLbl, QStringLiteral("data file.txt: 100000 lines, last at 00:00:00"));
-    MakeSteady(RateLbl, QStringLiteral("100000 cycles/h"));
-    MakeSteady(RunTimeLbl, QStringLiteral("1000:00:00"));
-    MakeSteady(TimeToLimitLbl, QStringLiteral("1000:00:00"));
 
     refresh();
     // A window that opens on a tester whose link was lost shows it at once.
@@ -163,11 +176,19 @@ void RunOverview::showLink()
 {
     SetSteadyText(LinkStateLbl, summary.link().text());
     SetTextColour(LinkStateLbl, summary.link().alarm() ? ReadingColours::Alarm : QColor());
+    // Ports that would not open say why in the tool tip.
+    const QString problems = summary.link().problems();
+    const QString toolTip = problems.isEmpty() ? LinkToolTip : LinkToolTip + QStringLiteral("\n\n") + problems;
+    if (LinkStateLbl->toolTip() != toolTip) {
+        LinkStateLbl->setToolTip(toolTip);
+        LinkStateLbl->setAccessibleDescription(toolTip);
+    }
 }
 
 void RunOverview::showRun()
 {
     SetSteadyText(RunStateLbl, summary.runText(s));
+    SetTextColour(RunStateLbl, summary.endedAtLimit(s) ? ReadingColours::LimitEnd : QColor());
 }
 
 void RunOverview::showLogging()

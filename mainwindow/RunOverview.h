@@ -7,7 +7,7 @@
 #include <memory>
 
 class DataLog;
-class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class ReadingColours;
@@ -53,8 +53,8 @@ private:
     qint64 linesShown = -1;   // the data log's line count when its text was last made
     std::unique_ptr<ReadingColours> readingColours;
 
-    QLabel *LinkStateLbl, *RunStateLbl, *LoggingLbl;
+    QLineEdit *LinkStateLbl, *RunStateLbl, *LoggingLbl;
     QProgressBar *CycleProgress;
-    QLabel *CyclesLbl;
-    QLabel *RateLbl, *RunTimeLbl, *TimeToLimitLbl;
+    QLineEdit *CyclesLbl;
+    QLineEdit *RateLbl, *RunTimeLbl, *TimeToLimitLbl;
 };

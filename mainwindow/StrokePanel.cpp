@@ -5,6 +5,7 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <initializer_list>
 
 namespace {
@@ -28,7 +29,7 @@ QLabel *unitLabel(const QString &name, const QString &text, QWidget *parent)
 }
 
 // A frame with a measured value, its limit and one unit label beside both.
-QGroupBox *valueFrame(const QString &name, const QString &caption, QLabel *value, QLabel *limit,
+QGroupBox *valueFrame(const QString &name, const QString &caption, QLineEdit *value, QLineEdit *limit,
                       QLabel *unit, QWidget *parent)
 {
     auto *frame = new QGroupBox(caption, parent);
@@ -57,36 +58,45 @@ StrokePanel::StrokePanel(const QString &side, const Numbering &numbering, QWidge
     const QString ohms = QStringLiteral("ohms");
     const QString seconds = QStringLiteral("seconds");
 
-    maxRBox = valueBox(name("MaxRBox"), "The maximum contact measurement read on the " + stroke);
-    maxRLimBox = valueBox(name("MaxRLimBox"), "The maximum contact value tolerance limit for the " + stroke);
+    // A screen reader names each box by the captions around it: "Down Stroke
+    // Maximum Resistance", "... Limit".
+    const QString sideCaption = title() + QLatin1Char(' ');
+    auto box = [&](const char *suffix, const QString &caption, const QString &toolTip) {
+        return valueBox(name(suffix), sideCaption + caption, toolTip);
+    };
+    const QString limit = QStringLiteral(" Limit");
+    const QString maxR = QStringLiteral("Maximum Resistance");
+    maxRBox = box("MaxRBox", maxR, "The maximum contact measurement read on the " + stroke);
+    maxRLimBox = box("MaxRLimBox", maxR + limit, "The maximum contact value tolerance limit for the " + stroke);
     maxUnit = unitLabel(ctype(numbering.maxUnit), ohms, this);
-    maxRFrame = valueFrame(name("MaxRFrame"), QStringLiteral("Maximum Resistance"), maxRBox, maxRLimBox,
-                           maxUnit, this);
+    maxRFrame = valueFrame(name("MaxRFrame"), maxR, maxRBox, maxRLimBox, maxUnit, this);
 
-    minRBox = valueBox(name("MinRBox"), "The minimum contact measurement read on the " + stroke);
-    minRLimBox = valueBox(name("MinRLimBox"), "The minimum contact value tolerance limit for the " + stroke);
+    const QString minR = QStringLiteral("Minimum Resistance");
+    minRBox = box("MinRBox", minR, "The minimum contact measurement read on the " + stroke);
+    minRLimBox = box("MinRLimBox", minR + limit, "The minimum contact value tolerance limit for the " + stroke);
     minUnit = unitLabel(ctype(numbering.minUnit), ohms, this);
-    minRFrame = valueFrame(name("MinRFrame"), QStringLiteral("Minimum Resistance"), minRBox, minRLimBox,
-                           minUnit, this);
+    minRFrame = valueFrame(name("MinRFrame"), minR, minRBox, minRLimBox, minUnit, this);
 
-    bounceBox = valueBox(name("BounceBox"), "The maximum contact bounce measured on the " + stroke);
-    bounceLimBox = valueBox(name("BounceLimBox"), "The maximum contact bounce tolerance limit for the " + stroke);
+    const QString bounce = QStringLiteral("Bounce Time");
+    bounceBox = box("BounceBox", bounce, "The maximum contact bounce measured on the " + stroke);
+    bounceLimBox = box("BounceLimBox", bounce + limit, "The maximum contact bounce tolerance limit for the " + stroke);
     bounceTimeLbl = unitLabel(timeLbl(numbering.bounceTime), seconds, this);
-    bounceFrame = valueFrame(name("BounceFrame"), QStringLiteral("Bounce Time"), bounceBox, bounceLimBox,
-                             bounceTimeLbl, this);
+    bounceFrame = valueFrame(name("BounceFrame"), bounce, bounceBox, bounceLimBox, bounceTimeLbl, this);
 
     lastReadingFrame = new QGroupBox(QStringLiteral("Last Reading"), this);
     lastReadingFrame->setObjectName(name("LastReadingFrame"));
-    lastRBox = valueBox(name("LastRBox"), "The contact measurement read on the last " + stroke);
-    lastContactTime = valueBox(name("LastContactTime"), "The time to contact closure read on the last " + stroke);
-    lastBounceBox = valueBox(name("LastBounceBox"), "The contact bounce measurement read on the last " + stroke);
+    lastRBox = box("LastRBox", QStringLiteral("Last Contact"), "The contact measurement read on the last " + stroke);
+    lastContactTime = box("LastContactTime", QStringLiteral("Last Closure"),
+                          "The time to contact closure read on the last " + stroke);
+    lastBounceBox = box("LastBounceBox", QStringLiteral("Last Bounce"),
+                        "The contact bounce measurement read on the last " + stroke);
     lastUnit = unitLabel(ctype(numbering.lastUnit), ohms, lastReadingFrame);
     lastContactTimeLbl = unitLabel(timeLbl(numbering.lastContactTime), seconds, lastReadingFrame);
     lastBounceTimeLbl = unitLabel(timeLbl(numbering.lastBounceTime), seconds, lastReadingFrame);
     auto *lastGrid = new QGridLayout(lastReadingFrame);
     lastGrid->setContentsMargins(6, 4, 6, 4);
     lastGrid->setVerticalSpacing(3);
-    const struct { const char *caption; QLabel *box; QLabel *unit; } lastRows[] = {
+    const struct { const char *caption; QLineEdit *box; QLabel *unit; } lastRows[] = {
         {"Contact", lastRBox, lastUnit},
         {"Closure", lastContactTime, lastContactTimeLbl},
         {"Bounce", lastBounceBox, lastBounceTimeLbl},
@@ -132,12 +142,12 @@ StrokePanel::StrokePanel(const QString &side, const Numbering &numbering, QWidge
         grid->setRowStretch(row, 1);
 }
 
-QLabel *StrokePanel::valueBox(const QString &name, const QString &toolTip)
+QLineEdit *StrokePanel::valueBox(const QString &name, const QString &caption, const QString &toolTip)
 {
-    return ValueBox(name, toolTip, this);
+    return ValueBox(name, caption, toolTip, this);
 }
 
-void StrokePanel::setBox(QLabel *box, const QString &text, bool enabled)
+void StrokePanel::setBox(QLineEdit *box, const QString &text, bool enabled)
 {
     SetSteadyText(box, enabled ? text : NotMeasured);
     box->setEnabled(enabled);
@@ -151,7 +161,7 @@ void StrokePanel::display(const StrokeValues &v)
             w->setEnabled(false);
         for (QLabel *label : {bounceTimeLbl, lastContactTimeLbl, lastBounceTimeLbl, maxUnit, minUnit, lastUnit})
             label->setEnabled(false);
-        for (QLabel *box : {maxRBox, maxRLimBox, minRBox, minRLimBox, lastRBox, bounceBox, bounceLimBox,
+        for (QLineEdit *box : {maxRBox, maxRLimBox, minRBox, minRLimBox, lastRBox, bounceBox, bounceLimBox,
                             lastBounceBox, lastContactTime})
             setBox(box, QString(), false);
         for (FailureCheckBox *chk : {minChk, maxChk, initChk, bounceChk})
@@ -186,7 +196,7 @@ void StrokePanel::display(const StrokeValues &v)
         bounceFrame->setEnabled(false);
         for (QLabel *label : {bounceTimeLbl, lastContactTimeLbl, lastBounceTimeLbl})
             label->setEnabled(false);
-        for (QLabel *box : {bounceBox, bounceLimBox, lastBounceBox, lastContactTime})
+        for (QLineEdit *box : {bounceBox, bounceLimBox, lastBounceBox, lastContactTime})
             setBox(box, QString(), false);
         bounceChk->setEnabled(false);
     }

@@ -5,6 +5,7 @@
 
 class FailureCheckBox;
 class QLabel;
+class QLineEdit;
 
 // What one stroke's panel shows after a sample: which tests run on that
 // stroke and the nine value texts, already formatted.
@@ -43,12 +44,12 @@ public:
     void setUnitText(const QString &unit);   // maximum, minimum, last reading, in that order
 
 private:
-    QLabel *valueBox(const QString &name, const QString &toolTip);
-    void setBox(QLabel *box, const QString &text, bool enabled);
+    QLineEdit *valueBox(const QString &name, const QString &caption, const QString &toolTip);
+    void setBox(QLineEdit *box, const QString &text, bool enabled);
 
     QGroupBox *maxRFrame, *minRFrame, *bounceFrame, *lastReadingFrame, *failureFrame;
-    QLabel *maxRBox, *maxRLimBox, *minRBox, *minRLimBox, *lastRBox;
-    QLabel *bounceBox, *bounceLimBox, *lastBounceBox, *lastContactTime;
+    QLineEdit *maxRBox, *maxRLimBox, *minRBox, *minRLimBox, *lastRBox;
+    QLineEdit *bounceBox, *bounceLimBox, *lastBounceBox, *lastContactTime;
     QLabel *maxUnit, *minUnit, *lastUnit;
     QLabel *bounceTimeLbl, *lastContactTimeLbl, *lastBounceTimeLbl;
     FailureCheckBox *minChk, *maxChk, *initChk, *bounceChk;

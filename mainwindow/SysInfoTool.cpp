@@ -36,7 +36,7 @@ QStringList findTool()
 #else
 QStringList findTool()
 {
-    // Graphical tools first; a terminal with the basic facts as the last resort.
+    // The desktops' own tools; without one the program shows what it knows.
     static const char *const tools[] = {"hardinfo", "kinfocenter", "gnome-system-monitor",
                                         "mate-system-monitor", "xfce4-taskmanager"};
     for (const char *tool : tools) {
@@ -44,10 +44,6 @@ QStringList findTool()
         if (!program.isEmpty())
             return {program};
     }
-    const QString xterm = QStandardPaths::findExecutable(QStringLiteral("xterm"));
-    if (!xterm.isEmpty())
-        return {xterm, QStringLiteral("-hold"), QStringLiteral("-e"), QStringLiteral("sh"), QStringLiteral("-c"),
-                QStringLiteral("uname -a; echo; lscpu; echo; free -h; echo; df -h")};
     return {};
 }
 #endif

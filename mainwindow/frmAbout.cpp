@@ -1,7 +1,7 @@
 #include "mainwindow/frmAbout.h"
 
-#include "engine/state/MessageDialogs.h"
 #include "mainwindow/SysInfoTool.h"
+#include "mainwindow/SystemInfoDialog.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -25,8 +25,8 @@ QFrame *separatorLine(QWidget *parent)
 
 } // namespace
 
-frmAbout::frmAbout(MessageDialogs &dialogs, QWidget *parent)
-    : QDialog(parent), findTool(FindSysInfoTool), startTool(StartSysInfoTool), dialogs(dialogs)
+frmAbout::frmAbout(QWidget *parent)
+    : QDialog(parent), findTool(FindSysInfoTool), startTool(StartSysInfoTool)
 {
     setObjectName("frmAbout");
     setWindowTitle(QStringLiteral("About ") + title());
@@ -106,6 +106,9 @@ void frmAbout::StartSysInfo()
     const QStringList tool = findTool ? findTool() : QStringList();
     if (!tool.isEmpty() && startTool && startTool(tool))
         return;
-    dialogs.ErrorDialog(QStringLiteral("System Error"),
-                        QStringLiteral("System Information Is Unavailable At This Time"));
+    // No tool, or it would not start: what the program knows itself.
+    SystemInfoDialog info(SystemInfoDialog::Text(title() + QStringLiteral(", ") + versionText().toLower(),
+                                                 devices ? devices->devices() : QList<SerialDevice>()),
+                          this);
+    info.exec();
 }

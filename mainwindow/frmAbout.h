@@ -4,24 +4,24 @@
 #include <QStringList>
 #include <functional>
 
-class MessageDialogs;
+class SerialDevices;
 
 // Help, About: the program's title, version and purpose, and a button that
-// starts the platform's system-information tool.
+// starts the platform's system-information tool, or shows the program's
+// own system information where there is none.
 class frmAbout : public QDialog
 {
 public:
-    frmAbout(MessageDialogs &dialogs, QWidget *parent = nullptr);
+    explicit frmAbout(QWidget *parent = nullptr);
 
     // How the tool is found and started; tests replace them.
     std::function<QStringList()> findTool;
     std::function<bool(const QStringList &)> startTool;
+    // The serial devices the own system information lists; may be null.
+    const SerialDevices *devices = nullptr;
 
     void StartSysInfo();
 
     static QString title();
     static QString versionText();
-
-private:
-    MessageDialogs &dialogs;
 };

@@ -45,9 +45,11 @@ bool naturalLess(const QString &a, const QString &b)
     return a < b;
 }
 
+} // namespace
+
 // The kernel console may be a serial port (a server's ttyS0): the search
 // writes wake-up bytes to every port it tries, so the console is never one.
-QSet<QString> consoleDevices()
+QSet<QString> PortMap::ConsoleDevices()
 {
     QSet<QString> names;
     QFile active(QStringLiteral("/sys/class/tty/console/active"));
@@ -60,8 +62,6 @@ QSet<QString> consoleDevices()
     return names;
 }
 
-} // namespace
-
 PortMap::PortMap(const QMap<int, QString> &givenPorts, const SettingsStore *settings)
     : given(givenPorts), settings(settings)
 {
@@ -71,6 +71,66 @@ QString PortMap::deviceFor(int port) const
 {
     if (port < 1 || port > 16)
         return QString();
+    const QString pinned = pinnedDevice();
+    if (!pinned.isEmpty())
+        return port == pinnedPort(pinned) ? pinned : QString();
+    return numberedDevice(port);
+}
+
+QString PortMap::pinnedDevice() const
+{
+    const QString pinned = settings ? settings->read(QStringLiteral("Ports"), QStringLiteral("Tester")).trimmed()
+                                    : QString();
+    if (pinned.isEmpty() || given.isEmpty())
+        return pinned;
+    for (const QString &device : given)
+        if (SameDevice(device, pinned))
+            return pinned;
+    return QString();
+}
+
+int PortMap::pinnedPort(const QString &pinned) const
+{
+    // The search asks every tick; the number changes only when devices come
+    // and go, so it is worked out as often as the device list is.
+    if (pinned == pinShown && pinAge.isValid() && pinAge.elapsed() <= DeviceListLifetimeMs)
+        return pinShownPort;
+    pinShown = pinned;
+    pinShownPort = 1;
+    const QMap<int, QString> ports = numbering();
+    for (auto it = ports.cbegin(); it != ports.cend(); ++it) {
+        if (SameDevice(it.value(), pinned)) {
+            pinShownPort = it.key();
+            break;
+        }
+    }
+    pinAge.start();
+    return pinShownPort;
+}
+
+QMap<int, QString> PortMap::numbering() const
+{
+    QMap<int, QString> ports;
+    for (int port = 1; port <= 16; ++port) {
+        const QString device = numberedDevice(port);
+        if (!device.isEmpty())
+            ports.insert(port, device);
+    }
+    return ports;
+}
+
+bool PortMap::SameDevice(const QString &a, const QString &b)
+{
+    if (a == b)
+        return true;
+    if (WindowsHost)
+        return a.compare(b, Qt::CaseInsensitive) == 0;
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
+}
+
+QString PortMap::numberedDevice(int port) const
+{
     if (windowsNames || !given.isEmpty())
         return DeviceForPort(port, given, settings, QStringList(), windowsNames);
     if (settings) {
@@ -108,7 +168,7 @@ QStringList PortMap::SortedByName(QStringList devices)
 
 QStringList PortMap::SystemDevices()
 {
-    const QSet<QString> console = consoleDevices();
+    const QSet<QString> console = ConsoleDevices();
     QStringList found;
     const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : ports) {

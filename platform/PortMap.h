@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -14,12 +15,24 @@ class SettingsStore;
 // in the settings store (section "Ports", value "Comm" + N), else the N-th
 // serial device of the system in name order. A port without a device has an
 // empty name and fails to open.
+//
+// The tester may be pinned to one device (section "Ports", value "Tester"):
+// then that device is the only port, under the number it has in the list
+// above (1 when it has none), and the search tries nothing else. A pin to a
+// device that the command line's ports do not hold is ignored for that run.
 class PortMap
 {
 public:
     PortMap(const QMap<int, QString> &givenPorts, const SettingsStore *settings);
 
     QString deviceFor(int port) const;
+    // The ports 1..16 that have a device, as if nothing were pinned.
+    QMap<int, QString> numbering() const;
+    // The device the tester is pinned to, empty when the search is automatic.
+    QString pinnedDevice() const;
+
+    // Whether two names lead to the same device (a link and its target).
+    static bool SameDevice(const QString &a, const QString &b);
 
     // Replaces the ports given for this run (the simulated tester maps its
     // pseudo-terminal here, and maps it again when it comes back).
@@ -38,6 +51,8 @@ public:
     // compared as numbers (ttyUSB2 before ttyUSB10), without the console.
     static QStringList SystemDevices();
     static QStringList SortedByName(QStringList devices);
+    // The kernel console's devices ("ttyS0" on a server): never a port.
+    static QSet<QString> ConsoleDevices();
 
 #ifdef Q_OS_WIN
     static constexpr bool WindowsHost = true;
@@ -47,9 +62,14 @@ public:
 
 private:
     QStringList cachedDevices() const;
+    QString numberedDevice(int port) const;
+    int pinnedPort(const QString &pinned) const;
 
     QMap<int, QString> given;
     const SettingsStore *settings;
     mutable QStringList devices;
     mutable QElapsedTimer devicesAge;
+    mutable QString pinShown;        // the pin whose number was last worked out
+    mutable int pinShownPort = 0;
+    mutable QElapsedTimer pinAge;
 };

@@ -1,6 +1,11 @@
 #include "platform/QtSerialPort.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 QtSerialPort::QtSerialPort(std::function<QString(int)> deviceForPort, QObject *parent)
     : QObject(parent), deviceForPort(std::move(deviceForPort))
@@ -25,6 +30,7 @@ bool QtSerialPort::open()
 {
     if (port.isOpen())
         return true;
+    problem.clear();
     device = deviceForPort ? deviceForPort(portNumber) : QString();
     if (device.isEmpty())
         return false;
@@ -32,8 +38,10 @@ bool QtSerialPort::open()
     // The search tries a port every tick. A device that is not there is
     // told by one look at the file system, where QSerialPort would first
     // write a lock file and sync it to disk.
-    if (!QFileInfo::exists(device))
+    if (!QFileInfo::exists(device)) {
+        problem = OpenProblemText(QSerialPort::DeviceNotFoundError, true, QString(), QString());
         return false;
+    }
 #endif
     port.setPortName(device);
     port.setBaudRate(QSerialPort::Baud57600);
@@ -42,10 +50,37 @@ bool QtSerialPort::open()
     port.setStopBits(QSerialPort::OneStop);
     port.setFlowControl(QSerialPort::NoFlowControl);
     port.setReadBufferSize(ReadBufferSize);
-    if (!port.open(QIODevice::ReadWrite))
+    if (!port.open(QIODevice::ReadWrite)) {
+        bool mayReadWrite = true;
+#ifdef Q_OS_UNIX
+        mayReadWrite = ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
+#endif
+        problem = OpenProblemText(port.error(), mayReadWrite, QFileInfo(device).group(), port.errorString());
+        port.clearError();
         return false;
+    }
     port.clearError();
     return true;
+}
+
+QString QtSerialPort::OpenProblemText(QSerialPort::SerialPortError error, bool mayReadWrite, const QString &group,
+                                      const QString &systemText)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return QStringLiteral("not present");
+    case QSerialPort::PermissionError:
+        // Refused although the file may be opened: another program holds
+        // the device (its lock, or the device opened exclusively).
+        if (mayReadWrite)
+            return QStringLiteral("device busy (used by another program)");
+        return QStringLiteral("permission denied (add the user to the %1 group)")
+            .arg(group.isEmpty() || group == QLatin1String("root") ? QStringLiteral("dialout") : group);
+    case QSerialPort::OpenError:
+        return QStringLiteral("device busy (already open here)");
+    default:
+        return QStringLiteral("cannot be opened (%1)").arg(systemText);
+    }
 }
 
 void QtSerialPort::close()

@@ -31,6 +31,12 @@ public:
     void discardOutput() override;
 
     QString deviceName() const override { return device; }   // of the port last opened or tried
+    QString openProblem() const override { return problem; }
+
+    // What a failed open means for the operator. mayReadWrite: the user has
+    // read and write access to the device file; group: the file's group.
+    static QString OpenProblemText(QSerialPort::SerialPortError error, bool mayReadWrite, const QString &group,
+                                   const QString &systemText);
 
     static constexpr qint64 ReadBufferSize = 1024;
 
@@ -42,4 +48,5 @@ private:
     QSerialPort port;
     int portNumber = 0;
     QString device;
+    QString problem;
 };

@@ -15,6 +15,25 @@ int32_t clampCount(int32_t value)
     return std::clamp<int32_t>(value, 0, 1023);
 }
 
+// The failure bits that one cycle's measurements earn, as the tester judges
+// them: on a stroke whose contact is tested, a reading below or above its
+// contact tolerance, and a bounce above its tolerance where bounce is tested.
+int judgedBits(const CycleLimits &limits, const CycleMeasurement &m)
+{
+    int bits = 0;
+    if (limits.contact & 16) {
+        if (m.downReading < limits.minDownTol) bits |= 1;
+        if (m.downReading > limits.maxDownTol) bits |= 2;
+        if ((limits.contact & 64) && m.downBounce > limits.maxDownBounceTol) bits |= 64;
+    }
+    if (limits.contact & 32) {
+        if (m.upReading < limits.minUpTol) bits |= 4;
+        if (m.upReading > limits.maxUpTol) bits |= 8;
+        if ((limits.contact & 128) && m.upBounce > limits.maxUpBounceTol) bits |= 128;
+    }
+    return bits;
+}
+
 } // namespace
 
 int32_t ContactReading(bool closed, int mode, std::mt19937 &random)
@@ -60,31 +79,38 @@ CycleMeasurement MeasureCycle(const CycleLimits &limits, bool failing, int64_t c
     if (limits.maxUpBounceTol > 0)
         m.upBounce = std::min(m.upBounce, limits.maxUpBounceTol);
 
-    if (!failing)
-        return m;
-
-    // Break one tested item, or the initial state when nothing is tested.
-    std::vector<int> choices;
-    if (testDown) {
-        choices.insert(choices.end(), {1, 2, 16});
-        if (limits.contact & 64) choices.push_back(64);
+    if (failing) {
+        // Break one tested item that can be broken (a reading cannot go
+        // below 0 or above full scale), or the initial state when nothing
+        // is tested.
+        std::vector<int> choices;
+        if (testDown) {
+            if (limits.minDownTol > 0) choices.push_back(1);
+            if (limits.maxDownTol < 1023) choices.push_back(2);
+            choices.push_back(16);
+            if (limits.contact & 64) choices.push_back(64);
+        }
+        if (testUp) {
+            if (limits.minUpTol > 0) choices.push_back(4);
+            if (limits.maxUpTol < 1023) choices.push_back(8);
+            choices.push_back(32);
+            if (limits.contact & 128) choices.push_back(128);
+        }
+        if (choices.empty())
+            choices = {16, 32};
+        const int bit = choices[size_t(between(random, 0, int32_t(choices.size()) - 1))];
+        switch (bit) {
+        case 1: m.downReading = clampCount(limits.minDownTol - between(random, 1, 20)); break;
+        case 2: m.downReading = clampCount(limits.maxDownTol + between(random, 1, 100)); break;
+        case 4: m.upReading = clampCount(limits.minUpTol - between(random, 1, 20)); break;
+        case 8: m.upReading = clampCount(limits.maxUpTol + between(random, 1, 100)); break;
+        case 64: m.downBounce = limits.maxDownBounceTol + between(random, 100, 2000); break;
+        case 128: m.upBounce = limits.maxUpBounceTol + between(random, 100, 2000); break;
+        default: m.errorBits = bit; break;   // initial state wrong: the readings look normal afterwards
+        }
     }
-    if (testUp) {
-        choices.insert(choices.end(), {4, 8, 32});
-        if (limits.contact & 128) choices.push_back(128);
-    }
-    if (choices.empty())
-        choices = {16, 32};
-    const int bit = choices[size_t(between(random, 0, int32_t(choices.size()) - 1))];
-    m.errorBits = bit;
-    switch (bit) {
-    case 1: m.downReading = clampCount(limits.minDownTol - between(random, 1, 20)); break;
-    case 2: m.downReading = clampCount(limits.maxDownTol + between(random, 1, 100)); break;
-    case 4: m.upReading = clampCount(limits.minUpTol - between(random, 1, 20)); break;
-    case 8: m.upReading = clampCount(limits.maxUpTol + between(random, 1, 100)); break;
-    case 64: m.downBounce = limits.maxDownBounceTol + between(random, 100, 2000); break;
-    case 128: m.upBounce = limits.maxUpBounceTol + between(random, 100, 2000); break;
-    default: break;   // initial state wrong: the readings look normal afterwards
-    }
+    // The bits follow the readings, so the window, the failure boxes and the
+    // report agree, also for a good switch that a tight tolerance fails.
+    m.errorBits |= judgedBits(limits, m);
     return m;
 }

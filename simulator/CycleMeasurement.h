@@ -30,9 +30,11 @@ struct CycleLimits
 };
 
 // Plays one cycle of a switch of the configured type: a good switch gives
-// readings inside the tolerances; a failing cycle (chosen by the caller)
-// breaks one of the tested items and sets its bit. cycleNumber counts from 1;
-// an alternate-action switch changes state on every other down stroke.
+// readings inside the usual tolerances; a failing cycle (chosen by the
+// caller) breaks one of the tested items. The failure bits are those the
+// readings earn against the limits, plus a wrong initial state when that
+// was the item broken. cycleNumber counts from 1; an alternate-action
+// switch changes state on every other down stroke.
 CycleMeasurement MeasureCycle(const CycleLimits &limits, bool failing, int64_t cycleNumber,
                               std::mt19937 &random);
 

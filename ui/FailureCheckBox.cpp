@@ -4,6 +4,12 @@ FailureCheckBox::FailureCheckBox(const QString &caption, const QString &toolTip,
     : QCheckBox(caption, parent)
 {
     setToolTip(toolTip);
+    // A screen reader's "toggle" action, and any other route around a
+    // click, flips the box directly: put back what the tester reported.
+    connect(this, &QAbstractButton::toggled, this, [this](bool ticked) {
+        if (ticked != reported)
+            setChecked(reported);
+    });
 }
 
 void FailureCheckBox::setFailed(bool failed)

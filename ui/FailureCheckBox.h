@@ -3,8 +3,8 @@
 #include <QCheckBox>
 
 // One failure indicator: ticked while the tester reports its failure bit.
-// The operator cannot change it; a click or the space bar leaves it showing
-// what the tester reported.
+// The operator cannot change it; a click, the space bar or a screen
+// reader's toggle action leaves it showing what the tester reported.
 class FailureCheckBox : public QCheckBox
 {
 public:

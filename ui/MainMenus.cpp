@@ -67,6 +67,7 @@ MainMenus::MainMenus(QMainWindow &window)
     RunBreakUpdateMenu = entry(RunMenu, "RunBreakUpdateMenu", "&Break Update");
     RunMenu->addSeparator();
     RunManualMenu = entry(RunMenu, "RunManualMenu", "&Manual");
+    RunPortMenu = entry(RunMenu, "RunPortMenu", "&Port...");
 
     HelpMenu = bar->addMenu(QStringLiteral("&Help"));
     HelpMenu->setObjectName("HelpMenu");

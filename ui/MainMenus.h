@@ -25,7 +25,7 @@ public:
     QAction *ConfigureRecentFileMenu[5];
 
     QAction *RunStopMenu, *RunRunLimitMenu, *RunOnceMenu, *RunNoLimitMenu, *RunSampleDataMenu,
-        *RunBreakUpdateMenu, *RunManualMenu;
+        *RunBreakUpdateMenu, *RunManualMenu, *RunPortMenu;
 
     QAction *HelpAboutMenu;
 

@@ -21,13 +21,13 @@ bool QtConfigFileDialog::chooseOpen(QString &path)
 
 bool QtConfigFileDialog::chooseSave(QString &path)
 {
-    path.clear();
     return choose(true, path);
 }
 
 bool QtConfigFileDialog::choose(bool save, QString &path)
 {
-    QFileDialog dialog(parent, save ? QStringLiteral("Save As") : QStringLiteral("Open"));
+    QFileDialog dialog(parent, save ? QStringLiteral("Save Configuration") : QStringLiteral("Open Configuration"),
+                       StartFolder(path));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Save asks before replacing a file (the dialog's default confirmation).
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -35,7 +35,9 @@ bool QtConfigFileDialog::choose(bool save, QString &path)
     dialog.selectNameFilter(nameFilters().first());
     dialog.setDefaultSuffix(defaultSuffix());
     dialog.setOption(QFileDialog::ReadOnly, false);
-    if (!path.isEmpty())
+    // Open offers the last file again; Save fills in no name, so that a
+    // quick Enter cannot replace it.
+    if (!save && !path.isEmpty())
         dialog.selectFile(path);
     const QString chosen = ChosenFile(dialog);
     if (chosen.isEmpty())

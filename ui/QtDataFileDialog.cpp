@@ -20,6 +20,15 @@ QString QtDataFileDialog::defaultSuffix()
     return QStringLiteral("txt");
 }
 
+QString QtDataFileDialog::title(int creatfile)
+{
+    switch (creatfile) {
+    case 0: return QStringLiteral("New Data File");
+    case 1: return QStringLiteral("Save Data File");
+    default: return QStringLiteral("Open Data File");
+    }
+}
+
 bool QtDataFileDialog::choose(int creatfile, QString &path)
 {
     if (creatfile < 0 || creatfile > 2)
@@ -27,7 +36,7 @@ bool QtDataFileDialog::choose(int creatfile, QString &path)
 
     // The same Open dialog serves New, save-before-closing and Open: any name
     // is accepted, an existing log is appended to, a new one is created.
-    QFileDialog dialog(parent, QStringLiteral("Open"));
+    QFileDialog dialog(parent, title(creatfile), StartFolder(path));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(nameFilters());

@@ -17,8 +17,9 @@ public:
 
     bool choose(int creatfile, QString &path) override;
 
-    // The filter list and the default suffix the dialog uses.
+    // The filter list, the default suffix and the title the dialog uses.
     static QStringList nameFilters();
+    static QString title(int creatfile);
     static QString defaultSuffix();
 
 private:

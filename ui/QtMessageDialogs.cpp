@@ -40,9 +40,9 @@ int16_t QtMessageDialogs::YesNoDialog(const QString &title, const QString &text)
     return dialog.UserSelection;
 }
 
-int16_t QtMessageDialogs::ReadjustDialog()
+int16_t QtMessageDialogs::ReadjustDialog(const QStringList &changes)
 {
-    ::ReadjustDialog dialog(owner());
+    ::ReadjustDialog dialog(changes, owner());
     dialog.exec();
     return dialog.UserSelect;
 }

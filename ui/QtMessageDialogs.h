@@ -17,7 +17,7 @@ public:
 
     void ErrorDialog(const QString &title, const QString &text) override;
     int16_t YesNoDialog(const QString &title, const QString &text) override;
-    int16_t ReadjustDialog() override;
+    int16_t ReadjustDialog(const QStringList &changes) override;
 
 private:
     QWidget *owner() const;

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-ReadjustDialog::ReadjustDialog(QWidget *parent)
+ReadjustDialog::ReadjustDialog(const QStringList &changes, QWidget *parent)
     : QDialog(parent)
 {
     setObjectName("ReadjustDialog");
@@ -13,9 +13,12 @@ ReadjustDialog::ReadjustDialog(QWidget *parent)
     setModal(true);
 
     QLabel *Picture1 = DialogIcon(QStyle::SP_MessageBoxWarning, this);
-    auto *Label1 = new QLabel(QStringLiteral("Some parameters were readjusted.  Do you wish to review these "
-                                             "values before sending to unit?"),
-                              this);
+    QString text = QStringLiteral("Some parameters were readjusted.  Do you wish to review these values before "
+                                  "sending to unit?");
+    if (!changes.isEmpty())
+        text += QStringLiteral("\n\n") + changes.join(QLatin1Char('\n'));
+    auto *Label1 = new QLabel(text, this);
+    Label1->setTextFormat(Qt::PlainText);
     Label1->setObjectName("Label1");
     Label1->setWordWrap(true);
     Label1->setMinimumWidth(300);

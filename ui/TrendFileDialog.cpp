@@ -6,13 +6,13 @@
 
 QString QtTrendFileDialog::logToPlot(QWidget *parent)
 {
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Plot Data Log"), QString(),
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Plot Data Log"), StartFolder(QString()),
                                         QStringLiteral("Data (*.txt);;All Files (*)"));
 }
 
 QString QtTrendFileDialog::imageToSave(QWidget *parent)
 {
-    QFileDialog dialog(parent, QStringLiteral("Save Image"));
+    QFileDialog dialog(parent, QStringLiteral("Save Image"), StartFolder(QString()));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({QStringLiteral("PNG image (*.png)"), QStringLiteral("All Files (*)")});
     dialog.setDefaultSuffix(QStringLiteral("png"));

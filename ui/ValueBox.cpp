@@ -1,36 +1,51 @@
 #include "ui/ValueBox.h"
 
-#include <QLabel>
+#include <QLineEdit>
+#include <algorithm>
 
-QLabel *ValueBox(const QString &name, const QString &toolTip, QWidget *parent, const QString &widestText)
+QLineEdit *ValueField(const QString &name, const QString &caption, const QString &toolTip, QWidget *parent,
+                      const QString &widestText)
 {
-    auto *box = new QLabel(QStringLiteral("----"), parent);
-    box->setObjectName(name);
-    box->setToolTip(toolTip);
-    box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto *field = new QLineEdit(QStringLiteral("----"), parent);
+    field->setObjectName(name);
+    field->setReadOnly(true);
+    field->setAccessibleName(caption);
+    field->setToolTip(toolTip);
+    field->setAccessibleDescription(toolTip);
+    // A click selects the value for copying; the keyboard's Tab stays with
+    // the controls, and a screen reader finds the values on its own.
+    field->setFocusPolicy(Qt::ClickFocus);
+    MakeSteady(field, widestText);
+    return field;
+}
+
+QLineEdit *ValueBox(const QString &name, const QString &caption, const QString &toolTip, QWidget *parent,
+                    const QString &widestText)
+{
+    QLineEdit *box = ValueField(name, caption, toolTip, parent, widestText);
     box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    box->setBackgroundRole(QPalette::Base);
-    box->setAutoFillBackground(true);
-    box->setContentsMargins(3, 1, 3, 1);
-    MakeSteady(box, widestText);
     return box;
 }
 
-void MakeSteady(QLabel *label, const QString &widestText)
+int WidthForText(const QLineEdit *field, const QString &text)
 {
-    const QString shown = label->text();
-    label->setText(widestText);
-    const QSize widest = label->sizeHint();
-    label->setText(shown);
-    label->setFixedSize(widest.expandedTo(label->sizeHint()));
+    // A line edit's size hint holds room for 17 "x" plus its frame and margins.
+    const QFontMetrics metrics = field->fontMetrics();
+    const int around = field->sizeHint().width() - 17 * metrics.horizontalAdvance(QLatin1Char('x'));
+    return metrics.horizontalAdvance(text) + around;
 }
 
-void SetSteadyText(QLabel *label, const QString &text)
+void MakeSteady(QLineEdit *field, const QString &widestText)
 {
-    if (label->text() == text)
+    field->setFixedWidth(std::max(WidthForText(field, widestText), WidthForText(field, field->text())));
+}
+
+void SetSteadyText(QLineEdit *field, const QString &text)
+{
+    if (field->text() == text)
         return;
-    label->setText(text);
-    const QSize wanted = label->sizeHint();
-    if (wanted.width() > label->maximumWidth() || wanted.height() > label->maximumHeight())
-        label->setFixedSize(wanted.expandedTo(label->maximumSize()));
+    field->setText(text);
+    const int wanted = WidthForText(field, text);
+    if (wanted > field->maximumWidth())
+        field->setFixedWidth(wanted);
 }

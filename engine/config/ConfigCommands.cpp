@@ -2,13 +2,14 @@
 
 #include "engine/config/ConfigFileDialog.h"
 #include "engine/config/ConfigRecord.h"
+#include "engine/preferences/Registry.h"
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/TesterState.h"
 #include "engine/supervision/TesterEngine.h"
 
 ConfigCommands::ConfigCommands(TesterState &state, TesterEngine &testerEngine, MessageDialogs &messageDialogs,
                                ConfigFileDialog &dialog, Registry &registry)
-    : s(state), engine(testerEngine), dialogs(messageDialogs), fileDialog(&dialog),
+    : s(state), engine(testerEngine), dialogs(messageDialogs), fileDialog(&dialog), registry(registry),
       configFile(state, messageDialogs, registry)
 {
 }
@@ -32,7 +33,7 @@ bool ConfigCommands::SaveConfiguration()
     // The file receives what the tester reports, so it must be there.
     if (!engine.CommReady())
         return false;
-    QString path;
+    QString path = lastConfigFile();
     if (!fileDialog->chooseSave(path))
         return false;
     return configFile.SaveConfigFile(path);
@@ -57,10 +58,17 @@ void ConfigCommands::ConfigureOpenMenu()
 {
     if (!readyForFile())
         return;
-    QString path = s.ConfigFileName;
+    QString path = lastConfigFile();
     if (!fileDialog->chooseOpen(path))
         return;
     openAndDownload(path, true);
+}
+
+QString ConfigCommands::lastConfigFile() const
+{
+    if (!s.ConfigFileName.isEmpty())
+        return s.ConfigFileName;
+    return registry.LoadRecentConfigFiles().value(0);
 }
 
 void ConfigCommands::ConfigureRecentFileMenu(const QString &path)

@@ -36,10 +36,12 @@ public:
 private:
     bool readyForFile();
     void openAndDownload(const QString &path, bool serialFirst);
+    QString lastConfigFile() const;
 
     TesterState &s;
     TesterEngine &engine;
     MessageDialogs &dialogs;
     ConfigFileDialog *fileDialog;
+    Registry &registry;
     ConfigFile configFile;
 };

@@ -3,6 +3,7 @@
 #include "engine/config/EditorComputations.h"
 #include "engine/state/DataFormat.h"
 #include "engine/state/MessageDialogs.h"
+#include "engine/state/NumberReader.h"
 #include "engine/state/TesterState.h"
 
 namespace {
@@ -86,26 +87,60 @@ int16_t ConfigEditor::ContactCode(const EditorFields &f)
     return int16_t(code);
 }
 
+QString ReadjustmentText(const Readjustment &change)
+{
+    if (change.notANumber)
+        return QStringLiteral("%1: \"%2\" is not a number, becomes %3").arg(change.name, change.typed, change.used);
+    return QStringLiteral("%1: %2 becomes %3").arg(change.name, change.typed.trimmed(), change.used);
+}
+
 bool ConfigEditor::ApplyEditedConfig(const EditorFields &f, const std::function<void()> &showStored)
 {
-    readjust = false;
+    changes.clear();
+    review = false;
     bool result = true;
 
-    const int32_t failLimit = ParseCount(f.maxFailures, readjust);
-    const int32_t seqLimit = ParseCount(f.maxSeqFailures, readjust);
-    const int32_t cycleLimit = ParseCount(f.maxTestCycles, readjust);
-    const int32_t maxDownTime = ParseStrokeTime(f.maxDownTime, readjust);
-    const int32_t minDownTime = f.constantRate ? maxDownTime : ParseStrokeTime(f.minDownTime, readjust);
-    const int32_t maxUpTime = ParseStrokeTime(f.maxUpTime, readjust);
-    const int32_t minUpTime = f.constantRate ? maxUpTime : ParseStrokeTime(f.minUpTime, readjust);
+    // Reads one field and notes it when its value had to be readjusted: a
+    // clamp, or a text that holds no number and so reads as 0 ("open" is a
+    // tolerance's word for full scale).
+    const auto read = [&](QString EditorFields::*field, const char *name, auto parse) {
+        bool clamped = false;
+        const QString &typed = f.*field;
+        const int32_t value = parse(typed, clamped);
+        const bool open = field == &EditorFields::upMaxResist || field == &EditorFields::upMinResist
+            || field == &EditorFields::downMaxResist || field == &EditorFields::downMinResist;
+        const bool notANumber =
+            !HoldsNumber(typed) && !(open && typed.contains(QLatin1String("open"), Qt::CaseInsensitive));
+        if (clamped || notANumber)
+            changes.append({field, QLatin1String(name), typed, QString(), notANumber});
+        return value;
+    };
+    const auto tolerance = [this](const QString &text, bool &clamped) {
+        return int32_t(ParseTolerance(s, text, clamped));
+    };
+
+    // In the order of the editor's tabs: the first change listed is the
+    // first one the operator meets on review.
+    const int32_t maxUpTime = read(&EditorFields::maxUpTime, "Up Stroke Max Time (sec)", ParseStrokeTime);
+    const int32_t minUpTime = f.constantRate
+        ? maxUpTime
+        : read(&EditorFields::minUpTime, "Up Stroke Min Time (sec)", ParseStrokeTime);
+    const int32_t maxDownTime = read(&EditorFields::maxDownTime, "Down Stroke Max Time (sec)", ParseStrokeTime);
+    const int32_t minDownTime = f.constantRate
+        ? maxDownTime
+        : read(&EditorFields::minDownTime, "Down Stroke Min Time (sec)", ParseStrokeTime);
+    const int32_t maxUpTol = read(&EditorFields::upMaxResist, "Up Stroke Max Resistance", tolerance);
+    const int32_t minUpTol = read(&EditorFields::upMinResist, "Up Stroke Min Resistance", tolerance);
+    const int32_t maxUpBounce = read(&EditorFields::maxUpBounceTime, "Up Stroke Max Bounce Time", ParseBounceTime);
+    const int32_t maxDownTol = read(&EditorFields::downMaxResist, "Down Stroke Max Resistance", tolerance);
+    const int32_t minDownTol = read(&EditorFields::downMinResist, "Down Stroke Min Resistance", tolerance);
+    const int32_t maxDownBounce =
+        read(&EditorFields::maxDownBounceTime, "Down Stroke Max Bounce Time", ParseBounceTime);
     const int16_t upperBounce = ClampThreshold(f.upperBounce);
     const int16_t lowerBounce = ClampThreshold(f.lowerBounce);
-    const int32_t maxUpTol = ParseTolerance(s, f.upMaxResist, readjust);
-    const int32_t minUpTol = ParseTolerance(s, f.upMinResist, readjust);
-    const int32_t maxDownTol = ParseTolerance(s, f.downMaxResist, readjust);
-    const int32_t minDownTol = ParseTolerance(s, f.downMinResist, readjust);
-    const int32_t maxUpBounce = ParseBounceTime(f.maxUpBounceTime, readjust);
-    const int32_t maxDownBounce = ParseBounceTime(f.maxDownBounceTime, readjust);
+    const int32_t cycleLimit = read(&EditorFields::maxTestCycles, "Maximum Test Cycles", ParseCount);
+    const int32_t failLimit = read(&EditorFields::maxFailures, "Maximum Test Failures", ParseCount);
+    const int32_t seqLimit = read(&EditorFields::maxSeqFailures, "Maximum Sequential Failures", ParseCount);
 
     // Every failed check is reported, so one OK tells the operator all of them.
     const struct { bool fails; const char *message; } checks[] = {
@@ -144,7 +179,14 @@ bool ConfigEditor::ApplyEditedConfig(const EditorFields &f, const std::function<
 
     if (showStored)
         showStored();   // the fields show the clamped values before the question
-    if (readjust && dialogs.ReadjustDialog() == AnswerYes)
-        result = false;
-    return result;
+    if (changes.isEmpty())
+        return result;
+    const EditorFields stored = DisplayEditValues();
+    QStringList lines;
+    for (Readjustment &change : changes) {
+        change.used = stored.*change.field;
+        lines << ReadjustmentText(change);
+    }
+    review = dialogs.ReadjustDialog(lines) == AnswerYes;
+    return result && !review;
 }

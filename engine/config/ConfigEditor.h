@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -25,6 +27,21 @@ struct EditorFields
     QString maxTestCycles, maxFailures, maxSeqFailures;
 };
 
+// A value the last OK had to change before it could be used: its field,
+// named as the editor shows it, the text typed and the text of the value
+// used (clamped into the item's range, or read from a text that held no number).
+struct Readjustment
+{
+    QString EditorFields::*field;
+    QString name;
+    QString typed;
+    QString used;
+    bool notANumber = false;
+};
+// "Down Stroke Max Time (sec): 0.01 becomes 0.025"; for a text that is not a
+// number, "Maximum Test Cycles: "abc" is not a number, becomes 1".
+QString ReadjustmentText(const Readjustment &change);
+
 // The editor's rules without its widgets: the edit copy (the s fields of
 // the state) shown as field texts, the fields read back through the
 // parsers with the five pair checks, and whether anything changed since
@@ -43,9 +60,15 @@ public:
     // its own message (all of them, in a fixed order), and stores all
     // sixteen values in the edit copy whatever the checks found. Then
     // `showStored` puts the stored values back into the fields, and when a
-    // parser had to clamp a value the operator is asked whether to review
-    // them. True: the editor may close.
+    // value had to be readjusted (clamped, or typed as no number) the
+    // operator is asked whether to review them, each listed with the text
+    // typed and the value used. True: the editor may close.
     bool ApplyEditedConfig(const EditorFields &fields, const std::function<void()> &showStored = nullptr);
+
+    // The values the last OK readjusted, in the order of the editor's tabs,
+    // and whether the operator then chose to review them.
+    const QList<Readjustment> &readjusted() const { return changes; }
+    bool reviewing() const { return review; }
 
     // At least one of the sixteen items differs from its value at opening.
     bool IsDirty() const;
@@ -63,5 +86,6 @@ private:
     TesterState &s;
     MessageDialogs &dialogs;
     Items starting;
-    bool readjust = false;   // a parser clamped a value in the last check
+    QList<Readjustment> changes;   // of the last check
+    bool review = false;
 };

@@ -7,6 +7,7 @@
 #include "engine/state/TesterState.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -139,7 +140,7 @@ DataLog::DataLog(TesterState &state, MessageDialogs &dialogs, DataFileDialog &fi
 
 DataLog::~DataLog()
 {
-    file.close();
+    file->close();
 }
 
 void DataLog::closeQuietly()
@@ -147,7 +148,7 @@ void DataLog::closeQuietly()
     const bool wasOpen = s.DataFileOpen;
     s.DataFileOpen = false;
     NoName();
-    file.close();
+    file->close();
     s.DataFileNum = 0;
     notifyChanged();
     if (wasOpen && openedOrClosed)
@@ -162,19 +163,20 @@ void DataLog::notifyChanged()
 
 bool DataLog::OpenFile(QString &nam)
 {
-    if (s.DataFileOpen)
-        closeQuietly();
+    // The file open now keeps logging until the new one is open: a name
+    // that fails costs no sample.
+    if (nam.isEmpty())
+        return openFailed(nam, QStringLiteral("No file name was given."));
+    const bool exists = QFileInfo::exists(nam);
 
-    const bool exists = !nam.isEmpty() && QFileInfo::exists(nam);
-    s.DataFileNum = 1;
-
-    bool writeHeader = !exists;
     bool startNewLine = false;
     if (exists) {
         QFile existing(nam);
         QByteArray firstLine;
-        if (!existing.open(QIODevice::ReadOnly) || !readFirstLine(existing, firstLine))
-            return openFailed();
+        if (!existing.open(QIODevice::ReadOnly))
+            return openFailed(nam, existing.errorString());
+        if (!readFirstLine(existing, firstLine))
+            return openFailed(nam, QStringLiteral("The file is empty or cannot be read."));
         startNewLine = endsWithoutLineEnd(existing);
         existing.close();
         if (firstLine != QByteArray(DataLogHeader)) {
@@ -182,23 +184,27 @@ bool DataLog::OpenFile(QString &nam)
                 QStringLiteral("File Error"),
                 QStringLiteral("Unrecognized file structure.  Continue writing to file?"));
             if (answer != AnswerYes)
-                return openFailed();
+                return openFailed(nam, QStringLiteral("Its first line is not the data log header."));
         }
     }
 
     // Unbuffered: every line goes to the operating system as it is written,
     // so a crash loses at most the line in progress.
-    file.setFileName(nam);
-    if (nam.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return openFailed();
+    auto next = std::make_unique<QFile>(nam);
+    if (!next->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return openFailed(nam, next->errorString());
     QByteArray start;
     if (startNewLine)
         start += LineEnd;
-    if (writeHeader)
+    if (!exists)
         start += QByteArray(DataLogHeader) + LineEnd;
-    if (!start.isEmpty() && file.write(start) != start.size())
-        return openFailed();
+    if (!start.isEmpty() && next->write(start) != start.size())
+        return openFailed(nam, next->errorString());
 
+    if (s.DataFileOpen)
+        closeQuietly();
+    file = std::move(next);
+    s.DataFileNum = 1;
     s.DataFileOpen = true;
     lines = 0;
     lastLine = QDateTime();
@@ -211,14 +217,15 @@ bool DataLog::OpenFile(QString &nam)
     return true;
 }
 
-bool DataLog::openFailed()
+bool DataLog::openFailed(const QString &path, const QString &reason)
 {
-    file.close();
-    s.DataFileOpen = false;
-    s.DataFileNum = 0;
-    s.DataFileName.clear();
-    NoName();
-    dialogs.ErrorDialog(QStringLiteral("File Error"), QStringLiteral("Error Opening File"));
+    if (!s.DataFileOpen) {
+        s.DataFileNum = 0;
+        s.DataFileName.clear();
+        NoName();
+    }
+    dialogs.ErrorDialog(QStringLiteral("File Error"),
+                        QStringLiteral("Error Opening File\n%1\n%2").arg(QDir::toNativeSeparators(path), reason));
     return false;
 }
 
@@ -237,11 +244,11 @@ void DataLog::SaveToFile()
     }
     QByteArray bytes = SampleLine(s).toLatin1();
     bytes += LineEnd;
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    if (file->write(bytes) != bytes.size() || !file->flush()) {
         // Part of the line may have reached the disk before it filled: cut
         // it off, or the next line would be glued to a damaged one.
-        if (!file.isSequential())
-            file.resize(lengthBefore);
+        if (!file->isSequential())
+            file->resize(lengthBefore);
         writeFailed(QStringLiteral("Error Writing File.  The data file has been closed "
                                    "and the current sample has not been saved."));
         return;
@@ -256,19 +263,19 @@ bool DataLog::stillAtItsPath(qint64 &length) const
 {
 #ifdef Q_OS_UNIX
     struct stat opened, named;
-    if (::fstat(file.handle(), &opened) != 0)
+    if (::fstat(file->handle(), &opened) != 0)
         return false;
     length = qint64(opened.st_size);
     // Devices such as /dev/null are what their name says.
     if (!S_ISREG(opened.st_mode))
         return true;
-    if (::stat(QFile::encodeName(file.fileName()).constData(), &named) != 0)
+    if (::stat(QFile::encodeName(file->fileName()).constData(), &named) != 0)
         return false;
     return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 #else
     // Windows does not let another program delete or rename a file that is
     // open here without shared delete access, which QFile does not grant.
-    length = file.size();
+    length = file->size();
     return true;
 #endif
 }
@@ -309,23 +316,21 @@ bool DataLog::SaveData(int creatfile)
 {
     if (creatfile < 0 || creatfile > 2)
         return false;
-
-    // Once the open file is closed, a cancelled dialog still goes on with an
-    // empty name, which fails to open and says so.
-    const bool wasOpen = s.DataFileOpen;
-    if (wasOpen)
-        closeQuietly();
-
-    QString path;
-    if (!chooseFile(creatfile, path)) {
-        if (!wasOpen)
-            return false;
-        path.clear();
-    }
-    OpenFile(path);
+    // A cancelled dialog changes nothing: the file open keeps logging.
+    QString path = lastDataFile();
+    if (!chooseFile(creatfile, path) || !OpenFile(path))
+        return false;
+    // The new file takes the current sample at once.
     SaveToFile();
     // False also when the sample could not be written: the file is closed then.
     return s.DataFileOpen;
+}
+
+QString DataLog::lastDataFile() const
+{
+    if (!s.DataFileName.isEmpty())
+        return s.DataFileName;
+    return registry.LoadRecentFiles().value(0);
 }
 
 bool DataLog::CheckDataSaved(bool closing)

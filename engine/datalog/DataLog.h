@@ -7,13 +7,16 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class MessageDialogs;
 class Registry;
 struct TesterState;
 
 // The file dialog of the data log: the platform's Open dialog for New (0),
-// save before closing (1) and Open (2). False when the operator cancelled.
+// save before closing (1) and Open (2). `path` comes in as the data file
+// used last (empty when none), whose folder the dialog starts in, and goes
+// out as the chosen file. False when the operator cancelled.
 class DataFileDialog
 {
 public:
@@ -58,19 +61,21 @@ public:
 
 private:
     void closeQuietly();          // mark closed, reset the title, close ignoring errors
-    bool openFailed();            // the error exit of OpenFile
+    // The error exit of OpenFile: a file already open stays open and logging.
+    bool openFailed(const QString &path, const QString &reason);
     void writeFailed(const QString &text);   // a sample line did not reach the file
     // The open file is the one its name leads to; length is its size.
     bool stillAtItsPath(qint64 &length) const;
     void notifyChanged();
     bool chooseFile(int creatfile, QString &path);
+    QString lastDataFile() const;
 
     TesterState &s;
     MessageDialogs &dialogs;
     DataFileDialog &fileDialog;
     Registry &registry;
     std::function<void(const QString &)> setWindowTitle;
-    QFile file;
+    std::unique_ptr<QFile> file = std::make_unique<QFile>();
     // Owns the posted write-error notice, so it dies with the log.
     QObject noticeContext;
     bool writeNoticePending = false;

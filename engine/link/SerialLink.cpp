@@ -190,3 +190,13 @@ QString SerialLink::deviceName() const
 {
     return port.deviceName();
 }
+
+QString SerialLink::openProblem(int portNumber) const
+{
+    const QString problem = port.openProblem();
+    if (problem.isEmpty())
+        return problem;
+    const QString device = port.deviceName();
+    const QString where = device.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(device);
+    return QStringLiteral("Comm %1").arg(portNumber) + where + QStringLiteral(": ") + problem;
+}

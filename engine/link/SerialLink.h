@@ -47,6 +47,9 @@ public:
     void writeBytes(const QByteArray &bytes);
     bool portAlive() const;      // false once the device behind an open port vanished
     QString deviceName() const;  // the device of the open port, when the platform names it
+    // Why the last port tried did not open, with its number and device:
+    // "Comm 1 (/dev/ttyUSB0): not present"; empty when there is no reason to tell.
+    QString openProblem(int portNumber) const;
 
     QByteArray RxBuffer;         // received characters not yet taken as a line
     QString ReplyLine;           // the last complete line, without its CR

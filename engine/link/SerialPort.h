@@ -22,4 +22,9 @@ public:
     // The device behind the port last opened, for people to read ("/dev/ttyUSB0",
     // "COM3"); empty when the port has no such name.
     virtual QString deviceName() const { return QString(); }
+    // Why the last open() failed, in words that say what to do ("permission
+    // denied (add the user to the dialout group)", "device busy (used by
+    // another program)", "not present"); empty when it opened, or when no
+    // device stands behind the port at all.
+    virtual QString openProblem() const { return QString(); }
 };

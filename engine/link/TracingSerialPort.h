@@ -35,6 +35,7 @@ public:
     void discardInput() override { inner.discardInput(); }
     void discardOutput() override { inner.discardOutput(); }
     QString deviceName() const override { return inner.deviceName(); }
+    QString openProblem() const override { return inner.openProblem(); }
 
     static QByteArray Escaped(const QByteArray &bytes);
 

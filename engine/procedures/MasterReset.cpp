@@ -1,6 +1,7 @@
 #include "engine/procedures/MasterReset.h"
 
 #include "engine/procedures/DefaultConfig.h"
+#include "engine/state/MessageDialogs.h"
 #include "engine/state/NumberReader.h"
 #include "engine/state/TesterState.h"
 #include "engine/supervision/TesterEngine.h"
@@ -54,8 +55,15 @@ QString CheckMasterEntries(const QString &serial, const QString &mode, const QSt
     return QString();
 }
 
-void ConfigureMasterReset(TesterState &s, TesterEngine &engine, const std::function<bool()> &askMasterValues)
+void ConfigureMasterReset(TesterState &s, TesterEngine &engine, MessageDialogs &dialogs,
+                          const std::function<bool()> &askMasterValues)
 {
+    if (s.Running
+        && dialogs.YesNoDialog(QStringLiteral("Master Reset"),
+                               QStringLiteral("A test is running. A master reset stops it, loads the default "
+                                              "configuration and clears the counters. Continue?"))
+               != AnswerYes)
+        return;
     s.sSerialNumber = QStringLiteral("00000000");
     SetDefaultConfig(s);
     s.sRMode = 0;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 
+class MessageDialogs;
 class TesterEngine;
 struct TesterState;
 
@@ -22,9 +23,12 @@ struct MasterEntries
 QString CheckMasterEntries(const QString &serial, const QString &mode, const QString &pullUp,
                            MasterEntries &entries);
 
-// Configure, Master Reset: the default configuration with serial
-// "00000000", resistance mode and a 1000 ohm pull-up goes into the edit
-// copy; `askMasterValues` (the master dialog) lets the operator change the
-// three identity values and is true when they were accepted; then the
-// master download sends them with the defaults and clears the counters.
-void ConfigureMasterReset(TesterState &s, TesterEngine &engine, const std::function<bool()> &askMasterValues);
+// Configure, Master Reset: during a running test the operator is asked
+// first, and No leaves everything as it was. Then the default
+// configuration with serial "00000000", resistance mode and a 1000 ohm
+// pull-up goes into the edit copy; `askMasterValues` (the master dialog)
+// lets the operator change the three identity values and is true when
+// they were accepted; then the master download sends them with the
+// defaults and clears the counters.
+void ConfigureMasterReset(TesterState &s, TesterEngine &engine, MessageDialogs &dialogs,
+                          const std::function<bool()> &askMasterValues);

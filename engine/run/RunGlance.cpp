@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-bool RunGlance::portTried(int port)
+bool RunGlance::portTried(int port, const QString &problem)
 {
-    return history.portTried(port);
+    return history.portTried(port, problem);
 }
 
 void RunGlance::linkFound(int port, const QString &device, const QDateTime &at)
@@ -23,15 +23,35 @@ void RunGlance::linkLost(const QDateTime &at)
     linkChangedAt = at;
 }
 
-void RunGlance::runStarted(int code)
+void RunGlance::runStarted(const TesterState &s, int code)
 {
     lastRunCode = code;
+    // A run once may end before any sample showed it running.
+    modeAtLastSample = CurrentRunMode(s, code);
+    stopCommanded = false;
+    runEndText.clear();
+}
+
+void RunGlance::stopAcknowledged()
+{
+    stopCommanded = true;
 }
 
 void RunGlance::sampleTaken(const TesterState &s)
 {
     stateChanged(s);
-    run.addSample(s.vUpdateTime, s.CycleCount, runMode(s) != RunMode::Stopped);
+    const RunMode mode = runMode(s);
+    // The sample that first shows a run stopped tells why and when it ended.
+    if (mode != RunMode::Stopped) {
+        runEndText.clear();
+    } else if (modeAtLastSample != RunMode::Stopped) {
+        const StopCause end = WhyRunEnded(s, modeAtLastSample, stopCommanded);
+        runEndText = RunEndText(end, s, s.vUpdateTime);
+        limitEnd = IsLimitEnd(end);
+    }
+    modeAtLastSample = mode;
+    stopCommanded = false;
+    run.addSample(s.vUpdateTime, s.CycleCount, mode != RunMode::Stopped);
 }
 
 void RunGlance::stateChanged(const TesterState &s)
@@ -54,7 +74,15 @@ QString RunGlance::linkStateText() const
 
 QString RunGlance::runText(const TesterState &s) const
 {
-    return RunStateText(runMode(s), s.RepeatCount);
+    const RunMode mode = runMode(s);
+    if (mode == RunMode::Stopped && !runEndText.isEmpty())
+        return runEndText;
+    return RunStateText(mode, s.RepeatCount);
+}
+
+bool RunGlance::endedAtLimit(const TesterState &s) const
+{
+    return limitEnd && runMode(s) == RunMode::Stopped && !runEndText.isEmpty();
 }
 
 QString RunGlance::timeToLimitText(const TesterState &s) const

@@ -16,10 +16,12 @@ class RunGlance
 {
 public:
     // What the poll cycle reports, as it happens.
-    bool portTried(int port);   // false when the link text stays as it was
+    // False when the link text and its problems stay as they were.
+    bool portTried(int port, const QString &problem = QString());
     void linkFound(int port, const QString &device, const QDateTime &at);
     void linkLost(const QDateTime &at);
-    void runStarted(int code);
+    void runStarted(const TesterState &s, int code);
+    void stopAcknowledged();                   // the stop sent from here was acknowledged
     void sampleTaken(const TesterState &s);    // a full sample was decoded
     void stateChanged(const TesterState &s);   // the run or link state may have changed
 
@@ -31,13 +33,21 @@ public:
     const QString &device() const { return foundDevice; }
     // "Connected since 14:03:07", "Lost at 14:05:00" or "Searching...".
     QString linkStateText() const;
+    // The run state, or why and when the last watched run ended while it
+    // stays stopped ("Stopped at cycle limit (1000) at 14:02").
     QString runText(const TesterState &s) const;
+    // The run stopped at one of its limits: it went as far as it may.
+    bool endedAtLimit(const TesterState &s) const;
     QString timeToLimitText(const TesterState &s) const;
 
 private:
     LinkHistory history;
     RunProgress run;
     int lastRunCode = 0;
+    RunMode modeAtLastSample = RunMode::Stopped;
+    bool stopCommanded = false;   // since the last sample
+    QString runEndText;           // why and when the last watched run ended; empty while one runs
+    bool limitEnd = false;
     int foundPort = 0;
     QString foundDevice;
     QDateTime linkChangedAt;

@@ -21,19 +21,30 @@ enum : int { RunToLimitsCode = 162, RunOnceCode = 170, RunNoLimitCode = 172 };
 
 } // namespace
 
-bool LinkHistory::portTried(int triedPort)
+bool LinkHistory::portTried(int triedPort, const QString &problem)
 {
     const State before = current;
     const uint32_t triedBefore = tried;
+    const QString problemBefore = openProblems.value(triedPort);
     if (current == State::Connected)
         current = State::Searching;
     if (triedPort >= 1 && triedPort <= 32)
         tried |= uint32_t(1) << (triedPort - 1);
-    return current != before || (current == State::Searching && tried != triedBefore);
+    if (problem.isEmpty())
+        openProblems.remove(triedPort);
+    else
+        openProblems.insert(triedPort, problem);
+    return current != before || (current == State::Searching && tried != triedBefore) || problem != problemBefore;
+}
+
+QString LinkHistory::problems() const
+{
+    return QStringList(openProblems.values()).join(QLatin1Char('\n'));
 }
 
 void LinkHistory::found(int foundPort, const QString &foundDevice, const QDateTime &at)
 {
+    openProblems.clear();
     current = State::Connected;
     port = foundPort;
     device = foundDevice;
@@ -112,6 +123,46 @@ QString RunStateText(RunMode mode, int breakCount)
 bool EndsAtCycleLimit(RunMode mode)
 {
     return mode == RunMode::ToLimits || mode == RunMode::Break;
+}
+
+StopCause WhyRunEnded(const TesterState &s, RunMode endedMode, bool stopCommanded)
+{
+    if (stopCommanded)
+        return StopCause::Operator;
+    const auto reached = [](int64_t count, int64_t limit) { return limit > 0 && count >= limit; };
+    if (EndsAtCycleLimit(endedMode)) {
+        // A failure ends a run before its cycles run out; name it first.
+        if (reached(s.FailCount, s.vFailLimit))
+            return StopCause::FailLimit;
+        if (reached(s.SeqCount, s.vSeqLimit))
+            return StopCause::SeqLimit;
+        if (reached(s.CycleCount, s.vCycleLimit))
+            return StopCause::CycleLimit;
+    }
+    if (endedMode == RunMode::Once)
+        return StopCause::OneCycle;
+    return StopCause::Tester;
+}
+
+QString RunEndText(StopCause end, const TesterState &s, const QDateTime &at)
+{
+    const QString when = QStringLiteral(" at ") + at.toString(QStringLiteral("HH:mm"));
+    switch (end) {
+    case StopCause::CycleLimit: return QStringLiteral("Stopped at cycle limit (%1)").arg(s.vCycleLimit) + when;
+    case StopCause::FailLimit:
+        return QStringLiteral("Stopped: failure limit reached (%1 of %2)").arg(s.FailCount).arg(s.vFailLimit) + when;
+    case StopCause::SeqLimit: return QStringLiteral("Stopped: sequential failure limit reached") + when;
+    case StopCause::Operator: return QStringLiteral("Stopped by the operator") + when;
+    case StopCause::OneCycle: return QStringLiteral("Stopped after one cycle") + when;
+    case StopCause::Tester: return QStringLiteral("Stopped at the tester") + when;
+    case StopCause::None: break;
+    }
+    return QStringLiteral("Stopped");
+}
+
+bool IsLimitEnd(StopCause end)
+{
+    return end == StopCause::CycleLimit || end == StopCause::FailLimit || end == StopCause::SeqLimit;
 }
 
 QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine)

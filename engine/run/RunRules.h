@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QMap>
 #include <QString>
 #include <cstdint>
 
@@ -20,7 +21,8 @@ class LinkHistory
 public:
     enum class State { Searching, Connected, Lost };
 
-    bool portTried(int port);   // false when the text stays as it was
+    // False when the text and the problems stay as they were.
+    bool portTried(int port, const QString &problem = QString());
     void found(int port, const QString &device, const QDateTime &at);
     void lost(const QDateTime &at);
 
@@ -29,6 +31,9 @@ public:
     // "Link lost at 14:03:07" (shown until a tester is found again).
     QString text() const;
     bool alarm() const { return current == State::Lost; }
+    // Why ports of the current search did not open, one line each in port
+    // order ("Comm 1 (/dev/ttyUSB0): not present"); empty when none.
+    QString problems() const;
 
 private:
     State current = State::Searching;
@@ -36,6 +41,7 @@ private:
     QString device;
     QString since;        // hh:mm:ss of the last find or loss
     uint32_t tried = 0;   // bit n-1 set: port n tried since the search began
+    QMap<int, QString> openProblems;
 };
 
 // The ports of a search as ranges: "1-3, 9, 12-16".
@@ -53,6 +59,19 @@ RunMode CurrentRunMode(const TesterState &s, int lastRunCode);
 QString RunStateText(RunMode mode, int breakCount);
 // Whether the run ends at the cycle limit.
 bool EndsAtCycleLimit(RunMode mode);
+
+// Why a watched run ended, told from the counts, limits and commands at its
+// end: a stop commanded from here; else a limit the counts reached (limits
+// stop only a run to limits or with breaks); else the single cycle of a run
+// once; else the tester stopped by itself (its own panel, say).
+enum class StopCause { None, CycleLimit, FailLimit, SeqLimit, Operator, OneCycle, Tester };
+StopCause WhyRunEnded(const TesterState &s, RunMode endedMode, bool stopCommanded);
+// "Stopped at cycle limit (100000) at 14:02", "Stopped: failure limit
+// reached (10 of 10) at 14:02", "Stopped by the operator at 14:02", ...;
+// plain "Stopped" for None.
+QString RunEndText(StopCause end, const TesterState &s, const QDateTime &at);
+// The limit ends: the run went as far as its configuration lets it.
+bool IsLimitEnd(StopCause end);
 
 // The data log in a few words: "name.txt: 12 lines, last at 14:03:07", or
 // "Not logging".

@@ -54,11 +54,11 @@ void SessionView::sampleDecoded()
     Q_EMIT sampleTaken();
 }
 
-void SessionView::portTried(int port)
+void SessionView::portTried(int port, const QString &problem)
 {
-    summary.portTried(port);
-    toWindow([=](TesterView &w) { w.portTried(port); });
-    Q_EMIT searchTried(port);
+    summary.portTried(port, problem);
+    toWindow([&](TesterView &w) { w.portTried(port, problem); });
+    Q_EMIT searchTried(port, problem);
 }
 
 void SessionView::linkFound(int port, const QString &device, const QDateTime &at)
@@ -77,7 +77,7 @@ void SessionView::linkLost(const QDateTime &at)
 
 void SessionView::runStarted(int code)
 {
-    summary.runStarted(code);
+    summary.runStarted(s, code);
     toWindow([=](TesterView &w) { w.runStarted(code); });
     Q_EMIT runCommanded(code);
 }
@@ -92,4 +92,11 @@ void SessionView::testerChanged(TesterChange change)
 {
     toWindow([=](TesterView &w) { w.testerChanged(change); });
     Q_EMIT changeSent(change);
+}
+
+void SessionView::stopAcknowledged()
+{
+    summary.stopAcknowledged();
+    toWindow([](TesterView &w) { w.stopAcknowledged(); });
+    Q_EMIT stopCommanded();
 }

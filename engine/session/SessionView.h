@@ -51,19 +51,21 @@ public:
     void showManualReading(const QString &text) override;
     void setTitle(const QString &text) override;
     void sampleDecoded() override;
-    void portTried(int port) override;
+    void portTried(int port, const QString &problem) override;
     void linkFound(int port, const QString &device, const QDateTime &at) override;
     void linkLost(const QDateTime &at) override;
     void runStarted(int code) override;
+    void stopAcknowledged() override;
     void testEnded() override;
     void testerChanged(TesterChange change) override;
 
 Q_SIGNALS:
     void sampleTaken();
-    void searchTried(int port);
+    void searchTried(int port, const QString &problem);
     void testerFound(int port, const QString &device, const QDateTime &at);
     void testerLost(const QDateTime &at);
     void runCommanded(int code);
+    void stopCommanded();
     void limitReached();
     void changeSent(TesterChange change);
 

@@ -71,7 +71,7 @@ public:
         shown.ErrorDialog(title, text);
     }
     int16_t YesNoDialog(const QString &title, const QString &text) override { return shown.YesNoDialog(title, text); }
-    int16_t ReadjustDialog() override { return shown.ReadjustDialog(); }
+    int16_t ReadjustDialog(const QStringList &changes) override { return shown.ReadjustDialog(changes); }
 
 private:
     MessageDialogs &shown;
@@ -105,6 +105,7 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     connect(view.get(), &SessionView::testerLost, this, &TesterSession::linkLost);
     connect(view.get(), &SessionView::runCommanded, this, &TesterSession::runStarted);
     connect(view.get(), &SessionView::limitReached, this, &TesterSession::testEnded);
+    connect(view.get(), &SessionView::stopCommanded, this, &TesterSession::stopAcknowledged);
     connectRecorder();
     pollTimer.setObjectName("Tmr");
     connect(&pollTimer, &QTimer::timeout, this, [this] { tick(); });

@@ -104,12 +104,13 @@ public:
 
 Q_SIGNALS:
     void sampleDecoded();   // after the window showed it
-    void portTried(int port);
+    void portTried(int port, const QString &problem);   // problem: why it did not open, or empty
     void linkFound(int port, const QString &device, const QDateTime &at);
     void linkLost(const QDateTime &at);
     void runStarted(int code);
-    void logChanged();      // a line was written, a data file opened or closed
-    void testEnded();       // the tester signalled the end of its test
+    void logChanged();         // a line was written, a data file opened or closed
+    void stopAcknowledged();   // the stop sent from here was acknowledged
+    void testEnded();          // the tester signalled the end of its test
     // A data file could not be opened or written (the run's own file too);
     // told before the message is shown.
     void fileError(const QString &text);

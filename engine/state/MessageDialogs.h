@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 // Answer codes of the question dialogs, the platform's message-box numbers.
@@ -14,5 +15,6 @@ public:
     virtual ~MessageDialogs() = default;
     virtual void ErrorDialog(const QString &title, const QString &text) = 0;
     virtual int16_t YesNoDialog(const QString &title, const QString &text) = 0;
-    virtual int16_t ReadjustDialog() = 0;
+    // Whether to review the values the editor readjusted, one line each.
+    virtual int16_t ReadjustDialog(const QStringList &changes) = 0;
 };

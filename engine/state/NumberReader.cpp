@@ -29,6 +29,19 @@ double readRadixInteger(const std::string &text, size_t pos, int base)
     return value;
 }
 
+// The digits of the mantissa a decimal number at `pos` would have: after an
+// optional sign, digits with an optional full stop. Moves pos past them.
+size_t mantissaDigits(const std::string &text, size_t &pos)
+{
+    size_t digits = 0;
+    while (pos < text.size() && isDigit(text[pos])) { ++pos; ++digits; }
+    if (pos < text.size() && text[pos] == '.') {
+        ++pos;
+        while (pos < text.size() && isDigit(text[pos])) { ++pos; ++digits; }
+    }
+    return digits;
+}
+
 // The longest leading decimal number of a text without blanks: optional sign,
 // digits, optional full stop and digits, optional exponent with digits.
 double readDecimal(const std::string &text)
@@ -40,13 +53,7 @@ double readDecimal(const std::string &text)
         ++pos;
     }
     const size_t mantissaStart = pos;
-    size_t digits = 0;
-    while (pos < text.size() && isDigit(text[pos])) { ++pos; ++digits; }
-    if (pos < text.size() && text[pos] == '.') {
-        ++pos;
-        while (pos < text.size() && isDigit(text[pos])) { ++pos; ++digits; }
-    }
-    if (digits == 0) return 0;
+    if (mantissaDigits(text, pos) == 0) return 0;
 
     // An exponent counts only when at least one digit follows the 'e'.
     bool negativeExponent = false;
@@ -74,12 +81,11 @@ double readDecimal(const std::string &text)
     return negative ? -value : value;
 }
 
-} // namespace
-
-double ReadNumber(const QString &text)
+// The text without blanks, tabs and line feeds. Only the characters a
+// number can use matter; anything else ends the number anyway, so it is
+// kept as a stop mark in plain ASCII.
+std::string compactText(const QString &text)
 {
-    // Only the characters a number can use matter; anything else ends the
-    // number anyway, so it is kept as a stop mark in plain ASCII.
     std::string compact;
     compact.reserve(size_t(text.size()));
     for (const QChar ch : text) {
@@ -87,6 +93,29 @@ double ReadNumber(const QString &text)
         if (u == ' ' || u == '\t' || u == '\n') continue;
         compact.push_back(u < 128 ? char(u) : '\x7f');
     }
+    return compact;
+}
+
+} // namespace
+
+bool HoldsNumber(const QString &text)
+{
+    const std::string compact = compactText(text);
+    // "&H" and "&O" with no digit after them read 0 and hold no number.
+    if (compact.size() > 2 && compact[0] == '&') {
+        const bool hex = compact[1] == 'H' || compact[1] == 'h';
+        if (hex || compact[1] == 'O' || compact[1] == 'o') {
+            const int digit = hexValue(compact[2]);
+            return digit >= 0 && (hex || digit < 8);
+        }
+    }
+    size_t pos = !compact.empty() && (compact[0] == '+' || compact[0] == '-') ? 1 : 0;
+    return mantissaDigits(compact, pos) > 0;
+}
+
+double ReadNumber(const QString &text)
+{
+    const std::string compact = compactText(text);
     if (compact.size() >= 2 && compact[0] == '&') {
         if (compact[1] == 'H' || compact[1] == 'h') return readRadixInteger(compact, 2, 16);
         if (compact[1] == 'O' || compact[1] == 'o') return readRadixInteger(compact, 2, 8);

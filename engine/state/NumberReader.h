@@ -9,6 +9,9 @@
 // one reads 0; "&H" and "&O" introduce hexadecimal and octal integers.
 // Always a full stop, whatever the user's locale.
 double ReadNumber(const QString &text);
+// Whether the reader finds a number at all: false for a text that reads 0
+// only because it holds no digits where a number would start ("abc", "").
+bool HoldsNumber(const QString &text);
 
 // Nearest integer, exact halves to the even neighbour.
 double RoundHalfEven(double value);

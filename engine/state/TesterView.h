@@ -39,10 +39,11 @@ public:
     // A full data record was decoded into the state record (after DisplayData).
     virtual void sampleDecoded() {}
 
-    // The link, as it happens: the search tries a port; a tester answered on
-    // a port (its device when the platform names one); the link to a tester
-    // that had answered went down. Times are local.
-    virtual void portTried(int /*port*/) {}
+    // The link, as it happens: the search tries a port (with why it did not
+    // open, empty when there is nothing to tell); a tester answered on a port
+    // (its device when the platform names one); the link to a tester that had
+    // answered went down. Times are local.
+    virtual void portTried(int /*port*/, const QString & /*problem*/) {}
     virtual void linkFound(int /*port*/, const QString & /*device*/, const QDateTime & /*at*/) {}
     virtual void linkLost(const QDateTime & /*at*/) {}
     // The tester acknowledged a run command: 162 to limits, 170 once, 172 without limit.
@@ -51,6 +52,8 @@ public:
     virtual void testEnded() {}
     // A download or counter reset was started.
     virtual void testerChanged(TesterChange /*change*/) {}
+    // The tester acknowledged the stop command (161) sent from here.
+    virtual void stopAcknowledged() {}
 };
 
 // Where a decoded sample goes: the data log appends it when a file is open.

@@ -23,7 +23,7 @@ public:
     {
         return shared.YesNoDialog(named(title), text);
     }
-    int16_t ReadjustDialog() override { return shared.ReadjustDialog(); }
+    int16_t ReadjustDialog(const QStringList &changes) override { return shared.ReadjustDialog(changes); }
 
 private:
     QString named(const QString &title) const { return title + QStringLiteral(" - ") + testerName(); }

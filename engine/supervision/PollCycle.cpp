@@ -57,6 +57,16 @@ void PollCycle::Tick()
     }
 }
 
+void PollCycle::restartSearch()
+{
+    link.CloseCommPort();
+    testerFound = false;
+    openProblems.clear();
+    s.ComChan = 0;
+    chainDropped();
+    view.SetControls();
+}
+
 void PollCycle::slowTasks()
 {
     if (s.StatusDelay > 0) {
@@ -87,11 +97,20 @@ void PollCycle::searchStep()
     if (port == 0)
         return;
     s.ComChan = TesterState::Integer(port);
-    link.ShowCommMessage(QStringLiteral("Searching For Tester On Comm ") + QString::number(s.ComChan));
-    view.portTried(s.ComChan);
     bool ok = false;
     link.OpenCommPort(s.ComChan, ok);
     s.ComChanOpen = ok;
+    // A port that cannot be opened says why and what to do, until it opens
+    // or the tester is found; the first such port stays in front of the
+    // search message, which then changes only in its port number.
+    const QString problem = ok ? QString() : link.openProblem(s.ComChan);
+    if (problem.isEmpty())
+        openProblems.remove(s.ComChan);
+    else
+        openProblems.insert(s.ComChan, problem);
+    const QString searching = QStringLiteral("Searching For Tester On Comm ") + QString::number(s.ComChan);
+    link.ShowCommMessage(openProblems.isEmpty() ? searching : openProblems.first() + QStringLiteral(". ") + searching);
+    view.portTried(s.ComChan, problem);
     if (ok) {
         s.ComSeq = 30;
         s.ComCnt = 0;
@@ -213,6 +232,7 @@ void PollCycle::probeSecondAnswer()
     s.StatusDelay = FoundMessagePeriods;
     testerFound = true;
     link.keepPortForTester();
+    openProblems.clear();
     view.linkFound(s.ComChan, link.deviceName(), clock());
     view.SetControls();
 }

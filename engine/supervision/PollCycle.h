@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDateTime>
+#include <QMap>
+#include <QString>
 #include <functional>
 
 class Commands;
@@ -31,6 +33,9 @@ public:
               ReplyEffects &replies);
 
     void Tick();
+    // Gives up the port, if one is open, and searches from port 1 again:
+    // the ports were changed on purpose, so this is no lost link.
+    void restartSearch();
 
     // When link events happen; local time unless a test fixes it.
     std::function<QDateTime()> clock = &QDateTime::currentDateTime;
@@ -54,4 +59,5 @@ private:
     TesterView &view;
     ReplyEffects &replies;
     bool testerFound = false;   // a tester answered on the open port
+    QMap<int, QString> openProblems;   // why ports of this search did not open, by port
 };

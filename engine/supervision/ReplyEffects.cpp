@@ -154,6 +154,7 @@ void ReplyEffects::Apply(int code)
         s.Running = false;
         s.GoAgainMode = false;
         s.GoAgainFlag = false;
+        view.stopAcknowledged();
         cmds.SendCommand(174);
         return;
     case 162:

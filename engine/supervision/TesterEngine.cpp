@@ -23,6 +23,7 @@ TesterEngine::~TesterEngine() = default;
 
 void TesterEngine::setSampleLog(SampleLog *log) { replies->setSampleLog(log); }
 void TesterEngine::Tick() { poll->Tick(); }
+void TesterEngine::restartSearch() { poll->restartSearch(); }
 bool TesterEngine::CommReady() const { return serialLink.CommReady(); }
 void TesterEngine::SendCommand(int code) { cmds.SendCommand(code); }
 void TesterEngine::SendValueCommand(int code, const QString &value) { cmds.SendValueCommand(code, value); }

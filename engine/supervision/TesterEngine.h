@@ -28,6 +28,7 @@ public:
     void setSampleLog(SampleLog *log);   // where decoded samples are logged; may be null
 
     void Tick();                         // one poll tick (the main window's 50 ms timer)
+    void restartSearch();                // after the ports were changed
     bool CommReady() const;
     void SendCommand(int code);
     void SendValueCommand(int code, const QString &value);

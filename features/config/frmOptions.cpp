@@ -69,12 +69,13 @@ QGroupBox *frame(const char *caption, QLayout *contents, QWidget *parent)
 }
 
 // A read-only result text with its caption on its left.
-QLabel *addResult(QGridLayout *grid, const char *name, const char *label, const char *toolTip, QWidget *parent)
+QLineEdit *addResult(QGridLayout *grid, const char *objectName, const char *label, const char *toolTip, QWidget *parent)
 {
     const int row = grid->rowCount();
     auto *caption = new QLabel(QString::fromLatin1(label), parent);
-    QLabel *value = ValueBox(QString::fromLatin1(name), QString::fromLatin1(toolTip), parent);
-    describe(value, caption->text().section(QLatin1String(" - "), 0, 0).trimmed(), value->toolTip());
+    const QString name = caption->text().section(QLatin1String(" - "), 0, 0).trimmed();
+    QLineEdit *value = ValueBox(QString::fromLatin1(objectName), name, QString::fromLatin1(toolTip), parent);
+    caption->setBuddy(value);
     grid->addWidget(caption, row, 0);
     grid->addWidget(value, row, 1);
     return value;
@@ -230,7 +231,7 @@ QWidget *frmOptions::buildContactsTab()
     for (int c = 0; c < 3; ++c)
         thresholds->addWidget(new QLabel(QString::fromLatin1(columns[c]), panel), 0, c + 2, Qt::AlignHCenter);
     auto thresholdRow = [&](int row, const char *caption, const char *spinName, const char *prefix,
-                            const char *toolTip, QLabel *texts[3]) {
+                            const char *toolTip, QLineEdit *texts[3]) {
         auto *label = new QLabel(QString::fromLatin1(caption), panel);
         auto *spin = new QSpinBox(panel);
         spin->setObjectName(QString::fromLatin1(spinName));
@@ -241,13 +242,14 @@ QWidget *frmOptions::buildContactsTab()
         thresholds->addWidget(label, row, 0);
         thresholds->addWidget(spin, row, 1);
         for (int c = 0; c < 3; ++c) {
-            texts[c] = ValueBox(QLatin1String(prefix) + QLatin1String(columns[c]), QString::fromLatin1(toolTip), panel);
-            describe(texts[c], label->text() + QLatin1Char(' ') + QLatin1String(columns[c]), texts[c]->toolTip());
+            texts[c] = ValueBox(QLatin1String(prefix) + QLatin1String(columns[c]),
+                                label->text() + QLatin1Char(' ') + QLatin1String(columns[c]),
+                                QString::fromLatin1(toolTip), panel);
             thresholds->addWidget(texts[c], row, c + 2);
         }
         return spin;
     };
-    QLabel *upper[3], *lower[3];
+    QLineEdit *upper[3], *lower[3];
     SpinUpBounce = thresholdRow(1, "Upper", "SpinUpBounce", "BounceUpper", "Upper threshold contact transition", upper);
     SpinDownBounce = thresholdRow(2, "Lower", "SpinDownBounce", "BounceLower", "Lower threshold contact transition",
                                   lower);
@@ -308,19 +310,8 @@ void frmOptions::selectTab(int index)
 void frmOptions::DisplayEditValues()
 {
     const EditorFields f = editor.DisplayEditValues();
-    MaxFailureEd->setText(f.maxFailures);
-    MaxSeqFailEd->setText(f.maxSeqFailures);
-    MaxTestCycleEd->setText(f.maxTestCycles);
-    MaxDownTimeEd->setText(f.maxDownTime);
-    MinDownTimeEd->setText(f.minDownTime);
-    MaxUpTimeEd->setText(f.maxUpTime);
-    MinUpTimeEd->setText(f.minUpTime);
-    DownMaxResistEd->setText(f.downMaxResist);
-    DownMinResistEd->setText(f.downMinResist);
-    UpMaxResistEd->setText(f.upMaxResist);
-    UpMinResistEd->setText(f.upMinResist);
-    MaxDownBounceTime->setText(f.maxDownBounceTime);
-    MaxUpBounceTime->setText(f.maxUpBounceTime);
+    for (const auto &[member, field] : textFields())
+        field->setText(f.*member);
     SpinUpBounce->setValue(f.upperBounce);
     DisplayUpperValues();
     SpinDownBounce->setValue(f.lowerBounce);
@@ -338,31 +329,51 @@ void frmOptions::SetContactView(const EditorFields &f)
     TestDownBounce->setChecked(f.downBounce);
 }
 
+std::vector<std::pair<QString EditorFields::*, QLineEdit *>> frmOptions::textFields() const
+{
+    return {{&EditorFields::maxUpTime, MaxUpTimeEd},
+            {&EditorFields::minUpTime, MinUpTimeEd},
+            {&EditorFields::maxDownTime, MaxDownTimeEd},
+            {&EditorFields::minDownTime, MinDownTimeEd},
+            {&EditorFields::upMaxResist, UpMaxResistEd},
+            {&EditorFields::upMinResist, UpMinResistEd},
+            {&EditorFields::maxUpBounceTime, MaxUpBounceTime},
+            {&EditorFields::downMaxResist, DownMaxResistEd},
+            {&EditorFields::downMinResist, DownMinResistEd},
+            {&EditorFields::maxDownBounceTime, MaxDownBounceTime},
+            {&EditorFields::maxTestCycles, MaxTestCycleEd},
+            {&EditorFields::maxFailures, MaxFailureEd},
+            {&EditorFields::maxSeqFailures, MaxSeqFailEd}};
+}
+
 EditorFields frmOptions::editedFields() const
 {
     EditorFields f;
-    f.maxUpTime = MaxUpTimeEd->text();
-    f.minUpTime = MinUpTimeEd->text();
-    f.maxDownTime = MaxDownTimeEd->text();
-    f.minDownTime = MinDownTimeEd->text();
+    for (const auto &[member, field] : textFields())
+        f.*member = field->text();
     f.constantRate = ConstRateChk->isChecked();
     f.contactType = ContactSelect->currentIndex();
     f.upStroke = UpStrokeCheck->isChecked();
     f.upBounce = TestUpBounce->isChecked();
     f.downStroke = DownStrokeCheck->isChecked();
     f.downBounce = TestDownBounce->isChecked();
-    f.upMaxResist = UpMaxResistEd->text();
-    f.upMinResist = UpMinResistEd->text();
-    f.maxUpBounceTime = MaxUpBounceTime->text();
-    f.downMaxResist = DownMaxResistEd->text();
-    f.downMinResist = DownMinResistEd->text();
-    f.maxDownBounceTime = MaxDownBounceTime->text();
     f.upperBounce = SpinUpBounce->value();
     f.lowerBounce = SpinDownBounce->value();
-    f.maxTestCycles = MaxTestCycleEd->text();
-    f.maxFailures = MaxFailureEd->text();
-    f.maxSeqFailures = MaxSeqFailEd->text();
     return f;
+}
+
+void frmOptions::reviewFirstReadjusted()
+{
+    const QString EditorFields::*first = editor.readjusted().first().field;
+    for (const auto &[member, field] : textFields()) {
+        if (member != first)
+            continue;
+        for (int tab = 0; tab < 3; ++tab)
+            if (picOptions[tab]->isAncestorOf(field))
+                selectTab(tab);
+        field->setFocus();
+        field->selectAll();
+    }
 }
 
 bool frmOptions::ApplyEditedConfig()
@@ -384,30 +395,33 @@ void frmOptions::ComputeEstimateRate()
     const RateEstimate estimate =
         ::ComputeEstimateRate(MaxUpTimeEd->text(), MinUpTimeEd->text(), MaxDownTimeEd->text(),
                               MinDownTimeEd->text(), ConstRateChk->isChecked(), MaxTestCycleEd->text());
-    EstimatedRate->setText(estimate.rate);
-    EstimatedTime->setText(estimate.time);
+    SetSteadyText(EstimatedRate, estimate.rate);
+    SetSteadyText(EstimatedTime, estimate.time);
 }
 
 void frmOptions::DisplayUpperValues()
 {
     const ThresholdTexts texts = ThresholdValues(s, SpinUpBounce->value());
-    BounceUpperOhms->setText(texts.ohms);
-    BounceUpperPercent->setText(texts.percent);
-    BounceUpperVolts->setText(texts.volts);
+    SetSteadyText(BounceUpperOhms, texts.ohms);
+    SetSteadyText(BounceUpperPercent, texts.percent);
+    SetSteadyText(BounceUpperVolts, texts.volts);
 }
 
 void frmOptions::DisplayLowerValues()
 {
     const ThresholdTexts texts = ThresholdValues(s, SpinDownBounce->value());
-    BounceLowerOhms->setText(texts.ohms);
-    BounceLowerPercent->setText(texts.percent);
-    BounceLowerVolts->setText(texts.volts);
+    SetSteadyText(BounceLowerOhms, texts.ohms);
+    SetSteadyText(BounceLowerPercent, texts.percent);
+    SetSteadyText(BounceLowerVolts, texts.volts);
 }
 
 void frmOptions::cmdOK_Click()
 {
-    if (!ApplyEditedConfig())
+    if (!ApplyEditedConfig()) {
+        if (editor.reviewing())
+            reviewFirstReadjusted();
         return;   // stays open for the operator to correct or review
+    }
     UseSelect = 1;
     IsDirty = editor.IsDirty();
     accept();

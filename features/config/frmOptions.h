@@ -4,6 +4,8 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 class MessageDialogs;
 class QCheckBox;
@@ -38,6 +40,9 @@ private:
     void SetContactView(const EditorFields &fields);
     bool ApplyEditedConfig();
     EditorFields editedFields() const;
+    // The text fields and the item of EditorFields each holds.
+    std::vector<std::pair<QString EditorFields::*, QLineEdit *>> textFields() const;
+    void reviewFirstReadjusted();   // its tab shown, the field focused
     void selectTab(int index);
 
     void ConstRateChk_Click();
@@ -56,15 +61,15 @@ private:
 
     QLineEdit *MaxUpTimeEd, *MinUpTimeEd, *MaxDownTimeEd, *MinDownTimeEd;
     QCheckBox *ConstRateChk;
-    QLabel *EstimatedRate, *EstimatedTime;
+    QLineEdit *EstimatedRate, *EstimatedTime;
 
     QComboBox *ContactSelect;
     QCheckBox *UpStrokeCheck, *TestUpBounce, *DownStrokeCheck, *TestDownBounce;
     QLineEdit *UpMaxResistEd, *UpMinResistEd, *MaxUpBounceTime;
     QLineEdit *DownMaxResistEd, *DownMinResistEd, *MaxDownBounceTime;
     QSpinBox *SpinUpBounce, *SpinDownBounce;
-    QLabel *BounceUpperOhms, *BounceUpperVolts, *BounceUpperPercent;
-    QLabel *BounceLowerOhms, *BounceLowerVolts, *BounceLowerPercent;
+    QLineEdit *BounceUpperOhms, *BounceUpperVolts, *BounceUpperPercent;
+    QLineEdit *BounceLowerOhms, *BounceLowerVolts, *BounceLowerPercent;
 
     QLineEdit *MaxTestCycleEd, *MaxFailureEd, *MaxSeqFailEd;
 };

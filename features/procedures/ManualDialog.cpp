@@ -3,9 +3,10 @@
 #include "engine/procedures/ManualControl.h"
 #include "ui/ControlNames.h"
 #include "ui/FailureCheckBox.h"
+#include "ui/ValueBox.h"
 
 #include <QGridLayout>
-#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 ManualDialog::ManualDialog(ManualControl &manualControl, QWidget *parent)
@@ -29,13 +30,9 @@ ManualDialog::ManualDialog(ManualControl &manualControl, QWidget *parent)
                                       this);
     PistonCheck->setObjectName("PistonCheck");
     DescribeControl(PistonCheck, PistonCheck->text(), PistonCheck->toolTip());
-    CurntReadingBox = new QLabel(this);
-    CurntReadingBox->setObjectName("CurntReadingBox");
-    CurntReadingBox->setFrameShape(QFrame::Panel);
-    CurntReadingBox->setFrameShadow(QFrame::Sunken);
+    CurntReadingBox = ValueField(QStringLiteral("CurntReadingBox"), QStringLiteral("Contact reading"),
+                                 QStringLiteral("The last contact measurement"), this, QStringLiteral("000000.000"));
     CurntReadingBox->setAlignment(Qt::AlignCenter);
-    CurntReadingBox->setMinimumWidth(CurntReadingBox->fontMetrics().horizontalAdvance(QStringLiteral("000000.000")) + 12);
-    DescribeControl(CurntReadingBox, QStringLiteral("Contact reading"), QStringLiteral("The last contact measurement"));
 
     connect(PistonDownBtn, &QPushButton::clicked, this, [this] { control.PistonDown(); });
     connect(PistonUpBtn, &QPushButton::clicked, this, [this] { control.PistonUp(); });
@@ -62,7 +59,7 @@ ManualDialog::~ManualDialog()
 void ManualDialog::showState()
 {
     PistonCheck->setFailed(control.pistonTicked());
-    CurntReadingBox->setText(control.reading());
+    SetSteadyText(CurntReadingBox, control.reading());
 }
 
 // Close, Escape, the close box and the end of the session all come here.

@@ -4,7 +4,7 @@
 
 class FailureCheckBox;
 class ManualControl;
-class QLabel;
+class QLineEdit;
 
 // "Manual Control": Down and Up move the piston, Read Data takes one
 // contact reading, and the Piston box and the reading follow what the
@@ -22,5 +22,5 @@ private:
 
     ManualControl &control;
     FailureCheckBox *PistonCheck;
-    QLabel *CurntReadingBox;
+    QLineEdit *CurntReadingBox;
 };

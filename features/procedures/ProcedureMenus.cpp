@@ -47,7 +47,7 @@ ProcedureMenus::~ProcedureMenus() = default;
 
 void ProcedureMenus::ConfigureMasterResetMenu()
 {
-    ConfigureMasterReset(s, engine, [this] {
+    ConfigureMasterReset(s, engine, dialogs, [this] {
         MasterDialog dialog(s, dialogs, window);
         dialog.exec();
         return dialog.MasterGo;

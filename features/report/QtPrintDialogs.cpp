@@ -4,7 +4,6 @@
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -34,17 +33,14 @@ void QtPrintDialogs::preview(QPrinter &printer, const std::function<void(QPrinte
 
 QString QtPrintDialogs::pdfFileName(const QString &suggestedName)
 {
-    QFileDialog dialog(parent, QStringLiteral("Export PDF"));
+    QFileDialog dialog(parent, QStringLiteral("Export PDF"), StartFolder(lastPdf));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("PDF (*.pdf)"));
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    if (!pdfFolder.isEmpty())
-        dialog.setDirectory(pdfFolder);
     dialog.selectFile(suggestedName);
     const QString path = ChosenFile(dialog);
-    if (path.isEmpty())
-        return path;
-    pdfFolder = QFileInfo(path).absolutePath();
+    if (!path.isEmpty())
+        lastPdf = path;
     return path;
 }

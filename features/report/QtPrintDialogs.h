@@ -18,5 +18,5 @@ public:
 
 private:
     QPointer<QWidget> parent;
-    QString pdfFolder;   // where the last PDF went, for the next one
+    QString lastPdf;   // the last PDF written: the next one starts in its folder
 };

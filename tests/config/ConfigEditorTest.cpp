@@ -1,11 +1,23 @@
 // The configuration editor: OK with its checks, messages and readjust
 // question, Enter and Escape, the contact code from the list and boxes, the
-// estimate and threshold texts, and what screen readers find.
+// estimate and threshold texts; and what screen readers find in it, in the
+// main window and in the manual control.
 
 #include "ConfigSnapshot.h"
 #include "engine/config/EditorComputations.h"
+#include "engine/procedures/ManualControl.h"
+#include "engine/supervision/TesterEngine.h"
 #include "features/config/frmOptions.h"
+#include "features/procedures/ManualDialog.h"
+#include "mainwindow/MainForm.h"
+#include "support/SessionWindow.h"
+#include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
+#include "support/FakeSerialPort.h"
+#include "support/FakeView.h"
+#include "support/MemorySettingsStore.h"
+#include "support/ScreenReader.h"
+#include "ui/FailureCheckBox.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -46,13 +58,14 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("calls");
         QTest::addColumn<int>("useSelect");            // 0: the editor stays open
         QTest::addColumn<QStringList>("expected");     // items of the edit copy afterwards
+        QTest::addColumn<QString>("focused");          // on review: the field first readjusted
 
         const int enter = Qt::Key_Return;
         const QList<int16_t> none;
         QTest::newRow("no change, Enter") << 49 << QStringList() << enter << none << QStringList() << 1
-            << QStringList{"contact=49", "maxUpTol=1023", "minUpTol=512", "maxUpBounce=62500"};
+            << QStringList{"contact=49", "maxUpTol=1023", "minUpTol=512", "maxUpBounce=62500"} << "";
         QTest::newRow("Escape cancels") << 49 << QStringList{"MaxTestCycleEd=5000"} << int(Qt::Key_Escape) << none
-            << QStringList() << 2 << QStringList{"cycleLimit=100000"};
+            << QStringList() << 2 << QStringList{"cycleLimit=100000"} << "";
         // An open up minimum counts as full scale, over any finite maximum.
         QTest::newRow("all five checks in one OK, stored anyway") << 49
             << QStringList{"MinDownTimeEd=3", "MinUpTimeEd=4", "SpinUpBounce=100", "SpinDownBounce=200",
@@ -65,22 +78,45 @@ private Q_SLOTS:
                                  "Tolerance."),
                            error("Minimum Down Stroke Contact Tolerance Is Greater Than Maximum Down Stroke "
                                  "Contact Tolerance.")}
-            << 0 << QStringList{"upperBounce=100", "lowerBounce=200", "minDownTol=49", "minUpTol=1023", "maxUpTol=93"};
+            << 0 << QStringList{"upperBounce=100", "lowerBounce=200", "minDownTol=49", "minUpTol=1023", "maxUpTol=93"}
+            << "";
+        QTest::newRow("equal pairs pass every check") << 49
+            << QStringList{"MinDownTimeEd=0.5", "MinUpTimeEd=0.500", "SpinUpBounce=127", "SpinDownBounce=127",
+                           "UpMinResistEd=open", "DownMinResistEd=15.9"} << enter << none << QStringList() << 1
+            << QStringList{"minDownTime=500", "minUpTime=500", "lowerBounce=127", "minUpTol=1023", "minDownTol=16"}
+            << "";
         QTest::newRow("constant rate ignores the minimum fields") << 49
             << QStringList{"ConstRateChk=1", "MinUpTimeEd=9", "MinDownTimeEd=9", "MaxDownTimeEd=1.5"} << enter
             << none << QStringList() << 1
-            << QStringList{"maxDownTime=1500", "minDownTime=1500", "maxUpTime=500", "minUpTime=500"};
+            << QStringList{"maxDownTime=1500", "minDownTime=1500", "maxUpTime=500", "minUpTime=500"} << "";
+        QTest::newRow("the word open is a tolerance, not a readjustment") << 49
+            << QStringList{"DownMaxResistEd=open", "DownMinResistEd=Open"} << enter << none << QStringList() << 1
+            << QStringList{"minDownTol=1023", "maxDownTol=1023"} << "";
         QTest::newRow("None stores no test bits") << 49 << QStringList{"ContactSelect=0"} << enter << none
-            << QStringList() << 1 << QStringList{"contact=0"};
+            << QStringList() << 1 << QStringList{"contact=0"} << "";
         QTest::newRow("normally closed, up test and up bounce") << 49
             << QStringList{"ContactSelect=2", "DownStrokeCheck=0", "TestUpBounce=1"} << enter << none
-            << QStringList() << 1 << QStringList{"contact=162"};
+            << QStringList() << 1 << QStringList{"contact=162"} << "";
+        // The question lists each value with the text typed and the value
+        // used, while the fields already show the stored ones.
         QTest::newRow("clamped down times, Yes to review them") << 49
             << QStringList{"MaxDownTimeEd=0.01", "MinDownTimeEd=0.01"} << enter << QList<int16_t>{AnswerYes}
-            << QStringList{"readjust 0.025"} << 0 << QStringList{"maxDownTime=25", "minDownTime=25"};
+            << QStringList{"readjust:Down Stroke Max Time (sec): 0.01 becomes 0.025|"
+                           "Down Stroke Min Time (sec): 0.01 becomes 0.025 (shows 0.025)"}
+            << 0 << QStringList{"maxDownTime=25", "minDownTime=25"} << "MaxDownTimeEd";
         QTest::newRow("cycle limit beyond 32 bits, No keeps the largest") << 49
             << QStringList{"MaxTestCycleEd=99999999999"} << enter << QList<int16_t>{AnswerNo}
-            << QStringList{"readjust 0.500"} << 1 << QStringList{"cycleLimit=10000000"};
+            << QStringList{"readjust:Maximum Test Cycles: 99999999999 becomes 10000000 (shows 0.500)"} << 1
+            << QStringList{"cycleLimit=10000000"} << "";
+        QTest::newRow("not a number on the Limits tab, Yes: reviewed there") << 49
+            << QStringList{"MaxSeqFailEd=3", "MaxFailureEd=ten"} << enter << QList<int16_t>{AnswerYes}
+            << QStringList{"readjust:Maximum Test Failures: \"ten\" is not a number, becomes 1 (shows 0.500)"} << 0
+            << QStringList{"failLimit=1", "seqLimit=3"} << "MaxFailureEd";
+        QTest::newRow("a bounce time that is not a number reads 0 but is named") << 49
+            << QStringList{"MaxUpBounceTime=abc"} << enter << QList<int16_t>{AnswerNo}
+            << QStringList{"readjust:Up Stroke Max Bounce Time: \"abc\" is not a number, becomes 0.000000 "
+                           "(shows 0.500)"}
+            << 1 << QStringList{"maxUpBounce=0"} << "";
     }
     void closeWithKey()
     {
@@ -91,6 +127,7 @@ private Q_SLOTS:
         QFETCH(QStringList, calls);
         QFETCH(int, useSelect);
         QFETCH(QStringList, expected);
+        QFETCH(QString, focused);
         TesterState s;
         BaseConfig(s, contact);
         FakeMessageDialogs dialogs;
@@ -99,8 +136,8 @@ private Q_SLOTS:
         form.show();
         // The readjust question comes with the stored values already in the fields.
         dialogs.whileOpen = [&] {
-            if (dialogs.calls.last() == "readjust")
-                dialogs.calls.last() += " " + form.findChild<QLineEdit *>("MaxDownTimeEd")->text();
+            if (dialogs.calls.last().startsWith("readjust"))
+                dialogs.calls.last() += " (shows " + form.findChild<QLineEdit *>("MaxDownTimeEd")->text() + ")";
         };
         for (const QString &edit : edits)
             set(form, edit);
@@ -114,6 +151,10 @@ private Q_SLOTS:
             QCOMPARE(form.IsDirty, !edits.isEmpty());
         for (const QString &item : expected)
             QVERIFY2(EditCopy(s).contains(item), qPrintable(EditCopy(s).join(' ')));
+        if (!focused.isEmpty()) {
+            QCOMPARE(form.focusWidget()->objectName(), focused);
+            QVERIFY(form.focusWidget()->isVisible());   // its tab is the one shown
+        }
     }
 
     // The estimate from the time fields, and a threshold's texts: ohms over a
@@ -125,9 +166,13 @@ private Q_SLOTS:
             return e.rate + ", " + e.time;
         };
         QCOMPARE(estimate("1.000", "100000"), "1800 / hr, 2.3 days");
+        QCOMPARE(estimate("1.000", "30"), "1800 / hr, 1.0 mins");        // a minute
+        QCOMPARE(estimate("1.000", "1800"), "1800 / hr, 1.0 hours");     // an hour
         QCOMPARE(estimate("1.000", "43199"), "1800 / hr, 24.0 hours");   // just under a day
         QCOMPARE(estimate("1.000", "43201"), "1800 / hr, 1.0 days");     // just over
         QCOMPARE(ComputeEstimateRate("1.000", "9", "1.000", "9", true, "1000").time, "33.3 mins");
+        // A minimum above its maximum is what the tester waits for: 0.3 + 0.2 s a cycle.
+        QCOMPARE(ComputeEstimateRate("0.1", "0.3", "0.2", "0.1", false, "90").rate, "7200 / hr");
         QCOMPARE(estimate("0.01", "10"), "???, ???");                    // over 100000 per hour
         QCOMPARE(estimate("2000", "10"), "???, ???");                    // under one per hour
         TesterState s;
@@ -165,33 +210,89 @@ private Q_SLOTS:
     }
 
     // Every input field is named by its label and described by its tool
-    // tip; check boxes and buttons are named by their captions.
+    // tip; check boxes and buttons are named by their captions; every value
+    // display is named by its caption and reads its value as text.
+    void screenReadersFindEveryField_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("inputs");
+        QTest::addColumn<int>("values");
+        QTest::addColumn<QString>("shows");     // one value a screen reader must read
+        QTest::addColumn<int>("stateBoxes");    // check boxes that only show the tester's state
+        QTest::newRow("configuration editor") << "editor" << 16 << 8 << "3600 / hr" << 0;
+        QTest::newRow("main window with its run overview") << "main" << 0 << 32 << "4711" << 8;
+        QTest::newRow("manual control") << "manual" << 0 << 1 << "107.5" << 1;
+    }
+
     void screenReadersFindEveryField()
     {
+        QFETCH(QString, window);
         TesterState s;
         BaseConfig(s);
         FakeMessageDialogs dialogs;
-        frmOptions editor(s, dialogs);
+        FakeSerialPort port;
+        MemorySettingsStore settings;
+        FakeDataFileDialog files;
+        FakeView view;
+        TesterEngine engine(s, port, view);
+        ManualControl manual(s, engine);
+        std::unique_ptr<QWidget> owned;
+        std::unique_ptr<SessionWindow> mainWindow;
+        if (window == "editor") {
+            owned = std::make_unique<frmOptions>(s, dialogs);
+        } else if (window == "main") {
+            mainWindow = std::make_unique<SessionWindow>(port, settings, dialogs, files, 24 * 3600 * 1000);
+            mainWindow->form.state().vContact = 16 | 32 | 64 | 128;
+            mainWindow->form.state().CycleCount = 4711;
+            mainWindow->form.DisplayData();
+        } else {
+            owned = std::make_unique<ManualDialog>(manual);
+            s.ComChanOpen = true, s.MustWait = false;
+            manual.RunManualMenu([&manual] { manual.showManualReading("107.5"); });
+        }
+        QWidget *shown = mainWindow ? &mainWindow->form : owned.get();
         QHash<QWidget *, QString> labelOf;
-        for (QLabel *label : editor.findChildren<QLabel *>())
+        for (QLabel *label : shown->findChildren<QLabel *>())
             if (label->buddy())
                 labelOf[label->buddy()] = label->text();
-        int inputs = 0;
-        for (QWidget *w : editor.findChildren<QWidget *>()) {
+        int inputs = 0, values = 0, stateBoxes = 0;
+        QStringList texts;
+        for (QWidget *w : shown->findChildren<QWidget *>()) {
             const QString name = w->objectName();
-            if (qobject_cast<QAbstractSpinBox *>(w->parentWidget()) || qobject_cast<QTabBar *>(w->parentWidget()))
-                continue;   // the text part of a spin box, the tab bar's scroll arrows
+            if (qobject_cast<QAbstractSpinBox *>(w->parentWidget()) || qobject_cast<QTabBar *>(w->parentWidget())
+                || name.startsWith("qt_"))
+                continue;   // the text part of a spin box, the tab bar's scroll arrows, Qt's own parts
+            auto *field = qobject_cast<QLineEdit *>(w);
+            if (auto *box = dynamic_cast<FailureCheckBox *>(w)) {
+                ++stateBoxes;
+                // Neither a screen reader's toggle nor its press changes it.
+                box->setFailed(true);
+                ScreenReader::act(box, QAccessibleActionInterface::toggleAction());
+                ScreenReader::act(box, QAccessibleActionInterface::pressAction());
+                QVERIFY2(box->isChecked(), qPrintable(name));
+            }
             if (auto *button = qobject_cast<QAbstractButton *>(w)) {
-                QCOMPARE(button->accessibleName(), button->text());
+                QCOMPARE(ScreenReader::name(button), QString(button->text()).remove('&'));
                 QVERIFY2(!button->toolTip().isEmpty() || name == "ConstRateChk", qPrintable(name));
-            } else if (w->inherits("QLineEdit") || w->inherits("QAbstractSpinBox") || w->inherits("QComboBox")) {
+            } else if (field && field->isReadOnly()) {
+                ++values;
+                QVERIFY2(!ScreenReader::name(field).isEmpty(), qPrintable(name));
+                QVERIFY2(!field->toolTip().isEmpty(), qPrintable(name));
+                QCOMPARE(ScreenReader::description(field), field->toolTip());
+                QCOMPARE(ScreenReader::text(field), field->text());
+                texts << field->text();
+            } else if (field || w->inherits("QAbstractSpinBox") || w->inherits("QComboBox")) {
                 ++inputs;
                 QCOMPARE(w->accessibleName(), labelOf.value(w, "(no label) " + name));
                 QVERIFY2(!w->toolTip().isEmpty(), qPrintable(name));
                 QCOMPARE(w->accessibleDescription(), w->toolTip());
             }
         }
-        QCOMPARE(inputs, 16);
+        QTEST(inputs, "inputs");
+        QTEST(values, "values");
+        QTEST(stateBoxes, "stateBoxes");
+        QFETCH(QString, shows);
+        QVERIFY2(texts.contains(shows), qPrintable(texts.join(", ")));
     }
 };
 

@@ -48,10 +48,11 @@ struct Rig : EngineRig
     QTemporaryDir dir;
 };
 
-struct StartName : FakeConfigFileDialog   // where the Open dialog starts; it is then cancelled
+struct StartName : FakeConfigFileDialog   // where the dialogs start; they are then cancelled
 {
-    bool chooseOpen(QString &path) override { started = path; return false; }
-    QString started;
+    bool chooseOpen(QString &path) override { started << "open " + path; return false; }
+    bool chooseSave(QString &path) override { started << "save " + path; return false; }
+    QStringList started;
 };
 
 } // namespace
@@ -135,18 +136,22 @@ private Q_SLOTS:
         }
     }
 
-    // Open does nothing while a test runs; otherwise it starts on the last file.
-    void openStartsOnLastFile()
+    // Open does nothing while a test runs; otherwise Open and Save start on
+    // the file open last, or before any, on the newest of the recent files.
+    void dialogsStartOnLastFile()
     {
         Rig rig;
         StartName files;
         rig.commands.setFileDialog(files);
-        rig.s.ConfigFileName = "last.cfg", rig.s.Running = true;
+        rig.registry.AddRecentConfigFile("recent.cfg");
+        rig.s.Running = true;
         rig.commands.ConfigureOpenMenu();
-        QVERIFY(files.started.isNull());
+        QVERIFY(files.started.isEmpty());
         rig.s.Running = false;
         rig.commands.ConfigureOpenMenu();
-        QCOMPARE(files.started, QStringLiteral("last.cfg"));
+        rig.s.ConfigFileName = "last.cfg";
+        rig.commands.ConfigureSaveMenu();
+        QCOMPARE(files.started, (QStringList{"open recent.cfg", "save last.cfg"}));
     }
 
     // What reads back is what the written texts convert to, in ohms, mA and

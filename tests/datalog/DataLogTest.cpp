@@ -25,7 +25,11 @@ const QByteArray Header =
     "LstDT,LstUT,ErrCd,CyLim,FlLim,SqLim,MnDwTol,MxDwTol,MnUpTol,MxUpTol,DwBncTol,UpBncTol,"
     "MnDwT,MxDwT,MnUpT,MxUpT,BncL,BncU,ConTyp,Rmode,Rpull,Ver,SN";
 const QString Title = QStringLiteral("Model 418C Life Cycle Tester");
-const QString OpenError = QStringLiteral("error:File Error|Error Opening File");
+// The refusal names the file ({path}) and says why.
+QString openError(const QString &reason)
+{
+    return QStringLiteral("error:File Error|Error Opening File\n{path}\n") + reason;
+}
 const QString Unrecognized =
     QStringLiteral("yesno:File Error|Unrecognized file structure.  Continue writing to file?");
 
@@ -146,10 +150,10 @@ private Q_SLOTS:
         const QByteArray otherCase = Header.toLower() + "\r\nold sample\r\n";
         QTest::newRow("other case, continue") << otherCase << Answers{AnswerYes}
             << Sample << QStringList{Unrecognized};
-        QTest::newRow("other case, no") << otherCase << Answers{AnswerNo}
-            << QByteArray() << QStringList{Unrecognized, OpenError};
-        QTest::newRow("empty file is refused") << QByteArray() << Answers()
-            << QByteArray() << QStringList{OpenError};
+        QTest::newRow("other case, no") << otherCase << Answers{AnswerNo} << QByteArray()
+            << QStringList{Unrecognized, openError("Its first line is not the data log header.")};
+        QTest::newRow("empty file is refused") << QByteArray() << Answers() << QByteArray()
+            << QStringList{openError("The file is empty or cannot be read.")};
         // A log cut short by a crash: the next sample starts on a line of its own.
         QTest::newRow("last line cut short") << Header + "\r\n03/07/2024 14:0" << Answers()
             << "\r\n" + Sample << QStringList();
@@ -174,7 +178,7 @@ private Q_SLOTS:
 
         QCOMPARE(rig.log.OpenFile(file), opened);
         rig.log.SaveToFile();
-        QCOMPARE(rig.dialogs.calls, shown);
+        QCOMPARE(rig.dialogs.calls, shown.replaceInStrings("{path}", file));
         QCOMPARE(rig.s.DataFileOpen, opened);
         QCOMPARE(rig.s.IsDirtyData, !opened);
         QCOMPARE(rig.title, opened ? Title + " - data.txt" : Title);
@@ -227,6 +231,53 @@ private Q_SLOTS:
         QCOMPARE(rig.title, Title + " - second.txt");
     }
 
+    // The log open keeps taking samples until another file is open: a
+    // cancelled dialog says nothing, a file that cannot be opened is named
+    // with the system's reason. The dialog starts from the file open.
+    void fileCommandsKeepTheOpenLog_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("choice");     // a name in the folder; empty: Cancel
+        QTest::addColumn<bool>("refused");       // the system refuses the chosen name
+        QTest::addColumn<QString>("logging");    // the file the next sample goes to
+        QTest::newRow("New, cancelled") << "new" << "" << false << "first.txt";
+        QTest::newRow("Open, cancelled") << "open" << "" << false << "first.txt";
+        QTest::newRow("New, a folder that is not there") << "new" << "gone/second.txt" << true << "first.txt";
+        QTest::newRow("New, a fresh file") << "new" << "second.txt" << false << "second.txt";
+    }
+
+    void fileCommandsKeepTheOpenLog()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, choice);
+        QFETCH(bool, refused);
+        QFETCH(QString, logging);
+
+        Rig rig;
+        QString first = rig.path("first.txt");
+        QVERIFY(rig.log.OpenFile(first));
+        rig.sample(1);
+        const QString chosen = rig.path(choice);
+        rig.files.choices = {choice.isEmpty() ? std::nullopt : std::optional<QString>(chosen)};
+        if (command == "new")
+            rig.log.FileNew();
+        else
+            rig.log.FileOpen();
+
+        QCOMPARE(rig.files.startedFrom, QStringList{first});
+        QStringList shown;
+        if (refused) {
+            QFile probe(chosen);
+            QVERIFY(!probe.open(QIODevice::Append));
+            shown << "error:File Error|Error Opening File\n" + chosen + "\n" + probe.errorString();
+        }
+        QCOMPARE(rig.dialogs.calls, shown);
+        QVERIFY(rig.s.DataFileOpen);
+        QCOMPARE(rig.title, Title + " - " + logging);
+        rig.sample(2);
+        QVERIFY(readFile(rig.path(logging)).endsWith(QByteArray(FullLine).replace("12345", "2") + "\r\n"));
+    }
+
     void unsavedDataAtClosing_data()
     {
         QTest::addColumn<Answers>("answers");
@@ -254,9 +305,12 @@ private Q_SLOTS:
         rig.dialogs.answers = answers;
         if (!file.isEmpty())
             rig.files.choices = {file};
+        rig.registry.AddRecentFile("/runs/last week.txt");
 
         QCOMPARE(rig.log.CheckDataSaved(true), goAhead);
         QCOMPARE(rig.dialogs.count("yesno:Save Data|"), 1);
+        // With no file open the dialog starts from the newest recent one.
+        QCOMPARE(rig.files.startedFrom, answers.first() == AnswerYes ? QStringList{"/runs/last week.txt"} : QStringList());
         if (saved)
             QVERIFY(readFile(file).endsWith(Sample));
         QCOMPARE(rig.s.IsDirtyData, !saved);

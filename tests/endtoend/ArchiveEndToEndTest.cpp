@@ -5,9 +5,9 @@
 #include "SimulatedRig.h"
 
 #include "engine/archive/RunFileLog.h"
+#include "engine/archive/RunRecorder.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
-#include "engine/archive/RunRecorder.h"
 #include "engine/session/TesterSession.h"
 #include "mainwindow/MainForm.h"
 #include "platform/archive/ArchiveWriter.h"

@@ -34,7 +34,7 @@ struct MainWindowRig
     bool connect() { return rig.tickUntil([this] { return s().DownLoadedOnce && idle(); }, 200); }
     bool settle() { return rig.tickUntil([this] { return idle(); }, 200); }
     void trigger(const char *action) { form.findChild<QAction *>(QString::fromLatin1(action))->trigger(); }
-    QString shown(const char *box) { return form.findChild<QLabel *>(QString::fromLatin1(box))->text(); }
+    QString shown(const char *box) { return form.findChild<QWidget *>(QString::fromLatin1(box))->property("text").toString(); }
 
     SimulatedRig rig;
     MemorySettingsStore settings;

@@ -12,10 +12,26 @@
 #include <functional>
 #include <memory>
 
+// The real port, counting the bytes each end of the line has sent that the
+// other end has not taken in yet.
+class CountedPort : public QtSerialPort
+{
+public:
+    using QtSerialPort::QtSerialPort;
+    bool open() override;
+    QByteArray readAll() override;
+    void write(const QByteArray &bytes) override;
+    void discardInput() override;
+
+    qint64 owedToTester = 0, owedToProgram = 0;
+};
+
 // The engine on the real QSerialPort backend and a simulated tester on the
 // master side of a pseudo-terminal mapped as port 1, the only port. Each
 // tick() is one poll tick plus 50 ms of the tester's time, without waiting
-// the 50 ms, so thousands of ticks take a second or two.
+// the 50 ms, so thousands of ticks take a second or two. Between the two
+// ends a tick waits until every byte sent has crossed the pseudo-terminal,
+// however long a loaded machine takes to carry it.
 class SimulatedRig
 {
 public:
@@ -55,12 +71,13 @@ public:
     FakeSampleLog log;
     SimulatedTester tester;
     PseudoTerminal pty;
-    QtSerialPort port;
+    CountedPort port;
     std::unique_ptr<TesterEngine> engine;
 
 private:
     class RecordingLine;
     void crossLine();
+    bool crossed();
 
     std::unique_ptr<RecordingLine> line;
     std::unique_ptr<SimulatorPump> pump;

@@ -105,6 +105,11 @@ QStringList Violations(const LayerPlan &plan, const QString &path, const QString
                              .arg(path, included,
                                   target < 0 ? QStringLiteral("no floor") : plan.folderOf(included),
                                   plan.folderOf(path));
+            // Folders that share a floor stay strangers, so that the folders'
+            // include graph can have no cycle.
+            else if (target == floor && plan.folderOf(included) != plan.folderOf(path))
+                found << QStringLiteral("%1 includes \"%2\" from %3, beside its own folder on one floor (%4)")
+                             .arg(path, included, plan.folderOf(included), plan.folderOf(path));
         } else if (!allowedModules.isEmpty() && included.startsWith('Q')) {
             const QString module = QtModuleOf(included);
             if (!allowedModules.contains(module))
@@ -144,7 +149,7 @@ void LayerTest::rules_data()
 
     QTest::newRow("own floor") << "top/a.cpp" << "#include \"top/b.h\"" << 0;
     QTest::newRow("floor below") << "top/a.cpp" << "#include \"low/sub/c.h\"" << 0;
-    QTest::newRow("same floor, other folder") << "low/a.cpp" << "#include \"peer/c.h\"" << 0;
+    QTest::newRow("same floor, other folder") << "low/a.cpp" << "#include \"peer/c.h\"" << 1;
     QTest::newRow("floor above") << "low/sub/a.cpp" << "#include \"top/b.h\"" << 1;
     QTest::newRow("folder deeper than its floor") << "low/sub/a.cpp" << "#include \"low/x.h\"" << 1;
     QTest::newRow("undeclared folder included") << "top/a.cpp" << "#include \"elsewhere/b.h\"" << 1;

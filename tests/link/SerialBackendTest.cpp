@@ -1,10 +1,12 @@
 // The port layer under the link: which device is port N (the command line,
 // the settings store, the system's device list in name order, COMN on
-// Windows), and the byte trace, every write and read with its time and
+// Windows, a pinned device), why a port does not open, and the byte trace, every write and read with its time and
 // direction, bytes that are not printable written so they can be read back.
 
 #include "engine/link/TracingSerialPort.h"
 #include "platform/PortMap.h"
+#include "platform/QtSerialDevices.h"
+#include "platform/QtSerialPort.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
 
@@ -25,18 +27,30 @@ private Q_SLOTS:
         QTest::addColumn<PortList>("stored");          // "Ports" / "CommN"
         QTest::addColumn<QStringList>("system");
         QTest::addColumn<bool>("windows");
+        QTest::addColumn<QString>("pinned");           // "Ports" / "Tester"
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("device");
 
         const QStringList system = {"/dev/ttyS1", "/dev/ttyUSB0", "/dev/ttyUSB1"};
         const PortList none;
-        QTest::newRow("n-th system device") << none << none << system << false << 2 << "/dev/ttyUSB0";
-        QTest::newRow("stored device wins") << none << PortList{{2, "/dev/serial/by-id/x"}} << system << false << 2
-                                            << "/dev/serial/by-id/x";
+        QTest::newRow("n-th system device") << none << none << system << false << "" << 2 << "/dev/ttyUSB0";
+        QTest::newRow("stored device wins") << none << PortList{{2, "/dev/serial/by-id/x"}} << system << false << ""
+                                            << 2 << "/dev/serial/by-id/x";
         QTest::newRow("given ports: the others do not exist") << PortList{{2, "/dev/pts/7"}} << PortList{{1, "/dev/a"}}
-                                                              << system << false << 1 << "";
-        QTest::newRow("windows: COMn, stored ignored") << none << PortList{{3, "/dev/a"}} << QStringList() << true << 3
-                                                       << "COM3";
+                                                              << system << false << "" << 1 << "";
+        QTest::newRow("windows: COMn, stored ignored") << none << PortList{{3, "/dev/a"}} << QStringList() << true
+                                                       << "" << 3 << "COM3";
+        // A pinned device is the only port, under its number (1 when it has none).
+        QTest::newRow("pinned: its own number") << none << none << system << false << "/dev/ttyUSB1" << 3
+                                                << "/dev/ttyUSB1";
+        QTest::newRow("pinned: no other port") << none << none << system << false << "/dev/ttyUSB1" << 2 << "";
+        QTest::newRow("pinned: Comm 16 of the settings") << none << PortList{{16, "/dev/ttyACM0"}} << system << false
+                                                         << "/dev/ttyACM0" << 16 << "/dev/ttyACM0";
+        QTest::newRow("pinned, not listed: port 1") << none << none << system << false << "/dev/pts/9" << 1
+                                                    << "/dev/pts/9";
+        QTest::newRow("pinned, not a given port: ignored for the run") << PortList{{1, "/dev/pts/3"}} << none
+                                                                       << system << false << "/dev/ttyUSB1" << 1
+                                                                       << "/dev/pts/3";
     }
 
     void deviceForPort()
@@ -45,16 +59,93 @@ private Q_SLOTS:
         QFETCH(PortList, stored);
         QFETCH(QStringList, system);
         QFETCH(bool, windows);
+        QFETCH(QString, pinned);
         QFETCH(int, port);
         QFETCH(QString, device);
 
         MemorySettingsStore settings;
+        settings.write("Ports", "Tester", pinned);
         for (auto it = stored.cbegin(); it != stored.cend(); ++it)
             settings.write("Ports", QStringLiteral("Comm%1").arg(it.key()), it.value());
         PortMap map(given, &settings);
         map.windowsNames = windows;
         map.listDevices = [system] { return system; };
         QCOMPARE(map.deviceFor(port), device);
+    }
+
+    // A port that does not open says why and what to do.
+    void openProblems_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("mayReadWrite");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("no access") << int(QSerialPort::PermissionError) << false << "dialout"
+                                   << "permission denied (add the user to the dialout group)";
+        QTest::newRow("no access, another group") << int(QSerialPort::PermissionError) << false << "uucp"
+                                                  << "permission denied (add the user to the uucp group)";
+        QTest::newRow("no access, root's device") << int(QSerialPort::PermissionError) << false << "root"
+                                                  << "permission denied (add the user to the dialout group)";
+        QTest::newRow("access, yet refused: held elsewhere") << int(QSerialPort::PermissionError) << true << "dialout"
+                                                             << "device busy (used by another program)";
+        QTest::newRow("gone") << int(QSerialPort::DeviceNotFoundError) << true << "" << "not present";
+        QTest::newRow("anything else gives the system's words") << int(QSerialPort::UnsupportedOperationError) << true
+                                                                << "" << "cannot be opened (Invalid argument)";
+    }
+
+    void openProblems()
+    {
+        QFETCH(int, error);
+        QFETCH(bool, mayReadWrite);
+        QFETCH(QString, group);
+        QTEST(QtSerialPort::OpenProblemText(QSerialPort::SerialPortError(error), mayReadWrite, group,
+                                            "Invalid argument"),
+              "problem");
+    }
+
+    // A mapped device that is not there fails at once and says so; a port
+    // without any device says nothing.
+    void missingDeviceIsNotPresent()
+    {
+        QtSerialPort port([](int n) { return n == 1 ? QStringLiteral("/dev/no-such-tty") : QString(); });
+        port.selectPort(1);
+        QVERIFY(!port.open());
+        QCOMPARE(port.openProblem(), QStringLiteral("not present"));
+        port.selectPort(2);
+        QVERIFY(!port.open());
+        QCOMPARE(port.openProblem(), QString());
+    }
+
+    // Run, Port... lists the system's devices with their numbers, then the
+    // ones only mapped or pinned; a pin by a device's stable name marks it.
+    void devicesWithTheirPorts_data()
+    {
+        QTest::addColumn<PortList>("numbering");
+        QTest::addColumn<QString>("pinned");
+        QTest::addColumn<QStringList>("listed");   // "Comm device", "+" when pinned, "?" when not listed
+
+        const PortList mapped = {{1, "/dev/ttyS1"}, {2, "/dev/ttyUSB0"}, {3, "/dev/pts/4"}};
+        QTest::newRow("automatic, a pseudo-terminal mapped")
+            << mapped << "" << QStringList{"1 /dev/ttyS1", "2 /dev/ttyUSB0", "3 /dev/pts/4 ?"};
+        QTest::newRow("pinned by its stable name") << mapped << "/dev/serial/by-id/usb-FTDI-if00"
+            << QStringList{"1 /dev/ttyS1", "2 /dev/ttyUSB0 +", "3 /dev/pts/4 ?"};
+        QTest::newRow("pinned to a device that is gone") << PortList{{1, "/dev/ttyS1"}} << "/dev/ttyACM7"
+            << QStringList{"1 /dev/ttyS1", "0 /dev/ttyUSB0", "1 /dev/ttyACM7 ? +"};
+    }
+
+    void devicesWithTheirPorts()
+    {
+        QFETCH(PortList, numbering);
+        QFETCH(QString, pinned);
+        SerialDevice serial, usb;
+        serial.device = "/dev/ttyS1";
+        usb.device = "/dev/ttyUSB0";
+        usb.stableName = "/dev/serial/by-id/usb-FTDI-if00";
+        QStringList listed;
+        for (const SerialDevice &d : QtSerialDevices::Merge({serial, usb}, numbering, pinned))
+            listed << QString::number(d.comm) + ' ' + d.device + (d.listed ? "" : " ?") + (d.pinned ? " +" : "");
+        QTEST(listed, "listed");
+        QCOMPARE(QtSerialDevices::UsbId(0x403, 0x6001), QStringLiteral("0403:6001"));
     }
 
     // Numbers inside names compare as numbers, so ttyUSB10 comes after ttyUSB2.

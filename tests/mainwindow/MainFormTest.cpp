@@ -1,29 +1,45 @@
 #include "engine/session/TesterSession.h"
 #include "engine/supervision/TesterEngine.h"
+#include "features/report/QtPrintDialogs.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/MainForm.h"
+#include "mainwindow/PortDialog.h"
 #include "mainwindow/frmAbout.h"
 #include "support/FakeConfigFileDialog.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
+#include "support/FakeSerialDevices.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
 #include "support/SessionWindow.h"
 #include "ui/LedIndicator.h"
+#include "ui/QtConfigFileDialog.h"
+#include "ui/QtDataFileDialog.h"
 #include "ui/QtMessageDialogs.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSysInfo>
+#include <QRadioButton>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <utility>
 
 namespace {
+
+void Click(QDialog *dialog, const char *button)
+{
+    dialog->findChild<QPushButton *>(QString::fromLatin1(button))->click();
+}
 
 // Long enough that no poll tick runs unless a test drives one.
 constexpr int NoTicks = 24 * 3600 * 1000;
@@ -38,7 +54,7 @@ struct Rig
         form = &built->form;
     }
 
-    QLabel *label(const QString &name) { return form->findChild<QLabel *>(name); }
+    QString text(const QString &name) { return widget(name)->property("text").toString(); }
     QWidget *widget(const QString &name) { return form->findChild<QWidget *>(name); }
     QAction *action(const QString &name) { return form->findChild<QAction *>(name); }
     bool enabled(const QString &name) { return action(name) ? action(name)->isEnabled() : widget(name)->isEnabled(); }
@@ -143,7 +159,7 @@ private Q_SLOTS:
         for (const QString &name : disabled)
             QVERIFY2(!rig.widget(name)->isEnabled(), qPrintable(name));
         for (const QString &t : texts)
-            QCOMPARE(rig.label(t.section('=', 0, 0))->text(), t.section('=', 1));
+            QCOMPARE(rig.text(t.section('=', 0, 0)), t.section('=', 1));
     }
 
     // Each failure bit ticks its own box, also on the stroke that is not tested.
@@ -336,8 +352,9 @@ private Q_SLOTS:
         session.engineView().setTitle(QStringLiteral("Model 418C Life Cycle Tester - run.txt"));
 
         auto form = std::make_unique<MainForm>(session);
-        QCOMPARE(form->findChild<QLabel *>("CycleCntBox")->text(), QStringLiteral("1234"));
-        QCOMPARE(form->findChild<QLabel *>("SampleDate")->text(), QStringLiteral("12/06/2026 14:02:11"));
+        QCOMPARE(form->findChild<QWidget *>("CycleCntBox")->property("text").toString(), QStringLiteral("1234"));
+        QCOMPARE(form->findChild<QWidget *>("SampleDate")->property("text").toString(),
+                 QStringLiteral("12/06/2026 14:02:11"));
         QVERIFY(form->findChild<QLabel *>("StatBarPanel1")->text().contains(QStringLiteral("41800777")));
         QCOMPARE(form->findChild<LedIndicator *>("Shape1")->drawing(), 0);
         QCOMPARE(form->windowTitle(), QStringLiteral("Model 418C Life Cycle Tester - run.txt"));
@@ -385,7 +402,7 @@ private Q_SLOTS:
             rig.build();
             rig.form->engine().Tick();
             QCOMPARE(rig.port.openAttempts, QList<int>{firstPort});
-            QCOMPARE(rig.label("StatBarMessage")->text(), QStringLiteral("Searching For Tester On Comm %1").arg(firstPort));
+            QCOMPARE(rig.text("StatBarMessage"), QStringLiteral("Searching For Tester On Comm %1").arg(firstPort));
             for (int i = 0; i < 8; ++i)
                 rig.form->engine().Tick();
             QCOMPARE(rig.port.openAttempts.last(), firstPort == 1 ? 9 : 1);
@@ -404,16 +421,16 @@ private Q_SLOTS:
         form.show();
         dialogs.setParentWidget(&form);
 
-        qsizetype searchesWhileOpen = -1;
+        // Three searches while the dialog is open: the timer goes on ticking
+        // (however slowly a loaded machine lets it).
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
             const qsizetype before = port.openAttempts.size();
-            QTest::qWait(300);
-            searchesWhileOpen = port.openAttempts.size() - before;
+            QTRY_VERIFY_WITH_TIMEOUT(port.openAttempts.size() - before >= 3, 10000);
             dialog->accept();
         });
         dialogs.ErrorDialog("System Error", "System Information Is Unavailable At This Time");
-        QVERIFY2(searchesWhileOpen >= 10, qPrintable(QString::number(searchesWhileOpen)));
+        QCOMPARE(answerer.answered, 1);
     }
 
     // The two small dialogs: the break dialog and the about box.
@@ -443,20 +460,174 @@ private Q_SLOTS:
             QVERIFY(!dialog.checked);
     }
 
-    // The about box starts the system information tool, or says there is none.
+    // Run, Port...: the devices with their numbers, kept up to date while
+    // the dialog is open; OK stores a new choice (a USB adapter by its
+    // stable name) and the search starts again on it.
+    void portChoice_data()
+    {
+        QTest::addColumn<QString>("choice");   // "pin" the second device, "automatic", "cancel"
+        QTest::addColumn<QString>("before");   // the pin stored before
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<bool>("searchAgain");
+        const QString stable = "/dev/serial/by-id/usb-FTDI_FT232R-if00";
+        QTest::newRow("pin the USB adapter") << "pin" << "" << stable << true;
+        QTest::newRow("back to automatic") << "automatic" << stable << "" << true;
+        QTest::newRow("the same pin again") << "pin" << stable << stable << false;
+        QTest::newRow("cancel") << "cancel" << "" << "" << false;
+    }
+
+    void portChoice()
+    {
+        QFETCH(QString, choice);
+        QFETCH(QString, before);
+        Rig rig;
+        FakeSerialDevices devices;
+        SerialDevice serial, usb, pty;
+        serial.device = "/dev/ttyS1", serial.comm = 1;
+        usb.device = "/dev/ttyUSB0", usb.comm = 2, usb.stableName = "/dev/serial/by-id/usb-FTDI_FT232R-if00";
+        usb.description = "USB UART", usb.usbId = "0403:6001", usb.pinned = !before.isEmpty();
+        pty.device = "/dev/pts/4", pty.comm = 3, pty.listed = false;
+        devices.listed = {serial, usb};
+        devices.pinned = before;
+        rig.form->setSerialDevices(&devices);
+        rig.linkReady();
+
+        QStringList rows;
+        QString describedAnew;
+        ModalAnswerer answerer;
+        answerer.then([&](QDialog *dialog) {
+            auto *list = dialog->findChild<QTreeWidget *>("DeviceList");
+            if (choice == "pin")
+                list->setCurrentItem(list->topLevelItem(1));
+            devices.listed[1].description = "FT232R USB UART";   // only a description read anew
+            dynamic_cast<PortDialog *>(dialog)->refresh();
+            describedAnew = list->topLevelItem(1)->text(2);
+            devices.listed.prepend(pty);   // a pseudo-terminal mapped meanwhile
+            dynamic_cast<PortDialog *>(dialog)->refresh();
+            for (QTreeWidgetItem *row = list->topLevelItem(0); row; row = list->itemBelow(row))
+                rows << QStringList{row->text(0), row->text(1), row->toolTip(1), row->text(2), row->text(5)}.join('|')
+                            + (row == list->currentItem() ? " <" : "");
+            if (choice == "automatic")
+                dialog->findChild<QRadioButton *>("AutomaticRadio")->click();
+            Click(dialog, choice == "cancel" ? "CancelButton" : "OKButton");
+        });
+        rig.action("RunPortMenu")->trigger();
+
+        const QString selected = choice == "pin" || !before.isEmpty() ? " <" : "";
+        QCOMPARE(rows, (QStringList{"Comm 3|/dev/pts/4||(not listed by the system)|", "Comm 1|/dev/ttyS1|||",
+                                    "Comm 2|/dev/ttyUSB0|" + usb.stableName + "|FT232R USB UART|0403:6001" + selected}));
+        QCOMPARE(describedAnew, QStringLiteral("FT232R USB UART"));
+        QTEST(devices.pinned, "after");
+        QFETCH(bool, searchAgain);
+        QCOMPARE(rig.s().ComChanOpen, !searchAgain);
+    }
+
+    // Each file dialog opens in the folder of the last file of its kind, or
+    // in the documents folder when there is none or it is gone.
+    void fileDialogsStartInTheLastFolder_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("lastFile");   // in the test's folder; empty: none
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("folder");     // "docs" or a folder of the test's folder
+        QTest::addColumn<QString>("name");       // the file name filled in
+        QTest::newRow("New, after a data file") << "data 0" << "runs/a.txt" << "New Data File" << "runs" << "";
+        QTest::newRow("Open, no data file yet") << "data 2" << "" << "Open Data File" << "docs" << "";
+        QTest::newRow("Open, its folder since deleted") << "data 2" << "gone/a.txt" << "Open Data File" << "docs"
+                                                        << "";
+        QTest::newRow("configuration Save: no name to replace by mistake") << "config save" << "cfg/a.cfg"
+                                                                           << "Save Configuration" << "cfg" << "";
+        QTest::newRow("configuration Open: the last one") << "config open" << "cfg/a.cfg" << "Open Configuration"
+                                                          << "cfg" << "a.cfg";
+        QTest::newRow("first PDF") << "pdf" << "" << "Export PDF" << "docs" << "Test Results.pdf";
+    }
+
+    void fileDialogsStartInTheLastFolder()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(QString, lastFile);
+        QFETCH(QString, folder);
+        QTemporaryDir dir;
+        for (const char *made : {"runs", "cfg", "docs"})
+            QVERIFY(QDir(dir.path()).mkpath(made));
+        // The documents folder as the desktop's user folders name it.
+        const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+        QFile userDirs(config + "/user-dirs.dirs");
+        QVERIFY(userDirs.open(QIODevice::WriteOnly));
+        userDirs.write("XDG_DOCUMENTS_DIR=\"" + dir.filePath("docs").toUtf8() + "\"\n");
+        userDirs.close();
+
+        QString seenTitle, seenFolder, seenName;
+        ModalAnswerer answerer;
+        answerer.then([&](QDialog *shown) {
+            seenTitle = shown->windowTitle();
+            seenName = shown->findChild<QLineEdit *>("fileNameEdit")->text();
+            seenFolder = qobject_cast<QFileDialog *>(shown)->directory().absolutePath();
+            shown->reject();
+        });
+        QString path = lastFile.isEmpty() ? QString() : dir.filePath(lastFile);
+        QtDataFileDialog data;
+        QtConfigFileDialog configuration;
+        QtPrintDialogs print;
+        if (dialog.startsWith("data"))
+            data.choose(dialog.section(' ', 1).toInt(), path);
+        else if (dialog == "config save")
+            configuration.chooseSave(path);
+        else if (dialog == "config open")
+            configuration.chooseOpen(path);
+        else
+            print.pdfFileName("Test Results.pdf");
+        QFile::remove(userDirs.fileName());
+
+        QTEST(seenTitle, "title");
+        QCOMPARE(seenFolder, dir.filePath(folder));
+        QTEST(seenName, "name");
+    }
+
+    // The about box starts the system's information tool; where there is
+    // none, or it does not start, it shows what the program knows itself.
+    void systemInfo_data()
+    {
+        QTest::addColumn<QStringList>("tool");
+        QTest::addColumn<bool>("starts");
+        QTest::addColumn<bool>("ownWindow");
+        QTest::newRow("no tool installed") << QStringList() << false << true;
+        QTest::newRow("a tool that does not start") << QStringList{"/usr/bin/hardinfo"} << false << true;
+        QTest::newRow("the system's tool") << QStringList{"/usr/bin/hardinfo"} << true << false;
+    }
+
     void systemInfo()
     {
-        const QStringList unavailable = {"error:System Error|System Information Is Unavailable At This Time"};
-        for (const QStringList &tool : {QStringList(), QStringList{"/usr/bin/hardinfo"}}) {
-            FakeMessageDialogs dialogs;
-            frmAbout about(dialogs);
-            QStringList started;
-            about.findTool = [&tool] { return tool; };
-            about.startTool = [&](const QStringList &command) { started = command; return true; };
-            QTest::mouseClick(about.findChild<QPushButton *>("cmdSysInfo"), Qt::LeftButton);
-            QCOMPARE(started, tool);
-            QCOMPARE(dialogs.calls, tool.isEmpty() ? unavailable : QStringList());
-        }
+        QFETCH(QStringList, tool);
+        QFETCH(bool, starts);
+        QFETCH(bool, ownWindow);
+        FakeSerialDevices devices;
+        SerialDevice usb;
+        usb.device = "/dev/ttyUSB0", usb.comm = 2, usb.description = "FT232R USB UART", usb.usbId = "0403:6001";
+        devices.listed = {usb};
+        frmAbout about;
+        about.devices = &devices;
+        QStringList started;
+        about.findTool = [&tool] { return tool; };
+        about.startTool = [&](const QStringList &command) { started = command; return starts; };
+        QString shown;
+        ModalAnswerer answerer;
+        answerer.then([&shown](QDialog *dialog) {
+            shown = dialog->windowTitle() + "\n" + dialog->findChild<QPlainTextEdit *>()->toPlainText();
+            dialog->accept();
+        });
+        QTest::mouseClick(about.findChild<QPushButton *>("cmdSysInfo"), Qt::LeftButton);
+        QCOMPARE(started, tool);
+        QCOMPARE(answerer.answered, ownWindow ? 1 : 0);
+        if (!ownWindow)
+            return;
+        const QStringList lines = shown.split('\n');
+        QCOMPARE(lines.value(0), QStringLiteral("System Information"));
+        QCOMPARE(lines.value(1), "Model 418C Life Cycle Tester, version " LIFECYCLE_VERSION);
+        QVERIFY2(lines.value(2).startsWith("Qt " + QString(qVersion())), qPrintable(shown));
+        QVERIFY2(lines.value(3).startsWith("Operating system: " + QSysInfo::prettyProductName()), qPrintable(shown));
+        QCOMPARE(lines.mid(4), (QStringList{"Serial devices:",
+                                            "  Comm 2: /dev/ttyUSB0 - FT232R USB UART, USB 0403:6001"}));
     }
 };
 

@@ -1,8 +1,10 @@
 #include "engine/run/RunRules.h"
+#include "engine/state/DataDecoder.h"
 #include "engine/supervision/TesterEngine.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/ReadingColours.h"
 #include "support/SessionWindow.h"
+#include "ui/ValueBox.h"
 
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
@@ -11,6 +13,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,10 +29,10 @@ public:
 
 // A running tester of software 1.2 with a 1000-ohm pull-up, both strokes and
 // bounces tested; the down stroke maximum against a limit of 500.
-QByteArray record(int cycles, int maxDown = 100)
+QByteArray record(int cycles, int maxDown = 100, bool running = true)
 {
     QStringList f(37, QStringLiteral("0"));
-    f[0] = "12", f[1] = f[2] = "3000", f[7] = "1", f[8] = "SN1", f[11] = "1000";
+    f[0] = "12", f[1] = f[2] = "3000", f[7] = running ? "1" : "0", f[8] = "SN1", f[11] = "1000";
     f[14] = QString::number(cycles), f[21] = QString::number(maxDown), f[27] = "241";
     f[28] = "1023", f[30] = "500", f[32] = "1000";
     return "*" + f.join(QLatin1Char(';')).toLatin1() + "\r";
@@ -53,7 +56,7 @@ struct Rig
         built = std::make_unique<SessionWindow>(port, settings, dialogs, files, 24 * 3600 * 1000);
         form = &built->form;
     }
-    QString text(const char *name) { return form->findChild<QLabel *>(QLatin1String(name))->text(); }
+    QString text(const char *name) { return form->findChild<QWidget *>(QLatin1String(name))->property("text").toString(); }
     // The colour the widget's text is drawn in; an invalid colour when it is the usual one.
     QColor colour(const char *name)
     {
@@ -119,14 +122,20 @@ private Q_SLOTS:
     void linkLostAndFoundAgain()
     {
         Rig rig;
+        rig.nextRecord = record(7, 501);   // the down maximum beyond its limit
         QVERIFY(rig.sampled());
+        QCOMPARE(rig.colour("DownMaxRBox"), ReadingColours::Alarm);
         QVERIFY2(matches(Connected, rig.text("LinkStateLbl")), qPrintable(rig.text("LinkStateLbl")));
 
-        // The cable is pulled: the last sample stays, greyed, and the loss shows in red.
+        // The cable is pulled: the last sample stays, greyed (also the reading
+        // beyond its limit: grey beats red), and the loss shows in red.
         rig.port.vanish();
         rig.port.refuseAll = true;
+        rig.port.problems[1] = "not present";
         for (int i = 0; i < 20; ++i)
             rig.form->engine().Tick();
+        // The link's tool tip says why the port does not open.
+        QVERIFY(rig.form->findChild<QWidget *>("LinkStateLbl")->toolTip().endsWith("\n\nComm 1 (/dev/ttyUSB0): not present"));
         QVERIFY2(matches("Link lost at \\d\\d:\\d\\d:\\d\\d", rig.text("LinkStateLbl")), qPrintable(rig.text("LinkStateLbl")));
         QCOMPARE(rig.colour("LinkStateLbl"), ReadingColours::Alarm);
         for (const char *box : {"CycleCntBox", "DownMaxRBox", "DownLastRBox", "UpLastContactTime", "SampleDate"})
@@ -139,8 +148,10 @@ private Q_SLOTS:
         QVERIFY(rig.sampled());
         QVERIFY(matches(Connected, rig.text("LinkStateLbl")));
         QCOMPARE(rig.colour("LinkStateLbl"), QColor());
+        QVERIFY(!rig.form->findChild<QWidget *>("LinkStateLbl")->toolTip().contains("Comm 1"));
         QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("9"));
         QCOMPARE(rig.colour("CycleCntBox"), QColor());
+        QCOMPARE(rig.colour("DownMaxRBox"), QColor());
     }
 
     void loggingAndLimits()
@@ -175,9 +186,14 @@ private Q_SLOTS:
             QVERIFY(rig.sampled(174));
             rig.form->resize(1, 1);
             QCoreApplication::processEvents();
-            for (QLabel *label : rig.form->findChildren<QLabel *>())
-                if (label->isVisibleTo(rig.form) && !label->text().isEmpty())
+            for (QWidget *shown : rig.form->findChildren<QWidget *>()) {
+                if (!shown->isVisibleTo(rig.form))
+                    continue;
+                if (auto *label = qobject_cast<QLabel *>(shown); label && !label->text().isEmpty())
                     QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
+                if (auto *field = qobject_cast<QLineEdit *>(shown))
+                    QVERIFY2(field->width() >= WidthForText(field, field->text()), qPrintable(field->objectName()));
+            }
         }
         QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("2147483647"));
     }
@@ -208,6 +224,81 @@ private Q_SLOTS:
         QCOMPARE(counter.repaints, 1);
     }
 
+    // The strip says why and when a watched run stopped; limit ends have a
+    // colour of their own.
+    void runStopShownWithReasonAndTime_data()
+    {
+        QTest::addColumn<int>("command");   // from here: 162 run to limits, 161 stop; 0: the tester's "-"
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("limitColour");
+        QTest::newRow("the tester ends at its cycle limit") << 0 << "Stopped at cycle limit (1000) at 14:02" << true;
+        QTest::newRow("stopped from here") << 161 << "Stopped by the operator at 14:02" << false;
+        QTest::newRow("started from here with the limit already reached")
+            << 162 << "Stopped at cycle limit (1000) at 14:02" << true;
+    }
+
+    void runStopShownWithReasonAndTime()
+    {
+        QFETCH(int, command);
+        Rig rig;
+        rig.form->engine().decoder().setClock([] { return QDateTime(QDate(2024, 3, 8), QTime(14, 2, 30)); });
+        // The tester is found running, or stopped at its limit for a run started from here.
+        const QByteArray stopped = record(1000, 100, false);
+        rig.nextRecord = command == 162 ? stopped : record(7);
+        QVERIFY(rig.sampled());
+        QCOMPARE(rig.text("RunStateLbl"), command == 162 ? QStringLiteral("Stopped") : QStringLiteral("Running to limits"));
+        rig.nextRecord = stopped;
+        if (command != 161)
+            rig.port.queueInput("-");   // the tester ends the run
+        QVERIFY(rig.sampled(command));
+        if (command == 162)
+            QVERIFY(rig.sampled());   // the "-" that came with the acknowledgement asks for the sample
+        QTEST(rig.text("RunStateLbl"), "shown");
+        QFETCH(bool, limitColour);
+        QCOMPARE(rig.colour("RunStateLbl"), limitColour ? ReadingColours::LimitEnd : QColor());
+    }
+
+    void whyTheRunEnded_data()
+    {
+        QTest::addColumn<int>("mode");                // RunMode the run had
+        QTest::addColumn<bool>("stopCommanded");
+        QTest::addColumn<QList<int>>("counts");       // cycles, fails, sequential fails
+        QTest::addColumn<QList<int>>("limits");
+        QTest::addColumn<QString>("shown");
+
+        const int toLimits = int(RunMode::ToLimits);
+        const QList<int> limits = {100000, 10, 3};
+        QTest::newRow("cycle limit") << toLimits << false << QList<int>{100000, 2, 0} << limits
+                                     << "Stopped at cycle limit (100000) at 14:02";
+        QTest::newRow("failure limit named before the cycle limit") << toLimits << false
+            << QList<int>{100000, 10, 1} << limits << "Stopped: failure limit reached (10 of 10) at 14:02";
+        QTest::newRow("sequential failure limit, break mode") << int(RunMode::Break) << false
+            << QList<int>{500, 3, 3} << limits << "Stopped: sequential failure limit reached at 14:02";
+        QTest::newRow("a stop from here, also at a limit") << toLimits << true << QList<int>{100000, 2, 0}
+                                                           << limits << "Stopped by the operator at 14:02";
+        QTest::newRow("without limit the limits do not stop it") << int(RunMode::NoLimit) << false
+            << QList<int>{100000, 10, 3} << limits << "Stopped at the tester at 14:02";
+        QTest::newRow("a limit of 0 is none") << toLimits << false << QList<int>{5, 0, 0} << QList<int>{0, 0, 0}
+                                              << "Stopped at the tester at 14:02";
+        QTest::newRow("run once") << int(RunMode::Once) << false << QList<int>{1, 0, 0} << limits
+                                  << "Stopped after one cycle at 14:02";
+    }
+
+    void whyTheRunEnded()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, stopCommanded);
+        QFETCH(QList<int>, counts);
+        QFETCH(QList<int>, limits);
+        QFETCH(QString, shown);
+        TesterState s;
+        s.CycleCount = counts[0], s.FailCount = counts[1], s.SeqCount = counts[2];
+        s.vCycleLimit = limits[0], s.vFailLimit = limits[1], s.vSeqLimit = limits[2];
+        const StopCause end = WhyRunEnded(s, RunMode(mode), stopCommanded);
+        QCOMPARE(RunEndText(end, s, QDateTime(QDate(2024, 3, 8), QTime(14, 2, 59))), shown);
+        QCOMPARE(IsLimitEnd(end), shown.contains("limit"));
+    }
+
     void progress_data()
     {
         QTest::addColumn<QList<Sample>>("samples");
@@ -230,6 +321,9 @@ private Q_SLOTS:
         QTest::newRow("counter reset mid-run")
             << QList<Sample>{{0, 800, true}, {100, 900, true}, {110, 2, true}, {130, 22, true}} << 1000
             << "3600 cycles/h" << "0:00:20" << "0:16:18";
+        // 99 cycles at 0.75 s each: 74.25 s, shown as the next whole second.
+        QTest::newRow("a part second rounds up") << QList<Sample>{{0, 0, true}, {3, 4, true}} << 103
+                                                 << "4800 cycles/h" << "0:00:03" << "0:01:15";
         QTest::newRow("no cycle limit") << QList<Sample>{{0, 100, true}, {10, 110, true}} << 0
                                         << "3600 cycles/h" << "0:00:10" << "----";
     }
@@ -248,6 +342,22 @@ private Q_SLOTS:
         QTEST(DurationText(progress.secondsToLimit(samples.last().cycles, limit, true)), "toLimit");
     }
 
+    // The run as the overview names it, also for a tester found already
+    // running (no run command seen): a blinking lamp means no limit.
+    void runState()
+    {
+        struct Row { bool breaks, running; int lastRunCode, lamp; const char *text; };
+        for (const Row &row : {Row{true, true, 162, 1, "Break every 50 cycles"}, Row{false, false, 162, 1, "Stopped"},
+                               Row{false, true, 170, 1, "Running once"},
+                               Row{false, true, 172, 1, "Running without limit"},
+                               Row{false, true, 0, 2, "Running without limit"},
+                               Row{false, true, 0, 1, "Running to limits"}}) {
+            TesterState s;
+            s.GoAgainMode = row.breaks, s.Running = row.running, s.LEDState = TesterState::Integer(row.lamp);
+            QCOMPARE(RunStateText(CurrentRunMode(s, row.lastRunCode), 50), QLatin1String(row.text));
+        }
+    }
+
     void linkText()
     {
         const QDateTime found(QDate(2024, 3, 8), QTime(7, 30, 0));
@@ -255,34 +365,46 @@ private Q_SLOTS:
         for (int port : {9, 10, 11, 12, 13, 14, 15, 16, 1, 3})
             link.portTried(port);
         QCOMPARE(link.text(), QStringLiteral("Searching... tried Comm 1, 3, 9-16"));
+        // Why ports did not open, in port order, until they open or the tester is found.
+        QVERIFY(link.portTried(9, "Comm 9 (/dev/ttyUSB0): not present"));
+        QVERIFY(link.portTried(2, "Comm 2 (/dev/ttyS1): device busy (used by another program)"));
+        QVERIFY(!link.portTried(9, "Comm 9 (/dev/ttyUSB0): not present"));
+        QCOMPARE(link.problems(), QStringLiteral("Comm 2 (/dev/ttyS1): device busy (used by another program)\n"
+                                                 "Comm 9 (/dev/ttyUSB0): not present"));
+        QVERIFY(link.portTried(2));
+        QCOMPARE(link.problems(), QStringLiteral("Comm 9 (/dev/ttyUSB0): not present"));
         link.found(3, "/dev/ttyUSB0", found);
         QCOMPARE(link.text(), QStringLiteral("Comm 3 (/dev/ttyUSB0) connected since 07:30:00"));
+        QCOMPARE(link.problems(), QString());
     }
 
     void tolerance_data()
     {
         QTest::addColumn<int>("contact");
+        QTest::addColumn<int>("mode");        // of measurement: 0..2
         QTest::addColumn<int>("maxDown");     // limit 500
         QTest::addColumn<int>("minUp");       // limit 100
         QTest::addColumn<int>("bounceUp");    // limit 3000
         QTest::addColumn<QString>("marked");  // down max, min, bounce; up max, min, bounce
 
         const int all = 16 | 32 | 64 | 128;
-        QTest::newRow("exactly at the limits") << all << 500 << 100 << 3000 << "000000";
-        QTest::newRow("one count beyond") << all << 501 << 99 << 3001 << "100011";
-        QTest::newRow("bounce not tested") << (16 | 32) << 501 << 99 << 3001 << "100010";
-        QTest::newRow("up stroke not tested") << (16 | 64) << 400 << 0 << 9999 << "000000";
+        QTest::newRow("exactly at the limits") << all << 0 << 500 << 100 << 3000 << "000000";
+        QTest::newRow("one count beyond") << all << 2 << 501 << 99 << 3001 << "100011";
+        QTest::newRow("bounce not tested") << (16 | 32) << 0 << 501 << 99 << 3001 << "100010";
+        QTest::newRow("up stroke not tested") << (16 | 64) << 0 << 400 << 0 << 9999 << "000000";
+        QTest::newRow("a mode the tester does not have") << all << 3 << 501 << 99 << 3001 << "000000";
     }
 
     void tolerance()
     {
         QFETCH(int, contact);
+        QFETCH(int, mode);
         QFETCH(int, maxDown);
         QFETCH(int, minUp);
         QFETCH(int, bounceUp);
         TesterState s;
         s.vRPullUp = 1000;
-        s.vRMode = 0;
+        s.vRMode = TesterState::Integer(mode);
         s.vContact = TesterState::Integer(contact);
         s.vMaxDownResistTol = 500, s.vMaxDownResistance = maxDown;
         s.vMinUpResistTol = 100, s.vMinUpResistance = minUp;

@@ -1,6 +1,7 @@
 #include "support/ModalAnswerer.h"
 #include "ui/QtMessageDialogs.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
@@ -33,7 +34,10 @@ private Q_SLOTS:
         QFETCH(Leave, how);
         QtMessageDialogs dialogs;
         ModalAnswerer answerer;
-        answerer.then([how](QDialog *shown) {
+        QString message;
+        answerer.then([how, &message](QDialog *shown) {
+            if (auto *label = shown->findChild<QLabel *>("Label1"))
+                message = label->text();
             // Keys go where the operator's keys would: the widget with the focus.
             QWidget *focus = shown->focusWidget() ? shown->focusWidget() : shown;
             auto click = [shown](const char *name) {
@@ -50,12 +54,28 @@ private Q_SLOTS:
         if (dialog == "yesno")
             got = dialogs.YesNoDialog("Save Data", "Save it?");
         else if (dialog == "readjust")
-            got = dialogs.ReadjustDialog();
+            got = dialogs.ReadjustDialog({"Maximum Test Cycles: 0 becomes 1"});
         else
             dialogs.ErrorDialog("No Data File", "There must be a database file open in which to save the data");
         QCOMPARE(answerer.answered, 1);
         QTEST(int(got), "answer");
+        if (dialog == "readjust")   // the question lists what was readjusted
+            QVERIFY2(message.endsWith("before sending to unit?\n\nMaximum Test Cycles: 0 becomes 1"), qPrintable(message));
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // A step that leaves its dialog open, and a dialog no step expects, fail
+    // the test at once and are closed: no test waits for its time-out.
+    void answererClosesWhatItCannotAnswer()
+    {
+        QtMessageDialogs dialogs;
+        ModalAnswerer answerer;
+        answerer.then([](QDialog *) {});
+        QEXPECT_FAIL("", "the step left the dialog open", Continue);
+        dialogs.ErrorDialog("No Data File", "There must be a database file open in which to save the data");
+        QEXPECT_FAIL("", "no step was left for the dialog", Continue);
+        dialogs.ErrorDialog("No Data File", "There must be a database file open in which to save the data");
+        QCOMPARE(answerer.answered, 1);
     }
 };
 

@@ -3,6 +3,7 @@
 // at once.
 
 #include "engine/procedures/DefaultConfig.h"
+#include "engine/supervision/TesterEngine.h"
 #include "features/procedures/LearnTransfer.h"
 #include "mainwindow/MainForm.h"
 #include "support/FakeDataFileDialog.h"
@@ -44,6 +45,12 @@ struct Rig
         };
     }
     void trigger(const char *action) { form.findChild<QAction *>(action)->trigger(); }
+    // Ticks until the tester has answered everything sent.
+    void settle()
+    {
+        for (int i = 0; i < 20 && (s.ComSeq != 0 || s.MustWait); ++i)
+            form.engine().Tick();
+    }
     QStringList frames()
     {
         QStringList taken = port.takeFrames();
@@ -88,9 +95,10 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("in");     // contact, mode, both down extremes, both up extremes
         QTest::addColumn<QList<int>>("out");    // min down, max down, min up, max up
         QTest::newRow("NO resistance") << QList<int>{1, 0, 10, 1023} << QList<int>{0, 16, 1020, 1023};
-        QTest::newRow("NO current") << QList<int>{1, 1, 600, 600} << QList<int>{0, 901, 299, 901};
+        // Odd counts give halves, rounded to the even count: 601 -> 902.5 and 299.5, 603 -> 905.5 and 300.5.
+        QTest::newRow("NO current, odd counts") << QList<int>{1, 1, 601, 603} << QList<int>{0, 902, 300, 906};
         QTest::newRow("NC resistance, 1022 stays") << QList<int>{2, 0, 1023, 0} << QList<int>{1022, 1023, 0, 15};
-        QTest::newRow("NC voltage") << QList<int>{2, 2, 600, 600} << QList<int>{299, 901, 0, 901};
+        QTest::newRow("NC voltage, odd counts") << QList<int>{2, 2, 603, 601} << QList<int>{300, 906, 0, 902};
     }
 
     void learnedContactTolerances()
@@ -241,25 +249,80 @@ private Q_SLOTS:
         QCOMPARE((QList<int>{rig.s.sRMode, rig.s.sRPullUp}), stored);
     }
 
-    // A status decoded while no dialog was open shows when it opens. The
-    // program is closed with the piston down and the piston-down command's
-    // answer still on its way: the piston goes up before the window is gone.
+    // A running test is stopped by a master reset: the operator is asked
+    // first, and No sends nothing and keeps the configuration.
+    void masterResetWhileRunning_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<QList<int16_t>>("answers");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("running, No") << true << QList<int16_t>{AnswerNo} << false;
+        QTest::newRow("running, Yes") << true << QList<int16_t>{AnswerYes} << true;
+        QTest::newRow("stopped: no question") << false << QList<int16_t>() << true;
+    }
+
+    void masterResetWhileRunning()
+    {
+        QFETCH(bool, running);
+        QFETCH(bool, sent);
+        Rig rig;
+        QFETCH(QList<int16_t>, answers);
+        rig.dialogs.answers = answers;
+        rig.s.Running = running;
+        rig.s.sSerialNumber = "KEPT";
+        ModalAnswerer answerer;
+        answerer.then([](QDialog *dialog) { Click(dialog, "OKButton"); });
+        rig.trigger("ConfigureMasterResetMenu");
+
+        QCOMPARE(rig.dialogs.calls, running ? QStringList{"yesno:Master Reset|A test is running. A master reset stops "
+                                                          "it, loads the default configuration and clears the "
+                                                          "counters. Continue?"}
+                                            : QStringList());
+        QCOMPARE(answerer.answered, sent ? 1 : 0);
+        QCOMPARE(rig.frames(), sent ? QStringList{"E000000000"} : QStringList());
+        QCOMPARE(rig.s.sSerialNumber, sent ? QStringLiteral("00000000") : QStringLiteral("KEPT"));
+    }
+
+    void manualDialog_data()
+    {
+        QTest::addColumn<bool>("runAfterwards");   // closed, a test started, then the program closed
+        QTest::addColumn<QStringList>("frames");
+        // The piston-down command's answer is still on its way when the
+        // program closes: the piston goes up before the window is gone.
+        QTest::newRow("program closed with the dialog open") << false << QStringList{"A3", "C0", "A4", "C0"};
+        // The piston-up of the dialog's Close was dropped on the busy link
+        // and the tester shows the piston down: a running test is left alone.
+        QTest::newRow("program closed during a test started afterwards") << true << QStringList{"A3", "C0", "A2"};
+    }
+
+    // A status decoded while no dialog was open shows when it opens.
     void manualDialog()
     {
+        QFETCH(bool, runAfterwards);
         Rig rig;
         rig.window.session.engineView().setPistonBox(true);
         ModalAnswerer answerer;
-        answerer.then([&rig](QDialog *dialog) {
+        answerer.then([&](QDialog *dialog) {
             auto *box = dialog->findChild<QCheckBox *>("PistonCheck");
             QTest::mouseClick(box, Qt::LeftButton);   // the operator cannot untick it
             QVERIFY(box->isChecked());
-            QCOMPARE(dialog->findChild<QLabel *>("CurntReadingBox")->text(), QStringLiteral("----"));
+            QCOMPARE(dialog->findChild<QLineEdit *>("CurntReadingBox")->text(), QStringLiteral("----"));
             Click(dialog, "PistonDownBtn");
-            rig.form.close();
+            if (runAfterwards)
+                Click(dialog, "CloseButton");
+            else
+                rig.form.close();
         });
         rig.trigger("RunManualMenu");
+        if (runAfterwards) {
+            rig.settle();
+            rig.trigger("RunRunLimitMenu");
+            rig.settle();
+            QVERIFY(rig.s.Running);
+            rig.form.close();
+        }
         QCOMPARE(answerer.answered, 1);
-        QCOMPARE(rig.frames(), (QStringList{"A3", "C0", "A4", "C0"}));
+        QTEST(rig.frames(), "frames");
     }
 };
 

@@ -70,6 +70,26 @@ struct Rig
     std::unique_ptr<ReportController> report;
 };
 
+constexpr double Inch = 72;   // points
+
+bool near(double measured, double expected) { return std::abs(measured - expected) < 0.5; }
+
+// Where pdftotext -bbox finds the topmost (then leftmost) word with this text:
+// its left, top and right edges in points, or NaN when it is not there.
+struct WordBox { double left = NAN, top = NAN, right = NAN; };
+WordBox findWord(const QString &boxes, const QString &text)
+{
+    const QRegularExpression word(QStringLiteral(R"re(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)"[^>]*>)re")
+                                  + QRegularExpression::escape(text) + QStringLiteral("</word>"));
+    WordBox found;
+    for (const QRegularExpressionMatch &m : word.globalMatch(boxes)) {
+        const WordBox box{m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble()};
+        if (std::isnan(found.top) || box.top < found.top || (box.top == found.top && box.left < found.left))
+            found = box;
+    }
+    return found;
+}
+
 const QStringList Top = {"Model 418C Test Results", "", "S/N 41800123 with Software Ver 1.2",
                          "Tested 03/04/2026 13:05:09", "", "Value Tolerance", "", "Total Test Cycles 1234 100000",
                          "Failed Test Cycles 3 50", "Sequential Failed Cycles 1 10", ""};
@@ -105,19 +125,18 @@ private Q_SLOTS:
                    // A threshold is a quarter of the reading count at which the tester switches.
                    "Bounce Thresholds 1017.8 ohms 158.6", "", "Contact Type Normally Closed",
                    "Measurement Method 1000 ohms Pullup Mode"} << QStringList();
-        QTest::newRow("down only") << QList<int>{16 + 1, 0, 12, 0, 0}
-            << QStringList{"Up Stroke Time 2.000 seconds 2.000", "Contact Type Normally Open"}
-            << QStringList{"Maximum Contact Up", "Initial Up", "Bounce Thresholds", "Maximum Contact Down Bounce"};
+        QTest::newRow("up only, normally open") << QList<int>{32 + 1, 0, 12, 0, 0}
+            << QStringList{"Down Stroke Time 1.500 seconds 1.500", "Contact Type Normally Open"}
+            << QStringList{"Maximum Contact Down", "Initial Down", "Bounce Thresholds", "Maximum Contact Up Bounce"};
         QTest::newRow("down bounce, software 1.1, contact type 5, mode 3") << QList<int>{16 + 64 + 5, 0, 11, 3, 0}
             << QStringList{"Maximum Contact Down Bounce 0.001600 seconds 0.004800",
-                           "Maximum Down Bounce Condition Pass", "Contact Type Unknown",
+                           "Maximum Down Bounce Condition Pass", "Bounce Thresholds ??? ---- ???", "Contact Type Unknown",
                            "Measurement Method ---- ??? ??? Mode"}
             << QStringList{"Last Contact Down Bounce"};
     }
 
     // Exported as PDF, after a Print Setup for landscape. The first line
-    // starts half an inch from the top in landscape, an inch in portrait;
-    // values end at 1.3 times the centre, tolerances an inch from the right.
+    // starts half an inch from the top in landscape, an inch in portrait.
     void lines()
     {
         QFETCH(QList<int>, tester);
@@ -143,15 +162,27 @@ private Q_SLOTS:
         for (const QString &line : page)
             for (const QString &start : absent)
                 QVERIFY2(!line.startsWith(start), qPrintable(line));
-        // In twips: the title's top, the right edges of the value and tolerance columns.
+        // The page as a reader measures it, in points from the paper's edges:
+        // the title centred; labels an inch from the left, limits an inch
+        // from the right, values on one right edge between them, units just
+        // after it; the condition rows indented under their heading.
         const QString boxes = pdftotext(QStringLiteral("-bbox"), path);
-        const auto at = [&boxes](const char *pattern) {
-            return QRegularExpression(QString::fromLatin1(pattern)).match(boxes).captured(1).toDouble() * 20;
-        };
-        const double width = at(R"re(<page width="([\d.]+)")re");
-        QVERIFY(std::abs(at(R"re(yMin="([\d.]+)"[^>]*>Model<)re") - (tester[4] ? 720 : 1440)) < 3);
-        QVERIFY(std::abs(at(R"re(xMax="([\d.]+)"[^>]*>1234<)re") - width / 2 * 1.3) < 3);   // the cycle count
-        QVERIFY(std::abs(at(R"re(xMax="([\d.]+)"[^>]*>Tolerance<)re") - (width - 1440)) < 3);
+        const auto word = [&boxes](const char *text) { return findWord(boxes, QLatin1String(text)); };
+        const double width =
+            QRegularExpression(QStringLiteral(R"re(<page width="([\d.]+)")re")).match(boxes).captured(1).toDouble();
+        QVERIFY(near((word("Model").left + word("Results").right) / 2, width / 2));
+        QVERIFY(near(word("Model").top, tester[4] ? Inch / 2 : Inch));
+        const double valueEdge = word("Value").right;
+        QVERIFY(valueEdge > width / 2 && valueEdge < word("Tolerance").left);
+        for (const char *label : {"Total", "Failed", "Sequential"})
+            QVERIFY2(near(word(label).left, Inch), label);
+        for (const char *value : {"1234", "3", "1", "2.000"})    // counts, then the up stroke time
+            QVERIFY2(near(word(value).right, valueEdge), value);
+        for (const char *limit : {"Tolerance", "100000", "50", "10"})
+            QVERIFY2(near(word(limit).right, width - Inch), limit);
+        QVERIFY(word("seconds").left > valueEdge && word("seconds").left < valueEdge + Inch / 4);
+        if (tester[0] & (16 | 32))
+            QVERIFY(word("Initial").left > Inch + 5 && word("Initial").left < Inch * 1.5);
     }
 
     void printErrors()

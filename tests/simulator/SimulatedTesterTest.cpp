@@ -2,6 +2,7 @@
 // field order and count, the run modes with their breaks and limits, and the
 // moments its pump may sleep through.
 
+#include "simulator/CycleMeasurement.h"
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
 
@@ -76,7 +77,8 @@ private Q_SLOTS:
 
     // Every value command 224..242 with a distinct value, three cycles, then the
     // whole record: a field out of place shows as a wrong line. The measured
-    // fields are noise and masked.
+    // fields are noise and masked; the open up readings stay within their
+    // tolerance, so no cycle fails.
     void recordFollowsTheSoftware()
     {
         QFETCH(int, software);
@@ -86,7 +88,7 @@ private Q_SLOTS:
         config.softwareVersion = software;
         SimulatedTester tester(config);
         const QList<QByteArray> commands = {"E0SN-77", "E1300", "E211", "E312", "E4-1", "E5140", "E615",
-            "E7160", "E817", "E9180", "EA19", "EB1010", "EC990", "ED33", "EE2", "EF4700", "F02", "F15000", "F26000"};
+            "E7160", "E817", "E9180", "EA19", "EB1020", "EC990", "ED33", "EE2", "EF4700", "F02", "F15000", "F26000"};
         for (const QByteArray &command : commands)
             QCOMPARE(ask(tester, command), QByteArray("*\r"));
         ask(tester, "AC");
@@ -99,7 +101,7 @@ private Q_SLOTS:
             if (measured < record.size())
                 record[measured] = "m";
         QCOMPARE(record.join(';'), QByteArray::number(software) + ";5000;6000;m;m;m;m;0;SN-77;11;12;-1;0;0;3;140;15;160;17;"
-                                      "m;m;m;m;m;m;180;19;44;1010;990;33;2;4700;2;0" + lastBounces);
+                                      "m;m;m;m;m;m;180;19;44;1020;990;33;2;4700;2;0" + lastBounces);
     }
 
     void runModes_data()
@@ -137,6 +139,56 @@ private Q_SLOTS:
         QCOMPARE(said.count('-'), stillRunning ? 0 : 1);
         QCOMPARE(tester.failCount(), cycles);
         QVERIFY(tester.status() & 2);   // the error lamp is lit
+    }
+
+    // Each cycle's failure bits are what its readings earn: a reading outside
+    // its contact tolerance, a bounce above its tolerance where bounce is
+    // tested; a failing cycle always earns one.
+    void failureBitsAgreeWithReadings_data()
+    {
+        QTest::addColumn<int>("contact");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QList<int>>("tolerances");   // down min, max, up min, max, down bounce, up bounce
+        const int both = 16 | 32 | 64 | 128;
+        QTest::newRow("the demonstration: closed down, open up") << (1 | both) << 0
+                                                                  << QList<int>{0, 20, 1000, 1023, 3000, 3000};
+        QTest::newRow("a closed contact tighter than a good switch, up untested but tight")
+            << (1 | 16) << 0 << QList<int>{2, 5, 0, 10, 0, 0};
+        QTest::newRow("bounce tolerance 0") << (2 | both) << 0 << QList<int>{0, 1023, 0, 20, 0, 0};
+        QTest::newRow("current mode, up stroke only") << (1 | 32 | 128) << 1 << QList<int>{0, 0, 0, 10, 0, 1000};
+        QTest::newRow("nothing tested") << 1 << 0 << QList<int>{0, 20, 1000, 1023, 3000, 3000};
+        QTest::newRow("wide open tolerances: only the initial state can fail") << (1 | 16 | 32) << 0
+                                                                               << QList<int>{0, 1023, 0, 1023, 0, 0};
+    }
+
+    void failureBitsAgreeWithReadings()
+    {
+        QFETCH(int, contact);
+        QFETCH(int, mode);
+        QFETCH(QList<int>, tolerances);
+        CycleLimits limits;
+        limits.contact = contact;
+        limits.mode = mode;
+        limits.minDownTol = tolerances[0], limits.maxDownTol = tolerances[1];
+        limits.minUpTol = tolerances[2], limits.maxUpTol = tolerances[3];
+        limits.maxDownBounceTol = tolerances[4], limits.maxUpBounceTol = tolerances[5];
+        std::mt19937 random(418);
+        for (int cycle = 1; cycle <= 400; ++cycle) {
+            const bool failing = cycle % 3 == 0;
+            const CycleMeasurement m = MeasureCycle(limits, failing, cycle, random);
+            int earned = 0;
+            if (contact & 16) {
+                earned |= (m.downReading < tolerances[0] ? 1 : 0) | (m.downReading > tolerances[1] ? 2 : 0);
+                earned |= (contact & 64) && m.downBounce > tolerances[4] ? 64 : 0;
+            }
+            if (contact & 32) {
+                earned |= (m.upReading < tolerances[2] ? 4 : 0) | (m.upReading > tolerances[3] ? 8 : 0);
+                earned |= (contact & 128) && m.upBounce > tolerances[5] ? 128 : 0;
+            }
+            const QByteArray where = "cycle " + QByteArray::number(cycle) + ", bits " + QByteArray::number(m.errorBits);
+            QVERIFY2((m.errorBits & ~(16 | 32)) == earned, where.constData());
+            QVERIFY2(!failing || m.errorBits != 0, where.constData());
+        }
     }
 
     void sleepsOnlyWhenNothingIsDue_data()
@@ -189,9 +241,9 @@ private Q_SLOTS:
         SimulatorPump pump(tester, pty);
         pump.start(10, 60000);
         QCOMPARE(::write(host, "\x1b", 1), ssize_t(1));
-        QTRY_COMPARE_WITH_TIMEOUT(listen(), QByteArray("*\r"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(listen(), QByteArray("*\r"), 10000);
         QCOMPARE(::write(host, "AA\r", 3), ssize_t(3));
-        QTRY_COMPARE_WITH_TIMEOUT(listen(), QByteArray("*\r*\r-"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(listen(), QByteArray("*\r*\r-"), 10000);
         ::close(host);
     }
 #endif

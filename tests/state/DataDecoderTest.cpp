@@ -4,7 +4,7 @@
 
 #include <QTest>
 
-// A 37-field record: version, then fields 2..37 holding distinct values.
+// A 37-field record: version, then fields 2..37 holding n * 10.
 static QStringList recordFields(int version)
 {
     QStringList f;
@@ -22,30 +22,42 @@ class DataDecoderTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A running tester of software 1.2 answering the data request, field by
+    // field as it sends them: its configuration (contact 49, a 1000-ohm
+    // pull-up), 1234 cycles with 5 failures, 2 of them in a row, and its
+    // measurements. The fields hold values of their own (only the mode and
+    // the low down tolerance are both 0), so a field read into the wrong
+    // place shows by name.
     void fullRecord()
     {
         TesterState s;
         FakeView view;
-        QString line = recordFields(12).join(QLatin1Char(';'));
+        QString line = QStringLiteral("12;3000;62500;48;52;11;1021;1;41800123;10;3;100000;5;2;1234;500;50;450;60;"
+                                      "1019;1008;14;9;2800;1900;129;125;49;1023;512;16;0;1000;0;4;1600;950");
         DataDecoder decoder(s, view, line);
         decoder.GetAllData();
 
-        // Field n of the record holds n * 10 (field 1 the version, 8 the status,
-        // 9 the serial number); the three byte fields keep their low 8 bits.
-        const QList<qint64> decoded = {
-            s.vSoftwareVersion, s.vMaxDownBounceTol, s.vMaxUpBounceTol, s.vLastDownStrokeTime,
-            s.vLastUpStrokeTime, s.vLastMeasuredDownResist, s.vLastMeasuredUpResist, s.vStatus,
-            s.vFailLimit, s.vSeqLimit, s.vCycleLimit, s.FailCount, s.SeqCount, s.CycleCount,
-            s.vMaxDownTime, s.vMinDownTime, s.vMaxUpTime, s.vMinUpTime, s.vMaxUpResistance,
-            s.vMinUpResistance, s.vMaxDownResistance, s.vMinDownResistance, s.vMaxUpBounce,
-            s.vMaxDownBounce, s.vUpperBounce, s.vLowerBounce, s.vContact, s.vMaxUpResistTol,
-            s.vMinUpResistTol, s.vMaxDownResistTol, s.vMinDownResistTol, s.vRPullUp, s.vRMode,
-            s.vErrorCode, s.vLastDownBounceTime, s.vLastUpBounceTime};
-        QList<qint64> expected = {12, 20, 30, 40, 50, 60, 70, 1};
-        for (int n = 10; n <= 37; ++n)
-            expected << ((n >= 26 && n <= 28) ? (n * 10) & 255 : n * 10);
-        QCOMPARE(decoded, expected);
-        QCOMPARE(s.vSerialNumber, QStringLiteral("SN 0042"));
+        const struct { const char *name; qint64 decoded, known; } fields[] = {
+            {"software", s.vSoftwareVersion, 12}, {"pull-up", s.vRPullUp, 1000}, {"mode", s.vRMode, 0},
+            {"cycles", s.CycleCount, 1234}, {"failures", s.FailCount, 5}, {"failures in a row", s.SeqCount, 2},
+            {"cycle limit", s.vCycleLimit, 100000}, {"failure limit", s.vFailLimit, 10},
+            {"sequential limit", s.vSeqLimit, 3}, {"contact", s.vContact, 49},
+            {"upper threshold", s.vUpperBounce, 129}, {"lower threshold", s.vLowerBounce, 125},
+            {"longest down time", s.vMaxDownTime, 500}, {"shortest down time", s.vMinDownTime, 50},
+            {"longest up time", s.vMaxUpTime, 450}, {"shortest up time", s.vMinUpTime, 60},
+            {"down tolerance, high", s.vMaxDownResistTol, 16}, {"down tolerance, low", s.vMinDownResistTol, 0},
+            {"up tolerance, high", s.vMaxUpResistTol, 1023}, {"up tolerance, low", s.vMinUpResistTol, 512},
+            {"down bounce tolerance", s.vMaxDownBounceTol, 3000}, {"up bounce tolerance", s.vMaxUpBounceTol, 62500},
+            {"down reading, highest", s.vMaxDownResistance, 14}, {"down reading, lowest", s.vMinDownResistance, 9},
+            {"up reading, highest", s.vMaxUpResistance, 1019}, {"up reading, lowest", s.vMinUpResistance, 1008},
+            {"down bounce, longest", s.vMaxDownBounce, 1900}, {"up bounce, longest", s.vMaxUpBounce, 2800},
+            {"last down reading", s.vLastMeasuredDownResist, 11}, {"last up reading", s.vLastMeasuredUpResist, 1021},
+            {"last down time", s.vLastDownStrokeTime, 48}, {"last up time", s.vLastUpStrokeTime, 52},
+            {"last down bounce", s.vLastDownBounceTime, 1600}, {"last up bounce", s.vLastUpBounceTime, 950},
+            {"status", s.vStatus, 1}, {"error code", s.vErrorCode, 4}};
+        for (const auto &field : fields)
+            QVERIFY2(field.decoded == field.known, field.name);
+        QCOMPARE(s.vSerialNumber, QStringLiteral("41800123"));
         QVERIFY(line.isEmpty());
 
         QVERIFY(s.Running);
@@ -62,6 +74,7 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("failLimit");      // field 10
         QTest::addColumn<QString>("serial");        // field 9
         QTest::addColumn<QString>("rest");
+        QTest::addColumn<QList<int>>("bytes");      // fields 26..28, each kept to its low 8 bits
 
         const QStringList v11 = recordFields(11);
         const QStringList v12 = recordFields(12);
@@ -72,13 +85,16 @@ private Q_SLOTS:
 
         // Before decoding, the last-bounce fields hold 5 and 6, the fail limit 7.
         QTest::newRow("old software: the last two fields stay unread")
-            << v11.join(';') << qint64(5) << qint64(6) << qint64(100) << "SN 0042" << "360;370";
+            << v11.join(';') << qint64(5) << qint64(6) << qint64(100) << "SN 0042" << "360;370"
+            << QList<int>{4, 14, 24};
         QTest::newRow("record of version only")
-            << "12" << qint64(255) << qint64(255) << qint64(255) << "255" << "";
+            << "12" << qint64(255) << qint64(255) << qint64(255) << "255" << "" << QList<int>{255, 255, 255};
         QTest::newRow("empty serial number keeps the later fields in place")
-            << emptySerial.join(';') << qint64(360) << qint64(370) << qint64(100) << "" << "";
+            << emptySerial.join(';') << qint64(360) << qint64(370) << qint64(100) << "" << ""
+            << QList<int>{4, 14, 24};
         QTest::newRow("a number too large for its field keeps the old value")
-            << hugeLimit.join(';') << qint64(360) << qint64(370) << qint64(7) << "SN 0042" << "";
+            << hugeLimit.join(';') << qint64(360) << qint64(370) << qint64(7) << "SN 0042" << ""
+            << QList<int>{4, 14, 24};
     }
 
     void recordVariants()
@@ -101,6 +117,7 @@ private Q_SLOTS:
         QCOMPARE(qint64(s.vFailLimit), failLimit);
         QTEST(s.vSerialNumber, "serial");
         QTEST(line, "rest");
+        QTEST((QList<int>{s.vUpperBounce, s.vLowerBounce, s.vContact}), "bytes");
         QVERIFY(s.vUpdateTime.isValid());
     }
 

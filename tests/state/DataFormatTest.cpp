@@ -32,25 +32,33 @@ private Q_SLOTS:
     // Every text below has a full stop: a locale slip fails them.
     void initTestCase() { QCOMPARE(QLocale().decimalPoint(), QStringLiteral(",")); }
 
+    // The reader's value, and whether it found a number at all.
     void readsNumber_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("expected");
+        QTest::addColumn<bool>("holdsNumber");
         const double inf = std::numeric_limits<double>::infinity();
-        QTest::newRow("blanks inside digits") << "  1 2.5abc" << 12.5;
-        QTest::newRow("no digits") << "abc" << 0.0;
-        QTest::newRow("comma ends it") << "1,5" << 1.0;
-        QTest::newRow("negative exponent") << "25E-2" << 0.25;
-        QTest::newRow("overflow") << "-1e999" << -inf;
-        QTest::newRow("hexadecimal, blanks, lower case") << " & h f f" << 255.0;
-        QTest::newRow("octal stops at 8") << "&O18" << 1.0;
-        QTest::newRow("non-ASCII digit ends it") << QString::fromUtf8("7\u0661") << 7.0;
+        QTest::newRow("blanks inside digits") << "  1 2.5abc" << 12.5 << true;
+        QTest::newRow("no digits") << "abc" << 0.0 << false;
+        QTest::newRow("a sign alone") << "-" << 0.0 << false;
+        QTest::newRow("a fraction without integer digits") << "-.5" << -0.5 << true;
+        QTest::newRow("comma ends it") << "1,5" << 1.0 << true;
+        QTest::newRow("negative exponent") << "25E-2" << 0.25 << true;
+        QTest::newRow("overflow") << "-1e999" << -inf << true;
+        QTest::newRow("hexadecimal, blanks, lower case") << " & h f f" << 255.0 << true;
+        QTest::newRow("hexadecimal without a digit") << "&Hz" << 0.0 << false;
+        QTest::newRow("octal stops at 8") << "&O18" << 1.0 << true;
+        QTest::newRow("octal, lower case") << "&o7" << 7.0 << true;
+        QTest::newRow("octal without a digit") << "&O9" << 0.0 << false;
+        QTest::newRow("non-ASCII digit ends it") << QString::fromUtf8("7\u0661") << 7.0 << true;
     }
     void readsNumber()
     {
         QFETCH(QString, text);
         QFETCH(double, expected);
         QCOMPARE(ReadNumber(text), expected);
+        QTEST(HoldsNumber(text), "holdsNumber");
     }
 
     // Rounding halves to even, then the width check; a misfit keeps the old 77.

@@ -54,6 +54,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(rig.allFound(2));
         QTableView *table = window.table();
+        // The first tester is selected when it joins; the next does not take the selection.
+        QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 0);
 
         table->selectRow(1);
         QTest::keyClick(table, Qt::Key_Return);
@@ -61,6 +63,8 @@ private Q_SLOTS:
         QVERIFY(second && second->isVisible());
         QCOMPARE(second->windowTitle(), QStringLiteral("41800002 on Comm 2 - Model 418C Life Cycle Tester"));
         QCOMPARE(&second->session(), &rig.session(1));
+        // A device pinned from one tester's window would narrow every tester's search.
+        QVERIFY(!second->findChild<QAction *>("RunPortMenu")->isEnabled());
 
         // A double-click as the platform delivers it: a click, then a press
         // that comes as a double-click.
@@ -112,6 +116,8 @@ private Q_SLOTS:
             window.table()->setColumnWidth(StationTableModel::LinkColumn, 321);
             QTRY_COMPARE(StationSettings(rig.settings).columnWidths(StationTableModel::ColumnCount)
                              .at(StationTableModel::LinkColumn), 321);
+            // Widths stored for more columns give as many as asked for.
+            QCOMPARE(StationSettings(rig.settings).columnWidths(3).size(), 3);
             MainForm *form = window.openTester(1);
             form->setGeometry(place);
             form->close();

@@ -26,7 +26,12 @@ private Q_SLOTS:
         EngineRig rig;
         rig.port.refusePort(1);
         rig.port.refusePort(2);
-        rig.tick(4);                                      // ports 1, 2 refused, 3 opens, first wake-up
+        // A port that cannot be opened says why, in front of the search.
+        const QString problem = QStringLiteral("permission denied (add the user to the dialout group)");
+        rig.port.problems[1] = problem;
+        rig.tick(2);
+        QCOMPARE(rig.view.barText, "Comm 1: " + problem + ". Searching For Tester On Comm 2");
+        rig.tick(2);                                      // ports 1, 2 refused, 3 opens, first wake-up
         QCOMPARE(rig.port.takeFrames(), QStringList{"<ESC>"});
 
         rig.port.queueInput("hello\r*\r");                // any line answers it, the stale rest is dropped

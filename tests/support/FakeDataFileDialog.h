@@ -7,12 +7,13 @@
 
 // The data log's file dialog for tests: each use takes the next scripted
 // choice (a path, or std::nullopt for Cancel). With the script used up the
-// operator cancels.
+// operator cancels. The file each use started from is kept in `startedFrom`.
 class FakeDataFileDialog : public DataFileDialog
 {
 public:
     bool choose(int, QString &path) override
     {
+        startedFrom << path;
         const std::optional<QString> choice = choices.isEmpty() ? std::nullopt : choices.takeFirst();
         if (choice)
             path = *choice;
@@ -20,4 +21,5 @@ public:
     }
 
     QList<std::optional<QString>> choices;
+    QStringList startedFrom;
 };

@@ -10,7 +10,7 @@
 // Message dialogs for tests: every dialog shown is recorded in `calls`, and
 // the questions take their answers from `answers`, in order.
 //
-//   "error:<title>|<text>", "yesno:<title>|<text>", "readjust"
+//   "error:<title>|<text>", "yesno:<title>|<text>", "readjust:<change>|<change>..."
 //
 // When the script is used up a question answers as its dialog does when it
 // is closed from the window menu: Cancel for YesNoDialog, No for
@@ -29,9 +29,9 @@ public:
         calls << QStringLiteral("yesno:%1|%2").arg(title, text);
         return nextAnswer(AnswerCancel);
     }
-    int16_t ReadjustDialog() override
+    int16_t ReadjustDialog(const QStringList &changes) override
     {
-        calls << QStringLiteral("readjust");
+        calls << QStringLiteral("readjust:") + changes.join(QLatin1Char('|'));
         return nextAnswer(AnswerNo);
     }
 

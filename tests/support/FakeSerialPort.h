@@ -3,6 +3,7 @@
 #include "engine/link/SerialPort.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QSet>
 #include <QStringList>
 #include <functional>
@@ -12,7 +13,8 @@
 //
 // - Every byte the engine writes is kept in `written`, in order.
 // - queueInput() puts bytes on the line; the next readAll() takes them all.
-// - refusePort(n) / refuseAll make open() fail for those port numbers.
+// - refusePort(n) / refuseAll make open() fail for those port numbers; a
+//   refused port says the reason in `problems` (by port number), if any.
 // - vanish() simulates a device that went away: the port closes itself
 //   (isOpen() turns false), as the real backend does on a read error.
 // - onWrite, when set, is called after every write with the written bytes:
@@ -24,10 +26,14 @@ public:
     bool open() override
     {
         openAttempts.append(selectedPort);
-        if (refuseAll || refused.contains(selectedPort))
+        lastProblem.clear();
+        if (refuseAll || refused.contains(selectedPort)) {
+            lastProblem = problems.value(selectedPort);
             return false;
+        }
         return opened = true;
     }
+    QString openProblem() const override { return lastProblem; }
     void close() override { opened = false; }
     bool isOpen() const override { return opened; }
     int bytesWaiting() override { return int(input.size()); }
@@ -55,10 +61,12 @@ public:
     int selectedPort = 0;             // last port number selected
     QList<int> openAttempts;          // port numbers open() was tried on
     bool refuseAll = false;
+    QMap<int, QString> problems;
     std::function<void(const QByteArray &bytes)> onWrite;
 
 private:
     bool opened = false;
+    QString lastProblem;
     QSet<int> refused;
     int framesTaken = 0;
 };

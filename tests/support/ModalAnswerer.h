@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QList>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -11,6 +13,12 @@
 // timer fires) and then acts on it. Steps run in order, one dialog each.
 // The timer dies with the answerer, so a dialog that never opened cannot
 // leak its step into a later test.
+//
+// A test never waits on a dialog nobody closes: a step must leave its dialog
+// closed, and once a check has failed (inside a step or elsewhere) every
+// dialog still open, and every dialog that opens after it, is rejected at
+// once, so the failure shows now and not at the test function's time-out.
+// A dialog that opens when no step is left fails the test the same way.
 class ModalAnswerer
 {
 public:
@@ -20,13 +28,10 @@ public:
     {
         timer.setInterval(5);
         QObject::connect(&timer, &QTimer::timeout, [this] { poll(); });
-    }
-
-    void then(Step step)
-    {
-        steps.append(std::move(step));
         timer.start();
     }
+
+    void then(Step step) { steps.append(std::move(step)); }
 
     int answered = 0;   // dialogs acted on so far
 
@@ -34,17 +39,32 @@ private:
     void poll()
     {
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible() || dialog == lastDialog || steps.isEmpty())
+        if (!dialog || !dialog->isVisible() || answering.contains(dialog))
             return;
-        lastDialog = dialog;
-        Step step = steps.takeFirst();
+        if (QTest::currentTestFailed())
+            return dialog->reject();
         if (steps.isEmpty())
-            timer.stop();
+            return fail(dialog, "a dialog opened that the test did not expect");
         ++answered;
-        step(dialog);
+        answering.append(dialog);
+        const QPointer<QDialog> shown = dialog;
+        steps.takeFirst()(dialog);
+        answering.removeAll(shown);
+        answering.removeAll(nullptr);
+        if (shown && shown->isVisible())
+            fail(shown, "the dialog was left open");
+    }
+
+    // Records the failure unless one is already recorded, and closes the dialog.
+    static void fail(QDialog *dialog, const char *message)
+    {
+        if (!QTest::currentTestFailed())
+            QTest::qFail(qPrintable(dialog->objectName() + QStringLiteral(": ") + QLatin1String(message)),
+                         __FILE__, __LINE__);
+        dialog->reject();
     }
 
     QTimer timer;
     QList<Step> steps;
-    QPointer<QDialog> lastDialog;   // a dialog already answered, until it is gone
+    QList<QPointer<QDialog>> answering;   // dialogs whose steps are running (a step may open another)
 };

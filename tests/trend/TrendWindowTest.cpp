@@ -214,13 +214,15 @@ void TrendWindowTest::reductionKeepsEveryExtreme()
 
 void TrendWindowTest::failuresOpenReadingsAndCounterResets()
 {
-    // Cycles 10..30, a counter reset, then 5 and 15; the first sample's old
-    // failures are not new, a rise after the reset is.
+    // Cycles 10..30, the stopped tester sampled again at 30 (no reset), a
+    // counter reset, then 5 and 15; the first sample's old failures are not
+    // new, a rise after the reset is.
     TrendHistory history;
-    for (const TrendReading &r : {reading(10, 3, 1), reading(20, 4, 1), reading(30, 4, INFINITY), reading(5, 0, 1),
-                                  reading(15, 2, 1)})
+    for (const TrendReading &r : {reading(10, 3, 1), reading(20, 4, 1), reading(30, 4, INFINITY),
+                                  reading(30, 4, INFINITY), reading(5, 0, 1), reading(15, 2, 1)})
         history.append(r);
-    QCOMPARE(history.at(4).cycle, 45);
+    QCOMPARE(history.at(3).cycle, 30);
+    QCOMPARE(history.at(5).cycle, 45);
 
     const TrendReduction r = ReduceTrend(history, 1000);
     QCOMPARE(r.failureCycles, (QList<double>{20, 45}));
