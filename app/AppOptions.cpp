@@ -77,6 +77,13 @@ struct OptionSet
         "trend-screenshot",
         "With --simulate: run the simulated tester fast for a few hundred cycles, then save a picture of "
         "the Trend window to FILE and quit.");
+    QCommandLineOption trendZoom{QStringLiteral("trend-zoom"),
+                                 QStringLiteral("With --trend-screenshot: show the cycles FROM to TO of the run."),
+                                 QStringLiteral("FROM:TO")};
+    QCommandLineOption trendCursor{
+        QStringLiteral("trend-cursor"),
+        QStringLiteral("With --trend-screenshot: read out the sample nearest CYCLE in the picture."),
+        QStringLiteral("CYCLE")};
     QCommandLineOption archive{
         QStringLiteral("archive"),
         QStringLiteral("Keep the runs in the SQLite file FILE, or on the PostgreSQL server named as "
@@ -115,8 +122,8 @@ struct OptionSet
 
     void addTo(QCommandLineParser &parser) const
     {
-        parser.addOptions({help, version, simulate, port, trace, screenshot, report, plot, trendScreenshot, archive,
-                           listRuns, exportRun, notifyUrl, http, httpToken, pollMs});
+        parser.addOptions({help, version, simulate, port, trace, screenshot, report, plot, trendScreenshot, trendZoom,
+                           trendCursor, archive, listRuns, exportRun, notifyUrl, http, httpToken, pollMs});
     }
 };
 
@@ -190,6 +197,26 @@ QString ReadNotifyValues(const QCommandLineParser &parser, const OptionSet &o, A
     return QString();
 }
 
+// --trend-zoom FROM:TO and --trend-cursor CYCLE; the error text, or empty.
+QString ReadTrendValues(const QCommandLineParser &parser, const OptionSet &o, AppOptions &options)
+{
+    bool ok = true;
+    if (parser.isSet(o.trendZoom)) {
+        const QStringList ends = parser.value(o.trendZoom).split(QLatin1Char(':'));
+        bool fromOk = false;
+        options.trendZoomFrom = QLocale::c().toDouble(ends.value(0), &fromOk);
+        options.trendZoomTo = QLocale::c().toDouble(ends.value(1), &ok);
+        if (ends.size() != 2 || !fromOk || !ok || !(options.trendZoomFrom < options.trendZoomTo))
+            return QStringLiteral("option '--trend-zoom' needs two cycle counts FROM:TO, FROM below TO");
+    }
+    if (parser.isSet(o.trendCursor)) {
+        options.trendCursor = QLocale::c().toDouble(parser.value(o.trendCursor), &ok);
+        if (!ok)
+            return QStringLiteral("option '--trend-cursor' needs a cycle count");
+    }
+    return QString();
+}
+
 // Reads the values of the options into options; the error text, or empty.
 QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, const QString &simulatedCount,
                    AppOptions &options)
@@ -228,6 +255,8 @@ QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, const Q
         if (file.target.isEmpty())
             return QStringLiteral("option '--%1' needs a file name").arg(file.option.names().first());
     }
+    if (const QString error = ReadTrendValues(parser, o, options); !error.isEmpty())
+        return error;
     if (options.station && options.needsOneTester())
         return QStringLiteral("options '--report', '--plot' and '--trend-screenshot' work with one tester, "
                               "not with several");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMap>
+#include <QtNumeric>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,9 @@ struct AppOptions
     QString screenshotFile;         // --screenshot FILE: save the main window a few seconds after start
     QString plotFile;               // --plot FILE: show a saved data log in the Trend window
     QString trendScreenshotFile;    // --trend-screenshot FILE: save the Trend window after a fast run
+    double trendZoomFrom = 0;       // --trend-zoom FROM:TO: the cycles the Trend picture shows; ...
+    double trendZoomTo = 0;         // ... equal: the whole run
+    double trendCursor = qQNaN();   // --trend-cursor CYCLE: where the Trend picture reads out a sample
     QString reportFile;             // --report FILE: write the test results page as PDF a few seconds after start
     int pollPeriodMs = 50;          // only tests and the soak run change it
     QString archive;                // --archive FILE|URL: the run archive for this start

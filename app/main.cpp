@@ -40,16 +40,21 @@ constexpr int StationScreenshotDelayMs = 8000;
 constexpr size_t TrendScreenshotSamples = 250;
 constexpr int TrendScreenshotWaitMs = 90000;
 
-void saveTrendScreenshot(MainForm &form, const QString &path, QElapsedTimer started)
+void saveTrendScreenshot(MainForm &form, const AppOptions &options, QElapsedTimer started)
 {
     TrendController &trend = form.trend();
+    const QString &path = options.trendScreenshotFile;
     const bool ready = !trend.window().showingLive() || form.session().trendHistory().size() >= TrendScreenshotSamples
         || started.elapsed() > TrendScreenshotWaitMs;
     if (!ready) {
-        QTimer::singleShot(200, &form, [&form, path, started] { saveTrendScreenshot(form, path, started); });
+        QTimer::singleShot(200, &form, [&form, &options, started] { saveTrendScreenshot(form, options, started); });
         return;
     }
     trend.window().redraw();
+    if (options.trendZoomFrom < options.trendZoomTo)
+        trend.window().zoomTo({options.trendZoomFrom, options.trendZoomTo});
+    if (!qIsNaN(options.trendCursor))
+        trend.window().readOut(options.trendCursor, "BounceChart");
     if (trend.window().grab().save(path, "PNG")) {
         QCoreApplication::exit(0);
     } else {
@@ -99,7 +104,7 @@ void ScheduleStartRequests(MainForm &form, const AppOptions &options)
         if (options.plotFile.isEmpty())
             form.trend().showLive();
         QTimer::singleShot(500, &form, [&form, &options, started] {
-            saveTrendScreenshot(form, options.trendScreenshotFile, started);
+            saveTrendScreenshot(form, options, started);
         });
     }
     if (options.screenshotFile.isEmpty() && options.reportFile.isEmpty())

@@ -5,6 +5,7 @@
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
 #include "engine/trend/TrendLogReader.h"
+#include "engine/trend/TrendReduction.h"
 #include "features/trend/TrendWindow.h"
 #include "ui/TrendFileDialog.h"
 
@@ -78,6 +79,107 @@ double threadCpuMs()
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
+// Resident memory of this process, from /proc; -1 where there is none.
+qint64 residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+// Ranges a user zooms into: wide to a handful of cycles, at the start, in
+// the middle and at the end of the run.
+std::vector<TrendRange> zoomRanges()
+{
+    std::vector<TrendRange> ranges;
+    for (const double span : {500000.0, 50000.0, 5000.0, 500.0, 50.0, 5.0}) {
+        for (const double from : {0.0, 499000.0, Million - 1 - span})
+            ranges.push_back({from, from + span});
+    }
+    return ranges;
+}
+
+// A redraw's elapsed and processor time, each the best of several runs.
+struct RedrawFigures
+{
+    double wallMs = 0, cpuMs = 0;
+};
+
+template <typename Redraw>
+RedrawFigures timedRedraw(int runs, Redraw redraw)
+{
+    RedrawFigures best;
+    best.wallMs = bestOf(runs, [&] {
+        QElapsedTimer timer;
+        timer.start();
+        const double cpu = threadCpuMs();
+        redraw();
+        const double cpuMs = threadCpuMs() - cpu;
+        best.cpuMs = best.cpuMs == 0 ? cpuMs : std::min(best.cpuMs, cpuMs);
+        return timer.nsecsElapsed() / 1e6;
+    });
+    return best;
+}
+
+// The slowest range to zoom into: the charts at 1200 x 800 reduced again
+// for the range and drawn.
+RedrawFigures slowestZoomRedraw(TrendWindow &window)
+{
+    RedrawFigures slowest;
+    for (const TrendRange &range : zoomRanges()) {
+        const RedrawFigures zoomed = timedRedraw(3, [&] {
+            window.zoomTo(range);
+            window.chartsArea()->grab();
+        });
+        slowest.wallMs = std::max(slowest.wallMs, zoomed.wallMs);
+        slowest.cpuMs = std::max(slowest.cpuMs, zoomed.cpuMs);
+    }
+    return slowest;
+}
+
+// Memory after zooming back and forth many times, against before.
+qint64 zoomMemoryGrowthKb(TrendWindow &window)
+{
+    const std::vector<TrendRange> ranges = zoomRanges();
+    for (const TrendRange &range : ranges) {
+        window.zoomTo(range);
+        window.chartsArea()->grab();
+    }
+    const qint64 before = residentKb();
+    for (int round = 0; round < 10; ++round) {
+        for (const TrendRange &range : ranges) {
+            window.zoomTo(range);
+            window.chartsArea()->grab();
+        }
+    }
+    return before < 0 ? -1 : residentKb() - before;
+}
+
+// The readout's nearest-sample search at places spread over the run, on
+// both axes; the slower axis counts.
+double readoutNs(const TrendHistory &history)
+{
+    double slowest = 0;
+    for (const TrendAxis axis : {TrendAxis::Cycles, TrendAxis::Time}) {
+        TrendRange whole;
+        history.extent(axis, whole.from, whole.to);
+        constexpr int Searches = 20000;
+        size_t found = 0;
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < Searches; ++i)
+            found += history.nearest(axis, whole.from + whole.span() * ((i * 7919) % Searches) / Searches);
+        const double ns = double(timer.nsecsElapsed()) / Searches;
+        slowest = std::max(slowest, found > 0 ? ns : -1.0);
+    }
+    return slowest;
+}
+
 void fill(TrendHistory &history, int samples)
 {
     TrendReading reading = TrendReadingFromState(runSample(0));
@@ -87,6 +189,29 @@ void fill(TrendHistory &history, int samples)
         reading.contact[TrendDown] = 3.0f + float(i % 13);
         history.append(reading);
     }
+}
+
+// Reading a data log of a million lines, in seconds; -1 when it could not
+// be written or read whole.
+double plotLogSeconds()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("million.txt"));
+    QFile file(path);
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly))
+        return -1;
+    file.write(QByteArray(DataLogHeader) + "\r\n");
+    for (int i = 0; i < Million; ++i)
+        file.write(SampleLine(runSample(i)).toLatin1() + "\r\n");
+    file.close();
+    return bestOf(3, [&] {
+        TrendHistory read;
+        QElapsedTimer timer;
+        timer.start();
+        const TrendLogResult result = ReadTrendLog(path, read);
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        return result.samples == Million ? seconds : -1.0;
+    });
 }
 
 } // namespace
@@ -114,40 +239,20 @@ void PrintTrendFigures()
     window.showLive(history);
     QApplication::processEvents();
     window.redraw();
-    double redrawCpuMs = 0;
-    const double redrawMs = bestOf(7, [&] {
-        QElapsedTimer timer;
-        timer.start();
-        const double cpu = threadCpuMs();
+    const RedrawFigures whole = timedRedraw(7, [&] {
         window.redraw();
         window.chartsArea()->grab();
-        const double cpuMs = threadCpuMs() - cpu;
-        redrawCpuMs = redrawCpuMs == 0 ? cpuMs : std::min(redrawCpuMs, cpuMs);
-        return timer.nsecsElapsed() / 1e6;
     });
-
-    double plotSeconds = -1;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("million.txt"));
-    QFile file(path);
-    if (dir.isValid() && file.open(QIODevice::WriteOnly)) {
-        file.write(QByteArray(DataLogHeader) + "\r\n");
-        for (int i = 0; i < Million; ++i)
-            file.write(SampleLine(runSample(i)).toLatin1() + "\r\n");
-        file.close();
-        plotSeconds = bestOf(3, [&] {
-            TrendHistory read;
-            QElapsedTimer timer;
-            timer.start();
-            const TrendLogResult result = ReadTrendLog(path, read);
-            const double seconds = timer.nsecsElapsed() / 1e9;
-            return result.samples == Million ? seconds : -1.0;
-        });
-    }
+    const RedrawFigures zoom = slowestZoomRedraw(window);
+    const qint64 zoomGrowthKb = zoomMemoryGrowthKb(window);
 
     std::printf("trend_append_ns: %.1f\n", appendNs);
     std::printf("trend_bytes_per_sample: %.1f\n", bytesPerSample);
-    std::printf("trend_redraw_ms_1m: %.1f\n", redrawMs);
-    std::printf("trend_redraw_cpu_ms_1m: %.1f\n", redrawCpuMs);
-    std::printf("plot_log_s_1m: %.2f\n", plotSeconds);
+    std::printf("trend_redraw_ms_1m: %.1f\n", whole.wallMs);
+    std::printf("trend_redraw_cpu_ms_1m: %.1f\n", whole.cpuMs);
+    std::printf("trend_zoom_redraw_ms_1m: %.1f\n", zoom.wallMs);
+    std::printf("trend_zoom_redraw_cpu_ms_1m: %.1f\n", zoom.cpuMs);
+    std::printf("trend_zoom_memory_growth_kb: %lld\n", static_cast<long long>(zoomGrowthKb));
+    std::printf("trend_readout_ns: %.0f\n", readoutNs(history));
+    std::printf("plot_log_s_1m: %.2f\n", plotLogSeconds());
 }

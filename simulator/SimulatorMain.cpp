@@ -3,6 +3,7 @@
 // program without the instrument.
 
 #include "simulator/SerialDeviceLine.h"
+#include "simulator/SimulatedRunLog.h"
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
 
@@ -88,6 +89,8 @@ struct SimulatorRun
     QString device;      // a real serial device to serve, or empty for a pseudo-terminal
     int pullMs = -1;     // pull the cable after this long; -1 never
     int replugMs = -1;   // plug it back in this long after the pull; -1 never
+    QString logFile;     // --write-log: play a long run into this data log instead of serving a line
+    SimulatedRunPlan plan;
 };
 
 // The options, each with its help text.
@@ -111,11 +114,14 @@ struct SimulatorOptions
     QCommandLineOption requireWake{QStringLiteral("require-wake"), QStringLiteral("Drop a command that follows 300 ms of quiet without a wake-up byte.")};
     QCommandLineOption pullAfter{QStringLiteral("pull-after-ms"), QStringLiteral("Fault: pull the cable (close the line) after MS."), QStringLiteral("MS")};
     QCommandLineOption replugAfter{QStringLiteral("replug-after-ms"), QStringLiteral("Plug the cable back in MS after pulling it (a new pseudo-terminal is printed)."), QStringLiteral("MS")};
+    QCommandLineOption writeLog{QStringLiteral("write-log"), QStringLiteral("Serve no line: play a long run against the program's engine on simulated time, with a night off every 50000 samples, write the data log it leaves to FILE and exit."), QStringLiteral("FILE")};
+    QCommandLineOption samples{QStringLiteral("samples"), QStringLiteral("With --write-log: the samples of the run (default 100000)."), QStringLiteral("N")};
 
     void addTo(QCommandLineParser &parser) const
     {
         parser.addOptions({help, version, serial, software, mode, range, period, failure, seed, device,
-                           running, silent, noStar, garbage, split, requireWake, pullAfter, replugAfter});
+                           running, silent, noStar, garbage, split, requireWake, pullAfter, replugAfter,
+                           writeLog, samples});
     }
 };
 
@@ -147,6 +153,13 @@ QString ReadOptions(const QCommandLineParser &parser, const SimulatorOptions &o,
         {o.device, [&](const QString &v) { run.device = v; return true; }, ""},
         {o.pullAfter, [&](const QString &v) { return readInt(v, 0, 86400000, run.pullMs); }, "time"},
         {o.replugAfter, [&](const QString &v) { return readInt(v, 0, 86400000, run.replugMs); }, "time"},
+        {o.writeLog, [&](const QString &v) { run.logFile = v; return !v.isEmpty(); }, "log file"},
+        {o.samples, [&](const QString &v) {
+             int n = 0;
+             const bool ok = readInt(v, 1, 100000000, n);
+             run.plan.samples = n;
+             return ok;
+         }, "sample count"},
     };
     for (const auto &entry : valued)
         if (parser.isSet(entry.option) && !entry.read(parser.value(entry.option)))
@@ -249,6 +262,14 @@ int main(int argc, char **argv)
 
     QTextStream out(stdout);
     QTextStream err(stderr);
+    if (!run.logFile.isEmpty()) {
+        const QString failed = WriteSimulatedRunLog(run.logFile, run.config, run.plan);
+        if (!failed.isEmpty()) {
+            err << "lifecycle-sim: " << failed << "\n";
+            return 1;
+        }
+        return 0;
+    }
     SimulatedTester tester(run.config);
     const std::unique_ptr<SimulatorLine> line = OpenLine(run, out, err);
     if (!line)

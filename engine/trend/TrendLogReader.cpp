@@ -42,7 +42,7 @@ constexpr Kind Columns[ColumnCount] = {
 };
 
 enum Column {
-    CyCnt = 1, FlCnt = 2, LstDR = 10, LstUR = 11, LstDnBnc = 12, LstUpBnc = 13, LstDT = 14, LstUT = 15,
+    DtTm = 0, CyCnt = 1, FlCnt = 2, LstDR = 10, LstUR = 11, LstDnBnc = 12, LstUpBnc = 13, LstDT = 14, LstUT = 15,
     MnDwTol = 20, MxDwTol = 21, MnUpTol = 22, MxUpTol = 23, DwBncTol = 24, UpBncTol = 25,
     MnDwT = 26, MxDwT = 27, MnUpT = 28, MxUpT = 29, ConTyp = 32, Rmode = 33, Rpull = 34,
 };
@@ -58,7 +58,17 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-bool readDate(const char *begin, const char *end)
+int digitsAt(const char *text, int length)
+{
+    int value = 0;
+    for (int i = 0; i < length; ++i)
+        value = value * 10 + (text[i] - '0');
+    return value;
+}
+
+// "mm/dd/yyyy hh:mm:ss" to the wall clock in milliseconds, NaN for a date
+// or time that does not exist (the line is a sample all the same).
+bool readDate(const char *begin, const char *end, double &value)
 {
     static const char Shape[] = "00/00/0000 00:00:00";
     if (end - begin != qsizetype(sizeof(Shape) - 1))
@@ -67,6 +77,9 @@ bool readDate(const char *begin, const char *end)
         if (Shape[i] == '0' ? !isDigit(begin[i]) : begin[i] != Shape[i])
             return false;
     }
+    const int64_t ms = TrendWallClockMs(digitsAt(begin + 6, 4), digitsAt(begin, 2), digitsAt(begin + 3, 2),
+                                        digitsAt(begin + 11, 2), digitsAt(begin + 14, 2), digitsAt(begin + 17, 2));
+    value = ms == TrendUnknownTime ? Unknown : double(ms);
     return true;
 }
 
@@ -116,7 +129,7 @@ bool readColumn(Kind kind, const char *begin, const char *end, double &value)
 {
     value = Unknown;
     switch (kind) {
-    case Date: return readDate(begin, end);
+    case Date: return readDate(begin, end, value);
     case Integer: return readInteger(begin, end, value);
     case Contact: return is(begin, end, "???") || readNumber(begin, end, value);
     case Bounce: return is(begin, end, "?") || readNumber(begin, end, value);
@@ -158,6 +171,7 @@ bool ParseTrendLine(const char *begin, const char *end, TrendReading &reading)
 
     const int mode = int(v[Rmode]);
     const double range = v[Rpull];
+    reading.timeMs = std::isnan(v[DtTm]) ? TrendUnknownTime : int64_t(v[DtTm]);
     reading.cycleCount = int32_t(v[CyCnt]);
     reading.failCount = int32_t(v[FlCnt]);
     reading.contact[TrendDown] = contact(v[LstDR], mode, range);
@@ -198,8 +212,12 @@ TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history)
     const auto takeLine = [&](const char *begin, const char *end) {
         if (begin == end)
             return;   // the LF of a CR LF pair, or a blank line
-        if (size_t(end - begin) == headerLength && std::memcmp(begin, DataLogHeader, headerLength) == 0)
+        if (size_t(end - begin) == headerLength && std::memcmp(begin, DataLogHeader, headerLength) == 0) {
+            // A header after samples: another recording was appended here.
+            if (result.samples > 0)
+                history.startSession();
             return;
+        }
         if (ParseTrendLine(begin, end, reading)) {
             history.append(reading);
             ++result.samples;

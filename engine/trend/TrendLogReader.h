@@ -16,7 +16,8 @@ struct TrendLogResult
 // Reads a data log of this program (37 comma-separated columns, testers with
 // and without the last bounce times) and appends its samples to the history.
 // A line that is not a valid sample (garbage, a line cut short, a wrong
-// column count) is skipped and counted; reading never stops at one.
+// column count) is skipped and counted; reading never stops at one. A header
+// line between samples (logs joined end to end) begins a new session.
 TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history);
 
 // One sample line without its line end; false when it is not a valid sample.

@@ -1,12 +1,13 @@
 #include "engine/trend/TrendReduction.h"
 
-#include "engine/trend/TrendHistory.h"
-
 #include <algorithm>
-#include <cmath>
+#include <array>
+#include <limits>
 #include <vector>
 
 namespace {
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
 // The extremes of one series within one pixel column.
 struct Extremes
@@ -51,69 +52,287 @@ struct Extremes
     }
 };
 
-// Columns of extremes for one series, turned into at most two points each.
-class ColumnSeries
+// A column's extremes as at most two points, in the order they occurred.
+void appendExtremes(QList<QPointF> &line, const Extremes &c)
+{
+    if (!c.any)
+        return;
+    const QPointF low(c.minX, c.minY), high(c.maxX, c.maxY);
+    if (c.minX == c.maxX && c.minY == c.maxY) {
+        line.append(low);
+    } else if (c.minX <= c.maxX) {
+        line.append(low);
+        line.append(high);
+    } else {
+        line.append(high);
+        line.append(low);
+    }
+}
+
+void appendBreak(QList<QPointF> &line)
+{
+    if (!line.isEmpty() && !IsLineBreak(line.last()))
+        line.append(QPointF(NaN, NaN));
+}
+
+void trimBreak(QList<QPointF> &line)
+{
+    if (!line.isEmpty() && IsLineBreak(line.last()))
+        line.removeLast();
+}
+
+using SeriesValues = std::array<float, SeriesCount>;
+
+// A sample's values in series order; an open contact (+inf) is a mark, and
+// Extremes::add leaves it out of the line.
+SeriesValues valuesOf(const TrendSample &s)
+{
+    static_assert(SeriesCount == 7, "one value for each series");
+    return {s.contact[TrendDown], s.contact[TrendUp], s.bounce[TrendDown], s.bounce[TrendUp],
+            s.strokeTime[TrendDown], s.strokeTime[TrendUp], float(s.failCount)};
+}
+
+bool breaksLine(TrendJoin join)
+{
+    return join != TrendJoin::Joined;
+}
+
+bool beginsSession(TrendJoin join)
+{
+    return join == TrendJoin::Gap || join == TrendJoin::NewSession;
+}
+
+// One reduction: the samples of the stretches that reach into the range are
+// gathered into pixel columns, then each column gives its points and marks.
+class Reducer
 {
 public:
-    explicit ColumnSeries(int columns) : cells(size_t(columns)) {}
-
-    void add(int column, double x, float y)
+    Reducer(const TrendHistory &history, TrendAxis axis, TrendRange range, int columns)
+        : history(history), axis(axis), range(range), columns(columns), scale(range, columns),
+          gap(history.gapMs()), head(size_t(SeriesCount) * size_t(columns)), tail(head.size()),
+          broken(size_t(columns)), failureAt(size_t(columns), NaN), sessionAt(size_t(columns), NaN),
+          failures(size_t(columns))
     {
-        cells[size_t(column)].add(x, y);
+        openAt[0] = openAt[1] = failureAt;
     }
 
-    void merge(int column, const Extremes &extremes)
+    TrendReduction result()
     {
-        cells[size_t(column)].merge(extremes);
-    }
-
-    QList<QPointF> points() const
-    {
-        QList<QPointF> out;
-        out.reserve(qsizetype(cells.size()) * 2);
-        for (const Extremes &c : cells) {
-            if (!c.any)
-                continue;
-            const QPointF low(c.minX, c.minY), high(c.maxX, c.maxY);
-            if (c.minX == c.maxX && c.minY == c.maxY) {
-                out.append(low);
-            } else if (c.minX <= c.maxX) {
-                out.append(low);
-                out.append(high);
-            } else {
-                out.append(high);
-                out.append(low);
-            }
+        const int a = int(axis);
+        const auto &spans = history.spans();
+        for (size_t k = 0; k < spans.size(); ++k) {
+            if (spans[k].low[a] <= range.to && spans[k].high[a] >= range.from)
+                scan(k * TrendHistory::SpanSize, std::min(history.size(), (k + 1) * TrendHistory::SpanSize));
         }
+        flush();
+        TrendReduction out;
+        out.axis = axis;
+        out.range = range;
+        collectSeries(out);
+        collectLimits(out);
+        collectMarks(out);
         return out;
     }
 
 private:
-    std::vector<Extremes> cells;
+    // The samples of one stretch, which all lie in one block, and the first
+    // of the next stretch, which ends the line from this one.
+    void scan(size_t begin, size_t end)
+    {
+        const TrendSample *samples = &history.at(begin);
+        const TrendSample *before = begin > 0 ? &history.at(begin - 1) : nullptr;
+        double beforeX = NaN;
+        bool beforeInside = false;
+        const size_t last = std::min(end, history.size() - 1);
+        for (size_t i = begin; i <= last; ++i) {
+            const TrendSample &sample = i < end ? samples[i - begin] : history.at(i);
+            const double x = sample.position(axis);
+            const bool inside = range.contains(x);
+            const TrendJoin join = before ? TrendJoinBetween(*before, sample, gap) : TrendJoin::Joined;
+            if (!(inside && beforeInside) && !std::isnan(x) && !std::isnan(beforeX) && !breaksLine(join))
+                crossEdges(*before, beforeX, sample, x);
+            if (inside && i < end)
+                take(sample, x, join);
+            before = &sample;
+            beforeX = x;
+            beforeInside = inside;
+        }
+    }
+
+    void take(const TrendSample &sample, double x, TrendJoin join)
+    {
+        const size_t c = size_t(scale.column(x));
+        if (breaksLine(join))
+            broken[c] = true;
+        if (beginsSession(join) && std::isnan(sessionAt[c]))
+            sessionAt[c] = x;
+        if (sample.newFailure() && failures[c]++ == 0)
+            failureAt[c] = x;
+        for (int stroke = 0; stroke < 2; ++stroke) {
+            if (std::isinf(sample.contact[stroke]) && std::isnan(openAt[stroke][c]))
+                openAt[stroke][c] = x;
+        }
+        place(int(c), x, valuesOf(sample));
+    }
+
+    // The line from one sample to the next, where it crosses an edge of the
+    // range: a point on the edge, in the order the line crosses them.
+    void crossEdges(const TrendSample &a, double xa, const TrendSample &b, double xb)
+    {
+        const SeriesValues from = valuesOf(a), to = valuesOf(b);
+        const auto cross = [&](double edge) {
+            const double t = (edge - xa) / (xb - xa);
+            SeriesValues values;
+            // An unknown or open end gives no number, which the line leaves out.
+            for (size_t k = 0; k < values.size(); ++k)
+                values[k] = float(from[k] + t * (to[k] - from[k]));
+            place(scale.column(edge), edge, values);
+        };
+        const bool crossesStart = (xa < range.from) != (xb < range.from);
+        const bool crossesEnd = (xa > range.to) != (xb > range.to);
+        if (crossesStart && xa < xb)
+            cross(range.from);
+        if (crossesEnd)
+            cross(range.to);
+        if (crossesStart && xa > xb)
+            cross(range.from);
+    }
+
+    // Samples come in order: one column is gathered in local extremes and
+    // merged into its cells when the next column (or a break) begins.
+    void place(int column, double x, const SeriesValues &values)
+    {
+        const bool afterBreak = broken[size_t(column)];
+        if (column != localColumn || afterBreak != localAfterBreak) {
+            flush();
+            localColumn = column;
+            localAfterBreak = afterBreak;
+        }
+        for (int k = 0; k < SeriesCount; ++k)
+            local[k].add(x, values[size_t(k)]);
+    }
+
+    void flush()
+    {
+        if (localColumn < 0)
+            return;
+        std::vector<Extremes> &cells = localAfterBreak ? tail : head;
+        for (int k = 0; k < SeriesCount; ++k) {
+            cells[cell(k, localColumn)].merge(local[k]);
+            local[k] = Extremes();
+        }
+        localColumn = -1;
+    }
+
+    size_t cell(int series, int column) const
+    {
+        return size_t(series) * size_t(columns) + size_t(column);
+    }
+
+    void collectSeries(TrendReduction &out) const
+    {
+        for (int k = 0; k < SeriesCount; ++k) {
+            QList<QPointF> &line = out.series[k];
+            line.reserve(qsizetype(columns) * 2);
+            for (int c = 0; c < columns; ++c) {
+                appendExtremes(line, head[cell(k, c)]);
+                if (broken[size_t(c)])
+                    appendBreak(line);
+                appendExtremes(line, tail[cell(k, c)]);
+            }
+            trimBreak(line);
+        }
+    }
+
+    // Limits hold from a segment's first sample to the next segment's first:
+    // drawn as steps, two points a segment (broken where a stroke is not
+    // tested), or as column extremes when there are more segments than columns.
+    void collectLimits(TrendReduction &out) const
+    {
+        const auto &segments = history.segments();
+        const bool steps = segments.size() <= size_t(columns);
+        for (int which = 0; which < LimitCount; ++which) {
+            QList<QPointF> &line = out.limits[which];
+            std::vector<Extremes> cells(steps ? 0 : size_t(columns));
+            for (size_t k = 0; k < segments.size(); ++k) {
+                const size_t end = k + 1 < segments.size() ? segments[k + 1].first : history.size() - 1;
+                const double start = history.at(segments[k].first).position(axis), stop = history.at(end).position(axis);
+                const float y = LimitValue(segments[k].limits, TrendLimitSeries(which));
+                if (std::isnan(start) || std::isnan(stop)) {
+                    appendBreak(line);
+                    continue;
+                }
+                const double low = std::max(std::min(start, stop), range.from);
+                const double high = std::min(std::max(start, stop), range.to);
+                if (low > high)
+                    continue;
+                if (!steps) {
+                    cells[size_t(scale.column(low))].add(low, y);
+                    cells[size_t(scale.column(high))].add(high, y);
+                } else if (std::isfinite(y)) {
+                    line.append(QPointF(low, y));
+                    line.append(QPointF(high, y));
+                } else {
+                    appendBreak(line);
+                }
+            }
+            for (const Extremes &c : cells)
+                appendExtremes(line, c);
+            trimBreak(line);
+        }
+    }
+
+    void collectMarks(TrendReduction &out) const
+    {
+        for (size_t c = 0; c < size_t(columns); ++c) {
+            for (int stroke = 0; stroke < 2; ++stroke) {
+                if (!std::isnan(openAt[stroke][c]))
+                    out.openAt[stroke].append(openAt[stroke][c]);
+            }
+            if (failures[c] > 0) {
+                out.failureAt.append(failureAt[c]);
+                out.failureCount.append(failures[c]);
+            }
+            if (!std::isnan(sessionAt[c]))
+                out.sessionAt.append(sessionAt[c]);
+        }
+    }
+
+    const TrendHistory &history;
+    const TrendAxis axis;
+    const TrendRange range;
+    const int columns;
+    const TrendColumnScale scale;
+    const int64_t gap;
+
+    // Per series and column: the part before a break in the column, the part after it.
+    std::vector<Extremes> head, tail;
+    std::vector<char> broken;
+    std::vector<double> openAt[2], failureAt, sessionAt;
+    std::vector<int> failures;
+
+    Extremes local[SeriesCount];
+    int localColumn = -1;
+    bool localAfterBreak = false;
 };
 
-// Where a cycle falls among the pixel columns.
-class ColumnScale
+} // namespace
+
+float SeriesValue(const TrendSample &sample, TrendSeries series)
 {
-public:
-    ColumnScale(double first, double last, int columns)
-        : first(first), lastColumn(columns - 1),
-          perCycle(last > first ? columns / (last - first) : 0)
-    {
+    switch (series) {
+    case ContactDownSeries: return sample.contact[TrendDown];
+    case ContactUpSeries: return sample.contact[TrendUp];
+    case BounceDownSeries: return sample.bounce[TrendDown];
+    case BounceUpSeries: return sample.bounce[TrendUp];
+    case TimeDownSeries: return sample.strokeTime[TrendDown];
+    case TimeUpSeries: return sample.strokeTime[TrendUp];
+    case FailureSeries: return float(sample.failCount);
+    default: return float(NaN);
     }
+}
 
-    int column(double cycle) const
-    {
-        return std::min(lastColumn, int((cycle - first) * perCycle));
-    }
-
-private:
-    double first;
-    int lastColumn;
-    double perCycle;
-};
-
-float limitValue(const TrendLimits &l, int which)
+float LimitValue(const TrendLimits &l, TrendLimitSeries which)
 {
     switch (which) {
     case MinContactDownLimit: return l.minContact[TrendDown];
@@ -126,114 +345,24 @@ float limitValue(const TrendLimits &l, int which)
     case MaxTimeDownLimit: return l.maxTime[TrendDown];
     case MinTimeUpLimit: return l.minTime[TrendUp];
     case MaxTimeUpLimit: return l.maxTime[TrendUp];
-    default: return NAN;
+    default: return float(NaN);
     }
 }
 
-} // namespace
+TrendReduction ReduceTrend(const TrendHistory &history, TrendAxis axis, TrendRange range, int columns)
+{
+    if (history.empty() || !(range.from <= range.to)) {
+        TrendReduction none;
+        none.axis = axis;
+        none.range = range;
+        return none;
+    }
+    return Reducer(history, axis, range, std::max(1, columns)).result();
+}
 
 TrendReduction ReduceTrend(const TrendHistory &history, int columns)
 {
-    TrendReduction out;
-    if (history.empty())
-        return out;
-    columns = std::max(1, columns);
-    out.firstCycle = double(history.at(0).cycle);
-    out.lastCycle = double(history.at(history.size() - 1).cycle);
-    const ColumnScale scale(out.firstCycle, out.lastCycle, columns);
-
-    std::vector<ColumnSeries> series(SeriesCount, ColumnSeries(columns));
-    // The first open reading and the first new failure of each column.
-    const std::vector<double> none(size_t(columns), NAN);
-    std::vector<double> open[2] = {none, none};
-    std::vector<double> failures = none;
-
-    // Samples come in cycle order: one column is gathered in local extremes
-    // and merged into its cells when the next column begins.
-    Extremes local[SeriesCount];
-    double openAt[2] = {NAN, NAN}, failureAt = NAN;
-    int current = -1;
-    const auto flush = [&] {
-        if (current < 0)
-            return;
-        const size_t c = size_t(current);
-        for (int k = 0; k < SeriesCount; ++k) {
-            series[size_t(k)].merge(current, local[k]);
-            local[k] = Extremes();
-        }
-        for (int stroke = 0; stroke < 2; ++stroke) {
-            if (std::isnan(open[stroke][c]))
-                open[stroke][c] = openAt[stroke];
-            openAt[stroke] = NAN;
-        }
-        if (std::isnan(failures[c]))
-            failures[c] = failureAt;
-        failureAt = NAN;
-    };
-    const size_t n = history.size();
-    for (size_t i = 0; i < n; ++i) {
-        const TrendSample &s = history.at(i);
-        const double x = double(s.cycle);
-        const int c = scale.column(x);
-        if (c != current) {
-            flush();
-            current = c;
-        }
-        for (int stroke = 0; stroke < 2; ++stroke) {
-            const float contact = s.contact[stroke];
-            if (std::isinf(contact)) {
-                if (std::isnan(openAt[stroke]))
-                    openAt[stroke] = x;
-            } else {
-                local[ContactDownSeries + stroke].add(x, contact);
-            }
-            local[BounceDownSeries + stroke].add(x, s.bounce[stroke]);
-            local[TimeDownSeries + stroke].add(x, s.strokeTime[stroke]);
-        }
-        local[FailureSeries].add(x, float(s.failCount));
-        if (s.newFailure && std::isnan(failureAt))
-            failureAt = x;
-    }
-    flush();
-    for (int k = 0; k < SeriesCount; ++k)
-        out.series[k] = series[size_t(k)].points();
-
-    // Limits hold from a segment's first sample to the next segment's first:
-    // drawn as steps, two points a segment, or as column extremes when there
-    // are more segments than columns.
-    const auto &segments = history.segments();
-    const auto segmentStart = [&](size_t k) { return double(history.at(segments[k].first).cycle); };
-    const auto segmentEnd = [&](size_t k) {
-        return k + 1 < segments.size() ? segmentStart(k + 1) : out.lastCycle;
-    };
-    for (int which = 0; which < LimitCount; ++which) {
-        QList<QPointF> &line = out.limits[which];
-        if (segments.size() <= size_t(columns)) {
-            for (size_t k = 0; k < segments.size(); ++k) {
-                const float y = limitValue(segments[k].limits, which);
-                if (!std::isfinite(y))
-                    continue;
-                line.append(QPointF(segmentStart(k), y));
-                line.append(QPointF(segmentEnd(k), y));
-            }
-        } else {
-            ColumnSeries steps(columns);
-            for (size_t k = 0; k < segments.size(); ++k) {
-                const float y = limitValue(segments[k].limits, which);
-                steps.add(scale.column(segmentStart(k)), segmentStart(k), y);
-                steps.add(scale.column(segmentEnd(k)), segmentEnd(k), y);
-            }
-            line = steps.points();
-        }
-    }
-
-    for (size_t c = 0; c < size_t(columns); ++c) {
-        for (int stroke = 0; stroke < 2; ++stroke) {
-            if (!std::isnan(open[stroke][c]))
-                out.openCycles[stroke].append(open[stroke][c]);
-        }
-        if (!std::isnan(failures[c]))
-            out.failureCycles.append(failures[c]);
-    }
-    return out;
+    TrendRange whole;
+    history.extent(TrendAxis::Cycles, whole.from, whole.to);
+    return ReduceTrend(history, TrendAxis::Cycles, whole, columns);
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "engine/trend/TrendReduction.h"
+#include "engine/trend/TrendTicks.h"
+#include "features/trend/TrendPlot.h"
+
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -7,16 +11,20 @@
 
 class MessageDialogs;
 class QLabel;
+class QLineEdit;
 class QPushButton;
+class QRadioButton;
 class QTimer;
 class TrendFileDialog;
 class TrendHistory;
-struct TrendChart;
+struct TrendChartPlan;
 
-// The Trend window: the charts of a whole run against the cycle count, the
-// live run or a saved data log. Not modal; it only reads the history it is
-// shown and redraws it reduced to its pixel width.
-class TrendWindow : public QWidget
+// The Trend window: the charts of a run, the live one or a saved data log,
+// along the cycle count or the time. Not modal; it only reads the history it
+// is shown. Every chart shows one shared range of the axis; zooming and
+// panning move it, and each redraw reduces only that range to the charts'
+// pixel width. A cursor through all charts reads out the nearest sample.
+class TrendWindow : public QWidget, private TrendPlot::Events
 {
 public:
     TrendWindow(MessageDialogs &dialogs, TrendFileDialog &fileDialog, QWidget *parent = nullptr);
@@ -25,15 +33,29 @@ public:
     void setFileDialog(TrendFileDialog &dialog) { fileDialog = &dialog; }
 
     // What the window draws: the live run, or a data log with the count of
-    // lines that were not samples.
+    // lines that were not samples. A new one shows its whole run; the live
+    // run shown again keeps its zoom.
     void showLive(const TrendHistory &history);
     void showLog(const TrendHistory &history, const QString &fileName, int64_t skippedLines);
     bool showingLive() const { return live; }
 
     // The shown history grew: redrawn soon when the window is open.
     void historyGrew();
-    // Reduces the history to the charts' width and fills the charts now.
+    // Reduces the shown range to the charts' width and fills the charts now.
     void redraw();
+
+    TrendAxis axis() const { return shownAxis; }
+    void setAxis(TrendAxis axis);
+    TrendRange visibleRange() const { return view; }
+    bool zoomed() const { return isZoomed; }
+    void zoomTo(TrendRange range);
+    void resetZoom();
+
+    // The readout cursor on a sample, with the values of one chart; or on
+    // the sample nearest a position, for the chart of that name.
+    void pointAt(size_t sample, const TrendChartPlan &chart);
+    void readOut(double position, const char *chartName);
+    QString readoutText() const;
 
     QWidget *chartsArea() const { return charts; }
     bool saveImage(const QString &path);
@@ -45,10 +67,27 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void pointed(TrendPlot &plot, double x) override;
+    void banding(TrendRange band) override;
+    void banded(TrendRange band) override;
+    void panned(double by) override;
+    void wheeled(double x, double factor) override;
+    bool keyed(TrendPlot &plot, const QKeyEvent &event) override;
+
+    QLayout *buildTopRow();
+    QWidget *buildCharts();
+    void display(const TrendHistory &history);
+    const TrendHistory &shown() const;
     void updateLabels();
     int columns() const;
+    void placeAxis(const QList<TrendTick> &ticks);
+    void fillCharts(const TrendHistory &history);
+    void placeCursor();
+    void stepCursor(const TrendPlot &plot, int direction);
+    QString rangeInWords() const;
 
     MessageDialogs &dialogs;
     TrendFileDialog *fileDialog;
@@ -57,11 +96,22 @@ private:
     QString logName;
     int64_t skipped = 0;
 
+    TrendAxis shownAxis = TrendAxis::Cycles;
+    TrendRange view{0, 1};
+    bool isZoomed = false;
+    size_t cursorSample;
+    const TrendChartPlan *cursorChart = nullptr;
+
     QLabel *sourceLabel;
     QLabel *skippedLabel;
+    QRadioButton *cyclesButton;
+    QRadioButton *timeButton;
+    QPushButton *resetZoomButton;
     QPushButton *liveButton;
     QPushButton *saveButton;
+    QPushButton *closeButton;
     QWidget *charts;
-    std::vector<TrendChart *> panels;
+    QLineEdit *readout;
+    std::vector<TrendPlot *> plots;
     QTimer *redrawTimer;
 };

@@ -260,8 +260,8 @@ private Q_SLOTS:
         for (QWidget *w : shown->findChildren<QWidget *>()) {
             const QString name = w->objectName();
             if (qobject_cast<QAbstractSpinBox *>(w->parentWidget()) || qobject_cast<QTabBar *>(w->parentWidget())
-                || name.startsWith("qt_"))
-                continue;   // the text part of a spin box, the tab bar's scroll arrows, Qt's own parts
+                || name.startsWith("qt_") || w->window() != shown)
+                continue;   // the text part of a spin box, the tab bar's scroll arrows, Qt's own parts, other windows
             auto *field = qobject_cast<QLineEdit *>(w);
             if (auto *box = dynamic_cast<FailureCheckBox *>(w)) {
                 ++stateBoxes;

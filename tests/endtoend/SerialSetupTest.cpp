@@ -52,6 +52,11 @@ private Q_SLOTS:
         QTest::newRow("simulate 17") << QStringList{"--simulate", "17"} << 2 << false << none << "" << "" << 0 << false;
         QTest::newRow("a station's report") << QStringList{"--simulate", "2", "--report", "r.pdf"} << 2 << false
                                             << none << "" << "" << 0 << false;
+        QTest::newRow("trend picture zoomed, cursor")
+            << QStringList{"--trend-zoom", "100:250.5", "--trend-cursor", "120"} << -1 << false << none << "" << "" << 0 << false;
+        QTest::newRow("trend zoom backwards") << QStringList{"--trend-zoom=250:100"} << 2 << false << none << "" << "" << 0 << false;
+        QTest::newRow("trend zoom, one end") << QStringList{"--trend-zoom=250"} << 2 << false << none << "" << "" << 0 << false;
+        QTest::newRow("trend cursor, no number") << QStringList{"--trend-cursor=x"} << 2 << false << none << "" << "" << 0 << false;
     }
 
     void parse()

@@ -1,11 +1,14 @@
 // The simulated tester where its behaviour is not obvious: the data record's
-// field order and count, the run modes with their breaks and limits, and the
-// moments its pump may sleep through.
+// field order and count, the run modes with their breaks and limits, the
+// moments its pump may sleep through, and the data log of a long run.
 
+#include "engine/trend/TrendLogReader.h"
 #include "simulator/CycleMeasurement.h"
+#include "simulator/SimulatedRunLog.h"
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #ifdef Q_OS_UNIX
@@ -257,6 +260,31 @@ private Q_SLOTS:
         ask(tester, "A1");
         QCOMPARE(runFor(tester, 1000), QByteArray());
         QCOMPARE(tester.runMode(), SimulatedTester::RunMode::Stopped);
+    }
+
+    // The data log of a long run, as the program would write it, with a gap
+    // for each night while the tester ran on.
+    void longRunLogHasItsNights()
+    {
+        QTemporaryDir dir;
+        SimulatedRunPlan plan;
+        plan.samples = 120;
+        plan.samplesPerSession = 50;
+        plan.nightMinutes = 60;
+        const QString path = dir.filePath(QStringLiteral("run.txt"));
+        QCOMPARE(WriteSimulatedRunLog(path, SimulatorConfig(), plan), QString());
+        TrendHistory run;
+        const TrendLogResult read = ReadTrendLog(path, run);
+        QVERIFY(read.samples == 120 && read.skipped == 0);
+        QString gaps;
+        for (size_t i = 1; i < run.size(); ++i) {
+            if (run.joinBefore(i, run.gapMs()) != TrendJoin::Joined)
+                gaps += QStringLiteral("%1:%2 ").arg(i).arg((run.at(i).timeMs - run.at(i - 1).timeMs) / 60000);
+        }
+        QCOMPARE(gaps, QStringLiteral("50:60 100:60 "));   // samples 50 and 100, an hour after the one before
+        QVERIFY(run.at(50).cycle - run.at(49).cycle >= 3600);
+        QVERIFY(!WriteSimulatedRunLog(dir.filePath(QStringLiteral("no/such/folder/run.txt")), SimulatorConfig(), plan)
+                     .isEmpty());
     }
 };
 

@@ -189,6 +189,8 @@ private Q_SLOTS:
         QVERIFY(!model.data(failures, StationTableModel::NewFailureRole).toBool());
         QSignalSpy changed(&rig.station, &Station::testerChanged);
         rig.station.failuresSeen(0);   // nothing new: no row changes
+        rig.station.failuresSeen(1);   // a window of no tester in the station
+        rig.station.failuresSeen(-1);
         QCOMPARE(changed.count(), 0);
         QVERIFY(rig.tickUntil([&] { return model.data(failures, StationTableModel::NewFailureRole).toBool(); }));
     }

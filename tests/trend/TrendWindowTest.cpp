@@ -15,16 +15,25 @@
 #include "support/SessionWindow.h"
 #include "ui/TrendFileDialog.h"
 
-#include <QAbstractAxis>
+#include "features/trend/TrendPlot.h"
+
+#include "engine/trend/TrendZoom.h"
+
 #include <QAction>
-#include <QChart>
-#include <QChartView>
+#include <QApplication>
 #include <QFile>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWheelEvent>
 #include <QImage>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -99,16 +108,6 @@ bool same(const float (&fromLog)[2], const float (&live)[2])
     return same(fromLog[TrendDown], live[TrendDown]) && same(fromLog[TrendUp], live[TrendUp]);
 }
 
-TrendReading reading(int cycle, int fails, float downContact)
-{
-    TrendReading r;
-    r.cycleCount = cycle;
-    r.failCount = fails;
-    r.contact[TrendDown] = downContact;
-    r.limits.contactCode = 16 | 32 | 64 | 128;
-    return r;
-}
-
 class ScriptedTrendFiles : public TrendFileDialog
 {
 public:
@@ -116,6 +115,95 @@ public:
     QString imageToSave(QWidget *) override { return image; }
     QString log, image;
 };
+
+// Twenty thousand samples a second apart from 08:00, a new failure every
+// 500 cycles, a second recording from cycle 10000 on.
+const TrendHistory &longRun()
+{
+    static const TrendHistory history = [] {
+        TrendHistory h;
+        TrendReading r;
+        r.limits.contactCode = 16 | 32 | 64 | 128;
+        r.limits.mode = 0;
+        const int64_t eight = TrendWallClockMs(QDate(2026, 12, 6), QTime(8, 0));
+        for (int i = 0; i < 20000; ++i) {
+            if (i == 10000)
+                h.startSession();
+            r.timeMs = eight + i * 1000;
+            r.cycleCount = i;
+            r.failCount = i / 500;
+            r.contact[TrendDown] = 2 + float(i % 50) / 10;
+            h.append(r);
+        }
+        return h;
+    }();
+    return history;
+}
+
+// The Trend window on its own at its usual size, showing the long run.
+struct Shown
+{
+    Shown()
+    {
+        window.resize(1200, 800);
+        window.showLog(longRun(), QStringLiteral("long.txt"), 0);
+        window.show();
+        QApplication::processEvents();
+        window.redraw();
+    }
+
+    TrendPlot *plot(const char *name) { return window.findChild<TrendPlot *>(name); }
+
+    FakeMessageDialogs dialogs;
+    ScriptedTrendFiles files;
+    TrendWindow window{dialogs, files};
+};
+
+void send(TrendPlot *plot, QEvent::Type type, double x, Qt::MouseButton button, Qt::MouseButtons held,
+          Qt::KeyboardModifiers keys = Qt::NoModifier)
+{
+    const QPointF at(x, plot->plotArea().center().y());
+    QMouseEvent event(type, at, plot->mapToGlobal(at), button, held, keys);
+    QApplication::sendEvent(plot, &event);
+}
+
+void drag(TrendPlot *plot, double fromX, double toX, Qt::MouseButton button, Qt::KeyboardModifiers keys = {})
+{
+    send(plot, QEvent::MouseButtonPress, fromX, button, button, keys);
+    send(plot, QEvent::MouseMove, (fromX + toX) / 2, Qt::NoButton, button, keys);
+    send(plot, QEvent::MouseMove, toX, Qt::NoButton, button, keys);
+    send(plot, QEvent::MouseButtonRelease, toX, button, Qt::NoButton, keys);
+}
+
+void wheel(TrendPlot *plot, double x, int notches)
+{
+    const QPointF at(x, plot->plotArea().center().y());
+    QWheelEvent event(at, plot->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(plot, &event);
+}
+
+bool near(TrendRange a, TrendRange b)
+{
+    const double slack = 1e-6 * std::max(1.0, b.span());
+    return std::abs(a.from - b.from) <= slack && std::abs(a.to - b.to) <= slack;
+}
+
+// Every chart shows the window's range in the same plot columns: one cycle,
+// one x. Empty when they do; what differs otherwise.
+QString misaligned(Shown &shown)
+{
+    const TrendRange view = shown.window.visibleRange();
+    QStringList out;
+    const QList<TrendPlot *> plots = shown.window.findChildren<TrendPlot *>();
+    const auto xOf = [&](TrendPlot *p, double x) { return p->mapTo(&shown.window, QPointF(p->pixelAt(x), 0)).x(); };
+    for (TrendPlot *p : plots) {
+        if (xOf(p, view.from) != xOf(plots[0], view.from) || xOf(p, view.to) != xOf(plots[0], view.to)
+            || p->plotArea().width() != plots[0]->plotArea().width())
+            out << p->objectName();
+    }
+    return out.join(QLatin1Char(' '));
+}
 
 struct Rig
 {
@@ -127,7 +215,7 @@ struct Rig
     QString axisTitle(const char *chart)
     {
         window().redraw();
-        return window().findChild<QChartView *>(chart)->chart()->axes(Qt::Vertical).first()->titleText();
+        return window().findChild<TrendPlot *>(chart)->unitText();
     }
     // A decoded sample, as the poll cycle hands it over.
     void sample(int cycle, int mode = 0)
@@ -153,10 +241,12 @@ class TrendWindowTest : public QObject
 
 private Q_SLOTS:
     void logPlotsWhatTheLiveRunShowed();
-    void reductionKeepsEveryExtreme();
-    void failuresOpenReadingsAndCounterResets();
     void liveRunInTheWindow();
     void plottedLogShowsItsSkippedLines();
+    void zoomAndPanMoveEveryChart();
+    void readoutFollowsThePointer();
+    void timeAxisAndClosing();
+    void cursorAndFailuresCrossEveryChart();
 };
 
 void TrendWindowTest::logPlotsWhatTheLiveRunShowed()
@@ -182,6 +272,9 @@ void TrendWindowTest::logPlotsWhatTheLiveRunShowed()
                  s.vLastMeasuredUpResist == 1023 && s.vRMode == 0 && s.vRPullUp > 0 && (s.vContact & 32));
         QCOMPARE(std::isnan(a.contact[TrendDown]), s.vRPullUp == 0);
         QCOMPARE(std::isnan(a.strokeTime[TrendUp]), !(s.vContact & 32));
+        QCOMPARE(a.timeMs, b.timeMs);
+        // The second header begins a new session.
+        QCOMPARE(fromLog.joinBefore(size_t(i), fromLog.gapMs()) == TrendJoin::NewSession, i == 2);
     }
     QCOMPARE(fromLog.segments().size(), live.segments().size());
     for (size_t k = 0; k < live.segments().size(); ++k) {
@@ -190,46 +283,6 @@ void TrendWindowTest::logPlotsWhatTheLiveRunShowed()
         QVERIFY(same(la.minContact, lb.minContact) && same(la.maxContact, lb.maxContact));
         QVERIFY(same(la.maxBounce, lb.maxBounce) && same(la.minTime, lb.minTime) && same(la.maxTime, lb.maxTime));
     }
-}
-
-// A spike on the first sample, a dip on the last, and a spike and a dip side
-// by side inside one column.
-void TrendWindowTest::reductionKeepsEveryExtreme()
-{
-    constexpr int Samples = 1000000, Columns = 997;
-    const QList<QPointF> extremes = {{0, 500}, {500000, 400}, {500001, 0.125}, {999999, 0.25}};
-    TrendHistory history;
-    for (int i = 0, next = 0; i < Samples; ++i) {
-        const bool extreme = next < extremes.size() && extremes[next].x() == i;
-        history.append(reading(i, 0, extreme ? float(extremes[next++].y()) : 5.0f + float(i % 7) * 0.01f));
-    }
-
-    const QList<QPointF> points = ReduceTrend(history, Columns).series[ContactDownSeries];
-    QVERIFY(points.size() <= 2 * Columns);
-    for (const QPointF &e : extremes)
-        QVERIFY2(points.contains(e), qPrintable(QString::number(e.x())));
-    for (qsizetype i = 1; i < points.size(); ++i)   // the line does not run back
-        QVERIFY(points[i].x() >= points[i - 1].x());
-}
-
-void TrendWindowTest::failuresOpenReadingsAndCounterResets()
-{
-    // Cycles 10..30, the stopped tester sampled again at 30 (no reset), a
-    // counter reset, then 5 and 15; the first sample's old failures are not
-    // new, a rise after the reset is.
-    TrendHistory history;
-    for (const TrendReading &r : {reading(10, 3, 1), reading(20, 4, 1), reading(30, 4, INFINITY),
-                                  reading(30, 4, INFINITY), reading(5, 0, 1), reading(15, 2, 1)})
-        history.append(r);
-    QCOMPARE(history.at(3).cycle, 30);
-    QCOMPARE(history.at(5).cycle, 45);
-
-    const TrendReduction r = ReduceTrend(history, 1000);
-    QCOMPARE(r.failureCycles, (QList<double>{20, 45}));
-    QCOMPARE(r.openCycles[TrendDown], QList<double>{30});
-    // An open reading is marked, never drawn as a number.
-    QCOMPARE(r.series[ContactDownSeries], (QList<QPointF>{{10, 1}, {20, 1}, {35, 1}, {45, 1}}));
-    QCOMPARE(r.series[FailureSeries].last(), QPointF(45, 2));
 }
 
 // The live run is kept whether the window is open or not; limits and units
@@ -261,6 +314,12 @@ void TrendWindowTest::liveRunInTheWindow()
     QCOMPARE(max[3].x(), 6.0);
     QVERIFY(r.series[ContactUpSeries].isEmpty() && r.limits[MinContactUpLimit].isEmpty());
     QVERIFY(r.series[BounceUpSeries].isEmpty());
+    // As many columns as limit segments: still steps.
+    QCOMPARE(ReduceTrend(rig.built->session.trendHistory(), 2).limits[MaxContactDownLimit], max);
+    // Asked for again, the live run keeps its zoom.
+    rig.window().zoomTo({2, 6});
+    trend->trigger();
+    QVERIFY(rig.window().zoomed());
 
     QTemporaryDir dir;
     rig.trendFiles.image = dir.filePath(QStringLiteral("trend"));
@@ -298,6 +357,193 @@ void TrendWindowTest::plottedLogShowsItsSkippedLines()
     QVERIFY(rig.window().showingLive());
     QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("2 samples")));
     QVERIFY(!rig.label("SkippedLabel")->isVisible());
+}
+
+
+// Each gesture moves the one range every chart shows, and the charts stay
+// aligned.
+void TrendWindowTest::zoomAndPanMoveEveryChart()
+{
+    Shown shown;
+    TrendWindow &window = shown.window;
+    TrendPlot *bounce = shown.plot("BounceChart");
+    auto *reset = window.findChild<QPushButton *>("ResetZoomButton");
+    const TrendRange whole{0, 19999};
+    QVERIFY(near(window.visibleRange(), whole) && !window.zoomed() && !reset->isEnabled());
+    QCOMPARE(misaligned(shown), QString());
+
+    const QRect area = bounce->plotArea();
+    const double a = area.left() + area.width() * 0.25, b = area.left() + area.width() * 0.5;
+    const struct
+    {
+        const char *what;
+        std::function<TrendRange(TrendRange)> act;   // does it; gives the range expected after it
+    } gestures[] = {
+        {"rubber band", [&](TrendRange) {
+             const TrendRange band{bounce->positionAt(a), bounce->positionAt(b)};
+             drag(bounce, a, b, Qt::LeftButton);
+             return band;
+         }},
+        {"a click is no band", [&](TrendRange before) {
+             drag(bounce, a, a + 3, Qt::LeftButton);
+             return before;
+         }},
+        {"the narrowest band, four pixels", [&](TrendRange before) {
+             const TrendRange band{bounce->positionAt(a), bounce->positionAt(a + 4)};
+             drag(bounce, a, a + 4, Qt::LeftButton);
+             return Clamped(band, whole, TrendAxis::Cycles);
+         }},
+        {"wheel in at the pointer", [&](TrendRange before) {
+             const TrendRange expected = ZoomedAround(before, bounce->positionAt(a), 0.8);
+             wheel(bounce, a, 1);
+             return expected;
+         }},
+        {"right-drag to the left", [&](TrendRange before) {
+             const double by = (b - a) / area.width() * before.span();
+             drag(bounce, b, a, Qt::RightButton);
+             return TrendRange{before.from + by, before.to + by};
+         }},
+        {"shift-drag back", [&](TrendRange before) {
+             const double by = (b - a) / area.width() * before.span();
+             drag(bounce, a, b, Qt::LeftButton, Qt::ShiftModifier);
+             return TrendRange{before.from - by, before.to - by};
+         }},
+        {"plus key, around the cursor the click left", [&](TrendRange before) {
+             const double cursor = bounce->cursorAt();
+             QTest::keyClick(bounce, Qt::Key_Plus);
+             return ZoomedAround(before, before.contains(cursor) ? cursor : std::nan(""), 0.5);
+         }},
+        {"Home", [&](TrendRange) {
+             QTest::keyClick(bounce, Qt::Key_Home);
+             return whole;
+         }},
+        {"Reset Zoom", [&](TrendRange) {
+             drag(bounce, a, b, Qt::LeftButton);
+             QTest::mouseClick(reset, Qt::LeftButton);
+             return whole;
+         }},
+        {"wheel out beyond the run", [&](TrendRange) {
+             wheel(bounce, a, -3);
+             return whole;
+         }},
+    };
+    for (const auto &gesture : gestures) {
+        const TrendRange expected = gesture.act(window.visibleRange());
+        const TrendRange view = window.visibleRange();
+        QVERIFY2(near(view, expected), qPrintable(QStringLiteral("%1: %2..%3").arg(gesture.what).arg(view.from).arg(view.to)));
+        QCOMPARE(window.zoomed(), !near(view, whole));
+        QCOMPARE(reset->isEnabled(), window.zoomed());
+        QVERIFY2(misaligned(shown).isEmpty(), gesture.what);
+    }
+
+    // Zoomed into a few cycles, the count axis ticks whole numbers.
+    window.zoomTo({1000, 1006});
+    for (const TrendTick &tick : shown.plot("FailureChart")->valueTicks())
+        QVERIFY2(!tick.label.contains(QLatin1Char('.')), qPrintable(tick.label));
+}
+
+// The readout names the nearest sample, a cursor line runs through every
+// chart, the arrow keys move it; screen readers get the readout as text and
+// each chart's name and range.
+void TrendWindowTest::readoutFollowsThePointer()
+{
+    Shown shown;
+    TrendPlot *down = shown.plot("DownContactChart");
+    send(down, QEvent::MouseMove, down->pixelAt(12345), Qt::NoButton, Qt::NoButton);
+    QCOMPARE(shown.window.readoutText(),
+             QStringLiteral("Cycle 12345, 12/06/2026 11:25:45: down contact 6.5 ohms; 24 failures, no new failure"));
+    for (TrendPlot *plot : shown.window.findChildren<TrendPlot *>())
+        QCOMPARE(plot->cursorAt(), 12345.0);
+    shown.window.pointAt(12500, shown.plot("FailureChart")->plan());
+    QCOMPARE(shown.window.readoutText(),
+             QStringLiteral("Cycle 12500, 12/06/2026 11:28:20: 25 failures, a new failure with this sample"));
+
+    QTest::keyClick(down, Qt::Key_Right);
+    const double step = down->cursorAt() - 12500;
+    QVERIFY2(step >= 1 && step <= 20000.0 / down->plotArea().width() + 1, qPrintable(QString::number(step)));
+    QTest::keyClick(down, Qt::Key_Left);
+    QTest::keyClick(down, Qt::Key_Left);
+    QVERIFY(down->cursorAt() < 12500);
+    QVERIFY(shown.window.readoutText().startsWith(QStringLiteral("Cycle %1,").arg(down->cursorAt())));
+
+    // Stepped past the edge of a zoomed view, the view follows the cursor.
+    shown.window.zoomTo({12000, 12100});
+    shown.window.pointAt(12100, down->plan());
+    QTest::keyClick(down, Qt::Key_Right);
+    QVERIFY(down->cursorAt() == 12101 && near(shown.window.visibleRange(), {12051, 12151}));
+    QTest::keyClick(down, Qt::Key_Left);
+    QVERIFY(down->cursorAt() == 12100 && near(shown.window.visibleRange(), {12051, 12151}));
+    shown.window.resetZoom();
+
+    auto *readout = shown.window.findChild<QLineEdit *>("Readout");
+    QVERIFY(readout->isReadOnly() && readout->text() == shown.window.readoutText());
+    const QList<QLabel *> labels = shown.window.findChildren<QLabel *>();
+    QVERIFY(std::any_of(labels.begin(), labels.end(), [&](QLabel *l) { return l->buddy() == readout; }));
+    QCOMPARE(down->accessibleName(), QStringLiteral("Down stroke: last contact reading"));
+    const QList<TrendTick> ticks = down->valueTicks();   // the readings' range, 2 to 6.9
+    QVERIFY(!ticks.isEmpty() && ticks.first().value <= 2 && ticks.last().value >= 6);
+    QCOMPARE(down->accessibleDescription(),
+             QStringLiteral("cycles 0 to 19999, the whole run: down contact 2 to 6.9 ohms; 39 new failures; "
+                            "1 session start"));
+    shown.window.zoomTo({1000, 1600});
+    QVERIFY2(down->accessibleDescription().startsWith(
+                 QStringLiteral("cycles 1000 to 1600, zoomed into a run from 0 to 19999: down contact 2 to 6.9 ohms; 2 new failures")),
+             qPrintable(down->accessibleDescription()));
+}
+
+void TrendWindowTest::timeAxisAndClosing()
+{
+    Shown shown;
+    TrendWindow &window = shown.window;
+    const double eight = double(TrendWallClockMs(QDate(2026, 12, 6), QTime(8, 0)));
+    window.zoomTo({5000, 6000});
+    QTest::mouseClick(window.findChild<QRadioButton *>("TimeAxisButton"), Qt::LeftButton);
+    QCOMPARE(window.axis(), TrendAxis::Time);
+    // The same samples stay in view.
+    QVERIFY(near(window.visibleRange(), {eight + 5000e3, eight + 6000e3}));
+    QVERIFY(shown.plot("StrokeTimeChart")->accessibleDescription().startsWith(
+        QStringLiteral("from 12/06/2026 09:23:20 to 12/06/2026 09:40:00, zoomed")));
+    QTest::mouseClick(window.findChild<QRadioButton *>("CyclesAxisButton"), Qt::LeftButton);
+    QVERIFY(window.axis() == TrendAxis::Cycles && near(window.visibleRange(), {5000, 6000}));
+    window.setAxis(TrendAxis::Time);   // as the buttons show
+    QVERIFY(window.findChild<QRadioButton *>("TimeAxisButton")->isChecked());
+    window.setAxis(TrendAxis::Cycles);
+    QVERIFY(window.findChild<QRadioButton *>("CyclesAxisButton")->isChecked());
+
+    QTest::keyClick(shown.plot("BounceChart"), Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+    window.show();
+    QTest::mouseClick(window.findChild<QPushButton *>("CloseButton"), Qt::LeftButton);
+    QVERIFY(!window.isVisible());
+}
+
+// Drawn, the cursor line and each new failure's line run through every chart
+// at the sample's x.
+void TrendWindowTest::cursorAndFailuresCrossEveryChart()
+{
+    Shown shown;
+    TrendPlot *failures = shown.plot("FailureChart");
+    shown.window.pointAt(12345, failures->plan());
+    QWidget *area = shown.window.chartsArea();
+    const QImage image = area->grab().toImage();
+    const auto colourAt = [&](TrendPlot *plot, double cycle, int y, const std::function<bool(QColor)> &wanted) {
+        const int x = plot->mapTo(area, QPoint(int(plot->pixelAt(cycle)), y)).x();
+        const int row = plot->mapTo(area, QPoint(0, y)).y();
+        for (int dx = -1; dx <= 1; ++dx) {
+            if (wanted(image.pixelColor(x + dx, row)))
+                return true;
+        }
+        return false;
+    };
+    QVERIFY(!failures->failuresAsTicks());
+    for (TrendPlot *plot : shown.window.findChildren<TrendPlot *>()) {
+        const QRect plotArea = plot->plotArea();
+        QVERIFY2(colourAt(plot, 12345, plotArea.center().y(), [](QColor c) { return c == Qt::black; }),
+                 qPrintable(plot->objectName()));
+        QVERIFY2(colourAt(plot, 12500, plotArea.top() + 3, [](QColor c) { return c.red() > c.green() + 60; }),
+                 qPrintable(plot->objectName()));
+        QVERIFY(!colourAt(plot, 12250, plotArea.top() + 3, [](QColor c) { return c.red() > c.green() + 60; }));
+    }
 }
 
 QTEST_MAIN(TrendWindowTest)
