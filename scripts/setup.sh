@@ -3,9 +3,12 @@
 # run need, when any of them is missing. Safe to run again.
 set -euo pipefail
 # The run archive: Qt SQL drivers for SQLite and PostgreSQL, and a PostgreSQL
-# server that the archive tests start in a temporary folder.
+# server that the archive tests start in a temporary folder. The web view:
+# Qt HTTP Server (its CMake package needs Qt WebSockets), and the headless
+# Chromium its page is tested in.
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev fonts-liberation poppler-utils xvfb xauth
-          libqt6sql6-sqlite libqt6sql6-psql postgresql)
+          libqt6sql6-sqlite libqt6sql6-psql postgresql
+          qt6-httpserver-dev qt6-websockets-dev chromium)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
