@@ -1,5 +1,8 @@
 #include "app/AppOptions.h"
 
+#include "engine/notify/Webhook.h"
+#include "engine/web/WebAddress.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QLocale>
@@ -93,6 +96,20 @@ struct OptionSet
                                  QStringLiteral("Write the run ID (or the last run) as a data log file FILE, given "
                                                 "after the option; then exit."),
                                  QStringLiteral("ID|last")};
+    QCommandLineOption notifyUrl{
+        QStringLiteral("notify-url"),
+        QStringLiteral("POST every run event (run ended or stopped, a new failure, the sequential limit, a link "
+                       "lost or found, a file or archive error) as JSON to URL."),
+        QStringLiteral("URL")};
+    QCommandLineOption http{
+        QStringLiteral("http"),
+        QStringLiteral("Serve a read-only web view of the testers on ADDRESS:PORT (a PORT alone: on 127.0.0.1). "
+                       "An address other than loopback needs --http-token."),
+        QStringLiteral("ADDRESS:PORT")};
+    QCommandLineOption httpToken{
+        QStringLiteral("http-token"),
+        QStringLiteral("Every request to the web view must carry 'Authorization: Bearer TOKEN'."),
+        QStringLiteral("TOKEN")};
     // Not in the help: only tests and the soak run shorten the tick.
     QCommandLineOption pollMs = hidden(QCommandLineOption(QStringLiteral("poll-ms"), QStringLiteral("Poll period."),
                                                           QStringLiteral("MS")));
@@ -106,7 +123,7 @@ struct OptionSet
     void addTo(QCommandLineParser &parser) const
     {
         parser.addOptions({help, version, simulate, port, trace, screenshot, report, plot, trendScreenshot, trendZoom,
-                           trendCursor, archive, listRuns, exportRun, pollMs});
+                           trendCursor, archive, listRuns, exportRun, notifyUrl, http, httpToken, pollMs});
     }
 };
 
@@ -156,6 +173,30 @@ QString ReadArchiveValues(const QCommandLineParser &parser, const OptionSet &o, 
     return QString();
 }
 
+// --notify-url, --http and --http-token; the error text, or empty.
+QString ReadNotifyValues(const QCommandLineParser &parser, const OptionSet &o, AppOptions &options)
+{
+    if (parser.isSet(o.notifyUrl)) {
+        options.notifyUrl = parser.value(o.notifyUrl).trimmed();
+        if (const QString problem = WebhookUrlProblem(options.notifyUrl); !problem.isEmpty())
+            return QStringLiteral("option '--notify-url': ") + problem;
+    }
+    if (parser.isSet(o.httpToken)) {
+        options.webToken = parser.value(o.httpToken).trimmed();
+        if (options.webToken.isEmpty())
+            return QStringLiteral("option '--http-token' needs a token");
+    }
+    if (parser.isSet(o.http)) {
+        options.webAddress = parser.value(o.http).trimmed();
+        WebAddress address;
+        if (const QString problem = ParseWebAddress(options.webAddress, address); !problem.isEmpty())
+            return QStringLiteral("option '--http': ") + problem;
+        if (const QString problem = WebAccessProblem(address, options.webToken); !problem.isEmpty())
+            return problem;
+    }
+    return QString();
+}
+
 // --trend-zoom FROM:TO and --trend-cursor CYCLE; the error text, or empty.
 QString ReadTrendValues(const QCommandLineParser &parser, const OptionSet &o, AppOptions &options)
 {
@@ -181,6 +222,8 @@ QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, const Q
                    AppOptions &options)
 {
     if (const QString error = ReadArchiveValues(parser, o, options); !error.isEmpty())
+        return error;
+    if (const QString error = ReadNotifyValues(parser, o, options); !error.isEmpty())
         return error;
     options.simulate = parser.isSet(o.simulate);
     options.simulatedTesters = options.simulate ? 1 : 0;

@@ -25,6 +25,9 @@ struct AppOptions
     bool listRuns = false;          // --list-runs: print the archive's runs and exit
     QString exportRun;              // --export-run ID|last FILE: write a run's data log and exit
     QString exportFile;
+    QString notifyUrl;              // --notify-url URL: the webhook for this start
+    QString webAddress;             // --http ADDRESS:PORT: the web view for this start
+    QString webToken;               // --http-token TOKEN
 
     // Whether this start needs no window: it only reads the archive.
     bool archiveOnly() const { return listRuns || !exportRun.isEmpty(); }

@@ -1,5 +1,6 @@
 #include "app/AppOptions.h"
 #include "app/ArchiveCommands.h"
+#include "app/Notifications.h"
 #include "app/SerialSetup.h"
 #include "engine/preferences/Registry.h"
 #include "engine/session/TesterSession.h"
@@ -182,6 +183,8 @@ int RunOneTester(const AppOptions &options, ProgramParts &parts)
     parts.dialogs.setParentWidget(&form);
     parts.fileDialog.setParentWidget(&form);
     parts.configFileDialog.setParentWidget(&form);
+    Notifications notifications(options, parts.settings, parts.dialogs, parts.archive);
+    notifications.watchSession(session, form);
     session.start();
     form.show();
 
@@ -199,6 +202,8 @@ int RunStation(const AppOptions &options, ProgramParts &parts)
                     options.pollPeriodMs);
     StationWindow window(station, parts.settings, parts.dialogs);
     window.setRunCatalogSource(parts.runCatalog());
+    Notifications notifications(options, parts.settings, parts.dialogs, parts.archive);
+    notifications.watchStation(station, window);
     station.start();
     window.show();
     if (!options.screenshotFile.isEmpty())

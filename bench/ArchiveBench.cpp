@@ -3,15 +3,18 @@
 #include "engine/archive/RunCatalog.h"
 #include "engine/archive/RunRecorder.h"
 #include "engine/state/TesterState.h"
+#include "engine/web/RunStream.h"
 #include "platform/archive/ArchiveWriter.h"
 #include "platform/archive/SqlArchiveStore.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -95,6 +98,43 @@ double appendNanoseconds(const QString &folder)
 
 } // namespace
 
+// Resident memory now, in kB (0 where /proc is missing).
+long ResidentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+// The web view's /api/runs/ID/samples of the million-sample run: the time to
+// give it all, and how far resident memory rose meanwhile (the pages are
+// given and dropped, as a server passes them to the socket).
+void PrintStreamFigures(const ArchiveLocation &archive)
+{
+    auto store = std::make_unique<SqlArchiveStore>(archive);
+    store->open(false);
+    qint64 id = 0;
+    store->lastRunId(id);
+    const long before = ResidentKb();
+    long highest = before;
+    qint64 bytes = 0;
+    QElapsedTimer timer;
+    timer.start();
+    RunStream stream(std::move(store), id, RunStream::Form::Json);
+    stream.start();
+    for (QByteArray piece = stream.next(); !piece.isEmpty(); piece = stream.next()) {
+        bytes += piece.size();
+        highest = std::max(highest, ResidentKb());
+    }
+    std::printf("web_samples_1m_ms: %lld (%lld MB of JSON)\n", static_cast<long long>(timer.elapsed()),
+                static_cast<long long>(bytes >> 20));
+    std::printf("web_samples_1m_rss_growth_kb: %ld\n", highest - before);
+}
+
 void PrintArchiveFigures()
 {
     QTemporaryDir dir;
@@ -126,6 +166,8 @@ void PrintArchiveFigures()
                     failure.isEmpty() ? "" : " (failed)");
         std::printf("archive_export_1m_samples_cpu_ms: %.0f\n", double(std::clock() - cpuStart) * 1000.0 / CLOCKS_PER_SEC);
     }
+
+    PrintStreamFigures(big);
 
     ArchiveLocation many;
     many.path = dir.filePath(QStringLiteral("runs.sqlite"));

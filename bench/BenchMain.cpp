@@ -4,6 +4,7 @@
 #include "bench/BenchPort.h"
 #include "bench/LogLineBench.h"
 #include "bench/TrendBench.h"
+#include "bench/WebBench.h"
 
 #include "engine/datalog/DataLog.h"
 #include "engine/state/SilentView.h"
@@ -79,5 +80,6 @@ int main(int argc, char **argv)
     std::printf("sample_to_log_line_archived_ns: %lld\n", static_cast<long long>(PlusToLogLineNanoseconds(true)));
     PrintTrendFigures();
     PrintArchiveFigures();
+    PrintWebFigures();
     return 0;
 }

@@ -18,19 +18,7 @@
 
 namespace {
 
-class NoFileDialog : public DataFileDialog
-{
-public:
-    bool choose(int, QString &) override { return false; }
-};
 
-class NoSettings : public SettingsStore
-{
-public:
-    QString read(const QString &, const QString &) const override { return {}; }
-    void write(const QString &, const QString &, const QString &) override {}
-    QStringList names(const QString &) const override { return {}; }
-};
 
 // A busy sample: every contact column converted, last bounce times present.
 void fillSample(TesterState &s)
@@ -94,7 +82,7 @@ qint64 PlusToLogLineNanoseconds(bool archived)
     TesterEngine engine(s, port, view);
     linkUp(s);
     QuietDialogs dialogs;
-    NoFileDialog fileDialog;
+    NoFiles fileDialog;
     NoSettings settings;
     Registry registry(settings);
     DataLog log(s, dialogs, fileDialog, registry, nullptr);
@@ -138,7 +126,7 @@ qint64 LogLineNanoseconds()
     TesterState s;
     fillSample(s);
     QuietDialogs dialogs;
-    NoFileDialog fileDialog;
+    NoFiles fileDialog;
     NoSettings settings;
     Registry registry(settings);
     DataLog log(s, dialogs, fileDialog, registry, nullptr);

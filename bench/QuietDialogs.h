@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/config/ConfigFileDialog.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/preferences/SettingsStore.h"
 #include "engine/state/MessageDialogs.h"
 
 // Message dialogs that nobody answers: a benchmark shows nothing and never waits.
@@ -9,4 +12,22 @@ public:
     void ErrorDialog(const QString &, const QString &) override {}
     int16_t YesNoDialog(const QString &, const QString &) override { return AnswerYes; }
     int16_t ReadjustDialog(const QStringList &) override { return AnswerNo; }
+};
+
+// File dialogs that nobody answers: no file is chosen.
+class NoFiles : public DataFileDialog, public ConfigFileDialog
+{
+public:
+    bool choose(int, QString &) override { return false; }
+    bool chooseOpen(QString &) override { return false; }
+    bool chooseSave(QString &) override { return false; }
+};
+
+// Settings that keep nothing: every benchmark starts from the defaults.
+class NoSettings : public SettingsStore
+{
+public:
+    QString read(const QString &, const QString &) const override { return {}; }
+    void write(const QString &, const QString &, const QString &) override {}
+    QStringList names(const QString &) const override { return {}; }
 };

@@ -23,7 +23,7 @@ namespace {
 
 constexpr int Million = 1000000;
 
-class NoFiles : public TrendFileDialog
+class NoTrendFiles : public TrendFileDialog
 {
 public:
     QString logToPlot(QWidget *) override { return QString(); }
@@ -232,7 +232,7 @@ void PrintTrendFigures()
     const double bytesPerSample = double(history.bytesUsed()) / double(history.size());
 
     QuietDialogs dialogs;
-    NoFiles files;
+    NoTrendFiles files;
     TrendWindow window(dialogs, files);
     window.resize(1200, 800);
     window.show();

@@ -13,7 +13,9 @@
 # Needs xvfb-run and a build (scripts/build.sh). IDLE_CPU_SECONDS sets the
 # window (default 30), IDLE_CPU_SETTLE the start-up time left out (default 5),
 # LIFECYCLE and LIFECYCLE_SIM other binaries to measure, IDLE_CPU_STATES a
-# subset of the states (default "searching simulate quiet station16").
+# subset of the states (default "searching simulate quiet station16"), and
+# IDLE_CPU_ARGS more options for every state (for example the web view and a
+# webhook: "--http 127.0.0.1:8080 --notify-url http://127.0.0.1:9/").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -51,6 +53,9 @@ cpu_ticks() {
 # measure NAME ARGS...: runs the program with ARGS and prints its line.
 measure() {
     local name=$1; shift
+    # shellcheck disable=SC2206
+    local more=(${IDLE_CPU_ARGS:-})
+    set -- "$@" "${more[@]}"
     local pidfile=$work/$name.pid
     rm -f "$pidfile"
     xvfb-run -a sh -c 'echo $$ > "$0"; exec "$@"' "$pidfile" "$app" "$@" >"$work/$name.log" 2>&1 &

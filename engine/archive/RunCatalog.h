@@ -44,6 +44,11 @@ public:
     // Calls eachSample with the state record as it stood at each sample of
     // the run, in order: its time, counters, readings and configuration.
     virtual QString readRun(qint64 id, const std::function<void(const TesterState &)> &eachSample) = 0;
+    // A page of a run too long to hold: at most `most` samples after the one
+    // numbered `afterSample` (0: from the start), each with its number, to
+    // ask for the next page with. A run that does not exist is a failure.
+    virtual QString readRunPage(qint64 id, qint64 afterSample, int most,
+                                const std::function<void(const TesterState &, qint64)> &eachSample) = 0;
 };
 
 // One line of `lifecycle --list-runs`: id, S/N, start, end (ISO 8601), cycles,

@@ -13,6 +13,11 @@ const QString ArchiveName = QStringLiteral("Archive");
 const QString RunFilesName = QStringLiteral("RunFiles");
 const QString RunFilesFolderName = QStringLiteral("RunFilesFolder");
 const QString DriveEveryTesterName = QStringLiteral("DriveEveryTester");
+const QString NotifySection = QStringLiteral("Notify");
+const QString EventsOffName = QStringLiteral("EventsOff");
+const QString WebhookName = QStringLiteral("Webhook");
+const QString WebViewName = QStringLiteral("WebView");
+const QString WebTokenName = QStringLiteral("WebToken");
 const QString DataSection = QStringLiteral("RecentFiles");
 const QString DataPrefix = QStringLiteral("RecentFile");
 const QString ConfigSection = QStringLiteral("ConfigFiles");
@@ -149,4 +154,40 @@ int Registry::FindRecent(const QStringList &captions, const QString &path)
     for (int i = 0; i < shown; ++i)
         if (captions.at(i) == path) return i;
     return RecentCount - 1;
+}
+
+QStringList Registry::LoadEventsOff() const
+{
+    return store.read(NotifySection, EventsOffName).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+void Registry::SaveEventsOff(const QStringList &names)
+{
+    store.write(NotifySection, EventsOffName, names.join(QLatin1Char(' ')));
+}
+
+QString Registry::LoadWebhook() const
+{
+    return store.read(NotifySection, WebhookName);
+}
+
+void Registry::SaveWebhook(const QString &url)
+{
+    store.write(NotifySection, WebhookName, url.trimmed());
+}
+
+QString Registry::LoadWebView() const
+{
+    return store.read(NotifySection, WebViewName);
+}
+
+QString Registry::LoadWebToken() const
+{
+    return store.read(NotifySection, WebTokenName);
+}
+
+void Registry::SaveWebView(const QString &address, const QString &token)
+{
+    store.write(NotifySection, WebViewName, address.trimmed());
+    store.write(NotifySection, WebTokenName, token.trimmed());
 }

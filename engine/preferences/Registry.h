@@ -42,6 +42,16 @@ public:
     // found a tester, and drives each tester found from the Station window.
     bool LoadDriveEveryTester() const;
     void SaveDriveEveryTester(bool on);
+    // Notifications: the kinds of run event switched off (their names, as
+    // the webhook sends them; every kind is on by default), the webhook's
+    // URL, and the web view's ADDRESS:PORT (empty: off) with its token.
+    QStringList LoadEventsOff() const;
+    void SaveEventsOff(const QStringList &names);
+    QString LoadWebhook() const;
+    void SaveWebhook(const QString &url);
+    QString LoadWebView() const;
+    QString LoadWebToken() const;
+    void SaveWebView(const QString &address, const QString &token);
 
     // Position of path among the captions (exact text, case matters), or 3.
     static int FindRecent(const QStringList &captions, const QString &path);

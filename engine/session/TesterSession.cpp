@@ -59,13 +59,33 @@ private:
     RunRecorder &recorder;
 };
 
+// The data log's messages, with its file errors told to the session first.
+class TesterSession::FileErrorWatch : public MessageDialogs
+{
+public:
+    FileErrorWatch(MessageDialogs &shown, TesterSession &session) : shown(shown), session(session) {}
+    void ErrorDialog(const QString &title, const QString &text) override
+    {
+        if (title == QLatin1String("File Error"))
+            Q_EMIT session.fileError(text);
+        shown.ErrorDialog(title, text);
+    }
+    int16_t YesNoDialog(const QString &title, const QString &text) override { return shown.YesNoDialog(title, text); }
+    int16_t ReadjustDialog(const QStringList &changes) override { return shown.ReadjustDialog(changes); }
+
+private:
+    MessageDialogs &shown;
+    TesterSession &session;
+};
+
 TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     : settingsStore(outside.settings), messageDialogs(outside.dialogs),
       view(std::make_unique<SessionView>(s, history, summary)),
       prefs(std::make_unique<Registry>(outside.settings)),
       pollPeriodMs(pollPeriodMs)
 {
-    log = std::make_unique<DataLog>(s, outside.dialogs, outside.dataFileDialog, *prefs,
+    logDialogs = std::make_unique<FileErrorWatch>(outside.dialogs, *this);
+    log = std::make_unique<DataLog>(s, *logDialogs, outside.dataFileDialog, *prefs,
                                     [this](const QString &text) { view->setTitle(text); });
     log->changed = [this] { Q_EMIT logChanged(); };
     discardedRecords = std::make_unique<DiscardingSink>();
@@ -84,6 +104,7 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     connect(view.get(), &SessionView::testerFound, this, &TesterSession::linkFound);
     connect(view.get(), &SessionView::testerLost, this, &TesterSession::linkLost);
     connect(view.get(), &SessionView::runCommanded, this, &TesterSession::runStarted);
+    connect(view.get(), &SessionView::limitReached, this, &TesterSession::testEnded);
     connect(view.get(), &SessionView::stopCommanded, this, &TesterSession::stopAcknowledged);
     connectRecorder();
     pollTimer.setObjectName("Tmr");
@@ -114,7 +135,7 @@ void TesterSession::connectRecorder()
     r.runClosed = [&file] { file.runClosed(); };
     file.failed = [this](const QString &text) {
         // Posted: the poll tick that wrote must finish first.
-        QTimer::singleShot(0, this, [this, text] { messageDialogs.ErrorDialog(QStringLiteral("File Error"), text); });
+        QTimer::singleShot(0, this, [this, text] { logDialogs->ErrorDialog(QStringLiteral("File Error"), text); });
     };
 }
 

@@ -110,9 +110,14 @@ Q_SIGNALS:
     void runStarted(int code);
     void logChanged();         // a line was written, a data file opened or closed
     void stopAcknowledged();   // the stop sent from here was acknowledged
+    void testEnded();          // the tester signalled the end of its test
+    // A data file could not be opened or written (the run's own file too);
+    // told before the message is shown.
+    void fileError(const QString &text);
 
 private:
     class Sampling;
+    class FileErrorWatch;
     void connectRecorder();
     void raisePistonBeforeExit();
     void showEverything(TesterView &window);
@@ -125,6 +130,7 @@ private:
     std::unique_ptr<ManualControl> manualControl;
     std::unique_ptr<SessionView> view;
     std::unique_ptr<Registry> prefs;
+    std::unique_ptr<FileErrorWatch> logDialogs;
     std::unique_ptr<DataLog> log;
     std::unique_ptr<ArchiveSink> discardedRecords;
     std::unique_ptr<RunRecorder> recorder;

@@ -1,6 +1,9 @@
 #include "features/preferences/PreferencesDialog.h"
 
 #include "engine/archive/ArchiveLocation.h"
+#include "engine/notify/StationEvent.h"
+#include "engine/notify/Webhook.h"
+#include "engine/web/WebAddress.h"
 #include "engine/preferences/Registry.h"
 #include "engine/state/MessageDialogs.h"
 #include "ui/ControlNames.h"
@@ -100,7 +103,65 @@ PreferencesDialog::PreferencesDialog(Registry &registry, MessageDialogs &dialogs
     layout->addWidget(archiveGroup);
     layout->addWidget(filesGroup);
     layout->addWidget(stationGroup);
+    layout->addWidget(notificationsGroup());
     layout->addLayout(buttons);
+}
+
+QWidget *PreferencesDialog::notificationsGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("Notifications"), this);
+    auto *grid = new QGridLayout(group);
+    const QStringList off = registry.LoadEventsOff();
+    for (int kind = 0; kind < int(EventKind::Count); ++kind) {
+        const QString name = QLatin1String(EventName(EventKind(kind)));
+        auto *check = CaptionedControl<QCheckBox>(
+            qPrintable(QStringLiteral("EventCheck_") + name), EventCaption(EventKind(kind)),
+            QStringLiteral("Tell this event in the tray and to the webhook (\"%1\")").arg(name), group);
+        check->setChecked(!off.contains(name));
+        grid->addWidget(check, kind / 2, kind % 2 * 2, 1, 2);
+        EventChecks.push_back(check);
+    }
+    auto *fields = new QGridLayout;
+    grid->addLayout(fields, grid->rowCount(), 0, 1, 4);
+    WebhookEdit = labelledEdit(fields, group, "WebhookEdit", QStringLiteral("&Webhook URL:"), registry.LoadWebhook(),
+                               QStringLiteral("Each event is posted to this http:// or https:// address as JSON; "
+                                              "empty: none. Used from the next start of the program."));
+    WebViewEdit = labelledEdit(fields, group, "WebViewEdit", QStringLiteral("Web &view on:"), registry.LoadWebView(),
+                               QStringLiteral("ADDRESS:PORT (a PORT alone: 127.0.0.1) for a read-only web page of "
+                                              "the testers; empty: off. Used from the next start of the program."));
+    WebViewEdit->setPlaceholderText(QStringLiteral("Off, for example 127.0.0.1:8080"));
+    WebTokenEdit = labelledEdit(fields, group, "WebTokenEdit", QStringLiteral("Access &token:"),
+                                registry.LoadWebToken(),
+                                QStringLiteral("Every request must carry 'Authorization: Bearer TOKEN'; needed for "
+                                               "an address other than 127.0.0.1"));
+    WebTokenEdit->setEchoMode(QLineEdit::PasswordEchoOnEdit);
+    return group;
+}
+
+QString PreferencesDialog::notificationsProblem() const
+{
+    const QString url = WebhookEdit->text().trimmed();
+    if (!url.isEmpty())
+        if (const QString problem = WebhookUrlProblem(url); !problem.isEmpty())
+            return problem;
+    const QString address = WebViewEdit->text().trimmed();
+    if (address.isEmpty())
+        return QString();
+    WebAddress where;
+    if (const QString problem = ParseWebAddress(address, where); !problem.isEmpty())
+        return QStringLiteral("The web view's address ") + problem + QLatin1Char('.');
+    return WebAccessProblem(where, WebTokenEdit->text());
+}
+
+void PreferencesDialog::saveNotifications()
+{
+    QStringList off;
+    for (size_t kind = 0; kind < EventChecks.size(); ++kind)
+        if (!EventChecks[kind]->isChecked())
+            off << QLatin1String(EventName(EventKind(kind)));
+    registry.SaveEventsOff(off);
+    registry.SaveWebhook(WebhookEdit->text());
+    registry.SaveWebView(WebViewEdit->text(), WebTokenEdit->text());
 }
 
 void PreferencesDialog::OKButton_Click()
@@ -119,7 +180,12 @@ void PreferencesDialog::OKButton_Click()
                             QStringLiteral("Choose the folder that the runs' data files are written to."));
         return;
     }
+    if (const QString problem = notificationsProblem(); !problem.isEmpty()) {
+        dialogs.ErrorDialog(QStringLiteral("Preferences"), problem);
+        return;
+    }
     registry.SaveArchive(archive);
+    saveNotifications();
     registry.SaveRunFiles(RunFilesCheck->isChecked(), folder);
     registry.SaveDriveEveryTester(DriveEveryTesterCheck->isChecked());
     accept();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <vector>
 
 class MessageDialogs;
 class QCheckBox;
@@ -10,7 +11,8 @@ class Registry;
 
 // File, Preferences...: the program's own settings, one group per subject:
 // the run archive, unattended logging (every run to its own data file in a
-// folder) and the station (drive every tester found). OK checks and keeps
+// folder), the station (drive every tester found), and notifications (each
+// kind of run event on or off, the webhook, the web view and its token). OK checks and keeps
 // them; Cancel changes nothing.
 class PreferencesDialog : public QDialog
 {
@@ -23,10 +25,18 @@ public:
     QLineEdit *RunFolderEdit;
     QPushButton *BrowseButton;
     QCheckBox *DriveEveryTesterCheck;
+    std::vector<QCheckBox *> EventChecks;   // one per kind of run event, in the order of the kinds
+    QLineEdit *WebhookEdit;
+    QLineEdit *WebViewEdit;
+    QLineEdit *WebTokenEdit;
 
     void OKButton_Click();
 
 private:
+    QWidget *notificationsGroup();
+    QString notificationsProblem() const;
+    void saveNotifications();
+
     Registry &registry;
     MessageDialogs &dialogs;
 };

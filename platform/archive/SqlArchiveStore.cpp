@@ -2,6 +2,7 @@
 
 #include "engine/state/TesterState.h"
 
+#include <algorithm>
 #include <QAtomicInt>
 #include <QDir>
 #include <QFileInfo>
@@ -540,6 +541,21 @@ QString SqlArchiveStore::runIdOf(const QString &runKey, qint64 &id)
 
 QString SqlArchiveStore::readRun(qint64 id, const std::function<void(const TesterState &)> &eachSample)
 {
+    return readSamples(id, 0, -1, [&eachSample](const TesterState &s, qint64) { eachSample(s); });
+}
+
+QString SqlArchiveStore::readRunPage(qint64 id, qint64 afterSample, int most,
+                                     const std::function<void(const TesterState &, qint64)> &eachSample)
+{
+    return readSamples(id, afterSample, std::max(most, 1), eachSample);
+}
+
+// The run's samples after the sample `afterSample`, at most `most` of them
+// (all when negative). A page begins with the configuration of its first
+// sample, so that pages read one by one give what one reading gives.
+QString SqlArchiveStore::readSamples(qint64 id, qint64 afterSample, int most,
+                                     const std::function<void(const TesterState &, qint64)> &eachSample)
+{
     struct Config
     {
         ArchiveNumbers numbers{};
@@ -565,9 +581,12 @@ QString SqlArchiveStore::readRun(qint64 id, const std::function<void(const Teste
 
     QSqlQuery samples(db);
     samples.setForwardOnly(true);
-    samples.prepare(QStringLiteral("SELECT config_id, at_ms, utc_offset, %1 FROM samples WHERE run_id = ? ORDER BY id")
-                        .arg(columnList(SampleColumns, SampleColumnCount, QString())));
+    const QString limit = most < 0 ? QString() : QStringLiteral(" LIMIT %1").arg(most);
+    samples.prepare(QStringLiteral("SELECT config_id, at_ms, utc_offset, id, %1 FROM samples WHERE run_id = ? AND id > ? "
+                                   "ORDER BY id%2")
+                        .arg(columnList(SampleColumns, SampleColumnCount, QString()), limit));
     samples.addBindValue(id);
+    samples.addBindValue(afterSample);
     if (!samples.exec())
         return fail(QStringLiteral("cannot be read"), samples.lastError().text());
     TesterState s;
@@ -582,9 +601,9 @@ QString SqlArchiveStore::readRun(qint64 id, const std::function<void(const Teste
         }
         s.vUpdateTime = timeOf(samples.value(1), samples.value(2));
         for (std::size_t i = 0; i < SampleColumnCount; ++i)
-            numbers[i] = samples.value(int(i) + 3).toLongLong();
+            numbers[i] = samples.value(int(i) + 4).toLongLong();
         ApplySampleNumbers(s, numbers);
-        eachSample(s);
+        eachSample(s, samples.value(3).toLongLong());
     }
     if (samples.lastError().isValid())
         return fail(QStringLiteral("cannot be read"), samples.lastError().text());

@@ -45,6 +45,8 @@ public:
     QString lastRunId(qint64 &id) override;
     QString runIdOf(const QString &runKey, qint64 &id) override;
     QString readRun(qint64 id, const std::function<void(const TesterState &)> &eachSample) override;
+    QString readRunPage(qint64 id, qint64 afterSample, int most,
+                        const std::function<void(const TesterState &, qint64)> &eachSample) override;
 
 private:
     struct RunTotals
@@ -53,6 +55,8 @@ private:
     };
 
     QString fail(const QString &what, const QString &detail);
+    QString readSamples(qint64 id, qint64 afterSample, int most,
+                        const std::function<void(const TesterState &, qint64)> &eachSample);
     QString writeTogether(const std::vector<ArchiveRecord> &records);
     QString openConnection(bool forWriting);
     QString bringSchemaUp(int upToVersion);

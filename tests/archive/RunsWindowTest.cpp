@@ -3,6 +3,7 @@
 #include "engine/archive/RunRecorder.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
+#include "engine/notify/StationEvent.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
 #include "features/archive/RunsWindow.h"
@@ -146,6 +147,53 @@ private Q_SLOTS:
         QCOMPARE(dialogs.calls.size(), kept ? 0 : 1);
         QCOMPARE(settings.read("Preferences", "Archive"), kept ? archive : QString());
         QCOMPARE(registry.RunFilesFolder(), kept && runFiles ? folder : QString());
+    }
+
+    // Notifications: each kind of event on or off, the webhook, and the web
+    // view, refused on the network without a token.
+    void notificationPreferences_data()
+    {
+        QTest::addColumn<QString>("webhook");
+        QTest::addColumn<QString>("webView");
+        QTest::addColumn<QString>("token");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("none") << "" << "" << "" << true;
+        QTest::newRow("webhook and loopback") << "https://chat.example/h" << "8080" << "" << true;
+        QTest::newRow("network with token") << "" << "0.0.0.0:8080" << "t0k" << true;
+        QTest::newRow("network without token") << "" << "0.0.0.0:8080" << " " << false;
+        QTest::newRow("bad address") << "" << "127.0.0.1:0" << "" << false;
+        QTest::newRow("bad webhook") << "mailto:lab@example" << "" << "" << false;
+    }
+    void notificationPreferences()
+    {
+        QFETCH(QString, webhook);
+        QFETCH(QString, webView);
+        QFETCH(QString, token);
+        QFETCH(bool, kept);
+        MemorySettingsStore settings;
+        Registry registry(settings);
+        registry.SaveEventsOff({"link-found"});
+        FakeMessageDialogs dialogs;
+        PreferencesDialog dialog(registry, dialogs, "/home/lab/runs.sqlite");
+        QCOMPARE(dialog.EventChecks.size(), size_t(EventKind::Count));
+        QVERIFY(!dialog.EventChecks[size_t(EventKind::LinkFound)]->isChecked());
+        QCOMPARE(dialog.EventChecks[size_t(EventKind::Failure)]->accessibleName(), QString("New failure"));
+        QCOMPARE(dialog.WebViewEdit->accessibleName(), QString("Web view on:"));
+        dialog.EventChecks[size_t(EventKind::LinkFound)]->setChecked(true);
+        dialog.EventChecks[size_t(EventKind::RunStopped)]->setChecked(false);
+        dialog.EventChecks[size_t(EventKind::ArchiveError)]->setChecked(false);
+        dialog.WebhookEdit->setText(webhook);
+        dialog.WebViewEdit->setText(webView);
+        dialog.WebTokenEdit->setText(token);
+        dialog.OKButton_Click();
+        QCOMPARE(dialog.result() == QDialog::Accepted, kept);
+        QCOMPARE(dialogs.calls.size(), kept ? 0 : 1);
+        QCOMPARE(registry.LoadEventsOff(), kept ? QStringList({"run-stopped", "archive-error"}) : QStringList{"link-found"});
+        QCOMPARE(registry.LoadWebhook(), kept ? webhook : QString());
+        QCOMPARE(registry.LoadWebView(), kept ? webView : QString());
+        QCOMPARE(registry.LoadWebToken(), kept ? token : QString());
+        QVERIFY(!EventWanted(EventKind::RunStopped, registry.LoadEventsOff()) || !kept);
+        QVERIFY(EventWanted(EventKind::Failure, registry.LoadEventsOff()));
     }
 };
 

@@ -110,6 +110,33 @@ private Q_SLOTS:
         QCOMPARE(options.archiveOnly(), args.contains("--list-runs") || !options.exportRun.isEmpty());
     }
 
+    void notifyOptions_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");      // -1: the program goes on
+        QTest::addColumn<QString>("request");   // webhook|web view|token
+        QTest::newRow("webhook") << QStringList{"--notify-url", "https://chat.example/hook"} << -1
+                                 << "https://chat.example/hook||";
+        QTest::newRow("webhook not http") << QStringList{"--notify-url", "ftp://x/y"} << 2 << "";
+        QTest::newRow("web view on loopback") << QStringList{"--http", "127.0.0.1:8080"} << -1 << "|127.0.0.1:8080|";
+        QTest::newRow("a port alone") << QStringList{"--http=8080"} << -1 << "|8080|";
+        QTest::newRow("the network without a token") << QStringList{"--http", "0.0.0.0:8080"} << 2 << "";
+        QTest::newRow("the network with a token") << QStringList{"--http", "0.0.0.0:8080", "--http-token", "t0k"}
+                                                  << -1 << "|0.0.0.0:8080|t0k";
+        QTest::newRow("an empty token") << QStringList{"--http", "0.0.0.0:8080", "--http-token", " "} << 2 << "";
+        QTest::newRow("bad address") << QStringList{"--http", "127.0.0.1:99999"} << 2 << "";
+    }
+
+    void notifyOptions()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        const AppOptions options = ParseCommandLine(QStringList{"lifecycle"} + args);
+        QCOMPARE(options.exitNow ? options.exitCode : -1, exitCode);
+        if (!options.exitNow)
+            QTEST(QStringList({options.notifyUrl, options.webAddress, options.webToken}).join(u'|'), "request");
+    }
+
     void simulatedTesterIsPortOneAndTraced()
     {
         QTemporaryDir dir;

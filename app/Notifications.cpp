@@ -1,0 +1,143 @@
+#include "app/Notifications.h"
+
+#include "app/AppOptions.h"
+#include "engine/archive/RunCatalog.h"
+#include "engine/notify/RunEvents.h"
+#include "engine/notify/Webhook.h"
+#include "engine/preferences/Registry.h"
+#include "engine/session/TesterSession.h"
+#include "engine/state/MessageDialogs.h"
+#include "engine/state/TesterState.h"
+#include "engine/station/Station.h"
+#include "engine/web/WebView.h"
+#include "features/report/RunReport.h"
+#include "platform/QtWebhookSender.h"
+#include "platform/archive/ArchiveWriter.h"
+#include "ui/StationTray.h"
+#include "web/WebServer.h"
+
+#include <QTextStream>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+
+void Raise(QWidget &window)
+{
+    window.showNormal();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
+Notifications::Notifications(const AppOptions &options, SettingsStore &settings, MessageDialogs &dialogs,
+                             ArchiveWriter *archive)
+    : options(options), settings(settings), dialogs(dialogs), archive(archive),
+      events(std::make_unique<RunEvents>())
+{
+    connect(events.get(), &RunEvents::happened, this, [this](const StationEvent &event) { tell(event); });
+    if (archive)
+        connect(archive, &ArchiveWriter::problem, this, [this](const QString &text) { events->archiveProblem(text); });
+}
+
+Notifications::~Notifications() = default;
+
+void Notifications::watchStation(Station &station, QWidget &window)
+{
+    sessions = [&station] {
+        std::vector<const TesterSession *> all;
+        for (int i = 0; i < station.count(); ++i)
+            all.push_back(&station.tester(i).session());
+        return all;
+    };
+    connect(&station, &Station::testerJoined, this, [this, &station](int index) {
+        events->watch(station.tester(index).session());
+    });
+    start(window);
+    if (tray) {
+        connect(&station, &Station::testerChanged, tray.get(), [this] { tray->changed(); });
+        connect(&station, &Station::testerJoined, tray.get(), [this] { tray->changed(); });
+    }
+}
+
+void Notifications::watchSession(TesterSession &session, QWidget &window)
+{
+    sessions = [&session] { return std::vector<const TesterSession *>{&session}; };
+    events->watch(session);
+    start(window);
+    if (tray) {
+        connect(&session, &TesterSession::sampleDecoded, tray.get(), [this] { tray->changed(); });
+        connect(&session, &TesterSession::linkLost, tray.get(), [this] { tray->changed(); });
+    }
+}
+
+void Notifications::start(QWidget &window)
+{
+    if (StationTray::Available()) {
+        tray = std::make_unique<StationTray>([this] { return StationSummary(sessions()); },
+                                             [&window] { Raise(window); });
+        tray->show();
+    }
+    const QString url = options.notifyUrl.isEmpty() ? Registry(settings).LoadWebhook() : options.notifyUrl;
+    if (!url.isEmpty()) {
+        if (const QString problem = WebhookUrlProblem(url); !problem.isEmpty()) {
+            showLater(QStringLiteral("Notifications"), problem + QStringLiteral("  No event is posted."));
+        } else {
+            sender = std::make_unique<QtWebhookSender>();
+            webhook = std::make_unique<Webhook>(*sender, QUrl(url));
+            // Each failed try is noted on the console; a message box for
+            // each would pile up while a server is away.
+            connect(webhook.get(), &Webhook::failed, this,
+                    [](const QString &text) { QTextStream(stderr) << "lifecycle: " << text << "\n"; });
+        }
+    }
+    startWebView();
+}
+
+// Messages at start come once the window is up.
+void Notifications::showLater(const QString &title, const QString &text)
+{
+    QTimer::singleShot(0, this, [this, title, text] { dialogs.ErrorDialog(title, text); });
+}
+
+void Notifications::tell(const StationEvent &event)
+{
+    if (!EventWanted(event.kind, Registry(settings).LoadEventsOff()))
+        return;
+    if (tray)
+        tray->tell(event);
+    if (webhook)
+        webhook->send(event);
+}
+
+void Notifications::startWebView()
+{
+    const Registry registry(settings);
+    const QString text = options.webAddress.isEmpty() ? registry.LoadWebView() : options.webAddress;
+    if (text.isEmpty())
+        return;
+    const QString token = options.webToken.isEmpty() ? registry.LoadWebToken() : options.webToken;
+    WebAddress address;
+    QString problem = ParseWebAddress(text, address);
+    if (problem.isEmpty())
+        problem = WebAccessProblem(address, token);
+    if (problem.isEmpty()) {
+        view = std::make_unique<WebView>(sessions, WebPage());
+        view->setToken(token.toUtf8());
+        if (archive) {
+            ArchiveWriter *writer = archive;
+            // Whatever the writer holds is not waited for: a request never holds up the poll.
+            view->setArchive([writer](QString &failure) { return ReadArchiveOf(*writer, 0, failure); }, RunReportPdf);
+        }
+        server = std::make_unique<WebServer>(*view);
+        problem = server->listen(address);
+    }
+    if (!problem.isEmpty()) {
+        server.reset();
+        showLater(QStringLiteral("Web View"), problem);
+        return;
+    }
+    QTextStream(stderr) << "lifecycle: the web view is on http://" << (address.host.contains(QLatin1Char(':')) ? "[" + address.host + "]" : address.host)
+                        << ":" << server->port() << "/\n";
+}

@@ -1,0 +1,97 @@
+#include "engine/notify/StationEvent.h"
+
+#include "engine/session/TesterSession.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+struct KindText
+{
+    const char *name;
+    const char *caption;
+};
+
+const KindText Kinds[int(EventKind::Count)] = {
+    {"run-ended", "Run ended at its limit"},
+    {"run-stopped", "Run stopped"},
+    {"failure", "New failure"},
+    {"sequential-limit", "Sequential failure limit reached"},
+    {"link-lost", "Link lost"},
+    {"link-found", "Link found again"},
+    {"file-error", "Data file error"},
+    {"archive-error", "Run archive error"},
+};
+
+const KindText &TextOf(EventKind kind)
+{
+    const int index = int(kind);
+    return Kinds[index >= 0 && index < int(EventKind::Count) ? index : 0];
+}
+
+} // namespace
+
+const char *EventName(EventKind kind)
+{
+    return TextOf(kind).name;
+}
+
+QString EventCaption(EventKind kind)
+{
+    return QString::fromLatin1(TextOf(kind).caption);
+}
+
+QByteArray EventJson(const StationEvent &event)
+{
+    // Written by hand: QJsonObject sorts its keys, and a chat relay reading
+    // the body by eye expects the event first. Each value is escaped by Qt.
+    const auto text = [](const QString &value) {
+        const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+        return array.mid(1, array.size() - 2);
+    };
+    QByteArray body = "{\"event\":\"" + QByteArray(EventName(event.kind)) + '"';
+    body += ",\"tester\":" + text(event.serial);
+    body += ",\"port\":" + QByteArray::number(event.port);
+    body += ",\"time\":" + text(event.time.toOffsetFromUtc(event.time.offsetFromUtc()).toString(Qt::ISODate));
+    body += ",\"cycles\":" + QByteArray::number(qint64(event.cycles));
+    body += ",\"failures\":" + QByteArray::number(qint64(event.failures));
+    body += ",\"message\":" + text(event.message) + '}';
+    return body;
+}
+
+QString EventTitle(const StationEvent &event)
+{
+    const QString caption = EventCaption(event.kind);
+    if (event.serial.isEmpty())
+        return event.port > 0 ? caption + QStringLiteral(" - Comm %1").arg(event.port) : caption;
+    return caption + QStringLiteral(" - ") + event.serial;
+}
+
+bool EventWanted(EventKind kind, const QStringList &namesOff)
+{
+    return !namesOff.contains(QLatin1String(EventName(kind)));
+}
+
+QString StationSummary(const std::vector<const TesterSession *> &sessions)
+{
+    if (sessions.empty())
+        return QStringLiteral("Searching for testers...");
+    int running = 0, lost = 0;
+    qint64 failures = 0;
+    for (const TesterSession *session : sessions) {
+        const TesterState &s = session->state();
+        running += session->glance().runMode(s) != RunMode::Stopped ? 1 : 0;
+        lost += session->glance().link().alarm() ? 1 : 0;
+        failures += s.FailCount;
+    }
+    const auto count = [](qint64 n, const char *one, const char *many) {
+        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    };
+    QStringList parts{QStringLiteral("%1 running").arg(running)};
+    if (lost > 0)
+        parts << count(lost, "link lost", "links lost");
+    parts << count(failures, "failure", "failures");
+    return count(qint64(sessions.size()), "tester", "testers") + QStringLiteral(": ") + parts.join(QStringLiteral(", "));
+}

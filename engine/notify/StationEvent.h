@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+class TesterSession;
+
+// What happened to a tester's run that someone away from the station wants
+// to know: the kinds the tray, the webhook and the preferences name.
+enum class EventKind {
+    RunEnded,          // the run reached its limit
+    RunStopped,        // the run stopped before its limit
+    Failure,           // the fail count went up
+    SequentialLimit,   // the sequential fail count reached its limit
+    LinkLost,          // the tester did not answer for 30 s
+    LinkFound,         // ... and answers again
+    FileError,         // a data file could not be opened or written
+    ArchiveError,      // the run archive could not be written
+    Count
+};
+
+// One event as it is told: which tester (empty serial and port 0 for the
+// program's own archive), when, the counts at that moment and a sentence.
+struct StationEvent
+{
+    EventKind kind = EventKind::RunEnded;
+    QString serial;
+    int port = 0;
+    QDateTime time;
+    int64_t cycles = 0;
+    int64_t failures = 0;
+    QString message;
+};
+
+// "run-ended", "run-stopped", "failure", "sequential-limit", "link-lost",
+// "link-found", "file-error", "archive-error".
+const char *EventName(EventKind kind);
+// The caption of the kind for people: "Run ended at its limit".
+QString EventCaption(EventKind kind);
+// The webhook's body: one JSON object, in the field order of the webhook.
+QByteArray EventJson(const StationEvent &event);
+// A balloon's title and text.
+QString EventTitle(const StationEvent &event);
+
+// Whether an event of the kind is told, with the kinds switched off by name.
+bool EventWanted(EventKind kind, const QStringList &namesOff);
+// The station in one line, for the tray's tool tip: "3 testers: 2 running,
+// 1 link lost, 4 failures"; "Searching for testers..." before any.
+QString StationSummary(const std::vector<const TesterSession *> &sessions);

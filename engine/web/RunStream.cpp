@@ -1,0 +1,57 @@
+#include "engine/web/RunStream.h"
+
+#include "engine/archive/RunCatalog.h"
+#include "engine/datalog/DataLog.h"
+#include "engine/state/TesterState.h"
+#include "engine/web/WebJson.h"
+
+#include <utility>
+
+RunStream::RunStream(std::unique_ptr<RunCatalog> catalog, qint64 id, Form form)
+    : catalog(std::move(catalog)), id(id), form(form)
+{
+}
+
+RunStream::~RunStream() = default;
+
+QString RunStream::start()
+{
+    first = (form == Form::Json ? QByteArray("[") : QByteArray(DataLogHeader) + "\r\n") + readPage();
+    if (done && form == Form::Json)
+        first += "\n]\n";
+    return failed;
+}
+
+QByteArray RunStream::next()
+{
+    if (!first.isEmpty())
+        return std::exchange(first, QByteArray());
+    if (done)
+        return QByteArray();
+    QByteArray page = readPage();
+    if (!failed.isEmpty())
+        return QByteArray();
+    if (done && form == Form::Json)
+        page += "\n]\n";
+    return page;
+}
+
+QByteArray RunStream::readPage()
+{
+    QByteArray text;
+    int read = 0;
+    failed = catalog->readRunPage(id, lastSample, PageSamples, [&](const TesterState &s, qint64 sample) {
+        lastSample = sample;
+        ++read;
+        if (form == Form::Json) {
+            text += any ? ",\n" : "\n";
+            text += SampleJson(s);
+        } else {
+            text += SampleLine(s).toLatin1() + "\r\n";
+        }
+        any = true;
+    });
+    if (!failed.isEmpty() || read < PageSamples)
+        done = true;
+    return text;
+}

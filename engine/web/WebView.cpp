@@ -1,0 +1,101 @@
+#include "engine/web/WebView.h"
+
+#include "engine/archive/RunCatalog.h"
+#include "engine/session/TesterSession.h"
+#include "engine/web/WebJson.h"
+
+namespace {
+
+const QByteArray JsonType = "application/json";
+
+WebView::Reply Text(int status, const QByteArray &text)
+{
+    WebView::Reply reply;
+    reply.status = status;
+    reply.contentType = "text/plain; charset=utf-8";
+    reply.body = text + '\n';
+    return reply;
+}
+
+WebView::Reply Body(const QByteArray &contentType, const QByteArray &body)
+{
+    WebView::Reply reply;
+    reply.contentType = contentType;
+    reply.body = body;
+    return reply;
+}
+
+} // namespace
+
+WebView::WebView(Sessions sessions, QByteArray page) : sessions(std::move(sessions)), page(std::move(page)) {}
+
+void WebView::setArchive(ArchiveReader reader, ReportWriter reportWriter)
+{
+    archive = std::move(reader);
+    report = std::move(reportWriter);
+}
+
+WebView::Reply WebView::answer(const WebRequest &request) const
+{
+    const WebDecision decision = DecideRequest(request, accessToken);
+    Reply reply;
+    switch (decision.route) {
+    case WebRoute::Refused: reply = Text(decision.status, decision.reason); break;
+    case WebRoute::Page: reply = Body("text/html; charset=utf-8", page); break;
+    case WebRoute::Testers: reply = Body(JsonType, TestersJson(sessions())); break;
+    case WebRoute::TesterTrend: {
+        const std::vector<const TesterSession *> all = sessions();
+        if (decision.id >= qint64(all.size()))
+            reply = Text(404, "No tester " + QByteArray::number(decision.id) + '.');
+        else
+            reply = Body(JsonType, TrendJson(all[size_t(decision.id)]->trendHistory(), TrendPoints));
+        break;
+    }
+    default: reply = runReply(decision); break;
+    }
+    reply.headers += decision.headers;
+    reply.headOnly = decision.headOnly;
+    // The answers change with every sample: a browser asks again.
+    reply.headers.append(qMakePair(QByteArray("Cache-Control"), QByteArray("no-store")));
+    return reply;
+}
+
+WebView::Reply WebView::runReply(const WebDecision &decision) const
+{
+    if (!archive)
+        return Text(404, "This program keeps no run archive.");
+    QString failure;
+    std::unique_ptr<RunCatalog> catalog = archive(failure);
+    if (!catalog)
+        return Text(503, failure.toUtf8());
+    switch (decision.route) {
+    case WebRoute::Runs: {
+        std::vector<RunSummary> runs;
+        failure = catalog->listRuns(RunFilter(), runs);
+        return failure.isEmpty() ? Body(JsonType, RunsJson(runs)) : Text(503, failure.toUtf8());
+    }
+    case WebRoute::RunReport: {
+        if (!report)
+            return Text(404, "No report is made here.");
+        const QByteArray pdf = report(*catalog, decision.id, failure);
+        if (pdf.isEmpty())
+            return Text(404, failure.toUtf8());
+        Reply reply = Body("application/pdf", pdf);
+        return reply;
+    }
+    default: break;
+    }
+    const bool json = decision.route == WebRoute::RunSamples;
+    auto stream = std::make_unique<RunStream>(std::move(catalog), decision.id,
+                                              json ? RunStream::Form::Json : RunStream::Form::DataLog);
+    // A run that cannot be read from its start is not there to send.
+    if (failure = stream->start(); !failure.isEmpty())
+        return Text(404, failure.toUtf8());
+    Reply reply;
+    reply.contentType = json ? JsonType : QByteArray("text/plain; charset=us-ascii");
+    if (!json)
+        reply.headers.append(qMakePair(QByteArray("Content-Disposition"),
+                                        "attachment; filename=\"run-" + QByteArray::number(decision.id) + ".txt\""));
+    reply.stream = std::move(stream);
+    return reply;
+}

@@ -1,0 +1,57 @@
+// The web view's request handling on any request: the first line is the
+// method, the second the target, each further line a header "Name: value";
+// the first byte's low bit sets an access token. Every answer is one of the
+// statuses the view gives, only GET and HEAD are ever served, and with a
+// token only the request that carries it.
+
+#include "FuzzSupport.h"
+
+#include "engine/web/WebRequest.h"
+#include "engine/web/WebView.h"
+
+namespace {
+
+WebRequest RequestOf(const QByteArray &input)
+{
+    const QList<QByteArray> lines = input.mid(1).split('\n');
+    WebRequest request;
+    request.method = lines.value(0);
+    request.target = lines.value(1);
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        const qsizetype colon = lines[i].indexOf(':');
+        request.headers.append({lines[i].left(colon), colon < 0 ? QByteArray() : lines[i].mid(colon + 1).trimmed()});
+    }
+    return request;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QByteArray token = !input.isEmpty() && (input[0] & 1) ? QByteArray("t0k") : QByteArray();
+    const WebRequest request = RequestOf(input);
+    const WebDecision d = DecideRequest(request, token);
+
+    static const int Statuses[] = {200, 400, 401, 404, 405, 414, 431};
+    FuzzCheck(std::find(std::begin(Statuses), std::end(Statuses), d.status) != std::end(Statuses),
+              "a status the view gives");
+    FuzzCheck((d.status == 200) == (d.route != WebRoute::Refused), "served exactly when 200");
+    if (d.status == 200) {
+        FuzzCheck(request.method == "GET" || request.method == "HEAD", "only GET and HEAD are served");
+        bool carriesToken = token.isEmpty();
+        for (const auto &[name, value] : request.headers)
+            if (name.compare("authorization", Qt::CaseInsensitive) == 0 && value == "Bearer " + token)
+                carriesToken = true;
+        FuzzCheck(carriesToken, "with a token, only a request that carries it is served");
+        FuzzCheck(d.id >= 0, "ids are not negative");
+    }
+    // The whole answer, with no tester and no archive, is given too.
+    static const WebView view([] { return std::vector<const TesterSession *>(); }, QByteArray("<html>"));
+    WebView checked(view);
+    checked.setToken(token);
+    const WebView::Reply reply = checked.answer(request);
+    FuzzCheck(reply.status == d.status || reply.status == 404, "the view answers as decided");
+    FuzzCheck(!reply.stream, "nothing streams without an archive");
+    return 0;
+}

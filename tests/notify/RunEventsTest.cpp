@@ -1,0 +1,234 @@
+// The events of a station's runs, told from the sessions without a window:
+// a run ended at its limit, stopped, a new failure, the sequential limit, a
+// link lost for 30 s and found again, a data file error; their webhook JSON;
+// and the webhook queue's order, retries and giving up.
+
+#include "station/StationRig.h"
+
+#include "engine/notify/RunEvents.h"
+#include "engine/notify/StationEvent.h"
+#include "engine/notify/WebhookQueue.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <QTimeZone>
+
+namespace {
+
+// A station whose events are collected; the link clock is the rig's own.
+struct EventRig : StationRig
+{
+    EventRig()
+    {
+        QObject::connect(&station, &Station::testerJoined, [this](int row) { events.watch(session(row)); });
+        QObject::connect(&events, &RunEvents::happened, [this](const StationEvent &e) { told.push_back(e); });
+    }
+    QStringList kinds(const QString &serial) const
+    {
+        QStringList names;
+        for (const StationEvent &e : told)
+            if (e.serial == serial)
+                names << QString::fromLatin1(EventName(e.kind));
+        return names;
+    }
+    void tickChecking(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            tick();
+            events.checkLinks();
+        }
+    }
+    RunEvents events{[this] { return now.toMSecsSinceEpoch(); }};
+    std::vector<StationEvent> told;
+};
+
+} // namespace
+
+class RunEventsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void runsEndStopAndFail()
+    {
+        EventRig rig;
+        // Ends at its cycle limit.
+        SimulatedTester &ending = rig.bench.plug(1, FakeBench::Config("41800001", true));
+        ending.settings().cycleLimit = 40;
+        // Fails every cycle: a failure each sample until three in a row stop it.
+        SimulatorConfig failingConfig = FakeBench::Config("41800002", true);
+        failingConfig.failureRate = 1.0;
+        rig.bench.plug(2, failingConfig).settings().failLimit = 0;
+        // Runs until the operator stops it.
+        rig.bench.plug(3, FakeBench::Config("41800003", true));
+        QVERIFY(rig.allFound(3));
+        QVERIFY(rig.tickUntil([&] { return rig.session(0).state().CycleCount >= 40 && !rig.kinds("41800001").isEmpty(); },
+                              2000));
+        QVERIFY(rig.tickUntil([&] { return rig.kinds("41800002").contains("sequential-limit"); }, 2000));
+        rig.session(2).engine().SendCommand(161);
+        QVERIFY(rig.tickUntil([&] { return !rig.kinds("41800003").isEmpty(); }, 400));
+        rig.tick(100);
+
+        QCOMPARE(rig.kinds("41800001"), QStringList{"run-ended"});
+        QCOMPARE(rig.kinds("41800003"), QStringList{"run-stopped"});
+        // Each failure is told once, then the limit; the stop there is the
+        // limit's, not a second event.
+        const QStringList failing = rig.kinds("41800002");
+        QCOMPARE(failing.last(), QString("sequential-limit"));
+        QCOMPARE(failing.count("sequential-limit"), 1);
+        QVERIFY(!failing.contains("run-ended") && !failing.contains("run-stopped"));
+        QVERIFY(failing.count("failure") >= 1);
+        QCOMPARE(failing.count("failure") + 1, failing.size());
+
+        for (const StationEvent &e : rig.told) {
+            const int row = e.serial.right(1).toInt() - 1;
+            QCOMPARE(e.port, row + 1);
+            if (e.kind == EventKind::RunEnded)
+                QCOMPARE(e.cycles, int64_t(40));
+            if (e.kind == EventKind::SequentialLimit)
+                QCOMPARE(e.failures, int64_t(rig.session(1).state().FailCount));
+        }
+    }
+
+    // A tester that still reports running after it signalled its end: the
+    // end is told once, a stop after it is part of that end, unless a new
+    // run was started in between.
+    void endSignalledWhileStillRunning()
+    {
+        EventRig rig;
+        rig.bench.plug(1, FakeBench::Config("41800001", true));
+        rig.bench.plug(2, FakeBench::Config("41800002", true));
+        QVERIFY(rig.allFound(2));
+        for (int row = 0; row < 2; ++row)
+            Q_EMIT rig.session(row).testEnded();
+        QVERIFY(rig.tickUntil([&] { return rig.told.size() == 2; }, 400));
+        rig.tick(40);   // more samples, still running
+        Q_EMIT rig.session(1).runStarted(162);
+        for (int row = 0; row < 2; ++row)
+            rig.session(row).engine().SendCommand(161);
+        rig.tick(100);
+        QCOMPARE(rig.kinds("41800001"), QStringList{"run-ended"});
+        QCOMPARE(rig.kinds("41800002"), (QStringList{"run-ended", "run-stopped"}));
+    }
+
+    // Lost is told after 30 s without the link, found again only after lost
+    // was told: a short loss tells nothing.
+    void linkLostForThirtySeconds()
+    {
+        EventRig rig;
+        rig.bench.plug(4, FakeBench::Config("41800004", true));
+        QVERIFY(rig.allFound(1));
+        rig.bench.pull(4);
+        QVERIFY(rig.tickUntil([&] { return rig.session(0).glance().link().alarm(); }, 600));
+        rig.tickChecking(int(RunEvents::LinkLostAfterMs / 50) - 2);
+        QCOMPARE(rig.kinds("41800004"), QStringList());
+        rig.tickChecking(4);
+        QCOMPARE(rig.kinds("41800004"), QStringList{"link-lost"});
+        rig.bench.plug(4, FakeBench::Config("41800004", true));
+        QVERIFY(rig.tickUntil([&] { return rig.kinds("41800004").size() == 2; }, 600));
+        QCOMPARE(rig.kinds("41800004"), (QStringList{"link-lost", "link-found"}));
+
+        rig.bench.pull(4);
+        QVERIFY(rig.tickUntil([&] { return rig.session(0).glance().link().alarm(); }, 600));
+        rig.tickChecking(100);
+        rig.bench.plug(4, FakeBench::Config("41800004", true));
+        QVERIFY(rig.tickUntil([&] { return !rig.session(0).glance().link().alarm(); }, 600));
+        rig.tickChecking(20);
+        QCOMPARE(rig.kinds("41800004").size(), 2);
+    }
+
+    void dataFileErrorIsTold()
+    {
+        EventRig rig;
+        rig.bench.plug(1, FakeBench::Config("41800001", true));
+        QVERIFY(rig.allFound(1));
+        Q_EMIT rig.session(0).fileError("Error Writing File.");
+        QCOMPARE(rig.kinds("41800001"), QStringList{"file-error"});
+        QCOMPARE(rig.told.back().message, QString("Error Writing File."));
+    }
+
+    void eventJson_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("run ended") << int(EventKind::RunEnded) << "41800001" << "done" << "run-ended";
+        QTest::newRow("stopped") << int(EventKind::RunStopped) << "41800001" << "x" << "run-stopped";
+        QTest::newRow("failure") << int(EventKind::Failure) << "41800001" << "x" << "failure";
+        QTest::newRow("sequential") << int(EventKind::SequentialLimit) << "4" << "x" << "sequential-limit";
+        QTest::newRow("lost") << int(EventKind::LinkLost) << "4" << "x" << "link-lost";
+        QTest::newRow("found") << int(EventKind::LinkFound) << "4" << "x" << "link-found";
+        QTest::newRow("file, quotes kept") << int(EventKind::FileError) << "4" << "C:\\a \"b\"\n" << "file-error";
+        QTest::newRow("archive, no tester") << int(EventKind::ArchiveError) << "" << "ü" << "archive-error";
+    }
+    void eventJson()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, serial);
+        QFETCH(QString, message);
+        QFETCH(QString, name);
+        StationEvent e{EventKind(kind), serial, 7, QDateTime(QDate(2024, 3, 8), QTime(17, 0, 5), QTimeZone(3600)),
+                       1234567890123, 42, message};
+        const QByteArray json = EventJson(e);
+        QVERIFY2(json.startsWith("{\"event\":\"" + name.toLatin1() + "\","), json);
+        const QJsonObject o = QJsonDocument::fromJson(json).object();
+        QCOMPARE(o.keys(), (QStringList{"cycles", "event", "failures", "message", "port", "tester", "time"}));
+        QCOMPARE(o["event"].toString(), name);
+        QCOMPARE(o["tester"].toString(), serial);
+        QCOMPARE(o["port"].toInt(), 7);
+        QCOMPARE(o["time"].toString(), QString("2024-03-08T17:00:05+01:00"));
+        QCOMPARE(o["cycles"].toDouble(), 1234567890123.0);
+        QCOMPARE(o["failures"].toInt(), 42);
+        QCOMPARE(o["message"].toString(), message);
+    }
+
+    // Order kept, one in flight, retries at 10 s doubling to 5 min, given
+    // up an hour after the first try.
+    void webhookQueue()
+    {
+        WebhookQueue q;
+        q.add("a");
+        q.add("b");
+        QCOMPARE(q.next(0).value_or(""), QByteArray("a"));
+        QVERIFY(!q.next(0));   // one at a time
+        q.done(false, 100);
+        QCOMPARE(q.wakeAt().value_or(-1), 100 + 10000);
+        QVERIFY(!q.next(10099));
+        QCOMPARE(q.next(10100).value_or(""), QByteArray("a"));
+        QVERIFY(!q.wakeAt());
+        qint64 t = 10100;
+        const qint64 waits[] = {20000, 40000, 80000, 160000, 300000, 300000};
+        for (qint64 wait : waits) {
+            q.done(false, t);
+            QCOMPARE(*q.wakeAt() - t, wait);
+            t += wait;
+            QCOMPARE(q.next(t).value_or(""), QByteArray("a"));
+        }
+        q.done(true, t);
+        // Given up once an hour has passed since its first try.
+        const qint64 firstTry = t;
+        while (q.next(t)) {
+            q.done(false, t);
+            if (!q.wakeAt())
+                break;
+            t = *q.wakeAt();
+        }
+        QCOMPARE(q.givenUp(), size_t(1));
+        QCOMPARE(q.waiting(), size_t(0));
+        QVERIFY(t - firstTry >= WebhookQueue::GiveUpAfterMs);
+        QVERIFY(t - firstTry < WebhookQueue::GiveUpAfterMs + WebhookQueue::LongestRetryMs);
+        // A server away for long: the oldest events go, the one in flight stays.
+        q.add("first");
+        QVERIFY(q.next(t));
+        for (size_t i = 0; i < WebhookQueue::MostWaiting + 5; ++i)
+            q.add(QByteArray::number(qulonglong(i)));
+        QCOMPARE(q.waiting(), WebhookQueue::MostWaiting);
+        q.done(true, t);
+        QCOMPARE(q.next(t).value_or(""), QByteArray("6"));
+    }
+};
+
+QTEST_GUILESS_MAIN(RunEventsTest)
+#include "RunEventsTest.moc"

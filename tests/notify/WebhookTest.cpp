@@ -1,0 +1,149 @@
+// The webhook against a small HTTP server on loopback inside the test: one
+// POST per event with its JSON and content type, in order, and an event the
+// server answered 500 sent again once its wait is over.
+
+#include "engine/notify/StationEvent.h"
+#include "engine/notify/Webhook.h"
+#include "platform/QtWebhookSender.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+namespace {
+
+// Answers each request with the next status of its list (200 when it runs
+// out) and keeps what came: the request line, the headers and the body.
+class LocalHttpServer : public QObject
+{
+public:
+    struct Request
+    {
+        QByteArray head;
+        QByteArray body;
+    };
+
+    explicit LocalHttpServer(QList<int> statuses) : statuses(std::move(statuses))
+    {
+        server.listen(QHostAddress::LocalHost);
+        connect(&server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = server.nextPendingConnection())
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
+        });
+    }
+    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/hook").arg(server.serverPort())); }
+
+    QList<Request> requests;
+
+private:
+    void read(QTcpSocket *socket)
+    {
+        QByteArray &buffer = pending[socket];
+        buffer += socket->readAll();
+        const int headEnd = buffer.indexOf("\r\n\r\n");
+        if (headEnd < 0)
+            return;
+        const QByteArray head = buffer.left(headEnd);
+        int length = 0;
+        for (const QByteArray &line : head.split('\n'))
+            if (line.toLower().startsWith("content-length:"))
+                length = line.mid(15).trimmed().toInt();
+        if (buffer.size() < headEnd + 4 + length)
+            return;
+        requests.append({head, buffer.mid(headEnd + 4, length)});
+        buffer.remove(0, headEnd + 4 + length);
+        const int status = statuses.isEmpty() ? 200 : statuses.takeFirst();
+        socket->write("HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Length: 0\r\n\r\n");
+    }
+
+    QTcpServer server;
+    QList<int> statuses;
+    QHash<QTcpSocket *, QByteArray> pending;
+};
+
+StationEvent Event(EventKind kind, const QString &serial, int cycles)
+{
+    return {kind, serial, 3, QDateTime::currentDateTime(), cycles, 1, QStringLiteral("m")};
+}
+
+} // namespace
+
+class WebhookTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void postsEachEventAndRetriesAfterA500()
+    {
+        LocalHttpServer server({500});
+        QtWebhookSender sender;
+        qint64 now = 0;
+        Webhook hook(sender, server.url(), [&now] { return now; });
+        QStringList failures;
+        connect(&hook, &Webhook::failed, this, [&](const QString &text) { failures << text; });
+        hook.send(Event(EventKind::Failure, "41800001", 10));
+        hook.send(Event(EventKind::RunEnded, "41800002", 20));
+        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, 30000);
+        QVERIFY2(failures[0].contains("500"), qPrintable(failures[0]));
+        // The second event waits behind the first.
+        QCOMPARE(server.requests.size(), 1);
+        now += WebhookQueue::FirstRetryMs - 1;
+        hook.pump();
+        QTest::qWait(50);
+        QCOMPARE(server.requests.size(), 1);
+        now += 1;
+        hook.pump();
+        QTRY_COMPARE_WITH_TIMEOUT(server.requests.size(), 3, 30000);
+
+        const QString kinds[] = {"failure", "failure", "run-ended"};
+        for (int i = 0; i < 3; ++i) {
+            const LocalHttpServer::Request &r = server.requests[i];
+            QVERIFY2(r.head.startsWith("POST /hook HTTP/1.1"), r.head);
+            QVERIFY2(r.head.toLower().contains("content-type: application/json"), r.head);
+            const QJsonObject o = QJsonDocument::fromJson(r.body).object();
+            QCOMPARE(o["event"].toString(), kinds[i]);
+            QCOMPARE(o["port"].toInt(), 3);
+        }
+        QCOMPARE(QJsonDocument::fromJson(server.requests[2].body)["cycles"].toInt(), 20);
+        QCOMPARE(hook.queue().waiting(), size_t(0));
+    }
+
+    // No server at all: the try fails without waiting, and the event waits.
+    void noServerKeepsTheEvent()
+    {
+        QTcpServer closed;
+        closed.listen(QHostAddress::LocalHost);
+        const quint16 port = closed.serverPort();
+        closed.close();
+        QtWebhookSender sender;
+        Webhook hook(sender, QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)), [] { return 0; });
+        QStringList failures;
+        connect(&hook, &Webhook::failed, this, [&](const QString &text) { failures << text; });
+        hook.send(Event(EventKind::LinkLost, "41800001", 1));
+        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, 30000);
+        QCOMPARE(hook.queue().waiting(), size_t(1));
+    }
+
+    void urlCheck_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("usable");
+        QTest::newRow("http") << "http://chat.example/hook?x=1" << true;
+        QTest::newRow("https with port") << "https://10.0.0.5:8443/h" << true;
+        QTest::newRow("no scheme") << "chat.example/hook" << false;
+        QTest::newRow("file") << "file:///etc/passwd" << false;
+        QTest::newRow("no host") << "http:///x" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void urlCheck()
+    {
+        QFETCH(QString, url);
+        QFETCH(bool, usable);
+        QCOMPARE(WebhookUrlProblem(url).isEmpty(), usable);
+    }
+};
+
+QTEST_GUILESS_MAIN(WebhookTest)
+#include "WebhookTest.moc"

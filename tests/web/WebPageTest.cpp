@@ -1,0 +1,81 @@
+// The web view's page in a real browser: headless Chromium, started by the
+// test on loopback and stopped afterwards, loads the page of a station of
+// simulated testers, runs its script and shows every tester's S/N, cycles
+// and drawn trend.
+
+#include "station/StationRig.h"
+
+#include "engine/web/WebView.h"
+#include "web/WebServer.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+class WebPageTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pageShowsEveryTester()
+    {
+        const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+        if (chromium.isEmpty())
+            QSKIP("chromium is not installed (scripts/setup.sh installs it): the page is not tried in a browser.");
+
+        StationRig rig;
+        rig.bench.plug(1, FakeBench::Config("41800001", true));
+        rig.bench.plug(3, FakeBench::Config("41800003", true));
+        rig.bench.plug(4, FakeBench::Config("41800004", false));
+        QVERIFY(rig.allFound(3));
+        rig.tick(300);
+        rig.bench.pull(3);
+        QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().link().alarm(); }, 600));
+
+        WebView view(
+            [&] {
+                std::vector<const TesterSession *> sessions;
+                for (int i = 0; i < rig.station.count(); ++i)
+                    sessions.push_back(&rig.session(i));
+                return sessions;
+            },
+            WebPage());
+        WebServer server(view);
+        QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
+
+        QTemporaryDir profile;
+        QProcess browser;
+        browser.setProgram(chromium);
+        browser.setArguments({"--headless", "--disable-gpu", "--no-sandbox", "--no-first-run",
+                              "--user-data-dir=" + profile.path(), "--virtual-time-budget=8000", "--dump-dom",
+                              QStringLiteral("http://127.0.0.1:%1/").arg(server.port())});
+        browser.start();
+        // The server answers on this thread: wait with the event loop running.
+        QTRY_VERIFY_WITH_TIMEOUT(browser.state() == QProcess::NotRunning, 120000);
+        const QString dom = QString::fromUtf8(browser.readAllStandardOutput());
+        QVERIFY2(browser.exitStatus() == QProcess::NormalExit && browser.exitCode() == 0,
+                 qPrintable(QString::fromUtf8(browser.readAllStandardError()).right(2000)));
+
+        QVERIFY2(dom.contains("3 testers, updated"), qPrintable(dom.left(3000)));
+        for (int row = 0; row < 3; ++row) {
+            const TesterState &s = rig.session(row).state();
+            const QRegularExpression testerRow(
+                QStringLiteral("<tr class=\"(lost)?\" data-serial=\"%1\">.*?</tr>").arg(s.vSerialNumber));
+            const QRegularExpressionMatch found = testerRow.match(dom);
+            QVERIFY2(found.hasMatch(), qPrintable(s.vSerialNumber));
+            const QString html = found.captured(0);
+            QVERIFY2(html.contains(QStringLiteral("%1 of %2 cycles").arg(s.CycleCount).arg(s.vCycleLimit)),
+                     qPrintable(html));
+            QCOMPARE(found.captured(1) == "lost", row == 1);
+            // The trend was drawn from the samples of the testers that ran
+            // (a stopped tester has no contact reading to draw).
+            const QRegularExpressionMatch points = QRegularExpression("data-points=\"(\\d+)\"").match(html);
+            QVERIFY2(points.hasMatch() && (row == 2 || points.captured(1).toInt() > 0), qPrintable(html));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(WebPageTest)
+#include "WebPageTest.moc"
