@@ -231,9 +231,14 @@ private Q_SLOTS:
     void aSampleCostsOneRepaintAndNoLayout()
     {
         Rig rig;
+        // Samples a second apart whatever the machine's speed: the estimate
+        // to the limit keeps its width.
+        QDateTime now(QDate(2026, 12, 6), QTime(8, 0));
+        rig.form->engine().decoder().setClock([&now] { return now; });
         rig.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(rig.form));
-        auto sample = [&rig](int cycles) {
+        auto sample = [&rig, &now](int cycles) {
+            now = now.addSecs(1);
             rig.nextRecord = record(cycles);
             rig.port.queueInput("+");   // the tester has new data
             for (int tick = 0; tick < 20; ++tick) {
