@@ -6,6 +6,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/preferences/SettingsStore.h"
+#include "engine/session/ArchivedSampleLog.h"
 #include "engine/state/SilentView.h"
 #include "engine/state/TesterState.h"
 #include "engine/supervision/TesterEngine.h"
@@ -55,22 +56,6 @@ void fillSample(TesterState &s)
     s.vSerialNumber = QStringLiteral("A1B2C3D4");
 }
 
-// The session's way: the data log, then the archive.
-class ArchivedLog : public SampleLog
-{
-public:
-    ArchivedLog(DataLog &log, RunRecorder &recorder) : log(log), recorder(recorder) {}
-    void SaveToFile() override
-    {
-        log.SaveToFile();
-        recorder.sampleTaken();
-    }
-
-private:
-    DataLog &log;
-    RunRecorder &recorder;
-};
-
 } // namespace
 
 qint64 PlusToLogLineNanoseconds(bool archived)
@@ -92,7 +77,7 @@ qint64 PlusToLogLineNanoseconds(bool archived)
     ArchiveWriter writer(location, dir.filePath(QStringLiteral("spool.sqlite")));
     writer.start();
     RunRecorder recorder(s, writer, QStringLiteral("station"), QStringLiteral("bench"));
-    ArchivedLog both(log, recorder);
+    ArchivedSampleLog both(log, recorder);
     engine.setSampleLog(archived ? static_cast<SampleLog *>(&both) : &log);
     if (!log.OpenFile(path))
         return -1;

@@ -1,6 +1,8 @@
 #include "ui/ControlNames.h"
 
+#include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 
 void DescribeControl(QWidget *control, const QString &name, const QString &toolTip)
 {
@@ -13,4 +15,19 @@ void LabelField(QLabel *label, QWidget *field, const QString &toolTip)
 {
     label->setBuddy(field);
     DescribeControl(field, label->text(), toolTip);
+}
+
+QLineEdit *AddLabelledEdit(QGridLayout *grid, QWidget *parent, const QString &caption, const char *name,
+                           const QString &text, const QString &toolTip, const char *labelName)
+{
+    auto *label = new QLabel(caption, parent);
+    if (labelName)
+        label->setObjectName(QString::fromLatin1(labelName));
+    auto *edit = new QLineEdit(text, parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    LabelField(label, edit, toolTip);
+    const int row = grid->rowCount();
+    grid->addWidget(label, row, 0);
+    grid->addWidget(edit, row, 1);
+    return edit;
 }

@@ -2,7 +2,9 @@
 
 #include <QString>
 
+class QGridLayout;
 class QLabel;
+class QLineEdit;
 class QWidget;
 
 // Screen readers and UI automation find a control by its caption or label
@@ -12,6 +14,11 @@ void DescribeControl(QWidget *control, const QString &name, const QString &toolT
 // A field beside its label: the label is its buddy, names it and carries
 // the accelerator.
 void LabelField(QLabel *label, QWidget *field, const QString &toolTip);
+
+// A text field and its label as the next row of a two-column grid; the
+// label gets labelName as its object name when one is given.
+QLineEdit *AddLabelledEdit(QGridLayout *grid, QWidget *parent, const QString &caption, const char *name,
+                           const QString &text, const QString &toolTip, const char *labelName = nullptr);
 
 // A control of the given kind with its caption as its accessible name.
 template <typename Control>

@@ -7,6 +7,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/procedures/ManualControl.h"
+#include "engine/session/ArchivedSampleLog.h"
 #include "engine/session/SessionView.h"
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/StateTexts.h"
@@ -42,23 +43,6 @@ RunEvent EventOf(TesterChange change)
 
 } // namespace
 
-// Every sample the engine decodes goes to the data log (when a file is
-// open), then to the archive and the run's own file.
-class TesterSession::Sampling : public SampleLog
-{
-public:
-    Sampling(DataLog &log, RunRecorder &recorder) : log(log), recorder(recorder) {}
-    void SaveToFile() override
-    {
-        log.SaveToFile();
-        recorder.sampleTaken();
-    }
-
-private:
-    DataLog &log;
-    RunRecorder &recorder;
-};
-
 // The data log's messages, with its file errors told to the session first.
 class TesterSession::FileErrorWatch : public MessageDialogs
 {
@@ -92,7 +76,7 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     recorder = std::make_unique<RunRecorder>(s, outside.archive ? *outside.archive : *discardedRecords,
                                              QSysInfo::machineHostName(), QStringLiteral(LIFECYCLE_VERSION));
     runFileLog = std::make_unique<RunFileLog>(s);
-    sampling = std::make_unique<Sampling>(*log, *recorder);
+    sampling = std::make_unique<ArchivedSampleLog>(*log, *recorder);
     testerEngine = std::make_unique<TesterEngine>(s, outside.port, *view);
     testerEngine->link().sharePorts(outside.sharedPorts);
     testerEngine->setSampleLog(sampling.get());

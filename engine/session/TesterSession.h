@@ -12,6 +12,7 @@
 #include <optional>
 
 class ArchiveSink;
+class ArchivedSampleLog;
 class ConfigCommands;
 class ConfigFileDialog;
 class DataFileDialog;
@@ -116,7 +117,6 @@ Q_SIGNALS:
     void fileError(const QString &text);
 
 private:
-    class Sampling;
     class FileErrorWatch;
     void connectRecorder();
     void raisePistonBeforeExit();
@@ -135,7 +135,7 @@ private:
     std::unique_ptr<ArchiveSink> discardedRecords;
     std::unique_ptr<RunRecorder> recorder;
     std::unique_ptr<RunFileLog> runFileLog;
-    std::unique_ptr<Sampling> sampling;
+    std::unique_ptr<ArchivedSampleLog> sampling;
     std::unique_ptr<TesterEngine> testerEngine;
     std::unique_ptr<ConfigCommands> config;
     QTimer pollTimer;

@@ -21,15 +21,7 @@ MasterDialog::MasterDialog(TesterState &state, MessageDialogs &messageDialogs, Q
     auto *grid = new QGridLayout(this);
     auto field = [this, grid](const char *labelName, const QString &caption, const char *name,
                               const QString &text, const QString &toolTip) {
-        auto *label = new QLabel(caption, this);
-        label->setObjectName(QString::fromLatin1(labelName));
-        auto *edit = new QLineEdit(text, this);
-        edit->setObjectName(QString::fromLatin1(name));
-        LabelField(label, edit, toolTip);
-        const int row = grid->rowCount();
-        grid->addWidget(label, row, 0);
-        grid->addWidget(edit, row, 1);
-        return edit;
+        return AddLabelledEdit(grid, this, caption, name, text, toolTip, labelName);
     };
     MstrSerNum = field("Label1", QStringLiteral("Serial Number:"), "MstrSerNum", s.sSerialNumber,
                        QStringLiteral("8 character value for the serial number (alpha-numeric, no spaces)"));

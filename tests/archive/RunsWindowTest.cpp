@@ -2,8 +2,8 @@
 
 #include "engine/archive/RunRecorder.h"
 #include "engine/datalog/DataLog.h"
-#include "engine/preferences/Registry.h"
 #include "engine/notify/StationEvent.h"
+#include "engine/preferences/Registry.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
 #include "features/archive/RunsWindow.h"

@@ -10,13 +10,13 @@
 #include "features/config/frmOptions.h"
 #include "features/procedures/ManualDialog.h"
 #include "mainwindow/MainForm.h"
-#include "support/SessionWindow.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
 #include "support/FakeView.h"
 #include "support/MemorySettingsStore.h"
 #include "support/ScreenReader.h"
+#include "support/SessionWindow.h"
 #include "ui/FailureCheckBox.h"
 
 #include <QAbstractButton>

@@ -3,8 +3,8 @@
 #include "FakeBench.h"
 
 #include "engine/session/TesterSession.h"
-#include "engine/station/Station.h"
 #include "engine/state/DataDecoder.h"
+#include "engine/station/Station.h"
 #include "engine/supervision/TesterEngine.h"
 #include "support/FakeConfigFileDialog.h"
 #include "support/FakeDataFileDialog.h"
