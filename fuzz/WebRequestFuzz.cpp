@@ -41,7 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FuzzCheck(request.method == "GET" || request.method == "HEAD", "only GET and HEAD are served");
         bool carriesToken = token.isEmpty();
         for (const auto &[name, value] : request.headers)
-            if (name.compare("authorization", Qt::CaseInsensitive) == 0 && value == "Bearer " + token)
+            // Spaces after the scheme are allowed, as HTTP allows them.
+            if (name.compare("authorization", Qt::CaseInsensitive) == 0 && value.startsWith("Bearer ")
+                && value.mid(7).trimmed() == token)
                 carriesToken = true;
         FuzzCheck(carriesToken, "with a token, only a request that carries it is served");
         FuzzCheck(d.id >= 0, "ids are not negative");
