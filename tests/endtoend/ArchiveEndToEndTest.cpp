@@ -89,10 +89,13 @@ private Q_SLOTS:
     void closingOffersTheRunSoFar_data()
     {
         QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("readable");           // the window can read the archive
         QTest::addColumn<QStringList>("questions");   // after the offer
-        QTest::newRow("exported") << "" << QStringList();
+        QTest::newRow("exported") << "" << true << QStringList();
         QTest::newRow("export fails: the last sample is still asked for")
-            << "no such folder/" << QStringList{"error:File Error", "yesno:Save Data|The current test data"};
+            << "no such folder/" << true << QStringList{"error:File Error", "yesno:Save Data|The current test data"};
+        QTest::newRow("the archive cannot be read: said, and the last sample asked for")
+            << "" << false << QStringList{"error:Run Archive", "yesno:Save Data|The current test data"};
     }
 
     // Samples came with no data file open: closing offers the whole run so
@@ -111,7 +114,13 @@ private Q_SLOTS:
         FakeConfigFileDialog configFiles;
         TesterSession session({rig.port, settings, dialogs, files, configFiles, &archive}, 24 * 3600 * 1000);
         MainForm form(session);
-        form.setRunCatalogSource([&](QString &failure) { return ReadArchiveOf(archive, 10000, failure); });
+        QFETCH(bool, readable);
+        form.setRunCatalogSource([&](QString &failure) -> std::unique_ptr<RunCatalog> {
+            if (readable)
+                return ReadArchiveOf(archive, 10000, failure);
+            failure = QStringLiteral("The archive cannot be read.");
+            return nullptr;
+        });
         QFETCH(QString, folder);
         const QString path = dir.filePath(folder + "so far.txt");
         QString suggested;
@@ -127,7 +136,7 @@ private Q_SLOTS:
         dialogs.answers = {AnswerYes, AnswerNo};
         QVERIFY(form.close());
         QVERIFY2(dialogs.calls.value(0).startsWith("yesno:Save Data|4 samples of this run"), qPrintable(dialogs.calls.value(0)));
-        QVERIFY(suggested.startsWith("41800123 "));
+        QVERIFY(!readable || suggested.startsWith("41800123 "));
         QFETCH(QStringList, questions);
         QCOMPARE(dialogs.calls.size(), 1 + questions.size());
         for (int i = 0; i < questions.size(); ++i)

@@ -164,6 +164,8 @@ private Q_SLOTS:
                                      << QByteArray("s3cret") << 401 << refused << qint64(0);
         QTest::newRow("token longer") << QByteArray("GET") << QByteArray("/") << QByteArray("Bearer s3cret1")
                                       << QByteArray("s3cret") << 401 << refused << qint64(0);
+        QTest::newRow("token a prefix of the real one") << QByteArray("GET") << QByteArray("/") << QByteArray("Bearer s3cre")
+                                                        << QByteArray("s3cret") << 401 << refused << qint64(0);
         QTest::newRow("basic, not bearer") << QByteArray("GET") << QByteArray("/") << QByteArray("Basic s3cret")
                                            << QByteArray("s3cret") << 401 << refused << qint64(0);
         QTest::newRow("token right") << QByteArray("GET") << QByteArray("/api/testers")
