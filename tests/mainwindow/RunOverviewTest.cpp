@@ -1,3 +1,4 @@
+#include "engine/run/RunGlance.h"
 #include "engine/run/RunRules.h"
 #include "engine/state/DataDecoder.h"
 #include "engine/supervision/TesterEngine.h"
@@ -329,6 +330,29 @@ private Q_SLOTS:
         const StopCause end = WhyRunEnded(s, RunMode(mode), stopCommanded);
         QCOMPARE(RunEndText(end, s, QDateTime(QDate(2024, 3, 8), QTime(14, 2, 59))), shown);
         QCOMPARE(IsLimitEnd(end), shown.contains("limit"));
+    }
+
+    // An operator's stop belongs to the run it stopped: a run started later
+    // at the tester's own panel that ends at its cycle limit says so.
+    void stopCauseBelongsToItsRun()
+    {
+        RunGlance glance;
+        TesterState s;
+        s.vCycleLimit = 1000;
+        s.vUpdateTime = QDateTime(QDate(2024, 3, 8), QTime(14, 2));
+        const auto sample = [&](bool running, int cycles) {
+            s.Running = running;
+            s.CycleCount = cycles;
+            glance.sampleTaken(s);
+        };
+        glance.runStarted(s, 162);   // run to limits, sent from here
+        sample(true, 10);
+        glance.stopAcknowledged();
+        sample(false, 11);
+        QCOMPARE(glance.runText(s), QStringLiteral("Stopped by the operator at 14:02"));
+        sample(true, 12);   // started at the tester's panel
+        sample(false, 1000);
+        QCOMPARE(glance.runText(s), QStringLiteral("Stopped at cycle limit (1000) at 14:02"));
     }
 
     void progress_data()

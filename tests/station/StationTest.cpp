@@ -178,7 +178,8 @@ private Q_SLOTS:
         StationRig rig;
         SimulatorConfig failing = FakeBench::Config("41800001", true);
         failing.failureRate = 1.0;
-        rig.bench.plug(1, failing).settings().failLimit = 1000;
+        SimulatedTester::Settings &limits = rig.bench.plug(1, failing).settings();
+        limits.failLimit = limits.seqLimit = 1000;
         QVERIFY(rig.allFound(1));
         StationTableModel model(rig.station);
         const QModelIndex failures = model.index(0, StationTableModel::FailuresColumn);
@@ -193,6 +194,16 @@ private Q_SLOTS:
         rig.station.failuresSeen(-1);
         QCOMPARE(changed.count(), 0);
         QVERIFY(rig.tickUntil([&] { return model.data(failures, StationTableModel::NewFailureRole).toBool(); }));
+
+        // A counter reset begins the watch again: the first failure after it
+        // marks the row at once, below the count seen before the reset.
+        QVERIFY(rig.tickUntil([&] { return rig.session(0).state().FailCount >= 5; }));
+        rig.station.failuresSeen(0);
+        const int seenBefore = rig.session(0).state().FailCount;
+        rig.session(0).engine().DoNextClear(0);
+        QVERIFY(rig.tickUntil([&] { return rig.session(0).state().FailCount < seenBefore; }));
+        QVERIFY(rig.tickUntil([&] { return model.data(failures, StationTableModel::NewFailureRole).toBool(); }));
+        QVERIFY2(rig.session(0).state().FailCount < seenBefore, qPrintable(QString::number(rig.session(0).state().FailCount)));
     }
 
     // Each tester keeps its recent data files under its serial number; the

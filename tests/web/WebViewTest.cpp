@@ -45,6 +45,7 @@ struct ArchivedRun
             s.CycleCount = i * 7;
             s.FailCount = i / 100;
             s.vLastMeasuredDownResist = 3 + i % 5;
+            s.vLastMeasuredUpResist = 1000 + i % 7;
             recorder.sampleTaken();
             if (i <= 3 || i == samples)
                 lines << SampleLine(s);
@@ -359,6 +360,7 @@ private Q_SLOTS:
         for (int i = 0; i < samples.size(); ++i)
             QCOMPARE(samples[i].toObject()["cycles"].toInt(), (i + 1) * 7);
         QCOMPARE(samples[1].toObject()["downContact"].toInt(), 5);
+        QCOMPARE(samples[1].toObject()["upContact"].toInt(), 1002);
 
         const QList<QByteArray> lines = Body(view.answer(Request("/api/runs/1/datalog"))).split('\n');
         QCOMPARE(lines.size(), RunStream::PageSamples * 2 + 5 + 2);
