@@ -1,5 +1,6 @@
 #include "support/PgServer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -44,13 +45,18 @@ PgServer::~PgServer()
         stop();
 }
 
+QStringList PgServer::asServerUser(const QStringList &command) const
+{
+    // initdb and pg_ctl refuse to run as root.
+    if (::geteuid() != 0)
+        return command;
+    return QStringList{QStringLiteral("runuser"), QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--")}
+        + command;
+}
+
 QString PgServer::run(const QStringList &command, int timeoutMs)
 {
-    QStringList line = command;
-    // initdb and pg_ctl refuse to run as root.
-    if (::geteuid() == 0)
-        line = QStringList{QStringLiteral("runuser"), QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--")}
-            + line;
+    const QStringList line = asServerUser(command);
     QProcess process;
     // The tests run under a German locale the machine may not have.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -94,7 +100,28 @@ QString PgServer::start()
         !failure.isEmpty())
         return failure;
     running = true;
+    watchThisProcess();
     return QString();
+}
+
+void PgServer::watchThisProcess()
+{
+    if (watched)
+        return;
+    // The folder comes from mkdtemp and the binaries' path from the system:
+    // neither holds a quote.
+    const QString stopCommand =
+        asServerUser({bin + "pg_ctl", "-D", dir.filePath(QStringLiteral("data")), "-m", "immediate", "stop"}).join(u' ');
+    const QString script = QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 0.2; done; "
+                                          "%2 >/dev/null 2>&1; rm -rf '%3'")
+                               .arg(QCoreApplication::applicationPid())
+                               .arg(stopCommand, dir.path());
+    QProcess watcher;
+    watcher.setProgram(QStringLiteral("sh"));
+    watcher.setArguments({QStringLiteral("-c"), script});
+    watcher.setStandardOutputFile(QProcess::nullDevice());
+    watcher.setStandardErrorFile(QProcess::nullDevice());
+    watched = watcher.startDetached();
 }
 
 QString PgServer::stop()
