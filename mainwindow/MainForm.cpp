@@ -18,13 +18,13 @@
 #include "features/report/QtPrintDialogs.h"
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
+#include "mainwindow/AboutDialog.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/MenuShortcuts.h"
 #include "mainwindow/PortDialog.h"
 #include "mainwindow/RunOverview.h"
 #include "mainwindow/StatusPanels.h"
 #include "mainwindow/StrokePanel.h"
-#include "mainwindow/frmAbout.h"
 #include "platform/archive/ArchivePlace.h"
 #include "ui/LedIndicator.h"
 #include "ui/MainMenus.h"
@@ -444,7 +444,7 @@ void MainForm::RunPortMenu_Click()
 
 void MainForm::HelpAboutMenu_Click()
 {
-    frmAbout about(this);
+    AboutDialog about(this);
     about.devices = serialDevices;
     about.exec();
 }

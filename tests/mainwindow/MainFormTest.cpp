@@ -1,10 +1,10 @@
 #include "engine/session/TesterSession.h"
 #include "engine/supervision/TesterEngine.h"
 #include "features/report/QtPrintDialogs.h"
+#include "mainwindow/AboutDialog.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/PortDialog.h"
-#include "mainwindow/frmAbout.h"
 #include "support/FakeConfigFileDialog.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
@@ -605,7 +605,7 @@ private Q_SLOTS:
         SerialDevice usb;
         usb.device = "/dev/ttyUSB0", usb.comm = 2, usb.description = "FT232R USB UART", usb.usbId = "0403:6001";
         devices.listed = {usb};
-        frmAbout about;
+        AboutDialog about;
         about.devices = &devices;
         QStringList started;
         about.findTool = [&tool] { return tool; };
@@ -616,7 +616,7 @@ private Q_SLOTS:
             shown = dialog->windowTitle() + "\n" + dialog->findChild<QPlainTextEdit *>()->toPlainText();
             dialog->accept();
         });
-        QTest::mouseClick(about.findChild<QPushButton *>("cmdSysInfo"), Qt::LeftButton);
+        QTest::mouseClick(about.findChild<QPushButton *>("systemInfoButton"), Qt::LeftButton);
         QCOMPARE(started, tool);
         QCOMPARE(answerer.answered, ownWindow ? 1 : 0);
         if (!ownWindow)

@@ -1,4 +1,4 @@
-#include "mainwindow/frmAbout.h"
+#include "mainwindow/AboutDialog.h"
 
 #include "mainwindow/SysInfoTool.h"
 #include "mainwindow/SystemInfoDialog.h"
@@ -17,7 +17,7 @@ namespace {
 QFrame *separatorLine(QWidget *parent)
 {
     auto *line = new QFrame(parent);
-    line->setObjectName("Line1");
+    line->setObjectName("separatorLine");
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     return line;
@@ -25,62 +25,62 @@ QFrame *separatorLine(QWidget *parent)
 
 } // namespace
 
-frmAbout::frmAbout(QWidget *parent)
+AboutDialog::AboutDialog(QWidget *parent)
     : QDialog(parent), findTool(FindSysInfoTool), startTool(StartSysInfoTool)
 {
-    setObjectName("frmAbout");
+    setObjectName("AboutDialog");
     setWindowTitle(QStringLiteral("About ") + title());
 
-    auto *picIcon = new QLabel(this);
-    picIcon->setObjectName("picIcon");
+    auto *programIcon = new QLabel(this);
+    programIcon->setObjectName("programIcon");
     QIcon icon = QApplication::windowIcon();
     if (icon.isNull())
         icon = style()->standardIcon(QStyle::SP_ComputerIcon);
-    picIcon->setPixmap(icon.pixmap(48, 48));
-    picIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    programIcon->setPixmap(icon.pixmap(48, 48));
+    programIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
-    auto *lblTitle = new QLabel(title(), this);
-    lblTitle->setObjectName("lblTitle");
-    QFont titleFont = lblTitle->font();
+    auto *titleLabel = new QLabel(title(), this);
+    titleLabel->setObjectName("titleLabel");
+    QFont titleFont = titleLabel->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
     titleFont.setBold(true);
-    lblTitle->setFont(titleFont);
-    auto *lblVersion = new QLabel(versionText(), this);
-    lblVersion->setObjectName("lblVersion");
-    auto *lblDescription =
+    titleLabel->setFont(titleFont);
+    auto *versionLabel = new QLabel(versionText(), this);
+    versionLabel->setObjectName("versionLabel");
+    auto *descriptionLabel =
         new QLabel(QStringLiteral("This application controls the Model 418C Life Cycle Test System."), this);
-    lblDescription->setObjectName("lblDescription");
-    lblDescription->setWordWrap(true);
-    auto *lblDisclaimer = new QLabel(
+    descriptionLabel->setObjectName("descriptionLabel");
+    descriptionLabel->setWordWrap(true);
+    auto *disclaimerLabel = new QLabel(
         QStringLiteral("This program drives test equipment. Check the configuration before starting a test "
                        "and keep clear of the piston while the tester runs."),
         this);
-    lblDisclaimer->setObjectName("lblDisclaimer");
-    lblDisclaimer->setWordWrap(true);
+    disclaimerLabel->setObjectName("disclaimerLabel");
+    disclaimerLabel->setWordWrap(true);
 
-    auto *cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName("cmdOK");
-    cmdOK->setDefault(true);   // Escape rejects the dialog, so OK is also the cancel button
-    auto *cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
-    cmdSysInfo->setObjectName("cmdSysInfo");
-    cmdSysInfo->setAutoDefault(false);
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cmdSysInfo, &QPushButton::clicked, this, [this] { StartSysInfo(); });
+    auto *okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName("okButton");
+    okButton->setDefault(true);   // Escape rejects the dialog, so OK is also the cancel button
+    auto *systemInfoButton = new QPushButton(QStringLiteral("&System Info..."), this);
+    systemInfoButton->setObjectName("systemInfoButton");
+    systemInfoButton->setAutoDefault(false);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(systemInfoButton, &QPushButton::clicked, this, [this] { showSystemInfo(); });
 
     auto *text = new QVBoxLayout;
-    text->addWidget(lblTitle);
-    text->addWidget(lblVersion);
+    text->addWidget(titleLabel);
+    text->addWidget(versionLabel);
     text->addSpacing(6);
-    text->addWidget(lblDescription);
+    text->addWidget(descriptionLabel);
     auto *top = new QHBoxLayout;
-    top->addWidget(picIcon, 0, Qt::AlignTop);
+    top->addWidget(programIcon, 0, Qt::AlignTop);
     top->addLayout(text, 1);
 
     auto *buttons = new QVBoxLayout;
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdSysInfo);
+    buttons->addWidget(okButton);
+    buttons->addWidget(systemInfoButton);
     auto *bottom = new QHBoxLayout;
-    bottom->addWidget(lblDisclaimer, 1);
+    bottom->addWidget(disclaimerLabel, 1);
     bottom->addLayout(buttons);
 
     auto *layout = new QVBoxLayout(this);
@@ -91,17 +91,17 @@ frmAbout::frmAbout(QWidget *parent)
     setMinimumWidth(440);
 }
 
-QString frmAbout::title()
+QString AboutDialog::title()
 {
     return QStringLiteral("Model 418C Life Cycle Tester");
 }
 
-QString frmAbout::versionText()
+QString AboutDialog::versionText()
 {
     return QStringLiteral("Version ") + QStringLiteral(LIFECYCLE_VERSION);
 }
 
-void frmAbout::StartSysInfo()
+void AboutDialog::showSystemInfo()
 {
     const QStringList tool = findTool ? findTool() : QStringList();
     if (!tool.isEmpty() && startTool && startTool(tool))
