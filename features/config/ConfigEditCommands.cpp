@@ -3,7 +3,7 @@
 #include "engine/config/ConfigRecord.h"
 #include "engine/state/TesterState.h"
 #include "engine/supervision/TesterEngine.h"
-#include "features/config/frmOptions.h"
+#include "features/config/ConfigEditorDialog.h"
 #include "features/procedures/ResetDialog.h"
 #include "ui/MainMenus.h"
 
@@ -25,16 +25,15 @@ void ConfigEditCommands::ConfigureEditMenu_Click()
 
 void ConfigEditCommands::EditConfiguration(bool NewLearn)
 {
-    int16_t useSelect = 2;
-    bool isDirty = false;
+    bool accepted = false;
+    bool valuesChanged = false;
     {
-        frmOptions editor(s, dialogs, window);
-        editor.exec();
-        useSelect = editor.UseSelect;
-        isDirty = editor.IsDirty;
+        ConfigEditorDialog editor(s, dialogs, window);
+        accepted = editor.exec() == QDialog::Accepted;
+        valuesChanged = editor.valuesChanged;
     }
-    if (useSelect == 1) {
-        s.IsDirtyConfig = isDirty;
+    if (accepted) {
+        s.IsDirtyConfig = valuesChanged;
         s.MasterUpdate = false;
         // The whole configuration goes, changed or not; the link may have
         // become busy while the editor was open, and then nothing is sent.

@@ -45,15 +45,15 @@ private Q_SLOTS:
 
         // OK without a change sends the whole configuration, and it is not unsaved.
         s.IsDirtyConfig = true;
-        answerer.then([&](QDialog *editor) { Click(editor, "cmdOK"); });
+        answerer.then([&](QDialog *editor) { Click(editor, "okButton"); });
         QStringList sent = {"E1115", "E210", "E33", "E4100000", "E5100", "E650", "E7100", "E860", "E9200",
                             "EA50", "EB1023", "EC1000", "ED20", "EE0", "F13000", "F23000", "AE"};
         QCOMPARE(run("ConfigureEditMenu"), sent);
         QVERIFY(!s.IsDirtyConfig);
 
         answerer.then([&](QDialog *editor) {
-            editor->findChild<QLineEdit *>("MaxTestCycleEd")->setText("1234");
-            Click(editor, "cmdOK");
+            editor->findChild<QLineEdit *>("maxTestCyclesEdit")->setText("1234");
+            Click(editor, "okButton");
         });
         sent[3] = "E41234";
         QCOMPARE(run("ConfigureEditMenu"), sent);

@@ -70,7 +70,7 @@ private Q_SLOTS:
             learned = station.s();
             heldInTheRun = station.rig.tester.settings();
             learnFrames = station.frames();
-            Click(editor, "cmdOK");
+            Click(editor, "okButton");
         });
         station.trigger("ConfigureLearnMenu");
 

@@ -192,9 +192,9 @@ private Q_SLOTS:
             QVERIFY(!dialog->isVisible());
         });
         answerer.then([&rig](QDialog *dialog) {
-            QCOMPARE(dialog->objectName(), QStringLiteral("frmOptions"));
+            QCOMPARE(dialog->objectName(), QStringLiteral("ConfigEditorDialog"));
             QCOMPARE(rig.s.sMinUpTime, 152);   // the learned values
-            Click(dialog, "cmdCancel");
+            Click(dialog, "cancelButton");
         });
         rig.trigger("ConfigureLearnMenu");
         QCOMPARE(answerer.answered, editor ? 3 : 2);
