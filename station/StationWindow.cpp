@@ -7,7 +7,7 @@
 #include "engine/station/StationExit.h"
 #include "engine/station/StationTableModel.h"
 #include "features/preferences/PreferencesDialog.h"
-#include "mainwindow/MainForm.h"
+#include "mainwindow/TesterWindow.h"
 #include "platform/archive/ArchivePlace.h"
 #include "station/StationRowDelegate.h"
 #include "ui/ControlNames.h"
@@ -101,7 +101,7 @@ StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageD
     connect(&station, &Station::searchChanged, this, [this] { showSearch(); });
     // A failure that comes while its tester's window is in front is seen.
     connect(&station, &Station::testerChanged, this, [this](int row) {
-        if (MainForm *form = testerWindow(row); form && form->isActiveWindow())
+        if (TesterWindow *form = testerWindow(row); form && form->isActiveWindow())
             this->station.failuresSeen(row);
     });
     connect(&station, &Station::testerJoined, this, [this](int row) {
@@ -163,14 +163,14 @@ void StationWindow::showSearch()
         SearchLbl->setText(text);
 }
 
-MainForm *StationWindow::openTester(int row)
+TesterWindow *StationWindow::openTester(int row)
 {
     if (row < 0 || row >= station.count())
         return nullptr;
     StationTester &tester = station.tester(row);
-    QPointer<MainForm> &form = windows[&tester.session()];
+    QPointer<TesterWindow> &form = windows[&tester.session()];
     if (!form) {
-        form = new MainForm(tester.session());
+        form = new TesterWindow(tester.session());
         form->setAttribute(Qt::WA_DeleteOnClose);
         form->joinStation([&tester] { return tester.name(); }, [this] { close(); },
                           [this] { station.preferencesChanged(); });
@@ -188,7 +188,7 @@ MainForm *StationWindow::openTester(int row)
     return form;
 }
 
-MainForm *StationWindow::testerWindow(int row) const
+TesterWindow *StationWindow::testerWindow(int row) const
 {
     if (row < 0 || row >= station.count())
         return nullptr;
@@ -197,7 +197,7 @@ MainForm *StationWindow::testerWindow(int row) const
 
 bool StationWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    auto *form = dynamic_cast<MainForm *>(watched);
+    auto *form = dynamic_cast<TesterWindow *>(watched);
     if (form && event->type() == QEvent::WindowActivate) {
         // Whoever brings a tester's window up has seen its failures.
         station.failuresSeen(station.indexOf(form->session()));
@@ -207,7 +207,7 @@ bool StationWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void StationWindow::saveWindowPlace(MainForm &form)
+void StationWindow::saveWindowPlace(TesterWindow &form)
 {
     form.session().registry().SaveWindowPlace(form.saveGeometry());
 }
@@ -226,7 +226,7 @@ void StationWindow::closeEvent(QCloseEvent *event)
 
 void StationWindow::closeTesterWindows()
 {
-    for (const QPointer<MainForm> &form : std::as_const(windows)) {
+    for (const QPointer<TesterWindow> &form : std::as_const(windows)) {
         if (!form)
             continue;
         form->removeEventFilter(this);

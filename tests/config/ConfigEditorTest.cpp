@@ -9,7 +9,7 @@
 #include "engine/supervision/TesterEngine.h"
 #include "features/config/ConfigEditorDialog.h"
 #include "features/procedures/ManualDialog.h"
-#include "mainwindow/MainForm.h"
+#include "mainwindow/TesterWindow.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"

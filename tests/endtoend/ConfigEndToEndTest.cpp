@@ -58,7 +58,7 @@ private Q_SLOTS:
         sent[3] = "E41234";
         QCOMPARE(run("ConfigureEditMenu"), sent);
         QCOMPARE(rig.tester.settings().cycleLimit, 1234);
-        QCOMPARE(w.shown("CycleCntLimit"), QStringLiteral("1234"));
+        QCOMPARE(w.shown("cycleLimitBox"), QStringLiteral("1234"));
 
         // Saved, then opened: the same configuration again, the counters left alone.
         QTemporaryDir dir;
@@ -66,7 +66,7 @@ private Q_SLOTS:
         files.choices = {saved, saved};
         w.trigger("ConfigureSaveMenu");
         QCOMPARE(run("ConfigureOpenMenu"), sent);
-        QCOMPARE(w.shown("CycleCntBox"), QStringLiteral("5"));
+        QCOMPARE(w.shown("cycleCountBox"), QStringLiteral("5"));
 
         // Only "Cycle Count" ticked: the tester clears its cycle count alone.
         answerer.then([&](QDialog *reset) {
@@ -75,7 +75,7 @@ private Q_SLOTS:
             Click(reset, "OKButton");
         });
         QCOMPARE(run("ConfigureResetLimits"), (QStringList{"CB", "AE"}));
-        QCOMPARE(w.shown("CycleCntBox"), QStringLiteral("0"));
+        QCOMPARE(w.shown("cycleCountBox"), QStringLiteral("0"));
 
         // A master file for current measurement, 50.0 mA full scale, the
         // tolerances in mA: its serial number goes first, every counter is cleared.

@@ -5,7 +5,7 @@
 #include "engine/procedures/DefaultConfig.h"
 #include "engine/supervision/TesterEngine.h"
 #include "features/procedures/LearnTransfer.h"
-#include "mainwindow/MainForm.h"
+#include "mainwindow/TesterWindow.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
@@ -63,7 +63,7 @@ struct Rig
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
     SessionWindow window{port, settings, dialogs, files, NoTicks};
-    MainForm &form = window.form;
+    TesterWindow &form = window.form;
     TesterState &s = form.state();
 };
 
