@@ -43,8 +43,8 @@ BreakDialog::BreakDialog(QWidget *parent)
     buttons->addWidget(CancelButton);
     grid->addLayout(buttons, 2, 0, 1, 2);
 
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
-    connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { acceptIfCountValid(); });
+    connect(CancelButton, &QPushButton::clicked, this, [this] { cancel(); });
 }
 
 int16_t BreakDialog::breakCountFromText(const QString &text)
@@ -68,7 +68,7 @@ void BreakDialog::showEvent(QShowEvent *event)
     BreakCountEdit->selectAll();
 }
 
-void BreakDialog::OKButton_Click()
+void BreakDialog::acceptIfCountValid()
 {
     const int16_t count = breakCountFromText(BreakCountEdit->text());
     if (count < 1)
@@ -78,7 +78,7 @@ void BreakDialog::OKButton_Click()
     accept();
 }
 
-void BreakDialog::CancelButton_Click()
+void BreakDialog::cancel()
 {
     BreakCount = 0;
     reject();

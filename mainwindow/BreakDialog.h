@@ -26,8 +26,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void OKButton_Click();
-    void CancelButton_Click();
+    void acceptIfCountValid();
+    void cancel();
 
     QLineEdit *BreakCountEdit;
     QCheckBox *SaveToDatabase;

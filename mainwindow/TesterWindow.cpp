@@ -387,7 +387,7 @@ bool TesterWindow::checkConfigSaved()
 
 void TesterWindow::editConfiguration(bool newLearn)
 {
-    configEdit->EditConfiguration(newLearn);
+    configEdit->editConfiguration(newLearn);
 }
 
 void TesterWindow::runCommand(int code)

@@ -13,17 +13,17 @@ ConfigEditCommands::ConfigEditCommands(MainMenus &menus, TesterState &state, Tes
                                        MessageDialogs &messageDialogs, QWidget *parentWindow)
     : s(state), engine(testerEngine), dialogs(messageDialogs), window(parentWindow)
 {
-    connect(menus.ConfigureEditMenu, &QAction::triggered, this, [this] { ConfigureEditMenu_Click(); });
-    connect(menus.ConfigureResetLimits, &QAction::triggered, this, [this] { ConfigureResetLimits_Click(); });
+    connect(menus.ConfigureEditMenu, &QAction::triggered, this, [this] { editTesterConfiguration(); });
+    connect(menus.ConfigureResetLimits, &QAction::triggered, this, [this] { chooseCountersToReset(); });
 }
 
-void ConfigEditCommands::ConfigureEditMenu_Click()
+void ConfigEditCommands::editTesterConfiguration()
 {
     CopyCurrentConfigToEdit(s);
-    EditConfiguration(false);
+    editConfiguration(false);
 }
 
-void ConfigEditCommands::EditConfiguration(bool NewLearn)
+void ConfigEditCommands::editConfiguration(bool newLearn)
 {
     bool accepted = false;
     bool valuesChanged = false;
@@ -39,11 +39,11 @@ void ConfigEditCommands::EditConfiguration(bool NewLearn)
         // become busy while the editor was open, and then nothing is sent.
         engine.StartOrdinaryDownload();
     }
-    if (NewLearn)
+    if (newLearn)
         s.IsDirtyConfig = true;
 }
 
-void ConfigEditCommands::ConfigureResetLimits_Click()
+void ConfigEditCommands::chooseCountersToReset()
 {
     if (!engine.CommReady())
         return;

@@ -75,7 +75,7 @@ PreferencesDialog::PreferencesDialog(Registry &registry, MessageDialogs &dialogs
     auto *OKButton = CaptionedControl<QPushButton>("OKButton", QStringLiteral("OK"), QString(), this);
     auto *CancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"), QString(), this);
     OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { saveAndAccept(); });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -147,7 +147,7 @@ void PreferencesDialog::saveNotifications()
     registry.SaveWebView(WebViewEdit->text(), WebTokenEdit->text());
 }
 
-void PreferencesDialog::OKButton_Click()
+void PreferencesDialog::saveAndAccept()
 {
     const QString archive = ArchiveEdit->text().trimmed();
     ArchiveLocation location;

@@ -30,7 +30,7 @@ public:
     QLineEdit *WebViewEdit;
     QLineEdit *WebTokenEdit;
 
-    void OKButton_Click();
+    void saveAndAccept();
 
 private:
     QWidget *notificationsGroup();

@@ -65,7 +65,7 @@ LearnDialog::LearnDialog(QWidget *parent)
     OKButton->setAutoDefault(false);
     CancelButton->setAutoDefault(false);
     CancelButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { acceptSwitchType(); });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *grid = new QGridLayout(this);
@@ -82,7 +82,7 @@ LearnDialog::LearnDialog(QWidget *parent)
     grid->addLayout(buttons, 5, 0, 1, 2);
 }
 
-void LearnDialog::OKButton_Click()
+void LearnDialog::acceptSwitchType()
 {
     DoBounce = LearnBounceCheck->isChecked();
     xContact = int16_t((LearnSwitchType->currentIndex() + 1) | (DoBounce ? BothStrokesWithBounce : BothStrokes));

@@ -22,7 +22,7 @@ public:
     LearnChoice choice() const { return {LearnGo, xContact, DoBounce}; }
 
 private:
-    void OKButton_Click();
+    void acceptSwitchType();
 
     QComboBox *LearnSwitchType;
     QCheckBox *LearnBounceCheck;

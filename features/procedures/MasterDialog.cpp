@@ -36,7 +36,7 @@ MasterDialog::MasterDialog(TesterState &state, MessageDialogs &messageDialogs, Q
     OKButton->setAutoDefault(false);
     CancelButton->setAutoDefault(false);
     CancelButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { acceptIfEntriesValid(); });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *buttons = new QHBoxLayout;
@@ -46,7 +46,7 @@ MasterDialog::MasterDialog(TesterState &state, MessageDialogs &messageDialogs, Q
     grid->addLayout(buttons, grid->rowCount(), 0, 1, 2);
 }
 
-void MasterDialog::OKButton_Click()
+void MasterDialog::acceptIfEntriesValid()
 {
     MasterEntries entries;
     const QString problem = CheckMasterEntries(MstrSerNum->text(), MstrRMode->text(), MstrPullup->text(), entries);

@@ -18,7 +18,7 @@ public:
     bool MasterGo = false;
 
 private:
-    void OKButton_Click();
+    void acceptIfEntriesValid();
 
     TesterState &s;
     MessageDialogs &dialogs;

@@ -55,7 +55,7 @@ ResetDialog::ResetDialog(TesterState &state, QWidget *parent)
     auto *OKButton = control<QPushButton>("OKButton", "OK", "Clear the checked items", this);
     auto *CancelButton = control<QPushButton>("CancelButton", "Cancel", "Don't clear any items", this);
     OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { acceptChosenCounters(); });
     connect(CancelButton, &QPushButton::clicked, this, [this] { reject(); });
 
     auto *buttons = new QHBoxLayout;
@@ -79,7 +79,7 @@ void ResetDialog::showEvent(QShowEvent *event)
         box->setChecked(true);
 }
 
-void ResetDialog::OKButton_Click()
+void ResetDialog::acceptChosenCounters()
 {
     DoClear = true;
     s.ClearCycleCount = CycleClearChkBx->isChecked();

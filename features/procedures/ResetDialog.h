@@ -20,7 +20,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void OKButton_Click();
+    void acceptChosenCounters();
 
     TesterState &s;
     QCheckBox *CycleClearChkBx, *FailCountChkBx, *SeqCountChkBx, *MinMaxChkBx;

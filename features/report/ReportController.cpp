@@ -57,10 +57,10 @@ ReportController::ReportController(MainMenus &menus, TesterState &state, Message
         connect(print, &QAction::enabledChanged, follower, &QAction::setEnabled);
     }
 
-    connect(print, &QAction::triggered, this, [this] { FilePrintMenu_Click(); });
-    connect(menus.FilePrintSetupMenu, &QAction::triggered, this, [this] { FilePrintSetupMenu_Click(); });
-    connect(FilePrintPreviewMenu, &QAction::triggered, this, [this] { FilePrintPreviewMenu_Click(); });
-    connect(FileExportPdfMenu, &QAction::triggered, this, [this] { FileExportPdfMenu_Click(); });
+    connect(print, &QAction::triggered, this, [this] { printReport(); });
+    connect(menus.FilePrintSetupMenu, &QAction::triggered, this, [this] { setUpPrinter(); });
+    connect(FilePrintPreviewMenu, &QAction::triggered, this, [this] { previewReport(); });
+    connect(FileExportPdfMenu, &QAction::triggered, this, [this] { exportReportPdf(); });
 }
 
 ReportController::~ReportController() = default;
@@ -73,13 +73,13 @@ QPageLayout::Orientation ReportController::reportOrientation() const
     return currentPrinter.pageLayout().orientation();
 }
 
-void ReportController::FilePrintMenu_Click()
+void ReportController::printReport()
 {
     currentPrinter.setPageOrientation(reportOrientation());
     showFailure(printOn(currentPrinter));
 }
 
-void ReportController::FilePrintSetupMenu_Click()
+void ReportController::setUpPrinter()
 {
     printDialogs->printSetup(currentPrinter);
     // Taken whether the dialog was accepted or not: from now on the report
@@ -87,13 +87,13 @@ void ReportController::FilePrintSetupMenu_Click()
     s.AppOrientation = currentPrinter.pageLayout().orientation() == QPageLayout::Landscape ? Landscape : Portrait;
 }
 
-void ReportController::FilePrintPreviewMenu_Click()
+void ReportController::previewReport()
 {
     currentPrinter.setPageOrientation(reportOrientation());
     printDialogs->preview(currentPrinter, [this](QPrinter &target) { showFailure(printOn(target)); });
 }
 
-void ReportController::FileExportPdfMenu_Click()
+void ReportController::exportReportPdf()
 {
     QString serial = reported->vSerialNumber;
     serial.remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")));
@@ -105,12 +105,12 @@ void ReportController::FileExportPdfMenu_Click()
 
 void ReportController::previewOf(const TesterState &run)
 {
-    reportOn(run, &ReportController::FilePrintPreviewMenu_Click);
+    reportOn(run, &ReportController::previewReport);
 }
 
 void ReportController::exportPdfOf(const TesterState &run)
 {
-    reportOn(run, &ReportController::FileExportPdfMenu_Click);
+    reportOn(run, &ReportController::exportReportPdf);
 }
 
 void ReportController::reportOn(const TesterState &run, void (ReportController::*show)())

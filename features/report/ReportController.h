@@ -25,10 +25,10 @@ public:
 
     QPrinter &printer() { return currentPrinter; }
 
-    void FilePrintMenu_Click();
-    void FilePrintSetupMenu_Click();
-    void FilePrintPreviewMenu_Click();
-    void FileExportPdfMenu_Click();
+    void printReport();
+    void setUpPrinter();
+    void previewReport();
+    void exportReportPdf();
     // The same page for a run of the archive: its last sample.
     void previewOf(const TesterState &run);
     void exportPdfOf(const TesterState &run);
