@@ -219,33 +219,29 @@ void TesterWindow::connectMenus()
     MainMenus &m = *menus;
     auto on = [this](QAction *action, auto handler) { connect(action, &QAction::triggered, this, handler); };
 
-    on(m.FileNewMenu, [this] { dataLog().FileNew(); afterFileCommand(); });
-    on(m.FileOpenMenu, [this] { dataLog().FileOpen(); afterFileCommand(); });
-    on(m.FileCloseMenu, [this] { dataLog().FileClose(); afterFileCommand(); });
-    for (int i = 1; i <= 4; ++i) {
-        QAction *entry = m.FileRecentMenu[i];
+    on(m.fileNew, [this] { dataLog().FileNew(); afterFileCommand(); });
+    on(m.fileOpen, [this] { dataLog().FileOpen(); afterFileCommand(); });
+    on(m.fileClose, [this] { dataLog().FileClose(); afterFileCommand(); });
+    for (QAction *entry : m.recentFiles.entries)
         on(entry, [this, entry] { dataLog().FileRecent(MainMenus::recentPath(entry)); afterFileCommand(); });
-    }
-    on(m.FileExitMenu, [this] { exitProgram ? exitProgram() : void(close()); });
+    on(m.fileExit, [this] { exitProgram ? exitProgram() : void(close()); });
 
-    on(m.ConfigureOpenMenu, [this] { configCommands().ConfigureOpenMenu(); });
-    on(m.ConfigureSaveMenu, [this] { configCommands().ConfigureSaveMenu(); });
-    for (int i = 1; i <= 4; ++i) {
-        QAction *entry = m.ConfigureRecentFileMenu[i];
+    on(m.configureOpen, [this] { configCommands().ConfigureOpenMenu(); });
+    on(m.configureSave, [this] { configCommands().ConfigureSaveMenu(); });
+    for (QAction *entry : m.recentConfigFiles.entries)
         on(entry, [this, entry] { configCommands().ConfigureRecentFileMenu(MainMenus::recentPath(entry)); });
-    }
 
-    on(m.RunStopMenu, [this] { runCommand(StopCode); });
-    on(m.RunRunLimitMenu, [this] { runCommand(RunToLimitsCode); });
-    on(m.RunOnceMenu, [this] { runCommand(RunOnceCode); });
-    on(m.RunNoLimitMenu, [this] { runCommand(RunNoLimitCode); });
-    on(m.RunSampleDataMenu, [this] { runCommand(SampleDataCode); });
-    on(m.RunBreakUpdateMenu, [this] { startBreakUpdate(); });
-    on(m.RunPortMenu, [this] { choosePort(); });
-    m.RunPortMenu->setEnabled(false);
+    on(m.runStop, [this] { runCommand(StopCode); });
+    on(m.runToLimits, [this] { runCommand(RunToLimitsCode); });
+    on(m.runOnce, [this] { runCommand(RunOnceCode); });
+    on(m.runNoLimit, [this] { runCommand(RunNoLimitCode); });
+    on(m.runSampleData, [this] { runCommand(SampleDataCode); });
+    on(m.runBreakUpdate, [this] { startBreakUpdate(); });
+    on(m.runPort, [this] { choosePort(); });
+    m.runPort->setEnabled(false);
     connect(sampleButton, &QPushButton::clicked, this, [this] { runCommand(SampleDataCode); });
 
-    on(m.HelpAboutMenu, [this] { showAbout(); });
+    on(m.helpAbout, [this] { showAbout(); });
 }
 
 void TesterWindow::joinStation(std::function<QString()> name, std::function<void()> exit,
@@ -259,13 +255,13 @@ void TesterWindow::joinStation(std::function<QString()> name, std::function<void
 
 void TesterWindow::addArchiveMenus()
 {
-    QAction *runsEntry = trendView->ViewMenu->addAction(QStringLiteral("&Runs..."));
+    QAction *runsEntry = trendView->viewMenu->addAction(QStringLiteral("&Runs..."));
     runsEntry->setObjectName("ViewRunsMenu");
     connect(runsEntry, &QAction::triggered, this, [this] { showRunsWindow(); });
-    auto *preferencesEntry = new QAction(QStringLiteral("P&references..."), menus->FileMenu);
+    auto *preferencesEntry = new QAction(QStringLiteral("P&references..."), menus->fileMenu);
     preferencesEntry->setObjectName("FilePreferencesMenu");
-    menus->FileMenu->insertAction(menus->FileExitMenu, preferencesEntry);
-    menus->FileMenu->insertSeparator(menus->FileExitMenu);
+    menus->fileMenu->insertAction(menus->fileExit, preferencesEntry);
+    menus->fileMenu->insertSeparator(menus->fileExit);
     connect(preferencesEntry, &QAction::triggered, this, [this] { editPreferences(); });
 }
 
@@ -429,7 +425,7 @@ void TesterWindow::startBreakUpdate()
 void TesterWindow::setSerialDevices(SerialDevices *devices)
 {
     serialDevices = devices;
-    menus->RunPortMenu->setEnabled(devices != nullptr);
+    menus->runPort->setEnabled(devices != nullptr);
 }
 
 void TesterWindow::choosePort()
@@ -451,17 +447,17 @@ void TesterWindow::showAbout()
 
 void TesterWindow::afterFileCommand()
 {
-    menus->FileCloseMenu->setEnabled(s.DataFileOpen);
+    menus->fileClose->setEnabled(s.DataFileOpen);
 }
 
 void TesterWindow::loadRecentFiles()
 {
-    MainMenus::fillRecent(menus->FileRecentMenu, registry.LoadRecentFiles());
+    MainMenus::fillRecent(menus->recentFiles, registry.LoadRecentFiles());
 }
 
 void TesterWindow::loadRecentConfigFiles()
 {
-    MainMenus::fillRecent(menus->ConfigureRecentFileMenu, registry.LoadRecentConfigFiles());
+    MainMenus::fillRecent(menus->recentConfigFiles, registry.LoadRecentConfigFiles());
 }
 
 // ---- what the engine shows through the window ----
@@ -505,27 +501,27 @@ void TesterWindow::showControls(bool ready)
     const bool sampled = s.DownLoadedOnce;
     MainMenus &m = *menus;
 
-    m.ConfigureLearnMenu->setEnabled(idle);
-    m.ConfigureEditMenu->setEnabled(idle);
-    m.ConfigureOpenMenu->setEnabled(idle);
-    m.ConfigureSaveMenu->setEnabled(idle);
-    m.ConfigureResetLimits->setEnabled(ready);
-    m.RunManualMenu->setEnabled(idle);
-    m.RunStopMenu->setEnabled(ready);
-    m.RunNoLimitMenu->setEnabled(ready);
-    m.RunRunLimitMenu->setEnabled(ready);
-    m.RunSampleDataMenu->setEnabled(ready);
-    m.RunBreakUpdateMenu->setEnabled(ready);
-    m.RunOnceMenu->setEnabled(ready);
+    m.configureLearn->setEnabled(idle);
+    m.configureEdit->setEnabled(idle);
+    m.configureOpen->setEnabled(idle);
+    m.configureSave->setEnabled(idle);
+    m.configureResetLimits->setEnabled(ready);
+    m.runManual->setEnabled(idle);
+    m.runStop->setEnabled(ready);
+    m.runNoLimit->setEnabled(ready);
+    m.runToLimits->setEnabled(ready);
+    m.runSampleData->setEnabled(ready);
+    m.runBreakUpdate->setEnabled(ready);
+    m.runOnce->setEnabled(ready);
     sampleButton->setEnabled(ready);
     for (QWidget *w : std::initializer_list<QWidget *>{cycleCountBox, failCountBox, seqFailCountBox, cycleLimitBox,
                                                        failLimitBox, seqFailLimitBox, cycleCountLabel, failCountLabel,
                                                        seqFailCountLabel, errorLedLabel, sampledAtLabel, sampleDateBox})
         w->setEnabled(sampled);
-    m.FilePrintMenu->setEnabled(sampled && ready);
-    m.FileNewMenu->setEnabled(sampled);
-    m.FileCloseMenu->setEnabled(s.DataFileOpen);
-    m.FileOpenMenu->setEnabled(sampled);
+    m.filePrint->setEnabled(sampled && ready);
+    m.fileNew->setEnabled(sampled);
+    m.fileClose->setEnabled(s.DataFileOpen);
+    m.fileOpen->setEnabled(sampled);
     if (overview)
         overview->refresh();
 }

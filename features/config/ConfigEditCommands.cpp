@@ -13,8 +13,8 @@ ConfigEditCommands::ConfigEditCommands(MainMenus &menus, TesterState &state, Tes
                                        MessageDialogs &messageDialogs, QWidget *parentWindow)
     : s(state), engine(testerEngine), dialogs(messageDialogs), window(parentWindow)
 {
-    connect(menus.ConfigureEditMenu, &QAction::triggered, this, [this] { editTesterConfiguration(); });
-    connect(menus.ConfigureResetLimits, &QAction::triggered, this, [this] { chooseCountersToReset(); });
+    connect(menus.configureEdit, &QAction::triggered, this, [this] { editTesterConfiguration(); });
+    connect(menus.configureResetLimits, &QAction::triggered, this, [this] { chooseCountersToReset(); });
 }
 
 void ConfigEditCommands::editTesterConfiguration()

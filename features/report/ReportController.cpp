@@ -46,21 +46,21 @@ ReportController::ReportController(MainMenus &menus, TesterState &state, Message
                                    std::unique_ptr<PrintDialogs> printDialogs, QObject *parent)
     : QObject(parent), s(state), reported(&state), dialogs(dialogs), printDialogs(std::move(printDialogs))
 {
-    FilePrintPreviewMenu = menuEntry(menus.FileMenu, menus.FilePrintSetupMenu, "FilePrintPreviewMenu",
+    filePrintPreview = menuEntry(menus.fileMenu, menus.filePrintSetup, "FilePrintPreviewMenu",
                                      "Print Pre&view...");
-    FileExportPdfMenu = menuEntry(menus.FileMenu, menus.FilePrintSetupMenu, "FileExportPdfMenu", "&Export PDF...");
+    fileExportPdf = menuEntry(menus.fileMenu, menus.filePrintSetup, "FileExportPdfMenu", "&Export PDF...");
 
     // The preview and the PDF show what Print would print, so they are there when Print is.
-    QAction *print = menus.FilePrintMenu;
-    for (QAction *follower : {FilePrintPreviewMenu, FileExportPdfMenu}) {
+    QAction *print = menus.filePrint;
+    for (QAction *follower : {filePrintPreview, fileExportPdf}) {
         follower->setEnabled(print->isEnabled());
         connect(print, &QAction::enabledChanged, follower, &QAction::setEnabled);
     }
 
     connect(print, &QAction::triggered, this, [this] { printReport(); });
-    connect(menus.FilePrintSetupMenu, &QAction::triggered, this, [this] { setUpPrinter(); });
-    connect(FilePrintPreviewMenu, &QAction::triggered, this, [this] { previewReport(); });
-    connect(FileExportPdfMenu, &QAction::triggered, this, [this] { exportReportPdf(); });
+    connect(menus.filePrintSetup, &QAction::triggered, this, [this] { setUpPrinter(); });
+    connect(filePrintPreview, &QAction::triggered, this, [this] { previewReport(); });
+    connect(fileExportPdf, &QAction::triggered, this, [this] { exportReportPdf(); });
 }
 
 ReportController::~ReportController() = default;

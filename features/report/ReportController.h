@@ -21,7 +21,7 @@ public:
                      std::unique_ptr<PrintDialogs> printDialogs, QObject *parent = nullptr);
     ~ReportController() override;
 
-    QAction *FilePrintPreviewMenu, *FileExportPdfMenu;
+    QAction *filePrintPreview, *fileExportPdf;
 
     QPrinter &printer() { return currentPrinter; }
 
