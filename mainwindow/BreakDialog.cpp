@@ -17,7 +17,7 @@ BreakDialog::BreakDialog(QWidget *parent)
     setModal(true);
 
     auto *label = new QLabel(QStringLiteral("Break Count:"), this);
-    label->setObjectName("Label1");
+    label->setObjectName("breakCountLabel");
     BreakCountEdit = new QLineEdit(QStringLiteral("0"), this);
     BreakCountEdit->setObjectName("BreakCountEdit");
     BreakCountEdit->setToolTip(

@@ -91,7 +91,7 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     connect(view.get(), &SessionView::limitReached, this, &TesterSession::testEnded);
     connect(view.get(), &SessionView::stopCommanded, this, &TesterSession::stopAcknowledged);
     connectRecorder();
-    pollTimer.setObjectName("Tmr");
+    pollTimer.setObjectName("pollTimer");
     connect(&pollTimer, &QTimer::timeout, this, [this] { tick(); });
 }
 

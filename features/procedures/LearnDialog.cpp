@@ -33,28 +33,28 @@ LearnDialog::LearnDialog(QWidget *parent)
     setWindowTitle(QStringLiteral("Learn Switch Parameters"));
     setModal(true);
 
-    auto *Label1 = textLabel("Label1", QStringLiteral("Switch Type:"), this);
+    auto *switchTypeLabel = textLabel("switchTypeLabel", QStringLiteral("Switch Type:"), this);
     LearnSwitchType = new QComboBox(this);
     LearnSwitchType->setObjectName("LearnSwitchType");
     LearnSwitchType->addItems({QStringLiteral("Normally Open"), QStringLiteral("Normally Closed")});
-    LabelField(Label1, LearnSwitchType, QStringLiteral("Sets the non-activated contact type"));
+    LabelField(switchTypeLabel, LearnSwitchType, QStringLiteral("Sets the non-activated contact type"));
     LearnBounceCheck = CaptionedControl<QCheckBox>(
         "LearnBounceCheck", QStringLiteral("Include Bounce"),
         QStringLiteral("The resulting configuration will have bounce testing enabled"), this);
     LearnBounceCheck->setChecked(true);
 
-    auto *Label2 = textLabel("Label2", QStringLiteral("Select the contact type before learning the switch.  "
+    auto *instructionsLabel = textLabel("instructionsLabel", QStringLiteral("Select the contact type before learning the switch.  "
                                                       "Verify the positioning and that the switch is a golden master."),
                              this);
-    auto *Label3 = textLabel("Label3", QStringLiteral("Warning!"), this);
-    QFont bold = Label3->font();
+    auto *warningTitleLabel = textLabel("warningTitleLabel", QStringLiteral("Warning!"), this);
+    QFont bold = warningTitleLabel->font();
     bold.setBold(true);
-    Label3->setFont(bold);
-    auto *Label4 = textLabel("Label4", QStringLiteral("Learning an new configuration will destroy the current "
+    warningTitleLabel->setFont(bold);
+    auto *warningLabel = textLabel("warningLabel", QStringLiteral("Learning an new configuration will destroy the current "
                                                       "configuration in the tester and will clear all previous test "
                                                       "results."),
                              this);
-    Label4->setMinimumWidth(320);
+    warningLabel->setMinimumWidth(320);
 
     auto *OKButton = CaptionedControl<QPushButton>(
         "OKButton", QStringLiteral("OK"), QStringLiteral("Accepts the chosen configuration and starts learn cycles"), this);
@@ -69,12 +69,12 @@ LearnDialog::LearnDialog(QWidget *parent)
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *grid = new QGridLayout(this);
-    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(switchTypeLabel, 0, 0);
     grid->addWidget(LearnSwitchType, 0, 1);
     grid->addWidget(LearnBounceCheck, 1, 1);
-    grid->addWidget(Label2, 2, 0, 1, 2);
-    grid->addWidget(Label3, 3, 0, 1, 2);
-    grid->addWidget(Label4, 4, 0, 1, 2);
+    grid->addWidget(instructionsLabel, 2, 0, 1, 2);
+    grid->addWidget(warningTitleLabel, 3, 0, 1, 2);
+    grid->addWidget(warningLabel, 4, 0, 1, 2);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(OKButton);

@@ -23,11 +23,11 @@ MasterDialog::MasterDialog(TesterState &state, MessageDialogs &messageDialogs, Q
                               const QString &text, const QString &toolTip) {
         return AddLabelledEdit(grid, this, caption, name, text, toolTip, labelName);
     };
-    MstrSerNum = field("Label1", QStringLiteral("Serial Number:"), "MstrSerNum", s.sSerialNumber,
+    MstrSerNum = field("serialNumberLabel", QStringLiteral("Serial Number:"), "MstrSerNum", s.sSerialNumber,
                        QStringLiteral("8 character value for the serial number (alpha-numeric, no spaces)"));
-    MstrRMode = field("Label2", QStringLiteral("Resistance Mode:"), "MstrRMode", QString::number(s.sRMode),
+    MstrRMode = field("modeLabel", QStringLiteral("Resistance Mode:"), "MstrRMode", QString::number(s.sRMode),
                       QStringLiteral("The resistance mode (0-pullup, 1-current, 2-voltage)"));
-    MstrPullup = field("Label3", QStringLiteral("Pullup Resistance:"), "MstrPullup", QString::number(s.sRPullUp),
+    MstrPullup = field("pullupLabel", QStringLiteral("Pullup Resistance:"), "MstrPullup", QString::number(s.sRPullUp),
                        QStringLiteral("Pullup resistance (>1 ohm)"));
 
     auto *OKButton = CaptionedControl<QPushButton>("OKButton", QStringLiteral("OK"), QString(), this);

@@ -31,18 +31,18 @@ ResetDialog::ResetDialog(TesterState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("Reset Test Results"));
     setModal(true);
 
-    auto *Label1 = new QLabel(QStringLiteral("Warning!"), this);
-    Label1->setObjectName("Label1");
-    QFont bold = Label1->font();
+    auto *warningTitleLabel = new QLabel(QStringLiteral("Warning!"), this);
+    warningTitleLabel->setObjectName("warningTitleLabel");
+    QFont bold = warningTitleLabel->font();
     bold.setBold(true);
-    Label1->setFont(bold);
-    auto *Label2 = new QLabel(QStringLiteral("This operation will clear the stored test data in the Cycle Tester.  "
+    warningTitleLabel->setFont(bold);
+    auto *warningLabel = new QLabel(QStringLiteral("This operation will clear the stored test data in the Cycle Tester.  "
                                              "This includes the cycle and fail counts.  Select only the values that "
                                              "need to be cleared."),
                               this);
-    Label2->setObjectName("Label2");
-    Label2->setWordWrap(true);
-    Label2->setMinimumWidth(320);
+    warningLabel->setObjectName("warningLabel");
+    warningLabel->setWordWrap(true);
+    warningLabel->setMinimumWidth(320);
 
     CycleClearChkBx = control<QCheckBox>("CycleClearChkBx", "Cycle Count",
                                          "If checked, the cycle count will be cleared", this);
@@ -63,8 +63,8 @@ ResetDialog::ResetDialog(TesterState &state, QWidget *parent)
     buttons->addWidget(OKButton);
     buttons->addWidget(CancelButton);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
-    layout->addWidget(Label2);
+    layout->addWidget(warningTitleLabel);
+    layout->addWidget(warningLabel);
     for (QCheckBox *box : {CycleClearChkBx, FailCountChkBx, SeqCountChkBx, MinMaxChkBx})
         layout->addWidget(box);
     layout->addLayout(buttons);
