@@ -402,10 +402,10 @@ void TesterWindow::startBreakUpdate()
         return;
 
     BreakDialog dialog(this);
-    dialog.checked = s.DataFileOpen;
+    dialog.saveToDatabase = s.DataFileOpen;
     dialog.exec();
-    const int16_t breakCount = dialog.BreakCount;
-    s.SaveToDatabase = dialog.checked;
+    const int16_t breakCount = dialog.breakCount;
+    s.SaveToDatabase = dialog.saveToDatabase;
     if (breakCount < 1)
         return;
     if (s.SaveToDatabase && !s.DataFileOpen) {

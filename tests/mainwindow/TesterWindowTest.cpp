@@ -449,15 +449,15 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(int, count);
         BreakDialog dialog;
-        dialog.checked = true;   // the save box starts as the caller sets it and hands back its state
+        dialog.saveToDatabase = true;   // the save box starts as the caller sets it and hands back its state
         dialog.show();
         QTest::mouseClick(dialog.findChild<QCheckBox *>("SaveToDatabase"), Qt::LeftButton);
         dialog.findChild<QLineEdit *>("BreakCountEdit")->setText(text);
         QTest::mouseClick(dialog.findChild<QPushButton *>("OKButton"), Qt::LeftButton);
         QCOMPARE(dialog.isVisible(), count == 0);
-        QCOMPARE(int(dialog.BreakCount), count);
+        QCOMPARE(int(dialog.breakCount), count);
         if (count)
-            QVERIFY(!dialog.checked);
+            QVERIFY(!dialog.saveToDatabase);
     }
 
     // Run, Port...: the devices with their numbers, kept up to date while
