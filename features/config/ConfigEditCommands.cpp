@@ -50,8 +50,7 @@ void ConfigEditCommands::chooseCountersToReset()
     bool doClear = false;
     {
         ResetDialog dialog(s, window);
-        dialog.exec();
-        doClear = dialog.DoClear;
+        doClear = dialog.exec() == QDialog::Accepted;
     }
     if (doClear)
         engine.DoNextClear(0);

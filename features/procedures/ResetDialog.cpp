@@ -44,13 +44,13 @@ ResetDialog::ResetDialog(TesterState &state, QWidget *parent)
     warningLabel->setWordWrap(true);
     warningLabel->setMinimumWidth(320);
 
-    CycleClearChkBx = control<QCheckBox>("CycleClearChkBx", "Cycle Count",
+    clearCyclesCheck = control<QCheckBox>("clearCyclesCheck", "Cycle Count",
                                          "If checked, the cycle count will be cleared", this);
-    FailCountChkBx = control<QCheckBox>("FailCountChkBx", "Fail Count",
+    clearFailuresCheck = control<QCheckBox>("clearFailuresCheck", "Fail Count",
                                         "If checked, the fail count will be cleared", this);
-    SeqCountChkBx = control<QCheckBox>("SeqCountChkBx", "Sequential Fail Count",
+    clearSeqFailuresCheck = control<QCheckBox>("clearSeqFailuresCheck", "Sequential Fail Count",
                                        "If checked, the sequential fail count will be cleared", this);
-    MinMaxChkBx = control<QCheckBox>("MinMaxChkBx", "Min / Max Values",
+    clearMinMaxCheck = control<QCheckBox>("clearMinMaxCheck", "Min / Max Values",
                                      "If checked, the min & max test results will be cleared", this);
     auto *OKButton = control<QPushButton>("OKButton", "OK", "Clear the checked items", this);
     auto *CancelButton = control<QPushButton>("CancelButton", "Cancel", "Don't clear any items", this);
@@ -65,7 +65,7 @@ ResetDialog::ResetDialog(TesterState &state, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(warningTitleLabel);
     layout->addWidget(warningLabel);
-    for (QCheckBox *box : {CycleClearChkBx, FailCountChkBx, SeqCountChkBx, MinMaxChkBx})
+    for (QCheckBox *box : {clearCyclesCheck, clearFailuresCheck, clearSeqFailuresCheck, clearMinMaxCheck})
         layout->addWidget(box);
     layout->addLayout(buttons);
 }
@@ -74,17 +74,15 @@ void ResetDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     // Each showing starts from "clear everything", never from the last choice.
-    DoClear = false;
-    for (QCheckBox *box : {CycleClearChkBx, FailCountChkBx, SeqCountChkBx, MinMaxChkBx})
+    for (QCheckBox *box : {clearCyclesCheck, clearFailuresCheck, clearSeqFailuresCheck, clearMinMaxCheck})
         box->setChecked(true);
 }
 
 void ResetDialog::acceptChosenCounters()
 {
-    DoClear = true;
-    s.ClearCycleCount = CycleClearChkBx->isChecked();
-    s.ClearFailCount = FailCountChkBx->isChecked();
-    s.ClearSeqCount = SeqCountChkBx->isChecked();
-    s.ClearMinMax = MinMaxChkBx->isChecked();
+    s.ClearCycleCount = clearCyclesCheck->isChecked();
+    s.ClearFailCount = clearFailuresCheck->isChecked();
+    s.ClearSeqCount = clearSeqFailuresCheck->isChecked();
+    s.ClearMinMax = clearMinMaxCheck->isChecked();
     accept();
 }

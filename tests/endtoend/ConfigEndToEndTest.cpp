@@ -70,7 +70,7 @@ private Q_SLOTS:
 
         // Only "Cycle Count" ticked: the tester clears its cycle count alone.
         answerer.then([&](QDialog *reset) {
-            for (const char *box : {"FailCountChkBx", "SeqCountChkBx", "MinMaxChkBx"})
+            for (const char *box : {"clearFailuresCheck", "clearSeqFailuresCheck", "clearMinMaxCheck"})
                 reset->findChild<QCheckBox *>(box)->setChecked(false);
             Click(reset, "OKButton");
         });
