@@ -34,14 +34,14 @@ LearnDialog::LearnDialog(QWidget *parent)
     setModal(true);
 
     auto *switchTypeLabel = textLabel("switchTypeLabel", QStringLiteral("Switch Type:"), this);
-    LearnSwitchType = new QComboBox(this);
-    LearnSwitchType->setObjectName("LearnSwitchType");
-    LearnSwitchType->addItems({QStringLiteral("Normally Open"), QStringLiteral("Normally Closed")});
-    LabelField(switchTypeLabel, LearnSwitchType, QStringLiteral("Sets the non-activated contact type"));
-    LearnBounceCheck = CaptionedControl<QCheckBox>(
-        "LearnBounceCheck", QStringLiteral("Include Bounce"),
+    switchTypeSelect = new QComboBox(this);
+    switchTypeSelect->setObjectName("switchTypeSelect");
+    switchTypeSelect->addItems({QStringLiteral("Normally Open"), QStringLiteral("Normally Closed")});
+    LabelField(switchTypeLabel, switchTypeSelect, QStringLiteral("Sets the non-activated contact type"));
+    includeBounceCheck = CaptionedControl<QCheckBox>(
+        "includeBounceCheck", QStringLiteral("Include Bounce"),
         QStringLiteral("The resulting configuration will have bounce testing enabled"), this);
-    LearnBounceCheck->setChecked(true);
+    includeBounceCheck->setChecked(true);
 
     auto *instructionsLabel = textLabel("instructionsLabel", QStringLiteral("Select the contact type before learning the switch.  "
                                                       "Verify the positioning and that the switch is a golden master."),
@@ -70,8 +70,8 @@ LearnDialog::LearnDialog(QWidget *parent)
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(switchTypeLabel, 0, 0);
-    grid->addWidget(LearnSwitchType, 0, 1);
-    grid->addWidget(LearnBounceCheck, 1, 1);
+    grid->addWidget(switchTypeSelect, 0, 1);
+    grid->addWidget(includeBounceCheck, 1, 1);
     grid->addWidget(instructionsLabel, 2, 0, 1, 2);
     grid->addWidget(warningTitleLabel, 3, 0, 1, 2);
     grid->addWidget(warningLabel, 4, 0, 1, 2);
@@ -84,8 +84,9 @@ LearnDialog::LearnDialog(QWidget *parent)
 
 void LearnDialog::acceptSwitchType()
 {
-    DoBounce = LearnBounceCheck->isChecked();
-    xContact = int16_t((LearnSwitchType->currentIndex() + 1) | (DoBounce ? BothStrokesWithBounce : BothStrokes));
-    LearnGo = true;
+    chosen.DoBounce = includeBounceCheck->isChecked();
+    chosen.xContact = int16_t((switchTypeSelect->currentIndex() + 1)
+                              | (chosen.DoBounce ? BothStrokesWithBounce : BothStrokes));
+    chosen.LearnGo = true;
     accept();
 }

@@ -49,8 +49,7 @@ void ProcedureMenus::runMasterReset()
 {
     ConfigureMasterReset(s, engine, dialogs, [this] {
         MasterDialog dialog(s, dialogs, window);
-        dialog.exec();
-        return dialog.MasterGo;
+        return dialog.exec() == QDialog::Accepted;
     });
 }
 

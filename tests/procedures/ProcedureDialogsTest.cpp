@@ -140,10 +140,10 @@ private Q_SLOTS:
         rig.s.ComSeq = TesterState::Integer(comSeq);
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
-            dialog->findChild<QComboBox *>("LearnSwitchType")->setCurrentIndex(switchType);
-            dialog->findChild<QCheckBox *>("LearnBounceCheck")->setChecked(bounce);
+            dialog->findChild<QComboBox *>("switchTypeSelect")->setCurrentIndex(switchType);
+            dialog->findChild<QCheckBox *>("includeBounceCheck")->setChecked(bounce);
             if (leave == "Enter")
-                QTest::keyClick(dialog->findChild<QComboBox *>("LearnSwitchType"), Qt::Key_Return);
+                QTest::keyClick(dialog->findChild<QComboBox *>("switchTypeSelect"), Qt::Key_Return);
             else
                 Click(dialog, qPrintable(leave));
         });
@@ -231,7 +231,7 @@ private Q_SLOTS:
         QStringList opened;
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
-            for (const char *field : {"MstrSerNum", "MstrRMode", "MstrPullup"}) {
+            for (const char *field : {"serialNumberEdit", "modeEdit", "pullupEdit"}) {
                 auto *edit = dialog->findChild<QLineEdit *>(field);
                 opened << edit->text();
                 edit->setText(entries[opened.size() - 1]);
