@@ -31,6 +31,19 @@ AboutDialog::AboutDialog(QWidget *parent)
     setObjectName("AboutDialog");
     setWindowTitle(QStringLiteral("About ") + title());
 
+    QLayout *heading = buildHeading();
+    QLayout *footer = buildFooter();
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(heading);
+    layout->addWidget(separatorLine(this));
+    layout->addWidget(separatorLine(this));
+    layout->addLayout(footer);
+    setMinimumWidth(440);
+}
+
+// The program's icon beside its title, version and purpose.
+QLayout *AboutDialog::buildHeading()
+{
     auto *programIcon = new QLabel(this);
     programIcon->setObjectName("programIcon");
     QIcon icon = QApplication::windowIcon();
@@ -51,6 +64,21 @@ AboutDialog::AboutDialog(QWidget *parent)
         new QLabel(QStringLiteral("This application controls the Model 418C Life Cycle Test System."), this);
     descriptionLabel->setObjectName("descriptionLabel");
     descriptionLabel->setWordWrap(true);
+
+    auto *text = new QVBoxLayout;
+    text->addWidget(titleLabel);
+    text->addWidget(versionLabel);
+    text->addSpacing(6);
+    text->addWidget(descriptionLabel);
+    auto *heading = new QHBoxLayout;
+    heading->addWidget(programIcon, 0, Qt::AlignTop);
+    heading->addLayout(text, 1);
+    return heading;
+}
+
+// The disclaimer beside OK and System Info.
+QLayout *AboutDialog::buildFooter()
+{
     auto *disclaimerLabel = new QLabel(
         QStringLiteral("This program drives test equipment. Check the configuration before starting a test "
                        "and keep clear of the piston while the tester runs."),
@@ -67,28 +95,13 @@ AboutDialog::AboutDialog(QWidget *parent)
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(systemInfoButton, &QPushButton::clicked, this, [this] { showSystemInfo(); });
 
-    auto *text = new QVBoxLayout;
-    text->addWidget(titleLabel);
-    text->addWidget(versionLabel);
-    text->addSpacing(6);
-    text->addWidget(descriptionLabel);
-    auto *top = new QHBoxLayout;
-    top->addWidget(programIcon, 0, Qt::AlignTop);
-    top->addLayout(text, 1);
-
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(okButton);
     buttons->addWidget(systemInfoButton);
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(disclaimerLabel, 1);
-    bottom->addLayout(buttons);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(separatorLine(this));
-    layout->addWidget(separatorLine(this));
-    layout->addLayout(bottom);
-    setMinimumWidth(440);
+    auto *footer = new QHBoxLayout;
+    footer->addWidget(disclaimerLabel, 1);
+    footer->addLayout(buttons);
+    return footer;
 }
 
 QString AboutDialog::title()

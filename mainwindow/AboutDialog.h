@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 
+class QLayout;
 class SerialDevices;
 
 // Help, About: the program's title, version and purpose, and a button that
@@ -24,4 +25,8 @@ public:
 
     static QString title();
     static QString versionText();
+
+private:
+    QLayout *buildHeading();
+    QLayout *buildFooter();
 };
