@@ -137,22 +137,45 @@ void TesterWindow::buildWindow()
 
     downPanel = new StrokePanel(QStringLiteral("Down"), {1, 2, 3, 1, 2, 5}, central);
     upPanel = new StrokePanel(QStringLiteral("Up"), {4, 5, 6, 3, 4, 6}, central);
+    QLayout *counters = buildCounters(central);
+    QLayout *sample = buildSampleGroup(central);
 
+    auto *strokes = new QHBoxLayout;
+    strokes->addWidget(downPanel, 1);
+    strokes->addWidget(upPanel, 1);
+    auto *bottom = new QHBoxLayout;
+    bottom->addLayout(counters);
+    bottom->addStretch(1);
+    bottom->addLayout(sample);
+
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(8, 8, 8, 6);
+    layout->addLayout(strokes, 1);
+    layout->addSpacing(4);
+    layout->addLayout(bottom);
+
+    statusPanels = new StatusPanels(this);
+    setStatusBar(statusPanels);
+}
+
+// The cycle, failure and sequential-failure counts, each beside its limit.
+QLayout *TesterWindow::buildCounters(QWidget *central)
+{
     cycleCountLabel = plainLabel("cycleCountLabel", QStringLiteral("Cycle Count"), central);
     failCountLabel = plainLabel("failCountLabel", QStringLiteral("Fail Count"), central);
     seqFailCountLabel = plainLabel("seqFailCountLabel", QStringLiteral("Seq Fail Count"), central);
     cycleCountBox = ValueBox("cycleCountBox", QStringLiteral("Cycle Count"),
-                           QStringLiteral("Total count of complete cycles on test item"), central);
+                             QStringLiteral("Total count of complete cycles on test item"), central);
     cycleLimitBox = ValueBox("cycleLimitBox", QStringLiteral("Cycle Count Limit"),
                              QStringLiteral("Termination limit on test cycles"), central);
-    failCountBox = ValueBox("failCountBox", QStringLiteral("Fail Count"), QStringLiteral("Count of contact test failures"),
-                          central);
+    failCountBox = ValueBox("failCountBox", QStringLiteral("Fail Count"),
+                            QStringLiteral("Count of contact test failures"), central);
     failLimitBox = ValueBox("failLimitBox", QStringLiteral("Fail Count Limit"),
                             QStringLiteral("Termination limit on total contact test failures"), central);
     seqFailCountBox = ValueBox("seqFailCountBox", QStringLiteral("Seq Fail Count"),
-                         QStringLiteral("Count of sequential test failures"), central);
+                               QStringLiteral("Count of sequential test failures"), central);
     seqFailLimitBox = ValueBox("seqFailLimitBox", QStringLiteral("Seq Fail Count Limit"),
-                           QStringLiteral("Termination limit on sequential test failures"), central);
+                               QStringLiteral("Termination limit on sequential test failures"), central);
 
     auto *counters = new QGridLayout;
     counters->setHorizontalSpacing(8);
@@ -169,11 +192,16 @@ void TesterWindow::buildWindow()
         counters->addWidget(rows[row].count, row + 1, 1);
         counters->addWidget(rows[row].limit, row + 1, 2);
     }
+    return counters;
+}
 
+// When the last sample was taken, the tester's error LED and the Sample button.
+QLayout *TesterWindow::buildSampleGroup(QWidget *central)
+{
     sampledAtLabel = plainLabel("sampledAtLabel", QStringLiteral("Sampled at:"), central);
     sampleDateBox = ValueBox("sampleDateBox", QStringLiteral("Sampled at"),
-                          QStringLiteral("Time and date of last data sample"), central,
-                          QStringLiteral("00/00/0000 00:00:00"));
+                             QStringLiteral("Time and date of last data sample"), central,
+                             QStringLiteral("00/00/0000 00:00:00"));
     sampleDateBox->setAlignment(Qt::AlignCenter);
     errorLedLabel = plainLabel("errorLedLabel", QStringLiteral("Error LED"), central);
     errorLedLabel->setToolTip(QStringLiteral("Indicates state of tester error LED"));
@@ -195,23 +223,7 @@ void TesterWindow::buildWindow()
     sampleGrid->addWidget(errorLedLabel, 1, 0);
     sampleGrid->addLayout(ledRow, 1, 1);
     sampleGrid->addWidget(sampleButton, 2, 1, Qt::AlignRight);
-
-    auto *strokes = new QHBoxLayout;
-    strokes->addWidget(downPanel, 1);
-    strokes->addWidget(upPanel, 1);
-    auto *bottom = new QHBoxLayout;
-    bottom->addLayout(counters);
-    bottom->addStretch(1);
-    bottom->addLayout(sampleGrid);
-
-    auto *layout = new QVBoxLayout(central);
-    layout->setContentsMargins(8, 8, 8, 6);
-    layout->addLayout(strokes, 1);
-    layout->addSpacing(4);
-    layout->addLayout(bottom);
-
-    statusPanels = new StatusPanels(this);
-    setStatusBar(statusPanels);
+    return sampleGrid;
 }
 
 void TesterWindow::connectMenus()

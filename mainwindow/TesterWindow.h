@@ -18,6 +18,7 @@ class MainMenus;
 class MessageDialogs;
 class ProcedureMenus;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class Registry;
@@ -104,6 +105,8 @@ protected:
 
 private:
     void buildWindow();
+    QLayout *buildCounters(QWidget *central);
+    QLayout *buildSampleGroup(QWidget *central);
     void connectMenus();
     void addArchiveMenus();
     bool offerRunExportBeforeClosing();
