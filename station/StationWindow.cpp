@@ -46,25 +46,7 @@ StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageD
 
     auto *central = new QWidget(this);
     setCentralWidget(central);
-    model = new StationTableModel(station, this);
-    testers = new QTableView(central);
-    testers->setObjectName("StationTable");
-    DescribeControl(testers, QStringLiteral("Testers"),
-                    QStringLiteral("One row per tester: double-click a row or press Enter to open its window"));
-    testers->setModel(model);
-    testers->setItemDelegate(new StationRowDelegate(testers));
-    testers->setSelectionBehavior(QAbstractItemView::SelectRows);
-    testers->setSelectionMode(QAbstractItemView::SingleSelection);
-    testers->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    testers->setTabKeyNavigation(false);
-    testers->setWordWrap(false);
-    testers->verticalHeader()->hide();
-    // Rows of one steady height: a sample repaints its row and lays out nothing.
-    testers->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    testers->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    testers->horizontalHeader()->setStretchLastSection(true);
-    restoreColumnWidths();
-
+    buildTesterTable(central);
     OpenTesterBtn = CaptionedControl<QPushButton>("OpenTesterBtn", QStringLiteral("&Open Tester Window"),
                                                   QStringLiteral("Open the window of the tester in the selected row"),
                                                   central);
@@ -84,7 +66,42 @@ StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageD
     statusBar()->addWidget(SearchLbl, 1);
     statusBar()->setSizeGripEnabled(false);
     buildMenus();
+    connectStation();
 
+    columnSave.setSingleShot(true);
+    columnSave.setInterval(ColumnSaveDelayMs);
+    connect(&columnSave, &QTimer::timeout, this, [this] { saveColumnWidths(); });
+    connect(testers->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { columnSave.start(); });
+    resize(std::min(testers->horizontalHeader()->length() + 40, 1600), 360);
+}
+
+// One row per tester, selected whole, with the column widths last saved.
+void StationWindow::buildTesterTable(QWidget *central)
+{
+    model = new StationTableModel(station, this);
+    testers = new QTableView(central);
+    testers->setObjectName("StationTable");
+    DescribeControl(testers, QStringLiteral("Testers"),
+                    QStringLiteral("One row per tester: double-click a row or press Enter to open its window"));
+    testers->setModel(model);
+    testers->setItemDelegate(new StationRowDelegate(testers));
+    testers->setSelectionBehavior(QAbstractItemView::SelectRows);
+    testers->setSelectionMode(QAbstractItemView::SingleSelection);
+    testers->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    testers->setTabKeyNavigation(false);
+    testers->setWordWrap(false);
+    testers->verticalHeader()->hide();
+    // Rows of one steady height: a sample repaints its row and lays out nothing.
+    testers->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    testers->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    testers->horizontalHeader()->setStretchLastSection(true);
+    restoreColumnWidths();
+}
+
+// Opening a tester from the table, the button or the menu, and what the
+// station reports: the search, a tester's failure, a tester that joined.
+void StationWindow::connectStation()
+{
     auto openSelected = [this] {
         const QModelIndexList rows = testers->selectionModel()->selectedRows();
         if (!rows.isEmpty())
@@ -110,12 +127,6 @@ StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageD
             testers->selectRow(row);
         showSearch();
     });
-
-    columnSave.setSingleShot(true);
-    columnSave.setInterval(ColumnSaveDelayMs);
-    connect(&columnSave, &QTimer::timeout, this, [this] { saveColumnWidths(); });
-    connect(testers->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { columnSave.start(); });
-    resize(std::min(testers->horizontalHeader()->length() + 40, 1600), 360);
 }
 
 StationWindow::~StationWindow()

@@ -44,7 +44,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildTesterTable(QWidget *central);
     void buildMenus();
+    void connectStation();
     void showSearch();
     void restoreColumnWidths();
     void saveColumnWidths();
