@@ -5,6 +5,7 @@
 
 class MessageDialogs;
 class QCheckBox;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class Registry;
@@ -33,6 +34,10 @@ public:
     void saveAndAccept();
 
 private:
+    QWidget *buildArchiveGroup(const QString &defaultArchive);
+    QWidget *buildRunFilesGroup();
+    QWidget *buildStationGroup();
+    QLayout *buildButtons();
     QWidget *notificationsGroup();
     QString notificationsProblem() const;
     void saveNotifications();
