@@ -90,38 +90,8 @@ ConfigEditorDialog::ConfigEditorDialog(TesterState &state, MessageDialogs &dialo
     setWindowTitle(QStringLiteral("Test Parameter Configuration"));
     setModal(true);
 
-    tabBar = new QTabBar(this);
-    tabBar->setObjectName("tabBar");
-    const struct { const char *caption, *toolTip; } tabs[] = {
-        {"Test Time", "Set Overall Test Time"},
-        {"Contacts", "Set Contact Configuration"},
-        {"Limits", "Set Test Cycle Limits"},
-    };
-    for (const auto &tab : tabs) {
-        const int index = tabBar->addTab(QString::fromLatin1(tab.caption));
-        tabBar->setTabToolTip(index, QString::fromLatin1(tab.toolTip));
-    }
-    tabBar->setFocusPolicy(Qt::TabFocus);
-
-    panels = new QStackedWidget(this);
-    tabPages[0] = buildTestTimeTab();
-    tabPages[1] = buildContactsTab();
-    tabPages[2] = buildLimitsTab();
-    for (int i = 0; i < 3; ++i) {
-        tabPages[i]->setObjectName(QStringLiteral("tabPage%1").arg(i));
-        panels->addWidget(tabPages[i]);
-    }
-
-    recalculateButton = button("recalculateButton", "Recalculate", "Recalculates the estimated rates", this);
-    okButton = button("okButton", "OK", "Close this dialog and apply these changes", this);
-    cancelButton = button("cancelButton", "Cancel", "Cancel and do not apply the changes", this);
-    okButton->setDefault(true);   // Enter in a field presses OK
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(recalculateButton);
-    buttons->addStretch(1);
-    buttons->addWidget(okButton);
-    buttons->addWidget(cancelButton);
+    buildTabs();
+    QLayout *buttons = buildButtons();
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tabBar);
     layout->addWidget(panels);
@@ -148,20 +118,61 @@ ConfigEditorDialog::ConfigEditorDialog(TesterState &state, MessageDialogs &dialo
     maxUpTimeEdit->setFocus();
 }
 
+// The tab bar over its three pages.
+void ConfigEditorDialog::buildTabs()
+{
+    tabBar = new QTabBar(this);
+    tabBar->setObjectName("tabBar");
+    const struct { const char *caption, *toolTip; } tabs[] = {
+        {"Test Time", "Set Overall Test Time"},
+        {"Contacts", "Set Contact Configuration"},
+        {"Limits", "Set Test Cycle Limits"},
+    };
+    for (const auto &tab : tabs) {
+        const int index = tabBar->addTab(QString::fromLatin1(tab.caption));
+        tabBar->setTabToolTip(index, QString::fromLatin1(tab.toolTip));
+    }
+    tabBar->setFocusPolicy(Qt::TabFocus);
+
+    panels = new QStackedWidget(this);
+    tabPages[0] = buildTestTimeTab();
+    tabPages[1] = buildContactsTab();
+    tabPages[2] = buildLimitsTab();
+    for (int i = 0; i < 3; ++i) {
+        tabPages[i]->setObjectName(QStringLiteral("tabPage%1").arg(i));
+        panels->addWidget(tabPages[i]);
+    }
+}
+
+QLayout *ConfigEditorDialog::buildButtons()
+{
+    recalculateButton = button("recalculateButton", "Recalculate", "Recalculates the estimated rates", this);
+    okButton = button("okButton", "OK", "Close this dialog and apply these changes", this);
+    cancelButton = button("cancelButton", "Cancel", "Cancel and do not apply the changes", this);
+    okButton->setDefault(true);   // Enter in a field presses OK
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(recalculateButton);
+    buttons->addStretch(1);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+    return buttons;
+}
+
 QWidget *ConfigEditorDialog::buildTestTimeTab()
 {
     auto *panel = new QWidget;
 
     auto *up = new QGridLayout;
     maxUpTimeEdit = addField(up, "maxUpTimeEdit", "Max Time (sec)",
-                           "The maximum up stroke test time (always relavent)", panel);
+                             "The maximum up stroke test time (always relavent)", panel);
     minUpTimeEdit = addField(up, "minUpTimeEdit", "Min Time (sec)",
-                           "The minimum up stroke test time (used only if contact is measured)", panel);
+                             "The minimum up stroke test time (used only if contact is measured)", panel);
     auto *down = new QGridLayout;
     maxDownTimeEdit = addField(down, "maxDownTimeEdit", "Max Time (sec)",
-                             "The maximum down stroke test time (always relavent)", panel);
+                               "The maximum down stroke test time (always relavent)", panel);
     minDownTimeEdit = addField(down, "minDownTimeEdit", "Min Time (sec)",
-                             "The minimum down stroke test time (used only if contact is measured)", panel);
+                               "The minimum down stroke test time (used only if contact is measured)", panel);
     // Masked minimum times show "*" for each character, as typed passwords do.
     for (QLineEdit *field : {minUpTimeEdit, minDownTimeEdit})
         field->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
@@ -190,7 +201,22 @@ QWidget *ConfigEditorDialog::buildTestTimeTab()
 QWidget *ConfigEditorDialog::buildContactsTab()
 {
     auto *panel = new QWidget;
+    QLayout *type = buildContactType(panel);
+    QLayout *checks = buildStrokeChecks(panel);
+    QLayout *tolerances = buildTolerances(panel);
+    QWidget *thresholds = buildThresholds(panel);
 
+    auto *layout = new QVBoxLayout(panel);
+    layout->addLayout(type);
+    layout->addLayout(checks);
+    layout->addLayout(tolerances);
+    layout->addWidget(thresholds);
+    layout->addStretch(1);
+    return panel;
+}
+
+QLayout *ConfigEditorDialog::buildContactType(QWidget *panel)
+{
     auto *typeLabel = new QLabel(QStringLiteral("Contact Type:"), panel);
     contactTypeSelect = new QComboBox(panel);
     contactTypeSelect->setObjectName("contactTypeSelect");
@@ -199,11 +225,21 @@ QWidget *ConfigEditorDialog::buildContactsTab()
     typeLabel->setBuddy(contactTypeSelect);
     describe(contactTypeSelect, typeLabel->text(), QStringLiteral("Select the unactuated contact state"));
 
+    auto *type = new QHBoxLayout;
+    type->addWidget(typeLabel);
+    type->addWidget(contactTypeSelect);
+    type->addStretch(1);
+    return type;
+}
+
+// Which strokes are tested, and on which the bounce is.
+QLayout *ConfigEditorDialog::buildStrokeChecks(QWidget *panel)
+{
     upStrokeCheck = checkBox("upStrokeCheck", "Test Up Stroke", "Perform contact test on up stroke", panel);
     upBounceCheck = checkBox("upBounceCheck", "Up Bounce", "Perform contact bounce testing on up stroke", panel);
     downStrokeCheck = checkBox("downStrokeCheck", "Test Down Stroke", "Perform contact test on down stroke", panel);
     downBounceCheck = checkBox("downBounceCheck", "Down Bounce", "Perform contact bounce testing on down stroke",
-                              panel);
+                               panel);
     // A bounce test can be chosen only on a stroke whose contact is tested.
     connect(upStrokeCheck, &QCheckBox::clicked, this, [this](bool on) { if (!on) upBounceCheck->setChecked(false); });
     connect(upBounceCheck, &QCheckBox::clicked, this,
@@ -213,19 +249,39 @@ QWidget *ConfigEditorDialog::buildContactsTab()
     connect(downBounceCheck, &QCheckBox::clicked, this,
             [this] { if (!downStrokeCheck->isChecked()) downBounceCheck->setChecked(false); });
 
+    auto *checks = new QGridLayout;
+    checks->addWidget(upStrokeCheck, 0, 0);
+    checks->addWidget(upBounceCheck, 0, 1);
+    checks->addWidget(downStrokeCheck, 1, 0);
+    checks->addWidget(downBounceCheck, 1, 1);
+    return checks;
+}
+
+// Each stroke's resistance tolerances and longest bounce.
+QLayout *ConfigEditorDialog::buildTolerances(QWidget *panel)
+{
     auto *up = new QGridLayout;
     upMaxResistEdit = addField(up, "upMaxResistEdit", "Max Resistance", "Up stroke maximum test tolerance", panel);
     upMinResistEdit = addField(up, "upMinResistEdit", "Min Resistance", "Up stroke minimum test tolerance", panel);
     maxUpBounceTimeEdit = addField(up, "maxUpBounceTimeEdit", "Max Bounce Time",
-                               "Maximum up stroke acceptable bounce time (usec)", panel);
+                                   "Maximum up stroke acceptable bounce time (usec)", panel);
     auto *down = new QGridLayout;
     downMaxResistEdit = addField(down, "downMaxResistEdit", "Max Resistance", "Down stroke maximum test tolerance",
-                               panel);
+                                 panel);
     downMinResistEdit = addField(down, "downMinResistEdit", "Min Resistance", "Down stroke minimum test tolerance",
-                               panel);
+                                 panel);
     maxDownBounceTimeEdit = addField(down, "maxDownBounceTimeEdit", "Max Bounce Time",
-                                 "Maximum down stroke acceptable bounce time (usec)", panel);
+                                     "Maximum down stroke acceptable bounce time (usec)", panel);
 
+    auto *tolerances = new QHBoxLayout;
+    tolerances->addWidget(frame("Up Stroke Tolerances", up, panel));
+    tolerances->addWidget(frame("Down Stroke Tolerances", down, panel));
+    return tolerances;
+}
+
+// The upper and lower transition thresholds, each in ohms, volts and percent.
+QWidget *ConfigEditorDialog::buildThresholds(QWidget *panel)
+{
     auto *thresholds = new QGridLayout;
     const char *columns[] = {"Ohms", "Volts", "Percent"};
     for (int c = 0; c < 3; ++c)
@@ -250,34 +306,15 @@ QWidget *ConfigEditorDialog::buildContactsTab()
         return spin;
     };
     QLineEdit *upper[3], *lower[3];
-    upperThresholdSpin = thresholdRow(1, "Upper", "upperThresholdSpin", "upper", "Upper threshold contact transition", upper);
+    upperThresholdSpin =
+        thresholdRow(1, "Upper", "upperThresholdSpin", "upper", "Upper threshold contact transition", upper);
     lowerThresholdSpin = thresholdRow(2, "Lower", "lowerThresholdSpin", "lower", "Lower threshold contact transition",
-                                  lower);
+                                      lower);
     upperOhms = upper[0]; upperVolts = upper[1]; upperPercent = upper[2];
     lowerOhms = lower[0]; lowerVolts = lower[1]; lowerPercent = lower[2];
     connect(upperThresholdSpin, &QSpinBox::valueChanged, this, [this] { showUpperThreshold(); });
     connect(lowerThresholdSpin, &QSpinBox::valueChanged, this, [this] { showLowerThreshold(); });
-
-    auto *type = new QHBoxLayout;
-    type->addWidget(typeLabel);
-    type->addWidget(contactTypeSelect);
-    type->addStretch(1);
-    auto *checks = new QGridLayout;
-    checks->addWidget(upStrokeCheck, 0, 0);
-    checks->addWidget(upBounceCheck, 0, 1);
-    checks->addWidget(downStrokeCheck, 1, 0);
-    checks->addWidget(downBounceCheck, 1, 1);
-    auto *tolerances = new QHBoxLayout;
-    tolerances->addWidget(frame("Up Stroke Tolerances", up, panel));
-    tolerances->addWidget(frame("Down Stroke Tolerances", down, panel));
-
-    auto *layout = new QVBoxLayout(panel);
-    layout->addLayout(type);
-    layout->addLayout(checks);
-    layout->addLayout(tolerances);
-    layout->addWidget(frame("Transition Thresholds", thresholds, panel));
-    layout->addStretch(1);
-    return panel;
+    return frame("Transition Thresholds", thresholds, panel);
 }
 
 QWidget *ConfigEditorDialog::buildLimitsTab()
@@ -285,11 +322,11 @@ QWidget *ConfigEditorDialog::buildLimitsTab()
     auto *panel = new QWidget;
     auto *grid = new QGridLayout;
     maxTestCyclesEdit = addField(grid, "maxTestCyclesEdit", "Maximum Test Cycles",
-                              "Maximum number of test cycles before stopping", panel);
+                                 "Maximum number of test cycles before stopping", panel);
     maxFailuresEdit = addField(grid, "maxFailuresEdit", "Maximum Test Failures",
-                            "Maximum number of test cycle failures before stopping", panel);
+                               "Maximum number of test cycle failures before stopping", panel);
     maxSeqFailuresEdit = addField(grid, "maxSeqFailuresEdit", "Maximum Sequential Failures",
-                            "Maximum number of seqencial test cycle failures before stopping", panel);
+                                  "Maximum number of seqencial test cycle failures before stopping", panel);
     auto *layout = new QVBoxLayout(panel);
     layout->addLayout(grid);
     layout->addStretch(1);

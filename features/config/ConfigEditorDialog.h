@@ -10,6 +10,7 @@ class MessageDialogs;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -31,8 +32,14 @@ public:
     bool valuesChanged = false;
 
 private:
+    void buildTabs();
+    QLayout *buildButtons();
     QWidget *buildTestTimeTab();
     QWidget *buildContactsTab();
+    QLayout *buildContactType(QWidget *panel);
+    QLayout *buildStrokeChecks(QWidget *panel);
+    QLayout *buildTolerances(QWidget *panel);
+    QWidget *buildThresholds(QWidget *panel);
     QWidget *buildLimitsTab();
 
     void showEditValues();
