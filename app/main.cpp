@@ -8,7 +8,7 @@
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendWindow.h"
-#include "mainwindow/MainForm.h"
+#include "mainwindow/TesterWindow.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/archive/ArchivePlace.h"
 #include "platform/archive/ArchiveWriter.h"
@@ -40,7 +40,7 @@ constexpr int StationScreenshotDelayMs = 8000;
 constexpr size_t TrendScreenshotSamples = 250;
 constexpr int TrendScreenshotWaitMs = 90000;
 
-void saveTrendScreenshot(MainForm &form, const AppOptions &options, QElapsedTimer started)
+void saveTrendScreenshot(TesterWindow &form, const AppOptions &options, QElapsedTimer started)
 {
     TrendController &trend = form.trend();
     const QString &path = options.trendScreenshotFile;
@@ -94,7 +94,7 @@ void QuitAfterStart(QWidget &window, const QString &screenshotFile, int delayMs,
 
 // What the command line asks of the window at start: a data log to plot,
 // and the pictures or the report page to write before quitting.
-void ScheduleStartRequests(MainForm &form, const AppOptions &options)
+void ScheduleStartRequests(TesterWindow &form, const AppOptions &options)
 {
     if (!options.plotFile.isEmpty())
         QTimer::singleShot(0, &form, [&form, &options] { form.trend().plotLog(options.plotFile); });
@@ -161,7 +161,7 @@ struct ProgramParts
     QtConfigFileDialog &configFileDialog;
     ArchiveWriter *archive;   // none when the runs are not archived
 
-    MainForm::RunCatalogSource runCatalog() const
+    TesterWindow::RunCatalogSource runCatalog() const
     {
         if (!archive)
             return nullptr;
@@ -176,7 +176,7 @@ int RunOneTester(const AppOptions &options, ProgramParts &parts)
     TesterSession session({parts.serial.port(), parts.settings, parts.dialogs, parts.fileDialog,
                            parts.configFileDialog, parts.archive},
                           options.pollPeriodMs);
-    MainForm form(session);
+    TesterWindow form(session);
     if (parts.archive)
         form.setRunCatalogSource(parts.runCatalog());
     form.setSerialDevices(&parts.serial.devices());

@@ -17,34 +17,34 @@ BreakDialog::BreakDialog(QWidget *parent)
     setModal(true);
 
     auto *label = new QLabel(QStringLiteral("Break Count:"), this);
-    label->setObjectName("Label1");
-    BreakCountEdit = new QLineEdit(QStringLiteral("0"), this);
-    BreakCountEdit->setObjectName("BreakCountEdit");
-    BreakCountEdit->setToolTip(
+    label->setObjectName("breakCountLabel");
+    breakCountEdit = new QLineEdit(QStringLiteral("0"), this);
+    breakCountEdit->setObjectName("BreakCountEdit");
+    breakCountEdit->setToolTip(
         QStringLiteral("Sets the cycle interval before the tester breaks and updates the result data"));
-    label->setBuddy(BreakCountEdit);
-    SaveToDatabase = new QCheckBox(QStringLiteral("Save To Database"), this);
-    SaveToDatabase->setObjectName("SaveToDatabase");
-    SaveToDatabase->setToolTip(
+    label->setBuddy(breakCountEdit);
+    saveToDatabaseCheck = new QCheckBox(QStringLiteral("Save To Database"), this);
+    saveToDatabaseCheck->setObjectName("SaveToDatabase");
+    saveToDatabaseCheck->setToolTip(
         QStringLiteral("If checked, will save the data downloaded when the tester breaks"));
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName("OKButton");
-    OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelButton->setObjectName("CancelButton");
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName("OKButton");
+    okButton->setDefault(true);
+    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton->setObjectName("CancelButton");
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(label, 0, 0);
-    grid->addWidget(BreakCountEdit, 0, 1);
-    grid->addWidget(SaveToDatabase, 1, 0, 1, 2);
+    grid->addWidget(breakCountEdit, 0, 1);
+    grid->addWidget(saveToDatabaseCheck, 1, 0, 1, 2);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     grid->addLayout(buttons, 2, 0, 1, 2);
 
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
-    connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
+    connect(okButton, &QPushButton::clicked, this, [this] { acceptIfCountValid(); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { cancel(); });
 }
 
 int16_t BreakDialog::breakCountFromText(const QString &text)
@@ -60,26 +60,26 @@ void BreakDialog::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!loaded) {
         loaded = true;
-        BreakCount = 0;
-        SaveToDatabase->setChecked(checked);
-        BreakCountEdit->setText(QStringLiteral("0"));
+        breakCount = 0;
+        saveToDatabaseCheck->setChecked(saveToDatabase);
+        breakCountEdit->setText(QStringLiteral("0"));
     }
-    BreakCountEdit->setFocus();
-    BreakCountEdit->selectAll();
+    breakCountEdit->setFocus();
+    breakCountEdit->selectAll();
 }
 
-void BreakDialog::OKButton_Click()
+void BreakDialog::acceptIfCountValid()
 {
-    const int16_t count = breakCountFromText(BreakCountEdit->text());
+    const int16_t count = breakCountFromText(breakCountEdit->text());
     if (count < 1)
         return;   // stays open until a usable count is entered or the operator cancels
-    BreakCount = count;
-    checked = SaveToDatabase->isChecked();
+    breakCount = count;
+    saveToDatabase = saveToDatabaseCheck->isChecked();
     accept();
 }
 
-void BreakDialog::CancelButton_Click()
+void BreakDialog::cancel()
 {
-    BreakCount = 0;
+    breakCount = 0;
     reject();
 }

@@ -8,16 +8,16 @@ class QLineEdit;
 class QPushButton;
 
 // Asks for the break count of break-update mode: the tester stops every
-// BreakCount cycles so the data can be fetched (and logged when "Save To
-// Database" is ticked). The caller sets `checked` before showing it and
-// reads `BreakCount` (0 when cancelled) and `checked` afterwards.
+// breakCount cycles so the data can be fetched (and logged when "Save To
+// Database" is ticked). The caller sets `saveToDatabase` before showing it
+// and reads `breakCount` (0 when cancelled) and `saveToDatabase` afterwards.
 class BreakDialog : public QDialog
 {
 public:
     explicit BreakDialog(QWidget *parent = nullptr);
 
-    bool checked = false;
-    int16_t BreakCount = 0;
+    bool saveToDatabase = false;
+    int16_t breakCount = 0;
 
     // The break count a text stands for, or 0 when it is not within 1 to 32767.
     static int16_t breakCountFromText(const QString &text);
@@ -26,12 +26,12 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void OKButton_Click();
-    void CancelButton_Click();
+    void acceptIfCountValid();
+    void cancel();
 
-    QLineEdit *BreakCountEdit;
-    QCheckBox *SaveToDatabase;
-    QPushButton *OKButton;
-    QPushButton *CancelButton;
+    QLineEdit *breakCountEdit;
+    QCheckBox *saveToDatabaseCheck;
+    QPushButton *okButton;
+    QPushButton *cancelButton;
     bool loaded = false;
 };

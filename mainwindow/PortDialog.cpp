@@ -31,38 +31,9 @@ PortDialog::PortDialog(SerialDevices &serialDevices, QWidget *parent)
     setObjectName("PortDialog");
     setWindowTitle(QStringLiteral("Serial Port"));
 
-    auto *listLabel = new QLabel(QStringLiteral("&Serial devices:"), this);
-    DeviceList = new QTreeWidget(this);
-    DeviceList->setObjectName("DeviceList");
-    DeviceList->setRootIsDecorated(false);
-    DeviceList->setHeaderLabels({QStringLiteral("Comm"), QStringLiteral("Device"), QStringLiteral("Description"),
-                                 QStringLiteral("Manufacturer"), QStringLiteral("Serial number"),
-                                 QStringLiteral("USB ID")});
-    DeviceList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    DeviceList->setMinimumWidth(640);
-    listLabel->setBuddy(DeviceList);
-    DescribeControl(DeviceList, QStringLiteral("Serial devices"),
-                    QStringLiteral("The serial devices of this computer, and the devices given a port by the "
-                                   "command line or the settings"));
-
-    AutomaticRadio = CaptionedControl<QRadioButton>(
-        "AutomaticRadio", QStringLiteral("Search every port for the tester"),
-        QStringLiteral("The program tries Comm 1 to 16 in turn until a tester answers"), this);
-    PinnedRadio = CaptionedControl<QRadioButton>(
-        "PinnedRadio", QStringLiteral("Use only the selected device"),
-        QStringLiteral("The program looks for the tester on this device alone, also when it is unplugged "
-                       "for a while"),
-        this);
-    OKButton = CaptionedControl<QPushButton>("OKButton", QStringLiteral("OK"),
-                                             QStringLiteral("Keep this choice and search again"), this);
-    auto *CancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"),
-                                                       QStringLiteral("Leave the choice as it was"), this);
-    OKButton->setDefault(true);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
+    QLabel *listLabel = buildDeviceList();
+    buildSearchChoice();
+    QLayout *buttons = buildButtons();
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(listLabel);
     layout->addWidget(DeviceList, 1);
@@ -76,8 +47,6 @@ PortDialog::PortDialog(SerialDevices &serialDevices, QWidget *parent)
         updateButtons();
     });
     connect(AutomaticRadio, &QRadioButton::toggled, this, [this] { updateButtons(); });
-    connect(OKButton, &QPushButton::clicked, this, [this] { accepted(); });
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     // Qt tells nothing when a device comes or goes: look again now and then.
     connect(&refreshTimer, &QTimer::timeout, this, [this] { refresh(); });
     refreshTimer.start(RefreshMs);
@@ -87,6 +56,55 @@ PortDialog::PortDialog(SerialDevices &serialDevices, QWidget *parent)
     AutomaticRadio->setChecked(devices.pinnedDevice().isEmpty());
     PinnedRadio->setChecked(!devices.pinnedDevice().isEmpty());
     updateButtons();
+}
+
+// The list of serial devices under its label; returns the label.
+QLabel *PortDialog::buildDeviceList()
+{
+    auto *listLabel = new QLabel(QStringLiteral("&Serial devices:"), this);
+    DeviceList = new QTreeWidget(this);
+    DeviceList->setObjectName("DeviceList");
+    DeviceList->setRootIsDecorated(false);
+    DeviceList->setHeaderLabels({QStringLiteral("Comm"), QStringLiteral("Device"), QStringLiteral("Description"),
+                                 QStringLiteral("Manufacturer"), QStringLiteral("Serial number"),
+                                 QStringLiteral("USB ID")});
+    DeviceList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    DeviceList->setMinimumWidth(640);
+    listLabel->setBuddy(DeviceList);
+    DescribeControl(DeviceList, QStringLiteral("Serial devices"),
+                    QStringLiteral("The serial devices of this computer, and the devices given a port by the "
+                                   "command line or the settings"));
+    return listLabel;
+}
+
+// Search every port, or only the selected device.
+void PortDialog::buildSearchChoice()
+{
+    AutomaticRadio = CaptionedControl<QRadioButton>(
+        "AutomaticRadio", QStringLiteral("Search every port for the tester"),
+        QStringLiteral("The program tries Comm 1 to 16 in turn until a tester answers"), this);
+    PinnedRadio = CaptionedControl<QRadioButton>(
+        "PinnedRadio", QStringLiteral("Use only the selected device"),
+        QStringLiteral("The program looks for the tester on this device alone, also when it is unplugged "
+                       "for a while"),
+        this);
+}
+
+QLayout *PortDialog::buildButtons()
+{
+    OKButton = CaptionedControl<QPushButton>("OKButton", QStringLiteral("OK"),
+                                             QStringLiteral("Keep this choice and search again"), this);
+    auto *CancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"),
+                                                       QStringLiteral("Leave the choice as it was"), this);
+    OKButton->setDefault(true);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    connect(OKButton, &QPushButton::clicked, this, [this] { accepted(); });
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    return buttons;
 }
 
 void PortDialog::refresh()

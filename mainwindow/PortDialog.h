@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QTimer>
 
+class QLabel;
+class QLayout;
 class QPushButton;
 class QRadioButton;
 class QTreeWidget;
@@ -25,6 +27,9 @@ public:
     static constexpr int RefreshMs = 2000;
 
 private:
+    QLabel *buildDeviceList();
+    void buildSearchChoice();
+    QLayout *buildButtons();
     void showDevices();
     void updateButtons();
     void accepted();

@@ -48,8 +48,8 @@ ReadingColours::ReadingColours(QWidget *readings)
         add(QStringLiteral("Down") + QLatin1String(box.suffix), box.down);
         add(QStringLiteral("Up") + QLatin1String(box.suffix), box.up);
     }
-    for (const char *name : {"CycleCntBox", "CycleCntLimit", "FailCntBox", "FailCntLimit", "SeqCntBox",
-                             "SeqCntLimit", "SampleDate"})
+    for (const char *name : {"cycleCountBox", "cycleLimitBox", "failCountBox", "failLimitBox", "seqFailCountBox",
+                             "seqFailLimitBox", "sampleDateBox"})
         add(QLatin1String(name), nullptr);
 }
 

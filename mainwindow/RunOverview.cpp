@@ -52,35 +52,54 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, const
     strip.setColor(QPalette::Base, strip.color(QPalette::Window));
     setPalette(strip);
 
-    // Each value has a caption before it; the caption names it for screen readers.
-    int column = 0;
-    auto value = [&](int row, const char *name, const QString &caption, const QString &toolTip, int span,
-                     const QString &widestText) {
-        auto *captionLabel = new QLabel(caption + QLatin1Char(':'), this);
-        QLineEdit *field = ValueField(QLatin1String(name), caption, toolTip, this, widestText);
-        field->setFrame(false);
-        MakeSteady(field, widestText);   // without its frame it needs less room
-        captionLabel->setBuddy(field);
-        grid->addWidget(captionLabel, row, column);
-        // The values keep a steady size (they change every second), so they
-        // sit at the left of their cells rather than fill them.
-        grid->addWidget(field, row, column + 1, 1, span, Qt::AlignLeft | Qt::AlignVCenter);
-        column += 1 + span;
-        return field;
-    };
+    buildStateRow(grid);
+    buildProgressRow(grid);
 
-    LinkStateLbl = value(0, "LinkStateLbl", QStringLiteral("Link"), LinkToolTip, 1,
-                         QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
+    // The texts that change most get the room: the link with its device and
+    // the data file's name.
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(3, 1);
+    grid->setColumnStretch(5, 1);
+    grid->setColumnStretch(7, 1);
+
+    refresh();
+    // A window that opens on a tester whose link was lost shows it at once.
+    linkChanged();
+}
+
+// Each value has a caption before it; the caption names it for screen readers.
+QLineEdit *RunOverview::addValue(QGridLayout *grid, int row, int &column, const char *name, const QString &caption,
+                                 const QString &toolTip, int span, const QString &widestText)
+{
+    auto *captionLabel = new QLabel(caption + QLatin1Char(':'), this);
+    QLineEdit *field = ValueField(QLatin1String(name), caption, toolTip, this, widestText);
+    field->setFrame(false);
+    MakeSteady(field, widestText);   // without its frame it needs less room
+    captionLabel->setBuddy(field);
+    grid->addWidget(captionLabel, row, column);
+    // The values keep a steady size (they change every second), so they
+    // sit at the left of their cells rather than fill them.
+    grid->addWidget(field, row, column + 1, 1, span, Qt::AlignLeft | Qt::AlignVCenter);
+    column += 1 + span;
+    return field;
+}
+
+// The first row: the link, the run and the data file, and the export button.
+void RunOverview::buildStateRow(QGridLayout *grid)
+{
+    int column = 0;
+    LinkStateLbl = addValue(grid, 0, column, "LinkStateLbl", QStringLiteral("Link"), LinkToolTip, 1,
+                            QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
     // A stop with its reason is longer: the field grows for it once, at the
     // end of a run, rather than widen the window always.
-    RunStateLbl = value(0, "RunStateLbl", QStringLiteral("Run"),
-                        QStringLiteral("The run state as the tester last reported it; when it stopped, why and "
-                                       "when"),
-                        1, QStringLiteral("Break every 32767 cycles"));
-    LoggingLbl = value(0, "LoggingLbl", QStringLiteral("Data file"),
-                       QStringLiteral("The data file, the sample lines written since it was opened and "
-                                      "the time of the last one"),
-                       3, QStringLiteral("data file.txt: 100000 lines, last at 00:00:00"));
+    RunStateLbl = addValue(grid, 0, column, "RunStateLbl", QStringLiteral("Run"),
+                           QStringLiteral("The run state as the tester last reported it; when it stopped, why and "
+                                          "when"),
+                           1, QStringLiteral("Break every 32767 cycles"));
+    LoggingLbl = addValue(grid, 0, column, "LoggingLbl", QStringLiteral("Data file"),
+                          QStringLiteral("The data file, the sample lines written since it was opened and "
+                                         "the time of the last one"),
+                          3, QStringLiteral("data file.txt: 100000 lines, last at 00:00:00"));
 
     ExportRunButton = new QPushButton(QStringLiteral("Export Run So Far..."), this);
     ExportRunButton->setObjectName("ExportRunButton");
@@ -92,8 +111,13 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, const
             exportRunSoFar();
     });
     grid->addWidget(ExportRunButton, 0, column, Qt::AlignLeft | Qt::AlignVCenter);
+}
 
-    column = 0;
+// The second row: the cycles against the limit, the rate, the run time and
+// the time to the limit.
+void RunOverview::buildProgressRow(QGridLayout *grid)
+{
+    int column = 0;
     // The count is written beside the bar, not on it: a bar carrying the
     // count would be redrawn on every cycle, where a plain bar moves only
     // when its filled part grows by a pixel.
@@ -119,27 +143,16 @@ RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, const
     grid->addWidget(cyclesCaption, 1, column++);
     grid->addLayout(cycles, 1, column++);
 
-    RateLbl = value(1, "RateLbl", QStringLiteral("Rate"),
-                    QStringLiteral("Cycles per hour, measured from the samples of this run"), 1,
-                    QStringLiteral("100000 cycles/h"));
-    RunTimeLbl = value(1, "RunTimeLbl", QStringLiteral("Run time"),
-                       QStringLiteral("The time the run has taken, from its first sample to its last"), 1,
-                       QStringLiteral("1000:00:00"));
-    TimeToLimitLbl = value(1, "TimeToLimitLbl", QStringLiteral("To limit"),
-                           QStringLiteral("The estimated time until the cycle limit is reached, at the "
-                                          "measured rate"),
-                           1, QStringLiteral("1000:00:00"));
-
-    // The texts that change most get the room: the link with its device and
-    // the data file's name.
-    grid->setColumnStretch(1, 3);
-    grid->setColumnStretch(3, 1);
-    grid->setColumnStretch(5, 1);
-    grid->setColumnStretch(7, 1);
-
-    refresh();
-    // A window that opens on a tester whose link was lost shows it at once.
-    linkChanged();
+    RateLbl = addValue(grid, 1, column, "RateLbl", QStringLiteral("Rate"),
+                       QStringLiteral("Cycles per hour, measured from the samples of this run"), 1,
+                       QStringLiteral("100000 cycles/h"));
+    RunTimeLbl = addValue(grid, 1, column, "RunTimeLbl", QStringLiteral("Run time"),
+                          QStringLiteral("The time the run has taken, from its first sample to its last"), 1,
+                          QStringLiteral("1000:00:00"));
+    TimeToLimitLbl = addValue(grid, 1, column, "TimeToLimitLbl", QStringLiteral("To limit"),
+                              QStringLiteral("The estimated time until the cycle limit is reached, at the "
+                                             "measured rate"),
+                              1, QStringLiteral("1000:00:00"));
 }
 
 RunOverview::~RunOverview() = default;

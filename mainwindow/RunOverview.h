@@ -7,6 +7,7 @@
 #include <memory>
 
 class DataLog;
+class QGridLayout;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -42,6 +43,10 @@ public:
     QPushButton *ExportRunButton;
 
 private:
+    QLineEdit *addValue(QGridLayout *grid, int row, int &column, const char *name, const QString &caption,
+                        const QString &toolTip, int span, const QString &widestText);
+    void buildStateRow(QGridLayout *grid);
+    void buildProgressRow(QGridLayout *grid);
     void showLink();
     void showRun();
     void showLogging();

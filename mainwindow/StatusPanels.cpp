@@ -37,7 +37,7 @@ protected:
 StatusPanels::StatusPanels(QWidget *parent)
     : QStatusBar(parent)
 {
-    setObjectName("StatBar");
+    setObjectName("statusPanels");
     setSizeGripEnabled(false);
 
     static const char *const tips[4] = {
@@ -54,13 +54,13 @@ StatusPanels::StatusPanels(QWidget *parent)
     row->setSpacing(3);
     for (int i = 0; i < 4; ++i) {
         panels[i] = sunkenLabel(panelPage);
-        panels[i]->setObjectName(QStringLiteral("StatBarPanel%1").arg(i + 1));
+        panels[i]->setObjectName(QStringLiteral("statusPanel%1").arg(i + 1));
         panels[i]->setToolTip(QString::fromLatin1(tips[i]));
         row->addWidget(panels[i], 1);
     }
     auto *messagePage = new MessagePage(pages);
     messageLabel = messagePage->label;
-    messageLabel->setObjectName("StatBarMessage");
+    messageLabel->setObjectName("statusMessage");
 
     pages->addWidget(panelPage);
     pages->addWidget(messagePage);

@@ -45,54 +45,99 @@ QGroupBox *valueFrame(const QString &name, const QString &caption, QLineEdit *va
     return frame;
 }
 
+// The unit and seconds labels carry the window's own numbering.
+QString unitLabelName(int number)
+{
+    return QStringLiteral("CTypeLbl%1").arg(number);
+}
+
+QString secondsLabelName(int number)
+{
+    return QStringLiteral("TimeLbl%1").arg(number);
+}
+
 } // namespace
 
 StrokePanel::StrokePanel(const QString &side, const Numbering &numbering, QWidget *parent)
-    : QGroupBox(side + QStringLiteral(" Stroke"), parent)
+    : QGroupBox(side + QStringLiteral(" Stroke"), parent), side(side)
 {
     setObjectName(side + QStringLiteral("Frame"));
-    const QString stroke = side.toLower() + QStringLiteral(" stroke");
-    auto name = [&side](const char *suffix) { return side + QLatin1String(suffix); };
-    auto ctype = [](int n) { return QStringLiteral("CTypeLbl%1").arg(n); };
-    auto timeLbl = [](int n) { return QStringLiteral("TimeLbl%1").arg(n); };
-    const QString ohms = QStringLiteral("ohms");
-    const QString seconds = QStringLiteral("seconds");
+    buildValueFrames(numbering);
+    buildLastReadingFrame(numbering);
+    buildFailureFrame();
 
-    // A screen reader names each box by the captions around it: "Down Stroke
-    // Maximum Resistance", "... Limit".
-    const QString sideCaption = title() + QLatin1Char(' ');
-    auto box = [&](const char *suffix, const QString &caption, const QString &toolTip) {
-        return valueBox(name(suffix), sideCaption + caption, toolTip);
-    };
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 6, 6, 6);
+    grid->setSpacing(6);
+    grid->addWidget(maxRFrame, 0, 0);
+    grid->addWidget(minRFrame, 1, 0);
+    grid->addWidget(bounceFrame, 2, 0);
+    grid->addWidget(lastReadingFrame, 0, 1, 2, 1);
+    grid->addWidget(failureFrame, 2, 1);
+    // A taller window makes every frame taller, rather than leaving a gap below them.
+    for (int row = 0; row < 3; ++row)
+        grid->setRowStretch(row, 1);
+}
+
+QString StrokePanel::childName(const char *suffix) const
+{
+    return side + QLatin1String(suffix);
+}
+
+QString StrokePanel::strokeText() const
+{
+    return side.toLower() + QStringLiteral(" stroke");
+}
+
+// A screen reader names each box by the captions around it: "Down Stroke
+// Maximum Resistance", "... Limit".
+QLineEdit *StrokePanel::strokeBox(const char *suffix, const QString &caption, const QString &toolTip)
+{
+    return valueBox(childName(suffix), title() + QLatin1Char(' ') + caption, toolTip);
+}
+
+// The maximum, minimum and bounce frames: each a value, its limit and a unit.
+void StrokePanel::buildValueFrames(const Numbering &numbering)
+{
+    const QString stroke = strokeText();
+    const QString ohms = QStringLiteral("ohms");
     const QString limit = QStringLiteral(" Limit");
     const QString maxR = QStringLiteral("Maximum Resistance");
-    maxRBox = box("MaxRBox", maxR, "The maximum contact measurement read on the " + stroke);
-    maxRLimBox = box("MaxRLimBox", maxR + limit, "The maximum contact value tolerance limit for the " + stroke);
-    maxUnit = unitLabel(ctype(numbering.maxUnit), ohms, this);
-    maxRFrame = valueFrame(name("MaxRFrame"), maxR, maxRBox, maxRLimBox, maxUnit, this);
+    maxRBox = strokeBox("MaxRBox", maxR, "The maximum contact measurement read on the " + stroke);
+    maxRLimBox = strokeBox("MaxRLimBox", maxR + limit, "The maximum contact value tolerance limit for the " + stroke);
+    maxUnit = unitLabel(unitLabelName(numbering.maxUnit), ohms, this);
+    maxRFrame = valueFrame(childName("MaxRFrame"), maxR, maxRBox, maxRLimBox, maxUnit, this);
 
     const QString minR = QStringLiteral("Minimum Resistance");
-    minRBox = box("MinRBox", minR, "The minimum contact measurement read on the " + stroke);
-    minRLimBox = box("MinRLimBox", minR + limit, "The minimum contact value tolerance limit for the " + stroke);
-    minUnit = unitLabel(ctype(numbering.minUnit), ohms, this);
-    minRFrame = valueFrame(name("MinRFrame"), minR, minRBox, minRLimBox, minUnit, this);
+    minRBox = strokeBox("MinRBox", minR, "The minimum contact measurement read on the " + stroke);
+    minRLimBox = strokeBox("MinRLimBox", minR + limit, "The minimum contact value tolerance limit for the " + stroke);
+    minUnit = unitLabel(unitLabelName(numbering.minUnit), ohms, this);
+    minRFrame = valueFrame(childName("MinRFrame"), minR, minRBox, minRLimBox, minUnit, this);
 
     const QString bounce = QStringLiteral("Bounce Time");
-    bounceBox = box("BounceBox", bounce, "The maximum contact bounce measured on the " + stroke);
-    bounceLimBox = box("BounceLimBox", bounce + limit, "The maximum contact bounce tolerance limit for the " + stroke);
-    bounceTimeLbl = unitLabel(timeLbl(numbering.bounceTime), seconds, this);
-    bounceFrame = valueFrame(name("BounceFrame"), bounce, bounceBox, bounceLimBox, bounceTimeLbl, this);
+    bounceBox = strokeBox("BounceBox", bounce, "The maximum contact bounce measured on the " + stroke);
+    bounceLimBox =
+        strokeBox("BounceLimBox", bounce + limit, "The maximum contact bounce tolerance limit for the " + stroke);
+    bounceTimeLbl = unitLabel(secondsLabelName(numbering.bounceTime), QStringLiteral("seconds"), this);
+    bounceFrame = valueFrame(childName("BounceFrame"), bounce, bounceBox, bounceLimBox, bounceTimeLbl, this);
+}
 
+// The last stroke's contact, closure time and bounce, each with its unit.
+void StrokePanel::buildLastReadingFrame(const Numbering &numbering)
+{
+    const QString stroke = strokeText();
+    const QString seconds = QStringLiteral("seconds");
     lastReadingFrame = new QGroupBox(QStringLiteral("Last Reading"), this);
-    lastReadingFrame->setObjectName(name("LastReadingFrame"));
-    lastRBox = box("LastRBox", QStringLiteral("Last Contact"), "The contact measurement read on the last " + stroke);
-    lastContactTime = box("LastContactTime", QStringLiteral("Last Closure"),
-                          "The time to contact closure read on the last " + stroke);
-    lastBounceBox = box("LastBounceBox", QStringLiteral("Last Bounce"),
-                        "The contact bounce measurement read on the last " + stroke);
-    lastUnit = unitLabel(ctype(numbering.lastUnit), ohms, lastReadingFrame);
-    lastContactTimeLbl = unitLabel(timeLbl(numbering.lastContactTime), seconds, lastReadingFrame);
-    lastBounceTimeLbl = unitLabel(timeLbl(numbering.lastBounceTime), seconds, lastReadingFrame);
+    lastReadingFrame->setObjectName(childName("LastReadingFrame"));
+    lastRBox = strokeBox("LastRBox", QStringLiteral("Last Contact"),
+                         "The contact measurement read on the last " + stroke);
+    lastContactTime = strokeBox("LastContactTime", QStringLiteral("Last Closure"),
+                                "The time to contact closure read on the last " + stroke);
+    lastBounceBox = strokeBox("LastBounceBox", QStringLiteral("Last Bounce"),
+                              "The contact bounce measurement read on the last " + stroke);
+    lastUnit = unitLabel(unitLabelName(numbering.lastUnit), QStringLiteral("ohms"), lastReadingFrame);
+    lastContactTimeLbl = unitLabel(secondsLabelName(numbering.lastContactTime), seconds, lastReadingFrame);
+    lastBounceTimeLbl = unitLabel(secondsLabelName(numbering.lastBounceTime), seconds, lastReadingFrame);
     auto *lastGrid = new QGridLayout(lastReadingFrame);
     lastGrid->setContentsMargins(6, 4, 6, 4);
     lastGrid->setVerticalSpacing(3);
@@ -106,9 +151,13 @@ StrokePanel::StrokePanel(const QString &side, const Numbering &numbering, QWidge
         lastGrid->addWidget(lastRows[row].box, row, 1);
         lastGrid->addWidget(lastRows[row].unit, row, 2);
     }
+}
 
+// The four failure indicators, bounce first.
+void StrokePanel::buildFailureFrame()
+{
     failureFrame = new QGroupBox(QStringLiteral("Failures"), this);
-    failureFrame->setObjectName(name("FailureFrame"));
+    failureFrame->setObjectName(childName("FailureFrame"));
     const QString lowTip = QStringLiteral("Indicates failure due to excessively low contact measurement");
     const QString highTip = QStringLiteral("Indicates failure due to excessively high contact measurement");
     const QString initTip = QStringLiteral("Indicates failure due to incorrect contact state before stroke begins");
@@ -117,10 +166,10 @@ StrokePanel::StrokePanel(const QString &side, const Numbering &numbering, QWidge
     maxChk = new FailureCheckBox(QStringLiteral("Max Contact"), highTip, failureFrame);
     minChk = new FailureCheckBox(QStringLiteral("Min Contact"), lowTip, failureFrame);
     initChk = new FailureCheckBox(QStringLiteral("Initial Contact"), initTip, failureFrame);
-    bounceChk->setObjectName(name("BounceChk"));
-    maxChk->setObjectName(name("MaxChk"));
-    minChk->setObjectName(name("MinChk"));
-    initChk->setObjectName(name("InitChk"));
+    bounceChk->setObjectName(childName("BounceChk"));
+    maxChk->setObjectName(childName("MaxChk"));
+    minChk->setObjectName(childName("MinChk"));
+    initChk->setObjectName(childName("InitChk"));
     auto *failGrid = new QGridLayout(failureFrame);
     failGrid->setContentsMargins(6, 4, 6, 4);
     failGrid->setVerticalSpacing(2);
@@ -128,18 +177,6 @@ StrokePanel::StrokePanel(const QString &side, const Numbering &numbering, QWidge
     failGrid->addWidget(maxChk, 1, 0);
     failGrid->addWidget(minChk, 2, 0);
     failGrid->addWidget(initChk, 3, 0);
-
-    auto *grid = new QGridLayout(this);
-    grid->setContentsMargins(6, 6, 6, 6);
-    grid->setSpacing(6);
-    grid->addWidget(maxRFrame, 0, 0);
-    grid->addWidget(minRFrame, 1, 0);
-    grid->addWidget(bounceFrame, 2, 0);
-    grid->addWidget(lastReadingFrame, 0, 1, 2, 1);
-    grid->addWidget(failureFrame, 2, 1);
-    // A taller window makes every frame taller, rather than leaving a gap below them.
-    for (int row = 0; row < 3; ++row)
-        grid->setRowStretch(row, 1);
 }
 
 QLineEdit *StrokePanel::valueBox(const QString &name, const QString &caption, const QString &toolTip)

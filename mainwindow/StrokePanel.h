@@ -44,9 +44,16 @@ public:
     void setUnitText(const QString &unit);   // maximum, minimum, last reading, in that order
 
 private:
+    void buildValueFrames(const Numbering &numbering);
+    void buildLastReadingFrame(const Numbering &numbering);
+    void buildFailureFrame();
+    QString childName(const char *suffix) const;   // the side, then the suffix
+    QString strokeText() const;                    // "down stroke" or "up stroke", for tool tips
+    QLineEdit *strokeBox(const char *suffix, const QString &caption, const QString &toolTip);
     QLineEdit *valueBox(const QString &name, const QString &caption, const QString &toolTip);
     void setBox(QLineEdit *box, const QString &text, bool enabled);
 
+    QString side;
     QGroupBox *maxRFrame, *minRFrame, *bounceFrame, *lastReadingFrame, *failureFrame;
     QLineEdit *maxRBox, *maxRLimBox, *minRBox, *minRLimBox, *lastRBox;
     QLineEdit *bounceBox, *bounceLimBox, *lastBounceBox, *lastContactTime;

@@ -7,7 +7,7 @@
 #include "engine/station/StationExit.h"
 #include "engine/station/StationTableModel.h"
 #include "features/preferences/PreferencesDialog.h"
-#include "mainwindow/MainForm.h"
+#include "mainwindow/TesterWindow.h"
 #include "platform/archive/ArchivePlace.h"
 #include "station/StationRowDelegate.h"
 #include "ui/ControlNames.h"
@@ -46,25 +46,7 @@ StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageD
 
     auto *central = new QWidget(this);
     setCentralWidget(central);
-    model = new StationTableModel(station, this);
-    testers = new QTableView(central);
-    testers->setObjectName("StationTable");
-    DescribeControl(testers, QStringLiteral("Testers"),
-                    QStringLiteral("One row per tester: double-click a row or press Enter to open its window"));
-    testers->setModel(model);
-    testers->setItemDelegate(new StationRowDelegate(testers));
-    testers->setSelectionBehavior(QAbstractItemView::SelectRows);
-    testers->setSelectionMode(QAbstractItemView::SingleSelection);
-    testers->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    testers->setTabKeyNavigation(false);
-    testers->setWordWrap(false);
-    testers->verticalHeader()->hide();
-    // Rows of one steady height: a sample repaints its row and lays out nothing.
-    testers->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    testers->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    testers->horizontalHeader()->setStretchLastSection(true);
-    restoreColumnWidths();
-
+    buildTesterTable(central);
     OpenTesterBtn = CaptionedControl<QPushButton>("OpenTesterBtn", QStringLiteral("&Open Tester Window"),
                                                   QStringLiteral("Open the window of the tester in the selected row"),
                                                   central);
@@ -84,7 +66,42 @@ StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageD
     statusBar()->addWidget(SearchLbl, 1);
     statusBar()->setSizeGripEnabled(false);
     buildMenus();
+    connectStation();
 
+    columnSave.setSingleShot(true);
+    columnSave.setInterval(ColumnSaveDelayMs);
+    connect(&columnSave, &QTimer::timeout, this, [this] { saveColumnWidths(); });
+    connect(testers->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { columnSave.start(); });
+    resize(std::min(testers->horizontalHeader()->length() + 40, 1600), 360);
+}
+
+// One row per tester, selected whole, with the column widths last saved.
+void StationWindow::buildTesterTable(QWidget *central)
+{
+    model = new StationTableModel(station, this);
+    testers = new QTableView(central);
+    testers->setObjectName("StationTable");
+    DescribeControl(testers, QStringLiteral("Testers"),
+                    QStringLiteral("One row per tester: double-click a row or press Enter to open its window"));
+    testers->setModel(model);
+    testers->setItemDelegate(new StationRowDelegate(testers));
+    testers->setSelectionBehavior(QAbstractItemView::SelectRows);
+    testers->setSelectionMode(QAbstractItemView::SingleSelection);
+    testers->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    testers->setTabKeyNavigation(false);
+    testers->setWordWrap(false);
+    testers->verticalHeader()->hide();
+    // Rows of one steady height: a sample repaints its row and lays out nothing.
+    testers->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    testers->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    testers->horizontalHeader()->setStretchLastSection(true);
+    restoreColumnWidths();
+}
+
+// Opening a tester from the table, the button or the menu, and what the
+// station reports: the search, a tester's failure, a tester that joined.
+void StationWindow::connectStation()
+{
     auto openSelected = [this] {
         const QModelIndexList rows = testers->selectionModel()->selectedRows();
         if (!rows.isEmpty())
@@ -101,7 +118,7 @@ StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageD
     connect(&station, &Station::searchChanged, this, [this] { showSearch(); });
     // A failure that comes while its tester's window is in front is seen.
     connect(&station, &Station::testerChanged, this, [this](int row) {
-        if (MainForm *form = testerWindow(row); form && form->isActiveWindow())
+        if (TesterWindow *form = testerWindow(row); form && form->isActiveWindow())
             this->station.failuresSeen(row);
     });
     connect(&station, &Station::testerJoined, this, [this](int row) {
@@ -110,12 +127,6 @@ StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageD
             testers->selectRow(row);
         showSearch();
     });
-
-    columnSave.setSingleShot(true);
-    columnSave.setInterval(ColumnSaveDelayMs);
-    connect(&columnSave, &QTimer::timeout, this, [this] { saveColumnWidths(); });
-    connect(testers->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { columnSave.start(); });
-    resize(std::min(testers->horizontalHeader()->length() + 40, 1600), 360);
 }
 
 StationWindow::~StationWindow()
@@ -163,14 +174,14 @@ void StationWindow::showSearch()
         SearchLbl->setText(text);
 }
 
-MainForm *StationWindow::openTester(int row)
+TesterWindow *StationWindow::openTester(int row)
 {
     if (row < 0 || row >= station.count())
         return nullptr;
     StationTester &tester = station.tester(row);
-    QPointer<MainForm> &form = windows[&tester.session()];
+    QPointer<TesterWindow> &form = windows[&tester.session()];
     if (!form) {
-        form = new MainForm(tester.session());
+        form = new TesterWindow(tester.session());
         form->setAttribute(Qt::WA_DeleteOnClose);
         form->joinStation([&tester] { return tester.name(); }, [this] { close(); },
                           [this] { station.preferencesChanged(); });
@@ -188,7 +199,7 @@ MainForm *StationWindow::openTester(int row)
     return form;
 }
 
-MainForm *StationWindow::testerWindow(int row) const
+TesterWindow *StationWindow::testerWindow(int row) const
 {
     if (row < 0 || row >= station.count())
         return nullptr;
@@ -197,7 +208,7 @@ MainForm *StationWindow::testerWindow(int row) const
 
 bool StationWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    auto *form = dynamic_cast<MainForm *>(watched);
+    auto *form = dynamic_cast<TesterWindow *>(watched);
     if (form && event->type() == QEvent::WindowActivate) {
         // Whoever brings a tester's window up has seen its failures.
         station.failuresSeen(station.indexOf(form->session()));
@@ -207,7 +218,7 @@ bool StationWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void StationWindow::saveWindowPlace(MainForm &form)
+void StationWindow::saveWindowPlace(TesterWindow &form)
 {
     form.session().registry().SaveWindowPlace(form.saveGeometry());
 }
@@ -226,7 +237,7 @@ void StationWindow::closeEvent(QCloseEvent *event)
 
 void StationWindow::closeTesterWindows()
 {
-    for (const QPointer<MainForm> &form : std::as_const(windows)) {
+    for (const QPointer<TesterWindow> &form : std::as_const(windows)) {
         if (!form)
             continue;
         form->removeEventFilter(this);

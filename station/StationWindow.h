@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/preferences/Registry.h"
-#include "mainwindow/MainForm.h"
+#include "mainwindow/TesterWindow.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -32,35 +32,37 @@ public:
     static QString title();
 
     // Opens the tester's window, or brings it up when it is open already.
-    MainForm *openTester(int row);
-    MainForm *testerWindow(int row) const;   // null when closed
+    TesterWindow *openTester(int row);
+    TesterWindow *testerWindow(int row) const;   // null when closed
 
     QTableView *table() const { return testers; }
     // How the testers' windows read the run archive (View, Runs...).
-    void setRunCatalogSource(MainForm::RunCatalogSource source) { runCatalogSource = std::move(source); }
+    void setRunCatalogSource(TesterWindow::RunCatalogSource source) { runCatalogSource = std::move(source); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildTesterTable(QWidget *central);
     void buildMenus();
+    void connectStation();
     void showSearch();
     void restoreColumnWidths();
     void saveColumnWidths();
     void closeTesterWindows();
-    void saveWindowPlace(MainForm &form);
+    void saveWindowPlace(TesterWindow &form);
 
     Station &station;
     SettingsStore &settings;
     MessageDialogs &dialogs;
     Registry preferences;   // the program's, shared by every tester
-    MainForm::RunCatalogSource runCatalogSource;
+    TesterWindow::RunCatalogSource runCatalogSource;
     StationTableModel *model;
     QTableView *testers;
     QPushButton *OpenTesterBtn;
     QAction *TesterOpenMenu = nullptr;
     QLabel *SearchLbl;
     QTimer columnSave;   // widths are written once a drag has ended, not for every pixel
-    QHash<const TesterSession *, QPointer<MainForm>> windows;
+    QHash<const TesterSession *, QPointer<TesterWindow>> windows;
 };

@@ -10,7 +10,7 @@
 QLabel *DialogIcon(QStyle::StandardPixmap which, QWidget *dialog)
 {
     auto *picture = new QLabel(dialog);
-    picture->setObjectName("Picture1");
+    picture->setObjectName("dialogIcon");
     const int size = dialog->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, dialog);
     picture->setPixmap(dialog->style()->standardIcon(which, nullptr, dialog).pixmap(size, size));
     picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);

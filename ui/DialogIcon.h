@@ -8,7 +8,7 @@ class QLabel;
 class QPushButton;
 class QWidget;
 
-// The icon at the left of a message dialog ("Picture1"), from the style's
+// The icon at the left of a message dialog, from the style's
 // standard message-box icons.
 QLabel *DialogIcon(QStyle::StandardPixmap which, QWidget *dialog);
 

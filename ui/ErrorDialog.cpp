@@ -14,27 +14,27 @@ ErrorDialog::ErrorDialog(QWidget *parent)
     setWindowTitle(QStringLiteral("Unknown Error"));
     setModal(true);
 
-    QLabel *Picture1 = DialogIcon(QStyle::SP_MessageBoxWarning, this);
-    ErrMsg = new QLabel(QStringLiteral("Unknown Error"), this);
-    ErrMsg->setObjectName("ErrMsg");
-    ErrMsg->setWordWrap(true);
-    ErrMsg->setMinimumWidth(260);
+    QLabel *icon = DialogIcon(QStyle::SP_MessageBoxWarning, this);
+    messageText = new QLabel(QStringLiteral("Unknown Error"), this);
+    messageText->setObjectName("messageText");
+    messageText->setWordWrap(true);
+    messageText->setMinimumWidth(260);
     auto *OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName("OKButton");
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 
-    LayOutMessageDialog(this, Picture1, ErrMsg, {OKButton});
+    LayOutMessageDialog(this, icon, messageText, {OKButton});
 }
 
 void ErrorDialog::setMessage(const QString &text)
 {
-    ErrMsg->setText(text);
+    messageText->setText(text);
 }
 
 QString ErrorDialog::message() const
 {
-    return ErrMsg->text();
+    return messageText->text();
 }
 
 void ErrorDialog::showEvent(QShowEvent *event)

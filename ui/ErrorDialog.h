@@ -18,6 +18,6 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    QLabel *ErrMsg;
+    QLabel *messageText;
     bool loaded = false;
 };

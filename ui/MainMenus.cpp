@@ -14,15 +14,18 @@ QAction *entry(QMenu *menu, const char *name, const char *caption)
     return action;
 }
 
-void addRecentList(QMenu *menu, const QString &name, const QString &designCaption, QAction *entries[5])
+// The separator and entries are named after the list, the entries numbered
+// from 1 as the menu shows them.
+void addRecentList(QMenu *menu, const QString &name, const QString &designCaption, RecentList &list)
 {
-    entries[0] = menu->addSeparator();
-    entries[0]->setObjectName(name + QLatin1Char('0'));
-    entries[0]->setVisible(false);
-    for (int i = 1; i <= 4; ++i) {
-        entries[i] = menu->addAction(designCaption + QString::number(i));
-        entries[i]->setObjectName(name + QString::number(i));
-        entries[i]->setVisible(false);
+    list.separator = menu->addSeparator();
+    list.separator->setObjectName(name + QLatin1Char('0'));
+    list.separator->setVisible(false);
+    for (size_t i = 0; i < list.entries.size(); ++i) {
+        const QString number = QString::number(i + 1);
+        list.entries[i] = menu->addAction(designCaption + number);
+        list.entries[i]->setObjectName(name + number);
+        list.entries[i]->setVisible(false);
     }
 }
 
@@ -32,65 +35,65 @@ MainMenus::MainMenus(QMainWindow &window)
 {
     QMenuBar *bar = window.menuBar();
 
-    FileMenu = bar->addMenu(QStringLiteral("&File"));
-    FileMenu->setObjectName("FileMenu");
-    FileNewMenu = entry(FileMenu, "FileNewMenu", "&New");
-    FileOpenMenu = entry(FileMenu, "FileOpenMenu", "&Open...");
-    FileCloseMenu = entry(FileMenu, "FileCloseMenu", "&Close");
-    FileMenu->addSeparator();
-    FilePrintMenu = entry(FileMenu, "FilePrintMenu", "&Print...");
-    FilePrintSetupMenu = entry(FileMenu, "FilePrintSetupMenu", "Print Set&up...");
-    FileMenu->addSeparator();
-    FileExitMenu = entry(FileMenu, "FileExitMenu", "E&xit");
-    addRecentList(FileMenu, QStringLiteral("FileRecentMenu"), QStringLiteral("FileRecent"), FileRecentMenu);
+    fileMenu = bar->addMenu(QStringLiteral("&File"));
+    fileMenu->setObjectName("FileMenu");
+    fileNew = entry(fileMenu, "FileNewMenu", "&New");
+    fileOpen = entry(fileMenu, "FileOpenMenu", "&Open...");
+    fileClose = entry(fileMenu, "FileCloseMenu", "&Close");
+    fileMenu->addSeparator();
+    filePrint = entry(fileMenu, "FilePrintMenu", "&Print...");
+    filePrintSetup = entry(fileMenu, "FilePrintSetupMenu", "Print Set&up...");
+    fileMenu->addSeparator();
+    fileExit = entry(fileMenu, "FileExitMenu", "E&xit");
+    addRecentList(fileMenu, QStringLiteral("FileRecentMenu"), QStringLiteral("FileRecent"), recentFiles);
 
-    ConfigureMenu = bar->addMenu(QStringLiteral("&Configure"));
-    ConfigureMenu->setObjectName("ConfigureMenu");
-    ConfigureLearnMenu = entry(ConfigureMenu, "ConfigureLearnMenu", "&Learn...");
-    ConfigureEditMenu = entry(ConfigureMenu, "ConfigureEditMenu", "&Edit...");
-    ConfigureOpenMenu = entry(ConfigureMenu, "ConfigureOpenMenu", "&Open...");
-    ConfigureSaveMenu = entry(ConfigureMenu, "ConfigureSaveMenu", "&Save...");
-    ConfigureMenu->addSeparator();
-    ConfigureResetLimits = entry(ConfigureMenu, "ConfigureResetLimits", "&Reset Limits");
-    ConfigureMasterResetMenu = entry(ConfigureMenu, "ConfigureMasterResetMenu", "&Master Reset...");
-    addRecentList(ConfigureMenu, QStringLiteral("ConfigureRecentFileMenu"), QStringLiteral("ConfigRecent"),
-                  ConfigureRecentFileMenu);
+    configureMenu = bar->addMenu(QStringLiteral("&Configure"));
+    configureMenu->setObjectName("ConfigureMenu");
+    configureLearn = entry(configureMenu, "ConfigureLearnMenu", "&Learn...");
+    configureEdit = entry(configureMenu, "ConfigureEditMenu", "&Edit...");
+    configureOpen = entry(configureMenu, "ConfigureOpenMenu", "&Open...");
+    configureSave = entry(configureMenu, "ConfigureSaveMenu", "&Save...");
+    configureMenu->addSeparator();
+    configureResetLimits = entry(configureMenu, "ConfigureResetLimits", "&Reset Limits");
+    configureMasterReset = entry(configureMenu, "ConfigureMasterResetMenu", "&Master Reset...");
+    addRecentList(configureMenu, QStringLiteral("ConfigureRecentFileMenu"), QStringLiteral("ConfigRecent"),
+                  recentConfigFiles);
 
-    RunMenu = bar->addMenu(QStringLiteral("&Run"));
-    RunMenu->setObjectName("RunMenu");
-    RunStopMenu = entry(RunMenu, "RunStopMenu", "&Stop");
-    RunRunLimitMenu = entry(RunMenu, "RunRunLimitMenu", "&Run To Limits");
-    RunOnceMenu = entry(RunMenu, "RunOnceMenu", "Run &Once");
-    RunNoLimitMenu = entry(RunMenu, "RunNoLimitMenu", "Run &No Limit");
-    RunMenu->addSeparator();
-    RunSampleDataMenu = entry(RunMenu, "RunSampleDataMenu", "Sample &Data");
-    RunBreakUpdateMenu = entry(RunMenu, "RunBreakUpdateMenu", "&Break Update");
-    RunMenu->addSeparator();
-    RunManualMenu = entry(RunMenu, "RunManualMenu", "&Manual");
-    RunPortMenu = entry(RunMenu, "RunPortMenu", "&Port...");
+    runMenu = bar->addMenu(QStringLiteral("&Run"));
+    runMenu->setObjectName("RunMenu");
+    runStop = entry(runMenu, "RunStopMenu", "&Stop");
+    runToLimits = entry(runMenu, "RunRunLimitMenu", "&Run To Limits");
+    runOnce = entry(runMenu, "RunOnceMenu", "Run &Once");
+    runNoLimit = entry(runMenu, "RunNoLimitMenu", "Run &No Limit");
+    runMenu->addSeparator();
+    runSampleData = entry(runMenu, "RunSampleDataMenu", "Sample &Data");
+    runBreakUpdate = entry(runMenu, "RunBreakUpdateMenu", "&Break Update");
+    runMenu->addSeparator();
+    runManual = entry(runMenu, "RunManualMenu", "&Manual");
+    runPort = entry(runMenu, "RunPortMenu", "&Port...");
 
-    HelpMenu = bar->addMenu(QStringLiteral("&Help"));
-    HelpMenu->setObjectName("HelpMenu");
-    HelpAboutMenu = entry(HelpMenu, "HelpAboutMenu", "&About");
+    helpMenu = bar->addMenu(QStringLiteral("&Help"));
+    helpMenu->setObjectName("HelpMenu");
+    helpAbout = entry(helpMenu, "HelpAboutMenu", "&About");
 }
 
-void MainMenus::fillRecent(QAction *const entries[5], const QStringList &paths)
+void MainMenus::fillRecent(const RecentList &list, const QStringList &paths)
 {
-    for (int i = 0; i <= 4; ++i)
-        entries[i]->setVisible(false);
-    for (int i = 1; i <= 4; ++i) {
-        entries[i]->setText(QString());
-        entries[i]->setData(QVariant());
+    list.separator->setVisible(false);
+    for (QAction *entry : list.entries) {
+        entry->setVisible(false);
+        entry->setText(QString());
+        entry->setData(QVariant());
     }
-    for (int i = 1; i <= 4 && i <= paths.size(); ++i) {
-        const QString &path = paths.at(i - 1);
+    for (size_t i = 0; i < list.entries.size() && qsizetype(i) < paths.size(); ++i) {
+        const QString &path = paths.at(qsizetype(i));
         if (path.isEmpty())
             break;
-        entries[0]->setVisible(true);
+        list.separator->setVisible(true);
         // A "&" in a path is a character of the name, not a menu accelerator.
-        entries[i]->setText(QString(path).replace(QLatin1Char('&'), QLatin1String("&&")));
-        entries[i]->setData(path);
-        entries[i]->setVisible(true);
+        list.entries[i]->setText(QString(path).replace(QLatin1Char('&'), QLatin1String("&&")));
+        list.entries[i]->setData(path);
+        list.entries[i]->setVisible(true);
     }
 }
 

@@ -12,16 +12,16 @@ ReadjustDialog::ReadjustDialog(const QStringList &changes, QWidget *parent)
     setWindowTitle(QStringLiteral("Values Modified"));
     setModal(true);
 
-    QLabel *Picture1 = DialogIcon(QStyle::SP_MessageBoxWarning, this);
+    QLabel *icon = DialogIcon(QStyle::SP_MessageBoxWarning, this);
     QString text = QStringLiteral("Some parameters were readjusted.  Do you wish to review these values before "
                                   "sending to unit?");
     if (!changes.isEmpty())
         text += QStringLiteral("\n\n") + changes.join(QLatin1Char('\n'));
-    auto *Label1 = new QLabel(text, this);
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setObjectName("Label1");
-    Label1->setWordWrap(true);
-    Label1->setMinimumWidth(300);
+    auto *message = new QLabel(text, this);
+    message->setTextFormat(Qt::PlainText);
+    message->setObjectName("messageText");
+    message->setWordWrap(true);
+    message->setMinimumWidth(300);
 
     auto *YesButton = new QPushButton(QStringLiteral("Yes"), this);
     YesButton->setObjectName("YesButton");
@@ -35,7 +35,7 @@ ReadjustDialog::ReadjustDialog(const QStringList &changes, QWidget *parent)
     connect(YesButton, &QPushButton::clicked, this, [this] { answer(AnswerYes); });
     connect(NoButton, &QPushButton::clicked, this, [this] { answer(AnswerNo); });
 
-    LayOutMessageDialog(this, Picture1, Label1, {YesButton, NoButton});
+    LayOutMessageDialog(this, icon, message, {YesButton, NoButton});
 
     setTabOrder(YesButton, NoButton);
     YesButton->setFocus();

@@ -12,11 +12,11 @@ YesNoDialog::YesNoDialog(QWidget *parent)
     setWindowTitle(QStringLiteral("Save Dialog"));
     setModal(true);
 
-    QLabel *Picture1 = DialogIcon(QStyle::SP_MessageBoxQuestion, this);
-    MsgLbl = new QLabel(QStringLiteral("Unknown"), this);
-    MsgLbl->setObjectName("MsgLbl");
-    MsgLbl->setWordWrap(true);
-    MsgLbl->setMinimumWidth(300);
+    QLabel *icon = DialogIcon(QStyle::SP_MessageBoxQuestion, this);
+    messageText = new QLabel(QStringLiteral("Unknown"), this);
+    messageText->setObjectName("messageText");
+    messageText->setWordWrap(true);
+    messageText->setMinimumWidth(300);
 
     auto *YesButton = new QPushButton(QStringLiteral("Yes"), this);
     auto *NoButton = new QPushButton(QStringLiteral("No"), this);
@@ -32,7 +32,7 @@ YesNoDialog::YesNoDialog(QWidget *parent)
     connect(NoButton, &QPushButton::clicked, this, [this] { answer(AnswerNo); });
     connect(CancelButton, &QPushButton::clicked, this, [this] { answer(AnswerCancel); });
 
-    LayOutMessageDialog(this, Picture1, MsgLbl, {YesButton, NoButton, CancelButton});
+    LayOutMessageDialog(this, icon, messageText, {YesButton, NoButton, CancelButton});
 
     setTabOrder(YesButton, CancelButton);
     setTabOrder(CancelButton, NoButton);
@@ -41,12 +41,12 @@ YesNoDialog::YesNoDialog(QWidget *parent)
 
 void YesNoDialog::setMessage(const QString &text)
 {
-    MsgLbl->setText(text);
+    messageText->setText(text);
 }
 
 QString YesNoDialog::message() const
 {
-    return MsgLbl->text();
+    return messageText->text();
 }
 
 void YesNoDialog::answer(int16_t selection)

@@ -22,5 +22,5 @@ public:
 private:
     void answer(int16_t selection);
 
-    QLabel *MsgLbl;
+    QLabel *messageText;
 };

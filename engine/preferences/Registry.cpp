@@ -65,16 +65,16 @@ Registry::Registry(SettingsStore &store)
 {
 }
 
-int Registry::LoadCommChannel() const
+int Registry::savedPort() const
 {
-    QString text = store.read(PreferencesSection, CommChannelName);
-    if (text.isEmpty()) text = QStringLiteral("0");
-    const double channel = RoundHalfEven(ReadNumber(text) - 1);
-    // A damaged value that does not fit a port number starts the search at
-    // the first port, as if nothing was stored.
-    if (!(channel >= std::numeric_limits<int16_t>::min() && channel <= std::numeric_limits<int16_t>::max()))
-        return -1;
-    return int(channel);
+    const QString text = store.read(PreferencesSection, CommChannelName);
+    if (text.isEmpty())
+        return 0;
+    const double port = RoundHalfEven(ReadNumber(text));
+    // A damaged value that does not fit a port number counts as nothing stored.
+    if (!(port >= std::numeric_limits<int16_t>::min() && port <= std::numeric_limits<int16_t>::max()))
+        return 0;
+    return int(port);
 }
 
 void Registry::SaveCommChannel(int comChan)

@@ -16,7 +16,7 @@ class Registry
 public:
     explicit Registry(SettingsStore &store);
 
-    int LoadCommChannel() const;                 // saved port minus one; start-up clamps it
+    int savedPort() const;                       // 0 when none was saved; start-up clamps it
     void SaveCommChannel(int comChan);
 
     QStringList LoadRecentFiles() const;         // at most four, most recent first, no gaps

@@ -91,7 +91,7 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     connect(view.get(), &SessionView::limitReached, this, &TesterSession::testEnded);
     connect(view.get(), &SessionView::stopCommanded, this, &TesterSession::stopAcknowledged);
     connectRecorder();
-    pollTimer.setObjectName("Tmr");
+    pollTimer.setObjectName("pollTimer");
     connect(&pollTimer, &QTimer::timeout, this, [this] { tick(); });
 }
 
@@ -163,8 +163,9 @@ void TesterSession::start(std::optional<int> searchAfterPort)
     if (TesterView *window = view->shownIn())
         showEverything(*window);
 
-    // The search starts at the saved port; ports above 9 are searched from 9.
-    s.ComChan = TesterState::Integer(std::clamp(prefs->LoadCommChannel(), 0, 8));
+    // The search tries the port after ComChan first: it starts at the saved
+    // port, and ports above 9 are searched from 9.
+    s.ComChan = TesterState::Integer(std::clamp(prefs->savedPort() - 1, 0, 8));
     if (searchAfterPort)
         s.ComChan = TesterState::Integer(std::clamp(*searchAfterPort, 0, 16));
     preferencesChanged();

@@ -7,7 +7,7 @@
 Station::Station(const StationOutside &outside, int pollPeriodMs)
     : outside(outside), pollPeriodMs(pollPeriodMs)
 {
-    pollTimer.setObjectName("Tmr");
+    pollTimer.setObjectName("pollTimer");
     connect(&pollTimer, &QTimer::timeout, this, [this] { tick(); });
 }
 

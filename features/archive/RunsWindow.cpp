@@ -47,6 +47,19 @@ RunsWindow::RunsWindow(RunCatalog &catalog, MessageDialogs &dialogs, Actions act
     setWindowTitle(QStringLiteral("Runs"));
     resize(760, 420);
 
+    QLayout *filters = buildFilters();
+    buildRunTable();
+    QLayout *buttons = buildRunButtons();
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addWidget(RunTable, 1);
+    layout->addLayout(buttons);
+    refresh();
+}
+
+// The serial number and the start dates the list is filtered by.
+QLayout *RunsWindow::buildFilters()
+{
     auto *filters = new QGridLayout;
     const auto labelled = [this, filters](const QString &caption, QWidget *field, const QString &tip, int column) {
         auto *label = new QLabel(caption, this);
@@ -64,7 +77,11 @@ RunsWindow::RunsWindow(RunCatalog &catalog, MessageDialogs &dialogs, Actions act
     connect(SerialFilter, &QLineEdit::textChanged, this, [this] { refresh(); });
     connect(FromDate, &QDateEdit::dateChanged, this, [this] { refresh(); });
     connect(ToDate, &QDateEdit::dateChanged, this, [this] { refresh(); });
+    return filters;
+}
 
+void RunsWindow::buildRunTable()
+{
     RunTable = new QTableWidget(0, 7, this);
     RunTable->setObjectName("RunTable");
     DescribeControl(RunTable, QStringLiteral("Runs"), QStringLiteral("The archive's runs, newest first"));
@@ -77,7 +94,11 @@ RunsWindow::RunsWindow(RunCatalog &catalog, MessageDialogs &dialogs, Actions act
     RunTable->verticalHeader()->hide();
     RunTable->horizontalHeader()->setStretchLastSection(true);
     connect(RunTable, &QTableWidget::itemSelectionChanged, this, [this] { enableRunButtons(); });
+}
 
+// What can be done with the chosen run.
+QLayout *RunsWindow::buildRunButtons()
+{
     const auto button = [this](const char *name, const QString &caption, const QString &tip, void (RunsWindow::*act)()) {
         auto *b = CaptionedControl<QPushButton>(name, caption, tip, this);
         connect(b, &QPushButton::clicked, this, act);
@@ -96,12 +117,7 @@ RunsWindow::RunsWindow(RunCatalog &catalog, MessageDialogs &dialogs, Actions act
     for (QPushButton *b : {TrendButton, PreviewButton, PdfButton, ExportButton})
         buttons->addWidget(b);
     buttons->addStretch(1);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(filters);
-    layout->addWidget(RunTable, 1);
-    layout->addLayout(buttons);
-    refresh();
+    return buttons;
 }
 
 void RunsWindow::refresh()

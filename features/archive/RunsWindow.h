@@ -9,6 +9,7 @@
 
 class MessageDialogs;
 class QDateEdit;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
@@ -49,6 +50,9 @@ public:
     QPushButton *TrendButton, *PreviewButton, *PdfButton, *ExportButton;
 
 private:
+    QLayout *buildFilters();
+    void buildRunTable();
+    QLayout *buildRunButtons();
     const RunSummary *chosenRun() const;
     bool lastSampleOfRun(TesterState &last);
     void showFailure(const QString &failure);

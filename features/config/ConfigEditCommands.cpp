@@ -3,7 +3,7 @@
 #include "engine/config/ConfigRecord.h"
 #include "engine/state/TesterState.h"
 #include "engine/supervision/TesterEngine.h"
-#include "features/config/frmOptions.h"
+#include "features/config/ConfigEditorDialog.h"
 #include "features/procedures/ResetDialog.h"
 #include "ui/MainMenus.h"
 
@@ -13,46 +13,44 @@ ConfigEditCommands::ConfigEditCommands(MainMenus &menus, TesterState &state, Tes
                                        MessageDialogs &messageDialogs, QWidget *parentWindow)
     : s(state), engine(testerEngine), dialogs(messageDialogs), window(parentWindow)
 {
-    connect(menus.ConfigureEditMenu, &QAction::triggered, this, [this] { ConfigureEditMenu_Click(); });
-    connect(menus.ConfigureResetLimits, &QAction::triggered, this, [this] { ConfigureResetLimits_Click(); });
+    connect(menus.configureEdit, &QAction::triggered, this, [this] { editTesterConfiguration(); });
+    connect(menus.configureResetLimits, &QAction::triggered, this, [this] { chooseCountersToReset(); });
 }
 
-void ConfigEditCommands::ConfigureEditMenu_Click()
+void ConfigEditCommands::editTesterConfiguration()
 {
     CopyCurrentConfigToEdit(s);
-    EditConfiguration(false);
+    editConfiguration(false);
 }
 
-void ConfigEditCommands::EditConfiguration(bool NewLearn)
+void ConfigEditCommands::editConfiguration(bool newLearn)
 {
-    int16_t useSelect = 2;
-    bool isDirty = false;
+    bool accepted = false;
+    bool valuesChanged = false;
     {
-        frmOptions editor(s, dialogs, window);
-        editor.exec();
-        useSelect = editor.UseSelect;
-        isDirty = editor.IsDirty;
+        ConfigEditorDialog editor(s, dialogs, window);
+        accepted = editor.exec() == QDialog::Accepted;
+        valuesChanged = editor.valuesChanged;
     }
-    if (useSelect == 1) {
-        s.IsDirtyConfig = isDirty;
+    if (accepted) {
+        s.IsDirtyConfig = valuesChanged;
         s.MasterUpdate = false;
         // The whole configuration goes, changed or not; the link may have
         // become busy while the editor was open, and then nothing is sent.
         engine.StartOrdinaryDownload();
     }
-    if (NewLearn)
+    if (newLearn)
         s.IsDirtyConfig = true;
 }
 
-void ConfigEditCommands::ConfigureResetLimits_Click()
+void ConfigEditCommands::chooseCountersToReset()
 {
     if (!engine.CommReady())
         return;
     bool doClear = false;
     {
         ResetDialog dialog(s, window);
-        dialog.exec();
-        doClear = dialog.DoClear;
+        doClear = dialog.exec() == QDialog::Accepted;
     }
     if (doClear)
         engine.DoNextClear(0);

@@ -18,12 +18,12 @@ public:
                        QWidget *window);
 
     // Runs the editor over the edit copy as it stands; when the operator
-    // accepts, sends the whole configuration. After a learn (NewLearn) the
+    // accepts, sends the whole configuration. After a learn (newLearn) the
     // configuration counts as unsaved whatever the operator chose.
-    void EditConfiguration(bool NewLearn);
+    void editConfiguration(bool newLearn);
 
-    void ConfigureEditMenu_Click();      // the edit copy from the tester's values, then the editor
-    void ConfigureResetLimits_Click();
+    void editTesterConfiguration();      // the edit copy from the tester's values, then the editor
+    void chooseCountersToReset();
 
 private:
     TesterState &s;

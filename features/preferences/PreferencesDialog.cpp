@@ -27,6 +27,22 @@ PreferencesDialog::PreferencesDialog(Registry &registry, MessageDialogs &dialogs
     setWindowTitle(QStringLiteral("Preferences"));
     setModal(true);
 
+    // Built in the order of the tab chain: the buttons come before the notifications.
+    QWidget *archive = buildArchiveGroup(defaultArchive);
+    QWidget *runFiles = buildRunFilesGroup();
+    QWidget *station = buildStationGroup();
+    QLayout *buttons = buildButtons();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(archive);
+    layout->addWidget(runFiles);
+    layout->addWidget(station);
+    layout->addWidget(notificationsGroup());
+    layout->addLayout(buttons);
+}
+
+QWidget *PreferencesDialog::buildArchiveGroup(const QString &defaultArchive)
+{
     auto *archiveGroup = new QGroupBox(QStringLiteral("Run archive"), this);
     auto *archiveGrid = new QGridLayout(archiveGroup);
     ArchiveEdit
@@ -38,7 +54,11 @@ PreferencesDialog::PreferencesDialog(Registry &registry, MessageDialogs &dialogs
     ArchiveEdit->setPlaceholderText(QDir::toNativeSeparators(defaultArchive));
     auto *archiveNote = new QLabel(QStringLiteral("Used from the next start of the program."), archiveGroup);
     archiveGrid->addWidget(archiveNote, archiveGrid->rowCount(), 1);
+    return archiveGroup;
+}
 
+QWidget *PreferencesDialog::buildRunFilesGroup()
+{
     auto *filesGroup = new QGroupBox(QStringLiteral("Unattended logging"), this);
     auto *filesGrid = new QGridLayout(filesGroup);
     RunFilesCheck = CaptionedControl<QCheckBox>(
@@ -59,7 +79,11 @@ PreferencesDialog::PreferencesDialog(Registry &registry, MessageDialogs &dialogs
         if (!folder.isEmpty())
             RunFolderEdit->setText(QDir::toNativeSeparators(folder));
     });
+    return filesGroup;
+}
 
+QWidget *PreferencesDialog::buildStationGroup()
+{
     auto *stationGroup = new QGroupBox(QStringLiteral("Station"), this);
     auto *stationLayout = new QVBoxLayout(stationGroup);
     DriveEveryTesterCheck = CaptionedControl<QCheckBox>(
@@ -71,23 +95,21 @@ PreferencesDialog::PreferencesDialog(Registry &registry, MessageDialogs &dialogs
     DriveEveryTesterCheck->setChecked(registry.LoadDriveEveryTester());
     stationLayout->addWidget(DriveEveryTesterCheck);
     stationLayout->addWidget(new QLabel(QStringLiteral("Used from the next start of the program."), stationGroup));
+    return stationGroup;
+}
 
+QLayout *PreferencesDialog::buildButtons()
+{
     auto *OKButton = CaptionedControl<QPushButton>("OKButton", QStringLiteral("OK"), QString(), this);
     auto *CancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"), QString(), this);
     OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { saveAndAccept(); });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(OKButton);
     buttons->addWidget(CancelButton);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(archiveGroup);
-    layout->addWidget(filesGroup);
-    layout->addWidget(stationGroup);
-    layout->addWidget(notificationsGroup());
-    layout->addLayout(buttons);
+    return buttons;
 }
 
 QWidget *PreferencesDialog::notificationsGroup()
@@ -147,7 +169,7 @@ void PreferencesDialog::saveNotifications()
     registry.SaveWebView(WebViewEdit->text(), WebTokenEdit->text());
 }
 
-void PreferencesDialog::OKButton_Click()
+void PreferencesDialog::saveAndAccept()
 {
     const QString archive = ArchiveEdit->text().trimmed();
     ArchiveLocation location;

@@ -5,6 +5,7 @@
 
 class MessageDialogs;
 class QCheckBox;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class Registry;
@@ -30,9 +31,13 @@ public:
     QLineEdit *WebViewEdit;
     QLineEdit *WebTokenEdit;
 
-    void OKButton_Click();
+    void saveAndAccept();
 
 private:
+    QWidget *buildArchiveGroup(const QString &defaultArchive);
+    QWidget *buildRunFilesGroup();
+    QWidget *buildStationGroup();
+    QLayout *buildButtons();
     QWidget *notificationsGroup();
     QString notificationsProblem() const;
     void saveNotifications();

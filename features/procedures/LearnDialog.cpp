@@ -33,28 +33,28 @@ LearnDialog::LearnDialog(QWidget *parent)
     setWindowTitle(QStringLiteral("Learn Switch Parameters"));
     setModal(true);
 
-    auto *Label1 = textLabel("Label1", QStringLiteral("Switch Type:"), this);
-    LearnSwitchType = new QComboBox(this);
-    LearnSwitchType->setObjectName("LearnSwitchType");
-    LearnSwitchType->addItems({QStringLiteral("Normally Open"), QStringLiteral("Normally Closed")});
-    LabelField(Label1, LearnSwitchType, QStringLiteral("Sets the non-activated contact type"));
-    LearnBounceCheck = CaptionedControl<QCheckBox>(
-        "LearnBounceCheck", QStringLiteral("Include Bounce"),
+    auto *switchTypeLabel = textLabel("switchTypeLabel", QStringLiteral("Switch Type:"), this);
+    switchTypeSelect = new QComboBox(this);
+    switchTypeSelect->setObjectName("switchTypeSelect");
+    switchTypeSelect->addItems({QStringLiteral("Normally Open"), QStringLiteral("Normally Closed")});
+    LabelField(switchTypeLabel, switchTypeSelect, QStringLiteral("Sets the non-activated contact type"));
+    includeBounceCheck = CaptionedControl<QCheckBox>(
+        "includeBounceCheck", QStringLiteral("Include Bounce"),
         QStringLiteral("The resulting configuration will have bounce testing enabled"), this);
-    LearnBounceCheck->setChecked(true);
+    includeBounceCheck->setChecked(true);
 
-    auto *Label2 = textLabel("Label2", QStringLiteral("Select the contact type before learning the switch.  "
+    auto *instructionsLabel = textLabel("instructionsLabel", QStringLiteral("Select the contact type before learning the switch.  "
                                                       "Verify the positioning and that the switch is a golden master."),
                              this);
-    auto *Label3 = textLabel("Label3", QStringLiteral("Warning!"), this);
-    QFont bold = Label3->font();
+    auto *warningTitleLabel = textLabel("warningTitleLabel", QStringLiteral("Warning!"), this);
+    QFont bold = warningTitleLabel->font();
     bold.setBold(true);
-    Label3->setFont(bold);
-    auto *Label4 = textLabel("Label4", QStringLiteral("Learning an new configuration will destroy the current "
+    warningTitleLabel->setFont(bold);
+    auto *warningLabel = textLabel("warningLabel", QStringLiteral("Learning an new configuration will destroy the current "
                                                       "configuration in the tester and will clear all previous test "
                                                       "results."),
                              this);
-    Label4->setMinimumWidth(320);
+    warningLabel->setMinimumWidth(320);
 
     auto *OKButton = CaptionedControl<QPushButton>(
         "OKButton", QStringLiteral("OK"), QStringLiteral("Accepts the chosen configuration and starts learn cycles"), this);
@@ -65,16 +65,16 @@ LearnDialog::LearnDialog(QWidget *parent)
     OKButton->setAutoDefault(false);
     CancelButton->setAutoDefault(false);
     CancelButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { acceptSwitchType(); });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *grid = new QGridLayout(this);
-    grid->addWidget(Label1, 0, 0);
-    grid->addWidget(LearnSwitchType, 0, 1);
-    grid->addWidget(LearnBounceCheck, 1, 1);
-    grid->addWidget(Label2, 2, 0, 1, 2);
-    grid->addWidget(Label3, 3, 0, 1, 2);
-    grid->addWidget(Label4, 4, 0, 1, 2);
+    grid->addWidget(switchTypeLabel, 0, 0);
+    grid->addWidget(switchTypeSelect, 0, 1);
+    grid->addWidget(includeBounceCheck, 1, 1);
+    grid->addWidget(instructionsLabel, 2, 0, 1, 2);
+    grid->addWidget(warningTitleLabel, 3, 0, 1, 2);
+    grid->addWidget(warningLabel, 4, 0, 1, 2);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(OKButton);
@@ -82,10 +82,11 @@ LearnDialog::LearnDialog(QWidget *parent)
     grid->addLayout(buttons, 5, 0, 1, 2);
 }
 
-void LearnDialog::OKButton_Click()
+void LearnDialog::acceptSwitchType()
 {
-    DoBounce = LearnBounceCheck->isChecked();
-    xContact = int16_t((LearnSwitchType->currentIndex() + 1) | (DoBounce ? BothStrokesWithBounce : BothStrokes));
-    LearnGo = true;
+    chosen.DoBounce = includeBounceCheck->isChecked();
+    chosen.xContact = int16_t((switchTypeSelect->currentIndex() + 1)
+                              | (chosen.DoBounce ? BothStrokesWithBounce : BothStrokes));
+    chosen.LearnGo = true;
     accept();
 }

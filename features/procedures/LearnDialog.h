@@ -9,21 +9,18 @@ class QComboBox;
 
 // "Learn Switch Parameters": the contact type of the golden switch and
 // whether the learned configuration tests bounce. Cancel is the default
-// button. The caller reads LearnGo, xContact and DoBounce afterwards.
+// button. The caller reads choice() afterwards.
 class LearnDialog : public QDialog
 {
 public:
     explicit LearnDialog(QWidget *parent = nullptr);
 
-    bool LearnGo = false;
-    int16_t xContact = 0;
-    bool DoBounce = false;
-
-    LearnChoice choice() const { return {LearnGo, xContact, DoBounce}; }
+    LearnChoice choice() const { return chosen; }
 
 private:
-    void OKButton_Click();
+    void acceptSwitchType();
 
-    QComboBox *LearnSwitchType;
-    QCheckBox *LearnBounceCheck;
+    QComboBox *switchTypeSelect;
+    QCheckBox *includeBounceCheck;
+    LearnChoice chosen;
 };

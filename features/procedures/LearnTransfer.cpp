@@ -16,8 +16,8 @@ LearnTransfer::LearnTransfer(const TesterState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("Learning Switch"));
     setModal(true);
 
-    auto *Label1 = new QLabel(QStringLiteral("Please wait while the switch contacts are being tested."), this);
-    Label1->setObjectName("Label1");
+    auto *pleaseWaitLabel = new QLabel(QStringLiteral("Please wait while the switch contacts are being tested."), this);
+    pleaseWaitLabel->setObjectName("pleaseWaitLabel");
     LearnPrgrsBar = new QProgressBar(this);
     LearnPrgrsBar->setObjectName("LearnPrgrsBar");
     LearnPrgrsBar->setRange(0, LearnProgress::LastTick);
@@ -30,13 +30,13 @@ LearnTransfer::LearnTransfer(const TesterState &state, QWidget *parent)
     CancelButton->setDefault(true);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    LrnTmr = new QTimer(this);
-    LrnTmr->setObjectName("LrnTmr");
-    LrnTmr->setInterval(1000);
-    connect(LrnTmr, &QTimer::timeout, this, [this] { tick(); });
+    learnTimer = new QTimer(this);
+    learnTimer->setObjectName("learnTimer");
+    learnTimer->setInterval(1000);
+    connect(learnTimer, &QTimer::timeout, this, [this] { tick(); });
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
+    layout->addWidget(pleaseWaitLabel);
     layout->addWidget(LearnPrgrsBar);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -50,7 +50,7 @@ void LearnTransfer::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!loaded) {
         loaded = true;
-        LrnTmr->start();
+        learnTimer->start();
     }
 }
 
@@ -65,6 +65,6 @@ void LearnTransfer::tick()
 
 void LearnTransfer::done(int result)
 {
-    LrnTmr->stop();
+    learnTimer->stop();
     QDialog::done(result);
 }

@@ -20,7 +20,7 @@ public:
     bool Canceled() const { return progress.Canceled; }
     bool TimeOut() const { return progress.TimeOut; }
 
-    // One second of LrnTmr; public so that a test can be the clock.
+    // One second of learnTimer; public so that a test can be the clock.
     void tick();
 
 protected:
@@ -31,6 +31,6 @@ private:
     const TesterState &s;
     LearnProgress progress;
     QProgressBar *LearnPrgrsBar;
-    QTimer *LrnTmr;
+    QTimer *learnTimer;
     bool loaded = false;
 };

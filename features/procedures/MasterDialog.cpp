@@ -23,11 +23,11 @@ MasterDialog::MasterDialog(TesterState &state, MessageDialogs &messageDialogs, Q
                               const QString &text, const QString &toolTip) {
         return AddLabelledEdit(grid, this, caption, name, text, toolTip, labelName);
     };
-    MstrSerNum = field("Label1", QStringLiteral("Serial Number:"), "MstrSerNum", s.sSerialNumber,
+    serialNumberEdit = field("serialNumberLabel", QStringLiteral("Serial Number:"), "serialNumberEdit", s.sSerialNumber,
                        QStringLiteral("8 character value for the serial number (alpha-numeric, no spaces)"));
-    MstrRMode = field("Label2", QStringLiteral("Resistance Mode:"), "MstrRMode", QString::number(s.sRMode),
+    modeEdit = field("modeLabel", QStringLiteral("Resistance Mode:"), "modeEdit", QString::number(s.sRMode),
                       QStringLiteral("The resistance mode (0-pullup, 1-current, 2-voltage)"));
-    MstrPullup = field("Label3", QStringLiteral("Pullup Resistance:"), "MstrPullup", QString::number(s.sRPullUp),
+    pullupEdit = field("pullupLabel", QStringLiteral("Pullup Resistance:"), "pullupEdit", QString::number(s.sRPullUp),
                        QStringLiteral("Pullup resistance (>1 ohm)"));
 
     auto *OKButton = CaptionedControl<QPushButton>("OKButton", QStringLiteral("OK"), QString(), this);
@@ -36,7 +36,7 @@ MasterDialog::MasterDialog(TesterState &state, MessageDialogs &messageDialogs, Q
     OKButton->setAutoDefault(false);
     CancelButton->setAutoDefault(false);
     CancelButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { acceptIfEntriesValid(); });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *buttons = new QHBoxLayout;
@@ -46,10 +46,10 @@ MasterDialog::MasterDialog(TesterState &state, MessageDialogs &messageDialogs, Q
     grid->addLayout(buttons, grid->rowCount(), 0, 1, 2);
 }
 
-void MasterDialog::OKButton_Click()
+void MasterDialog::acceptIfEntriesValid()
 {
     MasterEntries entries;
-    const QString problem = CheckMasterEntries(MstrSerNum->text(), MstrRMode->text(), MstrPullup->text(), entries);
+    const QString problem = CheckMasterEntries(serialNumberEdit->text(), modeEdit->text(), pullupEdit->text(), entries);
     if (!problem.isEmpty()) {
         dialogs.ErrorDialog(QStringLiteral("Master Reset Data Error"), problem);
         return;   // open with the entries as typed
@@ -57,6 +57,5 @@ void MasterDialog::OKButton_Click()
     s.sSerialNumber = entries.serialNumber;
     s.sRMode = entries.mode;
     s.sRPullUp = entries.pullUp;
-    MasterGo = true;
     accept();
 }

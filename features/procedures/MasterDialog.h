@@ -9,20 +9,18 @@ struct TesterState;
 // "Tester Master Reset": the tester's serial number, measurement mode and
 // pull-up (range value). Opens on the values of the edit copy; OK checks
 // them and stores them there, or reports the first bad one and stays open.
-// Cancel is the default button. The caller reads MasterGo afterwards.
+// Cancel is the default button; only OK accepts it.
 class MasterDialog : public QDialog
 {
 public:
     MasterDialog(TesterState &state, MessageDialogs &dialogs, QWidget *parent = nullptr);
 
-    bool MasterGo = false;
-
 private:
-    void OKButton_Click();
+    void acceptIfEntriesValid();
 
     TesterState &s;
     MessageDialogs &dialogs;
-    QLineEdit *MstrSerNum;
-    QLineEdit *MstrRMode;
-    QLineEdit *MstrPullup;
+    QLineEdit *serialNumberEdit;
+    QLineEdit *modeEdit;
+    QLineEdit *pullupEdit;
 };

@@ -30,11 +30,11 @@ ProcedureMenus::ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngin
              std::move(editConfiguration)}),
       manualControl(manual)
 {
-    QObject::connect(menus.ConfigureLearnMenu, &QAction::triggered, menus.ConfigureLearnMenu,
+    QObject::connect(menus.configureLearn, &QAction::triggered, menus.configureLearn,
                      [this] { learn.ConfigureLearnMenu(); });
-    QObject::connect(menus.ConfigureMasterResetMenu, &QAction::triggered, menus.ConfigureMasterResetMenu,
-                     [this] { ConfigureMasterResetMenu(); });
-    QObject::connect(menus.RunManualMenu, &QAction::triggered, menus.RunManualMenu, [this] {
+    QObject::connect(menus.configureMasterReset, &QAction::triggered, menus.configureMasterReset,
+                     [this] { runMasterReset(); });
+    QObject::connect(menus.runManual, &QAction::triggered, menus.runManual, [this] {
         manualControl.RunManualMenu([this] {
             ManualDialog dialog(manualControl, window);
             manualDialog = &dialog;
@@ -45,12 +45,11 @@ ProcedureMenus::ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngin
 
 ProcedureMenus::~ProcedureMenus() = default;
 
-void ProcedureMenus::ConfigureMasterResetMenu()
+void ProcedureMenus::runMasterReset()
 {
     ConfigureMasterReset(s, engine, dialogs, [this] {
         MasterDialog dialog(s, dialogs, window);
-        dialog.exec();
-        return dialog.MasterGo;
+        return dialog.exec() == QDialog::Accepted;
     });
 }
 

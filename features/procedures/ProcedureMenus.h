@@ -30,7 +30,7 @@ public:
     void closeForExit();
 
 private:
-    void ConfigureMasterResetMenu();
+    void runMasterReset();
 
     TesterState &s;
     TesterEngine &engine;

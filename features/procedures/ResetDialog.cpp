@@ -31,31 +31,31 @@ ResetDialog::ResetDialog(TesterState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("Reset Test Results"));
     setModal(true);
 
-    auto *Label1 = new QLabel(QStringLiteral("Warning!"), this);
-    Label1->setObjectName("Label1");
-    QFont bold = Label1->font();
+    auto *warningTitleLabel = new QLabel(QStringLiteral("Warning!"), this);
+    warningTitleLabel->setObjectName("warningTitleLabel");
+    QFont bold = warningTitleLabel->font();
     bold.setBold(true);
-    Label1->setFont(bold);
-    auto *Label2 = new QLabel(QStringLiteral("This operation will clear the stored test data in the Cycle Tester.  "
+    warningTitleLabel->setFont(bold);
+    auto *warningLabel = new QLabel(QStringLiteral("This operation will clear the stored test data in the Cycle Tester.  "
                                              "This includes the cycle and fail counts.  Select only the values that "
                                              "need to be cleared."),
                               this);
-    Label2->setObjectName("Label2");
-    Label2->setWordWrap(true);
-    Label2->setMinimumWidth(320);
+    warningLabel->setObjectName("warningLabel");
+    warningLabel->setWordWrap(true);
+    warningLabel->setMinimumWidth(320);
 
-    CycleClearChkBx = control<QCheckBox>("CycleClearChkBx", "Cycle Count",
+    clearCyclesCheck = control<QCheckBox>("clearCyclesCheck", "Cycle Count",
                                          "If checked, the cycle count will be cleared", this);
-    FailCountChkBx = control<QCheckBox>("FailCountChkBx", "Fail Count",
+    clearFailuresCheck = control<QCheckBox>("clearFailuresCheck", "Fail Count",
                                         "If checked, the fail count will be cleared", this);
-    SeqCountChkBx = control<QCheckBox>("SeqCountChkBx", "Sequential Fail Count",
+    clearSeqFailuresCheck = control<QCheckBox>("clearSeqFailuresCheck", "Sequential Fail Count",
                                        "If checked, the sequential fail count will be cleared", this);
-    MinMaxChkBx = control<QCheckBox>("MinMaxChkBx", "Min / Max Values",
+    clearMinMaxCheck = control<QCheckBox>("clearMinMaxCheck", "Min / Max Values",
                                      "If checked, the min & max test results will be cleared", this);
     auto *OKButton = control<QPushButton>("OKButton", "OK", "Clear the checked items", this);
     auto *CancelButton = control<QPushButton>("CancelButton", "Cancel", "Don't clear any items", this);
     OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { acceptChosenCounters(); });
     connect(CancelButton, &QPushButton::clicked, this, [this] { reject(); });
 
     auto *buttons = new QHBoxLayout;
@@ -63,9 +63,9 @@ ResetDialog::ResetDialog(TesterState &state, QWidget *parent)
     buttons->addWidget(OKButton);
     buttons->addWidget(CancelButton);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
-    layout->addWidget(Label2);
-    for (QCheckBox *box : {CycleClearChkBx, FailCountChkBx, SeqCountChkBx, MinMaxChkBx})
+    layout->addWidget(warningTitleLabel);
+    layout->addWidget(warningLabel);
+    for (QCheckBox *box : {clearCyclesCheck, clearFailuresCheck, clearSeqFailuresCheck, clearMinMaxCheck})
         layout->addWidget(box);
     layout->addLayout(buttons);
 }
@@ -74,17 +74,15 @@ void ResetDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     // Each showing starts from "clear everything", never from the last choice.
-    DoClear = false;
-    for (QCheckBox *box : {CycleClearChkBx, FailCountChkBx, SeqCountChkBx, MinMaxChkBx})
+    for (QCheckBox *box : {clearCyclesCheck, clearFailuresCheck, clearSeqFailuresCheck, clearMinMaxCheck})
         box->setChecked(true);
 }
 
-void ResetDialog::OKButton_Click()
+void ResetDialog::acceptChosenCounters()
 {
-    DoClear = true;
-    s.ClearCycleCount = CycleClearChkBx->isChecked();
-    s.ClearFailCount = FailCountChkBx->isChecked();
-    s.ClearSeqCount = SeqCountChkBx->isChecked();
-    s.ClearMinMax = MinMaxChkBx->isChecked();
+    s.ClearCycleCount = clearCyclesCheck->isChecked();
+    s.ClearFailCount = clearFailuresCheck->isChecked();
+    s.ClearSeqCount = clearSeqFailuresCheck->isChecked();
+    s.ClearMinMax = clearMinMaxCheck->isChecked();
     accept();
 }

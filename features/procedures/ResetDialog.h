@@ -7,21 +7,19 @@ struct TesterState;
 
 // "Reset Test Results": which of the tester's stored results the counter
 // reset clears. Every showing starts with all four ticked. OK writes the
-// choice into the state's clear flags and sets `DoClear`; Cancel leaves
-// both alone.
+// choice into the state's clear flags and accepts the dialog; Cancel
+// leaves the flags alone.
 class ResetDialog : public QDialog
 {
 public:
     explicit ResetDialog(TesterState &state, QWidget *parent = nullptr);
 
-    bool DoClear = false;
-
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void OKButton_Click();
+    void acceptChosenCounters();
 
     TesterState &s;
-    QCheckBox *CycleClearChkBx, *FailCountChkBx, *SeqCountChkBx, *MinMaxChkBx;
+    QCheckBox *clearCyclesCheck, *clearFailuresCheck, *clearSeqFailuresCheck, *clearMinMaxCheck;
 };

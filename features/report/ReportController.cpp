@@ -46,21 +46,21 @@ ReportController::ReportController(MainMenus &menus, TesterState &state, Message
                                    std::unique_ptr<PrintDialogs> printDialogs, QObject *parent)
     : QObject(parent), s(state), reported(&state), dialogs(dialogs), printDialogs(std::move(printDialogs))
 {
-    FilePrintPreviewMenu = menuEntry(menus.FileMenu, menus.FilePrintSetupMenu, "FilePrintPreviewMenu",
+    filePrintPreview = menuEntry(menus.fileMenu, menus.filePrintSetup, "FilePrintPreviewMenu",
                                      "Print Pre&view...");
-    FileExportPdfMenu = menuEntry(menus.FileMenu, menus.FilePrintSetupMenu, "FileExportPdfMenu", "&Export PDF...");
+    fileExportPdf = menuEntry(menus.fileMenu, menus.filePrintSetup, "FileExportPdfMenu", "&Export PDF...");
 
     // The preview and the PDF show what Print would print, so they are there when Print is.
-    QAction *print = menus.FilePrintMenu;
-    for (QAction *follower : {FilePrintPreviewMenu, FileExportPdfMenu}) {
+    QAction *print = menus.filePrint;
+    for (QAction *follower : {filePrintPreview, fileExportPdf}) {
         follower->setEnabled(print->isEnabled());
         connect(print, &QAction::enabledChanged, follower, &QAction::setEnabled);
     }
 
-    connect(print, &QAction::triggered, this, [this] { FilePrintMenu_Click(); });
-    connect(menus.FilePrintSetupMenu, &QAction::triggered, this, [this] { FilePrintSetupMenu_Click(); });
-    connect(FilePrintPreviewMenu, &QAction::triggered, this, [this] { FilePrintPreviewMenu_Click(); });
-    connect(FileExportPdfMenu, &QAction::triggered, this, [this] { FileExportPdfMenu_Click(); });
+    connect(print, &QAction::triggered, this, [this] { printReport(); });
+    connect(menus.filePrintSetup, &QAction::triggered, this, [this] { setUpPrinter(); });
+    connect(filePrintPreview, &QAction::triggered, this, [this] { previewReport(); });
+    connect(fileExportPdf, &QAction::triggered, this, [this] { exportReportPdf(); });
 }
 
 ReportController::~ReportController() = default;
@@ -73,13 +73,13 @@ QPageLayout::Orientation ReportController::reportOrientation() const
     return currentPrinter.pageLayout().orientation();
 }
 
-void ReportController::FilePrintMenu_Click()
+void ReportController::printReport()
 {
     currentPrinter.setPageOrientation(reportOrientation());
     showFailure(printOn(currentPrinter));
 }
 
-void ReportController::FilePrintSetupMenu_Click()
+void ReportController::setUpPrinter()
 {
     printDialogs->printSetup(currentPrinter);
     // Taken whether the dialog was accepted or not: from now on the report
@@ -87,13 +87,13 @@ void ReportController::FilePrintSetupMenu_Click()
     s.AppOrientation = currentPrinter.pageLayout().orientation() == QPageLayout::Landscape ? Landscape : Portrait;
 }
 
-void ReportController::FilePrintPreviewMenu_Click()
+void ReportController::previewReport()
 {
     currentPrinter.setPageOrientation(reportOrientation());
     printDialogs->preview(currentPrinter, [this](QPrinter &target) { showFailure(printOn(target)); });
 }
 
-void ReportController::FileExportPdfMenu_Click()
+void ReportController::exportReportPdf()
 {
     QString serial = reported->vSerialNumber;
     serial.remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")));
@@ -105,12 +105,12 @@ void ReportController::FileExportPdfMenu_Click()
 
 void ReportController::previewOf(const TesterState &run)
 {
-    reportOn(run, &ReportController::FilePrintPreviewMenu_Click);
+    reportOn(run, &ReportController::previewReport);
 }
 
 void ReportController::exportPdfOf(const TesterState &run)
 {
-    reportOn(run, &ReportController::FileExportPdfMenu_Click);
+    reportOn(run, &ReportController::exportReportPdf);
 }
 
 void ReportController::reportOn(const TesterState &run, void (ReportController::*show)())

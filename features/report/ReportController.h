@@ -21,14 +21,14 @@ public:
                      std::unique_ptr<PrintDialogs> printDialogs, QObject *parent = nullptr);
     ~ReportController() override;
 
-    QAction *FilePrintPreviewMenu, *FileExportPdfMenu;
+    QAction *filePrintPreview, *fileExportPdf;
 
     QPrinter &printer() { return currentPrinter; }
 
-    void FilePrintMenu_Click();
-    void FilePrintSetupMenu_Click();
-    void FilePrintPreviewMenu_Click();
-    void FileExportPdfMenu_Click();
+    void printReport();
+    void setUpPrinter();
+    void previewReport();
+    void exportReportPdf();
     // The same page for a run of the archive: its last sample.
     void previewOf(const TesterState &run);
     void exportPdfOf(const TesterState &run);

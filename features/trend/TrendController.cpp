@@ -23,21 +23,21 @@ TrendController::TrendController(const TrendHistory &liveHistory, MainMenus &men
     trendWindow->showLive(live);
 
     // File: after Close, its own group.
-    FilePlotMenu = new QAction(QStringLiteral("P&lot Data Log..."), menus.FileMenu);
-    FilePlotMenu->setObjectName("FilePlotMenu");
-    QAction *beforePrint = menus.FileMenu->insertSeparator(menus.FilePrintMenu);
-    menus.FileMenu->insertAction(beforePrint, FilePlotMenu);
+    filePlot = new QAction(QStringLiteral("P&lot Data Log..."), menus.fileMenu);
+    filePlot->setObjectName("FilePlotMenu");
+    QAction *beforePrint = menus.fileMenu->insertSeparator(menus.filePrint);
+    menus.fileMenu->insertAction(beforePrint, filePlot);
 
     // View, before Help.
-    ViewMenu = new QMenu(QStringLiteral("&View"), mainWindow.menuBar());
-    ViewMenu->setObjectName("ViewMenu");
-    mainWindow.menuBar()->insertMenu(menus.HelpMenu->menuAction(), ViewMenu);
-    ViewTrendMenu = ViewMenu->addAction(QStringLiteral("&Trend..."));
-    ViewTrendMenu->setObjectName("ViewTrendMenu");
-    ViewTrendMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    viewMenu = new QMenu(QStringLiteral("&View"), mainWindow.menuBar());
+    viewMenu->setObjectName("ViewMenu");
+    mainWindow.menuBar()->insertMenu(menus.helpMenu->menuAction(), viewMenu);
+    viewTrend = viewMenu->addAction(QStringLiteral("&Trend..."));
+    viewTrend->setObjectName("ViewTrendMenu");
+    viewTrend->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
 
-    QObject::connect(ViewTrendMenu, &QAction::triggered, trendWindow, [this] { showLive(); });
-    QObject::connect(FilePlotMenu, &QAction::triggered, trendWindow, [this] { plotLogChosen(); });
+    QObject::connect(viewTrend, &QAction::triggered, trendWindow, [this] { showLive(); });
+    QObject::connect(filePlot, &QAction::triggered, trendWindow, [this] { plotLogChosen(); });
 }
 
 TrendController::~TrendController() = default;

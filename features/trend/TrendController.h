@@ -38,9 +38,9 @@ public:
     TrendWindow &window() { return *trendWindow; }
     const TrendHistory &liveHistory() const { return live; }
 
-    QMenu *ViewMenu;
-    QAction *ViewTrendMenu;
-    QAction *FilePlotMenu;
+    QMenu *viewMenu;
+    QAction *viewTrend;
+    QAction *filePlot;
 
 private:
     void bringUp();

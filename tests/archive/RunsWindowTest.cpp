@@ -142,7 +142,7 @@ private Q_SLOTS:
         dialog.ArchiveEdit->setText(archive);
         dialog.RunFilesCheck->setChecked(runFiles);
         dialog.RunFolderEdit->setText(folder);
-        dialog.OKButton_Click();
+        dialog.saveAndAccept();
         QCOMPARE(dialog.result() == QDialog::Accepted, kept);
         QCOMPARE(dialogs.calls.size(), kept ? 0 : 1);
         QCOMPARE(settings.read("Preferences", "Archive"), kept ? archive : QString());
@@ -185,7 +185,7 @@ private Q_SLOTS:
         dialog.WebhookEdit->setText(webhook);
         dialog.WebViewEdit->setText(webView);
         dialog.WebTokenEdit->setText(token);
-        dialog.OKButton_Click();
+        dialog.saveAndAccept();
         QCOMPARE(dialog.result() == QDialog::Accepted, kept);
         QCOMPARE(dialogs.calls.size(), kept ? 0 : 1);
         QCOMPARE(registry.LoadEventsOff(), kept ? QStringList({"run-stopped", "archive-error"}) : QStringList{"link-found"});

@@ -7,9 +7,9 @@
 #include "engine/config/EditorComputations.h"
 #include "engine/procedures/ManualControl.h"
 #include "engine/supervision/TesterEngine.h"
-#include "features/config/frmOptions.h"
+#include "features/config/ConfigEditorDialog.h"
 #include "features/procedures/ManualDialog.h"
-#include "mainwindow/MainForm.h"
+#include "mainwindow/TesterWindow.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
@@ -56,7 +56,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("key");
         QTest::addColumn<QList<int16_t>>("answers");   // to the readjust question
         QTest::addColumn<QStringList>("calls");
-        QTest::addColumn<int>("useSelect");            // 0: the editor stays open
+        QTest::addColumn<int>("outcome");              // 0: the editor stays open, 1: accepted
         QTest::addColumn<QStringList>("expected");     // items of the edit copy afterwards
         QTest::addColumn<QString>("focused");          // on review: the field first readjusted
 
@@ -64,12 +64,12 @@ private Q_SLOTS:
         const QList<int16_t> none;
         QTest::newRow("no change, Enter") << 49 << QStringList() << enter << none << QStringList() << 1
             << QStringList{"contact=49", "maxUpTol=1023", "minUpTol=512", "maxUpBounce=62500"} << "";
-        QTest::newRow("Escape cancels") << 49 << QStringList{"MaxTestCycleEd=5000"} << int(Qt::Key_Escape) << none
+        QTest::newRow("Escape cancels") << 49 << QStringList{"maxTestCyclesEdit=5000"} << int(Qt::Key_Escape) << none
             << QStringList() << 2 << QStringList{"cycleLimit=100000"} << "";
         // An open up minimum counts as full scale, over any finite maximum.
         QTest::newRow("all five checks in one OK, stored anyway") << 49
-            << QStringList{"MinDownTimeEd=3", "MinUpTimeEd=4", "SpinUpBounce=100", "SpinDownBounce=200",
-                           "UpMinResistEd=Open", "UpMaxResistEd=100", "DownMinResistEd=50", "DownMaxResistEd=15.9"}
+            << QStringList{"minDownTimeEdit=3", "minUpTimeEdit=4", "upperThresholdSpin=100", "lowerThresholdSpin=200",
+                           "upMinResistEdit=Open", "upMaxResistEdit=100", "downMinResistEdit=50", "downMaxResistEdit=15.9"}
             << enter << none
             << QStringList{error("Minimum Down Stroke Time Is Greater Than Maximum Down Stroke Time."),
                            error("Minimum Up Stroke Time Is Greater Than Maximum Up Stroke Time."),
@@ -81,39 +81,39 @@ private Q_SLOTS:
             << 0 << QStringList{"upperBounce=100", "lowerBounce=200", "minDownTol=49", "minUpTol=1023", "maxUpTol=93"}
             << "";
         QTest::newRow("equal pairs pass every check") << 49
-            << QStringList{"MinDownTimeEd=0.5", "MinUpTimeEd=0.500", "SpinUpBounce=127", "SpinDownBounce=127",
-                           "UpMinResistEd=open", "DownMinResistEd=15.9"} << enter << none << QStringList() << 1
+            << QStringList{"minDownTimeEdit=0.5", "minUpTimeEdit=0.500", "upperThresholdSpin=127", "lowerThresholdSpin=127",
+                           "upMinResistEdit=open", "downMinResistEdit=15.9"} << enter << none << QStringList() << 1
             << QStringList{"minDownTime=500", "minUpTime=500", "lowerBounce=127", "minUpTol=1023", "minDownTol=16"}
             << "";
         QTest::newRow("constant rate ignores the minimum fields") << 49
-            << QStringList{"ConstRateChk=1", "MinUpTimeEd=9", "MinDownTimeEd=9", "MaxDownTimeEd=1.5"} << enter
+            << QStringList{"constantRateCheck=1", "minUpTimeEdit=9", "minDownTimeEdit=9", "maxDownTimeEdit=1.5"} << enter
             << none << QStringList() << 1
             << QStringList{"maxDownTime=1500", "minDownTime=1500", "maxUpTime=500", "minUpTime=500"} << "";
         QTest::newRow("the word open is a tolerance, not a readjustment") << 49
-            << QStringList{"DownMaxResistEd=open", "DownMinResistEd=Open"} << enter << none << QStringList() << 1
+            << QStringList{"downMaxResistEdit=open", "downMinResistEdit=Open"} << enter << none << QStringList() << 1
             << QStringList{"minDownTol=1023", "maxDownTol=1023"} << "";
-        QTest::newRow("None stores no test bits") << 49 << QStringList{"ContactSelect=0"} << enter << none
+        QTest::newRow("None stores no test bits") << 49 << QStringList{"contactTypeSelect=0"} << enter << none
             << QStringList() << 1 << QStringList{"contact=0"} << "";
         QTest::newRow("normally closed, up test and up bounce") << 49
-            << QStringList{"ContactSelect=2", "DownStrokeCheck=0", "TestUpBounce=1"} << enter << none
+            << QStringList{"contactTypeSelect=2", "downStrokeCheck=0", "upBounceCheck=1"} << enter << none
             << QStringList() << 1 << QStringList{"contact=162"} << "";
         // The question lists each value with the text typed and the value
         // used, while the fields already show the stored ones.
         QTest::newRow("clamped down times, Yes to review them") << 49
-            << QStringList{"MaxDownTimeEd=0.01", "MinDownTimeEd=0.01"} << enter << QList<int16_t>{AnswerYes}
+            << QStringList{"maxDownTimeEdit=0.01", "minDownTimeEdit=0.01"} << enter << QList<int16_t>{AnswerYes}
             << QStringList{"readjust:Down Stroke Max Time (sec): 0.01 becomes 0.025|"
                            "Down Stroke Min Time (sec): 0.01 becomes 0.025 (shows 0.025)"}
-            << 0 << QStringList{"maxDownTime=25", "minDownTime=25"} << "MaxDownTimeEd";
+            << 0 << QStringList{"maxDownTime=25", "minDownTime=25"} << "maxDownTimeEdit";
         QTest::newRow("cycle limit beyond 32 bits, No keeps the largest") << 49
-            << QStringList{"MaxTestCycleEd=99999999999"} << enter << QList<int16_t>{AnswerNo}
+            << QStringList{"maxTestCyclesEdit=99999999999"} << enter << QList<int16_t>{AnswerNo}
             << QStringList{"readjust:Maximum Test Cycles: 99999999999 becomes 10000000 (shows 0.500)"} << 1
             << QStringList{"cycleLimit=10000000"} << "";
         QTest::newRow("not a number on the Limits tab, Yes: reviewed there") << 49
-            << QStringList{"MaxSeqFailEd=3", "MaxFailureEd=ten"} << enter << QList<int16_t>{AnswerYes}
+            << QStringList{"maxSeqFailuresEdit=3", "maxFailuresEdit=ten"} << enter << QList<int16_t>{AnswerYes}
             << QStringList{"readjust:Maximum Test Failures: \"ten\" is not a number, becomes 1 (shows 0.500)"} << 0
-            << QStringList{"failLimit=1", "seqLimit=3"} << "MaxFailureEd";
+            << QStringList{"failLimit=1", "seqLimit=3"} << "maxFailuresEdit";
         QTest::newRow("a bounce time that is not a number reads 0 but is named") << 49
-            << QStringList{"MaxUpBounceTime=abc"} << enter << QList<int16_t>{AnswerNo}
+            << QStringList{"maxUpBounceTimeEdit=abc"} << enter << QList<int16_t>{AnswerNo}
             << QStringList{"readjust:Up Stroke Max Bounce Time: \"abc\" is not a number, becomes 0.000000 "
                            "(shows 0.500)"}
             << 1 << QStringList{"maxUpBounce=0"} << "";
@@ -125,30 +125,30 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(QList<int16_t>, answers);
         QFETCH(QStringList, calls);
-        QFETCH(int, useSelect);
+        QFETCH(int, outcome);
         QFETCH(QStringList, expected);
         QFETCH(QString, focused);
         TesterState s;
         BaseConfig(s, contact);
         FakeMessageDialogs dialogs;
         dialogs.answers = answers;
-        frmOptions form(s, dialogs);
+        ConfigEditorDialog form(s, dialogs);
         form.show();
         // The readjust question comes with the stored values already in the fields.
         dialogs.whileOpen = [&] {
             if (dialogs.calls.last().startsWith("readjust"))
-                dialogs.calls.last() += " (shows " + form.findChild<QLineEdit *>("MaxDownTimeEd")->text() + ")";
+                dialogs.calls.last() += " (shows " + form.findChild<QLineEdit *>("maxDownTimeEdit")->text() + ")";
         };
         for (const QString &edit : edits)
             set(form, edit);
 
-        QTest::keyClick(form.findChild<QWidget *>("MaxUpTimeEd"), Qt::Key(key));
+        QTest::keyClick(form.findChild<QWidget *>("maxUpTimeEdit"), Qt::Key(key));
 
         QCOMPARE(dialogs.calls, calls);
-        QCOMPARE(form.isVisible(), useSelect == 0);
-        QCOMPARE(int(form.UseSelect), useSelect == 1 ? 1 : 2);
-        if (useSelect == 1)
-            QCOMPARE(form.IsDirty, !edits.isEmpty());
+        QCOMPARE(form.isVisible(), outcome == 0);
+        QCOMPARE(form.result() == QDialog::Accepted, outcome == 1);
+        if (outcome == 1)
+            QCOMPARE(form.valuesChanged, !edits.isEmpty());
         for (const QString &item : expected)
             QVERIFY2(EditCopy(s).contains(item), qPrintable(EditCopy(s).join(' ')));
         if (!focused.isEmpty()) {
@@ -189,17 +189,17 @@ private Q_SLOTS:
         BaseConfig(s, 49 + 128);
         s.sUpperBounce = 300, s.sLowerBounce = -5;
         FakeMessageDialogs dialogs;
-        frmOptions form(s, dialogs);
+        ConfigEditorDialog form(s, dialogs);
         form.show();
         QCOMPARE((QList<int>{s.sUpperBounce, s.sLowerBounce}), (QList<int>{255, 0}));
-        form.findChild<QAbstractButton *>("ConstRateChk")->click();
-        for (const char *name : {"MinUpTimeEd", "MinDownTimeEd"}) {
+        form.findChild<QAbstractButton *>("constantRateCheck")->click();
+        for (const char *name : {"minUpTimeEdit", "minDownTimeEdit"}) {
             const QLineEdit *field = form.findChild<QLineEdit *>(name);
             QCOMPARE(field->isEnabled() ? "enabled" : field->displayText(), "*****");
         }
         form.findChild<QTabBar *>()->setCurrentIndex(1);
-        auto *bounce = form.findChild<QAbstractButton *>("TestUpBounce");
-        form.findChild<QAbstractButton *>("UpStrokeCheck")->click();
+        auto *bounce = form.findChild<QAbstractButton *>("upBounceCheck");
+        form.findChild<QAbstractButton *>("upStrokeCheck")->click();
         QVERIFY(!bounce->isChecked());
         bounce->click();
         QVERIFY(!bounce->isChecked());
@@ -239,7 +239,7 @@ private Q_SLOTS:
         std::unique_ptr<QWidget> owned;
         std::unique_ptr<SessionWindow> mainWindow;
         if (window == "editor") {
-            owned = std::make_unique<frmOptions>(s, dialogs);
+            owned = std::make_unique<ConfigEditorDialog>(s, dialogs);
         } else if (window == "main") {
             mainWindow = std::make_unique<SessionWindow>(port, settings, dialogs, files, 24 * 3600 * 1000);
             mainWindow->form.state().vContact = 16 | 32 | 64 | 128;
@@ -273,7 +273,7 @@ private Q_SLOTS:
             }
             if (auto *button = qobject_cast<QAbstractButton *>(w)) {
                 QCOMPARE(ScreenReader::name(button), QString(button->text()).remove('&'));
-                QVERIFY2(!button->toolTip().isEmpty() || name == "ConstRateChk", qPrintable(name));
+                QVERIFY2(!button->toolTip().isEmpty() || name == "constantRateCheck", qPrintable(name));
             } else if (field && field->isReadOnly()) {
                 ++values;
                 QVERIFY2(!ScreenReader::name(field).isEmpty(), qPrintable(name));

@@ -9,7 +9,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/session/TesterSession.h"
-#include "mainwindow/MainForm.h"
+#include "mainwindow/TesterWindow.h"
 #include "platform/archive/ArchiveWriter.h"
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeConfigFileDialog.h"
@@ -113,7 +113,7 @@ private Q_SLOTS:
         FakeDataFileDialog files;
         FakeConfigFileDialog configFiles;
         TesterSession session({rig.port, settings, dialogs, files, configFiles, &archive}, 24 * 3600 * 1000);
-        MainForm form(session);
+        TesterWindow form(session);
         QFETCH(bool, readable);
         form.setRunCatalogSource([&](QString &failure) -> std::unique_ptr<RunCatalog> {
             if (readable)

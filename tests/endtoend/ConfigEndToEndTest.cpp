@@ -45,20 +45,20 @@ private Q_SLOTS:
 
         // OK without a change sends the whole configuration, and it is not unsaved.
         s.IsDirtyConfig = true;
-        answerer.then([&](QDialog *editor) { Click(editor, "cmdOK"); });
+        answerer.then([&](QDialog *editor) { Click(editor, "okButton"); });
         QStringList sent = {"E1115", "E210", "E33", "E4100000", "E5100", "E650", "E7100", "E860", "E9200",
                             "EA50", "EB1023", "EC1000", "ED20", "EE0", "F13000", "F23000", "AE"};
         QCOMPARE(run("ConfigureEditMenu"), sent);
         QVERIFY(!s.IsDirtyConfig);
 
         answerer.then([&](QDialog *editor) {
-            editor->findChild<QLineEdit *>("MaxTestCycleEd")->setText("1234");
-            Click(editor, "cmdOK");
+            editor->findChild<QLineEdit *>("maxTestCyclesEdit")->setText("1234");
+            Click(editor, "okButton");
         });
         sent[3] = "E41234";
         QCOMPARE(run("ConfigureEditMenu"), sent);
         QCOMPARE(rig.tester.settings().cycleLimit, 1234);
-        QCOMPARE(w.shown("CycleCntLimit"), QStringLiteral("1234"));
+        QCOMPARE(w.shown("cycleLimitBox"), QStringLiteral("1234"));
 
         // Saved, then opened: the same configuration again, the counters left alone.
         QTemporaryDir dir;
@@ -66,16 +66,16 @@ private Q_SLOTS:
         files.choices = {saved, saved};
         w.trigger("ConfigureSaveMenu");
         QCOMPARE(run("ConfigureOpenMenu"), sent);
-        QCOMPARE(w.shown("CycleCntBox"), QStringLiteral("5"));
+        QCOMPARE(w.shown("cycleCountBox"), QStringLiteral("5"));
 
         // Only "Cycle Count" ticked: the tester clears its cycle count alone.
         answerer.then([&](QDialog *reset) {
-            for (const char *box : {"FailCountChkBx", "SeqCountChkBx", "MinMaxChkBx"})
+            for (const char *box : {"clearFailuresCheck", "clearSeqFailuresCheck", "clearMinMaxCheck"})
                 reset->findChild<QCheckBox *>(box)->setChecked(false);
             Click(reset, "OKButton");
         });
         QCOMPARE(run("ConfigureResetLimits"), (QStringList{"CB", "AE"}));
-        QCOMPARE(w.shown("CycleCntBox"), QStringLiteral("0"));
+        QCOMPARE(w.shown("cycleCountBox"), QStringLiteral("0"));
 
         // A master file for current measurement, 50.0 mA full scale, the
         // tolerances in mA: its serial number goes first, every counter is cleared.

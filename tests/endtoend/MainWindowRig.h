@@ -2,7 +2,7 @@
 
 #include "SimulatedRig.h"
 
-#include "mainwindow/MainForm.h"
+#include "mainwindow/TesterWindow.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
@@ -41,5 +41,5 @@ struct MainWindowRig
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
     SessionWindow window{rig.port, settings, dialogs, files, NoTicks};
-    MainForm &form = window.form;
+    TesterWindow &form = window.form;
 };

@@ -70,7 +70,7 @@ private Q_SLOTS:
             learned = station.s();
             heldInTheRun = station.rig.tester.settings();
             learnFrames = station.frames();
-            Click(editor, "cmdOK");
+            Click(editor, "okButton");
         });
         station.trigger("ConfigureLearnMenu");
 
@@ -132,9 +132,9 @@ private Q_SLOTS:
 
         ModalAnswerer answerer;
         answerer.then([](QDialog *dialog) {
-            dialog->findChild<QLineEdit *>("MstrSerNum")->setText("Q7");
-            dialog->findChild<QLineEdit *>("MstrRMode")->setText("1");
-            dialog->findChild<QLineEdit *>("MstrPullup")->setText("40000");
+            dialog->findChild<QLineEdit *>("serialNumberEdit")->setText("Q7");
+            dialog->findChild<QLineEdit *>("modeEdit")->setText("1");
+            dialog->findChild<QLineEdit *>("pullupEdit")->setText("40000");
             Click(dialog, "OKButton");
         });
         station.trigger("ConfigureMasterResetMenu");

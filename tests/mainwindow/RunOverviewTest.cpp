@@ -2,8 +2,8 @@
 #include "engine/run/RunRules.h"
 #include "engine/state/DataDecoder.h"
 #include "engine/supervision/TesterEngine.h"
-#include "mainwindow/MainForm.h"
 #include "mainwindow/ReadingColours.h"
+#include "mainwindow/TesterWindow.h"
 #include "support/SessionWindow.h"
 #include "ui/ValueBox.h"
 
@@ -46,7 +46,7 @@ struct Rig
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
     std::unique_ptr<SessionWindow> built;
-    MainForm *form = nullptr;
+    TesterWindow *form = nullptr;
     QByteArray nextRecord = record(7);
     bool noStar = false;
 
@@ -142,9 +142,9 @@ private Q_SLOTS:
         QVERIFY(rig.form->findChild<QWidget *>("LinkStateLbl")->toolTip().endsWith("\n\nComm 1 (/dev/ttyUSB0): not present"));
         QVERIFY2(matches("Link lost at \\d\\d:\\d\\d:\\d\\d", rig.text("LinkStateLbl")), qPrintable(rig.text("LinkStateLbl")));
         QCOMPARE(rig.colour("LinkStateLbl"), ReadingColours::Alarm);
-        for (const char *box : {"CycleCntBox", "DownMaxRBox", "DownLastRBox", "UpLastContactTime", "SampleDate"})
+        for (const char *box : {"cycleCountBox", "DownMaxRBox", "DownLastRBox", "UpLastContactTime", "sampleDateBox"})
             QCOMPARE(rig.colour(box), ReadingColours::Stale);
-        QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("7"));
+        QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("7"));
 
         // Found again: the link turns normal at once, the readings with the next sample.
         rig.port.refuseAll = false;
@@ -153,8 +153,8 @@ private Q_SLOTS:
         QVERIFY(matches(Connected, rig.text("LinkStateLbl")));
         QCOMPARE(rig.colour("LinkStateLbl"), QColor());
         QVERIFY(!rig.form->findChild<QWidget *>("LinkStateLbl")->toolTip().contains("Comm 1"));
-        QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("9"));
-        QCOMPARE(rig.colour("CycleCntBox"), QColor());
+        QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("9"));
+        QCOMPARE(rig.colour("cycleCountBox"), QColor());
         QCOMPARE(rig.colour("DownMaxRBox"), QColor());
     }
 
@@ -173,12 +173,12 @@ private Q_SLOTS:
             for (int i = 0; i < 100 && rig.form->state().ComSeq != 0; ++i)
                 rig.form->engine().Tick();
         }
-        QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("7"));
+        QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("7"));
         QCOMPARE(rig.text("LinkStateLbl"), refused);
         QVERIFY(rig.colour("LinkStateLbl").isValid());
         rig.noStar = false;
         QVERIFY(rig.sampled(174));
-        QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("8"));
+        QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("8"));
         QVERIFY(matches(Connected, rig.text("LinkStateLbl")));
         QCOMPARE(rig.colour("LinkStateLbl"), QColor());
     }
@@ -224,7 +224,7 @@ private Q_SLOTS:
                     QVERIFY2(field->width() >= WidthForText(field, field->text()), qPrintable(field->objectName()));
             }
         }
-        QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("2147483647"));
+        QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("2147483647"));
     }
 
     // A running tester's sample, once a second, repaints the window once and

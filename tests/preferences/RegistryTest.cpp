@@ -34,7 +34,7 @@ private Q_SLOTS:
         QtSettingsStore store;
         Registry registry(store);
         QCOMPARE(registry.LoadRecentFiles(), (QStringList{"/data/second.txt", "/data/first.txt"}));
-        QCOMPARE(registry.LoadCommChannel(), 4);
+        QCOMPARE(registry.savedPort(), 5);
         QFile file(iniPath);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray text = file.readAll();
@@ -75,20 +75,21 @@ private Q_SLOTS:
         }
     }
 
-    void loadsCommChannel_data()
+    void loadsSavedPort_data()
     {
         QTest::addColumn<QString>("text");         // none: nothing stored
         QTest::addColumn<int>("expected");
-        QTest::newRow("missing") << QString() << -1;
-        QTest::newRow("too large for a port") << "99999999" << -1;
+        QTest::newRow("missing") << QString() << 0;
+        QTest::newRow("too large for a port") << "99999999" << 0;
+        QTest::newRow("a port") << "12" << 12;
     }
-    void loadsCommChannel()
+    void loadsSavedPort()
     {
         QFETCH(QString, text);
         QFETCH(int, expected);
         MemorySettingsStore store;
         if (!text.isNull()) store.write("Preferences", "CommChannel", text);
-        QCOMPARE(Registry(store).LoadCommChannel(), expected);
+        QCOMPARE(Registry(store).savedPort(), expected);
     }
 
 private:

@@ -36,7 +36,7 @@ private Q_SLOTS:
         ModalAnswerer answerer;
         QString message;
         answerer.then([how, &message](QDialog *shown) {
-            if (auto *label = shown->findChild<QLabel *>("Label1"))
+            if (auto *label = shown->findChild<QLabel *>("messageText"))
                 message = label->text();
             // Keys go where the operator's keys would: the widget with the focus.
             QWidget *focus = shown->focusWidget() ? shown->focusWidget() : shown;

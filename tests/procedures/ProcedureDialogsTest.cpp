@@ -5,7 +5,7 @@
 #include "engine/procedures/DefaultConfig.h"
 #include "engine/supervision/TesterEngine.h"
 #include "features/procedures/LearnTransfer.h"
-#include "mainwindow/MainForm.h"
+#include "mainwindow/TesterWindow.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
@@ -63,7 +63,7 @@ struct Rig
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
     SessionWindow window{port, settings, dialogs, files, NoTicks};
-    MainForm &form = window.form;
+    TesterWindow &form = window.form;
     TesterState &s = form.state();
 };
 
@@ -140,10 +140,10 @@ private Q_SLOTS:
         rig.s.ComSeq = TesterState::Integer(comSeq);
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
-            dialog->findChild<QComboBox *>("LearnSwitchType")->setCurrentIndex(switchType);
-            dialog->findChild<QCheckBox *>("LearnBounceCheck")->setChecked(bounce);
+            dialog->findChild<QComboBox *>("switchTypeSelect")->setCurrentIndex(switchType);
+            dialog->findChild<QCheckBox *>("includeBounceCheck")->setChecked(bounce);
             if (leave == "Enter")
-                QTest::keyClick(dialog->findChild<QComboBox *>("LearnSwitchType"), Qt::Key_Return);
+                QTest::keyClick(dialog->findChild<QComboBox *>("switchTypeSelect"), Qt::Key_Return);
             else
                 Click(dialog, qPrintable(leave));
         });
@@ -192,9 +192,9 @@ private Q_SLOTS:
             QVERIFY(!dialog->isVisible());
         });
         answerer.then([&rig](QDialog *dialog) {
-            QCOMPARE(dialog->objectName(), QStringLiteral("frmOptions"));
+            QCOMPARE(dialog->objectName(), QStringLiteral("ConfigEditorDialog"));
             QCOMPARE(rig.s.sMinUpTime, 152);   // the learned values
-            Click(dialog, "cmdCancel");
+            Click(dialog, "cancelButton");
         });
         rig.trigger("ConfigureLearnMenu");
         QCOMPARE(answerer.answered, editor ? 3 : 2);
@@ -231,7 +231,7 @@ private Q_SLOTS:
         QStringList opened;
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
-            for (const char *field : {"MstrSerNum", "MstrRMode", "MstrPullup"}) {
+            for (const char *field : {"serialNumberEdit", "modeEdit", "pullupEdit"}) {
                 auto *edit = dialog->findChild<QLineEdit *>(field);
                 opened << edit->text();
                 edit->setText(entries[opened.size() - 1]);

@@ -144,9 +144,9 @@ private Q_SLOTS:
         QFETCH(QStringList, absent);
         Rig rig(tester[0], tester[1], tester[2], tester[3]);
         if (tester[4])
-            rig.menus.FilePrintSetupMenu->trigger();
+            rig.menus.filePrintSetup->trigger();
         QCOMPARE(int(rig.s.AppOrientation), tester[4] ? 2 : -8);
-        rig.report->FileExportPdfMenu->trigger();
+        rig.report->fileExportPdf->trigger();
         QCOMPARE(rig.dialogs.calls, QStringList());
 
         const QString path = rig.printDialogs->pdfPath;
@@ -189,21 +189,21 @@ private Q_SLOTS:
     {
         Rig rig(16);
         rig.printDialogs->pdfPath = QStringLiteral("/no/such/folder/report.pdf");
-        rig.report->FileExportPdfMenu->trigger();
+        rig.report->fileExportPdf->trigger();
         QStringList expected{"error:Print Error|The report could not be written to /no/such/folder/report.pdf."};
         if (QPrinterInfo::availablePrinters().isEmpty()) {   // else this would print a page
-            rig.menus.FilePrintMenu->trigger();
+            rig.menus.filePrint->trigger();
             expected << "error:Print Error|No printer is installed, so the report was not printed.";
         }
         QCOMPARE(rig.dialogs.calls, expected);
         rig.printDialogs->orientation = QPageLayout::Portrait;
-        rig.menus.FilePrintSetupMenu->trigger();
+        rig.menus.filePrintSetup->trigger();
         QCOMPARE(int(rig.s.AppOrientation), 1);
         // Preview and PDF are there exactly when Print is.
         for (bool on : {false, true}) {
-            rig.menus.FilePrintMenu->setEnabled(on);
-            QCOMPARE(rig.report->FilePrintPreviewMenu->isEnabled(), on);
-            QCOMPARE(rig.report->FileExportPdfMenu->isEnabled(), on);
+            rig.menus.filePrint->setEnabled(on);
+            QCOMPARE(rig.report->filePrintPreview->isEnabled(), on);
+            QCOMPARE(rig.report->fileExportPdf->isEnabled(), on);
         }
     }
 };

@@ -9,7 +9,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/StationSettings.h"
 #include "engine/station/StationTableModel.h"
-#include "mainwindow/MainForm.h"
+#include "mainwindow/TesterWindow.h"
 #include "station/StationRowDelegate.h"
 #include "station/StationWindow.h"
 
@@ -59,7 +59,7 @@ private Q_SLOTS:
 
         table->selectRow(1);
         QTest::keyClick(table, Qt::Key_Return);
-        MainForm *second = window.testerWindow(1);
+        TesterWindow *second = window.testerWindow(1);
         QVERIFY(second && second->isVisible());
         QCOMPARE(second->windowTitle(), QStringLiteral("41800002 on Comm 2 - Model 418C Life Cycle Tester"));
         QCOMPARE(&second->session(), &rig.session(1));
@@ -83,7 +83,7 @@ private Q_SLOTS:
         WindowRig rig;
         StationWindow window(rig.station, rig.settings, rig.dialogs);
         QVERIFY(rig.allFound(2));
-        MainForm *form = window.openTester(0);
+        TesterWindow *form = window.openTester(0);
         QTemporaryDir dir;
         QString path = dir.filePath("kept.txt");
         QVERIFY(rig.session(0).dataLog().OpenFile(path));
@@ -118,7 +118,7 @@ private Q_SLOTS:
                              .at(StationTableModel::LinkColumn), 321);
             // Widths stored for more columns give as many as asked for.
             QCOMPARE(StationSettings(rig.settings).columnWidths(3).size(), 3);
-            MainForm *form = window.openTester(1);
+            TesterWindow *form = window.openTester(1);
             form->setGeometry(place);
             form->close();
             rig.clearDeleted();
@@ -164,7 +164,7 @@ private Q_SLOTS:
         StationWindow window(rig.station, rig.settings, rig.dialogs);
         window.show();
         QVERIFY(rig.allFound(2));
-        MainForm *form = window.openTester(0);
+        TesterWindow *form = window.openTester(0);
         form->findChild<QAction *>("FileExitMenu")->trigger();
         QCOMPARE(rig.dialogs.count("yesno:Save Data"), 1);
         QVERIFY(window.isVisible() && form->isVisible());

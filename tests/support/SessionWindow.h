@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/session/TesterSession.h"
-#include "mainwindow/MainForm.h"
+#include "mainwindow/TesterWindow.h"
 #include "support/FakeConfigFileDialog.h"
 
 // One tester's session with the main window over it, built and started as
@@ -17,5 +17,5 @@ struct SessionWindow
 
     FakeConfigFileDialog configFiles;
     TesterSession session;
-    MainForm form;
+    TesterWindow form;
 };

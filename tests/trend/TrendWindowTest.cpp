@@ -7,7 +7,7 @@
 #include "engine/trend/TrendReduction.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendWindow.h"
-#include "mainwindow/MainForm.h"
+#include "mainwindow/TesterWindow.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
@@ -230,7 +230,7 @@ struct Rig
     FakeDataFileDialog files;
     ScriptedTrendFiles trendFiles;
     std::unique_ptr<SessionWindow> built = std::make_unique<SessionWindow>(port, settings, dialogs, files, NoTicks);
-    MainForm *form = &built->form;
+    TesterWindow *form = &built->form;
 };
 
 } // namespace

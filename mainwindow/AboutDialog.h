@@ -4,15 +4,16 @@
 #include <QStringList>
 #include <functional>
 
+class QLayout;
 class SerialDevices;
 
 // Help, About: the program's title, version and purpose, and a button that
 // starts the platform's system-information tool, or shows the program's
 // own system information where there is none.
-class frmAbout : public QDialog
+class AboutDialog : public QDialog
 {
 public:
-    explicit frmAbout(QWidget *parent = nullptr);
+    explicit AboutDialog(QWidget *parent = nullptr);
 
     // How the tool is found and started; tests replace them.
     std::function<QStringList()> findTool;
@@ -20,8 +21,12 @@ public:
     // The serial devices the own system information lists; may be null.
     const SerialDevices *devices = nullptr;
 
-    void StartSysInfo();
+    void showSystemInfo();
 
     static QString title();
     static QString versionText();
+
+private:
+    QLayout *buildHeading();
+    QLayout *buildFooter();
 };

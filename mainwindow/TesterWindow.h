@@ -18,6 +18,7 @@ class MainMenus;
 class MessageDialogs;
 class ProcedureMenus;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class Registry;
@@ -34,11 +35,11 @@ class TrendController;
 // menus that run the tester, log its samples, configure it and report on
 // it. The tester itself (its state record, engine, data log and history)
 // is its session, which runs with or without this window.
-class MainForm : public QMainWindow, public TesterView
+class TesterWindow : public QMainWindow, public TesterView
 {
 public:
-    explicit MainForm(TesterSession &session, QWidget *parent = nullptr);
-    ~MainForm() override;
+    explicit TesterWindow(TesterSession &session, QWidget *parent = nullptr);
+    ~TesterWindow() override;
 
     static QString title();
 
@@ -82,41 +83,43 @@ public:
     // Opens the run archive for View, Runs...; null with the failure when it cannot.
     using RunCatalogSource = std::function<std::unique_ptr<RunCatalog>(QString &failure)>;
     void setRunCatalogSource(RunCatalogSource source);
-    void ViewRunsMenu_Click();
+    void showRunsWindow();
     // Writes the current run, as the archive holds it, to a data log file
     // the operator chooses; false when nothing was written.
     bool exportRunSoFar();
     // The file for exportRunSoFar (a save dialog; tests answer it).
     std::function<QString(const QString &suggestedName)> chooseRunExportFile;
-    void FilePreferencesMenu_Click();
+    void editPreferences();
     RunsWindow *runsWindow() const { return runs; }
 
     // The configuration editor over the edit copy as it stands, then the
     // download of an accepted configuration (Configure Edit, the learn).
-    void EditConfiguration(bool NewLearn);
+    void editConfiguration(bool newLearn);
 
     // Writes the unit of the contact measurements beside every contact box.
-    void DoContactLabels();
-    int LastModeShown = -100;   // the mode last written to the unit labels
+    void showContactUnits();
+    int lastModeShown = -100;   // the mode last written to the unit labels
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildWindow();
+    QLayout *buildCounters(QWidget *central);
+    QLayout *buildSampleGroup(QWidget *central);
     void connectMenus();
     void addArchiveMenus();
     bool offerRunExportBeforeClosing();
 
     void showControls(bool ready);
     void runCommand(int code);
-    void RunBreakUpdateMenu_Click();
-    void RunPortMenu_Click();
-    void HelpAboutMenu_Click();
+    void startBreakUpdate();
+    void choosePort();
+    void showAbout();
     void afterFileCommand();
-    bool CheckConfigSaved();
-    void LoadRecentFiles();
-    void LoadRecentConfigFiles();
+    bool checkConfigSaved();
+    void loadRecentFiles();
+    void loadRecentConfigFiles();
     void showTitle();
 
     TesterSession &tester;
@@ -144,12 +147,12 @@ private:
     RunOverview *overview = nullptr;
     StrokePanel *downPanel = nullptr;
     StrokePanel *upPanel = nullptr;
-    StatusPanels *StatBar = nullptr;
-    LedIndicator *Shape1 = nullptr;
-    QLabel *CycCntLbl, *FailCntLbl, *SeqCntLbl;
-    QLineEdit *CycleCntBox, *FailCntBox, *SeqCntBox;
-    QLineEdit *CycleCntLimit, *FailCntLimit, *SeqCntLimit;
-    QLabel *SmplAtLbl, *LEDLabel;
-    QLineEdit *SampleDate;
-    QPushButton *SampleDataBtn;
+    StatusPanels *statusPanels = nullptr;
+    LedIndicator *errorLed = nullptr;
+    QLabel *cycleCountLabel, *failCountLabel, *seqFailCountLabel;
+    QLineEdit *cycleCountBox, *failCountBox, *seqFailCountBox;
+    QLineEdit *cycleLimitBox, *failLimitBox, *seqFailLimitBox;
+    QLabel *sampledAtLabel, *errorLedLabel;
+    QLineEdit *sampleDateBox;
+    QPushButton *sampleButton;
 };

@@ -1,4 +1,4 @@
-#include "mainwindow/MainForm.h"
+#include "mainwindow/TesterWindow.h"
 
 #include "engine/archive/RunCatalog.h"
 #include "engine/archive/RunFileLog.h"
@@ -18,13 +18,13 @@
 #include "features/report/QtPrintDialogs.h"
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
+#include "mainwindow/AboutDialog.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/MenuShortcuts.h"
 #include "mainwindow/PortDialog.h"
 #include "mainwindow/RunOverview.h"
 #include "mainwindow/StatusPanels.h"
 #include "mainwindow/StrokePanel.h"
-#include "mainwindow/frmAbout.h"
 #include "platform/archive/ArchivePlace.h"
 #include "ui/LedIndicator.h"
 #include "ui/MainMenus.h"
@@ -64,11 +64,11 @@ QLabel *plainLabel(const QString &name, const QString &text, QWidget *parent)
 
 } // namespace
 
-MainForm::MainForm(TesterSession &session, QWidget *parent)
+TesterWindow::TesterWindow(TesterSession &session, QWidget *parent)
     : QMainWindow(parent), tester(session), s(session.state()), dialogs(session.dialogs()),
       registry(session.registry())
 {
-    setObjectName("MainForm");
+    setObjectName("TesterWindow");
     busyGrace.setSingleShot(true);
     busyGrace.setInterval(BusyGraceMs);
     connect(&busyGrace, &QTimer::timeout, this, [this] { showControls(engine().CommReady()); });
@@ -79,14 +79,14 @@ MainForm::MainForm(TesterSession &session, QWidget *parent)
     static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
     connect(&session, &TesterSession::logChanged, this, [this] { overview->refresh(); });
     AddMenuShortcuts(*menus);
-    registry.recentFilesChanged = [this] { LoadRecentFiles(); };
-    registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
+    registry.recentFilesChanged = [this] { loadRecentFiles(); };
+    registry.recentConfigFilesChanged = [this] { loadRecentConfigFiles(); };
     connectMenus();
     trendView = std::make_unique<TrendController>(session.trendHistory(), *menus, dialogs, *this);
     configEdit = std::make_unique<ConfigEditCommands>(*menus, s, engine(), dialogs, this);
     procedures = std::make_unique<ProcedureMenus>(*menus, s, engine(), session.manual(), dialogs, this,
-                                                  [this] { return CheckConfigSaved(); },
-                                                  [this](bool newLearn) { EditConfiguration(newLearn); });
+                                                  [this] { return checkConfigSaved(); },
+                                                  [this](bool newLearn) { editConfiguration(newLearn); });
     reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
     addArchiveMenus();
     chooseRunExportFile = [this](const QString &suggested) {
@@ -94,12 +94,12 @@ MainForm::MainForm(TesterSession &session, QWidget *parent)
                                             QStringLiteral("Data log (*.txt);;All files (*)"));
     };
 
-    LoadRecentFiles();
-    LoadRecentConfigFiles();
+    loadRecentFiles();
+    loadRecentConfigFiles();
     session.setWindow(this);
 }
 
-MainForm::~MainForm()
+TesterWindow::~TesterWindow()
 {
     delete runs;
     tester.setWindow(nullptr);
@@ -107,27 +107,27 @@ MainForm::~MainForm()
     registry.recentConfigFilesChanged = nullptr;
 }
 
-TesterEngine &MainForm::engine()
+TesterEngine &TesterWindow::engine()
 {
     return tester.engine();
 }
 
-DataLog &MainForm::dataLog()
+DataLog &TesterWindow::dataLog()
 {
     return tester.dataLog();
 }
 
-ConfigCommands &MainForm::configCommands()
+ConfigCommands &TesterWindow::configCommands()
 {
     return tester.configCommands();
 }
 
-QString MainForm::title()
+QString TesterWindow::title()
 {
     return QStringLiteral("Model 418C Life Cycle Tester");
 }
 
-void MainForm::buildWindow()
+void TesterWindow::buildWindow()
 {
     menus = std::make_unique<MainMenus>(*this);
 
@@ -137,64 +137,8 @@ void MainForm::buildWindow()
 
     downPanel = new StrokePanel(QStringLiteral("Down"), {1, 2, 3, 1, 2, 5}, central);
     upPanel = new StrokePanel(QStringLiteral("Up"), {4, 5, 6, 3, 4, 6}, central);
-
-    CycCntLbl = plainLabel("CycCntLbl", QStringLiteral("Cycle Count"), central);
-    FailCntLbl = plainLabel("FailCntLbl", QStringLiteral("Fail Count"), central);
-    SeqCntLbl = plainLabel("SeqCntLbl", QStringLiteral("Seq Fail Count"), central);
-    CycleCntBox = ValueBox("CycleCntBox", QStringLiteral("Cycle Count"),
-                           QStringLiteral("Total count of complete cycles on test item"), central);
-    CycleCntLimit = ValueBox("CycleCntLimit", QStringLiteral("Cycle Count Limit"),
-                             QStringLiteral("Termination limit on test cycles"), central);
-    FailCntBox = ValueBox("FailCntBox", QStringLiteral("Fail Count"), QStringLiteral("Count of contact test failures"),
-                          central);
-    FailCntLimit = ValueBox("FailCntLimit", QStringLiteral("Fail Count Limit"),
-                            QStringLiteral("Termination limit on total contact test failures"), central);
-    SeqCntBox = ValueBox("SeqCntBox", QStringLiteral("Seq Fail Count"),
-                         QStringLiteral("Count of sequential test failures"), central);
-    SeqCntLimit = ValueBox("SeqCntLimit", QStringLiteral("Seq Fail Count Limit"),
-                           QStringLiteral("Termination limit on sequential test failures"), central);
-
-    auto *counters = new QGridLayout;
-    counters->setHorizontalSpacing(8);
-    counters->setVerticalSpacing(4);
-    counters->addWidget(new QLabel(QStringLiteral("Count"), central), 0, 1, Qt::AlignHCenter);
-    counters->addWidget(new QLabel(QStringLiteral("Limit"), central), 0, 2, Qt::AlignHCenter);
-    const struct { QLabel *label; QLineEdit *count, *limit; } rows[] = {
-        {CycCntLbl, CycleCntBox, CycleCntLimit},
-        {FailCntLbl, FailCntBox, FailCntLimit},
-        {SeqCntLbl, SeqCntBox, SeqCntLimit},
-    };
-    for (int row = 0; row < 3; ++row) {
-        counters->addWidget(rows[row].label, row + 1, 0);
-        counters->addWidget(rows[row].count, row + 1, 1);
-        counters->addWidget(rows[row].limit, row + 1, 2);
-    }
-
-    SmplAtLbl = plainLabel("SmplAtLbl", QStringLiteral("Sampled at:"), central);
-    SampleDate = ValueBox("SampleDate", QStringLiteral("Sampled at"),
-                          QStringLiteral("Time and date of last data sample"), central,
-                          QStringLiteral("00/00/0000 00:00:00"));
-    SampleDate->setAlignment(Qt::AlignCenter);
-    LEDLabel = plainLabel("LEDLabel", QStringLiteral("Error LED"), central);
-    LEDLabel->setToolTip(QStringLiteral("Indicates state of tester error LED"));
-    Shape1 = new LedIndicator(central);
-    Shape1->setObjectName("Shape1");
-    Shape1->setToolTip(LEDLabel->toolTip());
-    SampleDataBtn = new QPushButton(QStringLiteral("Sample"), central);
-    SampleDataBtn->setObjectName("SampleDataBtn");
-    SampleDataBtn->setToolTip(QStringLiteral("Resample the test data whether running or stopped"));
-
-    auto *sampleGrid = new QGridLayout;
-    sampleGrid->setHorizontalSpacing(8);
-    sampleGrid->setVerticalSpacing(4);
-    sampleGrid->addWidget(SmplAtLbl, 0, 0);
-    sampleGrid->addWidget(SampleDate, 0, 1);
-    auto *ledRow = new QHBoxLayout;
-    ledRow->addWidget(Shape1);
-    ledRow->addStretch(1);
-    sampleGrid->addWidget(LEDLabel, 1, 0);
-    sampleGrid->addLayout(ledRow, 1, 1);
-    sampleGrid->addWidget(SampleDataBtn, 2, 1, Qt::AlignRight);
+    QLayout *counters = buildCounters(central);
+    QLayout *sample = buildSampleGroup(central);
 
     auto *strokes = new QHBoxLayout;
     strokes->addWidget(downPanel, 1);
@@ -202,7 +146,7 @@ void MainForm::buildWindow()
     auto *bottom = new QHBoxLayout;
     bottom->addLayout(counters);
     bottom->addStretch(1);
-    bottom->addLayout(sampleGrid);
+    bottom->addLayout(sample);
 
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(8, 8, 8, 6);
@@ -210,45 +154,109 @@ void MainForm::buildWindow()
     layout->addSpacing(4);
     layout->addLayout(bottom);
 
-    StatBar = new StatusPanels(this);
-    setStatusBar(StatBar);
+    statusPanels = new StatusPanels(this);
+    setStatusBar(statusPanels);
 }
 
-void MainForm::connectMenus()
+// The cycle, failure and sequential-failure counts, each beside its limit.
+QLayout *TesterWindow::buildCounters(QWidget *central)
+{
+    cycleCountLabel = plainLabel("cycleCountLabel", QStringLiteral("Cycle Count"), central);
+    failCountLabel = plainLabel("failCountLabel", QStringLiteral("Fail Count"), central);
+    seqFailCountLabel = plainLabel("seqFailCountLabel", QStringLiteral("Seq Fail Count"), central);
+    cycleCountBox = ValueBox("cycleCountBox", QStringLiteral("Cycle Count"),
+                             QStringLiteral("Total count of complete cycles on test item"), central);
+    cycleLimitBox = ValueBox("cycleLimitBox", QStringLiteral("Cycle Count Limit"),
+                             QStringLiteral("Termination limit on test cycles"), central);
+    failCountBox = ValueBox("failCountBox", QStringLiteral("Fail Count"),
+                            QStringLiteral("Count of contact test failures"), central);
+    failLimitBox = ValueBox("failLimitBox", QStringLiteral("Fail Count Limit"),
+                            QStringLiteral("Termination limit on total contact test failures"), central);
+    seqFailCountBox = ValueBox("seqFailCountBox", QStringLiteral("Seq Fail Count"),
+                               QStringLiteral("Count of sequential test failures"), central);
+    seqFailLimitBox = ValueBox("seqFailLimitBox", QStringLiteral("Seq Fail Count Limit"),
+                               QStringLiteral("Termination limit on sequential test failures"), central);
+
+    auto *counters = new QGridLayout;
+    counters->setHorizontalSpacing(8);
+    counters->setVerticalSpacing(4);
+    counters->addWidget(new QLabel(QStringLiteral("Count"), central), 0, 1, Qt::AlignHCenter);
+    counters->addWidget(new QLabel(QStringLiteral("Limit"), central), 0, 2, Qt::AlignHCenter);
+    const struct { QLabel *label; QLineEdit *count, *limit; } rows[] = {
+        {cycleCountLabel, cycleCountBox, cycleLimitBox},
+        {failCountLabel, failCountBox, failLimitBox},
+        {seqFailCountLabel, seqFailCountBox, seqFailLimitBox},
+    };
+    for (int row = 0; row < 3; ++row) {
+        counters->addWidget(rows[row].label, row + 1, 0);
+        counters->addWidget(rows[row].count, row + 1, 1);
+        counters->addWidget(rows[row].limit, row + 1, 2);
+    }
+    return counters;
+}
+
+// When the last sample was taken, the tester's error LED and the Sample button.
+QLayout *TesterWindow::buildSampleGroup(QWidget *central)
+{
+    sampledAtLabel = plainLabel("sampledAtLabel", QStringLiteral("Sampled at:"), central);
+    sampleDateBox = ValueBox("sampleDateBox", QStringLiteral("Sampled at"),
+                             QStringLiteral("Time and date of last data sample"), central,
+                             QStringLiteral("00/00/0000 00:00:00"));
+    sampleDateBox->setAlignment(Qt::AlignCenter);
+    errorLedLabel = plainLabel("errorLedLabel", QStringLiteral("Error LED"), central);
+    errorLedLabel->setToolTip(QStringLiteral("Indicates state of tester error LED"));
+    errorLed = new LedIndicator(central);
+    errorLed->setObjectName("errorLed");
+    errorLed->setToolTip(errorLedLabel->toolTip());
+    sampleButton = new QPushButton(QStringLiteral("Sample"), central);
+    sampleButton->setObjectName("sampleButton");
+    sampleButton->setToolTip(QStringLiteral("Resample the test data whether running or stopped"));
+
+    auto *sampleGrid = new QGridLayout;
+    sampleGrid->setHorizontalSpacing(8);
+    sampleGrid->setVerticalSpacing(4);
+    sampleGrid->addWidget(sampledAtLabel, 0, 0);
+    sampleGrid->addWidget(sampleDateBox, 0, 1);
+    auto *ledRow = new QHBoxLayout;
+    ledRow->addWidget(errorLed);
+    ledRow->addStretch(1);
+    sampleGrid->addWidget(errorLedLabel, 1, 0);
+    sampleGrid->addLayout(ledRow, 1, 1);
+    sampleGrid->addWidget(sampleButton, 2, 1, Qt::AlignRight);
+    return sampleGrid;
+}
+
+void TesterWindow::connectMenus()
 {
     MainMenus &m = *menus;
     auto on = [this](QAction *action, auto handler) { connect(action, &QAction::triggered, this, handler); };
 
-    on(m.FileNewMenu, [this] { dataLog().FileNew(); afterFileCommand(); });
-    on(m.FileOpenMenu, [this] { dataLog().FileOpen(); afterFileCommand(); });
-    on(m.FileCloseMenu, [this] { dataLog().FileClose(); afterFileCommand(); });
-    for (int i = 1; i <= 4; ++i) {
-        QAction *entry = m.FileRecentMenu[i];
+    on(m.fileNew, [this] { dataLog().FileNew(); afterFileCommand(); });
+    on(m.fileOpen, [this] { dataLog().FileOpen(); afterFileCommand(); });
+    on(m.fileClose, [this] { dataLog().FileClose(); afterFileCommand(); });
+    for (QAction *entry : m.recentFiles.entries)
         on(entry, [this, entry] { dataLog().FileRecent(MainMenus::recentPath(entry)); afterFileCommand(); });
-    }
-    on(m.FileExitMenu, [this] { exitProgram ? exitProgram() : void(close()); });
+    on(m.fileExit, [this] { exitProgram ? exitProgram() : void(close()); });
 
-    on(m.ConfigureOpenMenu, [this] { configCommands().ConfigureOpenMenu(); });
-    on(m.ConfigureSaveMenu, [this] { configCommands().ConfigureSaveMenu(); });
-    for (int i = 1; i <= 4; ++i) {
-        QAction *entry = m.ConfigureRecentFileMenu[i];
+    on(m.configureOpen, [this] { configCommands().ConfigureOpenMenu(); });
+    on(m.configureSave, [this] { configCommands().ConfigureSaveMenu(); });
+    for (QAction *entry : m.recentConfigFiles.entries)
         on(entry, [this, entry] { configCommands().ConfigureRecentFileMenu(MainMenus::recentPath(entry)); });
-    }
 
-    on(m.RunStopMenu, [this] { runCommand(StopCode); });
-    on(m.RunRunLimitMenu, [this] { runCommand(RunToLimitsCode); });
-    on(m.RunOnceMenu, [this] { runCommand(RunOnceCode); });
-    on(m.RunNoLimitMenu, [this] { runCommand(RunNoLimitCode); });
-    on(m.RunSampleDataMenu, [this] { runCommand(SampleDataCode); });
-    on(m.RunBreakUpdateMenu, [this] { RunBreakUpdateMenu_Click(); });
-    on(m.RunPortMenu, [this] { RunPortMenu_Click(); });
-    m.RunPortMenu->setEnabled(false);
-    connect(SampleDataBtn, &QPushButton::clicked, this, [this] { runCommand(SampleDataCode); });
+    on(m.runStop, [this] { runCommand(StopCode); });
+    on(m.runToLimits, [this] { runCommand(RunToLimitsCode); });
+    on(m.runOnce, [this] { runCommand(RunOnceCode); });
+    on(m.runNoLimit, [this] { runCommand(RunNoLimitCode); });
+    on(m.runSampleData, [this] { runCommand(SampleDataCode); });
+    on(m.runBreakUpdate, [this] { startBreakUpdate(); });
+    on(m.runPort, [this] { choosePort(); });
+    m.runPort->setEnabled(false);
+    connect(sampleButton, &QPushButton::clicked, this, [this] { runCommand(SampleDataCode); });
 
-    on(m.HelpAboutMenu, [this] { HelpAboutMenu_Click(); });
+    on(m.helpAbout, [this] { showAbout(); });
 }
 
-void MainForm::joinStation(std::function<QString()> name, std::function<void()> exit,
+void TesterWindow::joinStation(std::function<QString()> name, std::function<void()> exit,
                            std::function<void()> preferences)
 {
     testerName = std::move(name);
@@ -257,19 +265,19 @@ void MainForm::joinStation(std::function<QString()> name, std::function<void()> 
     showTitle();
 }
 
-void MainForm::addArchiveMenus()
+void TesterWindow::addArchiveMenus()
 {
-    QAction *runsEntry = trendView->ViewMenu->addAction(QStringLiteral("&Runs..."));
+    QAction *runsEntry = trendView->viewMenu->addAction(QStringLiteral("&Runs..."));
     runsEntry->setObjectName("ViewRunsMenu");
-    connect(runsEntry, &QAction::triggered, this, [this] { ViewRunsMenu_Click(); });
-    auto *preferencesEntry = new QAction(QStringLiteral("P&references..."), menus->FileMenu);
+    connect(runsEntry, &QAction::triggered, this, [this] { showRunsWindow(); });
+    auto *preferencesEntry = new QAction(QStringLiteral("P&references..."), menus->fileMenu);
     preferencesEntry->setObjectName("FilePreferencesMenu");
-    menus->FileMenu->insertAction(menus->FileExitMenu, preferencesEntry);
-    menus->FileMenu->insertSeparator(menus->FileExitMenu);
-    connect(preferencesEntry, &QAction::triggered, this, [this] { FilePreferencesMenu_Click(); });
+    menus->fileMenu->insertAction(menus->fileExit, preferencesEntry);
+    menus->fileMenu->insertSeparator(menus->fileExit);
+    connect(preferencesEntry, &QAction::triggered, this, [this] { editPreferences(); });
 }
 
-void MainForm::setRunCatalogSource(RunCatalogSource source)
+void TesterWindow::setRunCatalogSource(RunCatalogSource source)
 {
     runCatalogSource = std::move(source);
     overview->exportRunSoFar = [this] {
@@ -280,7 +288,7 @@ void MainForm::setRunCatalogSource(RunCatalogSource source)
     overview->refresh();
 }
 
-bool MainForm::exportRunSoFar()
+bool TesterWindow::exportRunSoFar()
 {
     const QString key = tester.runRecorder().runKey();
     QString failure = QStringLiteral("No run archive is in use.");
@@ -307,7 +315,7 @@ bool MainForm::exportRunSoFar()
 
 // Samples that reached no data file are all in the archive: closing offers
 // the whole run so far before the question about the last sample.
-bool MainForm::offerRunExportBeforeClosing()
+bool TesterWindow::offerRunExportBeforeClosing()
 {
     if (!runCatalogSource || !s.IsDirtyData || tester.runRecorder().unloggedSamples() < 1)
         return true;
@@ -323,7 +331,7 @@ bool MainForm::offerRunExportBeforeClosing()
     return true;
 }
 
-void MainForm::ViewRunsMenu_Click()
+void TesterWindow::showRunsWindow()
 {
     delete runs;
     runs = nullptr;
@@ -347,7 +355,7 @@ void MainForm::ViewRunsMenu_Click()
     runs->raise();
 }
 
-void MainForm::FilePreferencesMenu_Click()
+void TesterWindow::editPreferences()
 {
     PreferencesDialog dialog(registry, dialogs, DefaultArchivePath(), this);
     if (dialog.exec() != QDialog::Accepted)
@@ -359,7 +367,7 @@ void MainForm::FilePreferencesMenu_Click()
         tester.preferencesChanged();
 }
 
-void MainForm::closeEvent(QCloseEvent *event)
+void TesterWindow::closeEvent(QCloseEvent *event)
 {
     // In a station the tester runs on without its window: nothing to ask.
     if (exitProgram) {
@@ -371,7 +379,7 @@ void MainForm::closeEvent(QCloseEvent *event)
         dialogs.ErrorDialog(QStringLiteral("Break Update Mode Cancel"),
                             QStringLiteral("The tester is set to stop after ") + QString::number(s.RepeatCount)
                                 + QStringLiteral(" cycles and will not restart if program is terminated."));
-    if (!offerRunExportBeforeClosing() || !dataLog().CheckDataSaved(true) || !CheckConfigSaved()) {
+    if (!offerRunExportBeforeClosing() || !dataLog().CheckDataSaved(true) || !checkConfigSaved()) {
         event->ignore();
         return;
     }
@@ -380,17 +388,17 @@ void MainForm::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-bool MainForm::CheckConfigSaved()
+bool TesterWindow::checkConfigSaved()
 {
     return configCommands().CheckConfigSaved();
 }
 
-void MainForm::EditConfiguration(bool NewLearn)
+void TesterWindow::editConfiguration(bool newLearn)
 {
-    configEdit->EditConfiguration(NewLearn);
+    configEdit->editConfiguration(newLearn);
 }
 
-void MainForm::runCommand(int code)
+void TesterWindow::runCommand(int code)
 {
     if (!engine().CommReady())
         return;
@@ -400,16 +408,16 @@ void MainForm::runCommand(int code)
     showControls(engine().CommReady());
 }
 
-void MainForm::RunBreakUpdateMenu_Click()
+void TesterWindow::startBreakUpdate()
 {
     if (!engine().CommReady())
         return;
 
     BreakDialog dialog(this);
-    dialog.checked = s.DataFileOpen;
+    dialog.saveToDatabase = s.DataFileOpen;
     dialog.exec();
-    const int16_t breakCount = dialog.BreakCount;
-    s.SaveToDatabase = dialog.checked;
+    const int16_t breakCount = dialog.breakCount;
+    s.SaveToDatabase = dialog.saveToDatabase;
     if (breakCount < 1)
         return;
     if (s.SaveToDatabase && !s.DataFileOpen) {
@@ -426,13 +434,13 @@ void MainForm::RunBreakUpdateMenu_Click()
     s.Running = true;
 }
 
-void MainForm::setSerialDevices(SerialDevices *devices)
+void TesterWindow::setSerialDevices(SerialDevices *devices)
 {
     serialDevices = devices;
-    menus->RunPortMenu->setEnabled(devices != nullptr);
+    menus->runPort->setEnabled(devices != nullptr);
 }
 
-void MainForm::RunPortMenu_Click()
+void TesterWindow::choosePort()
 {
     if (!serialDevices)
         return;
@@ -442,46 +450,46 @@ void MainForm::RunPortMenu_Click()
         engine().restartSearch();
 }
 
-void MainForm::HelpAboutMenu_Click()
+void TesterWindow::showAbout()
 {
-    frmAbout about(this);
+    AboutDialog about(this);
     about.devices = serialDevices;
     about.exec();
 }
 
-void MainForm::afterFileCommand()
+void TesterWindow::afterFileCommand()
 {
-    menus->FileCloseMenu->setEnabled(s.DataFileOpen);
+    menus->fileClose->setEnabled(s.DataFileOpen);
 }
 
-void MainForm::LoadRecentFiles()
+void TesterWindow::loadRecentFiles()
 {
-    MainMenus::fillRecent(menus->FileRecentMenu, registry.LoadRecentFiles());
+    MainMenus::fillRecent(menus->recentFiles, registry.LoadRecentFiles());
 }
 
-void MainForm::LoadRecentConfigFiles()
+void TesterWindow::loadRecentConfigFiles()
 {
-    MainMenus::fillRecent(menus->ConfigureRecentFileMenu, registry.LoadRecentConfigFiles());
+    MainMenus::fillRecent(menus->recentConfigFiles, registry.LoadRecentConfigFiles());
 }
 
 // ---- what the engine shows through the window ----
 
-void MainForm::showBarMessage(const QString &text)
+void TesterWindow::showBarMessage(const QString &text)
 {
-    StatBar->showBarMessage(text);
+    statusPanels->showBarMessage(text);
 }
 
-void MainForm::showBarPanels()
+void TesterWindow::showBarPanels()
 {
-    StatBar->showPanels();
+    statusPanels->showPanels();
 }
 
-void MainForm::setVersionPanel(const QString &text)
+void TesterWindow::setVersionPanel(const QString &text)
 {
-    StatBar->setPanelText(4, text);
+    statusPanels->setPanelText(4, text);
 }
 
-void MainForm::SetControls()
+void TesterWindow::SetControls()
 {
     // The link busy a moment after it was ready is most often the tester's
     // own sample being fetched, a few ticks: greying the commands for them
@@ -498,34 +506,34 @@ void MainForm::SetControls()
     showControls(ready);
 }
 
-void MainForm::showControls(bool ready)
+void TesterWindow::showControls(bool ready)
 {
     readyShown = ready;
     const bool idle = ready && !s.Running;
     const bool sampled = s.DownLoadedOnce;
     MainMenus &m = *menus;
 
-    m.ConfigureLearnMenu->setEnabled(idle);
-    m.ConfigureEditMenu->setEnabled(idle);
-    m.ConfigureOpenMenu->setEnabled(idle);
-    m.ConfigureSaveMenu->setEnabled(idle);
-    m.ConfigureResetLimits->setEnabled(ready);
-    m.RunManualMenu->setEnabled(idle);
-    m.RunStopMenu->setEnabled(ready);
-    m.RunNoLimitMenu->setEnabled(ready);
-    m.RunRunLimitMenu->setEnabled(ready);
-    m.RunSampleDataMenu->setEnabled(ready);
-    m.RunBreakUpdateMenu->setEnabled(ready);
-    m.RunOnceMenu->setEnabled(ready);
-    SampleDataBtn->setEnabled(ready);
-    for (QWidget *w : std::initializer_list<QWidget *>{CycleCntBox, FailCntBox, SeqCntBox, CycleCntLimit,
-                                                       FailCntLimit, SeqCntLimit, CycCntLbl, FailCntLbl,
-                                                       SeqCntLbl, LEDLabel, SmplAtLbl, SampleDate})
+    m.configureLearn->setEnabled(idle);
+    m.configureEdit->setEnabled(idle);
+    m.configureOpen->setEnabled(idle);
+    m.configureSave->setEnabled(idle);
+    m.configureResetLimits->setEnabled(ready);
+    m.runManual->setEnabled(idle);
+    m.runStop->setEnabled(ready);
+    m.runNoLimit->setEnabled(ready);
+    m.runToLimits->setEnabled(ready);
+    m.runSampleData->setEnabled(ready);
+    m.runBreakUpdate->setEnabled(ready);
+    m.runOnce->setEnabled(ready);
+    sampleButton->setEnabled(ready);
+    for (QWidget *w : std::initializer_list<QWidget *>{cycleCountBox, failCountBox, seqFailCountBox, cycleLimitBox,
+                                                       failLimitBox, seqFailLimitBox, cycleCountLabel, failCountLabel,
+                                                       seqFailCountLabel, errorLedLabel, sampledAtLabel, sampleDateBox})
         w->setEnabled(sampled);
-    m.FilePrintMenu->setEnabled(sampled && ready);
-    m.FileNewMenu->setEnabled(sampled);
-    m.FileCloseMenu->setEnabled(s.DataFileOpen);
-    m.FileOpenMenu->setEnabled(sampled);
+    m.filePrint->setEnabled(sampled && ready);
+    m.fileNew->setEnabled(sampled);
+    m.fileClose->setEnabled(s.DataFileOpen);
+    m.fileOpen->setEnabled(sampled);
     if (overview)
         overview->refresh();
 }
@@ -572,7 +580,7 @@ StrokeValues strokeValues(const TesterState &s, const StrokeSource &from, int co
 
 } // namespace
 
-void MainForm::DisplayData()
+void TesterWindow::DisplayData()
 {
     const int contact = s.vContact;
     const bool lastBounce = HasLastBounce(s);
@@ -580,12 +588,12 @@ void MainForm::DisplayData()
     downPanel->display(strokeValues(s, DownStroke, contact, lastBounce));
     upPanel->display(strokeValues(s, UpStroke, contact, lastBounce));
 
-    SetSteadyText(CycleCntBox, QString::number(s.CycleCount));
-    SetSteadyText(CycleCntLimit, QString::number(s.vCycleLimit));
-    SetSteadyText(FailCntBox, QString::number(s.FailCount));
-    SetSteadyText(FailCntLimit, QString::number(s.vFailLimit));
-    SetSteadyText(SeqCntBox, QString::number(s.SeqCount));
-    SetSteadyText(SeqCntLimit, QString::number(s.vSeqLimit));
+    SetSteadyText(cycleCountBox, QString::number(s.CycleCount));
+    SetSteadyText(cycleLimitBox, QString::number(s.vCycleLimit));
+    SetSteadyText(failCountBox, QString::number(s.FailCount));
+    SetSteadyText(failLimitBox, QString::number(s.vFailLimit));
+    SetSteadyText(seqFailCountBox, QString::number(s.SeqCount));
+    SetSteadyText(seqFailLimitBox, QString::number(s.vSeqLimit));
 
     // The failure indicators follow the tester's bits even on a stroke that is not tested.
     const int error = s.vErrorCode;
@@ -593,65 +601,65 @@ void MainForm::DisplayData()
     upPanel->showFailures({bool(error & 4), bool(error & 8), bool(error & 32), bool(error & 128)});
 }
 
-void MainForm::DisplayMode()
+void TesterWindow::DisplayMode()
 {
-    StatBar->setPanelText(3, ModePanelText(s));
-    if (s.vRMode != LastModeShown)
-        DoContactLabels();
+    statusPanels->setPanelText(3, ModePanelText(s));
+    if (s.vRMode != lastModeShown)
+        showContactUnits();
 }
 
-void MainForm::DoContactLabels()
+void TesterWindow::showContactUnits()
 {
     const QString unit = ContactUnitText(s.vRMode);
     downPanel->setUnitText(unit);
     upPanel->setUnitText(unit);
-    LastModeShown = s.vRMode;
+    lastModeShown = s.vRMode;
 }
 
-void MainForm::DisplayRValue()
+void TesterWindow::DisplayRValue()
 {
-    StatBar->setPanelText(2, RValuePanelText(s));
+    statusPanels->setPanelText(2, RValuePanelText(s));
 }
 
-void MainForm::DisplaySerialNum()
+void TesterWindow::DisplaySerialNum()
 {
-    StatBar->setPanelText(1, SerialPanelText(s));
+    statusPanels->setPanelText(1, SerialPanelText(s));
 }
 
-void MainForm::showSampleDate(const QString &text)
+void TesterWindow::showSampleDate(const QString &text)
 {
-    SetSteadyText(SampleDate, text);
+    SetSteadyText(sampleDateBox, text);
 }
 
-int MainForm::ledDrawing() const
+int TesterWindow::ledDrawing() const
 {
-    return Shape1->drawing();
+    return errorLed->drawing();
 }
 
-void MainForm::drawLed(int drawing)
+void TesterWindow::drawLed(int drawing)
 {
-    Shape1->draw(drawing);
+    errorLed->draw(drawing);
 }
 
-void MainForm::beep()
+void TesterWindow::beep()
 {
     QApplication::beep();
 }
 
-void MainForm::setTitle(const QString &text)
+void TesterWindow::setTitle(const QString &text)
 {
     fileTitle = text;
     showTitle();
 }
 
-void MainForm::showTitle()
+void TesterWindow::showTitle()
 {
     const QString text = testerName ? testerName() + QStringLiteral(" - ") + fileTitle : fileTitle;
     if (windowTitle() != text)
         setWindowTitle(text);
 }
 
-void MainForm::sampleDecoded()
+void TesterWindow::sampleDecoded()
 {
     overview->sampleTaken();
     trendView->historyGrew();
@@ -660,12 +668,12 @@ void MainForm::sampleDecoded()
         showTitle();
 }
 
-void MainForm::portTried(int, const QString &) { overview->linkChanged(); }
-void MainForm::linkFound(int, const QString &, const QDateTime &)
+void TesterWindow::portTried(int, const QString &) { overview->linkChanged(); }
+void TesterWindow::linkFound(int, const QString &, const QDateTime &)
 {
     overview->linkChanged();
     if (testerName)
         showTitle();
 }
-void MainForm::linkLost(const QDateTime &) { overview->linkChanged(); }
-void MainForm::runStarted(int) { overview->runStarted(); }
+void TesterWindow::linkLost(const QDateTime &) { overview->linkChanged(); }
+void TesterWindow::runStarted(int) { overview->runStarted(); }

@@ -1,10 +1,10 @@
 #include "engine/session/TesterSession.h"
 #include "engine/supervision/TesterEngine.h"
 #include "features/report/QtPrintDialogs.h"
+#include "mainwindow/AboutDialog.h"
 #include "mainwindow/BreakDialog.h"
-#include "mainwindow/MainForm.h"
 #include "mainwindow/PortDialog.h"
-#include "mainwindow/frmAbout.h"
+#include "mainwindow/TesterWindow.h"
 #include "support/FakeConfigFileDialog.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
@@ -96,12 +96,12 @@ struct Rig
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
     std::unique_ptr<SessionWindow> built;
-    MainForm *form = nullptr;
+    TesterWindow *form = nullptr;
 };
 
 } // namespace
 
-class MainFormTest : public QObject
+class TesterWindowTest : public QObject
 {
     Q_OBJECT
 
@@ -122,7 +122,7 @@ private Q_SLOTS:
 
         QTest::newRow("down contact only") << 16 << 12 << 1000 << downContact << downBounce + lastBounce + upSide
             << QStringList{"DownMaxRBox=open", "DownMinRBox=110.7", "DownBounceBox=----", "UpMaxRBox=----",
-                           "CycleCntBox=1234567"};
+                           "cycleCountBox=1234567"};
         QTest::newRow("down bounce, software 1.1") << 16 + 64 << 11 << 1000 << downContact + downBounce
             << lastBounce + upSide
             << QStringList{"DownBounceBox=0.001600", "DownLastContactTime=1.234", "DownLastBounceBox=----"};
@@ -190,15 +190,15 @@ private Q_SLOTS:
         const QStringList needStopped = {"ConfigureLearnMenu", "ConfigureEditMenu", "ConfigureOpenMenu",
                                          "ConfigureSaveMenu", "RunManualMenu"};
         QTest::newRow("idle") << "port sampled" << "" << QByteArrayList()
-            << QStringList{"ConfigureLearnMenu", "RunManualMenu", "RunRunLimitMenu", "SampleDataBtn", "FileNewMenu",
+            << QStringList{"ConfigureLearnMenu", "RunManualMenu", "RunRunLimitMenu", "sampleButton", "FileNewMenu",
                            "FilePrintMenu"} << QStringList{"FileCloseMenu"};
         QTest::newRow("running") << "port sampled running" << "" << QByteArrayList()
             << QStringList{"RunStopMenu", "RunSampleDataMenu", "ConfigureResetLimits"} << needStopped;
-        QTest::newRow("data file open, a reply awaited") << "port sampled file" << "SampleDataBtn" << QByteArrayList()
-            << QStringList{"FileNewMenu", "FileCloseMenu", "CycleCntBox", "FileExitMenu", "HelpAboutMenu"}
-            << QStringList{"RunStopMenu", "SampleDataBtn", "ConfigureLearnMenu", "FilePrintMenu"};
+        QTest::newRow("data file open, a reply awaited") << "port sampled file" << "sampleButton" << QByteArrayList()
+            << QStringList{"FileNewMenu", "FileCloseMenu", "cycleCountBox", "FileExitMenu", "HelpAboutMenu"}
+            << QStringList{"RunStopMenu", "sampleButton", "ConfigureLearnMenu", "FilePrintMenu"};
         QTest::newRow("no sample yet") << "port" << "" << QByteArrayList() << QStringList{"RunStopMenu", "ConfigureLearnMenu"}
-            << QStringList{"FileNewMenu", "FileOpenMenu", "FilePrintMenu", "CycleCntBox", "SampleDate"};
+            << QStringList{"FileNewMenu", "FileOpenMenu", "FilePrintMenu", "cycleCountBox", "sampleDateBox"};
         // Stop is acknowledged, the wake-up for the sample that follows too, the sample is refused.
         QTest::newRow("stopped, the sample after it refused") << "port sampled running" << "RunStopMenu"
             << QByteArrayList{"*", "*", "?"} << needStopped << QStringList();
@@ -235,7 +235,7 @@ private Q_SLOTS:
     void runCommands()
     {
         for (const auto &[control, frame] : QList<std::pair<QString, QString>>{
-                 {"RunRunLimitMenu", "A2"}, {"RunOnceMenu", "AA"}, {"SampleDataBtn", "AE"}}) {
+                 {"RunRunLimitMenu", "A2"}, {"RunOnceMenu", "AA"}, {"sampleButton", "AE"}}) {
             Rig rig;
             rig.linkReady();
             rig.use(control);
@@ -351,12 +351,12 @@ private Q_SLOTS:
         session.engineView().drawLed(0);
         session.engineView().setTitle(QStringLiteral("Model 418C Life Cycle Tester - run.txt"));
 
-        auto form = std::make_unique<MainForm>(session);
-        QCOMPARE(form->findChild<QWidget *>("CycleCntBox")->property("text").toString(), QStringLiteral("1234"));
-        QCOMPARE(form->findChild<QWidget *>("SampleDate")->property("text").toString(),
+        auto form = std::make_unique<TesterWindow>(session);
+        QCOMPARE(form->findChild<QWidget *>("cycleCountBox")->property("text").toString(), QStringLiteral("1234"));
+        QCOMPARE(form->findChild<QWidget *>("sampleDateBox")->property("text").toString(),
                  QStringLiteral("12/06/2026 14:02:11"));
-        QVERIFY(form->findChild<QLabel *>("StatBarPanel1")->text().contains(QStringLiteral("41800777")));
-        QCOMPARE(form->findChild<LedIndicator *>("Shape1")->drawing(), 0);
+        QVERIFY(form->findChild<QLabel *>("statusPanel1")->text().contains(QStringLiteral("41800777")));
+        QCOMPARE(form->findChild<LedIndicator *>("errorLed")->drawing(), 0);
         QCOMPARE(form->windowTitle(), QStringLiteral("Model 418C Life Cycle Tester - run.txt"));
 
         form.reset();
@@ -402,7 +402,7 @@ private Q_SLOTS:
             rig.build();
             rig.form->engine().Tick();
             QCOMPARE(rig.port.openAttempts, QList<int>{firstPort});
-            QCOMPARE(rig.text("StatBarMessage"), QStringLiteral("Searching For Tester On Comm %1").arg(firstPort));
+            QCOMPARE(rig.text("statusMessage"), QStringLiteral("Searching For Tester On Comm %1").arg(firstPort));
             for (int i = 0; i < 8; ++i)
                 rig.form->engine().Tick();
             QCOMPARE(rig.port.openAttempts.last(), firstPort == 1 ? 9 : 1);
@@ -417,7 +417,7 @@ private Q_SLOTS:
         QtMessageDialogs dialogs;
         FakeDataFileDialog files;
         SessionWindow window(port, settings, dialogs, files, 10);
-        MainForm &form = window.form;
+        TesterWindow &form = window.form;
         form.show();
         dialogs.setParentWidget(&form);
 
@@ -449,15 +449,15 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(int, count);
         BreakDialog dialog;
-        dialog.checked = true;   // the save box starts as the caller sets it and hands back its state
+        dialog.saveToDatabase = true;   // the save box starts as the caller sets it and hands back its state
         dialog.show();
         QTest::mouseClick(dialog.findChild<QCheckBox *>("SaveToDatabase"), Qt::LeftButton);
         dialog.findChild<QLineEdit *>("BreakCountEdit")->setText(text);
         QTest::mouseClick(dialog.findChild<QPushButton *>("OKButton"), Qt::LeftButton);
         QCOMPARE(dialog.isVisible(), count == 0);
-        QCOMPARE(int(dialog.BreakCount), count);
+        QCOMPARE(int(dialog.breakCount), count);
         if (count)
-            QVERIFY(!dialog.checked);
+            QVERIFY(!dialog.saveToDatabase);
     }
 
     // Run, Port...: the devices with their numbers, kept up to date while
@@ -605,7 +605,7 @@ private Q_SLOTS:
         SerialDevice usb;
         usb.device = "/dev/ttyUSB0", usb.comm = 2, usb.description = "FT232R USB UART", usb.usbId = "0403:6001";
         devices.listed = {usb};
-        frmAbout about;
+        AboutDialog about;
         about.devices = &devices;
         QStringList started;
         about.findTool = [&tool] { return tool; };
@@ -616,7 +616,7 @@ private Q_SLOTS:
             shown = dialog->windowTitle() + "\n" + dialog->findChild<QPlainTextEdit *>()->toPlainText();
             dialog->accept();
         });
-        QTest::mouseClick(about.findChild<QPushButton *>("cmdSysInfo"), Qt::LeftButton);
+        QTest::mouseClick(about.findChild<QPushButton *>("systemInfoButton"), Qt::LeftButton);
         QCOMPARE(started, tool);
         QCOMPARE(answerer.answered, ownWindow ? 1 : 0);
         if (!ownWindow)
@@ -631,5 +631,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(MainFormTest)
-#include "MainFormTest.moc"
+QTEST_MAIN(TesterWindowTest)
+#include "TesterWindowTest.moc"
