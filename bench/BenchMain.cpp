@@ -59,6 +59,7 @@ int main(int argc, char **argv)
         s.ComSeq = 10;
         s.comDelayed = 174;
         s.ComCnt = 0;
+        s.ReplyCnt = 0;
         port.pending = BenchRecord;
         engine.Tick();
         engine.Tick();
