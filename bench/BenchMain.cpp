@@ -72,8 +72,8 @@ int main(int argc, char **argv)
     // The two ticks of one sample: the reply line arrives, then it is
     // decoded into the state and shown.
     const qint64 decode = nanosecondsPer(scale, scale.count(20000, 20), [&] {
-        s.ComSeq = 10;
-        s.comDelayed = 174;
+        s.ComSeq = LinkStep::AwaitingReply;
+        s.comDelayed = Command::SampleData;
         s.ComCnt = 0;
         s.ReplyCnt = 0;
         port.pending = BenchRecord;

@@ -34,7 +34,7 @@ inline void linkUp(TesterState &s)
 {
     s.ComChan = 1;
     s.ComChanOpen = true;
-    s.ComSeq = 0;
+    s.ComSeq = LinkStep::Idle;
     s.ComCnt = 0;
     s.MustWait = false;
 }

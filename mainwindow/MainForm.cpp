@@ -45,16 +45,6 @@
 
 namespace {
 
-// Tester command codes the Run menu sends.
-enum RunCode : int {
-    StopCode = 161,
-    RunToLimitsCode = 162,
-    RunOnceCode = 170,
-    RunNoLimitCode = 172,
-    SampleDataCode = 174,
-    BreakUpdateCode = 243,
-};
-
 QLabel *plainLabel(const QString &name, const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
@@ -235,15 +225,15 @@ void MainForm::connectMenus()
         on(entry, [this, entry] { configCommands().ConfigureRecentFileMenu(MainMenus::recentPath(entry)); });
     }
 
-    on(m.RunStopMenu, [this] { runCommand(StopCode); });
-    on(m.RunRunLimitMenu, [this] { runCommand(RunToLimitsCode); });
-    on(m.RunOnceMenu, [this] { runCommand(RunOnceCode); });
-    on(m.RunNoLimitMenu, [this] { runCommand(RunNoLimitCode); });
-    on(m.RunSampleDataMenu, [this] { runCommand(SampleDataCode); });
+    on(m.RunStopMenu, [this] { runCommand(Command::Stop); });
+    on(m.RunRunLimitMenu, [this] { runCommand(Command::RunToLimits); });
+    on(m.RunOnceMenu, [this] { runCommand(Command::RunOnce); });
+    on(m.RunNoLimitMenu, [this] { runCommand(Command::RunNoLimit); });
+    on(m.RunSampleDataMenu, [this] { runCommand(Command::SampleData); });
     on(m.RunBreakUpdateMenu, [this] { RunBreakUpdateMenu_Click(); });
     on(m.RunPortMenu, [this] { RunPortMenu_Click(); });
     m.RunPortMenu->setEnabled(false);
-    connect(SampleDataBtn, &QPushButton::clicked, this, [this] { runCommand(SampleDataCode); });
+    connect(SampleDataBtn, &QPushButton::clicked, this, [this] { runCommand(Command::SampleData); });
 
     on(m.HelpAboutMenu, [this] { HelpAboutMenu_Click(); });
 }
@@ -390,11 +380,11 @@ void MainForm::EditConfiguration(bool NewLearn)
     configEdit->EditConfiguration(NewLearn);
 }
 
-void MainForm::runCommand(int code)
+void MainForm::runCommand(Command command)
 {
     if (!engine().CommReady())
         return;
-    engine().SendCommand(code);
+    engine().SendCommand(command);
     // The operator's own command greys the commands at once.
     busyGrace.stop();
     showControls(engine().CommReady());
@@ -422,7 +412,7 @@ void MainForm::RunBreakUpdateMenu_Click()
     if (!engine().CommReady())
         return;
     s.RepeatCount = breakCount;
-    engine().SendValueCommand(BreakUpdateCode, QString::number(breakCount));
+    engine().SendValueCommand(Command::ArmBreakUpdate, QString::number(breakCount));
     s.Running = true;
 }
 

@@ -109,7 +109,7 @@ private:
     bool offerRunExportBeforeClosing();
 
     void showControls(bool ready);
-    void runCommand(int code);
+    void runCommand(Command command);
     void RunBreakUpdateMenu_Click();
     void RunPortMenu_Click();
     void HelpAboutMenu_Click();

@@ -5,10 +5,6 @@
 #include "engine/state/TesterState.h"
 #include "engine/state/TesterView.h"
 
-namespace {
-constexpr int ReplyTimeoutTicks = 260;
-}
-
 SerialLink::SerialLink(TesterState &state, SerialPort &serialPort, TesterView &testerView)
     : s(state), port(serialPort), view(testerView)
 {
@@ -31,7 +27,7 @@ int SerialLink::nextPortToTry(int previous) const
 {
     if (claims)
         return claims->nextPort(this, previous);
-    return previous >= 1 && previous < 16 ? previous + 1 : 1;
+    return previous >= 1 && previous < PortCount ? previous + 1 : 1;
 }
 
 void SerialLink::keepPortForTester()
@@ -43,7 +39,7 @@ void SerialLink::keepPortForTester()
 void SerialLink::OpenCommPort(int portNumber, bool &ok)
 {
     ok = false;
-    if (portNumber < 1 || portNumber > 16)
+    if (portNumber < 1 || portNumber > PortCount)
         return;
     if (port.isOpen())
         return;
@@ -78,7 +74,7 @@ void SerialLink::CloseCommPort()
         claims->release(openPort, this);
     openPort = 0;
     s.ComChanOpen = false;
-    s.ComSeq = 0;
+    s.ComSeq = LinkStep::Idle;
     RxBuffer.clear();
     ReplyLine.clear();
     pendingNewData = pendingTestEnded = false;

@@ -19,9 +19,8 @@
 
 namespace {
 
-// Raising the piston at shut-down: a poll every 50 ms, for two seconds at most.
-constexpr int ExitPollMs = 50;
-constexpr int ExitPolls = 40;
+// Raising the piston at shut-down: a poll every tick, for two seconds at most.
+constexpr int ExitPolls = 2000 / TickPeriodMs;
 
 // Without an archive the records go nowhere.
 class DiscardingSink : public ArchiveSink
@@ -156,7 +155,7 @@ void TesterSession::start(std::optional<int> searchAfterPort)
     s.Running = false;
 
     s.ComChan = 0;
-    s.ComSeq = 0;
+    s.ComSeq = LinkStep::Idle;
     s.ComChanOpen = false;
     s.vSerialNumber.clear();
     s.vSoftwareVersion = 0;
@@ -166,7 +165,7 @@ void TesterSession::start(std::optional<int> searchAfterPort)
     // The search starts at the saved port; ports above 9 are searched from 9.
     s.ComChan = TesterState::Integer(std::clamp(prefs->LoadCommChannel(), 0, 8));
     if (searchAfterPort)
-        s.ComChan = TesterState::Integer(std::clamp(*searchAfterPort, 0, 16));
+        s.ComChan = TesterState::Integer(std::clamp(*searchAfterPort, 0, PortCount));
     preferencesChanged();
     if (pollPeriodMs > 0)
         pollTimer.start(pollPeriodMs);
@@ -189,7 +188,7 @@ void TesterSession::raisePistonBeforeExit()
             // Time for the tester to answer, with the port's events taken in;
             // the operator's input waits.
             QEventLoop wait;
-            QTimer::singleShot(ExitPollMs, &wait, &QEventLoop::quit);
+            QTimer::singleShot(TickPeriodMs, &wait, &QEventLoop::quit);
             wait.exec(QEventLoop::ExcludeUserInputEvents);
             testerEngine->Tick();
         },

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/state/Protocol.h"
+
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
@@ -43,13 +45,13 @@ struct TesterState
     Integer DataFileNum = 0;
     QString ConfigFileName;
     Integer ConfigFileNum = 0;
-    Integer ComChan = 0;        // port in use or last tried, 1..16
-    Integer ComSeq = 0;         // link sequence state: 0, 5, 10, 20, 30, 32, 34
+    Integer ComChan = 0;        // port in use or last tried, 1..PortCount
+    LinkStep ComSeq = LinkStep::Idle;
     bool ComChanOpen = false;
-    Integer ComCnt = 0;         // ticks since the last send or received character, 0..260
-    Integer ReplyCnt = 0;       // ticks since the byte now awaiting its answer went out, 0..260
+    Integer ComCnt = 0;         // ticks since the last send or received character, 0..ReplyTimeoutTicks
+    Integer ReplyCnt = 0;       // ticks since the byte now awaiting its answer went out, 0..ReplyTimeoutTicks
     Integer RefusedReplies = 0; // replies in a row that came without "*", up to 100
-    Integer comDelayed = 0;     // code of the command in flight, 0 = none
+    Command comDelayed = Command::None; // the command in flight
     QString comDelayedStr;      // value text of the value command in flight
     Single LMargin = 0;
     Single RMargin = 0;
@@ -89,12 +91,9 @@ struct TesterState
     Long vMaxUpBounce = 0;
     Long vMaxDownBounce = 0;
     QString vSerialNumber;
-    QString sSerialNumber;                     // written with code 224 by a master download
+    QString sSerialNumber;                     // written by a master download
     Long vSoftwareVersion = 0;                 // tenths: 12 is version 1.2
     QDateTime vUpdateTime;                     // when the last full record was decoded
     Integer LEDCounter = 0;                    // tick divider 0..8 for the slow tasks
     Integer LEDState = 1;                      // error LED: 0 lit, 1 dark, 2 blinking
 };
-
-// The wake-up byte: the tester drops a command sent after a quiet line.
-inline const char EscapeString[] = "\x1b";

@@ -11,11 +11,11 @@
 
 namespace {
 
-// One tick more on a count that stops at ReplyTimeout; a count out of its
-// range (never set so) counts as run out.
+// One tick more on a count that stops at ReplyTimeoutTicks; a count out of
+// its range (never set so) counts as run out.
 void countTick(TesterState::Integer &count)
 {
-    count = TesterState::Integer(count < 0 ? PollCycle::ReplyTimeout : std::min(count + 1, PollCycle::ReplyTimeout));
+    count = TesterState::Integer(count < 0 ? ReplyTimeoutTicks : std::min(count + 1, ReplyTimeoutTicks));
 }
 
 } // namespace
@@ -50,18 +50,18 @@ void PollCycle::Tick()
     }
 
     switch (s.ComSeq) {
-    case 0: idleStep(); break;
-    case 5: wakeUpStep(); break;
-    case 10: replyStep(); break;
-    case 20: applyStep(); break;
-    case 30: probeStart(); break;
-    case 32: probeFirstAnswer(); break;
-    case 34: probeSecondAnswer(); break;
+    case LinkStep::Idle: idleStep(); break;
+    case LinkStep::AwaitingWakeUp: wakeUpStep(); break;
+    case LinkStep::AwaitingReply: replyStep(); break;
+    case LinkStep::ReplyReady: applyStep(); break;
+    case LinkStep::ProbeStart: probeStart(); break;
+    case LinkStep::ProbeFirstAnswer: probeFirstAnswer(); break;
+    case LinkStep::ProbeSecondAnswer: probeSecondAnswer(); break;
     default:
-        // Not a state of the link: whatever was in flight is lost, so the
+        // Not a step of the link: whatever was in flight is lost, so the
         // link is idle and free, as after a dropped reply.
-        s.ComSeq = 0;
-        s.comDelayed = 0;
+        s.ComSeq = LinkStep::Idle;
+        s.comDelayed = Command::None;
         chainDropped();
         WaitStateClear(s, view);
         break;
@@ -123,10 +123,10 @@ void PollCycle::searchStep()
     link.ShowCommMessage(openProblems.isEmpty() ? searching : openProblems.first() + QStringLiteral(". ") + searching);
     view.portTried(s.ComChan, problem);
     if (ok) {
-        s.ComSeq = 30;
+        s.ComSeq = LinkStep::ProbeStart;
         s.ComCnt = 0;
     } else {
-        s.ComSeq = 0;
+        s.ComSeq = LinkStep::Idle;
         s.ComCnt = 60;
     }
 }
@@ -151,31 +151,31 @@ void PollCycle::idleStep()
         link.RxBuffer.clear();
         return;
     }
-    cmds.SendCommand(174);
+    cmds.SendCommand(Command::SampleData);
     link.RxBuffer.clear();
 }
 
 void PollCycle::wakeUpStep()
 {
-    if (s.ReplyCnt >= ReplyTimeout) {
+    if (s.ReplyCnt >= ReplyTimeoutTicks) {
         replyTimeout();
         return;
     }
     if (!link.GetSerial() || !link.ReplyLine.startsWith(QLatin1Char('*')))
         return;
     // The tester is awake: send the parked command for real.
-    if (s.comDelayed >= 224)
+    if (s.comDelayed >= Command::WriteSerialNumber)
         cmds.SendValueCommand(s.comDelayed, s.comDelayedStr);
     else
         cmds.SendCommand(s.comDelayed);
     // A parked command always has a text, so it went out; should it not
     // have, nothing is in flight and the link is idle rather than waiting.
-    s.ComSeq = s.comDelayed != 0 ? 10 : 0;
+    s.ComSeq = s.comDelayed != Command::None ? LinkStep::AwaitingReply : LinkStep::Idle;
 }
 
 void PollCycle::replyStep()
 {
-    if (s.ReplyCnt >= ReplyTimeout) {
+    if (s.ReplyCnt >= ReplyTimeoutTicks) {
         replyTimeout();
         return;
     }
@@ -183,7 +183,7 @@ void PollCycle::replyStep()
         return;
     if (link.ReplyLine.startsWith(QLatin1Char('*'))) {
         link.ReplyLine.remove(0, 1);
-        s.ComSeq = 20;
+        s.ComSeq = LinkStep::ReplyReady;
         s.RefusedReplies = 0;
         return;
     }
@@ -193,18 +193,18 @@ void PollCycle::replyStep()
     // until the tester happens to signal new data. Refusals in a row are
     // counted: a tester that never acknowledges must not look connected.
     s.RefusedReplies = TesterState::Integer(std::min(s.RefusedReplies + 1, 100));
-    s.ComSeq = 0;
-    s.comDelayed = 0;
+    s.ComSeq = LinkStep::Idle;
+    s.comDelayed = Command::None;
     chainDropped();
     WaitStateClear(s, view);
 }
 
 void PollCycle::applyStep()
 {
-    s.ComSeq = 0;
-    const int code = s.comDelayed;
-    s.comDelayed = 0;
-    replies.Apply(code);
+    s.ComSeq = LinkStep::Idle;
+    const Command answered = s.comDelayed;
+    s.comDelayed = Command::None;
+    replies.Apply(answered);
 }
 
 void PollCycle::probeStart()
@@ -214,12 +214,12 @@ void PollCycle::probeStart()
     s.ReplyCnt = 0;
     s.RefusedReplies = 0;
     link.writeBytes(QByteArray(EscapeString));
-    s.ComSeq = 32;
+    s.ComSeq = LinkStep::ProbeFirstAnswer;
 }
 
 void PollCycle::probeFirstAnswer()
 {
-    if (s.ReplyCnt >= ReplyTimeout) {
+    if (s.ReplyCnt >= ReplyTimeoutTicks) {
         replyTimeout();
         return;
     }
@@ -231,20 +231,20 @@ void PollCycle::probeFirstAnswer()
     s.ComCnt = 0;
     s.ReplyCnt = 0;
     link.writeBytes(QByteArray(EscapeString));
-    s.ComSeq = 34;
+    s.ComSeq = LinkStep::ProbeSecondAnswer;
 }
 
 void PollCycle::probeSecondAnswer()
 {
-    if (s.ReplyCnt >= ReplyTimeout) {
+    if (s.ReplyCnt >= ReplyTimeoutTicks) {
         replyTimeout();
         return;
     }
     if (!link.GetSerial() || !link.ReplyLine.startsWith(QLatin1Char('*')))
         return;
     link.takePendingSignals();             // the first record follows anyway
-    s.ComSeq = 0;
-    cmds.SendCommand(160);
+    s.ComSeq = LinkStep::Idle;
+    cmds.SendCommand(Command::Hello);
     link.ShowCommMessage(QStringLiteral("Tester Found On Comm ") + QString::number(s.ComChan));
     s.StatusDelay = FoundMessagePeriods;
     testerFound = true;
@@ -269,7 +269,7 @@ void PollCycle::replyTimeout()
 
 // A download or counter reset that ended early must not leave its ending
 // behind: the next ordinary download would otherwise clear the counters,
-// or start a test (162) that nobody asked for.
+// or start a test (run to limits) that nobody asked for.
 void PollCycle::chainDropped()
 {
     s.MasterUpdate = false;

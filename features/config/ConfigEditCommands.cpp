@@ -55,5 +55,5 @@ void ConfigEditCommands::ConfigureResetLimits_Click()
         doClear = dialog.DoClear;
     }
     if (doClear)
-        engine.DoNextClear(0);
+        engine.DoNextClear(Command::None);
 }

@@ -74,7 +74,7 @@ struct Rig
         port.selectPort(1);
         port.open();
         s().ComChanOpen = true;
-        s().ComSeq = 0;
+        s().ComSeq = LinkStep::Idle;
         s().ComCnt = 0;   // a recent exchange: commands go out without a wake-up
         s().MustWait = false;
         s().DownLoadedOnce = true;
@@ -274,7 +274,7 @@ private Q_SLOTS:
             startedTicked = save->isChecked();
             save->setChecked(saving);
             if (busyMeanwhile) {
-                rig.form->engine().SendCommand(174);   // say, the tester's "+" was answered
+                rig.form->engine().SendCommand(Command::SampleData);   // say, the tester's "+" was answered
                 rig.port.written.clear();
             }
             dialog->findChild<QLineEdit *>("BreakCountEdit")->setText("100");

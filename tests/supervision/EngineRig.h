@@ -33,7 +33,7 @@ struct EngineRig
         port.open();
         s.ComChan = 1;
         s.ComChanOpen = true;
-        s.ComSeq = 0;
+        s.ComSeq = LinkStep::Idle;
         s.ComCnt = 0;
         s.MustWait = false;
     }
@@ -57,7 +57,7 @@ struct EngineRig
     {
         for (int i = 0; i < limit; ++i) {
             tick();
-            if (s.ComSeq == 0 && port.input.isEmpty())
+            if (s.ComSeq == LinkStep::Idle && port.input.isEmpty())
                 return;
         }
     }
