@@ -72,10 +72,10 @@ int main(int argc, char **argv)
     // The two ticks of one sample: the reply line arrives, then it is
     // decoded into the state and shown.
     const qint64 decode = nanosecondsPer(scale, scale.count(20000, 20), [&] {
-        s.ComSeq = LinkStep::AwaitingReply;
-        s.comDelayed = Command::SampleData;
-        s.ComCnt = 0;
-        s.ReplyCnt = 0;
+        s.link.step = LinkStep::AwaitingReply;
+        s.link.inFlight = Command::SampleData;
+        s.link.quietTicks = 0;
+        s.link.replyTicks = 0;
         port.pending = BenchRecord;
         engine.Tick();
         engine.Tick();

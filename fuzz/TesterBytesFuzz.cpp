@@ -70,8 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         TakeAction(engine, step.action);
         for (int tick = TicksOf(step.ticks); tick > 0 && ticks++ < TickLimit; --tick) {
             engine.Tick();
-            waited = Waiting(s.ComSeq) && s.ComSeq == lastSeq ? waited + 1 : 0;
-            lastSeq = s.ComSeq;
+            waited = Waiting(s.link.step) && s.link.step == lastSeq ? waited + 1 : 0;
+            lastSeq = s.link.step;
             FuzzCheck(waited < ReplyTimeoutTicks, "no answer is awaited beyond the reply timeout");
         }
     }

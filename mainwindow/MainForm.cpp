@@ -478,7 +478,7 @@ void MainForm::SetControls()
     // would repaint the window twice more per sample. A command refuses
     // itself while the link is busy anyway, so the grey may wait a little.
     const bool ready = engine().CommReady();
-    if (!ready && readyShown && s.ComChanOpen) {
+    if (!ready && readyShown && s.link.portOpen) {
         if (!busyGrace.isActive())
             busyGrace.start();
         showControls(true);

@@ -52,30 +52,30 @@ void Commands::SendValueCommand(Command command, const QString &value)
 
 void Commands::send(Command command, const QString *value)
 {
-    if (!s.ComChanOpen)
+    if (!s.link.portOpen)
         return;
-    if (s.ComSeq > LinkStep::AwaitingWakeUp)   // a reply is awaited or a port is being probed
+    if (s.link.step > LinkStep::AwaitingWakeUp)   // a reply is awaited or a port is being probed
         return;
     const bool known = value ? IsValueCommand(command) : IsBareCommand(command);
     if (!known) {
         // A code without text is refused before any wake-up: parking it would
         // wake the tester for a command that can never go out.
-        s.comDelayed = Command::None;
+        s.link.inFlight = Command::None;
         return;
     }
-    s.comDelayed = command;
+    s.link.inFlight = command;
     if (value)
-        s.comDelayedStr = *value;
-    if (s.ComCnt > WakeUpThreshold) {
+        s.link.inFlightValue = *value;
+    if (s.link.quietTicks > WakeUpThreshold) {
         // The tester drops a command sent after a quiet line, so wake it
         // first; the poll cycle sends the parked command on its answer.
         link.writeBytes(QByteArray(EscapeString));
-        s.ComCnt = 0;
+        s.link.quietTicks = 0;
         // A second wake-up for a command parked behind the first does not
         // put off the timeout of the first.
-        if (s.ComSeq != LinkStep::AwaitingWakeUp)
-            s.ReplyCnt = 0;
-        s.ComSeq = LinkStep::AwaitingWakeUp;
+        if (s.link.step != LinkStep::AwaitingWakeUp)
+            s.link.replyTicks = 0;
+        s.link.step = LinkStep::AwaitingWakeUp;
         return;
     }
     WaitStateSet(s, view);
@@ -84,7 +84,7 @@ void Commands::send(Command command, const QString *value)
         frame += value->toLatin1();
     frame += '\r';
     link.writeBytes(frame);
-    s.ComSeq = LinkStep::AwaitingReply;
-    s.ComCnt = 0;
-    s.ReplyCnt = 0;
+    s.link.step = LinkStep::AwaitingReply;
+    s.link.quietTicks = 0;
+    s.link.replyTicks = 0;
 }

@@ -13,7 +13,7 @@ struct TesterState;
 //
 // At most one command is in flight: a call while a reply is awaited (or a
 // port is being probed) is dropped. After a quiet line the tester must be
-// woken first; the command is then parked in comDelayed until the tester
+// woken first; the command is then parked in link.inFlight until the tester
 // answers the wake-up byte.
 class Commands
 {

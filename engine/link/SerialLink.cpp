@@ -59,7 +59,7 @@ void SerialLink::OpenCommPort(int portNumber, bool &ok)
 
 void SerialLink::ClearCommBuffers()
 {
-    s.ComCnt = ReplyTimeoutTicks;
+    s.link.quietTicks = ReplyTimeoutTicks;
     port.discardInput();
     port.discardOutput();
     RxBuffer.clear();
@@ -73,8 +73,8 @@ void SerialLink::CloseCommPort()
     if (claims && openPort != 0)
         claims->release(openPort, this);
     openPort = 0;
-    s.ComChanOpen = false;
-    s.ComSeq = LinkStep::Idle;
+    s.link.portOpen = false;
+    s.link.step = LinkStep::Idle;
     RxBuffer.clear();
     ReplyLine.clear();
     pendingNewData = pendingTestEnded = false;
@@ -98,7 +98,7 @@ bool SerialLink::GetSerial()
         return false;
     // Any received character shows the tester awake (no wake-up needed for
     // the next command); the reply timeout runs on from the command.
-    s.ComCnt = 0;
+    s.link.quietTicks = 0;
     const int cr = int(RxBuffer.indexOf('\r'));
     if (cr < 0) {
         boundRxBuffer();
@@ -160,12 +160,12 @@ void SerialLink::dropWaiting()
 
 bool SerialLink::CommReady() const
 {
-    return s.ComChanOpen && !s.MustWait;
+    return s.link.portOpen && !s.link.busy;
 }
 
 void SerialLink::ShowCommMessage(const QString &text)
 {
-    s.StatusDelay = 0;
+    s.link.messagePeriods = 0;
     view.showBarMessage(text);
 }
 

@@ -64,11 +64,11 @@ void ManualControl::RaisePistonBeforeExit(const std::function<void()> &pollOnce,
 {
     Close();
     // A test the tester runs goes on without us: nothing is sent to it.
-    for (int i = 0; i < maxPolls && pistonUpOwed && s.ComChanOpen && !s.Running; ++i) {
+    for (int i = 0; i < maxPolls && pistonUpOwed && s.link.portOpen && !s.Running; ++i) {
         // The piston-up of Close may have been dropped on a busy link, or
         // the tester may still report the piston down: send it (again)
         // whenever the link is free.
-        if (s.ComSeq == LinkStep::Idle)
+        if (s.link.step == LinkStep::Idle)
             engine.SendCommand(Command::PistonUp);
         pollOnce();
     }

@@ -176,7 +176,7 @@ QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDa
 
 bool RecordsRefused(const TesterState &s)
 {
-    return s.ComChanOpen && s.RefusedReplies >= RefusalsBeforeWarning;
+    return s.link.portOpen && s.link.refusedReplies >= RefusalsBeforeWarning;
 }
 
 bool NotLoggingWarning(const TesterState &s)

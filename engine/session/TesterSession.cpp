@@ -129,17 +129,15 @@ void TesterSession::preferencesChanged()
 
 void TesterSession::start(std::optional<int> searchAfterPort)
 {
-    s.DataFileNum = 0;
     s.DataFileName.clear();
     s.DataFileOpen = false;
-    s.AppOrientation = -8;
     s.DownLoadedOnce = false;
     s.IsDirtyData = false;
     s.IsDirtyConfig = false;
     s.MasterUpdate = false;
     s.GoAgainMode = false;
     s.GoAgainFlag = false;
-    s.MustWait = true;
+    s.link.busy = true;
 
     testerEngine->SetClearAll();
 
@@ -148,24 +146,24 @@ void TesterSession::start(std::optional<int> searchAfterPort)
     s.LearnConfigure = false;
     s.vRPullUp = -1;
     s.vRMode = -1;
-    s.LEDCounter = 0;
+    s.link.slowTaskTicks = 0;
     s.LEDState = 1;
     s.vMinDownResistance = 0;
     s.vMinUpResistance = 0;
     s.Running = false;
 
-    s.ComChan = 0;
-    s.ComSeq = LinkStep::Idle;
-    s.ComChanOpen = false;
+    s.link.port = 0;
+    s.link.step = LinkStep::Idle;
+    s.link.portOpen = false;
     s.vSerialNumber.clear();
     s.vSoftwareVersion = 0;
     if (TesterView *window = view->shownIn())
         showEverything(*window);
 
     // The search starts at the saved port; ports above 9 are searched from 9.
-    s.ComChan = TesterState::Integer(std::clamp(prefs->LoadCommChannel(), 0, 8));
+    s.link.port = TesterState::Integer(std::clamp(prefs->LoadCommChannel(), 0, 8));
     if (searchAfterPort)
-        s.ComChan = TesterState::Integer(std::clamp(*searchAfterPort, 0, PortCount));
+        s.link.port = TesterState::Integer(std::clamp(*searchAfterPort, 0, PortCount));
     preferencesChanged();
     if (pollPeriodMs > 0)
         pollTimer.start(pollPeriodMs);
@@ -177,7 +175,7 @@ void TesterSession::shutDown()
         log->FileClose();
     pollTimer.stop();
     recorder->programClosing(QDateTime::currentDateTime());
-    prefs->SaveCommChannel(s.ComChan);
+    prefs->SaveCommChannel(s.link.port);
     raisePistonBeforeExit();
 }
 

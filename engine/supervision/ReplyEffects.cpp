@@ -87,7 +87,7 @@ ReplyEffects::ReplyEffects(TesterState &state, SerialLink &serialLink, Commands 
 // The next command to a running tester must be preceded by a wake-up.
 void ReplyEffects::forceWakeUp()
 {
-    s.ComCnt = ReplyTimeoutTicks;
+    s.link.quietTicks = ReplyTimeoutTicks;
 }
 
 void ReplyEffects::runStarted(Command command, int ledState)

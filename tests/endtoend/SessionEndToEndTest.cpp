@@ -143,7 +143,7 @@ private Q_SLOTS:
 
         const double cpuBefore = cpuSeconds();
         int ticks = 0;
-        while (rig.s.ComChanOpen && ticks < 400) {
+        while (rig.s.link.portOpen && ticks < 400) {
             rig.tick();
             ++ticks;
         }
@@ -160,7 +160,7 @@ private Q_SLOTS:
         }
         rig.tester.config().silent = false;
         QVERIFY(rig.connect());
-        QCOMPARE(rig.s.ComChan, TesterState::Integer(1));
+        QCOMPARE(rig.s.link.port, TesterState::Integer(1));
     }
 
     // Two testers in one program, each its own session on its own port: each

@@ -34,13 +34,13 @@ private Q_SLOTS:
 
         EngineRig rig;
         SerialLink &link = rig.engine.link();
-        rig.s.ComCnt = 40;
+        rig.s.link.quietTicks = 40;
         rig.port.queueInput(received);
 
         QTEST(link.GetSerial(), "complete");
         QTEST(link.ReplyLine, "replyLine");
         QTEST(link.RxBuffer, "leftOver");
-        QCOMPARE(int(rig.s.ComCnt), 0);   // any character shows the tester awake
+        QCOMPARE(int(rig.s.link.quietTicks), 0);   // any character shows the tester awake
         QTEST(link.takePendingSignals(), "kept");
         QVERIFY(link.takePendingSignals().isEmpty());
     }
@@ -50,10 +50,10 @@ private Q_SLOTS:
         EngineRig rig;
         SerialLink &link = rig.engine.link();
         for (int chunk = 0; chunk < 500; ++chunk) {
-            rig.s.ComCnt = 100;
+            rig.s.link.quietTicks = 100;
             rig.port.queueInput(QByteArray(100, char('a' + chunk % 26)));
             QVERIFY(!link.GetSerial());
-            QCOMPARE(int(rig.s.ComCnt), 0);
+            QCOMPARE(int(rig.s.link.quietTicks), 0);
         }
         // The newest characters are the ones kept, and a line end still completes them.
         const QByteArray kept = link.RxBuffer;
@@ -110,7 +110,7 @@ private Q_SLOTS:
         rig.port.refuseAll = link == "closed";
         if (link != "closed")
             rig.linkUp();
-        rig.s.ComCnt = TesterState::Integer(quietTicks);
+        rig.s.link.quietTicks = TesterState::Integer(quietTicks);
         if (link == "busy")
             rig.engine.SendCommand(Command::SampleData);
         if (value.isNull())

@@ -73,10 +73,10 @@ struct Rig
     {
         port.selectPort(1);
         port.open();
-        s().ComChanOpen = true;
-        s().ComSeq = LinkStep::Idle;
-        s().ComCnt = 0;   // a recent exchange: commands go out without a wake-up
-        s().MustWait = false;
+        s().link.portOpen = true;
+        s().link.step = LinkStep::Idle;
+        s().link.quietTicks = 0;   // a recent exchange: commands go out without a wake-up
+        s().link.busy = false;
         s().DownLoadedOnce = true;
         form->SetControls();
     }
@@ -321,7 +321,7 @@ private Q_SLOTS:
         rig.s().RepeatCount = 50;
         rig.s().IsDirtyData = unsavedSample;
         rig.s().IsDirtyConfig = unsavedConfig;
-        rig.s().ComChan = 5;
+        rig.s().link.port = 5;
         rig.dialogs.answers = {AnswerCancel};
 
         QCOMPARE(rig.form->close(), closes);
@@ -519,7 +519,7 @@ private Q_SLOTS:
         QCOMPARE(describedAnew, QStringLiteral("FT232R USB UART"));
         QTEST(devices.pinned, "after");
         QFETCH(bool, searchAgain);
-        QCOMPARE(rig.s().ComChanOpen, !searchAgain);
+        QCOMPARE(rig.s().link.portOpen, !searchAgain);
     }
 
     // Each file dialog opens in the folder of the last file of its kind, or

@@ -74,7 +74,7 @@ struct Rig
             form->engine().SendCommand(command);
         for (int i = 0; i < 100; ++i) {
             form->engine().Tick();
-            if (form->state().DownLoadedOnce && form->state().ComSeq == LinkStep::Idle && !form->state().MustWait)
+            if (form->state().DownLoadedOnce && form->state().link.step == LinkStep::Idle && !form->state().link.busy)
                 return true;
         }
         return false;
@@ -169,7 +169,7 @@ private Q_SLOTS:
         for (int refusals = 1; refusals <= 3; ++refusals) {
             QVERIFY(matches(Connected, rig.text("LinkStateLbl")));
             rig.form->engine().SendCommand(Command::SampleData);
-            for (int i = 0; i < 100 && rig.form->state().ComSeq != LinkStep::Idle; ++i)
+            for (int i = 0; i < 100 && rig.form->state().link.step != LinkStep::Idle; ++i)
                 rig.form->engine().Tick();
         }
         QCOMPARE(rig.text("CycleCntBox"), QStringLiteral("7"));

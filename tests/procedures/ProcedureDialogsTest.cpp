@@ -32,9 +32,9 @@ struct Rig
     {
         port.selectPort(1);
         port.open();
-        s.ComChanOpen = true;
-        s.ComCnt = 0;
-        s.MustWait = false;
+        s.link.portOpen = true;
+        s.link.quietTicks = 0;
+        s.link.busy = false;
         s.vRMode = 0;
         s.vRPullUp = 1000;
         form.SetControls();
@@ -48,7 +48,7 @@ struct Rig
     // Ticks until the tester has answered everything sent.
     void settle()
     {
-        for (int i = 0; i < 20 && (s.ComSeq != LinkStep::Idle || s.MustWait); ++i)
+        for (int i = 0; i < 20 && (s.link.step != LinkStep::Idle || s.link.busy); ++i)
             form.engine().Tick();
     }
     QStringList frames()
@@ -137,7 +137,7 @@ private Q_SLOTS:
         QFETCH(int, comSeq);
         QFETCH(QStringList, frames);
         Rig rig;
-        rig.s.ComSeq = LinkStep(comSeq);
+        rig.s.link.step = LinkStep(comSeq);
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
             dialog->findChild<QComboBox *>("LearnSwitchType")->setCurrentIndex(switchType);
@@ -181,8 +181,8 @@ private Q_SLOTS:
         answerer.then([](QDialog *dialog) { Click(dialog, "OKButton"); });
         answerer.then([&](QDialog *dialog) {
             rig.s.Terminated = ended;
-            rig.s.comDelayed = Command(inFlight);
-            rig.s.ComSeq = inFlight ? LinkStep::AwaitingReply : LinkStep::Idle;
+            rig.s.link.inFlight = Command(inFlight);
+            rig.s.link.step = inFlight ? LinkStep::AwaitingReply : LinkStep::Idle;
             rig.s.IsDirtyData = !dataFileOpen;
             rig.s.vLastUpStrokeTime = 101;
             for (int second = 1; second < closesAt; ++second)

@@ -72,7 +72,7 @@ private Q_SLOTS:
 
         EngineRig rig;
         rig.answerEverything();
-        rig.s.LEDCounter = phase;
+        rig.s.link.slowTaskTicks = phase;
         for (int i = 0; i < 20 && rig.view.barText != QLatin1String("Tester Found On Comm 1"); ++i)
             rig.tick();
         QCOMPARE(rig.view.barText, QStringLiteral("Tester Found On Comm 1"));
@@ -107,7 +107,7 @@ private Q_SLOTS:
         EngineRig rig;
         rig.linkUp();
         rig.s.GoAgainMode = true;              // break-update mode armed
-        rig.s.ComCnt = crossing == 2 ? 100 : 0;
+        rig.s.link.quietTicks = crossing == 2 ? 100 : 0;
         if (crossing)
             rig.engine.SendCommand(Command::ReadCycleCount);
         rig.port.queueInput(received);
@@ -242,20 +242,20 @@ private Q_SLOTS:
             }
         } else {
             rig.linkUp();
-            rig.s.ComCnt = waitingIn == LinkStep::AwaitingWakeUp ? 100 : 0;
+            rig.s.link.quietTicks = waitingIn == LinkStep::AwaitingWakeUp ? 100 : 0;
             rig.engine.SendCommand(Command::SampleData);
         }
-        QCOMPARE(rig.s.ComSeq, waitingIn);
+        QCOMPARE(rig.s.link.step, waitingIn);
         for (int tick = 1; tick < ReplyTimeoutTicks; ++tick) {
             if (tick % 40 == 0)
                 rig.port.queueInput(noise);
             if (tick % 40 == 20 && askedAgain)
                 rig.engine.SendCommand(Command::SampleData);    // a second wake-up goes out
             rig.tick();
-            QVERIFY2(rig.s.ComChanOpen && rig.s.ComSeq == waitingIn, qPrintable(QString::number(tick)));
+            QVERIFY2(rig.s.link.portOpen && rig.s.link.step == waitingIn, qPrintable(QString::number(tick)));
         }
         rig.tick();
-        QVERIFY(!rig.s.ComChanOpen);
+        QVERIFY(!rig.s.link.portOpen);
     }
 
     // A link state that is none of the known ones loses what was in flight:
@@ -264,11 +264,11 @@ private Q_SLOTS:
     {
         EngineRig rig;
         rig.linkUp();
-        rig.s.ComSeq = LinkStep(7);
-        rig.s.MustWait = true;
+        rig.s.link.step = LinkStep(7);
+        rig.s.link.busy = true;
         rig.s.MasterUpdate = rig.s.LearnConfigure = true;
         rig.tick();
-        QVERIFY(rig.engine.CommReady() && !rig.s.MustWait);
+        QVERIFY(rig.engine.CommReady() && !rig.s.link.busy);
         QVERIFY(!rig.s.MasterUpdate && !rig.s.LearnConfigure);
     }
 
