@@ -181,7 +181,7 @@ private Q_SLOTS:
     // The controls that matter in each situation the operator meets.
     void controlsFollowTheSituation_data()
     {
-        QTest::addColumn<QString>("setup");            // what holds: "port", "running", "sampled", "file"
+        QTest::addColumn<QString>("setup");            // what holds: "port", "running", "sampled", "file", "vanishes"
         QTest::addColumn<QString>("use");              // a control the operator then uses
         QTest::addColumn<QByteArrayList>("replies");   // the tester's lines that follow
         QTest::addColumn<QStringList>("enabled");
@@ -199,6 +199,9 @@ private Q_SLOTS:
             << QStringList{"RunStopMenu", "SampleDataBtn", "ConfigureLearnMenu", "FilePrintMenu"};
         QTest::newRow("no sample yet") << "port" << "" << QByteArrayList() << QStringList{"RunStopMenu", "ConfigureLearnMenu"}
             << QStringList{"FileNewMenu", "FileOpenMenu", "FilePrintMenu", "CycleCntBox", "SampleDate"};
+        // A busy link keeps the commands a moment; a line that is gone does not.
+        QTest::newRow("the line gone") << "port sampled vanishes" << "" << QByteArrayList()
+            << QStringList{"FileExitMenu", "HelpAboutMenu"} << QStringList{"RunRunLimitMenu", "SampleDataBtn"};
         // Stop is acknowledged, the wake-up for the sample that follows too, the sample is refused.
         QTest::newRow("stopped, the sample after it refused") << "port sampled running" << "RunStopMenu"
             << QByteArrayList{"*", "*", "?"} << needStopped << QStringList();
@@ -218,6 +221,10 @@ private Q_SLOTS:
         rig.s().DownLoadedOnce = setup.contains("sampled");
         rig.s().DataFileOpen = setup.contains("file");
         rig.form->SetControls();
+        if (setup.contains("vanishes")) {
+            rig.port.vanish();
+            rig.form->engine().Tick();
+        }
         if (!use.isEmpty())
             rig.use(use);
         for (const QByteArray &line : replies) {
