@@ -1,6 +1,7 @@
 #include "app/AppOptions.h"
 
 #include "engine/notify/Webhook.h"
+#include "engine/state/Protocol.h"
 #include "engine/web/WebAddress.h"
 
 #include <QCommandLineOption>
@@ -33,7 +34,7 @@ AppOptions fail(const QString &text)
     return finished(2);
 }
 
-// "N=DEVICE" with N in 1..16 and a non-empty device.
+// "N=DEVICE" with N in 1..PortCount and a non-empty device.
 bool parsePortMapping(const QString &text, int &port, QString &device)
 {
     const int eq = text.indexOf(QLatin1Char('='));
@@ -42,7 +43,7 @@ bool parsePortMapping(const QString &text, int &port, QString &device)
     bool ok = false;
     port = QLocale::c().toInt(text.left(eq), &ok);
     device = text.mid(eq + 1);
-    return ok && port >= 1 && port <= 16 && !device.isEmpty();
+    return ok && port >= 1 && port <= PortCount && !device.isEmpty();
 }
 
 QCommandLineOption fileOption(const char *name, const char *description)
@@ -230,7 +231,7 @@ QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, const Q
     if (!simulatedCount.isEmpty()) {
         bool ok = false;
         options.simulatedTesters = QLocale::c().toInt(simulatedCount, &ok);
-        if (!ok || options.simulatedTesters < 1 || options.simulatedTesters > 16)
+        if (!ok || options.simulatedTesters < 1 || options.simulatedTesters > PortCount)
             return QStringLiteral("option '--simulate' takes a number of testers from 1 to 16");
     }
     options.station = options.simulatedTesters > 1 || parser.values(o.port).size() > 1;

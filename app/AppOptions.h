@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/state/Protocol.h"
+
 #include <QMap>
 #include <QtNumeric>
 #include <QString>
@@ -20,7 +22,7 @@ struct AppOptions
     double trendZoomTo = 0;         // ... equal: the whole run
     double trendCursor = qQNaN();   // --trend-cursor CYCLE: where the Trend picture reads out a sample
     QString reportFile;             // --report FILE: write the test results page as PDF a few seconds after start
-    int pollPeriodMs = 50;          // only tests and the soak run change it
+    int pollPeriodMs = TickPeriodMs; // only tests and the soak run change it
     QString archive;                // --archive FILE|URL: the run archive for this start
     bool listRuns = false;          // --list-runs: print the archive's runs and exit
     QString exportRun;              // --export-run ID|last FILE: write a run's data log and exit

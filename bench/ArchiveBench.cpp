@@ -1,5 +1,6 @@
 #include "bench/ArchiveBench.h"
 
+#include "bench/BenchFigures.h"
 #include "engine/archive/RunCatalog.h"
 #include "engine/archive/RunRecorder.h"
 #include "engine/state/TesterState.h"
@@ -18,8 +19,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int Million = 1000000;
 
 // The records of runs of `samples` samples each, made by the real rules.
 class RunMaker : public ArchiveSink
@@ -72,7 +71,7 @@ const QDateTime Start(QDate(2026, 12, 1), QTime(0, 0), Qt::UTC);
 
 // The user-interface thread's part: the rules and the queue, while the
 // writer thread commits to an SQLite file.
-double appendNanoseconds(const QString &folder)
+double appendNanoseconds(const BenchScale &scale, const QString &folder)
 {
     ArchiveLocation location;
     location.path = folder + QStringLiteral("/append.sqlite");
@@ -82,7 +81,7 @@ double appendNanoseconds(const QString &folder)
     s.vSerialNumber = QStringLiteral("41800123");
     RunRecorder recorder(s, writer, QStringLiteral("station"), QStringLiteral("bench"));
     recorder.runStarted(Start);
-    constexpr int samples = 100000;
+    const int samples = scale.count(100000, 1000);
     QElapsedTimer timer;
     timer.start();
     for (int i = 1; i <= samples; ++i) {
@@ -113,7 +112,7 @@ long ResidentKb()
 // The web view's /api/runs/ID/samples of the million-sample run: the time to
 // give it all, and how far resident memory rose meanwhile (the pages are
 // given and dropped, as a server passes them to the socket).
-void PrintStreamFigures(const ArchiveLocation &archive)
+void PrintStreamFigures(const ArchiveLocation &archive, BenchFigures &figures)
 {
     auto store = std::make_unique<SqlArchiveStore>(archive);
     store->open(false);
@@ -130,28 +129,29 @@ void PrintStreamFigures(const ArchiveLocation &archive)
         bytes += piece.size();
         highest = std::max(highest, ResidentKb());
     }
-    std::printf("web_samples_1m_ms: %lld (%lld MB of JSON)\n", static_cast<long long>(timer.elapsed()),
-                static_cast<long long>(bytes >> 20));
-    std::printf("web_samples_1m_rss_growth_kb: %ld\n", highest - before);
+    const QByteArray megabytes = " (" + QByteArray::number(bytes >> 20) + " MB of JSON)";
+    figures.add("web_samples_1m_ms", double(timer.elapsed()), 0, bytes > 0, megabytes);
+    figures.add("web_samples_1m_rss_growth_kb", double(highest - before), 0, bytes > 0);
 }
 
-void PrintArchiveFigures()
+void PrintArchiveFigures(const BenchScale &scale, BenchFigures &figures)
 {
     QTemporaryDir dir;
-    std::printf("archive_append_ns: %.0f\n", appendNanoseconds(dir.path()));
+    figures.add("archive_append_ns", appendNanoseconds(scale, dir.path()), 0);
+    const int samples = scale.count(1000000, 2000);
 
     ArchiveLocation big;
     big.path = dir.filePath(QStringLiteral("million.sqlite"));
     {
         SqlArchiveStore store(big);
         RunMaker maker;
-        maker.makeRun(Million, Start);
+        maker.makeRun(samples, Start);
         if (!store.open(true).isEmpty() || !maker.writeTo(store)) {
             std::fprintf(stderr, "lifecycle-bench: the archive could not be written\n");
             return;
         }
     }   // closed: the write-ahead log is folded into the file
-    std::printf("archive_bytes_per_sample: %.1f\n", double(QFileInfo(big.path).size()) / Million);
+    figures.add("archive_bytes_per_sample", double(QFileInfo(big.path).size()) / samples, 1);
     {
         SqlArchiveStore store(big);
         store.open(false);
@@ -162,24 +162,27 @@ void PrintArchiveFigures()
         const std::clock_t cpuStart = std::clock();
         const QString failure = ExportRun(store, id, dir.filePath(QStringLiteral("million.txt")));
         // The CPU time too: on a shared machine the wall time waits for others.
-        std::printf("archive_export_1m_samples_ms: %lld%s\n", static_cast<long long>(timer.elapsed()),
-                    failure.isEmpty() ? "" : " (failed)");
-        std::printf("archive_export_1m_samples_cpu_ms: %.0f\n", double(std::clock() - cpuStart) * 1000.0 / CLOCKS_PER_SEC);
+        figures.add("archive_export_1m_samples_ms", double(timer.elapsed()), 0, failure.isEmpty(),
+                    failure.isEmpty() ? QByteArray() : QByteArray(" (failed)"));
+        figures.add("archive_export_1m_samples_cpu_ms", double(std::clock() - cpuStart) * 1000.0 / CLOCKS_PER_SEC, 0,
+                    failure.isEmpty());
     }
 
-    PrintStreamFigures(big);
+    PrintStreamFigures(big, figures);
 
     ArchiveLocation many;
     many.path = dir.filePath(QStringLiteral("runs.sqlite"));
     SqlArchiveStore store(many);
     store.open(true);
     RunMaker maker;
-    for (int run = 0; run < 10000; ++run)
+    const int runCount = scale.count(10000, 20);
+    for (int run = 0; run < runCount; ++run)
         maker.makeRun(3, Start.addSecs(run * 60));
     maker.writeTo(store);
     std::vector<RunSummary> runs;
     QElapsedTimer timer;
     timer.start();
     store.listRuns(RunFilter(), runs);
-    std::printf("archive_list_10000_runs_ms: %lld (%zu runs)\n", static_cast<long long>(timer.elapsed()), runs.size());
+    const QByteArray listed = " (" + QByteArray::number(qulonglong(runs.size())) + " runs)";
+    figures.add("archive_list_10000_runs_ms", double(timer.elapsed()), 0, runs.size() == size_t(runCount), listed);
 }

@@ -1,6 +1,9 @@
 // lifecycle-bench: what one poll tick, one decoded sample and one logged
-// line cost, in nanoseconds, each the median of several runs.
+// line cost, in nanoseconds, each the median of several runs; then the
+// trend, archive and web figures. With --quick every figure is taken with
+// small counts, and the run fails when one could not be taken.
 #include "bench/ArchiveBench.h"
+#include "bench/BenchFigures.h"
 #include "bench/BenchPort.h"
 #include "bench/LogLineBench.h"
 #include "bench/TrendBench.h"
@@ -20,11 +23,21 @@
 
 namespace {
 
+// Every figure a run prints, in order.
+const std::vector<const char *> ExpectedFigures = {
+    "idle_tick_ns", "decode_tick_ns", "format_sample_ns", "log_line_ns", "sample_to_log_line_ns",
+    "sample_to_log_line_archived_ns", "trend_append_ns", "trend_bytes_per_sample", "trend_redraw_ms_1m",
+    "trend_redraw_cpu_ms_1m", "trend_zoom_redraw_ms_1m", "trend_zoom_redraw_cpu_ms_1m",
+    "trend_zoom_memory_growth_kb", "trend_readout_ns", "plot_log_s_1m", "archive_append_ns",
+    "archive_bytes_per_sample", "archive_export_1m_samples_ms", "archive_export_1m_samples_cpu_ms",
+    "web_samples_1m_ms", "web_samples_1m_rss_growth_kb", "archive_list_10000_runs_ms", "web_testers_ms_16",
+};
+
 // Median over runs of the time per operation.
-qint64 nanosecondsPer(int operations, const std::function<void()> &operation)
+qint64 nanosecondsPer(const BenchScale &scale, int operations, const std::function<void()> &operation)
 {
     std::vector<qint64> runs;
-    for (int run = 0; run < 7; ++run) {
+    for (int run = 0; run < scale.count(7, 1); ++run) {
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < operations; ++i)
@@ -43,6 +56,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    BenchScale scale;
+    scale.quick = QCoreApplication::arguments().contains(QStringLiteral("--quick"));
+    BenchFigures figures;
 
     TesterState s;
     BenchPort port;
@@ -51,14 +67,15 @@ int main(int argc, char **argv)
     linkUp(s);
 
     // An idle, linked tick with nothing on the line: the common case.
-    const qint64 idle = nanosecondsPer(200000, [&] { engine.Tick(); });
+    const qint64 idle = nanosecondsPer(scale, scale.count(200000, 200), [&] { engine.Tick(); });
 
     // The two ticks of one sample: the reply line arrives, then it is
     // decoded into the state and shown.
-    const qint64 decode = nanosecondsPer(20000, [&] {
-        s.ComSeq = 10;
-        s.comDelayed = 174;
-        s.ComCnt = 0;
+    const qint64 decode = nanosecondsPer(scale, scale.count(20000, 20), [&] {
+        s.link.step = LinkStep::AwaitingReply;
+        s.link.inFlight = Command::SampleData;
+        s.link.quietTicks = 0;
+        s.link.replyTicks = 0;
         port.pending = BenchRecord;
         engine.Tick();
         engine.Tick();
@@ -70,16 +87,25 @@ int main(int argc, char **argv)
     }
 
     // Every text one sample needs for the data log line.
-    const qint64 format = nanosecondsPer(20000, [&] { SampleLine(s); });
+    const qint64 format = nanosecondsPer(scale, scale.count(20000, 20), [&] { SampleLine(s); });
 
-    std::printf("idle_tick_ns: %lld\n", static_cast<long long>(idle));
-    std::printf("decode_tick_ns: %lld\n", static_cast<long long>(decode));
-    std::printf("format_sample_ns: %lld\n", static_cast<long long>(format));
-    std::printf("log_line_ns: %lld\n", static_cast<long long>(LogLineNanoseconds()));
-    std::printf("sample_to_log_line_ns: %lld\n", static_cast<long long>(PlusToLogLineNanoseconds(false)));
-    std::printf("sample_to_log_line_archived_ns: %lld\n", static_cast<long long>(PlusToLogLineNanoseconds(true)));
-    PrintTrendFigures();
-    PrintArchiveFigures();
-    PrintWebFigures();
+    figures.add("idle_tick_ns", double(idle), 0);
+    figures.add("decode_tick_ns", double(decode), 0);
+    figures.add("format_sample_ns", double(format), 0);
+    const qint64 logLine = LogLineNanoseconds(scale);
+    figures.add("log_line_ns", double(logLine), 0, logLine >= 0);
+    const qint64 plain = PlusToLogLineNanoseconds(scale, false);
+    figures.add("sample_to_log_line_ns", double(plain), 0, plain >= 0);
+    const qint64 archived = PlusToLogLineNanoseconds(scale, true);
+    figures.add("sample_to_log_line_archived_ns", double(archived), 0, archived >= 0);
+    PrintTrendFigures(scale, figures);
+    PrintArchiveFigures(scale, figures);
+    PrintWebFigures(scale, figures);
+
+    const QStringList missing = figures.missing(ExpectedFigures);
+    if (!missing.isEmpty()) {
+        std::fprintf(stderr, "lifecycle-bench: figures not taken: %s\n", qPrintable(missing.join(QStringLiteral(", "))));
+        return 1;
+    }
     return 0;
 }

@@ -32,10 +32,10 @@ inline const QByteArray BenchRecord =
 // The link as it stands once the tester was found and is idle.
 inline void linkUp(TesterState &s)
 {
-    s.ComChan = 1;
-    s.ComChanOpen = true;
-    s.ComSeq = 0;
-    s.ComCnt = 0;
-    s.MustWait = false;
+    s.link.port = 1;
+    s.link.portOpen = true;
+    s.link.step = LinkStep::Idle;
+    s.link.quietTicks = 0;
+    s.link.busy = false;
 }
 

@@ -1,5 +1,6 @@
 #include "bench/LogLineBench.h"
 
+#include "bench/BenchFigures.h"
 #include "bench/BenchPort.h"
 #include "bench/QuietDialogs.h"
 #include "engine/archive/RunRecorder.h"
@@ -58,7 +59,7 @@ void fillSample(TesterState &s)
 
 } // namespace
 
-qint64 PlusToLogLineNanoseconds(bool archived)
+qint64 PlusToLogLineNanoseconds(const BenchScale &scale, bool archived)
 {
     QTemporaryDir dir;
     TesterState s;
@@ -82,9 +83,10 @@ qint64 PlusToLogLineNanoseconds(bool archived)
     if (!log.OpenFile(path))
         return -1;
 
-    constexpr int samples = 2000;
+    const int samples = scale.count(2000, 20);
+    const int repeats = scale.count(7, 1);
     std::vector<qint64> runs;
-    for (int run = 0; run < 7; ++run) {
+    for (int run = 0; run < repeats; ++run) {
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < samples; ++i) {
@@ -96,14 +98,14 @@ qint64 PlusToLogLineNanoseconds(bool archived)
         }
         runs.push_back(timer.nsecsElapsed() / samples);
     }
-    if (log.linesWritten() != 7 * samples)
+    if (log.linesWritten() != repeats * samples)
         return -1;
     log.FileClose();
     std::sort(runs.begin(), runs.end());
     return runs[runs.size() / 2];
 }
 
-qint64 LogLineNanoseconds()
+qint64 LogLineNanoseconds(const BenchScale &scale)
 {
     QTemporaryDir dir;
     if (!dir.isValid())
@@ -119,9 +121,9 @@ qint64 LogLineNanoseconds()
     if (!log.OpenFile(path))
         return -1;
 
-    constexpr int lines = 2000;
+    const int lines = scale.count(2000, 20);
     std::vector<qint64> runs;
-    for (int run = 0; run < 7; ++run) {
+    for (int run = 0; run < scale.count(7, 1); ++run) {
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < lines; ++i) {

@@ -1,5 +1,6 @@
 #include "bench/TrendBench.h"
 
+#include "bench/BenchFigures.h"
 #include "bench/QuietDialogs.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/state/TesterState.h"
@@ -20,8 +21,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int Million = 1000000;
 
 class NoTrendFiles : public TrendFileDialog
 {
@@ -93,12 +92,13 @@ qint64 residentKb()
 }
 
 // Ranges a user zooms into: wide to a handful of cycles, at the start, in
-// the middle and at the end of the run.
-std::vector<TrendRange> zoomRanges()
+// the middle and at the end of the run of `samples`.
+std::vector<TrendRange> zoomRanges(int samples)
 {
     std::vector<TrendRange> ranges;
-    for (const double span : {500000.0, 50000.0, 5000.0, 500.0, 50.0, 5.0}) {
-        for (const double from : {0.0, 499000.0, Million - 1 - span})
+    for (const double share : {2.0, 20.0, 200.0, 2000.0, 20000.0, 200000.0}) {
+        const double span = samples / share;
+        for (const double from : {0.0, samples * 499.0 / 1000.0, samples - 1 - span})
             ranges.push_back({from, from + span});
     }
     return ranges;
@@ -128,11 +128,11 @@ RedrawFigures timedRedraw(int runs, Redraw redraw)
 
 // The slowest range to zoom into: the charts at 1200 x 800 reduced again
 // for the range and drawn.
-RedrawFigures slowestZoomRedraw(TrendWindow &window)
+RedrawFigures slowestZoomRedraw(const BenchScale &scale, int samples, TrendWindow &window)
 {
     RedrawFigures slowest;
-    for (const TrendRange &range : zoomRanges()) {
-        const RedrawFigures zoomed = timedRedraw(3, [&] {
+    for (const TrendRange &range : zoomRanges(samples)) {
+        const RedrawFigures zoomed = timedRedraw(scale.count(3, 1), [&] {
             window.zoomTo(range);
             window.chartsArea()->grab();
         });
@@ -143,15 +143,15 @@ RedrawFigures slowestZoomRedraw(TrendWindow &window)
 }
 
 // Memory after zooming back and forth many times, against before.
-qint64 zoomMemoryGrowthKb(TrendWindow &window)
+qint64 zoomMemoryGrowthKb(const BenchScale &scale, int samples, TrendWindow &window)
 {
-    const std::vector<TrendRange> ranges = zoomRanges();
+    const std::vector<TrendRange> ranges = zoomRanges(samples);
     for (const TrendRange &range : ranges) {
         window.zoomTo(range);
         window.chartsArea()->grab();
     }
     const qint64 before = residentKb();
-    for (int round = 0; round < 10; ++round) {
+    for (int round = 0; round < scale.count(10, 1); ++round) {
         for (const TrendRange &range : ranges) {
             window.zoomTo(range);
             window.chartsArea()->grab();
@@ -162,19 +162,19 @@ qint64 zoomMemoryGrowthKb(TrendWindow &window)
 
 // The readout's nearest-sample search at places spread over the run, on
 // both axes; the slower axis counts.
-double readoutNs(const TrendHistory &history)
+double readoutNs(const BenchScale &scale, const TrendHistory &history)
 {
+    const int searches = scale.count(20000, 200);
     double slowest = 0;
     for (const TrendAxis axis : {TrendAxis::Cycles, TrendAxis::Time}) {
         TrendRange whole;
         history.extent(axis, whole.from, whole.to);
-        constexpr int Searches = 20000;
         size_t found = 0;
         QElapsedTimer timer;
         timer.start();
-        for (int i = 0; i < Searches; ++i)
-            found += history.nearest(axis, whole.from + whole.span() * ((i * 7919) % Searches) / Searches);
-        const double ns = double(timer.nsecsElapsed()) / Searches;
+        for (int i = 0; i < searches; ++i)
+            found += history.nearest(axis, whole.from + whole.span() * ((i * 7919) % searches) / searches);
+        const double ns = double(timer.nsecsElapsed()) / searches;
         slowest = std::max(slowest, found > 0 ? ns : -1.0);
     }
     return slowest;
@@ -191,9 +191,9 @@ void fill(TrendHistory &history, int samples)
     }
 }
 
-// Reading a data log of a million lines, in seconds; -1 when it could not
+// Reading a data log of `samples` lines, in seconds; -1 when it could not
 // be written or read whole.
-double plotLogSeconds()
+double plotLogSeconds(const BenchScale &scale, int samples)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("million.txt"));
@@ -201,33 +201,34 @@ double plotLogSeconds()
     if (!dir.isValid() || !file.open(QIODevice::WriteOnly))
         return -1;
     file.write(QByteArray(DataLogHeader) + "\r\n");
-    for (int i = 0; i < Million; ++i)
+    for (int i = 0; i < samples; ++i)
         file.write(SampleLine(runSample(i)).toLatin1() + "\r\n");
     file.close();
-    return bestOf(3, [&] {
+    return bestOf(scale.count(3, 1), [&] {
         TrendHistory read;
         QElapsedTimer timer;
         timer.start();
         const TrendLogResult result = ReadTrendLog(path, read);
         const double seconds = timer.nsecsElapsed() / 1e9;
-        return result.samples == Million ? seconds : -1.0;
+        return result.samples == samples ? seconds : -1.0;
     });
 }
 
 } // namespace
 
-void PrintTrendFigures()
+void PrintTrendFigures(const BenchScale &scale, BenchFigures &figures)
 {
-    const double appendNs = bestOf(7, [] {
+    const int samples = scale.count(1000000, 2000);
+    const double appendNs = bestOf(scale.count(7, 1), [samples] {
         TrendHistory history;
         QElapsedTimer timer;
         timer.start();
-        fill(history, Million);
-        return double(timer.nsecsElapsed()) / Million;
+        fill(history, samples);
+        return double(timer.nsecsElapsed()) / samples;
     });
 
     TrendHistory history;
-    for (int i = 0; i < Million; ++i)
+    for (int i = 0; i < samples; ++i)
         history.append(TrendReadingFromState(runSample(i)));
     const double bytesPerSample = double(history.bytesUsed()) / double(history.size());
 
@@ -239,20 +240,22 @@ void PrintTrendFigures()
     window.showLive(history);
     QApplication::processEvents();
     window.redraw();
-    const RedrawFigures whole = timedRedraw(7, [&] {
+    const RedrawFigures whole = timedRedraw(scale.count(7, 1), [&] {
         window.redraw();
         window.chartsArea()->grab();
     });
-    const RedrawFigures zoom = slowestZoomRedraw(window);
-    const qint64 zoomGrowthKb = zoomMemoryGrowthKb(window);
+    const RedrawFigures zoom = slowestZoomRedraw(scale, samples, window);
+    const qint64 zoomGrowthKb = zoomMemoryGrowthKb(scale, samples, window);
+    const double readout = readoutNs(scale, history);
+    const double plotLog = plotLogSeconds(scale, samples);
 
-    std::printf("trend_append_ns: %.1f\n", appendNs);
-    std::printf("trend_bytes_per_sample: %.1f\n", bytesPerSample);
-    std::printf("trend_redraw_ms_1m: %.1f\n", whole.wallMs);
-    std::printf("trend_redraw_cpu_ms_1m: %.1f\n", whole.cpuMs);
-    std::printf("trend_zoom_redraw_ms_1m: %.1f\n", zoom.wallMs);
-    std::printf("trend_zoom_redraw_cpu_ms_1m: %.1f\n", zoom.cpuMs);
-    std::printf("trend_zoom_memory_growth_kb: %lld\n", static_cast<long long>(zoomGrowthKb));
-    std::printf("trend_readout_ns: %.0f\n", readoutNs(history));
-    std::printf("plot_log_s_1m: %.2f\n", plotLogSeconds());
+    figures.add("trend_append_ns", appendNs, 1);
+    figures.add("trend_bytes_per_sample", bytesPerSample, 1);
+    figures.add("trend_redraw_ms_1m", whole.wallMs, 1);
+    figures.add("trend_redraw_cpu_ms_1m", whole.cpuMs, 1);
+    figures.add("trend_zoom_redraw_ms_1m", zoom.wallMs, 1);
+    figures.add("trend_zoom_redraw_cpu_ms_1m", zoom.cpuMs, 1);
+    figures.add("trend_zoom_memory_growth_kb", double(zoomGrowthKb), 0, residentKb() >= 0);
+    figures.add("trend_readout_ns", readout, 0, readout >= 0);
+    figures.add("plot_log_s_1m", plotLog, 2, plotLog >= 0);
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+class BenchFigures;
+struct BenchScale;
+
 // Prints the Trend window's figures: appending a sample to the history, the
 // memory per sample, redrawing every chart at 1200 x 800 with a million
 // samples (the whole run, and the slowest of many zoomed ranges), the memory
 // zooming adds, the readout's nearest-sample search, and reading a
 // million-line data log. Needs a QApplication.
-void PrintTrendFigures();
+void PrintTrendFigures(const BenchScale &scale, BenchFigures &figures);

@@ -6,6 +6,7 @@
 
 #include "app/AppOptions.h"
 #include "engine/archive/ArchiveLocation.h"
+#include "engine/state/Protocol.h"
 
 #include <QLocale>
 #include <cmath>
@@ -32,7 +33,7 @@ private:
 bool InRange(const AppOptions &o)
 {
     for (auto port = o.portMap.cbegin(); port != o.portMap.cend(); ++port)
-        if (port.key() < 1 || port.key() > 16 || port.value().isEmpty())
+        if (port.key() < 1 || port.key() > PortCount || port.value().isEmpty())
             return false;
     bool isId = false;
     const qint64 id = QLocale::c().toLongLong(o.exportRun, &isId);
@@ -41,7 +42,7 @@ bool InRange(const AppOptions &o)
                               && (o.trendZoomFrom < o.trendZoomTo || (o.trendZoomFrom == 0 && o.trendZoomTo == 0))
                               && !std::isinf(o.trendCursor);
     return o.pollPeriodMs >= 1 && o.pollPeriodMs <= 1000 && runNamed && !(o.listRuns && !o.exportRun.isEmpty())
-           && o.simulatedTesters >= 0 && o.simulatedTesters <= 16 && trendPicture;
+           && o.simulatedTesters >= 0 && o.simulatedTesters <= PortCount && trendPicture;
 }
 
 } // namespace

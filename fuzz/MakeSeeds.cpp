@@ -31,7 +31,6 @@
 
 namespace {
 
-constexpr int TickMs = 50;
 constexpr int SamplesPerLog = 12;
 
 struct Setup
@@ -106,8 +105,8 @@ bool Run(const Setup &setup, const QDir &corpus)
     // Tick by tick as the fuzz target replays it: the tester's bytes, the
     // operator's action, the tick. A quiet tick lengthens the step before.
     QList<TesterStep> steps;
-    for (int tick = 0; tick < setup.seconds * 1000 / TickMs; ++tick) {
-        tester.advance(TickMs);
+    for (int tick = 0; tick < setup.seconds * 1000 / TickPeriodMs; ++tick) {
+        tester.advance(TickPeriodMs);
         const QByteArray bytes = tester.takeOutput();
         const auto action = setup.actions.find(tick);
         const uint8_t act = action == setup.actions.end() ? NoAction : action->second;

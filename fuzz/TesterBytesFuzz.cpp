@@ -11,7 +11,6 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/state/DataDecoder.h"
 #include "engine/state/TesterState.h"
-#include "engine/supervision/PollCycle.h"
 #include "engine/supervision/TesterEngine.h"
 #include "engine/trend/TrendHistory.h"
 #include "engine/trend/TrendReduction.h"
@@ -46,9 +45,10 @@ private:
 // many long silences still runs in a moment.
 constexpr int TickLimit = 2400;
 
-bool Waiting(int comSeq)
+bool Waiting(LinkStep step)
 {
-    return comSeq == 5 || comSeq == 10 || comSeq == 32 || comSeq == 34;
+    return step == LinkStep::AwaitingWakeUp || step == LinkStep::AwaitingReply || step == LinkStep::ProbeFirstAnswer
+           || step == LinkStep::ProbeSecondAnswer;
 }
 
 } // namespace
@@ -63,15 +63,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     engine.setSampleLog(&lines);
     engine.decoder().setClock([] { return QDateTime(QDate(2026, 1, 5), QTime(8, 0)); });
 
-    int waited = 0, lastSeq = -1, ticks = 0;
+    int waited = 0, ticks = 0;
+    LinkStep lastSeq = LinkStep::Idle;
     for (const TesterStep &step : ReadSteps(data, size)) {
         port.queueInput(step.bytes);
         TakeAction(engine, step.action);
         for (int tick = TicksOf(step.ticks); tick > 0 && ticks++ < TickLimit; --tick) {
             engine.Tick();
-            waited = Waiting(s.ComSeq) && s.ComSeq == lastSeq ? waited + 1 : 0;
-            lastSeq = s.ComSeq;
-            FuzzCheck(waited < PollCycle::ReplyTimeout, "no answer is awaited beyond the reply timeout");
+            waited = Waiting(s.link.step) && s.link.step == lastSeq ? waited + 1 : 0;
+            lastSeq = s.link.step;
+            FuzzCheck(waited < ReplyTimeoutTicks, "no answer is awaited beyond the reply timeout");
         }
     }
     for (int columns : {1, 600})

@@ -42,20 +42,20 @@ QByteArray WriteSteps(const QList<TesterStep> &steps)
 void TakeAction(TesterEngine &engine, uint8_t action)
 {
     switch (action % ActionCount) {
-    case SampleData: engine.SendCommand(174); break;
-    case RunToLimits: engine.SendCommand(162); break;
-    case RunOnce: engine.SendCommand(170); break;
-    case RunNoLimit: engine.SendCommand(172); break;
-    case StopRun: engine.SendCommand(161); break;
-    case ReadVersion: engine.SendCommand(175); break;
-    case ReadCycleLimit: engine.SendCommand(197); break;
+    case SampleData: engine.SendCommand(Command::SampleData); break;
+    case RunToLimits: engine.SendCommand(Command::RunToLimits); break;
+    case RunOnce: engine.SendCommand(Command::RunOnce); break;
+    case RunNoLimit: engine.SendCommand(Command::RunNoLimit); break;
+    case StopRun: engine.SendCommand(Command::Stop); break;
+    case ReadVersion: engine.SendCommand(Command::ReadSoftwareVersion); break;
+    case ReadCycleLimit: engine.SendCommand(Command::ReadCycleLimit); break;
     case ResetCounters:
         engine.SetClearAll();
-        engine.DoNextClear(0);
+        engine.DoNextClear(Command::None);
         break;
     case DownloadConfig: engine.StartOrdinaryDownload(); break;
     case DownloadMaster: engine.StartMasterDownload(); break;
-    case SetCycleLimit: engine.SendValueCommand(228, QStringLiteral("5000")); break;
+    case SetCycleLimit: engine.SendValueCommand(Command::WriteCycleLimit, QStringLiteral("5000")); break;
     default: break;
     }
 }

@@ -45,16 +45,6 @@
 
 namespace {
 
-// Tester command codes the Run menu sends.
-enum RunCode : int {
-    StopCode = 161,
-    RunToLimitsCode = 162,
-    RunOnceCode = 170,
-    RunNoLimitCode = 172,
-    SampleDataCode = 174,
-    BreakUpdateCode = 243,
-};
-
 QLabel *plainLabel(const QString &name, const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
@@ -243,15 +233,15 @@ void TesterWindow::connectMenus()
     for (QAction *entry : m.recentConfigFiles.entries)
         on(entry, [this, entry] { configCommands().ConfigureRecentFileMenu(MainMenus::recentPath(entry)); });
 
-    on(m.runStop, [this] { runCommand(StopCode); });
-    on(m.runToLimits, [this] { runCommand(RunToLimitsCode); });
-    on(m.runOnce, [this] { runCommand(RunOnceCode); });
-    on(m.runNoLimit, [this] { runCommand(RunNoLimitCode); });
-    on(m.runSampleData, [this] { runCommand(SampleDataCode); });
+    on(m.runStop, [this] { runCommand(Command::Stop); });
+    on(m.runToLimits, [this] { runCommand(Command::RunToLimits); });
+    on(m.runOnce, [this] { runCommand(Command::RunOnce); });
+    on(m.runNoLimit, [this] { runCommand(Command::RunNoLimit); });
+    on(m.runSampleData, [this] { runCommand(Command::SampleData); });
     on(m.runBreakUpdate, [this] { startBreakUpdate(); });
     on(m.runPort, [this] { choosePort(); });
     m.runPort->setEnabled(false);
-    connect(sampleButton, &QPushButton::clicked, this, [this] { runCommand(SampleDataCode); });
+    connect(sampleButton, &QPushButton::clicked, this, [this] { runCommand(Command::SampleData); });
 
     on(m.helpAbout, [this] { showAbout(); });
 }
@@ -398,11 +388,11 @@ void TesterWindow::editConfiguration(bool newLearn)
     configEdit->editConfiguration(newLearn);
 }
 
-void TesterWindow::runCommand(int code)
+void TesterWindow::runCommand(Command command)
 {
     if (!engine().CommReady())
         return;
-    engine().SendCommand(code);
+    engine().SendCommand(command);
     // The operator's own command greys the commands at once.
     busyGrace.stop();
     showControls(engine().CommReady());
@@ -430,7 +420,7 @@ void TesterWindow::startBreakUpdate()
     if (!engine().CommReady())
         return;
     s.RepeatCount = breakCount;
-    engine().SendValueCommand(BreakUpdateCode, QString::number(breakCount));
+    engine().SendValueCommand(Command::ArmBreakUpdate, QString::number(breakCount));
     s.Running = true;
 }
 
@@ -496,7 +486,7 @@ void TesterWindow::SetControls()
     // would repaint the window twice more per sample. A command refuses
     // itself while the link is busy anyway, so the grey may wait a little.
     const bool ready = engine().CommReady();
-    if (!ready && readyShown && s.ComChanOpen) {
+    if (!ready && readyShown && s.link.portOpen) {
         if (!busyGrace.isActive())
             busyGrace.start();
         showControls(true);

@@ -112,7 +112,7 @@ private:
     bool offerRunExportBeforeClosing();
 
     void showControls(bool ready);
-    void runCommand(int code);
+    void runCommand(Command command);
     void startBreakUpdate();
     void choosePort();
     void showAbout();

@@ -1,6 +1,7 @@
 #include "platform/PortMap.h"
 
 #include "engine/preferences/SettingsStore.h"
+#include "engine/state/Protocol.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -69,7 +70,7 @@ PortMap::PortMap(const QMap<int, QString> &givenPorts, const SettingsStore *sett
 
 QString PortMap::deviceFor(int port) const
 {
-    if (port < 1 || port > 16)
+    if (port < 1 || port > PortCount)
         return QString();
     const QString pinned = pinnedDevice();
     if (!pinned.isEmpty())
@@ -111,7 +112,7 @@ int PortMap::pinnedPort(const QString &pinned) const
 QMap<int, QString> PortMap::numbering() const
 {
     QMap<int, QString> ports;
-    for (int port = 1; port <= 16; ++port) {
+    for (int port = 1; port <= PortCount; ++port) {
         const QString device = numberedDevice(port);
         if (!device.isEmpty())
             ports.insert(port, device);
@@ -145,7 +146,7 @@ QString PortMap::DeviceForPort(int port, const QMap<int, QString> &givenPorts,
                                const SettingsStore *settings,
                                const QStringList &systemDevices, bool windowsNames)
 {
-    if (port < 1 || port > 16)
+    if (port < 1 || port > PortCount)
         return QString();
     if (windowsNames)
         return QStringLiteral("COM%1").arg(port);

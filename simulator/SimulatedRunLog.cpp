@@ -12,8 +12,6 @@
 
 namespace {
 
-// The program's poll tick.
-constexpr int PollMs = 50;
 // Ticks without a sample after which the run is given up.
 constexpr int64_t StallTicks = 100000;
 
@@ -89,7 +87,7 @@ QString WriteSimulatedRunLog(const QString &path, const SimulatorConfig &config,
 
     for (int64_t lastLines = 0, quietTicks = 0; log.lines < plan.samples;) {
         engine.Tick();
-        tester.advance(PollMs);
+        tester.advance(TickPeriodMs);
         if (log.lines == lastLines) {
             if (++quietTicks > StallTicks)
                 return QStringLiteral("the simulated tester stopped sending samples after %1").arg(log.lines);

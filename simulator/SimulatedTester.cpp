@@ -205,28 +205,28 @@ void SimulatedTester::commandLine(const QByteArray &line)
     const int high = line.size() >= 2 ? hexDigit(line.at(0)) : -1;
     const int low = line.size() >= 2 ? hexDigit(line.at(1)) : -1;
     const int code = (high < 0 || low < 0) ? -1 : high * 16 + low;
-    if (code < 160 || code > 243) {
+    if (code < wireCode(Command::Hello) || code > wireCode(Command::ArmBreakUpdate)) {
         // Not a command of this tester: a line the host will not take as an
         // acknowledgement.
         output.append({clock, QByteArray("?\r")});
         return;
     }
     const QByteArray value = line.mid(2);
-    const QByteArray data = replyData(code, value);
+    const QByteArray data = replyData(Command(code), value);
     reply(data, true);
 }
 
 // Carries out a command and returns its reply data.
-QByteArray SimulatedTester::replyData(int code, const QByteArray &value)
+QByteArray SimulatedTester::replyData(Command command, const QByteArray &value)
 {
-    switch (code) {
-    case 161: stop(false); return QByteArray();
-    case 162: start(RunMode::ToLimits); return QByteArray();
-    case 163: manualPistonDown = true; return QByteArray();
-    case 164: manualPistonDown = false; return QByteArray();
-    case 170: start(RunMode::Once); return QByteArray();
-    case 172: start(RunMode::NoLimit); return QByteArray();
-    case 174:
+    switch (command) {
+    case Command::Stop: stop(false); return QByteArray();
+    case Command::RunToLimits: start(RunMode::ToLimits); return QByteArray();
+    case Command::PistonDown: manualPistonDown = true; return QByteArray();
+    case Command::PistonUp: manualPistonDown = false; return QByteArray();
+    case Command::RunOnce: start(RunMode::Once); return QByteArray();
+    case Command::RunNoLimit: start(RunMode::NoLimit); return QByteArray();
+    case Command::SampleData:
         ++counters.recordsSent;
         if (plusOutstanding)
             ++counters.plusAnswered;
@@ -234,85 +234,86 @@ QByteArray SimulatedTester::replyData(int code, const QByteArray &value)
         plusPending = false;
         plusOutstanding = false;
         return dataRecord();
-    case 175: return num(cfg.softwareVersion);
-    case 176: return num(set.maxDownBounceTol);
-    case 177: return num(set.maxUpBounceTol);
-    case 178: return num(last.downStrokeMs);
-    case 179: return num(last.upStrokeMs);
-    case 180: return num(currentReading());
-    case 181: return num(last.downReading);
-    case 182: return num(last.upReading);
-    case 183: return num(last.downBounce);
-    case 184: return num(last.upBounce);
-    case 192: return num(status());
-    case 193: return num(fails);
-    case 194: clearExtremes(); return QByteArray();
-    case 195: return num(set.failLimit);
-    case 196: return num(set.seqLimit);
-    case 197: return num(set.cycleLimit);
-    case 198: return cfg.serialNumber.toLatin1();
-    case 199: return num(seqFails);
-    case 200: return num(cycles);
-    case 201: fails = 0; errorBits = 0; return QByteArray();
-    case 202: seqFails = 0; return QByteArray();
-    case 203: cycles = 0; return QByteArray();
-    case 204: return num(set.maxDownTime);
-    case 205: return num(set.minDownTime);
-    case 206: return num(set.maxUpTime);
-    case 207: return num(set.minUpTime);
-    case 208: return num(maxUpReading);
-    case 209: return num(minUpReading);
-    case 210: return num(maxDownReading);
-    case 211: return num(minDownReading);
-    case 212: return num(maxUpBounce);
-    case 213: return num(maxDownBounce);
-    case 214: return num(set.upperBounce & 255);
-    case 215: return num(set.lowerBounce & 255);
-    case 216: return num(set.contact & 255);
-    case 217: return num(set.maxUpResistTol);
-    case 218: return num(set.minUpResistTol);
-    case 219: return num(set.maxDownResistTol);
-    case 220: return num(set.minDownResistTol);
-    case 221: return num(cfg.range);
-    case 222: return num(cfg.mode);
-    case 223: return num(errorBits);
-    case 243:
+    case Command::ReadSoftwareVersion: return num(cfg.softwareVersion);
+    case Command::ReadMaxDownBounceTol: return num(set.maxDownBounceTol);
+    case Command::ReadMaxUpBounceTol: return num(set.maxUpBounceTol);
+    case Command::ReadLastDownStrokeTime: return num(last.downStrokeMs);
+    case Command::ReadLastUpStrokeTime: return num(last.upStrokeMs);
+    case Command::ReadResistance: return num(currentReading());
+    case Command::ReadLastDownResist: return num(last.downReading);
+    case Command::ReadLastUpResist: return num(last.upReading);
+    case Command::ReadLastDownBounceTime: return num(last.downBounce);
+    case Command::ReadLastUpBounceTime: return num(last.upBounce);
+    case Command::ReadStatus: return num(status());
+    case Command::ReadFailCount: return num(fails);
+    case Command::ClearMinMax: clearExtremes(); return QByteArray();
+    case Command::ReadFailLimit: return num(set.failLimit);
+    case Command::ReadSeqLimit: return num(set.seqLimit);
+    case Command::ReadCycleLimit: return num(set.cycleLimit);
+    case Command::ReadSerialNumber: return cfg.serialNumber.toLatin1();
+    case Command::ReadSeqCount: return num(seqFails);
+    case Command::ReadCycleCount: return num(cycles);
+    case Command::ClearFailCount: fails = 0; errorBits = 0; return QByteArray();
+    case Command::ClearSeqCount: seqFails = 0; return QByteArray();
+    case Command::ClearCycleCount: cycles = 0; return QByteArray();
+    case Command::ReadMaxDownTime: return num(set.maxDownTime);
+    case Command::ReadMinDownTime: return num(set.minDownTime);
+    case Command::ReadMaxUpTime: return num(set.maxUpTime);
+    case Command::ReadMinUpTime: return num(set.minUpTime);
+    case Command::ReadMaxUpResistance: return num(maxUpReading);
+    case Command::ReadMinUpResistance: return num(minUpReading);
+    case Command::ReadMaxDownResistance: return num(maxDownReading);
+    case Command::ReadMinDownResistance: return num(minDownReading);
+    case Command::ReadMaxUpBounce: return num(maxUpBounce);
+    case Command::ReadMaxDownBounce: return num(maxDownBounce);
+    case Command::ReadUpperBounce: return num(set.upperBounce & 255);
+    case Command::ReadLowerBounce: return num(set.lowerBounce & 255);
+    case Command::ReadContact: return num(set.contact & 255);
+    case Command::ReadMaxUpResistTol: return num(set.maxUpResistTol);
+    case Command::ReadMinUpResistTol: return num(set.minUpResistTol);
+    case Command::ReadMaxDownResistTol: return num(set.maxDownResistTol);
+    case Command::ReadMinDownResistTol: return num(set.minDownResistTol);
+    case Command::ReadRange: return num(cfg.range);
+    case Command::ReadMode: return num(cfg.mode);
+    case Command::ReadErrorCode: return num(errorBits);
+    case Command::ArmBreakUpdate:
         breakCount = std::max<int32_t>(1, leadingNumber(value));
         start(RunMode::Break);
         return QByteArray();
     default:
-        if (code >= 224) {
-            setValue(code, value);
+        if (command >= Command::WriteSerialNumber) {
+            setValue(command, value);
             return QByteArray();
         }
-        // 160 (hello), 165..169, 171, 173, 185..191: nothing to do.
+        // Hello, the unused output codes and the holes in the command set:
+        // nothing to do.
         return QByteArray();
     }
 }
 
-void SimulatedTester::setValue(int code, const QByteArray &value)
+void SimulatedTester::setValue(Command command, const QByteArray &value)
 {
     const int32_t n = leadingNumber(value);
-    switch (code) {
-    case 224: cfg.serialNumber = QString::fromLatin1(value); break;
-    case 225: set.contact = n & 255; break;
-    case 226: set.failLimit = n; break;
-    case 227: set.seqLimit = n; break;
-    case 228: set.cycleLimit = n; break;
-    case 229: set.maxDownTime = n; break;
-    case 230: set.minDownTime = n; break;
-    case 231: set.maxUpTime = n; break;
-    case 232: set.minUpTime = n; break;
-    case 233: set.upperBounce = n & 255; break;
-    case 234: set.lowerBounce = n & 255; break;
-    case 235: set.maxUpResistTol = n; break;
-    case 236: set.minUpResistTol = n; break;
-    case 237: set.maxDownResistTol = n; break;
-    case 238: set.minDownResistTol = n; break;
-    case 239: cfg.range = n; break;
-    case 240: cfg.mode = std::clamp<int32_t>(n, 0, 2); break;
-    case 241: set.maxDownBounceTol = n; break;
-    case 242: set.maxUpBounceTol = n; break;
+    switch (command) {
+    case Command::WriteSerialNumber: cfg.serialNumber = QString::fromLatin1(value); break;
+    case Command::WriteContact: set.contact = n & 255; break;
+    case Command::WriteFailLimit: set.failLimit = n; break;
+    case Command::WriteSeqLimit: set.seqLimit = n; break;
+    case Command::WriteCycleLimit: set.cycleLimit = n; break;
+    case Command::WriteMaxDownTime: set.maxDownTime = n; break;
+    case Command::WriteMinDownTime: set.minDownTime = n; break;
+    case Command::WriteMaxUpTime: set.maxUpTime = n; break;
+    case Command::WriteMinUpTime: set.minUpTime = n; break;
+    case Command::WriteUpperBounce: set.upperBounce = n & 255; break;
+    case Command::WriteLowerBounce: set.lowerBounce = n & 255; break;
+    case Command::WriteMaxUpResistTol: set.maxUpResistTol = n; break;
+    case Command::WriteMinUpResistTol: set.minUpResistTol = n; break;
+    case Command::WriteMaxDownResistTol: set.maxDownResistTol = n; break;
+    case Command::WriteMinDownResistTol: set.minDownResistTol = n; break;
+    case Command::WriteRange: cfg.range = n; break;
+    case Command::WriteMode: cfg.mode = std::clamp<int32_t>(n, 0, 2); break;
+    case Command::WriteMaxDownBounceTol: set.maxDownBounceTol = n; break;
+    case Command::WriteMaxUpBounceTol: set.maxUpBounceTol = n; break;
     default: break;
     }
 }

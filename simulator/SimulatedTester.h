@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/state/Protocol.h"
 #include "simulator/CycleMeasurement.h"
 #include "simulator/SimulatorConfig.h"
 
@@ -9,7 +10,7 @@
 #include <random>
 
 // The instrument's side of the wire: a Model 418C that answers the wake-up
-// byte with a star line and every command 160..243 with "*", its data and
+// byte with a star line and every command of its set with "*", its data and
 // CR; keeps its configuration, counters and extremes; runs cycles when
 // started; and says "+" when new data is ready and "-" when a run ends.
 //
@@ -21,7 +22,7 @@ class SimulatedTester
 public:
     enum class RunMode { Stopped, ToLimits, Once, NoLimit, Break };
 
-    // The configuration the value commands 224..242 write.
+    // The configuration the value commands write.
     struct Settings
     {
         int contact = 1 | 16 | 32 | 64 | 128;   // normally open, both strokes and bounces tested
@@ -41,7 +42,7 @@ public:
         int64_t plusSent = 0;
         int64_t minusSent = 0;
         int64_t plusAnswered = 0;       // "+" followed by a data request
-        int64_t recordsSent = 0;        // replies to 174
+        int64_t recordsSent = 0;        // replies to SampleData
         int64_t lostSignals = 0;        // "+" sent again because no data request followed
         int64_t commands = 0;
     };
@@ -63,7 +64,7 @@ public:
     SimulatorConfig &config() { return cfg; }
     Settings &settings() { return set; }
 
-    // The reply data of 174: 35 fields, 37 from software 1.2 on.
+    // The reply data of SampleData: 35 fields, 37 from software 1.2 on.
     QByteArray dataRecord() const;
     int status() const;
 
@@ -87,8 +88,8 @@ private:
     };
 
     void commandLine(const QByteArray &line);
-    QByteArray replyData(int code, const QByteArray &value);
-    void setValue(int code, const QByteArray &value);
+    QByteArray replyData(Command command, const QByteArray &value);
+    void setValue(Command command, const QByteArray &value);
     void reply(const QByteArray &line, bool command);
     void start(RunMode runMode);
     void stop(bool signalEnd);

@@ -85,9 +85,9 @@ QString ReadOptions(const QCommandLineParser &parser, const QList<QCommandLineOp
     } ranges[] = {
         {run.wanted, 1, 2000000000, "sample count"},
         {run.periodMs, 1, 60000, "cycle period"},
-        {run.pollMs, 1, 50, "poll tick"},
+        {run.pollMs, 1, TickPeriodMs, "poll tick"},
         {run.breakCount, 1, 32767, "break count"},
-        {run.testers, 1, 16, "tester count"},
+        {run.testers, 1, PortCount, "tester count"},
     };
     for (int i = 0; i < int(std::size(ranges)); ++i) {
         if (!parser.isSet(numbers[i]))
@@ -144,9 +144,9 @@ public:
         if (run.breakMode) {
             s.RepeatCount = TesterState::Integer(run.breakCount);
             s.SaveToDatabase = true;
-            engine.SendValueCommand(243, QString::number(run.breakCount));
+            engine.SendValueCommand(Command::ArmBreakUpdate, QString::number(run.breakCount));
         } else {
-            engine.SendCommand(172);
+            engine.SendCommand(Command::RunNoLimit);
         }
     }
 

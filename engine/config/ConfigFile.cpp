@@ -171,7 +171,6 @@ bool ConfigFile::OpenConfigFile(const QString &nam)
     QString message = CannotOpen;
     s.IsDirtyConfig = false;
 
-    s.ConfigFileNum = 1;
     QFile file(nam);
     if (nam.isEmpty() || !file.open(QIODevice::ReadOnly))
         return openFailed(message);
@@ -187,7 +186,6 @@ bool ConfigFile::OpenConfigFile(const QString &nam)
         return openFailed(message);
     }
 
-    s.ConfigFileNum = 0;
     registry.AddRecentConfigFile(nam);
     s.ConfigFileName = nam;
     return true;
@@ -261,7 +259,6 @@ bool ConfigFile::readFields(const QByteArray &bytes, QString &message)
 
 bool ConfigFile::openFailed(const QString &message)
 {
-    s.ConfigFileNum = 0;
     s.ConfigFileName.clear();
     // A file that was not accepted starts no download, master or not.
     s.MasterUpdate = false;
@@ -272,7 +269,6 @@ bool ConfigFile::openFailed(const QString &message)
 bool ConfigFile::SaveConfigFile(const QString &nam)
 {
     QString message = NoAccess;
-    s.ConfigFileNum = 1;
     // The new text goes to a temporary file that replaces the old one only
     // once it is complete: a failed save never leaves a damaged file behind.
     QSaveFile file(nam);
@@ -296,7 +292,6 @@ bool ConfigFile::SaveConfigFile(const QString &nam)
         message = CloseError;
         ok = file.commit();
     }
-    s.ConfigFileNum = 0;
     if (!ok) {
         // Not committed: the temporary file goes with `file`, the old one stays.
         s.ConfigFileName.clear();

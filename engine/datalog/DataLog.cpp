@@ -149,7 +149,6 @@ void DataLog::closeQuietly()
     s.DataFileOpen = false;
     NoName();
     file->close();
-    s.DataFileNum = 0;
     notifyChanged();
     if (wasOpen && openedOrClosed)
         openedOrClosed(false);
@@ -204,7 +203,6 @@ bool DataLog::OpenFile(QString &nam)
     if (s.DataFileOpen)
         closeQuietly();
     file = std::move(next);
-    s.DataFileNum = 1;
     s.DataFileOpen = true;
     lines = 0;
     lastLine = QDateTime();
@@ -220,7 +218,6 @@ bool DataLog::OpenFile(QString &nam)
 bool DataLog::openFailed(const QString &path, const QString &reason)
 {
     if (!s.DataFileOpen) {
-        s.DataFileNum = 0;
         s.DataFileName.clear();
         NoName();
     }

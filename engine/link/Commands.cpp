@@ -4,23 +4,32 @@
 #include "engine/link/WaitState.h"
 #include "engine/state/TesterState.h"
 
-bool IsBareCommand(int code)
+bool IsBareCommand(Command command)
 {
-    if (code < 160 || code > 223)
+    const int code = wireCode(command);
+    if (code < wireCode(Command::Hello) || code > wireCode(Command::ReadErrorCode))
         return false;
-    // Codes without a meaning in the tester's command set.
-    return code != 168 && code != 169 && code != 173 && !(code >= 185 && code <= 191);
+    // The codes between these neighbours mean nothing to the tester.
+    const auto between = [code](Command below, Command above) {
+        return code > wireCode(below) && code < wireCode(above);
+    };
+    const bool hole = between(Command::Output167, Command::RunOnce)
+                      || between(Command::RunNoLimit, Command::SampleData)
+                      || between(Command::ReadLastUpBounceTime, Command::ReadStatus);
+    return !hole;
 }
 
-bool IsValueCommand(int code)
+bool IsValueCommand(Command command)
 {
-    return code >= 224 && code <= 243;
+    const int code = wireCode(command);
+    return code >= wireCode(Command::WriteSerialNumber) && code <= wireCode(Command::ArmBreakUpdate);
 }
 
-QString CommandText(int code)
+QString CommandText(Command command)
 {
-    if (!IsBareCommand(code) && !IsValueCommand(code))
+    if (!IsBareCommand(command) && !IsValueCommand(command))
         return QString();
+    const int code = wireCode(command);
     static const char digits[] = "0123456789ABCDEF";
     const QChar text[2] = {QLatin1Char(digits[(code >> 4) & 15]), QLatin1Char(digits[code & 15])};
     return QString(text, 2);
@@ -31,51 +40,51 @@ Commands::Commands(TesterState &state, SerialLink &serialLink, TesterView &teste
 {
 }
 
-void Commands::SendCommand(int code)
+void Commands::SendCommand(Command command)
 {
-    send(code, nullptr);
+    send(command, nullptr);
 }
 
-void Commands::SendValueCommand(int code, const QString &value)
+void Commands::SendValueCommand(Command command, const QString &value)
 {
-    send(code, &value);
+    send(command, &value);
 }
 
-void Commands::send(int code, const QString *value)
+void Commands::send(Command command, const QString *value)
 {
-    if (!s.ComChanOpen)
+    if (!s.link.portOpen)
         return;
-    if (s.ComSeq > 5)             // a reply is awaited or a port is being probed
+    if (s.link.step > LinkStep::AwaitingWakeUp)   // a reply is awaited or a port is being probed
         return;
-    const bool known = value ? IsValueCommand(code) : IsBareCommand(code);
+    const bool known = value ? IsValueCommand(command) : IsBareCommand(command);
     if (!known) {
         // A code without text is refused before any wake-up: parking it would
         // wake the tester for a command that can never go out.
-        s.comDelayed = 0;
+        s.link.inFlight = Command::None;
         return;
     }
-    s.comDelayed = TesterState::Integer(code);
+    s.link.inFlight = command;
     if (value)
-        s.comDelayedStr = *value;
-    if (s.ComCnt > WakeUpThreshold) {
+        s.link.inFlightValue = *value;
+    if (s.link.quietTicks > WakeUpThreshold) {
         // The tester drops a command sent after a quiet line, so wake it
         // first; the poll cycle sends the parked command on its answer.
         link.writeBytes(QByteArray(EscapeString));
-        s.ComCnt = 0;
+        s.link.quietTicks = 0;
         // A second wake-up for a command parked behind the first does not
         // put off the timeout of the first.
-        if (s.ComSeq != 5)
-            s.ReplyCnt = 0;
-        s.ComSeq = 5;
+        if (s.link.step != LinkStep::AwaitingWakeUp)
+            s.link.replyTicks = 0;
+        s.link.step = LinkStep::AwaitingWakeUp;
         return;
     }
     WaitStateSet(s, view);
-    QByteArray frame = CommandText(code).toLatin1();
+    QByteArray frame = CommandText(command).toLatin1();
     if (value)
         frame += value->toLatin1();
     frame += '\r';
     link.writeBytes(frame);
-    s.ComSeq = 10;
-    s.ComCnt = 0;
-    s.ReplyCnt = 0;
+    s.link.step = LinkStep::AwaitingReply;
+    s.link.quietTicks = 0;
+    s.link.replyTicks = 0;
 }

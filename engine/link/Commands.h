@@ -1,17 +1,19 @@
 #pragma once
 
+#include "engine/state/Protocol.h"
+
 #include <QString>
 
 class SerialLink;
 class TesterView;
 struct TesterState;
 
-// The tester's command codes and the two sending procedures. They never
+// The two procedures that send the tester its commands. They never
 // wait: they write and return, and the poll cycle picks up the reply.
 //
 // At most one command is in flight: a call while a reply is awaited (or a
 // port is being probed) is dropped. After a quiet line the tester must be
-// woken first; the command is then parked in comDelayed until the tester
+// woken first; the command is then parked in link.inFlight until the tester
 // answers the wake-up byte.
 class Commands
 {
@@ -21,19 +23,19 @@ public:
 
     Commands(TesterState &state, SerialLink &link, TesterView &view);
 
-    void SendCommand(int code);
-    void SendValueCommand(int code, const QString &value);
+    void SendCommand(Command command);
+    void SendValueCommand(Command command, const QString &value);
 
 private:
-    void send(int code, const QString *value);
+    void send(Command command, const QString *value);
 
     TesterState &s;
     SerialLink &link;
     TesterView &view;
 };
 
-// Two upper-case hex digits of a code that has a text, else empty:
-// bare commands 160..223 (less the gaps) and value commands 224..243.
-QString CommandText(int code);
-bool IsBareCommand(int code);
-bool IsValueCommand(int code);
+// Two upper-case hex digits of a command that has a text, else empty: the
+// bare commands (the tester's set has gaps) and the value commands.
+QString CommandText(Command command);
+bool IsBareCommand(Command command);
+bool IsValueCommand(Command command);

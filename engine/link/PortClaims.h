@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/state/Protocol.h"
+
 #include <array>
 
 // The serial ports of one program's testers, shared by their links. A link
@@ -12,7 +14,7 @@ class PortClaims
 {
 public:
     static constexpr int FirstPort = 1;
-    static constexpr int LastPort = 16;
+    static constexpr int LastPort = PortCount;
 
     // The port `link` tries after `previous`: its tester's port once it found
     // one; otherwise the next port after `previous` (16 wraps to 1) that no

@@ -5,10 +5,6 @@
 #include "engine/state/TesterState.h"
 #include "engine/state/TesterView.h"
 
-namespace {
-constexpr int ReplyTimeoutTicks = 260;
-}
-
 SerialLink::SerialLink(TesterState &state, SerialPort &serialPort, TesterView &testerView)
     : s(state), port(serialPort), view(testerView)
 {
@@ -31,7 +27,7 @@ int SerialLink::nextPortToTry(int previous) const
 {
     if (claims)
         return claims->nextPort(this, previous);
-    return previous >= 1 && previous < 16 ? previous + 1 : 1;
+    return previous >= 1 && previous < PortCount ? previous + 1 : 1;
 }
 
 void SerialLink::keepPortForTester()
@@ -43,7 +39,7 @@ void SerialLink::keepPortForTester()
 void SerialLink::OpenCommPort(int portNumber, bool &ok)
 {
     ok = false;
-    if (portNumber < 1 || portNumber > 16)
+    if (portNumber < 1 || portNumber > PortCount)
         return;
     if (port.isOpen())
         return;
@@ -63,7 +59,7 @@ void SerialLink::OpenCommPort(int portNumber, bool &ok)
 
 void SerialLink::ClearCommBuffers()
 {
-    s.ComCnt = ReplyTimeoutTicks;
+    s.link.quietTicks = ReplyTimeoutTicks;
     port.discardInput();
     port.discardOutput();
     RxBuffer.clear();
@@ -77,8 +73,8 @@ void SerialLink::CloseCommPort()
     if (claims && openPort != 0)
         claims->release(openPort, this);
     openPort = 0;
-    s.ComChanOpen = false;
-    s.ComSeq = 0;
+    s.link.portOpen = false;
+    s.link.step = LinkStep::Idle;
     RxBuffer.clear();
     ReplyLine.clear();
     pendingNewData = pendingTestEnded = false;
@@ -102,7 +98,7 @@ bool SerialLink::GetSerial()
         return false;
     // Any received character shows the tester awake (no wake-up needed for
     // the next command); the reply timeout runs on from the command.
-    s.ComCnt = 0;
+    s.link.quietTicks = 0;
     const int cr = int(RxBuffer.indexOf('\r'));
     if (cr < 0) {
         boundRxBuffer();
@@ -164,12 +160,12 @@ void SerialLink::dropWaiting()
 
 bool SerialLink::CommReady() const
 {
-    return s.ComChanOpen && !s.MustWait;
+    return s.link.portOpen && !s.link.busy;
 }
 
 void SerialLink::ShowCommMessage(const QString &text)
 {
-    s.StatusDelay = 0;
+    s.link.messagePeriods = 0;
     view.showBarMessage(text);
 }
 

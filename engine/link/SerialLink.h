@@ -37,7 +37,7 @@ public:
     void ShowCommMessage(const QString &text);
     void NoCommMessage();
 
-    // Appends the waiting characters to RxBuffer without touching ComCnt;
+    // Appends the waiting characters to RxBuffer without touching quietTicks;
     // false when nothing was waiting.
     bool takeWaiting();
     // The tester's "+" / "-" signals that arrived glued to a reply line (see

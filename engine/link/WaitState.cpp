@@ -5,16 +5,16 @@
 
 void WaitStateSet(TesterState &s, TesterView &view)
 {
-    if (s.MustWait)
+    if (s.link.busy)
         return;
-    s.MustWait = true;
+    s.link.busy = true;
     view.SetControls();
 }
 
 void WaitStateClear(TesterState &s, TesterView &view)
 {
-    if (!s.MustWait)
+    if (!s.link.busy)
         return;
-    s.MustWait = false;
+    s.link.busy = false;
     view.SetControls();
 }

@@ -3,7 +3,7 @@
 class TesterView;
 struct TesterState;
 
-// MustWait greys the operator commands while the link is busy; the controls
+// link.busy greys the operator commands while the link is busy; the controls
 // are recomputed only when it really changes.
 void WaitStateSet(TesterState &s, TesterView &view);
 void WaitStateClear(TesterState &s, TesterView &view);

@@ -12,7 +12,7 @@ bool LearnRunDataIn(const TesterState &s)
     // once the record that followed the end has been taken. (A record of
     // the run taken earlier, or one that went straight into an open data
     // file, does not count.)
-    return s.Terminated && s.ComChanOpen && s.ComSeq == 0 && s.comDelayed == 0;
+    return s.Terminated && s.link.portOpen && s.link.step == LinkStep::Idle && s.link.inFlight == Command::None;
 }
 
 bool LearnProgress::tick(const TesterState &s)
@@ -52,7 +52,7 @@ void LearnProcedure::ConfigureLearnMenu()
     s.Terminated = false;
     engine.SetClearAll();
     engine.StartOrdinaryDownload();
-    if (s.comDelayed != 225) {
+    if (s.link.inFlight != Command::WriteContact) {
         // The link was not free and the download never started. A learn
         // flag left behind would turn the next ordinary download into a
         // counter reset and a test run.

@@ -24,15 +24,15 @@ void ManualControl::RunManualMenu(const std::function<void()> &showDialog)
         Close();   // a dialog that went without saying so
 }
 
-void ManualControl::PistonDown() { engine.SendCommand(PistonDownCode); }
-void ManualControl::PistonUp() { engine.SendCommand(PistonUpCode); }
-void ManualControl::ReadData() { engine.SendCommand(ReadDataCode); }
+void ManualControl::PistonDown() { engine.SendCommand(Command::PistonDown); }
+void ManualControl::PistonUp() { engine.SendCommand(Command::PistonUp); }
+void ManualControl::ReadData() { engine.SendCommand(Command::ReadResistance); }
 
 void ManualControl::Close()
 {
     if (!open)
         return;
-    engine.SendCommand(PistonUpCode);
+    engine.SendCommand(Command::PistonUp);
     open = false;
     // The next dialog shows only statuses decoded after this one closed.
     ticked = false;
@@ -64,12 +64,12 @@ void ManualControl::RaisePistonBeforeExit(const std::function<void()> &pollOnce,
 {
     Close();
     // A test the tester runs goes on without us: nothing is sent to it.
-    for (int i = 0; i < maxPolls && pistonUpOwed && s.ComChanOpen && !s.Running; ++i) {
+    for (int i = 0; i < maxPolls && pistonUpOwed && s.link.portOpen && !s.Running; ++i) {
         // The piston-up of Close may have been dropped on a busy link, or
         // the tester may still report the piston down: send it (again)
         // whenever the link is free.
-        if (s.ComSeq == 0)
-            engine.SendCommand(PistonUpCode);
+        if (s.link.step == LinkStep::Idle)
+            engine.SendCommand(Command::PistonUp);
         pollOnce();
     }
 }

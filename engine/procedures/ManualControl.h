@@ -13,8 +13,6 @@ struct TesterState;
 class ManualControl
 {
 public:
-    enum Code : int { PistonDownCode = 163, PistonUpCode = 164, ReadDataCode = 180 };
-
     ManualControl(TesterState &state, TesterEngine &engine);
 
     // Shows the dialog (modal: returns when it has closed) while the link is

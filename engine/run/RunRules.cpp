@@ -17,9 +17,6 @@ QString clockText(const QDateTime &at)
     return at.toString(QStringLiteral("HH:mm:ss"));
 }
 
-// Run command codes the tester acknowledges.
-enum : int { RunToLimitsCode = 162, RunOnceCode = 170, RunNoLimitCode = 172 };
-
 } // namespace
 
 bool LinkHistory::portTried(int triedPort, const QString &problem)
@@ -101,10 +98,10 @@ RunMode CurrentRunMode(const TesterState &s, int lastRunCode)
         return RunMode::Break;
     if (!s.Running)
         return RunMode::Stopped;
-    switch (lastRunCode) {
-    case RunToLimitsCode: return RunMode::ToLimits;
-    case RunOnceCode: return RunMode::Once;
-    case RunNoLimitCode: return RunMode::NoLimit;
+    switch (Command(lastRunCode)) {
+    case Command::RunToLimits: return RunMode::ToLimits;
+    case Command::RunOnce: return RunMode::Once;
+    case Command::RunNoLimit: return RunMode::NoLimit;
     default: return s.LEDState == 2 ? RunMode::NoLimit : RunMode::ToLimits;
     }
 }
@@ -179,7 +176,7 @@ QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDa
 
 bool RecordsRefused(const TesterState &s)
 {
-    return s.ComChanOpen && s.RefusedReplies >= RefusalsBeforeWarning;
+    return s.link.portOpen && s.link.refusedReplies >= RefusalsBeforeWarning;
 }
 
 bool NotLoggingWarning(const TesterState &s)

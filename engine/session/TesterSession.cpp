@@ -19,9 +19,8 @@
 
 namespace {
 
-// Raising the piston at shut-down: a poll every 50 ms, for two seconds at most.
-constexpr int ExitPollMs = 50;
-constexpr int ExitPolls = 40;
+// Raising the piston at shut-down: a poll every tick, for two seconds at most.
+constexpr int ExitPolls = 2000 / TickPeriodMs;
 
 // Without an archive the records go nowhere.
 class DiscardingSink : public ArchiveSink
@@ -130,17 +129,15 @@ void TesterSession::preferencesChanged()
 
 void TesterSession::start(std::optional<int> searchAfterPort)
 {
-    s.DataFileNum = 0;
     s.DataFileName.clear();
     s.DataFileOpen = false;
-    s.AppOrientation = -8;
     s.DownLoadedOnce = false;
     s.IsDirtyData = false;
     s.IsDirtyConfig = false;
     s.MasterUpdate = false;
     s.GoAgainMode = false;
     s.GoAgainFlag = false;
-    s.MustWait = true;
+    s.link.busy = true;
 
     testerEngine->SetClearAll();
 
@@ -149,25 +146,25 @@ void TesterSession::start(std::optional<int> searchAfterPort)
     s.LearnConfigure = false;
     s.vRPullUp = -1;
     s.vRMode = -1;
-    s.LEDCounter = 0;
+    s.link.slowTaskTicks = 0;
     s.LEDState = 1;
     s.vMinDownResistance = 0;
     s.vMinUpResistance = 0;
     s.Running = false;
 
-    s.ComChan = 0;
-    s.ComSeq = 0;
-    s.ComChanOpen = false;
+    s.link.port = 0;
+    s.link.step = LinkStep::Idle;
+    s.link.portOpen = false;
     s.vSerialNumber.clear();
     s.vSoftwareVersion = 0;
     if (TesterView *window = view->shownIn())
         showEverything(*window);
 
-    // The search tries the port after ComChan first: it starts at the saved
-    // port, and ports above 9 are searched from 9.
-    s.ComChan = TesterState::Integer(std::clamp(prefs->savedPort() - 1, 0, 8));
+    // The search tries the port after the link's port first: it starts at
+    // the saved port, and ports above 9 are searched from 9.
+    s.link.port = TesterState::Integer(std::clamp(prefs->savedPort() - 1, 0, 8));
     if (searchAfterPort)
-        s.ComChan = TesterState::Integer(std::clamp(*searchAfterPort, 0, 16));
+        s.link.port = TesterState::Integer(std::clamp(*searchAfterPort, 0, PortCount));
     preferencesChanged();
     if (pollPeriodMs > 0)
         pollTimer.start(pollPeriodMs);
@@ -179,7 +176,7 @@ void TesterSession::shutDown()
         log->FileClose();
     pollTimer.stop();
     recorder->programClosing(QDateTime::currentDateTime());
-    prefs->SaveCommChannel(s.ComChan);
+    prefs->SaveCommChannel(s.link.port);
     raisePistonBeforeExit();
 }
 
@@ -190,7 +187,7 @@ void TesterSession::raisePistonBeforeExit()
             // Time for the tester to answer, with the port's events taken in;
             // the operator's input waits.
             QEventLoop wait;
-            QTimer::singleShot(ExitPollMs, &wait, &QEventLoop::quit);
+            QTimer::singleShot(TickPeriodMs, &wait, &QEventLoop::quit);
             wait.exec(QEventLoop::ExcludeUserInputEvents);
             testerEngine->Tick();
         },

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "engine/state/LinkState.h"
+
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
 
-// The one record of everything the program knows about the attached tester
-// and about this run of the program. The main window owns the only instance;
-// the engine, the dialogs and the file code read and write it directly.
+// The record of everything the program knows about one attached tester and
+// its session. Each TesterSession owns one; the engine, the dialogs and the
+// file code read and write it directly.
 //
 // Names beginning with v hold what the tester last reported; the same name
 // beginning with s is the operator's setting that a download writes to it.
@@ -15,16 +17,13 @@ struct TesterState
 {
     using Integer = int16_t;
     using Long = int32_t;
-    using Single = float;
 
     Long CycleCount = 0;
     Long FailCount = 0;
-    Long AppOrientation = -8;   // paper orientation chosen in print setup
     Long SeqCount = 0;          // current run of sequential failed cycles
     bool Running = false;
     bool IsDirtyData = false;   // a sample was taken that is not yet in a data file
     bool IsDirtyConfig = false; // the configuration differs from its file
-    Integer StatusDelay = 0;    // periods of 9 ticks until a link message leaves the status bar
     bool GoAgainFlag = false;   // the tester sent "+" since the last arming or run command
     bool GoAgainMode = false;   // break-update mode is armed in the tester
     bool SaveToDatabase = false;// in break-update mode, log each break's sample
@@ -33,27 +32,14 @@ struct TesterState
     bool MasterUpdate = false;  // the download carries the master fields and ends with a counter reset
     bool LearnConfigure = false;// a learn is in progress; its download ends with a reset and a run start
     bool Terminated = false;    // the tester sent "-": the test has ended
-    bool MustWait = true;       // the link is not ready for operator commands
     bool DownLoadedOnce = false;// a full record was decoded since the port opened
     bool ClearCycleCount = true;
     bool ClearFailCount = true;
     bool ClearSeqCount = true;
     bool ClearMinMax = true;
     QString DataFileName;
-    Integer DataFileNum = 0;
     QString ConfigFileName;
-    Integer ConfigFileNum = 0;
-    Integer ComChan = 0;        // port in use or last tried, 1..16
-    Integer ComSeq = 0;         // link sequence state: 0, 5, 10, 20, 30, 32, 34
-    bool ComChanOpen = false;
-    Integer ComCnt = 0;         // ticks since the last send or received character, 0..260
-    Integer ReplyCnt = 0;       // ticks since the byte now awaiting its answer went out, 0..260
-    Integer RefusedReplies = 0; // replies in a row that came without "*", up to 100
-    Integer comDelayed = 0;     // code of the command in flight, 0 = none
-    QString comDelayedStr;      // value text of the value command in flight
-    Single LMargin = 0;
-    Single RMargin = 0;
-    Single Center = 0;
+    LinkState link;
 
     Long vMaxDownTime = 0, sMaxDownTime = 0;   // ms
     Long vMinDownTime = 0, sMinDownTime = 0;   // ms, used only if the contact is measured
@@ -89,12 +75,8 @@ struct TesterState
     Long vMaxUpBounce = 0;
     Long vMaxDownBounce = 0;
     QString vSerialNumber;
-    QString sSerialNumber;                     // written with code 224 by a master download
+    QString sSerialNumber;                     // written by a master download
     Long vSoftwareVersion = 0;                 // tenths: 12 is version 1.2
     QDateTime vUpdateTime;                     // when the last full record was decoded
-    Integer LEDCounter = 0;                    // tick divider 0..8 for the slow tasks
     Integer LEDState = 1;                      // error LED: 0 lit, 1 dark, 2 blinking
 };
-
-// The wake-up byte: the tester drops a command sent after a quiet line.
-inline const char EscapeString[] = "\x1b";

@@ -11,70 +11,71 @@ ConfigDownload::ConfigDownload(TesterState &state, Commands &commands, CounterRe
 
 void ConfigDownload::StartOrdinaryDownload()
 {
-    sendStep(225);
+    sendStep(Command::WriteContact);
 }
 
 void ConfigDownload::StartMasterDownload()
 {
-    sendStep(224);
+    sendStep(Command::WriteSerialNumber);
 }
 
-QString ConfigDownload::ValueFor(int code) const
+QString ConfigDownload::ValueFor(Command command) const
 {
     // QString::number never uses the user's locale: a plain decimal text.
-    switch (code) {
-    case 224: return s.sSerialNumber;
-    case 225: return QString::number(s.sContact);
-    case 226: return QString::number(s.sFailLimit);
-    case 227: return QString::number(s.sSeqLimit);
-    case 228: return QString::number(s.sCycleLimit);
-    case 229: return QString::number(s.sMaxDownTime);
-    case 230: return QString::number(s.sMinDownTime);
-    case 231: return QString::number(s.sMaxUpTime);
-    case 232: return QString::number(s.sMinUpTime);
-    case 233: return QString::number(s.sUpperBounce);
-    case 234: return QString::number(s.sLowerBounce);
-    case 235: return QString::number(s.sMaxUpResistTol);
-    case 236: return QString::number(s.sMinUpResistTol);
-    case 237: return QString::number(s.sMaxDownResistTol);
-    case 238: return QString::number(s.sMinDownResistTol);
-    case 239: return QString::number(s.sRPullUp);
-    case 240: return QString::number(s.sRMode);
-    case 241: return QString::number(s.sMaxDownBounceTol);
-    case 242: return QString::number(s.sMaxUpBounceTol);
-    case 243: return QString::number(s.RepeatCount);
+    switch (command) {
+    case Command::WriteSerialNumber: return s.sSerialNumber;
+    case Command::WriteContact: return QString::number(s.sContact);
+    case Command::WriteFailLimit: return QString::number(s.sFailLimit);
+    case Command::WriteSeqLimit: return QString::number(s.sSeqLimit);
+    case Command::WriteCycleLimit: return QString::number(s.sCycleLimit);
+    case Command::WriteMaxDownTime: return QString::number(s.sMaxDownTime);
+    case Command::WriteMinDownTime: return QString::number(s.sMinDownTime);
+    case Command::WriteMaxUpTime: return QString::number(s.sMaxUpTime);
+    case Command::WriteMinUpTime: return QString::number(s.sMinUpTime);
+    case Command::WriteUpperBounce: return QString::number(s.sUpperBounce);
+    case Command::WriteLowerBounce: return QString::number(s.sLowerBounce);
+    case Command::WriteMaxUpResistTol: return QString::number(s.sMaxUpResistTol);
+    case Command::WriteMinUpResistTol: return QString::number(s.sMinUpResistTol);
+    case Command::WriteMaxDownResistTol: return QString::number(s.sMaxDownResistTol);
+    case Command::WriteMinDownResistTol: return QString::number(s.sMinDownResistTol);
+    case Command::WriteRange: return QString::number(s.sRPullUp);
+    case Command::WriteMode: return QString::number(s.sRMode);
+    case Command::WriteMaxDownBounceTol: return QString::number(s.sMaxDownBounceTol);
+    case Command::WriteMaxUpBounceTol: return QString::number(s.sMaxUpBounceTol);
+    case Command::ArmBreakUpdate: return QString::number(s.RepeatCount);
     default: return QString();
     }
 }
 
-void ConfigDownload::sendStep(int code)
+void ConfigDownload::sendStep(Command command)
 {
-    cmds.SendValueCommand(code, ValueFor(code));
+    cmds.SendValueCommand(command, ValueFor(command));
 }
 
-void ConfigDownload::OnReply(int code)
+void ConfigDownload::OnReply(Command command)
 {
-    switch (code) {
-    case 224:
+    switch (command) {
+    case Command::WriteSerialNumber:
         s.MasterUpdate = true;
-        sendStep(225);
+        sendStep(Command::WriteContact);
         return;
-    case 238:
+    case Command::WriteMinDownResistTol:
         // Only a master download rewrites the range value and the mode.
-        sendStep(s.MasterUpdate ? 239 : 241);
+        sendStep(s.MasterUpdate ? Command::WriteRange : Command::WriteMaxDownBounceTol);
         return;
-    case 242:
+    case Command::WriteMaxUpBounceTol:
         if (s.MasterUpdate || s.LearnConfigure) {
             reset.SetClearAll();
-            cmds.SendCommand(194);
+            cmds.SendCommand(Command::ClearMinMax);
             s.MasterUpdate = false;
         } else {
-            cmds.SendCommand(174);   // show the tester's new values
+            cmds.SendCommand(Command::SampleData);   // show the tester's new values
         }
         return;
     default:
-        if (code >= 225 && code <= 241)
-            sendStep(code + 1);
+        // The rest of the chain goes in the order of the codes.
+        if (command >= Command::WriteContact && command <= Command::WriteMaxDownBounceTol)
+            sendStep(Command(wireCode(command) + 1));
         return;
     }
 }

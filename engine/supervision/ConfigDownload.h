@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/state/Protocol.h"
+
 #include <QString>
 
 class Commands;
@@ -7,26 +9,28 @@ class CounterReset;
 struct TesterState;
 
 // Writes the operator's configuration (the s fields) to the tester, one
-// value command per acknowledged reply: 224 (master only), 225..238, 239
-// and 240 (master only), 241, 242. It ends with a data request, or after a
-// master download or a learn with the full counter reset.
+// value command per acknowledged reply, in the order of the codes: the
+// serial number (master only), contact to minimum down resistance, range
+// and mode (master only), the two bounce tolerances. It ends with a data
+// request, or after a master download or a learn with the full counter
+// reset.
 class ConfigDownload
 {
 public:
     ConfigDownload(TesterState &state, Commands &commands, CounterReset &reset);
 
-    void StartOrdinaryDownload();        // 225 with sContact
-    void StartMasterDownload();          // 224 with sSerialNumber
+    void StartOrdinaryDownload();        // from the contact
+    void StartMasterDownload();          // from the serial number
 
-    // The tester acknowledged the value command `code` (224..242): send the
-    // next step of the chain.
-    void OnReply(int code);
+    // The tester acknowledged the value command `command` of a download:
+    // send the next step of the chain.
+    void OnReply(Command command);
 
-    // The value text a download sends with `code` (224..243 less 243's count).
-    QString ValueFor(int code) const;
+    // The value text that goes with a value command.
+    QString ValueFor(Command command) const;
 
 private:
-    void sendStep(int code);
+    void sendStep(Command command);
 
     TesterState &s;
     Commands &cmds;

@@ -15,17 +15,17 @@ void CounterReset::SetClearAll()
     s.ClearMinMax = true;
 }
 
-void CounterReset::DoNextClear(int lastCommand)
+void CounterReset::DoNextClear(Command lastCommand)
 {
-    const struct { int code; bool selected; } steps[] = {
-        {194, s.ClearMinMax},
-        {201, s.ClearFailCount},
-        {202, s.ClearSeqCount},
-        {203, s.ClearCycleCount},
+    const struct { Command clear; bool selected; } steps[] = {
+        {Command::ClearMinMax, s.ClearMinMax},
+        {Command::ClearFailCount, s.ClearFailCount},
+        {Command::ClearSeqCount, s.ClearSeqCount},
+        {Command::ClearCycleCount, s.ClearCycleCount},
     };
     int next = 0;
-    if (lastCommand != 0) {
-        while (next < 4 && steps[next].code != lastCommand)
+    if (lastCommand != Command::None) {
+        while (next < 4 && steps[next].clear != lastCommand)
             ++next;
         if (next == 4)
             return;                      // not a step of this chain
@@ -33,7 +33,7 @@ void CounterReset::DoNextClear(int lastCommand)
     }
     for (; next < 4; ++next) {
         if (steps[next].selected) {
-            cmds.SendCommand(steps[next].code);
+            cmds.SendCommand(steps[next].clear);
             return;
         }
     }
@@ -41,8 +41,8 @@ void CounterReset::DoNextClear(int lastCommand)
     if (s.LearnConfigure) {
         // A learn ends by running the tester to its (small) limits.
         s.LearnConfigure = false;
-        cmds.SendCommand(162);
+        cmds.SendCommand(Command::RunToLimits);
     } else {
-        cmds.SendCommand(174);
+        cmds.SendCommand(Command::SampleData);
     }
 }

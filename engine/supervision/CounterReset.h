@@ -1,20 +1,21 @@
 #pragma once
 
+#include "engine/state/Protocol.h"
+
 class Commands;
 struct TesterState;
 
 // The counter reset chain: one clear command per selected item, each sent
 // when the tester has acknowledged the previous one, in the fixed order
-// min / max (194), fail count (201), sequential fail count (202), cycle
-// count (203). It ends with a data request (174), or after a learn with the
-// start of the test (162).
+// min / max, fail count, sequential fail count, cycle count. It ends with a
+// data request, or after a learn with the start of the test (run to limits).
 class CounterReset
 {
 public:
     CounterReset(TesterState &state, Commands &commands);
 
     void SetClearAll();                  // select all four items again
-    void DoNextClear(int lastCommand);   // 0 starts the chain; else the code just acknowledged
+    void DoNextClear(Command lastCommand);   // None starts the chain; else the command just acknowledged
 
 private:
     TesterState &s;

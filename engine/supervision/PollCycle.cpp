@@ -11,11 +11,11 @@
 
 namespace {
 
-// One tick more on a count that stops at ReplyTimeout; a count out of its
-// range (never set so) counts as run out.
+// One tick more on a count that stops at ReplyTimeoutTicks; a count out of
+// its range (never set so) counts as run out.
 void countTick(TesterState::Integer &count)
 {
-    count = TesterState::Integer(count < 0 ? PollCycle::ReplyTimeout : std::min(count + 1, PollCycle::ReplyTimeout));
+    count = TesterState::Integer(count < 0 ? ReplyTimeoutTicks : std::min(count + 1, ReplyTimeoutTicks));
 }
 
 } // namespace
@@ -28,16 +28,16 @@ PollCycle::PollCycle(TesterState &state, SerialLink &serialLink, Commands &comma
 
 void PollCycle::Tick()
 {
-    countTick(s.ComCnt);
-    countTick(s.ReplyCnt);
+    countTick(s.link.quietTicks);
+    countTick(s.link.replyTicks);
 
-    ++s.LEDCounter;
-    if (s.LEDCounter >= SlowTaskPeriod || s.LEDCounter < 0) {
-        s.LEDCounter = 0;
+    ++s.link.slowTaskTicks;
+    if (s.link.slowTaskTicks >= SlowTaskPeriod || s.link.slowTaskTicks < 0) {
+        s.link.slowTaskTicks = 0;
         slowTasks();
     }
 
-    if (!s.ComChanOpen) {
+    if (!s.link.portOpen) {
         searchStep();
         return;
     }
@@ -49,19 +49,19 @@ void PollCycle::Tick()
         return;
     }
 
-    switch (s.ComSeq) {
-    case 0: idleStep(); break;
-    case 5: wakeUpStep(); break;
-    case 10: replyStep(); break;
-    case 20: applyStep(); break;
-    case 30: probeStart(); break;
-    case 32: probeFirstAnswer(); break;
-    case 34: probeSecondAnswer(); break;
+    switch (s.link.step) {
+    case LinkStep::Idle: idleStep(); break;
+    case LinkStep::AwaitingWakeUp: wakeUpStep(); break;
+    case LinkStep::AwaitingReply: replyStep(); break;
+    case LinkStep::ReplyReady: applyStep(); break;
+    case LinkStep::ProbeStart: probeStart(); break;
+    case LinkStep::ProbeFirstAnswer: probeFirstAnswer(); break;
+    case LinkStep::ProbeSecondAnswer: probeSecondAnswer(); break;
     default:
-        // Not a state of the link: whatever was in flight is lost, so the
+        // Not a step of the link: whatever was in flight is lost, so the
         // link is idle and free, as after a dropped reply.
-        s.ComSeq = 0;
-        s.comDelayed = 0;
+        s.link.step = LinkStep::Idle;
+        s.link.inFlight = Command::None;
         chainDropped();
         WaitStateClear(s, view);
         break;
@@ -73,16 +73,16 @@ void PollCycle::restartSearch()
     link.CloseCommPort();
     testerFound = false;
     openProblems.clear();
-    s.ComChan = 0;
+    s.link.port = 0;
     chainDropped();
     view.SetControls();
 }
 
 void PollCycle::slowTasks()
 {
-    if (s.StatusDelay > 0) {
-        --s.StatusDelay;
-        if (s.StatusDelay == 0)
+    if (s.link.messagePeriods > 0) {
+        --s.link.messagePeriods;
+        if (s.link.messagePeriods == 0)
             link.NoCommMessage();
     }
     // The error LED: lit, dark, or blinking at one change per slow period.
@@ -99,35 +99,35 @@ void PollCycle::searchStep()
 {
     // The controls are greyed once when the search begins: recomputing
     // them for every port tried would change nothing.
-    if (!s.MustWait) {
-        s.MustWait = true;
+    if (!s.link.busy) {
+        s.link.busy = true;
         view.SetControls();
     }
     // The next port, passing over those other testers of this program hold.
-    const int port = link.nextPortToTry(s.ComChan);
+    const int port = link.nextPortToTry(s.link.port);
     if (port == 0)
         return;
-    s.ComChan = TesterState::Integer(port);
+    s.link.port = TesterState::Integer(port);
     bool ok = false;
-    link.OpenCommPort(s.ComChan, ok);
-    s.ComChanOpen = ok;
+    link.OpenCommPort(s.link.port, ok);
+    s.link.portOpen = ok;
     // A port that cannot be opened says why and what to do, until it opens
     // or the tester is found; the first such port stays in front of the
     // search message, which then changes only in its port number.
-    const QString problem = ok ? QString() : link.openProblem(s.ComChan);
+    const QString problem = ok ? QString() : link.openProblem(s.link.port);
     if (problem.isEmpty())
-        openProblems.remove(s.ComChan);
+        openProblems.remove(s.link.port);
     else
-        openProblems.insert(s.ComChan, problem);
-    const QString searching = QStringLiteral("Searching For Tester On Comm ") + QString::number(s.ComChan);
+        openProblems.insert(s.link.port, problem);
+    const QString searching = QStringLiteral("Searching For Tester On Comm ") + QString::number(s.link.port);
     link.ShowCommMessage(openProblems.isEmpty() ? searching : openProblems.first() + QStringLiteral(". ") + searching);
-    view.portTried(s.ComChan, problem);
+    view.portTried(s.link.port, problem);
     if (ok) {
-        s.ComSeq = 30;
-        s.ComCnt = 0;
+        s.link.step = LinkStep::ProbeStart;
+        s.link.quietTicks = 0;
     } else {
-        s.ComSeq = 0;
-        s.ComCnt = 60;
+        s.link.step = LinkStep::Idle;
+        s.link.quietTicks = 60;
     }
 }
 
@@ -151,31 +151,31 @@ void PollCycle::idleStep()
         link.RxBuffer.clear();
         return;
     }
-    cmds.SendCommand(174);
+    cmds.SendCommand(Command::SampleData);
     link.RxBuffer.clear();
 }
 
 void PollCycle::wakeUpStep()
 {
-    if (s.ReplyCnt >= ReplyTimeout) {
+    if (s.link.replyTicks >= ReplyTimeoutTicks) {
         replyTimeout();
         return;
     }
     if (!link.GetSerial() || !link.ReplyLine.startsWith(QLatin1Char('*')))
         return;
     // The tester is awake: send the parked command for real.
-    if (s.comDelayed >= 224)
-        cmds.SendValueCommand(s.comDelayed, s.comDelayedStr);
+    if (s.link.inFlight >= Command::WriteSerialNumber)
+        cmds.SendValueCommand(s.link.inFlight, s.link.inFlightValue);
     else
-        cmds.SendCommand(s.comDelayed);
+        cmds.SendCommand(s.link.inFlight);
     // A parked command always has a text, so it went out; should it not
     // have, nothing is in flight and the link is idle rather than waiting.
-    s.ComSeq = s.comDelayed != 0 ? 10 : 0;
+    s.link.step = s.link.inFlight != Command::None ? LinkStep::AwaitingReply : LinkStep::Idle;
 }
 
 void PollCycle::replyStep()
 {
-    if (s.ReplyCnt >= ReplyTimeout) {
+    if (s.link.replyTicks >= ReplyTimeoutTicks) {
         replyTimeout();
         return;
     }
@@ -183,8 +183,8 @@ void PollCycle::replyStep()
         return;
     if (link.ReplyLine.startsWith(QLatin1Char('*'))) {
         link.ReplyLine.remove(0, 1);
-        s.ComSeq = 20;
-        s.RefusedReplies = 0;
+        s.link.step = LinkStep::ReplyReady;
+        s.link.refusedReplies = 0;
         return;
     }
     // The tester did not acknowledge: the command is over and its effect
@@ -192,34 +192,34 @@ void PollCycle::replyStep()
     // the operator's commands come back at once instead of staying greyed
     // until the tester happens to signal new data. Refusals in a row are
     // counted: a tester that never acknowledges must not look connected.
-    s.RefusedReplies = TesterState::Integer(std::min(s.RefusedReplies + 1, 100));
-    s.ComSeq = 0;
-    s.comDelayed = 0;
+    s.link.refusedReplies = TesterState::Integer(std::min(s.link.refusedReplies + 1, 100));
+    s.link.step = LinkStep::Idle;
+    s.link.inFlight = Command::None;
     chainDropped();
     WaitStateClear(s, view);
 }
 
 void PollCycle::applyStep()
 {
-    s.ComSeq = 0;
-    const int code = s.comDelayed;
-    s.comDelayed = 0;
-    replies.Apply(code);
+    s.link.step = LinkStep::Idle;
+    const Command answered = s.link.inFlight;
+    s.link.inFlight = Command::None;
+    replies.Apply(answered);
 }
 
 void PollCycle::probeStart()
 {
     link.ClearCommBuffers();
-    s.ComCnt = 0;
-    s.ReplyCnt = 0;
-    s.RefusedReplies = 0;
+    s.link.quietTicks = 0;
+    s.link.replyTicks = 0;
+    s.link.refusedReplies = 0;
     link.writeBytes(QByteArray(EscapeString));
-    s.ComSeq = 32;
+    s.link.step = LinkStep::ProbeFirstAnswer;
 }
 
 void PollCycle::probeFirstAnswer()
 {
-    if (s.ReplyCnt >= ReplyTimeout) {
+    if (s.link.replyTicks >= ReplyTimeoutTicks) {
         replyTimeout();
         return;
     }
@@ -228,29 +228,29 @@ void PollCycle::probeFirstAnswer()
     // Any line will do for the first wake-up; whatever else came is stale.
     link.dropWaiting();
     link.RxBuffer.clear();
-    s.ComCnt = 0;
-    s.ReplyCnt = 0;
+    s.link.quietTicks = 0;
+    s.link.replyTicks = 0;
     link.writeBytes(QByteArray(EscapeString));
-    s.ComSeq = 34;
+    s.link.step = LinkStep::ProbeSecondAnswer;
 }
 
 void PollCycle::probeSecondAnswer()
 {
-    if (s.ReplyCnt >= ReplyTimeout) {
+    if (s.link.replyTicks >= ReplyTimeoutTicks) {
         replyTimeout();
         return;
     }
     if (!link.GetSerial() || !link.ReplyLine.startsWith(QLatin1Char('*')))
         return;
     link.takePendingSignals();             // the first record follows anyway
-    s.ComSeq = 0;
-    cmds.SendCommand(160);
-    link.ShowCommMessage(QStringLiteral("Tester Found On Comm ") + QString::number(s.ComChan));
-    s.StatusDelay = FoundMessagePeriods;
+    s.link.step = LinkStep::Idle;
+    cmds.SendCommand(Command::Hello);
+    link.ShowCommMessage(QStringLiteral("Tester Found On Comm ") + QString::number(s.link.port));
+    s.link.messagePeriods = FoundMessagePeriods;
     testerFound = true;
     link.keepPortForTester();
     openProblems.clear();
-    view.linkFound(s.ComChan, link.deviceName(), clock());
+    view.linkFound(s.link.port, link.deviceName(), clock());
     view.SetControls();
 }
 
@@ -269,7 +269,7 @@ void PollCycle::replyTimeout()
 
 // A download or counter reset that ended early must not leave its ending
 // behind: the next ordinary download would otherwise clear the counters,
-// or start a test (162) that nobody asked for.
+// or start a test (run to limits) that nobody asked for.
 void PollCycle::chainDropped()
 {
     s.MasterUpdate = false;

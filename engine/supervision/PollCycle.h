@@ -12,22 +12,17 @@ class TesterView;
 struct TesterState;
 
 // One poll tick: the main loop of the conversation with the tester. Each
-// tick advances the link sequence state ComSeq by at most one step and never
-// waits.
+// tick advances the link's step (LinkStep) by at most one and never waits:
+// idle, it watches for the tester's own "+" (new data) and "-" (test
+// ended); it waits for the answer to a wake-up or a command, applies an
+// acknowledged reply, and probes a freshly opened port with two wake-ups.
 //
-//   0   idle: watch for the tester's own "+" (new data) and "-" (test ended)
-//   5   wake-up byte sent, the command is parked until the tester answers
-//   10  command written, waiting for its reply line
-//   20  acknowledged reply in ReplyLine, applied on this tick
-//   30, 32, 34  probing a freshly opened port with two wake-ups
-//
-// An answer awaited in 5, 10, 32 or 34 that has not come ReplyTimeout ticks
-// after the byte that asked for it closes the port, whatever else arrived
-// meanwhile. With no port open, each tick tries the next port number.
+// An answer awaited that has not come ReplyTimeoutTicks after the byte that
+// asked for it closes the port, whatever else arrived meanwhile. With no
+// port open, each tick tries the next port number.
 class PollCycle
 {
 public:
-    static constexpr int ReplyTimeout = 260;     // ticks (13 s)
     static constexpr int SlowTaskPeriod = 9;     // ticks between status and LED updates
     static constexpr int FoundMessagePeriods = 6;
 

@@ -19,59 +19,59 @@ enum class Width { Long, Integer, Byte };
 
 struct SingleValue
 {
-    int code;
+    Command command;
     Width width;
     TesterState::Long TesterState::*longField;
     TesterState::Integer TesterState::*integerField;
 };
 
-constexpr SingleValue L(int code, TesterState::Long TesterState::*field)
+constexpr SingleValue L(Command command, TesterState::Long TesterState::*field)
 {
-    return {code, Width::Long, field, nullptr};
+    return {command, Width::Long, field, nullptr};
 }
-constexpr SingleValue I(int code, TesterState::Integer TesterState::*field)
+constexpr SingleValue I(Command command, TesterState::Integer TesterState::*field)
 {
-    return {code, Width::Integer, nullptr, field};
+    return {command, Width::Integer, nullptr, field};
 }
-constexpr SingleValue B(int code, TesterState::Integer TesterState::*field)
+constexpr SingleValue B(Command command, TesterState::Integer TesterState::*field)
 {
-    return {code, Width::Byte, nullptr, field};
+    return {command, Width::Byte, nullptr, field};
 }
 
 constexpr SingleValue singleValues[] = {
-    L(176, &TesterState::vMaxDownBounceTol),
-    L(177, &TesterState::vMaxUpBounceTol),
-    L(178, &TesterState::vLastDownStrokeTime),
-    L(179, &TesterState::vLastUpStrokeTime),
-    L(181, &TesterState::vLastMeasuredDownResist),
-    L(182, &TesterState::vLastMeasuredUpResist),
-    L(183, &TesterState::vLastDownBounceTime),
-    L(184, &TesterState::vLastUpBounceTime),
-    L(193, &TesterState::FailCount),
-    L(195, &TesterState::vFailLimit),
-    L(196, &TesterState::vSeqLimit),
-    L(197, &TesterState::vCycleLimit),
-    L(199, &TesterState::SeqCount),
-    L(200, &TesterState::CycleCount),
-    L(204, &TesterState::vMaxDownTime),
-    L(205, &TesterState::vMinDownTime),
-    L(206, &TesterState::vMaxUpTime),
-    L(207, &TesterState::vMinUpTime),
-    L(208, &TesterState::vMaxUpResistance),
-    L(209, &TesterState::vMinUpResistance),
-    L(210, &TesterState::vMaxDownResistance),
-    L(211, &TesterState::vMinDownResistance),
-    L(212, &TesterState::vMaxUpBounce),
-    L(213, &TesterState::vMaxDownBounce),
-    B(214, &TesterState::vUpperBounce),
-    B(215, &TesterState::vLowerBounce),
-    B(216, &TesterState::vContact),
-    L(217, &TesterState::vMaxUpResistTol),
-    L(218, &TesterState::vMinUpResistTol),
-    L(219, &TesterState::vMaxDownResistTol),
-    L(220, &TesterState::vMinDownResistTol),
-    I(222, &TesterState::vRMode),
-    I(223, &TesterState::vErrorCode),
+    L(Command::ReadMaxDownBounceTol, &TesterState::vMaxDownBounceTol),
+    L(Command::ReadMaxUpBounceTol, &TesterState::vMaxUpBounceTol),
+    L(Command::ReadLastDownStrokeTime, &TesterState::vLastDownStrokeTime),
+    L(Command::ReadLastUpStrokeTime, &TesterState::vLastUpStrokeTime),
+    L(Command::ReadLastDownResist, &TesterState::vLastMeasuredDownResist),
+    L(Command::ReadLastUpResist, &TesterState::vLastMeasuredUpResist),
+    L(Command::ReadLastDownBounceTime, &TesterState::vLastDownBounceTime),
+    L(Command::ReadLastUpBounceTime, &TesterState::vLastUpBounceTime),
+    L(Command::ReadFailCount, &TesterState::FailCount),
+    L(Command::ReadFailLimit, &TesterState::vFailLimit),
+    L(Command::ReadSeqLimit, &TesterState::vSeqLimit),
+    L(Command::ReadCycleLimit, &TesterState::vCycleLimit),
+    L(Command::ReadSeqCount, &TesterState::SeqCount),
+    L(Command::ReadCycleCount, &TesterState::CycleCount),
+    L(Command::ReadMaxDownTime, &TesterState::vMaxDownTime),
+    L(Command::ReadMinDownTime, &TesterState::vMinDownTime),
+    L(Command::ReadMaxUpTime, &TesterState::vMaxUpTime),
+    L(Command::ReadMinUpTime, &TesterState::vMinUpTime),
+    L(Command::ReadMaxUpResistance, &TesterState::vMaxUpResistance),
+    L(Command::ReadMinUpResistance, &TesterState::vMinUpResistance),
+    L(Command::ReadMaxDownResistance, &TesterState::vMaxDownResistance),
+    L(Command::ReadMinDownResistance, &TesterState::vMinDownResistance),
+    L(Command::ReadMaxUpBounce, &TesterState::vMaxUpBounce),
+    L(Command::ReadMaxDownBounce, &TesterState::vMaxDownBounce),
+    B(Command::ReadUpperBounce, &TesterState::vUpperBounce),
+    B(Command::ReadLowerBounce, &TesterState::vLowerBounce),
+    B(Command::ReadContact, &TesterState::vContact),
+    L(Command::ReadMaxUpResistTol, &TesterState::vMaxUpResistTol),
+    L(Command::ReadMinUpResistTol, &TesterState::vMinUpResistTol),
+    L(Command::ReadMaxDownResistTol, &TesterState::vMaxDownResistTol),
+    L(Command::ReadMinDownResistTol, &TesterState::vMinDownResistTol),
+    I(Command::ReadMode, &TesterState::vRMode),
+    I(Command::ReadErrorCode, &TesterState::vErrorCode),
 };
 
 } // namespace
@@ -87,17 +87,17 @@ ReplyEffects::ReplyEffects(TesterState &state, SerialLink &serialLink, Commands 
 // The next command to a running tester must be preceded by a wake-up.
 void ReplyEffects::forceWakeUp()
 {
-    s.ComCnt = 260;
+    s.link.quietTicks = ReplyTimeoutTicks;
 }
 
-void ReplyEffects::runStarted(int code, int ledState)
+void ReplyEffects::runStarted(Command command, int ledState)
 {
     forceWakeUp();
     s.Running = true;
     s.GoAgainMode = false;
     s.GoAgainFlag = false;
     s.LEDState = TesterState::Integer(ledState);
-    view.runStarted(code);
+    view.runStarted(wireCode(command));
     WaitStateClear(s, view);
 }
 
@@ -114,17 +114,17 @@ void ReplyEffects::sampleReceived()
         // A break was reached: log it if asked, and arm the next break.
         if (s.SaveToDatabase)
             saveToFile();
-        cmds.SendValueCommand(243, QString::number(s.RepeatCount));
+        cmds.SendValueCommand(Command::ArmBreakUpdate, QString::number(s.RepeatCount));
     } else {
         WaitStateClear(s, view);
         saveToFile();
     }
 }
 
-bool ReplyEffects::applySingleValue(int code)
+bool ReplyEffects::applySingleValue(Command command)
 {
     for (const SingleValue &entry : singleValues) {
-        if (entry.code != code)
+        if (entry.command != command)
             continue;
         // A number that does not fit its field keeps the old value.
         switch (entry.width) {
@@ -138,80 +138,87 @@ bool ReplyEffects::applySingleValue(int code)
     return false;
 }
 
-void ReplyEffects::Apply(int code)
+void ReplyEffects::Apply(Command command)
 {
-    if (applySingleValue(code))
+    if (applySingleValue(command))
         return;
-    switch (code) {
-    case 160:
+    switch (command) {
+    case Command::Hello:
         if (s.Running)
             forceWakeUp();
-        cmds.SendCommand(174);
+        cmds.SendCommand(Command::SampleData);
         return;
-    case 161:
+    case Command::Stop:
         if (s.Running)
             forceWakeUp();
         s.Running = false;
         s.GoAgainMode = false;
         s.GoAgainFlag = false;
         view.stopAcknowledged();
-        cmds.SendCommand(174);
+        cmds.SendCommand(Command::SampleData);
         return;
-    case 162:
-    case 170:
-        runStarted(code, 1);
+    case Command::RunToLimits:
+    case Command::RunOnce:
+        runStarted(command, 1);
         return;
-    case 172:
-        runStarted(code, 2);   // no limit: the LED blinks
+    case Command::RunNoLimit:
+        runStarted(command, 2);   // no limit: the LED blinks
         return;
-    case 163: case 164: case 165: case 166: case 167:
+    case Command::PistonDown:
+    case Command::PistonUp:
+    case Command::Output165:
+    case Command::Output166:
+    case Command::Output167:
         if (s.Running)
             forceWakeUp();
-        cmds.SendCommand(192);   // read back the piston state
+        cmds.SendCommand(Command::ReadStatus);   // read back the piston state
         return;
-    case 171:
+    case Command::Reserved171:
         WaitStateClear(s, view);
         return;
-    case 174:
+    case Command::SampleData:
         sampleReceived();
         return;
-    case 175:
+    case Command::ReadSoftwareVersion:
         ReadLong(link.ReplyLine, s.vSoftwareVersion);
         view.setVersionPanel(DisplayVersion(s));
         WaitStateClear(s, view);
         return;
-    case 180:
+    case Command::ReadResistance:
         ReadLong(link.ReplyLine, s.vLastMeasuredResist);
         view.showManualReading(FormatResistance(s, s.vLastMeasuredResist, false));
         WaitStateClear(s, view);
         return;
-    case 192:
+    case Command::ReadStatus:
         ReadInteger(link.ReplyLine, s.vStatus);
         decoder.DecodeStatus(s.vStatus);
         WaitStateClear(s, view);
         return;
-    case 198:
+    case Command::ReadSerialNumber:
         s.vSerialNumber = link.ReplyLine;
         view.DisplaySerialNum();
         WaitStateClear(s, view);
         return;
-    case 194: case 201: case 202: case 203:
-        reset.DoNextClear(code);
+    case Command::ClearMinMax:
+    case Command::ClearFailCount:
+    case Command::ClearSeqCount:
+    case Command::ClearCycleCount:
+        reset.DoNextClear(command);
         return;
-    case 221:
+    case Command::ReadRange:
         ReadLong(link.ReplyLine, s.vRPullUp);
         view.DisplayRValue();
         WaitStateClear(s, view);
         return;
-    case 243:
+    case Command::ArmBreakUpdate:
         s.GoAgainMode = true;
         s.GoAgainFlag = false;
         s.LEDState = 1;
         WaitStateClear(s, view);
         return;
     default:
-        if (code >= 224 && code <= 242)
-            download.OnReply(code);
+        if (command >= Command::WriteSerialNumber && command <= Command::WriteMaxUpBounceTol)
+            download.OnReply(command);
         return;
     }
 }

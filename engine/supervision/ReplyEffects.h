@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/state/Protocol.h"
+
 class Commands;
 class ConfigDownload;
 class CounterReset;
@@ -10,7 +12,7 @@ class TesterView;
 struct TesterState;
 
 // What the program does with the tester's acknowledged reply to each
-// command code. The reply data (after the "*") is in the link's ReplyLine.
+// command. The reply data (after the "*") is in the link's ReplyLine.
 class ReplyEffects
 {
 public:
@@ -19,14 +21,14 @@ public:
 
     void setSampleLog(SampleLog *log) { sampleLog = log; }
 
-    void Apply(int code);
+    void Apply(Command command);
 
 private:
     void forceWakeUp();
-    void runStarted(int code, int ledState);
+    void runStarted(Command command, int ledState);
     void sampleReceived();
     void saveToFile();
-    bool applySingleValue(int code);
+    bool applySingleValue(Command command);
 
     TesterState &s;
     SerialLink &link;

@@ -25,13 +25,13 @@ void TesterEngine::setSampleLog(SampleLog *log) { replies->setSampleLog(log); }
 void TesterEngine::Tick() { poll->Tick(); }
 void TesterEngine::restartSearch() { poll->restartSearch(); }
 bool TesterEngine::CommReady() const { return serialLink.CommReady(); }
-void TesterEngine::SendCommand(int code) { cmds.SendCommand(code); }
-void TesterEngine::SendValueCommand(int code, const QString &value) { cmds.SendValueCommand(code, value); }
+void TesterEngine::SendCommand(Command command) { cmds.SendCommand(command); }
+void TesterEngine::SendValueCommand(Command command, const QString &value) { cmds.SendValueCommand(command, value); }
 void TesterEngine::SetClearAll() { counterReset->SetClearAll(); }
 
-void TesterEngine::DoNextClear(int lastCommand)
+void TesterEngine::DoNextClear(Command lastCommand)
 {
-    if (lastCommand == 0)
+    if (lastCommand == Command::None)
         view.testerChanged(TesterChange::CounterReset);
     counterReset->DoNextClear(lastCommand);
 }

@@ -27,16 +27,16 @@ public:
 
     void setSampleLog(SampleLog *log);   // where decoded samples are logged; may be null
 
-    void Tick();                         // one poll tick (the main window's 50 ms timer)
+    void Tick();                         // one poll tick (every TickPeriodMs)
     void restartSearch();                // after the ports were changed
     bool CommReady() const;
-    void SendCommand(int code);
-    void SendValueCommand(int code, const QString &value);
+    void SendCommand(Command command);
+    void SendValueCommand(Command command, const QString &value);
 
     void SetClearAll();
-    void DoNextClear(int lastCommand);
-    void StartOrdinaryDownload();        // 225 with sContact
-    void StartMasterDownload();          // 224 with sSerialNumber
+    void DoNextClear(Command lastCommand);
+    void StartOrdinaryDownload();        // from the contact
+    void StartMasterDownload();          // from the serial number
 
     SerialLink &link();
     Commands &commands();

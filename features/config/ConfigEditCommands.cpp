@@ -53,5 +53,5 @@ void ConfigEditCommands::chooseCountersToReset()
         doClear = dialog.exec() == QDialog::Accepted;
     }
     if (doClear)
-        engine.DoNextClear(0);
+        engine.DoNextClear(Command::None);
 }

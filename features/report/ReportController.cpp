@@ -18,9 +18,6 @@ namespace {
 
 constexpr int PdfResolution = 1200;   // dots per inch
 
-// AppOrientation's codes for the two orientations.
-enum OrientationCode : int { Portrait = 1, Landscape = 2 };
-
 QString notWritten(const QString &path)
 {
     return QStringLiteral("The report could not be written to ") + QDir::toNativeSeparators(path) + u'.';
@@ -68,9 +65,7 @@ ReportController::~ReportController() = default;
 QPageLayout::Orientation ReportController::reportOrientation() const
 {
     // Until Print Setup has been used the printer keeps its own orientation.
-    if (s.AppOrientation == Portrait) return QPageLayout::Portrait;
-    if (s.AppOrientation == Landscape) return QPageLayout::Landscape;
-    return currentPrinter.pageLayout().orientation();
+    return setupOrientation.value_or(currentPrinter.pageLayout().orientation());
 }
 
 void ReportController::printReport()
@@ -84,7 +79,7 @@ void ReportController::setUpPrinter()
     printDialogs->printSetup(currentPrinter);
     // Taken whether the dialog was accepted or not: from now on the report
     // sets this orientation itself.
-    s.AppOrientation = currentPrinter.pageLayout().orientation() == QPageLayout::Landscape ? Landscape : Portrait;
+    setupOrientation = currentPrinter.pageLayout().orientation();
 }
 
 void ReportController::previewReport()
@@ -116,7 +111,6 @@ void ReportController::exportPdfOf(const TesterState &run)
 void ReportController::reportOn(const TesterState &run, void (ReportController::*show)())
 {
     runState = std::make_unique<TesterState>(run);
-    runState->AppOrientation = s.AppOrientation;
     reported = runState.get();
     (this->*show)();
     reported = &s;

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPrinter>
 #include <memory>
+#include <optional>
 
 class MainMenus;
 class MessageDialogs;
@@ -24,6 +25,8 @@ public:
     QAction *filePrintPreview, *fileExportPdf;
 
     QPrinter &printer() { return currentPrinter; }
+    // The orientation Print Setup chose; none before it was first used.
+    std::optional<QPageLayout::Orientation> chosenOrientation() const { return setupOrientation; }
 
     void printReport();
     void setUpPrinter();
@@ -51,4 +54,5 @@ private:
     MessageDialogs &dialogs;
     std::unique_ptr<PrintDialogs> printDialogs;
     QPrinter currentPrinter{QPrinter::HighResolution};
+    std::optional<QPageLayout::Orientation> setupOrientation;
 };

@@ -81,9 +81,6 @@ void ComposeReport(QPainter &painter, TesterState &s, bool landscape)
     const QPaintDevice &device = *painter.device();
     const double pageWidth = device.width() * TwipsPerInch / device.logicalDpiX();
     const ReportGeometry geometry(pageWidth, landscape);
-    s.LMargin = TesterState::Single(geometry.LMargin);
-    s.RMargin = TesterState::Single(geometry.RMargin);
-    s.Center = TesterState::Single(geometry.Center);
 
     TwipPen pen(painter, geometry, geometry.top);
     for (const ReportLine &line : ReportLines(s)) {

@@ -247,7 +247,7 @@ private Q_SLOTS:
             mainWindow->form.DisplayData();
         } else {
             owned = std::make_unique<ManualDialog>(manual);
-            s.ComChanOpen = true, s.MustWait = false;
+            s.link.portOpen = true, s.link.busy = false;
             manual.RunManualMenu([&manual] { manual.showManualReading("107.5"); });
         }
         QWidget *shown = mainWindow ? &mainWindow->form : owned.get();

@@ -60,7 +60,7 @@ private Q_SLOTS:
 
         QString live = dir.filePath("live.txt");
         QVERIFY(session.dataLog().OpenFile(live));
-        session.engine().SendCommand(162);
+        session.engine().SendCommand(Command::RunToLimits);
         QVERIFY(rig.tickUntil([&] { return session.state().Terminated; }, 2000));
         QVERIFY(rig.tickUntil([&] { return !session.state().Running && session.engine().CommReady(); }, 200));
         const QString runFile = session.runFile().fileName();
@@ -129,7 +129,7 @@ private Q_SLOTS:
         form.show();
         rig.drive(session.engine());
         QVERIFY(rig.tickUntil([&] { return session.state().DownLoadedOnce && session.engine().CommReady(); }, 200));
-        session.engine().SendCommand(162);
+        session.engine().SendCommand(Command::RunToLimits);
         QVERIFY(rig.tickUntil([&] { return session.runRecorder().unloggedSamples() >= 4; }, 2000));
         QVERIFY(form.findChild<QPushButton *>("ExportRunButton")->isVisible());
 

@@ -30,7 +30,7 @@ struct MainWindowRig
     }
 
     TesterState &s() { return form.state(); }
-    bool idle() { return s().ComChanOpen && s().ComSeq == 0 && form.engine().CommReady(); }
+    bool idle() { return s().link.portOpen && s().link.step == LinkStep::Idle && form.engine().CommReady(); }
     bool connect() { return rig.tickUntil([this] { return s().DownLoadedOnce && idle(); }, 200); }
     bool settle() { return rig.tickUntil([this] { return idle(); }, 200); }
     void trigger(const char *action) { form.findChild<QAction *>(QString::fromLatin1(action))->trigger(); }

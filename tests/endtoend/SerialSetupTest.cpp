@@ -163,7 +163,7 @@ private Q_SLOTS:
             engine.Tick();
             QTest::qWait(50);
         }
-        QCOMPARE(s.ComChan, TesterState::Integer(1));
+        QCOMPARE(s.link.port, TesterState::Integer(1));
         QVERIFY(!s.vSerialNumber.isEmpty());
         // Switched on in the middle of a test, as a tester left running.
         QVERIFY(s.Running);

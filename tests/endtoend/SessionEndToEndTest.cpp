@@ -39,8 +39,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("ledState");
-        QTest::newRow("run to limits") << 162 << 1;
-        QTest::newRow("run no limit, lamp blinks") << 172 << 2;
+        QTest::newRow("run to limits") << wireCode(Command::RunToLimits) << 1;
+        QTest::newRow("run no limit, lamp blinks") << wireCode(Command::RunNoLimit) << 2;
     }
 
     // Running brings a record with every "+"; Stop leaves the display on the
@@ -51,14 +51,14 @@ private Q_SLOTS:
         SimulatedRig rig;
         rig.tester.settings().cycleLimit = 6;
         QVERIFY(rig.connect());
-        rig.engine->SendCommand(code);
+        rig.engine->SendCommand(Command(code));
         const int before = rig.log.saved;
         QVERIFY(rig.tickUntil([&] { return rig.log.saved >= before + 3; }, 200));
         QTEST(int(rig.s.LEDState), "ledState");
         QVERIFY(rig.settle());
-        rig.engine->SendCommand(161);
+        rig.engine->SendCommand(Command::Stop);
         QVERIFY(rig.settle());
-        rig.engine->SendCommand(174);   // a sample once stopped
+        rig.engine->SendCommand(Command::SampleData);   // a sample once stopped
         QVERIFY(rig.settle());
         QCOMPARE(rig.tester.runMode(), SimulatedTester::RunMode::Stopped);
         QCOMPARE(rig.s.Running, false);
@@ -88,7 +88,7 @@ private Q_SLOTS:
 
         rig.s.RepeatCount = TesterState::Integer(breakCount);
         rig.s.SaveToDatabase = true;
-        rig.engine->SendValueCommand(243, QString::number(breakCount));
+        rig.engine->SendValueCommand(Command::ArmBreakUpdate, QString::number(breakCount));
         // Until the last break was fetched and the tester re-armed for the next.
         QVERIFY(rig.tickUntil([&] {
             return rig.tester.stats().plusAnswered == breaks && !rig.tester.pausedAtBreak() && rig.s.GoAgainMode
@@ -111,7 +111,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs.calls, QStringList());
 
         // Stop ends break-update mode on both sides.
-        rig.engine->SendCommand(161);
+        rig.engine->SendCommand(Command::Stop);
         QVERIFY(rig.settle());
         QCOMPARE(rig.s.GoAgainMode, false);
         QCOMPARE(rig.tester.runMode(), SimulatedTester::RunMode::Stopped);
@@ -137,13 +137,13 @@ private Q_SLOTS:
         SimulatedRig rig;
         QVERIFY(rig.connect());
         rig.tester.config().silent = true;
-        rig.engine->SendCommand(174);
+        rig.engine->SendCommand(Command::SampleData);
         if (pulled)
             rig.pullCable();
 
         const double cpuBefore = cpuSeconds();
         int ticks = 0;
-        while (rig.s.ComChanOpen && ticks < 400) {
+        while (rig.s.link.portOpen && ticks < 400) {
             rig.tick();
             ++ticks;
         }
@@ -160,7 +160,7 @@ private Q_SLOTS:
         }
         rig.tester.config().silent = false;
         QVERIFY(rig.connect());
-        QCOMPARE(rig.s.ComChan, TesterState::Integer(1));
+        QCOMPARE(rig.s.link.port, TesterState::Integer(1));
     }
 
     // Two testers in one program, each its own session on its own port: each
@@ -190,7 +190,7 @@ private Q_SLOTS:
         for (int i = 0; i < 2; ++i) {
             auto idle = [&, i] { return sessions[i]->state().DownLoadedOnce && sessions[i]->engine().CommReady(); };
             QVERIFY(rigs[i].tickUntil(idle, 200));
-            sessions[i]->engine().SendCommand(162);
+            sessions[i]->engine().SendCommand(Command::RunToLimits);
         }
         QVERIFY(rigs[0].tickUntil([&] { return one.trendHistory().size() >= 5; }, 400));
         QVERIFY(rigs[1].tickUntil([&] { return !two.state().Running && two.engine().CommReady(); }, 400));

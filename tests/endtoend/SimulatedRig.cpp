@@ -158,5 +158,5 @@ bool SimulatedRig::connect()
 
 bool SimulatedRig::settle()
 {
-    return tickUntil([this] { return s.ComChanOpen && s.ComSeq == 0 && engine->CommReady(); }, 100);
+    return tickUntil([this] { return s.link.portOpen && s.link.step == LinkStep::Idle && engine->CommReady(); }, 100);
 }

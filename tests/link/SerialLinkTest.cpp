@@ -1,6 +1,8 @@
+#include "engine/link/Commands.h"
 #include "engine/link/SerialLink.h"
 #include "supervision/EngineRig.h"
 
+#include <QSet>
 #include <QTest>
 
 // The link's reading of the line, and what one command puts on the line and
@@ -32,13 +34,13 @@ private Q_SLOTS:
 
         EngineRig rig;
         SerialLink &link = rig.engine.link();
-        rig.s.ComCnt = 40;
+        rig.s.link.quietTicks = 40;
         rig.port.queueInput(received);
 
         QTEST(link.GetSerial(), "complete");
         QTEST(link.ReplyLine, "replyLine");
         QTEST(link.RxBuffer, "leftOver");
-        QCOMPARE(int(rig.s.ComCnt), 0);   // any character shows the tester awake
+        QCOMPARE(int(rig.s.link.quietTicks), 0);   // any character shows the tester awake
         QTEST(link.takePendingSignals(), "kept");
         QVERIFY(link.takePendingSignals().isEmpty());
     }
@@ -48,10 +50,10 @@ private Q_SLOTS:
         EngineRig rig;
         SerialLink &link = rig.engine.link();
         for (int chunk = 0; chunk < 500; ++chunk) {
-            rig.s.ComCnt = 100;
+            rig.s.link.quietTicks = 100;
             rig.port.queueInput(QByteArray(100, char('a' + chunk % 26)));
             QVERIFY(!link.GetSerial());
-            QCOMPARE(int(rig.s.ComCnt), 0);
+            QCOMPARE(int(rig.s.link.quietTicks), 0);
         }
         // The newest characters are the ones kept, and a line end still completes them.
         const QByteArray kept = link.RxBuffer;
@@ -61,6 +63,19 @@ private Q_SLOTS:
         QVERIFY(link.GetSerial());
         QCOMPARE(link.ReplyLine, QString::fromLatin1(kept + "xyz"));
         QVERIFY(link.RxBuffer.isEmpty());
+    }
+
+    // Every code of the tester's set goes out as its two hex digits; the
+    // holes in the set and the codes around it have no text.
+    void commandTexts()
+    {
+        const QSet<int> holes = {168, 169, 173, 185, 186, 187, 188, 189, 190, 191};
+        for (int code = 150; code <= 250; ++code) {
+            const bool known = code >= 160 && code <= 243 && !holes.contains(code);
+            QCOMPARE(CommandText(Command(code)), known ? QString::number(code, 16).toUpper() : QString());
+            QCOMPARE(IsBareCommand(Command(code)), known && code < 224);
+            QCOMPARE(IsValueCommand(Command(code)), known && code >= 224);
+        }
     }
 
     void send_data()
@@ -95,13 +110,13 @@ private Q_SLOTS:
         rig.port.refuseAll = link == "closed";
         if (link != "closed")
             rig.linkUp();
-        rig.s.ComCnt = TesterState::Integer(quietTicks);
+        rig.s.link.quietTicks = TesterState::Integer(quietTicks);
         if (link == "busy")
-            rig.engine.SendCommand(174);
+            rig.engine.SendCommand(Command::SampleData);
         if (value.isNull())
-            rig.engine.SendCommand(code);
+            rig.engine.SendCommand(Command(code));
         else
-            rig.engine.SendValueCommand(code, value);
+            rig.engine.SendValueCommand(Command(code), value);
         QTEST(rig.engine.CommReady(), "readyAtOnce");
 
         rig.runUntilIdle();

@@ -69,13 +69,13 @@ struct Rig
         return c == form->palette().color(QPalette::Active, w->foregroundRole()) ? QColor() : c;
     }
     // Ticks until a full sample came in and the link is idle again.
-    bool sampled(int code = 0)
+    bool sampled(Command command = Command::None)
     {
-        if (code)
-            form->engine().SendCommand(code);
+        if (command != Command::None)
+            form->engine().SendCommand(command);
         for (int i = 0; i < 100; ++i) {
             form->engine().Tick();
-            if (form->state().DownLoadedOnce && form->state().ComSeq == 0 && !form->state().MustWait)
+            if (form->state().DownLoadedOnce && form->state().link.step == LinkStep::Idle && !form->state().link.busy)
                 return true;
         }
         return false;
@@ -169,15 +169,15 @@ private Q_SLOTS:
         rig.nextRecord = record(8);
         for (int refusals = 1; refusals <= 3; ++refusals) {
             QVERIFY(matches(Connected, rig.text("LinkStateLbl")));
-            rig.form->engine().SendCommand(174);
-            for (int i = 0; i < 100 && rig.form->state().ComSeq != 0; ++i)
+            rig.form->engine().SendCommand(Command::SampleData);
+            for (int i = 0; i < 100 && rig.form->state().link.step != LinkStep::Idle; ++i)
                 rig.form->engine().Tick();
         }
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("7"));
         QCOMPARE(rig.text("LinkStateLbl"), refused);
         QVERIFY(rig.colour("LinkStateLbl").isValid());
         rig.noStar = false;
-        QVERIFY(rig.sampled(174));
+        QVERIFY(rig.sampled(Command::SampleData));
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("8"));
         QVERIFY(matches(Connected, rig.text("LinkStateLbl")));
         QCOMPARE(rig.colour("LinkStateLbl"), QColor());
@@ -198,7 +198,7 @@ private Q_SLOTS:
         QString path = dir.filePath(QStringLiteral("run.txt"));
         QVERIFY(rig.form->dataLog().OpenFile(path));
         rig.nextRecord = record(8, 500);   // exactly at the limit
-        QVERIFY(rig.sampled(174));
+        QVERIFY(rig.sampled(Command::SampleData));
         QVERIFY2(matches("run.txt: 1 line, last at \\d\\d:\\d\\d:\\d\\d", rig.text("LoggingLbl")), qPrintable(rig.text("LoggingLbl")));
         QCOMPARE(rig.colour("LoggingLbl"), QColor());
         QCOMPARE(rig.colour("DownMaxRBox"), QColor());
@@ -212,7 +212,7 @@ private Q_SLOTS:
         // count outgrows what the boxes were made for.
         for (const int cycles : {8, std::numeric_limits<int>::max()}) {
             rig.nextRecord = record(cycles);
-            QVERIFY(rig.sampled(174));
+            QVERIFY(rig.sampled(Command::SampleData));
             rig.form->resize(1, 1);
             QCoreApplication::processEvents();
             for (QWidget *shown : rig.form->findChildren<QWidget *>()) {
@@ -261,30 +261,31 @@ private Q_SLOTS:
     // colour of their own.
     void runStopShownWithReasonAndTime_data()
     {
-        QTest::addColumn<int>("command");   // from here: 162 run to limits, 161 stop; 0: the tester's "-"
+        QTest::addColumn<int>("code");   // from here: run to limits or stop; None: the tester's "-"
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("limitColour");
-        QTest::newRow("the tester ends at its cycle limit") << 0 << "Stopped at cycle limit (1000) at 14:02" << true;
-        QTest::newRow("stopped from here") << 161 << "Stopped by the operator at 14:02" << false;
+        QTest::newRow("the tester ends at its cycle limit") << wireCode(Command::None) << "Stopped at cycle limit (1000) at 14:02" << true;
+        QTest::newRow("stopped from here") << wireCode(Command::Stop) << "Stopped by the operator at 14:02" << false;
         QTest::newRow("started from here with the limit already reached")
-            << 162 << "Stopped at cycle limit (1000) at 14:02" << true;
+            << wireCode(Command::RunToLimits) << "Stopped at cycle limit (1000) at 14:02" << true;
     }
 
     void runStopShownWithReasonAndTime()
     {
-        QFETCH(int, command);
+        QFETCH(int, code);
+        const Command command = Command(code);
         Rig rig;
         rig.form->engine().decoder().setClock([] { return QDateTime(QDate(2024, 3, 8), QTime(14, 2, 30)); });
         // The tester is found running, or stopped at its limit for a run started from here.
         const QByteArray stopped = record(1000, 100, false);
-        rig.nextRecord = command == 162 ? stopped : record(7);
+        rig.nextRecord = command == Command::RunToLimits ? stopped : record(7);
         QVERIFY(rig.sampled());
-        QCOMPARE(rig.text("RunStateLbl"), command == 162 ? QStringLiteral("Stopped") : QStringLiteral("Running to limits"));
+        QCOMPARE(rig.text("RunStateLbl"), command == Command::RunToLimits ? QStringLiteral("Stopped") : QStringLiteral("Running to limits"));
         rig.nextRecord = stopped;
-        if (command != 161)
+        if (command != Command::Stop)
             rig.port.queueInput("-");   // the tester ends the run
         QVERIFY(rig.sampled(command));
-        if (command == 162)
+        if (command == Command::RunToLimits)
             QVERIFY(rig.sampled());   // the "-" that came with the acknowledgement asks for the sample
         QTEST(rig.text("RunStateLbl"), "shown");
         QFETCH(bool, limitColour);

@@ -73,10 +73,10 @@ struct Rig
     {
         port.selectPort(1);
         port.open();
-        s().ComChanOpen = true;
-        s().ComSeq = 0;
-        s().ComCnt = 0;   // a recent exchange: commands go out without a wake-up
-        s().MustWait = false;
+        s().link.portOpen = true;
+        s().link.step = LinkStep::Idle;
+        s().link.quietTicks = 0;   // a recent exchange: commands go out without a wake-up
+        s().link.busy = false;
         s().DownLoadedOnce = true;
         form->SetControls();
     }
@@ -181,7 +181,7 @@ private Q_SLOTS:
     // The controls that matter in each situation the operator meets.
     void controlsFollowTheSituation_data()
     {
-        QTest::addColumn<QString>("setup");            // what holds: "port", "running", "sampled", "file"
+        QTest::addColumn<QString>("setup");            // what holds: "port", "running", "sampled", "file", "vanishes"
         QTest::addColumn<QString>("use");              // a control the operator then uses
         QTest::addColumn<QByteArrayList>("replies");   // the tester's lines that follow
         QTest::addColumn<QStringList>("enabled");
@@ -199,6 +199,9 @@ private Q_SLOTS:
             << QStringList{"RunStopMenu", "sampleButton", "ConfigureLearnMenu", "FilePrintMenu"};
         QTest::newRow("no sample yet") << "port" << "" << QByteArrayList() << QStringList{"RunStopMenu", "ConfigureLearnMenu"}
             << QStringList{"FileNewMenu", "FileOpenMenu", "FilePrintMenu", "cycleCountBox", "sampleDateBox"};
+        // A busy link keeps the commands a moment; a line that is gone does not.
+        QTest::newRow("the line gone") << "port sampled vanishes" << "" << QByteArrayList()
+            << QStringList{"FileExitMenu", "HelpAboutMenu"} << QStringList{"RunRunLimitMenu", "sampleButton"};
         // Stop is acknowledged, the wake-up for the sample that follows too, the sample is refused.
         QTest::newRow("stopped, the sample after it refused") << "port sampled running" << "RunStopMenu"
             << QByteArrayList{"*", "*", "?"} << needStopped << QStringList();
@@ -218,6 +221,10 @@ private Q_SLOTS:
         rig.s().DownLoadedOnce = setup.contains("sampled");
         rig.s().DataFileOpen = setup.contains("file");
         rig.form->SetControls();
+        if (setup.contains("vanishes")) {
+            rig.port.vanish();
+            rig.form->engine().Tick();
+        }
         if (!use.isEmpty())
             rig.use(use);
         for (const QByteArray &line : replies) {
@@ -274,7 +281,7 @@ private Q_SLOTS:
             startedTicked = save->isChecked();
             save->setChecked(saving);
             if (busyMeanwhile) {
-                rig.form->engine().SendCommand(174);   // say, the tester's "+" was answered
+                rig.form->engine().SendCommand(Command::SampleData);   // say, the tester's "+" was answered
                 rig.port.written.clear();
             }
             dialog->findChild<QLineEdit *>("BreakCountEdit")->setText("100");
@@ -321,7 +328,7 @@ private Q_SLOTS:
         rig.s().RepeatCount = 50;
         rig.s().IsDirtyData = unsavedSample;
         rig.s().IsDirtyConfig = unsavedConfig;
-        rig.s().ComChan = 5;
+        rig.s().link.port = 5;
         rig.dialogs.answers = {AnswerCancel};
 
         QCOMPARE(rig.form->close(), closes);
@@ -519,7 +526,7 @@ private Q_SLOTS:
         QCOMPARE(describedAnew, QStringLiteral("FT232R USB UART"));
         QTEST(devices.pinned, "after");
         QFETCH(bool, searchAgain);
-        QCOMPARE(rig.s().ComChanOpen, !searchAgain);
+        QCOMPARE(rig.s().link.portOpen, !searchAgain);
     }
 
     // Each file dialog opens in the folder of the last file of its kind, or

@@ -66,7 +66,7 @@ private Q_SLOTS:
         QVERIFY(rig.tickUntil([&] { return rig.session(0).state().CycleCount >= 40 && !rig.kinds("41800001").isEmpty(); },
                               2000));
         QVERIFY(rig.tickUntil([&] { return rig.kinds("41800002").contains("sequential-limit"); }, 2000));
-        rig.session(2).engine().SendCommand(161);
+        rig.session(2).engine().SendCommand(Command::Stop);
         QVERIFY(rig.tickUntil([&] { return !rig.kinds("41800003").isEmpty(); }, 400));
         rig.tick(100);
 
@@ -106,7 +106,7 @@ private Q_SLOTS:
         rig.tick(40);   // more samples, still running
         Q_EMIT rig.session(1).runStarted(162);
         for (int row = 0; row < 2; ++row)
-            rig.session(row).engine().SendCommand(161);
+            rig.session(row).engine().SendCommand(Command::Stop);
         rig.tick(100);
         QCOMPARE(rig.kinds("41800001"), QStringList{"run-ended"});
         QCOMPARE(rig.kinds("41800002"), (QStringList{"run-ended", "run-stopped"}));

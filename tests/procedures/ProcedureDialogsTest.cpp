@@ -32,9 +32,9 @@ struct Rig
     {
         port.selectPort(1);
         port.open();
-        s.ComChanOpen = true;
-        s.ComCnt = 0;
-        s.MustWait = false;
+        s.link.portOpen = true;
+        s.link.quietTicks = 0;
+        s.link.busy = false;
         s.vRMode = 0;
         s.vRPullUp = 1000;
         form.SetControls();
@@ -48,7 +48,7 @@ struct Rig
     // Ticks until the tester has answered everything sent.
     void settle()
     {
-        for (int i = 0; i < 20 && (s.ComSeq != 0 || s.MustWait); ++i)
+        for (int i = 0; i < 20 && (s.link.step != LinkStep::Idle || s.link.busy); ++i)
             form.engine().Tick();
     }
     QStringList frames()
@@ -126,7 +126,7 @@ private Q_SLOTS:
         QTest::newRow("Enter cancels") << 1 << false << "Enter" << 0 << QStringList();
         // A learn that never started leaves nothing to turn the next
         // download into a counter reset and a test run.
-        QTest::newRow("a reply awaited") << 0 << true << "OKButton" << 10 << QStringList();
+        QTest::newRow("a reply awaited") << 0 << true << "OKButton" << int(LinkStep::AwaitingReply) << QStringList();
     }
 
     void learnDialog()
@@ -137,7 +137,7 @@ private Q_SLOTS:
         QFETCH(int, comSeq);
         QFETCH(QStringList, frames);
         Rig rig;
-        rig.s.ComSeq = TesterState::Integer(comSeq);
+        rig.s.link.step = LinkStep(comSeq);
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
             dialog->findChild<QComboBox *>("switchTypeSelect")->setCurrentIndex(switchType);
@@ -166,7 +166,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("editor");
         QTest::newRow("never ends: gives up at the 16th second") << false << 0 << false << 16 << false;
         QTest::newRow("end of run logged to an open data file") << true << 0 << true << 1 << true;
-        QTest::newRow("end of run, its data still awaited") << true << 174 << false << 16 << false;
+        QTest::newRow("end of run, its data still awaited") << true << wireCode(Command::SampleData) << false << 16 << false;
     }
 
     void learnWindow()
@@ -181,8 +181,8 @@ private Q_SLOTS:
         answerer.then([](QDialog *dialog) { Click(dialog, "OKButton"); });
         answerer.then([&](QDialog *dialog) {
             rig.s.Terminated = ended;
-            rig.s.comDelayed = TesterState::Integer(inFlight);
-            rig.s.ComSeq = inFlight ? 10 : 0;
+            rig.s.link.inFlight = Command(inFlight);
+            rig.s.link.step = inFlight ? LinkStep::AwaitingReply : LinkStep::Idle;
             rig.s.IsDirtyData = !dataFileOpen;
             rig.s.vLastUpStrokeTime = 101;
             for (int second = 1; second < closesAt; ++second)

@@ -145,7 +145,8 @@ private Q_SLOTS:
         Rig rig(tester[0], tester[1], tester[2], tester[3]);
         if (tester[4])
             rig.menus.filePrintSetup->trigger();
-        QCOMPARE(int(rig.s.AppOrientation), tester[4] ? 2 : -8);
+        QCOMPARE(rig.report->chosenOrientation(),
+                 tester[4] ? std::optional(QPageLayout::Landscape) : std::nullopt);
         rig.report->fileExportPdf->trigger();
         QCOMPARE(rig.dialogs.calls, QStringList());
 
@@ -198,7 +199,7 @@ private Q_SLOTS:
         QCOMPARE(rig.dialogs.calls, expected);
         rig.printDialogs->orientation = QPageLayout::Portrait;
         rig.menus.filePrintSetup->trigger();
-        QCOMPARE(int(rig.s.AppOrientation), 1);
+        QCOMPARE(rig.report->chosenOrientation(), std::optional(QPageLayout::Portrait));
         // Preview and PDF are there exactly when Print is.
         for (bool on : {false, true}) {
             rig.menus.filePrint->setEnabled(on);

@@ -31,11 +31,11 @@ struct EngineRig
     {
         port.selectPort(1);
         port.open();
-        s.ComChan = 1;
-        s.ComChanOpen = true;
-        s.ComSeq = 0;
-        s.ComCnt = 0;
-        s.MustWait = false;
+        s.link.port = 1;
+        s.link.portOpen = true;
+        s.link.step = LinkStep::Idle;
+        s.link.quietTicks = 0;
+        s.link.busy = false;
     }
 
     // A tester that acknowledges every wake-up and command at once; a data
@@ -57,7 +57,7 @@ struct EngineRig
     {
         for (int i = 0; i < limit; ++i) {
             tick();
-            if (s.ComSeq == 0 && port.input.isEmpty())
+            if (s.link.step == LinkStep::Idle && port.input.isEmpty())
                 return;
         }
     }

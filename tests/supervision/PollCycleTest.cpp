@@ -5,10 +5,11 @@
 
 #include <QTest>
 
-// Sends `code` on a lively line and feeds the reply `data` back.
+// Sends the command of wire code `code` on a lively line and feeds the
+// reply `data` back.
 static void exchange(EngineRig &rig, int code, const QByteArray &data)
 {
-    rig.engine.SendCommand(code);
+    rig.engine.SendCommand(Command(code));
     QCOMPARE(rig.port.takeFrames().size(), 1);
     rig.port.queueInput("*" + data + "\r");
     rig.tick(2);
@@ -71,7 +72,7 @@ private Q_SLOTS:
 
         EngineRig rig;
         rig.answerEverything();
-        rig.s.LEDCounter = phase;
+        rig.s.link.slowTaskTicks = phase;
         for (int i = 0; i < 20 && rig.view.barText != QLatin1String("Tester Found On Comm 1"); ++i)
             rig.tick();
         QCOMPARE(rig.view.barText, QStringLiteral("Tester Found On Comm 1"));
@@ -106,9 +107,9 @@ private Q_SLOTS:
         EngineRig rig;
         rig.linkUp();
         rig.s.GoAgainMode = true;              // break-update mode armed
-        rig.s.ComCnt = crossing == 2 ? 100 : 0;
+        rig.s.link.quietTicks = crossing == 2 ? 100 : 0;
         if (crossing)
-            rig.engine.SendCommand(200);
+            rig.engine.SendCommand(Command::ReadCycleCount);
         rig.port.queueInput(received);
         rig.tick();
         if (crossing == 2) {
@@ -198,7 +199,7 @@ private Q_SLOTS:
         EngineRig rig;
         rig.linkUp();
         rig.tick(6);                           // more than 5 quiet ticks
-        rig.engine.SendCommand(174);
+        rig.engine.SendCommand(Command::SampleData);
         QCOMPARE(rig.port.takeFrames(), QStringList{"<ESC>"});
         rig.port.queueInput("?\r");            // not an acknowledgement: keep waiting
         rig.tick(2);
@@ -213,45 +214,48 @@ private Q_SLOTS:
     // after the byte that asked for it, and the port is given up.
     void noisyLineStillTimesOut_data()
     {
-        QTest::addColumn<int>("waitingIn");         // ComSeq while the answer is awaited
+        QTest::addColumn<int>("waitingStep");       // the link's step while the answer is awaited
         QTest::addColumn<QByteArray>("noise");
         QTest::addColumn<bool>("askedAgain");       // the operator sends the command again meanwhile
 
-        QTest::newRow("reply to a command") << 10 << QByteArray("+") << false;
-        QTest::newRow("answer to a wake-up") << 5 << QByteArray("+\x85*\r") << false;
-        QTest::newRow("answer to a wake-up, asked again") << 5 << QByteArray("+") << true;
-        QTest::newRow("first probe answer") << 32 << QByteArray("+") << false;
-        QTest::newRow("second probe answer") << 34 << QByteArray("-\x85*\r") << false;
+        const int reply = int(LinkStep::AwaitingReply), wakeUp = int(LinkStep::AwaitingWakeUp);
+        const int firstProbe = int(LinkStep::ProbeFirstAnswer), secondProbe = int(LinkStep::ProbeSecondAnswer);
+        QTest::newRow("reply to a command") << reply << QByteArray("+") << false;
+        QTest::newRow("answer to a wake-up") << wakeUp << QByteArray("+\x85*\r") << false;
+        QTest::newRow("answer to a wake-up, asked again") << wakeUp << QByteArray("+") << true;
+        QTest::newRow("first probe answer") << firstProbe << QByteArray("+") << false;
+        QTest::newRow("second probe answer") << secondProbe << QByteArray("-\x85*\r") << false;
     }
 
     void noisyLineStillTimesOut()
     {
-        QFETCH(int, waitingIn);
+        QFETCH(int, waitingStep);
+        const LinkStep waitingIn = LinkStep(waitingStep);
         QFETCH(QByteArray, noise);
         QFETCH(bool, askedAgain);
         EngineRig rig;
-        if (waitingIn >= 32) {
+        if (waitingIn >= LinkStep::ProbeFirstAnswer) {
             rig.tick(2);                            // port 1 opened, first wake-up sent
-            if (waitingIn == 34) {
+            if (waitingIn == LinkStep::ProbeSecondAnswer) {
                 rig.port.queueInput("\r");
                 rig.tick();
             }
         } else {
             rig.linkUp();
-            rig.s.ComCnt = waitingIn == 5 ? 100 : 0;
-            rig.engine.SendCommand(174);
+            rig.s.link.quietTicks = waitingIn == LinkStep::AwaitingWakeUp ? 100 : 0;
+            rig.engine.SendCommand(Command::SampleData);
         }
-        QCOMPARE(int(rig.s.ComSeq), waitingIn);
-        for (int tick = 1; tick < PollCycle::ReplyTimeout; ++tick) {
+        QCOMPARE(rig.s.link.step, waitingIn);
+        for (int tick = 1; tick < ReplyTimeoutTicks; ++tick) {
             if (tick % 40 == 0)
                 rig.port.queueInput(noise);
             if (tick % 40 == 20 && askedAgain)
-                rig.engine.SendCommand(174);    // a second wake-up goes out
+                rig.engine.SendCommand(Command::SampleData);    // a second wake-up goes out
             rig.tick();
-            QVERIFY2(rig.s.ComChanOpen && rig.s.ComSeq == waitingIn, qPrintable(QString::number(tick)));
+            QVERIFY2(rig.s.link.portOpen && rig.s.link.step == waitingIn, qPrintable(QString::number(tick)));
         }
         rig.tick();
-        QVERIFY(!rig.s.ComChanOpen);
+        QVERIFY(!rig.s.link.portOpen);
     }
 
     // A link state that is none of the known ones loses what was in flight:
@@ -260,11 +264,11 @@ private Q_SLOTS:
     {
         EngineRig rig;
         rig.linkUp();
-        rig.s.ComSeq = 7;
-        rig.s.MustWait = true;
+        rig.s.link.step = LinkStep(7);
+        rig.s.link.busy = true;
         rig.s.MasterUpdate = rig.s.LearnConfigure = true;
         rig.tick();
-        QVERIFY(rig.engine.CommReady() && !rig.s.MustWait);
+        QVERIFY(rig.engine.CommReady() && !rig.s.link.busy);
         QVERIFY(!rig.s.MasterUpdate && !rig.s.LearnConfigure);
     }
 
@@ -275,8 +279,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("brokenAt");
         QTest::addColumn<bool>("silent");
-        QTest::newRow("range value rejected") << 239 << false;
-        QTest::newRow("counter reset unanswered") << 202 << true;
+        QTest::newRow("range value rejected") << wireCode(Command::WriteRange) << false;
+        QTest::newRow("counter reset unanswered") << wireCode(Command::ClearSeqCount) << true;
     }
 
     void interruptedChainLeavesNothingBehind()
@@ -285,7 +289,7 @@ private Q_SLOTS:
         QFETCH(bool, silent);
         EngineRig rig;
         rig.linkUp();
-        QByteArray broken = CommandText(brokenAt).toLatin1();
+        QByteArray broken = CommandText(Command(brokenAt)).toLatin1();
         rig.port.onWrite = [&](const QByteArray &bytes) {
             const bool breakHere = !broken.isEmpty() && bytes.startsWith(broken);
             if (breakHere)
@@ -310,7 +314,7 @@ private Q_SLOTS:
         rig.answerEverything();
         rig.s.ClearFailCount = false;
         rig.s.ClearCycleCount = false;
-        rig.engine.DoNextClear(0);
+        rig.engine.DoNextClear(Command::None);
         rig.runUntilIdle();
         QCOMPARE(rig.port.frames(), (QStringList{"C2", "CA", "AE"}));
         QVERIFY(rig.s.ClearCycleCount && rig.s.ClearFailCount && rig.s.ClearSeqCount && rig.s.ClearMinMax);
