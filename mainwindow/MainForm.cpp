@@ -623,11 +623,6 @@ void MainForm::showSampleDate(const QString &text)
     SetSteadyText(SampleDate, text);
 }
 
-int MainForm::ledDrawing() const
-{
-    return Shape1->drawing();
-}
-
 void MainForm::drawLed(int drawing)
 {
     Shape1->draw(drawing);

@@ -60,7 +60,6 @@ public:
     void DisplayRValue() override;
     void DisplaySerialNum() override;
     void showSampleDate(const QString &text) override;
-    int ledDrawing() const override;
     void drawLed(int drawing) override;
     void beep() override;
     void setTitle(const QString &text) override;

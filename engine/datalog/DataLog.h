@@ -1,7 +1,5 @@
 #pragma once
 
-#include "engine/state/TesterView.h"
-
 #include <QDateTime>
 #include <QFile>
 #include <QObject>
@@ -31,15 +29,15 @@ QString SampleLine(const TesterState &s);
 
 // The data log file: one comma-separated line per sample, appended while a
 // file is open; the window title names the file.
-class DataLog : public SampleLog
+class DataLog
 {
 public:
     DataLog(TesterState &state, MessageDialogs &dialogs, DataFileDialog &fileDialog,
             Registry &registry, std::function<void(const QString &)> setWindowTitle);
-    ~DataLog() override;
+    ~DataLog();
 
     bool OpenFile(QString &nam);
-    void SaveToFile() override;
+    void SaveToFile();
     bool SaveData(int creatfile);
     bool CheckDataSaved(bool closing);
     void NewName(const QString &nam);

@@ -22,7 +22,6 @@ void SessionView::SetControls()
 
 void SessionView::drawLed(int drawing)
 {
-    led = drawing;
     toWindow([=](TesterView &w) { w.drawLed(drawing); });
 }
 
@@ -45,13 +44,14 @@ void SessionView::showManualReading(const QString &text)
         manual->showManualReading(text);
 }
 
-void SessionView::sampleDecoded()
+// Every sample, once the data log and the archive have it.
+void SessionView::sampleTaken(const DecodedSample &)
 {
     // The history first: the window's trend draws from it.
     history.append(TrendReadingFromState(s));
     summary.sampleTaken(s);
     toWindow([](TesterView &w) { w.sampleDecoded(); });
-    Q_EMIT sampleTaken();
+    Q_EMIT sampleArrived();
 }
 
 void SessionView::portTried(int port, const QString &problem)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/state/DecodedSample.h"
 #include "engine/state/TesterView.h"
 
 #include <QDateTime>
@@ -12,12 +13,12 @@ class TrendHistory;
 struct TesterState;
 
 // A tester's session as its engine sees it: every call goes on to the
-// window that shows the tester, when one is open. The LED and the title are
-// remembered, so that a window that opens later shows them; each sample
+// window that shows the tester, when one is open. The title is remembered,
+// so that a window that opens later shows it; each sample
 // joins the run's history, and the link, the run and each sample its
 // summary, before the window hears of them; they are also told through
 // signals.
-class SessionView : public QObject, public TesterView
+class SessionView : public QObject, public TesterView, public SampleListener
 {
     Q_OBJECT
 
@@ -44,13 +45,12 @@ public:
     void DisplayRValue() override;
     void DisplaySerialNum() override;
     void showSampleDate(const QString &text) override;
-    int ledDrawing() const override { return led; }
     void drawLed(int drawing) override;
     void beep() override;
     void setPistonBox(bool ticked) override;
     void showManualReading(const QString &text) override;
     void setTitle(const QString &text) override;
-    void sampleDecoded() override;
+    void sampleTaken(const DecodedSample &sample) override;
     void portTried(int port, const QString &problem) override;
     void linkFound(int port, const QString &device, const QDateTime &at) override;
     void linkLost(const QDateTime &at) override;
@@ -60,7 +60,7 @@ public:
     void testerChanged(TesterChange change) override;
 
 Q_SIGNALS:
-    void sampleTaken();
+    void sampleArrived();
     void searchTried(int port, const QString &problem);
     void testerFound(int port, const QString &device, const QDateTime &at);
     void testerLost(const QDateTime &at);
@@ -82,6 +82,5 @@ private:
     RunGlance &summary;
     ManualControl *manual = nullptr;
     TesterView *window = nullptr;
-    int led = 1;   // the error LED as last drawn: 0 lit, 1 dark
     QString lastTitle;
 };

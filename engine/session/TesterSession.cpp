@@ -7,7 +7,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/procedures/ManualControl.h"
-#include "engine/session/ArchivedSampleLog.h"
+#include "engine/session/SampleRoute.h"
 #include "engine/session/SessionView.h"
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/StateTexts.h"
@@ -76,14 +76,15 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     recorder = std::make_unique<RunRecorder>(s, outside.archive ? *outside.archive : *discardedRecords,
                                              QSysInfo::machineHostName(), QStringLiteral(LIFECYCLE_VERSION));
     runFileLog = std::make_unique<RunFileLog>(s);
-    sampling = std::make_unique<ArchivedSampleLog>(*log, *recorder);
+    samples = std::make_unique<SampleRoute>(*log, *recorder);
+    samples->addListener(*view);
     testerEngine = std::make_unique<TesterEngine>(s, outside.port, *view);
     testerEngine->link().sharePorts(outside.sharedPorts);
-    testerEngine->setSampleLog(sampling.get());
+    testerEngine->setSampleListener(samples.get());
     config = std::make_unique<ConfigCommands>(s, *testerEngine, outside.dialogs, outside.configFileDialog, *prefs);
     manualControl = std::make_unique<ManualControl>(s, *testerEngine);
     view->setManualControl(*manualControl);
-    connect(view.get(), &SessionView::sampleTaken, this, &TesterSession::sampleDecoded);
+    connect(view.get(), &SessionView::sampleArrived, this, &TesterSession::sampleDecoded);
     connect(view.get(), &SessionView::searchTried, this, &TesterSession::portTried);
     connect(view.get(), &SessionView::testerFound, this, &TesterSession::linkFound);
     connect(view.get(), &SessionView::testerLost, this, &TesterSession::linkLost);
@@ -214,6 +215,11 @@ void TesterSession::setWindow(TesterView *window)
         showEverything(*window);
 }
 
+SampleListener &TesterSession::sampleRoute()
+{
+    return *samples;
+}
+
 TesterView &TesterSession::engineView()
 {
     return *view;
@@ -235,7 +241,7 @@ void TesterSession::showEverything(TesterView &window)
         window.DisplayData();
         window.showSampleDate(FormatSampleTime(s.vUpdateTime));
     }
-    window.drawLed(view->ledDrawing());
+    window.drawLed(testerEngine->ledDrawing());
     if (!view->title().isEmpty())
         window.setTitle(view->title());
 }

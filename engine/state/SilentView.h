@@ -3,8 +3,7 @@
 #include "engine/state/TesterView.h"
 
 // A main window that draws nothing, for programs that run the engine without
-// a screen (the soak run, the timing bench). It only remembers the LED so
-// the engine's blink logic sees a consistent lamp.
+// a screen (the soak run, the timing bench).
 class SilentView : public TesterView
 {
 public:
@@ -17,12 +16,8 @@ public:
     void DisplayRValue() override {}
     void DisplaySerialNum() override {}
     void showSampleDate(const QString &) override {}
-    int ledDrawing() const override { return led; }
-    void drawLed(int drawing) override { led = drawing; }
+    void drawLed(int) override {}
     void beep() override {}
     void setPistonBox(bool) override {}
     void showManualReading(const QString &) override {}
-
-private:
-    int led = 1;
 };

@@ -26,8 +26,7 @@ public:
     virtual void DisplaySerialNum() = 0;
     virtual void showSampleDate(const QString &text) = 0;
 
-    // The error LED Shape1: 0 drawn filled (lit), 1 hollow (dark).
-    virtual int ledDrawing() const = 0;
+    // The error LED: 0 drawn filled (lit), 1 hollow (dark).
     virtual void drawLed(int drawing) = 0;
 
     virtual void beep() = 0;                                  // the tester ended a test
@@ -36,7 +35,8 @@ public:
     // The window title: the program's name, and the data file's while one is open.
     virtual void setTitle(const QString & /*text*/) {}
 
-    // A full data record was decoded into the state record (after DisplayData).
+    // A full data record was decoded into the state record (after DisplayData),
+    // and the data log and the archive have it.
     virtual void sampleDecoded() {}
 
     // The link, as it happens: the search tries a port (with why it did not
@@ -54,12 +54,4 @@ public:
     virtual void testerChanged(TesterChange /*change*/) {}
     // The tester acknowledged the stop command (161) sent from here.
     virtual void stopAcknowledged() {}
-};
-
-// Where a decoded sample goes: the data log appends it when a file is open.
-class SampleLog
-{
-public:
-    virtual ~SampleLog() = default;
-    virtual void SaveToFile() = 0;
 };

@@ -86,13 +86,18 @@ void PollCycle::slowTasks()
             link.NoCommMessage();
     }
     // The error LED: lit, dark, or blinking at one change per slow period.
-    const int drawn = view.ledDrawing();
-    if (s.LEDState == drawn)
+    if (s.LEDState == ledDrawn)
         return;
     if (s.LEDState == 0 || s.LEDState == 1)
-        view.drawLed(s.LEDState);
+        drawLed(s.LEDState);
     else if (s.LEDState == 2)
-        view.drawLed(drawn == 0 ? 1 : 0);
+        drawLed(ledDrawn == 0 ? 1 : 0);
+}
+
+void PollCycle::drawLed(int drawing)
+{
+    ledDrawn = drawing;
+    view.drawLed(drawing);
 }
 
 void PollCycle::searchStep()

@@ -39,11 +39,16 @@ public:
     // the ports were changed on purpose, so this is no lost link.
     void restartSearch();
 
+    // The error LED as last drawn: 0 lit, 1 dark. The cycle keeps it, so
+    // that a blinking lamp alternates whatever a window shows.
+    int ledDrawing() const { return ledDrawn; }
+
     // When link events happen; local time unless a test fixes it.
     std::function<QDateTime()> clock = &QDateTime::currentDateTime;
 
 private:
     void slowTasks();
+    void drawLed(int drawing);
     void searchStep();
     void idleStep();
     void wakeUpStep();
@@ -60,6 +65,7 @@ private:
     Commands &cmds;
     TesterView &view;
     ReplyEffects &replies;
+    int ledDrawn = 1;
     bool testerFound = false;   // a tester answered on the open port
     QMap<int, QString> openProblems;   // why ports of this search did not open, by port
 };

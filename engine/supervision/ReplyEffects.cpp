@@ -101,24 +101,31 @@ void ReplyEffects::runStarted(int code, int ledState)
     WaitStateClear(s, view);
 }
 
-void ReplyEffects::saveToFile()
+void ReplyEffects::showSample(const DecodedSample &sample)
 {
-    if (sampleLog)
-        sampleLog->SaveToFile();
+    view.setVersionPanel(DisplayVersion(s));
+    view.DisplaySerialNum();
+    view.setPistonBox(sample.pistonDown);
+    view.showSampleDate(FormatSampleTime(sample.takenAt));
+    view.DisplayMode();
+    view.DisplayRValue();
+    view.DisplayData();
 }
 
 void ReplyEffects::sampleReceived()
 {
-    decoder.GetAllData();
-    if (s.GoAgainMode && s.GoAgainFlag) {
-        // A break was reached: log it if asked, and arm the next break.
-        if (s.SaveToDatabase)
-            saveToFile();
-        cmds.SendValueCommand(243, QString::number(s.RepeatCount));
-    } else {
+    DecodedSample sample = decoder.decodeSample();
+    showSample(sample);
+    // A break was reached: the data log takes it only if asked, and the
+    // next break is armed once everyone has the sample.
+    sample.atBreak = s.GoAgainMode && s.GoAgainFlag;
+    sample.forDataLog = !sample.atBreak || s.SaveToDatabase;
+    if (!sample.atBreak)
         WaitStateClear(s, view);
-        saveToFile();
-    }
+    if (samples)
+        samples->sampleTaken(sample);
+    if (sample.atBreak)
+        cmds.SendValueCommand(243, QString::number(s.RepeatCount));
 }
 
 bool ReplyEffects::applySingleValue(int code)
@@ -188,6 +195,7 @@ void ReplyEffects::Apply(int code)
     case 192:
         ReadInteger(link.ReplyLine, s.vStatus);
         decoder.DecodeStatus(s.vStatus);
+        view.setPistonBox(PistonDown(s.vStatus));
         WaitStateClear(s, view);
         return;
     case 198:

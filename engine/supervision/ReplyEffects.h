@@ -4,8 +4,9 @@ class Commands;
 class ConfigDownload;
 class CounterReset;
 class DataDecoder;
-class SampleLog;
+class SampleListener;
 class SerialLink;
+struct DecodedSample;
 class TesterView;
 struct TesterState;
 
@@ -17,7 +18,8 @@ public:
     ReplyEffects(TesterState &state, SerialLink &link, Commands &commands, TesterView &view,
                  DataDecoder &decoder, CounterReset &reset, ConfigDownload &download);
 
-    void setSampleLog(SampleLog *log) { sampleLog = log; }
+    // Who hears of each decoded sample; may be null.
+    void setSampleListener(SampleListener *listener) { samples = listener; }
 
     void Apply(int code);
 
@@ -25,7 +27,7 @@ private:
     void forceWakeUp();
     void runStarted(int code, int ledState);
     void sampleReceived();
-    void saveToFile();
+    void showSample(const DecodedSample &sample);
     bool applySingleValue(int code);
 
     TesterState &s;
@@ -35,5 +37,5 @@ private:
     DataDecoder &decoder;
     CounterReset &reset;
     ConfigDownload &download;
-    SampleLog *sampleLog = nullptr;
+    SampleListener *samples = nullptr;
 };

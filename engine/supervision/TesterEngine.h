@@ -6,7 +6,7 @@
 #include <QString>
 #include <memory>
 
-class SampleLog;
+class SampleListener;
 class SerialPort;
 class TesterView;
 struct TesterState;
@@ -25,11 +25,12 @@ public:
     TesterEngine(TesterState &state, SerialPort &port, TesterView &view);
     ~TesterEngine();
 
-    void setSampleLog(SampleLog *log);   // where decoded samples are logged; may be null
+    void setSampleListener(SampleListener *listener);   // who hears of each decoded sample; may be null
 
     void Tick();                         // one poll tick (the main window's 50 ms timer)
     void restartSearch();                // after the ports were changed
     bool CommReady() const;
+    int ledDrawing() const;              // the error LED as last drawn: 0 lit, 1 dark
     void SendCommand(int code);
     void SendValueCommand(int code, const QString &value);
 

@@ -348,7 +348,9 @@ private Q_SLOTS:
         s.vRMode = 0;
         s.DownLoadedOnce = true;
         s.vUpdateTime = QDateTime(QDate(2026, 12, 6), QTime(14, 2, 11));
-        session.engineView().drawLed(0);
+        s.LEDState = 0;   // lit: drawn at the next slow task
+        for (int tick = 0; tick < 9; ++tick)
+            session.tick();
         session.engineView().setTitle(QStringLiteral("Model 418C Life Cycle Tester - run.txt"));
 
         auto form = std::make_unique<MainForm>(session);
@@ -361,7 +363,7 @@ private Q_SLOTS:
 
         form.reset();
         session.engineView().DisplayData();   // nothing left to draw on
-        QCOMPARE(session.engineView().ledDrawing(), 0);
+        QCOMPARE(session.engine().ledDrawing(), 0);
     }
 
     // Five new data files leave the last four in the menu, newest first; an "&"

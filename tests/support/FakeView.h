@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/state/DecodedSample.h"
 #include "engine/state/TesterView.h"
 
 #include <QString>
@@ -18,7 +19,6 @@ public:
     void DisplayRValue() override {}
     void DisplaySerialNum() override {}
     void showSampleDate(const QString &) override {}
-    int ledDrawing() const override { return led; }
     void drawLed(int drawing) override { led = drawing; }
     void beep() override { ++beeps; }
     void setPistonBox(bool) override {}
@@ -30,10 +30,19 @@ public:
     int dataShown = 0;
 };
 
-// The data log for tests: counts the samples it was asked to save.
-class FakeSampleLog : public SampleLog
+// Where the engine's samples go, for tests: counts every sample, and those
+// the data log would take.
+class FakeSampleListener : public SampleListener
 {
 public:
-    void SaveToFile() override { ++saved; }
+    void sampleTaken(const DecodedSample &sample) override
+    {
+        ++taken;
+        if (sample.forDataLog)
+            ++saved;
+        atBreak = sample.atBreak;
+    }
+    int taken = 0;
     int saved = 0;
+    bool atBreak = false;   // the last sample's
 };
