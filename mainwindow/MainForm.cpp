@@ -476,12 +476,12 @@ void MainForm::showBarPanels()
     StatBar->showPanels();
 }
 
-void MainForm::setVersionPanel(const QString &text)
+void MainForm::showVersion(const QString &text)
 {
     StatBar->setPanelText(4, text);
 }
 
-void MainForm::SetControls()
+void MainForm::updateControls()
 {
     // The link busy a moment after it was ready is most often the tester's
     // own sample being fetched, a few ticks: greying the commands for them
@@ -572,7 +572,7 @@ StrokeValues strokeValues(const TesterState &s, const StrokeSource &from, int co
 
 } // namespace
 
-void MainForm::DisplayData()
+void MainForm::showReadings()
 {
     const int contact = s.vContact;
     const bool lastBounce = HasLastBounce(s);
@@ -593,7 +593,7 @@ void MainForm::DisplayData()
     upPanel->showFailures({bool(error & 4), bool(error & 8), bool(error & 32), bool(error & 128)});
 }
 
-void MainForm::DisplayMode()
+void MainForm::showMode()
 {
     StatBar->setPanelText(3, ModePanelText(s));
     if (s.vRMode != LastModeShown)
@@ -608,12 +608,12 @@ void MainForm::DoContactLabels()
     LastModeShown = s.vRMode;
 }
 
-void MainForm::DisplayRValue()
+void MainForm::showPullUp()
 {
     StatBar->setPanelText(2, RValuePanelText(s));
 }
 
-void MainForm::DisplaySerialNum()
+void MainForm::showSerialNumber()
 {
     StatBar->setPanelText(1, SerialPanelText(s));
 }
@@ -628,7 +628,7 @@ void MainForm::drawLed(int drawing)
     Shape1->draw(drawing);
 }
 
-void MainForm::beep()
+void MainForm::testEnded()
 {
     QApplication::beep();
 }
@@ -646,7 +646,7 @@ void MainForm::showTitle()
         setWindowTitle(text);
 }
 
-void MainForm::sampleDecoded()
+void MainForm::sampleTaken(const DecodedSample &)
 {
     overview->sampleTaken();
     trendView->historyGrew();

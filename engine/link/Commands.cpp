@@ -26,7 +26,7 @@ QString CommandText(int code)
     return QString(text, 2);
 }
 
-Commands::Commands(TesterState &state, SerialLink &serialLink, TesterView &testerView)
+Commands::Commands(TesterState &state, SerialLink &serialLink, StatusDisplay &testerView)
     : s(state), link(serialLink), view(testerView)
 {
 }

@@ -3,7 +3,7 @@
 #include <QString>
 
 class SerialLink;
-class TesterView;
+class StatusDisplay;
 struct TesterState;
 
 // The tester's command codes and the two sending procedures. They never
@@ -19,7 +19,7 @@ public:
     // More quiet ticks than this and the tester wants a wake-up byte first.
     static constexpr int WakeUpThreshold = 5;
 
-    Commands(TesterState &state, SerialLink &link, TesterView &view);
+    Commands(TesterState &state, SerialLink &link, StatusDisplay &view);
 
     void SendCommand(int code);
     void SendValueCommand(int code, const QString &value);
@@ -29,7 +29,7 @@ private:
 
     TesterState &s;
     SerialLink &link;
-    TesterView &view;
+    StatusDisplay &view;
 };
 
 // Two upper-case hex digits of a code that has a text, else empty:

@@ -38,7 +38,7 @@ void ManualControl::Close()
     ticked = false;
 }
 
-void ManualControl::setPistonBox(bool pistonDown)
+void ManualControl::showPiston(bool pistonDown)
 {
     ticked = pistonDown;
     if (!open && !pistonDown)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/state/ManualDisplay.h"
+
 #include <QString>
 #include <functional>
 
@@ -8,9 +10,8 @@ struct TesterState;
 
 // Run, Manual: the operator moves the piston by hand and takes single
 // contact readings. The buttons only send commands; the answers come back
-// through the poll cycle, which the main window forwards here
-// (setPistonBox, showManualReading) for the open dialog to show.
-class ManualControl
+// through the poll cycle, which tells them here for the open dialog to show.
+class ManualControl : public ManualDisplay
 {
 public:
     enum Code : int { PistonDownCode = 163, PistonUpCode = 164, ReadDataCode = 180 };
@@ -31,8 +32,8 @@ public:
 
     // What the poll cycle decoded. A status ticks the box even while the
     // dialog is closed; the next dialog starts from it.
-    void setPistonBox(bool ticked);
-    void showManualReading(const QString &text);
+    void showPiston(bool down) override;
+    void showManualReading(const QString &text) override;
 
     bool isOpen() const { return open; }
     bool pistonTicked() const { return ticked; }

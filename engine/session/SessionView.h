@@ -1,13 +1,11 @@
 #pragma once
 
-#include "engine/state/DecodedSample.h"
 #include "engine/state/TesterView.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QString>
 
-class ManualControl;
 class RunGlance;
 class TrendHistory;
 struct TesterState;
@@ -18,7 +16,7 @@ struct TesterState;
 // joins the run's history, and the link, the run and each sample its
 // summary, before the window hears of them; they are also told through
 // signals.
-class SessionView : public QObject, public TesterView, public SampleListener
+class SessionView : public QObject, public TesterView
 {
     Q_OBJECT
 
@@ -28,27 +26,20 @@ public:
     {
     }
 
-    // The manual control shows the piston and the reading whether or not its
-    // dialog is open; it is built on the engine, after this view.
-    void setManualControl(ManualControl &control) { manual = &control; }
-
     void setWindow(TesterView *shownIn) { window = shownIn; }
     TesterView *shownIn() const { return window; }
     const QString &title() const { return lastTitle; }
 
     void showBarMessage(const QString &text) override;
     void showBarPanels() override;
-    void setVersionPanel(const QString &text) override;
-    void SetControls() override;
-    void DisplayData() override;
-    void DisplayMode() override;
-    void DisplayRValue() override;
-    void DisplaySerialNum() override;
+    void showVersion(const QString &text) override;
+    void updateControls() override;
+    void showReadings() override;
+    void showMode() override;
+    void showPullUp() override;
+    void showSerialNumber() override;
     void showSampleDate(const QString &text) override;
     void drawLed(int drawing) override;
-    void beep() override;
-    void setPistonBox(bool ticked) override;
-    void showManualReading(const QString &text) override;
     void setTitle(const QString &text) override;
     void sampleTaken(const DecodedSample &sample) override;
     void portTried(int port, const QString &problem) override;
@@ -80,7 +71,6 @@ private:
     const TesterState &s;
     TrendHistory &history;
     RunGlance &summary;
-    ManualControl *manual = nullptr;
     TesterView *window = nullptr;
     QString lastTitle;
 };

@@ -83,7 +83,7 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     testerEngine->setSampleListener(samples.get());
     config = std::make_unique<ConfigCommands>(s, *testerEngine, outside.dialogs, outside.configFileDialog, *prefs);
     manualControl = std::make_unique<ManualControl>(s, *testerEngine);
-    view->setManualControl(*manualControl);
+    testerEngine->setManualDisplay(manualControl.get());
     connect(view.get(), &SessionView::sampleArrived, this, &TesterSession::sampleDecoded);
     connect(view.get(), &SessionView::searchTried, this, &TesterSession::portTried);
     connect(view.get(), &SessionView::testerFound, this, &TesterSession::linkFound);
@@ -232,13 +232,13 @@ QString TesterSession::title() const
 
 void TesterSession::showEverything(TesterView &window)
 {
-    window.SetControls();
-    window.DisplaySerialNum();
-    window.setVersionPanel(DisplayVersion(s));
-    window.DisplayMode();
-    window.DisplayRValue();
+    window.updateControls();
+    window.showSerialNumber();
+    window.showVersion(DisplayVersion(s));
+    window.showMode();
+    window.showPullUp();
     if (s.DownLoadedOnce) {
-        window.DisplayData();
+        window.showReadings();
         window.showSampleDate(FormatSampleTime(s.vUpdateTime));
     }
     window.drawLed(testerEngine->ledDrawing());

@@ -9,15 +9,12 @@ class SilentView : public TesterView
 public:
     void showBarMessage(const QString &) override {}
     void showBarPanels() override {}
-    void setVersionPanel(const QString &) override {}
-    void SetControls() override {}
-    void DisplayData() override {}
-    void DisplayMode() override {}
-    void DisplayRValue() override {}
-    void DisplaySerialNum() override {}
+    void showVersion(const QString &) override {}
+    void updateControls() override {}
+    void showReadings() override {}
+    void showMode() override {}
+    void showPullUp() override {}
+    void showSerialNumber() override {}
     void showSampleDate(const QString &) override {}
     void drawLed(int) override {}
-    void beep() override {}
-    void setPistonBox(bool) override {}
-    void showManualReading(const QString &) override {}
 };

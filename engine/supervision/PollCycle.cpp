@@ -22,7 +22,8 @@ void countTick(TesterState::Integer &count)
 
 PollCycle::PollCycle(TesterState &state, SerialLink &serialLink, Commands &commands,
                      TesterView &testerView, ReplyEffects &replyEffects)
-    : s(state), link(serialLink), cmds(commands), view(testerView), replies(replyEffects)
+    : s(state), link(serialLink), cmds(commands), view(testerView), linkEvents(testerView),
+      runEvents(testerView), replies(replyEffects)
 {
 }
 
@@ -75,7 +76,7 @@ void PollCycle::restartSearch()
     openProblems.clear();
     s.ComChan = 0;
     chainDropped();
-    view.SetControls();
+    view.updateControls();
 }
 
 void PollCycle::slowTasks()
@@ -106,7 +107,7 @@ void PollCycle::searchStep()
     // them for every port tried would change nothing.
     if (!s.MustWait) {
         s.MustWait = true;
-        view.SetControls();
+        view.updateControls();
     }
     // The next port, passing over those other testers of this program hold.
     const int port = link.nextPortToTry(s.ComChan);
@@ -126,7 +127,7 @@ void PollCycle::searchStep()
         openProblems.insert(s.ComChan, problem);
     const QString searching = QStringLiteral("Searching For Tester On Comm ") + QString::number(s.ComChan);
     link.ShowCommMessage(openProblems.isEmpty() ? searching : openProblems.first() + QStringLiteral(". ") + searching);
-    view.portTried(s.ComChan, problem);
+    linkEvents.portTried(s.ComChan, problem);
     if (ok) {
         s.ComSeq = 30;
         s.ComCnt = 0;
@@ -150,8 +151,7 @@ void PollCycle::idleStep()
         s.GoAgainFlag = false;
         s.GoAgainMode = false;
         s.Terminated = true;
-        view.beep();
-        view.testEnded();
+        runEvents.testEnded();
     } else {
         link.RxBuffer.clear();
         return;
@@ -255,8 +255,8 @@ void PollCycle::probeSecondAnswer()
     testerFound = true;
     link.keepPortForTester();
     openProblems.clear();
-    view.linkFound(s.ComChan, link.deviceName(), clock());
-    view.SetControls();
+    linkEvents.linkFound(s.ComChan, link.deviceName(), clock());
+    view.updateControls();
 }
 
 void PollCycle::replyTimeout()
@@ -266,10 +266,10 @@ void PollCycle::replyTimeout()
     // had answered is a link that went down.
     if (testerFound) {
         testerFound = false;
-        view.linkLost(clock());
+        linkEvents.linkLost(clock());
     }
     chainDropped();
-    view.SetControls();
+    view.updateControls();
 }
 
 // A download or counter reset that ended early must not leave its ending

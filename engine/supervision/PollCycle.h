@@ -8,6 +8,9 @@
 class Commands;
 class ReplyEffects;
 class SerialLink;
+class LinkListener;
+class RunListener;
+class StatusDisplay;
 class TesterView;
 struct TesterState;
 
@@ -63,7 +66,9 @@ private:
     TesterState &s;
     SerialLink &link;
     Commands &cmds;
-    TesterView &view;
+    StatusDisplay &view;
+    LinkListener &linkEvents;
+    RunListener &runEvents;
     ReplyEffects &replies;
     int ledDrawn = 1;
     bool testerFound = false;   // a tester answered on the open port

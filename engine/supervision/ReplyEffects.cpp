@@ -8,6 +8,7 @@
 #include "engine/state/NumberReader.h"
 #include "engine/state/StateTexts.h"
 #include "engine/state/TesterState.h"
+#include "engine/state/ManualDisplay.h"
 #include "engine/state/TesterView.h"
 #include "engine/supervision/ConfigDownload.h"
 #include "engine/supervision/CounterReset.h"
@@ -79,7 +80,7 @@ constexpr SingleValue singleValues[] = {
 ReplyEffects::ReplyEffects(TesterState &state, SerialLink &serialLink, Commands &commands,
                            TesterView &testerView, DataDecoder &dataDecoder,
                            CounterReset &counterReset, ConfigDownload &configDownload)
-    : s(state), link(serialLink), cmds(commands), view(testerView), decoder(dataDecoder),
+    : s(state), link(serialLink), cmds(commands), view(testerView), runEvents(testerView), decoder(dataDecoder),
       reset(counterReset), download(configDownload)
 {
 }
@@ -97,19 +98,20 @@ void ReplyEffects::runStarted(int code, int ledState)
     s.GoAgainMode = false;
     s.GoAgainFlag = false;
     s.LEDState = TesterState::Integer(ledState);
-    view.runStarted(code);
+    runEvents.runStarted(code);
     WaitStateClear(s, view);
 }
 
 void ReplyEffects::showSample(const DecodedSample &sample)
 {
-    view.setVersionPanel(DisplayVersion(s));
-    view.DisplaySerialNum();
-    view.setPistonBox(sample.pistonDown);
+    view.showVersion(DisplayVersion(s));
+    view.showSerialNumber();
+    if (manual)
+        manual->showPiston(sample.pistonDown);
     view.showSampleDate(FormatSampleTime(sample.takenAt));
-    view.DisplayMode();
-    view.DisplayRValue();
-    view.DisplayData();
+    view.showMode();
+    view.showPullUp();
+    view.showReadings();
 }
 
 void ReplyEffects::sampleReceived()
@@ -161,7 +163,7 @@ void ReplyEffects::Apply(int code)
         s.Running = false;
         s.GoAgainMode = false;
         s.GoAgainFlag = false;
-        view.stopAcknowledged();
+        runEvents.stopAcknowledged();
         cmds.SendCommand(174);
         return;
     case 162:
@@ -184,23 +186,25 @@ void ReplyEffects::Apply(int code)
         return;
     case 175:
         ReadLong(link.ReplyLine, s.vSoftwareVersion);
-        view.setVersionPanel(DisplayVersion(s));
+        view.showVersion(DisplayVersion(s));
         WaitStateClear(s, view);
         return;
     case 180:
         ReadLong(link.ReplyLine, s.vLastMeasuredResist);
-        view.showManualReading(FormatResistance(s, s.vLastMeasuredResist, false));
+        if (manual)
+            manual->showManualReading(FormatResistance(s, s.vLastMeasuredResist, false));
         WaitStateClear(s, view);
         return;
     case 192:
         ReadInteger(link.ReplyLine, s.vStatus);
         decoder.DecodeStatus(s.vStatus);
-        view.setPistonBox(PistonDown(s.vStatus));
+        if (manual)
+            manual->showPiston(PistonDown(s.vStatus));
         WaitStateClear(s, view);
         return;
     case 198:
         s.vSerialNumber = link.ReplyLine;
-        view.DisplaySerialNum();
+        view.showSerialNumber();
         WaitStateClear(s, view);
         return;
     case 194: case 201: case 202: case 203:
@@ -208,7 +212,7 @@ void ReplyEffects::Apply(int code)
         return;
     case 221:
         ReadLong(link.ReplyLine, s.vRPullUp);
-        view.DisplayRValue();
+        view.showPullUp();
         WaitStateClear(s, view);
         return;
     case 243:

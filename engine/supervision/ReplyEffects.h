@@ -7,6 +7,9 @@ class DataDecoder;
 class SampleListener;
 class SerialLink;
 struct DecodedSample;
+class ManualDisplay;
+class RunListener;
+class StatusDisplay;
 class TesterView;
 struct TesterState;
 
@@ -19,6 +22,8 @@ public:
                  DataDecoder &decoder, CounterReset &reset, ConfigDownload &download);
 
     // Who hears of each decoded sample; may be null.
+    // What the manual control shows of the piston and the reading; may be null.
+    void setManualDisplay(ManualDisplay *display) { manual = display; }
     void setSampleListener(SampleListener *listener) { samples = listener; }
 
     void Apply(int code);
@@ -33,9 +38,11 @@ private:
     TesterState &s;
     SerialLink &link;
     Commands &cmds;
-    TesterView &view;
+    StatusDisplay &view;
+    RunListener &runEvents;
     DataDecoder &decoder;
     CounterReset &reset;
     ConfigDownload &download;
     SampleListener *samples = nullptr;
+    ManualDisplay *manual = nullptr;
 };

@@ -21,6 +21,7 @@ TesterEngine::TesterEngine(TesterState &state, SerialPort &port, TesterView &vie
 
 TesterEngine::~TesterEngine() = default;
 
+void TesterEngine::setManualDisplay(ManualDisplay *display) { replies->setManualDisplay(display); }
 void TesterEngine::setSampleListener(SampleListener *listener) { replies->setSampleListener(listener); }
 void TesterEngine::Tick() { poll->Tick(); }
 void TesterEngine::restartSearch() { poll->restartSearch(); }

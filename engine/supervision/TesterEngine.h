@@ -6,6 +6,7 @@
 #include <QString>
 #include <memory>
 
+class ManualDisplay;
 class SampleListener;
 class SerialPort;
 class TesterView;
@@ -25,6 +26,7 @@ public:
     TesterEngine(TesterState &state, SerialPort &port, TesterView &view);
     ~TesterEngine();
 
+    void setManualDisplay(ManualDisplay *display);      // the manual control; may be null
     void setSampleListener(SampleListener *listener);   // who hears of each decoded sample; may be null
 
     void Tick();                         // one poll tick (the main window's 50 ms timer)

@@ -78,7 +78,7 @@ struct Rig
         s().ComCnt = 0;   // a recent exchange: commands go out without a wake-up
         s().MustWait = false;
         s().DownLoadedOnce = true;
-        form->SetControls();
+        form->updateControls();
     }
 
     // The visible entries of a recent menu, "&" unescaped.
@@ -152,7 +152,7 @@ private Q_SLOTS:
         s.vMaxDownResistance = 1023; s.vMinDownResistance = 102; s.vMaxUpResistance = 201;
         s.vMaxDownBounce = 1000; s.vLastDownBounceTime = 3000; s.vLastDownStrokeTime = 1234;
         s.CycleCount = 1234567;
-        rig.form->DisplayData();
+        rig.form->showReadings();
 
         for (const QString &name : enabled)
             QVERIFY2(rig.widget(name)->isEnabled(), qPrintable(name));
@@ -171,7 +171,7 @@ private Q_SLOTS:
         rig.s().vContact = 16 + 64;   // the down stroke and its bounce tested
         for (int bit = 0; bit < 8; ++bit) {
             rig.s().vErrorCode = int16_t(1 << bit);
-            rig.form->DisplayData();
+            rig.form->showReadings();
             for (int i = 0; i < 8; ++i) {
                 QVERIFY2(rig.form->findChild<QCheckBox *>(boxes[i])->isChecked() == (i == bit), qPrintable(boxes[i]));
             }
@@ -217,7 +217,7 @@ private Q_SLOTS:
         rig.s().Running = setup.contains("running");
         rig.s().DownLoadedOnce = setup.contains("sampled");
         rig.s().DataFileOpen = setup.contains("file");
-        rig.form->SetControls();
+        rig.form->updateControls();
         if (!use.isEmpty())
             rig.use(use);
         for (const QByteArray &line : replies) {
@@ -362,7 +362,7 @@ private Q_SLOTS:
         QCOMPARE(form->windowTitle(), QStringLiteral("Model 418C Life Cycle Tester - run.txt"));
 
         form.reset();
-        session.engineView().DisplayData();   // nothing left to draw on
+        session.engineView().showReadings();   // nothing left to draw on
         QCOMPARE(session.engine().ledDrawing(), 0);
     }
 

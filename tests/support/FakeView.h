@@ -12,21 +12,19 @@ class FakeView : public TesterView
 public:
     void showBarMessage(const QString &text) override { barText = text; }
     void showBarPanels() override { barText.clear(); }
-    void setVersionPanel(const QString &) override {}
-    void SetControls() override {}
-    void DisplayData() override { ++dataShown; }
-    void DisplayMode() override {}
-    void DisplayRValue() override {}
-    void DisplaySerialNum() override {}
+    void showVersion(const QString &) override {}
+    void updateControls() override {}
+    void showReadings() override { ++dataShown; }
+    void showMode() override {}
+    void showPullUp() override {}
+    void showSerialNumber() override {}
     void showSampleDate(const QString &) override {}
     void drawLed(int drawing) override { led = drawing; }
-    void beep() override { ++beeps; }
-    void setPistonBox(bool) override {}
-    void showManualReading(const QString &) override {}
+    void testEnded() override { ++beeps; }
 
     QString barText;        // the whole-bar message, empty while the panels show
     int led = 1;            // Shape1: 0 filled, 1 hollow
-    int beeps = 0;
+    int beeps = 0;          // the ends of a test the window beeped for
     int dataShown = 0;
 };
 
