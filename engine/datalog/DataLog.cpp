@@ -129,12 +129,12 @@ QString SampleLine(const TesterState &s)
 }
 
 DataLog::DataLog(TesterState &state, MessageDialogs &dialogs, DataFileDialog &fileDialog,
-                 Registry &registry, std::function<void(const QString &)> setWindowTitle)
+                 Registry &registry, DataLogListener *logListener)
     : s(state),
       dialogs(dialogs),
       fileDialog(fileDialog),
       registry(registry),
-      setWindowTitle(std::move(setWindowTitle))
+      listener(logListener)
 {
 }
 
@@ -151,14 +151,14 @@ void DataLog::closeQuietly()
     file->close();
     s.DataFileNum = 0;
     notifyChanged();
-    if (wasOpen && openedOrClosed)
-        openedOrClosed(false);
+    if (wasOpen && listener)
+        listener->fileOpenedOrClosed(false);
 }
 
 void DataLog::notifyChanged()
 {
-    if (changed)
-        changed();
+    if (listener)
+        listener->logChanged();
 }
 
 bool DataLog::OpenFile(QString &nam)
@@ -212,8 +212,8 @@ bool DataLog::OpenFile(QString &nam)
     s.DataFileName = nam;
     NewName(nam);
     notifyChanged();
-    if (openedOrClosed)
-        openedOrClosed(true);
+    if (listener)
+        listener->fileOpenedOrClosed(true);
     return true;
 }
 
@@ -354,15 +354,15 @@ void DataLog::NewName(const QString &nam)
 {
     s.DataFileName = nam;
     registry.AddRecentFile(nam);
-    if (setWindowTitle)
-        setWindowTitle(QStringLiteral("%1 - %2").arg(QLatin1String(WindowTitle),
+    if (listener)
+        listener->titleChanged(QStringLiteral("%1 - %2").arg(QLatin1String(WindowTitle),
                                                      QFileInfo(nam).fileName()));
 }
 
 void DataLog::NoName()
 {
-    if (setWindowTitle)
-        setWindowTitle(QLatin1String(WindowTitle));
+    if (listener)
+        listener->titleChanged(QLatin1String(WindowTitle));
 }
 
 void DataLog::FileNew()

@@ -62,6 +62,24 @@ private:
     TesterSession &session;
 };
 
+// What the data log did: the title goes to the window, the rest to the
+// session's signal and the archive.
+class TesterSession::DataLogNews : public DataLogListener
+{
+public:
+    explicit DataLogNews(TesterSession &session) : session(session) {}
+    void titleChanged(const QString &title) override { session.view->setTitle(title); }
+    void logChanged() override { Q_EMIT session.logChanged(); }
+    void fileOpenedOrClosed(bool opened) override
+    {
+        session.recorder->event(opened ? RunEvent::DataFileOpened : RunEvent::DataFileClosed,
+                                QDateTime::currentDateTime(), session.s.DataFileName);
+    }
+
+private:
+    TesterSession &session;
+};
+
 TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     : settingsStore(outside.settings), messageDialogs(outside.dialogs),
       view(std::make_unique<SessionView>(s, history, summary)),
@@ -69,9 +87,8 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
       pollPeriodMs(pollPeriodMs)
 {
     logDialogs = std::make_unique<FileErrorWatch>(outside.dialogs, *this);
-    log = std::make_unique<DataLog>(s, *logDialogs, outside.dataFileDialog, *prefs,
-                                    [this](const QString &text) { view->setTitle(text); });
-    log->changed = [this] { Q_EMIT logChanged(); };
+    logNews = std::make_unique<DataLogNews>(*this);
+    log = std::make_unique<DataLog>(s, *logDialogs, outside.dataFileDialog, *prefs, logNews.get());
     discardedRecords = std::make_unique<DiscardingSink>();
     recorder = std::make_unique<RunRecorder>(s, outside.archive ? *outside.archive : *discardedRecords,
                                              QSysInfo::machineHostName(), QStringLiteral(LIFECYCLE_VERSION));
@@ -110,18 +127,12 @@ void TesterSession::connectRecorder()
     connect(view.get(), &SessionView::limitReached, this, [&r] { r.limitReached(QDateTime::currentDateTime()); });
     connect(view.get(), &SessionView::changeSent, this,
             [&r](TesterChange change) { r.event(EventOf(change), QDateTime::currentDateTime()); });
-    log->openedOrClosed = [this](bool opened) {
-        recorder->event(opened ? RunEvent::DataFileOpened : RunEvent::DataFileClosed, QDateTime::currentDateTime(),
-                        s.DataFileName);
-    };
     RunFileLog &file = *runFileLog;
-    r.runOpened = [&file](const QString &serial, const QDateTime &start) { file.runOpened(serial, start); };
-    r.sampleAdded = [&file] { file.sampleAdded(); };
-    r.runClosed = [&file] { file.runClosed(); };
-    file.failed = [this](const QString &text) {
-        // Posted: the poll tick that wrote must finish first.
-        QTimer::singleShot(0, this, [this, text] { logDialogs->ErrorDialog(QStringLiteral("File Error"), text); });
-    };
+    r.setRunFile(&file);
+    // Queued: the poll tick that wrote must finish first.
+    connect(&file, &RunFileLog::failed, this,
+            [this](const QString &text) { logDialogs->ErrorDialog(QStringLiteral("File Error"), text); },
+            Qt::QueuedConnection);
 }
 
 void TesterSession::preferencesChanged()

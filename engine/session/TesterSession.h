@@ -122,6 +122,7 @@ Q_SIGNALS:
 
 private:
     class FileErrorWatch;
+    class DataLogNews;
     void connectRecorder();
     void raisePistonBeforeExit();
     void showEverything(TesterView &window);
@@ -135,6 +136,7 @@ private:
     std::unique_ptr<SessionView> view;
     std::unique_ptr<Registry> prefs;
     std::unique_ptr<FileErrorWatch> logDialogs;
+    std::unique_ptr<DataLogNews> logNews;
     std::unique_ptr<DataLog> log;
     std::unique_ptr<ArchiveSink> discardedRecords;
     std::unique_ptr<RunRecorder> recorder;
