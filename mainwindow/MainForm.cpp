@@ -79,8 +79,8 @@ MainForm::MainForm(TesterSession &session, QWidget *parent)
     static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
     connect(&session, &TesterSession::logChanged, this, [this] { overview->refresh(); });
     AddMenuShortcuts(*menus);
-    registry.recentFilesChanged = [this] { LoadRecentFiles(); };
-    registry.recentConfigFilesChanged = [this] { LoadRecentConfigFiles(); };
+    connect(&registry, &Registry::recentFilesChanged, this, [this] { LoadRecentFiles(); });
+    connect(&registry, &Registry::recentConfigFilesChanged, this, [this] { LoadRecentConfigFiles(); });
     connectMenus();
     trendView = std::make_unique<TrendController>(session.trendHistory(), *menus, dialogs, *this);
     configEdit = std::make_unique<ConfigEditCommands>(*menus, s, engine(), dialogs, this);
@@ -103,8 +103,6 @@ MainForm::~MainForm()
 {
     delete runs;
     tester.setWindow(nullptr);
-    registry.recentFilesChanged = nullptr;
-    registry.recentConfigFilesChanged = nullptr;
 }
 
 TesterEngine &MainForm::engine()

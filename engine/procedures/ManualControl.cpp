@@ -56,8 +56,8 @@ void ManualControl::showManualReading(const QString &text)
 
 void ManualControl::notify()
 {
-    if (open && changed)
-        changed();
+    if (open)
+        Q_EMIT changed();
 }
 
 void ManualControl::RaisePistonBeforeExit(const std::function<void()> &pollOnce, int maxPolls)

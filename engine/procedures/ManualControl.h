@@ -2,6 +2,7 @@
 
 #include "engine/state/ManualDisplay.h"
 
+#include <QObject>
 #include <QString>
 #include <functional>
 
@@ -11,8 +12,10 @@ struct TesterState;
 // Run, Manual: the operator moves the piston by hand and takes single
 // contact readings. The buttons only send commands; the answers come back
 // through the poll cycle, which tells them here for the open dialog to show.
-class ManualControl : public ManualDisplay
+class ManualControl : public QObject, public ManualDisplay
 {
+    Q_OBJECT
+
 public:
     enum Code : int { PistonDownCode = 163, PistonUpCode = 164, ReadDataCode = 180 };
 
@@ -38,13 +41,15 @@ public:
     bool isOpen() const { return open; }
     bool pistonTicked() const { return ticked; }
     QString reading() const { return readingText; }
-    std::function<void()> changed;   // the open dialog redraws the box and the reading
 
     // Shut-down: the fixture is never left actuated. After the dialog was
     // used, and until a status shows the piston up, piston-up goes to a
     // tester that is not running a test; `pollOnce` lets one poll tick's
     // time pass. Gives up after `maxPolls` polls.
     void RaisePistonBeforeExit(const std::function<void()> &pollOnce, int maxPolls);
+
+Q_SIGNALS:
+    void changed();   // the open dialog redraws the box and the reading
 
 private:
     void notify();
