@@ -62,6 +62,31 @@ QLabel *plainLabel(const QString &name, const QString &text, QWidget *parent)
     return label;
 }
 
+// What the runs window does with a run: its trend in the trend window, its
+// report from this window's report, its data log to a file chosen over
+// the runs window.
+class RunActions : public RunsWindow::Actions
+{
+public:
+    RunActions(TrendController &trend, ReportController &report, RunsWindow *&runsWindow)
+        : trend(trend), report(report), runsWindow(runsWindow)
+    {
+    }
+    void showTrend(TrendHistory &&history, const QString &title) override { trend.plotRun(std::move(history), title); }
+    void previewReport(const TesterState &last) override { report.previewOf(last); }
+    void exportReportPdf(const TesterState &last) override { report.exportPdfOf(last); }
+    QString chooseDataLogFile(const QString &suggested) override
+    {
+        return QFileDialog::getSaveFileName(runsWindow, QStringLiteral("Export Data Log"), suggested,
+                                            QStringLiteral("Data log (*.txt);;All files (*)"));
+    }
+
+private:
+    TrendController &trend;
+    ReportController &report;
+    RunsWindow *&runsWindow;
+};
+
 } // namespace
 
 MainForm::MainForm(TesterSession &session, QWidget *parent)
@@ -331,15 +356,7 @@ void MainForm::ViewRunsMenu_Click()
         dialogs.ErrorDialog(QStringLiteral("Run Archive"), failure);
         return;
     }
-    RunsWindow::Actions actions;
-    actions.showTrend = [this](TrendHistory &&history, const QString &title) { trendView->plotRun(std::move(history), title); };
-    actions.previewReport = [this](const TesterState &last) { reportController->previewOf(last); };
-    actions.exportReportPdf = [this](const TesterState &last) { reportController->exportPdfOf(last); };
-    actions.chooseDataLogFile = [this](const QString &suggested) {
-        return QFileDialog::getSaveFileName(runs, QStringLiteral("Export Data Log"), suggested,
-                                            QStringLiteral("Data log (*.txt);;All files (*)"));
-    };
-    runs = new RunsWindow(*runCatalog, dialogs, std::move(actions), this);
+    runs = new RunsWindow(*runCatalog, dialogs, std::make_unique<RunActions>(*trendView, *reportController, runs), this);
     runs->setAttribute(Qt::WA_DeleteOnClose, false);
     runs->show();
     runs->raise();
