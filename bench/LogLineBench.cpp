@@ -7,7 +7,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/preferences/SettingsStore.h"
-#include "engine/session/ArchivedSampleLog.h"
+#include "engine/session/SampleRoute.h"
 #include "engine/state/SilentView.h"
 #include "engine/state/TesterState.h"
 #include "engine/supervision/TesterEngine.h"
@@ -20,6 +20,20 @@
 
 namespace {
 
+// The data log alone, without the archive.
+class LogOnly : public SampleListener
+{
+public:
+    explicit LogOnly(DataLog &log) : log(log) {}
+    void sampleTaken(const DecodedSample &sample) override
+    {
+        if (sample.forDataLog)
+            log.SaveToFile();
+    }
+
+private:
+    DataLog &log;
+};
 
 
 // A busy sample: every contact column converted, last bounce times present.
@@ -78,8 +92,9 @@ qint64 PlusToLogLineNanoseconds(const BenchScale &scale, bool archived)
     ArchiveWriter writer(location, dir.filePath(QStringLiteral("spool.sqlite")));
     writer.start();
     RunRecorder recorder(s, writer, QStringLiteral("station"), QStringLiteral("bench"));
-    ArchivedSampleLog both(log, recorder);
-    engine.setSampleLog(archived ? static_cast<SampleLog *>(&both) : &log);
+    SampleRoute both(log, recorder);
+    LogOnly logOnly(log);
+    engine.setSampleListener(archived ? static_cast<SampleListener *>(&both) : &logOnly);
     if (!log.OpenFile(path))
         return -1;
 

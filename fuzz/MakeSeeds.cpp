@@ -49,13 +49,13 @@ public:
     std::map<int, QByteArray> records;
 };
 
-class LineCollector : public SampleLog
+class LineCollector : public SampleListener
 {
 public:
     LineCollector(const TesterState &state, RunRecorder &recorder) : s(state), recorder(recorder) {}
-    void SaveToFile() override
+    void sampleTaken(const DecodedSample &sample) override
     {
-        if (lines.size() < SamplesPerLog)
+        if (sample.forDataLog && lines.size() < SamplesPerLog)
             lines << SampleLine(s).toLatin1();
         recorder.sampleTaken();
     }
@@ -95,7 +95,7 @@ bool Run(const Setup &setup, const QDir &corpus)
     RunRecorder recorder(s, archive, QStringLiteral("station"), QStringLiteral("1.0.0"));
     LineCollector log(s, recorder);
     TesterEngine engine(s, port, view);
-    engine.setSampleLog(&log);
+    engine.setSampleListener(&log);
     const QDateTime start(QDate(2026, 1, 5), QTime(8, 0));
     engine.decoder().setClock([start] { return start; });
     recorder.linkFound(start);

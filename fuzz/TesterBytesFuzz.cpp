@@ -19,26 +19,21 @@
 
 namespace {
 
-// Each decoded sample goes into the trend history, as in the main window.
-class TrendingView : public FakeView
+// Each decoded sample goes into the trend history, as in the session, and
+// each one the data log takes becomes its line and is read back.
+class SampleCheck : public SampleListener
 {
 public:
-    explicit TrendingView(const TesterState &state) : s(state) {}
-    void sampleDecoded() override { history.append(TrendReadingFromState(s)); }
+    explicit SampleCheck(const TesterState &state) : s(state) {}
+    void sampleTaken(const DecodedSample &sample) override
+    {
+        history.append(TrendReadingFromState(s));
+        if (sample.forDataLog)
+            CheckSampleLineReadsBack(s);
+    }
 
     const TesterState &s;
     TrendHistory history;
-};
-
-// Each sample to be logged becomes its data log line and is read back.
-class LineCheck : public SampleLog
-{
-public:
-    explicit LineCheck(const TesterState &state) : s(state) {}
-    void SaveToFile() override { CheckSampleLineReadsBack(s); }
-
-private:
-    const TesterState &s;
 };
 
 // Two minutes of the line: room for several reply timeouts, and an input of
@@ -57,10 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     TesterState s;
     FakeSerialPort port;
-    TrendingView view(s);
-    LineCheck lines(s);
+    FakeView view;
+    SampleCheck samples(s);
     TesterEngine engine(s, port, view);
-    engine.setSampleLog(&lines);
+    engine.setSampleListener(&samples);
     engine.decoder().setClock([] { return QDateTime(QDate(2026, 1, 5), QTime(8, 0)); });
 
     int waited = 0, ticks = 0;
@@ -76,6 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
     }
     for (int columns : {1, 600})
-        ReduceTrend(view.history, columns);
+        ReduceTrend(samples.history, columns);
     return 0;
 }

@@ -52,6 +52,31 @@ QLabel *plainLabel(const QString &name, const QString &text, QWidget *parent)
     return label;
 }
 
+// What the runs window does with a run: its trend in the trend window, its
+// report from this window's report, its data log to a file chosen over
+// the runs window.
+class RunActions : public RunsWindow::Actions
+{
+public:
+    RunActions(TrendController &trend, ReportController &report, RunsWindow *&runsWindow)
+        : trend(trend), report(report), runsWindow(runsWindow)
+    {
+    }
+    void showTrend(TrendHistory &&history, const QString &title) override { trend.plotRun(std::move(history), title); }
+    void previewReport(const TesterState &last) override { report.previewOf(last); }
+    void exportReportPdf(const TesterState &last) override { report.exportPdfOf(last); }
+    QString chooseDataLogFile(const QString &suggested) override
+    {
+        return QFileDialog::getSaveFileName(runsWindow, QStringLiteral("Export Data Log"), suggested,
+                                            QStringLiteral("Data log (*.txt);;All files (*)"));
+    }
+
+private:
+    TrendController &trend;
+    ReportController &report;
+    RunsWindow *&runsWindow;
+};
+
 } // namespace
 
 TesterWindow::TesterWindow(TesterSession &session, QWidget *parent)
@@ -69,8 +94,8 @@ TesterWindow::TesterWindow(TesterSession &session, QWidget *parent)
     static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
     connect(&session, &TesterSession::logChanged, this, [this] { overview->refresh(); });
     AddMenuShortcuts(*menus);
-    registry.recentFilesChanged = [this] { loadRecentFiles(); };
-    registry.recentConfigFilesChanged = [this] { loadRecentConfigFiles(); };
+    connect(&registry, &Registry::recentFilesChanged, this, [this] { loadRecentFiles(); });
+    connect(&registry, &Registry::recentConfigFilesChanged, this, [this] { loadRecentConfigFiles(); });
     connectMenus();
     trendView = std::make_unique<TrendController>(session.trendHistory(), *menus, dialogs, *this);
     configEdit = std::make_unique<ConfigEditCommands>(*menus, s, engine(), dialogs, this);
@@ -93,8 +118,6 @@ TesterWindow::~TesterWindow()
 {
     delete runs;
     tester.setWindow(nullptr);
-    registry.recentFilesChanged = nullptr;
-    registry.recentConfigFilesChanged = nullptr;
 }
 
 TesterEngine &TesterWindow::engine()
@@ -331,15 +354,7 @@ void TesterWindow::showRunsWindow()
         dialogs.ErrorDialog(QStringLiteral("Run Archive"), failure);
         return;
     }
-    RunsWindow::Actions actions;
-    actions.showTrend = [this](TrendHistory &&history, const QString &title) { trendView->plotRun(std::move(history), title); };
-    actions.previewReport = [this](const TesterState &last) { reportController->previewOf(last); };
-    actions.exportReportPdf = [this](const TesterState &last) { reportController->exportPdfOf(last); };
-    actions.chooseDataLogFile = [this](const QString &suggested) {
-        return QFileDialog::getSaveFileName(runs, QStringLiteral("Export Data Log"), suggested,
-                                            QStringLiteral("Data log (*.txt);;All files (*)"));
-    };
-    runs = new RunsWindow(*runCatalog, dialogs, std::move(actions), this);
+    runs = new RunsWindow(*runCatalog, dialogs, std::make_unique<RunActions>(*trendView, *reportController, runs), this);
     runs->setAttribute(Qt::WA_DeleteOnClose, false);
     runs->show();
     runs->raise();
@@ -474,12 +489,12 @@ void TesterWindow::showBarPanels()
     statusPanels->showPanels();
 }
 
-void TesterWindow::setVersionPanel(const QString &text)
+void TesterWindow::showVersion(const QString &text)
 {
     statusPanels->setPanelText(4, text);
 }
 
-void TesterWindow::SetControls()
+void TesterWindow::updateControls()
 {
     // The link busy a moment after it was ready is most often the tester's
     // own sample being fetched, a few ticks: greying the commands for them
@@ -570,7 +585,7 @@ StrokeValues strokeValues(const TesterState &s, const StrokeSource &from, int co
 
 } // namespace
 
-void TesterWindow::DisplayData()
+void TesterWindow::showReadings()
 {
     const int contact = s.vContact;
     const bool lastBounce = HasLastBounce(s);
@@ -591,7 +606,7 @@ void TesterWindow::DisplayData()
     upPanel->showFailures({bool(error & 4), bool(error & 8), bool(error & 32), bool(error & 128)});
 }
 
-void TesterWindow::DisplayMode()
+void TesterWindow::showMode()
 {
     statusPanels->setPanelText(3, ModePanelText(s));
     if (s.vRMode != lastModeShown)
@@ -606,12 +621,12 @@ void TesterWindow::showContactUnits()
     lastModeShown = s.vRMode;
 }
 
-void TesterWindow::DisplayRValue()
+void TesterWindow::showPullUp()
 {
     statusPanels->setPanelText(2, RValuePanelText(s));
 }
 
-void TesterWindow::DisplaySerialNum()
+void TesterWindow::showSerialNumber()
 {
     statusPanels->setPanelText(1, SerialPanelText(s));
 }
@@ -621,17 +636,12 @@ void TesterWindow::showSampleDate(const QString &text)
     SetSteadyText(sampleDateBox, text);
 }
 
-int TesterWindow::ledDrawing() const
-{
-    return errorLed->drawing();
-}
-
 void TesterWindow::drawLed(int drawing)
 {
     errorLed->draw(drawing);
 }
 
-void TesterWindow::beep()
+void TesterWindow::testEnded()
 {
     QApplication::beep();
 }
@@ -649,7 +659,7 @@ void TesterWindow::showTitle()
         setWindowTitle(text);
 }
 
-void TesterWindow::sampleDecoded()
+void TesterWindow::sampleTaken(const DecodedSample &)
 {
     overview->sampleTaken();
     trendView->historyGrew();

@@ -54,18 +54,17 @@ public:
     // TesterView
     void showBarMessage(const QString &text) override;
     void showBarPanels() override;
-    void setVersionPanel(const QString &text) override;
-    void SetControls() override;
-    void DisplayData() override;
-    void DisplayMode() override;
-    void DisplayRValue() override;
-    void DisplaySerialNum() override;
+    void showVersion(const QString &text) override;
+    void updateControls() override;
+    void showReadings() override;
+    void showMode() override;
+    void showPullUp() override;
+    void showSerialNumber() override;
     void showSampleDate(const QString &text) override;
-    int ledDrawing() const override;
     void drawLed(int drawing) override;
-    void beep() override;
+    void testEnded() override;
     void setTitle(const QString &text) override;
-    void sampleDecoded() override;
+    void sampleTaken(const DecodedSample &sample) override;
     void portTried(int port, const QString &problem) override;
     void linkFound(int port, const QString &device, const QDateTime &at) override;
     void linkLost(const QDateTime &at) override;

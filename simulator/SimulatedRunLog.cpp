@@ -47,12 +47,14 @@ private:
 };
 
 // Each sample the engine hands over, as a data log line.
-class LineWriter : public SampleLog
+class LineWriter : public SampleListener
 {
 public:
     LineWriter(QFile &file, const TesterState &s) : file(file), s(s) {}
-    void SaveToFile() override
+    void sampleTaken(const DecodedSample &sample) override
     {
+        if (!sample.forDataLog)
+            return;
         file.write(SampleLine(s).toLatin1() + "\r\n");
         ++lines;
     }
@@ -81,7 +83,7 @@ QString WriteSimulatedRunLog(const QString &path, const SimulatorConfig &config,
     SilentView view;
     TesterEngine engine(s, port, view);
     LineWriter log(file, s);
-    engine.setSampleLog(&log);
+    engine.setSampleListener(&log);
     engine.decoder().setClock([&] { return plan.start.addMSecs(tester.now()); });
     file.write(QByteArray(DataLogHeader) + "\r\n");
 

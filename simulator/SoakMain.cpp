@@ -13,6 +13,7 @@
 // as rss_per_tester_kb.
 
 #include "engine/link/PortClaims.h"
+#include "engine/state/DecodedSample.h"
 #include "engine/state/SilentView.h"
 #include "engine/state/TesterState.h"
 #include "engine/supervision/TesterEngine.h"
@@ -36,10 +37,10 @@
 
 namespace {
 
-class CountingLog : public SampleLog
+class CountingLog : public SampleListener
 {
 public:
-    void SaveToFile() override { ++samples; }
+    void sampleTaken(const DecodedSample &) override { ++samples; }
     qint64 samples = 0;
 };
 
@@ -115,7 +116,7 @@ public:
     SoakTester(const SoakRun &run, std::function<QString(int)> devices, PortClaims *claims)
         : run(run), tester(testerConfig(run)), pump(tester, pty), port(std::move(devices)), engine(s, port, view)
     {
-        engine.setSampleLog(&log);
+        engine.setSampleListener(&log);
         engine.link().sharePorts(claims);
     }
 

@@ -54,6 +54,5 @@ void RunFileLog::runClosed()
 void RunFileLog::fail(const QString &text)
 {
     file.close();
-    if (failed)
-        failed(text);
+    Q_EMIT failed(text);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "engine/archive/RunFileListener.h"
+
 #include <QDateTime>
 #include <QFile>
+#include <QObject>
 #include <QString>
-#include <functional>
 
 struct TesterState;
 
@@ -12,23 +14,26 @@ struct TesterState;
 // ("41800123 2026-12-06 14-02-11.txt"). The file is the run's alone: it
 // opens when the run opens and closes only when the next run opens, the
 // link is lost or the program closes; no dialog can close it.
-class RunFileLog
+class RunFileLog : public QObject, public RunFileListener
 {
+    Q_OBJECT
+
 public:
     explicit RunFileLog(const TesterState &state);
 
     // Where the files go; an empty folder turns the logging off.
     void setFolder(const QString &folder) { this->folder = folder; }
 
-    void runOpened(const QString &serialNumber, const QDateTime &start);
-    void sampleAdded();
-    void runClosed();
+    void runOpened(const QString &serialNumber, const QDateTime &start) override;
+    void sampleAdded() override;
+    void runClosed() override;
 
     QString fileName() const { return file.fileName(); }
     bool isOpen() const { return file.isOpen(); }
 
+Q_SIGNALS:
     // A file that could not be created or written: the message to show.
-    std::function<void(const QString &)> failed;
+    void failed(const QString &text);
 
 private:
     void fail(const QString &text);

@@ -1,6 +1,7 @@
 #include "engine/archive/RunRecorder.h"
 
 #include "engine/archive/ArchiveSink.h"
+#include "engine/archive/RunFileListener.h"
 #include "engine/state/TesterState.h"
 
 #include <QUuid>
@@ -61,8 +62,8 @@ void RunRecorder::sampleTaken()
     // A tester that stops between breaks is still in its break-update run.
     if (!s.Running && !s.GoAgainMode)
         endRun(RunEnd::Stopped, at);
-    if (sampleAdded)
-        sampleAdded();
+    if (runFile)
+        runFile->sampleAdded();
 }
 
 void RunRecorder::event(RunEvent what, const QDateTime &at, const QString &detail)
@@ -101,8 +102,8 @@ void RunRecorder::beginRun(const QDateTime &at, bool running)
         sink.post(std::move(waiting));
     }
     waitingForRun.clear();
-    if (runOpened)
-        runOpened(s.vSerialNumber, at);
+    if (runFile)
+        runFile->runOpened(s.vSerialNumber, at);
     if (!running)
         endRun(RunEnd::Stopped, at);
 }
@@ -123,8 +124,8 @@ void RunRecorder::closeRun()
     if (!runOpen())
         return;
     key.clear();
-    if (runClosed)
-        runClosed();
+    if (runFile)
+        runFile->runClosed();
 }
 
 void RunRecorder::postConfigIfChanged(const QDateTime &at)

@@ -4,10 +4,10 @@
 
 #include <QDateTime>
 #include <QString>
-#include <functional>
 #include <vector>
 
 class ArchiveSink;
+class RunFileListener;
 struct TesterState;
 
 // Decides what a run is and tells the archive: a run begins when the tester
@@ -38,11 +38,8 @@ public:
     int unloggedSamples() const { return unlogged; }
     const QDateTime &runStart() const { return started; }
 
-    // The unattended run file follows the runs: a run was opened, took a
-    // sample (after the archive got it), or was closed for good.
-    std::function<void(const QString &serialNumber, const QDateTime &start)> runOpened;
-    std::function<void()> sampleAdded;
-    std::function<void()> runClosed;
+    // The unattended run file follows the runs; may be null.
+    void setRunFile(RunFileListener *listener) { runFile = listener; }
 
 private:
     void beginRun(const QDateTime &at, bool running);
@@ -62,5 +59,6 @@ private:
     RunEnd endedAs = RunEnd::Stopped;
     ArchiveNumbers lastConfig{};
     QString lastSerial;
-    std::vector<ArchiveRecord> waitingForRun;   // events before the first sample
+    std::vector<ArchiveRecord> waitingForRun;
+    RunFileListener *runFile = nullptr;   // events before the first sample
 };

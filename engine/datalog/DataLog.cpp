@@ -129,12 +129,12 @@ QString SampleLine(const TesterState &s)
 }
 
 DataLog::DataLog(TesterState &state, MessageDialogs &dialogs, DataFileDialog &fileDialog,
-                 Registry &registry, std::function<void(const QString &)> setWindowTitle)
+                 Registry &registry, DataLogListener *logListener)
     : s(state),
       dialogs(dialogs),
       fileDialog(fileDialog),
       registry(registry),
-      setWindowTitle(std::move(setWindowTitle))
+      listener(logListener)
 {
 }
 
@@ -150,14 +150,14 @@ void DataLog::closeQuietly()
     NoName();
     file->close();
     notifyChanged();
-    if (wasOpen && openedOrClosed)
-        openedOrClosed(false);
+    if (wasOpen && listener)
+        listener->fileOpenedOrClosed(false);
 }
 
 void DataLog::notifyChanged()
 {
-    if (changed)
-        changed();
+    if (listener)
+        listener->logChanged();
 }
 
 bool DataLog::OpenFile(QString &nam)
@@ -210,8 +210,8 @@ bool DataLog::OpenFile(QString &nam)
     s.DataFileName = nam;
     NewName(nam);
     notifyChanged();
-    if (openedOrClosed)
-        openedOrClosed(true);
+    if (listener)
+        listener->fileOpenedOrClosed(true);
     return true;
 }
 
@@ -351,15 +351,15 @@ void DataLog::NewName(const QString &nam)
 {
     s.DataFileName = nam;
     registry.AddRecentFile(nam);
-    if (setWindowTitle)
-        setWindowTitle(QStringLiteral("%1 - %2").arg(QLatin1String(WindowTitle),
+    if (listener)
+        listener->titleChanged(QStringLiteral("%1 - %2").arg(QLatin1String(WindowTitle),
                                                      QFileInfo(nam).fileName()));
 }
 
 void DataLog::NoName()
 {
-    if (setWindowTitle)
-        setWindowTitle(QLatin1String(WindowTitle));
+    if (listener)
+        listener->titleChanged(QLatin1String(WindowTitle));
 }
 
 void DataLog::FileNew()

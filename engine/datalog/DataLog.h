@@ -1,12 +1,9 @@
 #pragma once
 
-#include "engine/state/TesterView.h"
-
 #include <QDateTime>
 #include <QFile>
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <memory>
 
 class MessageDialogs;
@@ -24,6 +21,19 @@ public:
     virtual bool choose(int creatfile, QString &path) = 0;
 };
 
+// Who hears what the data log did: the session, which passes it on.
+class DataLogListener
+{
+public:
+    virtual ~DataLogListener() = default;
+    // The window title: the program's name, and the file's while one is open.
+    virtual void titleChanged(const QString &title) = 0;
+    // A line was written, or the file was opened or closed.
+    virtual void logChanged() = 0;
+    // A file was opened (true) or an open file closed (false).
+    virtual void fileOpenedOrClosed(bool opened) = 0;
+};
+
 extern const char DataLogHeader[];
 
 // The 37 fields of one sample line, without the line end.
@@ -31,15 +41,15 @@ QString SampleLine(const TesterState &s);
 
 // The data log file: one comma-separated line per sample, appended while a
 // file is open; the window title names the file.
-class DataLog : public SampleLog
+class DataLog
 {
 public:
     DataLog(TesterState &state, MessageDialogs &dialogs, DataFileDialog &fileDialog,
-            Registry &registry, std::function<void(const QString &)> setWindowTitle);
-    ~DataLog() override;
+            Registry &registry, DataLogListener *listener);
+    ~DataLog();
 
     bool OpenFile(QString &nam);
-    void SaveToFile() override;
+    void SaveToFile();
     bool SaveData(int creatfile);
     bool CheckDataSaved(bool closing);
     void NewName(const QString &nam);
@@ -54,10 +64,6 @@ public:
     // Sample lines written since the file was opened, and the sample time of the last one.
     qint64 linesWritten() const { return lines; }
     QDateTime lastLineTime() const { return lastLine; }
-    // Called after a line was written and after the file was opened or closed.
-    std::function<void()> changed;
-    // Called when a file was opened (true) or an open file closed (false).
-    std::function<void(bool opened)> openedOrClosed;
 
 private:
     void closeQuietly();          // mark closed, reset the title, close ignoring errors
@@ -74,7 +80,7 @@ private:
     MessageDialogs &dialogs;
     DataFileDialog &fileDialog;
     Registry &registry;
-    std::function<void(const QString &)> setWindowTitle;
+    DataLogListener *listener;   // may be null
     std::unique_ptr<QFile> file = std::make_unique<QFile>();
     // Owns the posted write-error notice, so it dies with the log.
     QObject noticeContext;

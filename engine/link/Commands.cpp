@@ -35,7 +35,7 @@ QString CommandText(Command command)
     return QString(text, 2);
 }
 
-Commands::Commands(TesterState &state, SerialLink &serialLink, TesterView &testerView)
+Commands::Commands(TesterState &state, SerialLink &serialLink, StatusDisplay &testerView)
     : s(state), link(serialLink), view(testerView)
 {
 }

@@ -5,7 +5,7 @@
 #include <QString>
 
 class SerialLink;
-class TesterView;
+class StatusDisplay;
 struct TesterState;
 
 // The two procedures that send the tester its commands. They never
@@ -21,7 +21,7 @@ public:
     // More quiet ticks than this and the tester wants a wake-up byte first.
     static constexpr int WakeUpThreshold = 5;
 
-    Commands(TesterState &state, SerialLink &link, TesterView &view);
+    Commands(TesterState &state, SerialLink &link, StatusDisplay &view);
 
     void SendCommand(Command command);
     void SendValueCommand(Command command, const QString &value);
@@ -31,7 +31,7 @@ private:
 
     TesterState &s;
     SerialLink &link;
-    TesterView &view;
+    StatusDisplay &view;
 };
 
 // Two upper-case hex digits of a command that has a text, else empty: the

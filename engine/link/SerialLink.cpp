@@ -3,9 +3,9 @@
 #include "engine/link/PortClaims.h"
 #include "engine/link/SerialPort.h"
 #include "engine/state/TesterState.h"
-#include "engine/state/TesterView.h"
+#include "engine/state/StatusDisplay.h"
 
-SerialLink::SerialLink(TesterState &state, SerialPort &serialPort, TesterView &testerView)
+SerialLink::SerialLink(TesterState &state, SerialPort &serialPort, StatusDisplay &testerView)
     : s(state), port(serialPort), view(testerView)
 {
 }

@@ -5,7 +5,7 @@
 
 class PortClaims;
 class SerialPort;
-class TesterView;
+class StatusDisplay;
 struct TesterState;
 
 // The tester's serial line: opening, flushing and closing the port, and
@@ -17,7 +17,7 @@ public:
     // this many of them: a few times the port's 1024-character buffer.
     static constexpr int RxBufferLimit = 4096;
 
-    SerialLink(TesterState &state, SerialPort &port, TesterView &view);
+    SerialLink(TesterState &state, SerialPort &port, StatusDisplay &view);
     ~SerialLink();
 
     // The ports shared with the links of other testers in this program, or
@@ -66,5 +66,5 @@ private:
 
     TesterState &s;
     SerialPort &port;
-    TesterView &view;
+    StatusDisplay &view;
 };

@@ -1,20 +1,20 @@
 #include "engine/link/WaitState.h"
 
 #include "engine/state/TesterState.h"
-#include "engine/state/TesterView.h"
+#include "engine/state/StatusDisplay.h"
 
-void WaitStateSet(TesterState &s, TesterView &view)
+void WaitStateSet(TesterState &s, StatusDisplay &view)
 {
     if (s.link.busy)
         return;
     s.link.busy = true;
-    view.SetControls();
+    view.updateControls();
 }
 
-void WaitStateClear(TesterState &s, TesterView &view)
+void WaitStateClear(TesterState &s, StatusDisplay &view)
 {
     if (!s.link.busy)
         return;
     s.link.busy = false;
-    view.SetControls();
+    view.updateControls();
 }

@@ -3,6 +3,7 @@
 #include "engine/preferences/SettingsStore.h"
 #include "engine/state/NumberReader.h"
 
+#include <functional>
 #include <limits>
 
 namespace {
@@ -125,7 +126,7 @@ QStringList Registry::LoadRecentFiles() const
 
 void Registry::AddRecentFile(const QString &path)
 {
-    addRecent(store, DataSection, DataPrefix, path, recentFilesChanged);
+    addRecent(store, DataSection, DataPrefix, path, [this] { Q_EMIT recentFilesChanged(); });
 }
 
 QStringList Registry::LoadRecentConfigFiles() const
@@ -135,7 +136,7 @@ QStringList Registry::LoadRecentConfigFiles() const
 
 void Registry::AddRecentConfigFile(const QString &path)
 {
-    addRecent(store, ConfigSection, ConfigPrefix, path, recentConfigFilesChanged);
+    addRecent(store, ConfigSection, ConfigPrefix, path, [this] { Q_EMIT recentConfigFilesChanged(); });
 }
 
 QByteArray Registry::LoadWindowPlace() const

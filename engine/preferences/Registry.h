@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 class SettingsStore;
 
@@ -11,8 +11,10 @@ class SettingsStore;
 // between runs, in the settings store under "Preferences", "RecentFiles"
 // and "ConfigFiles", and where a tester's own window was last, under
 // "Window".
-class Registry
+class Registry : public QObject
 {
+    Q_OBJECT
+
 public:
     explicit Registry(SettingsStore &store);
 
@@ -56,9 +58,10 @@ public:
     // Position of path among the captions (exact text, case matters), or 3.
     static int FindRecent(const QStringList &captions, const QString &path);
 
-    // Called after a list changed, so the menus can be filled again.
-    std::function<void()> recentFilesChanged;
-    std::function<void()> recentConfigFilesChanged;
+Q_SIGNALS:
+    // A list changed, so the menus can be filled again.
+    void recentFilesChanged();
+    void recentConfigFilesChanged();
 
 private:
     SettingsStore &store;

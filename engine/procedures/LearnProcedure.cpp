@@ -30,19 +30,19 @@ bool LearnProgress::tick(const TesterState &s)
     return close;
 }
 
-LearnProcedure::LearnProcedure(TesterState &state, TesterEngine &testerEngine, Seams procedureSeams)
-    : s(state), engine(testerEngine), seams(std::move(procedureSeams))
+LearnProcedure::LearnProcedure(TesterState &state, TesterEngine &testerEngine, Prompts &learnPrompts)
+    : s(state), engine(testerEngine), prompts(learnPrompts)
 {
 }
 
 void LearnProcedure::ConfigureLearnMenu()
 {
-    if (!seams.checkConfigSaved())
+    if (!prompts.checkConfigSaved())
         return;
     // The defaults are in place before the operator confirms: a cancelled
     // learn leaves them (nothing is sent).
     SetDefaultConfig(s);
-    const LearnChoice choice = seams.askLearnOptions();
+    const LearnChoice choice = prompts.askLearnOptions();
     s.sContact = choice.xContact;
     if (!choice.LearnGo)
         return;
@@ -61,9 +61,9 @@ void LearnProcedure::ConfigureLearnMenu()
     }
     // Closed early or timed out: the download, clears and cycles run on in
     // the tester, and the end of the run only shows its data.
-    if (!seams.waitForLearnRun())
+    if (!prompts.waitForLearnRun())
         return;
     CopyCurrentConfigToEdit(s);
     SetLearnedConfig(s);
-    seams.editConfiguration(true);
+    prompts.editConfiguration(true);
 }

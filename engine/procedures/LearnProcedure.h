@@ -42,25 +42,27 @@ private:
 // the default ten cycles; when the run has ended in time, the measured
 // values become the new configuration and the editor opens on them.
 //
-// The dialogs are behind the seams: the program passes its windows, tests
+// The dialogs are behind its prompts: the program passes its windows, tests
 // pass stand-ins.
 class LearnProcedure
 {
 public:
-    struct Seams
+    class Prompts
     {
-        std::function<bool()> checkConfigSaved;        // false: the operator cancelled
-        std::function<LearnChoice()> askLearnOptions;  // the learn dialog
-        std::function<bool()> waitForLearnRun;         // the learn window; true when the run ended in time
-        std::function<void(bool)> editConfiguration;   // the editor, with NewLearn
+    public:
+        virtual ~Prompts() = default;
+        virtual bool checkConfigSaved() = 0;                  // false: the operator cancelled
+        virtual LearnChoice askLearnOptions() = 0;            // the learn dialog
+        virtual bool waitForLearnRun() = 0;                   // the learn window; true when the run ended in time
+        virtual void editConfiguration(bool newLearn) = 0;    // the editor, with NewLearn
     };
 
-    LearnProcedure(TesterState &state, TesterEngine &engine, Seams seams);
+    LearnProcedure(TesterState &state, TesterEngine &engine, Prompts &prompts);
 
     void ConfigureLearnMenu();
 
 private:
     TesterState &s;
     TesterEngine &engine;
-    Seams seams;
+    Prompts &prompts;
 };

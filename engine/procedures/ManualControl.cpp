@@ -38,7 +38,7 @@ void ManualControl::Close()
     ticked = false;
 }
 
-void ManualControl::setPistonBox(bool pistonDown)
+void ManualControl::showPiston(bool pistonDown)
 {
     ticked = pistonDown;
     if (!open && !pistonDown)
@@ -56,8 +56,8 @@ void ManualControl::showManualReading(const QString &text)
 
 void ManualControl::notify()
 {
-    if (open && changed)
-        changed();
+    if (open)
+        Q_EMIT changed();
 }
 
 void ManualControl::RaisePistonBeforeExit(const std::function<void()> &pollOnce, int maxPolls)

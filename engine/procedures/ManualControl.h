@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/state/ManualDisplay.h"
+
+#include <QObject>
 #include <QString>
 #include <functional>
 
@@ -8,10 +11,11 @@ struct TesterState;
 
 // Run, Manual: the operator moves the piston by hand and takes single
 // contact readings. The buttons only send commands; the answers come back
-// through the poll cycle, which the main window forwards here
-// (setPistonBox, showManualReading) for the open dialog to show.
-class ManualControl
+// through the poll cycle, which tells them here for the open dialog to show.
+class ManualControl : public QObject, public ManualDisplay
 {
+    Q_OBJECT
+
 public:
     ManualControl(TesterState &state, TesterEngine &engine);
 
@@ -29,19 +33,21 @@ public:
 
     // What the poll cycle decoded. A status ticks the box even while the
     // dialog is closed; the next dialog starts from it.
-    void setPistonBox(bool ticked);
-    void showManualReading(const QString &text);
+    void showPiston(bool down) override;
+    void showManualReading(const QString &text) override;
 
     bool isOpen() const { return open; }
     bool pistonTicked() const { return ticked; }
     QString reading() const { return readingText; }
-    std::function<void()> changed;   // the open dialog redraws the box and the reading
 
     // Shut-down: the fixture is never left actuated. After the dialog was
     // used, and until a status shows the piston up, piston-up goes to a
     // tester that is not running a test; `pollOnce` lets one poll tick's
     // time pass. Gives up after `maxPolls` polls.
     void RaisePistonBeforeExit(const std::function<void()> &pollOnce, int maxPolls);
+
+Q_SIGNALS:
+    void changed();   // the open dialog redraws the box and the reading
 
 private:
     void notify();

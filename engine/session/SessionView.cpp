@@ -1,28 +1,25 @@
 #include "engine/session/SessionView.h"
 
-#include "engine/procedures/ManualControl.h"
 #include "engine/run/RunGlance.h"
 #include "engine/trend/TrendHistory.h"
 
 void SessionView::showBarMessage(const QString &text) { toWindow([&](TesterView &w) { w.showBarMessage(text); }); }
 void SessionView::showBarPanels() { toWindow([](TesterView &w) { w.showBarPanels(); }); }
-void SessionView::setVersionPanel(const QString &text) { toWindow([&](TesterView &w) { w.setVersionPanel(text); }); }
-void SessionView::DisplayData() { toWindow([](TesterView &w) { w.DisplayData(); }); }
-void SessionView::DisplayMode() { toWindow([](TesterView &w) { w.DisplayMode(); }); }
-void SessionView::DisplayRValue() { toWindow([](TesterView &w) { w.DisplayRValue(); }); }
-void SessionView::DisplaySerialNum() { toWindow([](TesterView &w) { w.DisplaySerialNum(); }); }
+void SessionView::showVersion(const QString &text) { toWindow([&](TesterView &w) { w.showVersion(text); }); }
+void SessionView::showReadings() { toWindow([](TesterView &w) { w.showReadings(); }); }
+void SessionView::showMode() { toWindow([](TesterView &w) { w.showMode(); }); }
+void SessionView::showPullUp() { toWindow([](TesterView &w) { w.showPullUp(); }); }
+void SessionView::showSerialNumber() { toWindow([](TesterView &w) { w.showSerialNumber(); }); }
 void SessionView::showSampleDate(const QString &text) { toWindow([&](TesterView &w) { w.showSampleDate(text); }); }
-void SessionView::beep() { toWindow([](TesterView &w) { w.beep(); }); }
 
-void SessionView::SetControls()
+void SessionView::updateControls()
 {
     summary.stateChanged(s);
-    toWindow([](TesterView &w) { w.SetControls(); });
+    toWindow([](TesterView &w) { w.updateControls(); });
 }
 
 void SessionView::drawLed(int drawing)
 {
-    led = drawing;
     toWindow([=](TesterView &w) { w.drawLed(drawing); });
 }
 
@@ -32,26 +29,14 @@ void SessionView::setTitle(const QString &text)
     toWindow([&](TesterView &w) { w.setTitle(text); });
 }
 
-// The next manual dialog starts from the piston and the reading.
-void SessionView::setPistonBox(bool ticked)
-{
-    if (manual)
-        manual->setPistonBox(ticked);
-}
-
-void SessionView::showManualReading(const QString &text)
-{
-    if (manual)
-        manual->showManualReading(text);
-}
-
-void SessionView::sampleDecoded()
+// Every sample, once the data log and the archive have it.
+void SessionView::sampleTaken(const DecodedSample &sample)
 {
     // The history first: the window's trend draws from it.
     history.append(TrendReadingFromState(s));
     summary.sampleTaken(s);
-    toWindow([](TesterView &w) { w.sampleDecoded(); });
-    Q_EMIT sampleTaken();
+    toWindow([&](TesterView &w) { w.sampleTaken(sample); });
+    Q_EMIT sampleArrived();
 }
 
 void SessionView::portTried(int port, const QString &problem)

@@ -6,14 +6,13 @@
 #include <QObject>
 #include <QString>
 
-class ManualControl;
 class RunGlance;
 class TrendHistory;
 struct TesterState;
 
 // A tester's session as its engine sees it: every call goes on to the
-// window that shows the tester, when one is open. The LED and the title are
-// remembered, so that a window that opens later shows them; each sample
+// window that shows the tester, when one is open. The title is remembered,
+// so that a window that opens later shows it; each sample
 // joins the run's history, and the link, the run and each sample its
 // summary, before the window hears of them; they are also told through
 // signals.
@@ -27,30 +26,22 @@ public:
     {
     }
 
-    // The manual control shows the piston and the reading whether or not its
-    // dialog is open; it is built on the engine, after this view.
-    void setManualControl(ManualControl &control) { manual = &control; }
-
     void setWindow(TesterView *shownIn) { window = shownIn; }
     TesterView *shownIn() const { return window; }
     const QString &title() const { return lastTitle; }
 
     void showBarMessage(const QString &text) override;
     void showBarPanels() override;
-    void setVersionPanel(const QString &text) override;
-    void SetControls() override;
-    void DisplayData() override;
-    void DisplayMode() override;
-    void DisplayRValue() override;
-    void DisplaySerialNum() override;
+    void showVersion(const QString &text) override;
+    void updateControls() override;
+    void showReadings() override;
+    void showMode() override;
+    void showPullUp() override;
+    void showSerialNumber() override;
     void showSampleDate(const QString &text) override;
-    int ledDrawing() const override { return led; }
     void drawLed(int drawing) override;
-    void beep() override;
-    void setPistonBox(bool ticked) override;
-    void showManualReading(const QString &text) override;
     void setTitle(const QString &text) override;
-    void sampleDecoded() override;
+    void sampleTaken(const DecodedSample &sample) override;
     void portTried(int port, const QString &problem) override;
     void linkFound(int port, const QString &device, const QDateTime &at) override;
     void linkLost(const QDateTime &at) override;
@@ -60,7 +51,7 @@ public:
     void testerChanged(TesterChange change) override;
 
 Q_SIGNALS:
-    void sampleTaken();
+    void sampleArrived();
     void searchTried(int port, const QString &problem);
     void testerFound(int port, const QString &device, const QDateTime &at);
     void testerLost(const QDateTime &at);
@@ -80,8 +71,6 @@ private:
     const TesterState &s;
     TrendHistory &history;
     RunGlance &summary;
-    ManualControl *manual = nullptr;
     TesterView *window = nullptr;
-    int led = 1;   // the error LED as last drawn: 0 lit, 1 dark
     QString lastTitle;
 };

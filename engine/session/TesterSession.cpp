@@ -7,7 +7,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/procedures/ManualControl.h"
-#include "engine/session/ArchivedSampleLog.h"
+#include "engine/session/SampleRoute.h"
 #include "engine/session/SessionView.h"
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/StateTexts.h"
@@ -61,6 +61,24 @@ private:
     TesterSession &session;
 };
 
+// What the data log did: the title goes to the window, the rest to the
+// session's signal and the archive.
+class TesterSession::DataLogNews : public DataLogListener
+{
+public:
+    explicit DataLogNews(TesterSession &session) : session(session) {}
+    void titleChanged(const QString &title) override { session.view->setTitle(title); }
+    void logChanged() override { Q_EMIT session.logChanged(); }
+    void fileOpenedOrClosed(bool opened) override
+    {
+        session.recorder->event(opened ? RunEvent::DataFileOpened : RunEvent::DataFileClosed,
+                                QDateTime::currentDateTime(), session.s.DataFileName);
+    }
+
+private:
+    TesterSession &session;
+};
+
 TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     : settingsStore(outside.settings), messageDialogs(outside.dialogs),
       view(std::make_unique<SessionView>(s, history, summary)),
@@ -68,21 +86,21 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
       pollPeriodMs(pollPeriodMs)
 {
     logDialogs = std::make_unique<FileErrorWatch>(outside.dialogs, *this);
-    log = std::make_unique<DataLog>(s, *logDialogs, outside.dataFileDialog, *prefs,
-                                    [this](const QString &text) { view->setTitle(text); });
-    log->changed = [this] { Q_EMIT logChanged(); };
+    logNews = std::make_unique<DataLogNews>(*this);
+    log = std::make_unique<DataLog>(s, *logDialogs, outside.dataFileDialog, *prefs, logNews.get());
     discardedRecords = std::make_unique<DiscardingSink>();
     recorder = std::make_unique<RunRecorder>(s, outside.archive ? *outside.archive : *discardedRecords,
                                              QSysInfo::machineHostName(), QStringLiteral(LIFECYCLE_VERSION));
     runFileLog = std::make_unique<RunFileLog>(s);
-    sampling = std::make_unique<ArchivedSampleLog>(*log, *recorder);
+    samples = std::make_unique<SampleRoute>(*log, *recorder);
+    samples->addListener(*view);
     testerEngine = std::make_unique<TesterEngine>(s, outside.port, *view);
     testerEngine->link().sharePorts(outside.sharedPorts);
-    testerEngine->setSampleLog(sampling.get());
+    testerEngine->setSampleListener(samples.get());
     config = std::make_unique<ConfigCommands>(s, *testerEngine, outside.dialogs, outside.configFileDialog, *prefs);
     manualControl = std::make_unique<ManualControl>(s, *testerEngine);
-    view->setManualControl(*manualControl);
-    connect(view.get(), &SessionView::sampleTaken, this, &TesterSession::sampleDecoded);
+    testerEngine->setManualDisplay(manualControl.get());
+    connect(view.get(), &SessionView::sampleArrived, this, &TesterSession::sampleDecoded);
     connect(view.get(), &SessionView::searchTried, this, &TesterSession::portTried);
     connect(view.get(), &SessionView::testerFound, this, &TesterSession::linkFound);
     connect(view.get(), &SessionView::testerLost, this, &TesterSession::linkLost);
@@ -108,18 +126,12 @@ void TesterSession::connectRecorder()
     connect(view.get(), &SessionView::limitReached, this, [&r] { r.limitReached(QDateTime::currentDateTime()); });
     connect(view.get(), &SessionView::changeSent, this,
             [&r](TesterChange change) { r.event(EventOf(change), QDateTime::currentDateTime()); });
-    log->openedOrClosed = [this](bool opened) {
-        recorder->event(opened ? RunEvent::DataFileOpened : RunEvent::DataFileClosed, QDateTime::currentDateTime(),
-                        s.DataFileName);
-    };
     RunFileLog &file = *runFileLog;
-    r.runOpened = [&file](const QString &serial, const QDateTime &start) { file.runOpened(serial, start); };
-    r.sampleAdded = [&file] { file.sampleAdded(); };
-    r.runClosed = [&file] { file.runClosed(); };
-    file.failed = [this](const QString &text) {
-        // Posted: the poll tick that wrote must finish first.
-        QTimer::singleShot(0, this, [this, text] { logDialogs->ErrorDialog(QStringLiteral("File Error"), text); });
-    };
+    r.setRunFile(&file);
+    // Queued: the poll tick that wrote must finish first.
+    connect(&file, &RunFileLog::failed, this,
+            [this](const QString &text) { logDialogs->ErrorDialog(QStringLiteral("File Error"), text); },
+            Qt::QueuedConnection);
 }
 
 void TesterSession::preferencesChanged()
@@ -212,6 +224,11 @@ void TesterSession::setWindow(TesterView *window)
         showEverything(*window);
 }
 
+SampleListener &TesterSession::sampleRoute()
+{
+    return *samples;
+}
+
 TesterView &TesterSession::engineView()
 {
     return *view;
@@ -224,16 +241,16 @@ QString TesterSession::title() const
 
 void TesterSession::showEverything(TesterView &window)
 {
-    window.SetControls();
-    window.DisplaySerialNum();
-    window.setVersionPanel(DisplayVersion(s));
-    window.DisplayMode();
-    window.DisplayRValue();
+    window.updateControls();
+    window.showSerialNumber();
+    window.showVersion(DisplayVersion(s));
+    window.showMode();
+    window.showPullUp();
     if (s.DownLoadedOnce) {
-        window.DisplayData();
+        window.showReadings();
         window.showSampleDate(FormatSampleTime(s.vUpdateTime));
     }
-    window.drawLed(view->ledDrawing());
+    window.drawLed(testerEngine->ledDrawing());
     if (!view->title().isEmpty())
         window.setTitle(view->title());
 }

@@ -12,7 +12,6 @@
 #include <optional>
 
 class ArchiveSink;
-class ArchivedSampleLog;
 class ConfigCommands;
 class ConfigFileDialog;
 class DataFileDialog;
@@ -20,6 +19,8 @@ class DataLog;
 class ManualControl;
 class RunFileLog;
 class RunRecorder;
+class SampleListener;
+class SampleRoute;
 class MessageDialogs;
 class PortClaims;
 class Registry;
@@ -75,6 +76,9 @@ public:
     MessageDialogs &dialogs() { return messageDialogs; }
     // What the engine draws on: passed on to the window, when one is open.
     TesterView &engineView();
+    // Where the engine hands each decoded sample: the data log, the archive,
+    // the trend history, the run at a glance, the window, then the signal.
+    SampleListener &sampleRoute();
     // Every sample decoded since the session began.
     const TrendHistory &trendHistory() const { return history; }
     // The link, the run's progress and its last run command at a glance.
@@ -104,7 +108,7 @@ public:
     QString title() const;
 
 Q_SIGNALS:
-    void sampleDecoded();   // after the window showed it
+    void sampleDecoded();   // after the data log, the archive and the window had it
     void portTried(int port, const QString &problem);   // problem: why it did not open, or empty
     void linkFound(int port, const QString &device, const QDateTime &at);
     void linkLost(const QDateTime &at);
@@ -118,6 +122,7 @@ Q_SIGNALS:
 
 private:
     class FileErrorWatch;
+    class DataLogNews;
     void connectRecorder();
     void raisePistonBeforeExit();
     void showEverything(TesterView &window);
@@ -131,11 +136,12 @@ private:
     std::unique_ptr<SessionView> view;
     std::unique_ptr<Registry> prefs;
     std::unique_ptr<FileErrorWatch> logDialogs;
+    std::unique_ptr<DataLogNews> logNews;
     std::unique_ptr<DataLog> log;
     std::unique_ptr<ArchiveSink> discardedRecords;
     std::unique_ptr<RunRecorder> recorder;
     std::unique_ptr<RunFileLog> runFileLog;
-    std::unique_ptr<ArchivedSampleLog> sampling;
+    std::unique_ptr<SampleRoute> samples;
     std::unique_ptr<TesterEngine> testerEngine;
     std::unique_ptr<ConfigCommands> config;
     QTimer pollTimer;

@@ -3,10 +3,9 @@
 #include "engine/state/NumberReader.h"
 #include "engine/state/StateTexts.h"
 #include "engine/state/TesterState.h"
-#include "engine/state/TesterView.h"
 
-DataDecoder::DataDecoder(TesterState &state, TesterView &testerView, QString &replyLine)
-    : s(state), view(testerView), ReplyLine(replyLine), clock(&QDateTime::currentDateTime)
+DataDecoder::DataDecoder(TesterState &state, QString &replyLine)
+    : s(state), ReplyLine(replyLine), clock(&QDateTime::currentDateTime)
 {
 }
 
@@ -52,10 +51,9 @@ void DataDecoder::readByte(int16_t &target)
     ReadByte(field, target);
 }
 
-void DataDecoder::GetAllData()
+DecodedSample DataDecoder::decodeSample()
 {
     readLong(s.vSoftwareVersion);
-    view.setVersionPanel(DisplayVersion(s));
     readLong(s.vMaxDownBounceTol);
     readLong(s.vMaxUpBounceTol);
     readLong(s.vLastDownStrokeTime);
@@ -65,7 +63,6 @@ void DataDecoder::GetAllData()
     readInteger(s.vStatus);
     DecodeStatus(s.vStatus);
     StripStringData(s.vSerialNumber);
-    view.DisplaySerialNum();
     readLong(s.vFailLimit);
     readLong(s.vSeqLimit);
     readLong(s.vCycleLimit);
@@ -99,13 +96,12 @@ void DataDecoder::GetAllData()
     }
 
     s.vUpdateTime = clock();
-    view.showSampleDate(FormatSampleTime(s.vUpdateTime));
     s.IsDirtyData = true;
     s.DownLoadedOnce = true;
-    view.DisplayMode();
-    view.DisplayRValue();
-    view.DisplayData();
-    view.sampleDecoded();
+    DecodedSample sample;
+    sample.takenAt = s.vUpdateTime;
+    sample.pistonDown = PistonDown(s.vStatus);
+    return sample;
 }
 
 void DataDecoder::DecodeStatus(int16_t status)
@@ -117,5 +113,4 @@ void DataDecoder::DecodeStatus(int16_t status)
         s.LEDState = 0;
     else
         s.LEDState = 1;
-    view.setPistonBox((status & 8) != 0);
 }

@@ -1,22 +1,27 @@
 #pragma once
 
+#include "engine/state/DecodedSample.h"
+
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
 #include <functional>
 
-class TesterView;
 struct TesterState;
+
+// The status byte asks for the piston box ticked (the piston is down).
+inline bool PistonDown(int16_t status) { return (status & 8) != 0; }
 
 // Cuts the tester's data record (the reply to a data request) into the
 // tester state, and applies the status byte. The record is consumed from
-// the front of the reply line; whatever is not taken stays there.
+// the front of the reply line; whatever is not taken stays there. It shows
+// nothing: whoever decodes tells the views what the sample brought.
 class DataDecoder
 {
 public:
     using Clock = std::function<QDateTime()>;
 
-    DataDecoder(TesterState &state, TesterView &view, QString &replyLine);
+    DataDecoder(TesterState &state, QString &replyLine);
 
     void setClock(Clock clock);          // the time stamp of a sample; local time by default
 
@@ -24,7 +29,7 @@ public:
     // is an empty field; a field missing because the line is used up reads
     // "255".
     void StripStringData(QString &x);
-    void GetAllData();
+    DecodedSample decodeSample();
     void DecodeStatus(int16_t status);
 
 private:
@@ -33,7 +38,6 @@ private:
     void readByte(int16_t &field);
 
     TesterState &s;
-    TesterView &view;
     QString &ReplyLine;
     Clock clock;
     QString field;

@@ -35,8 +35,7 @@ void StationTester::sampleTaken()
     const TesterState &s = testerSession->state();
     if (store.setSerialNumber(s.vSerialNumber)) {
         Registry &registry = testerSession->registry();
-        if (registry.recentFilesChanged)
-            registry.recentFilesChanged();
+        Q_EMIT registry.recentFilesChanged();
     }
     // The first sample is where the watch begins; a counter reset begins it again.
     if (seenFailures < 0 || s.FailCount < seenFailures)

@@ -22,7 +22,8 @@ void countTick(TesterState::Integer &count)
 
 PollCycle::PollCycle(TesterState &state, SerialLink &serialLink, Commands &commands,
                      TesterView &testerView, ReplyEffects &replyEffects)
-    : s(state), link(serialLink), cmds(commands), view(testerView), replies(replyEffects)
+    : s(state), link(serialLink), cmds(commands), view(testerView), linkEvents(testerView),
+      runEvents(testerView), replies(replyEffects)
 {
 }
 
@@ -75,7 +76,7 @@ void PollCycle::restartSearch()
     openProblems.clear();
     s.link.port = 0;
     chainDropped();
-    view.SetControls();
+    view.updateControls();
 }
 
 void PollCycle::slowTasks()
@@ -86,13 +87,18 @@ void PollCycle::slowTasks()
             link.NoCommMessage();
     }
     // The error LED: lit, dark, or blinking at one change per slow period.
-    const int drawn = view.ledDrawing();
-    if (s.LEDState == drawn)
+    if (s.LEDState == ledDrawn)
         return;
     if (s.LEDState == 0 || s.LEDState == 1)
-        view.drawLed(s.LEDState);
+        drawLed(s.LEDState);
     else if (s.LEDState == 2)
-        view.drawLed(drawn == 0 ? 1 : 0);
+        drawLed(ledDrawn == 0 ? 1 : 0);
+}
+
+void PollCycle::drawLed(int drawing)
+{
+    ledDrawn = drawing;
+    view.drawLed(drawing);
 }
 
 void PollCycle::searchStep()
@@ -101,7 +107,7 @@ void PollCycle::searchStep()
     // them for every port tried would change nothing.
     if (!s.link.busy) {
         s.link.busy = true;
-        view.SetControls();
+        view.updateControls();
     }
     // The next port, passing over those other testers of this program hold.
     const int port = link.nextPortToTry(s.link.port);
@@ -121,7 +127,7 @@ void PollCycle::searchStep()
         openProblems.insert(s.link.port, problem);
     const QString searching = QStringLiteral("Searching For Tester On Comm ") + QString::number(s.link.port);
     link.ShowCommMessage(openProblems.isEmpty() ? searching : openProblems.first() + QStringLiteral(". ") + searching);
-    view.portTried(s.link.port, problem);
+    linkEvents.portTried(s.link.port, problem);
     if (ok) {
         s.link.step = LinkStep::ProbeStart;
         s.link.quietTicks = 0;
@@ -145,8 +151,7 @@ void PollCycle::idleStep()
         s.GoAgainFlag = false;
         s.GoAgainMode = false;
         s.Terminated = true;
-        view.beep();
-        view.testEnded();
+        runEvents.testEnded();
     } else {
         link.RxBuffer.clear();
         return;
@@ -250,8 +255,8 @@ void PollCycle::probeSecondAnswer()
     testerFound = true;
     link.keepPortForTester();
     openProblems.clear();
-    view.linkFound(s.link.port, link.deviceName(), clock());
-    view.SetControls();
+    linkEvents.linkFound(s.link.port, link.deviceName(), clock());
+    view.updateControls();
 }
 
 void PollCycle::replyTimeout()
@@ -261,10 +266,10 @@ void PollCycle::replyTimeout()
     // had answered is a link that went down.
     if (testerFound) {
         testerFound = false;
-        view.linkLost(clock());
+        linkEvents.linkLost(clock());
     }
     chainDropped();
-    view.SetControls();
+    view.updateControls();
 }
 
 // A download or counter reset that ended early must not leave its ending

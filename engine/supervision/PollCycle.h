@@ -8,6 +8,9 @@
 class Commands;
 class ReplyEffects;
 class SerialLink;
+class LinkListener;
+class RunListener;
+class StatusDisplay;
 class TesterView;
 struct TesterState;
 
@@ -34,11 +37,16 @@ public:
     // the ports were changed on purpose, so this is no lost link.
     void restartSearch();
 
+    // The error LED as last drawn: 0 lit, 1 dark. The cycle keeps it, so
+    // that a blinking lamp alternates whatever a window shows.
+    int ledDrawing() const { return ledDrawn; }
+
     // When link events happen; local time unless a test fixes it.
     std::function<QDateTime()> clock = &QDateTime::currentDateTime;
 
 private:
     void slowTasks();
+    void drawLed(int drawing);
     void searchStep();
     void idleStep();
     void wakeUpStep();
@@ -53,8 +61,11 @@ private:
     TesterState &s;
     SerialLink &link;
     Commands &cmds;
-    TesterView &view;
+    StatusDisplay &view;
+    LinkListener &linkEvents;
+    RunListener &runEvents;
     ReplyEffects &replies;
+    int ledDrawn = 1;
     bool testerFound = false;   // a tester answered on the open port
     QMap<int, QString> openProblems;   // why ports of this search did not open, by port
 };

@@ -8,6 +8,7 @@
 #include "engine/state/NumberReader.h"
 #include "engine/state/StateTexts.h"
 #include "engine/state/TesterState.h"
+#include "engine/state/ManualDisplay.h"
 #include "engine/state/TesterView.h"
 #include "engine/supervision/ConfigDownload.h"
 #include "engine/supervision/CounterReset.h"
@@ -79,7 +80,7 @@ constexpr SingleValue singleValues[] = {
 ReplyEffects::ReplyEffects(TesterState &state, SerialLink &serialLink, Commands &commands,
                            TesterView &testerView, DataDecoder &dataDecoder,
                            CounterReset &counterReset, ConfigDownload &configDownload)
-    : s(state), link(serialLink), cmds(commands), view(testerView), decoder(dataDecoder),
+    : s(state), link(serialLink), cmds(commands), view(testerView), runEvents(testerView), decoder(dataDecoder),
       reset(counterReset), download(configDownload)
 {
 }
@@ -97,28 +98,36 @@ void ReplyEffects::runStarted(Command command, int ledState)
     s.GoAgainMode = false;
     s.GoAgainFlag = false;
     s.LEDState = TesterState::Integer(ledState);
-    view.runStarted(wireCode(command));
+    runEvents.runStarted(wireCode(command));
     WaitStateClear(s, view);
 }
 
-void ReplyEffects::saveToFile()
+void ReplyEffects::showSample(const DecodedSample &sample)
 {
-    if (sampleLog)
-        sampleLog->SaveToFile();
+    view.showVersion(DisplayVersion(s));
+    view.showSerialNumber();
+    if (manual)
+        manual->showPiston(sample.pistonDown);
+    view.showSampleDate(FormatSampleTime(sample.takenAt));
+    view.showMode();
+    view.showPullUp();
+    view.showReadings();
 }
 
 void ReplyEffects::sampleReceived()
 {
-    decoder.GetAllData();
-    if (s.GoAgainMode && s.GoAgainFlag) {
-        // A break was reached: log it if asked, and arm the next break.
-        if (s.SaveToDatabase)
-            saveToFile();
-        cmds.SendValueCommand(Command::ArmBreakUpdate, QString::number(s.RepeatCount));
-    } else {
+    DecodedSample sample = decoder.decodeSample();
+    showSample(sample);
+    // A break was reached: the data log takes it only if asked, and the
+    // next break is armed once everyone has the sample.
+    sample.atBreak = s.GoAgainMode && s.GoAgainFlag;
+    sample.forDataLog = !sample.atBreak || s.SaveToDatabase;
+    if (!sample.atBreak)
         WaitStateClear(s, view);
-        saveToFile();
-    }
+    if (samples)
+        samples->sampleTaken(sample);
+    if (sample.atBreak)
+        cmds.SendValueCommand(Command::ArmBreakUpdate, QString::number(s.RepeatCount));
 }
 
 bool ReplyEffects::applySingleValue(Command command)
@@ -154,7 +163,7 @@ void ReplyEffects::Apply(Command command)
         s.Running = false;
         s.GoAgainMode = false;
         s.GoAgainFlag = false;
-        view.stopAcknowledged();
+        runEvents.stopAcknowledged();
         cmds.SendCommand(Command::SampleData);
         return;
     case Command::RunToLimits:
@@ -181,22 +190,25 @@ void ReplyEffects::Apply(Command command)
         return;
     case Command::ReadSoftwareVersion:
         ReadLong(link.ReplyLine, s.vSoftwareVersion);
-        view.setVersionPanel(DisplayVersion(s));
+        view.showVersion(DisplayVersion(s));
         WaitStateClear(s, view);
         return;
     case Command::ReadResistance:
         ReadLong(link.ReplyLine, s.vLastMeasuredResist);
-        view.showManualReading(FormatResistance(s, s.vLastMeasuredResist, false));
+        if (manual)
+            manual->showManualReading(FormatResistance(s, s.vLastMeasuredResist, false));
         WaitStateClear(s, view);
         return;
     case Command::ReadStatus:
         ReadInteger(link.ReplyLine, s.vStatus);
         decoder.DecodeStatus(s.vStatus);
+        if (manual)
+            manual->showPiston(PistonDown(s.vStatus));
         WaitStateClear(s, view);
         return;
     case Command::ReadSerialNumber:
         s.vSerialNumber = link.ReplyLine;
-        view.DisplaySerialNum();
+        view.showSerialNumber();
         WaitStateClear(s, view);
         return;
     case Command::ClearMinMax:
@@ -207,7 +219,7 @@ void ReplyEffects::Apply(Command command)
         return;
     case Command::ReadRange:
         ReadLong(link.ReplyLine, s.vRPullUp);
-        view.DisplayRValue();
+        view.showPullUp();
         WaitStateClear(s, view);
         return;
     case Command::ArmBreakUpdate:

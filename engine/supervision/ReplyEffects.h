@@ -6,8 +6,12 @@ class Commands;
 class ConfigDownload;
 class CounterReset;
 class DataDecoder;
-class SampleLog;
+class SampleListener;
 class SerialLink;
+struct DecodedSample;
+class ManualDisplay;
+class RunListener;
+class StatusDisplay;
 class TesterView;
 struct TesterState;
 
@@ -19,7 +23,10 @@ public:
     ReplyEffects(TesterState &state, SerialLink &link, Commands &commands, TesterView &view,
                  DataDecoder &decoder, CounterReset &reset, ConfigDownload &download);
 
-    void setSampleLog(SampleLog *log) { sampleLog = log; }
+    // Who hears of each decoded sample; may be null.
+    // What the manual control shows of the piston and the reading; may be null.
+    void setManualDisplay(ManualDisplay *display) { manual = display; }
+    void setSampleListener(SampleListener *listener) { samples = listener; }
 
     void Apply(Command command);
 
@@ -27,15 +34,17 @@ private:
     void forceWakeUp();
     void runStarted(Command command, int ledState);
     void sampleReceived();
-    void saveToFile();
+    void showSample(const DecodedSample &sample);
     bool applySingleValue(Command command);
 
     TesterState &s;
     SerialLink &link;
     Commands &cmds;
-    TesterView &view;
+    StatusDisplay &view;
+    RunListener &runEvents;
     DataDecoder &decoder;
     CounterReset &reset;
     ConfigDownload &download;
-    SampleLog *sampleLog = nullptr;
+    SampleListener *samples = nullptr;
+    ManualDisplay *manual = nullptr;
 };

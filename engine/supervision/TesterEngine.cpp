@@ -10,7 +10,7 @@
 
 TesterEngine::TesterEngine(TesterState &state, SerialPort &port, TesterView &view)
     : s(state), view(view), serialLink(state, port, view), cmds(state, serialLink, view),
-      dataDecoder(std::make_unique<DataDecoder>(state, view, serialLink.ReplyLine)),
+      dataDecoder(std::make_unique<DataDecoder>(state, serialLink.ReplyLine)),
       counterReset(std::make_unique<CounterReset>(state, cmds)),
       download(std::make_unique<ConfigDownload>(state, cmds, *counterReset)),
       replies(std::make_unique<ReplyEffects>(state, serialLink, cmds, view, *dataDecoder,
@@ -21,10 +21,12 @@ TesterEngine::TesterEngine(TesterState &state, SerialPort &port, TesterView &vie
 
 TesterEngine::~TesterEngine() = default;
 
-void TesterEngine::setSampleLog(SampleLog *log) { replies->setSampleLog(log); }
+void TesterEngine::setManualDisplay(ManualDisplay *display) { replies->setManualDisplay(display); }
+void TesterEngine::setSampleListener(SampleListener *listener) { replies->setSampleListener(listener); }
 void TesterEngine::Tick() { poll->Tick(); }
 void TesterEngine::restartSearch() { poll->restartSearch(); }
 bool TesterEngine::CommReady() const { return serialLink.CommReady(); }
+int TesterEngine::ledDrawing() const { return poll->ledDrawing(); }
 void TesterEngine::SendCommand(Command command) { cmds.SendCommand(command); }
 void TesterEngine::SendValueCommand(Command command, const QString &value) { cmds.SendValueCommand(command, value); }
 void TesterEngine::SetClearAll() { counterReset->SetClearAll(); }

@@ -6,7 +6,8 @@
 #include <QString>
 #include <memory>
 
-class SampleLog;
+class ManualDisplay;
+class SampleListener;
 class SerialPort;
 class TesterView;
 struct TesterState;
@@ -25,11 +26,13 @@ public:
     TesterEngine(TesterState &state, SerialPort &port, TesterView &view);
     ~TesterEngine();
 
-    void setSampleLog(SampleLog *log);   // where decoded samples are logged; may be null
+    void setManualDisplay(ManualDisplay *display);      // the manual control; may be null
+    void setSampleListener(SampleListener *listener);   // who hears of each decoded sample; may be null
 
     void Tick();                         // one poll tick (every TickPeriodMs)
     void restartSearch();                // after the ports were changed
     bool CommReady() const;
+    int ledDrawing() const;              // the error LED as last drawn: 0 lit, 1 dark
     void SendCommand(Command command);
     void SendValueCommand(Command command, const QString &value);
 

@@ -40,7 +40,8 @@ QString shownTime(const QDateTime &t)
 
 } // namespace
 
-RunsWindow::RunsWindow(RunCatalog &catalog, MessageDialogs &dialogs, Actions actions, QWidget *parent)
+RunsWindow::RunsWindow(RunCatalog &catalog, MessageDialogs &dialogs, std::unique_ptr<Actions> actions,
+                       QWidget *parent)
     : QDialog(parent), catalog(catalog), dialogs(dialogs), actions(std::move(actions))
 {
     setObjectName("RunsWindow");
@@ -169,13 +170,13 @@ void RunsWindow::showFailure(const QString &failure)
 void RunsWindow::trendOfRun()
 {
     const RunSummary *run = chosenRun();
-    if (!run || !actions.showTrend)
+    if (!run)
         return;
     TrendHistory history;
     const QString failure = catalog.readRun(run->id, [&](const TesterState &s) { history.append(TrendReadingFromState(s)); });
     if (!failure.isEmpty())
         return showFailure(failure);
-    actions.showTrend(std::move(history), QStringLiteral("Run %1, %2").arg(run->id).arg(run->serialNumber));
+    actions->showTrend(std::move(history), QStringLiteral("Run %1, %2").arg(run->id).arg(run->serialNumber));
 }
 
 bool RunsWindow::lastSampleOfRun(TesterState &last)
@@ -197,23 +198,23 @@ bool RunsWindow::lastSampleOfRun(TesterState &last)
 void RunsWindow::previewReportOfRun()
 {
     TesterState last;
-    if (actions.previewReport && lastSampleOfRun(last))
-        actions.previewReport(last);
+    if (lastSampleOfRun(last))
+        actions->previewReport(last);
 }
 
 void RunsWindow::exportPdfOfRun()
 {
     TesterState last;
-    if (actions.exportReportPdf && lastSampleOfRun(last))
-        actions.exportReportPdf(last);
+    if (lastSampleOfRun(last))
+        actions->exportReportPdf(last);
 }
 
 void RunsWindow::exportDataLogOfRun()
 {
     const RunSummary *run = chosenRun();
-    if (!run || !actions.chooseDataLogFile)
+    if (!run)
         return;
-    const QString path = actions.chooseDataLogFile(
+    const QString path = actions->chooseDataLogFile(
         RunFileName(run->serialNumber, run->start));
     if (!path.isEmpty())
         showFailure(ExportRun(catalog, run->id, path));

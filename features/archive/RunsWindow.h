@@ -3,7 +3,6 @@
 #include "engine/archive/RunCatalog.h"
 
 #include <QDialog>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,15 +23,18 @@ class RunsWindow : public QDialog
 public:
     // What the window does with a run; the main window hands in its trend
     // and report, tests hand in stand-ins.
-    struct Actions
+    class Actions
     {
-        std::function<void(TrendHistory &&history, const QString &title)> showTrend;
-        std::function<void(const TesterState &lastSample)> previewReport;
-        std::function<void(const TesterState &lastSample)> exportReportPdf;
-        std::function<QString(const QString &suggestedName)> chooseDataLogFile;   // empty: cancelled
+    public:
+        virtual ~Actions() = default;
+        virtual void showTrend(TrendHistory &&history, const QString &title) = 0;
+        virtual void previewReport(const TesterState &lastSample) = 0;
+        virtual void exportReportPdf(const TesterState &lastSample) = 0;
+        virtual QString chooseDataLogFile(const QString &suggestedName) = 0;   // empty: cancelled
     };
 
-    RunsWindow(RunCatalog &catalog, MessageDialogs &dialogs, Actions actions, QWidget *parent = nullptr);
+    RunsWindow(RunCatalog &catalog, MessageDialogs &dialogs, std::unique_ptr<Actions> actions,
+               QWidget *parent = nullptr);
 
     // Reads the list again with the filter as it stands.
     void refresh();
@@ -60,6 +62,6 @@ private:
 
     RunCatalog &catalog;
     MessageDialogs &dialogs;
-    Actions actions;
+    std::unique_ptr<Actions> actions;
     std::vector<RunSummary> runs;
 };

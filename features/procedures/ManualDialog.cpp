@@ -47,14 +47,11 @@ ManualDialog::ManualDialog(ManualControl &manualControl, QWidget *parent)
     grid->addWidget(CurntReadingBox, 2, 1);
     grid->addWidget(CloseButton, 3, 0, 1, 2, Qt::AlignHCenter);
 
-    control.changed = [this] { showState(); };
+    connect(&control, &ManualControl::changed, this, &ManualDialog::showState);
     showState();
 }
 
-ManualDialog::~ManualDialog()
-{
-    control.changed = nullptr;
-}
+ManualDialog::~ManualDialog() = default;
 
 void ManualDialog::showState()
 {

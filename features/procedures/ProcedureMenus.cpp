@@ -15,20 +15,8 @@ ProcedureMenus::ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngin
                                ManualControl &manual, MessageDialogs &messageDialogs, QWidget *parentWindow,
                                std::function<bool()> checkConfigSaved, std::function<void(bool)> editConfiguration)
     : s(state), engine(testerEngine), dialogs(messageDialogs), window(parentWindow),
-      learn(state, testerEngine,
-            {std::move(checkConfigSaved),
-             [this] {
-                 LearnDialog dialog(window);
-                 dialog.exec();
-                 return dialog.choice();
-             },
-             [this] {
-                 LearnTransfer progress(s, window);
-                 progress.exec();
-                 return !progress.Canceled();
-             },
-             std::move(editConfiguration)}),
-      manualControl(manual)
+      configSaved(std::move(checkConfigSaved)), configEditor(std::move(editConfiguration)),
+      learn(state, testerEngine, *this), manualControl(manual)
 {
     QObject::connect(menus.configureLearn, &QAction::triggered, menus.configureLearn,
                      [this] { learn.ConfigureLearnMenu(); });
@@ -44,6 +32,23 @@ ProcedureMenus::ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngin
 }
 
 ProcedureMenus::~ProcedureMenus() = default;
+
+bool ProcedureMenus::checkConfigSaved() { return configSaved(); }
+void ProcedureMenus::editConfiguration(bool newLearn) { configEditor(newLearn); }
+
+LearnChoice ProcedureMenus::askLearnOptions()
+{
+    LearnDialog dialog(window);
+    dialog.exec();
+    return dialog.choice();
+}
+
+bool ProcedureMenus::waitForLearnRun()
+{
+    LearnTransfer progress(s, window);
+    progress.exec();
+    return !progress.Canceled();
+}
 
 void ProcedureMenus::runMasterReset()
 {

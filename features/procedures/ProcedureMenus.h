@@ -17,13 +17,13 @@ struct TesterState;
 // Master Reset, and Run, Manual. Each opens its dialogs over `window`.
 // Saving an unsaved configuration and the configuration editor belong to
 // the configuration commands and are handed in.
-class ProcedureMenus
+class ProcedureMenus : private LearnProcedure::Prompts
 {
 public:
     ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngine &engine, ManualControl &manual,
                    MessageDialogs &dialogs, QWidget *window, std::function<bool()> checkConfigSaved,
                    std::function<void(bool)> editConfiguration);
-    ~ProcedureMenus();
+    ~ProcedureMenus() override;
 
     // Shut-down: the manual control's dialog closes (its tester's session
     // then raises the piston).
@@ -31,11 +31,17 @@ public:
 
 private:
     void runMasterReset();
+    bool checkConfigSaved() override;
+    LearnChoice askLearnOptions() override;
+    bool waitForLearnRun() override;
+    void editConfiguration(bool newLearn) override;
 
     TesterState &s;
     TesterEngine &engine;
     MessageDialogs &dialogs;
     QWidget *window;
+    std::function<bool()> configSaved;
+    std::function<void(bool)> configEditor;
     LearnProcedure learn;
     ManualControl &manualControl;
     QPointer<ManualDialog> manualDialog;

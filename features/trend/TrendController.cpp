@@ -19,7 +19,7 @@ TrendController::TrendController(const TrendHistory &liveHistory, MainMenus &men
 {
     // The window belongs to the main window: it closes with it and stays above it.
     trendWindow = new TrendWindow(dialogs, *fileDialog, &mainWindow);
-    trendWindow->liveRequested = [this] { showLive(); };
+    QObject::connect(trendWindow, &TrendWindow::liveRequested, trendWindow, [this] { showLive(); });
     trendWindow->showLive(live);
 
     // File: after Close, its own group.

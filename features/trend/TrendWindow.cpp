@@ -111,10 +111,7 @@ QLayout *TrendWindow::buildTopRow()
         setAxis(on ? TrendAxis::Cycles : TrendAxis::Time);
     });
     connect(resetZoomButton, &QPushButton::clicked, this, [this] { resetZoom(); });
-    connect(liveButton, &QPushButton::clicked, this, [this] {
-        if (liveRequested)
-            liveRequested();
-    });
+    connect(liveButton, &QPushButton::clicked, this, &TrendWindow::liveRequested);
     connect(saveButton, &QPushButton::clicked, this, [this] { saveImageChosen(); });
     connect(closeButton, &QPushButton::clicked, this, [this] { close(); });
 

@@ -6,7 +6,6 @@
 
 #include <QWidget>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 class MessageDialogs;
@@ -26,6 +25,8 @@ struct TrendChartPlan;
 // pixel width. A cursor through all charts reads out the nearest sample.
 class TrendWindow : public QWidget, private TrendPlot::Events
 {
+    Q_OBJECT
+
 public:
     TrendWindow(MessageDialogs &dialogs, TrendFileDialog &fileDialog, QWidget *parent = nullptr);
     ~TrendWindow() override;
@@ -61,8 +62,9 @@ public:
     bool saveImage(const QString &path);
     void saveImageChosen();
 
+Q_SIGNALS:
     // The "Show Live Run" button.
-    std::function<void()> liveRequested;
+    void liveRequested();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

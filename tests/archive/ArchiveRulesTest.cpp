@@ -9,6 +9,21 @@
 
 #include <QTest>
 
+namespace {
+
+// Counts the runs the recorder opened and closed for good.
+class RunCount : public RunFileListener
+{
+public:
+    void runOpened(const QString &, const QDateTime &) override { ++opened; }
+    void sampleAdded() override {}
+    void runClosed() override { ++closed; }
+    int opened = 0;
+    int closed = 0;
+};
+
+} // namespace
+
 class ArchiveRulesTest : public QObject
 {
     Q_OBJECT
@@ -44,9 +59,8 @@ private Q_SLOTS:
         TesterState s;
         FakeArchiveSink sink;
         RunRecorder recorder(s, sink, "station", "1.0.0");
-        int opened = 0, closed = 0;
-        recorder.runOpened = [&](const QString &, const QDateTime &) { ++opened; };
-        recorder.runClosed = [&] { ++closed; };
+        RunCount runs;
+        recorder.setRunFile(&runs);
         const QDateTime at(QDate(2026, 12, 6), QTime(14, 2, 11));
         for (const QChar step : steps) {
             s.vUpdateTime = at;
@@ -77,8 +91,8 @@ private Q_SLOTS:
             key = r.runKey;
         }
         QTEST(records.join(u' '), "records");
-        QCOMPARE(opened, int(records.count("B1") + records.count("B0")));
-        QTEST(closed, "closed");
+        QCOMPARE(runs.opened, int(records.count("B1") + records.count("B0")));
+        QTEST(runs.closed, "closed");
     }
 
     void archiveUrls_data()

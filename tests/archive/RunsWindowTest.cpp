@@ -22,6 +22,29 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+
+// What the window asked of the main window, kept for the test.
+class RecordedActions : public RunsWindow::Actions
+{
+public:
+    void showTrend(TrendHistory &&history, const QString &) override { trendSamples = history.size(); }
+    void previewReport(const TesterState &last) override { reportedCycles = last.CycleCount; }
+    void exportReportPdf(const TesterState &) override {}
+    QString chooseDataLogFile(const QString &name) override
+    {
+        suggested = name;
+        return exportPath;
+    }
+
+    size_t trendSamples = 0;
+    qint64 reportedCycles = 0;
+    QString suggested;
+    QString exportPath;
+};
+
+} // namespace
+
 class RunsWindowTest : public QObject
 {
     Q_OBJECT
@@ -71,15 +94,11 @@ private Q_SLOTS:
         SqlArchiveStore store(location);
         QCOMPARE(store.open(false), QString());
         FakeMessageDialogs dialogs;
-        size_t trendSamples = 0;
-        qint64 reportedCycles = 0;
         const QString exportPath = dir.filePath("exported.txt");
-        QString suggested;
-        RunsWindow::Actions actions;
-        actions.showTrend = [&](TrendHistory &&history, const QString &) { trendSamples = history.size(); };
-        actions.previewReport = [&](const TesterState &last) { reportedCycles = last.CycleCount; };
-        actions.chooseDataLogFile = [&](const QString &name) { suggested = name; return exportPath; };
-        RunsWindow window(store, dialogs, actions);
+        auto actions = std::make_unique<RecordedActions>();
+        RecordedActions &done = *actions;
+        done.exportPath = exportPath;
+        RunsWindow window(store, dialogs, std::move(actions));
 
         QCOMPARE(window.RunTable->rowCount(), 3);
         QCOMPARE(window.RunTable->item(0, 1)->text(), QStringLiteral("41800222"));   // newest first
@@ -99,16 +118,16 @@ private Q_SLOTS:
         // A run without samples has no report.
         window.selectRun(2);
         window.PreviewButton->click();
-        QCOMPARE(reportedCycles, qint64(0));
+        QCOMPARE(done.reportedCycles, qint64(0));
 
         window.selectRun(0);
         QVERIFY(window.ExportButton->isEnabled());
         window.TrendButton->click();
-        QCOMPARE(trendSamples, size_t(5));
+        QCOMPARE(done.trendSamples, size_t(5));
         window.PreviewButton->click();
-        QCOMPARE(reportedCycles, qint64(205));
+        QCOMPARE(done.reportedCycles, qint64(205));
         window.ExportButton->click();
-        QCOMPARE(suggested, QStringLiteral("41800222 2026-12-06 08-00-00.txt"));
+        QCOMPARE(done.suggested, QStringLiteral("41800222 2026-12-06 08-00-00.txt"));
         QFile file(exportPath);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), (QStringList{DataLogHeader} + newestLines).join("\r\n").toLatin1() + "\r\n");

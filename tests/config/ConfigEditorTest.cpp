@@ -244,7 +244,7 @@ private Q_SLOTS:
             mainWindow = std::make_unique<SessionWindow>(port, settings, dialogs, files, 24 * 3600 * 1000);
             mainWindow->form.state().vContact = 16 | 32 | 64 | 128;
             mainWindow->form.state().CycleCount = 4711;
-            mainWindow->form.DisplayData();
+            mainWindow->form.showReadings();
         } else {
             owned = std::make_unique<ManualDialog>(manual);
             s.link.portOpen = true, s.link.busy = false;

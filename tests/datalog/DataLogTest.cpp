@@ -70,7 +70,7 @@ QByteArray readFile(const QString &path)
 
 // One data log with fakes around it, as the main window builds it, and a
 // fresh folder for its files.
-struct Rig
+struct Rig : DataLogListener
 {
     QTemporaryDir dir;
     QString path(const QString &name) const { return dir.filePath(name); }
@@ -80,7 +80,10 @@ struct Rig
     MemorySettingsStore store;
     Registry registry{store};
     QString title = Title;   // as the main window starts
-    DataLog log{s, dialogs, files, registry, [this](const QString &t) { title = t; }};
+    DataLog log{s, dialogs, files, registry, this};
+    void titleChanged(const QString &t) override { title = t; }
+    void logChanged() override {}
+    void fileOpenedOrClosed(bool) override {}
 
     Rig() { fillSample(s); }
     void sample(int cycles)

@@ -5,9 +5,12 @@
 
 #include "SimulatedRig.h"
 
+#include "engine/archive/RunRecorder.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
+#include "engine/session/SampleRoute.h"
 #include "engine/session/TesterSession.h"
+#include "support/FakeArchiveSink.h"
 #include "support/FakeConfigFileDialog.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
@@ -69,8 +72,16 @@ private Q_SLOTS:
     // Break-update mode with "Save To Database" and a data file open: the tester
     // pauses every few cycles and says "+", the program fetches the record, logs
     // it and re-arms the next break with the same count.
+    void breakUpdateLogsOneLinePerBreak_data()
+    {
+        QTest::addColumn<bool>("saveToDatabase");
+        QTest::newRow("breaks saved to the data log") << true;
+        QTest::newRow("breaks not saved: in the archive all the same") << false;
+    }
+
     void breakUpdateLogsOneLinePerBreak()
     {
+        QFETCH(bool, saveToDatabase);
         const int breakCount = 5;
         const int breaks = 3;
         SimulatedRig rig;
@@ -79,7 +90,10 @@ private Q_SLOTS:
         MemorySettingsStore store;
         Registry registry(store);
         DataLog log(rig.s, dialogs, files, registry, nullptr);
-        rig.engine->setSampleLog(&log);
+        FakeArchiveSink archive;
+        RunRecorder recorder(rig.s, archive, QStringLiteral("station"), QStringLiteral("test"));
+        SampleRoute samples(log, recorder);
+        rig.engine->setSampleListener(&samples);
         QVERIFY(rig.connect());
         QTemporaryDir dir;
         QString path = dir.filePath("breaks.txt");
@@ -87,7 +101,7 @@ private Q_SLOTS:
         rig.takeFrames();
 
         rig.s.RepeatCount = TesterState::Integer(breakCount);
-        rig.s.SaveToDatabase = true;
+        rig.s.SaveToDatabase = saveToDatabase;
         rig.engine->SendValueCommand(Command::ArmBreakUpdate, QString::number(breakCount));
         // Until the last break was fetched and the tester re-armed for the next.
         QVERIFY(rig.tickUntil([&] {
@@ -102,12 +116,26 @@ private Q_SLOTS:
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = file.readAll().split('\n');
-        QCOMPARE(lines.size(), breaks + 2);   // header, the samples, nothing after the last line end
-        for (int i = 1; i <= breaks; ++i) {
+        const int logged = saveToDatabase ? breaks : 0;
+        QCOMPARE(lines.size(), logged + 2);   // header, the samples, nothing after the last line end
+        for (int i = 1; i <= logged; ++i) {
             const QList<QByteArray> fields = lines[i].chopped(1).split(',');
             QCOMPARE(fields.size(), 37);
             QCOMPARE(fields[1].toInt(), i * breakCount);   // cycle count
         }
+        // The archive has every break, whatever the data log took.
+        QList<int> archivedCycles;
+        for (const ArchiveRecord &record : archive.records) {
+            if (record.kind != ArchiveRecord::Sample)
+                continue;
+            TesterState sample;
+            ApplySampleNumbers(sample, record.numbers);
+            archivedCycles << sample.CycleCount;
+        }
+        QList<int> breakCycles;
+        for (int i = 1; i <= breaks; ++i)
+            breakCycles << i * breakCount;
+        QCOMPARE(archivedCycles.mid(archivedCycles.size() - breaks), breakCycles);
         QCOMPARE(dialogs.calls, QStringList());
 
         // Stop ends break-update mode on both sides.

@@ -100,7 +100,7 @@ SimulatedRig::SimulatedRig(const SimulatorConfig &config)
     line = std::make_unique<RecordingLine>(pty, received, port);
     pump = std::make_unique<SimulatorPump>(tester, *line);
     engine = std::make_unique<TesterEngine>(s, port, view);
-    engine->setSampleLog(&log);
+    engine->setSampleListener(&log);
 }
 
 SimulatedRig::~SimulatedRig()

@@ -68,7 +68,7 @@ public:
 
     TesterState s;
     FakeView view;
-    FakeSampleLog log;
+    FakeSampleListener log;
     SimulatedTester tester;
     PseudoTerminal pty;
     CountedPort port;

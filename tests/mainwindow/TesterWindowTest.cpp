@@ -78,7 +78,7 @@ struct Rig
         s().link.quietTicks = 0;   // a recent exchange: commands go out without a wake-up
         s().link.busy = false;
         s().DownLoadedOnce = true;
-        form->SetControls();
+        form->updateControls();
     }
 
     // The visible entries of a recent menu, "&" unescaped.
@@ -152,7 +152,7 @@ private Q_SLOTS:
         s.vMaxDownResistance = 1023; s.vMinDownResistance = 102; s.vMaxUpResistance = 201;
         s.vMaxDownBounce = 1000; s.vLastDownBounceTime = 3000; s.vLastDownStrokeTime = 1234;
         s.CycleCount = 1234567;
-        rig.form->DisplayData();
+        rig.form->showReadings();
 
         for (const QString &name : enabled)
             QVERIFY2(rig.widget(name)->isEnabled(), qPrintable(name));
@@ -171,7 +171,7 @@ private Q_SLOTS:
         rig.s().vContact = 16 + 64;   // the down stroke and its bounce tested
         for (int bit = 0; bit < 8; ++bit) {
             rig.s().vErrorCode = int16_t(1 << bit);
-            rig.form->DisplayData();
+            rig.form->showReadings();
             for (int i = 0; i < 8; ++i) {
                 QVERIFY2(rig.form->findChild<QCheckBox *>(boxes[i])->isChecked() == (i == bit), qPrintable(boxes[i]));
             }
@@ -220,7 +220,7 @@ private Q_SLOTS:
         rig.s().Running = setup.contains("running");
         rig.s().DownLoadedOnce = setup.contains("sampled");
         rig.s().DataFileOpen = setup.contains("file");
-        rig.form->SetControls();
+        rig.form->updateControls();
         if (setup.contains("vanishes")) {
             rig.port.vanish();
             rig.form->engine().Tick();
@@ -355,7 +355,9 @@ private Q_SLOTS:
         s.vRMode = 0;
         s.DownLoadedOnce = true;
         s.vUpdateTime = QDateTime(QDate(2026, 12, 6), QTime(14, 2, 11));
-        session.engineView().drawLed(0);
+        s.LEDState = 0;   // lit: drawn at the next slow task
+        for (int tick = 0; tick < 9; ++tick)
+            session.tick();
         session.engineView().setTitle(QStringLiteral("Model 418C Life Cycle Tester - run.txt"));
 
         auto form = std::make_unique<TesterWindow>(session);
@@ -367,8 +369,8 @@ private Q_SLOTS:
         QCOMPARE(form->windowTitle(), QStringLiteral("Model 418C Life Cycle Tester - run.txt"));
 
         form.reset();
-        session.engineView().DisplayData();   // nothing left to draw on
-        QCOMPARE(session.engineView().ledDrawing(), 0);
+        session.engineView().showReadings();   // nothing left to draw on
+        QCOMPARE(session.engine().ledDrawing(), 0);
     }
 
     // Five new data files leave the last four in the menu, newest first; an "&"

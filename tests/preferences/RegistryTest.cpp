@@ -59,8 +59,8 @@ private Q_SLOTS:
         MemorySettingsStore store;
         Registry registry(store);
         int dataChanges = 0, configChanges = 0;
-        registry.recentFilesChanged = [&] { ++dataChanges; };
-        registry.recentConfigFilesChanged = [&] { ++configChanges; };
+        QObject::connect(&registry, &Registry::recentFilesChanged, [&] { ++dataChanges; });
+        QObject::connect(&registry, &Registry::recentConfigFilesChanged, [&] { ++configChanges; });
 
         for (const QString &path : opened) registry.AddRecentFile(path);
         QCOMPARE(registry.LoadRecentFiles(), expected);

@@ -3,6 +3,7 @@
 // at once.
 
 #include "engine/procedures/DefaultConfig.h"
+#include "engine/procedures/ManualControl.h"
 #include "engine/supervision/TesterEngine.h"
 #include "features/procedures/LearnTransfer.h"
 #include "mainwindow/TesterWindow.h"
@@ -37,7 +38,7 @@ struct Rig
         s.link.busy = false;
         s.vRMode = 0;
         s.vRPullUp = 1000;
-        form.SetControls();
+        form.updateControls();
         port.onWrite = [this, pistonDown = false](const QByteArray &bytes) mutable {
             if (bytes == "A3\r" || bytes == "A4\r")
                 pistonDown = bytes == "A3\r";
@@ -300,7 +301,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, runAfterwards);
         Rig rig;
-        rig.window.session.engineView().setPistonBox(true);
+        rig.window.session.manual().showPiston(true);
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
             auto *box = dialog->findChild<QCheckBox *>("PistonCheck");

@@ -1,6 +1,5 @@
 #include "engine/state/DataDecoder.h"
 #include "engine/state/TesterState.h"
-#include "support/FakeView.h"
 
 #include <QTest>
 
@@ -31,11 +30,10 @@ private Q_SLOTS:
     void fullRecord()
     {
         TesterState s;
-        FakeView view;
         QString line = QStringLiteral("12;3000;62500;48;52;11;1021;1;41800123;10;3;100000;5;2;1234;500;50;450;60;"
                                       "1019;1008;14;9;2800;1900;129;125;49;1023;512;16;0;1000;0;4;1600;950");
-        DataDecoder decoder(s, view, line);
-        decoder.GetAllData();
+        DataDecoder decoder(s, line);
+        const DecodedSample sample = decoder.decodeSample();
 
         const struct { const char *name; qint64 decoded, known; } fields[] = {
             {"software", s.vSoftwareVersion, 12}, {"pull-up", s.vRPullUp, 1000}, {"mode", s.vRMode, 0},
@@ -63,7 +61,8 @@ private Q_SLOTS:
         QVERIFY(s.Running);
         QVERIFY(s.IsDirtyData);
         QVERIFY(s.DownLoadedOnce);
-        QCOMPARE(view.dataShown, 1);
+        QVERIFY(sample.takenAt.isValid());
+        QVERIFY(!sample.pistonDown);
     }
 
     void recordVariants_data()
@@ -108,10 +107,10 @@ private Q_SLOTS:
         s.vLastDownBounceTime = 5;
         s.vLastUpBounceTime = 6;
         s.vFailLimit = 7;
-        FakeView view;
-        DataDecoder decoder(s, view, line);
-        decoder.GetAllData();
+        DataDecoder decoder(s, line);
+        const DecodedSample sample = decoder.decodeSample();
 
+        QCOMPARE(sample.takenAt, s.vUpdateTime);
         QCOMPARE(qint64(s.vLastDownBounceTime), downBounce);
         QCOMPARE(qint64(s.vLastUpBounceTime), upBounce);
         QCOMPARE(qint64(s.vFailLimit), failLimit);
@@ -127,20 +126,22 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<bool>("running");
         QTest::addColumn<int>("ledState");
-        QTest::newRow("lamp lit") << 2 << false << 0;
-        QTest::newRow("running, blinking wins over lit") << 19 << true << 2;
+        QTest::addColumn<bool>("pistonDown");
+        QTest::newRow("lamp lit") << 2 << false << 0 << false;
+        QTest::newRow("running, blinking wins over lit") << 19 << true << 2 << false;
+        QTest::newRow("piston down, lamp dark") << 8 << false << 1 << true;
     }
 
     void statusByte()
     {
         QFETCH(int, status);
         TesterState s;
-        FakeView view;
         QString line;
-        DataDecoder decoder(s, view, line);
+        DataDecoder decoder(s, line);
         decoder.DecodeStatus(int16_t(status));
         QTEST(bool(s.Running), "running");
         QTEST(int(s.LEDState), "ledState");
+        QTEST(PistonDown(int16_t(status)), "pistonDown");
     }
 };
 

@@ -14,10 +14,10 @@ struct EngineRig
     TesterState s;
     FakeSerialPort port;
     FakeView view;
-    FakeSampleLog log;
+    FakeSampleListener log;
     TesterEngine engine{s, port, view};
 
-    EngineRig() { engine.setSampleLog(&log); }
+    EngineRig() { engine.setSampleListener(&log); }
 
     void tick(int count = 1)
     {

@@ -169,9 +169,11 @@ private Q_SLOTS:
         QTest::addColumn<bool>("saveToDatabase");
         QTest::addColumn<QStringList>("next");
         QTest::addColumn<int>("saved");
+        QTest::addColumn<bool>("atBreak");
 
-        QTest::newRow("armed, no break signalled yet") << false << true << QStringList() << 1;
-        QTest::newRow("break reached, not logging") << true << false << QStringList{"F325"} << 0;
+        QTest::newRow("armed, no break signalled yet") << false << true << QStringList() << 1 << false;
+        QTest::newRow("break reached, not logging") << true << false << QStringList{"F325"} << 0 << true;
+        QTest::newRow("break reached, logging") << true << true << QStringList{"F325"} << 1 << true;
     }
 
     void sampleInBreakUpdateMode()
@@ -180,6 +182,7 @@ private Q_SLOTS:
         QFETCH(bool, saveToDatabase);
         QFETCH(QStringList, next);
         QFETCH(int, saved);
+        QFETCH(bool, atBreak);
 
         EngineRig rig;
         rig.linkUp();
@@ -191,6 +194,9 @@ private Q_SLOTS:
 
         QCOMPARE(rig.port.takeFrames(), next);
         QCOMPARE(rig.log.saved, saved);
+        QCOMPARE(rig.log.taken, 1);   // every sample is handed on, logged or not
+        QCOMPARE(rig.log.atBreak, atBreak);
+        QCOMPARE(rig.view.dataShown, 1);   // shown, logged or not
         QCOMPARE(rig.engine.CommReady(), next.isEmpty());
     }
     // After a quiet line a command waits for the wake-up's star line.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/state/DecodedSample.h"
 #include "engine/state/TesterView.h"
 
 #include <QString>
@@ -11,29 +12,35 @@ class FakeView : public TesterView
 public:
     void showBarMessage(const QString &text) override { barText = text; }
     void showBarPanels() override { barText.clear(); }
-    void setVersionPanel(const QString &) override {}
-    void SetControls() override {}
-    void DisplayData() override { ++dataShown; }
-    void DisplayMode() override {}
-    void DisplayRValue() override {}
-    void DisplaySerialNum() override {}
+    void showVersion(const QString &) override {}
+    void updateControls() override {}
+    void showReadings() override { ++dataShown; }
+    void showMode() override {}
+    void showPullUp() override {}
+    void showSerialNumber() override {}
     void showSampleDate(const QString &) override {}
-    int ledDrawing() const override { return led; }
     void drawLed(int drawing) override { led = drawing; }
-    void beep() override { ++beeps; }
-    void setPistonBox(bool) override {}
-    void showManualReading(const QString &) override {}
+    void testEnded() override { ++beeps; }
 
     QString barText;        // the whole-bar message, empty while the panels show
     int led = 1;            // Shape1: 0 filled, 1 hollow
-    int beeps = 0;
+    int beeps = 0;          // the ends of a test the window beeped for
     int dataShown = 0;
 };
 
-// The data log for tests: counts the samples it was asked to save.
-class FakeSampleLog : public SampleLog
+// Where the engine's samples go, for tests: counts every sample, and those
+// the data log would take.
+class FakeSampleListener : public SampleListener
 {
 public:
-    void SaveToFile() override { ++saved; }
+    void sampleTaken(const DecodedSample &sample) override
+    {
+        ++taken;
+        if (sample.forDataLog)
+            ++saved;
+        atBreak = sample.atBreak;
+    }
+    int taken = 0;
     int saved = 0;
+    bool atBreak = false;   // the last sample's
 };

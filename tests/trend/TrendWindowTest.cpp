@@ -3,6 +3,7 @@
 // Trend window follows the live run from the start, open or not.
 
 #include "engine/datalog/DataLog.h"
+#include "engine/state/DecodedSample.h"
 #include "engine/trend/TrendLogReader.h"
 #include "engine/trend/TrendReduction.h"
 #include "features/trend/TrendController.h"
@@ -221,7 +222,7 @@ struct Rig
     void sample(int cycle, int mode = 0)
     {
         form->state() = ::sample(cycle, 12, mode, mode == 0 ? 1000 : 5000, 700, 1 | 16 | 64);   // up stroke not tested
-        built->session.engineView().sampleDecoded();
+        built->session.sampleRoute().sampleTaken(DecodedSample());
     }
 
     FakeSerialPort port;

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDateTime>
+
+// One data record the tester sent, once decoded. Its numbers are in the
+// state record, which always holds the tester's last sample; this says what
+// else the sample is: when it was taken, what the status byte asks of the
+// piston box, and whether it came at a break of a break-update run.
+struct DecodedSample
+{
+    QDateTime takenAt;
+    bool pistonDown = false;
+    bool atBreak = false;
+    // The data log takes every sample but a break's, unless the operator
+    // asked for breaks to be saved ("Save To Database"). The archive takes
+    // every sample whatever this says.
+    bool forDataLog = true;
+};
+
+// Everything that wants each sample hears of it through this one call,
+// after the state record was updated.
+class SampleListener
+{
+public:
+    virtual ~SampleListener() = default;
+    virtual void sampleTaken(const DecodedSample &sample) = 0;
+};
