@@ -200,7 +200,7 @@ private Q_SLOTS:
         QVERIFY(rig.tickUntil([&] { return rig.session(0).state().FailCount >= 5; }));
         rig.station.failuresSeen(0);
         const int seenBefore = rig.session(0).state().FailCount;
-        rig.session(0).engine().DoNextClear(0);
+        rig.session(0).engine().DoNextClear(Command::None);
         QVERIFY(rig.tickUntil([&] { return rig.session(0).state().FailCount < seenBefore; }));
         QVERIFY(rig.tickUntil([&] { return model.data(failures, StationTableModel::NewFailureRole).toBool(); }));
         QVERIFY2(rig.session(0).state().FailCount < seenBefore, qPrintable(QString::number(rig.session(0).state().FailCount)));
