@@ -29,6 +29,8 @@ private:
     void sampleReceived();
     void saveToFile();
     bool applySingleValue(Command command);
+    bool applyRunControl(Command command);
+    bool applyShownValue(Command command);
 
     TesterState &s;
     SerialLink &link;
