@@ -147,16 +147,15 @@ bool ReplyEffects::applySingleValue(Command command)
     return false;
 }
 
-void ReplyEffects::Apply(Command command)
+// Replies to the commands that start, stop, arm or move the tester.
+bool ReplyEffects::applyRunControl(Command command)
 {
-    if (applySingleValue(command))
-        return;
     switch (command) {
     case Command::Hello:
         if (s.Running)
             forceWakeUp();
         cmds.SendCommand(Command::SampleData);
-        return;
+        return true;
     case Command::Stop:
         if (s.Running)
             forceWakeUp();
@@ -165,14 +164,14 @@ void ReplyEffects::Apply(Command command)
         s.GoAgainFlag = false;
         runEvents.stopAcknowledged();
         cmds.SendCommand(Command::SampleData);
-        return;
+        return true;
     case Command::RunToLimits:
     case Command::RunOnce:
         runStarted(command, 1);
-        return;
+        return true;
     case Command::RunNoLimit:
         runStarted(command, 2);   // no limit: the LED blinks
-        return;
+        return true;
     case Command::PistonDown:
     case Command::PistonUp:
     case Command::Output165:
@@ -181,52 +180,68 @@ void ReplyEffects::Apply(Command command)
         if (s.Running)
             forceWakeUp();
         cmds.SendCommand(Command::ReadStatus);   // read back the piston state
+        return true;
+    case Command::ArmBreakUpdate:
+        s.GoAgainMode = true;
+        s.GoAgainFlag = false;
+        s.LEDState = 1;
+        WaitStateClear(s, view);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Replies whose value is shown as soon as it is read.
+bool ReplyEffects::applyShownValue(Command command)
+{
+    switch (command) {
+    case Command::ReadSoftwareVersion:
+        ReadLong(link.ReplyLine, s.vSoftwareVersion);
+        view.showVersion(DisplayVersion(s));
+        break;
+    case Command::ReadResistance:
+        ReadLong(link.ReplyLine, s.vLastMeasuredResist);
+        if (manual)
+            manual->showManualReading(FormatResistance(s, s.vLastMeasuredResist, false));
+        break;
+    case Command::ReadStatus:
+        ReadInteger(link.ReplyLine, s.vStatus);
+        decoder.DecodeStatus(s.vStatus);
+        if (manual)
+            manual->showPiston(PistonDown(s.vStatus));
+        break;
+    case Command::ReadSerialNumber:
+        s.vSerialNumber = link.ReplyLine;
+        view.showSerialNumber();
+        break;
+    case Command::ReadRange:
+        ReadLong(link.ReplyLine, s.vRPullUp);
+        view.showPullUp();
+        break;
+    default:
+        return false;
+    }
+    WaitStateClear(s, view);
+    return true;
+}
+
+void ReplyEffects::Apply(Command command)
+{
+    if (applySingleValue(command) || applyRunControl(command) || applyShownValue(command))
         return;
+    switch (command) {
     case Command::Reserved171:
         WaitStateClear(s, view);
         return;
     case Command::SampleData:
         sampleReceived();
         return;
-    case Command::ReadSoftwareVersion:
-        ReadLong(link.ReplyLine, s.vSoftwareVersion);
-        view.showVersion(DisplayVersion(s));
-        WaitStateClear(s, view);
-        return;
-    case Command::ReadResistance:
-        ReadLong(link.ReplyLine, s.vLastMeasuredResist);
-        if (manual)
-            manual->showManualReading(FormatResistance(s, s.vLastMeasuredResist, false));
-        WaitStateClear(s, view);
-        return;
-    case Command::ReadStatus:
-        ReadInteger(link.ReplyLine, s.vStatus);
-        decoder.DecodeStatus(s.vStatus);
-        if (manual)
-            manual->showPiston(PistonDown(s.vStatus));
-        WaitStateClear(s, view);
-        return;
-    case Command::ReadSerialNumber:
-        s.vSerialNumber = link.ReplyLine;
-        view.showSerialNumber();
-        WaitStateClear(s, view);
-        return;
     case Command::ClearMinMax:
     case Command::ClearFailCount:
     case Command::ClearSeqCount:
     case Command::ClearCycleCount:
         reset.DoNextClear(command);
-        return;
-    case Command::ReadRange:
-        ReadLong(link.ReplyLine, s.vRPullUp);
-        view.showPullUp();
-        WaitStateClear(s, view);
-        return;
-    case Command::ArmBreakUpdate:
-        s.GoAgainMode = true;
-        s.GoAgainFlag = false;
-        s.LEDState = 1;
-        WaitStateClear(s, view);
         return;
     default:
         if (command >= Command::WriteSerialNumber && command <= Command::WriteMaxUpBounceTol)

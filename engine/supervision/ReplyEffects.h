@@ -36,6 +36,8 @@ private:
     void sampleReceived();
     void showSample(const DecodedSample &sample);
     bool applySingleValue(Command command);
+    bool applyRunControl(Command command);
+    bool applyShownValue(Command command);
 
     TesterState &s;
     SerialLink &link;
