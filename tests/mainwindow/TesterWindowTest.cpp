@@ -115,10 +115,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("disabled");
         QTest::addColumn<QStringList>("texts");   // "box=text"
 
-        const QStringList downContact = {"DownMaxRBox", "DownLastRBox", "CTypeLbl1", "DownMinChk", "DownInitChk"};
-        const QStringList downBounce = {"DownBounceBox", "DownLastContactTime", "TimeLbl1", "DownBounceChk"};
-        const QStringList lastBounce = {"DownLastBounceBox", "TimeLbl5"};
-        const QStringList upSide = {"UpMaxRBox", "UpLastBounceBox", "UpFrame", "CTypeLbl4", "UpMinChk"};
+        const QStringList downContact = {"DownMaxRBox", "DownLastRBox", "DownMaxUnit", "DownMinChk", "DownInitChk"};
+        const QStringList downBounce = {"DownBounceBox", "DownLastContactTime", "DownBounceSeconds", "DownBounceChk"};
+        const QStringList lastBounce = {"DownLastBounceBox", "DownLastBounceSeconds"};
+        const QStringList upSide = {"UpMaxRBox", "UpLastBounceBox", "UpFrame", "UpMaxUnit", "UpMinChk"};
 
         QTest::newRow("down contact only") << 16 << 12 << 1000 << downContact << downBounce + lastBounce + upSide
             << QStringList{"DownMaxRBox=open", "DownMinRBox=110.7", "DownBounceBox=----", "UpMaxRBox=----",
@@ -131,7 +131,7 @@ private Q_SLOTS:
         QTest::newRow("bounce bit without its stroke") << 64 << 12 << 1000 << QStringList()
             << downContact + downBounce + QStringList{"DownFrame"} << QStringList{"DownBounceBox=----"};
         QTest::newRow("up stroke with bounce") << 32 + 128 << 12 << 1000
-            << QStringList{"UpMaxRBox", "UpLastBounceBox", "UpLastContactTime", "CTypeLbl6", "UpBounceChk", "UpInitChk"}
+            << QStringList{"UpMaxRBox", "UpLastBounceBox", "UpLastContactTime", "UpLastUnit", "UpBounceChk", "UpInitChk"}
             << QStringList{"DownMaxRBox", "DownFrame"} << QStringList{"UpMaxRBox=244.5", "DownMaxRBox=----"};
     }
 
