@@ -586,6 +586,29 @@ private Q_SLOTS:
 
     // The about box starts the system's information tool; where there is
     // none, or it does not start, it shows what the program knows itself.
+    // File, Preferences in a station's window: accepted preferences go to
+    // every tester, cancelled ones to none.
+    void preferencesReachTheStationWhenAccepted_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("told");
+        QTest::newRow("OK") << "OKButton" << 1;
+        QTest::newRow("Cancel") << "CancelButton" << 0;
+    }
+
+    void preferencesReachTheStationWhenAccepted()
+    {
+        QFETCH(QString, button);
+        Rig rig;
+        int told = 0;
+        rig.form->joinStation([] { return QStringLiteral("41800001"); }, [] {}, [&told] { ++told; });
+        ModalAnswerer answerer;
+        answerer.then([&button](QDialog *dialog) { Click(dialog, qPrintable(button)); });
+        rig.use("FilePreferencesMenu");
+        QCOMPARE(answerer.answered, 1);
+        QTEST(told, "told");
+    }
+
     void systemInfo_data()
     {
         QTest::addColumn<QStringList>("tool");
