@@ -36,25 +36,25 @@ PortDialog::PortDialog(SerialDevices &serialDevices, QWidget *parent)
     QLayout *buttons = buildButtons();
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(listLabel);
-    layout->addWidget(DeviceList, 1);
-    layout->addWidget(AutomaticRadio);
-    layout->addWidget(PinnedRadio);
+    layout->addWidget(deviceList, 1);
+    layout->addWidget(automaticRadio);
+    layout->addWidget(pinnedRadio);
     layout->addLayout(buttons);
 
-    connect(DeviceList, &QTreeWidget::currentItemChanged, this, [this] {
-        if (DeviceList->currentItem())
-            PinnedRadio->setChecked(true);
+    connect(deviceList, &QTreeWidget::currentItemChanged, this, [this] {
+        if (deviceList->currentItem())
+            pinnedRadio->setChecked(true);
         updateButtons();
     });
-    connect(AutomaticRadio, &QRadioButton::toggled, this, [this] { updateButtons(); });
+    connect(automaticRadio, &QRadioButton::toggled, this, [this] { updateButtons(); });
     // Qt tells nothing when a device comes or goes: look again now and then.
     connect(&refreshTimer, &QTimer::timeout, this, [this] { refresh(); });
     refreshTimer.start(RefreshMs);
 
     shown = devices.devices();
     showDevices();
-    AutomaticRadio->setChecked(devices.pinnedDevice().isEmpty());
-    PinnedRadio->setChecked(!devices.pinnedDevice().isEmpty());
+    automaticRadio->setChecked(devices.pinnedDevice().isEmpty());
+    pinnedRadio->setChecked(!devices.pinnedDevice().isEmpty());
     updateButtons();
 }
 
@@ -62,16 +62,16 @@ PortDialog::PortDialog(SerialDevices &serialDevices, QWidget *parent)
 QLabel *PortDialog::buildDeviceList()
 {
     auto *listLabel = new QLabel(QStringLiteral("&Serial devices:"), this);
-    DeviceList = new QTreeWidget(this);
-    DeviceList->setObjectName("DeviceList");
-    DeviceList->setRootIsDecorated(false);
-    DeviceList->setHeaderLabels({QStringLiteral("Comm"), QStringLiteral("Device"), QStringLiteral("Description"),
+    deviceList = new QTreeWidget(this);
+    deviceList->setObjectName("DeviceList");
+    deviceList->setRootIsDecorated(false);
+    deviceList->setHeaderLabels({QStringLiteral("Comm"), QStringLiteral("Device"), QStringLiteral("Description"),
                                  QStringLiteral("Manufacturer"), QStringLiteral("Serial number"),
                                  QStringLiteral("USB ID")});
-    DeviceList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    DeviceList->setMinimumWidth(640);
-    listLabel->setBuddy(DeviceList);
-    DescribeControl(DeviceList, QStringLiteral("Serial devices"),
+    deviceList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    deviceList->setMinimumWidth(640);
+    listLabel->setBuddy(deviceList);
+    DescribeControl(deviceList, QStringLiteral("Serial devices"),
                     QStringLiteral("The serial devices of this computer, and the devices given a port by the "
                                    "command line or the settings"));
     return listLabel;
@@ -80,10 +80,10 @@ QLabel *PortDialog::buildDeviceList()
 // Search every port, or only the selected device.
 void PortDialog::buildSearchChoice()
 {
-    AutomaticRadio = CaptionedControl<QRadioButton>(
+    automaticRadio = CaptionedControl<QRadioButton>(
         "AutomaticRadio", QStringLiteral("Search every port for the tester"),
         QStringLiteral("The program tries Comm 1 to 16 in turn until a tester answers"), this);
-    PinnedRadio = CaptionedControl<QRadioButton>(
+    pinnedRadio = CaptionedControl<QRadioButton>(
         "PinnedRadio", QStringLiteral("Use only the selected device"),
         QStringLiteral("The program looks for the tester on this device alone, also when it is unplugged "
                        "for a while"),
@@ -92,18 +92,18 @@ void PortDialog::buildSearchChoice()
 
 QLayout *PortDialog::buildButtons()
 {
-    OKButton = CaptionedControl<QPushButton>("OKButton", QStringLiteral("OK"),
+    okButton = CaptionedControl<QPushButton>("OKButton", QStringLiteral("OK"),
                                              QStringLiteral("Keep this choice and search again"), this);
-    auto *CancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"),
+    auto *cancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"),
                                                        QStringLiteral("Leave the choice as it was"), this);
-    OKButton->setDefault(true);
+    okButton->setDefault(true);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
-    connect(OKButton, &QPushButton::clicked, this, [this] { accepted(); });
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+    connect(okButton, &QPushButton::clicked, this, [this] { accepted(); });
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     return buttons;
 }
 
@@ -119,16 +119,16 @@ void PortDialog::refresh()
 void PortDialog::showDevices()
 {
     // The selection stays on its device while others come and go.
-    const QString selected = DeviceList->currentItem() ? DeviceList->currentItem()->text(DeviceColumn) : QString();
-    const bool automatic = AutomaticRadio->isChecked();
-    const QSignalBlocker quiet(DeviceList);
-    DeviceList->clear();
+    const QString selected = deviceList->currentItem() ? deviceList->currentItem()->text(DeviceColumn) : QString();
+    const bool automatic = automaticRadio->isChecked();
+    const QSignalBlocker quiet(deviceList);
+    deviceList->clear();
     QTreeWidgetItem *current = nullptr;
     for (const SerialDevice &d : shown) {
         QString description = d.description;
         if (!d.listed)
             description = QStringLiteral("(not listed by the system)");
-        auto *item = new QTreeWidgetItem(DeviceList, {d.comm > 0 ? QStringLiteral("Comm %1").arg(d.comm) : QString(),
+        auto *item = new QTreeWidgetItem(deviceList, {d.comm > 0 ? QStringLiteral("Comm %1").arg(d.comm) : QString(),
                                                       d.device, description, d.manufacturer, d.serialNumber,
                                                       d.usbId});
         if (!d.stableName.isEmpty())
@@ -136,23 +136,23 @@ void PortDialog::showDevices()
         if (selected.isEmpty() ? d.pinned : d.device == selected)
             current = item;
     }
-    DeviceList->setCurrentItem(current);
+    deviceList->setCurrentItem(current);
     // Listing again must not undo the operator's choice of the search.
-    AutomaticRadio->setChecked(automatic);
-    PinnedRadio->setChecked(!automatic);
+    automaticRadio->setChecked(automatic);
+    pinnedRadio->setChecked(!automatic);
     updateButtons();
 }
 
 void PortDialog::updateButtons()
 {
-    OKButton->setEnabled(AutomaticRadio->isChecked() || DeviceList->currentItem());
+    okButton->setEnabled(automaticRadio->isChecked() || deviceList->currentItem());
 }
 
 QString PortDialog::chosenDevice() const
 {
-    if (AutomaticRadio->isChecked() || !DeviceList->currentItem())
+    if (automaticRadio->isChecked() || !deviceList->currentItem())
         return QString();
-    const SerialDevice &d = shown.at(DeviceList->indexOfTopLevelItem(DeviceList->currentItem()));
+    const SerialDevice &d = shown.at(deviceList->indexOfTopLevelItem(deviceList->currentItem()));
     // A USB adapter's ttyUSB number changes with the order it was plugged in.
     return d.stableName.isEmpty() ? d.device : d.stableName;
 }

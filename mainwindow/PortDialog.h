@@ -37,8 +37,8 @@ private:
 
     SerialDevices &devices;
     QList<SerialDevice> shown;
-    QTreeWidget *DeviceList;
-    QRadioButton *AutomaticRadio, *PinnedRadio;
-    QPushButton *OKButton;
+    QTreeWidget *deviceList;
+    QRadioButton *automaticRadio, *pinnedRadio;
+    QPushButton *okButton;
     QTimer refreshTimer;
 };

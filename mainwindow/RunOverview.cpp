@@ -88,29 +88,29 @@ QLineEdit *RunOverview::addValue(QGridLayout *grid, int row, int &column, const 
 void RunOverview::buildStateRow(QGridLayout *grid)
 {
     int column = 0;
-    LinkStateLbl = addValue(grid, 0, column, "LinkStateLbl", QStringLiteral("Link"), LinkToolTip, 1,
+    linkStateText = addValue(grid, 0, column, "linkStateText", QStringLiteral("Link"), LinkToolTip, 1,
                             QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
     // A stop with its reason is longer: the field grows for it once, at the
     // end of a run, rather than widen the window always.
-    RunStateLbl = addValue(grid, 0, column, "RunStateLbl", QStringLiteral("Run"),
+    runStateText = addValue(grid, 0, column, "runStateText", QStringLiteral("Run"),
                            QStringLiteral("The run state as the tester last reported it; when it stopped, why and "
                                           "when"),
                            1, QStringLiteral("Break every 32767 cycles"));
-    LoggingLbl = addValue(grid, 0, column, "LoggingLbl", QStringLiteral("Data file"),
+    loggingText = addValue(grid, 0, column, "loggingText", QStringLiteral("Data file"),
                           QStringLiteral("The data file, the sample lines written since it was opened and "
                                          "the time of the last one"),
                           3, QStringLiteral("data file.txt: 100000 lines, last at 00:00:00"));
 
-    ExportRunButton = new QPushButton(QStringLiteral("Export Run So Far..."), this);
-    ExportRunButton->setObjectName("ExportRunButton");
-    describe(ExportRunButton, ExportRunButton->text(),
+    exportRunButton = new QPushButton(QStringLiteral("Export Run So Far..."), this);
+    exportRunButton->setObjectName("ExportRunButton");
+    describe(exportRunButton, exportRunButton->text(),
              QStringLiteral("Writes every sample of this run, kept in the run archive, to a data log file"));
-    ExportRunButton->setVisible(false);
-    connect(ExportRunButton, &QPushButton::clicked, this, [this] {
+    exportRunButton->setVisible(false);
+    connect(exportRunButton, &QPushButton::clicked, this, [this] {
         if (exportRunSoFar)
             exportRunSoFar();
     });
-    grid->addWidget(ExportRunButton, 0, column, Qt::AlignLeft | Qt::AlignVCenter);
+    grid->addWidget(exportRunButton, 0, column, Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 // The second row: the cycles against the limit, the rate, the run time and
@@ -122,34 +122,34 @@ void RunOverview::buildProgressRow(QGridLayout *grid)
     // count would be redrawn on every cycle, where a plain bar moves only
     // when its filled part grows by a pixel.
     auto *cyclesCaption = new QLabel(QStringLiteral("Cycles:"), this);
-    CycleProgress = new QProgressBar(this);
-    CycleProgress->setObjectName("CycleProgress");
-    CycleProgress->setPalette(QApplication::palette(CycleProgress));   // not the strip's flat one
-    CycleProgress->setRange(0, 1);
-    CycleProgress->setValue(0);
-    CycleProgress->setTextVisible(false);
-    CycleProgress->setMinimumWidth(CycleProgress->fontMetrics().horizontalAdvance(QStringLiteral("1000000 cycles")));
-    cyclesCaption->setBuddy(CycleProgress);
-    describe(CycleProgress, QStringLiteral("Cycles"), QStringLiteral("The cycle count as a share of the cycle limit"));
-    CyclesLbl = ValueField(QStringLiteral("CyclesLbl"), QStringLiteral("Cycle count"),
+    cycleProgress = new QProgressBar(this);
+    cycleProgress->setObjectName("CycleProgress");
+    cycleProgress->setPalette(QApplication::palette(cycleProgress));   // not the strip's flat one
+    cycleProgress->setRange(0, 1);
+    cycleProgress->setValue(0);
+    cycleProgress->setTextVisible(false);
+    cycleProgress->setMinimumWidth(cycleProgress->fontMetrics().horizontalAdvance(QStringLiteral("1000000 cycles")));
+    cyclesCaption->setBuddy(cycleProgress);
+    describe(cycleProgress, QStringLiteral("Cycles"), QStringLiteral("The cycle count as a share of the cycle limit"));
+    cyclesText = ValueField(QStringLiteral("cyclesText"), QStringLiteral("Cycle count"),
                            QStringLiteral("The cycle count against the cycle limit"), this,
                            QStringLiteral("1000000 of 1000000 cycles"));
-    CyclesLbl->setFrame(false);
-    MakeSteady(CyclesLbl, QStringLiteral("1000000 of 1000000 cycles"));
+    cyclesText->setFrame(false);
+    MakeSteady(cyclesText, QStringLiteral("1000000 of 1000000 cycles"));
     auto *cycles = new QHBoxLayout;
     cycles->setSpacing(6);
-    cycles->addWidget(CycleProgress, 1);
-    cycles->addWidget(CyclesLbl);
+    cycles->addWidget(cycleProgress, 1);
+    cycles->addWidget(cyclesText);
     grid->addWidget(cyclesCaption, 1, column++);
     grid->addLayout(cycles, 1, column++);
 
-    RateLbl = addValue(grid, 1, column, "RateLbl", QStringLiteral("Rate"),
+    rateText = addValue(grid, 1, column, "rateText", QStringLiteral("Rate"),
                        QStringLiteral("Cycles per hour, measured from the samples of this run"), 1,
                        QStringLiteral("100000 cycles/h"));
-    RunTimeLbl = addValue(grid, 1, column, "RunTimeLbl", QStringLiteral("Run time"),
+    runTimeText = addValue(grid, 1, column, "runTimeText", QStringLiteral("Run time"),
                           QStringLiteral("The time the run has taken, from its first sample to its last"), 1,
                           QStringLiteral("1000:00:00"));
-    TimeToLimitLbl = addValue(grid, 1, column, "TimeToLimitLbl", QStringLiteral("To limit"),
+    timeToLimitText = addValue(grid, 1, column, "timeToLimitText", QStringLiteral("To limit"),
                               QStringLiteral("The estimated time until the cycle limit is reached, at the "
                                              "measured rate"),
                               1, QStringLiteral("1000:00:00"));
@@ -189,25 +189,25 @@ void RunOverview::showLink()
 {
     // Connected, but nothing gets through: the link says so rather than "connected".
     if (summary.link().state() == LinkHistory::State::Connected && RecordsRefused(s)) {
-        SetSteadyText(LinkStateLbl, QLatin1String(RecordsRefusedText));
-        SetTextColour(LinkStateLbl, Warning);
+        SetSteadyText(linkStateText, QLatin1String(RecordsRefusedText));
+        SetTextColour(linkStateText, Warning);
         return;
     }
-    SetSteadyText(LinkStateLbl, summary.link().text());
-    SetTextColour(LinkStateLbl, summary.link().alarm() ? ReadingColours::Alarm : QColor());
+    SetSteadyText(linkStateText, summary.link().text());
+    SetTextColour(linkStateText, summary.link().alarm() ? ReadingColours::Alarm : QColor());
     // Ports that would not open say why in the tool tip.
     const QString problems = summary.link().problems();
     const QString toolTip = problems.isEmpty() ? LinkToolTip : LinkToolTip + QStringLiteral("\n\n") + problems;
-    if (LinkStateLbl->toolTip() != toolTip) {
-        LinkStateLbl->setToolTip(toolTip);
-        LinkStateLbl->setAccessibleDescription(toolTip);
+    if (linkStateText->toolTip() != toolTip) {
+        linkStateText->setToolTip(toolTip);
+        linkStateText->setAccessibleDescription(toolTip);
     }
 }
 
 void RunOverview::showRun()
 {
-    SetSteadyText(RunStateLbl, summary.runText(s));
-    SetTextColour(RunStateLbl, summary.endedAtLimit(s) ? ReadingColours::LimitEnd : QColor());
+    SetSteadyText(runStateText, summary.runText(s));
+    SetTextColour(runStateText, summary.endedAtLimit(s) ? ReadingColours::LimitEnd : QColor());
 }
 
 void RunOverview::showLogging()
@@ -217,13 +217,13 @@ void RunOverview::showLogging()
     const qint64 lines = s.DataFileOpen ? log.linesWritten() : -1;
     if (lines != linesShown || lines <= 0) {
         linesShown = lines;
-        SetSteadyText(LoggingLbl, LoggingText(s.DataFileOpen, s.DataFileName, log.linesWritten(),
+        SetSteadyText(loggingText, LoggingText(s.DataFileOpen, s.DataFileName, log.linesWritten(),
                                                  log.lastLineTime()));
     }
-    SetTextColour(LoggingLbl, NotLoggingWarning(s) ? Warning : QColor());
+    SetTextColour(loggingText, NotLoggingWarning(s) ? Warning : QColor());
     const bool offer = exportRunSoFar && NotLoggingWarning(s);
-    if (ExportRunButton->isVisibleTo(this) != offer)
-        ExportRunButton->setVisible(offer);
+    if (exportRunButton->isVisibleTo(this) != offer)
+        exportRunButton->setVisible(offer);
 }
 
 void RunOverview::showProgress()
@@ -232,14 +232,14 @@ void RunOverview::showProgress()
     if (s.DownLoadedOnce || count > 0) {
         const int limit = std::max(0, int(s.vCycleLimit));
         // A limit of 0 leaves an empty bar; a busy bar would animate for ever.
-        if (CycleProgress->maximum() != std::max(limit, 1))
-            CycleProgress->setRange(0, std::max(limit, 1));
+        if (cycleProgress->maximum() != std::max(limit, 1))
+            cycleProgress->setRange(0, std::max(limit, 1));
         const int shown = limit > 0 ? std::min(count, limit) : 0;
-        if (CycleProgress->value() != shown)
-            CycleProgress->setValue(shown);
-        SetSteadyText(CyclesLbl, CyclesText(count, limit));
+        if (cycleProgress->value() != shown)
+            cycleProgress->setValue(shown);
+        SetSteadyText(cyclesText, CyclesText(count, limit));
     }
-    SetSteadyText(RateLbl, RateText(summary.progress()));
-    SetSteadyText(RunTimeLbl, DurationText(summary.progress().runSeconds()));
-    SetSteadyText(TimeToLimitLbl, summary.timeToLimitText(s));
+    SetSteadyText(rateText, RateText(summary.progress()));
+    SetSteadyText(runTimeText, DurationText(summary.progress().runSeconds()));
+    SetSteadyText(timeToLimitText, summary.timeToLimitText(s));
 }

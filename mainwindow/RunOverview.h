@@ -40,7 +40,7 @@ public:
 
     // Offered beside "Not logging" while it is set: the run so far from the archive.
     std::function<void()> exportRunSoFar;
-    QPushButton *ExportRunButton;
+    QPushButton *exportRunButton;
 
 private:
     QLineEdit *addValue(QGridLayout *grid, int row, int &column, const char *name, const QString &caption,
@@ -58,8 +58,8 @@ private:
     qint64 linesShown = -1;   // the data log's line count when its text was last made
     std::unique_ptr<ReadingColours> readingColours;
 
-    QLineEdit *LinkStateLbl, *RunStateLbl, *LoggingLbl;
-    QProgressBar *CycleProgress;
-    QLineEdit *CyclesLbl;
-    QLineEdit *RateLbl, *RunTimeLbl, *TimeToLimitLbl;
+    QLineEdit *linkStateText, *runStateText, *loggingText;
+    QProgressBar *cycleProgress;
+    QLineEdit *cyclesText;
+    QLineEdit *rateText, *runTimeText, *timeToLimitText;
 };

@@ -45,25 +45,14 @@ QGroupBox *valueFrame(const QString &name, const QString &caption, QLineEdit *va
     return frame;
 }
 
-// The unit and seconds labels carry the window's own numbering.
-QString unitLabelName(int number)
-{
-    return QStringLiteral("CTypeLbl%1").arg(number);
-}
-
-QString secondsLabelName(int number)
-{
-    return QStringLiteral("TimeLbl%1").arg(number);
-}
-
 } // namespace
 
-StrokePanel::StrokePanel(const QString &side, const Numbering &numbering, QWidget *parent)
+StrokePanel::StrokePanel(const QString &side, QWidget *parent)
     : QGroupBox(side + QStringLiteral(" Stroke"), parent), side(side)
 {
     setObjectName(side + QStringLiteral("Frame"));
-    buildValueFrames(numbering);
-    buildLastReadingFrame(numbering);
+    buildValueFrames();
+    buildLastReadingFrame();
     buildFailureFrame();
 
     auto *grid = new QGridLayout(this);
@@ -97,7 +86,7 @@ QLineEdit *StrokePanel::strokeBox(const char *suffix, const QString &caption, co
 }
 
 // The maximum, minimum and bounce frames: each a value, its limit and a unit.
-void StrokePanel::buildValueFrames(const Numbering &numbering)
+void StrokePanel::buildValueFrames()
 {
     const QString stroke = strokeText();
     const QString ohms = QStringLiteral("ohms");
@@ -105,25 +94,25 @@ void StrokePanel::buildValueFrames(const Numbering &numbering)
     const QString maxR = QStringLiteral("Maximum Resistance");
     maxRBox = strokeBox("MaxRBox", maxR, "The maximum contact measurement read on the " + stroke);
     maxRLimBox = strokeBox("MaxRLimBox", maxR + limit, "The maximum contact value tolerance limit for the " + stroke);
-    maxUnit = unitLabel(unitLabelName(numbering.maxUnit), ohms, this);
+    maxUnit = unitLabel(childName("MaxUnit"), ohms, this);
     maxRFrame = valueFrame(childName("MaxRFrame"), maxR, maxRBox, maxRLimBox, maxUnit, this);
 
     const QString minR = QStringLiteral("Minimum Resistance");
     minRBox = strokeBox("MinRBox", minR, "The minimum contact measurement read on the " + stroke);
     minRLimBox = strokeBox("MinRLimBox", minR + limit, "The minimum contact value tolerance limit for the " + stroke);
-    minUnit = unitLabel(unitLabelName(numbering.minUnit), ohms, this);
+    minUnit = unitLabel(childName("MinUnit"), ohms, this);
     minRFrame = valueFrame(childName("MinRFrame"), minR, minRBox, minRLimBox, minUnit, this);
 
     const QString bounce = QStringLiteral("Bounce Time");
     bounceBox = strokeBox("BounceBox", bounce, "The maximum contact bounce measured on the " + stroke);
     bounceLimBox =
         strokeBox("BounceLimBox", bounce + limit, "The maximum contact bounce tolerance limit for the " + stroke);
-    bounceTimeLbl = unitLabel(secondsLabelName(numbering.bounceTime), QStringLiteral("seconds"), this);
-    bounceFrame = valueFrame(childName("BounceFrame"), bounce, bounceBox, bounceLimBox, bounceTimeLbl, this);
+    bounceSeconds = unitLabel(childName("BounceSeconds"), QStringLiteral("seconds"), this);
+    bounceFrame = valueFrame(childName("BounceFrame"), bounce, bounceBox, bounceLimBox, bounceSeconds, this);
 }
 
 // The last stroke's contact, closure time and bounce, each with its unit.
-void StrokePanel::buildLastReadingFrame(const Numbering &numbering)
+void StrokePanel::buildLastReadingFrame()
 {
     const QString stroke = strokeText();
     const QString seconds = QStringLiteral("seconds");
@@ -135,16 +124,16 @@ void StrokePanel::buildLastReadingFrame(const Numbering &numbering)
                                 "The time to contact closure read on the last " + stroke);
     lastBounceBox = strokeBox("LastBounceBox", QStringLiteral("Last Bounce"),
                               "The contact bounce measurement read on the last " + stroke);
-    lastUnit = unitLabel(unitLabelName(numbering.lastUnit), QStringLiteral("ohms"), lastReadingFrame);
-    lastContactTimeLbl = unitLabel(secondsLabelName(numbering.lastContactTime), seconds, lastReadingFrame);
-    lastBounceTimeLbl = unitLabel(secondsLabelName(numbering.lastBounceTime), seconds, lastReadingFrame);
+    lastUnit = unitLabel(childName("LastUnit"), QStringLiteral("ohms"), lastReadingFrame);
+    lastContactSeconds = unitLabel(childName("LastContactSeconds"), seconds, lastReadingFrame);
+    lastBounceSeconds = unitLabel(childName("LastBounceSeconds"), seconds, lastReadingFrame);
     auto *lastGrid = new QGridLayout(lastReadingFrame);
     lastGrid->setContentsMargins(6, 4, 6, 4);
     lastGrid->setVerticalSpacing(3);
     const struct { const char *caption; QLineEdit *box; QLabel *unit; } lastRows[] = {
         {"Contact", lastRBox, lastUnit},
-        {"Closure", lastContactTime, lastContactTimeLbl},
-        {"Bounce", lastBounceBox, lastBounceTimeLbl},
+        {"Closure", lastContactTime, lastContactSeconds},
+        {"Bounce", lastBounceBox, lastBounceSeconds},
     };
     for (int row = 0; row < 3; ++row) {
         lastGrid->addWidget(captionLabel(QString::fromLatin1(lastRows[row].caption), lastReadingFrame), row, 0);
@@ -196,7 +185,7 @@ void StrokePanel::display(const StrokeValues &v)
         // Bounce settings mean nothing on a stroke whose contact is not tested.
         for (QWidget *w : Widgets{this, maxRFrame, minRFrame, bounceFrame, lastReadingFrame, failureFrame})
             w->setEnabled(false);
-        for (QLabel *label : {bounceTimeLbl, lastContactTimeLbl, lastBounceTimeLbl, maxUnit, minUnit, lastUnit})
+        for (QLabel *label : {bounceSeconds, lastContactSeconds, lastBounceSeconds, maxUnit, minUnit, lastUnit})
             label->setEnabled(false);
         for (QLineEdit *box : {maxRBox, maxRLimBox, minRBox, minRLimBox, lastRBox, bounceBox, bounceLimBox,
                             lastBounceBox, lastContactTime})
@@ -220,18 +209,18 @@ void StrokePanel::display(const StrokeValues &v)
 
     if (v.bounceTested) {
         bounceFrame->setEnabled(true);
-        bounceTimeLbl->setEnabled(true);
-        lastContactTimeLbl->setEnabled(true);
+        bounceSeconds->setEnabled(true);
+        lastContactSeconds->setEnabled(true);
         setBox(bounceBox, v.bounce, true);
         // Older tester software does not report the last bounce time.
         setBox(lastBounceBox, v.lastBounce, v.lastBounceReported);
-        lastBounceTimeLbl->setEnabled(v.lastBounceReported);
+        lastBounceSeconds->setEnabled(v.lastBounceReported);
         setBox(bounceLimBox, v.bounceLim, true);
         setBox(lastContactTime, v.lastContactTime, true);
         bounceChk->setEnabled(true);
     } else {
         bounceFrame->setEnabled(false);
-        for (QLabel *label : {bounceTimeLbl, lastContactTimeLbl, lastBounceTimeLbl})
+        for (QLabel *label : {bounceSeconds, lastContactSeconds, lastBounceSeconds})
             label->setEnabled(false);
         for (QLineEdit *box : {bounceBox, bounceLimBox, lastBounceBox, lastContactTime})
             setBox(box, QString(), false);

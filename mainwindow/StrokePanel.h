@@ -30,22 +30,16 @@ struct StrokeFailures
 class StrokePanel : public QGroupBox
 {
 public:
-    // side is "Down" or "Up"; it prefixes every control name. The unit and
-    // seconds labels carry the window's own numbering.
-    struct Numbering
-    {
-        int maxUnit, minUnit, lastUnit;             // CTypeLbl numbers
-        int bounceTime, lastContactTime, lastBounceTime;   // TimeLbl numbers
-    };
-    StrokePanel(const QString &side, const Numbering &numbering, QWidget *parent = nullptr);
+    // side is "Down" or "Up"; it prefixes every control name.
+    explicit StrokePanel(const QString &side, QWidget *parent = nullptr);
 
     void display(const StrokeValues &values);
     void showFailures(const StrokeFailures &failures);
     void setUnitText(const QString &unit);   // maximum, minimum, last reading, in that order
 
 private:
-    void buildValueFrames(const Numbering &numbering);
-    void buildLastReadingFrame(const Numbering &numbering);
+    void buildValueFrames();
+    void buildLastReadingFrame();
     void buildFailureFrame();
     QString childName(const char *suffix) const;   // the side, then the suffix
     QString strokeText() const;                    // "down stroke" or "up stroke", for tool tips
@@ -58,6 +52,6 @@ private:
     QLineEdit *maxRBox, *maxRLimBox, *minRBox, *minRLimBox, *lastRBox;
     QLineEdit *bounceBox, *bounceLimBox, *lastBounceBox, *lastContactTime;
     QLabel *maxUnit, *minUnit, *lastUnit;
-    QLabel *bounceTimeLbl, *lastContactTimeLbl, *lastBounceTimeLbl;
+    QLabel *bounceSeconds, *lastContactSeconds, *lastBounceSeconds;
     FailureCheckBox *minChk, *maxChk, *initChk, *bounceChk;
 };

@@ -148,8 +148,8 @@ void TesterWindow::buildWindow()
     central->setObjectName("MainPanel");
     setCentralWidget(central);
 
-    downPanel = new StrokePanel(QStringLiteral("Down"), {1, 2, 3, 1, 2, 5}, central);
-    upPanel = new StrokePanel(QStringLiteral("Up"), {4, 5, 6, 3, 4, 6}, central);
+    downPanel = new StrokePanel(QStringLiteral("Down"), central);
+    upPanel = new StrokePanel(QStringLiteral("Up"), central);
     QLayout *counters = buildCounters(central);
     QLayout *sample = buildSampleGroup(central);
 

@@ -47,23 +47,23 @@ StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageD
     auto *central = new QWidget(this);
     setCentralWidget(central);
     buildTesterTable(central);
-    OpenTesterBtn = CaptionedControl<QPushButton>("OpenTesterBtn", QStringLiteral("&Open Tester Window"),
+    openTesterButton = CaptionedControl<QPushButton>("openTesterButton", QStringLiteral("&Open Tester Window"),
                                                   QStringLiteral("Open the window of the tester in the selected row"),
                                                   central);
-    OpenTesterBtn->setEnabled(false);
+    openTesterButton->setEnabled(false);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(OpenTesterBtn);
+    buttons->addWidget(openTesterButton);
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(8, 8, 8, 6);
     layout->addWidget(testers, 1);
     layout->addLayout(buttons);
 
-    SearchLbl = new QLabel(statusBar());
-    SearchLbl->setObjectName("SearchLbl");
-    SearchLbl->setTextFormat(Qt::PlainText);
-    statusBar()->addWidget(SearchLbl, 1);
+    searchLabel = new QLabel(statusBar());
+    searchLabel->setObjectName("searchLabel");
+    searchLabel->setTextFormat(Qt::PlainText);
+    statusBar()->addWidget(searchLabel, 1);
     statusBar()->setSizeGripEnabled(false);
     buildMenus();
     connectStation();
@@ -108,12 +108,12 @@ void StationWindow::connectStation()
             openTester(rows.first().row());
     };
     connect(testers, &QAbstractItemView::activated, this, [this](const QModelIndex &index) { openTester(index.row()); });
-    connect(OpenTesterBtn, &QPushButton::clicked, this, openSelected);
+    connect(openTesterButton, &QPushButton::clicked, this, openSelected);
     connect(testers->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] {
                 const bool selected = testers->selectionModel()->hasSelection();
-                OpenTesterBtn->setEnabled(selected);
-                TesterOpenMenu->setEnabled(selected);
+                openTesterButton->setEnabled(selected);
+                testerOpen->setEnabled(selected);
             });
     connect(&station, &Station::searchChanged, this, [this] { showSearch(); });
     // A failure that comes while its tester's window is in front is seen.
@@ -159,10 +159,10 @@ void StationWindow::buildMenus()
 
     QMenu *tester = menuBar()->addMenu(QStringLiteral("&Tester"));
     tester->setObjectName("TesterMenu");
-    TesterOpenMenu = tester->addAction(QStringLiteral("&Open Window"));
-    TesterOpenMenu->setObjectName("TesterOpenMenu");
-    TesterOpenMenu->setEnabled(false);
-    connect(TesterOpenMenu, &QAction::triggered, OpenTesterBtn, &QPushButton::click);
+    testerOpen = tester->addAction(QStringLiteral("&Open Window"));
+    testerOpen->setObjectName("TesterOpenMenu");
+    testerOpen->setEnabled(false);
+    connect(testerOpen, &QAction::triggered, openTesterButton, &QPushButton::click);
 }
 
 void StationWindow::showSearch()
@@ -170,8 +170,8 @@ void StationWindow::showSearch()
     const QString testerCount = station.count() == 1 ? QStringLiteral("1 tester")
                                                      : QStringLiteral("%1 testers").arg(station.count());
     const QString text = testerCount + QStringLiteral(". ") + station.search().link().text();
-    if (SearchLbl->text() != text)
-        SearchLbl->setText(text);
+    if (searchLabel->text() != text)
+        searchLabel->setText(text);
 }
 
 TesterWindow *StationWindow::openTester(int row)

@@ -60,9 +60,9 @@ private:
     TesterWindow::RunCatalogSource runCatalogSource;
     StationTableModel *model;
     QTableView *testers;
-    QPushButton *OpenTesterBtn;
-    QAction *TesterOpenMenu = nullptr;
-    QLabel *SearchLbl;
+    QPushButton *openTesterButton;
+    QAction *testerOpen = nullptr;
+    QLabel *searchLabel;
     QTimer columnSave;   // widths are written once a drag has ended, not for every pixel
     QHash<const TesterSession *, QPointer<TesterWindow>> windows;
 };

@@ -53,7 +53,7 @@ RunsWindow::RunsWindow(RunCatalog &catalog, MessageDialogs &dialogs, std::unique
     QLayout *buttons = buildRunButtons();
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(filters);
-    layout->addWidget(RunTable, 1);
+    layout->addWidget(runTable, 1);
     layout->addLayout(buttons);
     refresh();
 }
@@ -68,33 +68,33 @@ QLayout *RunsWindow::buildFilters()
         filters->addWidget(label, 0, column);
         filters->addWidget(field, 0, column + 1);
     };
-    SerialFilter = new QLineEdit(this);
-    SerialFilter->setObjectName("SerialFilter");
-    labelled(QStringLiteral("&Serial number:"), SerialFilter, QStringLiteral("Runs of testers whose serial number holds this"), 0);
-    FromDate = dateFilter("FromDate", this);
-    labelled(QStringLiteral("&From:"), FromDate, QStringLiteral("Runs started on or after this date"), 2);
-    ToDate = dateFilter("ToDate", this);
-    labelled(QStringLiteral("&To:"), ToDate, QStringLiteral("Runs started on or before this date"), 4);
-    connect(SerialFilter, &QLineEdit::textChanged, this, [this] { refresh(); });
-    connect(FromDate, &QDateEdit::dateChanged, this, [this] { refresh(); });
-    connect(ToDate, &QDateEdit::dateChanged, this, [this] { refresh(); });
+    serialFilter = new QLineEdit(this);
+    serialFilter->setObjectName("SerialFilter");
+    labelled(QStringLiteral("&Serial number:"), serialFilter, QStringLiteral("Runs of testers whose serial number holds this"), 0);
+    fromDate = dateFilter("FromDate", this);
+    labelled(QStringLiteral("&From:"), fromDate, QStringLiteral("Runs started on or after this date"), 2);
+    toDate = dateFilter("ToDate", this);
+    labelled(QStringLiteral("&To:"), toDate, QStringLiteral("Runs started on or before this date"), 4);
+    connect(serialFilter, &QLineEdit::textChanged, this, [this] { refresh(); });
+    connect(fromDate, &QDateEdit::dateChanged, this, [this] { refresh(); });
+    connect(toDate, &QDateEdit::dateChanged, this, [this] { refresh(); });
     return filters;
 }
 
 void RunsWindow::buildRunTable()
 {
-    RunTable = new QTableWidget(0, 7, this);
-    RunTable->setObjectName("RunTable");
-    DescribeControl(RunTable, QStringLiteral("Runs"), QStringLiteral("The archive's runs, newest first"));
-    RunTable->setHorizontalHeaderLabels({QStringLiteral("Run"), QStringLiteral("S/N"), QStringLiteral("Start"),
+    runTable = new QTableWidget(0, 7, this);
+    runTable->setObjectName("RunTable");
+    DescribeControl(runTable, QStringLiteral("Runs"), QStringLiteral("The archive's runs, newest first"));
+    runTable->setHorizontalHeaderLabels({QStringLiteral("Run"), QStringLiteral("S/N"), QStringLiteral("Start"),
                                          QStringLiteral("End"), QStringLiteral("Cycles"), QStringLiteral("Failures"),
                                          QStringLiteral("Ended")});
-    RunTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    RunTable->setSelectionMode(QAbstractItemView::SingleSelection);
-    RunTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    RunTable->verticalHeader()->hide();
-    RunTable->horizontalHeader()->setStretchLastSection(true);
-    connect(RunTable, &QTableWidget::itemSelectionChanged, this, [this] { enableRunButtons(); });
+    runTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    runTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    runTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    runTable->verticalHeader()->hide();
+    runTable->horizontalHeader()->setStretchLastSection(true);
+    connect(runTable, &QTableWidget::itemSelectionChanged, this, [this] { enableRunButtons(); });
 }
 
 // What can be done with the chosen run.
@@ -105,17 +105,17 @@ QLayout *RunsWindow::buildRunButtons()
         connect(b, &QPushButton::clicked, this, act);
         return b;
     };
-    TrendButton = button("TrendButton", QStringLiteral("T&rend"), QStringLiteral("The run in the Trend window"),
+    trendButton = button("TrendButton", QStringLiteral("T&rend"), QStringLiteral("The run in the Trend window"),
                          &RunsWindow::trendOfRun);
-    PreviewButton = button("PreviewButton", QStringLiteral("Print Pre&view..."),
+    previewButton = button("PreviewButton", QStringLiteral("Print Pre&view..."),
                            QStringLiteral("The report of the run's last sample"), &RunsWindow::previewReportOfRun);
-    PdfButton = button("PdfButton", QStringLiteral("Export P&DF..."),
+    pdfButton = button("PdfButton", QStringLiteral("Export P&DF..."),
                        QStringLiteral("The report of the run's last sample as a PDF file"), &RunsWindow::exportPdfOfRun);
-    ExportButton = button("ExportButton", QStringLiteral("&Export Data Log..."),
+    exportButton = button("ExportButton", QStringLiteral("&Export Data Log..."),
                           QStringLiteral("The run as a data log file, as live logging writes it"),
                           &RunsWindow::exportDataLogOfRun);
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *b : {TrendButton, PreviewButton, PdfButton, ExportButton})
+    for (QPushButton *b : {trendButton, previewButton, pdfButton, exportButton})
         buttons->addWidget(b);
     buttons->addStretch(1);
     return buttons;
@@ -124,19 +124,19 @@ QLayout *RunsWindow::buildRunButtons()
 void RunsWindow::refresh()
 {
     RunFilter filter;
-    filter.serialNumber = SerialFilter->text();
-    if (FromDate->date() != AnyDate)
-        filter.from = FromDate->date();
-    if (ToDate->date() != AnyDate)
-        filter.to = ToDate->date();
+    filter.serialNumber = serialFilter->text();
+    if (fromDate->date() != AnyDate)
+        filter.from = fromDate->date();
+    if (toDate->date() != AnyDate)
+        filter.to = toDate->date();
     const QString failure = catalog.listRuns(filter, runs);
-    RunTable->setRowCount(int(runs.size()));
+    runTable->setRowCount(int(runs.size()));
     for (int row = 0; row < int(runs.size()); ++row) {
         const RunSummary &run = runs[size_t(row)];
         const QString cells[] = {QString::number(run.id), run.serialNumber, shownTime(run.start), shownTime(run.end),
                                  QString::number(run.cycles), QString::number(run.failures), run.endedHow};
         for (int column = 0; column < 7; ++column)
-            RunTable->setItem(row, column, new QTableWidgetItem(cells[column]));
+            runTable->setItem(row, column, new QTableWidgetItem(cells[column]));
     }
     enableRunButtons();
     showFailure(failure);
@@ -144,20 +144,20 @@ void RunsWindow::refresh()
 
 void RunsWindow::selectRun(int row)
 {
-    RunTable->selectRow(row);
+    runTable->selectRow(row);
 }
 
 const RunSummary *RunsWindow::chosenRun() const
 {
-    const int row = RunTable->currentRow();
-    const bool chosen = row >= 0 && row < int(runs.size()) && !RunTable->selectedItems().isEmpty();
+    const int row = runTable->currentRow();
+    const bool chosen = row >= 0 && row < int(runs.size()) && !runTable->selectedItems().isEmpty();
     return chosen ? &runs[size_t(row)] : nullptr;
 }
 
 void RunsWindow::enableRunButtons()
 {
     const bool chosen = chosenRun() != nullptr;
-    for (QPushButton *b : {TrendButton, PreviewButton, PdfButton, ExportButton})
+    for (QPushButton *b : {trendButton, previewButton, pdfButton, exportButton})
         b->setEnabled(chosen);
 }
 

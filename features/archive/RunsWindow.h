@@ -46,10 +46,10 @@ public:
     void exportPdfOfRun();
     void exportDataLogOfRun();
 
-    QLineEdit *SerialFilter;
-    QDateEdit *FromDate, *ToDate;
-    QTableWidget *RunTable;
-    QPushButton *TrendButton, *PreviewButton, *PdfButton, *ExportButton;
+    QLineEdit *serialFilter;
+    QDateEdit *fromDate, *toDate;
+    QTableWidget *runTable;
+    QPushButton *trendButton, *previewButton, *pdfButton, *exportButton;
 
 private:
     QLayout *buildFilters();

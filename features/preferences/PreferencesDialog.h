@@ -21,15 +21,15 @@ public:
     PreferencesDialog(Registry &registry, MessageDialogs &dialogs, const QString &defaultArchive,
                       QWidget *parent = nullptr);
 
-    QLineEdit *ArchiveEdit;
-    QCheckBox *RunFilesCheck;
-    QLineEdit *RunFolderEdit;
-    QPushButton *BrowseButton;
-    QCheckBox *DriveEveryTesterCheck;
-    std::vector<QCheckBox *> EventChecks;   // one per kind of run event, in the order of the kinds
-    QLineEdit *WebhookEdit;
-    QLineEdit *WebViewEdit;
-    QLineEdit *WebTokenEdit;
+    QLineEdit *archiveEdit;
+    QCheckBox *runFilesCheck;
+    QLineEdit *runFolderEdit;
+    QPushButton *browseButton;
+    QCheckBox *driveEveryTesterCheck;
+    std::vector<QCheckBox *> eventChecks;   // one per kind of run event, in the order of the kinds
+    QLineEdit *webhookEdit;
+    QLineEdit *webViewEdit;
+    QLineEdit *webTokenEdit;
 
     void saveAndAccept();
 

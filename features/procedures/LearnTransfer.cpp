@@ -18,12 +18,12 @@ LearnTransfer::LearnTransfer(const TesterState &state, QWidget *parent)
 
     auto *pleaseWaitLabel = new QLabel(QStringLiteral("Please wait while the switch contacts are being tested."), this);
     pleaseWaitLabel->setObjectName("pleaseWaitLabel");
-    LearnPrgrsBar = new QProgressBar(this);
-    LearnPrgrsBar->setObjectName("LearnPrgrsBar");
-    LearnPrgrsBar->setRange(0, LearnProgress::LastTick);
-    LearnPrgrsBar->setValue(0);
-    LearnPrgrsBar->setTextVisible(false);
-    DescribeControl(LearnPrgrsBar, QStringLiteral("Learn progress"),
+    progressBar = new QProgressBar(this);
+    progressBar->setObjectName("progressBar");
+    progressBar->setRange(0, LearnProgress::LastTick);
+    progressBar->setValue(0);
+    progressBar->setTextVisible(false);
+    DescribeControl(progressBar, QStringLiteral("Learn progress"),
                     QStringLiteral("Indicates progress of learn cycles"));
     auto *CancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"),
                                                        QStringLiteral("Cancels the learn mode"), this);
@@ -37,7 +37,7 @@ LearnTransfer::LearnTransfer(const TesterState &state, QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(pleaseWaitLabel);
-    layout->addWidget(LearnPrgrsBar);
+    layout->addWidget(progressBar);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(CancelButton);
@@ -60,7 +60,7 @@ void LearnTransfer::tick()
         done(progress.Canceled ? Rejected : Accepted);
         return;
     }
-    LearnPrgrsBar->setValue(progress.value());
+    progressBar->setValue(progress.value());
 }
 
 void LearnTransfer::done(int result)

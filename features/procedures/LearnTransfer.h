@@ -30,7 +30,7 @@ protected:
 private:
     const TesterState &s;
     LearnProgress progress;
-    QProgressBar *LearnPrgrsBar;
+    QProgressBar *progressBar;
     QTimer *learnTimer;
     bool loaded = false;
 };

@@ -30,9 +30,9 @@ ManualDialog::ManualDialog(ManualControl &manualControl, QWidget *parent)
                                       this);
     PistonCheck->setObjectName("PistonCheck");
     DescribeControl(PistonCheck, PistonCheck->text(), PistonCheck->toolTip());
-    CurntReadingBox = ValueField(QStringLiteral("CurntReadingBox"), QStringLiteral("Contact reading"),
-                                 QStringLiteral("The last contact measurement"), this, QStringLiteral("000000.000"));
-    CurntReadingBox->setAlignment(Qt::AlignCenter);
+    readingBox = ValueField(QStringLiteral("readingBox"), QStringLiteral("Contact reading"),
+                            QStringLiteral("The last contact measurement"), this, QStringLiteral("000000.000"));
+    readingBox->setAlignment(Qt::AlignCenter);
 
     connect(PistonDownBtn, &QPushButton::clicked, this, [this] { control.PistonDown(); });
     connect(PistonUpBtn, &QPushButton::clicked, this, [this] { control.PistonUp(); });
@@ -44,7 +44,7 @@ ManualDialog::ManualDialog(ManualControl &manualControl, QWidget *parent)
     grid->addWidget(PistonUpBtn, 1, 0);
     grid->addWidget(PistonCheck, 0, 1, 2, 1);
     grid->addWidget(ReadDataBtn, 2, 0);
-    grid->addWidget(CurntReadingBox, 2, 1);
+    grid->addWidget(readingBox, 2, 1);
     grid->addWidget(CloseButton, 3, 0, 1, 2, Qt::AlignHCenter);
 
     connect(&control, &ManualControl::changed, this, &ManualDialog::showState);
@@ -56,7 +56,7 @@ ManualDialog::~ManualDialog() = default;
 void ManualDialog::showState()
 {
     PistonCheck->setFailed(control.pistonTicked());
-    SetSteadyText(CurntReadingBox, control.reading());
+    SetSteadyText(readingBox, control.reading());
 }
 
 // Close, Escape, the close box and the end of the session all come here.

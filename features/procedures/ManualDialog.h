@@ -22,5 +22,5 @@ private:
 
     ManualControl &control;
     FailureCheckBox *PistonCheck;
-    QLineEdit *CurntReadingBox;
+    QLineEdit *readingBox;
 };

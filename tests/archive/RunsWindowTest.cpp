@@ -100,33 +100,33 @@ private Q_SLOTS:
         done.exportPath = exportPath;
         RunsWindow window(store, dialogs, std::move(actions));
 
-        QCOMPARE(window.RunTable->rowCount(), 3);
-        QCOMPARE(window.RunTable->item(0, 1)->text(), QStringLiteral("41800222"));   // newest first
-        QCOMPARE(window.RunTable->item(0, 4)->text(), QStringLiteral("205"));
-        QVERIFY(!window.ExportButton->isEnabled());
-        window.SerialFilter->setText("111");
-        QCOMPARE(window.RunTable->rowCount(), 1);
-        window.SerialFilter->clear();
-        window.FromDate->setDate(QDate(2026, 12, 6));
-        QCOMPARE(window.RunTable->rowCount(), 1);
-        window.ToDate->setDate(QDate(2026, 12, 5));
-        QCOMPARE(window.RunTable->rowCount(), 0);
-        window.FromDate->setDate(QDate(2000, 1, 1));
-        window.ToDate->setDate(QDate(2000, 1, 1));
-        QCOMPARE(window.RunTable->rowCount(), 3);
+        QCOMPARE(window.runTable->rowCount(), 3);
+        QCOMPARE(window.runTable->item(0, 1)->text(), QStringLiteral("41800222"));   // newest first
+        QCOMPARE(window.runTable->item(0, 4)->text(), QStringLiteral("205"));
+        QVERIFY(!window.exportButton->isEnabled());
+        window.serialFilter->setText("111");
+        QCOMPARE(window.runTable->rowCount(), 1);
+        window.serialFilter->clear();
+        window.fromDate->setDate(QDate(2026, 12, 6));
+        QCOMPARE(window.runTable->rowCount(), 1);
+        window.toDate->setDate(QDate(2026, 12, 5));
+        QCOMPARE(window.runTable->rowCount(), 0);
+        window.fromDate->setDate(QDate(2000, 1, 1));
+        window.toDate->setDate(QDate(2000, 1, 1));
+        QCOMPARE(window.runTable->rowCount(), 3);
 
         // A run without samples has no report.
         window.selectRun(2);
-        window.PreviewButton->click();
+        window.previewButton->click();
         QCOMPARE(done.reportedCycles, qint64(0));
 
         window.selectRun(0);
-        QVERIFY(window.ExportButton->isEnabled());
-        window.TrendButton->click();
+        QVERIFY(window.exportButton->isEnabled());
+        window.trendButton->click();
         QCOMPARE(done.trendSamples, size_t(5));
-        window.PreviewButton->click();
+        window.previewButton->click();
         QCOMPARE(done.reportedCycles, qint64(205));
-        window.ExportButton->click();
+        window.exportButton->click();
         QCOMPARE(done.suggested, QStringLiteral("41800222 2026-12-06 08-00-00.txt"));
         QFile file(exportPath);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -156,11 +156,11 @@ private Q_SLOTS:
         Registry registry(settings);
         FakeMessageDialogs dialogs;
         PreferencesDialog dialog(registry, dialogs, "/home/lab/runs.sqlite");
-        QCOMPARE(dialog.RunFilesCheck->accessibleName(), QStringLiteral("Write every run to its own data file"));
-        QCOMPARE(dialog.ArchiveEdit->accessibleName(), QStringLiteral("Archive:"));
-        dialog.ArchiveEdit->setText(archive);
-        dialog.RunFilesCheck->setChecked(runFiles);
-        dialog.RunFolderEdit->setText(folder);
+        QCOMPARE(dialog.runFilesCheck->accessibleName(), QStringLiteral("Write every run to its own data file"));
+        QCOMPARE(dialog.archiveEdit->accessibleName(), QStringLiteral("Archive:"));
+        dialog.archiveEdit->setText(archive);
+        dialog.runFilesCheck->setChecked(runFiles);
+        dialog.runFolderEdit->setText(folder);
         dialog.saveAndAccept();
         QCOMPARE(dialog.result() == QDialog::Accepted, kept);
         QCOMPARE(dialogs.calls.size(), kept ? 0 : 1);
@@ -194,16 +194,16 @@ private Q_SLOTS:
         registry.SaveEventsOff({"link-found"});
         FakeMessageDialogs dialogs;
         PreferencesDialog dialog(registry, dialogs, "/home/lab/runs.sqlite");
-        QCOMPARE(dialog.EventChecks.size(), size_t(EventKind::Count));
-        QVERIFY(!dialog.EventChecks[size_t(EventKind::LinkFound)]->isChecked());
-        QCOMPARE(dialog.EventChecks[size_t(EventKind::Failure)]->accessibleName(), QString("New failure"));
-        QCOMPARE(dialog.WebViewEdit->accessibleName(), QString("Web view on:"));
-        dialog.EventChecks[size_t(EventKind::LinkFound)]->setChecked(true);
-        dialog.EventChecks[size_t(EventKind::RunStopped)]->setChecked(false);
-        dialog.EventChecks[size_t(EventKind::ArchiveError)]->setChecked(false);
-        dialog.WebhookEdit->setText(webhook);
-        dialog.WebViewEdit->setText(webView);
-        dialog.WebTokenEdit->setText(token);
+        QCOMPARE(dialog.eventChecks.size(), size_t(EventKind::Count));
+        QVERIFY(!dialog.eventChecks[size_t(EventKind::LinkFound)]->isChecked());
+        QCOMPARE(dialog.eventChecks[size_t(EventKind::Failure)]->accessibleName(), QString("New failure"));
+        QCOMPARE(dialog.webViewEdit->accessibleName(), QString("Web view on:"));
+        dialog.eventChecks[size_t(EventKind::LinkFound)]->setChecked(true);
+        dialog.eventChecks[size_t(EventKind::RunStopped)]->setChecked(false);
+        dialog.eventChecks[size_t(EventKind::ArchiveError)]->setChecked(false);
+        dialog.webhookEdit->setText(webhook);
+        dialog.webViewEdit->setText(webView);
+        dialog.webTokenEdit->setText(token);
         dialog.saveAndAccept();
         QCOMPARE(dialog.result() == QDialog::Accepted, kept);
         QCOMPARE(dialogs.calls.size(), kept ? 0 : 1);

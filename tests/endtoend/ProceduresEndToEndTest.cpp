@@ -159,7 +159,7 @@ private Q_SLOTS:
             Click(dialog, "ReadDataBtn");
             QVERIFY(station.settle());
             // Piston up, a normally open contact reads full scale: open.
-            QCOMPARE(dialog->findChild<QLineEdit *>("CurntReadingBox")->text(), QStringLiteral("open"));
+            QCOMPARE(dialog->findChild<QLineEdit *>("readingBox")->text(), QStringLiteral("open"));
             Click(dialog, "PistonDownBtn");
             QVERIFY(station.rig.tickUntil([&] { return station.rig.tester.pistonDown() && station.idle(); }, 100));
             QVERIFY(dialog->findChild<QCheckBox *>("PistonCheck")->isChecked());

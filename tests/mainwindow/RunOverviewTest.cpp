@@ -129,7 +129,7 @@ private Q_SLOTS:
         rig.nextRecord = record(7, 501);   // the down maximum beyond its limit
         QVERIFY(rig.sampled());
         QCOMPARE(rig.colour("DownMaxRBox"), ReadingColours::Alarm);
-        QVERIFY2(matches(Connected, rig.text("LinkStateLbl")), qPrintable(rig.text("LinkStateLbl")));
+        QVERIFY2(matches(Connected, rig.text("linkStateText")), qPrintable(rig.text("linkStateText")));
 
         // The cable is pulled: the last sample stays, greyed (also the reading
         // beyond its limit: grey beats red), and the loss shows in red.
@@ -139,9 +139,9 @@ private Q_SLOTS:
         for (int i = 0; i < 20; ++i)
             rig.form->engine().Tick();
         // The link's tool tip says why the port does not open.
-        QVERIFY(rig.form->findChild<QWidget *>("LinkStateLbl")->toolTip().endsWith("\n\nComm 1 (/dev/ttyUSB0): not present"));
-        QVERIFY2(matches("Link lost at \\d\\d:\\d\\d:\\d\\d", rig.text("LinkStateLbl")), qPrintable(rig.text("LinkStateLbl")));
-        QCOMPARE(rig.colour("LinkStateLbl"), ReadingColours::Alarm);
+        QVERIFY(rig.form->findChild<QWidget *>("linkStateText")->toolTip().endsWith("\n\nComm 1 (/dev/ttyUSB0): not present"));
+        QVERIFY2(matches("Link lost at \\d\\d:\\d\\d:\\d\\d", rig.text("linkStateText")), qPrintable(rig.text("linkStateText")));
+        QCOMPARE(rig.colour("linkStateText"), ReadingColours::Alarm);
         for (const char *box : {"cycleCountBox", "DownMaxRBox", "DownLastRBox", "UpLastContactTime", "sampleDateBox"})
             QCOMPARE(rig.colour(box), ReadingColours::Stale);
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("7"));
@@ -150,9 +150,9 @@ private Q_SLOTS:
         rig.port.refuseAll = false;
         rig.nextRecord = record(9);
         QVERIFY(rig.sampled());
-        QVERIFY(matches(Connected, rig.text("LinkStateLbl")));
-        QCOMPARE(rig.colour("LinkStateLbl"), QColor());
-        QVERIFY(!rig.form->findChild<QWidget *>("LinkStateLbl")->toolTip().contains("Comm 1"));
+        QVERIFY(matches(Connected, rig.text("linkStateText")));
+        QCOMPARE(rig.colour("linkStateText"), QColor());
+        QVERIFY(!rig.form->findChild<QWidget *>("linkStateText")->toolTip().contains("Comm 1"));
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("9"));
         QCOMPARE(rig.colour("cycleCountBox"), QColor());
         QCOMPARE(rig.colour("DownMaxRBox"), QColor());
@@ -168,29 +168,29 @@ private Q_SLOTS:
         const QString refused = QStringLiteral("The tester answers without acknowledgement: records are being refused");
         rig.nextRecord = record(8);
         for (int refusals = 1; refusals <= 3; ++refusals) {
-            QVERIFY(matches(Connected, rig.text("LinkStateLbl")));
+            QVERIFY(matches(Connected, rig.text("linkStateText")));
             rig.form->engine().SendCommand(Command::SampleData);
             for (int i = 0; i < 100 && rig.form->state().link.step != LinkStep::Idle; ++i)
                 rig.form->engine().Tick();
         }
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("7"));
-        QCOMPARE(rig.text("LinkStateLbl"), refused);
-        QVERIFY(rig.colour("LinkStateLbl").isValid());
+        QCOMPARE(rig.text("linkStateText"), refused);
+        QVERIFY(rig.colour("linkStateText").isValid());
         rig.noStar = false;
         QVERIFY(rig.sampled(Command::SampleData));
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("8"));
-        QVERIFY(matches(Connected, rig.text("LinkStateLbl")));
-        QCOMPARE(rig.colour("LinkStateLbl"), QColor());
+        QVERIFY(matches(Connected, rig.text("linkStateText")));
+        QCOMPARE(rig.colour("linkStateText"), QColor());
     }
 
     void loggingAndLimits()
     {
         Rig rig;
-        QCOMPARE(rig.colour("LoggingLbl"), QColor());      // nothing to log yet
+        QCOMPARE(rig.colour("loggingText"), QColor());      // nothing to log yet
         rig.nextRecord = record(7, 501);
         QVERIFY(rig.sampled());
-        QCOMPARE(rig.text("LoggingLbl"), QStringLiteral("Not logging"));
-        QVERIFY(rig.colour("LoggingLbl").isValid());
+        QCOMPARE(rig.text("loggingText"), QStringLiteral("Not logging"));
+        QVERIFY(rig.colour("loggingText").isValid());
         QCOMPARE(rig.colour("DownMaxRBox"), ReadingColours::Alarm);
         QCOMPARE(rig.colour("DownMinRBox"), QColor());
 
@@ -199,8 +199,8 @@ private Q_SLOTS:
         QVERIFY(rig.form->dataLog().OpenFile(path));
         rig.nextRecord = record(8, 500);   // exactly at the limit
         QVERIFY(rig.sampled(Command::SampleData));
-        QVERIFY2(matches("run.txt: 1 line, last at \\d\\d:\\d\\d:\\d\\d", rig.text("LoggingLbl")), qPrintable(rig.text("LoggingLbl")));
-        QCOMPARE(rig.colour("LoggingLbl"), QColor());
+        QVERIFY2(matches("run.txt: 1 line, last at \\d\\d:\\d\\d:\\d\\d", rig.text("loggingText")), qPrintable(rig.text("loggingText")));
+        QCOMPARE(rig.colour("loggingText"), QColor());
         QCOMPARE(rig.colour("DownMaxRBox"), QColor());
     }
 
@@ -280,16 +280,16 @@ private Q_SLOTS:
         const QByteArray stopped = record(1000, 100, false);
         rig.nextRecord = command == Command::RunToLimits ? stopped : record(7);
         QVERIFY(rig.sampled());
-        QCOMPARE(rig.text("RunStateLbl"), command == Command::RunToLimits ? QStringLiteral("Stopped") : QStringLiteral("Running to limits"));
+        QCOMPARE(rig.text("runStateText"), command == Command::RunToLimits ? QStringLiteral("Stopped") : QStringLiteral("Running to limits"));
         rig.nextRecord = stopped;
         if (command != Command::Stop)
             rig.port.queueInput("-");   // the tester ends the run
         QVERIFY(rig.sampled(command));
         if (command == Command::RunToLimits)
             QVERIFY(rig.sampled());   // the "-" that came with the acknowledgement asks for the sample
-        QTEST(rig.text("RunStateLbl"), "shown");
+        QTEST(rig.text("runStateText"), "shown");
         QFETCH(bool, limitColour);
-        QCOMPARE(rig.colour("RunStateLbl"), limitColour ? ReadingColours::LimitEnd : QColor());
+        QCOMPARE(rig.colour("runStateText"), limitColour ? ReadingColours::LimitEnd : QColor());
     }
 
     void whyTheRunEnded_data()

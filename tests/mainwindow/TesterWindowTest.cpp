@@ -115,10 +115,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("disabled");
         QTest::addColumn<QStringList>("texts");   // "box=text"
 
-        const QStringList downContact = {"DownMaxRBox", "DownLastRBox", "CTypeLbl1", "DownMinChk", "DownInitChk"};
-        const QStringList downBounce = {"DownBounceBox", "DownLastContactTime", "TimeLbl1", "DownBounceChk"};
-        const QStringList lastBounce = {"DownLastBounceBox", "TimeLbl5"};
-        const QStringList upSide = {"UpMaxRBox", "UpLastBounceBox", "UpFrame", "CTypeLbl4", "UpMinChk"};
+        const QStringList downContact = {"DownMaxRBox", "DownLastRBox", "DownMaxUnit", "DownMinChk", "DownInitChk"};
+        const QStringList downBounce = {"DownBounceBox", "DownLastContactTime", "DownBounceSeconds", "DownBounceChk"};
+        const QStringList lastBounce = {"DownLastBounceBox", "DownLastBounceSeconds"};
+        const QStringList upSide = {"UpMaxRBox", "UpLastBounceBox", "UpFrame", "UpMaxUnit", "UpMinChk"};
 
         QTest::newRow("down contact only") << 16 << 12 << 1000 << downContact << downBounce + lastBounce + upSide
             << QStringList{"DownMaxRBox=open", "DownMinRBox=110.7", "DownBounceBox=----", "UpMaxRBox=----",
@@ -131,7 +131,7 @@ private Q_SLOTS:
         QTest::newRow("bounce bit without its stroke") << 64 << 12 << 1000 << QStringList()
             << downContact + downBounce + QStringList{"DownFrame"} << QStringList{"DownBounceBox=----"};
         QTest::newRow("up stroke with bounce") << 32 + 128 << 12 << 1000
-            << QStringList{"UpMaxRBox", "UpLastBounceBox", "UpLastContactTime", "CTypeLbl6", "UpBounceChk", "UpInitChk"}
+            << QStringList{"UpMaxRBox", "UpLastBounceBox", "UpLastContactTime", "UpLastUnit", "UpBounceChk", "UpInitChk"}
             << QStringList{"DownMaxRBox", "DownFrame"} << QStringList{"UpMaxRBox=244.5", "DownMaxRBox=----"};
     }
 
@@ -595,6 +595,29 @@ private Q_SLOTS:
 
     // The about box starts the system's information tool; where there is
     // none, or it does not start, it shows what the program knows itself.
+    // File, Preferences in a station's window: accepted preferences go to
+    // every tester, cancelled ones to none.
+    void preferencesReachTheStationWhenAccepted_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("told");
+        QTest::newRow("OK") << "OKButton" << 1;
+        QTest::newRow("Cancel") << "CancelButton" << 0;
+    }
+
+    void preferencesReachTheStationWhenAccepted()
+    {
+        QFETCH(QString, button);
+        Rig rig;
+        int told = 0;
+        rig.form->joinStation([] { return QStringLiteral("41800001"); }, [] {}, [&told] { ++told; });
+        ModalAnswerer answerer;
+        answerer.then([&button](QDialog *dialog) { Click(dialog, qPrintable(button)); });
+        rig.use("FilePreferencesMenu");
+        QCOMPARE(answerer.answered, 1);
+        QTEST(told, "told");
+    }
+
     void systemInfo_data()
     {
         QTest::addColumn<QStringList>("tool");

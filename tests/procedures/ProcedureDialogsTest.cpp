@@ -307,7 +307,7 @@ private Q_SLOTS:
             auto *box = dialog->findChild<QCheckBox *>("PistonCheck");
             QTest::mouseClick(box, Qt::LeftButton);   // the operator cannot untick it
             QVERIFY(box->isChecked());
-            QCOMPARE(dialog->findChild<QLineEdit *>("CurntReadingBox")->text(), QStringLiteral("----"));
+            QCOMPARE(dialog->findChild<QLineEdit *>("readingBox")->text(), QStringLiteral("----"));
             Click(dialog, "PistonDownBtn");
             if (runAfterwards)
                 Click(dialog, "CloseButton");

@@ -68,13 +68,13 @@ private Q_SLOTS:
 
         // A double-click as the platform delivers it: a click, then a press
         // that comes as a double-click.
-        QCOMPARE(window.findChild<QLabel *>("SearchLbl")->text().left(31),
+        QCOMPARE(window.findChild<QLabel *>("searchLabel")->text().left(31),
                  QStringLiteral("2 testers. Searching... tried C"));
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, rowCentre(table, 0));
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, rowCentre(table, 0));
         QVERIFY(window.testerWindow(0) && window.testerWindow(0)->isVisible());
         table->selectRow(1);
-        window.findChild<QPushButton *>("OpenTesterBtn")->click();
+        window.findChild<QPushButton *>("openTesterButton")->click();
         QCOMPARE(window.testerWindow(1), second);   // brought up, not opened twice
     }
 
