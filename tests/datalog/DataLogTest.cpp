@@ -83,7 +83,8 @@ struct Rig : DataLogListener
     DataLog log{s, dialogs, files, registry, this};
     void titleChanged(const QString &t) override { title = t; }
     void logChanged() override {}
-    void fileOpenedOrClosed(bool) override {}
+    void fileOpenedOrClosed(bool opened) override { openings << opened; }
+    QList<bool> openings;   // what the archive is told: opened (true) or closed
 
     Rig() { fillSample(s); }
     void sample(int cycles)
@@ -277,6 +278,9 @@ private Q_SLOTS:
         QCOMPARE(rig.dialogs.calls, shown);
         QVERIFY(rig.s.DataFileOpen);
         QCOMPARE(rig.title, Title + " - " + logging);
+        // A new file closes the old one first; a refused or cancelled one changes nothing.
+        const QList<bool> switched{true, false, true};
+        QCOMPARE(rig.openings, logging == "first.txt" ? QList<bool>{true} : switched);
         rig.sample(2);
         QVERIFY(readFile(rig.path(logging)).endsWith(QByteArray(FullLine).replace("12345", "2") + "\r\n"));
     }

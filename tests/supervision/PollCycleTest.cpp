@@ -59,6 +59,31 @@ private Q_SLOTS:
         QCOMPARE(rig.log.saved, 1);
     }
 
+    void errorLed_data()
+    {
+        QTest::addColumn<int>("ledState");
+        QTest::addColumn<QList<int>>("drawn");   // after each of three slow periods
+        QTest::newRow("lit") << 0 << QList<int>{0, 0, 0};
+        QTest::newRow("dark") << 1 << QList<int>{1, 1, 1};
+        QTest::newRow("blinking: one change per slow period") << 2 << QList<int>{0, 1, 0};
+    }
+
+    // The engine decides the lamp and tells the window what to draw.
+    void errorLed()
+    {
+        QFETCH(int, ledState);
+        EngineRig rig;
+        rig.linkUp();
+        rig.s.LEDState = TesterState::Integer(ledState);
+        QList<int> drawn;
+        for (int period = 0; period < 3; ++period) {
+            rig.tick(PollCycle::SlowTaskPeriod);
+            QCOMPARE(rig.view.led, rig.engine.ledDrawing());
+            drawn << rig.engine.ledDrawing();
+        }
+        QTEST(drawn, "drawn");
+    }
+
     void foundMessageLifetime_data()
     {
         QTest::addColumn<int>("phase");
