@@ -12,6 +12,13 @@ if [ "${LIFECYCLE_SANITIZE:-0}" = 1 ]; then
 else
     build=${BUILD_DIR:-$root/build}
 fi
+# CI (CI=true) fails the build on any compiler warning; elsewhere warnings
+# are shown and the build goes on.
+if [ "${CI:-}" = true ]; then
+    options+=(-DLIFECYCLE_WERROR=ON)
+else
+    options+=(-DLIFECYCLE_WERROR=OFF)
+fi
 # ccache, when the machine has it, makes rebuilds in other checkouts cheap.
 if command -v ccache >/dev/null 2>&1; then
     options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

@@ -451,7 +451,7 @@ void TrendWindowTest::zoomAndPanMoveEveryChart()
              drag(bounce, a, a + 3, Qt::LeftButton);
              return before;
          }},
-        {"the narrowest band, four pixels", [&](TrendRange before) {
+        {"the narrowest band, four pixels", [&](TrendRange /*before*/) {
              const TrendRange band{bounce->positionAt(a), bounce->positionAt(a + 4)};
              drag(bounce, a, a + 4, Qt::LeftButton);
              return Clamped(band, whole, TrendAxis::Cycles);
