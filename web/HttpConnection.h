@@ -18,7 +18,7 @@ struct HttpLimits
     int requestMs = 10000;     // from a request's first byte (or the accept) to its whole head
     int idleMs = 30000;        // from an answer sent to the next request's first byte
     int writeMs = 30000;       // an answer the client does not take
-    int lingerMs = 1000;       // bytes still coming after a refusal are read and dropped this long
+    int lingerMs = 250;        // bytes still coming after a refusal are read and dropped this long
     qint64 socketBufferBytes = 16 * 1024;   // unread bytes held by the socket
     qint64 streamBufferBytes = 256 * 1024;  // a streamed run is topped up below this
 };
