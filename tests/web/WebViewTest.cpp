@@ -246,6 +246,10 @@ private Q_SLOTS:
                                         << 413 << false;
         QTest::newRow("length 0") << "GET / HTTP/1.1\r\n" + host + "Content-Length: 00\r\n\r\n" << QByteArray() << 200
                                   << true;
+        QTest::newRow("length empty") << "GET / HTTP/1.1\r\n" + host + "Content-Length:\r\n\r\n" << QByteArray() << 413
+                                      << false;
+        QTest::newRow("control character in a name") << "GET / HTTP/1.1\r\n" + host + "X\x7f: b\r\n\r\n"
+                                                     << QByteArray() << 400 << false;
         QTest::newRow("length not a number") << "GET / HTTP/1.1\r\n" + host + "Content-Length: x\r\n\r\n"
                                              << QByteArray() << 413 << false;
         QTest::newRow("chunked body") << "HEAD / HTTP/1.1\r\n" + host + "Transfer-Encoding: chunked\r\n\r\n"
