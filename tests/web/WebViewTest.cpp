@@ -236,6 +236,9 @@ private Q_SLOTS:
                                                << false;
         QTest::newRow("HTTP/2.0") << "GET / HTTP/2.0\r\n" + host + "\r\n" << QByteArray() << 400 << false;
         QTest::newRow("no version") << "GET /\r\n" + host + "\r\n" << QByteArray() << 400 << false;
+        QTest::newRow("empty target") << "GET  HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 400 << false;
+        QTest::newRow("separator in the method") << "G(T / HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 400
+                                                 << false;
         QTest::newRow("two spaces") << "GET  / HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 400 << false;
         QTest::newRow("header without colon") << "GET / HTTP/1.1\r\n" + host + "X-A b\r\n\r\n" << QByteArray() << 400
                                               << false;
@@ -700,6 +703,31 @@ private Q_SLOTS:
         QCOMPARE(HttpExchange(server.port(), Get("/api/testers", "Authorization: Bearer s3cret\r\n")).status, 200);
         QVERIFY(timer.elapsed() < 15000);
         QVERIFY(server.connectionCount() <= 8);
+    }
+
+    // When every connection is busy answering (clients that do not take a
+    // long page), a newcomer is refused at once rather than held.
+    void newcomerRefusedWhenAllAreBusy()
+    {
+        StationRig rig;
+        WebView view([&] { return SessionsOf(rig); }, "<html>" + QByteArray(16 * 1024 * 1024, 'p'));
+        WebServer server(view);
+        HttpLimits limits;
+        limits.mostConnections = 2;
+        server.setLimits(limits);
+        QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
+        QTcpSocket busy[2], newcomer;
+        for (QTcpSocket &socket : busy) {
+            socket.setReadBufferSize(1024);   // takes almost nothing of the page
+            socket.connectToHost(QHostAddress::LocalHost, server.port());
+            socket.write(Get("/"));
+        }
+        QTest::qWait(300);
+        newcomer.connectToHost(QHostAddress::LocalHost, server.port());
+        QVERIFY(ClosedWithin(newcomer, 3000));
+        QCOMPARE(server.connectionCount(), 2);
+        for (QTcpSocket &socket : busy)
+            QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
     }
 
     void listenFailures()
