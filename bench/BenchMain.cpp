@@ -31,6 +31,9 @@ const std::vector<const char *> ExpectedFigures = {
     "trend_zoom_memory_growth_kb", "trend_readout_ns", "plot_log_s_1m", "archive_append_ns",
     "archive_bytes_per_sample", "archive_export_1m_samples_ms", "archive_export_1m_samples_cpu_ms",
     "web_samples_1m_ms", "web_samples_1m_rss_growth_kb", "archive_list_10000_runs_ms", "web_testers_ms_16",
+#ifdef Q_OS_LINUX
+    "web_body_get_no_token_rss_growth_mb", "web_body_post_rss_growth_mb", "web_answer_ms_1100_idle",
+#endif
 };
 
 // Median over runs of the time per operation.

@@ -5,12 +5,11 @@
 # the symbolizer that names the lines of a sanitizer report.
 set -euo pipefail
 # The run archive: Qt SQL drivers for SQLite and PostgreSQL, and a PostgreSQL
-# server that the archive tests start in a temporary folder. The web view:
-# Qt HTTP Server (its CMake package needs Qt WebSockets), and the headless
-# Chromium its page is tested in.
+# server that the archive tests start in a temporary folder. The web view's
+# page is tested in headless Chromium.
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev fonts-liberation poppler-utils xvfb xauth
           libqt6sql6-sqlite libqt6sql6-psql postgresql
-          qt6-httpserver-dev qt6-websockets-dev chromium)
+          chromium)
 if [ "${LIFECYCLE_SANITIZE:-0}" = 1 ]; then
     packages+=(clang libclang-rt-dev llvm)
 fi

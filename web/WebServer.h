@@ -1,9 +1,11 @@
 #pragma once
 
 #include "engine/web/WebAddress.h"
+#include "web/HttpConnection.h"
 
-#include <QAbstractHttpServer>
+#include <QList>
 #include <QString>
+#include <QTcpServer>
 
 class WebView;
 
@@ -11,27 +13,37 @@ class WebView;
 // script, nothing fetched from elsewhere.
 QByteArray WebPage();
 
-// Carries the web view's answers over HTTP: every request, whatever its
-// method or path, goes to the WebView, and its reply goes back; an archived
-// run's stream is written as the client takes it. Listens on one address.
-class WebServer : public QAbstractHttpServer
+// Carries the web view's answers over HTTP on one address: every request,
+// whatever its method or path, goes to the WebView, and its reply goes
+// back; an archived run's stream is written as the client takes it.
+//
+// Its own small server rather than Qt HTTP Server, which reads whole bodies
+// into memory before anyone can refuse them and has no timeouts and no
+// limit on connections. Here a request is judged on its head alone, each
+// connection holds at most a few tens of kilobytes and has a deadline for
+// whatever it waits for, and the connections are limited in number.
+class WebServer : public QObject
 {
 public:
-    // A stream is topped up while the socket holds less than this unsent.
-    static constexpr qint64 StreamBufferBytes = 256 * 1024;
-
     explicit WebServer(const WebView &view, QObject *parent = nullptr);
+    ~WebServer() override;
 
     // Starts listening: empty when it does, else what failed (a taken
     // port, an address that is not this machine's). Port 0 picks a free one.
     QString listen(const WebAddress &address);
     quint16 port() const { return listeningOn; }
 
-protected:
-    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
-    void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
+    // Smaller limits and shorter times, for tests; before listen().
+    void setLimits(const HttpLimits &limits) { this->limits = limits; }
+    int connectionCount() const { return int(connections.size()); }
 
 private:
+    void accept();
+    bool makeRoom();
+
     const WebView &view;
+    HttpLimits limits;
+    QTcpServer server;
+    QList<HttpConnection *> connections;
     quint16 listeningOn = 0;
 };

@@ -1,5 +1,7 @@
 #include "engine/web/WebRequest.h"
 
+#include <cstring>
+
 namespace {
 
 WebDecision Refuse(int status, const QByteArray &reason)
@@ -87,35 +89,136 @@ WebDecision DecideRequest(const WebRequest &request, const QByteArray &token)
     if (request.headers.size() > MostHeaders || headerBytes > MostHeaderBytes)
         return Refuse(431, "The request's headers are too long.");
 
-    // Qt 6.4's server hands on a request whose header section is longer than
-    // its parser takes (measured: 300 KB of one header) with no headers at
-    // all, not even Host, which every HTTP/1.1 request carries.
     bool hasHost = false;
-    for (const auto &header : request.headers)
-        hasHost = hasHost || header.first.compare("host", Qt::CaseInsensitive) == 0;
-    if (!hasHost)
-        return Refuse(400, "The request has no Host header, or headers too long to be read.");
-
-    if (request.method != "GET" && request.method != "HEAD") {
-        WebDecision d = Refuse(405, "The web view is read-only: only GET and HEAD are answered.");
-        d.headers.append(qMakePair(QByteArray("Allow"), QByteArray("GET, HEAD")));
-        return d;
+    int authorizations = 0;
+    QByteArray authorization;
+    for (const auto &[name, value] : request.headers) {
+        if (name.compare("host", Qt::CaseInsensitive) == 0)
+            hasHost = true;
+        else if (name.compare("authorization", Qt::CaseInsensitive) == 0) {
+            ++authorizations;
+            authorization = value;
+        }
     }
+    // Every HTTP/1.1 request names its host; HTTP/1.0 clients may not.
+    if (!hasHost && request.version != "HTTP/1.0")
+        return Refuse(400, "The request has no Host header.");
+    if (authorizations > 1)
+        return Refuse(400, "The request has more than one Authorization header.");
     if (!token.isEmpty()) {
-        bool allowed = false;
-        for (const auto &[name, value] : request.headers)
-            if (name.compare("authorization", Qt::CaseInsensitive) == 0)
-                allowed = value.startsWith("Bearer ") && SameSecret(value.mid(7).trimmed(), token);
+        const qsizetype space = authorization.indexOf(' ');
+        const bool allowed = space > 0 && authorization.left(space).compare("bearer", Qt::CaseInsensitive) == 0
+                             && SameSecret(authorization.mid(space + 1).trimmed(), token);
         if (!allowed) {
             WebDecision d = Refuse(401, "An access token is needed: Authorization: Bearer TOKEN.");
             d.headers.append(qMakePair(QByteArray("WWW-Authenticate"), QByteArray("Bearer realm=\"lifecycle\"")));
             return d;
         }
     }
+    if (request.method != "GET" && request.method != "HEAD") {
+        WebDecision d = Refuse(405, "The web view is read-only: only GET and HEAD are answered.");
+        d.headers.append(qMakePair(QByteArray("Allow"), QByteArray("GET, HEAD")));
+        return d;
+    }
+    if (AnnouncesBody(request))
+        return Refuse(413, "A GET or HEAD request takes no body.");
     QByteArray path = request.target;
     if (const qsizetype query = path.indexOf('?'); query >= 0)
         path.truncate(query);
     WebDecision d = Route(path);
     d.headOnly = request.method == "HEAD";
     return d;
+}
+
+bool AnnouncesBody(const WebRequest &request)
+{
+    for (const auto &[name, value] : request.headers) {
+        if (name.compare("transfer-encoding", Qt::CaseInsensitive) == 0)
+            return true;
+        // Anything but a plain zero may announce a body; not knowing its
+        // length is reason enough to refuse it.
+        if (name.compare("content-length", Qt::CaseInsensitive) == 0
+            && (value.isEmpty() || value.count('0') != value.size()))
+            return true;
+    }
+    return false;
+}
+
+bool KeepsConnection(const WebRequest &request)
+{
+    bool close = false, keepAlive = false;
+    for (const auto &[name, value] : request.headers) {
+        if (name.compare("connection", Qt::CaseInsensitive) != 0)
+            continue;
+        for (const QByteArray &option : value.split(',')) {
+            close = close || option.trimmed().compare("close", Qt::CaseInsensitive) == 0;
+            keepAlive = keepAlive || option.trimmed().compare("keep-alive", Qt::CaseInsensitive) == 0;
+        }
+    }
+    return !close && (request.version != "HTTP/1.0" || keepAlive);
+}
+
+namespace {
+
+qsizetype SkipEmptyLines(const QByteArray &bytes)
+{
+    qsizetype at = 0;
+    while (at < bytes.size() && (bytes[at] == '\r' || bytes[at] == '\n'))
+        ++at;
+    return at;
+}
+
+// A header name or a method: visible characters but for separators.
+bool IsToken(const QByteArray &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (char c : text)
+        if (c <= ' ' || c >= 127 || std::strchr("()<>@,;:\\\"/[]?={}", c))
+            return false;
+    return true;
+}
+
+} // namespace
+
+qsizetype HeadEnd(const QByteArray &bytes)
+{
+    for (qsizetype at = bytes.indexOf('\n', SkipEmptyLines(bytes)); at >= 0; at = bytes.indexOf('\n', at + 1)) {
+        if (at + 1 < bytes.size() && bytes[at + 1] == '\n')
+            return at + 2;
+        if (at + 2 < bytes.size() && bytes[at + 1] == '\r' && bytes[at + 2] == '\n')
+            return at + 3;
+    }
+    return -1;
+}
+
+int ParseHead(const QByteArray &head, WebRequest &request)
+{
+    QList<QByteArray> lines = head.mid(SkipEmptyLines(head)).split('\n');
+    for (QByteArray &line : lines)
+        if (line.endsWith('\r'))
+            line.chop(1);
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    if (lines.isEmpty())
+        return 400;
+    const QList<QByteArray> parts = lines.first().split(' ');
+    if (parts.size() != 3 || !IsToken(parts[0]) || parts[1].isEmpty())
+        return 400;
+    // HTTP/1.x; a later minor version is answered as 1.1.
+    const QByteArray &version = parts[2];
+    if (version.size() != 8 || !version.startsWith("HTTP/1.") || version[7] < '0' || version[7] > '9')
+        return 400;
+    request.method = parts[0];
+    request.target = parts[1];
+    request.version = version == "HTTP/1.0" ? version : QByteArray("HTTP/1.1");
+    request.headers.clear();
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype colon = lines[i].indexOf(':');
+        // No folded lines, no spaces before the colon: such heads smuggle.
+        if (colon <= 0 || !IsToken(lines[i].left(colon)))
+            return 400;
+        request.headers.append({lines[i].left(colon), lines[i].mid(colon + 1).trimmed()});
+    }
+    return 0;
 }

@@ -11,6 +11,7 @@ struct WebRequest
     QByteArray method;
     QByteArray target;
     QList<QPair<QByteArray, QByteArray>> headers;
+    QByteArray version = "HTTP/1.1";
 };
 
 // What a request asks for, once it passed the checks.
@@ -42,12 +43,35 @@ struct WebDecision
 constexpr int MostTargetBytes = 8 * 1024;
 constexpr int MostHeaderBytes = 16 * 1024;
 constexpr int MostHeaders = 100;
+// The most a request's head (request line and headers) may take before it
+// is refused: room for the longest line and headers allowed above.
+constexpr int MostHeadBytes = 32 * 1024;
 
-// Decides a request: its size (414, 431), its Host header (400 without one), its method (405 but for GET and
-// HEAD: nothing sent can change a tester), the access token when one is set
-// (401 without "Authorization: Bearer TOKEN"), the path (404) and the run id
-// or tester index in it (400 when not a number).
+// Decides a request on its request line and headers alone, before any body:
+// its size (414, 431), its Host header (400 without one from HTTP/1.1 on),
+// two Authorization headers (400), the access token when one is set (401
+// without "Authorization: Bearer TOKEN", the scheme in any case, whatever
+// the method), its method (405 but for GET and HEAD: nothing sent can
+// change a tester), a body announced (413: GET and HEAD take none), the path
+// (404) and the run id or tester index in it (400 when not a number).
 WebDecision DecideRequest(const WebRequest &request, const QByteArray &token);
+
+// Whether the request announces a body: a Content-Length other than 0, or
+// any Transfer-Encoding.
+bool AnnouncesBody(const WebRequest &request);
+
+// Whether the connection stays open after the answer: not when the request
+// says "Connection: close", nor for HTTP/1.0 unless it asks to keep alive.
+bool KeepsConnection(const WebRequest &request);
+
+// Where a request's head ends in the bytes come so far: just after the
+// empty line that closes it (lines end in CR LF or a bare LF), or -1 while
+// it is not whole. Empty lines before the request line are skipped first.
+qsizetype HeadEnd(const QByteArray &bytes);
+
+// Reads a whole head as HeadEnd delimits it: 0, or 400 when it is not an
+// HTTP/1.x request line followed by "Name: value" lines.
+int ParseHead(const QByteArray &head, WebRequest &request);
 
 // Whether two texts are equal, in a time that does not tell where they differ.
 bool SameSecret(const QByteArray &a, const QByteArray &b);

@@ -6,7 +6,7 @@
 #include <QTcpSocket>
 #include <QTest>
 
-// One HTTP exchange with a server of this test's own process, as raw bytes:
+// HTTP exchanges with a server of this test's own process, as raw bytes:
 // the event loop runs while the answer comes (the server needs it), until
 // the whole answer is in (its Content-Length, or the connection closed), at
 // most 30 s.
@@ -26,12 +26,10 @@ struct HttpAnswer
     }
 };
 
-// headOnly: the answer to HEAD has a length and no body.
-inline HttpAnswer HttpExchange(quint16 port, const QByteArray &raw, bool headOnly = false)
+// Reads one answer on a connection already open. headOnly: the answer to
+// HEAD has a length and no body.
+inline HttpAnswer ReadAnswer(QTcpSocket &socket, bool headOnly = false)
 {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    socket.write(raw);
     QByteArray got;
     HttpAnswer answer;
     QDeadlineTimer deadline(30000);
@@ -55,6 +53,25 @@ inline HttpAnswer HttpExchange(quint16 port, const QByteArray &raw, bool headOnl
     answer.body = headEnd < 0 ? QByteArray() : got.mid(headEnd + 4);
     answer.status = got.startsWith("HTTP/1.") ? got.mid(9, 3).toInt() : 0;
     return answer;
+}
+
+inline HttpAnswer HttpExchange(quint16 port, const QByteArray &raw, bool headOnly = false)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    socket.write(raw);
+    return ReadAnswer(socket, headOnly);
+}
+
+// Whether the server closes the connection within ms, the event loop running.
+inline bool ClosedWithin(QTcpSocket &socket, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired() && socket.state() != QAbstractSocket::UnconnectedState) {
+        QTest::qWait(5);
+        socket.readAll();
+    }
+    return socket.state() == QAbstractSocket::UnconnectedState;
 }
 
 inline QByteArray Get(const QByteArray &target, const QByteArray &more = QByteArray(), const QByteArray &method = "GET")

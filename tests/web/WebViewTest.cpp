@@ -1,8 +1,9 @@
 // The web view: which requests are answered and how (read-only, the token,
-// paths and ids, sizes), every endpoint's JSON against the engines' state
-// (a station of simulated testers, an SQLite archive), and the server on
-// loopback answering 405, 401 and over-long requests, going on afterwards,
-// and streaming a run page by page.
+// paths and ids, sizes, bodies), every endpoint's JSON against the engines'
+// state (a station of simulated testers, an SQLite archive), and the server
+// on loopback answering 405, 401 and over-long requests, going on
+// afterwards, streaming a run page by page, refusing a body as it streams,
+// keeping or closing connections, and its deadlines and connection limit.
 
 #include "HttpExchange.h"
 #include "station/StationRig.h"
@@ -20,6 +21,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 namespace {
@@ -204,6 +206,88 @@ private Q_SLOTS:
             QCOMPARE(d.headers.value(0).second, QByteArray("GET, HEAD"));
         if (status == 401)
             QCOMPARE(d.headers.value(0).first, QByteArray("WWW-Authenticate"));
+    }
+
+    // A request's head as it comes over the wire: where it ends, how it
+    // reads, what is decided on it alone (no body read) and whether the
+    // connection stays open after the answer.
+    void decideOnHead_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<QByteArray>("token");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("keeps");
+        const QByteArray host = "Host: h\r\n";
+        const QByteArray bearer = "Authorization: Bearer s3cret\r\n";
+        QTest::newRow("HTTP/1.1 kept") << "GET / HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 200 << true;
+        QTest::newRow("bare line feeds") << QByteArray("GET / HTTP/1.1\nHost: h\n\n") << QByteArray() << 200 << true;
+        QTest::newRow("empty lines before") << "\r\n\r\nGET / HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 200
+                                            << true;
+        QTest::newRow("Connection: close") << "GET / HTTP/1.1\r\n" + host + "Connection: close\r\n\r\n"
+                                           << QByteArray() << 200 << false;
+        QTest::newRow("close among options") << "GET / HTTP/1.1\r\n" + host + "connection: Keep-Alive, CLOSE\r\n\r\n"
+                                             << QByteArray() << 200 << false;
+        QTest::newRow("HTTP/1.0 without Host") << QByteArray("GET / HTTP/1.0\r\n\r\n") << QByteArray() << 200
+                                               << false;
+        QTest::newRow("HTTP/1.0 keep-alive") << QByteArray("GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n")
+                                             << QByteArray() << 200 << true;
+        QTest::newRow("HTTP/1.2 read as 1.1: Host needed") << QByteArray("GET / HTTP/1.2\r\n\r\n") << QByteArray() << 400 << false;
+        QTest::newRow("HTTP/1.1 without Host") << QByteArray("GET / HTTP/1.1\r\n\r\n") << QByteArray() << 400
+                                               << false;
+        QTest::newRow("HTTP/2.0") << "GET / HTTP/2.0\r\n" + host + "\r\n" << QByteArray() << 400 << false;
+        QTest::newRow("no version") << "GET /\r\n" + host + "\r\n" << QByteArray() << 400 << false;
+        QTest::newRow("empty target") << "GET  HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 400 << false;
+        QTest::newRow("separator in the method") << "G(T / HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 400
+                                                 << false;
+        QTest::newRow("two spaces") << "GET  / HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 400 << false;
+        QTest::newRow("header without colon") << "GET / HTTP/1.1\r\n" + host + "X-A b\r\n\r\n" << QByteArray() << 400
+                                              << false;
+        QTest::newRow("folded header") << "GET / HTTP/1.1\r\n" + host + "X-A: b\r\n c\r\n\r\n" << QByteArray() << 400
+                                       << false;
+        QTest::newRow("space before colon") << QByteArray("GET / HTTP/1.1\r\nHost : h\r\n\r\n") << QByteArray() << 400 << false;
+        QTest::newRow("body announced") << "GET / HTTP/1.1\r\n" + host + "Content-Length: 5\r\n\r\n" << QByteArray()
+                                        << 413 << false;
+        QTest::newRow("length 0") << "GET / HTTP/1.1\r\n" + host + "Content-Length: 00\r\n\r\n" << QByteArray() << 200
+                                  << true;
+        QTest::newRow("length empty") << "GET / HTTP/1.1\r\n" + host + "Content-Length:\r\n\r\n" << QByteArray() << 413
+                                      << false;
+        QTest::newRow("control character in a name") << "GET / HTTP/1.1\r\n" + host + "X\x7f: b\r\n\r\n"
+                                                     << QByteArray() << 400 << false;
+        QTest::newRow("length not a number") << "GET / HTTP/1.1\r\n" + host + "Content-Length: x\r\n\r\n"
+                                             << QByteArray() << 413 << false;
+        QTest::newRow("chunked body") << "HEAD / HTTP/1.1\r\n" + host + "Transfer-Encoding: chunked\r\n\r\n"
+                                      << QByteArray() << 413 << false;
+        QTest::newRow("body, no token") << "GET / HTTP/1.1\r\n" + host + "Content-Length: 2000000000\r\n\r\n"
+                                        << QByteArray("s3cret") << 401 << false;
+        QTest::newRow("post, no token") << "POST / HTTP/1.1\r\n" + host + "Content-Length: 2\r\n\r\n"
+                                        << QByteArray("s3cret") << 401 << false;
+        QTest::newRow("post with token") << "POST / HTTP/1.1\r\n" + host + bearer + "Content-Length: 2\r\n\r\n"
+                                         << QByteArray("s3cret") << 405 << false;
+        QTest::newRow("body with token") << "GET / HTTP/1.1\r\n" + host + bearer + "Content-Length: 2\r\n\r\n"
+                                         << QByteArray("s3cret") << 413 << false;
+        QTest::newRow("scheme in lower case") << "GET / HTTP/1.1\r\n" + host + "authorization: bearer s3cret\r\n\r\n"
+                                              << QByteArray("s3cret") << 200 << true;
+        QTest::newRow("scheme in upper case") << "GET / HTTP/1.1\r\n" + host + "Authorization: BEARER  s3cret\r\n\r\n"
+                                              << QByteArray("s3cret") << 200 << true;
+        QTest::newRow("scheme run into the token") << "GET / HTTP/1.1\r\n" + host + "Authorization: Bearers3cret\r\n\r\n"
+                                                   << QByteArray("s3cret") << 401 << false;
+        QTest::newRow("two authorizations") << "GET / HTTP/1.1\r\n" + host + bearer + bearer + "\r\n"
+                                            << QByteArray("s3cret") << 400 << false;
+    }
+    void decideOnHead()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(QByteArray, token);
+        QFETCH(int, status);
+        QFETCH(bool, keeps);
+        QCOMPARE(HeadEnd(head + "GET / HTTP/1.1\r\n"), head.size());
+        QCOMPARE(HeadEnd(head.chopped(1)), -1);
+        WebRequest request;
+        const int malformed = ParseHead(head, request);
+        const int decided = malformed ? malformed : DecideRequest(request, token).status;
+        QCOMPARE(decided, status);
+        if (status == 200)
+            QCOMPARE(KeepsConnection(request), keeps);
     }
 
     void tooManyHeaders()
@@ -452,6 +536,198 @@ private Q_SLOTS:
         QVERIFY(a.header("WWW-Authenticate").startsWith("Bearer"));
         QCOMPARE(HttpExchange(server.port(), Get("/api/testers", "Authorization: Bearer s3cret\r\n")).status, 200);
         QCOMPARE(HttpExchange(server.port(), Get("/", "Authorization: Bearer nope\r\n")).status, 401);
+        QCOMPARE(HttpExchange(server.port(), Get("/", "Content-Length: 2\r\n", "POST") + "{}").status, 401);
+    }
+
+    // A request refused on its head while its client streams a body at it:
+    // the answer comes and the server closes the connection at once, holding
+    // nothing of the body (the client is stopped at 64 MB or 10 s).
+    void refusedWhileTheBodyStreams_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<QByteArray>("token");
+        QTest::addColumn<int>("status");
+        QTest::newRow("no token") << Get("/api/testers", "Content-Length: 2000000000\r\n") << QByteArray("s3cret")
+                                  << 401;
+        QTest::newRow("post") << Get("/api/testers", "Content-Length: 2000000000\r\n", "POST") << QByteArray() << 405;
+        QTest::newRow("get with a body") << Get("/api/testers", "Transfer-Encoding: chunked\r\n") << QByteArray()
+                                         << 413;
+    }
+    void refusedWhileTheBodyStreams()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(QByteArray, token);
+        QFETCH(int, status);
+        StationRig rig;
+        WebView view([&] { return SessionsOf(rig); }, "<html>");
+        view.setToken(token);
+        WebServer server(view);
+        QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, server.port());
+        client.write(head);
+        const QByteArray chunk(64 * 1024, 'x');
+        QByteArray got;
+        qint64 offered = 0;
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 10000 && client.state() != QAbstractSocket::UnconnectedState) {
+            if (client.bytesToWrite() < chunk.size() && offered < 64 * 1024 * 1024) {
+                client.write(chunk);
+                offered += chunk.size();
+            }
+            QTest::qWait(1);
+            got += client.readAll();
+        }
+        got += client.readAll();
+        QVERIFY2(got.startsWith("HTTP/1.1 " + QByteArray::number(status) + ' '), got.left(80));
+        QVERIFY2(timer.elapsed() < 5000, "the server did not close the connection");
+        QCOMPARE(server.connectionCount(), 0);
+    }
+
+    // Whether the connection stays open after an answer; one kept open
+    // answers two requests sent at once, in turn.
+    void connectionKeptOrClosed_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("HTTP/1.1") << Get("/") << false;
+        QTest::newRow("HEAD") << Get("/", QByteArray(), "HEAD") << false;
+        QTest::newRow("Connection: close") << Get("/", "Connection: close\r\n") << true;
+        QTest::newRow("HTTP/1.0") << QByteArray("GET / HTTP/1.0\r\n\r\n") << true;
+        QTest::newRow("HTTP/1.0 keep-alive") << QByteArray("GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n")
+                                             << false;
+        QTest::newRow("refused") << Get("/nothing") << true;
+    }
+    void connectionKeptOrClosed()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(bool, closes);
+        StationRig rig;
+        WebView view([&] { return SessionsOf(rig); }, "<html>");
+        WebServer server(view);
+        QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, server.port());
+        client.write(request);
+        const HttpAnswer a = ReadAnswer(client, request.startsWith("HEAD"));
+        QCOMPARE(a.status, request.contains("/nothing") ? 404 : 200);
+        QCOMPARE(a.header("Connection").toLower(), QByteArray(closes ? "close" : request.contains("keep-alive") ? "keep-alive" : ""));
+        QCOMPARE(ClosedWithin(client, 500), closes);
+        if (closes)
+            return;
+        client.write(request + request);
+        QByteArray got;
+        QDeadlineTimer deadline(5000);
+        while (got.count("HTTP/1.1 200 OK\r\n") < 2 && !deadline.hasExpired()) {
+            QTest::qWait(2);
+            got += client.readAll();
+        }
+        QCOMPARE(got.count("HTTP/1.1 200 OK\r\n"), 2);
+    }
+
+    // A client that sends nothing, one that sends its head too slowly and
+    // one idle after its answer are each closed at their own deadline.
+    void deadlines()
+    {
+        StationRig rig;
+        WebView view([&] { return SessionsOf(rig); }, "<html>");
+        WebServer server(view);
+        HttpLimits limits;
+        limits.requestMs = 300;
+        limits.idleMs = 900;
+        server.setLimits(limits);
+        QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
+        QTcpSocket silent, slow, idle;
+        QElapsedTimer timer;
+        timer.start();
+        for (QTcpSocket *socket : {&silent, &slow, &idle})
+            socket->connectToHost(QHostAddress::LocalHost, server.port());
+        idle.write(Get("/"));
+        QCOMPARE(ReadAnswer(idle).status, 200);
+        const qint64 answered = timer.elapsed();
+        slow.write("GET / HTTP/1.1\r\n");
+        qint64 closed[3] = {-1, -1, -1};
+        while (timer.elapsed() < 5000 && (closed[0] < 0 || closed[1] < 0 || closed[2] < 0)) {
+            QTest::qWait(10);
+            if (slow.state() == QAbstractSocket::ConnectedState)
+                slow.write("X-Slow: 1\r\n");
+            int i = 0;
+            for (QTcpSocket *socket : {&silent, &slow, &idle}) {
+                socket->readAll();
+                if (closed[i] < 0 && socket->state() == QAbstractSocket::UnconnectedState)
+                    closed[i] = timer.elapsed();
+                ++i;
+            }
+        }
+        QVERIFY2(closed[0] >= 200 && closed[0] < 2000, QByteArray::number(closed[0]));
+        QVERIFY2(closed[1] >= 200 && closed[1] < 2000, QByteArray::number(closed[1]));
+        QVERIFY2(closed[2] - answered >= 700 && closed[2] - answered < 3000, QByteArray::number(closed[2] - answered));
+        QCOMPARE(server.connectionCount(), 0);
+    }
+
+    // More connections than the server takes, idle or slow to send their
+    // request: it keeps no more than its limit open, and a client with the
+    // token is still answered.
+    void connectionLimit()
+    {
+        StationRig rig;
+        WebView view([&] { return SessionsOf(rig); }, "<html>");
+        view.setToken("s3cret");
+        WebServer server(view);
+        HttpLimits limits;
+        limits.mostConnections = 8;
+        server.setLimits(limits);
+        QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
+        std::vector<std::unique_ptr<QTcpSocket>> crowd;
+        const auto stillOpen = [&] {
+            return std::count_if(crowd.begin(), crowd.end(), [](const auto &socket) {
+                socket->readAll();
+                return socket->state() != QAbstractSocket::UnconnectedState;
+            });
+        };
+        for (int i = 0; i < 40; ++i) {
+            crowd.push_back(std::make_unique<QTcpSocket>());
+            crowd.back()->connectToHost(QHostAddress::LocalHost, server.port());
+            if (i >= 30)
+                crowd.back()->write("GET / HTTP/1.1\r\n");
+            QTest::qWait(2);
+            QVERIFY(server.connectionCount() <= 8);
+        }
+        QDeadlineTimer deadline(5000);
+        while (stillOpen() > 8 && !deadline.hasExpired())
+            QTest::qWait(5);
+        QCOMPARE(stillOpen(), 8);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(HttpExchange(server.port(), Get("/api/testers", "Authorization: Bearer s3cret\r\n")).status, 200);
+        QVERIFY(timer.elapsed() < 15000);
+        QVERIFY(server.connectionCount() <= 8);
+    }
+
+    // When every connection is busy answering (clients that do not take a
+    // long page), a newcomer is refused at once rather than held.
+    void newcomerRefusedWhenAllAreBusy()
+    {
+        StationRig rig;
+        WebView view([&] { return SessionsOf(rig); }, "<html>" + QByteArray(16 * 1024 * 1024, 'p'));
+        WebServer server(view);
+        HttpLimits limits;
+        limits.mostConnections = 2;
+        server.setLimits(limits);
+        QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
+        QTcpSocket busy[2], newcomer;
+        for (QTcpSocket &socket : busy) {
+            socket.setReadBufferSize(1024);   // takes almost nothing of the page
+            socket.connectToHost(QHostAddress::LocalHost, server.port());
+            socket.write(Get("/"));
+        }
+        QTest::qWait(300);
+        newcomer.connectToHost(QHostAddress::LocalHost, server.port());
+        QVERIFY(ClosedWithin(newcomer, 3000));
+        QCOMPARE(server.connectionCount(), 2);
+        for (QTcpSocket &socket : busy)
+            QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
     }
 
     void listenFailures()
