@@ -381,5 +381,5 @@ void TrendViewTest::wallClockOfTheDataLog()
     QCOMPARE(TrendWallClock(TrendWallClockMs(2026, 12, 6, 11, 30, 5)).time(), QTime(11, 30, 5));
 }
 
-QTEST_GUILESS_MAIN(TrendViewTest)
+QTEST_APPLESS_MAIN(TrendViewTest)
 #include "TrendViewTest.moc"
