@@ -186,6 +186,8 @@ int RunOneTester(const AppOptions &options, ProgramParts &parts)
     Notifications notifications(options, parts.settings, parts.dialogs, parts.archive);
     notifications.watchSession(session, form);
     session.start();
+    if (!options.logFile.isEmpty())
+        session.dataLog().FileRecent(options.logFile);
     form.show();
 
     ScheduleStartRequests(form, options);
@@ -249,7 +251,8 @@ int main(int argc, char **argv)
     // The command line asks for several testers, or the preferences do,
     // unless one tester's report or trend is asked for.
     const bool station =
-        options.station || (!options.needsOneTester() && Registry(settings).LoadDriveEveryTester());
+        options.station
+        || (!options.needsOneTester() && options.logFile.isEmpty() && Registry(settings).LoadDriveEveryTester());
     if (station)
         return RunStation(options, parts);
     return RunOneTester(options, parts);
