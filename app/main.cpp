@@ -2,6 +2,7 @@
 #include "app/ArchiveCommands.h"
 #include "app/Notifications.h"
 #include "app/SerialSetup.h"
+#include "app/WindowsConsole.h"
 #include "engine/preferences/Registry.h"
 #include "engine/session/TesterSession.h"
 #include "engine/station/Station.h"
@@ -217,6 +218,7 @@ int RunStation(const AppOptions &options, ProgramParts &parts)
 
 int main(int argc, char **argv)
 {
+    AttachParentConsole();
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
