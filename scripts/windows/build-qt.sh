@@ -22,7 +22,8 @@
 #
 # Each stage leaves a stamp in the install folder; a run that finds the final
 # stamp does nothing, one that was interrupted continues with the stage that
-# had not finished. Runs as root (apt-get) or with the packages installed.
+# had not finished, one started while another runs waits for it. Runs as
+# root (apt-get) or with the packages installed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 qt_version=6.4.2
@@ -34,6 +35,10 @@ work=$cache/qt-$qt_version-mingw64-build
 toolchain=$cache/mingw64-toolchain.cmake
 stamp=$prefix/.lifecycle-qt-complete
 
+# One build at a time: a second run waits for the first, then finds its stamp.
+mkdir -p "$cache"
+exec 9>"$cache/build-qt.lock"
+flock 9
 if [ -f "$stamp" ]; then
     echo "build-qt: Qt $qt_version for MinGW is ready in $prefix"
     exit 0
