@@ -117,26 +117,29 @@ fi
 
 # --- qtbase ----------------------------------------------------------------
 if [ ! -f "$prefix/.stamp-qtbase" ]; then
-    log "configuring qtbase"
-    rm -rf "$work/qtbase-build"
-    cmake -S "$work/qtbase-src" -B "$work/qtbase-build" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-        -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_INSTALL_PREFIX="$prefix" \
-        -DQT_HOST_PATH=/usr \
-        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-        -DBUILD_SHARED_LIBS=ON \
-        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-        -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_vulkan=OFF \
-        -DFEATURE_tabletevent=OFF -DFEATURE_dbus=OFF -DFEATURE_icu=OFF \
-        -DFEATURE_openssl=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
-        -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF \
-        -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_jpeg=OFF -DFEATURE_system_png=OFF \
-        -DFEATURE_system_doubleconversion=OFF \
-        -DFEATURE_sql_sqlite=ON -DFEATURE_system_sqlite=ON \
-        -DFEATURE_sql_psql=OFF -DFEATURE_sql_odbc=OFF -DFEATURE_sql_mysql=OFF \
-        -DSQLite3_INCLUDE_DIR="$sqlite/include" -DSQLite3_LIBRARY="$sqlite/lib/libsqlite3.a" \
-        > "$work/qtbase-configure.log"
+    # An interrupted build goes on where it stopped (ninja keeps track).
+    if [ ! -f "$work/qtbase-build/build.ninja" ]; then
+        log "configuring qtbase"
+        rm -rf "$work/qtbase-build"
+        cmake -S "$work/qtbase-src" -B "$work/qtbase-build" -G Ninja \
+            -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+            -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_INSTALL_PREFIX="$prefix" \
+            -DQT_HOST_PATH=/usr \
+            -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+            -DBUILD_SHARED_LIBS=ON \
+            -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+            -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_vulkan=OFF \
+            -DFEATURE_tabletevent=OFF -DFEATURE_dbus=OFF -DFEATURE_icu=OFF \
+            -DFEATURE_openssl=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
+            -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF \
+            -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_jpeg=OFF -DFEATURE_system_png=OFF \
+            -DFEATURE_system_doubleconversion=OFF \
+            -DFEATURE_sql_sqlite=ON -DFEATURE_system_sqlite=ON \
+            -DFEATURE_sql_psql=OFF -DFEATURE_sql_odbc=OFF -DFEATURE_sql_mysql=OFF \
+            -DSQLite3_INCLUDE_DIR="$sqlite/include" -DSQLite3_LIBRARY="$sqlite/lib/libsqlite3.a" \
+            > "$work/qtbase-configure.log"
+    fi
     log "building qtbase (-j$jobs)"
     cmake --build "$work/qtbase-build" --parallel "$jobs"
     cmake --install "$work/qtbase-build" >/dev/null
