@@ -71,12 +71,16 @@ name=lifecycle-$version-win64
 stage=$build/package/$name
 rm -rf "$build/package"
 mkdir -p "$stage"
-cp "$build/app/lifecycle.exe" "$build/simulator/lifecycle-sim.exe" "$stage/"
+# Qt's project setup puts the Windows programs at the top of the build
+# folder, next to the DLLs they would need there.
+for exe in lifecycle lifecycle-sim; do
+    cp "$(ls "$build/$exe.exe" "$build"/*/"$exe.exe" 2>/dev/null | head -1)" "$stage/"
+done
 # The plugins the program loads: the window system (and the offscreen one
-# for pictures without a desktop), the Windows style, SQLite, printing, TLS
-# for the webhook.
+# for pictures without a desktop), the Windows style, SQLite, TLS for the
+# webhook. Printing on Windows is inside Qt6PrintSupport.dll in Qt 6.
 for plugin in platforms/qwindows platforms/qoffscreen styles/qwindowsvistastyle sqldrivers/qsqlite \
-              printsupport/windowsprintersupport tls/qschannelbackend tls/qcertonlybackend; do
+              tls/qschannelbackend tls/qcertonlybackend; do
     mkdir -p "$stage/$(dirname "$plugin")"
     cp "$qt/plugins/$plugin.dll" "$stage/$plugin.dll"
 done
