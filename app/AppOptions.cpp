@@ -74,6 +74,8 @@ struct OptionSet
         fileOption("report", "Write the test results report of the tester's data to the PDF file FILE shortly "
                              "after start.");
     QCommandLineOption plot = fileOption("plot", "Show the data log FILE in the Trend window at start.");
+    QCommandLineOption log = fileOption("log", "Log the tester's samples to the data file FILE from the start, as "
+                                               "when FILE is chosen from the recent files (appended when it exists).");
     QCommandLineOption trendScreenshot = fileOption(
         "trend-screenshot",
         "With --simulate: run the simulated tester fast for a few hundred cycles, then save a picture of "
@@ -123,8 +125,8 @@ struct OptionSet
 
     void addTo(QCommandLineParser &parser) const
     {
-        parser.addOptions({help, version, simulate, port, trace, screenshot, report, plot, trendScreenshot, trendZoom,
-                           trendCursor, archive, listRuns, exportRun, notifyUrl, http, httpToken, pollMs});
+        parser.addOptions({help, version, simulate, port, trace, screenshot, report, plot, log, trendScreenshot,
+                           trendZoom, trendCursor, archive, listRuns, exportRun, notifyUrl, http, httpToken, pollMs});
     }
 };
 
@@ -247,6 +249,7 @@ QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, const Q
         {o.screenshot, options.screenshotFile},
         {o.report, options.reportFile},
         {o.plot, options.plotFile},
+        {o.log, options.logFile},
         {o.trendScreenshot, options.trendScreenshotFile},
     };
     for (const auto &file : files) {
@@ -261,6 +264,8 @@ QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, const Q
     if (options.station && options.needsOneTester())
         return QStringLiteral("options '--report', '--plot' and '--trend-screenshot' work with one tester, "
                               "not with several");
+    if (options.station && !options.logFile.isEmpty())
+        return QStringLiteral("option '--log' works with one tester, not with several");
     if (parser.isSet(o.pollMs)) {
         bool ok = false;
         const int ms = QLocale::c().toInt(parser.value(o.pollMs), &ok);

@@ -17,6 +17,7 @@ struct AppOptions
     QString traceFile;              // --trace FILE: every byte on the line, time-stamped
     QString screenshotFile;         // --screenshot FILE: save the main window a few seconds after start
     QString plotFile;               // --plot FILE: show a saved data log in the Trend window
+    QString logFile;                // --log FILE: log the tester's samples to this data file from the start
     QString trendScreenshotFile;    // --trend-screenshot FILE: save the Trend window after a fast run
     double trendZoomFrom = 0;       // --trend-zoom FROM:TO: the cycles the Trend picture shows; ...
     double trendZoomTo = 0;         // ... equal: the whole run

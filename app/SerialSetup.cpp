@@ -10,10 +10,13 @@
 #include <QTextStream>
 #include <vector>
 
-#ifdef Q_OS_UNIX
-#include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
+#ifdef Q_OS_UNIX
+#include "simulator/PseudoTerminal.h"
+#else
+#include "simulator/InProcessCable.h"
+#endif
 
 namespace {
 
@@ -43,23 +46,24 @@ SimulatorConfig demoTester(const AppOptions &options, int index)
 }
 
 } // namespace
-#endif
 
 struct SerialSetup::Parts
 {
-#ifdef Q_OS_UNIX
     struct Simulated
     {
         std::unique_ptr<SimulatedTester> tester;
+#ifdef Q_OS_UNIX
         std::unique_ptr<PseudoTerminal> pty;
+#else
+        std::unique_ptr<InProcessCable> cable;
+#endif
         std::unique_ptr<SimulatorPump> pump;
     };
     std::vector<Simulated> simulated;
-#endif
     QString traceFile;
     std::unique_ptr<PortMap> ports;
     std::unique_ptr<QtSerialDevices> devices;
-    std::vector<std::unique_ptr<QtSerialPort>> serials;
+    std::vector<std::unique_ptr<SerialPort>> serials;
     std::vector<std::unique_ptr<TracingSerialPort>> tracers;
     std::vector<SerialPort *> built;
 };
@@ -71,7 +75,6 @@ SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
     parts->devices = std::make_unique<QtSerialDevices>(*parts->ports, settings);
     parts->traceFile = options.traceFile;
     if (options.simulatedTesters > 0) {
-#ifdef Q_OS_UNIX
         // Only the simulated testers' ports exist.
         QMap<int, QString> simulated;
         for (int i = 0; i < options.simulatedTesters; ++i) {
@@ -81,6 +84,7 @@ SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
             one.tester->settings().cycleLimit = 100000;
             one.tester->settings().failLimit = 5000;
             one.tester->settings().seqLimit = 10;
+#ifdef Q_OS_UNIX
             one.pty = std::make_unique<PseudoTerminal>();
             if (one.pty->open())
                 simulated.insert(i + 1, one.pty->slavePath());
@@ -88,25 +92,25 @@ SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
                 QTextStream(stderr) << "lifecycle: cannot create a pseudo-terminal for the simulated tester: "
                                     << one.pty->errorText() << "\n";
             one.pump = std::make_unique<SimulatorPump>(*one.tester, *one.pty);
+#else
+            // No pseudo-terminals here: the tester hangs on a cable inside
+            // the program, and its port is named after it (SIM1, SIM2...).
+            one.cable = std::make_unique<InProcessCable>(QStringLiteral("SIM%1").arg(i + 1));
+            simulated.insert(i + 1, one.cable->name());
+            one.pump = std::make_unique<SimulatorPump>(*one.tester, *one.cable);
+#endif
             one.pump->start(SimulatorStepMs, SimulatorLongestSleepMs);
             parts->simulated.push_back(std::move(one));
         }
         parts->ports->setGivenPorts(simulated);
         parts->ports->windowsNames = false;
-#else
-        QTextStream(stderr) << "lifecycle: the simulated tester needs a Unix pseudo-terminal; here run "
-                               "lifecycle-sim --device COMn on one end of a null-modem pair and open "
-                               "the other end\n";
-#endif
     }
 }
 
 SerialSetup::~SerialSetup()
 {
-#ifdef Q_OS_UNIX
     for (Parts::Simulated &one : parts->simulated)
         one.pump->stop();
-#endif
     // The program's ports go before the simulated testers' ends of the line.
     parts->tracers.clear();
     parts->serials.clear();
@@ -125,7 +129,23 @@ SerialPort &SerialSetup::port()
 SerialPort &SerialSetup::newPort()
 {
     PortMap *ports = parts->ports.get();
+#ifdef Q_OS_UNIX
     parts->serials.push_back(std::make_unique<QtSerialPort>([ports](int n) { return ports->deviceFor(n); }));
+#else
+    if (parts->simulated.empty()) {
+        parts->serials.push_back(std::make_unique<QtSerialPort>([ports](int n) { return ports->deviceFor(n); }));
+    } else {
+        // Port N is the simulated tester's cable whose name the port map gives it.
+        Parts *p = parts.get();
+        parts->serials.push_back(std::make_unique<InProcessSerialPort>([p](int n) -> InProcessCable * {
+            const QString device = p->ports->deviceFor(n);
+            for (Parts::Simulated &one : p->simulated)
+                if (!device.isEmpty() && one.cable->name() == device)
+                    return one.cable.get();
+            return nullptr;
+        }));
+    }
+#endif
     SerialPort *port = parts->serials.back().get();
     if (!parts->traceFile.isEmpty()) {
         parts->tracers.push_back(std::make_unique<TracingSerialPort>(*port, parts->traceFile));

@@ -10,7 +10,8 @@ struct AppOptions;
 // Builds the serial ports the testers talk through: the platform's ports
 // numbered 1..16 (COMn on Windows; elsewhere mapped by the options or the
 // settings store), wrapped by the tracer when asked, and with --simulate the
-// simulated testers on pseudo-terminals mapped as ports 1 to N. Keeps what
+// simulated testers mapped as ports 1 to N (on pseudo-terminals; on Windows
+// on cables inside the program, named SIM1 to SIMN). Keeps what
 // it built alive for the life of the program.
 class SerialSetup
 {

@@ -2,6 +2,7 @@
 #include "app/ArchiveCommands.h"
 #include "app/Notifications.h"
 #include "app/SerialSetup.h"
+#include "app/WindowsConsole.h"
 #include "engine/preferences/Registry.h"
 #include "engine/session/TesterSession.h"
 #include "engine/station/Station.h"
@@ -186,6 +187,8 @@ int RunOneTester(const AppOptions &options, ProgramParts &parts)
     Notifications notifications(options, parts.settings, parts.dialogs, parts.archive);
     notifications.watchSession(session, form);
     session.start();
+    if (!options.logFile.isEmpty())
+        session.dataLog().FileRecent(options.logFile);
     form.show();
 
     ScheduleStartRequests(form, options);
@@ -215,6 +218,7 @@ int RunStation(const AppOptions &options, ProgramParts &parts)
 
 int main(int argc, char **argv)
 {
+    AttachParentConsole();
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
@@ -249,7 +253,8 @@ int main(int argc, char **argv)
     // The command line asks for several testers, or the preferences do,
     // unless one tester's report or trend is asked for.
     const bool station =
-        options.station || (!options.needsOneTester() && Registry(settings).LoadDriveEveryTester());
+        options.station
+        || (!options.needsOneTester() && options.logFile.isEmpty() && Registry(settings).LoadDriveEveryTester());
     if (station)
         return RunStation(options, parts);
     return RunOneTester(options, parts);

@@ -12,8 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -326,6 +328,9 @@ private Q_SLOTS:
     // A line cut short by a full disk: the file keeps only whole lines.
     void shortWriteLeavesTheFileAsItWas()
     {
+#ifndef Q_OS_UNIX
+        QSKIP("needs a file size limit (setrlimit), which Windows does not have");
+#else
         Rig rig;
         QString path = rig.path("run.txt");
         QVERIFY(rig.log.OpenFile(path));
@@ -357,6 +362,7 @@ private Q_SLOTS:
         const QList<QByteArray> lines = readFile(path).split('\n');
         QCOMPARE(lines.size(), 4);   // header, cycle 1, cycle 3, nothing after the last line end
         QCOMPARE(lines[2].split(',').value(1), QByteArray("3"));
+#endif
     }
 
     // The file deleted or renamed while open: nothing more goes anywhere.

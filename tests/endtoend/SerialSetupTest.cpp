@@ -137,6 +137,28 @@ private Q_SLOTS:
             QTEST(QStringList({options.notifyUrl, options.webAddress, options.webToken}).join(u'|'), "request");
     }
 
+    void logOption_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");      // -1: the program goes on
+        QTest::addColumn<QString>("logFile");
+        QTest::newRow("log with the simulated tester") << QStringList{"--simulate", "--log", "C:\\runs\\a b.txt"} << -1
+                                                       << "C:\\runs\\a b.txt";
+        QTest::newRow("log, value after =") << QStringList{"--log=run.txt"} << -1 << "run.txt";
+        QTest::newRow("log without a file") << QStringList{"--log="} << 2 << "";
+        QTest::newRow("log with a station") << QStringList{"--simulate", "2", "--log", "run.txt"} << 2 << "";
+    }
+
+    void logOption()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        const AppOptions options = ParseCommandLine(QStringList{"lifecycle"} + args);
+        QCOMPARE(options.exitNow ? options.exitCode : -1, exitCode);
+        if (!options.exitNow)
+            QTEST(options.logFile, "logFile");
+    }
+
     void simulatedTesterIsPortOneAndTraced()
     {
         QTemporaryDir dir;

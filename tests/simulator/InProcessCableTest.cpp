@@ -1,0 +1,195 @@
+// The cable inside the program that the built-in simulated tester hangs on
+// where the system has no pseudo-terminal: which ports open, what happens to
+// bytes on the way, a pulled cable, and the engine finding the tester on it.
+
+#include "engine/state/TesterState.h"
+#include "engine/supervision/TesterEngine.h"
+#include "simulator/InProcessCable.h"
+#include "simulator/SimulatedTester.h"
+#include "simulator/SimulatorPump.h"
+#include "support/FakeView.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <map>
+#include <memory>
+
+namespace {
+
+// Cables for ports 1 and 2.
+struct Rig
+{
+    InProcessCable one{QStringLiteral("SIM1")};
+    InProcessCable two{QStringLiteral("SIM2")};
+    std::function<InProcessCable *(int)> lookup = [this](int n) -> InProcessCable * {
+        return n == 1 ? &one : n == 2 ? &two : nullptr;
+    };
+};
+
+} // namespace
+
+class InProcessCableTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void opening_data()
+    {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("before");     // "taken": another port has it open; "pulled"; "" nothing
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("a cable's port") << 1 << "" << true << "SIM1" << "";
+        QTest::newRow("the second cable's port") << 2 << "" << true << "SIM2" << "";
+        QTest::newRow("a port without a cable") << 3 << "" << false << "" << "";
+        QTest::newRow("port 0") << 0 << "" << false << "" << "";
+        QTest::newRow("open in another port") << 1 << "taken" << false << "SIM1"
+                                              << "device busy (used by another program)";
+        QTest::newRow("pulled cable") << 1 << "pulled" << false << "SIM1" << "not present";
+    }
+
+    void opening()
+    {
+        QFETCH(int, port);
+        QFETCH(QString, before);
+        Rig rig;
+        InProcessSerialPort other(rig.lookup);
+        if (before == "taken") {
+            other.selectPort(port);
+            QVERIFY(other.open());
+        } else if (before == "pulled") {
+            rig.one.close();
+        }
+        InProcessSerialPort p(rig.lookup);
+        p.selectPort(port);
+        QTEST(p.open(), "opens");
+        QTEST(p.isOpen(), "opens");
+        QTEST(p.deviceName(), "device");
+        QTEST(p.openProblem(), "problem");
+    }
+
+    // Bytes each way, the discards, what is lost where nobody listens, and
+    // the bound of a queue nobody empties.
+    void bytes()
+    {
+        Rig rig;
+        rig.one.write("lost: no program has the port open");
+        InProcessSerialPort p(rig.lookup);
+        p.selectPort(1);
+        QVERIFY(p.open());
+        QCOMPARE(p.bytesWaiting(), 0);
+
+        p.write("\x1b");
+        p.write("*12;");
+        QCOMPARE(rig.one.read(), QByteArray("\x1b*12;"));
+        QCOMPARE(rig.one.read(), QByteArray());
+        QCOMPARE(rig.two.read(), QByteArray());
+
+        rig.one.write("*41800123\r");
+        QCOMPARE(p.bytesWaiting(), 10);
+        QCOMPARE(p.readAll(), QByteArray("*41800123\r"));
+        QCOMPARE(p.bytesWaiting(), 0);
+
+        rig.one.write("stale");
+        p.discardInput();
+        QCOMPARE(p.readAll(), QByteArray());
+        p.write("unsent");
+        p.discardOutput();
+        QCOMPARE(rig.one.read(), QByteArray());
+
+        // Only the newest bytes stay; the oldest go, as from a device's buffer.
+        const QByteArray many(InProcessCable::MaxQueued, 'a');
+        rig.one.write("old");
+        rig.one.write(many);
+        QCOMPARE(p.readAll(), many);
+
+        // Opening again starts with an empty line.
+        rig.one.write("before");
+        QVERIFY(p.open());
+        QCOMPARE(p.bytesWaiting(), 0);
+    }
+
+    // A pulled cable kills the open port for good; once it is back the
+    // port must be opened again, and nothing holds the cable any more.
+    void pulledCable()
+    {
+        Rig rig;
+        InProcessSerialPort first(rig.lookup);
+        InProcessSerialPort second(rig.lookup);
+        first.selectPort(1);
+        second.selectPort(1);
+        QVERIFY(first.open());
+        rig.one.write("*1;");
+        rig.one.close();
+        QVERIFY(!first.isOpen());
+        QCOMPARE(first.bytesWaiting(), 0);
+        QCOMPARE(first.readAll(), QByteArray());
+        first.write("lost");
+        QVERIFY(!rig.one.isOpen());
+
+        rig.one.plugIn();
+        QVERIFY(rig.one.isOpen());
+        QCOMPARE(rig.one.read(), QByteArray());
+        QVERIFY(!first.isOpen());
+        QVERIFY(second.open());
+        // The dead port's close leaves the new owner alone.
+        first.close();
+        QVERIFY(!first.open());
+        QCOMPARE(first.openProblem(), QString("device busy (used by another program)"));
+        second.write("x");
+        QCOMPARE(rig.one.read(), QByteArray("x"));
+    }
+
+    // Closing or destroying a port gives the cable back.
+    void closingGivesTheCableBack()
+    {
+        Rig rig;
+        InProcessSerialPort other(rig.lookup);
+        other.selectPort(2);
+        {
+            InProcessSerialPort p(rig.lookup);
+            p.selectPort(2);
+            QVERIFY(p.open());
+            QVERIFY(!other.open());
+        }
+        QVERIFY(other.open());
+        other.close();
+        QVERIFY(!other.isOpen());
+        InProcessSerialPort third(rig.lookup);
+        third.selectPort(2);
+        QVERIFY(third.open());
+    }
+
+    // The whole way: the engine finds the running simulated tester on port 1
+    // of a cable inside the process and reads its identity.
+    void engineFindsTheTester()
+    {
+        SimulatorConfig config;
+        config.startRunning = true;
+        config.signalQuietMs = 150;
+        SimulatedTester tester(config);
+        Rig rig;
+        SimulatorPump pump(tester, rig.one);
+        pump.start(10, 1000);
+        InProcessSerialPort port(rig.lookup);
+
+        TesterState s;
+        FakeView view;
+        TesterEngine engine(s, port, view);
+        QElapsedTimer clock;
+        clock.start();
+        while (!(s.DownLoadedOnce && engine.CommReady()) && clock.elapsed() < 20000) {
+            engine.Tick();
+            QTest::qWait(50);
+        }
+        QCOMPARE(s.ComChan, TesterState::Integer(1));
+        QCOMPARE(s.vSerialNumber, QString("41800123"));
+        QVERIFY(s.Running);
+        QCOMPARE(port.deviceName(), QString("SIM1"));
+        pump.stop();
+    }
+};
+
+QTEST_GUILESS_MAIN(InProcessCableTest)
+#include "InProcessCableTest.moc"
