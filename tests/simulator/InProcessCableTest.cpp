@@ -183,7 +183,7 @@ private Q_SLOTS:
             engine.Tick();
             QTest::qWait(50);
         }
-        QCOMPARE(s.ComChan, TesterState::Integer(1));
+        QCOMPARE(s.link.port, TesterState::Integer(1));
         QCOMPARE(s.vSerialNumber, QString("41800123"));
         QVERIFY(s.Running);
         QCOMPARE(port.deviceName(), QString("SIM1"));
