@@ -9,17 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 
 # The icon's renderer, the man pages' writer and dpkg-shlibdeps.
-missing=()
-for p in librsvg2-bin help2man dpkg-dev file; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+"$root/scripts/install-packages.sh" librsvg2-bin help2man dpkg-dev file
 
 "$root/scripts/setup.sh"
 cmake -S "$root" -B "$build" -DLIFECYCLE_PACKAGING=ON >/dev/null

@@ -13,14 +13,4 @@ packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-de
 if [ "${LIFECYCLE_SANITIZE:-0}" = 1 ]; then
     packages+=(clang libclang-rt-dev llvm)
 fi
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+"$(dirname "$0")/install-packages.sh" "${packages[@]}"

@@ -48,16 +48,8 @@ log() { echo "build-qt: $(date -u +%H:%M:%S) $*"; }
 start=$(date +%s)
 
 # --- packages --------------------------------------------------------------
-need=()
-for pkg in g++-mingw-w64-x86-64-posix cmake ninja-build tcl8.6 dpkg-dev xz-utils \
-           qt6-base-dev qt6-base-dev-tools; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || need+=("$pkg")
-done
-if [ ${#need[@]} -gt 0 ]; then
-    log "installing ${need[*]}"
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}"
-fi
+"$(dirname "$0")/../install-packages.sh" g++-mingw-w64-x86-64-posix cmake ninja-build tcl8.6 dpkg-dev xz-utils \
+    qt6-base-dev qt6-base-dev-tools
 
 # --- Debian source packages ------------------------------------------------
 # apt-get source needs a deb-src entry for the suite the machine runs.

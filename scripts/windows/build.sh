@@ -19,17 +19,7 @@ qt=${QT_MINGW_PREFIX:-$cache/qt-6.4.2-mingw64}
 build=${WINDOWS_BUILD_DIR:-$root/build-windows}
 mingw=x86_64-w64-mingw32
 
-missing=()
-for p in g++-mingw-w64-x86-64-posix cmake ninja-build nsis zip librsvg2-bin python3 wine64; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+"$root/scripts/install-packages.sh" g++-mingw-w64-x86-64-posix cmake ninja-build nsis zip librsvg2-bin python3 wine64
 QT_MINGW_PREFIX=$qt "$root/scripts/windows/build-qt.sh"
 
 # The programs' icon, from the same drawing as the Linux one: an .ico
