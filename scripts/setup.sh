@@ -9,7 +9,7 @@ set -euo pipefail
 # page is tested in headless Chromium.
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev fonts-liberation poppler-utils xvfb xauth
           libqt6sql6-sqlite libqt6sql6-psql postgresql
-          chromium)
+          chromium clang-format)
 if [ "${LIFECYCLE_SANITIZE:-0}" = 1 ]; then
     packages+=(clang libclang-rt-dev llvm)
 fi
