@@ -13,11 +13,10 @@ namespace {
 
 const char Description[] = "Watches and controls a Model 418C life-cycle tester on a serial port.";
 
-const char Epilogue[] =
-    "\n"
-    "Without --port, port N is the device named under [Ports] as CommN in the\n"
-    "settings file, otherwise the N-th serial device of the system in name\n"
-    "order (COMN on Windows).\n";
+const char Epilogue[] = "\n"
+                        "Without --port, port N is the device named under [Ports] as CommN in the\n"
+                        "settings file, otherwise the N-th serial device of the system in name\n"
+                        "order (COMN on Windows).\n";
 
 AppOptions finished(int exitCode)
 {
@@ -76,10 +75,10 @@ struct OptionSet
     QCommandLineOption plot = fileOption("plot", "Show the data log FILE in the Trend window at start.");
     QCommandLineOption log = fileOption("log", "Log the tester's samples to the data file FILE from the start, as "
                                                "when FILE is chosen from the recent files (appended when it exists).");
-    QCommandLineOption trendScreenshot = fileOption(
-        "trend-screenshot",
-        "With --simulate: run the simulated tester fast for a few hundred cycles, then save a picture of "
-        "the Trend window to FILE and quit.");
+    QCommandLineOption trendScreenshot =
+        fileOption("trend-screenshot",
+                   "With --simulate: run the simulated tester fast for a few hundred cycles, then save a picture of "
+                   "the Trend window to FILE and quit.");
     QCommandLineOption trendZoom{QStringLiteral("trend-zoom"),
                                  QStringLiteral("With --trend-screenshot: show the cycles FROM to TO of the run."),
                                  QStringLiteral("FROM:TO")};
@@ -114,8 +113,8 @@ struct OptionSet
         QStringLiteral("Every request to the web view must carry 'Authorization: Bearer TOKEN'."),
         QStringLiteral("TOKEN")};
     // Not in the help: only tests and the soak run shorten the tick.
-    QCommandLineOption pollMs = hidden(QCommandLineOption(QStringLiteral("poll-ms"), QStringLiteral("Poll period."),
-                                                          QStringLiteral("MS")));
+    QCommandLineOption pollMs =
+        hidden(QCommandLineOption(QStringLiteral("poll-ms"), QStringLiteral("Poll period."), QStringLiteral("MS")));
 
     static QCommandLineOption hidden(QCommandLineOption option)
     {
@@ -244,13 +243,14 @@ QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, const Q
             return QStringLiteral("bad port mapping '%1': expected N=DEVICE with N from 1 to 16").arg(value);
         options.portMap.insert(n, device);
     }
-    const struct { const QCommandLineOption &option; QString &target; } files[] = {
-        {o.trace, options.traceFile},
-        {o.screenshot, options.screenshotFile},
-        {o.report, options.reportFile},
-        {o.plot, options.plotFile},
-        {o.log, options.logFile},
-        {o.trendScreenshot, options.trendScreenshotFile},
+    const struct
+    {
+        const QCommandLineOption &option;
+        QString &target;
+    } files[] = {
+        {o.trace, options.traceFile},   {o.screenshot, options.screenshotFile},
+        {o.report, options.reportFile}, {o.plot, options.plotFile},
+        {o.log, options.logFile},       {o.trendScreenshot, options.trendScreenshotFile},
     };
     for (const auto &file : files) {
         if (!parser.isSet(file.option))
@@ -279,7 +279,7 @@ QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, const Q
     return QString();
 }
 
-} // namespace
+}   // namespace
 
 AppOptions ParseCommandLine(const QStringList &commandLine)
 {

@@ -43,7 +43,7 @@ int exportRun(SqlArchiveStore &store, const QString &which, const QString &path)
     return 0;
 }
 
-} // namespace
+}   // namespace
 
 int RunArchiveCommand(const AppOptions &options, SettingsStore &settings)
 {

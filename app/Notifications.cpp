@@ -29,12 +29,11 @@ void Raise(QWidget &window)
     window.activateWindow();
 }
 
-} // namespace
+}   // namespace
 
 Notifications::Notifications(const AppOptions &options, SettingsStore &settings, MessageDialogs &dialogs,
                              ArchiveWriter *archive)
-    : options(options), settings(settings), dialogs(dialogs), archive(archive),
-      events(std::make_unique<RunEvents>())
+    : options(options), settings(settings), dialogs(dialogs), archive(archive), events(std::make_unique<RunEvents>())
 {
     connect(events.get(), &RunEvents::happened, this, [this](const StationEvent &event) { tell(event); });
     if (archive)
@@ -51,9 +50,8 @@ void Notifications::watchStation(Station &station, QWidget &window)
             all.push_back(&station.tester(i).session());
         return all;
     };
-    connect(&station, &Station::testerJoined, this, [this, &station](int index) {
-        events->watch(station.tester(index).session());
-    });
+    connect(&station, &Station::testerJoined, this,
+            [this, &station](int index) { events->watch(station.tester(index).session()); });
     start(window);
     if (tray) {
         connect(&station, &Station::testerChanged, tray.get(), [this] { tray->changed(); });
@@ -75,8 +73,8 @@ void Notifications::watchSession(TesterSession &session, QWidget &window)
 void Notifications::start(QWidget &window)
 {
     if (StationTray::Available()) {
-        tray = std::make_unique<StationTray>([this] { return StationSummary(sessions()); },
-                                             [&window] { Raise(window); });
+        tray =
+            std::make_unique<StationTray>([this] { return StationSummary(sessions()); }, [&window] { Raise(window); });
         tray->show();
     }
     const QString url = options.notifyUrl.isEmpty() ? Registry(settings).LoadWebhook() : options.notifyUrl;
@@ -138,6 +136,7 @@ void Notifications::startWebView()
         showLater(QStringLiteral("Web View"), problem);
         return;
     }
-    QTextStream(stderr) << "lifecycle: the web view is on http://" << (address.host.contains(QLatin1Char(':')) ? "[" + address.host + "]" : address.host)
-                        << ":" << server->port() << "/\n";
+    QTextStream(stderr) << "lifecycle: the web view is on http://"
+                        << (address.host.contains(QLatin1Char(':')) ? "[" + address.host + "]" : address.host) << ":"
+                        << server->port() << "/\n";
 }

@@ -28,8 +28,7 @@ struct AppOptions;
 class Notifications : public QObject
 {
 public:
-    Notifications(const AppOptions &options, SettingsStore &settings, MessageDialogs &dialogs,
-                  ArchiveWriter *archive);
+    Notifications(const AppOptions &options, SettingsStore &settings, MessageDialogs &dialogs, ArchiveWriter *archive);
     ~Notifications() override;
 
     void watchStation(Station &station, QWidget &window);

@@ -6,8 +6,8 @@
 #include "platform/QtSerialDevices.h"
 #include "platform/QtSerialPort.h"
 
-#include <QtGlobal>
 #include <QTextStream>
+#include <QtGlobal>
 #include <vector>
 
 #include "simulator/SimulatedTester.h"
@@ -45,7 +45,7 @@ SimulatorConfig demoTester(const AppOptions &options, int index)
     return config;
 }
 
-} // namespace
+}   // namespace
 
 struct SerialSetup::Parts
 {
@@ -68,8 +68,7 @@ struct SerialSetup::Parts
     std::vector<SerialPort *> built;
 };
 
-SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings)
-    : parts(std::make_unique<Parts>())
+SerialSetup::SerialSetup(const AppOptions &options, SettingsStore &settings) : parts(std::make_unique<Parts>())
 {
     parts->ports = std::make_unique<PortMap>(options.portMap, &settings);
     parts->devices = std::make_unique<QtSerialDevices>(*parts->ports, settings);

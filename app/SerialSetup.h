@@ -19,8 +19,8 @@ public:
     SerialSetup(const AppOptions &options, SettingsStore &settings);
     ~SerialSetup();
 
-    SerialPort &port();      // the port of the one tester
-    SerialPort &newPort();   // one more port object, for another tester of a station
+    SerialPort &port();         // the port of the one tester
+    SerialPort &newPort();      // one more port object, for another tester of a station
     SerialDevices &devices();   // the system's devices and the pinned one, for Run, Port...
 
 private:

@@ -15,7 +15,7 @@ bool unusable(DWORD which)
     return handle == nullptr || handle == INVALID_HANDLE_VALUE || GetFileType(handle) == FILE_TYPE_UNKNOWN;
 }
 
-} // namespace
+}   // namespace
 
 void AttachParentConsole()
 {
@@ -31,7 +31,5 @@ void AttachParentConsole()
         std::freopen("CONOUT$", "w", stderr);
 }
 #else
-void AttachParentConsole()
-{
-}
+void AttachParentConsole() {}
 #endif

@@ -46,7 +46,7 @@ void saveTrendScreenshot(TesterWindow &form, const AppOptions &options, QElapsed
     TrendController &trend = form.trend();
     const QString &path = options.trendScreenshotFile;
     const bool ready = !trend.window().showingLive() || form.session().trendHistory().size() >= TrendScreenshotSamples
-        || started.elapsed() > TrendScreenshotWaitMs;
+                       || started.elapsed() > TrendScreenshotWaitMs;
     if (!ready) {
         QTimer::singleShot(200, &form, [&form, &options, started] { saveTrendScreenshot(form, options, started); });
         return;
@@ -70,7 +70,7 @@ bool displayAvailable()
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+           || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 #else
     return true;
 #endif
@@ -104,9 +104,7 @@ void ScheduleStartRequests(TesterWindow &form, const AppOptions &options)
         started.start();
         if (options.plotFile.isEmpty())
             form.trend().showLive();
-        QTimer::singleShot(500, &form, [&form, &options, started] {
-            saveTrendScreenshot(form, options, started);
-        });
+        QTimer::singleShot(500, &form, [&form, &options, started] { saveTrendScreenshot(form, options, started); });
     }
     if (options.screenshotFile.isEmpty() && options.reportFile.isEmpty())
         return;
@@ -145,8 +143,9 @@ std::unique_ptr<ArchiveWriter> StartArchive(const AppOptions &options, SettingsS
     auto writer = std::make_unique<ArchiveWriter>(location, SpoolPathFor(location, ArchiveSpoolFolder()));
     QObject::connect(writer.get(), &ArchiveWriter::problem, &context, [&dialogs](const QString &text) {
         dialogs.ErrorDialog(QStringLiteral("Run Archive"),
-                            text + QStringLiteral("  Polling and the data log go on; the samples are kept and "
-                                                  "written to the archive when it can be written again."));
+                            text
+                                + QStringLiteral("  Polling and the data log go on; the samples are kept and "
+                                                 "written to the archive when it can be written again."));
     });
     writer->start();
     return writer;
@@ -174,9 +173,9 @@ struct ProgramParts
 // The program with one tester: its main window.
 int RunOneTester(const AppOptions &options, ProgramParts &parts)
 {
-    TesterSession session({parts.serial.port(), parts.settings, parts.dialogs, parts.fileDialog,
-                           parts.configFileDialog, parts.archive},
-                          options.pollPeriodMs);
+    TesterSession session(
+        {parts.serial.port(), parts.settings, parts.dialogs, parts.fileDialog, parts.configFileDialog, parts.archive},
+        options.pollPeriodMs);
     TesterWindow form(session);
     if (parts.archive)
         form.setRunCatalogSource(parts.runCatalog());
@@ -214,7 +213,7 @@ int RunStation(const AppOptions &options, ProgramParts &parts)
     return QApplication::exec();
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {
@@ -235,8 +234,8 @@ int main(int argc, char **argv)
 
     if (!displayAvailable()) {
         std::fputs("lifecycle: no display to show the window on. Run it on a desktop, under a virtual\n"
-                    "display (xvfb-run -a lifecycle ...), or without a window with QT_QPA_PLATFORM=offscreen.\n",
-                    stderr);
+                   "display (xvfb-run -a lifecycle ...), or without a window with QT_QPA_PLATFORM=offscreen.\n",
+                   stderr);
         return 1;
     }
 

@@ -95,7 +95,7 @@ double appendNanoseconds(const BenchScale &scale, const QString &folder)
     return ns;
 }
 
-} // namespace
+}   // namespace
 
 // Resident memory now, in kB (0 where /proc is missing).
 long ResidentKb()

@@ -25,14 +25,33 @@ namespace {
 
 // Every figure a run prints, in order.
 const std::vector<const char *> ExpectedFigures = {
-    "idle_tick_ns", "decode_tick_ns", "format_sample_ns", "log_line_ns", "sample_to_log_line_ns",
-    "sample_to_log_line_archived_ns", "trend_append_ns", "trend_bytes_per_sample", "trend_redraw_ms_1m",
-    "trend_redraw_cpu_ms_1m", "trend_zoom_redraw_ms_1m", "trend_zoom_redraw_cpu_ms_1m",
-    "trend_zoom_memory_growth_kb", "trend_readout_ns", "plot_log_s_1m", "archive_append_ns",
-    "archive_bytes_per_sample", "archive_export_1m_samples_ms", "archive_export_1m_samples_cpu_ms",
-    "web_samples_1m_ms", "web_samples_1m_rss_growth_kb", "archive_list_10000_runs_ms", "web_testers_ms_16",
+    "idle_tick_ns",
+    "decode_tick_ns",
+    "format_sample_ns",
+    "log_line_ns",
+    "sample_to_log_line_ns",
+    "sample_to_log_line_archived_ns",
+    "trend_append_ns",
+    "trend_bytes_per_sample",
+    "trend_redraw_ms_1m",
+    "trend_redraw_cpu_ms_1m",
+    "trend_zoom_redraw_ms_1m",
+    "trend_zoom_redraw_cpu_ms_1m",
+    "trend_zoom_memory_growth_kb",
+    "trend_readout_ns",
+    "plot_log_s_1m",
+    "archive_append_ns",
+    "archive_bytes_per_sample",
+    "archive_export_1m_samples_ms",
+    "archive_export_1m_samples_cpu_ms",
+    "web_samples_1m_ms",
+    "web_samples_1m_rss_growth_kb",
+    "archive_list_10000_runs_ms",
+    "web_testers_ms_16",
 #ifdef Q_OS_LINUX
-    "web_body_get_no_token_rss_growth_mb", "web_body_post_rss_growth_mb", "web_answer_ms_1100_idle",
+    "web_body_get_no_token_rss_growth_mb",
+    "web_body_post_rss_growth_mb",
+    "web_answer_ms_1100_idle",
 #endif
 };
 
@@ -51,7 +70,7 @@ qint64 nanosecondsPer(const BenchScale &scale, int operations, const std::functi
     return runs[runs.size() / 2];
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {
@@ -107,7 +126,8 @@ int main(int argc, char **argv)
 
     const QStringList missing = figures.missing(ExpectedFigures);
     if (!missing.isEmpty()) {
-        std::fprintf(stderr, "lifecycle-bench: figures not taken: %s\n", qPrintable(missing.join(QStringLiteral(", "))));
+        std::fprintf(stderr, "lifecycle-bench: figures not taken: %s\n",
+                     qPrintable(missing.join(QStringLiteral(", "))));
         return 1;
     }
     return 0;

@@ -14,7 +14,12 @@ public:
     void close() override {}
     bool isOpen() const override { return true; }
     int bytesWaiting() override { return int(pending.size()); }
-    QByteArray readAll() override { QByteArray out; out.swap(pending); return out; }
+    QByteArray readAll() override
+    {
+        QByteArray out;
+        out.swap(pending);
+        return out;
+    }
     void write(const QByteArray &) override {}
     void discardInput() override { pending.clear(); }
     void discardOutput() override {}
@@ -22,12 +27,9 @@ public:
     QByteArray pending;
 };
 
-
 // A full record from tester software 1.2: 37 fields.
-inline const QByteArray BenchRecord =
-    "*12;3125;3125;45;51;5;1023;1;A1B2C3D4;100;10;1000000;12;2;1234567;250;0;250;0;"
-    "1023;1000;17;3;567;1234;200;25;241;1023;900;100;0;1000;0;0;321;123\r";
-
+inline const QByteArray BenchRecord = "*12;3125;3125;45;51;5;1023;1;A1B2C3D4;100;10;1000000;12;2;1234567;250;0;250;0;"
+                                      "1023;1000;17;3;567;1234;200;25;241;1023;900;100;0;1000;0;0;321;123\r";
 
 // The link as it stands once the tester was found and is idle.
 inline void linkUp(TesterState &s)
@@ -38,4 +40,3 @@ inline void linkUp(TesterState &s)
     s.link.quietTicks = 0;
     s.link.busy = false;
 }
-

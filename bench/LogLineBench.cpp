@@ -35,7 +35,6 @@ private:
     DataLog &log;
 };
 
-
 // A busy sample: every contact column converted, last bounce times present.
 void fillSample(TesterState &s)
 {
@@ -71,7 +70,7 @@ void fillSample(TesterState &s)
     s.vSerialNumber = QStringLiteral("A1B2C3D4");
 }
 
-} // namespace
+}   // namespace
 
 qint64 PlusToLogLineNanoseconds(const BenchScale &scale, bool archived)
 {

@@ -214,7 +214,7 @@ double plotLogSeconds(const BenchScale &scale, int samples)
     });
 }
 
-} // namespace
+}   // namespace
 
 void PrintTrendFigures(const BenchScale &scale, BenchFigures &figures)
 {

@@ -67,8 +67,7 @@ int OpenFiles()
 // A client that streams a body of up to 300 MB behind a request head, as
 // fast as the server takes it: the most this process's memory grew on the
 // way, the MB the client got to send and the status that came back.
-void StreamBody(const BenchScale &scale, BenchFigures &figures, quint16 port, const QByteArray &head,
-                const char *name)
+void StreamBody(const BenchScale &scale, BenchFigures &figures, quint16 port, const QByteArray &head, const char *name)
 {
     // The quick run sends one piece, which the server reads to the end.
     const qint64 Body = scale.quick ? 256 * 1024 : 300LL * 1024 * 1024;
@@ -186,7 +185,7 @@ double AskOnce(QTcpSocket &socket)
     return -1;
 }
 
-} // namespace
+}   // namespace
 
 void PrintWebFigures(const BenchScale &scale, BenchFigures &figures)
 {
@@ -197,8 +196,8 @@ void PrintWebFigures(const BenchScale &scale, BenchFigures &figures)
     std::vector<std::unique_ptr<TesterSession>> sessions;
     for (int i = 0; i < Testers; ++i) {
         ports.push_back(std::make_unique<BenchPort>());
-        sessions.push_back(std::make_unique<TesterSession>(
-            SessionOutside{*ports.back(), settings, dialogs, files, files}, 0));
+        sessions.push_back(
+            std::make_unique<TesterSession>(SessionOutside{*ports.back(), settings, dialogs, files, files}, 0));
         TesterState &s = sessions.back()->state();
         s.vSerialNumber = QStringLiteral("418%1").arg(i, 5, 10, QLatin1Char('0'));
         s.CycleCount = 1234567 + i;

@@ -24,11 +24,11 @@ QString UrlOf(const ArchiveLocation &l)
 
 bool Same(const ArchiveLocation &a, const ArchiveLocation &b)
 {
-    return a.kind == b.kind && a.path == b.path && a.user == b.user && a.password == b.password
-           && a.host == b.host && a.port == b.port && a.database == b.database;
+    return a.kind == b.kind && a.path == b.path && a.user == b.user && a.password == b.password && a.host == b.host
+           && a.port == b.port && a.database == b.database;
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -45,7 +45,7 @@ bool InRange(const AppOptions &o)
            && o.simulatedTesters >= 0 && o.simulatedTesters <= PortCount && trendPicture;
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -29,9 +29,9 @@ TesterState Tester(int mode, TesterState::Long range)
 // than the tester's count; they come back with the same text.
 std::array<int64_t, 14> ExactSettings(const TesterState &s)
 {
-    return {s.sContact, s.sFailLimit, s.sSeqLimit, s.sCycleLimit, s.sMaxDownTime, s.sMinDownTime,
-            s.sMaxUpTime, s.sMinUpTime, s.sUpperBounce, s.sLowerBounce, s.sMaxDownBounceTol,
-            s.sMaxUpBounceTol, s.sRMode, s.sRPullUp};
+    return {s.sContact,          s.sFailLimit,      s.sSeqLimit,  s.sCycleLimit,  s.sMaxDownTime,
+            s.sMinDownTime,      s.sMaxUpTime,      s.sMinUpTime, s.sUpperBounce, s.sLowerBounce,
+            s.sMaxDownBounceTol, s.sMaxUpBounceTol, s.sRMode,     s.sRPullUp};
 }
 
 QByteArray SavedText(const TesterState &s)
@@ -53,7 +53,7 @@ bool Open(TesterState &s, const QString &path)
     return accepted;
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -46,7 +46,7 @@ bool Waiting(LinkStep step)
            || step == LinkStep::ProbeSecondAnswer;
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

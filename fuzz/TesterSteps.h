@@ -16,9 +16,9 @@ class TesterEngine;
 // as it goes.
 struct TesterStep
 {
-    uint8_t action = 0;    // OperatorActions[action % count], 0 none
-    uint8_t ticks = 0;     // see TicksOf
-    QByteArray bytes;      // at most 255
+    uint8_t action = 0;   // OperatorActions[action % count], 0 none
+    uint8_t ticks = 0;    // see TicksOf
+    QByteArray bytes;     // at most 255
 };
 
 // 1 to 32 ticks; 255 is a line silent for longer than any wait (300 ticks).
@@ -30,7 +30,18 @@ QByteArray WriteSteps(const QList<TesterStep> &steps);
 // What the operator can start from the window: a data sample, a run, a stop,
 // one value read, a counter reset, a configuration download.
 enum OperatorAction : uint8_t {
-    NoAction, SampleData, RunToLimits, RunOnce, RunNoLimit, StopRun, ReadVersion, ReadCycleLimit,
-    ResetCounters, DownloadConfig, DownloadMaster, SetCycleLimit, ActionCount
+    NoAction,
+    SampleData,
+    RunToLimits,
+    RunOnce,
+    RunNoLimit,
+    StopRun,
+    ReadVersion,
+    ReadCycleLimit,
+    ResetCounters,
+    DownloadConfig,
+    DownloadMaster,
+    SetCycleLimit,
+    ActionCount
 };
 void TakeAction(TesterEngine &engine, uint8_t action);

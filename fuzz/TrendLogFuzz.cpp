@@ -20,7 +20,7 @@ void CheckPoints(const TrendReduction &r, const QList<QPointF> &points, int colu
         FuzzCheck(IsLineBreak(p) || r.range.contains(p.x()), "every point lies within the range");
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

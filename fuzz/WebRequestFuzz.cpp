@@ -26,7 +26,7 @@ WebRequest RequestOf(const QByteArray &input)
     return request;
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -42,7 +42,8 @@ struct Rig
 };
 
 // Runs the event loop for ms, or until done says so.
-template <typename Done> void Pump(int ms, Done done)
+template <typename Done>
+void Pump(int ms, Done done)
 {
     QElapsedTimer timer;
     timer.start();
@@ -69,7 +70,7 @@ void CheckAnswers(const QByteArray &got, bool tokenSet, const QByteArray &sent)
     }
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

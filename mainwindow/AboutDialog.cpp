@@ -23,10 +23,9 @@ QFrame *separatorLine(QWidget *parent)
     return line;
 }
 
-} // namespace
+}   // namespace
 
-AboutDialog::AboutDialog(QWidget *parent)
-    : QDialog(parent), findTool(FindSysInfoTool), startTool(StartSysInfoTool)
+AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), findTool(FindSysInfoTool), startTool(StartSysInfoTool)
 {
     setObjectName("AboutDialog");
     setWindowTitle(QStringLiteral("About ") + title());
@@ -79,10 +78,10 @@ QLayout *AboutDialog::buildHeading()
 // The disclaimer beside OK and System Info.
 QLayout *AboutDialog::buildFooter()
 {
-    auto *disclaimerLabel = new QLabel(
-        QStringLiteral("This program drives test equipment. Check the configuration before starting a test "
-                       "and keep clear of the piston while the tester runs."),
-        this);
+    auto *disclaimerLabel =
+        new QLabel(QStringLiteral("This program drives test equipment. Check the configuration before starting a test "
+                                  "and keep clear of the piston while the tester runs."),
+                   this);
     disclaimerLabel->setObjectName("disclaimerLabel");
     disclaimerLabel->setWordWrap(true);
 

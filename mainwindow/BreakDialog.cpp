@@ -9,8 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-BreakDialog::BreakDialog(QWidget *parent)
-    : QDialog(parent)
+BreakDialog::BreakDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName("BreakDialog");
     setWindowTitle(QStringLiteral("Data Sample Break Count"));
@@ -25,8 +24,7 @@ BreakDialog::BreakDialog(QWidget *parent)
     label->setBuddy(breakCountEdit);
     saveToDatabaseCheck = new QCheckBox(QStringLiteral("Save To Database"), this);
     saveToDatabaseCheck->setObjectName("SaveToDatabase");
-    saveToDatabaseCheck->setToolTip(
-        QStringLiteral("If checked, will save the data downloaded when the tester breaks"));
+    saveToDatabaseCheck->setToolTip(QStringLiteral("If checked, will save the data downloaded when the tester breaks"));
     okButton = new QPushButton(QStringLiteral("OK"), this);
     okButton->setObjectName("OKButton");
     okButton->setDefault(true);

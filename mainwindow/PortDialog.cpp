@@ -18,15 +18,14 @@ bool sameList(const QList<SerialDevice> &a, const QList<SerialDevice> &b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const SerialDevice &x, const SerialDevice &y) {
         return x.device == y.device && x.stableName == y.stableName && x.description == y.description
-            && x.manufacturer == y.manufacturer && x.serialNumber == y.serialNumber && x.usbId == y.usbId
-            && x.comm == y.comm && x.listed == y.listed && x.pinned == y.pinned;
+               && x.manufacturer == y.manufacturer && x.serialNumber == y.serialNumber && x.usbId == y.usbId
+               && x.comm == y.comm && x.listed == y.listed && x.pinned == y.pinned;
     });
 }
 
-} // namespace
+}   // namespace
 
-PortDialog::PortDialog(SerialDevices &serialDevices, QWidget *parent)
-    : QDialog(parent), devices(serialDevices)
+PortDialog::PortDialog(SerialDevices &serialDevices, QWidget *parent) : QDialog(parent), devices(serialDevices)
 {
     setObjectName("PortDialog");
     setWindowTitle(QStringLiteral("Serial Port"));
@@ -129,8 +128,7 @@ void PortDialog::showDevices()
         if (!d.listed)
             description = QStringLiteral("(not listed by the system)");
         auto *item = new QTreeWidgetItem(deviceList, {d.comm > 0 ? QStringLiteral("Comm %1").arg(d.comm) : QString(),
-                                                      d.device, description, d.manufacturer, d.serialNumber,
-                                                      d.usbId});
+                                                      d.device, description, d.manufacturer, d.serialNumber, d.usbId});
         if (!d.stableName.isEmpty())
             item->setToolTip(DeviceColumn, d.stableName);
         if (selected.isEmpty() ? d.pinned : d.device == selected)

@@ -2,8 +2,8 @@
 
 #include "engine/run/RunRules.h"
 
-#include <QWidget>
 #include <QPalette>
+#include <QWidget>
 
 const QColor ReadingColours::Alarm(200, 0, 0);
 const QColor ReadingColours::Stale(150, 150, 150);
@@ -31,14 +31,21 @@ void SetTextColour(QWidget *widget, const QColor &colour)
 
 ReadingColours::ReadingColours(QWidget *readings)
 {
-    struct Named { const char *suffix; const bool ToleranceMarks::*down, ToleranceMarks::*up; };
+    struct Named
+    {
+        const char *suffix;
+        const bool ToleranceMarks::*down, ToleranceMarks::*up;
+    };
     const Named strokeBoxes[] = {
         {"MaxRBox", &ToleranceMarks::downMax, &ToleranceMarks::upMax},
         {"MinRBox", &ToleranceMarks::downMin, &ToleranceMarks::upMin},
         {"BounceBox", &ToleranceMarks::downBounce, &ToleranceMarks::upBounce},
-        {"MaxRLimBox", nullptr, nullptr}, {"MinRLimBox", nullptr, nullptr},
-        {"BounceLimBox", nullptr, nullptr}, {"LastRBox", nullptr, nullptr},
-        {"LastBounceBox", nullptr, nullptr}, {"LastContactTime", nullptr, nullptr},
+        {"MaxRLimBox", nullptr, nullptr},
+        {"MinRLimBox", nullptr, nullptr},
+        {"BounceLimBox", nullptr, nullptr},
+        {"LastRBox", nullptr, nullptr},
+        {"LastBounceBox", nullptr, nullptr},
+        {"LastContactTime", nullptr, nullptr},
     };
     auto add = [&](const QString &name, const bool ToleranceMarks::*mark) {
         if (auto *box = readings->findChild<QWidget *>(name))

@@ -30,7 +30,7 @@ void describe(QWidget *widget, const QString &name, const QString &toolTip)
     widget->setAccessibleDescription(toolTip);
 }
 
-} // namespace
+}   // namespace
 
 RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, const RunGlance &runGlance,
                          QWidget *readings, QWidget *parent)
@@ -89,17 +89,17 @@ void RunOverview::buildStateRow(QGridLayout *grid)
 {
     int column = 0;
     linkStateText = addValue(grid, 0, column, "linkStateText", QStringLiteral("Link"), LinkToolTip, 1,
-                            QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
+                             QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
     // A stop with its reason is longer: the field grows for it once, at the
     // end of a run, rather than widen the window always.
     runStateText = addValue(grid, 0, column, "runStateText", QStringLiteral("Run"),
-                           QStringLiteral("The run state as the tester last reported it; when it stopped, why and "
-                                          "when"),
-                           1, QStringLiteral("Break every 32767 cycles"));
+                            QStringLiteral("The run state as the tester last reported it; when it stopped, why and "
+                                           "when"),
+                            1, QStringLiteral("Break every 32767 cycles"));
     loggingText = addValue(grid, 0, column, "loggingText", QStringLiteral("Data file"),
-                          QStringLiteral("The data file, the sample lines written since it was opened and "
-                                         "the time of the last one"),
-                          3, QStringLiteral("data file.txt: 100000 lines, last at 00:00:00"));
+                           QStringLiteral("The data file, the sample lines written since it was opened and "
+                                          "the time of the last one"),
+                           3, QStringLiteral("data file.txt: 100000 lines, last at 00:00:00"));
 
     exportRunButton = new QPushButton(QStringLiteral("Export Run So Far..."), this);
     exportRunButton->setObjectName("ExportRunButton");
@@ -132,8 +132,8 @@ void RunOverview::buildProgressRow(QGridLayout *grid)
     cyclesCaption->setBuddy(cycleProgress);
     describe(cycleProgress, QStringLiteral("Cycles"), QStringLiteral("The cycle count as a share of the cycle limit"));
     cyclesText = ValueField(QStringLiteral("cyclesText"), QStringLiteral("Cycle count"),
-                           QStringLiteral("The cycle count against the cycle limit"), this,
-                           QStringLiteral("1000000 of 1000000 cycles"));
+                            QStringLiteral("The cycle count against the cycle limit"), this,
+                            QStringLiteral("1000000 of 1000000 cycles"));
     cyclesText->setFrame(false);
     MakeSteady(cyclesText, QStringLiteral("1000000 of 1000000 cycles"));
     auto *cycles = new QHBoxLayout;
@@ -144,15 +144,15 @@ void RunOverview::buildProgressRow(QGridLayout *grid)
     grid->addLayout(cycles, 1, column++);
 
     rateText = addValue(grid, 1, column, "rateText", QStringLiteral("Rate"),
-                       QStringLiteral("Cycles per hour, measured from the samples of this run"), 1,
-                       QStringLiteral("100000 cycles/h"));
+                        QStringLiteral("Cycles per hour, measured from the samples of this run"), 1,
+                        QStringLiteral("100000 cycles/h"));
     runTimeText = addValue(grid, 1, column, "runTimeText", QStringLiteral("Run time"),
-                          QStringLiteral("The time the run has taken, from its first sample to its last"), 1,
-                          QStringLiteral("1000:00:00"));
+                           QStringLiteral("The time the run has taken, from its first sample to its last"), 1,
+                           QStringLiteral("1000:00:00"));
     timeToLimitText = addValue(grid, 1, column, "timeToLimitText", QStringLiteral("To limit"),
-                              QStringLiteral("The estimated time until the cycle limit is reached, at the "
-                                             "measured rate"),
-                              1, QStringLiteral("1000:00:00"));
+                               QStringLiteral("The estimated time until the cycle limit is reached, at the "
+                                              "measured rate"),
+                               1, QStringLiteral("1000:00:00"));
 }
 
 RunOverview::~RunOverview() = default;
@@ -217,8 +217,7 @@ void RunOverview::showLogging()
     const qint64 lines = s.DataFileOpen ? log.linesWritten() : -1;
     if (lines != linesShown || lines <= 0) {
         linesShown = lines;
-        SetSteadyText(loggingText, LoggingText(s.DataFileOpen, s.DataFileName, log.linesWritten(),
-                                                 log.lastLineTime()));
+        SetSteadyText(loggingText, LoggingText(s.DataFileOpen, s.DataFileName, log.linesWritten(), log.lastLineTime()));
     }
     SetTextColour(loggingText, NotLoggingWarning(s) ? Warning : QColor());
     const bool offer = exportRunSoFar && NotLoggingWarning(s);

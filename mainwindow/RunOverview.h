@@ -33,10 +33,10 @@ public:
                 QWidget *parent = nullptr);
     ~RunOverview() override;
 
-    void linkChanged();      // a port was tried, a tester found or lost
+    void linkChanged();   // a port was tried, a tester found or lost
     void runStarted();
-    void sampleTaken();      // a full sample was decoded into the state record
-    void refresh();          // the link, run and file state may have changed
+    void sampleTaken();   // a full sample was decoded into the state record
+    void refresh();       // the link, run and file state may have changed
 
     // Offered beside "Not logging" while it is set: the run so far from the archive.
     std::function<void()> exportRunSoFar;

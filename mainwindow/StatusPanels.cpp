@@ -32,10 +32,9 @@ protected:
     void resizeEvent(QResizeEvent *) override { label->setGeometry(rect()); }
 };
 
-} // namespace
+}   // namespace
 
-StatusPanels::StatusPanels(QWidget *parent)
-    : QStatusBar(parent)
+StatusPanels::StatusPanels(QWidget *parent) : QStatusBar(parent)
 {
     setObjectName("statusPanels");
     setSizeGripEnabled(false);
@@ -93,13 +92,13 @@ QStringView withoutPort(const QString &text)
     return QStringView(text).left(end);
 }
 
-} // namespace
+}   // namespace
 
 void StatusPanels::showBarMessage(const QString &text)
 {
     // Only the next port of the same search waits; any other message shows at once.
-    const bool sameSearch = showingMessage() && messageShown.isValid()
-        && withoutPort(text) == withoutPort(messageLabel->text());
+    const bool sameSearch =
+        showingMessage() && messageShown.isValid() && withoutPort(text) == withoutPort(messageLabel->text());
     if (sameSearch && messageShown.elapsed() < SearchRepaintMs) {
         pendingMessage = text;
         if (!pendingTimer.isActive())

@@ -35,7 +35,7 @@ private:
     QWidget *panelPage;
     QLabel *messageLabel;
     QLabel *panels[4];
-    QString pendingMessage;        // a message waiting for its turn, or empty
-    QElapsedTimer messageShown;    // since the bar text last changed
+    QString pendingMessage;       // a message waiting for its turn, or empty
+    QElapsedTimer messageShown;   // since the bar text last changed
     QTimer pendingTimer;
 };

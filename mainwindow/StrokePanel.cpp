@@ -29,8 +29,8 @@ QLabel *unitLabel(const QString &name, const QString &text, QWidget *parent)
 }
 
 // A frame with a measured value, its limit and one unit label beside both.
-QGroupBox *valueFrame(const QString &name, const QString &caption, QLineEdit *value, QLineEdit *limit,
-                      QLabel *unit, QWidget *parent)
+QGroupBox *valueFrame(const QString &name, const QString &caption, QLineEdit *value, QLineEdit *limit, QLabel *unit,
+                      QWidget *parent)
 {
     auto *frame = new QGroupBox(caption, parent);
     frame->setObjectName(name);
@@ -45,7 +45,7 @@ QGroupBox *valueFrame(const QString &name, const QString &caption, QLineEdit *va
     return frame;
 }
 
-} // namespace
+}   // namespace
 
 StrokePanel::StrokePanel(const QString &side, QWidget *parent)
     : QGroupBox(side + QStringLiteral(" Stroke"), parent), side(side)
@@ -118,8 +118,8 @@ void StrokePanel::buildLastReadingFrame()
     const QString seconds = QStringLiteral("seconds");
     lastReadingFrame = new QGroupBox(QStringLiteral("Last Reading"), this);
     lastReadingFrame->setObjectName(childName("LastReadingFrame"));
-    lastRBox = strokeBox("LastRBox", QStringLiteral("Last Contact"),
-                         "The contact measurement read on the last " + stroke);
+    lastRBox =
+        strokeBox("LastRBox", QStringLiteral("Last Contact"), "The contact measurement read on the last " + stroke);
     lastContactTime = strokeBox("LastContactTime", QStringLiteral("Last Closure"),
                                 "The time to contact closure read on the last " + stroke);
     lastBounceBox = strokeBox("LastBounceBox", QStringLiteral("Last Bounce"),
@@ -130,7 +130,12 @@ void StrokePanel::buildLastReadingFrame()
     auto *lastGrid = new QGridLayout(lastReadingFrame);
     lastGrid->setContentsMargins(6, 4, 6, 4);
     lastGrid->setVerticalSpacing(3);
-    const struct { const char *caption; QLineEdit *box; QLabel *unit; } lastRows[] = {
+    const struct
+    {
+        const char *caption;
+        QLineEdit *box;
+        QLabel *unit;
+    } lastRows[] = {
         {"Contact", lastRBox, lastUnit},
         {"Closure", lastContactTime, lastContactSeconds},
         {"Bounce", lastBounceBox, lastBounceSeconds},
@@ -188,7 +193,7 @@ void StrokePanel::display(const StrokeValues &v)
         for (QLabel *label : {bounceSeconds, lastContactSeconds, lastBounceSeconds, maxUnit, minUnit, lastUnit})
             label->setEnabled(false);
         for (QLineEdit *box : {maxRBox, maxRLimBox, minRBox, minRLimBox, lastRBox, bounceBox, bounceLimBox,
-                            lastBounceBox, lastContactTime})
+                               lastBounceBox, lastContactTime})
             setBox(box, QString(), false);
         for (FailureCheckBox *chk : {minChk, maxChk, initChk, bounceChk})
             chk->setEnabled(false);

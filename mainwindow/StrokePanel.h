@@ -11,9 +11,9 @@ class QLineEdit;
 // stroke and the nine value texts, already formatted.
 struct StrokeValues
 {
-    bool tested = false;             // the contact is tested on this stroke
-    bool bounceTested = false;       // bounce is tested (only looked at when tested)
-    bool lastBounceReported = false; // the tester's software reports the last bounce
+    bool tested = false;               // the contact is tested on this stroke
+    bool bounceTested = false;         // bounce is tested (only looked at when tested)
+    bool lastBounceReported = false;   // the tester's software reports the last bounce
     QString maxR, maxRLim, minR, minRLim, lastR;
     QString bounce, bounceLim, lastBounce, lastContactTime;
 };

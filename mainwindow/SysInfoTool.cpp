@@ -20,12 +20,12 @@ QString machineValue(const QString &key, const QString &name)
 
 QStringList findTool()
 {
-    const QString path = machineValue(QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
-                                      QStringLiteral("PATH"));
+    const QString path =
+        machineValue(QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"), QStringLiteral("PATH"));
     if (!path.isEmpty())
         return {path};
-    const QString folder = machineValue(QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
-                                        QStringLiteral("MSINFO"));
+    const QString folder =
+        machineValue(QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"), QStringLiteral("MSINFO"));
     if (!folder.isEmpty()) {
         const QString program = folder + QStringLiteral("\\MSINFO32.EXE");
         if (QFileInfo::exists(program))
@@ -37,8 +37,8 @@ QStringList findTool()
 QStringList findTool()
 {
     // The desktops' own tools; without one the program shows what it knows.
-    static const char *const tools[] = {"hardinfo", "kinfocenter", "gnome-system-monitor",
-                                        "mate-system-monitor", "xfce4-taskmanager"};
+    static const char *const tools[] = {"hardinfo", "kinfocenter", "gnome-system-monitor", "mate-system-monitor",
+                                        "xfce4-taskmanager"};
     for (const char *tool : tools) {
         const QString program = QStandardPaths::findExecutable(QString::fromLatin1(tool));
         if (!program.isEmpty())
@@ -48,7 +48,7 @@ QStringList findTool()
 }
 #endif
 
-} // namespace
+}   // namespace
 
 QStringList FindSysInfoTool()
 {

@@ -34,10 +34,9 @@ QString deviceLine(const SerialDevice &d)
     return line;
 }
 
-} // namespace
+}   // namespace
 
-SystemInfoDialog::SystemInfoDialog(const QString &text, QWidget *parent)
-    : QDialog(parent)
+SystemInfoDialog::SystemInfoDialog(const QString &text, QWidget *parent) : QDialog(parent)
 {
     setObjectName("SystemInfoDialog");
     setWindowTitle(QStringLiteral("System Information"));
@@ -66,8 +65,8 @@ QString SystemInfoDialog::Text(const QString &programLine, const QList<SerialDev
 {
     QStringList lines;
     lines << programLine;
-    lines << QStringLiteral("Qt %1 (built with %2)")
-                 .arg(QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR));
+    lines
+        << QStringLiteral("Qt %1 (built with %2)").arg(QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR));
     lines << QStringLiteral("Operating system: %1, %2 %3 (%4)")
                  .arg(QSysInfo::prettyProductName(), QSysInfo::kernelType(), QSysInfo::kernelVersion(),
                       QSysInfo::currentCpuArchitecture());

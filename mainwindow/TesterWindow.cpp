@@ -34,11 +34,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QMenu>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -77,11 +77,10 @@ private:
     RunsWindow *&runsWindow;
 };
 
-} // namespace
+}   // namespace
 
 TesterWindow::TesterWindow(TesterSession &session, QWidget *parent)
-    : QMainWindow(parent), tester(session), s(session.state()), dialogs(session.dialogs()),
-      registry(session.registry())
+    : QMainWindow(parent), tester(session), s(session.state()), dialogs(session.dialogs()), registry(session.registry())
 {
     setObjectName("TesterWindow");
     busyGrace.setSingleShot(true);
@@ -99,9 +98,9 @@ TesterWindow::TesterWindow(TesterSession &session, QWidget *parent)
     connectMenus();
     trendView = std::make_unique<TrendController>(session.trendHistory(), *menus, dialogs, *this);
     configEdit = std::make_unique<ConfigEditCommands>(*menus, s, engine(), dialogs, this);
-    procedures = std::make_unique<ProcedureMenus>(*menus, s, engine(), session.manual(), dialogs, this,
-                                                  [this] { return checkConfigSaved(); },
-                                                  [this](bool newLearn) { editConfiguration(newLearn); });
+    procedures = std::make_unique<ProcedureMenus>(
+        *menus, s, engine(), session.manual(), dialogs, this, [this] { return checkConfigSaved(); },
+        [this](bool newLearn) { editConfiguration(newLearn); });
     reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
     addArchiveMenus();
     chooseRunExportFile = [this](const QString &suggested) {
@@ -195,7 +194,11 @@ QLayout *TesterWindow::buildCounters(QWidget *central)
     counters->setVerticalSpacing(4);
     counters->addWidget(new QLabel(QStringLiteral("Count"), central), 0, 1, Qt::AlignHCenter);
     counters->addWidget(new QLabel(QStringLiteral("Limit"), central), 0, 2, Qt::AlignHCenter);
-    const struct { QLabel *label; QLineEdit *count, *limit; } rows[] = {
+    const struct
+    {
+        QLabel *label;
+        QLineEdit *count, *limit;
+    } rows[] = {
         {cycleCountLabel, cycleCountBox, cycleLimitBox},
         {failCountLabel, failCountBox, failLimitBox},
         {seqFailCountLabel, seqFailCountBox, seqFailLimitBox},
@@ -212,9 +215,9 @@ QLayout *TesterWindow::buildCounters(QWidget *central)
 QLayout *TesterWindow::buildSampleGroup(QWidget *central)
 {
     sampledAtLabel = plainLabel("sampledAtLabel", QStringLiteral("Sampled at:"), central);
-    sampleDateBox = ValueBox("sampleDateBox", QStringLiteral("Sampled at"),
-                             QStringLiteral("Time and date of last data sample"), central,
-                             QStringLiteral("00/00/0000 00:00:00"));
+    sampleDateBox =
+        ValueBox("sampleDateBox", QStringLiteral("Sampled at"), QStringLiteral("Time and date of last data sample"),
+                 central, QStringLiteral("00/00/0000 00:00:00"));
     sampleDateBox->setAlignment(Qt::AlignCenter);
     errorLedLabel = plainLabel("errorLedLabel", QStringLiteral("Error LED"), central);
     errorLedLabel->setToolTip(QStringLiteral("Indicates state of tester error LED"));
@@ -244,11 +247,23 @@ void TesterWindow::connectMenus()
     MainMenus &m = *menus;
     auto on = [this](QAction *action, auto handler) { connect(action, &QAction::triggered, this, handler); };
 
-    on(m.fileNew, [this] { dataLog().FileNew(); afterFileCommand(); });
-    on(m.fileOpen, [this] { dataLog().FileOpen(); afterFileCommand(); });
-    on(m.fileClose, [this] { dataLog().FileClose(); afterFileCommand(); });
+    on(m.fileNew, [this] {
+        dataLog().FileNew();
+        afterFileCommand();
+    });
+    on(m.fileOpen, [this] {
+        dataLog().FileOpen();
+        afterFileCommand();
+    });
+    on(m.fileClose, [this] {
+        dataLog().FileClose();
+        afterFileCommand();
+    });
     for (QAction *entry : m.recentFiles.entries)
-        on(entry, [this, entry] { dataLog().FileRecent(MainMenus::recentPath(entry)); afterFileCommand(); });
+        on(entry, [this, entry] {
+            dataLog().FileRecent(MainMenus::recentPath(entry));
+            afterFileCommand();
+        });
     on(m.fileExit, [this] { exitProgram ? exitProgram() : void(close()); });
 
     on(m.configureOpen, [this] { configCommands().ConfigureOpenMenu(); });
@@ -270,7 +285,7 @@ void TesterWindow::connectMenus()
 }
 
 void TesterWindow::joinStation(std::function<QString()> name, std::function<void()> exit,
-                           std::function<void()> preferences)
+                               std::function<void()> preferences)
 {
     testerName = std::move(name);
     exitProgram = std::move(exit);
@@ -354,7 +369,8 @@ void TesterWindow::showRunsWindow()
         dialogs.ErrorDialog(QStringLiteral("Run Archive"), failure);
         return;
     }
-    runs = new RunsWindow(*runCatalog, dialogs, std::make_unique<RunActions>(*trendView, *reportController, runs), this);
+    runs =
+        new RunsWindow(*runCatalog, dialogs, std::make_unique<RunActions>(*trendView, *reportController, runs), this);
     runs->setAttribute(Qt::WA_DeleteOnClose, false);
     runs->show();
     runs->raise();
@@ -555,14 +571,28 @@ struct StrokeSource
         TesterState::*lastContactTime;
 };
 
-const StrokeSource DownStroke = {16, 64, &TesterState::vMaxDownResistance, &TesterState::vMaxDownResistTol,
-    &TesterState::vMinDownResistance, &TesterState::vMinDownResistTol, &TesterState::vLastMeasuredDownResist,
-    &TesterState::vMaxDownBounce, &TesterState::vMaxDownBounceTol, &TesterState::vLastDownBounceTime,
-    &TesterState::vLastDownStrokeTime};
-const StrokeSource UpStroke = {32, 128, &TesterState::vMaxUpResistance, &TesterState::vMaxUpResistTol,
-    &TesterState::vMinUpResistance, &TesterState::vMinUpResistTol, &TesterState::vLastMeasuredUpResist,
-    &TesterState::vMaxUpBounce, &TesterState::vMaxUpBounceTol, &TesterState::vLastUpBounceTime,
-    &TesterState::vLastUpStrokeTime};
+const StrokeSource DownStroke = {16,
+                                 64,
+                                 &TesterState::vMaxDownResistance,
+                                 &TesterState::vMaxDownResistTol,
+                                 &TesterState::vMinDownResistance,
+                                 &TesterState::vMinDownResistTol,
+                                 &TesterState::vLastMeasuredDownResist,
+                                 &TesterState::vMaxDownBounce,
+                                 &TesterState::vMaxDownBounceTol,
+                                 &TesterState::vLastDownBounceTime,
+                                 &TesterState::vLastDownStrokeTime};
+const StrokeSource UpStroke = {32,
+                               128,
+                               &TesterState::vMaxUpResistance,
+                               &TesterState::vMaxUpResistTol,
+                               &TesterState::vMinUpResistance,
+                               &TesterState::vMinUpResistTol,
+                               &TesterState::vLastMeasuredUpResist,
+                               &TesterState::vMaxUpBounce,
+                               &TesterState::vMaxUpBounceTol,
+                               &TesterState::vLastUpBounceTime,
+                               &TesterState::vLastUpStrokeTime};
 
 StrokeValues strokeValues(const TesterState &s, const StrokeSource &from, int contact, bool lastBounceReported)
 {
@@ -583,7 +613,7 @@ StrokeValues strokeValues(const TesterState &s, const StrokeSource &from, int co
     return v;
 }
 
-} // namespace
+}   // namespace
 
 void TesterWindow::showReadings()
 {
@@ -668,12 +698,21 @@ void TesterWindow::sampleTaken(const DecodedSample &)
         showTitle();
 }
 
-void TesterWindow::portTried(int, const QString &) { overview->linkChanged(); }
+void TesterWindow::portTried(int, const QString &)
+{
+    overview->linkChanged();
+}
 void TesterWindow::linkFound(int, const QString &, const QDateTime &)
 {
     overview->linkChanged();
     if (testerName)
         showTitle();
 }
-void TesterWindow::linkLost(const QDateTime &) { overview->linkChanged(); }
-void TesterWindow::runStarted(int) { overview->runStarted(); }
+void TesterWindow::linkLost(const QDateTime &)
+{
+    overview->linkChanged();
+}
+void TesterWindow::runStarted(int)
+{
+    overview->runStarted();
+}

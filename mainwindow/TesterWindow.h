@@ -131,11 +131,11 @@ private:
     std::unique_ptr<ConfigEditCommands> configEdit;
     std::unique_ptr<ReportController> reportController;
     static constexpr int BusyGraceMs = 500;
-    QTimer busyGrace;                        // until a busy link greys the commands
-    bool readyShown = false;                 // the commands show a ready link
-    QString fileTitle;                       // the title the data log asked for
-    std::function<QString()> testerName;     // in a station: names the tester in the title
-    std::function<void()> exitProgram;       // in a station: File, Exit
+    QTimer busyGrace;                           // until a busy link greys the commands
+    bool readyShown = false;                    // the commands show a ready link
+    QString fileTitle;                          // the title the data log asked for
+    std::function<QString()> testerName;        // in a station: names the tester in the title
+    std::function<void()> exitProgram;          // in a station: File, Exit
     std::function<void()> preferencesChanged;   // in a station: tells every tester
 
     RunCatalogSource runCatalogSource;

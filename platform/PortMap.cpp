@@ -23,11 +23,15 @@ bool naturalLess(const QString &a, const QString &b)
     while (i < a.size() && j < b.size()) {
         if (a.at(i).isDigit() && b.at(j).isDigit()) {
             int i2 = i, j2 = j;
-            while (i2 < a.size() && a.at(i2).isDigit()) ++i2;
-            while (j2 < b.size() && b.at(j2).isDigit()) ++j2;
+            while (i2 < a.size() && a.at(i2).isDigit())
+                ++i2;
+            while (j2 < b.size() && b.at(j2).isDigit())
+                ++j2;
             QString da = a.mid(i, i2 - i), db = b.mid(j, j2 - j);
-            while (da.size() > 1 && da.startsWith(QLatin1Char('0'))) da.remove(0, 1);
-            while (db.size() > 1 && db.startsWith(QLatin1Char('0'))) db.remove(0, 1);
+            while (da.size() > 1 && da.startsWith(QLatin1Char('0')))
+                da.remove(0, 1);
+            while (db.size() > 1 && db.startsWith(QLatin1Char('0')))
+                db.remove(0, 1);
             if (da.size() != db.size())
                 return da.size() < db.size();
             if (da != db)
@@ -46,7 +50,7 @@ bool naturalLess(const QString &a, const QString &b)
     return a < b;
 }
 
-} // namespace
+}   // namespace
 
 // The kernel console may be a serial port (a server's ttyS0): the search
 // writes wake-up bytes to every port it tries, so the console is never one.
@@ -80,8 +84,8 @@ QString PortMap::deviceFor(int port) const
 
 QString PortMap::pinnedDevice() const
 {
-    const QString pinned = settings ? settings->read(QStringLiteral("Ports"), QStringLiteral("Tester")).trimmed()
-                                    : QString();
+    const QString pinned =
+        settings ? settings->read(QStringLiteral("Ports"), QStringLiteral("Tester")).trimmed() : QString();
     if (pinned.isEmpty() || given.isEmpty())
         return pinned;
     for (const QString &device : given)
@@ -142,8 +146,7 @@ QString PortMap::numberedDevice(int port) const
     return DeviceForPort(port, given, nullptr, cachedDevices(), false);
 }
 
-QString PortMap::DeviceForPort(int port, const QMap<int, QString> &givenPorts,
-                               const SettingsStore *settings,
+QString PortMap::DeviceForPort(int port, const QMap<int, QString> &givenPorts, const SettingsStore *settings,
                                const QStringList &systemDevices, bool windowsNames)
 {
     if (port < 1 || port > PortCount)
@@ -153,8 +156,7 @@ QString PortMap::DeviceForPort(int port, const QMap<int, QString> &givenPorts,
     if (!givenPorts.isEmpty())
         return givenPorts.value(port);
     if (settings) {
-        const QString named = settings->read(QStringLiteral("Ports"),
-                                             QStringLiteral("Comm%1").arg(port)).trimmed();
+        const QString named = settings->read(QStringLiteral("Ports"), QStringLiteral("Comm%1").arg(port)).trimmed();
         if (!named.isEmpty())
             return named;
     }

@@ -43,8 +43,7 @@ public:
     bool windowsNames = WindowsHost;
 
     // The rule itself, without the caching of the device list.
-    static QString DeviceForPort(int port, const QMap<int, QString> &givenPorts,
-                                 const SettingsStore *settings,
+    static QString DeviceForPort(int port, const QMap<int, QString> &givenPorts, const SettingsStore *settings,
                                  const QStringList &systemDevices, bool windowsNames);
 
     // The serial devices the system lists, in name order with numbers
@@ -69,7 +68,7 @@ private:
     const SettingsStore *settings;
     mutable QStringList devices;
     mutable QElapsedTimer devicesAge;
-    mutable QString pinShown;        // the pin whose number was last worked out
+    mutable QString pinShown;   // the pin whose number was last worked out
     mutable int pinShownPort = 0;
     mutable QElapsedTimer pinAge;
 };

@@ -24,12 +24,9 @@ QString stableNameOf(const QString &device)
     return QString();
 }
 
-} // namespace
+}   // namespace
 
-QtSerialDevices::QtSerialDevices(const PortMap &portMap, SettingsStore &store)
-    : ports(portMap), settings(store)
-{
-}
+QtSerialDevices::QtSerialDevices(const PortMap &portMap, SettingsStore &store) : ports(portMap), settings(store) {}
 
 QList<SerialDevice> QtSerialDevices::devices() const
 {

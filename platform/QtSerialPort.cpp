@@ -67,8 +67,7 @@ QString QtSerialPort::OpenProblemText(QSerialPort::SerialPortError error, bool m
                                       const QString &systemText)
 {
     switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-        return QStringLiteral("not present");
+    case QSerialPort::DeviceNotFoundError: return QStringLiteral("not present");
     case QSerialPort::PermissionError:
         // Refused although the file may be opened: another program holds
         // the device (its lock, or the device opened exclusively).
@@ -76,10 +75,8 @@ QString QtSerialPort::OpenProblemText(QSerialPort::SerialPortError error, bool m
             return QStringLiteral("device busy (used by another program)");
         return QStringLiteral("permission denied (add the user to the %1 group)")
             .arg(group.isEmpty() || group == QLatin1String("root") ? QStringLiteral("dialout") : group);
-    case QSerialPort::OpenError:
-        return QStringLiteral("device busy (already open here)");
-    default:
-        return QStringLiteral("cannot be opened (%1)").arg(systemText);
+    case QSerialPort::OpenError: return QStringLiteral("device busy (already open here)");
+    default: return QStringLiteral("cannot be opened (%1)").arg(systemText);
     }
 }
 
@@ -143,8 +140,7 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
         if (port.isOpen())
             port.close();
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -155,8 +151,7 @@ bool QtSerialPort::closeIfDead()
     if (!port.isOpen())
         return true;
     const QSerialPort::SerialPortError error = port.error();
-    if (error == QSerialPort::ReadError || error == QSerialPort::WriteError
-        || error == QSerialPort::ResourceError) {
+    if (error == QSerialPort::ReadError || error == QSerialPort::WriteError || error == QSerialPort::ResourceError) {
         port.close();
         return true;
     }

@@ -11,11 +11,10 @@ QSettings::Format platformFormat()
 #endif
 }
 
-} // namespace
+}   // namespace
 
 QtSettingsStore::QtSettingsStore()
-    : settings(platformFormat(), QSettings::UserScope,
-               QStringLiteral("RuqLifeCycle"), QStringLiteral("RuqLifeCycle"))
+    : settings(platformFormat(), QSettings::UserScope, QStringLiteral("RuqLifeCycle"), QStringLiteral("RuqLifeCycle"))
 {
 }
 

@@ -17,9 +17,7 @@ void QtWebhookSender::post(const QUrl &url, const QByteArray &json,
             done(true, QString());
             return;
         }
-        const QString detail = status > 0
-            ? QStringLiteral("the server answered %1").arg(status)
-            : reply->errorString();
+        const QString detail = status > 0 ? QStringLiteral("the server answered %1").arg(status) : reply->errorString();
         done(false, QStringLiteral("The webhook %1 did not take an event: %2.")
                         .arg(reply->url().toDisplayString(QUrl::RemoveUserInfo), detail));
     });

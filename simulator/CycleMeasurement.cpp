@@ -22,19 +22,25 @@ int judgedBits(const CycleLimits &limits, const CycleMeasurement &m)
 {
     int bits = 0;
     if (limits.contact & 16) {
-        if (m.downReading < limits.minDownTol) bits |= 1;
-        if (m.downReading > limits.maxDownTol) bits |= 2;
-        if ((limits.contact & 64) && m.downBounce > limits.maxDownBounceTol) bits |= 64;
+        if (m.downReading < limits.minDownTol)
+            bits |= 1;
+        if (m.downReading > limits.maxDownTol)
+            bits |= 2;
+        if ((limits.contact & 64) && m.downBounce > limits.maxDownBounceTol)
+            bits |= 64;
     }
     if (limits.contact & 32) {
-        if (m.upReading < limits.minUpTol) bits |= 4;
-        if (m.upReading > limits.maxUpTol) bits |= 8;
-        if ((limits.contact & 128) && m.upBounce > limits.maxUpBounceTol) bits |= 128;
+        if (m.upReading < limits.minUpTol)
+            bits |= 4;
+        if (m.upReading > limits.maxUpTol)
+            bits |= 8;
+        if ((limits.contact & 128) && m.upBounce > limits.maxUpBounceTol)
+            bits |= 128;
     }
     return bits;
 }
 
-} // namespace
+}   // namespace
 
 int32_t ContactReading(bool closed, int mode, std::mt19937 &random)
 {
@@ -43,26 +49,25 @@ int32_t ContactReading(bool closed, int mode, std::mt19937 &random)
         return closed ? between(random, 900, 960) : between(random, 0, 2);
     case 2:   // voltage across the contact: near zero when closed, the supply when open
         return closed ? between(random, 2, 10) : between(random, 1000, 1015);
-    default:  // resistance through the pull-up: an open contact is full scale
+    default:   // resistance through the pull-up: an open contact is full scale
         return closed ? between(random, 1, 8) : 1023;
     }
 }
 
-CycleMeasurement MeasureCycle(const CycleLimits &limits, bool failing, int64_t cycleNumber,
-                              std::mt19937 &random)
+CycleMeasurement MeasureCycle(const CycleLimits &limits, bool failing, int64_t cycleNumber, std::mt19937 &random)
 {
     CycleMeasurement m;
     const int type = limits.contact & 15;
     // Which state the contact takes when the piston is down and when it is up.
     bool closedDown = false, closedUp = false;
     switch (type) {
-    case 1: closedDown = true; break;                  // normally open: closes when pressed
-    case 2: closedUp = true; break;                    // normally closed: opens when pressed
-    case 3:                                            // alternate action: latches on every other press
+    case 1: closedDown = true; break;   // normally open: closes when pressed
+    case 2: closedUp = true; break;     // normally closed: opens when pressed
+    case 3:                             // alternate action: latches on every other press
         closedDown = (cycleNumber % 2) == 1;
         closedUp = closedDown;
         break;
-    default: break;                                    // no contact wired
+    default: break;   // no contact wired
     }
     m.downReading = ContactReading(closedDown, limits.mode, random);
     m.upReading = ContactReading(closedUp, limits.mode, random);
@@ -85,16 +90,22 @@ CycleMeasurement MeasureCycle(const CycleLimits &limits, bool failing, int64_t c
         // is tested.
         std::vector<int> choices;
         if (testDown) {
-            if (limits.minDownTol > 0) choices.push_back(1);
-            if (limits.maxDownTol < 1023) choices.push_back(2);
+            if (limits.minDownTol > 0)
+                choices.push_back(1);
+            if (limits.maxDownTol < 1023)
+                choices.push_back(2);
             choices.push_back(16);
-            if (limits.contact & 64) choices.push_back(64);
+            if (limits.contact & 64)
+                choices.push_back(64);
         }
         if (testUp) {
-            if (limits.minUpTol > 0) choices.push_back(4);
-            if (limits.maxUpTol < 1023) choices.push_back(8);
+            if (limits.minUpTol > 0)
+                choices.push_back(4);
+            if (limits.maxUpTol < 1023)
+                choices.push_back(8);
             choices.push_back(32);
-            if (limits.contact & 128) choices.push_back(128);
+            if (limits.contact & 128)
+                choices.push_back(128);
         }
         if (choices.empty())
             choices = {16, 32};

@@ -22,8 +22,8 @@ struct CycleMeasurement
 // The settings a cycle is judged against.
 struct CycleLimits
 {
-    int contact = 0;              // type in bits 0-3; 16/32 test down/up, 64/128 bounce down/up
-    int mode = 0;                 // 0 resistance, 1 current, 2 voltage
+    int contact = 0;   // type in bits 0-3; 16/32 test down/up, 64/128 bounce down/up
+    int mode = 0;      // 0 resistance, 1 current, 2 voltage
     int32_t minDownTol = 0, maxDownTol = 1023;
     int32_t minUpTol = 0, maxUpTol = 1023;
     int32_t maxDownBounceTol = 0, maxUpBounceTol = 0;
@@ -35,8 +35,7 @@ struct CycleLimits
 // readings earn against the limits, plus a wrong initial state when that
 // was the item broken. cycleNumber counts from 1; an alternate-action
 // switch changes state on every other down stroke.
-CycleMeasurement MeasureCycle(const CycleLimits &limits, bool failing, int64_t cycleNumber,
-                              std::mt19937 &random);
+CycleMeasurement MeasureCycle(const CycleLimits &limits, bool failing, int64_t cycleNumber, std::mt19937 &random);
 
 // The reading of a closed or an open contact in a measurement mode.
 int32_t ContactReading(bool closed, int mode, std::mt19937 &random);

@@ -26,10 +26,10 @@ public:
 
     // The tester's end.
     bool isOpen() const override { return plugged; }
-    QByteArray read() override;                      // what the program wrote
-    void write(const QByteArray &bytes) override;    // for the program to read
-    void close() override;                           // pulls the cable
-    void plugIn();                                   // back in, both queues empty
+    QByteArray read() override;                     // what the program wrote
+    void write(const QByteArray &bytes) override;   // for the program to read
+    void close() override;                          // pulls the cable
+    void plugIn();                                  // back in, both queues empty
 
     static constexpr int MaxQueued = 8192;
 
@@ -39,8 +39,8 @@ private:
 
     QString cableName;
     bool plugged = true;
-    bool taken = false;             // a program port has it open
-    int pulls = 0;                  // how often it was pulled: a port opened before is dead
+    bool taken = false;   // a program port has it open
+    int pulls = 0;        // how often it was pulled: a port opened before is dead
     QByteArray toProgram;
     QByteArray toTester;
 };

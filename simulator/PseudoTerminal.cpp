@@ -15,7 +15,7 @@ PseudoTerminal::~PseudoTerminal()
 bool PseudoTerminal::open()
 {
     close();
-    termios raw {};
+    termios raw{};
     cfmakeraw(&raw);
     cfsetispeed(&raw, B57600);
     cfsetospeed(&raw, B57600);

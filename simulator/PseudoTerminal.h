@@ -17,7 +17,7 @@ public:
     PseudoTerminal(const PseudoTerminal &) = delete;
     PseudoTerminal &operator=(const PseudoTerminal &) = delete;
 
-    bool open();                       // a new pair; the old one is closed first
+    bool open();   // a new pair; the old one is closed first
     void close() override;
     bool isOpen() const override { return master >= 0; }
     QString slavePath() const { return path; }
@@ -35,7 +35,7 @@ private:
     void flushPending();
 
     int master = -1;
-    int slave = -1;                    // held open so the pair survives the program closing its port
+    int slave = -1;   // held open so the pair survives the program closing its port
     QString path;
     QString error;
     QByteArray pending;

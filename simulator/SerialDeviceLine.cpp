@@ -3,9 +3,8 @@
 SerialDeviceLine::SerialDeviceLine(const QString &device)
 {
     port.setPortName(device);
-    QObject::connect(&port, &QSerialPort::errorOccurred, &port, [this](QSerialPort::SerialPortError) {
-        closeIfDead();
-    });
+    QObject::connect(&port, &QSerialPort::errorOccurred, &port,
+                     [this](QSerialPort::SerialPortError) { closeIfDead(); });
 }
 
 bool SerialDeviceLine::open()
@@ -49,10 +48,7 @@ bool SerialDeviceLine::closeIfDead()
     switch (port.error()) {
     case QSerialPort::ReadError:
     case QSerialPort::WriteError:
-    case QSerialPort::ResourceError:
-        port.close();
-        return true;
-    default:
-        return false;
+    case QSerialPort::ResourceError: port.close(); return true;
+    default: return false;
     }
 }

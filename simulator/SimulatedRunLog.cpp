@@ -66,7 +66,7 @@ private:
     const TesterState &s;
 };
 
-} // namespace
+}   // namespace
 
 QString WriteSimulatedRunLog(const QString &path, const SimulatorConfig &config, const SimulatedRunPlan &plan)
 {

@@ -11,7 +11,7 @@
 struct SimulatedRunPlan
 {
     int64_t samples = 100000;
-    int64_t samplesPerSession = 50000;      // samples between two nights (about 14 hours)
+    int64_t samplesPerSession = 50000;   // samples between two nights (about 14 hours)
     int nightMinutes = 600;
     QDateTime start = QDateTime(QDate(2026, 11, 30), QTime(8, 0));
 };

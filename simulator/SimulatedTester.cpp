@@ -27,15 +27,18 @@ int32_t leadingNumber(const QByteArray &text)
     }
     if (negative)
         value = -value;
-    return int32_t(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                       std::numeric_limits<int32_t>::max()));
+    return int32_t(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 int hexDigit(char c)
 {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
     return -1;
 }
 
@@ -44,10 +47,9 @@ QByteArray num(int64_t value)
     return QByteArray::number(qlonglong(value));
 }
 
-} // namespace
+}   // namespace
 
-SimulatedTester::SimulatedTester(const SimulatorConfig &config)
-    : cfg(config), random(config.seed)
+SimulatedTester::SimulatedTester(const SimulatorConfig &config) : cfg(config), random(config.seed)
 {
     last.downReading = ContactReading(false, cfg.mode, random);
     last.upReading = last.downReading;
@@ -83,21 +85,14 @@ QByteArray SimulatedTester::dataRecord() const
 {
     QList<QByteArray> f;
     f.reserve(37);
-    f << num(cfg.softwareVersion)
-      << num(set.maxDownBounceTol) << num(set.maxUpBounceTol)
-      << num(last.downStrokeMs) << num(last.upStrokeMs)
-      << num(last.downReading) << num(last.upReading)
-      << num(status())
-      << cfg.serialNumber.toLatin1()
-      << num(set.failLimit) << num(set.seqLimit) << num(set.cycleLimit)
-      << num(fails) << num(seqFails) << num(cycles)
-      << num(set.maxDownTime) << num(set.minDownTime) << num(set.maxUpTime) << num(set.minUpTime)
-      << num(maxUpReading) << num(minUpReading) << num(maxDownReading) << num(minDownReading)
-      << num(maxUpBounce) << num(maxDownBounce)
-      << num(set.upperBounce & 255) << num(set.lowerBounce & 255) << num(set.contact & 255)
-      << num(set.maxUpResistTol) << num(set.minUpResistTol)
-      << num(set.maxDownResistTol) << num(set.minDownResistTol)
-      << num(cfg.range) << num(cfg.mode) << num(errorBits);
+    f << num(cfg.softwareVersion) << num(set.maxDownBounceTol) << num(set.maxUpBounceTol) << num(last.downStrokeMs)
+      << num(last.upStrokeMs) << num(last.downReading) << num(last.upReading) << num(status())
+      << cfg.serialNumber.toLatin1() << num(set.failLimit) << num(set.seqLimit) << num(set.cycleLimit) << num(fails)
+      << num(seqFails) << num(cycles) << num(set.maxDownTime) << num(set.minDownTime) << num(set.maxUpTime)
+      << num(set.minUpTime) << num(maxUpReading) << num(minUpReading) << num(maxDownReading) << num(minDownReading)
+      << num(maxUpBounce) << num(maxDownBounce) << num(set.upperBounce & 255) << num(set.lowerBounce & 255)
+      << num(set.contact & 255) << num(set.maxUpResistTol) << num(set.minUpResistTol) << num(set.maxDownResistTol)
+      << num(set.minDownResistTol) << num(cfg.range) << num(cfg.mode) << num(errorBits);
     if (cfg.softwareVersion >= 12)
         f << num(last.downBounce) << num(last.upBounce);
     return f.join(';');
@@ -253,7 +248,10 @@ QByteArray SimulatedTester::replyData(Command command, const QByteArray &value)
     case Command::ReadSerialNumber: return cfg.serialNumber.toLatin1();
     case Command::ReadSeqCount: return num(seqFails);
     case Command::ReadCycleCount: return num(cycles);
-    case Command::ClearFailCount: fails = 0; errorBits = 0; return QByteArray();
+    case Command::ClearFailCount:
+        fails = 0;
+        errorBits = 0;
+        return QByteArray();
     case Command::ClearSeqCount: seqFails = 0; return QByteArray();
     case Command::ClearCycleCount: cycles = 0; return QByteArray();
     case Command::ReadMaxDownTime: return num(set.maxDownTime);
@@ -368,15 +366,13 @@ bool SimulatedTester::limitsReached() const
 {
     if (mode != RunMode::ToLimits && mode != RunMode::Break)
         return false;
-    return (set.cycleLimit > 0 && cycles >= set.cycleLimit)
-        || (set.failLimit > 0 && fails >= set.failLimit)
-        || (set.seqLimit > 0 && seqFails >= set.seqLimit);
+    return (set.cycleLimit > 0 && cycles >= set.cycleLimit) || (set.failLimit > 0 && fails >= set.failLimit)
+           || (set.seqLimit > 0 && seqFails >= set.seqLimit);
 }
 
 void SimulatedTester::completeCycle()
 {
-    const bool failing = cfg.failureRate > 0
-        && std::uniform_real_distribution<double>(0, 1)(random) < cfg.failureRate;
+    const bool failing = cfg.failureRate > 0 && std::uniform_real_distribution<double>(0, 1)(random) < cfg.failureRate;
     CycleLimits limits;
     limits.contact = set.contact;
     limits.mode = cfg.mode;
@@ -412,7 +408,7 @@ void SimulatedTester::completeCycle()
     }
     if (mode == RunMode::Break) {
         if (++cyclesSinceBreak >= breakCount) {
-            atBreak = true;      // waits here for the host to fetch the data and re-arm
+            atBreak = true;   // waits here for the host to fetch the data and re-arm
             plusPending = true;
         }
         return;

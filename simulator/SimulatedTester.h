@@ -41,16 +41,16 @@ public:
     {
         int64_t plusSent = 0;
         int64_t minusSent = 0;
-        int64_t plusAnswered = 0;       // "+" followed by a data request
-        int64_t recordsSent = 0;        // replies to SampleData
-        int64_t lostSignals = 0;        // "+" sent again because no data request followed
+        int64_t plusAnswered = 0;   // "+" followed by a data request
+        int64_t recordsSent = 0;    // replies to SampleData
+        int64_t lostSignals = 0;    // "+" sent again because no data request followed
         int64_t commands = 0;
     };
 
     explicit SimulatedTester(const SimulatorConfig &config = SimulatorConfig());
 
     void receive(const QByteArray &bytes);
-    QByteArray takeOutput();                  // everything due by now
+    QByteArray takeOutput();   // everything due by now
     void advance(int ms);
     int64_t now() const { return clock; }
     // How long until the tester does something on its own: a reply piece
@@ -112,7 +112,7 @@ private:
     QList<Chunk> output;
 
     RunMode mode = RunMode::Stopped;
-    int cycleTimeMs = 0;              // time into the current cycle
+    int cycleTimeMs = 0;   // time into the current cycle
     int32_t breakCount = 0;
     int32_t cyclesSinceBreak = 0;
     bool atBreak = false;
@@ -124,10 +124,10 @@ private:
     int32_t maxUpReading = 0, minUpReading = 1023, maxDownReading = 0, minDownReading = 1023;
     int32_t maxUpBounce = 0, maxDownBounce = 0;
 
-    bool newData = false;             // a cycle ended since the last record was sent
-    bool plusPending = false;         // "+" waits for an idle line
+    bool newData = false;       // a cycle ended since the last record was sent
+    bool plusPending = false;   // "+" waits for an idle line
     bool minusPending = false;
-    bool plusOutstanding = false;     // "+" sent, no data request yet
+    bool plusOutstanding = false;   // "+" sent, no data request yet
     int64_t plusSentAt = 0;
 
     Stats counters;

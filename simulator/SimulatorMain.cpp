@@ -97,31 +97,65 @@ struct SimulatorRun
 struct SimulatorOptions
 {
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit.")};
-    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version and exit.")};
-    QCommandLineOption serial{QStringLiteral("serial"), QStringLiteral("Serial number of the tester."), QStringLiteral("TEXT")};
-    QCommandLineOption software{QStringLiteral("software"), QStringLiteral("Software version, 1.2 or 12 (tenths); before 1.2 the data record has 35 fields, else 37."), QStringLiteral("VERSION")};
-    QCommandLineOption mode{QStringLiteral("mode"), QStringLiteral("Measurement mode: resistance, current or voltage (0, 1, 2)."), QStringLiteral("MODE")};
-    QCommandLineOption range{QStringLiteral("range"), QStringLiteral("Range: pull-up ohms, full-scale current in 0.1 mA or full-scale voltage in mV."), QStringLiteral("N")};
-    QCommandLineOption period{QStringLiteral("period-ms"), QStringLiteral("Duration of one test cycle (default 1000)."), QStringLiteral("MS")};
-    QCommandLineOption failure{QStringLiteral("failure-rate"), QStringLiteral("Chance that a cycle fails, 0 to 1 (default 0)."), QStringLiteral("RATE")};
-    QCommandLineOption seed{QStringLiteral("seed"), QStringLiteral("Seed of the simulated readings."), QStringLiteral("N")};
-    QCommandLineOption device{QStringLiteral("device"), QStringLiteral("Serve this serial device instead of a pseudo-terminal."), QStringLiteral("PATH")};
-    QCommandLineOption running{QStringLiteral("running"), QStringLiteral("Start already running a test to its limits, as a tester left running.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the version and exit.")};
+    QCommandLineOption serial{QStringLiteral("serial"), QStringLiteral("Serial number of the tester."),
+                              QStringLiteral("TEXT")};
+    QCommandLineOption software{
+        QStringLiteral("software"),
+        QStringLiteral("Software version, 1.2 or 12 (tenths); before 1.2 the data record has 35 fields, else 37."),
+        QStringLiteral("VERSION")};
+    QCommandLineOption mode{QStringLiteral("mode"),
+                            QStringLiteral("Measurement mode: resistance, current or voltage (0, 1, 2)."),
+                            QStringLiteral("MODE")};
+    QCommandLineOption range{
+        QStringLiteral("range"),
+        QStringLiteral("Range: pull-up ohms, full-scale current in 0.1 mA or full-scale voltage in mV."),
+        QStringLiteral("N")};
+    QCommandLineOption period{QStringLiteral("period-ms"), QStringLiteral("Duration of one test cycle (default 1000)."),
+                              QStringLiteral("MS")};
+    QCommandLineOption failure{QStringLiteral("failure-rate"),
+                               QStringLiteral("Chance that a cycle fails, 0 to 1 (default 0)."),
+                               QStringLiteral("RATE")};
+    QCommandLineOption seed{QStringLiteral("seed"), QStringLiteral("Seed of the simulated readings."),
+                            QStringLiteral("N")};
+    QCommandLineOption device{QStringLiteral("device"),
+                              QStringLiteral("Serve this serial device instead of a pseudo-terminal."),
+                              QStringLiteral("PATH")};
+    QCommandLineOption running{QStringLiteral("running"),
+                               QStringLiteral("Start already running a test to its limits, as a tester left running.")};
     QCommandLineOption silent{QStringLiteral("silent"), QStringLiteral("Fault: answer nothing.")};
-    QCommandLineOption noStar{QStringLiteral("no-star"), QStringLiteral("Fault: answer commands without the leading \"*\".")};
-    QCommandLineOption garbage{QStringLiteral("garbage"), QStringLiteral("Fault: chance that a reply is preceded by stray bytes, 0 to 1."), QStringLiteral("RATE")};
-    QCommandLineOption split{QStringLiteral("split"), QStringLiteral("Fault: write each reply in N pieces, 20 ms apart."), QStringLiteral("N")};
-    QCommandLineOption requireWake{QStringLiteral("require-wake"), QStringLiteral("Drop a command that follows 300 ms of quiet without a wake-up byte.")};
-    QCommandLineOption pullAfter{QStringLiteral("pull-after-ms"), QStringLiteral("Fault: pull the cable (close the line) after MS."), QStringLiteral("MS")};
-    QCommandLineOption replugAfter{QStringLiteral("replug-after-ms"), QStringLiteral("Plug the cable back in MS after pulling it (a new pseudo-terminal is printed)."), QStringLiteral("MS")};
-    QCommandLineOption writeLog{QStringLiteral("write-log"), QStringLiteral("Serve no line: play a long run against the program's engine on simulated time, with a night off every 50000 samples, write the data log it leaves to FILE and exit."), QStringLiteral("FILE")};
-    QCommandLineOption samples{QStringLiteral("samples"), QStringLiteral("With --write-log: the samples of the run (default 100000)."), QStringLiteral("N")};
+    QCommandLineOption noStar{QStringLiteral("no-star"),
+                              QStringLiteral("Fault: answer commands without the leading \"*\".")};
+    QCommandLineOption garbage{QStringLiteral("garbage"),
+                               QStringLiteral("Fault: chance that a reply is preceded by stray bytes, 0 to 1."),
+                               QStringLiteral("RATE")};
+    QCommandLineOption split{QStringLiteral("split"),
+                             QStringLiteral("Fault: write each reply in N pieces, 20 ms apart."), QStringLiteral("N")};
+    QCommandLineOption requireWake{
+        QStringLiteral("require-wake"),
+        QStringLiteral("Drop a command that follows 300 ms of quiet without a wake-up byte.")};
+    QCommandLineOption pullAfter{QStringLiteral("pull-after-ms"),
+                                 QStringLiteral("Fault: pull the cable (close the line) after MS."),
+                                 QStringLiteral("MS")};
+    QCommandLineOption replugAfter{
+        QStringLiteral("replug-after-ms"),
+        QStringLiteral("Plug the cable back in MS after pulling it (a new pseudo-terminal is printed)."),
+        QStringLiteral("MS")};
+    QCommandLineOption writeLog{
+        QStringLiteral("write-log"),
+        QStringLiteral(
+            "Serve no line: play a long run against the program's engine on simulated time, with a night off every 50000 samples, write the data log it leaves to FILE and exit."),
+        QStringLiteral("FILE")};
+    QCommandLineOption samples{QStringLiteral("samples"),
+                               QStringLiteral("With --write-log: the samples of the run (default 100000)."),
+                               QStringLiteral("N")};
 
     void addTo(QCommandLineParser &parser) const
     {
-        parser.addOptions({help, version, serial, software, mode, range, period, failure, seed, device,
-                           running, silent, noStar, garbage, split, requireWake, pullAfter, replugAfter,
-                           writeLog, samples});
+        parser.addOptions({help,    version,     serial,    software,    mode,     range,  period,
+                           failure, seed,        device,    running,     silent,   noStar, garbage,
+                           split,   requireWake, pullAfter, replugAfter, writeLog, samples});
     }
 };
 
@@ -136,30 +170,49 @@ QString ReadOptions(const QCommandLineParser &parser, const SimulatorOptions &o,
         std::function<bool(const QString &)> read;
         const char *what;
     } valued[] = {
-        {o.serial, [&](const QString &v) { config.serialNumber = v; return true; }, ""},
+        {o.serial,
+         [&](const QString &v) {
+             config.serialNumber = v;
+             return true;
+         },
+         ""},
         {o.software, [&](const QString &v) { return readSoftware(v, config.softwareVersion); }, "software version"},
         {o.mode, [&](const QString &v) { return readMode(v, config.mode); }, "mode"},
         {o.range, [&](const QString &v) { return readInt(v, 1, 100000000, config.range); }, "range"},
         {o.period, [&](const QString &v) { return readInt(v, 1, 3600000, config.periodMs); }, "cycle period"},
         {o.failure, [&](const QString &v) { return readRate(v, config.failureRate); }, "failure rate"},
-        {o.seed, [&](const QString &v) {
+        {o.seed,
+         [&](const QString &v) {
              int n = 0;
              const bool ok = readInt(v, 0, 2147483647, n);
              config.seed = uint32_t(n);
              return ok;
-         }, "seed"},
+         },
+         "seed"},
         {o.garbage, [&](const QString &v) { return readRate(v, config.garbageRate); }, "garbage rate"},
         {o.split, [&](const QString &v) { return readInt(v, 1, 100, config.splitReplies); }, "piece count"},
-        {o.device, [&](const QString &v) { run.device = v; return true; }, ""},
+        {o.device,
+         [&](const QString &v) {
+             run.device = v;
+             return true;
+         },
+         ""},
         {o.pullAfter, [&](const QString &v) { return readInt(v, 0, 86400000, run.pullMs); }, "time"},
         {o.replugAfter, [&](const QString &v) { return readInt(v, 0, 86400000, run.replugMs); }, "time"},
-        {o.writeLog, [&](const QString &v) { run.logFile = v; return !v.isEmpty(); }, "log file"},
-        {o.samples, [&](const QString &v) {
+        {o.writeLog,
+         [&](const QString &v) {
+             run.logFile = v;
+             return !v.isEmpty();
+         },
+         "log file"},
+        {o.samples,
+         [&](const QString &v) {
              int n = 0;
              const bool ok = readInt(v, 1, 100000000, n);
              run.plan.samples = n;
              return ok;
-         }, "sample count"},
+         },
+         "sample count"},
     };
     for (const auto &entry : valued)
         if (parser.isSet(entry.option) && !entry.read(parser.value(entry.option)))
@@ -191,8 +244,8 @@ std::unique_ptr<SimulatorLine> OpenLine(const SimulatorRun &run, QTextStream &ou
     }
     out << pty->slavePath() << "\n";
     out.flush();
-    err << "lifecycle-sim: tester " << run.config.serialNumber << " ready; run: lifecycle --port 1="
-        << pty->slavePath() << "\n";
+    err << "lifecycle-sim: tester " << run.config.serialNumber << " ready; run: lifecycle --port 1=" << pty->slavePath()
+        << "\n";
     return pty;
 }
 
@@ -229,7 +282,7 @@ void SchedulePull(const SimulatorRun &run, SimulatorLine &line, QTextStream &out
     });
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {
@@ -238,10 +291,10 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationVersion(QStringLiteral(LIFECYCLE_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "A simulated Model 418C life-cycle tester. It creates a pseudo-terminal and prints\n"
-        "the device the program should open (lifecycle --port 1=DEVICE), or serves a real\n"
-        "serial device with --device."));
+    parser.setApplicationDescription(
+        QStringLiteral("A simulated Model 418C life-cycle tester. It creates a pseudo-terminal and prints\n"
+                       "the device the program should open (lifecycle --port 1=DEVICE), or serves a real\n"
+                       "serial device with --device."));
     const SimulatorOptions options;
     options.addTo(parser);
     if (!parser.parse(app.arguments()))

@@ -66,12 +66,12 @@ int usageError(const QString &text)
 // What the command line asks for.
 struct SoakRun
 {
-    int wanted = 1000;     // samples to take
-    int periodMs = 1;      // the tester's cycle period
-    int pollMs = 1;        // the engine's poll tick
-    int breakCount = 1;    // cycles between breaks
-    int testers = 1;       // simulated testers, and engines
-    bool breakMode = true; // break-update mode, else running without limits
+    int wanted = 1000;       // samples to take
+    int periodMs = 1;        // the tester's cycle period
+    int pollMs = 1;          // the engine's poll tick
+    int breakCount = 1;      // cycles between breaks
+    int testers = 1;         // simulated testers, and engines
+    bool breakMode = true;   // break-update mode, else running without limits
 };
 
 // Reads the options into run; the error text, or empty.
@@ -84,10 +84,8 @@ QString ReadOptions(const QCommandLineParser &parser, const QList<QCommandLineOp
         int low, high;
         const char *what;
     } ranges[] = {
-        {run.wanted, 1, 2000000000, "sample count"},
-        {run.periodMs, 1, 60000, "cycle period"},
-        {run.pollMs, 1, TickPeriodMs, "poll tick"},
-        {run.breakCount, 1, 32767, "break count"},
+        {run.wanted, 1, 2000000000, "sample count"}, {run.periodMs, 1, 60000, "cycle period"},
+        {run.pollMs, 1, TickPeriodMs, "poll tick"},  {run.breakCount, 1, 32767, "break count"},
         {run.testers, 1, PortCount, "tester count"},
     };
     for (int i = 0; i < int(std::size(ranges)); ++i) {
@@ -192,7 +190,8 @@ public:
     {
         PortClaims *shared = run.testers > 1 ? &claims : nullptr;
         for (int i = 0; i < run.testers; ++i)
-            testers.push_back(std::make_unique<SoakTester>(run, [this](int n) { return deviceOf(n); }, shared));
+            testers.push_back(std::make_unique<SoakTester>(
+                run, [this](int n) { return deviceOf(n); }, shared));
     }
 
     bool open(QString &error)
@@ -262,26 +261,39 @@ void PrintFigures(const SoakStation &soak, qint64 rssBefore, qint64 elapsedMs)
         out << "testers: " << soak.count() << "\n"
             << "rss_per_tester_kb: " << (soak.rssAtStart() - rssBefore) / soak.count() << "\n";
     const SimulatedTester::Stats stats = soak.stats();
-    QTextStream(stderr) << "lifecycle-soak: " << double(elapsedMs) / 1000.0 << " s, " << stats.plusSent
-                        << " signals, " << stats.recordsSent << " records, " << stats.lostSignals << " repeated\n";
+    QTextStream(stderr) << "lifecycle-soak: " << double(elapsedMs) / 1000.0 << " s, " << stats.plusSent << " signals, "
+                        << stats.recordsSent << " records, " << stats.lostSignals << " repeated\n";
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Runs the program's conversation engine against the simulated tester at full speed\n"
-        "and counts lost samples and memory growth."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."));
-    const QCommandLineOption samplesOpt(QStringLiteral("samples"), QStringLiteral("Samples to take (default 1000), by each engine."), QStringLiteral("N"));
-    const QCommandLineOption periodOpt(QStringLiteral("period-ms"), QStringLiteral("Tester cycle period (default 1)."), QStringLiteral("P"));
-    const QCommandLineOption pollOpt(QStringLiteral("poll-ms"), QStringLiteral("Poll tick of the engine (default 1; the program uses 50)."), QStringLiteral("MS"));
-    const QCommandLineOption modeOpt(QStringLiteral("mode"), QStringLiteral("break (break-update mode, default) or run (running without limits)."), QStringLiteral("MODE"));
-    const QCommandLineOption breakOpt(QStringLiteral("break-count"), QStringLiteral("Cycles between breaks (default 1)."), QStringLiteral("N"));
-    const QCommandLineOption testersOpt(QStringLiteral("testers"), QStringLiteral("Simulated testers and engines, 1 to 16 (default 1); the engines share the ports as a station's do."), QStringLiteral("N"));
+    parser.setApplicationDescription(
+        QStringLiteral("Runs the program's conversation engine against the simulated tester at full speed\n"
+                       "and counts lost samples and memory growth."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption samplesOpt(QStringLiteral("samples"),
+                                        QStringLiteral("Samples to take (default 1000), by each engine."),
+                                        QStringLiteral("N"));
+    const QCommandLineOption periodOpt(QStringLiteral("period-ms"), QStringLiteral("Tester cycle period (default 1)."),
+                                       QStringLiteral("P"));
+    const QCommandLineOption pollOpt(QStringLiteral("poll-ms"),
+                                     QStringLiteral("Poll tick of the engine (default 1; the program uses 50)."),
+                                     QStringLiteral("MS"));
+    const QCommandLineOption modeOpt(
+        QStringLiteral("mode"), QStringLiteral("break (break-update mode, default) or run (running without limits)."),
+        QStringLiteral("MODE"));
+    const QCommandLineOption breakOpt(QStringLiteral("break-count"),
+                                      QStringLiteral("Cycles between breaks (default 1)."), QStringLiteral("N"));
+    const QCommandLineOption testersOpt(
+        QStringLiteral("testers"),
+        QStringLiteral(
+            "Simulated testers and engines, 1 to 16 (default 1); the engines share the ports as a station's do."),
+        QStringLiteral("N"));
     parser.addOptions({help, samplesOpt, periodOpt, pollOpt, modeOpt, breakOpt, testersOpt});
     if (!parser.parse(app.arguments()))
         return usageError(parser.errorText());

@@ -14,7 +14,7 @@ namespace {
 
 constexpr int BarSteps = 1000;
 
-} // namespace
+}   // namespace
 
 void StationRowDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
 {
@@ -29,8 +29,7 @@ void StationRowDelegate::initStyleOption(QStyleOptionViewItem *option, const QMo
     }
 }
 
-void StationRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                               const QModelIndex &index) const
+void StationRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const double share = index.data(StationTableModel::CycleShareRole).toDouble();
     if (index.column() != StationTableModel::CyclesColumn || share < 0) {

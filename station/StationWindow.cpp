@@ -14,8 +14,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QHeaderView>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -29,14 +29,20 @@ namespace {
 
 // The widths the columns start with: room for the longest usual text.
 const char *const WidestTexts[StationTableModel::ColumnCount] = {
-    "41800123", "Comm 16 (/dev/ttyUSB10)", "Connected since 00:00:00", "Running without limit",
-    "1000000 of 1000000 cycles", "10000 cycles/h", "1000:00:00", "10000 (100 sequential)",
+    "41800123",
+    "Comm 16 (/dev/ttyUSB10)",
+    "Connected since 00:00:00",
+    "Running without limit",
+    "1000000 of 1000000 cycles",
+    "10000 cycles/h",
+    "1000:00:00",
+    "10000 (100 sequential)",
     "station data file.txt",
 };
 
 constexpr int ColumnSaveDelayMs = 500;
 
-} // namespace
+}   // namespace
 
 StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageDialogs &dialogs, QWidget *parent)
     : QMainWindow(parent), station(station), settings(settings), dialogs(dialogs), preferences(settings)
@@ -47,9 +53,9 @@ StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageD
     auto *central = new QWidget(this);
     setCentralWidget(central);
     buildTesterTable(central);
-    openTesterButton = CaptionedControl<QPushButton>("openTesterButton", QStringLiteral("&Open Tester Window"),
-                                                  QStringLiteral("Open the window of the tester in the selected row"),
-                                                  central);
+    openTesterButton =
+        CaptionedControl<QPushButton>("openTesterButton", QStringLiteral("&Open Tester Window"),
+                                      QStringLiteral("Open the window of the tester in the selected row"), central);
     openTesterButton->setEnabled(false);
 
     auto *buttons = new QHBoxLayout;
@@ -107,14 +113,14 @@ void StationWindow::connectStation()
         if (!rows.isEmpty())
             openTester(rows.first().row());
     };
-    connect(testers, &QAbstractItemView::activated, this, [this](const QModelIndex &index) { openTester(index.row()); });
+    connect(testers, &QAbstractItemView::activated, this,
+            [this](const QModelIndex &index) { openTester(index.row()); });
     connect(openTesterButton, &QPushButton::clicked, this, openSelected);
-    connect(testers->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] {
-                const bool selected = testers->selectionModel()->hasSelection();
-                openTesterButton->setEnabled(selected);
-                testerOpen->setEnabled(selected);
-            });
+    connect(testers->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const bool selected = testers->selectionModel()->hasSelection();
+        openTesterButton->setEnabled(selected);
+        testerOpen->setEnabled(selected);
+    });
     connect(&station, &Station::searchChanged, this, [this] { showSearch(); });
     // A failure that comes while its tester's window is in front is seen.
     connect(&station, &Station::testerChanged, this, [this](int row) {
@@ -167,8 +173,8 @@ void StationWindow::buildMenus()
 
 void StationWindow::showSearch()
 {
-    const QString testerCount = station.count() == 1 ? QStringLiteral("1 tester")
-                                                     : QStringLiteral("%1 testers").arg(station.count());
+    const QString testerCount =
+        station.count() == 1 ? QStringLiteral("1 tester") : QStringLiteral("%1 testers").arg(station.count());
     const QString text = testerCount + QStringLiteral(". ") + station.search().link().text();
     if (searchLabel->text() != text)
         searchLabel->setText(text);

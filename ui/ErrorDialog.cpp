@@ -7,8 +7,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-ErrorDialog::ErrorDialog(QWidget *parent)
-    : QDialog(parent)
+ErrorDialog::ErrorDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName("ErrorDialog");
     setWindowTitle(QStringLiteral("Unknown Error"));

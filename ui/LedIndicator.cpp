@@ -2,8 +2,7 @@
 
 #include <QPainter>
 
-LedIndicator::LedIndicator(QWidget *parent)
-    : QWidget(parent)
+LedIndicator::LedIndicator(QWidget *parent) : QWidget(parent)
 {
     setFixedSize(sizeHint());
 }

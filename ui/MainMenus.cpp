@@ -29,7 +29,7 @@ void addRecentList(QMenu *menu, const QString &name, const QString &designCaptio
     }
 }
 
-} // namespace
+}   // namespace
 
 MainMenus::MainMenus(QMainWindow &window)
 {

@@ -32,8 +32,7 @@ public:
         *configureMasterReset;
     RecentList recentConfigFiles;
 
-    QAction *runStop, *runToLimits, *runOnce, *runNoLimit, *runSampleData, *runBreakUpdate, *runManual,
-        *runPort;
+    QAction *runStop, *runToLimits, *runOnce, *runNoLimit, *runSampleData, *runBreakUpdate, *runManual, *runPort;
 
     QAction *helpAbout;
 

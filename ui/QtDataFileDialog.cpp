@@ -5,10 +5,7 @@
 #include <QFileDialog>
 #include <QStringList>
 
-QtDataFileDialog::QtDataFileDialog(QWidget *parent)
-    : parent(parent)
-{
-}
+QtDataFileDialog::QtDataFileDialog(QWidget *parent) : parent(parent) {}
 
 QStringList QtDataFileDialog::nameFilters()
 {

@@ -6,10 +6,7 @@
 
 #include <QApplication>
 
-QtMessageDialogs::QtMessageDialogs(QWidget *parent)
-    : parent(parent)
-{
-}
+QtMessageDialogs::QtMessageDialogs(QWidget *parent) : parent(parent) {}
 
 void QtMessageDialogs::setParentWidget(QWidget *widget)
 {

@@ -5,8 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-ReadjustDialog::ReadjustDialog(const QStringList &changes, QWidget *parent)
-    : QDialog(parent)
+ReadjustDialog::ReadjustDialog(const QStringList &changes, QWidget *parent) : QDialog(parent)
 {
     setObjectName("ReadjustDialog");
     setWindowTitle(QStringLiteral("Values Modified"));

@@ -38,7 +38,7 @@ QSystemTrayIcon::MessageIcon BalloonIcon(EventKind kind)
     }
 }
 
-} // namespace
+}   // namespace
 
 StationTray::StationTray(std::function<QString()> summary, std::function<void()> showWindow)
     : summary(std::move(summary)), icon(std::make_unique<QSystemTrayIcon>(TrayIcon()))

@@ -5,8 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-YesNoDialog::YesNoDialog(QWidget *parent)
-    : QDialog(parent)
+YesNoDialog::YesNoDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName("YesNoDialog");
     setWindowTitle(QStringLiteral("Save Dialog"));

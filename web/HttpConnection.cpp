@@ -32,7 +32,7 @@ WebView::Reply Refusal(int status, const QByteArray &text)
     return reply;
 }
 
-} // namespace
+}   // namespace
 
 HttpConnection::HttpConnection(QTcpSocket *socket, const WebView &view, const HttpLimits &limits,
                                std::function<void(HttpConnection *)> gone, QObject *parent)

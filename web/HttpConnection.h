@@ -15,12 +15,12 @@ class QTcpSocket;
 struct HttpLimits
 {
     int mostConnections = 128;
-    int requestMs = 10000;     // from a request's first byte (or the accept) to its whole head
-    int idleMs = 30000;        // from an answer sent to the next request's first byte
-    int writeMs = 30000;       // an answer the client does not take
-    int lingerMs = 250;        // bytes still coming after a refusal are read and dropped this long
-    qint64 socketBufferBytes = 16 * 1024;   // unread bytes held by the socket
-    qint64 streamBufferBytes = 256 * 1024;  // a streamed run is topped up below this
+    int requestMs = 10000;                   // from a request's first byte (or the accept) to its whole head
+    int idleMs = 30000;                      // from an answer sent to the next request's first byte
+    int writeMs = 30000;                     // an answer the client does not take
+    int lingerMs = 250;                      // bytes still coming after a refusal are read and dropped this long
+    qint64 socketBufferBytes = 16 * 1024;    // unread bytes held by the socket
+    qint64 streamBufferBytes = 256 * 1024;   // a streamed run is topped up below this
 };
 
 // One client's connection: reads a request's head (nothing more), has the
@@ -58,9 +58,9 @@ private:
     const HttpLimits limits;
     std::function<void(HttpConnection *)> gone;
     State state = State::Waiting;
-    QByteArray head;              // the request come so far, at most MostHeadBytes
-    bool requestBegun = false;    // a byte of the next request has come
-    bool lingers = false;         // bytes may still come after the last answer
+    QByteArray head;             // the request come so far, at most MostHeadBytes
+    bool requestBegun = false;   // a byte of the next request has come
+    bool lingers = false;        // bytes may still come after the last answer
     std::unique_ptr<RunStream> stream;
     QTimer deadline;
     QElapsedTimer waitingFor;

@@ -18,9 +18,8 @@ WebServer::WebServer(const WebView &view, QObject *parent) : QObject(parent), vi
     connect(&server, &QTcpServer::newConnection, this, &WebServer::accept);
     // Out of file descriptors (the rest of the program may hold many), the
     // server stops taking connections; it tries again a moment later.
-    connect(&server, &QTcpServer::acceptError, this, [this] {
-        QTimer::singleShot(1000, &server, &QTcpServer::resumeAccepting);
-    });
+    connect(&server, &QTcpServer::acceptError, this,
+            [this] { QTimer::singleShot(1000, &server, &QTcpServer::resumeAccepting); });
 }
 
 WebServer::~WebServer()

@@ -77,8 +77,8 @@ QString parseServer(const QString &text, const QString &rest, ArchiveLocation &l
     ArchiveLocation read;
     read.kind = ArchiveLocation::PostgreSql;
     if (!readHostAndPort(after.left(slash), read.host, read.port))
-        return bad(text, QStringLiteral("'%1' is not a host with an optional port from 1 to 65535")
-                             .arg(after.left(slash)));
+        return bad(text,
+                   QStringLiteral("'%1' is not a host with an optional port from 1 to 65535").arg(after.left(slash)));
     const int colon = int(userInfo.indexOf(QLatin1Char(':')));
     const QString userPart = colon < 0 ? userInfo : userInfo.left(colon);
     const QString passwordPart = colon < 0 ? QString() : userInfo.mid(colon + 1);
@@ -93,7 +93,7 @@ QString parseServer(const QString &text, const QString &rest, ArchiveLocation &l
     return QString();
 }
 
-} // namespace
+}   // namespace
 
 QString ArchiveLocation::shown() const
 {
@@ -120,7 +120,8 @@ QString ParseArchiveLocation(const QString &text, ArchiveLocation &location)
     }
     const QString name = match.captured(1).toLower();
     if (name != QLatin1String("postgresql") && name != QLatin1String("postgres"))
-        return bad(text, QStringLiteral("the scheme '%1' is not known; use an SQLite file or postgresql://")
-                             .arg(match.captured(1)));
+        return bad(
+            text,
+            QStringLiteral("the scheme '%1' is not known; use an SQLite file or postgresql://").arg(match.captured(1)));
     return parseServer(text, trimmed.mid(match.capturedLength()), location);
 }

@@ -9,7 +9,7 @@ struct ArchiveLocation
     enum Kind { SqliteFile, PostgreSql };
 
     Kind kind = SqliteFile;
-    QString path;        // SqliteFile
+    QString path;   // SqliteFile
     QString user, password, host, database;
     int port = 5432;
 

@@ -5,8 +5,14 @@
 
 namespace {
 
-constexpr ArchiveColumn L(const char *name, TesterState::Long TesterState::*field) { return {name, field, nullptr}; }
-constexpr ArchiveColumn I(const char *name, TesterState::Integer TesterState::*field) { return {name, nullptr, field}; }
+constexpr ArchiveColumn L(const char *name, TesterState::Long TesterState::*field)
+{
+    return {name, field, nullptr};
+}
+constexpr ArchiveColumn I(const char *name, TesterState::Integer TesterState::*field)
+{
+    return {name, nullptr, field};
+}
 
 // The spool's record layout; a record of another layout is not read.
 constexpr quint8 RecordLayout = 1;
@@ -40,7 +46,7 @@ void writeColumns(TesterState &s, const ArchiveColumn (&columns)[N], const Archi
         writeColumn(s, columns[i], numbers[i]);
 }
 
-} // namespace
+}   // namespace
 
 const ArchiveColumn SampleColumns[SampleColumnCount] = {
     L("cycles", &TesterState::CycleCount),
@@ -120,9 +126,18 @@ void ArchiveRecord::setAt(const QDateTime &time)
     utcOffset = time.offsetFromUtc();
 }
 
-ArchiveNumbers SampleNumbers(const TesterState &s) { return readColumns(s, SampleColumns); }
-ArchiveNumbers ConfigNumbers(const TesterState &s) { return readColumns(s, ConfigColumns); }
-void ApplySampleNumbers(TesterState &s, const ArchiveNumbers &numbers) { writeColumns(s, SampleColumns, numbers); }
+ArchiveNumbers SampleNumbers(const TesterState &s)
+{
+    return readColumns(s, SampleColumns);
+}
+ArchiveNumbers ConfigNumbers(const TesterState &s)
+{
+    return readColumns(s, ConfigColumns);
+}
+void ApplySampleNumbers(TesterState &s, const ArchiveNumbers &numbers)
+{
+    writeColumns(s, SampleColumns, numbers);
+}
 
 void ApplyConfigNumbers(TesterState &s, const ArchiveNumbers &numbers, const QString &serialNumber)
 {

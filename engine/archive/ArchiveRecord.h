@@ -14,7 +14,14 @@ QString RunEndText(RunEnd how);   // "limit reached", "stopped", "link lost", "p
 
 // What happened to a tester that its runs keep beside the samples.
 enum class RunEvent : int {
-    LinkFound = 1, LinkLost, ConfigDownload, CounterReset, Learn, MasterDownload, DataFileOpened, DataFileClosed,
+    LinkFound = 1,
+    LinkLost,
+    ConfigDownload,
+    CounterReset,
+    Learn,
+    MasterDownload,
+    DataFileOpened,
+    DataFileClosed,
 };
 QString RunEventText(RunEvent event);
 
@@ -45,13 +52,13 @@ struct ArchiveRecord
 
     Kind kind = Sample;
     QString runKey;
-    qint64 atMs = 0;          // milliseconds since 1970 UTC
-    qint32 utcOffset = 0;     // seconds east of UTC at that moment, for the local time of the line
-    qint32 code = 0;          // RunEnded: RunEnd; Event: RunEvent; RunBegun: 1 when found running
-    QString text;             // RunBegun and ConfigChanged: serial number; Event: detail
-    QString host;             // RunBegun: the station
-    QString programVersion;   // RunBegun
-    ArchiveNumbers numbers{}; // Sample: SampleColumns; ConfigChanged and RunBegun: ConfigColumns
+    qint64 atMs = 0;            // milliseconds since 1970 UTC
+    qint32 utcOffset = 0;       // seconds east of UTC at that moment, for the local time of the line
+    qint32 code = 0;            // RunEnded: RunEnd; Event: RunEvent; RunBegun: 1 when found running
+    QString text;               // RunBegun and ConfigChanged: serial number; Event: detail
+    QString host;               // RunBegun: the station
+    QString programVersion;     // RunBegun
+    ArchiveNumbers numbers{};   // Sample: SampleColumns; ConfigChanged and RunBegun: ConfigColumns
 
     QDateTime at() const;
     void setAt(const QDateTime &time);

@@ -9,8 +9,9 @@
 QString RunListLine(const RunSummary &run)
 {
     const auto iso = [](const QDateTime &t) { return t.isValid() ? t.toString(Qt::ISODate) : QString(); };
-    return QStringList{QString::number(run.id), run.serialNumber, iso(run.start), iso(run.end),
-                       QString::number(run.cycles), QString::number(run.failures), run.endedHow}
+    return QStringList{
+        QString::number(run.id),       run.serialNumber, iso(run.start), iso(run.end), QString::number(run.cycles),
+        QString::number(run.failures), run.endedHow}
         .join(QLatin1Char('\t'));
 }
 

@@ -15,11 +15,11 @@ struct RunSummary
     QString serialNumber;
     QString host;
     QDateTime start;
-    QDateTime end;          // invalid while the run goes on
+    QDateTime end;   // invalid while the run goes on
     qint64 cycles = 0;
     qint64 failures = 0;
     qint64 samples = 0;
-    QString endedHow;       // empty while the run goes on
+    QString endedHow;   // empty while the run goes on
 };
 
 // Which runs to list: by serial number (part of it, any case) and by the

@@ -25,9 +25,9 @@ public:
 
     void linkFound(const QDateTime &at);
     void linkLost(const QDateTime &at);
-    void runStarted(const QDateTime &at);       // the tester acknowledged a run command
-    void limitReached(const QDateTime &at);     // the tester signalled the end of its test
-    void sampleTaken();                         // the state record holds a new sample
+    void runStarted(const QDateTime &at);     // the tester acknowledged a run command
+    void limitReached(const QDateTime &at);   // the tester signalled the end of its test
+    void sampleTaken();                       // the state record holds a new sample
     void event(RunEvent what, const QDateTime &at, const QString &detail = QString());
     void programClosing(const QDateTime &at);
 

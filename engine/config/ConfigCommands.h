@@ -16,8 +16,8 @@ struct TesterState;
 class ConfigCommands
 {
 public:
-    ConfigCommands(TesterState &state, TesterEngine &engine, MessageDialogs &dialogs,
-                   ConfigFileDialog &fileDialog, Registry &registry);
+    ConfigCommands(TesterState &state, TesterEngine &engine, MessageDialogs &dialogs, ConfigFileDialog &fileDialog,
+                   Registry &registry);
 
     // False when the operator cancelled: the configuration must not be
     // replaced or dropped. Asks only while the configuration is unsaved.

@@ -18,7 +18,7 @@ enum ContactBits : int {
 
 const QString ConfigErrorTitle = QStringLiteral("Configuration Error");
 
-} // namespace
+}   // namespace
 
 ConfigEditor::ConfigEditor(TesterState &state, MessageDialogs &messageDialogs)
     : s(state), dialogs(messageDialogs), starting(editedItems())
@@ -27,9 +27,9 @@ ConfigEditor::ConfigEditor(TesterState &state, MessageDialogs &messageDialogs)
 
 ConfigEditor::Items ConfigEditor::editedItems() const
 {
-    return {s.sMaxDownTime, s.sMinDownTime, s.sMaxUpTime, s.sMinUpTime,
-            s.sCycleLimit, s.sSeqLimit, s.sFailLimit, s.sContact,
-            s.sUpperBounce, s.sLowerBounce, s.sMaxUpResistTol, s.sMinUpResistTol,
+    return {s.sMaxDownTime,      s.sMinDownTime,      s.sMaxUpTime,      s.sMinUpTime,
+            s.sCycleLimit,       s.sSeqLimit,         s.sFailLimit,      s.sContact,
+            s.sUpperBounce,      s.sLowerBounce,      s.sMaxUpResistTol, s.sMinUpResistTol,
             s.sMaxDownResistTol, s.sMinDownResistTol, s.sMaxUpBounceTol, s.sMaxDownBounceTol};
 }
 
@@ -108,7 +108,7 @@ bool ConfigEditor::ApplyEditedConfig(const EditorFields &f, const std::function<
         const QString &typed = f.*field;
         const int32_t value = parse(typed, clamped);
         const bool open = field == &EditorFields::upMaxResist || field == &EditorFields::upMinResist
-            || field == &EditorFields::downMaxResist || field == &EditorFields::downMinResist;
+                          || field == &EditorFields::downMaxResist || field == &EditorFields::downMinResist;
         const bool notANumber =
             !HoldsNumber(typed) && !(open && typed.contains(QLatin1String("open"), Qt::CaseInsensitive));
         if (clamped || notANumber)
@@ -122,13 +122,11 @@ bool ConfigEditor::ApplyEditedConfig(const EditorFields &f, const std::function<
     // In the order of the editor's tabs: the first change listed is the
     // first one the operator meets on review.
     const int32_t maxUpTime = read(&EditorFields::maxUpTime, "Up Stroke Max Time (sec)", ParseStrokeTime);
-    const int32_t minUpTime = f.constantRate
-        ? maxUpTime
-        : read(&EditorFields::minUpTime, "Up Stroke Min Time (sec)", ParseStrokeTime);
+    const int32_t minUpTime =
+        f.constantRate ? maxUpTime : read(&EditorFields::minUpTime, "Up Stroke Min Time (sec)", ParseStrokeTime);
     const int32_t maxDownTime = read(&EditorFields::maxDownTime, "Down Stroke Max Time (sec)", ParseStrokeTime);
-    const int32_t minDownTime = f.constantRate
-        ? maxDownTime
-        : read(&EditorFields::minDownTime, "Down Stroke Min Time (sec)", ParseStrokeTime);
+    const int32_t minDownTime =
+        f.constantRate ? maxDownTime : read(&EditorFields::minDownTime, "Down Stroke Min Time (sec)", ParseStrokeTime);
     const int32_t maxUpTol = read(&EditorFields::upMaxResist, "Up Stroke Max Resistance", tolerance);
     const int32_t minUpTol = read(&EditorFields::upMinResist, "Up Stroke Min Resistance", tolerance);
     const int32_t maxUpBounce = read(&EditorFields::maxUpBounceTime, "Up Stroke Max Bounce Time", ParseBounceTime);
@@ -143,7 +141,11 @@ bool ConfigEditor::ApplyEditedConfig(const EditorFields &f, const std::function<
     const int32_t seqLimit = read(&EditorFields::maxSeqFailures, "Maximum Sequential Failures", ParseCount);
 
     // Every failed check is reported, so one OK tells the operator all of them.
-    const struct { bool fails; const char *message; } checks[] = {
+    const struct
+    {
+        bool fails;
+        const char *message;
+    } checks[] = {
         {minDownTime > maxDownTime, "Minimum Down Stroke Time Is Greater Than Maximum Down Stroke Time."},
         {minUpTime > maxUpTime, "Minimum Up Stroke Time Is Greater Than Maximum Up Stroke Time."},
         {lowerBounce > upperBounce, "Lower Bounce/Transition Threshold Is Greater Than Upper."},

@@ -16,9 +16,9 @@ struct EditorFields
 {
     // Test Time
     QString maxUpTime, minUpTime, maxDownTime, minDownTime;   // seconds
-    bool constantRate = false;        // the minimum times follow the maximum times
+    bool constantRate = false;                                // the minimum times follow the maximum times
     // Contacts
-    int contactType = 0;              // list position: 0 None, 1 Normally Open, 2 Normally Closed, 3 Alternate Action
+    int contactType = 0;   // list position: 0 None, 1 Normally Open, 2 Normally Closed, 3 Alternate Action
     bool upStroke = false, upBounce = false, downStroke = false, downBounce = false;
     QString upMaxResist, upMinResist, maxUpBounceTime;
     QString downMaxResist, downMinResist, maxDownBounceTime;

@@ -42,8 +42,14 @@ struct Item
     TesterState::Integer TesterState::*integerField;
 };
 
-constexpr Item B(TesterState::Integer TesterState::*field) { return {Kind::Byte, nullptr, field}; }
-constexpr Item L(Kind kind, TesterState::Long TesterState::*field) { return {kind, field, nullptr}; }
+constexpr Item B(TesterState::Integer TesterState::*field)
+{
+    return {Kind::Byte, nullptr, field};
+}
+constexpr Item L(Kind kind, TesterState::Long TesterState::*field)
+{
+    return {kind, field, nullptr};
+}
 
 // Limits failure, sequential, cycle; times down before up and maximum before
 // minimum; tolerances up before down; bounce times down before up.
@@ -78,8 +84,14 @@ QString itemText(const TesterState &s, const Item &item)
     return QString();
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool endsField(char c) { return c == ',' || c == '\r' || c == '\n'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool endsField(char c)
+{
+    return c == ',' || c == '\r' || c == '\n';
+}
 
 // The file as a sequence of fields: a field ends at a comma or a line end
 // (CR LF, CR or LF), blanks before it are skipped, and a field in double
@@ -151,7 +163,7 @@ bool readInteger16(const QString &field, int &target)
     return true;
 }
 
-} // namespace
+}   // namespace
 
 QStringList ConfigFileLines(const TesterState &s)
 {

@@ -16,11 +16,10 @@ QString oneDecimal(double value, const char *unit)
     return FormatDecimal(value, 1, 1) + QLatin1String(unit);
 }
 
-} // namespace
+}   // namespace
 
-RateEstimate ComputeEstimateRate(const QString &maxUpTime, const QString &minUpTime,
-                                 const QString &maxDownTime, const QString &minDownTime,
-                                 bool constantRate, const QString &cycleLimit)
+RateEstimate ComputeEstimateRate(const QString &maxUpTime, const QString &minUpTime, const QString &maxDownTime,
+                                 const QString &minDownTime, bool constantRate, const QString &cycleLimit)
 {
     // A stroke lasts as long as the larger of its two times: a minimum time
     // above its maximum is what the tester then waits for.

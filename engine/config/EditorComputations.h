@@ -19,9 +19,8 @@ struct RateEstimate
 // The stroke-time texts in seconds and the cycle limit text, read as the
 // parsers read them but without any clamping. With a constant rate the
 // minimum times are taken equal to the maximum times.
-RateEstimate ComputeEstimateRate(const QString &maxUpTime, const QString &minUpTime,
-                                 const QString &maxDownTime, const QString &minDownTime,
-                                 bool constantRate, const QString &cycleLimit);
+RateEstimate ComputeEstimateRate(const QString &maxUpTime, const QString &minUpTime, const QString &maxDownTime,
+                                 const QString &minDownTime, bool constantRate, const QString &cycleLimit);
 
 struct ThresholdTexts
 {

@@ -15,10 +15,9 @@
 #include <sys/stat.h>
 #endif
 
-const char DataLogHeader[] =
-    "DtTm,CyCnt,FlCnt,SqCnt,MnDwR,MxDwR,MnUpR,MxUpR,DwBnc,UpBnc,LstDR,LstUR,LstDnBnc,"
-    "LstUpBnc,LstDT,LstUT,ErrCd,CyLim,FlLim,SqLim,MnDwTol,MxDwTol,MnUpTol,MxUpTol,"
-    "DwBncTol,UpBncTol,MnDwT,MxDwT,MnUpT,MxUpT,BncL,BncU,ConTyp,Rmode,Rpull,Ver,SN";
+const char DataLogHeader[] = "DtTm,CyCnt,FlCnt,SqCnt,MnDwR,MxDwR,MnUpR,MxUpR,DwBnc,UpBnc,LstDR,LstUR,LstDnBnc,"
+                             "LstUpBnc,LstDT,LstUT,ErrCd,CyLim,FlLim,SqLim,MnDwTol,MxDwTol,MnUpTol,MxUpTol,"
+                             "DwBncTol,UpBncTol,MnDwT,MxDwT,MnUpT,MxUpT,BncL,BncU,ConTyp,Rmode,Rpull,Ver,SN";
 
 namespace {
 
@@ -71,7 +70,7 @@ bool endsWithoutLineEnd(QFile &f)
     return last.size() == 1 && last[0] != '\n' && last[0] != '\r';
 }
 
-} // namespace
+}   // namespace
 
 QString SampleLine(const TesterState &s)
 {
@@ -82,59 +81,91 @@ QString SampleLine(const TesterState &s)
     line.reserve(320);
     const auto sep = [&line] { line += u','; };
 
-    appendField(line, FormatSampleTime(s.vUpdateTime), false); sep();
-    appendNumber(line, s.CycleCount); sep();
-    appendNumber(line, s.FailCount); sep();
-    appendNumber(line, s.SeqCount); sep();
-    appendField(line, resistance(s.vMinDownResistance), false); sep();
-    appendField(line, resistance(s.vMaxDownResistance), false); sep();
-    appendField(line, resistance(s.vMinUpResistance), false); sep();
-    appendField(line, resistance(s.vMaxUpResistance), false); sep();
-    appendField(line, FormatBounceTime(s.vMaxDownBounce), false); sep();
-    appendField(line, FormatBounceTime(s.vMaxUpBounce), false); sep();
-    appendField(line, resistance(s.vLastMeasuredDownResist), false); sep();
-    appendField(line, resistance(s.vLastMeasuredUpResist), false); sep();
+    appendField(line, FormatSampleTime(s.vUpdateTime), false);
+    sep();
+    appendNumber(line, s.CycleCount);
+    sep();
+    appendNumber(line, s.FailCount);
+    sep();
+    appendNumber(line, s.SeqCount);
+    sep();
+    appendField(line, resistance(s.vMinDownResistance), false);
+    sep();
+    appendField(line, resistance(s.vMaxDownResistance), false);
+    sep();
+    appendField(line, resistance(s.vMinUpResistance), false);
+    sep();
+    appendField(line, resistance(s.vMaxUpResistance), false);
+    sep();
+    appendField(line, FormatBounceTime(s.vMaxDownBounce), false);
+    sep();
+    appendField(line, FormatBounceTime(s.vMaxUpBounce), false);
+    sep();
+    appendField(line, resistance(s.vLastMeasuredDownResist), false);
+    sep();
+    appendField(line, resistance(s.vLastMeasuredUpResist), false);
+    sep();
     // Testers before software 1.2 do not report the last bounce times.
     if (lastBounce) {
-        appendField(line, FormatBounceTime(s.vLastDownBounceTime), false); sep();
-        appendField(line, FormatBounceTime(s.vLastUpBounceTime), false); sep();
+        appendField(line, FormatBounceTime(s.vLastDownBounceTime), false);
+        sep();
+        appendField(line, FormatBounceTime(s.vLastUpBounceTime), false);
+        sep();
     } else {
         line += QStringLiteral("?,?,");
     }
-    appendField(line, FormatStrokeTime(s.vLastDownStrokeTime), false); sep();
-    appendField(line, FormatStrokeTime(s.vLastUpStrokeTime), false); sep();
-    appendNumber(line, s.vErrorCode); sep();
-    appendNumber(line, s.vCycleLimit); sep();
-    appendNumber(line, s.vFailLimit); sep();
-    appendNumber(line, s.vSeqLimit); sep();
-    appendField(line, resistance(s.vMinDownResistTol), false); sep();
-    appendField(line, resistance(s.vMaxDownResistTol), false); sep();
-    appendField(line, resistance(s.vMinUpResistTol), false); sep();
-    appendField(line, resistance(s.vMaxUpResistTol), false); sep();
-    appendField(line, FormatBounceTime(s.vMaxDownBounceTol), false); sep();
-    appendField(line, FormatBounceTime(s.vMaxUpBounceTol), false); sep();
-    appendField(line, FormatStrokeTime(s.vMinDownTime), false); sep();
-    appendField(line, FormatStrokeTime(s.vMaxDownTime), false); sep();
-    appendField(line, FormatStrokeTime(s.vMinUpTime), false); sep();
-    appendField(line, FormatStrokeTime(s.vMaxUpTime), false); sep();
+    appendField(line, FormatStrokeTime(s.vLastDownStrokeTime), false);
+    sep();
+    appendField(line, FormatStrokeTime(s.vLastUpStrokeTime), false);
+    sep();
+    appendNumber(line, s.vErrorCode);
+    sep();
+    appendNumber(line, s.vCycleLimit);
+    sep();
+    appendNumber(line, s.vFailLimit);
+    sep();
+    appendNumber(line, s.vSeqLimit);
+    sep();
+    appendField(line, resistance(s.vMinDownResistTol), false);
+    sep();
+    appendField(line, resistance(s.vMaxDownResistTol), false);
+    sep();
+    appendField(line, resistance(s.vMinUpResistTol), false);
+    sep();
+    appendField(line, resistance(s.vMaxUpResistTol), false);
+    sep();
+    appendField(line, FormatBounceTime(s.vMaxDownBounceTol), false);
+    sep();
+    appendField(line, FormatBounceTime(s.vMaxUpBounceTol), false);
+    sep();
+    appendField(line, FormatStrokeTime(s.vMinDownTime), false);
+    sep();
+    appendField(line, FormatStrokeTime(s.vMaxDownTime), false);
+    sep();
+    appendField(line, FormatStrokeTime(s.vMinUpTime), false);
+    sep();
+    appendField(line, FormatStrokeTime(s.vMaxUpTime), false);
+    sep();
     // The bounce thresholds are kept in quarter counts.
-    appendField(line, resistance(int32_t(s.vLowerBounce) * 4), false); sep();
-    appendField(line, resistance(int32_t(s.vUpperBounce) * 4), false); sep();
-    appendNumber(line, s.vContact); sep();
-    appendNumber(line, s.vRMode); sep();
-    appendField(line, GetRValueString(s), false); sep();
-    appendField(line, FormatDecimal(s.vSoftwareVersion / 10.0, 1, 1), false); sep();
+    appendField(line, resistance(int32_t(s.vLowerBounce) * 4), false);
+    sep();
+    appendField(line, resistance(int32_t(s.vUpperBounce) * 4), false);
+    sep();
+    appendNumber(line, s.vContact);
+    sep();
+    appendNumber(line, s.vRMode);
+    sep();
+    appendField(line, GetRValueString(s), false);
+    sep();
+    appendField(line, FormatDecimal(s.vSoftwareVersion / 10.0, 1, 1), false);
+    sep();
     appendField(line, s.vSerialNumber, true);
     return line;
 }
 
-DataLog::DataLog(TesterState &state, MessageDialogs &dialogs, DataFileDialog &fileDialog,
-                 Registry &registry, DataLogListener *logListener)
-    : s(state),
-      dialogs(dialogs),
-      fileDialog(fileDialog),
-      registry(registry),
-      listener(logListener)
+DataLog::DataLog(TesterState &state, MessageDialogs &dialogs, DataFileDialog &fileDialog, Registry &registry,
+                 DataLogListener *logListener)
+    : s(state), dialogs(dialogs), fileDialog(fileDialog), registry(registry), listener(logListener)
 {
 }
 
@@ -179,9 +210,9 @@ bool DataLog::OpenFile(QString &nam)
         startNewLine = endsWithoutLineEnd(existing);
         existing.close();
         if (firstLine != QByteArray(DataLogHeader)) {
-            const int16_t answer = dialogs.YesNoDialog(
-                QStringLiteral("File Error"),
-                QStringLiteral("Unrecognized file structure.  Continue writing to file?"));
+            const int16_t answer =
+                dialogs.YesNoDialog(QStringLiteral("File Error"),
+                                    QStringLiteral("Unrecognized file structure.  Continue writing to file?"));
             if (answer != AnswerYes)
                 return openFailed(nam, QStringLiteral("Its first line is not the data log header."));
         }
@@ -300,8 +331,7 @@ bool DataLog::chooseFile(int creatfile, QString &path)
             return true;
         // Open takes an existing file at once and asks before creating one.
         const int16_t answer = dialogs.YesNoDialog(
-            QStringLiteral("Open"),
-            QFileInfo(path).fileName() + QStringLiteral(" does not exist.  Create the file?"));
+            QStringLiteral("Open"), QFileInfo(path).fileName() + QStringLiteral(" does not exist.  Create the file?"));
         if (answer == AnswerYes)
             return true;
         if (answer != AnswerNo)
@@ -352,8 +382,7 @@ void DataLog::NewName(const QString &nam)
     s.DataFileName = nam;
     registry.AddRecentFile(nam);
     if (listener)
-        listener->titleChanged(QStringLiteral("%1 - %2").arg(QLatin1String(WindowTitle),
-                                                     QFileInfo(nam).fileName()));
+        listener->titleChanged(QStringLiteral("%1 - %2").arg(QLatin1String(WindowTitle), QFileInfo(nam).fileName()));
 }
 
 void DataLog::NoName()

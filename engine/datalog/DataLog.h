@@ -44,8 +44,8 @@ QString SampleLine(const TesterState &s);
 class DataLog
 {
 public:
-    DataLog(TesterState &state, MessageDialogs &dialogs, DataFileDialog &fileDialog,
-            Registry &registry, DataLogListener *listener);
+    DataLog(TesterState &state, MessageDialogs &dialogs, DataFileDialog &fileDialog, Registry &registry,
+            DataLogListener *listener);
     ~DataLog();
 
     bool OpenFile(QString &nam);
@@ -66,7 +66,7 @@ public:
     QDateTime lastLineTime() const { return lastLine; }
 
 private:
-    void closeQuietly();          // mark closed, reset the title, close ignoring errors
+    void closeQuietly();   // mark closed, reset the title, close ignoring errors
     // The error exit of OpenFile: a file already open stays open and logging.
     bool openFailed(const QString &path, const QString &reason);
     void writeFailed(const QString &text);   // a sample line did not reach the file

@@ -13,8 +13,7 @@ bool IsBareCommand(Command command)
     const auto between = [code](Command below, Command above) {
         return code > wireCode(below) && code < wireCode(above);
     };
-    const bool hole = between(Command::Output167, Command::RunOnce)
-                      || between(Command::RunNoLimit, Command::SampleData)
+    const bool hole = between(Command::Output167, Command::RunOnce) || between(Command::RunNoLimit, Command::SampleData)
                       || between(Command::ReadLastUpBounceTime, Command::ReadStatus);
     return !hole;
 }

@@ -41,5 +41,5 @@ private:
     };
     static bool valid(int port) { return port >= FirstPort && port <= LastPort; }
 
-    std::array<Claim, LastPort + 1> claims {};
+    std::array<Claim, LastPort + 1> claims{};
 };

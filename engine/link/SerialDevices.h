@@ -6,13 +6,13 @@
 // One serial device of this machine, as the port choice shows it.
 struct SerialDevice
 {
-    QString device;          // the name that opens it: "/dev/ttyUSB0", "COM3", a link, a pseudo-terminal
-    QString stableName;      // a name that survives replugging (/dev/serial/by-id/...); empty when none
+    QString device;       // the name that opens it: "/dev/ttyUSB0", "COM3", a link, a pseudo-terminal
+    QString stableName;   // a name that survives replugging (/dev/serial/by-id/...); empty when none
     QString description, manufacturer, serialNumber;
-    QString usbId;           // vendor and product, "0403:6001"; empty when not a USB device
-    int comm = 0;            // the port number the search gives it; 0 when none
-    bool listed = true;      // the system lists it; false for a device only mapped or pinned
-    bool pinned = false;     // the tester is pinned to it
+    QString usbId;         // vendor and product, "0403:6001"; empty when not a USB device
+    int comm = 0;          // the port number the search gives it; 0 when none
+    bool listed = true;    // the system lists it; false for a device only mapped or pinned
+    bool pinned = false;   // the tester is pinned to it
 };
 
 // The serial devices of this machine and the operator's choice among them:

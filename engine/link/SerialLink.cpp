@@ -2,8 +2,8 @@
 
 #include "engine/link/PortClaims.h"
 #include "engine/link/SerialPort.h"
-#include "engine/state/TesterState.h"
 #include "engine/state/StatusDisplay.h"
+#include "engine/state/TesterState.h"
 
 SerialLink::SerialLink(TesterState &state, SerialPort &serialPort, StatusDisplay &testerView)
     : s(state), port(serialPort), view(testerView)
@@ -47,7 +47,7 @@ void SerialLink::OpenCommPort(int portNumber, bool &ok)
     if (claims && !claims->claim(portNumber, this))
         return;
     port.selectPort(portNumber);
-    port.open();                 // a port that fails to open simply reads as closed
+    port.open();   // a port that fails to open simply reads as closed
     if (port.isOpen()) {
         openPort = portNumber;
         ClearCommBuffers();

@@ -32,7 +32,7 @@ public:
     void OpenCommPort(int port, bool &ok);
     void ClearCommBuffers();
     void CloseCommPort();
-    bool GetSerial();            // true when a complete line is in ReplyLine
+    bool GetSerial();   // true when a complete line is in ReplyLine
     bool CommReady() const;
     void ShowCommMessage(const QString &text);
     void NoCommMessage();
@@ -43,23 +43,23 @@ public:
     // The tester's "+" / "-" signals that arrived glued to a reply line (see
     // GetSerial), handed over once; empty when there were none.
     QByteArray takePendingSignals();
-    void dropWaiting();          // reads and forgets whatever is waiting
+    void dropWaiting();   // reads and forgets whatever is waiting
     void writeBytes(const QByteArray &bytes);
-    bool portAlive() const;      // false once the device behind an open port vanished
-    QString deviceName() const;  // the device of the open port, when the platform names it
+    bool portAlive() const;       // false once the device behind an open port vanished
+    QString deviceName() const;   // the device of the open port, when the platform names it
     // Why the last port tried did not open, with its number and device:
     // "Comm 1 (/dev/ttyUSB0): not present"; empty when there is no reason to tell.
     QString openProblem(int portNumber) const;
 
-    QByteArray RxBuffer;         // received characters not yet taken as a line
-    QString ReplyLine;           // the last complete line, without its CR
+    QByteArray RxBuffer;   // received characters not yet taken as a line
+    QString ReplyLine;     // the last complete line, without its CR
 
 private:
     void boundRxBuffer();
     void keepSignals(const QByteArray &text);
 
     PortClaims *claims = nullptr;
-    int openPort = 0;                // the port this link opened, 0 when closed
+    int openPort = 0;   // the port this link opened, 0 when closed
 
     bool pendingNewData = false;     // a "+" seen while a reply was awaited
     bool pendingTestEnded = false;   // a "-" seen while a reply was awaited

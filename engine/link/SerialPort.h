@@ -13,9 +13,9 @@ public:
     virtual void selectPort(int portNumber) = 0;   // 1..16
     virtual bool open() = 0;                       // errors are not reported beyond the result
     virtual void close() = 0;
-    virtual bool isOpen() const = 0;               // false once a dead device was closed
-    virtual int bytesWaiting() = 0;                // received characters waiting
-    virtual QByteArray readAll() = 0;              // all waiting characters
+    virtual bool isOpen() const = 0;    // false once a dead device was closed
+    virtual int bytesWaiting() = 0;     // received characters waiting
+    virtual QByteArray readAll() = 0;   // all waiting characters
     virtual void write(const QByteArray &bytes) = 0;
     virtual void discardInput() = 0;
     virtual void discardOutput() = 0;

@@ -1,7 +1,6 @@
 #include "engine/link/TracingSerialPort.h"
 
-TracingSerialPort::TracingSerialPort(SerialPort &inner, const QString &fileName)
-    : inner(inner), file(fileName)
+TracingSerialPort::TracingSerialPort(SerialPort &inner, const QString &fileName) : inner(inner), file(fileName)
 {
     file.open(QIODevice::WriteOnly | QIODevice::Append);
 }

@@ -1,7 +1,7 @@
 #include "engine/link/WaitState.h"
 
-#include "engine/state/TesterState.h"
 #include "engine/state/StatusDisplay.h"
+#include "engine/state/TesterState.h"
 
 void WaitStateSet(TesterState &s, StatusDisplay &view)
 {

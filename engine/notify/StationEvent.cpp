@@ -31,7 +31,7 @@ const KindText &TextOf(EventKind kind)
     return Kinds[index >= 0 && index < int(EventKind::Count) ? index : 0];
 }
 
-} // namespace
+}   // namespace
 
 const char *EventName(EventKind kind)
 {
@@ -93,5 +93,6 @@ QString StationSummary(const std::vector<const TesterSession *> &sessions)
     if (lost > 0)
         parts << count(lost, "link lost", "links lost");
     parts << count(failures, "failure", "failures");
-    return count(qint64(sessions.size()), "tester", "testers") + QStringLiteral(": ") + parts.join(QStringLiteral(", "));
+    return count(qint64(sessions.size()), "tester", "testers") + QStringLiteral(": ")
+           + parts.join(QStringLiteral(", "));
 }

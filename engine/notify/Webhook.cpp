@@ -61,8 +61,7 @@ QString WebhookUrlProblem(const QString &text)
 {
     const QUrl url(text, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
-        || url.host().isEmpty())
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) || url.host().isEmpty())
         return QStringLiteral("The webhook URL '%1' is not an http:// or https:// address with a host.").arg(text);
     return QString();
 }

@@ -39,7 +39,8 @@ QStringList loadRecent(const SettingsStore &store, const QString &section, const
     QStringList paths;
     for (int i = 1; i <= RecentCount; ++i) {
         const QString path = store.read(section, entryName(prefix, i));
-        if (path.isEmpty()) break;
+        if (path.isEmpty())
+            break;
         paths.append(path);
     }
     return paths;
@@ -47,24 +48,23 @@ QStringList loadRecent(const SettingsStore &store, const QString &section, const
 
 // The path moves to the top; the entries above its old place move down one,
 // the ones below keep their places, and a new path pushes the fourth out.
-void addRecent(SettingsStore &store, const QString &section, const QString &prefix,
-               const QString &path, const std::function<void()> &changed)
+void addRecent(SettingsStore &store, const QString &section, const QString &prefix, const QString &path,
+               const std::function<void()> &changed)
 {
     const int above = Registry::FindRecent(loadRecent(store, section, prefix), path);
     for (int j = above; j >= 1; --j) {
         const QString moved = store.read(section, entryName(prefix, j));
-        if (!moved.isEmpty()) store.write(section, entryName(prefix, j + 1), moved);
+        if (!moved.isEmpty())
+            store.write(section, entryName(prefix, j + 1), moved);
     }
     store.write(section, entryName(prefix, 1), path);
-    if (changed) changed();
+    if (changed)
+        changed();
 }
 
-} // namespace
+}   // namespace
 
-Registry::Registry(SettingsStore &store)
-    : store(store)
-{
-}
+Registry::Registry(SettingsStore &store) : store(store) {}
 
 int Registry::savedPort() const
 {
@@ -153,7 +153,8 @@ int Registry::FindRecent(const QStringList &captions, const QString &path)
 {
     const int shown = qMin(int(captions.size()), RecentCount);
     for (int i = 0; i < shown; ++i)
-        if (captions.at(i) == path) return i;
+        if (captions.at(i) == path)
+            return i;
     return RecentCount - 1;
 }
 

@@ -18,10 +18,10 @@ class Registry : public QObject
 public:
     explicit Registry(SettingsStore &store);
 
-    int savedPort() const;                       // 0 when none was saved; start-up clamps it
+    int savedPort() const;   // 0 when none was saved; start-up clamps it
     void SaveCommChannel(int comChan);
 
-    QStringList LoadRecentFiles() const;         // at most four, most recent first, no gaps
+    QStringList LoadRecentFiles() const;   // at most four, most recent first, no gaps
     void AddRecentFile(const QString &path);
     QStringList LoadRecentConfigFiles() const;
     void AddRecentConfigFile(const QString &path);

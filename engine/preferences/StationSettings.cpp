@@ -10,7 +10,7 @@ namespace {
 const QString Section = QStringLiteral("Station");
 const QString ColumnWidthsName = QStringLiteral("ColumnWidths");
 
-} // namespace
+}   // namespace
 
 QList<int> StationSettings::columnWidths(int columns) const
 {

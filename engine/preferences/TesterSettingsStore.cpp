@@ -4,7 +4,7 @@ namespace {
 
 const QString TestersSection = QStringLiteral("Testers");
 
-} // namespace
+}   // namespace
 
 bool TesterSettingsStore::setSerialNumber(const QString &serialNumber)
 {

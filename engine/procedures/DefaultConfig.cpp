@@ -17,7 +17,7 @@ constexpr int32_t OpenCeiling = 1020;
 constexpr int32_t LearnedLimit = 1000000;
 constexpr int32_t MaxStrokeTime = 500;
 
-} // namespace
+}   // namespace
 
 void SetDefaultConfig(TesterState &s)
 {

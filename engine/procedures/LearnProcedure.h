@@ -9,9 +9,9 @@ struct TesterState;
 // What the operator chose in the learn dialog.
 struct LearnChoice
 {
-    bool LearnGo = false;     // OK was pressed
-    int16_t xContact = 0;     // the contact setting; 0 when cancelled
-    bool DoBounce = false;    // "Include Bounce" was checked
+    bool LearnGo = false;    // OK was pressed
+    int16_t xContact = 0;    // the contact setting; 0 when cancelled
+    bool DoBounce = false;   // "Include Bounce" was checked
 };
 
 // The tester has ended the learn run and the data that followed the end is
@@ -31,7 +31,7 @@ public:
     int value() const { return counter; }   // the progress bar, 0..LastTick
 
     bool TimeOut = false;
-    bool Canceled = true;     // stays true unless the learn run ended in time
+    bool Canceled = true;   // stays true unless the learn run ended in time
 
 private:
     int16_t counter = 0;
@@ -51,10 +51,10 @@ public:
     {
     public:
         virtual ~Prompts() = default;
-        virtual bool checkConfigSaved() = 0;                  // false: the operator cancelled
-        virtual LearnChoice askLearnOptions() = 0;            // the learn dialog
-        virtual bool waitForLearnRun() = 0;                   // the learn window; true when the run ended in time
-        virtual void editConfiguration(bool newLearn) = 0;    // the editor, with NewLearn
+        virtual bool checkConfigSaved() = 0;                 // false: the operator cancelled
+        virtual LearnChoice askLearnOptions() = 0;           // the learn dialog
+        virtual bool waitForLearnRun() = 0;                  // the learn window; true when the run ended in time
+        virtual void editConfiguration(bool newLearn) = 0;   // the editor, with NewLearn
     };
 
     LearnProcedure(TesterState &state, TesterEngine &engine, Prompts &prompts);

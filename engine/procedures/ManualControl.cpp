@@ -24,9 +24,18 @@ void ManualControl::RunManualMenu(const std::function<void()> &showDialog)
         Close();   // a dialog that went without saying so
 }
 
-void ManualControl::PistonDown() { engine.SendCommand(Command::PistonDown); }
-void ManualControl::PistonUp() { engine.SendCommand(Command::PistonUp); }
-void ManualControl::ReadData() { engine.SendCommand(Command::ReadResistance); }
+void ManualControl::PistonDown()
+{
+    engine.SendCommand(Command::PistonDown);
+}
+void ManualControl::PistonUp()
+{
+    engine.SendCommand(Command::PistonUp);
+}
+void ManualControl::ReadData()
+{
+    engine.SendCommand(Command::ReadResistance);
+}
 
 void ManualControl::Close()
 {

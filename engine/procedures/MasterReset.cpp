@@ -30,10 +30,9 @@ bool ReadPlainNumber(const QString &text, double &value)
     return true;
 }
 
-} // namespace
+}   // namespace
 
-QString CheckMasterEntries(const QString &serial, const QString &mode, const QString &pullUp,
-                           MasterEntries &entries)
+QString CheckMasterEntries(const QString &serial, const QString &mode, const QString &pullUp, MasterEntries &entries)
 {
     if (serial.isEmpty() || serial.size() > MaxSerialLength)
         return QStringLiteral("Invalid Serial Number");

@@ -11,17 +11,16 @@ struct TesterState;
 // The identity a master reset gives the tester, as the operator typed it.
 struct MasterEntries
 {
-    QString serialNumber;     // 1 to 8 letters and digits, kept as typed
-    int16_t mode = 0;         // 0 resistance, 1 current, 2 voltage (3 is let through)
-    int32_t pullUp = 0;       // the range value, 0..65535
+    QString serialNumber;   // 1 to 8 letters and digits, kept as typed
+    int16_t mode = 0;       // 0 resistance, 1 current, 2 voltage (3 is let through)
+    int32_t pullUp = 0;     // the range value, 0..65535
 };
 
 // Checks the three entries in the order serial number, mode, pull-up and
 // returns the message for the first bad one ("Invalid Serial Number",
 // "Invalid Resistance Mode", "Invalid Resistance Value"), or an empty text
 // with `entries` filled when all three are good.
-QString CheckMasterEntries(const QString &serial, const QString &mode, const QString &pullUp,
-                           MasterEntries &entries);
+QString CheckMasterEntries(const QString &serial, const QString &mode, const QString &pullUp, MasterEntries &entries);
 
 // Configure, Master Reset: during a running test the operator is asked
 // first, and No leaves everything as it was. Then the default

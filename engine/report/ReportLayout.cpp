@@ -12,14 +12,17 @@ const QString Seconds = QStringLiteral("seconds");
 using C = ReportColumn;
 
 // A row of label, value, unit and tolerance, the empty ones left out.
-ReportLine row(const QString &label, const QString &value, const QString &unit = {},
-               const QString &tolerance = {}, ReportColumn labelColumn = C::Label)
+ReportLine row(const QString &label, const QString &value, const QString &unit = {}, const QString &tolerance = {},
+               ReportColumn labelColumn = C::Label)
 {
     ReportLine line;
     line.texts << ReportText{labelColumn, label};
-    if (!value.isEmpty()) line.texts << ReportText{C::Value, value};
-    if (!unit.isEmpty()) line.texts << ReportText{C::Unit, unit};
-    if (!tolerance.isEmpty()) line.texts << ReportText{C::Tolerance, tolerance};
+    if (!value.isEmpty())
+        line.texts << ReportText{C::Value, value};
+    if (!unit.isEmpty())
+        line.texts << ReportText{C::Unit, unit};
+    if (!tolerance.isEmpty())
+        line.texts << ReportText{C::Tolerance, tolerance};
     return line;
 }
 
@@ -60,7 +63,7 @@ QString methodUnit(int mode)
     }
 }
 
-} // namespace
+}   // namespace
 
 QString PassFailString(bool fail)
 {
@@ -92,9 +95,10 @@ QList<ReportLine> ReportLines(const TesterState &s)
 
     // One stroke direction's measurements: the field names differ, the rows do not.
     const auto strokeRows = [&](const QString &dir, bool check, bool bounce, int32_t maxR, int32_t maxRTol,
-                                int32_t minR, int32_t minRTol, int32_t maxBounce, int32_t maxBounceTol,
-                                int32_t lastR, int32_t lastBounceTime, int32_t lastTime) {
-        if (!check) return;
+                                int32_t minR, int32_t minRTol, int32_t maxBounce, int32_t maxBounceTol, int32_t lastR,
+                                int32_t lastBounceTime, int32_t lastTime) {
+        if (!check)
+            return;
         const auto label = [&dir](const char *which, const char *what) {
             return QString::fromLatin1(which) + QStringLiteral(" Contact ") + dir + u' ' + QString::fromLatin1(what);
         };
@@ -128,11 +132,13 @@ QList<ReportLine> ReportLines(const TesterState &s)
     // The failure bits: 16/32 initial, 2/8 maximum, 1/4 minimum, 64/128 bounce (down/up).
     const auto conditionRows = [&](const QString &dir, bool check, bool bounce, int initial, int max, int min,
                                    int bounceBit) {
-        if (!check) return;
+        if (!check)
+            return;
         condition(QStringLiteral("Initial ") + dir + QStringLiteral(" Contact Condition"), initial);
         condition(QStringLiteral("Maximum ") + dir + QStringLiteral(" Contact Condition"), max);
         condition(QStringLiteral("Minimum ") + dir + QStringLiteral(" Contact Condition"), min);
-        if (bounce) condition(QStringLiteral("Maximum ") + dir + QStringLiteral(" Bounce Condition"), bounceBit);
+        if (bounce)
+            condition(QStringLiteral("Maximum ") + dir + QStringLiteral(" Bounce Condition"), bounceBit);
         lines << empty;
     };
     conditionRows(QStringLiteral("Down"), downCheck, downBounce, 16, 2, 1, 64);
@@ -153,13 +159,8 @@ QList<ReportLine> ReportLines(const TesterState &s)
 }
 
 ReportGeometry::ReportGeometry(double pageWidth, bool landscape)
-    : LMargin(Inch),
-      RMargin(pageWidth - Inch),
-      Center(pageWidth / 2),
-      valueColumn(Center * 1.3),
-      unitColumn(valueColumn + 140),
-      conditionIndent(LMargin + 300),
-      top(landscape ? Inch / 2 : Inch)
+    : LMargin(Inch), RMargin(pageWidth - Inch), Center(pageWidth / 2), valueColumn(Center * 1.3),
+      unitColumn(valueColumn + 140), conditionIndent(LMargin + 300), top(landscape ? Inch / 2 : Inch)
 {
 }
 

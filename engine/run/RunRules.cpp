@@ -17,7 +17,7 @@ QString clockText(const QDateTime &at)
     return at.toString(QStringLiteral("HH:mm:ss"));
 }
 
-} // namespace
+}   // namespace
 
 bool LinkHistory::portTried(int triedPort, const QString &problem)
 {
@@ -66,10 +66,8 @@ QString LinkHistory::text() const
             text += QStringLiteral(" (%1)").arg(device);
         return text + QStringLiteral(" connected since ") + since;
     }
-    case State::Lost:
-        return QStringLiteral("Link lost at ") + since;
-    case State::Searching:
-        break;
+    case State::Lost: return QStringLiteral("Link lost at ") + since;
+    case State::Searching: break;
     }
     if (tried == 0)
         return QStringLiteral("Searching...");
@@ -168,7 +166,7 @@ QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDa
     if (!fileOpen)
         return QStringLiteral("Not logging");
     QString text = QFileInfo(path).fileName() + QStringLiteral(": ")
-        + (lines == 1 ? QStringLiteral("1 line") : QStringLiteral("%1 lines").arg(lines));
+                   + (lines == 1 ? QStringLiteral("1 line") : QStringLiteral("%1 lines").arg(lines));
     if (lastLine.isValid())
         text += QStringLiteral(", last at ") + clockText(lastLine);
     return text;

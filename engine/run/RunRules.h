@@ -94,9 +94,9 @@ class RunProgress
 public:
     void addSample(const QDateTime &at, int64_t cycleCount, bool running);
 
-    bool hasRate() const;          // two samples of a running run, apart in time
-    double cyclesPerHour() const;  // valid with hasRate()
-    int64_t runSeconds() const;    // the run so far (or the last run); -1 before any sample
+    bool hasRate() const;           // two samples of a running run, apart in time
+    double cyclesPerHour() const;   // valid with hasRate()
+    int64_t runSeconds() const;     // the run so far (or the last run); -1 before any sample
     // Seconds until the cycle limit, -1 when it cannot be told: no rate, a
     // stopped run, no limit (limit 0 or a run without limit), no progress.
     int64_t secondsToLimit(int64_t cycleCount, int64_t cycleLimit, bool limitApplies) const;
@@ -109,8 +109,8 @@ private:
     bool running = false;
 };
 
-QString RateText(const RunProgress &progress);     // "3600 cycles/h" or "----"
-QString DurationText(int64_t seconds);             // "27:46:40", "----" when negative
+QString RateText(const RunProgress &progress);   // "3600 cycles/h" or "----"
+QString DurationText(int64_t seconds);           // "27:46:40", "----" when negative
 
 // A measured value beyond its tolerance: the maximum contact reading above
 // its limit, the minimum below its limit, the bounce above its limit. A

@@ -3,14 +3,38 @@
 #include "engine/run/RunGlance.h"
 #include "engine/trend/TrendHistory.h"
 
-void SessionView::showBarMessage(const QString &text) { toWindow([&](TesterView &w) { w.showBarMessage(text); }); }
-void SessionView::showBarPanels() { toWindow([](TesterView &w) { w.showBarPanels(); }); }
-void SessionView::showVersion(const QString &text) { toWindow([&](TesterView &w) { w.showVersion(text); }); }
-void SessionView::showReadings() { toWindow([](TesterView &w) { w.showReadings(); }); }
-void SessionView::showMode() { toWindow([](TesterView &w) { w.showMode(); }); }
-void SessionView::showPullUp() { toWindow([](TesterView &w) { w.showPullUp(); }); }
-void SessionView::showSerialNumber() { toWindow([](TesterView &w) { w.showSerialNumber(); }); }
-void SessionView::showSampleDate(const QString &text) { toWindow([&](TesterView &w) { w.showSampleDate(text); }); }
+void SessionView::showBarMessage(const QString &text)
+{
+    toWindow([&](TesterView &w) { w.showBarMessage(text); });
+}
+void SessionView::showBarPanels()
+{
+    toWindow([](TesterView &w) { w.showBarPanels(); });
+}
+void SessionView::showVersion(const QString &text)
+{
+    toWindow([&](TesterView &w) { w.showVersion(text); });
+}
+void SessionView::showReadings()
+{
+    toWindow([](TesterView &w) { w.showReadings(); });
+}
+void SessionView::showMode()
+{
+    toWindow([](TesterView &w) { w.showMode(); });
+}
+void SessionView::showPullUp()
+{
+    toWindow([](TesterView &w) { w.showPullUp(); });
+}
+void SessionView::showSerialNumber()
+{
+    toWindow([](TesterView &w) { w.showSerialNumber(); });
+}
+void SessionView::showSampleDate(const QString &text)
+{
+    toWindow([&](TesterView &w) { w.showSampleDate(text); });
+}
 
 void SessionView::updateControls()
 {

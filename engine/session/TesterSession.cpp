@@ -40,7 +40,7 @@ RunEvent EventOf(TesterChange change)
     return RunEvent::ConfigDownload;
 }
 
-} // namespace
+}   // namespace
 
 // The data log's messages, with its file errors told to the session first.
 class TesterSession::FileErrorWatch : public MessageDialogs
@@ -81,8 +81,7 @@ private:
 
 TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     : settingsStore(outside.settings), messageDialogs(outside.dialogs),
-      view(std::make_unique<SessionView>(s, history, summary)),
-      prefs(std::make_unique<Registry>(outside.settings)),
+      view(std::make_unique<SessionView>(s, history, summary)), prefs(std::make_unique<Registry>(outside.settings)),
       pollPeriodMs(pollPeriodMs)
 {
     logDialogs = std::make_unique<FileErrorWatch>(outside.dialogs, *this);
@@ -120,7 +119,8 @@ TesterSession::~TesterSession()
 void TesterSession::connectRecorder()
 {
     RunRecorder &r = *recorder;
-    connect(view.get(), &SessionView::testerFound, this, [&r](int, const QString &, const QDateTime &at) { r.linkFound(at); });
+    connect(view.get(), &SessionView::testerFound, this,
+            [&r](int, const QString &, const QDateTime &at) { r.linkFound(at); });
     connect(view.get(), &SessionView::testerLost, this, [&r](const QDateTime &at) { r.linkLost(at); });
     connect(view.get(), &SessionView::runCommanded, this, [&r] { r.runStarted(QDateTime::currentDateTime()); });
     connect(view.get(), &SessionView::limitReached, this, [&r] { r.limitReached(QDateTime::currentDateTime()); });
@@ -129,9 +129,10 @@ void TesterSession::connectRecorder()
     RunFileLog &file = *runFileLog;
     r.setRunFile(&file);
     // Queued: the poll tick that wrote must finish first.
-    connect(&file, &RunFileLog::failed, this,
-            [this](const QString &text) { logDialogs->ErrorDialog(QStringLiteral("File Error"), text); },
-            Qt::QueuedConnection);
+    connect(
+        &file, &RunFileLog::failed, this,
+        [this](const QString &text) { logDialogs->ErrorDialog(QStringLiteral("File Error"), text); },
+        Qt::QueuedConnection);
 }
 
 void TesterSession::preferencesChanged()

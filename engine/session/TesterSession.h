@@ -108,7 +108,7 @@ public:
     QString title() const;
 
 Q_SIGNALS:
-    void sampleDecoded();   // after the data log, the archive and the window had it
+    void sampleDecoded();                               // after the data log, the archive and the window had it
     void portTried(int port, const QString &problem);   // problem: why it did not open, or empty
     void linkFound(int port, const QString &device, const QDateTime &at);
     void linkLost(const QDateTime &at);

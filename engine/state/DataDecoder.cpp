@@ -108,7 +108,7 @@ void DataDecoder::DecodeStatus(int16_t status)
 {
     s.Running = (status & 1) != 0;
     if (status & 16)
-        s.LEDState = 2;          // blinking wins over lit
+        s.LEDState = 2;   // blinking wins over lit
     else if (status & 2)
         s.LEDState = 0;
     else

@@ -10,7 +10,10 @@
 struct TesterState;
 
 // The status byte asks for the piston box ticked (the piston is down).
-inline bool PistonDown(int16_t status) { return (status & 8) != 0; }
+inline bool PistonDown(int16_t status)
+{
+    return (status & 8) != 0;
+}
 
 // Cuts the tester's data record (the reply to a data request) into the
 // tester state, and applies the status byte. The record is consumed from
@@ -23,7 +26,7 @@ public:
 
     DataDecoder(TesterState &state, QString &replyLine);
 
-    void setClock(Clock clock);          // the time stamp of a sample; local time by default
+    void setClock(Clock clock);   // the time stamp of a sample; local time by default
 
     // Takes the next ";"-separated field from the reply line. An empty field
     // is an empty field; a field missing because the line is used up reads

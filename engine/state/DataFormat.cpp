@@ -9,7 +9,7 @@
 namespace {
 
 constexpr int32_t FullScale = FullScaleCount;
-constexpr double OpenResistance = 1E+40; // stands for an open contact in arithmetic
+constexpr double OpenResistance = 1E+40;   // stands for an open contact in arithmetic
 constexpr double SecondsPerTick = SecondsPerBounceTick;
 
 // A double carries 15 significant decimal digits faithfully. Rounding is done
@@ -20,8 +20,10 @@ constexpr int SignificantDigits = 15;
 
 int32_t clampCount(int32_t count)
 {
-    if (count > FullScale) return FullScale;
-    if (count < 0) return 0;
+    if (count > FullScale)
+        return FullScale;
+    if (count < 0)
+        return 0;
     return count;
 }
 
@@ -31,15 +33,16 @@ int32_t clampCount(int32_t count)
 struct DecimalDigits
 {
     char digits[SignificantDigits + 1];
-    int count = 1;            // places in use, the spare included
-    int integerDigits = 0;    // places before the full stop, the spare included
+    int count = 1;           // places in use, the spare included
+    int integerDigits = 0;   // places before the full stop, the spare included
     bool negative = false;
 
     char at(int place) const { return place >= 0 && place < count ? digits[place] : '0'; }
     bool isZero() const
     {
         for (int i = 0; i < count; ++i)
-            if (digits[i] != '0') return false;
+            if (digits[i] != '0')
+                return false;
         return true;
     }
 };
@@ -48,15 +51,17 @@ struct DecimalDigits
 DecimalDigits SignificantDigitsOf(double value)
 {
     char sci[40];
-    const auto written = std::to_chars(sci, sci + sizeof sci, value,
-                                       std::chars_format::scientific, SignificantDigits - 1);
+    const auto written =
+        std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, SignificantDigits - 1);
     DecimalDigits d;
     const char *p = sci;
     d.negative = *p == '-';
-    if (d.negative) ++p;
+    if (d.negative)
+        ++p;
     d.digits[0] = '0';
     for (; p < written.ptr && *p != 'e'; ++p)
-        if (*p != '.') d.digits[d.count++] = *p;
+        if (*p != '.')
+            d.digits[d.count++] = *p;
     int exponent = 0;
     std::from_chars(p + 1 + (p[1] == '+'), written.ptr, exponent);
     d.integerDigits = exponent + 2;
@@ -76,14 +81,18 @@ void RoundToPlaces(DecimalDigits &d, int kept)
     const char first = d.digits[kept];
     bool restZero = true;
     for (int i = kept + 1; i < d.count; ++i)
-        if (d.digits[i] != '0') { restZero = false; break; }
+        if (d.digits[i] != '0') {
+            restZero = false;
+            break;
+        }
     bool roundUp = first > '5' || (first == '5' && !restZero);
     if (first == '5' && restZero)
         roundUp = (d.digits[kept - 1] - '0') % 2 == 1;
     d.count = kept;
     if (roundUp) {
         int i = d.count - 1;
-        while (d.digits[i] == '9') d.digits[i--] = '0';
+        while (d.digits[i] == '9')
+            d.digits[i--] = '0';
         ++d.digits[i];
     }
 }
@@ -94,9 +103,11 @@ QString WriteDecimal(const DecimalDigits &d, int minDecimals, int maxDecimals)
 {
     char out[400];
     int len = 0;
-    if (d.negative && !d.isZero()) out[len++] = '-';
+    if (d.negative && !d.isZero())
+        out[len++] = '-';
     int firstPlace = 0;
-    while (firstPlace < d.integerDigits - 1 && d.at(firstPlace) == '0') ++firstPlace;
+    while (firstPlace < d.integerDigits - 1 && d.at(firstPlace) == '0')
+        ++firstPlace;
     if (d.integerDigits <= 0) {
         out[len++] = '0';
     } else {
@@ -104,22 +115,28 @@ QString WriteDecimal(const DecimalDigits &d, int minDecimals, int maxDecimals)
             out[len++] = d.at(place);
     }
     int decimals = maxDecimals;
-    while (decimals > minDecimals && d.at(d.integerDigits + decimals - 1) == '0') --decimals;
+    while (decimals > minDecimals && d.at(d.integerDigits + decimals - 1) == '0')
+        --decimals;
     if (decimals > 0) {
         out[len++] = '.';
-        for (int i = 0; i < decimals && len < 398; ++i) out[len++] = d.at(d.integerDigits + i);
+        for (int i = 0; i < decimals && len < 398; ++i)
+            out[len++] = d.at(d.integerDigits + i);
     }
     return QString::fromLatin1(out, len);
 }
 
-} // namespace
+}   // namespace
 
 QString FormatDecimal(double value, int minDecimals, int maxDecimals)
 {
-    if (!std::isfinite(value)) return QStringLiteral("???");
-    if (maxDecimals < 0) maxDecimals = 0;
-    if (minDecimals < 0) minDecimals = 0;
-    if (minDecimals > maxDecimals) minDecimals = maxDecimals;
+    if (!std::isfinite(value))
+        return QStringLiteral("???");
+    if (maxDecimals < 0)
+        maxDecimals = 0;
+    if (minDecimals < 0)
+        minDecimals = 0;
+    if (minDecimals > maxDecimals)
+        minDecimals = maxDecimals;
 
     DecimalDigits digits = SignificantDigitsOf(value);
     RoundToPlaces(digits, digits.integerDigits + maxDecimals);
@@ -129,21 +146,21 @@ QString FormatDecimal(double value, int minDecimals, int maxDecimals)
 QString FormatResistance(const TesterState &s, int32_t count, bool openAsNumber)
 {
     count = clampCount(count);
-    if (s.vRPullUp < 1) return QStringLiteral("???");
+    if (s.vRPullUp < 1)
+        return QStringLiteral("???");
     const double range = s.vRPullUp;
     switch (s.vRMode) {
     case 0:
-        if (count < FullScale) return FormatDecimal(range * count / (FullScale - count), 1, 1);
+        if (count < FullScale)
+            return FormatDecimal(range * count / (FullScale - count), 1, 1);
         // The data log keeps its contact columns numeric: twice the largest
         // finite resistance, which converts back to an open contact.
-        if (openAsNumber) return FormatDecimal(2 * range * (FullScale - 1), 1, 1);
+        if (openAsNumber)
+            return FormatDecimal(2 * range * (FullScale - 1), 1, 1);
         return QStringLiteral("open");
-    case 1:
-        return FormatDecimal(double(count) / FullScale * range / 10, 1, 3);
-    case 2:
-        return FormatDecimal(double(count) / FullScale * range / 1000, 3, 3);
-    default:
-        return QStringLiteral("???");
+    case 1: return FormatDecimal(double(count) / FullScale * range / 10, 1, 3);
+    case 2: return FormatDecimal(double(count) / FullScale * range / 1000, 3, 3);
+    default: return QStringLiteral("???");
     }
 }
 
@@ -160,7 +177,8 @@ QString FormatBounceTime(int32_t ticks)
 double ResistanceFromCount(const TesterState &s, int32_t count)
 {
     const double c = clampCount(count);
-    if (s.vRPullUp < 1) return 0;
+    if (s.vRPullUp < 1)
+        return 0;
     const double range = s.vRPullUp;
     switch (s.vRMode) {
     case 0: return c < FullScale ? range * c / (FullScale - c) : OpenResistance;
@@ -172,21 +190,26 @@ double ResistanceFromCount(const TesterState &s, int32_t count)
 
 int32_t CountFromResistance(const TesterState &s, double value)
 {
-    if (s.sRPullUp < 1) return 0;
+    if (s.sRPullUp < 1)
+        return 0;
     const double range = s.sRPullUp;
     double c = 0;
     switch (s.sRMode) {
     case 0:
-        if (value > range * (FullScale - 1)) return FullScale;
-        if (value < 0) return 0;
+        if (value > range * (FullScale - 1))
+            return FullScale;
+        if (value < 0)
+            return 0;
         c = value * FullScale / (range + value);
         break;
     case 1: c = value * 10 * FullScale / range; break;
     case 2: c = value * FullScale * 1000 / range; break;
     default: c = 0; break;
     }
-    if (!(c >= 0)) c = 0;   // also a value that is not a number
-    if (c > FullScale) c = FullScale;
+    if (!(c >= 0))
+        c = 0;   // also a value that is not a number
+    if (c > FullScale)
+        c = FullScale;
     return int32_t(RoundHalfEven(c));
 }
 
@@ -216,7 +239,7 @@ int32_t clampThenRound(double value, double low, double high, bool &readjust)
     return int32_t(RoundHalfEven(value));
 }
 
-} // namespace
+}   // namespace
 
 int32_t ParseCount(const QString &text, bool &readjust)
 {

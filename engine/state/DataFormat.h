@@ -15,8 +15,8 @@ constexpr double SecondsPerBounceTick = 1.6E-6;
 // ResistanceFromCount use the tester's reported range and mode (vRPullUp,
 // vRMode); CountFromResistance uses the configuration's (sRPullUp, sRMode).
 QString FormatResistance(const TesterState &s, int32_t count, bool openAsNumber);
-QString FormatStrokeTime(int32_t ms);       // seconds, "#0.000"
-QString FormatBounceTime(int32_t ticks);    // seconds, "0.000000"
+QString FormatStrokeTime(int32_t ms);      // seconds, "#0.000"
+QString FormatBounceTime(int32_t ticks);   // seconds, "0.000000"
 double ResistanceFromCount(const TesterState &s, int32_t count);
 int32_t CountFromResistance(const TesterState &s, double value);
 

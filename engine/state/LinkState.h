@@ -10,7 +10,7 @@
 // Widths follow the tester's 16-bit integers.
 struct LinkState
 {
-    int16_t port = 0;                   // port in use or last tried, 1..PortCount
+    int16_t port = 0;   // port in use or last tried, 1..PortCount
     bool portOpen = false;
     LinkStep step = LinkStep::Idle;
     int16_t quietTicks = 0;             // since the last send or received character, 0..ReplyTimeoutTicks

@@ -7,13 +7,19 @@
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 int hexValue(char c)
 {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -23,7 +29,8 @@ double readRadixInteger(const std::string &text, size_t pos, int base)
     double value = 0;
     for (; pos < text.size(); ++pos) {
         const int digit = hexValue(text[pos]);
-        if (digit < 0 || digit >= base) break;
+        if (digit < 0 || digit >= base)
+            break;
         value = value * base + digit;
     }
     return value;
@@ -34,10 +41,16 @@ double readRadixInteger(const std::string &text, size_t pos, int base)
 size_t mantissaDigits(const std::string &text, size_t &pos)
 {
     size_t digits = 0;
-    while (pos < text.size() && isDigit(text[pos])) { ++pos; ++digits; }
+    while (pos < text.size() && isDigit(text[pos])) {
+        ++pos;
+        ++digits;
+    }
     if (pos < text.size() && text[pos] == '.') {
         ++pos;
-        while (pos < text.size() && isDigit(text[pos])) { ++pos; ++digits; }
+        while (pos < text.size() && isDigit(text[pos])) {
+            ++pos;
+            ++digits;
+        }
     }
     return digits;
 }
@@ -53,7 +66,8 @@ double readDecimal(const std::string &text)
         ++pos;
     }
     const size_t mantissaStart = pos;
-    if (mantissaDigits(text, pos) == 0) return 0;
+    if (mantissaDigits(text, pos) == 0)
+        return 0;
 
     // An exponent counts only when at least one digit follows the 'e'.
     bool negativeExponent = false;
@@ -65,7 +79,8 @@ double readDecimal(const std::string &text)
             ++exp;
         }
         if (exp < text.size() && isDigit(text[exp])) {
-            while (exp < text.size() && isDigit(text[exp])) ++exp;
+            while (exp < text.size() && isDigit(text[exp]))
+                ++exp;
             pos = exp;
             negativeExponent = expNegative;
         }
@@ -90,13 +105,14 @@ std::string compactText(const QString &text)
     compact.reserve(size_t(text.size()));
     for (const QChar ch : text) {
         const char16_t u = ch.unicode();
-        if (u == ' ' || u == '\t' || u == '\n') continue;
+        if (u == ' ' || u == '\t' || u == '\n')
+            continue;
         compact.push_back(u < 128 ? char(u) : '\x7f');
     }
     return compact;
 }
 
-} // namespace
+}   // namespace
 
 bool HoldsNumber(const QString &text)
 {
@@ -117,19 +133,24 @@ double ReadNumber(const QString &text)
 {
     const std::string compact = compactText(text);
     if (compact.size() >= 2 && compact[0] == '&') {
-        if (compact[1] == 'H' || compact[1] == 'h') return readRadixInteger(compact, 2, 16);
-        if (compact[1] == 'O' || compact[1] == 'o') return readRadixInteger(compact, 2, 8);
+        if (compact[1] == 'H' || compact[1] == 'h')
+            return readRadixInteger(compact, 2, 16);
+        if (compact[1] == 'O' || compact[1] == 'o')
+            return readRadixInteger(compact, 2, 8);
     }
     return readDecimal(compact);
 }
 
 double RoundHalfEven(double value)
 {
-    if (!std::isfinite(value)) return value;
+    if (!std::isfinite(value))
+        return value;
     const double below = std::floor(value);
     const double fraction = value - below;
-    if (fraction < 0.5) return below;
-    if (fraction > 0.5) return below + 1;
+    if (fraction < 0.5)
+        return below;
+    if (fraction > 0.5)
+        return below + 1;
     return std::fmod(below, 2.0) == 0 ? below : below + 1;
 }
 
@@ -141,13 +162,12 @@ bool readRounded(const QString &text, double low, double high, double &rounded)
     return rounded >= low && rounded <= high;
 }
 
-} // namespace
+}   // namespace
 
 bool ReadLong(const QString &text, int32_t &target)
 {
     double value;
-    if (!readRounded(text, std::numeric_limits<int32_t>::min(),
-                     std::numeric_limits<int32_t>::max(), value))
+    if (!readRounded(text, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), value))
         return false;
     target = int32_t(value);
     return true;
@@ -156,8 +176,7 @@ bool ReadLong(const QString &text, int32_t &target)
 bool ReadInteger(const QString &text, int16_t &target)
 {
     double value;
-    if (!readRounded(text, std::numeric_limits<int16_t>::min(),
-                     std::numeric_limits<int16_t>::max(), value))
+    if (!readRounded(text, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max(), value))
         return false;
     target = int16_t(value);
     return true;
@@ -166,7 +185,8 @@ bool ReadInteger(const QString &text, int16_t &target)
 bool ReadByte(const QString &text, int16_t &target)
 {
     int32_t wide = 0;
-    if (!ReadLong(text, wide)) return false;
+    if (!ReadLong(text, wide))
+        return false;
     target = int16_t(wide & 255);
     return true;
 }

@@ -9,25 +9,25 @@
 // ArmBreakUpdate. A value of this type may also hold a code the tester does
 // not know: the sending procedures refuse those.
 enum class Command : int16_t {
-    None = 0,                   // no command in flight
-    Hello = 160,                // a tester was just found on the port
+    None = 0,      // no command in flight
+    Hello = 160,   // a tester was just found on the port
     Stop = 161,
     RunToLimits = 162,
     PistonDown = 163,
     PistonUp = 164,
-    Output165 = 165,            // never sent; answered like the piston commands
+    Output165 = 165,   // never sent; answered like the piston commands
     Output166 = 166,
     Output167 = 167,
     RunOnce = 170,
-    Reserved171 = 171,          // never sent; its answer only frees the link
+    Reserved171 = 171,   // never sent; its answer only frees the link
     RunNoLimit = 172,
-    SampleData = 174,           // the full data record
+    SampleData = 174,   // the full data record
     ReadSoftwareVersion = 175,
     ReadMaxDownBounceTol = 176,
     ReadMaxUpBounceTol = 177,
     ReadLastDownStrokeTime = 178,
     ReadLastUpStrokeTime = 179,
-    ReadResistance = 180,       // the manual control's reading
+    ReadResistance = 180,   // the manual control's reading
     ReadLastDownResist = 181,
     ReadLastUpResist = 182,
     ReadLastDownBounceTime = 183,
@@ -83,7 +83,7 @@ enum class Command : int16_t {
     WriteMode = 240,
     WriteMaxDownBounceTol = 241,
     WriteMaxUpBounceTol = 242,
-    ArmBreakUpdate = 243,       // the value is the break count
+    ArmBreakUpdate = 243,   // the value is the break count
 };
 
 // The wire code of a command, for arithmetic on code ranges.
@@ -95,13 +95,13 @@ constexpr int wireCode(Command command)
 // The step the link is at. Any other value held here is no step: the next
 // poll tick sets the link idle.
 enum class LinkStep : int16_t {
-    Idle = 0,               // watching for the tester's own "+" and "-"
-    AwaitingWakeUp = 5,     // wake-up byte sent, the command is parked
-    AwaitingReply = 10,     // command written, waiting for its reply line
-    ReplyReady = 20,        // acknowledged reply read, applied on the next tick
-    ProbeStart = 30,        // a port just opened: the first wake-up goes out
-    ProbeFirstAnswer = 32,  // waiting for any line after the first wake-up
-    ProbeSecondAnswer = 34, // waiting for a star line after the second
+    Idle = 0,                 // watching for the tester's own "+" and "-"
+    AwaitingWakeUp = 5,       // wake-up byte sent, the command is parked
+    AwaitingReply = 10,       // command written, waiting for its reply line
+    ReplyReady = 20,          // acknowledged reply read, applied on the next tick
+    ProbeStart = 30,          // a port just opened: the first wake-up goes out
+    ProbeFirstAnswer = 32,    // waiting for any line after the first wake-up
+    ProbeSecondAnswer = 34,   // waiting for a star line after the second
 };
 
 // The tester's ports are numbered 1 to PortCount.

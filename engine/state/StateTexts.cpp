@@ -7,7 +7,8 @@
 
 QString GetRValueString(const TesterState &s)
 {
-    if (s.vRPullUp <= 0) return QStringLiteral("-----");
+    if (s.vRPullUp <= 0)
+        return QStringLiteral("-----");
     switch (s.vRMode) {
     case 0: return QString::number(s.vRPullUp);   // QString::number never uses the locale
     case 1: return FormatDecimal(s.vRPullUp / 10.0, 1, 1);
@@ -44,7 +45,8 @@ QString SerialPanelText(const TesterState &s)
 QString DisplayVersion(const TesterState &s)
 {
     const double version = s.vSoftwareVersion / 10.0;
-    if (version >= 1) return QStringLiteral("Software Ver ") + FormatDecimal(version, 1, 1);
+    if (version >= 1)
+        return QStringLiteral("Software Ver ") + FormatDecimal(version, 1, 1);
     return QStringLiteral("Software Ver ???");
 }
 
@@ -67,18 +69,23 @@ QString FormatSampleTime(const QDateTime &t)
 {
     // Built by hand: month first and the 24-hour clock whatever the user's
     // locale, and cheap enough for every sample.
-    if (!t.isValid()) return QString();
+    if (!t.isValid())
+        return QString();
     const QDate date = t.date();
     const QTime time = t.time();
     char out[24];
     int len = 0;
-    auto put2 = [&](int v) { out[len++] = char('0' + v / 10 % 10); out[len++] = char('0' + v % 10); };
+    auto put2 = [&](int v) {
+        out[len++] = char('0' + v / 10 % 10);
+        out[len++] = char('0' + v % 10);
+    };
     put2(date.month());
     out[len++] = '/';
     put2(date.day());
     out[len++] = '/';
     const int year = date.year();
-    if (year < 0 || year > 9999) return QLocale::c().toString(t, QStringLiteral("MM/dd/yyyy HH:mm:ss"));
+    if (year < 0 || year > 9999)
+        return QLocale::c().toString(t, QStringLiteral("MM/dd/yyyy HH:mm:ss"));
     put2(year / 100);
     put2(year % 100);
     out[len++] = ' ';

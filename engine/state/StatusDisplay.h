@@ -16,10 +16,10 @@ public:
     virtual void showBarPanels() = 0;
     virtual void showVersion(const QString &text) = 0;   // the tester's software version, last panel
 
-    virtual void updateControls() = 0;       // the link became busy or free, or the run changed
-    virtual void showReadings() = 0;         // counters, limits and measurements of the last sample
-    virtual void showMode() = 0;             // the resistance mode and its units
-    virtual void showPullUp() = 0;           // the pull-up resistor
+    virtual void updateControls() = 0;   // the link became busy or free, or the run changed
+    virtual void showReadings() = 0;     // counters, limits and measurements of the last sample
+    virtual void showMode() = 0;         // the resistance mode and its units
+    virtual void showPullUp() = 0;       // the pull-up resistor
     virtual void showSerialNumber() = 0;
     virtual void showSampleDate(const QString &text) = 0;
 

@@ -4,8 +4,7 @@
 
 #include <algorithm>
 
-Station::Station(const StationOutside &outside, int pollPeriodMs)
-    : outside(outside), pollPeriodMs(pollPeriodMs)
+Station::Station(const StationOutside &outside, int pollPeriodMs) : outside(outside), pollPeriodMs(pollPeriodMs)
 {
     pollTimer.setObjectName("pollTimer");
     connect(&pollTimer, &QTimer::timeout, this, [this] { tick(); });
@@ -106,9 +105,8 @@ void Station::addSearcher(std::optional<int> searchAfterPort)
 // of the ports, and a new searcher goes on from the next port.
 void Station::join(int port)
 {
-    const auto place = std::find_if(testers.begin(), testers.end(), [port](const auto &tester) {
-        return tester->session().glance().port() > port;
-    });
+    const auto place = std::find_if(testers.begin(), testers.end(),
+                                    [port](const auto &tester) { return tester->session().glance().port() > port; });
     const int index = int(place - testers.begin());
     Q_EMIT testerAboutToJoin(index);
     testers.insert(place, std::move(searcher));
@@ -119,8 +117,8 @@ void Station::join(int port)
 
 void Station::changed(const StationTester *tester)
 {
-    const auto found = std::find_if(testers.begin(), testers.end(),
-                                    [tester](const auto &own) { return own.get() == tester; });
+    const auto found =
+        std::find_if(testers.begin(), testers.end(), [tester](const auto &own) { return own.get() == tester; });
     if (found != testers.end())
         Q_EMIT testerChanged(int(found - testers.begin()));
 }

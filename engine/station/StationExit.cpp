@@ -12,7 +12,7 @@ namespace {
 
 const QChar LineEnd = QLatin1Char('\n');
 
-} // namespace
+}   // namespace
 
 bool ReadyToExit(Station &station, MessageDialogs &dialogs)
 {
@@ -45,8 +45,8 @@ bool ReadyToExit(Station &station, MessageDialogs &dialogs)
         return true;
     const int16_t answer = dialogs.YesNoDialog(
         QStringLiteral("Save Data"),
-        QStringLiteral("These testers have test data or a test configuration that has not been saved:")
-            + LineEnd + unsaved.join(LineEnd) + LineEnd + LineEnd + QStringLiteral("Do you want to save them?"));
+        QStringLiteral("These testers have test data or a test configuration that has not been saved:") + LineEnd
+            + unsaved.join(LineEnd) + LineEnd + LineEnd + QStringLiteral("Do you want to save them?"));
     if (answer == AnswerNo)
         return true;
     if (answer != AnswerYes)

@@ -27,10 +27,9 @@ const ColumnText Columns[StationTableModel::ColumnCount] = {
     {"Data file", "The data file the tester's samples go to"},
 };
 
-} // namespace
+}   // namespace
 
-StationTableModel::StationTableModel(Station &station, QObject *parent)
-    : QAbstractTableModel(parent), station(station)
+StationTableModel::StationTableModel(Station &station, QObject *parent) : QAbstractTableModel(parent), station(station)
 {
     connect(&station, &Station::testerAboutToJoin, this, [this](int row) { beginInsertRows({}, row, row); });
     connect(&station, &Station::testerJoined, this, [this] { endInsertRows(); });
@@ -64,8 +63,7 @@ QString StationTableModel::CellText(const StationTester &tester, int column)
     case RateColumn: return RateText(summary.progress());
     case ToLimitColumn: return summary.timeToLimitText(s);
     case FailuresColumn: return sampled ? FailuresText(s) : QLatin1String(NotKnownText);
-    case DataFileColumn:
-        return s.DataFileOpen ? QFileInfo(s.DataFileName).fileName() : QStringLiteral("Not logging");
+    case DataFileColumn: return s.DataFileOpen ? QFileInfo(s.DataFileName).fileName() : QStringLiteral("Not logging");
     default: return QString();
     }
 }
@@ -77,8 +75,7 @@ QVariant StationTableModel::data(const QModelIndex &index, int role) const
     const StationTester &tester = station.tester(index.row());
     const bool lost = tester.session().glance().link().alarm();
     switch (role) {
-    case Qt::DisplayRole:
-        return CellText(tester, index.column());
+    case Qt::DisplayRole: return CellText(tester, index.column());
     case Qt::AccessibleTextRole: {
         // The marks a view draws are told in words to a screen reader.
         QString text = CellText(tester, index.column());
@@ -87,18 +84,14 @@ QVariant StationTableModel::data(const QModelIndex &index, int role) const
         return text;
     }
     case Qt::AccessibleDescriptionRole:
-    case Qt::ToolTipRole:
-        return QLatin1String(Columns[index.column()].toolTip);
-    case LinkLostRole:
-        return lost;
-    case NewFailureRole:
-        return tester.newFailure();
+    case Qt::ToolTipRole: return QLatin1String(Columns[index.column()].toolTip);
+    case LinkLostRole: return lost;
+    case NewFailureRole: return tester.newFailure();
     case CycleShareRole: {
         const TesterState &s = tester.session().state();
         return tester.session().trendHistory().empty() ? -1.0 : CycleShare(s.CycleCount, s.vCycleLimit);
     }
-    default:
-        return QVariant();
+    default: return QVariant();
     }
 }
 
@@ -108,12 +101,9 @@ QVariant StationTableModel::headerData(int section, Qt::Orientation orientation,
         return QVariant();
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::AccessibleTextRole:
-        return QLatin1String(Columns[section].caption);
+    case Qt::AccessibleTextRole: return QLatin1String(Columns[section].caption);
     case Qt::ToolTipRole:
-    case Qt::AccessibleDescriptionRole:
-        return QLatin1String(Columns[section].toolTip);
-    default:
-        return QVariant();
+    case Qt::AccessibleDescriptionRole: return QLatin1String(Columns[section].toolTip);
+    default: return QVariant();
     }
 }

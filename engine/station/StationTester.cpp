@@ -6,8 +6,8 @@
 
 QString TesterName(const TesterState &s, const RunGlance &summary)
 {
-    const QString port = summary.port() > 0 ? QStringLiteral("Comm %1").arg(summary.port())
-                                            : QStringLiteral("a new tester");
+    const QString port =
+        summary.port() > 0 ? QStringLiteral("Comm %1").arg(summary.port()) : QStringLiteral("a new tester");
     if (s.vSerialNumber.trimmed().isEmpty())
         return port;
     return s.vSerialNumber.trimmed() + QStringLiteral(" on ") + port;
@@ -18,8 +18,8 @@ StationTester::StationTester(const StationOutside &outside, PortClaims &claims)
 {
     // Each tester's runs go to the archive on their own: the archive keys
     // them by the tester's serial number.
-    SessionOutside own{outside.newPort(), store, dialogs, outside.dataFileDialog, outside.configFileDialog,
-                       outside.archive, &claims};
+    SessionOutside own{outside.newPort(),        store,           dialogs, outside.dataFileDialog,
+                       outside.configFileDialog, outside.archive, &claims};
     testerSession = std::make_unique<TesterSession>(own, 0);
 }
 

@@ -15,10 +15,7 @@ public:
     {
     }
 
-    void ErrorDialog(const QString &title, const QString &text) override
-    {
-        shared.ErrorDialog(named(title), text);
-    }
+    void ErrorDialog(const QString &title, const QString &text) override { shared.ErrorDialog(named(title), text); }
     int16_t YesNoDialog(const QString &title, const QString &text) override
     {
         return shared.YesNoDialog(named(title), text);

@@ -19,8 +19,8 @@ class ConfigDownload
 public:
     ConfigDownload(TesterState &state, Commands &commands, CounterReset &reset);
 
-    void StartOrdinaryDownload();        // from the contact
-    void StartMasterDownload();          // from the serial number
+    void StartOrdinaryDownload();   // from the contact
+    void StartMasterDownload();     // from the serial number
 
     // The tester acknowledged the value command `command` of a download:
     // send the next step of the chain.

@@ -3,9 +3,7 @@
 #include "engine/link/Commands.h"
 #include "engine/state/TesterState.h"
 
-CounterReset::CounterReset(TesterState &state, Commands &commands) : s(state), cmds(commands)
-{
-}
+CounterReset::CounterReset(TesterState &state, Commands &commands) : s(state), cmds(commands) {}
 
 void CounterReset::SetClearAll()
 {
@@ -17,7 +15,11 @@ void CounterReset::SetClearAll()
 
 void CounterReset::DoNextClear(Command lastCommand)
 {
-    const struct { Command clear; bool selected; } steps[] = {
+    const struct
+    {
+        Command clear;
+        bool selected;
+    } steps[] = {
         {Command::ClearMinMax, s.ClearMinMax},
         {Command::ClearFailCount, s.ClearFailCount},
         {Command::ClearSeqCount, s.ClearSeqCount},
@@ -28,7 +30,7 @@ void CounterReset::DoNextClear(Command lastCommand)
         while (next < 4 && steps[next].clear != lastCommand)
             ++next;
         if (next == 4)
-            return;                      // not a step of this chain
+            return;   // not a step of this chain
         ++next;
     }
     for (; next < 4; ++next) {

@@ -14,7 +14,7 @@ class CounterReset
 public:
     CounterReset(TesterState &state, Commands &commands);
 
-    void SetClearAll();                  // select all four items again
+    void SetClearAll();                      // select all four items again
     void DoNextClear(Command lastCommand);   // None starts the chain; else the command just acknowledged
 
 private:

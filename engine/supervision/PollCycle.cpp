@@ -18,12 +18,12 @@ void countTick(TesterState::Integer &count)
     count = TesterState::Integer(count < 0 ? ReplyTimeoutTicks : std::min(count + 1, ReplyTimeoutTicks));
 }
 
-} // namespace
+}   // namespace
 
-PollCycle::PollCycle(TesterState &state, SerialLink &serialLink, Commands &commands,
-                     TesterView &testerView, ReplyEffects &replyEffects)
-    : s(state), link(serialLink), cmds(commands), view(testerView), linkEvents(testerView),
-      runEvents(testerView), replies(replyEffects)
+PollCycle::PollCycle(TesterState &state, SerialLink &serialLink, Commands &commands, TesterView &testerView,
+                     ReplyEffects &replyEffects)
+    : s(state), link(serialLink), cmds(commands), view(testerView), linkEvents(testerView), runEvents(testerView),
+      replies(replyEffects)
 {
 }
 
@@ -247,7 +247,7 @@ void PollCycle::probeSecondAnswer()
     }
     if (!link.GetSerial() || !link.ReplyLine.startsWith(QLatin1Char('*')))
         return;
-    link.takePendingSignals();             // the first record follows anyway
+    link.takePendingSignals();   // the first record follows anyway
     s.link.step = LinkStep::Idle;
     cmds.SendCommand(Command::Hello);
     link.ShowCommMessage(QStringLiteral("Tester Found On Comm ") + QString::number(s.link.port));

@@ -26,11 +26,10 @@ struct TesterState;
 class PollCycle
 {
 public:
-    static constexpr int SlowTaskPeriod = 9;     // ticks between status and LED updates
+    static constexpr int SlowTaskPeriod = 9;   // ticks between status and LED updates
     static constexpr int FoundMessagePeriods = 6;
 
-    PollCycle(TesterState &state, SerialLink &link, Commands &commands, TesterView &view,
-              ReplyEffects &replies);
+    PollCycle(TesterState &state, SerialLink &link, Commands &commands, TesterView &view, ReplyEffects &replies);
 
     void Tick();
     // Gives up the port, if one is open, and searches from port 1 again:
@@ -66,6 +65,6 @@ private:
     RunListener &runEvents;
     ReplyEffects &replies;
     int ledDrawn = 1;
-    bool testerFound = false;   // a tester answered on the open port
+    bool testerFound = false;          // a tester answered on the open port
     QMap<int, QString> openProblems;   // why ports of this search did not open, by port
 };

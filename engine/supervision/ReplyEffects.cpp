@@ -5,10 +5,10 @@
 #include "engine/link/WaitState.h"
 #include "engine/state/DataDecoder.h"
 #include "engine/state/DataFormat.h"
+#include "engine/state/ManualDisplay.h"
 #include "engine/state/NumberReader.h"
 #include "engine/state/StateTexts.h"
 #include "engine/state/TesterState.h"
-#include "engine/state/ManualDisplay.h"
 #include "engine/state/TesterView.h"
 #include "engine/supervision/ConfigDownload.h"
 #include "engine/supervision/CounterReset.h"
@@ -75,11 +75,10 @@ constexpr SingleValue singleValues[] = {
     I(Command::ReadErrorCode, &TesterState::vErrorCode),
 };
 
-} // namespace
+}   // namespace
 
-ReplyEffects::ReplyEffects(TesterState &state, SerialLink &serialLink, Commands &commands,
-                           TesterView &testerView, DataDecoder &dataDecoder,
-                           CounterReset &counterReset, ConfigDownload &configDownload)
+ReplyEffects::ReplyEffects(TesterState &state, SerialLink &serialLink, Commands &commands, TesterView &testerView,
+                           DataDecoder &dataDecoder, CounterReset &counterReset, ConfigDownload &configDownload)
     : s(state), link(serialLink), cmds(commands), view(testerView), runEvents(testerView), decoder(dataDecoder),
       reset(counterReset), download(configDownload)
 {
@@ -166,9 +165,7 @@ bool ReplyEffects::applyRunControl(Command command)
         cmds.SendCommand(Command::SampleData);
         return true;
     case Command::RunToLimits:
-    case Command::RunOnce:
-        runStarted(command, 1);
-        return true;
+    case Command::RunOnce: runStarted(command, 1); return true;
     case Command::RunNoLimit:
         runStarted(command, 2);   // no limit: the LED blinks
         return true;
@@ -187,8 +184,7 @@ bool ReplyEffects::applyRunControl(Command command)
         s.LEDState = 1;
         WaitStateClear(s, view);
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -219,8 +215,7 @@ bool ReplyEffects::applyShownValue(Command command)
         ReadLong(link.ReplyLine, s.vRPullUp);
         view.showPullUp();
         break;
-    default:
-        return false;
+    default: return false;
     }
     WaitStateClear(s, view);
     return true;
@@ -231,18 +226,12 @@ void ReplyEffects::Apply(Command command)
     if (applySingleValue(command) || applyRunControl(command) || applyShownValue(command))
         return;
     switch (command) {
-    case Command::Reserved171:
-        WaitStateClear(s, view);
-        return;
-    case Command::SampleData:
-        sampleReceived();
-        return;
+    case Command::Reserved171: WaitStateClear(s, view); return;
+    case Command::SampleData: sampleReceived(); return;
     case Command::ClearMinMax:
     case Command::ClearFailCount:
     case Command::ClearSeqCount:
-    case Command::ClearCycleCount:
-        reset.DoNextClear(command);
-        return;
+    case Command::ClearCycleCount: reset.DoNextClear(command); return;
     default:
         if (command >= Command::WriteSerialNumber && command <= Command::WriteMaxUpBounceTol)
             download.OnReply(command);

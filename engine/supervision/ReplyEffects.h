@@ -20,8 +20,8 @@ struct TesterState;
 class ReplyEffects
 {
 public:
-    ReplyEffects(TesterState &state, SerialLink &link, Commands &commands, TesterView &view,
-                 DataDecoder &decoder, CounterReset &reset, ConfigDownload &download);
+    ReplyEffects(TesterState &state, SerialLink &link, Commands &commands, TesterView &view, DataDecoder &decoder,
+                 CounterReset &reset, ConfigDownload &download);
 
     // Who hears of each decoded sample; may be null.
     // What the manual control shows of the piston and the reading; may be null.

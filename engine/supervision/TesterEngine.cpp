@@ -13,23 +13,49 @@ TesterEngine::TesterEngine(TesterState &state, SerialPort &port, TesterView &vie
       dataDecoder(std::make_unique<DataDecoder>(state, serialLink.ReplyLine)),
       counterReset(std::make_unique<CounterReset>(state, cmds)),
       download(std::make_unique<ConfigDownload>(state, cmds, *counterReset)),
-      replies(std::make_unique<ReplyEffects>(state, serialLink, cmds, view, *dataDecoder,
-                                             *counterReset, *download)),
+      replies(std::make_unique<ReplyEffects>(state, serialLink, cmds, view, *dataDecoder, *counterReset, *download)),
       poll(std::make_unique<PollCycle>(state, serialLink, cmds, view, *replies))
 {
 }
 
 TesterEngine::~TesterEngine() = default;
 
-void TesterEngine::setManualDisplay(ManualDisplay *display) { replies->setManualDisplay(display); }
-void TesterEngine::setSampleListener(SampleListener *listener) { replies->setSampleListener(listener); }
-void TesterEngine::Tick() { poll->Tick(); }
-void TesterEngine::restartSearch() { poll->restartSearch(); }
-bool TesterEngine::CommReady() const { return serialLink.CommReady(); }
-int TesterEngine::ledDrawing() const { return poll->ledDrawing(); }
-void TesterEngine::SendCommand(Command command) { cmds.SendCommand(command); }
-void TesterEngine::SendValueCommand(Command command, const QString &value) { cmds.SendValueCommand(command, value); }
-void TesterEngine::SetClearAll() { counterReset->SetClearAll(); }
+void TesterEngine::setManualDisplay(ManualDisplay *display)
+{
+    replies->setManualDisplay(display);
+}
+void TesterEngine::setSampleListener(SampleListener *listener)
+{
+    replies->setSampleListener(listener);
+}
+void TesterEngine::Tick()
+{
+    poll->Tick();
+}
+void TesterEngine::restartSearch()
+{
+    poll->restartSearch();
+}
+bool TesterEngine::CommReady() const
+{
+    return serialLink.CommReady();
+}
+int TesterEngine::ledDrawing() const
+{
+    return poll->ledDrawing();
+}
+void TesterEngine::SendCommand(Command command)
+{
+    cmds.SendCommand(command);
+}
+void TesterEngine::SendValueCommand(Command command, const QString &value)
+{
+    cmds.SendValueCommand(command, value);
+}
+void TesterEngine::SetClearAll()
+{
+    counterReset->SetClearAll();
+}
 
 void TesterEngine::DoNextClear(Command lastCommand)
 {
@@ -50,6 +76,15 @@ void TesterEngine::StartMasterDownload()
     download->StartMasterDownload();
 }
 
-SerialLink &TesterEngine::link() { return serialLink; }
-Commands &TesterEngine::commands() { return cmds; }
-DataDecoder &TesterEngine::decoder() { return *dataDecoder; }
+SerialLink &TesterEngine::link()
+{
+    return serialLink;
+}
+Commands &TesterEngine::commands()
+{
+    return cmds;
+}
+DataDecoder &TesterEngine::decoder()
+{
+    return *dataDecoder;
+}

@@ -119,7 +119,7 @@ double distanceTo(const TrendHistory::Span &span, TrendAxis axis, double x)
     return x < span.low[a] ? span.low[a] - x : x > span.high[a] ? x - span.high[a] : 0.0;
 }
 
-} // namespace
+}   // namespace
 
 int64_t TrendWallClockMs(int year, int month, int day, int hour, int minute, int second, int ms)
 {
@@ -142,7 +142,6 @@ QDateTime TrendWallClock(int64_t ms)
 {
     return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
 }
-
 
 TrendLimits::TrendLimits()
 {
@@ -366,7 +365,7 @@ void TrendHistory::clear()
 size_t TrendHistory::bytesUsed() const
 {
     return blocks.capacity() * sizeof(blocks[0]) + blocks.size() * BlockSize * sizeof(TrendSample)
-        + limitSegments.capacity() * sizeof(Segment) + spanList.capacity() * sizeof(Span);
+           + limitSegments.capacity() * sizeof(Segment) + spanList.capacity() * sizeof(Span);
 }
 
 TrendReading TrendReadingFromState(const TesterState &s)

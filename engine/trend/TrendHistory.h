@@ -35,8 +35,8 @@ struct TrendLimits
 {
     TrendLimits();
 
-    int32_t mode = -1;          // 0 resistance (ohms), 1 current (mA), 2 voltage (volts)
-    int32_t contactCode = 0;    // 16/32 down/up stroke tested, 64/128 their bounce tested
+    int32_t mode = -1;         // 0 resistance (ohms), 1 current (mA), 2 voltage (volts)
+    int32_t contactCode = 0;   // 16/32 down/up stroke tested, 64/128 their bounce tested
     float minContact[2], maxContact[2];
     float maxBounce[2];
     float minTime[2], maxTime[2];
@@ -52,9 +52,9 @@ struct TrendReading
     int64_t timeMs = TrendUnknownTime;
     int32_t cycleCount = 0;
     int32_t failCount = 0;
-    float contact[2];           // last reading in the unit of the mode; +inf open; NaN unknown
-    float bounce[2];            // last bounce time in seconds; NaN when the tester does not report it
-    float strokeTime[2];        // last stroke time in seconds
+    float contact[2];      // last reading in the unit of the mode; +inf open; NaN unknown
+    float bounce[2];       // last bounce time in seconds; NaN when the tester does not report it
+    float strokeTime[2];   // last stroke time in seconds
     TrendLimits limits;
 };
 
@@ -62,15 +62,15 @@ struct TrendReading
 struct TrendSample
 {
     enum Flag : uint8_t {
-        NewFailure = 1,         // the failure count rose with this sample
-        CounterRestart = 2,     // the tester's cycle count went back (its counters were reset)
-        SessionStart = 4,       // a new recording began here (a data log header between samples)
+        NewFailure = 1,       // the failure count rose with this sample
+        CounterRestart = 2,   // the tester's cycle count went back (its counters were reset)
+        SessionStart = 4,     // a new recording began here (a data log header between samples)
     };
 
-    int64_t cycle;              // cycles since the history began, continued across counter resets
-    int64_t timeMs;             // wall clock, or TrendUnknownTime
+    int64_t cycle;    // cycles since the history began, continued across counter resets
+    int64_t timeMs;   // wall clock, or TrendUnknownTime
     int32_t failCount;
-    float contact[2];           // NaN also when the stroke is not tested
+    float contact[2];   // NaN also when the stroke is not tested
     float bounce[2];
     float strokeTime[2];
     uint8_t flags;
@@ -88,9 +88,9 @@ struct TrendSample
 // How the line runs from one sample to the next.
 enum class TrendJoin {
     Joined,
-    CounterRestart,             // the line breaks
-    Gap,                        // a pause far longer than the usual interval: a new session begins
-    NewSession,                 // a recording appended to another: a new session begins
+    CounterRestart,   // the line breaks
+    Gap,              // a pause far longer than the usual interval: a new session begins
+    NewSession,       // a recording appended to another: a new session begins
 };
 
 // How the line runs from one sample to the next, a pause longer than gapMs
@@ -119,7 +119,7 @@ class TrendHistory
 public:
     struct Segment
     {
-        size_t first;           // index of the first sample judged by these limits
+        size_t first;   // index of the first sample judged by these limits
         TrendLimits limits;
     };
 

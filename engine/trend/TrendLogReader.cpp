@@ -24,32 +24,51 @@ constexpr size_t LineLimit = 4096;
 
 // What a column may hold, as the program writes it.
 enum Kind : char {
-    Date,        // "mm/dd/yyyy hh:mm:ss"
-    Count,       // the tester's counters, never negative
-    Integer,     // limits, codes
-    Contact,     // a number, or "???" when the range or mode was not known
-    Bounce,      // a number, or "?" from testers before software 1.2
-    Number,      // times and the version
-    Range,       // a number, "-----" before a range was known, "----" for an unknown mode
-    Text,        // the serial number
+    Date,      // "mm/dd/yyyy hh:mm:ss"
+    Count,     // the tester's counters, never negative
+    Integer,   // limits, codes
+    Contact,   // a number, or "???" when the range or mode was not known
+    Bounce,    // a number, or "?" from testers before software 1.2
+    Number,    // times and the version
+    Range,     // a number, "-----" before a range was known, "----" for an unknown mode
+    Text,      // the serial number
 };
 
 constexpr Kind Columns[ColumnCount] = {
-    Date, Count, Count, Count,                       // DtTm CyCnt FlCnt SqCnt
-    Contact, Contact, Contact, Contact,              // MnDwR MxDwR MnUpR MxUpR
-    Number, Number, Contact, Contact,                // DwBnc UpBnc LstDR LstUR
-    Bounce, Bounce, Number, Number,                  // LstDnBnc LstUpBnc LstDT LstUT
-    Integer, Integer, Integer, Integer,              // ErrCd CyLim FlLim SqLim
-    Contact, Contact, Contact, Contact,              // MnDwTol MxDwTol MnUpTol MxUpTol
-    Number, Number, Number, Number, Number, Number,  // DwBncTol UpBncTol MnDwT MxDwT MnUpT MxUpT
-    Contact, Contact, Integer, Integer,              // BncL BncU ConTyp Rmode
-    Range, Number, Text,                             // Rpull Ver SN
+    Date,    Count,   Count,   Count,                     // DtTm CyCnt FlCnt SqCnt
+    Contact, Contact, Contact, Contact,                   // MnDwR MxDwR MnUpR MxUpR
+    Number,  Number,  Contact, Contact,                   // DwBnc UpBnc LstDR LstUR
+    Bounce,  Bounce,  Number,  Number,                    // LstDnBnc LstUpBnc LstDT LstUT
+    Integer, Integer, Integer, Integer,                   // ErrCd CyLim FlLim SqLim
+    Contact, Contact, Contact, Contact,                   // MnDwTol MxDwTol MnUpTol MxUpTol
+    Number,  Number,  Number,  Number,  Number, Number,   // DwBncTol UpBncTol MnDwT MxDwT MnUpT MxUpT
+    Contact, Contact, Integer, Integer,                   // BncL BncU ConTyp Rmode
+    Range,   Number,  Text,                               // Rpull Ver SN
 };
 
 enum Column {
-    DtTm = 0, CyCnt = 1, FlCnt = 2, LstDR = 10, LstUR = 11, LstDnBnc = 12, LstUpBnc = 13, LstDT = 14, LstUT = 15,
-    MnDwTol = 20, MxDwTol = 21, MnUpTol = 22, MxUpTol = 23, DwBncTol = 24, UpBncTol = 25,
-    MnDwT = 26, MxDwT = 27, MnUpT = 28, MxUpT = 29, ConTyp = 32, Rmode = 33, Rpull = 34,
+    DtTm = 0,
+    CyCnt = 1,
+    FlCnt = 2,
+    LstDR = 10,
+    LstUR = 11,
+    LstDnBnc = 12,
+    LstUpBnc = 13,
+    LstDT = 14,
+    LstUT = 15,
+    MnDwTol = 20,
+    MxDwTol = 21,
+    MnUpTol = 22,
+    MxUpTol = 23,
+    DwBncTol = 24,
+    UpBncTol = 25,
+    MnDwT = 26,
+    MxDwT = 27,
+    MnUpT = 28,
+    MxUpT = 29,
+    ConTyp = 32,
+    Rmode = 33,
+    Rpull = 34,
 };
 
 bool is(const char *begin, const char *end, const char *text)
@@ -93,8 +112,7 @@ bool readDate(const char *begin, const char *end, double &value)
 // are gathered as integers and divided once, which rounds as exactly as a
 // library reader and is several times faster; a longer number goes to the
 // library (gathering its digits would overflow from the 19th on).
-constexpr double PowersOfTen[] = {1,   1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr double PowersOfTen[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 constexpr int ExactDigits = int(std::size(PowersOfTen)) - 1;
 
 // What a 32-bit field of the tester may hold, its minimum included.
@@ -128,8 +146,7 @@ bool readNumber(const char *begin, const char *end, double &value, bool integer 
         return false;
     if (count > ExactDigits) {
         const auto [at, error] = std::from_chars(begin, end, value, std::chars_format::fixed);
-        return error == std::errc() && at == end && std::isfinite(value)
-            && (!integer || fitsInteger(value));
+        return error == std::errc() && at == end && std::isfinite(value) && (!integer || fitsInteger(value));
     }
     value = double(negative ? -digits : digits) / PowersOfTen[decimals];
     return !integer || fitsInteger(value);
@@ -165,7 +182,7 @@ float contact(double value, int mode, double range)
     return float(value);
 }
 
-} // namespace
+}   // namespace
 
 bool ParseTrendLine(const char *begin, const char *end, TrendReading &reading)
 {
@@ -232,7 +249,7 @@ TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history)
 
     const size_t headerLength = std::strlen(DataLogHeader);
     TrendReading reading;
-    std::vector<char> line;       // the part of a line that ended a chunk
+    std::vector<char> line;   // the part of a line that ended a chunk
     bool overlong = false;
 
     const auto takeLine = [&](const char *begin, const char *end) {
@@ -253,8 +270,7 @@ TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history)
     };
 
     // A small log needs no buffer of a whole chunk (a pipe tells no size).
-    const qint64 chunkBytes =
-        file.isSequential() ? ChunkBytes : std::clamp(file.size(), MinChunkBytes, ChunkBytes);
+    const qint64 chunkBytes = file.isSequential() ? ChunkBytes : std::clamp(file.size(), MinChunkBytes, ChunkBytes);
     std::vector<char> chunk(static_cast<size_t>(chunkBytes));
     for (;;) {
         const qint64 got = file.read(chunk.data(), chunkBytes);

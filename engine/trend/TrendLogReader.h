@@ -8,10 +8,10 @@
 // What reading a data log into a history found.
 struct TrendLogResult
 {
-    bool opened = false;        // the file could be read to its end
-    QString problem;            // why not: "there is no such file", "it is a folder, not a file", ...
-    int64_t samples = 0;        // lines taken into the history
-    int64_t skipped = 0;        // lines that are not valid samples (the header is not counted)
+    bool opened = false;   // the file could be read to its end
+    QString problem;       // why not: "there is no such file", "it is a folder, not a file", ...
+    int64_t samples = 0;   // lines taken into the history
+    int64_t skipped = 0;   // lines that are not valid samples (the header is not counted)
 };
 
 // Reads a data log of this program (37 comma-separated columns, testers with

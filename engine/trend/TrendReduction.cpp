@@ -88,7 +88,7 @@ using SeriesValues = std::array<float, SeriesCount>;
 SeriesValues valuesOf(const TrendSample &s)
 {
     static_assert(SeriesCount == 7, "one value for each series");
-    return {s.contact[TrendDown], s.contact[TrendUp], s.bounce[TrendDown], s.bounce[TrendUp],
+    return {s.contact[TrendDown],    s.contact[TrendUp],    s.bounce[TrendDown], s.bounce[TrendUp],
             s.strokeTime[TrendDown], s.strokeTime[TrendUp], float(s.failCount)};
 }
 
@@ -108,10 +108,9 @@ class Reducer
 {
 public:
     Reducer(const TrendHistory &history, TrendAxis axis, TrendRange range, int columns)
-        : history(history), axis(axis), range(range), columns(columns), scale(range, columns),
-          gap(history.gapMs()), head(size_t(SeriesCount) * size_t(columns)), tail(head.size()),
-          broken(size_t(columns)), failureAt(size_t(columns), NaN), sessionAt(size_t(columns), NaN),
-          failures(size_t(columns))
+        : history(history), axis(axis), range(range), columns(columns), scale(range, columns), gap(history.gapMs()),
+          head(size_t(SeriesCount) * size_t(columns)), tail(head.size()), broken(size_t(columns)),
+          failureAt(size_t(columns), NaN), sessionAt(size_t(columns), NaN), failures(size_t(columns))
     {
         openAt[0] = openAt[1] = failureAt;
     }
@@ -224,10 +223,7 @@ private:
         localColumn = -1;
     }
 
-    size_t cell(int series, int column) const
-    {
-        return size_t(series) * size_t(columns) + size_t(column);
-    }
+    size_t cell(int series, int column) const { return size_t(series) * size_t(columns) + size_t(column); }
 
     void collectSeries(TrendReduction &out) const
     {
@@ -256,7 +252,8 @@ private:
             std::vector<Extremes> cells(steps ? 0 : size_t(columns));
             for (size_t k = 0; k < segments.size(); ++k) {
                 const size_t end = k + 1 < segments.size() ? segments[k + 1].first : history.size() - 1;
-                const double start = history.at(segments[k].first).position(axis), stop = history.at(end).position(axis);
+                const double start = history.at(segments[k].first).position(axis),
+                             stop = history.at(end).position(axis);
                 const float y = LimitValue(segments[k].limits, TrendLimitSeries(which));
                 if (std::isnan(start) || std::isnan(stop)) {
                     appendBreak(line);
@@ -316,7 +313,7 @@ private:
     bool localAfterBreak = false;
 };
 
-} // namespace
+}   // namespace
 
 float SeriesValue(const TrendSample &sample, TrendSeries series)
 {

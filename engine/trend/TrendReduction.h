@@ -9,14 +9,28 @@
 
 // The quantities the Trend window draws, each a line along the axis.
 enum TrendSeries : int {
-    ContactDownSeries, ContactUpSeries, BounceDownSeries, BounceUpSeries, TimeDownSeries, TimeUpSeries,
-    FailureSeries, SeriesCount
+    ContactDownSeries,
+    ContactUpSeries,
+    BounceDownSeries,
+    BounceUpSeries,
+    TimeDownSeries,
+    TimeUpSeries,
+    FailureSeries,
+    SeriesCount
 };
 
 // The limits drawn beside them.
 enum TrendLimitSeries : int {
-    MinContactDownLimit, MaxContactDownLimit, MinContactUpLimit, MaxContactUpLimit,
-    BounceDownLimit, BounceUpLimit, MinTimeDownLimit, MaxTimeDownLimit, MinTimeUpLimit, MaxTimeUpLimit,
+    MinContactDownLimit,
+    MaxContactDownLimit,
+    MinContactUpLimit,
+    MaxContactUpLimit,
+    BounceDownLimit,
+    BounceUpLimit,
+    MinTimeDownLimit,
+    MaxTimeDownLimit,
+    MinTimeUpLimit,
+    MaxTimeUpLimit,
     LimitCount
 };
 
@@ -42,7 +56,8 @@ class TrendColumnScale
 {
 public:
     TrendColumnScale(TrendRange range, int columns)
-        : first(range.from), lastColumn(std::max(1, columns) - 1), perUnit(range.span() > 0 ? columns / range.span() : 0)
+        : first(range.from), lastColumn(std::max(1, columns) - 1),
+          perUnit(range.span() > 0 ? columns / range.span() : 0)
     {
     }
 
@@ -73,10 +88,10 @@ struct TrendReduction
     TrendRange range;
     QList<QPointF> series[SeriesCount];
     QList<QPointF> limits[LimitCount];
-    QList<double> openAt[2];       // the first open reading of each column holding one, down and up stroke
-    QList<double> failureAt;       // the first new failure of each column holding any ...
-    QList<int> failureCount;       // ... and how many new failures that column holds
-    QList<double> sessionAt;       // the first session start of each column holding one
+    QList<double> openAt[2];   // the first open reading of each column holding one, down and up stroke
+    QList<double> failureAt;   // the first new failure of each column holding any ...
+    QList<int> failureCount;   // ... and how many new failures that column holds
+    QList<double> sessionAt;   // the first session start of each column holding one
 };
 
 inline bool IsLineBreak(const QPointF &point)

@@ -36,10 +36,10 @@ constexpr double Second = 1000, Minute = 60 * Second, Hour = 60 * Minute, Day = 
 
 double timeStep(double rough)
 {
-    static const double Steps[] = {100, 200, 500, Second, 2 * Second, 5 * Second, 10 * Second, 15 * Second,
-                                   30 * Second, Minute, 2 * Minute, 5 * Minute, 10 * Minute, 15 * Minute,
-                                   30 * Minute, Hour, 2 * Hour, 3 * Hour, 6 * Hour, 12 * Hour, Day, 2 * Day,
-                                   7 * Day, 14 * Day};
+    static const double Steps[] = {100,         200,         500,         Second,  2 * Second, 5 * Second,
+                                   10 * Second, 15 * Second, 30 * Second, Minute,  2 * Minute, 5 * Minute,
+                                   10 * Minute, 15 * Minute, 30 * Minute, Hour,    2 * Hour,   3 * Hour,
+                                   6 * Hour,    12 * Hour,   Day,         2 * Day, 7 * Day,    14 * Day};
     for (const double step : Steps) {
         if (step >= rough)
             return step;
@@ -56,7 +56,7 @@ QString timeLabel(const QDateTime &at, double step, const QDateTime &before)
         const bool newYear = !before.isValid() || before.date().year() != at.date().year();
         return QLocale::c().toString(at, newYear ? QStringLiteral("MM/dd/yyyy") : QStringLiteral("MM/dd"));
     }
-    const QString time = step < Second  ? QStringLiteral("hh:mm:ss.zzz")
+    const QString time = step < Second   ? QStringLiteral("hh:mm:ss.zzz")
                          : step < Minute ? QStringLiteral("hh:mm:ss")
                                          : QStringLiteral("hh:mm");
     return QLocale::c().toString(at, newDay ? QStringLiteral("MM/dd ") + time : time);
@@ -77,7 +77,7 @@ QList<TrendTick> ticksAt(double low, double high, double step, int maxTicks, Lab
     return ticks;
 }
 
-} // namespace
+}   // namespace
 
 QList<TrendTick> ValueTicks(double low, double high, int maxTicks, bool counting)
 {

@@ -8,7 +8,7 @@ namespace {
 constexpr double SmallestCycles = 4;
 constexpr double SmallestMs = 4000;
 
-} // namespace
+}   // namespace
 
 TrendRange WholeRun(const TrendHistory &history, TrendAxis axis)
 {

@@ -5,7 +5,7 @@
 bool WebAddress::loopback() const
 {
     return host == QLatin1String("localhost") || host == QLatin1String("::1")
-        || (host.startsWith(QLatin1String("127.")) && host.count(QLatin1Char('.')) == 3);
+           || (host.startsWith(QLatin1String("127.")) && host.count(QLatin1Char('.')) == 3);
 }
 
 QString ParseWebAddress(const QString &text, WebAddress &address)

@@ -33,7 +33,7 @@ const char *LinkWord(LinkHistory::State state)
     return "searching";
 }
 
-} // namespace
+}   // namespace
 
 QJsonObject TesterJson(const TesterSession &session)
 {
@@ -41,8 +41,7 @@ QJsonObject TesterJson(const TesterSession &session)
     const RunGlance &glance = session.glance();
     const RunProgress &progress = glance.progress();
     const QString serial = s.vSerialNumber.trimmed();
-    const int64_t toLimit =
-        progress.secondsToLimit(s.CycleCount, s.vCycleLimit, EndsAtCycleLimit(glance.runMode(s)));
+    const int64_t toLimit = progress.secondsToLimit(s.CycleCount, s.vCycleLimit, EndsAtCycleLimit(glance.runMode(s)));
     const bool sampled = !session.trendHistory().empty();
     QJsonObject o;
     o["serial"] = serial.isEmpty() ? QJsonValue() : QJsonValue(serial);

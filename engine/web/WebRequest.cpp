@@ -67,7 +67,7 @@ WebDecision Route(const QByteArray &path)
     return Refuse(404, "No such page.");
 }
 
-} // namespace
+}   // namespace
 
 bool SameSecret(const QByteArray &a, const QByteArray &b)
 {
@@ -179,7 +179,7 @@ bool IsToken(const QByteArray &text)
     return true;
 }
 
-} // namespace
+}   // namespace
 
 qsizetype HeadEnd(const QByteArray &bytes)
 {

@@ -16,14 +16,14 @@ struct WebRequest
 
 // What a request asks for, once it passed the checks.
 enum class WebRoute {
-    Refused,        // answered with an error status, nothing more
-    Page,           // GET /
-    Testers,        // GET /api/testers
-    TesterTrend,    // GET /api/testers/INDEX/trend
-    Runs,           // GET /api/runs
-    RunSamples,     // GET /api/runs/ID/samples
-    RunDatalog,     // GET /api/runs/ID/datalog
-    RunReport,      // GET /api/runs/ID/report.pdf
+    Refused,       // answered with an error status, nothing more
+    Page,          // GET /
+    Testers,       // GET /api/testers
+    TesterTrend,   // GET /api/testers/INDEX/trend
+    Runs,          // GET /api/runs
+    RunSamples,    // GET /api/runs/ID/samples
+    RunDatalog,    // GET /api/runs/ID/datalog
+    RunReport,     // GET /api/runs/ID/report.pdf
 };
 
 // The answer to a request: its status and, for a refusal, the body that
@@ -32,10 +32,10 @@ struct WebDecision
 {
     int status = 200;
     WebRoute route = WebRoute::Refused;
-    qint64 id = 0;               // the run's id, or the tester's index
-    QByteArray reason;           // a refusal's text
+    qint64 id = 0;                                  // the run's id, or the tester's index
+    QByteArray reason;                              // a refusal's text
     QList<QPair<QByteArray, QByteArray>> headers;   // Allow, WWW-Authenticate
-    bool headOnly = false;       // HEAD: the headers without the body
+    bool headOnly = false;                          // HEAD: the headers without the body
 };
 
 // Limits on what the web view reads of a request. Longer request lines and

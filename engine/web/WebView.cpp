@@ -25,7 +25,7 @@ WebView::Reply Body(const QByteArray &contentType, const QByteArray &body)
     return reply;
 }
 
-} // namespace
+}   // namespace
 
 WebView::WebView(Sessions sessions, QByteArray page) : sessions(std::move(sessions)), page(std::move(page)) {}
 
@@ -95,7 +95,7 @@ WebView::Reply WebView::runReply(const WebDecision &decision) const
     reply.contentType = json ? JsonType : QByteArray("text/plain; charset=us-ascii");
     if (!json)
         reply.headers.append(qMakePair(QByteArray("Content-Disposition"),
-                                        "attachment; filename=\"run-" + QByteArray::number(decision.id) + ".txt\""));
+                                       "attachment; filename=\"run-" + QByteArray::number(decision.id) + ".txt\""));
     reply.stream = std::move(stream);
     return reply;
 }

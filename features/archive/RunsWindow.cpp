@@ -38,10 +38,9 @@ QString shownTime(const QDateTime &t)
     return t.isValid() ? t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
 }
 
-} // namespace
+}   // namespace
 
-RunsWindow::RunsWindow(RunCatalog &catalog, MessageDialogs &dialogs, std::unique_ptr<Actions> actions,
-                       QWidget *parent)
+RunsWindow::RunsWindow(RunCatalog &catalog, MessageDialogs &dialogs, std::unique_ptr<Actions> actions, QWidget *parent)
     : QDialog(parent), catalog(catalog), dialogs(dialogs), actions(std::move(actions))
 {
     setObjectName("RunsWindow");
@@ -70,7 +69,8 @@ QLayout *RunsWindow::buildFilters()
     };
     serialFilter = new QLineEdit(this);
     serialFilter->setObjectName("SerialFilter");
-    labelled(QStringLiteral("&Serial number:"), serialFilter, QStringLiteral("Runs of testers whose serial number holds this"), 0);
+    labelled(QStringLiteral("&Serial number:"), serialFilter,
+             QStringLiteral("Runs of testers whose serial number holds this"), 0);
     fromDate = dateFilter("FromDate", this);
     labelled(QStringLiteral("&From:"), fromDate, QStringLiteral("Runs started on or after this date"), 2);
     toDate = dateFilter("ToDate", this);
@@ -100,7 +100,8 @@ void RunsWindow::buildRunTable()
 // What can be done with the chosen run.
 QLayout *RunsWindow::buildRunButtons()
 {
-    const auto button = [this](const char *name, const QString &caption, const QString &tip, void (RunsWindow::*act)()) {
+    const auto button = [this](const char *name, const QString &caption, const QString &tip,
+                               void (RunsWindow::*act)()) {
         auto *b = CaptionedControl<QPushButton>(name, caption, tip, this);
         connect(b, &QPushButton::clicked, this, act);
         return b;
@@ -109,8 +110,9 @@ QLayout *RunsWindow::buildRunButtons()
                          &RunsWindow::trendOfRun);
     previewButton = button("PreviewButton", QStringLiteral("Print Pre&view..."),
                            QStringLiteral("The report of the run's last sample"), &RunsWindow::previewReportOfRun);
-    pdfButton = button("PdfButton", QStringLiteral("Export P&DF..."),
-                       QStringLiteral("The report of the run's last sample as a PDF file"), &RunsWindow::exportPdfOfRun);
+    pdfButton =
+        button("PdfButton", QStringLiteral("Export P&DF..."),
+               QStringLiteral("The report of the run's last sample as a PDF file"), &RunsWindow::exportPdfOfRun);
     exportButton = button("ExportButton", QStringLiteral("&Export Data Log..."),
                           QStringLiteral("The run as a data log file, as live logging writes it"),
                           &RunsWindow::exportDataLogOfRun);
@@ -133,8 +135,13 @@ void RunsWindow::refresh()
     runTable->setRowCount(int(runs.size()));
     for (int row = 0; row < int(runs.size()); ++row) {
         const RunSummary &run = runs[size_t(row)];
-        const QString cells[] = {QString::number(run.id), run.serialNumber, shownTime(run.start), shownTime(run.end),
-                                 QString::number(run.cycles), QString::number(run.failures), run.endedHow};
+        const QString cells[] = {QString::number(run.id),
+                                 run.serialNumber,
+                                 shownTime(run.start),
+                                 shownTime(run.end),
+                                 QString::number(run.cycles),
+                                 QString::number(run.failures),
+                                 run.endedHow};
         for (int column = 0; column < 7; ++column)
             runTable->setItem(row, column, new QTableWidgetItem(cells[column]));
     }
@@ -173,7 +180,8 @@ void RunsWindow::trendOfRun()
     if (!run)
         return;
     TrendHistory history;
-    const QString failure = catalog.readRun(run->id, [&](const TesterState &s) { history.append(TrendReadingFromState(s)); });
+    const QString failure =
+        catalog.readRun(run->id, [&](const TesterState &s) { history.append(TrendReadingFromState(s)); });
     if (!failure.isEmpty())
         return showFailure(failure);
     actions->showTrend(std::move(history), QStringLiteral("Run %1, %2").arg(run->id).arg(run->serialNumber));
@@ -214,8 +222,7 @@ void RunsWindow::exportDataLogOfRun()
     const RunSummary *run = chosenRun();
     if (!run)
         return;
-    const QString path = actions->chooseDataLogFile(
-        RunFileName(run->serialNumber, run->start));
+    const QString path = actions->chooseDataLogFile(RunFileName(run->serialNumber, run->start));
     if (!path.isEmpty())
         showFailure(ExportRun(catalog, run->id, path));
 }

@@ -22,7 +22,7 @@ public:
     // configuration counts as unsaved whatever the operator chose.
     void editConfiguration(bool newLearn);
 
-    void editTesterConfiguration();      // the edit copy from the tester's values, then the editor
+    void editTesterConfiguration();   // the edit copy from the tester's values, then the editor
     void chooseCountersToReset();
 
 private:

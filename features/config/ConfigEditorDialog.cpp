@@ -81,7 +81,7 @@ QLineEdit *addResult(QGridLayout *grid, const char *objectName, const char *labe
     return value;
 }
 
-} // namespace
+}   // namespace
 
 ConfigEditorDialog::ConfigEditorDialog(TesterState &state, MessageDialogs &dialogs, QWidget *parent)
     : QDialog(parent), s(state), editor(state, dialogs)
@@ -123,7 +123,10 @@ void ConfigEditorDialog::buildTabs()
 {
     tabBar = new QTabBar(this);
     tabBar->setObjectName("tabBar");
-    const struct { const char *caption, *toolTip; } tabs[] = {
+    const struct
+    {
+        const char *caption, *toolTip;
+    } tabs[] = {
         {"Test Time", "Set Overall Test Time"},
         {"Contacts", "Set Contact Configuration"},
         {"Limits", "Set Test Cycle Limits"},
@@ -164,8 +167,8 @@ QWidget *ConfigEditorDialog::buildTestTimeTab()
     auto *panel = new QWidget;
 
     auto *up = new QGridLayout;
-    maxUpTimeEdit = addField(up, "maxUpTimeEdit", "Max Time (sec)",
-                             "The maximum up stroke test time (always relavent)", panel);
+    maxUpTimeEdit =
+        addField(up, "maxUpTimeEdit", "Max Time (sec)", "The maximum up stroke test time (always relavent)", panel);
     minUpTimeEdit = addField(up, "minUpTimeEdit", "Min Time (sec)",
                              "The minimum up stroke test time (used only if contact is measured)", panel);
     auto *down = new QGridLayout;
@@ -220,8 +223,8 @@ QLayout *ConfigEditorDialog::buildContactType(QWidget *panel)
     auto *typeLabel = new QLabel(QStringLiteral("Contact Type:"), panel);
     contactTypeSelect = new QComboBox(panel);
     contactTypeSelect->setObjectName("contactTypeSelect");
-    contactTypeSelect->addItems({QStringLiteral("None"), QStringLiteral("Normally Open"),
-                             QStringLiteral("Normally Closed")});
+    contactTypeSelect->addItems(
+        {QStringLiteral("None"), QStringLiteral("Normally Open"), QStringLiteral("Normally Closed")});
     typeLabel->setBuddy(contactTypeSelect);
     describe(contactTypeSelect, typeLabel->text(), QStringLiteral("Select the unactuated contact state"));
 
@@ -238,16 +241,25 @@ QLayout *ConfigEditorDialog::buildStrokeChecks(QWidget *panel)
     upStrokeCheck = checkBox("upStrokeCheck", "Test Up Stroke", "Perform contact test on up stroke", panel);
     upBounceCheck = checkBox("upBounceCheck", "Up Bounce", "Perform contact bounce testing on up stroke", panel);
     downStrokeCheck = checkBox("downStrokeCheck", "Test Down Stroke", "Perform contact test on down stroke", panel);
-    downBounceCheck = checkBox("downBounceCheck", "Down Bounce", "Perform contact bounce testing on down stroke",
-                               panel);
+    downBounceCheck =
+        checkBox("downBounceCheck", "Down Bounce", "Perform contact bounce testing on down stroke", panel);
     // A bounce test can be chosen only on a stroke whose contact is tested.
-    connect(upStrokeCheck, &QCheckBox::clicked, this, [this](bool on) { if (!on) upBounceCheck->setChecked(false); });
-    connect(upBounceCheck, &QCheckBox::clicked, this,
-            [this] { if (!upStrokeCheck->isChecked()) upBounceCheck->setChecked(false); });
-    connect(downStrokeCheck, &QCheckBox::clicked, this,
-            [this](bool on) { if (!on) downBounceCheck->setChecked(false); });
-    connect(downBounceCheck, &QCheckBox::clicked, this,
-            [this] { if (!downStrokeCheck->isChecked()) downBounceCheck->setChecked(false); });
+    connect(upStrokeCheck, &QCheckBox::clicked, this, [this](bool on) {
+        if (!on)
+            upBounceCheck->setChecked(false);
+    });
+    connect(upBounceCheck, &QCheckBox::clicked, this, [this] {
+        if (!upStrokeCheck->isChecked())
+            upBounceCheck->setChecked(false);
+    });
+    connect(downStrokeCheck, &QCheckBox::clicked, this, [this](bool on) {
+        if (!on)
+            downBounceCheck->setChecked(false);
+    });
+    connect(downBounceCheck, &QCheckBox::clicked, this, [this] {
+        if (!downStrokeCheck->isChecked())
+            downBounceCheck->setChecked(false);
+    });
 
     auto *checks = new QGridLayout;
     checks->addWidget(upStrokeCheck, 0, 0);
@@ -266,10 +278,10 @@ QLayout *ConfigEditorDialog::buildTolerances(QWidget *panel)
     maxUpBounceTimeEdit = addField(up, "maxUpBounceTimeEdit", "Max Bounce Time",
                                    "Maximum up stroke acceptable bounce time (usec)", panel);
     auto *down = new QGridLayout;
-    downMaxResistEdit = addField(down, "downMaxResistEdit", "Max Resistance", "Down stroke maximum test tolerance",
-                                 panel);
-    downMinResistEdit = addField(down, "downMinResistEdit", "Min Resistance", "Down stroke minimum test tolerance",
-                                 panel);
+    downMaxResistEdit =
+        addField(down, "downMaxResistEdit", "Max Resistance", "Down stroke maximum test tolerance", panel);
+    downMinResistEdit =
+        addField(down, "downMinResistEdit", "Min Resistance", "Down stroke minimum test tolerance", panel);
     maxDownBounceTimeEdit = addField(down, "maxDownBounceTimeEdit", "Max Bounce Time",
                                      "Maximum down stroke acceptable bounce time (usec)", panel);
 
@@ -286,8 +298,8 @@ QWidget *ConfigEditorDialog::buildThresholds(QWidget *panel)
     const char *columns[] = {"Ohms", "Volts", "Percent"};
     for (int c = 0; c < 3; ++c)
         thresholds->addWidget(new QLabel(QString::fromLatin1(columns[c]), panel), 0, c + 2, Qt::AlignHCenter);
-    auto thresholdRow = [&](int row, const char *caption, const char *spinName, const char *prefix,
-                            const char *toolTip, QLineEdit *texts[3]) {
+    auto thresholdRow = [&](int row, const char *caption, const char *spinName, const char *prefix, const char *toolTip,
+                            QLineEdit *texts[3]) {
         auto *label = new QLabel(QString::fromLatin1(caption), panel);
         auto *spin = new QSpinBox(panel);
         spin->setObjectName(QString::fromLatin1(spinName));
@@ -308,10 +320,14 @@ QWidget *ConfigEditorDialog::buildThresholds(QWidget *panel)
     QLineEdit *upper[3], *lower[3];
     upperThresholdSpin =
         thresholdRow(1, "Upper", "upperThresholdSpin", "upper", "Upper threshold contact transition", upper);
-    lowerThresholdSpin = thresholdRow(2, "Lower", "lowerThresholdSpin", "lower", "Lower threshold contact transition",
-                                      lower);
-    upperOhms = upper[0]; upperVolts = upper[1]; upperPercent = upper[2];
-    lowerOhms = lower[0]; lowerVolts = lower[1]; lowerPercent = lower[2];
+    lowerThresholdSpin =
+        thresholdRow(2, "Lower", "lowerThresholdSpin", "lower", "Lower threshold contact transition", lower);
+    upperOhms = upper[0];
+    upperVolts = upper[1];
+    upperPercent = upper[2];
+    lowerOhms = lower[0];
+    lowerVolts = lower[1];
+    lowerPercent = lower[2];
     connect(upperThresholdSpin, &QSpinBox::valueChanged, this, [this] { showUpperThreshold(); });
     connect(lowerThresholdSpin, &QSpinBox::valueChanged, this, [this] { showLowerThreshold(); });
     return frame("Transition Thresholds", thresholds, panel);

@@ -24,10 +24,9 @@ QLabel *textLabel(const char *name, const QString &text, QWidget *parent)
     return label;
 }
 
-} // namespace
+}   // namespace
 
-LearnDialog::LearnDialog(QWidget *parent)
-    : QDialog(parent)
+LearnDialog::LearnDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName("LearnDialog");
     setWindowTitle(QStringLiteral("Learn Switch Parameters"));
@@ -43,21 +42,25 @@ LearnDialog::LearnDialog(QWidget *parent)
         QStringLiteral("The resulting configuration will have bounce testing enabled"), this);
     includeBounceCheck->setChecked(true);
 
-    auto *instructionsLabel = textLabel("instructionsLabel", QStringLiteral("Select the contact type before learning the switch.  "
-                                                      "Verify the positioning and that the switch is a golden master."),
-                             this);
+    auto *instructionsLabel =
+        textLabel("instructionsLabel",
+                  QStringLiteral("Select the contact type before learning the switch.  "
+                                 "Verify the positioning and that the switch is a golden master."),
+                  this);
     auto *warningTitleLabel = textLabel("warningTitleLabel", QStringLiteral("Warning!"), this);
     QFont bold = warningTitleLabel->font();
     bold.setBold(true);
     warningTitleLabel->setFont(bold);
-    auto *warningLabel = textLabel("warningLabel", QStringLiteral("Learning an new configuration will destroy the current "
-                                                      "configuration in the tester and will clear all previous test "
-                                                      "results."),
-                             this);
+    auto *warningLabel = textLabel("warningLabel",
+                                   QStringLiteral("Learning an new configuration will destroy the current "
+                                                  "configuration in the tester and will clear all previous test "
+                                                  "results."),
+                                   this);
     warningLabel->setMinimumWidth(320);
 
-    auto *OKButton = CaptionedControl<QPushButton>(
-        "OKButton", QStringLiteral("OK"), QStringLiteral("Accepts the chosen configuration and starts learn cycles"), this);
+    auto *OKButton =
+        CaptionedControl<QPushButton>("OKButton", QStringLiteral("OK"),
+                                      QStringLiteral("Accepts the chosen configuration and starts learn cycles"), this);
     auto *CancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"),
                                                        QStringLiteral("Cancels learn mode"), this);
     // Enter cancels, whichever button has the focus: the learn destroys the
@@ -85,8 +88,8 @@ LearnDialog::LearnDialog(QWidget *parent)
 void LearnDialog::acceptSwitchType()
 {
     chosen.DoBounce = includeBounceCheck->isChecked();
-    chosen.xContact = int16_t((switchTypeSelect->currentIndex() + 1)
-                              | (chosen.DoBounce ? BothStrokesWithBounce : BothStrokes));
+    chosen.xContact =
+        int16_t((switchTypeSelect->currentIndex() + 1) | (chosen.DoBounce ? BothStrokesWithBounce : BothStrokes));
     chosen.LearnGo = true;
     accept();
 }

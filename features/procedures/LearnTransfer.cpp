@@ -9,8 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-LearnTransfer::LearnTransfer(const TesterState &state, QWidget *parent)
-    : QDialog(parent), s(state)
+LearnTransfer::LearnTransfer(const TesterState &state, QWidget *parent) : QDialog(parent), s(state)
 {
     setObjectName("LearnTransfer");
     setWindowTitle(QStringLiteral("Learning Switch"));

@@ -9,8 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-ManualDialog::ManualDialog(ManualControl &manualControl, QWidget *parent)
-    : QDialog(parent), control(manualControl)
+ManualDialog::ManualDialog(ManualControl &manualControl, QWidget *parent) : QDialog(parent), control(manualControl)
 {
     setObjectName("ManualDialog");
     setWindowTitle(QStringLiteral("Manual Control"));
@@ -21,13 +20,13 @@ ManualDialog::ManualDialog(ManualControl &manualControl, QWidget *parent)
     };
     auto *PistonDownBtn = button("PistonDownBtn", QStringLiteral("Down"), QStringLiteral("Activates the air cylinder"));
     auto *PistonUpBtn = button("PistonUpBtn", QStringLiteral("Up"), QStringLiteral("Deactivates the air cylinder"));
-    auto *ReadDataBtn = button("ReadDataBtn", QStringLiteral("Read Data"),
-                               QStringLiteral("Reads the current contact value"));
-    auto *CloseButton = button("CloseButton", QStringLiteral("Close"),
-                               QStringLiteral("Closes the manual control dialog"));
+    auto *ReadDataBtn =
+        button("ReadDataBtn", QStringLiteral("Read Data"), QStringLiteral("Reads the current contact value"));
+    auto *CloseButton =
+        button("CloseButton", QStringLiteral("Close"), QStringLiteral("Closes the manual control dialog"));
     // The box shows the tester's status; a click cannot change it.
-    PistonCheck = new FailureCheckBox(QStringLiteral("Piston"), QStringLiteral("Checked if the air cylinder is active"),
-                                      this);
+    PistonCheck =
+        new FailureCheckBox(QStringLiteral("Piston"), QStringLiteral("Checked if the air cylinder is active"), this);
     PistonCheck->setObjectName("PistonCheck");
     DescribeControl(PistonCheck, PistonCheck->text(), PistonCheck->toolTip());
     readingBox = ValueField(QStringLiteral("readingBox"), QStringLiteral("Contact reading"),

@@ -19,14 +19,14 @@ MasterDialog::MasterDialog(TesterState &state, MessageDialogs &messageDialogs, Q
     setModal(true);
 
     auto *grid = new QGridLayout(this);
-    auto field = [this, grid](const char *labelName, const QString &caption, const char *name,
-                              const QString &text, const QString &toolTip) {
+    auto field = [this, grid](const char *labelName, const QString &caption, const char *name, const QString &text,
+                              const QString &toolTip) {
         return AddLabelledEdit(grid, this, caption, name, text, toolTip, labelName);
     };
     serialNumberEdit = field("serialNumberLabel", QStringLiteral("Serial Number:"), "serialNumberEdit", s.sSerialNumber,
-                       QStringLiteral("8 character value for the serial number (alpha-numeric, no spaces)"));
+                             QStringLiteral("8 character value for the serial number (alpha-numeric, no spaces)"));
     modeEdit = field("modeLabel", QStringLiteral("Resistance Mode:"), "modeEdit", QString::number(s.sRMode),
-                      QStringLiteral("The resistance mode (0-pullup, 1-current, 2-voltage)"));
+                     QStringLiteral("The resistance mode (0-pullup, 1-current, 2-voltage)"));
     pullupEdit = field("pullupLabel", QStringLiteral("Pullup Resistance:"), "pullupEdit", QString::number(s.sRPullUp),
                        QStringLiteral("Pullup resistance (>1 ohm)"));
 

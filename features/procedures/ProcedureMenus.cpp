@@ -11,8 +11,8 @@
 
 #include <QAction>
 
-ProcedureMenus::ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngine &testerEngine,
-                               ManualControl &manual, MessageDialogs &messageDialogs, QWidget *parentWindow,
+ProcedureMenus::ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngine &testerEngine, ManualControl &manual,
+                               MessageDialogs &messageDialogs, QWidget *parentWindow,
                                std::function<bool()> checkConfigSaved, std::function<void(bool)> editConfiguration)
     : s(state), engine(testerEngine), dialogs(messageDialogs), window(parentWindow),
       configSaved(std::move(checkConfigSaved)), configEditor(std::move(editConfiguration)),
@@ -33,8 +33,14 @@ ProcedureMenus::ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngin
 
 ProcedureMenus::~ProcedureMenus() = default;
 
-bool ProcedureMenus::checkConfigSaved() { return configSaved(); }
-void ProcedureMenus::editConfiguration(bool newLearn) { configEditor(newLearn); }
+bool ProcedureMenus::checkConfigSaved()
+{
+    return configSaved();
+}
+void ProcedureMenus::editConfiguration(bool newLearn)
+{
+    configEditor(newLearn);
+}
 
 LearnChoice ProcedureMenus::askLearnOptions()
 {

@@ -22,10 +22,9 @@ Widget *control(const char *name, const char *caption, const char *toolTip, QWid
     return widget;
 }
 
-} // namespace
+}   // namespace
 
-ResetDialog::ResetDialog(TesterState &state, QWidget *parent)
-    : QDialog(parent), s(state)
+ResetDialog::ResetDialog(TesterState &state, QWidget *parent) : QDialog(parent), s(state)
 {
     setObjectName("ResetDialog");
     setWindowTitle(QStringLiteral("Reset Test Results"));
@@ -36,22 +35,23 @@ ResetDialog::ResetDialog(TesterState &state, QWidget *parent)
     QFont bold = warningTitleLabel->font();
     bold.setBold(true);
     warningTitleLabel->setFont(bold);
-    auto *warningLabel = new QLabel(QStringLiteral("This operation will clear the stored test data in the Cycle Tester.  "
-                                             "This includes the cycle and fail counts.  Select only the values that "
-                                             "need to be cleared."),
-                              this);
+    auto *warningLabel =
+        new QLabel(QStringLiteral("This operation will clear the stored test data in the Cycle Tester.  "
+                                  "This includes the cycle and fail counts.  Select only the values that "
+                                  "need to be cleared."),
+                   this);
     warningLabel->setObjectName("warningLabel");
     warningLabel->setWordWrap(true);
     warningLabel->setMinimumWidth(320);
 
-    clearCyclesCheck = control<QCheckBox>("clearCyclesCheck", "Cycle Count",
-                                         "If checked, the cycle count will be cleared", this);
-    clearFailuresCheck = control<QCheckBox>("clearFailuresCheck", "Fail Count",
-                                        "If checked, the fail count will be cleared", this);
+    clearCyclesCheck =
+        control<QCheckBox>("clearCyclesCheck", "Cycle Count", "If checked, the cycle count will be cleared", this);
+    clearFailuresCheck =
+        control<QCheckBox>("clearFailuresCheck", "Fail Count", "If checked, the fail count will be cleared", this);
     clearSeqFailuresCheck = control<QCheckBox>("clearSeqFailuresCheck", "Sequential Fail Count",
-                                       "If checked, the sequential fail count will be cleared", this);
+                                               "If checked, the sequential fail count will be cleared", this);
     clearMinMaxCheck = control<QCheckBox>("clearMinMaxCheck", "Min / Max Values",
-                                     "If checked, the min & max test results will be cleared", this);
+                                          "If checked, the min & max test results will be cleared", this);
     auto *OKButton = control<QPushButton>("OKButton", "OK", "Clear the checked items", this);
     auto *CancelButton = control<QPushButton>("CancelButton", "Cancel", "Don't clear any items", this);
     OKButton->setDefault(true);

@@ -37,14 +37,13 @@ QAction *menuEntry(QMenu *menu, QAction *before, const char *name, const char *c
     return action;
 }
 
-} // namespace
+}   // namespace
 
 ReportController::ReportController(MainMenus &menus, TesterState &state, MessageDialogs &dialogs,
                                    std::unique_ptr<PrintDialogs> printDialogs, QObject *parent)
     : QObject(parent), s(state), reported(&state), dialogs(dialogs), printDialogs(std::move(printDialogs))
 {
-    filePrintPreview = menuEntry(menus.fileMenu, menus.filePrintSetup, "FilePrintPreviewMenu",
-                                     "Print Pre&view...");
+    filePrintPreview = menuEntry(menus.fileMenu, menus.filePrintSetup, "FilePrintPreviewMenu", "Print Pre&view...");
     fileExportPdf = menuEntry(menus.fileMenu, menus.filePrintSetup, "FileExportPdfMenu", "&Export PDF...");
 
     // The preview and the PDF show what Print would print, so they are there when Print is.
@@ -136,9 +135,10 @@ QString ReportController::printOn(QPrinter &printer)
     }
     // A machine with no printer still hands out a printer object; only
     // starting the page tells that nothing will come out.
-    const QString refused = QPrinterInfo::availablePrinters().isEmpty()
-        ? QStringLiteral("No printer is installed, so the report was not printed.")
-        : printerNamed(printer) + QStringLiteral(" could not start the report, so it was not printed.");
+    const QString refused =
+        QPrinterInfo::availablePrinters().isEmpty()
+            ? QStringLiteral("No printer is installed, so the report was not printed.")
+            : printerNamed(printer) + QStringLiteral(" could not start the report, so it was not printed.");
     const QString printerError =
         printerNamed(printer) + QStringLiteral(" reported an error, so the report may not have printed.");
     const QString failure = compose(printer, refused, printerError);

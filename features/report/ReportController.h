@@ -49,7 +49,7 @@ private:
     void reportOn(const TesterState &run, void (ReportController::*show)());
 
     TesterState &s;
-    TesterState *reported;     // the tester's state, or the run's below
+    TesterState *reported;   // the tester's state, or the run's below
     std::unique_ptr<TesterState> runState;
     MessageDialogs &dialogs;
     std::unique_ptr<PrintDialogs> printDialogs;

@@ -18,11 +18,8 @@ class TwipPen
 {
 public:
     TwipPen(QPainter &painter, const ReportGeometry &geometry, double top)
-        : painter(painter),
-          geometry(geometry),
-          perTwipX(painter.device()->logicalDpiX() / TwipsPerInch),
-          perTwipY(painter.device()->logicalDpiY() / TwipsPerInch),
-          y(top)
+        : painter(painter), geometry(geometry), perTwipX(painter.device()->logicalDpiX() / TwipsPerInch),
+          perTwipY(painter.device()->logicalDpiY() / TwipsPerInch), y(top)
     {
     }
 
@@ -35,20 +32,14 @@ public:
         painter.setFont(font);
     }
 
-    void PrintCenter(const QString &xstr)
-    {
-        print(xstr, geometry.Center - width(xstr) / 2);
-    }
+    void PrintCenter(const QString &xstr) { print(xstr, geometry.Center - width(xstr) / 2); }
 
     void PrintColumn(const QString &xstr, double col, bool rightjust)
     {
         print(xstr, rightjust ? col - width(xstr) : col);
     }
 
-    void endLine()
-    {
-        y += QFontMetricsF(painter.font(), painter.device()).lineSpacing() / perTwipY;
-    }
+    void endLine() { y += QFontMetricsF(painter.font(), painter.device()).lineSpacing() / perTwipY; }
 
 private:
     double width(const QString &text) const
@@ -69,7 +60,7 @@ private:
     double y;
 };
 
-} // namespace
+}   // namespace
 
 QString ReportFontFamily()
 {

@@ -36,39 +36,59 @@ QString swatch(const QColor &color, const QString &glyph, const QString &text)
     return QStringLiteral("<span style=\"color:%1\">%2</span>&nbsp;%3").arg(color.name(), glyph, text);
 }
 
-} // namespace
+}   // namespace
 
 const std::vector<TrendChartPlan> &TrendChartPlans()
 {
     using K = TrendLineKind;
     static const std::vector<TrendChartPlan> plans = {
-        {"DownContactChart", "Down stroke: last contact reading", nullptr,
+        {"DownContactChart",
+         "Down stroke: last contact reading",
+         nullptr,
          {{K::Reading, ContactDownSeries, Down, "down contact"},
           {K::Limit, MinContactDownLimit, Down, nullptr},
           {K::Limit, MaxContactDownLimit, Down, nullptr}},
-         {TrendDown}, false, 3},
-        {"UpContactChart", "Up stroke: last contact reading", nullptr,
+         {TrendDown},
+         false,
+         3},
+        {"UpContactChart",
+         "Up stroke: last contact reading",
+         nullptr,
          {{K::Reading, ContactUpSeries, Up, "up contact"},
           {K::Limit, MinContactUpLimit, Up, nullptr},
           {K::Limit, MaxContactUpLimit, Up, nullptr}},
-         {TrendUp}, false, 3},
-        {"BounceChart", "Last bounce time", "seconds",
+         {TrendUp},
+         false,
+         3},
+        {"BounceChart",
+         "Last bounce time",
+         "seconds",
          {{K::Reading, BounceDownSeries, Down, "down bounce"},
           {K::Reading, BounceUpSeries, Up, "up bounce"},
           {K::Limit, BounceDownLimit, Down, nullptr},
           {K::Limit, BounceUpLimit, Up, nullptr}},
-         {}, false, 3},
-        {"StrokeTimeChart", "Last stroke time", "seconds",
+         {},
+         false,
+         3},
+        {"StrokeTimeChart",
+         "Last stroke time",
+         "seconds",
          {{K::Reading, TimeDownSeries, Down, "down stroke time"},
           {K::Reading, TimeUpSeries, Up, "up stroke time"},
           {K::Limit, MinTimeDownLimit, Down, nullptr},
           {K::Limit, MaxTimeDownLimit, Down, nullptr},
           {K::Limit, MinTimeUpLimit, Up, nullptr},
           {K::Limit, MaxTimeUpLimit, Up, nullptr}},
-         {}, false, 3},
-        {"FailureChart", "Failure count", "failures",
+         {},
+         false,
+         3},
+        {"FailureChart",
+         "Failure count",
+         "failures",
          {{K::Reading, FailureSeries, Failure, "failure count"}},
-         {}, true, 2},
+         {},
+         true,
+         2},
     };
     return plans;
 }
@@ -114,7 +134,8 @@ QString TrendReadout(const TrendHistory &history, size_t index, const TrendChart
     if (!values.isEmpty())
         text += values.join(QStringLiteral(", ")) + QStringLiteral("; ");
     text += sample.failCount == 1 ? QStringLiteral("1 failure") : QStringLiteral("%1 failures").arg(sample.failCount);
-    text += sample.newFailure() ? QStringLiteral(", a new failure with this sample") : QStringLiteral(", no new failure");
+    text +=
+        sample.newFailure() ? QStringLiteral(", a new failure with this sample") : QStringLiteral(", no new failure");
     return text;
 }
 

@@ -13,16 +13,16 @@ inline const QColor Up(230, 120, 20);
 inline const QColor Failure(200, 30, 30);
 inline const QColor Open(120, 60, 160);
 inline const QColor Session(120, 120, 120);
-} // namespace TrendColors
+}   // namespace TrendColors
 
 enum class TrendLineKind { Reading, Limit };
 
 struct TrendLinePlan
 {
     TrendLineKind kind;
-    int index;                  // a TrendSeries or a TrendLimitSeries
+    int index;   // a TrendSeries or a TrendLimitSeries
     QColor color;
-    const char *name;           // a reading's name for the readout and screen readers; nullptr for a limit
+    const char *name;   // a reading's name for the readout and screen readers; nullptr for a limit
 };
 
 // One chart of the Trend window: what it draws and what it is called.
@@ -30,11 +30,11 @@ struct TrendChartPlan
 {
     const char *objectName;
     const char *title;
-    const char *unit;           // nullptr: the unit of the measurement mode
+    const char *unit;   // nullptr: the unit of the measurement mode
     std::vector<TrendLinePlan> lines;
     std::vector<int> openStrokes;
-    bool counting;              // its values are counts: whole-number ticks
-    int stretch;                // its share of the window's height
+    bool counting;   // its values are counts: whole-number ticks
+    int stretch;     // its share of the window's height
 };
 
 const std::vector<TrendChartPlan> &TrendChartPlans();

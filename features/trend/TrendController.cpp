@@ -15,7 +15,8 @@
 
 TrendController::TrendController(const TrendHistory &liveHistory, MainMenus &menus, MessageDialogs &dialogs,
                                  QMainWindow &mainWindow)
-    : live(liveHistory), dialogs(dialogs), qtFileDialog(std::make_unique<QtTrendFileDialog>()), fileDialog(qtFileDialog.get())
+    : live(liveHistory), dialogs(dialogs), qtFileDialog(std::make_unique<QtTrendFileDialog>()),
+      fileDialog(qtFileDialog.get())
 {
     // The window belongs to the main window: it closes with it and stays above it.
     trendWindow = new TrendWindow(dialogs, *fileDialog, &mainWindow);

@@ -61,7 +61,7 @@ QString rangeOfValues(const QList<QPointF> &points, const QString &unit)
     return QStringLiteral("%1 to %2 %3").arg(TrendNumber(low), TrendNumber(high), unit);
 }
 
-} // namespace
+}   // namespace
 
 TrendPlot::TrendPlot(const TrendChartPlan &plan, Events &events, QWidget *parent)
     : QWidget(parent), chart(plan), events(events)
@@ -191,7 +191,7 @@ void TrendPlot::placeArea()
     const int titleHeight = metrics.height() + 4;
     const int below = labelled ? 2 * metrics.height() + LabelGap : LabelGap;
     plotRect = QRect(leftMargin, titleHeight, std::max(1, width() - leftMargin - RightMargin),
-                 std::max(1, height() - titleHeight - below));
+                     std::max(1, height() - titleHeight - below));
 }
 
 double TrendPlot::positionAt(double pixel) const
@@ -282,7 +282,8 @@ void TrendPlot::paintMarks(QPainter &painter) const
     const double half = OpenMarkSize / 2.0, y = heightOf(openY);
     for (const double x : openAt) {
         const double px = pixelAt(x);
-        painter.drawPolygon(QPolygonF({QPointF(px, y - half), QPointF(px + half, y + half), QPointF(px - half, y + half)}));
+        painter.drawPolygon(
+            QPolygonF({QPointF(px, y - half), QPointF(px + half, y + half), QPointF(px - half, y + half)}));
     }
 
     if (failureTicks) {
@@ -388,7 +389,7 @@ void TrendPlot::mousePressEvent(QMouseEvent *event)
         return QWidget::mousePressEvent(event);
     setFocus(Qt::MouseFocusReason);
     const bool pan = event->button() == Qt::RightButton || event->button() == Qt::MiddleButton
-        || (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier));
+                     || (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier));
     drag = pan ? Drag::Pan : event->button() == Qt::LeftButton ? Drag::Band : Drag::None;
     dragStart = dragLast = event->position().x();
 }

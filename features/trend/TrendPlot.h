@@ -29,8 +29,8 @@ public:
     public:
         virtual ~Events() = default;
         virtual void pointed(TrendPlot &plot, double x) = 0;
-        virtual void banding(TrendRange band) = 0;     // from > to: the band is gone
-        virtual void banded(TrendRange band) = 0;      // let go: zoom to it
+        virtual void banding(TrendRange band) = 0;   // from > to: the band is gone
+        virtual void banded(TrendRange band) = 0;    // let go: zoom to it
         virtual void panned(double by) = 0;
         virtual void wheeled(double x, double factor) = 0;
         virtual bool keyed(TrendPlot &plot, const QKeyEvent &event) = 0;
@@ -49,8 +49,8 @@ public:
     // The left margin this chart's value labels need, and the one all share.
     int neededLeftMargin() const;
     void setLeftMargin(int pixels);
-    void setCursorAt(double x);         // NaN: no cursor
-    void setBand(TrendRange band);      // from > to: no band
+    void setCursorAt(double x);      // NaN: no cursor
+    void setBand(TrendRange band);   // from > to: no band
 
     QRect plotArea() const { return plotRect; }
     double positionAt(double pixel) const;

@@ -48,7 +48,7 @@ QString positionText(TrendAxis axis, double x)
     return FormatSampleTime(TrendWallClock(int64_t(std::llround(x))));
 }
 
-} // namespace
+}   // namespace
 
 TrendWindow::TrendWindow(MessageDialogs &dialogs, TrendFileDialog &fileDialog, QWidget *parent)
     : QWidget(parent, Qt::Window), dialogs(dialogs), fileDialog(&fileDialog), cursorSample(TrendHistory::NoSample)
@@ -105,11 +105,11 @@ QLayout *TrendWindow::buildTopRow()
                         QStringLiteral("Draw the run of the attached tester since the program started"), this);
     saveButton = button(QStringLiteral("&Save Image..."), "SaveImageButton",
                         QStringLiteral("Write the charts to a PNG image file"), this);
-    closeButton = button(QStringLiteral("&Close"), "CloseButton", QStringLiteral("Close the Trend window (Escape)"), this);
+    closeButton =
+        button(QStringLiteral("&Close"), "CloseButton", QStringLiteral("Close the Trend window (Escape)"), this);
 
-    connect(cyclesButton, &QRadioButton::toggled, this, [this](bool on) {
-        setAxis(on ? TrendAxis::Cycles : TrendAxis::Time);
-    });
+    connect(cyclesButton, &QRadioButton::toggled, this,
+            [this](bool on) { setAxis(on ? TrendAxis::Cycles : TrendAxis::Time); });
     connect(resetZoomButton, &QPushButton::clicked, this, [this] { resetZoom(); });
     connect(liveButton, &QPushButton::clicked, this, &TrendWindow::liveRequested);
     connect(saveButton, &QPushButton::clicked, this, [this] { saveImageChosen(); });
@@ -251,8 +251,9 @@ void TrendWindow::redraw()
     placeAxis({});
     fillCharts(run);
     const int width = plots.front()->plotArea().width();
-    placeAxis(shownAxis == TrendAxis::Cycles ? ValueTicks(view.from, view.to, std::max(2, width / CycleLabelPitch), true)
-                                             : TimeTicks(view.from, view.to, std::max(2, width / TimeLabelPitch)));
+    placeAxis(shownAxis == TrendAxis::Cycles
+                  ? ValueTicks(view.from, view.to, std::max(2, width / CycleLabelPitch), true)
+                  : TimeTicks(view.from, view.to, std::max(2, width / TimeLabelPitch)));
     placeCursor();
     resetZoomButton->setEnabled(isZoomed);
 }
@@ -293,8 +294,9 @@ QString TrendWindow::rangeInWords() const
     if (!isZoomed)
         return shownPart + QStringLiteral(", the whole run");
     const TrendRange whole = WholeRun(shown(), shownAxis);
-    return shownPart + QStringLiteral(", zoomed into a run from %1 to %2")
-                           .arg(positionText(shownAxis, whole.from), positionText(shownAxis, whole.to));
+    return shownPart
+           + QStringLiteral(", zoomed into a run from %1 to %2")
+                 .arg(positionText(shownAxis, whole.from), positionText(shownAxis, whole.to));
 }
 
 void TrendWindow::setAxis(TrendAxis axis)
@@ -403,14 +405,9 @@ bool TrendWindow::keyed(TrendPlot &plot, const QKeyEvent &event)
         return true;
     }
     case Qt::Key_Plus:
-    case Qt::Key_Equal:
-        zoomTo(ZoomedAround(view, centre, KeyZoom));
-        return true;
-    case Qt::Key_Minus:
-        zoomTo(ZoomedAround(view, centre, 1 / KeyZoom));
-        return true;
-    default:
-        return false;   // Home and Escape are the window's
+    case Qt::Key_Equal: zoomTo(ZoomedAround(view, centre, KeyZoom)); return true;
+    case Qt::Key_Minus: zoomTo(ZoomedAround(view, centre, 1 / KeyZoom)); return true;
+    default: return false;   // Home and Escape are the window's
     }
 }
 

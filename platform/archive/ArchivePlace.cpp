@@ -5,7 +5,8 @@
 
 QString DefaultArchivePath()
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("runs.sqlite"));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+        .filePath(QStringLiteral("runs.sqlite"));
 }
 
 QString ArchiveSpoolFolder()

@@ -37,7 +37,8 @@ bool ArchiveSpool::ensureOpen()
     if (!db.open())
         return false;
     QSqlQuery query(db);
-    return query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS spool (id INTEGER PRIMARY KEY, record BLOB NOT NULL)"));
+    return query.exec(
+        QStringLiteral("CREATE TABLE IF NOT EXISTS spool (id INTEGER PRIMARY KEY, record BLOB NOT NULL)"));
 }
 
 bool ArchiveSpool::append(const std::vector<ArchiveRecord> &records)

@@ -15,7 +15,7 @@ constexpr int CommitPeriodMs = 250;
 // Records moved from the spool to the archive in one transaction.
 constexpr int SpoolChunk = 5000;
 
-} // namespace
+}   // namespace
 
 std::unique_ptr<RunCatalog> ReadArchiveOf(ArchiveWriter &writer, int waitMs, QString &failure)
 {
@@ -30,7 +30,8 @@ std::unique_ptr<RunCatalog> ReadArchiveOf(ArchiveWriter &writer, int waitMs, QSt
 
 QString SpoolPathFor(const ArchiveLocation &location, const QString &folder)
 {
-    const QByteArray name = QCryptographicHash::hash(location.shown().toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
+    const QByteArray name =
+        QCryptographicHash::hash(location.shown().toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
     return QDir(folder).filePath(QStringLiteral("archive-spool-%1.sqlite").arg(QString::fromLatin1(name)));
 }
 

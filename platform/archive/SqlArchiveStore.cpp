@@ -2,7 +2,6 @@
 
 #include "engine/state/TesterState.h"
 
-#include <algorithm>
 #include <QAtomicInt>
 #include <QDir>
 #include <QFileInfo>
@@ -10,12 +9,16 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
+#include <algorithm>
 
 namespace {
 
 QAtomicInt connectionCount;
 
-bool isSqlite(const ArchiveLocation &where) { return where.kind == ArchiveLocation::SqliteFile; }
+bool isSqlite(const ArchiveLocation &where)
+{
+    return where.kind == ArchiveLocation::SqliteFile;
+}
 
 QString columnList(const ArchiveColumn *columns, std::size_t count, const QString &type)
 {
@@ -41,23 +44,31 @@ QStringList schemaStep(int toVersion, const QString &key)
         return {
             QStringLiteral("CREATE TABLE archive_schema (version INTEGER NOT NULL)"),
             QStringLiteral("INSERT INTO archive_schema (version) VALUES (0)"),
-            QStringLiteral("CREATE TABLE testers (id %1, serial_number TEXT NOT NULL, software_version BIGINT NOT NULL, "
-                           "UNIQUE (serial_number, software_version))").arg(key),
-            QStringLiteral("CREATE TABLE runs (id %1, run_key TEXT NOT NULL UNIQUE, tester_id BIGINT REFERENCES testers (id), "
-                           "host TEXT, program_version TEXT, start_ms BIGINT NOT NULL, start_offset INTEGER NOT NULL, "
-                           "found_running INTEGER NOT NULL, end_ms BIGINT, end_offset INTEGER, ended_how TEXT)").arg(key),
-            QStringLiteral("CREATE TABLE configs (id %1, run_id BIGINT NOT NULL REFERENCES runs (id), at_ms BIGINT NOT NULL, "
-                           "utc_offset INTEGER NOT NULL, serial_number TEXT NOT NULL, %2)")
+            QStringLiteral(
+                "CREATE TABLE testers (id %1, serial_number TEXT NOT NULL, software_version BIGINT NOT NULL, "
+                "UNIQUE (serial_number, software_version))")
+                .arg(key),
+            QStringLiteral(
+                "CREATE TABLE runs (id %1, run_key TEXT NOT NULL UNIQUE, tester_id BIGINT REFERENCES testers (id), "
+                "host TEXT, program_version TEXT, start_ms BIGINT NOT NULL, start_offset INTEGER NOT NULL, "
+                "found_running INTEGER NOT NULL, end_ms BIGINT, end_offset INTEGER, ended_how TEXT)")
+                .arg(key),
+            QStringLiteral(
+                "CREATE TABLE configs (id %1, run_id BIGINT NOT NULL REFERENCES runs (id), at_ms BIGINT NOT NULL, "
+                "utc_offset INTEGER NOT NULL, serial_number TEXT NOT NULL, %2)")
                 .arg(key, columnList(ConfigColumns, ConfigColumnCount, QStringLiteral(" BIGINT NOT NULL"))),
-            QStringLiteral("CREATE TABLE samples (id %1, run_id BIGINT NOT NULL REFERENCES runs (id), config_id BIGINT NOT NULL "
-                           "REFERENCES configs (id), at_ms BIGINT NOT NULL, utc_offset INTEGER NOT NULL, %2)")
+            QStringLiteral(
+                "CREATE TABLE samples (id %1, run_id BIGINT NOT NULL REFERENCES runs (id), config_id BIGINT NOT NULL "
+                "REFERENCES configs (id), at_ms BIGINT NOT NULL, utc_offset INTEGER NOT NULL, %2)")
                 .arg(key, columnList(SampleColumns, SampleColumnCount, QStringLiteral(" BIGINT NOT NULL"))),
             QStringLiteral("CREATE INDEX samples_by_run ON samples (run_id, id)"),
             QStringLiteral("CREATE TABLE events (id %1, run_id BIGINT REFERENCES runs (id), at_ms BIGINT NOT NULL, "
-                           "utc_offset INTEGER NOT NULL, kind TEXT NOT NULL, detail TEXT)").arg(key),
+                           "utc_offset INTEGER NOT NULL, kind TEXT NOT NULL, detail TEXT)")
+                .arg(key),
         };
     if (toVersion == 2) {
-        const QString last = QStringLiteral("(SELECT s.%1 FROM samples s WHERE s.run_id = runs.id ORDER BY s.id DESC LIMIT 1)");
+        const QString last =
+            QStringLiteral("(SELECT s.%1 FROM samples s WHERE s.run_id = runs.id ORDER BY s.id DESC LIMIT 1)");
         return {
             QStringLiteral("ALTER TABLE runs ADD COLUMN cycles BIGINT NOT NULL DEFAULT 0"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failures BIGINT NOT NULL DEFAULT 0"),
@@ -98,7 +109,7 @@ QDateTime timeOf(const QVariant &ms, const QVariant &offset)
     return QDateTime::fromMSecsSinceEpoch(ms.toLongLong(), Qt::OffsetFromUTC, offset.toInt());
 }
 
-} // namespace
+}   // namespace
 
 SqlArchiveStore::SqlArchiveStore(const ArchiveLocation &location)
     : where(location), connectionName(QStringLiteral("run-archive-%1").arg(connectionCount.fetchAndAddOrdered(1)))
@@ -142,7 +153,8 @@ QString SqlArchiveStore::openConnection(bool forWriting)
             return fail(QStringLiteral("does not exist"), QString());
         if (forWriting) {
             if (!QDir().mkpath(file.absolutePath()))
-                return fail(QStringLiteral("cannot be created"), QStringLiteral("no folder %1").arg(file.absolutePath()));
+                return fail(QStringLiteral("cannot be created"),
+                            QStringLiteral("no folder %1").arg(file.absolutePath()));
             // SQLite keeps two programs from damaging the file, but the
             // second would wait on every write: it is told at once instead.
             lock = std::make_unique<QLockFile>(where.path + QStringLiteral(".lock"));
@@ -215,7 +227,8 @@ QString SqlArchiveStore::bringSchemaUp(int upToVersion)
         rollback();
         return fail(QStringLiteral("was made by a newer program"), QStringLiteral("schema version %1").arg(version));
     }
-    const QString key = isSqlite(where) ? QStringLiteral("INTEGER PRIMARY KEY") : QStringLiteral("BIGSERIAL PRIMARY KEY");
+    const QString key =
+        isSqlite(where) ? QStringLiteral("INTEGER PRIMARY KEY") : QStringLiteral("BIGSERIAL PRIMARY KEY");
     for (int step = version + 1; step <= upToVersion; ++step) {
         QStringList statements = schemaStep(step, key);
         statements << QStringLiteral("UPDATE archive_schema SET version = %1").arg(step);
@@ -223,7 +236,8 @@ QString SqlArchiveStore::bringSchemaUp(int upToVersion)
             QSqlQuery query(db);
             if (!query.exec(statement)) {
                 rollback();
-                return fail(QStringLiteral("cannot be brought to schema version %1").arg(step), query.lastError().text());
+                return fail(QStringLiteral("cannot be brought to schema version %1").arg(step),
+                            query.lastError().text());
             }
         }
     }
@@ -324,7 +338,8 @@ QString SqlArchiveStore::writeTogether(const std::vector<ArchiveRecord> &records
 qint64 SqlArchiveStore::testerId(const QString &serial, qint64 softwareVersion)
 {
     QSqlQuery insert(db);
-    insert.prepare(QStringLiteral("INSERT INTO testers (serial_number, software_version) VALUES (?, ?) ON CONFLICT DO NOTHING"));
+    insert.prepare(
+        QStringLiteral("INSERT INTO testers (serial_number, software_version) VALUES (?, ?) ON CONFLICT DO NOTHING"));
     insert.addBindValue(notNull(serial));
     insert.addBindValue(softwareVersion);
     if (!insert.exec())
@@ -365,8 +380,10 @@ qint64 SqlArchiveStore::configId(qint64 run)
 qint64 SqlArchiveStore::insertConfig(qint64 run, const ArchiveRecord &record)
 {
     QSqlQuery insert(db);
-    insert.prepare(QStringLiteral("INSERT INTO configs (run_id, at_ms, utc_offset, serial_number, %1) VALUES (?, ?, ?, ?, %2) RETURNING id")
-                       .arg(columnList(ConfigColumns, ConfigColumnCount, QString()), placeholders(ConfigColumnCount)));
+    insert.prepare(
+        QStringLiteral(
+            "INSERT INTO configs (run_id, at_ms, utc_offset, serial_number, %1) VALUES (?, ?, ?, ?, %2) RETURNING id")
+            .arg(columnList(ConfigColumns, ConfigColumnCount, QString()), placeholders(ConfigColumnCount)));
     insert.addBindValue(run);
     insert.addBindValue(record.atMs);
     insert.addBindValue(record.utcOffset);
@@ -390,11 +407,13 @@ QString SqlArchiveStore::apply(const ArchiveRecord &record, QHash<qint64, RunTot
     if (record.kind == ArchiveRecord::RunBegun) {
         const qint64 tester = testerId(record.text, record.numbers[ConfigColumnCount - 1]);
         QSqlQuery insert(db);
-        insert.prepare(QStringLiteral("INSERT INTO runs (run_key, tester_id, host, program_version, start_ms, start_offset, "
-                                      "found_running) VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (run_key) DO NOTHING"));
-        for (const QVariant &value : {QVariant(record.runKey), tester ? QVariant(tester) : QVariant(QMetaType::fromType<qint64>()),
-                                      QVariant(record.host), QVariant(record.programVersion), QVariant(record.atMs),
-                                      QVariant(record.utcOffset), QVariant(record.code)})
+        insert.prepare(
+            QStringLiteral("INSERT INTO runs (run_key, tester_id, host, program_version, start_ms, start_offset, "
+                           "found_running) VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (run_key) DO NOTHING"));
+        for (const QVariant &value :
+             {QVariant(record.runKey), tester ? QVariant(tester) : QVariant(QMetaType::fromType<qint64>()),
+              QVariant(record.host), QVariant(record.programVersion), QVariant(record.atMs), QVariant(record.utcOffset),
+              QVariant(record.code)})
             insert.addBindValue(value);
         if (!tester || !insert.exec())
             return failed(insert);
@@ -412,8 +431,7 @@ QString SqlArchiveStore::apply(const ArchiveRecord &record, QHash<qint64, RunTot
     }
     QSqlQuery query(db);
     switch (record.kind) {
-    case ArchiveRecord::ConfigChanged:
-        return insertConfig(run, record) ? QString() : failed(query);
+    case ArchiveRecord::ConfigChanged: return insertConfig(run, record) ? QString() : failed(query);
     case ArchiveRecord::Sample: {
         const qint64 config = configId(run);
         if (!sampleInsert) {
@@ -438,7 +456,8 @@ QString SqlArchiveStore::apply(const ArchiveRecord &record, QHash<qint64, RunTot
         return QString();
     }
     case ArchiveRecord::Event:
-        query.prepare(QStringLiteral("INSERT INTO events (run_id, at_ms, utc_offset, kind, detail) VALUES (?, ?, ?, ?, ?)"));
+        query.prepare(
+            QStringLiteral("INSERT INTO events (run_id, at_ms, utc_offset, kind, detail) VALUES (?, ?, ?, ?, ?)"));
         query.addBindValue(run);
         query.addBindValue(record.atMs);
         query.addBindValue(record.utcOffset);
@@ -452,8 +471,7 @@ QString SqlArchiveStore::apply(const ArchiveRecord &record, QHash<qint64, RunTot
         query.addBindValue(RunEndText(RunEnd(record.code)));
         query.addBindValue(run);
         return query.exec() ? QString() : failed(query);
-    case ArchiveRecord::RunBegun:
-        break;
+    case ArchiveRecord::RunBegun: break;
     }
     return QString();
 }
@@ -476,14 +494,16 @@ QString SqlArchiveStore::writeTotals(const QHash<qint64, RunTotals> &totals)
 QString SqlArchiveStore::listRuns(const RunFilter &filter, std::vector<RunSummary> &runs)
 {
     runs.clear();
-    QString sql = QStringLiteral("SELECT r.id, t.serial_number, r.host, r.start_ms, r.start_offset, r.end_ms, r.end_offset, "
-                                 "r.cycles, r.failures, r.samples, r.ended_how FROM runs r LEFT JOIN testers t ON t.id = r.tester_id "
-                                 "WHERE 1 = 1");
+    QString sql = QStringLiteral(
+        "SELECT r.id, t.serial_number, r.host, r.start_ms, r.start_offset, r.end_ms, r.end_offset, "
+        "r.cycles, r.failures, r.samples, r.ended_how FROM runs r LEFT JOIN testers t ON t.id = r.tester_id "
+        "WHERE 1 = 1");
     QVariantList values;
     if (!filter.serialNumber.trimmed().isEmpty()) {
         sql += QStringLiteral(" AND LOWER(t.serial_number) LIKE ? ESCAPE '!'");
         QString pattern = filter.serialNumber.trimmed().toLower();
-        pattern.replace(QLatin1String("!"), QLatin1String("!!")).replace(QLatin1String("%"), QLatin1String("!%"))
+        pattern.replace(QLatin1String("!"), QLatin1String("!!"))
+            .replace(QLatin1String("%"), QLatin1String("!%"))
             .replace(QLatin1String("_"), QLatin1String("!_"));
         values << u'%' + pattern + u'%';
     }
@@ -582,9 +602,10 @@ QString SqlArchiveStore::readSamples(qint64 id, qint64 afterSample, int most,
     QSqlQuery samples(db);
     samples.setForwardOnly(true);
     const QString limit = most < 0 ? QString() : QStringLiteral(" LIMIT %1").arg(most);
-    samples.prepare(QStringLiteral("SELECT config_id, at_ms, utc_offset, id, %1 FROM samples WHERE run_id = ? AND id > ? "
-                                   "ORDER BY id%2")
-                        .arg(columnList(SampleColumns, SampleColumnCount, QString()), limit));
+    samples.prepare(
+        QStringLiteral("SELECT config_id, at_ms, utc_offset, id, %1 FROM samples WHERE run_id = ? AND id > ? "
+                       "ORDER BY id%2")
+            .arg(columnList(SampleColumns, SampleColumnCount, QString()), limit));
     samples.addBindValue(id);
     samples.addBindValue(afterSample);
     if (!samples.exec())

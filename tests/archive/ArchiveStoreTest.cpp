@@ -69,7 +69,7 @@ QStringList readLines(SqlArchiveStore &store, qint64 id)
     return lines;
 }
 
-} // namespace
+}   // namespace
 
 class ArchiveStoreTest : public QObject
 {
@@ -131,12 +131,21 @@ private Q_SLOTS:
         std::vector<RunSummary> runs;
         QCOMPARE(store.listRuns(RunFilter(), runs), QString());
         QCOMPARE(int(runs.size()), 1);
-        QCOMPARE(RunListLine(runs[0]),
-                 QStringLiteral("%1\t41800123\t2026-12-06T14:02:11+01:00\t2026-12-06T14:02:50+01:00\t280\t13\tlimit reached")
-                     .arg(runs[0].id));
+        QCOMPARE(
+            RunListLine(runs[0]),
+            QStringLiteral("%1\t41800123\t2026-12-06T14:02:11+01:00\t2026-12-06T14:02:50+01:00\t280\t13\tlimit reached")
+                .arg(runs[0].id));
         QCOMPARE(runs[0].samples, qint64(40));
-        const struct { QString serial; QDate from, to; int found; } filters[] = {
-            {"8001", {}, {}, 1}, {"999", {}, {}, 0}, {"", start.date(), start.date(), 1}, {"", start.date().addDays(1), {}, 0},
+        const struct
+        {
+            QString serial;
+            QDate from, to;
+            int found;
+        } filters[] = {
+            {"8001", {}, {}, 1},
+            {"999", {}, {}, 0},
+            {"", start.date(), start.date(), 1},
+            {"", start.date().addDays(1), {}, 0},
         };
         for (const auto &f : filters) {
             QCOMPARE(store.listRuns({f.serial, f.from, f.to}, runs), QString());
@@ -168,9 +177,10 @@ private Q_SLOTS:
         const ArchiveLocation location = newArchive();
         SqlArchiveStore store(location);
         QCOMPARE(store.open(true), QString());
-        const QString rule = backend == "sqlite"
-            ? "CREATE TRIGGER no_14 BEFORE INSERT ON samples WHEN NEW.cycles = 14 BEGIN SELECT RAISE(ABORT, 'no 14'); END"
-            : "ALTER TABLE samples ADD CONSTRAINT no_14 CHECK (cycles <> 14)";
+        const QString rule =
+            backend == "sqlite"
+                ? "CREATE TRIGGER no_14 BEFORE INSERT ON samples WHEN NEW.cycles = 14 BEGIN SELECT RAISE(ABORT, 'no 14'); END"
+                : "ALTER TABLE samples ADD CONSTRAINT no_14 CHECK (cycles <> 14)";
         QVERIFY(QSqlQuery(store.database()).exec(rule));
         RecordedRun run("41800005", 6, QDateTime(QDate(2026, 12, 6), QTime(13, 0)));
         QCOMPARE(store.write(run.sink.records), QString());
@@ -193,17 +203,33 @@ private Q_SLOTS:
             QCOMPARE(old.schemaVersion(), 1);
             QSqlQuery q(old.database());
             QVERIFY(q.exec("INSERT INTO testers (serial_number, software_version) VALUES ('41800007', 12)"));
-            QVERIFY(q.exec("INSERT INTO runs (run_key, tester_id, host, program_version, start_ms, start_offset, found_running) "
-                           "VALUES ('old', 1, 'station', '0.9', 1796583167452, 0, 1)"));
-            QVERIFY(q.exec(QStringLiteral("INSERT INTO configs (run_id, at_ms, utc_offset, serial_number, %1) VALUES (1, 1, 0, "
-                                          "'41800007', %2)")
-                               .arg(QStringList([] { QStringList n; for (const auto &c : ConfigColumns) n << c.name; return n; }()).join(", "),
-                                    QStringList(int(ConfigColumnCount), "12").join(", "))));
+            QVERIFY(q.exec(
+                "INSERT INTO runs (run_key, tester_id, host, program_version, start_ms, start_offset, found_running) "
+                "VALUES ('old', 1, 'station', '0.9', 1796583167452, 0, 1)"));
+            QVERIFY(q.exec(
+                QStringLiteral("INSERT INTO configs (run_id, at_ms, utc_offset, serial_number, %1) VALUES (1, 1, 0, "
+                               "'41800007', %2)")
+                    .arg(QStringList([] {
+                             QStringList n;
+                             for (const auto &c : ConfigColumns)
+                                 n << c.name;
+                             return n;
+                         }())
+                             .join(", "),
+                         QStringList(int(ConfigColumnCount), "12").join(", "))));
             for (int cycles : {5, 9})
-                QVERIFY(q.exec(QStringLiteral("INSERT INTO samples (run_id, config_id, at_ms, utc_offset, %1) VALUES (1, 1, 2, 0, %2, %3)")
-                                   .arg(QStringList([] { QStringList n; for (const auto &c : SampleColumns) n << c.name; return n; }()).join(", "))
-                                   .arg(cycles)
-                                   .arg(QStringList(int(SampleColumnCount) - 1, "1").join(", "))));
+                QVERIFY(q.exec(
+                    QStringLiteral(
+                        "INSERT INTO samples (run_id, config_id, at_ms, utc_offset, %1) VALUES (1, 1, 2, 0, %2, %3)")
+                        .arg(QStringList([] {
+                                 QStringList n;
+                                 for (const auto &c : SampleColumns)
+                                     n << c.name;
+                                 return n;
+                             }())
+                                 .join(", "))
+                        .arg(cycles)
+                        .arg(QStringList(int(SampleColumnCount) - 1, "1").join(", "))));
         }
         SqlArchiveStore store(location);
         QCOMPARE(store.open(true), QString());
@@ -220,11 +246,14 @@ private Q_SLOTS:
     void notARunArchive_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("setup");     // SQL run on it first
+        QTest::addColumn<QString>("setup");   // SQL run on it first
         QTest::addColumn<QString>("message");
-        QTest::newRow("text file") << QByteArray("DtTm,CyCnt\r\n") << "" << "is not a run archive";
-        QTest::newRow("another program's database") << QByteArray() << "CREATE TABLE parts (id INTEGER)" << "is not a run archive";
-        QTest::newRow("newer schema") << QByteArray() << "UPDATE archive_schema SET version = 99" << "was made by a newer program";
+        QTest::newRow("text file") << QByteArray("DtTm,CyCnt\r\n") << ""
+                                   << "is not a run archive";
+        QTest::newRow("another program's database") << QByteArray() << "CREATE TABLE parts (id INTEGER)"
+                                                    << "is not a run archive";
+        QTest::newRow("newer schema") << QByteArray() << "UPDATE archive_schema SET version = 99"
+                                      << "was made by a newer program";
     }
 
     // A file that is not an archive is named in the message and left as it was.
@@ -279,7 +308,8 @@ private Q_SLOTS:
         for (ArchiveRecord &r : two.sink.records)
             second.post(std::move(r));
         QTRY_COMPARE_WITH_TIMEOUT(problems.count(), 1, WriteTimeoutMs);
-        QVERIFY2(problems[0][0].toString().contains("in use by another program"), qPrintable(problems[0][0].toString()));
+        QVERIFY2(problems[0][0].toString().contains("in use by another program"),
+                 qPrintable(problems[0][0].toString()));
         QVERIFY(problems[0][0].toString().contains(location.path));
         // The first program reads its own archive while it holds it.
         QString failure;
@@ -360,8 +390,8 @@ private Q_SLOTS:
             if (i % 50 == 0)
                 QTest::qWait(30);
         }
-        QTRY_COMPARE_WITH_TIMEOUT(first.recordsWritten() + second.recordsWritten(),
-                                  qint64(one.sink.records.size() * 2), WriteTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(first.recordsWritten() + second.recordsWritten(), qint64(one.sink.records.size() * 2),
+                                  WriteTimeoutMs);
         first.stop();
         second.stop();
 

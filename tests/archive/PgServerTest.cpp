@@ -46,7 +46,7 @@ int startAndAbort()
     std::abort();
 }
 
-} // namespace
+}   // namespace
 
 class PgServerTest : public QObject
 {

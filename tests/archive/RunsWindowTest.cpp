@@ -1,12 +1,12 @@
 // View, Runs... over an SQLite archive, and the Preferences dialog.
 
+#include "features/archive/RunsWindow.h"
 #include "engine/archive/RunRecorder.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/notify/StationEvent.h"
 #include "engine/preferences/Registry.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
-#include "features/archive/RunsWindow.h"
 #include "features/preferences/PreferencesDialog.h"
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeArchiveSink.h"
@@ -43,7 +43,7 @@ public:
     QString exportPath;
 };
 
-} // namespace
+}   // namespace
 
 class RunsWindowTest : public QObject
 {
@@ -176,12 +176,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("webView");
         QTest::addColumn<QString>("token");
         QTest::addColumn<bool>("kept");
-        QTest::newRow("none") << "" << "" << "" << true;
-        QTest::newRow("webhook and loopback") << "https://chat.example/h" << "8080" << "" << true;
-        QTest::newRow("network with token") << "" << "0.0.0.0:8080" << "t0k" << true;
-        QTest::newRow("network without token") << "" << "0.0.0.0:8080" << " " << false;
-        QTest::newRow("bad address") << "" << "127.0.0.1:0" << "" << false;
-        QTest::newRow("bad webhook") << "mailto:lab@example" << "" << "" << false;
+        QTest::newRow("none") << ""
+                              << ""
+                              << "" << true;
+        QTest::newRow("webhook and loopback") << "https://chat.example/h"
+                                              << "8080"
+                                              << "" << true;
+        QTest::newRow("network with token") << ""
+                                            << "0.0.0.0:8080"
+                                            << "t0k" << true;
+        QTest::newRow("network without token") << ""
+                                               << "0.0.0.0:8080"
+                                               << " " << false;
+        QTest::newRow("bad address") << ""
+                                     << "127.0.0.1:0"
+                                     << "" << false;
+        QTest::newRow("bad webhook") << "mailto:lab@example"
+                                     << ""
+                                     << "" << false;
     }
     void notificationPreferences()
     {
@@ -207,7 +219,8 @@ private Q_SLOTS:
         dialog.saveAndAccept();
         QCOMPARE(dialog.result() == QDialog::Accepted, kept);
         QCOMPARE(dialogs.calls.size(), kept ? 0 : 1);
-        QCOMPARE(registry.LoadEventsOff(), kept ? QStringList({"run-stopped", "archive-error"}) : QStringList{"link-found"});
+        QCOMPARE(registry.LoadEventsOff(),
+                 kept ? QStringList({"run-stopped", "archive-error"}) : QStringList{"link-found"});
         QCOMPARE(registry.LoadWebhook(), kept ? webhook : QString());
         QCOMPARE(registry.LoadWebView(), kept ? webView : QString());
         QCOMPARE(registry.LoadWebToken(), kept ? token : QString());

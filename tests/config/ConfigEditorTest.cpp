@@ -34,15 +34,22 @@ void set(QWidget &form, const QString &edit)
 {
     QWidget *w = form.findChild<QWidget *>(edit.section('=', 0, 0));
     const QString text = edit.section('=', 1);
-    if (auto *line = qobject_cast<QLineEdit *>(w)) line->setText(text);
-    else if (auto *spin = qobject_cast<QSpinBox *>(w)) spin->setValue(text.toInt());
-    else if (auto *list = qobject_cast<QComboBox *>(w)) list->setCurrentIndex(text.toInt());
-    else qobject_cast<QAbstractButton *>(w)->setChecked(text == "1");
+    if (auto *line = qobject_cast<QLineEdit *>(w))
+        line->setText(text);
+    else if (auto *spin = qobject_cast<QSpinBox *>(w))
+        spin->setValue(text.toInt());
+    else if (auto *list = qobject_cast<QComboBox *>(w))
+        list->setCurrentIndex(text.toInt());
+    else
+        qobject_cast<QAbstractButton *>(w)->setChecked(text == "1");
 }
 
-QString error(const char *text) { return "error:Configuration Error|" + QString::fromLatin1(text); }
+QString error(const char *text)
+{
+    return "error:Configuration Error|" + QString::fromLatin1(text);
+}
 
-} // namespace
+}   // namespace
 
 class ConfigEditorTest : public QObject
 {
@@ -56,20 +63,22 @@ private Q_SLOTS:
         QTest::addColumn<int>("key");
         QTest::addColumn<QList<int16_t>>("answers");   // to the readjust question
         QTest::addColumn<QStringList>("calls");
-        QTest::addColumn<int>("outcome");              // 0: the editor stays open, 1: accepted
-        QTest::addColumn<QStringList>("expected");     // items of the edit copy afterwards
-        QTest::addColumn<QString>("focused");          // on review: the field first readjusted
+        QTest::addColumn<int>("outcome");            // 0: the editor stays open, 1: accepted
+        QTest::addColumn<QStringList>("expected");   // items of the edit copy afterwards
+        QTest::addColumn<QString>("focused");        // on review: the field first readjusted
 
         const int enter = Qt::Key_Return;
         const QList<int16_t> none;
-        QTest::newRow("no change, Enter") << 49 << QStringList() << enter << none << QStringList() << 1
+        QTest::newRow("no change, Enter")
+            << 49 << QStringList() << enter << none << QStringList() << 1
             << QStringList{"contact=49", "maxUpTol=1023", "minUpTol=512", "maxUpBounce=62500"} << "";
         QTest::newRow("Escape cancels") << 49 << QStringList{"maxTestCyclesEdit=5000"} << int(Qt::Key_Escape) << none
-            << QStringList() << 2 << QStringList{"cycleLimit=100000"} << "";
+                                        << QStringList() << 2 << QStringList{"cycleLimit=100000"} << "";
         // An open up minimum counts as full scale, over any finite maximum.
-        QTest::newRow("all five checks in one OK, stored anyway") << 49
-            << QStringList{"minDownTimeEdit=3", "minUpTimeEdit=4", "upperThresholdSpin=100", "lowerThresholdSpin=200",
-                           "upMinResistEdit=Open", "upMaxResistEdit=100", "downMinResistEdit=50", "downMaxResistEdit=15.9"}
+        QTest::newRow("all five checks in one OK, stored anyway")
+            << 49 << QStringList{"minDownTimeEdit=3",      "minUpTimeEdit=4",       "upperThresholdSpin=100",
+                                 "lowerThresholdSpin=200", "upMinResistEdit=Open",  "upMaxResistEdit=100",
+                                 "downMinResistEdit=50",   "downMaxResistEdit=15.9"}
             << enter << none
             << QStringList{error("Minimum Down Stroke Time Is Greater Than Maximum Down Stroke Time."),
                            error("Minimum Up Stroke Time Is Greater Than Maximum Up Stroke Time."),
@@ -80,40 +89,41 @@ private Q_SLOTS:
                                  "Contact Tolerance.")}
             << 0 << QStringList{"upperBounce=100", "lowerBounce=200", "minDownTol=49", "minUpTol=1023", "maxUpTol=93"}
             << "";
-        QTest::newRow("equal pairs pass every check") << 49
-            << QStringList{"minDownTimeEdit=0.5", "minUpTimeEdit=0.500", "upperThresholdSpin=127", "lowerThresholdSpin=127",
-                           "upMinResistEdit=open", "downMinResistEdit=15.9"} << enter << none << QStringList() << 1
+        QTest::newRow("equal pairs pass every check")
+            << 49 << QStringList{"minDownTimeEdit=0.5",    "minUpTimeEdit=0.500",  "upperThresholdSpin=127",
+                                 "lowerThresholdSpin=127", "upMinResistEdit=open", "downMinResistEdit=15.9"}
+            << enter << none << QStringList() << 1
             << QStringList{"minDownTime=500", "minUpTime=500", "lowerBounce=127", "minUpTol=1023", "minDownTol=16"}
             << "";
-        QTest::newRow("constant rate ignores the minimum fields") << 49
-            << QStringList{"constantRateCheck=1", "minUpTimeEdit=9", "minDownTimeEdit=9", "maxDownTimeEdit=1.5"} << enter
-            << none << QStringList() << 1
+        QTest::newRow("constant rate ignores the minimum fields")
+            << 49 << QStringList{"constantRateCheck=1", "minUpTimeEdit=9", "minDownTimeEdit=9", "maxDownTimeEdit=1.5"}
+            << enter << none << QStringList() << 1
             << QStringList{"maxDownTime=1500", "minDownTime=1500", "maxUpTime=500", "minUpTime=500"} << "";
-        QTest::newRow("the word open is a tolerance, not a readjustment") << 49
-            << QStringList{"downMaxResistEdit=open", "downMinResistEdit=Open"} << enter << none << QStringList() << 1
-            << QStringList{"minDownTol=1023", "maxDownTol=1023"} << "";
+        QTest::newRow("the word open is a tolerance, not a readjustment")
+            << 49 << QStringList{"downMaxResistEdit=open", "downMinResistEdit=Open"} << enter << none << QStringList()
+            << 1 << QStringList{"minDownTol=1023", "maxDownTol=1023"} << "";
         QTest::newRow("None stores no test bits") << 49 << QStringList{"contactTypeSelect=0"} << enter << none
-            << QStringList() << 1 << QStringList{"contact=0"} << "";
-        QTest::newRow("normally closed, up test and up bounce") << 49
-            << QStringList{"contactTypeSelect=2", "downStrokeCheck=0", "upBounceCheck=1"} << enter << none
+                                                  << QStringList() << 1 << QStringList{"contact=0"} << "";
+        QTest::newRow("normally closed, up test and up bounce")
+            << 49 << QStringList{"contactTypeSelect=2", "downStrokeCheck=0", "upBounceCheck=1"} << enter << none
             << QStringList() << 1 << QStringList{"contact=162"} << "";
         // The question lists each value with the text typed and the value
         // used, while the fields already show the stored ones.
-        QTest::newRow("clamped down times, Yes to review them") << 49
-            << QStringList{"maxDownTimeEdit=0.01", "minDownTimeEdit=0.01"} << enter << QList<int16_t>{AnswerYes}
+        QTest::newRow("clamped down times, Yes to review them")
+            << 49 << QStringList{"maxDownTimeEdit=0.01", "minDownTimeEdit=0.01"} << enter << QList<int16_t>{AnswerYes}
             << QStringList{"readjust:Down Stroke Max Time (sec): 0.01 becomes 0.025|"
                            "Down Stroke Min Time (sec): 0.01 becomes 0.025 (shows 0.025)"}
             << 0 << QStringList{"maxDownTime=25", "minDownTime=25"} << "maxDownTimeEdit";
-        QTest::newRow("cycle limit beyond 32 bits, No keeps the largest") << 49
-            << QStringList{"maxTestCyclesEdit=99999999999"} << enter << QList<int16_t>{AnswerNo}
+        QTest::newRow("cycle limit beyond 32 bits, No keeps the largest")
+            << 49 << QStringList{"maxTestCyclesEdit=99999999999"} << enter << QList<int16_t>{AnswerNo}
             << QStringList{"readjust:Maximum Test Cycles: 99999999999 becomes 10000000 (shows 0.500)"} << 1
             << QStringList{"cycleLimit=10000000"} << "";
-        QTest::newRow("not a number on the Limits tab, Yes: reviewed there") << 49
-            << QStringList{"maxSeqFailuresEdit=3", "maxFailuresEdit=ten"} << enter << QList<int16_t>{AnswerYes}
+        QTest::newRow("not a number on the Limits tab, Yes: reviewed there")
+            << 49 << QStringList{"maxSeqFailuresEdit=3", "maxFailuresEdit=ten"} << enter << QList<int16_t>{AnswerYes}
             << QStringList{"readjust:Maximum Test Failures: \"ten\" is not a number, becomes 1 (shows 0.500)"} << 0
             << QStringList{"failLimit=1", "seqLimit=3"} << "maxFailuresEdit";
-        QTest::newRow("a bounce time that is not a number reads 0 but is named") << 49
-            << QStringList{"maxUpBounceTimeEdit=abc"} << enter << QList<int16_t>{AnswerNo}
+        QTest::newRow("a bounce time that is not a number reads 0 but is named")
+            << 49 << QStringList{"maxUpBounceTimeEdit=abc"} << enter << QList<int16_t>{AnswerNo}
             << QStringList{"readjust:Up Stroke Max Bounce Time: \"abc\" is not a number, becomes 0.000000 "
                            "(shows 0.500)"}
             << 1 << QStringList{"maxUpBounce=0"} << "";
@@ -173,8 +183,8 @@ private Q_SLOTS:
         QCOMPARE(ComputeEstimateRate("1.000", "9", "1.000", "9", true, "1000").time, "33.3 mins");
         // A minimum above its maximum is what the tester waits for: 0.3 + 0.2 s a cycle.
         QCOMPARE(ComputeEstimateRate("0.1", "0.3", "0.2", "0.1", false, "90").rate, "7200 / hr");
-        QCOMPARE(estimate("0.01", "10"), "???, ???");                    // over 100000 per hour
-        QCOMPARE(estimate("2000", "10"), "???, ???");                    // under one per hour
+        QCOMPARE(estimate("0.01", "10"), "???, ???");   // over 100000 per hour
+        QCOMPARE(estimate("2000", "10"), "???, ???");   // under one per hour
         TesterState s;
         BaseConfig(s);
         const ThresholdTexts t = ThresholdValues(s, 128);
@@ -217,8 +227,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("window");
         QTest::addColumn<int>("inputs");
         QTest::addColumn<int>("values");
-        QTest::addColumn<QString>("shows");     // one value a screen reader must read
-        QTest::addColumn<int>("stateBoxes");    // check boxes that only show the tester's state
+        QTest::addColumn<QString>("shows");    // one value a screen reader must read
+        QTest::addColumn<int>("stateBoxes");   // check boxes that only show the tester's state
         QTest::newRow("configuration editor") << "editor" << 16 << 8 << "3600 / hr" << 0;
         QTest::newRow("main window with its run overview") << "main" << 0 << 32 << "4711" << 8;
         QTest::newRow("manual control") << "manual" << 0 << 1 << "107.5" << 1;

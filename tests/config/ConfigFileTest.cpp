@@ -22,19 +22,36 @@
 
 namespace {
 
-QStringList With(QStringList lines, int number, const QString &text) { lines[number - 1] = text; return lines; }
-QByteArray FileBytes(const QStringList &lines) { return lines.join("\r\n").toLatin1() + "\r\n"; }
+QStringList With(QStringList lines, int number, const QString &text)
+{
+    lines[number - 1] = text;
+    return lines;
+}
+QByteArray FileBytes(const QStringList &lines)
+{
+    return lines.join("\r\n").toLatin1() + "\r\n";
+}
 
 // A master file for a current-measuring tester, 50.0 mA full scale: its
 // tolerance "25" is count 512 only when mode and range are taken first.
 const QStringList Master = QStringList{"Model 418C Master", " ABCD1234XYZ ", "Software Ver 2.1", "1", "500"}
                            + BaseFile.mid(4, 10) + QStringList{"25", "0", "50", "0"} + BaseFile.mid(18);
 
-QByteArray Contents(const QString &path) { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }
+QByteArray Contents(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
 
 struct Rig : EngineRig
 {
-    Rig() { BaseConfig(s); linkUp(); answerEverything(); }
+    Rig()
+    {
+        BaseConfig(s);
+        linkUp();
+        answerEverything();
+    }
     QString put(const QByteArray &bytes)
     {
         QFile f(dir.filePath("test.cfg"));
@@ -52,12 +69,20 @@ struct Rig : EngineRig
 
 struct StartName : FakeConfigFileDialog   // where the dialogs start; they are then cancelled
 {
-    bool chooseOpen(QString &path) override { started << "open " + path; return false; }
-    bool chooseSave(QString &path) override { started << "save " + path; return false; }
+    bool chooseOpen(QString &path) override
+    {
+        started << "open " + path;
+        return false;
+    }
+    bool chooseSave(QString &path) override
+    {
+        started << "save " + path;
+        return false;
+    }
     QStringList started;
 };
 
-} // namespace
+}   // namespace
 
 class ConfigFileTest : public QObject
 {
@@ -72,7 +97,9 @@ private Q_SLOTS:
 
         const QString incompatible = "Incompatible data format", invalid = "Invalid data in file";
         const auto row = [](const char *name, const QStringList &lines, const QString &error,
-                            const QString &expected = {}) { QTest::newRow(name) << FileBytes(lines) << error << expected; };
+                            const QString &expected = {}) {
+            QTest::newRow(name) << FileBytes(lines) << error << expected;
+        };
         // One line replaced; `expected` is an item of the edit copy or the message.
         const auto line = [&](const char *name, int number, const QString &text, const QString &expected) {
             row(name, With(BaseFile, number, text), expected.contains('=') ? "" : expected, expected);
@@ -97,7 +124,8 @@ private Q_SLOTS:
         QTest::newRow("other stations' forms: quotes, blanks, commas, bare line ends")
             << QByteArray("  \"Model 418C\"\r\n\"Software Ver 2.1\"\n0,1000\r\n 49\r\n10 ,3, 100000\r\n0.500\r0.050\r\n"
                           "0.500\r\n0.050\r\n\t129,\"125\"\r\nopen\r\n1002.0\r\n15.9\r\n0.0\r\n0.004800\r\n0.100000")
-            << "" << "lowerBounce=125";
+            << ""
+            << "lowerBounce=125";
         row("master", Master, "", "maxUpTol=512");
         row("master with a word for its mode", With(Master, 4, "current"), incompatible);
     }
@@ -161,8 +189,10 @@ private Q_SLOTS:
     // scale in volts a trace above 1023) must not make a written file fail.
     void writtenFileReadsBack()
     {
-        const struct { int mode, range, count, countBack; } cases[] = {{0, 1000, 512, 512}, {0, 10, 1, 0},
-                                                                        {1, 500, 1023, 1023}, {2, 7, 1023, 1023}};
+        const struct
+        {
+            int mode, range, count, countBack;
+        } cases[] = {{0, 1000, 512, 512}, {0, 10, 1, 0}, {1, 500, 1023, 1023}, {2, 7, 1023, 1023}};
         for (const auto &c : cases) {
             Rig rig;
             rig.s.vRMode = TesterState::Integer(c.mode), rig.s.vRPullUp = c.range;

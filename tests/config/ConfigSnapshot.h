@@ -10,14 +10,25 @@
 inline QStringList EditCopy(const TesterState &s)
 {
     const auto n = [](qint64 value) { return QString::number(value); };
-    return {"contact=" + n(s.sContact), "failLimit=" + n(s.sFailLimit), "seqLimit=" + n(s.sSeqLimit),
-            "cycleLimit=" + n(s.sCycleLimit), "maxDownTime=" + n(s.sMaxDownTime),
-            "minDownTime=" + n(s.sMinDownTime), "maxUpTime=" + n(s.sMaxUpTime), "minUpTime=" + n(s.sMinUpTime),
-            "upperBounce=" + n(s.sUpperBounce), "lowerBounce=" + n(s.sLowerBounce),
-            "maxUpTol=" + n(s.sMaxUpResistTol), "minUpTol=" + n(s.sMinUpResistTol),
-            "maxDownTol=" + n(s.sMaxDownResistTol), "minDownTol=" + n(s.sMinDownResistTol),
-            "range=" + n(s.sRPullUp), "mode=" + n(s.sRMode), "maxDownBounce=" + n(s.sMaxDownBounceTol),
-            "maxUpBounce=" + n(s.sMaxUpBounceTol), "serial=" + s.sSerialNumber};
+    return {"contact=" + n(s.sContact),
+            "failLimit=" + n(s.sFailLimit),
+            "seqLimit=" + n(s.sSeqLimit),
+            "cycleLimit=" + n(s.sCycleLimit),
+            "maxDownTime=" + n(s.sMaxDownTime),
+            "minDownTime=" + n(s.sMinDownTime),
+            "maxUpTime=" + n(s.sMaxUpTime),
+            "minUpTime=" + n(s.sMinUpTime),
+            "upperBounce=" + n(s.sUpperBounce),
+            "lowerBounce=" + n(s.sLowerBounce),
+            "maxUpTol=" + n(s.sMaxUpResistTol),
+            "minUpTol=" + n(s.sMinUpResistTol),
+            "maxDownTol=" + n(s.sMaxDownResistTol),
+            "minDownTol=" + n(s.sMinDownResistTol),
+            "range=" + n(s.sRPullUp),
+            "mode=" + n(s.sRMode),
+            "maxDownBounce=" + n(s.sMaxDownBounceTol),
+            "maxUpBounce=" + n(s.sMaxUpBounceTol),
+            "serial=" + s.sSerialNumber};
 }
 
 // A tester with software 2.1 and a 1000-ohm pull-up holding the
@@ -33,7 +44,13 @@ inline void BaseConfig(TesterState &s, int contact = 49)
 }
 
 // The ordinary file of that configuration, one field per line.
-inline const QStringList BaseFile = {
-    "Model 418C", "Software Ver 2.1", "0", "1000", "49", "10", "3", "100000",
-    "0.500", "0.050", "0.500", "0.050", "129", "125",
-    "open", "1002.0", "15.9", "0.0", "0.004800", "0.100000"};
+inline const QStringList BaseFile = {"Model 418C", "Software Ver 2.1",
+                                     "0",          "1000",
+                                     "49",         "10",
+                                     "3",          "100000",
+                                     "0.500",      "0.050",
+                                     "0.500",      "0.050",
+                                     "129",        "125",
+                                     "open",       "1002.0",
+                                     "15.9",       "0.0",
+                                     "0.004800",   "0.100000"};

@@ -22,46 +22,63 @@ namespace {
 using Answers = QList<int16_t>;
 
 // The header that data files already on disk carry.
-const QByteArray Header =
-    "DtTm,CyCnt,FlCnt,SqCnt,MnDwR,MxDwR,MnUpR,MxUpR,DwBnc,UpBnc,LstDR,LstUR,LstDnBnc,LstUpBnc,"
-    "LstDT,LstUT,ErrCd,CyLim,FlLim,SqLim,MnDwTol,MxDwTol,MnUpTol,MxUpTol,DwBncTol,UpBncTol,"
-    "MnDwT,MxDwT,MnUpT,MxUpT,BncL,BncU,ConTyp,Rmode,Rpull,Ver,SN";
+const QByteArray Header = "DtTm,CyCnt,FlCnt,SqCnt,MnDwR,MxDwR,MnUpR,MxUpR,DwBnc,UpBnc,LstDR,LstUR,LstDnBnc,LstUpBnc,"
+                          "LstDT,LstUT,ErrCd,CyLim,FlLim,SqLim,MnDwTol,MxDwTol,MnUpTol,MxUpTol,DwBncTol,UpBncTol,"
+                          "MnDwT,MxDwT,MnUpT,MxUpT,BncL,BncU,ConTyp,Rmode,Rpull,Ver,SN";
 const QString Title = QStringLiteral("Model 418C Life Cycle Tester");
 // The refusal names the file ({path}) and says why.
 QString openError(const QString &reason)
 {
     return QStringLiteral("error:File Error|Error Opening File\n{path}\n") + reason;
 }
-const QString Unrecognized =
-    QStringLiteral("yesno:File Error|Unrecognized file structure.  Continue writing to file?");
+const QString Unrecognized = QStringLiteral("yesno:File Error|Unrecognized file structure.  Continue writing to file?");
 
 // A 1000-ohm pull-up tester with software 1.2; one value per column, so
 // that swapped columns show.
 void fillSample(TesterState &s)
 {
     s.vUpdateTime = QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9));
-    s.CycleCount = 12345; s.FailCount = 3; s.SeqCount = 1;
-    s.vRPullUp = 1000; s.vRMode = 0; s.vSoftwareVersion = 12;
-    s.vMinDownResistance = 0; s.vMaxDownResistance = 512;
-    s.vMinUpResistance = 1023; s.vMaxUpResistance = 1022;
-    s.vMaxDownBounce = 1000; s.vMaxUpBounce = 0;
-    s.vLastMeasuredDownResist = 1; s.vLastMeasuredUpResist = 2000;
-    s.vLastDownBounceTime = 625; s.vLastUpBounceTime = 1;
-    s.vLastDownStrokeTime = 1500; s.vLastUpStrokeTime = 37;
-    s.vErrorCode = 5; s.vCycleLimit = 1000000; s.vFailLimit = 10; s.vSeqLimit = 2;
-    s.vMinDownResistTol = 0; s.vMaxDownResistTol = 100;
-    s.vMinUpResistTol = 900; s.vMaxUpResistTol = 1023;
-    s.vMaxDownBounceTol = 3125; s.vMaxUpBounceTol = 6250;
-    s.vMinDownTime = 20; s.vMaxDownTime = 250; s.vMinUpTime = 0; s.vMaxUpTime = 12345;
-    s.vLowerBounce = 25; s.vUpperBounce = 200;
+    s.CycleCount = 12345;
+    s.FailCount = 3;
+    s.SeqCount = 1;
+    s.vRPullUp = 1000;
+    s.vRMode = 0;
+    s.vSoftwareVersion = 12;
+    s.vMinDownResistance = 0;
+    s.vMaxDownResistance = 512;
+    s.vMinUpResistance = 1023;
+    s.vMaxUpResistance = 1022;
+    s.vMaxDownBounce = 1000;
+    s.vMaxUpBounce = 0;
+    s.vLastMeasuredDownResist = 1;
+    s.vLastMeasuredUpResist = 2000;
+    s.vLastDownBounceTime = 625;
+    s.vLastUpBounceTime = 1;
+    s.vLastDownStrokeTime = 1500;
+    s.vLastUpStrokeTime = 37;
+    s.vErrorCode = 5;
+    s.vCycleLimit = 1000000;
+    s.vFailLimit = 10;
+    s.vSeqLimit = 2;
+    s.vMinDownResistTol = 0;
+    s.vMaxDownResistTol = 100;
+    s.vMinUpResistTol = 900;
+    s.vMaxUpResistTol = 1023;
+    s.vMaxDownBounceTol = 3125;
+    s.vMaxUpBounceTol = 6250;
+    s.vMinDownTime = 20;
+    s.vMaxDownTime = 250;
+    s.vMinUpTime = 0;
+    s.vMaxUpTime = 12345;
+    s.vLowerBounce = 25;
+    s.vUpperBounce = 200;
     s.vContact = 1 + 16 + 32 + 64;
     s.vSerialNumber = QStringLiteral("A1B2C3D4");
 }
 
-const QByteArray FullLine =
-    "03/07/2024 14:05:09,12345,3,1,0.0,1002.0,2044000.0,1022000.0,0.001600,0.000000,"
-    "1.0,2044000.0,0.001000,0.000002,1.500,0.037,5,1000000,10,2,0.0,108.3,7317.1,2044000.0,"
-    "0.005000,0.010000,0.020,0.250,0.000,12.345,108.3,3587.4,113,0,1000,1.2,A1B2C3D4";
+const QByteArray FullLine = "03/07/2024 14:05:09,12345,3,1,0.0,1002.0,2044000.0,1022000.0,0.001600,0.000000,"
+                            "1.0,2044000.0,0.001000,0.000002,1.500,0.037,5,1000000,10,2,0.0,108.3,7317.1,2044000.0,"
+                            "0.005000,0.010000,0.020,0.250,0.000,12.345,108.3,3587.4,113,0,1000,1.2,A1B2C3D4";
 const QByteArray Sample = FullLine + "\r\n";
 
 QByteArray readFile(const QString &path)
@@ -106,7 +123,7 @@ struct Rig : DataLogListener
     }
 };
 
-} // namespace
+}   // namespace
 
 class DataLogTest : public QObject
 {
@@ -120,10 +137,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("rPullUp");
         QTest::addColumn<QString>("serial");
         QTest::addColumn<QStringList>("expected");   // "column=text", columns from 1
-        QTest::newRow("no range yet") << 0 << "S1"
-            << QStringList{"5=???", "6=???", "7=???", "12=???", "24=???", "31=???", "35=-----"};
+        QTest::newRow("no range yet") << 0 << "S1" << QStringList{"5=???",  "6=???",  "7=???",   "12=???",
+                                                                  "24=???", "31=???", "35=-----"};
         QTest::newRow("serial with a comma, control and accented characters") << 1000
-            << QString::fromUtf8("\tA,X\xc3\xa9" "1\x01 \r") << QStringList{"37=A?X?1?"};
+                                                                              << QString::fromUtf8("\tA,X\xc3\xa9"
+                                                                                                   "1\x01 \r")
+                                                                              << QStringList{"37=A?X?1?"};
     }
 
     void sampleLine()
@@ -154,15 +173,15 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("shown");
 
         const QByteArray otherCase = Header.toLower() + "\r\nold sample\r\n";
-        QTest::newRow("other case, continue") << otherCase << Answers{AnswerYes}
-            << Sample << QStringList{Unrecognized};
+        QTest::newRow("other case, continue") << otherCase << Answers{AnswerYes} << Sample << QStringList{Unrecognized};
         QTest::newRow("other case, no") << otherCase << Answers{AnswerNo} << QByteArray()
-            << QStringList{Unrecognized, openError("Its first line is not the data log header.")};
+                                        << QStringList{Unrecognized,
+                                                       openError("Its first line is not the data log header.")};
         QTest::newRow("empty file is refused") << QByteArray() << Answers() << QByteArray()
-            << QStringList{openError("The file is empty or cannot be read.")};
+                                               << QStringList{openError("The file is empty or cannot be read.")};
         // A log cut short by a crash: the next sample starts on a line of its own.
-        QTest::newRow("last line cut short") << Header + "\r\n03/07/2024 14:0" << Answers()
-            << "\r\n" + Sample << QStringList();
+        QTest::newRow("last line cut short")
+            << Header + "\r\n03/07/2024 14:0" << Answers() << "\r\n" + Sample << QStringList();
     }
 
     void openAndAppend()
@@ -198,9 +217,9 @@ private Q_SLOTS:
     void pendingSampleOnFileCommands_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::addColumn<bool>("firstOpen");    // a log "first.txt" is open before the command
+        QTest::addColumn<bool>("firstOpen");   // a log "first.txt" is open before the command
         QTest::addColumn<bool>("pending");
-        QTest::addColumn<int>("secondSamples"); // in second.txt, which the command opens
+        QTest::addColumn<int>("secondSamples");   // in second.txt, which the command opens
         QTest::newRow("open, open, logged") << "open" << true << false << 1;
         QTest::newRow("recent, nothing open, pending") << "recent" << false << true << 1;
         QTest::newRow("recent, nothing open, logged") << "recent" << false << false << 0;
@@ -243,13 +262,17 @@ private Q_SLOTS:
     void fileCommandsKeepTheOpenLog_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("choice");     // a name in the folder; empty: Cancel
-        QTest::addColumn<bool>("refused");       // the system refuses the chosen name
-        QTest::addColumn<QString>("logging");    // the file the next sample goes to
-        QTest::newRow("New, cancelled") << "new" << "" << false << "first.txt";
-        QTest::newRow("Open, cancelled") << "open" << "" << false << "first.txt";
-        QTest::newRow("New, a folder that is not there") << "new" << "gone/second.txt" << true << "first.txt";
-        QTest::newRow("New, a fresh file") << "new" << "second.txt" << false << "second.txt";
+        QTest::addColumn<QString>("choice");    // a name in the folder; empty: Cancel
+        QTest::addColumn<bool>("refused");      // the system refuses the chosen name
+        QTest::addColumn<QString>("logging");   // the file the next sample goes to
+        QTest::newRow("New, cancelled") << "new"
+                                        << "" << false << "first.txt";
+        QTest::newRow("Open, cancelled") << "open"
+                                         << "" << false << "first.txt";
+        QTest::newRow("New, a folder that is not there") << "new"
+                                                         << "gone/second.txt" << true << "first.txt";
+        QTest::newRow("New, a fresh file") << "new"
+                                           << "second.txt" << false << "second.txt";
     }
 
     void fileCommandsKeepTheOpenLog()
@@ -292,12 +315,12 @@ private Q_SLOTS:
         QTest::addColumn<Answers>("answers");
         QTest::addColumn<QString>("file");   // what the file dialog gives; empty: Cancel
         QTest::addColumn<bool>("goAhead");
-        QTest::addColumn<bool>("saved");     // the sample is in the file afterwards
+        QTest::addColumn<bool>("saved");   // the sample is in the file afterwards
         QTest::newRow("yes: saved") << Answers{AnswerYes} << "kept.txt" << true << true;
         QTest::newRow("yes, dialog cancelled") << Answers{AnswerYes} << "" << false << false;
         QTest::newRow("no") << Answers{AnswerNo} << "" << true << false;
-        QTest::newRow("yes, but /dev/full fails every write") << Answers{AnswerYes, AnswerYes} << "/dev/full"
-                                                              << false << false;
+        QTest::newRow("yes, but /dev/full fails every write")
+            << Answers{AnswerYes, AnswerYes} << "/dev/full" << false << false;
     }
 
     void unsavedDataAtClosing()
@@ -319,7 +342,8 @@ private Q_SLOTS:
         QCOMPARE(rig.log.CheckDataSaved(true), goAhead);
         QCOMPARE(rig.dialogs.count("yesno:Save Data|"), 1);
         // With no file open the dialog starts from the newest recent one.
-        QCOMPARE(rig.files.startedFrom, answers.first() == AnswerYes ? QStringList{"/runs/last week.txt"} : QStringList());
+        QCOMPARE(rig.files.startedFrom,
+                 answers.first() == AnswerYes ? QStringList{"/runs/last week.txt"} : QStringList());
         if (saved)
             QVERIFY(readFile(file).endsWith(Sample));
         QCOMPARE(rig.s.IsDirtyData, !saved);

@@ -31,7 +31,7 @@ QByteArray contentOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("cannot read ") + path.toUtf8();
 }
 
-} // namespace
+}   // namespace
 
 class ArchiveEndToEndTest : public QObject
 {
@@ -124,7 +124,10 @@ private Q_SLOTS:
         QFETCH(QString, folder);
         const QString path = dir.filePath(folder + "so far.txt");
         QString suggested;
-        form.chooseRunExportFile = [&](const QString &name) { suggested = name; return path; };
+        form.chooseRunExportFile = [&](const QString &name) {
+            suggested = name;
+            return path;
+        };
         session.start();
         form.show();
         rig.drive(session.engine());
@@ -135,7 +138,8 @@ private Q_SLOTS:
 
         dialogs.answers = {AnswerYes, AnswerNo};
         QVERIFY(form.close());
-        QVERIFY2(dialogs.calls.value(0).startsWith("yesno:Save Data|4 samples of this run"), qPrintable(dialogs.calls.value(0)));
+        QVERIFY2(dialogs.calls.value(0).startsWith("yesno:Save Data|4 samples of this run"),
+                 qPrintable(dialogs.calls.value(0)));
         QVERIFY(!readable || suggested.startsWith("41800123 "));
         QFETCH(QStringList, questions);
         QCOMPARE(dialogs.calls.size(), 1 + questions.size());

@@ -26,9 +26,9 @@ private Q_SLOTS:
         MainWindowRig w;
         SimulatedRig &rig = w.rig;
         SimulatedTester::Settings &t = rig.tester.settings();
-        t.contact = 3 | 16 | 32 | 64;          // alternate action stays alternate action
-        t.minDownTime = 50, t.minUpTime = 60;  // minimum times the editor takes as they are
-        rig.runCycles(5);                      // so that clearing them shows
+        t.contact = 3 | 16 | 32 | 64;           // alternate action stays alternate action
+        t.minDownTime = 50, t.minUpTime = 60;   // minimum times the editor takes as they are
+        rig.runCycles(5);                       // so that clearing them shows
         FakeConfigFileDialog files;
         w.form.configCommands().setFileDialog(files);
         TesterState &s = w.s();
@@ -36,7 +36,12 @@ private Q_SLOTS:
         const auto run = [&](const char *action) {
             w.trigger(action);
             QStringList frames;
-            rig.tickUntil([&] { frames += rig.takeFrames(); return frames.contains("AE") && w.idle(); }, 1000);
+            rig.tickUntil(
+                [&] {
+                    frames += rig.takeFrames();
+                    return frames.contains("AE") && w.idle();
+                },
+                1000);
             return frames;
         };
         QVERIFY(w.connect());
@@ -46,8 +51,8 @@ private Q_SLOTS:
         // OK without a change sends the whole configuration, and it is not unsaved.
         s.IsDirtyConfig = true;
         answerer.then([&](QDialog *editor) { Click(editor, "okButton"); });
-        QStringList sent = {"E1115", "E210", "E33", "E4100000", "E5100", "E650", "E7100", "E860", "E9200",
-                            "EA50", "EB1023", "EC1000", "ED20", "EE0", "F13000", "F23000", "AE"};
+        QStringList sent = {"E1115", "E210",   "E33",    "E4100000", "E5100", "E650",   "E7100",  "E860", "E9200",
+                            "EA50",  "EB1023", "EC1000", "ED20",     "EE0",   "F13000", "F23000", "AE"};
         QCOMPARE(run("ConfigureEditMenu"), sent);
         QVERIFY(!s.IsDirtyConfig);
 
@@ -87,9 +92,9 @@ private Q_SLOTS:
         master.close();
         files.choices = {master.fileName()};
         QCOMPARE(run("ConfigureOpenMenu"),
-                 (QStringList{"E0Q7000042", "E149", "E210", "E33", "E41000", "E5500", "E650", "E7400", "E860",
-                              "E9180", "EA60", "EB1023", "EC512", "ED51", "EE0", "EF500", "F01", "F13000", "F22000",
-                              "C2", "C9", "CA", "CB", "AE"}));
+                 (QStringList{"E0Q7000042", "E149",   "E210",   "E33",    "E41000", "E5500", "E650", "E7400",
+                              "E860",       "E9180",  "EA60",   "EB1023", "EC512",  "ED51",  "EE0",  "EF500",
+                              "F01",        "F13000", "F22000", "C2",     "C9",     "CA",    "CB",   "AE"}));
         QCOMPARE(s.vSerialNumber, QStringLiteral("Q7000042"));
         QCOMPARE(s.vRMode, 1);
         QCOMPARE(s.vRPullUp, 500);

@@ -31,10 +31,19 @@ struct MainWindowRig
 
     TesterState &s() { return form.state(); }
     bool idle() { return s().link.portOpen && s().link.step == LinkStep::Idle && form.engine().CommReady(); }
-    bool connect() { return rig.tickUntil([this] { return s().DownLoadedOnce && idle(); }, 200); }
-    bool settle() { return rig.tickUntil([this] { return idle(); }, 200); }
+    bool connect()
+    {
+        return rig.tickUntil([this] { return s().DownLoadedOnce && idle(); }, 200);
+    }
+    bool settle()
+    {
+        return rig.tickUntil([this] { return idle(); }, 200);
+    }
     void trigger(const char *action) { form.findChild<QAction *>(QString::fromLatin1(action))->trigger(); }
-    QString shown(const char *box) { return form.findChild<QWidget *>(QString::fromLatin1(box))->property("text").toString(); }
+    QString shown(const char *box)
+    {
+        return form.findChild<QWidget *>(QString::fromLatin1(box))->property("text").toString();
+    }
 
     SimulatedRig rig;
     MemorySettingsStore settings;

@@ -31,7 +31,7 @@ struct Station : MainWindowRig
     }
 };
 
-} // namespace
+}   // namespace
 
 class ProceduresEndToEndTest : public QObject
 {
@@ -106,8 +106,8 @@ private Q_SLOTS:
         QCOMPARE(heldInTheRun.contact, 1 | 16 | 32 | 64 | 128);
         QCOMPARE((QList<int>{heldInTheRun.cycleLimit, heldInTheRun.failLimit, heldInTheRun.seqLimit}),
                  (QList<int>{10, 10, 10}));
-        QCOMPARE((QList<int>{heldInTheRun.minDownResistTol, heldInTheRun.maxDownResistTol,
-                             heldInTheRun.minUpResistTol, heldInTheRun.maxUpResistTol}),
+        QCOMPARE((QList<int>{heldInTheRun.minDownResistTol, heldInTheRun.maxDownResistTol, heldInTheRun.minUpResistTol,
+                             heldInTheRun.maxUpResistTol}),
                  (QList<int>{0, 1023, 0, 1023}));
         QCOMPARE((QList<int>{learned.CycleCount, learned.FailCount}), (QList<int>{10, 0}));
         QCOMPARE(station.rig.tester.stats().minusSent, 1);

@@ -3,8 +3,8 @@
 // Its serial setup with --simulate: the simulated tester is port 1 and the
 // only port, and --trace records the conversation.
 
-#include "app/AppOptions.h"
 #include "app/SerialSetup.h"
+#include "app/AppOptions.h"
 #include "engine/link/SerialPort.h"
 #include "engine/state/TesterState.h"
 #include "engine/supervision/TesterEngine.h"
@@ -26,37 +26,49 @@ private Q_SLOTS:
     void parse_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");          // -1: the program goes on
+        QTest::addColumn<int>("exitCode");   // -1: the program goes on
         QTest::addColumn<bool>("simulate");
         QTest::addColumn<PortList>("ports");
         QTest::addColumn<QString>("trace");
         QTest::addColumn<QString>("plot");
-        QTest::addColumn<int>("testers");           // simulated
+        QTest::addColumn<int>("testers");   // simulated
         QTest::addColumn<bool>("station");
 
         const PortList none;
         QTest::newRow("ports, repeated, both forms, device with =: a station")
             << QStringList{"--port", "1=/dev/pts/3", "--port=12=/dev/a=b", "--trace", "/tmp/t.txt"} << -1 << false
-            << PortList{{1, "/dev/pts/3"}, {12, "/dev/a=b"}} << "/tmp/t.txt" << "" << 0 << true;
-        QTest::newRow("one port: one tester") << QStringList{"--port", "3=/dev/ttyUSB0"} << -1 << false
-                                              << PortList{{3, "/dev/ttyUSB0"}} << "" << "" << 0 << false;
-        QTest::newRow("help wins over a bad option") << QStringList{"--help", "--bogus"} << 0 << false << none << "" << "" << 0 << false;
-        QTest::newRow("version") << QStringList{"--version"} << 0 << false << none << "" << "" << 0 << false;
-        QTest::newRow("plot, value after =")
-            << QStringList{"--plot=/tmp/run 1.txt"} << -1 << false << none << "" << "/tmp/run 1.txt" << 0 << false;
-        QTest::newRow("unknown option") << QStringList{"--simulator"} << 2 << false << none << "" << "" << 0 << false;
-        QTest::newRow("simulate 4: a station") << QStringList{"--simulate", "4", "--port", "1=/dev/x"} << -1 << true
-                                               << PortList{{1, "/dev/x"}} << "" << "" << 4 << true;
-        QTest::newRow("simulate=1: one tester") << QStringList{"--simulate=1"} << -1 << true << none << "" << "" << 1
-                                                << false;
-        QTest::newRow("simulate 17") << QStringList{"--simulate", "17"} << 2 << false << none << "" << "" << 0 << false;
-        QTest::newRow("a station's report") << QStringList{"--simulate", "2", "--report", "r.pdf"} << 2 << false
-                                            << none << "" << "" << 0 << false;
+            << PortList{{1, "/dev/pts/3"}, {12, "/dev/a=b"}} << "/tmp/t.txt"
+            << "" << 0 << true;
+        QTest::newRow("one port: one tester")
+            << QStringList{"--port", "3=/dev/ttyUSB0"} << -1 << false << PortList{{3, "/dev/ttyUSB0"}} << ""
+            << "" << 0 << false;
+        QTest::newRow("help wins over a bad option") << QStringList{"--help", "--bogus"} << 0 << false << none << ""
+                                                     << "" << 0 << false;
+        QTest::newRow("version") << QStringList{"--version"} << 0 << false << none << ""
+                                 << "" << 0 << false;
+        QTest::newRow("plot, value after =") << QStringList{"--plot=/tmp/run 1.txt"} << -1 << false << none << ""
+                                             << "/tmp/run 1.txt" << 0 << false;
+        QTest::newRow("unknown option") << QStringList{"--simulator"} << 2 << false << none << ""
+                                        << "" << 0 << false;
+        QTest::newRow("simulate 4: a station")
+            << QStringList{"--simulate", "4", "--port", "1=/dev/x"} << -1 << true << PortList{{1, "/dev/x"}} << ""
+            << "" << 4 << true;
+        QTest::newRow("simulate=1: one tester") << QStringList{"--simulate=1"} << -1 << true << none << ""
+                                                << "" << 1 << false;
+        QTest::newRow("simulate 17") << QStringList{"--simulate", "17"} << 2 << false << none << ""
+                                     << "" << 0 << false;
+        QTest::newRow("a station's report")
+            << QStringList{"--simulate", "2", "--report", "r.pdf"} << 2 << false << none << ""
+            << "" << 0 << false;
         QTest::newRow("trend picture zoomed, cursor")
-            << QStringList{"--trend-zoom", "100:250.5", "--trend-cursor", "120"} << -1 << false << none << "" << "" << 0 << false;
-        QTest::newRow("trend zoom backwards") << QStringList{"--trend-zoom=250:100"} << 2 << false << none << "" << "" << 0 << false;
-        QTest::newRow("trend zoom, one end") << QStringList{"--trend-zoom=250"} << 2 << false << none << "" << "" << 0 << false;
-        QTest::newRow("trend cursor, no number") << QStringList{"--trend-cursor=x"} << 2 << false << none << "" << "" << 0 << false;
+            << QStringList{"--trend-zoom", "100:250.5", "--trend-cursor", "120"} << -1 << false << none << ""
+            << "" << 0 << false;
+        QTest::newRow("trend zoom backwards") << QStringList{"--trend-zoom=250:100"} << 2 << false << none << ""
+                                              << "" << 0 << false;
+        QTest::newRow("trend zoom, one end") << QStringList{"--trend-zoom=250"} << 2 << false << none << ""
+                                             << "" << 0 << false;
+        QTest::newRow("trend cursor, no number") << QStringList{"--trend-cursor=x"} << 2 << false << none << ""
+                                                 << "" << 0 << false;
     }
 
     void parse()
@@ -84,9 +96,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");      // -1: the program goes on
         QTest::addColumn<QString>("request");   // archive|list|run|file
-        QTest::newRow("list runs of a server")
-            << QStringList{"--archive", "postgresql://lab@db/runs", "--list-runs"} << -1 << "postgresql://lab@db/runs|1||";
-        QTest::newRow("export the last run") << QStringList{"--export-run", "last", "out.txt"} << -1 << "|0|last|out.txt";
+        QTest::newRow("list runs of a server") << QStringList{"--archive", "postgresql://lab@db/runs", "--list-runs"}
+                                               << -1 << "postgresql://lab@db/runs|1||";
+        QTest::newRow("export the last run")
+            << QStringList{"--export-run", "last", "out.txt"} << -1 << "|0|last|out.txt";
         QTest::newRow("export by id") << QStringList{"--export-run=12", "out.txt"} << -1 << "|0|12|out.txt";
         QTest::newRow("export without a file") << QStringList{"--export-run", "12"} << 2 << "";
         QTest::newRow("export of no run") << QStringList{"--export-run", "first", "out.txt"} << 2 << "";
@@ -121,8 +134,8 @@ private Q_SLOTS:
         QTest::newRow("web view on loopback") << QStringList{"--http", "127.0.0.1:8080"} << -1 << "|127.0.0.1:8080|";
         QTest::newRow("a port alone") << QStringList{"--http=8080"} << -1 << "|8080|";
         QTest::newRow("the network without a token") << QStringList{"--http", "0.0.0.0:8080"} << 2 << "";
-        QTest::newRow("the network with a token") << QStringList{"--http", "0.0.0.0:8080", "--http-token", "t0k"}
-                                                  << -1 << "|0.0.0.0:8080|t0k";
+        QTest::newRow("the network with a token")
+            << QStringList{"--http", "0.0.0.0:8080", "--http-token", "t0k"} << -1 << "|0.0.0.0:8080|t0k";
         QTest::newRow("an empty token") << QStringList{"--http", "0.0.0.0:8080", "--http-token", " "} << 2 << "";
         QTest::newRow("bad address") << QStringList{"--http", "127.0.0.1:99999"} << 2 << "";
     }
@@ -140,10 +153,10 @@ private Q_SLOTS:
     void logOption_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");      // -1: the program goes on
+        QTest::addColumn<int>("exitCode");   // -1: the program goes on
         QTest::addColumn<QString>("logFile");
-        QTest::newRow("log with the simulated tester") << QStringList{"--simulate", "--log", "C:\\runs\\a b.txt"} << -1
-                                                       << "C:\\runs\\a b.txt";
+        QTest::newRow("log with the simulated tester")
+            << QStringList{"--simulate", "--log", "C:\\runs\\a b.txt"} << -1 << "C:\\runs\\a b.txt";
         QTest::newRow("log, value after =") << QStringList{"--log=run.txt"} << -1 << "run.txt";
         QTest::newRow("log without a file") << QStringList{"--log="} << 2 << "";
         QTest::newRow("log with a station") << QStringList{"--simulate", "2", "--log", "run.txt"} << 2 << "";
@@ -207,8 +220,12 @@ private Q_SLOTS:
         SerialSetup setup(options, settings);
         SerialPort &first = setup.newPort();
         SerialPort &second = setup.newPort();
-        const struct { SerialPort &port; int number; bool opens; } tries[] = {
-            {first, 1, true}, {second, 3, false}, {second, 2, true}};
+        const struct
+        {
+            SerialPort &port;
+            int number;
+            bool opens;
+        } tries[] = {{first, 1, true}, {second, 3, false}, {second, 2, true}};
         for (const auto &attempt : tries) {
             attempt.port.selectPort(attempt.number);
             QCOMPARE(attempt.port.open(), attempt.opens);

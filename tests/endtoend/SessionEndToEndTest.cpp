@@ -25,13 +25,13 @@ namespace {
 
 double cpuSeconds()
 {
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-         + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-} // namespace
+}   // namespace
 
 class SessionEndToEndTest : public QObject
 {
@@ -104,10 +104,12 @@ private Q_SLOTS:
         rig.s.SaveToDatabase = saveToDatabase;
         rig.engine->SendValueCommand(Command::ArmBreakUpdate, QString::number(breakCount));
         // Until the last break was fetched and the tester re-armed for the next.
-        QVERIFY(rig.tickUntil([&] {
-            return rig.tester.stats().plusAnswered == breaks && !rig.tester.pausedAtBreak() && rig.s.GoAgainMode
-                && rig.engine->CommReady();
-        }, 400));
+        QVERIFY(rig.tickUntil(
+            [&] {
+                return rig.tester.stats().plusAnswered == breaks && !rig.tester.pausedAtBreak() && rig.s.GoAgainMode
+                       && rig.engine->CommReady();
+            },
+            400));
         const QStringList frames = rig.takeFrames();
         const QString arm = QStringLiteral("F3%1").arg(breakCount);
         QCOMPARE(frames.count(arm), breaks + 1);   // the arming and one re-arming per break

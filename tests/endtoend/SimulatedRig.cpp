@@ -13,9 +13,12 @@ namespace {
 // without them: far beyond any load, yet a broken count cannot hang a test.
 constexpr int CrossingCeilingMs = 10000;
 
-void takeOff(qint64 &owed, qint64 bytes) { owed = std::max<qint64>(0, owed - bytes); }
+void takeOff(qint64 &owed, qint64 bytes)
+{
+    owed = std::max<qint64>(0, owed - bytes);
+}
 
-} // namespace
+}   // namespace
 
 bool CountedPort::open()
 {
@@ -93,8 +96,7 @@ SimulatorConfig SimulatedRig::FastConfig()
 }
 
 SimulatedRig::SimulatedRig(const SimulatorConfig &config)
-    : tester(config),
-      port([this](int n) { return n == 1 && pty.isOpen() ? pty.slavePath() : QString(); })
+    : tester(config), port([this](int n) { return n == 1 && pty.isOpen() ? pty.slavePath() : QString(); })
 {
     pty.open();
     line = std::make_unique<RecordingLine>(pty, received, port);

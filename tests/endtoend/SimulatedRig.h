@@ -43,8 +43,8 @@ public:
     void tick(int count = 1);
     // Ticks until the condition holds; false after maxTicks without it.
     bool tickUntil(const std::function<bool()> &condition, int maxTicks);
-    bool connect();                        // found, first record taken, link ready
-    bool settle();       // link idle and ready for a command
+    bool connect();   // found, first record taken, link ready
+    bool settle();    // link idle and ready for a command
 
     // Ticks `other` from now on instead of the rig's own engine, for
     // example a main window's engine on the same port.

@@ -98,7 +98,7 @@ public:
     Station station{{[this]() -> SerialPort & { return newPort(); }, settings, dialogs, files, configFiles}, 0};
 };
 
-} // namespace
+}   // namespace
 
 class StationEndToEndTest : public QObject
 {
@@ -108,8 +108,8 @@ private Q_SLOTS:
     void onePulledWhileTheOthersGoOn()
     {
         PtyStation rig(3);
-        QVERIFY(rig.tickUntil([&] { return rig.station.count() == 3 && rig.sampling(0) && rig.sampling(1)
-                                           && rig.sampling(2); }));
+        QVERIFY(rig.tickUntil(
+            [&] { return rig.station.count() == 3 && rig.sampling(0) && rig.sampling(1) && rig.sampling(2); }));
         for (int row = 0; row < 3; ++row) {
             QCOMPARE(rig.session(row).glance().port(), row + 1);
             QCOMPARE(rig.session(row).state().vSerialNumber, QString::number(41800001 + row));

@@ -102,8 +102,7 @@ QStringList Violations(const LayerPlan &plan, const QString &path, const QString
             const int target = plan.floorOf(included);
             if (target < floor)
                 found << QStringLiteral("%1 includes \"%2\" from %3, a floor above its own (%4)")
-                             .arg(path, included,
-                                  target < 0 ? QStringLiteral("no floor") : plan.folderOf(included),
+                             .arg(path, included, target < 0 ? QStringLiteral("no floor") : plan.folderOf(included),
                                   plan.folderOf(path));
             // Folders that share a floor stay strangers, so that the folders'
             // include graph can have no cycle.
@@ -129,7 +128,7 @@ QString ReadAll(const QString &path)
     return QString::fromUtf8(file.readAll());
 }
 
-} // namespace
+}   // namespace
 
 class LayerTest : public QObject
 {
@@ -147,18 +146,28 @@ void LayerTest::rules_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("violations");
 
-    QTest::newRow("own floor") << "top/a.cpp" << "#include \"top/b.h\"" << 0;
-    QTest::newRow("floor below") << "top/a.cpp" << "#include \"low/sub/c.h\"" << 0;
-    QTest::newRow("same floor, other folder") << "low/a.cpp" << "#include \"peer/c.h\"" << 1;
-    QTest::newRow("floor above") << "low/sub/a.cpp" << "#include \"top/b.h\"" << 1;
-    QTest::newRow("folder deeper than its floor") << "low/sub/a.cpp" << "#include \"low/x.h\"" << 1;
-    QTest::newRow("undeclared folder included") << "top/a.cpp" << "#include \"elsewhere/b.h\"" << 1;
-    QTest::newRow("file of no floor") << "elsewhere/a.cpp" << "" << 1;
-    QTest::newRow("core module where core only") << "low/sub/a.cpp" << "#include <QString>\n#include <vector>" << 0;
-    QTest::newRow("widget where core only") << "low/sub/a.cpp" << "#  include <QLabel>" << 1;
-    QTest::newRow("any module where none named") << "top/a.cpp" << "#include <QLabel>" << 0;
-    QTest::newRow("several at once")
-        << "low/sub/a.cpp" << "#include \"top/b.h\"\n#include <QWidget>\n#include \"low/sub/d.h\"" << 2;
+    QTest::newRow("own floor") << "top/a.cpp"
+                               << "#include \"top/b.h\"" << 0;
+    QTest::newRow("floor below") << "top/a.cpp"
+                                 << "#include \"low/sub/c.h\"" << 0;
+    QTest::newRow("same floor, other folder") << "low/a.cpp"
+                                              << "#include \"peer/c.h\"" << 1;
+    QTest::newRow("floor above") << "low/sub/a.cpp"
+                                 << "#include \"top/b.h\"" << 1;
+    QTest::newRow("folder deeper than its floor") << "low/sub/a.cpp"
+                                                  << "#include \"low/x.h\"" << 1;
+    QTest::newRow("undeclared folder included") << "top/a.cpp"
+                                                << "#include \"elsewhere/b.h\"" << 1;
+    QTest::newRow("file of no floor") << "elsewhere/a.cpp"
+                                      << "" << 1;
+    QTest::newRow("core module where core only") << "low/sub/a.cpp"
+                                                 << "#include <QString>\n#include <vector>" << 0;
+    QTest::newRow("widget where core only") << "low/sub/a.cpp"
+                                            << "#  include <QLabel>" << 1;
+    QTest::newRow("any module where none named") << "top/a.cpp"
+                                                 << "#include <QLabel>" << 0;
+    QTest::newRow("several at once") << "low/sub/a.cpp"
+                                     << "#include \"top/b.h\"\n#include <QWidget>\n#include \"low/sub/d.h\"" << 2;
 }
 
 void LayerTest::rules()

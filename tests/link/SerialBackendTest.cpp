@@ -24,33 +24,32 @@ private Q_SLOTS:
     void deviceForPort_data()
     {
         QTest::addColumn<PortList>("given");
-        QTest::addColumn<PortList>("stored");          // "Ports" / "CommN"
+        QTest::addColumn<PortList>("stored");   // "Ports" / "CommN"
         QTest::addColumn<QStringList>("system");
         QTest::addColumn<bool>("windows");
-        QTest::addColumn<QString>("pinned");           // "Ports" / "Tester"
+        QTest::addColumn<QString>("pinned");   // "Ports" / "Tester"
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("device");
 
         const QStringList system = {"/dev/ttyS1", "/dev/ttyUSB0", "/dev/ttyUSB1"};
         const PortList none;
         QTest::newRow("n-th system device") << none << none << system << false << "" << 2 << "/dev/ttyUSB0";
-        QTest::newRow("stored device wins") << none << PortList{{2, "/dev/serial/by-id/x"}} << system << false << ""
-                                            << 2 << "/dev/serial/by-id/x";
-        QTest::newRow("given ports: the others do not exist") << PortList{{2, "/dev/pts/7"}} << PortList{{1, "/dev/a"}}
-                                                              << system << false << "" << 1 << "";
-        QTest::newRow("windows: COMn, stored ignored") << none << PortList{{3, "/dev/a"}} << QStringList() << true
-                                                       << "" << 3 << "COM3";
+        QTest::newRow("stored device wins")
+            << none << PortList{{2, "/dev/serial/by-id/x"}} << system << false << "" << 2 << "/dev/serial/by-id/x";
+        QTest::newRow("given ports: the others do not exist")
+            << PortList{{2, "/dev/pts/7"}} << PortList{{1, "/dev/a"}} << system << false << "" << 1 << "";
+        QTest::newRow("windows: COMn, stored ignored")
+            << none << PortList{{3, "/dev/a"}} << QStringList() << true << "" << 3 << "COM3";
         // A pinned device is the only port, under its number (1 when it has none).
-        QTest::newRow("pinned: its own number") << none << none << system << false << "/dev/ttyUSB1" << 3
-                                                << "/dev/ttyUSB1";
+        QTest::newRow("pinned: its own number")
+            << none << none << system << false << "/dev/ttyUSB1" << 3 << "/dev/ttyUSB1";
         QTest::newRow("pinned: no other port") << none << none << system << false << "/dev/ttyUSB1" << 2 << "";
-        QTest::newRow("pinned: Comm 16 of the settings") << none << PortList{{16, "/dev/ttyACM0"}} << system << false
-                                                         << "/dev/ttyACM0" << 16 << "/dev/ttyACM0";
-        QTest::newRow("pinned, not listed: port 1") << none << none << system << false << "/dev/pts/9" << 1
-                                                    << "/dev/pts/9";
-        QTest::newRow("pinned, not a given port: ignored for the run") << PortList{{1, "/dev/pts/3"}} << none
-                                                                       << system << false << "/dev/ttyUSB1" << 1
-                                                                       << "/dev/pts/3";
+        QTest::newRow("pinned: Comm 16 of the settings")
+            << none << PortList{{16, "/dev/ttyACM0"}} << system << false << "/dev/ttyACM0" << 16 << "/dev/ttyACM0";
+        QTest::newRow("pinned, not listed: port 1")
+            << none << none << system << false << "/dev/pts/9" << 1 << "/dev/pts/9";
+        QTest::newRow("pinned, not a given port: ignored for the run")
+            << PortList{{1, "/dev/pts/3"}} << none << system << false << "/dev/ttyUSB1" << 1 << "/dev/pts/3";
     }
 
     void deviceForPort()
@@ -88,9 +87,11 @@ private Q_SLOTS:
                                                   << "permission denied (add the user to the dialout group)";
         QTest::newRow("access, yet refused: held elsewhere") << int(QSerialPort::PermissionError) << true << "dialout"
                                                              << "device busy (used by another program)";
-        QTest::newRow("gone") << int(QSerialPort::DeviceNotFoundError) << true << "" << "not present";
-        QTest::newRow("anything else gives the system's words") << int(QSerialPort::UnsupportedOperationError) << true
-                                                                << "" << "cannot be opened (Invalid argument)";
+        QTest::newRow("gone") << int(QSerialPort::DeviceNotFoundError) << true << ""
+                              << "not present";
+        QTest::newRow("anything else gives the system's words")
+            << int(QSerialPort::UnsupportedOperationError) << true << ""
+            << "cannot be opened (Invalid argument)";
     }
 
     void openProblems()
@@ -98,9 +99,9 @@ private Q_SLOTS:
         QFETCH(int, error);
         QFETCH(bool, mayReadWrite);
         QFETCH(QString, group);
-        QTEST(QtSerialPort::OpenProblemText(QSerialPort::SerialPortError(error), mayReadWrite, group,
-                                            "Invalid argument"),
-              "problem");
+        QTEST(
+            QtSerialPort::OpenProblemText(QSerialPort::SerialPortError(error), mayReadWrite, group, "Invalid argument"),
+            "problem");
     }
 
     // A mapped device that is not there fails at once and says so; a port
@@ -128,8 +129,9 @@ private Q_SLOTS:
         QTest::newRow("automatic, a pseudo-terminal mapped")
             << mapped << "" << QStringList{"1 /dev/ttyS1", "2 /dev/ttyUSB0", "3 /dev/pts/4 ?"};
         QTest::newRow("pinned by its stable name") << mapped << "/dev/serial/by-id/usb-FTDI-if00"
-            << QStringList{"1 /dev/ttyS1", "2 /dev/ttyUSB0 +", "3 /dev/pts/4 ?"};
-        QTest::newRow("pinned to a device that is gone") << PortList{{1, "/dev/ttyS1"}} << "/dev/ttyACM7"
+                                                   << QStringList{"1 /dev/ttyS1", "2 /dev/ttyUSB0 +", "3 /dev/pts/4 ?"};
+        QTest::newRow("pinned to a device that is gone")
+            << PortList{{1, "/dev/ttyS1"}} << "/dev/ttyACM7"
             << QStringList{"1 /dev/ttyS1", "0 /dev/ttyUSB0", "1 /dev/ttyACM7 ? +"};
     }
 
@@ -174,7 +176,8 @@ private Q_SLOTS:
         QCOMPARE(port.readAll(), QByteArray("*\r\x00\x7f\xfe", 5));
         port.write("AE\\\n\r");
         port.close();
-        QCOMPARE(inner.written, QByteArray("\x1b" "AE\\\n\r"));
+        QCOMPARE(inner.written, QByteArray("\x1b"
+                                           "AE\\\n\r"));
 
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));

@@ -1,5 +1,5 @@
-#include "engine/link/Commands.h"
 #include "engine/link/SerialLink.h"
+#include "engine/link/Commands.h"
 #include "supervision/EngineRig.h"
 
 #include <QSet>
@@ -19,13 +19,17 @@ private Q_SLOTS:
         QTest::addColumn<bool>("complete");
         QTest::addColumn<QString>("replyLine");
         QTest::addColumn<QByteArray>("leftOver");
-        QTest::addColumn<QByteArray>("kept");       // tester signals kept for the idle link
+        QTest::addColumn<QByteArray>("kept");   // tester signals kept for the idle link
 
-        QTest::newRow("characters after the CR are dropped") << QByteArray("*\r+*12\r") << true << "*" << QByteArray() << QByteArray();
+        QTest::newRow("characters after the CR are dropped")
+            << QByteArray("*\r+*12\r") << true << "*" << QByteArray() << QByteArray();
         // "+" and "-" that crossed a command on the wire.
-        QTest::newRow("both signals in front of a reply") << QByteArray("-+*\r") << true << "*" << QByteArray() << QByteArray("+-");
-        QTest::newRow("new data right behind a reply") << QByteArray("*7\r+") << true << "*7" << QByteArray() << QByteArray("+");
-        QTest::newRow("a minus in the data is no signal") << QByteArray("*-1;-2\r") << true << "*-1;-2" << QByteArray() << QByteArray();
+        QTest::newRow("both signals in front of a reply")
+            << QByteArray("-+*\r") << true << "*" << QByteArray() << QByteArray("+-");
+        QTest::newRow("new data right behind a reply")
+            << QByteArray("*7\r+") << true << "*7" << QByteArray() << QByteArray("+");
+        QTest::newRow("a minus in the data is no signal")
+            << QByteArray("*-1;-2\r") << true << "*-1;-2" << QByteArray() << QByteArray();
     }
 
     void getSerial()
@@ -81,13 +85,14 @@ private Q_SLOTS:
     void send_data()
     {
         QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("value");         // none: sent without a value
+        QTest::addColumn<QString>("value");   // none: sent without a value
         QTest::addColumn<int>("quietTicks");
-        QTest::addColumn<QString>("link");          // "open", "closed", "busy": a data request awaits its reply
-        QTest::addColumn<QStringList>("frames");    // what the tester receives until the link is idle again
-        QTest::addColumn<bool>("readyAtOnce");      // the operator may send the next command right away
+        QTest::addColumn<QString>("link");         // "open", "closed", "busy": a data request awaits its reply
+        QTest::addColumn<QStringList>("frames");   // what the tester receives until the link is idle again
+        QTest::addColumn<bool>("readyAtOnce");     // the operator may send the next command right away
 
-        QTest::newRow("five quiet ticks need no wake-up") << 200 << QString() << 5 << "open" << QStringList{"C8"} << false;
+        QTest::newRow("five quiet ticks need no wake-up")
+            << 200 << QString() << 5 << "open" << QStringList{"C8"} << false;
         QTest::newRow("quiet line: wake-up, then the parked command with its value")
             << 243 << "100" << 6 << "open" << QStringList{"<ESC>", "F3100"} << true;
         QTest::newRow("a value command needs a value, no wake-up for it")

@@ -60,7 +60,10 @@ struct Rig
         built = std::make_unique<SessionWindow>(port, settings, dialogs, files, 24 * 3600 * 1000);
         form = &built->form;
     }
-    QString text(const char *name) { return form->findChild<QWidget *>(QLatin1String(name))->property("text").toString(); }
+    QString text(const char *name)
+    {
+        return form->findChild<QWidget *>(QLatin1String(name))->property("text").toString();
+    }
     // The colour the widget's text is drawn in; an invalid colour when it is the usual one.
     QColor colour(const char *name)
     {
@@ -108,9 +111,13 @@ bool matches(const QString &pattern, const QString &text)
 
 const QString Connected = QStringLiteral("Comm \\d+ \\(/dev/ttyUSB0\\) connected since \\d\\d:\\d\\d:\\d\\d");
 
-} // namespace
+}   // namespace
 
-struct Sample { int seconds, cycles; bool running; };
+struct Sample
+{
+    int seconds, cycles;
+    bool running;
+};
 Q_DECLARE_METATYPE(QList<Sample>)
 
 // The run overview in the main window, driven through the engine by a fake
@@ -139,8 +146,11 @@ private Q_SLOTS:
         for (int i = 0; i < 20; ++i)
             rig.form->engine().Tick();
         // The link's tool tip says why the port does not open.
-        QVERIFY(rig.form->findChild<QWidget *>("linkStateText")->toolTip().endsWith("\n\nComm 1 (/dev/ttyUSB0): not present"));
-        QVERIFY2(matches("Link lost at \\d\\d:\\d\\d:\\d\\d", rig.text("linkStateText")), qPrintable(rig.text("linkStateText")));
+        QVERIFY(rig.form->findChild<QWidget *>("linkStateText")
+                    ->toolTip()
+                    .endsWith("\n\nComm 1 (/dev/ttyUSB0): not present"));
+        QVERIFY2(matches("Link lost at \\d\\d:\\d\\d:\\d\\d", rig.text("linkStateText")),
+                 qPrintable(rig.text("linkStateText")));
         QCOMPARE(rig.colour("linkStateText"), ReadingColours::Alarm);
         for (const char *box : {"cycleCountBox", "DownMaxRBox", "DownLastRBox", "UpLastContactTime", "sampleDateBox"})
             QCOMPARE(rig.colour(box), ReadingColours::Stale);
@@ -186,7 +196,7 @@ private Q_SLOTS:
     void loggingAndLimits()
     {
         Rig rig;
-        QCOMPARE(rig.colour("loggingText"), QColor());      // nothing to log yet
+        QCOMPARE(rig.colour("loggingText"), QColor());   // nothing to log yet
         rig.nextRecord = record(7, 501);
         QVERIFY(rig.sampled());
         QCOMPARE(rig.text("loggingText"), QStringLiteral("Not logging"));
@@ -199,7 +209,8 @@ private Q_SLOTS:
         QVERIFY(rig.form->dataLog().OpenFile(path));
         rig.nextRecord = record(8, 500);   // exactly at the limit
         QVERIFY(rig.sampled(Command::SampleData));
-        QVERIFY2(matches("run.txt: 1 line, last at \\d\\d:\\d\\d:\\d\\d", rig.text("loggingText")), qPrintable(rig.text("loggingText")));
+        QVERIFY2(matches("run.txt: 1 line, last at \\d\\d:\\d\\d:\\d\\d", rig.text("loggingText")),
+                 qPrintable(rig.text("loggingText")));
         QCOMPARE(rig.colour("loggingText"), QColor());
         QCOMPARE(rig.colour("DownMaxRBox"), QColor());
     }
@@ -264,7 +275,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("code");   // from here: run to limits or stop; None: the tester's "-"
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("limitColour");
-        QTest::newRow("the tester ends at its cycle limit") << wireCode(Command::None) << "Stopped at cycle limit (1000) at 14:02" << true;
+        QTest::newRow("the tester ends at its cycle limit")
+            << wireCode(Command::None) << "Stopped at cycle limit (1000) at 14:02" << true;
         QTest::newRow("stopped from here") << wireCode(Command::Stop) << "Stopped by the operator at 14:02" << false;
         QTest::newRow("started from here with the limit already reached")
             << wireCode(Command::RunToLimits) << "Stopped at cycle limit (1000) at 14:02" << true;
@@ -280,7 +292,8 @@ private Q_SLOTS:
         const QByteArray stopped = record(1000, 100, false);
         rig.nextRecord = command == Command::RunToLimits ? stopped : record(7);
         QVERIFY(rig.sampled());
-        QCOMPARE(rig.text("runStateText"), command == Command::RunToLimits ? QStringLiteral("Stopped") : QStringLiteral("Running to limits"));
+        QCOMPARE(rig.text("runStateText"),
+                 command == Command::RunToLimits ? QStringLiteral("Stopped") : QStringLiteral("Running to limits"));
         rig.nextRecord = stopped;
         if (command != Command::Stop)
             rig.port.queueInput("-");   // the tester ends the run
@@ -294,9 +307,9 @@ private Q_SLOTS:
 
     void whyTheRunEnded_data()
     {
-        QTest::addColumn<int>("mode");                // RunMode the run had
+        QTest::addColumn<int>("mode");   // RunMode the run had
         QTest::addColumn<bool>("stopCommanded");
-        QTest::addColumn<QList<int>>("counts");       // cycles, fails, sequential fails
+        QTest::addColumn<QList<int>>("counts");   // cycles, fails, sequential fails
         QTest::addColumn<QList<int>>("limits");
         QTest::addColumn<QString>("shown");
 
@@ -304,16 +317,19 @@ private Q_SLOTS:
         const QList<int> limits = {100000, 10, 3};
         QTest::newRow("cycle limit") << toLimits << false << QList<int>{100000, 2, 0} << limits
                                      << "Stopped at cycle limit (100000) at 14:02";
-        QTest::newRow("failure limit named before the cycle limit") << toLimits << false
-            << QList<int>{100000, 10, 1} << limits << "Stopped: failure limit reached (10 of 10) at 14:02";
-        QTest::newRow("sequential failure limit, break mode") << int(RunMode::Break) << false
-            << QList<int>{500, 3, 3} << limits << "Stopped: sequential failure limit reached at 14:02";
-        QTest::newRow("a stop from here, also at a limit") << toLimits << true << QList<int>{100000, 2, 0}
-                                                           << limits << "Stopped by the operator at 14:02";
-        QTest::newRow("without limit the limits do not stop it") << int(RunMode::NoLimit) << false
-            << QList<int>{100000, 10, 3} << limits << "Stopped at the tester at 14:02";
-        QTest::newRow("a limit of 0 is none") << toLimits << false << QList<int>{5, 0, 0} << QList<int>{0, 0, 0}
-                                              << "Stopped at the tester at 14:02";
+        QTest::newRow("failure limit named before the cycle limit")
+            << toLimits << false << QList<int>{100000, 10, 1} << limits
+            << "Stopped: failure limit reached (10 of 10) at 14:02";
+        QTest::newRow("sequential failure limit, break mode")
+            << int(RunMode::Break) << false << QList<int>{500, 3, 3} << limits
+            << "Stopped: sequential failure limit reached at 14:02";
+        QTest::newRow("a stop from here, also at a limit")
+            << toLimits << true << QList<int>{100000, 2, 0} << limits << "Stopped by the operator at 14:02";
+        QTest::newRow("without limit the limits do not stop it")
+            << int(RunMode::NoLimit) << false << QList<int>{100000, 10, 3} << limits
+            << "Stopped at the tester at 14:02";
+        QTest::newRow("a limit of 0 is none")
+            << toLimits << false << QList<int>{5, 0, 0} << QList<int>{0, 0, 0} << "Stopped at the tester at 14:02";
         QTest::newRow("run once") << int(RunMode::Once) << false << QList<int>{1, 0, 0} << limits
                                   << "Stopped after one cycle at 14:02";
     }
@@ -364,25 +380,37 @@ private Q_SLOTS:
         QTest::addColumn<QString>("runTime");
         QTest::addColumn<QString>("toLimit");
 
-        QTest::newRow("one sample: no rate yet") << QList<Sample>{{0, 500, true}} << 1000 << "----" << "0:00:00" << "----";
-        QTest::newRow("hours beyond a day") << QList<Sample>{{0, 0, true}, {3600, 100, true}} << 10000
-                                            << "100 cycles/h" << "1:00:00" << "99:00:00";
-        QTest::newRow("limit already reached") << QList<Sample>{{0, 990, true}, {10, 1000, true}} << 1000
-                                               << "3600 cycles/h" << "0:00:10" << "0:00:00";
+        QTest::newRow("one sample: no rate yet") << QList<Sample>{{0, 500, true}} << 1000 << "----"
+                                                 << "0:00:00"
+                                                 << "----";
+        QTest::newRow("hours beyond a day") << QList<Sample>{{0, 0, true}, {3600, 100, true}} << 10000 << "100 cycles/h"
+                                            << "1:00:00"
+                                            << "99:00:00";
+        QTest::newRow("limit already reached")
+            << QList<Sample>{{0, 990, true}, {10, 1000, true}} << 1000 << "3600 cycles/h"
+            << "0:00:10"
+            << "0:00:00";
         QTest::newRow("stopped: the run ends with the stop")
-            << QList<Sample>{{0, 100, true}, {10, 110, true}, {15, 114, false}, {300, 114, false}} << 1000
-            << "----" << "0:00:15" << "----";
+            << QList<Sample>{{0, 100, true}, {10, 110, true}, {15, 114, false}, {300, 114, false}} << 1000 << "----"
+            << "0:00:15"
+            << "----";
         QTest::newRow("started again: timed afresh")
             << QList<Sample>{{0, 100, true}, {10, 110, false}, {100, 110, true}, {102, 114, true}} << 1000
-            << "7200 cycles/h" << "0:00:02" << "0:07:23";
+            << "7200 cycles/h"
+            << "0:00:02"
+            << "0:07:23";
         QTest::newRow("counter reset mid-run")
             << QList<Sample>{{0, 800, true}, {100, 900, true}, {110, 2, true}, {130, 22, true}} << 1000
-            << "3600 cycles/h" << "0:00:20" << "0:16:18";
+            << "3600 cycles/h"
+            << "0:00:20"
+            << "0:16:18";
         // 99 cycles at 0.75 s each: 74.25 s, shown as the next whole second.
-        QTest::newRow("a part second rounds up") << QList<Sample>{{0, 0, true}, {3, 4, true}} << 103
-                                                 << "4800 cycles/h" << "0:00:03" << "0:01:15";
-        QTest::newRow("no cycle limit") << QList<Sample>{{0, 100, true}, {10, 110, true}} << 0
-                                        << "3600 cycles/h" << "0:00:10" << "----";
+        QTest::newRow("a part second rounds up") << QList<Sample>{{0, 0, true}, {3, 4, true}} << 103 << "4800 cycles/h"
+                                                 << "0:00:03"
+                                                 << "0:01:15";
+        QTest::newRow("no cycle limit") << QList<Sample>{{0, 100, true}, {10, 110, true}} << 0 << "3600 cycles/h"
+                                        << "0:00:10"
+                                        << "----";
     }
 
     void progress()
@@ -403,12 +431,16 @@ private Q_SLOTS:
     // running (no run command seen): a blinking lamp means no limit.
     void runState()
     {
-        struct Row { bool breaks, running; int lastRunCode, lamp; const char *text; };
-        for (const Row &row : {Row{true, true, 162, 1, "Break every 50 cycles"}, Row{false, false, 162, 1, "Stopped"},
-                               Row{false, true, 170, 1, "Running once"},
-                               Row{false, true, 172, 1, "Running without limit"},
-                               Row{false, true, 0, 2, "Running without limit"},
-                               Row{false, true, 0, 1, "Running to limits"}}) {
+        struct Row
+        {
+            bool breaks, running;
+            int lastRunCode, lamp;
+            const char *text;
+        };
+        for (const Row &row :
+             {Row{true, true, 162, 1, "Break every 50 cycles"}, Row{false, false, 162, 1, "Stopped"},
+              Row{false, true, 170, 1, "Running once"}, Row{false, true, 172, 1, "Running without limit"},
+              Row{false, true, 0, 2, "Running without limit"}, Row{false, true, 0, 1, "Running to limits"}}) {
             TesterState s;
             s.GoAgainMode = row.breaks, s.Running = row.running, s.LEDState = TesterState::Integer(row.lamp);
             QCOMPARE(RunStateText(CurrentRunMode(s, row.lastRunCode), 50), QLatin1String(row.text));
@@ -438,11 +470,11 @@ private Q_SLOTS:
     void tolerance_data()
     {
         QTest::addColumn<int>("contact");
-        QTest::addColumn<int>("mode");        // of measurement: 0..2
-        QTest::addColumn<int>("maxDown");     // limit 500
-        QTest::addColumn<int>("minUp");       // limit 100
-        QTest::addColumn<int>("bounceUp");    // limit 3000
-        QTest::addColumn<QString>("marked");  // down max, min, bounce; up max, min, bounce
+        QTest::addColumn<int>("mode");         // of measurement: 0..2
+        QTest::addColumn<int>("maxDown");      // limit 500
+        QTest::addColumn<int>("minUp");        // limit 100
+        QTest::addColumn<int>("bounceUp");     // limit 3000
+        QTest::addColumn<QString>("marked");   // down max, min, bounce; up max, min, bounce
 
         const int all = 16 | 32 | 64 | 128;
         QTest::newRow("exactly at the limits") << all << 0 << 500 << 100 << 3000 << "000000";

@@ -1,10 +1,10 @@
+#include "mainwindow/TesterWindow.h"
 #include "engine/session/TesterSession.h"
 #include "engine/supervision/TesterEngine.h"
 #include "features/report/QtPrintDialogs.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/PortDialog.h"
-#include "mainwindow/TesterWindow.h"
 #include "support/FakeConfigFileDialog.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
@@ -26,11 +26,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSysInfo>
 #include <QRadioButton>
-#include <QTreeWidget>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 #include <memory>
 #include <utility>
 
@@ -47,7 +47,11 @@ constexpr int NoTicks = 24 * 3600 * 1000;
 // A main window over fakes; build(false) leaves time to prepare the settings.
 struct Rig
 {
-    explicit Rig(bool buildNow = true) { if (buildNow) build(); }
+    explicit Rig(bool buildNow = true)
+    {
+        if (buildNow)
+            build();
+    }
     void build(int pollMs = NoTicks)
     {
         built = std::make_unique<SessionWindow>(port, settings, dialogs, files, pollMs);
@@ -99,7 +103,7 @@ struct Rig
     TesterWindow *form = nullptr;
 };
 
-} // namespace
+}   // namespace
 
 class TesterWindowTest : public QObject
 {
@@ -121,17 +125,19 @@ private Q_SLOTS:
         const QStringList upSide = {"UpMaxRBox", "UpLastBounceBox", "UpFrame", "UpMaxUnit", "UpMinChk"};
 
         QTest::newRow("down contact only") << 16 << 12 << 1000 << downContact << downBounce + lastBounce + upSide
-            << QStringList{"DownMaxRBox=open", "DownMinRBox=110.7", "DownBounceBox=----", "UpMaxRBox=----",
-                           "cycleCountBox=1234567"};
-        QTest::newRow("down bounce, software 1.1") << 16 + 64 << 11 << 1000 << downContact + downBounce
-            << lastBounce + upSide
+                                           << QStringList{"DownMaxRBox=open", "DownMinRBox=110.7", "DownBounceBox=----",
+                                                          "UpMaxRBox=----", "cycleCountBox=1234567"};
+        QTest::newRow("down bounce, software 1.1")
+            << 16 + 64 << 11 << 1000 << downContact + downBounce << lastBounce + upSide
             << QStringList{"DownBounceBox=0.001600", "DownLastContactTime=1.234", "DownLastBounceBox=----"};
         QTest::newRow("down bounce, software 1.2") << 16 + 64 << 12 << 1000 << downContact + downBounce + lastBounce
-            << upSide << QStringList{"DownLastBounceBox=0.004800"};
-        QTest::newRow("bounce bit without its stroke") << 64 << 12 << 1000 << QStringList()
-            << downContact + downBounce + QStringList{"DownFrame"} << QStringList{"DownBounceBox=----"};
-        QTest::newRow("up stroke with bounce") << 32 + 128 << 12 << 1000
-            << QStringList{"UpMaxRBox", "UpLastBounceBox", "UpLastContactTime", "UpLastUnit", "UpBounceChk", "UpInitChk"}
+                                                   << upSide << QStringList{"DownLastBounceBox=0.004800"};
+        QTest::newRow("bounce bit without its stroke")
+            << 64 << 12 << 1000 << QStringList() << downContact + downBounce + QStringList{"DownFrame"}
+            << QStringList{"DownBounceBox=----"};
+        QTest::newRow("up stroke with bounce")
+            << 32 + 128 << 12 << 1000 << QStringList{"UpMaxRBox",  "UpLastBounceBox", "UpLastContactTime",
+                                                     "UpLastUnit", "UpBounceChk",     "UpInitChk"}
             << QStringList{"DownMaxRBox", "DownFrame"} << QStringList{"UpMaxRBox=244.5", "DownMaxRBox=----"};
     }
 
@@ -149,8 +155,12 @@ private Q_SLOTS:
         s.vSoftwareVersion = version;
         s.vRPullUp = pullUp;
         s.vRMode = 0;
-        s.vMaxDownResistance = 1023; s.vMinDownResistance = 102; s.vMaxUpResistance = 201;
-        s.vMaxDownBounce = 1000; s.vLastDownBounceTime = 3000; s.vLastDownStrokeTime = 1234;
+        s.vMaxDownResistance = 1023;
+        s.vMinDownResistance = 102;
+        s.vMaxUpResistance = 201;
+        s.vMaxDownBounce = 1000;
+        s.vLastDownBounceTime = 3000;
+        s.vLastDownStrokeTime = 1234;
         s.CycleCount = 1234567;
         rig.form->showReadings();
 
@@ -165,8 +175,8 @@ private Q_SLOTS:
     // Each failure bit ticks its own box, also on the stroke that is not tested.
     void failureBoxes()
     {
-        const QStringList boxes = {"DownMinChk", "DownMaxChk", "UpMinChk", "UpMaxChk",
-                                   "DownInitChk", "UpInitChk", "DownBounceChk", "UpBounceChk"};
+        const QStringList boxes = {"DownMinChk",  "DownMaxChk", "UpMinChk",      "UpMaxChk",
+                                   "DownInitChk", "UpInitChk",  "DownBounceChk", "UpBounceChk"};
         Rig rig;
         rig.s().vContact = 16 + 64;   // the down stroke and its bounce tested
         for (int bit = 0; bit < 8; ++bit) {
@@ -189,22 +199,32 @@ private Q_SLOTS:
 
         const QStringList needStopped = {"ConfigureLearnMenu", "ConfigureEditMenu", "ConfigureOpenMenu",
                                          "ConfigureSaveMenu", "RunManualMenu"};
-        QTest::newRow("idle") << "port sampled" << "" << QByteArrayList()
-            << QStringList{"ConfigureLearnMenu", "RunManualMenu", "RunRunLimitMenu", "sampleButton", "FileNewMenu",
-                           "FilePrintMenu"} << QStringList{"FileCloseMenu"};
-        QTest::newRow("running") << "port sampled running" << "" << QByteArrayList()
-            << QStringList{"RunStopMenu", "RunSampleDataMenu", "ConfigureResetLimits"} << needStopped;
-        QTest::newRow("data file open, a reply awaited") << "port sampled file" << "sampleButton" << QByteArrayList()
+        QTest::newRow("idle") << "port sampled"
+                              << "" << QByteArrayList()
+                              << QStringList{"ConfigureLearnMenu", "RunManualMenu", "RunRunLimitMenu",
+                                             "sampleButton",       "FileNewMenu",   "FilePrintMenu"}
+                              << QStringList{"FileCloseMenu"};
+        QTest::newRow("running") << "port sampled running"
+                                 << "" << QByteArrayList()
+                                 << QStringList{"RunStopMenu", "RunSampleDataMenu", "ConfigureResetLimits"}
+                                 << needStopped;
+        QTest::newRow("data file open, a reply awaited")
+            << "port sampled file"
+            << "sampleButton" << QByteArrayList()
             << QStringList{"FileNewMenu", "FileCloseMenu", "cycleCountBox", "FileExitMenu", "HelpAboutMenu"}
             << QStringList{"RunStopMenu", "sampleButton", "ConfigureLearnMenu", "FilePrintMenu"};
-        QTest::newRow("no sample yet") << "port" << "" << QByteArrayList() << QStringList{"RunStopMenu", "ConfigureLearnMenu"}
-            << QStringList{"FileNewMenu", "FileOpenMenu", "FilePrintMenu", "cycleCountBox", "sampleDateBox"};
+        QTest::newRow("no sample yet") << "port"
+                                       << "" << QByteArrayList() << QStringList{"RunStopMenu", "ConfigureLearnMenu"}
+                                       << QStringList{"FileNewMenu", "FileOpenMenu", "FilePrintMenu", "cycleCountBox",
+                                                      "sampleDateBox"};
         // A busy link keeps the commands a moment; a line that is gone does not.
-        QTest::newRow("the line gone") << "port sampled vanishes" << "" << QByteArrayList()
-            << QStringList{"FileExitMenu", "HelpAboutMenu"} << QStringList{"RunRunLimitMenu", "sampleButton"};
+        QTest::newRow("the line gone") << "port sampled vanishes"
+                                       << "" << QByteArrayList() << QStringList{"FileExitMenu", "HelpAboutMenu"}
+                                       << QStringList{"RunRunLimitMenu", "sampleButton"};
         // Stop is acknowledged, the wake-up for the sample that follows too, the sample is refused.
-        QTest::newRow("stopped, the sample after it refused") << "port sampled running" << "RunStopMenu"
-            << QByteArrayList{"*", "*", "?"} << needStopped << QStringList();
+        QTest::newRow("stopped, the sample after it refused")
+            << "port sampled running"
+            << "RunStopMenu" << QByteArrayList{"*", "*", "?"} << needStopped << QStringList();
     }
 
     void controlsFollowTheSituation()
@@ -257,8 +277,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("busyMeanwhile");   // a reply became due while the dialog was open
         QTest::addColumn<QStringList>("frames");
         QTest::addColumn<QStringList>("messages");
-        const QStringList noFile = {
-            "error:No Data File|There must be a database file open in which to save the data"};
+        const QStringList noFile = {"error:No Data File|There must be a database file open in which to save the data"};
         QTest::newRow("save without a data file") << false << true << false << QStringList() << noFile;
         QTest::newRow("no saving, no data file") << false << false << false << QStringList{"F3100"} << QStringList();
         QTest::newRow("link busy when OK is pressed") << false << false << true << QStringList() << QStringList();
@@ -311,8 +330,8 @@ private Q_SLOTS:
         const QString configQuestion = "yesno:Save Configuration|The current test configuration has not been "
                                        "saved. Do you want to save this configuration?";
         QTest::newRow("break mode notice, then closes") << true << false << false << QStringList{notice} << true;
-        QTest::newRow("notice, then unsaved data kept") << true << true << false << QStringList{notice, question}
-                                                        << false;
+        QTest::newRow("notice, then unsaved data kept")
+            << true << true << false << QStringList{notice, question} << false;
         QTest::newRow("unsaved configuration kept") << false << false << true << QStringList{configQuestion} << false;
     }
 
@@ -479,10 +498,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("after");
         QTest::addColumn<bool>("searchAgain");
         const QString stable = "/dev/serial/by-id/usb-FTDI_FT232R-if00";
-        QTest::newRow("pin the USB adapter") << "pin" << "" << stable << true;
+        QTest::newRow("pin the USB adapter") << "pin"
+                                             << "" << stable << true;
         QTest::newRow("back to automatic") << "automatic" << stable << "" << true;
         QTest::newRow("the same pin again") << "pin" << stable << stable << false;
-        QTest::newRow("cancel") << "cancel" << "" << "" << false;
+        QTest::newRow("cancel") << "cancel"
+                                << ""
+                                << "" << false;
     }
 
     void portChoice()
@@ -523,8 +545,9 @@ private Q_SLOTS:
         rig.action("RunPortMenu")->trigger();
 
         const QString selected = choice == "pin" || !before.isEmpty() ? " <" : "";
-        QCOMPARE(rows, (QStringList{"Comm 3|/dev/pts/4||(not listed by the system)|", "Comm 1|/dev/ttyS1|||",
-                                    "Comm 2|/dev/ttyUSB0|" + usb.stableName + "|FT232R USB UART|0403:6001" + selected}));
+        QCOMPARE(rows,
+                 (QStringList{"Comm 3|/dev/pts/4||(not listed by the system)|", "Comm 1|/dev/ttyS1|||",
+                              "Comm 2|/dev/ttyUSB0|" + usb.stableName + "|FT232R USB UART|0403:6001" + selected}));
         QCOMPARE(describedAnew, QStringLiteral("FT232R USB UART"));
         QTEST(devices.pinned, "after");
         QFETCH(bool, searchAgain);
@@ -538,17 +561,38 @@ private Q_SLOTS:
         QTest::addColumn<QString>("dialog");
         QTest::addColumn<QString>("lastFile");   // in the test's folder; empty: none
         QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("folder");     // "docs" or a folder of the test's folder
-        QTest::addColumn<QString>("name");       // the file name filled in
-        QTest::newRow("New, after a data file") << "data 0" << "runs/a.txt" << "New Data File" << "runs" << "";
-        QTest::newRow("Open, no data file yet") << "data 2" << "" << "Open Data File" << "docs" << "";
-        QTest::newRow("Open, its folder since deleted") << "data 2" << "gone/a.txt" << "Open Data File" << "docs"
+        QTest::addColumn<QString>("folder");   // "docs" or a folder of the test's folder
+        QTest::addColumn<QString>("name");     // the file name filled in
+        QTest::newRow("New, after a data file") << "data 0"
+                                                << "runs/a.txt"
+                                                << "New Data File"
+                                                << "runs"
+                                                << "";
+        QTest::newRow("Open, no data file yet") << "data 2"
+                                                << ""
+                                                << "Open Data File"
+                                                << "docs"
+                                                << "";
+        QTest::newRow("Open, its folder since deleted") << "data 2"
+                                                        << "gone/a.txt"
+                                                        << "Open Data File"
+                                                        << "docs"
                                                         << "";
-        QTest::newRow("configuration Save: no name to replace by mistake") << "config save" << "cfg/a.cfg"
-                                                                           << "Save Configuration" << "cfg" << "";
-        QTest::newRow("configuration Open: the last one") << "config open" << "cfg/a.cfg" << "Open Configuration"
-                                                          << "cfg" << "a.cfg";
-        QTest::newRow("first PDF") << "pdf" << "" << "Export PDF" << "docs" << "Test Results.pdf";
+        QTest::newRow("configuration Save: no name to replace by mistake") << "config save"
+                                                                           << "cfg/a.cfg"
+                                                                           << "Save Configuration"
+                                                                           << "cfg"
+                                                                           << "";
+        QTest::newRow("configuration Open: the last one") << "config open"
+                                                          << "cfg/a.cfg"
+                                                          << "Open Configuration"
+                                                          << "cfg"
+                                                          << "a.cfg";
+        QTest::newRow("first PDF") << "pdf"
+                                   << ""
+                                   << "Export PDF"
+                                   << "docs"
+                                   << "Test Results.pdf";
     }
 
     void fileDialogsStartInTheLastFolder()
@@ -641,7 +685,10 @@ private Q_SLOTS:
         about.devices = &devices;
         QStringList started;
         about.findTool = [&tool] { return tool; };
-        about.startTool = [&](const QStringList &command) { started = command; return starts; };
+        about.startTool = [&](const QStringList &command) {
+            started = command;
+            return starts;
+        };
         QString shown;
         ModalAnswerer answerer;
         answerer.then([&shown](QDialog *dialog) {
@@ -658,8 +705,8 @@ private Q_SLOTS:
         QCOMPARE(lines.value(1), "Model 418C Life Cycle Tester, version " LIFECYCLE_VERSION);
         QVERIFY2(lines.value(2).startsWith("Qt " + QString(qVersion())), qPrintable(shown));
         QVERIFY2(lines.value(3).startsWith("Operating system: " + QSysInfo::prettyProductName()), qPrintable(shown));
-        QCOMPARE(lines.mid(4), (QStringList{"Serial devices:",
-                                            "  Comm 2: /dev/ttyUSB0 - FT232R USB UART, USB 0403:6001"}));
+        QCOMPARE(lines.mid(4),
+                 (QStringList{"Serial devices:", "  Comm 2: /dev/ttyUSB0 - FT232R USB UART, USB 0403:6001"}));
     }
 };
 

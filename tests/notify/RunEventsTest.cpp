@@ -43,7 +43,7 @@ struct EventRig : StationRig
     std::vector<StationEvent> told;
 };
 
-} // namespace
+}   // namespace
 
 class RunEventsTest : public QObject
 {
@@ -63,8 +63,8 @@ private Q_SLOTS:
         // Runs until the operator stops it.
         rig.bench.plug(3, FakeBench::Config("41800003", true));
         QVERIFY(rig.allFound(3));
-        QVERIFY(rig.tickUntil([&] { return rig.session(0).state().CycleCount >= 40 && !rig.kinds("41800001").isEmpty(); },
-                              2000));
+        QVERIFY(rig.tickUntil(
+            [&] { return rig.session(0).state().CycleCount >= 40 && !rig.kinds("41800001").isEmpty(); }, 2000));
         QVERIFY(rig.tickUntil([&] { return rig.kinds("41800002").contains("sequential-limit"); }, 2000));
         rig.session(2).engine().SendCommand(Command::Stop);
         QVERIFY(rig.tickUntil([&] { return !rig.kinds("41800003").isEmpty(); }, 400));
@@ -154,14 +154,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("serial");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("name");
-        QTest::newRow("run ended") << int(EventKind::RunEnded) << "41800001" << "done" << "run-ended";
-        QTest::newRow("stopped") << int(EventKind::RunStopped) << "41800001" << "x" << "run-stopped";
-        QTest::newRow("failure") << int(EventKind::Failure) << "41800001" << "x" << "failure";
-        QTest::newRow("sequential") << int(EventKind::SequentialLimit) << "4" << "x" << "sequential-limit";
-        QTest::newRow("lost") << int(EventKind::LinkLost) << "4" << "x" << "link-lost";
-        QTest::newRow("found") << int(EventKind::LinkFound) << "4" << "x" << "link-found";
-        QTest::newRow("file, quotes kept") << int(EventKind::FileError) << "4" << "C:\\a \"b\"\n" << "file-error";
-        QTest::newRow("archive, no tester") << int(EventKind::ArchiveError) << "" << "ü" << "archive-error";
+        QTest::newRow("run ended") << int(EventKind::RunEnded) << "41800001"
+                                   << "done"
+                                   << "run-ended";
+        QTest::newRow("stopped") << int(EventKind::RunStopped) << "41800001"
+                                 << "x"
+                                 << "run-stopped";
+        QTest::newRow("failure") << int(EventKind::Failure) << "41800001"
+                                 << "x"
+                                 << "failure";
+        QTest::newRow("sequential") << int(EventKind::SequentialLimit) << "4"
+                                    << "x"
+                                    << "sequential-limit";
+        QTest::newRow("lost") << int(EventKind::LinkLost) << "4"
+                              << "x"
+                              << "link-lost";
+        QTest::newRow("found") << int(EventKind::LinkFound) << "4"
+                               << "x"
+                               << "link-found";
+        QTest::newRow("file, quotes kept") << int(EventKind::FileError) << "4"
+                                           << "C:\\a \"b\"\n"
+                                           << "file-error";
+        QTest::newRow("archive, no tester") << int(EventKind::ArchiveError) << ""
+                                            << "ü"
+                                            << "archive-error";
     }
     void eventJson()
     {
@@ -169,8 +185,8 @@ private Q_SLOTS:
         QFETCH(QString, serial);
         QFETCH(QString, message);
         QFETCH(QString, name);
-        StationEvent e{EventKind(kind), serial, 7, QDateTime(QDate(2024, 3, 8), QTime(17, 0, 5), QTimeZone(3600)),
-                       1234567890123, 42, message};
+        StationEvent e{EventKind(kind), serial, 7,      QDateTime(QDate(2024, 3, 8), QTime(17, 0, 5), QTimeZone(3600)),
+                       1234567890123,   42,     message};
         const QByteArray json = EventJson(e);
         QVERIFY2(json.startsWith("{\"event\":\"" + name.toLatin1() + "\","), json);
         const QJsonObject o = QJsonDocument::fromJson(json).object();

@@ -2,8 +2,8 @@
 // POST per event with its JSON and content type, in order, and an event the
 // server answered 500 sent again once its wait is over.
 
-#include "engine/notify/StationEvent.h"
 #include "engine/notify/Webhook.h"
+#include "engine/notify/StationEvent.h"
 #include "platform/QtWebhookSender.h"
 
 #include <QJsonDocument>
@@ -68,7 +68,7 @@ StationEvent Event(EventKind kind, const QString &serial, int cycles)
     return {kind, serial, 3, QDateTime::currentDateTime(), cycles, 1, QStringLiteral("m")};
 }
 
-} // namespace
+}   // namespace
 
 class WebhookTest : public QObject
 {

@@ -47,8 +47,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected");
         const QString a = "/d/A.txt", b = "/d/B.txt", c = "/d/C.txt", d = "/d/D.txt", e = "/d/E.txt";
         QTest::newRow("reopen the third") << QStringList{a, b, c, d, e, c} << QStringList{c, e, d, b};
-        QTest::newRow("case makes two entries") << QStringList{"/d/a.txt", "/d/A.txt"}
-                                                << QStringList{"/d/A.txt", "/d/a.txt"};
+        QTest::newRow("case makes two entries")
+            << QStringList{"/d/a.txt", "/d/A.txt"} << QStringList{"/d/A.txt", "/d/a.txt"};
     }
     // Both lists follow the same rules, each under its own names, and each
     // tells its own menu once per change.
@@ -62,10 +62,12 @@ private Q_SLOTS:
         QObject::connect(&registry, &Registry::recentFilesChanged, [&] { ++dataChanges; });
         QObject::connect(&registry, &Registry::recentConfigFilesChanged, [&] { ++configChanges; });
 
-        for (const QString &path : opened) registry.AddRecentFile(path);
+        for (const QString &path : opened)
+            registry.AddRecentFile(path);
         QCOMPARE(registry.LoadRecentFiles(), expected);
         QCOMPARE(configChanges, 0);
-        for (const QString &path : opened) registry.AddRecentConfigFile(path + ".cfg");
+        for (const QString &path : opened)
+            registry.AddRecentConfigFile(path + ".cfg");
         QCOMPARE(dataChanges, int(opened.size()));
         QCOMPARE(configChanges, int(opened.size()));
         QCOMPARE(registry.LoadRecentFiles(), expected);
@@ -77,7 +79,7 @@ private Q_SLOTS:
 
     void loadsSavedPort_data()
     {
-        QTest::addColumn<QString>("text");         // none: nothing stored
+        QTest::addColumn<QString>("text");   // none: nothing stored
         QTest::addColumn<int>("expected");
         QTest::newRow("missing") << QString() << 0;
         QTest::newRow("too large for a port") << "99999999" << 0;
@@ -88,7 +90,8 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(int, expected);
         MemorySettingsStore store;
-        if (!text.isNull()) store.write("Preferences", "CommChannel", text);
+        if (!text.isNull())
+            store.write("Preferences", "CommChannel", text);
         QCOMPARE(Registry(store).savedPort(), expected);
     }
 

@@ -60,7 +60,8 @@ private Q_SLOTS:
         QCOMPARE(answerer.answered, 1);
         QTEST(int(got), "answer");
         if (dialog == "readjust")   // the question lists what was readjusted
-            QVERIFY2(message.endsWith("before sending to unit?\n\nMaximum Test Cycles: 0 becomes 1"), qPrintable(message));
+            QVERIFY2(message.endsWith("before sending to unit?\n\nMaximum Test Cycles: 0 becomes 1"),
+                     qPrintable(message));
         QVERIFY(!QApplication::activeModalWidget());
     }
 

@@ -73,7 +73,7 @@ void Click(QWidget *dialog, const char *name)
     QTest::mouseClick(dialog->findChild<QAbstractButton *>(name), Qt::LeftButton);
 }
 
-} // namespace
+}   // namespace
 
 class ProcedureDialogsTest : public QObject
 {
@@ -93,8 +93,8 @@ private Q_SLOTS:
     // pull-up (or full scale in current and voltage).
     void learnedContactTolerances_data()
     {
-        QTest::addColumn<QList<int>>("in");     // contact, mode, both down extremes, both up extremes
-        QTest::addColumn<QList<int>>("out");    // min down, max down, min up, max up
+        QTest::addColumn<QList<int>>("in");    // contact, mode, both down extremes, both up extremes
+        QTest::addColumn<QList<int>>("out");   // min down, max down, min up, max up
         QTest::newRow("NO resistance") << QList<int>{1, 0, 10, 1023} << QList<int>{0, 16, 1020, 1023};
         // Odd counts give halves, rounded to the even count: 601 -> 902.5 and 299.5, 603 -> 905.5 and 300.5.
         QTest::newRow("NO current, odd counts") << QList<int>{1, 1, 601, 603} << QList<int>{0, 902, 300, 906};
@@ -120,8 +120,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("switchType");   // list position
         QTest::addColumn<bool>("bounce");
-        QTest::addColumn<QString>("leave");    // "OKButton", "CancelButton" or "Enter"
-        QTest::addColumn<int>("comSeq");       // the link when OK is pressed
+        QTest::addColumn<QString>("leave");   // "OKButton", "CancelButton" or "Enter"
+        QTest::addColumn<int>("comSeq");      // the link when OK is pressed
         QTest::addColumn<QStringList>("frames");
         QTest::newRow("normally closed without bounce") << 1 << false << "OKButton" << 0 << QStringList{"E150"};
         QTest::newRow("Enter cancels") << 1 << false << "Enter" << 0 << QStringList();
@@ -160,14 +160,15 @@ private Q_SLOTS:
     // The learn window on its own clock, one call a second.
     void learnWindow_data()
     {
-        QTest::addColumn<bool>("ended");        // the tester said "-"
-        QTest::addColumn<int>("inFlight");      // the command in flight when the window looks
-        QTest::addColumn<bool>("dataFileOpen"); // samples went into the file and are not unsaved
+        QTest::addColumn<bool>("ended");          // the tester said "-"
+        QTest::addColumn<int>("inFlight");        // the command in flight when the window looks
+        QTest::addColumn<bool>("dataFileOpen");   // samples went into the file and are not unsaved
         QTest::addColumn<int>("closesAt");
         QTest::addColumn<bool>("editor");
         QTest::newRow("never ends: gives up at the 16th second") << false << 0 << false << 16 << false;
         QTest::newRow("end of run logged to an open data file") << true << 0 << true << 1 << true;
-        QTest::newRow("end of run, its data still awaited") << true << wireCode(Command::SampleData) << false << 16 << false;
+        QTest::newRow("end of run, its data still awaited")
+            << true << wireCode(Command::SampleData) << false << 16 << false;
     }
 
     void learnWindow()
@@ -244,7 +245,8 @@ private Q_SLOTS:
         rig.trigger("ConfigureMasterResetMenu");
 
         QCOMPARE(opened, (QStringList{"00000000", "0", "1000"}));
-        QCOMPARE(rig.dialogs.calls, error.isEmpty() ? QStringList() : QStringList{"error:Master Reset Data Error|" + error});
+        QCOMPARE(rig.dialogs.calls,
+                 error.isEmpty() ? QStringList() : QStringList{"error:Master Reset Data Error|" + error});
         QCOMPARE(rig.frames(), error.isEmpty() ? QStringList{"E0" + entries[0]} : QStringList());
         QCOMPARE(rig.s.sSerialNumber, error.isEmpty() ? entries[0] : QStringLiteral("00000000"));
         QCOMPARE((QList<int>{rig.s.sRMode, rig.s.sRPullUp}), stored);

@@ -72,11 +72,17 @@ struct Rig
 
 constexpr double Inch = 72;   // points
 
-bool near(double measured, double expected) { return std::abs(measured - expected) < 0.5; }
+bool near(double measured, double expected)
+{
+    return std::abs(measured - expected) < 0.5;
+}
 
 // Where pdftotext -bbox finds the topmost (then leftmost) word with this text:
 // its left, top and right edges in points, or NaN when it is not there.
-struct WordBox { double left = NAN, top = NAN, right = NAN; };
+struct WordBox
+{
+    double left = NAN, top = NAN, right = NAN;
+};
 WordBox findWord(const QString &boxes, const QString &text)
 {
     const QRegularExpression word(QStringLiteral(R"re(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)"[^>]*>)re")
@@ -90,11 +96,19 @@ WordBox findWord(const QString &boxes, const QString &text)
     return found;
 }
 
-const QStringList Top = {"Model 418C Test Results", "", "S/N 41800123 with Software Ver 1.2",
-                         "Tested 03/04/2026 13:05:09", "", "Value Tolerance", "", "Total Test Cycles 1234 100000",
-                         "Failed Test Cycles 3 50", "Sequential Failed Cycles 1 10", ""};
+const QStringList Top = {"Model 418C Test Results",
+                         "",
+                         "S/N 41800123 with Software Ver 1.2",
+                         "Tested 03/04/2026 13:05:09",
+                         "",
+                         "Value Tolerance",
+                         "",
+                         "Total Test Cycles 1234 100000",
+                         "Failed Test Cycles 3 50",
+                         "Sequential Failed Cycles 1 10",
+                         ""};
 
-} // namespace
+}   // namespace
 
 class ReportTest : public QObject
 {
@@ -107,31 +121,40 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected");   // the whole page when it begins with the title
         QTest::addColumn<QStringList>("absent");     // beginnings of lines that must not be there
 
-        QTest::newRow("no stroke tested, landscape") << QList<int>{0, 0, 12, 0, 1}
+        QTest::newRow("no stroke tested, landscape")
+            << QList<int>{0, 0, 12, 0, 1}
             << Top + QStringList{"Down Stroke Time 1.500 seconds", "Up Stroke Time 2.000 seconds"} << QStringList();
-        QTest::newRow("every check, error code 18, open readings") << QList<int>{16 + 32 + 64 + 128 + 2, 18, 12, 0, 0}
-            << Top + QStringList{"Maximum Contact Down Value open ohms open",
-                   "Minimum Contact Down Value 108.3 ohms 51.4",
-                   "Maximum Contact Down Bounce 0.001600 seconds 0.004800", "Last Contact Down Value 243.0 ohms",
-                   "Last Contact Down Bounce 0.000800 seconds", "Last Contact Down Time 0.042 seconds", "",
-                   "Maximum Contact Up Value 414.9 ohms 642.1", "Minimum Contact Up Value 9.9 ohms 4.9",
-                   "Maximum Contact Up Bounce 0.003200 seconds 0.006400", "Last Contact Up Value 19.9 ohms",
-                   "Last Contact Up Bounce 0.000400 seconds", "Last Contact Up Time 0.055 seconds", "",
-                   "Cumulative Errors", "Initial Down Contact Condition Fail", "Maximum Down Contact Condition Fail",
-                   "Minimum Down Contact Condition Pass", "Maximum Down Bounce Condition Pass", "",
-                   "Initial Up Contact Condition Pass", "Maximum Up Contact Condition Pass",
-                   "Minimum Up Contact Condition Pass", "Maximum Up Bounce Condition Pass", "", "Maximum Minimum", "",
-                   "Down Stroke Time 1.500 seconds 0.010", "Up Stroke Time 2.000 seconds 0.020",
-                   // A threshold is a quarter of the reading count at which the tester switches.
-                   "Bounce Thresholds 1017.8 ohms 158.6", "", "Contact Type Normally Closed",
-                   "Measurement Method 1000 ohms Pullup Mode"} << QStringList();
-        QTest::newRow("up only, normally open") << QList<int>{32 + 1, 0, 12, 0, 0}
+        QTest::newRow("every check, error code 18, open readings")
+            << QList<int>{16 + 32 + 64 + 128 + 2, 18, 12, 0, 0}
+            << Top
+                   + QStringList{"Maximum Contact Down Value open ohms open",
+                                 "Minimum Contact Down Value 108.3 ohms 51.4",
+                                 "Maximum Contact Down Bounce 0.001600 seconds 0.004800",
+                                 "Last Contact Down Value 243.0 ohms", "Last Contact Down Bounce 0.000800 seconds",
+                                 "Last Contact Down Time 0.042 seconds", "",
+                                 "Maximum Contact Up Value 414.9 ohms 642.1", "Minimum Contact Up Value 9.9 ohms 4.9",
+                                 "Maximum Contact Up Bounce 0.003200 seconds 0.006400",
+                                 "Last Contact Up Value 19.9 ohms", "Last Contact Up Bounce 0.000400 seconds",
+                                 "Last Contact Up Time 0.055 seconds", "", "Cumulative Errors",
+                                 "Initial Down Contact Condition Fail", "Maximum Down Contact Condition Fail",
+                                 "Minimum Down Contact Condition Pass", "Maximum Down Bounce Condition Pass", "",
+                                 "Initial Up Contact Condition Pass", "Maximum Up Contact Condition Pass",
+                                 "Minimum Up Contact Condition Pass", "Maximum Up Bounce Condition Pass", "",
+                                 "Maximum Minimum", "", "Down Stroke Time 1.500 seconds 0.010",
+                                 "Up Stroke Time 2.000 seconds 0.020",
+                                 // A threshold is a quarter of the reading count at which the tester switches.
+                                 "Bounce Thresholds 1017.8 ohms 158.6", "", "Contact Type Normally Closed",
+                                 "Measurement Method 1000 ohms Pullup Mode"}
+            << QStringList();
+        QTest::newRow("up only, normally open")
+            << QList<int>{32 + 1, 0, 12, 0, 0}
             << QStringList{"Down Stroke Time 1.500 seconds 1.500", "Contact Type Normally Open"}
             << QStringList{"Maximum Contact Down", "Initial Down", "Bounce Thresholds", "Maximum Contact Up Bounce"};
-        QTest::newRow("down bounce, software 1.1, contact type 5, mode 3") << QList<int>{16 + 64 + 5, 0, 11, 3, 0}
+        QTest::newRow("down bounce, software 1.1, contact type 5, mode 3")
+            << QList<int>{16 + 64 + 5, 0, 11, 3, 0}
             << QStringList{"Maximum Contact Down Bounce 0.001600 seconds 0.004800",
-                           "Maximum Down Bounce Condition Pass", "Bounce Thresholds ??? ---- ???", "Contact Type Unknown",
-                           "Measurement Method ---- ??? ??? Mode"}
+                           "Maximum Down Bounce Condition Pass", "Bounce Thresholds ??? ---- ???",
+                           "Contact Type Unknown", "Measurement Method ---- ??? ??? Mode"}
             << QStringList{"Last Contact Down Bounce"};
     }
 
@@ -145,8 +168,7 @@ private Q_SLOTS:
         Rig rig(tester[0], tester[1], tester[2], tester[3]);
         if (tester[4])
             rig.menus.filePrintSetup->trigger();
-        QCOMPARE(rig.report->chosenOrientation(),
-                 tester[4] ? std::optional(QPageLayout::Landscape) : std::nullopt);
+        QCOMPARE(rig.report->chosenOrientation(), tester[4] ? std::optional(QPageLayout::Landscape) : std::nullopt);
         rig.report->fileExportPdf->trigger();
         QCOMPARE(rig.dialogs.calls, QStringList());
 
@@ -177,7 +199,7 @@ private Q_SLOTS:
         QVERIFY(valueEdge > width / 2 && valueEdge < word("Tolerance").left);
         for (const char *label : {"Total", "Failed", "Sequential"})
             QVERIFY2(near(word(label).left, Inch), label);
-        for (const char *value : {"1234", "3", "1", "2.000"})    // counts, then the up stroke time
+        for (const char *value : {"1234", "3", "1", "2.000"})   // counts, then the up stroke time
             QVERIFY2(near(word(value).right, valueEdge), value);
         for (const char *limit : {"Tolerance", "100000", "50", "10"})
             QVERIFY2(near(word(limit).right, width - Inch), limit);

@@ -2,9 +2,9 @@
 // where the system has no pseudo-terminal: which ports open, what happens to
 // bytes on the way, a pulled cable, and the engine finding the tester on it.
 
+#include "simulator/InProcessCable.h"
 #include "engine/state/TesterState.h"
 #include "engine/supervision/TesterEngine.h"
-#include "simulator/InProcessCable.h"
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
 #include "support/FakeView.h"
@@ -26,7 +26,7 @@ struct Rig
     };
 };
 
-} // namespace
+}   // namespace
 
 class InProcessCableTest : public QObject
 {
@@ -36,17 +36,22 @@ private Q_SLOTS:
     void opening_data()
     {
         QTest::addColumn<int>("port");
-        QTest::addColumn<QString>("before");     // "taken": another port has it open; "pulled"; "" nothing
+        QTest::addColumn<QString>("before");   // "taken": another port has it open; "pulled"; "" nothing
         QTest::addColumn<bool>("opens");
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("problem");
-        QTest::newRow("a cable's port") << 1 << "" << true << "SIM1" << "";
-        QTest::newRow("the second cable's port") << 2 << "" << true << "SIM2" << "";
-        QTest::newRow("a port without a cable") << 3 << "" << false << "" << "";
-        QTest::newRow("port 0") << 0 << "" << false << "" << "";
+        QTest::newRow("a cable's port") << 1 << "" << true << "SIM1"
+                                        << "";
+        QTest::newRow("the second cable's port") << 2 << "" << true << "SIM2"
+                                                 << "";
+        QTest::newRow("a port without a cable") << 3 << "" << false << ""
+                                                << "";
+        QTest::newRow("port 0") << 0 << "" << false << ""
+                                << "";
         QTest::newRow("open in another port") << 1 << "taken" << false << "SIM1"
                                               << "device busy (used by another program)";
-        QTest::newRow("pulled cable") << 1 << "pulled" << false << "SIM1" << "not present";
+        QTest::newRow("pulled cable") << 1 << "pulled" << false << "SIM1"
+                                      << "not present";
     }
 
     void opening()

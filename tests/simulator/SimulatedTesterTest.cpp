@@ -2,10 +2,10 @@
 // field order and count, the run modes with their breaks and limits, the
 // moments its pump may sleep through, and the data log of a long run.
 
+#include "simulator/SimulatedTester.h"
 #include "engine/trend/TrendLogReader.h"
 #include "simulator/CycleMeasurement.h"
 #include "simulator/SimulatedRunLog.h"
-#include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
 
 #include <QDeadlineTimer>
@@ -65,7 +65,7 @@ SimulatorConfig quickConfig()
     return config;
 }
 
-} // namespace
+}   // namespace
 
 class SimulatedTesterTest : public QObject
 {
@@ -92,8 +92,9 @@ private Q_SLOTS:
         SimulatorConfig config = quickConfig();
         config.softwareVersion = software;
         SimulatedTester tester(config);
-        const QList<QByteArray> commands = {"E0SN-77", "E1300", "E211", "E312", "E4-1", "E5140", "E615",
-            "E7160", "E817", "E9180", "EA19", "EB1020", "EC990", "ED33", "EE2", "EF4700", "F02", "F15000", "F26000"};
+        const QList<QByteArray> commands = {"E0SN-77", "E1300",  "E211",  "E312",   "E4-1",   "E5140", "E615",
+                                            "E7160",   "E817",   "E9180", "EA19",   "EB1020", "EC990", "ED33",
+                                            "EE2",     "EF4700", "F02",   "F15000", "F26000"};
         for (const QByteArray &command : commands)
             QCOMPARE(ask(tester, command), QByteArray("*\r"));
         ask(tester, "AC");
@@ -105,8 +106,10 @@ private Q_SLOTS:
         for (const int measured : {3, 4, 5, 6, 19, 20, 21, 22, 23, 24, 35, 36})
             if (measured < record.size())
                 record[measured] = "m";
-        QCOMPARE(record.join(';'), QByteArray::number(software) + ";5000;6000;m;m;m;m;0;SN-77;11;12;-1;0;0;3;140;15;160;17;"
-                                      "m;m;m;m;m;m;180;19;44;1020;990;33;2;4700;2;0" + lastBounces);
+        QCOMPARE(record.join(';'), QByteArray::number(software)
+                                       + ";5000;6000;m;m;m;m;0;SN-77;11;12;-1;0;0;3;140;15;160;17;"
+                                         "m;m;m;m;m;m;180;19;44;1020;990;33;2;4700;2;0"
+                                       + lastBounces);
     }
 
     void runModes_data()
@@ -114,7 +117,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("start");
         QTest::addColumn<int>("cycleLimit");
         QTest::addColumn<int>("seqLimit");
-        QTest::addColumn<int>("cycles");           // after a second at 100 ms per cycle
+        QTest::addColumn<int>("cycles");   // after a second at 100 ms per cycle
         QTest::addColumn<bool>("stillRunning");
 
         QTest::newRow("to a sequential fail limit") << QByteArray("A2") << 0 << 3 << 3 << false;
@@ -155,15 +158,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("mode");
         QTest::addColumn<QList<int>>("tolerances");   // down min, max, up min, max, down bounce, up bounce
         const int both = 16 | 32 | 64 | 128;
-        QTest::newRow("the demonstration: closed down, open up") << (1 | both) << 0
-                                                                  << QList<int>{0, 20, 1000, 1023, 3000, 3000};
+        QTest::newRow("the demonstration: closed down, open up")
+            << (1 | both) << 0 << QList<int>{0, 20, 1000, 1023, 3000, 3000};
         QTest::newRow("a closed contact tighter than a good switch, up untested but tight")
             << (1 | 16) << 0 << QList<int>{2, 5, 0, 10, 0, 0};
         QTest::newRow("bounce tolerance 0") << (2 | both) << 0 << QList<int>{0, 1023, 0, 20, 0, 0};
         QTest::newRow("current mode, up stroke only") << (1 | 32 | 128) << 1 << QList<int>{0, 0, 0, 10, 0, 1000};
         QTest::newRow("nothing tested") << 1 << 0 << QList<int>{0, 20, 1000, 1023, 3000, 3000};
-        QTest::newRow("wide open tolerances: only the initial state can fail") << (1 | 16 | 32) << 0
-                                                                               << QList<int>{0, 1023, 0, 1023, 0, 0};
+        QTest::newRow("wide open tolerances: only the initial state can fail")
+            << (1 | 16 | 32) << 0 << QList<int>{0, 1023, 0, 1023, 0, 0};
     }
 
     void failureBitsAgreeWithReadings()

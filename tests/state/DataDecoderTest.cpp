@@ -10,8 +10,8 @@ static QStringList recordFields(int version)
     f << QString::number(version);
     for (int n = 2; n <= 37; ++n)
         f << QString::number(n * 10);
-    f[7] = QStringLiteral("1");          // field 8, status: running
-    f[8] = QStringLiteral("SN 0042");    // field 9, serial number text
+    f[7] = QStringLiteral("1");         // field 8, status: running
+    f[8] = QStringLiteral("SN 0042");   // field 9, serial number text
     return f;
 }
 
@@ -35,24 +35,46 @@ private Q_SLOTS:
         DataDecoder decoder(s, line);
         const DecodedSample sample = decoder.decodeSample();
 
-        const struct { const char *name; qint64 decoded, known; } fields[] = {
-            {"software", s.vSoftwareVersion, 12}, {"pull-up", s.vRPullUp, 1000}, {"mode", s.vRMode, 0},
-            {"cycles", s.CycleCount, 1234}, {"failures", s.FailCount, 5}, {"failures in a row", s.SeqCount, 2},
-            {"cycle limit", s.vCycleLimit, 100000}, {"failure limit", s.vFailLimit, 10},
-            {"sequential limit", s.vSeqLimit, 3}, {"contact", s.vContact, 49},
-            {"upper threshold", s.vUpperBounce, 129}, {"lower threshold", s.vLowerBounce, 125},
-            {"longest down time", s.vMaxDownTime, 500}, {"shortest down time", s.vMinDownTime, 50},
-            {"longest up time", s.vMaxUpTime, 450}, {"shortest up time", s.vMinUpTime, 60},
-            {"down tolerance, high", s.vMaxDownResistTol, 16}, {"down tolerance, low", s.vMinDownResistTol, 0},
-            {"up tolerance, high", s.vMaxUpResistTol, 1023}, {"up tolerance, low", s.vMinUpResistTol, 512},
-            {"down bounce tolerance", s.vMaxDownBounceTol, 3000}, {"up bounce tolerance", s.vMaxUpBounceTol, 62500},
-            {"down reading, highest", s.vMaxDownResistance, 14}, {"down reading, lowest", s.vMinDownResistance, 9},
-            {"up reading, highest", s.vMaxUpResistance, 1019}, {"up reading, lowest", s.vMinUpResistance, 1008},
-            {"down bounce, longest", s.vMaxDownBounce, 1900}, {"up bounce, longest", s.vMaxUpBounce, 2800},
-            {"last down reading", s.vLastMeasuredDownResist, 11}, {"last up reading", s.vLastMeasuredUpResist, 1021},
-            {"last down time", s.vLastDownStrokeTime, 48}, {"last up time", s.vLastUpStrokeTime, 52},
-            {"last down bounce", s.vLastDownBounceTime, 1600}, {"last up bounce", s.vLastUpBounceTime, 950},
-            {"status", s.vStatus, 1}, {"error code", s.vErrorCode, 4}};
+        const struct
+        {
+            const char *name;
+            qint64 decoded, known;
+        } fields[] = {{"software", s.vSoftwareVersion, 12},
+                      {"pull-up", s.vRPullUp, 1000},
+                      {"mode", s.vRMode, 0},
+                      {"cycles", s.CycleCount, 1234},
+                      {"failures", s.FailCount, 5},
+                      {"failures in a row", s.SeqCount, 2},
+                      {"cycle limit", s.vCycleLimit, 100000},
+                      {"failure limit", s.vFailLimit, 10},
+                      {"sequential limit", s.vSeqLimit, 3},
+                      {"contact", s.vContact, 49},
+                      {"upper threshold", s.vUpperBounce, 129},
+                      {"lower threshold", s.vLowerBounce, 125},
+                      {"longest down time", s.vMaxDownTime, 500},
+                      {"shortest down time", s.vMinDownTime, 50},
+                      {"longest up time", s.vMaxUpTime, 450},
+                      {"shortest up time", s.vMinUpTime, 60},
+                      {"down tolerance, high", s.vMaxDownResistTol, 16},
+                      {"down tolerance, low", s.vMinDownResistTol, 0},
+                      {"up tolerance, high", s.vMaxUpResistTol, 1023},
+                      {"up tolerance, low", s.vMinUpResistTol, 512},
+                      {"down bounce tolerance", s.vMaxDownBounceTol, 3000},
+                      {"up bounce tolerance", s.vMaxUpBounceTol, 62500},
+                      {"down reading, highest", s.vMaxDownResistance, 14},
+                      {"down reading, lowest", s.vMinDownResistance, 9},
+                      {"up reading, highest", s.vMaxUpResistance, 1019},
+                      {"up reading, lowest", s.vMinUpResistance, 1008},
+                      {"down bounce, longest", s.vMaxDownBounce, 1900},
+                      {"up bounce, longest", s.vMaxUpBounce, 2800},
+                      {"last down reading", s.vLastMeasuredDownResist, 11},
+                      {"last up reading", s.vLastMeasuredUpResist, 1021},
+                      {"last down time", s.vLastDownStrokeTime, 48},
+                      {"last up time", s.vLastUpStrokeTime, 52},
+                      {"last down bounce", s.vLastDownBounceTime, 1600},
+                      {"last up bounce", s.vLastUpBounceTime, 950},
+                      {"status", s.vStatus, 1},
+                      {"error code", s.vErrorCode, 4}};
         for (const auto &field : fields)
             QVERIFY2(field.decoded == field.known, field.name);
         QCOMPARE(s.vSerialNumber, QStringLiteral("41800123"));
@@ -68,12 +90,12 @@ private Q_SLOTS:
     void recordVariants_data()
     {
         QTest::addColumn<QString>("line");
-        QTest::addColumn<qint64>("downBounce");     // field 36
-        QTest::addColumn<qint64>("upBounce");       // field 37
-        QTest::addColumn<qint64>("failLimit");      // field 10
-        QTest::addColumn<QString>("serial");        // field 9
+        QTest::addColumn<qint64>("downBounce");   // field 36
+        QTest::addColumn<qint64>("upBounce");     // field 37
+        QTest::addColumn<qint64>("failLimit");    // field 10
+        QTest::addColumn<QString>("serial");      // field 9
         QTest::addColumn<QString>("rest");
-        QTest::addColumn<QList<int>>("bytes");      // fields 26..28, each kept to its low 8 bits
+        QTest::addColumn<QList<int>>("bytes");   // fields 26..28, each kept to its low 8 bits
 
         const QStringList v11 = recordFields(11);
         const QStringList v12 = recordFields(12);
@@ -84,16 +106,16 @@ private Q_SLOTS:
 
         // Before decoding, the last-bounce fields hold 5 and 6, the fail limit 7.
         QTest::newRow("old software: the last two fields stay unread")
-            << v11.join(';') << qint64(5) << qint64(6) << qint64(100) << "SN 0042" << "360;370"
-            << QList<int>{4, 14, 24};
-        QTest::newRow("record of version only")
-            << "12" << qint64(255) << qint64(255) << qint64(255) << "255" << "" << QList<int>{255, 255, 255};
+            << v11.join(';') << qint64(5) << qint64(6) << qint64(100) << "SN 0042"
+            << "360;370" << QList<int>{4, 14, 24};
+        QTest::newRow("record of version only") << "12" << qint64(255) << qint64(255) << qint64(255) << "255"
+                                                << "" << QList<int>{255, 255, 255};
         QTest::newRow("empty serial number keeps the later fields in place")
-            << emptySerial.join(';') << qint64(360) << qint64(370) << qint64(100) << "" << ""
-            << QList<int>{4, 14, 24};
+            << emptySerial.join(';') << qint64(360) << qint64(370) << qint64(100) << ""
+            << "" << QList<int>{4, 14, 24};
         QTest::newRow("a number too large for its field keeps the old value")
-            << hugeLimit.join(';') << qint64(360) << qint64(370) << qint64(7) << "SN 0042" << ""
-            << QList<int>{4, 14, 24};
+            << hugeLimit.join(';') << qint64(360) << qint64(370) << qint64(7) << "SN 0042"
+            << "" << QList<int>{4, 14, 24};
     }
 
     void recordVariants()

@@ -22,7 +22,7 @@ TesterState rangeState(bool configured, int32_t range, int mode)
     return s;
 }
 
-} // namespace
+}   // namespace
 
 class DataFormatTest : public QObject
 {
@@ -80,8 +80,9 @@ private Q_SLOTS:
         QFETCH(int, expected);
         int32_t wide = 77;
         int16_t narrow = 77;
-        const bool ok = bits == 32 ? ReadLong(text, wide)
-                      : bits == 16 ? ReadInteger(text, narrow) : ReadByte(text, narrow);
+        const bool ok = bits == 32   ? ReadLong(text, wide)
+                        : bits == 16 ? ReadInteger(text, narrow)
+                                     : ReadByte(text, narrow);
         QTEST(ok, "fits");
         QCOMPARE(bits == 32 ? wide : int32_t(narrow), int32_t(expected));
     }

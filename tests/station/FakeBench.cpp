@@ -16,7 +16,11 @@ public:
         bench.opens.append({selected, index});
         return true;
     }
-    void close() override { openPort = 0; input.clear(); }
+    void close() override
+    {
+        openPort = 0;
+        input.clear();
+    }
     bool isOpen() const override { return openPort != 0; }
     int bytesWaiting() override { return int(input.size()); }
     QByteArray readAll() override { return std::exchange(input, {}); }

@@ -20,9 +20,8 @@ struct StationRig
 {
     StationRig()
     {
-        QObject::connect(&station, &Station::testerJoined, [this](int row) {
-            session(row).engine().decoder().setClock([this] { return now; });
-        });
+        QObject::connect(&station, &Station::testerJoined,
+                         [this](int row) { session(row).engine().decoder().setClock([this] { return now; }); });
         station.start();
     }
 

@@ -33,7 +33,7 @@ bool marked(StationRig &rig, int row, StationTableModel::Role role)
     return model.data(model.index(row, 0), role).toBool();
 }
 
-} // namespace
+}   // namespace
 
 class StationTest : public QObject
 {
@@ -51,7 +51,7 @@ private Q_SLOTS:
         claims.keepForTester(3, &b);   // not b's port: nothing changes
         claims.release(3, &b);         // nor b's to free
         QCOMPARE(claims.nextPort(&b, 2), 4);
-        claims.release(3, &a);         // a probe that found nothing
+        claims.release(3, &a);   // a probe that found nothing
         QCOMPARE(claims.nextPort(&b, 2), 3);
         QVERIFY(claims.claim(3, &a));
         claims.keepForTester(3, &a);
@@ -107,7 +107,9 @@ private Q_SLOTS:
         QVERIFY(rig.tickUntil([&] { return marked(rig, 1, StationTableModel::LinkLostRole); }, 5));
         QCOMPARE(changed.count(), 1);
         QCOMPARE(changed.at(0).at(0).toInt(), 1);
-        QVERIFY(QRegularExpression("^Lost at \\d\\d:\\d\\d:\\d\\d$").match(cell(rig, 1, StationTableModel::LinkColumn)).hasMatch());
+        QVERIFY(QRegularExpression("^Lost at \\d\\d:\\d\\d:\\d\\d$")
+                    .match(cell(rig, 1, StationTableModel::LinkColumn))
+                    .hasMatch());
         // The last sample's counts stay.
         QVERIFY(cell(rig, 1, StationTableModel::CyclesColumn).endsWith(" of 100000 cycles"));
         QCOMPARE(cell(rig, 1, StationTableModel::FailuresColumn), QStringLiteral("0 (0 sequential)"));
@@ -115,8 +117,8 @@ private Q_SLOTS:
 
         const int opensBefore = int(rig.bench.opens.size());
         rig.bench.plug(2, FakeBench::Config("41800002", true));
-        QVERIFY(rig.tickUntil([&] { return !marked(rig, 1, StationTableModel::LinkLostRole)
-                                           && rig.session(1).state().DownLoadedOnce; }));
+        QVERIFY(rig.tickUntil(
+            [&] { return !marked(rig, 1, StationTableModel::LinkLostRole) && rig.session(1).state().DownLoadedOnce; }));
         QCOMPARE(rig.station.count(), 3);
         QCOMPARE(rig.bench.opens.mid(opensBefore), (QList<QPair<int, int>>{{2, 1}}));
     }
@@ -127,17 +129,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("running");   // patterns
         QTest::addColumn<QString>("stopped");
 
-        QTest::newRow("S/N") << int(StationTableModel::SerialColumn) << "41800001" << "41800002";
+        QTest::newRow("S/N") << int(StationTableModel::SerialColumn) << "41800001"
+                             << "41800002";
         QTest::newRow("link") << int(StationTableModel::LinkColumn) << "Connected since \\d\\d:\\d\\d:\\d\\d"
                               << "Connected since \\d\\d:\\d\\d:\\d\\d";
-        QTest::newRow("run") << int(StationTableModel::RunColumn) << "Running to limits" << "Stopped";
+        QTest::newRow("run") << int(StationTableModel::RunColumn) << "Running to limits"
+                             << "Stopped";
         QTest::newRow("cycles") << int(StationTableModel::CyclesColumn) << "1\\d\\d of 1000 cycles"
                                 << "3 cycles, no limit";
-        QTest::newRow("rate") << int(StationTableModel::RateColumn) << "1[78]\\d\\d\\d cycles/h" << "----";
-        QTest::newRow("to limit") << int(StationTableModel::ToLimitColumn) << "0:\\d\\d:\\d\\d" << "----";
+        QTest::newRow("rate") << int(StationTableModel::RateColumn) << "1[78]\\d\\d\\d cycles/h"
+                              << "----";
+        QTest::newRow("to limit") << int(StationTableModel::ToLimitColumn) << "0:\\d\\d:\\d\\d"
+                                  << "----";
         QTest::newRow("failures") << int(StationTableModel::FailuresColumn) << "0 \\(0 sequential\\)"
                                   << "3 \\(3 sequential\\)";
-        QTest::newRow("data file") << int(StationTableModel::DataFileColumn) << "run\\.txt" << "Not logging";
+        QTest::newRow("data file") << int(StationTableModel::DataFileColumn) << "run\\.txt"
+                                   << "Not logging";
     }
 
     void rowsShowTheTestersAtAGlance()
@@ -203,7 +210,8 @@ private Q_SLOTS:
         rig.session(0).engine().DoNextClear(Command::None);
         QVERIFY(rig.tickUntil([&] { return rig.session(0).state().FailCount < seenBefore; }));
         QVERIFY(rig.tickUntil([&] { return model.data(failures, StationTableModel::NewFailureRole).toBool(); }));
-        QVERIFY2(rig.session(0).state().FailCount < seenBefore, qPrintable(QString::number(rig.session(0).state().FailCount)));
+        QVERIFY2(rig.session(0).state().FailCount < seenBefore,
+                 qPrintable(QString::number(rig.session(0).state().FailCount)));
     }
 
     // Each tester keeps its recent data files under its serial number; the

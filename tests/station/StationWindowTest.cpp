@@ -39,7 +39,7 @@ QPoint rowCentre(QTableView *table, int row)
     return table->visualRect(table->model()->index(row, 0)).center();
 }
 
-} // namespace
+}   // namespace
 
 class StationWindowTest : public QObject
 {
@@ -114,8 +114,10 @@ private Q_SLOTS:
             QVERIFY(recent->isVisible());
             QCOMPARE(recent->text(), QStringLiteral("/data/two.txt"));
             window.table()->setColumnWidth(StationTableModel::LinkColumn, 321);
-            QTRY_COMPARE(StationSettings(rig.settings).columnWidths(StationTableModel::ColumnCount)
-                             .at(StationTableModel::LinkColumn), 321);
+            QTRY_COMPARE(StationSettings(rig.settings)
+                             .columnWidths(StationTableModel::ColumnCount)
+                             .at(StationTableModel::LinkColumn),
+                         321);
             // Widths stored for more columns give as many as asked for.
             QCOMPARE(StationSettings(rig.settings).columnWidths(3).size(), 3);
             TesterWindow *form = window.openTester(1);
@@ -148,7 +150,8 @@ private Q_SLOTS:
         QCOMPARE(cells->columnDescription(StationTableModel::PortColumn), QStringLiteral("Port"));
         QCOMPARE(cells->cellAt(1, StationTableModel::SerialColumn)->text(QAccessible::Name),
                  QStringLiteral("41800002"));
-        QVERIFY(cells->cellAt(2, StationTableModel::FailuresColumn)->text(QAccessible::Name)
+        QVERIFY(cells->cellAt(2, StationTableModel::FailuresColumn)
+                    ->text(QAccessible::Name)
                     .endsWith(QStringLiteral(", new failure")));
         // On screen the row of a new failure stands out on amber.
         const QRect serial = window.table()->visualRect(window.table()->model()->index(2, 0));

@@ -33,13 +33,13 @@ private Q_SLOTS:
         rig.port.problems[1] = problem;
         rig.tick(2);
         QCOMPARE(rig.view.barText, "Comm 1: " + problem + ". Searching For Tester On Comm 2");
-        rig.tick(2);                                      // ports 1, 2 refused, 3 opens, first wake-up
+        rig.tick(2);   // ports 1, 2 refused, 3 opens, first wake-up
         QCOMPARE(rig.port.takeFrames(), QStringList{"<ESC>"});
 
-        rig.port.queueInput("hello\r*\r");                // any line answers it, the stale rest is dropped
+        rig.port.queueInput("hello\r*\r");   // any line answers it, the stale rest is dropped
         rig.tick();
         QCOMPARE(rig.port.takeFrames(), QStringList{"<ESC>"});
-        rig.port.queueInput("nope\r");                    // the second wake-up needs a star line
+        rig.port.queueInput("nope\r");   // the second wake-up needs a star line
         rig.tick(5);
         QVERIFY(rig.port.takeFrames().isEmpty());
 
@@ -109,7 +109,7 @@ private Q_SLOTS:
 
     void testerSignals_data()
     {
-        QTest::addColumn<int>("crossing");          // 0 idle link, 1 before a reply, 2 before a wake-up answer
+        QTest::addColumn<int>("crossing");   // 0 idle link, 1 before a reply, 2 before a wake-up answer
         QTest::addColumn<QByteArray>("received");
         QTest::addColumn<bool>("fetch");
         QTest::addColumn<bool>("goAgainFlag");
@@ -131,7 +131,7 @@ private Q_SLOTS:
 
         EngineRig rig;
         rig.linkUp();
-        rig.s.GoAgainMode = true;              // break-update mode armed
+        rig.s.GoAgainMode = true;   // break-update mode armed
         rig.s.link.quietTicks = crossing == 2 ? 100 : 0;
         if (crossing)
             rig.engine.SendCommand(Command::ReadCycleCount);
@@ -144,7 +144,7 @@ private Q_SLOTS:
         if (crossing) {
             rig.port.queueInput("*12\r");
             rig.tick(3);
-            QCOMPARE(rig.s.CycleCount, 12);    // the reply counted
+            QCOMPARE(rig.s.CycleCount, 12);   // the reply counted
         }
 
         QTEST(rig.port.frames().endsWith(QStringLiteral("AE")), "fetch");
@@ -163,7 +163,8 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("value");
 
         QTest::newRow("contact keeps the low byte") << 216 << QByteArray("300") << "vContact" << qint64(44);
-        QTest::newRow("limit beyond 32 bits keeps the old value") << 197 << QByteArray("3000000000") << "vCycleLimit" << qint64(77);
+        QTest::newRow("limit beyond 32 bits keeps the old value")
+            << 197 << QByteArray("3000000000") << "vCycleLimit" << qint64(77);
         QTest::newRow("empty data reads 0") << 176 << QByteArray() << "vMaxDownBounceTol" << qint64(0);
     }
 
@@ -180,12 +181,12 @@ private Q_SLOTS:
         rig.s.vMaxDownBounceTol = 5;
         exchange(rig, code, data);
 
-        const QHash<QString, qint64> fields = {
-            {"vContact", rig.s.vContact}, {"vCycleLimit", rig.s.vCycleLimit},
-            {"vMaxDownBounceTol", rig.s.vMaxDownBounceTol}};
+        const QHash<QString, qint64> fields = {{"vContact", rig.s.vContact},
+                                               {"vCycleLimit", rig.s.vCycleLimit},
+                                               {"vMaxDownBounceTol", rig.s.vMaxDownBounceTol}};
         QCOMPARE(fields.value(name), value);
         QVERIFY(rig.engine.CommReady());
-        QCOMPARE(rig.port.frames().size(), 1);       // nothing further sent
+        QCOMPARE(rig.port.frames().size(), 1);   // nothing further sent
     }
 
     void sampleInBreakUpdateMode_data()
@@ -229,10 +230,10 @@ private Q_SLOTS:
     {
         EngineRig rig;
         rig.linkUp();
-        rig.tick(6);                           // more than 5 quiet ticks
+        rig.tick(6);   // more than 5 quiet ticks
         rig.engine.SendCommand(Command::SampleData);
         QCOMPARE(rig.port.takeFrames(), QStringList{"<ESC>"});
-        rig.port.queueInput("?\r");            // not an acknowledgement: keep waiting
+        rig.port.queueInput("?\r");   // not an acknowledgement: keep waiting
         rig.tick(2);
         QVERIFY(rig.port.takeFrames().isEmpty());
         rig.port.queueInput("*\r");
@@ -245,9 +246,9 @@ private Q_SLOTS:
     // after the byte that asked for it, and the port is given up.
     void noisyLineStillTimesOut_data()
     {
-        QTest::addColumn<int>("waitingStep");       // the link's step while the answer is awaited
+        QTest::addColumn<int>("waitingStep");   // the link's step while the answer is awaited
         QTest::addColumn<QByteArray>("noise");
-        QTest::addColumn<bool>("askedAgain");       // the operator sends the command again meanwhile
+        QTest::addColumn<bool>("askedAgain");   // the operator sends the command again meanwhile
 
         const int reply = int(LinkStep::AwaitingReply), wakeUp = int(LinkStep::AwaitingWakeUp);
         const int firstProbe = int(LinkStep::ProbeFirstAnswer), secondProbe = int(LinkStep::ProbeSecondAnswer);
@@ -266,7 +267,7 @@ private Q_SLOTS:
         QFETCH(bool, askedAgain);
         EngineRig rig;
         if (waitingIn >= LinkStep::ProbeFirstAnswer) {
-            rig.tick(2);                            // port 1 opened, first wake-up sent
+            rig.tick(2);   // port 1 opened, first wake-up sent
             if (waitingIn == LinkStep::ProbeSecondAnswer) {
                 rig.port.queueInput("\r");
                 rig.tick();
@@ -281,7 +282,7 @@ private Q_SLOTS:
             if (tick % 40 == 0)
                 rig.port.queueInput(noise);
             if (tick % 40 == 20 && askedAgain)
-                rig.engine.SendCommand(Command::SampleData);    // a second wake-up goes out
+                rig.engine.SendCommand(Command::SampleData);   // a second wake-up goes out
             rig.tick();
             QVERIFY2(rig.s.link.portOpen && rig.s.link.step == waitingIn, qPrintable(QString::number(tick)));
         }

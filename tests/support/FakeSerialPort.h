@@ -49,7 +49,11 @@ public:
 
     void queueInput(const QByteArray &bytes) { input += bytes; }
     void refusePort(int portNumber) { refused.insert(portNumber); }
-    void vanish() { opened = false; input.clear(); }
+    void vanish()
+    {
+        opened = false;
+        input.clear();
+    }
 
     // The written bytes cut into frames (see TakeFrames below).
     QStringList frames() const;
@@ -57,9 +61,9 @@ public:
     QStringList takeFrames();
 
     QByteArray written;
-    QByteArray input;                 // bytes on the line, not yet read
-    int selectedPort = 0;             // last port number selected
-    QList<int> openAttempts;          // port numbers open() was tried on
+    QByteArray input;          // bytes on the line, not yet read
+    int selectedPort = 0;      // last port number selected
+    QList<int> openAttempts;   // port numbers open() was tried on
     bool refuseAll = false;
     QMap<int, QString> problems;
     std::function<void(const QByteArray &bytes)> onWrite;

@@ -22,9 +22,9 @@ public:
     void drawLed(int drawing) override { led = drawing; }
     void testEnded() override { ++beeps; }
 
-    QString barText;        // the whole-bar message, empty while the panels show
-    int led = 1;            // Shape1: 0 filled, 1 hollow
-    int beeps = 0;          // the ends of a test the window beeped for
+    QString barText;   // the whole-bar message, empty while the panels show
+    int led = 1;       // Shape1: 0 filled, 1 hollow
+    int beeps = 0;     // the ends of a test the window beeped for
     int dataShown = 0;
 };
 

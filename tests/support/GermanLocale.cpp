@@ -1,5 +1,5 @@
-#include <QLocale>
 #include <QCoreApplication>
+#include <QLocale>
 
 // Every test program runs under a German default locale (decimal comma), so
 // that any number written or read through the user's locale shows up as a

@@ -59,8 +59,8 @@ private:
     static void fail(QDialog *dialog, const char *message)
     {
         if (!QTest::currentTestFailed())
-            QTest::qFail(qPrintable(dialog->objectName() + QStringLiteral(": ") + QLatin1String(message)),
-                         __FILE__, __LINE__);
+            QTest::qFail(qPrintable(dialog->objectName() + QStringLiteral(": ") + QLatin1String(message)), __FILE__,
+                         __LINE__);
         dialog->reject();
     }
 

@@ -32,12 +32,12 @@ int freeLoopbackPort()
 
 QString serverBinaries()
 {
-    const QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot,
-                                                                                       QDir::Name | QDir::Reversed);
+    const QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql"))
+                                     .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::Reversed);
     return versions.isEmpty() ? QString() : QStringLiteral("/usr/lib/postgresql/%1/bin/").arg(versions.first());
 }
 
-} // namespace
+}   // namespace
 
 PgServer::~PgServer()
 {
@@ -50,8 +50,9 @@ QStringList PgServer::asServerUser(const QStringList &command) const
     // initdb and pg_ctl refuse to run as root.
     if (::geteuid() != 0)
         return command;
-    return QStringList{QStringLiteral("runuser"), QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--")}
-        + command;
+    return QStringList{QStringLiteral("runuser"), QStringLiteral("-u"), QStringLiteral("postgres"),
+                       QStringLiteral("--")}
+           + command;
 }
 
 QString PgServer::run(const QStringList &command, int timeoutMs)
@@ -65,7 +66,8 @@ QString PgServer::run(const QStringList &command, int timeoutMs)
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(line.first(), line.mid(1));
-    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
         process.kill();
         process.waitForFinished(1000);
         return QStringLiteral("%1 failed: %2").arg(line.join(u' '), QString::fromLocal8Bit(process.readAll()));
@@ -81,22 +83,26 @@ QString PgServer::start()
     if (!created) {
         bin = serverBinaries();
         if (bin.isEmpty())
-            return QStringLiteral("PostgreSQL is not installed (Debian package postgresql; scripts/setup.sh installs it)");
+            return QStringLiteral(
+                "PostgreSQL is not installed (Debian package postgresql; scripts/setup.sh installs it)");
         if (::geteuid() == 0) {
             const passwd *postgres = ::getpwnam("postgres");
-            if (!postgres || ::chown(QFile::encodeName(dir.path()).constData(), postgres->pw_uid, postgres->pw_gid) != 0)
+            if (!postgres
+                || ::chown(QFile::encodeName(dir.path()).constData(), postgres->pw_uid, postgres->pw_gid) != 0)
                 return QStringLiteral("no postgres user to run the server as");
         }
-        if (const QString failure = run({bin + "initdb", "-A", "trust", "-U", "postgres", "--no-sync", "--no-locale", "-E", "UTF8", "-D", data}, 60000);
+        if (const QString failure = run(
+                {bin + "initdb", "-A", "trust", "-U", "postgres", "--no-sync", "--no-locale", "-E", "UTF8", "-D", data},
+                60000);
             !failure.isEmpty())
             return failure;
         created = true;
         serverPort = freeLoopbackPort();
     }
     const QString options = QStringLiteral("-k %1 -h 127.0.0.1 -p %2 -F").arg(dir.path()).arg(serverPort);
-    if (const QString failure = run({bin + "pg_ctl", "-D", data, "-l", dir.filePath("server.log"), "-w", "-t", "60",
-                                     "-o", options, "start"},
-                                    90000);
+    if (const QString failure = run(
+            {bin + "pg_ctl", "-D", data, "-l", dir.filePath("server.log"), "-w", "-t", "60", "-o", options, "start"},
+            90000);
         !failure.isEmpty())
         return failure;
     running = true;
@@ -111,7 +117,8 @@ void PgServer::watchThisProcess()
     // The folder comes from mkdtemp and the binaries' path from the system:
     // neither holds a quote.
     const QString stopCommand =
-        asServerUser({bin + "pg_ctl", "-D", dir.filePath(QStringLiteral("data")), "-m", "immediate", "stop"}).join(u' ');
+        asServerUser({bin + "pg_ctl", "-D", dir.filePath(QStringLiteral("data")), "-m", "immediate", "stop"})
+            .join(u' ');
     const QString script = QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 0.2; done; "
                                           "%2 >/dev/null 2>&1; rm -rf '%3'")
                                .arg(QCoreApplication::applicationPid())
@@ -127,7 +134,8 @@ void PgServer::watchThisProcess()
 QString PgServer::stop()
 {
     running = false;
-    return run({bin + "pg_ctl", "-D", dir.filePath(QStringLiteral("data")), "-w", "-t", "60", "-m", "fast", "stop"}, 90000);
+    return run({bin + "pg_ctl", "-D", dir.filePath(QStringLiteral("data")), "-w", "-t", "60", "-m", "fast", "stop"},
+               90000);
 }
 
 QString PgServer::createDatabase(const QString &name, QString &url)

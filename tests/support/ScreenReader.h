@@ -8,7 +8,10 @@
 // label's text reaches a screen reader only as its name.
 namespace ScreenReader {
 
-inline QString name(QWidget *w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); }
+inline QString name(QWidget *w)
+{
+    return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+}
 
 inline QString description(QWidget *w)
 {
@@ -27,4 +30,4 @@ inline void act(QWidget *w, const QString &action)
     QAccessible::queryAccessibleInterface(w)->actionInterface()->doAction(action);
 }
 
-} // namespace ScreenReader
+}   // namespace ScreenReader

@@ -8,8 +8,7 @@
 // the program does: the tests' way to a main window over fakes.
 struct SessionWindow
 {
-    SessionWindow(SerialPort &port, SettingsStore &settings, MessageDialogs &dialogs, DataFileDialog &files,
-                  int pollMs)
+    SessionWindow(SerialPort &port, SettingsStore &settings, MessageDialogs &dialogs, DataFileDialog &files, int pollMs)
         : session({port, settings, dialogs, files, configFiles}, pollMs), form(session)
     {
         session.start();

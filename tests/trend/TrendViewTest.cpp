@@ -67,7 +67,7 @@ const TrendHistory &millionSamples()
     return history;
 }
 
-} // namespace
+}   // namespace
 
 class TrendViewTest : public QObject
 {
@@ -93,7 +93,8 @@ void TrendViewTest::reductionKeepsEveryExtreme()
     TrendHistory history;
     for (int i = 0, next = 0; i < Samples; ++i) {
         const bool extreme = next < extremes.size() && extremes[next].x() == i;
-        history.append(reading(i, TrendUnknownTime, extreme ? float(extremes[next++].y()) : 5.0f + float(i % 7) * 0.01f));
+        history.append(
+            reading(i, TrendUnknownTime, extreme ? float(extremes[next++].y()) : 5.0f + float(i % 7) * 0.01f));
     }
 
     const QList<QPointF> points = ReduceTrend(history, Columns).series[ContactDownSeries];
@@ -110,10 +111,10 @@ void TrendViewTest::failuresOpenReadingsAndCounterResets()
     // counter reset, then 5 and 15; the first sample's old failures are not
     // new, a rise after the reset is.
     TrendHistory history;
-    for (const TrendReading &r : {reading(10, Midnight, 1, 3), reading(20, Midnight + Second, 1, 4),
-                                  reading(30, Midnight + 2 * Second, INFINITY, 4),
-                                  reading(30, Midnight + 3 * Second, INFINITY, 4), reading(5, Midnight + 4 * Second, 1, 0),
-                                  reading(15, Midnight + 5 * Second, 1, 2)})
+    for (const TrendReading &r :
+         {reading(10, Midnight, 1, 3), reading(20, Midnight + Second, 1, 4),
+          reading(30, Midnight + 2 * Second, INFINITY, 4), reading(30, Midnight + 3 * Second, INFINITY, 4),
+          reading(5, Midnight + 4 * Second, 1, 0), reading(15, Midnight + 5 * Second, 1, 2)})
         history.append(r);
     QCOMPARE(history.at(3).cycle, 30);
     QCOMPARE(history.at(5).cycle, 45);
@@ -149,7 +150,10 @@ void TrendViewTest::zoomedRangeIsReducedAgain()
     for (const auto &c : cases) {
         const TrendReduction r = ReduceTrend(h, c.axis, c.range, 1000);
         const QList<QPointF> &line = r.series[ContactDownSeries];
-        const QString what = QStringLiteral("%1..%2: %3").arg(c.range.from, 0, 'f').arg(c.range.to, 0, 'f').arg(lineText(line.mid(0, 8)));
+        const QString what = QStringLiteral("%1..%2: %3")
+                                 .arg(c.range.from, 0, 'f')
+                                 .arg(c.range.to, 0, 'f')
+                                 .arg(lineText(line.mid(0, 8)));
         QVERIFY2(line.size() == c.points, qPrintable(what));
         if (*c.line)
             QVERIFY2(lineText(line) == QLatin1String(c.line), qPrintable(what));
@@ -172,18 +176,25 @@ void TrendViewTest::linesBreakWhereTheRecordingBroke()
     const struct
     {
         const char *what;
-        QList<int64_t> seconds;      // -1: unknown time
+        QList<int64_t> seconds;   // -1: unknown time
         QList<int> cycles;
-        int sessionBefore;           // a header before this sample; -1 none
+        int sessionBefore;   // a header before this sample; -1 none
         const char *line;
         const char *sessions;
     } cases[] = {
-        {"a pause of five seconds", {0, 1, 2, 3, 8, 9, 10}, {1, 2, 3, 4, 5, 6, 7}, -1,
-         "1:1 2:2 3:3 4:4 5:5 6:6 7:7", ""},
-        {"a night", {0, 1, 2, 3, 36000, 36001, 36002}, {1, 2, 3, 4, 5, 6, 7}, -1,
-         "1:1 2:2 3:3 4:4 | 5:5 6:6 7:7", "5"},
-        {"the clock put back an hour", {7200, 7201, 7202, 7203, 3604, 3605}, {1, 2, 3, 4, 5, 6}, -1,
-         "1:1 2:2 3:3 4:4 | 5:5 6:6", "5"},
+        {"a pause of five seconds",
+         {0, 1, 2, 3, 8, 9, 10},
+         {1, 2, 3, 4, 5, 6, 7},
+         -1,
+         "1:1 2:2 3:3 4:4 5:5 6:6 7:7",
+         ""},
+        {"a night", {0, 1, 2, 3, 36000, 36001, 36002}, {1, 2, 3, 4, 5, 6, 7}, -1, "1:1 2:2 3:3 4:4 | 5:5 6:6 7:7", "5"},
+        {"the clock put back an hour",
+         {7200, 7201, 7202, 7203, 3604, 3605},
+         {1, 2, 3, 4, 5, 6},
+         -1,
+         "1:1 2:2 3:3 4:4 | 5:5 6:6",
+         "5"},
         {"a counter reset", {0, 1, 2, 3, 4}, {10, 11, 12, 1, 2}, -1, "10:10 11:11 12:12 | 13:1 14:2", ""},
         {"a second recording in the log", {0, 1, 2, 3, 4}, {1, 2, 3, 4, 5}, 3, "1:1 2:2 3:3 | 4:4 5:5", "4"},
         {"times unknown", {0, -1, 2, 3, -1, 5}, {1, 2, 3, 4, 5, 6}, -1, "1:1 2:2 3:3 4:4 5:5 6:6", ""},
@@ -252,9 +263,9 @@ void TrendViewTest::roundTicksAndCrowdedFailures()
         bool counting;
         const char *labels;
     } values[] = {
-        {0, 3, 10, true, "0 1 2 3"},                // counts: never halves
+        {0, 3, 10, true, "0 1 2 3"},   // counts: never halves
         {0, 10, 5, false, "0 2 4 6 8 10"},
-        {0.46, 10.54, 2, true, "5 10"},             // a short axis still gets two
+        {0.46, 10.54, 2, true, "5 10"},   // a short axis still gets two
         {6.3, 7.7, 5, true, "7"},
         {0, 0.0075, 4, false, "0.000 0.002 0.004 0.006"},
         {-1, 1, 4, false, "-1.0 -0.5 0.0 0.5 1.0"},
@@ -289,11 +300,8 @@ void TrendViewTest::roundTicksAndCrowdedFailures()
         double pixelsPerCycle;
         bool crowded;
     } marks[] = {
-        {{500000}, 0.001, false},
-        {{100, 101, 102, 300, 500}, 1, false},
-        {{100, 105, 110, 115, 400}, 1, true},
-        {{100, 110, 120, 130}, 1, false},
-        {{100, 110, 120, 130}, 0.9, true},
+        {{500000}, 0.001, false},         {{100, 101, 102, 300, 500}, 1, false}, {{100, 105, 110, 115, 400}, 1, true},
+        {{100, 110, 120, 130}, 1, false}, {{100, 110, 120, 130}, 0.9, true},
     };
     for (const auto &m : marks)
         QCOMPARE(FailureMarksCrowded(m.failureAt, m.pixelsPerCycle), m.crowded);
@@ -320,8 +328,8 @@ void TrendViewTest::nearestSampleForTheReadout()
         {TrendAxis::Cycles, 10, 0},
         {TrendAxis::Cycles, 14, 0},
         {TrendAxis::Cycles, 16, 1},
-        {TrendAxis::Cycles, 10241, 1023},     // the last of a stretch ...
-        {TrendAxis::Cycles, 10246, 1024},     // ... and the first of the next
+        {TrendAxis::Cycles, 10241, 1023},   // the last of a stretch ...
+        {TrendAxis::Cycles, 10246, 1024},   // ... and the first of the next
         {TrendAxis::Cycles, 30000, last},
         {TrendAxis::Cycles, 1e12, last},
         {TrendAxis::Time, double(Midnight - 3600 * Second), 0},
@@ -343,7 +351,7 @@ void TrendViewTest::zoomStaysWithinTheRun()
         {ZoomedAround({0, 100}, 25, 0.5), {12.5, 62.5}},   // the pointer's cycle stays put
         {{90, 110}, {80, 100}},
         {{-30, 10}, {0, 40}},
-        {{50, 50.5}, {48.25, 52.25}},                      // no narrower than a few cycles
+        {{50, 50.5}, {48.25, 52.25}},   // no narrower than a few cycles
         {{-10, 200}, whole},
         {{std::nan(""), 3}, whole},
     };
@@ -366,11 +374,11 @@ void TrendViewTest::wallClockOfTheDataLog()
         int year, month, day, hour, minute, second;
         bool exists;
     } cases[] = {
-        {1970, 1, 1, 0, 0, 0, true},    {1969, 12, 31, 23, 59, 59, true}, {2000, 2, 29, 12, 0, 0, true},
-        {2000, 3, 1, 0, 0, 0, true},    {2004, 12, 31, 23, 0, 0, true},   {2026, 12, 6, 11, 30, 5, true},
-        {2100, 2, 28, 1, 2, 3, true},   {1600, 3, 1, 0, 0, 0, true},      {2026, 2, 29, 0, 0, 0, false},
-        {2100, 2, 29, 0, 0, 0, false},  {2026, 13, 1, 0, 0, 0, false},    {2026, 0, 1, 0, 0, 0, false},
-        {2026, 4, 31, 0, 0, 0, false},  {2026, 4, 30, 24, 0, 0, false},   {2026, 4, 30, 23, 60, 0, false},
+        {1970, 1, 1, 0, 0, 0, true},     {1969, 12, 31, 23, 59, 59, true}, {2000, 2, 29, 12, 0, 0, true},
+        {2000, 3, 1, 0, 0, 0, true},     {2004, 12, 31, 23, 0, 0, true},   {2026, 12, 6, 11, 30, 5, true},
+        {2100, 2, 28, 1, 2, 3, true},    {1600, 3, 1, 0, 0, 0, true},      {2026, 2, 29, 0, 0, 0, false},
+        {2100, 2, 29, 0, 0, 0, false},   {2026, 13, 1, 0, 0, 0, false},    {2026, 0, 1, 0, 0, 0, false},
+        {2026, 4, 31, 0, 0, 0, false},   {2026, 4, 30, 24, 0, 0, false},   {2026, 4, 30, 23, 60, 0, false},
         {2026, 4, 30, 23, 0, 60, false},
     };
     for (const auto &c : cases) {

@@ -2,12 +2,12 @@
 // lines skipped and counted, the reduction never loses an extreme, and the
 // Trend window follows the live run from the start, open or not.
 
+#include "features/trend/TrendWindow.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/state/DecodedSample.h"
 #include "engine/trend/TrendLogReader.h"
 #include "engine/trend/TrendReduction.h"
 #include "features/trend/TrendController.h"
-#include "features/trend/TrendWindow.h"
 #include "mainwindow/TesterWindow.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
@@ -23,15 +23,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QWheelEvent>
-#include <QImage>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -53,29 +53,42 @@ TesterState sample(int cycle, int software, int mode, int range, int upCount = 7
     s.vRMode = TesterState::Integer(mode);
     s.vRPullUp = range;
     s.vContact = TesterState::Integer(contact);
-    s.vLastMeasuredDownResist = 12; s.vLastMeasuredUpResist = upCount;
-    s.vLastDownBounceTime = 1000; s.vLastUpBounceTime = 250;
-    s.vLastDownStrokeTime = 45; s.vLastUpStrokeTime = 52;
+    s.vLastMeasuredDownResist = 12;
+    s.vLastMeasuredUpResist = upCount;
+    s.vLastDownBounceTime = 1000;
+    s.vLastUpBounceTime = 250;
+    s.vLastDownStrokeTime = 45;
+    s.vLastUpStrokeTime = 52;
     s.vMaxDownResistTol = 20;
-    s.vMinUpResistTol = 600; s.vMaxUpResistTol = 1023;
-    s.vMaxDownBounceTol = 3000; s.vMaxUpBounceTol = 2000;
-    s.vMinDownTime = 10; s.vMaxDownTime = 100;
-    s.vMinUpTime = 15; s.vMaxUpTime = 90;
+    s.vMinUpResistTol = 600;
+    s.vMaxUpResistTol = 1023;
+    s.vMaxDownBounceTol = 3000;
+    s.vMaxUpBounceTol = 2000;
+    s.vMinDownTime = 10;
+    s.vMaxDownTime = 100;
+    s.vMinUpTime = 15;
+    s.vMaxUpTime = 90;
     s.vSerialNumber = QStringLiteral("41800123");
     return s;
 }
 
-QByteArray logLine(const TesterState &s) { return SampleLine(s).toLatin1() + "\r\n"; }
+QByteArray logLine(const TesterState &s)
+{
+    return SampleLine(s).toLatin1() + "\r\n";
+}
 
 // Software 1.2 and 1.1 (no last bounce), an open contact written as a
 // number, current, voltage, a range not received ("???" and "-----"), the up
 // stroke and the down bounce not tested; in the log between them four lines
 // to skip (garbage, a short line, a bad number, a last line cut short) and
 // three to pass over (a blank line, a foreign line end, a second header).
-const QList<TesterState> mixedSamples = {
-    sample(1001, 12, 0, 1000),      sample(1002, 11, 0, 1000),       sample(1003, 12, 0, 1000, 1023),
-    sample(1004, 12, 1, 500, 1023), sample(1005, 12, 2, 5000, 511), sample(1006, 12, 0, 0),
-    sample(1007, 12, 0, 1000, 700, 1 | 16)};
+const QList<TesterState> mixedSamples = {sample(1001, 12, 0, 1000),
+                                         sample(1002, 11, 0, 1000),
+                                         sample(1003, 12, 0, 1000, 1023),
+                                         sample(1004, 12, 1, 500, 1023),
+                                         sample(1005, 12, 2, 5000, 511),
+                                         sample(1006, 12, 0, 0),
+                                         sample(1007, 12, 0, 1000, 700, 1 | 16)};
 
 QByteArray mixedLog()
 {
@@ -234,7 +247,7 @@ struct Rig
     TesterWindow *form = &built->form;
 };
 
-} // namespace
+}   // namespace
 
 class TrendWindowTest : public QObject
 {
@@ -396,13 +409,17 @@ void TrendWindowTest::plottedLogShowsItsSkippedLines()
 // What cannot be plotted is named, with the reason, and opens no window.
 void TrendWindowTest::plotNamesTheFileAndTheReason_data()
 {
-    QTest::addColumn<QString>("path");      // "DIR/": in a fresh folder
+    QTest::addColumn<QString>("path");   // "DIR/": in a fresh folder
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("missing") << "DIR/run.txt" << "there is no such file";
-    QTest::newRow("folder") << "DIR/" << "it is a folder, not a file";
-    QTest::newRow("no permission") << "DIR/locked.txt" << "it cannot be opened (Permission denied)";
-    QTest::newRow("read fails") << "/proc/self/mem" << "reading it failed (Input/output error)";
+    QTest::newRow("missing") << "DIR/run.txt"
+                             << "there is no such file";
+    QTest::newRow("folder") << "DIR/"
+                            << "it is a folder, not a file";
+    QTest::newRow("no permission") << "DIR/locked.txt"
+                                   << "it cannot be opened (Permission denied)";
+    QTest::newRow("read fails") << "/proc/self/mem"
+                                << "reading it failed (Input/output error)";
 }
 
 void TrendWindowTest::plotNamesTheFileAndTheReason()
@@ -442,50 +459,60 @@ void TrendWindowTest::zoomAndPanMoveEveryChart()
         const char *what;
         std::function<TrendRange(TrendRange)> act;   // does it; gives the range expected after it
     } gestures[] = {
-        {"rubber band", [&](TrendRange) {
+        {"rubber band",
+         [&](TrendRange) {
              const TrendRange band{bounce->positionAt(a), bounce->positionAt(b)};
              drag(bounce, a, b, Qt::LeftButton);
              return band;
          }},
-        {"a click is no band", [&](TrendRange before) {
+        {"a click is no band",
+         [&](TrendRange before) {
              drag(bounce, a, a + 3, Qt::LeftButton);
              return before;
          }},
-        {"the narrowest band, four pixels", [&](TrendRange /*before*/) {
+        {"the narrowest band, four pixels",
+         [&](TrendRange /*before*/) {
              const TrendRange band{bounce->positionAt(a), bounce->positionAt(a + 4)};
              drag(bounce, a, a + 4, Qt::LeftButton);
              return Clamped(band, whole, TrendAxis::Cycles);
          }},
-        {"wheel in at the pointer", [&](TrendRange before) {
+        {"wheel in at the pointer",
+         [&](TrendRange before) {
              const TrendRange expected = ZoomedAround(before, bounce->positionAt(a), 0.8);
              wheel(bounce, a, 1);
              return expected;
          }},
-        {"right-drag to the left", [&](TrendRange before) {
+        {"right-drag to the left",
+         [&](TrendRange before) {
              const double by = (b - a) / area.width() * before.span();
              drag(bounce, b, a, Qt::RightButton);
              return TrendRange{before.from + by, before.to + by};
          }},
-        {"shift-drag back", [&](TrendRange before) {
+        {"shift-drag back",
+         [&](TrendRange before) {
              const double by = (b - a) / area.width() * before.span();
              drag(bounce, a, b, Qt::LeftButton, Qt::ShiftModifier);
              return TrendRange{before.from - by, before.to - by};
          }},
-        {"plus key, around the cursor the click left", [&](TrendRange before) {
+        {"plus key, around the cursor the click left",
+         [&](TrendRange before) {
              const double cursor = bounce->cursorAt();
              QTest::keyClick(bounce, Qt::Key_Plus);
              return ZoomedAround(before, before.contains(cursor) ? cursor : std::nan(""), 0.5);
          }},
-        {"Home", [&](TrendRange) {
+        {"Home",
+         [&](TrendRange) {
              QTest::keyClick(bounce, Qt::Key_Home);
              return whole;
          }},
-        {"Reset Zoom", [&](TrendRange) {
+        {"Reset Zoom",
+         [&](TrendRange) {
              drag(bounce, a, b, Qt::LeftButton);
              QTest::mouseClick(reset, Qt::LeftButton);
              return whole;
          }},
-        {"wheel out beyond the run", [&](TrendRange) {
+        {"wheel out beyond the run",
+         [&](TrendRange) {
              wheel(bounce, a, -3);
              return whole;
          }},
@@ -493,7 +520,8 @@ void TrendWindowTest::zoomAndPanMoveEveryChart()
     for (const auto &gesture : gestures) {
         const TrendRange expected = gesture.act(window.visibleRange());
         const TrendRange view = window.visibleRange();
-        QVERIFY2(near(view, expected), qPrintable(QStringLiteral("%1: %2..%3").arg(gesture.what).arg(view.from).arg(view.to)));
+        QVERIFY2(near(view, expected),
+                 qPrintable(QStringLiteral("%1: %2..%3").arg(gesture.what).arg(view.from).arg(view.to)));
         QCOMPARE(window.zoomed(), !near(view, whole));
         QCOMPARE(reset->isEnabled(), window.zoomed());
         QVERIFY2(misaligned(shown).isEmpty(), gesture.what);
@@ -549,8 +577,8 @@ void TrendWindowTest::readoutFollowsThePointer()
              QStringLiteral("cycles 0 to 19999, the whole run: down contact 2 to 6.9 ohms; 39 new failures; "
                             "1 session start"));
     shown.window.zoomTo({1000, 1600});
-    QVERIFY2(down->accessibleDescription().startsWith(
-                 QStringLiteral("cycles 1000 to 1600, zoomed into a run from 0 to 19999: down contact 2 to 6.9 ohms; 2 new failures")),
+    QVERIFY2(down->accessibleDescription().startsWith(QStringLiteral(
+                 "cycles 1000 to 1600, zoomed into a run from 0 to 19999: down contact 2 to 6.9 ohms; 2 new failures")),
              qPrintable(down->accessibleDescription()));
 }
 
@@ -564,8 +592,9 @@ void TrendWindowTest::timeAxisAndClosing()
     QCOMPARE(window.axis(), TrendAxis::Time);
     // The same samples stay in view.
     QVERIFY(near(window.visibleRange(), {eight + 5000e3, eight + 6000e3}));
-    QVERIFY(shown.plot("StrokeTimeChart")->accessibleDescription().startsWith(
-        QStringLiteral("from 12/06/2026 09:23:20 to 12/06/2026 09:40:00, zoomed")));
+    QVERIFY(shown.plot("StrokeTimeChart")
+                ->accessibleDescription()
+                .startsWith(QStringLiteral("from 12/06/2026 09:23:20 to 12/06/2026 09:40:00, zoomed")));
     QTest::mouseClick(window.findChild<QRadioButton *>("CyclesAxisButton"), Qt::LeftButton);
     QVERIFY(window.axis() == TrendAxis::Cycles && near(window.visibleRange(), {5000, 6000}));
     window.setAxis(TrendAxis::Time);   // as the buttons show

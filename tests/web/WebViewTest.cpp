@@ -18,10 +18,10 @@
 #include "support/FakeArchiveSink.h"
 #include "web/WebServer.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 namespace {
@@ -100,7 +100,7 @@ QByteArray Body(const WebView::Reply &reply)
     return body;
 }
 
-} // namespace
+}   // namespace
 
 class WebViewTest : public QObject
 {
@@ -131,8 +131,8 @@ private Q_SLOTS:
                                 << QByteArray() << 200 << int(WebRoute::RunReport) << qint64(3);
         QTest::newRow("trend of tester 0") << QByteArray("GET") << QByteArray("/api/testers/0/trend") << QByteArray()
                                            << QByteArray() << 200 << int(WebRoute::TesterTrend) << qint64(0);
-        QTest::newRow("post") << QByteArray("POST") << QByteArray("/api/testers") << QByteArray() << QByteArray()
-                              << 405 << refused << qint64(0);
+        QTest::newRow("post") << QByteArray("POST") << QByteArray("/api/testers") << QByteArray() << QByteArray() << 405
+                              << refused << qint64(0);
         QTest::newRow("put") << QByteArray("PUT") << QByteArray("/") << QByteArray() << QByteArray() << 405 << refused
                              << qint64(0);
         QTest::newRow("delete") << QByteArray("DELETE") << QByteArray("/api/runs/1/samples") << QByteArray()
@@ -151,37 +151,36 @@ private Q_SLOTS:
                                          << QByteArray() << 400 << refused << qint64(0);
         QTest::newRow("negative id") << QByteArray("GET") << QByteArray("/api/runs/-1/samples") << QByteArray()
                                      << QByteArray() << 400 << refused << qint64(0);
-        QTest::newRow("id 0") << QByteArray("GET") << QByteArray("/api/runs/0/datalog") << QByteArray()
-                              << QByteArray() << 400 << refused << qint64(0);
+        QTest::newRow("id 0") << QByteArray("GET") << QByteArray("/api/runs/0/datalog") << QByteArray() << QByteArray()
+                              << 400 << refused << qint64(0);
         QTest::newRow("id too big") << QByteArray("GET") << QByteArray("/api/runs/9999999999999999999/samples")
                                     << QByteArray() << QByteArray() << 400 << refused << qint64(0);
         QTest::newRow("id with sign") << QByteArray("GET") << QByteArray("/api/runs/+5/samples") << QByteArray()
                                       << QByteArray() << 400 << refused << qint64(0);
         QTest::newRow("no host") << QByteArray("GET") << QByteArray("/") << QByteArray("-") << QByteArray() << 400
                                  << refused << qint64(0);
-        QTest::newRow("tester not a number") << QByteArray("GET") << QByteArray("/api/testers/x/trend")
-                                             << QByteArray() << QByteArray() << 400 << refused << qint64(0);
+        QTest::newRow("tester not a number") << QByteArray("GET") << QByteArray("/api/testers/x/trend") << QByteArray()
+                                             << QByteArray() << 400 << refused << qint64(0);
         QTest::newRow("token missing") << QByteArray("GET") << QByteArray("/") << QByteArray() << QByteArray("s3cret")
                                        << 401 << refused << qint64(0);
         QTest::newRow("token wrong") << QByteArray("GET") << QByteArray("/") << QByteArray("Bearer s3creT")
                                      << QByteArray("s3cret") << 401 << refused << qint64(0);
         QTest::newRow("token longer") << QByteArray("GET") << QByteArray("/") << QByteArray("Bearer s3cret1")
                                       << QByteArray("s3cret") << 401 << refused << qint64(0);
-        QTest::newRow("token a prefix of the real one") << QByteArray("GET") << QByteArray("/") << QByteArray("Bearer s3cre")
-                                                        << QByteArray("s3cret") << 401 << refused << qint64(0);
+        QTest::newRow("token a prefix of the real one")
+            << QByteArray("GET") << QByteArray("/") << QByteArray("Bearer s3cre") << QByteArray("s3cret") << 401
+            << refused << qint64(0);
         QTest::newRow("basic, not bearer") << QByteArray("GET") << QByteArray("/") << QByteArray("Basic s3cret")
                                            << QByteArray("s3cret") << 401 << refused << qint64(0);
-        QTest::newRow("token right") << QByteArray("GET") << QByteArray("/api/testers")
-                                     << QByteArray("Bearer s3cret") << QByteArray("s3cret") << 200
-                                     << int(WebRoute::Testers) << qint64(0);
-        QTest::newRow("post with token still 405") << QByteArray("POST") << QByteArray("/")
-                                                   << QByteArray("Bearer s3cret") << QByteArray("s3cret") << 405
-                                                   << refused << qint64(0);
+        QTest::newRow("token right") << QByteArray("GET") << QByteArray("/api/testers") << QByteArray("Bearer s3cret")
+                                     << QByteArray("s3cret") << 200 << int(WebRoute::Testers) << qint64(0);
+        QTest::newRow("post with token still 405")
+            << QByteArray("POST") << QByteArray("/") << QByteArray("Bearer s3cret") << QByteArray("s3cret") << 405
+            << refused << qint64(0);
         QTest::newRow("target too long") << QByteArray("GET") << QByteArray("/" + QByteArray(MostTargetBytes, 'a'))
                                          << QByteArray() << QByteArray() << 414 << refused << qint64(0);
-        QTest::newRow("header too long") << QByteArray("GET") << QByteArray("/")
-                                         << QByteArray(MostHeaderBytes, 'b') << QByteArray() << 431 << refused
-                                         << qint64(0);
+        QTest::newRow("header too long") << QByteArray("GET") << QByteArray("/") << QByteArray(MostHeaderBytes, 'b')
+                                         << QByteArray() << 431 << refused << qint64(0);
     }
     void decide()
     {
@@ -221,36 +220,36 @@ private Q_SLOTS:
         const QByteArray bearer = "Authorization: Bearer s3cret\r\n";
         QTest::newRow("HTTP/1.1 kept") << "GET / HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 200 << true;
         QTest::newRow("bare line feeds") << QByteArray("GET / HTTP/1.1\nHost: h\n\n") << QByteArray() << 200 << true;
-        QTest::newRow("empty lines before") << "\r\n\r\nGET / HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 200
-                                            << true;
+        QTest::newRow("empty lines before") << "\r\n\r\nGET / HTTP/1.1\r\n" + host + "\r\n"
+                                            << QByteArray() << 200 << true;
         QTest::newRow("Connection: close") << "GET / HTTP/1.1\r\n" + host + "Connection: close\r\n\r\n"
                                            << QByteArray() << 200 << false;
         QTest::newRow("close among options") << "GET / HTTP/1.1\r\n" + host + "connection: Keep-Alive, CLOSE\r\n\r\n"
                                              << QByteArray() << 200 << false;
-        QTest::newRow("HTTP/1.0 without Host") << QByteArray("GET / HTTP/1.0\r\n\r\n") << QByteArray() << 200
-                                               << false;
-        QTest::newRow("HTTP/1.0 keep-alive") << QByteArray("GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n")
-                                             << QByteArray() << 200 << true;
-        QTest::newRow("HTTP/1.2 read as 1.1: Host needed") << QByteArray("GET / HTTP/1.2\r\n\r\n") << QByteArray() << 400 << false;
-        QTest::newRow("HTTP/1.1 without Host") << QByteArray("GET / HTTP/1.1\r\n\r\n") << QByteArray() << 400
-                                               << false;
+        QTest::newRow("HTTP/1.0 without Host") << QByteArray("GET / HTTP/1.0\r\n\r\n") << QByteArray() << 200 << false;
+        QTest::newRow("HTTP/1.0 keep-alive")
+            << QByteArray("GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n") << QByteArray() << 200 << true;
+        QTest::newRow("HTTP/1.2 read as 1.1: Host needed")
+            << QByteArray("GET / HTTP/1.2\r\n\r\n") << QByteArray() << 400 << false;
+        QTest::newRow("HTTP/1.1 without Host") << QByteArray("GET / HTTP/1.1\r\n\r\n") << QByteArray() << 400 << false;
         QTest::newRow("HTTP/2.0") << "GET / HTTP/2.0\r\n" + host + "\r\n" << QByteArray() << 400 << false;
         QTest::newRow("no version") << "GET /\r\n" + host + "\r\n" << QByteArray() << 400 << false;
         QTest::newRow("empty target") << "GET  HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 400 << false;
-        QTest::newRow("separator in the method") << "G(T / HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 400
-                                                 << false;
+        QTest::newRow("separator in the method") << "G(T / HTTP/1.1\r\n" + host + "\r\n"
+                                                 << QByteArray() << 400 << false;
         QTest::newRow("two spaces") << "GET  / HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 400 << false;
-        QTest::newRow("header without colon") << "GET / HTTP/1.1\r\n" + host + "X-A b\r\n\r\n" << QByteArray() << 400
-                                              << false;
-        QTest::newRow("folded header") << "GET / HTTP/1.1\r\n" + host + "X-A: b\r\n c\r\n\r\n" << QByteArray() << 400
-                                       << false;
-        QTest::newRow("space before colon") << QByteArray("GET / HTTP/1.1\r\nHost : h\r\n\r\n") << QByteArray() << 400 << false;
-        QTest::newRow("body announced") << "GET / HTTP/1.1\r\n" + host + "Content-Length: 5\r\n\r\n" << QByteArray()
-                                        << 413 << false;
-        QTest::newRow("length 0") << "GET / HTTP/1.1\r\n" + host + "Content-Length: 00\r\n\r\n" << QByteArray() << 200
-                                  << true;
-        QTest::newRow("length empty") << "GET / HTTP/1.1\r\n" + host + "Content-Length:\r\n\r\n" << QByteArray() << 413
-                                      << false;
+        QTest::newRow("header without colon") << "GET / HTTP/1.1\r\n" + host + "X-A b\r\n\r\n"
+                                              << QByteArray() << 400 << false;
+        QTest::newRow("folded header") << "GET / HTTP/1.1\r\n" + host + "X-A: b\r\n c\r\n\r\n"
+                                       << QByteArray() << 400 << false;
+        QTest::newRow("space before colon")
+            << QByteArray("GET / HTTP/1.1\r\nHost : h\r\n\r\n") << QByteArray() << 400 << false;
+        QTest::newRow("body announced") << "GET / HTTP/1.1\r\n" + host + "Content-Length: 5\r\n\r\n"
+                                        << QByteArray() << 413 << false;
+        QTest::newRow("length 0") << "GET / HTTP/1.1\r\n" + host + "Content-Length: 00\r\n\r\n"
+                                  << QByteArray() << 200 << true;
+        QTest::newRow("length empty") << "GET / HTTP/1.1\r\n" + host + "Content-Length:\r\n\r\n"
+                                      << QByteArray() << 413 << false;
         QTest::newRow("control character in a name") << "GET / HTTP/1.1\r\n" + host + "X\x7f: b\r\n\r\n"
                                                      << QByteArray() << 400 << false;
         QTest::newRow("length not a number") << "GET / HTTP/1.1\r\n" + host + "Content-Length: x\r\n\r\n"
@@ -269,8 +268,9 @@ private Q_SLOTS:
                                               << QByteArray("s3cret") << 200 << true;
         QTest::newRow("scheme in upper case") << "GET / HTTP/1.1\r\n" + host + "Authorization: BEARER  s3cret\r\n\r\n"
                                               << QByteArray("s3cret") << 200 << true;
-        QTest::newRow("scheme run into the token") << "GET / HTTP/1.1\r\n" + host + "Authorization: Bearers3cret\r\n\r\n"
-                                                   << QByteArray("s3cret") << 401 << false;
+        QTest::newRow("scheme run into the token")
+            << "GET / HTTP/1.1\r\n" + host + "Authorization: Bearers3cret\r\n\r\n"
+            << QByteArray("s3cret") << 401 << false;
         QTest::newRow("two authorizations") << "GET / HTTP/1.1\r\n" + host + bearer + bearer + "\r\n"
                                             << QByteArray("s3cret") << 400 << false;
     }
@@ -306,21 +306,36 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("port");
         QTest::addColumn<bool>("loopback");
-        QTest::newRow("port alone") << "8080" << "127.0.0.1" << 8080 << true;
-        QTest::newRow("loopback") << "127.0.0.1:80" << "127.0.0.1" << 80 << true;
-        QTest::newRow("localhost") << "localhost:8080" << "localhost" << 8080 << true;
-        QTest::newRow("any") << "0.0.0.0:8080" << "0.0.0.0" << 8080 << false;
-        QTest::newRow("lan") << "192.168.1.20:8080" << "192.168.1.20" << 8080 << false;
-        QTest::newRow("not loopback 127.example") << "127.example.com:1" << "127.example.com" << 1 << false;
-        QTest::newRow("ipv6 loopback") << "[::1]:8080" << "::1" << 8080 << true;
-        QTest::newRow("ipv6 any") << "[::]:8080" << "::" << 8080 << false;
-        QTest::newRow("ipv6 without brackets") << "::1:8080" << "" << 0 << false;
-        QTest::newRow("port 0") << "127.0.0.1:0" << "" << 0 << false;
-        QTest::newRow("port too big") << "127.0.0.1:65536" << "" << 0 << false;
-        QTest::newRow("no port") << "127.0.0.1:" << "" << 0 << false;
-        QTest::newRow("no host") << ":8080" << "" << 0 << false;
-        QTest::newRow("words") << "web" << "" << 0 << false;
-        QTest::newRow("plus") << "+80" << "" << 0 << false;
+        QTest::newRow("port alone") << "8080"
+                                    << "127.0.0.1" << 8080 << true;
+        QTest::newRow("loopback") << "127.0.0.1:80"
+                                  << "127.0.0.1" << 80 << true;
+        QTest::newRow("localhost") << "localhost:8080"
+                                   << "localhost" << 8080 << true;
+        QTest::newRow("any") << "0.0.0.0:8080"
+                             << "0.0.0.0" << 8080 << false;
+        QTest::newRow("lan") << "192.168.1.20:8080"
+                             << "192.168.1.20" << 8080 << false;
+        QTest::newRow("not loopback 127.example") << "127.example.com:1"
+                                                  << "127.example.com" << 1 << false;
+        QTest::newRow("ipv6 loopback") << "[::1]:8080"
+                                       << "::1" << 8080 << true;
+        QTest::newRow("ipv6 any") << "[::]:8080"
+                                  << "::" << 8080 << false;
+        QTest::newRow("ipv6 without brackets") << "::1:8080"
+                                               << "" << 0 << false;
+        QTest::newRow("port 0") << "127.0.0.1:0"
+                                << "" << 0 << false;
+        QTest::newRow("port too big") << "127.0.0.1:65536"
+                                      << "" << 0 << false;
+        QTest::newRow("no port") << "127.0.0.1:"
+                                 << "" << 0 << false;
+        QTest::newRow("no host") << ":8080"
+                                 << "" << 0 << false;
+        QTest::newRow("words") << "web"
+                               << "" << 0 << false;
+        QTest::newRow("plus") << "+80"
+                              << "" << 0 << false;
     }
     void address()
     {
@@ -370,7 +385,8 @@ private Q_SLOTS:
             QCOMPARE(o["cycleLimit"].toInt(), s.vCycleLimit);
             QCOMPARE(o["failures"].toInt(), s.FailCount);
             QCOMPARE(o["sequentialFailures"].toInt(), s.SeqCount);
-            QCOMPARE(o["lastSample"].toString(), s.vUpdateTime.toOffsetFromUtc(s.vUpdateTime.offsetFromUtc()).toString(Qt::ISODate));
+            QCOMPARE(o["lastSample"].toString(),
+                     s.vUpdateTime.toOffsetFromUtc(s.vUpdateTime.offsetFromUtc()).toString(Qt::ISODate));
         }
         const QJsonObject running = testers[0].toObject(), stopped = testers[1].toObject();
         QCOMPARE(running["ratePerHour"].toDouble(), std::round(rig.session(0).glance().progress().cyclesPerHour()));
@@ -390,8 +406,7 @@ private Q_SLOTS:
         QCOMPARE(empty.station.search().link().state(), LinkHistory::State::Searching);
 
         // The trend of a tester, and of one that does not exist.
-        const QJsonObject trend =
-            QJsonDocument::fromJson(view.answer(Request("/api/testers/0/trend")).body).object();
+        const QJsonObject trend = QJsonDocument::fromJson(view.answer(Request("/api/testers/0/trend")).body).object();
         QCOMPARE(trend["samples"].toInt(), int(rig.session(0).trendHistory().size()));
         QCOMPARE(trend["cycle"].toArray().last().toInt(),
                  int(rig.session(0).trendHistory().at(rig.session(0).trendHistory().size() - 1).cycle));
@@ -438,8 +453,7 @@ private Q_SLOTS:
         QCOMPARE(run["cycles"].toInt(), (RunStream::PageSamples * 2 + 5) * 7);
         QCOMPARE(run["start"].toString().left(19), QString("2024-03-08T14:02:11"));
 
-        const QJsonArray samples =
-            QJsonDocument::fromJson(Body(view.answer(Request("/api/runs/1/samples")))).array();
+        const QJsonArray samples = QJsonDocument::fromJson(Body(view.answer(Request("/api/runs/1/samples")))).array();
         QCOMPARE(samples.size(), RunStream::PageSamples * 2 + 5);
         for (int i = 0; i < samples.size(); ++i)
             QCOMPARE(samples[i].toObject()["cycles"].toInt(), (i + 1) * 7);
@@ -595,8 +609,7 @@ private Q_SLOTS:
         QTest::newRow("HEAD") << Get("/", QByteArray(), "HEAD") << false;
         QTest::newRow("Connection: close") << Get("/", "Connection: close\r\n") << true;
         QTest::newRow("HTTP/1.0") << QByteArray("GET / HTTP/1.0\r\n\r\n") << true;
-        QTest::newRow("HTTP/1.0 keep-alive") << QByteArray("GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n")
-                                             << false;
+        QTest::newRow("HTTP/1.0 keep-alive") << QByteArray("GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n") << false;
         QTest::newRow("refused") << Get("/nothing") << true;
     }
     void connectionKeptOrClosed()
@@ -612,7 +625,9 @@ private Q_SLOTS:
         client.write(request);
         const HttpAnswer a = ReadAnswer(client, request.startsWith("HEAD"));
         QCOMPARE(a.status, request.contains("/nothing") ? 404 : 200);
-        QCOMPARE(a.header("Connection").toLower(), QByteArray(closes ? "close" : request.contains("keep-alive") ? "keep-alive" : ""));
+        QCOMPARE(a.header("Connection").toLower(), QByteArray(closes                           ? "close"
+                                                              : request.contains("keep-alive") ? "keep-alive"
+                                                                                               : ""));
         QCOMPARE(ClosedWithin(client, 500), closes);
         if (closes)
             return;
