@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Builds the program and runs every test; then the same tests in the
-# sanitizer build (ASan and UBSan, with every fuzz seed and reproducer
-# replayed), and each fuzz target for FUZZ_SECONDS (default 60; 0 skips the
-# fuzzing). SANITIZE=0 skips the sanitizer build and the fuzzing.
+# Checks the sources' layout, builds the program and runs every test; then
+# the same tests in the sanitizer build (ASan and UBSan, with every fuzz seed
+# and reproducer replayed), and each fuzz target for FUZZ_SECONDS (default
+# 60; 0 skips the fuzzing). SANITIZE=0 skips the sanitizer build and the
+# fuzzing.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 sanitize_build=${SANITIZE_BUILD_DIR:-$root/build-sanitize}
+# The sources' layout first: it takes seconds and says what to run.
+"$root/scripts/check-format.sh"
 "$root/scripts/build.sh"
 (cd "$build" && ctest --output-on-failure -j"$(nproc)")
 [ "${SANITIZE:-1}" = 1 ] || exit 0
