@@ -196,10 +196,13 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("next");
         QTest::addColumn<int>("saved");
         QTest::addColumn<bool>("atBreak");
+        QTest::addColumn<bool>("armedHere");   // armed by the command, not already armed
 
-        QTest::newRow("armed, no break signalled yet") << false << true << QStringList() << 1 << false;
-        QTest::newRow("break reached, not logging") << true << false << QStringList{"F325"} << 0 << true;
-        QTest::newRow("break reached, logging") << true << true << QStringList{"F325"} << 1 << true;
+        QTest::newRow("armed, no break signalled yet") << false << true << QStringList() << 1 << false << false;
+        QTest::newRow("break reached, not logging") << true << false << QStringList{"F325"} << 0 << true << false;
+        QTest::newRow("break reached, logging") << true << true << QStringList{"F325"} << 1 << true << false;
+        // Whatever an earlier break left, the arming leaves no break pending.
+        QTest::newRow("armed from here after a break") << true << false << QStringList() << 1 << false << true;
     }
 
     void sampleInBreakUpdateMode()
@@ -209,13 +212,21 @@ private Q_SLOTS:
         QFETCH(QStringList, next);
         QFETCH(int, saved);
         QFETCH(bool, atBreak);
+        QFETCH(bool, armedHere);
 
         EngineRig rig;
         rig.linkUp();
-        rig.s.GoAgainMode = true;   // break-update mode armed
+        rig.s.GoAgainMode = !armedHere;   // break-update mode armed
         rig.s.GoAgainFlag = goAgainFlag;
         rig.s.SaveToDatabase = saveToDatabase;
         rig.s.RepeatCount = 25;
+        if (armedHere) {
+            rig.engine.SendValueCommand(Command::ArmBreakUpdate, QStringLiteral("25"));
+            QCOMPARE(rig.port.takeFrames(), QStringList{"F325"});
+            rig.port.queueInput("*\r");
+            rig.tick(2);
+            QVERIFY(rig.s.GoAgainMode);
+        }
         exchange(rig, 174, QByteArray("11;1;2"));
 
         QCOMPARE(rig.port.takeFrames(), next);
