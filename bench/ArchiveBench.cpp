@@ -26,7 +26,9 @@ class RunMaker : public ArchiveSink
 public:
     void post(ArchiveRecord &&record) override { records.push_back(std::move(record)); }
 
-    void makeRun(int samples, const QDateTime &start)
+    // The cycle count begins at firstCount; a lower one than the last run's
+    // ended, a reset.
+    void makeRun(int samples, const QDateTime &start, int firstCount = 1)
     {
         TesterState s;
         s.vSerialNumber = QStringLiteral("41800123");
@@ -38,7 +40,7 @@ public:
         for (int i = 1; i <= samples; ++i) {
             s.Running = true;
             s.vUpdateTime = start.addSecs(i);
-            s.CycleCount = i;
+            s.CycleCount = firstCount + i - 1;
             s.FailCount = i / 5000;
             s.vLastMeasuredDownResist = 3 + i % 7;
             s.vLastMeasuredUpResist = 1023;
@@ -134,6 +136,41 @@ void PrintStreamFigures(const ArchiveLocation &archive, BenchFigures &figures)
     figures.add("web_samples_1m_rss_growth_kb", double(highest - before), 0, bytes > 0);
 }
 
+// An archive written while runs ended at every restart, 1,000 runs of 1,000
+// samples, each ten of them one climb of the count: the time to open it,
+// which joins them.
+void PrintUpgradeFigure(const BenchScale &scale, const QString &folder, BenchFigures &figures)
+{
+    ArchiveLocation old;
+    old.path = folder + QStringLiteral("/old-rule.sqlite");
+    const int runCount = scale.count(1000, 20), samples = scale.count(1000, 50);
+    {
+        SqlArchiveStore store(old);
+        if (!store.open(true, 2).isEmpty()) {
+            std::fprintf(stderr, "lifecycle-bench: the old archive could not be made\n");
+            return;
+        }
+        for (int run = 0; run < runCount; run += 10) {
+            RunMaker maker;
+            for (int part = 0; part < 10; ++part)
+                maker.makeRun(samples, Start.addSecs(qint64(run + part) * samples), 1 + part * samples);
+            if (!maker.writeTo(store))
+                return;
+        }
+    }
+    SqlArchiveStore store(old);
+    QElapsedTimer timer;
+    timer.start();
+    const QString failure = store.open(true);
+    const double ms = double(timer.elapsed());
+    std::vector<RunSummary> runs;
+    store.listRuns(RunFilter(), runs);
+    const bool joined = failure.isEmpty() && runs.size() == size_t(runCount / 10);
+    const QByteArray shown = " (" + QByteArray::number(runCount) + " runs of " + QByteArray::number(samples)
+                             + " samples into " + QByteArray::number(qulonglong(runs.size())) + ")";
+    figures.add("archive_upgrade_ms_1m", ms, 0, joined, shown);
+}
+
 void PrintArchiveFigures(const BenchScale &scale, BenchFigures &figures)
 {
     QTemporaryDir dir;
@@ -185,4 +222,5 @@ void PrintArchiveFigures(const BenchScale &scale, BenchFigures &figures)
     store.listRuns(RunFilter(), runs);
     const QByteArray listed = " (" + QByteArray::number(qulonglong(runs.size())) + " runs)";
     figures.add("archive_list_10000_runs_ms", double(timer.elapsed()), 0, runs.size() == size_t(runCount), listed);
+    PrintUpgradeFigure(scale, dir.path(), figures);
 }

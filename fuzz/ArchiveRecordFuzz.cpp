@@ -1,5 +1,6 @@
 // The archive's spool entries read back from any bytes. A record the
-// decoder accepts is written back as the same bytes; its numbers go into a
+// decoder accepts is written back as the same bytes (one of the earlier
+// layout in today's, with no first cycle count); its numbers go into a
 // state record as reading a run does, and the data log line an exported run
 // gets from it reads back when its time fits the log's four-digit year.
 
@@ -16,7 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ArchiveRecord record;
     if (!DecodeArchiveRecord(bytes, record))
         return 0;
-    FuzzCheck(EncodeArchiveRecord(record) == bytes, "a record read back is written as it was");
+    QByteArray expected(bytes.constData(), bytes.size());
+    if (expected.at(0) == 1) {
+        expected[0] = 2;
+        expected += QByteArray(8, '\xff');   // -1, big-endian
+    }
+    FuzzCheck(EncodeArchiveRecord(record) == expected, "a record read back is written as it was");
 
     TesterState s;
     if (record.kind == ArchiveRecord::Sample)

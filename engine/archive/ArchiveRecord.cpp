@@ -14,8 +14,9 @@ constexpr ArchiveColumn I(const char *name, TesterState::Integer TesterState::*f
     return {name, nullptr, field};
 }
 
-// The spool's record layout; a record of another layout is not read.
-constexpr quint8 RecordLayout = 1;
+// The spool's record layout; a record of another layout is not read. Layout
+// 1 had no first cycle count; a spool left by an older program still reads.
+constexpr quint8 RecordLayout = 2;
 
 qint64 readColumn(const TesterState &s, const ArchiveColumn &column)
 {
@@ -96,6 +97,14 @@ QString RunEndText(RunEnd how)
     case RunEnd::Stopped: return QStringLiteral("stopped");
     case RunEnd::LinkLost: return QStringLiteral("link lost");
     case RunEnd::ProgramClosed: return QStringLiteral("program closed");
+    case RunEnd::CycleLimit: return QStringLiteral("stopped at cycle limit");
+    case RunEnd::FailLimit: return QStringLiteral("stopped: failure limit reached");
+    case RunEnd::SeqLimit: return QStringLiteral("stopped: sequential failure limit reached");
+    case RunEnd::Operator: return QStringLiteral("stopped by the operator");
+    case RunEnd::OneCycle: return QStringLiteral("stopped after one cycle");
+    case RunEnd::AtTester: return QStringLiteral("stopped at the tester");
+    case RunEnd::CountersReset: return QStringLiteral("counters reset");
+    case RunEnd::Running: break;
     }
     return QString();
 }
@@ -111,6 +120,10 @@ QString RunEventText(RunEvent event)
     case RunEvent::MasterDownload: return QStringLiteral("master reset");
     case RunEvent::DataFileOpened: return QStringLiteral("data file opened");
     case RunEvent::DataFileClosed: return QStringLiteral("data file closed");
+    case RunEvent::Started: return QStringLiteral("started");
+    case RunEvent::Stopped: return QStringLiteral("stopped");
+    case RunEvent::ProgramStarted: return QStringLiteral("program started");
+    case RunEvent::ProgramExited: return QStringLiteral("program exited");
     }
     return QString();
 }
@@ -154,6 +167,7 @@ QByteArray EncodeArchiveRecord(const ArchiveRecord &record)
         << record.text << record.host << record.programVersion;
     for (const qint64 number : record.numbers)
         out << number;
+    out << record.cycles;
     return bytes;
 }
 
@@ -168,8 +182,10 @@ bool DecodeArchiveRecord(const QByteArray &bytes, ArchiveRecord &record)
         >> read.programVersion;
     for (qint64 &number : read.numbers)
         in >> number;
-    if (in.status() != QDataStream::Ok || !in.atEnd() || layout != RecordLayout || kind < ArchiveRecord::RunBegun
-        || kind > ArchiveRecord::RunEnded)
+    if (layout == RecordLayout)
+        in >> read.cycles;
+    if (in.status() != QDataStream::Ok || !in.atEnd() || layout < 1 || layout > RecordLayout
+        || kind < ArchiveRecord::RunBegun || kind > ArchiveRecord::RunEnded)
         return false;
     read.kind = ArchiveRecord::Kind(kind);
     record = std::move(read);

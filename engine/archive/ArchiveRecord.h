@@ -8,9 +8,30 @@
 #include <array>
 #include <cstddef>
 
-// How a run ended, as the archive keeps it.
-enum class RunEnd : int { LimitReached = 1, Stopped = 2, LinkLost = 3, ProgramClosed = 4 };
-QString RunEndText(RunEnd how);   // "limit reached", "stopped", "link lost", "program closed"
+// Where a run stands, as the archive keeps it: its end while the tester
+// stands stopped, none (Running) while it runs. Archives written before a run
+// spanned a whole climb of the counter also hold "limit reached", "stopped",
+// "link lost" and "program closed".
+enum class RunEnd : int {
+    Running = 0,
+    LimitReached = 1,
+    Stopped = 2,
+    LinkLost = 3,
+    ProgramClosed = 4,
+    CycleLimit = 5,
+    FailLimit = 6,
+    SeqLimit = 7,
+    Operator = 8,
+    OneCycle = 9,
+    AtTester = 10,
+    CountersReset = 11,
+};
+// "stopped at cycle limit", "stopped by the operator", "counters reset", ...;
+// empty for Running.
+QString RunEndText(RunEnd how);
+// Or'ed into a RunEnded record's code: the end is written only where the run
+// has none, so that a tester found stopped keeps the cause seen when it stopped.
+constexpr qint32 RunEndUnlessEnded = 0x100;
 
 // What happened to a tester that its runs keep beside the samples.
 enum class RunEvent : int {
@@ -22,6 +43,10 @@ enum class RunEvent : int {
     MasterDownload,
     DataFileOpened,
     DataFileClosed,
+    Started,          // detail: the run state
+    Stopped,          // detail: why
+    ProgramStarted,   // detail: the station's host name
+    ProgramExited,    // detail: the station's host name
 };
 QString RunEventText(RunEvent event);
 
@@ -55,6 +80,7 @@ struct ArchiveRecord
     qint64 atMs = 0;            // milliseconds since 1970 UTC
     qint32 utcOffset = 0;       // seconds east of UTC at that moment, for the local time of the line
     qint32 code = 0;            // RunEnded: RunEnd; Event: RunEvent; RunBegun: 1 when found running
+    qint64 cycles = -1;         // RunBegun: the cycle count of its first sample; -1 not known
     QString text;               // RunBegun and ConfigChanged: serial number; Event: detail
     QString host;               // RunBegun: the station
     QString programVersion;     // RunBegun

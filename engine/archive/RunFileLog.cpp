@@ -1,8 +1,11 @@
 #include "engine/archive/RunFileLog.h"
 
 #include "engine/datalog/DataLog.h"
+#include "engine/trend/TrendHistory.h"
+#include "engine/trend/TrendLogReader.h"
 
 #include <QDir>
+#include <algorithm>
 
 QString RunFileName(const QString &serialNumber, const QDateTime &start)
 {
@@ -17,11 +20,54 @@ QString RunFileName(const QString &serialNumber, const QDateTime &start)
 
 RunFileLog::RunFileLog(const TesterState &state) : s(state) {}
 
-void RunFileLog::runOpened(const QString &serialNumber, const QDateTime &start)
+namespace {
+
+// The cycle count of a data log file's last line; -1 when it has none.
+qint64 lastCycleCount(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    file.seek(std::max<qint64>(0, file.size() - 1024));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        const QByteArray text = line->trimmed();
+        TrendReading reading;
+        if (!text.isEmpty())
+            return ParseTrendLine(text.constData(), text.constData() + text.size(), reading) ? reading.cycleCount : -1;
+    }
+    return -1;
+}
+
+}   // namespace
+
+// The tester's newest run file, when the count carries on from its last line.
+QString RunFileLog::fileGoingOn(const QString &serialNumber, qint64 cycleCount) const
+{
+    const QString prefix = RunFileName(serialNumber, QDateTime()).chopped(4);
+    QStringList names = QDir(folder).entryList({prefix + QStringLiteral("[0-9]*.txt")}, QDir::Files);
+    if (names.isEmpty())
+        return QString();
+    // The start in the name sorts by time; "name (2).txt" after "name.txt".
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return a.chopped(4) < b.chopped(4); });
+    const QString path = QDir(folder).filePath(names.last());
+    const qint64 last = lastCycleCount(path);
+    return last >= 0 && last <= cycleCount ? path : QString();
+}
+
+void RunFileLog::runOpened(const QString &serialNumber, const QDateTime &start, qint64 cycleCount)
 {
     runClosed();
     if (folder.isEmpty())
         return;
+    if (const QString goingOn = fileGoingOn(serialNumber, cycleCount); !goingOn.isEmpty()) {
+        file.setFileName(goingOn);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+            fail(QStringLiteral("The run's data file %1 cannot be created: %2.")
+                     .arg(QDir::toNativeSeparators(goingOn), file.errorString()));
+        return;
+    }
     const QString name = RunFileName(serialNumber, start);
     QString path = QDir(folder).filePath(name);
     // Two runs started within one second keep apart.

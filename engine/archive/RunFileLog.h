@@ -12,8 +12,10 @@ struct TesterState;
 // Unattended logging: every run written to its own data log file in a
 // chosen folder, named by the tester's serial number and the run's start
 // ("41800123 2026-12-06 14-02-11.txt"). The file is the run's alone: it
-// opens when the run opens and closes only when the next run opens, the
-// link is lost or the program closes; no dialog can close it.
+// opens when the run opens and closes only when the next run opens or the
+// program closes; no dialog can close it. A run that goes on after a
+// restart goes on in its file: the tester's newest file is appended to when
+// the count carries on from its last line.
 class RunFileLog : public QObject, public RunFileListener
 {
     Q_OBJECT
@@ -24,7 +26,7 @@ public:
     // Where the files go; an empty folder turns the logging off.
     void setFolder(const QString &folder) { this->folder = folder; }
 
-    void runOpened(const QString &serialNumber, const QDateTime &start) override;
+    void runOpened(const QString &serialNumber, const QDateTime &start, qint64 cycleCount) override;
     void sampleAdded() override;
     void runClosed() override;
 
@@ -37,6 +39,7 @@ Q_SIGNALS:
 
 private:
     void fail(const QString &text);
+    QString fileGoingOn(const QString &serialNumber, qint64 cycleCount) const;
 
     const TesterState &s;
     QString folder;

@@ -6,6 +6,24 @@
 
 #include <QUuid>
 
+namespace {
+
+RunEnd archivedEnd(StopCause cause)
+{
+    switch (cause) {
+    case StopCause::CycleLimit: return RunEnd::CycleLimit;
+    case StopCause::FailLimit: return RunEnd::FailLimit;
+    case StopCause::SeqLimit: return RunEnd::SeqLimit;
+    case StopCause::Operator: return RunEnd::Operator;
+    case StopCause::OneCycle: return RunEnd::OneCycle;
+    case StopCause::Tester:
+    case StopCause::None: break;
+    }
+    return RunEnd::AtTester;
+}
+
+}   // namespace
+
 RunRecorder::RunRecorder(const TesterState &state, ArchiveSink &sink, QString host, QString programVersion)
     : s(state), sink(sink), host(std::move(host)), programVersion(std::move(programVersion))
 {
@@ -28,42 +46,88 @@ void RunRecorder::linkFound(const QDateTime &at)
 void RunRecorder::linkLost(const QDateTime &at)
 {
     event(RunEvent::LinkLost, at);
-    endRun(RunEnd::LinkLost, at);
-    closeRun();
 }
 
-void RunRecorder::runStarted(const QDateTime &at)
+void RunRecorder::runStarted(const QDateTime &at, int code)
 {
-    endRun(RunEnd::Stopped, at);
-    closeRun();
-    beginRun(at, true);
+    lastRunCode = code;
+    // A run once may stop again before any sample showed it running.
+    modeAtLastSample = CurrentRunMode(s, code);
+    stopCommanded = false;
+    if (runOpen() && stopped) {
+        stopped = false;
+        postEnd(RunEnd::Running, at);
+        event(RunEvent::Started, at, RunStateText(modeAtLastSample, s.RepeatCount));
+    }
 }
 
-void RunRecorder::limitReached(const QDateTime &at)
+void RunRecorder::stopAcknowledged()
 {
-    endRun(RunEnd::LimitReached, at);
+    stopCommanded = true;
+}
+
+void RunRecorder::limitReached(const QDateTime &)
+{
+    // The samples that follow show the tester stopped, and the counts tell
+    // which limit stopped it.
 }
 
 void RunRecorder::sampleTaken()
 {
     const QDateTime at = s.vUpdateTime.isValid() ? s.vUpdateTime : QDateTime::currentDateTime();
-    if (!runOpen())
-        beginRun(at, s.Running);
-    else if (ended && endedAs == RunEnd::Stopped && s.Running)
-        // Started on the tester itself, or by another program. After its
-        // limit the tester may still report running in the final record.
-        runStarted(at);
+    const RunMode mode = CurrentRunMode(s, lastRunCode);
+    const bool running = mode != RunMode::Stopped;
+    if (runOpen() && (s.CycleCount < lastCycles || s.vSerialNumber != runSerial)) {
+        // The counters went back: this sample is the next run's first.
+        if (!stopped && s.vSerialNumber == runSerial)
+            postEnd(RunEnd::CountersReset, at);
+        closeRun();
+    }
+    const bool begun = !runOpen();
+    if (begun)
+        beginRun(at);
     postConfigIfChanged(at);
     ArchiveRecord sample = record(ArchiveRecord::Sample, at);
     sample.numbers = SampleNumbers(s);
     sink.post(std::move(sample));
+    lastCycles = s.CycleCount;
     if (!s.DataFileOpen)
         ++unlogged;
-    // A tester that stops between breaks is still in its break-update run.
-    if (!s.Running && !s.GoAgainMode)
-        endRun(RunEnd::Stopped, at);
+    if (begun) {
+        // Where the run stands as found; a stop seen by an earlier program
+        // keeps the cause that program saw.
+        stopped = !running;
+        if (running)
+            postEnd(RunEnd::Running, at);
+        else
+            postEnd(archivedEnd(WhyRunEnded(s, RunMode::ToLimits, false)), at, RunEndUnlessEnded);
+    } else if (stopped && running) {
+        // Started on the tester itself, or by another program.
+        stopped = false;
+        postEnd(RunEnd::Running, at);
+        event(RunEvent::Started, at, RunStateText(mode, s.RepeatCount));
+    } else if (!stopped && !running) {
+        standStopped(stopCause(), at);
+    }
+    modeAtLastSample = mode;
+    stopCommanded = false;
+    // A stop forgets the run command: a later run is told by its own status.
+    if (!running)
+        lastRunCode = 0;
     if (runFile)
         runFile->sampleAdded();
+}
+
+RunEnd RunRecorder::stopCause() const
+{
+    return archivedEnd(WhyRunEnded(s, modeAtLastSample, stopCommanded));
+}
+
+void RunRecorder::standStopped(RunEnd why, const QDateTime &at, qint32 flags)
+{
+    stopped = true;
+    postEnd(why, at, flags);
+    event(RunEvent::Stopped, at, RunEndText(why));
 }
 
 void RunRecorder::event(RunEvent what, const QDateTime &at, const QString &detail)
@@ -79,43 +143,44 @@ void RunRecorder::event(RunEvent what, const QDateTime &at, const QString &detai
 
 void RunRecorder::programClosing(const QDateTime &at)
 {
-    endRun(RunEnd::ProgramClosed, at);
+    if (runOpen())
+        event(RunEvent::ProgramExited, at, host);
+    waitingForRun.clear();
     closeRun();
 }
 
-void RunRecorder::beginRun(const QDateTime &at, bool running)
+void RunRecorder::beginRun(const QDateTime &at)
 {
     key = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    ended = false;
     unlogged = 0;
     started = at;
+    runSerial = s.vSerialNumber;
     ArchiveRecord begun = record(ArchiveRecord::RunBegun, at);
-    begun.code = running ? 1 : 0;
+    begun.code = CurrentRunMode(s, lastRunCode) != RunMode::Stopped ? 1 : 0;
     begun.text = s.vSerialNumber;
     begun.host = host;
     begun.programVersion = programVersion;
     begun.numbers = lastConfig = ConfigNumbers(s);
+    begun.cycles = s.CycleCount;
     lastSerial = s.vSerialNumber;
     sink.post(std::move(begun));
+    if (!programStartTold) {
+        programStartTold = true;
+        event(RunEvent::ProgramStarted, at, host);
+    }
     for (ArchiveRecord &waiting : waitingForRun) {
         waiting.runKey = key;
         sink.post(std::move(waiting));
     }
     waitingForRun.clear();
     if (runFile)
-        runFile->runOpened(s.vSerialNumber, at);
-    if (!running)
-        endRun(RunEnd::Stopped, at);
+        runFile->runOpened(s.vSerialNumber, at, s.CycleCount);
 }
 
-void RunRecorder::endRun(RunEnd how, const QDateTime &at)
+void RunRecorder::postEnd(RunEnd how, const QDateTime &at, qint32 flags)
 {
-    if (!runOpen() || ended)
-        return;
-    ended = true;
-    endedAs = how;
     ArchiveRecord end = record(ArchiveRecord::RunEnded, at);
-    end.code = qint32(how);
+    end.code = qint32(how) | flags;
     sink.post(std::move(end));
 }
 
@@ -124,6 +189,7 @@ void RunRecorder::closeRun()
     if (!runOpen())
         return;
     key.clear();
+    stopped = false;
     if (runFile)
         runFile->runClosed();
 }

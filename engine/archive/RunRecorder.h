@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/archive/ArchiveRecord.h"
+#include "engine/run/RunRules.h"
 
 #include <QDateTime>
 #include <QString>
@@ -10,14 +11,16 @@ class ArchiveSink;
 class RunFileListener;
 struct TesterState;
 
-// Decides what a run is and tells the archive: a run begins when the tester
-// acknowledges a run command, or with the first sample after the tester was
-// found (already running, or stopped: then it ends at once as stopped). It
-// ends when the tester reports its limit reached ("-"), when a sample shows
-// it stopped, when the link is lost or the program closes. A stopped tester
-// that reports running again was started on its own panel: a new run. Samples that
-// follow the end (the final data) stay with the run until the next one
-// begins; the configuration is recorded at the start and at every change.
+// Decides what a run is and tells the archive. A run is one test of one
+// switch: one climb of the tester's cycle counter. It begins with the first
+// sample the program takes of a tester, and a sample whose cycle count is
+// lower than the run's last (the counters were reset, at the tester or from
+// here) or that names another tester begins the next run; that sample is the
+// new run's first. Stops and starts, lost and found links, the program's
+// start and exit are events of the run. While the tester stands stopped the
+// run carries why it stopped; when it runs again, no end. The archive joins
+// the run a program begins to the tester's open run when the count carries
+// on from that run's last sample, whichever program wrote it.
 class RunRecorder
 {
 public:
@@ -25,10 +28,12 @@ public:
 
     void linkFound(const QDateTime &at);
     void linkLost(const QDateTime &at);
-    void runStarted(const QDateTime &at);     // the tester acknowledged a run command
-    void limitReached(const QDateTime &at);   // the tester signalled the end of its test
-    void sampleTaken();                       // the state record holds a new sample
+    void runStarted(const QDateTime &at, int code = 0);   // the tester acknowledged a run command
+    void stopAcknowledged();                              // the stop sent from here was acknowledged
+    void limitReached(const QDateTime &at);               // the tester signalled the end of its test
+    void sampleTaken();                                   // the state record holds a new sample
     void event(RunEvent what, const QDateTime &at, const QString &detail = QString());
+    // The program ends: its run stays open for the next program to go on.
     void programClosing(const QDateTime &at);
 
     // The run samples now go to: empty before the first one.
@@ -42,10 +47,12 @@ public:
     void setRunFile(RunFileListener *listener) { runFile = listener; }
 
 private:
-    void beginRun(const QDateTime &at, bool running);
-    void endRun(RunEnd how, const QDateTime &at);
+    void beginRun(const QDateTime &at);
+    void standStopped(RunEnd why, const QDateTime &at, qint32 flags = 0);
     void closeRun();
     void postConfigIfChanged(const QDateTime &at);
+    void postEnd(RunEnd how, const QDateTime &at, qint32 flags = 0);
+    RunEnd stopCause() const;
     ArchiveRecord record(ArchiveRecord::Kind kind, const QDateTime &at) const;
 
     const TesterState &s;
@@ -53,12 +60,17 @@ private:
     QString host;
     QString programVersion;
     QString key;
-    bool ended = false;
+    bool stopped = false;   // the run stands stopped
+    bool programStartTold = false;
     int unlogged = 0;
+    qint64 lastCycles = 0;   // of the run's last sample
+    QString runSerial;
     QDateTime started;
-    RunEnd endedAs = RunEnd::Stopped;
+    int lastRunCode = 0;
+    RunMode modeAtLastSample = RunMode::Stopped;
+    bool stopCommanded = false;   // since the last sample
     ArchiveNumbers lastConfig{};
     QString lastSerial;
-    std::vector<ArchiveRecord> waitingForRun;
-    RunFileListener *runFile = nullptr;   // events before the first sample
+    std::vector<ArchiveRecord> waitingForRun;   // events before the first sample
+    RunFileListener *runFile = nullptr;
 };

@@ -122,7 +122,9 @@ void TesterSession::connectRecorder()
     connect(view.get(), &SessionView::testerFound, this,
             [&r](int, const QString &, const QDateTime &at) { r.linkFound(at); });
     connect(view.get(), &SessionView::testerLost, this, [&r](const QDateTime &at) { r.linkLost(at); });
-    connect(view.get(), &SessionView::runCommanded, this, [&r] { r.runStarted(QDateTime::currentDateTime()); });
+    connect(view.get(), &SessionView::runCommanded, this,
+            [&r](int code) { r.runStarted(QDateTime::currentDateTime(), code); });
+    connect(view.get(), &SessionView::stopCommanded, this, [&r] { r.stopAcknowledged(); });
     connect(view.get(), &SessionView::limitReached, this, [&r] { r.limitReached(QDateTime::currentDateTime()); });
     connect(view.get(), &SessionView::changeSent, this,
             [&r](TesterChange change) { r.event(EventOf(change), QDateTime::currentDateTime()); });

@@ -1,6 +1,7 @@
 #include "features/archive/RunsWindow.h"
 
 #include "engine/archive/RunFileLog.h"
+#include "engine/archive/RunTrend.h"
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
@@ -180,8 +181,7 @@ void RunsWindow::trendOfRun()
     if (!run)
         return;
     TrendHistory history;
-    const QString failure =
-        catalog.readRun(run->id, [&](const TesterState &s) { history.append(TrendReadingFromState(s)); });
+    const QString failure = ReadRunTrend(catalog, run->id, history);
     if (!failure.isEmpty())
         return showFailure(failure);
     actions->showTrend(std::move(history), QStringLiteral("Run %1, %2").arg(run->id).arg(run->serialNumber));

@@ -1,6 +1,7 @@
 #include "platform/archive/SqlArchiveStore.h"
 
 #include "engine/state/TesterState.h"
+#include "platform/archive/RunJoin.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -79,6 +80,13 @@ QStringList schemaStep(int toVersion, const QString &key)
             QStringLiteral("CREATE INDEX runs_by_start ON runs (start_ms)"),
         };
     }
+    if (toVersion == 3)
+        // The runs themselves are joined after these statements (JoinOldRuns).
+        return {
+            QStringLiteral("CREATE TABLE run_keys (run_key TEXT NOT NULL UNIQUE, run_id BIGINT NOT NULL REFERENCES "
+                           "runs (id))"),
+            QStringLiteral("CREATE INDEX runs_by_tester ON runs (tester_id, id)"),
+        };
     return {};
 }
 
@@ -240,7 +248,14 @@ QString SqlArchiveStore::bringSchemaUp(int upToVersion)
                             query.lastError().text());
             }
         }
+        if (step == 3) {
+            if (const QString failure = JoinOldRuns(db); !failure.isEmpty()) {
+                rollback();
+                return fail(QStringLiteral("cannot be brought to schema version %1").arg(step), failure);
+            }
+        }
     }
+    joinsRuns = std::max(version, upToVersion) >= 3;
     if (!commit())
         return fail(QStringLiteral("cannot be written"), db.lastError().text());
     return QString();
@@ -249,6 +264,7 @@ QString SqlArchiveStore::bringSchemaUp(int upToVersion)
 void SqlArchiveStore::close()
 {
     forgetIds();
+    joinsRuns = false;
     sampleInsert.reset();
     if (db.isValid())
         db.close();
@@ -356,8 +372,12 @@ qint64 SqlArchiveStore::runId(const QString &key)
     if (const auto known = runIds.constFind(key); known != runIds.constEnd())
         return *known;
     QSqlQuery find(db);
-    find.prepare(QStringLiteral("SELECT id FROM runs WHERE run_key = ?"));
+    find.prepare(joinsRuns ? QStringLiteral("SELECT id FROM runs WHERE run_key = ? UNION ALL "
+                                            "SELECT run_id FROM run_keys WHERE run_key = ?")
+                           : QStringLiteral("SELECT id FROM runs WHERE run_key = ?"));
     find.addBindValue(key);
+    if (joinsRuns)
+        find.addBindValue(key);
     const qint64 id = find.exec() && find.next() ? find.value(0).toLongLong() : 0;
     if (id)
         runIds.insert(key, id);
@@ -404,6 +424,8 @@ QString SqlArchiveStore::apply(const ArchiveRecord &record, QHash<qint64, RunTot
         refused = isRefusal(error, isSqlite(where));
         return fail(QStringLiteral("cannot be written"), error.text());
     };
+    if (record.kind == ArchiveRecord::RunBegun && joinsRuns)
+        return beginRun(record, totals);
     if (record.kind == ArchiveRecord::RunBegun) {
         const qint64 tester = testerId(record.text, record.numbers[ConfigColumnCount - 1]);
         QSqlQuery insert(db);
@@ -464,15 +486,85 @@ QString SqlArchiveStore::apply(const ArchiveRecord &record, QHash<qint64, RunTot
         query.addBindValue(RunEventText(RunEvent(record.code)));
         query.addBindValue(record.text);
         return query.exec() ? QString() : failed(query);
-    case ArchiveRecord::RunEnded:
-        query.prepare(QStringLiteral("UPDATE runs SET end_ms = ?, end_offset = ?, ended_how = ? WHERE id = ?"));
-        query.addBindValue(record.atMs);
-        query.addBindValue(record.utcOffset);
-        query.addBindValue(RunEndText(RunEnd(record.code)));
+    case ArchiveRecord::RunEnded: {
+        // A run that runs again has no end; a stop found by a later program
+        // does not overwrite the cause seen when it stopped.
+        const RunEnd how = RunEnd(record.code & ~RunEndUnlessEnded);
+        const bool running = how == RunEnd::Running;
+        query.prepare(QStringLiteral("UPDATE runs SET end_ms = ?, end_offset = ?, ended_how = ? WHERE id = ?")
+                      + (record.code & RunEndUnlessEnded ? QStringLiteral(" AND end_ms IS NULL") : QString()));
+        query.addBindValue(running ? QVariant(QMetaType::fromType<qint64>()) : QVariant(record.atMs));
+        query.addBindValue(running ? QVariant(QMetaType::fromType<qint32>()) : QVariant(record.utcOffset));
+        query.addBindValue(running ? QVariant(QMetaType::fromType<QString>()) : QVariant(RunEndText(how)));
         query.addBindValue(run);
         return query.exec() ? QString() : failed(query);
+    }
     case ArchiveRecord::RunBegun: break;
     }
+    return QString();
+}
+
+// A program's run of a tester goes on with the tester's newest run when the
+// count carries on from that run's last sample, whoever wrote it; else it is
+// a run of its own, and a newest run left running was closed by a counter
+// reset.
+QString SqlArchiveStore::beginRun(const ArchiveRecord &record, QHash<qint64, RunTotals> &totals)
+{
+    const auto failed = [this](const QSqlQuery &query) {
+        const QSqlError error = query.lastError().isValid() ? query.lastError() : db.lastError();
+        refused = isRefusal(error, isSqlite(where));
+        return fail(QStringLiteral("cannot be written"), error.text());
+    };
+    if (runId(record.runKey))
+        return QString();   // written before, read again from the spool
+    // The newest run's counts as this transaction left them.
+    if (const QString failure = writeTotals(totals); !failure.isEmpty())
+        return failure;
+    totals.clear();
+    QSqlQuery newest(db);
+    newest.prepare(QStringLiteral("SELECT r.id, r.cycles, r.end_ms FROM runs r JOIN testers t ON t.id = r.tester_id "
+                                  "WHERE t.serial_number = ? ORDER BY r.id DESC LIMIT 1"));
+    newest.addBindValue(notNull(record.text));
+    if (!newest.exec())
+        return failed(newest);
+    if (newest.next() && !record.text.isEmpty() && record.cycles >= 0) {
+        const qint64 open = newest.value(0).toLongLong();
+        if (newest.value(1).toLongLong() <= record.cycles) {
+            QSqlQuery alias(db);
+            alias.prepare(QStringLiteral("INSERT INTO run_keys (run_key, run_id) VALUES (?, ?)"));
+            alias.addBindValue(record.runKey);
+            alias.addBindValue(open);
+            if (!alias.exec())
+                return failed(alias);
+            runIds.insert(record.runKey, open);
+            return insertConfig(open, record) ? QString() : failed(alias);
+        }
+        if (newest.value(2).isNull()) {
+            QSqlQuery reset(db);
+            reset.prepare(QStringLiteral("UPDATE runs SET end_ms = ?, end_offset = ?, ended_how = ? WHERE id = ?"));
+            reset.addBindValue(record.atMs);
+            reset.addBindValue(record.utcOffset);
+            reset.addBindValue(RunEndText(RunEnd::CountersReset));
+            reset.addBindValue(open);
+            if (!reset.exec())
+                return failed(reset);
+        }
+    }
+    const qint64 tester = testerId(record.text, record.numbers[ConfigColumnCount - 1]);
+    QSqlQuery insert(db);
+    insert.prepare(
+        QStringLiteral("INSERT INTO runs (run_key, tester_id, host, program_version, start_ms, start_offset, "
+                       "found_running) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    for (const QVariant &value :
+         {QVariant(record.runKey), tester ? QVariant(tester) : QVariant(QMetaType::fromType<qint64>()),
+          QVariant(record.host), QVariant(record.programVersion), QVariant(record.atMs), QVariant(record.utcOffset),
+          QVariant(record.code)})
+        insert.addBindValue(value);
+    if (!tester || !insert.exec())
+        return failed(insert);
+    const qint64 run = runId(record.runKey);
+    if (!run || !insertConfig(run, record))
+        return failed(insert);
     return QString();
 }
 
@@ -551,11 +643,31 @@ QString SqlArchiveStore::lastRunId(qint64 &id)
 QString SqlArchiveStore::runIdOf(const QString &runKey, qint64 &id)
 {
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT id FROM runs WHERE run_key = ?"));
+    query.prepare(joinsRuns ? QStringLiteral("SELECT id FROM runs WHERE run_key = ? UNION ALL "
+                                             "SELECT run_id FROM run_keys WHERE run_key = ?")
+                            : QStringLiteral("SELECT id FROM runs WHERE run_key = ?"));
     query.addBindValue(runKey);
+    if (joinsRuns)
+        query.addBindValue(runKey);
     if (!query.exec())
         return fail(QStringLiteral("cannot be read"), query.lastError().text());
     id = query.next() ? query.value(0).toLongLong() : 0;
+    return QString();
+}
+
+QString SqlArchiveStore::watchResumed(qint64 id, std::vector<qint64> &atMs)
+{
+    atMs.clear();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT at_ms FROM events WHERE run_id = ? AND kind IN (?, ?) ORDER BY at_ms, id"));
+    query.addBindValue(id);
+    query.addBindValue(RunEventText(RunEvent::LinkFound));
+    query.addBindValue(RunEventText(RunEvent::ProgramStarted));
+    if (!query.exec())
+        return fail(QStringLiteral("cannot be read"), query.lastError().text());
+    while (query.next())
+        atMs.push_back(query.value(0).toLongLong());
     return QString();
 }
 

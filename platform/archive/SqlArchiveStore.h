@@ -21,7 +21,11 @@ public:
     // Version 1: testers, runs, configurations, samples and events.
     // Version 2: each run keeps its cycle and failure counts and its number
     // of samples, so that the runs are listed without reading the samples.
-    static constexpr int SchemaVersion = 2;
+    // Version 3: a run spans one climb of the cycle counter; a program that
+    // goes on with a tester's open run writes under a key of its own, kept
+    // in run_keys. Runs written before are joined when the archive is
+    // brought up to it.
+    static constexpr int SchemaVersion = 3;
 
     explicit SqlArchiveStore(const ArchiveLocation &location);
     ~SqlArchiveStore() override;
@@ -47,6 +51,7 @@ public:
     QString readRun(qint64 id, const std::function<void(const TesterState &)> &eachSample) override;
     QString readRunPage(qint64 id, qint64 afterSample, int most,
                         const std::function<void(const TesterState &, qint64)> &eachSample) override;
+    QString watchResumed(qint64 id, std::vector<qint64> &atMs) override;
 
 private:
     struct RunTotals
@@ -60,6 +65,7 @@ private:
     QString writeTogether(const std::vector<ArchiveRecord> &records);
     QString openConnection(bool forWriting);
     QString bringSchemaUp(int upToVersion);
+    QString beginRun(const ArchiveRecord &record, QHash<qint64, RunTotals> &totals);
     bool begin();
     bool commit();
     void rollback();
@@ -79,5 +85,6 @@ private:
     QHash<QString, qint64> runIds;
     QHash<qint64, qint64> configIds;
     QString lastError;
-    bool refused = false;   // the last write failed on a record the database refuses
+    bool refused = false;     // the last write failed on a record the database refuses
+    bool joinsRuns = false;   // version 3: a program goes on with the tester's open run
 };

@@ -2,11 +2,16 @@
 // archive URL, the spool's record bytes and the names of the run files.
 
 #include "engine/archive/ArchiveLocation.h"
+#include "engine/archive/RunCatalog.h"
 #include "engine/archive/RunFileLog.h"
 #include "engine/archive/RunRecorder.h"
+#include "engine/archive/RunTrend.h"
+#include "engine/datalog/DataLog.h"
 #include "engine/state/TesterState.h"
+#include "engine/trend/TrendHistory.h"
 #include "support/FakeArchiveSink.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -15,11 +20,47 @@ namespace {
 class RunCount : public RunFileListener
 {
 public:
-    void runOpened(const QString &, const QDateTime &) override { ++opened; }
+    void runOpened(const QString &, const QDateTime &, qint64) override { ++opened; }
     void sampleAdded() override {}
     void runClosed() override { ++closed; }
     int opened = 0;
     int closed = 0;
+};
+
+// A run of samples one second apart from 14:00:00 (its cycle count the
+// second), with the times someone began watching it again.
+class SecondsCatalog : public RunCatalog
+{
+public:
+    SecondsCatalog(QList<int> seconds, QList<int> resumed) : seconds(std::move(seconds)), resumed(std::move(resumed)) {}
+    QString listRuns(const RunFilter &, std::vector<RunSummary> &) override { return QString(); }
+    QString lastRunId(qint64 &) override { return QString(); }
+    QString runIdOf(const QString &, qint64 &) override { return QString(); }
+    QString readRun(qint64, const std::function<void(const TesterState &)> &eachSample) override
+    {
+        TesterState s;
+        for (const int second : seconds) {
+            s.vUpdateTime = at(second);
+            s.CycleCount = second;
+            eachSample(s);
+        }
+        return QString();
+    }
+    QString readRunPage(qint64, qint64, int, const std::function<void(const TesterState &, qint64)> &) override
+    {
+        return QString();
+    }
+    QString watchResumed(qint64, std::vector<qint64> &atMs) override
+    {
+        atMs.clear();
+        for (const int second : resumed)
+            atMs.push_back(at(second).toMSecsSinceEpoch());
+        return QString();
+    }
+
+private:
+    static QDateTime at(int second) { return QDateTime(QDate(2026, 12, 7), QTime(14, 0)).addSecs(second); }
+    QList<int> seconds, resumed;
 };
 
 }   // namespace
@@ -31,62 +72,75 @@ class ArchiveRulesTest : public QObject
 private Q_SLOTS:
     void runsBeginAndEnd_data()
     {
-        // Steps: F link found, L link lost, R run command acknowledged, E the
-        // tester signalled its end, r a sample while running, s one while
-        // stopped, b one paused at a break, c one running with a changed
-        // limit, C the program closes.
+        // Steps: F link found, L link lost, R run command acknowledged, o stop
+        // acknowledged, E the tester signalled its end, C the program closes;
+        // a sample with its cycle count: r running, s stopped, b paused at a
+        // break, c running with a changed limit, n running, another tester.
+        // The cycle limit is 5.
         // Records: B1/B0 run begun running/stopped, S sample, K configuration,
-        // V<event>, X<how it ended>.
+        // V<event>, X<where the run stands> (? only where it has no end).
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("records");
-        QTest::addColumn<int>("closed");   // runs closed for good
-        QTest::newRow("found running, limit reached, final sample") << "FrEs"
-                                                                    << "B1 V1 S X1 S" << 0;
-        QTest::newRow("still running in the record after the limit") << "rEr"
-                                                                     << "B1 S X1 S" << 0;
-        QTest::newRow("found stopped ends at once") << "Fs"
-                                                    << "B0 V1 X2 S" << 0;
-        QTest::newRow("run command, then stopped") << "sRrs"
-                                                   << "B0 X2 S B1 S S X2" << 1;
-        QTest::newRow("link lost, found again running") << "rLFr"
-                                                        << "B1 S V2 X3 B1 V1 S" << 1;
-        QTest::newRow("started on the tester itself") << "sr"
-                                                      << "B0 X2 S B1 S" << 1;
-        QTest::newRow("a break pause keeps the run") << "rbr"
-                                                     << "B1 S S S" << 0;
-        QTest::newRow("changed limit before its sample") << "rc"
-                                                         << "B1 S K S" << 0;
-        QTest::newRow("program closed") << "rC"
-                                        << "B1 S X4" << 1;
-        QTest::newRow("nothing to end") << "C"
-                                        << "" << 0;
-        QTest::newRow("run command before any sample") << "Rr"
-                                                       << "B1 S" << 0;
+        QTest::addColumn<int>("closed");   // runs closed here
+        QTest::newRow("found running, stopped at its limit, final sample") << "F r4 E s5 s5"
+                                                                           << "B1 V11 V1 S X0 S X5 V10 S" << 0;
+        QTest::newRow("found stopped keeps the cause seen before") << "F s3"
+                                                                   << "B0 V11 V1 S X10?" << 0;
+        QTest::newRow("stopped by the operator, started at the tester") << "r1 o s2 r3"
+                                                                        << "B1 V11 S X0 S X8 V10 S X0 V9" << 0;
+        QTest::newRow("run command after a stop: one run") << "s1 R s2"
+                                                           << "B0 V11 S X10? X0 V9 S X10 V10" << 0;
+        QTest::newRow("link lost and found, the count goes on: one run") << "r1 L F r2"
+                                                                         << "B1 V11 S X0 V2 V1 S" << 0;
+        QTest::newRow("a reset after a stop: its sample begins the next run") << "r3 o s4 s0"
+                                                                              << "B1 V11 S X0 S X8 V10 B0 S X10?" << 1;
+        QTest::newRow("a panel reset while running: counters reset") << "r3 r1"
+                                                                     << "B1 V11 S X0 X11 B1 S X0" << 1;
+        QTest::newRow("a break pause keeps the run") << "r1 b2 r3"
+                                                     << "B1 V11 S X0 S S" << 0;
+        QTest::newRow("changed limit before its sample") << "r1 c2"
+                                                         << "B1 V11 S X0 K S" << 0;
+        QTest::newRow("program closed leaves the run open") << "r1 C"
+                                                            << "B1 V11 S X0 V12" << 1;
+        QTest::newRow("nothing to close") << "C"
+                                          << "" << 0;
+        QTest::newRow("run command before any sample") << "R r1"
+                                                       << "B1 V11 S X0" << 0;
+        QTest::newRow("another tester on the port") << "r4 n4"
+                                                    << "B1 V11 S X0 B1 S X0" << 1;
     }
 
     void runsBeginAndEnd()
     {
         QFETCH(QString, steps);
         TesterState s;
+        s.vSerialNumber = "41800401";
+        s.vCycleLimit = 5;
         FakeArchiveSink sink;
         RunRecorder recorder(s, sink, "station", "1.0.0");
         RunCount runs;
         recorder.setRunFile(&runs);
         const QDateTime at(QDate(2026, 12, 6), QTime(14, 2, 11));
-        for (const QChar step : steps) {
+        for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
+            const QChar kind = step[0];
             s.vUpdateTime = at;
-            s.Running = QStringLiteral("rbc").contains(step);
-            s.GoAgainMode = step == u'b';
-            if (step == u'c')
-                ++s.vCycleLimit;
-            switch (step.unicode()) {
-            case 'F': recorder.linkFound(at); break;
-            case 'L': recorder.linkLost(at); break;
-            case 'R': recorder.runStarted(at); break;
-            case 'E': recorder.limitReached(at); break;
-            case 'C': recorder.programClosing(at); break;
-            default: recorder.sampleTaken(); break;
+            switch (kind.unicode()) {
+            case 'F': recorder.linkFound(at); continue;
+            case 'L': recorder.linkLost(at); continue;
+            case 'R': recorder.runStarted(at); continue;
+            case 'o': recorder.stopAcknowledged(); continue;
+            case 'E': recorder.limitReached(at); continue;
+            case 'C': recorder.programClosing(at); continue;
+            default: break;
             }
+            s.Running = QStringLiteral("rbcn").contains(kind);
+            s.GoAgainMode = kind == u'b';
+            s.CycleCount = step.mid(1).toInt();
+            if (kind == u'c')
+                ++s.vFailLimit;
+            if (kind == u'n')
+                s.vSerialNumber = "41800402";
+            recorder.sampleTaken();
         }
         QStringList records;
         QString key;
@@ -95,16 +149,49 @@ private Q_SLOTS:
             QString token = QChar::fromLatin1(kind[r.kind]);
             if (r.kind == ArchiveRecord::RunBegun || r.kind == ArchiveRecord::Event
                 || r.kind == ArchiveRecord::RunEnded)
-                token += QString::number(r.code);
+                token += QString::number(r.code & ~RunEndUnlessEnded);
+            if (r.kind == ArchiveRecord::RunEnded && (r.code & RunEndUnlessEnded))
+                token += u'?';
             records << token;
             // Every record names its run; a new key only where a run begins.
             QVERIFY(!r.runKey.isEmpty());
             QCOMPARE(r.runKey != key, r.kind == ArchiveRecord::RunBegun);
             key = r.runKey;
+            // A run begins at the count of its first sample.
+            if (r.kind == ArchiveRecord::RunBegun)
+                QVERIFY(r.cycles >= 0);
         }
         QTEST(records.join(u' '), "records");
         QCOMPARE(runs.opened, int(records.count("B1") + records.count("B0")));
         QTEST(runs.closed, "closed");
+    }
+
+    void trendBreaksWhereNobodyWatched_data()
+    {
+        QTest::addColumn<QList<int>>("seconds");   // of the samples
+        QTest::addColumn<QList<int>>("resumed");   // a program started or the link was found
+        QTest::addColumn<QList<int>>("breaks");    // the samples the line breaks before
+        QTest::newRow("watched throughout") << QList<int>{0, 1, 2, 3} << QList<int>{0} << QList<int>{};
+        QTest::newRow("a restart between two samples") << QList<int>{0, 1, 2, 3} << QList<int>{0, 2} << QList<int>{2};
+        QTest::newRow("found again before its next sample")
+            << QList<int>{0, 1, 5, 6} << QList<int>{0, 3} << QList<int>{2};
+        QTest::newRow("two resumptions, one gap") << QList<int>{0, 1, 5} << QList<int>{2, 3} << QList<int>{2};
+        QTest::newRow("after the last sample: nothing to break") << QList<int>{0, 1} << QList<int>{4} << QList<int>{};
+    }
+
+    void trendBreaksWhereNobodyWatched()
+    {
+        QFETCH(QList<int>, seconds);
+        QFETCH(QList<int>, resumed);
+        SecondsCatalog catalog(seconds, resumed);
+        TrendHistory history;
+        QCOMPARE(ReadRunTrend(catalog, 1, history), QString());
+        QCOMPARE(int(history.size()), seconds.size());
+        QList<int> breaks;
+        for (size_t i = 1; i < history.size(); ++i)
+            if (history.joinBefore(i, 3600000) == TrendJoin::NewSession)
+                breaks << int(i);
+        QTEST(breaks, "breaks");
     }
 
     void archiveUrls_data()
@@ -185,6 +272,7 @@ private Q_SLOTS:
         record.host = "station";
         record.numbers[0] = -7;
         record.numbers[ConfigColumnCount - 1] = 1LL << 40;
+        record.cycles = 23;
         const QByteArray bytes = EncodeArchiveRecord(record);
         ArchiveRecord back;
         QVERIFY(DecodeArchiveRecord(bytes, back));
@@ -193,6 +281,56 @@ private Q_SLOTS:
         for (int cut = 0; cut < bytes.size(); ++cut)
             QVERIFY(!DecodeArchiveRecord(bytes.left(cut), back));
         QVERIFY(!DecodeArchiveRecord(bytes + 'x', back));
+        // A spool left by the program before: no first cycle count.
+        QByteArray older = bytes.chopped(sizeof(qint64));
+        older[0] = 1;
+        QVERIFY(DecodeArchiveRecord(older, back));
+        QCOMPARE(back.cycles, qint64(-1));
+        QCOMPARE(back.text, record.text);
+    }
+
+    void runFileGoesOnAfterARestart_data()
+    {
+        QTest::addColumn<QString>("serial");   // of the second program's tester
+        QTest::addColumn<int>("count");        // its first sample's cycle count
+        QTest::addColumn<int>("files");
+        QTest::newRow("the count goes on: appended") << "41800123" << 12 << 1;
+        QTest::newRow("the same count: appended") << "41800123" << 10 << 1;
+        QTest::newRow("the count went back: a new file") << "41800123" << 3 << 2;
+        QTest::newRow("another tester: its own file") << "41800124" << 12 << 2;
+    }
+
+    // Each program writes the run's file from its own first sample; the
+    // second finds the first one's file and goes on in it.
+    void runFileGoesOnAfterARestart()
+    {
+        QFETCH(QString, serial);
+        QFETCH(int, count);
+        QTemporaryDir dir;
+        TesterState s;
+        s.vSerialNumber = "41800123";
+        const auto program = [&](const QDateTime &start, int firstCount) {
+            RunFileLog file(s);
+            file.setFolder(dir.path());
+            s.CycleCount = TesterState::Long(firstCount);
+            s.vUpdateTime = start;
+            file.runOpened(s.vSerialNumber, start, firstCount);
+            for (int i = 0; i < 3; ++i, ++s.CycleCount) {
+                s.vUpdateTime = start.addSecs(i);
+                file.sampleAdded();
+            }
+            file.runClosed();
+        };
+        program(QDateTime(QDate(2026, 12, 6), QTime(14, 2, 11)), 8);   // its last line: 10 cycles
+        s.vSerialNumber = serial;
+        program(QDateTime(QDate(2026, 12, 6), QTime(15, 0, 0)), count);
+        const QStringList names = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+        QTEST(int(names.size()), "files");
+        QFile first(dir.filePath(names.value(0)));
+        QVERIFY(first.open(QIODevice::ReadOnly));
+        const QByteArray text = first.readAll();
+        QCOMPARE(text.count(QByteArray(DataLogHeader)), 1);
+        QCOMPARE(text.count('\n'), names.size() == 1 ? 1 + 6 : 1 + 3);
     }
 
     void runFileNames_data()

@@ -17,6 +17,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUuid>
 
 namespace {
 
@@ -33,7 +34,7 @@ struct RecordedRun
         s.vRPullUp = 1000;
         s.vRMode = 0;
         s.vContact = 241;
-        s.vCycleLimit = 100000;
+        s.vCycleLimit = samples * 7;
         s.vMaxDownResistTol = 100;
         s.vMaxDownBounceTol = 3125;
         recorder.runStarted(start);
@@ -68,6 +69,59 @@ QStringList readLines(SqlArchiveStore &store, qint64 id)
         lines << failure;
     return lines;
 }
+
+// The cycle counts of a run's samples, "1 2 3".
+QString countsOf(SqlArchiveStore &store, qint64 id)
+{
+    QStringList counts;
+    const QString failure = store.readRun(id, [&](const TesterState &s) { counts << QString::number(s.CycleCount); });
+    return failure.isEmpty() ? counts.join(u' ') : failure;
+}
+
+// The runs oldest first: "S/N: counts | end" each.
+QStringList runsOf(SqlArchiveStore &store)
+{
+    std::vector<RunSummary> runs;
+    if (const QString failure = store.listRuns(RunFilter(), runs); !failure.isEmpty())
+        return {failure};
+    QStringList shown;
+    for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
+        shown << QStringLiteral("%1: %2 | %3").arg(run->serialNumber, countsOf(store, run->id), run->endedHow);
+        if (run->samples != countsOf(store, run->id).count(u' ') + 1
+            || run->cycles != countsOf(store, run->id).section(u' ', -1).toLongLong())
+            shown << QStringLiteral("totals differ");
+    }
+    return shown;
+}
+
+// A run written as the program before this rule wrote it: a run ended at
+// every stop, lost link and program exit, its final samples kept with it.
+struct OldRuleRun
+{
+    OldRuleRun(std::vector<ArchiveRecord> &records, const QString &serial, const QDateTime &start, bool running,
+               const QList<int> &counts, int endedHow)
+    {
+        const QString key = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        const auto add = [&](ArchiveRecord::Kind kind, int code, int second) {
+            ArchiveRecord r;
+            r.kind = kind;
+            r.runKey = key;
+            r.code = code;
+            r.setAt(start.addSecs(second));
+            return &records.emplace_back(std::move(r));
+        };
+        ArchiveRecord *begun = add(ArchiveRecord::RunBegun, running ? 1 : 0, 0);
+        begun->text = serial;
+        begun->host = "station";
+        begun->programVersion = "0.9";
+        begun->numbers[ConfigColumnCount - 1] = 12;
+        add(ArchiveRecord::Event, int(RunEvent::LinkFound), 0);
+        for (int i = 0; i < counts.size(); ++i)
+            add(ArchiveRecord::Sample, 0, i + 1)->numbers[0] = counts[i];
+        if (endedHow)
+            add(ArchiveRecord::RunEnded, endedHow, int(counts.size()));
+    }
+};
 
 }   // namespace
 
@@ -133,7 +187,8 @@ private Q_SLOTS:
         QCOMPARE(int(runs.size()), 1);
         QCOMPARE(
             RunListLine(runs[0]),
-            QStringLiteral("%1\t41800123\t2026-12-06T14:02:11+01:00\t2026-12-06T14:02:50+01:00\t280\t13\tlimit reached")
+            QStringLiteral(
+                "%1\t41800123\t2026-12-06T14:02:12+01:00\t2026-12-06T14:02:51+01:00\t280\t13\tstopped at cycle limit")
                 .arg(runs[0].id));
         QCOMPARE(runs[0].samples, qint64(40));
         const struct
@@ -241,6 +296,134 @@ private Q_SLOTS:
         QCOMPARE(runs[0].failures, qint64(1));
         QCOMPARE(runs[0].samples, qint64(2));
         QCOMPARE(runs[0].serialNumber, QStringLiteral("41800007"));
+    }
+
+    void programsGoOnWithTheOpenRun_data()
+    {
+        // Programs one after another on one archive, split by "|": samples
+        // r<count> running, s<count> stopped, C the program closes (without
+        // it, it was killed), o a stop sent from it; a program of another
+        // station after "@".
+        QTest::addColumn<QString>("programs");
+        QTest::addColumn<QStringList>("runs");
+        QTest::newRow("a restart with the tester running on")
+            << "r1 r2 r3 C | r4 r5" << QStringList{"41800401: 1 2 3 4 5 | "};
+        QTest::newRow("killed, then another station goes on")
+            << "r1 r2 | @ r2 r3" << QStringList{"41800401: 1 2 2 3 | "};
+        QTest::newRow("two starts against a stopped tester")
+            << "r1 o s2 C | s2 C | s2 C" << QStringList{"41800401: 1 2 2 2 | stopped by the operator"};
+        QTest::newRow("found stopped where a killed program left it running")
+            << "r1 r2 | s3" << QStringList{"41800401: 1 2 3 | stopped at the tester"};
+        QTest::newRow("a reset after a stop")
+            << "r1 o s2 s0 C | r1" << QStringList{"41800401: 1 2 | stopped by the operator", "41800401: 0 1 | "};
+        QTest::newRow("a panel reset while nobody watched")
+            << "r4 r5 C | r2 r3" << QStringList{"41800401: 4 5 | counters reset", "41800401: 2 3 | "};
+    }
+
+    // Each program its own recorder and connection, as each start of the
+    // program is: a run spans the climb of the count, whoever watched it.
+    void programsGoOnWithTheOpenRun()
+    {
+        ArchiveLocation location;
+        location.path = dir.filePath(QStringLiteral("programs%1.sqlite").arg(++archives));
+        QFETCH(QString, programs);
+        QDateTime at(QDate(2026, 12, 7), QTime(9, 0));
+        for (const QString &program : programs.split(u'|')) {
+            TesterState s;
+            s.vSerialNumber = "41800401";
+            s.vSoftwareVersion = 12;
+            FakeArchiveSink sink;
+            const QString host = program.contains(u'@') ? "other" : "station";
+            RunRecorder recorder(s, sink, host, "1.0.0");
+            for (const QString &step : program.split(u' ', Qt::SkipEmptyParts)) {
+                at = at.addSecs(1);
+                if (step == "C")
+                    recorder.programClosing(at);
+                else if (step == "o")
+                    recorder.stopAcknowledged();
+                if (step == "C" || step == "o" || step == "@")
+                    continue;
+                s.Running = step.startsWith(u'r');
+                s.CycleCount = step.mid(1).toInt();
+                s.vUpdateTime = at;
+                recorder.sampleTaken();
+            }
+            SqlArchiveStore store(location);
+            QCOMPARE(store.open(true), QString());
+            QCOMPARE(store.write(sink.records), QString());
+        }
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(false), QString());
+        QTEST(runsOf(store), "runs");
+    }
+
+    void oldRuleArchiveIsJoined_data() { backends(); }
+
+    // An archive written under the rule that ended a run at every stop, lost
+    // link and program exit, as that program wrote it: opened, the runs of
+    // one climb of the count are joined, the reset sample kept as a run's
+    // final data moves to the run it begins, and no sample changes.
+    void oldRuleArchiveIsJoined()
+    {
+        const ArchiveLocation location = newArchive();
+        const QDateTime day(QDate(2026, 12, 6), QTime(9, 0), Qt::OffsetFromUTC, 3600);
+        std::vector<ArchiveRecord> records;
+        const int limit = int(RunEnd::LimitReached), stopped = int(RunEnd::Stopped), lost = int(RunEnd::LinkLost),
+                  closed = int(RunEnd::ProgramClosed);
+        // 41800401: killed, restarted, closed, the limit reached and a reset
+        // sample kept, found stopped, a run, a lost link, found again.
+        OldRuleRun a1(records, "41800401", day, true, {1, 2, 3}, 0);
+        OldRuleRun b1(records, "41800501", day.addSecs(5), true, {1, 2, 3}, lost);
+        OldRuleRun a2(records, "41800401", day.addSecs(60), true, {5, 6}, closed);
+        OldRuleRun b2(records, "41800501", day.addSecs(70), true, {4, 5}, stopped);
+        OldRuleRun a3(records, "41800401", day.addSecs(120), true, {7, 8, 8, 0}, limit);
+        OldRuleRun a4(records, "41800401", day.addSecs(180), false, {0}, stopped);
+        OldRuleRun a5(records, "41800401", day.addSecs(240), true, {1, 2}, lost);
+        OldRuleRun a6(records, "41800401", day.addSecs(300), true, {3, 4}, 0);
+        QString oldKey;
+        {
+            SqlArchiveStore old(location);
+            QCOMPARE(old.open(true, 2), QString());
+            QCOMPARE(old.write(records), QString());
+            oldKey = records[std::find_if(records.begin() + 1, records.end(),
+                                          [](const ArchiveRecord &r) {
+                                              return r.kind == ArchiveRecord::RunBegun && r.text == "41800401";
+                                          })
+                             - records.begin()]
+                         .runKey;
+            QCOMPARE(runsOf(old).size(), 8);
+        }
+        const QStringList joined{"41800401: 1 2 3 5 6 7 8 8 | limit reached", "41800501: 1 2 3 4 5 | stopped",
+                                 "41800401: 0 0 1 2 3 4 | "};
+        for (int opened = 1; opened <= 2; ++opened) {   // the second opening changes nothing
+            SqlArchiveStore store(location);
+            QCOMPARE(store.open(true), QString());
+            QCOMPARE(store.schemaVersion(), SqlArchiveStore::SchemaVersion);
+            QCOMPARE(runsOf(store), joined);
+            std::vector<RunSummary> runs;
+            QCOMPARE(store.listRuns(RunFilter(), runs), QString());
+            QCOMPARE(runs[0].start, day.addSecs(120 + 4));   // the reset sample's time
+            // The key of a joined run leads to the run it joined.
+            qint64 id = 0;
+            QCOMPARE(store.runIdOf(oldKey, id), QString());
+            QCOMPARE(id, runs[2].id);
+        }
+        // Today's program goes on with the open run.
+        TesterState s;
+        s.vSerialNumber = "41800401";
+        s.vSoftwareVersion = 12;
+        s.Running = true;
+        FakeArchiveSink sink;
+        RunRecorder recorder(s, sink, "station", "1.0.0");
+        for (const int count : {4, 5}) {
+            s.CycleCount = count;
+            s.vUpdateTime = day.addSecs(400 + count);
+            recorder.sampleTaken();
+        }
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(true), QString());
+        QCOMPARE(store.write(sink.records), QString());
+        QCOMPARE(runsOf(store).last(), QStringLiteral("41800401: 0 0 1 2 3 4 4 5 | "));
     }
 
     void notARunArchive_data()

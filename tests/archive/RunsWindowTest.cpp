@@ -78,11 +78,12 @@ private:
             if (const QString failure = store.write(sink.records); !failure.isEmpty())
                 return failure;
         }
-        // A run begun on the tester that sent no sample before the link went.
-        TesterState s;
-        FakeArchiveSink sink;
-        RunRecorder(s, sink, "station", "1.0.0").runStarted(day.addDays(-1));
-        return store.write(sink.records);
+        // A run that an older program began and that got no sample before the link went.
+        ArchiveRecord bare;
+        bare.kind = ArchiveRecord::RunBegun;
+        bare.runKey = "no sample";
+        bare.setAt(day.addDays(-1));
+        return store.write({bare});
     }
 
 private Q_SLOTS:
@@ -127,7 +128,7 @@ private Q_SLOTS:
         window.previewButton->click();
         QCOMPARE(done.reportedCycles, qint64(205));
         window.exportButton->click();
-        QCOMPARE(done.suggested, QStringLiteral("41800222 2026-12-06 08-00-00.txt"));
+        QCOMPARE(done.suggested, QStringLiteral("41800222 2026-12-06 08-00-01.txt"));   // its first sample
         QFile file(exportPath);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), (QStringList{DataLogHeader} + newestLines).join("\r\n").toLatin1() + "\r\n");

@@ -71,19 +71,154 @@ private Q_SLOTS:
         QCOMPARE(store.open(false), QString());
         std::vector<RunSummary> runs;
         QCOMPARE(store.listRuns(RunFilter(), runs), QString());
-        QCOMPARE(int(runs.size()), 2);   // found stopped, then the test
-        QCOMPARE(runs[0].endedHow, QStringLiteral("limit reached"));
+        QCOMPARE(int(runs.size()), 1);   // found stopped at 0, then the test: one climb of the count
+        QCOMPARE(runs[0].endedHow, QStringLiteral("stopped at cycle limit"));
         QCOMPARE(runs[0].cycles, qint64(8));
-        QCOMPARE(runs[1].endedHow, QStringLiteral("stopped"));
         const QString exported = dir.filePath("exported.txt");
         QCOMPARE(ExportRun(store, runs[0].id, exported), QString());
 
-        QCOMPARE(contentOf(exported), contentOf(live));
-        // Both runs began within a second: the second file's name is told apart.
+        // The run began with the sample that found the tester, before the
+        // live log was opened; from there on both hold the same lines.
+        const QByteArray header = QByteArray(DataLogHeader) + "\r\n";
+        QVERIFY(contentOf(live).startsWith(header));
+        QVERIFY(contentOf(exported).endsWith(contentOf(live).mid(header.size())));
+        QVERIFY(contentOf(live).count('\n') < 1 + runs[0].samples);
         QVERIFY(QFileInfo(runFile).fileName().startsWith(RunFileName("41800123", runs[0].start).chopped(4)));
-        QCOMPARE(contentOf(runFile), contentOf(live));
-        QCOMPARE(contentOf(live).count('\n'), 1 + runs[0].samples);
+        QCOMPARE(contentOf(runFile), contentOf(exported));
+        QCOMPARE(contentOf(exported).count('\n'), 1 + runs[0].samples);
         QCOMPARE(dialogs.calls, QStringList());
+    }
+
+    void runSpansTheClimbOfTheCount_data()
+    {
+        // Steps: P a program starts (the one before, if any, closes first),
+        // K the program is killed, R run to limits, S stop, Z the counters
+        // reset from here, w three more samples, T the tester runs on alone
+        // for 10 s, X the counters reset at the tester's panel, Q the tester
+        // silent for 40 s. Before the first program the tester ran 5 cycles.
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("ends");   // how each run stands, oldest first
+        QTest::newRow("a restart with the tester running on") << "P R w T P w" << QStringList{""};
+        QTest::newRow("killed, then started again") << "P R w K T P w" << QStringList{""};
+        QTest::newRow("40 s of silence") << "P R w Q w" << QStringList{""};
+        QTest::newRow("two starts against a stopped tester") << "P P P" << QStringList{"stopped at the tester"};
+        QTest::newRow("a reset after a stop")
+            << "P R w S Z" << QStringList{"stopped by the operator", "stopped at the tester"};
+        QTest::newRow("a panel reset seen as a lower count")
+            << "P R w T w K X P w" << QStringList{"counters reset", ""};
+    }
+
+    // Programs one after another against the simulated tester: a run is one
+    // climb of its count, whatever happens on the way, and holds each
+    // sample once, in order.
+    void runSpansTheClimbOfTheCount()
+    {
+        QFETCH(QString, steps);
+        QTemporaryDir dir;
+        ArchiveLocation location;
+        location.path = dir.filePath("runs.sqlite");
+        ArchiveWriter archive(location, SpoolPathFor(location, dir.path()));
+        archive.start();
+        SimulatedRig rig;
+        rig.tester.settings().cycleLimit = 100000;
+        rig.runCycles(5);
+        MemorySettingsStore settings;
+        FakeMessageDialogs dialogs;
+        FakeDataFileDialog files;
+        FakeConfigFileDialog configFiles;
+        std::unique_ptr<TesterSession> session;
+        const auto ready = [&] { return session->state().DownLoadedOnce && session->engine().CommReady(); };
+        int taken = 0;
+        const auto samples = [&](int n) {
+            const int until = taken + n;
+            return rig.tickUntil([&] { return taken >= until && ready(); }, 400);
+        };
+        for (const QChar step : steps) {
+            switch (step.unicode()) {
+            case 'P':
+                if (session)
+                    session->shutDown();
+                session.reset();
+                rig.port.close();   // as the system closes it when a program ends
+                session = std::make_unique<TesterSession>(
+                    SessionOutside{rig.port, settings, dialogs, files, configFiles, &archive}, 24 * 3600 * 1000);
+                QObject::connect(session.get(), &TesterSession::sampleDecoded, [&taken] { ++taken; });
+                session->start();
+                rig.drive(session->engine());
+                QVERIFY(rig.tickUntil(ready, 400));
+                break;
+            case 'K':
+                session.reset();
+                rig.port.close();
+                break;
+            case 'R': session->engine().SendCommand(Command::RunToLimits); break;
+            case 'S':
+                session->engine().SendCommand(Command::Stop);
+                QVERIFY(rig.tickUntil([&] { return !session->state().Running && ready(); }, 400));
+                session->engine().SendCommand(Command::SampleData);   // the sample that shows it stopped
+                QVERIFY(samples(1));
+                break;
+            case 'Z':
+                for (const Command clear : {Command::ClearCycleCount, Command::ClearFailCount, Command::SampleData}) {
+                    QVERIFY(rig.tickUntil(ready, 400));
+                    session->engine().SendCommand(clear);
+                }
+                QVERIFY(rig.tickUntil([&] { return session->state().CycleCount == 0 && ready(); }, 400));
+                break;
+            case 'w': QVERIFY(samples(3)); break;
+            case 'T': rig.tester.advance(10000); break;
+            case 'X':
+                rig.tester.receive("\x1b"
+                                   "CB\r");
+                rig.tester.takeOutput();
+                break;
+            case 'Q':
+                rig.tester.config().silent = true;
+                rig.tick(40000 / 50);
+                QVERIFY(session->glance().link().state() != LinkHistory::State::Connected);
+                rig.tester.config().silent = false;
+                QVERIFY(rig.tickUntil(ready, 400));
+                break;
+            }
+        }
+        if (session)
+            session->shutDown();
+        session.reset();
+        archive.stop();
+
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(false), QString());
+        std::vector<RunSummary> runs;
+        QCOMPARE(store.listRuns(RunFilter(), runs), QString());
+        QStringList ends;
+        qint64 archived = 0, before = -1;   // the cycles of the run before
+        for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
+            ends << run->endedHow;
+            archived += run->samples;
+            // In order: the count never goes back, nor the time.
+            qint64 count = -1, samplesRead = 0;
+            QDateTime last;
+            bool ordered = true;
+            QCOMPARE(store.readRun(run->id,
+                                   [&](const TesterState &s) {
+                                       // A run begins where the count went back, never before.
+                                       if (count < 0 && before >= 0)
+                                           ordered = s.CycleCount < before;
+                                       ordered = ordered && s.CycleCount >= count
+                                                 && (!last.isValid() || s.vUpdateTime >= last);
+                                       count = s.CycleCount;
+                                       last = s.vUpdateTime;
+                                       ++samplesRead;
+                                   }),
+                     QString());
+            QVERIFY(ordered);
+            QCOMPARE(samplesRead, run->samples);
+            QCOMPARE(count, run->cycles);
+            before = count;
+        }
+        // Every sample the programs took, none twice.
+        QCOMPARE(archived, qint64(taken));
+        QTEST(ends, "ends");
     }
 
     void closingOffersTheRunSoFar_data()

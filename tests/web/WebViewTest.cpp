@@ -52,8 +52,13 @@ struct ArchivedRun
             if (i <= 3 || i == samples)
                 lines << SampleLine(s);
         }
-        // A second run that has no sample yet.
-        recorder.runStarted(start.addSecs(samples + 10));
+        // A second run that has no sample yet, as an older program left one.
+        ArchiveRecord bare;
+        bare.kind = ArchiveRecord::RunBegun;
+        bare.runKey = QStringLiteral("no sample");
+        bare.text = s.vSerialNumber;
+        bare.setAt(start.addSecs(samples + 10));
+        sink.post(std::move(bare));
         SqlArchiveStore store(location);
         written = store.open(true);
         if (written.isEmpty())
@@ -451,7 +456,7 @@ private Q_SLOTS:
         QCOMPARE(run["serial"].toString(), QString("41800077"));
         QCOMPARE(run["samples"].toInt(), RunStream::PageSamples * 2 + 5);
         QCOMPARE(run["cycles"].toInt(), (RunStream::PageSamples * 2 + 5) * 7);
-        QCOMPARE(run["start"].toString().left(19), QString("2024-03-08T14:02:11"));
+        QCOMPARE(run["start"].toString().left(19), QString("2024-03-08T14:02:12"));   // its first sample
 
         const QJsonArray samples = QJsonDocument::fromJson(Body(view.answer(Request("/api/runs/1/samples")))).array();
         QCOMPARE(samples.size(), RunStream::PageSamples * 2 + 5);

@@ -1,0 +1,22 @@
+#include "engine/archive/RunTrend.h"
+
+#include "engine/archive/RunCatalog.h"
+#include "engine/state/TesterState.h"
+#include "engine/trend/TrendHistory.h"
+
+QString ReadRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history)
+{
+    std::vector<qint64> resumed;
+    if (const QString failure = catalog.watchResumed(id, resumed); !failure.isEmpty())
+        return failure;
+    auto next = resumed.cbegin();
+    return catalog.readRun(id, [&](const TesterState &s) {
+        const qint64 at = s.vUpdateTime.toMSecsSinceEpoch();
+        bool breaks = false;
+        for (; next != resumed.cend() && *next <= at; ++next)
+            breaks = true;
+        if (breaks && !history.empty())
+            history.startSession();
+        history.append(TrendReadingFromState(s));
+    });
+}

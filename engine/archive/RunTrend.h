@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+class RunCatalog;
+class TrendHistory;
+
+// An archived run as the Trend window draws it: its samples in order, the
+// line broken where nobody watched (from a lost link or a program's exit,
+// or crash, until the sample after the link was found or a program started
+// again). Empty when read, else what failed.
+QString ReadRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history);
