@@ -11,6 +11,7 @@
 #include "features/trend/TrendWindow.h"
 #include "mainwindow/TesterWindow.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/QuitSignals.h"
 #include "platform/archive/ArchivePlace.h"
 #include "platform/archive/ArchiveWriter.h"
 #include "station/StationWindow.h"
@@ -151,6 +152,21 @@ std::unique_ptr<ArchiveWriter> StartArchive(const AppOptions &options, SettingsS
     return writer;
 }
 
+// SIGTERM or SIGINT: the testers' sessions shut down as on closing (the data
+// logs closed, the runs left open with the program's exit), then the
+// program quits; the archive's writer commits what it holds as it stops.
+void ShutDownOnSignal(QuitSignals &quitSignals, QObject &context, std::function<void()> shutDown)
+{
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, &context, [shutDown = std::move(shutDown)] {
+        static bool done = false;
+        if (done)
+            return;
+        done = true;
+        shutDown();
+        QCoreApplication::exit(0);
+    });
+}
+
 // What the program builds for its testers, handed to their sessions.
 struct ProgramParts
 {
@@ -185,6 +201,8 @@ int RunOneTester(const AppOptions &options, ProgramParts &parts)
     parts.configFileDialog.setParentWidget(&form);
     Notifications notifications(options, parts.settings, parts.dialogs, parts.archive);
     notifications.watchSession(session, form);
+    QuitSignals quitSignals;
+    ShutDownOnSignal(quitSignals, form, [&session] { session.shutDown(); });
     session.start();
     if (!options.logFile.isEmpty())
         session.dataLog().FileRecent(options.logFile);
@@ -206,6 +224,8 @@ int RunStation(const AppOptions &options, ProgramParts &parts)
     window.setRunCatalogSource(parts.runCatalog());
     Notifications notifications(options, parts.settings, parts.dialogs, parts.archive);
     notifications.watchStation(station, window);
+    QuitSignals quitSignals;
+    ShutDownOnSignal(quitSignals, window, [&station] { station.shutDown(); });
     station.start();
     window.show();
     if (!options.screenshotFile.isEmpty())
