@@ -2,16 +2,11 @@
 // archive URL, the spool's record bytes and the names of the run files.
 
 #include "engine/archive/ArchiveLocation.h"
-#include "engine/archive/RunCatalog.h"
 #include "engine/archive/RunFileLog.h"
 #include "engine/archive/RunRecorder.h"
-#include "engine/archive/RunTrend.h"
-#include "engine/datalog/DataLog.h"
 #include "engine/state/TesterState.h"
-#include "engine/trend/TrendHistory.h"
 #include "support/FakeArchiveSink.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -25,42 +20,6 @@ public:
     void runClosed() override { ++closed; }
     int opened = 0;
     int closed = 0;
-};
-
-// A run of samples one second apart from 14:00:00 (its cycle count the
-// second), with the times someone began watching it again.
-class SecondsCatalog : public RunCatalog
-{
-public:
-    SecondsCatalog(QList<int> seconds, QList<int> resumed) : seconds(std::move(seconds)), resumed(std::move(resumed)) {}
-    QString listRuns(const RunFilter &, std::vector<RunSummary> &) override { return QString(); }
-    QString lastRunId(qint64 &) override { return QString(); }
-    QString runIdOf(const QString &, qint64 &) override { return QString(); }
-    QString readRun(qint64, const std::function<void(const TesterState &)> &eachSample) override
-    {
-        TesterState s;
-        for (const int second : seconds) {
-            s.vUpdateTime = at(second);
-            s.CycleCount = second;
-            eachSample(s);
-        }
-        return QString();
-    }
-    QString readRunPage(qint64, qint64, int, const std::function<void(const TesterState &, qint64)> &) override
-    {
-        return QString();
-    }
-    QString watchResumed(qint64, std::vector<qint64> &atMs) override
-    {
-        atMs.clear();
-        for (const int second : resumed)
-            atMs.push_back(at(second).toMSecsSinceEpoch());
-        return QString();
-    }
-
-private:
-    static QDateTime at(int second) { return QDateTime(QDate(2026, 12, 7), QTime(14, 0)).addSecs(second); }
-    QList<int> seconds, resumed;
 };
 
 }   // namespace
@@ -166,34 +125,6 @@ private Q_SLOTS:
         QTEST(runs.closed, "closed");
     }
 
-    void trendBreaksWhereNobodyWatched_data()
-    {
-        QTest::addColumn<QList<int>>("seconds");   // of the samples
-        QTest::addColumn<QList<int>>("resumed");   // a program started or the link was found
-        QTest::addColumn<QList<int>>("breaks");    // the samples the line breaks before
-        QTest::newRow("watched throughout") << QList<int>{0, 1, 2, 3} << QList<int>{0} << QList<int>{};
-        QTest::newRow("a restart between two samples") << QList<int>{0, 1, 2, 3} << QList<int>{0, 2} << QList<int>{2};
-        QTest::newRow("found again before its next sample")
-            << QList<int>{0, 1, 5, 6} << QList<int>{0, 3} << QList<int>{2};
-        QTest::newRow("two resumptions, one gap") << QList<int>{0, 1, 5} << QList<int>{2, 3} << QList<int>{2};
-        QTest::newRow("after the last sample: nothing to break") << QList<int>{0, 1} << QList<int>{4} << QList<int>{};
-    }
-
-    void trendBreaksWhereNobodyWatched()
-    {
-        QFETCH(QList<int>, seconds);
-        QFETCH(QList<int>, resumed);
-        SecondsCatalog catalog(seconds, resumed);
-        TrendHistory history;
-        QCOMPARE(ReadRunTrend(catalog, 1, history), QString());
-        QCOMPARE(int(history.size()), seconds.size());
-        QList<int> breaks;
-        for (size_t i = 1; i < history.size(); ++i)
-            if (history.joinBefore(i, 3600000) == TrendJoin::NewSession)
-                breaks << int(i);
-        QTEST(breaks, "breaks");
-    }
-
     void archiveUrls_data()
     {
         QTest::addColumn<QString>("text");
@@ -287,50 +218,6 @@ private Q_SLOTS:
         QVERIFY(DecodeArchiveRecord(older, back));
         QCOMPARE(back.cycles, qint64(-1));
         QCOMPARE(back.text, record.text);
-    }
-
-    void runFileGoesOnAfterARestart_data()
-    {
-        QTest::addColumn<QString>("serial");   // of the second program's tester
-        QTest::addColumn<int>("count");        // its first sample's cycle count
-        QTest::addColumn<int>("files");
-        QTest::newRow("the count goes on: appended") << "41800123" << 12 << 1;
-        QTest::newRow("the same count: appended") << "41800123" << 10 << 1;
-        QTest::newRow("the count went back: a new file") << "41800123" << 3 << 2;
-        QTest::newRow("another tester: its own file") << "41800124" << 12 << 2;
-    }
-
-    // Each program writes the run's file from its own first sample; the
-    // second finds the first one's file and goes on in it.
-    void runFileGoesOnAfterARestart()
-    {
-        QFETCH(QString, serial);
-        QFETCH(int, count);
-        QTemporaryDir dir;
-        TesterState s;
-        s.vSerialNumber = "41800123";
-        const auto program = [&](const QDateTime &start, int firstCount) {
-            RunFileLog file(s);
-            file.setFolder(dir.path());
-            s.CycleCount = TesterState::Long(firstCount);
-            s.vUpdateTime = start;
-            file.runOpened(s.vSerialNumber, start, firstCount);
-            for (int i = 0; i < 3; ++i, ++s.CycleCount) {
-                s.vUpdateTime = start.addSecs(i);
-                file.sampleAdded();
-            }
-            file.runClosed();
-        };
-        program(QDateTime(QDate(2026, 12, 6), QTime(14, 2, 11)), 8);   // its last line: 10 cycles
-        s.vSerialNumber = serial;
-        program(QDateTime(QDate(2026, 12, 6), QTime(15, 0, 0)), count);
-        const QStringList names = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
-        QTEST(int(names.size()), "files");
-        QFile first(dir.filePath(names.value(0)));
-        QVERIFY(first.open(QIODevice::ReadOnly));
-        const QByteArray text = first.readAll();
-        QCOMPARE(text.count(QByteArray(DataLogHeader)), 1);
-        QCOMPARE(text.count('\n'), names.size() == 1 ? 1 + 6 : 1 + 3);
     }
 
     void runFileNames_data()

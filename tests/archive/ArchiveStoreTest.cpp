@@ -101,7 +101,6 @@ struct OldRuleRun
     OldRuleRun(std::vector<ArchiveRecord> &records, const QString &serial, const QDateTime &start, bool running,
                const QList<int> &counts, int endedHow)
     {
-        const QString key = QUuid::createUuid().toString(QUuid::WithoutBraces);
         const auto add = [&](ArchiveRecord::Kind kind, int code, int second) {
             ArchiveRecord r;
             r.kind = kind;
@@ -121,6 +120,7 @@ struct OldRuleRun
         if (endedHow)
             add(ArchiveRecord::RunEnded, endedHow, int(counts.size()));
     }
+    const QString key = QUuid::createUuid().toString(QUuid::WithoutBraces);
 };
 
 }   // namespace
@@ -298,65 +298,6 @@ private Q_SLOTS:
         QCOMPARE(runs[0].serialNumber, QStringLiteral("41800007"));
     }
 
-    void programsGoOnWithTheOpenRun_data()
-    {
-        // Programs one after another on one archive, split by "|": samples
-        // r<count> running, s<count> stopped, C the program closes (without
-        // it, it was killed), o a stop sent from it; a program of another
-        // station after "@".
-        QTest::addColumn<QString>("programs");
-        QTest::addColumn<QStringList>("runs");
-        QTest::newRow("a restart with the tester running on")
-            << "r1 r2 r3 C | r4 r5" << QStringList{"41800401: 1 2 3 4 5 | "};
-        QTest::newRow("killed, then another station goes on")
-            << "r1 r2 | @ r2 r3" << QStringList{"41800401: 1 2 2 3 | "};
-        QTest::newRow("two starts against a stopped tester")
-            << "r1 o s2 C | s2 C | s2 C" << QStringList{"41800401: 1 2 2 2 | stopped by the operator"};
-        QTest::newRow("found stopped where a killed program left it running")
-            << "r1 r2 | s3" << QStringList{"41800401: 1 2 3 | stopped at the tester"};
-        QTest::newRow("a reset after a stop")
-            << "r1 o s2 s0 C | r1" << QStringList{"41800401: 1 2 | stopped by the operator", "41800401: 0 1 | "};
-        QTest::newRow("a panel reset while nobody watched")
-            << "r4 r5 C | r2 r3" << QStringList{"41800401: 4 5 | counters reset", "41800401: 2 3 | "};
-    }
-
-    // Each program its own recorder and connection, as each start of the
-    // program is: a run spans the climb of the count, whoever watched it.
-    void programsGoOnWithTheOpenRun()
-    {
-        ArchiveLocation location;
-        location.path = dir.filePath(QStringLiteral("programs%1.sqlite").arg(++archives));
-        QFETCH(QString, programs);
-        QDateTime at(QDate(2026, 12, 7), QTime(9, 0));
-        for (const QString &program : programs.split(u'|')) {
-            TesterState s;
-            s.vSerialNumber = "41800401";
-            s.vSoftwareVersion = 12;
-            FakeArchiveSink sink;
-            const QString host = program.contains(u'@') ? "other" : "station";
-            RunRecorder recorder(s, sink, host, "1.0.0");
-            for (const QString &step : program.split(u' ', Qt::SkipEmptyParts)) {
-                at = at.addSecs(1);
-                if (step == "C")
-                    recorder.programClosing(at);
-                else if (step == "o")
-                    recorder.stopAcknowledged();
-                if (step == "C" || step == "o" || step == "@")
-                    continue;
-                s.Running = step.startsWith(u'r');
-                s.CycleCount = step.mid(1).toInt();
-                s.vUpdateTime = at;
-                recorder.sampleTaken();
-            }
-            SqlArchiveStore store(location);
-            QCOMPARE(store.open(true), QString());
-            QCOMPARE(store.write(sink.records), QString());
-        }
-        SqlArchiveStore store(location);
-        QCOMPARE(store.open(false), QString());
-        QTEST(runsOf(store), "runs");
-    }
-
     void oldRuleArchiveIsJoined_data() { backends(); }
 
     // An archive written under the rule that ended a run at every stop, lost
@@ -380,17 +321,10 @@ private Q_SLOTS:
         OldRuleRun a4(records, "41800401", day.addSecs(180), false, {0}, stopped);
         OldRuleRun a5(records, "41800401", day.addSecs(240), true, {1, 2}, lost);
         OldRuleRun a6(records, "41800401", day.addSecs(300), true, {3, 4}, 0);
-        QString oldKey;
         {
             SqlArchiveStore old(location);
             QCOMPARE(old.open(true, 2), QString());
             QCOMPARE(old.write(records), QString());
-            oldKey = records[std::find_if(records.begin() + 1, records.end(),
-                                          [](const ArchiveRecord &r) {
-                                              return r.kind == ArchiveRecord::RunBegun && r.text == "41800401";
-                                          })
-                             - records.begin()]
-                         .runKey;
             QCOMPARE(runsOf(old).size(), 8);
         }
         const QStringList joined{"41800401: 1 2 3 5 6 7 8 8 | limit reached", "41800501: 1 2 3 4 5 | stopped",
@@ -405,25 +339,9 @@ private Q_SLOTS:
             QCOMPARE(runs[0].start, day.addSecs(120 + 4));   // the reset sample's time
             // The key of a joined run leads to the run it joined.
             qint64 id = 0;
-            QCOMPARE(store.runIdOf(oldKey, id), QString());
+            QCOMPARE(store.runIdOf(a2.key, id), QString());
             QCOMPARE(id, runs[2].id);
         }
-        // Today's program goes on with the open run.
-        TesterState s;
-        s.vSerialNumber = "41800401";
-        s.vSoftwareVersion = 12;
-        s.Running = true;
-        FakeArchiveSink sink;
-        RunRecorder recorder(s, sink, "station", "1.0.0");
-        for (const int count : {4, 5}) {
-            s.CycleCount = count;
-            s.vUpdateTime = day.addSecs(400 + count);
-            recorder.sampleTaken();
-        }
-        SqlArchiveStore store(location);
-        QCOMPARE(store.open(true), QString());
-        QCOMPARE(store.write(sink.records), QString());
-        QCOMPARE(runsOf(store).last(), QStringLiteral("41800401: 0 0 1 2 3 4 4 5 | "));
     }
 
     void notARunArchive_data()

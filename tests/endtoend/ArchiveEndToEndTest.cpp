@@ -6,9 +6,11 @@
 
 #include "engine/archive/RunFileLog.h"
 #include "engine/archive/RunRecorder.h"
+#include "engine/archive/RunTrend.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/session/TesterSession.h"
+#include "engine/trend/TrendHistory.h"
 #include "mainwindow/TesterWindow.h"
 #include "platform/archive/ArchiveWriter.h"
 #include "platform/archive/SqlArchiveStore.h"
@@ -91,29 +93,31 @@ private Q_SLOTS:
 
     void runSpansTheClimbOfTheCount_data()
     {
-        // Steps: P a program starts (the one before, if any, closes first),
-        // K the program is killed, R run to limits, S stop, Z the counters
-        // reset from here, w three more samples, T the tester runs on alone
-        // for 10 s, X the counters reset at the tester's panel, Q the tester
-        // silent for 40 s. Before the first program the tester ran 5 cycles.
+        // Steps: P a program starts (the one before closes first), K the
+        // program is killed, R run to limits, S stop, Z the counters reset
+        // from here, w three more samples; the tester alone: T runs on for
+        // 10 s, X its counters reset at its panel, H stopped at its panel;
+        // Q the tester silent for 40 s. Before the first program the tester
+        // ran 5 cycles.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("ends");   // how each run stands, oldest first
-        QTest::newRow("a restart with the tester running on") << "P R w T P w" << QStringList{""};
-        QTest::newRow("killed, then started again") << "P R w K T P w" << QStringList{""};
-        QTest::newRow("40 s of silence") << "P R w Q w" << QStringList{""};
-        QTest::newRow("two starts against a stopped tester") << "P P P" << QStringList{"stopped at the tester"};
+        QTest::addColumn<int>("breaks");         // in the newest run's trend
+        QTest::newRow("a restart with the tester running on") << "PRwTPw" << QStringList{""} << 1;
+        QTest::newRow("killed, then started again") << "PRwKTPw" << QStringList{""} << 1;
+        QTest::newRow("40 s of silence") << "PRwQw" << QStringList{""} << 1;
+        QTest::newRow("two starts against a stopped tester") << "PPP" << QStringList{"stopped at the tester"} << 2;
+        QTest::newRow("stopped at the panel while nobody watched")
+            << "PRwKHP" << QStringList{"stopped at the tester"} << 1;
         QTest::newRow("a reset after a stop")
-            << "P R w S Z" << QStringList{"stopped by the operator", "stopped at the tester"};
-        QTest::newRow("a panel reset seen as a lower count")
-            << "P R w T w K X P w" << QStringList{"counters reset", ""};
+            << "PRwSZ" << QStringList{"stopped by the operator", "stopped at the tester"} << 0;
+        QTest::newRow("a panel reset seen as a lower count") << "PRwTwKXPw" << QStringList{"counters reset", ""} << 0;
     }
 
     // Programs one after another against the simulated tester: a run is one
-    // climb of its count, whatever happens on the way, and holds each
-    // sample once, in order.
+    // climb of its count, whatever happens on the way; it holds each sample
+    // once, in order, and so does its own data file.
     void runSpansTheClimbOfTheCount()
     {
-        QFETCH(QString, steps);
         QTemporaryDir dir;
         ArchiveLocation location;
         location.path = dir.filePath("runs.sqlite");
@@ -123,17 +127,23 @@ private Q_SLOTS:
         rig.tester.settings().cycleLimit = 100000;
         rig.runCycles(5);
         MemorySettingsStore settings;
+        Registry(settings).SaveRunFiles(true, dir.filePath("runs"));
         FakeMessageDialogs dialogs;
         FakeDataFileDialog files;
         FakeConfigFileDialog configFiles;
         std::unique_ptr<TesterSession> session;
-        const auto ready = [&] { return session->state().DownLoadedOnce && session->engine().CommReady(); };
         int taken = 0;
+        const auto ready = [&] { return session->state().DownLoadedOnce && session->engine().CommReady(); };
         const auto samples = [&](int n) {
             const int until = taken + n;
             return rig.tickUntil([&] { return taken >= until && ready(); }, 400);
         };
-        for (const QChar step : steps) {
+        const auto atPanel = [&](const QByteArray &command) {
+            rig.tester.receive("\x1b" + command + "\r");
+            rig.tester.takeOutput();
+        };
+        QFETCH(QString, steps);
+        for (const QChar step : steps + u'K') {
             switch (step.unicode()) {
             case 'P':
                 if (session)
@@ -167,11 +177,8 @@ private Q_SLOTS:
                 break;
             case 'w': QVERIFY(samples(3)); break;
             case 'T': rig.tester.advance(10000); break;
-            case 'X':
-                rig.tester.receive("\x1b"
-                                   "CB\r");
-                rig.tester.takeOutput();
-                break;
+            case 'X': atPanel("CB"); break;
+            case 'H': atPanel("A1"); break;
             case 'Q':
                 rig.tester.config().silent = true;
                 rig.tick(40000 / 50);
@@ -181,44 +188,50 @@ private Q_SLOTS:
                 break;
             }
         }
-        if (session)
-            session->shutDown();
-        session.reset();
         archive.stop();
 
         SqlArchiveStore store(location);
         QCOMPARE(store.open(false), QString());
         std::vector<RunSummary> runs;
         QCOMPARE(store.listRuns(RunFilter(), runs), QString());
-        QStringList ends;
+        QStringList ends, exported;
         qint64 archived = 0, before = -1;   // the cycles of the run before
         for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
             ends << run->endedHow;
             archived += run->samples;
-            // In order: the count never goes back, nor the time.
-            qint64 count = -1, samplesRead = 0;
-            QDateTime last;
+            // The count never goes back within a run, and goes back where one begins.
+            qint64 count = -1;
             bool ordered = true;
             QCOMPARE(store.readRun(run->id,
                                    [&](const TesterState &s) {
-                                       // A run begins where the count went back, never before.
-                                       if (count < 0 && before >= 0)
-                                           ordered = s.CycleCount < before;
                                        ordered = ordered && s.CycleCount >= count
-                                                 && (!last.isValid() || s.vUpdateTime >= last);
+                                                 && (count >= 0 || before < 0 || s.CycleCount < before);
                                        count = s.CycleCount;
-                                       last = s.vUpdateTime;
-                                       ++samplesRead;
                                    }),
                      QString());
             QVERIFY(ordered);
-            QCOMPARE(samplesRead, run->samples);
             QCOMPARE(count, run->cycles);
             before = count;
+            const QString path = dir.filePath(QStringLiteral("run%1.txt").arg(run->id));
+            QCOMPARE(ExportRun(store, run->id, path), QString());
+            exported << QString::fromLatin1(contentOf(path));
         }
-        // Every sample the programs took, none twice.
-        QCOMPARE(archived, qint64(taken));
+        QCOMPARE(archived, qint64(taken));   // every sample the programs took, none twice
         QTEST(ends, "ends");
+        // One data file per run, appended to across restarts.
+        QStringList written;
+        for (const QFileInfo &file : QDir(dir.filePath("runs")).entryInfoList(QDir::Files))
+            written << QString::fromLatin1(contentOf(file.filePath()));
+        written.sort();
+        exported.sort();
+        QCOMPARE(written, exported);
+        // The trend breaks where a program started again or the link was found.
+        TrendHistory trend;
+        QCOMPARE(ReadRunTrend(store, runs.front().id, trend), QString());
+        int breaks = 0;
+        for (size_t i = 1; i < trend.size(); ++i)
+            breaks += trend.joinBefore(i, std::numeric_limits<int64_t>::max()) == TrendJoin::NewSession;
+        QTEST(breaks, "breaks");
     }
 
     void closingOffersTheRunSoFar_data()
