@@ -48,6 +48,7 @@ public:
 
 private:
     Reply runReply(const WebDecision &decision) const;
+    QByteArray testersJson() const;
 
     Sessions sessions;
     QByteArray page;
