@@ -48,6 +48,7 @@ void WebView::setArchive(ArchiveReader reader, ReportWriter reportWriter)
 {
     archive = std::move(reader);
     report = std::move(reportWriter);
+    runIds.clear();
 }
 
 WebView::Reply WebView::answer(const WebRequest &request) const
@@ -79,19 +80,31 @@ WebView::Reply WebView::answer(const WebRequest &request) const
 }
 
 // Each tester with the archive's id of the run it is in, so the page can
-// link it; null while the archive does not hold it (yet).
+// link it; null while the archive does not hold it (yet). Ids found are
+// kept: the page asks every few seconds, and the archive is opened only for
+// a run not seen before.
 QByteArray WebView::testersJson() const
 {
     const std::vector<const TesterSession *> all = sessions();
-    QString failure;
-    std::unique_ptr<RunCatalog> catalog = archive ? archive(failure) : nullptr;
+    std::unique_ptr<RunCatalog> catalog;
+    bool opened = false;
     QJsonArray testers;
     for (const TesterSession *session : all) {
         QJsonObject tester = TesterJson(*session);
-        qint64 id = 0;
         const QString &key = session->runRecorder().runKey();
-        if (catalog && !key.isEmpty() && !catalog->runIdOf(key, id).isEmpty())
-            id = 0;
+        qint64 id = runIds.value(key);
+        if (archive && !key.isEmpty() && id == 0) {
+            QString failure;
+            if (!opened)
+                catalog = archive(failure);
+            opened = true;
+            if (catalog && catalog->runIdOf(key, id).isEmpty() && id > 0) {
+                // One entry per run of the station's testers, a handful a day.
+                if (runIds.size() > 4096)
+                    runIds.clear();
+                runIds.insert(key, id);
+            }
+        }
         tester["runId"] = id > 0 ? QJsonValue(id) : QJsonValue();
         testers.append(tester);
     }

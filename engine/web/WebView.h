@@ -4,6 +4,7 @@
 #include "engine/web/WebRequest.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -55,4 +56,5 @@ private:
     ArchiveReader archive;
     ReportWriter report;
     QByteArray accessToken;
+    mutable QHash<QString, qint64> runIds;   // run keys found in the archive
 };
