@@ -94,6 +94,16 @@ struct OptionSet
     QCommandLineOption listRuns{QStringLiteral("list-runs"),
                                 QStringLiteral("Print the archive's runs, newest first, one a line: id, S/N, start, "
                                                "end, cycles, failures, how it ended (tab-separated); then exit.")};
+    QCommandLineOption runSerial{QStringLiteral("serial"),
+                                 QStringLiteral("With --list-runs: only the runs of the tester with serial number S."),
+                                 QStringLiteral("S")};
+    QCommandLineOption runHost{QStringLiteral("host"),
+                               QStringLiteral("With --list-runs: only the runs recorded by the station named H."),
+                               QStringLiteral("H")};
+    QCommandLineOption runSince{QStringLiteral("since"),
+                                QStringLiteral("With --list-runs: only the runs with a sample on or after DATE "
+                                               "(YYYY-MM-DD, or Nd for the last N days)."),
+                                QStringLiteral("DATE")};
     QCommandLineOption exportRun{QStringLiteral("export-run"),
                                  QStringLiteral("Write the run ID (or the last run) as a data log file FILE, given "
                                                 "after the option; then exit."),
@@ -124,8 +134,9 @@ struct OptionSet
 
     void addTo(QCommandLineParser &parser) const
     {
-        parser.addOptions({help, version, simulate, port, trace, screenshot, report, plot, log, trendScreenshot,
-                           trendZoom, trendCursor, archive, listRuns, exportRun, notifyUrl, http, httpToken, pollMs});
+        parser.addOptions({help,     version,         simulate,  port,        trace,     screenshot, report,    plot,
+                           log,      trendScreenshot, trendZoom, trendCursor, archive,   listRuns,   runSerial, runHost,
+                           runSince, exportRun,       notifyUrl, http,        httpToken, pollMs});
     }
 };
 
@@ -158,6 +169,15 @@ QString ReadArchiveValues(const QCommandLineParser &parser, const OptionSet &o, 
             return QStringLiteral("option '--archive' needs a file name or a postgresql:// URL");
     }
     options.listRuns = parser.isSet(o.listRuns);
+    // Their values are read against the archive, which names what it lacks.
+    options.runSerial = parser.value(o.runSerial);
+    options.runHost = parser.value(o.runHost);
+    options.runSince = parser.value(o.runSince);
+    if (!options.listRuns && (parser.isSet(o.runSerial) || parser.isSet(o.runHost) || parser.isSet(o.runSince)))
+        return QStringLiteral("options '--serial', '--host' and '--since' go with '--list-runs'");
+    for (const QCommandLineOption *filter : {&o.runSerial, &o.runHost, &o.runSince})
+        if (parser.isSet(*filter) && parser.value(*filter).trimmed().isEmpty())
+            return QStringLiteral("option '--%1' needs a value").arg(filter->names().first());
     if (parser.isSet(o.exportRun)) {
         options.exportRun = parser.value(o.exportRun).trimmed();
         bool ok = false;

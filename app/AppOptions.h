@@ -26,7 +26,10 @@ struct AppOptions
     int pollPeriodMs = TickPeriodMs;   // only tests and the soak run change it
     QString archive;                   // --archive FILE|URL: the run archive for this start
     bool listRuns = false;             // --list-runs: print the archive's runs and exit
-    QString exportRun;                 // --export-run ID|last FILE: write a run's data log and exit
+    QString runSerial;                 // --serial S, --host H, --since DATE: which runs --list-runs prints,
+    QString runHost;                   // as given; read against the archive
+    QString runSince;
+    QString exportRun;   // --export-run ID|last FILE: write a run's data log and exit
     QString exportFile;
     QString notifyUrl;    // --notify-url URL: the webhook for this start
     QString webAddress;   // --http ADDRESS:PORT: the web view for this start

@@ -1,10 +1,12 @@
 #include "app/ArchiveCommands.h"
 
 #include "app/AppOptions.h"
+#include "engine/archive/RunMoment.h"
 #include "engine/preferences/Registry.h"
 #include "platform/archive/ArchivePlace.h"
 #include "platform/archive/SqlArchiveStore.h"
 
+#include <QDateTime>
 #include <QLocale>
 #include <QTextStream>
 
@@ -16,14 +18,15 @@ int failed(const QString &text)
     return 2;
 }
 
-int listRuns(SqlArchiveStore &store)
+int listRuns(SqlArchiveStore &store, const AppOptions &options)
 {
-    std::vector<RunSummary> runs;
-    if (const QString failure = store.listRuns(RunFilter(), runs); !failure.isEmpty())
+    QStringList lines;
+    QString failure;
+    if (ListRunLines(store, options, QDateTime::currentDateTime(), lines, failure) != 0)
         return failed(failure);
     QTextStream out(stdout);
-    for (const RunSummary &run : runs)
-        out << RunListLine(run) << "\n";
+    for (const QString &line : lines)
+        out << line << "\n";
     return 0;
 }
 
@@ -45,6 +48,58 @@ int exportRun(SqlArchiveStore &store, const QString &which, const QString &path)
 
 }   // namespace
 
+int ListRunLines(RunCatalog &catalog, const AppOptions &options, const QDateTime &now, QStringList &lines,
+                 QString &failure)
+{
+    RunFilter filter;
+    filter.wholeSerial = true;
+    filter.serialNumber = options.runSerial.trimmed();
+    filter.host = options.runHost.trimmed();
+    QStringList problems;
+    if (!options.runSince.isEmpty()) {
+        const QString text = options.runSince.trimmed();
+        if (!readRunMoment(text, now, false, filter.since).isEmpty())
+            problems << QStringLiteral("--since '%1' is not a date (YYYY-MM-DD) or a number of days (Nd)").arg(text);
+    }
+    // A name the archive does not know is most likely mistyped: it is named
+    // rather than answered with an empty list.
+    RunFilter ofTester, ofStation;
+    ofTester.wholeSerial = true;
+    ofTester.serialNumber = filter.serialNumber;
+    ofStation.host = filter.host;
+    const struct
+    {
+        const QString &value;
+        const RunFilter &alone;
+        QString unknown;
+    } names[] = {
+        {filter.serialNumber, ofTester, QStringLiteral("--serial '%1': no run of that tester in the archive")},
+        {filter.host, ofStation, QStringLiteral("--host '%1': no run of that station in the archive")},
+    };
+    for (const auto &name : names) {
+        qint64 count = 0;
+        if (name.value.isEmpty())
+            continue;
+        if (const QString readFailure = catalog.countRuns(name.alone, count); !readFailure.isEmpty()) {
+            failure = readFailure;
+            return 2;
+        }
+        if (count == 0)
+            problems << name.unknown.arg(name.value);
+    }
+    if (!problems.isEmpty()) {
+        failure = problems.join(QStringLiteral("; "));
+        return 2;
+    }
+    std::vector<RunSummary> runs;
+    if (failure = catalog.listRuns(filter, runs); !failure.isEmpty())
+        return 2;
+    lines.clear();
+    for (const RunSummary &run : runs)
+        lines << RunListLine(run);
+    return 0;
+}
+
 int RunArchiveCommand(const AppOptions &options, SettingsStore &settings)
 {
     ArchiveLocation location;
@@ -54,5 +109,5 @@ int RunArchiveCommand(const AppOptions &options, SettingsStore &settings)
     SqlArchiveStore store(location);
     if (const QString failure = store.open(false); !failure.isEmpty())
         return failed(failure);
-    return options.listRuns ? listRuns(store) : exportRun(store, options.exportRun, options.exportFile);
+    return options.listRuns ? listRuns(store, options) : exportRun(store, options.exportRun, options.exportFile);
 }

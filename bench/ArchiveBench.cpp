@@ -28,10 +28,11 @@ public:
 
     // The cycle count begins at firstCount; a lower one than the last run's
     // ended, a reset.
-    void makeRun(int samples, const QDateTime &start, int firstCount = 1)
+    void makeRun(int samples, const QDateTime &start, int firstCount = 1,
+                 const QString &serial = QStringLiteral("41800123"))
     {
         TesterState s;
-        s.vSerialNumber = QStringLiteral("41800123");
+        s.vSerialNumber = serial;
         s.vSoftwareVersion = 12;
         s.vRPullUp = 1000;
         s.vCycleLimit = 10000000;
@@ -214,7 +215,7 @@ void PrintArchiveFigures(const BenchScale &scale, BenchFigures &figures)
     RunMaker maker;
     const int runCount = scale.count(10000, 20);
     for (int run = 0; run < runCount; ++run)
-        maker.makeRun(3, Start.addSecs(run * 60));
+        maker.makeRun(3, Start.addSecs(run * 60), 1, QStringLiteral("418001%1").arg(run % 10, 2, 10, QLatin1Char('0')));
     maker.writeTo(store);
     std::vector<RunSummary> runs;
     QElapsedTimer timer;
@@ -223,4 +224,22 @@ void PrintArchiveFigures(const BenchScale &scale, BenchFigures &figures)
     const QByteArray listed = " (" + QByteArray::number(qulonglong(runs.size())) + " runs)";
     figures.add("archive_list_10000_runs_ms", double(timer.elapsed()), 0, runs.size() == size_t(runCount), listed);
     PrintUpgradeFigure(scale, dir.path(), figures);
+
+    // The command line's and the web view's filter: a station and the runs
+    // with a sample since a moment, which every run here has, so each run's
+    // last sample is looked up; then one tester's runs of those.
+    RunFilter filter;
+    filter.host = QStringLiteral("station");
+    filter.since = Start;
+    timer.restart();
+    store.listRuns(filter, runs);
+    const bool all = runs.size() == size_t(runCount);
+    figures.add("run_list_ms_10k_filtered", double(timer.elapsed()), 0, all,
+                " (" + QByteArray::number(qulonglong(runs.size())) + " runs, target under 200)");
+    filter.serialNumber = QStringLiteral("41800103");
+    filter.wholeSerial = true;
+    timer.restart();
+    store.listRuns(filter, runs);
+    figures.add("run_list_ms_10k_one_tester", double(timer.elapsed()), 0, runs.size() == size_t((runCount + 6) / 10),
+                " (" + QByteArray::number(qulonglong(runs.size())) + " runs)");
 }

@@ -48,6 +48,8 @@ const std::vector<const char *> ExpectedFigures = {
     "web_samples_1m_rss_growth_kb",
     "archive_list_10000_runs_ms",
     "archive_upgrade_ms_1m",
+    "run_list_ms_10k_filtered",
+    "run_list_ms_10k_one_tester",
     "web_testers_ms_16",
 #ifdef Q_OS_LINUX
     "web_body_get_no_token_rss_growth_mb",

@@ -42,7 +42,8 @@ bool InRange(const AppOptions &o)
                               && (o.trendZoomFrom < o.trendZoomTo || (o.trendZoomFrom == 0 && o.trendZoomTo == 0))
                               && !std::isinf(o.trendCursor);
     return o.pollPeriodMs >= 1 && o.pollPeriodMs <= 1000 && runNamed && !(o.listRuns && !o.exportRun.isEmpty())
-           && o.simulatedTesters >= 0 && o.simulatedTesters <= PortCount && trendPicture;
+           && o.simulatedTesters >= 0 && o.simulatedTesters <= PortCount && trendPicture
+           && (o.listRuns || (o.runSerial.isEmpty() && o.runHost.isEmpty() && o.runSince.isEmpty()));
 }
 
 }   // namespace

@@ -179,6 +179,7 @@ bool WriteCommandLines(const QDir &corpus)
         {"--archive", "runs.sqlite", "--export-run", "last", "run.txt"},
         {"--export-run", "42", "41800123 2026-12-06 14-02-11.txt"},
         {"--version"},
+        {"--list-runs", "--serial", "41800123", "--host", "station-3", "--since", "7d"},
     };
     bool ok = true;
     int n = 0;

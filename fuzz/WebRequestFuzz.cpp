@@ -4,10 +4,12 @@
 // second the target, each further line a header "Name: value". Every answer
 // is one of the statuses the view gives, only GET and HEAD without a body
 // are ever served, and with a token only the request that carries it, once;
-// without it nothing but a malformed request is told more than 401.
+// without it nothing but a malformed request is told more than 401; a page
+// of runs is never larger than the most a page may hold.
 
 #include "FuzzSupport.h"
 
+#include "engine/web/RunsQuery.h"
 #include "engine/web/WebRequest.h"
 #include "engine/web/WebView.h"
 
@@ -65,6 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FuzzCheck(token.isEmpty() || carriesToken, "with a token, only a request that carries it is served");
         FuzzCheck(d.id >= 0, "ids are not negative");
     }
+    if (d.route == WebRoute::Runs)
+        FuzzCheck(d.runs.limit >= 1 && d.runs.limit <= MostRunsPage && d.runs.offset >= 0, "a page of runs is bounded");
+    FuzzCheck(!d.jsonReason || d.status == 400, "only a malformed query is refused as JSON");
     if (!token.isEmpty() && !carriesToken)
         FuzzCheck(d.status == 400 || d.status == 401 || d.status == 414 || d.status == 431,
                   "without the token, nothing is told but that it is needed");

@@ -24,10 +24,18 @@ struct RunSummary
 
 // Which runs to list: by serial number (part of it, any case) and by the
 // local dates of their start, both ends included; empty or invalid: any.
+// The command line and the web view name a tester and a station exactly,
+// and ask for the runs that reach into a stretch of time, a page at a time.
 struct RunFilter
 {
     QString serialNumber;
     QDate from, to;
+    bool wholeSerial = false;   // the serial number whole (any case), not a part of it
+    QString host;               // the station's host name (any case); empty: any
+    QDateTime since;            // runs with a sample (or their start) at or after it; invalid: any
+    QDateTime until;            // runs started at or before it; invalid: any
+    int limit = 0;              // at most this many runs, 0: all of them ...
+    qint64 offset = 0;          // ... after skipping this many
 };
 
 // Reading the archive: the runs, newest first, and one run's samples.
@@ -37,6 +45,8 @@ class RunCatalog
 public:
     virtual ~RunCatalog() = default;
     virtual QString listRuns(const RunFilter &filter, std::vector<RunSummary> &runs) = 0;
+    // How many runs the filter lets through, its limit and offset aside.
+    virtual QString countRuns(const RunFilter &filter, qint64 &count) = 0;
     // The newest run's id; 0 when the archive holds none.
     virtual QString lastRunId(qint64 &id) = 0;
     // The id of the run the recorder knows by `runKey`; 0 when not archived.

@@ -85,6 +85,7 @@ public:
     const RunGlance &glance() const { return summary; }
     // What is told to the run archive, and the unattended run file.
     RunRecorder &runRecorder() { return *recorder; }
+    const RunRecorder &runRecorder() const { return *recorder; }
     RunFileLog &runFile() { return *runFileLog; }
     // The preferences changed: the next run's file follows them.
     void preferencesChanged();

@@ -152,14 +152,24 @@ QString FormatResistance(const TesterState &s, int32_t count, bool openAsNumber)
     switch (s.vRMode) {
     case 0:
         if (count < FullScale)
-            return FormatDecimal(range * count / (FullScale - count), 1, 1);
+            return FormatContactValue(0, range * count / (FullScale - count));
         // The data log keeps its contact columns numeric: twice the largest
         // finite resistance, which converts back to an open contact.
         if (openAsNumber)
-            return FormatDecimal(2 * range * (FullScale - 1), 1, 1);
+            return FormatContactValue(0, 2 * range * (FullScale - 1));
         return QStringLiteral("open");
-    case 1: return FormatDecimal(double(count) / FullScale * range / 10, 1, 3);
-    case 2: return FormatDecimal(double(count) / FullScale * range / 1000, 3, 3);
+    case 1: return FormatContactValue(1, double(count) / FullScale * range / 10);
+    case 2: return FormatContactValue(2, double(count) / FullScale * range / 1000);
+    default: return QStringLiteral("???");
+    }
+}
+
+QString FormatContactValue(int mode, double value)
+{
+    switch (mode) {
+    case 0: return FormatDecimal(value, 1, 1);
+    case 1: return FormatDecimal(value, 1, 3);
+    case 2: return FormatDecimal(value, 3, 3);
     default: return QStringLiteral("???");
     }
 }

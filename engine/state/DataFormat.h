@@ -15,6 +15,9 @@ constexpr double SecondsPerBounceTick = 1.6E-6;
 // ResistanceFromCount use the tester's reported range and mode (vRPullUp,
 // vRMode); CountFromResistance uses the configuration's (sRPullUp, sRMode).
 QString FormatResistance(const TesterState &s, int32_t count, bool openAsNumber);
+// A contact reading already in the unit of the mode (0 ohms, 1 mA, 2 V),
+// rounded as the data log writes it.
+QString FormatContactValue(int mode, double value);
 QString FormatStrokeTime(int32_t ms);      // seconds, "#0.000"
 QString FormatBounceTime(int32_t ticks);   // seconds, "0.000000"
 double ResistanceFromCount(const TesterState &s, int32_t count);

@@ -5,6 +5,8 @@
 #include "engine/state/TesterState.h"
 #include "engine/web/WebJson.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <utility>
 
 RunStream::RunStream(std::unique_ptr<RunCatalog> catalog, qint64 id, Form form)
@@ -16,9 +18,18 @@ RunStream::~RunStream() = default;
 
 QString RunStream::start()
 {
-    first = (form == Form::Json ? QByteArray("[") : QByteArray(DataLogHeader) + "\r\n") + readPage();
-    if (done && form == Form::Json)
-        first += "\n]\n";
+    const QByteArray page = readPage();
+    if (form == Form::DataLog) {
+        first = QByteArray(DataLogHeader) + "\r\n" + page;
+        return failed;
+    }
+    // The mode of the run's first sample, once: its samples are in its unit.
+    const QJsonObject head{{"mode", ModeName(runMode)}, {"contactUnit", ContactUnit(runMode)}};
+    first = QJsonDocument(head).toJson(QJsonDocument::Compact);
+    first.chop(1);
+    first += ",\"samples\":[" + page;
+    if (done)
+        first += "\n]}\n";
     return failed;
 }
 
@@ -32,7 +43,7 @@ QByteArray RunStream::next()
     if (!failed.isEmpty())
         return QByteArray();
     if (done && form == Form::Json)
-        page += "\n]\n";
+        page += "\n]}\n";
     return page;
 }
 
@@ -44,8 +55,10 @@ QByteArray RunStream::readPage()
         lastSample = sample;
         ++read;
         if (form == Form::Json) {
+            if (!any)
+                runMode = s.vRMode;
             text += any ? ",\n" : "\n";
-            text += SampleJson(s);
+            text += SampleJson(s, s.vRMode != runMode);
         } else {
             text += SampleLine(s).toLatin1() + "\r\n";
         }

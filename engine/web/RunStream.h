@@ -8,7 +8,8 @@ class RunCatalog;
 
 // An archived run written out piece by piece, never held whole: each
 // next() reads one page of samples from the archive and gives its text.
-// The samples as a JSON array (one object a line), or the data log file.
+// The samples as a JSON object, the run's mode and contact unit and then
+// the samples (one object a line), or the data log file.
 class RunStream
 {
 public:
@@ -36,5 +37,6 @@ private:
     QByteArray first;   // the first page, read by start()
     bool done = false;
     bool any = false;
+    int runMode = -1;   // the measuring mode of the first sample
     QString failed;
 };

@@ -3,6 +3,8 @@
 #include "engine/archive/RunCatalog.h"
 #include "engine/run/RunGlance.h"
 #include "engine/session/TesterSession.h"
+#include "engine/state/DataFormat.h"
+#include "engine/state/StateTexts.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
 
@@ -18,9 +20,22 @@ QJsonValue Iso(const QDateTime &t)
     return t.isValid() ? QJsonValue(t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODate)) : QJsonValue();
 }
 
-QJsonValue Number(float value)
+// A value as the data log wrote its text; null where the log has no number.
+QJsonValue Logged(const QString &text)
 {
-    return std::isfinite(value) ? QJsonValue(double(value)) : QJsonValue();
+    bool ok = false;
+    const double value = text.toDouble(&ok);   // QString reads a full stop in any locale
+    return ok && std::isfinite(value) ? QJsonValue(value) : QJsonValue();
+}
+
+// A contact reading in the unit of the mode, null and flagged open when
+// the contact was open.
+void PutContact(QJsonObject &o, const char *name, const char *openName, const TesterState &s, int32_t count)
+{
+    const QString text = FormatResistance(s, count, false);
+    const bool open = text == QLatin1String("open");
+    o[QLatin1String(name)] = open ? QJsonValue() : Logged(text);
+    o[QLatin1String(openName)] = open;
 }
 
 const char *LinkWord(LinkHistory::State state)
@@ -62,14 +77,6 @@ QJsonObject TesterJson(const TesterSession &session)
     return o;
 }
 
-QByteArray TestersJson(const std::vector<const TesterSession *> &sessions)
-{
-    QJsonArray testers;
-    for (const TesterSession *session : sessions)
-        testers.append(TesterJson(*session));
-    return QJsonDocument(testers).toJson(QJsonDocument::Compact);
-}
-
 QByteArray RunsJson(const std::vector<RunSummary> &runs)
 {
     QJsonArray list;
@@ -89,7 +96,27 @@ QByteArray RunsJson(const std::vector<RunSummary> &runs)
     return QJsonDocument(list).toJson(QJsonDocument::Compact);
 }
 
-QByteArray SampleJson(const TesterState &s)
+QJsonValue ModeName(int mode)
+{
+    switch (mode) {
+    case 0: return QStringLiteral("resistance");
+    case 1: return QStringLiteral("current");
+    case 2: return QStringLiteral("voltage");
+    default: return QJsonValue();
+    }
+}
+
+QJsonValue ContactUnit(int mode)
+{
+    switch (mode) {
+    case 0: return QStringLiteral("ohm");
+    case 1: return QStringLiteral("mA");
+    case 2: return QStringLiteral("V");
+    default: return QJsonValue();
+    }
+}
+
+QByteArray SampleJson(const TesterState &s, bool withMode)
 {
     QJsonObject o;
     o["time"] = Iso(s.vUpdateTime);
@@ -97,33 +124,49 @@ QByteArray SampleJson(const TesterState &s)
     o["failures"] = qint64(s.FailCount);
     o["sequentialFailures"] = qint64(s.SeqCount);
     o["errorCode"] = s.vErrorCode;
-    o["downContact"] = qint64(s.vLastMeasuredDownResist);
-    o["upContact"] = qint64(s.vLastMeasuredUpResist);
-    o["downTimeMs"] = qint64(s.vLastDownStrokeTime);
-    o["upTimeMs"] = qint64(s.vLastUpStrokeTime);
-    o["downBounce"] = qint64(s.vLastDownBounceTime);
-    o["upBounce"] = qint64(s.vLastUpBounceTime);
+    PutContact(o, "downContact", "downOpen", s, s.vLastMeasuredDownResist);
+    PutContact(o, "upContact", "upOpen", s, s.vLastMeasuredUpResist);
+    o["downTime"] = Logged(FormatStrokeTime(s.vLastDownStrokeTime));
+    o["upTime"] = Logged(FormatStrokeTime(s.vLastUpStrokeTime));
+    // Testers before software 1.2 report no last bounce times.
+    const bool bounce = HasLastBounce(s);
+    o["downBounce"] = bounce ? Logged(FormatBounceTime(s.vLastDownBounceTime)) : QJsonValue();
+    o["upBounce"] = bounce ? Logged(FormatBounceTime(s.vLastUpBounceTime)) : QJsonValue();
+    if (withMode) {
+        o["mode"] = ModeName(s.vRMode);
+        o["contactUnit"] = ContactUnit(s.vRMode);
+    }
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
 QByteArray TrendJson(const TrendHistory &history, size_t most)
 {
-    QJsonArray cycle, down, up, failures;
+    QJsonArray cycle, down, up, downOpen, upOpen, failures;
     const size_t count = history.size();
     const size_t step = most == 0 || count <= most ? 1 : (count + most - 1) / most;
+    const int mode = count ? history.segmentOf(count - 1).limits.mode : -1;
+    const auto contact = [mode](float value, QJsonArray &values, QJsonArray &open) {
+        const bool isOpen = std::isinf(value) && value > 0;
+        values.append(std::isfinite(value) ? Logged(FormatContactValue(mode, double(value))) : QJsonValue());
+        open.append(isOpen);
+    };
     for (size_t i = 0; i < count; i += step) {
         // The last sample is always drawn: it is the one the row shows.
         const TrendSample &sample = history.at(i + step >= count ? count - 1 : i);
         cycle.append(qint64(sample.cycle));
-        down.append(Number(sample.contact[TrendDown]));
-        up.append(Number(sample.contact[TrendUp]));
+        contact(sample.contact[TrendDown], down, downOpen);
+        contact(sample.contact[TrendUp], up, upOpen);
         failures.append(sample.failCount);
     }
     QJsonObject o;
     o["samples"] = qint64(count);
+    o["mode"] = ModeName(mode);
+    o["contactUnit"] = ContactUnit(mode);
     o["cycle"] = cycle;
     o["downContact"] = down;
     o["upContact"] = up;
+    o["downOpen"] = downOpen;
+    o["upOpen"] = upOpen;
     o["failures"] = failures;
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <vector>
 
 class TesterSession;
@@ -17,11 +18,20 @@ struct TesterState;
 // lastSample (ISO 8601, null before one), dataFile (null when not logging);
 // and the Station window's texts of the link and the time to the limit.
 QJsonObject TesterJson(const TesterSession &session);
-QByteArray TestersJson(const std::vector<const TesterSession *> &sessions);
 // The archive's runs, newest first.
 QByteArray RunsJson(const std::vector<RunSummary> &runs);
-// One sample of an archived run, as an object on a line of its own.
-QByteArray SampleJson(const TesterState &s);
+// Every value in the data log's units and rounded as the log writes it,
+// through the log's own formatting: contact readings in the unit of the
+// tester's mode (resistance: ohm, current: mA, voltage: V), null with
+// downOpen/upOpen true for an open contact; times in seconds.
+// The measuring mode by name ("resistance", "current", "voltage") and the
+// unit of its contact readings; null when not known.
+QJsonValue ModeName(int mode);
+QJsonValue ContactUnit(int mode);
+// One sample of an archived run, as an object on a line of its own; with
+// its mode and contact unit where they differ from the run's.
+QByteArray SampleJson(const TesterState &s, bool withMode = false);
 // A tester's trend, at most `most` samples spread over its whole history:
-// cycle, contact down and up (null when open or unknown) and fail count.
+// the mode and contact unit once, cycle, contact down and up (null when
+// open or unknown), whether each was open, and fail count.
 QByteArray TrendJson(const TrendHistory &history, size_t most);

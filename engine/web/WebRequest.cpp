@@ -1,5 +1,7 @@
 #include "engine/web/WebRequest.h"
 
+#include "engine/web/RunsQuery.h"
+
 #include <cstring>
 
 namespace {
@@ -122,10 +124,18 @@ WebDecision DecideRequest(const WebRequest &request, const QByteArray &token)
     }
     if (AnnouncesBody(request))
         return Refuse(413, "A GET or HEAD request takes no body.");
-    QByteArray path = request.target;
-    if (const qsizetype query = path.indexOf('?'); query >= 0)
-        path.truncate(query);
+    QByteArray path = request.target, query;
+    if (const qsizetype mark = path.indexOf('?'); mark >= 0) {
+        query = path.mid(mark + 1);
+        path.truncate(mark);
+    }
     WebDecision d = Route(path);
+    if (d.route == WebRoute::Runs) {
+        if (const QString problem = readRunsQuery(query, QDateTime::currentDateTime(), d.runs); !problem.isEmpty()) {
+            d = Refuse(400, problem.toUtf8());
+            d.jsonReason = true;
+        }
+    }
     d.headOnly = request.method == "HEAD";
     return d;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/archive/RunCatalog.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -36,6 +38,8 @@ struct WebDecision
     QByteArray reason;                              // a refusal's text
     QList<QPair<QByteArray, QByteArray>> headers;   // Allow, WWW-Authenticate
     bool headOnly = false;                          // HEAD: the headers without the body
+    RunFilter runs;                                 // /api/runs: which runs, which page
+    bool jsonReason = false;                        // the refusal's text goes out as {"error": ...}
 };
 
 // Limits on what the web view reads of a request. Longer request lines and
@@ -53,7 +57,9 @@ constexpr int MostHeadBytes = 32 * 1024;
 // without "Authorization: Bearer TOKEN", the scheme in any case, whatever
 // the method), its method (405 but for GET and HEAD: nothing sent can
 // change a tester), a body announced (413: GET and HEAD take none), the path
-// (404) and the run id or tester index in it (400 when not a number).
+// (404) and the run id or tester index in it (400 when not a number), and
+// the query of /api/runs (400, told as JSON: an unknown parameter or a
+// malformed value).
 WebDecision DecideRequest(const WebRequest &request, const QByteArray &token);
 
 // Whether the request announces a body: a Content-Length other than 0, or

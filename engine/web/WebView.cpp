@@ -1,8 +1,13 @@
 #include "engine/web/WebView.h"
 
 #include "engine/archive/RunCatalog.h"
+#include "engine/archive/RunRecorder.h"
 #include "engine/session/TesterSession.h"
 #include "engine/web/WebJson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace {
 
@@ -14,6 +19,16 @@ WebView::Reply Text(int status, const QByteArray &text)
     reply.status = status;
     reply.contentType = "text/plain; charset=utf-8";
     reply.body = text + '\n';
+    return reply;
+}
+
+// A refusal a script reads: {"error": "..."}.
+WebView::Reply JsonError(int status, const QByteArray &text)
+{
+    WebView::Reply reply;
+    reply.status = status;
+    reply.contentType = "application/json";
+    reply.body = QJsonDocument(QJsonObject{{"error", QString::fromUtf8(text)}}).toJson(QJsonDocument::Compact) + '\n';
     return reply;
 }
 
@@ -33,6 +48,7 @@ void WebView::setArchive(ArchiveReader reader, ReportWriter reportWriter)
 {
     archive = std::move(reader);
     report = std::move(reportWriter);
+    runIds.clear();
 }
 
 WebView::Reply WebView::answer(const WebRequest &request) const
@@ -40,9 +56,12 @@ WebView::Reply WebView::answer(const WebRequest &request) const
     const WebDecision decision = DecideRequest(request, accessToken);
     Reply reply;
     switch (decision.route) {
-    case WebRoute::Refused: reply = Text(decision.status, decision.reason); break;
+    case WebRoute::Refused:
+        reply =
+            decision.jsonReason ? JsonError(decision.status, decision.reason) : Text(decision.status, decision.reason);
+        break;
     case WebRoute::Page: reply = Body("text/html; charset=utf-8", page); break;
-    case WebRoute::Testers: reply = Body(JsonType, TestersJson(sessions())); break;
+    case WebRoute::Testers: reply = Body(JsonType, testersJson()); break;
     case WebRoute::TesterTrend: {
         const std::vector<const TesterSession *> all = sessions();
         if (decision.id >= qint64(all.size()))
@@ -60,6 +79,38 @@ WebView::Reply WebView::answer(const WebRequest &request) const
     return reply;
 }
 
+// Each tester with the archive's id of the run it is in, so the page can
+// link it; null while the archive does not hold it (yet). Ids found are
+// kept: the page asks every few seconds, and the archive is opened only for
+// a run not seen before.
+QByteArray WebView::testersJson() const
+{
+    const std::vector<const TesterSession *> all = sessions();
+    std::unique_ptr<RunCatalog> catalog;
+    bool opened = false;
+    QJsonArray testers;
+    for (const TesterSession *session : all) {
+        QJsonObject tester = TesterJson(*session);
+        const QString &key = session->runRecorder().runKey();
+        qint64 id = runIds.value(key);
+        if (archive && !key.isEmpty() && id == 0) {
+            QString failure;
+            if (!opened)
+                catalog = archive(failure);
+            opened = true;
+            if (catalog && catalog->runIdOf(key, id).isEmpty() && id > 0) {
+                // One entry per run of the station's testers, a handful a day.
+                if (runIds.size() > 4096)
+                    runIds.clear();
+                runIds.insert(key, id);
+            }
+        }
+        tester["runId"] = id > 0 ? QJsonValue(id) : QJsonValue();
+        testers.append(tester);
+    }
+    return QJsonDocument(testers).toJson(QJsonDocument::Compact);
+}
+
 WebView::Reply WebView::runReply(const WebDecision &decision) const
 {
     if (!archive)
@@ -71,8 +122,17 @@ WebView::Reply WebView::runReply(const WebDecision &decision) const
     switch (decision.route) {
     case WebRoute::Runs: {
         std::vector<RunSummary> runs;
-        failure = catalog->listRuns(RunFilter(), runs);
-        return failure.isEmpty() ? Body(JsonType, RunsJson(runs)) : Text(503, failure.toUtf8());
+        qint64 total = 0;
+        failure = catalog->listRuns(decision.runs, runs);
+        if (failure.isEmpty())
+            failure = catalog->countRuns(decision.runs, total);
+        if (!failure.isEmpty())
+            return Text(503, failure.toUtf8());
+        // The body stays the list it always was; the count of every run
+        // the filter lets through, over all pages, goes along as a header.
+        Reply reply = Body(JsonType, RunsJson(runs));
+        reply.headers.append(qMakePair(QByteArray("X-Total-Count"), QByteArray::number(total)));
+        return reply;
     }
     case WebRoute::RunReport: {
         if (!report)

@@ -4,6 +4,7 @@
 #include "engine/web/WebRequest.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -48,10 +49,12 @@ public:
 
 private:
     Reply runReply(const WebDecision &decision) const;
+    QByteArray testersJson() const;
 
     Sessions sessions;
     QByteArray page;
     ArchiveReader archive;
     ReportWriter report;
     QByteArray accessToken;
+    mutable QHash<QString, qint64> runIds;   // run keys found in the archive
 };

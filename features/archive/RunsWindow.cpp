@@ -5,9 +5,9 @@
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
+#include "features/archive/TypedDate.h"
 #include "ui/ControlNames.h"
 
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,22 +16,42 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <limits>
 
 namespace {
 
-// The earliest date of the filter stands for "any date".
-const QDate AnyDate(2000, 1, 1);
+enum RunColumn {
+    IdColumn,
+    SerialColumn,
+    StationColumn,
+    StartColumn,
+    EndColumn,
+    CyclesColumn,
+    FailuresColumn,
+    EndedColumn,
+    ColumnCount
+};
 
-QDateEdit *dateFilter(const char *name, QWidget *parent)
+// Where a row's run stands in the list, whatever the sorting made of the rows.
+constexpr int RunIndexRole = Qt::UserRole + 1;
+
+// A cell sorted by its key: numbers as numbers, times as times.
+class SortedItem : public QTableWidgetItem
 {
-    auto *edit = new QDateEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setCalendarPopup(true);
-    edit->setMinimumDate(AnyDate);
-    edit->setSpecialValueText(QStringLiteral("any"));
-    edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    edit->setDate(AnyDate);
-    return edit;
+public:
+    SortedItem(const QString &text, const QVariant &key) : QTableWidgetItem(text) { setData(Qt::UserRole, key); }
+    bool operator<(const QTableWidgetItem &other) const override
+    {
+        const QVariant mine = data(Qt::UserRole), theirs = other.data(Qt::UserRole);
+        if (mine.typeId() == QMetaType::QString)
+            return mine.toString().compare(theirs.toString(), Qt::CaseInsensitive) < 0;
+        return mine.toLongLong() < theirs.toLongLong();
+    }
+};
+
+qint64 timeKey(const QDateTime &t)
+{
+    return t.isValid() ? t.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
 }
 
 QString shownTime(const QDateTime &t)
@@ -72,24 +92,57 @@ QLayout *RunsWindow::buildFilters()
     serialFilter->setObjectName("SerialFilter");
     labelled(QStringLiteral("&Serial number:"), serialFilter,
              QStringLiteral("Runs of testers whose serial number holds this"), 0);
-    fromDate = dateFilter("FromDate", this);
+    fromDate = dateFilter("FromDate");
     labelled(QStringLiteral("&From:"), fromDate, QStringLiteral("Runs started on or after this date"), 2);
-    toDate = dateFilter("ToDate", this);
+    toDate = dateFilter("ToDate");
     labelled(QStringLiteral("&To:"), toDate, QStringLiteral("Runs started on or before this date"), 4);
+    lastWeekButton =
+        CaptionedControl<QPushButton>("LastWeekButton", QStringLiteral("Last 7 days"),
+                                      QStringLiteral("Runs started in the last 7 days, today included"), this);
+    filters->addWidget(lastWeekButton, 0, 6);
+    connect(lastWeekButton, &QPushButton::clicked, this, &RunsWindow::showLastWeek);
     connect(serialFilter, &QLineEdit::textChanged, this, [this] { refresh(); });
-    connect(fromDate, &QDateEdit::dateChanged, this, [this] { refresh(); });
-    connect(toDate, &QDateEdit::dateChanged, this, [this] { refresh(); });
     return filters;
+}
+
+QLineEdit *RunsWindow::dateFilter(const char *name)
+{
+    auto *edit = new QLineEdit(this);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setPlaceholderText(QStringLiteral("any"));
+    edit->setClearButtonEnabled(true);
+    connect(edit, &QLineEdit::textChanged, this, [this] { refresh(); });
+    return edit;
+}
+
+// The date typed, or none (any) when the field is empty or holds no date;
+// such a text is marked so the filter it does not set is seen.
+QDate RunsWindow::filterDate(QLineEdit *field)
+{
+    const QString text = field->text().trimmed();
+    const QDate date = text.isEmpty() ? QDate() : readTypedDate(text, locale());
+    const bool unread = !text.isEmpty() && !date.isValid();
+    field->setStyleSheet(unread ? QStringLiteral("QLineEdit { color: #b00000; }") : QString());
+    return date;
+}
+
+void RunsWindow::showLastWeek()
+{
+    const QDate today = QDate::currentDate();
+    toDate->clear();
+    fromDate->setText(today.addDays(-6).toString(Qt::ISODate));
 }
 
 void RunsWindow::buildRunTable()
 {
-    runTable = new QTableWidget(0, 7, this);
+    runTable = new QTableWidget(0, ColumnCount, this);
     runTable->setObjectName("RunTable");
     DescribeControl(runTable, QStringLiteral("Runs"), QStringLiteral("The archive's runs, newest first"));
-    runTable->setHorizontalHeaderLabels({QStringLiteral("Run"), QStringLiteral("S/N"), QStringLiteral("Start"),
-                                         QStringLiteral("End"), QStringLiteral("Cycles"), QStringLiteral("Failures"),
-                                         QStringLiteral("Ended")});
+    runTable->setHorizontalHeaderLabels({QStringLiteral("Run"), QStringLiteral("S/N"), QStringLiteral("Station"),
+                                         QStringLiteral("Start"), QStringLiteral("End"), QStringLiteral("Cycles"),
+                                         QStringLiteral("Failures"), QStringLiteral("Ended")});
+    runTable->setSortingEnabled(true);
+    runTable->sortByColumn(StartColumn, Qt::DescendingOrder);
     runTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     runTable->setSelectionMode(QAbstractItemView::SingleSelection);
     runTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -128,24 +181,32 @@ void RunsWindow::refresh()
 {
     RunFilter filter;
     filter.serialNumber = serialFilter->text();
-    if (fromDate->date() != AnyDate)
-        filter.from = fromDate->date();
-    if (toDate->date() != AnyDate)
-        filter.to = toDate->date();
+    filter.from = filterDate(fromDate);
+    filter.to = filterDate(toDate);
     const QString failure = catalog.listRuns(filter, runs);
+    // Rows filled while sorted would move under the filling.
+    runTable->setSortingEnabled(false);
     runTable->setRowCount(int(runs.size()));
     for (int row = 0; row < int(runs.size()); ++row) {
         const RunSummary &run = runs[size_t(row)];
-        const QString cells[] = {QString::number(run.id),
-                                 run.serialNumber,
-                                 shownTime(run.start),
-                                 shownTime(run.end),
-                                 QString::number(run.cycles),
-                                 QString::number(run.failures),
-                                 run.endedHow};
-        for (int column = 0; column < 7; ++column)
-            runTable->setItem(row, column, new QTableWidgetItem(cells[column]));
+        // An open run is one whose tester runs: its end is still to come.
+        const bool running = !run.end.isValid() && run.endedHow.isEmpty();
+        SortedItem *cells[] = {
+            new SortedItem(QString::number(run.id), run.id),
+            new SortedItem(run.serialNumber, run.serialNumber),
+            new SortedItem(run.host, run.host),
+            new SortedItem(shownTime(run.start), timeKey(run.start)),
+            new SortedItem(shownTime(run.end), timeKey(run.end)),
+            new SortedItem(QString::number(run.cycles), run.cycles),
+            new SortedItem(QString::number(run.failures), run.failures),
+            new SortedItem(running ? QStringLiteral("running") : run.endedHow,
+                           running ? QStringLiteral("running") : run.endedHow),
+        };
+        cells[IdColumn]->setData(RunIndexRole, row);
+        for (int column = 0; column < ColumnCount; ++column)
+            runTable->setItem(row, column, cells[column]);
     }
+    runTable->setSortingEnabled(true);
     enableRunButtons();
     showFailure(failure);
 }
@@ -157,9 +218,11 @@ void RunsWindow::selectRun(int row)
 
 const RunSummary *RunsWindow::chosenRun() const
 {
-    const int row = runTable->currentRow();
-    const bool chosen = row >= 0 && row < int(runs.size()) && !runTable->selectedItems().isEmpty();
-    return chosen ? &runs[size_t(row)] : nullptr;
+    const QTableWidgetItem *cell = runTable->item(runTable->currentRow(), IdColumn);
+    if (!cell || runTable->selectedItems().isEmpty())
+        return nullptr;
+    const int index = cell->data(RunIndexRole).toInt();
+    return index >= 0 && index < int(runs.size()) ? &runs[size_t(index)] : nullptr;
 }
 
 void RunsWindow::enableRunButtons()

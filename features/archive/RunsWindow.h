@@ -7,7 +7,6 @@
 #include <vector>
 
 class MessageDialogs;
-class QDateEdit;
 class QLayout;
 class QLineEdit;
 class QPushButton;
@@ -15,8 +14,8 @@ class QTableWidget;
 class TrendHistory;
 
 // View, Runs...: the runs in the archive, newest first, with the tester's
-// serial number, start, end, cycles, failures and how each ended, filtered
-// by serial number and start date. For the chosen run: its trend, its
+// serial number, the station, start, end, cycles, failures and how each
+// ended (sorted by any column), filtered by serial number and start date. For the chosen run: its trend, its
 // report on its last sample, and its data log file.
 class RunsWindow : public QDialog
 {
@@ -47,12 +46,19 @@ public:
     void exportDataLogOfRun();
 
     QLineEdit *serialFilter;
-    QDateEdit *fromDate, *toDate;
+    // Start dates as typed, empty for any: a date field cannot be empty,
+    // and its sections rewrite what is typed into them.
+    QLineEdit *fromDate, *toDate;
+    QPushButton *lastWeekButton;
     QTableWidget *runTable;
     QPushButton *trendButton, *previewButton, *pdfButton, *exportButton;
 
+    void showLastWeek();
+
 private:
     QLayout *buildFilters();
+    QLineEdit *dateFilter(const char *name);
+    QDate filterDate(QLineEdit *field);
     void buildRunTable();
     QLayout *buildRunButtons();
     const RunSummary *chosenRun() const;

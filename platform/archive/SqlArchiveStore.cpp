@@ -583,21 +583,28 @@ QString SqlArchiveStore::writeTotals(const QHash<qint64, RunTotals> &totals)
     return QString();
 }
 
-QString SqlArchiveStore::listRuns(const RunFilter &filter, std::vector<RunSummary> &runs)
+namespace {
+
+// The WHERE clause of a run filter over "runs r LEFT JOIN testers t", with
+// the values to bind in order.
+QString runConditions(const RunFilter &filter, QVariantList &values)
 {
-    runs.clear();
-    QString sql = QStringLiteral(
-        "SELECT r.id, t.serial_number, r.host, r.start_ms, r.start_offset, r.end_ms, r.end_offset, "
-        "r.cycles, r.failures, r.samples, r.ended_how FROM runs r LEFT JOIN testers t ON t.id = r.tester_id "
-        "WHERE 1 = 1");
-    QVariantList values;
-    if (!filter.serialNumber.trimmed().isEmpty()) {
+    QString sql = QStringLiteral(" WHERE 1 = 1");
+    const QString serial = filter.serialNumber.trimmed().toLower();
+    if (!serial.isEmpty() && filter.wholeSerial) {
+        sql += QStringLiteral(" AND LOWER(t.serial_number) = ?");
+        values << serial;
+    } else if (!serial.isEmpty()) {
         sql += QStringLiteral(" AND LOWER(t.serial_number) LIKE ? ESCAPE '!'");
-        QString pattern = filter.serialNumber.trimmed().toLower();
+        QString pattern = serial;
         pattern.replace(QLatin1String("!"), QLatin1String("!!"))
             .replace(QLatin1String("%"), QLatin1String("!%"))
             .replace(QLatin1String("_"), QLatin1String("!_"));
         values << u'%' + pattern + u'%';
+    }
+    if (!filter.host.trimmed().isEmpty()) {
+        sql += QStringLiteral(" AND LOWER(r.host) = ?");
+        values << filter.host.trimmed().toLower();
     }
     if (filter.from.isValid()) {
         sql += QStringLiteral(" AND r.start_ms >= ?");
@@ -607,7 +614,48 @@ QString SqlArchiveStore::listRuns(const RunFilter &filter, std::vector<RunSummar
         sql += QStringLiteral(" AND r.start_ms < ?");
         values << filter.to.addDays(1).startOfDay().toMSecsSinceEpoch();
     }
+    if (filter.since.isValid()) {
+        // The last sample of a run is one step down the samples' index.
+        sql += QStringLiteral(" AND (r.start_ms >= ? OR (SELECT s.at_ms FROM samples s WHERE s.run_id = r.id "
+                              "ORDER BY s.id DESC LIMIT 1) >= ?)");
+        values << filter.since.toMSecsSinceEpoch() << filter.since.toMSecsSinceEpoch();
+    }
+    if (filter.until.isValid()) {
+        sql += QStringLiteral(" AND r.start_ms <= ?");
+        values << filter.until.toMSecsSinceEpoch();
+    }
+    return sql;
+}
+
+}   // namespace
+
+QString SqlArchiveStore::countRuns(const RunFilter &filter, qint64 &count)
+{
+    QVariantList values;
+    const QString sql = QStringLiteral("SELECT COUNT(*) FROM runs r LEFT JOIN testers t ON t.id = r.tester_id")
+                        + runConditions(filter, values);
+    QSqlQuery query(db);
+    query.prepare(sql);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec() || !query.next())
+        return fail(QStringLiteral("cannot be read"), query.lastError().text());
+    count = query.value(0).toLongLong();
+    return QString();
+}
+
+QString SqlArchiveStore::listRuns(const RunFilter &filter, std::vector<RunSummary> &runs)
+{
+    runs.clear();
+    QVariantList values;
+    QString sql =
+        QStringLiteral("SELECT r.id, t.serial_number, r.host, r.start_ms, r.start_offset, r.end_ms, r.end_offset, "
+                       "r.cycles, r.failures, r.samples, r.ended_how FROM runs r LEFT JOIN testers t ON t.id = "
+                       "r.tester_id")
+        + runConditions(filter, values);
     sql += QStringLiteral(" ORDER BY r.start_ms DESC, r.id DESC");
+    if (filter.limit > 0)
+        sql += QStringLiteral(" LIMIT %1 OFFSET %2").arg(filter.limit).arg(std::max<qint64>(filter.offset, 0));
     QSqlQuery query(db);
     query.setForwardOnly(true);
     query.prepare(sql);

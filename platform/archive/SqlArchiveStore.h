@@ -46,6 +46,7 @@ public:
     QString write(const std::vector<ArchiveRecord> &records);
 
     QString listRuns(const RunFilter &filter, std::vector<RunSummary> &runs) override;
+    QString countRuns(const RunFilter &filter, qint64 &count) override;
     QString lastRunId(qint64 &id) override;
     QString runIdOf(const QString &runKey, qint64 &id) override;
     QString readRun(qint64 id, const std::function<void(const TesterState &)> &eachSample) override;

@@ -27,7 +27,9 @@ constexpr int WriteTimeoutMs = 60000;
 // 14:02:11, a limit changed half-way, the end signalled, a final sample.
 struct RecordedRun
 {
-    RecordedRun(const QString &serial, int samples, const QDateTime &start)
+    RecordedRun(const QString &serial, int samples, const QDateTime &start,
+                const QString &host = QStringLiteral("station"))
+        : recorder{s, sink, host, QStringLiteral("1.0.0")}
     {
         s.vSerialNumber = serial;
         s.vSoftwareVersion = 12;
@@ -57,7 +59,7 @@ struct RecordedRun
 
     TesterState s;
     FakeArchiveSink sink;
-    RunRecorder recorder{s, sink, QStringLiteral("station"), QStringLiteral("1.0.0")};
+    RunRecorder recorder;
     QStringList lines;
 };
 
@@ -203,7 +205,11 @@ private Q_SLOTS:
             {"", start.date().addDays(1), {}, 0},
         };
         for (const auto &f : filters) {
-            QCOMPARE(store.listRuns({f.serial, f.from, f.to}, runs), QString());
+            RunFilter filter;
+            filter.serialNumber = f.serial;
+            filter.from = f.from;
+            filter.to = f.to;
+            QCOMPARE(store.listRuns(filter, runs), QString());
             QCOMPARE(int(runs.size()), f.found);
         }
         qint64 last = 0;
@@ -220,6 +226,79 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), (QStringList{DataLogHeader} + run.lines).join("\r\n").toLatin1() + "\r\n");
         QVERIFY(!ExportRun(store, last + 1, path).isEmpty());
+    }
+
+    void filtersAndPages_data() { backends(); }
+
+    // Three runs of two testers on two stations: each filter lists the runs
+    // it should, newest first, and counts them whatever the page.
+    void filtersAndPages()
+    {
+        SqlArchiveStore store(newArchive());
+        QCOMPARE(store.open(true), QString());
+        const QDateTime day(QDate(2026, 12, 1), QTime(8, 0));
+        const RecordedRun runs[] = {{"41800123", 10, day, "lab-1"},
+                                    {"41800124", 10, day.addDays(2), "LAB-2"},
+                                    {"418001234", 3, day.addDays(4), "lab-1"}};
+        for (const RecordedRun &run : runs)
+            QCOMPARE(store.write(run.sink.records), QString());
+        std::vector<RunSummary> listed;
+        QCOMPARE(store.listRuns(RunFilter(), listed), QString());
+        QCOMPARE(int(listed.size()), 3);
+        const qint64 first = listed[2].id;   // the ids of the runs in the order written
+        const auto filterOf = [](const QString &serial, bool whole, const QString &host) {
+            RunFilter f;
+            f.serialNumber = serial;
+            f.wholeSerial = whole;
+            f.host = host;
+            return f;
+        };
+        const auto since = [&](const QDateTime &t) {
+            RunFilter f;
+            f.since = t;
+            return f;
+        };
+        const auto until = [&](const QDateTime &t) {
+            RunFilter f;
+            f.until = t;
+            return f;
+        };
+        const auto page = [](RunFilter f, int limit, qint64 offset) {
+            f.limit = limit;
+            f.offset = offset;
+            return f;
+        };
+        const struct
+        {
+            const char *name;
+            RunFilter filter;
+            QList<int> runs;   // by the order written, newest first
+            qint64 total;
+        } filters[] = {
+            {"none", RunFilter(), {2, 1, 0}, 3},
+            {"whole serial", filterOf("41800123", true, {}), {0}, 1},
+            {"part of the serial", filterOf("4180012", false, {}), {2, 1, 0}, 3},
+            {"host in any case", filterOf({}, false, "lab-2"), {1}, 1},
+            {"host", filterOf({}, false, "Lab-1"), {2, 0}, 2},
+            {"tester and host", filterOf("418001234", true, "lab-1"), {2}, 1},
+            {"since a run's last sample", since(day.addDays(2).addSecs(10)), {2, 1}, 2},
+            {"since just after it", since(day.addDays(2).addSecs(11)), {2}, 1},
+            {"until a run's start", until(day.addDays(2)), {1, 0}, 2},
+            {"until before any", until(day.addSecs(-1)), {}, 0},
+            {"first page", page(RunFilter(), 2, 0), {2, 1}, 3},
+            {"last page", page(RunFilter(), 2, 2), {0}, 3},
+            {"beyond the last page", page(RunFilter(), 2, 3), {}, 3},
+        };
+        for (const auto &f : filters) {
+            QCOMPARE(store.listRuns(f.filter, listed), QString());
+            QList<int> found;
+            for (const RunSummary &run : listed)
+                found << int(run.id - first);
+            QVERIFY2(found == f.runs, f.name);
+            qint64 total = -1;
+            QCOMPARE(store.countRuns(f.filter, total), QString());
+            QVERIFY2(total == f.total, f.name);
+        }
     }
 
     void refusedRecordIsDropped_data() { backends(); }

@@ -7,6 +7,7 @@
 #include "engine/preferences/Registry.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
+#include "features/archive/TypedDate.h"
 #include "features/preferences/PreferencesDialog.h"
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeArchiveSink.h"
@@ -14,7 +15,6 @@
 #include "support/MemorySettingsStore.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -70,7 +70,7 @@ private:
             newestLines.clear();
             for (int i = 1; i <= 5; ++i) {
                 s.Running = true;
-                s.CycleCount = (run + 1) * 100 + i;
+                s.CycleCount = run ? 200 + i : 4 + i;   // 9 and 205: sorted as text, 205 would come first
                 s.vUpdateTime = day.addDays(run).addSecs(i);
                 recorder.sampleTaken();
                 newestLines << SampleLine(s);
@@ -103,18 +103,40 @@ private Q_SLOTS:
 
         QCOMPARE(window.runTable->rowCount(), 3);
         QCOMPARE(window.runTable->item(0, 1)->text(), QStringLiteral("41800222"));   // newest first
-        QCOMPARE(window.runTable->item(0, 4)->text(), QStringLiteral("205"));
+        QCOMPARE(window.runTable->item(0, 2)->text(), QStringLiteral("station"));
+        QCOMPARE(window.runTable->item(0, 5)->text(), QStringLiteral("205"));
+        QCOMPARE(window.runTable->item(0, 7)->text(), QStringLiteral("running"));   // no end yet
         QVERIFY(!window.exportButton->isEnabled());
         window.serialFilter->setText("111");
         QCOMPARE(window.runTable->rowCount(), 1);
         window.serialFilter->clear();
-        window.fromDate->setDate(QDate(2026, 12, 6));
+
+        // Dates are read as typed, ISO or the locale's; any other text filters nothing.
+        QVERIFY(window.fromDate->text().isEmpty() && window.toDate->text().isEmpty());
+        window.fromDate->setText("2026-12-06");
         QCOMPARE(window.runTable->rowCount(), 1);
-        window.toDate->setDate(QDate(2026, 12, 5));
+        window.toDate->setText("05.12.26");
         QCOMPARE(window.runTable->rowCount(), 0);
-        window.fromDate->setDate(QDate(2000, 1, 1));
-        window.toDate->setDate(QDate(2000, 1, 1));
+        window.fromDate->setText("any20261207");
+        QCOMPARE(window.runTable->rowCount(), 2);
+        QVERIFY(!window.fromDate->styleSheet().isEmpty());
+        window.fromDate->clear();
+        window.toDate->clear();
         QCOMPARE(window.runTable->rowCount(), 3);
+        QVERIFY(window.fromDate->styleSheet().isEmpty());
+        window.lastWeekButton->click();
+        QCOMPARE(window.fromDate->text(), QDate::currentDate().addDays(-6).toString(Qt::ISODate));
+        QVERIFY(window.toDate->text().isEmpty());
+        window.fromDate->clear();
+
+        // Numbers sort as numbers; a sorted row still stands for its run.
+        window.runTable->sortByColumn(5, Qt::AscendingOrder);
+        QCOMPARE(window.runTable->item(1, 5)->text(), QStringLiteral("9"));
+        QCOMPARE(window.runTable->item(2, 5)->text(), QStringLiteral("205"));
+        window.selectRun(2);
+        window.trendButton->click();
+        QCOMPARE(done.trendSamples, size_t(5));
+        window.runTable->sortByColumn(3, Qt::DescendingOrder);   // the start, newest first again
 
         // A run without samples has no report.
         window.selectRun(2);
@@ -133,6 +155,27 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), (QStringList{DataLogHeader} + newestLines).join("\r\n").toLatin1() + "\r\n");
         QCOMPARE(dialogs.calls, QStringList());
+    }
+
+    // A filter date typed in the German locale the tests run under.
+    void typedDates_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QDate>("read");
+        QTest::newRow("ISO") << "2026-12-07" << QDate(2026, 12, 7);
+        QTest::newRow("ISO with spaces") << " 2026-12-07 " << QDate(2026, 12, 7);
+        QTest::newRow("short date") << "07.12.26" << QDate(2026, 12, 7);
+        QTest::newRow("short date, four-digit year") << "07.12.2026" << QDate(2026, 12, 7);
+        QTest::newRow("what the date field made of it") << "any20261207" << QDate();
+        QTest::newRow("digits alone") << "20261207" << QDate();
+        QTest::newRow("no such month") << "2026-13-01" << QDate();
+        QTest::newRow("no such day") << "31.02.26" << QDate();
+        QTest::newRow("empty") << "" << QDate();
+    }
+    void typedDates()
+    {
+        QFETCH(QString, typed);
+        QTEST(readTypedDate(typed, QLocale()), "read");
     }
 
     void preferencesAreCheckedAndKept_data()

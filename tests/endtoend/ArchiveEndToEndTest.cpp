@@ -1,6 +1,7 @@
 // A tester's session writing to an SQLite run archive against the simulated
 // tester: a run logged live to a new data file, written to its own run file
-// and exported from the archive gives the same file, byte for byte.
+// and exported from the archive gives the same file, byte for byte; the web
+// view's samples of that run carry the data log's values in its units.
 
 #include "SimulatedRig.h"
 
@@ -11,6 +12,7 @@
 #include "engine/preferences/Registry.h"
 #include "engine/session/TesterSession.h"
 #include "engine/trend/TrendHistory.h"
+#include "engine/web/WebView.h"
 #include "mainwindow/TesterWindow.h"
 #include "platform/archive/ArchiveWriter.h"
 #include "platform/archive/SqlArchiveStore.h"
@@ -21,6 +23,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,6 +36,64 @@ QByteArray contentOf(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("cannot read ") + path.toUtf8();
+}
+
+WebView::ArchiveReader readerOf(const ArchiveLocation &location)
+{
+    return [location](QString &failure) -> std::unique_ptr<RunCatalog> {
+        auto store = std::make_unique<SqlArchiveStore>(location);
+        failure = store->open(false);
+        return failure.isEmpty() ? std::move(store) : nullptr;
+    };
+}
+
+QByteArray answerOf(const WebView &view, const QByteArray &target)
+{
+    const WebView::Reply reply = view.answer({"GET", target, {{"Host", "127.0.0.1"}}});
+    if (!reply.stream)
+        return reply.body;
+    QByteArray body;
+    for (QByteArray piece = reply.stream->next(); !piece.isEmpty(); piece = reply.stream->next())
+        body += piece;
+    return body;
+}
+
+// Each sample of the web view against the data log line of the same sample:
+// the same numbers in the same units, an open contact null and flagged.
+void compareWithTheLog(const QJsonObject &run, const QByteArray &log)
+{
+    QList<QByteArray> lines = log.trimmed().split('\n');
+    lines.removeFirst();   // the header
+    const QJsonArray samples = run["samples"].toArray();
+    QCOMPARE(samples.size(), lines.size());
+    QVERIFY(samples.size() > 3);
+    const QList<QByteArray> firstFields = lines.first().trimmed().split(',');
+    const char *modes[] = {"resistance", "current", "voltage"};
+    QCOMPARE(run["mode"].toString(), QString(modes[firstFields[33].toInt()]));
+    for (int i = 0; i < samples.size(); ++i) {
+        const QJsonObject sample = samples[i].toObject();
+        const QList<QByteArray> f = lines[i].trimmed().split(',');
+        QCOMPARE(sample["cycles"].toInt(), f[1].toInt());
+        QCOMPARE(sample["failures"].toInt(), f[2].toInt());
+        QCOMPARE(sample["sequentialFailures"].toInt(), f[3].toInt());
+        const struct
+        {
+            const char *name, *open;
+            int column;
+        } values[] = {{"downContact", "downOpen", 10}, {"upContact", "upOpen", 11}, {"downBounce", nullptr, 12},
+                      {"upBounce", nullptr, 13},       {"downTime", nullptr, 14},   {"upTime", nullptr, 15}};
+        for (const auto &value : values) {
+            const double logged = f[value.column].toDouble();
+            if (value.open && sample[value.open].toBool()) {
+                // The log writes an open contact as twice the largest reading.
+                QVERIFY(sample[value.name].isNull());
+                QCOMPARE(logged, 2 * f[34].toDouble() * 1022);
+                continue;
+            }
+            QCOMPARE(sample[value.name].toDouble(), logged);
+        }
+        QCOMPARE(sample["errorCode"].toInt(), f[16].toInt());
+    }
 }
 
 }   // namespace
@@ -66,6 +129,15 @@ private Q_SLOTS:
         QVERIFY(rig.tickUntil([&] { return session.state().Terminated; }, 2000));
         QVERIFY(rig.tickUntil([&] { return !session.state().Running && session.engine().CommReady(); }, 200));
         const QString runFile = session.runFile().fileName();
+
+        // The web view links the tester to its run once the archive holds it.
+        WebView view([&] { return std::vector<const TesterSession *>{&session}; }, "<html>");
+        view.setArchive(readerOf(location));
+        const auto currentRun = [&]() -> QJsonValue {
+            return QJsonDocument::fromJson(answerOf(view, "/api/testers")).array().at(0).toObject().value("runId");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!currentRun().isNull(), 10000);
+        const qint64 currentRunId = currentRun().toInteger();
         session.shutDown();
         archive.stop();
 
@@ -85,6 +157,11 @@ private Q_SLOTS:
         QVERIFY(contentOf(live).startsWith(header));
         QVERIFY(contentOf(exported).endsWith(contentOf(live).mid(header.size())));
         QVERIFY(contentOf(live).count('\n') < 1 + runs[0].samples);
+        QCOMPARE(currentRunId, runs[0].id);
+        const QByteArray samples = answerOf(view, "/api/runs/" + QByteArray::number(runs[0].id) + "/samples");
+        compareWithTheLog(QJsonDocument::fromJson(samples).object(), contentOf(exported));
+        if (QTest::currentTestFailed())
+            return;
         QVERIFY(QFileInfo(runFile).fileName().startsWith(RunFileName("41800123", runs[0].start).chopped(4)));
         QCOMPARE(contentOf(runFile), contentOf(exported));
         QCOMPARE(contentOf(exported).count('\n'), 1 + runs[0].samples);

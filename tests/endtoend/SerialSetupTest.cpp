@@ -5,9 +5,13 @@
 
 #include "app/SerialSetup.h"
 #include "app/AppOptions.h"
+#include "app/ArchiveCommands.h"
+#include "engine/archive/RunRecorder.h"
 #include "engine/link/SerialPort.h"
 #include "engine/state/TesterState.h"
 #include "engine/supervision/TesterEngine.h"
+#include "platform/archive/SqlArchiveStore.h"
+#include "support/FakeArchiveSink.h"
 #include "support/FakeView.h"
 #include "support/MemorySettingsStore.h"
 
@@ -107,6 +111,11 @@ private Q_SLOTS:
         QTest::newRow("list and export at once") << QStringList{"--list-runs", "--export-run", "1", "f"} << 2 << "";
         QTest::newRow("file without export") << QStringList{"--list-runs", "f"} << 2 << "";
         QTest::newRow("empty archive") << QStringList{"--archive="} << 2 << "";
+        QTest::newRow("list runs filtered")
+            << QStringList{"--list-runs", "--serial", "41800123", "--host=lab-1", "--since", "7d"} << -1 << "|1||";
+        QTest::newRow("filter without --list-runs") << QStringList{"--serial", "41800123"} << 2 << "";
+        QTest::newRow("filter with --export-run") << QStringList{"--export-run", "1", "f", "--since", "7d"} << 2 << "";
+        QTest::newRow("empty filter value") << QStringList{"--list-runs", "--host="} << 2 << "";
     }
 
     void archiveOptions()
@@ -121,6 +130,65 @@ private Q_SLOTS:
                   .join(u'|'),
               "request");
         QCOMPARE(options.archiveOnly(), args.contains("--list-runs") || !options.exportRun.isEmpty());
+    }
+
+    // --list-runs with its filters over an archive of two testers on two
+    // stations: the runs chosen, or one line naming each wrong value.
+    void listRunFilters_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("answer");   // the S/N of each line, or the failure
+        QTest::newRow("all") << QStringList{} << 0 << "41800124 41800123";
+        QTest::newRow("one tester") << QStringList{"--serial", "41800123"} << 0 << "41800123";
+        QTest::newRow("one station, any case") << QStringList{"--host", "LAB-2"} << 0 << "41800124";
+        QTest::newRow("since a day") << QStringList{"--since", "2026-12-03"} << 0 << "41800124";
+        QTest::newRow("last 5 days") << QStringList{"--since", "5d"} << 0 << "41800124";
+        QTest::newRow("last 7 days") << QStringList{"--since", "7d"} << 0 << "41800124 41800123";
+        QTest::newRow("known tester, no run since")
+            << QStringList{"--serial", "41800123", "--since", "2026-12-04"} << 0 << "";
+        QTest::newRow("unknown tester") << QStringList{"--serial", "4180012"} << 2
+                                        << "--serial '4180012': no run of that tester in the archive";
+        QTest::newRow("unknown station") << QStringList{"--host", "lab-9"} << 2
+                                         << "--host 'lab-9': no run of that station in the archive";
+        QTest::newRow("no such date") << QStringList{"--since", "2026-02-30"} << 2
+                                      << "--since '2026-02-30' is not a date (YYYY-MM-DD) or a number of days (Nd)";
+        QTest::newRow("days without d") << QStringList{"--since", "7"} << 2
+                                        << "--since '7' is not a date (YYYY-MM-DD) or a number of days (Nd)";
+        QTest::newRow("all wrong at once")
+            << QStringList{"--since", "yesterday", "--serial", "x", "--host", "y"} << 2
+            << "--since 'yesterday' is not a date (YYYY-MM-DD) or a number of days (Nd); --serial 'x': no run of that "
+               "tester in the archive; --host 'y': no run of that station in the archive";
+    }
+    void listRunFilters()
+    {
+        QFETCH(QStringList, args);
+        QTemporaryDir dir;
+        ArchiveLocation location;
+        location.path = dir.filePath("runs.sqlite");
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(true), QString());
+        const QDateTime now(QDate(2026, 12, 7), QTime(12, 0));
+        for (int tester = 0; tester < 2; ++tester) {
+            TesterState s;
+            s.vSerialNumber = tester ? "41800124" : "41800123";
+            FakeArchiveSink sink;
+            RunRecorder recorder(s, sink, tester ? "lab-2" : "lab-1", "1.0.0");
+            const QDateTime start = now.addDays(tester ? -4 : -6);
+            recorder.runStarted(start);
+            s.vUpdateTime = start.addSecs(60);
+            recorder.sampleTaken();
+            QCOMPARE(store.write(sink.records), QString());
+        }
+        const AppOptions options = ParseCommandLine(QStringList{"lifecycle", "--list-runs"} + args);
+        QVERIFY(!options.exitNow);
+        QStringList lines;
+        QString failure;
+        QTEST(ListRunLines(store, options, now, lines, failure), "exitCode");
+        QStringList serials;
+        for (const QString &line : lines)
+            serials << line.section(u'\t', 1, 1);
+        QTEST(failure.isEmpty() ? serials.join(u' ') : failure, "answer");
     }
 
     void notifyOptions_data()

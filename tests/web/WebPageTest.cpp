@@ -1,10 +1,12 @@
 // The web view's page in a real browser: headless Chromium, started by the
 // test on loopback and stopped afterwards, loads the page of a station of
 // simulated testers, runs its script and shows every tester's S/N, cycles
-// and drawn trend.
+// and drawn trend, with links to its current run's data log and report, and
+// the archive's runs with theirs.
 
 #include "station/StationRig.h"
 
+#include "engine/archive/RunCatalog.h"
 #include "engine/web/WebView.h"
 #include "web/WebServer.h"
 
@@ -13,6 +15,46 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+// An archive of one run, number 7, that every tester is in.
+class OneRunCatalog : public RunCatalog
+{
+public:
+    QString listRuns(const RunFilter &, std::vector<RunSummary> &runs) override
+    {
+        RunSummary run;
+        run.id = 7;
+        run.serialNumber = QStringLiteral("41800001");
+        run.host = QStringLiteral("station");
+        run.start = QDateTime(QDate(2026, 12, 7), QTime(8, 0));
+        runs = {run};
+        return QString();
+    }
+    QString countRuns(const RunFilter &, qint64 &count) override
+    {
+        count = 1;
+        return QString();
+    }
+    QString lastRunId(qint64 &id) override
+    {
+        id = 7;
+        return QString();
+    }
+    QString runIdOf(const QString &, qint64 &id) override
+    {
+        id = 7;
+        return QString();
+    }
+    QString readRun(qint64, const std::function<void(const TesterState &)> &) override { return QString(); }
+    QString readRunPage(qint64, qint64, int, const std::function<void(const TesterState &, qint64)> &) override
+    {
+        return QString();
+    }
+};
+
+}   // namespace
 
 class WebPageTest : public QObject
 {
@@ -42,6 +84,7 @@ private Q_SLOTS:
                 return sessions;
             },
             WebPage());
+        view.setArchive([](QString &) { return std::make_unique<OneRunCatalog>(); });
         WebServer server(view);
         QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
 
@@ -73,7 +116,17 @@ private Q_SLOTS:
             // (a stopped tester has no contact reading to draw).
             const QRegularExpressionMatch points = QRegularExpression("data-points=\"(\\d+)\"").match(html);
             QVERIFY2(points.hasMatch() && (row == 2 || points.captured(1).toInt() > 0), qPrintable(html));
+            // A lost link ended its run.
+            QVERIFY2(row == 1
+                         || (html.contains("href=\"/api/runs/7/datalog\"")
+                             && html.contains("href=\"/api/runs/7/report.pdf\"")),
+                     qPrintable(html));
         }
+        const QRegularExpressionMatch run = QRegularExpression("<tr data-run=\"7\">.*?</tr>").match(dom);
+        QVERIFY2(run.hasMatch(), qPrintable(dom.right(3000)));
+        QVERIFY2(run.captured(0).contains("href=\"/api/runs/7/report.pdf\"") && run.captured(0).contains("running"),
+                 qPrintable(run.captured(0)));
+        QVERIFY2(dom.contains("The newest 1 of 1 runs."), qPrintable(dom.right(3000)));
     }
 };
 

@@ -10,6 +10,7 @@
 
 #include "engine/archive/RunRecorder.h"
 #include "engine/datalog/DataLog.h"
+#include "engine/web/RunsQuery.h"
 #include "engine/web/WebAddress.h"
 #include "engine/web/WebJson.h"
 #include "engine/web/WebView.h"
@@ -37,6 +38,8 @@ struct ArchivedRun
         s.vSerialNumber = QStringLiteral("41800077");
         s.vSoftwareVersion = 12;
         s.vCycleLimit = 100000;
+        s.vRPullUp = 1000;
+        s.vRMode = 0;
         FakeArchiveSink sink;
         RunRecorder recorder(s, sink, QStringLiteral("station"), QStringLiteral("1.0.0"));
         const QDateTime start(QDate(2024, 3, 8), QTime(14, 2, 11));
@@ -47,7 +50,9 @@ struct ArchivedRun
             s.CycleCount = i * 7;
             s.FailCount = i / 100;
             s.vLastMeasuredDownResist = 3 + i % 5;
-            s.vLastMeasuredUpResist = 1000 + i % 7;
+            s.vLastMeasuredUpResist = i % 5 ? 1002 : 1023;   // full scale: open
+            s.vLastDownStrokeTime = 40 + i % 3;
+            s.vLastUpBounceTime = 425;
             recorder.sampleTaken();
             if (i <= 3 || i == samples)
                 lines << SampleLine(s);
@@ -136,6 +141,12 @@ private Q_SLOTS:
                                 << QByteArray() << 200 << int(WebRoute::RunReport) << qint64(3);
         QTest::newRow("trend of tester 0") << QByteArray("GET") << QByteArray("/api/testers/0/trend") << QByteArray()
                                            << QByteArray() << 200 << int(WebRoute::TesterTrend) << qint64(0);
+        QTest::newRow("runs filtered") << QByteArray("GET") << QByteArray("/api/runs?serial=41800077&limit=5&offset=5")
+                                       << QByteArray() << QByteArray() << 200 << int(WebRoute::Runs) << qint64(0);
+        QTest::newRow("runs, unknown parameter") << QByteArray("GET") << QByteArray("/api/runs?colour=red")
+                                                 << QByteArray() << QByteArray() << 400 << refused << qint64(0);
+        QTest::newRow("runs, malformed since") << QByteArray("GET") << QByteArray("/api/runs?since=yesterday")
+                                               << QByteArray() << QByteArray() << 400 << refused << qint64(0);
         QTest::newRow("post") << QByteArray("POST") << QByteArray("/api/testers") << QByteArray() << QByteArray() << 405
                               << refused << qint64(0);
         QTest::newRow("put") << QByteArray("PUT") << QByteArray("/") << QByteArray() << QByteArray() << 405 << refused
@@ -210,6 +221,59 @@ private Q_SLOTS:
             QCOMPARE(d.headers.value(0).second, QByteArray("GET, HEAD"));
         if (status == 401)
             QCOMPARE(d.headers.value(0).first, QByteArray("WWW-Authenticate"));
+    }
+
+    // The query of /api/runs: each parameter read or named as wrong.
+    void runsQuery_data()
+    {
+        QTest::addColumn<QByteArray>("query");
+        QTest::addColumn<QString>("read");   // serial|host|since|until|limit|offset, or the problem's start
+        const QString noFilter = QStringLiteral("||||100|0");
+        QTest::newRow("none") << QByteArray() << noFilter;
+        QTest::newRow("empty parts") << QByteArray("&&") << noFilter;
+        QTest::newRow("every parameter") << QByteArray(
+            "serial=41800123&host=lab%2D3&since=2026-12-01&until=2026-12-07&limit=1000&offset=2000")
+                                         << "41800123|lab-3|2026-12-01T00:00:00.000|2026-12-07T23:59:59.999|1000|2000";
+        QTest::newRow("time with offset")
+            << QByteArray("since=2026-12-07T14:02:11%2B01:00") << "||2026-12-07T13:02:11.000Z||100|0";
+        QTest::newRow("days back") << QByteArray("since=7d") << "||2026-11-30T12:00:00.000||100|0";
+        QTest::newRow("plus is a space") << QByteArray("host=lab+3") << "|lab 3|||100|0";
+        QTest::newRow("unknown") << QByteArray("serial=1&colour=red&size=2") << "unknown parameter colour, size";
+        QTest::newRow("twice") << QByteArray("limit=5&limit=6") << "malformed value of limit (given twice)";
+        QTest::newRow("limit 0") << QByteArray("limit=0") << "malformed value of limit (1 to 1000)";
+        QTest::newRow("limit over 1000") << QByteArray("limit=1001") << "malformed value of limit (1 to 1000)";
+        QTest::newRow("limit negative") << QByteArray("limit=-1") << "malformed value of limit (1 to 1000)";
+        QTest::newRow("offset with sign") << QByteArray("offset=+1") << "malformed value of offset";
+        QTest::newRow("offset huge") << QByteArray("offset=99999999999999") << "malformed value of offset";
+        QTest::newRow("empty serial") << QByteArray("serial=") << "malformed value of serial";
+        QTest::newRow("serial without =") << QByteArray("serial") << "malformed value of serial";
+        QTest::newRow("control character") << QByteArray("host=a%0Ab") << "malformed value of host";
+        QTest::newRow("no such day") << QByteArray("since=2026-02-30") << "malformed value of since";
+        QTest::newRow("days too many") << QByteArray("until=99999d") << "malformed value of until";
+        QTest::newRow("both kinds") << QByteArray("x=1&limit=a") << "unknown parameter x; malformed value of limit";
+    }
+    void runsQuery()
+    {
+        QFETCH(QByteArray, query);
+        const QDateTime now(QDate(2026, 12, 7), QTime(12, 0));
+        RunFilter filter;
+        const QString problem = readRunsQuery(query, now, filter);
+        // A time with an offset in UTC, a local one as it is.
+        const auto shown = [](const QDateTime &t) {
+            if (!t.isValid())
+                return QString();
+            return (t.timeSpec() == Qt::LocalTime ? t : t.toUTC()).toString(Qt::ISODateWithMs);
+        };
+        if (!problem.isEmpty()) {
+            QFETCH(QString, read);
+            QVERIFY2(problem.startsWith(read), qPrintable(problem));
+            return;
+        }
+        QVERIFY(filter.wholeSerial);
+        QTEST(QStringList({filter.serialNumber, filter.host, shown(filter.since), shown(filter.until),
+                           QString::number(filter.limit), QString::number(filter.offset)})
+                  .join(u'|'),
+              "read");
     }
 
     // A request's head as it comes over the wire: where it ends, how it
@@ -434,8 +498,32 @@ private Q_SLOTS:
         QVERIFY(cycles.size() <= 600 && cycles.size() >= 500);
         QCOMPARE(cycles.first().toInt(), 0);
         QCOMPARE(cycles.last().toInt(), 2499);
-        QVERIFY(o["downContact"].toArray().contains(QJsonValue()));   // open: null
+        QVERIFY(o["downContact"].toArray().contains(QJsonValue()));   // open: null, flagged
+        QCOMPARE(o["downContact"].toArray().size(), o["downOpen"].toArray().size());
+        for (int i = 0; i < cycles.size(); ++i)
+            QCOMPARE(o["downOpen"].toArray()[i].toBool(), o["downContact"].toArray()[i].isNull());
         QCOMPARE(o["downContact"].toArray().first().toDouble(), 3.5);
+        QCOMPARE(o["mode"].toString(), QString("resistance"));
+        QCOMPARE(o["contactUnit"].toString(), QString("ohm"));
+
+        // Rounded as the data log rounds the mode's readings, float noise gone.
+        const struct
+        {
+            int mode;
+            float value;
+            double shown;
+        } readings[] = {{0, 3.925417184829712f, 3.9}, {1, 12.34567f, 12.346}, {2, 4.0004f, 4.0}};
+        for (const auto &reading : readings) {
+            TrendHistory one;
+            TrendReading r;
+            r.limits.mode = reading.mode;
+            r.limits.contactCode = 16 | 32;
+            r.contact[TrendUp] = reading.value;
+            one.append(r);
+            const QJsonObject single = QJsonDocument::fromJson(TrendJson(one, 600)).object();
+            QCOMPARE(single["upContact"].toArray().first().toDouble(), reading.shown);
+            QCOMPARE(single["upOpen"].toArray().first().toBool(), false);
+        }
     }
 
     // The archive's endpoints, answered without a server.
@@ -458,12 +546,59 @@ private Q_SLOTS:
         QCOMPARE(run["cycles"].toInt(), (RunStream::PageSamples * 2 + 5) * 7);
         QCOMPARE(run["start"].toString().left(19), QString("2024-03-08T14:02:12"));   // its first sample
 
-        const QJsonArray samples = QJsonDocument::fromJson(Body(view.answer(Request("/api/runs/1/samples")))).array();
+        // Filtered and paged: the page asked for, the count of all.
+        const struct
+        {
+            QByteArray query;
+            QList<int> ids;
+            int total;
+        } pages[] = {
+            {"limit=1", {2}, 2},
+            {"limit=1&offset=1", {1}, 2},
+            {"offset=2", {}, 2},
+            {"serial=41800077", {2, 1}, 2},
+            {"serial=4180007", {}, 0},   // the whole serial number, not a part of it
+            {"host=STATION", {2, 1}, 2},
+            {"host=other", {}, 0},
+            {"since=2024-03-08T15:00:00", {2, 1}, 2},   // run 1's samples reach past 15:00
+            {"since=2024-03-08T16:00:00", {}, 0},
+            {"until=2024-03-08T14:02:11", {1}, 1},
+            {"until=2024-03-07", {}, 0},
+        };
+        for (const auto &page : pages) {
+            const WebView::Reply reply = view.answer(Request("/api/runs?" + page.query));
+            QCOMPARE(reply.status, 200);
+            QList<int> ids;
+            for (const QJsonValue &listed : QJsonDocument::fromJson(reply.body).array())
+                ids << listed.toObject()["id"].toInt();
+            QCOMPARE(ids, page.ids);
+            QVERIFY(reply.headers.contains(qMakePair(QByteArray("X-Total-Count"), QByteArray::number(page.total))));
+        }
+        const WebView::Reply refused = view.answer(Request("/api/runs?limit=5000&color=red"));
+        QCOMPARE(refused.status, 400);
+        QCOMPARE(refused.contentType, QByteArray("application/json"));
+        QCOMPARE(QJsonDocument::fromJson(refused.body).object()["error"].toString(),
+                 QString("unknown parameter color; malformed value of limit (1 to 1000) (serial, host, since, until, "
+                         "limit, offset)"));
+
+        const QJsonObject run1 = QJsonDocument::fromJson(Body(view.answer(Request("/api/runs/1/samples")))).object();
+        QCOMPARE(run1["mode"].toString(), QString("resistance"));
+        QCOMPARE(run1["contactUnit"].toString(), QString("ohm"));
+        const QJsonArray samples = run1["samples"].toArray();
         QCOMPARE(samples.size(), RunStream::PageSamples * 2 + 5);
-        for (int i = 0; i < samples.size(); ++i)
+        for (int i = 0; i < samples.size(); ++i) {
             QCOMPARE(samples[i].toObject()["cycles"].toInt(), (i + 1) * 7);
-        QCOMPARE(samples[1].toObject()["downContact"].toInt(), 5);
-        QCOMPARE(samples[1].toObject()["upContact"].toInt(), 1002);
+            QVERIFY(!samples[i].toObject().contains("mode"));   // given once
+        }
+        // Count 5 of 1023 over 1000 ohms is 4.9 ohms, 1002 is 47714.3 ohms, 1023 open.
+        const QJsonObject second = samples[1].toObject(), fifth = samples[4].toObject();
+        QCOMPARE(second["downContact"].toDouble(), 4.9);
+        QCOMPARE(second["upContact"].toDouble(), 47714.3);
+        QCOMPARE(second["upOpen"].toBool(), false);
+        QVERIFY(fifth["upContact"].isNull());
+        QCOMPARE(fifth["upOpen"].toBool(), true);
+        QCOMPARE(second["downTime"].toDouble(), 0.042);
+        QCOMPARE(second["upBounce"].toDouble(), 0.00068);
 
         const QList<QByteArray> lines = Body(view.answer(Request("/api/runs/1/datalog"))).split('\n');
         QCOMPARE(lines.size(), RunStream::PageSamples * 2 + 5 + 2);
@@ -474,7 +609,8 @@ private Q_SLOTS:
 
         QCOMPARE(view.answer(Request("/api/runs/3/samples")).status, 404);
         QCOMPARE(view.answer(Request("/api/runs/3/datalog")).status, 404);
-        QCOMPARE(Body(view.answer(Request("/api/runs/2/samples"))), QByteArray("[\n]\n"));
+        QCOMPARE(Body(view.answer(Request("/api/runs/2/samples"))),
+                 QByteArray("{\"contactUnit\":null,\"mode\":null,\"samples\":[\n]}\n"));
         const WebView::Reply pdf = view.answer(Request("/api/runs/1/report.pdf"));
         QCOMPARE(pdf.contentType, QByteArray("application/pdf"));
         QVERIFY(pdf.body.startsWith("%PDF-"));
@@ -540,7 +676,7 @@ private Q_SLOTS:
         a = HttpExchange(server.port(), Get("/api/runs/1/samples"));
         QCOMPARE(a.status, 200);
         QVERIFY(a.closed);
-        QCOMPARE(QJsonDocument::fromJson(a.body).array().size(), RunStream::PageSamples + 10);
+        QCOMPARE(QJsonDocument::fromJson(a.body).object()["samples"].toArray().size(), RunStream::PageSamples + 10);
     }
 
     void tokenOverHttp()
