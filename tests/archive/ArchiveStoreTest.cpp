@@ -283,7 +283,7 @@ private Q_SLOTS:
             {"tester and host", filterOf("418001234", true, "lab-1"), {2}, 1},
             {"since a run's last sample", since(day.addDays(2).addSecs(10)), {2, 1}, 2},
             {"since just after it", since(day.addDays(2).addSecs(11)), {2}, 1},
-            {"until a run's start", until(day.addDays(2)), {1, 0}, 2},
+            {"until a run's start", until(day.addDays(2).addSecs(1)), {1, 0}, 2},   // its first sample
             {"until before any", until(day.addSecs(-1)), {}, 0},
             {"first page", page(RunFilter(), 2, 0), {2, 1}, 3},
             {"last page", page(RunFilter(), 2, 2), {0}, 3},

@@ -62,6 +62,7 @@ struct ArchivedRun
         bare.kind = ArchiveRecord::RunBegun;
         bare.runKey = QStringLiteral("no sample");
         bare.text = s.vSerialNumber;
+        bare.host = QStringLiteral("station");
         bare.setAt(start.addSecs(samples + 10));
         sink.post(std::move(bare));
         SqlArchiveStore store(location);
@@ -562,7 +563,7 @@ private Q_SLOTS:
             {"host=other", {}, 0},
             {"since=2024-03-08T15:00:00", {2, 1}, 2},   // run 1's samples reach past 15:00
             {"since=2024-03-08T16:00:00", {}, 0},
-            {"until=2024-03-08T14:02:11", {1}, 1},
+            {"until=2024-03-08T14:02:12", {1}, 1},   // run 1 starts with its first sample
             {"until=2024-03-07", {}, 0},
         };
         for (const auto &page : pages) {
@@ -571,7 +572,7 @@ private Q_SLOTS:
             QList<int> ids;
             for (const QJsonValue &listed : QJsonDocument::fromJson(reply.body).array())
                 ids << listed.toObject()["id"].toInt();
-            QCOMPARE(ids, page.ids);
+            QVERIFY2(ids == page.ids, page.query.constData());
             QVERIFY(reply.headers.contains(qMakePair(QByteArray("X-Total-Count"), QByteArray::number(page.total))));
         }
         const WebView::Reply refused = view.answer(Request("/api/runs?limit=5000&color=red"));
