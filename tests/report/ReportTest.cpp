@@ -33,7 +33,7 @@ QString pdftotext(const QString &option, const QString &path)
 {
     QProcess tool;
     tool.start(QStringLiteral("pdftotext"), {option, path, QStringLiteral("-")});
-    tool.waitForFinished();
+    tool.waitForFinished(10000);   // well inside a test function's 25 s
     return QString::fromUtf8(tool.readAllStandardOutput());
 }
 
