@@ -11,6 +11,7 @@
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeArchiveSink.h"
 #include "support/PgServer.h"
+#include "support/TestRows.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -21,7 +22,9 @@
 
 namespace {
 
-constexpr int WriteTimeoutMs = 60000;
+// Well inside the 25 s a test function may take: a write that never comes
+// fails with its wait named rather than the whole test being stopped.
+constexpr int WriteTimeoutMs = 10000;
 
 // One tester's run through the real rules: samples every second from
 // 14:02:11, a limit changed half-way, the end signalled, a final sample.
@@ -157,8 +160,8 @@ private:
     static void backends()
     {
         QTest::addColumn<QString>("backend");
-        QTest::newRow("sqlite") << "sqlite";
-        QTest::newRow("postgresql") << "postgresql";
+        addRow("sqlite", "sqlite");
+        addRow("postgresql", "postgresql");
     }
 
 private Q_SLOTS:
@@ -428,12 +431,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("setup");   // SQL run on it first
         QTest::addColumn<QString>("message");
-        QTest::newRow("text file") << QByteArray("DtTm,CyCnt\r\n") << ""
-                                   << "is not a run archive";
-        QTest::newRow("another program's database") << QByteArray() << "CREATE TABLE parts (id INTEGER)"
-                                                    << "is not a run archive";
-        QTest::newRow("newer schema") << QByteArray() << "UPDATE archive_schema SET version = 99"
-                                      << "was made by a newer program";
+        addRow("text file", QByteArray("DtTm,CyCnt\r\n"), "", "is not a run archive");
+        addRow("another program's database", QByteArray(), "CREATE TABLE parts (id INTEGER)", "is not a run archive");
+        addRow("newer schema", QByteArray(), "UPDATE archive_schema SET version = 99", "was made by a newer program");
     }
 
     // A file that is not an archive is named in the message and left as it was.

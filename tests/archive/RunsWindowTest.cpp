@@ -13,6 +13,7 @@
 #include "support/FakeArchiveSink.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
+#include "support/TestRows.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -184,10 +185,10 @@ private Q_SLOTS:
         QTest::addColumn<bool>("runFiles");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("kept");
-        QTest::newRow("server and run files") << "postgresql://lab@db/runs" << true << "/data/runs" << true;
-        QTest::newRow("default archive, no run files") << "" << false << "" << true;
-        QTest::newRow("bad URL stays open") << "mysql://x" << false << "" << false;
-        QTest::newRow("run files need a folder") << "" << true << " " << false;
+        addRow("server and run files", "postgresql://lab@db/runs", true, "/data/runs", true);
+        addRow("default archive, no run files", "", false, "", true);
+        addRow("bad URL stays open", "mysql://x", false, "", false);
+        addRow("run files need a folder", "", true, " ", false);
     }
 
     void preferencesAreCheckedAndKept()
@@ -220,24 +221,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("webView");
         QTest::addColumn<QString>("token");
         QTest::addColumn<bool>("kept");
-        QTest::newRow("none") << ""
-                              << ""
-                              << "" << true;
-        QTest::newRow("webhook and loopback") << "https://chat.example/h"
-                                              << "8080"
-                                              << "" << true;
-        QTest::newRow("network with token") << ""
-                                            << "0.0.0.0:8080"
-                                            << "t0k" << true;
-        QTest::newRow("network without token") << ""
-                                               << "0.0.0.0:8080"
-                                               << " " << false;
-        QTest::newRow("bad address") << ""
-                                     << "127.0.0.1:0"
-                                     << "" << false;
-        QTest::newRow("bad webhook") << "mailto:lab@example"
-                                     << ""
-                                     << "" << false;
+        addRow("none", "", "", "", true);
+        addRow("webhook and loopback", "https://chat.example/h", "8080", "", true);
+        addRow("network with token", "", "0.0.0.0:8080", "t0k", true);
+        addRow("network without token", "", "0.0.0.0:8080", " ", false);
+        addRow("bad address", "", "127.0.0.1:0", "", false);
+        addRow("bad webhook", "mailto:lab@example", "", "", false);
     }
     void notificationPreferences()
     {

@@ -49,6 +49,45 @@ QString error(const char *text)
     return "error:Configuration Error|" + QString::fromLatin1(text);
 }
 
+// One of the windows a screen reader is tried on: "editor", "main" or
+// "manual", over a base configuration.
+struct ReadWindow
+{
+    static TesterState configured()
+    {
+        TesterState s;
+        BaseConfig(s);
+        return s;
+    }
+    explicit ReadWindow(const QString &window)
+    {
+        if (window == "editor") {
+            owned = std::make_unique<ConfigEditorDialog>(s, dialogs);
+        } else if (window == "main") {
+            mainWindow = std::make_unique<SessionWindow>(port, settings, dialogs, files, 24 * 3600 * 1000);
+            mainWindow->form.state().vContact = 16 | 32 | 64 | 128;
+            mainWindow->form.state().CycleCount = 4711;
+            mainWindow->form.showReadings();
+        } else {
+            owned = std::make_unique<ManualDialog>(manual);
+            s.link.portOpen = true, s.link.busy = false;
+            manual.RunManualMenu([this] { manual.showManualReading("107.5"); });
+        }
+    }
+    QWidget *shown() { return mainWindow ? &mainWindow->form : owned.get(); }
+
+    TesterState s = configured();
+    FakeMessageDialogs dialogs;
+    FakeSerialPort port;
+    MemorySettingsStore settings;
+    FakeDataFileDialog files;
+    FakeView view;
+    TesterEngine engine{s, port, view};
+    ManualControl manual{s, engine};
+    std::unique_ptr<QWidget> owned;
+    std::unique_ptr<SessionWindow> mainWindow;
+};
+
 }   // namespace
 
 class ConfigEditorTest : public QObject
@@ -58,79 +97,63 @@ class ConfigEditorTest : public QObject
 private Q_SLOTS:
     void closeWithKey_data()
     {
-        QTest::addColumn<int>("contact");
         QTest::addColumn<QStringList>("edits");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QList<int16_t>>("answers");   // to the readjust question
-        QTest::addColumn<QStringList>("calls");
-        QTest::addColumn<int>("outcome");            // 0: the editor stays open, 1: accepted
+        QTest::addColumn<int>("outcome");            // 0: the editor stays open, 1: accepted, 2: cancelled
         QTest::addColumn<QStringList>("expected");   // items of the edit copy afterwards
-        QTest::addColumn<QString>("focused");        // on review: the field first readjusted
-
-        const int enter = Qt::Key_Return;
-        const QList<int16_t> none;
-        QTest::newRow("no change, Enter")
-            << 49 << QStringList() << enter << none << QStringList() << 1
-            << QStringList{"contact=49", "maxUpTol=1023", "minUpTol=512", "maxUpBounce=62500"} << "";
-        QTest::newRow("Escape cancels") << 49 << QStringList{"maxTestCyclesEdit=5000"} << int(Qt::Key_Escape) << none
-                                        << QStringList() << 2 << QStringList{"cycleLimit=100000"} << "";
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<QList<int16_t>>("answers");   // to the readjust question
+        QTest::addColumn<QString>("focused");          // on review: the field first readjusted
+        QTest::addColumn<int>("key");
+        const auto row = [](const char *name, const QStringList &edits, int outcome, const QStringList &expected,
+                            const QStringList &calls = {}, QList<int16_t> answers = {}, const QString &focused = {},
+                            int key = Qt::Key_Return) {
+            QTest::newRow(name) << edits << outcome << expected << calls << answers << focused << key;
+        };
+        row("no change, Enter", {}, 1, {"contact=49", "maxUpTol=1023", "minUpTol=512", "maxUpBounce=62500"});
+        row("Escape cancels", {"maxTestCyclesEdit=5000"}, 2, {"cycleLimit=100000"}, {}, {}, {}, Qt::Key_Escape);
         // An open up minimum counts as full scale, over any finite maximum.
-        QTest::newRow("all five checks in one OK, stored anyway")
-            << 49 << QStringList{"minDownTimeEdit=3",      "minUpTimeEdit=4",       "upperThresholdSpin=100",
-                                 "lowerThresholdSpin=200", "upMinResistEdit=Open",  "upMaxResistEdit=100",
-                                 "downMinResistEdit=50",   "downMaxResistEdit=15.9"}
-            << enter << none
-            << QStringList{error("Minimum Down Stroke Time Is Greater Than Maximum Down Stroke Time."),
-                           error("Minimum Up Stroke Time Is Greater Than Maximum Up Stroke Time."),
-                           error("Lower Bounce/Transition Threshold Is Greater Than Upper."),
-                           error("Minimum Up Stroke Contact Tolerance Is Greater Than Maximum Up Stroke Contact "
-                                 "Tolerance."),
-                           error("Minimum Down Stroke Contact Tolerance Is Greater Than Maximum Down Stroke "
-                                 "Contact Tolerance.")}
-            << 0 << QStringList{"upperBounce=100", "lowerBounce=200", "minDownTol=49", "minUpTol=1023", "maxUpTol=93"}
-            << "";
-        QTest::newRow("equal pairs pass every check")
-            << 49 << QStringList{"minDownTimeEdit=0.5",    "minUpTimeEdit=0.500",  "upperThresholdSpin=127",
-                                 "lowerThresholdSpin=127", "upMinResistEdit=open", "downMinResistEdit=15.9"}
-            << enter << none << QStringList() << 1
-            << QStringList{"minDownTime=500", "minUpTime=500", "lowerBounce=127", "minUpTol=1023", "minDownTol=16"}
-            << "";
-        QTest::newRow("constant rate ignores the minimum fields")
-            << 49 << QStringList{"constantRateCheck=1", "minUpTimeEdit=9", "minDownTimeEdit=9", "maxDownTimeEdit=1.5"}
-            << enter << none << QStringList() << 1
-            << QStringList{"maxDownTime=1500", "minDownTime=1500", "maxUpTime=500", "minUpTime=500"} << "";
-        QTest::newRow("the word open is a tolerance, not a readjustment")
-            << 49 << QStringList{"downMaxResistEdit=open", "downMinResistEdit=Open"} << enter << none << QStringList()
-            << 1 << QStringList{"minDownTol=1023", "maxDownTol=1023"} << "";
-        QTest::newRow("None stores no test bits") << 49 << QStringList{"contactTypeSelect=0"} << enter << none
-                                                  << QStringList() << 1 << QStringList{"contact=0"} << "";
-        QTest::newRow("normally closed, up test and up bounce")
-            << 49 << QStringList{"contactTypeSelect=2", "downStrokeCheck=0", "upBounceCheck=1"} << enter << none
-            << QStringList() << 1 << QStringList{"contact=162"} << "";
+        row("all five checks in one OK, stored anyway",
+            {"minDownTimeEdit=3", "minUpTimeEdit=4", "upperThresholdSpin=100", "lowerThresholdSpin=200",
+             "upMinResistEdit=Open", "upMaxResistEdit=100", "downMinResistEdit=50", "downMaxResistEdit=15.9"},
+            0, {"upperBounce=100", "lowerBounce=200", "minDownTol=49", "minUpTol=1023", "maxUpTol=93"},
+            {error("Minimum Down Stroke Time Is Greater Than Maximum Down Stroke Time."),
+             error("Minimum Up Stroke Time Is Greater Than Maximum Up Stroke Time."),
+             error("Lower Bounce/Transition Threshold Is Greater Than Upper."),
+             error("Minimum Up Stroke Contact Tolerance Is Greater Than Maximum Up Stroke Contact Tolerance."),
+             error("Minimum Down Stroke Contact Tolerance Is Greater Than Maximum Down Stroke Contact Tolerance.")});
+        row("equal pairs pass every check",
+            {"minDownTimeEdit=0.5", "minUpTimeEdit=0.500", "upperThresholdSpin=127", "lowerThresholdSpin=127",
+             "upMinResistEdit=open", "downMinResistEdit=15.9"},
+            1, {"minDownTime=500", "minUpTime=500", "lowerBounce=127", "minUpTol=1023", "minDownTol=16"});
+        row("constant rate ignores the minimum fields",
+            {"constantRateCheck=1", "minUpTimeEdit=9", "minDownTimeEdit=9", "maxDownTimeEdit=1.5"}, 1,
+            {"maxDownTime=1500", "minDownTime=1500", "maxUpTime=500", "minUpTime=500"});
+        row("the word open is a tolerance, not a readjustment", {"downMaxResistEdit=open", "downMinResistEdit=Open"}, 1,
+            {"minDownTol=1023", "maxDownTol=1023"});
+        row("None stores no test bits", {"contactTypeSelect=0"}, 1, {"contact=0"});
+        row("normally closed, up test and up bounce", {"contactTypeSelect=2", "downStrokeCheck=0", "upBounceCheck=1"},
+            1, {"contact=162"});
         // The question lists each value with the text typed and the value
         // used, while the fields already show the stored ones.
-        QTest::newRow("clamped down times, Yes to review them")
-            << 49 << QStringList{"maxDownTimeEdit=0.01", "minDownTimeEdit=0.01"} << enter << QList<int16_t>{AnswerYes}
-            << QStringList{"readjust:Down Stroke Max Time (sec): 0.01 becomes 0.025|"
-                           "Down Stroke Min Time (sec): 0.01 becomes 0.025 (shows 0.025)"}
-            << 0 << QStringList{"maxDownTime=25", "minDownTime=25"} << "maxDownTimeEdit";
-        QTest::newRow("cycle limit beyond 32 bits, No keeps the largest")
-            << 49 << QStringList{"maxTestCyclesEdit=99999999999"} << enter << QList<int16_t>{AnswerNo}
-            << QStringList{"readjust:Maximum Test Cycles: 99999999999 becomes 10000000 (shows 0.500)"} << 1
-            << QStringList{"cycleLimit=10000000"} << "";
-        QTest::newRow("not a number on the Limits tab, Yes: reviewed there")
-            << 49 << QStringList{"maxSeqFailuresEdit=3", "maxFailuresEdit=ten"} << enter << QList<int16_t>{AnswerYes}
-            << QStringList{"readjust:Maximum Test Failures: \"ten\" is not a number, becomes 1 (shows 0.500)"} << 0
-            << QStringList{"failLimit=1", "seqLimit=3"} << "maxFailuresEdit";
-        QTest::newRow("a bounce time that is not a number reads 0 but is named")
-            << 49 << QStringList{"maxUpBounceTimeEdit=abc"} << enter << QList<int16_t>{AnswerNo}
-            << QStringList{"readjust:Up Stroke Max Bounce Time: \"abc\" is not a number, becomes 0.000000 "
-                           "(shows 0.500)"}
-            << 1 << QStringList{"maxUpBounce=0"} << "";
+        row("clamped down times, Yes to review them", {"maxDownTimeEdit=0.01", "minDownTimeEdit=0.01"}, 0,
+            {"maxDownTime=25", "minDownTime=25"},
+            {"readjust:Down Stroke Max Time (sec): 0.01 becomes 0.025|"
+             "Down Stroke Min Time (sec): 0.01 becomes 0.025 (shows 0.025)"},
+            {AnswerYes}, "maxDownTimeEdit");
+        row("cycle limit beyond 32 bits, No keeps the largest", {"maxTestCyclesEdit=99999999999"}, 1,
+            {"cycleLimit=10000000"}, {"readjust:Maximum Test Cycles: 99999999999 becomes 10000000 (shows 0.500)"},
+            {AnswerNo});
+        row("not a number on the Limits tab, Yes: reviewed there", {"maxSeqFailuresEdit=3", "maxFailuresEdit=ten"}, 0,
+            {"failLimit=1", "seqLimit=3"},
+            {"readjust:Maximum Test Failures: \"ten\" is not a number, becomes 1 (shows 0.500)"}, {AnswerYes},
+            "maxFailuresEdit");
+        row("a bounce time that is not a number reads 0 but is named", {"maxUpBounceTimeEdit=abc"}, 1,
+            {"maxUpBounce=0"},
+            {"readjust:Up Stroke Max Bounce Time: \"abc\" is not a number, becomes 0.000000 (shows 0.500)"},
+            {AnswerNo});
     }
     void closeWithKey()
     {
-        QFETCH(int, contact);
         QFETCH(QStringList, edits);
         QFETCH(int, key);
         QFETCH(QList<int16_t>, answers);
@@ -139,7 +162,7 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         QFETCH(QString, focused);
         TesterState s;
-        BaseConfig(s, contact);
+        BaseConfig(s, 49);
         FakeMessageDialogs dialogs;
         dialogs.answers = answers;
         ConfigEditorDialog form(s, dialogs);
@@ -237,30 +260,8 @@ private Q_SLOTS:
     void screenReadersFindEveryField()
     {
         QFETCH(QString, window);
-        TesterState s;
-        BaseConfig(s);
-        FakeMessageDialogs dialogs;
-        FakeSerialPort port;
-        MemorySettingsStore settings;
-        FakeDataFileDialog files;
-        FakeView view;
-        TesterEngine engine(s, port, view);
-        ManualControl manual(s, engine);
-        std::unique_ptr<QWidget> owned;
-        std::unique_ptr<SessionWindow> mainWindow;
-        if (window == "editor") {
-            owned = std::make_unique<ConfigEditorDialog>(s, dialogs);
-        } else if (window == "main") {
-            mainWindow = std::make_unique<SessionWindow>(port, settings, dialogs, files, 24 * 3600 * 1000);
-            mainWindow->form.state().vContact = 16 | 32 | 64 | 128;
-            mainWindow->form.state().CycleCount = 4711;
-            mainWindow->form.showReadings();
-        } else {
-            owned = std::make_unique<ManualDialog>(manual);
-            s.link.portOpen = true, s.link.busy = false;
-            manual.RunManualMenu([&manual] { manual.showManualReading("107.5"); });
-        }
-        QWidget *shown = mainWindow ? &mainWindow->form : owned.get();
+        ReadWindow read(window);
+        QWidget *shown = read.shown();
         QHash<QWidget *, QString> labelOf;
         for (QLabel *label : shown->findChildren<QLabel *>())
             if (label->buddy())

@@ -3,6 +3,7 @@
 // master files, what written files read back as, what a failed save leaves.
 
 #include "ConfigSnapshot.h"
+#include "support/TestRows.h"
 
 #include "engine/config/ConfigCommands.h"
 #include "engine/preferences/Registry.h"
@@ -97,9 +98,7 @@ private Q_SLOTS:
 
         const QString incompatible = "Incompatible data format", invalid = "Invalid data in file";
         const auto row = [](const char *name, const QStringList &lines, const QString &error,
-                            const QString &expected = {}) {
-            QTest::newRow(name) << FileBytes(lines) << error << expected;
-        };
+                            const QString &expected = {}) { addRow(name, FileBytes(lines), error, expected); };
         // One line replaced; `expected` is an item of the edit copy or the message.
         const auto line = [&](const char *name, int number, const QString &text, const QString &expected) {
             row(name, With(BaseFile, number, text), expected.contains('=') ? "" : expected, expected);
@@ -121,11 +120,10 @@ private Q_SLOTS:
         line("other mode", 3, "1", incompatible);
         line("other range value", 4, "1001", incompatible);
         row("ends in the values", BaseFile.mid(0, 19), invalid);
-        QTest::newRow("other stations' forms: quotes, blanks, commas, bare line ends")
-            << QByteArray("  \"Model 418C\"\r\n\"Software Ver 2.1\"\n0,1000\r\n 49\r\n10 ,3, 100000\r\n0.500\r0.050\r\n"
-                          "0.500\r\n0.050\r\n\t129,\"125\"\r\nopen\r\n1002.0\r\n15.9\r\n0.0\r\n0.004800\r\n0.100000")
-            << ""
-            << "lowerBounce=125";
+        addRow("other stations' forms: quotes, blanks, commas, bare line ends",
+               QByteArray("  \"Model 418C\"\r\n\"Software Ver 2.1\"\n0,1000\r\n 49\r\n10 ,3, 100000\r\n0.500\r0.050\r\n"
+                          "0.500\r\n0.050\r\n\t129,\"125\"\r\nopen\r\n1002.0\r\n15.9\r\n0.0\r\n0.004800\r\n0.100000"),
+               "", "lowerBounce=125");
         row("master", Master, "", "maxUpTol=512");
         row("master with a word for its mode", With(Master, 4, "current"), incompatible);
     }

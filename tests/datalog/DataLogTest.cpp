@@ -1,6 +1,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/state/TesterState.h"
+#include "support/TestRows.h"
 
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
@@ -38,40 +39,19 @@ const QString Unrecognized = QStringLiteral("yesno:File Error|Unrecognized file 
 void fillSample(TesterState &s)
 {
     s.vUpdateTime = QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9));
-    s.CycleCount = 12345;
-    s.FailCount = 3;
-    s.SeqCount = 1;
-    s.vRPullUp = 1000;
-    s.vRMode = 0;
-    s.vSoftwareVersion = 12;
-    s.vMinDownResistance = 0;
-    s.vMaxDownResistance = 512;
-    s.vMinUpResistance = 1023;
-    s.vMaxUpResistance = 1022;
-    s.vMaxDownBounce = 1000;
-    s.vMaxUpBounce = 0;
-    s.vLastMeasuredDownResist = 1;
-    s.vLastMeasuredUpResist = 2000;
-    s.vLastDownBounceTime = 625;
-    s.vLastUpBounceTime = 1;
-    s.vLastDownStrokeTime = 1500;
-    s.vLastUpStrokeTime = 37;
+    s.CycleCount = 12345, s.FailCount = 3, s.SeqCount = 1;
+    s.vRPullUp = 1000, s.vRMode = 0, s.vSoftwareVersion = 12;
+    s.vMinDownResistance = 0, s.vMaxDownResistance = 512, s.vMinUpResistance = 1023, s.vMaxUpResistance = 1022;
+    s.vMaxDownBounce = 1000, s.vMaxUpBounce = 0;
+    s.vLastMeasuredDownResist = 1, s.vLastMeasuredUpResist = 2000;
+    s.vLastDownBounceTime = 625, s.vLastUpBounceTime = 1;
+    s.vLastDownStrokeTime = 1500, s.vLastUpStrokeTime = 37;
     s.vErrorCode = 5;
-    s.vCycleLimit = 1000000;
-    s.vFailLimit = 10;
-    s.vSeqLimit = 2;
-    s.vMinDownResistTol = 0;
-    s.vMaxDownResistTol = 100;
-    s.vMinUpResistTol = 900;
-    s.vMaxUpResistTol = 1023;
-    s.vMaxDownBounceTol = 3125;
-    s.vMaxUpBounceTol = 6250;
-    s.vMinDownTime = 20;
-    s.vMaxDownTime = 250;
-    s.vMinUpTime = 0;
-    s.vMaxUpTime = 12345;
-    s.vLowerBounce = 25;
-    s.vUpperBounce = 200;
+    s.vCycleLimit = 1000000, s.vFailLimit = 10, s.vSeqLimit = 2;
+    s.vMinDownResistTol = 0, s.vMaxDownResistTol = 100, s.vMinUpResistTol = 900, s.vMaxUpResistTol = 1023;
+    s.vMaxDownBounceTol = 3125, s.vMaxUpBounceTol = 6250;
+    s.vMinDownTime = 20, s.vMaxDownTime = 250, s.vMinUpTime = 0, s.vMaxUpTime = 12345;
+    s.vLowerBounce = 25, s.vUpperBounce = 200;
     s.vContact = 1 + 16 + 32 + 64;
     s.vSerialNumber = QStringLiteral("A1B2C3D4");
 }
@@ -137,12 +117,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("rPullUp");
         QTest::addColumn<QString>("serial");
         QTest::addColumn<QStringList>("expected");   // "column=text", columns from 1
-        QTest::newRow("no range yet") << 0 << "S1" << QStringList{"5=???",  "6=???",  "7=???",   "12=???",
-                                                                  "24=???", "31=???", "35=-----"};
-        QTest::newRow("serial with a comma, control and accented characters") << 1000
-                                                                              << QString::fromUtf8("\tA,X\xc3\xa9"
-                                                                                                   "1\x01 \r")
-                                                                              << QStringList{"37=A?X?1?"};
+        addRow("no range yet", 0, "S1",
+               QStringList{"5=???", "6=???", "7=???", "12=???", "24=???", "31=???", "35=-----"});
+        addRow("serial with a comma, control and accented characters", 1000,
+               QString::fromUtf8("\tA,X\xc3\xa9"
+                                 "1\x01 \r"),
+               QStringList{"37=A?X?1?"});
     }
 
     void sampleLine()
@@ -173,15 +153,13 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("shown");
 
         const QByteArray otherCase = Header.toLower() + "\r\nold sample\r\n";
-        QTest::newRow("other case, continue") << otherCase << Answers{AnswerYes} << Sample << QStringList{Unrecognized};
-        QTest::newRow("other case, no") << otherCase << Answers{AnswerNo} << QByteArray()
-                                        << QStringList{Unrecognized,
-                                                       openError("Its first line is not the data log header.")};
-        QTest::newRow("empty file is refused") << QByteArray() << Answers() << QByteArray()
-                                               << QStringList{openError("The file is empty or cannot be read.")};
+        addRow("other case, continue", otherCase, Answers{AnswerYes}, Sample, QStringList{Unrecognized});
+        addRow("other case, no", otherCase, Answers{AnswerNo}, QByteArray(),
+               QStringList{Unrecognized, openError("Its first line is not the data log header.")});
+        addRow("empty file is refused", QByteArray(), Answers(), QByteArray(),
+               QStringList{openError("The file is empty or cannot be read.")});
         // A log cut short by a crash: the next sample starts on a line of its own.
-        QTest::newRow("last line cut short")
-            << Header + "\r\n03/07/2024 14:0" << Answers() << "\r\n" + Sample << QStringList();
+        addRow("last line cut short", Header + "\r\n03/07/2024 14:0", Answers(), "\r\n" + Sample, QStringList());
     }
 
     void openAndAppend()
@@ -220,9 +198,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("firstOpen");   // a log "first.txt" is open before the command
         QTest::addColumn<bool>("pending");
         QTest::addColumn<int>("secondSamples");   // in second.txt, which the command opens
-        QTest::newRow("open, open, logged") << "open" << true << false << 1;
-        QTest::newRow("recent, nothing open, pending") << "recent" << false << true << 1;
-        QTest::newRow("recent, nothing open, logged") << "recent" << false << false << 0;
+        addRow("open, open, logged", "open", true, false, 1);
+        addRow("recent, nothing open, pending", "recent", false, true, 1);
+        addRow("recent, nothing open, logged", "recent", false, false, 0);
     }
 
     void pendingSampleOnFileCommands()
@@ -265,14 +243,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("choice");    // a name in the folder; empty: Cancel
         QTest::addColumn<bool>("refused");      // the system refuses the chosen name
         QTest::addColumn<QString>("logging");   // the file the next sample goes to
-        QTest::newRow("New, cancelled") << "new"
-                                        << "" << false << "first.txt";
-        QTest::newRow("Open, cancelled") << "open"
-                                         << "" << false << "first.txt";
-        QTest::newRow("New, a folder that is not there") << "new"
-                                                         << "gone/second.txt" << true << "first.txt";
-        QTest::newRow("New, a fresh file") << "new"
-                                           << "second.txt" << false << "second.txt";
+        addRow("New, cancelled", "new", "", false, "first.txt");
+        addRow("Open, cancelled", "open", "", false, "first.txt");
+        addRow("New, a folder that is not there", "new", "gone/second.txt", true, "first.txt");
+        addRow("New, a fresh file", "new", "second.txt", false, "second.txt");
     }
 
     void fileCommandsKeepTheOpenLog()
@@ -316,11 +290,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file");   // what the file dialog gives; empty: Cancel
         QTest::addColumn<bool>("goAhead");
         QTest::addColumn<bool>("saved");   // the sample is in the file afterwards
-        QTest::newRow("yes: saved") << Answers{AnswerYes} << "kept.txt" << true << true;
-        QTest::newRow("yes, dialog cancelled") << Answers{AnswerYes} << "" << false << false;
-        QTest::newRow("no") << Answers{AnswerNo} << "" << true << false;
-        QTest::newRow("yes, but /dev/full fails every write")
-            << Answers{AnswerYes, AnswerYes} << "/dev/full" << false << false;
+        addRow("yes: saved", Answers{AnswerYes}, "kept.txt", true, true);
+        addRow("yes, dialog cancelled", Answers{AnswerYes}, "", false, false);
+        addRow("no", Answers{AnswerNo}, "", true, false);
+        addRow("yes, but /dev/full fails every write", Answers{AnswerYes, AnswerYes}, "/dev/full", false, false);
     }
 
     void unsavedDataAtClosing()
@@ -393,8 +366,8 @@ private Q_SLOTS:
     void fileGoneFromItsPath_data()
     {
         QTest::addColumn<bool>("replaced");   // another file now has the name
-        QTest::newRow("deleted") << false;
-        QTest::newRow("renamed, a new file under the old name") << true;
+        addRow("deleted", false);
+        addRow("renamed, a new file under the old name", true);
     }
 
     void fileGoneFromItsPath()

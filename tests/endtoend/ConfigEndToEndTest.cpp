@@ -16,36 +16,50 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+
+// The main window on a tester that has run five cycles, its configuration
+// files chosen by script.
+struct ConfigRig : MainWindowRig
+{
+    ConfigRig()
+    {
+        SimulatedTester::Settings &t = rig.tester.settings();
+        t.contact = 3 | 16 | 32 | 64;           // alternate action stays alternate action
+        t.minDownTime = 50, t.minUpTime = 60;   // minimum times the editor takes as they are
+        rig.runCycles(5);                       // so that clearing them shows
+        form.configCommands().setFileDialog(configFiles);
+    }
+    // What the tester receives until it answers the data request that ends a download.
+    QStringList run(const char *action)
+    {
+        trigger(action);
+        QStringList frames;
+        rig.tickUntil(
+            [&] {
+                frames += rig.takeFrames();
+                return frames.contains("AE") && idle();
+            },
+            1000);
+        return frames;
+    }
+
+    FakeConfigFileDialog configFiles;
+};
+
+}   // namespace
+
 class ConfigEndToEndTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void editSaveOpenResetMaster()
+    void editSaveOpenReset()
     {
-        MainWindowRig w;
-        SimulatedRig &rig = w.rig;
-        SimulatedTester::Settings &t = rig.tester.settings();
-        t.contact = 3 | 16 | 32 | 64;           // alternate action stays alternate action
-        t.minDownTime = 50, t.minUpTime = 60;   // minimum times the editor takes as they are
-        rig.runCycles(5);                       // so that clearing them shows
-        FakeConfigFileDialog files;
-        w.form.configCommands().setFileDialog(files);
+        ConfigRig w;
         TesterState &s = w.s();
-        // What the tester receives until it answers the data request that ends a download.
-        const auto run = [&](const char *action) {
-            w.trigger(action);
-            QStringList frames;
-            rig.tickUntil(
-                [&] {
-                    frames += rig.takeFrames();
-                    return frames.contains("AE") && w.idle();
-                },
-                1000);
-            return frames;
-        };
         QVERIFY(w.connect());
-        rig.takeFrames();
+        w.rig.takeFrames();
         ModalAnswerer answerer;
 
         // OK without a change sends the whole configuration, and it is not unsaved.
@@ -53,7 +67,7 @@ private Q_SLOTS:
         answerer.then([&](QDialog *editor) { Click(editor, "okButton"); });
         QStringList sent = {"E1115", "E210",   "E33",    "E4100000", "E5100", "E650",   "E7100",  "E860", "E9200",
                             "EA50",  "EB1023", "EC1000", "ED20",     "EE0",   "F13000", "F23000", "AE"};
-        QCOMPARE(run("ConfigureEditMenu"), sent);
+        QCOMPARE(w.run("ConfigureEditMenu"), sent);
         QVERIFY(!s.IsDirtyConfig);
 
         answerer.then([&](QDialog *editor) {
@@ -61,16 +75,16 @@ private Q_SLOTS:
             Click(editor, "okButton");
         });
         sent[3] = "E41234";
-        QCOMPARE(run("ConfigureEditMenu"), sent);
-        QCOMPARE(rig.tester.settings().cycleLimit, 1234);
+        QCOMPARE(w.run("ConfigureEditMenu"), sent);
+        QCOMPARE(w.rig.tester.settings().cycleLimit, 1234);
         QCOMPARE(w.shown("cycleLimitBox"), QStringLiteral("1234"));
 
         // Saved, then opened: the same configuration again, the counters left alone.
         QTemporaryDir dir;
         const QString saved = dir.filePath("saved.cfg");
-        files.choices = {saved, saved};
+        w.configFiles.choices = {saved, saved};
         w.trigger("ConfigureSaveMenu");
-        QCOMPARE(run("ConfigureOpenMenu"), sent);
+        QCOMPARE(w.run("ConfigureOpenMenu"), sent);
         QCOMPARE(w.shown("cycleCountBox"), QStringLiteral("5"));
 
         // Only "Cycle Count" ticked: the tester clears its cycle count alone.
@@ -79,9 +93,16 @@ private Q_SLOTS:
                 reset->findChild<QCheckBox *>(box)->setChecked(false);
             Click(reset, "OKButton");
         });
-        QCOMPARE(run("ConfigureResetLimits"), (QStringList{"CB", "AE"}));
+        QCOMPARE(w.run("ConfigureResetLimits"), (QStringList{"CB", "AE"}));
         QCOMPARE(w.shown("cycleCountBox"), QStringLiteral("0"));
+    }
 
+    void masterFileRewritesTheIdentity()
+    {
+        ConfigRig w;
+        QVERIFY(w.connect());
+        w.rig.takeFrames();
+        QTemporaryDir dir;
         // A master file for current measurement, 50.0 mA full scale, the
         // tolerances in mA: its serial number goes first, every counter is cleared.
         QFile master(dir.filePath("master.cfg"));
@@ -90,14 +111,14 @@ private Q_SLOTS:
                      "0.500\r\n0.050\r\n0.400\r\n0.060\r\n180\r\n60\r\n50.0\r\n25\r\n2.5\r\n0\r\n0.004800\r\n"
                      "0.003200\r\n");
         master.close();
-        files.choices = {master.fileName()};
-        QCOMPARE(run("ConfigureOpenMenu"),
+        w.configFiles.choices = {master.fileName()};
+        QCOMPARE(w.run("ConfigureOpenMenu"),
                  (QStringList{"E0Q7000042", "E149",   "E210",   "E33",    "E41000", "E5500", "E650", "E7400",
                               "E860",       "E9180",  "EA60",   "EB1023", "EC512",  "ED51",  "EE0",  "EF500",
                               "F01",        "F13000", "F22000", "C2",     "C9",     "CA",    "CB",   "AE"}));
-        QCOMPARE(s.vSerialNumber, QStringLiteral("Q7000042"));
-        QCOMPARE(s.vRMode, 1);
-        QCOMPARE(s.vRPullUp, 500);
+        QCOMPARE(w.s().vSerialNumber, QStringLiteral("Q7000042"));
+        QCOMPARE(w.s().vRMode, 1);
+        QCOMPARE(w.s().vRPullUp, 500);
         QCOMPARE(w.dialogs.calls, QStringList());
     }
 };

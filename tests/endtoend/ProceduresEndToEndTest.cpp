@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QSet>
 #include <QTest>
+#include <memory>
 
 namespace {
 
@@ -29,7 +30,56 @@ struct Station : MainWindowRig
         taken.removeAll(QStringLiteral("<ESC>"));
         return taken;
     }
+    // Configure, Learn for a normally open contact with bounce; the learn
+    // window cancelled at that second (0: it waits for the run's end) and
+    // the editor that follows accepted. Keeps what the tester held in the
+    // run and received until the editor opened; the dialogs answered.
+    int learn(int cancelAtSecond)
+    {
+        answerer = std::make_unique<ModalAnswerer>();
+        answerer->then([](QDialog *dialog) { Click(dialog, "OKButton"); });
+        answerer->then([this, cancelAtSecond](QDialog *dialog) {
+            for (int second = 1; dialog->isVisible(); ++second) {
+                rig.tick(TicksPerSecond);
+                if (second == cancelAtSecond)
+                    Click(dialog, "CancelButton");
+                else
+                    static_cast<LearnTransfer *>(dialog)->tick();
+            }
+        });
+        answerer->then([this](QDialog *editor) {
+            learned = s();
+            heldInTheRun = rig.tester.settings();
+            learnFrames = frames();
+            Click(editor, "okButton");
+        });
+        trigger("ConfigureLearnMenu");
+        return answerer->answered;
+    }
+
+    std::unique_ptr<ModalAnswerer> answerer;
+    TesterState learned;
+    SimulatedTester::Settings heldInTheRun;
+    QStringList learnFrames;
 };
+
+// The learn's frames in steps: "settings" (E and F frames), "clears" (C
+// frames), the others as they are; distinct: the settings and clears sent.
+QStringList learnSteps(const QStringList &frames, qsizetype &distinct)
+{
+    QStringList steps;
+    QSet<QString> settingsAndClears;
+    for (const QString &frame : frames) {
+        const bool setting = frame.startsWith(u'E') || frame.startsWith(u'F');
+        const QString step = setting ? QStringLiteral("settings") : frame.startsWith(u'C') ? "clears" : frame;
+        if (step != frame)
+            settingsAndClears << frame.left(2);
+        if (steps.isEmpty() || steps.last() != step)
+            steps << step;
+    }
+    distinct = settingsAndClears.size();
+    return steps;
+}
 
 }   // namespace
 
@@ -38,77 +88,43 @@ class ProceduresEndToEndTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void learn_data()
+    // The download, clears and cycles run on after the learn window is
+    // cancelled; their end shows the data and touches neither the edit copy
+    // nor the editor.
+    void learnCancelledTheRunGoesOn()
     {
-        QTest::addColumn<int>("cancelAtSecond");   // 0: the window waits for the end of the run
-        QTest::newRow("run ends in time, editor accepted") << 0;
-        QTest::newRow("window cancelled, the run goes on") << 3;
+        Station station;
+        station.rig.runCycles(4);   // counts a learn must clear
+        QVERIFY(station.connect() && !station.frames().isEmpty());
+        QCOMPARE(station.learn(3), 2);
+        const TesterState atCancel = station.s();
+        QVERIFY(station.rig.tickUntil([&] { return LearnRunDataIn(station.s()); }, 400));
+        QCOMPARE(station.answerer->answered, 2);
+        QCOMPARE(station.s().sCycleLimit, atCancel.sCycleLimit);
+        QCOMPARE(station.s().CycleCount, 10);
     }
 
     void learn()
     {
-        QFETCH(int, cancelAtSecond);
         Station station;
-        station.rig.runCycles(4);   // counts a learn must clear
+        station.rig.runCycles(4);
         QVERIFY(station.connect() && !station.frames().isEmpty());
-
-        TesterState learned;
-        SimulatedTester::Settings heldInTheRun;
-        QStringList learnFrames;
-        ModalAnswerer answerer;
-        answerer.then([](QDialog *dialog) { Click(dialog, "OKButton"); });   // normally open, with bounce
-        answerer.then([&](QDialog *dialog) {
-            for (int second = 1; dialog->isVisible(); ++second) {
-                station.rig.tick(TicksPerSecond);
-                if (second == cancelAtSecond)
-                    Click(dialog, "CancelButton");
-                else
-                    static_cast<LearnTransfer *>(dialog)->tick();
-            }
-        });
-        answerer.then([&](QDialog *editor) {
-            learned = station.s();
-            heldInTheRun = station.rig.tester.settings();
-            learnFrames = station.frames();
-            Click(editor, "okButton");
-        });
-        station.trigger("ConfigureLearnMenu");
-
-        if (cancelAtSecond) {
-            // The download, clears and cycles run on; their end shows the
-            // data and touches neither the edit copy nor the editor.
-            const TesterState atCancel = station.s();
-            QVERIFY(station.rig.tickUntil([&] { return LearnRunDataIn(station.s()); }, 400));
-            QCOMPARE(answerer.answered, 2);
-            QCOMPARE(station.s().sCycleLimit, atCancel.sCycleLimit);
-            QCOMPARE(station.s().CycleCount, 10);
-            return;
-        }
-        QCOMPARE(answerer.answered, 3);
+        QCOMPARE(station.learn(0), 3);
         QVERIFY(station.s().IsDirtyConfig);
         // What the tester saw: its sixteen settings, its four counters
         // cleared, the run to its limits and, at the run's end, the data request.
-        QStringList steps;
-        QSet<QString> settingsAndClears;
-        for (const QString &frame : learnFrames) {
-            const bool setting = frame.startsWith(u'E') || frame.startsWith(u'F');
-            const QString step = setting ? QStringLiteral("settings") : frame.startsWith(u'C') ? "clears" : frame;
-            if (step != frame)
-                settingsAndClears << frame.left(2);
-            if (steps.isEmpty() || steps.last() != step)
-                steps << step;
-        }
-        QCOMPARE(steps, (QStringList{"settings", "clears", "A2", "AE"}));
-        QCOMPARE(settingsAndClears.size(), 16 + 4);
+        qsizetype distinct = 0;
+        QCOMPARE(learnSteps(station.learnFrames, distinct), (QStringList{"settings", "clears", "A2", "AE"}));
+        QCOMPARE(distinct, 16 + 4);
         // A normally open contact with both bounces, run ten cycles from a
         // cleared count with the widest tolerances: a golden switch passes all.
         // (Ten failures, or ten in a row, would stop it early.)
-        QCOMPARE(heldInTheRun.contact, 1 | 16 | 32 | 64 | 128);
-        QCOMPARE((QList<int>{heldInTheRun.cycleLimit, heldInTheRun.failLimit, heldInTheRun.seqLimit}),
-                 (QList<int>{10, 10, 10}));
-        QCOMPARE((QList<int>{heldInTheRun.minDownResistTol, heldInTheRun.maxDownResistTol, heldInTheRun.minUpResistTol,
-                             heldInTheRun.maxUpResistTol}),
+        const SimulatedTester::Settings &run = station.heldInTheRun;
+        QCOMPARE((QList<int>{run.contact, run.cycleLimit, run.failLimit, run.seqLimit}),
+                 (QList<int>{1 | 16 | 32 | 64 | 128, 10, 10, 10}));
+        QCOMPARE((QList<int>{run.minDownResistTol, run.maxDownResistTol, run.minUpResistTol, run.maxUpResistTol}),
                  (QList<int>{0, 1023, 0, 1023}));
+        const TesterState &learned = station.learned;
         QCOMPARE((QList<int>{learned.CycleCount, learned.FailCount}), (QList<int>{10, 0}));
         QCOMPARE(station.rig.tester.stats().minusSent, 1);
         QVERIFY(station.settle());

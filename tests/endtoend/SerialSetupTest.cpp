@@ -14,6 +14,7 @@
 #include "support/FakeArchiveSink.h"
 #include "support/FakeView.h"
 #include "support/MemorySettingsStore.h"
+#include "support/TestRows.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -39,40 +40,27 @@ private Q_SLOTS:
         QTest::addColumn<bool>("station");
 
         const PortList none;
-        QTest::newRow("ports, repeated, both forms, device with =: a station")
-            << QStringList{"--port", "1=/dev/pts/3", "--port=12=/dev/a=b", "--trace", "/tmp/t.txt"} << -1 << false
-            << PortList{{1, "/dev/pts/3"}, {12, "/dev/a=b"}} << "/tmp/t.txt"
-            << "" << 0 << true;
-        QTest::newRow("one port: one tester")
-            << QStringList{"--port", "3=/dev/ttyUSB0"} << -1 << false << PortList{{3, "/dev/ttyUSB0"}} << ""
-            << "" << 0 << false;
-        QTest::newRow("help wins over a bad option") << QStringList{"--help", "--bogus"} << 0 << false << none << ""
-                                                     << "" << 0 << false;
-        QTest::newRow("version") << QStringList{"--version"} << 0 << false << none << ""
-                                 << "" << 0 << false;
-        QTest::newRow("plot, value after =") << QStringList{"--plot=/tmp/run 1.txt"} << -1 << false << none << ""
-                                             << "/tmp/run 1.txt" << 0 << false;
-        QTest::newRow("unknown option") << QStringList{"--simulator"} << 2 << false << none << ""
-                                        << "" << 0 << false;
-        QTest::newRow("simulate 4: a station")
-            << QStringList{"--simulate", "4", "--port", "1=/dev/x"} << -1 << true << PortList{{1, "/dev/x"}} << ""
-            << "" << 4 << true;
-        QTest::newRow("simulate=1: one tester") << QStringList{"--simulate=1"} << -1 << true << none << ""
-                                                << "" << 1 << false;
-        QTest::newRow("simulate 17") << QStringList{"--simulate", "17"} << 2 << false << none << ""
-                                     << "" << 0 << false;
-        QTest::newRow("a station's report")
-            << QStringList{"--simulate", "2", "--report", "r.pdf"} << 2 << false << none << ""
-            << "" << 0 << false;
-        QTest::newRow("trend picture zoomed, cursor")
-            << QStringList{"--trend-zoom", "100:250.5", "--trend-cursor", "120"} << -1 << false << none << ""
-            << "" << 0 << false;
-        QTest::newRow("trend zoom backwards") << QStringList{"--trend-zoom=250:100"} << 2 << false << none << ""
-                                              << "" << 0 << false;
-        QTest::newRow("trend zoom, one end") << QStringList{"--trend-zoom=250"} << 2 << false << none << ""
-                                             << "" << 0 << false;
-        QTest::newRow("trend cursor, no number") << QStringList{"--trend-cursor=x"} << 2 << false << none << ""
-                                                 << "" << 0 << false;
+        addRow("ports, repeated, both forms, device with =: a station",
+               QStringList{"--port", "1=/dev/pts/3", "--port=12=/dev/a=b", "--trace", "/tmp/t.txt"}, -1, false,
+               PortList{{1, "/dev/pts/3"}, {12, "/dev/a=b"}}, "/tmp/t.txt", "", 0, true);
+        addRow("one port: one tester", QStringList{"--port", "3=/dev/ttyUSB0"}, -1, false,
+               PortList{{3, "/dev/ttyUSB0"}}, "", "", 0, false);
+        addRow("help wins over a bad option", QStringList{"--help", "--bogus"}, 0, false, none, "", "", 0, false);
+        addRow("version", QStringList{"--version"}, 0, false, none, "", "", 0, false);
+        addRow("plot, value after =", QStringList{"--plot=/tmp/run 1.txt"}, -1, false, none, "", "/tmp/run 1.txt", 0,
+               false);
+        addRow("unknown option", QStringList{"--simulator"}, 2, false, none, "", "", 0, false);
+        addRow("simulate 4: a station", QStringList{"--simulate", "4", "--port", "1=/dev/x"}, -1, true,
+               PortList{{1, "/dev/x"}}, "", "", 4, true);
+        addRow("simulate=1: one tester", QStringList{"--simulate=1"}, -1, true, none, "", "", 1, false);
+        addRow("simulate 17", QStringList{"--simulate", "17"}, 2, false, none, "", "", 0, false);
+        addRow("a station's report", QStringList{"--simulate", "2", "--report", "r.pdf"}, 2, false, none, "", "", 0,
+               false);
+        addRow("trend picture zoomed, cursor", QStringList{"--trend-zoom", "100:250.5", "--trend-cursor", "120"}, -1,
+               false, none, "", "", 0, false);
+        addRow("trend zoom backwards", QStringList{"--trend-zoom=250:100"}, 2, false, none, "", "", 0, false);
+        addRow("trend zoom, one end", QStringList{"--trend-zoom=250"}, 2, false, none, "", "", 0, false);
+        addRow("trend cursor, no number", QStringList{"--trend-cursor=x"}, 2, false, none, "", "", 0, false);
     }
 
     void parse()
@@ -100,22 +88,21 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");      // -1: the program goes on
         QTest::addColumn<QString>("request");   // archive|list|run|file
-        QTest::newRow("list runs of a server") << QStringList{"--archive", "postgresql://lab@db/runs", "--list-runs"}
-                                               << -1 << "postgresql://lab@db/runs|1||";
-        QTest::newRow("export the last run")
-            << QStringList{"--export-run", "last", "out.txt"} << -1 << "|0|last|out.txt";
-        QTest::newRow("export by id") << QStringList{"--export-run=12", "out.txt"} << -1 << "|0|12|out.txt";
-        QTest::newRow("export without a file") << QStringList{"--export-run", "12"} << 2 << "";
-        QTest::newRow("export of no run") << QStringList{"--export-run", "first", "out.txt"} << 2 << "";
-        QTest::newRow("run id zero") << QStringList{"--export-run", "0", "out.txt"} << 2 << "";
-        QTest::newRow("list and export at once") << QStringList{"--list-runs", "--export-run", "1", "f"} << 2 << "";
-        QTest::newRow("file without export") << QStringList{"--list-runs", "f"} << 2 << "";
-        QTest::newRow("empty archive") << QStringList{"--archive="} << 2 << "";
-        QTest::newRow("list runs filtered")
-            << QStringList{"--list-runs", "--serial", "41800123", "--host=lab-1", "--since", "7d"} << -1 << "|1||";
-        QTest::newRow("filter without --list-runs") << QStringList{"--serial", "41800123"} << 2 << "";
-        QTest::newRow("filter with --export-run") << QStringList{"--export-run", "1", "f", "--since", "7d"} << 2 << "";
-        QTest::newRow("empty filter value") << QStringList{"--list-runs", "--host="} << 2 << "";
+        addRow("list runs of a server", QStringList{"--archive", "postgresql://lab@db/runs", "--list-runs"}, -1,
+               "postgresql://lab@db/runs|1||");
+        addRow("export the last run", QStringList{"--export-run", "last", "out.txt"}, -1, "|0|last|out.txt");
+        addRow("export by id", QStringList{"--export-run=12", "out.txt"}, -1, "|0|12|out.txt");
+        addRow("export without a file", QStringList{"--export-run", "12"}, 2, "");
+        addRow("export of no run", QStringList{"--export-run", "first", "out.txt"}, 2, "");
+        addRow("run id zero", QStringList{"--export-run", "0", "out.txt"}, 2, "");
+        addRow("list and export at once", QStringList{"--list-runs", "--export-run", "1", "f"}, 2, "");
+        addRow("file without export", QStringList{"--list-runs", "f"}, 2, "");
+        addRow("empty archive", QStringList{"--archive="}, 2, "");
+        addRow("list runs filtered", QStringList{"--list-runs", "--serial", "41800123", "--host=lab-1", "--since", "7d"},
+               -1, "|1||");
+        addRow("filter without --list-runs", QStringList{"--serial", "41800123"}, 2, "");
+        addRow("filter with --export-run", QStringList{"--export-run", "1", "f", "--since", "7d"}, 2, "");
+        addRow("empty filter value", QStringList{"--list-runs", "--host="}, 2, "");
     }
 
     void archiveOptions()
@@ -196,16 +183,15 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");      // -1: the program goes on
         QTest::addColumn<QString>("request");   // webhook|web view|token
-        QTest::newRow("webhook") << QStringList{"--notify-url", "https://chat.example/hook"} << -1
-                                 << "https://chat.example/hook||";
-        QTest::newRow("webhook not http") << QStringList{"--notify-url", "ftp://x/y"} << 2 << "";
-        QTest::newRow("web view on loopback") << QStringList{"--http", "127.0.0.1:8080"} << -1 << "|127.0.0.1:8080|";
-        QTest::newRow("a port alone") << QStringList{"--http=8080"} << -1 << "|8080|";
-        QTest::newRow("the network without a token") << QStringList{"--http", "0.0.0.0:8080"} << 2 << "";
-        QTest::newRow("the network with a token")
-            << QStringList{"--http", "0.0.0.0:8080", "--http-token", "t0k"} << -1 << "|0.0.0.0:8080|t0k";
-        QTest::newRow("an empty token") << QStringList{"--http", "0.0.0.0:8080", "--http-token", " "} << 2 << "";
-        QTest::newRow("bad address") << QStringList{"--http", "127.0.0.1:99999"} << 2 << "";
+        addRow("webhook", QStringList{"--notify-url", "https://chat.example/hook"}, -1, "https://chat.example/hook||");
+        addRow("webhook not http", QStringList{"--notify-url", "ftp://x/y"}, 2, "");
+        addRow("web view on loopback", QStringList{"--http", "127.0.0.1:8080"}, -1, "|127.0.0.1:8080|");
+        addRow("a port alone", QStringList{"--http=8080"}, -1, "|8080|");
+        addRow("the network without a token", QStringList{"--http", "0.0.0.0:8080"}, 2, "");
+        addRow("the network with a token", QStringList{"--http", "0.0.0.0:8080", "--http-token", "t0k"}, -1,
+               "|0.0.0.0:8080|t0k");
+        addRow("an empty token", QStringList{"--http", "0.0.0.0:8080", "--http-token", " "}, 2, "");
+        addRow("bad address", QStringList{"--http", "127.0.0.1:99999"}, 2, "");
     }
 
     void notifyOptions()
@@ -223,11 +209,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");   // -1: the program goes on
         QTest::addColumn<QString>("logFile");
-        QTest::newRow("log with the simulated tester")
-            << QStringList{"--simulate", "--log", "C:\\runs\\a b.txt"} << -1 << "C:\\runs\\a b.txt";
-        QTest::newRow("log, value after =") << QStringList{"--log=run.txt"} << -1 << "run.txt";
-        QTest::newRow("log without a file") << QStringList{"--log="} << 2 << "";
-        QTest::newRow("log with a station") << QStringList{"--simulate", "2", "--log", "run.txt"} << 2 << "";
+        addRow("log with the simulated tester", QStringList{"--simulate", "--log", "C:\\runs\\a b.txt"}, -1,
+               "C:\\runs\\a b.txt");
+        addRow("log, value after =", QStringList{"--log=run.txt"}, -1, "run.txt");
+        addRow("log without a file", QStringList{"--log="}, 2, "");
+        addRow("log with a station", QStringList{"--simulate", "2", "--log", "run.txt"}, 2, "");
     }
 
     void logOption()

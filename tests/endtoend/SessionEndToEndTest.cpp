@@ -31,6 +31,20 @@ double cpuSeconds()
            + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// The cycle counts of the samples in an archive, in order.
+QList<int> sampleCycles(const FakeArchiveSink &archive)
+{
+    QList<int> cycles;
+    for (const ArchiveRecord &record : archive.records) {
+        if (record.kind != ArchiveRecord::Sample)
+            continue;
+        TesterState sample;
+        ApplySampleNumbers(sample, record.numbers);
+        cycles << sample.CycleCount;
+    }
+    return cycles;
+}
+
 }   // namespace
 
 class SessionEndToEndTest : public QObject
@@ -126,18 +140,8 @@ private Q_SLOTS:
             QCOMPARE(fields[1].toInt(), i * breakCount);   // cycle count
         }
         // The archive has every break, whatever the data log took.
-        QList<int> archivedCycles;
-        for (const ArchiveRecord &record : archive.records) {
-            if (record.kind != ArchiveRecord::Sample)
-                continue;
-            TesterState sample;
-            ApplySampleNumbers(sample, record.numbers);
-            archivedCycles << sample.CycleCount;
-        }
-        QList<int> breakCycles;
-        for (int i = 1; i <= breaks; ++i)
-            breakCycles << i * breakCount;
-        QCOMPARE(archivedCycles.mid(archivedCycles.size() - breaks), breakCycles);
+        const QList<int> archived = sampleCycles(archive);
+        QCOMPARE(archived.mid(archived.size() - breaks), (QList<int>{breakCount, 2 * breakCount, 3 * breakCount}));
         QCOMPARE(dialogs.calls, QStringList());
 
         // Stop ends break-update mode on both sides.

@@ -1,3 +1,4 @@
+#include "support/TestRows.h"
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -146,28 +147,17 @@ void LayerTest::rules_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("violations");
 
-    QTest::newRow("own floor") << "top/a.cpp"
-                               << "#include \"top/b.h\"" << 0;
-    QTest::newRow("floor below") << "top/a.cpp"
-                                 << "#include \"low/sub/c.h\"" << 0;
-    QTest::newRow("same floor, other folder") << "low/a.cpp"
-                                              << "#include \"peer/c.h\"" << 1;
-    QTest::newRow("floor above") << "low/sub/a.cpp"
-                                 << "#include \"top/b.h\"" << 1;
-    QTest::newRow("folder deeper than its floor") << "low/sub/a.cpp"
-                                                  << "#include \"low/x.h\"" << 1;
-    QTest::newRow("undeclared folder included") << "top/a.cpp"
-                                                << "#include \"elsewhere/b.h\"" << 1;
-    QTest::newRow("file of no floor") << "elsewhere/a.cpp"
-                                      << "" << 1;
-    QTest::newRow("core module where core only") << "low/sub/a.cpp"
-                                                 << "#include <QString>\n#include <vector>" << 0;
-    QTest::newRow("widget where core only") << "low/sub/a.cpp"
-                                            << "#  include <QLabel>" << 1;
-    QTest::newRow("any module where none named") << "top/a.cpp"
-                                                 << "#include <QLabel>" << 0;
-    QTest::newRow("several at once") << "low/sub/a.cpp"
-                                     << "#include \"top/b.h\"\n#include <QWidget>\n#include \"low/sub/d.h\"" << 2;
+    addRow("own floor", "top/a.cpp", "#include \"top/b.h\"", 0);
+    addRow("floor below", "top/a.cpp", "#include \"low/sub/c.h\"", 0);
+    addRow("same floor, other folder", "low/a.cpp", "#include \"peer/c.h\"", 1);
+    addRow("floor above", "low/sub/a.cpp", "#include \"top/b.h\"", 1);
+    addRow("folder deeper than its floor", "low/sub/a.cpp", "#include \"low/x.h\"", 1);
+    addRow("undeclared folder included", "top/a.cpp", "#include \"elsewhere/b.h\"", 1);
+    addRow("file of no floor", "elsewhere/a.cpp", "", 1);
+    addRow("core module where core only", "low/sub/a.cpp", "#include <QString>\n#include <vector>", 0);
+    addRow("widget where core only", "low/sub/a.cpp", "#  include <QLabel>", 1);
+    addRow("any module where none named", "top/a.cpp", "#include <QLabel>", 0);
+    addRow("several at once", "low/sub/a.cpp", "#include \"top/b.h\"\n#include <QWidget>\n#include \"low/sub/d.h\"", 2);
 }
 
 void LayerTest::rules()

@@ -9,6 +9,7 @@
 #include "platform/QtSerialPort.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
+#include "support/TestRows.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -33,23 +34,20 @@ private Q_SLOTS:
 
         const QStringList system = {"/dev/ttyS1", "/dev/ttyUSB0", "/dev/ttyUSB1"};
         const PortList none;
-        QTest::newRow("n-th system device") << none << none << system << false << "" << 2 << "/dev/ttyUSB0";
-        QTest::newRow("stored device wins")
-            << none << PortList{{2, "/dev/serial/by-id/x"}} << system << false << "" << 2 << "/dev/serial/by-id/x";
-        QTest::newRow("given ports: the others do not exist")
-            << PortList{{2, "/dev/pts/7"}} << PortList{{1, "/dev/a"}} << system << false << "" << 1 << "";
-        QTest::newRow("windows: COMn, stored ignored")
-            << none << PortList{{3, "/dev/a"}} << QStringList() << true << "" << 3 << "COM3";
+        addRow("n-th system device", none, none, system, false, "", 2, "/dev/ttyUSB0");
+        addRow("stored device wins", none, PortList{{2, "/dev/serial/by-id/x"}}, system, false, "", 2,
+               "/dev/serial/by-id/x");
+        addRow("given ports: the others do not exist", PortList{{2, "/dev/pts/7"}}, PortList{{1, "/dev/a"}}, system,
+               false, "", 1, "");
+        addRow("windows: COMn, stored ignored", none, PortList{{3, "/dev/a"}}, QStringList(), true, "", 3, "COM3");
         // A pinned device is the only port, under its number (1 when it has none).
-        QTest::newRow("pinned: its own number")
-            << none << none << system << false << "/dev/ttyUSB1" << 3 << "/dev/ttyUSB1";
-        QTest::newRow("pinned: no other port") << none << none << system << false << "/dev/ttyUSB1" << 2 << "";
-        QTest::newRow("pinned: Comm 16 of the settings")
-            << none << PortList{{16, "/dev/ttyACM0"}} << system << false << "/dev/ttyACM0" << 16 << "/dev/ttyACM0";
-        QTest::newRow("pinned, not listed: port 1")
-            << none << none << system << false << "/dev/pts/9" << 1 << "/dev/pts/9";
-        QTest::newRow("pinned, not a given port: ignored for the run")
-            << PortList{{1, "/dev/pts/3"}} << none << system << false << "/dev/ttyUSB1" << 1 << "/dev/pts/3";
+        addRow("pinned: its own number", none, none, system, false, "/dev/ttyUSB1", 3, "/dev/ttyUSB1");
+        addRow("pinned: no other port", none, none, system, false, "/dev/ttyUSB1", 2, "");
+        addRow("pinned: Comm 16 of the settings", none, PortList{{16, "/dev/ttyACM0"}}, system, false, "/dev/ttyACM0",
+               16, "/dev/ttyACM0");
+        addRow("pinned, not listed: port 1", none, none, system, false, "/dev/pts/9", 1, "/dev/pts/9");
+        addRow("pinned, not a given port: ignored for the run", PortList{{1, "/dev/pts/3"}}, none, system, false,
+               "/dev/ttyUSB1", 1, "/dev/pts/3");
     }
 
     void deviceForPort()
@@ -79,19 +77,17 @@ private Q_SLOTS:
         QTest::addColumn<bool>("mayReadWrite");
         QTest::addColumn<QString>("group");
         QTest::addColumn<QString>("problem");
-        QTest::newRow("no access") << int(QSerialPort::PermissionError) << false << "dialout"
-                                   << "permission denied (add the user to the dialout group)";
-        QTest::newRow("no access, another group") << int(QSerialPort::PermissionError) << false << "uucp"
-                                                  << "permission denied (add the user to the uucp group)";
-        QTest::newRow("no access, root's device") << int(QSerialPort::PermissionError) << false << "root"
-                                                  << "permission denied (add the user to the dialout group)";
-        QTest::newRow("access, yet refused: held elsewhere") << int(QSerialPort::PermissionError) << true << "dialout"
-                                                             << "device busy (used by another program)";
-        QTest::newRow("gone") << int(QSerialPort::DeviceNotFoundError) << true << ""
-                              << "not present";
-        QTest::newRow("anything else gives the system's words")
-            << int(QSerialPort::UnsupportedOperationError) << true << ""
-            << "cannot be opened (Invalid argument)";
+        addRow("no access", int(QSerialPort::PermissionError), false, "dialout",
+               "permission denied (add the user to the dialout group)");
+        addRow("no access, another group", int(QSerialPort::PermissionError), false, "uucp",
+               "permission denied (add the user to the uucp group)");
+        addRow("no access, root's device", int(QSerialPort::PermissionError), false, "root",
+               "permission denied (add the user to the dialout group)");
+        addRow("access, yet refused: held elsewhere", int(QSerialPort::PermissionError), true, "dialout",
+               "device busy (used by another program)");
+        addRow("gone", int(QSerialPort::DeviceNotFoundError), true, "", "not present");
+        addRow("anything else gives the system's words", int(QSerialPort::UnsupportedOperationError), true, "",
+               "cannot be opened (Invalid argument)");
     }
 
     void openProblems()
@@ -126,13 +122,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("listed");   // "Comm device", "+" when pinned, "?" when not listed
 
         const PortList mapped = {{1, "/dev/ttyS1"}, {2, "/dev/ttyUSB0"}, {3, "/dev/pts/4"}};
-        QTest::newRow("automatic, a pseudo-terminal mapped")
-            << mapped << "" << QStringList{"1 /dev/ttyS1", "2 /dev/ttyUSB0", "3 /dev/pts/4 ?"};
-        QTest::newRow("pinned by its stable name") << mapped << "/dev/serial/by-id/usb-FTDI-if00"
-                                                   << QStringList{"1 /dev/ttyS1", "2 /dev/ttyUSB0 +", "3 /dev/pts/4 ?"};
-        QTest::newRow("pinned to a device that is gone")
-            << PortList{{1, "/dev/ttyS1"}} << "/dev/ttyACM7"
-            << QStringList{"1 /dev/ttyS1", "0 /dev/ttyUSB0", "1 /dev/ttyACM7 ? +"};
+        addRow("automatic, a pseudo-terminal mapped", mapped, "",
+               QStringList{"1 /dev/ttyS1", "2 /dev/ttyUSB0", "3 /dev/pts/4 ?"});
+        addRow("pinned by its stable name", mapped, "/dev/serial/by-id/usb-FTDI-if00",
+               QStringList{"1 /dev/ttyS1", "2 /dev/ttyUSB0 +", "3 /dev/pts/4 ?"});
+        addRow("pinned to a device that is gone", PortList{{1, "/dev/ttyS1"}}, "/dev/ttyACM7",
+               QStringList{"1 /dev/ttyS1", "0 /dev/ttyUSB0", "1 /dev/ttyACM7 ? +"});
     }
 
     void devicesWithTheirPorts()

@@ -1,6 +1,7 @@
 #include "engine/link/SerialLink.h"
 #include "engine/link/Commands.h"
 #include "supervision/EngineRig.h"
+#include "support/TestRows.h"
 
 #include <QSet>
 #include <QTest>
@@ -21,15 +22,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("leftOver");
         QTest::addColumn<QByteArray>("kept");   // tester signals kept for the idle link
 
-        QTest::newRow("characters after the CR are dropped")
-            << QByteArray("*\r+*12\r") << true << "*" << QByteArray() << QByteArray();
+        addRow("characters after the CR are dropped", QByteArray("*\r+*12\r"), true, "*", QByteArray(), QByteArray());
         // "+" and "-" that crossed a command on the wire.
-        QTest::newRow("both signals in front of a reply")
-            << QByteArray("-+*\r") << true << "*" << QByteArray() << QByteArray("+-");
-        QTest::newRow("new data right behind a reply")
-            << QByteArray("*7\r+") << true << "*7" << QByteArray() << QByteArray("+");
-        QTest::newRow("a minus in the data is no signal")
-            << QByteArray("*-1;-2\r") << true << "*-1;-2" << QByteArray() << QByteArray();
+        addRow("both signals in front of a reply", QByteArray("-+*\r"), true, "*", QByteArray(), QByteArray("+-"));
+        addRow("new data right behind a reply", QByteArray("*7\r+"), true, "*7", QByteArray(), QByteArray("+"));
+        addRow("a minus in the data is no signal", QByteArray("*-1;-2\r"), true, "*-1;-2", QByteArray(), QByteArray());
     }
 
     void getSerial()
@@ -91,16 +88,13 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("frames");   // what the tester receives until the link is idle again
         QTest::addColumn<bool>("readyAtOnce");     // the operator may send the next command right away
 
-        QTest::newRow("five quiet ticks need no wake-up")
-            << 200 << QString() << 5 << "open" << QStringList{"C8"} << false;
-        QTest::newRow("quiet line: wake-up, then the parked command with its value")
-            << 243 << "100" << 6 << "open" << QStringList{"<ESC>", "F3100"} << true;
-        QTest::newRow("a value command needs a value, no wake-up for it")
-            << 225 << QString() << 260 << "open" << QStringList() << true;
-        QTest::newRow("a code without meaning") << 168 << QString() << 0 << "open" << QStringList() << true;
-        QTest::newRow("port closed") << 200 << QString() << 0 << "closed" << QStringList() << false;
-        QTest::newRow("reply awaited: refused, that reply still counts")
-            << 200 << QString() << 0 << "busy" << QStringList{"AE"} << false;
+        addRow("five quiet ticks need no wake-up", 200, QString(), 5, "open", QStringList{"C8"}, false);
+        addRow("quiet line: wake-up, then the parked command with its value", 243, "100", 6, "open",
+               QStringList{"<ESC>", "F3100"}, true);
+        addRow("a value command needs a value, no wake-up for it", 225, QString(), 260, "open", QStringList(), true);
+        addRow("a code without meaning", 168, QString(), 0, "open", QStringList(), true);
+        addRow("port closed", 200, QString(), 0, "closed", QStringList(), false);
+        addRow("reply awaited: refused, that reply still counts", 200, QString(), 0, "busy", QStringList{"AE"}, false);
     }
 
     void send()

@@ -4,13 +4,9 @@
 #include "engine/supervision/TesterEngine.h"
 #include "mainwindow/ReadingColours.h"
 #include "mainwindow/TesterWindow.h"
-#include "support/SessionWindow.h"
+#include "support/TestRows.h"
+#include "support/WindowRig.h"
 #include "ui/ValueBox.h"
-
-#include "support/FakeDataFileDialog.h"
-#include "support/FakeMessageDialogs.h"
-#include "support/FakeSerialPort.h"
-#include "support/MemorySettingsStore.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -21,12 +17,6 @@
 #include <limits>
 
 namespace {
-
-class NamedPort : public FakeSerialPort
-{
-public:
-    QString deviceName() const override { return QStringLiteral("/dev/ttyUSB0"); }
-};
 
 // A running tester of software 1.2 with a 1000-ohm pull-up, both strokes and
 // bounces tested; the down stroke maximum against a limit of 500.
@@ -39,30 +29,22 @@ QByteArray record(int cycles, int maxDown = 100, bool running = true)
     return "*" + f.join(QLatin1Char(';')).toLatin1() + "\r";
 }
 
-struct Rig
+// The main window on a fake tester that answers every command and sends
+// nextRecord for each sample asked for.
+struct Rig : WindowRig
 {
-    NamedPort port;
-    MemorySettingsStore settings;
-    FakeMessageDialogs dialogs;
-    FakeDataFileDialog files;
-    std::unique_ptr<SessionWindow> built;
-    TesterWindow *form = nullptr;
     QByteArray nextRecord = record(7);
     bool noStar = false;
 
-    Rig()
+    Rig() : WindowRig(false)
     {
+        port.device = QStringLiteral("/dev/ttyUSB0");
         port.onWrite = [this](const QByteArray &bytes) {
             const QByteArray reply = bytes == "AE\r" ? nextRecord : QByteArray("*\r");
             // A tester that never acknowledges still answers a wake-up with a star line.
             port.queueInput(noStar && bytes.endsWith('\r') ? reply.mid(1) : reply);
         };
-        built = std::make_unique<SessionWindow>(port, settings, dialogs, files, 24 * 3600 * 1000);
-        form = &built->form;
-    }
-    QString text(const char *name)
-    {
-        return form->findChild<QWidget *>(QLatin1String(name))->property("text").toString();
+        build();
     }
     // The colour the widget's text is drawn in; an invalid colour when it is the usual one.
     QColor colour(const char *name)
@@ -275,11 +257,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("code");   // from here: run to limits or stop; None: the tester's "-"
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("limitColour");
-        QTest::newRow("the tester ends at its cycle limit")
-            << wireCode(Command::None) << "Stopped at cycle limit (1000) at 14:02" << true;
-        QTest::newRow("stopped from here") << wireCode(Command::Stop) << "Stopped by the operator at 14:02" << false;
-        QTest::newRow("started from here with the limit already reached")
-            << wireCode(Command::RunToLimits) << "Stopped at cycle limit (1000) at 14:02" << true;
+        addRow("the tester ends at its cycle limit", wireCode(Command::None), "Stopped at cycle limit (1000) at 14:02",
+               true);
+        addRow("stopped from here", wireCode(Command::Stop), "Stopped by the operator at 14:02", false);
+        addRow("started from here with the limit already reached", wireCode(Command::RunToLimits),
+               "Stopped at cycle limit (1000) at 14:02", true);
     }
 
     void runStopShownWithReasonAndTime()
@@ -315,23 +297,19 @@ private Q_SLOTS:
 
         const int toLimits = int(RunMode::ToLimits);
         const QList<int> limits = {100000, 10, 3};
-        QTest::newRow("cycle limit") << toLimits << false << QList<int>{100000, 2, 0} << limits
-                                     << "Stopped at cycle limit (100000) at 14:02";
-        QTest::newRow("failure limit named before the cycle limit")
-            << toLimits << false << QList<int>{100000, 10, 1} << limits
-            << "Stopped: failure limit reached (10 of 10) at 14:02";
-        QTest::newRow("sequential failure limit, break mode")
-            << int(RunMode::Break) << false << QList<int>{500, 3, 3} << limits
-            << "Stopped: sequential failure limit reached at 14:02";
-        QTest::newRow("a stop from here, also at a limit")
-            << toLimits << true << QList<int>{100000, 2, 0} << limits << "Stopped by the operator at 14:02";
-        QTest::newRow("without limit the limits do not stop it")
-            << int(RunMode::NoLimit) << false << QList<int>{100000, 10, 3} << limits
-            << "Stopped at the tester at 14:02";
-        QTest::newRow("a limit of 0 is none")
-            << toLimits << false << QList<int>{5, 0, 0} << QList<int>{0, 0, 0} << "Stopped at the tester at 14:02";
-        QTest::newRow("run once") << int(RunMode::Once) << false << QList<int>{1, 0, 0} << limits
-                                  << "Stopped after one cycle at 14:02";
+        addRow("cycle limit", toLimits, false, QList<int>{100000, 2, 0}, limits,
+               "Stopped at cycle limit (100000) at 14:02");
+        addRow("failure limit named before the cycle limit", toLimits, false, QList<int>{100000, 10, 1}, limits,
+               "Stopped: failure limit reached (10 of 10) at 14:02");
+        addRow("sequential failure limit, break mode", int(RunMode::Break), false, QList<int>{500, 3, 3}, limits,
+               "Stopped: sequential failure limit reached at 14:02");
+        addRow("a stop from here, also at a limit", toLimits, true, QList<int>{100000, 2, 0}, limits,
+               "Stopped by the operator at 14:02");
+        addRow("without limit the limits do not stop it", int(RunMode::NoLimit), false, QList<int>{100000, 10, 3},
+               limits, "Stopped at the tester at 14:02");
+        addRow("a limit of 0 is none", toLimits, false, QList<int>{5, 0, 0}, QList<int>{0, 0, 0},
+               "Stopped at the tester at 14:02");
+        addRow("run once", int(RunMode::Once), false, QList<int>{1, 0, 0}, limits, "Stopped after one cycle at 14:02");
     }
 
     void whyTheRunEnded()
@@ -380,37 +358,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("runTime");
         QTest::addColumn<QString>("toLimit");
 
-        QTest::newRow("one sample: no rate yet") << QList<Sample>{{0, 500, true}} << 1000 << "----"
-                                                 << "0:00:00"
-                                                 << "----";
-        QTest::newRow("hours beyond a day") << QList<Sample>{{0, 0, true}, {3600, 100, true}} << 10000 << "100 cycles/h"
-                                            << "1:00:00"
-                                            << "99:00:00";
-        QTest::newRow("limit already reached")
-            << QList<Sample>{{0, 990, true}, {10, 1000, true}} << 1000 << "3600 cycles/h"
-            << "0:00:10"
-            << "0:00:00";
-        QTest::newRow("stopped: the run ends with the stop")
-            << QList<Sample>{{0, 100, true}, {10, 110, true}, {15, 114, false}, {300, 114, false}} << 1000 << "----"
-            << "0:00:15"
-            << "----";
-        QTest::newRow("started again: timed afresh")
-            << QList<Sample>{{0, 100, true}, {10, 110, false}, {100, 110, true}, {102, 114, true}} << 1000
-            << "7200 cycles/h"
-            << "0:00:02"
-            << "0:07:23";
-        QTest::newRow("counter reset mid-run")
-            << QList<Sample>{{0, 800, true}, {100, 900, true}, {110, 2, true}, {130, 22, true}} << 1000
-            << "3600 cycles/h"
-            << "0:00:20"
-            << "0:16:18";
+        addRow("one sample: no rate yet", QList<Sample>{{0, 500, true}}, 1000, "----", "0:00:00", "----");
+        addRow("hours beyond a day", QList<Sample>{{0, 0, true}, {3600, 100, true}}, 10000, "100 cycles/h", "1:00:00",
+               "99:00:00");
+        addRow("limit already reached", QList<Sample>{{0, 990, true}, {10, 1000, true}}, 1000, "3600 cycles/h",
+               "0:00:10", "0:00:00");
+        addRow("stopped: the run ends with the stop",
+               QList<Sample>{{0, 100, true}, {10, 110, true}, {15, 114, false}, {300, 114, false}}, 1000, "----",
+               "0:00:15", "----");
+        addRow("started again: timed afresh",
+               QList<Sample>{{0, 100, true}, {10, 110, false}, {100, 110, true}, {102, 114, true}}, 1000,
+               "7200 cycles/h", "0:00:02", "0:07:23");
+        addRow("counter reset mid-run",
+               QList<Sample>{{0, 800, true}, {100, 900, true}, {110, 2, true}, {130, 22, true}}, 1000, "3600 cycles/h",
+               "0:00:20", "0:16:18");
         // 99 cycles at 0.75 s each: 74.25 s, shown as the next whole second.
-        QTest::newRow("a part second rounds up") << QList<Sample>{{0, 0, true}, {3, 4, true}} << 103 << "4800 cycles/h"
-                                                 << "0:00:03"
-                                                 << "0:01:15";
-        QTest::newRow("no cycle limit") << QList<Sample>{{0, 100, true}, {10, 110, true}} << 0 << "3600 cycles/h"
-                                        << "0:00:10"
-                                        << "----";
+        addRow("a part second rounds up", QList<Sample>{{0, 0, true}, {3, 4, true}}, 103, "4800 cycles/h", "0:00:03",
+               "0:01:15");
+        addRow("no cycle limit", QList<Sample>{{0, 100, true}, {10, 110, true}}, 0, "3600 cycles/h", "0:00:10", "----");
     }
 
     void progress()
@@ -477,11 +442,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("marked");   // down max, min, bounce; up max, min, bounce
 
         const int all = 16 | 32 | 64 | 128;
-        QTest::newRow("exactly at the limits") << all << 0 << 500 << 100 << 3000 << "000000";
-        QTest::newRow("one count beyond") << all << 2 << 501 << 99 << 3001 << "100011";
-        QTest::newRow("bounce not tested") << (16 | 32) << 0 << 501 << 99 << 3001 << "100010";
-        QTest::newRow("up stroke not tested") << (16 | 64) << 0 << 400 << 0 << 9999 << "000000";
-        QTest::newRow("a mode the tester does not have") << all << 3 << 501 << 99 << 3001 << "000000";
+        addRow("exactly at the limits", all, 0, 500, 100, 3000, "000000");
+        addRow("one count beyond", all, 2, 501, 99, 3001, "100011");
+        addRow("bounce not tested", (16 | 32), 0, 501, 99, 3001, "100010");
+        addRow("up stroke not tested", (16 | 64), 0, 400, 0, 9999, "000000");
+        addRow("a mode the tester does not have", all, 3, 501, 99, 3001, "000000");
     }
 
     void tolerance()

@@ -6,13 +6,10 @@
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/PortDialog.h"
 #include "support/FakeConfigFileDialog.h"
-#include "support/FakeDataFileDialog.h"
-#include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialDevices.h"
-#include "support/FakeSerialPort.h"
-#include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
-#include "support/SessionWindow.h"
+#include "support/TestRows.h"
+#include "support/WindowRig.h"
 #include "ui/LedIndicator.h"
 #include "ui/QtConfigFileDialog.h"
 #include "ui/QtDataFileDialog.h"
@@ -31,7 +28,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
-#include <memory>
 #include <utility>
 
 namespace {
@@ -41,26 +37,10 @@ void Click(QDialog *dialog, const char *button)
     dialog->findChild<QPushButton *>(QString::fromLatin1(button))->click();
 }
 
-// Long enough that no poll tick runs unless a test drives one.
-constexpr int NoTicks = 24 * 3600 * 1000;
-
-// A main window over fakes; build(false) leaves time to prepare the settings.
-struct Rig
+// A main window over fakes, with the operator's controls at hand.
+struct Rig : WindowRig
 {
-    explicit Rig(bool buildNow = true)
-    {
-        if (buildNow)
-            build();
-    }
-    void build(int pollMs = NoTicks)
-    {
-        built = std::make_unique<SessionWindow>(port, settings, dialogs, files, pollMs);
-        form = &built->form;
-    }
-
-    QString text(const QString &name) { return widget(name)->property("text").toString(); }
-    QWidget *widget(const QString &name) { return form->findChild<QWidget *>(name); }
-    QAction *action(const QString &name) { return form->findChild<QAction *>(name); }
+    using WindowRig::WindowRig;
     bool enabled(const QString &name) { return action(name) ? action(name)->isEnabled() : widget(name)->isEnabled(); }
     // The operator picks a menu entry or presses a button.
     void use(const QString &name)
@@ -70,7 +50,6 @@ struct Rig
         else
             qobject_cast<QPushButton *>(widget(name))->click();
     }
-    TesterState &s() { return form->state(); }
 
     // The tester was found, its first record is in and the link is idle.
     void linkReady()
@@ -94,13 +73,6 @@ struct Rig
                 paths << entry->text().replace("&&", "&");
         return paths;
     }
-
-    FakeSerialPort port;
-    MemorySettingsStore settings;
-    FakeMessageDialogs dialogs;
-    FakeDataFileDialog files;
-    std::unique_ptr<SessionWindow> built;
-    TesterWindow *form = nullptr;
 };
 
 }   // namespace
@@ -124,21 +96,19 @@ private Q_SLOTS:
         const QStringList lastBounce = {"DownLastBounceBox", "DownLastBounceSeconds"};
         const QStringList upSide = {"UpMaxRBox", "UpLastBounceBox", "UpFrame", "UpMaxUnit", "UpMinChk"};
 
-        QTest::newRow("down contact only") << 16 << 12 << 1000 << downContact << downBounce + lastBounce + upSide
-                                           << QStringList{"DownMaxRBox=open", "DownMinRBox=110.7", "DownBounceBox=----",
-                                                          "UpMaxRBox=----", "cycleCountBox=1234567"};
-        QTest::newRow("down bounce, software 1.1")
-            << 16 + 64 << 11 << 1000 << downContact + downBounce << lastBounce + upSide
-            << QStringList{"DownBounceBox=0.001600", "DownLastContactTime=1.234", "DownLastBounceBox=----"};
-        QTest::newRow("down bounce, software 1.2") << 16 + 64 << 12 << 1000 << downContact + downBounce + lastBounce
-                                                   << upSide << QStringList{"DownLastBounceBox=0.004800"};
-        QTest::newRow("bounce bit without its stroke")
-            << 64 << 12 << 1000 << QStringList() << downContact + downBounce + QStringList{"DownFrame"}
-            << QStringList{"DownBounceBox=----"};
-        QTest::newRow("up stroke with bounce")
-            << 32 + 128 << 12 << 1000 << QStringList{"UpMaxRBox",  "UpLastBounceBox", "UpLastContactTime",
-                                                     "UpLastUnit", "UpBounceChk",     "UpInitChk"}
-            << QStringList{"DownMaxRBox", "DownFrame"} << QStringList{"UpMaxRBox=244.5", "DownMaxRBox=----"};
+        addRow("down contact only", 16, 12, 1000, downContact, downBounce + lastBounce + upSide,
+               QStringList{"DownMaxRBox=open", "DownMinRBox=110.7", "DownBounceBox=----", "UpMaxRBox=----",
+                           "cycleCountBox=1234567"});
+        addRow("down bounce, software 1.1", 16 + 64, 11, 1000, downContact + downBounce, lastBounce + upSide,
+               QStringList{"DownBounceBox=0.001600", "DownLastContactTime=1.234", "DownLastBounceBox=----"});
+        addRow("down bounce, software 1.2", 16 + 64, 12, 1000, downContact + downBounce + lastBounce, upSide,
+               QStringList{"DownLastBounceBox=0.004800"});
+        addRow("bounce bit without its stroke", 64, 12, 1000, QStringList(),
+               downContact + downBounce + QStringList{"DownFrame"}, QStringList{"DownBounceBox=----"});
+        addRow(
+            "up stroke with bounce", 32 + 128, 12, 1000,
+            QStringList{"UpMaxRBox", "UpLastBounceBox", "UpLastContactTime", "UpLastUnit", "UpBounceChk", "UpInitChk"},
+            QStringList{"DownMaxRBox", "DownFrame"}, QStringList{"UpMaxRBox=244.5", "DownMaxRBox=----"});
     }
 
     void strokeDisplay()
@@ -199,32 +169,23 @@ private Q_SLOTS:
 
         const QStringList needStopped = {"ConfigureLearnMenu", "ConfigureEditMenu", "ConfigureOpenMenu",
                                          "ConfigureSaveMenu", "RunManualMenu"};
-        QTest::newRow("idle") << "port sampled"
-                              << "" << QByteArrayList()
-                              << QStringList{"ConfigureLearnMenu", "RunManualMenu", "RunRunLimitMenu",
-                                             "sampleButton",       "FileNewMenu",   "FilePrintMenu"}
-                              << QStringList{"FileCloseMenu"};
-        QTest::newRow("running") << "port sampled running"
-                                 << "" << QByteArrayList()
-                                 << QStringList{"RunStopMenu", "RunSampleDataMenu", "ConfigureResetLimits"}
-                                 << needStopped;
-        QTest::newRow("data file open, a reply awaited")
-            << "port sampled file"
-            << "sampleButton" << QByteArrayList()
-            << QStringList{"FileNewMenu", "FileCloseMenu", "cycleCountBox", "FileExitMenu", "HelpAboutMenu"}
-            << QStringList{"RunStopMenu", "sampleButton", "ConfigureLearnMenu", "FilePrintMenu"};
-        QTest::newRow("no sample yet") << "port"
-                                       << "" << QByteArrayList() << QStringList{"RunStopMenu", "ConfigureLearnMenu"}
-                                       << QStringList{"FileNewMenu", "FileOpenMenu", "FilePrintMenu", "cycleCountBox",
-                                                      "sampleDateBox"};
+        addRow("idle", "port sampled", "", QByteArrayList(),
+               QStringList{"ConfigureLearnMenu", "RunManualMenu", "RunRunLimitMenu", "sampleButton", "FileNewMenu",
+                           "FilePrintMenu"},
+               QStringList{"FileCloseMenu"});
+        addRow("running", "port sampled running", "", QByteArrayList(),
+               QStringList{"RunStopMenu", "RunSampleDataMenu", "ConfigureResetLimits"}, needStopped);
+        addRow("data file open, a reply awaited", "port sampled file", "sampleButton", QByteArrayList(),
+               QStringList{"FileNewMenu", "FileCloseMenu", "cycleCountBox", "FileExitMenu", "HelpAboutMenu"},
+               QStringList{"RunStopMenu", "sampleButton", "ConfigureLearnMenu", "FilePrintMenu"});
+        addRow("no sample yet", "port", "", QByteArrayList(), QStringList{"RunStopMenu", "ConfigureLearnMenu"},
+               QStringList{"FileNewMenu", "FileOpenMenu", "FilePrintMenu", "cycleCountBox", "sampleDateBox"});
         // A busy link keeps the commands a moment; a line that is gone does not.
-        QTest::newRow("the line gone") << "port sampled vanishes"
-                                       << "" << QByteArrayList() << QStringList{"FileExitMenu", "HelpAboutMenu"}
-                                       << QStringList{"RunRunLimitMenu", "sampleButton"};
+        addRow("the line gone", "port sampled vanishes", "", QByteArrayList(),
+               QStringList{"FileExitMenu", "HelpAboutMenu"}, QStringList{"RunRunLimitMenu", "sampleButton"});
         // Stop is acknowledged, the wake-up for the sample that follows too, the sample is refused.
-        QTest::newRow("stopped, the sample after it refused")
-            << "port sampled running"
-            << "RunStopMenu" << QByteArrayList{"*", "*", "?"} << needStopped << QStringList();
+        addRow("stopped, the sample after it refused", "port sampled running", "RunStopMenu",
+               QByteArrayList{"*", "*", "?"}, needStopped, QStringList());
     }
 
     void controlsFollowTheSituation()
@@ -278,9 +239,9 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("frames");
         QTest::addColumn<QStringList>("messages");
         const QStringList noFile = {"error:No Data File|There must be a database file open in which to save the data"};
-        QTest::newRow("save without a data file") << false << true << false << QStringList() << noFile;
-        QTest::newRow("no saving, no data file") << false << false << false << QStringList{"F3100"} << QStringList();
-        QTest::newRow("link busy when OK is pressed") << false << false << true << QStringList() << QStringList();
+        addRow("save without a data file", false, true, false, QStringList(), noFile);
+        addRow("no saving, no data file", false, false, false, QStringList{"F3100"}, QStringList());
+        addRow("link busy when OK is pressed", false, false, true, QStringList(), QStringList());
     }
 
     void breakUpdate()
@@ -329,10 +290,9 @@ private Q_SLOTS:
                                  "this data?";
         const QString configQuestion = "yesno:Save Configuration|The current test configuration has not been "
                                        "saved. Do you want to save this configuration?";
-        QTest::newRow("break mode notice, then closes") << true << false << false << QStringList{notice} << true;
-        QTest::newRow("notice, then unsaved data kept")
-            << true << true << false << QStringList{notice, question} << false;
-        QTest::newRow("unsaved configuration kept") << false << false << true << QStringList{configQuestion} << false;
+        addRow("break mode notice, then closes", true, false, false, QStringList{notice}, true);
+        addRow("notice, then unsaved data kept", true, true, false, QStringList{notice, question}, false);
+        addRow("unsaved configuration kept", false, false, true, QStringList{configQuestion}, false);
     }
 
     void shutDown()
@@ -365,7 +325,7 @@ private Q_SLOTS:
         FakeMessageDialogs dialogs;
         FakeDataFileDialog files;
         FakeConfigFileDialog configFiles;
-        TesterSession session({port, settings, dialogs, files, configFiles}, NoTicks);
+        TesterSession session({port, settings, dialogs, files, configFiles}, WindowRig::NoTicks);
         session.start();
         TesterState &s = session.state();
         s.vSerialNumber = QStringLiteral("41800777");
@@ -466,10 +426,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("count");   // 0: the dialog stays open
-        QTest::newRow("negative") << "-5" << 0;
-        QTest::newRow("above the tester's range") << "32768" << 0;
-        QTest::newRow("largest") << "32767" << 32767;
-        QTest::newRow("full stop whatever the locale, a half to even") << "2.5" << 2;
+        addRow("negative", "-5", 0);
+        addRow("above the tester's range", "32768", 0);
+        addRow("largest", "32767", 32767);
+        addRow("full stop whatever the locale, a half to even", "2.5", 2);
     }
 
     void okNeedsAUsableCount()
@@ -498,13 +458,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("after");
         QTest::addColumn<bool>("searchAgain");
         const QString stable = "/dev/serial/by-id/usb-FTDI_FT232R-if00";
-        QTest::newRow("pin the USB adapter") << "pin"
-                                             << "" << stable << true;
-        QTest::newRow("back to automatic") << "automatic" << stable << "" << true;
-        QTest::newRow("the same pin again") << "pin" << stable << stable << false;
-        QTest::newRow("cancel") << "cancel"
-                                << ""
-                                << "" << false;
+        addRow("pin the USB adapter", "pin", "", stable, true);
+        addRow("back to automatic", "automatic", stable, "", true);
+        addRow("the same pin again", "pin", stable, stable, false);
+        addRow("cancel", "cancel", "", "", false);
     }
 
     void portChoice()
@@ -563,36 +520,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("folder");   // "docs" or a folder of the test's folder
         QTest::addColumn<QString>("name");     // the file name filled in
-        QTest::newRow("New, after a data file") << "data 0"
-                                                << "runs/a.txt"
-                                                << "New Data File"
-                                                << "runs"
-                                                << "";
-        QTest::newRow("Open, no data file yet") << "data 2"
-                                                << ""
-                                                << "Open Data File"
-                                                << "docs"
-                                                << "";
-        QTest::newRow("Open, its folder since deleted") << "data 2"
-                                                        << "gone/a.txt"
-                                                        << "Open Data File"
-                                                        << "docs"
-                                                        << "";
-        QTest::newRow("configuration Save: no name to replace by mistake") << "config save"
-                                                                           << "cfg/a.cfg"
-                                                                           << "Save Configuration"
-                                                                           << "cfg"
-                                                                           << "";
-        QTest::newRow("configuration Open: the last one") << "config open"
-                                                          << "cfg/a.cfg"
-                                                          << "Open Configuration"
-                                                          << "cfg"
-                                                          << "a.cfg";
-        QTest::newRow("first PDF") << "pdf"
-                                   << ""
-                                   << "Export PDF"
-                                   << "docs"
-                                   << "Test Results.pdf";
+        addRow("New, after a data file", "data 0", "runs/a.txt", "New Data File", "runs", "");
+        addRow("Open, no data file yet", "data 2", "", "Open Data File", "docs", "");
+        addRow("Open, its folder since deleted", "data 2", "gone/a.txt", "Open Data File", "docs", "");
+        addRow("configuration Save: no name to replace by mistake", "config save", "cfg/a.cfg", "Save Configuration",
+               "cfg", "");
+        addRow("configuration Open: the last one", "config open", "cfg/a.cfg", "Open Configuration", "cfg", "a.cfg");
+        addRow("first PDF", "pdf", "", "Export PDF", "docs", "Test Results.pdf");
     }
 
     void fileDialogsStartInTheLastFolder()
@@ -645,8 +579,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<int>("told");
-        QTest::newRow("OK") << "OKButton" << 1;
-        QTest::newRow("Cancel") << "CancelButton" << 0;
+        addRow("OK", "OKButton", 1);
+        addRow("Cancel", "CancelButton", 0);
     }
 
     void preferencesReachTheStationWhenAccepted()
@@ -667,9 +601,9 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("tool");
         QTest::addColumn<bool>("starts");
         QTest::addColumn<bool>("ownWindow");
-        QTest::newRow("no tool installed") << QStringList() << false << true;
-        QTest::newRow("a tool that does not start") << QStringList{"/usr/bin/hardinfo"} << false << true;
-        QTest::newRow("the system's tool") << QStringList{"/usr/bin/hardinfo"} << true << false;
+        addRow("no tool installed", QStringList(), false, true);
+        addRow("a tool that does not start", QStringList{"/usr/bin/hardinfo"}, false, true);
+        addRow("the system's tool", QStringList{"/usr/bin/hardinfo"}, true, false);
     }
 
     void systemInfo()

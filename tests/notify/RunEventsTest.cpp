@@ -4,6 +4,7 @@
 // and the webhook queue's order, retries and giving up.
 
 #include "station/StationRig.h"
+#include "support/TestRows.h"
 
 #include "engine/notify/RunEvents.h"
 #include "engine/notify/StationEvent.h"
@@ -154,30 +155,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("serial");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("name");
-        QTest::newRow("run ended") << int(EventKind::RunEnded) << "41800001"
-                                   << "done"
-                                   << "run-ended";
-        QTest::newRow("stopped") << int(EventKind::RunStopped) << "41800001"
-                                 << "x"
-                                 << "run-stopped";
-        QTest::newRow("failure") << int(EventKind::Failure) << "41800001"
-                                 << "x"
-                                 << "failure";
-        QTest::newRow("sequential") << int(EventKind::SequentialLimit) << "4"
-                                    << "x"
-                                    << "sequential-limit";
-        QTest::newRow("lost") << int(EventKind::LinkLost) << "4"
-                              << "x"
-                              << "link-lost";
-        QTest::newRow("found") << int(EventKind::LinkFound) << "4"
-                               << "x"
-                               << "link-found";
-        QTest::newRow("file, quotes kept") << int(EventKind::FileError) << "4"
-                                           << "C:\\a \"b\"\n"
-                                           << "file-error";
-        QTest::newRow("archive, no tester") << int(EventKind::ArchiveError) << ""
-                                            << "ü"
-                                            << "archive-error";
+        addRow("run ended", int(EventKind::RunEnded), "41800001", "done", "run-ended");
+        addRow("stopped", int(EventKind::RunStopped), "41800001", "x", "run-stopped");
+        addRow("failure", int(EventKind::Failure), "41800001", "x", "failure");
+        addRow("sequential", int(EventKind::SequentialLimit), "4", "x", "sequential-limit");
+        addRow("lost", int(EventKind::LinkLost), "4", "x", "link-lost");
+        addRow("found", int(EventKind::LinkFound), "4", "x", "link-found");
+        addRow("file, quotes kept", int(EventKind::FileError), "4", "C:\\a \"b\"\n", "file-error");
+        addRow("archive, no tester", int(EventKind::ArchiveError), "", "ü", "archive-error");
     }
     void eventJson()
     {

@@ -63,6 +63,10 @@ private:
     QHash<QTcpSocket *, QByteArray> pending;
 };
 
+// A loopback answer is a matter of milliseconds; the waits of one test stay
+// well inside the 25 s a test function may take, so a hang is named.
+constexpr int AnswerMs = 8000;
+
 StationEvent Event(EventKind kind, const QString &serial, int cycles)
 {
     return {kind, serial, 3, QDateTime::currentDateTime(), cycles, 1, QStringLiteral("m")};
@@ -85,7 +89,7 @@ private Q_SLOTS:
         connect(&hook, &Webhook::failed, this, [&](const QString &text) { failures << text; });
         hook.send(Event(EventKind::Failure, "41800001", 10));
         hook.send(Event(EventKind::RunEnded, "41800002", 20));
-        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, AnswerMs);
         QVERIFY2(failures[0].contains("500"), qPrintable(failures[0]));
         // The second event waits behind the first.
         QCOMPARE(server.requests.size(), 1);
@@ -95,7 +99,7 @@ private Q_SLOTS:
         QCOMPARE(server.requests.size(), 1);
         now += 1;
         hook.pump();
-        QTRY_COMPARE_WITH_TIMEOUT(server.requests.size(), 3, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(server.requests.size(), 3, AnswerMs);
 
         const QString kinds[] = {"failure", "failure", "run-ended"};
         for (int i = 0; i < 3; ++i) {
@@ -108,7 +112,7 @@ private Q_SLOTS:
         }
         QCOMPARE(QJsonDocument::fromJson(server.requests[2].body)["cycles"].toInt(), 20);
         // The server has the last request before the sender has its answer.
-        QTRY_COMPARE_WITH_TIMEOUT(hook.queue().waiting(), size_t(0), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(hook.queue().waiting(), size_t(0), AnswerMs);
     }
 
     // No server at all: the try fails without waiting, and the event waits.
@@ -123,7 +127,7 @@ private Q_SLOTS:
         QStringList failures;
         connect(&hook, &Webhook::failed, this, [&](const QString &text) { failures << text; });
         hook.send(Event(EventKind::LinkLost, "41800001", 1));
-        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, AnswerMs);
         QCOMPARE(hook.queue().waiting(), size_t(1));
     }
 

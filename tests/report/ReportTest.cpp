@@ -5,6 +5,7 @@
 #include "features/report/PrintDialogs.h"
 #include "features/report/ReportController.h"
 #include "support/FakeMessageDialogs.h"
+#include "support/TestRows.h"
 #include "ui/MainMenus.h"
 
 #include <QAction>
@@ -32,7 +33,7 @@ QString pdftotext(const QString &option, const QString &path)
 {
     QProcess tool;
     tool.start(QStringLiteral("pdftotext"), {option, path, QStringLiteral("-")});
-    tool.waitForFinished();
+    tool.waitForFinished(10000);   // well inside a test function's 25 s
     return QString::fromUtf8(tool.readAllStandardOutput());
 }
 
@@ -121,9 +122,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected");   // the whole page when it begins with the title
         QTest::addColumn<QStringList>("absent");     // beginnings of lines that must not be there
 
-        QTest::newRow("no stroke tested, landscape")
-            << QList<int>{0, 0, 12, 0, 1}
-            << Top + QStringList{"Down Stroke Time 1.500 seconds", "Up Stroke Time 2.000 seconds"} << QStringList();
+        addRow("no stroke tested, landscape", QList<int>{0, 0, 12, 0, 1},
+               Top + QStringList{"Down Stroke Time 1.500 seconds", "Up Stroke Time 2.000 seconds"}, QStringList());
         QTest::newRow("every check, error code 18, open readings")
             << QList<int>{16 + 32 + 64 + 128 + 2, 18, 12, 0, 0}
             << Top
@@ -146,16 +146,14 @@ private Q_SLOTS:
                                  "Bounce Thresholds 1017.8 ohms 158.6", "", "Contact Type Normally Closed",
                                  "Measurement Method 1000 ohms Pullup Mode"}
             << QStringList();
-        QTest::newRow("up only, normally open")
-            << QList<int>{32 + 1, 0, 12, 0, 0}
-            << QStringList{"Down Stroke Time 1.500 seconds 1.500", "Contact Type Normally Open"}
-            << QStringList{"Maximum Contact Down", "Initial Down", "Bounce Thresholds", "Maximum Contact Up Bounce"};
-        QTest::newRow("down bounce, software 1.1, contact type 5, mode 3")
-            << QList<int>{16 + 64 + 5, 0, 11, 3, 0}
-            << QStringList{"Maximum Contact Down Bounce 0.001600 seconds 0.004800",
+        addRow("up only, normally open", QList<int>{32 + 1, 0, 12, 0, 0},
+               QStringList{"Down Stroke Time 1.500 seconds 1.500", "Contact Type Normally Open"},
+               QStringList{"Maximum Contact Down", "Initial Down", "Bounce Thresholds", "Maximum Contact Up Bounce"});
+        addRow("down bounce, software 1.1, contact type 5, mode 3", QList<int>{16 + 64 + 5, 0, 11, 3, 0},
+               QStringList{"Maximum Contact Down Bounce 0.001600 seconds 0.004800",
                            "Maximum Down Bounce Condition Pass", "Bounce Thresholds ??? ---- ???",
-                           "Contact Type Unknown", "Measurement Method ---- ??? ??? Mode"}
-            << QStringList{"Last Contact Down Bounce"};
+                           "Contact Type Unknown", "Measurement Method ---- ??? ??? Mode"},
+               QStringList{"Last Contact Down Bounce"});
     }
 
     // Exported as PDF, after a Print Setup for landscape. The first line

@@ -8,6 +8,7 @@
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
 #include "support/FakeView.h"
+#include "support/TestRows.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -40,18 +41,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("opens");
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("problem");
-        QTest::newRow("a cable's port") << 1 << "" << true << "SIM1"
-                                        << "";
-        QTest::newRow("the second cable's port") << 2 << "" << true << "SIM2"
-                                                 << "";
-        QTest::newRow("a port without a cable") << 3 << "" << false << ""
-                                                << "";
-        QTest::newRow("port 0") << 0 << "" << false << ""
-                                << "";
-        QTest::newRow("open in another port") << 1 << "taken" << false << "SIM1"
-                                              << "device busy (used by another program)";
-        QTest::newRow("pulled cable") << 1 << "pulled" << false << "SIM1"
-                                      << "not present";
+        addRow("a cable's port", 1, "", true, "SIM1", "");
+        addRow("the second cable's port", 2, "", true, "SIM2", "");
+        addRow("a port without a cable", 3, "", false, "", "");
+        addRow("port 0", 0, "", false, "", "");
+        addRow("open in another port", 1, "taken", false, "SIM1", "device busy (used by another program)");
+        addRow("pulled cable", 1, "pulled", false, "SIM1", "not present");
     }
 
     void opening()

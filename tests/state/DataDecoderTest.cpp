@@ -1,5 +1,6 @@
 #include "engine/state/DataDecoder.h"
 #include "engine/state/TesterState.h"
+#include "support/TestRows.h"
 
 #include <QTest>
 
@@ -105,17 +106,14 @@ private Q_SLOTS:
         hugeLimit[9] = QStringLiteral("99999999999");
 
         // Before decoding, the last-bounce fields hold 5 and 6, the fail limit 7.
-        QTest::newRow("old software: the last two fields stay unread")
-            << v11.join(';') << qint64(5) << qint64(6) << qint64(100) << "SN 0042"
-            << "360;370" << QList<int>{4, 14, 24};
-        QTest::newRow("record of version only") << "12" << qint64(255) << qint64(255) << qint64(255) << "255"
-                                                << "" << QList<int>{255, 255, 255};
-        QTest::newRow("empty serial number keeps the later fields in place")
-            << emptySerial.join(';') << qint64(360) << qint64(370) << qint64(100) << ""
-            << "" << QList<int>{4, 14, 24};
-        QTest::newRow("a number too large for its field keeps the old value")
-            << hugeLimit.join(';') << qint64(360) << qint64(370) << qint64(7) << "SN 0042"
-            << "" << QList<int>{4, 14, 24};
+        addRow("old software: the last two fields stay unread", v11.join(';'), qint64(5), qint64(6), qint64(100),
+               "SN 0042", "360;370", QList<int>{4, 14, 24});
+        addRow("record of version only", "12", qint64(255), qint64(255), qint64(255), "255", "",
+               QList<int>{255, 255, 255});
+        addRow("empty serial number keeps the later fields in place", emptySerial.join(';'), qint64(360), qint64(370),
+               qint64(100), "", "", QList<int>{4, 14, 24});
+        addRow("a number too large for its field keeps the old value", hugeLimit.join(';'), qint64(360), qint64(370),
+               qint64(7), "SN 0042", "", QList<int>{4, 14, 24});
     }
 
     void recordVariants()
@@ -149,9 +147,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("running");
         QTest::addColumn<int>("ledState");
         QTest::addColumn<bool>("pistonDown");
-        QTest::newRow("lamp lit") << 2 << false << 0 << false;
-        QTest::newRow("running, blinking wins over lit") << 19 << true << 2 << false;
-        QTest::newRow("piston down, lamp dark") << 8 << false << 1 << true;
+        addRow("lamp lit", 2, false, 0, false);
+        addRow("running, blinking wins over lit", 19, true, 2, false);
+        addRow("piston down, lamp dark", 8, false, 1, true);
     }
 
     void statusByte()

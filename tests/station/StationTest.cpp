@@ -5,6 +5,7 @@
 // settings kept per tester; and the one question at exit.
 
 #include "StationRig.h"
+#include "support/TestRows.h"
 
 #include "engine/config/ConfigCommands.h"
 #include "engine/datalog/DataLog.h"
@@ -129,22 +130,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("running");   // patterns
         QTest::addColumn<QString>("stopped");
 
-        QTest::newRow("S/N") << int(StationTableModel::SerialColumn) << "41800001"
-                             << "41800002";
-        QTest::newRow("link") << int(StationTableModel::LinkColumn) << "Connected since \\d\\d:\\d\\d:\\d\\d"
-                              << "Connected since \\d\\d:\\d\\d:\\d\\d";
-        QTest::newRow("run") << int(StationTableModel::RunColumn) << "Running to limits"
-                             << "Stopped";
-        QTest::newRow("cycles") << int(StationTableModel::CyclesColumn) << "1\\d\\d of 1000 cycles"
-                                << "3 cycles, no limit";
-        QTest::newRow("rate") << int(StationTableModel::RateColumn) << "1[78]\\d\\d\\d cycles/h"
-                              << "----";
-        QTest::newRow("to limit") << int(StationTableModel::ToLimitColumn) << "0:\\d\\d:\\d\\d"
-                                  << "----";
-        QTest::newRow("failures") << int(StationTableModel::FailuresColumn) << "0 \\(0 sequential\\)"
-                                  << "3 \\(3 sequential\\)";
-        QTest::newRow("data file") << int(StationTableModel::DataFileColumn) << "run\\.txt"
-                                   << "Not logging";
+        addRow("S/N", int(StationTableModel::SerialColumn), "41800001", "41800002");
+        addRow("link", int(StationTableModel::LinkColumn), "Connected since \\d\\d:\\d\\d:\\d\\d",
+               "Connected since \\d\\d:\\d\\d:\\d\\d");
+        addRow("run", int(StationTableModel::RunColumn), "Running to limits", "Stopped");
+        addRow("cycles", int(StationTableModel::CyclesColumn), "1\\d\\d of 1000 cycles", "3 cycles, no limit");
+        addRow("rate", int(StationTableModel::RateColumn), "1[78]\\d\\d\\d cycles/h", "----");
+        addRow("to limit", int(StationTableModel::ToLimitColumn), "0:\\d\\d:\\d\\d", "----");
+        addRow("failures", int(StationTableModel::FailuresColumn), "0 \\(0 sequential\\)", "3 \\(3 sequential\\)");
+        addRow("data file", int(StationTableModel::DataFileColumn), "run\\.txt", "Not logging");
     }
 
     void rowsShowTheTestersAtAGlance()
@@ -247,10 +241,10 @@ private Q_SLOTS:
         QTest::addColumn<bool>("chooseFiles");
         QTest::addColumn<bool>("exits");
 
-        QTest::newRow("No: exit unsaved") << QList<int>{AnswerNo} << false << true;
-        QTest::newRow("Cancel: stay") << QList<int>{AnswerCancel} << false << false;
-        QTest::newRow("Yes: each saved in turn") << QList<int>{AnswerYes} << true << true;
-        QTest::newRow("Yes, a file dialog cancelled: stay") << QList<int>{AnswerYes} << false << false;
+        addRow("No: exit unsaved", QList<int>{AnswerNo}, false, true);
+        addRow("Cancel: stay", QList<int>{AnswerCancel}, false, false);
+        addRow("Yes: each saved in turn", QList<int>{AnswerYes}, true, true);
+        addRow("Yes, a file dialog cancelled: stay", QList<int>{AnswerYes}, false, false);
     }
 
     void exitAsksOnce()

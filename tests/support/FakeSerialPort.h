@@ -34,6 +34,7 @@ public:
         return opened = true;
     }
     QString openProblem() const override { return lastProblem; }
+    QString deviceName() const override { return device; }
     void close() override { opened = false; }
     bool isOpen() const override { return opened; }
     int bytesWaiting() override { return int(input.size()); }
@@ -66,6 +67,7 @@ public:
     QList<int> openAttempts;   // port numbers open() was tried on
     bool refuseAll = false;
     QMap<int, QString> problems;
+    QString device;   // the device name the port reports
     std::function<void(const QByteArray &bytes)> onWrite;
 
 private:

@@ -55,6 +55,10 @@ QStringList PgServer::asServerUser(const QStringList &command) const
            + command;
 }
 
+// A step of the server's that does not end is named rather than the test
+// being stopped: the 25 s a test function may take is the limit anyway.
+constexpr int ServerWaitMs = 22000;
+
 QString PgServer::run(const QStringList &command, int timeoutMs)
 {
     const QStringList line = asServerUser(command);
@@ -93,7 +97,7 @@ QString PgServer::start()
         }
         if (const QString failure = run(
                 {bin + "initdb", "-A", "trust", "-U", "postgres", "--no-sync", "--no-locale", "-E", "UTF8", "-D", data},
-                60000);
+                ServerWaitMs);
             !failure.isEmpty())
             return failure;
         created = true;
@@ -101,8 +105,8 @@ QString PgServer::start()
     }
     const QString options = QStringLiteral("-k %1 -h 127.0.0.1 -p %2 -F").arg(dir.path()).arg(serverPort);
     if (const QString failure = run(
-            {bin + "pg_ctl", "-D", data, "-l", dir.filePath("server.log"), "-w", "-t", "60", "-o", options, "start"},
-            90000);
+            {bin + "pg_ctl", "-D", data, "-l", dir.filePath("server.log"), "-w", "-t", "20", "-o", options, "start"},
+            ServerWaitMs);
         !failure.isEmpty())
         return failure;
     running = true;
@@ -134,8 +138,8 @@ void PgServer::watchThisProcess()
 QString PgServer::stop()
 {
     running = false;
-    return run({bin + "pg_ctl", "-D", dir.filePath(QStringLiteral("data")), "-w", "-t", "60", "-m", "fast", "stop"},
-               90000);
+    return run({bin + "pg_ctl", "-D", dir.filePath(QStringLiteral("data")), "-w", "-t", "20", "-m", "fast", "stop"},
+               ServerWaitMs);
 }
 
 QString PgServer::createDatabase(const QString &name, QString &url)

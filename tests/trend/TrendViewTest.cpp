@@ -6,6 +6,7 @@
 #include "engine/trend/TrendReduction.h"
 #include "engine/trend/TrendTicks.h"
 #include "engine/trend/TrendZoom.h"
+#include "support/TestRows.h"
 
 #include <QDateTime>
 #include <QTest>
@@ -77,7 +78,9 @@ private Q_SLOTS:
     void reductionKeepsEveryExtreme();
     void failuresOpenReadingsAndCounterResets();
     void zoomedRangeIsReducedAgain();
+    void linesBreakWhereTheRecordingBroke_data();
     void linesBreakWhereTheRecordingBroke();
+    void limitsAndDamagedCountsStayInTheirColumns();
     void roundTicksAndCrowdedFailures();
     void nearestSampleForTheReadout();
     void zoomStaysWithinTheRun();
@@ -170,49 +173,48 @@ void TrendViewTest::zoomedRangeIsReducedAgain()
 
 // A pause far longer than the usual interval, a new recording in the same
 // log and a counter reset break the line; the first two begin a session.
+void TrendViewTest::linesBreakWhereTheRecordingBroke_data()
+{
+    QTest::addColumn<QList<qint64>>("seconds");   // -1: unknown time
+    QTest::addColumn<QList<int>>("cycles");
+    QTest::addColumn<int>("sessionBefore");   // a header before this sample; -1 none
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("sessions");
+    using Times = QList<qint64>;
+    using Cycles = QList<int>;
+    addRow("a pause of five seconds", Times{0, 1, 2, 3, 8, 9, 10}, Cycles{1, 2, 3, 4, 5, 6, 7}, -1,
+           "1:1 2:2 3:3 4:4 5:5 6:6 7:7", "");
+    addRow("a night", Times{0, 1, 2, 3, 36000, 36001, 36002}, Cycles{1, 2, 3, 4, 5, 6, 7}, -1,
+           "1:1 2:2 3:3 4:4 | 5:5 6:6 7:7", "5");
+    addRow("the clock put back an hour", Times{7200, 7201, 7202, 7203, 3604, 3605}, Cycles{1, 2, 3, 4, 5, 6}, -1,
+           "1:1 2:2 3:3 4:4 | 5:5 6:6", "5");
+    addRow("a counter reset", Times{0, 1, 2, 3, 4}, Cycles{10, 11, 12, 1, 2}, -1, "10:10 11:11 12:12 | 13:1 14:2", "");
+    addRow("a second recording in the log", Times{0, 1, 2, 3, 4}, Cycles{1, 2, 3, 4, 5}, 3, "1:1 2:2 3:3 | 4:4 5:5",
+           "4");
+    addRow("times unknown", Times{0, -1, 2, 3, -1, 5}, Cycles{1, 2, 3, 4, 5, 6}, -1, "1:1 2:2 3:3 4:4 5:5 6:6", "");
+}
+
 void TrendViewTest::linesBreakWhereTheRecordingBroke()
 {
-    const int64_t unknown = TrendUnknownTime;
-    const struct
-    {
-        const char *what;
-        QList<int64_t> seconds;   // -1: unknown time
-        QList<int> cycles;
-        int sessionBefore;   // a header before this sample; -1 none
-        const char *line;
-        const char *sessions;
-    } cases[] = {
-        {"a pause of five seconds",
-         {0, 1, 2, 3, 8, 9, 10},
-         {1, 2, 3, 4, 5, 6, 7},
-         -1,
-         "1:1 2:2 3:3 4:4 5:5 6:6 7:7",
-         ""},
-        {"a night", {0, 1, 2, 3, 36000, 36001, 36002}, {1, 2, 3, 4, 5, 6, 7}, -1, "1:1 2:2 3:3 4:4 | 5:5 6:6 7:7", "5"},
-        {"the clock put back an hour",
-         {7200, 7201, 7202, 7203, 3604, 3605},
-         {1, 2, 3, 4, 5, 6},
-         -1,
-         "1:1 2:2 3:3 4:4 | 5:5 6:6",
-         "5"},
-        {"a counter reset", {0, 1, 2, 3, 4}, {10, 11, 12, 1, 2}, -1, "10:10 11:11 12:12 | 13:1 14:2", ""},
-        {"a second recording in the log", {0, 1, 2, 3, 4}, {1, 2, 3, 4, 5}, 3, "1:1 2:2 3:3 | 4:4 5:5", "4"},
-        {"times unknown", {0, -1, 2, 3, -1, 5}, {1, 2, 3, 4, 5, 6}, -1, "1:1 2:2 3:3 4:4 5:5 6:6", ""},
-    };
-    for (const auto &c : cases) {
-        TrendHistory h;
-        for (qsizetype i = 0; i < c.cycles.size(); ++i) {
-            if (i == c.sessionBefore)
-                h.startSession();
-            const int64_t t = c.seconds[i] < 0 ? unknown : Midnight + c.seconds[i] * Second;
-            h.append(reading(c.cycles[i], t, float(c.cycles[i])));
-        }
-        const TrendReduction r = ReduceTrend(h, 1000);
-        QVERIFY2(lineText(r.series[ContactDownSeries]) == QLatin1String(c.line),
-                 qPrintable(QStringLiteral("%1: %2").arg(c.what, lineText(r.series[ContactDownSeries]))));
-        QVERIFY2(numbers(r.sessionAt) == QLatin1String(c.sessions), c.what);
+    QFETCH(QList<qint64>, seconds);
+    QFETCH(QList<int>, cycles);
+    QFETCH(int, sessionBefore);
+    TrendHistory h;
+    for (qsizetype i = 0; i < cycles.size(); ++i) {
+        if (i == sessionBefore)
+            h.startSession();
+        const int64_t t = seconds[i] < 0 ? TrendUnknownTime : Midnight + seconds[i] * Second;
+        h.append(reading(cycles[i], t, float(cycles[i])));
     }
+    const TrendReduction r = ReduceTrend(h, 1000);
+    QTEST(lineText(r.series[ContactDownSeries]), "line");
+    QTEST(numbers(r.sessionAt), "sessions");
+}
 
+// A limit line, a night between two stretches of samples, damaged cycle
+// counts and any position land in the chart's columns.
+void TrendViewTest::limitsAndDamagedCountsStayInTheirColumns()
+{
     // A limit breaks where its stroke is not tested.
     TrendHistory limits;
     for (const int cycle : {1, 2, 3, 4, 5, 6}) {

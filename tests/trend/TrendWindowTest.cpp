@@ -7,18 +7,12 @@
 #include "engine/state/DecodedSample.h"
 #include "engine/trend/TrendLogReader.h"
 #include "engine/trend/TrendReduction.h"
-#include "features/trend/TrendController.h"
-#include "mainwindow/TesterWindow.h"
-#include "support/FakeDataFileDialog.h"
-#include "support/FakeMessageDialogs.h"
-#include "support/FakeSerialPort.h"
-#include "support/MemorySettingsStore.h"
-#include "support/SessionWindow.h"
-#include "ui/TrendFileDialog.h"
-
-#include "features/trend/TrendPlot.h"
-
 #include "engine/trend/TrendZoom.h"
+#include "features/trend/TrendController.h"
+#include "features/trend/TrendPlot.h"
+#include "support/TestRows.h"
+#include "support/WindowRig.h"
+#include "ui/TrendFileDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,7 +33,6 @@
 
 namespace {
 
-constexpr int NoTicks = 24 * 3600 * 1000;
 constexpr int AllTested = 1 | 16 | 32 | 64 | 128;
 
 // A sample of a tester in the middle of a run.
@@ -47,27 +40,15 @@ TesterState sample(int cycle, int software, int mode, int range, int upCount = 7
 {
     TesterState s;
     s.vUpdateTime = QDateTime(QDate(2026, 12, 6), QTime(11, 30, 5));
-    s.CycleCount = cycle;
-    s.FailCount = 7;
-    s.vSoftwareVersion = software;
-    s.vRMode = TesterState::Integer(mode);
-    s.vRPullUp = range;
+    s.CycleCount = cycle, s.FailCount = 7;
+    s.vSoftwareVersion = software, s.vRMode = TesterState::Integer(mode), s.vRPullUp = range;
     s.vContact = TesterState::Integer(contact);
-    s.vLastMeasuredDownResist = 12;
-    s.vLastMeasuredUpResist = upCount;
-    s.vLastDownBounceTime = 1000;
-    s.vLastUpBounceTime = 250;
-    s.vLastDownStrokeTime = 45;
-    s.vLastUpStrokeTime = 52;
-    s.vMaxDownResistTol = 20;
-    s.vMinUpResistTol = 600;
-    s.vMaxUpResistTol = 1023;
-    s.vMaxDownBounceTol = 3000;
-    s.vMaxUpBounceTol = 2000;
-    s.vMinDownTime = 10;
-    s.vMaxDownTime = 100;
-    s.vMinUpTime = 15;
-    s.vMaxUpTime = 90;
+    s.vLastMeasuredDownResist = 12, s.vLastMeasuredUpResist = upCount;
+    s.vLastDownBounceTime = 1000, s.vLastUpBounceTime = 250;
+    s.vLastDownStrokeTime = 45, s.vLastUpStrokeTime = 52;
+    s.vMaxDownResistTol = 20, s.vMinUpResistTol = 600, s.vMaxUpResistTol = 1023;
+    s.vMaxDownBounceTol = 3000, s.vMaxUpBounceTol = 2000;
+    s.vMinDownTime = 10, s.vMaxDownTime = 100, s.vMinUpTime = 15, s.vMaxUpTime = 90;
     s.vSerialNumber = QStringLiteral("41800123");
     return s;
 }
@@ -219,11 +200,86 @@ QString misaligned(Shown &shown)
     return out.join(QLatin1Char(' '));
 }
 
-struct Rig
+// A gesture on a shown window's bounce chart, between its quarter (a) and
+// its half (b), and the range it leaves, from the range before it.
+struct Gesture
+{
+    const char *what;
+    std::function<TrendRange(TrendRange)> act;   // does it; gives the range expected after it
+};
+
+QList<Gesture> zoomGestures(Shown &shown)
+{
+    TrendPlot *bounce = shown.plot("BounceChart");
+    auto *reset = shown.window.findChild<QPushButton *>("ResetZoomButton");
+    const TrendRange whole{0, 19999};
+    const QRect area = bounce->plotArea();
+    const double a = area.left() + area.width() * 0.25, b = area.left() + area.width() * 0.5;
+    return {
+        {"rubber band",
+         [=](TrendRange) {
+             const TrendRange band{bounce->positionAt(a), bounce->positionAt(b)};
+             drag(bounce, a, b, Qt::LeftButton);
+             return band;
+         }},
+        {"a click is no band",
+         [=](TrendRange before) {
+             drag(bounce, a, a + 3, Qt::LeftButton);
+             return before;
+         }},
+        {"the narrowest band, four pixels",
+         [=](TrendRange /*before*/) {
+             const TrendRange band{bounce->positionAt(a), bounce->positionAt(a + 4)};
+             drag(bounce, a, a + 4, Qt::LeftButton);
+             return Clamped(band, whole, TrendAxis::Cycles);
+         }},
+        {"wheel in at the pointer",
+         [=](TrendRange before) {
+             const TrendRange expected = ZoomedAround(before, bounce->positionAt(a), 0.8);
+             wheel(bounce, a, 1);
+             return expected;
+         }},
+        {"right-drag to the left",
+         [=](TrendRange before) {
+             const double by = (b - a) / area.width() * before.span();
+             drag(bounce, b, a, Qt::RightButton);
+             return TrendRange{before.from + by, before.to + by};
+         }},
+        {"shift-drag back",
+         [=](TrendRange before) {
+             const double by = (b - a) / area.width() * before.span();
+             drag(bounce, a, b, Qt::LeftButton, Qt::ShiftModifier);
+             return TrendRange{before.from - by, before.to - by};
+         }},
+        {"plus key, around the cursor the click left",
+         [=](TrendRange before) {
+             const double cursor = bounce->cursorAt();
+             QTest::keyClick(bounce, Qt::Key_Plus);
+             return ZoomedAround(before, before.contains(cursor) ? cursor : std::nan(""), 0.5);
+         }},
+        {"Home",
+         [=](TrendRange) {
+             QTest::keyClick(bounce, Qt::Key_Home);
+             return whole;
+         }},
+        {"Reset Zoom",
+         [=](TrendRange) {
+             drag(bounce, a, b, Qt::LeftButton);
+             QTest::mouseClick(reset, Qt::LeftButton);
+             return whole;
+         }},
+        {"wheel out beyond the run",
+         [=](TrendRange) {
+             wheel(bounce, a, -3);
+             return whole;
+         }},
+    };
+}
+
+struct Rig : WindowRig
 {
     Rig() { form->trend().setFileDialog(trendFiles); }
 
-    QAction *action(const char *name) { return form->findChild<QAction *>(name); }
     TrendWindow &window() { return form->trend().window(); }
     QLabel *label(const char *name) { return window().findChild<QLabel *>(name); }
     QString axisTitle(const char *chart)
@@ -238,13 +294,7 @@ struct Rig
         built->session.sampleRoute().sampleTaken(DecodedSample());
     }
 
-    FakeSerialPort port;
-    MemorySettingsStore settings;
-    FakeMessageDialogs dialogs;
-    FakeDataFileDialog files;
     ScriptedTrendFiles trendFiles;
-    std::unique_ptr<SessionWindow> built = std::make_unique<SessionWindow>(port, settings, dialogs, files, NoTicks);
-    TesterWindow *form = &built->form;
 };
 
 }   // namespace
@@ -311,16 +361,16 @@ void TrendWindowTest::logLineValues_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("sample");
 
-    QTest::newRow("negative cycle count") << 1 << "-2000" << false;
-    QTest::newRow("negative fail count") << 2 << "-1" << false;
-    QTest::newRow("negative sequential count") << 3 << "-1" << false;
-    QTest::newRow("cycle count beyond 32 bits") << 1 << "2147483648" << false;
-    QTest::newRow("cycle count of twenty digits") << 1 << "12345678901234567890" << false;
-    QTest::newRow("limit at the 32-bit minimum") << 19 << "-2147483648" << true;
-    QTest::newRow("limit below the 32-bit minimum") << 19 << "-2147483649" << false;
-    QTest::newRow("reading of sixteen decimals") << 10 << "0.1234567890123456" << true;
-    QTest::newRow("reading of twenty digits") << 10 << "12345678901234567890.5" << true;
-    QTest::newRow("reading of nineteen digits and decimals") << 10 << "-9223372036854775808.25" << true;
+    addRow("negative cycle count", 1, "-2000", false);
+    addRow("negative fail count", 2, "-1", false);
+    addRow("negative sequential count", 3, "-1", false);
+    addRow("cycle count beyond 32 bits", 1, "2147483648", false);
+    addRow("cycle count of twenty digits", 1, "12345678901234567890", false);
+    addRow("limit at the 32-bit minimum", 19, "-2147483648", true);
+    addRow("limit below the 32-bit minimum", 19, "-2147483649", false);
+    addRow("reading of sixteen decimals", 10, "0.1234567890123456", true);
+    addRow("reading of twenty digits", 10, "12345678901234567890.5", true);
+    addRow("reading of nineteen digits and decimals", 10, "-9223372036854775808.25", true);
 }
 
 void TrendWindowTest::logLineValues()
@@ -412,14 +462,10 @@ void TrendWindowTest::plotNamesTheFileAndTheReason_data()
     QTest::addColumn<QString>("path");   // "DIR/": in a fresh folder
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("missing") << "DIR/run.txt"
-                             << "there is no such file";
-    QTest::newRow("folder") << "DIR/"
-                            << "it is a folder, not a file";
-    QTest::newRow("no permission") << "DIR/locked.txt"
-                                   << "it cannot be opened (Permission denied)";
-    QTest::newRow("read fails") << "/proc/self/mem"
-                                << "reading it failed (Input/output error)";
+    addRow("missing", "DIR/run.txt", "there is no such file");
+    addRow("folder", "DIR/", "it is a folder, not a file");
+    addRow("no permission", "DIR/locked.txt", "it cannot be opened (Permission denied)");
+    addRow("read fails", "/proc/self/mem", "reading it failed (Input/output error)");
 }
 
 void TrendWindowTest::plotNamesTheFileAndTheReason()
@@ -446,78 +492,12 @@ void TrendWindowTest::zoomAndPanMoveEveryChart()
 {
     Shown shown;
     TrendWindow &window = shown.window;
-    TrendPlot *bounce = shown.plot("BounceChart");
     auto *reset = window.findChild<QPushButton *>("ResetZoomButton");
     const TrendRange whole{0, 19999};
     QVERIFY(near(window.visibleRange(), whole) && !window.zoomed() && !reset->isEnabled());
     QCOMPARE(misaligned(shown), QString());
 
-    const QRect area = bounce->plotArea();
-    const double a = area.left() + area.width() * 0.25, b = area.left() + area.width() * 0.5;
-    const struct
-    {
-        const char *what;
-        std::function<TrendRange(TrendRange)> act;   // does it; gives the range expected after it
-    } gestures[] = {
-        {"rubber band",
-         [&](TrendRange) {
-             const TrendRange band{bounce->positionAt(a), bounce->positionAt(b)};
-             drag(bounce, a, b, Qt::LeftButton);
-             return band;
-         }},
-        {"a click is no band",
-         [&](TrendRange before) {
-             drag(bounce, a, a + 3, Qt::LeftButton);
-             return before;
-         }},
-        {"the narrowest band, four pixels",
-         [&](TrendRange /*before*/) {
-             const TrendRange band{bounce->positionAt(a), bounce->positionAt(a + 4)};
-             drag(bounce, a, a + 4, Qt::LeftButton);
-             return Clamped(band, whole, TrendAxis::Cycles);
-         }},
-        {"wheel in at the pointer",
-         [&](TrendRange before) {
-             const TrendRange expected = ZoomedAround(before, bounce->positionAt(a), 0.8);
-             wheel(bounce, a, 1);
-             return expected;
-         }},
-        {"right-drag to the left",
-         [&](TrendRange before) {
-             const double by = (b - a) / area.width() * before.span();
-             drag(bounce, b, a, Qt::RightButton);
-             return TrendRange{before.from + by, before.to + by};
-         }},
-        {"shift-drag back",
-         [&](TrendRange before) {
-             const double by = (b - a) / area.width() * before.span();
-             drag(bounce, a, b, Qt::LeftButton, Qt::ShiftModifier);
-             return TrendRange{before.from - by, before.to - by};
-         }},
-        {"plus key, around the cursor the click left",
-         [&](TrendRange before) {
-             const double cursor = bounce->cursorAt();
-             QTest::keyClick(bounce, Qt::Key_Plus);
-             return ZoomedAround(before, before.contains(cursor) ? cursor : std::nan(""), 0.5);
-         }},
-        {"Home",
-         [&](TrendRange) {
-             QTest::keyClick(bounce, Qt::Key_Home);
-             return whole;
-         }},
-        {"Reset Zoom",
-         [&](TrendRange) {
-             drag(bounce, a, b, Qt::LeftButton);
-             QTest::mouseClick(reset, Qt::LeftButton);
-             return whole;
-         }},
-        {"wheel out beyond the run",
-         [&](TrendRange) {
-             wheel(bounce, a, -3);
-             return whole;
-         }},
-    };
-    for (const auto &gesture : gestures) {
+    for (const Gesture &gesture : zoomGestures(shown)) {
         const TrendRange expected = gesture.act(window.visibleRange());
         const TrendRange view = window.visibleRange();
         QVERIFY2(near(view, expected),

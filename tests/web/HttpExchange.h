@@ -9,7 +9,7 @@
 // HTTP exchanges with a server of this test's own process, as raw bytes:
 // the event loop runs while the answer comes (the server needs it), until
 // the whole answer is in (its Content-Length, or the connection closed), at
-// most 30 s.
+// most 20 s: within a test function's 25 s, so a hang fails with its line.
 struct HttpAnswer
 {
     int status = 0;
@@ -32,7 +32,7 @@ inline HttpAnswer ReadAnswer(QTcpSocket &socket, bool headOnly = false)
 {
     QByteArray got;
     HttpAnswer answer;
-    QDeadlineTimer deadline(30000);
+    QDeadlineTimer deadline(20000);
     while (!deadline.hasExpired()) {
         QTest::qWait(2);
         got += socket.readAll();

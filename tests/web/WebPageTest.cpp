@@ -96,7 +96,7 @@ private Q_SLOTS:
                               QStringLiteral("http://127.0.0.1:%1/").arg(server.port())});
         browser.start();
         // The server answers on this thread: wait with the event loop running.
-        QTRY_VERIFY_WITH_TIMEOUT(browser.state() == QProcess::NotRunning, 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(browser.state() == QProcess::NotRunning, 20000);
         const QString dom = QString::fromUtf8(browser.readAllStandardOutput());
         QVERIFY2(browser.exitStatus() == QProcess::NormalExit && browser.exitCode() == 0,
                  qPrintable(QString::fromUtf8(browser.readAllStandardError()).right(2000)));

@@ -7,6 +7,7 @@
 
 #include "HttpExchange.h"
 #include "station/StationRig.h"
+#include "support/TestRows.h"
 
 #include "engine/archive/RunRecorder.h"
 #include "engine/datalog/DataLog.h"
@@ -111,6 +112,26 @@ QByteArray Body(const WebView::Reply &reply)
     return body;
 }
 
+// A station's web view served on loopback; listen() after the token and
+// limits are set.
+struct Served
+{
+    explicit Served(const QByteArray &page = "<html>") : view([this] { return SessionsOf(rig); }, page) {}
+    bool listen(const HttpLimits &limits = {})
+    {
+        server.setLimits(limits);
+        return server.listen({QStringLiteral("127.0.0.1"), 0}).isEmpty();
+    }
+    HttpAnswer exchange(const QByteArray &raw, bool headOnly = false)
+    {
+        return HttpExchange(server.port(), raw, headOnly);
+    }
+
+    StationRig rig;
+    WebView view;
+    WebServer server{view};
+};
+
 }   // namespace
 
 class WebViewTest : public QObject
@@ -127,78 +148,47 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("route");
         QTest::addColumn<qint64>("id");
-        const int refused = int(WebRoute::Refused);
-        QTest::newRow("page") << QByteArray("GET") << QByteArray("/") << QByteArray() << QByteArray() << 200
-                              << int(WebRoute::Page) << qint64(0);
-        QTest::newRow("testers, query ignored") << QByteArray("GET") << QByteArray("/api/testers?x=1") << QByteArray()
-                                                << QByteArray() << 200 << int(WebRoute::Testers) << qint64(0);
-        QTest::newRow("head") << QByteArray("HEAD") << QByteArray("/api/runs") << QByteArray() << QByteArray() << 200
-                              << int(WebRoute::Runs) << qint64(0);
-        QTest::newRow("samples") << QByteArray("GET") << QByteArray("/api/runs/12/samples") << QByteArray()
-                                 << QByteArray() << 200 << int(WebRoute::RunSamples) << qint64(12);
-        QTest::newRow("datalog") << QByteArray("GET") << QByteArray("/api/runs/900000000000/datalog") << QByteArray()
-                                 << QByteArray() << 200 << int(WebRoute::RunDatalog) << qint64(900000000000);
-        QTest::newRow("report") << QByteArray("GET") << QByteArray("/api/runs/3/report.pdf") << QByteArray()
-                                << QByteArray() << 200 << int(WebRoute::RunReport) << qint64(3);
-        QTest::newRow("trend of tester 0") << QByteArray("GET") << QByteArray("/api/testers/0/trend") << QByteArray()
-                                           << QByteArray() << 200 << int(WebRoute::TesterTrend) << qint64(0);
-        QTest::newRow("runs filtered") << QByteArray("GET") << QByteArray("/api/runs?serial=41800077&limit=5&offset=5")
-                                       << QByteArray() << QByteArray() << 200 << int(WebRoute::Runs) << qint64(0);
-        QTest::newRow("runs, unknown parameter") << QByteArray("GET") << QByteArray("/api/runs?colour=red")
-                                                 << QByteArray() << QByteArray() << 400 << refused << qint64(0);
-        QTest::newRow("runs, malformed since") << QByteArray("GET") << QByteArray("/api/runs?since=yesterday")
-                                               << QByteArray() << QByteArray() << 400 << refused << qint64(0);
-        QTest::newRow("post") << QByteArray("POST") << QByteArray("/api/testers") << QByteArray() << QByteArray() << 405
-                              << refused << qint64(0);
-        QTest::newRow("put") << QByteArray("PUT") << QByteArray("/") << QByteArray() << QByteArray() << 405 << refused
-                             << qint64(0);
-        QTest::newRow("delete") << QByteArray("DELETE") << QByteArray("/api/runs/1/samples") << QByteArray()
-                                << QByteArray() << 405 << refused << qint64(0);
-        QTest::newRow("unknown method") << QByteArray("UNKNOWN") << QByteArray("/") << QByteArray() << QByteArray()
-                                        << 405 << refused << qint64(0);
-        QTest::newRow("lower-case get") << QByteArray("get") << QByteArray("/") << QByteArray() << QByteArray() << 405
-                                        << refused << qint64(0);
-        QTest::newRow("unknown path") << QByteArray("GET") << QByteArray("/etc/passwd") << QByteArray() << QByteArray()
-                                      << 404 << refused << qint64(0);
-        QTest::newRow("run without what") << QByteArray("GET") << QByteArray("/api/runs/1") << QByteArray()
-                                          << QByteArray() << 404 << refused << qint64(0);
-        QTest::newRow("unknown item") << QByteArray("GET") << QByteArray("/api/runs/1/config") << QByteArray()
-                                      << QByteArray() << 404 << refused << qint64(0);
-        QTest::newRow("id not a number") << QByteArray("GET") << QByteArray("/api/runs/abc/samples") << QByteArray()
-                                         << QByteArray() << 400 << refused << qint64(0);
-        QTest::newRow("negative id") << QByteArray("GET") << QByteArray("/api/runs/-1/samples") << QByteArray()
-                                     << QByteArray() << 400 << refused << qint64(0);
-        QTest::newRow("id 0") << QByteArray("GET") << QByteArray("/api/runs/0/datalog") << QByteArray() << QByteArray()
-                              << 400 << refused << qint64(0);
-        QTest::newRow("id too big") << QByteArray("GET") << QByteArray("/api/runs/9999999999999999999/samples")
-                                    << QByteArray() << QByteArray() << 400 << refused << qint64(0);
-        QTest::newRow("id with sign") << QByteArray("GET") << QByteArray("/api/runs/+5/samples") << QByteArray()
-                                      << QByteArray() << 400 << refused << qint64(0);
-        QTest::newRow("no host") << QByteArray("GET") << QByteArray("/") << QByteArray("-") << QByteArray() << 400
-                                 << refused << qint64(0);
-        QTest::newRow("tester not a number") << QByteArray("GET") << QByteArray("/api/testers/x/trend") << QByteArray()
-                                             << QByteArray() << 400 << refused << qint64(0);
-        QTest::newRow("token missing") << QByteArray("GET") << QByteArray("/") << QByteArray() << QByteArray("s3cret")
-                                       << 401 << refused << qint64(0);
-        QTest::newRow("token wrong") << QByteArray("GET") << QByteArray("/") << QByteArray("Bearer s3creT")
-                                     << QByteArray("s3cret") << 401 << refused << qint64(0);
-        QTest::newRow("token longer") << QByteArray("GET") << QByteArray("/") << QByteArray("Bearer s3cret1")
-                                      << QByteArray("s3cret") << 401 << refused << qint64(0);
-        QTest::newRow("token a prefix of the real one")
-            << QByteArray("GET") << QByteArray("/") << QByteArray("Bearer s3cre") << QByteArray("s3cret") << 401
-            << refused << qint64(0);
-        QTest::newRow("basic, not bearer") << QByteArray("GET") << QByteArray("/") << QByteArray("Basic s3cret")
-                                           << QByteArray("s3cret") << 401 << refused << qint64(0);
-        QTest::newRow("token right") << QByteArray("GET") << QByteArray("/api/testers") << QByteArray("Bearer s3cret")
-                                     << QByteArray("s3cret") << 200 << int(WebRoute::Testers) << qint64(0);
-        QTest::newRow("post with token still 405")
-            << QByteArray("POST") << QByteArray("/") << QByteArray("Bearer s3cret") << QByteArray("s3cret") << 405
-            << refused << qint64(0);
-        QTest::newRow("target too long") << QByteArray("GET") << QByteArray("/" + QByteArray(MostTargetBytes, 'a'))
-                                         << QByteArray() << QByteArray() << 414 << refused << qint64(0);
-        QTest::newRow("header too long") << QByteArray("GET") << QByteArray("/") << QByteArray(MostHeaderBytes, 'b')
-                                         << QByteArray() << 431 << refused << qint64(0);
+        const auto row = [](const char *name, const QByteArray &method, const QByteArray &target, int status,
+                            WebRoute route = WebRoute::Refused, qint64 id = 0, const QByteArray &authorization = {},
+                            const QByteArray &token = {}) {
+            QTest::newRow(name) << method << target << authorization << token << status << int(route) << id;
+        };
+        row("page", "GET", "/", 200, WebRoute::Page);
+        row("testers, query ignored", "GET", "/api/testers?x=1", 200, WebRoute::Testers);
+        row("head", "HEAD", "/api/runs", 200, WebRoute::Runs);
+        row("samples", "GET", "/api/runs/12/samples", 200, WebRoute::RunSamples, 12);
+        row("datalog", "GET", "/api/runs/900000000000/datalog", 200, WebRoute::RunDatalog, 900000000000);
+        row("report", "GET", "/api/runs/3/report.pdf", 200, WebRoute::RunReport, 3);
+        row("trend of tester 0", "GET", "/api/testers/0/trend", 200, WebRoute::TesterTrend);
+        row("runs filtered", "GET", "/api/runs?serial=41800077&limit=5&offset=5", 200, WebRoute::Runs);
+        row("runs, unknown parameter", "GET", "/api/runs?colour=red", 400);
+        row("runs, malformed since", "GET", "/api/runs?since=yesterday", 400);
+        row("post", "POST", "/api/testers", 405);
+        row("put", "PUT", "/", 405);
+        row("delete", "DELETE", "/api/runs/1/samples", 405);
+        row("unknown method", "UNKNOWN", "/", 405);
+        row("lower-case get", "get", "/", 405);
+        row("unknown path", "GET", "/etc/passwd", 404);
+        row("run without what", "GET", "/api/runs/1", 404);
+        row("unknown item", "GET", "/api/runs/1/config", 404);
+        row("id not a number", "GET", "/api/runs/abc/samples", 400);
+        row("negative id", "GET", "/api/runs/-1/samples", 400);
+        row("id 0", "GET", "/api/runs/0/datalog", 400);
+        row("id too big", "GET", "/api/runs/9999999999999999999/samples", 400);
+        row("id with sign", "GET", "/api/runs/+5/samples", 400);
+        row("no host", "GET", "/", 400, WebRoute::Refused, 0, "-");
+        row("tester not a number", "GET", "/api/testers/x/trend", 400);
+        row("token missing", "GET", "/", 401, WebRoute::Refused, 0, "", "s3cret");
+        row("token wrong", "GET", "/", 401, WebRoute::Refused, 0, "Bearer s3creT", "s3cret");
+        row("token longer", "GET", "/", 401, WebRoute::Refused, 0, "Bearer s3cret1", "s3cret");
+        row("token a prefix of the real one", "GET", "/", 401, WebRoute::Refused, 0, "Bearer s3cre", "s3cret");
+        row("basic, not bearer", "GET", "/", 401, WebRoute::Refused, 0, "Basic s3cret", "s3cret");
+        row("token right", "GET", "/api/testers", 200, WebRoute::Testers, 0, "Bearer s3cret", "s3cret");
+        row("post with token still 405", "POST", "/", 405, WebRoute::Refused, 0, "Bearer s3cret", "s3cret");
+        row("target too long", "GET", QByteArray("/" + QByteArray(MostTargetBytes, 'a')), 414);
+        row("header too long", "GET", "/", 431, WebRoute::Refused, 0, QByteArray(MostHeaderBytes, 'b'));
     }
+
     void decide()
     {
         QFETCH(QByteArray, method);
@@ -288,61 +278,51 @@ private Q_SLOTS:
         QTest::addColumn<bool>("keeps");
         const QByteArray host = "Host: h\r\n";
         const QByteArray bearer = "Authorization: Bearer s3cret\r\n";
-        QTest::newRow("HTTP/1.1 kept") << "GET / HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 200 << true;
-        QTest::newRow("bare line feeds") << QByteArray("GET / HTTP/1.1\nHost: h\n\n") << QByteArray() << 200 << true;
-        QTest::newRow("empty lines before") << "\r\n\r\nGET / HTTP/1.1\r\n" + host + "\r\n"
-                                            << QByteArray() << 200 << true;
-        QTest::newRow("Connection: close") << "GET / HTTP/1.1\r\n" + host + "Connection: close\r\n\r\n"
-                                           << QByteArray() << 200 << false;
-        QTest::newRow("close among options") << "GET / HTTP/1.1\r\n" + host + "connection: Keep-Alive, CLOSE\r\n\r\n"
-                                             << QByteArray() << 200 << false;
-        QTest::newRow("HTTP/1.0 without Host") << QByteArray("GET / HTTP/1.0\r\n\r\n") << QByteArray() << 200 << false;
-        QTest::newRow("HTTP/1.0 keep-alive")
-            << QByteArray("GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n") << QByteArray() << 200 << true;
-        QTest::newRow("HTTP/1.2 read as 1.1: Host needed")
-            << QByteArray("GET / HTTP/1.2\r\n\r\n") << QByteArray() << 400 << false;
-        QTest::newRow("HTTP/1.1 without Host") << QByteArray("GET / HTTP/1.1\r\n\r\n") << QByteArray() << 400 << false;
-        QTest::newRow("HTTP/2.0") << "GET / HTTP/2.0\r\n" + host + "\r\n" << QByteArray() << 400 << false;
-        QTest::newRow("no version") << "GET /\r\n" + host + "\r\n" << QByteArray() << 400 << false;
-        QTest::newRow("empty target") << "GET  HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 400 << false;
-        QTest::newRow("separator in the method") << "G(T / HTTP/1.1\r\n" + host + "\r\n"
-                                                 << QByteArray() << 400 << false;
-        QTest::newRow("two spaces") << "GET  / HTTP/1.1\r\n" + host + "\r\n" << QByteArray() << 400 << false;
-        QTest::newRow("header without colon") << "GET / HTTP/1.1\r\n" + host + "X-A b\r\n\r\n"
-                                              << QByteArray() << 400 << false;
-        QTest::newRow("folded header") << "GET / HTTP/1.1\r\n" + host + "X-A: b\r\n c\r\n\r\n"
-                                       << QByteArray() << 400 << false;
-        QTest::newRow("space before colon")
-            << QByteArray("GET / HTTP/1.1\r\nHost : h\r\n\r\n") << QByteArray() << 400 << false;
-        QTest::newRow("body announced") << "GET / HTTP/1.1\r\n" + host + "Content-Length: 5\r\n\r\n"
-                                        << QByteArray() << 413 << false;
-        QTest::newRow("length 0") << "GET / HTTP/1.1\r\n" + host + "Content-Length: 00\r\n\r\n"
-                                  << QByteArray() << 200 << true;
-        QTest::newRow("length empty") << "GET / HTTP/1.1\r\n" + host + "Content-Length:\r\n\r\n"
-                                      << QByteArray() << 413 << false;
-        QTest::newRow("control character in a name") << "GET / HTTP/1.1\r\n" + host + "X\x7f: b\r\n\r\n"
-                                                     << QByteArray() << 400 << false;
-        QTest::newRow("length not a number") << "GET / HTTP/1.1\r\n" + host + "Content-Length: x\r\n\r\n"
-                                             << QByteArray() << 413 << false;
-        QTest::newRow("chunked body") << "HEAD / HTTP/1.1\r\n" + host + "Transfer-Encoding: chunked\r\n\r\n"
-                                      << QByteArray() << 413 << false;
-        QTest::newRow("body, no token") << "GET / HTTP/1.1\r\n" + host + "Content-Length: 2000000000\r\n\r\n"
-                                        << QByteArray("s3cret") << 401 << false;
-        QTest::newRow("post, no token") << "POST / HTTP/1.1\r\n" + host + "Content-Length: 2\r\n\r\n"
-                                        << QByteArray("s3cret") << 401 << false;
-        QTest::newRow("post with token") << "POST / HTTP/1.1\r\n" + host + bearer + "Content-Length: 2\r\n\r\n"
-                                         << QByteArray("s3cret") << 405 << false;
-        QTest::newRow("body with token") << "GET / HTTP/1.1\r\n" + host + bearer + "Content-Length: 2\r\n\r\n"
-                                         << QByteArray("s3cret") << 413 << false;
-        QTest::newRow("scheme in lower case") << "GET / HTTP/1.1\r\n" + host + "authorization: bearer s3cret\r\n\r\n"
-                                              << QByteArray("s3cret") << 200 << true;
-        QTest::newRow("scheme in upper case") << "GET / HTTP/1.1\r\n" + host + "Authorization: BEARER  s3cret\r\n\r\n"
-                                              << QByteArray("s3cret") << 200 << true;
-        QTest::newRow("scheme run into the token")
-            << "GET / HTTP/1.1\r\n" + host + "Authorization: Bearers3cret\r\n\r\n"
-            << QByteArray("s3cret") << 401 << false;
-        QTest::newRow("two authorizations") << "GET / HTTP/1.1\r\n" + host + bearer + bearer + "\r\n"
-                                            << QByteArray("s3cret") << 400 << false;
+        addRow("HTTP/1.1 kept", "GET / HTTP/1.1\r\n" + host + "\r\n", QByteArray(), 200, true);
+        addRow("bare line feeds", QByteArray("GET / HTTP/1.1\nHost: h\n\n"), QByteArray(), 200, true);
+        addRow("empty lines before", "\r\n\r\nGET / HTTP/1.1\r\n" + host + "\r\n", QByteArray(), 200, true);
+        addRow("Connection: close", "GET / HTTP/1.1\r\n" + host + "Connection: close\r\n\r\n", QByteArray(), 200,
+               false);
+        addRow("close among options", "GET / HTTP/1.1\r\n" + host + "connection: Keep-Alive, CLOSE\r\n\r\n",
+               QByteArray(), 200, false);
+        addRow("HTTP/1.0 without Host", QByteArray("GET / HTTP/1.0\r\n\r\n"), QByteArray(), 200, false);
+        addRow("HTTP/1.0 keep-alive", QByteArray("GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"), QByteArray(), 200,
+               true);
+        addRow("HTTP/1.2 read as 1.1: Host needed", QByteArray("GET / HTTP/1.2\r\n\r\n"), QByteArray(), 400, false);
+        addRow("HTTP/1.1 without Host", QByteArray("GET / HTTP/1.1\r\n\r\n"), QByteArray(), 400, false);
+        addRow("HTTP/2.0", "GET / HTTP/2.0\r\n" + host + "\r\n", QByteArray(), 400, false);
+        addRow("no version", "GET /\r\n" + host + "\r\n", QByteArray(), 400, false);
+        addRow("empty target", "GET  HTTP/1.1\r\n" + host + "\r\n", QByteArray(), 400, false);
+        addRow("separator in the method", "G(T / HTTP/1.1\r\n" + host + "\r\n", QByteArray(), 400, false);
+        addRow("two spaces", "GET  / HTTP/1.1\r\n" + host + "\r\n", QByteArray(), 400, false);
+        addRow("header without colon", "GET / HTTP/1.1\r\n" + host + "X-A b\r\n\r\n", QByteArray(), 400, false);
+        addRow("folded header", "GET / HTTP/1.1\r\n" + host + "X-A: b\r\n c\r\n\r\n", QByteArray(), 400, false);
+        addRow("space before colon", QByteArray("GET / HTTP/1.1\r\nHost : h\r\n\r\n"), QByteArray(), 400, false);
+        addRow("body announced", "GET / HTTP/1.1\r\n" + host + "Content-Length: 5\r\n\r\n", QByteArray(), 413, false);
+        addRow("length 0", "GET / HTTP/1.1\r\n" + host + "Content-Length: 00\r\n\r\n", QByteArray(), 200, true);
+        addRow("length empty", "GET / HTTP/1.1\r\n" + host + "Content-Length:\r\n\r\n", QByteArray(), 413, false);
+        addRow("control character in a name", "GET / HTTP/1.1\r\n" + host + "X\x7f: b\r\n\r\n", QByteArray(), 400,
+               false);
+        addRow("length not a number", "GET / HTTP/1.1\r\n" + host + "Content-Length: x\r\n\r\n", QByteArray(), 413,
+               false);
+        addRow("chunked body", "HEAD / HTTP/1.1\r\n" + host + "Transfer-Encoding: chunked\r\n\r\n", QByteArray(), 413,
+               false);
+        addRow("body, no token", "GET / HTTP/1.1\r\n" + host + "Content-Length: 2000000000\r\n\r\n",
+               QByteArray("s3cret"), 401, false);
+        addRow("post, no token", "POST / HTTP/1.1\r\n" + host + "Content-Length: 2\r\n\r\n", QByteArray("s3cret"), 401,
+               false);
+        addRow("post with token", "POST / HTTP/1.1\r\n" + host + bearer + "Content-Length: 2\r\n\r\n",
+               QByteArray("s3cret"), 405, false);
+        addRow("body with token", "GET / HTTP/1.1\r\n" + host + bearer + "Content-Length: 2\r\n\r\n",
+               QByteArray("s3cret"), 413, false);
+        addRow("scheme in lower case", "GET / HTTP/1.1\r\n" + host + "authorization: bearer s3cret\r\n\r\n",
+               QByteArray("s3cret"), 200, true);
+        addRow("scheme in upper case", "GET / HTTP/1.1\r\n" + host + "Authorization: BEARER  s3cret\r\n\r\n",
+               QByteArray("s3cret"), 200, true);
+        addRow("scheme run into the token", "GET / HTTP/1.1\r\n" + host + "Authorization: Bearers3cret\r\n\r\n",
+               QByteArray("s3cret"), 401, false);
+        addRow("two authorizations", "GET / HTTP/1.1\r\n" + host + bearer + bearer + "\r\n", QByteArray("s3cret"), 400,
+               false);
     }
     void decideOnHead()
     {
@@ -376,36 +356,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("port");
         QTest::addColumn<bool>("loopback");
-        QTest::newRow("port alone") << "8080"
-                                    << "127.0.0.1" << 8080 << true;
-        QTest::newRow("loopback") << "127.0.0.1:80"
-                                  << "127.0.0.1" << 80 << true;
-        QTest::newRow("localhost") << "localhost:8080"
-                                   << "localhost" << 8080 << true;
-        QTest::newRow("any") << "0.0.0.0:8080"
-                             << "0.0.0.0" << 8080 << false;
-        QTest::newRow("lan") << "192.168.1.20:8080"
-                             << "192.168.1.20" << 8080 << false;
-        QTest::newRow("not loopback 127.example") << "127.example.com:1"
-                                                  << "127.example.com" << 1 << false;
-        QTest::newRow("ipv6 loopback") << "[::1]:8080"
-                                       << "::1" << 8080 << true;
-        QTest::newRow("ipv6 any") << "[::]:8080"
-                                  << "::" << 8080 << false;
-        QTest::newRow("ipv6 without brackets") << "::1:8080"
-                                               << "" << 0 << false;
-        QTest::newRow("port 0") << "127.0.0.1:0"
-                                << "" << 0 << false;
-        QTest::newRow("port too big") << "127.0.0.1:65536"
-                                      << "" << 0 << false;
-        QTest::newRow("no port") << "127.0.0.1:"
-                                 << "" << 0 << false;
-        QTest::newRow("no host") << ":8080"
-                                 << "" << 0 << false;
-        QTest::newRow("words") << "web"
-                               << "" << 0 << false;
-        QTest::newRow("plus") << "+80"
-                              << "" << 0 << false;
+        addRow("port alone", "8080", "127.0.0.1", 8080, true);
+        addRow("loopback", "127.0.0.1:80", "127.0.0.1", 80, true);
+        addRow("localhost", "localhost:8080", "localhost", 8080, true);
+        addRow("any", "0.0.0.0:8080", "0.0.0.0", 8080, false);
+        addRow("lan", "192.168.1.20:8080", "192.168.1.20", 8080, false);
+        addRow("not loopback 127.example", "127.example.com:1", "127.example.com", 1, false);
+        addRow("ipv6 loopback", "[::1]:8080", "::1", 8080, true);
+        addRow("ipv6 any", "[::]:8080", "::", 8080, false);
+        addRow("ipv6 without brackets", "::1:8080", "", 0, false);
+        addRow("port 0", "127.0.0.1:0", "", 0, false);
+        addRow("port too big", "127.0.0.1:65536", "", 0, false);
+        addRow("no port", "127.0.0.1:", "", 0, false);
+        addRow("no host", ":8080", "", 0, false);
+        addRow("words", "web", "", 0, false);
+        addRow("plus", "+80", "", 0, false);
     }
     void address()
     {
@@ -621,78 +586,75 @@ private Q_SLOTS:
         QCOMPARE(view.answer(Request("/api/runs/3/report.pdf")).status, 404);
     }
 
-    // The server on loopback: what it answers, and that it goes on after
-    // requests it refuses.
-    void serverAnswersAndGoesOn()
+    // The server on loopback: what it answers, and a run streamed whole.
+    void serverAnswers()
     {
-        StationRig rig;
-        rig.bench.plug(1, FakeBench::Config("41800001", true));
-        QVERIFY(rig.allFound(1));
+        Served served("<html>page</html>");
+        served.rig.bench.plug(1, FakeBench::Config("41800001", true));
+        QVERIFY(served.rig.allFound(1));
         ArchivedRun archived(RunStream::PageSamples + 10);
-        WebView view([&] { return SessionsOf(rig); }, "<html>page</html>");
-        view.setArchive(archived.reader());
-        WebServer server(view);
-        QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
+        served.view.setArchive(archived.reader());
+        QVERIFY(served.listen());
 
-        HttpAnswer a = HttpExchange(server.port(), Get("/api/testers"));
+        HttpAnswer a = served.exchange(Get("/api/testers"));
         QCOMPARE(a.status, 200);
         QCOMPARE(a.header("Content-Type"), QByteArray("application/json"));
         QCOMPARE(QJsonDocument::fromJson(a.body).array()[0].toObject()["serial"].toString(), QString("41800001"));
 
-        a = HttpExchange(server.port(), Get("/", QByteArray(), "HEAD"), true);
+        a = served.exchange(Get("/", QByteArray(), "HEAD"), true);
         QCOMPARE(a.status, 200);
         QCOMPARE(a.header("Content-Length"), QByteArray("17"));
         QCOMPARE(a.body, QByteArray());
 
-        const QByteArray refused[] = {"POST", "PUT", "DELETE", "PATCH", "OPTIONS"};
-        for (const QByteArray &method : refused) {
-            a = HttpExchange(server.port(), Get("/api/testers", "Content-Length: 2\r\n", method) + "{}");
-            QVERIFY2(a.status == 405, method);
-            QCOMPARE(a.header("Allow"), QByteArray("GET, HEAD"));
-        }
-        QCOMPARE(HttpExchange(server.port(), Get("/api/runs/x1/samples")).status, 400);
-        QCOMPARE(HttpExchange(server.port(), Get("/nothing")).status, 404);
-
-        // Over-long request lines and headers: a 4xx, and the next request is answered.
-        const QByteArray longTargets[] = {"/" + QByteArray(MostTargetBytes + 1, 'a'),
-                                          "/" + QByteArray(200 * 1024, 'a')};
-        for (const QByteArray &target : longTargets) {
-            a = HttpExchange(server.port(), Get(target));
-            QVERIFY2(a.status >= 400 && a.status < 500, a.head);
-            QCOMPARE(HttpExchange(server.port(), Get("/")).status, 200);
-        }
-        const QByteArray longHeaders[] = {"X-Long: " + QByteArray(MostHeaderBytes, 'b') + "\r\n",
-                                          "X-Long: " + QByteArray(70 * 1024, 'b') + "\r\n",
-                                          "X-Long: " + QByteArray(300 * 1024, 'b') + "\r\n"};
-        for (const QByteArray &header : longHeaders) {
-            a = HttpExchange(server.port(), Get("/", header));
-            QVERIFY2(a.status >= 400 && a.status < 500, a.head);
-            QCOMPARE(HttpExchange(server.port(), Get("/")).status, 200);
-        }
-        a = HttpExchange(server.port(), "NOT HTTP AT ALL\r\n\r\n");
-        QVERIFY2(a.status == 0 || (a.status >= 400 && a.status < 500), a.head);
-        QCOMPARE(HttpExchange(server.port(), Get("/")).status, 200);
-
-        // A run streamed: every sample, and the connection closed after it.
-        a = HttpExchange(server.port(), Get("/api/runs/1/samples"));
+        // Every sample, and the connection closed after it.
+        a = served.exchange(Get("/api/runs/1/samples"));
         QCOMPARE(a.status, 200);
         QVERIFY(a.closed);
         QCOMPARE(QJsonDocument::fromJson(a.body).object()["samples"].toArray().size(), RunStream::PageSamples + 10);
     }
 
-    void tokenOverHttp()
+    // What the server answers to requests it refuses, and that it answers
+    // the next request; 0: any 4xx; -1: a 4xx or none, the connection closed.
+    void serverGoesOnAfterRefusing_data()
     {
-        StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
-        view.setToken("s3cret");
-        WebServer server(view);
-        QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
-        HttpAnswer a = HttpExchange(server.port(), Get("/api/testers"));
-        QCOMPARE(a.status, 401);
-        QVERIFY(a.header("WWW-Authenticate").startsWith("Bearer"));
-        QCOMPARE(HttpExchange(server.port(), Get("/api/testers", "Authorization: Bearer s3cret\r\n")).status, 200);
-        QCOMPARE(HttpExchange(server.port(), Get("/", "Authorization: Bearer nope\r\n")).status, 401);
-        QCOMPARE(HttpExchange(server.port(), Get("/", "Content-Length: 2\r\n", "POST") + "{}").status, 401);
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("token");
+        QTest::addColumn<int>("status");
+        const QByteArray bearer = "Authorization: Bearer s3cret\r\n";
+        for (const char *method : {"POST", "PUT", "DELETE", "PATCH", "OPTIONS"})
+            addRow(method, Get("/api/testers", "Content-Length: 2\r\n", method) + "{}", QByteArray(), 405);
+        addRow("id not a number", Get("/api/runs/x1/samples"), QByteArray(), 400);
+        addRow("unknown path", Get("/nothing"), QByteArray(), 404);
+        addRow("target too long", Get("/" + QByteArray(MostTargetBytes + 1, 'a')), QByteArray(), 0);
+        addRow("target of 200 kB", Get("/" + QByteArray(200 * 1024, 'a')), QByteArray(), 0);
+        for (const int size : {int(MostHeaderBytes), 70 * 1024, 300 * 1024})
+            addRow(qPrintable(QStringLiteral("header of %1 bytes").arg(size)),
+                   Get("/", "X-Long: " + QByteArray(size, 'b') + "\r\n"), QByteArray(), 0);
+        addRow("not HTTP at all", QByteArray("NOT HTTP AT ALL\r\n\r\n"), QByteArray(), -1);
+        addRow("no token", Get("/api/testers"), QByteArray("s3cret"), 401);
+        addRow("wrong token", Get("/", "Authorization: Bearer nope\r\n"), QByteArray("s3cret"), 401);
+        addRow("post without token", Get("/", "Content-Length: 2\r\n", "POST") + "{}", QByteArray("s3cret"), 401);
+        addRow("token right", Get("/api/testers", bearer), QByteArray("s3cret"), 200);
+    }
+    void serverGoesOnAfterRefusing()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, token);
+        QFETCH(int, status);
+        Served served;
+        served.view.setToken(token);
+        QVERIFY(served.listen());
+        const HttpAnswer a = served.exchange(request);
+        if (status <= 0)
+            QVERIFY2((status < 0 && a.status == 0) || (a.status >= 400 && a.status < 500), a.head);
+        else
+            QCOMPARE(a.status, status);
+        if (status == 405)
+            QCOMPARE(a.header("Allow"), QByteArray("GET, HEAD"));
+        if (status == 401)
+            QVERIFY(a.header("WWW-Authenticate").startsWith("Bearer"));
+        const QByteArray authorization = token.isEmpty() ? QByteArray() : "Authorization: Bearer " + token + "\r\n";
+        QCOMPARE(served.exchange(Get("/", authorization)).status, 200);
     }
 
     // A request refused on its head while its client streams a body at it:
@@ -703,24 +665,20 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("head");
         QTest::addColumn<QByteArray>("token");
         QTest::addColumn<int>("status");
-        QTest::newRow("no token") << Get("/api/testers", "Content-Length: 2000000000\r\n") << QByteArray("s3cret")
-                                  << 401;
-        QTest::newRow("post") << Get("/api/testers", "Content-Length: 2000000000\r\n", "POST") << QByteArray() << 405;
-        QTest::newRow("get with a body") << Get("/api/testers", "Transfer-Encoding: chunked\r\n") << QByteArray()
-                                         << 413;
+        addRow("no token", Get("/api/testers", "Content-Length: 2000000000\r\n"), QByteArray("s3cret"), 401);
+        addRow("post", Get("/api/testers", "Content-Length: 2000000000\r\n", "POST"), QByteArray(), 405);
+        addRow("get with a body", Get("/api/testers", "Transfer-Encoding: chunked\r\n"), QByteArray(), 413);
     }
     void refusedWhileTheBodyStreams()
     {
         QFETCH(QByteArray, head);
         QFETCH(QByteArray, token);
         QFETCH(int, status);
-        StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
-        view.setToken(token);
-        WebServer server(view);
-        QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
+        Served served;
+        served.view.setToken(token);
+        QVERIFY(served.listen());
         QTcpSocket client;
-        client.connectToHost(QHostAddress::LocalHost, server.port());
+        client.connectToHost(QHostAddress::LocalHost, served.server.port());
         client.write(head);
         const QByteArray chunk(64 * 1024, 'x');
         QByteArray got;
@@ -738,7 +696,7 @@ private Q_SLOTS:
         got += client.readAll();
         QVERIFY2(got.startsWith("HTTP/1.1 " + QByteArray::number(status) + ' '), got.left(80));
         QVERIFY2(timer.elapsed() < 5000, "the server did not close the connection");
-        QCOMPARE(server.connectionCount(), 0);
+        QCOMPARE(served.server.connectionCount(), 0);
     }
 
     // Whether the connection stays open after an answer; one kept open
@@ -747,23 +705,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<bool>("closes");
-        QTest::newRow("HTTP/1.1") << Get("/") << false;
-        QTest::newRow("HEAD") << Get("/", QByteArray(), "HEAD") << false;
-        QTest::newRow("Connection: close") << Get("/", "Connection: close\r\n") << true;
-        QTest::newRow("HTTP/1.0") << QByteArray("GET / HTTP/1.0\r\n\r\n") << true;
-        QTest::newRow("HTTP/1.0 keep-alive") << QByteArray("GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n") << false;
-        QTest::newRow("refused") << Get("/nothing") << true;
+        addRow("HTTP/1.1", Get("/"), false);
+        addRow("HEAD", Get("/", QByteArray(), "HEAD"), false);
+        addRow("Connection: close", Get("/", "Connection: close\r\n"), true);
+        addRow("HTTP/1.0", QByteArray("GET / HTTP/1.0\r\n\r\n"), true);
+        addRow("HTTP/1.0 keep-alive", QByteArray("GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"), false);
+        addRow("refused", Get("/nothing"), true);
     }
     void connectionKeptOrClosed()
     {
         QFETCH(QByteArray, request);
         QFETCH(bool, closes);
-        StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
-        WebServer server(view);
-        QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
+        Served served;
+        QVERIFY(served.listen());
         QTcpSocket client;
-        client.connectToHost(QHostAddress::LocalHost, server.port());
+        client.connectToHost(QHostAddress::LocalHost, served.server.port());
         client.write(request);
         const HttpAnswer a = ReadAnswer(client, request.startsWith("HEAD"));
         QCOMPARE(a.status, request.contains("/nothing") ? 404 : 200);
@@ -787,19 +743,16 @@ private Q_SLOTS:
     // one idle after its answer are each closed at their own deadline.
     void deadlines()
     {
-        StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
-        WebServer server(view);
+        Served served;
         HttpLimits limits;
         limits.requestMs = 300;
         limits.idleMs = 900;
-        server.setLimits(limits);
-        QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
+        QVERIFY(served.listen(limits));
         QTcpSocket silent, slow, idle;
         QElapsedTimer timer;
         timer.start();
         for (QTcpSocket *socket : {&silent, &slow, &idle})
-            socket->connectToHost(QHostAddress::LocalHost, server.port());
+            socket->connectToHost(QHostAddress::LocalHost, served.server.port());
         idle.write(Get("/"));
         QCOMPARE(ReadAnswer(idle).status, 200);
         const qint64 answered = timer.elapsed();
@@ -820,7 +773,7 @@ private Q_SLOTS:
         QVERIFY2(closed[0] >= 200 && closed[0] < 2000, QByteArray::number(closed[0]));
         QVERIFY2(closed[1] >= 200 && closed[1] < 2000, QByteArray::number(closed[1]));
         QVERIFY2(closed[2] - answered >= 700 && closed[2] - answered < 3000, QByteArray::number(closed[2] - answered));
-        QCOMPARE(server.connectionCount(), 0);
+        QCOMPARE(served.server.connectionCount(), 0);
     }
 
     // More connections than the server takes, idle or slow to send their
@@ -828,14 +781,12 @@ private Q_SLOTS:
     // token is still answered.
     void connectionLimit()
     {
-        StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
-        view.setToken("s3cret");
-        WebServer server(view);
+        Served served;
+        served.view.setToken("s3cret");
         HttpLimits limits;
         limits.mostConnections = 8;
-        server.setLimits(limits);
-        QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
+        QVERIFY(served.listen(limits));
+        WebServer &server = served.server;
         std::vector<std::unique_ptr<QTcpSocket>> crowd;
         const auto stillOpen = [&] {
             return std::count_if(crowd.begin(), crowd.end(), [](const auto &socket) {
@@ -866,13 +817,11 @@ private Q_SLOTS:
     // long page), a newcomer is refused at once rather than held.
     void newcomerRefusedWhenAllAreBusy()
     {
-        StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>" + QByteArray(16 * 1024 * 1024, 'p'));
-        WebServer server(view);
+        Served served("<html>" + QByteArray(16 * 1024 * 1024, 'p'));
         HttpLimits limits;
         limits.mostConnections = 2;
-        server.setLimits(limits);
-        QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
+        QVERIFY(served.listen(limits));
+        WebServer &server = served.server;
         QTcpSocket busy[2], newcomer;
         for (QTcpSocket &socket : busy) {
             socket.setReadBufferSize(1024);   // takes almost nothing of the page
@@ -889,9 +838,8 @@ private Q_SLOTS:
 
     void listenFailures()
     {
-        StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
-        WebServer first(view), second(view);
+        Served served;
+        WebServer &first = served.server, second(served.view);
         QCOMPARE(first.listen({QStringLiteral("127.0.0.1"), 0}), QString());
         QVERIFY(!second.listen({QStringLiteral("127.0.0.1"), first.port()}).isEmpty());
         QVERIFY(second.listen({QStringLiteral("lab-pc"), 8080}).contains("not an IP address"));
