@@ -1,7 +1,7 @@
 // The events of a station's runs, told from the sessions without a window:
 // a run ended at its limit, stopped, a new failure, the sequential limit, a
-// link lost for 30 s and found again, a data file error; their webhook JSON;
-// and the webhook queue's order, retries and giving up.
+// link lost for 30 s and found again, a data file error, records refused;
+// their webhook JSON; and the webhook queue's order, retries and giving up.
 
 #include "station/StationRig.h"
 
@@ -138,6 +138,33 @@ private Q_SLOTS:
         QCOMPARE(rig.kinds("41800004").size(), 2);
     }
 
+    // A tester that answers without acknowledgement is told once while it
+    // does, and again only after it acknowledged in between.
+    void recordsRefusedIsToldOnce()
+    {
+        EventRig rig;
+        SimulatorConfig config = FakeBench::Config("41800001", true);
+        config.noStar = true;
+        SimulatedTester &tester = rig.bench.plug(3, config);
+        const auto refusals = [&] {
+            int count = 0;
+            for (const StationEvent &e : rig.told)
+                count += e.kind == EventKind::RecordsRefused && e.port == 3;
+            return count;
+        };
+        QVERIFY(rig.tickUntil([&] { return refusals() == 1; }));
+        QCOMPARE(rig.told.size(), size_t(1));
+        rig.tick(200);
+        QCOMPARE(refusals(), 1);
+
+        tester.config().noStar = false;
+        QVERIFY(rig.tickUntil([&] { return rig.session(0).state().DownLoadedOnce; }));
+        rig.tick(40);
+        tester.config().noStar = true;
+        QVERIFY(rig.tickUntil([&] { return refusals() == 2; }));
+        QCOMPARE(rig.told.back().serial, QString("41800001"));
+    }
+
     void dataFileErrorIsTold()
     {
         EventRig rig;
@@ -178,6 +205,9 @@ private Q_SLOTS:
         QTest::newRow("archive, no tester") << int(EventKind::ArchiveError) << ""
                                             << "ü"
                                             << "archive-error";
+        QTest::newRow("records refused") << int(EventKind::RecordsRefused) << ""
+                                         << "x"
+                                         << "records-refused";
     }
     void eventJson()
     {

@@ -12,8 +12,10 @@
 #include "engine/preferences/Registry.h"
 #include "engine/station/StationExit.h"
 #include "engine/station/StationTableModel.h"
+#include "engine/web/WebJson.h"
 
 #include <QFile>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSignalSpy>
@@ -178,6 +180,57 @@ private Q_SLOTS:
         QFETCH(QString, stopped);
         QVERIFY2(QRegularExpression("^" + running + "$").match(shown[0]).hasMatch(), qPrintable(shown[0]));
         QVERIFY2(QRegularExpression("^" + stopped + "$").match(shown[1]).hasMatch(), qPrintable(shown[1]));
+    }
+
+    // What the link's "connected" would hide is said in the row and in
+    // /api/testers: a running tester gone quiet (since when no sample came),
+    // and one that never acknowledges (its records refused, its run unknown).
+    void rowSaysWhatConnectedHides_data()
+    {
+        QTest::addColumn<bool>("noStar");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<QString>("link");   // a pattern
+        QTest::addColumn<QString>("run");
+        QTest::addColumn<bool>("stale");
+
+        QTest::newRow("running, gone quiet") << false << true << "No sample since 17:00:\\d\\d"
+                                             << "Running to limits" << true;
+        QTest::newRow("stopped and quiet") << false << false << "Connected since \\d\\d:\\d\\d:\\d\\d"
+                                           << "Stopped" << false;
+        QTest::newRow("never acknowledges")
+            << true << true << "The tester answers without acknowledgement: records are being refused"
+            << "Unknown" << false;
+    }
+
+    void rowSaysWhatConnectedHides()
+    {
+        QFETCH(bool, noStar);
+        QFETCH(bool, running);
+        QFETCH(bool, stale);
+        StationRig rig;
+        SimulatorConfig config = FakeBench::Config("41800001", running);
+        config.noStar = noStar;
+        SimulatedTester &tester = rig.bench.plug(1, config);
+        QVERIFY(rig.tickUntil([&] { return rig.station.count() == 1 && rig.session(0).engine().CommReady(); }));
+        rig.tick(100);
+        tester.config().silent = true;   // nothing more comes
+        rig.tick(20 * 11);
+
+        QFETCH(QString, link);
+        QVERIFY2(QRegularExpression("^" + link + "$").match(cell(rig, 0, StationTableModel::LinkColumn)).hasMatch(),
+                 qPrintable(cell(rig, 0, StationTableModel::LinkColumn)));
+        QTEST(cell(rig, 0, StationTableModel::RunColumn), "run");
+
+        const QJsonObject o = TesterJson(rig.session(0));
+        QCOMPARE(o["linkText"].toString(), cell(rig, 0, StationTableModel::LinkColumn));
+        QCOMPARE(o["run"].toString(), cell(rig, 0, StationTableModel::RunColumn));
+        QCOMPARE(o["recordsRefused"].toBool(), noStar);
+        const TesterState &s = rig.session(0).state();
+        if (!noStar)   // a tester never heard of in a sample is stale since it was found
+            QCOMPARE(o["staleSince"].toString(),
+                     stale ? s.vUpdateTime.toOffsetFromUtc(s.vUpdateTime.offsetFromUtc()).toString(Qt::ISODate)
+                           : QString());
+        QCOMPARE(o["cycles"].isNull(), noStar);
     }
 
     void newFailureMarksTheRowUntilSeen()
