@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QLockFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <memory>
 #include <vector>
@@ -60,6 +61,7 @@ private:
     QString writeTogether(const std::vector<ArchiveRecord> &records);
     QString openConnection(bool forWriting);
     QString bringSchemaUp(int upToVersion);
+    // False on failure, the database's reason then in transactionError.
     bool begin();
     bool commit();
     void rollback();
@@ -79,5 +81,6 @@ private:
     QHash<QString, qint64> runIds;
     QHash<qint64, qint64> configIds;
     QString lastError;
-    bool refused = false;   // the last write failed on a record the database refuses
+    QSqlError transactionError;   // why the last begin() or commit() failed
+    bool refused = false;         // the last write failed on a record the database refuses
 };

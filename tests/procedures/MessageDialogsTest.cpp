@@ -1,9 +1,13 @@
 #include "support/ModalAnswerer.h"
+#include "ui/DialogIcon.h"
+#include "ui/ErrorDialog.h"
 #include "ui/QtMessageDialogs.h"
+#include "ui/YesNoDialog.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <memory>
 
 // How the operator leaves a dialog.
 enum class Leave { Enter, CloseBox, ClickYes, ClickNo };
@@ -63,6 +67,57 @@ private Q_SLOTS:
             QVERIFY2(message.endsWith("before sending to unit?\n\nMaximum Test Cycles: 0 becomes 1"),
                      qPrintable(message));
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // A long message shows whole, first line to last: the dialog grows with
+    // its text, to a readable width and as high as the text then wraps.
+    void longMessageShowsWhole_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("text");
+        const QString outage = QStringLiteral(
+            "The run archive postgresql://lab@db.example.org:5432/runs cannot be written: connection to server "
+            "at \"db.example.org\" (10.0.0.7), port 5432 failed: Connection refused\n\tIs the server running on "
+            "that host and accepting TCP/IP connections?\nQPSQL: Unable to connect.\n\nPolling and the data log go "
+            "on; the samples wait in the local spool and reach the archive in order when it is back.");
+        QTest::newRow("archive outage") << "error" << outage;
+        QTest::newRow("one long paragraph")
+            << "yesno" << QString(60, QLatin1Char('x')).append(QString(" word").repeated(80));
+        QTest::newRow("short") << "error"
+                               << "Error Writing File.";
+    }
+
+    void longMessageShowsWhole()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(QString, text);
+        std::unique_ptr<QDialog> shown;
+        if (dialog == "error") {
+            auto error = std::make_unique<::ErrorDialog>();
+            error->setMessage(text);
+            shown = std::move(error);
+        } else {
+            auto question = std::make_unique<::YesNoDialog>();
+            question->setMessage(text);
+            shown = std::move(question);
+        }
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
+        const QLabel *label = shown->findChild<QLabel *>("messageText");
+        const auto whole = [label] {
+            return label->height() >= label->heightForWidth(label->width())
+                       ? QString()
+                       : QStringLiteral("%1 x %2, the text needs %3")
+                             .arg(label->width())
+                             .arg(label->height())
+                             .arg(label->heightForWidth(label->width()));
+        };
+        QVERIFY2(whole().isEmpty(), qPrintable(whole()));
+        // Whatever size the window system gives it, it is never too small.
+        shown->resize(shown->minimumSize());
+        QCoreApplication::processEvents();
+        QVERIFY2(whole().isEmpty(), qPrintable(whole()));
+        QVERIFY(label->width() <= MessageWidthLimit + 1);
     }
 
     // A step that leaves its dialog open, and a dialog no step expects, fail
