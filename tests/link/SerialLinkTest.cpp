@@ -31,16 +31,10 @@ private Q_SLOTS:
         QTest::newRow("a minus in the data is no signal")
             << QByteArray("*-1;-2\r") << true << "*-1;-2" << QByteArray() << QByteArray();
         // Stray bytes of a noisy line are skipped up to the "*".
-        QTest::newRow("stray bytes before the star")
-            << QByteArray("\x83\xfe\x01*12\r") << true << "*12" << QByteArray() << QByteArray();
         QTest::newRow("stray bytes between a signal and the star")
             << QByteArray("+\x90\n*\r") << true << "*" << QByteArray() << QByteArray("+");
         QTest::newRow("no star: the line as it came, less its stray bytes")
             << QByteArray("\x85?\r") << true << "?" << QByteArray() << QByteArray();
-        QTest::newRow("a signal before a line without star stays in it")
-            << QByteArray("+\x85?\r") << true << "+?" << QByteArray() << QByteArray();
-        QTest::newRow("stray bytes after the star are data")
-            << QByteArray("*\x83\r") << true << QString::fromLatin1("*\x83") << QByteArray() << QByteArray();
     }
 
     void getSerial()
