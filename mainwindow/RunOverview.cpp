@@ -187,9 +187,11 @@ void RunOverview::refresh()
 
 void RunOverview::showLink()
 {
-    // Connected, but nothing gets through: the link says so rather than "connected".
-    if (summary.link().state() == LinkHistory::State::Connected && RecordsRefused(s)) {
-        SetSteadyText(linkStateText, QLatin1String(RecordsRefusedText));
+    // Connected, but nothing gets through (the records are refused, or no
+    // sample came for long): the link says so rather than "connected".
+    const QString warning = summary.linkWarning(s, summary.clock());
+    if (!warning.isEmpty()) {
+        SetSteadyText(linkStateText, warning);
         SetTextColour(linkStateText, Warning);
         return;
     }

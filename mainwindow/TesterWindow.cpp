@@ -92,6 +92,7 @@ TesterWindow::TesterWindow(TesterSession &session, QWidget *parent)
     overview = new RunOverview(s, session.dataLog(), session.glance(), centralWidget(), centralWidget());
     static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
     connect(&session, &TesterSession::logChanged, this, [this] { overview->refresh(); });
+    connect(&session, &TesterSession::linkWarningChanged, this, [this] { overview->linkChanged(); });
     AddMenuShortcuts(*menus);
     connect(&registry, &Registry::recentFilesChanged, this, [this] { loadRecentFiles(); });
     connect(&registry, &Registry::recentConfigFilesChanged, this, [this] { loadRecentConfigFiles(); });

@@ -89,6 +89,7 @@ struct SimulatorRun
     QString device;      // a real serial device to serve, or empty for a pseudo-terminal
     int pullMs = -1;     // pull the cable after this long; -1 never
     int replugMs = -1;   // plug it back in this long after the pull; -1 never
+    int exitMs = -1;     // exit after this long, telling what was done; -1 never
     QString logFile;     // --write-log: play a long run into this data log instead of serving a line
     SimulatedRunPlan plan;
 };
@@ -142,6 +143,10 @@ struct SimulatorOptions
         QStringLiteral("replug-after-ms"),
         QStringLiteral("Plug the cable back in MS after pulling it (a new pseudo-terminal is printed)."),
         QStringLiteral("MS")};
+    QCommandLineOption exitAfter{
+        QStringLiteral("exit-after-ms"),
+        QStringLiteral("Exit after MS and print the cycles run and the data records sent on stdout."),
+        QStringLiteral("MS")};
     QCommandLineOption writeLog{
         QStringLiteral("write-log"),
         QStringLiteral(
@@ -153,9 +158,9 @@ struct SimulatorOptions
 
     void addTo(QCommandLineParser &parser) const
     {
-        parser.addOptions({help,    version,     serial,    software,    mode,     range,  period,
-                           failure, seed,        device,    running,     silent,   noStar, garbage,
-                           split,   requireWake, pullAfter, replugAfter, writeLog, samples});
+        parser.addOptions({help,    version,     serial,    software,    mode,      range,    period,
+                           failure, seed,        device,    running,     silent,    noStar,   garbage,
+                           split,   requireWake, pullAfter, replugAfter, exitAfter, writeLog, samples});
     }
 };
 
@@ -199,6 +204,7 @@ QString ReadOptions(const QCommandLineParser &parser, const SimulatorOptions &o,
          ""},
         {o.pullAfter, [&](const QString &v) { return readInt(v, 0, 86400000, run.pullMs); }, "time"},
         {o.replugAfter, [&](const QString &v) { return readInt(v, 0, 86400000, run.replugMs); }, "time"},
+        {o.exitAfter, [&](const QString &v) { return readInt(v, 0, 86400000, run.exitMs); }, "time"},
         {o.writeLog,
          [&](const QString &v) {
              run.logFile = v;
@@ -282,6 +288,21 @@ void SchedulePull(const SimulatorRun &run, SimulatorLine &line, QTextStream &out
     });
 }
 
+// Ends the simulator when asked to, with what it did: a script compares
+// the cycles run with the samples the program kept.
+void ScheduleExit(const SimulatorRun &run, const SimulatedTester &tester, QTextStream &out)
+{
+    if (run.exitMs < 0)
+        return;
+    const int32_t cyclesBefore = tester.cycleCount();
+    QTimer::singleShot(run.exitMs, [&tester, &out, cyclesBefore] {
+        out << "cycles: " << tester.cycleCount() - cyclesBefore << "\n"
+            << "records: " << tester.stats().recordsSent << "\n";
+        out.flush();
+        QCoreApplication::quit();
+    });
+}
+
 }   // namespace
 
 int main(int argc, char **argv)
@@ -332,5 +353,6 @@ int main(int argc, char **argv)
     SimulatorPump pump(tester, *line);
     pump.start(StepMs);
     SchedulePull(run, *line, out, err);
+    ScheduleExit(run, tester, out);
     return app.exec();
 }

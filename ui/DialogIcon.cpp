@@ -1,11 +1,13 @@
 #include "ui/DialogIcon.h"
 
 #include <QDialog>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <algorithm>
 
 QLabel *DialogIcon(QStyle::StandardPixmap which, QWidget *dialog)
 {
@@ -15,6 +17,20 @@ QLabel *DialogIcon(QStyle::StandardPixmap which, QWidget *dialog)
     picture->setPixmap(dialog->style()->standardIcon(which, nullptr, dialog).pixmap(size, size));
     picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     return picture;
+}
+
+void FitMessageText(QLabel *text, int narrowest)
+{
+    text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // As wide as its longest paragraph needs, within the limits; then as
+    // high as the text wraps at that width.
+    const QFontMetrics metrics(text->font());
+    int widest = 0;
+    for (const QString &paragraph : text->text().split(QLatin1Char('\n')))
+        widest = std::max(widest, metrics.horizontalAdvance(paragraph));
+    const int margins = text->contentsMargins().left() + text->contentsMargins().right() + 2 * text->margin();
+    const int width = std::clamp(widest + margins + 1, narrowest, std::max(narrowest, MessageWidthLimit));
+    text->setMinimumSize(width, text->heightForWidth(width));
 }
 
 void LayOutMessageDialog(QDialog *dialog, QLabel *icon, QLabel *text, const QList<QPushButton *> &buttons)

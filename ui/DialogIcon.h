@@ -15,3 +15,10 @@ QLabel *DialogIcon(QStyle::StandardPixmap which, QWidget *dialog);
 // The layout every message dialog shares: its icon and text side by side,
 // and below them a row of centred buttons.
 void LayOutMessageDialog(QDialog *dialog, QLabel *icon, QLabel *text, const QList<QPushButton *> &buttons);
+
+// A wrapped message tells its dialog only a guess of its height, and a long
+// one lost its first lines: this sizes the text whole, at least `narrowest`
+// and at most MessageWidthLimit pixels wide, so the dialog grows with it.
+// Called again whenever the text changes.
+inline constexpr int MessageWidthLimit = 520;
+void FitMessageText(QLabel *text, int narrowest);

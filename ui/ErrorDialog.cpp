@@ -7,6 +7,10 @@
 #include <QPushButton>
 #include <QStyle>
 
+namespace {
+constexpr int NarrowestMessage = 260;
+}
+
 ErrorDialog::ErrorDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName("ErrorDialog");
@@ -17,7 +21,7 @@ ErrorDialog::ErrorDialog(QWidget *parent) : QDialog(parent)
     messageText = new QLabel(QStringLiteral("Unknown Error"), this);
     messageText->setObjectName("messageText");
     messageText->setWordWrap(true);
-    messageText->setMinimumWidth(260);
+    FitMessageText(messageText, NarrowestMessage);
     auto *OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName("OKButton");
     OKButton->setDefault(true);
@@ -29,6 +33,7 @@ ErrorDialog::ErrorDialog(QWidget *parent) : QDialog(parent)
 void ErrorDialog::setMessage(const QString &text)
 {
     messageText->setText(text);
+    FitMessageText(messageText, NarrowestMessage);
 }
 
 QString ErrorDialog::message() const

@@ -5,6 +5,10 @@
 #include <QLabel>
 #include <QPushButton>
 
+namespace {
+constexpr int NarrowestMessage = 300;
+}
+
 YesNoDialog::YesNoDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName("YesNoDialog");
@@ -15,7 +19,7 @@ YesNoDialog::YesNoDialog(QWidget *parent) : QDialog(parent)
     messageText = new QLabel(QStringLiteral("Unknown"), this);
     messageText->setObjectName("messageText");
     messageText->setWordWrap(true);
-    messageText->setMinimumWidth(300);
+    FitMessageText(messageText, NarrowestMessage);
 
     auto *YesButton = new QPushButton(QStringLiteral("Yes"), this);
     auto *NoButton = new QPushButton(QStringLiteral("No"), this);
@@ -41,6 +45,7 @@ YesNoDialog::YesNoDialog(QWidget *parent) : QDialog(parent)
 void YesNoDialog::setMessage(const QString &text)
 {
     messageText->setText(text);
+    FitMessageText(messageText, NarrowestMessage);
 }
 
 QString YesNoDialog::message() const

@@ -5,6 +5,18 @@
 #include "engine/state/StatusDisplay.h"
 #include "engine/state/TesterState.h"
 
+namespace {
+
+// A byte no answer of the tester begins with: a control character other
+// than the line end, or one outside ASCII.
+bool isStrayByte(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte != '\r' && (byte < 0x20 || byte >= 0x7f);
+}
+
+}   // namespace
+
 SerialLink::SerialLink(TesterState &state, SerialPort &serialPort, StatusDisplay &testerView)
     : s(state), port(serialPort), view(testerView)
 {
@@ -109,13 +121,24 @@ bool SerialLink::GetSerial()
     // ("+*...") or right behind it. Dropping it would lose a sample, and in
     // break-update mode leave the tester paused at its break for good: such
     // signals are kept for the idle link, and the reply counts as a reply.
+    // Stray bytes on a noisy line (no printable character can be one) may
+    // come in front of a reply too: they are skipped up to the "*", so they
+    // cost neither the reply nor, in a wait for a star line, the link.
     int start = 0;
-    while (start < cr && (RxBuffer[start] == '+' || RxBuffer[start] == '-'))
+    QByteArray crossed;
+    while (start < cr && (isStrayByte(RxBuffer[start]) || RxBuffer[start] == '+' || RxBuffer[start] == '-')) {
+        if (!isStrayByte(RxBuffer[start]))
+            crossed += RxBuffer[start];
         ++start;
-    if (start > 0 && start < cr && RxBuffer[start] == '*')
-        keepSignals(RxBuffer.left(start));
-    else
-        start = 0;
+    }
+    QByteArray line;
+    if (start < cr && RxBuffer[start] == '*') {
+        keepSignals(crossed);
+        line = RxBuffer.mid(start, cr - start);
+    } else {
+        // No star follows: the line is taken for what it is, less its stray bytes.
+        line = crossed + RxBuffer.mid(start, cr - start);
+    }
     // Only the first line of a burst counts; what follows its CR is dropped,
     // apart from a signal that came on its own behind it.
     const QByteArray after = RxBuffer.mid(cr + 1);
@@ -124,7 +147,7 @@ bool SerialLink::GetSerial()
         onlySignals = onlySignals && (c == '+' || c == '-' || c == '\r' || c == '\n');
     if (onlySignals)
         keepSignals(after);
-    ReplyLine = QString::fromLatin1(RxBuffer.constData() + start, cr - start);
+    ReplyLine = QString::fromLatin1(line);
     RxBuffer.clear();
     return true;
 }

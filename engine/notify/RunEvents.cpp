@@ -14,6 +14,7 @@ struct RunEvents::Watch
     bool endTold = false;        // the run's end was told; a new run clears it
     qint64 lostSinceMs = -1;     // the link is down since; -1 while it is up
     bool lostTold = false;
+    bool refusedTold = false;   // told until the tester acknowledges again
 };
 
 RunEvents::RunEvents(std::function<qint64()> clock) : clock(std::move(clock))
@@ -41,6 +42,8 @@ void RunEvents::watch(TesterSession &session)
     connect(&session, &TesterSession::runStarted, this, [&w] { w.endTold = false; });
     connect(&session, &TesterSession::linkLost, this, [this, &w] { linkLost(w); });
     connect(&session, &TesterSession::linkFound, this, [this, &session, &w] { linkFound(session, w); });
+    connect(&session, &TesterSession::linkWarningChanged, this,
+            [this, &session, &w] { linkWarningChanged(session, w); });
     connect(&session, &TesterSession::fileError, this,
             [this, &session](const QString &text) { tell(session, EventKind::FileError, text); });
 }
@@ -92,6 +95,15 @@ void RunEvents::linkFound(TesterSession &session, Watch &w)
         tell(session, EventKind::LinkFound, QStringLiteral("The tester answers again."));
     w.lostSinceMs = -1;
     w.lostTold = false;
+}
+
+void RunEvents::linkWarningChanged(TesterSession &session, Watch &w)
+{
+    const bool refused =
+        session.glance().link().state() == LinkHistory::State::Connected && RecordsRefused(session.state());
+    if (refused && !w.refusedTold)
+        tell(session, EventKind::RecordsRefused, QLatin1String(RecordsRefusedText) + QLatin1Char('.'));
+    w.refusedTold = refused;
 }
 
 void RunEvents::checkLinks()

@@ -12,8 +12,8 @@ class TesterSession;
 // Tells the events of a station's runs from its sessions' own signals and
 // states, with no window: a run that ended at its limit or stopped, a new
 // failure, the sequential limit, a link lost for 30 s (and found again only
-// after it was told lost), a data file error; and the archive's errors,
-// which the program passes on.
+// after it was told lost), a data file error, a tester whose records are
+// refused; and the archive's errors, which the program passes on.
 class RunEvents : public QObject
 {
     Q_OBJECT
@@ -41,6 +41,7 @@ private:
     void sampleTaken(TesterSession &session, Watch &w);
     void linkLost(Watch &w);
     void linkFound(TesterSession &session, Watch &w);
+    void linkWarningChanged(TesterSession &session, Watch &w);
     void tell(const TesterSession &session, EventKind kind, const QString &message);
     qint64 now() const;
 

@@ -23,6 +23,7 @@ const KindText Kinds[int(EventKind::Count)] = {
     {"link-found", "Link found again"},
     {"file-error", "Data file error"},
     {"archive-error", "Run archive error"},
+    {"records-refused", "Records refused"},
 };
 
 const KindText &TextOf(EventKind kind)

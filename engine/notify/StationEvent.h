@@ -20,6 +20,7 @@ enum class EventKind {
     LinkFound,         // ... and answers again
     FileError,         // a data file could not be opened or written
     ArchiveError,      // the run archive could not be written
+    RecordsRefused,    // the tester answers without acknowledgement: no sample gets through
     Count
 };
 
@@ -37,7 +38,7 @@ struct StationEvent
 };
 
 // "run-ended", "run-stopped", "failure", "sequential-limit", "link-lost",
-// "link-found", "file-error", "archive-error".
+// "link-found", "file-error", "archive-error", "records-refused".
 const char *EventName(EventKind kind);
 // The caption of the kind for people: "Run ended at its limit".
 QString EventCaption(EventKind kind);

@@ -15,6 +15,8 @@ void RunGlance::linkFound(int port, const QString &device, const QDateTime &at)
     foundPort = port;
     foundDevice = device;
     linkChangedAt = at;
+    sampledSinceFound = false;
+    sampleGapMs = 0;
 }
 
 void RunGlance::linkLost(const QDateTime &at)
@@ -26,6 +28,7 @@ void RunGlance::linkLost(const QDateTime &at)
 void RunGlance::runStarted(const TesterState &s, int code)
 {
     lastRunCode = code;
+    stateKnown = true;
     // A run once may end before any sample showed it running.
     modeAtLastSample = CurrentRunMode(s, code);
     stopCommanded = false;
@@ -52,6 +55,11 @@ void RunGlance::sampleTaken(const TesterState &s)
     modeAtLastSample = mode;
     stopCommanded = false;
     run.addSample(s.vUpdateTime, s.CycleCount, mode != RunMode::Stopped);
+    if (sampledSinceFound)
+        sampleGapMs = std::max<int64_t>(0, lastSampleAt.msecsTo(s.vUpdateTime));
+    lastSampleAt = s.vUpdateTime;
+    sampledSinceFound = true;
+    stateKnown = true;
 }
 
 void RunGlance::stateChanged(const TesterState &s)
@@ -72,8 +80,32 @@ QString RunGlance::linkStateText() const
     return QStringLiteral("Searching...");
 }
 
+QDateTime RunGlance::staleSince(const TesterState &s, const QDateTime &now) const
+{
+    // A stopped tester sends nothing until it runs again: its data stays true.
+    if (history.state() != LinkHistory::State::Connected || (stateKnown && runMode(s) == RunMode::Stopped))
+        return QDateTime();
+    const QDateTime since = sampledSinceFound ? lastSampleAt : linkChangedAt;
+    const int64_t allowedMs = std::max<int64_t>(3 * sampleGapMs, StaleAfterMs);
+    if (!since.isValid() || !now.isValid() || since.msecsTo(now) <= allowedMs)
+        return QDateTime();
+    return since;
+}
+
+QString RunGlance::linkWarning(const TesterState &s, const QDateTime &now) const
+{
+    if (history.state() != LinkHistory::State::Connected)
+        return QString();
+    if (RecordsRefused(s))
+        return QLatin1String(RecordsRefusedText);
+    const QDateTime since = staleSince(s, now);
+    return since.isValid() ? StaleDataText(since) : QString();
+}
+
 QString RunGlance::runText(const TesterState &s) const
 {
+    if (!stateKnown)
+        return QLatin1String(RunUnknownText);
     const RunMode mode = runMode(s);
     if (mode == RunMode::Stopped && !runEndText.isEmpty())
         return runEndText;

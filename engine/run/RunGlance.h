@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 struct TesterState;
 
@@ -34,8 +35,21 @@ public:
     // "Connected since 14:03:07", "Lost at 14:05:00" or "Searching...".
     QString linkStateText() const;
     // The run state, or why and when the last watched run ended while it
-    // stays stopped ("Stopped at cycle limit (1000) at 14:02").
+    // stays stopped ("Stopped at cycle limit (1000) at 14:02"); "Unknown"
+    // until a sample or an acknowledged run command told it.
     QString runText(const TesterState &s) const;
+    // Since when the data is old: the link is connected and a running tester
+    // (or one not heard of yet) has sent no sample for three sample
+    // intervals, or 10 s if that is longer; invalid while it is fresh.
+    QDateTime staleSince(const TesterState &s, const QDateTime &now) const;
+    // What the link field says instead of "connected" when nothing gets
+    // through: the records refused, or since when no sample came; empty
+    // when all is well.
+    QString linkWarning(const TesterState &s, const QDateTime &now) const;
+
+    // The time the link's warning is told at: the session's clock, which
+    // also stamps its samples.
+    std::function<QDateTime()> clock = &QDateTime::currentDateTime;
     // The run stopped at one of its limits: it went as far as it may.
     bool endedAtLimit(const TesterState &s) const;
     QString timeToLimitText(const TesterState &s) const;
@@ -51,6 +65,10 @@ private:
     int foundPort = 0;
     QString foundDevice;
     QDateTime linkChangedAt;
+    QDateTime lastSampleAt;    // the newest sample's time
+    int64_t sampleGapMs = 0;   // between the last two samples of this link; 0 before two
+    bool sampledSinceFound = false;
+    bool stateKnown = false;   // a sample or a run command told the run state
 };
 
 // "Comm 3 (/dev/ttyUSB0)", or "Comm 3" when the platform names no device.

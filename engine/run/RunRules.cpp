@@ -9,6 +9,7 @@
 
 const char NotKnownText[] = "----";
 const char RecordsRefusedText[] = "The tester answers without acknowledgement: records are being refused";
+const char RunUnknownText[] = "Unknown";
 
 namespace {
 
@@ -175,6 +176,11 @@ QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDa
 bool RecordsRefused(const TesterState &s)
 {
     return s.link.portOpen && s.link.refusedReplies >= RefusalsBeforeWarning;
+}
+
+QString StaleDataText(const QDateTime &since)
+{
+    return QStringLiteral("No sample since ") + clockText(since);
 }
 
 bool NotLoggingWarning(const TesterState &s)

@@ -80,6 +80,14 @@ constexpr int RefusalsBeforeWarning = 3;
 extern const char RecordsRefusedText[];
 bool RecordsRefused(const TesterState &s);
 
+// A link that stays connected while no sample comes is told stale after
+// three sample intervals, and never sooner than this.
+constexpr int64_t StaleAfterMs = 10000;
+// "No sample since 14:02:11".
+QString StaleDataText(const QDateTime &since);
+// The run state before the tester told it.
+extern const char RunUnknownText[];
+
 // The data log in a few words: "name.txt: 12 lines, last at 14:03:07", or
 // "Not logging".
 QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine);

@@ -21,6 +21,8 @@ namespace {
 
 // Raising the piston at shut-down: a poll every tick, for two seconds at most.
 constexpr int ExitPolls = 2000 / TickPeriodMs;
+// The link's warning is checked once a second: it tells whole seconds.
+constexpr int WarningCheckTicks = 1000 / TickPeriodMs;
 
 // Without an archive the records go nowhere.
 class DiscardingSink : public ArchiveSink
@@ -218,6 +220,25 @@ void TesterSession::tick()
     ticking = true;
     testerEngine->Tick();
     ticking = false;
+    if (++warningTicks >= WarningCheckTicks) {
+        warningTicks = 0;
+        checkLinkWarning();
+    }
+}
+
+void TesterSession::setClock(const std::function<QDateTime()> &clock)
+{
+    testerEngine->setClock(clock);
+    summary.clock = clock ? clock : std::function<QDateTime()>(&QDateTime::currentDateTime);
+}
+
+void TesterSession::checkLinkWarning()
+{
+    const QString warning = summary.linkWarning(s, summary.clock());
+    if (warning == linkWarning)
+        return;
+    linkWarning = warning;
+    Q_EMIT linkWarningChanged();
 }
 
 void TesterSession::setWindow(TesterView *window)

@@ -101,6 +101,9 @@ public:
 
     // One poll tick of the engine.
     void tick();
+    // The time of the samples, of the link's events and of the link's
+    // warning; empty: local time. Tests move their own.
+    void setClock(const std::function<QDateTime()> &clock);
 
     // The window that shows this tester, or null. A window that comes is
     // shown at once everything the session knows.
@@ -120,6 +123,9 @@ Q_SIGNALS:
     // A data file could not be opened or written (the run's own file too);
     // told before the message is shown.
     void fileError(const QString &text);
+    // The link's warning came or went: the records are refused, or no sample
+    // came for too long (RunGlance::linkWarning); checked once a second.
+    void linkWarningChanged();
 
 private:
     class FileErrorWatch;
@@ -127,6 +133,7 @@ private:
     void connectRecorder();
     void raisePistonBeforeExit();
     void showEverything(TesterView &window);
+    void checkLinkWarning();
 
     TesterState s;
     SettingsStore &settingsStore;
@@ -148,4 +155,6 @@ private:
     QTimer pollTimer;
     int pollPeriodMs;
     bool ticking = false;
+    int warningTicks = 0;   // ticks since the link's warning was last checked
+    QString linkWarning;    // as last checked
 };

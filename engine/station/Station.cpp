@@ -96,6 +96,7 @@ void Station::addSearcher(std::optional<int> searchAfterPort)
         changed(tester);
     });
     connect(&session, &TesterSession::linkLost, this, [this, tester] { changed(tester); });
+    connect(&session, &TesterSession::linkWarningChanged, this, [this, tester] { changed(tester); });
     connect(&session, &TesterSession::runStarted, this, [this, tester] { changed(tester); });
     connect(&session, &TesterSession::logChanged, this, [this, tester] { changed(tester); });
     session.start(searchAfterPort);

@@ -57,7 +57,10 @@ QString StationTableModel::CellText(const StationTester &tester, int column)
     switch (column) {
     case SerialColumn: return s.vSerialNumber.trimmed().isEmpty() ? QLatin1String(NotKnownText) : s.vSerialNumber;
     case PortColumn: return PortText(summary.port(), summary.device());
-    case LinkColumn: return summary.linkStateText();
+    case LinkColumn: {
+        const QString warning = summary.linkWarning(s, summary.clock());
+        return warning.isEmpty() ? summary.linkStateText() : warning;
+    }
     case RunColumn: return summary.runText(s);
     case CyclesColumn: return sampled ? CyclesText(s.CycleCount, s.vCycleLimit) : QLatin1String(NotKnownText);
     case RateColumn: return RateText(summary.progress());

@@ -88,3 +88,9 @@ DataDecoder &TesterEngine::decoder()
 {
     return *dataDecoder;
 }
+
+void TesterEngine::setClock(const std::function<QDateTime()> &clock)
+{
+    dataDecoder->setClock(clock);
+    poll->clock = clock ? clock : std::function<QDateTime()>(&QDateTime::currentDateTime);
+}

@@ -3,7 +3,9 @@
 #include "engine/link/Commands.h"
 #include "engine/link/SerialLink.h"
 
+#include <QDateTime>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class ManualDisplay;
@@ -44,6 +46,8 @@ public:
     SerialLink &link();
     Commands &commands();
     DataDecoder &decoder();   // e.g. to give tests a fixed clock
+    // The time of the samples and of the link's events; empty: local time.
+    void setClock(const std::function<QDateTime()> &clock);
 
 private:
     TesterState &s;

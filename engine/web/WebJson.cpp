@@ -63,7 +63,12 @@ QJsonObject TesterJson(const TesterSession &session)
     o["port"] = glance.port();
     o["device"] = glance.device();
     o["link"] = QLatin1String(LinkWord(glance.link().state()));
-    o["linkText"] = glance.linkStateText();
+    // Connected, but nothing gets through: the text says so, as the Station row does.
+    const QDateTime now = glance.clock();
+    const QString warning = glance.linkWarning(s, now);
+    o["linkText"] = warning.isEmpty() ? glance.linkStateText() : warning;
+    o["recordsRefused"] = glance.link().state() == LinkHistory::State::Connected && RecordsRefused(s);
+    o["staleSince"] = Iso(glance.staleSince(s, now));
     o["run"] = glance.runText(s);
     o["cycles"] = sampled ? QJsonValue(qint64(s.CycleCount)) : QJsonValue();
     o["cycleLimit"] = qint64(s.vCycleLimit);

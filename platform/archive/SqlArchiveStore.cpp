@@ -213,7 +213,7 @@ int SqlArchiveStore::schemaVersion()
 QString SqlArchiveStore::bringSchemaUp(int upToVersion)
 {
     if (!begin())
-        return fail(QStringLiteral("cannot be read"), db.lastError().text());
+        return fail(QStringLiteral("cannot be read"), transactionError.text());
     if (!isSqlite(where)) {
         // Two stations starting at once: one creates the tables, the other waits.
         QSqlQuery lockQuery(db);
@@ -257,7 +257,7 @@ QString SqlArchiveStore::bringSchemaUp(int upToVersion)
     }
     joinsRuns = std::max(version, upToVersion) >= 3;
     if (!commit())
-        return fail(QStringLiteral("cannot be written"), db.lastError().text());
+        return fail(QStringLiteral("cannot be written"), transactionError.text());
     return QString();
 }
 
@@ -280,21 +280,39 @@ void SqlArchiveStore::forgetIds()
     configIds.clear();
 }
 
+// SQLite's transactions run as statements of their own: their reason (a
+// full disk, a locked file) is the statement's, not the connection's.
 bool SqlArchiveStore::begin()
 {
-    if (!isSqlite(where))
-        return db.transaction();
+    transactionError = QSqlError();
+    if (!isSqlite(where)) {
+        if (db.transaction())
+            return true;
+        transactionError = db.lastError();
+        return false;
+    }
     // Take the write lock now, not half-way through the transaction.
     QSqlQuery query(db);
-    return query.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return true;
+    transactionError = query.lastError();
+    return false;
 }
 
 bool SqlArchiveStore::commit()
 {
-    if (!isSqlite(where))
-        return db.commit();
+    transactionError = QSqlError();
+    if (!isSqlite(where)) {
+        if (db.commit())
+            return true;
+        transactionError = db.lastError();
+        return false;
+    }
     QSqlQuery query(db);
-    return query.exec(QStringLiteral("COMMIT"));
+    if (query.exec(QStringLiteral("COMMIT")))
+        return true;
+    transactionError = query.lastError();
+    return false;
 }
 
 void SqlArchiveStore::rollback()
@@ -332,7 +350,7 @@ QString SqlArchiveStore::writeTogether(const std::vector<ArchiveRecord> &records
     if (!isOpen())
         return fail(QStringLiteral("is not open"), QString());
     if (!begin())
-        return fail(QStringLiteral("cannot be written"), db.lastError().text());
+        return fail(QStringLiteral("cannot be written"), transactionError.text());
     QHash<qint64, RunTotals> totals;
     for (const ArchiveRecord &record : records) {
         if (const QString failure = apply(record, totals); !failure.isEmpty()) {
@@ -343,7 +361,7 @@ QString SqlArchiveStore::writeTogether(const std::vector<ArchiveRecord> &records
     }
     QString failure = writeTotals(totals);
     if (failure.isEmpty() && !commit())
-        failure = fail(QStringLiteral("cannot be written"), db.lastError().text());
+        failure = fail(QStringLiteral("cannot be written"), transactionError.text());
     if (!failure.isEmpty()) {
         rollback();
         forgetIds();

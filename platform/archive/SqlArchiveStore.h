@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QLockFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <memory>
 #include <vector>
@@ -67,6 +68,7 @@ private:
     QString openConnection(bool forWriting);
     QString bringSchemaUp(int upToVersion);
     QString beginRun(const ArchiveRecord &record, QHash<qint64, RunTotals> &totals);
+    // False on failure, the database's reason then in transactionError.
     bool begin();
     bool commit();
     void rollback();
@@ -86,6 +88,7 @@ private:
     QHash<QString, qint64> runIds;
     QHash<qint64, qint64> configIds;
     QString lastError;
-    bool refused = false;     // the last write failed on a record the database refuses
-    bool joinsRuns = false;   // version 3: a program goes on with the tester's open run
+    QSqlError transactionError;   // why the last begin() or commit() failed
+    bool refused = false;         // the last write failed on a record the database refuses
+    bool joinsRuns = false;       // version 3: a program goes on with the tester's open run
 };

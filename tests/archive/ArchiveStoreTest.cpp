@@ -327,6 +327,31 @@ private Q_SLOTS:
         QCOMPARE(readLines(store, id), run.lines);
     }
 
+    // A write that fails gives the database's reason (a full disk, here a
+    // write lock another connection holds), not just that it failed.
+    void writeFailureSaysWhy()
+    {
+        ArchiveLocation location;
+        location.path = dir.filePath("held.sqlite");
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(true), QString());
+        QVERIFY(QSqlQuery(store.database()).exec("PRAGMA busy_timeout = 0"));
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "holder");
+            other.setDatabaseName(location.path);
+            QVERIFY(other.open());
+            QVERIFY(QSqlQuery(other).exec("BEGIN IMMEDIATE"));
+            RecordedRun run("41800006", 3, QDateTime(QDate(2026, 12, 6), QTime(15, 0)));
+            const QString failure = store.write(run.sink.records);
+            QVERIFY2(failure.startsWith("The run archive file " + location.path + " cannot be written: ")
+                         && failure.contains("locked"),
+                     qPrintable(failure));
+            QSqlQuery(other).exec("ROLLBACK");
+            other.close();
+        }
+        QSqlDatabase::removeDatabase("holder");
+    }
+
     void olderSchemaIsUpgraded_data() { backends(); }
 
     // An archive of schema version 1 keeps no totals with its runs: opened,

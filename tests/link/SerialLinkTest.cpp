@@ -27,6 +27,11 @@ private Q_SLOTS:
         addRow("both signals in front of a reply", QByteArray("-+*\r"), true, "*", QByteArray(), QByteArray("+-"));
         addRow("new data right behind a reply", QByteArray("*7\r+"), true, "*7", QByteArray(), QByteArray("+"));
         addRow("a minus in the data is no signal", QByteArray("*-1;-2\r"), true, "*-1;-2", QByteArray(), QByteArray());
+        // Stray bytes of a noisy line are skipped up to the "*".
+        addRow("stray bytes between a signal and the star", QByteArray("+\x90\n*\r"), true, "*", QByteArray(),
+               QByteArray("+"));
+        addRow("no star: the line as it came, less its stray bytes", QByteArray("\x85?\r"), true, "?", QByteArray(),
+               QByteArray());
     }
 
     void getSerial()

@@ -175,6 +175,64 @@ private Q_SLOTS:
         QCOMPARE(rig.colour("linkStateText"), QColor());
     }
 
+    // A connected link with no sample for three sample intervals, or 10 s
+    // if that is longer, is stale since its last sample (or since it was
+    // found); a stopped tester sends nothing and stays fresh. Times are
+    // seconds after the link was found at 14:00:00.
+    void staleData_data()
+    {
+        QTest::addColumn<QList<int>>("samples");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<int>("now");
+        QTest::addColumn<int>("staleSince");   // -1: fresh
+
+        QTest::newRow("10 s after the last sample is fresh") << QList<int>{0, 1, 2} << true << 12 << -1;
+        QTest::newRow("just over 10 s is stale") << QList<int>{0, 1, 2} << true << 13 << 2;
+        QTest::newRow("slow cycles: within three intervals") << QList<int>{0, 20} << true << 80 << -1;
+        QTest::newRow("slow cycles: beyond three intervals") << QList<int>{0, 20} << true << 81 << 20;
+        QTest::newRow("no sample since found") << QList<int>() << true << 11 << 0;
+        QTest::newRow("a stopped tester stays fresh") << QList<int>{0} << false << 3600 << -1;
+    }
+
+    void staleData()
+    {
+        QFETCH(QList<int>, samples);
+        QFETCH(bool, running);
+        QFETCH(int, now);
+        QFETCH(int, staleSince);
+        const QDateTime found(QDate(2024, 3, 8), QTime(14, 0, 0));
+        RunGlance glance;
+        TesterState s;
+        s.Running = running;
+        glance.linkFound(1, QString(), found);
+        for (int at : samples) {
+            s.vUpdateTime = found.addSecs(at);
+            glance.sampleTaken(s);
+        }
+        const QDateTime since = glance.staleSince(s, found.addSecs(now));
+        QCOMPARE(since, staleSince < 0 ? QDateTime() : found.addSecs(staleSince));
+        QCOMPARE(glance.linkWarning(s, found.addSecs(now)),
+                 staleSince < 0 ? QString() : "No sample since " + since.toString("HH:mm:ss"));
+        // Before any sample the run state is not known, and not "Stopped".
+        QCOMPARE(glance.runText(s) == QLatin1String("Unknown"), samples.isEmpty());
+    }
+
+    // The strip says since when no sample came, on the session's own check;
+    // a tester heard of in no sample is run "Unknown".
+    void staleDataInTheStrip()
+    {
+        Rig rig;
+        QDateTime now(QDate(2024, 3, 8), QTime(14, 0, 0));
+        rig.built->session.setClock([&now] { return now; });
+        QCOMPARE(rig.text("runStateText"), QStringLiteral("Unknown"));
+        QVERIFY(rig.sampled());
+        QCOMPARE(rig.text("runStateText"), QStringLiteral("Running to limits"));
+        now = now.addSecs(11);
+        for (int i = 0; i < 20; ++i)
+            rig.built->session.tick();
+        QCOMPARE(rig.text("linkStateText"), QStringLiteral("No sample since 14:00:00"));
+    }
+
     void loggingAndLimits()
     {
         Rig rig;
@@ -228,10 +286,11 @@ private Q_SLOTS:
         // The samples' own clock, a cycle a second: the rate and the time to
         // the limit keep their width however slow the machine is.
         QDateTime now(QDate(2024, 3, 8), QTime(17, 0, 0));
-        rig.form->engine().decoder().setClock([&now] { return now = now.addSecs(1); });
+        rig.built->session.setClock([&now] { return now; });
         rig.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(rig.form));
-        auto sample = [&rig](int cycles) {
+        auto sample = [&rig, &now](int cycles) {
+            now = now.addSecs(1);
             rig.nextRecord = record(cycles);
             rig.port.queueInput("+");   // the tester has new data
             for (int tick = 0; tick < 20; ++tick) {

@@ -1,7 +1,7 @@
 // The events of a station's runs, told from the sessions without a window:
 // a run ended at its limit, stopped, a new failure, the sequential limit, a
-// link lost for 30 s and found again, a data file error; their webhook JSON;
-// and the webhook queue's order, retries and giving up.
+// link lost for 30 s and found again, a data file error, records refused;
+// their webhook JSON; and the webhook queue's order, retries and giving up.
 
 #include "station/StationRig.h"
 #include "support/TestRows.h"
@@ -139,6 +139,25 @@ private Q_SLOTS:
         QCOMPARE(rig.kinds("41800004").size(), 2);
     }
 
+    // A tester that answers without acknowledgement is told once while it does.
+    void recordsRefusedIsToldOnce()
+    {
+        EventRig rig;
+        SimulatorConfig config = FakeBench::Config("41800001", true);
+        config.noStar = true;
+        rig.bench.plug(3, config);
+        const auto refusals = [&] {
+            int count = 0;
+            for (const StationEvent &e : rig.told)
+                count += e.kind == EventKind::RecordsRefused && e.port == 3;
+            return count;
+        };
+        QVERIFY(rig.tickUntil([&] { return refusals() == 1; }));
+        QCOMPARE(rig.told.size(), size_t(1));
+        rig.tick(200);
+        QCOMPARE(refusals(), 1);
+    }
+
     void dataFileErrorIsTold()
     {
         EventRig rig;
@@ -163,6 +182,7 @@ private Q_SLOTS:
         addRow("found", int(EventKind::LinkFound), "4", "x", "link-found");
         addRow("file, quotes kept", int(EventKind::FileError), "4", "C:\\a \"b\"\n", "file-error");
         addRow("archive, no tester", int(EventKind::ArchiveError), "", "ü", "archive-error");
+        addRow("records refused", int(EventKind::RecordsRefused), "", "x", "records-refused");
     }
     void eventJson()
     {

@@ -1,5 +1,8 @@
 #include "support/ModalAnswerer.h"
+#include "ui/DialogIcon.h"
+#include "ui/ErrorDialog.h"
 #include "ui/QtMessageDialogs.h"
+#include "ui/YesNoDialog.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -63,6 +66,45 @@ private Q_SLOTS:
             QVERIFY2(message.endsWith("before sending to unit?\n\nMaximum Test Cycles: 0 becomes 1"),
                      qPrintable(message));
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // A long message shows whole, first line to last: the dialog grows with
+    // its text, to a readable width and as high as the text then wraps.
+    void longMessageShowsWhole_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("text");
+        const QString outage = QStringLiteral(
+            "The run archive postgresql://lab@db.example.org:5432/runs cannot be written: connection to server "
+            "at \"db.example.org\" (10.0.0.7), port 5432 failed: Connection refused\n\tIs the server running on "
+            "that host and accepting TCP/IP connections?\nQPSQL: Unable to connect.\n\nPolling and the data log go "
+            "on; the samples wait in the local spool and reach the archive in order when it is back.");
+        QTest::newRow("archive outage") << "error" << outage;
+        QTest::newRow("one long paragraph") << "yesno" << QString(" word").repeated(80);
+    }
+
+    void longMessageShowsWhole()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(QString, text);
+        ::ErrorDialog error;
+        ::YesNoDialog question;
+        error.setMessage(text);
+        question.setMessage(text);
+        QDialog *shown = dialog == "error" ? static_cast<QDialog *>(&error) : &question;
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        const QLabel *label = shown->findChild<QLabel *>("messageText");
+        // At the size it is shown, and at the least the window system may give it.
+        for (const QSize size : {shown->size(), shown->minimumSize()}) {
+            shown->resize(size);
+            QCoreApplication::processEvents();
+            QVERIFY2(label->height() >= label->heightForWidth(label->width()),
+                     qPrintable(QStringLiteral("%1 high, the text needs %2")
+                                    .arg(label->height())
+                                    .arg(label->heightForWidth(label->width()))));
+        }
+        QVERIFY(label->width() <= MessageWidthLimit + 1);
     }
 
     // A step that leaves its dialog open, and a dialog no step expects, fail

@@ -21,7 +21,7 @@ struct StationRig
     StationRig()
     {
         QObject::connect(&station, &Station::testerJoined,
-                         [this](int row) { session(row).engine().decoder().setClock([this] { return now; }); });
+                         [this](int row) { session(row).setClock([this] { return now; }); });
         station.start();
     }
 

@@ -13,8 +13,10 @@
 #include "engine/preferences/Registry.h"
 #include "engine/station/StationExit.h"
 #include "engine/station/StationTableModel.h"
+#include "engine/web/WebJson.h"
 
 #include <QFile>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSignalSpy>
@@ -172,6 +174,46 @@ private Q_SLOTS:
         QFETCH(QString, stopped);
         QVERIFY2(QRegularExpression("^" + running + "$").match(shown[0]).hasMatch(), qPrintable(shown[0]));
         QVERIFY2(QRegularExpression("^" + stopped + "$").match(shown[1]).hasMatch(), qPrintable(shown[1]));
+    }
+
+    // What the link's "connected" would hide is said in the row and in
+    // /api/testers: a running tester gone quiet (since when no sample came),
+    // and one that never acknowledges (its records refused, its run unknown).
+    void rowSaysWhatConnectedHides_data()
+    {
+        QTest::addColumn<bool>("noStar");
+        QTest::addColumn<QString>("link");   // a pattern
+        QTest::addColumn<QString>("run");
+        QTest::newRow("running, gone quiet") << false << "No sample since 17:00:\\d\\d"
+                                             << "Running to limits";
+        QTest::newRow("never acknowledges")
+            << true << "The tester answers without acknowledgement: records are being refused"
+            << "Unknown";
+    }
+
+    void rowSaysWhatConnectedHides()
+    {
+        QFETCH(bool, noStar);
+        QFETCH(QString, link);
+        StationRig rig;
+        SimulatorConfig config = FakeBench::Config("41800001", true);
+        config.noStar = noStar;
+        SimulatedTester &tester = rig.bench.plug(1, config);
+        QVERIFY(rig.tickUntil([&] { return rig.station.count() == 1 && rig.session(0).engine().CommReady(); }));
+        rig.tick(100);
+        tester.config().silent = true;   // nothing more comes
+        rig.tick(20 * 11);
+
+        const QString shown = cell(rig, 0, StationTableModel::LinkColumn);
+        QVERIFY2(QRegularExpression("^" + link + "$").match(shown).hasMatch(), qPrintable(shown));
+        QTEST(cell(rig, 0, StationTableModel::RunColumn), "run");
+        const QJsonObject o = TesterJson(rig.session(0));
+        QCOMPARE(o["linkText"].toString(), shown);
+        QTEST(o["run"].toString(), "run");
+        QCOMPARE(o["recordsRefused"].toBool(), noStar);
+        const QDateTime last = rig.session(0).state().vUpdateTime;
+        if (!noStar)
+            QCOMPARE(o["staleSince"].toString(), last.toOffsetFromUtc(last.offsetFromUtc()).toString(Qt::ISODate));
     }
 
     void newFailureMarksTheRowUntilSeen()

@@ -252,6 +252,50 @@ private Q_SLOTS:
         QCOMPARE(rig.port.takeFrames(), QStringList{"AE"});
     }
 
+    // Stray bytes in front of one answer, wherever it lands: the probe finds
+    // the tester, a wake-up is answered and both records count, at once and
+    // on the first port.
+    void strayBytesCostNoAnswer_data()
+    {
+        QTest::addColumn<int>("answer");   // the answer the bytes land in front of
+        QTest::addColumn<QByteArray>("stray");
+
+        // The answers in order: two probe wake-ups, the hello, the first
+        // record, a later wake-up and its record.
+        QTest::newRow("first probe answer") << 0 << QByteArray("\x83");
+        QTest::newRow("second probe answer") << 1 << QByteArray("\xfe\x80\x91");
+        QTest::newRow("hello's acknowledgement") << 2 << QByteArray("\x83\x84");
+        QTest::newRow("first record") << 3 << QByteArray("\x9c\x01");
+        QTest::newRow("wake-up answer") << 4 << QByteArray("\x83");
+        QTest::newRow("record after a wake-up") << 5 << QByteArray("\xa0\xa1\xa2\xa3\xa4\xa5");
+    }
+
+    void strayBytesCostNoAnswer()
+    {
+        QFETCH(int, answer);
+        QFETCH(QByteArray, stray);
+
+        EngineRig rig;
+        int answered = 0;
+        rig.port.onWrite = [&](const QByteArray &bytes) {
+            QByteArray line = bytes == "AE\r" ? QByteArray("*12;1;2;3;4;5;6;0;SN1\r") : QByteArray("*\r");
+            if (answered++ == answer)
+                line.prepend(stray);
+            rig.port.queueInput(line);
+        };
+        rig.tick(10);
+        QCOMPARE(rig.log.saved, 1);
+        rig.tick(6);   // a quiet line: the next command needs a wake-up
+        rig.engine.SendCommand(Command::SampleData);
+        rig.tick(4);
+
+        QCOMPARE(answered, 6);
+        QCOMPARE(rig.log.saved, 2);
+        QVERIFY(rig.s.link.portOpen);
+        QCOMPARE(rig.port.openAttempts, QList<int>{1});
+        QCOMPARE(int(rig.s.link.refusedReplies), 0);
+    }
+
     // Whatever arrives meanwhile (the tester's "+" every two seconds, a
     // line that is no answer), an answer that never comes times out 13 s
     // after the byte that asked for it, and the port is given up.
@@ -264,10 +308,10 @@ private Q_SLOTS:
         const int reply = int(LinkStep::AwaitingReply), wakeUp = int(LinkStep::AwaitingWakeUp);
         const int firstProbe = int(LinkStep::ProbeFirstAnswer), secondProbe = int(LinkStep::ProbeSecondAnswer);
         QTest::newRow("reply to a command") << reply << QByteArray("+") << false;
-        QTest::newRow("answer to a wake-up") << wakeUp << QByteArray("+\x85*\r") << false;
+        QTest::newRow("answer to a wake-up") << wakeUp << QByteArray("+\x85?\r") << false;
         QTest::newRow("answer to a wake-up, asked again") << wakeUp << QByteArray("+") << true;
         QTest::newRow("first probe answer") << firstProbe << QByteArray("+") << false;
-        QTest::newRow("second probe answer") << secondProbe << QByteArray("-\x85*\r") << false;
+        QTest::newRow("second probe answer") << secondProbe << QByteArray("-\x85?\r") << false;
     }
 
     void noisyLineStillTimesOut()
