@@ -5,6 +5,7 @@
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/PortDialog.h"
+#include "mainwindow/WindowStation.h"
 #include "support/FakeConfigFileDialog.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
@@ -43,6 +44,15 @@ void Click(QDialog *dialog, const char *button)
 
 // Long enough that no poll tick runs unless a test drives one.
 constexpr int NoTicks = 24 * 3600 * 1000;
+
+// A station that counts the accepted preferences its tester window passes on.
+struct CountingStation : WindowStation
+{
+    QString testerName(const TesterSession &) const override { return QStringLiteral("41800001"); }
+    void exitProgram() override {}
+    void preferencesChanged() override { ++told; }
+    int told = 0;
+};
 
 // A main window over fakes; build(false) leaves time to prepare the settings.
 struct Rig
@@ -653,13 +663,13 @@ private Q_SLOTS:
     {
         QFETCH(QString, button);
         Rig rig;
-        int told = 0;
-        rig.form->joinStation([] { return QStringLiteral("41800001"); }, [] {}, [&told] { ++told; });
+        CountingStation station;
+        rig.form->joinStation(station);
         ModalAnswerer answerer;
         answerer.then([&button](QDialog *dialog) { Click(dialog, qPrintable(button)); });
         rig.use("FilePreferencesMenu");
         QCOMPARE(answerer.answered, 1);
-        QTEST(told, "told");
+        QTEST(station.told, "told");
     }
 
     void systemInfo_data()
