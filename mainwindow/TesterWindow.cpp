@@ -506,7 +506,7 @@ void TesterWindow::showBarPanels()
 
 void TesterWindow::showVersion(const QString &text)
 {
-    statusPanels->setPanelText(4, text);
+    statusPanels->setPanelText(StatusPanels::SoftwareVersion, text);
 }
 
 void TesterWindow::updateControls()
@@ -637,7 +637,7 @@ void TesterWindow::showReadings()
 
 void TesterWindow::showMode()
 {
-    statusPanels->setPanelText(3, ModePanelText(s));
+    statusPanels->setPanelText(StatusPanels::Method, ModePanelText(s));
     if (s.vRMode != lastModeShown)
         showContactUnits();
 }
@@ -652,12 +652,12 @@ void TesterWindow::showContactUnits()
 
 void TesterWindow::showPullUp()
 {
-    statusPanels->setPanelText(2, RValuePanelText(s));
+    statusPanels->setPanelText(StatusPanels::RangeValue, RValuePanelText(s));
 }
 
 void TesterWindow::showSerialNumber()
 {
-    statusPanels->setPanelText(1, SerialPanelText(s));
+    statusPanels->setPanelText(StatusPanels::SerialNumber, SerialPanelText(s));
 }
 
 void TesterWindow::showSampleDate(const QString &text)
