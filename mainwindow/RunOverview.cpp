@@ -106,10 +106,6 @@ void RunOverview::buildStateRow(QGridLayout *grid)
     describe(exportRunButton, exportRunButton->text(),
              QStringLiteral("Writes every sample of this run, kept in the run archive, to a data log file"));
     exportRunButton->setVisible(false);
-    connect(exportRunButton, &QPushButton::clicked, this, [this] {
-        if (exportRunSoFar)
-            exportRunSoFar();
-    });
     grid->addWidget(exportRunButton, 0, column, Qt::AlignLeft | Qt::AlignVCenter);
 }
 
@@ -177,6 +173,12 @@ void RunOverview::sampleTaken()
     refresh();
 }
 
+void RunOverview::offerRunExport()
+{
+    runExportOffered = true;
+    refresh();
+}
+
 void RunOverview::refresh()
 {
     showLink();
@@ -222,7 +224,7 @@ void RunOverview::showLogging()
         SetSteadyText(loggingText, LoggingText(s.DataFileOpen, s.DataFileName, log.linesWritten(), log.lastLineTime()));
     }
     SetTextColour(loggingText, NotLoggingWarning(s) ? Warning : QColor());
-    const bool offer = exportRunSoFar && NotLoggingWarning(s);
+    const bool offer = runExportOffered && NotLoggingWarning(s);
     if (exportRunButton->isVisibleTo(this) != offer)
         exportRunButton->setVisible(offer);
 }

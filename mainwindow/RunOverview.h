@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QFrame>
 #include <QString>
-#include <functional>
 #include <memory>
 
 class DataLog;
@@ -38,8 +37,10 @@ public:
     void sampleTaken();   // a full sample was decoded into the state record
     void refresh();       // the link, run and file state may have changed
 
-    // Offered beside "Not logging" while it is set: the run so far from the archive.
-    std::function<void()> exportRunSoFar;
+    // Offered beside "Not logging" once offered: the run so far from the
+    // archive; its button's click is the request.
+    void offerRunExport();
+    bool runExportOffer() const { return runExportOffered; }
     QPushButton *exportRunButton;
 
 private:
@@ -55,6 +56,7 @@ private:
     const TesterState &s;
     const DataLog &log;
     const RunGlance &summary;
+    bool runExportOffered = false;
     qint64 linesShown = -1;   // the data log's line count when its text was last made
     std::unique_ptr<ReadingColours> readingColours;
 

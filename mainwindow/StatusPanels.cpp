@@ -39,7 +39,7 @@ StatusPanels::StatusPanels(QWidget *parent) : QStatusBar(parent)
     setObjectName("statusPanels");
     setSizeGripEnabled(false);
 
-    static const char *const tips[4] = {
+    static const char *const tips[PanelCount] = {
         "Serial number of attached tester",
         "Test value used for measurement",
         "Test method used for measurement",
@@ -51,7 +51,7 @@ StatusPanels::StatusPanels(QWidget *parent) : QStatusBar(parent)
     auto *row = new QHBoxLayout(panelPage);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(3);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < PanelCount; ++i) {
         panels[i] = sunkenLabel(panelPage);
         panels[i]->setObjectName(QStringLiteral("statusPanel%1").arg(i + 1));
         panels[i]->setToolTip(QString::fromLatin1(tips[i]));
@@ -70,15 +70,14 @@ StatusPanels::StatusPanels(QWidget *parent) : QStatusBar(parent)
     connect(&pendingTimer, &QTimer::timeout, this, [this] { applyPending(); });
 }
 
-void StatusPanels::setPanelText(int panel, const QString &text)
+void StatusPanels::setPanelText(Panel panel, const QString &text)
 {
-    if (panel >= 1 && panel <= 4)
-        panels[panel - 1]->setText(text);
+    panels[panel]->setText(text);
 }
 
-QString StatusPanels::panelText(int panel) const
+QString StatusPanels::panelText(Panel panel) const
 {
-    return panel >= 1 && panel <= 4 ? panels[panel - 1]->text() : QString();
+    return panels[panel]->text();
 }
 
 namespace {

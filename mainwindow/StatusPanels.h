@@ -13,10 +13,13 @@ class QStackedWidget;
 class StatusPanels : public QStatusBar
 {
 public:
+    // The panels from left to right.
+    enum Panel { SerialNumber, RangeValue, Method, SoftwareVersion, PanelCount };
+
     explicit StatusPanels(QWidget *parent = nullptr);
 
-    void setPanelText(int panel, const QString &text);   // panel 1..4
-    QString panelText(int panel) const;
+    void setPanelText(Panel panel, const QString &text);
+    QString panelText(Panel panel) const;
 
     void showBarMessage(const QString &text);
     void showPanels();
@@ -34,7 +37,7 @@ private:
     QStackedWidget *pages;
     QWidget *panelPage;
     QLabel *messageLabel;
-    QLabel *panels[4];
+    QLabel *panels[PanelCount];
     QString pendingMessage;       // a message waiting for its turn, or empty
     QElapsedTimer messageShown;   // since the bar text last changed
     QTimer pendingTimer;

@@ -25,6 +25,7 @@
 #include "mainwindow/RunOverview.h"
 #include "mainwindow/StatusPanels.h"
 #include "mainwindow/StrokePanel.h"
+#include "mainwindow/WindowStation.h"
 #include "platform/archive/ArchivePlace.h"
 #include "ui/LedIndicator.h"
 #include "ui/MainMenus.h"
@@ -90,6 +91,13 @@ TesterWindow::TesterWindow(TesterSession &session, QWidget *parent)
     setWindowTitle(title());
     buildWindow();
     overview = new RunOverview(s, session.dataLog(), session.glance(), centralWidget(), centralWidget());
+    connect(overview->exportRunButton, &QPushButton::clicked, this, [this] {
+        if (!overview->runExportOffer())
+            return;
+        if (exportRunSoFar())
+            s.IsDirtyData = false;
+        overview->refresh();
+    });
     static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
     connect(&session, &TesterSession::logChanged, this, [this] { overview->refresh(); });
     connect(&session, &TesterSession::linkWarningChanged, this, [this] { overview->linkChanged(); });
@@ -99,9 +107,8 @@ TesterWindow::TesterWindow(TesterSession &session, QWidget *parent)
     connectMenus();
     trendView = std::make_unique<TrendController>(session.trendHistory(), *menus, dialogs, *this);
     configEdit = std::make_unique<ConfigEditCommands>(*menus, s, engine(), dialogs, this);
-    procedures = std::make_unique<ProcedureMenus>(
-        *menus, s, engine(), session.manual(), dialogs, this, [this] { return checkConfigSaved(); },
-        [this](bool newLearn) { editConfiguration(newLearn); });
+    procedures = std::make_unique<ProcedureMenus>(*menus, s, engine(), session.manual(), dialogs, this,
+                                                  static_cast<ConfigurationSteps &>(*this));
     reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
     addArchiveMenus();
     chooseRunExportFile = [this](const QString &suggested) {
@@ -265,7 +272,7 @@ void TesterWindow::connectMenus()
             dataLog().FileRecent(MainMenus::recentPath(entry));
             afterFileCommand();
         });
-    on(m.fileExit, [this] { exitProgram ? exitProgram() : void(close()); });
+    on(m.fileExit, [this] { station ? station->exitProgram() : void(close()); });
 
     on(m.configureOpen, [this] { configCommands().ConfigureOpenMenu(); });
     on(m.configureSave, [this] { configCommands().ConfigureSaveMenu(); });
@@ -285,12 +292,9 @@ void TesterWindow::connectMenus()
     on(m.helpAbout, [this] { showAbout(); });
 }
 
-void TesterWindow::joinStation(std::function<QString()> name, std::function<void()> exit,
-                               std::function<void()> preferences)
+void TesterWindow::joinStation(WindowStation &testerStation)
 {
-    testerName = std::move(name);
-    exitProgram = std::move(exit);
-    preferencesChanged = std::move(preferences);
+    station = &testerStation;
     showTitle();
 }
 
@@ -309,12 +313,7 @@ void TesterWindow::addArchiveMenus()
 void TesterWindow::setRunCatalogSource(RunCatalogSource source)
 {
     runCatalogSource = std::move(source);
-    overview->exportRunSoFar = [this] {
-        if (exportRunSoFar())
-            s.IsDirtyData = false;
-        overview->refresh();
-    };
-    overview->refresh();
+    overview->offerRunExport();
 }
 
 bool TesterWindow::exportRunSoFar()
@@ -383,8 +382,8 @@ void TesterWindow::editPreferences()
     if (dialog.exec() != QDialog::Accepted)
         return;
     // In a station the preferences are every tester's.
-    if (preferencesChanged)
-        preferencesChanged();
+    if (station)
+        station->preferencesChanged();
     else
         tester.preferencesChanged();
 }
@@ -392,7 +391,7 @@ void TesterWindow::editPreferences()
 void TesterWindow::closeEvent(QCloseEvent *event)
 {
     // In a station the tester runs on without its window: nothing to ask.
-    if (exitProgram) {
+    if (station) {
         procedures->closeForExit();
         event->accept();
         return;
@@ -508,7 +507,7 @@ void TesterWindow::showBarPanels()
 
 void TesterWindow::showVersion(const QString &text)
 {
-    statusPanels->setPanelText(4, text);
+    statusPanels->setPanelText(StatusPanels::SoftwareVersion, text);
 }
 
 void TesterWindow::updateControls()
@@ -639,7 +638,7 @@ void TesterWindow::showReadings()
 
 void TesterWindow::showMode()
 {
-    statusPanels->setPanelText(3, ModePanelText(s));
+    statusPanels->setPanelText(StatusPanels::Method, ModePanelText(s));
     if (s.vRMode != lastModeShown)
         showContactUnits();
 }
@@ -654,12 +653,12 @@ void TesterWindow::showContactUnits()
 
 void TesterWindow::showPullUp()
 {
-    statusPanels->setPanelText(2, RValuePanelText(s));
+    statusPanels->setPanelText(StatusPanels::RangeValue, RValuePanelText(s));
 }
 
 void TesterWindow::showSerialNumber()
 {
-    statusPanels->setPanelText(1, SerialPanelText(s));
+    statusPanels->setPanelText(StatusPanels::SerialNumber, SerialPanelText(s));
 }
 
 void TesterWindow::showSampleDate(const QString &text)
@@ -685,7 +684,7 @@ void TesterWindow::setTitle(const QString &text)
 
 void TesterWindow::showTitle()
 {
-    const QString text = testerName ? testerName() + QStringLiteral(" - ") + fileTitle : fileTitle;
+    const QString text = station ? station->testerName(tester) + QStringLiteral(" - ") + fileTitle : fileTitle;
     if (windowTitle() != text)
         setWindowTitle(text);
 }
@@ -695,7 +694,7 @@ void TesterWindow::sampleTaken(const DecodedSample &)
     overview->sampleTaken();
     trendView->historyGrew();
     // The first sample brings the tester's serial number.
-    if (testerName)
+    if (station)
         showTitle();
 }
 
@@ -706,7 +705,7 @@ void TesterWindow::portTried(int, const QString &)
 void TesterWindow::linkFound(int, const QString &, const QDateTime &)
 {
     overview->linkChanged();
-    if (testerName)
+    if (station)
         showTitle();
 }
 void TesterWindow::linkLost(const QDateTime &)

@@ -2,6 +2,7 @@
 
 #include "engine/state/TesterState.h"
 #include "engine/state/TesterView.h"
+#include "features/procedures/ConfigurationSteps.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -30,12 +31,13 @@ class StrokePanel;
 class TesterEngine;
 class TesterSession;
 class TrendController;
+class WindowStation;
 
 // The program's main window over one tester: the live display, and the
 // menus that run the tester, log its samples, configure it and report on
 // it. The tester itself (its state record, engine, data log and history)
 // is its session, which runs with or without this window.
-class TesterWindow : public QMainWindow, public TesterView
+class TesterWindow : public QMainWindow, public TesterView, private ConfigurationSteps
 {
 public:
     explicit TesterWindow(TesterSession &session, QWidget *parent = nullptr);
@@ -75,9 +77,8 @@ public:
 
     // One window of a station's testers: its title names the tester, closing
     // it only lets go of its session (the tester runs on, logged), File,
-    // Exit calls exitProgram, and accepted preferences go to every tester.
-    void joinStation(std::function<QString()> testerName, std::function<void()> exitProgram,
-                     std::function<void()> preferencesChanged);
+    // Exit ends the program, and accepted preferences go to every tester.
+    void joinStation(WindowStation &station);
 
     // Opens the run archive for View, Runs...; null with the failure when it cannot.
     using RunCatalogSource = std::function<std::unique_ptr<RunCatalog>(QString &failure)>;
@@ -93,7 +94,7 @@ public:
 
     // The configuration editor over the edit copy as it stands, then the
     // download of an accepted configuration (Configure Edit, the learn).
-    void editConfiguration(bool newLearn);
+    void editConfiguration(bool newLearn) override;
 
     // Writes the unit of the contact measurements beside every contact box.
     void showContactUnits();
@@ -116,7 +117,7 @@ private:
     void choosePort();
     void showAbout();
     void afterFileCommand();
-    bool checkConfigSaved();
+    bool checkConfigSaved() override;
     void loadRecentFiles();
     void loadRecentConfigFiles();
     void showTitle();
@@ -131,12 +132,10 @@ private:
     std::unique_ptr<ConfigEditCommands> configEdit;
     std::unique_ptr<ReportController> reportController;
     static constexpr int BusyGraceMs = 500;
-    QTimer busyGrace;                           // until a busy link greys the commands
-    bool readyShown = false;                    // the commands show a ready link
-    QString fileTitle;                          // the title the data log asked for
-    std::function<QString()> testerName;        // in a station: names the tester in the title
-    std::function<void()> exitProgram;          // in a station: File, Exit
-    std::function<void()> preferencesChanged;   // in a station: tells every tester
+    QTimer busyGrace;                   // until a busy link greys the commands
+    bool readyShown = false;            // the commands show a ready link
+    QString fileTitle;                  // the title the data log asked for
+    WindowStation *station = nullptr;   // the station the window belongs to, if any
 
     RunCatalogSource runCatalogSource;
     std::unique_ptr<RunCatalog> runCatalog;

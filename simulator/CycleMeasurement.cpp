@@ -54,7 +54,11 @@ int32_t ContactReading(bool closed, int mode, std::mt19937 &random)
     }
 }
 
-CycleMeasurement MeasureCycle(const CycleLimits &limits, bool failing, int64_t cycleNumber, std::mt19937 &random)
+namespace {
+
+// A good switch's cycle: the readings of its states, the stroke times and,
+// where bounce is tested, a bounce within its tolerance.
+CycleMeasurement goodCycle(const CycleLimits &limits, int64_t cycleNumber, std::mt19937 &random)
 {
     CycleMeasurement m;
     const int type = limits.contact & 15;
@@ -73,52 +77,68 @@ CycleMeasurement MeasureCycle(const CycleLimits &limits, bool failing, int64_t c
     m.upReading = ContactReading(closedUp, limits.mode, random);
     m.downStrokeMs = between(random, 35, 50);
     m.upStrokeMs = between(random, 40, 55);
-    const bool testDown = limits.contact & 16;
-    const bool testUp = limits.contact & 32;
-    if (testDown && (limits.contact & 64))
+    if ((limits.contact & 16) && (limits.contact & 64))
         m.downBounce = between(random, 300, 1500);
-    if (testUp && (limits.contact & 128))
+    if ((limits.contact & 32) && (limits.contact & 128))
         m.upBounce = between(random, 300, 1500);
     if (limits.maxDownBounceTol > 0)
         m.downBounce = std::min(m.downBounce, limits.maxDownBounceTol);
     if (limits.maxUpBounceTol > 0)
         m.upBounce = std::min(m.upBounce, limits.maxUpBounceTol);
+    return m;
+}
 
+// The failure bits of the tested items that can be broken (a reading cannot
+// go below 0 or above full scale); the initial states when nothing is tested.
+std::vector<int> breakableItems(const CycleLimits &limits)
+{
+    std::vector<int> choices;
+    if (limits.contact & 16) {
+        if (limits.minDownTol > 0)
+            choices.push_back(1);
+        if (limits.maxDownTol < 1023)
+            choices.push_back(2);
+        choices.push_back(16);
+        if (limits.contact & 64)
+            choices.push_back(64);
+    }
+    if (limits.contact & 32) {
+        if (limits.minUpTol > 0)
+            choices.push_back(4);
+        if (limits.maxUpTol < 1023)
+            choices.push_back(8);
+        choices.push_back(32);
+        if (limits.contact & 128)
+            choices.push_back(128);
+    }
+    if (choices.empty())
+        choices = {16, 32};
+    return choices;
+}
+
+// Breaks the item of one failure bit.
+void breakItem(CycleMeasurement &m, const CycleLimits &limits, int bit, std::mt19937 &random)
+{
+    switch (bit) {
+    case 1: m.downReading = clampCount(limits.minDownTol - between(random, 1, 20)); break;
+    case 2: m.downReading = clampCount(limits.maxDownTol + between(random, 1, 100)); break;
+    case 4: m.upReading = clampCount(limits.minUpTol - between(random, 1, 20)); break;
+    case 8: m.upReading = clampCount(limits.maxUpTol + between(random, 1, 100)); break;
+    case 64: m.downBounce = limits.maxDownBounceTol + between(random, 100, 2000); break;
+    case 128: m.upBounce = limits.maxUpBounceTol + between(random, 100, 2000); break;
+    default: m.errorBits = bit; break;   // initial state wrong: the readings look normal afterwards
+    }
+}
+
+}   // namespace
+
+CycleMeasurement MeasureCycle(const CycleLimits &limits, bool failing, int64_t cycleNumber, std::mt19937 &random)
+{
+    CycleMeasurement m = goodCycle(limits, cycleNumber, random);
     if (failing) {
-        // Break one tested item that can be broken (a reading cannot go
-        // below 0 or above full scale), or the initial state when nothing
-        // is tested.
-        std::vector<int> choices;
-        if (testDown) {
-            if (limits.minDownTol > 0)
-                choices.push_back(1);
-            if (limits.maxDownTol < 1023)
-                choices.push_back(2);
-            choices.push_back(16);
-            if (limits.contact & 64)
-                choices.push_back(64);
-        }
-        if (testUp) {
-            if (limits.minUpTol > 0)
-                choices.push_back(4);
-            if (limits.maxUpTol < 1023)
-                choices.push_back(8);
-            choices.push_back(32);
-            if (limits.contact & 128)
-                choices.push_back(128);
-        }
-        if (choices.empty())
-            choices = {16, 32};
-        const int bit = choices[size_t(between(random, 0, int32_t(choices.size()) - 1))];
-        switch (bit) {
-        case 1: m.downReading = clampCount(limits.minDownTol - between(random, 1, 20)); break;
-        case 2: m.downReading = clampCount(limits.maxDownTol + between(random, 1, 100)); break;
-        case 4: m.upReading = clampCount(limits.minUpTol - between(random, 1, 20)); break;
-        case 8: m.upReading = clampCount(limits.maxUpTol + between(random, 1, 100)); break;
-        case 64: m.downBounce = limits.maxDownBounceTol + between(random, 100, 2000); break;
-        case 128: m.upBounce = limits.maxUpBounceTol + between(random, 100, 2000); break;
-        default: m.errorBits = bit; break;   // initial state wrong: the readings look normal afterwards
-        }
+        // Break one tested item, or the initial state when nothing is tested.
+        const std::vector<int> choices = breakableItems(limits);
+        breakItem(m, limits, choices[size_t(between(random, 0, int32_t(choices.size()) - 1))], random);
     }
     // The bits follow the readings, so the window, the failure boxes and the
     // report agree, also for a good switch that a tight tolerance fails.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -214,78 +215,100 @@ void SimulatedTester::commandLine(const QByteArray &line)
 // Carries out a command and returns its reply data.
 QByteArray SimulatedTester::replyData(Command command, const QByteArray &value)
 {
+    if (command == Command::SampleData)
+        return sampleReply();
+    if (command == Command::ReadSerialNumber)
+        return cfg.serialNumber.toLatin1();
+    if (const std::optional<int64_t> number = readValue(command))
+        return num(*number);
+    carryOut(command, value);
+    return QByteArray();
+}
+
+// The data record asked for answers the "+" and any new data.
+QByteArray SimulatedTester::sampleReply()
+{
+    ++counters.recordsSent;
+    if (plusOutstanding)
+        ++counters.plusAnswered;
+    newData = false;
+    plusPending = false;
+    plusOutstanding = false;
+    return dataRecord();
+}
+
+// The number a read command answers with; none for a command that reads no number.
+std::optional<int64_t> SimulatedTester::readValue(Command command) const
+{
     switch (command) {
-    case Command::Stop: stop(false); return QByteArray();
-    case Command::RunToLimits: start(RunMode::ToLimits); return QByteArray();
-    case Command::PistonDown: manualPistonDown = true; return QByteArray();
-    case Command::PistonUp: manualPistonDown = false; return QByteArray();
-    case Command::RunOnce: start(RunMode::Once); return QByteArray();
-    case Command::RunNoLimit: start(RunMode::NoLimit); return QByteArray();
-    case Command::SampleData:
-        ++counters.recordsSent;
-        if (plusOutstanding)
-            ++counters.plusAnswered;
-        newData = false;
-        plusPending = false;
-        plusOutstanding = false;
-        return dataRecord();
-    case Command::ReadSoftwareVersion: return num(cfg.softwareVersion);
-    case Command::ReadMaxDownBounceTol: return num(set.maxDownBounceTol);
-    case Command::ReadMaxUpBounceTol: return num(set.maxUpBounceTol);
-    case Command::ReadLastDownStrokeTime: return num(last.downStrokeMs);
-    case Command::ReadLastUpStrokeTime: return num(last.upStrokeMs);
-    case Command::ReadResistance: return num(currentReading());
-    case Command::ReadLastDownResist: return num(last.downReading);
-    case Command::ReadLastUpResist: return num(last.upReading);
-    case Command::ReadLastDownBounceTime: return num(last.downBounce);
-    case Command::ReadLastUpBounceTime: return num(last.upBounce);
-    case Command::ReadStatus: return num(status());
-    case Command::ReadFailCount: return num(fails);
-    case Command::ClearMinMax: clearExtremes(); return QByteArray();
-    case Command::ReadFailLimit: return num(set.failLimit);
-    case Command::ReadSeqLimit: return num(set.seqLimit);
-    case Command::ReadCycleLimit: return num(set.cycleLimit);
-    case Command::ReadSerialNumber: return cfg.serialNumber.toLatin1();
-    case Command::ReadSeqCount: return num(seqFails);
-    case Command::ReadCycleCount: return num(cycles);
+    case Command::ReadSoftwareVersion: return cfg.softwareVersion;
+    case Command::ReadMaxDownBounceTol: return set.maxDownBounceTol;
+    case Command::ReadMaxUpBounceTol: return set.maxUpBounceTol;
+    case Command::ReadLastDownStrokeTime: return last.downStrokeMs;
+    case Command::ReadLastUpStrokeTime: return last.upStrokeMs;
+    case Command::ReadResistance: return currentReading();
+    case Command::ReadLastDownResist: return last.downReading;
+    case Command::ReadLastUpResist: return last.upReading;
+    case Command::ReadLastDownBounceTime: return last.downBounce;
+    case Command::ReadLastUpBounceTime: return last.upBounce;
+    case Command::ReadStatus: return status();
+    case Command::ReadFailCount: return fails;
+    case Command::ReadFailLimit: return set.failLimit;
+    case Command::ReadSeqLimit: return set.seqLimit;
+    case Command::ReadCycleLimit: return set.cycleLimit;
+    case Command::ReadSeqCount: return seqFails;
+    case Command::ReadCycleCount: return cycles;
+    case Command::ReadMaxDownTime: return set.maxDownTime;
+    case Command::ReadMinDownTime: return set.minDownTime;
+    case Command::ReadMaxUpTime: return set.maxUpTime;
+    case Command::ReadMinUpTime: return set.minUpTime;
+    case Command::ReadMaxUpResistance: return maxUpReading;
+    case Command::ReadMinUpResistance: return minUpReading;
+    case Command::ReadMaxDownResistance: return maxDownReading;
+    case Command::ReadMinDownResistance: return minDownReading;
+    case Command::ReadMaxUpBounce: return maxUpBounce;
+    case Command::ReadMaxDownBounce: return maxDownBounce;
+    case Command::ReadUpperBounce: return set.upperBounce & 255;
+    case Command::ReadLowerBounce: return set.lowerBounce & 255;
+    case Command::ReadContact: return set.contact & 255;
+    case Command::ReadMaxUpResistTol: return set.maxUpResistTol;
+    case Command::ReadMinUpResistTol: return set.minUpResistTol;
+    case Command::ReadMaxDownResistTol: return set.maxDownResistTol;
+    case Command::ReadMinDownResistTol: return set.minDownResistTol;
+    case Command::ReadRange: return cfg.range;
+    case Command::ReadMode: return cfg.mode;
+    case Command::ReadErrorCode: return errorBits;
+    default: return std::nullopt;
+    }
+}
+
+// A command that answers with no data: a run, the piston, a clear or a write.
+void SimulatedTester::carryOut(Command command, const QByteArray &value)
+{
+    switch (command) {
+    case Command::Stop: stop(false); return;
+    case Command::RunToLimits: start(RunMode::ToLimits); return;
+    case Command::PistonDown: manualPistonDown = true; return;
+    case Command::PistonUp: manualPistonDown = false; return;
+    case Command::RunOnce: start(RunMode::Once); return;
+    case Command::RunNoLimit: start(RunMode::NoLimit); return;
+    case Command::ClearMinMax: clearExtremes(); return;
     case Command::ClearFailCount:
         fails = 0;
         errorBits = 0;
-        return QByteArray();
-    case Command::ClearSeqCount: seqFails = 0; return QByteArray();
-    case Command::ClearCycleCount: cycles = 0; return QByteArray();
-    case Command::ReadMaxDownTime: return num(set.maxDownTime);
-    case Command::ReadMinDownTime: return num(set.minDownTime);
-    case Command::ReadMaxUpTime: return num(set.maxUpTime);
-    case Command::ReadMinUpTime: return num(set.minUpTime);
-    case Command::ReadMaxUpResistance: return num(maxUpReading);
-    case Command::ReadMinUpResistance: return num(minUpReading);
-    case Command::ReadMaxDownResistance: return num(maxDownReading);
-    case Command::ReadMinDownResistance: return num(minDownReading);
-    case Command::ReadMaxUpBounce: return num(maxUpBounce);
-    case Command::ReadMaxDownBounce: return num(maxDownBounce);
-    case Command::ReadUpperBounce: return num(set.upperBounce & 255);
-    case Command::ReadLowerBounce: return num(set.lowerBounce & 255);
-    case Command::ReadContact: return num(set.contact & 255);
-    case Command::ReadMaxUpResistTol: return num(set.maxUpResistTol);
-    case Command::ReadMinUpResistTol: return num(set.minUpResistTol);
-    case Command::ReadMaxDownResistTol: return num(set.maxDownResistTol);
-    case Command::ReadMinDownResistTol: return num(set.minDownResistTol);
-    case Command::ReadRange: return num(cfg.range);
-    case Command::ReadMode: return num(cfg.mode);
-    case Command::ReadErrorCode: return num(errorBits);
+        return;
+    case Command::ClearSeqCount: seqFails = 0; return;
+    case Command::ClearCycleCount: cycles = 0; return;
     case Command::ArmBreakUpdate:
         breakCount = std::max<int32_t>(1, leadingNumber(value));
         start(RunMode::Break);
-        return QByteArray();
+        return;
     default:
-        if (command >= Command::WriteSerialNumber) {
-            setValue(command, value);
-            return QByteArray();
-        }
         // Hello, the unused output codes and the holes in the command set:
         // nothing to do.
-        return QByteArray();
+        if (command >= Command::WriteSerialNumber)
+            setValue(command, value);
+        return;
     }
 }
 

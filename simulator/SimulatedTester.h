@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <cstdint>
+#include <optional>
 #include <random>
 
 // The instrument's side of the wire: a Model 418C that answers the wake-up
@@ -89,6 +90,9 @@ private:
 
     void commandLine(const QByteArray &line);
     QByteArray replyData(Command command, const QByteArray &value);
+    QByteArray sampleReply();
+    std::optional<int64_t> readValue(Command command) const;
+    void carryOut(Command command, const QByteArray &value);
     void setValue(Command command, const QByteArray &value);
     void reply(const QByteArray &line, bool command);
     void start(RunMode runMode);

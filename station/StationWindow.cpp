@@ -189,8 +189,7 @@ TesterWindow *StationWindow::openTester(int row)
     if (!form) {
         form = new TesterWindow(tester.session());
         form->setAttribute(Qt::WA_DeleteOnClose);
-        form->joinStation([&tester] { return tester.name(); }, [this] { close(); },
-                          [this] { station.preferencesChanged(); });
+        form->joinStation(*this);
         if (runCatalogSource)
             form->setRunCatalogSource(runCatalogSource);
         const QByteArray place = tester.session().registry().LoadWindowPlace();
@@ -203,6 +202,25 @@ TesterWindow *StationWindow::openTester(int row)
     form->activateWindow();
     station.failuresSeen(row);
     return form;
+}
+
+QString StationWindow::testerName(const TesterSession &session) const
+{
+    for (int row = 0; row < station.count(); ++row) {
+        if (&station.tester(row).session() == &session)
+            return station.tester(row).name();
+    }
+    return QString();
+}
+
+void StationWindow::exitProgram()
+{
+    close();
+}
+
+void StationWindow::preferencesChanged()
+{
+    station.preferencesChanged();
 }
 
 TesterWindow *StationWindow::testerWindow(int row) const

@@ -2,6 +2,7 @@
 
 #include "engine/preferences/Registry.h"
 #include "mainwindow/TesterWindow.h"
+#include "mainwindow/WindowStation.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -23,7 +24,7 @@ class TesterSession;
 // opened from its row by a double-click, Enter or the Open button. Tester
 // windows come and go; their testers run on. Closing this window ends the
 // program, after one question about everything not yet saved.
-class StationWindow : public QMainWindow
+class StationWindow : public QMainWindow, private WindowStation
 {
 public:
     StationWindow(Station &station, SettingsStore &settings, MessageDialogs &dialogs, QWidget *parent = nullptr);
@@ -44,6 +45,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // WindowStation: what the testers' windows ask of the station
+    QString testerName(const TesterSession &session) const override;
+    void exitProgram() override;
+    void preferencesChanged() override;
+
     void buildTesterTable(QWidget *central);
     void buildMenus();
     void connectStation();

@@ -34,9 +34,8 @@ WebView::Reply Refusal(int status, const QByteArray &text)
 
 }   // namespace
 
-HttpConnection::HttpConnection(QTcpSocket *socket, const WebView &view, const HttpLimits &limits,
-                               std::function<void(HttpConnection *)> gone, QObject *parent)
-    : QObject(parent), socket(socket), view(view), limits(limits), gone(std::move(gone))
+HttpConnection::HttpConnection(QTcpSocket *socket, const WebView &view, const HttpLimits &limits, QObject *parent)
+    : QObject(parent), socket(socket), view(view), limits(limits)
 {
     socket->setParent(this);
     // The socket stops reading from the system once it holds this much:
@@ -64,8 +63,7 @@ void HttpConnection::close()
     socket->disconnect(this);
     socket->abort();
     stream.reset();
-    if (gone)
-        gone(this);
+    Q_EMIT gone(this);
     deleteLater();
 }
 

@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
-#include <functional>
 #include <memory>
 
 class QTcpSocket;
@@ -30,9 +29,10 @@ struct HttpLimits
 // on a client that went quiet.
 class HttpConnection : public QObject
 {
+    Q_OBJECT
+
 public:
-    HttpConnection(QTcpSocket *socket, const WebView &view, const HttpLimits &limits,
-                   std::function<void(HttpConnection *)> gone, QObject *parent = nullptr);
+    HttpConnection(QTcpSocket *socket, const WebView &view, const HttpLimits &limits, QObject *parent = nullptr);
     ~HttpConnection() override;
 
     // Waiting for the client's request (none being answered): since when.
@@ -40,6 +40,10 @@ public:
     qint64 waitingMs() const { return waitingFor.elapsed(); }
     // Closes at once, whatever it was doing.
     void close();
+
+Q_SIGNALS:
+    // Closed: the connection is deleted once the event loop runs again.
+    void gone(HttpConnection *connection);
 
 private:
     enum class State { Waiting, Answering, Closing, Gone };
@@ -56,7 +60,6 @@ private:
     QTcpSocket *socket;
     const WebView &view;
     const HttpLimits limits;
-    std::function<void(HttpConnection *)> gone;
     State state = State::Waiting;
     QByteArray head;             // the request come so far, at most MostHeadBytes
     bool requestBegun = false;   // a byte of the next request has come

@@ -57,8 +57,10 @@ void WebServer::accept()
             socket->deleteLater();
             continue;
         }
-        auto gone = [this](HttpConnection *connection) { connections.removeOne(connection); };
-        connections.append(new HttpConnection(socket, view, limits, gone, this));
+        auto *connection = new HttpConnection(socket, view, limits, this);
+        connect(connection, &HttpConnection::gone, this,
+                [this](HttpConnection *closed) { connections.removeOne(closed); });
+        connections.append(connection);
     }
 }
 

@@ -98,8 +98,20 @@ bool ConfigEditor::ApplyEditedConfig(const EditorFields &f, const std::function<
 {
     changes.clear();
     review = false;
-    bool result = true;
+    const EditedItems items = readEditedFields(f);
+    const bool result = reportFailedChecks(items);
+    // Stored even when a check failed: the operator goes on from these values.
+    storeEditedItems(f, items);
+    if (showStored)
+        showStored();   // the fields show the clamped values before the question
+    if (changes.isEmpty())
+        return result;
+    review = askToReview();
+    return result && !review;
+}
 
+ConfigEditor::EditedItems ConfigEditor::readEditedFields(const EditorFields &f)
+{
     // Reads one field and notes it when its value had to be readjusted: a
     // clamp, or a text that holds no number and so reads as 0 ("open" is a
     // tolerance's word for full scale).
@@ -121,74 +133,81 @@ bool ConfigEditor::ApplyEditedConfig(const EditorFields &f, const std::function<
 
     // In the order of the editor's tabs: the first change listed is the
     // first one the operator meets on review.
-    const int32_t maxUpTime = read(&EditorFields::maxUpTime, "Up Stroke Max Time (sec)", ParseStrokeTime);
-    const int32_t minUpTime =
-        f.constantRate ? maxUpTime : read(&EditorFields::minUpTime, "Up Stroke Min Time (sec)", ParseStrokeTime);
-    const int32_t maxDownTime = read(&EditorFields::maxDownTime, "Down Stroke Max Time (sec)", ParseStrokeTime);
-    const int32_t minDownTime =
-        f.constantRate ? maxDownTime : read(&EditorFields::minDownTime, "Down Stroke Min Time (sec)", ParseStrokeTime);
-    const int32_t maxUpTol = read(&EditorFields::upMaxResist, "Up Stroke Max Resistance", tolerance);
-    const int32_t minUpTol = read(&EditorFields::upMinResist, "Up Stroke Min Resistance", tolerance);
-    const int32_t maxUpBounce = read(&EditorFields::maxUpBounceTime, "Up Stroke Max Bounce Time", ParseBounceTime);
-    const int32_t maxDownTol = read(&EditorFields::downMaxResist, "Down Stroke Max Resistance", tolerance);
-    const int32_t minDownTol = read(&EditorFields::downMinResist, "Down Stroke Min Resistance", tolerance);
-    const int32_t maxDownBounce =
-        read(&EditorFields::maxDownBounceTime, "Down Stroke Max Bounce Time", ParseBounceTime);
-    const int16_t upperBounce = ClampThreshold(f.upperBounce);
-    const int16_t lowerBounce = ClampThreshold(f.lowerBounce);
-    const int32_t cycleLimit = read(&EditorFields::maxTestCycles, "Maximum Test Cycles", ParseCount);
-    const int32_t failLimit = read(&EditorFields::maxFailures, "Maximum Test Failures", ParseCount);
-    const int32_t seqLimit = read(&EditorFields::maxSeqFailures, "Maximum Sequential Failures", ParseCount);
+    EditedItems v;
+    v.maxUpTime = read(&EditorFields::maxUpTime, "Up Stroke Max Time (sec)", ParseStrokeTime);
+    v.minUpTime =
+        f.constantRate ? v.maxUpTime : read(&EditorFields::minUpTime, "Up Stroke Min Time (sec)", ParseStrokeTime);
+    v.maxDownTime = read(&EditorFields::maxDownTime, "Down Stroke Max Time (sec)", ParseStrokeTime);
+    v.minDownTime = f.constantRate ? v.maxDownTime
+                                   : read(&EditorFields::minDownTime, "Down Stroke Min Time (sec)", ParseStrokeTime);
+    v.maxUpTol = read(&EditorFields::upMaxResist, "Up Stroke Max Resistance", tolerance);
+    v.minUpTol = read(&EditorFields::upMinResist, "Up Stroke Min Resistance", tolerance);
+    v.maxUpBounce = read(&EditorFields::maxUpBounceTime, "Up Stroke Max Bounce Time", ParseBounceTime);
+    v.maxDownTol = read(&EditorFields::downMaxResist, "Down Stroke Max Resistance", tolerance);
+    v.minDownTol = read(&EditorFields::downMinResist, "Down Stroke Min Resistance", tolerance);
+    v.maxDownBounce = read(&EditorFields::maxDownBounceTime, "Down Stroke Max Bounce Time", ParseBounceTime);
+    v.upperBounce = ClampThreshold(f.upperBounce);
+    v.lowerBounce = ClampThreshold(f.lowerBounce);
+    v.cycleLimit = read(&EditorFields::maxTestCycles, "Maximum Test Cycles", ParseCount);
+    v.failLimit = read(&EditorFields::maxFailures, "Maximum Test Failures", ParseCount);
+    v.seqLimit = read(&EditorFields::maxSeqFailures, "Maximum Sequential Failures", ParseCount);
+    return v;
+}
 
+bool ConfigEditor::reportFailedChecks(const EditedItems &v)
+{
     // Every failed check is reported, so one OK tells the operator all of them.
     const struct
     {
         bool fails;
         const char *message;
     } checks[] = {
-        {minDownTime > maxDownTime, "Minimum Down Stroke Time Is Greater Than Maximum Down Stroke Time."},
-        {minUpTime > maxUpTime, "Minimum Up Stroke Time Is Greater Than Maximum Up Stroke Time."},
-        {lowerBounce > upperBounce, "Lower Bounce/Transition Threshold Is Greater Than Upper."},
-        {minUpTol > maxUpTol,
+        {v.minDownTime > v.maxDownTime, "Minimum Down Stroke Time Is Greater Than Maximum Down Stroke Time."},
+        {v.minUpTime > v.maxUpTime, "Minimum Up Stroke Time Is Greater Than Maximum Up Stroke Time."},
+        {v.lowerBounce > v.upperBounce, "Lower Bounce/Transition Threshold Is Greater Than Upper."},
+        {v.minUpTol > v.maxUpTol,
          "Minimum Up Stroke Contact Tolerance Is Greater Than Maximum Up Stroke Contact Tolerance."},
-        {minDownTol > maxDownTol,
+        {v.minDownTol > v.maxDownTol,
          "Minimum Down Stroke Contact Tolerance Is Greater Than Maximum Down Stroke Contact Tolerance."},
     };
+    bool passed = true;
     for (const auto &check : checks) {
         if (check.fails) {
             dialogs.ErrorDialog(ConfigErrorTitle, QString::fromLatin1(check.message));
-            result = false;
+            passed = false;
         }
     }
+    return passed;
+}
 
-    // Stored even when a check failed: the operator goes on from these values.
+void ConfigEditor::storeEditedItems(const EditorFields &f, const EditedItems &v)
+{
     s.sContact = ContactCode(f);
-    s.sMaxDownTime = maxDownTime;
-    s.sMinDownTime = minDownTime;
-    s.sMaxUpTime = maxUpTime;
-    s.sMinUpTime = minUpTime;
-    s.sCycleLimit = cycleLimit;
-    s.sSeqLimit = seqLimit;
-    s.sFailLimit = failLimit;
-    s.sUpperBounce = upperBounce;
-    s.sLowerBounce = lowerBounce;
-    s.sMaxUpResistTol = maxUpTol;
-    s.sMinUpResistTol = minUpTol;
-    s.sMaxDownResistTol = maxDownTol;
-    s.sMinDownResistTol = minDownTol;
-    s.sMaxUpBounceTol = maxUpBounce;
-    s.sMaxDownBounceTol = maxDownBounce;
+    s.sMaxDownTime = v.maxDownTime;
+    s.sMinDownTime = v.minDownTime;
+    s.sMaxUpTime = v.maxUpTime;
+    s.sMinUpTime = v.minUpTime;
+    s.sCycleLimit = v.cycleLimit;
+    s.sSeqLimit = v.seqLimit;
+    s.sFailLimit = v.failLimit;
+    s.sUpperBounce = v.upperBounce;
+    s.sLowerBounce = v.lowerBounce;
+    s.sMaxUpResistTol = v.maxUpTol;
+    s.sMinUpResistTol = v.minUpTol;
+    s.sMaxDownResistTol = v.maxDownTol;
+    s.sMinDownResistTol = v.minDownTol;
+    s.sMaxUpBounceTol = v.maxUpBounce;
+    s.sMaxDownBounceTol = v.maxDownBounce;
+}
 
-    if (showStored)
-        showStored();   // the fields show the clamped values before the question
-    if (changes.isEmpty())
-        return result;
+bool ConfigEditor::askToReview()
+{
+    // Each readjusted value is listed with the value now stored for it.
     const EditorFields stored = DisplayEditValues();
     QStringList lines;
     for (Readjustment &change : changes) {
         change.used = stored.*change.field;
         lines << ReadjustmentText(change);
     }
-    review = dialogs.ReadjustDialog(lines) == AnswerYes;
-    return result && !review;
+    return dialogs.ReadjustDialog(lines) == AnswerYes;
 }

@@ -83,6 +83,20 @@ private:
     using Items = std::array<int32_t, 16>;
     Items editedItems() const;
 
+    // The sixteen items as the fields read, before they are stored.
+    struct EditedItems
+    {
+        int32_t maxUpTime = 0, minUpTime = 0, maxDownTime = 0, minDownTime = 0;
+        int32_t maxUpTol = 0, minUpTol = 0, maxUpBounce = 0;
+        int32_t maxDownTol = 0, minDownTol = 0, maxDownBounce = 0;
+        int16_t upperBounce = 0, lowerBounce = 0;
+        int32_t cycleLimit = 0, failLimit = 0, seqLimit = 0;
+    };
+    EditedItems readEditedFields(const EditorFields &fields);
+    bool reportFailedChecks(const EditedItems &items);
+    void storeEditedItems(const EditorFields &fields, const EditedItems &items);
+    bool askToReview();
+
     TesterState &s;
     MessageDialogs &dialogs;
     Items starting;

@@ -163,6 +163,73 @@ bool readInteger16(const QString &field, int &target)
     return true;
 }
 
+// The signature (and a master file's serial number), the software version
+// and the measuring circuit. A master file brings its own circuit, taken
+// before the tolerances are converted; an ordinary one must match the tester's.
+bool readFileHead(FieldReader &reader, TesterState &s)
+{
+    QString field;
+    if (!reader.next(field) || (field != Signature && field != MasterSignature))
+        return false;
+    const bool master = field == MasterSignature;
+    s.MasterUpdate = master;
+    if (master) {
+        if (!reader.next(field))
+            return false;
+        s.sSerialNumber = field.trimmed().left(SerialLength);
+    }
+
+    if (!reader.next(field) || field != DisplayVersion(s))
+        return false;
+
+    if (!reader.next(field))
+        return false;
+    if (master) {
+        int mode = 0;
+        if (!readInteger16(field, mode) || mode < 0 || mode > 255)
+            return false;
+        s.sRMode = TesterState::Integer(mode);
+    } else if (ReadNumber(field) != s.sRMode) {
+        return false;
+    }
+    if (!reader.next(field))
+        return false;
+    if (master) {
+        int range = 0;
+        if (!readInteger16(field, range) || range < 0)
+            return false;
+        s.sRPullUp = range;
+    } else if (ReadNumber(field) != s.sRPullUp) {
+        return false;
+    }
+    return true;
+}
+
+// The sixteen items into the edit copy; false at the first that is missing
+// or out of its range.
+bool readItemValues(FieldReader &reader, TesterState &s)
+{
+    QString field;
+    for (const Item &item : Items) {
+        if (!reader.next(field))
+            return false;
+        bool readjust = false;
+        switch (item.kind) {
+        case Kind::Byte:
+            if (!readByteField(field, s.*item.integerField))
+                return false;
+            break;
+        case Kind::Count: s.*item.longField = ParseCount(field, readjust); break;
+        case Kind::StrokeTime: s.*item.longField = ParseStrokeTime(field, readjust); break;
+        case Kind::Tolerance: s.*item.longField = ParseTolerance(s, field, readjust); break;
+        case Kind::BounceTime: s.*item.longField = ParseBounceTime(field, readjust); break;
+        }
+        if (readjust)
+            return false;
+    }
+    return true;
+}
+
 }   // namespace
 
 QStringList ConfigFileLines(const TesterState &s)
@@ -206,67 +273,13 @@ bool ConfigFile::OpenConfigFile(const QString &nam)
 bool ConfigFile::readFields(const QByteArray &bytes, QString &message)
 {
     FieldReader reader(bytes);
-    QString field;
-
     message = Incompatible;
     CopyCurrentConfigToEdit(s);
-
-    if (!reader.next(field) || (field != Signature && field != MasterSignature))
+    if (!readFileHead(reader, s))
         return false;
-    const bool master = field == MasterSignature;
-    s.MasterUpdate = master;
-    if (master) {
-        if (!reader.next(field))
-            return false;
-        s.sSerialNumber = field.trimmed().left(SerialLength);
-    }
-
-    if (!reader.next(field) || field != DisplayVersion(s))
-        return false;
-
-    // A master file brings its own measuring circuit, taken before the
-    // tolerances are converted; an ordinary one must match the tester's.
-    if (!reader.next(field))
-        return false;
-    if (master) {
-        int mode = 0;
-        if (!readInteger16(field, mode) || mode < 0 || mode > 255)
-            return false;
-        s.sRMode = TesterState::Integer(mode);
-    } else if (ReadNumber(field) != s.sRMode) {
-        return false;
-    }
-    if (!reader.next(field))
-        return false;
-    if (master) {
-        int range = 0;
-        if (!readInteger16(field, range) || range < 0)
-            return false;
-        s.sRPullUp = range;
-    } else if (ReadNumber(field) != s.sRPullUp) {
-        return false;
-    }
-
     // A value beyond its item's range is rejected, never clamped.
     message = InvalidData;
-    for (const Item &item : Items) {
-        if (!reader.next(field))
-            return false;
-        bool readjust = false;
-        switch (item.kind) {
-        case Kind::Byte:
-            if (!readByteField(field, s.*item.integerField))
-                return false;
-            break;
-        case Kind::Count: s.*item.longField = ParseCount(field, readjust); break;
-        case Kind::StrokeTime: s.*item.longField = ParseStrokeTime(field, readjust); break;
-        case Kind::Tolerance: s.*item.longField = ParseTolerance(s, field, readjust); break;
-        case Kind::BounceTime: s.*item.longField = ParseBounceTime(field, readjust); break;
-        }
-        if (readjust)
-            return false;
-    }
-    return true;
+    return readItemValues(reader, s);
 }
 
 bool ConfigFile::openFailed(const QString &message)

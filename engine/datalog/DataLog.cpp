@@ -70,15 +70,12 @@ bool endsWithoutLineEnd(QFile &f)
     return last.size() == 1 && last[0] != '\n' && last[0] != '\r';
 }
 
-}   // namespace
-
-QString SampleLine(const TesterState &s)
+// The sample's time and counts and what the last strokes measured, each
+// field followed by its comma.
+void appendMeasuredFields(QString &line, const TesterState &s)
 {
     const bool lastBounce = HasLastBounce(s);
     const auto resistance = [&s](int32_t count) { return FormatResistance(s, count, true); };
-
-    QString line;
-    line.reserve(320);
     const auto sep = [&line] { line += u','; };
 
     appendField(line, FormatSampleTime(s.vUpdateTime), false);
@@ -118,6 +115,15 @@ QString SampleLine(const TesterState &s)
     sep();
     appendField(line, FormatStrokeTime(s.vLastUpStrokeTime), false);
     sep();
+}
+
+// The error code and the limits and tolerances the run is held to, each
+// field followed by its comma.
+void appendLimitFields(QString &line, const TesterState &s)
+{
+    const auto resistance = [&s](int32_t count) { return FormatResistance(s, count, true); };
+    const auto sep = [&line] { line += u','; };
+
     appendNumber(line, s.vErrorCode);
     sep();
     appendNumber(line, s.vCycleLimit);
@@ -151,6 +157,13 @@ QString SampleLine(const TesterState &s)
     sep();
     appendField(line, resistance(int32_t(s.vUpperBounce) * 4), false);
     sep();
+}
+
+// The contact, the pull-up and the tester itself: the line's last fields.
+void appendSetupFields(QString &line, const TesterState &s)
+{
+    const auto sep = [&line] { line += u','; };
+
     appendNumber(line, s.vContact);
     sep();
     appendNumber(line, s.vRMode);
@@ -160,6 +173,17 @@ QString SampleLine(const TesterState &s)
     appendField(line, FormatDecimal(s.vSoftwareVersion / 10.0, 1, 1), false);
     sep();
     appendField(line, s.vSerialNumber, true);
+}
+
+}   // namespace
+
+QString SampleLine(const TesterState &s)
+{
+    QString line;
+    line.reserve(320);
+    appendMeasuredFields(line, s);
+    appendLimitFields(line, s);
+    appendSetupFields(line, s);
     return line;
 }
 

@@ -63,6 +63,119 @@ QString methodUnit(int mode)
     }
 }
 
+// Which strokes the contact code has tested, and which of them for bounce.
+struct TestedStrokes
+{
+    explicit TestedStrokes(int contact)
+        : downCheck(contact & 16), downBounce(downCheck && (contact & 64)), upCheck(contact & 32),
+          upBounce(upCheck && (contact & 128))
+    {
+    }
+    bool downCheck, downBounce, upCheck, upBounce;
+};
+
+// One stroke direction's measurements: the field names differ, the rows do not.
+struct StrokeFields
+{
+    QString dir;
+    bool check, bounce;
+    int32_t maxR, maxRTol, minR, minRTol, maxBounce, maxBounceTol, lastR, lastBounceTime, lastTime;
+};
+
+QString reportResistance(const TesterState &s, int32_t count)
+{
+    return FormatResistance(s, count, false);
+}
+
+// The title, the tester, the time and the three counts with their limits.
+void appendHeaderRows(QList<ReportLine> &lines, const TesterState &s)
+{
+    const auto count = [](int32_t n) { return QString::number(n); };
+    const ReportLine empty;
+    lines << centred(QStringLiteral("Model 418C Test Results"), true) << empty
+          << centred(QStringLiteral("S/N ") + s.vSerialNumber + QStringLiteral(" with ") + DisplayVersion(s))
+          << centred(QStringLiteral("Tested ") + FormatSampleTime(s.vUpdateTime)) << empty
+          << heads(QStringLiteral("Value"), QStringLiteral("Tolerance")) << empty
+          << row(QStringLiteral("Total Test Cycles"), count(s.CycleCount), {}, count(s.vCycleLimit))
+          << row(QStringLiteral("Failed Test Cycles"), count(s.FailCount), {}, count(s.vFailLimit))
+          << row(QStringLiteral("Sequential Failed Cycles"), count(s.SeqCount), {}, count(s.vSeqLimit)) << empty;
+}
+
+void appendStrokeRows(QList<ReportLine> &lines, const TesterState &s, const StrokeFields &f)
+{
+    if (!f.check)
+        return;
+    const QString unit = ContactUnitText(s.vRMode);   // the main window's contact unit labels
+    const auto r = [&s](int32_t count) { return reportResistance(s, count); };
+    const auto label = [&f](const char *which, const char *what) {
+        return QString::fromLatin1(which) + QStringLiteral(" Contact ") + f.dir + u' ' + QString::fromLatin1(what);
+    };
+    lines << row(label("Maximum", "Value"), r(f.maxR), unit, r(f.maxRTol))
+          << row(label("Minimum", "Value"), r(f.minR), unit, r(f.minRTol));
+    if (f.bounce)
+        lines << row(label("Maximum", "Bounce"), FormatBounceTime(f.maxBounce), Seconds,
+                     FormatBounceTime(f.maxBounceTol));
+    lines << row(label("Last", "Value"), r(f.lastR), unit);
+    if (f.bounce && HasLastBounce(s))
+        lines << row(label("Last", "Bounce"), FormatBounceTime(f.lastBounceTime), Seconds);
+    lines << row(label("Last", "Time"), FormatStrokeTime(f.lastTime), Seconds) << ReportLine();
+}
+
+void appendMeasurementRows(QList<ReportLine> &lines, const TesterState &s, const TestedStrokes &tested)
+{
+    appendStrokeRows(lines, s,
+                     {QStringLiteral("Down"), tested.downCheck, tested.downBounce, s.vMaxDownResistance,
+                      s.vMaxDownResistTol, s.vMinDownResistance, s.vMinDownResistTol, s.vMaxDownBounce,
+                      s.vMaxDownBounceTol, s.vLastMeasuredDownResist, s.vLastDownBounceTime, s.vLastDownStrokeTime});
+    appendStrokeRows(lines, s,
+                     {QStringLiteral("Up"), tested.upCheck, tested.upBounce, s.vMaxUpResistance, s.vMaxUpResistTol,
+                      s.vMinUpResistance, s.vMinUpResistTol, s.vMaxUpBounce, s.vMaxUpBounceTol, s.vLastMeasuredUpResist,
+                      s.vLastUpBounceTime, s.vLastUpStrokeTime});
+}
+
+// One direction's pass or fail conditions from the error code's bits.
+void appendConditionRows(QList<ReportLine> &lines, int error, const QString &dir, bool check, bool bounce, int initial,
+                         int max, int min, int bounceBit)
+{
+    if (!check)
+        return;
+    const auto condition = [&](const QString &label, int bit) {
+        lines << row(label, PassFailString(error & bit), {}, {}, C::Indent);
+    };
+    condition(QStringLiteral("Initial ") + dir + QStringLiteral(" Contact Condition"), initial);
+    condition(QStringLiteral("Maximum ") + dir + QStringLiteral(" Contact Condition"), max);
+    condition(QStringLiteral("Minimum ") + dir + QStringLiteral(" Contact Condition"), min);
+    if (bounce)
+        condition(QStringLiteral("Maximum ") + dir + QStringLiteral(" Bounce Condition"), bounceBit);
+    lines << ReportLine();
+}
+
+void appendErrorRows(QList<ReportLine> &lines, const TesterState &s, const TestedStrokes &tested)
+{
+    const int error = s.vErrorCode;
+    lines << row(QStringLiteral("Cumulative Errors"), {});
+    // The failure bits: 16/32 initial, 2/8 maximum, 1/4 minimum, 64/128 bounce (down/up).
+    appendConditionRows(lines, error, QStringLiteral("Down"), tested.downCheck, tested.downBounce, 16, 2, 1, 64);
+    appendConditionRows(lines, error, QStringLiteral("Up"), tested.upCheck, tested.upBounce, 32, 8, 4, 128);
+}
+
+// The stroke times, the bounce thresholds and how the contact is measured.
+void appendSetupRows(QList<ReportLine> &lines, const TesterState &s, const TestedStrokes &tested)
+{
+    const QString unit = ContactUnitText(s.vRMode);
+    lines << heads(QStringLiteral("Maximum"), QStringLiteral("Minimum")) << ReportLine()
+          << row(QStringLiteral("Down Stroke Time"), FormatStrokeTime(s.vMaxDownTime), Seconds,
+                 FormatStrokeTime(tested.downCheck ? s.vMinDownTime : s.vMaxDownTime))
+          << row(QStringLiteral("Up Stroke Time"), FormatStrokeTime(s.vMaxUpTime), Seconds,
+                 FormatStrokeTime(tested.upCheck ? s.vMinUpTime : s.vMaxUpTime));
+    // A threshold t is the reading count 4 t, as in the editor and the data log.
+    if (tested.downBounce || tested.upBounce)
+        lines << row(QStringLiteral("Bounce Thresholds"), reportResistance(s, int32_t(s.vUpperBounce) * 4), unit,
+                     reportResistance(s, int32_t(s.vLowerBounce) * 4));
+    lines << ReportLine() << row(QStringLiteral("Contact Type"), contactType(s.vContact))
+          << row(QStringLiteral("Measurement Method"), GetRValueString(s), methodUnit(s.vRMode), ModePanelText(s));
+}
+
 }   // namespace
 
 QString PassFailString(bool fail)
@@ -72,89 +185,17 @@ QString PassFailString(bool fail)
 
 QList<ReportLine> ReportLines(const TesterState &s)
 {
-    const int contact = s.vContact;
-    const bool downCheck = contact & 16;
-    const bool downBounce = downCheck && (contact & 64);
-    const bool upCheck = contact & 32;
-    const bool upBounce = upCheck && (contact & 128);
-    const bool lastBounce = HasLastBounce(s);
-    const int error = s.vErrorCode;
-    const QString unit = ContactUnitText(s.vRMode);   // the main window's contact unit labels
-    const auto r = [&s](int32_t count) { return FormatResistance(s, count, false); };
-    const auto count = [](int32_t n) { return QString::number(n); };
-    const ReportLine empty;
-
+    const TestedStrokes tested(s.vContact);
     QList<ReportLine> lines;
-    lines << centred(QStringLiteral("Model 418C Test Results"), true) << empty
-          << centred(QStringLiteral("S/N ") + s.vSerialNumber + QStringLiteral(" with ") + DisplayVersion(s))
-          << centred(QStringLiteral("Tested ") + FormatSampleTime(s.vUpdateTime)) << empty
-          << heads(QStringLiteral("Value"), QStringLiteral("Tolerance")) << empty
-          << row(QStringLiteral("Total Test Cycles"), count(s.CycleCount), {}, count(s.vCycleLimit))
-          << row(QStringLiteral("Failed Test Cycles"), count(s.FailCount), {}, count(s.vFailLimit))
-          << row(QStringLiteral("Sequential Failed Cycles"), count(s.SeqCount), {}, count(s.vSeqLimit)) << empty;
-
-    // One stroke direction's measurements: the field names differ, the rows do not.
-    const auto strokeRows = [&](const QString &dir, bool check, bool bounce, int32_t maxR, int32_t maxRTol,
-                                int32_t minR, int32_t minRTol, int32_t maxBounce, int32_t maxBounceTol, int32_t lastR,
-                                int32_t lastBounceTime, int32_t lastTime) {
-        if (!check)
-            return;
-        const auto label = [&dir](const char *which, const char *what) {
-            return QString::fromLatin1(which) + QStringLiteral(" Contact ") + dir + u' ' + QString::fromLatin1(what);
-        };
-        lines << row(label("Maximum", "Value"), r(maxR), unit, r(maxRTol))
-              << row(label("Minimum", "Value"), r(minR), unit, r(minRTol));
-        if (bounce)
-            lines << row(label("Maximum", "Bounce"), FormatBounceTime(maxBounce), Seconds,
-                         FormatBounceTime(maxBounceTol));
-        lines << row(label("Last", "Value"), r(lastR), unit);
-        if (bounce && lastBounce)
-            lines << row(label("Last", "Bounce"), FormatBounceTime(lastBounceTime), Seconds);
-        lines << row(label("Last", "Time"), FormatStrokeTime(lastTime), Seconds) << empty;
-    };
-    strokeRows(QStringLiteral("Down"), downCheck, downBounce, s.vMaxDownResistance, s.vMaxDownResistTol,
-               s.vMinDownResistance, s.vMinDownResistTol, s.vMaxDownBounce, s.vMaxDownBounceTol,
-               s.vLastMeasuredDownResist, s.vLastDownBounceTime, s.vLastDownStrokeTime);
-    strokeRows(QStringLiteral("Up"), upCheck, upBounce, s.vMaxUpResistance, s.vMaxUpResistTol, s.vMinUpResistance,
-               s.vMinUpResistTol, s.vMaxUpBounce, s.vMaxUpBounceTol, s.vLastMeasuredUpResist, s.vLastUpBounceTime,
-               s.vLastUpStrokeTime);
-
-    if (!downCheck && !upCheck) {
+    appendHeaderRows(lines, s);
+    appendMeasurementRows(lines, s, tested);
+    if (!tested.downCheck && !tested.upCheck) {
         lines << row(QStringLiteral("Down Stroke Time"), FormatStrokeTime(s.vMaxDownTime), Seconds)
               << row(QStringLiteral("Up Stroke Time"), FormatStrokeTime(s.vMaxUpTime), Seconds);
         return lines;
     }
-
-    lines << row(QStringLiteral("Cumulative Errors"), {});
-    const auto condition = [&](const QString &label, int bit) {
-        lines << row(label, PassFailString(error & bit), {}, {}, C::Indent);
-    };
-    // The failure bits: 16/32 initial, 2/8 maximum, 1/4 minimum, 64/128 bounce (down/up).
-    const auto conditionRows = [&](const QString &dir, bool check, bool bounce, int initial, int max, int min,
-                                   int bounceBit) {
-        if (!check)
-            return;
-        condition(QStringLiteral("Initial ") + dir + QStringLiteral(" Contact Condition"), initial);
-        condition(QStringLiteral("Maximum ") + dir + QStringLiteral(" Contact Condition"), max);
-        condition(QStringLiteral("Minimum ") + dir + QStringLiteral(" Contact Condition"), min);
-        if (bounce)
-            condition(QStringLiteral("Maximum ") + dir + QStringLiteral(" Bounce Condition"), bounceBit);
-        lines << empty;
-    };
-    conditionRows(QStringLiteral("Down"), downCheck, downBounce, 16, 2, 1, 64);
-    conditionRows(QStringLiteral("Up"), upCheck, upBounce, 32, 8, 4, 128);
-
-    lines << heads(QStringLiteral("Maximum"), QStringLiteral("Minimum")) << empty
-          << row(QStringLiteral("Down Stroke Time"), FormatStrokeTime(s.vMaxDownTime), Seconds,
-                 FormatStrokeTime(downCheck ? s.vMinDownTime : s.vMaxDownTime))
-          << row(QStringLiteral("Up Stroke Time"), FormatStrokeTime(s.vMaxUpTime), Seconds,
-                 FormatStrokeTime(upCheck ? s.vMinUpTime : s.vMaxUpTime));
-    // A threshold t is the reading count 4 t, as in the editor and the data log.
-    if (downBounce || upBounce)
-        lines << row(QStringLiteral("Bounce Thresholds"), r(int32_t(s.vUpperBounce) * 4), unit,
-                     r(int32_t(s.vLowerBounce) * 4));
-    lines << empty << row(QStringLiteral("Contact Type"), contactType(contact))
-          << row(QStringLiteral("Measurement Method"), GetRValueString(s), methodUnit(s.vRMode), ModePanelText(s));
+    appendErrorRows(lines, s, tested);
+    appendSetupRows(lines, s, tested);
     return lines;
 }
 

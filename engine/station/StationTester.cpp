@@ -14,7 +14,7 @@ QString TesterName(const TesterState &s, const RunGlance &summary)
 }
 
 StationTester::StationTester(const StationOutside &outside, PortClaims &claims)
-    : store(outside.settings), dialogs(outside.dialogs, [this] { return name(); })
+    : store(outside.settings), dialogs(outside.dialogs, *this)
 {
     // Each tester's runs go to the archive on their own: the archive keys
     // them by the tester's serial number.

@@ -2,7 +2,7 @@
 
 #include "engine/state/MessageDialogs.h"
 
-#include <functional>
+class StationTester;
 
 // The message dialogs of one tester among several: every title names the
 // tester, so that a message that comes while its window is closed says
@@ -10,10 +10,7 @@
 class TesterDialogs : public MessageDialogs
 {
 public:
-    TesterDialogs(MessageDialogs &shared, std::function<QString()> testerName)
-        : shared(shared), testerName(std::move(testerName))
-    {
-    }
+    TesterDialogs(MessageDialogs &shared, const StationTester &tester) : shared(shared), tester(tester) {}
 
     void ErrorDialog(const QString &title, const QString &text) override { shared.ErrorDialog(named(title), text); }
     int16_t YesNoDialog(const QString &title, const QString &text) override
@@ -23,8 +20,8 @@ public:
     int16_t ReadjustDialog(const QStringList &changes) override { return shared.ReadjustDialog(changes); }
 
 private:
-    QString named(const QString &title) const { return title + QStringLiteral(" - ") + testerName(); }
+    QString named(const QString &title) const;
 
     MessageDialogs &shared;
-    std::function<QString()> testerName;
+    const StationTester &tester;   // names the tester in every title
 };

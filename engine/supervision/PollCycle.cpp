@@ -3,8 +3,10 @@
 #include "engine/link/Commands.h"
 #include "engine/link/SerialLink.h"
 #include "engine/link/WaitState.h"
+#include "engine/state/LinkListener.h"
+#include "engine/state/RunListener.h"
+#include "engine/state/StatusDisplay.h"
 #include "engine/state/TesterState.h"
-#include "engine/state/TesterView.h"
 #include "engine/supervision/ReplyEffects.h"
 
 #include <algorithm>
@@ -20,9 +22,9 @@ void countTick(TesterState::Integer &count)
 
 }   // namespace
 
-PollCycle::PollCycle(TesterState &state, SerialLink &serialLink, Commands &commands, TesterView &testerView,
-                     ReplyEffects &replyEffects)
-    : s(state), link(serialLink), cmds(commands), view(testerView), linkEvents(testerView), runEvents(testerView),
+PollCycle::PollCycle(TesterState &state, SerialLink &serialLink, Commands &commands, StatusDisplay &display,
+                     LinkListener &linkListener, RunListener &runListener, ReplyEffects &replyEffects)
+    : s(state), link(serialLink), cmds(commands), view(display), linkEvents(linkListener), runEvents(runListener),
       replies(replyEffects)
 {
 }

@@ -11,7 +11,6 @@ class SerialLink;
 class LinkListener;
 class RunListener;
 class StatusDisplay;
-class TesterView;
 struct TesterState;
 
 // One poll tick: the main loop of the conversation with the tester. Each
@@ -29,7 +28,8 @@ public:
     static constexpr int SlowTaskPeriod = 9;   // ticks between status and LED updates
     static constexpr int FoundMessagePeriods = 6;
 
-    PollCycle(TesterState &state, SerialLink &link, Commands &commands, TesterView &view, ReplyEffects &replies);
+    PollCycle(TesterState &state, SerialLink &link, Commands &commands, StatusDisplay &display,
+              LinkListener &linkListener, RunListener &runListener, ReplyEffects &replies);
 
     void Tick();
     // Gives up the port, if one is open, and searches from port 1 again:

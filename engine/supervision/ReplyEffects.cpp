@@ -5,11 +5,13 @@
 #include "engine/link/WaitState.h"
 #include "engine/state/DataDecoder.h"
 #include "engine/state/DataFormat.h"
+#include "engine/state/DecodedSample.h"
 #include "engine/state/ManualDisplay.h"
 #include "engine/state/NumberReader.h"
+#include "engine/state/RunListener.h"
 #include "engine/state/StateTexts.h"
+#include "engine/state/StatusDisplay.h"
 #include "engine/state/TesterState.h"
-#include "engine/state/TesterView.h"
 #include "engine/supervision/ConfigDownload.h"
 #include "engine/supervision/CounterReset.h"
 
@@ -77,9 +79,10 @@ constexpr SingleValue singleValues[] = {
 
 }   // namespace
 
-ReplyEffects::ReplyEffects(TesterState &state, SerialLink &serialLink, Commands &commands, TesterView &testerView,
-                           DataDecoder &dataDecoder, CounterReset &counterReset, ConfigDownload &configDownload)
-    : s(state), link(serialLink), cmds(commands), view(testerView), runEvents(testerView), decoder(dataDecoder),
+ReplyEffects::ReplyEffects(TesterState &state, SerialLink &serialLink, Commands &commands, StatusDisplay &display,
+                           RunListener &runListener, DataDecoder &dataDecoder, CounterReset &counterReset,
+                           ConfigDownload &configDownload)
+    : s(state), link(serialLink), cmds(commands), view(display), runEvents(runListener), decoder(dataDecoder),
       reset(counterReset), download(configDownload)
 {
 }

@@ -12,7 +12,6 @@ struct DecodedSample;
 class ManualDisplay;
 class RunListener;
 class StatusDisplay;
-class TesterView;
 struct TesterState;
 
 // What the program does with the tester's acknowledged reply to each
@@ -20,8 +19,8 @@ struct TesterState;
 class ReplyEffects
 {
 public:
-    ReplyEffects(TesterState &state, SerialLink &link, Commands &commands, TesterView &view, DataDecoder &decoder,
-                 CounterReset &reset, ConfigDownload &download);
+    ReplyEffects(TesterState &state, SerialLink &link, Commands &commands, StatusDisplay &display,
+                 RunListener &runListener, DataDecoder &decoder, CounterReset &reset, ConfigDownload &download);
 
     // Who hears of each decoded sample; may be null.
     // What the manual control shows of the piston and the reading; may be null.

@@ -13,8 +13,9 @@ TesterEngine::TesterEngine(TesterState &state, SerialPort &port, TesterView &vie
       dataDecoder(std::make_unique<DataDecoder>(state, serialLink.ReplyLine)),
       counterReset(std::make_unique<CounterReset>(state, cmds)),
       download(std::make_unique<ConfigDownload>(state, cmds, *counterReset)),
-      replies(std::make_unique<ReplyEffects>(state, serialLink, cmds, view, *dataDecoder, *counterReset, *download)),
-      poll(std::make_unique<PollCycle>(state, serialLink, cmds, view, *replies))
+      replies(
+          std::make_unique<ReplyEffects>(state, serialLink, cmds, view, view, *dataDecoder, *counterReset, *download)),
+      poll(std::make_unique<PollCycle>(state, serialLink, cmds, view, view, view, *replies))
 {
 }
 

@@ -229,59 +229,30 @@ bool ParseTrendLine(const char *begin, const char *end, TrendReading &reading)
     return true;
 }
 
-TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history)
+namespace {
+
+// Why a data log cannot be read; empty once it is open.
+QString openTrendLog(const QString &path, QFile &file)
 {
-    TrendLogResult result;
     const QFileInfo info(path);
-    QFile file(path);
-    if (!info.exists()) {
-        result.problem = QStringLiteral("there is no such file");
-        return result;
-    }
-    if (info.isDir()) {
-        result.problem = QStringLiteral("it is a folder, not a file");
-        return result;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.problem = QStringLiteral("it cannot be opened (%1)").arg(file.errorString());
-        return result;
-    }
+    if (!info.exists())
+        return QStringLiteral("there is no such file");
+    if (info.isDir())
+        return QStringLiteral("it is a folder, not a file");
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("it cannot be opened (%1)").arg(file.errorString());
+    return QString();
+}
 
-    const size_t headerLength = std::strlen(DataLogHeader);
-    TrendReading reading;
-    std::vector<char> line;   // the part of a line that ended a chunk
-    bool overlong = false;
+// Cuts the chunks read from a log into lines, joins a line that runs over a
+// chunk's end, and takes each line into the history.
+class LogLineSplitter
+{
+public:
+    LogLineSplitter(TrendHistory &history, TrendLogResult &result) : history(history), result(result) {}
 
-    const auto takeLine = [&](const char *begin, const char *end) {
-        if (begin == end)
-            return;   // the LF of a CR LF pair, or a blank line
-        if (size_t(end - begin) == headerLength && std::memcmp(begin, DataLogHeader, headerLength) == 0) {
-            // A header after samples: another recording was appended here.
-            if (result.samples > 0)
-                history.startSession();
-            return;
-        }
-        if (ParseTrendLine(begin, end, reading)) {
-            history.append(reading);
-            ++result.samples;
-        } else {
-            ++result.skipped;
-        }
-    };
-
-    // A small log needs no buffer of a whole chunk (a pipe tells no size).
-    const qint64 chunkBytes = file.isSequential() ? ChunkBytes : std::clamp(file.size(), MinChunkBytes, ChunkBytes);
-    std::vector<char> chunk(static_cast<size_t>(chunkBytes));
-    for (;;) {
-        const qint64 got = file.read(chunk.data(), chunkBytes);
-        if (got < 0) {
-            result.problem = QStringLiteral("reading it failed (%1)").arg(file.errorString());
-            return result;
-        }
-        if (got == 0)
-            break;
-        const char *p = chunk.data();
-        const char *const stop = p + got;
+    void feed(const char *p, const char *stop)
+    {
         while (p < stop) {
             const char *eol = p;
             while (eol < stop && *eol != '\n' && *eol != '\r')
@@ -307,11 +278,68 @@ TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history)
             p = eol + 1;
         }
     }
+
     // The last line may lack its line end (or be cut short).
-    if (overlong)
-        ++result.skipped;
-    else if (!line.empty())
-        takeLine(line.data(), line.data() + line.size());
+    void finish()
+    {
+        if (overlong)
+            ++result.skipped;
+        else if (!line.empty())
+            takeLine(line.data(), line.data() + line.size());
+    }
+
+private:
+    void takeLine(const char *begin, const char *end)
+    {
+        if (begin == end)
+            return;   // the LF of a CR LF pair, or a blank line
+        if (size_t(end - begin) == headerLength && std::memcmp(begin, DataLogHeader, headerLength) == 0) {
+            // A header after samples: another recording was appended here.
+            if (result.samples > 0)
+                history.startSession();
+            return;
+        }
+        if (ParseTrendLine(begin, end, reading)) {
+            history.append(reading);
+            ++result.samples;
+        } else {
+            ++result.skipped;
+        }
+    }
+
+    TrendHistory &history;
+    TrendLogResult &result;
+    const size_t headerLength = std::strlen(DataLogHeader);
+    TrendReading reading;
+    std::vector<char> line;   // the part of a line that ended a chunk
+    bool overlong = false;
+};
+
+}   // namespace
+
+TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history)
+{
+    TrendLogResult result;
+    QFile file(path);
+    result.problem = openTrendLog(path, file);
+    if (!result.problem.isEmpty())
+        return result;
+
+    LogLineSplitter lines(history, result);
+    // A small log needs no buffer of a whole chunk (a pipe tells no size).
+    const qint64 chunkBytes = file.isSequential() ? ChunkBytes : std::clamp(file.size(), MinChunkBytes, ChunkBytes);
+    std::vector<char> chunk(static_cast<size_t>(chunkBytes));
+    for (;;) {
+        const qint64 got = file.read(chunk.data(), chunkBytes);
+        if (got < 0) {
+            result.problem = QStringLiteral("reading it failed (%1)").arg(file.errorString());
+            return result;
+        }
+        if (got == 0)
+            break;
+        lines.feed(chunk.data(), chunk.data() + got);
+    }
+    lines.finish();
     result.opened = true;
     return result;
 }

@@ -3,6 +3,7 @@
 #include "engine/procedures/ManualControl.h"
 #include "engine/procedures/MasterReset.h"
 #include "engine/supervision/TesterEngine.h"
+#include "features/procedures/ConfigurationSteps.h"
 #include "features/procedures/LearnDialog.h"
 #include "features/procedures/LearnTransfer.h"
 #include "features/procedures/ManualDialog.h"
@@ -13,9 +14,8 @@
 
 ProcedureMenus::ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngine &testerEngine, ManualControl &manual,
                                MessageDialogs &messageDialogs, QWidget *parentWindow,
-                               std::function<bool()> checkConfigSaved, std::function<void(bool)> editConfiguration)
-    : s(state), engine(testerEngine), dialogs(messageDialogs), window(parentWindow),
-      configSaved(std::move(checkConfigSaved)), configEditor(std::move(editConfiguration)),
+                               ConfigurationSteps &configurationSteps)
+    : s(state), engine(testerEngine), dialogs(messageDialogs), window(parentWindow), configuration(configurationSteps),
       learn(state, testerEngine, *this), manualControl(manual)
 {
     QObject::connect(menus.configureLearn, &QAction::triggered, menus.configureLearn,
@@ -35,11 +35,11 @@ ProcedureMenus::~ProcedureMenus() = default;
 
 bool ProcedureMenus::checkConfigSaved()
 {
-    return configSaved();
+    return configuration.checkConfigSaved();
 }
 void ProcedureMenus::editConfiguration(bool newLearn)
 {
-    configEditor(newLearn);
+    configuration.editConfiguration(newLearn);
 }
 
 LearnChoice ProcedureMenus::askLearnOptions()

@@ -3,8 +3,8 @@
 #include "engine/procedures/LearnProcedure.h"
 
 #include <QPointer>
-#include <functional>
 
+class ConfigurationSteps;
 class MainMenus;
 class ManualControl;
 class ManualDialog;
@@ -21,8 +21,7 @@ class ProcedureMenus : private LearnProcedure::Prompts
 {
 public:
     ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngine &engine, ManualControl &manual,
-                   MessageDialogs &dialogs, QWidget *window, std::function<bool()> checkConfigSaved,
-                   std::function<void(bool)> editConfiguration);
+                   MessageDialogs &dialogs, QWidget *window, ConfigurationSteps &configuration);
     ~ProcedureMenus() override;
 
     // Shut-down: the manual control's dialog closes (its tester's session
@@ -40,8 +39,7 @@ private:
     TesterEngine &engine;
     MessageDialogs &dialogs;
     QWidget *window;
-    std::function<bool()> configSaved;
-    std::function<void(bool)> configEditor;
+    ConfigurationSteps &configuration;
     LearnProcedure learn;
     ManualControl &manualControl;
     QPointer<ManualDialog> manualDialog;

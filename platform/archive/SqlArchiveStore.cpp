@@ -435,33 +435,19 @@ qint64 SqlArchiveStore::insertConfig(qint64 run, const ArchiveRecord &record)
     return id;
 }
 
+// A failed write: the query's error, or the connection's when the query has
+// none; whether the database refused the record itself is kept in `refused`.
+QString SqlArchiveStore::writeFailed(const QSqlQuery &query)
+{
+    const QSqlError error = query.lastError().isValid() ? query.lastError() : db.lastError();
+    refused = isRefusal(error, isSqlite(where));
+    return fail(QStringLiteral("cannot be written"), error.text());
+}
+
 QString SqlArchiveStore::apply(const ArchiveRecord &record, QHash<qint64, RunTotals> &totals)
 {
-    const auto failed = [this](const QSqlQuery &query) {
-        const QSqlError error = query.lastError().isValid() ? query.lastError() : db.lastError();
-        refused = isRefusal(error, isSqlite(where));
-        return fail(QStringLiteral("cannot be written"), error.text());
-    };
-    if (record.kind == ArchiveRecord::RunBegun && joinsRuns)
-        return beginRun(record, totals);
-    if (record.kind == ArchiveRecord::RunBegun) {
-        const qint64 tester = testerId(record.text, record.numbers[ConfigColumnCount - 1]);
-        QSqlQuery insert(db);
-        insert.prepare(
-            QStringLiteral("INSERT INTO runs (run_key, tester_id, host, program_version, start_ms, start_offset, "
-                           "found_running) VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (run_key) DO NOTHING"));
-        for (const QVariant &value :
-             {QVariant(record.runKey), tester ? QVariant(tester) : QVariant(QMetaType::fromType<qint64>()),
-              QVariant(record.host), QVariant(record.programVersion), QVariant(record.atMs), QVariant(record.utcOffset),
-              QVariant(record.code)})
-            insert.addBindValue(value);
-        if (!tester || !insert.exec())
-            return failed(insert);
-        const qint64 run = runId(record.runKey);
-        if (!run || !insertConfig(run, record))
-            return failed(insert);
-        return QString();
-    }
+    if (record.kind == ArchiveRecord::RunBegun)
+        return joinsRuns ? beginRun(record, totals) : insertRun(record);
     const qint64 run = runId(record.runKey);
     if (!run) {
         // A record of a run the archive never heard of cannot be placed;
@@ -469,54 +455,11 @@ QString SqlArchiveStore::apply(const ArchiveRecord &record, QHash<qint64, RunTot
         qWarning("run archive: a record of an unknown run was dropped");
         return QString();
     }
-    QSqlQuery query(db);
     switch (record.kind) {
-    case ArchiveRecord::ConfigChanged: return insertConfig(run, record) ? QString() : failed(query);
-    case ArchiveRecord::Sample: {
-        const qint64 config = configId(run);
-        if (!sampleInsert) {
-            sampleInsert = std::make_unique<QSqlQuery>(db);
-            sampleInsert->prepare(
-                QStringLiteral("INSERT INTO samples (run_id, config_id, at_ms, utc_offset, %1) VALUES (?, ?, ?, ?, %2)")
-                    .arg(columnList(SampleColumns, SampleColumnCount, QString()), placeholders(SampleColumnCount)));
-        }
-        QSqlQuery &insert = *sampleInsert;
-        insert.bindValue(0, run);
-        insert.bindValue(1, config);
-        insert.bindValue(2, record.atMs);
-        insert.bindValue(3, record.utcOffset);
-        for (std::size_t i = 0; i < SampleColumnCount; ++i)
-            insert.bindValue(int(i) + 4, record.numbers[i]);
-        if (!insert.exec())
-            return failed(insert);
-        RunTotals &total = totals[run];
-        total.cycles = record.numbers[0];
-        total.failures = record.numbers[1];
-        ++total.samples;
-        return QString();
-    }
-    case ArchiveRecord::Event:
-        query.prepare(
-            QStringLiteral("INSERT INTO events (run_id, at_ms, utc_offset, kind, detail) VALUES (?, ?, ?, ?, ?)"));
-        query.addBindValue(run);
-        query.addBindValue(record.atMs);
-        query.addBindValue(record.utcOffset);
-        query.addBindValue(RunEventText(RunEvent(record.code)));
-        query.addBindValue(record.text);
-        return query.exec() ? QString() : failed(query);
-    case ArchiveRecord::RunEnded: {
-        // A run that runs again has no end; a stop found by a later program
-        // does not overwrite the cause seen when it stopped.
-        const RunEnd how = RunEnd(record.code & ~RunEndUnlessEnded);
-        const bool running = how == RunEnd::Running;
-        query.prepare(QStringLiteral("UPDATE runs SET end_ms = ?, end_offset = ?, ended_how = ? WHERE id = ?")
-                      + (record.code & RunEndUnlessEnded ? QStringLiteral(" AND end_ms IS NULL") : QString()));
-        query.addBindValue(running ? QVariant(QMetaType::fromType<qint64>()) : QVariant(record.atMs));
-        query.addBindValue(running ? QVariant(QMetaType::fromType<qint32>()) : QVariant(record.utcOffset));
-        query.addBindValue(running ? QVariant(QMetaType::fromType<QString>()) : QVariant(RunEndText(how)));
-        query.addBindValue(run);
-        return query.exec() ? QString() : failed(query);
-    }
+    case ArchiveRecord::ConfigChanged: return insertConfig(run, record) ? QString() : writeFailed(QSqlQuery(db));
+    case ArchiveRecord::Sample: return insertSample(run, record, totals);
+    case ArchiveRecord::Event: return insertEvent(run, record);
+    case ArchiveRecord::RunEnded: return endRun(run, record);
     case ArchiveRecord::RunBegun: break;
     }
     return QString();
@@ -528,11 +471,6 @@ QString SqlArchiveStore::apply(const ArchiveRecord &record, QHash<qint64, RunTot
 // reset.
 QString SqlArchiveStore::beginRun(const ArchiveRecord &record, QHash<qint64, RunTotals> &totals)
 {
-    const auto failed = [this](const QSqlQuery &query) {
-        const QSqlError error = query.lastError().isValid() ? query.lastError() : db.lastError();
-        refused = isRefusal(error, isSqlite(where));
-        return fail(QStringLiteral("cannot be written"), error.text());
-    };
     if (runId(record.runKey))
         return QString();   // written before, read again from the spool
     // The newest run's counts as this transaction left them.
@@ -544,7 +482,7 @@ QString SqlArchiveStore::beginRun(const ArchiveRecord &record, QHash<qint64, Run
                                   "WHERE t.serial_number = ? ORDER BY r.id DESC LIMIT 1"));
     newest.addBindValue(notNull(record.text));
     if (!newest.exec())
-        return failed(newest);
+        return writeFailed(newest);
     if (newest.next() && !record.text.isEmpty() && record.cycles >= 0) {
         const qint64 open = newest.value(0).toLongLong();
         if (newest.value(1).toLongLong() <= record.cycles) {
@@ -553,9 +491,9 @@ QString SqlArchiveStore::beginRun(const ArchiveRecord &record, QHash<qint64, Run
             alias.addBindValue(record.runKey);
             alias.addBindValue(open);
             if (!alias.exec())
-                return failed(alias);
+                return writeFailed(alias);
             runIds.insert(record.runKey, open);
-            return insertConfig(open, record) ? QString() : failed(alias);
+            return insertConfig(open, record) ? QString() : writeFailed(alias);
         }
         if (newest.value(2).isNull()) {
             QSqlQuery reset(db);
@@ -565,25 +503,84 @@ QString SqlArchiveStore::beginRun(const ArchiveRecord &record, QHash<qint64, Run
             reset.addBindValue(RunEndText(RunEnd::CountersReset));
             reset.addBindValue(open);
             if (!reset.exec())
-                return failed(reset);
+                return writeFailed(reset);
         }
     }
+    return insertRun(record);
+}
+
+QString SqlArchiveStore::insertRun(const ArchiveRecord &record)
+{
     const qint64 tester = testerId(record.text, record.numbers[ConfigColumnCount - 1]);
     QSqlQuery insert(db);
     insert.prepare(
         QStringLiteral("INSERT INTO runs (run_key, tester_id, host, program_version, start_ms, start_offset, "
-                       "found_running) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+                       "found_running) VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (run_key) DO NOTHING"));
     for (const QVariant &value :
          {QVariant(record.runKey), tester ? QVariant(tester) : QVariant(QMetaType::fromType<qint64>()),
           QVariant(record.host), QVariant(record.programVersion), QVariant(record.atMs), QVariant(record.utcOffset),
           QVariant(record.code)})
         insert.addBindValue(value);
     if (!tester || !insert.exec())
-        return failed(insert);
+        return writeFailed(insert);
     const qint64 run = runId(record.runKey);
     if (!run || !insertConfig(run, record))
-        return failed(insert);
+        return writeFailed(insert);
     return QString();
+}
+
+QString SqlArchiveStore::insertSample(qint64 run, const ArchiveRecord &record, QHash<qint64, RunTotals> &totals)
+{
+    const qint64 config = configId(run);
+    if (!sampleInsert) {
+        sampleInsert = std::make_unique<QSqlQuery>(db);
+        sampleInsert->prepare(
+            QStringLiteral("INSERT INTO samples (run_id, config_id, at_ms, utc_offset, %1) VALUES (?, ?, ?, ?, %2)")
+                .arg(columnList(SampleColumns, SampleColumnCount, QString()), placeholders(SampleColumnCount)));
+    }
+    QSqlQuery &insert = *sampleInsert;
+    insert.bindValue(0, run);
+    insert.bindValue(1, config);
+    insert.bindValue(2, record.atMs);
+    insert.bindValue(3, record.utcOffset);
+    for (std::size_t i = 0; i < SampleColumnCount; ++i)
+        insert.bindValue(int(i) + 4, record.numbers[i]);
+    if (!insert.exec())
+        return writeFailed(insert);
+    RunTotals &total = totals[run];
+    total.cycles = record.numbers[0];
+    total.failures = record.numbers[1];
+    ++total.samples;
+    return QString();
+}
+
+QString SqlArchiveStore::insertEvent(qint64 run, const ArchiveRecord &record)
+{
+    QSqlQuery query(db);
+    query.prepare(
+        QStringLiteral("INSERT INTO events (run_id, at_ms, utc_offset, kind, detail) VALUES (?, ?, ?, ?, ?)"));
+    query.addBindValue(run);
+    query.addBindValue(record.atMs);
+    query.addBindValue(record.utcOffset);
+    query.addBindValue(RunEventText(RunEvent(record.code)));
+    query.addBindValue(record.text);
+    return query.exec() ? QString() : writeFailed(query);
+}
+
+// A run that runs again has no end; a stop found by a later program does not
+// overwrite the cause seen when it stopped.
+QString SqlArchiveStore::endRun(qint64 run, const ArchiveRecord &record)
+{
+    const RunEnd how = RunEnd(record.code & ~RunEndUnlessEnded);
+    const bool running = how == RunEnd::Running;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("UPDATE runs SET end_ms = ?, end_offset = ?, ended_how = ? WHERE id = ?")
+                  + (record.code & RunEndUnlessEnded ? QStringLiteral(" AND end_ms IS NULL") : QString()));
+    query.addBindValue(running ? QVariant(QMetaType::fromType<qint64>()) : QVariant(record.atMs));
+    query.addBindValue(running ? QVariant(QMetaType::fromType<qint32>()) : QVariant(record.utcOffset));
+    query.addBindValue(running ? QVariant(QMetaType::fromType<QString>()) : QVariant(RunEndText(how)));
+    query.addBindValue(run);
+    return query.exec() ? QString() : writeFailed(query);
 }
 
 QString SqlArchiveStore::writeTotals(const QHash<qint64, RunTotals> &totals)

@@ -73,6 +73,11 @@ private:
     bool commit();
     void rollback();
     QString apply(const ArchiveRecord &record, QHash<qint64, RunTotals> &totals);
+    QString insertRun(const ArchiveRecord &record);
+    QString insertSample(qint64 run, const ArchiveRecord &record, QHash<qint64, RunTotals> &totals);
+    QString insertEvent(qint64 run, const ArchiveRecord &record);
+    QString endRun(qint64 run, const ArchiveRecord &record);
+    QString writeFailed(const QSqlQuery &query);
     qint64 runId(const QString &key);
     qint64 configId(qint64 run);
     qint64 insertConfig(qint64 run, const ArchiveRecord &record);

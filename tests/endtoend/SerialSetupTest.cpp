@@ -98,8 +98,8 @@ private Q_SLOTS:
         addRow("list and export at once", QStringList{"--list-runs", "--export-run", "1", "f"}, 2, "");
         addRow("file without export", QStringList{"--list-runs", "f"}, 2, "");
         addRow("empty archive", QStringList{"--archive="}, 2, "");
-        addRow("list runs filtered", QStringList{"--list-runs", "--serial", "41800123", "--host=lab-1", "--since", "7d"},
-               -1, "|1||");
+        addRow("list runs filtered",
+               QStringList{"--list-runs", "--serial", "41800123", "--host=lab-1", "--since", "7d"}, -1, "|1||");
         addRow("filter without --list-runs", QStringList{"--serial", "41800123"}, 2, "");
         addRow("filter with --export-run", QStringList{"--export-run", "1", "f", "--since", "7d"}, 2, "");
         addRow("empty filter value", QStringList{"--list-runs", "--host="}, 2, "");

@@ -5,6 +5,7 @@
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/PortDialog.h"
+#include "mainwindow/WindowStation.h"
 #include "support/FakeConfigFileDialog.h"
 #include "support/FakeSerialDevices.h"
 #include "support/ModalAnswerer.h"
@@ -36,6 +37,15 @@ void Click(QDialog *dialog, const char *button)
 {
     dialog->findChild<QPushButton *>(QString::fromLatin1(button))->click();
 }
+
+// A station that counts the accepted preferences its tester window passes on.
+struct CountingStation : WindowStation
+{
+    QString testerName(const TesterSession &) const override { return QStringLiteral("41800001"); }
+    void exitProgram() override {}
+    void preferencesChanged() override { ++told; }
+    int told = 0;
+};
 
 // A main window over fakes, with the operator's controls at hand.
 struct Rig : WindowRig
@@ -587,13 +597,13 @@ private Q_SLOTS:
     {
         QFETCH(QString, button);
         Rig rig;
-        int told = 0;
-        rig.form->joinStation([] { return QStringLiteral("41800001"); }, [] {}, [&told] { ++told; });
+        CountingStation station;
+        rig.form->joinStation(station);
         ModalAnswerer answerer;
         answerer.then([&button](QDialog *dialog) { Click(dialog, qPrintable(button)); });
         rig.use("FilePreferencesMenu");
         QCOMPARE(answerer.answered, 1);
-        QTEST(told, "told");
+        QTEST(station.told, "told");
     }
 
     void systemInfo_data()

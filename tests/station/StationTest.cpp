@@ -277,6 +277,22 @@ private Q_SLOTS:
         QCOMPARE(rig.settings.names("RecentFiles"), QStringList());
     }
 
+    // A tester's messages name it in their titles; the readjust list has
+    // no title to name.
+    void messagesNameTheirTester()
+    {
+        StationRig rig;
+        rig.bench.plug(2, FakeBench::Config("41800002", true));
+        QVERIFY(rig.allFound(1));
+        MessageDialogs &named = rig.session(0).dialogs();
+        named.ErrorDialog(QStringLiteral("Comm Error"), QStringLiteral("lost"));
+        QCOMPARE(rig.dialogs.calls.last(), QStringLiteral("error:Comm Error - 41800002 on Comm 2|lost"));
+        named.YesNoDialog(QStringLiteral("Stop"), QStringLiteral("sure?"));
+        QCOMPARE(rig.dialogs.calls.last(), QStringLiteral("yesno:Stop - 41800002 on Comm 2|sure?"));
+        named.ReadjustDialog({QStringLiteral("a")});
+        QCOMPARE(rig.dialogs.calls.last(), QStringLiteral("readjust:a"));
+    }
+
     void exitAsksOnce_data()
     {
         QTest::addColumn<QList<int>>("answers");
