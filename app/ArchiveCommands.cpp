@@ -41,7 +41,7 @@ int exportRun(SqlArchiveStore &store, const QString &which, const QString &path)
     } else {
         id = QLocale::c().toLongLong(which);
     }
-    if (const QString failure = ExportRun(store, id, path); !failure.isEmpty())
+    if (const QString failure = exportRunToFile(store, id, path); !failure.isEmpty())
         return failed(failure);
     return 0;
 }
@@ -96,14 +96,14 @@ int ListRunLines(RunCatalog &catalog, const AppOptions &options, const QDateTime
         return 2;
     lines.clear();
     for (const RunSummary &run : runs)
-        lines << RunListLine(run);
+        lines << runListLine(run);
     return 0;
 }
 
-int RunArchiveCommand(const AppOptions &options, SettingsStore &settings)
+int runArchiveCommand(const AppOptions &options, SettingsStore &settings)
 {
     ArchiveLocation location;
-    if (const QString failure = ChooseArchive(options.archive, Registry(settings).LoadArchive(), location);
+    if (const QString failure = chooseArchive(options.archive, Registry(settings).loadArchive(), location);
         !failure.isEmpty())
         return failed(failure);
     SqlArchiveStore store(location);

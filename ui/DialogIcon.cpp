@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <algorithm>
 
-QLabel *DialogIcon(QStyle::StandardPixmap which, QWidget *dialog)
+QLabel *dialogIcon(QStyle::StandardPixmap which, QWidget *dialog)
 {
     auto *picture = new QLabel(dialog);
     picture->setObjectName("dialogIcon");
@@ -33,7 +33,7 @@ void FitMessageText(QLabel *text, int narrowest)
     text->setMinimumSize(width, text->heightForWidth(width));
 }
 
-void LayOutMessageDialog(QDialog *dialog, QLabel *icon, QLabel *text, const QList<QPushButton *> &buttons)
+void layOutMessageDialog(QDialog *dialog, QLabel *icon, QLabel *text, const QList<QPushButton *> &buttons)
 {
     auto *top = new QHBoxLayout;
     top->addWidget(icon, 0, Qt::AlignTop);

@@ -28,7 +28,7 @@ enum class RunEnd : int {
 };
 // "stopped at cycle limit", "stopped by the operator", "counters reset", ...;
 // empty for Running.
-QString RunEndText(RunEnd how);
+QString stopCauseText(RunEnd how);
 // Or'ed into a RunEnded record's code: the end is written only where the run
 // has none, so that a tester found stopped keeps the cause seen when it stopped.
 constexpr qint32 RunEndUnlessEnded = 0x100;
@@ -48,7 +48,7 @@ enum class RunEvent : int {
     ProgramStarted,   // detail: the station's host name
     ProgramExited,    // detail: the station's host name
 };
-QString RunEventText(RunEvent event);
+QString runEventText(RunEvent event);
 
 // One column of the archive: its name and the state record's field it holds.
 struct ArchiveColumn
@@ -91,13 +91,13 @@ struct ArchiveRecord
 };
 
 // The numbers of the state record's sample or configuration.
-ArchiveNumbers SampleNumbers(const TesterState &s);
-ArchiveNumbers ConfigNumbers(const TesterState &s);
+ArchiveNumbers sampleNumbers(const TesterState &s);
+ArchiveNumbers configNumbers(const TesterState &s);
 // Writes stored numbers back into a state record.
-void ApplySampleNumbers(TesterState &s, const ArchiveNumbers &numbers);
-void ApplyConfigNumbers(TesterState &s, const ArchiveNumbers &numbers, const QString &serialNumber);
+void applySampleNumbers(TesterState &s, const ArchiveNumbers &numbers);
+void applyConfigNumbers(TesterState &s, const ArchiveNumbers &numbers, const QString &serialNumber);
 
 // A record as bytes for the local spool, and back; false for bytes that are
 // not a whole record.
-QByteArray EncodeArchiveRecord(const ArchiveRecord &record);
-bool DecodeArchiveRecord(const QByteArray &bytes, ArchiveRecord &record);
+QByteArray encodeArchiveRecord(const ArchiveRecord &record);
+bool decodeArchiveRecord(const QByteArray &bytes, ArchiveRecord &record);

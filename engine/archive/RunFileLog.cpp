@@ -7,7 +7,7 @@
 #include <QDir>
 #include <algorithm>
 
-QString RunFileName(const QString &serialNumber, const QDateTime &start)
+QString runFileName(const QString &serialNumber, const QDateTime &start)
 {
     // The serial number is the tester's text: only what any file system takes.
     QString serial;
@@ -34,7 +34,7 @@ qint64 lastCycleCount(const QString &path)
         const QByteArray text = line->trimmed();
         TrendReading reading;
         if (!text.isEmpty())
-            return ParseTrendLine(text.constData(), text.constData() + text.size(), reading) ? reading.cycleCount : -1;
+            return parseTrendLine(text.constData(), text.constData() + text.size(), reading) ? reading.cycleCount : -1;
     }
     return -1;
 }
@@ -44,7 +44,7 @@ qint64 lastCycleCount(const QString &path)
 // The tester's newest run file, when the count carries on from its last line.
 QString RunFileLog::fileGoingOn(const QString &serialNumber, qint64 cycleCount) const
 {
-    const QString prefix = RunFileName(serialNumber, QDateTime()).chopped(4);
+    const QString prefix = runFileName(serialNumber, QDateTime()).chopped(4);
     QStringList names = QDir(folder).entryList({prefix + QStringLiteral("[0-9]*.txt")}, QDir::Files);
     if (names.isEmpty())
         return QString();
@@ -68,7 +68,7 @@ void RunFileLog::runOpened(const QString &serialNumber, const QDateTime &start, 
                      .arg(QDir::toNativeSeparators(goingOn), file.errorString()));
         return;
     }
-    const QString name = RunFileName(serialNumber, start);
+    const QString name = runFileName(serialNumber, start);
     QString path = QDir(folder).filePath(name);
     // Two runs started within one second keep apart.
     for (int n = 2; QFile::exists(path); ++n)
@@ -85,7 +85,7 @@ void RunFileLog::sampleAdded()
 {
     if (!file.isOpen())
         return;
-    const QByteArray line = SampleLine(s).toLatin1() + "\r\n";
+    const QByteArray line = sampleLogLine(s).toLatin1() + "\r\n";
     if (file.write(line) != line.size())
         fail(QStringLiteral("The run's data file %1 cannot be written: %2.  It has been closed; the run goes on "
                             "in the archive.")

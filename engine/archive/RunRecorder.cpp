@@ -52,12 +52,12 @@ void RunRecorder::runStarted(const QDateTime &at, int code)
 {
     lastRunCode = code;
     // A run once may stop again before any sample showed it running.
-    modeAtLastSample = CurrentRunMode(s, code);
+    modeAtLastSample = currentRunMode(s, code);
     stopCommanded = false;
     if (runOpen() && stopped) {
         stopped = false;
         postEnd(RunEnd::Running, at);
-        event(RunEvent::Started, at, RunStateText(modeAtLastSample, s.RepeatCount));
+        event(RunEvent::Started, at, runModeText(modeAtLastSample, s.RepeatCount));
     }
 }
 
@@ -75,7 +75,7 @@ void RunRecorder::limitReached(const QDateTime &)
 void RunRecorder::sampleTaken()
 {
     const QDateTime at = s.vUpdateTime.isValid() ? s.vUpdateTime : QDateTime::currentDateTime();
-    const RunMode mode = CurrentRunMode(s, lastRunCode);
+    const RunMode mode = currentRunMode(s, lastRunCode);
     const bool running = mode != RunMode::Stopped;
     if (runOpen() && (s.CycleCount < lastCycles || s.vSerialNumber != runSerial)) {
         // The counters went back: this sample is the next run's first.
@@ -88,7 +88,7 @@ void RunRecorder::sampleTaken()
         beginRun(at);
     postConfigIfChanged(at);
     ArchiveRecord sample = record(ArchiveRecord::Sample, at);
-    sample.numbers = SampleNumbers(s);
+    sample.numbers = sampleNumbers(s);
     sink.post(std::move(sample));
     lastCycles = s.CycleCount;
     if (!s.DataFileOpen)
@@ -100,12 +100,12 @@ void RunRecorder::sampleTaken()
         if (running)
             postEnd(RunEnd::Running, at);
         else
-            postEnd(archivedEnd(WhyRunEnded(s, RunMode::ToLimits, false)), at, RunEndUnlessEnded);
+            postEnd(archivedEnd(whyRunEnded(s, RunMode::ToLimits, false)), at, RunEndUnlessEnded);
     } else if (stopped && running) {
         // Started on the tester itself, or by another program.
         stopped = false;
         postEnd(RunEnd::Running, at);
-        event(RunEvent::Started, at, RunStateText(mode, s.RepeatCount));
+        event(RunEvent::Started, at, runModeText(mode, s.RepeatCount));
     } else if (!stopped && !running) {
         standStopped(stopCause(), at);
     }
@@ -120,14 +120,14 @@ void RunRecorder::sampleTaken()
 
 RunEnd RunRecorder::stopCause() const
 {
-    return archivedEnd(WhyRunEnded(s, modeAtLastSample, stopCommanded));
+    return archivedEnd(whyRunEnded(s, modeAtLastSample, stopCommanded));
 }
 
 void RunRecorder::standStopped(RunEnd why, const QDateTime &at, qint32 flags)
 {
     stopped = true;
     postEnd(why, at, flags);
-    event(RunEvent::Stopped, at, RunEndText(why));
+    event(RunEvent::Stopped, at, stopCauseText(why));
 }
 
 void RunRecorder::event(RunEvent what, const QDateTime &at, const QString &detail)
@@ -156,11 +156,11 @@ void RunRecorder::beginRun(const QDateTime &at)
     started = at;
     runSerial = s.vSerialNumber;
     ArchiveRecord begun = record(ArchiveRecord::RunBegun, at);
-    begun.code = CurrentRunMode(s, lastRunCode) != RunMode::Stopped ? 1 : 0;
+    begun.code = currentRunMode(s, lastRunCode) != RunMode::Stopped ? 1 : 0;
     begun.text = s.vSerialNumber;
     begun.host = host;
     begun.programVersion = programVersion;
-    begun.numbers = lastConfig = ConfigNumbers(s);
+    begun.numbers = lastConfig = configNumbers(s);
     begun.cycles = s.CycleCount;
     lastSerial = s.vSerialNumber;
     sink.post(std::move(begun));
@@ -196,7 +196,7 @@ void RunRecorder::closeRun()
 
 void RunRecorder::postConfigIfChanged(const QDateTime &at)
 {
-    const ArchiveNumbers config = ConfigNumbers(s);
+    const ArchiveNumbers config = configNumbers(s);
     if (config == lastConfig && s.vSerialNumber == lastSerial)
         return;
     lastConfig = config;

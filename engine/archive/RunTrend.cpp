@@ -17,6 +17,6 @@ QString ReadRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history)
             breaks = true;
         if (breaks && !history.empty())
             history.startSession();
-        history.append(TrendReadingFromState(s));
+        history.append(trendReadingFromState(s));
     });
 }

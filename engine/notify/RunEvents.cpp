@@ -100,9 +100,9 @@ void RunEvents::linkFound(TesterSession &session, Watch &w)
 void RunEvents::linkWarningChanged(TesterSession &session, Watch &w)
 {
     const bool refused =
-        session.glance().link().state() == LinkHistory::State::Connected && RecordsRefused(session.state());
+        session.glance().link().state() == LinkHistory::State::Connected && recordsRefused(session.state());
     if (refused && !w.refusedTold)
-        tell(session, EventKind::RecordsRefused, QLatin1String(RecordsRefusedText) + QLatin1Char('.'));
+        tell(session, EventKind::recordsRefused, QLatin1String(RecordsRefusedText) + QLatin1Char('.'));
     w.refusedTold = refused;
 }
 

@@ -84,7 +84,7 @@ struct StrokeFields
 
 QString reportResistance(const TesterState &s, int32_t count)
 {
-    return FormatResistance(s, count, false);
+    return formatResistance(s, count, false);
 }
 
 // The title, the tester, the time and the three counts with their limits.
@@ -93,8 +93,8 @@ void appendHeaderRows(QList<ReportLine> &lines, const TesterState &s)
     const auto count = [](int32_t n) { return QString::number(n); };
     const ReportLine empty;
     lines << centred(QStringLiteral("Model 418C Test Results"), true) << empty
-          << centred(QStringLiteral("S/N ") + s.vSerialNumber + QStringLiteral(" with ") + DisplayVersion(s))
-          << centred(QStringLiteral("Tested ") + FormatSampleTime(s.vUpdateTime)) << empty
+          << centred(QStringLiteral("S/N ") + s.vSerialNumber + QStringLiteral(" with ") + displayVersion(s))
+          << centred(QStringLiteral("Tested ") + formatSampleTime(s.vUpdateTime)) << empty
           << heads(QStringLiteral("Value"), QStringLiteral("Tolerance")) << empty
           << row(QStringLiteral("Total Test Cycles"), count(s.CycleCount), {}, count(s.vCycleLimit))
           << row(QStringLiteral("Failed Test Cycles"), count(s.FailCount), {}, count(s.vFailLimit))
@@ -105,7 +105,7 @@ void appendStrokeRows(QList<ReportLine> &lines, const TesterState &s, const Stro
 {
     if (!f.check)
         return;
-    const QString unit = ContactUnitText(s.vRMode);   // the main window's contact unit labels
+    const QString unit = contactUnitText(s.vRMode);   // the main window's contact unit labels
     const auto r = [&s](int32_t count) { return reportResistance(s, count); };
     const auto label = [&f](const char *which, const char *what) {
         return QString::fromLatin1(which) + QStringLiteral(" Contact ") + f.dir + u' ' + QString::fromLatin1(what);
@@ -113,12 +113,12 @@ void appendStrokeRows(QList<ReportLine> &lines, const TesterState &s, const Stro
     lines << row(label("Maximum", "Value"), r(f.maxR), unit, r(f.maxRTol))
           << row(label("Minimum", "Value"), r(f.minR), unit, r(f.minRTol));
     if (f.bounce)
-        lines << row(label("Maximum", "Bounce"), FormatBounceTime(f.maxBounce), Seconds,
-                     FormatBounceTime(f.maxBounceTol));
+        lines << row(label("Maximum", "Bounce"), formatBounceTime(f.maxBounce), Seconds,
+                     formatBounceTime(f.maxBounceTol));
     lines << row(label("Last", "Value"), r(f.lastR), unit);
-    if (f.bounce && HasLastBounce(s))
-        lines << row(label("Last", "Bounce"), FormatBounceTime(f.lastBounceTime), Seconds);
-    lines << row(label("Last", "Time"), FormatStrokeTime(f.lastTime), Seconds) << ReportLine();
+    if (f.bounce && hasLastBounce(s))
+        lines << row(label("Last", "Bounce"), formatBounceTime(f.lastBounceTime), Seconds);
+    lines << row(label("Last", "Time"), formatStrokeTime(f.lastTime), Seconds) << ReportLine();
 }
 
 void appendMeasurementRows(QList<ReportLine> &lines, const TesterState &s, const TestedStrokes &tested)
@@ -140,7 +140,7 @@ void appendConditionRows(QList<ReportLine> &lines, int error, const QString &dir
     if (!check)
         return;
     const auto condition = [&](const QString &label, int bit) {
-        lines << row(label, PassFailString(error & bit), {}, {}, C::Indent);
+        lines << row(label, passFailString(error & bit), {}, {}, C::Indent);
     };
     condition(QStringLiteral("Initial ") + dir + QStringLiteral(" Contact Condition"), initial);
     condition(QStringLiteral("Maximum ") + dir + QStringLiteral(" Contact Condition"), max);
@@ -162,36 +162,36 @@ void appendErrorRows(QList<ReportLine> &lines, const TesterState &s, const Teste
 // The stroke times, the bounce thresholds and how the contact is measured.
 void appendSetupRows(QList<ReportLine> &lines, const TesterState &s, const TestedStrokes &tested)
 {
-    const QString unit = ContactUnitText(s.vRMode);
+    const QString unit = contactUnitText(s.vRMode);
     lines << heads(QStringLiteral("Maximum"), QStringLiteral("Minimum")) << ReportLine()
-          << row(QStringLiteral("Down Stroke Time"), FormatStrokeTime(s.vMaxDownTime), Seconds,
-                 FormatStrokeTime(tested.downCheck ? s.vMinDownTime : s.vMaxDownTime))
-          << row(QStringLiteral("Up Stroke Time"), FormatStrokeTime(s.vMaxUpTime), Seconds,
-                 FormatStrokeTime(tested.upCheck ? s.vMinUpTime : s.vMaxUpTime));
+          << row(QStringLiteral("Down Stroke Time"), formatStrokeTime(s.vMaxDownTime), Seconds,
+                 formatStrokeTime(tested.downCheck ? s.vMinDownTime : s.vMaxDownTime))
+          << row(QStringLiteral("Up Stroke Time"), formatStrokeTime(s.vMaxUpTime), Seconds,
+                 formatStrokeTime(tested.upCheck ? s.vMinUpTime : s.vMaxUpTime));
     // A threshold t is the reading count 4 t, as in the editor and the data log.
     if (tested.downBounce || tested.upBounce)
         lines << row(QStringLiteral("Bounce Thresholds"), reportResistance(s, int32_t(s.vUpperBounce) * 4), unit,
                      reportResistance(s, int32_t(s.vLowerBounce) * 4));
     lines << ReportLine() << row(QStringLiteral("Contact Type"), contactType(s.vContact))
-          << row(QStringLiteral("Measurement Method"), GetRValueString(s), methodUnit(s.vRMode), ModePanelText(s));
+          << row(QStringLiteral("Measurement Method"), getRValueString(s), methodUnit(s.vRMode), modePanelText(s));
 }
 
 }   // namespace
 
-QString PassFailString(bool fail)
+QString passFailString(bool fail)
 {
     return fail ? QStringLiteral("Fail") : QStringLiteral("Pass");
 }
 
-QList<ReportLine> ReportLines(const TesterState &s)
+QList<ReportLine> reportLines(const TesterState &s)
 {
     const TestedStrokes tested(s.vContact);
     QList<ReportLine> lines;
     appendHeaderRows(lines, s);
     appendMeasurementRows(lines, s, tested);
     if (!tested.downCheck && !tested.upCheck) {
-        lines << row(QStringLiteral("Down Stroke Time"), FormatStrokeTime(s.vMaxDownTime), Seconds)
-              << row(QStringLiteral("Up Stroke Time"), FormatStrokeTime(s.vMaxUpTime), Seconds);
+        lines << row(QStringLiteral("Down Stroke Time"), formatStrokeTime(s.vMaxDownTime), Seconds)
+              << row(QStringLiteral("Up Stroke Time"), formatStrokeTime(s.vMaxUpTime), Seconds);
         return lines;
     }
     appendErrorRows(lines, s, tested);

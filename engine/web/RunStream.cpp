@@ -24,7 +24,7 @@ QString RunStream::start()
         return failed;
     }
     // The mode of the run's first sample, once: its samples are in its unit.
-    const QJsonObject head{{"mode", ModeName(runMode)}, {"contactUnit", ContactUnit(runMode)}};
+    const QJsonObject head{{"mode", ModeName(runMode)}, {"contactUnit", contactUnit(runMode)}};
     first = QJsonDocument(head).toJson(QJsonDocument::Compact);
     first.chop(1);
     first += ",\"samples\":[" + page;
@@ -58,9 +58,9 @@ QByteArray RunStream::readPage()
             if (!any)
                 runMode = s.vRMode;
             text += any ? ",\n" : "\n";
-            text += SampleJson(s, s.vRMode != runMode);
+            text += sampleJson(s, s.vRMode != runMode);
         } else {
-            text += SampleLine(s).toLatin1() + "\r\n";
+            text += sampleLogLine(s).toLatin1() + "\r\n";
         }
         any = true;
     });

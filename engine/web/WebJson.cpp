@@ -15,7 +15,7 @@
 
 namespace {
 
-QJsonValue Iso(const QDateTime &t)
+QJsonValue isoTime(const QDateTime &t)
 {
     return t.isValid() ? QJsonValue(t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODate)) : QJsonValue();
 }
@@ -32,13 +32,13 @@ QJsonValue Logged(const QString &text)
 // the contact was open.
 void PutContact(QJsonObject &o, const char *name, const char *openName, const TesterState &s, int32_t count)
 {
-    const QString text = FormatResistance(s, count, false);
+    const QString text = formatResistance(s, count, false);
     const bool open = text == QLatin1String("open");
     o[QLatin1String(name)] = open ? QJsonValue() : Logged(text);
     o[QLatin1String(openName)] = open;
 }
 
-const char *LinkWord(LinkHistory::State state)
+const char *linkWord(LinkHistory::State state)
 {
     switch (state) {
     case LinkHistory::State::Connected: return "connected";
@@ -50,25 +50,25 @@ const char *LinkWord(LinkHistory::State state)
 
 }   // namespace
 
-QJsonObject TesterJson(const TesterSession &session)
+QJsonObject testerJson(const TesterSession &session)
 {
     const TesterState &s = session.state();
     const RunGlance &glance = session.glance();
     const RunProgress &progress = glance.progress();
     const QString serial = s.vSerialNumber.trimmed();
-    const int64_t toLimit = progress.secondsToLimit(s.CycleCount, s.vCycleLimit, EndsAtCycleLimit(glance.runMode(s)));
+    const int64_t toLimit = progress.secondsToLimit(s.CycleCount, s.vCycleLimit, endsAtCycleLimit(glance.runMode(s)));
     const bool sampled = !session.trendHistory().empty();
     QJsonObject o;
     o["serial"] = serial.isEmpty() ? QJsonValue() : QJsonValue(serial);
     o["port"] = glance.port();
     o["device"] = glance.device();
-    o["link"] = QLatin1String(LinkWord(glance.link().state()));
+    o["link"] = QLatin1String(linkWord(glance.link().state()));
     // Connected, but nothing gets through: the text says so, as the Station row does.
     const QDateTime now = glance.clock();
     const QString warning = glance.linkWarning(s, now);
     o["linkText"] = warning.isEmpty() ? glance.linkStateText() : warning;
-    o["recordsRefused"] = glance.link().state() == LinkHistory::State::Connected && RecordsRefused(s);
-    o["staleSince"] = Iso(glance.staleSince(s, now));
+    o["recordsRefused"] = glance.link().state() == LinkHistory::State::Connected && recordsRefused(s);
+    o["staleSince"] = isoTime(glance.staleSince(s, now));
     o["run"] = glance.runText(s);
     o["cycles"] = sampled ? QJsonValue(qint64(s.CycleCount)) : QJsonValue();
     o["cycleLimit"] = qint64(s.vCycleLimit);
@@ -76,13 +76,13 @@ QJsonObject TesterJson(const TesterSession &session)
     o["sequentialFailures"] = sampled ? QJsonValue(qint64(s.SeqCount)) : QJsonValue();
     o["ratePerHour"] = progress.hasRate() ? QJsonValue(std::round(progress.cyclesPerHour())) : QJsonValue();
     o["secondsToLimit"] = toLimit >= 0 ? QJsonValue(qint64(toLimit)) : QJsonValue();
-    o["timeToLimit"] = DurationText(toLimit);
-    o["lastSample"] = sampled ? Iso(s.vUpdateTime) : QJsonValue();
+    o["timeToLimit"] = durationText(toLimit);
+    o["lastSample"] = sampled ? isoTime(s.vUpdateTime) : QJsonValue();
     o["dataFile"] = s.DataFileOpen ? QJsonValue(QFileInfo(s.DataFileName).fileName()) : QJsonValue();
     return o;
 }
 
-QByteArray RunsJson(const std::vector<RunSummary> &runs)
+QByteArray runsJson(const std::vector<RunSummary> &runs)
 {
     QJsonArray list;
     for (const RunSummary &run : runs) {
@@ -90,8 +90,8 @@ QByteArray RunsJson(const std::vector<RunSummary> &runs)
         o["id"] = run.id;
         o["serial"] = run.serialNumber;
         o["host"] = run.host;
-        o["start"] = Iso(run.start);
-        o["end"] = Iso(run.end);
+        o["start"] = isoTime(run.start);
+        o["end"] = isoTime(run.end);
         o["cycles"] = run.cycles;
         o["failures"] = run.failures;
         o["samples"] = run.samples;
@@ -111,7 +111,7 @@ QJsonValue ModeName(int mode)
     }
 }
 
-QJsonValue ContactUnit(int mode)
+QJsonValue contactUnit(int mode)
 {
     switch (mode) {
     case 0: return QStringLiteral("ohm");
@@ -121,30 +121,30 @@ QJsonValue ContactUnit(int mode)
     }
 }
 
-QByteArray SampleJson(const TesterState &s, bool withMode)
+QByteArray sampleJson(const TesterState &s, bool withMode)
 {
     QJsonObject o;
-    o["time"] = Iso(s.vUpdateTime);
+    o["time"] = isoTime(s.vUpdateTime);
     o["cycles"] = qint64(s.CycleCount);
     o["failures"] = qint64(s.FailCount);
     o["sequentialFailures"] = qint64(s.SeqCount);
     o["errorCode"] = s.vErrorCode;
     PutContact(o, "downContact", "downOpen", s, s.vLastMeasuredDownResist);
     PutContact(o, "upContact", "upOpen", s, s.vLastMeasuredUpResist);
-    o["downTime"] = Logged(FormatStrokeTime(s.vLastDownStrokeTime));
-    o["upTime"] = Logged(FormatStrokeTime(s.vLastUpStrokeTime));
+    o["downTime"] = Logged(formatStrokeTime(s.vLastDownStrokeTime));
+    o["upTime"] = Logged(formatStrokeTime(s.vLastUpStrokeTime));
     // Testers before software 1.2 report no last bounce times.
-    const bool bounce = HasLastBounce(s);
-    o["downBounce"] = bounce ? Logged(FormatBounceTime(s.vLastDownBounceTime)) : QJsonValue();
-    o["upBounce"] = bounce ? Logged(FormatBounceTime(s.vLastUpBounceTime)) : QJsonValue();
+    const bool bounce = hasLastBounce(s);
+    o["downBounce"] = bounce ? Logged(formatBounceTime(s.vLastDownBounceTime)) : QJsonValue();
+    o["upBounce"] = bounce ? Logged(formatBounceTime(s.vLastUpBounceTime)) : QJsonValue();
     if (withMode) {
         o["mode"] = ModeName(s.vRMode);
-        o["contactUnit"] = ContactUnit(s.vRMode);
+        o["contactUnit"] = contactUnit(s.vRMode);
     }
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
-QByteArray TrendJson(const TrendHistory &history, size_t most)
+QByteArray trendJson(const TrendHistory &history, size_t most)
 {
     QJsonArray cycle, down, up, downOpen, upOpen, failures;
     const size_t count = history.size();
@@ -166,7 +166,7 @@ QByteArray TrendJson(const TrendHistory &history, size_t most)
     QJsonObject o;
     o["samples"] = qint64(count);
     o["mode"] = ModeName(mode);
-    o["contactUnit"] = ContactUnit(mode);
+    o["contactUnit"] = contactUnit(mode);
     o["cycle"] = cycle;
     o["downContact"] = down;
     o["upContact"] = up;

@@ -17,9 +17,9 @@ struct TesterState;
 // sequentialFailures, ratePerHour, secondsToLimit (null when unknown),
 // lastSample (ISO 8601, null before one), dataFile (null when not logging);
 // and the Station window's texts of the link and the time to the limit.
-QJsonObject TesterJson(const TesterSession &session);
+QJsonObject testerJson(const TesterSession &session);
 // The archive's runs, newest first.
-QByteArray RunsJson(const std::vector<RunSummary> &runs);
+QByteArray runsJson(const std::vector<RunSummary> &runs);
 // Every value in the data log's units and rounded as the log writes it,
 // through the log's own formatting: contact readings in the unit of the
 // tester's mode (resistance: ohm, current: mA, voltage: V), null with
@@ -27,11 +27,11 @@ QByteArray RunsJson(const std::vector<RunSummary> &runs);
 // The measuring mode by name ("resistance", "current", "voltage") and the
 // unit of its contact readings; null when not known.
 QJsonValue ModeName(int mode);
-QJsonValue ContactUnit(int mode);
+QJsonValue contactUnit(int mode);
 // One sample of an archived run, as an object on a line of its own; with
 // its mode and contact unit where they differ from the run's.
-QByteArray SampleJson(const TesterState &s, bool withMode = false);
+QByteArray sampleJson(const TesterState &s, bool withMode = false);
 // A tester's trend, at most `most` samples spread over its whole history:
 // the mode and contact unit once, cycle, contact down and up (null when
 // open or unknown), whether each was open, and fail count.
-QByteArray TrendJson(const TrendHistory &history, size_t most);
+QByteArray trendJson(const TrendHistory &history, size_t most);

@@ -13,7 +13,7 @@ namespace {
 
 const QByteArray JsonType = "application/json";
 
-WebView::Reply Text(int status, const QByteArray &text)
+WebView::Reply textReply(int status, const QByteArray &text)
 {
     WebView::Reply reply;
     reply.status = status;
@@ -32,7 +32,7 @@ WebView::Reply JsonError(int status, const QByteArray &text)
     return reply;
 }
 
-WebView::Reply Body(const QByteArray &contentType, const QByteArray &body)
+WebView::Reply replyWith(const QByteArray &contentType, const QByteArray &body)
 {
     WebView::Reply reply;
     reply.contentType = contentType;
@@ -53,21 +53,21 @@ void WebView::setArchive(ArchiveReader reader, ReportWriter reportWriter)
 
 WebView::Reply WebView::answer(const WebRequest &request) const
 {
-    const WebDecision decision = DecideRequest(request, accessToken);
+    const WebDecision decision = decideRequest(request, accessToken);
     Reply reply;
     switch (decision.route) {
     case WebRoute::Refused:
-        reply =
-            decision.jsonReason ? JsonError(decision.status, decision.reason) : Text(decision.status, decision.reason);
+        reply = decision.jsonReason ? JsonError(decision.status, decision.reason)
+                                    : textReply(decision.status, decision.reason);
         break;
-    case WebRoute::Page: reply = Body("text/html; charset=utf-8", page); break;
-    case WebRoute::Testers: reply = Body(JsonType, testersJson()); break;
+    case WebRoute::Page: reply = replyWith("text/html; charset=utf-8", page); break;
+    case WebRoute::Testers: reply = replyWith(JsonType, testersJson()); break;
     case WebRoute::TesterTrend: {
         const std::vector<const TesterSession *> all = sessions();
         if (decision.id >= qint64(all.size()))
-            reply = Text(404, "No tester " + QByteArray::number(decision.id) + '.');
+            reply = textReply(404, "No tester " + QByteArray::number(decision.id) + '.');
         else
-            reply = Body(JsonType, TrendJson(all[size_t(decision.id)]->trendHistory(), TrendPoints));
+            reply = replyWith(JsonType, trendJson(all[size_t(decision.id)]->trendHistory(), TrendPoints));
         break;
     }
     default: reply = runReply(decision); break;
@@ -90,7 +90,7 @@ QByteArray WebView::testersJson() const
     bool opened = false;
     QJsonArray testers;
     for (const TesterSession *session : all) {
-        QJsonObject tester = TesterJson(*session);
+        QJsonObject tester = testerJson(*session);
         const QString &key = session->runRecorder().runKey();
         qint64 id = runIds.value(key);
         if (archive && !key.isEmpty() && id == 0) {
@@ -114,11 +114,11 @@ QByteArray WebView::testersJson() const
 WebView::Reply WebView::runReply(const WebDecision &decision) const
 {
     if (!archive)
-        return Text(404, "This program keeps no run archive.");
+        return textReply(404, "This program keeps no run archive.");
     QString failure;
     std::unique_ptr<RunCatalog> catalog = archive(failure);
     if (!catalog)
-        return Text(503, failure.toUtf8());
+        return textReply(503, failure.toUtf8());
     switch (decision.route) {
     case WebRoute::Runs: {
         std::vector<RunSummary> runs;
@@ -127,20 +127,20 @@ WebView::Reply WebView::runReply(const WebDecision &decision) const
         if (failure.isEmpty())
             failure = catalog->countRuns(decision.runs, total);
         if (!failure.isEmpty())
-            return Text(503, failure.toUtf8());
+            return textReply(503, failure.toUtf8());
         // The body stays the list it always was; the count of every run
         // the filter lets through, over all pages, goes along as a header.
-        Reply reply = Body(JsonType, RunsJson(runs));
+        Reply reply = replyWith(JsonType, runsJson(runs));
         reply.headers.append(qMakePair(QByteArray("X-Total-Count"), QByteArray::number(total)));
         return reply;
     }
     case WebRoute::RunReport: {
         if (!report)
-            return Text(404, "No report is made here.");
+            return textReply(404, "No report is made here.");
         const QByteArray pdf = report(*catalog, decision.id, failure);
         if (pdf.isEmpty())
-            return Text(404, failure.toUtf8());
-        Reply reply = Body("application/pdf", pdf);
+            return textReply(404, failure.toUtf8());
+        Reply reply = replyWith("application/pdf", pdf);
         return reply;
     }
     default: break;
@@ -150,7 +150,7 @@ WebView::Reply WebView::runReply(const WebDecision &decision) const
                                               json ? RunStream::Form::Json : RunStream::Form::DataLog);
     // A run that cannot be read from its start is not there to send.
     if (failure = stream->start(); !failure.isEmpty())
-        return Text(404, failure.toUtf8());
+        return textReply(404, failure.toUtf8());
     Reply reply;
     reply.contentType = json ? JsonType : QByteArray("text/plain; charset=us-ascii");
     if (!json)

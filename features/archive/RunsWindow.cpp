@@ -84,7 +84,7 @@ QLayout *RunsWindow::buildFilters()
     auto *filters = new QGridLayout;
     const auto labelled = [this, filters](const QString &caption, QWidget *field, const QString &tip, int column) {
         auto *label = new QLabel(caption, this);
-        LabelField(label, field, tip);
+        labelField(label, field, tip);
         filters->addWidget(label, 0, column);
         filters->addWidget(field, 0, column + 1);
     };
@@ -97,7 +97,7 @@ QLayout *RunsWindow::buildFilters()
     toDate = dateFilter("ToDate");
     labelled(QStringLiteral("&To:"), toDate, QStringLiteral("Runs started on or before this date"), 4);
     lastWeekButton =
-        CaptionedControl<QPushButton>("LastWeekButton", QStringLiteral("Last 7 days"),
+        captionedControl<QPushButton>("LastWeekButton", QStringLiteral("Last 7 days"),
                                       QStringLiteral("Runs started in the last 7 days, today included"), this);
     filters->addWidget(lastWeekButton, 0, 6);
     connect(lastWeekButton, &QPushButton::clicked, this, &RunsWindow::showLastWeek);
@@ -137,7 +137,7 @@ void RunsWindow::buildRunTable()
 {
     runTable = new QTableWidget(0, ColumnCount, this);
     runTable->setObjectName("RunTable");
-    DescribeControl(runTable, QStringLiteral("Runs"), QStringLiteral("The archive's runs, newest first"));
+    describeControl(runTable, QStringLiteral("Runs"), QStringLiteral("The archive's runs, newest first"));
     runTable->setHorizontalHeaderLabels({QStringLiteral("Run"), QStringLiteral("S/N"), QStringLiteral("Station"),
                                          QStringLiteral("Start"), QStringLiteral("End"), QStringLiteral("Cycles"),
                                          QStringLiteral("Failures"), QStringLiteral("Ended")});
@@ -156,7 +156,7 @@ QLayout *RunsWindow::buildRunButtons()
 {
     const auto button = [this](const char *name, const QString &caption, const QString &tip,
                                void (RunsWindow::*act)()) {
-        auto *b = CaptionedControl<QPushButton>(name, caption, tip, this);
+        auto *b = captionedControl<QPushButton>(name, caption, tip, this);
         connect(b, &QPushButton::clicked, this, act);
         return b;
     };
@@ -235,7 +235,7 @@ void RunsWindow::enableRunButtons()
 void RunsWindow::showFailure(const QString &failure)
 {
     if (!failure.isEmpty())
-        dialogs.ErrorDialog(QStringLiteral("Run Archive"), failure);
+        dialogs.showError(QStringLiteral("Run Archive"), failure);
 }
 
 void RunsWindow::trendOfRun()
@@ -285,7 +285,7 @@ void RunsWindow::exportDataLogOfRun()
     const RunSummary *run = chosenRun();
     if (!run)
         return;
-    const QString path = actions->chooseDataLogFile(RunFileName(run->serialNumber, run->start));
+    const QString path = actions->chooseDataLogFile(runFileName(run->serialNumber, run->start));
     if (!path.isEmpty())
-        showFailure(ExportRun(catalog, run->id, path));
+        showFailure(exportRunToFile(catalog, run->id, path));
 }

@@ -196,7 +196,7 @@ void Joiner::placeGroup(const std::vector<Piece> &group, const QVariant &nextSta
     if (lastHead) {
         const OldRun &r = runs[lastHead->run];
         const QString how = r.endedHow.toString();
-        if (how != RunEndText(RunEnd::LinkLost) && how != RunEndText(RunEnd::ProgramClosed)) {
+        if (how != stopCauseText(RunEnd::LinkLost) && how != stopCauseText(RunEnd::ProgramClosed)) {
             endMs = r.endMs;
             endOffset = r.endOffset;
             endedHow = r.endedHow;
@@ -204,12 +204,12 @@ void Joiner::placeGroup(const std::vector<Piece> &group, const QVariant &nextSta
     } else {
         endMs = tails[first.run].firstMs;
         endOffset = tails[first.run].firstOffset;
-        endedHow = RunEndText(RunEnd::Stopped);
+        endedHow = stopCauseText(RunEnd::Stopped);
     }
     if (endMs.isNull() && !nextStartMs.isNull()) {
         endMs = nextStartMs;
         endOffset = nextStartOffset;
-        endedHow = RunEndText(RunEnd::CountersReset);
+        endedHow = stopCauseText(RunEnd::CountersReset);
     }
     const qint64 startMs = first.tail ? tails[first.run].firstMs : runs[first.run].startMs;
     const int startOffset = first.tail ? tails[first.run].firstOffset : runs[first.run].startOffset;

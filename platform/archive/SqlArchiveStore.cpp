@@ -500,7 +500,7 @@ QString SqlArchiveStore::beginRun(const ArchiveRecord &record, QHash<qint64, Run
             reset.prepare(QStringLiteral("UPDATE runs SET end_ms = ?, end_offset = ?, ended_how = ? WHERE id = ?"));
             reset.addBindValue(record.atMs);
             reset.addBindValue(record.utcOffset);
-            reset.addBindValue(RunEndText(RunEnd::CountersReset));
+            reset.addBindValue(stopCauseText(RunEnd::CountersReset));
             reset.addBindValue(open);
             if (!reset.exec())
                 return writeFailed(reset);
@@ -562,7 +562,7 @@ QString SqlArchiveStore::insertEvent(qint64 run, const ArchiveRecord &record)
     query.addBindValue(run);
     query.addBindValue(record.atMs);
     query.addBindValue(record.utcOffset);
-    query.addBindValue(RunEventText(RunEvent(record.code)));
+    query.addBindValue(runEventText(RunEvent(record.code)));
     query.addBindValue(record.text);
     return query.exec() ? QString() : writeFailed(query);
 }
@@ -578,7 +578,7 @@ QString SqlArchiveStore::endRun(qint64 run, const ArchiveRecord &record)
                   + (record.code & RunEndUnlessEnded ? QStringLiteral(" AND end_ms IS NULL") : QString()));
     query.addBindValue(running ? QVariant(QMetaType::fromType<qint64>()) : QVariant(record.atMs));
     query.addBindValue(running ? QVariant(QMetaType::fromType<qint32>()) : QVariant(record.utcOffset));
-    query.addBindValue(running ? QVariant(QMetaType::fromType<QString>()) : QVariant(RunEndText(how)));
+    query.addBindValue(running ? QVariant(QMetaType::fromType<QString>()) : QVariant(stopCauseText(how)));
     query.addBindValue(run);
     return query.exec() ? QString() : writeFailed(query);
 }
@@ -725,8 +725,8 @@ QString SqlArchiveStore::watchResumed(qint64 id, std::vector<qint64> &atMs)
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT at_ms FROM events WHERE run_id = ? AND kind IN (?, ?) ORDER BY at_ms, id"));
     query.addBindValue(id);
-    query.addBindValue(RunEventText(RunEvent::LinkFound));
-    query.addBindValue(RunEventText(RunEvent::ProgramStarted));
+    query.addBindValue(runEventText(RunEvent::LinkFound));
+    query.addBindValue(runEventText(RunEvent::ProgramStarted));
     if (!query.exec())
         return fail(QStringLiteral("cannot be read"), query.lastError().text());
     while (query.next())
@@ -792,13 +792,13 @@ QString SqlArchiveStore::readSamples(qint64 id, qint64 afterSample, int most,
         const qint64 config = samples.value(0).toLongLong();
         if (config != configShown) {
             const Config &c = configs[config];
-            ApplyConfigNumbers(s, c.numbers, c.serial);
+            applyConfigNumbers(s, c.numbers, c.serial);
             configShown = config;
         }
         s.vUpdateTime = timeOf(samples.value(1), samples.value(2));
         for (std::size_t i = 0; i < SampleColumnCount; ++i)
             numbers[i] = samples.value(int(i) + 4).toLongLong();
-        ApplySampleNumbers(s, numbers);
+        applySampleNumbers(s, numbers);
         eachSample(s, samples.value(3).toLongLong());
     }
     if (samples.lastError().isValid())

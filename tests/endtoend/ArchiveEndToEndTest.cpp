@@ -108,26 +108,26 @@ private Q_SLOTS:
         QTemporaryDir dir;
         ArchiveLocation location;
         location.path = dir.filePath("runs.sqlite");
-        ArchiveWriter archive(location, SpoolPathFor(location, dir.path()));
+        ArchiveWriter archive(location, spoolPathFor(location, dir.path()));
         archive.start();
 
         SimulatedRig rig;
         rig.tester.settings().cycleLimit = 8;
         MemorySettingsStore settings;
-        Registry(settings).SaveRunFiles(true, dir.filePath("runs"));
+        Registry(settings).saveRunFiles(true, dir.filePath("runs"));
         FakeMessageDialogs dialogs;
         FakeDataFileDialog files;
         FakeConfigFileDialog configFiles;
         TesterSession session({rig.port, settings, dialogs, files, configFiles, &archive}, 24 * 3600 * 1000);
         session.start();
         rig.drive(session.engine());
-        QVERIFY(rig.tickUntil([&] { return session.state().DownLoadedOnce && session.engine().CommReady(); }, 200));
+        QVERIFY(rig.tickUntil([&] { return session.state().DownLoadedOnce && session.engine().commReady(); }, 200));
 
         QString live = dir.filePath("live.txt");
-        QVERIFY(session.dataLog().OpenFile(live));
-        session.engine().SendCommand(Command::RunToLimits);
+        QVERIFY(session.dataLog().openFile(live));
+        session.engine().sendCommand(Command::RunToLimits);
         QVERIFY(rig.tickUntil([&] { return session.state().Terminated; }, 2000));
-        QVERIFY(rig.tickUntil([&] { return !session.state().Running && session.engine().CommReady(); }, 200));
+        QVERIFY(rig.tickUntil([&] { return !session.state().Running && session.engine().commReady(); }, 200));
         const QString runFile = session.runFile().fileName();
 
         // The web view links the tester to its run once the archive holds it.
@@ -149,7 +149,7 @@ private Q_SLOTS:
         QCOMPARE(runs[0].endedHow, QStringLiteral("stopped at cycle limit"));
         QCOMPARE(runs[0].cycles, qint64(8));
         const QString exported = dir.filePath("exported.txt");
-        QCOMPARE(ExportRun(store, runs[0].id, exported), QString());
+        QCOMPARE(exportRunToFile(store, runs[0].id, exported), QString());
 
         // The run began with the sample that found the tester, before the
         // live log was opened; from there on both hold the same lines.
@@ -162,7 +162,7 @@ private Q_SLOTS:
         compareWithTheLog(QJsonDocument::fromJson(samples).object(), contentOf(exported));
         if (QTest::currentTestFailed())
             return;
-        QVERIFY(QFileInfo(runFile).fileName().startsWith(RunFileName("41800123", runs[0].start).chopped(4)));
+        QVERIFY(QFileInfo(runFile).fileName().startsWith(runFileName("41800123", runs[0].start).chopped(4)));
         QCOMPARE(contentOf(runFile), contentOf(exported));
         QCOMPARE(contentOf(exported).count('\n'), 1 + runs[0].samples);
         QCOMPARE(dialogs.calls, QStringList());
@@ -198,19 +198,19 @@ private Q_SLOTS:
         QTemporaryDir dir;
         ArchiveLocation location;
         location.path = dir.filePath("runs.sqlite");
-        ArchiveWriter archive(location, SpoolPathFor(location, dir.path()));
+        ArchiveWriter archive(location, spoolPathFor(location, dir.path()));
         archive.start();
         SimulatedRig rig;
         rig.tester.settings().cycleLimit = 100000;
         rig.runCycles(5);
         MemorySettingsStore settings;
-        Registry(settings).SaveRunFiles(true, dir.filePath("runs"));
+        Registry(settings).saveRunFiles(true, dir.filePath("runs"));
         FakeMessageDialogs dialogs;
         FakeDataFileDialog files;
         FakeConfigFileDialog configFiles;
         std::unique_ptr<TesterSession> session;
         int taken = 0;
-        const auto ready = [&] { return session->state().DownLoadedOnce && session->engine().CommReady(); };
+        const auto ready = [&] { return session->state().DownLoadedOnce && session->engine().commReady(); };
         const auto samples = [&](int n) {
             const int until = taken + n;
             return rig.tickUntil([&] { return taken >= until && ready(); }, 400);
@@ -238,17 +238,17 @@ private Q_SLOTS:
                 session.reset();
                 rig.port.close();
                 break;
-            case 'R': session->engine().SendCommand(Command::RunToLimits); break;
+            case 'R': session->engine().sendCommand(Command::RunToLimits); break;
             case 'S':
-                session->engine().SendCommand(Command::Stop);
+                session->engine().sendCommand(Command::Stop);
                 QVERIFY(rig.tickUntil([&] { return !session->state().Running && ready(); }, 400));
-                session->engine().SendCommand(Command::SampleData);   // the sample that shows it stopped
+                session->engine().sendCommand(Command::SampleData);   // the sample that shows it stopped
                 QVERIFY(samples(1));
                 break;
             case 'Z':
                 for (const Command clear : {Command::ClearCycleCount, Command::ClearFailCount, Command::SampleData}) {
                     QVERIFY(rig.tickUntil(ready, 400));
-                    session->engine().SendCommand(clear);
+                    session->engine().sendCommand(clear);
                 }
                 QVERIFY(rig.tickUntil([&] { return session->state().CycleCount == 0 && ready(); }, 400));
                 break;
@@ -290,7 +290,7 @@ private Q_SLOTS:
             QCOMPARE(count, run->cycles);
             before = count;
             const QString path = dir.filePath(QStringLiteral("run%1.txt").arg(run->id));
-            QCOMPARE(ExportRun(store, run->id, path), QString());
+            QCOMPARE(exportRunToFile(store, run->id, path), QString());
             exported << QString::fromLatin1(contentOf(path));
         }
         QCOMPARE(archived, qint64(taken));   // every sample the programs took, none twice
@@ -330,7 +330,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         ArchiveLocation location;
         location.path = dir.filePath("runs.sqlite");
-        ArchiveWriter archive(location, SpoolPathFor(location, dir.path()));
+        ArchiveWriter archive(location, spoolPathFor(location, dir.path()));
         archive.start();
         SimulatedRig rig;
         MemorySettingsStore settings;
@@ -342,7 +342,7 @@ private Q_SLOTS:
         QFETCH(bool, readable);
         form.setRunCatalogSource([&](QString &failure) -> std::unique_ptr<RunCatalog> {
             if (readable)
-                return ReadArchiveOf(archive, 10000, failure);
+                return readArchiveOf(archive, 10000, failure);
             failure = QStringLiteral("The archive cannot be read.");
             return nullptr;
         });
@@ -356,8 +356,8 @@ private Q_SLOTS:
         session.start();
         form.show();
         rig.drive(session.engine());
-        QVERIFY(rig.tickUntil([&] { return session.state().DownLoadedOnce && session.engine().CommReady(); }, 200));
-        session.engine().SendCommand(Command::RunToLimits);
+        QVERIFY(rig.tickUntil([&] { return session.state().DownLoadedOnce && session.engine().commReady(); }, 200));
+        session.engine().sendCommand(Command::RunToLimits);
         QVERIFY(rig.tickUntil([&] { return session.runRecorder().unloggedSamples() >= 4; }, 2000));
         QVERIFY(form.findChild<QPushButton *>("ExportRunButton")->isVisible());
 

@@ -37,12 +37,12 @@ struct Station : MainWindowRig
     int learn(int cancelAtSecond)
     {
         answerer = std::make_unique<ModalAnswerer>();
-        answerer->then([](QDialog *dialog) { Click(dialog, "OKButton"); });
+        answerer->then([](QDialog *dialog) { clickButton(dialog, "OKButton"); });
         answerer->then([this, cancelAtSecond](QDialog *dialog) {
             for (int second = 1; dialog->isVisible(); ++second) {
                 rig.tick(TicksPerSecond);
                 if (second == cancelAtSecond)
-                    Click(dialog, "CancelButton");
+                    clickButton(dialog, "CancelButton");
                 else
                     static_cast<LearnTransfer *>(dialog)->tick();
             }
@@ -51,7 +51,7 @@ struct Station : MainWindowRig
             learned = s();
             heldInTheRun = rig.tester.settings();
             learnFrames = frames();
-            Click(editor, "okButton");
+            clickButton(editor, "okButton");
         });
         trigger("ConfigureLearnMenu");
         return answerer->answered;
@@ -98,7 +98,7 @@ private Q_SLOTS:
         QVERIFY(station.connect() && !station.frames().isEmpty());
         QCOMPARE(station.learn(3), 2);
         const TesterState atCancel = station.s();
-        QVERIFY(station.rig.tickUntil([&] { return LearnRunDataIn(station.s()); }, 400));
+        QVERIFY(station.rig.tickUntil([&] { return learnRunDataIn(station.s()); }, 400));
         QCOMPARE(station.answerer->answered, 2);
         QCOMPARE(station.s().sCycleLimit, atCancel.sCycleLimit);
         QCOMPARE(station.s().CycleCount, 10);
@@ -151,7 +151,7 @@ private Q_SLOTS:
             dialog->findChild<QLineEdit *>("serialNumberEdit")->setText("Q7");
             dialog->findChild<QLineEdit *>("modeEdit")->setText("1");
             dialog->findChild<QLineEdit *>("pullupEdit")->setText("40000");
-            Click(dialog, "OKButton");
+            clickButton(dialog, "OKButton");
         });
         station.trigger("ConfigureMasterResetMenu");
         QVERIFY(station.settle());
@@ -172,14 +172,14 @@ private Q_SLOTS:
         QVERIFY(station.connect() && !station.frames().isEmpty());
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
-            Click(dialog, "ReadDataBtn");
+            clickButton(dialog, "ReadDataBtn");
             QVERIFY(station.settle());
             // Piston up, a normally open contact reads full scale: open.
             QCOMPARE(dialog->findChild<QLineEdit *>("readingBox")->text(), QStringLiteral("open"));
-            Click(dialog, "PistonDownBtn");
+            clickButton(dialog, "PistonDownBtn");
             QVERIFY(station.rig.tickUntil([&] { return station.rig.tester.pistonDown() && station.idle(); }, 100));
             QVERIFY(dialog->findChild<QCheckBox *>("PistonCheck")->isChecked());
-            Click(dialog, "CloseButton");
+            clickButton(dialog, "CloseButton");
         });
         station.trigger("RunManualMenu");
         QVERIFY(station.settle());

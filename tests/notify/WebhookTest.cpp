@@ -67,7 +67,7 @@ private:
 // well inside the 25 s a test function may take, so a hang is named.
 constexpr int AnswerMs = 8000;
 
-StationEvent Event(EventKind kind, const QString &serial, int cycles)
+StationEvent stationEvent(EventKind kind, const QString &serial, int cycles)
 {
     return {kind, serial, 3, QDateTime::currentDateTime(), cycles, 1, QStringLiteral("m")};
 }
@@ -87,8 +87,8 @@ private Q_SLOTS:
         Webhook hook(sender, server.url(), [&now] { return now; });
         QStringList failures;
         connect(&hook, &Webhook::failed, this, [&](const QString &text) { failures << text; });
-        hook.send(Event(EventKind::Failure, "41800001", 10));
-        hook.send(Event(EventKind::RunEnded, "41800002", 20));
+        hook.send(stationEvent(EventKind::Failure, "41800001", 10));
+        hook.send(stationEvent(EventKind::RunEnded, "41800002", 20));
         QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, AnswerMs);
         QVERIFY2(failures[0].contains("500"), qPrintable(failures[0]));
         // The second event waits behind the first.
@@ -126,7 +126,7 @@ private Q_SLOTS:
         Webhook hook(sender, QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)), [] { return 0; });
         QStringList failures;
         connect(&hook, &Webhook::failed, this, [&](const QString &text) { failures << text; });
-        hook.send(Event(EventKind::LinkLost, "41800001", 1));
+        hook.send(stationEvent(EventKind::LinkLost, "41800001", 1));
         QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, AnswerMs);
         QCOMPARE(hook.queue().waiting(), size_t(1));
     }
@@ -146,7 +146,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, url);
         QFETCH(bool, usable);
-        QCOMPARE(WebhookUrlProblem(url).isEmpty(), usable);
+        QCOMPARE(webhookUrlProblem(url).isEmpty(), usable);
     }
 };
 

@@ -56,7 +56,7 @@ struct ArchivedRun
             s.vLastUpBounceTime = 425;
             recorder.sampleTaken();
             if (i <= 3 || i == samples)
-                lines << SampleLine(s);
+                lines << sampleLogLine(s);
         }
         // A second run that has no sample yet, as an older program left one.
         ArchiveRecord bare;
@@ -89,12 +89,12 @@ struct ArchivedRun
     QStringList lines;   // the first three samples and the last
 };
 
-WebRequest Request(const QByteArray &target)
+WebRequest requestFor(const QByteArray &target)
 {
     return {"GET", target, {{"Host", "127.0.0.1"}}};
 }
 
-std::vector<const TesterSession *> SessionsOf(StationRig &rig)
+std::vector<const TesterSession *> sessionsOf(StationRig &rig)
 {
     std::vector<const TesterSession *> sessions;
     for (int i = 0; i < rig.station.count(); ++i)
@@ -102,7 +102,7 @@ std::vector<const TesterSession *> SessionsOf(StationRig &rig)
     return sessions;
 }
 
-QByteArray Body(const WebView::Reply &reply)
+QByteArray bodyOf(const WebView::Reply &reply)
 {
     if (!reply.stream)
         return reply.body;
@@ -116,7 +116,7 @@ QByteArray Body(const WebView::Reply &reply)
 // limits are set.
 struct Served
 {
-    explicit Served(const QByteArray &page = "<html>") : view([this] { return SessionsOf(rig); }, page) {}
+    explicit Served(const QByteArray &page = "<html>") : view([this] { return sessionsOf(rig); }, page) {}
     bool listen(const HttpLimits &limits = {})
     {
         server.setLimits(limits);
@@ -124,7 +124,7 @@ struct Served
     }
     HttpAnswer exchange(const QByteArray &raw, bool headOnly = false)
     {
-        return HttpExchange(server.port(), raw, headOnly);
+        return httpExchange(server.port(), raw, headOnly);
     }
 
     StationRig rig;
@@ -203,7 +203,7 @@ private Q_SLOTS:
             request.headers.clear();
         else if (!authorization.isEmpty())
             request.headers.append({"authorization", authorization});
-        const WebDecision d = DecideRequest(request, token);
+        const WebDecision d = decideRequest(request, token);
         QCOMPARE(d.status, status);
         QCOMPARE(int(d.route), route);
         QCOMPARE(d.id, id);
@@ -330,24 +330,24 @@ private Q_SLOTS:
         QFETCH(QByteArray, token);
         QFETCH(int, status);
         QFETCH(bool, keeps);
-        QCOMPARE(HeadEnd(head + "GET / HTTP/1.1\r\n"), head.size());
-        QCOMPARE(HeadEnd(head.chopped(1)), -1);
+        QCOMPARE(headEndOf(head + "GET / HTTP/1.1\r\n"), head.size());
+        QCOMPARE(headEndOf(head.chopped(1)), -1);
         WebRequest request;
-        const int malformed = ParseHead(head, request);
-        const int decided = malformed ? malformed : DecideRequest(request, token).status;
+        const int malformed = parseHead(head, request);
+        const int decided = malformed ? malformed : decideRequest(request, token).status;
         QCOMPARE(decided, status);
         if (status == 200)
-            QCOMPARE(KeepsConnection(request), keeps);
+            QCOMPARE(keepsConnection(request), keeps);
     }
 
     void tooManyHeaders()
     {
-        WebRequest request = Request("/");
+        WebRequest request = requestFor("/");
         for (int i = 1; i <= MostHeaders; ++i)
             request.headers.append({"X-" + QByteArray::number(i), "1"});
-        QCOMPARE(DecideRequest(request, QByteArray()).status, 431);
+        QCOMPARE(decideRequest(request, QByteArray()).status, 431);
         request.headers.removeLast();
-        QCOMPARE(DecideRequest(request, QByteArray()).status, 200);
+        QCOMPARE(decideRequest(request, QByteArray()).status, 200);
     }
 
     void address_data()
@@ -379,7 +379,7 @@ private Q_SLOTS:
         QFETCH(int, port);
         QFETCH(bool, loopback);
         WebAddress a;
-        const QString problem = ParseWebAddress(text, a);
+        const QString problem = parseWebAddress(text, a);
         QCOMPARE(problem.isEmpty(), port > 0);
         if (port == 0)
             return;
@@ -387,25 +387,25 @@ private Q_SLOTS:
         QCOMPARE(a.port, port);
         QCOMPARE(a.loopback(), loopback);
         // Another address needs a token.
-        QCOMPARE(WebAccessProblem(a, QString()).isEmpty(), loopback);
-        QVERIFY(WebAccessProblem(a, QStringLiteral("t")).isEmpty());
+        QCOMPARE(webAccessProblem(a, QString()).isEmpty(), loopback);
+        QVERIFY(webAccessProblem(a, QStringLiteral("t")).isEmpty());
     }
 
     // /api/testers from the station's engines: each tester's own values.
     void testersJson()
     {
         StationRig rig;
-        rig.bench.plug(2, FakeBench::Config("41800002", true));
-        rig.bench.plug(5, FakeBench::Config("41800005", false));
+        rig.bench.plug(2, FakeBench::simulatorConfig("41800002", true));
+        rig.bench.plug(5, FakeBench::simulatorConfig("41800005", false));
         QVERIFY(rig.allFound(2));
         rig.tick(200);
         QTemporaryDir dir;
         QString file = dir.filePath("one.txt");
-        QVERIFY(rig.session(0).dataLog().OpenFile(file));
+        QVERIFY(rig.session(0).dataLog().openFile(file));
         rig.session(0).state().DataFileOpen = true;
         rig.session(0).state().DataFileName = file;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
-        const QJsonArray testers = QJsonDocument::fromJson(view.answer(Request("/api/testers")).body).array();
+        WebView view([&] { return sessionsOf(rig); }, "<html>");
+        const QJsonArray testers = QJsonDocument::fromJson(view.answer(requestFor("/api/testers")).body).array();
         QCOMPARE(testers.size(), 2);
         for (int row = 0; row < 2; ++row) {
             const QJsonObject o = testers[row].toObject();
@@ -435,17 +435,18 @@ private Q_SLOTS:
         // The link: lost, and searching before any tester.
         rig.bench.pull(5);
         QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().link().alarm(); }, 600));
-        QCOMPARE(TesterJson(rig.session(1))["link"].toString(), QString("lost"));
+        QCOMPARE(testerJson(rig.session(1))["link"].toString(), QString("lost"));
         StationRig empty;
         empty.tick();
         QCOMPARE(empty.station.search().link().state(), LinkHistory::State::Searching);
 
         // The trend of a tester, and of one that does not exist.
-        const QJsonObject trend = QJsonDocument::fromJson(view.answer(Request("/api/testers/0/trend")).body).object();
+        const QJsonObject trend =
+            QJsonDocument::fromJson(view.answer(requestFor("/api/testers/0/trend")).body).object();
         QCOMPARE(trend["samples"].toInt(), int(rig.session(0).trendHistory().size()));
         QCOMPARE(trend["cycle"].toArray().last().toInt(),
                  int(rig.session(0).trendHistory().at(rig.session(0).trendHistory().size() - 1).cycle));
-        QCOMPARE(view.answer(Request("/api/testers/2/trend")).status, 404);
+        QCOMPARE(view.answer(requestFor("/api/testers/2/trend")).status, 404);
     }
 
     void trendIsSpreadOverTheHistory()
@@ -459,7 +460,7 @@ private Q_SLOTS:
             r.contact[TrendDown] = i % 2 ? std::numeric_limits<float>::infinity() : 3.5f;
             history.append(r);
         }
-        const QJsonObject o = QJsonDocument::fromJson(TrendJson(history, 600)).object();
+        const QJsonObject o = QJsonDocument::fromJson(trendJson(history, 600)).object();
         const QJsonArray cycles = o["cycle"].toArray();
         QVERIFY(cycles.size() <= 600 && cycles.size() >= 500);
         QCOMPARE(cycles.first().toInt(), 0);
@@ -486,7 +487,7 @@ private Q_SLOTS:
             r.limits.contactCode = 16 | 32;
             r.contact[TrendUp] = reading.value;
             one.append(r);
-            const QJsonObject single = QJsonDocument::fromJson(TrendJson(one, 600)).object();
+            const QJsonObject single = QJsonDocument::fromJson(trendJson(one, 600)).object();
             QCOMPARE(single["upContact"].toArray().first().toDouble(), reading.shown);
             QCOMPARE(single["upOpen"].toArray().first().toBool(), false);
         }
@@ -498,11 +499,11 @@ private Q_SLOTS:
         ArchivedRun archived(RunStream::PageSamples * 2 + 5);
         QVERIFY2(archived.written.isEmpty(), qPrintable(archived.written));
         StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
-        QCOMPARE(view.answer(Request("/api/runs")).status, 404);   // no archive yet
-        view.setArchive(archived.reader(), RunReportPdf);
+        WebView view([&] { return sessionsOf(rig); }, "<html>");
+        QCOMPARE(view.answer(requestFor("/api/runs")).status, 404);   // no archive yet
+        view.setArchive(archived.reader(), runReportPdf);
 
-        const QJsonArray runs = QJsonDocument::fromJson(view.answer(Request("/api/runs")).body).array();
+        const QJsonArray runs = QJsonDocument::fromJson(view.answer(requestFor("/api/runs")).body).array();
         QCOMPARE(runs.size(), 2);   // newest first
         QCOMPARE(runs[0].toObject()["samples"].toInt(), 0);
         const QJsonObject run = runs[1].toObject();
@@ -532,7 +533,7 @@ private Q_SLOTS:
             {"until=2024-03-07", {}, 0},
         };
         for (const auto &page : pages) {
-            const WebView::Reply reply = view.answer(Request("/api/runs?" + page.query));
+            const WebView::Reply reply = view.answer(requestFor("/api/runs?" + page.query));
             QCOMPARE(reply.status, 200);
             QList<int> ids;
             for (const QJsonValue &listed : QJsonDocument::fromJson(reply.body).array())
@@ -540,14 +541,15 @@ private Q_SLOTS:
             QVERIFY2(ids == page.ids, page.query.constData());
             QVERIFY(reply.headers.contains(qMakePair(QByteArray("X-Total-Count"), QByteArray::number(page.total))));
         }
-        const WebView::Reply refused = view.answer(Request("/api/runs?limit=5000&color=red"));
+        const WebView::Reply refused = view.answer(requestFor("/api/runs?limit=5000&color=red"));
         QCOMPARE(refused.status, 400);
         QCOMPARE(refused.contentType, QByteArray("application/json"));
         QCOMPARE(QJsonDocument::fromJson(refused.body).object()["error"].toString(),
                  QString("unknown parameter color; malformed value of limit (1 to 1000) (serial, host, since, until, "
                          "limit, offset)"));
 
-        const QJsonObject run1 = QJsonDocument::fromJson(Body(view.answer(Request("/api/runs/1/samples")))).object();
+        const QJsonObject run1 =
+            QJsonDocument::fromJson(bodyOf(view.answer(requestFor("/api/runs/1/samples")))).object();
         QCOMPARE(run1["mode"].toString(), QString("resistance"));
         QCOMPARE(run1["contactUnit"].toString(), QString("ohm"));
         const QJsonArray samples = run1["samples"].toArray();
@@ -566,48 +568,48 @@ private Q_SLOTS:
         QCOMPARE(second["downTime"].toDouble(), 0.042);
         QCOMPARE(second["upBounce"].toDouble(), 0.00068);
 
-        const QList<QByteArray> lines = Body(view.answer(Request("/api/runs/1/datalog"))).split('\n');
+        const QList<QByteArray> lines = bodyOf(view.answer(requestFor("/api/runs/1/datalog"))).split('\n');
         QCOMPARE(lines.size(), RunStream::PageSamples * 2 + 5 + 2);
         QCOMPARE(lines[0], QByteArray(DataLogHeader) + '\r');
         for (int i = 0; i < 3; ++i)
             QCOMPARE(lines[i + 1], archived.lines[i].toLatin1() + '\r');
         QCOMPARE(lines[lines.size() - 2], archived.lines.last().toLatin1() + '\r');
 
-        QCOMPARE(view.answer(Request("/api/runs/3/samples")).status, 404);
-        QCOMPARE(view.answer(Request("/api/runs/3/datalog")).status, 404);
-        QCOMPARE(Body(view.answer(Request("/api/runs/2/samples"))),
+        QCOMPARE(view.answer(requestFor("/api/runs/3/samples")).status, 404);
+        QCOMPARE(view.answer(requestFor("/api/runs/3/datalog")).status, 404);
+        QCOMPARE(bodyOf(view.answer(requestFor("/api/runs/2/samples"))),
                  QByteArray("{\"contactUnit\":null,\"mode\":null,\"samples\":[\n]}\n"));
-        const WebView::Reply pdf = view.answer(Request("/api/runs/1/report.pdf"));
+        const WebView::Reply pdf = view.answer(requestFor("/api/runs/1/report.pdf"));
         QCOMPARE(pdf.contentType, QByteArray("application/pdf"));
         QVERIFY(pdf.body.startsWith("%PDF-"));
-        const WebView::Reply noSample = view.answer(Request("/api/runs/2/report.pdf"));
+        const WebView::Reply noSample = view.answer(requestFor("/api/runs/2/report.pdf"));
         QCOMPARE(noSample.status, 404);
         QVERIFY2(noSample.body.contains("no sample"), noSample.body);
-        QCOMPARE(view.answer(Request("/api/runs/3/report.pdf")).status, 404);
+        QCOMPARE(view.answer(requestFor("/api/runs/3/report.pdf")).status, 404);
     }
 
     // The server on loopback: what it answers, and a run streamed whole.
     void serverAnswers()
     {
         Served served("<html>page</html>");
-        served.rig.bench.plug(1, FakeBench::Config("41800001", true));
+        served.rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
         QVERIFY(served.rig.allFound(1));
         ArchivedRun archived(RunStream::PageSamples + 10);
         served.view.setArchive(archived.reader());
         QVERIFY(served.listen());
 
-        HttpAnswer a = served.exchange(Get("/api/testers"));
+        HttpAnswer a = served.exchange(getRequest("/api/testers"));
         QCOMPARE(a.status, 200);
         QCOMPARE(a.header("Content-Type"), QByteArray("application/json"));
         QCOMPARE(QJsonDocument::fromJson(a.body).array()[0].toObject()["serial"].toString(), QString("41800001"));
 
-        a = served.exchange(Get("/", QByteArray(), "HEAD"), true);
+        a = served.exchange(getRequest("/", QByteArray(), "HEAD"), true);
         QCOMPARE(a.status, 200);
         QCOMPARE(a.header("Content-Length"), QByteArray("17"));
         QCOMPARE(a.body, QByteArray());
 
         // Every sample, and the connection closed after it.
-        a = served.exchange(Get("/api/runs/1/samples"));
+        a = served.exchange(getRequest("/api/runs/1/samples"));
         QCOMPARE(a.status, 200);
         QVERIFY(a.closed);
         QCOMPARE(QJsonDocument::fromJson(a.body).object()["samples"].toArray().size(), RunStream::PageSamples + 10);
@@ -622,19 +624,20 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         const QByteArray bearer = "Authorization: Bearer s3cret\r\n";
         for (const char *method : {"POST", "PUT", "DELETE", "PATCH", "OPTIONS"})
-            addRow(method, Get("/api/testers", "Content-Length: 2\r\n", method) + "{}", QByteArray(), 405);
-        addRow("id not a number", Get("/api/runs/x1/samples"), QByteArray(), 400);
-        addRow("unknown path", Get("/nothing"), QByteArray(), 404);
-        addRow("target too long", Get("/" + QByteArray(MostTargetBytes + 1, 'a')), QByteArray(), 0);
-        addRow("target of 200 kB", Get("/" + QByteArray(200 * 1024, 'a')), QByteArray(), 0);
+            addRow(method, getRequest("/api/testers", "Content-Length: 2\r\n", method) + "{}", QByteArray(), 405);
+        addRow("id not a number", getRequest("/api/runs/x1/samples"), QByteArray(), 400);
+        addRow("unknown path", getRequest("/nothing"), QByteArray(), 404);
+        addRow("target too long", getRequest("/" + QByteArray(MostTargetBytes + 1, 'a')), QByteArray(), 0);
+        addRow("target of 200 kB", getRequest("/" + QByteArray(200 * 1024, 'a')), QByteArray(), 0);
         for (const int size : {int(MostHeaderBytes), 70 * 1024, 300 * 1024})
             addRow(qPrintable(QStringLiteral("header of %1 bytes").arg(size)),
-                   Get("/", "X-Long: " + QByteArray(size, 'b') + "\r\n"), QByteArray(), 0);
+                   getRequest("/", "X-Long: " + QByteArray(size, 'b') + "\r\n"), QByteArray(), 0);
         addRow("not HTTP at all", QByteArray("NOT HTTP AT ALL\r\n\r\n"), QByteArray(), -1);
-        addRow("no token", Get("/api/testers"), QByteArray("s3cret"), 401);
-        addRow("wrong token", Get("/", "Authorization: Bearer nope\r\n"), QByteArray("s3cret"), 401);
-        addRow("post without token", Get("/", "Content-Length: 2\r\n", "POST") + "{}", QByteArray("s3cret"), 401);
-        addRow("token right", Get("/api/testers", bearer), QByteArray("s3cret"), 200);
+        addRow("no token", getRequest("/api/testers"), QByteArray("s3cret"), 401);
+        addRow("wrong token", getRequest("/", "Authorization: Bearer nope\r\n"), QByteArray("s3cret"), 401);
+        addRow("post without token", getRequest("/", "Content-Length: 2\r\n", "POST") + "{}", QByteArray("s3cret"),
+               401);
+        addRow("token right", getRequest("/api/testers", bearer), QByteArray("s3cret"), 200);
     }
     void serverGoesOnAfterRefusing()
     {
@@ -654,7 +657,7 @@ private Q_SLOTS:
         if (status == 401)
             QVERIFY(a.header("WWW-Authenticate").startsWith("Bearer"));
         const QByteArray authorization = token.isEmpty() ? QByteArray() : "Authorization: Bearer " + token + "\r\n";
-        QCOMPARE(served.exchange(Get("/", authorization)).status, 200);
+        QCOMPARE(served.exchange(getRequest("/", authorization)).status, 200);
     }
 
     // A request refused on its head while its client streams a body at it:
@@ -665,9 +668,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("head");
         QTest::addColumn<QByteArray>("token");
         QTest::addColumn<int>("status");
-        addRow("no token", Get("/api/testers", "Content-Length: 2000000000\r\n"), QByteArray("s3cret"), 401);
-        addRow("post", Get("/api/testers", "Content-Length: 2000000000\r\n", "POST"), QByteArray(), 405);
-        addRow("get with a body", Get("/api/testers", "Transfer-Encoding: chunked\r\n"), QByteArray(), 413);
+        addRow("no token", getRequest("/api/testers", "Content-Length: 2000000000\r\n"), QByteArray("s3cret"), 401);
+        addRow("post", getRequest("/api/testers", "Content-Length: 2000000000\r\n", "POST"), QByteArray(), 405);
+        addRow("get with a body", getRequest("/api/testers", "Transfer-Encoding: chunked\r\n"), QByteArray(), 413);
     }
     void refusedWhileTheBodyStreams()
     {
@@ -705,12 +708,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<bool>("closes");
-        addRow("HTTP/1.1", Get("/"), false);
-        addRow("HEAD", Get("/", QByteArray(), "HEAD"), false);
-        addRow("Connection: close", Get("/", "Connection: close\r\n"), true);
+        addRow("HTTP/1.1", getRequest("/"), false);
+        addRow("HEAD", getRequest("/", QByteArray(), "HEAD"), false);
+        addRow("Connection: close", getRequest("/", "Connection: close\r\n"), true);
         addRow("HTTP/1.0", QByteArray("GET / HTTP/1.0\r\n\r\n"), true);
         addRow("HTTP/1.0 keep-alive", QByteArray("GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"), false);
-        addRow("refused", Get("/nothing"), true);
+        addRow("refused", getRequest("/nothing"), true);
     }
     void connectionKeptOrClosed()
     {
@@ -721,12 +724,12 @@ private Q_SLOTS:
         QTcpSocket client;
         client.connectToHost(QHostAddress::LocalHost, served.server.port());
         client.write(request);
-        const HttpAnswer a = ReadAnswer(client, request.startsWith("HEAD"));
+        const HttpAnswer a = readAnswer(client, request.startsWith("HEAD"));
         QCOMPARE(a.status, request.contains("/nothing") ? 404 : 200);
         QCOMPARE(a.header("Connection").toLower(), QByteArray(closes                           ? "close"
                                                               : request.contains("keep-alive") ? "keep-alive"
                                                                                                : ""));
-        QCOMPARE(ClosedWithin(client, 500), closes);
+        QCOMPARE(closedWithin(client, 500), closes);
         if (closes)
             return;
         client.write(request + request);
@@ -753,8 +756,8 @@ private Q_SLOTS:
         timer.start();
         for (QTcpSocket *socket : {&silent, &slow, &idle})
             socket->connectToHost(QHostAddress::LocalHost, served.server.port());
-        idle.write(Get("/"));
-        QCOMPARE(ReadAnswer(idle).status, 200);
+        idle.write(getRequest("/"));
+        QCOMPARE(readAnswer(idle).status, 200);
         const qint64 answered = timer.elapsed();
         slow.write("GET / HTTP/1.1\r\n");
         qint64 closed[3] = {-1, -1, -1};
@@ -808,7 +811,8 @@ private Q_SLOTS:
         QCOMPARE(stillOpen(), 8);
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(HttpExchange(server.port(), Get("/api/testers", "Authorization: Bearer s3cret\r\n")).status, 200);
+        QCOMPARE(httpExchange(server.port(), getRequest("/api/testers", "Authorization: Bearer s3cret\r\n")).status,
+                 200);
         QVERIFY(timer.elapsed() < 15000);
         QVERIFY(server.connectionCount() <= 8);
     }
@@ -826,11 +830,11 @@ private Q_SLOTS:
         for (QTcpSocket &socket : busy) {
             socket.setReadBufferSize(1024);   // takes almost nothing of the page
             socket.connectToHost(QHostAddress::LocalHost, server.port());
-            socket.write(Get("/"));
+            socket.write(getRequest("/"));
         }
         QTest::qWait(300);
         newcomer.connectToHost(QHostAddress::LocalHost, server.port());
-        QVERIFY(ClosedWithin(newcomer, 3000));
+        QVERIFY(closedWithin(newcomer, 3000));
         QCOMPARE(server.connectionCount(), 2);
         for (QTcpSocket &socket : busy)
             QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
