@@ -21,6 +21,20 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko: nothing here needs .NET or a browser engine, and Wine
 # would otherwise offer to download them.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# A program without a console of its own (Wine gives none) sends QtTest's
+# report and qDebug() to the debugger; this keeps them on stdout and stderr,
+# where CTest and the scripts read them.
+export QT_FORCE_STDERR_LOGGING=${QT_FORCE_STDERR_LOGGING:-1}
+# Qt's offscreen platform on Windows reads fonts only from one folder (it
+# finds none in Qt's own, and draws no text then): Liberation, which
+# scripts/setup.sh installs, has the metrics of Windows' Arial.
+export QT_QPA_FONTDIR=${QT_QPA_FONTDIR:-Z:/usr/share/fonts/truetype/liberation}
+# Wine keeps the Linux QT_* variables from Windows programs (they would
+# confuse a Windows Qt) and passes WINEQT_* under the QT_* name instead:
+# without this the tests would not run offscreen, nor with their time-outs.
+for var in $(compgen -e); do
+    case $var in QT_*) export "WINE$var=${!var}" ;; esac
+done
 windows_path() { echo "Z:${1//\//\\}"; }
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
