@@ -3,6 +3,7 @@
 #include "platform/archive/ArchiveSpool.h"
 #include "platform/archive/SqlArchiveStore.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -14,6 +15,21 @@ namespace {
 constexpr int CommitPeriodMs = 250;
 // Records moved from the spool to the archive in one transaction.
 constexpr int SpoolChunk = 5000;
+
+#if defined(Q_OS_WIN) && defined(Q_CC_MINGW)
+// Qt keeps the regular expressions' JIT stack in a thread_local that
+// MinGW's runtime frees before it destroys it: a thread other than the main
+// one that matched an expression (the writer's does, inside Qt, when a path
+// runs through a linked folder) crashed the program as it ended. Matching
+// without the JIT touches no such stack; the program's expressions are few
+// and small. Set before any expression is matched; a value given wins.
+void matchWithoutJit()
+{
+    if (!qEnvironmentVariableIsSet("QT_ENABLE_REGEXP_JIT"))
+        qputenv("QT_ENABLE_REGEXP_JIT", "0");
+}
+Q_COREAPP_STARTUP_FUNCTION(matchWithoutJit)
+#endif
 
 }   // namespace
 
