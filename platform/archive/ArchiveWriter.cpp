@@ -3,7 +3,6 @@
 #include "platform/archive/ArchiveSpool.h"
 #include "platform/archive/SqlArchiveStore.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -22,13 +21,14 @@ constexpr int SpoolChunk = 5000;
 // one that matched an expression (the writer's does, inside Qt, when a path
 // runs through a linked folder) crashed the program as it ended. Matching
 // without the JIT touches no such stack; the program's expressions are few
-// and small. Set before any expression is matched; a value given wins.
-void matchWithoutJit()
-{
+// and small. Qt reads the switch at the first match, which comes while the
+// application object is built (loading the plugins), so it is set before
+// main(). A value given wins.
+[[maybe_unused]] const bool jitSwitchedOff = [] {
     if (!qEnvironmentVariableIsSet("QT_ENABLE_REGEXP_JIT"))
         qputenv("QT_ENABLE_REGEXP_JIT", "0");
-}
-Q_COREAPP_STARTUP_FUNCTION(matchWithoutJit)
+    return true;
+}();
 #endif
 
 }   // namespace
