@@ -30,7 +30,8 @@ export WINDOWS_BUILD_DIR=$build
 # Tests that cannot run under Wine, each with the reason.
 left_out=(
     # (none of the pseudo-terminal and PostgreSQL tests is built for Windows:
-    # tests/*/CMakeLists.txt builds them on Unix only)
+    # tests/*/CMakeLists.txt builds them on Unix only; a test function that
+    # cannot run on Windows skips there and says why)
     "ReportTest: reads the PDF back with Poppler's pdftotext, a Linux program that Wine starts with Windows paths it cannot open"
 )
 
