@@ -132,7 +132,7 @@ struct OptionSet
 // "--simulate N" and "--simulate=N" give a count of testers, where a plain
 // "--simulate" stays a switch: the count is taken off the arguments before
 // they are parsed. Empty when no count is given.
-QString TakeSimulatedCount(QStringList &args)
+QString takeSimulatedCount(QStringList &args)
 {
     const QString option = QStringLiteral("--simulate");
     for (int i = 1; i < args.size(); ++i) {
@@ -149,7 +149,7 @@ QString TakeSimulatedCount(QStringList &args)
 }
 
 // --archive, --list-runs and --export-run ID FILE; the error text, or empty.
-QString ReadArchiveValues(const QCommandLineParser &parser, const OptionSet &o, AppOptions &options)
+QString readArchiveValues(const QCommandLineParser &parser, const OptionSet &o, AppOptions &options)
 {
     const QStringList positional = parser.positionalArguments();
     if (parser.isSet(o.archive)) {
@@ -176,11 +176,11 @@ QString ReadArchiveValues(const QCommandLineParser &parser, const OptionSet &o, 
 }
 
 // --notify-url, --http and --http-token; the error text, or empty.
-QString ReadNotifyValues(const QCommandLineParser &parser, const OptionSet &o, AppOptions &options)
+QString readNotifyValues(const QCommandLineParser &parser, const OptionSet &o, AppOptions &options)
 {
     if (parser.isSet(o.notifyUrl)) {
         options.notifyUrl = parser.value(o.notifyUrl).trimmed();
-        if (const QString problem = WebhookUrlProblem(options.notifyUrl); !problem.isEmpty())
+        if (const QString problem = webhookUrlProblem(options.notifyUrl); !problem.isEmpty())
             return QStringLiteral("option '--notify-url': ") + problem;
     }
     if (parser.isSet(o.httpToken)) {
@@ -191,16 +191,16 @@ QString ReadNotifyValues(const QCommandLineParser &parser, const OptionSet &o, A
     if (parser.isSet(o.http)) {
         options.webAddress = parser.value(o.http).trimmed();
         WebAddress address;
-        if (const QString problem = ParseWebAddress(options.webAddress, address); !problem.isEmpty())
+        if (const QString problem = parseWebAddress(options.webAddress, address); !problem.isEmpty())
             return QStringLiteral("option '--http': ") + problem;
-        if (const QString problem = WebAccessProblem(address, options.webToken); !problem.isEmpty())
+        if (const QString problem = webAccessProblem(address, options.webToken); !problem.isEmpty())
             return problem;
     }
     return QString();
 }
 
 // --trend-zoom FROM:TO and --trend-cursor CYCLE; the error text, or empty.
-QString ReadTrendValues(const QCommandLineParser &parser, const OptionSet &o, AppOptions &options)
+QString readTrendValues(const QCommandLineParser &parser, const OptionSet &o, AppOptions &options)
 {
     bool ok = true;
     if (parser.isSet(o.trendZoom)) {
@@ -220,12 +220,12 @@ QString ReadTrendValues(const QCommandLineParser &parser, const OptionSet &o, Ap
 }
 
 // Reads the values of the options into options; the error text, or empty.
-QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, const QString &simulatedCount,
+QString readValues(const QCommandLineParser &parser, const OptionSet &o, const QString &simulatedCount,
                    AppOptions &options)
 {
-    if (const QString error = ReadArchiveValues(parser, o, options); !error.isEmpty())
+    if (const QString error = readArchiveValues(parser, o, options); !error.isEmpty())
         return error;
-    if (const QString error = ReadNotifyValues(parser, o, options); !error.isEmpty())
+    if (const QString error = readNotifyValues(parser, o, options); !error.isEmpty())
         return error;
     options.simulate = parser.isSet(o.simulate);
     options.simulatedTesters = options.simulate ? 1 : 0;
@@ -259,7 +259,7 @@ QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, const Q
         if (file.target.isEmpty())
             return QStringLiteral("option '--%1' needs a file name").arg(file.option.names().first());
     }
-    if (const QString error = ReadTrendValues(parser, o, options); !error.isEmpty())
+    if (const QString error = readTrendValues(parser, o, options); !error.isEmpty())
         return error;
     if (options.station && options.needsOneTester())
         return QStringLiteral("options '--report', '--plot' and '--trend-screenshot' work with one tester, "
@@ -281,10 +281,10 @@ QString ReadValues(const QCommandLineParser &parser, const OptionSet &o, const Q
 
 }   // namespace
 
-AppOptions ParseCommandLine(const QStringList &commandLine)
+AppOptions parseCommandLine(const QStringList &commandLine)
 {
     QStringList args = commandLine;
-    const QString simulatedCount = TakeSimulatedCount(args);
+    const QString simulatedCount = takeSimulatedCount(args);
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(Description));
     const OptionSet o;
@@ -306,7 +306,7 @@ AppOptions ParseCommandLine(const QStringList &commandLine)
         return fail(parser.errorText());
 
     AppOptions options;
-    if (const QString error = ReadValues(parser, o, simulatedCount, options); !error.isEmpty())
+    if (const QString error = readValues(parser, o, simulatedCount, options); !error.isEmpty())
         return fail(error);
     return options;
 }

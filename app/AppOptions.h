@@ -48,4 +48,4 @@ struct AppOptions
 // Parses the program's arguments (args[0] is the program). Prints the help,
 // the version or the error itself and sets exitNow. Needs no application
 // object, so --help and --version work without a display.
-AppOptions ParseCommandLine(const QStringList &args);
+AppOptions parseCommandLine(const QStringList &args);

@@ -23,7 +23,7 @@ int listRuns(SqlArchiveStore &store)
         return failed(failure);
     QTextStream out(stdout);
     for (const RunSummary &run : runs)
-        out << RunListLine(run) << "\n";
+        out << runListLine(run) << "\n";
     return 0;
 }
 
@@ -38,17 +38,17 @@ int exportRun(SqlArchiveStore &store, const QString &which, const QString &path)
     } else {
         id = QLocale::c().toLongLong(which);
     }
-    if (const QString failure = ExportRun(store, id, path); !failure.isEmpty())
+    if (const QString failure = exportRunToFile(store, id, path); !failure.isEmpty())
         return failed(failure);
     return 0;
 }
 
 }   // namespace
 
-int RunArchiveCommand(const AppOptions &options, SettingsStore &settings)
+int runArchiveCommand(const AppOptions &options, SettingsStore &settings)
 {
     ArchiveLocation location;
-    if (const QString failure = ChooseArchive(options.archive, Registry(settings).LoadArchive(), location);
+    if (const QString failure = chooseArchive(options.archive, Registry(settings).loadArchive(), location);
         !failure.isEmpty())
         return failed(failure);
     SqlArchiveStore store(location);

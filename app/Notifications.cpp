@@ -22,7 +22,7 @@
 
 namespace {
 
-void Raise(QWidget &window)
+void bringToFront(QWidget &window)
 {
     window.showNormal();
     window.raise();
@@ -72,14 +72,14 @@ void Notifications::watchSession(TesterSession &session, QWidget &window)
 
 void Notifications::start(QWidget &window)
 {
-    if (StationTray::Available()) {
-        tray =
-            std::make_unique<StationTray>([this] { return StationSummary(sessions()); }, [&window] { Raise(window); });
+    if (StationTray::available()) {
+        tray = std::make_unique<StationTray>([this] { return stationSummary(sessions()); },
+                                             [&window] { bringToFront(window); });
         tray->show();
     }
-    const QString url = options.notifyUrl.isEmpty() ? Registry(settings).LoadWebhook() : options.notifyUrl;
+    const QString url = options.notifyUrl.isEmpty() ? Registry(settings).loadWebhook() : options.notifyUrl;
     if (!url.isEmpty()) {
-        if (const QString problem = WebhookUrlProblem(url); !problem.isEmpty()) {
+        if (const QString problem = webhookUrlProblem(url); !problem.isEmpty()) {
             showLater(QStringLiteral("Notifications"), problem + QStringLiteral("  No event is posted."));
         } else {
             sender = std::make_unique<QtWebhookSender>();
@@ -96,12 +96,12 @@ void Notifications::start(QWidget &window)
 // Messages at start come once the window is up.
 void Notifications::showLater(const QString &title, const QString &text)
 {
-    QTimer::singleShot(0, this, [this, title, text] { dialogs.ErrorDialog(title, text); });
+    QTimer::singleShot(0, this, [this, title, text] { dialogs.showError(title, text); });
 }
 
 void Notifications::tell(const StationEvent &event)
 {
-    if (!EventWanted(event.kind, Registry(settings).LoadEventsOff()))
+    if (!eventWanted(event.kind, Registry(settings).loadEventsOff()))
         return;
     if (tray)
         tray->tell(event);
@@ -112,21 +112,21 @@ void Notifications::tell(const StationEvent &event)
 void Notifications::startWebView()
 {
     const Registry registry(settings);
-    const QString text = options.webAddress.isEmpty() ? registry.LoadWebView() : options.webAddress;
+    const QString text = options.webAddress.isEmpty() ? registry.loadWebView() : options.webAddress;
     if (text.isEmpty())
         return;
-    const QString token = options.webToken.isEmpty() ? registry.LoadWebToken() : options.webToken;
+    const QString token = options.webToken.isEmpty() ? registry.loadWebToken() : options.webToken;
     WebAddress address;
-    QString problem = ParseWebAddress(text, address);
+    QString problem = parseWebAddress(text, address);
     if (problem.isEmpty())
-        problem = WebAccessProblem(address, token);
+        problem = webAccessProblem(address, token);
     if (problem.isEmpty()) {
-        view = std::make_unique<WebView>(sessions, WebPage());
+        view = std::make_unique<WebView>(sessions, webPage());
         view->setToken(token.toUtf8());
         if (archive) {
             ArchiveWriter *writer = archive;
             // Whatever the writer holds is not waited for: a request never holds up the poll.
-            view->setArchive([writer](QString &failure) { return ReadArchiveOf(*writer, 0, failure); }, RunReportPdf);
+            view->setArchive([writer](QString &failure) { return readArchiveOf(*writer, 0, failure); }, runReportPdf);
         }
         server = std::make_unique<WebServer>(*view);
         problem = server->listen(address);

@@ -17,7 +17,7 @@ bool unusable(DWORD which)
 
 }   // namespace
 
-void AttachParentConsole()
+void attachParentConsole()
 {
     const bool out = unusable(STD_OUTPUT_HANDLE);
     const bool err = unusable(STD_ERROR_HANDLE);
@@ -31,5 +31,5 @@ void AttachParentConsole()
         std::freopen("CONOUT$", "w", stderr);
 }
 #else
-void AttachParentConsole() {}
+void attachParentConsole() {}
 #endif

@@ -79,7 +79,7 @@ bool displayAvailable()
 // Quits a while after start, once the window's picture is saved and `more`
 // did its part (0 when it went well). The window is not closed: such a run
 // asks no questions and leaves the saved settings alone.
-void QuitAfterStart(QWidget &window, const QString &screenshotFile, int delayMs, std::function<int()> more)
+void quitAfterStart(QWidget &window, const QString &screenshotFile, int delayMs, std::function<int()> more)
 {
     QTimer::singleShot(delayMs, &window, [&window, screenshotFile, more] {
         int code = 0;
@@ -95,7 +95,7 @@ void QuitAfterStart(QWidget &window, const QString &screenshotFile, int delayMs,
 
 // What the command line asks of the window at start: a data log to plot,
 // and the pictures or the report page to write before quitting.
-void ScheduleStartRequests(TesterWindow &form, const AppOptions &options)
+void scheduleStartRequests(TesterWindow &form, const AppOptions &options)
 {
     if (!options.plotFile.isEmpty())
         QTimer::singleShot(0, &form, [&form, &options] { form.trend().plotLog(options.plotFile); });
@@ -108,7 +108,7 @@ void ScheduleStartRequests(TesterWindow &form, const AppOptions &options)
     }
     if (options.screenshotFile.isEmpty() && options.reportFile.isEmpty())
         return;
-    QuitAfterStart(form, options.screenshotFile, ScreenshotDelayMs, [&form, &options] {
+    quitAfterStart(form, options.screenshotFile, ScreenshotDelayMs, [&form, &options] {
         if (options.reportFile.isEmpty())
             return 0;
         const QString failure = form.report().writePdf(options.reportFile);
@@ -128,24 +128,24 @@ void nameTheProgram()
 
 // The run archive's writer, or none when the archive named cannot be used:
 // the program then runs with its data log alone, and says so.
-std::unique_ptr<ArchiveWriter> StartArchive(const AppOptions &options, SettingsStore &settings, MessageDialogs &dialogs,
+std::unique_ptr<ArchiveWriter> startArchive(const AppOptions &options, SettingsStore &settings, MessageDialogs &dialogs,
                                             QObject &context)
 {
     ArchiveLocation location;
-    if (const QString failure = ChooseArchive(options.archive, Registry(settings).LoadArchive(), location);
+    if (const QString failure = chooseArchive(options.archive, Registry(settings).loadArchive(), location);
         !failure.isEmpty()) {
         QTimer::singleShot(0, &context, [&dialogs, failure] {
-            dialogs.ErrorDialog(QStringLiteral("Run Archive"),
-                                failure + QStringLiteral("  The runs are not archived; the data log works as before."));
+            dialogs.showError(QStringLiteral("Run Archive"),
+                              failure + QStringLiteral("  The runs are not archived; the data log works as before."));
         });
         return nullptr;
     }
-    auto writer = std::make_unique<ArchiveWriter>(location, SpoolPathFor(location, ArchiveSpoolFolder()));
+    auto writer = std::make_unique<ArchiveWriter>(location, spoolPathFor(location, archiveSpoolFolder()));
     QObject::connect(writer.get(), &ArchiveWriter::problem, &context, [&dialogs](const QString &text) {
-        dialogs.ErrorDialog(QStringLiteral("Run Archive"),
-                            text
-                                + QStringLiteral("  Polling and the data log go on; the samples are kept and "
-                                                 "written to the archive when it can be written again."));
+        dialogs.showError(QStringLiteral("Run Archive"),
+                          text
+                              + QStringLiteral("  Polling and the data log go on; the samples are kept and "
+                                               "written to the archive when it can be written again."));
     });
     writer->start();
     return writer;
@@ -166,12 +166,12 @@ struct ProgramParts
         if (!archive)
             return nullptr;
         ArchiveWriter *writer = archive;
-        return [writer](QString &failure) { return ReadArchiveOf(*writer, 1500, failure); };
+        return [writer](QString &failure) { return readArchiveOf(*writer, 1500, failure); };
     }
 };
 
 // The program with one tester: its main window.
-int RunOneTester(const AppOptions &options, ProgramParts &parts)
+int runOneTester(const AppOptions &options, ProgramParts &parts)
 {
     TesterSession session(
         {parts.serial.port(), parts.settings, parts.dialogs, parts.fileDialog, parts.configFileDialog, parts.archive},
@@ -187,16 +187,16 @@ int RunOneTester(const AppOptions &options, ProgramParts &parts)
     notifications.watchSession(session, form);
     session.start();
     if (!options.logFile.isEmpty())
-        session.dataLog().FileRecent(options.logFile);
+        session.dataLog().openRecentDataFile(options.logFile);
     form.show();
 
-    ScheduleStartRequests(form, options);
+    scheduleStartRequests(form, options);
     return QApplication::exec();
 }
 
 // The program with every tester found: the Station window. Messages and
 // file dialogs come over the window in use.
-int RunStation(const AppOptions &options, ProgramParts &parts)
+int runStation(const AppOptions &options, ProgramParts &parts)
 {
     SerialSetup &serial = parts.serial;
     Station station({[&serial]() -> SerialPort & { return serial.newPort(); }, parts.settings, parts.dialogs,
@@ -209,7 +209,7 @@ int RunStation(const AppOptions &options, ProgramParts &parts)
     station.start();
     window.show();
     if (!options.screenshotFile.isEmpty())
-        QuitAfterStart(window, options.screenshotFile, StationScreenshotDelayMs, nullptr);
+        quitAfterStart(window, options.screenshotFile, StationScreenshotDelayMs, nullptr);
     return QApplication::exec();
 }
 
@@ -217,11 +217,11 @@ int RunStation(const AppOptions &options, ProgramParts &parts)
 
 int main(int argc, char **argv)
 {
-    AttachParentConsole();
+    attachParentConsole();
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    const AppOptions options = ParseCommandLine(args);
+    const AppOptions options = parseCommandLine(args);
     if (options.exitNow)
         return options.exitCode;
 
@@ -229,7 +229,7 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         nameTheProgram();
         QtSettingsStore settings;
-        return RunArchiveCommand(options, settings);
+        return runArchiveCommand(options, settings);
     }
 
     if (!displayAvailable()) {
@@ -247,14 +247,14 @@ int main(int argc, char **argv)
     QtMessageDialogs dialogs;
     QtDataFileDialog fileDialog;
     QtConfigFileDialog configFileDialog;
-    const std::unique_ptr<ArchiveWriter> archive = StartArchive(options, settings, dialogs, app);
+    const std::unique_ptr<ArchiveWriter> archive = startArchive(options, settings, dialogs, app);
     ProgramParts parts{settings, serial, dialogs, fileDialog, configFileDialog, archive.get()};
     // The command line asks for several testers, or the preferences do,
     // unless one tester's report or trend is asked for.
     const bool station =
         options.station
-        || (!options.needsOneTester() && options.logFile.isEmpty() && Registry(settings).LoadDriveEveryTester());
+        || (!options.needsOneTester() && options.logFile.isEmpty() && Registry(settings).loadDriveEveryTester());
     if (station)
-        return RunStation(options, parts);
-    return RunOneTester(options, parts);
+        return runStation(options, parts);
+    return runOneTester(options, parts);
 }

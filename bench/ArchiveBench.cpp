@@ -98,7 +98,7 @@ double appendNanoseconds(const BenchScale &scale, const QString &folder)
 }   // namespace
 
 // Resident memory now, in kB (0 where /proc is missing).
-long ResidentKb()
+long residentKilobytes()
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
@@ -112,13 +112,13 @@ long ResidentKb()
 // The web view's /api/runs/ID/samples of the million-sample run: the time to
 // give it all, and how far resident memory rose meanwhile (the pages are
 // given and dropped, as a server passes them to the socket).
-void PrintStreamFigures(const ArchiveLocation &archive, BenchFigures &figures)
+void printStreamFigures(const ArchiveLocation &archive, BenchFigures &figures)
 {
     auto store = std::make_unique<SqlArchiveStore>(archive);
     store->open(false);
     qint64 id = 0;
     store->lastRunId(id);
-    const long before = ResidentKb();
+    const long before = residentKilobytes();
     long highest = before;
     qint64 bytes = 0;
     QElapsedTimer timer;
@@ -127,14 +127,14 @@ void PrintStreamFigures(const ArchiveLocation &archive, BenchFigures &figures)
     stream.start();
     for (QByteArray piece = stream.next(); !piece.isEmpty(); piece = stream.next()) {
         bytes += piece.size();
-        highest = std::max(highest, ResidentKb());
+        highest = std::max(highest, residentKilobytes());
     }
     const QByteArray megabytes = " (" + QByteArray::number(bytes >> 20) + " MB of JSON)";
     figures.add("web_samples_1m_ms", double(timer.elapsed()), 0, bytes > 0, megabytes);
     figures.add("web_samples_1m_rss_growth_kb", double(highest - before), 0, bytes > 0);
 }
 
-void PrintArchiveFigures(const BenchScale &scale, BenchFigures &figures)
+void printArchiveFigures(const BenchScale &scale, BenchFigures &figures)
 {
     QTemporaryDir dir;
     figures.add("archive_append_ns", appendNanoseconds(scale, dir.path()), 0);
@@ -160,7 +160,7 @@ void PrintArchiveFigures(const BenchScale &scale, BenchFigures &figures)
         QElapsedTimer timer;
         timer.start();
         const std::clock_t cpuStart = std::clock();
-        const QString failure = ExportRun(store, id, dir.filePath(QStringLiteral("million.txt")));
+        const QString failure = exportRunToFile(store, id, dir.filePath(QStringLiteral("million.txt")));
         // The CPU time too: on a shared machine the wall time waits for others.
         figures.add("archive_export_1m_samples_ms", double(timer.elapsed()), 0, failure.isEmpty(),
                     failure.isEmpty() ? QByteArray() : QByteArray(" (failed)"));
@@ -168,7 +168,7 @@ void PrintArchiveFigures(const BenchScale &scale, BenchFigures &figures)
                     failure.isEmpty());
     }
 
-    PrintStreamFigures(big, figures);
+    printStreamFigures(big, figures);
 
     ArchiveLocation many;
     many.path = dir.filePath(QStringLiteral("runs.sqlite"));

@@ -89,7 +89,7 @@ int main(int argc, char **argv)
     linkUp(s);
 
     // An idle, linked tick with nothing on the line: the common case.
-    const qint64 idle = nanosecondsPer(scale, scale.count(200000, 200), [&] { engine.Tick(); });
+    const qint64 idle = nanosecondsPer(scale, scale.count(200000, 200), [&] { engine.pollTick(); });
 
     // The two ticks of one sample: the reply line arrives, then it is
     // decoded into the state and shown.
@@ -99,8 +99,8 @@ int main(int argc, char **argv)
         s.link.quietTicks = 0;
         s.link.replyTicks = 0;
         port.pending = BenchRecord;
-        engine.Tick();
-        engine.Tick();
+        engine.pollTick();
+        engine.pollTick();
     });
 
     if (s.CycleCount != 1234567 || s.vLastUpBounceTime != 123) {
@@ -109,20 +109,20 @@ int main(int argc, char **argv)
     }
 
     // Every text one sample needs for the data log line.
-    const qint64 format = nanosecondsPer(scale, scale.count(20000, 20), [&] { SampleLine(s); });
+    const qint64 format = nanosecondsPer(scale, scale.count(20000, 20), [&] { sampleLogLine(s); });
 
     figures.add("idle_tick_ns", double(idle), 0);
     figures.add("decode_tick_ns", double(decode), 0);
     figures.add("format_sample_ns", double(format), 0);
-    const qint64 logLine = LogLineNanoseconds(scale);
+    const qint64 logLine = logLineNanoseconds(scale);
     figures.add("log_line_ns", double(logLine), 0, logLine >= 0);
-    const qint64 plain = PlusToLogLineNanoseconds(scale, false);
+    const qint64 plain = plusToLogLineNanoseconds(scale, false);
     figures.add("sample_to_log_line_ns", double(plain), 0, plain >= 0);
-    const qint64 archived = PlusToLogLineNanoseconds(scale, true);
+    const qint64 archived = plusToLogLineNanoseconds(scale, true);
     figures.add("sample_to_log_line_archived_ns", double(archived), 0, archived >= 0);
-    PrintTrendFigures(scale, figures);
-    PrintArchiveFigures(scale, figures);
-    PrintWebFigures(scale, figures);
+    printTrendFigures(scale, figures);
+    printArchiveFigures(scale, figures);
+    printWebFigures(scale, figures);
 
     const QStringList missing = figures.missing(ExpectedFigures);
     if (!missing.isEmpty()) {

@@ -28,7 +28,7 @@ public:
     void sampleTaken(const DecodedSample &sample) override
     {
         if (sample.forDataLog)
-            log.SaveToFile();
+            log.saveToFile();
     }
 
 private:
@@ -72,7 +72,7 @@ void fillSample(TesterState &s)
 
 }   // namespace
 
-qint64 PlusToLogLineNanoseconds(const BenchScale &scale, bool archived)
+qint64 plusToLogLineNanoseconds(const BenchScale &scale, bool archived)
 {
     QTemporaryDir dir;
     TesterState s;
@@ -94,7 +94,7 @@ qint64 PlusToLogLineNanoseconds(const BenchScale &scale, bool archived)
     SampleRoute both(log, recorder);
     LogOnly logOnly(log);
     engine.setSampleListener(archived ? static_cast<SampleListener *>(&both) : &logOnly);
-    if (!log.OpenFile(path))
+    if (!log.openFile(path))
         return -1;
 
     const int samples = scale.count(2000, 20);
@@ -105,21 +105,21 @@ qint64 PlusToLogLineNanoseconds(const BenchScale &scale, bool archived)
         timer.start();
         for (int i = 0; i < samples; ++i) {
             port.pending = "+";
-            engine.Tick();
+            engine.pollTick();
             port.pending = BenchRecord;
-            engine.Tick();
-            engine.Tick();
+            engine.pollTick();
+            engine.pollTick();
         }
         runs.push_back(timer.nsecsElapsed() / samples);
     }
     if (log.linesWritten() != repeats * samples)
         return -1;
-    log.FileClose();
+    log.closeDataFile();
     std::sort(runs.begin(), runs.end());
     return runs[runs.size() / 2];
 }
 
-qint64 LogLineNanoseconds(const BenchScale &scale)
+qint64 logLineNanoseconds(const BenchScale &scale)
 {
     QTemporaryDir dir;
     if (!dir.isValid())
@@ -132,7 +132,7 @@ qint64 LogLineNanoseconds(const BenchScale &scale)
     Registry registry(settings);
     DataLog log(s, dialogs, fileDialog, registry, nullptr);
     QString path = dir.filePath(QStringLiteral("bench.txt"));
-    if (!log.OpenFile(path))
+    if (!log.openFile(path))
         return -1;
 
     const int lines = scale.count(2000, 20);
@@ -143,11 +143,11 @@ qint64 LogLineNanoseconds(const BenchScale &scale)
         for (int i = 0; i < lines; ++i) {
             ++s.CycleCount;
             s.IsDirtyData = true;
-            log.SaveToFile();
+            log.saveToFile();
         }
         runs.push_back(timer.nsecsElapsed() / lines);
     }
-    log.FileClose();
+    log.closeDataFile();
     std::sort(runs.begin(), runs.end());
     return runs[runs.size() / 2];
 }

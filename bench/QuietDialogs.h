@@ -9,9 +9,9 @@
 class QuietDialogs : public MessageDialogs
 {
 public:
-    void ErrorDialog(const QString &, const QString &) override {}
-    int16_t YesNoDialog(const QString &, const QString &) override { return AnswerYes; }
-    int16_t ReadjustDialog(const QStringList &) override { return AnswerNo; }
+    void showError(const QString &, const QString &) override {}
+    int16_t askYesNo(const QString &, const QString &) override { return AnswerYes; }
+    int16_t askReadjust(const QStringList &) override { return AnswerNo; }
 };
 
 // File dialogs that nobody answers: no file is chosen.

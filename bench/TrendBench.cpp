@@ -182,7 +182,7 @@ double readoutNs(const BenchScale &scale, const TrendHistory &history)
 
 void fill(TrendHistory &history, int samples)
 {
-    TrendReading reading = TrendReadingFromState(runSample(0));
+    TrendReading reading = trendReadingFromState(runSample(0));
     for (int i = 0; i < samples; ++i) {
         reading.cycleCount = i;
         reading.failCount = i / 5000;
@@ -202,13 +202,13 @@ double plotLogSeconds(const BenchScale &scale, int samples)
         return -1;
     file.write(QByteArray(DataLogHeader) + "\r\n");
     for (int i = 0; i < samples; ++i)
-        file.write(SampleLine(runSample(i)).toLatin1() + "\r\n");
+        file.write(sampleLogLine(runSample(i)).toLatin1() + "\r\n");
     file.close();
     return bestOf(scale.count(3, 1), [&] {
         TrendHistory read;
         QElapsedTimer timer;
         timer.start();
-        const TrendLogResult result = ReadTrendLog(path, read);
+        const TrendLogResult result = readTrendLog(path, read);
         const double seconds = timer.nsecsElapsed() / 1e9;
         return result.samples == samples ? seconds : -1.0;
     });
@@ -216,7 +216,7 @@ double plotLogSeconds(const BenchScale &scale, int samples)
 
 }   // namespace
 
-void PrintTrendFigures(const BenchScale &scale, BenchFigures &figures)
+void printTrendFigures(const BenchScale &scale, BenchFigures &figures)
 {
     const int samples = scale.count(1000000, 2000);
     const double appendNs = bestOf(scale.count(7, 1), [samples] {
@@ -229,7 +229,7 @@ void PrintTrendFigures(const BenchScale &scale, BenchFigures &figures)
 
     TrendHistory history;
     for (int i = 0; i < samples; ++i)
-        history.append(TrendReadingFromState(runSample(i)));
+        history.append(trendReadingFromState(runSample(i)));
     const double bytesPerSample = double(history.bytesUsed()) / double(history.size());
 
     QuietDialogs dialogs;

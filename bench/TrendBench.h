@@ -8,4 +8,4 @@ struct BenchScale;
 // samples (the whole run, and the slowest of many zoomed ranges), the memory
 // zooming adds, the readout's nearest-sample search, and reading a
 // million-line data log. Needs a QApplication.
-void PrintTrendFigures(const BenchScale &scale, BenchFigures &figures);
+void printTrendFigures(const BenchScale &scale, BenchFigures &figures);

@@ -37,7 +37,7 @@ namespace {
 constexpr int Testers = 16;
 
 #ifdef Q_OS_LINUX
-void Pump(int ms)
+void pumpEvents(int ms)
 {
     QElapsedTimer timer;
     timer.start();
@@ -48,7 +48,7 @@ void Pump(int ms)
 }
 
 // This process's resident memory in MB.
-double ResidentMb()
+double residentMb()
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
@@ -59,7 +59,7 @@ double ResidentMb()
     return 0;
 }
 
-int OpenFiles()
+int openFiles()
 {
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
 }
@@ -67,11 +67,11 @@ int OpenFiles()
 // A client that streams a body of up to 300 MB behind a request head, as
 // fast as the server takes it: the most this process's memory grew on the
 // way, the MB the client got to send and the status that came back.
-void StreamBody(const BenchScale &scale, BenchFigures &figures, quint16 port, const QByteArray &head, const char *name)
+void streamBody(const BenchScale &scale, BenchFigures &figures, quint16 port, const QByteArray &head, const char *name)
 {
     // The quick run sends one piece, which the server reads to the end.
     const qint64 Body = scale.quick ? 256 * 1024 : 300LL * 1024 * 1024;
-    const double before = ResidentMb();
+    const double before = residentMb();
     double most = before;
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, port);
@@ -88,7 +88,7 @@ void StreamBody(const BenchScale &scale, BenchFigures &figures, quint16 port, co
         }
         QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         got += client.readAll();
-        most = std::max(most, ResidentMb());
+        most = std::max(most, residentMb());
     }
     while (timer.elapsed() < 35000 && !got.contains("\r\n") && client.state() != QAbstractSocket::UnconnectedState) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
@@ -109,7 +109,7 @@ void StreamBody(const BenchScale &scale, BenchFigures &figures, quint16 port, co
 // at most 1,024 files open, as under `ulimit -n 1024`: the connections the
 // web view keeps, the files this process holds, and the time an authorized
 // request takes, or -1 when no answer came within 15 s.
-void IdleCrowd(const BenchScale &scale, BenchFigures &figures, const WebServer &server)
+void idleCrowd(const BenchScale &scale, BenchFigures &figures, const WebServer &server)
 {
     const quint16 port = server.port();
     const int Crowd = scale.count(1100, 40);
@@ -138,7 +138,7 @@ void IdleCrowd(const BenchScale &scale, BenchFigures &figures, const WebServer &
     rlimit fewer = saved;
     fewer.rlim_cur = std::min<rlim_t>(1024, saved.rlim_max);
     setrlimit(RLIMIT_NOFILE, &fewer);
-    Pump(scale.count(3000, 300));
+    pumpEvents(scale.count(3000, 300));
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
     socket.write("GET /api/testers HTTP/1.1\r\nHost: 127.0.0.1\r\nAuthorization: Bearer b3nch\r\n\r\n");
@@ -153,18 +153,18 @@ void IdleCrowd(const BenchScale &scale, BenchFigures &figures, const WebServer &
     figures.add("web_answer_ms_1100_idle", ms, 1, ms >= 0,
                 QStringLiteral(" (connections kept %1, files open %2 of 1024)")
                     .arg(server.connectionCount())
-                    .arg(OpenFiles())
+                    .arg(openFiles())
                     .toLatin1());
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
     setrlimit(RLIMIT_NOFILE, &saved);
-    Pump(200);
+    pumpEvents(200);
 }
 #endif
 
 // One GET on a kept connection, answered in full: the milliseconds it took,
 // or -1 when no whole answer came within ten seconds.
-double AskOnce(QTcpSocket &socket)
+double askOnce(QTcpSocket &socket)
 {
     QElapsedTimer timer;
     timer.start();
@@ -187,7 +187,7 @@ double AskOnce(QTcpSocket &socket)
 
 }   // namespace
 
-void PrintWebFigures(const BenchScale &scale, BenchFigures &figures)
+void printWebFigures(const BenchScale &scale, BenchFigures &figures)
 {
     NoSettings settings;
     QuietDialogs dialogs;
@@ -214,7 +214,7 @@ void PrintWebFigures(const BenchScale &scale, BenchFigures &figures)
                 all.push_back(session.get());
             return all;
         },
-        WebPage());
+        webPage());
     WebServer server(view);
     if (!server.listen({QStringLiteral("127.0.0.1"), 0}).isEmpty()) {
         std::fprintf(stderr, "lifecycle-bench: the web view cannot listen on loopback\n");
@@ -224,7 +224,7 @@ void PrintWebFigures(const BenchScale &scale, BenchFigures &figures)
     socket.connectToHost(QHostAddress::LocalHost, server.port());
     std::vector<double> runs;
     for (int i = 0; i < scale.count(41, 3); ++i)
-        runs.push_back(AskOnce(socket));
+        runs.push_back(askOnce(socket));
     std::sort(runs.begin(), runs.end());
     // A request that got no whole answer sorts first.
     figures.add("web_testers_ms_16", runs[runs.size() / 2], 2, runs.front() >= 0);
@@ -233,13 +233,13 @@ void PrintWebFigures(const BenchScale &scale, BenchFigures &figures)
 #ifdef Q_OS_LINUX
     // The lab's case: a token, and clients without it.
     view.setToken("b3nch");
-    StreamBody(scale, figures, server.port(),
+    streamBody(scale, figures, server.port(),
                "GET /api/testers HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 2000000000\r\n\r\n",
                "web_body_get_no_token_rss_growth_mb");
-    StreamBody(scale, figures, server.port(),
+    streamBody(scale, figures, server.port(),
                "POST /api/testers HTTP/1.1\r\nHost: 127.0.0.1\r\nAuthorization: Bearer b3nch\r\n"
                "Content-Length: 2000000000\r\n\r\n",
                "web_body_post_rss_growth_mb");
-    IdleCrowd(scale, figures, server);
+    idleCrowd(scale, figures, server);
 #endif
 }

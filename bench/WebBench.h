@@ -9,4 +9,4 @@ struct BenchScale;
 // (web_body_*_rss_growth_mb); and the time an authorized request takes
 // while another process holds 1,100 idle connections and this one may open
 // at most 1,024 files (web_answer_ms_1100_idle).
-void PrintWebFigures(const BenchScale &scale, BenchFigures &figures);
+void printWebFigures(const BenchScale &scale, BenchFigures &figures);

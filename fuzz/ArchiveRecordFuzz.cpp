@@ -14,20 +14,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     ArchiveRecord record;
-    if (!DecodeArchiveRecord(bytes, record))
+    if (!decodeArchiveRecord(bytes, record))
         return 0;
-    FuzzCheck(EncodeArchiveRecord(record) == bytes, "a record read back is written as it was");
+    fuzzCheck(encodeArchiveRecord(record) == bytes, "a record read back is written as it was");
 
     TesterState s;
     if (record.kind == ArchiveRecord::Sample)
-        ApplySampleNumbers(s, record.numbers);
+        applySampleNumbers(s, record.numbers);
     else
-        ApplyConfigNumbers(s, record.numbers, record.text);
+        applyConfigNumbers(s, record.numbers, record.text);
     s.vUpdateTime = record.at();
     const int year = s.vUpdateTime.date().year();
     if (year >= 1000 && year <= 9999)
-        CheckSampleLineReadsBack(s);
+        checkSampleLineReadsBack(s);
     else
-        SampleLine(s);
+        sampleLogLine(s);
     return 0;
 }

@@ -30,7 +30,7 @@ private:
     FILE *out, *err;
 };
 
-bool InRange(const AppOptions &o)
+bool inRange(const AppOptions &o)
 {
     for (auto port = o.portMap.cbegin(); port != o.portMap.cend(); ++port)
         if (port.key() < 1 || port.key() > PortCount || port.value().isEmpty())
@@ -56,16 +56,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     AppOptions options;
     {
         Silenced quiet;
-        options = ParseCommandLine(args);
+        options = parseCommandLine(args);
     }
     if (options.exitNow) {
-        FuzzCheck(options.exitCode == 0 || options.exitCode == 2, "a stop before start exits with 0 or 2");
+        fuzzCheck(options.exitCode == 0 || options.exitCode == 2, "a stop before start exits with 0 or 2");
         return 0;
     }
-    FuzzCheck(InRange(options), "a start has its options in range");
+    fuzzCheck(inRange(options), "a start has its options in range");
     if (!options.archive.isEmpty()) {
         ArchiveLocation location;
-        ParseArchiveLocation(options.archive, location);
+        parseArchiveLocation(options.archive, location);
     }
     return 0;
 }

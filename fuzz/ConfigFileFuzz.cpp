@@ -15,7 +15,7 @@
 
 namespace {
 
-TesterState Tester(int mode, TesterState::Long range)
+TesterState testerWith(int mode, TesterState::Long range)
 {
     TesterState s;
     s.vSoftwareVersion = 12;
@@ -27,29 +27,29 @@ TesterState Tester(int mode, TesterState::Long range)
 // What a configuration file sets, less the contact tolerances: the file
 // keeps those to one decimal (or three), which at a small range holds less
 // than the tester's count; they come back with the same text.
-std::array<int64_t, 14> ExactSettings(const TesterState &s)
+std::array<int64_t, 14> exactSettings(const TesterState &s)
 {
     return {s.sContact,          s.sFailLimit,      s.sSeqLimit,  s.sCycleLimit,  s.sMaxDownTime,
             s.sMinDownTime,      s.sMaxUpTime,      s.sMinUpTime, s.sUpperBounce, s.sLowerBounce,
             s.sMaxDownBounceTol, s.sMaxUpBounceTol, s.sRMode,     s.sRPullUp};
 }
 
-QByteArray SavedText(const TesterState &s)
+QByteArray savedText(const TesterState &s)
 {
     QByteArray text;
-    for (const QString &line : ConfigFileLines(s))
+    for (const QString &line : configFileLines(s))
         text += line.toLatin1() + "\r\n";
     return text;
 }
 
-bool Open(TesterState &s, const QString &path)
+bool openConfig(TesterState &s, const QString &path)
 {
     FakeMessageDialogs dialogs;
     MemorySettingsStore store;
     Registry registry(store);
     ConfigFile file(s, dialogs, registry);
-    const bool accepted = file.OpenConfigFile(path);
-    FuzzCheck(accepted == dialogs.calls.isEmpty(), "a refused file says why, an accepted one says nothing");
+    const bool accepted = file.openConfigFile(path);
+    fuzzCheck(accepted == dialogs.calls.isEmpty(), "a refused file says why, an accepted one says nothing");
     return accepted;
 }
 
@@ -57,19 +57,20 @@ bool Open(TesterState &s, const QString &path)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    TesterState s = Tester(0, 1000);
-    if (!Open(s, InputFilePath(data, size)))
+    TesterState s = testerWith(0, 1000);
+    if (!openConfig(s, inputFilePath(data, size)))
         return 0;
 
     // Downloaded, the tester measures in the file's mode and range; saved
     // as this program writes it and opened again on that tester.
     s.vRMode = s.sRMode;
     s.vRPullUp = s.sRPullUp;
-    const QByteArray saved = SavedText(s);
-    TesterState again = Tester(s.sRMode, s.sRPullUp);
-    FuzzCheck(Open(again, InputFilePath(reinterpret_cast<const uint8_t *>(saved.constData()), size_t(saved.size()))),
-              "a saved configuration opens again");
-    FuzzCheck(ExactSettings(again) == ExactSettings(s) && SavedText(again) == saved,
+    const QByteArray saved = savedText(s);
+    TesterState again = testerWith(s.sRMode, s.sRPullUp);
+    fuzzCheck(
+        openConfig(again, inputFilePath(reinterpret_cast<const uint8_t *>(saved.constData()), size_t(saved.size()))),
+        "a saved configuration opens again");
+    fuzzCheck(exactSettings(again) == exactSettings(s) && savedText(again) == saved,
               "a saved configuration opens as it was");
     return 0;
 }

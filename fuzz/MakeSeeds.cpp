@@ -45,7 +45,7 @@ struct Setup
 class RecordCollector : public ArchiveSink
 {
 public:
-    void post(ArchiveRecord &&record) override { records.try_emplace(record.kind, EncodeArchiveRecord(record)); }
+    void post(ArchiveRecord &&record) override { records.try_emplace(record.kind, encodeArchiveRecord(record)); }
     std::map<int, QByteArray> records;
 };
 
@@ -56,7 +56,7 @@ public:
     void sampleTaken(const DecodedSample &sample) override
     {
         if (sample.forDataLog && lines.size() < SamplesPerLog)
-            lines << SampleLine(s).toLatin1();
+            lines << sampleLogLine(s).toLatin1();
         recorder.sampleTaken();
     }
     QList<QByteArray> lines;
@@ -66,7 +66,7 @@ private:
     RunRecorder &recorder;
 };
 
-bool Write(const QString &path, const QByteArray &bytes)
+bool writeSeedFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     const bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
@@ -75,7 +75,7 @@ bool Write(const QString &path, const QByteArray &bytes)
     return ok;
 }
 
-QByteArray ConfigText(const QStringList &lines)
+QByteArray configText(const QStringList &lines)
 {
     QByteArray text;
     for (const QString &line : lines)
@@ -83,7 +83,7 @@ QByteArray ConfigText(const QStringList &lines)
     return text;
 }
 
-bool Run(const Setup &setup, const QDir &corpus)
+bool writeSeeds(const Setup &setup, const QDir &corpus)
 {
     SimulatorConfig config;
     setup.configure(config);
@@ -116,8 +116,8 @@ bool Run(const Setup &setup, const QDir &corpus)
             steps.append({act, 0, bytes});
         }
         port.queueInput(bytes);
-        TakeAction(engine, act);
-        engine.Tick();
+        takeAction(engine, act);
+        engine.pollTick();
     }
 
     recorder.programClosing(start.addSecs(setup.seconds));
@@ -125,28 +125,29 @@ bool Run(const Setup &setup, const QDir &corpus)
     bool ok = true;
     const QString name = QLatin1String(setup.name);
     for (const auto &[kind, bytes] : archive.records)
-        ok = Write(corpus.filePath(QStringLiteral("archive_record/%1-%2").arg(name).arg(kind)), bytes) && ok;
-    ok = Write(corpus.filePath(QStringLiteral("tester_bytes/") + name), WriteSteps(steps)) && ok;
+        ok = writeSeedFile(corpus.filePath(QStringLiteral("archive_record/%1-%2").arg(name).arg(kind)), bytes) && ok;
+    ok = writeSeedFile(corpus.filePath(QStringLiteral("tester_bytes/") + name), writeSteps(steps)) && ok;
     if (!log.lines.isEmpty())
-        ok = Write(corpus.filePath(QStringLiteral("trend_log/") + name + QStringLiteral(".txt")),
-                   QByteArray(DataLogHeader) + "\r\n" + log.lines.join("\r\n") + "\r\n")
+        ok = writeSeedFile(corpus.filePath(QStringLiteral("trend_log/") + name + QStringLiteral(".txt")),
+                           QByteArray(DataLogHeader) + "\r\n" + log.lines.join("\r\n") + "\r\n")
              && ok;
     if (s.DownLoadedOnce) {
-        CopyCurrentConfigToEdit(s);
-        QStringList lines = ConfigFileLines(s);
-        ok = Write(corpus.filePath(QStringLiteral("config_file/") + name + QStringLiteral(".cfg")), ConfigText(lines))
+        copyCurrentConfigToEdit(s);
+        QStringList lines = configFileLines(s);
+        ok = writeSeedFile(corpus.filePath(QStringLiteral("config_file/") + name + QStringLiteral(".cfg")),
+                           configText(lines))
              && ok;
         lines[0] = QStringLiteral("Model 418C Master");
         lines.insert(1, s.vSerialNumber);
-        ok = Write(corpus.filePath(QStringLiteral("config_file/") + name + QStringLiteral("-master.cfg")),
-                   ConfigText(lines))
+        ok = writeSeedFile(corpus.filePath(QStringLiteral("config_file/") + name + QStringLiteral("-master.cfg")),
+                           configText(lines))
              && ok;
     }
     return ok;
 }
 
 // The archive as the README names it, and each as the program shows it.
-bool WriteLocations(const QDir &corpus)
+bool writeLocations(const QDir &corpus)
 {
     const char *const texts[] = {
         "runs.sqlite",
@@ -160,16 +161,17 @@ bool WriteLocations(const QDir &corpus)
     int n = 0;
     for (const char *text : texts) {
         ArchiveLocation location;
-        ParseArchiveLocation(QLatin1String(text), location);
-        ok = Write(corpus.filePath(QStringLiteral("archive_location/%1").arg(++n)), text) && ok;
-        ok =
-            Write(corpus.filePath(QStringLiteral("archive_location/%1-shown").arg(n)), location.shown().toUtf8()) && ok;
+        parseArchiveLocation(QLatin1String(text), location);
+        ok = writeSeedFile(corpus.filePath(QStringLiteral("archive_location/%1").arg(++n)), text) && ok;
+        ok = writeSeedFile(corpus.filePath(QStringLiteral("archive_location/%1-shown").arg(n)),
+                           location.shown().toUtf8())
+             && ok;
     }
     return ok;
 }
 
 // Command lines from the README, the arguments parted by NUL bytes.
-bool WriteCommandLines(const QDir &corpus)
+bool writeCommandLines(const QDir &corpus)
 {
     const QList<QList<QByteArray>> lines = {
         {"--simulate", "--port", "1=/dev/ttyUSB0", "--port", "2=/dev/serial/by-id/usb-tester"},
@@ -183,7 +185,7 @@ bool WriteCommandLines(const QDir &corpus)
     bool ok = true;
     int n = 0;
     for (const QList<QByteArray> &line : lines)
-        ok = Write(corpus.filePath(QStringLiteral("command_line/%1").arg(++n)), line.join('\0')) && ok;
+        ok = writeSeedFile(corpus.filePath(QStringLiteral("command_line/%1").arg(++n)), line.join('\0')) && ok;
     return ok;
 }
 
@@ -262,8 +264,8 @@ int main(int argc, char **argv)
          {}},
         {"silent", 20, [](SimulatorConfig &c) { c.silent = true; }, {}},
     };
-    bool ok = WriteLocations(corpus) && WriteCommandLines(corpus);
+    bool ok = writeLocations(corpus) && writeCommandLines(corpus);
     for (const Setup &setup : setups)
-        ok = Run(setup, corpus) && ok;
+        ok = writeSeeds(setup, corpus) && ok;
     return ok ? 0 : 1;
 }

@@ -14,19 +14,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     WebAddress address;
-    if (ParseWebAddress(text, address).isEmpty()) {
-        FuzzCheck(!address.host.isEmpty(), "an address has a host");
-        FuzzCheck(address.port >= 1 && address.port <= 65535, "a port from 1 to 65535");
-        FuzzCheck(WebAccessProblem(address, QString()).isEmpty() == address.loopback(),
+    if (parseWebAddress(text, address).isEmpty()) {
+        fuzzCheck(!address.host.isEmpty(), "an address has a host");
+        fuzzCheck(address.port >= 1 && address.port <= 65535, "a port from 1 to 65535");
+        fuzzCheck(webAccessProblem(address, QString()).isEmpty() == address.loopback(),
                   "without a token only loopback is served");
-        FuzzCheck(WebAccessProblem(address, QStringLiteral("t")).isEmpty(), "with a token any address is served");
+        fuzzCheck(webAccessProblem(address, QStringLiteral("t")).isEmpty(), "with a token any address is served");
     }
-    if (WebhookUrlProblem(text).isEmpty()) {
+    if (webhookUrlProblem(text).isEmpty()) {
         const QUrl url(text, QUrl::StrictMode);
-        FuzzCheck(url.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0
+        fuzzCheck(url.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0
                       || url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0,
                   "only http and https are posted to");
-        FuzzCheck(!url.host().isEmpty(), "a webhook has a host");
+        fuzzCheck(!url.host().isEmpty(), "a webhook has a host");
     }
     return 0;
 }

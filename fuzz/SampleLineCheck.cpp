@@ -6,18 +6,18 @@
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendLogReader.h"
 
-void CheckSampleLineReadsBack(const TesterState &s)
+void checkSampleLineReadsBack(const TesterState &s)
 {
-    const QByteArray line = SampleLine(s).toLatin1();
+    const QByteArray line = sampleLogLine(s).toLatin1();
     TrendReading read;
-    const bool parsed = ParseTrendLine(line.constData(), line.constData() + line.size(), read);
+    const bool parsed = parseTrendLine(line.constData(), line.constData() + line.size(), read);
     if (s.CycleCount < 0 || s.FailCount < 0 || s.SeqCount < 0) {
-        FuzzCheck(!parsed, "a line with a negative count is no sample");
+        fuzzCheck(!parsed, "a line with a negative count is no sample");
         return;
     }
     if (!parsed)
         std::fprintf(stderr, "line: %s\n", line.constData());
-    FuzzCheck(parsed, "a data log line the program wrote reads back");
-    FuzzCheck(read.cycleCount == s.CycleCount && read.failCount == s.FailCount,
+    fuzzCheck(parsed, "a data log line the program wrote reads back");
+    fuzzCheck(read.cycleCount == s.CycleCount && read.failCount == s.FailCount,
               "a data log line reads back with its counts");
 }

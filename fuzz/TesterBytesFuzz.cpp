@@ -27,9 +27,9 @@ public:
     explicit SampleCheck(const TesterState &state) : s(state) {}
     void sampleTaken(const DecodedSample &sample) override
     {
-        history.append(TrendReadingFromState(s));
+        history.append(trendReadingFromState(s));
         if (sample.forDataLog)
-            CheckSampleLineReadsBack(s);
+            checkSampleLineReadsBack(s);
     }
 
     const TesterState &s;
@@ -40,7 +40,7 @@ public:
 // many long silences still runs in a moment.
 constexpr int TickLimit = 2400;
 
-bool Waiting(LinkStep step)
+bool isWaitStep(LinkStep step)
 {
     return step == LinkStep::AwaitingWakeUp || step == LinkStep::AwaitingReply || step == LinkStep::ProbeFirstAnswer
            || step == LinkStep::ProbeSecondAnswer;
@@ -60,17 +60,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     int waited = 0, ticks = 0;
     LinkStep lastSeq = LinkStep::Idle;
-    for (const TesterStep &step : ReadSteps(data, size)) {
+    for (const TesterStep &step : readSteps(data, size)) {
         port.queueInput(step.bytes);
-        TakeAction(engine, step.action);
-        for (int tick = TicksOf(step.ticks); tick > 0 && ticks++ < TickLimit; --tick) {
-            engine.Tick();
-            waited = Waiting(s.link.step) && s.link.step == lastSeq ? waited + 1 : 0;
+        takeAction(engine, step.action);
+        for (int tick = ticksOf(step.ticks); tick > 0 && ticks++ < TickLimit; --tick) {
+            engine.pollTick();
+            waited = isWaitStep(s.link.step) && s.link.step == lastSeq ? waited + 1 : 0;
             lastSeq = s.link.step;
-            FuzzCheck(waited < ReplyTimeoutTicks, "no answer is awaited beyond the reply timeout");
+            fuzzCheck(waited < ReplyTimeoutTicks, "no answer is awaited beyond the reply timeout");
         }
     }
     for (int columns : {1, 600})
-        ReduceTrend(samples.history, columns);
+        reduceTrend(samples.history, columns);
     return 0;
 }

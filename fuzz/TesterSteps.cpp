@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-int TicksOf(uint8_t ticks)
+int ticksOf(uint8_t ticks)
 {
     return ticks == 255 ? 300 : 1 + ticks % 32;
 }
 
-QList<TesterStep> ReadSteps(const uint8_t *data, size_t size)
+QList<TesterStep> readSteps(const uint8_t *data, size_t size)
 {
     QList<TesterStep> steps;
     size_t at = 0;
@@ -26,7 +26,7 @@ QList<TesterStep> ReadSteps(const uint8_t *data, size_t size)
     return steps;
 }
 
-QByteArray WriteSteps(const QList<TesterStep> &steps)
+QByteArray writeSteps(const QList<TesterStep> &steps)
 {
     QByteArray out;
     for (const TesterStep &step : steps) {
@@ -39,23 +39,23 @@ QByteArray WriteSteps(const QList<TesterStep> &steps)
     return out;
 }
 
-void TakeAction(TesterEngine &engine, uint8_t action)
+void takeAction(TesterEngine &engine, uint8_t action)
 {
     switch (action % ActionCount) {
-    case SampleData: engine.SendCommand(Command::SampleData); break;
-    case RunToLimits: engine.SendCommand(Command::RunToLimits); break;
-    case RunOnce: engine.SendCommand(Command::RunOnce); break;
-    case RunNoLimit: engine.SendCommand(Command::RunNoLimit); break;
-    case StopRun: engine.SendCommand(Command::Stop); break;
-    case ReadVersion: engine.SendCommand(Command::ReadSoftwareVersion); break;
-    case ReadCycleLimit: engine.SendCommand(Command::ReadCycleLimit); break;
+    case SampleData: engine.sendCommand(Command::SampleData); break;
+    case RunToLimits: engine.sendCommand(Command::RunToLimits); break;
+    case RunOnce: engine.sendCommand(Command::RunOnce); break;
+    case RunNoLimit: engine.sendCommand(Command::RunNoLimit); break;
+    case StopRun: engine.sendCommand(Command::Stop); break;
+    case ReadVersion: engine.sendCommand(Command::ReadSoftwareVersion); break;
+    case ReadCycleLimit: engine.sendCommand(Command::ReadCycleLimit); break;
     case ResetCounters:
-        engine.SetClearAll();
-        engine.DoNextClear(Command::None);
+        engine.setClearAll();
+        engine.doNextClear(Command::None);
         break;
-    case DownloadConfig: engine.StartOrdinaryDownload(); break;
-    case DownloadMaster: engine.StartMasterDownload(); break;
-    case SetCycleLimit: engine.SendValueCommand(Command::WriteCycleLimit, QStringLiteral("5000")); break;
+    case DownloadConfig: engine.startOrdinaryDownload(); break;
+    case DownloadMaster: engine.startMasterDownload(); break;
+    case SetCycleLimit: engine.sendValueCommand(Command::WriteCycleLimit, QStringLiteral("5000")); break;
     default: break;
     }
 }

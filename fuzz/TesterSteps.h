@@ -17,15 +17,15 @@ class TesterEngine;
 struct TesterStep
 {
     uint8_t action = 0;   // OperatorActions[action % count], 0 none
-    uint8_t ticks = 0;    // see TicksOf
+    uint8_t ticks = 0;    // see ticksOf
     QByteArray bytes;     // at most 255
 };
 
 // 1 to 32 ticks; 255 is a line silent for longer than any wait (300 ticks).
-int TicksOf(uint8_t ticks);
+int ticksOf(uint8_t ticks);
 
-QList<TesterStep> ReadSteps(const uint8_t *data, size_t size);
-QByteArray WriteSteps(const QList<TesterStep> &steps);
+QList<TesterStep> readSteps(const uint8_t *data, size_t size);
+QByteArray writeSteps(const QList<TesterStep> &steps);
 
 // What the operator can start from the window: a data sample, a run, a stop,
 // one value read, a counter reset, a configuration download.
@@ -44,4 +44,4 @@ enum OperatorAction : uint8_t {
     SetCycleLimit,
     ActionCount
 };
-void TakeAction(TesterEngine &engine, uint8_t action);
+void takeAction(TesterEngine &engine, uint8_t action);

@@ -13,11 +13,11 @@
 
 namespace {
 
-void CheckPoints(const TrendReduction &r, const QList<QPointF> &points, int columns)
+void checkPoints(const TrendReduction &r, const QList<QPointF> &points, int columns)
 {
-    FuzzCheck(points.size() <= 5 * qsizetype(columns), "at most five points a column");
+    fuzzCheck(points.size() <= 5 * qsizetype(columns), "at most five points a column");
     for (const QPointF &p : points)
-        FuzzCheck(IsLineBreak(p) || r.range.contains(p.x()), "every point lies within the range");
+        fuzzCheck(isLineBreak(p) || r.range.contains(p.x()), "every point lies within the range");
 }
 
 }   // namespace
@@ -25,20 +25,20 @@ void CheckPoints(const TrendReduction &r, const QList<QPointF> &points, int colu
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     TrendHistory history;
-    const TrendLogResult result = ReadTrendLog(InputFilePath(data, size), history);
-    FuzzCheck(result.opened, "the log opens");
-    FuzzCheck(size_t(result.samples) == history.size(), "every sample read is kept");
+    const TrendLogResult result = readTrendLog(inputFilePath(data, size), history);
+    fuzzCheck(result.opened, "the log opens");
+    fuzzCheck(size_t(result.samples) == history.size(), "every sample read is kept");
     for (TrendAxis axis : {TrendAxis::Cycles, TrendAxis::Time}) {
-        const TrendRange whole = WholeRun(history, axis);
+        const TrendRange whole = wholeRun(history, axis);
         const double quarter = (whole.to - whole.from) / 4;
         for (TrendRange range : {whole, TrendRange{whole.from + quarter, whole.to - quarter}}) {
             // A narrow chart, one of odd width, a usual one.
             for (int columns : {1, 7, 600}) {
-                const TrendReduction r = ReduceTrend(history, axis, range, columns);
+                const TrendReduction r = reduceTrend(history, axis, range, columns);
                 for (const QList<QPointF> &series : r.series)
-                    CheckPoints(r, series, columns);
+                    checkPoints(r, series, columns);
                 for (const QList<QPointF> &limit : r.limits)
-                    CheckPoints(r, limit, columns);
+                    checkPoints(r, limit, columns);
             }
         }
     }

@@ -1,6 +1,6 @@
 // The web view's request handling on any request: the first byte's low bit
 // sets an access token; with its second bit the rest is a head as it comes
-// over the wire, read by ParseHead, else the first line is the method, the
+// over the wire, read by parseHead, else the first line is the method, the
 // second the target, each further line a header "Name: value". Every answer
 // is one of the statuses the view gives, only GET and HEAD without a body
 // are ever served, and with a token only the request that carries it, once;
@@ -13,7 +13,7 @@
 
 namespace {
 
-WebRequest RequestOf(const QByteArray &input)
+WebRequest requestOf(const QByteArray &input)
 {
     const QList<QByteArray> lines = input.mid(1).split('\n');
     WebRequest request;
@@ -35,14 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     WebRequest request;
     if (!input.isEmpty() && (input[0] & 2)) {
         const QByteArray wire = input.mid(1);
-        const qsizetype end = HeadEnd(wire);
-        FuzzCheck(end <= wire.size(), "a head ends within the bytes");
-        if (end < 0 || ParseHead(wire.left(end), request) != 0)
+        const qsizetype end = headEndOf(wire);
+        fuzzCheck(end <= wire.size(), "a head ends within the bytes");
+        if (end < 0 || parseHead(wire.left(end), request) != 0)
             return 0;
     } else {
-        request = RequestOf(input);
+        request = requestOf(input);
     }
-    const WebDecision d = DecideRequest(request, token);
+    const WebDecision d = decideRequest(request, token);
     // One Authorization header with the scheme in any case, then spaces and the token.
     int authorizations = 0;
     bool carriesToken = false;
@@ -56,24 +56,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     carriesToken = carriesToken && authorizations == 1;
 
     static const int Statuses[] = {200, 400, 401, 404, 405, 413, 414, 431};
-    FuzzCheck(std::find(std::begin(Statuses), std::end(Statuses), d.status) != std::end(Statuses),
+    fuzzCheck(std::find(std::begin(Statuses), std::end(Statuses), d.status) != std::end(Statuses),
               "a status the view gives");
-    FuzzCheck((d.status == 200) == (d.route != WebRoute::Refused), "served exactly when 200");
+    fuzzCheck((d.status == 200) == (d.route != WebRoute::Refused), "served exactly when 200");
     if (d.status == 200) {
-        FuzzCheck(request.method == "GET" || request.method == "HEAD", "only GET and HEAD are served");
-        FuzzCheck(!AnnouncesBody(request), "no request with a body is served");
-        FuzzCheck(token.isEmpty() || carriesToken, "with a token, only a request that carries it is served");
-        FuzzCheck(d.id >= 0, "ids are not negative");
+        fuzzCheck(request.method == "GET" || request.method == "HEAD", "only GET and HEAD are served");
+        fuzzCheck(!announcesBody(request), "no request with a body is served");
+        fuzzCheck(token.isEmpty() || carriesToken, "with a token, only a request that carries it is served");
+        fuzzCheck(d.id >= 0, "ids are not negative");
     }
     if (!token.isEmpty() && !carriesToken)
-        FuzzCheck(d.status == 400 || d.status == 401 || d.status == 414 || d.status == 431,
+        fuzzCheck(d.status == 400 || d.status == 401 || d.status == 414 || d.status == 431,
                   "without the token, nothing is told but that it is needed");
     // The whole answer, with no tester and no archive, is given too.
     static const WebView view([] { return std::vector<const TesterSession *>(); }, QByteArray("<html>"));
     WebView checked(view);
     checked.setToken(token);
     const WebView::Reply reply = checked.answer(request);
-    FuzzCheck(reply.status == d.status || reply.status == 404, "the view answers as decided");
-    FuzzCheck(!reply.stream, "nothing streams without an archive");
+    fuzzCheck(reply.status == d.status || reply.status == 404, "the view answers as decided");
+    fuzzCheck(!reply.stream, "nothing streams without an archive");
     return 0;
 }

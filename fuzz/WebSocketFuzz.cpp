@@ -35,7 +35,7 @@ struct Rig
         limits.writeMs = 200;
         limits.lingerMs = 20;
         server.setLimits(limits);
-        FuzzCheck(server.listen({QStringLiteral("127.0.0.1"), 0}).isEmpty(), "the server listens on loopback");
+        fuzzCheck(server.listen({QStringLiteral("127.0.0.1"), 0}).isEmpty(), "the server listens on loopback");
     }
     WebView view;
     WebServer server;
@@ -43,7 +43,7 @@ struct Rig
 
 // Runs the event loop for ms, or until done says so.
 template <typename Done>
-void Pump(int ms, Done done)
+void pumpEvents(int ms, Done done)
 {
     QElapsedTimer timer;
     timer.start();
@@ -53,20 +53,20 @@ void Pump(int ms, Done done)
     }
 }
 
-bool Closed(const QTcpSocket &socket)
+bool socketClosed(const QTcpSocket &socket)
 {
     return socket.state() == QAbstractSocket::UnconnectedState;
 }
 
-void CheckAnswers(const QByteArray &got, bool tokenSet, const QByteArray &sent)
+void checkAnswers(const QByteArray &got, bool tokenSet, const QByteArray &sent)
 {
-    FuzzCheck(got.isEmpty() || got.startsWith("HTTP/1.1 "), "answers begin with a status line");
+    fuzzCheck(got.isEmpty() || got.startsWith("HTTP/1.1 "), "answers begin with a status line");
     static const QByteArray Statuses[] = {"200", "400", "401", "404", "405", "413", "414", "431"};
     for (qsizetype at = got.indexOf("HTTP/1.1 "); at >= 0; at = got.indexOf("HTTP/1.1 ", at + 1)) {
         const QByteArray status = got.mid(at + 9, 3);
-        FuzzCheck(std::find(std::begin(Statuses), std::end(Statuses), status) != std::end(Statuses),
+        fuzzCheck(std::find(std::begin(Statuses), std::end(Statuses), status) != std::end(Statuses),
                   "a status the view gives");
-        FuzzCheck(status != "200" || !tokenSet || sent.contains("t0k"), "nothing is served without the token");
+        fuzzCheck(status != "200" || !tokenSet || sent.contains("t0k"), "nothing is served without the token");
     }
 }
 
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool tokenSet = flags & 1;
     rig.view.setToken(tokenSet ? QByteArray("t0k") : QByteArray());
     const auto withinLimit = [] {
-        FuzzCheck(rig.server.connectionCount() <= MostConnections, "no more connections than the limit");
+        fuzzCheck(rig.server.connectionCount() <= MostConnections, "no more connections than the limit");
         return false;
     };
 
@@ -94,18 +94,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int i = 0; i <= crowd; ++i) {
         sockets.push_back(std::make_unique<QTcpSocket>());
         sockets.back()->connectToHost(QHostAddress::LocalHost, rig.server.port());
-        Pump(2, withinLimit);
+        pumpEvents(2, withinLimit);
     }
     QTcpSocket &client = *sockets.back();
-    Pump(200, [&] { return withinLimit() || client.state() == QAbstractSocket::ConnectedState; });
+    pumpEvents(200, [&] { return withinLimit() || client.state() == QAbstractSocket::ConnectedState; });
 
     QByteArray got;
     int pieces = 0;
     for (const QByteArray &piece : input.mid(1).split('\xff')) {
-        if (++pieces > 64 || Closed(client))
+        if (++pieces > 64 || socketClosed(client))
             break;
         client.write(piece);
-        Pump(3, [&] {
+        pumpEvents(3, [&] {
             withinLimit();
             got += client.readAll();
             return client.bytesToWrite() == 0 && !got.isEmpty();
@@ -117,14 +117,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         withinLimit();
         got += client.readAll();
         for (const auto &socket : sockets)
-            if (!Closed(*socket))
+            if (!socketClosed(*socket))
                 return false;
         return true;
     };
-    Pump(2000, allClosed);
-    FuzzCheck(allClosed(), "every connection is closed by its deadlines");
-    Pump(20, [] { return rig.server.connectionCount() == 0; });
-    FuzzCheck(rig.server.connectionCount() == 0, "the server forgets closed connections");
-    CheckAnswers(got, tokenSet, input);
+    pumpEvents(2000, allClosed);
+    fuzzCheck(allClosed(), "every connection is closed by its deadlines");
+    pumpEvents(20, [] { return rig.server.connectionCount() == 0; });
+    fuzzCheck(rig.server.connectionCount() == 0, "the server forgets closed connections");
+    checkAnswers(got, tokenSet, input);
     return 0;
 }

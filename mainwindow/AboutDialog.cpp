@@ -25,7 +25,7 @@ QFrame *separatorLine(QWidget *parent)
 
 }   // namespace
 
-AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), findTool(FindSysInfoTool), startTool(StartSysInfoTool)
+AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), findTool(findSysInfoTool), startTool(startSysInfoTool)
 {
     setObjectName("AboutDialog");
     setWindowTitle(QStringLiteral("About ") + title());
@@ -119,8 +119,8 @@ void AboutDialog::showSystemInfo()
     if (!tool.isEmpty() && startTool && startTool(tool))
         return;
     // No tool, or it would not start: what the program knows itself.
-    SystemInfoDialog info(SystemInfoDialog::Text(title() + QStringLiteral(", ") + versionText().toLower(),
-                                                 devices ? devices->devices() : QList<SerialDevice>()),
+    SystemInfoDialog info(SystemInfoDialog::reportText(title() + QStringLiteral(", ") + versionText().toLower(),
+                                                       devices ? devices->devices() : QList<SerialDevice>()),
                           this);
     info.exec();
 }

@@ -47,7 +47,7 @@ BreakDialog::BreakDialog(QWidget *parent) : QDialog(parent)
 
 int16_t BreakDialog::breakCountFromText(const QString &text)
 {
-    const double count = RoundHalfEven(ReadNumber(text));
+    const double count = roundHalfEven(parseNumber(text));
     if (count >= 1 && count <= 32767)
         return int16_t(count);
     return 0;

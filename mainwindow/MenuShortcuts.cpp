@@ -5,7 +5,7 @@
 #include <QAction>
 #include <QKeySequence>
 
-void AddMenuShortcuts(MainMenus &m)
+void addMenuShortcuts(MainMenus &m)
 {
     // Written out rather than the platform's standard keys: Exit has none
     // on Windows, and the keys should read the same everywhere.

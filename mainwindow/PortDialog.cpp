@@ -70,7 +70,7 @@ QLabel *PortDialog::buildDeviceList()
     deviceList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     deviceList->setMinimumWidth(640);
     listLabel->setBuddy(deviceList);
-    DescribeControl(deviceList, QStringLiteral("Serial devices"),
+    describeControl(deviceList, QStringLiteral("Serial devices"),
                     QStringLiteral("The serial devices of this computer, and the devices given a port by the "
                                    "command line or the settings"));
     return listLabel;
@@ -79,10 +79,10 @@ QLabel *PortDialog::buildDeviceList()
 // Search every port, or only the selected device.
 void PortDialog::buildSearchChoice()
 {
-    automaticRadio = CaptionedControl<QRadioButton>(
+    automaticRadio = captionedControl<QRadioButton>(
         "AutomaticRadio", QStringLiteral("Search every port for the tester"),
         QStringLiteral("The program tries Comm 1 to 16 in turn until a tester answers"), this);
-    pinnedRadio = CaptionedControl<QRadioButton>(
+    pinnedRadio = captionedControl<QRadioButton>(
         "PinnedRadio", QStringLiteral("Use only the selected device"),
         QStringLiteral("The program looks for the tester on this device alone, also when it is unplugged "
                        "for a while"),
@@ -91,9 +91,9 @@ void PortDialog::buildSearchChoice()
 
 QLayout *PortDialog::buildButtons()
 {
-    okButton = CaptionedControl<QPushButton>("OKButton", QStringLiteral("OK"),
+    okButton = captionedControl<QPushButton>("OKButton", QStringLiteral("OK"),
                                              QStringLiteral("Keep this choice and search again"), this);
-    auto *cancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"),
+    auto *cancelButton = captionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"),
                                                        QStringLiteral("Leave the choice as it was"), this);
     okButton->setDefault(true);
 

@@ -9,7 +9,7 @@ const QColor ReadingColours::Alarm(200, 0, 0);
 const QColor ReadingColours::Stale(150, 150, 150);
 const QColor ReadingColours::LimitEnd(0, 85, 190);
 
-void SetTextColour(QWidget *widget, const QColor &colour)
+void setTextColour(QWidget *widget, const QColor &colour)
 {
     const bool own = widget->testAttribute(Qt::WA_SetPalette);
     if (!colour.isValid()) {
@@ -68,6 +68,6 @@ void ReadingColours::show(const ToleranceMarks &marks, bool stale)
             colour = Stale;
         else if (box.mark && marks.*box.mark)
             colour = Alarm;
-        SetTextColour(box.field, colour);
+        setTextColour(box.field, colour);
     }
 }

@@ -8,7 +8,7 @@ struct ToleranceMarks;
 
 // Sets the text colour of a widget; an invalid colour returns it to the
 // colour of its surroundings. Nothing is repainted when it already shows it.
-void SetTextColour(QWidget *widget, const QColor &colour);
+void setTextColour(QWidget *widget, const QColor &colour);
 
 // The colours of the main window's value boxes: red for a reading beyond
 // its tolerance, grey for every reading of the last sample once the link is

@@ -72,9 +72,9 @@ QLineEdit *RunOverview::addValue(QGridLayout *grid, int row, int &column, const 
                                  const QString &toolTip, int span, const QString &widestText)
 {
     auto *captionLabel = new QLabel(caption + QLatin1Char(':'), this);
-    QLineEdit *field = ValueField(QLatin1String(name), caption, toolTip, this, widestText);
+    QLineEdit *field = valueField(QLatin1String(name), caption, toolTip, this, widestText);
     field->setFrame(false);
-    MakeSteady(field, widestText);   // without its frame it needs less room
+    makeSteady(field, widestText);   // without its frame it needs less room
     captionLabel->setBuddy(field);
     grid->addWidget(captionLabel, row, column);
     // The values keep a steady size (they change every second), so they
@@ -131,11 +131,11 @@ void RunOverview::buildProgressRow(QGridLayout *grid)
     cycleProgress->setMinimumWidth(cycleProgress->fontMetrics().horizontalAdvance(QStringLiteral("1000000 cycles")));
     cyclesCaption->setBuddy(cycleProgress);
     describe(cycleProgress, QStringLiteral("Cycles"), QStringLiteral("The cycle count as a share of the cycle limit"));
-    cyclesText = ValueField(QStringLiteral("cyclesText"), QStringLiteral("Cycle count"),
+    cyclesText = valueField(QStringLiteral("cyclesText"), QStringLiteral("Cycle count"),
                             QStringLiteral("The cycle count against the cycle limit"), this,
                             QStringLiteral("1000000 of 1000000 cycles"));
     cyclesText->setFrame(false);
-    MakeSteady(cyclesText, QStringLiteral("1000000 of 1000000 cycles"));
+    makeSteady(cyclesText, QStringLiteral("1000000 of 1000000 cycles"));
     auto *cycles = new QHBoxLayout;
     cycles->setSpacing(6);
     cycles->addWidget(cycleProgress, 1);
@@ -162,7 +162,7 @@ void RunOverview::linkChanged()
     showLink();
     // The last sample stays on screen, greyed, so nobody takes it for live data.
     if (summary.link().state() == LinkHistory::State::Lost)
-        readingColours->show(OutOfTolerance(s), true);
+        readingColours->show(outOfTolerance(s), true);
 }
 
 void RunOverview::runStarted()
@@ -173,7 +173,7 @@ void RunOverview::runStarted()
 void RunOverview::sampleTaken()
 {
     // The sample was decoded: the readings are live again.
-    readingColours->show(OutOfTolerance(s), false);
+    readingColours->show(outOfTolerance(s), false);
     refresh();
 }
 
@@ -188,13 +188,13 @@ void RunOverview::refresh()
 void RunOverview::showLink()
 {
     // Connected, but nothing gets through: the link says so rather than "connected".
-    if (summary.link().state() == LinkHistory::State::Connected && RecordsRefused(s)) {
-        SetSteadyText(linkStateText, QLatin1String(RecordsRefusedText));
-        SetTextColour(linkStateText, Warning);
+    if (summary.link().state() == LinkHistory::State::Connected && recordsRefused(s)) {
+        setSteadyText(linkStateText, QLatin1String(RecordsRefusedText));
+        setTextColour(linkStateText, Warning);
         return;
     }
-    SetSteadyText(linkStateText, summary.link().text());
-    SetTextColour(linkStateText, summary.link().alarm() ? ReadingColours::Alarm : QColor());
+    setSteadyText(linkStateText, summary.link().text());
+    setTextColour(linkStateText, summary.link().alarm() ? ReadingColours::Alarm : QColor());
     // Ports that would not open say why in the tool tip.
     const QString problems = summary.link().problems();
     const QString toolTip = problems.isEmpty() ? LinkToolTip : LinkToolTip + QStringLiteral("\n\n") + problems;
@@ -206,8 +206,8 @@ void RunOverview::showLink()
 
 void RunOverview::showRun()
 {
-    SetSteadyText(runStateText, summary.runText(s));
-    SetTextColour(runStateText, summary.endedAtLimit(s) ? ReadingColours::LimitEnd : QColor());
+    setSteadyText(runStateText, summary.runText(s));
+    setTextColour(runStateText, summary.endedAtLimit(s) ? ReadingColours::LimitEnd : QColor());
 }
 
 void RunOverview::showLogging()
@@ -217,10 +217,10 @@ void RunOverview::showLogging()
     const qint64 lines = s.DataFileOpen ? log.linesWritten() : -1;
     if (lines != linesShown || lines <= 0) {
         linesShown = lines;
-        SetSteadyText(loggingText, LoggingText(s.DataFileOpen, s.DataFileName, log.linesWritten(), log.lastLineTime()));
+        setSteadyText(loggingText, dataLogText(s.DataFileOpen, s.DataFileName, log.linesWritten(), log.lastLineTime()));
     }
-    SetTextColour(loggingText, NotLoggingWarning(s) ? Warning : QColor());
-    const bool offer = exportRunSoFar && NotLoggingWarning(s);
+    setTextColour(loggingText, notLoggingWarning(s) ? Warning : QColor());
+    const bool offer = exportRunSoFar && notLoggingWarning(s);
     if (exportRunButton->isVisibleTo(this) != offer)
         exportRunButton->setVisible(offer);
 }
@@ -236,9 +236,9 @@ void RunOverview::showProgress()
         const int shown = limit > 0 ? std::min(count, limit) : 0;
         if (cycleProgress->value() != shown)
             cycleProgress->setValue(shown);
-        SetSteadyText(cyclesText, CyclesText(count, limit));
+        setSteadyText(cyclesText, cycleCountText(count, limit));
     }
-    SetSteadyText(rateText, RateText(summary.progress()));
-    SetSteadyText(runTimeText, DurationText(summary.progress().runSeconds()));
-    SetSteadyText(timeToLimitText, summary.timeToLimitText(s));
+    setSteadyText(rateText, cycleRateText(summary.progress()));
+    setSteadyText(runTimeText, durationText(summary.progress().runSeconds()));
+    setSteadyText(timeToLimitText, summary.timeToLimitText(s));
 }

@@ -175,12 +175,12 @@ void StrokePanel::buildFailureFrame()
 
 QLineEdit *StrokePanel::valueBox(const QString &name, const QString &caption, const QString &toolTip)
 {
-    return ValueBox(name, caption, toolTip, this);
+    return makeValueBox(name, caption, toolTip, this);
 }
 
 void StrokePanel::setBox(QLineEdit *box, const QString &text, bool enabled)
 {
-    SetSteadyText(box, enabled ? text : NotMeasured);
+    setSteadyText(box, enabled ? text : NotMeasured);
     box->setEnabled(enabled);
 }
 

@@ -50,12 +50,12 @@ QStringList findTool()
 
 }   // namespace
 
-QStringList FindSysInfoTool()
+QStringList findSysInfoTool()
 {
     return findTool();
 }
 
-bool StartSysInfoTool(const QStringList &command)
+bool startSysInfoTool(const QStringList &command)
 {
     if (command.isEmpty())
         return false;

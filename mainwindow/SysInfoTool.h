@@ -6,7 +6,7 @@
 // or an empty list when none can be found. On Windows it is msinfo32 as
 // the machine's registry names it; elsewhere the first known desktop tool
 // on PATH.
-QStringList FindSysInfoTool();
+QStringList findSysInfoTool();
 
 // Starts the tool detached from this program; false when it did not start.
-bool StartSysInfoTool(const QStringList &command);
+bool startSysInfoTool(const QStringList &command);

@@ -45,10 +45,10 @@ SystemInfoDialog::SystemInfoDialog(const QString &text, QWidget *parent) : QDial
     info->setObjectName("SystemInfoText");
     info->setReadOnly(true);
     info->setLineWrapMode(QPlainTextEdit::NoWrap);
-    DescribeControl(info, QStringLiteral("System information"),
+    describeControl(info, QStringLiteral("System information"),
                     QStringLiteral("The program, Qt and the operating system, and the serial devices"));
     info->setMinimumSize(560, 220);
-    auto *closeButton = CaptionedControl<QPushButton>("CloseButton", QStringLiteral("Close"),
+    auto *closeButton = captionedControl<QPushButton>("CloseButton", QStringLiteral("Close"),
                                                       QStringLiteral("Closes the system information"), this);
     closeButton->setDefault(true);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
@@ -61,7 +61,7 @@ SystemInfoDialog::SystemInfoDialog(const QString &text, QWidget *parent) : QDial
     layout->addLayout(buttons);
 }
 
-QString SystemInfoDialog::Text(const QString &programLine, const QList<SerialDevice> &devices)
+QString SystemInfoDialog::reportText(const QString &programLine, const QList<SerialDevice> &devices)
 {
     QStringList lines;
     lines << programLine;

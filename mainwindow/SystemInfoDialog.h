@@ -14,5 +14,5 @@ public:
 
     // The text: the program's version line, Qt's run-time and build
     // versions, the operating system, one line per serial device.
-    static QString Text(const QString &programLine, const QList<SerialDevice> &devices);
+    static QString reportText(const QString &programLine, const QList<SerialDevice> &devices);
 };

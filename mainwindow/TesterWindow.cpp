@@ -85,14 +85,14 @@ TesterWindow::TesterWindow(TesterSession &session, QWidget *parent)
     setObjectName("TesterWindow");
     busyGrace.setSingleShot(true);
     busyGrace.setInterval(BusyGraceMs);
-    connect(&busyGrace, &QTimer::timeout, this, [this] { showControls(engine().CommReady()); });
+    connect(&busyGrace, &QTimer::timeout, this, [this] { showControls(engine().commReady()); });
     fileTitle = title();
     setWindowTitle(title());
     buildWindow();
     overview = new RunOverview(s, session.dataLog(), session.glance(), centralWidget(), centralWidget());
     static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
     connect(&session, &TesterSession::logChanged, this, [this] { overview->refresh(); });
-    AddMenuShortcuts(*menus);
+    addMenuShortcuts(*menus);
     connect(&registry, &Registry::recentFilesChanged, this, [this] { loadRecentFiles(); });
     connect(&registry, &Registry::recentConfigFilesChanged, this, [this] { loadRecentConfigFiles(); });
     connectMenus();
@@ -176,18 +176,18 @@ QLayout *TesterWindow::buildCounters(QWidget *central)
     cycleCountLabel = plainLabel("cycleCountLabel", QStringLiteral("Cycle Count"), central);
     failCountLabel = plainLabel("failCountLabel", QStringLiteral("Fail Count"), central);
     seqFailCountLabel = plainLabel("seqFailCountLabel", QStringLiteral("Seq Fail Count"), central);
-    cycleCountBox = ValueBox("cycleCountBox", QStringLiteral("Cycle Count"),
-                             QStringLiteral("Total count of complete cycles on test item"), central);
-    cycleLimitBox = ValueBox("cycleLimitBox", QStringLiteral("Cycle Count Limit"),
-                             QStringLiteral("Termination limit on test cycles"), central);
-    failCountBox = ValueBox("failCountBox", QStringLiteral("Fail Count"),
-                            QStringLiteral("Count of contact test failures"), central);
-    failLimitBox = ValueBox("failLimitBox", QStringLiteral("Fail Count Limit"),
-                            QStringLiteral("Termination limit on total contact test failures"), central);
-    seqFailCountBox = ValueBox("seqFailCountBox", QStringLiteral("Seq Fail Count"),
-                               QStringLiteral("Count of sequential test failures"), central);
-    seqFailLimitBox = ValueBox("seqFailLimitBox", QStringLiteral("Seq Fail Count Limit"),
-                               QStringLiteral("Termination limit on sequential test failures"), central);
+    cycleCountBox = makeValueBox("cycleCountBox", QStringLiteral("Cycle Count"),
+                                 QStringLiteral("Total count of complete cycles on test item"), central);
+    cycleLimitBox = makeValueBox("cycleLimitBox", QStringLiteral("Cycle Count Limit"),
+                                 QStringLiteral("Termination limit on test cycles"), central);
+    failCountBox = makeValueBox("failCountBox", QStringLiteral("Fail Count"),
+                                QStringLiteral("Count of contact test failures"), central);
+    failLimitBox = makeValueBox("failLimitBox", QStringLiteral("Fail Count Limit"),
+                                QStringLiteral("Termination limit on total contact test failures"), central);
+    seqFailCountBox = makeValueBox("seqFailCountBox", QStringLiteral("Seq Fail Count"),
+                                   QStringLiteral("Count of sequential test failures"), central);
+    seqFailLimitBox = makeValueBox("seqFailLimitBox", QStringLiteral("Seq Fail Count Limit"),
+                                   QStringLiteral("Termination limit on sequential test failures"), central);
 
     auto *counters = new QGridLayout;
     counters->setHorizontalSpacing(8);
@@ -216,8 +216,8 @@ QLayout *TesterWindow::buildSampleGroup(QWidget *central)
 {
     sampledAtLabel = plainLabel("sampledAtLabel", QStringLiteral("Sampled at:"), central);
     sampleDateBox =
-        ValueBox("sampleDateBox", QStringLiteral("Sampled at"), QStringLiteral("Time and date of last data sample"),
-                 central, QStringLiteral("00/00/0000 00:00:00"));
+        makeValueBox("sampleDateBox", QStringLiteral("Sampled at"), QStringLiteral("Time and date of last data sample"),
+                     central, QStringLiteral("00/00/0000 00:00:00"));
     sampleDateBox->setAlignment(Qt::AlignCenter);
     errorLedLabel = plainLabel("errorLedLabel", QStringLiteral("Error LED"), central);
     errorLedLabel->setToolTip(QStringLiteral("Indicates state of tester error LED"));
@@ -248,28 +248,28 @@ void TesterWindow::connectMenus()
     auto on = [this](QAction *action, auto handler) { connect(action, &QAction::triggered, this, handler); };
 
     on(m.fileNew, [this] {
-        dataLog().FileNew();
+        dataLog().newDataFile();
         afterFileCommand();
     });
     on(m.fileOpen, [this] {
-        dataLog().FileOpen();
+        dataLog().openDataFile();
         afterFileCommand();
     });
     on(m.fileClose, [this] {
-        dataLog().FileClose();
+        dataLog().closeDataFile();
         afterFileCommand();
     });
     for (QAction *entry : m.recentFiles.entries)
         on(entry, [this, entry] {
-            dataLog().FileRecent(MainMenus::recentPath(entry));
+            dataLog().openRecentDataFile(MainMenus::recentPath(entry));
             afterFileCommand();
         });
     on(m.fileExit, [this] { exitProgram ? exitProgram() : void(close()); });
 
-    on(m.configureOpen, [this] { configCommands().ConfigureOpenMenu(); });
-    on(m.configureSave, [this] { configCommands().ConfigureSaveMenu(); });
+    on(m.configureOpen, [this] { configCommands().configureOpenMenu(); });
+    on(m.configureSave, [this] { configCommands().configureSaveMenu(); });
     for (QAction *entry : m.recentConfigFiles.entries)
-        on(entry, [this, entry] { configCommands().ConfigureRecentFileMenu(MainMenus::recentPath(entry)); });
+        on(entry, [this, entry] { configCommands().configureRecentFileMenu(MainMenus::recentPath(entry)); });
 
     on(m.runStop, [this] { runCommand(Command::Stop); });
     on(m.runToLimits, [this] { runCommand(Command::RunToLimits); });
@@ -327,15 +327,15 @@ bool TesterWindow::exportRunSoFar()
     if (catalog && failure.isEmpty() && id == 0)
         failure = QStringLiteral("The run archive does not hold this run yet.");
     if (!failure.isEmpty()) {
-        dialogs.ErrorDialog(QStringLiteral("Run Archive"), failure);
+        dialogs.showError(QStringLiteral("Run Archive"), failure);
         return false;
     }
-    const QString path = chooseRunExportFile(RunFileName(s.vSerialNumber, tester.runRecorder().runStart()));
+    const QString path = chooseRunExportFile(runFileName(s.vSerialNumber, tester.runRecorder().runStart()));
     if (path.isEmpty())
         return false;
-    failure = ExportRun(*catalog, id, path);
+    failure = exportRunToFile(*catalog, id, path);
     if (!failure.isEmpty()) {
-        dialogs.ErrorDialog(QStringLiteral("File Error"), failure);
+        dialogs.showError(QStringLiteral("File Error"), failure);
         return false;
     }
     return true;
@@ -347,7 +347,7 @@ bool TesterWindow::offerRunExportBeforeClosing()
 {
     if (!runCatalogSource || !s.IsDirtyData || tester.runRecorder().unloggedSamples() < 1)
         return true;
-    const int16_t answer = dialogs.YesNoDialog(
+    const int16_t answer = dialogs.askYesNo(
         QStringLiteral("Save Data"),
         QStringLiteral("%1 samples of this run are in no data file.  Do you want to export the run so far "
                        "from the run archive to a data file?")
@@ -366,7 +366,7 @@ void TesterWindow::showRunsWindow()
     QString failure = QStringLiteral("No run archive is in use.");
     runCatalog = runCatalogSource ? runCatalogSource(failure) : nullptr;
     if (!runCatalog) {
-        dialogs.ErrorDialog(QStringLiteral("Run Archive"), failure);
+        dialogs.showError(QStringLiteral("Run Archive"), failure);
         return;
     }
     runs =
@@ -378,7 +378,7 @@ void TesterWindow::showRunsWindow()
 
 void TesterWindow::editPreferences()
 {
-    PreferencesDialog dialog(registry, dialogs, DefaultArchivePath(), this);
+    PreferencesDialog dialog(registry, dialogs, defaultArchivePath(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     // In a station the preferences are every tester's.
@@ -397,10 +397,10 @@ void TesterWindow::closeEvent(QCloseEvent *event)
         return;
     }
     if (s.GoAgainMode)
-        dialogs.ErrorDialog(QStringLiteral("Break Update Mode Cancel"),
-                            QStringLiteral("The tester is set to stop after ") + QString::number(s.RepeatCount)
-                                + QStringLiteral(" cycles and will not restart if program is terminated."));
-    if (!offerRunExportBeforeClosing() || !dataLog().CheckDataSaved(true) || !checkConfigSaved()) {
+        dialogs.showError(QStringLiteral("Break Update Mode Cancel"),
+                          QStringLiteral("The tester is set to stop after ") + QString::number(s.RepeatCount)
+                              + QStringLiteral(" cycles and will not restart if program is terminated."));
+    if (!offerRunExportBeforeClosing() || !dataLog().checkDataSaved(true) || !checkConfigSaved()) {
         event->ignore();
         return;
     }
@@ -411,7 +411,7 @@ void TesterWindow::closeEvent(QCloseEvent *event)
 
 bool TesterWindow::checkConfigSaved()
 {
-    return configCommands().CheckConfigSaved();
+    return configCommands().checkConfigFileSaved();
 }
 
 void TesterWindow::editConfiguration(bool newLearn)
@@ -421,17 +421,17 @@ void TesterWindow::editConfiguration(bool newLearn)
 
 void TesterWindow::runCommand(Command command)
 {
-    if (!engine().CommReady())
+    if (!engine().commReady())
         return;
-    engine().SendCommand(command);
+    engine().sendCommand(command);
     // The operator's own command greys the commands at once.
     busyGrace.stop();
-    showControls(engine().CommReady());
+    showControls(engine().commReady());
 }
 
 void TesterWindow::startBreakUpdate()
 {
-    if (!engine().CommReady())
+    if (!engine().commReady())
         return;
 
     BreakDialog dialog(this);
@@ -442,16 +442,16 @@ void TesterWindow::startBreakUpdate()
     if (breakCount < 1)
         return;
     if (s.SaveToDatabase && !s.DataFileOpen) {
-        dialogs.ErrorDialog(QStringLiteral("No Data File"),
-                            QStringLiteral("There must be a database file open in which to save the data"));
+        dialogs.showError(QStringLiteral("No Data File"),
+                          QStringLiteral("There must be a database file open in which to save the data"));
         return;
     }
     // The poll cycle kept running while the dialog was open: the link may
     // have gone or become busy, and then the command would not go out.
-    if (!engine().CommReady())
+    if (!engine().commReady())
         return;
     s.RepeatCount = breakCount;
-    engine().SendValueCommand(Command::ArmBreakUpdate, QString::number(breakCount));
+    engine().sendValueCommand(Command::ArmBreakUpdate, QString::number(breakCount));
     s.Running = true;
 }
 
@@ -485,12 +485,12 @@ void TesterWindow::afterFileCommand()
 
 void TesterWindow::loadRecentFiles()
 {
-    MainMenus::fillRecent(menus->recentFiles, registry.LoadRecentFiles());
+    MainMenus::fillRecent(menus->recentFiles, registry.readRecentFiles());
 }
 
 void TesterWindow::loadRecentConfigFiles()
 {
-    MainMenus::fillRecent(menus->recentConfigFiles, registry.LoadRecentConfigFiles());
+    MainMenus::fillRecent(menus->recentConfigFiles, registry.readRecentConfigFiles());
 }
 
 // ---- what the engine shows through the window ----
@@ -516,7 +516,7 @@ void TesterWindow::updateControls()
     // own sample being fetched, a few ticks: greying the commands for them
     // would repaint the window twice more per sample. A command refuses
     // itself while the link is busy anyway, so the grey may wait a little.
-    const bool ready = engine().CommReady();
+    const bool ready = engine().commReady();
     if (!ready && readyShown && s.link.portOpen) {
         if (!busyGrace.isActive())
             busyGrace.start();
@@ -596,7 +596,7 @@ const StrokeSource UpStroke = {32,
 
 StrokeValues strokeValues(const TesterState &s, const StrokeSource &from, int contact, bool lastBounceReported)
 {
-    auto resistance = [&s](int32_t count) { return FormatResistance(s, count, false); };
+    auto resistance = [&s](int32_t count) { return formatResistance(s, count, false); };
     StrokeValues v;
     v.tested = contact & from.testedBit;
     v.bounceTested = contact & from.bounceBit;
@@ -606,10 +606,10 @@ StrokeValues strokeValues(const TesterState &s, const StrokeSource &from, int co
     v.minR = resistance(s.*from.minR);
     v.minRLim = resistance(s.*from.minRLim);
     v.lastR = resistance(s.*from.lastR);
-    v.bounce = FormatBounceTime(s.*from.bounce);
-    v.bounceLim = FormatBounceTime(s.*from.bounceLim);
-    v.lastBounce = FormatBounceTime(s.*from.lastBounce);
-    v.lastContactTime = FormatStrokeTime(s.*from.lastContactTime);
+    v.bounce = formatBounceTime(s.*from.bounce);
+    v.bounceLim = formatBounceTime(s.*from.bounceLim);
+    v.lastBounce = formatBounceTime(s.*from.lastBounce);
+    v.lastContactTime = formatStrokeTime(s.*from.lastContactTime);
     return v;
 }
 
@@ -618,17 +618,17 @@ StrokeValues strokeValues(const TesterState &s, const StrokeSource &from, int co
 void TesterWindow::showReadings()
 {
     const int contact = s.vContact;
-    const bool lastBounce = HasLastBounce(s);
+    const bool lastBounce = hasLastBounce(s);
 
     downPanel->display(strokeValues(s, DownStroke, contact, lastBounce));
     upPanel->display(strokeValues(s, UpStroke, contact, lastBounce));
 
-    SetSteadyText(cycleCountBox, QString::number(s.CycleCount));
-    SetSteadyText(cycleLimitBox, QString::number(s.vCycleLimit));
-    SetSteadyText(failCountBox, QString::number(s.FailCount));
-    SetSteadyText(failLimitBox, QString::number(s.vFailLimit));
-    SetSteadyText(seqFailCountBox, QString::number(s.SeqCount));
-    SetSteadyText(seqFailLimitBox, QString::number(s.vSeqLimit));
+    setSteadyText(cycleCountBox, QString::number(s.CycleCount));
+    setSteadyText(cycleLimitBox, QString::number(s.vCycleLimit));
+    setSteadyText(failCountBox, QString::number(s.FailCount));
+    setSteadyText(failLimitBox, QString::number(s.vFailLimit));
+    setSteadyText(seqFailCountBox, QString::number(s.SeqCount));
+    setSteadyText(seqFailLimitBox, QString::number(s.vSeqLimit));
 
     // The failure indicators follow the tester's bits even on a stroke that is not tested.
     const int error = s.vErrorCode;
@@ -638,14 +638,14 @@ void TesterWindow::showReadings()
 
 void TesterWindow::showMode()
 {
-    statusPanels->setPanelText(3, ModePanelText(s));
+    statusPanels->setPanelText(3, modePanelText(s));
     if (s.vRMode != lastModeShown)
         showContactUnits();
 }
 
 void TesterWindow::showContactUnits()
 {
-    const QString unit = ContactUnitText(s.vRMode);
+    const QString unit = contactUnitText(s.vRMode);
     downPanel->setUnitText(unit);
     upPanel->setUnitText(unit);
     lastModeShown = s.vRMode;
@@ -653,17 +653,17 @@ void TesterWindow::showContactUnits()
 
 void TesterWindow::showPullUp()
 {
-    statusPanels->setPanelText(2, RValuePanelText(s));
+    statusPanels->setPanelText(2, rValuePanelText(s));
 }
 
 void TesterWindow::showSerialNumber()
 {
-    statusPanels->setPanelText(1, SerialPanelText(s));
+    statusPanels->setPanelText(1, serialPanelText(s));
 }
 
 void TesterWindow::showSampleDate(const QString &text)
 {
-    SetSteadyText(sampleDateBox, text);
+    setSteadyText(sampleDateBox, text);
 }
 
 void TesterWindow::drawLed(int drawing)

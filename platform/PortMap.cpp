@@ -54,7 +54,7 @@ bool naturalLess(const QString &a, const QString &b)
 
 // The kernel console may be a serial port (a server's ttyS0): the search
 // writes wake-up bytes to every port it tries, so the console is never one.
-QSet<QString> PortMap::ConsoleDevices()
+QSet<QString> PortMap::consoleDevices()
 {
     QSet<QString> names;
     QFile active(QStringLiteral("/sys/class/tty/console/active"));
@@ -89,7 +89,7 @@ QString PortMap::pinnedDevice() const
     if (pinned.isEmpty() || given.isEmpty())
         return pinned;
     for (const QString &device : given)
-        if (SameDevice(device, pinned))
+        if (sameDevice(device, pinned))
             return pinned;
     return QString();
 }
@@ -104,7 +104,7 @@ int PortMap::pinnedPort(const QString &pinned) const
     pinShownPort = 1;
     const QMap<int, QString> ports = numbering();
     for (auto it = ports.cbegin(); it != ports.cend(); ++it) {
-        if (SameDevice(it.value(), pinned)) {
+        if (sameDevice(it.value(), pinned)) {
             pinShownPort = it.key();
             break;
         }
@@ -124,7 +124,7 @@ QMap<int, QString> PortMap::numbering() const
     return ports;
 }
 
-bool PortMap::SameDevice(const QString &a, const QString &b)
+bool PortMap::sameDevice(const QString &a, const QString &b)
 {
     if (a == b)
         return true;
@@ -137,17 +137,17 @@ bool PortMap::SameDevice(const QString &a, const QString &b)
 QString PortMap::numberedDevice(int port) const
 {
     if (windowsNames || !given.isEmpty())
-        return DeviceForPort(port, given, settings, QStringList(), windowsNames);
+        return deviceNameForPort(port, given, settings, QStringList(), windowsNames);
     if (settings) {
-        const QString named = DeviceForPort(port, given, settings, QStringList(), false);
+        const QString named = deviceNameForPort(port, given, settings, QStringList(), false);
         if (!named.isEmpty())
             return named;
     }
-    return DeviceForPort(port, given, nullptr, cachedDevices(), false);
+    return deviceNameForPort(port, given, nullptr, cachedDevices(), false);
 }
 
-QString PortMap::DeviceForPort(int port, const QMap<int, QString> &givenPorts, const SettingsStore *settings,
-                               const QStringList &systemDevices, bool windowsNames)
+QString PortMap::deviceNameForPort(int port, const QMap<int, QString> &givenPorts, const SettingsStore *settings,
+                                   const QStringList &systemDevices, bool windowsNames)
 {
     if (port < 1 || port > PortCount)
         return QString();
@@ -163,15 +163,15 @@ QString PortMap::DeviceForPort(int port, const QMap<int, QString> &givenPorts, c
     return port <= systemDevices.size() ? systemDevices.at(port - 1) : QString();
 }
 
-QStringList PortMap::SortedByName(QStringList devices)
+QStringList PortMap::sortedByName(QStringList devices)
 {
     std::sort(devices.begin(), devices.end(), naturalLess);
     return devices;
 }
 
-QStringList PortMap::SystemDevices()
+QStringList PortMap::listSystemDevices()
 {
-    const QSet<QString> console = ConsoleDevices();
+    const QSet<QString> console = consoleDevices();
     QStringList found;
     const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : ports) {
@@ -179,7 +179,7 @@ QStringList PortMap::SystemDevices()
             continue;
         found << info.systemLocation();
     }
-    return SortedByName(found);
+    return sortedByName(found);
 }
 
 QStringList PortMap::cachedDevices() const

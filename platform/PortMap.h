@@ -32,26 +32,26 @@ public:
     QString pinnedDevice() const;
 
     // Whether two names lead to the same device (a link and its target).
-    static bool SameDevice(const QString &a, const QString &b);
+    static bool sameDevice(const QString &a, const QString &b);
 
     // Replaces the ports given for this run (the simulated tester maps its
     // pseudo-terminal here, and maps it again when it comes back).
     void setGivenPorts(const QMap<int, QString> &ports) { given = ports; }
 
     // The system's serial devices; tests replace the lister.
-    std::function<QStringList()> listDevices = &PortMap::SystemDevices;
+    std::function<QStringList()> listDevices = &PortMap::listSystemDevices;
     bool windowsNames = WindowsHost;
 
     // The rule itself, without the caching of the device list.
-    static QString DeviceForPort(int port, const QMap<int, QString> &givenPorts, const SettingsStore *settings,
-                                 const QStringList &systemDevices, bool windowsNames);
+    static QString deviceNameForPort(int port, const QMap<int, QString> &givenPorts, const SettingsStore *settings,
+                                     const QStringList &systemDevices, bool windowsNames);
 
     // The serial devices the system lists, in name order with numbers
     // compared as numbers (ttyUSB2 before ttyUSB10), without the console.
-    static QStringList SystemDevices();
-    static QStringList SortedByName(QStringList devices);
+    static QStringList listSystemDevices();
+    static QStringList sortedByName(QStringList devices);
     // The kernel console's devices ("ttyS0" on a server): never a port.
-    static QSet<QString> ConsoleDevices();
+    static QSet<QString> consoleDevices();
 
 #ifdef Q_OS_WIN
     static constexpr bool WindowsHost = true;

@@ -19,7 +19,7 @@ QString stableNameOf(const QString &device)
 {
     const QDir byId(QStringLiteral("/dev/serial/by-id"));
     for (const QFileInfo &link : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
-        if (PortMap::SameDevice(link.filePath(), device))
+        if (PortMap::sameDevice(link.filePath(), device))
             return link.filePath();
     return QString();
 }
@@ -30,7 +30,7 @@ QtSerialDevices::QtSerialDevices(const PortMap &portMap, SettingsStore &store) :
 
 QList<SerialDevice> QtSerialDevices::devices() const
 {
-    return Merge(listSystem ? listSystem() : QList<SerialDevice>(), ports.numbering(), pinnedDevice());
+    return mergeDevices(listSystem ? listSystem() : QList<SerialDevice>(), ports.numbering(), pinnedDevice());
 }
 
 QString QtSerialDevices::pinnedDevice() const
@@ -43,9 +43,9 @@ void QtSerialDevices::pinDevice(const QString &device)
     settings.write(PortsSection, PinName, device);
 }
 
-QList<SerialDevice> QtSerialDevices::SystemDevices()
+QList<SerialDevice> QtSerialDevices::listSystemDevices()
 {
-    const QSet<QString> console = PortMap::ConsoleDevices();
+    const QSet<QString> console = PortMap::consoleDevices();
     QList<SerialDevice> found;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
         if (console.contains(info.portName()))
@@ -57,10 +57,10 @@ QList<SerialDevice> QtSerialDevices::SystemDevices()
         d.manufacturer = info.manufacturer();
         d.serialNumber = info.serialNumber();
         if (info.hasVendorIdentifier() && info.hasProductIdentifier())
-            d.usbId = UsbId(info.vendorIdentifier(), info.productIdentifier());
+            d.usbId = usbIdText(info.vendorIdentifier(), info.productIdentifier());
         found << d;
     }
-    const QStringList order = PortMap::SortedByName([&found] {
+    const QStringList order = PortMap::sortedByName([&found] {
         QStringList names;
         for (const SerialDevice &d : found)
             names << d.device;
@@ -72,22 +72,22 @@ QList<SerialDevice> QtSerialDevices::SystemDevices()
     return found;
 }
 
-QString QtSerialDevices::UsbId(quint16 vendor, quint16 product)
+QString QtSerialDevices::usbIdText(quint16 vendor, quint16 product)
 {
     return QStringLiteral("%1:%2").arg(vendor, 4, 16, QLatin1Char('0')).arg(product, 4, 16, QLatin1Char('0'));
 }
 
-QList<SerialDevice> QtSerialDevices::Merge(QList<SerialDevice> system, const QMap<int, QString> &numbering,
-                                           const QString &pinned)
+QList<SerialDevice> QtSerialDevices::mergeDevices(QList<SerialDevice> system, const QMap<int, QString> &numbering,
+                                                  const QString &pinned)
 {
     const auto isPinned = [&pinned](const QString &name) {
-        return !pinned.isEmpty() && !name.isEmpty() && PortMap::SameDevice(name, pinned);
+        return !pinned.isEmpty() && !name.isEmpty() && PortMap::sameDevice(name, pinned);
     };
     QMap<int, QString> unmatched = numbering;
     bool pinShown = pinned.isEmpty();
     for (SerialDevice &d : system) {
         for (auto it = unmatched.begin(); it != unmatched.end(); ++it) {
-            if (PortMap::SameDevice(it.value(), d.device)) {
+            if (PortMap::sameDevice(it.value(), d.device)) {
                 d.comm = it.key();
                 unmatched.erase(it);
                 break;

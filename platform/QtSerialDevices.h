@@ -21,14 +21,14 @@ public:
     void pinDevice(const QString &device) override;
 
     // What the system lists, without the console; tests replace it.
-    std::function<QList<SerialDevice>()> listSystem = &QtSerialDevices::SystemDevices;
-    static QList<SerialDevice> SystemDevices();
-    static QString UsbId(quint16 vendor, quint16 product);   // "0403:6001"
+    std::function<QList<SerialDevice>()> listSystem = &QtSerialDevices::listSystemDevices;
+    static QList<SerialDevice> listSystemDevices();
+    static QString usbIdText(quint16 vendor, quint16 product);   // "0403:6001"
 
     // The system's devices with their numbers and the pin marked, followed
     // by the numbered and pinned devices the system does not list.
-    static QList<SerialDevice> Merge(QList<SerialDevice> system, const QMap<int, QString> &numbering,
-                                     const QString &pinned);
+    static QList<SerialDevice> mergeDevices(QList<SerialDevice> system, const QMap<int, QString> &numbering,
+                                            const QString &pinned);
 
 private:
     const PortMap &ports;

@@ -39,7 +39,7 @@ bool QtSerialPort::open()
     // told by one look at the file system, where QSerialPort would first
     // write a lock file and sync it to disk.
     if (!QFileInfo::exists(device)) {
-        problem = OpenProblemText(QSerialPort::DeviceNotFoundError, true, QString(), QString());
+        problem = openProblemText(QSerialPort::DeviceNotFoundError, true, QString(), QString());
         return false;
     }
 #endif
@@ -55,7 +55,7 @@ bool QtSerialPort::open()
 #ifdef Q_OS_UNIX
         mayReadWrite = ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
 #endif
-        problem = OpenProblemText(port.error(), mayReadWrite, QFileInfo(device).group(), port.errorString());
+        problem = openProblemText(port.error(), mayReadWrite, QFileInfo(device).group(), port.errorString());
         port.clearError();
         return false;
     }
@@ -63,7 +63,7 @@ bool QtSerialPort::open()
     return true;
 }
 
-QString QtSerialPort::OpenProblemText(QSerialPort::SerialPortError error, bool mayReadWrite, const QString &group,
+QString QtSerialPort::openProblemText(QSerialPort::SerialPortError error, bool mayReadWrite, const QString &group,
                                       const QString &systemText)
 {
     switch (error) {

@@ -35,7 +35,7 @@ public:
 
     // What a failed open means for the operator. mayReadWrite: the user has
     // read and write access to the device file; group: the file's group.
-    static QString OpenProblemText(QSerialPort::SerialPortError error, bool mayReadWrite, const QString &group,
+    static QString openProblemText(QSerialPort::SerialPortError error, bool mayReadWrite, const QString &group,
                                    const QString &systemText);
 
     static constexpr qint64 ReadBufferSize = 1024;

@@ -42,7 +42,7 @@ int judgedBits(const CycleLimits &limits, const CycleMeasurement &m)
 
 }   // namespace
 
-int32_t ContactReading(bool closed, int mode, std::mt19937 &random)
+int32_t contactReading(bool closed, int mode, std::mt19937 &random)
 {
     switch (mode) {
     case 1:   // current: a closed contact carries nearly the full-scale current
@@ -54,7 +54,7 @@ int32_t ContactReading(bool closed, int mode, std::mt19937 &random)
     }
 }
 
-CycleMeasurement MeasureCycle(const CycleLimits &limits, bool failing, int64_t cycleNumber, std::mt19937 &random)
+CycleMeasurement measureCycle(const CycleLimits &limits, bool failing, int64_t cycleNumber, std::mt19937 &random)
 {
     CycleMeasurement m;
     const int type = limits.contact & 15;
@@ -69,8 +69,8 @@ CycleMeasurement MeasureCycle(const CycleLimits &limits, bool failing, int64_t c
         break;
     default: break;   // no contact wired
     }
-    m.downReading = ContactReading(closedDown, limits.mode, random);
-    m.upReading = ContactReading(closedUp, limits.mode, random);
+    m.downReading = contactReading(closedDown, limits.mode, random);
+    m.upReading = contactReading(closedUp, limits.mode, random);
     m.downStrokeMs = between(random, 35, 50);
     m.upStrokeMs = between(random, 40, 55);
     const bool testDown = limits.contact & 16;

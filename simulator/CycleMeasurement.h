@@ -35,7 +35,7 @@ struct CycleLimits
 // readings earn against the limits, plus a wrong initial state when that
 // was the item broken. cycleNumber counts from 1; an alternate-action
 // switch changes state on every other down stroke.
-CycleMeasurement MeasureCycle(const CycleLimits &limits, bool failing, int64_t cycleNumber, std::mt19937 &random);
+CycleMeasurement measureCycle(const CycleLimits &limits, bool failing, int64_t cycleNumber, std::mt19937 &random);
 
 // The reading of a closed or an open contact in a measurement mode.
-int32_t ContactReading(bool closed, int mode, std::mt19937 &random);
+int32_t contactReading(bool closed, int mode, std::mt19937 &random);

@@ -55,7 +55,7 @@ public:
     {
         if (!sample.forDataLog)
             return;
-        file.write(SampleLine(s).toLatin1() + "\r\n");
+        file.write(sampleLogLine(s).toLatin1() + "\r\n");
         ++lines;
     }
 
@@ -68,7 +68,7 @@ private:
 
 }   // namespace
 
-QString WriteSimulatedRunLog(const QString &path, const SimulatorConfig &config, const SimulatedRunPlan &plan)
+QString writeSimulatedRunLog(const QString &path, const SimulatorConfig &config, const SimulatedRunPlan &plan)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -88,7 +88,7 @@ QString WriteSimulatedRunLog(const QString &path, const SimulatorConfig &config,
     file.write(QByteArray(DataLogHeader) + "\r\n");
 
     for (int64_t lastLines = 0, quietTicks = 0; log.lines < plan.samples;) {
-        engine.Tick();
+        engine.pollTick();
         tester.advance(TickPeriodMs);
         if (log.lines == lastLines) {
             if (++quietTicks > StallTicks)

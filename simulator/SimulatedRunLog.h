@@ -21,4 +21,4 @@ struct SimulatedRunPlan
 // seconds, not weeks) and writes each sample the engine decodes to a data log
 // at path, as the program would; the nights leave gaps in it. Returns what
 // went wrong, empty when the log is complete.
-QString WriteSimulatedRunLog(const QString &path, const SimulatorConfig &config, const SimulatedRunPlan &plan);
+QString writeSimulatedRunLog(const QString &path, const SimulatorConfig &config, const SimulatedRunPlan &plan);

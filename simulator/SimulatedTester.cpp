@@ -51,7 +51,7 @@ QByteArray num(int64_t value)
 
 SimulatedTester::SimulatedTester(const SimulatorConfig &config) : cfg(config), random(config.seed)
 {
-    last.downReading = ContactReading(false, cfg.mode, random);
+    last.downReading = contactReading(false, cfg.mode, random);
     last.upReading = last.downReading;
     cycles = std::max<int32_t>(0, cfg.startCycles);
     if (cfg.startRunning)
@@ -382,7 +382,7 @@ void SimulatedTester::completeCycle()
     limits.maxUpTol = set.maxUpResistTol;
     limits.maxDownBounceTol = set.maxDownBounceTol;
     limits.maxUpBounceTol = set.maxUpBounceTol;
-    last = MeasureCycle(limits, failing, int64_t(cycles) + 1, random);
+    last = measureCycle(limits, failing, int64_t(cycles) + 1, random);
 
     if (cycles < std::numeric_limits<int32_t>::max())
         ++cycles;
@@ -474,5 +474,5 @@ int32_t SimulatedTester::currentReading() const
     default: break;
     }
     std::mt19937 noise(uint32_t(clock) ^ cfg.seed);
-    return ContactReading(closed, cfg.mode, noise);
+    return contactReading(closed, cfg.mode, noise);
 }

@@ -160,7 +160,7 @@ struct SimulatorOptions
 };
 
 // Reads the values of the options into run; the error text, or empty.
-QString ReadOptions(const QCommandLineParser &parser, const SimulatorOptions &o, SimulatorRun &run)
+QString readOptions(const QCommandLineParser &parser, const SimulatorOptions &o, SimulatorRun &run)
 {
     SimulatorConfig &config = run.config;
     // Each option with a value: its reader and the name of what it gives.
@@ -226,7 +226,7 @@ QString ReadOptions(const QCommandLineParser &parser, const SimulatorOptions &o,
 
 // The line the tester is served on, opened and announced; null when it
 // cannot be opened (said on stderr).
-std::unique_ptr<SimulatorLine> OpenLine(const SimulatorRun &run, QTextStream &out, QTextStream &err)
+std::unique_ptr<SimulatorLine> openLine(const SimulatorRun &run, QTextStream &out, QTextStream &err)
 {
     if (!run.device.isEmpty()) {
         auto deviceLine = std::make_unique<SerialDeviceLine>(run.device);
@@ -250,7 +250,7 @@ std::unique_ptr<SimulatorLine> OpenLine(const SimulatorRun &run, QTextStream &ou
 }
 
 // Plugs the cable back in: the same device, or a new pseudo-terminal, printed.
-void Replug(SimulatorLine &line, QTextStream &out, QTextStream &err)
+void replug(SimulatorLine &line, QTextStream &out, QTextStream &err)
 {
     auto *pty = dynamic_cast<PseudoTerminal *>(&line);
     auto *serialDevice = dynamic_cast<SerialDeviceLine *>(&line);
@@ -268,7 +268,7 @@ void Replug(SimulatorLine &line, QTextStream &out, QTextStream &err)
 }
 
 // The fault switch that pulls the cable, and plugs it back in when asked.
-void SchedulePull(const SimulatorRun &run, SimulatorLine &line, QTextStream &out, QTextStream &err)
+void schedulePull(const SimulatorRun &run, SimulatorLine &line, QTextStream &out, QTextStream &err)
 {
     if (run.pullMs < 0)
         return;
@@ -278,7 +278,7 @@ void SchedulePull(const SimulatorRun &run, SimulatorLine &line, QTextStream &out
         err << "lifecycle-sim: cable pulled\n";
         err.flush();
         if (replugMs >= 0)
-            QTimer::singleShot(replugMs, [&line, &out, &err] { Replug(line, out, err); });
+            QTimer::singleShot(replugMs, [&line, &out, &err] { replug(line, out, err); });
     });
 }
 
@@ -310,13 +310,13 @@ int main(int argc, char **argv)
     if (!parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
     SimulatorRun run;
-    if (const QString error = ReadOptions(parser, options, run); !error.isEmpty())
+    if (const QString error = readOptions(parser, options, run); !error.isEmpty())
         return usageError(error);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
     if (!run.logFile.isEmpty()) {
-        const QString failed = WriteSimulatedRunLog(run.logFile, run.config, run.plan);
+        const QString failed = writeSimulatedRunLog(run.logFile, run.config, run.plan);
         if (!failed.isEmpty()) {
             err << "lifecycle-sim: " << failed << "\n";
             return 1;
@@ -324,13 +324,13 @@ int main(int argc, char **argv)
         return 0;
     }
     SimulatedTester tester(run.config);
-    const std::unique_ptr<SimulatorLine> line = OpenLine(run, out, err);
+    const std::unique_ptr<SimulatorLine> line = openLine(run, out, err);
     if (!line)
         return 1;
     err.flush();
 
     SimulatorPump pump(tester, *line);
     pump.start(StepMs);
-    SchedulePull(run, *line, out, err);
+    schedulePull(run, *line, out, err);
     return app.exec();
 }

@@ -75,7 +75,7 @@ struct SoakRun
 };
 
 // Reads the options into run; the error text, or empty.
-QString ReadOptions(const QCommandLineParser &parser, const QList<QCommandLineOption> &numbers,
+QString readOptions(const QCommandLineParser &parser, const QList<QCommandLineOption> &numbers,
                     const QCommandLineOption &modeOpt, SoakRun &run)
 {
     const struct
@@ -131,8 +131,8 @@ public:
     // One poll tick; arms the tester once found, and again should the link have dropped.
     void tick()
     {
-        engine.Tick();
-        if (!engine.CommReady() || !s.DownLoadedOnce)
+        engine.pollTick();
+        if (!engine.commReady() || !s.DownLoadedOnce)
             return;
         if (run.breakMode ? s.GoAgainMode : s.Running)
             return;
@@ -143,9 +143,9 @@ public:
         if (run.breakMode) {
             s.RepeatCount = TesterState::Integer(run.breakCount);
             s.SaveToDatabase = true;
-            engine.SendValueCommand(Command::ArmBreakUpdate, QString::number(run.breakCount));
+            engine.sendValueCommand(Command::ArmBreakUpdate, QString::number(run.breakCount));
         } else {
-            engine.SendCommand(Command::RunNoLimit);
+            engine.sendCommand(Command::RunNoLimit);
         }
     }
 
@@ -250,7 +250,7 @@ private:
     std::vector<std::unique_ptr<SoakTester>> testers;
 };
 
-void PrintFigures(const SoakStation &soak, qint64 rssBefore, qint64 elapsedMs)
+void printFigures(const SoakStation &soak, qint64 rssBefore, qint64 elapsedMs)
 {
     QTextStream out(stdout);
     out << "samples: " << soak.sum(&SoakTester::samples) << "\n"
@@ -302,7 +302,7 @@ int main(int argc, char **argv)
         return 0;
     }
     SoakRun run;
-    if (const QString error = ReadOptions(parser, {samplesOpt, periodOpt, pollOpt, breakOpt, testersOpt}, modeOpt, run);
+    if (const QString error = readOptions(parser, {samplesOpt, periodOpt, pollOpt, breakOpt, testersOpt}, modeOpt, run);
         !error.isEmpty())
         return usageError(error);
 
@@ -324,6 +324,6 @@ int main(int argc, char **argv)
     });
     poll.start(run.pollMs);
     app.exec();
-    PrintFigures(soak, rssBefore, clock.elapsed());
+    printFigures(soak, rssBefore, clock.elapsed());
     return 0;
 }

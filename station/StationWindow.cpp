@@ -54,7 +54,7 @@ StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageD
     setCentralWidget(central);
     buildTesterTable(central);
     openTesterButton =
-        CaptionedControl<QPushButton>("openTesterButton", QStringLiteral("&Open Tester Window"),
+        captionedControl<QPushButton>("openTesterButton", QStringLiteral("&Open Tester Window"),
                                       QStringLiteral("Open the window of the tester in the selected row"), central);
     openTesterButton->setEnabled(false);
 
@@ -87,7 +87,7 @@ void StationWindow::buildTesterTable(QWidget *central)
     model = new StationTableModel(station, this);
     testers = new QTableView(central);
     testers->setObjectName("StationTable");
-    DescribeControl(testers, QStringLiteral("Testers"),
+    describeControl(testers, QStringLiteral("Testers"),
                     QStringLiteral("One row per tester: double-click a row or press Enter to open its window"));
     testers->setModel(model);
     testers->setItemDelegate(new StationRowDelegate(testers));
@@ -157,7 +157,7 @@ void StationWindow::buildMenus()
     file->insertAction(exit, preferencesEntry);
     file->insertSeparator(exit);
     connect(preferencesEntry, &QAction::triggered, this, [this] {
-        PreferencesDialog dialog(preferences, this->dialogs, DefaultArchivePath(), this);
+        PreferencesDialog dialog(preferences, this->dialogs, defaultArchivePath(), this);
         if (dialog.exec() == QDialog::Accepted)
             station.preferencesChanged();
     });
@@ -193,7 +193,7 @@ TesterWindow *StationWindow::openTester(int row)
                           [this] { station.preferencesChanged(); });
         if (runCatalogSource)
             form->setRunCatalogSource(runCatalogSource);
-        const QByteArray place = tester.session().registry().LoadWindowPlace();
+        const QByteArray place = tester.session().registry().loadWindowPlace();
         if (!place.isEmpty())
             form->restoreGeometry(place);
         form->installEventFilter(this);
@@ -226,12 +226,12 @@ bool StationWindow::eventFilter(QObject *watched, QEvent *event)
 
 void StationWindow::saveWindowPlace(TesterWindow &form)
 {
-    form.session().registry().SaveWindowPlace(form.saveGeometry());
+    form.session().registry().storeWindowPlace(form.saveGeometry());
 }
 
 void StationWindow::closeEvent(QCloseEvent *event)
 {
-    if (!ReadyToExit(station, dialogs)) {
+    if (!readyToExit(station, dialogs)) {
         event->ignore();
         return;
     }

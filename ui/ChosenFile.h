@@ -9,7 +9,7 @@
 
 // Shows a file dialog and gives the path the operator chose, or an empty text
 // when the dialog was cancelled.
-inline QString ChosenFile(QFileDialog &dialog)
+inline QString chosenFile(QFileDialog &dialog)
 {
     if (dialog.exec() != QDialog::Accepted)
         return QString();
@@ -20,7 +20,7 @@ inline QString ChosenFile(QFileDialog &dialog)
 // Where a file dialog opens: the folder of the file of its kind used last,
 // else the user's documents folder, else the home folder. Never the
 // program's working folder, which is wherever it happened to be started.
-inline QString StartFolder(const QString &lastFile)
+inline QString startFolder(const QString &lastFile)
 {
     if (!lastFile.isEmpty()) {
         const QFileInfo last(lastFile);

@@ -4,20 +4,20 @@
 #include <QLabel>
 #include <QLineEdit>
 
-void DescribeControl(QWidget *control, const QString &name, const QString &toolTip)
+void describeControl(QWidget *control, const QString &name, const QString &toolTip)
 {
     control->setAccessibleName(QString(name).remove(QLatin1Char('&')));
     control->setToolTip(toolTip);
     control->setAccessibleDescription(toolTip);
 }
 
-void LabelField(QLabel *label, QWidget *field, const QString &toolTip)
+void labelField(QLabel *label, QWidget *field, const QString &toolTip)
 {
     label->setBuddy(field);
-    DescribeControl(field, label->text(), toolTip);
+    describeControl(field, label->text(), toolTip);
 }
 
-QLineEdit *AddLabelledEdit(QGridLayout *grid, QWidget *parent, const QString &caption, const char *name,
+QLineEdit *addLabelledEdit(QGridLayout *grid, QWidget *parent, const QString &caption, const char *name,
                            const QString &text, const QString &toolTip, const char *labelName)
 {
     auto *label = new QLabel(caption, parent);
@@ -25,7 +25,7 @@ QLineEdit *AddLabelledEdit(QGridLayout *grid, QWidget *parent, const QString &ca
         label->setObjectName(QString::fromLatin1(labelName));
     auto *edit = new QLineEdit(text, parent);
     edit->setObjectName(QString::fromLatin1(name));
-    LabelField(label, edit, toolTip);
+    labelField(label, edit, toolTip);
     const int row = grid->rowCount();
     grid->addWidget(label, row, 0);
     grid->addWidget(edit, row, 1);

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-QLabel *DialogIcon(QStyle::StandardPixmap which, QWidget *dialog)
+QLabel *dialogIcon(QStyle::StandardPixmap which, QWidget *dialog)
 {
     auto *picture = new QLabel(dialog);
     picture->setObjectName("dialogIcon");
@@ -17,7 +17,7 @@ QLabel *DialogIcon(QStyle::StandardPixmap which, QWidget *dialog)
     return picture;
 }
 
-void LayOutMessageDialog(QDialog *dialog, QLabel *icon, QLabel *text, const QList<QPushButton *> &buttons)
+void layOutMessageDialog(QDialog *dialog, QLabel *icon, QLabel *text, const QList<QPushButton *> &buttons)
 {
     auto *top = new QHBoxLayout;
     top->addWidget(icon, 0, Qt::AlignTop);

@@ -10,8 +10,8 @@ class QWidget;
 
 // The icon at the left of a message dialog, from the style's
 // standard message-box icons.
-QLabel *DialogIcon(QStyle::StandardPixmap which, QWidget *dialog);
+QLabel *dialogIcon(QStyle::StandardPixmap which, QWidget *dialog);
 
 // The layout every message dialog shares: its icon and text side by side,
 // and below them a row of centred buttons.
-void LayOutMessageDialog(QDialog *dialog, QLabel *icon, QLabel *text, const QList<QPushButton *> &buttons);
+void layOutMessageDialog(QDialog *dialog, QLabel *icon, QLabel *text, const QList<QPushButton *> &buttons);

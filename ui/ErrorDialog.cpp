@@ -13,7 +13,7 @@ ErrorDialog::ErrorDialog(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Unknown Error"));
     setModal(true);
 
-    QLabel *icon = DialogIcon(QStyle::SP_MessageBoxWarning, this);
+    QLabel *icon = dialogIcon(QStyle::SP_MessageBoxWarning, this);
     messageText = new QLabel(QStringLiteral("Unknown Error"), this);
     messageText->setObjectName("messageText");
     messageText->setWordWrap(true);
@@ -23,7 +23,7 @@ ErrorDialog::ErrorDialog(QWidget *parent) : QDialog(parent)
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 
-    LayOutMessageDialog(this, icon, messageText, {OKButton});
+    layOutMessageDialog(this, icon, messageText, {OKButton});
 }
 
 void ErrorDialog::setMessage(const QString &text)

@@ -27,7 +27,7 @@ bool QtConfigFileDialog::chooseSave(QString &path)
 bool QtConfigFileDialog::choose(bool save, QString &path)
 {
     QFileDialog dialog(parent, save ? QStringLiteral("Save Configuration") : QStringLiteral("Open Configuration"),
-                       StartFolder(path));
+                       startFolder(path));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Save asks before replacing a file (the dialog's default confirmation).
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -39,7 +39,7 @@ bool QtConfigFileDialog::choose(bool save, QString &path)
     // quick Enter cannot replace it.
     if (!save && !path.isEmpty())
         dialog.selectFile(path);
-    const QString chosen = ChosenFile(dialog);
+    const QString chosen = chosenFile(dialog);
     if (chosen.isEmpty())
         return false;
     path = chosen;

@@ -33,14 +33,14 @@ bool QtDataFileDialog::choose(int creatfile, QString &path)
 
     // The same Open dialog serves New, save-before-closing and Open: any name
     // is accepted, an existing log is appended to, a new one is created.
-    QFileDialog dialog(parent, title(creatfile), StartFolder(path));
+    QFileDialog dialog(parent, title(creatfile), startFolder(path));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(nameFilters());
     dialog.selectNameFilter(nameFilters().first());
     dialog.setDefaultSuffix(defaultSuffix());
     dialog.setOption(QFileDialog::ReadOnly, false);
-    const QString chosen = ChosenFile(dialog);
+    const QString chosen = chosenFile(dialog);
     if (chosen.isEmpty())
         return false;
     path = chosen;

@@ -20,7 +20,7 @@ QWidget *QtMessageDialogs::owner() const
     return parent ? parent.data() : QApplication::activeWindow();
 }
 
-void QtMessageDialogs::ErrorDialog(const QString &title, const QString &text)
+void QtMessageDialogs::showError(const QString &title, const QString &text)
 {
     ::ErrorDialog dialog(owner());
     dialog.setWindowTitle(title);
@@ -28,7 +28,7 @@ void QtMessageDialogs::ErrorDialog(const QString &title, const QString &text)
     dialog.exec();
 }
 
-int16_t QtMessageDialogs::YesNoDialog(const QString &title, const QString &text)
+int16_t QtMessageDialogs::askYesNo(const QString &title, const QString &text)
 {
     ::YesNoDialog dialog(owner());
     dialog.setWindowTitle(title);
@@ -37,7 +37,7 @@ int16_t QtMessageDialogs::YesNoDialog(const QString &title, const QString &text)
     return dialog.UserSelection;
 }
 
-int16_t QtMessageDialogs::ReadjustDialog(const QStringList &changes)
+int16_t QtMessageDialogs::askReadjust(const QStringList &changes)
 {
     ::ReadjustDialog dialog(changes, owner());
     dialog.exec();

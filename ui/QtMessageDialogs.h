@@ -15,9 +15,9 @@ public:
 
     void setParentWidget(QWidget *parent);
 
-    void ErrorDialog(const QString &title, const QString &text) override;
-    int16_t YesNoDialog(const QString &title, const QString &text) override;
-    int16_t ReadjustDialog(const QStringList &changes) override;
+    void showError(const QString &title, const QString &text) override;
+    int16_t askYesNo(const QString &title, const QString &text) override;
+    int16_t askReadjust(const QStringList &changes) override;
 
 private:
     QWidget *owner() const;

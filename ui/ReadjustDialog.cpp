@@ -11,7 +11,7 @@ ReadjustDialog::ReadjustDialog(const QStringList &changes, QWidget *parent) : QD
     setWindowTitle(QStringLiteral("Values Modified"));
     setModal(true);
 
-    QLabel *icon = DialogIcon(QStyle::SP_MessageBoxWarning, this);
+    QLabel *icon = dialogIcon(QStyle::SP_MessageBoxWarning, this);
     QString text = QStringLiteral("Some parameters were readjusted.  Do you wish to review these values before "
                                   "sending to unit?");
     if (!changes.isEmpty())
@@ -34,7 +34,7 @@ ReadjustDialog::ReadjustDialog(const QStringList &changes, QWidget *parent) : QD
     connect(YesButton, &QPushButton::clicked, this, [this] { answer(AnswerYes); });
     connect(NoButton, &QPushButton::clicked, this, [this] { answer(AnswerNo); });
 
-    LayOutMessageDialog(this, icon, message, {YesButton, NoButton});
+    layOutMessageDialog(this, icon, message, {YesButton, NoButton});
 
     setTabOrder(YesButton, NoButton);
     YesButton->setFocus();

@@ -12,7 +12,7 @@ namespace {
 // testers changes many times a second.
 constexpr int TipDelayMs = 2000;
 
-QIcon TrayIcon()
+QIcon trayIcon()
 {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
@@ -27,7 +27,7 @@ QIcon TrayIcon()
     return QIcon(pixmap);
 }
 
-QSystemTrayIcon::MessageIcon BalloonIcon(EventKind kind)
+QSystemTrayIcon::MessageIcon balloonIcon(EventKind kind)
 {
     switch (kind) {
     case EventKind::RunEnded:
@@ -41,7 +41,7 @@ QSystemTrayIcon::MessageIcon BalloonIcon(EventKind kind)
 }   // namespace
 
 StationTray::StationTray(std::function<QString()> summary, std::function<void()> showWindow)
-    : summary(std::move(summary)), icon(std::make_unique<QSystemTrayIcon>(TrayIcon()))
+    : summary(std::move(summary)), icon(std::make_unique<QSystemTrayIcon>(trayIcon()))
 {
     tipTimer.setSingleShot(true);
     tipTimer.setInterval(TipDelayMs);
@@ -55,7 +55,7 @@ StationTray::StationTray(std::function<QString()> summary, std::function<void()>
 
 StationTray::~StationTray() = default;
 
-bool StationTray::Available()
+bool StationTray::available()
 {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
@@ -67,7 +67,7 @@ void StationTray::show()
 
 void StationTray::tell(const StationEvent &event)
 {
-    icon->showMessage(EventTitle(event), event.message, BalloonIcon(event.kind));
+    icon->showMessage(eventTitle(event), event.message, balloonIcon(event.kind));
     changed();
 }
 

@@ -20,7 +20,7 @@ public:
     ~StationTray() override;
 
     // Whether this desktop has a tray; without one nothing is shown.
-    static bool Available();
+    static bool available();
 
     void show();
     void tell(const StationEvent &event);

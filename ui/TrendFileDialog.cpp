@@ -6,15 +6,15 @@
 
 QString QtTrendFileDialog::logToPlot(QWidget *parent)
 {
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Plot Data Log"), StartFolder(QString()),
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Plot Data Log"), startFolder(QString()),
                                         QStringLiteral("Data (*.txt);;All Files (*)"));
 }
 
 QString QtTrendFileDialog::imageToSave(QWidget *parent)
 {
-    QFileDialog dialog(parent, QStringLiteral("Save Image"), StartFolder(QString()));
+    QFileDialog dialog(parent, QStringLiteral("Save Image"), startFolder(QString()));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({QStringLiteral("PNG image (*.png)"), QStringLiteral("All Files (*)")});
     dialog.setDefaultSuffix(QStringLiteral("png"));
-    return ChosenFile(dialog);
+    return chosenFile(dialog);
 }

@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
-QLineEdit *ValueField(const QString &name, const QString &caption, const QString &toolTip, QWidget *parent,
+QLineEdit *valueField(const QString &name, const QString &caption, const QString &toolTip, QWidget *parent,
                       const QString &widestText)
 {
     auto *field = new QLineEdit(QStringLiteral("----"), parent);
@@ -15,19 +15,19 @@ QLineEdit *ValueField(const QString &name, const QString &caption, const QString
     // A click selects the value for copying; the keyboard's Tab stays with
     // the controls, and a screen reader finds the values on its own.
     field->setFocusPolicy(Qt::ClickFocus);
-    MakeSteady(field, widestText);
+    makeSteady(field, widestText);
     return field;
 }
 
-QLineEdit *ValueBox(const QString &name, const QString &caption, const QString &toolTip, QWidget *parent,
-                    const QString &widestText)
+QLineEdit *makeValueBox(const QString &name, const QString &caption, const QString &toolTip, QWidget *parent,
+                        const QString &widestText)
 {
-    QLineEdit *box = ValueField(name, caption, toolTip, parent, widestText);
+    QLineEdit *box = valueField(name, caption, toolTip, parent, widestText);
     box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return box;
 }
 
-int WidthForText(const QLineEdit *field, const QString &text)
+int widthForText(const QLineEdit *field, const QString &text)
 {
     // A line edit's size hint holds room for 17 "x" plus its frame and margins.
     const QFontMetrics metrics = field->fontMetrics();
@@ -35,17 +35,17 @@ int WidthForText(const QLineEdit *field, const QString &text)
     return metrics.horizontalAdvance(text) + around;
 }
 
-void MakeSteady(QLineEdit *field, const QString &widestText)
+void makeSteady(QLineEdit *field, const QString &widestText)
 {
-    field->setFixedWidth(std::max(WidthForText(field, widestText), WidthForText(field, field->text())));
+    field->setFixedWidth(std::max(widthForText(field, widestText), widthForText(field, field->text())));
 }
 
-void SetSteadyText(QLineEdit *field, const QString &text)
+void setSteadyText(QLineEdit *field, const QString &text)
 {
     if (field->text() == text)
         return;
     field->setText(text);
-    const int wanted = WidthForText(field, text);
+    const int wanted = widthForText(field, text);
     if (wanted > field->maximumWidth())
         field->setFixedWidth(wanted);
 }

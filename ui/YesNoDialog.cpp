@@ -11,7 +11,7 @@ YesNoDialog::YesNoDialog(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Save Dialog"));
     setModal(true);
 
-    QLabel *icon = DialogIcon(QStyle::SP_MessageBoxQuestion, this);
+    QLabel *icon = dialogIcon(QStyle::SP_MessageBoxQuestion, this);
     messageText = new QLabel(QStringLiteral("Unknown"), this);
     messageText->setObjectName("messageText");
     messageText->setWordWrap(true);
@@ -31,7 +31,7 @@ YesNoDialog::YesNoDialog(QWidget *parent) : QDialog(parent)
     connect(NoButton, &QPushButton::clicked, this, [this] { answer(AnswerNo); });
     connect(CancelButton, &QPushButton::clicked, this, [this] { answer(AnswerCancel); });
 
-    LayOutMessageDialog(this, icon, messageText, {YesButton, NoButton, CancelButton});
+    layOutMessageDialog(this, icon, messageText, {YesButton, NoButton, CancelButton});
 
     setTabOrder(YesButton, CancelButton);
     setTabOrder(CancelButton, NoButton);

@@ -6,7 +6,7 @@
 
 namespace {
 
-QByteArray ReasonPhrase(int status)
+QByteArray reasonPhrase(int status)
 {
     switch (status) {
     case 200: return "OK";
@@ -23,7 +23,7 @@ QByteArray ReasonPhrase(int status)
     }
 }
 
-WebView::Reply Refusal(int status, const QByteArray &text)
+WebView::Reply refusal(int status, const QByteArray &text)
 {
     WebView::Reply reply;
     reply.status = status;
@@ -85,15 +85,15 @@ void HttpConnection::readSome()
             requestBegun = true;
             deadline.start(limits.requestMs);
         }
-        const qsizetype end = HeadEnd(head);
+        const qsizetype end = headEndOf(head);
         if (end >= 0) {
             const QByteArray whole = head.left(end);
             head.remove(0, end);
             answer(whole);
         } else if (head.size() >= MostHeadBytes) {
             const bool lineWhole = head.contains('\n');
-            send(lineWhole ? Refusal(431, "The request's headers are too long.")
-                           : Refusal(414, "The request line is too long."),
+            send(lineWhole ? refusal(431, "The request's headers are too long.")
+                           : refusal(414, "The request line is too long."),
                  false, false, true);
         } else {
             return;
@@ -104,21 +104,21 @@ void HttpConnection::readSome()
 void HttpConnection::answer(const QByteArray &whole)
 {
     WebRequest request;
-    if (ParseHead(whole, request) != 0) {
-        send(Refusal(400, "The request is not an HTTP/1.x request."), false, false, true);
+    if (parseHead(whole, request) != 0) {
+        send(refusal(400, "The request is not an HTTP/1.x request."), false, false, true);
         return;
     }
     WebView::Reply reply = view.answer(request);
-    const bool keep = KeepsConnection(request) && reply.status < 400 && !reply.stream;
+    const bool keep = keepsConnection(request) && reply.status < 400 && !reply.stream;
     // An HTTP/1.0 client that asked to keep the connection is told it is kept.
     if (keep && request.version == "HTTP/1.0")
         reply.headers.append(qMakePair(QByteArray("Connection"), QByteArray("keep-alive")));
-    send(std::move(reply), keep, request.method == "HEAD", AnnouncesBody(request));
+    send(std::move(reply), keep, request.method == "HEAD", announcesBody(request));
 }
 
 void HttpConnection::send(WebView::Reply reply, bool keep, bool headOnly, bool moreComing)
 {
-    QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + ReasonPhrase(reply.status) + "\r\n";
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
     out += "Content-Type: " + reply.contentType + "\r\n";
     for (const auto &[name, value] : std::as_const(reply.headers))
         out += name + ": " + value + "\r\n";

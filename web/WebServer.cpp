@@ -7,7 +7,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-QByteArray WebPage()
+QByteArray webPage()
 {
     QFile page(QStringLiteral(":/web/page/index.html"));
     return page.open(QIODevice::ReadOnly) ? page.readAll() : QByteArray("<html>The page is missing.</html>");

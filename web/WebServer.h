@@ -11,7 +11,7 @@ class WebView;
 
 // The web view's page, compiled into the program: one HTML file with its
 // script, nothing fetched from elsewhere.
-QByteArray WebPage();
+QByteArray webPage();
 
 // Carries the web view's answers over HTTP on one address: every request,
 // whatever its method or path, goes to the WebView, and its reply goes

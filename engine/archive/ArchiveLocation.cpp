@@ -103,7 +103,7 @@ QString ArchiveLocation::shown() const
     return QStringLiteral("postgresql://%1@%2:%3/%4").arg(user, hostShown).arg(port).arg(database);
 }
 
-QString ParseArchiveLocation(const QString &text, ArchiveLocation &location)
+QString parseArchiveLocation(const QString &text, ArchiveLocation &location)
 {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())

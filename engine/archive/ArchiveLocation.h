@@ -20,4 +20,4 @@ struct ArchiveLocation
 // Reads an archive named on the command line or in the preferences. Returns
 // an empty text and fills `location`, or the message that says what is
 // wrong with `text`.
-QString ParseArchiveLocation(const QString &text, ArchiveLocation &location);
+QString parseArchiveLocation(const QString &text, ArchiveLocation &location);

@@ -5,11 +5,11 @@
 
 namespace {
 
-constexpr ArchiveColumn L(const char *name, TesterState::Long TesterState::*field)
+constexpr ArchiveColumn longColumn(const char *name, TesterState::Long TesterState::*field)
 {
     return {name, field, nullptr};
 }
-constexpr ArchiveColumn I(const char *name, TesterState::Integer TesterState::*field)
+constexpr ArchiveColumn integerColumn(const char *name, TesterState::Integer TesterState::*field)
 {
     return {name, nullptr, field};
 }
@@ -49,47 +49,47 @@ void writeColumns(TesterState &s, const ArchiveColumn (&columns)[N], const Archi
 }   // namespace
 
 const ArchiveColumn SampleColumns[SampleColumnCount] = {
-    L("cycles", &TesterState::CycleCount),
-    L("failures", &TesterState::FailCount),
-    L("seq_failures", &TesterState::SeqCount),
-    L("min_down_r", &TesterState::vMinDownResistance),
-    L("max_down_r", &TesterState::vMaxDownResistance),
-    L("min_up_r", &TesterState::vMinUpResistance),
-    L("max_up_r", &TesterState::vMaxUpResistance),
-    L("max_down_bounce", &TesterState::vMaxDownBounce),
-    L("max_up_bounce", &TesterState::vMaxUpBounce),
-    L("last_down_r", &TesterState::vLastMeasuredDownResist),
-    L("last_up_r", &TesterState::vLastMeasuredUpResist),
-    L("last_down_bounce", &TesterState::vLastDownBounceTime),
-    L("last_up_bounce", &TesterState::vLastUpBounceTime),
-    L("last_down_time", &TesterState::vLastDownStrokeTime),
-    L("last_up_time", &TesterState::vLastUpStrokeTime),
-    I("error_code", &TesterState::vErrorCode),
+    longColumn("cycles", &TesterState::CycleCount),
+    longColumn("failures", &TesterState::FailCount),
+    longColumn("seq_failures", &TesterState::SeqCount),
+    longColumn("min_down_r", &TesterState::vMinDownResistance),
+    longColumn("max_down_r", &TesterState::vMaxDownResistance),
+    longColumn("min_up_r", &TesterState::vMinUpResistance),
+    longColumn("max_up_r", &TesterState::vMaxUpResistance),
+    longColumn("max_down_bounce", &TesterState::vMaxDownBounce),
+    longColumn("max_up_bounce", &TesterState::vMaxUpBounce),
+    longColumn("last_down_r", &TesterState::vLastMeasuredDownResist),
+    longColumn("last_up_r", &TesterState::vLastMeasuredUpResist),
+    longColumn("last_down_bounce", &TesterState::vLastDownBounceTime),
+    longColumn("last_up_bounce", &TesterState::vLastUpBounceTime),
+    longColumn("last_down_time", &TesterState::vLastDownStrokeTime),
+    longColumn("last_up_time", &TesterState::vLastUpStrokeTime),
+    integerColumn("error_code", &TesterState::vErrorCode),
 };
 
 const ArchiveColumn ConfigColumns[ConfigColumnCount] = {
-    L("cycle_limit", &TesterState::vCycleLimit),
-    L("fail_limit", &TesterState::vFailLimit),
-    L("seq_limit", &TesterState::vSeqLimit),
-    L("min_down_tol", &TesterState::vMinDownResistTol),
-    L("max_down_tol", &TesterState::vMaxDownResistTol),
-    L("min_up_tol", &TesterState::vMinUpResistTol),
-    L("max_up_tol", &TesterState::vMaxUpResistTol),
-    L("down_bounce_tol", &TesterState::vMaxDownBounceTol),
-    L("up_bounce_tol", &TesterState::vMaxUpBounceTol),
-    L("min_down_time", &TesterState::vMinDownTime),
-    L("max_down_time", &TesterState::vMaxDownTime),
-    L("min_up_time", &TesterState::vMinUpTime),
-    L("max_up_time", &TesterState::vMaxUpTime),
-    I("lower_bounce", &TesterState::vLowerBounce),
-    I("upper_bounce", &TesterState::vUpperBounce),
-    I("contact", &TesterState::vContact),
-    I("r_mode", &TesterState::vRMode),
-    L("r_pullup", &TesterState::vRPullUp),
-    L("software_version", &TesterState::vSoftwareVersion),
+    longColumn("cycle_limit", &TesterState::vCycleLimit),
+    longColumn("fail_limit", &TesterState::vFailLimit),
+    longColumn("seq_limit", &TesterState::vSeqLimit),
+    longColumn("min_down_tol", &TesterState::vMinDownResistTol),
+    longColumn("max_down_tol", &TesterState::vMaxDownResistTol),
+    longColumn("min_up_tol", &TesterState::vMinUpResistTol),
+    longColumn("max_up_tol", &TesterState::vMaxUpResistTol),
+    longColumn("down_bounce_tol", &TesterState::vMaxDownBounceTol),
+    longColumn("up_bounce_tol", &TesterState::vMaxUpBounceTol),
+    longColumn("min_down_time", &TesterState::vMinDownTime),
+    longColumn("max_down_time", &TesterState::vMaxDownTime),
+    longColumn("min_up_time", &TesterState::vMinUpTime),
+    longColumn("max_up_time", &TesterState::vMaxUpTime),
+    integerColumn("lower_bounce", &TesterState::vLowerBounce),
+    integerColumn("upper_bounce", &TesterState::vUpperBounce),
+    integerColumn("contact", &TesterState::vContact),
+    integerColumn("r_mode", &TesterState::vRMode),
+    longColumn("r_pullup", &TesterState::vRPullUp),
+    longColumn("software_version", &TesterState::vSoftwareVersion),
 };
 
-QString RunEndText(RunEnd how)
+QString stopCauseText(RunEnd how)
 {
     switch (how) {
     case RunEnd::LimitReached: return QStringLiteral("limit reached");
@@ -100,7 +100,7 @@ QString RunEndText(RunEnd how)
     return QString();
 }
 
-QString RunEventText(RunEvent event)
+QString runEventText(RunEvent event)
 {
     switch (event) {
     case RunEvent::LinkFound: return QStringLiteral("link found");
@@ -126,26 +126,26 @@ void ArchiveRecord::setAt(const QDateTime &time)
     utcOffset = time.offsetFromUtc();
 }
 
-ArchiveNumbers SampleNumbers(const TesterState &s)
+ArchiveNumbers sampleNumbers(const TesterState &s)
 {
     return readColumns(s, SampleColumns);
 }
-ArchiveNumbers ConfigNumbers(const TesterState &s)
+ArchiveNumbers configNumbers(const TesterState &s)
 {
     return readColumns(s, ConfigColumns);
 }
-void ApplySampleNumbers(TesterState &s, const ArchiveNumbers &numbers)
+void applySampleNumbers(TesterState &s, const ArchiveNumbers &numbers)
 {
     writeColumns(s, SampleColumns, numbers);
 }
 
-void ApplyConfigNumbers(TesterState &s, const ArchiveNumbers &numbers, const QString &serialNumber)
+void applyConfigNumbers(TesterState &s, const ArchiveNumbers &numbers, const QString &serialNumber)
 {
     writeColumns(s, ConfigColumns, numbers);
     s.vSerialNumber = serialNumber;
 }
 
-QByteArray EncodeArchiveRecord(const ArchiveRecord &record)
+QByteArray encodeArchiveRecord(const ArchiveRecord &record)
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
@@ -157,7 +157,7 @@ QByteArray EncodeArchiveRecord(const ArchiveRecord &record)
     return bytes;
 }
 
-bool DecodeArchiveRecord(const QByteArray &bytes, ArchiveRecord &record)
+bool decodeArchiveRecord(const QByteArray &bytes, ArchiveRecord &record)
 {
     QDataStream in(bytes);
     in.setVersion(QDataStream::Qt_6_0);

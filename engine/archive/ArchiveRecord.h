@@ -10,7 +10,7 @@
 
 // How a run ended, as the archive keeps it.
 enum class RunEnd : int { LimitReached = 1, Stopped = 2, LinkLost = 3, ProgramClosed = 4 };
-QString RunEndText(RunEnd how);   // "limit reached", "stopped", "link lost", "program closed"
+QString stopCauseText(RunEnd how);   // "limit reached", "stopped", "link lost", "program closed"
 
 // What happened to a tester that its runs keep beside the samples.
 enum class RunEvent : int {
@@ -23,7 +23,7 @@ enum class RunEvent : int {
     DataFileOpened,
     DataFileClosed,
 };
-QString RunEventText(RunEvent event);
+QString runEventText(RunEvent event);
 
 // One column of the archive: its name and the state record's field it holds.
 struct ArchiveColumn
@@ -65,13 +65,13 @@ struct ArchiveRecord
 };
 
 // The numbers of the state record's sample or configuration.
-ArchiveNumbers SampleNumbers(const TesterState &s);
-ArchiveNumbers ConfigNumbers(const TesterState &s);
+ArchiveNumbers sampleNumbers(const TesterState &s);
+ArchiveNumbers configNumbers(const TesterState &s);
 // Writes stored numbers back into a state record.
-void ApplySampleNumbers(TesterState &s, const ArchiveNumbers &numbers);
-void ApplyConfigNumbers(TesterState &s, const ArchiveNumbers &numbers, const QString &serialNumber);
+void applySampleNumbers(TesterState &s, const ArchiveNumbers &numbers);
+void applyConfigNumbers(TesterState &s, const ArchiveNumbers &numbers, const QString &serialNumber);
 
 // A record as bytes for the local spool, and back; false for bytes that are
 // not a whole record.
-QByteArray EncodeArchiveRecord(const ArchiveRecord &record);
-bool DecodeArchiveRecord(const QByteArray &bytes, ArchiveRecord &record);
+QByteArray encodeArchiveRecord(const ArchiveRecord &record);
+bool decodeArchiveRecord(const QByteArray &bytes, ArchiveRecord &record);

@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QFile>
 
-QString RunListLine(const RunSummary &run)
+QString runListLine(const RunSummary &run)
 {
     const auto iso = [](const QDateTime &t) { return t.isValid() ? t.toString(Qt::ISODate) : QString(); };
     return QStringList{
@@ -15,7 +15,7 @@ QString RunListLine(const RunSummary &run)
         .join(QLatin1Char('\t'));
 }
 
-QString ExportRun(RunCatalog &catalog, qint64 id, const QString &path)
+QString exportRunToFile(RunCatalog &catalog, qint64 id, const QString &path)
 {
     const QString shownPath = QDir::toNativeSeparators(path);
     const auto notWritten = [&](const QFile &file) {
@@ -30,7 +30,7 @@ QString ExportRun(RunCatalog &catalog, qint64 id, const QString &path)
     QByteArray lines = QByteArray(DataLogHeader) + "\r\n";
     bool written = true;
     const QString failure = catalog.readRun(id, [&](const TesterState &s) {
-        lines += SampleLine(s).toLatin1();
+        lines += sampleLogLine(s).toLatin1();
         lines += "\r\n";
         if (lines.size() > (1 << 20)) {
             written = written && part.write(lines) == lines.size();

@@ -53,8 +53,8 @@ public:
 
 // One line of `lifecycle --list-runs`: id, S/N, start, end (ISO 8601), cycles,
 // failures and how it ended, tab-separated.
-QString RunListLine(const RunSummary &run);
+QString runListLine(const RunSummary &run);
 
 // Writes a run as the data log file live logging would have written: the
 // header and one line per sample. Empty when written, else what failed.
-QString ExportRun(RunCatalog &catalog, qint64 id, const QString &path);
+QString exportRunToFile(RunCatalog &catalog, qint64 id, const QString &path);

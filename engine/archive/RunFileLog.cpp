@@ -4,7 +4,7 @@
 
 #include <QDir>
 
-QString RunFileName(const QString &serialNumber, const QDateTime &start)
+QString runFileName(const QString &serialNumber, const QDateTime &start)
 {
     // The serial number is the tester's text: only what any file system takes.
     QString serial;
@@ -22,7 +22,7 @@ void RunFileLog::runOpened(const QString &serialNumber, const QDateTime &start)
     runClosed();
     if (folder.isEmpty())
         return;
-    const QString name = RunFileName(serialNumber, start);
+    const QString name = runFileName(serialNumber, start);
     QString path = QDir(folder).filePath(name);
     // Two runs started within one second keep apart.
     for (int n = 2; QFile::exists(path); ++n)
@@ -39,7 +39,7 @@ void RunFileLog::sampleAdded()
 {
     if (!file.isOpen())
         return;
-    const QByteArray line = SampleLine(s).toLatin1() + "\r\n";
+    const QByteArray line = sampleLogLine(s).toLatin1() + "\r\n";
     if (file.write(line) != line.size())
         fail(QStringLiteral("The run's data file %1 cannot be written: %2.  It has been closed; the run goes on "
                             "in the archive.")

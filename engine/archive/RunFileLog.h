@@ -44,4 +44,4 @@ private:
 };
 
 // The file name of a run's own data log: serial number and start time.
-QString RunFileName(const QString &serialNumber, const QDateTime &start);
+QString runFileName(const QString &serialNumber, const QDateTime &start);

@@ -55,7 +55,7 @@ void RunRecorder::sampleTaken()
         runStarted(at);
     postConfigIfChanged(at);
     ArchiveRecord sample = record(ArchiveRecord::Sample, at);
-    sample.numbers = SampleNumbers(s);
+    sample.numbers = sampleNumbers(s);
     sink.post(std::move(sample));
     if (!s.DataFileOpen)
         ++unlogged;
@@ -94,7 +94,7 @@ void RunRecorder::beginRun(const QDateTime &at, bool running)
     begun.text = s.vSerialNumber;
     begun.host = host;
     begun.programVersion = programVersion;
-    begun.numbers = lastConfig = ConfigNumbers(s);
+    begun.numbers = lastConfig = configNumbers(s);
     lastSerial = s.vSerialNumber;
     sink.post(std::move(begun));
     for (ArchiveRecord &waiting : waitingForRun) {
@@ -130,7 +130,7 @@ void RunRecorder::closeRun()
 
 void RunRecorder::postConfigIfChanged(const QDateTime &at)
 {
-    const ArchiveNumbers config = ConfigNumbers(s);
+    const ArchiveNumbers config = configNumbers(s);
     if (config == lastConfig && s.vSerialNumber == lastSerial)
         return;
     lastConfig = config;

@@ -14,47 +14,47 @@ ConfigCommands::ConfigCommands(TesterState &state, TesterEngine &testerEngine, M
 {
 }
 
-bool ConfigCommands::CheckConfigSaved()
+bool ConfigCommands::checkConfigFileSaved()
 {
     if (!s.IsDirtyConfig)
         return true;
-    const int16_t answer = dialogs.YesNoDialog(
+    const int16_t answer = dialogs.askYesNo(
         QStringLiteral("Save Configuration"),
         QStringLiteral("The current test configuration has not been saved. Do you want to save this configuration?"));
     if (answer == AnswerCancel)
         return false;
     if (answer == AnswerYes)
-        return SaveConfiguration();   // a cancelled or failed save keeps the caller from going on
+        return saveConfiguration();   // a cancelled or failed save keeps the caller from going on
     return true;
 }
 
-bool ConfigCommands::SaveConfiguration()
+bool ConfigCommands::saveConfiguration()
 {
     // The file receives what the tester reports, so it must be there.
-    if (!engine.CommReady())
+    if (!engine.commReady())
         return false;
     QString path = lastConfigFile();
     if (!fileDialog->chooseSave(path))
         return false;
-    return configFile.SaveConfigFile(path);
+    return configFile.saveConfigFile(path);
 }
 
-void ConfigCommands::ConfigureSaveMenu()
+void ConfigCommands::configureSaveMenu()
 {
-    SaveConfiguration();
+    saveConfiguration();
 }
 
 bool ConfigCommands::readyForFile()
 {
-    if (!CheckConfigSaved())
+    if (!checkConfigFileSaved())
         return false;
-    if (!engine.CommReady() || s.Running)
+    if (!engine.commReady() || s.Running)
         return false;
     s.MasterUpdate = false;
     return true;
 }
 
-void ConfigCommands::ConfigureOpenMenu()
+void ConfigCommands::configureOpenMenu()
 {
     if (!readyForFile())
         return;
@@ -68,10 +68,10 @@ QString ConfigCommands::lastConfigFile() const
 {
     if (!s.ConfigFileName.isEmpty())
         return s.ConfigFileName;
-    return registry.LoadRecentConfigFiles().value(0);
+    return registry.readRecentConfigFiles().value(0);
 }
 
-void ConfigCommands::ConfigureRecentFileMenu(const QString &path)
+void ConfigCommands::configureRecentFileMenu(const QString &path)
 {
     if (!readyForFile())
         return;
@@ -82,16 +82,16 @@ void ConfigCommands::ConfigureRecentFileMenu(const QString &path)
 
 void ConfigCommands::openAndDownload(const QString &path, bool serialFirst)
 {
-    if (!configFile.OpenConfigFile(path)) {
-        CopyCurrentConfigToEdit(s);
+    if (!configFile.openConfigFile(path)) {
+        copyCurrentConfigToEdit(s);
         return;
     }
     s.Terminated = false;
     s.LearnConfigure = false;
     // The counters are cleared only at the end of a master download.
-    engine.SetClearAll();
+    engine.setClearAll();
     if (serialFirst && s.MasterUpdate)
-        engine.StartMasterDownload();
+        engine.startMasterDownload();
     else
-        engine.StartOrdinaryDownload();
+        engine.startOrdinaryDownload();
 }

@@ -21,14 +21,14 @@ public:
 
     // False when the operator cancelled: the configuration must not be
     // replaced or dropped. Asks only while the configuration is unsaved.
-    bool CheckConfigSaved();
+    bool checkConfigFileSaved();
     // Asks for a file name and writes the tester's configuration to it;
     // false when the tester is not ready, on Cancel or when the write failed.
-    bool SaveConfiguration();
+    bool saveConfiguration();
 
-    void ConfigureOpenMenu();
-    void ConfigureRecentFileMenu(const QString &path);   // the path of the chosen entry
-    void ConfigureSaveMenu();
+    void configureOpenMenu();
+    void configureRecentFileMenu(const QString &path);   // the path of the chosen entry
+    void configureSaveMenu();
 
     ConfigFile &file() { return configFile; }
     void setFileDialog(ConfigFileDialog &dialog) { fileDialog = &dialog; }

@@ -33,34 +33,34 @@ ConfigEditor::Items ConfigEditor::editedItems() const
             s.sMaxDownResistTol, s.sMinDownResistTol, s.sMaxUpBounceTol, s.sMaxDownBounceTol};
 }
 
-bool ConfigEditor::IsDirty() const
+bool ConfigEditor::isDirty() const
 {
     return editedItems() != starting;
 }
 
-EditorFields ConfigEditor::DisplayEditValues()
+EditorFields ConfigEditor::displayEditValues()
 {
     EditorFields f;
     f.maxFailures = QString::number(s.sFailLimit);
     f.maxSeqFailures = QString::number(s.sSeqLimit);
     f.maxTestCycles = QString::number(s.sCycleLimit);
 
-    f.maxDownTime = FormatStrokeTime(s.sMaxDownTime);
-    f.minDownTime = FormatStrokeTime(s.sMinDownTime);
-    f.maxUpTime = FormatStrokeTime(s.sMaxUpTime);
-    f.minUpTime = FormatStrokeTime(s.sMinUpTime);
+    f.maxDownTime = formatStrokeTime(s.sMaxDownTime);
+    f.minDownTime = formatStrokeTime(s.sMinDownTime);
+    f.maxUpTime = formatStrokeTime(s.sMaxUpTime);
+    f.minUpTime = formatStrokeTime(s.sMinUpTime);
 
-    auto tolerance = [this](int32_t count) { return FormatResistance(s, count, false); };
+    auto tolerance = [this](int32_t count) { return formatResistance(s, count, false); };
     f.downMaxResist = tolerance(s.sMaxDownResistTol);
     f.downMinResist = tolerance(s.sMinDownResistTol);
     f.upMaxResist = tolerance(s.sMaxUpResistTol);
     f.upMinResist = tolerance(s.sMinUpResistTol);
-    f.maxDownBounceTime = FormatBounceTime(s.sMaxDownBounceTol);
-    f.maxUpBounceTime = FormatBounceTime(s.sMaxUpBounceTol);
+    f.maxDownBounceTime = formatBounceTime(s.sMaxDownBounceTol);
+    f.maxUpBounceTime = formatBounceTime(s.sMaxUpBounceTol);
 
     // SetUpperBounce, SetLowerBounce: the edit copy keeps the clamped value.
-    s.sUpperBounce = ClampThreshold(s.sUpperBounce);
-    s.sLowerBounce = ClampThreshold(s.sLowerBounce);
+    s.sUpperBounce = clampThreshold(s.sUpperBounce);
+    s.sLowerBounce = clampThreshold(s.sLowerBounce);
     f.upperBounce = s.sUpperBounce;
     f.lowerBounce = s.sLowerBounce;
 
@@ -74,7 +74,7 @@ EditorFields ConfigEditor::DisplayEditValues()
     return f;
 }
 
-int16_t ConfigEditor::ContactCode(const EditorFields &f)
+int16_t ConfigEditor::contactCodeOf(const EditorFields &f)
 {
     int code = f.contactType & TypeBits;
     // With no contact there is nothing to test, whatever the boxes show.
@@ -87,14 +87,14 @@ int16_t ConfigEditor::ContactCode(const EditorFields &f)
     return int16_t(code);
 }
 
-QString ReadjustmentText(const Readjustment &change)
+QString readjustmentText(const Readjustment &change)
 {
     if (change.notANumber)
         return QStringLiteral("%1: \"%2\" is not a number, becomes %3").arg(change.name, change.typed, change.used);
     return QStringLiteral("%1: %2 becomes %3").arg(change.name, change.typed.trimmed(), change.used);
 }
 
-bool ConfigEditor::ApplyEditedConfig(const EditorFields &f, const std::function<void()> &showStored)
+bool ConfigEditor::applyEditorFields(const EditorFields &f, const std::function<void()> &showStored)
 {
     changes.clear();
     review = false;
@@ -110,35 +110,35 @@ bool ConfigEditor::ApplyEditedConfig(const EditorFields &f, const std::function<
         const bool open = field == &EditorFields::upMaxResist || field == &EditorFields::upMinResist
                           || field == &EditorFields::downMaxResist || field == &EditorFields::downMinResist;
         const bool notANumber =
-            !HoldsNumber(typed) && !(open && typed.contains(QLatin1String("open"), Qt::CaseInsensitive));
+            !holdsNumber(typed) && !(open && typed.contains(QLatin1String("open"), Qt::CaseInsensitive));
         if (clamped || notANumber)
             changes.append({field, QLatin1String(name), typed, QString(), notANumber});
         return value;
     };
     const auto tolerance = [this](const QString &text, bool &clamped) {
-        return int32_t(ParseTolerance(s, text, clamped));
+        return int32_t(parseTolerance(s, text, clamped));
     };
 
     // In the order of the editor's tabs: the first change listed is the
     // first one the operator meets on review.
-    const int32_t maxUpTime = read(&EditorFields::maxUpTime, "Up Stroke Max Time (sec)", ParseStrokeTime);
+    const int32_t maxUpTime = read(&EditorFields::maxUpTime, "Up Stroke Max Time (sec)", parseStrokeTime);
     const int32_t minUpTime =
-        f.constantRate ? maxUpTime : read(&EditorFields::minUpTime, "Up Stroke Min Time (sec)", ParseStrokeTime);
-    const int32_t maxDownTime = read(&EditorFields::maxDownTime, "Down Stroke Max Time (sec)", ParseStrokeTime);
+        f.constantRate ? maxUpTime : read(&EditorFields::minUpTime, "Up Stroke Min Time (sec)", parseStrokeTime);
+    const int32_t maxDownTime = read(&EditorFields::maxDownTime, "Down Stroke Max Time (sec)", parseStrokeTime);
     const int32_t minDownTime =
-        f.constantRate ? maxDownTime : read(&EditorFields::minDownTime, "Down Stroke Min Time (sec)", ParseStrokeTime);
+        f.constantRate ? maxDownTime : read(&EditorFields::minDownTime, "Down Stroke Min Time (sec)", parseStrokeTime);
     const int32_t maxUpTol = read(&EditorFields::upMaxResist, "Up Stroke Max Resistance", tolerance);
     const int32_t minUpTol = read(&EditorFields::upMinResist, "Up Stroke Min Resistance", tolerance);
-    const int32_t maxUpBounce = read(&EditorFields::maxUpBounceTime, "Up Stroke Max Bounce Time", ParseBounceTime);
+    const int32_t maxUpBounce = read(&EditorFields::maxUpBounceTime, "Up Stroke Max Bounce Time", parseBounceTime);
     const int32_t maxDownTol = read(&EditorFields::downMaxResist, "Down Stroke Max Resistance", tolerance);
     const int32_t minDownTol = read(&EditorFields::downMinResist, "Down Stroke Min Resistance", tolerance);
     const int32_t maxDownBounce =
-        read(&EditorFields::maxDownBounceTime, "Down Stroke Max Bounce Time", ParseBounceTime);
-    const int16_t upperBounce = ClampThreshold(f.upperBounce);
-    const int16_t lowerBounce = ClampThreshold(f.lowerBounce);
-    const int32_t cycleLimit = read(&EditorFields::maxTestCycles, "Maximum Test Cycles", ParseCount);
-    const int32_t failLimit = read(&EditorFields::maxFailures, "Maximum Test Failures", ParseCount);
-    const int32_t seqLimit = read(&EditorFields::maxSeqFailures, "Maximum Sequential Failures", ParseCount);
+        read(&EditorFields::maxDownBounceTime, "Down Stroke Max Bounce Time", parseBounceTime);
+    const int16_t upperBounce = clampThreshold(f.upperBounce);
+    const int16_t lowerBounce = clampThreshold(f.lowerBounce);
+    const int32_t cycleLimit = read(&EditorFields::maxTestCycles, "Maximum Test Cycles", parseCount);
+    const int32_t failLimit = read(&EditorFields::maxFailures, "Maximum Test Failures", parseCount);
+    const int32_t seqLimit = read(&EditorFields::maxSeqFailures, "Maximum Sequential Failures", parseCount);
 
     // Every failed check is reported, so one OK tells the operator all of them.
     const struct
@@ -156,13 +156,13 @@ bool ConfigEditor::ApplyEditedConfig(const EditorFields &f, const std::function<
     };
     for (const auto &check : checks) {
         if (check.fails) {
-            dialogs.ErrorDialog(ConfigErrorTitle, QString::fromLatin1(check.message));
+            dialogs.showError(ConfigErrorTitle, QString::fromLatin1(check.message));
             result = false;
         }
     }
 
     // Stored even when a check failed: the operator goes on from these values.
-    s.sContact = ContactCode(f);
+    s.sContact = contactCodeOf(f);
     s.sMaxDownTime = maxDownTime;
     s.sMinDownTime = minDownTime;
     s.sMaxUpTime = maxUpTime;
@@ -183,12 +183,12 @@ bool ConfigEditor::ApplyEditedConfig(const EditorFields &f, const std::function<
         showStored();   // the fields show the clamped values before the question
     if (changes.isEmpty())
         return result;
-    const EditorFields stored = DisplayEditValues();
+    const EditorFields stored = displayEditValues();
     QStringList lines;
     for (Readjustment &change : changes) {
         change.used = stored.*change.field;
-        lines << ReadjustmentText(change);
+        lines << readjustmentText(change);
     }
-    review = dialogs.ReadjustDialog(lines) == AnswerYes;
+    review = dialogs.askReadjust(lines) == AnswerYes;
     return result && !review;
 }

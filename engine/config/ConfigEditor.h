@@ -11,7 +11,7 @@ class MessageDialogs;
 struct TesterState;
 
 // What the configuration editor's fields hold: the texts and ticks that
-// DisplayEditValues writes and ApplyEditedConfig reads.
+// displayEditValues writes and applyEditorFields reads.
 struct EditorFields
 {
     // Test Time
@@ -40,7 +40,7 @@ struct Readjustment
 };
 // "Down Stroke Max Time (sec): 0.01 becomes 0.025"; for a text that is not a
 // number, "Maximum Test Cycles: "abc" is not a number, becomes 1".
-QString ReadjustmentText(const Readjustment &change);
+QString readjustmentText(const Readjustment &change);
 
 // The editor's rules without its widgets: the edit copy (the s fields of
 // the state) shown as field texts, the fields read back through the
@@ -54,7 +54,7 @@ public:
 
     // The edit copy as field texts. The two thresholds are first held
     // within 0..255 in the edit copy itself.
-    EditorFields DisplayEditValues();
+    EditorFields displayEditValues();
 
     // The OK check. Reads every field, reports each failed pair check with
     // its own message (all of them, in a fixed order), and stores all
@@ -63,7 +63,7 @@ public:
     // value had to be readjusted (clamped, or typed as no number) the
     // operator is asked whether to review them, each listed with the text
     // typed and the value used. True: the editor may close.
-    bool ApplyEditedConfig(const EditorFields &fields, const std::function<void()> &showStored = nullptr);
+    bool applyEditorFields(const EditorFields &fields, const std::function<void()> &showStored = nullptr);
 
     // The values the last OK readjusted, in the order of the editor's tabs,
     // and whether the operator then chose to review them.
@@ -71,13 +71,13 @@ public:
     bool reviewing() const { return review; }
 
     // At least one of the sixteen items differs from its value at opening.
-    bool IsDirty() const;
+    bool isDirty() const;
 
     // Whether the contact type list needs its fourth entry, "Alternate
     // Action", so that such a contact is shown and kept as it is.
-    static bool IsAlternateAction(int contact) { return (contact & 3) == 3; }
+    static bool isAlternateAction(int contact) { return (contact & 3) == 3; }
     // The contact code that the type and the four check boxes stand for.
-    static int16_t ContactCode(const EditorFields &fields);
+    static int16_t contactCodeOf(const EditorFields &fields);
 
 private:
     using Items = std::array<int32_t, 16>;

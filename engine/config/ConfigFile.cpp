@@ -42,11 +42,11 @@ struct Item
     TesterState::Integer TesterState::*integerField;
 };
 
-constexpr Item B(TesterState::Integer TesterState::*field)
+constexpr Item byteItem(TesterState::Integer TesterState::*field)
 {
     return {Kind::Byte, nullptr, field};
 }
-constexpr Item L(Kind kind, TesterState::Long TesterState::*field)
+constexpr Item longItem(Kind kind, TesterState::Long TesterState::*field)
 {
     return {kind, field, nullptr};
 }
@@ -54,22 +54,22 @@ constexpr Item L(Kind kind, TesterState::Long TesterState::*field)
 // Limits failure, sequential, cycle; times down before up and maximum before
 // minimum; tolerances up before down; bounce times down before up.
 const Item Items[] = {
-    B(&TesterState::sContact),
-    L(Kind::Count, &TesterState::sFailLimit),
-    L(Kind::Count, &TesterState::sSeqLimit),
-    L(Kind::Count, &TesterState::sCycleLimit),
-    L(Kind::StrokeTime, &TesterState::sMaxDownTime),
-    L(Kind::StrokeTime, &TesterState::sMinDownTime),
-    L(Kind::StrokeTime, &TesterState::sMaxUpTime),
-    L(Kind::StrokeTime, &TesterState::sMinUpTime),
-    B(&TesterState::sUpperBounce),
-    B(&TesterState::sLowerBounce),
-    L(Kind::Tolerance, &TesterState::sMaxUpResistTol),
-    L(Kind::Tolerance, &TesterState::sMinUpResistTol),
-    L(Kind::Tolerance, &TesterState::sMaxDownResistTol),
-    L(Kind::Tolerance, &TesterState::sMinDownResistTol),
-    L(Kind::BounceTime, &TesterState::sMaxDownBounceTol),
-    L(Kind::BounceTime, &TesterState::sMaxUpBounceTol),
+    byteItem(&TesterState::sContact),
+    longItem(Kind::Count, &TesterState::sFailLimit),
+    longItem(Kind::Count, &TesterState::sSeqLimit),
+    longItem(Kind::Count, &TesterState::sCycleLimit),
+    longItem(Kind::StrokeTime, &TesterState::sMaxDownTime),
+    longItem(Kind::StrokeTime, &TesterState::sMinDownTime),
+    longItem(Kind::StrokeTime, &TesterState::sMaxUpTime),
+    longItem(Kind::StrokeTime, &TesterState::sMinUpTime),
+    byteItem(&TesterState::sUpperBounce),
+    byteItem(&TesterState::sLowerBounce),
+    longItem(Kind::Tolerance, &TesterState::sMaxUpResistTol),
+    longItem(Kind::Tolerance, &TesterState::sMinUpResistTol),
+    longItem(Kind::Tolerance, &TesterState::sMaxDownResistTol),
+    longItem(Kind::Tolerance, &TesterState::sMinDownResistTol),
+    longItem(Kind::BounceTime, &TesterState::sMaxDownBounceTol),
+    longItem(Kind::BounceTime, &TesterState::sMaxUpBounceTol),
 };
 
 QString itemText(const TesterState &s, const Item &item)
@@ -77,9 +77,9 @@ QString itemText(const TesterState &s, const Item &item)
     switch (item.kind) {
     case Kind::Byte: return QString::number(s.*item.integerField);
     case Kind::Count: return QString::number(s.*item.longField);
-    case Kind::StrokeTime: return FormatStrokeTime(s.*item.longField);
-    case Kind::Tolerance: return FormatResistance(s, s.*item.longField, false);
-    case Kind::BounceTime: return FormatBounceTime(s.*item.longField);
+    case Kind::StrokeTime: return formatStrokeTime(s.*item.longField);
+    case Kind::Tolerance: return formatResistance(s, s.*item.longField, false);
+    case Kind::BounceTime: return formatBounceTime(s.*item.longField);
     }
     return QString();
 }
@@ -156,7 +156,7 @@ bool readByteField(const QString &field, TesterState::Integer &target)
 bool readInteger16(const QString &field, int &target)
 {
     bool isNumber = false;
-    const double value = RoundHalfEven(QLocale::c().toDouble(field.trimmed(), &isNumber));
+    const double value = roundHalfEven(QLocale::c().toDouble(field.trimmed(), &isNumber));
     if (!isNumber || !(value >= std::numeric_limits<int16_t>::min() && value <= std::numeric_limits<int16_t>::max()))
         return false;
     target = int(value);
@@ -165,9 +165,9 @@ bool readInteger16(const QString &field, int &target)
 
 }   // namespace
 
-QStringList ConfigFileLines(const TesterState &s)
+QStringList configFileLines(const TesterState &s)
 {
-    QStringList lines = {Signature, DisplayVersion(s), QString::number(s.sRMode), QString::number(s.sRPullUp)};
+    QStringList lines = {Signature, displayVersion(s), QString::number(s.sRMode), QString::number(s.sRPullUp)};
     for (const Item &item : Items)
         lines << itemText(s, item);
     return lines;
@@ -178,7 +178,7 @@ ConfigFile::ConfigFile(TesterState &state, MessageDialogs &messageDialogs, Regis
 {
 }
 
-bool ConfigFile::OpenConfigFile(const QString &nam)
+bool ConfigFile::openConfigFile(const QString &nam)
 {
     QString message = CannotOpen;
     s.IsDirtyConfig = false;
@@ -198,7 +198,7 @@ bool ConfigFile::OpenConfigFile(const QString &nam)
         return openFailed(message);
     }
 
-    registry.AddRecentConfigFile(nam);
+    registry.addRecentConfigFile(nam);
     s.ConfigFileName = nam;
     return true;
 }
@@ -209,7 +209,7 @@ bool ConfigFile::readFields(const QByteArray &bytes, QString &message)
     QString field;
 
     message = Incompatible;
-    CopyCurrentConfigToEdit(s);
+    copyCurrentConfigToEdit(s);
 
     if (!reader.next(field) || (field != Signature && field != MasterSignature))
         return false;
@@ -221,7 +221,7 @@ bool ConfigFile::readFields(const QByteArray &bytes, QString &message)
         s.sSerialNumber = field.trimmed().left(SerialLength);
     }
 
-    if (!reader.next(field) || field != DisplayVersion(s))
+    if (!reader.next(field) || field != displayVersion(s))
         return false;
 
     // A master file brings its own measuring circuit, taken before the
@@ -233,7 +233,7 @@ bool ConfigFile::readFields(const QByteArray &bytes, QString &message)
         if (!readInteger16(field, mode) || mode < 0 || mode > 255)
             return false;
         s.sRMode = TesterState::Integer(mode);
-    } else if (ReadNumber(field) != s.sRMode) {
+    } else if (parseNumber(field) != s.sRMode) {
         return false;
     }
     if (!reader.next(field))
@@ -243,7 +243,7 @@ bool ConfigFile::readFields(const QByteArray &bytes, QString &message)
         if (!readInteger16(field, range) || range < 0)
             return false;
         s.sRPullUp = range;
-    } else if (ReadNumber(field) != s.sRPullUp) {
+    } else if (parseNumber(field) != s.sRPullUp) {
         return false;
     }
 
@@ -258,10 +258,10 @@ bool ConfigFile::readFields(const QByteArray &bytes, QString &message)
             if (!readByteField(field, s.*item.integerField))
                 return false;
             break;
-        case Kind::Count: s.*item.longField = ParseCount(field, readjust); break;
-        case Kind::StrokeTime: s.*item.longField = ParseStrokeTime(field, readjust); break;
-        case Kind::Tolerance: s.*item.longField = ParseTolerance(s, field, readjust); break;
-        case Kind::BounceTime: s.*item.longField = ParseBounceTime(field, readjust); break;
+        case Kind::Count: s.*item.longField = parseCount(field, readjust); break;
+        case Kind::StrokeTime: s.*item.longField = parseStrokeTime(field, readjust); break;
+        case Kind::Tolerance: s.*item.longField = parseTolerance(s, field, readjust); break;
+        case Kind::BounceTime: s.*item.longField = parseBounceTime(field, readjust); break;
         }
         if (readjust)
             return false;
@@ -274,11 +274,11 @@ bool ConfigFile::openFailed(const QString &message)
     s.ConfigFileName.clear();
     // A file that was not accepted starts no download, master or not.
     s.MasterUpdate = false;
-    dialogs.ErrorDialog(OpenErrorTitle, message);
+    dialogs.showError(OpenErrorTitle, message);
     return false;
 }
 
-bool ConfigFile::SaveConfigFile(const QString &nam)
+bool ConfigFile::saveConfigFile(const QString &nam)
 {
     QString message = NoAccess;
     // The new text goes to a temporary file that replaces the old one only
@@ -287,8 +287,8 @@ bool ConfigFile::SaveConfigFile(const QString &nam)
     bool ok = !nam.isEmpty() && file.open(QIODevice::WriteOnly);
     if (ok) {
         message = WriteError;
-        CopyCurrentConfigToEdit(s);
-        for (const QString &line : ConfigFileLines(s)) {
+        copyCurrentConfigToEdit(s);
+        for (const QString &line : configFileLines(s)) {
             const QByteArray bytes = line.toLatin1() + LineEnd;
             if (file.write(bytes) != bytes.size()) {
                 ok = false;
@@ -307,10 +307,10 @@ bool ConfigFile::SaveConfigFile(const QString &nam)
     if (!ok) {
         // Not committed: the temporary file goes with `file`, the old one stays.
         s.ConfigFileName.clear();
-        dialogs.ErrorDialog(SaveErrorTitle, message);
+        dialogs.showError(SaveErrorTitle, message);
         return false;
     }
-    registry.AddRecentConfigFile(nam);
+    registry.addRecentConfigFile(nam);
     s.ConfigFileName = nam;
     s.IsDirtyConfig = false;
     return true;

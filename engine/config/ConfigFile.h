@@ -8,8 +8,8 @@ class Registry;
 struct TesterState;
 
 // The 20 lines of an ordinary configuration file for the tester's current
-// configuration (the edit copy once CopyCurrentConfigToEdit has run).
-QStringList ConfigFileLines(const TesterState &s);
+// configuration (the edit copy once copyCurrentConfigToEdit has run).
+QStringList configFileLines(const TesterState &s);
 
 // The .cfg file. Reading fills the edit copy, checks every field and
 // rejects what would have to be clamped; writing stores what the tester
@@ -21,10 +21,10 @@ public:
 
     // True when the file was read completely and accepted. A master file
     // sets MasterUpdate and takes its serial number, mode and range value.
-    bool OpenConfigFile(const QString &nam);
+    bool openConfigFile(const QString &nam);
     // True when every line reached the file. The old file stays untouched
     // until the new one is complete.
-    bool SaveConfigFile(const QString &nam);
+    bool saveConfigFile(const QString &nam);
 
 private:
     bool readFields(const QByteArray &bytes, QString &message);

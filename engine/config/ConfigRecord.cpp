@@ -2,7 +2,7 @@
 
 #include "engine/state/TesterState.h"
 
-void CopyCurrentConfigToEdit(TesterState &s)
+void copyCurrentConfigToEdit(TesterState &s)
 {
     s.sMaxDownTime = s.vMaxDownTime;
     s.sMinDownTime = s.vMinDownTime;

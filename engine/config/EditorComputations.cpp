@@ -13,19 +13,19 @@ constexpr double MostCyclesPerHour = 100000;
 
 QString oneDecimal(double value, const char *unit)
 {
-    return FormatDecimal(value, 1, 1) + QLatin1String(unit);
+    return formatDecimal(value, 1, 1) + QLatin1String(unit);
 }
 
 }   // namespace
 
-RateEstimate ComputeEstimateRate(const QString &maxUpTime, const QString &minUpTime, const QString &maxDownTime,
+RateEstimate computeEstimateRate(const QString &maxUpTime, const QString &minUpTime, const QString &maxDownTime,
                                  const QString &minDownTime, bool constantRate, const QString &cycleLimit)
 {
     // A stroke lasts as long as the larger of its two times: a minimum time
     // above its maximum is what the tester then waits for.
     auto strokeSeconds = [constantRate](const QString &maxText, const QString &minText) {
-        const double longest = ReadNumber(maxText);
-        const double shortest = constantRate ? longest : ReadNumber(minText);
+        const double longest = parseNumber(maxText);
+        const double shortest = constantRate ? longest : parseNumber(minText);
         return std::max(longest, shortest);
     };
     double cycle = LeastCycleSeconds + strokeSeconds(maxUpTime, minUpTime) + strokeSeconds(maxDownTime, minDownTime);
@@ -37,8 +37,8 @@ RateEstimate ComputeEstimateRate(const QString &maxUpTime, const QString &minUpT
         return {QStringLiteral("???"), QStringLiteral("???")};
 
     RateEstimate estimate;
-    estimate.rate = FormatDecimal(perHour, 0, 0) + QLatin1String(" / hr");
-    const double seconds = ReadNumber(cycleLimit) * cycle;
+    estimate.rate = formatDecimal(perHour, 0, 0) + QLatin1String(" / hr");
+    const double seconds = parseNumber(cycleLimit) * cycle;
     const double minutes = seconds / 60;
     const double hours = minutes / 60;
     if (seconds < 60)
@@ -52,16 +52,16 @@ RateEstimate ComputeEstimateRate(const QString &maxUpTime, const QString &minUpT
     return estimate;
 }
 
-ThresholdTexts ThresholdValues(const TesterState &s, int threshold)
+ThresholdTexts thresholdValues(const TesterState &s, int threshold)
 {
     ThresholdTexts texts;
-    texts.ohms = FormatResistance(s, 4 * threshold, false);
-    texts.percent = FormatDecimal(threshold * 100.0 / 255, 1, 1) + QLatin1String(" %");
-    texts.volts = FormatDecimal(threshold * 5.0 / 255, 2, 2);
+    texts.ohms = formatResistance(s, 4 * threshold, false);
+    texts.percent = formatDecimal(threshold * 100.0 / 255, 1, 1) + QLatin1String(" %");
+    texts.volts = formatDecimal(threshold * 5.0 / 255, 2, 2);
     return texts;
 }
 
-int16_t ClampThreshold(int threshold)
+int16_t clampThreshold(int threshold)
 {
     return int16_t(std::clamp(threshold, 0, 255));
 }

@@ -19,7 +19,7 @@ struct RateEstimate
 // The stroke-time texts in seconds and the cycle limit text, read as the
 // parsers read them but without any clamping. With a constant rate the
 // minimum times are taken equal to the maximum times.
-RateEstimate ComputeEstimateRate(const QString &maxUpTime, const QString &minUpTime, const QString &maxDownTime,
+RateEstimate computeEstimateRate(const QString &maxUpTime, const QString &minUpTime, const QString &maxDownTime,
                                  const QString &minDownTime, bool constantRate, const QString &cycleLimit);
 
 struct ThresholdTexts
@@ -31,7 +31,7 @@ struct ThresholdTexts
 
 // A threshold t is a level on an 8-bit scale of the 0 to 5 volt contact
 // signal, the reading count 4 x t on the tester's 10-bit scale.
-ThresholdTexts ThresholdValues(const TesterState &s, int threshold);
+ThresholdTexts thresholdValues(const TesterState &s, int threshold);
 
 // A threshold held within 0..255, the range of the thresholds' spin boxes.
-int16_t ClampThreshold(int threshold);
+int16_t clampThreshold(int threshold);

@@ -72,16 +72,16 @@ bool endsWithoutLineEnd(QFile &f)
 
 }   // namespace
 
-QString SampleLine(const TesterState &s)
+QString sampleLogLine(const TesterState &s)
 {
-    const bool lastBounce = HasLastBounce(s);
-    const auto resistance = [&s](int32_t count) { return FormatResistance(s, count, true); };
+    const bool lastBounce = hasLastBounce(s);
+    const auto resistance = [&s](int32_t count) { return formatResistance(s, count, true); };
 
     QString line;
     line.reserve(320);
     const auto sep = [&line] { line += u','; };
 
-    appendField(line, FormatSampleTime(s.vUpdateTime), false);
+    appendField(line, formatSampleTime(s.vUpdateTime), false);
     sep();
     appendNumber(line, s.CycleCount);
     sep();
@@ -97,9 +97,9 @@ QString SampleLine(const TesterState &s)
     sep();
     appendField(line, resistance(s.vMaxUpResistance), false);
     sep();
-    appendField(line, FormatBounceTime(s.vMaxDownBounce), false);
+    appendField(line, formatBounceTime(s.vMaxDownBounce), false);
     sep();
-    appendField(line, FormatBounceTime(s.vMaxUpBounce), false);
+    appendField(line, formatBounceTime(s.vMaxUpBounce), false);
     sep();
     appendField(line, resistance(s.vLastMeasuredDownResist), false);
     sep();
@@ -107,16 +107,16 @@ QString SampleLine(const TesterState &s)
     sep();
     // Testers before software 1.2 do not report the last bounce times.
     if (lastBounce) {
-        appendField(line, FormatBounceTime(s.vLastDownBounceTime), false);
+        appendField(line, formatBounceTime(s.vLastDownBounceTime), false);
         sep();
-        appendField(line, FormatBounceTime(s.vLastUpBounceTime), false);
+        appendField(line, formatBounceTime(s.vLastUpBounceTime), false);
         sep();
     } else {
         line += QStringLiteral("?,?,");
     }
-    appendField(line, FormatStrokeTime(s.vLastDownStrokeTime), false);
+    appendField(line, formatStrokeTime(s.vLastDownStrokeTime), false);
     sep();
-    appendField(line, FormatStrokeTime(s.vLastUpStrokeTime), false);
+    appendField(line, formatStrokeTime(s.vLastUpStrokeTime), false);
     sep();
     appendNumber(line, s.vErrorCode);
     sep();
@@ -134,17 +134,17 @@ QString SampleLine(const TesterState &s)
     sep();
     appendField(line, resistance(s.vMaxUpResistTol), false);
     sep();
-    appendField(line, FormatBounceTime(s.vMaxDownBounceTol), false);
+    appendField(line, formatBounceTime(s.vMaxDownBounceTol), false);
     sep();
-    appendField(line, FormatBounceTime(s.vMaxUpBounceTol), false);
+    appendField(line, formatBounceTime(s.vMaxUpBounceTol), false);
     sep();
-    appendField(line, FormatStrokeTime(s.vMinDownTime), false);
+    appendField(line, formatStrokeTime(s.vMinDownTime), false);
     sep();
-    appendField(line, FormatStrokeTime(s.vMaxDownTime), false);
+    appendField(line, formatStrokeTime(s.vMaxDownTime), false);
     sep();
-    appendField(line, FormatStrokeTime(s.vMinUpTime), false);
+    appendField(line, formatStrokeTime(s.vMinUpTime), false);
     sep();
-    appendField(line, FormatStrokeTime(s.vMaxUpTime), false);
+    appendField(line, formatStrokeTime(s.vMaxUpTime), false);
     sep();
     // The bounce thresholds are kept in quarter counts.
     appendField(line, resistance(int32_t(s.vLowerBounce) * 4), false);
@@ -155,9 +155,9 @@ QString SampleLine(const TesterState &s)
     sep();
     appendNumber(line, s.vRMode);
     sep();
-    appendField(line, GetRValueString(s), false);
+    appendField(line, getRValueString(s), false);
     sep();
-    appendField(line, FormatDecimal(s.vSoftwareVersion / 10.0, 1, 1), false);
+    appendField(line, formatDecimal(s.vSoftwareVersion / 10.0, 1, 1), false);
     sep();
     appendField(line, s.vSerialNumber, true);
     return line;
@@ -178,7 +178,7 @@ void DataLog::closeQuietly()
 {
     const bool wasOpen = s.DataFileOpen;
     s.DataFileOpen = false;
-    NoName();
+    noName();
     file->close();
     notifyChanged();
     if (wasOpen && listener)
@@ -191,7 +191,7 @@ void DataLog::notifyChanged()
         listener->logChanged();
 }
 
-bool DataLog::OpenFile(QString &nam)
+bool DataLog::openFile(QString &nam)
 {
     // The file open now keeps logging until the new one is open: a name
     // that fails costs no sample.
@@ -211,8 +211,8 @@ bool DataLog::OpenFile(QString &nam)
         existing.close();
         if (firstLine != QByteArray(DataLogHeader)) {
             const int16_t answer =
-                dialogs.YesNoDialog(QStringLiteral("File Error"),
-                                    QStringLiteral("Unrecognized file structure.  Continue writing to file?"));
+                dialogs.askYesNo(QStringLiteral("File Error"),
+                                 QStringLiteral("Unrecognized file structure.  Continue writing to file?"));
             if (answer != AnswerYes)
                 return openFailed(nam, QStringLiteral("Its first line is not the data log header."));
         }
@@ -237,9 +237,9 @@ bool DataLog::OpenFile(QString &nam)
     s.DataFileOpen = true;
     lines = 0;
     lastLine = QDateTime();
-    registry.AddRecentFile(nam);
+    registry.addRecentFile(nam);
     s.DataFileName = nam;
-    NewName(nam);
+    newName(nam);
     notifyChanged();
     if (listener)
         listener->fileOpenedOrClosed(true);
@@ -250,14 +250,14 @@ bool DataLog::openFailed(const QString &path, const QString &reason)
 {
     if (!s.DataFileOpen) {
         s.DataFileName.clear();
-        NoName();
+        noName();
     }
-    dialogs.ErrorDialog(QStringLiteral("File Error"),
-                        QStringLiteral("Error Opening File\n%1\n%2").arg(QDir::toNativeSeparators(path), reason));
+    dialogs.showError(QStringLiteral("File Error"),
+                      QStringLiteral("Error Opening File\n%1\n%2").arg(QDir::toNativeSeparators(path), reason));
     return false;
 }
 
-void DataLog::SaveToFile()
+void DataLog::saveToFile()
 {
     if (!s.DataFileOpen)
         return;
@@ -270,7 +270,7 @@ void DataLog::SaveToFile()
                         .arg(QFileInfo(s.DataFileName).fileName()));
         return;
     }
-    QByteArray bytes = SampleLine(s).toLatin1();
+    QByteArray bytes = sampleLogLine(s).toLatin1();
     bytes += LineEnd;
     if (file->write(bytes) != bytes.size() || !file->flush()) {
         // Part of the line may have reached the disk before it filled: cut
@@ -317,7 +317,7 @@ void DataLog::writeFailed(const QString &text)
         return;
     writeNoticePending = true;
     QTimer::singleShot(0, &noticeContext, [this, text] {
-        dialogs.ErrorDialog(QStringLiteral("File Error"), text);
+        dialogs.showError(QStringLiteral("File Error"), text);
         writeNoticePending = false;
     });
 }
@@ -330,7 +330,7 @@ bool DataLog::chooseFile(int creatfile, QString &path)
         if (creatfile != 2 || QFileInfo::exists(path))
             return true;
         // Open takes an existing file at once and asks before creating one.
-        const int16_t answer = dialogs.YesNoDialog(
+        const int16_t answer = dialogs.askYesNo(
             QStringLiteral("Open"), QFileInfo(path).fileName() + QStringLiteral(" does not exist.  Create the file?"));
         if (answer == AnswerYes)
             return true;
@@ -339,16 +339,16 @@ bool DataLog::chooseFile(int creatfile, QString &path)
     }
 }
 
-bool DataLog::SaveData(int creatfile)
+bool DataLog::saveData(int creatfile)
 {
     if (creatfile < 0 || creatfile > 2)
         return false;
     // A cancelled dialog changes nothing: the file open keeps logging.
     QString path = lastDataFile();
-    if (!chooseFile(creatfile, path) || !OpenFile(path))
+    if (!chooseFile(creatfile, path) || !openFile(path))
         return false;
     // The new file takes the current sample at once.
-    SaveToFile();
+    saveToFile();
     // False also when the sample could not be written: the file is closed then.
     return s.DataFileOpen;
 }
@@ -357,63 +357,63 @@ QString DataLog::lastDataFile() const
 {
     if (!s.DataFileName.isEmpty())
         return s.DataFileName;
-    return registry.LoadRecentFiles().value(0);
+    return registry.readRecentFiles().value(0);
 }
 
-bool DataLog::CheckDataSaved(bool closing)
+bool DataLog::checkDataSaved(bool closing)
 {
     bool result = true;
     if (s.IsDirtyData)
-        SaveToFile();
+        saveToFile();
     if (s.IsDirtyData && closing) {
-        const int16_t answer = dialogs.YesNoDialog(
+        const int16_t answer = dialogs.askYesNo(
             QStringLiteral("Save Data"),
             QStringLiteral("The current test data has not been saved. Do you want to save this data?"));
         if (answer == AnswerYes)
-            result = SaveData(1);
+            result = saveData(1);
         else if (answer != AnswerNo)
             result = false;
     }
     return result;
 }
 
-void DataLog::NewName(const QString &nam)
+void DataLog::newName(const QString &nam)
 {
     s.DataFileName = nam;
-    registry.AddRecentFile(nam);
+    registry.addRecentFile(nam);
     if (listener)
         listener->titleChanged(QStringLiteral("%1 - %2").arg(QLatin1String(WindowTitle), QFileInfo(nam).fileName()));
 }
 
-void DataLog::NoName()
+void DataLog::noName()
 {
     if (listener)
         listener->titleChanged(QLatin1String(WindowTitle));
 }
 
-void DataLog::FileNew()
+void DataLog::newDataFile()
 {
-    if (CheckDataSaved(false))
-        SaveData(0);
+    if (checkDataSaved(false))
+        saveData(0);
 }
 
-void DataLog::FileOpen()
+void DataLog::openDataFile()
 {
-    if (CheckDataSaved(false))
-        SaveData(2);
+    if (checkDataSaved(false))
+        saveData(2);
 }
 
-void DataLog::FileRecent(const QString &path)
+void DataLog::openRecentDataFile(const QString &path)
 {
-    if (!CheckDataSaved(false))
+    if (!checkDataSaved(false))
         return;
     QString nam = path;
     // A recent entry logs the pending sample only if no file took it yet.
-    if (OpenFile(nam) && s.IsDirtyData)
-        SaveToFile();
+    if (openFile(nam) && s.IsDirtyData)
+        saveToFile();
 }
 
-void DataLog::FileClose()
+void DataLog::closeDataFile()
 {
     if (s.DataFileOpen)
         closeQuietly();

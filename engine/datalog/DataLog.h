@@ -37,7 +37,7 @@ public:
 extern const char DataLogHeader[];
 
 // The 37 fields of one sample line, without the line end.
-QString SampleLine(const TesterState &s);
+QString sampleLogLine(const TesterState &s);
 
 // The data log file: one comma-separated line per sample, appended while a
 // file is open; the window title names the file.
@@ -48,18 +48,18 @@ public:
             DataLogListener *listener);
     ~DataLog();
 
-    bool OpenFile(QString &nam);
-    void SaveToFile();
-    bool SaveData(int creatfile);
-    bool CheckDataSaved(bool closing);
-    void NewName(const QString &nam);
-    void NoName();
+    bool openFile(QString &nam);
+    void saveToFile();
+    bool saveData(int creatfile);
+    bool checkDataSaved(bool closing);
+    void newName(const QString &nam);
+    void noName();
 
     // File menu commands.
-    void FileNew();
-    void FileOpen();
-    void FileRecent(const QString &path);
-    void FileClose();
+    void newDataFile();
+    void openDataFile();
+    void openRecentDataFile(const QString &path);
+    void closeDataFile();
 
     // Sample lines written since the file was opened, and the sample time of the last one.
     qint64 linesWritten() const { return lines; }
@@ -67,7 +67,7 @@ public:
 
 private:
     void closeQuietly();   // mark closed, reset the title, close ignoring errors
-    // The error exit of OpenFile: a file already open stays open and logging.
+    // The error exit of openFile: a file already open stays open and logging.
     bool openFailed(const QString &path, const QString &reason);
     void writeFailed(const QString &text);   // a sample line did not reach the file
     // The open file is the one its name leads to; length is its size.

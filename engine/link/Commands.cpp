@@ -4,7 +4,7 @@
 #include "engine/link/WaitState.h"
 #include "engine/state/TesterState.h"
 
-bool IsBareCommand(Command command)
+bool isBareCommand(Command command)
 {
     const int code = wireCode(command);
     if (code < wireCode(Command::Hello) || code > wireCode(Command::ReadErrorCode))
@@ -18,15 +18,15 @@ bool IsBareCommand(Command command)
     return !hole;
 }
 
-bool IsValueCommand(Command command)
+bool isValueCommand(Command command)
 {
     const int code = wireCode(command);
     return code >= wireCode(Command::WriteSerialNumber) && code <= wireCode(Command::ArmBreakUpdate);
 }
 
-QString CommandText(Command command)
+QString commandText(Command command)
 {
-    if (!IsBareCommand(command) && !IsValueCommand(command))
+    if (!isBareCommand(command) && !isValueCommand(command))
         return QString();
     const int code = wireCode(command);
     static const char digits[] = "0123456789ABCDEF";
@@ -39,12 +39,12 @@ Commands::Commands(TesterState &state, SerialLink &serialLink, StatusDisplay &te
 {
 }
 
-void Commands::SendCommand(Command command)
+void Commands::sendCommand(Command command)
 {
     send(command, nullptr);
 }
 
-void Commands::SendValueCommand(Command command, const QString &value)
+void Commands::sendValueCommand(Command command, const QString &value)
 {
     send(command, &value);
 }
@@ -55,7 +55,7 @@ void Commands::send(Command command, const QString *value)
         return;
     if (s.link.step > LinkStep::AwaitingWakeUp)   // a reply is awaited or a port is being probed
         return;
-    const bool known = value ? IsValueCommand(command) : IsBareCommand(command);
+    const bool known = value ? isValueCommand(command) : isBareCommand(command);
     if (!known) {
         // A code without text is refused before any wake-up: parking it would
         // wake the tester for a command that can never go out.
@@ -77,8 +77,8 @@ void Commands::send(Command command, const QString *value)
         s.link.step = LinkStep::AwaitingWakeUp;
         return;
     }
-    WaitStateSet(s, view);
-    QByteArray frame = CommandText(command).toLatin1();
+    waitStateSet(s, view);
+    QByteArray frame = commandText(command).toLatin1();
     if (value)
         frame += value->toLatin1();
     frame += '\r';

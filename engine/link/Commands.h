@@ -23,8 +23,8 @@ public:
 
     Commands(TesterState &state, SerialLink &link, StatusDisplay &view);
 
-    void SendCommand(Command command);
-    void SendValueCommand(Command command, const QString &value);
+    void sendCommand(Command command);
+    void sendValueCommand(Command command, const QString &value);
 
 private:
     void send(Command command, const QString *value);
@@ -36,6 +36,6 @@ private:
 
 // Two upper-case hex digits of a command that has a text, else empty: the
 // bare commands (the tester's set has gaps) and the value commands.
-QString CommandText(Command command);
-bool IsBareCommand(Command command);
-bool IsValueCommand(Command command);
+QString commandText(Command command);
+bool isBareCommand(Command command);
+bool isValueCommand(Command command);

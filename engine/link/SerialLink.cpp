@@ -36,7 +36,7 @@ void SerialLink::keepPortForTester()
         claims->keepForTester(openPort, this);
 }
 
-void SerialLink::OpenCommPort(int portNumber, bool &ok)
+void SerialLink::openCommPort(int portNumber, bool &ok)
 {
     ok = false;
     if (portNumber < 1 || portNumber > PortCount)
@@ -50,14 +50,14 @@ void SerialLink::OpenCommPort(int portNumber, bool &ok)
     port.open();   // a port that fails to open simply reads as closed
     if (port.isOpen()) {
         openPort = portNumber;
-        ClearCommBuffers();
+        clearCommBuffers();
         ok = true;
     } else if (claims) {
         claims->release(portNumber, this);
     }
 }
 
-void SerialLink::ClearCommBuffers()
+void SerialLink::clearCommBuffers()
 {
     s.link.quietTicks = ReplyTimeoutTicks;
     port.discardInput();
@@ -67,7 +67,7 @@ void SerialLink::ClearCommBuffers()
     pendingNewData = pendingTestEnded = false;
 }
 
-void SerialLink::CloseCommPort()
+void SerialLink::closeCommPort()
 {
     port.close();
     if (claims && openPort != 0)
@@ -92,7 +92,7 @@ bool SerialLink::takeWaiting()
     return true;
 }
 
-bool SerialLink::GetSerial()
+bool SerialLink::readReplyLine()
 {
     if (!takeWaiting())
         return false;
@@ -158,18 +158,18 @@ void SerialLink::dropWaiting()
         port.readAll();
 }
 
-bool SerialLink::CommReady() const
+bool SerialLink::commReady() const
 {
     return s.link.portOpen && !s.link.busy;
 }
 
-void SerialLink::ShowCommMessage(const QString &text)
+void SerialLink::showCommMessage(const QString &text)
 {
     s.link.messagePeriods = 0;
     view.showBarMessage(text);
 }
 
-void SerialLink::NoCommMessage()
+void SerialLink::noCommMessage()
 {
     view.showBarPanels();
 }

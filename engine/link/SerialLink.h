@@ -29,19 +29,19 @@ public:
     // A tester answered on the open port: it stays this link's.
     void keepPortForTester();
 
-    void OpenCommPort(int port, bool &ok);
-    void ClearCommBuffers();
-    void CloseCommPort();
-    bool GetSerial();   // true when a complete line is in ReplyLine
-    bool CommReady() const;
-    void ShowCommMessage(const QString &text);
-    void NoCommMessage();
+    void openCommPort(int port, bool &ok);
+    void clearCommBuffers();
+    void closeCommPort();
+    bool readReplyLine();   // true when a complete line is in ReplyLine
+    bool commReady() const;
+    void showCommMessage(const QString &text);
+    void noCommMessage();
 
     // Appends the waiting characters to RxBuffer without touching quietTicks;
     // false when nothing was waiting.
     bool takeWaiting();
     // The tester's "+" / "-" signals that arrived glued to a reply line (see
-    // GetSerial), handed over once; empty when there were none.
+    // readReplyLine), handed over once; empty when there were none.
     QByteArray takePendingSignals();
     void dropWaiting();   // reads and forgets whatever is waiting
     void writeBytes(const QByteArray &bytes);

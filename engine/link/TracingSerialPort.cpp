@@ -32,17 +32,17 @@ QByteArray TracingSerialPort::readAll()
 {
     const QByteArray bytes = inner.readAll();
     if (!bytes.isEmpty())
-        note("< " + Escaped(bytes));
+        note("< " + escaped(bytes));
     return bytes;
 }
 
 void TracingSerialPort::write(const QByteArray &bytes)
 {
-    note("> " + Escaped(bytes));
+    note("> " + escaped(bytes));
     inner.write(bytes);
 }
 
-QByteArray TracingSerialPort::Escaped(const QByteArray &bytes)
+QByteArray TracingSerialPort::escaped(const QByteArray &bytes)
 {
     static const char hex[] = "0123456789ABCDEF";
     QByteArray text;

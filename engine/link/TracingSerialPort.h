@@ -37,7 +37,7 @@ public:
     QString deviceName() const override { return inner.deviceName(); }
     QString openProblem() const override { return inner.openProblem(); }
 
-    static QByteArray Escaped(const QByteArray &bytes);
+    static QByteArray escaped(const QByteArray &bytes);
 
     std::function<QDateTime()> clock = &QDateTime::currentDateTime;   // tests fix the time
     bool namePort = false;

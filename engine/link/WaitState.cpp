@@ -3,7 +3,7 @@
 #include "engine/state/StatusDisplay.h"
 #include "engine/state/TesterState.h"
 
-void WaitStateSet(TesterState &s, StatusDisplay &view)
+void waitStateSet(TesterState &s, StatusDisplay &view)
 {
     if (s.link.busy)
         return;
@@ -11,7 +11,7 @@ void WaitStateSet(TesterState &s, StatusDisplay &view)
     view.updateControls();
 }
 
-void WaitStateClear(TesterState &s, StatusDisplay &view)
+void waitStateClear(TesterState &s, StatusDisplay &view)
 {
     if (!s.link.busy)
         return;

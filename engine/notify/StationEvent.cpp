@@ -25,7 +25,7 @@ const KindText Kinds[int(EventKind::Count)] = {
     {"archive-error", "Run archive error"},
 };
 
-const KindText &TextOf(EventKind kind)
+const KindText &textOf(EventKind kind)
 {
     const int index = int(kind);
     return Kinds[index >= 0 && index < int(EventKind::Count) ? index : 0];
@@ -33,17 +33,17 @@ const KindText &TextOf(EventKind kind)
 
 }   // namespace
 
-const char *EventName(EventKind kind)
+const char *eventName(EventKind kind)
 {
-    return TextOf(kind).name;
+    return textOf(kind).name;
 }
 
-QString EventCaption(EventKind kind)
+QString eventCaption(EventKind kind)
 {
-    return QString::fromLatin1(TextOf(kind).caption);
+    return QString::fromLatin1(textOf(kind).caption);
 }
 
-QByteArray EventJson(const StationEvent &event)
+QByteArray stationEventJson(const StationEvent &event)
 {
     // Written by hand: QJsonObject sorts its keys, and a chat relay reading
     // the body by eye expects the event first. Each value is escaped by Qt.
@@ -51,7 +51,7 @@ QByteArray EventJson(const StationEvent &event)
         const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
         return array.mid(1, array.size() - 2);
     };
-    QByteArray body = "{\"event\":\"" + QByteArray(EventName(event.kind)) + '"';
+    QByteArray body = "{\"event\":\"" + QByteArray(eventName(event.kind)) + '"';
     body += ",\"tester\":" + text(event.serial);
     body += ",\"port\":" + QByteArray::number(event.port);
     body += ",\"time\":" + text(event.time.toOffsetFromUtc(event.time.offsetFromUtc()).toString(Qt::ISODate));
@@ -61,20 +61,20 @@ QByteArray EventJson(const StationEvent &event)
     return body;
 }
 
-QString EventTitle(const StationEvent &event)
+QString eventTitle(const StationEvent &event)
 {
-    const QString caption = EventCaption(event.kind);
+    const QString caption = eventCaption(event.kind);
     if (event.serial.isEmpty())
         return event.port > 0 ? caption + QStringLiteral(" - Comm %1").arg(event.port) : caption;
     return caption + QStringLiteral(" - ") + event.serial;
 }
 
-bool EventWanted(EventKind kind, const QStringList &namesOff)
+bool eventWanted(EventKind kind, const QStringList &namesOff)
 {
-    return !namesOff.contains(QLatin1String(EventName(kind)));
+    return !namesOff.contains(QLatin1String(eventName(kind)));
 }
 
-QString StationSummary(const std::vector<const TesterSession *> &sessions)
+QString stationSummary(const std::vector<const TesterSession *> &sessions)
 {
     if (sessions.empty())
         return QStringLiteral("Searching for testers...");

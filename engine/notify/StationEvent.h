@@ -38,16 +38,16 @@ struct StationEvent
 
 // "run-ended", "run-stopped", "failure", "sequential-limit", "link-lost",
 // "link-found", "file-error", "archive-error".
-const char *EventName(EventKind kind);
+const char *eventName(EventKind kind);
 // The caption of the kind for people: "Run ended at its limit".
-QString EventCaption(EventKind kind);
+QString eventCaption(EventKind kind);
 // The webhook's body: one JSON object, in the field order of the webhook.
-QByteArray EventJson(const StationEvent &event);
+QByteArray stationEventJson(const StationEvent &event);
 // A balloon's title and text.
-QString EventTitle(const StationEvent &event);
+QString eventTitle(const StationEvent &event);
 
 // Whether an event of the kind is told, with the kinds switched off by name.
-bool EventWanted(EventKind kind, const QStringList &namesOff);
+bool eventWanted(EventKind kind, const QStringList &namesOff);
 // The station in one line, for the tray's tool tip: "3 testers: 2 running,
 // 1 link lost, 4 failures"; "Searching for testers..." before any.
-QString StationSummary(const std::vector<const TesterSession *> &sessions);
+QString stationSummary(const std::vector<const TesterSession *> &sessions);

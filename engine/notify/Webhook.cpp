@@ -25,7 +25,7 @@ qint64 Webhook::now() const
 
 void Webhook::send(const StationEvent &event)
 {
-    events.add(EventJson(event));
+    events.add(stationEventJson(event));
     pump();
 }
 
@@ -57,7 +57,7 @@ void Webhook::schedule()
     retryTimer.start(int(std::clamp<qint64>(*at - now(), 0, WebhookQueue::LongestRetryMs)));
 }
 
-QString WebhookUrlProblem(const QString &text)
+QString webhookUrlProblem(const QString &text)
 {
     const QUrl url(text, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();

@@ -44,4 +44,4 @@ private:
 
 // Checks a webhook URL given by the operator: empty when it can be used,
 // else the message (only http and https, with a host).
-QString WebhookUrlProblem(const QString &text);
+QString webhookUrlProblem(const QString &text);

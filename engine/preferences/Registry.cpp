@@ -51,7 +51,7 @@ QStringList loadRecent(const SettingsStore &store, const QString &section, const
 void addRecent(SettingsStore &store, const QString &section, const QString &prefix, const QString &path,
                const std::function<void()> &changed)
 {
-    const int above = Registry::FindRecent(loadRecent(store, section, prefix), path);
+    const int above = Registry::findRecent(loadRecent(store, section, prefix), path);
     for (int j = above; j >= 1; --j) {
         const QString moved = store.read(section, entryName(prefix, j));
         if (!moved.isEmpty())
@@ -71,85 +71,85 @@ int Registry::savedPort() const
     const QString text = store.read(PreferencesSection, CommChannelName);
     if (text.isEmpty())
         return 0;
-    const double port = RoundHalfEven(ReadNumber(text));
+    const double port = roundHalfEven(parseNumber(text));
     // A damaged value that does not fit a port number counts as nothing stored.
     if (!(port >= std::numeric_limits<int16_t>::min() && port <= std::numeric_limits<int16_t>::max()))
         return 0;
     return int(port);
 }
 
-void Registry::SaveCommChannel(int comChan)
+void Registry::saveCommChannel(int comChan)
 {
     store.write(PreferencesSection, CommChannelName, QString::number(comChan));
 }
 
-QString Registry::LoadArchive() const
+QString Registry::loadArchive() const
 {
     return store.read(PreferencesSection, ArchiveName);
 }
 
-void Registry::SaveArchive(const QString &archive)
+void Registry::saveArchive(const QString &archive)
 {
     store.write(PreferencesSection, ArchiveName, archive.trimmed());
 }
 
-bool Registry::LoadRunFiles() const
+bool Registry::loadRunFiles() const
 {
     return store.read(PreferencesSection, RunFilesName) == QLatin1String("1");
 }
 
-QString Registry::LoadRunFilesFolder() const
+QString Registry::loadRunFilesFolder() const
 {
     return store.read(PreferencesSection, RunFilesFolderName);
 }
 
-void Registry::SaveRunFiles(bool on, const QString &folder)
+void Registry::saveRunFiles(bool on, const QString &folder)
 {
     store.write(PreferencesSection, RunFilesName, on ? QStringLiteral("1") : QStringLiteral("0"));
     store.write(PreferencesSection, RunFilesFolderName, folder);
 }
 
-bool Registry::LoadDriveEveryTester() const
+bool Registry::loadDriveEveryTester() const
 {
     return store.read(PreferencesSection, DriveEveryTesterName) == QLatin1String("1");
 }
 
-void Registry::SaveDriveEveryTester(bool on)
+void Registry::saveDriveEveryTester(bool on)
 {
     store.write(PreferencesSection, DriveEveryTesterName, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-QStringList Registry::LoadRecentFiles() const
+QStringList Registry::readRecentFiles() const
 {
     return loadRecent(store, DataSection, DataPrefix);
 }
 
-void Registry::AddRecentFile(const QString &path)
+void Registry::addRecentFile(const QString &path)
 {
     addRecent(store, DataSection, DataPrefix, path, [this] { Q_EMIT recentFilesChanged(); });
 }
 
-QStringList Registry::LoadRecentConfigFiles() const
+QStringList Registry::readRecentConfigFiles() const
 {
     return loadRecent(store, ConfigSection, ConfigPrefix);
 }
 
-void Registry::AddRecentConfigFile(const QString &path)
+void Registry::addRecentConfigFile(const QString &path)
 {
     addRecent(store, ConfigSection, ConfigPrefix, path, [this] { Q_EMIT recentConfigFilesChanged(); });
 }
 
-QByteArray Registry::LoadWindowPlace() const
+QByteArray Registry::loadWindowPlace() const
 {
     return QByteArray::fromBase64(store.read(WindowSection, WindowPlaceName).toLatin1());
 }
 
-void Registry::SaveWindowPlace(const QByteArray &place)
+void Registry::storeWindowPlace(const QByteArray &place)
 {
     store.write(WindowSection, WindowPlaceName, QString::fromLatin1(place.toBase64()));
 }
 
-int Registry::FindRecent(const QStringList &captions, const QString &path)
+int Registry::findRecent(const QStringList &captions, const QString &path)
 {
     const int shown = qMin(int(captions.size()), RecentCount);
     for (int i = 0; i < shown; ++i)
@@ -158,37 +158,37 @@ int Registry::FindRecent(const QStringList &captions, const QString &path)
     return RecentCount - 1;
 }
 
-QStringList Registry::LoadEventsOff() const
+QStringList Registry::loadEventsOff() const
 {
     return store.read(NotifySection, EventsOffName).split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
-void Registry::SaveEventsOff(const QStringList &names)
+void Registry::saveEventsOff(const QStringList &names)
 {
     store.write(NotifySection, EventsOffName, names.join(QLatin1Char(' ')));
 }
 
-QString Registry::LoadWebhook() const
+QString Registry::loadWebhook() const
 {
     return store.read(NotifySection, WebhookName);
 }
 
-void Registry::SaveWebhook(const QString &url)
+void Registry::saveWebhook(const QString &url)
 {
     store.write(NotifySection, WebhookName, url.trimmed());
 }
 
-QString Registry::LoadWebView() const
+QString Registry::loadWebView() const
 {
     return store.read(NotifySection, WebViewName);
 }
 
-QString Registry::LoadWebToken() const
+QString Registry::loadWebToken() const
 {
     return store.read(NotifySection, WebTokenName);
 }
 
-void Registry::SaveWebView(const QString &address, const QString &token)
+void Registry::saveWebView(const QString &address, const QString &token)
 {
     store.write(NotifySection, WebViewName, address.trimmed());
     store.write(NotifySection, WebTokenName, token.trimmed());

@@ -11,16 +11,16 @@ bool TesterSettingsStore::setSerialNumber(const QString &serialNumber)
     if (serialNumber == serial)
         return false;
     serial = serialNumber;
-    key = KeyFor(serialNumber);
+    key = keyFor(serialNumber);
     return true;
 }
 
-bool TesterSettingsStore::IsTesterSection(const QString &section)
+bool TesterSettingsStore::isTesterSection(const QString &section)
 {
     return section == QLatin1String("RecentFiles") || section == QLatin1String("Window");
 }
 
-QString TesterSettingsStore::KeyFor(const QString &serialNumber)
+QString TesterSettingsStore::keyFor(const QString &serialNumber)
 {
     QString text = serialNumber.trimmed();
     for (QChar &c : text) {
@@ -39,14 +39,14 @@ QString TesterSettingsStore::testerSection(const QString &section) const
 
 QString TesterSettingsStore::read(const QString &section, const QString &name) const
 {
-    if (!IsTesterSection(section))
+    if (!isTesterSection(section))
         return shared.read(section, name);
     return keyed() ? shared.read(testerSection(section), name) : QString();
 }
 
 void TesterSettingsStore::write(const QString &section, const QString &name, const QString &value)
 {
-    if (!IsTesterSection(section))
+    if (!isTesterSection(section))
         shared.write(section, name, value);
     else if (keyed())
         shared.write(testerSection(section), name, value);
@@ -54,7 +54,7 @@ void TesterSettingsStore::write(const QString &section, const QString &name, con
 
 QStringList TesterSettingsStore::names(const QString &section) const
 {
-    if (!IsTesterSection(section))
+    if (!isTesterSection(section))
         return shared.names(section);
     return keyed() ? shared.names(testerSection(section)) : QStringList();
 }

@@ -22,10 +22,10 @@ public:
     void write(const QString &section, const QString &name, const QString &value) override;
     QStringList names(const QString &section) const override;
 
-    static bool IsTesterSection(const QString &section);
+    static bool isTesterSection(const QString &section);
     // The serial number as a settings key: letters and digits kept, anything
     // else "_", so that no reply can reach outside the tester's sections.
-    static QString KeyFor(const QString &serialNumber);
+    static QString keyFor(const QString &serialNumber);
 
 private:
     QString testerSection(const QString &section) const;

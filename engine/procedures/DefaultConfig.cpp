@@ -19,7 +19,7 @@ constexpr int32_t MaxStrokeTime = 500;
 
 }   // namespace
 
-void SetDefaultConfig(TesterState &s)
+void setDefaultConfig(TesterState &s)
 {
     s.sMaxUpBounceTol = 62500;
     s.sMaxDownBounceTol = 62500;
@@ -41,46 +41,46 @@ void SetDefaultConfig(TesterState &s)
     s.sRMode = s.vRMode;
 }
 
-int32_t LearnedContactLimit(const TesterState &s, int32_t count, bool upper)
+int32_t learnedContactLimit(const TesterState &s, int32_t count, bool upper)
 {
     const double factor = upper ? 1.5 : 0.5;
     const double offset = upper ? 1 : -1;
     double x;
     if (s.vRMode == 0)
-        x = CountFromResistance(s, ResistanceFromCount(s, count) * factor) + offset;
+        x = countFromResistance(s, resistanceFromCount(s, count) * factor) + offset;
     else
         x = count * factor + offset;
     if (x < 0)
         x = 0;
     if (x > FullScale)
         x = FullScale;
-    return int32_t(RoundHalfEven(x));
+    return int32_t(roundHalfEven(x));
 }
 
-int32_t LearnedBounceTol(int32_t ticks)
+int32_t learnedBounceTol(int32_t ticks)
 {
     double x = 1.5 * ticks;
     if (x < 1250)
         x = 1250;
     if (x > 62500)
         x = 62500;
-    return int32_t(RoundHalfEven(x));
+    return int32_t(roundHalfEven(x));
 }
 
-int32_t LearnedStrokeTime(int32_t ms)
+int32_t learnedStrokeTime(int32_t ms)
 {
     double x = 1.5 * ms;
     if (x > MaxStrokeTime)
         x = MaxStrokeTime;
     else if (x < 50)
         x = 50;
-    return int32_t(RoundHalfEven(x));
+    return int32_t(roundHalfEven(x));
 }
 
-void SetLearnedConfig(TesterState &s)
+void setLearnedConfig(TesterState &s)
 {
-    auto upper = [&s](int32_t count) { return LearnedContactLimit(s, count, true); };
-    auto lower = [&s](int32_t count) { return LearnedContactLimit(s, count, false); };
+    auto upper = [&s](int32_t count) { return learnedContactLimit(s, count, true); };
+    auto lower = [&s](int32_t count) { return learnedContactLimit(s, count, false); };
     auto atLeastClosedFloor = [](int32_t count) { return count < ClosedFloor ? ClosedFloor : count; };
 
     if ((s.sContact & 3) == 1) {
@@ -96,15 +96,15 @@ void SetLearnedConfig(TesterState &s)
         s.sMinUpResistTol = 0;
         s.sMaxUpResistTol = atLeastClosedFloor(upper(s.vMaxUpResistance));
     }
-    s.sMaxUpBounceTol = LearnedBounceTol(s.vMaxUpBounce);
-    s.sMaxDownBounceTol = LearnedBounceTol(s.vMaxDownBounce);
+    s.sMaxUpBounceTol = learnedBounceTol(s.vMaxUpBounce);
+    s.sMaxDownBounceTol = learnedBounceTol(s.vMaxDownBounce);
     s.sLowerBounce = s.vLowerBounce;
     s.sUpperBounce = s.vUpperBounce;
     s.sFailLimit = LearnedLimit;
     s.sSeqLimit = LearnedLimit;
     s.sCycleLimit = LearnedLimit;
-    s.sMinUpTime = LearnedStrokeTime(s.vLastUpStrokeTime);
+    s.sMinUpTime = learnedStrokeTime(s.vLastUpStrokeTime);
     s.sMaxUpTime = MaxStrokeTime;
-    s.sMinDownTime = LearnedStrokeTime(s.vLastDownStrokeTime);
+    s.sMinDownTime = learnedStrokeTime(s.vLastDownStrokeTime);
     s.sMaxDownTime = MaxStrokeTime;
 }

@@ -5,7 +5,7 @@
 #include "engine/state/TesterState.h"
 #include "engine/supervision/TesterEngine.h"
 
-bool LearnRunDataIn(const TesterState &s)
+bool learnRunDataIn(const TesterState &s)
 {
     // The tester's end of run sets Terminated on an idle link and sends the
     // data request in the same poll tick, so the link is idle again only
@@ -23,7 +23,7 @@ bool LearnProgress::tick(const TesterState &s)
         TimeOut = true;
         close = true;
     }
-    if (LearnRunDataIn(s)) {
+    if (learnRunDataIn(s)) {
         Canceled = false;
         close = true;
     }
@@ -35,13 +35,13 @@ LearnProcedure::LearnProcedure(TesterState &state, TesterEngine &testerEngine, P
 {
 }
 
-void LearnProcedure::ConfigureLearnMenu()
+void LearnProcedure::configureLearnMenu()
 {
     if (!prompts.checkConfigSaved())
         return;
     // The defaults are in place before the operator confirms: a cancelled
     // learn leaves them (nothing is sent).
-    SetDefaultConfig(s);
+    setDefaultConfig(s);
     const LearnChoice choice = prompts.askLearnOptions();
     s.sContact = choice.xContact;
     if (!choice.LearnGo)
@@ -50,8 +50,8 @@ void LearnProcedure::ConfigureLearnMenu()
     s.LearnConfigure = true;
     s.IsDirtyData = false;
     s.Terminated = false;
-    engine.SetClearAll();
-    engine.StartOrdinaryDownload();
+    engine.setClearAll();
+    engine.startOrdinaryDownload();
     if (s.link.inFlight != Command::WriteContact) {
         // The link was not free and the download never started. A learn
         // flag left behind would turn the next ordinary download into a
@@ -63,7 +63,7 @@ void LearnProcedure::ConfigureLearnMenu()
     // the tester, and the end of the run only shows its data.
     if (!prompts.waitForLearnRun())
         return;
-    CopyCurrentConfigToEdit(s);
-    SetLearnedConfig(s);
+    copyCurrentConfigToEdit(s);
+    setLearnedConfig(s);
     prompts.editConfiguration(true);
 }

@@ -16,7 +16,7 @@ struct LearnChoice
 
 // The tester has ended the learn run and the data that followed the end is
 // decoded: the measured extremes are those of the whole run.
-bool LearnRunDataIn(const TesterState &s);
+bool learnRunDataIn(const TesterState &s);
 
 // The learn window's clock: one tick a second, giving up after the
 // fifteenth. The window closes when the tester has ended its learn run and
@@ -59,7 +59,7 @@ public:
 
     LearnProcedure(TesterState &state, TesterEngine &engine, Prompts &prompts);
 
-    void ConfigureLearnMenu();
+    void configureLearnMenu();
 
 private:
     TesterState &s;

@@ -12,36 +12,36 @@ ManualControl::ManualControl(TesterState &state, TesterEngine &testerEngine)
 {
 }
 
-void ManualControl::RunManualMenu(const std::function<void()> &showDialog)
+void ManualControl::runManualMenu(const std::function<void()> &showDialog)
 {
-    if (!engine.CommReady())
+    if (!engine.commReady())
         return;
     open = true;
     pistonUpOwed = true;
     readingText = NoReading;
     showDialog();
     if (open)
-        Close();   // a dialog that went without saying so
+        closeManual();   // a dialog that went without saying so
 }
 
-void ManualControl::PistonDown()
+void ManualControl::lowerPiston()
 {
-    engine.SendCommand(Command::PistonDown);
+    engine.sendCommand(Command::PistonDown);
 }
-void ManualControl::PistonUp()
+void ManualControl::raisePiston()
 {
-    engine.SendCommand(Command::PistonUp);
+    engine.sendCommand(Command::PistonUp);
 }
-void ManualControl::ReadData()
+void ManualControl::readData()
 {
-    engine.SendCommand(Command::ReadResistance);
+    engine.sendCommand(Command::ReadResistance);
 }
 
-void ManualControl::Close()
+void ManualControl::closeManual()
 {
     if (!open)
         return;
-    engine.SendCommand(Command::PistonUp);
+    engine.sendCommand(Command::PistonUp);
     open = false;
     // The next dialog shows only statuses decoded after this one closed.
     ticked = false;
@@ -69,16 +69,16 @@ void ManualControl::notify()
         Q_EMIT changed();
 }
 
-void ManualControl::RaisePistonBeforeExit(const std::function<void()> &pollOnce, int maxPolls)
+void ManualControl::raisePistonPolling(const std::function<void()> &pollOnce, int maxPolls)
 {
-    Close();
+    closeManual();
     // A test the tester runs goes on without us: nothing is sent to it.
     for (int i = 0; i < maxPolls && pistonUpOwed && s.link.portOpen && !s.Running; ++i) {
         // The piston-up of Close may have been dropped on a busy link, or
         // the tester may still report the piston down: send it (again)
         // whenever the link is free.
         if (s.link.step == LinkStep::Idle)
-            engine.SendCommand(Command::PistonUp);
+            engine.sendCommand(Command::PistonUp);
         pollOnce();
     }
 }

@@ -21,15 +21,15 @@ public:
 
     // Shows the dialog (modal: returns when it has closed) while the link is
     // ready; otherwise does nothing.
-    void RunManualMenu(const std::function<void()> &showDialog);
+    void runManualMenu(const std::function<void()> &showDialog);
 
     // The dialog's buttons. They send without asking whether the link is
     // ready: a press while a command is in flight is dropped.
-    void PistonDown();
-    void PistonUp();
-    void ReadData();
+    void lowerPiston();
+    void raisePiston();
+    void readData();
     // The dialog closes, whichever way: the piston goes up first.
-    void Close();
+    void closeManual();
 
     // What the poll cycle decoded. A status ticks the box even while the
     // dialog is closed; the next dialog starts from it.
@@ -44,7 +44,7 @@ public:
     // used, and until a status shows the piston up, piston-up goes to a
     // tester that is not running a test; `pollOnce` lets one poll tick's
     // time pass. Gives up after `maxPolls` polls.
-    void RaisePistonBeforeExit(const std::function<void()> &pollOnce, int maxPolls);
+    void raisePistonPolling(const std::function<void()> &pollOnce, int maxPolls);
 
 Q_SIGNALS:
     void changed();   // the open dialog redraws the box and the reading

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int MaxSerialLength = 8;
 
-bool IsSerialCharacter(QChar c)
+bool isSerialCharacter(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
@@ -20,53 +20,53 @@ bool IsSerialCharacter(QChar c)
 
 // A plain decimal number: optional blanks around it, a sign, digits with an
 // optional fraction, an optional exponent. Nothing else may follow.
-bool ReadPlainNumber(const QString &text, double &value)
+bool parsePlainNumber(const QString &text, double &value)
 {
     static const QRegularExpression plain(
         QStringLiteral("^\\s*[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?\\s*$"));
     if (!plain.match(text).hasMatch())
         return false;
-    value = ReadNumber(text);
+    value = parseNumber(text);
     return true;
 }
 
 }   // namespace
 
-QString CheckMasterEntries(const QString &serial, const QString &mode, const QString &pullUp, MasterEntries &entries)
+QString checkMasterEntries(const QString &serial, const QString &mode, const QString &pullUp, MasterEntries &entries)
 {
     if (serial.isEmpty() || serial.size() > MaxSerialLength)
         return QStringLiteral("Invalid Serial Number");
     for (const QChar c : serial)
-        if (!IsSerialCharacter(c))
+        if (!isSerialCharacter(c))
             return QStringLiteral("Invalid Serial Number");
 
     double modeValue = 0;
-    if (!ReadPlainNumber(mode, modeValue) || modeValue < 0 || modeValue > 3)
+    if (!parsePlainNumber(mode, modeValue) || modeValue < 0 || modeValue > 3)
         return QStringLiteral("Invalid Resistance Mode");
 
     double pullUpValue = 0;
-    if (!ReadPlainNumber(pullUp, pullUpValue) || pullUpValue < 0 || pullUpValue > 65535)
+    if (!parsePlainNumber(pullUp, pullUpValue) || pullUpValue < 0 || pullUpValue > 65535)
         return QStringLiteral("Invalid Resistance Value");
 
     entries.serialNumber = serial;
-    entries.mode = int16_t(RoundHalfEven(modeValue));
-    entries.pullUp = int32_t(RoundHalfEven(pullUpValue));
+    entries.mode = int16_t(roundHalfEven(modeValue));
+    entries.pullUp = int32_t(roundHalfEven(pullUpValue));
     return QString();
 }
 
-void ConfigureMasterReset(TesterState &s, TesterEngine &engine, MessageDialogs &dialogs,
-                          const std::function<bool()> &askMasterValues)
+void performMasterReset(TesterState &s, TesterEngine &engine, MessageDialogs &dialogs,
+                        const std::function<bool()> &askMasterValues)
 {
     if (s.Running
-        && dialogs.YesNoDialog(QStringLiteral("Master Reset"),
-                               QStringLiteral("A test is running. A master reset stops it, loads the default "
-                                              "configuration and clears the counters. Continue?"))
+        && dialogs.askYesNo(QStringLiteral("Master Reset"),
+                            QStringLiteral("A test is running. A master reset stops it, loads the default "
+                                           "configuration and clears the counters. Continue?"))
                != AnswerYes)
         return;
     s.sSerialNumber = QStringLiteral("00000000");
-    SetDefaultConfig(s);
+    setDefaultConfig(s);
     s.sRMode = 0;
     s.sRPullUp = 1000;
     if (askMasterValues())
-        engine.StartMasterDownload();
+        engine.startMasterDownload();
 }

@@ -20,7 +20,7 @@ struct MasterEntries
 // returns the message for the first bad one ("Invalid Serial Number",
 // "Invalid Resistance Mode", "Invalid Resistance Value"), or an empty text
 // with `entries` filled when all three are good.
-QString CheckMasterEntries(const QString &serial, const QString &mode, const QString &pullUp, MasterEntries &entries);
+QString checkMasterEntries(const QString &serial, const QString &mode, const QString &pullUp, MasterEntries &entries);
 
 // Configure, Master Reset: during a running test the operator is asked
 // first, and No leaves everything as it was. Then the default
@@ -29,5 +29,5 @@ QString CheckMasterEntries(const QString &serial, const QString &mode, const QSt
 // lets the operator change the three identity values and is true when
 // they were accepted; then the master download sends them with the
 // defaults and clears the counters.
-void ConfigureMasterReset(TesterState &s, TesterEngine &engine, MessageDialogs &dialogs,
-                          const std::function<bool()> &askMasterValues);
+void performMasterReset(TesterState &s, TesterEngine &engine, MessageDialogs &dialogs,
+                        const std::function<bool()> &askMasterValues);

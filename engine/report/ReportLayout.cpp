@@ -65,29 +65,29 @@ QString methodUnit(int mode)
 
 }   // namespace
 
-QString PassFailString(bool fail)
+QString passFailString(bool fail)
 {
     return fail ? QStringLiteral("Fail") : QStringLiteral("Pass");
 }
 
-QList<ReportLine> ReportLines(const TesterState &s)
+QList<ReportLine> reportLines(const TesterState &s)
 {
     const int contact = s.vContact;
     const bool downCheck = contact & 16;
     const bool downBounce = downCheck && (contact & 64);
     const bool upCheck = contact & 32;
     const bool upBounce = upCheck && (contact & 128);
-    const bool lastBounce = HasLastBounce(s);
+    const bool lastBounce = hasLastBounce(s);
     const int error = s.vErrorCode;
-    const QString unit = ContactUnitText(s.vRMode);   // the main window's contact unit labels
-    const auto r = [&s](int32_t count) { return FormatResistance(s, count, false); };
+    const QString unit = contactUnitText(s.vRMode);   // the main window's contact unit labels
+    const auto r = [&s](int32_t count) { return formatResistance(s, count, false); };
     const auto count = [](int32_t n) { return QString::number(n); };
     const ReportLine empty;
 
     QList<ReportLine> lines;
     lines << centred(QStringLiteral("Model 418C Test Results"), true) << empty
-          << centred(QStringLiteral("S/N ") + s.vSerialNumber + QStringLiteral(" with ") + DisplayVersion(s))
-          << centred(QStringLiteral("Tested ") + FormatSampleTime(s.vUpdateTime)) << empty
+          << centred(QStringLiteral("S/N ") + s.vSerialNumber + QStringLiteral(" with ") + displayVersion(s))
+          << centred(QStringLiteral("Tested ") + formatSampleTime(s.vUpdateTime)) << empty
           << heads(QStringLiteral("Value"), QStringLiteral("Tolerance")) << empty
           << row(QStringLiteral("Total Test Cycles"), count(s.CycleCount), {}, count(s.vCycleLimit))
           << row(QStringLiteral("Failed Test Cycles"), count(s.FailCount), {}, count(s.vFailLimit))
@@ -105,12 +105,12 @@ QList<ReportLine> ReportLines(const TesterState &s)
         lines << row(label("Maximum", "Value"), r(maxR), unit, r(maxRTol))
               << row(label("Minimum", "Value"), r(minR), unit, r(minRTol));
         if (bounce)
-            lines << row(label("Maximum", "Bounce"), FormatBounceTime(maxBounce), Seconds,
-                         FormatBounceTime(maxBounceTol));
+            lines << row(label("Maximum", "Bounce"), formatBounceTime(maxBounce), Seconds,
+                         formatBounceTime(maxBounceTol));
         lines << row(label("Last", "Value"), r(lastR), unit);
         if (bounce && lastBounce)
-            lines << row(label("Last", "Bounce"), FormatBounceTime(lastBounceTime), Seconds);
-        lines << row(label("Last", "Time"), FormatStrokeTime(lastTime), Seconds) << empty;
+            lines << row(label("Last", "Bounce"), formatBounceTime(lastBounceTime), Seconds);
+        lines << row(label("Last", "Time"), formatStrokeTime(lastTime), Seconds) << empty;
     };
     strokeRows(QStringLiteral("Down"), downCheck, downBounce, s.vMaxDownResistance, s.vMaxDownResistTol,
                s.vMinDownResistance, s.vMinDownResistTol, s.vMaxDownBounce, s.vMaxDownBounceTol,
@@ -120,14 +120,14 @@ QList<ReportLine> ReportLines(const TesterState &s)
                s.vLastUpStrokeTime);
 
     if (!downCheck && !upCheck) {
-        lines << row(QStringLiteral("Down Stroke Time"), FormatStrokeTime(s.vMaxDownTime), Seconds)
-              << row(QStringLiteral("Up Stroke Time"), FormatStrokeTime(s.vMaxUpTime), Seconds);
+        lines << row(QStringLiteral("Down Stroke Time"), formatStrokeTime(s.vMaxDownTime), Seconds)
+              << row(QStringLiteral("Up Stroke Time"), formatStrokeTime(s.vMaxUpTime), Seconds);
         return lines;
     }
 
     lines << row(QStringLiteral("Cumulative Errors"), {});
     const auto condition = [&](const QString &label, int bit) {
-        lines << row(label, PassFailString(error & bit), {}, {}, C::Indent);
+        lines << row(label, passFailString(error & bit), {}, {}, C::Indent);
     };
     // The failure bits: 16/32 initial, 2/8 maximum, 1/4 minimum, 64/128 bounce (down/up).
     const auto conditionRows = [&](const QString &dir, bool check, bool bounce, int initial, int max, int min,
@@ -145,16 +145,16 @@ QList<ReportLine> ReportLines(const TesterState &s)
     conditionRows(QStringLiteral("Up"), upCheck, upBounce, 32, 8, 4, 128);
 
     lines << heads(QStringLiteral("Maximum"), QStringLiteral("Minimum")) << empty
-          << row(QStringLiteral("Down Stroke Time"), FormatStrokeTime(s.vMaxDownTime), Seconds,
-                 FormatStrokeTime(downCheck ? s.vMinDownTime : s.vMaxDownTime))
-          << row(QStringLiteral("Up Stroke Time"), FormatStrokeTime(s.vMaxUpTime), Seconds,
-                 FormatStrokeTime(upCheck ? s.vMinUpTime : s.vMaxUpTime));
+          << row(QStringLiteral("Down Stroke Time"), formatStrokeTime(s.vMaxDownTime), Seconds,
+                 formatStrokeTime(downCheck ? s.vMinDownTime : s.vMaxDownTime))
+          << row(QStringLiteral("Up Stroke Time"), formatStrokeTime(s.vMaxUpTime), Seconds,
+                 formatStrokeTime(upCheck ? s.vMinUpTime : s.vMaxUpTime));
     // A threshold t is the reading count 4 t, as in the editor and the data log.
     if (downBounce || upBounce)
         lines << row(QStringLiteral("Bounce Thresholds"), r(int32_t(s.vUpperBounce) * 4), unit,
                      r(int32_t(s.vLowerBounce) * 4));
     lines << empty << row(QStringLiteral("Contact Type"), contactType(contact))
-          << row(QStringLiteral("Measurement Method"), GetRValueString(s), methodUnit(s.vRMode), ModePanelText(s));
+          << row(QStringLiteral("Measurement Method"), getRValueString(s), methodUnit(s.vRMode), modePanelText(s));
     return lines;
 }
 

@@ -26,9 +26,9 @@ struct ReportLine
 };
 
 // The page's lines from the tester's latest data, top to bottom.
-QList<ReportLine> ReportLines(const TesterState &s);
+QList<ReportLine> reportLines(const TesterState &s);
 
-QString PassFailString(bool fail);
+QString passFailString(bool fail);
 
 // The columns in twips from the left and top of the printable area.
 struct ReportGeometry

@@ -27,7 +27,7 @@ void RunGlance::runStarted(const TesterState &s, int code)
 {
     lastRunCode = code;
     // A run once may end before any sample showed it running.
-    modeAtLastSample = CurrentRunMode(s, code);
+    modeAtLastSample = currentRunMode(s, code);
     stopCommanded = false;
     runEndText.clear();
 }
@@ -45,9 +45,9 @@ void RunGlance::sampleTaken(const TesterState &s)
     if (mode != RunMode::Stopped) {
         runEndText.clear();
     } else if (modeAtLastSample != RunMode::Stopped) {
-        const StopCause end = WhyRunEnded(s, modeAtLastSample, stopCommanded);
-        runEndText = RunEndText(end, s, s.vUpdateTime);
-        limitEnd = IsLimitEnd(end);
+        const StopCause end = whyRunEnded(s, modeAtLastSample, stopCommanded);
+        runEndText = stopCauseText(end, s, s.vUpdateTime);
+        limitEnd = isLimitEnd(end);
     }
     modeAtLastSample = mode;
     stopCommanded = false;
@@ -77,7 +77,7 @@ QString RunGlance::runText(const TesterState &s) const
     const RunMode mode = runMode(s);
     if (mode == RunMode::Stopped && !runEndText.isEmpty())
         return runEndText;
-    return RunStateText(mode, s.RepeatCount);
+    return runModeText(mode, s.RepeatCount);
 }
 
 bool RunGlance::endedAtLimit(const TesterState &s) const
@@ -87,30 +87,30 @@ bool RunGlance::endedAtLimit(const TesterState &s) const
 
 QString RunGlance::timeToLimitText(const TesterState &s) const
 {
-    return DurationText(run.secondsToLimit(s.CycleCount, s.vCycleLimit, EndsAtCycleLimit(runMode(s))));
+    return durationText(run.secondsToLimit(s.CycleCount, s.vCycleLimit, endsAtCycleLimit(runMode(s))));
 }
 
-QString PortText(int port, const QString &device)
+QString portNameText(int port, const QString &device)
 {
     const QString text = QStringLiteral("Comm %1").arg(port);
     return device.isEmpty() ? text : text + QStringLiteral(" (%1)").arg(device);
 }
 
-QString CyclesText(int64_t count, int64_t limit)
+QString cycleCountText(int64_t count, int64_t limit)
 {
     count = std::max<int64_t>(0, count);
     return limit > 0 ? QStringLiteral("%1 of %2 cycles").arg(count).arg(limit)
                      : QStringLiteral("%1 cycles, no limit").arg(count);
 }
 
-double CycleShare(int64_t count, int64_t limit)
+double cycleShare(int64_t count, int64_t limit)
 {
     if (limit <= 0)
         return -1;
     return double(std::clamp<int64_t>(count, 0, limit)) / double(limit);
 }
 
-QString FailuresText(const TesterState &s)
+QString failuresText(const TesterState &s)
 {
     return QStringLiteral("%1 (%2 sequential)").arg(s.FailCount).arg(s.SeqCount);
 }

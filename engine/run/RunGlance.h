@@ -27,7 +27,7 @@ public:
 
     const LinkHistory &link() const { return history; }
     const RunProgress &progress() const { return run; }
-    RunMode runMode(const TesterState &s) const { return CurrentRunMode(s, lastRunCode); }
+    RunMode runMode(const TesterState &s) const { return currentRunMode(s, lastRunCode); }
 
     int port() const { return foundPort; }   // where the tester was last found, 0 before
     const QString &device() const { return foundDevice; }
@@ -54,11 +54,11 @@ private:
 };
 
 // "Comm 3 (/dev/ttyUSB0)", or "Comm 3" when the platform names no device.
-QString PortText(int port, const QString &device);
+QString portNameText(int port, const QString &device);
 // The cycle count against the cycle limit, "1234 of 100000 cycles" or
 // "1234 cycles, no limit" (a limit of 0).
-QString CyclesText(int64_t count, int64_t limit);
+QString cycleCountText(int64_t count, int64_t limit);
 // How much of the cycle limit is done, 0 to 1; -1 without a limit.
-double CycleShare(int64_t count, int64_t limit);
+double cycleShare(int64_t count, int64_t limit);
 // "3 (1 sequential)": the fail count and the sequential fail count.
-QString FailuresText(const TesterState &s);
+QString failuresText(const TesterState &s);

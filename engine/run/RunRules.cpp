@@ -71,10 +71,10 @@ QString LinkHistory::text() const
     }
     if (tried == 0)
         return QStringLiteral("Searching...");
-    return QStringLiteral("Searching... tried Comm ") + PortRanges(tried);
+    return QStringLiteral("Searching... tried Comm ") + portRanges(tried);
 }
 
-QString PortRanges(uint32_t portBits)
+QString portRanges(uint32_t portBits)
 {
     QStringList ranges;
     for (int port = 1; port <= 32; ++port) {
@@ -89,7 +89,7 @@ QString PortRanges(uint32_t portBits)
     return ranges.join(QStringLiteral(", "));
 }
 
-RunMode CurrentRunMode(const TesterState &s, int lastRunCode)
+RunMode currentRunMode(const TesterState &s, int lastRunCode)
 {
     // Break-update mode lives in the tester, which pauses at every break.
     if (s.GoAgainMode)
@@ -104,7 +104,7 @@ RunMode CurrentRunMode(const TesterState &s, int lastRunCode)
     }
 }
 
-QString RunStateText(RunMode mode, int breakCount)
+QString runModeText(RunMode mode, int breakCount)
 {
     switch (mode) {
     case RunMode::ToLimits: return QStringLiteral("Running to limits");
@@ -116,17 +116,17 @@ QString RunStateText(RunMode mode, int breakCount)
     return QStringLiteral("Stopped");
 }
 
-bool EndsAtCycleLimit(RunMode mode)
+bool endsAtCycleLimit(RunMode mode)
 {
     return mode == RunMode::ToLimits || mode == RunMode::Break;
 }
 
-StopCause WhyRunEnded(const TesterState &s, RunMode endedMode, bool stopCommanded)
+StopCause whyRunEnded(const TesterState &s, RunMode endedMode, bool stopCommanded)
 {
     if (stopCommanded)
         return StopCause::Operator;
     const auto reached = [](int64_t count, int64_t limit) { return limit > 0 && count >= limit; };
-    if (EndsAtCycleLimit(endedMode)) {
+    if (endsAtCycleLimit(endedMode)) {
         // A failure ends a run before its cycles run out; name it first.
         if (reached(s.FailCount, s.vFailLimit))
             return StopCause::FailLimit;
@@ -140,7 +140,7 @@ StopCause WhyRunEnded(const TesterState &s, RunMode endedMode, bool stopCommande
     return StopCause::Tester;
 }
 
-QString RunEndText(StopCause end, const TesterState &s, const QDateTime &at)
+QString stopCauseText(StopCause end, const TesterState &s, const QDateTime &at)
 {
     const QString when = QStringLiteral(" at ") + at.toString(QStringLiteral("HH:mm"));
     switch (end) {
@@ -156,12 +156,12 @@ QString RunEndText(StopCause end, const TesterState &s, const QDateTime &at)
     return QStringLiteral("Stopped");
 }
 
-bool IsLimitEnd(StopCause end)
+bool isLimitEnd(StopCause end)
 {
     return end == StopCause::CycleLimit || end == StopCause::FailLimit || end == StopCause::SeqLimit;
 }
 
-QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine)
+QString dataLogText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine)
 {
     if (!fileOpen)
         return QStringLiteral("Not logging");
@@ -172,12 +172,12 @@ QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDa
     return text;
 }
 
-bool RecordsRefused(const TesterState &s)
+bool recordsRefused(const TesterState &s)
 {
     return s.link.portOpen && s.link.refusedReplies >= RefusalsBeforeWarning;
 }
 
-bool NotLoggingWarning(const TesterState &s)
+bool notLoggingWarning(const TesterState &s)
 {
     return !s.DataFileOpen && s.IsDirtyData;
 }
@@ -228,14 +228,14 @@ int64_t RunProgress::secondsToLimit(int64_t cycleCount, int64_t cycleLimit, bool
     return int64_t(std::ceil(double(cycleLimit - cycleCount) * 3600.0 / rate));
 }
 
-QString RateText(const RunProgress &progress)
+QString cycleRateText(const RunProgress &progress)
 {
     if (!progress.hasRate())
         return QLatin1String(NotKnownText);
     return QStringLiteral("%1 cycles/h").arg(QLocale::c().toString(progress.cyclesPerHour(), 'f', 0));
 }
 
-QString DurationText(int64_t seconds)
+QString durationText(int64_t seconds)
 {
     if (seconds < 0)
         return QLatin1String(NotKnownText);
@@ -245,7 +245,7 @@ QString DurationText(int64_t seconds)
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-ToleranceMarks OutOfTolerance(const TesterState &s)
+ToleranceMarks outOfTolerance(const TesterState &s)
 {
     ToleranceMarks marks;
     // Only what is measured: a stroke whose contact is tested, a bounce

@@ -45,7 +45,7 @@ private:
 };
 
 // The ports of a search as ranges: "1-3, 9, 12-16".
-QString PortRanges(uint32_t portBits);
+QString portRanges(uint32_t portBits);
 
 enum class RunMode { Stopped, ToLimits, Once, NoLimit, Break };
 
@@ -53,38 +53,38 @@ enum class RunMode { Stopped, ToLimits, Once, NoLimit, Break };
 // tester last acknowledged (0 when none since it last stopped): a tester
 // found already running blinks its lamp only when it runs without limit,
 // and otherwise runs to its limits.
-RunMode CurrentRunMode(const TesterState &s, int lastRunCode);
+RunMode currentRunMode(const TesterState &s, int lastRunCode);
 // "Stopped", "Running to limits", "Running once", "Running without limit",
 // "Break every N cycles".
-QString RunStateText(RunMode mode, int breakCount);
+QString runModeText(RunMode mode, int breakCount);
 // Whether the run ends at the cycle limit.
-bool EndsAtCycleLimit(RunMode mode);
+bool endsAtCycleLimit(RunMode mode);
 
 // Why a watched run ended, told from the counts, limits and commands at its
 // end: a stop commanded from here; else a limit the counts reached (limits
 // stop only a run to limits or with breaks); else the single cycle of a run
 // once; else the tester stopped by itself (its own panel, say).
 enum class StopCause { None, CycleLimit, FailLimit, SeqLimit, Operator, OneCycle, Tester };
-StopCause WhyRunEnded(const TesterState &s, RunMode endedMode, bool stopCommanded);
+StopCause whyRunEnded(const TesterState &s, RunMode endedMode, bool stopCommanded);
 // "Stopped at cycle limit (100000) at 14:02", "Stopped: failure limit
 // reached (10 of 10) at 14:02", "Stopped by the operator at 14:02", ...;
 // plain "Stopped" for None.
-QString RunEndText(StopCause end, const TesterState &s, const QDateTime &at);
+QString stopCauseText(StopCause end, const TesterState &s, const QDateTime &at);
 // The limit ends: the run went as far as its configuration lets it.
-bool IsLimitEnd(StopCause end);
+bool isLimitEnd(StopCause end);
 
 // A tester that answers every command without its "*" acknowledgement (so
 // every record is refused): after this many refusals in a row the link says
 // so instead of "connected".
 constexpr int RefusalsBeforeWarning = 3;
 extern const char RecordsRefusedText[];
-bool RecordsRefused(const TesterState &s);
+bool recordsRefused(const TesterState &s);
 
 // The data log in a few words: "name.txt: 12 lines, last at 14:03:07", or
 // "Not logging".
-QString LoggingText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine);
+QString dataLogText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine);
 // Samples arrive and none of them goes to a file.
-bool NotLoggingWarning(const TesterState &s);
+bool notLoggingWarning(const TesterState &s);
 
 // How far the run is, from the samples' times and cycle counts. A run is
 // timed from its first sample; a stop ends it with the sample that showed
@@ -109,8 +109,8 @@ private:
     bool running = false;
 };
 
-QString RateText(const RunProgress &progress);   // "3600 cycles/h" or "----"
-QString DurationText(int64_t seconds);           // "27:46:40", "----" when negative
+QString cycleRateText(const RunProgress &progress);   // "3600 cycles/h" or "----"
+QString durationText(int64_t seconds);                // "27:46:40", "----" when negative
 
 // A measured value beyond its tolerance: the maximum contact reading above
 // its limit, the minimum below its limit, the bounce above its limit. A
@@ -120,4 +120,4 @@ struct ToleranceMarks
     bool downMax = false, downMin = false, downBounce = false;
     bool upMax = false, upMin = false, upBounce = false;
 };
-ToleranceMarks OutOfTolerance(const TesterState &s);
+ToleranceMarks outOfTolerance(const TesterState &s);

@@ -20,7 +20,7 @@ public:
     void sampleTaken(const DecodedSample &sample) override
     {
         if (sample.forDataLog)
-            log.SaveToFile();
+            log.saveToFile();
         recorder.sampleTaken();
         for (SampleListener *listener : listeners)
             listener->sampleTaken(sample);

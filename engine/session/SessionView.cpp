@@ -57,7 +57,7 @@ void SessionView::setTitle(const QString &text)
 void SessionView::sampleTaken(const DecodedSample &sample)
 {
     // The history first: the window's trend draws from it.
-    history.append(TrendReadingFromState(s));
+    history.append(trendReadingFromState(s));
     summary.sampleTaken(s);
     toWindow([&](TesterView &w) { w.sampleTaken(sample); });
     Q_EMIT sampleArrived();

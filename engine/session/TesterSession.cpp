@@ -29,7 +29,7 @@ public:
     void post(ArchiveRecord &&) override {}
 };
 
-RunEvent EventOf(TesterChange change)
+RunEvent eventOf(TesterChange change)
 {
     switch (change) {
     case TesterChange::ConfigDownload: return RunEvent::ConfigDownload;
@@ -47,14 +47,14 @@ class TesterSession::FileErrorWatch : public MessageDialogs
 {
 public:
     FileErrorWatch(MessageDialogs &shown, TesterSession &session) : shown(shown), session(session) {}
-    void ErrorDialog(const QString &title, const QString &text) override
+    void showError(const QString &title, const QString &text) override
     {
         if (title == QLatin1String("File Error"))
             Q_EMIT session.fileError(text);
-        shown.ErrorDialog(title, text);
+        shown.showError(title, text);
     }
-    int16_t YesNoDialog(const QString &title, const QString &text) override { return shown.YesNoDialog(title, text); }
-    int16_t ReadjustDialog(const QStringList &changes) override { return shown.ReadjustDialog(changes); }
+    int16_t askYesNo(const QString &title, const QString &text) override { return shown.askYesNo(title, text); }
+    int16_t askReadjust(const QStringList &changes) override { return shown.askReadjust(changes); }
 
 private:
     MessageDialogs &shown;
@@ -125,19 +125,19 @@ void TesterSession::connectRecorder()
     connect(view.get(), &SessionView::runCommanded, this, [&r] { r.runStarted(QDateTime::currentDateTime()); });
     connect(view.get(), &SessionView::limitReached, this, [&r] { r.limitReached(QDateTime::currentDateTime()); });
     connect(view.get(), &SessionView::changeSent, this,
-            [&r](TesterChange change) { r.event(EventOf(change), QDateTime::currentDateTime()); });
+            [&r](TesterChange change) { r.event(eventOf(change), QDateTime::currentDateTime()); });
     RunFileLog &file = *runFileLog;
     r.setRunFile(&file);
     // Queued: the poll tick that wrote must finish first.
     connect(
         &file, &RunFileLog::failed, this,
-        [this](const QString &text) { logDialogs->ErrorDialog(QStringLiteral("File Error"), text); },
+        [this](const QString &text) { logDialogs->showError(QStringLiteral("File Error"), text); },
         Qt::QueuedConnection);
 }
 
 void TesterSession::preferencesChanged()
 {
-    runFileLog->setFolder(prefs->RunFilesFolder());
+    runFileLog->setFolder(prefs->runFilesFolder());
 }
 
 void TesterSession::start(std::optional<int> searchAfterPort)
@@ -152,7 +152,7 @@ void TesterSession::start(std::optional<int> searchAfterPort)
     s.GoAgainFlag = false;
     s.link.busy = true;
 
-    testerEngine->SetClearAll();
+    testerEngine->setClearAll();
 
     s.vMaxUpResistance = 1022;
     s.vMaxDownResistance = 1022;
@@ -186,23 +186,23 @@ void TesterSession::start(std::optional<int> searchAfterPort)
 void TesterSession::shutDown()
 {
     if (s.DataFileOpen)
-        log->FileClose();
+        log->closeDataFile();
     pollTimer.stop();
     recorder->programClosing(QDateTime::currentDateTime());
-    prefs->SaveCommChannel(s.link.port);
+    prefs->saveCommChannel(s.link.port);
     raisePistonBeforeExit();
 }
 
 void TesterSession::raisePistonBeforeExit()
 {
-    manualControl->RaisePistonBeforeExit(
+    manualControl->raisePistonPolling(
         [this] {
             // Time for the tester to answer, with the port's events taken in;
             // the operator's input waits.
             QEventLoop wait;
             QTimer::singleShot(TickPeriodMs, &wait, &QEventLoop::quit);
             wait.exec(QEventLoop::ExcludeUserInputEvents);
-            testerEngine->Tick();
+            testerEngine->pollTick();
         },
         ExitPolls);
 }
@@ -214,7 +214,7 @@ void TesterSession::tick()
     if (ticking)
         return;
     ticking = true;
-    testerEngine->Tick();
+    testerEngine->pollTick();
     ticking = false;
 }
 
@@ -244,12 +244,12 @@ void TesterSession::showEverything(TesterView &window)
 {
     window.updateControls();
     window.showSerialNumber();
-    window.showVersion(DisplayVersion(s));
+    window.showVersion(displayVersion(s));
     window.showMode();
     window.showPullUp();
     if (s.DownLoadedOnce) {
         window.showReadings();
-        window.showSampleDate(FormatSampleTime(s.vUpdateTime));
+        window.showSampleDate(formatSampleTime(s.vUpdateTime));
     }
     window.drawLed(testerEngine->ledDrawing());
     if (!view->title().isEmpty())

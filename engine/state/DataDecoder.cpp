@@ -14,7 +14,7 @@ void DataDecoder::setClock(Clock newClock)
     clock = newClock ? std::move(newClock) : Clock(&QDateTime::currentDateTime);
 }
 
-void DataDecoder::StripStringData(QString &x)
+void DataDecoder::stripStringData(QString &x)
 {
     if (ReplyLine.isEmpty()) {
         x = QStringLiteral("255");
@@ -35,20 +35,20 @@ void DataDecoder::StripStringData(QString &x)
 // A number that does not fit its field leaves the field as it was.
 void DataDecoder::readLong(int32_t &target)
 {
-    StripStringData(field);
-    ReadLong(field, target);
+    stripStringData(field);
+    parseLong(field, target);
 }
 
 void DataDecoder::readInteger(int16_t &target)
 {
-    StripStringData(field);
-    ReadInteger(field, target);
+    stripStringData(field);
+    parseInteger(field, target);
 }
 
 void DataDecoder::readByte(int16_t &target)
 {
-    StripStringData(field);
-    ReadByte(field, target);
+    stripStringData(field);
+    parseByte(field, target);
 }
 
 DecodedSample DataDecoder::decodeSample()
@@ -61,8 +61,8 @@ DecodedSample DataDecoder::decodeSample()
     readLong(s.vLastMeasuredDownResist);
     readLong(s.vLastMeasuredUpResist);
     readInteger(s.vStatus);
-    DecodeStatus(s.vStatus);
-    StripStringData(s.vSerialNumber);
+    decodeStatus(s.vStatus);
+    stripStringData(s.vSerialNumber);
     readLong(s.vFailLimit);
     readLong(s.vSeqLimit);
     readLong(s.vCycleLimit);
@@ -90,7 +90,7 @@ DecodedSample DataDecoder::decodeSample()
     readInteger(s.vRMode);
     readInteger(s.vErrorCode);
     // Older tester software ends the record here.
-    if (HasLastBounce(s)) {
+    if (hasLastBounce(s)) {
         readLong(s.vLastDownBounceTime);
         readLong(s.vLastUpBounceTime);
     }
@@ -100,11 +100,11 @@ DecodedSample DataDecoder::decodeSample()
     s.DownLoadedOnce = true;
     DecodedSample sample;
     sample.takenAt = s.vUpdateTime;
-    sample.pistonDown = PistonDown(s.vStatus);
+    sample.pistonDown = pistonIsDown(s.vStatus);
     return sample;
 }
 
-void DataDecoder::DecodeStatus(int16_t status)
+void DataDecoder::decodeStatus(int16_t status)
 {
     s.Running = (status & 1) != 0;
     if (status & 16)

@@ -10,7 +10,7 @@
 struct TesterState;
 
 // The status byte asks for the piston box ticked (the piston is down).
-inline bool PistonDown(int16_t status)
+inline bool pistonIsDown(int16_t status)
 {
     return (status & 8) != 0;
 }
@@ -31,9 +31,9 @@ public:
     // Takes the next ";"-separated field from the reply line. An empty field
     // is an empty field; a field missing because the line is used up reads
     // "255".
-    void StripStringData(QString &x);
+    void stripStringData(QString &x);
     DecodedSample decodeSample();
-    void DecodeStatus(int16_t status);
+    void decodeStatus(int16_t status);
 
 private:
     void readLong(int32_t &field);

@@ -48,7 +48,7 @@ struct DecimalDigits
 };
 
 // The digits of the value's text "d.dddddddddddddde+XX".
-DecimalDigits SignificantDigitsOf(double value)
+DecimalDigits significantDigitsOf(double value)
 {
     char sci[40];
     const auto written =
@@ -70,7 +70,7 @@ DecimalDigits SignificantDigitsOf(double value)
 
 // Keeps the first `kept` places (the spare included), a half going to the
 // even neighbour.
-void RoundToPlaces(DecimalDigits &d, int kept)
+void roundToPlaces(DecimalDigits &d, int kept)
 {
     if (kept >= d.count)
         return;
@@ -99,7 +99,7 @@ void RoundToPlaces(DecimalDigits &d, int kept)
 
 // The text: no leading zeros, at least one integer digit, trailing zeros
 // dropped down to minDecimals.
-QString WriteDecimal(const DecimalDigits &d, int minDecimals, int maxDecimals)
+QString writeDecimal(const DecimalDigits &d, int minDecimals, int maxDecimals)
 {
     char out[400];
     int len = 0;
@@ -127,7 +127,7 @@ QString WriteDecimal(const DecimalDigits &d, int minDecimals, int maxDecimals)
 
 }   // namespace
 
-QString FormatDecimal(double value, int minDecimals, int maxDecimals)
+QString formatDecimal(double value, int minDecimals, int maxDecimals)
 {
     if (!std::isfinite(value))
         return QStringLiteral("???");
@@ -138,12 +138,12 @@ QString FormatDecimal(double value, int minDecimals, int maxDecimals)
     if (minDecimals > maxDecimals)
         minDecimals = maxDecimals;
 
-    DecimalDigits digits = SignificantDigitsOf(value);
-    RoundToPlaces(digits, digits.integerDigits + maxDecimals);
-    return WriteDecimal(digits, minDecimals, maxDecimals);
+    DecimalDigits digits = significantDigitsOf(value);
+    roundToPlaces(digits, digits.integerDigits + maxDecimals);
+    return writeDecimal(digits, minDecimals, maxDecimals);
 }
 
-QString FormatResistance(const TesterState &s, int32_t count, bool openAsNumber)
+QString formatResistance(const TesterState &s, int32_t count, bool openAsNumber)
 {
     count = clampCount(count);
     if (s.vRPullUp < 1)
@@ -152,29 +152,29 @@ QString FormatResistance(const TesterState &s, int32_t count, bool openAsNumber)
     switch (s.vRMode) {
     case 0:
         if (count < FullScale)
-            return FormatDecimal(range * count / (FullScale - count), 1, 1);
+            return formatDecimal(range * count / (FullScale - count), 1, 1);
         // The data log keeps its contact columns numeric: twice the largest
         // finite resistance, which converts back to an open contact.
         if (openAsNumber)
-            return FormatDecimal(2 * range * (FullScale - 1), 1, 1);
+            return formatDecimal(2 * range * (FullScale - 1), 1, 1);
         return QStringLiteral("open");
-    case 1: return FormatDecimal(double(count) / FullScale * range / 10, 1, 3);
-    case 2: return FormatDecimal(double(count) / FullScale * range / 1000, 3, 3);
+    case 1: return formatDecimal(double(count) / FullScale * range / 10, 1, 3);
+    case 2: return formatDecimal(double(count) / FullScale * range / 1000, 3, 3);
     default: return QStringLiteral("???");
     }
 }
 
-QString FormatStrokeTime(int32_t ms)
+QString formatStrokeTime(int32_t ms)
 {
-    return FormatDecimal(ms / 1000.0, 3, 3);
+    return formatDecimal(ms / 1000.0, 3, 3);
 }
 
-QString FormatBounceTime(int32_t ticks)
+QString formatBounceTime(int32_t ticks)
 {
-    return FormatDecimal(ticks * SecondsPerTick, 6, 6);
+    return formatDecimal(ticks * SecondsPerTick, 6, 6);
 }
 
-double ResistanceFromCount(const TesterState &s, int32_t count)
+double resistanceFromCount(const TesterState &s, int32_t count)
 {
     const double c = clampCount(count);
     if (s.vRPullUp < 1)
@@ -188,7 +188,7 @@ double ResistanceFromCount(const TesterState &s, int32_t count)
     }
 }
 
-int32_t CountFromResistance(const TesterState &s, double value)
+int32_t countFromResistance(const TesterState &s, double value)
 {
     if (s.sRPullUp < 1)
         return 0;
@@ -210,7 +210,7 @@ int32_t CountFromResistance(const TesterState &s, double value)
         c = 0;   // also a value that is not a number
     if (c > FullScale)
         c = FullScale;
-    return int32_t(RoundHalfEven(c));
+    return int32_t(roundHalfEven(c));
 }
 
 namespace {
@@ -236,33 +236,33 @@ int32_t clampThenRound(double value, double low, double high, bool &readjust)
         readjust = true;
         return int32_t(high);
     }
-    return int32_t(RoundHalfEven(value));
+    return int32_t(roundHalfEven(value));
 }
 
 }   // namespace
 
-int32_t ParseCount(const QString &text, bool &readjust)
+int32_t parseCount(const QString &text, bool &readjust)
 {
-    return clampThenRound(RoundHalfEven(ReadNumber(text)), 1, 10000000, readjust);
+    return clampThenRound(roundHalfEven(parseNumber(text)), 1, 10000000, readjust);
 }
 
-int32_t ParseStrokeTime(const QString &text, bool &readjust)
+int32_t parseStrokeTime(const QString &text, bool &readjust)
 {
-    return clampThenRound(ReadNumber(text) * 1000, 25, 65000, readjust);
+    return clampThenRound(parseNumber(text) * 1000, 25, 65000, readjust);
 }
 
-int32_t ParseBounceTime(const QString &text, bool &readjust)
+int32_t parseBounceTime(const QString &text, bool &readjust)
 {
-    return clampThenRound(ReadNumber(text) / SecondsPerTick, 0, 65535, readjust);
+    return clampThenRound(parseNumber(text) / SecondsPerTick, 0, 65535, readjust);
 }
 
-int16_t ParseTolerance(const TesterState &s, const QString &text, bool &readjust)
+int16_t parseTolerance(const TesterState &s, const QString &text, bool &readjust)
 {
     if (s.sRPullUp < 1)
         return 0;
     if (text.contains(QLatin1String("open"), Qt::CaseInsensitive))
         return FullScale;
-    const double v = ReadNumber(text);
+    const double v = parseNumber(text);
     const double range = s.sRPullUp;
     double c = 0;
     switch (s.sRMode) {

@@ -11,27 +11,27 @@ constexpr int32_t FullScaleCount = 1023;
 // One bounce tick of the tester's timer, in seconds.
 constexpr double SecondsPerBounceTick = 1.6E-6;
 
-// Raw tester integers to text and physical values. FormatResistance and
-// ResistanceFromCount use the tester's reported range and mode (vRPullUp,
-// vRMode); CountFromResistance uses the configuration's (sRPullUp, sRMode).
-QString FormatResistance(const TesterState &s, int32_t count, bool openAsNumber);
-QString FormatStrokeTime(int32_t ms);      // seconds, "#0.000"
-QString FormatBounceTime(int32_t ticks);   // seconds, "0.000000"
-double ResistanceFromCount(const TesterState &s, int32_t count);
-int32_t CountFromResistance(const TesterState &s, double value);
+// Raw tester integers to text and physical values. formatResistance and
+// resistanceFromCount use the tester's reported range and mode (vRPullUp,
+// vRMode); countFromResistance uses the configuration's (sRPullUp, sRMode).
+QString formatResistance(const TesterState &s, int32_t count, bool openAsNumber);
+QString formatStrokeTime(int32_t ms);      // seconds, "#0.000"
+QString formatBounceTime(int32_t ticks);   // seconds, "0.000000"
+double resistanceFromCount(const TesterState &s, int32_t count);
+int32_t countFromResistance(const TesterState &s, double value);
 
 // Typed or stored text back to the tester's units. Each parser clamps to its
 // item's range and then sets `readjust` (never clears it): the editor asks
 // before it accepts a clamped value, the file reader rejects it. The range
 // test comes before the rounding, so 65.0004 s is beyond 65 s.
-int32_t ParseCount(const QString &text, bool &readjust);        // 1..10000000
-int32_t ParseStrokeTime(const QString &text, bool &readjust);   // seconds to ms, 25..65000
-int32_t ParseBounceTime(const QString &text, bool &readjust);   // seconds to ticks, 0..65535
+int32_t parseCount(const QString &text, bool &readjust);        // 1..10000000
+int32_t parseStrokeTime(const QString &text, bool &readjust);   // seconds to ms, 25..65000
+int32_t parseBounceTime(const QString &text, bool &readjust);   // seconds to ticks, 0..65535
 // A tolerance in the configuration's unit (sRMode, sRPullUp) to a reading
 // count; any text holding "open" in any letter case is full scale.
-int16_t ParseTolerance(const TesterState &s, const QString &text, bool &readjust);
+int16_t parseTolerance(const TesterState &s, const QString &text, bool &readjust);
 
 // A number with a full stop, at least one integer digit, minDecimals to
 // maxDecimals decimals (trailing zeros beyond minDecimals dropped), rounded
 // to the last shown decimal with exact halves to even.
-QString FormatDecimal(double value, int minDecimals, int maxDecimals);
+QString formatDecimal(double value, int minDecimals, int maxDecimals);

@@ -13,8 +13,8 @@ class MessageDialogs
 {
 public:
     virtual ~MessageDialogs() = default;
-    virtual void ErrorDialog(const QString &title, const QString &text) = 0;
-    virtual int16_t YesNoDialog(const QString &title, const QString &text) = 0;
+    virtual void showError(const QString &title, const QString &text) = 0;
+    virtual int16_t askYesNo(const QString &title, const QString &text) = 0;
     // Whether to review the values the editor readjusted, one line each.
-    virtual int16_t ReadjustDialog(const QStringList &changes) = 0;
+    virtual int16_t askReadjust(const QStringList &changes) = 0;
 };

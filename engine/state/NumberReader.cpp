@@ -114,7 +114,7 @@ std::string compactText(const QString &text)
 
 }   // namespace
 
-bool HoldsNumber(const QString &text)
+bool holdsNumber(const QString &text)
 {
     const std::string compact = compactText(text);
     // "&H" and "&O" with no digit after them read 0 and hold no number.
@@ -129,7 +129,7 @@ bool HoldsNumber(const QString &text)
     return mantissaDigits(compact, pos) > 0;
 }
 
-double ReadNumber(const QString &text)
+double parseNumber(const QString &text)
 {
     const std::string compact = compactText(text);
     if (compact.size() >= 2 && compact[0] == '&') {
@@ -141,7 +141,7 @@ double ReadNumber(const QString &text)
     return readDecimal(compact);
 }
 
-double RoundHalfEven(double value)
+double roundHalfEven(double value)
 {
     if (!std::isfinite(value))
         return value;
@@ -158,13 +158,13 @@ namespace {
 
 bool readRounded(const QString &text, double low, double high, double &rounded)
 {
-    rounded = RoundHalfEven(ReadNumber(text));
+    rounded = roundHalfEven(parseNumber(text));
     return rounded >= low && rounded <= high;
 }
 
 }   // namespace
 
-bool ReadLong(const QString &text, int32_t &target)
+bool parseLong(const QString &text, int32_t &target)
 {
     double value;
     if (!readRounded(text, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), value))
@@ -173,7 +173,7 @@ bool ReadLong(const QString &text, int32_t &target)
     return true;
 }
 
-bool ReadInteger(const QString &text, int16_t &target)
+bool parseInteger(const QString &text, int16_t &target)
 {
     double value;
     if (!readRounded(text, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max(), value))
@@ -182,10 +182,10 @@ bool ReadInteger(const QString &text, int16_t &target)
     return true;
 }
 
-bool ReadByte(const QString &text, int16_t &target)
+bool parseByte(const QString &text, int16_t &target)
 {
     int32_t wide = 0;
-    if (!ReadLong(text, wide))
+    if (!parseLong(text, wide))
         return false;
     target = int16_t(wide & 255);
     return true;

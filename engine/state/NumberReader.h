@@ -8,17 +8,17 @@
 // decimal number is taken (sign, digits, full stop, exponent); text without
 // one reads 0; "&H" and "&O" introduce hexadecimal and octal integers.
 // Always a full stop, whatever the user's locale.
-double ReadNumber(const QString &text);
+double parseNumber(const QString &text);
 // Whether the reader finds a number at all: false for a text that reads 0
 // only because it holds no digits where a number would start ("abc", "").
-bool HoldsNumber(const QString &text);
+bool holdsNumber(const QString &text);
 
 // Nearest integer, exact halves to the even neighbour.
-double RoundHalfEven(double value);
+double roundHalfEven(double value);
 
 // The reader's value rounded half-to-even into a field of the tester's width.
 // A value that does not fit leaves the target unchanged and returns false.
-bool ReadLong(const QString &text, int32_t &target);
-bool ReadInteger(const QString &text, int16_t &target);
+bool parseLong(const QString &text, int32_t &target);
+bool parseInteger(const QString &text, int16_t &target);
 // A 32-bit value reduced to its low 8 bits (value AND 255).
-bool ReadByte(const QString &text, int16_t &target);
+bool parseByte(const QString &text, int16_t &target);

@@ -5,29 +5,29 @@
 
 #include <QLocale>
 
-QString GetRValueString(const TesterState &s)
+QString getRValueString(const TesterState &s)
 {
     if (s.vRPullUp <= 0)
         return QStringLiteral("-----");
     switch (s.vRMode) {
     case 0: return QString::number(s.vRPullUp);   // QString::number never uses the locale
-    case 1: return FormatDecimal(s.vRPullUp / 10.0, 1, 1);
-    case 2: return FormatDecimal(s.vRPullUp / 1000.0, 3, 3);
+    case 1: return formatDecimal(s.vRPullUp / 10.0, 1, 1);
+    case 2: return formatDecimal(s.vRPullUp / 1000.0, 3, 3);
     default: return QStringLiteral("----");
     }
 }
 
-QString RValuePanelText(const TesterState &s)
+QString rValuePanelText(const TesterState &s)
 {
     switch (s.vRMode) {
-    case 0: return GetRValueString(s) + QStringLiteral(" Ohms");
-    case 1: return GetRValueString(s) + QStringLiteral(" ma");
-    case 2: return GetRValueString(s) + QStringLiteral(" volts");
-    default: return GetRValueString(s);
+    case 0: return getRValueString(s) + QStringLiteral(" Ohms");
+    case 1: return getRValueString(s) + QStringLiteral(" ma");
+    case 2: return getRValueString(s) + QStringLiteral(" volts");
+    default: return getRValueString(s);
     }
 }
 
-QString ModePanelText(const TesterState &s)
+QString modePanelText(const TesterState &s)
 {
     switch (s.vRMode) {
     case 0: return QStringLiteral("Pullup Mode");
@@ -37,25 +37,25 @@ QString ModePanelText(const TesterState &s)
     }
 }
 
-QString SerialPanelText(const TesterState &s)
+QString serialPanelText(const TesterState &s)
 {
     return QStringLiteral("S/N ") + s.vSerialNumber;
 }
 
-QString DisplayVersion(const TesterState &s)
+QString displayVersion(const TesterState &s)
 {
     const double version = s.vSoftwareVersion / 10.0;
     if (version >= 1)
-        return QStringLiteral("Software Ver ") + FormatDecimal(version, 1, 1);
+        return QStringLiteral("Software Ver ") + formatDecimal(version, 1, 1);
     return QStringLiteral("Software Ver ???");
 }
 
-bool HasLastBounce(const TesterState &s)
+bool hasLastBounce(const TesterState &s)
 {
     return s.vSoftwareVersion > 11;
 }
 
-QString ContactUnitText(int mode)
+QString contactUnitText(int mode)
 {
     switch (mode) {
     case 0: return QStringLiteral("ohms");
@@ -65,7 +65,7 @@ QString ContactUnitText(int mode)
     }
 }
 
-QString FormatSampleTime(const QDateTime &t)
+QString formatSampleTime(const QDateTime &t)
 {
     // Built by hand: month first and the 24-hour clock whatever the user's
     // locale, and cheap enough for every sample.

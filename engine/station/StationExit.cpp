@@ -14,7 +14,7 @@ const QChar LineEnd = QLatin1Char('\n');
 
 }   // namespace
 
-bool ReadyToExit(Station &station, MessageDialogs &dialogs)
+bool readyToExit(Station &station, MessageDialogs &dialogs)
 {
     QStringList breaking, unsaved;
     QList<TesterSession *> toSave;
@@ -25,7 +25,7 @@ bool ReadyToExit(Station &station, MessageDialogs &dialogs)
         if (s.GoAgainMode)
             breaking << QStringLiteral("%1: stops after %2 cycles").arg(tester.name()).arg(s.RepeatCount);
         // A sample that waits for an open data file goes to it first.
-        session.dataLog().CheckDataSaved(false);
+        session.dataLog().checkDataSaved(false);
         QStringList what;
         if (s.IsDirtyData)
             what << QStringLiteral("test data");
@@ -37,13 +37,13 @@ bool ReadyToExit(Station &station, MessageDialogs &dialogs)
         toSave << &session;
     }
     if (!breaking.isEmpty())
-        dialogs.ErrorDialog(QStringLiteral("Break Update Mode Cancel"),
-                            QStringLiteral("These testers are set to stop at their next break and will not "
-                                           "restart if the program is terminated:")
-                                + LineEnd + breaking.join(LineEnd));
+        dialogs.showError(QStringLiteral("Break Update Mode Cancel"),
+                          QStringLiteral("These testers are set to stop at their next break and will not "
+                                         "restart if the program is terminated:")
+                              + LineEnd + breaking.join(LineEnd));
     if (unsaved.isEmpty())
         return true;
-    const int16_t answer = dialogs.YesNoDialog(
+    const int16_t answer = dialogs.askYesNo(
         QStringLiteral("Save Data"),
         QStringLiteral("These testers have test data or a test configuration that has not been saved:") + LineEnd
             + unsaved.join(LineEnd) + LineEnd + LineEnd + QStringLiteral("Do you want to save them?"));
@@ -52,9 +52,9 @@ bool ReadyToExit(Station &station, MessageDialogs &dialogs)
     if (answer != AnswerYes)
         return false;
     for (TesterSession *session : toSave) {
-        if (session->state().IsDirtyData && !session->dataLog().SaveData(1))
+        if (session->state().IsDirtyData && !session->dataLog().saveData(1))
             return false;
-        if (session->state().IsDirtyConfig && !session->configCommands().SaveConfiguration())
+        if (session->state().IsDirtyConfig && !session->configCommands().saveConfiguration())
             return false;
     }
     return true;

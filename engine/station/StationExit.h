@@ -8,4 +8,4 @@ class Station;
 // data or a test configuration that was not saved. Yes saves each in turn
 // (through its file dialogs), No leaves them unsaved, Cancel keeps the
 // program open. False when the program must stay open.
-bool ReadyToExit(Station &station, MessageDialogs &dialogs);
+bool readyToExit(Station &station, MessageDialogs &dialogs);

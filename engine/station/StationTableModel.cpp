@@ -47,7 +47,7 @@ int StationTableModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QString StationTableModel::CellText(const StationTester &tester, int column)
+QString StationTableModel::cellText(const StationTester &tester, int column)
 {
     const TesterSession &session = tester.session();
     const TesterState &s = session.state();
@@ -56,13 +56,13 @@ QString StationTableModel::CellText(const StationTester &tester, int column)
     const bool sampled = !session.trendHistory().empty();
     switch (column) {
     case SerialColumn: return s.vSerialNumber.trimmed().isEmpty() ? QLatin1String(NotKnownText) : s.vSerialNumber;
-    case PortColumn: return PortText(summary.port(), summary.device());
+    case PortColumn: return portNameText(summary.port(), summary.device());
     case LinkColumn: return summary.linkStateText();
     case RunColumn: return summary.runText(s);
-    case CyclesColumn: return sampled ? CyclesText(s.CycleCount, s.vCycleLimit) : QLatin1String(NotKnownText);
-    case RateColumn: return RateText(summary.progress());
+    case CyclesColumn: return sampled ? cycleCountText(s.CycleCount, s.vCycleLimit) : QLatin1String(NotKnownText);
+    case RateColumn: return cycleRateText(summary.progress());
     case ToLimitColumn: return summary.timeToLimitText(s);
-    case FailuresColumn: return sampled ? FailuresText(s) : QLatin1String(NotKnownText);
+    case FailuresColumn: return sampled ? failuresText(s) : QLatin1String(NotKnownText);
     case DataFileColumn: return s.DataFileOpen ? QFileInfo(s.DataFileName).fileName() : QStringLiteral("Not logging");
     default: return QString();
     }
@@ -75,10 +75,10 @@ QVariant StationTableModel::data(const QModelIndex &index, int role) const
     const StationTester &tester = station.tester(index.row());
     const bool lost = tester.session().glance().link().alarm();
     switch (role) {
-    case Qt::DisplayRole: return CellText(tester, index.column());
+    case Qt::DisplayRole: return cellText(tester, index.column());
     case Qt::AccessibleTextRole: {
         // The marks a view draws are told in words to a screen reader.
-        QString text = CellText(tester, index.column());
+        QString text = cellText(tester, index.column());
         if (index.column() == FailuresColumn && tester.newFailure())
             text += QStringLiteral(", new failure");
         return text;
@@ -89,7 +89,7 @@ QVariant StationTableModel::data(const QModelIndex &index, int role) const
     case NewFailureRole: return tester.newFailure();
     case CycleShareRole: {
         const TesterState &s = tester.session().state();
-        return tester.session().trendHistory().empty() ? -1.0 : CycleShare(s.CycleCount, s.vCycleLimit);
+        return tester.session().trendHistory().empty() ? -1.0 : cycleShare(s.CycleCount, s.vCycleLimit);
     }
     default: return QVariant();
     }

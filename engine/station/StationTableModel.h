@@ -37,7 +37,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     // The text of one cell.
-    static QString CellText(const StationTester &tester, int column);
+    static QString cellText(const StationTester &tester, int column);
 
 private:
     Station &station;

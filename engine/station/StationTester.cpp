@@ -4,7 +4,7 @@
 #include "engine/session/TesterSession.h"
 #include "engine/state/TesterState.h"
 
-QString TesterName(const TesterState &s, const RunGlance &summary)
+QString stationTesterName(const TesterState &s, const RunGlance &summary)
 {
     const QString port =
         summary.port() > 0 ? QStringLiteral("Comm %1").arg(summary.port()) : QStringLiteral("a new tester");
@@ -27,7 +27,7 @@ StationTester::~StationTester() = default;
 
 QString StationTester::name() const
 {
-    return TesterName(testerSession->state(), testerSession->glance());
+    return stationTesterName(testerSession->state(), testerSession->glance());
 }
 
 void StationTester::sampleTaken()

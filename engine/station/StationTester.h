@@ -31,7 +31,7 @@ struct StationOutside
 };
 
 // "41800123 on Comm 3"; "Comm 3" before the serial number is known.
-QString TesterName(const TesterState &s, const RunGlance &summary);
+QString stationTesterName(const TesterState &s, const RunGlance &summary);
 
 // One tester of a station: its session, built on a port of its own, its
 // own sections of the settings (keyed by its serial number) and dialogs

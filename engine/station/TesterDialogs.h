@@ -15,12 +15,9 @@ public:
     {
     }
 
-    void ErrorDialog(const QString &title, const QString &text) override { shared.ErrorDialog(named(title), text); }
-    int16_t YesNoDialog(const QString &title, const QString &text) override
-    {
-        return shared.YesNoDialog(named(title), text);
-    }
-    int16_t ReadjustDialog(const QStringList &changes) override { return shared.ReadjustDialog(changes); }
+    void showError(const QString &title, const QString &text) override { shared.showError(named(title), text); }
+    int16_t askYesNo(const QString &title, const QString &text) override { return shared.askYesNo(named(title), text); }
+    int16_t askReadjust(const QStringList &changes) override { return shared.askReadjust(changes); }
 
 private:
     QString named(const QString &title) const { return title + QStringLiteral(" - ") + testerName(); }

@@ -9,17 +9,17 @@ ConfigDownload::ConfigDownload(TesterState &state, Commands &commands, CounterRe
 {
 }
 
-void ConfigDownload::StartOrdinaryDownload()
+void ConfigDownload::startOrdinaryDownload()
 {
     sendStep(Command::WriteContact);
 }
 
-void ConfigDownload::StartMasterDownload()
+void ConfigDownload::startMasterDownload()
 {
     sendStep(Command::WriteSerialNumber);
 }
 
-QString ConfigDownload::ValueFor(Command command) const
+QString ConfigDownload::valueFor(Command command) const
 {
     // QString::number never uses the user's locale: a plain decimal text.
     switch (command) {
@@ -49,10 +49,10 @@ QString ConfigDownload::ValueFor(Command command) const
 
 void ConfigDownload::sendStep(Command command)
 {
-    cmds.SendValueCommand(command, ValueFor(command));
+    cmds.sendValueCommand(command, valueFor(command));
 }
 
-void ConfigDownload::OnReply(Command command)
+void ConfigDownload::onReply(Command command)
 {
     switch (command) {
     case Command::WriteSerialNumber:
@@ -65,11 +65,11 @@ void ConfigDownload::OnReply(Command command)
         return;
     case Command::WriteMaxUpBounceTol:
         if (s.MasterUpdate || s.LearnConfigure) {
-            reset.SetClearAll();
-            cmds.SendCommand(Command::ClearMinMax);
+            reset.setClearAll();
+            cmds.sendCommand(Command::ClearMinMax);
             s.MasterUpdate = false;
         } else {
-            cmds.SendCommand(Command::SampleData);   // show the tester's new values
+            cmds.sendCommand(Command::SampleData);   // show the tester's new values
         }
         return;
     default:

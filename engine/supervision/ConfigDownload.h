@@ -19,15 +19,15 @@ class ConfigDownload
 public:
     ConfigDownload(TesterState &state, Commands &commands, CounterReset &reset);
 
-    void StartOrdinaryDownload();   // from the contact
-    void StartMasterDownload();     // from the serial number
+    void startOrdinaryDownload();   // from the contact
+    void startMasterDownload();     // from the serial number
 
     // The tester acknowledged the value command `command` of a download:
     // send the next step of the chain.
-    void OnReply(Command command);
+    void onReply(Command command);
 
     // The value text that goes with a value command.
-    QString ValueFor(Command command) const;
+    QString valueFor(Command command) const;
 
 private:
     void sendStep(Command command);

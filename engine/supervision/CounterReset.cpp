@@ -5,7 +5,7 @@
 
 CounterReset::CounterReset(TesterState &state, Commands &commands) : s(state), cmds(commands) {}
 
-void CounterReset::SetClearAll()
+void CounterReset::setClearAll()
 {
     s.ClearCycleCount = true;
     s.ClearFailCount = true;
@@ -13,7 +13,7 @@ void CounterReset::SetClearAll()
     s.ClearMinMax = true;
 }
 
-void CounterReset::DoNextClear(Command lastCommand)
+void CounterReset::doNextClear(Command lastCommand)
 {
     const struct
     {
@@ -35,16 +35,16 @@ void CounterReset::DoNextClear(Command lastCommand)
     }
     for (; next < 4; ++next) {
         if (steps[next].selected) {
-            cmds.SendCommand(steps[next].clear);
+            cmds.sendCommand(steps[next].clear);
             return;
         }
     }
-    SetClearAll();
+    setClearAll();
     if (s.LearnConfigure) {
         // A learn ends by running the tester to its (small) limits.
         s.LearnConfigure = false;
-        cmds.SendCommand(Command::RunToLimits);
+        cmds.sendCommand(Command::RunToLimits);
     } else {
-        cmds.SendCommand(Command::SampleData);
+        cmds.sendCommand(Command::SampleData);
     }
 }

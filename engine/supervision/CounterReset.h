@@ -14,8 +14,8 @@ class CounterReset
 public:
     CounterReset(TesterState &state, Commands &commands);
 
-    void SetClearAll();                      // select all four items again
-    void DoNextClear(Command lastCommand);   // None starts the chain; else the command just acknowledged
+    void setClearAll();                      // select all four items again
+    void doNextClear(Command lastCommand);   // None starts the chain; else the command just acknowledged
 
 private:
     TesterState &s;

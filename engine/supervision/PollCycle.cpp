@@ -27,7 +27,7 @@ PollCycle::PollCycle(TesterState &state, SerialLink &serialLink, Commands &comma
 {
 }
 
-void PollCycle::Tick()
+void PollCycle::pollTick()
 {
     countTick(s.link.quietTicks);
     countTick(s.link.replyTicks);
@@ -64,14 +64,14 @@ void PollCycle::Tick()
         s.link.step = LinkStep::Idle;
         s.link.inFlight = Command::None;
         chainDropped();
-        WaitStateClear(s, view);
+        waitStateClear(s, view);
         break;
     }
 }
 
 void PollCycle::restartSearch()
 {
-    link.CloseCommPort();
+    link.closeCommPort();
     testerFound = false;
     openProblems.clear();
     s.link.port = 0;
@@ -84,7 +84,7 @@ void PollCycle::slowTasks()
     if (s.link.messagePeriods > 0) {
         --s.link.messagePeriods;
         if (s.link.messagePeriods == 0)
-            link.NoCommMessage();
+            link.noCommMessage();
     }
     // The error LED: lit, dark, or blinking at one change per slow period.
     if (s.LEDState == ledDrawn)
@@ -115,7 +115,7 @@ void PollCycle::searchStep()
         return;
     s.link.port = TesterState::Integer(port);
     bool ok = false;
-    link.OpenCommPort(s.link.port, ok);
+    link.openCommPort(s.link.port, ok);
     s.link.portOpen = ok;
     // A port that cannot be opened says why and what to do, until it opens
     // or the tester is found; the first such port stays in front of the
@@ -126,7 +126,7 @@ void PollCycle::searchStep()
     else
         openProblems.insert(s.link.port, problem);
     const QString searching = QStringLiteral("Searching For Tester On Comm ") + QString::number(s.link.port);
-    link.ShowCommMessage(openProblems.isEmpty() ? searching : openProblems.first() + QStringLiteral(". ") + searching);
+    link.showCommMessage(openProblems.isEmpty() ? searching : openProblems.first() + QStringLiteral(". ") + searching);
     linkEvents.portTried(s.link.port, problem);
     if (ok) {
         s.link.step = LinkStep::ProbeStart;
@@ -156,7 +156,7 @@ void PollCycle::idleStep()
         link.RxBuffer.clear();
         return;
     }
-    cmds.SendCommand(Command::SampleData);
+    cmds.sendCommand(Command::SampleData);
     link.RxBuffer.clear();
 }
 
@@ -166,13 +166,13 @@ void PollCycle::wakeUpStep()
         replyTimeout();
         return;
     }
-    if (!link.GetSerial() || !link.ReplyLine.startsWith(QLatin1Char('*')))
+    if (!link.readReplyLine() || !link.ReplyLine.startsWith(QLatin1Char('*')))
         return;
     // The tester is awake: send the parked command for real.
     if (s.link.inFlight >= Command::WriteSerialNumber)
-        cmds.SendValueCommand(s.link.inFlight, s.link.inFlightValue);
+        cmds.sendValueCommand(s.link.inFlight, s.link.inFlightValue);
     else
-        cmds.SendCommand(s.link.inFlight);
+        cmds.sendCommand(s.link.inFlight);
     // A parked command always has a text, so it went out; should it not
     // have, nothing is in flight and the link is idle rather than waiting.
     s.link.step = s.link.inFlight != Command::None ? LinkStep::AwaitingReply : LinkStep::Idle;
@@ -184,7 +184,7 @@ void PollCycle::replyStep()
         replyTimeout();
         return;
     }
-    if (!link.GetSerial())
+    if (!link.readReplyLine())
         return;
     if (link.ReplyLine.startsWith(QLatin1Char('*'))) {
         link.ReplyLine.remove(0, 1);
@@ -201,7 +201,7 @@ void PollCycle::replyStep()
     s.link.step = LinkStep::Idle;
     s.link.inFlight = Command::None;
     chainDropped();
-    WaitStateClear(s, view);
+    waitStateClear(s, view);
 }
 
 void PollCycle::applyStep()
@@ -209,12 +209,12 @@ void PollCycle::applyStep()
     s.link.step = LinkStep::Idle;
     const Command answered = s.link.inFlight;
     s.link.inFlight = Command::None;
-    replies.Apply(answered);
+    replies.applyReply(answered);
 }
 
 void PollCycle::probeStart()
 {
-    link.ClearCommBuffers();
+    link.clearCommBuffers();
     s.link.quietTicks = 0;
     s.link.replyTicks = 0;
     s.link.refusedReplies = 0;
@@ -228,7 +228,7 @@ void PollCycle::probeFirstAnswer()
         replyTimeout();
         return;
     }
-    if (!link.GetSerial())
+    if (!link.readReplyLine())
         return;
     // Any line will do for the first wake-up; whatever else came is stale.
     link.dropWaiting();
@@ -245,12 +245,12 @@ void PollCycle::probeSecondAnswer()
         replyTimeout();
         return;
     }
-    if (!link.GetSerial() || !link.ReplyLine.startsWith(QLatin1Char('*')))
+    if (!link.readReplyLine() || !link.ReplyLine.startsWith(QLatin1Char('*')))
         return;
     link.takePendingSignals();   // the first record follows anyway
     s.link.step = LinkStep::Idle;
-    cmds.SendCommand(Command::Hello);
-    link.ShowCommMessage(QStringLiteral("Tester Found On Comm ") + QString::number(s.link.port));
+    cmds.sendCommand(Command::Hello);
+    link.showCommMessage(QStringLiteral("Tester Found On Comm ") + QString::number(s.link.port));
     s.link.messagePeriods = FoundMessagePeriods;
     testerFound = true;
     link.keepPortForTester();
@@ -261,7 +261,7 @@ void PollCycle::probeSecondAnswer()
 
 void PollCycle::replyTimeout()
 {
-    link.CloseCommPort();
+    link.closeCommPort();
     // A port that never answered the probe was only a try; a tester that
     // had answered is a link that went down.
     if (testerFound) {

@@ -31,7 +31,7 @@ public:
 
     PollCycle(TesterState &state, SerialLink &link, Commands &commands, TesterView &view, ReplyEffects &replies);
 
-    void Tick();
+    void pollTick();
     // Gives up the port, if one is open, and searches from port 1 again:
     // the ports were changed on purpose, so this is no lost link.
     void restartSearch();

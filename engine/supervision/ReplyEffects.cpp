@@ -26,53 +26,53 @@ struct SingleValue
     TesterState::Integer TesterState::*integerField;
 };
 
-constexpr SingleValue L(Command command, TesterState::Long TesterState::*field)
+constexpr SingleValue longValue(Command command, TesterState::Long TesterState::*field)
 {
     return {command, Width::Long, field, nullptr};
 }
-constexpr SingleValue I(Command command, TesterState::Integer TesterState::*field)
+constexpr SingleValue integerValue(Command command, TesterState::Integer TesterState::*field)
 {
     return {command, Width::Integer, nullptr, field};
 }
-constexpr SingleValue B(Command command, TesterState::Integer TesterState::*field)
+constexpr SingleValue byteValue(Command command, TesterState::Integer TesterState::*field)
 {
     return {command, Width::Byte, nullptr, field};
 }
 
 constexpr SingleValue singleValues[] = {
-    L(Command::ReadMaxDownBounceTol, &TesterState::vMaxDownBounceTol),
-    L(Command::ReadMaxUpBounceTol, &TesterState::vMaxUpBounceTol),
-    L(Command::ReadLastDownStrokeTime, &TesterState::vLastDownStrokeTime),
-    L(Command::ReadLastUpStrokeTime, &TesterState::vLastUpStrokeTime),
-    L(Command::ReadLastDownResist, &TesterState::vLastMeasuredDownResist),
-    L(Command::ReadLastUpResist, &TesterState::vLastMeasuredUpResist),
-    L(Command::ReadLastDownBounceTime, &TesterState::vLastDownBounceTime),
-    L(Command::ReadLastUpBounceTime, &TesterState::vLastUpBounceTime),
-    L(Command::ReadFailCount, &TesterState::FailCount),
-    L(Command::ReadFailLimit, &TesterState::vFailLimit),
-    L(Command::ReadSeqLimit, &TesterState::vSeqLimit),
-    L(Command::ReadCycleLimit, &TesterState::vCycleLimit),
-    L(Command::ReadSeqCount, &TesterState::SeqCount),
-    L(Command::ReadCycleCount, &TesterState::CycleCount),
-    L(Command::ReadMaxDownTime, &TesterState::vMaxDownTime),
-    L(Command::ReadMinDownTime, &TesterState::vMinDownTime),
-    L(Command::ReadMaxUpTime, &TesterState::vMaxUpTime),
-    L(Command::ReadMinUpTime, &TesterState::vMinUpTime),
-    L(Command::ReadMaxUpResistance, &TesterState::vMaxUpResistance),
-    L(Command::ReadMinUpResistance, &TesterState::vMinUpResistance),
-    L(Command::ReadMaxDownResistance, &TesterState::vMaxDownResistance),
-    L(Command::ReadMinDownResistance, &TesterState::vMinDownResistance),
-    L(Command::ReadMaxUpBounce, &TesterState::vMaxUpBounce),
-    L(Command::ReadMaxDownBounce, &TesterState::vMaxDownBounce),
-    B(Command::ReadUpperBounce, &TesterState::vUpperBounce),
-    B(Command::ReadLowerBounce, &TesterState::vLowerBounce),
-    B(Command::ReadContact, &TesterState::vContact),
-    L(Command::ReadMaxUpResistTol, &TesterState::vMaxUpResistTol),
-    L(Command::ReadMinUpResistTol, &TesterState::vMinUpResistTol),
-    L(Command::ReadMaxDownResistTol, &TesterState::vMaxDownResistTol),
-    L(Command::ReadMinDownResistTol, &TesterState::vMinDownResistTol),
-    I(Command::ReadMode, &TesterState::vRMode),
-    I(Command::ReadErrorCode, &TesterState::vErrorCode),
+    longValue(Command::ReadMaxDownBounceTol, &TesterState::vMaxDownBounceTol),
+    longValue(Command::ReadMaxUpBounceTol, &TesterState::vMaxUpBounceTol),
+    longValue(Command::ReadLastDownStrokeTime, &TesterState::vLastDownStrokeTime),
+    longValue(Command::ReadLastUpStrokeTime, &TesterState::vLastUpStrokeTime),
+    longValue(Command::ReadLastDownResist, &TesterState::vLastMeasuredDownResist),
+    longValue(Command::ReadLastUpResist, &TesterState::vLastMeasuredUpResist),
+    longValue(Command::ReadLastDownBounceTime, &TesterState::vLastDownBounceTime),
+    longValue(Command::ReadLastUpBounceTime, &TesterState::vLastUpBounceTime),
+    longValue(Command::ReadFailCount, &TesterState::FailCount),
+    longValue(Command::ReadFailLimit, &TesterState::vFailLimit),
+    longValue(Command::ReadSeqLimit, &TesterState::vSeqLimit),
+    longValue(Command::ReadCycleLimit, &TesterState::vCycleLimit),
+    longValue(Command::ReadSeqCount, &TesterState::SeqCount),
+    longValue(Command::ReadCycleCount, &TesterState::CycleCount),
+    longValue(Command::ReadMaxDownTime, &TesterState::vMaxDownTime),
+    longValue(Command::ReadMinDownTime, &TesterState::vMinDownTime),
+    longValue(Command::ReadMaxUpTime, &TesterState::vMaxUpTime),
+    longValue(Command::ReadMinUpTime, &TesterState::vMinUpTime),
+    longValue(Command::ReadMaxUpResistance, &TesterState::vMaxUpResistance),
+    longValue(Command::ReadMinUpResistance, &TesterState::vMinUpResistance),
+    longValue(Command::ReadMaxDownResistance, &TesterState::vMaxDownResistance),
+    longValue(Command::ReadMinDownResistance, &TesterState::vMinDownResistance),
+    longValue(Command::ReadMaxUpBounce, &TesterState::vMaxUpBounce),
+    longValue(Command::ReadMaxDownBounce, &TesterState::vMaxDownBounce),
+    byteValue(Command::ReadUpperBounce, &TesterState::vUpperBounce),
+    byteValue(Command::ReadLowerBounce, &TesterState::vLowerBounce),
+    byteValue(Command::ReadContact, &TesterState::vContact),
+    longValue(Command::ReadMaxUpResistTol, &TesterState::vMaxUpResistTol),
+    longValue(Command::ReadMinUpResistTol, &TesterState::vMinUpResistTol),
+    longValue(Command::ReadMaxDownResistTol, &TesterState::vMaxDownResistTol),
+    longValue(Command::ReadMinDownResistTol, &TesterState::vMinDownResistTol),
+    integerValue(Command::ReadMode, &TesterState::vRMode),
+    integerValue(Command::ReadErrorCode, &TesterState::vErrorCode),
 };
 
 }   // namespace
@@ -98,16 +98,16 @@ void ReplyEffects::runStarted(Command command, int ledState)
     s.GoAgainFlag = false;
     s.LEDState = TesterState::Integer(ledState);
     runEvents.runStarted(wireCode(command));
-    WaitStateClear(s, view);
+    waitStateClear(s, view);
 }
 
 void ReplyEffects::showSample(const DecodedSample &sample)
 {
-    view.showVersion(DisplayVersion(s));
+    view.showVersion(displayVersion(s));
     view.showSerialNumber();
     if (manual)
         manual->showPiston(sample.pistonDown);
-    view.showSampleDate(FormatSampleTime(sample.takenAt));
+    view.showSampleDate(formatSampleTime(sample.takenAt));
     view.showMode();
     view.showPullUp();
     view.showReadings();
@@ -122,11 +122,11 @@ void ReplyEffects::sampleReceived()
     sample.atBreak = s.GoAgainMode && s.GoAgainFlag;
     sample.forDataLog = !sample.atBreak || s.SaveToDatabase;
     if (!sample.atBreak)
-        WaitStateClear(s, view);
+        waitStateClear(s, view);
     if (samples)
         samples->sampleTaken(sample);
     if (sample.atBreak)
-        cmds.SendValueCommand(Command::ArmBreakUpdate, QString::number(s.RepeatCount));
+        cmds.sendValueCommand(Command::ArmBreakUpdate, QString::number(s.RepeatCount));
 }
 
 bool ReplyEffects::applySingleValue(Command command)
@@ -136,11 +136,11 @@ bool ReplyEffects::applySingleValue(Command command)
             continue;
         // A number that does not fit its field keeps the old value.
         switch (entry.width) {
-        case Width::Long: ReadLong(link.ReplyLine, s.*entry.longField); break;
-        case Width::Integer: ReadInteger(link.ReplyLine, s.*entry.integerField); break;
-        case Width::Byte: ReadByte(link.ReplyLine, s.*entry.integerField); break;
+        case Width::Long: parseLong(link.ReplyLine, s.*entry.longField); break;
+        case Width::Integer: parseInteger(link.ReplyLine, s.*entry.integerField); break;
+        case Width::Byte: parseByte(link.ReplyLine, s.*entry.integerField); break;
         }
-        WaitStateClear(s, view);
+        waitStateClear(s, view);
         return true;
     }
     return false;
@@ -153,7 +153,7 @@ bool ReplyEffects::applyRunControl(Command command)
     case Command::Hello:
         if (s.Running)
             forceWakeUp();
-        cmds.SendCommand(Command::SampleData);
+        cmds.sendCommand(Command::SampleData);
         return true;
     case Command::Stop:
         if (s.Running)
@@ -162,7 +162,7 @@ bool ReplyEffects::applyRunControl(Command command)
         s.GoAgainMode = false;
         s.GoAgainFlag = false;
         runEvents.stopAcknowledged();
-        cmds.SendCommand(Command::SampleData);
+        cmds.sendCommand(Command::SampleData);
         return true;
     case Command::RunToLimits:
     case Command::RunOnce: runStarted(command, 1); return true;
@@ -176,13 +176,13 @@ bool ReplyEffects::applyRunControl(Command command)
     case Command::Output167:
         if (s.Running)
             forceWakeUp();
-        cmds.SendCommand(Command::ReadStatus);   // read back the piston state
+        cmds.sendCommand(Command::ReadStatus);   // read back the piston state
         return true;
     case Command::ArmBreakUpdate:
         s.GoAgainMode = true;
         s.GoAgainFlag = false;
         s.LEDState = 1;
-        WaitStateClear(s, view);
+        waitStateClear(s, view);
         return true;
     default: return false;
     }
@@ -193,48 +193,48 @@ bool ReplyEffects::applyShownValue(Command command)
 {
     switch (command) {
     case Command::ReadSoftwareVersion:
-        ReadLong(link.ReplyLine, s.vSoftwareVersion);
-        view.showVersion(DisplayVersion(s));
+        parseLong(link.ReplyLine, s.vSoftwareVersion);
+        view.showVersion(displayVersion(s));
         break;
     case Command::ReadResistance:
-        ReadLong(link.ReplyLine, s.vLastMeasuredResist);
+        parseLong(link.ReplyLine, s.vLastMeasuredResist);
         if (manual)
-            manual->showManualReading(FormatResistance(s, s.vLastMeasuredResist, false));
+            manual->showManualReading(formatResistance(s, s.vLastMeasuredResist, false));
         break;
     case Command::ReadStatus:
-        ReadInteger(link.ReplyLine, s.vStatus);
-        decoder.DecodeStatus(s.vStatus);
+        parseInteger(link.ReplyLine, s.vStatus);
+        decoder.decodeStatus(s.vStatus);
         if (manual)
-            manual->showPiston(PistonDown(s.vStatus));
+            manual->showPiston(pistonIsDown(s.vStatus));
         break;
     case Command::ReadSerialNumber:
         s.vSerialNumber = link.ReplyLine;
         view.showSerialNumber();
         break;
     case Command::ReadRange:
-        ReadLong(link.ReplyLine, s.vRPullUp);
+        parseLong(link.ReplyLine, s.vRPullUp);
         view.showPullUp();
         break;
     default: return false;
     }
-    WaitStateClear(s, view);
+    waitStateClear(s, view);
     return true;
 }
 
-void ReplyEffects::Apply(Command command)
+void ReplyEffects::applyReply(Command command)
 {
     if (applySingleValue(command) || applyRunControl(command) || applyShownValue(command))
         return;
     switch (command) {
-    case Command::Reserved171: WaitStateClear(s, view); return;
+    case Command::Reserved171: waitStateClear(s, view); return;
     case Command::SampleData: sampleReceived(); return;
     case Command::ClearMinMax:
     case Command::ClearFailCount:
     case Command::ClearSeqCount:
-    case Command::ClearCycleCount: reset.DoNextClear(command); return;
+    case Command::ClearCycleCount: reset.doNextClear(command); return;
     default:
         if (command >= Command::WriteSerialNumber && command <= Command::WriteMaxUpBounceTol)
-            download.OnReply(command);
+            download.onReply(command);
         return;
     }
 }

@@ -28,7 +28,7 @@ public:
     void setManualDisplay(ManualDisplay *display) { manual = display; }
     void setSampleListener(SampleListener *listener) { samples = listener; }
 
-    void Apply(Command command);
+    void applyReply(Command command);
 
 private:
     void forceWakeUp();

@@ -28,52 +28,52 @@ void TesterEngine::setSampleListener(SampleListener *listener)
 {
     replies->setSampleListener(listener);
 }
-void TesterEngine::Tick()
+void TesterEngine::pollTick()
 {
-    poll->Tick();
+    poll->pollTick();
 }
 void TesterEngine::restartSearch()
 {
     poll->restartSearch();
 }
-bool TesterEngine::CommReady() const
+bool TesterEngine::commReady() const
 {
-    return serialLink.CommReady();
+    return serialLink.commReady();
 }
 int TesterEngine::ledDrawing() const
 {
     return poll->ledDrawing();
 }
-void TesterEngine::SendCommand(Command command)
+void TesterEngine::sendCommand(Command command)
 {
-    cmds.SendCommand(command);
+    cmds.sendCommand(command);
 }
-void TesterEngine::SendValueCommand(Command command, const QString &value)
+void TesterEngine::sendValueCommand(Command command, const QString &value)
 {
-    cmds.SendValueCommand(command, value);
+    cmds.sendValueCommand(command, value);
 }
-void TesterEngine::SetClearAll()
+void TesterEngine::setClearAll()
 {
-    counterReset->SetClearAll();
+    counterReset->setClearAll();
 }
 
-void TesterEngine::DoNextClear(Command lastCommand)
+void TesterEngine::doNextClear(Command lastCommand)
 {
     if (lastCommand == Command::None)
         view.testerChanged(TesterChange::CounterReset);
-    counterReset->DoNextClear(lastCommand);
+    counterReset->doNextClear(lastCommand);
 }
 
-void TesterEngine::StartOrdinaryDownload()
+void TesterEngine::startOrdinaryDownload()
 {
     view.testerChanged(s.LearnConfigure ? TesterChange::Learn : TesterChange::ConfigDownload);
-    download->StartOrdinaryDownload();
+    download->startOrdinaryDownload();
 }
 
-void TesterEngine::StartMasterDownload()
+void TesterEngine::startMasterDownload()
 {
     view.testerChanged(TesterChange::MasterDownload);
-    download->StartMasterDownload();
+    download->startMasterDownload();
 }
 
 SerialLink &TesterEngine::link()

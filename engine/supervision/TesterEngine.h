@@ -29,17 +29,17 @@ public:
     void setManualDisplay(ManualDisplay *display);      // the manual control; may be null
     void setSampleListener(SampleListener *listener);   // who hears of each decoded sample; may be null
 
-    void Tick();            // one poll tick (every TickPeriodMs)
+    void pollTick();        // one poll tick (every TickPeriodMs)
     void restartSearch();   // after the ports were changed
-    bool CommReady() const;
+    bool commReady() const;
     int ledDrawing() const;   // the error LED as last drawn: 0 lit, 1 dark
-    void SendCommand(Command command);
-    void SendValueCommand(Command command, const QString &value);
+    void sendCommand(Command command);
+    void sendValueCommand(Command command, const QString &value);
 
-    void SetClearAll();
-    void DoNextClear(Command lastCommand);
-    void StartOrdinaryDownload();   // from the contact
-    void StartMasterDownload();     // from the serial number
+    void setClearAll();
+    void doNextClear(Command lastCommand);
+    void startOrdinaryDownload();   // from the contact
+    void startMasterDownload();     // from the serial number
 
     SerialLink &link();
     Commands &commands();

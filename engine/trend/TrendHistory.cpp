@@ -39,7 +39,7 @@ float contactValue(const TesterState &s, int32_t count)
         return Unknown;
     if (s.vRMode == 0 && count >= 1023)
         return Open;
-    return float(ResistanceFromCount(s, count));
+    return float(resistanceFromCount(s, count));
 }
 
 float bounceSeconds(int32_t ticks)
@@ -121,7 +121,7 @@ double distanceTo(const TrendHistory::Span &span, TrendAxis axis, double x)
 
 }   // namespace
 
-int64_t TrendWallClockMs(int year, int month, int day, int hour, int minute, int second, int ms)
+int64_t trendWallClockMs(int year, int month, int day, int hour, int minute, int second, int ms)
 {
     if (year < -FarthestYear || year > FarthestYear || month < 1 || month > 12 || day < 1
         || day > daysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0
@@ -130,15 +130,15 @@ int64_t TrendWallClockMs(int year, int month, int day, int hour, int minute, int
     return daysSinceEpoch(year, month, day) * MsPerDay + ((hour * 60 + minute) * 60 + second) * int64_t(1000) + ms;
 }
 
-int64_t TrendWallClockMs(const QDate &date, const QTime &time)
+int64_t trendWallClockMs(const QDate &date, const QTime &time)
 {
     if (!date.isValid() || !time.isValid())
         return TrendUnknownTime;
-    return TrendWallClockMs(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second(),
+    return trendWallClockMs(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second(),
                             time.msec());
 }
 
-QDateTime TrendWallClock(int64_t ms)
+QDateTime trendWallClock(int64_t ms)
 {
     return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
 }
@@ -291,7 +291,7 @@ TrendJoin TrendHistory::joinBefore(size_t i, int64_t gap) const
 {
     if (i == 0 || i >= count)
         return TrendJoin::Joined;
-    return TrendJoinBetween(at(i - 1), at(i), gap);
+    return trendJoinBetween(at(i - 1), at(i), gap);
 }
 
 const TrendHistory::Segment &TrendHistory::segmentOf(size_t i) const
@@ -368,16 +368,16 @@ size_t TrendHistory::bytesUsed() const
            + limitSegments.capacity() * sizeof(Segment) + spanList.capacity() * sizeof(Span);
 }
 
-TrendReading TrendReadingFromState(const TesterState &s)
+TrendReading trendReadingFromState(const TesterState &s)
 {
     TrendReading r;
     if (s.vUpdateTime.isValid())
-        r.timeMs = TrendWallClockMs(s.vUpdateTime.date(), s.vUpdateTime.time());
+        r.timeMs = trendWallClockMs(s.vUpdateTime.date(), s.vUpdateTime.time());
     r.cycleCount = s.CycleCount;
     r.failCount = s.FailCount;
     r.contact[TrendDown] = contactValue(s, s.vLastMeasuredDownResist);
     r.contact[TrendUp] = contactValue(s, s.vLastMeasuredUpResist);
-    if (HasLastBounce(s)) {
+    if (hasLastBounce(s)) {
         r.bounce[TrendDown] = bounceSeconds(s.vLastDownBounceTime);
         r.bounce[TrendUp] = bounceSeconds(s.vLastUpBounceTime);
     }

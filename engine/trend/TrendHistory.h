@@ -22,9 +22,9 @@ enum class TrendAxis : int { Cycles = 0, Time = 1 };
 // time, counted as if it were UTC), so that a sample of the live run and the
 // same sample read back from its data log sit at the same time.
 constexpr int64_t TrendUnknownTime = std::numeric_limits<int64_t>::min();
-int64_t TrendWallClockMs(int year, int month, int day, int hour, int minute, int second, int ms = 0);
-int64_t TrendWallClockMs(const QDate &date, const QTime &time);   // TrendUnknownTime when not valid
-QDateTime TrendWallClock(int64_t ms);                             // its date() and time() are the wall clock
+int64_t trendWallClockMs(int year, int month, int day, int hour, int minute, int second, int ms = 0);
+int64_t trendWallClockMs(const QDate &date, const QTime &time);   // TrendUnknownTime when not valid
+QDateTime trendWallClock(int64_t ms);                             // its date() and time() are the wall clock
 
 // What a stroke's readings are judged against. It changes only when the
 // tester is configured anew, so the history keeps one per change, not per
@@ -95,7 +95,7 @@ enum class TrendJoin {
 
 // How the line runs from one sample to the next, a pause longer than gapMs
 // being a gap.
-inline TrendJoin TrendJoinBetween(const TrendSample &before, const TrendSample &after, int64_t gapMs)
+inline TrendJoin trendJoinBetween(const TrendSample &before, const TrendSample &after, int64_t gapMs)
 {
     if (after.flags & TrendSample::SessionStart)
         return TrendJoin::NewSession;
@@ -192,4 +192,4 @@ private:
 };
 
 // The sample just decoded into the state record.
-TrendReading TrendReadingFromState(const TesterState &s);
+TrendReading trendReadingFromState(const TesterState &s);

@@ -101,7 +101,7 @@ bool readDate(const char *begin, const char *end, double &value)
         if (Shape[i] == '0' ? !isDigit(begin[i]) : begin[i] != Shape[i])
             return false;
     }
-    const int64_t ms = TrendWallClockMs(digitsAt(begin + 6, 4), digitsAt(begin, 2), digitsAt(begin + 3, 2),
+    const int64_t ms = trendWallClockMs(digitsAt(begin + 6, 4), digitsAt(begin, 2), digitsAt(begin + 3, 2),
                                         digitsAt(begin + 11, 2), digitsAt(begin + 14, 2), digitsAt(begin + 17, 2));
     value = ms == TrendUnknownTime ? Unknown : double(ms);
     return true;
@@ -184,7 +184,7 @@ float contact(double value, int mode, double range)
 
 }   // namespace
 
-bool ParseTrendLine(const char *begin, const char *end, TrendReading &reading)
+bool parseTrendLine(const char *begin, const char *end, TrendReading &reading)
 {
     double v[ColumnCount];
     int column = 0;
@@ -229,7 +229,7 @@ bool ParseTrendLine(const char *begin, const char *end, TrendReading &reading)
     return true;
 }
 
-TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history)
+TrendLogResult readTrendLog(const QString &path, TrendHistory &history)
 {
     TrendLogResult result;
     const QFileInfo info(path);
@@ -261,7 +261,7 @@ TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history)
                 history.startSession();
             return;
         }
-        if (ParseTrendLine(begin, end, reading)) {
+        if (parseTrendLine(begin, end, reading)) {
             history.append(reading);
             ++result.samples;
         } else {

@@ -19,7 +19,7 @@ struct TrendLogResult
 // A line that is not a valid sample (garbage, a line cut short, a wrong
 // column count) is skipped and counted; reading never stops at one. A header
 // line between samples (logs joined end to end) begins a new session.
-TrendLogResult ReadTrendLog(const QString &path, TrendHistory &history);
+TrendLogResult readTrendLog(const QString &path, TrendHistory &history);
 
 // One sample line without its line end; false when it is not a valid sample.
-bool ParseTrendLine(const char *begin, const char *end, TrendReading &reading);
+bool parseTrendLine(const char *begin, const char *end, TrendReading &reading);

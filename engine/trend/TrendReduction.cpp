@@ -71,13 +71,13 @@ void appendExtremes(QList<QPointF> &line, const Extremes &c)
 
 void appendBreak(QList<QPointF> &line)
 {
-    if (!line.isEmpty() && !IsLineBreak(line.last()))
+    if (!line.isEmpty() && !isLineBreak(line.last()))
         line.append(QPointF(NaN, NaN));
 }
 
 void trimBreak(QList<QPointF> &line)
 {
-    if (!line.isEmpty() && IsLineBreak(line.last()))
+    if (!line.isEmpty() && isLineBreak(line.last()))
         line.removeLast();
 }
 
@@ -147,7 +147,7 @@ private:
             const TrendSample &sample = i < end ? samples[i - begin] : history.at(i);
             const double x = sample.position(axis);
             const bool inside = range.contains(x);
-            const TrendJoin join = before ? TrendJoinBetween(*before, sample, gap) : TrendJoin::Joined;
+            const TrendJoin join = before ? trendJoinBetween(*before, sample, gap) : TrendJoin::Joined;
             if (!(inside && beforeInside) && !std::isnan(x) && !std::isnan(beforeX) && !breaksLine(join))
                 crossEdges(*before, beforeX, sample, x);
             if (inside && i < end)
@@ -254,7 +254,7 @@ private:
                 const size_t end = k + 1 < segments.size() ? segments[k + 1].first : history.size() - 1;
                 const double start = history.at(segments[k].first).position(axis),
                              stop = history.at(end).position(axis);
-                const float y = LimitValue(segments[k].limits, TrendLimitSeries(which));
+                const float y = limitValue(segments[k].limits, TrendLimitSeries(which));
                 if (std::isnan(start) || std::isnan(stop)) {
                     appendBreak(line);
                     continue;
@@ -315,7 +315,7 @@ private:
 
 }   // namespace
 
-float SeriesValue(const TrendSample &sample, TrendSeries series)
+float seriesValue(const TrendSample &sample, TrendSeries series)
 {
     switch (series) {
     case ContactDownSeries: return sample.contact[TrendDown];
@@ -329,7 +329,7 @@ float SeriesValue(const TrendSample &sample, TrendSeries series)
     }
 }
 
-float LimitValue(const TrendLimits &l, TrendLimitSeries which)
+float limitValue(const TrendLimits &l, TrendLimitSeries which)
 {
     switch (which) {
     case MinContactDownLimit: return l.minContact[TrendDown];
@@ -346,7 +346,7 @@ float LimitValue(const TrendLimits &l, TrendLimitSeries which)
     }
 }
 
-TrendReduction ReduceTrend(const TrendHistory &history, TrendAxis axis, TrendRange range, int columns)
+TrendReduction reduceTrend(const TrendHistory &history, TrendAxis axis, TrendRange range, int columns)
 {
     if (history.empty() || !(range.from <= range.to)) {
         TrendReduction none;
@@ -357,9 +357,9 @@ TrendReduction ReduceTrend(const TrendHistory &history, TrendAxis axis, TrendRan
     return Reducer(history, axis, range, std::max(1, columns)).result();
 }
 
-TrendReduction ReduceTrend(const TrendHistory &history, int columns)
+TrendReduction reduceTrend(const TrendHistory &history, int columns)
 {
     TrendRange whole;
     history.extent(TrendAxis::Cycles, whole.from, whole.to);
-    return ReduceTrend(history, TrendAxis::Cycles, whole, columns);
+    return reduceTrend(history, TrendAxis::Cycles, whole, columns);
 }

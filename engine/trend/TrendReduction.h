@@ -35,8 +35,8 @@ enum TrendLimitSeries : int {
 };
 
 // What a sample shows in a series (NaN unknown, +inf an open contact), and a limit.
-float SeriesValue(const TrendSample &sample, TrendSeries series);
-float LimitValue(const TrendLimits &limits, TrendLimitSeries which);
+float seriesValue(const TrendSample &sample, TrendSeries series);
+float limitValue(const TrendLimits &limits, TrendLimitSeries which);
 
 // A stretch of an axis: cycles, or wall-clock milliseconds.
 struct TrendRange
@@ -94,11 +94,11 @@ struct TrendReduction
     QList<double> sessionAt;   // the first session start of each column holding one
 };
 
-inline bool IsLineBreak(const QPointF &point)
+inline bool isLineBreak(const QPointF &point)
 {
     return std::isnan(point.x());
 }
 
-TrendReduction ReduceTrend(const TrendHistory &history, TrendAxis axis, TrendRange range, int columns);
+TrendReduction reduceTrend(const TrendHistory &history, TrendAxis axis, TrendRange range, int columns);
 // The whole run along the cycle count.
-TrendReduction ReduceTrend(const TrendHistory &history, int columns);
+TrendReduction reduceTrend(const TrendHistory &history, int columns);

@@ -79,7 +79,7 @@ QList<TrendTick> ticksAt(double low, double high, double step, int maxTicks, Lab
 
 }   // namespace
 
-QList<TrendTick> ValueTicks(double low, double high, int maxTicks, bool counting)
+QList<TrendTick> valueAxisTicks(double low, double high, int maxTicks, bool counting)
 {
     if (!(high > low) || !std::isfinite(high - low) || maxTicks < 1)
         return {};
@@ -93,21 +93,21 @@ QList<TrendTick> ValueTicks(double low, double high, int maxTicks, bool counting
     return ticks;
 }
 
-QList<TrendTick> TimeTicks(double fromMs, double toMs, int maxTicks)
+QList<TrendTick> timeTicks(double fromMs, double toMs, int maxTicks)
 {
     if (!(toMs > fromMs) || !std::isfinite(toMs - fromMs) || maxTicks < 1)
         return {};
     const double step = timeStep((toMs - fromMs) / maxTicks);
     QDateTime before;
     return ticksAt(fromMs, toMs, step, maxTicks, [&](double value) {
-        const QDateTime at = TrendWallClock(int64_t(value));
+        const QDateTime at = trendWallClock(int64_t(value));
         const QString label = timeLabel(at, step, before);
         before = at;
         return label;
     });
 }
 
-bool FailureMarksCrowded(const QList<double> &failureAt, double pixelsPerUnit)
+bool failureMarksCrowded(const QList<double> &failureAt, double pixelsPerUnit)
 {
     // By the usual spacing: a burst of a few failures side by side draws a
     // thicker line, it does not cover the chart.

@@ -10,7 +10,7 @@ constexpr double SmallestMs = 4000;
 
 }   // namespace
 
-TrendRange WholeRun(const TrendHistory &history, TrendAxis axis)
+TrendRange wholeRun(const TrendHistory &history, TrendAxis axis)
 {
     TrendRange whole;
     if (!history.extent(axis, whole.from, whole.to))
@@ -23,14 +23,14 @@ TrendRange WholeRun(const TrendHistory &history, TrendAxis axis)
     return whole;
 }
 
-double SmallestSpan(TrendAxis axis)
+double smallestSpan(TrendAxis axis)
 {
     return axis == TrendAxis::Cycles ? SmallestCycles : SmallestMs;
 }
 
-TrendRange Clamped(TrendRange wanted, TrendRange whole, TrendAxis axis)
+TrendRange clampedRange(TrendRange wanted, TrendRange whole, TrendAxis axis)
 {
-    const double span = std::max(wanted.span(), SmallestSpan(axis));
+    const double span = std::max(wanted.span(), smallestSpan(axis));
     if (!(span < whole.span()))
         return whole;
     const double middle = (wanted.from + wanted.to) / 2;
@@ -38,7 +38,7 @@ TrendRange Clamped(TrendRange wanted, TrendRange whole, TrendAxis axis)
     return {from, from + span};
 }
 
-TrendRange ZoomedAround(TrendRange view, double x, double factor)
+TrendRange zoomedAround(TrendRange view, double x, double factor)
 {
     return {x - (x - view.from) * factor, x + (view.to - x) * factor};
 }

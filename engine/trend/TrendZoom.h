@@ -8,15 +8,15 @@
 
 // The whole run along the axis, widened around a single position; 0..1
 // when no sample lies on the axis.
-TrendRange WholeRun(const TrendHistory &history, TrendAxis axis);
+TrendRange wholeRun(const TrendHistory &history, TrendAxis axis);
 
 // The narrowest stretch a zoom shows.
-double SmallestSpan(TrendAxis axis);
+double smallestSpan(TrendAxis axis);
 
 // A wanted range brought within the whole run, and widened around its
 // middle when it is too narrow.
-TrendRange Clamped(TrendRange wanted, TrendRange whole, TrendAxis axis);
+TrendRange clampedRange(TrendRange wanted, TrendRange whole, TrendAxis axis);
 
 // Narrower by factor (below 1 zooms in, above 1 out), the position x staying
 // where it is on the screen.
-TrendRange ZoomedAround(TrendRange view, double x, double factor);
+TrendRange zoomedAround(TrendRange view, double x, double factor);

@@ -45,9 +45,9 @@ QByteArray RunStream::readPage()
         ++read;
         if (form == Form::Json) {
             text += any ? ",\n" : "\n";
-            text += SampleJson(s);
+            text += sampleJson(s);
         } else {
-            text += SampleLine(s).toLatin1() + "\r\n";
+            text += sampleLogLine(s).toLatin1() + "\r\n";
         }
         any = true;
     });

@@ -8,7 +8,7 @@ bool WebAddress::loopback() const
            || (host.startsWith(QLatin1String("127.")) && host.count(QLatin1Char('.')) == 3);
 }
 
-QString ParseWebAddress(const QString &text, WebAddress &address)
+QString parseWebAddress(const QString &text, WebAddress &address)
 {
     const QString wrong = QStringLiteral("'%1' is not ADDRESS:PORT with a port from 1 to 65535").arg(text.left(80));
     QString host = QStringLiteral("127.0.0.1");
@@ -34,7 +34,7 @@ QString ParseWebAddress(const QString &text, WebAddress &address)
     return QString();
 }
 
-QString WebAccessProblem(const WebAddress &address, const QString &token)
+QString webAccessProblem(const WebAddress &address, const QString &token)
 {
     if (address.loopback() || !token.trimmed().isEmpty())
         return QString();

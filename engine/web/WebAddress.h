@@ -13,7 +13,7 @@ struct WebAddress
 };
 
 // Reads an --http value; empty when it is one, else what is wrong.
-QString ParseWebAddress(const QString &text, WebAddress &address);
+QString parseWebAddress(const QString &text, WebAddress &address);
 // An address other than loopback is served only with an access token:
 // empty when it may be served, else the message that says why not.
-QString WebAccessProblem(const WebAddress &address, const QString &token);
+QString webAccessProblem(const WebAddress &address, const QString &token);

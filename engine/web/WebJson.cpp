@@ -13,17 +13,17 @@
 
 namespace {
 
-QJsonValue Iso(const QDateTime &t)
+QJsonValue isoTime(const QDateTime &t)
 {
     return t.isValid() ? QJsonValue(t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODate)) : QJsonValue();
 }
 
-QJsonValue Number(float value)
+QJsonValue jsonNumber(float value)
 {
     return std::isfinite(value) ? QJsonValue(double(value)) : QJsonValue();
 }
 
-const char *LinkWord(LinkHistory::State state)
+const char *linkWord(LinkHistory::State state)
 {
     switch (state) {
     case LinkHistory::State::Connected: return "connected";
@@ -35,19 +35,19 @@ const char *LinkWord(LinkHistory::State state)
 
 }   // namespace
 
-QJsonObject TesterJson(const TesterSession &session)
+QJsonObject testerJson(const TesterSession &session)
 {
     const TesterState &s = session.state();
     const RunGlance &glance = session.glance();
     const RunProgress &progress = glance.progress();
     const QString serial = s.vSerialNumber.trimmed();
-    const int64_t toLimit = progress.secondsToLimit(s.CycleCount, s.vCycleLimit, EndsAtCycleLimit(glance.runMode(s)));
+    const int64_t toLimit = progress.secondsToLimit(s.CycleCount, s.vCycleLimit, endsAtCycleLimit(glance.runMode(s)));
     const bool sampled = !session.trendHistory().empty();
     QJsonObject o;
     o["serial"] = serial.isEmpty() ? QJsonValue() : QJsonValue(serial);
     o["port"] = glance.port();
     o["device"] = glance.device();
-    o["link"] = QLatin1String(LinkWord(glance.link().state()));
+    o["link"] = QLatin1String(linkWord(glance.link().state()));
     o["linkText"] = glance.linkStateText();
     o["run"] = glance.runText(s);
     o["cycles"] = sampled ? QJsonValue(qint64(s.CycleCount)) : QJsonValue();
@@ -56,21 +56,21 @@ QJsonObject TesterJson(const TesterSession &session)
     o["sequentialFailures"] = sampled ? QJsonValue(qint64(s.SeqCount)) : QJsonValue();
     o["ratePerHour"] = progress.hasRate() ? QJsonValue(std::round(progress.cyclesPerHour())) : QJsonValue();
     o["secondsToLimit"] = toLimit >= 0 ? QJsonValue(qint64(toLimit)) : QJsonValue();
-    o["timeToLimit"] = DurationText(toLimit);
-    o["lastSample"] = sampled ? Iso(s.vUpdateTime) : QJsonValue();
+    o["timeToLimit"] = durationText(toLimit);
+    o["lastSample"] = sampled ? isoTime(s.vUpdateTime) : QJsonValue();
     o["dataFile"] = s.DataFileOpen ? QJsonValue(QFileInfo(s.DataFileName).fileName()) : QJsonValue();
     return o;
 }
 
-QByteArray TestersJson(const std::vector<const TesterSession *> &sessions)
+QByteArray testerListJson(const std::vector<const TesterSession *> &sessions)
 {
     QJsonArray testers;
     for (const TesterSession *session : sessions)
-        testers.append(TesterJson(*session));
+        testers.append(testerJson(*session));
     return QJsonDocument(testers).toJson(QJsonDocument::Compact);
 }
 
-QByteArray RunsJson(const std::vector<RunSummary> &runs)
+QByteArray runsJson(const std::vector<RunSummary> &runs)
 {
     QJsonArray list;
     for (const RunSummary &run : runs) {
@@ -78,8 +78,8 @@ QByteArray RunsJson(const std::vector<RunSummary> &runs)
         o["id"] = run.id;
         o["serial"] = run.serialNumber;
         o["host"] = run.host;
-        o["start"] = Iso(run.start);
-        o["end"] = Iso(run.end);
+        o["start"] = isoTime(run.start);
+        o["end"] = isoTime(run.end);
         o["cycles"] = run.cycles;
         o["failures"] = run.failures;
         o["samples"] = run.samples;
@@ -89,10 +89,10 @@ QByteArray RunsJson(const std::vector<RunSummary> &runs)
     return QJsonDocument(list).toJson(QJsonDocument::Compact);
 }
 
-QByteArray SampleJson(const TesterState &s)
+QByteArray sampleJson(const TesterState &s)
 {
     QJsonObject o;
-    o["time"] = Iso(s.vUpdateTime);
+    o["time"] = isoTime(s.vUpdateTime);
     o["cycles"] = qint64(s.CycleCount);
     o["failures"] = qint64(s.FailCount);
     o["sequentialFailures"] = qint64(s.SeqCount);
@@ -106,7 +106,7 @@ QByteArray SampleJson(const TesterState &s)
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
-QByteArray TrendJson(const TrendHistory &history, size_t most)
+QByteArray trendJson(const TrendHistory &history, size_t most)
 {
     QJsonArray cycle, down, up, failures;
     const size_t count = history.size();
@@ -115,8 +115,8 @@ QByteArray TrendJson(const TrendHistory &history, size_t most)
         // The last sample is always drawn: it is the one the row shows.
         const TrendSample &sample = history.at(i + step >= count ? count - 1 : i);
         cycle.append(qint64(sample.cycle));
-        down.append(Number(sample.contact[TrendDown]));
-        up.append(Number(sample.contact[TrendUp]));
+        down.append(jsonNumber(sample.contact[TrendDown]));
+        up.append(jsonNumber(sample.contact[TrendUp]));
         failures.append(sample.failCount);
     }
     QJsonObject o;

@@ -16,12 +16,12 @@ struct TesterState;
 // sequentialFailures, ratePerHour, secondsToLimit (null when unknown),
 // lastSample (ISO 8601, null before one), dataFile (null when not logging);
 // and the Station window's texts of the link and the time to the limit.
-QJsonObject TesterJson(const TesterSession &session);
-QByteArray TestersJson(const std::vector<const TesterSession *> &sessions);
+QJsonObject testerJson(const TesterSession &session);
+QByteArray testerListJson(const std::vector<const TesterSession *> &sessions);
 // The archive's runs, newest first.
-QByteArray RunsJson(const std::vector<RunSummary> &runs);
+QByteArray runsJson(const std::vector<RunSummary> &runs);
 // One sample of an archived run, as an object on a line of its own.
-QByteArray SampleJson(const TesterState &s);
+QByteArray sampleJson(const TesterState &s);
 // A tester's trend, at most `most` samples spread over its whole history:
 // cycle, contact down and up (null when open or unknown) and fail count.
-QByteArray TrendJson(const TrendHistory &history, size_t most);
+QByteArray trendJson(const TrendHistory &history, size_t most);

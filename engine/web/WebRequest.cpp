@@ -4,7 +4,7 @@
 
 namespace {
 
-WebDecision Refuse(int status, const QByteArray &reason)
+WebDecision refuse(int status, const QByteArray &reason)
 {
     WebDecision d;
     d.status = status;
@@ -14,7 +14,7 @@ WebDecision Refuse(int status, const QByteArray &reason)
 
 // A positive decimal number of at most 18 digits: no sign, no spaces, no
 // leading zeros to hide a bigger one.
-bool ParseId(const QByteArray &text, qint64 &id)
+bool parseId(const QByteArray &text, qint64 &id)
 {
     if (text.isEmpty() || text.size() > 18 || text.front() == '0')
         return false;
@@ -25,7 +25,7 @@ bool ParseId(const QByteArray &text, qint64 &id)
     return true;
 }
 
-WebDecision Route(const QByteArray &path)
+WebDecision routeOf(const QByteArray &path)
 {
     WebDecision d;
     if (path == "/" || path == "/index.html") {
@@ -42,7 +42,7 @@ WebDecision Route(const QByteArray &path)
     }
     const QList<QByteArray> parts = path.split('/');   // "", "api", "runs", ID, what
     if (parts.size() != 5 || !parts[0].isEmpty() || parts[1] != "api")
-        return Refuse(404, "No such page.");
+        return refuse(404, "No such page.");
     struct Under
     {
         const char *collection, *item;
@@ -59,17 +59,17 @@ WebDecision Route(const QByteArray &path)
         if (parts[2] != under.collection || parts[4] != under.item)
             continue;
         const bool zero = under.zeroAllowed && parts[3] == "0";
-        if (!zero && !ParseId(parts[3], d.id))
-            return Refuse(400, "The id '" + parts[3].left(40) + "' is not a number.");
+        if (!zero && !parseId(parts[3], d.id))
+            return refuse(400, "The id '" + parts[3].left(40) + "' is not a number.");
         d.route = under.route;
         return d;
     }
-    return Refuse(404, "No such page.");
+    return refuse(404, "No such page.");
 }
 
 }   // namespace
 
-bool SameSecret(const QByteArray &a, const QByteArray &b)
+bool sameSecret(const QByteArray &a, const QByteArray &b)
 {
     if (a.size() != b.size() || b.isEmpty())
         return false;
@@ -79,15 +79,15 @@ bool SameSecret(const QByteArray &a, const QByteArray &b)
     return differ == 0;
 }
 
-WebDecision DecideRequest(const WebRequest &request, const QByteArray &token)
+WebDecision decideRequest(const WebRequest &request, const QByteArray &token)
 {
     if (request.target.size() > MostTargetBytes)
-        return Refuse(414, "The request line is too long.");
+        return refuse(414, "The request line is too long.");
     qsizetype headerBytes = 0;
     for (const auto &[name, value] : request.headers)
         headerBytes += name.size() + value.size() + 4;
     if (request.headers.size() > MostHeaders || headerBytes > MostHeaderBytes)
-        return Refuse(431, "The request's headers are too long.");
+        return refuse(431, "The request's headers are too long.");
 
     bool hasHost = false;
     int authorizations = 0;
@@ -102,35 +102,35 @@ WebDecision DecideRequest(const WebRequest &request, const QByteArray &token)
     }
     // Every HTTP/1.1 request names its host; HTTP/1.0 clients may not.
     if (!hasHost && request.version != "HTTP/1.0")
-        return Refuse(400, "The request has no Host header.");
+        return refuse(400, "The request has no Host header.");
     if (authorizations > 1)
-        return Refuse(400, "The request has more than one Authorization header.");
+        return refuse(400, "The request has more than one Authorization header.");
     if (!token.isEmpty()) {
         const qsizetype space = authorization.indexOf(' ');
         const bool allowed = space > 0 && authorization.left(space).compare("bearer", Qt::CaseInsensitive) == 0
-                             && SameSecret(authorization.mid(space + 1).trimmed(), token);
+                             && sameSecret(authorization.mid(space + 1).trimmed(), token);
         if (!allowed) {
-            WebDecision d = Refuse(401, "An access token is needed: Authorization: Bearer TOKEN.");
+            WebDecision d = refuse(401, "An access token is needed: Authorization: Bearer TOKEN.");
             d.headers.append(qMakePair(QByteArray("WWW-Authenticate"), QByteArray("Bearer realm=\"lifecycle\"")));
             return d;
         }
     }
     if (request.method != "GET" && request.method != "HEAD") {
-        WebDecision d = Refuse(405, "The web view is read-only: only GET and HEAD are answered.");
+        WebDecision d = refuse(405, "The web view is read-only: only GET and HEAD are answered.");
         d.headers.append(qMakePair(QByteArray("Allow"), QByteArray("GET, HEAD")));
         return d;
     }
-    if (AnnouncesBody(request))
-        return Refuse(413, "A GET or HEAD request takes no body.");
+    if (announcesBody(request))
+        return refuse(413, "A GET or HEAD request takes no body.");
     QByteArray path = request.target;
     if (const qsizetype query = path.indexOf('?'); query >= 0)
         path.truncate(query);
-    WebDecision d = Route(path);
+    WebDecision d = routeOf(path);
     d.headOnly = request.method == "HEAD";
     return d;
 }
 
-bool AnnouncesBody(const WebRequest &request)
+bool announcesBody(const WebRequest &request)
 {
     for (const auto &[name, value] : request.headers) {
         if (name.compare("transfer-encoding", Qt::CaseInsensitive) == 0)
@@ -144,7 +144,7 @@ bool AnnouncesBody(const WebRequest &request)
     return false;
 }
 
-bool KeepsConnection(const WebRequest &request)
+bool keepsConnection(const WebRequest &request)
 {
     bool close = false, keepAlive = false;
     for (const auto &[name, value] : request.headers) {
@@ -160,7 +160,7 @@ bool KeepsConnection(const WebRequest &request)
 
 namespace {
 
-qsizetype SkipEmptyLines(const QByteArray &bytes)
+qsizetype skipEmptyLines(const QByteArray &bytes)
 {
     qsizetype at = 0;
     while (at < bytes.size() && (bytes[at] == '\r' || bytes[at] == '\n'))
@@ -169,7 +169,7 @@ qsizetype SkipEmptyLines(const QByteArray &bytes)
 }
 
 // A header name or a method: visible characters but for separators.
-bool IsToken(const QByteArray &text)
+bool isToken(const QByteArray &text)
 {
     if (text.isEmpty())
         return false;
@@ -181,9 +181,9 @@ bool IsToken(const QByteArray &text)
 
 }   // namespace
 
-qsizetype HeadEnd(const QByteArray &bytes)
+qsizetype headEndOf(const QByteArray &bytes)
 {
-    for (qsizetype at = bytes.indexOf('\n', SkipEmptyLines(bytes)); at >= 0; at = bytes.indexOf('\n', at + 1)) {
+    for (qsizetype at = bytes.indexOf('\n', skipEmptyLines(bytes)); at >= 0; at = bytes.indexOf('\n', at + 1)) {
         if (at + 1 < bytes.size() && bytes[at + 1] == '\n')
             return at + 2;
         if (at + 2 < bytes.size() && bytes[at + 1] == '\r' && bytes[at + 2] == '\n')
@@ -192,9 +192,9 @@ qsizetype HeadEnd(const QByteArray &bytes)
     return -1;
 }
 
-int ParseHead(const QByteArray &head, WebRequest &request)
+int parseHead(const QByteArray &head, WebRequest &request)
 {
-    QList<QByteArray> lines = head.mid(SkipEmptyLines(head)).split('\n');
+    QList<QByteArray> lines = head.mid(skipEmptyLines(head)).split('\n');
     for (QByteArray &line : lines)
         if (line.endsWith('\r'))
             line.chop(1);
@@ -203,7 +203,7 @@ int ParseHead(const QByteArray &head, WebRequest &request)
     if (lines.isEmpty())
         return 400;
     const QList<QByteArray> parts = lines.first().split(' ');
-    if (parts.size() != 3 || !IsToken(parts[0]) || parts[1].isEmpty())
+    if (parts.size() != 3 || !isToken(parts[0]) || parts[1].isEmpty())
         return 400;
     // HTTP/1.x; a later minor version is answered as 1.1.
     const QByteArray &version = parts[2];
@@ -216,7 +216,7 @@ int ParseHead(const QByteArray &head, WebRequest &request)
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines[i].indexOf(':');
         // No folded lines, no spaces before the colon: such heads smuggle.
-        if (colon <= 0 || !IsToken(lines[i].left(colon)))
+        if (colon <= 0 || !isToken(lines[i].left(colon)))
             return 400;
         request.headers.append({lines[i].left(colon), lines[i].mid(colon + 1).trimmed()});
     }

@@ -54,24 +54,24 @@ constexpr int MostHeadBytes = 32 * 1024;
 // the method), its method (405 but for GET and HEAD: nothing sent can
 // change a tester), a body announced (413: GET and HEAD take none), the path
 // (404) and the run id or tester index in it (400 when not a number).
-WebDecision DecideRequest(const WebRequest &request, const QByteArray &token);
+WebDecision decideRequest(const WebRequest &request, const QByteArray &token);
 
 // Whether the request announces a body: a Content-Length other than 0, or
 // any Transfer-Encoding.
-bool AnnouncesBody(const WebRequest &request);
+bool announcesBody(const WebRequest &request);
 
 // Whether the connection stays open after the answer: not when the request
 // says "Connection: close", nor for HTTP/1.0 unless it asks to keep alive.
-bool KeepsConnection(const WebRequest &request);
+bool keepsConnection(const WebRequest &request);
 
 // Where a request's head ends in the bytes come so far: just after the
 // empty line that closes it (lines end in CR LF or a bare LF), or -1 while
 // it is not whole. Empty lines before the request line are skipped first.
-qsizetype HeadEnd(const QByteArray &bytes);
+qsizetype headEndOf(const QByteArray &bytes);
 
-// Reads a whole head as HeadEnd delimits it: 0, or 400 when it is not an
+// Reads a whole head as headEndOf delimits it: 0, or 400 when it is not an
 // HTTP/1.x request line followed by "Name: value" lines.
-int ParseHead(const QByteArray &head, WebRequest &request);
+int parseHead(const QByteArray &head, WebRequest &request);
 
 // Whether two texts are equal, in a time that does not tell where they differ.
-bool SameSecret(const QByteArray &a, const QByteArray &b);
+bool sameSecret(const QByteArray &a, const QByteArray &b);

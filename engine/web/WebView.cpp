@@ -8,7 +8,7 @@ namespace {
 
 const QByteArray JsonType = "application/json";
 
-WebView::Reply Text(int status, const QByteArray &text)
+WebView::Reply textReply(int status, const QByteArray &text)
 {
     WebView::Reply reply;
     reply.status = status;
@@ -17,7 +17,7 @@ WebView::Reply Text(int status, const QByteArray &text)
     return reply;
 }
 
-WebView::Reply Body(const QByteArray &contentType, const QByteArray &body)
+WebView::Reply replyWith(const QByteArray &contentType, const QByteArray &body)
 {
     WebView::Reply reply;
     reply.contentType = contentType;
@@ -37,18 +37,18 @@ void WebView::setArchive(ArchiveReader reader, ReportWriter reportWriter)
 
 WebView::Reply WebView::answer(const WebRequest &request) const
 {
-    const WebDecision decision = DecideRequest(request, accessToken);
+    const WebDecision decision = decideRequest(request, accessToken);
     Reply reply;
     switch (decision.route) {
-    case WebRoute::Refused: reply = Text(decision.status, decision.reason); break;
-    case WebRoute::Page: reply = Body("text/html; charset=utf-8", page); break;
-    case WebRoute::Testers: reply = Body(JsonType, TestersJson(sessions())); break;
+    case WebRoute::Refused: reply = textReply(decision.status, decision.reason); break;
+    case WebRoute::Page: reply = replyWith("text/html; charset=utf-8", page); break;
+    case WebRoute::Testers: reply = replyWith(JsonType, testerListJson(sessions())); break;
     case WebRoute::TesterTrend: {
         const std::vector<const TesterSession *> all = sessions();
         if (decision.id >= qint64(all.size()))
-            reply = Text(404, "No tester " + QByteArray::number(decision.id) + '.');
+            reply = textReply(404, "No tester " + QByteArray::number(decision.id) + '.');
         else
-            reply = Body(JsonType, TrendJson(all[size_t(decision.id)]->trendHistory(), TrendPoints));
+            reply = replyWith(JsonType, trendJson(all[size_t(decision.id)]->trendHistory(), TrendPoints));
         break;
     }
     default: reply = runReply(decision); break;
@@ -63,24 +63,24 @@ WebView::Reply WebView::answer(const WebRequest &request) const
 WebView::Reply WebView::runReply(const WebDecision &decision) const
 {
     if (!archive)
-        return Text(404, "This program keeps no run archive.");
+        return textReply(404, "This program keeps no run archive.");
     QString failure;
     std::unique_ptr<RunCatalog> catalog = archive(failure);
     if (!catalog)
-        return Text(503, failure.toUtf8());
+        return textReply(503, failure.toUtf8());
     switch (decision.route) {
     case WebRoute::Runs: {
         std::vector<RunSummary> runs;
         failure = catalog->listRuns(RunFilter(), runs);
-        return failure.isEmpty() ? Body(JsonType, RunsJson(runs)) : Text(503, failure.toUtf8());
+        return failure.isEmpty() ? replyWith(JsonType, runsJson(runs)) : textReply(503, failure.toUtf8());
     }
     case WebRoute::RunReport: {
         if (!report)
-            return Text(404, "No report is made here.");
+            return textReply(404, "No report is made here.");
         const QByteArray pdf = report(*catalog, decision.id, failure);
         if (pdf.isEmpty())
-            return Text(404, failure.toUtf8());
-        Reply reply = Body("application/pdf", pdf);
+            return textReply(404, failure.toUtf8());
+        Reply reply = replyWith("application/pdf", pdf);
         return reply;
     }
     default: break;
@@ -90,7 +90,7 @@ WebView::Reply WebView::runReply(const WebDecision &decision) const
                                               json ? RunStream::Form::Json : RunStream::Form::DataLog);
     // A run that cannot be read from its start is not there to send.
     if (failure = stream->start(); !failure.isEmpty())
-        return Text(404, failure.toUtf8());
+        return textReply(404, failure.toUtf8());
     Reply reply;
     reply.contentType = json ? JsonType : QByteArray("text/plain; charset=us-ascii");
     if (!json)

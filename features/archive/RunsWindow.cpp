@@ -63,7 +63,7 @@ QLayout *RunsWindow::buildFilters()
     auto *filters = new QGridLayout;
     const auto labelled = [this, filters](const QString &caption, QWidget *field, const QString &tip, int column) {
         auto *label = new QLabel(caption, this);
-        LabelField(label, field, tip);
+        labelField(label, field, tip);
         filters->addWidget(label, 0, column);
         filters->addWidget(field, 0, column + 1);
     };
@@ -85,7 +85,7 @@ void RunsWindow::buildRunTable()
 {
     runTable = new QTableWidget(0, 7, this);
     runTable->setObjectName("RunTable");
-    DescribeControl(runTable, QStringLiteral("Runs"), QStringLiteral("The archive's runs, newest first"));
+    describeControl(runTable, QStringLiteral("Runs"), QStringLiteral("The archive's runs, newest first"));
     runTable->setHorizontalHeaderLabels({QStringLiteral("Run"), QStringLiteral("S/N"), QStringLiteral("Start"),
                                          QStringLiteral("End"), QStringLiteral("Cycles"), QStringLiteral("Failures"),
                                          QStringLiteral("Ended")});
@@ -102,7 +102,7 @@ QLayout *RunsWindow::buildRunButtons()
 {
     const auto button = [this](const char *name, const QString &caption, const QString &tip,
                                void (RunsWindow::*act)()) {
-        auto *b = CaptionedControl<QPushButton>(name, caption, tip, this);
+        auto *b = captionedControl<QPushButton>(name, caption, tip, this);
         connect(b, &QPushButton::clicked, this, act);
         return b;
     };
@@ -171,7 +171,7 @@ void RunsWindow::enableRunButtons()
 void RunsWindow::showFailure(const QString &failure)
 {
     if (!failure.isEmpty())
-        dialogs.ErrorDialog(QStringLiteral("Run Archive"), failure);
+        dialogs.showError(QStringLiteral("Run Archive"), failure);
 }
 
 void RunsWindow::trendOfRun()
@@ -181,7 +181,7 @@ void RunsWindow::trendOfRun()
         return;
     TrendHistory history;
     const QString failure =
-        catalog.readRun(run->id, [&](const TesterState &s) { history.append(TrendReadingFromState(s)); });
+        catalog.readRun(run->id, [&](const TesterState &s) { history.append(trendReadingFromState(s)); });
     if (!failure.isEmpty())
         return showFailure(failure);
     actions->showTrend(std::move(history), QStringLiteral("Run %1, %2").arg(run->id).arg(run->serialNumber));
@@ -222,7 +222,7 @@ void RunsWindow::exportDataLogOfRun()
     const RunSummary *run = chosenRun();
     if (!run)
         return;
-    const QString path = actions->chooseDataLogFile(RunFileName(run->serialNumber, run->start));
+    const QString path = actions->chooseDataLogFile(runFileName(run->serialNumber, run->start));
     if (!path.isEmpty())
-        showFailure(ExportRun(catalog, run->id, path));
+        showFailure(exportRunToFile(catalog, run->id, path));
 }

@@ -19,7 +19,7 @@ ConfigEditCommands::ConfigEditCommands(MainMenus &menus, TesterState &state, Tes
 
 void ConfigEditCommands::editTesterConfiguration()
 {
-    CopyCurrentConfigToEdit(s);
+    copyCurrentConfigToEdit(s);
     editConfiguration(false);
 }
 
@@ -37,7 +37,7 @@ void ConfigEditCommands::editConfiguration(bool newLearn)
         s.MasterUpdate = false;
         // The whole configuration goes, changed or not; the link may have
         // become busy while the editor was open, and then nothing is sent.
-        engine.StartOrdinaryDownload();
+        engine.startOrdinaryDownload();
     }
     if (newLearn)
         s.IsDirtyConfig = true;
@@ -45,7 +45,7 @@ void ConfigEditCommands::editConfiguration(bool newLearn)
 
 void ConfigEditCommands::chooseCountersToReset()
 {
-    if (!engine.CommReady())
+    if (!engine.commReady())
         return;
     bool doClear = false;
     {
@@ -53,5 +53,5 @@ void ConfigEditCommands::chooseCountersToReset()
         doClear = dialog.exec() == QDialog::Accepted;
     }
     if (doClear)
-        engine.DoNextClear(Command::None);
+        engine.doNextClear(Command::None);
 }

@@ -74,7 +74,7 @@ QLineEdit *addResult(QGridLayout *grid, const char *objectName, const char *labe
     const int row = grid->rowCount();
     auto *caption = new QLabel(QString::fromLatin1(label), parent);
     const QString name = caption->text().section(QLatin1String(" - "), 0, 0).trimmed();
-    QLineEdit *value = ValueBox(QString::fromLatin1(objectName), name, QString::fromLatin1(toolTip), parent);
+    QLineEdit *value = makeValueBox(QString::fromLatin1(objectName), name, QString::fromLatin1(toolTip), parent);
     caption->setBuddy(value);
     grid->addWidget(caption, row, 0);
     grid->addWidget(value, row, 1);
@@ -109,7 +109,7 @@ ConfigEditorDialog::ConfigEditorDialog(TesterState &state, MessageDialogs &dialo
 
     // A contact that alternates has its own entry, shown only when the edit
     // copy holds one, so that OK keeps the type instead of changing it.
-    if (ConfigEditor::IsAlternateAction(s.sContact))
+    if (ConfigEditor::isAlternateAction(s.sContact))
         contactTypeSelect->addItem(QStringLiteral("Alternate Action"));
 
     showEditValues();
@@ -310,9 +310,9 @@ QWidget *ConfigEditorDialog::buildThresholds(QWidget *panel)
         thresholds->addWidget(label, row, 0);
         thresholds->addWidget(spin, row, 1);
         for (int c = 0; c < 3; ++c) {
-            texts[c] = ValueBox(QLatin1String(prefix) + QLatin1String(columns[c]),
-                                label->text() + QLatin1Char(' ') + QLatin1String(columns[c]),
-                                QString::fromLatin1(toolTip), panel);
+            texts[c] = makeValueBox(QLatin1String(prefix) + QLatin1String(columns[c]),
+                                    label->text() + QLatin1Char(' ') + QLatin1String(columns[c]),
+                                    QString::fromLatin1(toolTip), panel);
             thresholds->addWidget(texts[c], row, c + 2);
         }
         return spin;
@@ -362,7 +362,7 @@ void ConfigEditorDialog::selectTab(int index)
 
 void ConfigEditorDialog::showEditValues()
 {
-    const EditorFields f = editor.DisplayEditValues();
+    const EditorFields f = editor.displayEditValues();
     for (const auto &[member, field] : textFields())
         field->setText(f.*member);
     upperThresholdSpin->setValue(f.upperBounce);
@@ -431,7 +431,7 @@ void ConfigEditorDialog::reviewFirstReadjusted()
 
 bool ConfigEditorDialog::applyEditedConfig()
 {
-    return editor.ApplyEditedConfig(editedFields(), [this] { showEditValues(); });
+    return editor.applyEditorFields(editedFields(), [this] { showEditValues(); });
 }
 
 void ConfigEditorDialog::maskMinimumTimes()
@@ -446,26 +446,26 @@ void ConfigEditorDialog::maskMinimumTimes()
 void ConfigEditorDialog::showEstimate()
 {
     const RateEstimate estimate =
-        ::ComputeEstimateRate(maxUpTimeEdit->text(), minUpTimeEdit->text(), maxDownTimeEdit->text(),
+        ::computeEstimateRate(maxUpTimeEdit->text(), minUpTimeEdit->text(), maxDownTimeEdit->text(),
                               minDownTimeEdit->text(), constantRateCheck->isChecked(), maxTestCyclesEdit->text());
-    SetSteadyText(estimatedRate, estimate.rate);
-    SetSteadyText(estimatedTime, estimate.time);
+    setSteadyText(estimatedRate, estimate.rate);
+    setSteadyText(estimatedTime, estimate.time);
 }
 
 void ConfigEditorDialog::showUpperThreshold()
 {
-    const ThresholdTexts texts = ThresholdValues(s, upperThresholdSpin->value());
-    SetSteadyText(upperOhms, texts.ohms);
-    SetSteadyText(upperPercent, texts.percent);
-    SetSteadyText(upperVolts, texts.volts);
+    const ThresholdTexts texts = thresholdValues(s, upperThresholdSpin->value());
+    setSteadyText(upperOhms, texts.ohms);
+    setSteadyText(upperPercent, texts.percent);
+    setSteadyText(upperVolts, texts.volts);
 }
 
 void ConfigEditorDialog::showLowerThreshold()
 {
-    const ThresholdTexts texts = ThresholdValues(s, lowerThresholdSpin->value());
-    SetSteadyText(lowerOhms, texts.ohms);
-    SetSteadyText(lowerPercent, texts.percent);
-    SetSteadyText(lowerVolts, texts.volts);
+    const ThresholdTexts texts = thresholdValues(s, lowerThresholdSpin->value());
+    setSteadyText(lowerOhms, texts.ohms);
+    setSteadyText(lowerPercent, texts.percent);
+    setSteadyText(lowerVolts, texts.volts);
 }
 
 void ConfigEditorDialog::acceptIfValid()
@@ -475,6 +475,6 @@ void ConfigEditorDialog::acceptIfValid()
             reviewFirstReadjusted();
         return;   // stays open for the operator to correct or review
     }
-    valuesChanged = editor.IsDirty();
+    valuesChanged = editor.isDirty();
     accept();
 }

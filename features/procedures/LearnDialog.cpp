@@ -36,8 +36,8 @@ LearnDialog::LearnDialog(QWidget *parent) : QDialog(parent)
     switchTypeSelect = new QComboBox(this);
     switchTypeSelect->setObjectName("switchTypeSelect");
     switchTypeSelect->addItems({QStringLiteral("Normally Open"), QStringLiteral("Normally Closed")});
-    LabelField(switchTypeLabel, switchTypeSelect, QStringLiteral("Sets the non-activated contact type"));
-    includeBounceCheck = CaptionedControl<QCheckBox>(
+    labelField(switchTypeLabel, switchTypeSelect, QStringLiteral("Sets the non-activated contact type"));
+    includeBounceCheck = captionedControl<QCheckBox>(
         "includeBounceCheck", QStringLiteral("Include Bounce"),
         QStringLiteral("The resulting configuration will have bounce testing enabled"), this);
     includeBounceCheck->setChecked(true);
@@ -59,9 +59,9 @@ LearnDialog::LearnDialog(QWidget *parent) : QDialog(parent)
     warningLabel->setMinimumWidth(320);
 
     auto *OKButton =
-        CaptionedControl<QPushButton>("OKButton", QStringLiteral("OK"),
+        captionedControl<QPushButton>("OKButton", QStringLiteral("OK"),
                                       QStringLiteral("Accepts the chosen configuration and starts learn cycles"), this);
-    auto *CancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"),
+    auto *CancelButton = captionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"),
                                                        QStringLiteral("Cancels learn mode"), this);
     // Enter cancels, whichever button has the focus: the learn destroys the
     // tester's configuration and results.

@@ -22,9 +22,9 @@ LearnTransfer::LearnTransfer(const TesterState &state, QWidget *parent) : QDialo
     progressBar->setRange(0, LearnProgress::LastTick);
     progressBar->setValue(0);
     progressBar->setTextVisible(false);
-    DescribeControl(progressBar, QStringLiteral("Learn progress"),
+    describeControl(progressBar, QStringLiteral("Learn progress"),
                     QStringLiteral("Indicates progress of learn cycles"));
-    auto *CancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"),
+    auto *CancelButton = captionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"),
                                                        QStringLiteral("Cancels the learn mode"), this);
     CancelButton->setDefault(true);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);

@@ -17,8 +17,8 @@ class LearnTransfer : public QDialog
 public:
     explicit LearnTransfer(const TesterState &state, QWidget *parent = nullptr);
 
-    bool Canceled() const { return progress.Canceled; }
-    bool TimeOut() const { return progress.TimeOut; }
+    bool canceled() const { return progress.Canceled; }
+    bool timedOut() const { return progress.TimeOut; }
 
     // One second of learnTimer; public so that a test can be the clock.
     void tick();

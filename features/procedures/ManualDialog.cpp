@@ -16,7 +16,7 @@ ManualDialog::ManualDialog(ManualControl &manualControl, QWidget *parent) : QDia
     setModal(true);
 
     auto button = [this](const char *name, const QString &caption, const QString &toolTip) {
-        return CaptionedControl<QPushButton>(name, caption, toolTip, this);
+        return captionedControl<QPushButton>(name, caption, toolTip, this);
     };
     auto *PistonDownBtn = button("PistonDownBtn", QStringLiteral("Down"), QStringLiteral("Activates the air cylinder"));
     auto *PistonUpBtn = button("PistonUpBtn", QStringLiteral("Up"), QStringLiteral("Deactivates the air cylinder"));
@@ -28,14 +28,14 @@ ManualDialog::ManualDialog(ManualControl &manualControl, QWidget *parent) : QDia
     PistonCheck =
         new FailureCheckBox(QStringLiteral("Piston"), QStringLiteral("Checked if the air cylinder is active"), this);
     PistonCheck->setObjectName("PistonCheck");
-    DescribeControl(PistonCheck, PistonCheck->text(), PistonCheck->toolTip());
-    readingBox = ValueField(QStringLiteral("readingBox"), QStringLiteral("Contact reading"),
+    describeControl(PistonCheck, PistonCheck->text(), PistonCheck->toolTip());
+    readingBox = valueField(QStringLiteral("readingBox"), QStringLiteral("Contact reading"),
                             QStringLiteral("The last contact measurement"), this, QStringLiteral("000000.000"));
     readingBox->setAlignment(Qt::AlignCenter);
 
-    connect(PistonDownBtn, &QPushButton::clicked, this, [this] { control.PistonDown(); });
-    connect(PistonUpBtn, &QPushButton::clicked, this, [this] { control.PistonUp(); });
-    connect(ReadDataBtn, &QPushButton::clicked, this, [this] { control.ReadData(); });
+    connect(PistonDownBtn, &QPushButton::clicked, this, [this] { control.lowerPiston(); });
+    connect(PistonUpBtn, &QPushButton::clicked, this, [this] { control.raisePiston(); });
+    connect(ReadDataBtn, &QPushButton::clicked, this, [this] { control.readData(); });
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
 
     auto *grid = new QGridLayout(this);
@@ -55,12 +55,12 @@ ManualDialog::~ManualDialog() = default;
 void ManualDialog::showState()
 {
     PistonCheck->setFailed(control.pistonTicked());
-    SetSteadyText(readingBox, control.reading());
+    setSteadyText(readingBox, control.reading());
 }
 
 // Close, Escape, the close box and the end of the session all come here.
 void ManualDialog::done(int result)
 {
-    control.Close();
+    control.closeManual();
     QDialog::done(result);
 }

@@ -21,7 +21,7 @@ MasterDialog::MasterDialog(TesterState &state, MessageDialogs &messageDialogs, Q
     auto *grid = new QGridLayout(this);
     auto field = [this, grid](const char *labelName, const QString &caption, const char *name, const QString &text,
                               const QString &toolTip) {
-        return AddLabelledEdit(grid, this, caption, name, text, toolTip, labelName);
+        return addLabelledEdit(grid, this, caption, name, text, toolTip, labelName);
     };
     serialNumberEdit = field("serialNumberLabel", QStringLiteral("Serial Number:"), "serialNumberEdit", s.sSerialNumber,
                              QStringLiteral("8 character value for the serial number (alpha-numeric, no spaces)"));
@@ -30,8 +30,8 @@ MasterDialog::MasterDialog(TesterState &state, MessageDialogs &messageDialogs, Q
     pullupEdit = field("pullupLabel", QStringLiteral("Pullup Resistance:"), "pullupEdit", QString::number(s.sRPullUp),
                        QStringLiteral("Pullup resistance (>1 ohm)"));
 
-    auto *OKButton = CaptionedControl<QPushButton>("OKButton", QStringLiteral("OK"), QString(), this);
-    auto *CancelButton = CaptionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"), QString(), this);
+    auto *OKButton = captionedControl<QPushButton>("OKButton", QStringLiteral("OK"), QString(), this);
+    auto *CancelButton = captionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"), QString(), this);
     // Enter cancels: a master reset rewrites the tester's identity.
     OKButton->setAutoDefault(false);
     CancelButton->setAutoDefault(false);
@@ -49,9 +49,9 @@ MasterDialog::MasterDialog(TesterState &state, MessageDialogs &messageDialogs, Q
 void MasterDialog::acceptIfEntriesValid()
 {
     MasterEntries entries;
-    const QString problem = CheckMasterEntries(serialNumberEdit->text(), modeEdit->text(), pullupEdit->text(), entries);
+    const QString problem = checkMasterEntries(serialNumberEdit->text(), modeEdit->text(), pullupEdit->text(), entries);
     if (!problem.isEmpty()) {
-        dialogs.ErrorDialog(QStringLiteral("Master Reset Data Error"), problem);
+        dialogs.showError(QStringLiteral("Master Reset Data Error"), problem);
         return;   // open with the entries as typed
     }
     s.sSerialNumber = entries.serialNumber;

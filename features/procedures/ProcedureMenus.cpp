@@ -19,11 +19,11 @@ ProcedureMenus::ProcedureMenus(MainMenus &menus, TesterState &state, TesterEngin
       learn(state, testerEngine, *this), manualControl(manual)
 {
     QObject::connect(menus.configureLearn, &QAction::triggered, menus.configureLearn,
-                     [this] { learn.ConfigureLearnMenu(); });
+                     [this] { learn.configureLearnMenu(); });
     QObject::connect(menus.configureMasterReset, &QAction::triggered, menus.configureMasterReset,
                      [this] { runMasterReset(); });
     QObject::connect(menus.runManual, &QAction::triggered, menus.runManual, [this] {
-        manualControl.RunManualMenu([this] {
+        manualControl.runManualMenu([this] {
             ManualDialog dialog(manualControl, window);
             manualDialog = &dialog;
             dialog.exec();
@@ -53,12 +53,12 @@ bool ProcedureMenus::waitForLearnRun()
 {
     LearnTransfer progress(s, window);
     progress.exec();
-    return !progress.Canceled();
+    return !progress.canceled();
 }
 
 void ProcedureMenus::runMasterReset()
 {
-    ConfigureMasterReset(s, engine, dialogs, [this] {
+    performMasterReset(s, engine, dialogs, [this] {
         MasterDialog dialog(s, dialogs, window);
         return dialog.exec() == QDialog::Accepted;
     });

@@ -33,13 +33,13 @@ void QtPrintDialogs::preview(QPrinter &printer, const std::function<void(QPrinte
 
 QString QtPrintDialogs::pdfFileName(const QString &suggestedName)
 {
-    QFileDialog dialog(parent, QStringLiteral("Export PDF"), StartFolder(lastPdf));
+    QFileDialog dialog(parent, QStringLiteral("Export PDF"), startFolder(lastPdf));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("PDF (*.pdf)"));
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
     dialog.selectFile(suggestedName);
-    const QString path = ChosenFile(dialog);
+    const QString path = chosenFile(dialog);
     if (!path.isEmpty())
         lastPdf = path;
     return path;

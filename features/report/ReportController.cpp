@@ -152,12 +152,12 @@ QString ReportController::compose(QPagedPaintDevice &device, const QString &begi
     QPainter painter;
     if (!painter.begin(&device))
         return beginFailure;
-    ComposeReport(painter, *reported, device.pageLayout().orientation() == QPageLayout::Landscape);
+    composeReport(painter, *reported, device.pageLayout().orientation() == QPageLayout::Landscape);
     return painter.end() ? QString() : endFailure;
 }
 
 void ReportController::showFailure(const QString &failure)
 {
     if (!failure.isEmpty())
-        dialogs.ErrorDialog(QStringLiteral("Print Error"), failure);
+        dialogs.showError(QStringLiteral("Print Error"), failure);
 }

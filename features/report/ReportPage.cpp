@@ -25,16 +25,16 @@ public:
 
     void setFont(bool bold, bool underline)
     {
-        QFont font(ReportFontFamily());
+        QFont font(reportFontFamily());
         font.setPointSizeF(10);
         font.setBold(bold);
         font.setUnderline(underline);
         painter.setFont(font);
     }
 
-    void PrintCenter(const QString &xstr) { print(xstr, geometry.Center - width(xstr) / 2); }
+    void printCenter(const QString &xstr) { print(xstr, geometry.Center - width(xstr) / 2); }
 
-    void PrintColumn(const QString &xstr, double col, bool rightjust)
+    void printColumn(const QString &xstr, double col, bool rightjust)
     {
         print(xstr, rightjust ? col - width(xstr) : col);
     }
@@ -62,25 +62,25 @@ private:
 
 }   // namespace
 
-QString ReportFontFamily()
+QString reportFontFamily()
 {
     return QStringLiteral("Arial");
 }
 
-void ComposeReport(QPainter &painter, TesterState &s, bool landscape)
+void composeReport(QPainter &painter, TesterState &s, bool landscape)
 {
     const QPaintDevice &device = *painter.device();
     const double pageWidth = device.width() * TwipsPerInch / device.logicalDpiX();
     const ReportGeometry geometry(pageWidth, landscape);
 
     TwipPen pen(painter, geometry, geometry.top);
-    for (const ReportLine &line : ReportLines(s)) {
+    for (const ReportLine &line : reportLines(s)) {
         pen.setFont(line.bold, line.underline);
         for (const ReportText &t : line.texts) {
             if (t.column == ReportColumn::Center)
-                pen.PrintCenter(t.text);
+                pen.printCenter(t.text);
             else
-                pen.PrintColumn(t.text, geometry.position(t.column), ReportGeometry::rightAligned(t.column));
+                pen.printColumn(t.text, geometry.position(t.column), ReportGeometry::rightAligned(t.column));
         }
         pen.endLine();
     }

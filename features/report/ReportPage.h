@@ -10,7 +10,7 @@ struct TesterState;
 // in twips from the top left of the device's printable area, whose width is
 // the page width; the first line starts lower on a portrait page than on a
 // landscape one. Keeps the margins and centre it used in the state record.
-void ComposeReport(QPainter &painter, TesterState &s, bool landscape);
+void composeReport(QPainter &painter, TesterState &s, bool landscape);
 
 // The font of the whole page; Liberation Sans stands in for it on Linux.
-QString ReportFontFamily();
+QString reportFontFamily();

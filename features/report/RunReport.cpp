@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-QByteArray RunReportPdf(RunCatalog &catalog, qint64 id, QString &failure)
+QByteArray runReportPdf(RunCatalog &catalog, qint64 id, QString &failure)
 {
     TesterState last;
     bool any = false;
@@ -35,7 +35,7 @@ QByteArray RunReportPdf(RunCatalog &catalog, qint64 id, QString &failure)
             failure = QStringLiteral("The report of run %1 could not be made.").arg(id);
             return QByteArray();
         }
-        ComposeReport(painter, last, false);
+        composeReport(painter, last, false);
     }
     return pdf.data();
 }

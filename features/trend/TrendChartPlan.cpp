@@ -28,7 +28,7 @@ QString valueText(float value, const QString &unit)
         return QStringLiteral("open");
     if (std::isnan(value))
         return QStringLiteral("not measured");
-    return TrendNumber(value) + QLatin1Char(' ') + unit;
+    return trendNumber(value) + QLatin1Char(' ') + unit;
 }
 
 QString swatch(const QColor &color, const QString &glyph, const QString &text)
@@ -38,7 +38,7 @@ QString swatch(const QColor &color, const QString &glyph, const QString &text)
 
 }   // namespace
 
-const std::vector<TrendChartPlan> &TrendChartPlans()
+const std::vector<TrendChartPlan> &trendChartPlans()
 {
     using K = TrendLineKind;
     static const std::vector<TrendChartPlan> plans = {
@@ -93,7 +93,7 @@ const std::vector<TrendChartPlan> &TrendChartPlans()
     return plans;
 }
 
-QString ContactUnit(const TrendHistory &history)
+QString contactUnit(const TrendHistory &history)
 {
     QStringList units;
     int lastMode = -100;
@@ -107,20 +107,20 @@ QString ContactUnit(const TrendHistory &history)
     return units.isEmpty() ? unitOfMode(-1) : units.join(QStringLiteral(", then "));
 }
 
-QString TrendNumber(double value)
+QString trendNumber(double value)
 {
     if (std::abs(value) >= 1e5)
         return QString::number(value, 'f', 0);
     return QString::number(value, 'g', 5);
 }
 
-QString TrendReadout(const TrendHistory &history, size_t index, const TrendChartPlan &chart)
+QString trendReadout(const TrendHistory &history, size_t index, const TrendChartPlan &chart)
 {
     if (index >= history.size())
         return QString();
     const TrendSample &sample = history.at(index);
     const QString time = sample.timeMs == TrendUnknownTime ? QStringLiteral("time unknown")
-                                                           : FormatSampleTime(TrendWallClock(sample.timeMs));
+                                                           : formatSampleTime(trendWallClock(sample.timeMs));
     const QString unit =
         chart.unit ? QString::fromLatin1(chart.unit) : unitOfMode(history.segmentOf(index).limits.mode);
     QStringList values;
@@ -128,7 +128,7 @@ QString TrendReadout(const TrendHistory &history, size_t index, const TrendChart
     for (const TrendLinePlan &line : chart.lines) {
         if (line.kind == TrendLineKind::Reading && line.index != FailureSeries)
             values.append(QString::fromLatin1(line.name) + QLatin1Char(' ')
-                          + valueText(SeriesValue(sample, TrendSeries(line.index)), unit));
+                          + valueText(seriesValue(sample, TrendSeries(line.index)), unit));
     }
     QString text = QStringLiteral("Cycle %1, %2: ").arg(sample.cycle).arg(time);
     if (!values.isEmpty())
@@ -139,7 +139,7 @@ QString TrendReadout(const TrendHistory &history, size_t index, const TrendChart
     return text;
 }
 
-QString TrendLegendHtml()
+QString trendLegendHtml()
 {
     const QString square = QStringLiteral("&#9632;");
     const QStringList entries = {
@@ -153,7 +153,7 @@ QString TrendLegendHtml()
     return entries.join(QStringLiteral("&nbsp;&nbsp;&nbsp; "));
 }
 
-QString TrendLegendText()
+QString trendLegendText()
 {
     return QStringLiteral("Legend: blue, down stroke; orange, up stroke; red, failures: the count, and a mark at "
                           "each new failure; purple triangle, open contact at the top; grey dashed line, session "

@@ -37,18 +37,18 @@ struct TrendChartPlan
     int stretch;     // its share of the window's height
 };
 
-const std::vector<TrendChartPlan> &TrendChartPlans();
+const std::vector<TrendChartPlan> &trendChartPlans();
 
 // The unit of the contact readings of a run; a run whose mode changed names
 // each in turn.
-QString ContactUnit(const TrendHistory &history);
+QString contactUnit(const TrendHistory &history);
 // A value as the readout and the descriptions write it (full stop, no
 // grouping, whatever the locale).
-QString TrendNumber(double value);
+QString trendNumber(double value);
 // One sample read out for a chart: cycle, time, the chart's values with their
 // unit, and whether the sample brought a new failure.
-QString TrendReadout(const TrendHistory &history, size_t index, const TrendChartPlan &chart);
+QString trendReadout(const TrendHistory &history, size_t index, const TrendChartPlan &chart);
 // The legend: each colour and line style named once, as rich text and as
 // plain text for screen readers.
-QString TrendLegendHtml();
-QString TrendLegendText();
+QString trendLegendHtml();
+QString trendLegendText();

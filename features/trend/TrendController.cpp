@@ -65,10 +65,10 @@ void TrendController::showLive()
 bool TrendController::plotLog(const QString &path)
 {
     TrendHistory read;
-    const TrendLogResult result = ReadTrendLog(path, read);
+    const TrendLogResult result = readTrendLog(path, read);
     if (!result.opened) {
-        dialogs.ErrorDialog(QStringLiteral("File Error"),
-                            QStringLiteral("Cannot plot %1: %2.").arg(QDir::toNativeSeparators(path), result.problem));
+        dialogs.showError(QStringLiteral("File Error"),
+                          QStringLiteral("Cannot plot %1: %2.").arg(QDir::toNativeSeparators(path), result.problem));
         return false;
     }
     fromLog = std::move(read);

@@ -37,7 +37,7 @@ std::vector<QPolygonF> pieces(const QList<QPointF> &points, Map map)
 {
     std::vector<QPolygonF> out(1);
     for (const QPointF &p : points) {
-        if (IsLineBreak(p)) {
+        if (isLineBreak(p)) {
             if (!out.back().isEmpty())
                 out.emplace_back();
             continue;
@@ -51,14 +51,14 @@ QString rangeOfValues(const QList<QPointF> &points, const QString &unit)
 {
     double low = INFINITY, high = -INFINITY;
     for (const QPointF &p : points) {
-        if (IsLineBreak(p))
+        if (isLineBreak(p))
             continue;
         low = std::min(low, p.y());
         high = std::max(high, p.y());
     }
     if (!(low <= high))
         return QStringLiteral("none shown");
-    return QStringLiteral("%1 to %2 %3").arg(TrendNumber(low), TrendNumber(high), unit);
+    return QStringLiteral("%1 to %2 %3").arg(trendNumber(low), trendNumber(high), unit);
 }
 
 }   // namespace
@@ -104,7 +104,7 @@ void TrendPlot::setData(const TrendReduction &r, const QString &unitText)
 
 void TrendPlot::placeFailureMarks()
 {
-    failureTicks = FailureMarksCrowded(failureAt, plotArea().width() / range.span());
+    failureTicks = failureMarksCrowded(failureAt, plotArea().width() / range.span());
 }
 
 // The value axis: the readings and limits shown with a margin; quantities
@@ -116,7 +116,7 @@ void TrendPlot::fitValues()
     high = -INFINITY;
     for (const Line &line : lines) {
         for (const QPointF &p : line.points) {
-            if (IsLineBreak(p))
+            if (isLineBreak(p))
                 continue;
             low = std::min(low, p.y());
             high = std::max(high, p.y());
@@ -135,7 +135,7 @@ void TrendPlot::fitValues()
     openY = high + 2 * pad;
     top = openAt.isEmpty() ? high + pad : openY + 1.5 * pad;
     const int maxTicks = std::max(2, valueArea().height() / 22);
-    yTicks = ValueTicks(bottom, high + pad, maxTicks, chart.counting);
+    yTicks = valueAxisTicks(bottom, high + pad, maxTicks, chart.counting);
 }
 
 void TrendPlot::setAxis(TrendRange shown, const QList<TrendTick> &ticks, bool withLabels, const QString &title,

@@ -45,7 +45,7 @@ QString positionText(TrendAxis axis, double x)
 {
     if (axis == TrendAxis::Cycles)
         return QString::number(qint64(std::llround(x)));
-    return FormatSampleTime(TrendWallClock(int64_t(std::llround(x))));
+    return formatSampleTime(trendWallClock(int64_t(std::llround(x))));
 }
 
 }   // namespace
@@ -140,13 +140,13 @@ QWidget *TrendWindow::buildCharts()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    auto *legend = new QLabel(TrendLegendHtml(), charts);
+    auto *legend = new QLabel(trendLegendHtml(), charts);
     legend->setObjectName("TrendLegend");
-    legend->setAccessibleName(TrendLegendText());
+    legend->setAccessibleName(trendLegendText());
     legend->setContentsMargins(8, 2, 8, 4);
     column->addWidget(legend);
 
-    for (const TrendChartPlan &plan : TrendChartPlans()) {
+    for (const TrendChartPlan &plan : trendChartPlans()) {
         plots.push_back(new TrendPlot(plan, *this, charts));
         column->addWidget(plots.back(), plan.stretch);
     }
@@ -245,15 +245,15 @@ void TrendWindow::redraw()
     redrawTimer->stop();
     const TrendHistory &run = shown();
     if (!isZoomed)
-        view = WholeRun(run, shownAxis);
+        view = wholeRun(run, shownAxis);
     // The range first: how failures are marked, and so the value ticks,
     // depend on it; the axis ticks on the plot width the value ticks leave.
     placeAxis({});
     fillCharts(run);
     const int width = plots.front()->plotArea().width();
     placeAxis(shownAxis == TrendAxis::Cycles
-                  ? ValueTicks(view.from, view.to, std::max(2, width / CycleLabelPitch), true)
-                  : TimeTicks(view.from, view.to, std::max(2, width / TimeLabelPitch)));
+                  ? valueAxisTicks(view.from, view.to, std::max(2, width / CycleLabelPitch), true)
+                  : timeTicks(view.from, view.to, std::max(2, width / TimeLabelPitch)));
     placeCursor();
     resetZoomButton->setEnabled(isZoomed);
 }
@@ -270,9 +270,9 @@ void TrendWindow::placeAxis(const QList<TrendTick> &ticks)
 // any chart decide it. When that changes the plot width, reduce once more.
 void TrendWindow::fillCharts(const TrendHistory &run)
 {
-    const QString unit = ContactUnit(run);
+    const QString unit = contactUnit(run);
     for (int width = columns(), pass = 0; pass < 2; ++pass) {
-        const TrendReduction reduction = ReduceTrend(run, shownAxis, view, width);
+        const TrendReduction reduction = reduceTrend(run, shownAxis, view, width);
         int margin = 0;
         for (TrendPlot *plot : plots) {
             plot->setData(reduction, plot->plan().unit ? QString::fromLatin1(plot->plan().unit) : unit);
@@ -293,7 +293,7 @@ QString TrendWindow::rangeInWords() const
                                                              : QStringLiteral("from %1 to %2").arg(from, to);
     if (!isZoomed)
         return shownPart + QStringLiteral(", the whole run");
-    const TrendRange whole = WholeRun(shown(), shownAxis);
+    const TrendRange whole = wholeRun(shown(), shownAxis);
     return shownPart
            + QStringLiteral(", zoomed into a run from %1 to %2")
                  .arg(positionText(shownAxis, whole.from), positionText(shownAxis, whole.to));
@@ -318,8 +318,8 @@ void TrendWindow::setAxis(TrendAxis axis)
 
 void TrendWindow::zoomTo(TrendRange range)
 {
-    const TrendRange whole = WholeRun(shown(), shownAxis);
-    view = Clamped(range, whole, shownAxis);
+    const TrendRange whole = wholeRun(shown(), shownAxis);
+    view = clampedRange(range, whole, shownAxis);
     isZoomed = view != whole;
     redraw();
 }
@@ -357,7 +357,7 @@ void TrendWindow::placeCursor()
     const double x = placed ? run.at(cursorSample).position(shownAxis) : std::nan("");
     for (TrendPlot *plot : plots)
         plot->setCursorAt(x);
-    readout->setText(placed ? TrendReadout(run, cursorSample, *cursorChart) : QString());
+    readout->setText(placed ? trendReadout(run, cursorSample, *cursorChart) : QString());
 }
 
 void TrendWindow::pointed(TrendPlot &plot, double x)
@@ -386,7 +386,7 @@ void TrendWindow::panned(double by)
 
 void TrendWindow::wheeled(double x, double factor)
 {
-    zoomTo(ZoomedAround(view, x, factor));
+    zoomTo(zoomedAround(view, x, factor));
 }
 
 bool TrendWindow::keyed(TrendPlot &plot, const QKeyEvent &event)
@@ -405,8 +405,8 @@ bool TrendWindow::keyed(TrendPlot &plot, const QKeyEvent &event)
         return true;
     }
     case Qt::Key_Plus:
-    case Qt::Key_Equal: zoomTo(ZoomedAround(view, centre, KeyZoom)); return true;
-    case Qt::Key_Minus: zoomTo(ZoomedAround(view, centre, 1 / KeyZoom)); return true;
+    case Qt::Key_Equal: zoomTo(zoomedAround(view, centre, KeyZoom)); return true;
+    case Qt::Key_Minus: zoomTo(zoomedAround(view, centre, 1 / KeyZoom)); return true;
     default: return false;   // Home and Escape are the window's
     }
 }
@@ -474,5 +474,5 @@ void TrendWindow::saveImageChosen()
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".png");
     if (!saveImage(path))
-        dialogs.ErrorDialog(QStringLiteral("File Error"), QStringLiteral("Error Writing File"));
+        dialogs.showError(QStringLiteral("File Error"), QStringLiteral("Error Writing File"));
 }

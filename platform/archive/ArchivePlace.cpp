@@ -3,24 +3,24 @@
 #include <QDir>
 #include <QStandardPaths>
 
-QString DefaultArchivePath()
+QString defaultArchivePath()
 {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
         .filePath(QStringLiteral("runs.sqlite"));
 }
 
-QString ArchiveSpoolFolder()
+QString archiveSpoolFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
-QString ChooseArchive(const QString &commandLine, const QString &preference, ArchiveLocation &location)
+QString chooseArchive(const QString &commandLine, const QString &preference, ArchiveLocation &location)
 {
     const QString named = !commandLine.trimmed().isEmpty() ? commandLine : preference;
     if (named.trimmed().isEmpty()) {
         location = ArchiveLocation();
-        location.path = DefaultArchivePath();
+        location.path = defaultArchivePath();
         return QString();
     }
-    return ParseArchiveLocation(named, location);
+    return parseArchiveLocation(named, location);
 }

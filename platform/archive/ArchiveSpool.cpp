@@ -48,7 +48,7 @@ bool ArchiveSpool::append(const std::vector<ArchiveRecord> &records)
     QSqlQuery insert(db);
     insert.prepare(QStringLiteral("INSERT INTO spool (record) VALUES (?)"));
     for (const ArchiveRecord &record : records) {
-        insert.addBindValue(EncodeArchiveRecord(record));
+        insert.addBindValue(encodeArchiveRecord(record));
         if (!insert.exec()) {
             db.rollback();
             return false;
@@ -75,7 +75,7 @@ std::vector<ArchiveRecord> ArchiveSpool::front(int limit, qint64 &lastId)
         lastId = query.value(0).toLongLong();
         ArchiveRecord record;
         // A damaged entry is passed over, not kept in front of the others forever.
-        if (DecodeArchiveRecord(query.value(1).toByteArray(), record))
+        if (decodeArchiveRecord(query.value(1).toByteArray(), record))
             records.push_back(std::move(record));
         else
             qWarning("run archive: a damaged entry of the spool was dropped");

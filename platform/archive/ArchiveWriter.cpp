@@ -33,7 +33,7 @@ constexpr int SpoolChunk = 5000;
 
 }   // namespace
 
-std::unique_ptr<RunCatalog> ReadArchiveOf(ArchiveWriter &writer, int waitMs, QString &failure)
+std::unique_ptr<RunCatalog> readArchiveOf(ArchiveWriter &writer, int waitMs, QString &failure)
 {
     writer.flush(waitMs);
     // Reading takes no lock: the writer keeps the file.
@@ -44,7 +44,7 @@ std::unique_ptr<RunCatalog> ReadArchiveOf(ArchiveWriter &writer, int waitMs, QSt
     return store;
 }
 
-QString SpoolPathFor(const ArchiveLocation &location, const QString &folder)
+QString spoolPathFor(const ArchiveLocation &location, const QString &folder)
 {
     const QByteArray name =
         QCryptographicHash::hash(location.shown().toUtf8(), QCryptographicHash::Sha1).toHex().left(12);

@@ -81,7 +81,7 @@ private:
 // A reading connection to the writer's archive, after what was posted so
 // far is written (waiting at most waitMs); null with the failure when the
 // archive cannot be read.
-std::unique_ptr<RunCatalog> ReadArchiveOf(ArchiveWriter &writer, int waitMs, QString &failure);
+std::unique_ptr<RunCatalog> readArchiveOf(ArchiveWriter &writer, int waitMs, QString &failure);
 
 // The spool file of an archive: in `folder`, named after the archive.
-QString SpoolPathFor(const ArchiveLocation &location, const QString &folder);
+QString spoolPathFor(const ArchiveLocation &location, const QString &folder);

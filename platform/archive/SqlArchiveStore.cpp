@@ -461,14 +461,14 @@ QString SqlArchiveStore::apply(const ArchiveRecord &record, QHash<qint64, RunTot
         query.addBindValue(run);
         query.addBindValue(record.atMs);
         query.addBindValue(record.utcOffset);
-        query.addBindValue(RunEventText(RunEvent(record.code)));
+        query.addBindValue(runEventText(RunEvent(record.code)));
         query.addBindValue(record.text);
         return query.exec() ? QString() : failed(query);
     case ArchiveRecord::RunEnded:
         query.prepare(QStringLiteral("UPDATE runs SET end_ms = ?, end_offset = ?, ended_how = ? WHERE id = ?"));
         query.addBindValue(record.atMs);
         query.addBindValue(record.utcOffset);
-        query.addBindValue(RunEndText(RunEnd(record.code)));
+        query.addBindValue(stopCauseText(RunEnd(record.code)));
         query.addBindValue(run);
         return query.exec() ? QString() : failed(query);
     case ArchiveRecord::RunBegun: break;
@@ -617,13 +617,13 @@ QString SqlArchiveStore::readSamples(qint64 id, qint64 afterSample, int most,
         const qint64 config = samples.value(0).toLongLong();
         if (config != configShown) {
             const Config &c = configs[config];
-            ApplyConfigNumbers(s, c.numbers, c.serial);
+            applyConfigNumbers(s, c.numbers, c.serial);
             configShown = config;
         }
         s.vUpdateTime = timeOf(samples.value(1), samples.value(2));
         for (std::size_t i = 0; i < SampleColumnCount; ++i)
             numbers[i] = samples.value(int(i) + 4).toLongLong();
-        ApplySampleNumbers(s, numbers);
+        applySampleNumbers(s, numbers);
         eachSample(s, samples.value(3).toLongLong());
     }
     if (samples.lastError().isValid())

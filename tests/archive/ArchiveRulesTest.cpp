@@ -161,7 +161,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, shown);
         ArchiveLocation location;
-        const QString failure = ParseArchiveLocation(text, location);
+        const QString failure = parseArchiveLocation(text, location);
         if (shown.isEmpty()) {
             // The message names what was given.
             QVERIFY2(failure.contains(u'\'' + text + u'\''), qPrintable(failure));
@@ -187,14 +187,14 @@ private Q_SLOTS:
         record.host = "station";
         record.numbers[0] = -7;
         record.numbers[ConfigColumnCount - 1] = 1LL << 40;
-        const QByteArray bytes = EncodeArchiveRecord(record);
+        const QByteArray bytes = encodeArchiveRecord(record);
         ArchiveRecord back;
-        QVERIFY(DecodeArchiveRecord(bytes, back));
-        QCOMPARE(EncodeArchiveRecord(back), bytes);
+        QVERIFY(decodeArchiveRecord(bytes, back));
+        QCOMPARE(encodeArchiveRecord(back), bytes);
         QCOMPARE(back.at(), record.at());
         for (int cut = 0; cut < bytes.size(); ++cut)
-            QVERIFY(!DecodeArchiveRecord(bytes.left(cut), back));
-        QVERIFY(!DecodeArchiveRecord(bytes + 'x', back));
+            QVERIFY(!decodeArchiveRecord(bytes.left(cut), back));
+        QVERIFY(!decodeArchiveRecord(bytes + 'x', back));
     }
 
     void runFileNames_data()
@@ -212,7 +212,7 @@ private Q_SLOTS:
     void runFileNames()
     {
         QFETCH(QString, serial);
-        QTEST(RunFileName(serial, QDateTime(QDate(2026, 12, 6), QTime(14, 2, 11))), "name");
+        QTEST(runFileName(serial, QDateTime(QDate(2026, 12, 6), QTime(14, 2, 11))), "name");
     }
 };
 

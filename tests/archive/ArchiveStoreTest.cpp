@@ -50,7 +50,7 @@ struct RecordedRun
             if (i == samples - 1)
                 recorder.limitReached(s.vUpdateTime);
             recorder.sampleTaken();
-            lines << SampleLine(s);
+            lines << sampleLogLine(s);
         }
     }
 
@@ -63,7 +63,7 @@ struct RecordedRun
 QStringList readLines(SqlArchiveStore &store, qint64 id)
 {
     QStringList lines;
-    const QString failure = store.readRun(id, [&](const TesterState &s) { lines << SampleLine(s); });
+    const QString failure = store.readRun(id, [&](const TesterState &s) { lines << sampleLogLine(s); });
     if (!failure.isEmpty())
         lines << failure;
     return lines;
@@ -94,7 +94,7 @@ private:
         const QString failure = server.createDatabase(name, url);
         if (!failure.isEmpty())
             qWarning("%s", qPrintable(failure));
-        ParseArchiveLocation(url, location);
+        parseArchiveLocation(url, location);
         return location;
     }
 
@@ -132,7 +132,7 @@ private Q_SLOTS:
         QCOMPARE(store.listRuns(RunFilter(), runs), QString());
         QCOMPARE(int(runs.size()), 1);
         QCOMPARE(
-            RunListLine(runs[0]),
+            runListLine(runs[0]),
             QStringLiteral("%1\t41800123\t2026-12-06T14:02:11+01:00\t2026-12-06T14:02:50+01:00\t280\t13\tlimit reached")
                 .arg(runs[0].id));
         QCOMPARE(runs[0].samples, qint64(40));
@@ -160,11 +160,11 @@ private Q_SLOTS:
         QFile older(path);
         QVERIFY(older.open(QIODevice::WriteOnly) && older.write("an older export\r\n") > 0);
         older.close();
-        QCOMPARE(ExportRun(store, last, path), QString());
+        QCOMPARE(exportRunToFile(store, last, path), QString());
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), (QStringList{DataLogHeader} + run.lines).join("\r\n").toLatin1() + "\r\n");
-        QVERIFY(!ExportRun(store, last + 1, path).isEmpty());
+        QVERIFY(!exportRunToFile(store, last + 1, path).isEmpty());
     }
 
     void refusedRecordIsDropped_data() { backends(); }
@@ -295,7 +295,7 @@ private Q_SLOTS:
     {
         ArchiveLocation location;
         location.path = dir.filePath("shared.sqlite");
-        const QString spool = SpoolPathFor(location, dir.filePath("spool"));
+        const QString spool = spoolPathFor(location, dir.filePath("spool"));
         ArchiveWriter first(location, spool, 100), second(location, spool, 100);
         QSignalSpy problems(&second, &ArchiveWriter::problem);
         first.start();
@@ -313,7 +313,7 @@ private Q_SLOTS:
         QVERIFY(problems[0][0].toString().contains(location.path));
         // The first program reads its own archive while it holds it.
         QString failure;
-        const std::unique_ptr<RunCatalog> reader = ReadArchiveOf(first, WriteTimeoutMs, failure);
+        const std::unique_ptr<RunCatalog> reader = readArchiveOf(first, WriteTimeoutMs, failure);
         QVERIFY2(reader, qPrintable(failure));
         qint64 newest = 0;
         QCOMPARE(reader->lastRunId(newest), QString());
@@ -338,9 +338,9 @@ private Q_SLOTS:
         ArchiveLocation location;
         QString url;
         QCOMPARE(server.createDatabase("restarted", url), QString());
-        ParseArchiveLocation(url, location);
+        parseArchiveLocation(url, location);
         RecordedRun run("41800003", 120, QDateTime(QDate(2026, 12, 6), QTime(11, 0)));
-        ArchiveWriter writer(location, SpoolPathFor(location, dir.filePath("spool")), 200);
+        ArchiveWriter writer(location, spoolPathFor(location, dir.filePath("spool")), 200);
         QSignalSpy problems(&writer, &ArchiveWriter::problem);
         QSignalSpy back(&writer, &ArchiveWriter::writtenAgain);
         writer.start();
@@ -377,11 +377,11 @@ private Q_SLOTS:
         ArchiveLocation location;
         QString url;
         QCOMPARE(server.createDatabase("shared", url), QString());
-        ParseArchiveLocation(url, location);
+        parseArchiveLocation(url, location);
         RecordedRun one("41800011", 200, QDateTime(QDate(2026, 12, 6), QTime(12, 0))),
             two("41800012", 200, QDateTime(QDate(2026, 12, 6), QTime(12, 0, 1)));
-        ArchiveWriter first(location, SpoolPathFor(location, dir.filePath("spool1")));
-        ArchiveWriter second(location, SpoolPathFor(location, dir.filePath("spool2")));
+        ArchiveWriter first(location, spoolPathFor(location, dir.filePath("spool1")));
+        ArchiveWriter second(location, spoolPathFor(location, dir.filePath("spool2")));
         first.start();
         second.start();
         for (size_t i = 0; i < one.sink.records.size(); ++i) {

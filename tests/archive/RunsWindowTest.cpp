@@ -73,7 +73,7 @@ private:
                 s.CycleCount = (run + 1) * 100 + i;
                 s.vUpdateTime = day.addDays(run).addSecs(i);
                 recorder.sampleTaken();
-                newestLines << SampleLine(s);
+                newestLines << sampleLogLine(s);
             }
             if (const QString failure = store.write(sink.records); !failure.isEmpty())
                 return failure;
@@ -165,7 +165,7 @@ private Q_SLOTS:
         QCOMPARE(dialog.result() == QDialog::Accepted, kept);
         QCOMPARE(dialogs.calls.size(), kept ? 0 : 1);
         QCOMPARE(settings.read("Preferences", "Archive"), kept ? archive : QString());
-        QCOMPARE(registry.RunFilesFolder(), kept && runFiles ? folder : QString());
+        QCOMPARE(registry.runFilesFolder(), kept && runFiles ? folder : QString());
     }
 
     // Notifications: each kind of event on or off, the webhook, and the web
@@ -203,7 +203,7 @@ private Q_SLOTS:
         QFETCH(bool, kept);
         MemorySettingsStore settings;
         Registry registry(settings);
-        registry.SaveEventsOff({"link-found"});
+        registry.saveEventsOff({"link-found"});
         FakeMessageDialogs dialogs;
         PreferencesDialog dialog(registry, dialogs, "/home/lab/runs.sqlite");
         QCOMPARE(dialog.eventChecks.size(), size_t(EventKind::Count));
@@ -219,13 +219,13 @@ private Q_SLOTS:
         dialog.saveAndAccept();
         QCOMPARE(dialog.result() == QDialog::Accepted, kept);
         QCOMPARE(dialogs.calls.size(), kept ? 0 : 1);
-        QCOMPARE(registry.LoadEventsOff(),
+        QCOMPARE(registry.loadEventsOff(),
                  kept ? QStringList({"run-stopped", "archive-error"}) : QStringList{"link-found"});
-        QCOMPARE(registry.LoadWebhook(), kept ? webhook : QString());
-        QCOMPARE(registry.LoadWebView(), kept ? webView : QString());
-        QCOMPARE(registry.LoadWebToken(), kept ? token : QString());
-        QVERIFY(!EventWanted(EventKind::RunStopped, registry.LoadEventsOff()) || !kept);
-        QVERIFY(EventWanted(EventKind::Failure, registry.LoadEventsOff()));
+        QCOMPARE(registry.loadWebhook(), kept ? webhook : QString());
+        QCOMPARE(registry.loadWebView(), kept ? webView : QString());
+        QCOMPARE(registry.loadWebToken(), kept ? token : QString());
+        QVERIFY(!eventWanted(EventKind::RunStopped, registry.loadEventsOff()) || !kept);
+        QVERIFY(eventWanted(EventKind::Failure, registry.loadEventsOff()));
     }
 };
 

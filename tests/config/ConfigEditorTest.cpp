@@ -139,7 +139,7 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         QFETCH(QString, focused);
         TesterState s;
-        BaseConfig(s, contact);
+        baseConfig(s, contact);
         FakeMessageDialogs dialogs;
         dialogs.answers = answers;
         ConfigEditorDialog form(s, dialogs);
@@ -160,7 +160,7 @@ private Q_SLOTS:
         if (outcome == 1)
             QCOMPARE(form.valuesChanged, !edits.isEmpty());
         for (const QString &item : expected)
-            QVERIFY2(EditCopy(s).contains(item), qPrintable(EditCopy(s).join(' ')));
+            QVERIFY2(editCopy(s).contains(item), qPrintable(editCopy(s).join(' ')));
         if (!focused.isEmpty()) {
             QCOMPARE(form.focusWidget()->objectName(), focused);
             QVERIFY(form.focusWidget()->isVisible());   // its tab is the one shown
@@ -172,7 +172,7 @@ private Q_SLOTS:
     void estimateAndThresholdTexts()
     {
         const auto estimate = [](const QString &strokeTime, const QString &cycles) {
-            const RateEstimate e = ComputeEstimateRate(strokeTime, "", strokeTime, "", false, cycles);
+            const RateEstimate e = computeEstimateRate(strokeTime, "", strokeTime, "", false, cycles);
             return e.rate + ", " + e.time;
         };
         QCOMPARE(estimate("1.000", "100000"), "1800 / hr, 2.3 days");
@@ -180,14 +180,14 @@ private Q_SLOTS:
         QCOMPARE(estimate("1.000", "1800"), "1800 / hr, 1.0 hours");     // an hour
         QCOMPARE(estimate("1.000", "43199"), "1800 / hr, 24.0 hours");   // just under a day
         QCOMPARE(estimate("1.000", "43201"), "1800 / hr, 1.0 days");     // just over
-        QCOMPARE(ComputeEstimateRate("1.000", "9", "1.000", "9", true, "1000").time, "33.3 mins");
+        QCOMPARE(computeEstimateRate("1.000", "9", "1.000", "9", true, "1000").time, "33.3 mins");
         // A minimum above its maximum is what the tester waits for: 0.3 + 0.2 s a cycle.
-        QCOMPARE(ComputeEstimateRate("0.1", "0.3", "0.2", "0.1", false, "90").rate, "7200 / hr");
+        QCOMPARE(computeEstimateRate("0.1", "0.3", "0.2", "0.1", false, "90").rate, "7200 / hr");
         QCOMPARE(estimate("0.01", "10"), "???, ???");   // over 100000 per hour
         QCOMPARE(estimate("2000", "10"), "???, ???");   // under one per hour
         TesterState s;
-        BaseConfig(s);
-        const ThresholdTexts t = ThresholdValues(s, 128);
+        baseConfig(s);
+        const ThresholdTexts t = thresholdValues(s, 128);
         QCOMPARE((QStringList{t.ohms, t.percent, t.volts}), (QStringList{"1002.0", "50.2 %", "2.51"}));
     }
 
@@ -196,7 +196,7 @@ private Q_SLOTS:
     void openingAndBoxes()
     {
         TesterState s;
-        BaseConfig(s, 49 + 128);
+        baseConfig(s, 49 + 128);
         s.sUpperBounce = 300, s.sLowerBounce = -5;
         FakeMessageDialogs dialogs;
         ConfigEditorDialog form(s, dialogs);
@@ -238,7 +238,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, window);
         TesterState s;
-        BaseConfig(s);
+        baseConfig(s);
         FakeMessageDialogs dialogs;
         FakeSerialPort port;
         MemorySettingsStore settings;
@@ -258,7 +258,7 @@ private Q_SLOTS:
         } else {
             owned = std::make_unique<ManualDialog>(manual);
             s.link.portOpen = true, s.link.busy = false;
-            manual.RunManualMenu([&manual] { manual.showManualReading("107.5"); });
+            manual.runManualMenu([&manual] { manual.showManualReading("107.5"); });
         }
         QWidget *shown = mainWindow ? &mainWindow->form : owned.get();
         QHash<QWidget *, QString> labelOf;

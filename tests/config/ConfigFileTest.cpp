@@ -22,12 +22,12 @@
 
 namespace {
 
-QStringList With(QStringList lines, int number, const QString &text)
+QStringList with(QStringList lines, int number, const QString &text)
 {
     lines[number - 1] = text;
     return lines;
 }
-QByteArray FileBytes(const QStringList &lines)
+QByteArray fileBytes(const QStringList &lines)
 {
     return lines.join("\r\n").toLatin1() + "\r\n";
 }
@@ -37,7 +37,7 @@ QByteArray FileBytes(const QStringList &lines)
 const QStringList Master = QStringList{"Model 418C Master", " ABCD1234XYZ ", "Software Ver 2.1", "1", "500"}
                            + BaseFile.mid(4, 10) + QStringList{"25", "0", "50", "0"} + BaseFile.mid(18);
 
-QByteArray Contents(const QString &path)
+QByteArray fileContents(const QString &path)
 {
     QFile f(path);
     f.open(QIODevice::ReadOnly);
@@ -48,7 +48,7 @@ struct Rig : EngineRig
 {
     Rig()
     {
-        BaseConfig(s);
+        baseConfig(s);
         linkUp();
         answerEverything();
     }
@@ -98,11 +98,11 @@ private Q_SLOTS:
         const QString incompatible = "Incompatible data format", invalid = "Invalid data in file";
         const auto row = [](const char *name, const QStringList &lines, const QString &error,
                             const QString &expected = {}) {
-            QTest::newRow(name) << FileBytes(lines) << error << expected;
+            QTest::newRow(name) << fileBytes(lines) << error << expected;
         };
         // One line replaced; `expected` is an item of the edit copy or the message.
         const auto line = [&](const char *name, int number, const QString &text, const QString &expected) {
-            row(name, With(BaseFile, number, text), expected.contains('=') ? "" : expected, expected);
+            row(name, with(BaseFile, number, text), expected.contains('=') ? "" : expected, expected);
         };
         line("stroke 0.025", 9, "0.025", "maxDownTime=25");
         line("stroke 65.0004", 11, "65.0004", invalid);
@@ -127,7 +127,7 @@ private Q_SLOTS:
             << ""
             << "lowerBounce=125";
         row("master", Master, "", "maxUpTol=512");
-        row("master with a word for its mode", With(Master, 4, "current"), incompatible);
+        row("master with a word for its mode", with(Master, 4, "current"), incompatible);
     }
 
     // Read through a recent entry. A failed read leaves the tester's
@@ -139,14 +139,14 @@ private Q_SLOTS:
         QFETCH(QString, error);
         QFETCH(QString, expected);
         Rig rig;
-        const QStringList testerConfig = EditCopy(rig.s);
+        const QStringList testerConfig = editCopy(rig.s);
         rig.s.IsDirtyConfig = true;
         rig.s.ConfigFileName = "earlier.cfg";
         rig.s.ClearFailCount = false;   // left by a broken counter reset: a master file clears everything
         rig.dialogs.answers = {AnswerNo};
         const QString path = rig.put(bytes);
 
-        rig.commands.ConfigureRecentFileMenu(path);
+        rig.commands.configureRecentFileMenu(path);
         rig.runUntilIdle();
 
         const bool ok = error.isEmpty();
@@ -154,15 +154,15 @@ private Q_SLOTS:
                                                 "saved. Do you want to save this configuration?"}
                                         + (ok ? QStringList() : QStringList{"error:File Open Error|" + error}));
         QCOMPARE(rig.s.ConfigFileName, ok ? path : QString());
-        QCOMPARE(rig.registry.LoadRecentConfigFiles(), ok ? QStringList{path} : QStringList());
+        QCOMPARE(rig.registry.readRecentConfigFiles(), ok ? QStringList{path} : QStringList());
         const QStringList frames = rig.port.frames();
         QCOMPARE(frames.size(), !ok ? 0 : bytes.startsWith("Model 418C Master") ? 23 : 17);
         QVERIFY(!rig.s.IsDirtyConfig && !rig.s.MasterUpdate);
         if (ok) {
             QVERIFY(frames.first().startsWith("E1"));
-            QVERIFY2(EditCopy(rig.s).contains(expected), qPrintable(EditCopy(rig.s).join(' ')));
+            QVERIFY2(editCopy(rig.s).contains(expected), qPrintable(editCopy(rig.s).join(' ')));
         } else {
-            QCOMPARE(EditCopy(rig.s), testerConfig);
+            QCOMPARE(editCopy(rig.s), testerConfig);
         }
     }
 
@@ -173,14 +173,14 @@ private Q_SLOTS:
         Rig rig;
         StartName files;
         rig.commands.setFileDialog(files);
-        rig.registry.AddRecentConfigFile("recent.cfg");
+        rig.registry.addRecentConfigFile("recent.cfg");
         rig.s.Running = true;
-        rig.commands.ConfigureOpenMenu();
+        rig.commands.configureOpenMenu();
         QVERIFY(files.started.isEmpty());
         rig.s.Running = false;
-        rig.commands.ConfigureOpenMenu();
+        rig.commands.configureOpenMenu();
         rig.s.ConfigFileName = "last.cfg";
-        rig.commands.ConfigureSaveMenu();
+        rig.commands.configureSaveMenu();
         QCOMPARE(files.started, (QStringList{"open recent.cfg", "save last.cfg"}));
     }
 
@@ -198,10 +198,10 @@ private Q_SLOTS:
             rig.s.vRMode = TesterState::Integer(c.mode), rig.s.vRPullUp = c.range;
             rig.s.vMinDownResistTol = c.count, rig.s.vMaxUpBounceTol = 65535;
             const QString path = rig.dir.filePath("saved.cfg");
-            QVERIFY(rig.file.SaveConfigFile(path));
+            QVERIFY(rig.file.saveConfigFile(path));
             if (c.range == 1000)   // exactly as other stations write it
-                QCOMPARE(Contents(path), FileBytes(With(With(BaseFile, 18, "1002.0"), 20, "0.104856")));
-            QVERIFY2(rig.file.OpenConfigFile(path), qPrintable(rig.dialogs.calls.join(' ')));
+                QCOMPARE(fileContents(path), fileBytes(with(with(BaseFile, 18, "1002.0"), 20, "0.104856")));
+            QVERIFY2(rig.file.openConfigFile(path), qPrintable(rig.dialogs.calls.join(' ')));
             QCOMPARE(rig.s.sMinDownResistTol, c.countBack);
             QCOMPARE(rig.s.sMaxUpBounceTol, 65535);
         }
@@ -224,12 +224,12 @@ private Q_SLOTS:
         full.rlim_cur = 16;
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &full);
-        const bool saved = rig.file.SaveConfigFile(path);
+        const bool saved = rig.file.saveConfigFile(path);
         setrlimit(RLIMIT_FSIZE, &before);
         std::signal(SIGXFSZ, oldHandler);
         QVERIFY(!saved);
         QCOMPARE(rig.dialogs.calls, QStringList{"error:File Save Error|Error writing data"});
-        QCOMPARE(Contents(path), old);
+        QCOMPARE(fileContents(path), old);
         QVERIFY(rig.s.IsDirtyConfig && rig.s.ConfigFileName.isEmpty());
         QCOMPARE(QDir(rig.dir.path()).entryList(QDir::Files), QStringList{"test.cfg"});   // no leftovers
 #endif

@@ -7,7 +7,7 @@
 
 // The edit copy as "name=value" texts, so a test can compare whole
 // configurations and name the one item that differs.
-inline QStringList EditCopy(const TesterState &s)
+inline QStringList editCopy(const TesterState &s)
 {
     const auto n = [](qint64 value) { return QString::number(value); };
     return {"contact=" + n(s.sContact),
@@ -33,14 +33,14 @@ inline QStringList EditCopy(const TesterState &s)
 
 // A tester with software 2.1 and a 1000-ohm pull-up holding the
 // configuration of BaseFile, copied into the edit copy; contact code as given.
-inline void BaseConfig(TesterState &s, int contact = 49)
+inline void baseConfig(TesterState &s, int contact = 49)
 {
     s.vSoftwareVersion = 21, s.vRMode = 0, s.vRPullUp = 1000, s.vContact = int16_t(contact);
     s.vFailLimit = 10, s.vSeqLimit = 3, s.vCycleLimit = 100000;
     s.vMaxDownTime = 500, s.vMinDownTime = 50, s.vMaxUpTime = 500, s.vMinUpTime = 50;
     s.vUpperBounce = 129, s.vLowerBounce = 125, s.vMaxDownBounceTol = 3000, s.vMaxUpBounceTol = 62500;
     s.vMaxUpResistTol = 1023, s.vMinUpResistTol = 512, s.vMaxDownResistTol = 16, s.vMinDownResistTol = 0;
-    CopyCurrentConfigToEdit(s);
+    copyCurrentConfigToEdit(s);
 }
 
 // The ordinary file of that configuration, one field per line.

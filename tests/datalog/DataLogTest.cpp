@@ -110,7 +110,7 @@ struct Rig : DataLogListener
     {
         s.CycleCount = cycles;
         s.IsDirtyData = true;
-        log.SaveToFile();
+        log.saveToFile();
     }
     // The line was not saved, the file is closed, and the posted notice says why, once.
     void verifyRefused(const QString &notice)
@@ -152,11 +152,11 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         TesterState s;
         fillSample(s);
-        QCOMPARE(SampleLine(s).toLatin1(), FullLine);
+        QCOMPARE(sampleLogLine(s).toLatin1(), FullLine);
 
         s.vRPullUp = rPullUp;
         s.vSerialNumber = serial;
-        const QString line = SampleLine(s);
+        const QString line = sampleLogLine(s);
         for (const QChar c : line)
             QVERIFY2(c.unicode() >= 0x20 && c.unicode() <= 0x7e, qPrintable(line));
         const QStringList fields = line.split(u',');
@@ -201,8 +201,8 @@ private Q_SLOTS:
         rig.dialogs.answers = answers;
         rig.s.IsDirtyData = true;
 
-        QCOMPARE(rig.log.OpenFile(file), opened);
-        rig.log.SaveToFile();
+        QCOMPARE(rig.log.openFile(file), opened);
+        rig.log.saveToFile();
         // The message names the file as the system writes paths (backslashes on Windows).
         QCOMPARE(rig.dialogs.calls, shown.replaceInStrings("{path}", QDir::toNativeSeparators(file)));
         QCOMPARE(rig.s.DataFileOpen, opened);
@@ -237,14 +237,14 @@ private Q_SLOTS:
         QString first = rig.path("first.txt");
         const QString second = rig.path("second.txt");
         if (firstOpen)
-            QVERIFY(rig.log.OpenFile(first));
+            QVERIFY(rig.log.openFile(first));
         rig.s.IsDirtyData = pending;
         rig.files.choices = {second};
         rig.dialogs.answers = {AnswerYes};   // Open: create the new name
         if (command == "open")
-            rig.log.FileOpen();
+            rig.log.openDataFile();
         else
-            rig.log.FileRecent(second);
+            rig.log.openRecentDataFile(second);
 
         auto samplesIn = [](const QString &file) {
             const QByteArray content = readFile(file);
@@ -285,14 +285,14 @@ private Q_SLOTS:
 
         Rig rig;
         QString first = rig.path("first.txt");
-        QVERIFY(rig.log.OpenFile(first));
+        QVERIFY(rig.log.openFile(first));
         rig.sample(1);
         const QString chosen = rig.path(choice);
         rig.files.choices = {choice.isEmpty() ? std::nullopt : std::optional<QString>(chosen)};
         if (command == "new")
-            rig.log.FileNew();
+            rig.log.newDataFile();
         else
-            rig.log.FileOpen();
+            rig.log.openDataFile();
 
         QCOMPARE(rig.files.startedFrom, QStringList{first});
         QStringList shown;
@@ -339,9 +339,9 @@ private Q_SLOTS:
         rig.dialogs.answers = answers;
         if (!file.isEmpty())
             rig.files.choices = {file};
-        rig.registry.AddRecentFile("/runs/last week.txt");
+        rig.registry.addRecentFile("/runs/last week.txt");
 
-        QCOMPARE(rig.log.CheckDataSaved(true), goAhead);
+        QCOMPARE(rig.log.checkDataSaved(true), goAhead);
         QCOMPARE(rig.dialogs.count("yesno:Save Data|"), 1);
         // With no file open the dialog starts from the newest recent one.
         QCOMPARE(rig.files.startedFrom,
@@ -359,7 +359,7 @@ private Q_SLOTS:
 #else
         Rig rig;
         QString path = rig.path("run.txt");
-        QVERIFY(rig.log.OpenFile(path));
+        QVERIFY(rig.log.openFile(path));
         rig.sample(1);
         const QByteArray before = readFile(path);
 
@@ -373,7 +373,7 @@ private Q_SLOTS:
         setrlimit(RLIMIT_FSIZE, &lower);
         rig.sample(2);
         // A second failure before the notice opened adds no second notice.
-        QVERIFY(rig.log.OpenFile(path));
+        QVERIFY(rig.log.openFile(path));
         rig.sample(2);
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, handler);
@@ -383,7 +383,7 @@ private Q_SLOTS:
         rig.verifyRefused(QStringLiteral("Error Writing File.  The data file has been closed and the current "
                                          "sample has not been saved."));
         // Logging resumes in the same file with whole lines only.
-        QVERIFY(rig.log.OpenFile(path));
+        QVERIFY(rig.log.openFile(path));
         rig.sample(3);
         const QList<QByteArray> lines = readFile(path).split('\n');
         QCOMPARE(lines.size(), 4);   // header, cycle 1, cycle 3, nothing after the last line end
@@ -408,7 +408,7 @@ private Q_SLOTS:
         Rig rig;
         QString path = rig.path("run.txt");
         const QString moved = rig.path("moved.txt");
-        QVERIFY(rig.log.OpenFile(path));
+        QVERIFY(rig.log.openFile(path));
         rig.sample(1);
         QVERIFY(QFile::rename(path, moved));
         if (replaced)

@@ -43,26 +43,26 @@ private Q_SLOTS:
         QTemporaryDir dir;
         ArchiveLocation location;
         location.path = dir.filePath("runs.sqlite");
-        ArchiveWriter archive(location, SpoolPathFor(location, dir.path()));
+        ArchiveWriter archive(location, spoolPathFor(location, dir.path()));
         archive.start();
 
         SimulatedRig rig;
         rig.tester.settings().cycleLimit = 8;
         MemorySettingsStore settings;
-        Registry(settings).SaveRunFiles(true, dir.filePath("runs"));
+        Registry(settings).saveRunFiles(true, dir.filePath("runs"));
         FakeMessageDialogs dialogs;
         FakeDataFileDialog files;
         FakeConfigFileDialog configFiles;
         TesterSession session({rig.port, settings, dialogs, files, configFiles, &archive}, 24 * 3600 * 1000);
         session.start();
         rig.drive(session.engine());
-        QVERIFY(rig.tickUntil([&] { return session.state().DownLoadedOnce && session.engine().CommReady(); }, 200));
+        QVERIFY(rig.tickUntil([&] { return session.state().DownLoadedOnce && session.engine().commReady(); }, 200));
 
         QString live = dir.filePath("live.txt");
-        QVERIFY(session.dataLog().OpenFile(live));
-        session.engine().SendCommand(Command::RunToLimits);
+        QVERIFY(session.dataLog().openFile(live));
+        session.engine().sendCommand(Command::RunToLimits);
         QVERIFY(rig.tickUntil([&] { return session.state().Terminated; }, 2000));
-        QVERIFY(rig.tickUntil([&] { return !session.state().Running && session.engine().CommReady(); }, 200));
+        QVERIFY(rig.tickUntil([&] { return !session.state().Running && session.engine().commReady(); }, 200));
         const QString runFile = session.runFile().fileName();
         session.shutDown();
         archive.stop();
@@ -76,11 +76,11 @@ private Q_SLOTS:
         QCOMPARE(runs[0].cycles, qint64(8));
         QCOMPARE(runs[1].endedHow, QStringLiteral("stopped"));
         const QString exported = dir.filePath("exported.txt");
-        QCOMPARE(ExportRun(store, runs[0].id, exported), QString());
+        QCOMPARE(exportRunToFile(store, runs[0].id, exported), QString());
 
         QCOMPARE(contentOf(exported), contentOf(live));
         // Both runs began within a second: the second file's name is told apart.
-        QVERIFY(QFileInfo(runFile).fileName().startsWith(RunFileName("41800123", runs[0].start).chopped(4)));
+        QVERIFY(QFileInfo(runFile).fileName().startsWith(runFileName("41800123", runs[0].start).chopped(4)));
         QCOMPARE(contentOf(runFile), contentOf(live));
         QCOMPARE(contentOf(live).count('\n'), 1 + runs[0].samples);
         QCOMPARE(dialogs.calls, QStringList());
@@ -105,7 +105,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         ArchiveLocation location;
         location.path = dir.filePath("runs.sqlite");
-        ArchiveWriter archive(location, SpoolPathFor(location, dir.path()));
+        ArchiveWriter archive(location, spoolPathFor(location, dir.path()));
         archive.start();
         SimulatedRig rig;
         MemorySettingsStore settings;
@@ -117,7 +117,7 @@ private Q_SLOTS:
         QFETCH(bool, readable);
         form.setRunCatalogSource([&](QString &failure) -> std::unique_ptr<RunCatalog> {
             if (readable)
-                return ReadArchiveOf(archive, 10000, failure);
+                return readArchiveOf(archive, 10000, failure);
             failure = QStringLiteral("The archive cannot be read.");
             return nullptr;
         });
@@ -131,8 +131,8 @@ private Q_SLOTS:
         session.start();
         form.show();
         rig.drive(session.engine());
-        QVERIFY(rig.tickUntil([&] { return session.state().DownLoadedOnce && session.engine().CommReady(); }, 200));
-        session.engine().SendCommand(Command::RunToLimits);
+        QVERIFY(rig.tickUntil([&] { return session.state().DownLoadedOnce && session.engine().commReady(); }, 200));
+        session.engine().sendCommand(Command::RunToLimits);
         QVERIFY(rig.tickUntil([&] { return session.runRecorder().unloggedSamples() >= 4; }, 2000));
         QVERIFY(form.findChild<QPushButton *>("ExportRunButton")->isVisible());
 

@@ -50,7 +50,7 @@ private Q_SLOTS:
 
         // OK without a change sends the whole configuration, and it is not unsaved.
         s.IsDirtyConfig = true;
-        answerer.then([&](QDialog *editor) { Click(editor, "okButton"); });
+        answerer.then([&](QDialog *editor) { clickButton(editor, "okButton"); });
         QStringList sent = {"E1115", "E210",   "E33",    "E4100000", "E5100", "E650",   "E7100",  "E860", "E9200",
                             "EA50",  "EB1023", "EC1000", "ED20",     "EE0",   "F13000", "F23000", "AE"};
         QCOMPARE(run("ConfigureEditMenu"), sent);
@@ -58,7 +58,7 @@ private Q_SLOTS:
 
         answerer.then([&](QDialog *editor) {
             editor->findChild<QLineEdit *>("maxTestCyclesEdit")->setText("1234");
-            Click(editor, "okButton");
+            clickButton(editor, "okButton");
         });
         sent[3] = "E41234";
         QCOMPARE(run("ConfigureEditMenu"), sent);
@@ -77,7 +77,7 @@ private Q_SLOTS:
         answerer.then([&](QDialog *reset) {
             for (const char *box : {"clearFailuresCheck", "clearSeqFailuresCheck", "clearMinMaxCheck"})
                 reset->findChild<QCheckBox *>(box)->setChecked(false);
-            Click(reset, "OKButton");
+            clickButton(reset, "OKButton");
         });
         QCOMPARE(run("ConfigureResetLimits"), (QStringList{"CB", "AE"}));
         QCOMPARE(w.shown("cycleCountBox"), QStringLiteral("0"));

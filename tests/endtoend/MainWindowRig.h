@@ -13,7 +13,7 @@
 #include <QDialog>
 #include <QLabel>
 
-inline void Click(QDialog *dialog, const char *button)
+inline void clickButton(QDialog *dialog, const char *button)
 {
     dialog->findChild<QAbstractButton *>(QString::fromLatin1(button))->click();
 }
@@ -24,13 +24,13 @@ struct MainWindowRig
 {
     static constexpr int NoTicks = 24 * 3600 * 1000;
 
-    explicit MainWindowRig(const SimulatorConfig &config = SimulatedRig::FastConfig()) : rig(config)
+    explicit MainWindowRig(const SimulatorConfig &config = SimulatedRig::fastConfig()) : rig(config)
     {
         rig.drive(form.engine());
     }
 
     TesterState &s() { return form.state(); }
-    bool idle() { return s().link.portOpen && s().link.step == LinkStep::Idle && form.engine().CommReady(); }
+    bool idle() { return s().link.portOpen && s().link.step == LinkStep::Idle && form.engine().commReady(); }
     bool connect()
     {
         return rig.tickUntil([this] { return s().DownLoadedOnce && idle(); }, 200);

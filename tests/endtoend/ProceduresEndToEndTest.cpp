@@ -56,12 +56,12 @@ private Q_SLOTS:
         SimulatedTester::Settings heldInTheRun;
         QStringList learnFrames;
         ModalAnswerer answerer;
-        answerer.then([](QDialog *dialog) { Click(dialog, "OKButton"); });   // normally open, with bounce
+        answerer.then([](QDialog *dialog) { clickButton(dialog, "OKButton"); });   // normally open, with bounce
         answerer.then([&](QDialog *dialog) {
             for (int second = 1; dialog->isVisible(); ++second) {
                 station.rig.tick(TicksPerSecond);
                 if (second == cancelAtSecond)
-                    Click(dialog, "CancelButton");
+                    clickButton(dialog, "CancelButton");
                 else
                     static_cast<LearnTransfer *>(dialog)->tick();
             }
@@ -70,7 +70,7 @@ private Q_SLOTS:
             learned = station.s();
             heldInTheRun = station.rig.tester.settings();
             learnFrames = station.frames();
-            Click(editor, "okButton");
+            clickButton(editor, "okButton");
         });
         station.trigger("ConfigureLearnMenu");
 
@@ -78,7 +78,7 @@ private Q_SLOTS:
             // The download, clears and cycles run on; their end shows the
             // data and touches neither the edit copy nor the editor.
             const TesterState atCancel = station.s();
-            QVERIFY(station.rig.tickUntil([&] { return LearnRunDataIn(station.s()); }, 400));
+            QVERIFY(station.rig.tickUntil([&] { return learnRunDataIn(station.s()); }, 400));
             QCOMPARE(answerer.answered, 2);
             QCOMPARE(station.s().sCycleLimit, atCancel.sCycleLimit);
             QCOMPARE(station.s().CycleCount, 10);
@@ -135,7 +135,7 @@ private Q_SLOTS:
             dialog->findChild<QLineEdit *>("serialNumberEdit")->setText("Q7");
             dialog->findChild<QLineEdit *>("modeEdit")->setText("1");
             dialog->findChild<QLineEdit *>("pullupEdit")->setText("40000");
-            Click(dialog, "OKButton");
+            clickButton(dialog, "OKButton");
         });
         station.trigger("ConfigureMasterResetMenu");
         QVERIFY(station.settle());
@@ -156,14 +156,14 @@ private Q_SLOTS:
         QVERIFY(station.connect() && !station.frames().isEmpty());
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
-            Click(dialog, "ReadDataBtn");
+            clickButton(dialog, "ReadDataBtn");
             QVERIFY(station.settle());
             // Piston up, a normally open contact reads full scale: open.
             QCOMPARE(dialog->findChild<QLineEdit *>("readingBox")->text(), QStringLiteral("open"));
-            Click(dialog, "PistonDownBtn");
+            clickButton(dialog, "PistonDownBtn");
             QVERIFY(station.rig.tickUntil([&] { return station.rig.tester.pistonDown() && station.idle(); }, 100));
             QVERIFY(dialog->findChild<QCheckBox *>("PistonCheck")->isChecked());
-            Click(dialog, "CloseButton");
+            clickButton(dialog, "CloseButton");
         });
         station.trigger("RunManualMenu");
         QVERIFY(station.settle());

@@ -77,7 +77,7 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(PortList, ports);
 
-        const AppOptions options = ParseCommandLine(QStringList{"lifecycle"} + args);
+        const AppOptions options = parseCommandLine(QStringList{"lifecycle"} + args);
         QCOMPARE(options.exitNow, exitCode >= 0);
         if (options.exitNow) {
             QCOMPARE(options.exitCode, exitCode);
@@ -113,7 +113,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
-        const AppOptions options = ParseCommandLine(QStringList{"lifecycle"} + args);
+        const AppOptions options = parseCommandLine(QStringList{"lifecycle"} + args);
         QCOMPARE(options.exitNow ? options.exitCode : -1, exitCode);
         if (options.exitNow)
             return;
@@ -144,7 +144,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
-        const AppOptions options = ParseCommandLine(QStringList{"lifecycle"} + args);
+        const AppOptions options = parseCommandLine(QStringList{"lifecycle"} + args);
         QCOMPARE(options.exitNow ? options.exitCode : -1, exitCode);
         if (!options.exitNow)
             QTEST(QStringList({options.notifyUrl, options.webAddress, options.webToken}).join(u'|'), "request");
@@ -166,7 +166,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
-        const AppOptions options = ParseCommandLine(QStringList{"lifecycle"} + args);
+        const AppOptions options = parseCommandLine(QStringList{"lifecycle"} + args);
         QCOMPARE(options.exitNow ? options.exitCode : -1, exitCode);
         if (!options.exitNow)
             QTEST(options.logFile, "logFile");
@@ -177,7 +177,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         MemorySettingsStore settings;
         settings.write("Ports", "Comm2", "/dev/null");   // not a port while simulating
-        AppOptions options = ParseCommandLine({"lifecycle", "--simulate"});
+        AppOptions options = parseCommandLine({"lifecycle", "--simulate"});
         options.traceFile = dir.filePath("trace.txt");
         SerialSetup setup(options, settings);
         SerialPort &port = setup.port();
@@ -194,8 +194,8 @@ private Q_SLOTS:
         // slowly a loaded machine lets it answer.
         QElapsedTimer clock;
         clock.start();
-        while (!(s.DownLoadedOnce && engine.CommReady()) && clock.elapsed() < 20000) {
-            engine.Tick();
+        while (!(s.DownLoadedOnce && engine.commReady()) && clock.elapsed() < 20000) {
+            engine.pollTick();
             QTest::qWait(50);
         }
         QCOMPARE(s.link.port, TesterState::Integer(1));
@@ -215,7 +215,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         MemorySettingsStore settings;
-        AppOptions options = ParseCommandLine({"lifecycle", "--simulate", "2"});
+        AppOptions options = parseCommandLine({"lifecycle", "--simulate", "2"});
         options.traceFile = dir.filePath("trace.txt");
         SerialSetup setup(options, settings);
         SerialPort &first = setup.newPort();

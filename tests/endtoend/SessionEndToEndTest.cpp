@@ -54,14 +54,14 @@ private Q_SLOTS:
         SimulatedRig rig;
         rig.tester.settings().cycleLimit = 6;
         QVERIFY(rig.connect());
-        rig.engine->SendCommand(Command(code));
+        rig.engine->sendCommand(Command(code));
         const int before = rig.log.saved;
         QVERIFY(rig.tickUntil([&] { return rig.log.saved >= before + 3; }, 200));
         QTEST(int(rig.s.LEDState), "ledState");
         QVERIFY(rig.settle());
-        rig.engine->SendCommand(Command::Stop);
+        rig.engine->sendCommand(Command::Stop);
         QVERIFY(rig.settle());
-        rig.engine->SendCommand(Command::SampleData);   // a sample once stopped
+        rig.engine->sendCommand(Command::SampleData);   // a sample once stopped
         QVERIFY(rig.settle());
         QCOMPARE(rig.tester.runMode(), SimulatedTester::RunMode::Stopped);
         QCOMPARE(rig.s.Running, false);
@@ -97,17 +97,17 @@ private Q_SLOTS:
         QVERIFY(rig.connect());
         QTemporaryDir dir;
         QString path = dir.filePath("breaks.txt");
-        QVERIFY(log.OpenFile(path));
+        QVERIFY(log.openFile(path));
         rig.takeFrames();
 
         rig.s.RepeatCount = TesterState::Integer(breakCount);
         rig.s.SaveToDatabase = saveToDatabase;
-        rig.engine->SendValueCommand(Command::ArmBreakUpdate, QString::number(breakCount));
+        rig.engine->sendValueCommand(Command::ArmBreakUpdate, QString::number(breakCount));
         // Until the last break was fetched and the tester re-armed for the next.
         QVERIFY(rig.tickUntil(
             [&] {
                 return rig.tester.stats().plusAnswered == breaks && !rig.tester.pausedAtBreak() && rig.s.GoAgainMode
-                       && rig.engine->CommReady();
+                       && rig.engine->commReady();
             },
             400));
         const QStringList frames = rig.takeFrames();
@@ -131,7 +131,7 @@ private Q_SLOTS:
             if (record.kind != ArchiveRecord::Sample)
                 continue;
             TesterState sample;
-            ApplySampleNumbers(sample, record.numbers);
+            applySampleNumbers(sample, record.numbers);
             archivedCycles << sample.CycleCount;
         }
         QList<int> breakCycles;
@@ -141,7 +141,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs.calls, QStringList());
 
         // Stop ends break-update mode on both sides.
-        rig.engine->SendCommand(Command::Stop);
+        rig.engine->sendCommand(Command::Stop);
         QVERIFY(rig.settle());
         QCOMPARE(rig.s.GoAgainMode, false);
         QCOMPARE(rig.tester.runMode(), SimulatedTester::RunMode::Stopped);
@@ -167,7 +167,7 @@ private Q_SLOTS:
         SimulatedRig rig;
         QVERIFY(rig.connect());
         rig.tester.config().silent = true;
-        rig.engine->SendCommand(Command::SampleData);
+        rig.engine->sendCommand(Command::SampleData);
         if (pulled)
             rig.pullCable();
 
@@ -198,7 +198,7 @@ private Q_SLOTS:
     // log, with no window open.
     void twoSessionsSideBySide()
     {
-        SimulatorConfig first = SimulatedRig::FastConfig(), second = SimulatedRig::FastConfig();
+        SimulatorConfig first = SimulatedRig::fastConfig(), second = SimulatedRig::fastConfig();
         first.serialNumber = QStringLiteral("41800001");
         second.serialNumber = QStringLiteral("41800002");
         SimulatedRig rigs[2] = {SimulatedRig(first), SimulatedRig(second)};
@@ -218,12 +218,12 @@ private Q_SLOTS:
         }
         rigs[1].tester.settings().cycleLimit = 2;   // the second stops early
         for (int i = 0; i < 2; ++i) {
-            auto idle = [&, i] { return sessions[i]->state().DownLoadedOnce && sessions[i]->engine().CommReady(); };
+            auto idle = [&, i] { return sessions[i]->state().DownLoadedOnce && sessions[i]->engine().commReady(); };
             QVERIFY(rigs[i].tickUntil(idle, 200));
-            sessions[i]->engine().SendCommand(Command::RunToLimits);
+            sessions[i]->engine().sendCommand(Command::RunToLimits);
         }
         QVERIFY(rigs[0].tickUntil([&] { return one.trendHistory().size() >= 5; }, 400));
-        QVERIFY(rigs[1].tickUntil([&] { return !two.state().Running && two.engine().CommReady(); }, 400));
+        QVERIFY(rigs[1].tickUntil([&] { return !two.state().Running && two.engine().commReady(); }, 400));
 
         QCOMPARE(one.state().vSerialNumber, QStringLiteral("41800001"));
         QCOMPARE(two.state().vSerialNumber, QStringLiteral("41800002"));

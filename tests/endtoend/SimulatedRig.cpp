@@ -87,7 +87,7 @@ private:
     QByteArray inbox;
 };
 
-SimulatorConfig SimulatedRig::FastConfig()
+SimulatorConfig SimulatedRig::fastConfig()
 {
     SimulatorConfig config;
     config.periodMs = 200;
@@ -139,7 +139,7 @@ bool SimulatedRig::crossed()
 void SimulatedRig::tick(int count)
 {
     for (int i = 0; i < count; ++i) {
-        (driven ? driven : engine.get())->Tick();
+        (driven ? driven : engine.get())->pollTick();
         crossLine();
         pump->step(50);
         crossLine();
@@ -155,10 +155,10 @@ bool SimulatedRig::tickUntil(const std::function<bool()> &condition, int maxTick
 
 bool SimulatedRig::connect()
 {
-    return tickUntil([this] { return s.DownLoadedOnce && engine->CommReady(); }, 200);
+    return tickUntil([this] { return s.DownLoadedOnce && engine->commReady(); }, 200);
 }
 
 bool SimulatedRig::settle()
 {
-    return tickUntil([this] { return s.link.portOpen && s.link.step == LinkStep::Idle && engine->CommReady(); }, 100);
+    return tickUntil([this] { return s.link.portOpen && s.link.step == LinkStep::Idle && engine->commReady(); }, 100);
 }

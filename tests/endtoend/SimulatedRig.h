@@ -35,10 +35,10 @@ public:
 class SimulatedRig
 {
 public:
-    explicit SimulatedRig(const SimulatorConfig &config = FastConfig());
+    explicit SimulatedRig(const SimulatorConfig &config = fastConfig());
     ~SimulatedRig();
 
-    static SimulatorConfig FastConfig();   // 200 ms cycles, no faults
+    static SimulatorConfig fastConfig();   // 200 ms cycles, no faults
 
     void tick(int count = 1);
     // Ticks until the condition holds; false after maxTicks without it.
@@ -64,7 +64,7 @@ public:
 
     // What the tester received since the last call: "<ESC>" or a command
     // line without its CR ("AE", "F35").
-    QStringList takeFrames() { return TakeFrames(received); }
+    QStringList takeFrames() { return takeFramesFrom(received); }
 
     TesterState s;
     FakeView view;

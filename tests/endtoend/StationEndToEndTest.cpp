@@ -61,7 +61,7 @@ public:
         return condition();
     }
     TesterSession &session(int row) { return station.tester(row).session(); }
-    bool sampling(int row) { return session(row).state().DownLoadedOnce && session(row).engine().CommReady(); }
+    bool sampling(int row) { return session(row).state().DownLoadedOnce && session(row).engine().commReady(); }
 
 private:
     // Bytes cross a pseudo-terminal in microseconds; QSerialPort takes

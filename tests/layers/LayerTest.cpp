@@ -65,7 +65,7 @@ public:
 };
 
 // Which Qt module a header such as <QLabel> belongs to, from Qt's own headers.
-QString QtModuleOf(const QString &header)
+QString qtModuleOf(const QString &header)
 {
     static const QString root = QLibraryInfo::path(QLibraryInfo::HeadersPath);
     static QHash<QString, QString> known;
@@ -85,7 +85,7 @@ const QRegularExpression IncludeLine(QStringLiteral(R"(^\s*#\s*include\s*([<"])(
                                      QRegularExpression::MultilineOption);
 
 // What is wrong with one file's includes, one line each; empty when nothing.
-QStringList Violations(const LayerPlan &plan, const QString &path, const QString &text)
+QStringList layerViolations(const LayerPlan &plan, const QString &path, const QString &text)
 {
     QStringList found;
     const int floor = plan.floorOf(path);
@@ -110,7 +110,7 @@ QStringList Violations(const LayerPlan &plan, const QString &path, const QString
                 found << QStringLiteral("%1 includes \"%2\" from %3, beside its own folder on one floor (%4)")
                              .arg(path, included, plan.folderOf(included), plan.folderOf(path));
         } else if (!allowedModules.isEmpty() && included.startsWith('Q')) {
-            const QString module = QtModuleOf(included);
+            const QString module = qtModuleOf(included);
             if (!allowedModules.contains(module))
                 found << QStringLiteral("%1 includes <%2> of %3, which %4 may not use")
                              .arg(path, included, module.isEmpty() ? QStringLiteral("no known module") : module,
@@ -120,7 +120,7 @@ QStringList Violations(const LayerPlan &plan, const QString &path, const QString
     return found;
 }
 
-QString ReadAll(const QString &path)
+QString readWholeFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -176,14 +176,14 @@ void LayerTest::rules()
     QFETCH(QString, text);
     QFETCH(int, violations);
     const LayerPlan plan(QStringLiteral("# comment\ntop\nlow peer   # shared floor\nlow/sub QtCore\n"));
-    const QStringList found = Violations(plan, path, text);
+    const QStringList found = layerViolations(plan, path, text);
     QVERIFY2(found.size() == violations, qPrintable(found.join('\n')));
 }
 
 void LayerTest::sourceTree()
 {
     const QString root = QStringLiteral(LIFECYCLE_SOURCE_DIR);
-    const QString planText = ReadAll(root + QStringLiteral("/layers.txt"));
+    const QString planText = readWholeFile(root + QStringLiteral("/layers.txt"));
     QVERIFY2(!planText.isEmpty(), "layers.txt cannot be read");
     const LayerPlan plan(planText);
 
@@ -197,7 +197,7 @@ void LayerTest::sourceTree()
         QDirIterator it(root + '/' + top, {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = QDir(root).relativeFilePath(it.next());
-            found << Violations(plan, path, ReadAll(root + '/' + path));
+            found << layerViolations(plan, path, readWholeFile(root + '/' + path));
             ++files;
         }
     }

@@ -100,7 +100,7 @@ private Q_SLOTS:
         QFETCH(bool, mayReadWrite);
         QFETCH(QString, group);
         QTEST(
-            QtSerialPort::OpenProblemText(QSerialPort::SerialPortError(error), mayReadWrite, group, "Invalid argument"),
+            QtSerialPort::openProblemText(QSerialPort::SerialPortError(error), mayReadWrite, group, "Invalid argument"),
             "problem");
     }
 
@@ -144,16 +144,16 @@ private Q_SLOTS:
         usb.device = "/dev/ttyUSB0";
         usb.stableName = "/dev/serial/by-id/usb-FTDI-if00";
         QStringList listed;
-        for (const SerialDevice &d : QtSerialDevices::Merge({serial, usb}, numbering, pinned))
+        for (const SerialDevice &d : QtSerialDevices::mergeDevices({serial, usb}, numbering, pinned))
             listed << QString::number(d.comm) + ' ' + d.device + (d.listed ? "" : " ?") + (d.pinned ? " +" : "");
         QTEST(listed, "listed");
-        QCOMPARE(QtSerialDevices::UsbId(0x403, 0x6001), QStringLiteral("0403:6001"));
+        QCOMPARE(QtSerialDevices::usbIdText(0x403, 0x6001), QStringLiteral("0403:6001"));
     }
 
     // Numbers inside names compare as numbers, so ttyUSB10 comes after ttyUSB2.
     void systemDevicesSortInNameOrder()
     {
-        QCOMPARE(PortMap::SortedByName({"/dev/ttyUSB10", "/dev/ttyUSB2", "/dev/ttyACM0", "/dev/c010", "/dev/c9"}),
+        QCOMPARE(PortMap::sortedByName({"/dev/ttyUSB10", "/dev/ttyUSB2", "/dev/ttyACM0", "/dev/c010", "/dev/c9"}),
                  (QStringList{"/dev/c9", "/dev/c010", "/dev/ttyACM0", "/dev/ttyUSB2", "/dev/ttyUSB10"}));
     }
 

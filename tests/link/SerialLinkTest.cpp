@@ -41,7 +41,7 @@ private Q_SLOTS:
         rig.s.link.quietTicks = 40;
         rig.port.queueInput(received);
 
-        QTEST(link.GetSerial(), "complete");
+        QTEST(link.readReplyLine(), "complete");
         QTEST(link.ReplyLine, "replyLine");
         QTEST(link.RxBuffer, "leftOver");
         QCOMPARE(int(rig.s.link.quietTicks), 0);   // any character shows the tester awake
@@ -56,7 +56,7 @@ private Q_SLOTS:
         for (int chunk = 0; chunk < 500; ++chunk) {
             rig.s.link.quietTicks = 100;
             rig.port.queueInput(QByteArray(100, char('a' + chunk % 26)));
-            QVERIFY(!link.GetSerial());
+            QVERIFY(!link.readReplyLine());
             QCOMPARE(int(rig.s.link.quietTicks), 0);
         }
         // The newest characters are the ones kept, and a line end still completes them.
@@ -64,7 +64,7 @@ private Q_SLOTS:
         QCOMPARE(int(kept.size()), SerialLink::RxBufferLimit);
         QVERIFY(kept.endsWith(QByteArray(100, char('a' + 499 % 26))));
         rig.port.queueInput("xyz\r");
-        QVERIFY(link.GetSerial());
+        QVERIFY(link.readReplyLine());
         QCOMPARE(link.ReplyLine, QString::fromLatin1(kept + "xyz"));
         QVERIFY(link.RxBuffer.isEmpty());
     }
@@ -76,9 +76,9 @@ private Q_SLOTS:
         const QSet<int> holes = {168, 169, 173, 185, 186, 187, 188, 189, 190, 191};
         for (int code = 150; code <= 250; ++code) {
             const bool known = code >= 160 && code <= 243 && !holes.contains(code);
-            QCOMPARE(CommandText(Command(code)), known ? QString::number(code, 16).toUpper() : QString());
-            QCOMPARE(IsBareCommand(Command(code)), known && code < 224);
-            QCOMPARE(IsValueCommand(Command(code)), known && code >= 224);
+            QCOMPARE(commandText(Command(code)), known ? QString::number(code, 16).toUpper() : QString());
+            QCOMPARE(isBareCommand(Command(code)), known && code < 224);
+            QCOMPARE(isValueCommand(Command(code)), known && code >= 224);
         }
     }
 
@@ -117,17 +117,17 @@ private Q_SLOTS:
             rig.linkUp();
         rig.s.link.quietTicks = TesterState::Integer(quietTicks);
         if (link == "busy")
-            rig.engine.SendCommand(Command::SampleData);
+            rig.engine.sendCommand(Command::SampleData);
         if (value.isNull())
-            rig.engine.SendCommand(Command(code));
+            rig.engine.sendCommand(Command(code));
         else
-            rig.engine.SendValueCommand(Command(code), value);
-        QTEST(rig.engine.CommReady(), "readyAtOnce");
+            rig.engine.sendValueCommand(Command(code), value);
+        QTEST(rig.engine.commReady(), "readyAtOnce");
 
         rig.runUntilIdle();
         QTEST(rig.port.frames(), "frames");
         QCOMPARE(rig.log.saved, link == "busy" ? 1 : 0);
-        QCOMPARE(rig.engine.CommReady(), link != "closed");
+        QCOMPARE(rig.engine.commReady(), link != "closed");
     }
 };
 

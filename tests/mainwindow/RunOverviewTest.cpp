@@ -75,9 +75,9 @@ struct Rig
     bool sampled(Command command = Command::None)
     {
         if (command != Command::None)
-            form->engine().SendCommand(command);
+            form->engine().sendCommand(command);
         for (int i = 0; i < 100; ++i) {
-            form->engine().Tick();
+            form->engine().pollTick();
             if (form->state().DownLoadedOnce && form->state().link.step == LinkStep::Idle && !form->state().link.busy)
                 return true;
         }
@@ -144,7 +144,7 @@ private Q_SLOTS:
         rig.port.refuseAll = true;
         rig.port.problems[1] = "not present";
         for (int i = 0; i < 20; ++i)
-            rig.form->engine().Tick();
+            rig.form->engine().pollTick();
         // The link's tool tip says why the port does not open.
         QVERIFY(rig.form->findChild<QWidget *>("linkStateText")
                     ->toolTip()
@@ -179,9 +179,9 @@ private Q_SLOTS:
         rig.nextRecord = record(8);
         for (int refusals = 1; refusals <= 3; ++refusals) {
             QVERIFY(matches(Connected, rig.text("linkStateText")));
-            rig.form->engine().SendCommand(Command::SampleData);
+            rig.form->engine().sendCommand(Command::SampleData);
             for (int i = 0; i < 100 && rig.form->state().link.step != LinkStep::Idle; ++i)
-                rig.form->engine().Tick();
+                rig.form->engine().pollTick();
         }
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("7"));
         QCOMPARE(rig.text("linkStateText"), refused);
@@ -206,7 +206,7 @@ private Q_SLOTS:
 
         QTemporaryDir dir;
         QString path = dir.filePath(QStringLiteral("run.txt"));
-        QVERIFY(rig.form->dataLog().OpenFile(path));
+        QVERIFY(rig.form->dataLog().openFile(path));
         rig.nextRecord = record(8, 500);   // exactly at the limit
         QVERIFY(rig.sampled(Command::SampleData));
         QVERIFY2(matches("run.txt: 1 line, last at \\d\\d:\\d\\d:\\d\\d", rig.text("loggingText")),
@@ -232,7 +232,7 @@ private Q_SLOTS:
                 if (auto *label = qobject_cast<QLabel *>(shown); label && !label->text().isEmpty())
                     QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
                 if (auto *field = qobject_cast<QLineEdit *>(shown))
-                    QVERIFY2(field->width() >= WidthForText(field, field->text()), qPrintable(field->objectName()));
+                    QVERIFY2(field->width() >= widthForText(field, field->text()), qPrintable(field->objectName()));
             }
         }
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("2147483647"));
@@ -253,7 +253,7 @@ private Q_SLOTS:
             rig.nextRecord = record(cycles);
             rig.port.queueInput("+");   // the tester has new data
             for (int tick = 0; tick < 20; ++tick) {
-                rig.form->engine().Tick();
+                rig.form->engine().pollTick();
                 QCoreApplication::processEvents();
             }
             return rig.form->state().CycleCount == cycles;
@@ -344,9 +344,9 @@ private Q_SLOTS:
         TesterState s;
         s.CycleCount = counts[0], s.FailCount = counts[1], s.SeqCount = counts[2];
         s.vCycleLimit = limits[0], s.vFailLimit = limits[1], s.vSeqLimit = limits[2];
-        const StopCause end = WhyRunEnded(s, RunMode(mode), stopCommanded);
-        QCOMPARE(RunEndText(end, s, QDateTime(QDate(2024, 3, 8), QTime(14, 2, 59))), shown);
-        QCOMPARE(IsLimitEnd(end), shown.contains("limit"));
+        const StopCause end = whyRunEnded(s, RunMode(mode), stopCommanded);
+        QCOMPARE(stopCauseText(end, s, QDateTime(QDate(2024, 3, 8), QTime(14, 2, 59))), shown);
+        QCOMPARE(isLimitEnd(end), shown.contains("limit"));
     }
 
     // An operator's stop belongs to the run it stopped: a run started later
@@ -422,9 +422,9 @@ private Q_SLOTS:
         for (const Sample &sample : samples)
             progress.addSample(start.addSecs(sample.seconds), sample.cycles, sample.running);
 
-        QTEST(RateText(progress), "rate");
-        QTEST(DurationText(progress.runSeconds()), "runTime");
-        QTEST(DurationText(progress.secondsToLimit(samples.last().cycles, limit, true)), "toLimit");
+        QTEST(cycleRateText(progress), "rate");
+        QTEST(durationText(progress.runSeconds()), "runTime");
+        QTEST(durationText(progress.secondsToLimit(samples.last().cycles, limit, true)), "toLimit");
     }
 
     // The run as the overview names it, also for a tester found already
@@ -443,7 +443,7 @@ private Q_SLOTS:
               Row{false, true, 0, 2, "Running without limit"}, Row{false, true, 0, 1, "Running to limits"}}) {
             TesterState s;
             s.GoAgainMode = row.breaks, s.Running = row.running, s.LEDState = TesterState::Integer(row.lamp);
-            QCOMPARE(RunStateText(CurrentRunMode(s, row.lastRunCode), 50), QLatin1String(row.text));
+            QCOMPARE(runModeText(currentRunMode(s, row.lastRunCode), 50), QLatin1String(row.text));
         }
     }
 
@@ -501,7 +501,7 @@ private Q_SLOTS:
         s.vMaxDownBounceTol = s.vMaxDownBounce = 3000;
         s.vMaxUpResistTol = s.vMaxUpResistance = 1023;
 
-        const ToleranceMarks m = OutOfTolerance(s);
+        const ToleranceMarks m = outOfTolerance(s);
         QString marked;
         for (bool mark : {m.downMax, m.downMin, m.downBounce, m.upMax, m.upMin, m.upBounce})
             marked += mark ? QLatin1Char('1') : QLatin1Char('0');

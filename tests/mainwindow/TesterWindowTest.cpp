@@ -37,7 +37,7 @@
 
 namespace {
 
-void Click(QDialog *dialog, const char *button)
+void clickButton(QDialog *dialog, const char *button)
 {
     dialog->findChild<QPushButton *>(QString::fromLatin1(button))->click();
 }
@@ -244,14 +244,14 @@ private Q_SLOTS:
         rig.form->updateControls();
         if (setup.contains("vanishes")) {
             rig.port.vanish();
-            rig.form->engine().Tick();
+            rig.form->engine().pollTick();
         }
         if (!use.isEmpty())
             rig.use(use);
         for (const QByteArray &line : replies) {
             rig.port.queueInput(line + '\r');
-            rig.form->engine().Tick();
-            rig.form->engine().Tick();
+            rig.form->engine().pollTick();
+            rig.form->engine().pollTick();
         }
         for (const QString &name : enabled)
             QVERIFY2(rig.enabled(name), qPrintable(name));
@@ -301,7 +301,7 @@ private Q_SLOTS:
             startedTicked = save->isChecked();
             save->setChecked(saving);
             if (busyMeanwhile) {
-                rig.form->engine().SendCommand(Command::SampleData);   // say, the tester's "+" was answered
+                rig.form->engine().sendCommand(Command::SampleData);   // say, the tester's "+" was answered
                 rig.port.written.clear();
             }
             dialog->findChild<QLineEdit *>("BreakCountEdit")->setText("100");
@@ -429,11 +429,11 @@ private Q_SLOTS:
             if (!saved.isNull())
                 rig.settings.write("Preferences", "CommChannel", saved);
             rig.build();
-            rig.form->engine().Tick();
+            rig.form->engine().pollTick();
             QCOMPARE(rig.port.openAttempts, QList<int>{firstPort});
             QCOMPARE(rig.text("statusMessage"), QStringLiteral("Searching For Tester On Comm %1").arg(firstPort));
             for (int i = 0; i < 8; ++i)
-                rig.form->engine().Tick();
+                rig.form->engine().pollTick();
             QCOMPARE(rig.port.openAttempts.last(), firstPort == 1 ? 9 : 1);
         }
     }
@@ -458,7 +458,7 @@ private Q_SLOTS:
             QTRY_VERIFY_WITH_TIMEOUT(port.openAttempts.size() - before >= 3, 10000);
             dialog->accept();
         });
-        dialogs.ErrorDialog("System Error", "System Information Is Unavailable At This Time");
+        dialogs.showError("System Error", "System Information Is Unavailable At This Time");
         QCOMPARE(answerer.answered, 1);
     }
 
@@ -541,7 +541,7 @@ private Q_SLOTS:
                             + (row == list->currentItem() ? " <" : "");
             if (choice == "automatic")
                 dialog->findChild<QRadioButton *>("AutomaticRadio")->click();
-            Click(dialog, choice == "cancel" ? "CancelButton" : "OKButton");
+            clickButton(dialog, choice == "cancel" ? "CancelButton" : "OKButton");
         });
         rig.action("RunPortMenu")->trigger();
 
@@ -665,7 +665,7 @@ private Q_SLOTS:
         int told = 0;
         rig.form->joinStation([] { return QStringLiteral("41800001"); }, [] {}, [&told] { ++told; });
         ModalAnswerer answerer;
-        answerer.then([&button](QDialog *dialog) { Click(dialog, qPrintable(button)); });
+        answerer.then([&button](QDialog *dialog) { clickButton(dialog, qPrintable(button)); });
         rig.use("FilePreferencesMenu");
         QCOMPARE(answerer.answered, 1);
         QTEST(told, "told");

@@ -29,7 +29,7 @@ struct EventRig : StationRig
         QStringList names;
         for (const StationEvent &e : told)
             if (e.serial == serial)
-                names << QString::fromLatin1(EventName(e.kind));
+                names << QString::fromLatin1(eventName(e.kind));
         return names;
     }
     void tickChecking(int count)
@@ -54,19 +54,19 @@ private Q_SLOTS:
     {
         EventRig rig;
         // Ends at its cycle limit.
-        SimulatedTester &ending = rig.bench.plug(1, FakeBench::Config("41800001", true));
+        SimulatedTester &ending = rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
         ending.settings().cycleLimit = 40;
         // Fails every cycle: a failure each sample until three in a row stop it.
-        SimulatorConfig failingConfig = FakeBench::Config("41800002", true);
+        SimulatorConfig failingConfig = FakeBench::simulatorConfig("41800002", true);
         failingConfig.failureRate = 1.0;
         rig.bench.plug(2, failingConfig).settings().failLimit = 0;
         // Runs until the operator stops it.
-        rig.bench.plug(3, FakeBench::Config("41800003", true));
+        rig.bench.plug(3, FakeBench::simulatorConfig("41800003", true));
         QVERIFY(rig.allFound(3));
         QVERIFY(rig.tickUntil(
             [&] { return rig.session(0).state().CycleCount >= 40 && !rig.kinds("41800001").isEmpty(); }, 2000));
         QVERIFY(rig.tickUntil([&] { return rig.kinds("41800002").contains("sequential-limit"); }, 2000));
-        rig.session(2).engine().SendCommand(Command::Stop);
+        rig.session(2).engine().sendCommand(Command::Stop);
         QVERIFY(rig.tickUntil([&] { return !rig.kinds("41800003").isEmpty(); }, 400));
         rig.tick(100);
 
@@ -97,8 +97,8 @@ private Q_SLOTS:
     void endSignalledWhileStillRunning()
     {
         EventRig rig;
-        rig.bench.plug(1, FakeBench::Config("41800001", true));
-        rig.bench.plug(2, FakeBench::Config("41800002", true));
+        rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
+        rig.bench.plug(2, FakeBench::simulatorConfig("41800002", true));
         QVERIFY(rig.allFound(2));
         for (int row = 0; row < 2; ++row)
             Q_EMIT rig.session(row).testEnded();
@@ -106,7 +106,7 @@ private Q_SLOTS:
         rig.tick(40);   // more samples, still running
         Q_EMIT rig.session(1).runStarted(162);
         for (int row = 0; row < 2; ++row)
-            rig.session(row).engine().SendCommand(Command::Stop);
+            rig.session(row).engine().sendCommand(Command::Stop);
         rig.tick(100);
         QCOMPARE(rig.kinds("41800001"), QStringList{"run-ended"});
         QCOMPARE(rig.kinds("41800002"), (QStringList{"run-ended", "run-stopped"}));
@@ -117,7 +117,7 @@ private Q_SLOTS:
     void linkLostForThirtySeconds()
     {
         EventRig rig;
-        rig.bench.plug(4, FakeBench::Config("41800004", true));
+        rig.bench.plug(4, FakeBench::simulatorConfig("41800004", true));
         QVERIFY(rig.allFound(1));
         rig.bench.pull(4);
         QVERIFY(rig.tickUntil([&] { return rig.session(0).glance().link().alarm(); }, 600));
@@ -125,14 +125,14 @@ private Q_SLOTS:
         QCOMPARE(rig.kinds("41800004"), QStringList());
         rig.tickChecking(4);
         QCOMPARE(rig.kinds("41800004"), QStringList{"link-lost"});
-        rig.bench.plug(4, FakeBench::Config("41800004", true));
+        rig.bench.plug(4, FakeBench::simulatorConfig("41800004", true));
         QVERIFY(rig.tickUntil([&] { return rig.kinds("41800004").size() == 2; }, 600));
         QCOMPARE(rig.kinds("41800004"), (QStringList{"link-lost", "link-found"}));
 
         rig.bench.pull(4);
         QVERIFY(rig.tickUntil([&] { return rig.session(0).glance().link().alarm(); }, 600));
         rig.tickChecking(100);
-        rig.bench.plug(4, FakeBench::Config("41800004", true));
+        rig.bench.plug(4, FakeBench::simulatorConfig("41800004", true));
         QVERIFY(rig.tickUntil([&] { return !rig.session(0).glance().link().alarm(); }, 600));
         rig.tickChecking(20);
         QCOMPARE(rig.kinds("41800004").size(), 2);
@@ -141,7 +141,7 @@ private Q_SLOTS:
     void dataFileErrorIsTold()
     {
         EventRig rig;
-        rig.bench.plug(1, FakeBench::Config("41800001", true));
+        rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
         QVERIFY(rig.allFound(1));
         Q_EMIT rig.session(0).fileError("Error Writing File.");
         QCOMPARE(rig.kinds("41800001"), QStringList{"file-error"});
@@ -187,7 +187,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         StationEvent e{EventKind(kind), serial, 7,      QDateTime(QDate(2024, 3, 8), QTime(17, 0, 5), QTimeZone(3600)),
                        1234567890123,   42,     message};
-        const QByteArray json = EventJson(e);
+        const QByteArray json = stationEventJson(e);
         QVERIFY2(json.startsWith("{\"event\":\"" + name.toLatin1() + "\","), json);
         const QJsonObject o = QJsonDocument::fromJson(json).object();
         QCOMPARE(o.keys(), (QStringList{"cycles", "event", "failures", "message", "port", "tester", "time"}));

@@ -63,7 +63,7 @@ private:
     QHash<QTcpSocket *, QByteArray> pending;
 };
 
-StationEvent Event(EventKind kind, const QString &serial, int cycles)
+StationEvent stationEvent(EventKind kind, const QString &serial, int cycles)
 {
     return {kind, serial, 3, QDateTime::currentDateTime(), cycles, 1, QStringLiteral("m")};
 }
@@ -83,8 +83,8 @@ private Q_SLOTS:
         Webhook hook(sender, server.url(), [&now] { return now; });
         QStringList failures;
         connect(&hook, &Webhook::failed, this, [&](const QString &text) { failures << text; });
-        hook.send(Event(EventKind::Failure, "41800001", 10));
-        hook.send(Event(EventKind::RunEnded, "41800002", 20));
+        hook.send(stationEvent(EventKind::Failure, "41800001", 10));
+        hook.send(stationEvent(EventKind::RunEnded, "41800002", 20));
         QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, 30000);
         QVERIFY2(failures[0].contains("500"), qPrintable(failures[0]));
         // The second event waits behind the first.
@@ -122,7 +122,7 @@ private Q_SLOTS:
         Webhook hook(sender, QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)), [] { return 0; });
         QStringList failures;
         connect(&hook, &Webhook::failed, this, [&](const QString &text) { failures << text; });
-        hook.send(Event(EventKind::LinkLost, "41800001", 1));
+        hook.send(stationEvent(EventKind::LinkLost, "41800001", 1));
         QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, 30000);
         QCOMPARE(hook.queue().waiting(), size_t(1));
     }
@@ -142,7 +142,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, url);
         QFETCH(bool, usable);
-        QCOMPARE(WebhookUrlProblem(url).isEmpty(), usable);
+        QCOMPARE(webhookUrlProblem(url).isEmpty(), usable);
     }
 };
 

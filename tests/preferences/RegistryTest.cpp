@@ -39,14 +39,14 @@ private Q_SLOTS:
         {
             QtSettingsStore store;
             Registry registry(store);
-            registry.AddRecentFile("/data/first.txt");
-            registry.AddRecentFile("/data/second.txt");
-            registry.SaveCommChannel(5);
+            registry.addRecentFile("/data/first.txt");
+            registry.addRecentFile("/data/second.txt");
+            registry.saveCommChannel(5);
             QCOMPARE(store.fileName(), place);
         }
         QtSettingsStore store;
         Registry registry(store);
-        QCOMPARE(registry.LoadRecentFiles(), (QStringList{"/data/second.txt", "/data/first.txt"}));
+        QCOMPARE(registry.readRecentFiles(), (QStringList{"/data/second.txt", "/data/first.txt"}));
         QCOMPARE(registry.savedPort(), 5);
 #ifdef Q_OS_WIN
         const QSettings stored(QSettings::NativeFormat, QSettings::UserScope, "RuqLifeCycle", "RuqLifeCycle");
@@ -81,14 +81,14 @@ private Q_SLOTS:
         QObject::connect(&registry, &Registry::recentConfigFilesChanged, [&] { ++configChanges; });
 
         for (const QString &path : opened)
-            registry.AddRecentFile(path);
-        QCOMPARE(registry.LoadRecentFiles(), expected);
+            registry.addRecentFile(path);
+        QCOMPARE(registry.readRecentFiles(), expected);
         QCOMPARE(configChanges, 0);
         for (const QString &path : opened)
-            registry.AddRecentConfigFile(path + ".cfg");
+            registry.addRecentConfigFile(path + ".cfg");
         QCOMPARE(dataChanges, int(opened.size()));
         QCOMPARE(configChanges, int(opened.size()));
-        QCOMPARE(registry.LoadRecentFiles(), expected);
+        QCOMPARE(registry.readRecentFiles(), expected);
         for (int i = 0; i < expected.size(); ++i) {
             QCOMPARE(store.read("RecentFiles", "RecentFile" + QString::number(i + 1)), expected.at(i));
             QCOMPARE(store.read("ConfigFiles", "RecentCnfgFile" + QString::number(i + 1)), expected.at(i) + ".cfg");

@@ -52,11 +52,11 @@ private Q_SLOTS:
         });
         int16_t got = 0;
         if (dialog == "yesno")
-            got = dialogs.YesNoDialog("Save Data", "Save it?");
+            got = dialogs.askYesNo("Save Data", "Save it?");
         else if (dialog == "readjust")
-            got = dialogs.ReadjustDialog({"Maximum Test Cycles: 0 becomes 1"});
+            got = dialogs.askReadjust({"Maximum Test Cycles: 0 becomes 1"});
         else
-            dialogs.ErrorDialog("No Data File", "There must be a database file open in which to save the data");
+            dialogs.showError("No Data File", "There must be a database file open in which to save the data");
         QCOMPARE(answerer.answered, 1);
         QTEST(int(got), "answer");
         if (dialog == "readjust")   // the question lists what was readjusted
@@ -73,9 +73,9 @@ private Q_SLOTS:
         ModalAnswerer answerer;
         answerer.then([](QDialog *) {});
         QEXPECT_FAIL("", "the step left the dialog open", Continue);
-        dialogs.ErrorDialog("No Data File", "There must be a database file open in which to save the data");
+        dialogs.showError("No Data File", "There must be a database file open in which to save the data");
         QEXPECT_FAIL("", "no step was left for the dialog", Continue);
-        dialogs.ErrorDialog("No Data File", "There must be a database file open in which to save the data");
+        dialogs.showError("No Data File", "There must be a database file open in which to save the data");
         QCOMPARE(answerer.answered, 1);
     }
 };

@@ -50,7 +50,7 @@ struct Rig
     void settle()
     {
         for (int i = 0; i < 20 && (s.link.step != LinkStep::Idle || s.link.busy); ++i)
-            form.engine().Tick();
+            form.engine().pollTick();
     }
     QStringList frames()
     {
@@ -68,7 +68,7 @@ struct Rig
     TesterState &s = form.state();
 };
 
-void Click(QWidget *dialog, const char *name)
+void clickButton(QWidget *dialog, const char *name)
 {
     QTest::mouseClick(dialog->findChild<QAbstractButton *>(name), Qt::LeftButton);
 }
@@ -84,9 +84,9 @@ private Q_SLOTS:
     void learnedBounceAndStroke()
     {
         for (auto [measured, learned] : {std::pair{500, 1250}, {2000, 3000}, {50000, 62500}})
-            QCOMPARE(LearnedBounceTol(measured), learned);
+            QCOMPARE(learnedBounceTol(measured), learned);
         for (auto [measured, learned] : {std::pair{20, 50}, {120, 180}, {101, 152}, {99, 148}, {400, 500}})
-            QCOMPARE(LearnedStrokeTime(measured), learned);
+            QCOMPARE(learnedStrokeTime(measured), learned);
     }
 
     // The extremes a tester measured on a golden switch with a 1000 ohm
@@ -112,7 +112,7 @@ private Q_SLOTS:
         s.sContact = TesterState::Integer(in[0]);
         s.vMaxDownResistance = s.vMinDownResistance = in[2];
         s.vMaxUpResistance = s.vMinUpResistance = in[3];
-        SetLearnedConfig(s);
+        setLearnedConfig(s);
         QCOMPARE((QList<int>{s.sMinDownResistTol, s.sMaxDownResistTol, s.sMinUpResistTol, s.sMaxUpResistTol}), out);
     }
 
@@ -146,9 +146,9 @@ private Q_SLOTS:
             if (leave == "Enter")
                 QTest::keyClick(dialog->findChild<QComboBox *>("switchTypeSelect"), Qt::Key_Return);
             else
-                Click(dialog, qPrintable(leave));
+                clickButton(dialog, qPrintable(leave));
         });
-        answerer.then([](QDialog *dialog) { Click(dialog, "CancelButton"); });
+        answerer.then([](QDialog *dialog) { clickButton(dialog, "CancelButton"); });
         rig.trigger("ConfigureLearnMenu");
 
         QCOMPARE(answerer.answered, frames.isEmpty() ? 1 : 2);
@@ -180,7 +180,7 @@ private Q_SLOTS:
         QFETCH(bool, editor);
         Rig rig;
         ModalAnswerer answerer;
-        answerer.then([](QDialog *dialog) { Click(dialog, "OKButton"); });
+        answerer.then([](QDialog *dialog) { clickButton(dialog, "OKButton"); });
         answerer.then([&](QDialog *dialog) {
             rig.s.Terminated = ended;
             rig.s.link.inFlight = Command(inFlight);
@@ -196,7 +196,7 @@ private Q_SLOTS:
         answerer.then([&rig](QDialog *dialog) {
             QCOMPARE(dialog->objectName(), QStringLiteral("ConfigEditorDialog"));
             QCOMPARE(rig.s.sMinUpTime, 152);   // the learned values
-            Click(dialog, "cancelButton");
+            clickButton(dialog, "cancelButton");
         });
         rig.trigger("ConfigureLearnMenu");
         QCOMPARE(answerer.answered, editor ? 3 : 2);
@@ -238,9 +238,9 @@ private Q_SLOTS:
                 opened << edit->text();
                 edit->setText(entries[opened.size() - 1]);
             }
-            Click(dialog, "OKButton");
+            clickButton(dialog, "OKButton");
             if (dialog->isVisible())   // a bad entry keeps the dialog open
-                Click(dialog, "CancelButton");
+                clickButton(dialog, "CancelButton");
         });
         rig.trigger("ConfigureMasterResetMenu");
 
@@ -274,7 +274,7 @@ private Q_SLOTS:
         rig.s.Running = running;
         rig.s.sSerialNumber = "KEPT";
         ModalAnswerer answerer;
-        answerer.then([](QDialog *dialog) { Click(dialog, "OKButton"); });
+        answerer.then([](QDialog *dialog) { clickButton(dialog, "OKButton"); });
         rig.trigger("ConfigureMasterResetMenu");
 
         QCOMPARE(rig.dialogs.calls, running ? QStringList{"yesno:Master Reset|A test is running. A master reset stops "
@@ -310,9 +310,9 @@ private Q_SLOTS:
             QTest::mouseClick(box, Qt::LeftButton);   // the operator cannot untick it
             QVERIFY(box->isChecked());
             QCOMPARE(dialog->findChild<QLineEdit *>("readingBox")->text(), QStringLiteral("----"));
-            Click(dialog, "PistonDownBtn");
+            clickButton(dialog, "PistonDownBtn");
             if (runAfterwards)
-                Click(dialog, "CloseButton");
+                clickButton(dialog, "CloseButton");
             else
                 rig.form.close();
         });

@@ -184,8 +184,8 @@ private Q_SLOTS:
         TesterEngine engine(s, port, view);
         QElapsedTimer clock;
         clock.start();
-        while (!(s.DownLoadedOnce && engine.CommReady()) && clock.elapsed() < 20000) {
-            engine.Tick();
+        while (!(s.DownLoadedOnce && engine.commReady()) && clock.elapsed() < 20000) {
+            engine.pollTick();
             QTest::qWait(50);
         }
         QCOMPARE(s.link.port, TesterState::Integer(1));

@@ -183,7 +183,7 @@ private Q_SLOTS:
         std::mt19937 random(418);
         for (int cycle = 1; cycle <= 400; ++cycle) {
             const bool failing = cycle % 3 == 0;
-            const CycleMeasurement m = MeasureCycle(limits, failing, cycle, random);
+            const CycleMeasurement m = measureCycle(limits, failing, cycle, random);
             int earned = 0;
             if (contact & 16) {
                 earned |= (m.downReading < tolerances[0] ? 1 : 0) | (m.downReading > tolerances[1] ? 2 : 0);
@@ -290,9 +290,9 @@ private Q_SLOTS:
         plan.samplesPerSession = 50;
         plan.nightMinutes = 60;
         const QString path = dir.filePath(QStringLiteral("run.txt"));
-        QCOMPARE(WriteSimulatedRunLog(path, SimulatorConfig(), plan), QString());
+        QCOMPARE(writeSimulatedRunLog(path, SimulatorConfig(), plan), QString());
         TrendHistory run;
-        const TrendLogResult read = ReadTrendLog(path, run);
+        const TrendLogResult read = readTrendLog(path, run);
         QVERIFY(read.samples == 120 && read.skipped == 0);
         QString gaps;
         for (size_t i = 1; i < run.size(); ++i) {
@@ -301,7 +301,7 @@ private Q_SLOTS:
         }
         QCOMPARE(gaps, QStringLiteral("50:60 100:60 "));   // samples 50 and 100, an hour after the one before
         QVERIFY(run.at(50).cycle - run.at(49).cycle >= 3600);
-        QVERIFY(!WriteSimulatedRunLog(dir.filePath(QStringLiteral("no/such/folder/run.txt")), SimulatorConfig(), plan)
+        QVERIFY(!writeSimulatedRunLog(dir.filePath(QStringLiteral("no/such/folder/run.txt")), SimulatorConfig(), plan)
                      .isEmpty());
     }
 };

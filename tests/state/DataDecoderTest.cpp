@@ -160,10 +160,10 @@ private Q_SLOTS:
         TesterState s;
         QString line;
         DataDecoder decoder(s, line);
-        decoder.DecodeStatus(int16_t(status));
+        decoder.decodeStatus(int16_t(status));
         QTEST(bool(s.Running), "running");
         QTEST(int(s.LEDState), "ledState");
-        QTEST(PistonDown(int16_t(status)), "pistonDown");
+        QTEST(pistonIsDown(int16_t(status)), "pistonDown");
     }
 };
 

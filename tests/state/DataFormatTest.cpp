@@ -57,8 +57,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(double, expected);
-        QCOMPARE(ReadNumber(text), expected);
-        QTEST(HoldsNumber(text), "holdsNumber");
+        QCOMPARE(parseNumber(text), expected);
+        QTEST(holdsNumber(text), "holdsNumber");
     }
 
     // Rounding halves to even, then the width check; a misfit keeps the old 77.
@@ -80,9 +80,9 @@ private Q_SLOTS:
         QFETCH(int, expected);
         int32_t wide = 77;
         int16_t narrow = 77;
-        const bool ok = bits == 32   ? ReadLong(text, wide)
-                        : bits == 16 ? ReadInteger(text, narrow)
-                                     : ReadByte(text, narrow);
+        const bool ok = bits == 32   ? parseLong(text, wide)
+                        : bits == 16 ? parseInteger(text, narrow)
+                                     : parseByte(text, narrow);
         QTEST(ok, "fits");
         QCOMPARE(bits == 32 ? wide : int32_t(narrow), int32_t(expected));
     }
@@ -107,7 +107,7 @@ private Q_SLOTS:
         QFETCH(double, value);
         QFETCH(int, minDecimals);
         QFETCH(int, maxDecimals);
-        QTEST(FormatDecimal(value, minDecimals, maxDecimals), "expected");
+        QTEST(formatDecimal(value, minDecimals, maxDecimals), "expected");
     }
 
     void formatsResistance_data()
@@ -129,7 +129,7 @@ private Q_SLOTS:
         QFETCH(int, mode);
         QFETCH(int, count);
         QFETCH(bool, openAsNumber);
-        QTEST(FormatResistance(rangeState(false, range, mode), count, openAsNumber), "expected");
+        QTEST(formatResistance(rangeState(false, range, mode), count, openAsNumber), "expected");
     }
 
     void formatsTimes_data()
@@ -144,7 +144,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, bounce);
         QFETCH(int, value);
-        QTEST(bounce ? FormatBounceTime(value) : FormatStrokeTime(value), "expected");
+        QTEST(bounce ? formatBounceTime(value) : formatStrokeTime(value), "expected");
     }
 
     // Count to resistance reads the reported range, resistance to count the
@@ -173,7 +173,7 @@ private Q_SLOTS:
         QFETCH(int, mode);
         QFETCH(double, given);
         const TesterState s = rangeState(toCount, range, mode);
-        QTEST(toCount ? double(CountFromResistance(s, given)) : ResistanceFromCount(s, int32_t(given)), "expected");
+        QTEST(toCount ? double(countFromResistance(s, given)) : resistanceFromCount(s, int32_t(given)), "expected");
     }
 
     // A tolerance written to a file as text reads back as the same count.
@@ -193,7 +193,7 @@ private Q_SLOTS:
         s.vRPullUp = range;
         s.vRMode = int16_t(mode);
         for (int32_t count = 0; count <= 1023; ++count)
-            QCOMPARE(CountFromResistance(s, ReadNumber(FormatResistance(s, count, true))), count);
+            QCOMPARE(countFromResistance(s, parseNumber(formatResistance(s, count, true))), count);
     }
 };
 

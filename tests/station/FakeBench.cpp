@@ -43,7 +43,7 @@ public:
 FakeBench::FakeBench() = default;
 FakeBench::~FakeBench() = default;
 
-SimulatorConfig FakeBench::Config(const QString &serialNumber, bool running)
+SimulatorConfig FakeBench::simulatorConfig(const QString &serialNumber, bool running)
 {
     SimulatorConfig config;
     config.serialNumber = serialNumber;

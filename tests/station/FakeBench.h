@@ -35,7 +35,7 @@ public:
     QList<QPair<int, int>> opens;
 
     // 50 ms a step; a tester whose signals wait for a quiet line of two steps.
-    static SimulatorConfig Config(const QString &serialNumber, bool running);
+    static SimulatorConfig simulatorConfig(const QString &serialNumber, bool running);
 
 private:
     class Port;

@@ -24,7 +24,7 @@ namespace {
 
 QString cell(StationRig &rig, int row, int column)
 {
-    return StationTableModel::CellText(rig.station.tester(row), column);
+    return StationTableModel::cellText(rig.station.tester(row), column);
 }
 
 bool marked(StationRig &rig, int row, StationTableModel::Role role)
@@ -71,9 +71,9 @@ private Q_SLOTS:
     void testersJoinInPortOrderOnPortsOfTheirOwn()
     {
         StationRig rig;
-        rig.bench.plug(7, FakeBench::Config("41800007", true));
-        rig.bench.plug(1, FakeBench::Config("41800001", true));
-        rig.bench.plug(3, FakeBench::Config("41800003", false));
+        rig.bench.plug(7, FakeBench::simulatorConfig("41800007", true));
+        rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
+        rig.bench.plug(3, FakeBench::simulatorConfig("41800003", false));
         QVERIFY(rig.allFound(3));
         // The search goes round every port twice more.
         rig.tick(2 * 16);
@@ -100,7 +100,7 @@ private Q_SLOTS:
         StationRig rig;
         // Only the middle one runs: the others say nothing meanwhile.
         for (int port : {1, 2, 3})
-            rig.bench.plug(port, FakeBench::Config(QStringLiteral("4180000%1").arg(port), port == 2));
+            rig.bench.plug(port, FakeBench::simulatorConfig(QStringLiteral("4180000%1").arg(port), port == 2));
         QVERIFY(rig.allFound(3));
         QSignalSpy changed(&rig.station, &Station::testerChanged);
         rig.bench.pull(2);
@@ -116,7 +116,7 @@ private Q_SLOTS:
         rig.tick(40);   // the search goes round twice meanwhile
 
         const int opensBefore = int(rig.bench.opens.size());
-        rig.bench.plug(2, FakeBench::Config("41800002", true));
+        rig.bench.plug(2, FakeBench::simulatorConfig("41800002", true));
         QVERIFY(rig.tickUntil(
             [&] { return !marked(rig, 1, StationTableModel::LinkLostRole) && rig.session(1).state().DownLoadedOnce; }));
         QCOMPARE(rig.station.count(), 3);
@@ -151,10 +151,10 @@ private Q_SLOTS:
     {
         QFETCH(int, column);
         StationRig rig;
-        SimulatorConfig first = FakeBench::Config("41800001", true);
+        SimulatorConfig first = FakeBench::simulatorConfig("41800001", true);
         first.startCycles = 100;
         rig.bench.plug(1, first).settings().cycleLimit = 1000;
-        SimulatorConfig failing = FakeBench::Config("41800002", false);
+        SimulatorConfig failing = FakeBench::simulatorConfig("41800002", false);
         failing.failureRate = 1.0;
         SimulatedTester &second = rig.bench.plug(2, failing);
         second.settings().cycleLimit = 0;
@@ -164,7 +164,7 @@ private Q_SLOTS:
         QVERIFY(rig.allFound(2));
         QTemporaryDir dir;
         QString path = dir.filePath("run.txt");
-        QVERIFY(rig.session(0).dataLog().OpenFile(path));
+        QVERIFY(rig.session(0).dataLog().openFile(path));
         QVERIFY(rig.tickUntil([&] { return rig.session(0).trendHistory().size() >= 4; }));
 
         const QString shown[2] = {cell(rig, 0, column), cell(rig, 1, column)};
@@ -183,7 +183,7 @@ private Q_SLOTS:
     void newFailureMarksTheRowUntilSeen()
     {
         StationRig rig;
-        SimulatorConfig failing = FakeBench::Config("41800001", true);
+        SimulatorConfig failing = FakeBench::simulatorConfig("41800001", true);
         failing.failureRate = 1.0;
         SimulatedTester::Settings &limits = rig.bench.plug(1, failing).settings();
         limits.failLimit = limits.seqLimit = 1000;
@@ -207,7 +207,7 @@ private Q_SLOTS:
         QVERIFY(rig.tickUntil([&] { return rig.session(0).state().FailCount >= 5; }));
         rig.station.failuresSeen(0);
         const int seenBefore = rig.session(0).state().FailCount;
-        rig.session(0).engine().DoNextClear(Command::None);
+        rig.session(0).engine().doNextClear(Command::None);
         QVERIFY(rig.tickUntil([&] { return rig.session(0).state().FailCount < seenBefore; }));
         QVERIFY(rig.tickUntil([&] { return model.data(failures, StationTableModel::NewFailureRole).toBool(); }));
         QVERIFY2(rig.session(0).state().FailCount < seenBefore,
@@ -219,20 +219,20 @@ private Q_SLOTS:
     void settingsPerTester()
     {
         StationRig rig;
-        rig.bench.plug(1, FakeBench::Config("41800001", true));
-        rig.bench.plug(2, FakeBench::Config("A/../2", true));
+        rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
+        rig.bench.plug(2, FakeBench::simulatorConfig("A/../2", true));
         QVERIFY(rig.allFound(2));
         QTemporaryDir dir;
         QString paths[2] = {dir.filePath("a.txt"), dir.filePath("b.txt")};
         for (int row = 0; row < 2; ++row)
-            QVERIFY(rig.session(row).dataLog().OpenFile(paths[row]));
+            QVERIFY(rig.session(row).dataLog().openFile(paths[row]));
 
-        QCOMPARE(rig.session(0).registry().LoadRecentFiles(), QStringList{paths[0]});
-        QCOMPARE(rig.session(1).registry().LoadRecentFiles(), QStringList{paths[1]});
+        QCOMPARE(rig.session(0).registry().readRecentFiles(), QStringList{paths[0]});
+        QCOMPARE(rig.session(1).registry().readRecentFiles(), QStringList{paths[1]});
         QCOMPARE(rig.settings.read("Testers/41800001/RecentFiles", "RecentFile1"), paths[0]);
         QCOMPARE(rig.settings.read("Testers/A____2/RecentFiles", "RecentFile1"), paths[1]);
-        rig.session(0).registry().AddRecentConfigFile("shared.cfg");
-        QCOMPARE(rig.session(1).registry().LoadRecentConfigFiles(), QStringList{"shared.cfg"});
+        rig.session(0).registry().addRecentConfigFile("shared.cfg");
+        QCOMPARE(rig.session(1).registry().readRecentConfigFiles(), QStringList{"shared.cfg"});
 
         // Before its serial number is known a tester keeps nothing of its own.
         TesterSettingsStore unknown(rig.settings);
@@ -259,11 +259,11 @@ private Q_SLOTS:
         QFETCH(bool, chooseFiles);
         StationRig rig;
         for (int port : {1, 2, 3})
-            rig.bench.plug(port, FakeBench::Config(QStringLiteral("4180000%1").arg(port), port != 2));
+            rig.bench.plug(port, FakeBench::simulatorConfig(QStringLiteral("4180000%1").arg(port), port != 2));
         QVERIFY(rig.allFound(3));
         QTemporaryDir dir;
         QString logged = dir.filePath("logged.txt");
-        QVERIFY(rig.session(2).dataLog().OpenFile(logged));
+        QVERIFY(rig.session(2).dataLog().openFile(logged));
         rig.tick(10);
         rig.session(1).state().IsDirtyConfig = true;
         rig.session(2).state().GoAgainMode = true;
@@ -276,7 +276,7 @@ private Q_SLOTS:
             rig.configFiles.choices = {saved[2]};
         }
 
-        QTEST(ReadyToExit(rig.station, rig.dialogs), "exits");
+        QTEST(readyToExit(rig.station, rig.dialogs), "exits");
         QCOMPARE(rig.dialogs.calls,
                  QStringList({"error:Break Update Mode Cancel|These testers are set to stop at their next break "
                               "and will not restart if the program is terminated:\n41800003 on Comm 3: stops "

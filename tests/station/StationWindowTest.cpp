@@ -29,7 +29,7 @@ struct WindowRig : StationRig
     WindowRig()
     {
         for (int port : {1, 2})
-            bench.plug(port, FakeBench::Config(QStringLiteral("4180000%1").arg(port), true));
+            bench.plug(port, FakeBench::simulatorConfig(QStringLiteral("4180000%1").arg(port), true));
     }
     void clearDeleted() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 };
@@ -86,7 +86,7 @@ private Q_SLOTS:
         TesterWindow *form = window.openTester(0);
         QTemporaryDir dir;
         QString path = dir.filePath("kept.txt");
-        QVERIFY(rig.session(0).dataLog().OpenFile(path));
+        QVERIFY(rig.session(0).dataLog().openFile(path));
         form->close();
         rig.clearDeleted();
         QVERIFY(!window.testerWindow(0));
@@ -134,7 +134,7 @@ private Q_SLOTS:
     void cellsReachScreenReaders()
     {
         WindowRig rig;
-        SimulatorConfig failing = FakeBench::Config("41800003", true);
+        SimulatorConfig failing = FakeBench::simulatorConfig("41800003", true);
         failing.failureRate = 1.0;
         SimulatedTester &third = rig.bench.plug(3, failing);
         third.settings().failLimit = third.settings().seqLimit = 1000;

@@ -22,7 +22,7 @@ struct EngineRig
     void tick(int count = 1)
     {
         for (int i = 0; i < count; ++i)
-            engine.Tick();
+            engine.pollTick();
     }
 
     // A tester already found on port 1, the link idle and ready, the line

@@ -9,7 +9,7 @@
 // reply `data` back.
 static void exchange(EngineRig &rig, int code, const QByteArray &data)
 {
-    rig.engine.SendCommand(Command(code));
+    rig.engine.sendCommand(Command(code));
     QCOMPARE(rig.port.takeFrames().size(), 1);
     rig.port.queueInput("*" + data + "\r");
     rig.tick(2);
@@ -55,7 +55,7 @@ private Q_SLOTS:
         rig.port.queueInput("*12;1;2;3;4;5;6;0;SN1\r");
         rig.tick(2);
         QCOMPARE(rig.s.vSerialNumber, QStringLiteral("SN1"));
-        QVERIFY(rig.engine.CommReady());
+        QVERIFY(rig.engine.commReady());
         QCOMPARE(rig.log.saved, 1);
     }
 
@@ -134,7 +134,7 @@ private Q_SLOTS:
         rig.s.GoAgainMode = true;   // break-update mode armed
         rig.s.link.quietTicks = crossing == 2 ? 100 : 0;
         if (crossing)
-            rig.engine.SendCommand(Command::ReadCycleCount);
+            rig.engine.sendCommand(Command::ReadCycleCount);
         rig.port.queueInput(received);
         rig.tick();
         if (crossing == 2) {
@@ -185,7 +185,7 @@ private Q_SLOTS:
                                                {"vCycleLimit", rig.s.vCycleLimit},
                                                {"vMaxDownBounceTol", rig.s.vMaxDownBounceTol}};
         QCOMPARE(fields.value(name), value);
-        QVERIFY(rig.engine.CommReady());
+        QVERIFY(rig.engine.commReady());
         QCOMPARE(rig.port.frames().size(), 1);   // nothing further sent
     }
 
@@ -221,7 +221,7 @@ private Q_SLOTS:
         rig.s.SaveToDatabase = saveToDatabase;
         rig.s.RepeatCount = 25;
         if (armedHere) {
-            rig.engine.SendValueCommand(Command::ArmBreakUpdate, QStringLiteral("25"));
+            rig.engine.sendValueCommand(Command::ArmBreakUpdate, QStringLiteral("25"));
             QCOMPARE(rig.port.takeFrames(), QStringList{"F325"});
             rig.port.queueInput("*\r");
             rig.tick(2);
@@ -234,7 +234,7 @@ private Q_SLOTS:
         QCOMPARE(rig.log.taken, 1);   // every sample is handed on, logged or not
         QCOMPARE(rig.log.atBreak, atBreak);
         QCOMPARE(rig.view.dataShown, 1);   // shown, logged or not
-        QCOMPARE(rig.engine.CommReady(), next.isEmpty());
+        QCOMPARE(rig.engine.commReady(), next.isEmpty());
     }
     // After a quiet line a command waits for the wake-up's star line.
     void commandAfterQuietLineWaitsForTheWakeUpAnswer()
@@ -242,7 +242,7 @@ private Q_SLOTS:
         EngineRig rig;
         rig.linkUp();
         rig.tick(6);   // more than 5 quiet ticks
-        rig.engine.SendCommand(Command::SampleData);
+        rig.engine.sendCommand(Command::SampleData);
         QCOMPARE(rig.port.takeFrames(), QStringList{"<ESC>"});
         rig.port.queueInput("?\r");   // not an acknowledgement: keep waiting
         rig.tick(2);
@@ -286,14 +286,14 @@ private Q_SLOTS:
         } else {
             rig.linkUp();
             rig.s.link.quietTicks = waitingIn == LinkStep::AwaitingWakeUp ? 100 : 0;
-            rig.engine.SendCommand(Command::SampleData);
+            rig.engine.sendCommand(Command::SampleData);
         }
         QCOMPARE(rig.s.link.step, waitingIn);
         for (int tick = 1; tick < ReplyTimeoutTicks; ++tick) {
             if (tick % 40 == 0)
                 rig.port.queueInput(noise);
             if (tick % 40 == 20 && askedAgain)
-                rig.engine.SendCommand(Command::SampleData);   // a second wake-up goes out
+                rig.engine.sendCommand(Command::SampleData);   // a second wake-up goes out
             rig.tick();
             QVERIFY2(rig.s.link.portOpen && rig.s.link.step == waitingIn, qPrintable(QString::number(tick)));
         }
@@ -311,7 +311,7 @@ private Q_SLOTS:
         rig.s.link.busy = true;
         rig.s.MasterUpdate = rig.s.LearnConfigure = true;
         rig.tick();
-        QVERIFY(rig.engine.CommReady() && !rig.s.link.busy);
+        QVERIFY(rig.engine.commReady() && !rig.s.link.busy);
         QVERIFY(!rig.s.MasterUpdate && !rig.s.LearnConfigure);
     }
 
@@ -332,7 +332,7 @@ private Q_SLOTS:
         QFETCH(bool, silent);
         EngineRig rig;
         rig.linkUp();
-        QByteArray broken = CommandText(Command(brokenAt)).toLatin1();
+        QByteArray broken = commandText(Command(brokenAt)).toLatin1();
         rig.port.onWrite = [&](const QByteArray &bytes) {
             const bool breakHere = !broken.isEmpty() && bytes.startsWith(broken);
             if (breakHere)
@@ -341,10 +341,10 @@ private Q_SLOTS:
                 rig.port.queueInput(breakHere ? "?\r" : "*\r");
         };
         rig.s.LearnConfigure = true;
-        rig.engine.StartMasterDownload();
-        for (int i = 0; i < 600 && !rig.engine.CommReady(); ++i)
+        rig.engine.startMasterDownload();
+        for (int i = 0; i < 600 && !rig.engine.commReady(); ++i)
             rig.tick();
-        QVERIFY(rig.engine.CommReady() && broken.isEmpty());
+        QVERIFY(rig.engine.commReady() && broken.isEmpty());
         QVERIFY(!rig.s.MasterUpdate && !rig.s.LearnConfigure);
     }
 
@@ -357,7 +357,7 @@ private Q_SLOTS:
         rig.answerEverything();
         rig.s.ClearFailCount = false;
         rig.s.ClearCycleCount = false;
-        rig.engine.DoNextClear(Command::None);
+        rig.engine.doNextClear(Command::None);
         rig.runUntilIdle();
         QCOMPARE(rig.port.frames(), (QStringList{"C2", "CA", "AE"}));
         QVERIFY(rig.s.ClearCycleCount && rig.s.ClearFailCount && rig.s.ClearSeqCount && rig.s.ClearMinMax);

@@ -18,18 +18,18 @@
 class FakeMessageDialogs : public MessageDialogs
 {
 public:
-    void ErrorDialog(const QString &title, const QString &text) override
+    void showError(const QString &title, const QString &text) override
     {
         calls << QStringLiteral("error:%1|%2").arg(title, text);
         if (whileOpen)
             whileOpen();
     }
-    int16_t YesNoDialog(const QString &title, const QString &text) override
+    int16_t askYesNo(const QString &title, const QString &text) override
     {
         calls << QStringLiteral("yesno:%1|%2").arg(title, text);
         return nextAnswer(AnswerCancel);
     }
-    int16_t ReadjustDialog(const QStringList &changes) override
+    int16_t askReadjust(const QStringList &changes) override
     {
         calls << QStringLiteral("readjust:") + changes.join(QLatin1Char('|'));
         return nextAnswer(AnswerNo);

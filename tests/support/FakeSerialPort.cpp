@@ -3,10 +3,10 @@
 QStringList FakeSerialPort::frames() const
 {
     QByteArray bytes = written;
-    return TakeFrames(bytes);
+    return takeFramesFrom(bytes);
 }
 
-QStringList TakeFrames(QByteArray &bytes)
+QStringList takeFramesFrom(QByteArray &bytes)
 {
     QStringList frames;
     QByteArray current;

@@ -55,7 +55,7 @@ public:
         input.clear();
     }
 
-    // The written bytes cut into frames (see TakeFrames below).
+    // The written bytes cut into frames (see takeFramesFrom below).
     QStringList frames() const;
     // Frames written since the last call of takeFrames(), then forgets them.
     QStringList takeFrames();
@@ -77,4 +77,4 @@ private:
 
 // Cuts the complete frames off the front of `bytes`: "<ESC>" for each
 // wake-up byte, each CR-terminated command without its CR ("AE", "E4-1").
-QStringList TakeFrames(QByteArray &bytes);
+QStringList takeFramesFrom(QByteArray &bytes);

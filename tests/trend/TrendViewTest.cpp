@@ -15,7 +15,7 @@
 namespace {
 
 // 12/06/2026 00:00:00 on the wall clock.
-const int64_t Midnight = TrendWallClockMs(QDate(2026, 12, 6), QTime(0, 0));
+const int64_t Midnight = trendWallClockMs(QDate(2026, 12, 6), QTime(0, 0));
 constexpr int64_t Second = 1000;
 
 TrendReading reading(int cycle, int64_t timeMs, float downContact, int fails = 0)
@@ -34,7 +34,7 @@ QString lineText(const QList<QPointF> &line)
 {
     QStringList out;
     for (const QPointF &p : line)
-        out << (IsLineBreak(p) ? QStringLiteral("|") : QStringLiteral("%1:%2").arg(p.x(), 0, 'g', 12).arg(p.y()));
+        out << (isLineBreak(p) ? QStringLiteral("|") : QStringLiteral("%1:%2").arg(p.x(), 0, 'g', 12).arg(p.y()));
     return out.join(QLatin1Char(' '));
 }
 
@@ -97,7 +97,7 @@ void TrendViewTest::reductionKeepsEveryExtreme()
             reading(i, TrendUnknownTime, extreme ? float(extremes[next++].y()) : 5.0f + float(i % 7) * 0.01f));
     }
 
-    const QList<QPointF> points = ReduceTrend(history, Columns).series[ContactDownSeries];
+    const QList<QPointF> points = reduceTrend(history, Columns).series[ContactDownSeries];
     QVERIFY(points.size() <= 2 * Columns);
     for (const QPointF &e : extremes)
         QVERIFY2(points.contains(e), qPrintable(QString::number(e.x())));
@@ -119,7 +119,7 @@ void TrendViewTest::failuresOpenReadingsAndCounterResets()
     QCOMPARE(history.at(3).cycle, 30);
     QCOMPARE(history.at(5).cycle, 45);
 
-    const TrendReduction r = ReduceTrend(history, 1000);
+    const TrendReduction r = reduceTrend(history, 1000);
     QCOMPARE(r.failureAt, (QList<double>{20, 45}));
     QCOMPARE(r.openAt[TrendDown], QList<double>{30});
     // An open reading is marked, never drawn as a number; the reset breaks the line.
@@ -148,7 +148,7 @@ void TrendViewTest::zoomedRangeIsReducedAgain()
         {TrendAxis::Cycles, {0, 999999}, "", 2000},   // the whole run: two extremes a column
     };
     for (const auto &c : cases) {
-        const TrendReduction r = ReduceTrend(h, c.axis, c.range, 1000);
+        const TrendReduction r = reduceTrend(h, c.axis, c.range, 1000);
         const QList<QPointF> &line = r.series[ContactDownSeries];
         const QString what = QStringLiteral("%1..%2: %3")
                                  .arg(c.range.from, 0, 'f')
@@ -162,7 +162,7 @@ void TrendViewTest::zoomedRangeIsReducedAgain()
             QVERIFY2(c.range.contains(p.x()), qPrintable(what));
     }
     // A new failure every thousand cycles: one column each, counted.
-    const TrendReduction whole = ReduceTrend(h, TrendAxis::Cycles, {0, 999999}, 100);
+    const TrendReduction whole = reduceTrend(h, TrendAxis::Cycles, {0, 999999}, 100);
     QCOMPARE(whole.failureAt.size(), 100);
     QCOMPARE(whole.failureCount.first(), 9);
     QCOMPARE(whole.failureAt.first(), 1000.0);
@@ -207,7 +207,7 @@ void TrendViewTest::linesBreakWhereTheRecordingBroke()
             const int64_t t = c.seconds[i] < 0 ? unknown : Midnight + c.seconds[i] * Second;
             h.append(reading(c.cycles[i], t, float(c.cycles[i])));
         }
-        const TrendReduction r = ReduceTrend(h, 1000);
+        const TrendReduction r = reduceTrend(h, 1000);
         QVERIFY2(lineText(r.series[ContactDownSeries]) == QLatin1String(c.line),
                  qPrintable(QStringLiteral("%1: %2").arg(c.what, lineText(r.series[ContactDownSeries]))));
         QVERIFY2(numbers(r.sessionAt) == QLatin1String(c.sessions), c.what);
@@ -222,7 +222,7 @@ void TrendViewTest::linesBreakWhereTheRecordingBroke()
             r.limits.contactCode = 32 | 128;
         limits.append(r);
     }
-    QCOMPARE(lineText(ReduceTrend(limits, 1000).limits[MaxContactDownLimit]), QStringLiteral("1:20 3:20 | 5:20 6:20"));
+    QCOMPARE(lineText(reduceTrend(limits, 1000).limits[MaxContactDownLimit]), QStringLiteral("1:20 3:20 | 5:20 6:20"));
 
     // A night that falls between two stretches of samples.
     TrendHistory stretches;
@@ -230,18 +230,18 @@ void TrendViewTest::linesBreakWhereTheRecordingBroke()
         const int64_t night = i < int(TrendHistory::SpanSize) ? 0 : 36000;
         stretches.append(reading(i, Midnight + (i + night) * Second, 1));
     }
-    QCOMPARE(numbers(ReduceTrend(stretches, 4000).sessionAt), QString::number(TrendHistory::SpanSize));
+    QCOMPARE(numbers(reduceTrend(stretches, 4000).sessionAt), QString::number(TrendHistory::SpanSize));
 
     // Cycle counts below zero (a damaged log) stay within the columns.
     TrendHistory damaged;
     for (const int cycle : {5, -2000000, 7, std::numeric_limits<int>::min(), 8, std::numeric_limits<int>::max(), -1})
         damaged.append(reading(cycle, TrendUnknownTime, float(cycle)));
-    const TrendRange whole = WholeRun(damaged, TrendAxis::Cycles);
+    const TrendRange whole = wholeRun(damaged, TrendAxis::Cycles);
     for (const int columns : {1, 3, 1000}) {
-        const QList<QPointF> line = ReduceTrend(damaged, columns).series[ContactDownSeries];
+        const QList<QPointF> line = reduceTrend(damaged, columns).series[ContactDownSeries];
         QVERIFY(line.size() <= 5 * columns);
         for (const QPointF &p : line)
-            QVERIFY(IsLineBreak(p) || whole.contains(p.x()));
+            QVERIFY(isLineBreak(p) || whole.contains(p.x()));
     }
     // Whatever the position, its column is one of the chart's.
     const TrendColumnScale scale({-100, 100}, 200);
@@ -273,7 +273,7 @@ void TrendViewTest::roundTicksAndCrowdedFailures()
         {5, 5, 4, false, ""},
     };
     for (const auto &v : values)
-        QCOMPARE(labels(ValueTicks(v.low, v.high, v.maxTicks, v.counting)), QString::fromLatin1(v.labels));
+        QCOMPARE(labels(valueAxisTicks(v.low, v.high, v.maxTicks, v.counting)), QString::fromLatin1(v.labels));
 
     const double at11 = double(Midnight + 11 * 3600 * Second);
     const struct
@@ -290,7 +290,7 @@ void TrendViewTest::roundTicksAndCrowdedFailures()
         {double(Midnight), double(Midnight + 30 * 24 * 3600 * Second), 5, "12/10/2026 12/17 12/24 12/31"},
     };
     for (const auto &t : times)
-        QCOMPARE(labels(TimeTicks(t.from, t.to, t.maxTicks)), QString::fromLatin1(t.labels));
+        QCOMPARE(labels(timeTicks(t.from, t.to, t.maxTicks)), QString::fromLatin1(t.labels));
 
     // A single failure in a long run stays a line, and so does a burst among
     // few; marks usually a few pixels apart become ticks.
@@ -304,7 +304,7 @@ void TrendViewTest::roundTicksAndCrowdedFailures()
         {{100, 110, 120, 130}, 1, false}, {{100, 110, 120, 130}, 0.9, true},
     };
     for (const auto &m : marks)
-        QCOMPARE(FailureMarksCrowded(m.failureAt, m.pixelsPerCycle), m.crowded);
+        QCOMPARE(failureMarksCrowded(m.failureAt, m.pixelsPerCycle), m.crowded);
 }
 
 // The readout's search, across stretches of samples and at both ends.
@@ -348,7 +348,7 @@ void TrendViewTest::zoomStaysWithinTheRun()
     {
         TrendRange wanted, shown;
     } cases[] = {
-        {ZoomedAround({0, 100}, 25, 0.5), {12.5, 62.5}},   // the pointer's cycle stays put
+        {zoomedAround({0, 100}, 25, 0.5), {12.5, 62.5}},   // the pointer's cycle stays put
         {{90, 110}, {80, 100}},
         {{-30, 10}, {0, 40}},
         {{50, 50.5}, {48.25, 52.25}},   // no narrower than a few cycles
@@ -356,13 +356,13 @@ void TrendViewTest::zoomStaysWithinTheRun()
         {{std::nan(""), 3}, whole},
     };
     for (const auto &c : cases) {
-        const TrendRange shown = Clamped(c.wanted, whole, TrendAxis::Cycles);
+        const TrendRange shown = clampedRange(c.wanted, whole, TrendAxis::Cycles);
         QVERIFY2(shown == c.shown, qPrintable(QStringLiteral("%1..%2").arg(shown.from).arg(shown.to)));
     }
     TrendHistory one;
     one.append(reading(7, Midnight, 1));
-    QVERIFY(WholeRun(one, TrendAxis::Cycles) == (TrendRange{6, 8}));
-    QVERIFY(WholeRun(TrendHistory(), TrendAxis::Time) == (TrendRange{0, 1}));
+    QVERIFY(wholeRun(one, TrendAxis::Cycles) == (TrendRange{6, 8}));
+    QVERIFY(wholeRun(TrendHistory(), TrendAxis::Time) == (TrendRange{0, 1}));
 }
 
 // The wall clock counts like Qt's UTC time from the same date and time, so a
@@ -384,9 +384,9 @@ void TrendViewTest::wallClockOfTheDataLog()
     for (const auto &c : cases) {
         const QDateTime utc(QDate(c.year, c.month, c.day), QTime(c.hour, c.minute, c.second), Qt::UTC);
         const int64_t expected = c.exists ? utc.toMSecsSinceEpoch() : TrendUnknownTime;
-        QCOMPARE(TrendWallClockMs(c.year, c.month, c.day, c.hour, c.minute, c.second), expected);
+        QCOMPARE(trendWallClockMs(c.year, c.month, c.day, c.hour, c.minute, c.second), expected);
     }
-    QCOMPARE(TrendWallClock(TrendWallClockMs(2026, 12, 6, 11, 30, 5)).time(), QTime(11, 30, 5));
+    QCOMPARE(trendWallClock(trendWallClockMs(2026, 12, 6, 11, 30, 5)).time(), QTime(11, 30, 5));
 }
 
 QTEST_APPLESS_MAIN(TrendViewTest)

@@ -75,7 +75,7 @@ TesterState sample(int cycle, int software, int mode, int range, int upCount = 7
 
 QByteArray logLine(const TesterState &s)
 {
-    return SampleLine(s).toLatin1() + "\r\n";
+    return sampleLogLine(s).toLatin1() + "\r\n";
 }
 
 // Software 1.2 and 1.1 (no last bounce), an open contact written as a
@@ -140,7 +140,7 @@ const TrendHistory &longRun()
         TrendReading r;
         r.limits.contactCode = 16 | 32 | 64 | 128;
         r.limits.mode = 0;
-        const int64_t eight = TrendWallClockMs(QDate(2026, 12, 6), QTime(8, 0));
+        const int64_t eight = trendWallClockMs(QDate(2026, 12, 6), QTime(8, 0));
         for (int i = 0; i < 20000; ++i) {
             if (i == 10000)
                 h.startSession();
@@ -275,8 +275,8 @@ void TrendWindowTest::logPlotsWhatTheLiveRunShowed()
     const QList<TesterState> &states = mixedSamples;
     TrendHistory live, fromLog;
     for (const TesterState &s : states)
-        live.append(TrendReadingFromState(s));
-    QCOMPARE(ReadTrendLog(dir.filePath(QStringLiteral("run.txt")), fromLog).samples, 7);
+        live.append(trendReadingFromState(s));
+    QCOMPARE(readTrendLog(dir.filePath(QStringLiteral("run.txt")), fromLog).samples, 7);
     // Whether the log opened and how many lines it skipped: plottedLogShowsItsSkippedLines.
     for (qsizetype i = 0; i < states.size(); ++i) {
         const TesterState &s = states[i];
@@ -328,11 +328,11 @@ void TrendWindowTest::logLineValues()
 {
     QFETCH(int, column);
     QFETCH(QString, text);
-    QList<QByteArray> fields = SampleLine(sample(1001, 12, 1, 500)).toLatin1().split(',');
+    QList<QByteArray> fields = sampleLogLine(sample(1001, 12, 1, 500)).toLatin1().split(',');
     fields[column] = text.toLatin1();
     const QByteArray line = fields.join(',');
     TrendReading read;
-    QTEST(ParseTrendLine(line.constData(), line.constData() + line.size(), read), "sample");
+    QTEST(parseTrendLine(line.constData(), line.constData() + line.size(), read), "sample");
     if (column == 10)
         QCOMPARE(read.contact[TrendDown], text.toFloat());
 }
@@ -357,7 +357,7 @@ void TrendWindowTest::liveRunInTheWindow()
     QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("6 samples")));
     QCOMPARE(rig.axisTitle("UpContactChart"), QStringLiteral("ohms, then volts"));
     QCOMPARE(rig.axisTitle("BounceChart"), QStringLiteral("seconds"));
-    const TrendReduction r = ReduceTrend(rig.built->session.trendHistory(), 600);
+    const TrendReduction r = reduceTrend(rig.built->session.trendHistory(), 600);
     const QList<QPointF> &max = r.limits[MaxContactDownLimit];
     QCOMPARE(max.size(), 4);
     QCOMPARE(max[0].x(), 1.0);
@@ -367,7 +367,7 @@ void TrendWindowTest::liveRunInTheWindow()
     QVERIFY(r.series[ContactUpSeries].isEmpty() && r.limits[MinContactUpLimit].isEmpty());
     QVERIFY(r.series[BounceUpSeries].isEmpty());
     // As many columns as limit segments: still steps.
-    QCOMPARE(ReduceTrend(rig.built->session.trendHistory(), 2).limits[MaxContactDownLimit], max);
+    QCOMPARE(reduceTrend(rig.built->session.trendHistory(), 2).limits[MaxContactDownLimit], max);
     // Asked for again, the live run keeps its zoom.
     rig.window().zoomTo({2, 6});
     trend->trigger();
@@ -481,11 +481,11 @@ void TrendWindowTest::zoomAndPanMoveEveryChart()
          [&](TrendRange /*before*/) {
              const TrendRange band{bounce->positionAt(a), bounce->positionAt(a + 4)};
              drag(bounce, a, a + 4, Qt::LeftButton);
-             return Clamped(band, whole, TrendAxis::Cycles);
+             return clampedRange(band, whole, TrendAxis::Cycles);
          }},
         {"wheel in at the pointer",
          [&](TrendRange before) {
-             const TrendRange expected = ZoomedAround(before, bounce->positionAt(a), 0.8);
+             const TrendRange expected = zoomedAround(before, bounce->positionAt(a), 0.8);
              wheel(bounce, a, 1);
              return expected;
          }},
@@ -505,7 +505,7 @@ void TrendWindowTest::zoomAndPanMoveEveryChart()
          [&](TrendRange before) {
              const double cursor = bounce->cursorAt();
              QTest::keyClick(bounce, Qt::Key_Plus);
-             return ZoomedAround(before, before.contains(cursor) ? cursor : std::nan(""), 0.5);
+             return zoomedAround(before, before.contains(cursor) ? cursor : std::nan(""), 0.5);
          }},
         {"Home",
          [&](TrendRange) {
@@ -593,7 +593,7 @@ void TrendWindowTest::timeAxisAndClosing()
 {
     Shown shown;
     TrendWindow &window = shown.window;
-    const double eight = double(TrendWallClockMs(QDate(2026, 12, 6), QTime(8, 0)));
+    const double eight = double(trendWallClockMs(QDate(2026, 12, 6), QTime(8, 0)));
     window.zoomTo({5000, 6000});
     QTest::mouseClick(window.findChild<QRadioButton *>("TimeAxisButton"), Qt::LeftButton);
     QCOMPARE(window.axis(), TrendAxis::Time);

@@ -28,7 +28,7 @@ struct HttpAnswer
 
 // Reads one answer on a connection already open. headOnly: the answer to
 // HEAD has a length and no body.
-inline HttpAnswer ReadAnswer(QTcpSocket &socket, bool headOnly = false)
+inline HttpAnswer readAnswer(QTcpSocket &socket, bool headOnly = false)
 {
     QByteArray got;
     HttpAnswer answer;
@@ -55,16 +55,16 @@ inline HttpAnswer ReadAnswer(QTcpSocket &socket, bool headOnly = false)
     return answer;
 }
 
-inline HttpAnswer HttpExchange(quint16 port, const QByteArray &raw, bool headOnly = false)
+inline HttpAnswer httpExchange(quint16 port, const QByteArray &raw, bool headOnly = false)
 {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
     socket.write(raw);
-    return ReadAnswer(socket, headOnly);
+    return readAnswer(socket, headOnly);
 }
 
 // Whether the server closes the connection within ms, the event loop running.
-inline bool ClosedWithin(QTcpSocket &socket, int ms)
+inline bool closedWithin(QTcpSocket &socket, int ms)
 {
     QDeadlineTimer deadline(ms);
     while (!deadline.hasExpired() && socket.state() != QAbstractSocket::UnconnectedState) {
@@ -74,7 +74,8 @@ inline bool ClosedWithin(QTcpSocket &socket, int ms)
     return socket.state() == QAbstractSocket::UnconnectedState;
 }
 
-inline QByteArray Get(const QByteArray &target, const QByteArray &more = QByteArray(), const QByteArray &method = "GET")
+inline QByteArray getRequest(const QByteArray &target, const QByteArray &more = QByteArray(),
+                             const QByteArray &method = "GET")
 {
     return method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + more + "\r\n";
 }

@@ -26,9 +26,9 @@ private Q_SLOTS:
             QSKIP("chromium is not installed (scripts/setup.sh installs it): the page is not tried in a browser.");
 
         StationRig rig;
-        rig.bench.plug(1, FakeBench::Config("41800001", true));
-        rig.bench.plug(3, FakeBench::Config("41800003", true));
-        rig.bench.plug(4, FakeBench::Config("41800004", false));
+        rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
+        rig.bench.plug(3, FakeBench::simulatorConfig("41800003", true));
+        rig.bench.plug(4, FakeBench::simulatorConfig("41800004", false));
         QVERIFY(rig.allFound(3));
         rig.tick(300);
         rig.bench.pull(3);
@@ -41,7 +41,7 @@ private Q_SLOTS:
                     sessions.push_back(&rig.session(i));
                 return sessions;
             },
-            WebPage());
+            webPage());
         WebServer server(view);
         QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
 

@@ -50,7 +50,7 @@ struct ArchivedRun
             s.vLastMeasuredUpResist = 1000 + i % 7;
             recorder.sampleTaken();
             if (i <= 3 || i == samples)
-                lines << SampleLine(s);
+                lines << sampleLogLine(s);
         }
         // A second run that has no sample yet.
         recorder.runStarted(start.addSecs(samples + 10));
@@ -77,12 +77,12 @@ struct ArchivedRun
     QStringList lines;   // the first three samples and the last
 };
 
-WebRequest Request(const QByteArray &target)
+WebRequest requestFor(const QByteArray &target)
 {
     return {"GET", target, {{"Host", "127.0.0.1"}}};
 }
 
-std::vector<const TesterSession *> SessionsOf(StationRig &rig)
+std::vector<const TesterSession *> sessionsOf(StationRig &rig)
 {
     std::vector<const TesterSession *> sessions;
     for (int i = 0; i < rig.station.count(); ++i)
@@ -90,7 +90,7 @@ std::vector<const TesterSession *> SessionsOf(StationRig &rig)
     return sessions;
 }
 
-QByteArray Body(const WebView::Reply &reply)
+QByteArray bodyOf(const WebView::Reply &reply)
 {
     if (!reply.stream)
         return reply.body;
@@ -196,7 +196,7 @@ private Q_SLOTS:
             request.headers.clear();
         else if (!authorization.isEmpty())
             request.headers.append({"authorization", authorization});
-        const WebDecision d = DecideRequest(request, token);
+        const WebDecision d = decideRequest(request, token);
         QCOMPARE(d.status, status);
         QCOMPARE(int(d.route), route);
         QCOMPARE(d.id, id);
@@ -280,24 +280,24 @@ private Q_SLOTS:
         QFETCH(QByteArray, token);
         QFETCH(int, status);
         QFETCH(bool, keeps);
-        QCOMPARE(HeadEnd(head + "GET / HTTP/1.1\r\n"), head.size());
-        QCOMPARE(HeadEnd(head.chopped(1)), -1);
+        QCOMPARE(headEndOf(head + "GET / HTTP/1.1\r\n"), head.size());
+        QCOMPARE(headEndOf(head.chopped(1)), -1);
         WebRequest request;
-        const int malformed = ParseHead(head, request);
-        const int decided = malformed ? malformed : DecideRequest(request, token).status;
+        const int malformed = parseHead(head, request);
+        const int decided = malformed ? malformed : decideRequest(request, token).status;
         QCOMPARE(decided, status);
         if (status == 200)
-            QCOMPARE(KeepsConnection(request), keeps);
+            QCOMPARE(keepsConnection(request), keeps);
     }
 
     void tooManyHeaders()
     {
-        WebRequest request = Request("/");
+        WebRequest request = requestFor("/");
         for (int i = 1; i <= MostHeaders; ++i)
             request.headers.append({"X-" + QByteArray::number(i), "1"});
-        QCOMPARE(DecideRequest(request, QByteArray()).status, 431);
+        QCOMPARE(decideRequest(request, QByteArray()).status, 431);
         request.headers.removeLast();
-        QCOMPARE(DecideRequest(request, QByteArray()).status, 200);
+        QCOMPARE(decideRequest(request, QByteArray()).status, 200);
     }
 
     void address_data()
@@ -344,7 +344,7 @@ private Q_SLOTS:
         QFETCH(int, port);
         QFETCH(bool, loopback);
         WebAddress a;
-        const QString problem = ParseWebAddress(text, a);
+        const QString problem = parseWebAddress(text, a);
         QCOMPARE(problem.isEmpty(), port > 0);
         if (port == 0)
             return;
@@ -352,25 +352,25 @@ private Q_SLOTS:
         QCOMPARE(a.port, port);
         QCOMPARE(a.loopback(), loopback);
         // Another address needs a token.
-        QCOMPARE(WebAccessProblem(a, QString()).isEmpty(), loopback);
-        QVERIFY(WebAccessProblem(a, QStringLiteral("t")).isEmpty());
+        QCOMPARE(webAccessProblem(a, QString()).isEmpty(), loopback);
+        QVERIFY(webAccessProblem(a, QStringLiteral("t")).isEmpty());
     }
 
     // /api/testers from the station's engines: each tester's own values.
     void testersJson()
     {
         StationRig rig;
-        rig.bench.plug(2, FakeBench::Config("41800002", true));
-        rig.bench.plug(5, FakeBench::Config("41800005", false));
+        rig.bench.plug(2, FakeBench::simulatorConfig("41800002", true));
+        rig.bench.plug(5, FakeBench::simulatorConfig("41800005", false));
         QVERIFY(rig.allFound(2));
         rig.tick(200);
         QTemporaryDir dir;
         QString file = dir.filePath("one.txt");
-        QVERIFY(rig.session(0).dataLog().OpenFile(file));
+        QVERIFY(rig.session(0).dataLog().openFile(file));
         rig.session(0).state().DataFileOpen = true;
         rig.session(0).state().DataFileName = file;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
-        const QJsonArray testers = QJsonDocument::fromJson(view.answer(Request("/api/testers")).body).array();
+        WebView view([&] { return sessionsOf(rig); }, "<html>");
+        const QJsonArray testers = QJsonDocument::fromJson(view.answer(requestFor("/api/testers")).body).array();
         QCOMPARE(testers.size(), 2);
         for (int row = 0; row < 2; ++row) {
             const QJsonObject o = testers[row].toObject();
@@ -400,17 +400,18 @@ private Q_SLOTS:
         // The link: lost, and searching before any tester.
         rig.bench.pull(5);
         QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().link().alarm(); }, 600));
-        QCOMPARE(TesterJson(rig.session(1))["link"].toString(), QString("lost"));
+        QCOMPARE(testerJson(rig.session(1))["link"].toString(), QString("lost"));
         StationRig empty;
         empty.tick();
         QCOMPARE(empty.station.search().link().state(), LinkHistory::State::Searching);
 
         // The trend of a tester, and of one that does not exist.
-        const QJsonObject trend = QJsonDocument::fromJson(view.answer(Request("/api/testers/0/trend")).body).object();
+        const QJsonObject trend =
+            QJsonDocument::fromJson(view.answer(requestFor("/api/testers/0/trend")).body).object();
         QCOMPARE(trend["samples"].toInt(), int(rig.session(0).trendHistory().size()));
         QCOMPARE(trend["cycle"].toArray().last().toInt(),
                  int(rig.session(0).trendHistory().at(rig.session(0).trendHistory().size() - 1).cycle));
-        QCOMPARE(view.answer(Request("/api/testers/2/trend")).status, 404);
+        QCOMPARE(view.answer(requestFor("/api/testers/2/trend")).status, 404);
     }
 
     void trendIsSpreadOverTheHistory()
@@ -424,7 +425,7 @@ private Q_SLOTS:
             r.contact[TrendDown] = i % 2 ? std::numeric_limits<float>::infinity() : 3.5f;
             history.append(r);
         }
-        const QJsonObject o = QJsonDocument::fromJson(TrendJson(history, 600)).object();
+        const QJsonObject o = QJsonDocument::fromJson(trendJson(history, 600)).object();
         const QJsonArray cycles = o["cycle"].toArray();
         QVERIFY(cycles.size() <= 600 && cycles.size() >= 500);
         QCOMPARE(cycles.first().toInt(), 0);
@@ -439,11 +440,11 @@ private Q_SLOTS:
         ArchivedRun archived(RunStream::PageSamples * 2 + 5);
         QVERIFY2(archived.written.isEmpty(), qPrintable(archived.written));
         StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
-        QCOMPARE(view.answer(Request("/api/runs")).status, 404);   // no archive yet
-        view.setArchive(archived.reader(), RunReportPdf);
+        WebView view([&] { return sessionsOf(rig); }, "<html>");
+        QCOMPARE(view.answer(requestFor("/api/runs")).status, 404);   // no archive yet
+        view.setArchive(archived.reader(), runReportPdf);
 
-        const QJsonArray runs = QJsonDocument::fromJson(view.answer(Request("/api/runs")).body).array();
+        const QJsonArray runs = QJsonDocument::fromJson(view.answer(requestFor("/api/runs")).body).array();
         QCOMPARE(runs.size(), 2);   // newest first
         QCOMPARE(runs[0].toObject()["samples"].toInt(), 0);
         const QJsonObject run = runs[1].toObject();
@@ -453,30 +454,31 @@ private Q_SLOTS:
         QCOMPARE(run["cycles"].toInt(), (RunStream::PageSamples * 2 + 5) * 7);
         QCOMPARE(run["start"].toString().left(19), QString("2024-03-08T14:02:11"));
 
-        const QJsonArray samples = QJsonDocument::fromJson(Body(view.answer(Request("/api/runs/1/samples")))).array();
+        const QJsonArray samples =
+            QJsonDocument::fromJson(bodyOf(view.answer(requestFor("/api/runs/1/samples")))).array();
         QCOMPARE(samples.size(), RunStream::PageSamples * 2 + 5);
         for (int i = 0; i < samples.size(); ++i)
             QCOMPARE(samples[i].toObject()["cycles"].toInt(), (i + 1) * 7);
         QCOMPARE(samples[1].toObject()["downContact"].toInt(), 5);
         QCOMPARE(samples[1].toObject()["upContact"].toInt(), 1002);
 
-        const QList<QByteArray> lines = Body(view.answer(Request("/api/runs/1/datalog"))).split('\n');
+        const QList<QByteArray> lines = bodyOf(view.answer(requestFor("/api/runs/1/datalog"))).split('\n');
         QCOMPARE(lines.size(), RunStream::PageSamples * 2 + 5 + 2);
         QCOMPARE(lines[0], QByteArray(DataLogHeader) + '\r');
         for (int i = 0; i < 3; ++i)
             QCOMPARE(lines[i + 1], archived.lines[i].toLatin1() + '\r');
         QCOMPARE(lines[lines.size() - 2], archived.lines.last().toLatin1() + '\r');
 
-        QCOMPARE(view.answer(Request("/api/runs/3/samples")).status, 404);
-        QCOMPARE(view.answer(Request("/api/runs/3/datalog")).status, 404);
-        QCOMPARE(Body(view.answer(Request("/api/runs/2/samples"))), QByteArray("[\n]\n"));
-        const WebView::Reply pdf = view.answer(Request("/api/runs/1/report.pdf"));
+        QCOMPARE(view.answer(requestFor("/api/runs/3/samples")).status, 404);
+        QCOMPARE(view.answer(requestFor("/api/runs/3/datalog")).status, 404);
+        QCOMPARE(bodyOf(view.answer(requestFor("/api/runs/2/samples"))), QByteArray("[\n]\n"));
+        const WebView::Reply pdf = view.answer(requestFor("/api/runs/1/report.pdf"));
         QCOMPARE(pdf.contentType, QByteArray("application/pdf"));
         QVERIFY(pdf.body.startsWith("%PDF-"));
-        const WebView::Reply noSample = view.answer(Request("/api/runs/2/report.pdf"));
+        const WebView::Reply noSample = view.answer(requestFor("/api/runs/2/report.pdf"));
         QCOMPARE(noSample.status, 404);
         QVERIFY2(noSample.body.contains("no sample"), noSample.body);
-        QCOMPARE(view.answer(Request("/api/runs/3/report.pdf")).status, 404);
+        QCOMPARE(view.answer(requestFor("/api/runs/3/report.pdf")).status, 404);
     }
 
     // The server on loopback: what it answers, and that it goes on after
@@ -484,55 +486,55 @@ private Q_SLOTS:
     void serverAnswersAndGoesOn()
     {
         StationRig rig;
-        rig.bench.plug(1, FakeBench::Config("41800001", true));
+        rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
         QVERIFY(rig.allFound(1));
         ArchivedRun archived(RunStream::PageSamples + 10);
-        WebView view([&] { return SessionsOf(rig); }, "<html>page</html>");
+        WebView view([&] { return sessionsOf(rig); }, "<html>page</html>");
         view.setArchive(archived.reader());
         WebServer server(view);
         QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
 
-        HttpAnswer a = HttpExchange(server.port(), Get("/api/testers"));
+        HttpAnswer a = httpExchange(server.port(), getRequest("/api/testers"));
         QCOMPARE(a.status, 200);
         QCOMPARE(a.header("Content-Type"), QByteArray("application/json"));
         QCOMPARE(QJsonDocument::fromJson(a.body).array()[0].toObject()["serial"].toString(), QString("41800001"));
 
-        a = HttpExchange(server.port(), Get("/", QByteArray(), "HEAD"), true);
+        a = httpExchange(server.port(), getRequest("/", QByteArray(), "HEAD"), true);
         QCOMPARE(a.status, 200);
         QCOMPARE(a.header("Content-Length"), QByteArray("17"));
         QCOMPARE(a.body, QByteArray());
 
         const QByteArray refused[] = {"POST", "PUT", "DELETE", "PATCH", "OPTIONS"};
         for (const QByteArray &method : refused) {
-            a = HttpExchange(server.port(), Get("/api/testers", "Content-Length: 2\r\n", method) + "{}");
+            a = httpExchange(server.port(), getRequest("/api/testers", "Content-Length: 2\r\n", method) + "{}");
             QVERIFY2(a.status == 405, method);
             QCOMPARE(a.header("Allow"), QByteArray("GET, HEAD"));
         }
-        QCOMPARE(HttpExchange(server.port(), Get("/api/runs/x1/samples")).status, 400);
-        QCOMPARE(HttpExchange(server.port(), Get("/nothing")).status, 404);
+        QCOMPARE(httpExchange(server.port(), getRequest("/api/runs/x1/samples")).status, 400);
+        QCOMPARE(httpExchange(server.port(), getRequest("/nothing")).status, 404);
 
         // Over-long request lines and headers: a 4xx, and the next request is answered.
         const QByteArray longTargets[] = {"/" + QByteArray(MostTargetBytes + 1, 'a'),
                                           "/" + QByteArray(200 * 1024, 'a')};
         for (const QByteArray &target : longTargets) {
-            a = HttpExchange(server.port(), Get(target));
+            a = httpExchange(server.port(), getRequest(target));
             QVERIFY2(a.status >= 400 && a.status < 500, a.head);
-            QCOMPARE(HttpExchange(server.port(), Get("/")).status, 200);
+            QCOMPARE(httpExchange(server.port(), getRequest("/")).status, 200);
         }
         const QByteArray longHeaders[] = {"X-Long: " + QByteArray(MostHeaderBytes, 'b') + "\r\n",
                                           "X-Long: " + QByteArray(70 * 1024, 'b') + "\r\n",
                                           "X-Long: " + QByteArray(300 * 1024, 'b') + "\r\n"};
         for (const QByteArray &header : longHeaders) {
-            a = HttpExchange(server.port(), Get("/", header));
+            a = httpExchange(server.port(), getRequest("/", header));
             QVERIFY2(a.status >= 400 && a.status < 500, a.head);
-            QCOMPARE(HttpExchange(server.port(), Get("/")).status, 200);
+            QCOMPARE(httpExchange(server.port(), getRequest("/")).status, 200);
         }
-        a = HttpExchange(server.port(), "NOT HTTP AT ALL\r\n\r\n");
+        a = httpExchange(server.port(), "NOT HTTP AT ALL\r\n\r\n");
         QVERIFY2(a.status == 0 || (a.status >= 400 && a.status < 500), a.head);
-        QCOMPARE(HttpExchange(server.port(), Get("/")).status, 200);
+        QCOMPARE(httpExchange(server.port(), getRequest("/")).status, 200);
 
         // A run streamed: every sample, and the connection closed after it.
-        a = HttpExchange(server.port(), Get("/api/runs/1/samples"));
+        a = httpExchange(server.port(), getRequest("/api/runs/1/samples"));
         QCOMPARE(a.status, 200);
         QVERIFY(a.closed);
         QCOMPARE(QJsonDocument::fromJson(a.body).array().size(), RunStream::PageSamples + 10);
@@ -541,16 +543,17 @@ private Q_SLOTS:
     void tokenOverHttp()
     {
         StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
+        WebView view([&] { return sessionsOf(rig); }, "<html>");
         view.setToken("s3cret");
         WebServer server(view);
         QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
-        HttpAnswer a = HttpExchange(server.port(), Get("/api/testers"));
+        HttpAnswer a = httpExchange(server.port(), getRequest("/api/testers"));
         QCOMPARE(a.status, 401);
         QVERIFY(a.header("WWW-Authenticate").startsWith("Bearer"));
-        QCOMPARE(HttpExchange(server.port(), Get("/api/testers", "Authorization: Bearer s3cret\r\n")).status, 200);
-        QCOMPARE(HttpExchange(server.port(), Get("/", "Authorization: Bearer nope\r\n")).status, 401);
-        QCOMPARE(HttpExchange(server.port(), Get("/", "Content-Length: 2\r\n", "POST") + "{}").status, 401);
+        QCOMPARE(httpExchange(server.port(), getRequest("/api/testers", "Authorization: Bearer s3cret\r\n")).status,
+                 200);
+        QCOMPARE(httpExchange(server.port(), getRequest("/", "Authorization: Bearer nope\r\n")).status, 401);
+        QCOMPARE(httpExchange(server.port(), getRequest("/", "Content-Length: 2\r\n", "POST") + "{}").status, 401);
     }
 
     // A request refused on its head while its client streams a body at it:
@@ -561,10 +564,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("head");
         QTest::addColumn<QByteArray>("token");
         QTest::addColumn<int>("status");
-        QTest::newRow("no token") << Get("/api/testers", "Content-Length: 2000000000\r\n") << QByteArray("s3cret")
-                                  << 401;
-        QTest::newRow("post") << Get("/api/testers", "Content-Length: 2000000000\r\n", "POST") << QByteArray() << 405;
-        QTest::newRow("get with a body") << Get("/api/testers", "Transfer-Encoding: chunked\r\n") << QByteArray()
+        QTest::newRow("no token") << getRequest("/api/testers", "Content-Length: 2000000000\r\n")
+                                  << QByteArray("s3cret") << 401;
+        QTest::newRow("post") << getRequest("/api/testers", "Content-Length: 2000000000\r\n", "POST") << QByteArray()
+                              << 405;
+        QTest::newRow("get with a body") << getRequest("/api/testers", "Transfer-Encoding: chunked\r\n") << QByteArray()
                                          << 413;
     }
     void refusedWhileTheBodyStreams()
@@ -573,7 +577,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, token);
         QFETCH(int, status);
         StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
+        WebView view([&] { return sessionsOf(rig); }, "<html>");
         view.setToken(token);
         WebServer server(view);
         QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
@@ -605,30 +609,30 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<bool>("closes");
-        QTest::newRow("HTTP/1.1") << Get("/") << false;
-        QTest::newRow("HEAD") << Get("/", QByteArray(), "HEAD") << false;
-        QTest::newRow("Connection: close") << Get("/", "Connection: close\r\n") << true;
+        QTest::newRow("HTTP/1.1") << getRequest("/") << false;
+        QTest::newRow("HEAD") << getRequest("/", QByteArray(), "HEAD") << false;
+        QTest::newRow("Connection: close") << getRequest("/", "Connection: close\r\n") << true;
         QTest::newRow("HTTP/1.0") << QByteArray("GET / HTTP/1.0\r\n\r\n") << true;
         QTest::newRow("HTTP/1.0 keep-alive") << QByteArray("GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n") << false;
-        QTest::newRow("refused") << Get("/nothing") << true;
+        QTest::newRow("refused") << getRequest("/nothing") << true;
     }
     void connectionKeptOrClosed()
     {
         QFETCH(QByteArray, request);
         QFETCH(bool, closes);
         StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
+        WebView view([&] { return sessionsOf(rig); }, "<html>");
         WebServer server(view);
         QCOMPARE(server.listen({QStringLiteral("127.0.0.1"), 0}), QString());
         QTcpSocket client;
         client.connectToHost(QHostAddress::LocalHost, server.port());
         client.write(request);
-        const HttpAnswer a = ReadAnswer(client, request.startsWith("HEAD"));
+        const HttpAnswer a = readAnswer(client, request.startsWith("HEAD"));
         QCOMPARE(a.status, request.contains("/nothing") ? 404 : 200);
         QCOMPARE(a.header("Connection").toLower(), QByteArray(closes                           ? "close"
                                                               : request.contains("keep-alive") ? "keep-alive"
                                                                                                : ""));
-        QCOMPARE(ClosedWithin(client, 500), closes);
+        QCOMPARE(closedWithin(client, 500), closes);
         if (closes)
             return;
         client.write(request + request);
@@ -646,7 +650,7 @@ private Q_SLOTS:
     void deadlines()
     {
         StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
+        WebView view([&] { return sessionsOf(rig); }, "<html>");
         WebServer server(view);
         HttpLimits limits;
         limits.requestMs = 300;
@@ -658,8 +662,8 @@ private Q_SLOTS:
         timer.start();
         for (QTcpSocket *socket : {&silent, &slow, &idle})
             socket->connectToHost(QHostAddress::LocalHost, server.port());
-        idle.write(Get("/"));
-        QCOMPARE(ReadAnswer(idle).status, 200);
+        idle.write(getRequest("/"));
+        QCOMPARE(readAnswer(idle).status, 200);
         const qint64 answered = timer.elapsed();
         slow.write("GET / HTTP/1.1\r\n");
         qint64 closed[3] = {-1, -1, -1};
@@ -687,7 +691,7 @@ private Q_SLOTS:
     void connectionLimit()
     {
         StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
+        WebView view([&] { return sessionsOf(rig); }, "<html>");
         view.setToken("s3cret");
         WebServer server(view);
         HttpLimits limits;
@@ -715,7 +719,8 @@ private Q_SLOTS:
         QCOMPARE(stillOpen(), 8);
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(HttpExchange(server.port(), Get("/api/testers", "Authorization: Bearer s3cret\r\n")).status, 200);
+        QCOMPARE(httpExchange(server.port(), getRequest("/api/testers", "Authorization: Bearer s3cret\r\n")).status,
+                 200);
         QVERIFY(timer.elapsed() < 15000);
         QVERIFY(server.connectionCount() <= 8);
     }
@@ -725,7 +730,7 @@ private Q_SLOTS:
     void newcomerRefusedWhenAllAreBusy()
     {
         StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>" + QByteArray(16 * 1024 * 1024, 'p'));
+        WebView view([&] { return sessionsOf(rig); }, "<html>" + QByteArray(16 * 1024 * 1024, 'p'));
         WebServer server(view);
         HttpLimits limits;
         limits.mostConnections = 2;
@@ -735,11 +740,11 @@ private Q_SLOTS:
         for (QTcpSocket &socket : busy) {
             socket.setReadBufferSize(1024);   // takes almost nothing of the page
             socket.connectToHost(QHostAddress::LocalHost, server.port());
-            socket.write(Get("/"));
+            socket.write(getRequest("/"));
         }
         QTest::qWait(300);
         newcomer.connectToHost(QHostAddress::LocalHost, server.port());
-        QVERIFY(ClosedWithin(newcomer, 3000));
+        QVERIFY(closedWithin(newcomer, 3000));
         QCOMPARE(server.connectionCount(), 2);
         for (QTcpSocket &socket : busy)
             QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
@@ -748,7 +753,7 @@ private Q_SLOTS:
     void listenFailures()
     {
         StationRig rig;
-        WebView view([&] { return SessionsOf(rig); }, "<html>");
+        WebView view([&] { return sessionsOf(rig); }, "<html>");
         WebServer first(view), second(view);
         QCOMPARE(first.listen({QStringLiteral("127.0.0.1"), 0}), QString());
         QVERIFY(!second.listen({QStringLiteral("127.0.0.1"), first.port()}).isEmpty());
