@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -418,8 +419,11 @@ void TrendWindowTest::plotNamesTheFileAndTheReason_data()
                             << "it is a folder, not a file";
     QTest::newRow("no permission") << "DIR/locked.txt"
                                    << "it cannot be opened (Permission denied)";
+#ifdef Q_OS_LINUX
+    // A file that opens but cannot be read: Windows has none at hand.
     QTest::newRow("read fails") << "/proc/self/mem"
                                 << "reading it failed (Input/output error)";
+#endif
 }
 
 void TrendWindowTest::plotNamesTheFileAndTheReason()
@@ -436,7 +440,10 @@ void TrendWindowTest::plotNamesTheFileAndTheReason()
     Rig rig;
     QVERIFY(!rig.form->trend().plotLog(path));
     QFETCH(QString, reason);
-    QCOMPARE(rig.dialogs.calls, QStringList{QStringLiteral("error:File Error|Cannot plot %1: %2.").arg(path, reason)});
+    // The file is named as the system writes paths (backslashes on Windows).
+    QCOMPARE(rig.dialogs.calls,
+             QStringList{
+                 QStringLiteral("error:File Error|Cannot plot %1: %2.").arg(QDir::toNativeSeparators(path), reason)});
     QVERIFY(!rig.window().isVisible());
 }
 
