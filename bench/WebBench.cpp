@@ -36,6 +36,7 @@ namespace {
 
 constexpr int Testers = 16;
 
+#ifdef Q_OS_LINUX
 void pumpEvents(int ms)
 {
     QElapsedTimer timer;
@@ -46,7 +47,6 @@ void pumpEvents(int ms)
     }
 }
 
-#ifdef Q_OS_LINUX
 // This process's resident memory in MB.
 double residentMb()
 {

@@ -15,6 +15,22 @@ constexpr int CommitPeriodMs = 250;
 // Records moved from the spool to the archive in one transaction.
 constexpr int SpoolChunk = 5000;
 
+#if defined(Q_OS_WIN) && defined(Q_CC_MINGW)
+// Qt keeps the regular expressions' JIT stack in a thread_local that
+// MinGW's runtime frees before it destroys it: a thread other than the main
+// one that matched an expression (the writer's does, inside Qt, when a path
+// runs through a linked folder) crashed the program as it ended. Matching
+// without the JIT touches no such stack; the program's expressions are few
+// and small. Qt reads the switch at the first match, which comes while the
+// application object is built (loading the plugins), so it is set before
+// main(). A value given wins.
+[[maybe_unused]] const bool jitSwitchedOff = [] {
+    if (!qEnvironmentVariableIsSet("QT_ENABLE_REGEXP_JIT"))
+        qputenv("QT_ENABLE_REGEXP_JIT", "0");
+    return true;
+}();
+#endif
+
 }   // namespace
 
 std::unique_ptr<RunCatalog> readArchiveOf(ArchiveWriter &writer, int waitMs, QString &failure)

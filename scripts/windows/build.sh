@@ -47,6 +47,12 @@ fi
 
 options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DLIFECYCLE_WINDOWS_ICON="$icon"
          -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/windows/wine-run.sh")
+# As on Linux: CI (CI=true) fails the build on any compiler warning.
+if [ "${CI:-}" = true ]; then
+    options+=(-DLIFECYCLE_WERROR=ON)
+else
+    options+=(-DLIFECYCLE_WERROR=OFF)
+fi
 if command -v ccache >/dev/null 2>&1; then
     options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR=1

@@ -30,7 +30,8 @@ export WINDOWS_BUILD_DIR=$build
 # Tests that cannot run under Wine, each with the reason.
 left_out=(
     # (none of the pseudo-terminal and PostgreSQL tests is built for Windows:
-    # tests/*/CMakeLists.txt builds them on Unix only)
+    # tests/*/CMakeLists.txt builds them on Unix only; a test function that
+    # cannot run on Windows skips there and says why)
     "ReportTest: reads the PDF back with Poppler's pdftotext, a Linux program that Wine starts with Windows paths it cannot open"
 )
 
@@ -94,8 +95,8 @@ echo "windows-test: end to end $((t4 - t3)) s: $samples samples logged, archived
 # uninstaller removes them all again.
 setup=$build/lifecycle-$version-win64-setup.exe
 user_dir=$prefix/drive_c/users/$(id -un)/AppData
-installed=$user_dir/Local/Programs/Life Cycle Tester
-menu=$user_dir/Roaming/Microsoft/Windows/Start Menu/Programs/Life Cycle Tester
+installed="$user_dir/Local/Programs/Life Cycle Tester"
+menu="$user_dir/Roaming/Microsoft/Windows/Start Menu/Programs/Life Cycle Tester"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\lifecycle'
 wineserver=/usr/lib/wine/wineserver
 export WINE_RUN_KEEP=1   # the archive of the run above stays, for the installed program to read

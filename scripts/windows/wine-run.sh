@@ -21,7 +21,23 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko: nothing here needs .NET or a browser engine, and Wine
 # would otherwise offer to download them.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# A program without a console of its own (Wine gives none) sends QtTest's
+# report and qDebug() to the debugger; this keeps them on stdout and stderr,
+# where CTest and the scripts read them.
+export QT_FORCE_STDERR_LOGGING=${QT_FORCE_STDERR_LOGGING:-1}
 windows_path() { echo "Z:${1//\//\\}"; }
+# Qt's offscreen platform on Windows reads fonts only from one folder (it
+# finds none in Qt's own, and draws no text then). Liberation Sans, which
+# scripts/setup.sh installs, has the metrics of Windows' Arial; alone in the
+# folder, it is every window's font.
+if [ -z "${QT_QPA_FONTDIR:-}" ]; then
+    fonts=$build/fonts
+    if [ ! -d "$fonts" ]; then
+        mkdir -p "$fonts"
+        ln -sf /usr/share/fonts/truetype/liberation/LiberationSans-*.ttf "$fonts/"
+    fi
+    export QT_QPA_FONTDIR=$(windows_path "$fonts")
+fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
@@ -39,6 +55,12 @@ if [ "${WINE_RUN_KEEP:-0}" != 1 ]; then
     rm -rf "$user_dir/Roaming/RuqLifeCycle" "$user_dir/Local/RuqLifeCycle"
     "$wine" reg delete 'HKCU\Software\RuqLifeCycle' /f >/dev/null 2>&1 || true
 fi
+# Wine keeps the Linux QT_* variables from Windows programs (they would
+# confuse a Windows Qt) and passes WINEQT_* under the QT_* name instead:
+# without this the tests would not run offscreen.
+for var in $(compgen -e); do
+    case $var in QT_*) export "WINE$var=${!var}" ;; esac
+done
 # Without a display Wine says "no driver could be loaded" for the windows
 # it cannot show: harmless with QT_QPA_PLATFORM=offscreen.
 exec "$wine" "$@"

@@ -181,7 +181,8 @@ private Q_SLOTS:
 
         QCOMPARE(rig.log.openFile(file), opened);
         rig.log.saveToFile();
-        QCOMPARE(rig.dialogs.calls, shown.replaceInStrings("{path}", file));
+        // The message names the file as the system writes paths (backslashes on Windows).
+        QCOMPARE(rig.dialogs.calls, shown.replaceInStrings("{path}", QDir::toNativeSeparators(file)));
         QCOMPARE(rig.s.DataFileOpen, opened);
         QCOMPARE(rig.s.IsDirtyData, !opened);
         QCOMPARE(rig.title, opened ? Title + " - data.txt" : Title);
@@ -272,7 +273,8 @@ private Q_SLOTS:
         if (refused) {
             QFile probe(chosen);
             QVERIFY(!probe.open(QIODevice::Append));
-            shown << "error:File Error|Error Opening File\n" + chosen + "\n" + probe.errorString();
+            shown << "error:File Error|Error Opening File\n" + QDir::toNativeSeparators(chosen) + "\n"
+                         + probe.errorString();
         }
         QCOMPARE(rig.dialogs.calls, shown);
         QVERIFY(rig.s.DataFileOpen);
@@ -373,6 +375,9 @@ private Q_SLOTS:
     void fileGoneFromItsPath()
     {
         QFETCH(bool, replaced);
+#ifdef Q_OS_WIN
+        QSKIP("Windows refuses to rename or delete a file that a program holds open");
+#endif
         Rig rig;
         QString path = rig.path("run.txt");
         const QString moved = rig.path("moved.txt");

@@ -2,9 +2,11 @@
 #include "platform/QtSettingsStore.h"
 
 #include "support/MemorySettingsStore.h"
+#include "support/Wine.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTest>
 
 class RegistryTest : public QObject
@@ -14,13 +16,24 @@ class RegistryTest : public QObject
 private Q_SLOTS:
     void init()
     {
+#ifdef Q_OS_WIN
+        // Windows keeps the settings in the registry, under the user's key.
+        // Only a private Wine prefix may be emptied; never a real user's.
+        if (!underWine())
+            QSKIP("would overwrite this user's settings in the registry");
+        place = QStringLiteral("\\HKEY_CURRENT_USER\\Software\\RuqLifeCycle\\RuqLifeCycle");
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "RuqLifeCycle", "RuqLifeCycle").clear();
+#else
         const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
         QVERIFY2(!config.isEmpty(), "the test must run with its own configuration folder");
-        iniPath = QDir(config).filePath("RuqLifeCycle/RuqLifeCycle.ini");
-        QFile::remove(iniPath);
+        place = QDir(config).filePath("RuqLifeCycle/RuqLifeCycle.ini");
+        QFile::remove(place);
+#endif
     }
 
-    // The registry's values survive a restart, in the user's own ini file.
+    // The registry's values survive a restart, where the platform keeps a
+    // user's settings: the ini file in the user's configuration folder, the
+    // registry on Windows.
     void registrySurvivesRestart()
     {
         {
@@ -29,16 +42,21 @@ private Q_SLOTS:
             registry.addRecentFile("/data/first.txt");
             registry.addRecentFile("/data/second.txt");
             registry.saveCommChannel(5);
-            QCOMPARE(store.fileName(), iniPath);
+            QCOMPARE(store.fileName(), place);
         }
         QtSettingsStore store;
         Registry registry(store);
         QCOMPARE(registry.readRecentFiles(), (QStringList{"/data/second.txt", "/data/first.txt"}));
         QCOMPARE(registry.savedPort(), 5);
-        QFile file(iniPath);
+#ifdef Q_OS_WIN
+        const QSettings stored(QSettings::NativeFormat, QSettings::UserScope, "RuqLifeCycle", "RuqLifeCycle");
+        QCOMPARE(stored.value("Preferences/CommChannel").toString(), QStringLiteral("5"));
+#else
+        QFile file(place);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray text = file.readAll();
         QVERIFY2(text.contains("[Preferences]") && text.contains("CommChannel=5"), text.constData());
+#endif
     }
 
     void recentLists_data()
@@ -96,7 +114,7 @@ private Q_SLOTS:
     }
 
 private:
-    QString iniPath;
+    QString place;   // where QtSettingsStore keeps the values
 };
 
 QTEST_GUILESS_MAIN(RegistryTest)
