@@ -11,7 +11,7 @@ QString ReadRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history)
         return failure;
     auto next = resumed.cbegin();
     return catalog.readRun(id, [&](const TesterState &s) {
-        const qint64 at = s.vUpdateTime.toMSecsSinceEpoch();
+        const qint64 at = s.counters.updateTime.toMSecsSinceEpoch();
         bool breaks = false;
         for (; next != resumed.cend() && *next <= at; ++next)
             breaks = true;

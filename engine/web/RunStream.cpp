@@ -56,9 +56,9 @@ QByteArray RunStream::readPage()
         ++read;
         if (form == Form::Json) {
             if (!any)
-                runMode = s.vRMode;
+                runMode = s.reported.rangeMode;
             text += any ? ",\n" : "\n";
-            text += sampleJson(s, s.vRMode != runMode);
+            text += sampleJson(s, s.reported.rangeMode != runMode);
         } else {
             text += sampleLogLine(s).toLatin1() + "\r\n";
         }

@@ -55,8 +55,9 @@ QJsonObject testerJson(const TesterSession &session)
     const TesterState &s = session.state();
     const RunGlance &glance = session.glance();
     const RunProgress &progress = glance.progress();
-    const QString serial = s.vSerialNumber.trimmed();
-    const int64_t toLimit = progress.secondsToLimit(s.CycleCount, s.vCycleLimit, endsAtCycleLimit(glance.runMode(s)));
+    const QString serial = s.identity.serialNumber.trimmed();
+    const int64_t toLimit =
+        progress.secondsToLimit(s.counters.cycleCount, s.reported.cycleLimit, endsAtCycleLimit(glance.runMode(s)));
     const bool sampled = !session.trendHistory().empty();
     QJsonObject o;
     o["serial"] = serial.isEmpty() ? QJsonValue() : QJsonValue(serial);
@@ -70,15 +71,15 @@ QJsonObject testerJson(const TesterSession &session)
     o["recordsRefused"] = glance.link().state() == LinkHistory::State::Connected && recordsRefused(s);
     o["staleSince"] = isoTime(glance.staleSince(s, now));
     o["run"] = glance.runText(s);
-    o["cycles"] = sampled ? QJsonValue(qint64(s.CycleCount)) : QJsonValue();
-    o["cycleLimit"] = qint64(s.vCycleLimit);
-    o["failures"] = sampled ? QJsonValue(qint64(s.FailCount)) : QJsonValue();
-    o["sequentialFailures"] = sampled ? QJsonValue(qint64(s.SeqCount)) : QJsonValue();
+    o["cycles"] = sampled ? QJsonValue(qint64(s.counters.cycleCount)) : QJsonValue();
+    o["cycleLimit"] = qint64(s.reported.cycleLimit);
+    o["failures"] = sampled ? QJsonValue(qint64(s.counters.failCount)) : QJsonValue();
+    o["sequentialFailures"] = sampled ? QJsonValue(qint64(s.counters.seqCount)) : QJsonValue();
     o["ratePerHour"] = progress.hasRate() ? QJsonValue(std::round(progress.cyclesPerHour())) : QJsonValue();
     o["secondsToLimit"] = toLimit >= 0 ? QJsonValue(qint64(toLimit)) : QJsonValue();
     o["timeToLimit"] = durationText(toLimit);
-    o["lastSample"] = sampled ? isoTime(s.vUpdateTime) : QJsonValue();
-    o["dataFile"] = s.DataFileOpen ? QJsonValue(QFileInfo(s.DataFileName).fileName()) : QJsonValue();
+    o["lastSample"] = sampled ? isoTime(s.counters.updateTime) : QJsonValue();
+    o["dataFile"] = s.session.dataFileOpen ? QJsonValue(QFileInfo(s.session.dataFileName).fileName()) : QJsonValue();
     return o;
 }
 
@@ -124,22 +125,22 @@ QJsonValue contactUnit(int mode)
 QByteArray sampleJson(const TesterState &s, bool withMode)
 {
     QJsonObject o;
-    o["time"] = isoTime(s.vUpdateTime);
-    o["cycles"] = qint64(s.CycleCount);
-    o["failures"] = qint64(s.FailCount);
-    o["sequentialFailures"] = qint64(s.SeqCount);
-    o["errorCode"] = s.vErrorCode;
-    PutContact(o, "downContact", "downOpen", s, s.vLastMeasuredDownResist);
-    PutContact(o, "upContact", "upOpen", s, s.vLastMeasuredUpResist);
-    o["downTime"] = Logged(formatStrokeTime(s.vLastDownStrokeTime));
-    o["upTime"] = Logged(formatStrokeTime(s.vLastUpStrokeTime));
+    o["time"] = isoTime(s.counters.updateTime);
+    o["cycles"] = qint64(s.counters.cycleCount);
+    o["failures"] = qint64(s.counters.failCount);
+    o["sequentialFailures"] = qint64(s.counters.seqCount);
+    o["errorCode"] = s.counters.errorCode;
+    PutContact(o, "downContact", "downOpen", s, s.counters.lastDownResistance);
+    PutContact(o, "upContact", "upOpen", s, s.counters.lastUpResistance);
+    o["downTime"] = Logged(formatStrokeTime(s.counters.lastDownStrokeTime));
+    o["upTime"] = Logged(formatStrokeTime(s.counters.lastUpStrokeTime));
     // Testers before software 1.2 report no last bounce times.
     const bool bounce = hasLastBounce(s);
-    o["downBounce"] = bounce ? Logged(formatBounceTime(s.vLastDownBounceTime)) : QJsonValue();
-    o["upBounce"] = bounce ? Logged(formatBounceTime(s.vLastUpBounceTime)) : QJsonValue();
+    o["downBounce"] = bounce ? Logged(formatBounceTime(s.counters.lastDownBounceTime)) : QJsonValue();
+    o["upBounce"] = bounce ? Logged(formatBounceTime(s.counters.lastUpBounceTime)) : QJsonValue();
     if (withMode) {
-        o["mode"] = ModeName(s.vRMode);
-        o["contactUnit"] = contactUnit(s.vRMode);
+        o["mode"] = ModeName(s.reported.rangeMode);
+        o["contactUnit"] = contactUnit(s.reported.rangeMode);
     }
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }

@@ -262,7 +262,7 @@ bool RunsWindow::lastSampleOfRun(TesterState &last)
     });
     showFailure(failure);
     // The report reads like the tester's own display of that sample.
-    last.DownLoadedOnce = any;
+    last.session.downloadedOnce = any;
     return failure.isEmpty() && any;
 }
 

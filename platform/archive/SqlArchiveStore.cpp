@@ -795,7 +795,7 @@ QString SqlArchiveStore::readSamples(qint64 id, qint64 afterSample, int most,
             applyConfigNumbers(s, c.numbers, c.serial);
             configShown = config;
         }
-        s.vUpdateTime = timeOf(samples.value(1), samples.value(2));
+        s.counters.updateTime = timeOf(samples.value(1), samples.value(2));
         for (std::size_t i = 0; i < SampleColumnCount; ++i)
             numbers[i] = samples.value(int(i) + 4).toLongLong();
         applySampleNumbers(s, numbers);
