@@ -5,10 +5,11 @@
 #include "engine/state/RunListener.h"
 #include "engine/state/StatusDisplay.h"
 
-// A window over one tester hears every kind of news the engine tells: what
-// to show, the link, the runs and each sample. The engine never sees a
-// widget: its tester's session passes the news on to the window when one
-// is open; tests use a fake that records the calls.
+// Every kind of news the engine tells of one tester: what to show, the
+// link, the runs and each sample. The engine never sees a widget: it tells
+// its session's SessionView, which passes the news on to the tester's
+// window (a TesterWindow) when one is open; tests use FakeView, which
+// records the calls.
 class TesterView : public StatusDisplay, public LinkListener, public RunListener, public SampleListener
 {
 public:

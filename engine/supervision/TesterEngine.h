@@ -19,9 +19,11 @@ class ConfigDownload;
 class CounterReset;
 class DataDecoder;
 
-// The whole conversation engine, put together for the main window: the
-// serial link, the command set, the poll cycle with its reply effects, the
-// configuration download and the counter reset chain. It knows no widgets.
+// The whole conversation engine of one tester, put together for its
+// TesterSession, which calls pollTick every TickPeriodMs (from its own poll
+// timer, or from its station's one timer): the serial link, the command set,
+// the poll cycle with its reply effects, the configuration download and the
+// counter reset chain. It knows no widgets.
 class TesterEngine
 {
 public:

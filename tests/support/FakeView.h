@@ -5,8 +5,8 @@
 
 #include <QString>
 
-// A main window for tests: it keeps what the engine showed and counts what
-// tests look at.
+// A tester's window for tests: it keeps what the engine showed and counts
+// what tests look at.
 class FakeView : public TesterView
 {
 public:
@@ -23,7 +23,7 @@ public:
     void testEnded() override { ++beeps; }
 
     QString barText;   // the whole-bar message, empty while the panels show
-    int led = 1;       // Shape1: 0 filled, 1 hollow
+    int led = 1;       // the error LED as last drawn: 0 lit, 1 dark
     int beeps = 0;     // the ends of a test the window beeped for
     int dataShown = 0;
 };
