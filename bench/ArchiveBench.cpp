@@ -8,6 +8,7 @@
 #include "platform/archive/ArchiveWriter.h"
 #include "platform/archive/SqlArchiveStore.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -140,7 +141,7 @@ void printStreamFigures(const ArchiveLocation &archive, BenchFigures &figures)
 // An archive written while runs ended at every restart, 1,000 runs of 1,000
 // samples, each ten of them one climb of the count: the time to open it,
 // which joins them.
-void PrintUpgradeFigure(const BenchScale &scale, const QString &folder, BenchFigures &figures)
+void printUpgradeFigure(const BenchScale &scale, const QString &folder, BenchFigures &figures)
 {
     ArchiveLocation old;
     old.path = folder + QStringLiteral("/old-rule.sqlite");
@@ -170,6 +171,45 @@ void PrintUpgradeFigure(const BenchScale &scale, const QString &folder, BenchFig
     const QByteArray shown = " (" + QByteArray::number(runCount) + " runs of " + QByteArray::number(samples)
                              + " samples into " + QByteArray::number(qulonglong(runs.size())) + ")";
     figures.add("archive_upgrade_ms_1m", ms, 0, joined, shown);
+}
+
+// Listing 10,000 runs, whole and filtered, and upgrading an old archive.
+void printListFigures(const BenchScale &scale, const QString &folder, BenchFigures &figures)
+{
+    ArchiveLocation many;
+    many.path = QDir(folder).filePath(QStringLiteral("runs.sqlite"));
+    SqlArchiveStore store(many);
+    store.open(true);
+    RunMaker maker;
+    const int runCount = scale.count(10000, 20);
+    for (int run = 0; run < runCount; ++run)
+        maker.makeRun(3, Start.addSecs(run * 60), 1, QStringLiteral("418001%1").arg(run % 10, 2, 10, QLatin1Char('0')));
+    maker.writeTo(store);
+    std::vector<RunSummary> runs;
+    QElapsedTimer timer;
+    timer.start();
+    store.listRuns(RunFilter(), runs);
+    const QByteArray listed = " (" + QByteArray::number(qulonglong(runs.size())) + " runs)";
+    figures.add("archive_list_10000_runs_ms", double(timer.elapsed()), 0, runs.size() == size_t(runCount), listed);
+    printUpgradeFigure(scale, folder, figures);
+
+    // The command line's and the web view's filter: a station and the runs
+    // with a sample since a moment, which every run here has, so each run's
+    // last sample is looked up; then one tester's runs of those.
+    RunFilter filter;
+    filter.host = QStringLiteral("station");
+    filter.since = Start;
+    timer.restart();
+    store.listRuns(filter, runs);
+    const bool all = runs.size() == size_t(runCount);
+    figures.add("run_list_ms_10k_filtered", double(timer.elapsed()), 0, all,
+                " (" + QByteArray::number(qulonglong(runs.size())) + " runs, target under 200)");
+    filter.serialNumber = QStringLiteral("41800103");
+    filter.wholeSerial = true;
+    timer.restart();
+    store.listRuns(filter, runs);
+    figures.add("run_list_ms_10k_one_tester", double(timer.elapsed()), 0, runs.size() == size_t((runCount + 6) / 10),
+                " (" + QByteArray::number(qulonglong(runs.size())) + " runs)");
 }
 
 void printArchiveFigures(const BenchScale &scale, BenchFigures &figures)
@@ -208,38 +248,5 @@ void printArchiveFigures(const BenchScale &scale, BenchFigures &figures)
 
     printStreamFigures(big, figures);
 
-    ArchiveLocation many;
-    many.path = dir.filePath(QStringLiteral("runs.sqlite"));
-    SqlArchiveStore store(many);
-    store.open(true);
-    RunMaker maker;
-    const int runCount = scale.count(10000, 20);
-    for (int run = 0; run < runCount; ++run)
-        maker.makeRun(3, Start.addSecs(run * 60), 1, QStringLiteral("418001%1").arg(run % 10, 2, 10, QLatin1Char('0')));
-    maker.writeTo(store);
-    std::vector<RunSummary> runs;
-    QElapsedTimer timer;
-    timer.start();
-    store.listRuns(RunFilter(), runs);
-    const QByteArray listed = " (" + QByteArray::number(qulonglong(runs.size())) + " runs)";
-    figures.add("archive_list_10000_runs_ms", double(timer.elapsed()), 0, runs.size() == size_t(runCount), listed);
-    PrintUpgradeFigure(scale, dir.path(), figures);
-
-    // The command line's and the web view's filter: a station and the runs
-    // with a sample since a moment, which every run here has, so each run's
-    // last sample is looked up; then one tester's runs of those.
-    RunFilter filter;
-    filter.host = QStringLiteral("station");
-    filter.since = Start;
-    timer.restart();
-    store.listRuns(filter, runs);
-    const bool all = runs.size() == size_t(runCount);
-    figures.add("run_list_ms_10k_filtered", double(timer.elapsed()), 0, all,
-                " (" + QByteArray::number(qulonglong(runs.size())) + " runs, target under 200)");
-    filter.serialNumber = QStringLiteral("41800103");
-    filter.wholeSerial = true;
-    timer.restart();
-    store.listRuns(filter, runs);
-    figures.add("run_list_ms_10k_one_tester", double(timer.elapsed()), 0, runs.size() == size_t((runCount + 6) / 10),
-                " (" + QByteArray::number(qulonglong(runs.size())) + " runs)");
+    printListFigures(scale, dir.path(), figures);
 }

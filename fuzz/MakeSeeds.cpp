@@ -190,24 +190,14 @@ bool writeCommandLines(const QDir &corpus)
     return ok;
 }
 
-}   // namespace
-
-int main(int argc, char **argv)
+// The simulated testers whose lines seed the tester_bytes corpus.
+std::vector<Setup> seedSetups()
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
-        return 2;
-    }
-    const QDir corpus(QString::fromLocal8Bit(argv[1]));
-    for (const char *target :
-         {"tester_bytes", "trend_log", "config_file", "archive_record", "archive_location", "command_line"})
-        corpus.mkpath(QLatin1String(target));
-
     const auto running = [](SimulatorConfig &c) {
         c.startRunning = true;
         c.periodMs = 500;
     };
-    const std::vector<Setup> setups = {
+    return {
         {"running", 8, running, {}},
         {"operator",
          25,
@@ -265,8 +255,23 @@ int main(int argc, char **argv)
          {}},
         {"silent", 20, [](SimulatorConfig &c) { c.silent = true; }, {}},
     };
+}
+
+}   // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
+        return 2;
+    }
+    const QDir corpus(QString::fromLocal8Bit(argv[1]));
+    for (const char *target :
+         {"tester_bytes", "trend_log", "config_file", "archive_record", "archive_location", "command_line"})
+        corpus.mkpath(QLatin1String(target));
+
     bool ok = writeLocations(corpus) && writeCommandLines(corpus);
-    for (const Setup &setup : setups)
+    for (const Setup &setup : seedSetups())
         ok = writeSeeds(setup, corpus) && ok;
     return ok ? 0 : 1;
 }

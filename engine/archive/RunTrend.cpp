@@ -4,7 +4,7 @@
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
 
-QString ReadRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history)
+QString readRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history)
 {
     std::vector<qint64> resumed;
     if (const QString failure = catalog.watchResumed(id, resumed); !failure.isEmpty())

@@ -99,7 +99,7 @@ QString RunGlance::linkWarning(const TesterState &s, const QDateTime &now) const
     if (recordsRefused(s))
         return QLatin1String(RecordsRefusedText);
     const QDateTime since = staleSince(s, now);
-    return since.isValid() ? StaleDataText(since) : QString();
+    return since.isValid() ? staleDataText(since) : QString();
 }
 
 QString RunGlance::runText(const TesterState &s) const

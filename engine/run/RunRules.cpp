@@ -181,7 +181,7 @@ bool recordsRefused(const TesterState &s)
     return s.link.portOpen && s.link.refusedReplies >= RefusalsBeforeWarning;
 }
 
-QString StaleDataText(const QDateTime &since)
+QString staleDataText(const QDateTime &since)
 {
     return QStringLiteral("No sample since ") + clockText(since);
 }

@@ -152,19 +152,19 @@ QString formatResistance(const TesterState &s, int32_t count, bool openAsNumber)
     switch (s.reported.rangeMode) {
     case 0:
         if (count < FullScale)
-            return FormatContactValue(0, range * count / (FullScale - count));
+            return formatContactValue(0, range * count / (FullScale - count));
         // The data log keeps its contact columns numeric: twice the largest
         // finite resistance, which converts back to an open contact.
         if (openAsNumber)
-            return FormatContactValue(0, 2 * range * (FullScale - 1));
+            return formatContactValue(0, 2 * range * (FullScale - 1));
         return QStringLiteral("open");
-    case 1: return FormatContactValue(1, double(count) / FullScale * range / 10);
-    case 2: return FormatContactValue(2, double(count) / FullScale * range / 1000);
+    case 1: return formatContactValue(1, double(count) / FullScale * range / 10);
+    case 2: return formatContactValue(2, double(count) / FullScale * range / 1000);
     default: return QStringLiteral("???");
     }
 }
 
-QString FormatContactValue(int mode, double value)
+QString formatContactValue(int mode, double value)
 {
     switch (mode) {
     case 0: return formatDecimal(value, 1, 1);

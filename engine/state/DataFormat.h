@@ -17,7 +17,7 @@ constexpr double SecondsPerBounceTick = 1.6E-6;
 QString formatResistance(const TesterState &s, int32_t count, bool openAsNumber);
 // A contact reading already in the unit of the mode (0 ohms, 1 mA, 2 V),
 // rounded as the data log writes it.
-QString FormatContactValue(int mode, double value);
+QString formatContactValue(int mode, double value);
 QString formatStrokeTime(int32_t ms);      // seconds, "#0.000"
 QString formatBounceTime(int32_t ticks);   // seconds, "0.000000"
 double resistanceFromCount(const TesterState &s, int32_t count);

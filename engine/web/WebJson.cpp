@@ -21,7 +21,7 @@ QJsonValue isoTime(const QDateTime &t)
 }
 
 // A value as the data log wrote its text; null where the log has no number.
-QJsonValue Logged(const QString &text)
+QJsonValue loggedValue(const QString &text)
 {
     bool ok = false;
     const double value = text.toDouble(&ok);   // QString reads a full stop in any locale
@@ -30,11 +30,11 @@ QJsonValue Logged(const QString &text)
 
 // A contact reading in the unit of the mode, null and flagged open when
 // the contact was open.
-void PutContact(QJsonObject &o, const char *name, const char *openName, const TesterState &s, int32_t count)
+void putContact(QJsonObject &o, const char *name, const char *openName, const TesterState &s, int32_t count)
 {
     const QString text = formatResistance(s, count, false);
     const bool open = text == QLatin1String("open");
-    o[QLatin1String(name)] = open ? QJsonValue() : Logged(text);
+    o[QLatin1String(name)] = open ? QJsonValue() : loggedValue(text);
     o[QLatin1String(openName)] = open;
 }
 
@@ -102,7 +102,7 @@ QByteArray runsJson(const std::vector<RunSummary> &runs)
     return QJsonDocument(list).toJson(QJsonDocument::Compact);
 }
 
-QJsonValue ModeName(int mode)
+QJsonValue modeName(int mode)
 {
     switch (mode) {
     case 0: return QStringLiteral("resistance");
@@ -130,16 +130,16 @@ QByteArray sampleJson(const TesterState &s, bool withMode)
     o["failures"] = qint64(s.counters.failCount);
     o["sequentialFailures"] = qint64(s.counters.seqCount);
     o["errorCode"] = s.counters.errorCode;
-    PutContact(o, "downContact", "downOpen", s, s.counters.lastDownResistance);
-    PutContact(o, "upContact", "upOpen", s, s.counters.lastUpResistance);
-    o["downTime"] = Logged(formatStrokeTime(s.counters.lastDownStrokeTime));
-    o["upTime"] = Logged(formatStrokeTime(s.counters.lastUpStrokeTime));
+    putContact(o, "downContact", "downOpen", s, s.counters.lastDownResistance);
+    putContact(o, "upContact", "upOpen", s, s.counters.lastUpResistance);
+    o["downTime"] = loggedValue(formatStrokeTime(s.counters.lastDownStrokeTime));
+    o["upTime"] = loggedValue(formatStrokeTime(s.counters.lastUpStrokeTime));
     // Testers before software 1.2 report no last bounce times.
     const bool bounce = hasLastBounce(s);
-    o["downBounce"] = bounce ? Logged(formatBounceTime(s.counters.lastDownBounceTime)) : QJsonValue();
-    o["upBounce"] = bounce ? Logged(formatBounceTime(s.counters.lastUpBounceTime)) : QJsonValue();
+    o["downBounce"] = bounce ? loggedValue(formatBounceTime(s.counters.lastDownBounceTime)) : QJsonValue();
+    o["upBounce"] = bounce ? loggedValue(formatBounceTime(s.counters.lastUpBounceTime)) : QJsonValue();
     if (withMode) {
-        o["mode"] = ModeName(s.reported.rangeMode);
+        o["mode"] = modeName(s.reported.rangeMode);
         o["contactUnit"] = contactUnit(s.reported.rangeMode);
     }
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
@@ -153,7 +153,7 @@ QByteArray trendJson(const TrendHistory &history, size_t most)
     const int mode = count ? history.segmentOf(count - 1).limits.mode : -1;
     const auto contact = [mode](float value, QJsonArray &values, QJsonArray &open) {
         const bool isOpen = std::isinf(value) && value > 0;
-        values.append(std::isfinite(value) ? Logged(FormatContactValue(mode, double(value))) : QJsonValue());
+        values.append(std::isfinite(value) ? loggedValue(formatContactValue(mode, double(value))) : QJsonValue());
         open.append(isOpen);
     };
     for (size_t i = 0; i < count; i += step) {
@@ -166,7 +166,7 @@ QByteArray trendJson(const TrendHistory &history, size_t most)
     }
     QJsonObject o;
     o["samples"] = qint64(count);
-    o["mode"] = ModeName(mode);
+    o["mode"] = modeName(mode);
     o["contactUnit"] = contactUnit(mode);
     o["cycle"] = cycle;
     o["downContact"] = down;

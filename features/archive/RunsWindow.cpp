@@ -244,7 +244,7 @@ void RunsWindow::trendOfRun()
     if (!run)
         return;
     TrendHistory history;
-    const QString failure = ReadRunTrend(catalog, run->id, history);
+    const QString failure = readRunTrend(catalog, run->id, history);
     if (!failure.isEmpty())
         return showFailure(failure);
     actions->showTrend(std::move(history), QStringLiteral("Run %1, %2").arg(run->id).arg(run->serialNumber));

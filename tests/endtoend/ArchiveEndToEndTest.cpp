@@ -305,7 +305,7 @@ private Q_SLOTS:
         QCOMPARE(written, exported);
         // The trend breaks where a program started again or the link was found.
         TrendHistory trend;
-        QCOMPARE(ReadRunTrend(store, runs.front().id, trend), QString());
+        QCOMPARE(readRunTrend(store, runs.front().id, trend), QString());
         int breaks = 0;
         for (size_t i = 1; i < trend.size(); ++i)
             breaks += trend.joinBefore(i, std::numeric_limits<int64_t>::max()) == TrendJoin::NewSession;
