@@ -42,32 +42,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("records");
         QTest::addColumn<int>("closed");   // runs closed here
-        QTest::newRow("found running, stopped at its limit, final sample") << "F r4 E s5 s5"
-                                                                           << "B1 V11 V1 S X0 S X5 V10 S" << 0;
-        QTest::newRow("found stopped keeps the cause seen before") << "F s3"
-                                                                   << "B0 V11 V1 S X10?" << 0;
-        QTest::newRow("stopped by the operator, started at the tester") << "r1 o s2 r3"
-                                                                        << "B1 V11 S X0 S X8 V10 S X0 V9" << 0;
-        QTest::newRow("run command after a stop: one run") << "s1 R s2"
-                                                           << "B0 V11 S X10? X0 V9 S X10 V10" << 0;
-        QTest::newRow("link lost and found, the count goes on: one run") << "r1 L F r2"
-                                                                         << "B1 V11 S X0 V2 V1 S" << 0;
-        QTest::newRow("a reset after a stop: its sample begins the next run") << "r3 o s4 s0"
-                                                                              << "B1 V11 S X0 S X8 V10 B0 S X10?" << 1;
-        QTest::newRow("a panel reset while running: counters reset") << "r3 r1"
-                                                                     << "B1 V11 S X0 X11 B1 S X0" << 1;
-        QTest::newRow("a break pause keeps the run") << "r1 b2 r3"
-                                                     << "B1 V11 S X0 S S" << 0;
-        QTest::newRow("changed limit before its sample") << "r1 c2"
-                                                         << "B1 V11 S X0 K S" << 0;
-        QTest::newRow("program closed leaves the run open") << "r1 C"
-                                                            << "B1 V11 S X0 V12" << 1;
-        QTest::newRow("nothing to close") << "C"
-                                          << "" << 0;
-        QTest::newRow("run command before any sample") << "R r1"
-                                                       << "B1 V11 S X0" << 0;
-        QTest::newRow("another tester on the port") << "r4 n4"
-                                                    << "B1 V11 S X0 B1 S X0" << 1;
+        addRow("found running, stopped at its limit, final sample", "F r4 E s5 s5", "B1 V11 V1 S X0 S X5 V10 S", 0);
+        addRow("found stopped keeps the cause seen before", "F s3", "B0 V11 V1 S X10?", 0);
+        addRow("stopped by the operator, started at the tester", "r1 o s2 r3", "B1 V11 S X0 S X8 V10 S X0 V9", 0);
+        addRow("run command after a stop: one run", "s1 R s2", "B0 V11 S X10? X0 V9 S X10 V10", 0);
+        addRow("link lost and found, the count goes on: one run", "r1 L F r2", "B1 V11 S X0 V2 V1 S", 0);
+        addRow("a reset after a stop: its sample begins the next run", "r3 o s4 s0", "B1 V11 S X0 S X8 V10 B0 S X10?",
+               1);
+        addRow("a panel reset while running: counters reset", "r3 r1", "B1 V11 S X0 X11 B1 S X0", 1);
+        addRow("a break pause keeps the run", "r1 b2 r3", "B1 V11 S X0 S S", 0);
+        addRow("changed limit before its sample", "r1 c2", "B1 V11 S X0 K S", 0);
+        addRow("program closed leaves the run open", "r1 C", "B1 V11 S X0 V12", 1);
+        addRow("nothing to close", "C", "", 0);
+        addRow("run command before any sample", "R r1", "B1 V11 S X0", 0);
+        addRow("another tester on the port", "r4 n4", "B1 V11 S X0 B1 S X0", 1);
     }
 
     void runsBeginAndEnd()

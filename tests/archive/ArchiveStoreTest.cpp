@@ -75,6 +75,32 @@ QStringList readLines(SqlArchiveStore &store, qint64 id)
     return lines;
 }
 
+// Each run's lines, newest first, or the failure that stopped the reading.
+QList<QStringList> runLines(const ArchiveLocation &location)
+{
+    SqlArchiveStore store(location);
+    std::vector<RunSummary> runs;
+    QString failure = store.open(false);
+    if (failure.isEmpty())
+        failure = store.listRuns(RunFilter(), runs);
+    if (!failure.isEmpty())
+        return {{failure}};
+    QList<QStringList> lines;
+    for (const RunSummary &run : runs)
+        lines << readLines(store, run.id);
+    return lines;
+}
+
+// The names of an archive table's columns, "a, b, c".
+template <size_t Count>
+QString namesOf(const ArchiveColumn (&columns)[Count])
+{
+    QStringList names;
+    for (const ArchiveColumn &c : columns)
+        names << c.name;
+    return names.join(", ");
+}
+
 // The cycle counts of a run's samples, "1 2 3".
 QString countsOf(SqlArchiveStore &store, qint64 id)
 {
@@ -323,9 +349,7 @@ private Q_SLOTS:
         RecordedRun run("41800005", 6, QDateTime(QDate(2026, 12, 6), QTime(13, 0)));
         QCOMPARE(store.write(run.sink.records), QString());
         run.lines.removeAt(1);   // the second sample: 14 cycles
-        qint64 id = 0;
-        QCOMPARE(store.lastRunId(id), QString());
-        QCOMPARE(readLines(store, id), run.lines);
+        QCOMPARE(runLines(location), QList<QStringList>{run.lines});
     }
 
     // A write that fails gives the database's reason (a full disk, here a
@@ -372,25 +396,12 @@ private Q_SLOTS:
             QVERIFY(q.exec(
                 QStringLiteral("INSERT INTO configs (run_id, at_ms, utc_offset, serial_number, %1) VALUES (1, 1, 0, "
                                "'41800007', %2)")
-                    .arg(QStringList([] {
-                             QStringList n;
-                             for (const auto &c : ConfigColumns)
-                                 n << c.name;
-                             return n;
-                         }())
-                             .join(", "),
-                         QStringList(int(ConfigColumnCount), "12").join(", "))));
+                    .arg(namesOf(ConfigColumns), QStringList(int(ConfigColumnCount), "12").join(", "))));
             for (int cycles : {5, 9})
                 QVERIFY(q.exec(
                     QStringLiteral(
                         "INSERT INTO samples (run_id, config_id, at_ms, utc_offset, %1) VALUES (1, 1, 2, 0, %2, %3)")
-                        .arg(QStringList([] {
-                                 QStringList n;
-                                 for (const auto &c : SampleColumns)
-                                     n << c.name;
-                                 return n;
-                             }())
-                                 .join(", "))
+                        .arg(namesOf(SampleColumns))
                         .arg(cycles)
                         .arg(QStringList(int(SampleColumnCount) - 1, "1").join(", "))));
         }
@@ -526,14 +537,7 @@ private Q_SLOTS:
         QVERIFY(newest > 0);
         first.stop();
         second.stop();
-
-        SqlArchiveStore store(location);
-        QCOMPARE(store.open(false), QString());
-        std::vector<RunSummary> runs;
-        QCOMPARE(store.listRuns(RunFilter(), runs), QString());
-        QCOMPARE(int(runs.size()), 2);
-        QCOMPARE(readLines(store, runs[0].id), two.lines);
-        QCOMPARE(readLines(store, runs[1].id), one.lines);
+        QCOMPARE(runLines(location), (QList<QStringList>{two.lines, one.lines}));
     }
 
     // The server stops in the middle of a run and starts again, twice:
@@ -569,12 +573,7 @@ private Q_SLOTS:
             QCOMPARE(problems.count(), outage);
         }
         writer.stop();
-
-        SqlArchiveStore store(location);
-        QCOMPARE(store.open(false), QString());
-        qint64 id = 0;
-        QCOMPARE(store.lastRunId(id), QString());
-        QCOMPARE(readLines(store, id), run.lines);
+        QCOMPARE(runLines(location), QList<QStringList>{run.lines});
     }
 
     // Two stations write to one server at the same time, each its own run.
@@ -600,15 +599,7 @@ private Q_SLOTS:
                                   WriteTimeoutMs);
         first.stop();
         second.stop();
-
-        SqlArchiveStore store(location);
-        QCOMPARE(store.open(false), QString());
-        std::vector<RunSummary> runs;
-        QCOMPARE(store.listRuns(RunFilter(), runs), QString());
-        QCOMPARE(int(runs.size()), 2);
-        QCOMPARE(runs[0].serialNumber, QStringLiteral("41800012"));
-        QCOMPARE(readLines(store, runs[0].id), two.lines);
-        QCOMPARE(readLines(store, runs[1].id), one.lines);
+        QCOMPARE(runLines(location), (QList<QStringList>{two.lines, one.lines}));
     }
 };
 

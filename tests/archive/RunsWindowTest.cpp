@@ -163,15 +163,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QDate>("read");
-        QTest::newRow("ISO") << "2026-12-07" << QDate(2026, 12, 7);
-        QTest::newRow("ISO with spaces") << " 2026-12-07 " << QDate(2026, 12, 7);
-        QTest::newRow("short date") << "07.12.26" << QDate(2026, 12, 7);
-        QTest::newRow("short date, four-digit year") << "07.12.2026" << QDate(2026, 12, 7);
-        QTest::newRow("what the date field made of it") << "any20261207" << QDate();
-        QTest::newRow("digits alone") << "20261207" << QDate();
-        QTest::newRow("no such month") << "2026-13-01" << QDate();
-        QTest::newRow("no such day") << "31.02.26" << QDate();
-        QTest::newRow("empty") << "" << QDate();
+        addRow("ISO", "2026-12-07", QDate(2026, 12, 7));
+        addRow("ISO with spaces", " 2026-12-07 ", QDate(2026, 12, 7));
+        addRow("short date", "07.12.26", QDate(2026, 12, 7));
+        addRow("short date, four-digit year", "07.12.2026", QDate(2026, 12, 7));
+        addRow("what the date field made of it", "any20261207", QDate());
+        addRow("digits alone", "20261207", QDate());
+        addRow("no such month", "2026-13-01", QDate());
+        addRow("no such day", "31.02.26", QDate());
+        addRow("empty", "", QDate());
     }
     void typedDates()
     {
@@ -179,16 +179,27 @@ private Q_SLOTS:
         QTEST(readTypedDate(typed, QLocale()), "read");
     }
 
+    // The Preferences dialog: the archive, the run files, each kind of event
+    // on or off, the webhook, and the web view, refused on the network
+    // without a token. A bad value keeps the dialog open and saves nothing.
     void preferencesAreCheckedAndKept_data()
     {
         QTest::addColumn<QString>("archive");
         QTest::addColumn<bool>("runFiles");
         QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("webhook");
+        QTest::addColumn<QString>("webView");
+        QTest::addColumn<QString>("token");
         QTest::addColumn<bool>("kept");
-        addRow("server and run files", "postgresql://lab@db/runs", true, "/data/runs", true);
-        addRow("default archive, no run files", "", false, "", true);
-        addRow("bad URL stays open", "mysql://x", false, "", false);
-        addRow("run files need a folder", "", true, " ", false);
+        addRow("server and run files", "postgresql://lab@db/runs", true, "/data/runs", "", "", "", true);
+        addRow("default archive, no run files", "", false, "", "", "", "", true);
+        addRow("bad URL stays open", "mysql://x", false, "", "", "", "", false);
+        addRow("run files need a folder", "", true, " ", "", "", "", false);
+        addRow("webhook and loopback", "", false, "", "https://chat.example/h", "8080", "", true);
+        addRow("network with token", "", false, "", "", "0.0.0.0:8080", "t0k", true);
+        addRow("network without token", "", false, "", "", "0.0.0.0:8080", " ", false);
+        addRow("bad address", "", false, "", "", "127.0.0.1:0", "", false);
+        addRow("bad webhook", "", false, "", "mailto:lab@example", "", "", false);
     }
 
     void preferencesAreCheckedAndKept()
@@ -196,40 +207,6 @@ private Q_SLOTS:
         QFETCH(QString, archive);
         QFETCH(bool, runFiles);
         QFETCH(QString, folder);
-        QFETCH(bool, kept);
-        MemorySettingsStore settings;
-        Registry registry(settings);
-        FakeMessageDialogs dialogs;
-        PreferencesDialog dialog(registry, dialogs, "/home/lab/runs.sqlite");
-        QCOMPARE(dialog.runFilesCheck->accessibleName(), QStringLiteral("Write every run to its own data file"));
-        QCOMPARE(dialog.archiveEdit->accessibleName(), QStringLiteral("Archive:"));
-        dialog.archiveEdit->setText(archive);
-        dialog.runFilesCheck->setChecked(runFiles);
-        dialog.runFolderEdit->setText(folder);
-        dialog.saveAndAccept();
-        QCOMPARE(dialog.result() == QDialog::Accepted, kept);
-        QCOMPARE(dialogs.calls.size(), kept ? 0 : 1);
-        QCOMPARE(settings.read("Preferences", "Archive"), kept ? archive : QString());
-        QCOMPARE(registry.runFilesFolder(), kept && runFiles ? folder : QString());
-    }
-
-    // Notifications: each kind of event on or off, the webhook, and the web
-    // view, refused on the network without a token.
-    void notificationPreferences_data()
-    {
-        QTest::addColumn<QString>("webhook");
-        QTest::addColumn<QString>("webView");
-        QTest::addColumn<QString>("token");
-        QTest::addColumn<bool>("kept");
-        addRow("none", "", "", "", true);
-        addRow("webhook and loopback", "https://chat.example/h", "8080", "", true);
-        addRow("network with token", "", "0.0.0.0:8080", "t0k", true);
-        addRow("network without token", "", "0.0.0.0:8080", " ", false);
-        addRow("bad address", "", "127.0.0.1:0", "", false);
-        addRow("bad webhook", "mailto:lab@example", "", "", false);
-    }
-    void notificationPreferences()
-    {
         QFETCH(QString, webhook);
         QFETCH(QString, webView);
         QFETCH(QString, token);
@@ -239,10 +216,15 @@ private Q_SLOTS:
         registry.saveEventsOff({"link-found"});
         FakeMessageDialogs dialogs;
         PreferencesDialog dialog(registry, dialogs, "/home/lab/runs.sqlite");
+        QCOMPARE(dialog.runFilesCheck->accessibleName(), QStringLiteral("Write every run to its own data file"));
+        QCOMPARE(dialog.archiveEdit->accessibleName(), QStringLiteral("Archive:"));
         QCOMPARE(dialog.eventChecks.size(), size_t(EventKind::Count));
         QVERIFY(!dialog.eventChecks[size_t(EventKind::LinkFound)]->isChecked());
         QCOMPARE(dialog.eventChecks[size_t(EventKind::Failure)]->accessibleName(), QString("New failure"));
         QCOMPARE(dialog.webViewEdit->accessibleName(), QString("Web view on:"));
+        dialog.archiveEdit->setText(archive);
+        dialog.runFilesCheck->setChecked(runFiles);
+        dialog.runFolderEdit->setText(folder);
         dialog.eventChecks[size_t(EventKind::LinkFound)]->setChecked(true);
         dialog.eventChecks[size_t(EventKind::RunStopped)]->setChecked(false);
         dialog.eventChecks[size_t(EventKind::ArchiveError)]->setChecked(false);
@@ -252,6 +234,8 @@ private Q_SLOTS:
         dialog.saveAndAccept();
         QCOMPARE(dialog.result() == QDialog::Accepted, kept);
         QCOMPARE(dialogs.calls.size(), kept ? 0 : 1);
+        QCOMPARE(settings.read("Preferences", "Archive"), kept ? archive : QString());
+        QCOMPARE(registry.runFilesFolder(), kept && runFiles ? folder : QString());
         QCOMPARE(registry.loadEventsOff(),
                  kept ? QStringList({"run-stopped", "archive-error"}) : QStringList{"link-found"});
         QCOMPARE(registry.loadWebhook(), kept ? webhook : QString());

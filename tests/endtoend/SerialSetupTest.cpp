@@ -21,102 +21,109 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using PortList = QMap<int, QString>;
+// The options a command line set, "name=value" each in a fixed order; those
+// it left as they start out are not shown.
+QString setBy(const AppOptions &o)
+{
+    QStringList set, ports;
+    const auto add = [&set](const char *name, const QString &value) {
+        if (!value.isEmpty() && value != "0")
+            set << QString::fromLatin1(name) + u'=' + value;
+    };
+    for (auto port = o.portMap.cbegin(); port != o.portMap.cend(); ++port)
+        ports << QString::number(port.key()) + u':' + port.value();
+    add("simulate", QString::number(o.simulate));
+    add("testers", QString::number(o.simulatedTesters));
+    add("ports", ports.join(u','));
+    add("station", QString::number(o.station));
+    add("trace", o.traceFile);
+    add("plot", o.plotFile);
+    add("log", o.logFile);
+    add("zoom", o.trendZoomTo != 0 ? QString::number(o.trendZoomFrom) + u':' + QString::number(o.trendZoomTo) : "");
+    add("cursor", qIsNaN(o.trendCursor) ? QString() : QString::number(o.trendCursor));
+    add("archive", o.archive);
+    add("list", QString::number(o.listRuns));
+    add("serial", o.runSerial);
+    add("host", o.runHost);
+    add("since", o.runSince);
+    add("export", o.exportRun);
+    add("file", o.exportFile);
+    add("notify", o.notifyUrl);
+    add("http", o.webAddress);
+    add("token", o.webToken);
+    add("archiveOnly", QString::number(o.archiveOnly()));
+    return set.join(u' ');
+}
 
 class SerialSetupTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void parse_data()
+    void commandLine_data()
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");   // -1: the program goes on
-        QTest::addColumn<bool>("simulate");
-        QTest::addColumn<PortList>("ports");
-        QTest::addColumn<QString>("trace");
-        QTest::addColumn<QString>("plot");
-        QTest::addColumn<int>("testers");   // simulated
-        QTest::addColumn<bool>("station");
-
-        const PortList none;
-        addRow("ports, repeated, both forms, device with =: a station",
-               QStringList{"--port", "1=/dev/pts/3", "--port=12=/dev/a=b", "--trace", "/tmp/t.txt"}, -1, false,
-               PortList{{1, "/dev/pts/3"}, {12, "/dev/a=b"}}, "/tmp/t.txt", "", 0, true);
-        addRow("one port: one tester", QStringList{"--port", "3=/dev/ttyUSB0"}, -1, false,
-               PortList{{3, "/dev/ttyUSB0"}}, "", "", 0, false);
-        addRow("help wins over a bad option", QStringList{"--help", "--bogus"}, 0, false, none, "", "", 0, false);
-        addRow("version", QStringList{"--version"}, 0, false, none, "", "", 0, false);
-        addRow("plot, value after =", QStringList{"--plot=/tmp/run 1.txt"}, -1, false, none, "", "/tmp/run 1.txt", 0,
-               false);
-        addRow("unknown option", QStringList{"--simulator"}, 2, false, none, "", "", 0, false);
-        addRow("simulate 4: a station", QStringList{"--simulate", "4", "--port", "1=/dev/x"}, -1, true,
-               PortList{{1, "/dev/x"}}, "", "", 4, true);
-        addRow("simulate=1: one tester", QStringList{"--simulate=1"}, -1, true, none, "", "", 1, false);
-        addRow("simulate 17", QStringList{"--simulate", "17"}, 2, false, none, "", "", 0, false);
-        addRow("a station's report", QStringList{"--simulate", "2", "--report", "r.pdf"}, 2, false, none, "", "", 0,
-               false);
-        addRow("trend picture zoomed, cursor", QStringList{"--trend-zoom", "100:250.5", "--trend-cursor", "120"}, -1,
-               false, none, "", "", 0, false);
-        addRow("trend zoom backwards", QStringList{"--trend-zoom=250:100"}, 2, false, none, "", "", 0, false);
-        addRow("trend zoom, one end", QStringList{"--trend-zoom=250"}, 2, false, none, "", "", 0, false);
-        addRow("trend cursor, no number", QStringList{"--trend-cursor=x"}, 2, false, none, "", "", 0, false);
+        QTest::addColumn<QString>("set");    // what setBy() shows of the options
+        const auto row = [](const char *name, const QStringList &args, int exitCode, const QString &set = {}) {
+            addRow(name, args, exitCode, set);
+        };
+        row("ports, repeated, both forms, device with =: a station",
+            {"--port", "1=/dev/pts/3", "--port=12=/dev/a=b", "--trace", "/tmp/t.txt"}, -1,
+            "ports=1:/dev/pts/3,12:/dev/a=b station=1 trace=/tmp/t.txt");
+        row("one port: one tester", {"--port", "3=/dev/ttyUSB0"}, -1, "ports=3:/dev/ttyUSB0");
+        row("help wins over a bad option", {"--help", "--bogus"}, 0);
+        row("version", {"--version"}, 0);
+        row("plot, value after =", {"--plot=/tmp/run 1.txt"}, -1, "plot=/tmp/run 1.txt");
+        row("unknown option", {"--simulator"}, 2);
+        row("simulate 4: a station", {"--simulate", "4", "--port", "1=/dev/x"}, -1,
+            "simulate=1 testers=4 ports=1:/dev/x station=1");
+        row("simulate=1: one tester", {"--simulate=1"}, -1, "simulate=1 testers=1");
+        row("simulate 17", {"--simulate", "17"}, 2);
+        row("a station's report", {"--simulate", "2", "--report", "r.pdf"}, 2);
+        row("trend picture zoomed, cursor", {"--trend-zoom", "100:250.5", "--trend-cursor", "120"}, -1,
+            "zoom=100:250.5 cursor=120");
+        row("trend zoom backwards", {"--trend-zoom=250:100"}, 2);
+        row("trend zoom, one end", {"--trend-zoom=250"}, 2);
+        row("trend cursor, no number", {"--trend-cursor=x"}, 2);
+        row("log with the simulated tester", {"--simulate", "--log", "C:\\runs\\a b.txt"}, -1,
+            "simulate=1 testers=1 log=C:\\runs\\a b.txt");
+        row("log, value after =", {"--log=run.txt"}, -1, "log=run.txt");
+        row("log without a file", {"--log="}, 2);
+        row("log with a station", {"--simulate", "2", "--log", "run.txt"}, 2);
+        row("list runs of a server", {"--archive", "postgresql://lab@db/runs", "--list-runs"}, -1,
+            "archive=postgresql://lab@db/runs list=1 archiveOnly=1");
+        row("export the last run", {"--export-run", "last", "out.txt"}, -1, "export=last file=out.txt archiveOnly=1");
+        row("export by id", {"--export-run=12", "out.txt"}, -1, "export=12 file=out.txt archiveOnly=1");
+        row("export without a file", {"--export-run", "12"}, 2);
+        row("export of no run", {"--export-run", "first", "out.txt"}, 2);
+        row("run id zero", {"--export-run", "0", "out.txt"}, 2);
+        row("list and export at once", {"--list-runs", "--export-run", "1", "f"}, 2);
+        row("file without export", {"--list-runs", "f"}, 2);
+        row("empty archive", {"--archive="}, 2);
+        row("list runs filtered", {"--list-runs", "--serial", "41800123", "--host=lab-1", "--since", "7d"}, -1,
+            "list=1 serial=41800123 host=lab-1 since=7d archiveOnly=1");
+        row("filter without --list-runs", {"--serial", "41800123"}, 2);
+        row("filter with --export-run", {"--export-run", "1", "f", "--since", "7d"}, 2);
+        row("empty filter value", {"--list-runs", "--host="}, 2);
+        row("webhook", {"--notify-url", "https://chat.example/hook"}, -1, "notify=https://chat.example/hook");
+        row("webhook not http", {"--notify-url", "ftp://x/y"}, 2);
+        row("web view on loopback", {"--http", "127.0.0.1:8080"}, -1, "http=127.0.0.1:8080");
+        row("a port alone", {"--http=8080"}, -1, "http=8080");
+        row("the network without a token", {"--http", "0.0.0.0:8080"}, 2);
+        row("the network with a token", {"--http", "0.0.0.0:8080", "--http-token", "t0k"}, -1,
+            "http=0.0.0.0:8080 token=t0k");
+        row("an empty token", {"--http", "0.0.0.0:8080", "--http-token", " "}, 2);
+        row("bad address", {"--http", "127.0.0.1:99999"}, 2);
     }
 
-    void parse()
+    void commandLine()
     {
         QFETCH(QStringList, args);
-        QFETCH(int, exitCode);
-        QFETCH(PortList, ports);
-
         const AppOptions options = parseCommandLine(QStringList{"lifecycle"} + args);
-        QCOMPARE(options.exitNow, exitCode >= 0);
-        if (options.exitNow) {
-            QCOMPARE(options.exitCode, exitCode);
-            return;
-        }
-        QTEST(options.simulate, "simulate");
-        QCOMPARE(options.portMap, ports);
-        QTEST(options.traceFile, "trace");
-        QTEST(options.plotFile, "plot");
-        QTEST(options.simulatedTesters, "testers");
-        QTEST(options.station, "station");
-    }
-
-    void archiveOptions_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");      // -1: the program goes on
-        QTest::addColumn<QString>("request");   // archive|list|run|file
-        addRow("list runs of a server", QStringList{"--archive", "postgresql://lab@db/runs", "--list-runs"}, -1,
-               "postgresql://lab@db/runs|1||");
-        addRow("export the last run", QStringList{"--export-run", "last", "out.txt"}, -1, "|0|last|out.txt");
-        addRow("export by id", QStringList{"--export-run=12", "out.txt"}, -1, "|0|12|out.txt");
-        addRow("export without a file", QStringList{"--export-run", "12"}, 2, "");
-        addRow("export of no run", QStringList{"--export-run", "first", "out.txt"}, 2, "");
-        addRow("run id zero", QStringList{"--export-run", "0", "out.txt"}, 2, "");
-        addRow("list and export at once", QStringList{"--list-runs", "--export-run", "1", "f"}, 2, "");
-        addRow("file without export", QStringList{"--list-runs", "f"}, 2, "");
-        addRow("empty archive", QStringList{"--archive="}, 2, "");
-        addRow("list runs filtered",
-               QStringList{"--list-runs", "--serial", "41800123", "--host=lab-1", "--since", "7d"}, -1, "|1||");
-        addRow("filter without --list-runs", QStringList{"--serial", "41800123"}, 2, "");
-        addRow("filter with --export-run", QStringList{"--export-run", "1", "f", "--since", "7d"}, 2, "");
-        addRow("empty filter value", QStringList{"--list-runs", "--host="}, 2, "");
-    }
-
-    void archiveOptions()
-    {
-        QFETCH(QStringList, args);
-        QFETCH(int, exitCode);
-        const AppOptions options = parseCommandLine(QStringList{"lifecycle"} + args);
-        QCOMPARE(options.exitNow ? options.exitCode : -1, exitCode);
-        if (options.exitNow)
-            return;
-        QTEST(QStringList({options.archive, QString::number(options.listRuns), options.exportRun, options.exportFile})
-                  .join(u'|'),
-              "request");
-        QCOMPARE(options.archiveOnly(), args.contains("--list-runs") || !options.exportRun.isEmpty());
+        QTEST(options.exitNow ? options.exitCode : -1, "exitCode");
+        if (!options.exitNow)
+            QTEST(setBy(options), "set");
     }
 
     // --list-runs with its filters over an archive of two testers on two
@@ -126,26 +133,24 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("answer");   // the S/N of each line, or the failure
-        QTest::newRow("all") << QStringList{} << 0 << "41800124 41800123";
-        QTest::newRow("one tester") << QStringList{"--serial", "41800123"} << 0 << "41800123";
-        QTest::newRow("one station, any case") << QStringList{"--host", "LAB-2"} << 0 << "41800124";
-        QTest::newRow("since a day") << QStringList{"--since", "2026-12-03"} << 0 << "41800124";
-        QTest::newRow("last 5 days") << QStringList{"--since", "5d"} << 0 << "41800124";
-        QTest::newRow("last 7 days") << QStringList{"--since", "7d"} << 0 << "41800124 41800123";
-        QTest::newRow("known tester, no run since")
-            << QStringList{"--serial", "41800123", "--since", "2026-12-04"} << 0 << "";
-        QTest::newRow("unknown tester") << QStringList{"--serial", "4180012"} << 2
-                                        << "--serial '4180012': no run of that tester in the archive";
-        QTest::newRow("unknown station") << QStringList{"--host", "lab-9"} << 2
-                                         << "--host 'lab-9': no run of that station in the archive";
-        QTest::newRow("no such date") << QStringList{"--since", "2026-02-30"} << 2
-                                      << "--since '2026-02-30' is not a date (YYYY-MM-DD) or a number of days (Nd)";
-        QTest::newRow("days without d") << QStringList{"--since", "7"} << 2
-                                        << "--since '7' is not a date (YYYY-MM-DD) or a number of days (Nd)";
-        QTest::newRow("all wrong at once")
-            << QStringList{"--since", "yesterday", "--serial", "x", "--host", "y"} << 2
-            << "--since 'yesterday' is not a date (YYYY-MM-DD) or a number of days (Nd); --serial 'x': no run of that "
-               "tester in the archive; --host 'y': no run of that station in the archive";
+        addRow("all", QStringList{}, 0, "41800124 41800123");
+        addRow("one tester", QStringList{"--serial", "41800123"}, 0, "41800123");
+        addRow("one station, any case", QStringList{"--host", "LAB-2"}, 0, "41800124");
+        addRow("since a day", QStringList{"--since", "2026-12-03"}, 0, "41800124");
+        addRow("last 5 days", QStringList{"--since", "5d"}, 0, "41800124");
+        addRow("last 7 days", QStringList{"--since", "7d"}, 0, "41800124 41800123");
+        addRow("known tester, no run since", QStringList{"--serial", "41800123", "--since", "2026-12-04"}, 0, "");
+        addRow("unknown tester", QStringList{"--serial", "4180012"}, 2,
+               "--serial '4180012': no run of that tester in the archive");
+        addRow("unknown station", QStringList{"--host", "lab-9"}, 2,
+               "--host 'lab-9': no run of that station in the archive");
+        addRow("no such date", QStringList{"--since", "2026-02-30"}, 2,
+               "--since '2026-02-30' is not a date (YYYY-MM-DD) or a number of days (Nd)");
+        addRow("days without d", QStringList{"--since", "7"}, 2,
+               "--since '7' is not a date (YYYY-MM-DD) or a number of days (Nd)");
+        addRow(
+            "all wrong at once", QStringList{"--since", "yesterday", "--serial", "x", "--host", "y"}, 2,
+            "--since 'yesterday' is not a date (YYYY-MM-DD) or a number of days (Nd); --serial 'x': no run of that tester in the archive; --host 'y': no run of that station in the archive");
     }
     void listRunFilters()
     {
@@ -176,54 +181,6 @@ private Q_SLOTS:
         for (const QString &line : lines)
             serials << line.section(u'\t', 1, 1);
         QTEST(failure.isEmpty() ? serials.join(u' ') : failure, "answer");
-    }
-
-    void notifyOptions_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");      // -1: the program goes on
-        QTest::addColumn<QString>("request");   // webhook|web view|token
-        addRow("webhook", QStringList{"--notify-url", "https://chat.example/hook"}, -1, "https://chat.example/hook||");
-        addRow("webhook not http", QStringList{"--notify-url", "ftp://x/y"}, 2, "");
-        addRow("web view on loopback", QStringList{"--http", "127.0.0.1:8080"}, -1, "|127.0.0.1:8080|");
-        addRow("a port alone", QStringList{"--http=8080"}, -1, "|8080|");
-        addRow("the network without a token", QStringList{"--http", "0.0.0.0:8080"}, 2, "");
-        addRow("the network with a token", QStringList{"--http", "0.0.0.0:8080", "--http-token", "t0k"}, -1,
-               "|0.0.0.0:8080|t0k");
-        addRow("an empty token", QStringList{"--http", "0.0.0.0:8080", "--http-token", " "}, 2, "");
-        addRow("bad address", QStringList{"--http", "127.0.0.1:99999"}, 2, "");
-    }
-
-    void notifyOptions()
-    {
-        QFETCH(QStringList, args);
-        QFETCH(int, exitCode);
-        const AppOptions options = parseCommandLine(QStringList{"lifecycle"} + args);
-        QCOMPARE(options.exitNow ? options.exitCode : -1, exitCode);
-        if (!options.exitNow)
-            QTEST(QStringList({options.notifyUrl, options.webAddress, options.webToken}).join(u'|'), "request");
-    }
-
-    void logOption_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");   // -1: the program goes on
-        QTest::addColumn<QString>("logFile");
-        addRow("log with the simulated tester", QStringList{"--simulate", "--log", "C:\\runs\\a b.txt"}, -1,
-               "C:\\runs\\a b.txt");
-        addRow("log, value after =", QStringList{"--log=run.txt"}, -1, "run.txt");
-        addRow("log without a file", QStringList{"--log="}, 2, "");
-        addRow("log with a station", QStringList{"--simulate", "2", "--log", "run.txt"}, 2, "");
-    }
-
-    void logOption()
-    {
-        QFETCH(QStringList, args);
-        QFETCH(int, exitCode);
-        const AppOptions options = parseCommandLine(QStringList{"lifecycle"} + args);
-        QCOMPARE(options.exitNow ? options.exitCode : -1, exitCode);
-        if (!options.exitNow)
-            QTEST(options.logFile, "logFile");
     }
 
     void simulatedTesterIsPortOneAndTraced()

@@ -77,14 +77,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("mayReadWrite");
         QTest::addColumn<QString>("group");
         QTest::addColumn<QString>("problem");
-        addRow("no access", int(QSerialPort::PermissionError), false, "dialout",
+        const int denied = QSerialPort::PermissionError;
+        addRow("no access", denied, false, "dialout", "permission denied (add the user to the dialout group)");
+        addRow("no access, another group", denied, false, "uucp", "permission denied (add the user to the uucp group)");
+        addRow("no access, root's device", denied, false, "root",
                "permission denied (add the user to the dialout group)");
-        addRow("no access, another group", int(QSerialPort::PermissionError), false, "uucp",
-               "permission denied (add the user to the uucp group)");
-        addRow("no access, root's device", int(QSerialPort::PermissionError), false, "root",
-               "permission denied (add the user to the dialout group)");
-        addRow("access, yet refused: held elsewhere", int(QSerialPort::PermissionError), true, "dialout",
-               "device busy (used by another program)");
+        addRow("access, yet refused: held elsewhere", denied, true, "dialout", "device busy (used by another program)");
         addRow("gone", int(QSerialPort::DeviceNotFoundError), true, "", "not present");
         addRow("anything else gives the system's words", int(QSerialPort::UnsupportedOperationError), true, "",
                "cannot be opened (Invalid argument)");

@@ -185,11 +185,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("noStar");
         QTest::addColumn<QString>("link");   // a pattern
         QTest::addColumn<QString>("run");
-        QTest::newRow("running, gone quiet") << false << "No sample since 17:00:\\d\\d"
-                                             << "Running to limits";
-        QTest::newRow("never acknowledges")
-            << true << "The tester answers without acknowledgement: records are being refused"
-            << "Unknown";
+        addRow("running, gone quiet", false, "No sample since 17:00:\\d\\d", "Running to limits");
+        addRow("never acknowledges", true, "The tester answers without acknowledgement: records are being refused",
+               "Unknown");
     }
 
     void rowSaysWhatConnectedHides()

@@ -219,29 +219,30 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("query");
         QTest::addColumn<QString>("read");   // serial|host|since|until|limit|offset, or the problem's start
+        const auto row = [](const char *name, const QByteArray &query, const QString &read) {
+            addRow(name, query, read);
+        };
         const QString noFilter = QStringLiteral("||||100|0");
-        QTest::newRow("none") << QByteArray() << noFilter;
-        QTest::newRow("empty parts") << QByteArray("&&") << noFilter;
-        QTest::newRow("every parameter") << QByteArray(
-            "serial=41800123&host=lab%2D3&since=2026-12-01&until=2026-12-07&limit=1000&offset=2000")
-                                         << "41800123|lab-3|2026-12-01T00:00:00.000|2026-12-07T23:59:59.999|1000|2000";
-        QTest::newRow("time with offset")
-            << QByteArray("since=2026-12-07T14:02:11%2B01:00") << "||2026-12-07T13:02:11.000Z||100|0";
-        QTest::newRow("days back") << QByteArray("since=7d") << "||2026-11-30T12:00:00.000||100|0";
-        QTest::newRow("plus is a space") << QByteArray("host=lab+3") << "|lab 3|||100|0";
-        QTest::newRow("unknown") << QByteArray("serial=1&colour=red&size=2") << "unknown parameter colour, size";
-        QTest::newRow("twice") << QByteArray("limit=5&limit=6") << "malformed value of limit (given twice)";
-        QTest::newRow("limit 0") << QByteArray("limit=0") << "malformed value of limit (1 to 1000)";
-        QTest::newRow("limit over 1000") << QByteArray("limit=1001") << "malformed value of limit (1 to 1000)";
-        QTest::newRow("limit negative") << QByteArray("limit=-1") << "malformed value of limit (1 to 1000)";
-        QTest::newRow("offset with sign") << QByteArray("offset=+1") << "malformed value of offset";
-        QTest::newRow("offset huge") << QByteArray("offset=99999999999999") << "malformed value of offset";
-        QTest::newRow("empty serial") << QByteArray("serial=") << "malformed value of serial";
-        QTest::newRow("serial without =") << QByteArray("serial") << "malformed value of serial";
-        QTest::newRow("control character") << QByteArray("host=a%0Ab") << "malformed value of host";
-        QTest::newRow("no such day") << QByteArray("since=2026-02-30") << "malformed value of since";
-        QTest::newRow("days too many") << QByteArray("until=99999d") << "malformed value of until";
-        QTest::newRow("both kinds") << QByteArray("x=1&limit=a") << "unknown parameter x; malformed value of limit";
+        row("none", QByteArray(), noFilter);
+        row("empty parts", "&&", noFilter);
+        row("every parameter", "serial=41800123&host=lab%2D3&since=2026-12-01&until=2026-12-07&limit=1000&offset=2000",
+            "41800123|lab-3|2026-12-01T00:00:00.000|2026-12-07T23:59:59.999|1000|2000");
+        row("time with offset", "since=2026-12-07T14:02:11%2B01:00", "||2026-12-07T13:02:11.000Z||100|0");
+        row("days back", "since=7d", "||2026-11-30T12:00:00.000||100|0");
+        row("plus is a space", "host=lab+3", "|lab 3|||100|0");
+        row("unknown", "serial=1&colour=red&size=2", "unknown parameter colour, size");
+        row("twice", "limit=5&limit=6", "malformed value of limit (given twice)");
+        row("limit 0", "limit=0", "malformed value of limit (1 to 1000)");
+        row("limit over 1000", "limit=1001", "malformed value of limit (1 to 1000)");
+        row("limit negative", "limit=-1", "malformed value of limit (1 to 1000)");
+        row("offset with sign", "offset=+1", "malformed value of offset");
+        row("offset huge", "offset=99999999999999", "malformed value of offset");
+        row("empty serial", "serial=", "malformed value of serial");
+        row("serial without =", "serial", "malformed value of serial");
+        row("control character", "host=a%0Ab", "malformed value of host");
+        row("no such day", "since=2026-02-30", "malformed value of since");
+        row("days too many", "until=99999d", "malformed value of until");
+        row("both kinds", "x=1&limit=a", "unknown parameter x; malformed value of limit");
     }
     void runsQuery()
     {
@@ -278,51 +279,41 @@ private Q_SLOTS:
         QTest::addColumn<bool>("keeps");
         const QByteArray host = "Host: h\r\n";
         const QByteArray bearer = "Authorization: Bearer s3cret\r\n";
-        addRow("HTTP/1.1 kept", "GET / HTTP/1.1\r\n" + host + "\r\n", QByteArray(), 200, true);
-        addRow("bare line feeds", QByteArray("GET / HTTP/1.1\nHost: h\n\n"), QByteArray(), 200, true);
-        addRow("empty lines before", "\r\n\r\nGET / HTTP/1.1\r\n" + host + "\r\n", QByteArray(), 200, true);
-        addRow("Connection: close", "GET / HTTP/1.1\r\n" + host + "Connection: close\r\n\r\n", QByteArray(), 200,
-               false);
-        addRow("close among options", "GET / HTTP/1.1\r\n" + host + "connection: Keep-Alive, CLOSE\r\n\r\n",
-               QByteArray(), 200, false);
-        addRow("HTTP/1.0 without Host", QByteArray("GET / HTTP/1.0\r\n\r\n"), QByteArray(), 200, false);
-        addRow("HTTP/1.0 keep-alive", QByteArray("GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"), QByteArray(), 200,
-               true);
-        addRow("HTTP/1.2 read as 1.1: Host needed", QByteArray("GET / HTTP/1.2\r\n\r\n"), QByteArray(), 400, false);
-        addRow("HTTP/1.1 without Host", QByteArray("GET / HTTP/1.1\r\n\r\n"), QByteArray(), 400, false);
-        addRow("HTTP/2.0", "GET / HTTP/2.0\r\n" + host + "\r\n", QByteArray(), 400, false);
-        addRow("no version", "GET /\r\n" + host + "\r\n", QByteArray(), 400, false);
-        addRow("empty target", "GET  HTTP/1.1\r\n" + host + "\r\n", QByteArray(), 400, false);
-        addRow("separator in the method", "G(T / HTTP/1.1\r\n" + host + "\r\n", QByteArray(), 400, false);
-        addRow("two spaces", "GET  / HTTP/1.1\r\n" + host + "\r\n", QByteArray(), 400, false);
-        addRow("header without colon", "GET / HTTP/1.1\r\n" + host + "X-A b\r\n\r\n", QByteArray(), 400, false);
-        addRow("folded header", "GET / HTTP/1.1\r\n" + host + "X-A: b\r\n c\r\n\r\n", QByteArray(), 400, false);
-        addRow("space before colon", QByteArray("GET / HTTP/1.1\r\nHost : h\r\n\r\n"), QByteArray(), 400, false);
-        addRow("body announced", "GET / HTTP/1.1\r\n" + host + "Content-Length: 5\r\n\r\n", QByteArray(), 413, false);
-        addRow("length 0", "GET / HTTP/1.1\r\n" + host + "Content-Length: 00\r\n\r\n", QByteArray(), 200, true);
-        addRow("length empty", "GET / HTTP/1.1\r\n" + host + "Content-Length:\r\n\r\n", QByteArray(), 413, false);
-        addRow("control character in a name", "GET / HTTP/1.1\r\n" + host + "X\x7f: b\r\n\r\n", QByteArray(), 400,
-               false);
-        addRow("length not a number", "GET / HTTP/1.1\r\n" + host + "Content-Length: x\r\n\r\n", QByteArray(), 413,
-               false);
-        addRow("chunked body", "HEAD / HTTP/1.1\r\n" + host + "Transfer-Encoding: chunked\r\n\r\n", QByteArray(), 413,
-               false);
-        addRow("body, no token", "GET / HTTP/1.1\r\n" + host + "Content-Length: 2000000000\r\n\r\n",
-               QByteArray("s3cret"), 401, false);
-        addRow("post, no token", "POST / HTTP/1.1\r\n" + host + "Content-Length: 2\r\n\r\n", QByteArray("s3cret"), 401,
-               false);
-        addRow("post with token", "POST / HTTP/1.1\r\n" + host + bearer + "Content-Length: 2\r\n\r\n",
-               QByteArray("s3cret"), 405, false);
-        addRow("body with token", "GET / HTTP/1.1\r\n" + host + bearer + "Content-Length: 2\r\n\r\n",
-               QByteArray("s3cret"), 413, false);
-        addRow("scheme in lower case", "GET / HTTP/1.1\r\n" + host + "authorization: bearer s3cret\r\n\r\n",
-               QByteArray("s3cret"), 200, true);
-        addRow("scheme in upper case", "GET / HTTP/1.1\r\n" + host + "Authorization: BEARER  s3cret\r\n\r\n",
-               QByteArray("s3cret"), 200, true);
-        addRow("scheme run into the token", "GET / HTTP/1.1\r\n" + host + "Authorization: Bearers3cret\r\n\r\n",
-               QByteArray("s3cret"), 401, false);
-        addRow("two authorizations", "GET / HTTP/1.1\r\n" + host + bearer + bearer + "\r\n", QByteArray("s3cret"), 400,
-               false);
+        const auto get = [&host](const QByteArray &headers) { return "GET / HTTP/1.1\r\n" + host + headers + "\r\n"; };
+        const auto row = [](const char *name, const QByteArray &head, int status, bool keeps = false,
+                            const QByteArray &token = {}) { addRow(name, head, token, status, keeps); };
+        row("HTTP/1.1 kept", get(""), 200, true);
+        row("bare line feeds", QByteArray("GET / HTTP/1.1\nHost: h\n\n"), 200, true);
+        row("empty lines before", "\r\n\r\nGET / HTTP/1.1\r\n" + host + "\r\n", 200, true);
+        row("Connection: close", get("Connection: close\r\n"), 200);
+        row("close among options", get("connection: Keep-Alive, CLOSE\r\n"), 200);
+        row("HTTP/1.0 without Host", QByteArray("GET / HTTP/1.0\r\n\r\n"), 200);
+        row("HTTP/1.0 keep-alive", QByteArray("GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"), 200, true);
+        row("HTTP/1.2 read as 1.1: Host needed", QByteArray("GET / HTTP/1.2\r\n\r\n"), 400);
+        row("HTTP/1.1 without Host", QByteArray("GET / HTTP/1.1\r\n\r\n"), 400);
+        row("HTTP/2.0", "GET / HTTP/2.0\r\n" + host + "\r\n", 400);
+        row("no version", "GET /\r\n" + host + "\r\n", 400);
+        row("empty target", "GET  HTTP/1.1\r\n" + host + "\r\n", 400);
+        row("separator in the method", "G(T / HTTP/1.1\r\n" + host + "\r\n", 400);
+        row("two spaces", "GET  / HTTP/1.1\r\n" + host + "\r\n", 400);
+        row("header without colon", get("X-A b\r\n"), 400);
+        row("folded header", get("X-A: b\r\n c\r\n"), 400);
+        row("space before colon", QByteArray("GET / HTTP/1.1\r\nHost : h\r\n\r\n"), 400);
+        row("body announced", get("Content-Length: 5\r\n"), 413);
+        row("length 0", get("Content-Length: 00\r\n"), 200, true);
+        row("length empty", get("Content-Length:\r\n"), 413);
+        row("control character in a name", get("X\x7f: b\r\n"), 400);
+        row("length not a number", get("Content-Length: x\r\n"), 413);
+        row("chunked body", "HEAD / HTTP/1.1\r\n" + host + "Transfer-Encoding: chunked\r\n\r\n", 413);
+        row("body, no token", get("Content-Length: 2000000000\r\n"), 401, false, "s3cret");
+        row("post, no token", "POST / HTTP/1.1\r\n" + host + "Content-Length: 2\r\n\r\n", 401, false, "s3cret");
+        row("post with token", "POST / HTTP/1.1\r\n" + host + bearer + "Content-Length: 2\r\n\r\n", 405, false,
+            "s3cret");
+        row("body with token", get(bearer + "Content-Length: 2\r\n"), 413, false, "s3cret");
+        row("scheme in lower case", get("authorization: bearer s3cret\r\n"), 200, true, "s3cret");
+        row("scheme in upper case", get("Authorization: BEARER  s3cret\r\n"), 200, true, "s3cret");
+        row("scheme run into the token", get("Authorization: Bearers3cret\r\n"), 401, false, "s3cret");
+        row("two authorizations", get(bearer + bearer), 400, false, "s3cret");
     }
     void decideOnHead()
     {
