@@ -3,6 +3,7 @@
 // master files, what written files read back as, what a failed save leaves.
 
 #include "ConfigSnapshot.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include "engine/config/ConfigCommands.h"
@@ -92,9 +93,8 @@ class ConfigFileTest : public QObject
 private Q_SLOTS:
     void readFile_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("error");      // the message shown; empty when accepted
-        QTest::addColumn<QString>("expected");   // an item of the edit copy afterwards
+        // error: the message shown; empty when accepted; expected: an item of the edit copy afterwards
+        addColumns<QByteArray, QString, QString>("bytes", "error", "expected");
 
         const QString incompatible = "Incompatible data format", invalid = "Invalid data in file";
         const auto row = [](const char *name, const QStringList &lines, const QString &error,

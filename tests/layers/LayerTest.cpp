@@ -1,3 +1,4 @@
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 #include <QDir>
 #include <QDirIterator>
@@ -143,9 +144,7 @@ private Q_SLOTS:
 
 void LayerTest::rules_data()
 {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("violations");
+    addColumns<QString, QString, int>("path", "text", "violations");
 
     addRow("own floor", "top/a.cpp", "#include \"top/b.h\"", 0);
     addRow("floor below", "top/a.cpp", "#include \"low/sub/c.h\"", 0);

@@ -4,6 +4,7 @@
 #include "engine/supervision/TesterEngine.h"
 #include "mainwindow/ReadingColours.h"
 #include "mainwindow/TesterWindow.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 #include "support/WindowRig.h"
 #include "ui/ValueBox.h"
@@ -181,10 +182,8 @@ private Q_SLOTS:
     // seconds after the link was found at 14:00:00.
     void staleData_data()
     {
-        QTest::addColumn<QList<int>>("samples");
-        QTest::addColumn<bool>("running");
-        QTest::addColumn<int>("now");
-        QTest::addColumn<int>("staleSince");   // -1: fresh
+        // staleSince: -1: fresh
+        addColumns<QList<int>, bool, int, int>("samples", "running", "now", "staleSince");
 
         QTest::newRow("10 s after the last sample is fresh") << QList<int>{0, 1, 2} << true << 12 << -1;
         QTest::newRow("just over 10 s is stale") << QList<int>{0, 1, 2} << true << 13 << 2;
@@ -313,9 +312,8 @@ private Q_SLOTS:
     // colour of their own.
     void runStopShownWithReasonAndTime_data()
     {
-        QTest::addColumn<int>("code");   // from here: run to limits or stop; None: the tester's "-"
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<bool>("limitColour");
+        // code: from here: run to limits or stop; None: the tester's "-"
+        addColumns<int, QString, bool>("code", "shown", "limitColour");
         addRow("the tester ends at its cycle limit", wireCode(Command::None), "Stopped at cycle limit (1000) at 14:02",
                true);
         addRow("stopped from here", wireCode(Command::Stop), "Stopped by the operator at 14:02", false);
@@ -348,11 +346,8 @@ private Q_SLOTS:
 
     void whyTheRunEnded_data()
     {
-        QTest::addColumn<int>("mode");   // RunMode the run had
-        QTest::addColumn<bool>("stopCommanded");
-        QTest::addColumn<QList<int>>("counts");   // cycles, fails, sequential fails
-        QTest::addColumn<QList<int>>("limits");
-        QTest::addColumn<QString>("shown");
+        // mode: RunMode the run had; counts: cycles, fails, sequential fails
+        addColumns<int, bool, QList<int>, QList<int>, QString>("mode", "stopCommanded", "counts", "limits", "shown");
 
         const int toLimits = int(RunMode::ToLimits);
         const QList<int> limits = {100000, 10, 3};
@@ -411,11 +406,7 @@ private Q_SLOTS:
 
     void progress_data()
     {
-        QTest::addColumn<QList<Sample>>("samples");
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<QString>("rate");
-        QTest::addColumn<QString>("runTime");
-        QTest::addColumn<QString>("toLimit");
+        addColumns<QList<Sample>, int, QString, QString, QString>("samples", "limit", "rate", "runTime", "toLimit");
 
         addRow("one sample: no rate yet", QList<Sample>{{0, 500, true}}, 1000, "----", "0:00:00", "----");
         addRow("hours beyond a day", QList<Sample>{{0, 0, true}, {3600, 100, true}}, 10000, "100 cycles/h", "1:00:00",
@@ -493,12 +484,9 @@ private Q_SLOTS:
 
     void tolerance_data()
     {
-        QTest::addColumn<int>("contact");
-        QTest::addColumn<int>("mode");         // of measurement: 0..2
-        QTest::addColumn<int>("maxDown");      // limit 500
-        QTest::addColumn<int>("minUp");        // limit 100
-        QTest::addColumn<int>("bounceUp");     // limit 3000
-        QTest::addColumn<QString>("marked");   // down max, min, bounce; up max, min, bounce
+        // mode: of measurement: 0..2; maxDown: limit 500; minUp: limit 100; bounceUp: limit 3000; marked: down max,
+        // min, bounce; up max, min, bounce
+        addColumns<int, int, int, int, int, QString>("contact", "mode", "maxDown", "minUp", "bounceUp", "marked");
 
         const int all = 16 | 32 | 64 | 128;
         addRow("exactly at the limits", all, 0, 500, 100, 3000, "000000");

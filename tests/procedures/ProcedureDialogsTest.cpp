@@ -13,6 +13,7 @@
 #include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
 #include "support/SessionWindow.h"
+#include "support/TestColumns.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -93,8 +94,8 @@ private Q_SLOTS:
     // pull-up (or full scale in current and voltage).
     void learnedContactTolerances_data()
     {
-        QTest::addColumn<QList<int>>("in");    // contact, mode, both down extremes, both up extremes
-        QTest::addColumn<QList<int>>("out");   // min down, max down, min up, max up
+        // in: contact, mode, both down extremes, both up extremes; out: min down, max down, min up, max up
+        addColumns<QList<int>, QList<int>>("in", "out");
         QTest::newRow("NO resistance") << QList<int>{1, 0, 10, 1023} << QList<int>{0, 16, 1020, 1023};
         // Odd counts give halves, rounded to the even count: 601 -> 902.5 and 299.5, 603 -> 905.5 and 300.5.
         QTest::newRow("NO current, odd counts") << QList<int>{1, 1, 601, 603} << QList<int>{0, 902, 300, 906};
@@ -118,11 +119,8 @@ private Q_SLOTS:
 
     void learnDialog_data()
     {
-        QTest::addColumn<int>("switchType");   // list position
-        QTest::addColumn<bool>("bounce");
-        QTest::addColumn<QString>("leave");   // "OKButton", "CancelButton" or "Enter"
-        QTest::addColumn<int>("comSeq");      // the link when OK is pressed
-        QTest::addColumn<QStringList>("frames");
+        // switchType: list position; leave: "OKButton", "CancelButton" or "Enter"; comSeq: the link when OK is pressed
+        addColumns<int, bool, QString, int, QStringList>("switchType", "bounce", "leave", "comSeq", "frames");
         QTest::newRow("normally closed without bounce") << 1 << false << "OKButton" << 0 << QStringList{"E150"};
         QTest::newRow("Enter cancels") << 1 << false << "Enter" << 0 << QStringList();
         // A learn that never started leaves nothing to turn the next
@@ -160,11 +158,9 @@ private Q_SLOTS:
     // The learn window on its own clock, one call a second.
     void learnWindow_data()
     {
-        QTest::addColumn<bool>("ended");          // the tester said "-"
-        QTest::addColumn<int>("inFlight");        // the command in flight when the window looks
-        QTest::addColumn<bool>("dataFileOpen");   // samples went into the file and are not unsaved
-        QTest::addColumn<int>("closesAt");
-        QTest::addColumn<bool>("editor");
+        // ended: the tester said "-"; inFlight: the command in flight when the window looks; dataFileOpen: samples went
+        // into the file and are not unsaved
+        addColumns<bool, int, bool, int, bool>("ended", "inFlight", "dataFileOpen", "closesAt", "editor");
         QTest::newRow("never ends: gives up at the 16th second") << false << 0 << false << 16 << false;
         QTest::newRow("end of run logged to an open data file") << true << 0 << true << 1 << true;
         QTest::newRow("end of run, its data still awaited")
@@ -206,9 +202,8 @@ private Q_SLOTS:
 
     void masterDialog_data()
     {
-        QTest::addColumn<QStringList>("entries");   // serial, mode, pull-up
-        QTest::addColumn<QString>("error");         // empty when accepted
-        QTest::addColumn<QList<int>>("stored");     // mode, pull-up
+        // entries: serial, mode, pull-up; error: empty when accepted; stored: mode, pull-up
+        addColumns<QStringList, QString, QList<int>>("entries", "error", "stored");
         auto row = [](const QString &entries, const QString &error, QList<int> stored = {0, 1000}) {
             QTest::newRow(qPrintable(entries)) << entries.split('|') << error << stored;
         };
@@ -256,9 +251,7 @@ private Q_SLOTS:
     // first, and No sends nothing and keeps the configuration.
     void masterResetWhileRunning_data()
     {
-        QTest::addColumn<bool>("running");
-        QTest::addColumn<QList<int16_t>>("answers");
-        QTest::addColumn<bool>("sent");
+        addColumns<bool, QList<int16_t>, bool>("running", "answers", "sent");
         QTest::newRow("running, No") << true << QList<int16_t>{AnswerNo} << false;
         QTest::newRow("running, Yes") << true << QList<int16_t>{AnswerYes} << true;
         QTest::newRow("stopped: no question") << false << QList<int16_t>() << true;
@@ -288,8 +281,8 @@ private Q_SLOTS:
 
     void manualDialog_data()
     {
-        QTest::addColumn<bool>("runAfterwards");   // closed, a test started, then the program closed
-        QTest::addColumn<QStringList>("frames");
+        // runAfterwards: closed, a test started, then the program closed
+        addColumns<bool, QStringList>("runAfterwards", "frames");
         // The piston-down command's answer is still on its way when the
         // program closes: the piston goes up before the window is gone.
         QTest::newRow("program closed with the dialog open") << false << QStringList{"A3", "C0", "A4", "C0"};

@@ -8,6 +8,7 @@
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
 #include "support/FakeView.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include <QElapsedTimer>
@@ -36,11 +37,8 @@ class InProcessCableTest : public QObject
 private Q_SLOTS:
     void opening_data()
     {
-        QTest::addColumn<int>("port");
-        QTest::addColumn<QString>("before");   // "taken": another port has it open; "pulled"; "" nothing
-        QTest::addColumn<bool>("opens");
-        QTest::addColumn<QString>("device");
-        QTest::addColumn<QString>("problem");
+        // before: "taken": another port has it open; "pulled"; "" nothing
+        addColumns<int, QString, bool, QString, QString>("port", "before", "opens", "device", "problem");
         addRow("a cable's port", 1, "", true, "SIM1", "");
         addRow("the second cable's port", 2, "", true, "SIM2", "");
         addRow("a port without a cable", 3, "", false, "", "");

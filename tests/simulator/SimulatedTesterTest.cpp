@@ -15,6 +15,7 @@
 
 #ifdef Q_OS_UNIX
 #include "simulator/PseudoTerminal.h"
+#include "support/TestColumns.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -74,8 +75,7 @@ class SimulatedTesterTest : public QObject
 private Q_SLOTS:
     void recordFollowsTheSoftware_data()
     {
-        QTest::addColumn<int>("software");
-        QTest::addColumn<QByteArray>("lastBounces");
+        addColumns<int, QByteArray>("software", "lastBounces");
         QTest::newRow("1.1: 35 fields") << 11 << QByteArray();
         QTest::newRow("1.2 adds the last bounce times") << 12 << QByteArray(";m;m");
     }
@@ -114,11 +114,8 @@ private Q_SLOTS:
 
     void runModes_data()
     {
-        QTest::addColumn<QByteArray>("start");
-        QTest::addColumn<int>("cycleLimit");
-        QTest::addColumn<int>("seqLimit");
-        QTest::addColumn<int>("cycles");   // after a second at 100 ms per cycle
-        QTest::addColumn<bool>("stillRunning");
+        // cycles: after a second at 100 ms per cycle
+        addColumns<QByteArray, int, int, int, bool>("start", "cycleLimit", "seqLimit", "cycles", "stillRunning");
 
         QTest::newRow("to a sequential fail limit") << QByteArray("A2") << 0 << 3 << 3 << false;
         QTest::newRow("no limit passes the limits") << QByteArray("AC") << 2 << 1 << 10 << true;
@@ -154,9 +151,8 @@ private Q_SLOTS:
     // tested; a failing cycle always earns one.
     void failureBitsAgreeWithReadings_data()
     {
-        QTest::addColumn<int>("contact");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QList<int>>("tolerances");   // down min, max, up min, max, down bounce, up bounce
+        // tolerances: down min, max, up min, max, down bounce, up bounce
+        addColumns<int, int, QList<int>>("contact", "mode", "tolerances");
         const int both = 16 | 32 | 64 | 128;
         QTest::newRow("the demonstration: closed down, open up")
             << (1 | both) << 0 << QList<int>{0, 20, 1000, 1023, 3000, 3000};
@@ -201,8 +197,7 @@ private Q_SLOTS:
 
     void sleepsOnlyWhenNothingIsDue_data()
     {
-        QTest::addColumn<QByteArray>("command");
-        QTest::addColumn<int>("pieces");
+        addColumns<QByteArray, int>("command", "pieces");
         QTest::newRow("a running test repeats an unanswered +") << QByteArray("AC") << 1;
         QTest::newRow("a reply in pieces, then one cycle and its -") << QByteArray("AA") << 3;
         QTest::newRow("a stopped tester says nothing") << QByteArray("A1") << 1;

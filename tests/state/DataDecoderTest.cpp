@@ -1,5 +1,6 @@
 #include "engine/state/DataDecoder.h"
 #include "engine/state/TesterState.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include <QTest>
@@ -90,13 +91,10 @@ private Q_SLOTS:
 
     void recordVariants_data()
     {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<qint64>("downBounce");   // field 36
-        QTest::addColumn<qint64>("upBounce");     // field 37
-        QTest::addColumn<qint64>("failLimit");    // field 10
-        QTest::addColumn<QString>("serial");      // field 9
-        QTest::addColumn<QString>("rest");
-        QTest::addColumn<QList<int>>("bytes");   // fields 26..28, each kept to its low 8 bits
+        // downBounce: field 36; upBounce: field 37; failLimit: field 10; serial: field 9; bytes: fields 26..28, each
+        // kept to its low 8 bits
+        addColumns<QString, qint64, qint64, qint64, QString, QString, QList<int>>(
+            "line", "downBounce", "upBounce", "failLimit", "serial", "rest", "bytes");
 
         const QStringList v11 = recordFields(11);
         const QStringList v12 = recordFields(12);
@@ -143,10 +141,7 @@ private Q_SLOTS:
     // The status byte: run flag and error lamp, blinking winning over lit.
     void statusByte_data()
     {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<bool>("running");
-        QTest::addColumn<int>("ledState");
-        QTest::addColumn<bool>("pistonDown");
+        addColumns<int, bool, int, bool>("status", "running", "ledState", "pistonDown");
         addRow("lamp lit", 2, false, 0, false);
         addRow("running, blinking wins over lit", 19, true, 2, false);
         addRow("piston down, lamp dark", 8, false, 1, true);

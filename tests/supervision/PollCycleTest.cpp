@@ -2,6 +2,7 @@
 
 #include "engine/link/Commands.h"
 #include "engine/supervision/PollCycle.h"
+#include "support/TestColumns.h"
 
 #include <QTest>
 
@@ -61,8 +62,8 @@ private Q_SLOTS:
 
     void errorLed_data()
     {
-        QTest::addColumn<int>("ledState");
-        QTest::addColumn<QList<int>>("drawn");   // after each of three slow periods
+        // drawn: after each of three slow periods
+        addColumns<int, QList<int>>("ledState", "drawn");
         QTest::newRow("lit") << 0 << QList<int>{0, 0, 0};
         QTest::newRow("dark") << 1 << QList<int>{1, 1, 1};
         QTest::newRow("blinking: one change per slow period") << 2 << QList<int>{0, 1, 0};
@@ -109,11 +110,8 @@ private Q_SLOTS:
 
     void testerSignals_data()
     {
-        QTest::addColumn<int>("crossing");   // 0 idle link, 1 before a reply, 2 before a wake-up answer
-        QTest::addColumn<QByteArray>("received");
-        QTest::addColumn<bool>("fetch");
-        QTest::addColumn<bool>("goAgainFlag");
-        QTest::addColumn<bool>("terminated");
+        // crossing: 0 idle link, 1 before a reply, 2 before a wake-up answer
+        addColumns<int, QByteArray, bool, bool, bool>("crossing", "received", "fetch", "goAgainFlag", "terminated");
 
         QTest::newRow("test ended") << 0 << QByteArray("-") << true << false << true;
         QTest::newRow("both in one read count as new data") << 0 << QByteArray("x+-\r") << true << true << false;
@@ -157,10 +155,7 @@ private Q_SLOTS:
 
     void singleValues_data()
     {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<qint64>("value");
+        addColumns<int, QByteArray, QString, qint64>("code", "data", "name", "value");
 
         QTest::newRow("contact keeps the low byte") << 216 << QByteArray("300") << "vContact" << qint64(44);
         QTest::newRow("limit beyond 32 bits keeps the old value")
@@ -191,12 +186,9 @@ private Q_SLOTS:
 
     void sampleInBreakUpdateMode_data()
     {
-        QTest::addColumn<bool>("goAgainFlag");
-        QTest::addColumn<bool>("saveToDatabase");
-        QTest::addColumn<QStringList>("next");
-        QTest::addColumn<int>("saved");
-        QTest::addColumn<bool>("atBreak");
-        QTest::addColumn<bool>("armedHere");   // armed by the command, not already armed
+        // armedHere: armed by the command, not already armed
+        addColumns<bool, bool, QStringList, int, bool, bool>("goAgainFlag", "saveToDatabase", "next", "saved",
+                                                             "atBreak", "armedHere");
 
         QTest::newRow("armed, no break signalled yet") << false << true << QStringList() << 1 << false << false;
         QTest::newRow("break reached, not logging") << true << false << QStringList{"F325"} << 0 << true << false;
@@ -257,8 +249,8 @@ private Q_SLOTS:
     // on the first port.
     void strayBytesCostNoAnswer_data()
     {
-        QTest::addColumn<int>("answer");   // the answer the bytes land in front of
-        QTest::addColumn<QByteArray>("stray");
+        // answer: the answer the bytes land in front of
+        addColumns<int, QByteArray>("answer", "stray");
 
         // The answers in order: two probe wake-ups, the hello, the first
         // record, a later wake-up and its record.
@@ -301,9 +293,9 @@ private Q_SLOTS:
     // after the byte that asked for it, and the port is given up.
     void noisyLineStillTimesOut_data()
     {
-        QTest::addColumn<int>("waitingStep");   // the link's step while the answer is awaited
-        QTest::addColumn<QByteArray>("noise");
-        QTest::addColumn<bool>("askedAgain");   // the operator sends the command again meanwhile
+        // waitingStep: the link's step while the answer is awaited; askedAgain: the operator sends the command again
+        // meanwhile
+        addColumns<int, QByteArray, bool>("waitingStep", "noise", "askedAgain");
 
         const int reply = int(LinkStep::AwaitingReply), wakeUp = int(LinkStep::AwaitingWakeUp);
         const int firstProbe = int(LinkStep::ProbeFirstAnswer), secondProbe = int(LinkStep::ProbeSecondAnswer);
@@ -364,8 +356,7 @@ private Q_SLOTS:
     // ending behind, or the next download would clear counters or start a test.
     void interruptedChainLeavesNothingBehind_data()
     {
-        QTest::addColumn<int>("brokenAt");
-        QTest::addColumn<bool>("silent");
+        addColumns<int, bool>("brokenAt", "silent");
         QTest::newRow("range value rejected") << wireCode(Command::WriteRange) << false;
         QTest::newRow("counter reset unanswered") << wireCode(Command::ClearSeqCount) << true;
     }

@@ -6,6 +6,7 @@
 #include "engine/trend/TrendReduction.h"
 #include "engine/trend/TrendTicks.h"
 #include "engine/trend/TrendZoom.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include <QDateTime>
@@ -175,11 +176,9 @@ void TrendViewTest::zoomedRangeIsReducedAgain()
 // log and a counter reset break the line; the first two begin a session.
 void TrendViewTest::linesBreakWhereTheRecordingBroke_data()
 {
-    QTest::addColumn<QList<qint64>>("seconds");   // -1: unknown time
-    QTest::addColumn<QList<int>>("cycles");
-    QTest::addColumn<int>("sessionBefore");   // a header before this sample; -1 none
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("sessions");
+    // seconds: -1: unknown time; sessionBefore: a header before this sample; -1 none
+    addColumns<QList<qint64>, QList<int>, int, QString, QString>("seconds", "cycles", "sessionBefore", "line",
+                                                                 "sessions");
     using Times = QList<qint64>;
     using Cycles = QList<int>;
     addRow("a pause of five seconds", Times{0, 1, 2, 3, 8, 9, 10}, Cycles{1, 2, 3, 4, 5, 6, 7}, -1,

@@ -10,6 +10,7 @@
 #include "engine/trend/TrendZoom.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendPlot.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 #include "support/WindowRig.h"
 #include "ui/TrendFileDialog.h"
@@ -357,9 +358,7 @@ void TrendWindowTest::logPlotsWhatTheLiveRunShowed()
 // of any length read without overflow.
 void TrendWindowTest::logLineValues_data()
 {
-    QTest::addColumn<int>("column");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("sample");
+    addColumns<int, QString, bool>("column", "text", "sample");
 
     addRow("negative cycle count", 1, "-2000", false);
     addRow("negative fail count", 2, "-1", false);
@@ -459,8 +458,8 @@ void TrendWindowTest::plottedLogShowsItsSkippedLines()
 // What cannot be plotted is named, with the reason, and opens no window.
 void TrendWindowTest::plotNamesTheFileAndTheReason_data()
 {
-    QTest::addColumn<QString>("path");   // "DIR/": in a fresh folder
-    QTest::addColumn<QString>("reason");
+    // path: "DIR/": in a fresh folder
+    addColumns<QString, QString>("path", "reason");
 
     addRow("missing", "DIR/run.txt", "there is no such file");
     addRow("folder", "DIR/", "it is a folder, not a file");
