@@ -1,6 +1,4 @@
-// The cable inside the program that the built-in simulated tester hangs on
-// where the system has no pseudo-terminal: which ports open, what happens to
-// bytes on the way, a pulled cable, and the engine finding the tester on it.
+// The in-process cable the simulated tester hangs on where the system has no pseudo-terminal.
 
 #include "simulator/InProcessCable.h"
 #include "engine/state/TesterState.h"

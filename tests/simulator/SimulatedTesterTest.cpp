@@ -1,6 +1,4 @@
-// The simulated tester where its behaviour is not obvious: the data record's
-// field order and count, the run modes with their breaks and limits, the
-// moments its pump may sleep through, and the data log of a long run.
+// The simulated tester where its behaviour is not obvious.
 
 #include "simulator/SimulatedTester.h"
 #include "engine/trend/TrendLogReader.h"
@@ -16,6 +14,7 @@
 #ifdef Q_OS_UNIX
 #include "simulator/PseudoTerminal.h"
 #include "support/TestColumns.h"
+#include "support/TestRows.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -154,15 +153,14 @@ private Q_SLOTS:
         // tolerances: down min, max, up min, max, down bounce, up bounce
         addColumns<int, int, QList<int>>("contact", "mode", "tolerances");
         const int both = 16 | 32 | 64 | 128;
-        QTest::newRow("the demonstration: closed down, open up")
-            << (1 | both) << 0 << QList<int>{0, 20, 1000, 1023, 3000, 3000};
-        QTest::newRow("a closed contact tighter than a good switch, up untested but tight")
-            << (1 | 16) << 0 << QList<int>{2, 5, 0, 10, 0, 0};
+        addRow("the demonstration: closed down, open up", 1 | both, 0, QList<int>{0, 20, 1000, 1023, 3000, 3000});
+        addRow("a closed contact tighter than a good switch, up untested but tight", 1 | 16, 0,
+               QList<int>{2, 5, 0, 10, 0, 0});
         QTest::newRow("bounce tolerance 0") << (2 | both) << 0 << QList<int>{0, 1023, 0, 20, 0, 0};
         QTest::newRow("current mode, up stroke only") << (1 | 32 | 128) << 1 << QList<int>{0, 0, 0, 10, 0, 1000};
         QTest::newRow("nothing tested") << 1 << 0 << QList<int>{0, 20, 1000, 1023, 3000, 3000};
-        QTest::newRow("wide open tolerances: only the initial state can fail")
-            << (1 | 16 | 32) << 0 << QList<int>{0, 1023, 0, 1023, 0, 0};
+        addRow("wide open tolerances: only the initial state can fail", 1 | 16 | 32, 0,
+               QList<int>{0, 1023, 0, 1023, 0, 0});
     }
 
     void failureBitsAgreeWithReadings()
