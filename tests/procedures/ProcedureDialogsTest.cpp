@@ -1,19 +1,14 @@
-// The learn arithmetic, and the learn, master reset and manual control
-// dialogs on the main window's menus over a fake port whose tester answers
-// at once.
+// The learn arithmetic, and the learn, master reset and manual control dialogs over a fake tester.
 
 #include "engine/procedures/DefaultConfig.h"
 #include "engine/procedures/ManualControl.h"
 #include "engine/supervision/TesterEngine.h"
 #include "features/procedures/LearnTransfer.h"
 #include "mainwindow/TesterWindow.h"
-#include "support/FakeDataFileDialog.h"
-#include "support/FakeMessageDialogs.h"
-#include "support/FakeSerialPort.h"
-#include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
-#include "support/SessionWindow.h"
 #include "support/TestColumns.h"
+#include "support/TestRows.h"
+#include "support/WindowRig.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -24,11 +19,9 @@
 
 namespace {
 
-constexpr int NoTicks = 24 * 3600 * 1000;
-
 // The main window with the tester found and idle. The tester acknowledges
 // everything, and moves its piston on A3 / A4 and reports it in the status.
-struct Rig
+struct Rig : WindowRig
 {
     Rig()
     {
@@ -39,19 +32,19 @@ struct Rig
         s.link.busy = false;
         s.vRMode = 0;
         s.vRPullUp = 1000;
-        form.updateControls();
+        form->updateControls();
         port.onWrite = [this, pistonDown = false](const QByteArray &bytes) mutable {
             if (bytes == "A3\r" || bytes == "A4\r")
                 pistonDown = bytes == "A3\r";
             port.queueInput(bytes == "C0\r" ? (pistonDown ? "*8\r" : "*0\r") : "*\r");
         };
     }
-    void trigger(const char *action) { form.findChild<QAction *>(action)->trigger(); }
+    void trigger(const char *name) { action(name)->trigger(); }
     // Ticks until the tester has answered everything sent.
     void settle()
     {
         for (int i = 0; i < 20 && (s.link.step != LinkStep::Idle || s.link.busy); ++i)
-            form.engine().pollTick();
+            form->engine().pollTick();
     }
     QStringList frames()
     {
@@ -60,13 +53,7 @@ struct Rig
         return taken;
     }
 
-    FakeSerialPort port;
-    MemorySettingsStore settings;
-    FakeMessageDialogs dialogs;
-    FakeDataFileDialog files;
-    SessionWindow window{port, settings, dialogs, files, NoTicks};
-    TesterWindow &form = window.form;
-    TesterState &s = form.state();
+    TesterState &s = form->state();
 };
 
 void clickButton(QWidget *dialog, const char *name)
@@ -106,7 +93,6 @@ private Q_SLOTS:
     void learnedContactTolerances()
     {
         QFETCH(QList<int>, in);
-        QFETCH(QList<int>, out);
         TesterState s;
         s.vRMode = s.sRMode = TesterState::Integer(in[1]);
         s.vRPullUp = s.sRPullUp = 1000;
@@ -114,7 +100,7 @@ private Q_SLOTS:
         s.vMaxDownResistance = s.vMinDownResistance = in[2];
         s.vMaxUpResistance = s.vMinUpResistance = in[3];
         setLearnedConfig(s);
-        QCOMPARE((QList<int>{s.sMinDownResistTol, s.sMaxDownResistTol, s.sMinUpResistTol, s.sMaxUpResistTol}), out);
+        QTEST((QList<int>{s.sMinDownResistTol, s.sMaxDownResistTol, s.sMinUpResistTol, s.sMaxUpResistTol}), "out");
     }
 
     void learnDialog_data()
@@ -163,8 +149,7 @@ private Q_SLOTS:
         addColumns<bool, int, bool, int, bool>("ended", "inFlight", "dataFileOpen", "closesAt", "editor");
         QTest::newRow("never ends: gives up at the 16th second") << false << 0 << false << 16 << false;
         QTest::newRow("end of run logged to an open data file") << true << 0 << true << 1 << true;
-        QTest::newRow("end of run, its data still awaited")
-            << true << wireCode(Command::SampleData) << false << 16 << false;
+        addRow("end of run, its data still awaited", true, wireCode(Command::SampleData), false, 16, false);
     }
 
     void learnWindow()
@@ -223,7 +208,6 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, entries);
         QFETCH(QString, error);
-        QFETCH(QList<int>, stored);
         Rig rig;
         QStringList opened;
         ModalAnswerer answerer;
@@ -244,7 +228,7 @@ private Q_SLOTS:
                  error.isEmpty() ? QStringList() : QStringList{"error:Master Reset Data Error|" + error});
         QCOMPARE(rig.frames(), error.isEmpty() ? QStringList{"E0" + entries[0]} : QStringList());
         QCOMPARE(rig.s.sSerialNumber, error.isEmpty() ? entries[0] : QStringLiteral("00000000"));
-        QCOMPARE((QList<int>{rig.s.sRMode, rig.s.sRPullUp}), stored);
+        QTEST((QList<int>{rig.s.sRMode, rig.s.sRPullUp}), "stored");
     }
 
     // A running test is stopped by a master reset: the operator is asked
@@ -296,7 +280,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, runAfterwards);
         Rig rig;
-        rig.window.session.manual().showPiston(true);
+        rig.built->session.manual().showPiston(true);
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
             auto *box = dialog->findChild<QCheckBox *>("PistonCheck");
@@ -307,7 +291,7 @@ private Q_SLOTS:
             if (runAfterwards)
                 clickButton(dialog, "CloseButton");
             else
-                rig.form.close();
+                rig.form->close();
         });
         rig.trigger("RunManualMenu");
         if (runAfterwards) {
@@ -315,7 +299,7 @@ private Q_SLOTS:
             rig.trigger("RunRunLimitMenu");
             rig.settle();
             QVERIFY(rig.s.Running);
-            rig.form.close();
+            rig.form->close();
         }
         QCOMPARE(answerer.answered, 1);
         QTEST(rig.frames(), "frames");
