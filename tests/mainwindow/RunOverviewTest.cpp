@@ -103,22 +103,24 @@ struct Sample
 };
 Q_DECLARE_METATYPE(QList<Sample>)
 
-// The run overview in the main window, driven through the engine by a fake
-// tester: a lost and found link, the greyed last sample, "Not logging",
-// readings beyond tolerance and the minimum window size. Its
-// decisions without a window: rate and time to the cycle limit from sample
-// times and counts, link text, tolerance.
+// The run overview in the main window over a fake tester, and its decisions without a window.
 class RunOverviewTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The strip and the readings over a lost and found link, with "Not
+    // logging" until a data file is opened.
     void linkLostAndFoundAgain()
     {
         Rig rig;
-        rig.nextRecord = record(7, 501);   // the down maximum beyond its limit
+        QCOMPARE(rig.colour("loggingText"), QColor());   // nothing to log yet
+        rig.nextRecord = record(7, 501);                 // the down maximum beyond its limit
         QVERIFY(rig.sampled());
         QCOMPARE(rig.colour("DownMaxRBox"), ReadingColours::Alarm);
+        QCOMPARE(rig.colour("DownMinRBox"), QColor());
+        QCOMPARE(rig.text("loggingText"), QStringLiteral("Not logging"));
+        QVERIFY(rig.colour("loggingText").isValid());
         QVERIFY2(matches(Connected, rig.text("linkStateText")), qPrintable(rig.text("linkStateText")));
 
         // The cable is pulled: the last sample stays, greyed (also the reading
@@ -140,8 +142,11 @@ private Q_SLOTS:
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("7"));
 
         // Found again: the link turns normal at once, the readings with the next sample.
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("run.txt"));
+        QVERIFY(rig.form->dataLog().openFile(path));
         rig.port.refuseAll = false;
-        rig.nextRecord = record(9);
+        rig.nextRecord = record(9, 500);   // exactly at the limit
         QVERIFY(rig.sampled());
         QVERIFY(matches(Connected, rig.text("linkStateText")));
         QCOMPARE(rig.colour("linkStateText"), QColor());
@@ -149,6 +154,9 @@ private Q_SLOTS:
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("9"));
         QCOMPARE(rig.colour("cycleCountBox"), QColor());
         QCOMPARE(rig.colour("DownMaxRBox"), QColor());
+        QVERIFY2(matches("run.txt: 1 line, last at \\d\\d:\\d\\d:\\d\\d", rig.text("loggingText")),
+                 qPrintable(rig.text("loggingText")));
+        QCOMPARE(rig.colour("loggingText"), QColor());
     }
 
     // Replies without their "*" are refused one after the other: after a few
@@ -230,28 +238,6 @@ private Q_SLOTS:
         for (int i = 0; i < 20; ++i)
             rig.built->session.tick();
         QCOMPARE(rig.text("linkStateText"), QStringLiteral("No sample since 14:00:00"));
-    }
-
-    void loggingAndLimits()
-    {
-        Rig rig;
-        QCOMPARE(rig.colour("loggingText"), QColor());   // nothing to log yet
-        rig.nextRecord = record(7, 501);
-        QVERIFY(rig.sampled());
-        QCOMPARE(rig.text("loggingText"), QStringLiteral("Not logging"));
-        QVERIFY(rig.colour("loggingText").isValid());
-        QCOMPARE(rig.colour("DownMaxRBox"), ReadingColours::Alarm);
-        QCOMPARE(rig.colour("DownMinRBox"), QColor());
-
-        QTemporaryDir dir;
-        QString path = dir.filePath(QStringLiteral("run.txt"));
-        QVERIFY(rig.form->dataLog().openFile(path));
-        rig.nextRecord = record(8, 500);   // exactly at the limit
-        QVERIFY(rig.sampled(Command::SampleData));
-        QVERIFY2(matches("run.txt: 1 line, last at \\d\\d:\\d\\d:\\d\\d", rig.text("loggingText")),
-                 qPrintable(rig.text("loggingText")));
-        QCOMPARE(rig.colour("loggingText"), QColor());
-        QCOMPARE(rig.colour("DownMaxRBox"), QColor());
     }
 
     void minimumSize()

@@ -322,12 +322,10 @@ private Q_SLOTS:
     // the session knows, and leaves it running when it closes without asking.
     void windowOpensOnRunningSession()
     {
-        FakeSerialPort port;
-        MemorySettingsStore settings;
-        FakeMessageDialogs dialogs;
-        FakeDataFileDialog files;
+        WindowRig fakes(false);   // its fakes only: the window is made on the session below
         FakeConfigFileDialog configFiles;
-        TesterSession session({port, settings, dialogs, files, configFiles}, WindowRig::NoTicks);
+        TesterSession session({fakes.port, fakes.settings, fakes.dialogs, fakes.files, configFiles},
+                              WindowRig::NoTicks);
         session.start();
         TesterState &s = session.state();
         s.vSerialNumber = QStringLiteral("41800777");
@@ -569,8 +567,6 @@ private Q_SLOTS:
         QTEST(seenName, "name");
     }
 
-    // The about box starts the system's information tool; where there is
-    // none, or it does not start, it shows what the program knows itself.
     // File, Preferences in a station's window: accepted preferences go to
     // every tester, cancelled ones to none.
     void preferencesReachTheStationWhenAccepted_data()
@@ -593,6 +589,7 @@ private Q_SLOTS:
         QTEST(station.told, "told");
     }
 
+    // The about box starts the system's information tool, or shows what the program knows itself.
     void systemInfo_data()
     {
         addColumns<QStringList, bool, bool>("tool", "starts", "ownWindow");
