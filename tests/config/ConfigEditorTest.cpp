@@ -1,7 +1,4 @@
-// The configuration editor: OK with its checks, messages and readjust
-// question, Enter and Escape, the contact code from the list and boxes, the
-// estimate and threshold texts; and what screen readers find in it, in the
-// main window and in the manual control.
+// The configuration editor's checks, keys and texts, and what screen readers find in it.
 
 #include "ConfigSnapshot.h"
 #include "engine/config/EditorComputations.h"

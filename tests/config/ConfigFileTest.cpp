@@ -1,6 +1,4 @@
-// The configuration file and the Configure file commands against a tester
-// that acknowledges everything: the reader's checks at the parsers' limits,
-// master files, what written files read back as, what a failed save leaves.
+// The configuration file and the Configure file commands against a tester that acknowledges everything.
 
 #include "ConfigSnapshot.h"
 #include "support/TestColumns.h"
