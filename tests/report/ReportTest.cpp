@@ -5,7 +5,6 @@
 #include "features/report/PrintDialogs.h"
 #include "features/report/ReportController.h"
 #include "support/FakeMessageDialogs.h"
-#include "support/TestColumns.h"
 #include "support/TestRows.h"
 #include "ui/MainMenus.h"
 
@@ -119,9 +118,9 @@ class ReportTest : public QObject
 private Q_SLOTS:
     void lines_data()
     {
-        // tester: contact, error code, software version, mode, landscape; expected: the whole page when it begins with
-        // the title; absent: beginnings of lines that must not be there
-        addColumns<QList<int>, QStringList, QStringList>("tester", "expected", "absent");
+        QTest::addColumn<QList<int>>("tester");      // contact, error code, software version, mode, landscape
+        QTest::addColumn<QStringList>("expected");   // the whole page when it begins with the title
+        QTest::addColumn<QStringList>("absent");     // beginnings of lines that must not be there
 
         addRow("no stroke tested, landscape", QList<int>{0, 0, 12, 0, 1},
                Top + QStringList{"Down Stroke Time 1.500 seconds", "Up Stroke Time 2.000 seconds"}, QStringList());
