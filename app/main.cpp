@@ -155,7 +155,7 @@ std::unique_ptr<ArchiveWriter> startArchive(const AppOptions &options, SettingsS
 // SIGTERM or SIGINT: the testers' sessions shut down as on closing (the data
 // logs closed, the runs left open with the program's exit), then the
 // program quits; the archive's writer commits what it holds as it stops.
-void ShutDownOnSignal(QuitSignals &quitSignals, QObject &context, std::function<void()> shutDown)
+void shutDownOnSignal(QuitSignals &quitSignals, QObject &context, std::function<void()> shutDown)
 {
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &context, [shutDown = std::move(shutDown)] {
         static bool done = false;
@@ -202,7 +202,7 @@ int runOneTester(const AppOptions &options, ProgramParts &parts)
     Notifications notifications(options, parts.settings, parts.dialogs, parts.archive);
     notifications.watchSession(session, form);
     QuitSignals quitSignals;
-    ShutDownOnSignal(quitSignals, form, [&session] { session.shutDown(); });
+    shutDownOnSignal(quitSignals, form, [&session] { session.shutDown(); });
     session.start();
     if (!options.logFile.isEmpty())
         session.dataLog().openRecentDataFile(options.logFile);
@@ -225,7 +225,7 @@ int runStation(const AppOptions &options, ProgramParts &parts)
     Notifications notifications(options, parts.settings, parts.dialogs, parts.archive);
     notifications.watchStation(station, window);
     QuitSignals quitSignals;
-    ShutDownOnSignal(quitSignals, window, [&station] { station.shutDown(); });
+    shutDownOnSignal(quitSignals, window, [&station] { station.shutDown(); });
     station.start();
     window.show();
     if (!options.screenshotFile.isEmpty())

@@ -32,24 +32,24 @@ public:
                  const QString &serial = QStringLiteral("41800123"))
     {
         TesterState s;
-        s.vSerialNumber = serial;
-        s.vSoftwareVersion = 12;
-        s.vRPullUp = 1000;
-        s.vCycleLimit = 10000000;
+        s.identity.serialNumber = serial;
+        s.identity.softwareVersion = 12;
+        s.reported.rangePullUp = 1000;
+        s.reported.cycleLimit = 10000000;
         RunRecorder recorder(s, *this, QStringLiteral("station"), QStringLiteral("bench"));
         recorder.runStarted(start);
         for (int i = 1; i <= samples; ++i) {
-            s.Running = true;
-            s.vUpdateTime = start.addSecs(i);
-            s.CycleCount = firstCount + i - 1;
-            s.FailCount = i / 5000;
-            s.vLastMeasuredDownResist = 3 + i % 7;
-            s.vLastMeasuredUpResist = 1023;
-            s.vLastDownStrokeTime = 45 + i % 3;
-            s.vLastUpStrokeTime = 51;
-            s.vLastDownBounceTime = 300 + i % 40;
-            s.vLastUpBounceTime = 120 + i % 30;
-            s.vMaxDownBounce = 1234;
+            s.counters.running = true;
+            s.counters.updateTime = start.addSecs(i);
+            s.counters.cycleCount = firstCount + i - 1;
+            s.counters.failCount = i / 5000;
+            s.counters.lastDownResistance = 3 + i % 7;
+            s.counters.lastUpResistance = 1023;
+            s.counters.lastDownStrokeTime = 45 + i % 3;
+            s.counters.lastUpStrokeTime = 51;
+            s.counters.lastDownBounceTime = 300 + i % 40;
+            s.counters.lastUpBounceTime = 120 + i % 30;
+            s.counters.maxDownBounce = 1234;
             recorder.sampleTaken();
         }
     }
@@ -81,16 +81,16 @@ double appendNanoseconds(const BenchScale &scale, const QString &folder)
     ArchiveWriter writer(location, folder + QStringLiteral("/spool.sqlite"));
     writer.start();
     TesterState s;
-    s.vSerialNumber = QStringLiteral("41800123");
+    s.identity.serialNumber = QStringLiteral("41800123");
     RunRecorder recorder(s, writer, QStringLiteral("station"), QStringLiteral("bench"));
     recorder.runStarted(Start);
     const int samples = scale.count(100000, 1000);
     QElapsedTimer timer;
     timer.start();
     for (int i = 1; i <= samples; ++i) {
-        s.Running = true;
-        s.vUpdateTime = Start.addMSecs(i);
-        s.CycleCount = i;
+        s.counters.running = true;
+        s.counters.updateTime = Start.addMSecs(i);
+        s.counters.cycleCount = i;
         recorder.sampleTaken();
     }
     const double ns = double(timer.nsecsElapsed()) / samples;
@@ -140,7 +140,7 @@ void printStreamFigures(const ArchiveLocation &archive, BenchFigures &figures)
 // An archive written while runs ended at every restart, 1,000 runs of 1,000
 // samples, each ten of them one climb of the count: the time to open it,
 // which joins them.
-void PrintUpgradeFigure(const BenchScale &scale, const QString &folder, BenchFigures &figures)
+void printUpgradeFigure(const BenchScale &scale, const QString &folder, BenchFigures &figures)
 {
     ArchiveLocation old;
     old.path = folder + QStringLiteral("/old-rule.sqlite");
@@ -223,7 +223,7 @@ void printArchiveFigures(const BenchScale &scale, BenchFigures &figures)
     store.listRuns(RunFilter(), runs);
     const QByteArray listed = " (" + QByteArray::number(qulonglong(runs.size())) + " runs)";
     figures.add("archive_list_10000_runs_ms", double(timer.elapsed()), 0, runs.size() == size_t(runCount), listed);
-    PrintUpgradeFigure(scale, dir.path(), figures);
+    printUpgradeFigure(scale, dir.path(), figures);
 
     // The command line's and the web view's filter: a station and the runs
     // with a sample since a moment, which every run here has, so each run's

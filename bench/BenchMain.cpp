@@ -106,7 +106,7 @@ int main(int argc, char **argv)
         engine.pollTick();
     });
 
-    if (s.CycleCount != 1234567 || s.vLastUpBounceTime != 123) {
+    if (s.counters.cycleCount != 1234567 || s.counters.lastUpBounceTime != 123) {
         std::fprintf(stderr, "lifecycle-bench: the sample was not decoded\n");
         return 1;
     }

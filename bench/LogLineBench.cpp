@@ -38,36 +38,36 @@ private:
 // A busy sample: every contact column converted, last bounce times present.
 void fillSample(TesterState &s)
 {
-    s.vUpdateTime = QDateTime::currentDateTime();
-    s.CycleCount = 1234567;
-    s.FailCount = 12;
-    s.SeqCount = 2;
-    s.vRPullUp = 1000;
-    s.vRMode = 0;
-    s.vSoftwareVersion = 12;
-    s.vMinDownResistance = 3;
-    s.vMaxDownResistance = 17;
-    s.vMinUpResistance = 1000;
-    s.vMaxUpResistance = 1023;
-    s.vLastMeasuredDownResist = 5;
-    s.vLastMeasuredUpResist = 1023;
-    s.vMaxDownBounce = 1234;
-    s.vMaxUpBounce = 567;
-    s.vLastDownBounceTime = 321;
-    s.vLastUpBounceTime = 123;
-    s.vLastDownStrokeTime = 45;
-    s.vLastUpStrokeTime = 51;
-    s.vMaxDownResistTol = 100;
-    s.vMinUpResistTol = 900;
-    s.vMaxUpResistTol = 1023;
-    s.vMaxDownBounceTol = 3125;
-    s.vMaxUpBounceTol = 3125;
-    s.vMaxDownTime = 250;
-    s.vMaxUpTime = 250;
-    s.vLowerBounce = 25;
-    s.vUpperBounce = 200;
-    s.vContact = 1 + 16 + 32 + 64 + 128;
-    s.vSerialNumber = QStringLiteral("A1B2C3D4");
+    s.counters.updateTime = QDateTime::currentDateTime();
+    s.counters.cycleCount = 1234567;
+    s.counters.failCount = 12;
+    s.counters.seqCount = 2;
+    s.reported.rangePullUp = 1000;
+    s.reported.rangeMode = 0;
+    s.identity.softwareVersion = 12;
+    s.counters.minDownResistance = 3;
+    s.counters.maxDownResistance = 17;
+    s.counters.minUpResistance = 1000;
+    s.counters.maxUpResistance = 1023;
+    s.counters.lastDownResistance = 5;
+    s.counters.lastUpResistance = 1023;
+    s.counters.maxDownBounce = 1234;
+    s.counters.maxUpBounce = 567;
+    s.counters.lastDownBounceTime = 321;
+    s.counters.lastUpBounceTime = 123;
+    s.counters.lastDownStrokeTime = 45;
+    s.counters.lastUpStrokeTime = 51;
+    s.reported.maxDownResistTol = 100;
+    s.reported.minUpResistTol = 900;
+    s.reported.maxUpResistTol = 1023;
+    s.reported.maxDownBounceTol = 3125;
+    s.reported.maxUpBounceTol = 3125;
+    s.reported.maxDownTime = 250;
+    s.reported.maxUpTime = 250;
+    s.reported.lowerBounce = 25;
+    s.reported.upperBounce = 200;
+    s.reported.contact = 1 + 16 + 32 + 64 + 128;
+    s.identity.serialNumber = QStringLiteral("A1B2C3D4");
 }
 
 }   // namespace
@@ -141,8 +141,8 @@ qint64 logLineNanoseconds(const BenchScale &scale)
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < lines; ++i) {
-            ++s.CycleCount;
-            s.IsDirtyData = true;
+            ++s.counters.cycleCount;
+            s.session.dirtyData = true;
             log.saveToFile();
         }
         runs.push_back(timer.nsecsElapsed() / lines);

@@ -33,29 +33,29 @@ public:
 TesterState runSample(int i)
 {
     TesterState s;
-    s.vUpdateTime = QDateTime(QDate(2026, 12, 1), QTime(0, 0), Qt::UTC).addSecs(i);
-    s.CycleCount = i;
-    s.FailCount = i / 5000;
-    s.vRPullUp = 1000;
-    s.vRMode = 0;
-    s.vSoftwareVersion = 12;
-    s.vContact = 1 + 16 + 32 + 64 + 128;
-    s.vLastMeasuredDownResist = 3 + (i * 7919) % 13;
-    s.vLastMeasuredUpResist = (i % 997 == 0) ? 990 : 1023;
-    s.vLastDownBounceTime = 300 + (i * 104729) % 1200;
-    s.vLastUpBounceTime = 300 + (i * 7907) % 1200;
-    s.vLastDownStrokeTime = 35 + (i * 31) % 16;
-    s.vLastUpStrokeTime = 40 + (i * 17) % 16;
-    s.vMaxDownResistTol = 20;
-    s.vMinUpResistTol = 1000;
-    s.vMaxUpResistTol = 1023;
-    s.vMaxDownBounceTol = 3000;
-    s.vMaxUpBounceTol = 3000;
-    s.vMinDownTime = 10;
-    s.vMaxDownTime = 100;
-    s.vMinUpTime = 10;
-    s.vMaxUpTime = 100;
-    s.vSerialNumber = QStringLiteral("41800123");
+    s.counters.updateTime = QDateTime(QDate(2026, 12, 1), QTime(0, 0), Qt::UTC).addSecs(i);
+    s.counters.cycleCount = i;
+    s.counters.failCount = i / 5000;
+    s.reported.rangePullUp = 1000;
+    s.reported.rangeMode = 0;
+    s.identity.softwareVersion = 12;
+    s.reported.contact = 1 + 16 + 32 + 64 + 128;
+    s.counters.lastDownResistance = 3 + (i * 7919) % 13;
+    s.counters.lastUpResistance = (i % 997 == 0) ? 990 : 1023;
+    s.counters.lastDownBounceTime = 300 + (i * 104729) % 1200;
+    s.counters.lastUpBounceTime = 300 + (i * 7907) % 1200;
+    s.counters.lastDownStrokeTime = 35 + (i * 31) % 16;
+    s.counters.lastUpStrokeTime = 40 + (i * 17) % 16;
+    s.reported.maxDownResistTol = 20;
+    s.reported.minUpResistTol = 1000;
+    s.reported.maxUpResistTol = 1023;
+    s.reported.maxDownBounceTol = 3000;
+    s.reported.maxUpBounceTol = 3000;
+    s.reported.minDownTime = 10;
+    s.reported.maxDownTime = 100;
+    s.reported.minUpTime = 10;
+    s.reported.maxUpTime = 100;
+    s.identity.serialNumber = QStringLiteral("41800123");
     return s;
 }
 

@@ -199,13 +199,13 @@ void printWebFigures(const BenchScale &scale, BenchFigures &figures)
         sessions.push_back(
             std::make_unique<TesterSession>(SessionOutside{*ports.back(), settings, dialogs, files, files}, 0));
         TesterState &s = sessions.back()->state();
-        s.vSerialNumber = QStringLiteral("418%1").arg(i, 5, 10, QLatin1Char('0'));
-        s.CycleCount = 1234567 + i;
-        s.vCycleLimit = 2000000;
-        s.FailCount = i;
-        s.vUpdateTime = QDateTime::currentDateTime();
-        s.DataFileOpen = true;
-        s.DataFileName = QStringLiteral("/data/run%1.txt").arg(i);
+        s.identity.serialNumber = QStringLiteral("418%1").arg(i, 5, 10, QLatin1Char('0'));
+        s.counters.cycleCount = 1234567 + i;
+        s.reported.cycleLimit = 2000000;
+        s.counters.failCount = i;
+        s.counters.updateTime = QDateTime::currentDateTime();
+        s.session.dataFileOpen = true;
+        s.session.dataFileName = QStringLiteral("/data/run%1.txt").arg(i);
     }
     WebView view(
         [&] {

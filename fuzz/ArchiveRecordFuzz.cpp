@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         applySampleNumbers(s, record.numbers);
     else
         applyConfigNumbers(s, record.numbers, record.text);
-    s.vUpdateTime = record.at();
-    const int year = s.vUpdateTime.date().year();
+    s.counters.updateTime = record.at();
+    const int year = s.counters.updateTime.date().year();
     if (year >= 1000 && year <= 9999)
         checkSampleLineReadsBack(s);
     else

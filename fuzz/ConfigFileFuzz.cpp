@@ -18,9 +18,9 @@ namespace {
 TesterState testerWith(int mode, TesterState::Long range)
 {
     TesterState s;
-    s.vSoftwareVersion = 12;
-    s.vRMode = TesterState::Integer(mode);
-    s.vRPullUp = range;
+    s.identity.softwareVersion = 12;
+    s.reported.rangeMode = TesterState::Integer(mode);
+    s.reported.rangePullUp = range;
     return s;
 }
 
@@ -29,9 +29,10 @@ TesterState testerWith(int mode, TesterState::Long range)
 // than the tester's count; they come back with the same text.
 std::array<int64_t, 14> exactSettings(const TesterState &s)
 {
-    return {s.sContact,          s.sFailLimit,      s.sSeqLimit,  s.sCycleLimit,  s.sMaxDownTime,
-            s.sMinDownTime,      s.sMaxUpTime,      s.sMinUpTime, s.sUpperBounce, s.sLowerBounce,
-            s.sMaxDownBounceTol, s.sMaxUpBounceTol, s.sRMode,     s.sRPullUp};
+    return {s.pending.contact,     s.pending.failLimit,   s.pending.seqLimit,         s.pending.cycleLimit,
+            s.pending.maxDownTime, s.pending.minDownTime, s.pending.maxUpTime,        s.pending.minUpTime,
+            s.pending.upperBounce, s.pending.lowerBounce, s.pending.maxDownBounceTol, s.pending.maxUpBounceTol,
+            s.pending.rangeMode,   s.pending.rangePullUp};
 }
 
 QByteArray savedText(const TesterState &s)
@@ -63,10 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // Downloaded, the tester measures in the file's mode and range; saved
     // as this program writes it and opened again on that tester.
-    s.vRMode = s.sRMode;
-    s.vRPullUp = s.sRPullUp;
+    s.reported.rangeMode = s.pending.rangeMode;
+    s.reported.rangePullUp = s.pending.rangePullUp;
     const QByteArray saved = savedText(s);
-    TesterState again = testerWith(s.sRMode, s.sRPullUp);
+    TesterState again = testerWith(s.pending.rangeMode, s.pending.rangePullUp);
     fuzzCheck(
         openConfig(again, inputFilePath(reinterpret_cast<const uint8_t *>(saved.constData()), size_t(saved.size()))),
         "a saved configuration opens again");

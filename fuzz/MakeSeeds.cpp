@@ -131,14 +131,14 @@ bool writeSeeds(const Setup &setup, const QDir &corpus)
         ok = writeSeedFile(corpus.filePath(QStringLiteral("trend_log/") + name + QStringLiteral(".txt")),
                            QByteArray(DataLogHeader) + "\r\n" + log.lines.join("\r\n") + "\r\n")
              && ok;
-    if (s.DownLoadedOnce) {
+    if (s.session.downloadedOnce) {
         copyCurrentConfigToEdit(s);
         QStringList lines = configFileLines(s);
         ok = writeSeedFile(corpus.filePath(QStringLiteral("config_file/") + name + QStringLiteral(".cfg")),
                            configText(lines))
              && ok;
         lines[0] = QStringLiteral("Model 418C Master");
-        lines.insert(1, s.vSerialNumber);
+        lines.insert(1, s.identity.serialNumber);
         ok = writeSeedFile(corpus.filePath(QStringLiteral("config_file/") + name + QStringLiteral("-master.cfg")),
                            configText(lines))
              && ok;

@@ -218,10 +218,11 @@ void RunOverview::showLogging()
 {
     // The text changes with a line written or a file opened or closed; the
     // time of the last line is not worth formatting on every call.
-    const qint64 lines = s.DataFileOpen ? log.linesWritten() : -1;
+    const qint64 lines = s.session.dataFileOpen ? log.linesWritten() : -1;
     if (lines != linesShown || lines <= 0) {
         linesShown = lines;
-        setSteadyText(loggingText, dataLogText(s.DataFileOpen, s.DataFileName, log.linesWritten(), log.lastLineTime()));
+        setSteadyText(loggingText, dataLogText(s.session.dataFileOpen, s.session.dataFileName, log.linesWritten(),
+                                               log.lastLineTime()));
     }
     setTextColour(loggingText, notLoggingWarning(s) ? Warning : QColor());
     const bool offer = runExportOffered && notLoggingWarning(s);
@@ -231,9 +232,9 @@ void RunOverview::showLogging()
 
 void RunOverview::showProgress()
 {
-    const int count = std::max(0, int(s.CycleCount));
-    if (s.DownLoadedOnce || count > 0) {
-        const int limit = std::max(0, int(s.vCycleLimit));
+    const int count = std::max(0, int(s.counters.cycleCount));
+    if (s.session.downloadedOnce || count > 0) {
+        const int limit = std::max(0, int(s.reported.cycleLimit));
         // A limit of 0 leaves an empty bar; a busy bar would animate for ever.
         if (cycleProgress->maximum() != std::max(limit, 1))
             cycleProgress->setRange(0, std::max(limit, 1));

@@ -95,7 +95,7 @@ TesterWindow::TesterWindow(TesterSession &session, QWidget *parent)
         if (!overview->runExportOffer())
             return;
         if (exportRunSoFar())
-            s.IsDirtyData = false;
+            s.session.dirtyData = false;
         overview->refresh();
     });
     static_cast<QVBoxLayout *>(centralWidget()->layout())->insertWidget(0, overview);
@@ -330,7 +330,7 @@ bool TesterWindow::exportRunSoFar()
         dialogs.showError(QStringLiteral("Run Archive"), failure);
         return false;
     }
-    const QString path = chooseRunExportFile(runFileName(s.vSerialNumber, tester.runRecorder().runStart()));
+    const QString path = chooseRunExportFile(runFileName(s.identity.serialNumber, tester.runRecorder().runStart()));
     if (path.isEmpty())
         return false;
     failure = exportRunToFile(*catalog, id, path);
@@ -345,7 +345,7 @@ bool TesterWindow::exportRunSoFar()
 // the whole run so far before the question about the last sample.
 bool TesterWindow::offerRunExportBeforeClosing()
 {
-    if (!runCatalogSource || !s.IsDirtyData || tester.runRecorder().unloggedSamples() < 1)
+    if (!runCatalogSource || !s.session.dirtyData || tester.runRecorder().unloggedSamples() < 1)
         return true;
     const int16_t answer = dialogs.askYesNo(
         QStringLiteral("Save Data"),
@@ -355,7 +355,7 @@ bool TesterWindow::offerRunExportBeforeClosing()
     if (answer == AnswerCancel)
         return false;
     if (answer == AnswerYes && exportRunSoFar())
-        s.IsDirtyData = false;   // the last sample is in the file
+        s.session.dirtyData = false;   // the last sample is in the file
     return true;
 }
 
@@ -396,9 +396,9 @@ void TesterWindow::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (s.GoAgainMode)
+    if (s.session.goAgainMode)
         dialogs.showError(QStringLiteral("Break Update Mode Cancel"),
-                          QStringLiteral("The tester is set to stop after ") + QString::number(s.RepeatCount)
+                          QStringLiteral("The tester is set to stop after ") + QString::number(s.session.repeatCount)
                               + QStringLiteral(" cycles and will not restart if program is terminated."));
     if (!offerRunExportBeforeClosing() || !dataLog().checkDataSaved(true) || !checkConfigSaved()) {
         event->ignore();
@@ -435,13 +435,13 @@ void TesterWindow::startBreakUpdate()
         return;
 
     BreakDialog dialog(this);
-    dialog.saveToDatabase = s.DataFileOpen;
+    dialog.saveToDatabase = s.session.dataFileOpen;
     dialog.exec();
     const int16_t breakCount = dialog.breakCount;
-    s.SaveToDatabase = dialog.saveToDatabase;
+    s.session.saveToDatabase = dialog.saveToDatabase;
     if (breakCount < 1)
         return;
-    if (s.SaveToDatabase && !s.DataFileOpen) {
+    if (s.session.saveToDatabase && !s.session.dataFileOpen) {
         dialogs.showError(QStringLiteral("No Data File"),
                           QStringLiteral("There must be a database file open in which to save the data"));
         return;
@@ -450,9 +450,9 @@ void TesterWindow::startBreakUpdate()
     // have gone or become busy, and then the command would not go out.
     if (!engine().commReady())
         return;
-    s.RepeatCount = breakCount;
+    s.session.repeatCount = breakCount;
     engine().sendValueCommand(Command::ArmBreakUpdate, QString::number(breakCount));
-    s.Running = true;
+    s.counters.running = true;
 }
 
 void TesterWindow::setSerialDevices(SerialDevices *devices)
@@ -480,7 +480,7 @@ void TesterWindow::showAbout()
 
 void TesterWindow::afterFileCommand()
 {
-    menus->fileClose->setEnabled(s.DataFileOpen);
+    menus->fileClose->setEnabled(s.session.dataFileOpen);
 }
 
 void TesterWindow::loadRecentFiles()
@@ -530,8 +530,8 @@ void TesterWindow::updateControls()
 void TesterWindow::showControls(bool ready)
 {
     readyShown = ready;
-    const bool idle = ready && !s.Running;
-    const bool sampled = s.DownLoadedOnce;
+    const bool idle = ready && !s.counters.running;
+    const bool sampled = s.session.downloadedOnce;
     MainMenus &m = *menus;
 
     m.configureLearn->setEnabled(idle);
@@ -553,7 +553,7 @@ void TesterWindow::showControls(bool ready)
         w->setEnabled(sampled);
     m.filePrint->setEnabled(sampled && ready);
     m.fileNew->setEnabled(sampled);
-    m.fileClose->setEnabled(s.DataFileOpen);
+    m.fileClose->setEnabled(s.session.dataFileOpen);
     m.fileOpen->setEnabled(sampled);
     if (overview)
         overview->refresh();
@@ -566,33 +566,31 @@ namespace {
 struct StrokeSource
 {
     int testedBit, bounceBit;
-    TesterState::Long TesterState::*maxR, TesterState::*maxRLim, TesterState::*minR, TesterState::*minRLim,
-        TesterState::*lastR, TesterState::*bounce, TesterState::*bounceLim, TesterState::*lastBounce,
-        TesterState::*lastContactTime;
+    StateField<TesterState::Long> maxR, maxRLim, minR, minRLim, lastR, bounce, bounceLim, lastBounce, lastContactTime;
 };
 
 const StrokeSource DownStroke = {16,
                                  64,
-                                 &TesterState::vMaxDownResistance,
-                                 &TesterState::vMaxDownResistTol,
-                                 &TesterState::vMinDownResistance,
-                                 &TesterState::vMinDownResistTol,
-                                 &TesterState::vLastMeasuredDownResist,
-                                 &TesterState::vMaxDownBounce,
-                                 &TesterState::vMaxDownBounceTol,
-                                 &TesterState::vLastDownBounceTime,
-                                 &TesterState::vLastDownStrokeTime};
+                                 stateField<&TesterState::counters, &TesterCounters::maxDownResistance>,
+                                 stateField<&TesterState::reported, &TesterConfig::maxDownResistTol>,
+                                 stateField<&TesterState::counters, &TesterCounters::minDownResistance>,
+                                 stateField<&TesterState::reported, &TesterConfig::minDownResistTol>,
+                                 stateField<&TesterState::counters, &TesterCounters::lastDownResistance>,
+                                 stateField<&TesterState::counters, &TesterCounters::maxDownBounce>,
+                                 stateField<&TesterState::reported, &TesterConfig::maxDownBounceTol>,
+                                 stateField<&TesterState::counters, &TesterCounters::lastDownBounceTime>,
+                                 stateField<&TesterState::counters, &TesterCounters::lastDownStrokeTime>};
 const StrokeSource UpStroke = {32,
                                128,
-                               &TesterState::vMaxUpResistance,
-                               &TesterState::vMaxUpResistTol,
-                               &TesterState::vMinUpResistance,
-                               &TesterState::vMinUpResistTol,
-                               &TesterState::vLastMeasuredUpResist,
-                               &TesterState::vMaxUpBounce,
-                               &TesterState::vMaxUpBounceTol,
-                               &TesterState::vLastUpBounceTime,
-                               &TesterState::vLastUpStrokeTime};
+                               stateField<&TesterState::counters, &TesterCounters::maxUpResistance>,
+                               stateField<&TesterState::reported, &TesterConfig::maxUpResistTol>,
+                               stateField<&TesterState::counters, &TesterCounters::minUpResistance>,
+                               stateField<&TesterState::reported, &TesterConfig::minUpResistTol>,
+                               stateField<&TesterState::counters, &TesterCounters::lastUpResistance>,
+                               stateField<&TesterState::counters, &TesterCounters::maxUpBounce>,
+                               stateField<&TesterState::reported, &TesterConfig::maxUpBounceTol>,
+                               stateField<&TesterState::counters, &TesterCounters::lastUpBounceTime>,
+                               stateField<&TesterState::counters, &TesterCounters::lastUpStrokeTime>};
 
 StrokeValues strokeValues(const TesterState &s, const StrokeSource &from, int contact, bool lastBounceReported)
 {
@@ -601,15 +599,15 @@ StrokeValues strokeValues(const TesterState &s, const StrokeSource &from, int co
     v.tested = contact & from.testedBit;
     v.bounceTested = contact & from.bounceBit;
     v.lastBounceReported = lastBounceReported;
-    v.maxR = resistance(s.*from.maxR);
-    v.maxRLim = resistance(s.*from.maxRLim);
-    v.minR = resistance(s.*from.minR);
-    v.minRLim = resistance(s.*from.minRLim);
-    v.lastR = resistance(s.*from.lastR);
-    v.bounce = formatBounceTime(s.*from.bounce);
-    v.bounceLim = formatBounceTime(s.*from.bounceLim);
-    v.lastBounce = formatBounceTime(s.*from.lastBounce);
-    v.lastContactTime = formatStrokeTime(s.*from.lastContactTime);
+    v.maxR = resistance(from.maxR(s));
+    v.maxRLim = resistance(from.maxRLim(s));
+    v.minR = resistance(from.minR(s));
+    v.minRLim = resistance(from.minRLim(s));
+    v.lastR = resistance(from.lastR(s));
+    v.bounce = formatBounceTime(from.bounce(s));
+    v.bounceLim = formatBounceTime(from.bounceLim(s));
+    v.lastBounce = formatBounceTime(from.lastBounce(s));
+    v.lastContactTime = formatStrokeTime(from.lastContactTime(s));
     return v;
 }
 
@@ -617,21 +615,21 @@ StrokeValues strokeValues(const TesterState &s, const StrokeSource &from, int co
 
 void TesterWindow::showReadings()
 {
-    const int contact = s.vContact;
+    const int contact = s.reported.contact;
     const bool lastBounce = hasLastBounce(s);
 
     downPanel->display(strokeValues(s, DownStroke, contact, lastBounce));
     upPanel->display(strokeValues(s, UpStroke, contact, lastBounce));
 
-    setSteadyText(cycleCountBox, QString::number(s.CycleCount));
-    setSteadyText(cycleLimitBox, QString::number(s.vCycleLimit));
-    setSteadyText(failCountBox, QString::number(s.FailCount));
-    setSteadyText(failLimitBox, QString::number(s.vFailLimit));
-    setSteadyText(seqFailCountBox, QString::number(s.SeqCount));
-    setSteadyText(seqFailLimitBox, QString::number(s.vSeqLimit));
+    setSteadyText(cycleCountBox, QString::number(s.counters.cycleCount));
+    setSteadyText(cycleLimitBox, QString::number(s.reported.cycleLimit));
+    setSteadyText(failCountBox, QString::number(s.counters.failCount));
+    setSteadyText(failLimitBox, QString::number(s.reported.failLimit));
+    setSteadyText(seqFailCountBox, QString::number(s.counters.seqCount));
+    setSteadyText(seqFailLimitBox, QString::number(s.reported.seqLimit));
 
     // The failure indicators follow the tester's bits even on a stroke that is not tested.
-    const int error = s.vErrorCode;
+    const int error = s.counters.errorCode;
     downPanel->showFailures({bool(error & 1), bool(error & 2), bool(error & 16), bool(error & 64)});
     upPanel->showFailures({bool(error & 4), bool(error & 8), bool(error & 32), bool(error & 128)});
 }
@@ -639,16 +637,16 @@ void TesterWindow::showReadings()
 void TesterWindow::showMode()
 {
     statusPanels->setPanelText(StatusPanels::Method, modePanelText(s));
-    if (s.vRMode != lastModeShown)
+    if (s.reported.rangeMode != lastModeShown)
         showContactUnits();
 }
 
 void TesterWindow::showContactUnits()
 {
-    const QString unit = contactUnitText(s.vRMode);
+    const QString unit = contactUnitText(s.reported.rangeMode);
     downPanel->setUnitText(unit);
     upPanel->setUnitText(unit);
-    lastModeShown = s.vRMode;
+    lastModeShown = s.reported.rangeMode;
 }
 
 void TesterWindow::showPullUp()

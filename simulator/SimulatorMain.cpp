@@ -290,7 +290,7 @@ void schedulePull(const SimulatorRun &run, SimulatorLine &line, QTextStream &out
 
 // Ends the simulator when asked to, with what it did: a script compares
 // the cycles run with the samples the program kept.
-void ScheduleExit(const SimulatorRun &run, const SimulatedTester &tester, QTextStream &out)
+void scheduleExit(const SimulatorRun &run, const SimulatedTester &tester, QTextStream &out)
 {
     if (run.exitMs < 0)
         return;
@@ -353,6 +353,6 @@ int main(int argc, char **argv)
     SimulatorPump pump(tester, *line);
     pump.start(StepMs);
     schedulePull(run, *line, out, err);
-    ScheduleExit(run, tester, out);
+    scheduleExit(run, tester, out);
     return app.exec();
 }

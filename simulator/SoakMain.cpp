@@ -132,17 +132,17 @@ public:
     void tick()
     {
         engine.pollTick();
-        if (!engine.commReady() || !s.DownLoadedOnce)
+        if (!engine.commReady() || !s.session.downloadedOnce)
             return;
-        if (run.breakMode ? s.GoAgainMode : s.Running)
+        if (run.breakMode ? s.session.goAgainMode : s.counters.running)
             return;
         if (rssAtArming < 0) {
             rssAtArming = residentKb();
             armedAt = log.samples;
         }
         if (run.breakMode) {
-            s.RepeatCount = TesterState::Integer(run.breakCount);
-            s.SaveToDatabase = true;
+            s.session.repeatCount = TesterState::Integer(run.breakCount);
+            s.session.saveToDatabase = true;
             engine.sendValueCommand(Command::ArmBreakUpdate, QString::number(run.breakCount));
         } else {
             engine.sendCommand(Command::RunNoLimit);

@@ -19,7 +19,7 @@ QLabel *dialogIcon(QStyle::StandardPixmap which, QWidget *dialog)
     return picture;
 }
 
-void FitMessageText(QLabel *text, int narrowest)
+void fitMessageText(QLabel *text, int narrowest)
 {
     text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // As wide as its longest paragraph needs, within the limits; then as

@@ -21,4 +21,4 @@ void layOutMessageDialog(QDialog *dialog, QLabel *icon, QLabel *text, const QLis
 // and at most MessageWidthLimit pixels wide, so the dialog grows with it.
 // Called again whenever the text changes.
 inline constexpr int MessageWidthLimit = 520;
-void FitMessageText(QLabel *text, int narrowest);
+void fitMessageText(QLabel *text, int narrowest);

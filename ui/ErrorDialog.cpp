@@ -21,7 +21,7 @@ ErrorDialog::ErrorDialog(QWidget *parent) : QDialog(parent)
     messageText = new QLabel(QStringLiteral("Unknown Error"), this);
     messageText->setObjectName("messageText");
     messageText->setWordWrap(true);
-    FitMessageText(messageText, NarrowestMessage);
+    fitMessageText(messageText, NarrowestMessage);
     auto *OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName("OKButton");
     OKButton->setDefault(true);
@@ -33,7 +33,7 @@ ErrorDialog::ErrorDialog(QWidget *parent) : QDialog(parent)
 void ErrorDialog::setMessage(const QString &text)
 {
     messageText->setText(text);
-    FitMessageText(messageText, NarrowestMessage);
+    fitMessageText(messageText, NarrowestMessage);
 }
 
 QString ErrorDialog::message() const

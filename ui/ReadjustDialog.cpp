@@ -20,7 +20,7 @@ ReadjustDialog::ReadjustDialog(const QStringList &changes, QWidget *parent) : QD
     message->setTextFormat(Qt::PlainText);
     message->setObjectName("messageText");
     message->setWordWrap(true);
-    FitMessageText(message, 300);
+    fitMessageText(message, 300);
 
     auto *YesButton = new QPushButton(QStringLiteral("Yes"), this);
     YesButton->setObjectName("YesButton");

@@ -19,7 +19,7 @@ YesNoDialog::YesNoDialog(QWidget *parent) : QDialog(parent)
     messageText = new QLabel(QStringLiteral("Unknown"), this);
     messageText->setObjectName("messageText");
     messageText->setWordWrap(true);
-    FitMessageText(messageText, NarrowestMessage);
+    fitMessageText(messageText, NarrowestMessage);
 
     auto *YesButton = new QPushButton(QStringLiteral("Yes"), this);
     auto *NoButton = new QPushButton(QStringLiteral("No"), this);
@@ -45,7 +45,7 @@ YesNoDialog::YesNoDialog(QWidget *parent) : QDialog(parent)
 void YesNoDialog::setMessage(const QString &text)
 {
     messageText->setText(text);
-    FitMessageText(messageText, NarrowestMessage);
+    fitMessageText(messageText, NarrowestMessage);
 }
 
 QString YesNoDialog::message() const

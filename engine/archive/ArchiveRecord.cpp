@@ -5,11 +5,11 @@
 
 namespace {
 
-constexpr ArchiveColumn longColumn(const char *name, TesterState::Long TesterState::*field)
+constexpr ArchiveColumn longColumn(const char *name, StateField<TesterState::Long> field)
 {
     return {name, field, nullptr};
 }
-constexpr ArchiveColumn integerColumn(const char *name, TesterState::Integer TesterState::*field)
+constexpr ArchiveColumn integerColumn(const char *name, StateField<TesterState::Integer> field)
 {
     return {name, nullptr, field};
 }
@@ -20,15 +20,15 @@ constexpr quint8 RecordLayout = 2;
 
 qint64 readColumn(const TesterState &s, const ArchiveColumn &column)
 {
-    return column.longField ? qint64(s.*column.longField) : qint64(s.*column.integerField);
+    return column.longField ? qint64(column.longField(s)) : qint64(column.integerField(s));
 }
 
 void writeColumn(TesterState &s, const ArchiveColumn &column, qint64 value)
 {
     if (column.longField)
-        s.*column.longField = TesterState::Long(value);
+        column.longField(s) = TesterState::Long(value);
     else
-        s.*column.integerField = TesterState::Integer(value);
+        column.integerField(s) = TesterState::Integer(value);
 }
 
 template <std::size_t N>
@@ -50,44 +50,44 @@ void writeColumns(TesterState &s, const ArchiveColumn (&columns)[N], const Archi
 }   // namespace
 
 const ArchiveColumn SampleColumns[SampleColumnCount] = {
-    longColumn("cycles", &TesterState::CycleCount),
-    longColumn("failures", &TesterState::FailCount),
-    longColumn("seq_failures", &TesterState::SeqCount),
-    longColumn("min_down_r", &TesterState::vMinDownResistance),
-    longColumn("max_down_r", &TesterState::vMaxDownResistance),
-    longColumn("min_up_r", &TesterState::vMinUpResistance),
-    longColumn("max_up_r", &TesterState::vMaxUpResistance),
-    longColumn("max_down_bounce", &TesterState::vMaxDownBounce),
-    longColumn("max_up_bounce", &TesterState::vMaxUpBounce),
-    longColumn("last_down_r", &TesterState::vLastMeasuredDownResist),
-    longColumn("last_up_r", &TesterState::vLastMeasuredUpResist),
-    longColumn("last_down_bounce", &TesterState::vLastDownBounceTime),
-    longColumn("last_up_bounce", &TesterState::vLastUpBounceTime),
-    longColumn("last_down_time", &TesterState::vLastDownStrokeTime),
-    longColumn("last_up_time", &TesterState::vLastUpStrokeTime),
-    integerColumn("error_code", &TesterState::vErrorCode),
+    longColumn("cycles", stateField<&TesterState::counters, &TesterCounters::cycleCount>),
+    longColumn("failures", stateField<&TesterState::counters, &TesterCounters::failCount>),
+    longColumn("seq_failures", stateField<&TesterState::counters, &TesterCounters::seqCount>),
+    longColumn("min_down_r", stateField<&TesterState::counters, &TesterCounters::minDownResistance>),
+    longColumn("max_down_r", stateField<&TesterState::counters, &TesterCounters::maxDownResistance>),
+    longColumn("min_up_r", stateField<&TesterState::counters, &TesterCounters::minUpResistance>),
+    longColumn("max_up_r", stateField<&TesterState::counters, &TesterCounters::maxUpResistance>),
+    longColumn("max_down_bounce", stateField<&TesterState::counters, &TesterCounters::maxDownBounce>),
+    longColumn("max_up_bounce", stateField<&TesterState::counters, &TesterCounters::maxUpBounce>),
+    longColumn("last_down_r", stateField<&TesterState::counters, &TesterCounters::lastDownResistance>),
+    longColumn("last_up_r", stateField<&TesterState::counters, &TesterCounters::lastUpResistance>),
+    longColumn("last_down_bounce", stateField<&TesterState::counters, &TesterCounters::lastDownBounceTime>),
+    longColumn("last_up_bounce", stateField<&TesterState::counters, &TesterCounters::lastUpBounceTime>),
+    longColumn("last_down_time", stateField<&TesterState::counters, &TesterCounters::lastDownStrokeTime>),
+    longColumn("last_up_time", stateField<&TesterState::counters, &TesterCounters::lastUpStrokeTime>),
+    integerColumn("error_code", stateField<&TesterState::counters, &TesterCounters::errorCode>),
 };
 
 const ArchiveColumn ConfigColumns[ConfigColumnCount] = {
-    longColumn("cycle_limit", &TesterState::vCycleLimit),
-    longColumn("fail_limit", &TesterState::vFailLimit),
-    longColumn("seq_limit", &TesterState::vSeqLimit),
-    longColumn("min_down_tol", &TesterState::vMinDownResistTol),
-    longColumn("max_down_tol", &TesterState::vMaxDownResistTol),
-    longColumn("min_up_tol", &TesterState::vMinUpResistTol),
-    longColumn("max_up_tol", &TesterState::vMaxUpResistTol),
-    longColumn("down_bounce_tol", &TesterState::vMaxDownBounceTol),
-    longColumn("up_bounce_tol", &TesterState::vMaxUpBounceTol),
-    longColumn("min_down_time", &TesterState::vMinDownTime),
-    longColumn("max_down_time", &TesterState::vMaxDownTime),
-    longColumn("min_up_time", &TesterState::vMinUpTime),
-    longColumn("max_up_time", &TesterState::vMaxUpTime),
-    integerColumn("lower_bounce", &TesterState::vLowerBounce),
-    integerColumn("upper_bounce", &TesterState::vUpperBounce),
-    integerColumn("contact", &TesterState::vContact),
-    integerColumn("r_mode", &TesterState::vRMode),
-    longColumn("r_pullup", &TesterState::vRPullUp),
-    longColumn("software_version", &TesterState::vSoftwareVersion),
+    longColumn("cycle_limit", stateField<&TesterState::reported, &TesterConfig::cycleLimit>),
+    longColumn("fail_limit", stateField<&TesterState::reported, &TesterConfig::failLimit>),
+    longColumn("seq_limit", stateField<&TesterState::reported, &TesterConfig::seqLimit>),
+    longColumn("min_down_tol", stateField<&TesterState::reported, &TesterConfig::minDownResistTol>),
+    longColumn("max_down_tol", stateField<&TesterState::reported, &TesterConfig::maxDownResistTol>),
+    longColumn("min_up_tol", stateField<&TesterState::reported, &TesterConfig::minUpResistTol>),
+    longColumn("max_up_tol", stateField<&TesterState::reported, &TesterConfig::maxUpResistTol>),
+    longColumn("down_bounce_tol", stateField<&TesterState::reported, &TesterConfig::maxDownBounceTol>),
+    longColumn("up_bounce_tol", stateField<&TesterState::reported, &TesterConfig::maxUpBounceTol>),
+    longColumn("min_down_time", stateField<&TesterState::reported, &TesterConfig::minDownTime>),
+    longColumn("max_down_time", stateField<&TesterState::reported, &TesterConfig::maxDownTime>),
+    longColumn("min_up_time", stateField<&TesterState::reported, &TesterConfig::minUpTime>),
+    longColumn("max_up_time", stateField<&TesterState::reported, &TesterConfig::maxUpTime>),
+    integerColumn("lower_bounce", stateField<&TesterState::reported, &TesterConfig::lowerBounce>),
+    integerColumn("upper_bounce", stateField<&TesterState::reported, &TesterConfig::upperBounce>),
+    integerColumn("contact", stateField<&TesterState::reported, &TesterConfig::contact>),
+    integerColumn("r_mode", stateField<&TesterState::reported, &TesterConfig::rangeMode>),
+    longColumn("r_pullup", stateField<&TesterState::reported, &TesterConfig::rangePullUp>),
+    longColumn("software_version", stateField<&TesterState::identity, &TesterIdentity::softwareVersion>),
 };
 
 QString stopCauseText(RunEnd how)
@@ -155,7 +155,7 @@ void applySampleNumbers(TesterState &s, const ArchiveNumbers &numbers)
 void applyConfigNumbers(TesterState &s, const ArchiveNumbers &numbers, const QString &serialNumber)
 {
     writeColumns(s, ConfigColumns, numbers);
-    s.vSerialNumber = serialNumber;
+    s.identity.serialNumber = serialNumber;
 }
 
 QByteArray encodeArchiveRecord(const ArchiveRecord &record)

@@ -54,8 +54,8 @@ QString runEventText(RunEvent event);
 struct ArchiveColumn
 {
     const char *name;
-    TesterState::Long TesterState::*longField;
-    TesterState::Integer TesterState::*integerField;
+    StateField<TesterState::Long> longField;
+    StateField<TesterState::Integer> integerField;
 };
 
 // The numbers of one data log line that change from sample to sample, and

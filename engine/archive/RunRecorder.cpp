@@ -57,7 +57,7 @@ void RunRecorder::runStarted(const QDateTime &at, int code)
     if (runOpen() && stopped) {
         stopped = false;
         postEnd(RunEnd::Running, at);
-        event(RunEvent::Started, at, runModeText(modeAtLastSample, s.RepeatCount));
+        event(RunEvent::Started, at, runModeText(modeAtLastSample, s.session.repeatCount));
     }
 }
 
@@ -74,12 +74,12 @@ void RunRecorder::limitReached(const QDateTime &)
 
 void RunRecorder::sampleTaken()
 {
-    const QDateTime at = s.vUpdateTime.isValid() ? s.vUpdateTime : QDateTime::currentDateTime();
+    const QDateTime at = s.counters.updateTime.isValid() ? s.counters.updateTime : QDateTime::currentDateTime();
     const RunMode mode = currentRunMode(s, lastRunCode);
     const bool running = mode != RunMode::Stopped;
-    if (runOpen() && (s.CycleCount < lastCycles || s.vSerialNumber != runSerial)) {
+    if (runOpen() && (s.counters.cycleCount < lastCycles || s.identity.serialNumber != runSerial)) {
         // The counters went back: this sample is the next run's first.
-        if (!stopped && s.vSerialNumber == runSerial)
+        if (!stopped && s.identity.serialNumber == runSerial)
             postEnd(RunEnd::CountersReset, at);
         closeRun();
     }
@@ -90,8 +90,8 @@ void RunRecorder::sampleTaken()
     ArchiveRecord sample = record(ArchiveRecord::Sample, at);
     sample.numbers = sampleNumbers(s);
     sink.post(std::move(sample));
-    lastCycles = s.CycleCount;
-    if (!s.DataFileOpen)
+    lastCycles = s.counters.cycleCount;
+    if (!s.session.dataFileOpen)
         ++unlogged;
     if (begun) {
         // Where the run stands as found; a stop seen by an earlier program
@@ -105,7 +105,7 @@ void RunRecorder::sampleTaken()
         // Started on the tester itself, or by another program.
         stopped = false;
         postEnd(RunEnd::Running, at);
-        event(RunEvent::Started, at, runModeText(mode, s.RepeatCount));
+        event(RunEvent::Started, at, runModeText(mode, s.session.repeatCount));
     } else if (!stopped && !running) {
         standStopped(stopCause(), at);
     }
@@ -154,15 +154,15 @@ void RunRecorder::beginRun(const QDateTime &at)
     key = QUuid::createUuid().toString(QUuid::WithoutBraces);
     unlogged = 0;
     started = at;
-    runSerial = s.vSerialNumber;
+    runSerial = s.identity.serialNumber;
     ArchiveRecord begun = record(ArchiveRecord::RunBegun, at);
     begun.code = currentRunMode(s, lastRunCode) != RunMode::Stopped ? 1 : 0;
-    begun.text = s.vSerialNumber;
+    begun.text = s.identity.serialNumber;
     begun.host = host;
     begun.programVersion = programVersion;
     begun.numbers = lastConfig = configNumbers(s);
-    begun.cycles = s.CycleCount;
-    lastSerial = s.vSerialNumber;
+    begun.cycles = s.counters.cycleCount;
+    lastSerial = s.identity.serialNumber;
     sink.post(std::move(begun));
     if (!programStartTold) {
         programStartTold = true;
@@ -174,7 +174,7 @@ void RunRecorder::beginRun(const QDateTime &at)
     }
     waitingForRun.clear();
     if (runFile)
-        runFile->runOpened(s.vSerialNumber, at, s.CycleCount);
+        runFile->runOpened(s.identity.serialNumber, at, s.counters.cycleCount);
 }
 
 void RunRecorder::postEnd(RunEnd how, const QDateTime &at, qint32 flags)
@@ -197,10 +197,10 @@ void RunRecorder::closeRun()
 void RunRecorder::postConfigIfChanged(const QDateTime &at)
 {
     const ArchiveNumbers config = configNumbers(s);
-    if (config == lastConfig && s.vSerialNumber == lastSerial)
+    if (config == lastConfig && s.identity.serialNumber == lastSerial)
         return;
     lastConfig = config;
-    lastSerial = s.vSerialNumber;
+    lastSerial = s.identity.serialNumber;
     ArchiveRecord changed = record(ArchiveRecord::ConfigChanged, at);
     changed.numbers = config;
     changed.text = lastSerial;

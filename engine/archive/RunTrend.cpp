@@ -4,14 +4,14 @@
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
 
-QString ReadRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history)
+QString readRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history)
 {
     std::vector<qint64> resumed;
     if (const QString failure = catalog.watchResumed(id, resumed); !failure.isEmpty())
         return failure;
     auto next = resumed.cbegin();
     return catalog.readRun(id, [&](const TesterState &s) {
-        const qint64 at = s.vUpdateTime.toMSecsSinceEpoch();
+        const qint64 at = s.counters.updateTime.toMSecsSinceEpoch();
         bool breaks = false;
         for (; next != resumed.cend() && *next <= at; ++next)
             breaks = true;

@@ -9,4 +9,4 @@ class TrendHistory;
 // line broken where nobody watched (from a lost link or a program's exit,
 // or crash, until the sample after the link was found or a program started
 // again). Empty when read, else what failed.
-QString ReadRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history);
+QString readRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history);

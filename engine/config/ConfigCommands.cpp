@@ -16,7 +16,7 @@ ConfigCommands::ConfigCommands(TesterState &state, TesterEngine &testerEngine, M
 
 bool ConfigCommands::checkConfigFileSaved()
 {
-    if (!s.IsDirtyConfig)
+    if (!s.session.dirtyConfig)
         return true;
     const int16_t answer = dialogs.askYesNo(
         QStringLiteral("Save Configuration"),
@@ -48,9 +48,9 @@ bool ConfigCommands::readyForFile()
 {
     if (!checkConfigFileSaved())
         return false;
-    if (!engine.commReady() || s.Running)
+    if (!engine.commReady() || s.counters.running)
         return false;
-    s.MasterUpdate = false;
+    s.session.masterUpdate = false;
     return true;
 }
 
@@ -66,8 +66,8 @@ void ConfigCommands::configureOpenMenu()
 
 QString ConfigCommands::lastConfigFile() const
 {
-    if (!s.ConfigFileName.isEmpty())
-        return s.ConfigFileName;
+    if (!s.session.configFileName.isEmpty())
+        return s.session.configFileName;
     return registry.readRecentConfigFiles().value(0);
 }
 
@@ -76,7 +76,7 @@ void ConfigCommands::configureRecentFileMenu(const QString &path)
     if (!readyForFile())
         return;
     // A master file from the list still rewrites range and mode and clears
-    // the counters (MasterUpdate is set), but keeps the tester's serial number.
+    // the counters (session.masterUpdate is set), but keeps the tester's serial number.
     openAndDownload(path, false);
 }
 
@@ -86,11 +86,11 @@ void ConfigCommands::openAndDownload(const QString &path, bool serialFirst)
         copyCurrentConfigToEdit(s);
         return;
     }
-    s.Terminated = false;
-    s.LearnConfigure = false;
+    s.session.terminated = false;
+    s.session.learnConfigure = false;
     // The counters are cleared only at the end of a master download.
     engine.setClearAll();
-    if (serialFirst && s.MasterUpdate)
+    if (serialFirst && s.session.masterUpdate)
         engine.startMasterDownload();
     else
         engine.startOrdinaryDownload();

@@ -27,10 +27,11 @@ ConfigEditor::ConfigEditor(TesterState &state, MessageDialogs &messageDialogs)
 
 ConfigEditor::Items ConfigEditor::editedItems() const
 {
-    return {s.sMaxDownTime,      s.sMinDownTime,      s.sMaxUpTime,      s.sMinUpTime,
-            s.sCycleLimit,       s.sSeqLimit,         s.sFailLimit,      s.sContact,
-            s.sUpperBounce,      s.sLowerBounce,      s.sMaxUpResistTol, s.sMinUpResistTol,
-            s.sMaxDownResistTol, s.sMinDownResistTol, s.sMaxUpBounceTol, s.sMaxDownBounceTol};
+    return {
+        s.pending.maxDownTime,      s.pending.minDownTime,      s.pending.maxUpTime,      s.pending.minUpTime,
+        s.pending.cycleLimit,       s.pending.seqLimit,         s.pending.failLimit,      s.pending.contact,
+        s.pending.upperBounce,      s.pending.lowerBounce,      s.pending.maxUpResistTol, s.pending.minUpResistTol,
+        s.pending.maxDownResistTol, s.pending.minDownResistTol, s.pending.maxUpBounceTol, s.pending.maxDownBounceTol};
 }
 
 bool ConfigEditor::isDirty() const
@@ -41,31 +42,31 @@ bool ConfigEditor::isDirty() const
 EditorFields ConfigEditor::displayEditValues()
 {
     EditorFields f;
-    f.maxFailures = QString::number(s.sFailLimit);
-    f.maxSeqFailures = QString::number(s.sSeqLimit);
-    f.maxTestCycles = QString::number(s.sCycleLimit);
+    f.maxFailures = QString::number(s.pending.failLimit);
+    f.maxSeqFailures = QString::number(s.pending.seqLimit);
+    f.maxTestCycles = QString::number(s.pending.cycleLimit);
 
-    f.maxDownTime = formatStrokeTime(s.sMaxDownTime);
-    f.minDownTime = formatStrokeTime(s.sMinDownTime);
-    f.maxUpTime = formatStrokeTime(s.sMaxUpTime);
-    f.minUpTime = formatStrokeTime(s.sMinUpTime);
+    f.maxDownTime = formatStrokeTime(s.pending.maxDownTime);
+    f.minDownTime = formatStrokeTime(s.pending.minDownTime);
+    f.maxUpTime = formatStrokeTime(s.pending.maxUpTime);
+    f.minUpTime = formatStrokeTime(s.pending.minUpTime);
 
     auto tolerance = [this](int32_t count) { return formatResistance(s, count, false); };
-    f.downMaxResist = tolerance(s.sMaxDownResistTol);
-    f.downMinResist = tolerance(s.sMinDownResistTol);
-    f.upMaxResist = tolerance(s.sMaxUpResistTol);
-    f.upMinResist = tolerance(s.sMinUpResistTol);
-    f.maxDownBounceTime = formatBounceTime(s.sMaxDownBounceTol);
-    f.maxUpBounceTime = formatBounceTime(s.sMaxUpBounceTol);
+    f.downMaxResist = tolerance(s.pending.maxDownResistTol);
+    f.downMinResist = tolerance(s.pending.minDownResistTol);
+    f.upMaxResist = tolerance(s.pending.maxUpResistTol);
+    f.upMinResist = tolerance(s.pending.minUpResistTol);
+    f.maxDownBounceTime = formatBounceTime(s.pending.maxDownBounceTol);
+    f.maxUpBounceTime = formatBounceTime(s.pending.maxUpBounceTol);
 
     // SetUpperBounce, SetLowerBounce: the edit copy keeps the clamped value.
-    s.sUpperBounce = clampThreshold(s.sUpperBounce);
-    s.sLowerBounce = clampThreshold(s.sLowerBounce);
-    f.upperBounce = s.sUpperBounce;
-    f.lowerBounce = s.sLowerBounce;
+    s.pending.upperBounce = clampThreshold(s.pending.upperBounce);
+    s.pending.lowerBounce = clampThreshold(s.pending.lowerBounce);
+    f.upperBounce = s.pending.upperBounce;
+    f.lowerBounce = s.pending.lowerBounce;
 
     // SetContactView: a bounce test shows only on a stroke whose contact is tested.
-    const int contact = s.sContact;
+    const int contact = s.pending.contact;
     f.contactType = contact & TypeBits;
     f.upStroke = contact & UpTest;
     f.upBounce = f.upStroke && (contact & UpBounceTest);
@@ -182,22 +183,22 @@ bool ConfigEditor::reportFailedChecks(const EditedItems &v)
 
 void ConfigEditor::storeEditedItems(const EditorFields &f, const EditedItems &v)
 {
-    s.sContact = contactCodeOf(f);
-    s.sMaxDownTime = v.maxDownTime;
-    s.sMinDownTime = v.minDownTime;
-    s.sMaxUpTime = v.maxUpTime;
-    s.sMinUpTime = v.minUpTime;
-    s.sCycleLimit = v.cycleLimit;
-    s.sSeqLimit = v.seqLimit;
-    s.sFailLimit = v.failLimit;
-    s.sUpperBounce = v.upperBounce;
-    s.sLowerBounce = v.lowerBounce;
-    s.sMaxUpResistTol = v.maxUpTol;
-    s.sMinUpResistTol = v.minUpTol;
-    s.sMaxDownResistTol = v.maxDownTol;
-    s.sMinDownResistTol = v.minDownTol;
-    s.sMaxUpBounceTol = v.maxUpBounce;
-    s.sMaxDownBounceTol = v.maxDownBounce;
+    s.pending.contact = contactCodeOf(f);
+    s.pending.maxDownTime = v.maxDownTime;
+    s.pending.minDownTime = v.minDownTime;
+    s.pending.maxUpTime = v.maxUpTime;
+    s.pending.minUpTime = v.minUpTime;
+    s.pending.cycleLimit = v.cycleLimit;
+    s.pending.seqLimit = v.seqLimit;
+    s.pending.failLimit = v.failLimit;
+    s.pending.upperBounce = v.upperBounce;
+    s.pending.lowerBounce = v.lowerBounce;
+    s.pending.maxUpResistTol = v.maxUpTol;
+    s.pending.minUpResistTol = v.minUpTol;
+    s.pending.maxDownResistTol = v.maxDownTol;
+    s.pending.minDownResistTol = v.minDownTol;
+    s.pending.maxUpBounceTol = v.maxUpBounce;
+    s.pending.maxDownBounceTol = v.maxDownBounce;
 }
 
 bool ConfigEditor::askToReview()

@@ -38,15 +38,15 @@ enum class Kind { Byte, Count, StrokeTime, Tolerance, BounceTime };
 struct Item
 {
     Kind kind;
-    TesterState::Long TesterState::*longField;
-    TesterState::Integer TesterState::*integerField;
+    StateField<TesterState::Long> longField;
+    StateField<TesterState::Integer> integerField;
 };
 
-constexpr Item byteItem(TesterState::Integer TesterState::*field)
+constexpr Item byteItem(StateField<TesterState::Integer> field)
 {
     return {Kind::Byte, nullptr, field};
 }
-constexpr Item longItem(Kind kind, TesterState::Long TesterState::*field)
+constexpr Item longItem(Kind kind, StateField<TesterState::Long> field)
 {
     return {kind, field, nullptr};
 }
@@ -54,32 +54,32 @@ constexpr Item longItem(Kind kind, TesterState::Long TesterState::*field)
 // Limits failure, sequential, cycle; times down before up and maximum before
 // minimum; tolerances up before down; bounce times down before up.
 const Item Items[] = {
-    byteItem(&TesterState::sContact),
-    longItem(Kind::Count, &TesterState::sFailLimit),
-    longItem(Kind::Count, &TesterState::sSeqLimit),
-    longItem(Kind::Count, &TesterState::sCycleLimit),
-    longItem(Kind::StrokeTime, &TesterState::sMaxDownTime),
-    longItem(Kind::StrokeTime, &TesterState::sMinDownTime),
-    longItem(Kind::StrokeTime, &TesterState::sMaxUpTime),
-    longItem(Kind::StrokeTime, &TesterState::sMinUpTime),
-    byteItem(&TesterState::sUpperBounce),
-    byteItem(&TesterState::sLowerBounce),
-    longItem(Kind::Tolerance, &TesterState::sMaxUpResistTol),
-    longItem(Kind::Tolerance, &TesterState::sMinUpResistTol),
-    longItem(Kind::Tolerance, &TesterState::sMaxDownResistTol),
-    longItem(Kind::Tolerance, &TesterState::sMinDownResistTol),
-    longItem(Kind::BounceTime, &TesterState::sMaxDownBounceTol),
-    longItem(Kind::BounceTime, &TesterState::sMaxUpBounceTol),
+    byteItem(stateField<&TesterState::pending, &TesterConfig::contact>),
+    longItem(Kind::Count, stateField<&TesterState::pending, &TesterConfig::failLimit>),
+    longItem(Kind::Count, stateField<&TesterState::pending, &TesterConfig::seqLimit>),
+    longItem(Kind::Count, stateField<&TesterState::pending, &TesterConfig::cycleLimit>),
+    longItem(Kind::StrokeTime, stateField<&TesterState::pending, &TesterConfig::maxDownTime>),
+    longItem(Kind::StrokeTime, stateField<&TesterState::pending, &TesterConfig::minDownTime>),
+    longItem(Kind::StrokeTime, stateField<&TesterState::pending, &TesterConfig::maxUpTime>),
+    longItem(Kind::StrokeTime, stateField<&TesterState::pending, &TesterConfig::minUpTime>),
+    byteItem(stateField<&TesterState::pending, &TesterConfig::upperBounce>),
+    byteItem(stateField<&TesterState::pending, &TesterConfig::lowerBounce>),
+    longItem(Kind::Tolerance, stateField<&TesterState::pending, &TesterConfig::maxUpResistTol>),
+    longItem(Kind::Tolerance, stateField<&TesterState::pending, &TesterConfig::minUpResistTol>),
+    longItem(Kind::Tolerance, stateField<&TesterState::pending, &TesterConfig::maxDownResistTol>),
+    longItem(Kind::Tolerance, stateField<&TesterState::pending, &TesterConfig::minDownResistTol>),
+    longItem(Kind::BounceTime, stateField<&TesterState::pending, &TesterConfig::maxDownBounceTol>),
+    longItem(Kind::BounceTime, stateField<&TesterState::pending, &TesterConfig::maxUpBounceTol>),
 };
 
 QString itemText(const TesterState &s, const Item &item)
 {
     switch (item.kind) {
-    case Kind::Byte: return QString::number(s.*item.integerField);
-    case Kind::Count: return QString::number(s.*item.longField);
-    case Kind::StrokeTime: return formatStrokeTime(s.*item.longField);
-    case Kind::Tolerance: return formatResistance(s, s.*item.longField, false);
-    case Kind::BounceTime: return formatBounceTime(s.*item.longField);
+    case Kind::Byte: return QString::number(item.integerField(s));
+    case Kind::Count: return QString::number(item.longField(s));
+    case Kind::StrokeTime: return formatStrokeTime(item.longField(s));
+    case Kind::Tolerance: return formatResistance(s, item.longField(s), false);
+    case Kind::BounceTime: return formatBounceTime(item.longField(s));
     }
     return QString();
 }
@@ -172,11 +172,11 @@ bool readFileHead(FieldReader &reader, TesterState &s)
     if (!reader.next(field) || (field != Signature && field != MasterSignature))
         return false;
     const bool master = field == MasterSignature;
-    s.MasterUpdate = master;
+    s.session.masterUpdate = master;
     if (master) {
         if (!reader.next(field))
             return false;
-        s.sSerialNumber = field.trimmed().left(SerialLength);
+        s.pending.serialNumber = field.trimmed().left(SerialLength);
     }
 
     if (!reader.next(field) || field != displayVersion(s))
@@ -188,8 +188,8 @@ bool readFileHead(FieldReader &reader, TesterState &s)
         int mode = 0;
         if (!readInteger16(field, mode) || mode < 0 || mode > 255)
             return false;
-        s.sRMode = TesterState::Integer(mode);
-    } else if (parseNumber(field) != s.sRMode) {
+        s.pending.rangeMode = TesterState::Integer(mode);
+    } else if (parseNumber(field) != s.pending.rangeMode) {
         return false;
     }
     if (!reader.next(field))
@@ -198,8 +198,8 @@ bool readFileHead(FieldReader &reader, TesterState &s)
         int range = 0;
         if (!readInteger16(field, range) || range < 0)
             return false;
-        s.sRPullUp = range;
-    } else if (parseNumber(field) != s.sRPullUp) {
+        s.pending.rangePullUp = range;
+    } else if (parseNumber(field) != s.pending.rangePullUp) {
         return false;
     }
     return true;
@@ -216,13 +216,13 @@ bool readItemValues(FieldReader &reader, TesterState &s)
         bool readjust = false;
         switch (item.kind) {
         case Kind::Byte:
-            if (!readByteField(field, s.*item.integerField))
+            if (!readByteField(field, item.integerField(s)))
                 return false;
             break;
-        case Kind::Count: s.*item.longField = parseCount(field, readjust); break;
-        case Kind::StrokeTime: s.*item.longField = parseStrokeTime(field, readjust); break;
-        case Kind::Tolerance: s.*item.longField = parseTolerance(s, field, readjust); break;
-        case Kind::BounceTime: s.*item.longField = parseBounceTime(field, readjust); break;
+        case Kind::Count: item.longField(s) = parseCount(field, readjust); break;
+        case Kind::StrokeTime: item.longField(s) = parseStrokeTime(field, readjust); break;
+        case Kind::Tolerance: item.longField(s) = parseTolerance(s, field, readjust); break;
+        case Kind::BounceTime: item.longField(s) = parseBounceTime(field, readjust); break;
         }
         if (readjust)
             return false;
@@ -234,7 +234,8 @@ bool readItemValues(FieldReader &reader, TesterState &s)
 
 QStringList configFileLines(const TesterState &s)
 {
-    QStringList lines = {Signature, displayVersion(s), QString::number(s.sRMode), QString::number(s.sRPullUp)};
+    QStringList lines = {Signature, displayVersion(s), QString::number(s.pending.rangeMode),
+                         QString::number(s.pending.rangePullUp)};
     for (const Item &item : Items)
         lines << itemText(s, item);
     return lines;
@@ -248,7 +249,7 @@ ConfigFile::ConfigFile(TesterState &state, MessageDialogs &messageDialogs, Regis
 bool ConfigFile::openConfigFile(const QString &nam)
 {
     QString message = CannotOpen;
-    s.IsDirtyConfig = false;
+    s.session.dirtyConfig = false;
 
     QFile file(nam);
     if (nam.isEmpty() || !file.open(QIODevice::ReadOnly))
@@ -259,14 +260,14 @@ bool ConfigFile::openConfigFile(const QString &nam)
     if (!readOk)
         return openFailed(message);
 
-    const QString serialBefore = s.sSerialNumber;
+    const QString serialBefore = s.pending.serialNumber;
     if (!readFields(bytes, message)) {
-        s.sSerialNumber = serialBefore;
+        s.pending.serialNumber = serialBefore;
         return openFailed(message);
     }
 
     registry.addRecentConfigFile(nam);
-    s.ConfigFileName = nam;
+    s.session.configFileName = nam;
     return true;
 }
 
@@ -284,9 +285,9 @@ bool ConfigFile::readFields(const QByteArray &bytes, QString &message)
 
 bool ConfigFile::openFailed(const QString &message)
 {
-    s.ConfigFileName.clear();
+    s.session.configFileName.clear();
     // A file that was not accepted starts no download, master or not.
-    s.MasterUpdate = false;
+    s.session.masterUpdate = false;
     dialogs.showError(OpenErrorTitle, message);
     return false;
 }
@@ -319,12 +320,12 @@ bool ConfigFile::saveConfigFile(const QString &nam)
     }
     if (!ok) {
         // Not committed: the temporary file goes with `file`, the old one stays.
-        s.ConfigFileName.clear();
+        s.session.configFileName.clear();
         dialogs.showError(SaveErrorTitle, message);
         return false;
     }
     registry.addRecentConfigFile(nam);
-    s.ConfigFileName = nam;
-    s.IsDirtyConfig = false;
+    s.session.configFileName = nam;
+    s.session.dirtyConfig = false;
     return true;
 }

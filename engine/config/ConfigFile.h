@@ -20,7 +20,7 @@ public:
     ConfigFile(TesterState &state, MessageDialogs &dialogs, Registry &registry);
 
     // True when the file was read completely and accepted. A master file
-    // sets MasterUpdate and takes its serial number, mode and range value.
+    // sets session.masterUpdate and takes its serial number, mode and range value.
     bool openConfigFile(const QString &nam);
     // True when every line reached the file. The old file stays untouched
     // until the new one is complete.

@@ -4,22 +4,22 @@
 
 void copyCurrentConfigToEdit(TesterState &s)
 {
-    s.sMaxDownTime = s.vMaxDownTime;
-    s.sMinDownTime = s.vMinDownTime;
-    s.sMaxUpTime = s.vMaxUpTime;
-    s.sMinUpTime = s.vMinUpTime;
-    s.sCycleLimit = s.vCycleLimit;
-    s.sSeqLimit = s.vSeqLimit;
-    s.sFailLimit = s.vFailLimit;
-    s.sContact = s.vContact;
-    s.sUpperBounce = s.vUpperBounce;
-    s.sLowerBounce = s.vLowerBounce;
-    s.sRPullUp = s.vRPullUp;
-    s.sRMode = s.vRMode;
-    s.sMaxUpResistTol = s.vMaxUpResistTol;
-    s.sMinUpResistTol = s.vMinUpResistTol;
-    s.sMaxDownResistTol = s.vMaxDownResistTol;
-    s.sMinDownResistTol = s.vMinDownResistTol;
-    s.sMaxDownBounceTol = s.vMaxDownBounceTol;
-    s.sMaxUpBounceTol = s.vMaxUpBounceTol;
+    s.pending.maxDownTime = s.reported.maxDownTime;
+    s.pending.minDownTime = s.reported.minDownTime;
+    s.pending.maxUpTime = s.reported.maxUpTime;
+    s.pending.minUpTime = s.reported.minUpTime;
+    s.pending.cycleLimit = s.reported.cycleLimit;
+    s.pending.seqLimit = s.reported.seqLimit;
+    s.pending.failLimit = s.reported.failLimit;
+    s.pending.contact = s.reported.contact;
+    s.pending.upperBounce = s.reported.upperBounce;
+    s.pending.lowerBounce = s.reported.lowerBounce;
+    s.pending.rangePullUp = s.reported.rangePullUp;
+    s.pending.rangeMode = s.reported.rangeMode;
+    s.pending.maxUpResistTol = s.reported.maxUpResistTol;
+    s.pending.minUpResistTol = s.reported.minUpResistTol;
+    s.pending.maxDownResistTol = s.reported.maxDownResistTol;
+    s.pending.minDownResistTol = s.reported.minDownResistTol;
+    s.pending.maxDownBounceTol = s.reported.maxDownBounceTol;
+    s.pending.maxUpBounceTol = s.reported.maxUpBounceTol;
 }

@@ -78,42 +78,42 @@ void appendMeasuredFields(QString &line, const TesterState &s)
     const auto resistance = [&s](int32_t count) { return formatResistance(s, count, true); };
     const auto sep = [&line] { line += u','; };
 
-    appendField(line, formatSampleTime(s.vUpdateTime), false);
+    appendField(line, formatSampleTime(s.counters.updateTime), false);
     sep();
-    appendNumber(line, s.CycleCount);
+    appendNumber(line, s.counters.cycleCount);
     sep();
-    appendNumber(line, s.FailCount);
+    appendNumber(line, s.counters.failCount);
     sep();
-    appendNumber(line, s.SeqCount);
+    appendNumber(line, s.counters.seqCount);
     sep();
-    appendField(line, resistance(s.vMinDownResistance), false);
+    appendField(line, resistance(s.counters.minDownResistance), false);
     sep();
-    appendField(line, resistance(s.vMaxDownResistance), false);
+    appendField(line, resistance(s.counters.maxDownResistance), false);
     sep();
-    appendField(line, resistance(s.vMinUpResistance), false);
+    appendField(line, resistance(s.counters.minUpResistance), false);
     sep();
-    appendField(line, resistance(s.vMaxUpResistance), false);
+    appendField(line, resistance(s.counters.maxUpResistance), false);
     sep();
-    appendField(line, formatBounceTime(s.vMaxDownBounce), false);
+    appendField(line, formatBounceTime(s.counters.maxDownBounce), false);
     sep();
-    appendField(line, formatBounceTime(s.vMaxUpBounce), false);
+    appendField(line, formatBounceTime(s.counters.maxUpBounce), false);
     sep();
-    appendField(line, resistance(s.vLastMeasuredDownResist), false);
+    appendField(line, resistance(s.counters.lastDownResistance), false);
     sep();
-    appendField(line, resistance(s.vLastMeasuredUpResist), false);
+    appendField(line, resistance(s.counters.lastUpResistance), false);
     sep();
     // Testers before software 1.2 do not report the last bounce times.
     if (lastBounce) {
-        appendField(line, formatBounceTime(s.vLastDownBounceTime), false);
+        appendField(line, formatBounceTime(s.counters.lastDownBounceTime), false);
         sep();
-        appendField(line, formatBounceTime(s.vLastUpBounceTime), false);
+        appendField(line, formatBounceTime(s.counters.lastUpBounceTime), false);
         sep();
     } else {
         line += QStringLiteral("?,?,");
     }
-    appendField(line, formatStrokeTime(s.vLastDownStrokeTime), false);
+    appendField(line, formatStrokeTime(s.counters.lastDownStrokeTime), false);
     sep();
-    appendField(line, formatStrokeTime(s.vLastUpStrokeTime), false);
+    appendField(line, formatStrokeTime(s.counters.lastUpStrokeTime), false);
     sep();
 }
 
@@ -124,38 +124,38 @@ void appendLimitFields(QString &line, const TesterState &s)
     const auto resistance = [&s](int32_t count) { return formatResistance(s, count, true); };
     const auto sep = [&line] { line += u','; };
 
-    appendNumber(line, s.vErrorCode);
+    appendNumber(line, s.counters.errorCode);
     sep();
-    appendNumber(line, s.vCycleLimit);
+    appendNumber(line, s.reported.cycleLimit);
     sep();
-    appendNumber(line, s.vFailLimit);
+    appendNumber(line, s.reported.failLimit);
     sep();
-    appendNumber(line, s.vSeqLimit);
+    appendNumber(line, s.reported.seqLimit);
     sep();
-    appendField(line, resistance(s.vMinDownResistTol), false);
+    appendField(line, resistance(s.reported.minDownResistTol), false);
     sep();
-    appendField(line, resistance(s.vMaxDownResistTol), false);
+    appendField(line, resistance(s.reported.maxDownResistTol), false);
     sep();
-    appendField(line, resistance(s.vMinUpResistTol), false);
+    appendField(line, resistance(s.reported.minUpResistTol), false);
     sep();
-    appendField(line, resistance(s.vMaxUpResistTol), false);
+    appendField(line, resistance(s.reported.maxUpResistTol), false);
     sep();
-    appendField(line, formatBounceTime(s.vMaxDownBounceTol), false);
+    appendField(line, formatBounceTime(s.reported.maxDownBounceTol), false);
     sep();
-    appendField(line, formatBounceTime(s.vMaxUpBounceTol), false);
+    appendField(line, formatBounceTime(s.reported.maxUpBounceTol), false);
     sep();
-    appendField(line, formatStrokeTime(s.vMinDownTime), false);
+    appendField(line, formatStrokeTime(s.reported.minDownTime), false);
     sep();
-    appendField(line, formatStrokeTime(s.vMaxDownTime), false);
+    appendField(line, formatStrokeTime(s.reported.maxDownTime), false);
     sep();
-    appendField(line, formatStrokeTime(s.vMinUpTime), false);
+    appendField(line, formatStrokeTime(s.reported.minUpTime), false);
     sep();
-    appendField(line, formatStrokeTime(s.vMaxUpTime), false);
+    appendField(line, formatStrokeTime(s.reported.maxUpTime), false);
     sep();
     // The bounce thresholds are kept in quarter counts.
-    appendField(line, resistance(int32_t(s.vLowerBounce) * 4), false);
+    appendField(line, resistance(int32_t(s.reported.lowerBounce) * 4), false);
     sep();
-    appendField(line, resistance(int32_t(s.vUpperBounce) * 4), false);
+    appendField(line, resistance(int32_t(s.reported.upperBounce) * 4), false);
     sep();
 }
 
@@ -164,15 +164,15 @@ void appendSetupFields(QString &line, const TesterState &s)
 {
     const auto sep = [&line] { line += u','; };
 
-    appendNumber(line, s.vContact);
+    appendNumber(line, s.reported.contact);
     sep();
-    appendNumber(line, s.vRMode);
+    appendNumber(line, s.reported.rangeMode);
     sep();
     appendField(line, getRValueString(s), false);
     sep();
-    appendField(line, formatDecimal(s.vSoftwareVersion / 10.0, 1, 1), false);
+    appendField(line, formatDecimal(s.identity.softwareVersion / 10.0, 1, 1), false);
     sep();
-    appendField(line, s.vSerialNumber, true);
+    appendField(line, s.identity.serialNumber, true);
 }
 
 }   // namespace
@@ -200,8 +200,8 @@ DataLog::~DataLog()
 
 void DataLog::closeQuietly()
 {
-    const bool wasOpen = s.DataFileOpen;
-    s.DataFileOpen = false;
+    const bool wasOpen = s.session.dataFileOpen;
+    s.session.dataFileOpen = false;
     noName();
     file->close();
     notifyChanged();
@@ -255,14 +255,14 @@ bool DataLog::openFile(QString &nam)
     if (!start.isEmpty() && next->write(start) != start.size())
         return openFailed(nam, next->errorString());
 
-    if (s.DataFileOpen)
+    if (s.session.dataFileOpen)
         closeQuietly();
     file = std::move(next);
-    s.DataFileOpen = true;
+    s.session.dataFileOpen = true;
     lines = 0;
     lastLine = QDateTime();
     registry.addRecentFile(nam);
-    s.DataFileName = nam;
+    s.session.dataFileName = nam;
     newName(nam);
     notifyChanged();
     if (listener)
@@ -272,8 +272,8 @@ bool DataLog::openFile(QString &nam)
 
 bool DataLog::openFailed(const QString &path, const QString &reason)
 {
-    if (!s.DataFileOpen) {
-        s.DataFileName.clear();
+    if (!s.session.dataFileOpen) {
+        s.session.dataFileName.clear();
         noName();
     }
     dialogs.showError(QStringLiteral("File Error"),
@@ -283,7 +283,7 @@ bool DataLog::openFailed(const QString &path, const QString &reason)
 
 void DataLog::saveToFile()
 {
-    if (!s.DataFileOpen)
+    if (!s.session.dataFileOpen)
         return;
     // A file deleted or renamed behind our back (a cleaned folder, a share
     // that reconnected) would swallow every later line without a trace.
@@ -291,7 +291,7 @@ void DataLog::saveToFile()
     if (!stillAtItsPath(lengthBefore)) {
         writeFailed(QStringLiteral("The data file %1 was moved or deleted.  It has been closed "
                                    "and the current sample has not been saved.")
-                        .arg(QFileInfo(s.DataFileName).fileName()));
+                        .arg(QFileInfo(s.session.dataFileName).fileName()));
         return;
     }
     QByteArray bytes = sampleLogLine(s).toLatin1();
@@ -305,9 +305,9 @@ void DataLog::saveToFile()
                                    "and the current sample has not been saved."));
         return;
     }
-    s.IsDirtyData = false;
+    s.session.dirtyData = false;
     ++lines;
-    lastLine = s.vUpdateTime;
+    lastLine = s.counters.updateTime;
     notifyChanged();
 }
 
@@ -374,22 +374,22 @@ bool DataLog::saveData(int creatfile)
     // The new file takes the current sample at once.
     saveToFile();
     // False also when the sample could not be written: the file is closed then.
-    return s.DataFileOpen;
+    return s.session.dataFileOpen;
 }
 
 QString DataLog::lastDataFile() const
 {
-    if (!s.DataFileName.isEmpty())
-        return s.DataFileName;
+    if (!s.session.dataFileName.isEmpty())
+        return s.session.dataFileName;
     return registry.readRecentFiles().value(0);
 }
 
 bool DataLog::checkDataSaved(bool closing)
 {
     bool result = true;
-    if (s.IsDirtyData)
+    if (s.session.dirtyData)
         saveToFile();
-    if (s.IsDirtyData && closing) {
+    if (s.session.dirtyData && closing) {
         const int16_t answer = dialogs.askYesNo(
             QStringLiteral("Save Data"),
             QStringLiteral("The current test data has not been saved. Do you want to save this data?"));
@@ -403,7 +403,7 @@ bool DataLog::checkDataSaved(bool closing)
 
 void DataLog::newName(const QString &nam)
 {
-    s.DataFileName = nam;
+    s.session.dataFileName = nam;
     registry.addRecentFile(nam);
     if (listener)
         listener->titleChanged(QStringLiteral("%1 - %2").arg(QLatin1String(WindowTitle), QFileInfo(nam).fileName()));
@@ -433,12 +433,12 @@ void DataLog::openRecentDataFile(const QString &path)
         return;
     QString nam = path;
     // A recent entry logs the pending sample only if no file took it yet.
-    if (openFile(nam) && s.IsDirtyData)
+    if (openFile(nam) && s.session.dirtyData)
         saveToFile();
 }
 
 void DataLog::closeDataFile()
 {
-    if (s.DataFileOpen)
+    if (s.session.dataFileOpen)
         closeQuietly();
 }

@@ -90,7 +90,7 @@ void SerialLink::closeCommPort()
     RxBuffer.clear();
     ReplyLine.clear();
     pendingNewData = pendingTestEnded = false;
-    s.DownLoadedOnce = false;
+    s.session.downloadedOnce = false;
 }
 
 bool SerialLink::takeWaiting()

@@ -52,13 +52,13 @@ void RunEvents::sampleTaken(TesterSession &session, Watch &w)
 {
     const TesterState &s = session.state();
     const bool running = session.glance().runMode(s) != RunMode::Stopped;
-    const bool atSequentialLimit = s.vSeqLimit > 0 && s.SeqCount >= s.vSeqLimit;
-    if (w.sampled && s.FailCount > w.failures)
+    const bool atSequentialLimit = s.reported.seqLimit > 0 && s.counters.seqCount >= s.reported.seqLimit;
+    if (w.sampled && s.counters.failCount > w.failures)
         tell(session, EventKind::Failure,
-             QStringLiteral("The fail count went up from %1 to %2.").arg(w.failures).arg(s.FailCount));
+             QStringLiteral("The fail count went up from %1 to %2.").arg(w.failures).arg(s.counters.failCount));
     if (atSequentialLimit && !w.atSequentialLimit) {
         tell(session, EventKind::SequentialLimit,
-             QStringLiteral("%1 sequential failures: the limit is reached.").arg(s.SeqCount));
+             QStringLiteral("%1 sequential failures: the limit is reached.").arg(s.counters.seqCount));
         // A tester that stops there ends its run at that limit.
         if (w.endSignalled)
             w.endTold = true;
@@ -77,7 +77,7 @@ void RunEvents::sampleTaken(TesterSession &session, Watch &w)
         w.endTold = false;
     w.sampled = true;
     w.running = running;
-    w.failures = s.FailCount;
+    w.failures = s.counters.failCount;
     w.atSequentialLimit = atSequentialLimit;
 }
 
@@ -138,11 +138,11 @@ void RunEvents::tell(const TesterSession &session, EventKind kind, const QString
     const TesterState &s = session.state();
     StationEvent event;
     event.kind = kind;
-    event.serial = s.vSerialNumber.trimmed();
+    event.serial = s.identity.serialNumber.trimmed();
     event.port = session.glance().port();
     event.time = QDateTime::currentDateTime();
-    event.cycles = s.CycleCount;
-    event.failures = s.FailCount;
+    event.cycles = s.counters.cycleCount;
+    event.failures = s.counters.failCount;
     event.message = message;
     Q_EMIT happened(event);
 }

@@ -85,7 +85,7 @@ QString stationSummary(const std::vector<const TesterSession *> &sessions)
         const TesterState &s = session->state();
         running += session->glance().runMode(s) != RunMode::Stopped ? 1 : 0;
         lost += session->glance().link().alarm() ? 1 : 0;
-        failures += s.FailCount;
+        failures += s.counters.failCount;
     }
     const auto count = [](qint64 n, const char *one, const char *many) {
         return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));

@@ -21,24 +21,24 @@ constexpr int32_t MaxStrokeTime = 500;
 
 void setDefaultConfig(TesterState &s)
 {
-    s.sMaxUpBounceTol = 62500;
-    s.sMaxDownBounceTol = 62500;
-    s.sMinDownResistTol = 0;
-    s.sMaxDownResistTol = FullScale;
-    s.sMinUpResistTol = 0;
-    s.sMaxUpResistTol = FullScale;
-    s.sLowerBounce = 125;
-    s.sUpperBounce = 129;
-    s.sContact = 0;
-    s.sFailLimit = 10;
-    s.sSeqLimit = 10;
-    s.sCycleLimit = 10;
-    s.sMinUpTime = MaxStrokeTime;
-    s.sMaxUpTime = MaxStrokeTime;
-    s.sMinDownTime = MaxStrokeTime;
-    s.sMaxDownTime = MaxStrokeTime;
-    s.sRPullUp = s.vRPullUp;
-    s.sRMode = s.vRMode;
+    s.pending.maxUpBounceTol = 62500;
+    s.pending.maxDownBounceTol = 62500;
+    s.pending.minDownResistTol = 0;
+    s.pending.maxDownResistTol = FullScale;
+    s.pending.minUpResistTol = 0;
+    s.pending.maxUpResistTol = FullScale;
+    s.pending.lowerBounce = 125;
+    s.pending.upperBounce = 129;
+    s.pending.contact = 0;
+    s.pending.failLimit = 10;
+    s.pending.seqLimit = 10;
+    s.pending.cycleLimit = 10;
+    s.pending.minUpTime = MaxStrokeTime;
+    s.pending.maxUpTime = MaxStrokeTime;
+    s.pending.minDownTime = MaxStrokeTime;
+    s.pending.maxDownTime = MaxStrokeTime;
+    s.pending.rangePullUp = s.reported.rangePullUp;
+    s.pending.rangeMode = s.reported.rangeMode;
 }
 
 int32_t learnedContactLimit(const TesterState &s, int32_t count, bool upper)
@@ -46,7 +46,7 @@ int32_t learnedContactLimit(const TesterState &s, int32_t count, bool upper)
     const double factor = upper ? 1.5 : 0.5;
     const double offset = upper ? 1 : -1;
     double x;
-    if (s.vRMode == 0)
+    if (s.reported.rangeMode == 0)
         x = countFromResistance(s, resistanceFromCount(s, count) * factor) + offset;
     else
         x = count * factor + offset;
@@ -83,28 +83,28 @@ void setLearnedConfig(TesterState &s)
     auto lower = [&s](int32_t count) { return learnedContactLimit(s, count, false); };
     auto atLeastClosedFloor = [](int32_t count) { return count < ClosedFloor ? ClosedFloor : count; };
 
-    if ((s.sContact & 3) == 1) {
+    if ((s.pending.contact & 3) == 1) {
         // Normally open: closed on the down stroke, open on the up stroke.
-        s.sMinDownResistTol = 0;
-        s.sMaxDownResistTol = atLeastClosedFloor(upper(s.vMaxDownResistance));
-        const int32_t openLow = lower(s.vMinUpResistance);
-        s.sMinUpResistTol = openLow > OpenCeiling ? OpenCeiling : openLow;
-        s.sMaxUpResistTol = upper(s.vMaxUpResistance);
+        s.pending.minDownResistTol = 0;
+        s.pending.maxDownResistTol = atLeastClosedFloor(upper(s.counters.maxDownResistance));
+        const int32_t openLow = lower(s.counters.minUpResistance);
+        s.pending.minUpResistTol = openLow > OpenCeiling ? OpenCeiling : openLow;
+        s.pending.maxUpResistTol = upper(s.counters.maxUpResistance);
     } else {
-        s.sMinDownResistTol = lower(s.vMinDownResistance);
-        s.sMaxDownResistTol = upper(s.vMaxDownResistance);
-        s.sMinUpResistTol = 0;
-        s.sMaxUpResistTol = atLeastClosedFloor(upper(s.vMaxUpResistance));
+        s.pending.minDownResistTol = lower(s.counters.minDownResistance);
+        s.pending.maxDownResistTol = upper(s.counters.maxDownResistance);
+        s.pending.minUpResistTol = 0;
+        s.pending.maxUpResistTol = atLeastClosedFloor(upper(s.counters.maxUpResistance));
     }
-    s.sMaxUpBounceTol = learnedBounceTol(s.vMaxUpBounce);
-    s.sMaxDownBounceTol = learnedBounceTol(s.vMaxDownBounce);
-    s.sLowerBounce = s.vLowerBounce;
-    s.sUpperBounce = s.vUpperBounce;
-    s.sFailLimit = LearnedLimit;
-    s.sSeqLimit = LearnedLimit;
-    s.sCycleLimit = LearnedLimit;
-    s.sMinUpTime = learnedStrokeTime(s.vLastUpStrokeTime);
-    s.sMaxUpTime = MaxStrokeTime;
-    s.sMinDownTime = learnedStrokeTime(s.vLastDownStrokeTime);
-    s.sMaxDownTime = MaxStrokeTime;
+    s.pending.maxUpBounceTol = learnedBounceTol(s.counters.maxUpBounce);
+    s.pending.maxDownBounceTol = learnedBounceTol(s.counters.maxDownBounce);
+    s.pending.lowerBounce = s.reported.lowerBounce;
+    s.pending.upperBounce = s.reported.upperBounce;
+    s.pending.failLimit = LearnedLimit;
+    s.pending.seqLimit = LearnedLimit;
+    s.pending.cycleLimit = LearnedLimit;
+    s.pending.minUpTime = learnedStrokeTime(s.counters.lastUpStrokeTime);
+    s.pending.maxUpTime = MaxStrokeTime;
+    s.pending.minDownTime = learnedStrokeTime(s.counters.lastDownStrokeTime);
+    s.pending.maxDownTime = MaxStrokeTime;
 }

@@ -12,7 +12,7 @@ bool learnRunDataIn(const TesterState &s)
     // once the record that followed the end has been taken. (A record of
     // the run taken earlier, or one that went straight into an open data
     // file, does not count.)
-    return s.Terminated && s.link.portOpen && s.link.step == LinkStep::Idle && s.link.inFlight == Command::None;
+    return s.session.terminated && s.link.portOpen && s.link.step == LinkStep::Idle && s.link.inFlight == Command::None;
 }
 
 bool LearnProgress::tick(const TesterState &s)
@@ -43,20 +43,20 @@ void LearnProcedure::configureLearnMenu()
     // learn leaves them (nothing is sent).
     setDefaultConfig(s);
     const LearnChoice choice = prompts.askLearnOptions();
-    s.sContact = choice.xContact;
+    s.pending.contact = choice.xContact;
     if (!choice.LearnGo)
         return;
 
-    s.LearnConfigure = true;
-    s.IsDirtyData = false;
-    s.Terminated = false;
+    s.session.learnConfigure = true;
+    s.session.dirtyData = false;
+    s.session.terminated = false;
     engine.setClearAll();
     engine.startOrdinaryDownload();
     if (s.link.inFlight != Command::WriteContact) {
         // The link was not free and the download never started. A learn
         // flag left behind would turn the next ordinary download into a
         // counter reset and a test run.
-        s.LearnConfigure = false;
+        s.session.learnConfigure = false;
         return;
     }
     // Closed early or timed out: the download, clears and cycles run on in

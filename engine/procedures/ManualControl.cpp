@@ -73,7 +73,7 @@ void ManualControl::raisePistonPolling(const std::function<void()> &pollOnce, in
 {
     closeManual();
     // A test the tester runs goes on without us: nothing is sent to it.
-    for (int i = 0; i < maxPolls && pistonUpOwed && s.link.portOpen && !s.Running; ++i) {
+    for (int i = 0; i < maxPolls && pistonUpOwed && s.link.portOpen && !s.counters.running; ++i) {
         // The piston-up of Close may have been dropped on a busy link, or
         // the tester may still report the piston down: send it (again)
         // whenever the link is free.

@@ -57,16 +57,16 @@ QString checkMasterEntries(const QString &serial, const QString &mode, const QSt
 void performMasterReset(TesterState &s, TesterEngine &engine, MessageDialogs &dialogs,
                         const std::function<bool()> &askMasterValues)
 {
-    if (s.Running
+    if (s.counters.running
         && dialogs.askYesNo(QStringLiteral("Master Reset"),
                             QStringLiteral("A test is running. A master reset stops it, loads the default "
                                            "configuration and clears the counters. Continue?"))
                != AnswerYes)
         return;
-    s.sSerialNumber = QStringLiteral("00000000");
+    s.pending.serialNumber = QStringLiteral("00000000");
     setDefaultConfig(s);
-    s.sRMode = 0;
-    s.sRPullUp = 1000;
+    s.pending.rangeMode = 0;
+    s.pending.rangePullUp = 1000;
     if (askMasterValues())
         engine.startMasterDownload();
 }

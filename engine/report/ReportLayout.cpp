@@ -93,19 +93,20 @@ void appendHeaderRows(QList<ReportLine> &lines, const TesterState &s)
     const auto count = [](int32_t n) { return QString::number(n); };
     const ReportLine empty;
     lines << centred(QStringLiteral("Model 418C Test Results"), true) << empty
-          << centred(QStringLiteral("S/N ") + s.vSerialNumber + QStringLiteral(" with ") + displayVersion(s))
-          << centred(QStringLiteral("Tested ") + formatSampleTime(s.vUpdateTime)) << empty
+          << centred(QStringLiteral("S/N ") + s.identity.serialNumber + QStringLiteral(" with ") + displayVersion(s))
+          << centred(QStringLiteral("Tested ") + formatSampleTime(s.counters.updateTime)) << empty
           << heads(QStringLiteral("Value"), QStringLiteral("Tolerance")) << empty
-          << row(QStringLiteral("Total Test Cycles"), count(s.CycleCount), {}, count(s.vCycleLimit))
-          << row(QStringLiteral("Failed Test Cycles"), count(s.FailCount), {}, count(s.vFailLimit))
-          << row(QStringLiteral("Sequential Failed Cycles"), count(s.SeqCount), {}, count(s.vSeqLimit)) << empty;
+          << row(QStringLiteral("Total Test Cycles"), count(s.counters.cycleCount), {}, count(s.reported.cycleLimit))
+          << row(QStringLiteral("Failed Test Cycles"), count(s.counters.failCount), {}, count(s.reported.failLimit))
+          << row(QStringLiteral("Sequential Failed Cycles"), count(s.counters.seqCount), {}, count(s.reported.seqLimit))
+          << empty;
 }
 
 void appendStrokeRows(QList<ReportLine> &lines, const TesterState &s, const StrokeFields &f)
 {
     if (!f.check)
         return;
-    const QString unit = contactUnitText(s.vRMode);   // the main window's contact unit labels
+    const QString unit = contactUnitText(s.reported.rangeMode);   // the main window's contact unit labels
     const auto r = [&s](int32_t count) { return reportResistance(s, count); };
     const auto label = [&f](const char *which, const char *what) {
         return QString::fromLatin1(which) + QStringLiteral(" Contact ") + f.dir + u' ' + QString::fromLatin1(what);
@@ -124,13 +125,15 @@ void appendStrokeRows(QList<ReportLine> &lines, const TesterState &s, const Stro
 void appendMeasurementRows(QList<ReportLine> &lines, const TesterState &s, const TestedStrokes &tested)
 {
     appendStrokeRows(lines, s,
-                     {QStringLiteral("Down"), tested.downCheck, tested.downBounce, s.vMaxDownResistance,
-                      s.vMaxDownResistTol, s.vMinDownResistance, s.vMinDownResistTol, s.vMaxDownBounce,
-                      s.vMaxDownBounceTol, s.vLastMeasuredDownResist, s.vLastDownBounceTime, s.vLastDownStrokeTime});
+                     {QStringLiteral("Down"), tested.downCheck, tested.downBounce, s.counters.maxDownResistance,
+                      s.reported.maxDownResistTol, s.counters.minDownResistance, s.reported.minDownResistTol,
+                      s.counters.maxDownBounce, s.reported.maxDownBounceTol, s.counters.lastDownResistance,
+                      s.counters.lastDownBounceTime, s.counters.lastDownStrokeTime});
     appendStrokeRows(lines, s,
-                     {QStringLiteral("Up"), tested.upCheck, tested.upBounce, s.vMaxUpResistance, s.vMaxUpResistTol,
-                      s.vMinUpResistance, s.vMinUpResistTol, s.vMaxUpBounce, s.vMaxUpBounceTol, s.vLastMeasuredUpResist,
-                      s.vLastUpBounceTime, s.vLastUpStrokeTime});
+                     {QStringLiteral("Up"), tested.upCheck, tested.upBounce, s.counters.maxUpResistance,
+                      s.reported.maxUpResistTol, s.counters.minUpResistance, s.reported.minUpResistTol,
+                      s.counters.maxUpBounce, s.reported.maxUpBounceTol, s.counters.lastUpResistance,
+                      s.counters.lastUpBounceTime, s.counters.lastUpStrokeTime});
 }
 
 // One direction's pass or fail conditions from the error code's bits.
@@ -152,7 +155,7 @@ void appendConditionRows(QList<ReportLine> &lines, int error, const QString &dir
 
 void appendErrorRows(QList<ReportLine> &lines, const TesterState &s, const TestedStrokes &tested)
 {
-    const int error = s.vErrorCode;
+    const int error = s.counters.errorCode;
     lines << row(QStringLiteral("Cumulative Errors"), {});
     // The failure bits: 16/32 initial, 2/8 maximum, 1/4 minimum, 64/128 bounce (down/up).
     appendConditionRows(lines, error, QStringLiteral("Down"), tested.downCheck, tested.downBounce, 16, 2, 1, 64);
@@ -162,18 +165,19 @@ void appendErrorRows(QList<ReportLine> &lines, const TesterState &s, const Teste
 // The stroke times, the bounce thresholds and how the contact is measured.
 void appendSetupRows(QList<ReportLine> &lines, const TesterState &s, const TestedStrokes &tested)
 {
-    const QString unit = contactUnitText(s.vRMode);
+    const QString unit = contactUnitText(s.reported.rangeMode);
     lines << heads(QStringLiteral("Maximum"), QStringLiteral("Minimum")) << ReportLine()
-          << row(QStringLiteral("Down Stroke Time"), formatStrokeTime(s.vMaxDownTime), Seconds,
-                 formatStrokeTime(tested.downCheck ? s.vMinDownTime : s.vMaxDownTime))
-          << row(QStringLiteral("Up Stroke Time"), formatStrokeTime(s.vMaxUpTime), Seconds,
-                 formatStrokeTime(tested.upCheck ? s.vMinUpTime : s.vMaxUpTime));
+          << row(QStringLiteral("Down Stroke Time"), formatStrokeTime(s.reported.maxDownTime), Seconds,
+                 formatStrokeTime(tested.downCheck ? s.reported.minDownTime : s.reported.maxDownTime))
+          << row(QStringLiteral("Up Stroke Time"), formatStrokeTime(s.reported.maxUpTime), Seconds,
+                 formatStrokeTime(tested.upCheck ? s.reported.minUpTime : s.reported.maxUpTime));
     // A threshold t is the reading count 4 t, as in the editor and the data log.
     if (tested.downBounce || tested.upBounce)
-        lines << row(QStringLiteral("Bounce Thresholds"), reportResistance(s, int32_t(s.vUpperBounce) * 4), unit,
-                     reportResistance(s, int32_t(s.vLowerBounce) * 4));
-    lines << ReportLine() << row(QStringLiteral("Contact Type"), contactType(s.vContact))
-          << row(QStringLiteral("Measurement Method"), getRValueString(s), methodUnit(s.vRMode), modePanelText(s));
+        lines << row(QStringLiteral("Bounce Thresholds"), reportResistance(s, int32_t(s.reported.upperBounce) * 4),
+                     unit, reportResistance(s, int32_t(s.reported.lowerBounce) * 4));
+    lines << ReportLine() << row(QStringLiteral("Contact Type"), contactType(s.reported.contact))
+          << row(QStringLiteral("Measurement Method"), getRValueString(s), methodUnit(s.reported.rangeMode),
+                 modePanelText(s));
 }
 
 }   // namespace
@@ -185,13 +189,13 @@ QString passFailString(bool fail)
 
 QList<ReportLine> reportLines(const TesterState &s)
 {
-    const TestedStrokes tested(s.vContact);
+    const TestedStrokes tested(s.reported.contact);
     QList<ReportLine> lines;
     appendHeaderRows(lines, s);
     appendMeasurementRows(lines, s, tested);
     if (!tested.downCheck && !tested.upCheck) {
-        lines << row(QStringLiteral("Down Stroke Time"), formatStrokeTime(s.vMaxDownTime), Seconds)
-              << row(QStringLiteral("Up Stroke Time"), formatStrokeTime(s.vMaxUpTime), Seconds);
+        lines << row(QStringLiteral("Down Stroke Time"), formatStrokeTime(s.reported.maxDownTime), Seconds)
+              << row(QStringLiteral("Up Stroke Time"), formatStrokeTime(s.reported.maxUpTime), Seconds);
         return lines;
     }
     appendErrorRows(lines, s, tested);

@@ -49,15 +49,15 @@ void RunGlance::sampleTaken(const TesterState &s)
         runEndText.clear();
     } else if (modeAtLastSample != RunMode::Stopped) {
         const StopCause end = whyRunEnded(s, modeAtLastSample, stopCommanded);
-        runEndText = stopCauseText(end, s, s.vUpdateTime);
+        runEndText = stopCauseText(end, s, s.counters.updateTime);
         limitEnd = isLimitEnd(end);
     }
     modeAtLastSample = mode;
     stopCommanded = false;
-    run.addSample(s.vUpdateTime, s.CycleCount, mode != RunMode::Stopped);
+    run.addSample(s.counters.updateTime, s.counters.cycleCount, mode != RunMode::Stopped);
     if (sampledSinceFound)
-        sampleGapMs = std::max<int64_t>(0, lastSampleAt.msecsTo(s.vUpdateTime));
-    lastSampleAt = s.vUpdateTime;
+        sampleGapMs = std::max<int64_t>(0, lastSampleAt.msecsTo(s.counters.updateTime));
+    lastSampleAt = s.counters.updateTime;
     sampledSinceFound = true;
     stateKnown = true;
 }
@@ -65,7 +65,7 @@ void RunGlance::sampleTaken(const TesterState &s)
 void RunGlance::stateChanged(const TesterState &s)
 {
     // A stop forgets the run command: a later run is told by its own status.
-    if (!s.Running && !s.GoAgainMode)
+    if (!s.counters.running && !s.session.goAgainMode)
         lastRunCode = 0;
 }
 
@@ -99,7 +99,7 @@ QString RunGlance::linkWarning(const TesterState &s, const QDateTime &now) const
     if (recordsRefused(s))
         return QLatin1String(RecordsRefusedText);
     const QDateTime since = staleSince(s, now);
-    return since.isValid() ? StaleDataText(since) : QString();
+    return since.isValid() ? staleDataText(since) : QString();
 }
 
 QString RunGlance::runText(const TesterState &s) const
@@ -109,7 +109,7 @@ QString RunGlance::runText(const TesterState &s) const
     const RunMode mode = runMode(s);
     if (mode == RunMode::Stopped && !runEndText.isEmpty())
         return runEndText;
-    return runModeText(mode, s.RepeatCount);
+    return runModeText(mode, s.session.repeatCount);
 }
 
 bool RunGlance::endedAtLimit(const TesterState &s) const
@@ -119,7 +119,7 @@ bool RunGlance::endedAtLimit(const TesterState &s) const
 
 QString RunGlance::timeToLimitText(const TesterState &s) const
 {
-    return durationText(run.secondsToLimit(s.CycleCount, s.vCycleLimit, endsAtCycleLimit(runMode(s))));
+    return durationText(run.secondsToLimit(s.counters.cycleCount, s.reported.cycleLimit, endsAtCycleLimit(runMode(s))));
 }
 
 QString portNameText(int port, const QString &device)
@@ -144,5 +144,5 @@ double cycleShare(int64_t count, int64_t limit)
 
 QString failuresText(const TesterState &s)
 {
-    return QStringLiteral("%1 (%2 sequential)").arg(s.FailCount).arg(s.SeqCount);
+    return QStringLiteral("%1 (%2 sequential)").arg(s.counters.failCount).arg(s.counters.seqCount);
 }

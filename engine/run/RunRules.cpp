@@ -93,15 +93,15 @@ QString portRanges(uint32_t portBits)
 RunMode currentRunMode(const TesterState &s, int lastRunCode)
 {
     // Break-update mode lives in the tester, which pauses at every break.
-    if (s.GoAgainMode)
+    if (s.session.goAgainMode)
         return RunMode::Break;
-    if (!s.Running)
+    if (!s.counters.running)
         return RunMode::Stopped;
     switch (Command(lastRunCode)) {
     case Command::RunToLimits: return RunMode::ToLimits;
     case Command::RunOnce: return RunMode::Once;
     case Command::RunNoLimit: return RunMode::NoLimit;
-    default: return s.LEDState == 2 ? RunMode::NoLimit : RunMode::ToLimits;
+    default: return s.counters.ledState == 2 ? RunMode::NoLimit : RunMode::ToLimits;
     }
 }
 
@@ -129,11 +129,11 @@ StopCause whyRunEnded(const TesterState &s, RunMode endedMode, bool stopCommande
     const auto reached = [](int64_t count, int64_t limit) { return limit > 0 && count >= limit; };
     if (endsAtCycleLimit(endedMode)) {
         // A failure ends a run before its cycles run out; name it first.
-        if (reached(s.FailCount, s.vFailLimit))
+        if (reached(s.counters.failCount, s.reported.failLimit))
             return StopCause::FailLimit;
-        if (reached(s.SeqCount, s.vSeqLimit))
+        if (reached(s.counters.seqCount, s.reported.seqLimit))
             return StopCause::SeqLimit;
-        if (reached(s.CycleCount, s.vCycleLimit))
+        if (reached(s.counters.cycleCount, s.reported.cycleLimit))
             return StopCause::CycleLimit;
     }
     if (endedMode == RunMode::Once)
@@ -145,9 +145,12 @@ QString stopCauseText(StopCause end, const TesterState &s, const QDateTime &at)
 {
     const QString when = QStringLiteral(" at ") + at.toString(QStringLiteral("HH:mm"));
     switch (end) {
-    case StopCause::CycleLimit: return QStringLiteral("Stopped at cycle limit (%1)").arg(s.vCycleLimit) + when;
+    case StopCause::CycleLimit: return QStringLiteral("Stopped at cycle limit (%1)").arg(s.reported.cycleLimit) + when;
     case StopCause::FailLimit:
-        return QStringLiteral("Stopped: failure limit reached (%1 of %2)").arg(s.FailCount).arg(s.vFailLimit) + when;
+        return QStringLiteral("Stopped: failure limit reached (%1 of %2)")
+                   .arg(s.counters.failCount)
+                   .arg(s.reported.failLimit)
+               + when;
     case StopCause::SeqLimit: return QStringLiteral("Stopped: sequential failure limit reached") + when;
     case StopCause::Operator: return QStringLiteral("Stopped by the operator") + when;
     case StopCause::OneCycle: return QStringLiteral("Stopped after one cycle") + when;
@@ -178,14 +181,14 @@ bool recordsRefused(const TesterState &s)
     return s.link.portOpen && s.link.refusedReplies >= RefusalsBeforeWarning;
 }
 
-QString StaleDataText(const QDateTime &since)
+QString staleDataText(const QDateTime &since)
 {
     return QStringLiteral("No sample since ") + clockText(since);
 }
 
 bool notLoggingWarning(const TesterState &s)
 {
-    return !s.DataFileOpen && s.IsDirtyData;
+    return !s.session.dataFileOpen && s.session.dirtyData;
 }
 
 void RunProgress::addSample(const QDateTime &atTime, int64_t cycleCount, bool nowRunning)
@@ -256,18 +259,18 @@ ToleranceMarks outOfTolerance(const TesterState &s)
     ToleranceMarks marks;
     // Only what is measured: a stroke whose contact is tested, a bounce
     // that is tested on it, and readings that can be turned into values.
-    if (s.vRPullUp < 1 || s.vRMode < 0 || s.vRMode > 2)
+    if (s.reported.rangePullUp < 1 || s.reported.rangeMode < 0 || s.reported.rangeMode > 2)
         return marks;
-    const bool down = s.vContact & 16, up = s.vContact & 32;
+    const bool down = s.reported.contact & 16, up = s.reported.contact & 32;
     if (down) {
-        marks.downMax = s.vMaxDownResistance > s.vMaxDownResistTol;
-        marks.downMin = s.vMinDownResistance < s.vMinDownResistTol;
-        marks.downBounce = (s.vContact & 64) && s.vMaxDownBounce > s.vMaxDownBounceTol;
+        marks.downMax = s.counters.maxDownResistance > s.reported.maxDownResistTol;
+        marks.downMin = s.counters.minDownResistance < s.reported.minDownResistTol;
+        marks.downBounce = (s.reported.contact & 64) && s.counters.maxDownBounce > s.reported.maxDownBounceTol;
     }
     if (up) {
-        marks.upMax = s.vMaxUpResistance > s.vMaxUpResistTol;
-        marks.upMin = s.vMinUpResistance < s.vMinUpResistTol;
-        marks.upBounce = (s.vContact & 128) && s.vMaxUpBounce > s.vMaxUpBounceTol;
+        marks.upMax = s.counters.maxUpResistance > s.reported.maxUpResistTol;
+        marks.upMin = s.counters.minUpResistance < s.reported.minUpResistTol;
+        marks.upBounce = (s.reported.contact & 128) && s.counters.maxUpBounce > s.reported.maxUpBounceTol;
     }
     return marks;
 }

@@ -84,7 +84,7 @@ bool recordsRefused(const TesterState &s);
 // three sample intervals, and never sooner than this.
 constexpr int64_t StaleAfterMs = 10000;
 // "No sample since 14:02:11".
-QString StaleDataText(const QDateTime &since);
+QString staleDataText(const QDateTime &since);
 // The run state before the tester told it.
 extern const char RunUnknownText[];
 

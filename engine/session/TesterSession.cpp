@@ -74,7 +74,7 @@ public:
     void fileOpenedOrClosed(bool opened) override
     {
         session.recorder->event(opened ? RunEvent::DataFileOpened : RunEvent::DataFileClosed,
-                                QDateTime::currentDateTime(), session.s.DataFileName);
+                                QDateTime::currentDateTime(), session.s.session.dataFileName);
     }
 
 private:
@@ -146,34 +146,34 @@ void TesterSession::preferencesChanged()
 
 void TesterSession::start(std::optional<int> searchAfterPort)
 {
-    s.DataFileName.clear();
-    s.DataFileOpen = false;
-    s.DownLoadedOnce = false;
-    s.IsDirtyData = false;
-    s.IsDirtyConfig = false;
-    s.MasterUpdate = false;
-    s.GoAgainMode = false;
-    s.GoAgainFlag = false;
+    s.session.dataFileName.clear();
+    s.session.dataFileOpen = false;
+    s.session.downloadedOnce = false;
+    s.session.dirtyData = false;
+    s.session.dirtyConfig = false;
+    s.session.masterUpdate = false;
+    s.session.goAgainMode = false;
+    s.session.goAgainFlag = false;
     s.link.busy = true;
 
     testerEngine->setClearAll();
 
-    s.vMaxUpResistance = 1022;
-    s.vMaxDownResistance = 1022;
-    s.LearnConfigure = false;
-    s.vRPullUp = -1;
-    s.vRMode = -1;
+    s.counters.maxUpResistance = 1022;
+    s.counters.maxDownResistance = 1022;
+    s.session.learnConfigure = false;
+    s.reported.rangePullUp = -1;
+    s.reported.rangeMode = -1;
     s.link.slowTaskTicks = 0;
-    s.LEDState = 1;
-    s.vMinDownResistance = 0;
-    s.vMinUpResistance = 0;
-    s.Running = false;
+    s.counters.ledState = 1;
+    s.counters.minDownResistance = 0;
+    s.counters.minUpResistance = 0;
+    s.counters.running = false;
 
     s.link.port = 0;
     s.link.step = LinkStep::Idle;
     s.link.portOpen = false;
-    s.vSerialNumber.clear();
-    s.vSoftwareVersion = 0;
+    s.identity.serialNumber.clear();
+    s.identity.softwareVersion = 0;
     if (TesterView *window = view->shownIn())
         showEverything(*window);
 
@@ -189,7 +189,7 @@ void TesterSession::start(std::optional<int> searchAfterPort)
 
 void TesterSession::shutDown()
 {
-    if (s.DataFileOpen)
+    if (s.session.dataFileOpen)
         log->closeDataFile();
     pollTimer.stop();
     recorder->programClosing(QDateTime::currentDateTime());
@@ -270,9 +270,9 @@ void TesterSession::showEverything(TesterView &window)
     window.showVersion(displayVersion(s));
     window.showMode();
     window.showPullUp();
-    if (s.DownLoadedOnce) {
+    if (s.session.downloadedOnce) {
         window.showReadings();
-        window.showSampleDate(formatSampleTime(s.vUpdateTime));
+        window.showSampleDate(formatSampleTime(s.counters.updateTime));
     }
     window.drawLed(testerEngine->ledDrawing());
     if (!view->title().isEmpty())

@@ -53,64 +53,64 @@ void DataDecoder::readByte(int16_t &target)
 
 DecodedSample DataDecoder::decodeSample()
 {
-    readLong(s.vSoftwareVersion);
-    readLong(s.vMaxDownBounceTol);
-    readLong(s.vMaxUpBounceTol);
-    readLong(s.vLastDownStrokeTime);
-    readLong(s.vLastUpStrokeTime);
-    readLong(s.vLastMeasuredDownResist);
-    readLong(s.vLastMeasuredUpResist);
-    readInteger(s.vStatus);
-    decodeStatus(s.vStatus);
-    stripStringData(s.vSerialNumber);
-    readLong(s.vFailLimit);
-    readLong(s.vSeqLimit);
-    readLong(s.vCycleLimit);
-    readLong(s.FailCount);
-    readLong(s.SeqCount);
-    readLong(s.CycleCount);
-    readLong(s.vMaxDownTime);
-    readLong(s.vMinDownTime);
-    readLong(s.vMaxUpTime);
-    readLong(s.vMinUpTime);
-    readLong(s.vMaxUpResistance);
-    readLong(s.vMinUpResistance);
-    readLong(s.vMaxDownResistance);
-    readLong(s.vMinDownResistance);
-    readLong(s.vMaxUpBounce);
-    readLong(s.vMaxDownBounce);
-    readByte(s.vUpperBounce);
-    readByte(s.vLowerBounce);
-    readByte(s.vContact);
-    readLong(s.vMaxUpResistTol);
-    readLong(s.vMinUpResistTol);
-    readLong(s.vMaxDownResistTol);
-    readLong(s.vMinDownResistTol);
-    readLong(s.vRPullUp);
-    readInteger(s.vRMode);
-    readInteger(s.vErrorCode);
+    readLong(s.identity.softwareVersion);
+    readLong(s.reported.maxDownBounceTol);
+    readLong(s.reported.maxUpBounceTol);
+    readLong(s.counters.lastDownStrokeTime);
+    readLong(s.counters.lastUpStrokeTime);
+    readLong(s.counters.lastDownResistance);
+    readLong(s.counters.lastUpResistance);
+    readInteger(s.counters.status);
+    decodeStatus(s.counters.status);
+    stripStringData(s.identity.serialNumber);
+    readLong(s.reported.failLimit);
+    readLong(s.reported.seqLimit);
+    readLong(s.reported.cycleLimit);
+    readLong(s.counters.failCount);
+    readLong(s.counters.seqCount);
+    readLong(s.counters.cycleCount);
+    readLong(s.reported.maxDownTime);
+    readLong(s.reported.minDownTime);
+    readLong(s.reported.maxUpTime);
+    readLong(s.reported.minUpTime);
+    readLong(s.counters.maxUpResistance);
+    readLong(s.counters.minUpResistance);
+    readLong(s.counters.maxDownResistance);
+    readLong(s.counters.minDownResistance);
+    readLong(s.counters.maxUpBounce);
+    readLong(s.counters.maxDownBounce);
+    readByte(s.reported.upperBounce);
+    readByte(s.reported.lowerBounce);
+    readByte(s.reported.contact);
+    readLong(s.reported.maxUpResistTol);
+    readLong(s.reported.minUpResistTol);
+    readLong(s.reported.maxDownResistTol);
+    readLong(s.reported.minDownResistTol);
+    readLong(s.reported.rangePullUp);
+    readInteger(s.reported.rangeMode);
+    readInteger(s.counters.errorCode);
     // Older tester software ends the record here.
     if (hasLastBounce(s)) {
-        readLong(s.vLastDownBounceTime);
-        readLong(s.vLastUpBounceTime);
+        readLong(s.counters.lastDownBounceTime);
+        readLong(s.counters.lastUpBounceTime);
     }
 
-    s.vUpdateTime = clock();
-    s.IsDirtyData = true;
-    s.DownLoadedOnce = true;
+    s.counters.updateTime = clock();
+    s.session.dirtyData = true;
+    s.session.downloadedOnce = true;
     DecodedSample sample;
-    sample.takenAt = s.vUpdateTime;
-    sample.pistonDown = pistonIsDown(s.vStatus);
+    sample.takenAt = s.counters.updateTime;
+    sample.pistonDown = pistonIsDown(s.counters.status);
     return sample;
 }
 
 void DataDecoder::decodeStatus(int16_t status)
 {
-    s.Running = (status & 1) != 0;
+    s.counters.running = (status & 1) != 0;
     if (status & 16)
-        s.LEDState = 2;   // blinking wins over lit
+        s.counters.ledState = 2;   // blinking wins over lit
     else if (status & 2)
-        s.LEDState = 0;
+        s.counters.ledState = 0;
     else
-        s.LEDState = 1;
+        s.counters.ledState = 1;
 }

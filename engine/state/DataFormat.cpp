@@ -146,25 +146,25 @@ QString formatDecimal(double value, int minDecimals, int maxDecimals)
 QString formatResistance(const TesterState &s, int32_t count, bool openAsNumber)
 {
     count = clampCount(count);
-    if (s.vRPullUp < 1)
+    if (s.reported.rangePullUp < 1)
         return QStringLiteral("???");
-    const double range = s.vRPullUp;
-    switch (s.vRMode) {
+    const double range = s.reported.rangePullUp;
+    switch (s.reported.rangeMode) {
     case 0:
         if (count < FullScale)
-            return FormatContactValue(0, range * count / (FullScale - count));
+            return formatContactValue(0, range * count / (FullScale - count));
         // The data log keeps its contact columns numeric: twice the largest
         // finite resistance, which converts back to an open contact.
         if (openAsNumber)
-            return FormatContactValue(0, 2 * range * (FullScale - 1));
+            return formatContactValue(0, 2 * range * (FullScale - 1));
         return QStringLiteral("open");
-    case 1: return FormatContactValue(1, double(count) / FullScale * range / 10);
-    case 2: return FormatContactValue(2, double(count) / FullScale * range / 1000);
+    case 1: return formatContactValue(1, double(count) / FullScale * range / 10);
+    case 2: return formatContactValue(2, double(count) / FullScale * range / 1000);
     default: return QStringLiteral("???");
     }
 }
 
-QString FormatContactValue(int mode, double value)
+QString formatContactValue(int mode, double value)
 {
     switch (mode) {
     case 0: return formatDecimal(value, 1, 1);
@@ -187,10 +187,10 @@ QString formatBounceTime(int32_t ticks)
 double resistanceFromCount(const TesterState &s, int32_t count)
 {
     const double c = clampCount(count);
-    if (s.vRPullUp < 1)
+    if (s.reported.rangePullUp < 1)
         return 0;
-    const double range = s.vRPullUp;
-    switch (s.vRMode) {
+    const double range = s.reported.rangePullUp;
+    switch (s.reported.rangeMode) {
     case 0: return c < FullScale ? range * c / (FullScale - c) : OpenResistance;
     case 1: return c / FullScale * range / 10;
     case 2: return c / FullScale * range / 1000;
@@ -200,11 +200,11 @@ double resistanceFromCount(const TesterState &s, int32_t count)
 
 int32_t countFromResistance(const TesterState &s, double value)
 {
-    if (s.sRPullUp < 1)
+    if (s.pending.rangePullUp < 1)
         return 0;
-    const double range = s.sRPullUp;
+    const double range = s.pending.rangePullUp;
     double c = 0;
-    switch (s.sRMode) {
+    switch (s.pending.rangeMode) {
     case 0:
         if (value > range * (FullScale - 1))
             return FullScale;
@@ -268,14 +268,14 @@ int32_t parseBounceTime(const QString &text, bool &readjust)
 
 int16_t parseTolerance(const TesterState &s, const QString &text, bool &readjust)
 {
-    if (s.sRPullUp < 1)
+    if (s.pending.rangePullUp < 1)
         return 0;
     if (text.contains(QLatin1String("open"), Qt::CaseInsensitive))
         return FullScale;
     const double v = parseNumber(text);
-    const double range = s.sRPullUp;
+    const double range = s.pending.rangePullUp;
     double c = 0;
-    switch (s.sRMode) {
+    switch (s.pending.rangeMode) {
     case 0:
         if (v > range * (FullScale - 1)) {
             readjust = true;

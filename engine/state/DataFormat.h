@@ -12,12 +12,12 @@ constexpr int32_t FullScaleCount = 1023;
 constexpr double SecondsPerBounceTick = 1.6E-6;
 
 // Raw tester integers to text and physical values. formatResistance and
-// resistanceFromCount use the tester's reported range and mode (vRPullUp,
-// vRMode); countFromResistance uses the configuration's (sRPullUp, sRMode).
+// resistanceFromCount use the tester's reported range and mode (reported.rangePullUp,
+// reported.rangeMode); countFromResistance uses the configuration's (pending.rangePullUp, pending.rangeMode).
 QString formatResistance(const TesterState &s, int32_t count, bool openAsNumber);
 // A contact reading already in the unit of the mode (0 ohms, 1 mA, 2 V),
 // rounded as the data log writes it.
-QString FormatContactValue(int mode, double value);
+QString formatContactValue(int mode, double value);
 QString formatStrokeTime(int32_t ms);      // seconds, "#0.000"
 QString formatBounceTime(int32_t ticks);   // seconds, "0.000000"
 double resistanceFromCount(const TesterState &s, int32_t count);
@@ -30,7 +30,7 @@ int32_t countFromResistance(const TesterState &s, double value);
 int32_t parseCount(const QString &text, bool &readjust);        // 1..10000000
 int32_t parseStrokeTime(const QString &text, bool &readjust);   // seconds to ms, 25..65000
 int32_t parseBounceTime(const QString &text, bool &readjust);   // seconds to ticks, 0..65535
-// A tolerance in the configuration's unit (sRMode, sRPullUp) to a reading
+// A tolerance in the configuration's unit (pending.rangeMode, pending.rangePullUp) to a reading
 // count; any text holding "open" in any letter case is full scale.
 int16_t parseTolerance(const TesterState &s, const QString &text, bool &readjust);
 

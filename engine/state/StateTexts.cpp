@@ -7,19 +7,19 @@
 
 QString getRValueString(const TesterState &s)
 {
-    if (s.vRPullUp <= 0)
+    if (s.reported.rangePullUp <= 0)
         return QStringLiteral("-----");
-    switch (s.vRMode) {
-    case 0: return QString::number(s.vRPullUp);   // QString::number never uses the locale
-    case 1: return formatDecimal(s.vRPullUp / 10.0, 1, 1);
-    case 2: return formatDecimal(s.vRPullUp / 1000.0, 3, 3);
+    switch (s.reported.rangeMode) {
+    case 0: return QString::number(s.reported.rangePullUp);   // QString::number never uses the locale
+    case 1: return formatDecimal(s.reported.rangePullUp / 10.0, 1, 1);
+    case 2: return formatDecimal(s.reported.rangePullUp / 1000.0, 3, 3);
     default: return QStringLiteral("----");
     }
 }
 
 QString rValuePanelText(const TesterState &s)
 {
-    switch (s.vRMode) {
+    switch (s.reported.rangeMode) {
     case 0: return getRValueString(s) + QStringLiteral(" Ohms");
     case 1: return getRValueString(s) + QStringLiteral(" ma");
     case 2: return getRValueString(s) + QStringLiteral(" volts");
@@ -29,7 +29,7 @@ QString rValuePanelText(const TesterState &s)
 
 QString modePanelText(const TesterState &s)
 {
-    switch (s.vRMode) {
+    switch (s.reported.rangeMode) {
     case 0: return QStringLiteral("Pullup Mode");
     case 1: return QStringLiteral("Current Mode");
     case 2: return QStringLiteral("Voltage Mode");
@@ -39,12 +39,12 @@ QString modePanelText(const TesterState &s)
 
 QString serialPanelText(const TesterState &s)
 {
-    return QStringLiteral("S/N ") + s.vSerialNumber;
+    return QStringLiteral("S/N ") + s.identity.serialNumber;
 }
 
 QString displayVersion(const TesterState &s)
 {
-    const double version = s.vSoftwareVersion / 10.0;
+    const double version = s.identity.softwareVersion / 10.0;
     if (version >= 1)
         return QStringLiteral("Software Ver ") + formatDecimal(version, 1, 1);
     return QStringLiteral("Software Ver ???");
@@ -52,7 +52,7 @@ QString displayVersion(const TesterState &s)
 
 bool hasLastBounce(const TesterState &s)
 {
-    return s.vSoftwareVersion > 11;
+    return s.identity.softwareVersion > 11;
 }
 
 QString contactUnitText(int mode)

@@ -22,14 +22,14 @@ bool readyToExit(Station &station, MessageDialogs &dialogs)
         StationTester &tester = station.tester(i);
         TesterSession &session = tester.session();
         const TesterState &s = session.state();
-        if (s.GoAgainMode)
-            breaking << QStringLiteral("%1: stops after %2 cycles").arg(tester.name()).arg(s.RepeatCount);
+        if (s.session.goAgainMode)
+            breaking << QStringLiteral("%1: stops after %2 cycles").arg(tester.name()).arg(s.session.repeatCount);
         // A sample that waits for an open data file goes to it first.
         session.dataLog().checkDataSaved(false);
         QStringList what;
-        if (s.IsDirtyData)
+        if (s.session.dirtyData)
             what << QStringLiteral("test data");
-        if (s.IsDirtyConfig)
+        if (s.session.dirtyConfig)
             what << QStringLiteral("test configuration");
         if (what.isEmpty())
             continue;
@@ -52,9 +52,9 @@ bool readyToExit(Station &station, MessageDialogs &dialogs)
     if (answer != AnswerYes)
         return false;
     for (TesterSession *session : toSave) {
-        if (session->state().IsDirtyData && !session->dataLog().saveData(1))
+        if (session->state().session.dirtyData && !session->dataLog().saveData(1))
             return false;
-        if (session->state().IsDirtyConfig && !session->configCommands().saveConfiguration())
+        if (session->state().session.dirtyConfig && !session->configCommands().saveConfiguration())
             return false;
     }
     return true;

@@ -55,18 +55,21 @@ QString StationTableModel::cellText(const StationTester &tester, int column)
     // The last sample's values stay after the link is lost.
     const bool sampled = !session.trendHistory().empty();
     switch (column) {
-    case SerialColumn: return s.vSerialNumber.trimmed().isEmpty() ? QLatin1String(NotKnownText) : s.vSerialNumber;
+    case SerialColumn:
+        return s.identity.serialNumber.trimmed().isEmpty() ? QLatin1String(NotKnownText) : s.identity.serialNumber;
     case PortColumn: return portNameText(summary.port(), summary.device());
     case LinkColumn: {
         const QString warning = summary.linkWarning(s, summary.clock());
         return warning.isEmpty() ? summary.linkStateText() : warning;
     }
     case RunColumn: return summary.runText(s);
-    case CyclesColumn: return sampled ? cycleCountText(s.CycleCount, s.vCycleLimit) : QLatin1String(NotKnownText);
+    case CyclesColumn:
+        return sampled ? cycleCountText(s.counters.cycleCount, s.reported.cycleLimit) : QLatin1String(NotKnownText);
     case RateColumn: return cycleRateText(summary.progress());
     case ToLimitColumn: return summary.timeToLimitText(s);
     case FailuresColumn: return sampled ? failuresText(s) : QLatin1String(NotKnownText);
-    case DataFileColumn: return s.DataFileOpen ? QFileInfo(s.DataFileName).fileName() : QStringLiteral("Not logging");
+    case DataFileColumn:
+        return s.session.dataFileOpen ? QFileInfo(s.session.dataFileName).fileName() : QStringLiteral("Not logging");
     default: return QString();
     }
 }
@@ -92,7 +95,8 @@ QVariant StationTableModel::data(const QModelIndex &index, int role) const
     case NewFailureRole: return tester.newFailure();
     case CycleShareRole: {
         const TesterState &s = tester.session().state();
-        return tester.session().trendHistory().empty() ? -1.0 : cycleShare(s.CycleCount, s.vCycleLimit);
+        return tester.session().trendHistory().empty() ? -1.0
+                                                       : cycleShare(s.counters.cycleCount, s.reported.cycleLimit);
     }
     default: return QVariant();
     }

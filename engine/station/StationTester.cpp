@@ -8,9 +8,9 @@ QString stationTesterName(const TesterState &s, const RunGlance &summary)
 {
     const QString port =
         summary.port() > 0 ? QStringLiteral("Comm %1").arg(summary.port()) : QStringLiteral("a new tester");
-    if (s.vSerialNumber.trimmed().isEmpty())
+    if (s.identity.serialNumber.trimmed().isEmpty())
         return port;
-    return s.vSerialNumber.trimmed() + QStringLiteral(" on ") + port;
+    return s.identity.serialNumber.trimmed() + QStringLiteral(" on ") + port;
 }
 
 StationTester::StationTester(const StationOutside &outside, PortClaims &claims)
@@ -33,22 +33,22 @@ QString StationTester::name() const
 void StationTester::sampleTaken()
 {
     const TesterState &s = testerSession->state();
-    if (store.setSerialNumber(s.vSerialNumber)) {
+    if (store.setSerialNumber(s.identity.serialNumber)) {
         Registry &registry = testerSession->registry();
         Q_EMIT registry.recentFilesChanged();
     }
     // The first sample is where the watch begins; a counter reset begins it again.
-    if (seenFailures < 0 || s.FailCount < seenFailures)
-        seenFailures = s.FailCount;
+    if (seenFailures < 0 || s.counters.failCount < seenFailures)
+        seenFailures = s.counters.failCount;
 }
 
 bool StationTester::newFailure() const
 {
-    return seenFailures >= 0 && testerSession->state().FailCount > seenFailures;
+    return seenFailures >= 0 && testerSession->state().counters.failCount > seenFailures;
 }
 
 void StationTester::failuresSeen()
 {
     if (seenFailures >= 0)
-        seenFailures = testerSession->state().FailCount;
+        seenFailures = testerSession->state().counters.failCount;
 }

@@ -23,26 +23,26 @@ QString ConfigDownload::valueFor(Command command) const
 {
     // QString::number never uses the user's locale: a plain decimal text.
     switch (command) {
-    case Command::WriteSerialNumber: return s.sSerialNumber;
-    case Command::WriteContact: return QString::number(s.sContact);
-    case Command::WriteFailLimit: return QString::number(s.sFailLimit);
-    case Command::WriteSeqLimit: return QString::number(s.sSeqLimit);
-    case Command::WriteCycleLimit: return QString::number(s.sCycleLimit);
-    case Command::WriteMaxDownTime: return QString::number(s.sMaxDownTime);
-    case Command::WriteMinDownTime: return QString::number(s.sMinDownTime);
-    case Command::WriteMaxUpTime: return QString::number(s.sMaxUpTime);
-    case Command::WriteMinUpTime: return QString::number(s.sMinUpTime);
-    case Command::WriteUpperBounce: return QString::number(s.sUpperBounce);
-    case Command::WriteLowerBounce: return QString::number(s.sLowerBounce);
-    case Command::WriteMaxUpResistTol: return QString::number(s.sMaxUpResistTol);
-    case Command::WriteMinUpResistTol: return QString::number(s.sMinUpResistTol);
-    case Command::WriteMaxDownResistTol: return QString::number(s.sMaxDownResistTol);
-    case Command::WriteMinDownResistTol: return QString::number(s.sMinDownResistTol);
-    case Command::WriteRange: return QString::number(s.sRPullUp);
-    case Command::WriteMode: return QString::number(s.sRMode);
-    case Command::WriteMaxDownBounceTol: return QString::number(s.sMaxDownBounceTol);
-    case Command::WriteMaxUpBounceTol: return QString::number(s.sMaxUpBounceTol);
-    case Command::ArmBreakUpdate: return QString::number(s.RepeatCount);
+    case Command::WriteSerialNumber: return s.pending.serialNumber;
+    case Command::WriteContact: return QString::number(s.pending.contact);
+    case Command::WriteFailLimit: return QString::number(s.pending.failLimit);
+    case Command::WriteSeqLimit: return QString::number(s.pending.seqLimit);
+    case Command::WriteCycleLimit: return QString::number(s.pending.cycleLimit);
+    case Command::WriteMaxDownTime: return QString::number(s.pending.maxDownTime);
+    case Command::WriteMinDownTime: return QString::number(s.pending.minDownTime);
+    case Command::WriteMaxUpTime: return QString::number(s.pending.maxUpTime);
+    case Command::WriteMinUpTime: return QString::number(s.pending.minUpTime);
+    case Command::WriteUpperBounce: return QString::number(s.pending.upperBounce);
+    case Command::WriteLowerBounce: return QString::number(s.pending.lowerBounce);
+    case Command::WriteMaxUpResistTol: return QString::number(s.pending.maxUpResistTol);
+    case Command::WriteMinUpResistTol: return QString::number(s.pending.minUpResistTol);
+    case Command::WriteMaxDownResistTol: return QString::number(s.pending.maxDownResistTol);
+    case Command::WriteMinDownResistTol: return QString::number(s.pending.minDownResistTol);
+    case Command::WriteRange: return QString::number(s.pending.rangePullUp);
+    case Command::WriteMode: return QString::number(s.pending.rangeMode);
+    case Command::WriteMaxDownBounceTol: return QString::number(s.pending.maxDownBounceTol);
+    case Command::WriteMaxUpBounceTol: return QString::number(s.pending.maxUpBounceTol);
+    case Command::ArmBreakUpdate: return QString::number(s.session.repeatCount);
     default: return QString();
     }
 }
@@ -56,18 +56,18 @@ void ConfigDownload::onReply(Command command)
 {
     switch (command) {
     case Command::WriteSerialNumber:
-        s.MasterUpdate = true;
+        s.session.masterUpdate = true;
         sendStep(Command::WriteContact);
         return;
     case Command::WriteMinDownResistTol:
         // Only a master download rewrites the range value and the mode.
-        sendStep(s.MasterUpdate ? Command::WriteRange : Command::WriteMaxDownBounceTol);
+        sendStep(s.session.masterUpdate ? Command::WriteRange : Command::WriteMaxDownBounceTol);
         return;
     case Command::WriteMaxUpBounceTol:
-        if (s.MasterUpdate || s.LearnConfigure) {
+        if (s.session.masterUpdate || s.session.learnConfigure) {
             reset.setClearAll();
             cmds.sendCommand(Command::ClearMinMax);
-            s.MasterUpdate = false;
+            s.session.masterUpdate = false;
         } else {
             cmds.sendCommand(Command::SampleData);   // show the tester's new values
         }

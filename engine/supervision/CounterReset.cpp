@@ -7,10 +7,10 @@ CounterReset::CounterReset(TesterState &state, Commands &commands) : s(state), c
 
 void CounterReset::setClearAll()
 {
-    s.ClearCycleCount = true;
-    s.ClearFailCount = true;
-    s.ClearSeqCount = true;
-    s.ClearMinMax = true;
+    s.session.clearCycleCount = true;
+    s.session.clearFailCount = true;
+    s.session.clearSeqCount = true;
+    s.session.clearMinMax = true;
 }
 
 void CounterReset::doNextClear(Command lastCommand)
@@ -20,10 +20,10 @@ void CounterReset::doNextClear(Command lastCommand)
         Command clear;
         bool selected;
     } steps[] = {
-        {Command::ClearMinMax, s.ClearMinMax},
-        {Command::ClearFailCount, s.ClearFailCount},
-        {Command::ClearSeqCount, s.ClearSeqCount},
-        {Command::ClearCycleCount, s.ClearCycleCount},
+        {Command::ClearMinMax, s.session.clearMinMax},
+        {Command::ClearFailCount, s.session.clearFailCount},
+        {Command::ClearSeqCount, s.session.clearSeqCount},
+        {Command::ClearCycleCount, s.session.clearCycleCount},
     };
     int next = 0;
     if (lastCommand != Command::None) {
@@ -40,9 +40,9 @@ void CounterReset::doNextClear(Command lastCommand)
         }
     }
     setClearAll();
-    if (s.LearnConfigure) {
+    if (s.session.learnConfigure) {
         // A learn ends by running the tester to its (small) limits.
-        s.LearnConfigure = false;
+        s.session.learnConfigure = false;
         cmds.sendCommand(Command::RunToLimits);
     } else {
         cmds.sendCommand(Command::SampleData);

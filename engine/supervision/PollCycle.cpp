@@ -89,11 +89,11 @@ void PollCycle::slowTasks()
             link.noCommMessage();
     }
     // The error LED: lit, dark, or blinking at one change per slow period.
-    if (s.LEDState == ledDrawn)
+    if (s.counters.ledState == ledDrawn)
         return;
-    if (s.LEDState == 0 || s.LEDState == 1)
-        drawLed(s.LEDState);
-    else if (s.LEDState == 2)
+    if (s.counters.ledState == 0 || s.counters.ledState == 1)
+        drawLed(s.counters.ledState);
+    else if (s.counters.ledState == 2)
         drawLed(ledDrawn == 0 ? 1 : 0);
 }
 
@@ -148,11 +148,11 @@ void PollCycle::idleStep()
         return;
     // The tester's own signals; a burst holding both counts as new data.
     if (link.RxBuffer.contains('+')) {
-        s.GoAgainFlag = true;
+        s.session.goAgainFlag = true;
     } else if (link.RxBuffer.contains('-')) {
-        s.GoAgainFlag = false;
-        s.GoAgainMode = false;
-        s.Terminated = true;
+        s.session.goAgainFlag = false;
+        s.session.goAgainMode = false;
+        s.session.terminated = true;
         runEvents.testEnded();
     } else {
         link.RxBuffer.clear();
@@ -279,6 +279,6 @@ void PollCycle::replyTimeout()
 // or start a test (run to limits) that nobody asked for.
 void PollCycle::chainDropped()
 {
-    s.MasterUpdate = false;
-    s.LearnConfigure = false;
+    s.session.masterUpdate = false;
+    s.session.learnConfigure = false;
 }

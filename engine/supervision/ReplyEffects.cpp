@@ -24,57 +24,57 @@ struct SingleValue
 {
     Command command;
     Width width;
-    TesterState::Long TesterState::*longField;
-    TesterState::Integer TesterState::*integerField;
+    StateField<TesterState::Long> longField;
+    StateField<TesterState::Integer> integerField;
 };
 
-constexpr SingleValue longValue(Command command, TesterState::Long TesterState::*field)
+constexpr SingleValue longValue(Command command, StateField<TesterState::Long> field)
 {
     return {command, Width::Long, field, nullptr};
 }
-constexpr SingleValue integerValue(Command command, TesterState::Integer TesterState::*field)
+constexpr SingleValue integerValue(Command command, StateField<TesterState::Integer> field)
 {
     return {command, Width::Integer, nullptr, field};
 }
-constexpr SingleValue byteValue(Command command, TesterState::Integer TesterState::*field)
+constexpr SingleValue byteValue(Command command, StateField<TesterState::Integer> field)
 {
     return {command, Width::Byte, nullptr, field};
 }
 
 constexpr SingleValue singleValues[] = {
-    longValue(Command::ReadMaxDownBounceTol, &TesterState::vMaxDownBounceTol),
-    longValue(Command::ReadMaxUpBounceTol, &TesterState::vMaxUpBounceTol),
-    longValue(Command::ReadLastDownStrokeTime, &TesterState::vLastDownStrokeTime),
-    longValue(Command::ReadLastUpStrokeTime, &TesterState::vLastUpStrokeTime),
-    longValue(Command::ReadLastDownResist, &TesterState::vLastMeasuredDownResist),
-    longValue(Command::ReadLastUpResist, &TesterState::vLastMeasuredUpResist),
-    longValue(Command::ReadLastDownBounceTime, &TesterState::vLastDownBounceTime),
-    longValue(Command::ReadLastUpBounceTime, &TesterState::vLastUpBounceTime),
-    longValue(Command::ReadFailCount, &TesterState::FailCount),
-    longValue(Command::ReadFailLimit, &TesterState::vFailLimit),
-    longValue(Command::ReadSeqLimit, &TesterState::vSeqLimit),
-    longValue(Command::ReadCycleLimit, &TesterState::vCycleLimit),
-    longValue(Command::ReadSeqCount, &TesterState::SeqCount),
-    longValue(Command::ReadCycleCount, &TesterState::CycleCount),
-    longValue(Command::ReadMaxDownTime, &TesterState::vMaxDownTime),
-    longValue(Command::ReadMinDownTime, &TesterState::vMinDownTime),
-    longValue(Command::ReadMaxUpTime, &TesterState::vMaxUpTime),
-    longValue(Command::ReadMinUpTime, &TesterState::vMinUpTime),
-    longValue(Command::ReadMaxUpResistance, &TesterState::vMaxUpResistance),
-    longValue(Command::ReadMinUpResistance, &TesterState::vMinUpResistance),
-    longValue(Command::ReadMaxDownResistance, &TesterState::vMaxDownResistance),
-    longValue(Command::ReadMinDownResistance, &TesterState::vMinDownResistance),
-    longValue(Command::ReadMaxUpBounce, &TesterState::vMaxUpBounce),
-    longValue(Command::ReadMaxDownBounce, &TesterState::vMaxDownBounce),
-    byteValue(Command::ReadUpperBounce, &TesterState::vUpperBounce),
-    byteValue(Command::ReadLowerBounce, &TesterState::vLowerBounce),
-    byteValue(Command::ReadContact, &TesterState::vContact),
-    longValue(Command::ReadMaxUpResistTol, &TesterState::vMaxUpResistTol),
-    longValue(Command::ReadMinUpResistTol, &TesterState::vMinUpResistTol),
-    longValue(Command::ReadMaxDownResistTol, &TesterState::vMaxDownResistTol),
-    longValue(Command::ReadMinDownResistTol, &TesterState::vMinDownResistTol),
-    integerValue(Command::ReadMode, &TesterState::vRMode),
-    integerValue(Command::ReadErrorCode, &TesterState::vErrorCode),
+    longValue(Command::ReadMaxDownBounceTol, stateField<&TesterState::reported, &TesterConfig::maxDownBounceTol>),
+    longValue(Command::ReadMaxUpBounceTol, stateField<&TesterState::reported, &TesterConfig::maxUpBounceTol>),
+    longValue(Command::ReadLastDownStrokeTime, stateField<&TesterState::counters, &TesterCounters::lastDownStrokeTime>),
+    longValue(Command::ReadLastUpStrokeTime, stateField<&TesterState::counters, &TesterCounters::lastUpStrokeTime>),
+    longValue(Command::ReadLastDownResist, stateField<&TesterState::counters, &TesterCounters::lastDownResistance>),
+    longValue(Command::ReadLastUpResist, stateField<&TesterState::counters, &TesterCounters::lastUpResistance>),
+    longValue(Command::ReadLastDownBounceTime, stateField<&TesterState::counters, &TesterCounters::lastDownBounceTime>),
+    longValue(Command::ReadLastUpBounceTime, stateField<&TesterState::counters, &TesterCounters::lastUpBounceTime>),
+    longValue(Command::ReadFailCount, stateField<&TesterState::counters, &TesterCounters::failCount>),
+    longValue(Command::ReadFailLimit, stateField<&TesterState::reported, &TesterConfig::failLimit>),
+    longValue(Command::ReadSeqLimit, stateField<&TesterState::reported, &TesterConfig::seqLimit>),
+    longValue(Command::ReadCycleLimit, stateField<&TesterState::reported, &TesterConfig::cycleLimit>),
+    longValue(Command::ReadSeqCount, stateField<&TesterState::counters, &TesterCounters::seqCount>),
+    longValue(Command::ReadCycleCount, stateField<&TesterState::counters, &TesterCounters::cycleCount>),
+    longValue(Command::ReadMaxDownTime, stateField<&TesterState::reported, &TesterConfig::maxDownTime>),
+    longValue(Command::ReadMinDownTime, stateField<&TesterState::reported, &TesterConfig::minDownTime>),
+    longValue(Command::ReadMaxUpTime, stateField<&TesterState::reported, &TesterConfig::maxUpTime>),
+    longValue(Command::ReadMinUpTime, stateField<&TesterState::reported, &TesterConfig::minUpTime>),
+    longValue(Command::ReadMaxUpResistance, stateField<&TesterState::counters, &TesterCounters::maxUpResistance>),
+    longValue(Command::ReadMinUpResistance, stateField<&TesterState::counters, &TesterCounters::minUpResistance>),
+    longValue(Command::ReadMaxDownResistance, stateField<&TesterState::counters, &TesterCounters::maxDownResistance>),
+    longValue(Command::ReadMinDownResistance, stateField<&TesterState::counters, &TesterCounters::minDownResistance>),
+    longValue(Command::ReadMaxUpBounce, stateField<&TesterState::counters, &TesterCounters::maxUpBounce>),
+    longValue(Command::ReadMaxDownBounce, stateField<&TesterState::counters, &TesterCounters::maxDownBounce>),
+    byteValue(Command::ReadUpperBounce, stateField<&TesterState::reported, &TesterConfig::upperBounce>),
+    byteValue(Command::ReadLowerBounce, stateField<&TesterState::reported, &TesterConfig::lowerBounce>),
+    byteValue(Command::ReadContact, stateField<&TesterState::reported, &TesterConfig::contact>),
+    longValue(Command::ReadMaxUpResistTol, stateField<&TesterState::reported, &TesterConfig::maxUpResistTol>),
+    longValue(Command::ReadMinUpResistTol, stateField<&TesterState::reported, &TesterConfig::minUpResistTol>),
+    longValue(Command::ReadMaxDownResistTol, stateField<&TesterState::reported, &TesterConfig::maxDownResistTol>),
+    longValue(Command::ReadMinDownResistTol, stateField<&TesterState::reported, &TesterConfig::minDownResistTol>),
+    integerValue(Command::ReadMode, stateField<&TesterState::reported, &TesterConfig::rangeMode>),
+    integerValue(Command::ReadErrorCode, stateField<&TesterState::counters, &TesterCounters::errorCode>),
 };
 
 }   // namespace
@@ -96,10 +96,10 @@ void ReplyEffects::forceWakeUp()
 void ReplyEffects::runStarted(Command command, int ledState)
 {
     forceWakeUp();
-    s.Running = true;
-    s.GoAgainMode = false;
-    s.GoAgainFlag = false;
-    s.LEDState = TesterState::Integer(ledState);
+    s.counters.running = true;
+    s.session.goAgainMode = false;
+    s.session.goAgainFlag = false;
+    s.counters.ledState = TesterState::Integer(ledState);
     runEvents.runStarted(wireCode(command));
     waitStateClear(s, view);
 }
@@ -122,14 +122,14 @@ void ReplyEffects::sampleReceived()
     showSample(sample);
     // A break was reached: the data log takes it only if asked, and the
     // next break is armed once everyone has the sample.
-    sample.atBreak = s.GoAgainMode && s.GoAgainFlag;
-    sample.forDataLog = !sample.atBreak || s.SaveToDatabase;
+    sample.atBreak = s.session.goAgainMode && s.session.goAgainFlag;
+    sample.forDataLog = !sample.atBreak || s.session.saveToDatabase;
     if (!sample.atBreak)
         waitStateClear(s, view);
     if (samples)
         samples->sampleTaken(sample);
     if (sample.atBreak)
-        cmds.sendValueCommand(Command::ArmBreakUpdate, QString::number(s.RepeatCount));
+        cmds.sendValueCommand(Command::ArmBreakUpdate, QString::number(s.session.repeatCount));
 }
 
 bool ReplyEffects::applySingleValue(Command command)
@@ -139,9 +139,9 @@ bool ReplyEffects::applySingleValue(Command command)
             continue;
         // A number that does not fit its field keeps the old value.
         switch (entry.width) {
-        case Width::Long: parseLong(link.ReplyLine, s.*entry.longField); break;
-        case Width::Integer: parseInteger(link.ReplyLine, s.*entry.integerField); break;
-        case Width::Byte: parseByte(link.ReplyLine, s.*entry.integerField); break;
+        case Width::Long: parseLong(link.ReplyLine, entry.longField(s)); break;
+        case Width::Integer: parseInteger(link.ReplyLine, entry.integerField(s)); break;
+        case Width::Byte: parseByte(link.ReplyLine, entry.integerField(s)); break;
         }
         waitStateClear(s, view);
         return true;
@@ -154,16 +154,16 @@ bool ReplyEffects::applyRunControl(Command command)
 {
     switch (command) {
     case Command::Hello:
-        if (s.Running)
+        if (s.counters.running)
             forceWakeUp();
         cmds.sendCommand(Command::SampleData);
         return true;
     case Command::Stop:
-        if (s.Running)
+        if (s.counters.running)
             forceWakeUp();
-        s.Running = false;
-        s.GoAgainMode = false;
-        s.GoAgainFlag = false;
+        s.counters.running = false;
+        s.session.goAgainMode = false;
+        s.session.goAgainFlag = false;
         runEvents.stopAcknowledged();
         cmds.sendCommand(Command::SampleData);
         return true;
@@ -177,14 +177,14 @@ bool ReplyEffects::applyRunControl(Command command)
     case Command::Output165:
     case Command::Output166:
     case Command::Output167:
-        if (s.Running)
+        if (s.counters.running)
             forceWakeUp();
         cmds.sendCommand(Command::ReadStatus);   // read back the piston state
         return true;
     case Command::ArmBreakUpdate:
-        s.GoAgainMode = true;
-        s.GoAgainFlag = false;
-        s.LEDState = 1;
+        s.session.goAgainMode = true;
+        s.session.goAgainFlag = false;
+        s.counters.ledState = 1;
         waitStateClear(s, view);
         return true;
     default: return false;
@@ -196,26 +196,26 @@ bool ReplyEffects::applyShownValue(Command command)
 {
     switch (command) {
     case Command::ReadSoftwareVersion:
-        parseLong(link.ReplyLine, s.vSoftwareVersion);
+        parseLong(link.ReplyLine, s.identity.softwareVersion);
         view.showVersion(displayVersion(s));
         break;
     case Command::ReadResistance:
-        parseLong(link.ReplyLine, s.vLastMeasuredResist);
+        parseLong(link.ReplyLine, s.counters.lastManualResistance);
         if (manual)
-            manual->showManualReading(formatResistance(s, s.vLastMeasuredResist, false));
+            manual->showManualReading(formatResistance(s, s.counters.lastManualResistance, false));
         break;
     case Command::ReadStatus:
-        parseInteger(link.ReplyLine, s.vStatus);
-        decoder.decodeStatus(s.vStatus);
+        parseInteger(link.ReplyLine, s.counters.status);
+        decoder.decodeStatus(s.counters.status);
         if (manual)
-            manual->showPiston(pistonIsDown(s.vStatus));
+            manual->showPiston(pistonIsDown(s.counters.status));
         break;
     case Command::ReadSerialNumber:
-        s.vSerialNumber = link.ReplyLine;
+        s.identity.serialNumber = link.ReplyLine;
         view.showSerialNumber();
         break;
     case Command::ReadRange:
-        parseLong(link.ReplyLine, s.vRPullUp);
+        parseLong(link.ReplyLine, s.reported.rangePullUp);
         view.showPullUp();
         break;
     default: return false;

@@ -67,7 +67,7 @@ void TesterEngine::doNextClear(Command lastCommand)
 
 void TesterEngine::startOrdinaryDownload()
 {
-    view.testerChanged(s.LearnConfigure ? TesterChange::Learn : TesterChange::ConfigDownload);
+    view.testerChanged(s.session.learnConfigure ? TesterChange::Learn : TesterChange::ConfigDownload);
     download->startOrdinaryDownload();
 }
 

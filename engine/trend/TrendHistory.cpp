@@ -35,9 +35,9 @@ void fillUnknown(float (&values)[2])
 // A contact reading count in the unit of the tester's mode.
 float contactValue(const TesterState &s, int32_t count)
 {
-    if (s.vRPullUp < 1 || s.vRMode < 0 || s.vRMode > 2)
+    if (s.reported.rangePullUp < 1 || s.reported.rangeMode < 0 || s.reported.rangeMode > 2)
         return Unknown;
-    if (s.vRMode == 0 && count >= 1023)
+    if (s.reported.rangeMode == 0 && count >= 1023)
         return Open;
     return float(resistanceFromCount(s, count));
 }
@@ -371,31 +371,31 @@ size_t TrendHistory::bytesUsed() const
 TrendReading trendReadingFromState(const TesterState &s)
 {
     TrendReading r;
-    if (s.vUpdateTime.isValid())
-        r.timeMs = trendWallClockMs(s.vUpdateTime.date(), s.vUpdateTime.time());
-    r.cycleCount = s.CycleCount;
-    r.failCount = s.FailCount;
-    r.contact[TrendDown] = contactValue(s, s.vLastMeasuredDownResist);
-    r.contact[TrendUp] = contactValue(s, s.vLastMeasuredUpResist);
+    if (s.counters.updateTime.isValid())
+        r.timeMs = trendWallClockMs(s.counters.updateTime.date(), s.counters.updateTime.time());
+    r.cycleCount = s.counters.cycleCount;
+    r.failCount = s.counters.failCount;
+    r.contact[TrendDown] = contactValue(s, s.counters.lastDownResistance);
+    r.contact[TrendUp] = contactValue(s, s.counters.lastUpResistance);
     if (hasLastBounce(s)) {
-        r.bounce[TrendDown] = bounceSeconds(s.vLastDownBounceTime);
-        r.bounce[TrendUp] = bounceSeconds(s.vLastUpBounceTime);
+        r.bounce[TrendDown] = bounceSeconds(s.counters.lastDownBounceTime);
+        r.bounce[TrendUp] = bounceSeconds(s.counters.lastUpBounceTime);
     }
-    r.strokeTime[TrendDown] = strokeSeconds(s.vLastDownStrokeTime);
-    r.strokeTime[TrendUp] = strokeSeconds(s.vLastUpStrokeTime);
+    r.strokeTime[TrendDown] = strokeSeconds(s.counters.lastDownStrokeTime);
+    r.strokeTime[TrendUp] = strokeSeconds(s.counters.lastUpStrokeTime);
 
     TrendLimits &l = r.limits;
-    l.mode = s.vRMode;
-    l.contactCode = s.vContact;
-    l.minContact[TrendDown] = contactValue(s, s.vMinDownResistTol);
-    l.maxContact[TrendDown] = contactValue(s, s.vMaxDownResistTol);
-    l.minContact[TrendUp] = contactValue(s, s.vMinUpResistTol);
-    l.maxContact[TrendUp] = contactValue(s, s.vMaxUpResistTol);
-    l.maxBounce[TrendDown] = bounceSeconds(s.vMaxDownBounceTol);
-    l.maxBounce[TrendUp] = bounceSeconds(s.vMaxUpBounceTol);
-    l.minTime[TrendDown] = strokeSeconds(s.vMinDownTime);
-    l.maxTime[TrendDown] = strokeSeconds(s.vMaxDownTime);
-    l.minTime[TrendUp] = strokeSeconds(s.vMinUpTime);
-    l.maxTime[TrendUp] = strokeSeconds(s.vMaxUpTime);
+    l.mode = s.reported.rangeMode;
+    l.contactCode = s.reported.contact;
+    l.minContact[TrendDown] = contactValue(s, s.reported.minDownResistTol);
+    l.maxContact[TrendDown] = contactValue(s, s.reported.maxDownResistTol);
+    l.minContact[TrendUp] = contactValue(s, s.reported.minUpResistTol);
+    l.maxContact[TrendUp] = contactValue(s, s.reported.maxUpResistTol);
+    l.maxBounce[TrendDown] = bounceSeconds(s.reported.maxDownBounceTol);
+    l.maxBounce[TrendUp] = bounceSeconds(s.reported.maxUpBounceTol);
+    l.minTime[TrendDown] = strokeSeconds(s.reported.minDownTime);
+    l.maxTime[TrendDown] = strokeSeconds(s.reported.maxDownTime);
+    l.minTime[TrendUp] = strokeSeconds(s.reported.minUpTime);
+    l.maxTime[TrendUp] = strokeSeconds(s.reported.maxUpTime);
     return r;
 }

@@ -24,7 +24,7 @@ QString RunStream::start()
         return failed;
     }
     // The mode of the run's first sample, once: its samples are in its unit.
-    const QJsonObject head{{"mode", ModeName(runMode)}, {"contactUnit", contactUnit(runMode)}};
+    const QJsonObject head{{"mode", modeName(runMode)}, {"contactUnit", contactUnit(runMode)}};
     first = QJsonDocument(head).toJson(QJsonDocument::Compact);
     first.chop(1);
     first += ",\"samples\":[" + page;
@@ -56,9 +56,9 @@ QByteArray RunStream::readPage()
         ++read;
         if (form == Form::Json) {
             if (!any)
-                runMode = s.vRMode;
+                runMode = s.reported.rangeMode;
             text += any ? ",\n" : "\n";
-            text += sampleJson(s, s.vRMode != runMode);
+            text += sampleJson(s, s.reported.rangeMode != runMode);
         } else {
             text += sampleLogLine(s).toLatin1() + "\r\n";
         }

@@ -21,7 +21,7 @@ QJsonValue isoTime(const QDateTime &t)
 }
 
 // A value as the data log wrote its text; null where the log has no number.
-QJsonValue Logged(const QString &text)
+QJsonValue loggedValue(const QString &text)
 {
     bool ok = false;
     const double value = text.toDouble(&ok);   // QString reads a full stop in any locale
@@ -30,11 +30,11 @@ QJsonValue Logged(const QString &text)
 
 // A contact reading in the unit of the mode, null and flagged open when
 // the contact was open.
-void PutContact(QJsonObject &o, const char *name, const char *openName, const TesterState &s, int32_t count)
+void putContact(QJsonObject &o, const char *name, const char *openName, const TesterState &s, int32_t count)
 {
     const QString text = formatResistance(s, count, false);
     const bool open = text == QLatin1String("open");
-    o[QLatin1String(name)] = open ? QJsonValue() : Logged(text);
+    o[QLatin1String(name)] = open ? QJsonValue() : loggedValue(text);
     o[QLatin1String(openName)] = open;
 }
 
@@ -55,8 +55,9 @@ QJsonObject testerJson(const TesterSession &session)
     const TesterState &s = session.state();
     const RunGlance &glance = session.glance();
     const RunProgress &progress = glance.progress();
-    const QString serial = s.vSerialNumber.trimmed();
-    const int64_t toLimit = progress.secondsToLimit(s.CycleCount, s.vCycleLimit, endsAtCycleLimit(glance.runMode(s)));
+    const QString serial = s.identity.serialNumber.trimmed();
+    const int64_t toLimit =
+        progress.secondsToLimit(s.counters.cycleCount, s.reported.cycleLimit, endsAtCycleLimit(glance.runMode(s)));
     const bool sampled = !session.trendHistory().empty();
     QJsonObject o;
     o["serial"] = serial.isEmpty() ? QJsonValue() : QJsonValue(serial);
@@ -70,15 +71,15 @@ QJsonObject testerJson(const TesterSession &session)
     o["recordsRefused"] = glance.link().state() == LinkHistory::State::Connected && recordsRefused(s);
     o["staleSince"] = isoTime(glance.staleSince(s, now));
     o["run"] = glance.runText(s);
-    o["cycles"] = sampled ? QJsonValue(qint64(s.CycleCount)) : QJsonValue();
-    o["cycleLimit"] = qint64(s.vCycleLimit);
-    o["failures"] = sampled ? QJsonValue(qint64(s.FailCount)) : QJsonValue();
-    o["sequentialFailures"] = sampled ? QJsonValue(qint64(s.SeqCount)) : QJsonValue();
+    o["cycles"] = sampled ? QJsonValue(qint64(s.counters.cycleCount)) : QJsonValue();
+    o["cycleLimit"] = qint64(s.reported.cycleLimit);
+    o["failures"] = sampled ? QJsonValue(qint64(s.counters.failCount)) : QJsonValue();
+    o["sequentialFailures"] = sampled ? QJsonValue(qint64(s.counters.seqCount)) : QJsonValue();
     o["ratePerHour"] = progress.hasRate() ? QJsonValue(std::round(progress.cyclesPerHour())) : QJsonValue();
     o["secondsToLimit"] = toLimit >= 0 ? QJsonValue(qint64(toLimit)) : QJsonValue();
     o["timeToLimit"] = durationText(toLimit);
-    o["lastSample"] = sampled ? isoTime(s.vUpdateTime) : QJsonValue();
-    o["dataFile"] = s.DataFileOpen ? QJsonValue(QFileInfo(s.DataFileName).fileName()) : QJsonValue();
+    o["lastSample"] = sampled ? isoTime(s.counters.updateTime) : QJsonValue();
+    o["dataFile"] = s.session.dataFileOpen ? QJsonValue(QFileInfo(s.session.dataFileName).fileName()) : QJsonValue();
     return o;
 }
 
@@ -101,7 +102,7 @@ QByteArray runsJson(const std::vector<RunSummary> &runs)
     return QJsonDocument(list).toJson(QJsonDocument::Compact);
 }
 
-QJsonValue ModeName(int mode)
+QJsonValue modeName(int mode)
 {
     switch (mode) {
     case 0: return QStringLiteral("resistance");
@@ -124,22 +125,22 @@ QJsonValue contactUnit(int mode)
 QByteArray sampleJson(const TesterState &s, bool withMode)
 {
     QJsonObject o;
-    o["time"] = isoTime(s.vUpdateTime);
-    o["cycles"] = qint64(s.CycleCount);
-    o["failures"] = qint64(s.FailCount);
-    o["sequentialFailures"] = qint64(s.SeqCount);
-    o["errorCode"] = s.vErrorCode;
-    PutContact(o, "downContact", "downOpen", s, s.vLastMeasuredDownResist);
-    PutContact(o, "upContact", "upOpen", s, s.vLastMeasuredUpResist);
-    o["downTime"] = Logged(formatStrokeTime(s.vLastDownStrokeTime));
-    o["upTime"] = Logged(formatStrokeTime(s.vLastUpStrokeTime));
+    o["time"] = isoTime(s.counters.updateTime);
+    o["cycles"] = qint64(s.counters.cycleCount);
+    o["failures"] = qint64(s.counters.failCount);
+    o["sequentialFailures"] = qint64(s.counters.seqCount);
+    o["errorCode"] = s.counters.errorCode;
+    putContact(o, "downContact", "downOpen", s, s.counters.lastDownResistance);
+    putContact(o, "upContact", "upOpen", s, s.counters.lastUpResistance);
+    o["downTime"] = loggedValue(formatStrokeTime(s.counters.lastDownStrokeTime));
+    o["upTime"] = loggedValue(formatStrokeTime(s.counters.lastUpStrokeTime));
     // Testers before software 1.2 report no last bounce times.
     const bool bounce = hasLastBounce(s);
-    o["downBounce"] = bounce ? Logged(formatBounceTime(s.vLastDownBounceTime)) : QJsonValue();
-    o["upBounce"] = bounce ? Logged(formatBounceTime(s.vLastUpBounceTime)) : QJsonValue();
+    o["downBounce"] = bounce ? loggedValue(formatBounceTime(s.counters.lastDownBounceTime)) : QJsonValue();
+    o["upBounce"] = bounce ? loggedValue(formatBounceTime(s.counters.lastUpBounceTime)) : QJsonValue();
     if (withMode) {
-        o["mode"] = ModeName(s.vRMode);
-        o["contactUnit"] = contactUnit(s.vRMode);
+        o["mode"] = modeName(s.reported.rangeMode);
+        o["contactUnit"] = contactUnit(s.reported.rangeMode);
     }
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
@@ -152,7 +153,7 @@ QByteArray trendJson(const TrendHistory &history, size_t most)
     const int mode = count ? history.segmentOf(count - 1).limits.mode : -1;
     const auto contact = [mode](float value, QJsonArray &values, QJsonArray &open) {
         const bool isOpen = std::isinf(value) && value > 0;
-        values.append(std::isfinite(value) ? Logged(FormatContactValue(mode, double(value))) : QJsonValue());
+        values.append(std::isfinite(value) ? loggedValue(formatContactValue(mode, double(value))) : QJsonValue());
         open.append(isOpen);
     };
     for (size_t i = 0; i < count; i += step) {
@@ -165,7 +166,7 @@ QByteArray trendJson(const TrendHistory &history, size_t most)
     }
     QJsonObject o;
     o["samples"] = qint64(count);
-    o["mode"] = ModeName(mode);
+    o["mode"] = modeName(mode);
     o["contactUnit"] = contactUnit(mode);
     o["cycle"] = cycle;
     o["downContact"] = down;

@@ -26,7 +26,7 @@ QByteArray runsJson(const std::vector<RunSummary> &runs);
 // downOpen/upOpen true for an open contact; times in seconds.
 // The measuring mode by name ("resistance", "current", "voltage") and the
 // unit of its contact readings; null when not known.
-QJsonValue ModeName(int mode);
+QJsonValue modeName(int mode);
 QJsonValue contactUnit(int mode);
 // One sample of an archived run, as an object on a line of its own; with
 // its mode and contact unit where they differ from the run's.

@@ -23,7 +23,7 @@ WebView::Reply textReply(int status, const QByteArray &text)
 }
 
 // A refusal a script reads: {"error": "..."}.
-WebView::Reply JsonError(int status, const QByteArray &text)
+WebView::Reply jsonError(int status, const QByteArray &text)
 {
     WebView::Reply reply;
     reply.status = status;
@@ -57,7 +57,7 @@ WebView::Reply WebView::answer(const WebRequest &request) const
     Reply reply;
     switch (decision.route) {
     case WebRoute::Refused:
-        reply = decision.jsonReason ? JsonError(decision.status, decision.reason)
+        reply = decision.jsonReason ? jsonError(decision.status, decision.reason)
                                     : textReply(decision.status, decision.reason);
         break;
     case WebRoute::Page: reply = replyWith("text/html; charset=utf-8", page); break;

@@ -244,7 +244,7 @@ void RunsWindow::trendOfRun()
     if (!run)
         return;
     TrendHistory history;
-    const QString failure = ReadRunTrend(catalog, run->id, history);
+    const QString failure = readRunTrend(catalog, run->id, history);
     if (!failure.isEmpty())
         return showFailure(failure);
     actions->showTrend(std::move(history), QStringLiteral("Run %1, %2").arg(run->id).arg(run->serialNumber));
@@ -262,7 +262,7 @@ bool RunsWindow::lastSampleOfRun(TesterState &last)
     });
     showFailure(failure);
     // The report reads like the tester's own display of that sample.
-    last.DownLoadedOnce = any;
+    last.session.downloadedOnce = any;
     return failure.isEmpty() && any;
 }
 

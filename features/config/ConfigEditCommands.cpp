@@ -33,14 +33,14 @@ void ConfigEditCommands::editConfiguration(bool newLearn)
         valuesChanged = editor.valuesChanged;
     }
     if (accepted) {
-        s.IsDirtyConfig = valuesChanged;
-        s.MasterUpdate = false;
+        s.session.dirtyConfig = valuesChanged;
+        s.session.masterUpdate = false;
         // The whole configuration goes, changed or not; the link may have
         // become busy while the editor was open, and then nothing is sent.
         engine.startOrdinaryDownload();
     }
     if (newLearn)
-        s.IsDirtyConfig = true;
+        s.session.dirtyConfig = true;
 }
 
 void ConfigEditCommands::chooseCountersToReset()

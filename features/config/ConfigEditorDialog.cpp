@@ -109,7 +109,7 @@ ConfigEditorDialog::ConfigEditorDialog(TesterState &state, MessageDialogs &dialo
 
     // A contact that alternates has its own entry, shown only when the edit
     // copy holds one, so that OK keeps the type instead of changing it.
-    if (ConfigEditor::isAlternateAction(s.sContact))
+    if (ConfigEditor::isAlternateAction(s.pending.contact))
         contactTypeSelect->addItem(QStringLiteral("Alternate Action"));
 
     showEditValues();

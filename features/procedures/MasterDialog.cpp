@@ -23,12 +23,13 @@ MasterDialog::MasterDialog(TesterState &state, MessageDialogs &messageDialogs, Q
                               const QString &toolTip) {
         return addLabelledEdit(grid, this, caption, name, text, toolTip, labelName);
     };
-    serialNumberEdit = field("serialNumberLabel", QStringLiteral("Serial Number:"), "serialNumberEdit", s.sSerialNumber,
-                             QStringLiteral("8 character value for the serial number (alpha-numeric, no spaces)"));
-    modeEdit = field("modeLabel", QStringLiteral("Resistance Mode:"), "modeEdit", QString::number(s.sRMode),
+    serialNumberEdit =
+        field("serialNumberLabel", QStringLiteral("Serial Number:"), "serialNumberEdit", s.pending.serialNumber,
+              QStringLiteral("8 character value for the serial number (alpha-numeric, no spaces)"));
+    modeEdit = field("modeLabel", QStringLiteral("Resistance Mode:"), "modeEdit", QString::number(s.pending.rangeMode),
                      QStringLiteral("The resistance mode (0-pullup, 1-current, 2-voltage)"));
-    pullupEdit = field("pullupLabel", QStringLiteral("Pullup Resistance:"), "pullupEdit", QString::number(s.sRPullUp),
-                       QStringLiteral("Pullup resistance (>1 ohm)"));
+    pullupEdit = field("pullupLabel", QStringLiteral("Pullup Resistance:"), "pullupEdit",
+                       QString::number(s.pending.rangePullUp), QStringLiteral("Pullup resistance (>1 ohm)"));
 
     auto *OKButton = captionedControl<QPushButton>("OKButton", QStringLiteral("OK"), QString(), this);
     auto *CancelButton = captionedControl<QPushButton>("CancelButton", QStringLiteral("Cancel"), QString(), this);
@@ -54,8 +55,8 @@ void MasterDialog::acceptIfEntriesValid()
         dialogs.showError(QStringLiteral("Master Reset Data Error"), problem);
         return;   // open with the entries as typed
     }
-    s.sSerialNumber = entries.serialNumber;
-    s.sRMode = entries.mode;
-    s.sRPullUp = entries.pullUp;
+    s.pending.serialNumber = entries.serialNumber;
+    s.pending.rangeMode = entries.mode;
+    s.pending.rangePullUp = entries.pullUp;
     accept();
 }

@@ -80,9 +80,9 @@ void ResetDialog::showEvent(QShowEvent *event)
 
 void ResetDialog::acceptChosenCounters()
 {
-    s.ClearCycleCount = clearCyclesCheck->isChecked();
-    s.ClearFailCount = clearFailuresCheck->isChecked();
-    s.ClearSeqCount = clearSeqFailuresCheck->isChecked();
-    s.ClearMinMax = clearMinMaxCheck->isChecked();
+    s.session.clearCycleCount = clearCyclesCheck->isChecked();
+    s.session.clearFailCount = clearFailuresCheck->isChecked();
+    s.session.clearSeqCount = clearSeqFailuresCheck->isChecked();
+    s.session.clearMinMax = clearMinMaxCheck->isChecked();
     accept();
 }

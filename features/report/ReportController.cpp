@@ -89,7 +89,7 @@ void ReportController::previewReport()
 
 void ReportController::exportReportPdf()
 {
-    QString serial = reported->vSerialNumber;
+    QString serial = reported->identity.serialNumber;
     serial.remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")));
     const QString path = printDialogs->pdfFileName(
         QStringLiteral("Test Results") + (serial.isEmpty() ? QString() : u' ' + serial) + QStringLiteral(".pdf"));

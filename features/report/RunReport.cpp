@@ -22,7 +22,7 @@ QByteArray runReportPdf(RunCatalog &catalog, qint64 id, QString &failure)
         failure = QStringLiteral("Run %1 has no sample to report.").arg(id);
         return QByteArray();
     }
-    last.DownLoadedOnce = true;
+    last.session.downloadedOnce = true;
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
     {

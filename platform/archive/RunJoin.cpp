@@ -318,7 +318,7 @@ QString Joiner::run()
 
 }   // namespace
 
-QString JoinOldRuns(QSqlDatabase &db)
+QString joinOldRuns(QSqlDatabase &db)
 {
     return Joiner(db).run();
 }

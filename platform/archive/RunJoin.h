@@ -11,4 +11,4 @@
 // kept as a run's final data) move to the run they begin. No sample is
 // changed or reordered. Runs inside the caller's transaction; empty when
 // done, else the database's error.
-QString JoinOldRuns(QSqlDatabase &db);
+QString joinOldRuns(QSqlDatabase &db);

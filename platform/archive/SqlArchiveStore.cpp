@@ -81,7 +81,7 @@ QStringList schemaStep(int toVersion, const QString &key)
         };
     }
     if (toVersion == 3)
-        // The runs themselves are joined after these statements (JoinOldRuns).
+        // The runs themselves are joined after these statements (joinOldRuns).
         return {
             QStringLiteral("CREATE TABLE run_keys (run_key TEXT NOT NULL UNIQUE, run_id BIGINT NOT NULL REFERENCES "
                            "runs (id))"),
@@ -249,7 +249,7 @@ QString SqlArchiveStore::bringSchemaUp(int upToVersion)
             }
         }
         if (step == 3) {
-            if (const QString failure = JoinOldRuns(db); !failure.isEmpty()) {
+            if (const QString failure = joinOldRuns(db); !failure.isEmpty()) {
                 rollback();
                 return fail(QStringLiteral("cannot be brought to schema version %1").arg(step), failure);
             }
@@ -795,7 +795,7 @@ QString SqlArchiveStore::readSamples(qint64 id, qint64 afterSample, int most,
             applyConfigNumbers(s, c.numbers, c.serial);
             configShown = config;
         }
-        s.vUpdateTime = timeOf(samples.value(1), samples.value(2));
+        s.counters.updateTime = timeOf(samples.value(1), samples.value(2));
         for (std::size_t i = 0; i < SampleColumnCount; ++i)
             numbers[i] = samples.value(int(i) + 4).toLongLong();
         applySampleNumbers(s, numbers);

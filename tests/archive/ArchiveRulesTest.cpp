@@ -74,8 +74,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, steps);
         TesterState s;
-        s.vSerialNumber = "41800401";
-        s.vCycleLimit = 5;
+        s.identity.serialNumber = "41800401";
+        s.reported.cycleLimit = 5;
         FakeArchiveSink sink;
         RunRecorder recorder(s, sink, "station", "1.0.0");
         RunCount runs;
@@ -83,7 +83,7 @@ private Q_SLOTS:
         const QDateTime at(QDate(2026, 12, 6), QTime(14, 2, 11));
         for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
             const QChar kind = step[0];
-            s.vUpdateTime = at;
+            s.counters.updateTime = at;
             switch (kind.unicode()) {
             case 'F': recorder.linkFound(at); continue;
             case 'L': recorder.linkLost(at); continue;
@@ -93,13 +93,13 @@ private Q_SLOTS:
             case 'C': recorder.programClosing(at); continue;
             default: break;
             }
-            s.Running = QStringLiteral("rbcn").contains(kind);
-            s.GoAgainMode = kind == u'b';
-            s.CycleCount = step.mid(1).toInt();
+            s.counters.running = QStringLiteral("rbcn").contains(kind);
+            s.session.goAgainMode = kind == u'b';
+            s.counters.cycleCount = step.mid(1).toInt();
             if (kind == u'c')
-                ++s.vFailLimit;
+                ++s.reported.failLimit;
             if (kind == u'n')
-                s.vSerialNumber = "41800402";
+                s.identity.serialNumber = "41800402";
             recorder.sampleTaken();
         }
         QStringList records;

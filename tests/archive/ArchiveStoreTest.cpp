@@ -34,27 +34,27 @@ struct RecordedRun
                 const QString &host = QStringLiteral("station"))
         : recorder{s, sink, host, QStringLiteral("1.0.0")}
     {
-        s.vSerialNumber = serial;
-        s.vSoftwareVersion = 12;
-        s.vRPullUp = 1000;
-        s.vRMode = 0;
-        s.vContact = 241;
-        s.vCycleLimit = samples * 7;
-        s.vMaxDownResistTol = 100;
-        s.vMaxDownBounceTol = 3125;
+        s.identity.serialNumber = serial;
+        s.identity.softwareVersion = 12;
+        s.reported.rangePullUp = 1000;
+        s.reported.rangeMode = 0;
+        s.reported.contact = 241;
+        s.reported.cycleLimit = samples * 7;
+        s.reported.maxDownResistTol = 100;
+        s.reported.maxDownBounceTol = 3125;
         recorder.runStarted(start);
         for (int i = 1; i <= samples; ++i) {
-            s.Running = i < samples;
-            s.vUpdateTime = start.addSecs(i);
-            s.CycleCount = i * 7;
-            s.FailCount = i / 3;
-            s.vLastMeasuredDownResist = 3 + i % 5;
-            s.vLastUpBounceTime = 100 + i;
-            s.vErrorCode = TesterState::Integer(i % 2 ? 0 : 32);
+            s.counters.running = i < samples;
+            s.counters.updateTime = start.addSecs(i);
+            s.counters.cycleCount = i * 7;
+            s.counters.failCount = i / 3;
+            s.counters.lastDownResistance = 3 + i % 5;
+            s.counters.lastUpBounceTime = 100 + i;
+            s.counters.errorCode = TesterState::Integer(i % 2 ? 0 : 32);
             if (i == samples / 2)
-                s.vFailLimit = 50;
+                s.reported.failLimit = 50;
             if (i == samples - 1)
-                recorder.limitReached(s.vUpdateTime);
+                recorder.limitReached(s.counters.updateTime);
             recorder.sampleTaken();
             lines << sampleLogLine(s);
         }
@@ -79,7 +79,8 @@ QStringList readLines(SqlArchiveStore &store, qint64 id)
 QString countsOf(SqlArchiveStore &store, qint64 id)
 {
     QStringList counts;
-    const QString failure = store.readRun(id, [&](const TesterState &s) { counts << QString::number(s.CycleCount); });
+    const QString failure =
+        store.readRun(id, [&](const TesterState &s) { counts << QString::number(s.counters.cycleCount); });
     return failure.isEmpty() ? counts.join(u' ') : failure;
 }
 

@@ -30,7 +30,7 @@ class RecordedActions : public RunsWindow::Actions
 {
 public:
     void showTrend(TrendHistory &&history, const QString &) override { trendSamples = history.size(); }
-    void previewReport(const TesterState &last) override { reportedCycles = last.CycleCount; }
+    void previewReport(const TesterState &last) override { reportedCycles = last.counters.cycleCount; }
     void exportReportPdf(const TesterState &) override {}
     QString chooseDataLogFile(const QString &name) override
     {
@@ -63,16 +63,16 @@ private:
         const QDateTime day(QDate(2026, 12, 5), QTime(8, 0));
         for (int run = 0; run < 2; ++run) {
             TesterState s;
-            s.vSerialNumber = run ? "41800222" : "41800111";
-            s.vSoftwareVersion = 12;
+            s.identity.serialNumber = run ? "41800222" : "41800111";
+            s.identity.softwareVersion = 12;
             FakeArchiveSink sink;
             RunRecorder recorder(s, sink, "station", "1.0.0");
             recorder.runStarted(day.addDays(run));
             newestLines.clear();
             for (int i = 1; i <= 5; ++i) {
-                s.Running = true;
-                s.CycleCount = run ? 200 + i : 4 + i;   // 9 and 205: sorted as text, 205 would come first
-                s.vUpdateTime = day.addDays(run).addSecs(i);
+                s.counters.running = true;
+                s.counters.cycleCount = run ? 200 + i : 4 + i;   // 9 and 205: sorted as text, 205 would come first
+                s.counters.updateTime = day.addDays(run).addSecs(i);
                 recorder.sampleTaken();
                 newestLines << sampleLogLine(s);
             }

@@ -63,8 +63,8 @@ struct ReadWindow
             owned = std::make_unique<ConfigEditorDialog>(s, dialogs);
         } else if (window == "main") {
             mainWindow = std::make_unique<SessionWindow>(port, settings, dialogs, files, 24 * 3600 * 1000);
-            mainWindow->form.state().vContact = 16 | 32 | 64 | 128;
-            mainWindow->form.state().CycleCount = 4711;
+            mainWindow->form.state().reported.contact = 16 | 32 | 64 | 128;
+            mainWindow->form.state().counters.cycleCount = 4711;
             mainWindow->form.showReadings();
         } else {
             owned = std::make_unique<ManualDialog>(manual);
@@ -215,11 +215,11 @@ private Q_SLOTS:
     {
         TesterState s;
         baseConfig(s, 49 + 128);
-        s.sUpperBounce = 300, s.sLowerBounce = -5;
+        s.pending.upperBounce = 300, s.pending.lowerBounce = -5;
         FakeMessageDialogs dialogs;
         ConfigEditorDialog form(s, dialogs);
         form.show();
-        QCOMPARE((QList<int>{s.sUpperBounce, s.sLowerBounce}), (QList<int>{255, 0}));
+        QCOMPARE((QList<int>{s.pending.upperBounce, s.pending.lowerBounce}), (QList<int>{255, 0}));
         form.findChild<QAbstractButton *>("constantRateCheck")->click();
         for (const char *name : {"minUpTimeEdit", "minDownTimeEdit"}) {
             const QLineEdit *field = form.findChild<QLineEdit *>(name);

@@ -136,9 +136,9 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         Rig rig;
         const QStringList testerConfig = editCopy(rig.s);
-        rig.s.IsDirtyConfig = true;
-        rig.s.ConfigFileName = "earlier.cfg";
-        rig.s.ClearFailCount = false;   // left by a broken counter reset: a master file clears everything
+        rig.s.session.dirtyConfig = true;
+        rig.s.session.configFileName = "earlier.cfg";
+        rig.s.session.clearFailCount = false;   // left by a broken counter reset: a master file clears everything
         rig.dialogs.answers = {AnswerNo};
         const QString path = rig.put(bytes);
 
@@ -149,11 +149,11 @@ private Q_SLOTS:
         QCOMPARE(rig.dialogs.calls, QStringList{"yesno:Save Configuration|The current test configuration has not been "
                                                 "saved. Do you want to save this configuration?"}
                                         + (ok ? QStringList() : QStringList{"error:File Open Error|" + error}));
-        QCOMPARE(rig.s.ConfigFileName, ok ? path : QString());
+        QCOMPARE(rig.s.session.configFileName, ok ? path : QString());
         QCOMPARE(rig.registry.readRecentConfigFiles(), ok ? QStringList{path} : QStringList());
         const QStringList frames = rig.port.frames();
         QCOMPARE(frames.size(), !ok ? 0 : bytes.startsWith("Model 418C Master") ? 23 : 17);
-        QVERIFY(!rig.s.IsDirtyConfig && !rig.s.MasterUpdate);
+        QVERIFY(!rig.s.session.dirtyConfig && !rig.s.session.masterUpdate);
         if (ok) {
             QVERIFY(frames.first().startsWith("E1"));
             QVERIFY2(editCopy(rig.s).contains(expected), qPrintable(editCopy(rig.s).join(' ')));
@@ -170,12 +170,12 @@ private Q_SLOTS:
         StartName files;
         rig.commands.setFileDialog(files);
         rig.registry.addRecentConfigFile("recent.cfg");
-        rig.s.Running = true;
+        rig.s.counters.running = true;
         rig.commands.configureOpenMenu();
         QVERIFY(files.started.isEmpty());
-        rig.s.Running = false;
+        rig.s.counters.running = false;
         rig.commands.configureOpenMenu();
-        rig.s.ConfigFileName = "last.cfg";
+        rig.s.session.configFileName = "last.cfg";
         rig.commands.configureSaveMenu();
         QCOMPARE(files.started, (QStringList{"open recent.cfg", "save last.cfg"}));
     }
@@ -191,15 +191,15 @@ private Q_SLOTS:
         } cases[] = {{0, 1000, 512, 512}, {0, 10, 1, 0}, {1, 500, 1023, 1023}, {2, 7, 1023, 1023}};
         for (const auto &c : cases) {
             Rig rig;
-            rig.s.vRMode = TesterState::Integer(c.mode), rig.s.vRPullUp = c.range;
-            rig.s.vMinDownResistTol = c.count, rig.s.vMaxUpBounceTol = 65535;
+            rig.s.reported.rangeMode = TesterState::Integer(c.mode), rig.s.reported.rangePullUp = c.range;
+            rig.s.reported.minDownResistTol = c.count, rig.s.reported.maxUpBounceTol = 65535;
             const QString path = rig.dir.filePath("saved.cfg");
             QVERIFY(rig.file.saveConfigFile(path));
             if (c.range == 1000)   // exactly as other stations write it
                 QCOMPARE(fileContents(path), fileBytes(with(with(BaseFile, 18, "1002.0"), 20, "0.104856")));
             QVERIFY2(rig.file.openConfigFile(path), qPrintable(rig.dialogs.calls.join(' ')));
-            QCOMPARE(rig.s.sMinDownResistTol, c.countBack);
-            QCOMPARE(rig.s.sMaxUpBounceTol, 65535);
+            QCOMPARE(rig.s.pending.minDownResistTol, c.countBack);
+            QCOMPARE(rig.s.pending.maxUpBounceTol, 65535);
         }
     }
 
@@ -213,7 +213,7 @@ private Q_SLOTS:
         Rig rig;
         const QByteArray old = "Model 418C\r\nan older configuration that must survive\r\n";
         const QString path = rig.put(old);
-        rig.s.IsDirtyConfig = true;
+        rig.s.session.dirtyConfig = true;
         rlimit before{};
         getrlimit(RLIMIT_FSIZE, &before);
         rlimit full = before;
@@ -226,7 +226,7 @@ private Q_SLOTS:
         QVERIFY(!saved);
         QCOMPARE(rig.dialogs.calls, QStringList{"error:File Save Error|Error writing data"});
         QCOMPARE(fileContents(path), old);
-        QVERIFY(rig.s.IsDirtyConfig && rig.s.ConfigFileName.isEmpty());
+        QVERIFY(rig.s.session.dirtyConfig && rig.s.session.configFileName.isEmpty());
         QCOMPARE(QDir(rig.dir.path()).entryList(QDir::Files), QStringList{"test.cfg"});   // no leftovers
 #endif
     }

@@ -10,36 +10,39 @@
 inline QStringList editCopy(const TesterState &s)
 {
     const auto n = [](qint64 value) { return QString::number(value); };
-    return {"contact=" + n(s.sContact),
-            "failLimit=" + n(s.sFailLimit),
-            "seqLimit=" + n(s.sSeqLimit),
-            "cycleLimit=" + n(s.sCycleLimit),
-            "maxDownTime=" + n(s.sMaxDownTime),
-            "minDownTime=" + n(s.sMinDownTime),
-            "maxUpTime=" + n(s.sMaxUpTime),
-            "minUpTime=" + n(s.sMinUpTime),
-            "upperBounce=" + n(s.sUpperBounce),
-            "lowerBounce=" + n(s.sLowerBounce),
-            "maxUpTol=" + n(s.sMaxUpResistTol),
-            "minUpTol=" + n(s.sMinUpResistTol),
-            "maxDownTol=" + n(s.sMaxDownResistTol),
-            "minDownTol=" + n(s.sMinDownResistTol),
-            "range=" + n(s.sRPullUp),
-            "mode=" + n(s.sRMode),
-            "maxDownBounce=" + n(s.sMaxDownBounceTol),
-            "maxUpBounce=" + n(s.sMaxUpBounceTol),
-            "serial=" + s.sSerialNumber};
+    return {"contact=" + n(s.pending.contact),
+            "failLimit=" + n(s.pending.failLimit),
+            "seqLimit=" + n(s.pending.seqLimit),
+            "cycleLimit=" + n(s.pending.cycleLimit),
+            "maxDownTime=" + n(s.pending.maxDownTime),
+            "minDownTime=" + n(s.pending.minDownTime),
+            "maxUpTime=" + n(s.pending.maxUpTime),
+            "minUpTime=" + n(s.pending.minUpTime),
+            "upperBounce=" + n(s.pending.upperBounce),
+            "lowerBounce=" + n(s.pending.lowerBounce),
+            "maxUpTol=" + n(s.pending.maxUpResistTol),
+            "minUpTol=" + n(s.pending.minUpResistTol),
+            "maxDownTol=" + n(s.pending.maxDownResistTol),
+            "minDownTol=" + n(s.pending.minDownResistTol),
+            "range=" + n(s.pending.rangePullUp),
+            "mode=" + n(s.pending.rangeMode),
+            "maxDownBounce=" + n(s.pending.maxDownBounceTol),
+            "maxUpBounce=" + n(s.pending.maxUpBounceTol),
+            "serial=" + s.pending.serialNumber};
 }
 
 // A tester with software 2.1 and a 1000-ohm pull-up holding the
 // configuration of BaseFile, copied into the edit copy; contact code as given.
 inline void baseConfig(TesterState &s, int contact = 49)
 {
-    s.vSoftwareVersion = 21, s.vRMode = 0, s.vRPullUp = 1000, s.vContact = int16_t(contact);
-    s.vFailLimit = 10, s.vSeqLimit = 3, s.vCycleLimit = 100000;
-    s.vMaxDownTime = 500, s.vMinDownTime = 50, s.vMaxUpTime = 500, s.vMinUpTime = 50;
-    s.vUpperBounce = 129, s.vLowerBounce = 125, s.vMaxDownBounceTol = 3000, s.vMaxUpBounceTol = 62500;
-    s.vMaxUpResistTol = 1023, s.vMinUpResistTol = 512, s.vMaxDownResistTol = 16, s.vMinDownResistTol = 0;
+    s.identity.softwareVersion = 21, s.reported.rangeMode = 0, s.reported.rangePullUp = 1000,
+    s.reported.contact = int16_t(contact);
+    s.reported.failLimit = 10, s.reported.seqLimit = 3, s.reported.cycleLimit = 100000;
+    s.reported.maxDownTime = 500, s.reported.minDownTime = 50, s.reported.maxUpTime = 500, s.reported.minUpTime = 50;
+    s.reported.upperBounce = 129, s.reported.lowerBounce = 125, s.reported.maxDownBounceTol = 3000,
+    s.reported.maxUpBounceTol = 62500;
+    s.reported.maxUpResistTol = 1023, s.reported.minUpResistTol = 512, s.reported.maxDownResistTol = 16,
+    s.reported.minDownResistTol = 0;
     copyCurrentConfigToEdit(s);
 }
 

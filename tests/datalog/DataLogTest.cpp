@@ -38,22 +38,24 @@ const QString Unrecognized = QStringLiteral("yesno:File Error|Unrecognized file 
 // that swapped columns show.
 void fillSample(TesterState &s)
 {
-    s.vUpdateTime = QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9));
-    s.CycleCount = 12345, s.FailCount = 3, s.SeqCount = 1;
-    s.vRPullUp = 1000, s.vRMode = 0, s.vSoftwareVersion = 12;
-    s.vMinDownResistance = 0, s.vMaxDownResistance = 512, s.vMinUpResistance = 1023, s.vMaxUpResistance = 1022;
-    s.vMaxDownBounce = 1000, s.vMaxUpBounce = 0;
-    s.vLastMeasuredDownResist = 1, s.vLastMeasuredUpResist = 2000;
-    s.vLastDownBounceTime = 625, s.vLastUpBounceTime = 1;
-    s.vLastDownStrokeTime = 1500, s.vLastUpStrokeTime = 37;
-    s.vErrorCode = 5;
-    s.vCycleLimit = 1000000, s.vFailLimit = 10, s.vSeqLimit = 2;
-    s.vMinDownResistTol = 0, s.vMaxDownResistTol = 100, s.vMinUpResistTol = 900, s.vMaxUpResistTol = 1023;
-    s.vMaxDownBounceTol = 3125, s.vMaxUpBounceTol = 6250;
-    s.vMinDownTime = 20, s.vMaxDownTime = 250, s.vMinUpTime = 0, s.vMaxUpTime = 12345;
-    s.vLowerBounce = 25, s.vUpperBounce = 200;
-    s.vContact = 1 + 16 + 32 + 64;
-    s.vSerialNumber = QStringLiteral("A1B2C3D4");
+    s.counters.updateTime = QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9));
+    s.counters.cycleCount = 12345, s.counters.failCount = 3, s.counters.seqCount = 1;
+    s.reported.rangePullUp = 1000, s.reported.rangeMode = 0, s.identity.softwareVersion = 12;
+    s.counters.minDownResistance = 0, s.counters.maxDownResistance = 512, s.counters.minUpResistance = 1023,
+    s.counters.maxUpResistance = 1022;
+    s.counters.maxDownBounce = 1000, s.counters.maxUpBounce = 0;
+    s.counters.lastDownResistance = 1, s.counters.lastUpResistance = 2000;
+    s.counters.lastDownBounceTime = 625, s.counters.lastUpBounceTime = 1;
+    s.counters.lastDownStrokeTime = 1500, s.counters.lastUpStrokeTime = 37;
+    s.counters.errorCode = 5;
+    s.reported.cycleLimit = 1000000, s.reported.failLimit = 10, s.reported.seqLimit = 2;
+    s.reported.minDownResistTol = 0, s.reported.maxDownResistTol = 100, s.reported.minUpResistTol = 900,
+    s.reported.maxUpResistTol = 1023;
+    s.reported.maxDownBounceTol = 3125, s.reported.maxUpBounceTol = 6250;
+    s.reported.minDownTime = 20, s.reported.maxDownTime = 250, s.reported.minUpTime = 0, s.reported.maxUpTime = 12345;
+    s.reported.lowerBounce = 25, s.reported.upperBounce = 200;
+    s.reported.contact = 1 + 16 + 32 + 64;
+    s.identity.serialNumber = QStringLiteral("A1B2C3D4");
 }
 
 const QByteArray FullLine = "03/07/2024 14:05:09,12345,3,1,0.0,1002.0,2044000.0,1022000.0,0.001600,0.000000,"
@@ -88,15 +90,15 @@ struct Rig : DataLogListener
     Rig() { fillSample(s); }
     void sample(int cycles)
     {
-        s.CycleCount = cycles;
-        s.IsDirtyData = true;
+        s.counters.cycleCount = cycles;
+        s.session.dirtyData = true;
         log.saveToFile();
     }
     // The line was not saved, the file is closed, and the posted notice says why, once.
     void verifyRefused(const QString &notice)
     {
-        QVERIFY(s.IsDirtyData);
-        QVERIFY(!s.DataFileOpen);
+        QVERIFY(s.session.dirtyData);
+        QVERIFY(!s.session.dataFileOpen);
         QCOMPARE(title, Title);
         QCoreApplication::processEvents();
         QCOMPARE(dialogs.calls, QStringList{QStringLiteral("error:File Error|") + notice});
@@ -134,8 +136,8 @@ private Q_SLOTS:
         fillSample(s);
         QCOMPARE(sampleLogLine(s).toLatin1(), FullLine);
 
-        s.vRPullUp = rPullUp;
-        s.vSerialNumber = serial;
+        s.reported.rangePullUp = rPullUp;
+        s.identity.serialNumber = serial;
         const QString line = sampleLogLine(s);
         for (const QChar c : line)
             QVERIFY2(c.unicode() >= 0x20 && c.unicode() <= 0x7e, qPrintable(line));
@@ -177,13 +179,13 @@ private Q_SLOTS:
         QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(before) == before.size());
         existing.close();
         rig.dialogs.answers = answers;
-        rig.s.IsDirtyData = true;
+        rig.s.session.dirtyData = true;
 
         QCOMPARE(rig.log.openFile(file), opened);
         rig.log.saveToFile();
         QCOMPARE(rig.dialogs.calls, shown.replaceInStrings("{path}", file));
-        QCOMPARE(rig.s.DataFileOpen, opened);
-        QCOMPARE(rig.s.IsDirtyData, !opened);
+        QCOMPARE(rig.s.session.dataFileOpen, opened);
+        QCOMPARE(rig.s.session.dirtyData, !opened);
         QCOMPARE(rig.title, opened ? Title + " - data.txt" : Title);
         // Read while the log is still open: each line is in the file once written.
         QCOMPARE(readFile(file), before + added);
@@ -215,7 +217,7 @@ private Q_SLOTS:
         const QString second = rig.path("second.txt");
         if (firstOpen)
             QVERIFY(rig.log.openFile(first));
-        rig.s.IsDirtyData = pending;
+        rig.s.session.dirtyData = pending;
         rig.files.choices = {second};
         rig.dialogs.answers = {AnswerYes};   // Open: create the new name
         if (command == "open")
@@ -230,7 +232,7 @@ private Q_SLOTS:
         if (firstOpen)
             QCOMPARE(samplesIn(first), 0);
         QCOMPARE(samplesIn(second), secondSamples);
-        QCOMPARE(rig.s.IsDirtyData, false);
+        QCOMPARE(rig.s.session.dirtyData, false);
         QCOMPARE(rig.title, Title + " - second.txt");
     }
 
@@ -275,7 +277,7 @@ private Q_SLOTS:
             shown << "error:File Error|Error Opening File\n" + chosen + "\n" + probe.errorString();
         }
         QCOMPARE(rig.dialogs.calls, shown);
-        QVERIFY(rig.s.DataFileOpen);
+        QVERIFY(rig.s.session.dataFileOpen);
         QCOMPARE(rig.title, Title + " - " + logging);
         // A new file closes the old one first; a refused or cancelled one changes nothing.
         const QList<bool> switched{true, false, true};
@@ -306,7 +308,7 @@ private Q_SLOTS:
         Rig rig;
         if (file.endsWith(".txt"))
             file = rig.path(file);
-        rig.s.IsDirtyData = true;
+        rig.s.session.dirtyData = true;
         rig.dialogs.answers = answers;
         if (!file.isEmpty())
             rig.files.choices = {file};
@@ -319,7 +321,7 @@ private Q_SLOTS:
                  answers.first() == AnswerYes ? QStringList{"/runs/last week.txt"} : QStringList());
         if (saved)
             QVERIFY(readFile(file).endsWith(Sample));
-        QCOMPARE(rig.s.IsDirtyData, !saved);
+        QCOMPARE(rig.s.session.dirtyData, !saved);
     }
 
     // A line cut short by a full disk: the file keeps only whole lines.

@@ -121,13 +121,14 @@ private Q_SLOTS:
         TesterSession session({rig.port, settings, dialogs, files, configFiles, &archive}, 24 * 3600 * 1000);
         session.start();
         rig.drive(session.engine());
-        QVERIFY(rig.tickUntil([&] { return session.state().DownLoadedOnce && session.engine().commReady(); }, 200));
+        QVERIFY(
+            rig.tickUntil([&] { return session.state().session.downloadedOnce && session.engine().commReady(); }, 200));
 
         QString live = dir.filePath("live.txt");
         QVERIFY(session.dataLog().openFile(live));
         session.engine().sendCommand(Command::RunToLimits);
-        QVERIFY(rig.tickUntil([&] { return session.state().Terminated; }, 2000));
-        QVERIFY(rig.tickUntil([&] { return !session.state().Running && session.engine().commReady(); }, 200));
+        QVERIFY(rig.tickUntil([&] { return session.state().session.terminated; }, 2000));
+        QVERIFY(rig.tickUntil([&] { return !session.state().counters.running && session.engine().commReady(); }, 200));
         const QString runFile = session.runFile().fileName();
 
         // The web view links the tester to its run once the archive holds it.
@@ -210,7 +211,7 @@ private Q_SLOTS:
         FakeConfigFileDialog configFiles;
         std::unique_ptr<TesterSession> session;
         int taken = 0;
-        const auto ready = [&] { return session->state().DownLoadedOnce && session->engine().commReady(); };
+        const auto ready = [&] { return session->state().session.downloadedOnce && session->engine().commReady(); };
         const auto samples = [&](int n) {
             const int until = taken + n;
             return rig.tickUntil([&] { return taken >= until && ready(); }, 400);
@@ -241,7 +242,7 @@ private Q_SLOTS:
             case 'R': session->engine().sendCommand(Command::RunToLimits); break;
             case 'S':
                 session->engine().sendCommand(Command::Stop);
-                QVERIFY(rig.tickUntil([&] { return !session->state().Running && ready(); }, 400));
+                QVERIFY(rig.tickUntil([&] { return !session->state().counters.running && ready(); }, 400));
                 session->engine().sendCommand(Command::SampleData);   // the sample that shows it stopped
                 QVERIFY(samples(1));
                 break;
@@ -250,7 +251,7 @@ private Q_SLOTS:
                     QVERIFY(rig.tickUntil(ready, 400));
                     session->engine().sendCommand(clear);
                 }
-                QVERIFY(rig.tickUntil([&] { return session->state().CycleCount == 0 && ready(); }, 400));
+                QVERIFY(rig.tickUntil([&] { return session->state().counters.cycleCount == 0 && ready(); }, 400));
                 break;
             case 'w': QVERIFY(samples(3)); break;
             case 'T': rig.tester.advance(10000); break;
@@ -281,9 +282,9 @@ private Q_SLOTS:
             bool ordered = true;
             QCOMPARE(store.readRun(run->id,
                                    [&](const TesterState &s) {
-                                       ordered = ordered && s.CycleCount >= count
-                                                 && (count >= 0 || before < 0 || s.CycleCount < before);
-                                       count = s.CycleCount;
+                                       ordered = ordered && s.counters.cycleCount >= count
+                                                 && (count >= 0 || before < 0 || s.counters.cycleCount < before);
+                                       count = s.counters.cycleCount;
                                    }),
                      QString());
             QVERIFY(ordered);
@@ -304,7 +305,7 @@ private Q_SLOTS:
         QCOMPARE(written, exported);
         // The trend breaks where a program started again or the link was found.
         TrendHistory trend;
-        QCOMPARE(ReadRunTrend(store, runs.front().id, trend), QString());
+        QCOMPARE(readRunTrend(store, runs.front().id, trend), QString());
         int breaks = 0;
         for (size_t i = 1; i < trend.size(); ++i)
             breaks += trend.joinBefore(i, std::numeric_limits<int64_t>::max()) == TrendJoin::NewSession;
@@ -356,7 +357,8 @@ private Q_SLOTS:
         session.start();
         form.show();
         rig.drive(session.engine());
-        QVERIFY(rig.tickUntil([&] { return session.state().DownLoadedOnce && session.engine().commReady(); }, 200));
+        QVERIFY(
+            rig.tickUntil([&] { return session.state().session.downloadedOnce && session.engine().commReady(); }, 200));
         session.engine().sendCommand(Command::RunToLimits);
         QVERIFY(rig.tickUntil([&] { return session.runRecorder().unloggedSamples() >= 4; }, 2000));
         QVERIFY(form.findChild<QPushButton *>("ExportRunButton")->isVisible());

@@ -63,12 +63,12 @@ private Q_SLOTS:
         ModalAnswerer answerer;
 
         // OK without a change sends the whole configuration, and it is not unsaved.
-        s.IsDirtyConfig = true;
+        s.session.dirtyConfig = true;
         answerer.then([&](QDialog *editor) { clickButton(editor, "okButton"); });
         QStringList sent = {"E1115", "E210",   "E33",    "E4100000", "E5100", "E650",   "E7100",  "E860", "E9200",
                             "EA50",  "EB1023", "EC1000", "ED20",     "EE0",   "F13000", "F23000", "AE"};
         QCOMPARE(w.run("ConfigureEditMenu"), sent);
-        QVERIFY(!s.IsDirtyConfig);
+        QVERIFY(!s.session.dirtyConfig);
 
         answerer.then([&](QDialog *editor) {
             editor->findChild<QLineEdit *>("maxTestCyclesEdit")->setText("1234");
@@ -116,9 +116,9 @@ private Q_SLOTS:
                  (QStringList{"E0Q7000042", "E149",   "E210",   "E33",    "E41000", "E5500", "E650", "E7400",
                               "E860",       "E9180",  "EA60",   "EB1023", "EC512",  "ED51",  "EE0",  "EF500",
                               "F01",        "F13000", "F22000", "C2",     "C9",     "CA",    "CB",   "AE"}));
-        QCOMPARE(w.s().vSerialNumber, QStringLiteral("Q7000042"));
-        QCOMPARE(w.s().vRMode, 1);
-        QCOMPARE(w.s().vRPullUp, 500);
+        QCOMPARE(w.s().identity.serialNumber, QStringLiteral("Q7000042"));
+        QCOMPARE(w.s().reported.rangeMode, 1);
+        QCOMPARE(w.s().reported.rangePullUp, 500);
         QCOMPARE(w.dialogs.calls, QStringList());
     }
 };

@@ -33,7 +33,7 @@ struct MainWindowRig
     bool idle() { return s().link.portOpen && s().link.step == LinkStep::Idle && form.engine().commReady(); }
     bool connect()
     {
-        return rig.tickUntil([this] { return s().DownLoadedOnce && idle(); }, 200);
+        return rig.tickUntil([this] { return s().session.downloadedOnce && idle(); }, 200);
     }
     bool settle()
     {

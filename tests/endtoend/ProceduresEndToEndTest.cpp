@@ -100,8 +100,8 @@ private Q_SLOTS:
         const TesterState atCancel = station.s();
         QVERIFY(station.rig.tickUntil([&] { return learnRunDataIn(station.s()); }, 400));
         QCOMPARE(station.answerer->answered, 2);
-        QCOMPARE(station.s().sCycleLimit, atCancel.sCycleLimit);
-        QCOMPARE(station.s().CycleCount, 10);
+        QCOMPARE(station.s().pending.cycleLimit, atCancel.pending.cycleLimit);
+        QCOMPARE(station.s().counters.cycleCount, 10);
     }
 
     void learn()
@@ -110,7 +110,7 @@ private Q_SLOTS:
         station.rig.runCycles(4);
         QVERIFY(station.connect() && !station.frames().isEmpty());
         QCOMPARE(station.learn(0), 3);
-        QVERIFY(station.s().IsDirtyConfig);
+        QVERIFY(station.s().session.dirtyConfig);
         // What the tester saw: its sixteen settings, its four counters
         // cleared, the run to its limits and, at the run's end, the data request.
         qsizetype distinct = 0;
@@ -125,7 +125,7 @@ private Q_SLOTS:
         QCOMPARE((QList<int>{run.minDownResistTol, run.maxDownResistTol, run.minUpResistTol, run.maxUpResistTol}),
                  (QList<int>{0, 1023, 0, 1023}));
         const TesterState &learned = station.learned;
-        QCOMPARE((QList<int>{learned.CycleCount, learned.FailCount}), (QList<int>{10, 0}));
+        QCOMPARE((QList<int>{learned.counters.cycleCount, learned.counters.failCount}), (QList<int>{10, 0}));
         QCOMPARE(station.rig.tester.stats().minusSent, 1);
         QVERIFY(station.settle());
         const QStringList frames = station.frames();
@@ -135,8 +135,8 @@ private Q_SLOTS:
         const SimulatedTester::Settings &held = station.rig.tester.settings();
         QCOMPARE((QList<int>{held.minDownResistTol, held.maxDownResistTol, held.minUpResistTol, held.maxUpResistTol}),
                  (QList<int>{0, 15, 1020, 1023}));
-        QCOMPARE(held.minDownTime, learned.sMinDownTime);
-        QVERIFY(learned.sMinDownTime >= 50 && learned.sMinDownTime < 100);
+        QCOMPARE(held.minDownTime, learned.pending.minDownTime);
+        QVERIFY(learned.pending.minDownTime >= 50 && learned.pending.minDownTime < 100);
     }
 
     void masterResetGivesTheTesterItsIdentity()
@@ -144,7 +144,7 @@ private Q_SLOTS:
         Station station;
         station.rig.runCycles(7);   // results to clear
         QVERIFY(station.connect() && !station.frames().isEmpty());
-        QCOMPARE(station.s().CycleCount, 7);
+        QCOMPARE(station.s().counters.cycleCount, 7);
 
         ModalAnswerer answerer;
         answerer.then([](QDialog *dialog) {
@@ -163,7 +163,7 @@ private Q_SLOTS:
         const SimulatorConfig &identity = station.rig.tester.config();
         QCOMPARE((QStringList{identity.serialNumber, QString::number(identity.mode), QString::number(identity.range)}),
                  (QStringList{"Q7", "1", "40000"}));
-        QCOMPARE(station.s().CycleCount, 0);
+        QCOMPARE(station.s().counters.cycleCount, 0);
     }
 
     void manualPistonAndReading()

@@ -158,12 +158,12 @@ private Q_SLOTS:
         const QDateTime now(QDate(2026, 12, 7), QTime(12, 0));
         for (int tester = 0; tester < 2; ++tester) {
             TesterState s;
-            s.vSerialNumber = tester ? "41800124" : "41800123";
+            s.identity.serialNumber = tester ? "41800124" : "41800123";
             FakeArchiveSink sink;
             RunRecorder recorder(s, sink, tester ? "lab-2" : "lab-1", "1.0.0");
             const QDateTime start = now.addDays(tester ? -4 : -6);
             recorder.runStarted(start);
-            s.vUpdateTime = start.addSecs(60);
+            s.counters.updateTime = start.addSecs(60);
             recorder.sampleTaken();
             QCOMPARE(store.write(sink.records), QString());
         }
@@ -248,14 +248,14 @@ private Q_SLOTS:
         // slowly a loaded machine lets it answer.
         QElapsedTimer clock;
         clock.start();
-        while (!(s.DownLoadedOnce && engine.commReady()) && clock.elapsed() < 20000) {
+        while (!(s.session.downloadedOnce && engine.commReady()) && clock.elapsed() < 20000) {
             engine.pollTick();
             QTest::qWait(50);
         }
         QCOMPARE(s.link.port, TesterState::Integer(1));
-        QVERIFY(!s.vSerialNumber.isEmpty());
+        QVERIFY(!s.identity.serialNumber.isEmpty());
         // Switched on in the middle of a test, as a tester left running.
-        QVERIFY(s.Running);
+        QVERIFY(s.counters.running);
 
         QFile trace(options.traceFile);
         QVERIFY(trace.open(QIODevice::ReadOnly));

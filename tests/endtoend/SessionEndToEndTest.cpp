@@ -40,7 +40,7 @@ QList<int> sampleCycles(const FakeArchiveSink &archive)
             continue;
         TesterState sample;
         applySampleNumbers(sample, record.numbers);
-        cycles << sample.CycleCount;
+        cycles << sample.counters.cycleCount;
     }
     return cycles;
 }
@@ -71,15 +71,15 @@ private Q_SLOTS:
         rig.engine->sendCommand(Command(code));
         const int before = rig.log.saved;
         QVERIFY(rig.tickUntil([&] { return rig.log.saved >= before + 3; }, 200));
-        QTEST(int(rig.s.LEDState), "ledState");
+        QTEST(int(rig.s.counters.ledState), "ledState");
         QVERIFY(rig.settle());
         rig.engine->sendCommand(Command::Stop);
         QVERIFY(rig.settle());
         rig.engine->sendCommand(Command::SampleData);   // a sample once stopped
         QVERIFY(rig.settle());
         QCOMPARE(rig.tester.runMode(), SimulatedTester::RunMode::Stopped);
-        QCOMPARE(rig.s.Running, false);
-        QCOMPARE(rig.s.CycleCount, rig.tester.cycleCount());
+        QCOMPARE(rig.s.counters.running, false);
+        QCOMPARE(rig.s.counters.cycleCount, rig.tester.cycleCount());
         QCOMPARE(rig.tester.stats().lostSignals, 0);
     }
 
@@ -114,14 +114,14 @@ private Q_SLOTS:
         QVERIFY(log.openFile(path));
         rig.takeFrames();
 
-        rig.s.RepeatCount = TesterState::Integer(breakCount);
-        rig.s.SaveToDatabase = saveToDatabase;
+        rig.s.session.repeatCount = TesterState::Integer(breakCount);
+        rig.s.session.saveToDatabase = saveToDatabase;
         rig.engine->sendValueCommand(Command::ArmBreakUpdate, QString::number(breakCount));
         // Until the last break was fetched and the tester re-armed for the next.
         QVERIFY(rig.tickUntil(
             [&] {
-                return rig.tester.stats().plusAnswered == breaks && !rig.tester.pausedAtBreak() && rig.s.GoAgainMode
-                       && rig.engine->commReady();
+                return rig.tester.stats().plusAnswered == breaks && !rig.tester.pausedAtBreak()
+                       && rig.s.session.goAgainMode && rig.engine->commReady();
             },
             400));
         const QStringList frames = rig.takeFrames();
@@ -147,7 +147,7 @@ private Q_SLOTS:
         // Stop ends break-update mode on both sides.
         rig.engine->sendCommand(Command::Stop);
         QVERIFY(rig.settle());
-        QCOMPARE(rig.s.GoAgainMode, false);
+        QCOMPARE(rig.s.session.goAgainMode, false);
         QCOMPARE(rig.tester.runMode(), SimulatedTester::RunMode::Stopped);
     }
 
@@ -222,21 +222,23 @@ private Q_SLOTS:
         }
         rigs[1].tester.settings().cycleLimit = 2;   // the second stops early
         for (int i = 0; i < 2; ++i) {
-            auto idle = [&, i] { return sessions[i]->state().DownLoadedOnce && sessions[i]->engine().commReady(); };
+            auto idle = [&, i] {
+                return sessions[i]->state().session.downloadedOnce && sessions[i]->engine().commReady();
+            };
             QVERIFY(rigs[i].tickUntil(idle, 200));
             sessions[i]->engine().sendCommand(Command::RunToLimits);
         }
         QVERIFY(rigs[0].tickUntil([&] { return one.trendHistory().size() >= 5; }, 400));
-        QVERIFY(rigs[1].tickUntil([&] { return !two.state().Running && two.engine().commReady(); }, 400));
+        QVERIFY(rigs[1].tickUntil([&] { return !two.state().counters.running && two.engine().commReady(); }, 400));
 
-        QCOMPARE(one.state().vSerialNumber, QStringLiteral("41800001"));
-        QCOMPARE(two.state().vSerialNumber, QStringLiteral("41800002"));
-        QCOMPARE(int(two.state().CycleCount), 2);
-        QVERIFY(one.state().CycleCount > 2);
+        QCOMPARE(one.state().identity.serialNumber, QStringLiteral("41800001"));
+        QCOMPARE(two.state().identity.serialNumber, QStringLiteral("41800002"));
+        QCOMPARE(int(two.state().counters.cycleCount), 2);
+        QVERIFY(one.state().counters.cycleCount > 2);
         for (int i = 0; i < 2; ++i) {
             QCOMPARE(int(sessions[i]->trendHistory().size()), signalled[i]);
             QCOMPARE(sessions[i]->trendHistory().at(sessions[i]->trendHistory().size() - 1).cycle,
-                     int64_t(sessions[i]->state().CycleCount));
+                     int64_t(sessions[i]->state().counters.cycleCount));
         }
     }
 };

@@ -155,7 +155,7 @@ bool SimulatedRig::tickUntil(const std::function<bool()> &condition, int maxTick
 
 bool SimulatedRig::connect()
 {
-    return tickUntil([this] { return s.DownLoadedOnce && engine->commReady(); }, 200);
+    return tickUntil([this] { return s.session.downloadedOnce && engine->commReady(); }, 200);
 }
 
 bool SimulatedRig::settle()

@@ -61,7 +61,7 @@ public:
         return condition();
     }
     TesterSession &session(int row) { return station.tester(row).session(); }
-    bool sampling(int row) { return session(row).state().DownLoadedOnce && session(row).engine().commReady(); }
+    bool sampling(int row) { return session(row).state().session.downloadedOnce && session(row).engine().commReady(); }
 
 private:
     // Bytes cross a pseudo-terminal in microseconds; QSerialPort takes
@@ -112,7 +112,7 @@ private Q_SLOTS:
             [&] { return rig.station.count() == 3 && rig.sampling(0) && rig.sampling(1) && rig.sampling(2); }));
         for (int row = 0; row < 3; ++row) {
             QCOMPARE(rig.session(row).glance().port(), row + 1);
-            QCOMPARE(rig.session(row).state().vSerialNumber, QString::number(41800001 + row));
+            QCOMPARE(rig.session(row).state().identity.serialNumber, QString::number(41800001 + row));
         }
 
         rig.ptys[1]->close();

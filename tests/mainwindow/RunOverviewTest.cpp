@@ -61,7 +61,8 @@ struct Rig : WindowRig
             form->engine().sendCommand(command);
         for (int i = 0; i < 100; ++i) {
             form->engine().pollTick();
-            if (form->state().DownLoadedOnce && form->state().link.step == LinkStep::Idle && !form->state().link.busy)
+            if (form->state().session.downloadedOnce && form->state().link.step == LinkStep::Idle
+                && !form->state().link.busy)
                 return true;
         }
         return false;
@@ -210,10 +211,10 @@ private Q_SLOTS:
         const QDateTime found(QDate(2024, 3, 8), QTime(14, 0, 0));
         RunGlance glance;
         TesterState s;
-        s.Running = running;
+        s.counters.running = running;
         glance.linkFound(1, QString(), found);
         for (int at : samples) {
-            s.vUpdateTime = found.addSecs(at);
+            s.counters.updateTime = found.addSecs(at);
             glance.sampleTaken(s);
         }
         const QDateTime since = glance.staleSince(s, found.addSecs(now));
@@ -282,7 +283,7 @@ private Q_SLOTS:
                 rig.form->engine().pollTick();
                 QCoreApplication::processEvents();
             }
-            return rig.form->state().CycleCount == cycles;
+            return rig.form->state().counters.cycleCount == cycles;
         };
         QVERIFY(rig.sampled());
         // Long enough for the "found" message to leave the status bar.
@@ -360,8 +361,8 @@ private Q_SLOTS:
         QFETCH(QList<int>, limits);
         QFETCH(QString, shown);
         TesterState s;
-        s.CycleCount = counts[0], s.FailCount = counts[1], s.SeqCount = counts[2];
-        s.vCycleLimit = limits[0], s.vFailLimit = limits[1], s.vSeqLimit = limits[2];
+        s.counters.cycleCount = counts[0], s.counters.failCount = counts[1], s.counters.seqCount = counts[2];
+        s.reported.cycleLimit = limits[0], s.reported.failLimit = limits[1], s.reported.seqLimit = limits[2];
         const StopCause end = whyRunEnded(s, RunMode(mode), stopCommanded);
         QCOMPARE(stopCauseText(end, s, QDateTime(QDate(2024, 3, 8), QTime(14, 2, 59))), shown);
         QCOMPARE(isLimitEnd(end), shown.contains("limit"));
@@ -373,11 +374,11 @@ private Q_SLOTS:
     {
         RunGlance glance;
         TesterState s;
-        s.vCycleLimit = 1000;
-        s.vUpdateTime = QDateTime(QDate(2024, 3, 8), QTime(14, 2));
+        s.reported.cycleLimit = 1000;
+        s.counters.updateTime = QDateTime(QDate(2024, 3, 8), QTime(14, 2));
         const auto sample = [&](bool running, int cycles) {
-            s.Running = running;
-            s.CycleCount = cycles;
+            s.counters.running = running;
+            s.counters.cycleCount = cycles;
             glance.sampleTaken(s);
         };
         glance.runStarted(s, 162);   // run to limits, sent from here
@@ -443,7 +444,8 @@ private Q_SLOTS:
               Row{false, true, 170, 1, "Running once"}, Row{false, true, 172, 1, "Running without limit"},
               Row{false, true, 0, 2, "Running without limit"}, Row{false, true, 0, 1, "Running to limits"}}) {
             TesterState s;
-            s.GoAgainMode = row.breaks, s.Running = row.running, s.LEDState = TesterState::Integer(row.lamp);
+            s.session.goAgainMode = row.breaks, s.counters.running = row.running,
+            s.counters.ledState = TesterState::Integer(row.lamp);
             QCOMPARE(runModeText(currentRunMode(s, row.lastRunCode), 50), QLatin1String(row.text));
         }
     }
@@ -490,14 +492,14 @@ private Q_SLOTS:
         QFETCH(int, minUp);
         QFETCH(int, bounceUp);
         TesterState s;
-        s.vRPullUp = 1000;
-        s.vRMode = TesterState::Integer(mode);
-        s.vContact = TesterState::Integer(contact);
-        s.vMaxDownResistTol = 500, s.vMaxDownResistance = maxDown;
-        s.vMinUpResistTol = 100, s.vMinUpResistance = minUp;
-        s.vMaxUpBounceTol = 3000, s.vMaxUpBounce = bounceUp;
-        s.vMaxDownBounceTol = s.vMaxDownBounce = 3000;
-        s.vMaxUpResistTol = s.vMaxUpResistance = 1023;
+        s.reported.rangePullUp = 1000;
+        s.reported.rangeMode = TesterState::Integer(mode);
+        s.reported.contact = TesterState::Integer(contact);
+        s.reported.maxDownResistTol = 500, s.counters.maxDownResistance = maxDown;
+        s.reported.minUpResistTol = 100, s.counters.minUpResistance = minUp;
+        s.reported.maxUpBounceTol = 3000, s.counters.maxUpBounce = bounceUp;
+        s.reported.maxDownBounceTol = s.counters.maxDownBounce = 3000;
+        s.reported.maxUpResistTol = s.counters.maxUpResistance = 1023;
 
         const ToleranceMarks m = outOfTolerance(s);
         QString marked;

@@ -71,7 +71,7 @@ struct Rig : WindowRig
         s().link.step = LinkStep::Idle;
         s().link.quietTicks = 0;   // a recent exchange: commands go out without a wake-up
         s().link.busy = false;
-        s().DownLoadedOnce = true;
+        s().session.downloadedOnce = true;
         form->updateControls();
     }
 
@@ -129,17 +129,17 @@ private Q_SLOTS:
         QFETCH(QStringList, texts);
         Rig rig;
         TesterState &s = rig.s();
-        s.vContact = int16_t(contact);
-        s.vSoftwareVersion = version;
-        s.vRPullUp = pullUp;
-        s.vRMode = 0;
-        s.vMaxDownResistance = 1023;
-        s.vMinDownResistance = 102;
-        s.vMaxUpResistance = 201;
-        s.vMaxDownBounce = 1000;
-        s.vLastDownBounceTime = 3000;
-        s.vLastDownStrokeTime = 1234;
-        s.CycleCount = 1234567;
+        s.reported.contact = int16_t(contact);
+        s.identity.softwareVersion = version;
+        s.reported.rangePullUp = pullUp;
+        s.reported.rangeMode = 0;
+        s.counters.maxDownResistance = 1023;
+        s.counters.minDownResistance = 102;
+        s.counters.maxUpResistance = 201;
+        s.counters.maxDownBounce = 1000;
+        s.counters.lastDownBounceTime = 3000;
+        s.counters.lastDownStrokeTime = 1234;
+        s.counters.cycleCount = 1234567;
         rig.form->showReadings();
 
         for (const QString &name : enabled)
@@ -156,9 +156,9 @@ private Q_SLOTS:
         const QStringList boxes = {"DownMinChk",  "DownMaxChk", "UpMinChk",      "UpMaxChk",
                                    "DownInitChk", "UpInitChk",  "DownBounceChk", "UpBounceChk"};
         Rig rig;
-        rig.s().vContact = 16 + 64;   // the down stroke and its bounce tested
+        rig.s().reported.contact = 16 + 64;   // the down stroke and its bounce tested
         for (int bit = 0; bit < 8; ++bit) {
-            rig.s().vErrorCode = int16_t(1 << bit);
+            rig.s().counters.errorCode = int16_t(1 << bit);
             rig.form->showReadings();
             for (int i = 0; i < 8; ++i) {
                 QVERIFY2(rig.form->findChild<QCheckBox *>(boxes[i])->isChecked() == (i == bit), qPrintable(boxes[i]));
@@ -205,9 +205,9 @@ private Q_SLOTS:
         Rig rig;
         if (setup.contains("port"))
             rig.linkReady();
-        rig.s().Running = setup.contains("running");
-        rig.s().DownLoadedOnce = setup.contains("sampled");
-        rig.s().DataFileOpen = setup.contains("file");
+        rig.s().counters.running = setup.contains("running");
+        rig.s().session.downloadedOnce = setup.contains("sampled");
+        rig.s().session.dataFileOpen = setup.contains("file");
         rig.form->updateControls();
         if (setup.contains("vanishes")) {
             rig.port.vanish();
@@ -257,7 +257,7 @@ private Q_SLOTS:
         QFETCH(QStringList, frames);
         Rig rig;
         rig.linkReady();
-        rig.s().DataFileOpen = fileOpen;
+        rig.s().session.dataFileOpen = fileOpen;
 
         ModalAnswerer answerer;
         bool startedTicked = false;
@@ -278,7 +278,7 @@ private Q_SLOTS:
         QCOMPARE(rig.port.frames(), frames);
         QTEST(rig.dialogs.calls, "messages");
         // A command that could not go out does not mark the test as running.
-        QCOMPARE(rig.s().Running, !frames.isEmpty());
+        QCOMPARE(rig.s().counters.running, !frames.isEmpty());
     }
 
     void shutDown_data()
@@ -305,10 +305,10 @@ private Q_SLOTS:
         QFETCH(bool, closes);
         Rig rig;
         rig.form->show();
-        rig.s().GoAgainMode = breakMode;
-        rig.s().RepeatCount = 50;
-        rig.s().IsDirtyData = unsavedSample;
-        rig.s().IsDirtyConfig = unsavedConfig;
+        rig.s().session.goAgainMode = breakMode;
+        rig.s().session.repeatCount = 50;
+        rig.s().session.dirtyData = unsavedSample;
+        rig.s().session.dirtyConfig = unsavedConfig;
         rig.s().link.port = 5;
         rig.dialogs.answers = {AnswerCancel};
 
@@ -328,13 +328,13 @@ private Q_SLOTS:
                               WindowRig::NoTicks);
         session.start();
         TesterState &s = session.state();
-        s.vSerialNumber = QStringLiteral("41800777");
-        s.CycleCount = 1234;
-        s.vRPullUp = 1000;
-        s.vRMode = 0;
-        s.DownLoadedOnce = true;
-        s.vUpdateTime = QDateTime(QDate(2026, 12, 6), QTime(14, 2, 11));
-        s.LEDState = 0;   // lit: drawn at the next slow task
+        s.identity.serialNumber = QStringLiteral("41800777");
+        s.counters.cycleCount = 1234;
+        s.reported.rangePullUp = 1000;
+        s.reported.rangeMode = 0;
+        s.session.downloadedOnce = true;
+        s.counters.updateTime = QDateTime(QDate(2026, 12, 6), QTime(14, 2, 11));
+        s.counters.ledState = 0;   // lit: drawn at the next slow task
         for (int tick = 0; tick < 9; ++tick)
             session.tick();
         session.engineView().setTitle(QStringLiteral("Model 418C Life Cycle Tester - run.txt"));
@@ -374,8 +374,8 @@ private Q_SLOTS:
         QCOMPARE(rig.recent("FileRecentMenu"), QStringList({made[4], made[3], made[2], made[1]}));
 
         rig.action("FileRecentMenu4")->trigger();
-        QCOMPARE(rig.s().DataFileName, made[1]);
-        QVERIFY(rig.s().DataFileOpen);
+        QCOMPARE(rig.s().session.dataFileName, made[1]);
+        QVERIFY(rig.s().session.dataFileOpen);
     }
 
     // The search starts after the saved port: at 1 when none is saved, at 9

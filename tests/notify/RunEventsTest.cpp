@@ -65,7 +65,8 @@ private Q_SLOTS:
         rig.bench.plug(3, FakeBench::simulatorConfig("41800003", true));
         QVERIFY(rig.allFound(3));
         QVERIFY(rig.tickUntil(
-            [&] { return rig.session(0).state().CycleCount >= 40 && !rig.kinds("41800001").isEmpty(); }, 2000));
+            [&] { return rig.session(0).state().counters.cycleCount >= 40 && !rig.kinds("41800001").isEmpty(); },
+            2000));
         QVERIFY(rig.tickUntil([&] { return rig.kinds("41800002").contains("sequential-limit"); }, 2000));
         rig.session(2).engine().sendCommand(Command::Stop);
         QVERIFY(rig.tickUntil([&] { return !rig.kinds("41800003").isEmpty(); }, 400));
@@ -88,7 +89,7 @@ private Q_SLOTS:
             if (e.kind == EventKind::RunEnded)
                 QCOMPARE(e.cycles, int64_t(40));
             if (e.kind == EventKind::SequentialLimit)
-                QCOMPARE(e.failures, int64_t(rig.session(1).state().FailCount));
+                QCOMPARE(e.failures, int64_t(rig.session(1).state().counters.failCount));
         }
     }
 

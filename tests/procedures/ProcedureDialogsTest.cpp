@@ -30,8 +30,8 @@ struct Rig : WindowRig
         s.link.portOpen = true;
         s.link.quietTicks = 0;
         s.link.busy = false;
-        s.vRMode = 0;
-        s.vRPullUp = 1000;
+        s.reported.rangeMode = 0;
+        s.reported.rangePullUp = 1000;
         form->updateControls();
         port.onWrite = [this, pistonDown = false](const QByteArray &bytes) mutable {
             if (bytes == "A3\r" || bytes == "A4\r")
@@ -94,13 +94,15 @@ private Q_SLOTS:
     {
         QFETCH(QList<int>, in);
         TesterState s;
-        s.vRMode = s.sRMode = TesterState::Integer(in[1]);
-        s.vRPullUp = s.sRPullUp = 1000;
-        s.sContact = TesterState::Integer(in[0]);
-        s.vMaxDownResistance = s.vMinDownResistance = in[2];
-        s.vMaxUpResistance = s.vMinUpResistance = in[3];
+        s.reported.rangeMode = s.pending.rangeMode = TesterState::Integer(in[1]);
+        s.reported.rangePullUp = s.pending.rangePullUp = 1000;
+        s.pending.contact = TesterState::Integer(in[0]);
+        s.counters.maxDownResistance = s.counters.minDownResistance = in[2];
+        s.counters.maxUpResistance = s.counters.minUpResistance = in[3];
         setLearnedConfig(s);
-        QTEST((QList<int>{s.sMinDownResistTol, s.sMaxDownResistTol, s.sMinUpResistTol, s.sMaxUpResistTol}), "out");
+        QTEST((QList<int>{s.pending.minDownResistTol, s.pending.maxDownResistTol, s.pending.minUpResistTol,
+                          s.pending.maxUpResistTol}),
+              "out");
     }
 
     void learnDialog_data()
@@ -137,8 +139,8 @@ private Q_SLOTS:
 
         QCOMPARE(answerer.answered, frames.isEmpty() ? 1 : 2);
         QCOMPARE(rig.frames(), frames);
-        QCOMPARE(rig.s.LearnConfigure, !frames.isEmpty());
-        QCOMPARE(rig.s.sCycleLimit, 10);   // the defaults stay, learn or not
+        QCOMPARE(rig.s.session.learnConfigure, !frames.isEmpty());
+        QCOMPARE(rig.s.pending.cycleLimit, 10);   // the defaults stay, learn or not
     }
 
     // The learn window on its own clock, one call a second.
@@ -163,11 +165,11 @@ private Q_SLOTS:
         ModalAnswerer answerer;
         answerer.then([](QDialog *dialog) { clickButton(dialog, "OKButton"); });
         answerer.then([&](QDialog *dialog) {
-            rig.s.Terminated = ended;
+            rig.s.session.terminated = ended;
             rig.s.link.inFlight = Command(inFlight);
             rig.s.link.step = inFlight ? LinkStep::AwaitingReply : LinkStep::Idle;
-            rig.s.IsDirtyData = !dataFileOpen;
-            rig.s.vLastUpStrokeTime = 101;
+            rig.s.session.dirtyData = !dataFileOpen;
+            rig.s.counters.lastUpStrokeTime = 101;
             for (int second = 1; second < closesAt; ++second)
                 static_cast<LearnTransfer *>(dialog)->tick();
             QVERIFY(dialog->isVisible());
@@ -176,13 +178,13 @@ private Q_SLOTS:
         });
         answerer.then([&rig](QDialog *dialog) {
             QCOMPARE(dialog->objectName(), QStringLiteral("ConfigEditorDialog"));
-            QCOMPARE(rig.s.sMinUpTime, 152);   // the learned values
+            QCOMPARE(rig.s.pending.minUpTime, 152);   // the learned values
             clickButton(dialog, "cancelButton");
         });
         rig.trigger("ConfigureLearnMenu");
         QCOMPARE(answerer.answered, editor ? 3 : 2);
-        QCOMPARE(rig.s.sCycleLimit, editor ? 1000000 : 10);
-        QCOMPARE(rig.s.IsDirtyConfig, editor);   // a learned configuration is unsaved, even cancelled
+        QCOMPARE(rig.s.pending.cycleLimit, editor ? 1000000 : 10);
+        QCOMPARE(rig.s.session.dirtyConfig, editor);   // a learned configuration is unsaved, even cancelled
     }
 
     void masterDialog_data()
@@ -227,8 +229,8 @@ private Q_SLOTS:
         QCOMPARE(rig.dialogs.calls,
                  error.isEmpty() ? QStringList() : QStringList{"error:Master Reset Data Error|" + error});
         QCOMPARE(rig.frames(), error.isEmpty() ? QStringList{"E0" + entries[0]} : QStringList());
-        QCOMPARE(rig.s.sSerialNumber, error.isEmpty() ? entries[0] : QStringLiteral("00000000"));
-        QTEST((QList<int>{rig.s.sRMode, rig.s.sRPullUp}), "stored");
+        QCOMPARE(rig.s.pending.serialNumber, error.isEmpty() ? entries[0] : QStringLiteral("00000000"));
+        QTEST((QList<int>{rig.s.pending.rangeMode, rig.s.pending.rangePullUp}), "stored");
     }
 
     // A running test is stopped by a master reset: the operator is asked
@@ -248,8 +250,8 @@ private Q_SLOTS:
         Rig rig;
         QFETCH(QList<int16_t>, answers);
         rig.dialogs.answers = answers;
-        rig.s.Running = running;
-        rig.s.sSerialNumber = "KEPT";
+        rig.s.counters.running = running;
+        rig.s.pending.serialNumber = "KEPT";
         ModalAnswerer answerer;
         answerer.then([](QDialog *dialog) { clickButton(dialog, "OKButton"); });
         rig.trigger("ConfigureMasterResetMenu");
@@ -260,7 +262,7 @@ private Q_SLOTS:
                                             : QStringList());
         QCOMPARE(answerer.answered, sent ? 1 : 0);
         QCOMPARE(rig.frames(), sent ? QStringList{"E000000000"} : QStringList());
-        QCOMPARE(rig.s.sSerialNumber, sent ? QStringLiteral("00000000") : QStringLiteral("KEPT"));
+        QCOMPARE(rig.s.pending.serialNumber, sent ? QStringLiteral("00000000") : QStringLiteral("KEPT"));
     }
 
     void manualDialog_data()
@@ -298,7 +300,7 @@ private Q_SLOTS:
             rig.settle();
             rig.trigger("RunRunLimitMenu");
             rig.settle();
-            QVERIFY(rig.s.Running);
+            QVERIFY(rig.s.counters.running);
             rig.form->close();
         }
         QCOMPARE(answerer.answered, 1);

@@ -47,19 +47,24 @@ struct Rig
         printDialogs = fake.get();
         printDialogs->pdfPath = dir.filePath(QStringLiteral("report.pdf"));
         report = std::make_unique<ReportController>(menus, s, dialogs, std::move(fake));
-        s.vContact = contact, s.vErrorCode = errorCode, s.vSoftwareVersion = version, s.vRMode = mode;
-        s.vRPullUp = 1000, s.vSerialNumber = QStringLiteral("41800123");
-        s.vUpdateTime = QDateTime(QDate(2026, 3, 4), QTime(13, 5, 9));
-        s.CycleCount = 1234, s.vCycleLimit = 100000, s.FailCount = 3, s.vFailLimit = 50;
-        s.SeqCount = 1, s.vSeqLimit = 10;
-        s.vMaxDownResistance = 1023, s.vMaxDownResistTol = 1023, s.vMinDownResistance = 100, s.vMinDownResistTol = 50;
-        s.vLastMeasuredDownResist = 200, s.vMaxDownBounce = 1000, s.vMaxDownBounceTol = 3000;
-        s.vLastDownBounceTime = 500, s.vLastDownStrokeTime = 42;
-        s.vMaxUpResistance = 300, s.vMaxUpResistTol = 400, s.vMinUpResistance = 10, s.vMinUpResistTol = 5;
-        s.vLastMeasuredUpResist = 20, s.vMaxUpBounce = 2000, s.vMaxUpBounceTol = 4000;
-        s.vLastUpBounceTime = 250, s.vLastUpStrokeTime = 55;
-        s.vMaxDownTime = 1500, s.vMinDownTime = 10, s.vMaxUpTime = 2000, s.vMinUpTime = 20;
-        s.vUpperBounce = 129, s.vLowerBounce = 35;
+        s.reported.contact = contact, s.counters.errorCode = errorCode, s.identity.softwareVersion = version,
+        s.reported.rangeMode = mode;
+        s.reported.rangePullUp = 1000, s.identity.serialNumber = QStringLiteral("41800123");
+        s.counters.updateTime = QDateTime(QDate(2026, 3, 4), QTime(13, 5, 9));
+        s.counters.cycleCount = 1234, s.reported.cycleLimit = 100000, s.counters.failCount = 3,
+        s.reported.failLimit = 50;
+        s.counters.seqCount = 1, s.reported.seqLimit = 10;
+        s.counters.maxDownResistance = 1023, s.reported.maxDownResistTol = 1023, s.counters.minDownResistance = 100,
+        s.reported.minDownResistTol = 50;
+        s.counters.lastDownResistance = 200, s.counters.maxDownBounce = 1000, s.reported.maxDownBounceTol = 3000;
+        s.counters.lastDownBounceTime = 500, s.counters.lastDownStrokeTime = 42;
+        s.counters.maxUpResistance = 300, s.reported.maxUpResistTol = 400, s.counters.minUpResistance = 10,
+        s.reported.minUpResistTol = 5;
+        s.counters.lastUpResistance = 20, s.counters.maxUpBounce = 2000, s.reported.maxUpBounceTol = 4000;
+        s.counters.lastUpBounceTime = 250, s.counters.lastUpStrokeTime = 55;
+        s.reported.maxDownTime = 1500, s.reported.minDownTime = 10, s.reported.maxUpTime = 2000,
+        s.reported.minUpTime = 20;
+        s.reported.upperBounce = 129, s.reported.lowerBounce = 35;
     }
 
     QTemporaryDir dir;

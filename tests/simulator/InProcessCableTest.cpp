@@ -175,13 +175,13 @@ private Q_SLOTS:
         TesterEngine engine(s, port, view);
         QElapsedTimer clock;
         clock.start();
-        while (!(s.DownLoadedOnce && engine.commReady()) && clock.elapsed() < 20000) {
+        while (!(s.session.downloadedOnce && engine.commReady()) && clock.elapsed() < 20000) {
             engine.pollTick();
             QTest::qWait(50);
         }
         QCOMPARE(s.link.port, TesterState::Integer(1));
-        QCOMPARE(s.vSerialNumber, QString("41800123"));
-        QVERIFY(s.Running);
+        QCOMPARE(s.identity.serialNumber, QString("41800123"));
+        QVERIFY(s.counters.running);
         QCOMPARE(port.deviceName(), QString("SIM1"));
         pump.stop();
     }

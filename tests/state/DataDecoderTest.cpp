@@ -41,50 +41,50 @@ private Q_SLOTS:
         {
             const char *name;
             qint64 decoded, known;
-        } fields[] = {{"software", s.vSoftwareVersion, 12},
-                      {"pull-up", s.vRPullUp, 1000},
-                      {"mode", s.vRMode, 0},
-                      {"cycles", s.CycleCount, 1234},
-                      {"failures", s.FailCount, 5},
-                      {"failures in a row", s.SeqCount, 2},
-                      {"cycle limit", s.vCycleLimit, 100000},
-                      {"failure limit", s.vFailLimit, 10},
-                      {"sequential limit", s.vSeqLimit, 3},
-                      {"contact", s.vContact, 49},
-                      {"upper threshold", s.vUpperBounce, 129},
-                      {"lower threshold", s.vLowerBounce, 125},
-                      {"longest down time", s.vMaxDownTime, 500},
-                      {"shortest down time", s.vMinDownTime, 50},
-                      {"longest up time", s.vMaxUpTime, 450},
-                      {"shortest up time", s.vMinUpTime, 60},
-                      {"down tolerance, high", s.vMaxDownResistTol, 16},
-                      {"down tolerance, low", s.vMinDownResistTol, 0},
-                      {"up tolerance, high", s.vMaxUpResistTol, 1023},
-                      {"up tolerance, low", s.vMinUpResistTol, 512},
-                      {"down bounce tolerance", s.vMaxDownBounceTol, 3000},
-                      {"up bounce tolerance", s.vMaxUpBounceTol, 62500},
-                      {"down reading, highest", s.vMaxDownResistance, 14},
-                      {"down reading, lowest", s.vMinDownResistance, 9},
-                      {"up reading, highest", s.vMaxUpResistance, 1019},
-                      {"up reading, lowest", s.vMinUpResistance, 1008},
-                      {"down bounce, longest", s.vMaxDownBounce, 1900},
-                      {"up bounce, longest", s.vMaxUpBounce, 2800},
-                      {"last down reading", s.vLastMeasuredDownResist, 11},
-                      {"last up reading", s.vLastMeasuredUpResist, 1021},
-                      {"last down time", s.vLastDownStrokeTime, 48},
-                      {"last up time", s.vLastUpStrokeTime, 52},
-                      {"last down bounce", s.vLastDownBounceTime, 1600},
-                      {"last up bounce", s.vLastUpBounceTime, 950},
-                      {"status", s.vStatus, 1},
-                      {"error code", s.vErrorCode, 4}};
+        } fields[] = {{"software", s.identity.softwareVersion, 12},
+                      {"pull-up", s.reported.rangePullUp, 1000},
+                      {"mode", s.reported.rangeMode, 0},
+                      {"cycles", s.counters.cycleCount, 1234},
+                      {"failures", s.counters.failCount, 5},
+                      {"failures in a row", s.counters.seqCount, 2},
+                      {"cycle limit", s.reported.cycleLimit, 100000},
+                      {"failure limit", s.reported.failLimit, 10},
+                      {"sequential limit", s.reported.seqLimit, 3},
+                      {"contact", s.reported.contact, 49},
+                      {"upper threshold", s.reported.upperBounce, 129},
+                      {"lower threshold", s.reported.lowerBounce, 125},
+                      {"longest down time", s.reported.maxDownTime, 500},
+                      {"shortest down time", s.reported.minDownTime, 50},
+                      {"longest up time", s.reported.maxUpTime, 450},
+                      {"shortest up time", s.reported.minUpTime, 60},
+                      {"down tolerance, high", s.reported.maxDownResistTol, 16},
+                      {"down tolerance, low", s.reported.minDownResistTol, 0},
+                      {"up tolerance, high", s.reported.maxUpResistTol, 1023},
+                      {"up tolerance, low", s.reported.minUpResistTol, 512},
+                      {"down bounce tolerance", s.reported.maxDownBounceTol, 3000},
+                      {"up bounce tolerance", s.reported.maxUpBounceTol, 62500},
+                      {"down reading, highest", s.counters.maxDownResistance, 14},
+                      {"down reading, lowest", s.counters.minDownResistance, 9},
+                      {"up reading, highest", s.counters.maxUpResistance, 1019},
+                      {"up reading, lowest", s.counters.minUpResistance, 1008},
+                      {"down bounce, longest", s.counters.maxDownBounce, 1900},
+                      {"up bounce, longest", s.counters.maxUpBounce, 2800},
+                      {"last down reading", s.counters.lastDownResistance, 11},
+                      {"last up reading", s.counters.lastUpResistance, 1021},
+                      {"last down time", s.counters.lastDownStrokeTime, 48},
+                      {"last up time", s.counters.lastUpStrokeTime, 52},
+                      {"last down bounce", s.counters.lastDownBounceTime, 1600},
+                      {"last up bounce", s.counters.lastUpBounceTime, 950},
+                      {"status", s.counters.status, 1},
+                      {"error code", s.counters.errorCode, 4}};
         for (const auto &field : fields)
             QVERIFY2(field.decoded == field.known, field.name);
-        QCOMPARE(s.vSerialNumber, QStringLiteral("41800123"));
+        QCOMPARE(s.identity.serialNumber, QStringLiteral("41800123"));
         QVERIFY(line.isEmpty());
 
-        QVERIFY(s.Running);
-        QVERIFY(s.IsDirtyData);
-        QVERIFY(s.DownLoadedOnce);
+        QVERIFY(s.counters.running);
+        QVERIFY(s.session.dirtyData);
+        QVERIFY(s.session.downloadedOnce);
         QVERIFY(sample.takenAt.isValid());
         QVERIFY(!sample.pistonDown);
     }
@@ -119,20 +119,20 @@ private Q_SLOTS:
         QFETCH(QString, line);
 
         TesterState s;
-        s.vLastDownBounceTime = 5;
-        s.vLastUpBounceTime = 6;
-        s.vFailLimit = 7;
+        s.counters.lastDownBounceTime = 5;
+        s.counters.lastUpBounceTime = 6;
+        s.reported.failLimit = 7;
         DataDecoder decoder(s, line);
         const DecodedSample sample = decoder.decodeSample();
 
-        QCOMPARE(sample.takenAt, s.vUpdateTime);
-        QTEST(qint64(s.vLastDownBounceTime), "downBounce");
-        QTEST(qint64(s.vLastUpBounceTime), "upBounce");
-        QTEST(qint64(s.vFailLimit), "failLimit");
-        QTEST(s.vSerialNumber, "serial");
+        QCOMPARE(sample.takenAt, s.counters.updateTime);
+        QTEST(qint64(s.counters.lastDownBounceTime), "downBounce");
+        QTEST(qint64(s.counters.lastUpBounceTime), "upBounce");
+        QTEST(qint64(s.reported.failLimit), "failLimit");
+        QTEST(s.identity.serialNumber, "serial");
         QTEST(line, "rest");
-        QTEST((QList<int>{s.vUpperBounce, s.vLowerBounce, s.vContact}), "bytes");
-        QVERIFY(s.vUpdateTime.isValid());
+        QTEST((QList<int>{s.reported.upperBounce, s.reported.lowerBounce, s.reported.contact}), "bytes");
+        QVERIFY(s.counters.updateTime.isValid());
     }
 
     // The status byte: run flag and error lamp, blinking winning over lit.
@@ -151,8 +151,8 @@ private Q_SLOTS:
         QString line;
         DataDecoder decoder(s, line);
         decoder.decodeStatus(int16_t(status));
-        QTEST(bool(s.Running), "running");
-        QTEST(int(s.LEDState), "ledState");
+        QTEST(bool(s.counters.running), "running");
+        QTEST(int(s.counters.ledState), "ledState");
         QTEST(pistonIsDown(int16_t(status)), "pistonDown");
     }
 };

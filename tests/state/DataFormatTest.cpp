@@ -16,10 +16,10 @@ namespace {
 TesterState rangeState(bool configured, int32_t range, int mode)
 {
     TesterState s;
-    (configured ? s.sRPullUp : s.vRPullUp) = range;
-    (configured ? s.sRMode : s.vRMode) = int16_t(mode);
-    (configured ? s.vRPullUp : s.sRPullUp) = 0;
-    (configured ? s.vRMode : s.sRMode) = 3;
+    (configured ? s.pending.rangePullUp : s.reported.rangePullUp) = range;
+    (configured ? s.pending.rangeMode : s.reported.rangeMode) = int16_t(mode);
+    (configured ? s.reported.rangePullUp : s.pending.rangePullUp) = 0;
+    (configured ? s.reported.rangeMode : s.pending.rangeMode) = 3;
     return s;
 }
 
@@ -171,8 +171,8 @@ private Q_SLOTS:
         QFETCH(int, range);
         QFETCH(int, mode);
         TesterState s = rangeState(true, range, mode);
-        s.vRPullUp = range;
-        s.vRMode = int16_t(mode);
+        s.reported.rangePullUp = range;
+        s.reported.rangeMode = int16_t(mode);
         for (int32_t count = 0; count <= 1023; ++count)
             QCOMPARE(countFromResistance(s, parseNumber(formatResistance(s, count, true))), count);
     }

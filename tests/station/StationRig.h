@@ -46,7 +46,7 @@ struct StationRig
             if (station.count() < testers)
                 return false;
             for (int i = 0; i < station.count(); ++i)
-                if (!session(i).state().DownLoadedOnce || !session(i).engine().commReady())
+                if (!session(i).state().session.downloadedOnce || !session(i).engine().commReady())
                     return false;
             return true;
         });

@@ -120,8 +120,9 @@ private Q_SLOTS:
 
         const int opensBefore = int(rig.bench.opens.size());
         rig.bench.plug(2, FakeBench::simulatorConfig("41800002", true));
-        QVERIFY(rig.tickUntil(
-            [&] { return !marked(rig, 1, StationTableModel::LinkLostRole) && rig.session(1).state().DownLoadedOnce; }));
+        QVERIFY(rig.tickUntil([&] {
+            return !marked(rig, 1, StationTableModel::LinkLostRole) && rig.session(1).state().session.downloadedOnce;
+        }));
         QCOMPARE(rig.station.count(), 3);
         QCOMPARE(rig.bench.opens.mid(opensBefore), (QList<QPair<int, int>>{{2, 1}}));
     }
@@ -211,7 +212,7 @@ private Q_SLOTS:
         QCOMPARE(o["linkText"].toString(), shown);
         QTEST(o["run"].toString(), "run");
         QCOMPARE(o["recordsRefused"].toBool(), noStar);
-        const QDateTime last = rig.session(0).state().vUpdateTime;
+        const QDateTime last = rig.session(0).state().counters.updateTime;
         if (!noStar)
             QCOMPARE(o["staleSince"].toString(), last.toOffsetFromUtc(last.offsetFromUtc()).toString(Qt::ISODate));
     }
@@ -240,14 +241,14 @@ private Q_SLOTS:
 
         // A counter reset begins the watch again: the first failure after it
         // marks the row at once, below the count seen before the reset.
-        QVERIFY(rig.tickUntil([&] { return rig.session(0).state().FailCount >= 5; }));
+        QVERIFY(rig.tickUntil([&] { return rig.session(0).state().counters.failCount >= 5; }));
         rig.station.failuresSeen(0);
-        const int seenBefore = rig.session(0).state().FailCount;
+        const int seenBefore = rig.session(0).state().counters.failCount;
         rig.session(0).engine().doNextClear(Command::None);
-        QVERIFY(rig.tickUntil([&] { return rig.session(0).state().FailCount < seenBefore; }));
+        QVERIFY(rig.tickUntil([&] { return rig.session(0).state().counters.failCount < seenBefore; }));
         QVERIFY(rig.tickUntil([&] { return model.data(failures, StationTableModel::NewFailureRole).toBool(); }));
-        QVERIFY2(rig.session(0).state().FailCount < seenBefore,
-                 qPrintable(QString::number(rig.session(0).state().FailCount)));
+        QVERIFY2(rig.session(0).state().counters.failCount < seenBefore,
+                 qPrintable(QString::number(rig.session(0).state().counters.failCount)));
     }
 
     // Each tester keeps its recent data files under its serial number; the
@@ -317,9 +318,9 @@ private Q_SLOTS:
         QString logged = dir.filePath("logged.txt");
         QVERIFY(rig.session(2).dataLog().openFile(logged));
         rig.tick(10);
-        rig.session(1).state().IsDirtyConfig = true;
-        rig.session(2).state().GoAgainMode = true;
-        rig.session(2).state().RepeatCount = 5;
+        rig.session(1).state().session.dirtyConfig = true;
+        rig.session(2).state().session.goAgainMode = true;
+        rig.session(2).state().session.repeatCount = 5;
         for (int answer : answers)
             rig.dialogs.answers << int16_t(answer);
         const QString saved[3] = {dir.filePath("one.txt"), dir.filePath("two.txt"), dir.filePath("two.cfg")};
@@ -338,7 +339,7 @@ private Q_SLOTS:
                               "test configuration\n\nDo you want to save them?"}));
         for (const QString &path : saved)
             QCOMPARE(QFile::exists(path), chooseFiles);
-        QCOMPARE(rig.session(1).state().IsDirtyConfig, !chooseFiles);
+        QCOMPARE(rig.session(1).state().session.dirtyConfig, !chooseFiles);
     }
 };
 

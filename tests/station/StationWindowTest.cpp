@@ -94,7 +94,7 @@ private Q_SLOTS:
         const qint64 lines = rig.session(0).dataLog().linesWritten();
         rig.tick(20);
         QVERIFY(rig.session(0).dataLog().linesWritten() > lines);
-        QVERIFY(rig.session(0).state().DataFileOpen);
+        QVERIFY(rig.session(0).state().session.dataFileOpen);
         QCOMPARE(rig.dialogs.calls, QStringList());
     }
 

@@ -54,7 +54,7 @@ private Q_SLOTS:
         // The first record frees the link for the operator.
         rig.port.queueInput("*12;1;2;3;4;5;6;0;SN1\r");
         rig.tick(2);
-        QCOMPARE(rig.s.vSerialNumber, QStringLiteral("SN1"));
+        QCOMPARE(rig.s.identity.serialNumber, QStringLiteral("SN1"));
         QVERIFY(rig.engine.commReady());
         QCOMPARE(rig.log.saved, 1);
     }
@@ -74,7 +74,7 @@ private Q_SLOTS:
         QFETCH(int, ledState);
         EngineRig rig;
         rig.linkUp();
-        rig.s.LEDState = TesterState::Integer(ledState);
+        rig.s.counters.ledState = TesterState::Integer(ledState);
         QList<int> drawn;
         for (int period = 0; period < 3; ++period) {
             rig.tick(PollCycle::SlowTaskPeriod);
@@ -128,7 +128,7 @@ private Q_SLOTS:
 
         EngineRig rig;
         rig.linkUp();
-        rig.s.GoAgainMode = true;   // break-update mode armed
+        rig.s.session.goAgainMode = true;   // break-update mode armed
         rig.s.link.quietTicks = crossing == 2 ? 100 : 0;
         if (crossing)
             rig.engine.sendCommand(Command::ReadCycleCount);
@@ -141,13 +141,13 @@ private Q_SLOTS:
         if (crossing) {
             rig.port.queueInput("*12\r");
             rig.tick(3);
-            QCOMPARE(rig.s.CycleCount, 12);   // the reply counted
+            QCOMPARE(rig.s.counters.cycleCount, 12);   // the reply counted
         }
 
         QTEST(rig.port.frames().endsWith(QStringLiteral("AE")), "fetch");
-        QTEST(rig.s.GoAgainFlag, "goAgainFlag");
-        QCOMPARE(rig.s.GoAgainMode, !terminated);
-        QCOMPARE(rig.s.Terminated, terminated);
+        QTEST(rig.s.session.goAgainFlag, "goAgainFlag");
+        QCOMPARE(rig.s.session.goAgainMode, !terminated);
+        QCOMPARE(rig.s.session.terminated, terminated);
         QCOMPARE(rig.view.beeps, terminated ? 1 : 0);
         QVERIFY(rig.engine.link().RxBuffer.isEmpty());
     }
@@ -169,13 +169,13 @@ private Q_SLOTS:
 
         EngineRig rig;
         rig.linkUp();
-        rig.s.vCycleLimit = 77;
-        rig.s.vMaxDownBounceTol = 5;
+        rig.s.reported.cycleLimit = 77;
+        rig.s.reported.maxDownBounceTol = 5;
         exchange(rig, code, data);
 
-        const QHash<QString, qint64> fields = {{"vContact", rig.s.vContact},
-                                               {"vCycleLimit", rig.s.vCycleLimit},
-                                               {"vMaxDownBounceTol", rig.s.vMaxDownBounceTol}};
+        const QHash<QString, qint64> fields = {{"vContact", rig.s.reported.contact},
+                                               {"vCycleLimit", rig.s.reported.cycleLimit},
+                                               {"vMaxDownBounceTol", rig.s.reported.maxDownBounceTol}};
         QTEST(fields.value(name), "value");
         QVERIFY(rig.engine.commReady());
         QCOMPARE(rig.port.frames().size(), 1);   // nothing further sent
@@ -203,16 +203,16 @@ private Q_SLOTS:
 
         EngineRig rig;
         rig.linkUp();
-        rig.s.GoAgainMode = !armedHere;   // break-update mode armed
-        rig.s.GoAgainFlag = goAgainFlag;
-        rig.s.SaveToDatabase = saveToDatabase;
-        rig.s.RepeatCount = 25;
+        rig.s.session.goAgainMode = !armedHere;   // break-update mode armed
+        rig.s.session.goAgainFlag = goAgainFlag;
+        rig.s.session.saveToDatabase = saveToDatabase;
+        rig.s.session.repeatCount = 25;
         if (armedHere) {
             rig.engine.sendValueCommand(Command::ArmBreakUpdate, QStringLiteral("25"));
             QCOMPARE(rig.port.takeFrames(), QStringList{"F325"});
             rig.port.queueInput("*\r");
             rig.tick(2);
-            QVERIFY(rig.s.GoAgainMode);
+            QVERIFY(rig.s.session.goAgainMode);
         }
         exchange(rig, 174, QByteArray("11;1;2"));
 
@@ -340,10 +340,10 @@ private Q_SLOTS:
         rig.linkUp();
         rig.s.link.step = LinkStep(7);
         rig.s.link.busy = true;
-        rig.s.MasterUpdate = rig.s.LearnConfigure = true;
+        rig.s.session.masterUpdate = rig.s.session.learnConfigure = true;
         rig.tick();
         QVERIFY(rig.engine.commReady() && !rig.s.link.busy);
-        QVERIFY(!rig.s.MasterUpdate && !rig.s.LearnConfigure);
+        QVERIFY(!rig.s.session.masterUpdate && !rig.s.session.learnConfigure);
     }
 
     // A master download with a learn ending that the tester breaks off (a
@@ -370,12 +370,12 @@ private Q_SLOTS:
             if (!(breakHere && silent))
                 rig.port.queueInput(breakHere ? "?\r" : "*\r");
         };
-        rig.s.LearnConfigure = true;
+        rig.s.session.learnConfigure = true;
         rig.engine.startMasterDownload();
         for (int i = 0; i < 600 && !rig.engine.commReady(); ++i)
             rig.tick();
         QVERIFY(rig.engine.commReady() && broken.isEmpty());
-        QVERIFY(!rig.s.MasterUpdate && !rig.s.LearnConfigure);
+        QVERIFY(!rig.s.session.masterUpdate && !rig.s.session.learnConfigure);
     }
 
     // Min / max and sequential count only: the unselected steps are skipped,
@@ -385,12 +385,13 @@ private Q_SLOTS:
         EngineRig rig;
         rig.linkUp();
         rig.answerEverything();
-        rig.s.ClearFailCount = false;
-        rig.s.ClearCycleCount = false;
+        rig.s.session.clearFailCount = false;
+        rig.s.session.clearCycleCount = false;
         rig.engine.doNextClear(Command::None);
         rig.runUntilIdle();
         QCOMPARE(rig.port.frames(), (QStringList{"C2", "CA", "AE"}));
-        QVERIFY(rig.s.ClearCycleCount && rig.s.ClearFailCount && rig.s.ClearSeqCount && rig.s.ClearMinMax);
+        QVERIFY(rig.s.session.clearCycleCount && rig.s.session.clearFailCount && rig.s.session.clearSeqCount
+                && rig.s.session.clearMinMax);
     }
 };
 

@@ -38,17 +38,18 @@ constexpr int AllTested = 1 | 16 | 32 | 64 | 128;
 TesterState sample(int cycle, int software, int mode, int range, int upCount = 700, int contact = AllTested)
 {
     TesterState s;
-    s.vUpdateTime = QDateTime(QDate(2026, 12, 6), QTime(11, 30, 5));
-    s.CycleCount = cycle, s.FailCount = 7;
-    s.vSoftwareVersion = software, s.vRMode = TesterState::Integer(mode), s.vRPullUp = range;
-    s.vContact = TesterState::Integer(contact);
-    s.vLastMeasuredDownResist = 12, s.vLastMeasuredUpResist = upCount;
-    s.vLastDownBounceTime = 1000, s.vLastUpBounceTime = 250;
-    s.vLastDownStrokeTime = 45, s.vLastUpStrokeTime = 52;
-    s.vMaxDownResistTol = 20, s.vMinUpResistTol = 600, s.vMaxUpResistTol = 1023;
-    s.vMaxDownBounceTol = 3000, s.vMaxUpBounceTol = 2000;
-    s.vMinDownTime = 10, s.vMaxDownTime = 100, s.vMinUpTime = 15, s.vMaxUpTime = 90;
-    s.vSerialNumber = QStringLiteral("41800123");
+    s.counters.updateTime = QDateTime(QDate(2026, 12, 6), QTime(11, 30, 5));
+    s.counters.cycleCount = cycle, s.counters.failCount = 7;
+    s.identity.softwareVersion = software, s.reported.rangeMode = TesterState::Integer(mode),
+    s.reported.rangePullUp = range;
+    s.reported.contact = TesterState::Integer(contact);
+    s.counters.lastDownResistance = 12, s.counters.lastUpResistance = upCount;
+    s.counters.lastDownBounceTime = 1000, s.counters.lastUpBounceTime = 250;
+    s.counters.lastDownStrokeTime = 45, s.counters.lastUpStrokeTime = 52;
+    s.reported.maxDownResistTol = 20, s.reported.minUpResistTol = 600, s.reported.maxUpResistTol = 1023;
+    s.reported.maxDownBounceTol = 3000, s.reported.maxUpBounceTol = 2000;
+    s.reported.minDownTime = 10, s.reported.maxDownTime = 100, s.reported.minUpTime = 15, s.reported.maxUpTime = 90;
+    s.identity.serialNumber = QStringLiteral("41800123");
     return s;
 }
 
@@ -321,11 +322,11 @@ private Q_SLOTS:
             QVERIFY2(same(a.contact, b.contact) && same(a.bounce, b.bounce) && same(a.strokeTime, b.strokeTime),
                      qPrintable(QString::number(i)));
             // The cases the charts must tell apart.
-            QCOMPARE(std::isnan(a.bounce[TrendDown]), s.vSoftwareVersion < 12 || !(s.vContact & 64));
-            QCOMPARE(std::isinf(a.contact[TrendUp]),
-                     s.vLastMeasuredUpResist == 1023 && s.vRMode == 0 && s.vRPullUp > 0 && (s.vContact & 32));
-            QCOMPARE(std::isnan(a.contact[TrendDown]), s.vRPullUp == 0);
-            QCOMPARE(std::isnan(a.strokeTime[TrendUp]), !(s.vContact & 32));
+            QCOMPARE(std::isnan(a.bounce[TrendDown]), s.identity.softwareVersion < 12 || !(s.reported.contact & 64));
+            QCOMPARE(std::isinf(a.contact[TrendUp]), s.counters.lastUpResistance == 1023 && s.reported.rangeMode == 0
+                                                         && s.reported.rangePullUp > 0 && (s.reported.contact & 32));
+            QCOMPARE(std::isnan(a.contact[TrendDown]), s.reported.rangePullUp == 0);
+            QCOMPARE(std::isnan(a.strokeTime[TrendUp]), !(s.reported.contact & 32));
             QCOMPARE(a.timeMs, b.timeMs);
             // The second header begins a new session.
             QCOMPARE(fromLog.joinBefore(size_t(i), fromLog.gapMs()) == TrendJoin::NewSession, i == 2);

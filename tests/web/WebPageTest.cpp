@@ -105,12 +105,13 @@ private Q_SLOTS:
         for (int row = 0; row < 3; ++row) {
             const TesterState &s = rig.session(row).state();
             const QRegularExpression testerRow(
-                QStringLiteral("<tr class=\"(lost)?\" data-serial=\"%1\">.*?</tr>").arg(s.vSerialNumber));
+                QStringLiteral("<tr class=\"(lost)?\" data-serial=\"%1\">.*?</tr>").arg(s.identity.serialNumber));
             const QRegularExpressionMatch found = testerRow.match(dom);
-            QVERIFY2(found.hasMatch(), qPrintable(s.vSerialNumber));
+            QVERIFY2(found.hasMatch(), qPrintable(s.identity.serialNumber));
             const QString html = found.captured(0);
-            QVERIFY2(html.contains(QStringLiteral("%1 of %2 cycles").arg(s.CycleCount).arg(s.vCycleLimit)),
-                     qPrintable(html));
+            QVERIFY2(
+                html.contains(QStringLiteral("%1 of %2 cycles").arg(s.counters.cycleCount).arg(s.reported.cycleLimit)),
+                qPrintable(html));
             QCOMPARE(found.captured(1) == "lost", row == 1);
             // The trend was drawn from the samples of the testers that ran
             // (a stopped tester has no contact reading to draw).

@@ -36,24 +36,24 @@ struct ArchivedRun
     {
         location.path = dir.filePath(QStringLiteral("runs.sqlite"));
         TesterState s;
-        s.vSerialNumber = QStringLiteral("41800077");
-        s.vSoftwareVersion = 12;
-        s.vCycleLimit = 100000;
-        s.vRPullUp = 1000;
-        s.vRMode = 0;
+        s.identity.serialNumber = QStringLiteral("41800077");
+        s.identity.softwareVersion = 12;
+        s.reported.cycleLimit = 100000;
+        s.reported.rangePullUp = 1000;
+        s.reported.rangeMode = 0;
         FakeArchiveSink sink;
         RunRecorder recorder(s, sink, QStringLiteral("station"), QStringLiteral("1.0.0"));
         const QDateTime start(QDate(2024, 3, 8), QTime(14, 2, 11));
         recorder.runStarted(start);
         for (int i = 1; i <= samples; ++i) {
-            s.Running = i < samples;
-            s.vUpdateTime = start.addSecs(i);
-            s.CycleCount = i * 7;
-            s.FailCount = i / 100;
-            s.vLastMeasuredDownResist = 3 + i % 5;
-            s.vLastMeasuredUpResist = i % 5 ? 1002 : 1023;   // full scale: open
-            s.vLastDownStrokeTime = 40 + i % 3;
-            s.vLastUpBounceTime = 425;
+            s.counters.running = i < samples;
+            s.counters.updateTime = start.addSecs(i);
+            s.counters.cycleCount = i * 7;
+            s.counters.failCount = i / 100;
+            s.counters.lastDownResistance = 3 + i % 5;
+            s.counters.lastUpResistance = i % 5 ? 1002 : 1023;   // full scale: open
+            s.counters.lastDownStrokeTime = 40 + i % 3;
+            s.counters.lastUpBounceTime = 425;
             recorder.sampleTaken();
             if (i <= 3 || i == samples)
                 lines << sampleLogLine(s);
@@ -62,7 +62,7 @@ struct ArchivedRun
         ArchiveRecord bare;
         bare.kind = ArchiveRecord::RunBegun;
         bare.runKey = QStringLiteral("no sample");
-        bare.text = s.vSerialNumber;
+        bare.text = s.identity.serialNumber;
         bare.host = QStringLiteral("station");
         bare.setAt(start.addSecs(samples + 10));
         sink.post(std::move(bare));
@@ -402,8 +402,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QString file = dir.filePath("one.txt");
         QVERIFY(rig.session(0).dataLog().openFile(file));
-        rig.session(0).state().DataFileOpen = true;
-        rig.session(0).state().DataFileName = file;
+        rig.session(0).state().session.dataFileOpen = true;
+        rig.session(0).state().session.dataFileName = file;
         WebView view([&] { return sessionsOf(rig); }, "<html>");
         const QJsonArray testers = QJsonDocument::fromJson(view.answer(requestFor("/api/testers")).body).array();
         QCOMPARE(testers.size(), 2);
@@ -411,17 +411,18 @@ private Q_SLOTS:
             const QJsonObject o = testers[row].toObject();
             const TesterState &s = rig.session(row).state();
             const RunGlance &glance = rig.session(row).glance();
-            QCOMPARE(o["serial"].toString(), s.vSerialNumber);
+            QCOMPARE(o["serial"].toString(), s.identity.serialNumber);
             QCOMPARE(o["port"].toInt(), row == 0 ? 2 : 5);
             QCOMPARE(o["device"].toString(), glance.device());
             QCOMPARE(o["link"].toString(), QString("connected"));
             QCOMPARE(o["run"].toString(), glance.runText(s));
-            QCOMPARE(o["cycles"].toInt(), s.CycleCount);
-            QCOMPARE(o["cycleLimit"].toInt(), s.vCycleLimit);
-            QCOMPARE(o["failures"].toInt(), s.FailCount);
-            QCOMPARE(o["sequentialFailures"].toInt(), s.SeqCount);
-            QCOMPARE(o["lastSample"].toString(),
-                     s.vUpdateTime.toOffsetFromUtc(s.vUpdateTime.offsetFromUtc()).toString(Qt::ISODate));
+            QCOMPARE(o["cycles"].toInt(), s.counters.cycleCount);
+            QCOMPARE(o["cycleLimit"].toInt(), s.reported.cycleLimit);
+            QCOMPARE(o["failures"].toInt(), s.counters.failCount);
+            QCOMPARE(o["sequentialFailures"].toInt(), s.counters.seqCount);
+            QCOMPARE(
+                o["lastSample"].toString(),
+                s.counters.updateTime.toOffsetFromUtc(s.counters.updateTime.offsetFromUtc()).toString(Qt::ISODate));
         }
         const QJsonObject running = testers[0].toObject(), stopped = testers[1].toObject();
         QCOMPARE(running["ratePerHour"].toDouble(), std::round(rig.session(0).glance().progress().cyclesPerHour()));
