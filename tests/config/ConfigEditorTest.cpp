@@ -1,7 +1,4 @@
-// The configuration editor: OK with its checks, messages and readjust
-// question, Enter and Escape, the contact code from the list and boxes, the
-// estimate and threshold texts; and what screen readers find in it, in the
-// main window and in the manual control.
+// The configuration editor's checks, keys and texts, and what screen readers find in it.
 
 #include "ConfigSnapshot.h"
 #include "engine/config/EditorComputations.h"
@@ -17,6 +14,7 @@
 #include "support/MemorySettingsStore.h"
 #include "support/ScreenReader.h"
 #include "support/SessionWindow.h"
+#include "support/TestColumns.h"
 #include "ui/FailureCheckBox.h"
 
 #include <QAbstractButton>
@@ -97,13 +95,10 @@ class ConfigEditorTest : public QObject
 private Q_SLOTS:
     void closeWithKey_data()
     {
-        QTest::addColumn<QStringList>("edits");
-        QTest::addColumn<int>("outcome");            // 0: the editor stays open, 1: accepted, 2: cancelled
-        QTest::addColumn<QStringList>("expected");   // items of the edit copy afterwards
-        QTest::addColumn<QStringList>("calls");
-        QTest::addColumn<QList<int16_t>>("answers");   // to the readjust question
-        QTest::addColumn<QString>("focused");          // on review: the field first readjusted
-        QTest::addColumn<int>("key");
+        // outcome: 0: the editor stays open, 1: accepted, 2: cancelled; expected: items of the edit copy afterwards;
+        // answers: to the readjust question; focused: on review: the field first readjusted
+        addColumns<QStringList, int, QStringList, QStringList, QList<int16_t>, QString, int>(
+            "edits", "outcome", "expected", "calls", "answers", "focused", "key");
         const auto row = [](const char *name, const QStringList &edits, int outcome, const QStringList &expected,
                             const QStringList &calls = {}, QList<int16_t> answers = {}, const QString &focused = {},
                             int key = Qt::Key_Return) {
@@ -247,11 +242,8 @@ private Q_SLOTS:
     // display is named by its caption and reads its value as text.
     void screenReadersFindEveryField_data()
     {
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<int>("inputs");
-        QTest::addColumn<int>("values");
-        QTest::addColumn<QString>("shows");    // one value a screen reader must read
-        QTest::addColumn<int>("stateBoxes");   // check boxes that only show the tester's state
+        // shows: one value a screen reader must read; stateBoxes: check boxes that only show the tester's state
+        addColumns<QString, int, int, QString, int>("window", "inputs", "values", "shows", "stateBoxes");
         QTest::newRow("configuration editor") << "editor" << 16 << 8 << "3600 / hr" << 0;
         QTest::newRow("main window with its run overview") << "main" << 0 << 32 << "4711" << 8;
         QTest::newRow("manual control") << "manual" << 0 << 1 << "107.5" << 1;

@@ -1,8 +1,7 @@
-// The configuration file and the Configure file commands against a tester
-// that acknowledges everything: the reader's checks at the parsers' limits,
-// master files, what written files read back as, what a failed save leaves.
+// The configuration file and the Configure file commands against a tester that acknowledges everything.
 
 #include "ConfigSnapshot.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include "engine/config/ConfigCommands.h"
@@ -92,9 +91,8 @@ class ConfigFileTest : public QObject
 private Q_SLOTS:
     void readFile_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("error");      // the message shown; empty when accepted
-        QTest::addColumn<QString>("expected");   // an item of the edit copy afterwards
+        // error: the message shown; empty when accepted; expected: an item of the edit copy afterwards
+        addColumns<QByteArray, QString, QString>("bytes", "error", "expected");
 
         const QString incompatible = "Incompatible data format", invalid = "Invalid data in file";
         const auto row = [](const char *name, const QStringList &lines, const QString &error,

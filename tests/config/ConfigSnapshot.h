@@ -47,13 +47,7 @@ inline void baseConfig(TesterState &s, int contact = 49)
 }
 
 // The ordinary file of that configuration, one field per line.
-inline const QStringList BaseFile = {"Model 418C", "Software Ver 2.1",
-                                     "0",          "1000",
-                                     "49",         "10",
-                                     "3",          "100000",
-                                     "0.500",      "0.050",
-                                     "0.500",      "0.050",
-                                     "129",        "125",
-                                     "open",       "1002.0",
-                                     "15.9",       "0.0",
-                                     "0.004800",   "0.100000"};
+inline const QStringList BaseFile =
+    QStringLiteral("Model 418C|Software Ver 2.1|0|1000|49|10|3|100000|0.500|0.050|0.500|0.050|129|125|open|1002.0|"
+                   "15.9|0.0|0.004800|0.100000")
+        .split(QLatin1Char('|'));

@@ -1,3 +1,4 @@
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 #include <QDir>
 #include <QDirIterator>
@@ -136,64 +137,59 @@ class LayerTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void rules_data();
-    void rules();
-    void sourceTree();
-};
+    void rules_data()
+    {
+        addColumns<QString, QString, int>("path", "text", "violations");
 
-void LayerTest::rules_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("violations");
-
-    addRow("own floor", "top/a.cpp", "#include \"top/b.h\"", 0);
-    addRow("floor below", "top/a.cpp", "#include \"low/sub/c.h\"", 0);
-    addRow("same floor, other folder", "low/a.cpp", "#include \"peer/c.h\"", 1);
-    addRow("floor above", "low/sub/a.cpp", "#include \"top/b.h\"", 1);
-    addRow("folder deeper than its floor", "low/sub/a.cpp", "#include \"low/x.h\"", 1);
-    addRow("undeclared folder included", "top/a.cpp", "#include \"elsewhere/b.h\"", 1);
-    addRow("file of no floor", "elsewhere/a.cpp", "", 1);
-    addRow("core module where core only", "low/sub/a.cpp", "#include <QString>\n#include <vector>", 0);
-    addRow("widget where core only", "low/sub/a.cpp", "#  include <QLabel>", 1);
-    addRow("any module where none named", "top/a.cpp", "#include <QLabel>", 0);
-    addRow("several at once", "low/sub/a.cpp", "#include \"top/b.h\"\n#include <QWidget>\n#include \"low/sub/d.h\"", 2);
-}
-
-void LayerTest::rules()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, text);
-    QFETCH(int, violations);
-    const LayerPlan plan(QStringLiteral("# comment\ntop\nlow peer   # shared floor\nlow/sub QtCore\n"));
-    const QStringList found = layerViolations(plan, path, text);
-    QVERIFY2(found.size() == violations, qPrintable(found.join('\n')));
-}
-
-void LayerTest::sourceTree()
-{
-    const QString root = QStringLiteral(LIFECYCLE_SOURCE_DIR);
-    const QString planText = readWholeFile(root + QStringLiteral("/layers.txt"));
-    QVERIFY2(!planText.isEmpty(), "layers.txt cannot be read");
-    const LayerPlan plan(planText);
-
-    QStringList found;
-    int files = 0;
-    for (const QString &top : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        // Tests and fuzz targets may reach any floor; build folders hold generated code.
-        if (top.startsWith('.') || top == QLatin1String("tests") || top == QLatin1String("fuzz")
-            || QFileInfo::exists(root + '/' + top + QStringLiteral("/CMakeCache.txt")))
-            continue;
-        QDirIterator it(root + '/' + top, {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = QDir(root).relativeFilePath(it.next());
-            found << layerViolations(plan, path, readWholeFile(root + '/' + path));
-            ++files;
-        }
+        addRow("own floor", "top/a.cpp", "#include \"top/b.h\"", 0);
+        addRow("floor below", "top/a.cpp", "#include \"low/sub/c.h\"", 0);
+        addRow("same floor, other folder", "low/a.cpp", "#include \"peer/c.h\"", 1);
+        addRow("floor above", "low/sub/a.cpp", "#include \"top/b.h\"", 1);
+        addRow("folder deeper than its floor", "low/sub/a.cpp", "#include \"low/x.h\"", 1);
+        addRow("undeclared folder included", "top/a.cpp", "#include \"elsewhere/b.h\"", 1);
+        addRow("file of no floor", "elsewhere/a.cpp", "", 1);
+        addRow("core module where core only", "low/sub/a.cpp", "#include <QString>\n#include <vector>", 0);
+        addRow("widget where core only", "low/sub/a.cpp", "#  include <QLabel>", 1);
+        addRow("any module where none named", "top/a.cpp", "#include <QLabel>", 0);
+        addRow("several at once", "low/sub/a.cpp", "#include \"top/b.h\"\n#include <QWidget>\n#include \"low/sub/d.h\"",
+               2);
     }
-    QVERIFY2(files > 100, qPrintable(QStringLiteral("only %1 source files found under %2").arg(files).arg(root)));
-    QVERIFY2(found.isEmpty(), qPrintable(found.join('\n')));
-}
+
+    void rules()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, text);
+        QFETCH(int, violations);
+        const LayerPlan plan(QStringLiteral("# comment\ntop\nlow peer   # shared floor\nlow/sub QtCore\n"));
+        const QStringList found = layerViolations(plan, path, text);
+        QVERIFY2(found.size() == violations, qPrintable(found.join('\n')));
+    }
+
+    void sourceTree()
+    {
+        const QString root = QStringLiteral(LIFECYCLE_SOURCE_DIR);
+        const QString planText = readWholeFile(root + QStringLiteral("/layers.txt"));
+        QVERIFY2(!planText.isEmpty(), "layers.txt cannot be read");
+        const LayerPlan plan(planText);
+
+        QStringList found;
+        int files = 0;
+        for (const QString &top : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            // Tests and fuzz targets may reach any floor; build folders hold generated code.
+            if (top.startsWith('.') || top == QLatin1String("tests") || top == QLatin1String("fuzz")
+                || QFileInfo::exists(root + '/' + top + QStringLiteral("/CMakeCache.txt")))
+                continue;
+            QDirIterator it(root + '/' + top, {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                const QString path = QDir(root).relativeFilePath(it.next());
+                found << layerViolations(plan, path, readWholeFile(root + '/' + path));
+                ++files;
+            }
+        }
+        QVERIFY2(files > 100, qPrintable(QStringLiteral("only %1 source files found under %2").arg(files).arg(root)));
+        QVERIFY2(found.isEmpty(), qPrintable(found.join('\n')));
+    }
+};
 
 QTEST_GUILESS_MAIN(LayerTest)
 #include "LayerTest.moc"

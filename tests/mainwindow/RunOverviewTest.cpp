@@ -4,6 +4,7 @@
 #include "engine/supervision/TesterEngine.h"
 #include "mainwindow/ReadingColours.h"
 #include "mainwindow/TesterWindow.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 #include "support/WindowRig.h"
 #include "ui/ValueBox.h"
@@ -103,22 +104,24 @@ struct Sample
 };
 Q_DECLARE_METATYPE(QList<Sample>)
 
-// The run overview in the main window, driven through the engine by a fake
-// tester: a lost and found link, the greyed last sample, "Not logging",
-// readings beyond tolerance and the minimum window size. Its
-// decisions without a window: rate and time to the cycle limit from sample
-// times and counts, link text, tolerance.
+// The run overview in the main window over a fake tester, and its decisions without a window.
 class RunOverviewTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The strip and the readings over a lost and found link, with "Not
+    // logging" until a data file is opened.
     void linkLostAndFoundAgain()
     {
         Rig rig;
-        rig.nextRecord = record(7, 501);   // the down maximum beyond its limit
+        QCOMPARE(rig.colour("loggingText"), QColor());   // nothing to log yet
+        rig.nextRecord = record(7, 501);                 // the down maximum beyond its limit
         QVERIFY(rig.sampled());
         QCOMPARE(rig.colour("DownMaxRBox"), ReadingColours::Alarm);
+        QCOMPARE(rig.colour("DownMinRBox"), QColor());
+        QCOMPARE(rig.text("loggingText"), QStringLiteral("Not logging"));
+        QVERIFY(rig.colour("loggingText").isValid());
         QVERIFY2(matches(Connected, rig.text("linkStateText")), qPrintable(rig.text("linkStateText")));
 
         // The cable is pulled: the last sample stays, greyed (also the reading
@@ -140,8 +143,11 @@ private Q_SLOTS:
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("7"));
 
         // Found again: the link turns normal at once, the readings with the next sample.
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("run.txt"));
+        QVERIFY(rig.form->dataLog().openFile(path));
         rig.port.refuseAll = false;
-        rig.nextRecord = record(9);
+        rig.nextRecord = record(9, 500);   // exactly at the limit
         QVERIFY(rig.sampled());
         QVERIFY(matches(Connected, rig.text("linkStateText")));
         QCOMPARE(rig.colour("linkStateText"), QColor());
@@ -149,6 +155,9 @@ private Q_SLOTS:
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("9"));
         QCOMPARE(rig.colour("cycleCountBox"), QColor());
         QCOMPARE(rig.colour("DownMaxRBox"), QColor());
+        QVERIFY2(matches("run.txt: 1 line, last at \\d\\d:\\d\\d:\\d\\d", rig.text("loggingText")),
+                 qPrintable(rig.text("loggingText")));
+        QCOMPARE(rig.colour("loggingText"), QColor());
     }
 
     // Replies without their "*" are refused one after the other: after a few
@@ -182,10 +191,8 @@ private Q_SLOTS:
     // seconds after the link was found at 14:00:00.
     void staleData_data()
     {
-        QTest::addColumn<QList<int>>("samples");
-        QTest::addColumn<bool>("running");
-        QTest::addColumn<int>("now");
-        QTest::addColumn<int>("staleSince");   // -1: fresh
+        // staleSince: -1: fresh
+        addColumns<QList<int>, bool, int, int>("samples", "running", "now", "staleSince");
 
         QTest::newRow("10 s after the last sample is fresh") << QList<int>{0, 1, 2} << true << 12 << -1;
         QTest::newRow("just over 10 s is stale") << QList<int>{0, 1, 2} << true << 13 << 2;
@@ -232,28 +239,6 @@ private Q_SLOTS:
         for (int i = 0; i < 20; ++i)
             rig.built->session.tick();
         QCOMPARE(rig.text("linkStateText"), QStringLiteral("No sample since 14:00:00"));
-    }
-
-    void loggingAndLimits()
-    {
-        Rig rig;
-        QCOMPARE(rig.colour("loggingText"), QColor());   // nothing to log yet
-        rig.nextRecord = record(7, 501);
-        QVERIFY(rig.sampled());
-        QCOMPARE(rig.text("loggingText"), QStringLiteral("Not logging"));
-        QVERIFY(rig.colour("loggingText").isValid());
-        QCOMPARE(rig.colour("DownMaxRBox"), ReadingColours::Alarm);
-        QCOMPARE(rig.colour("DownMinRBox"), QColor());
-
-        QTemporaryDir dir;
-        QString path = dir.filePath(QStringLiteral("run.txt"));
-        QVERIFY(rig.form->dataLog().openFile(path));
-        rig.nextRecord = record(8, 500);   // exactly at the limit
-        QVERIFY(rig.sampled(Command::SampleData));
-        QVERIFY2(matches("run.txt: 1 line, last at \\d\\d:\\d\\d:\\d\\d", rig.text("loggingText")),
-                 qPrintable(rig.text("loggingText")));
-        QCOMPARE(rig.colour("loggingText"), QColor());
-        QCOMPARE(rig.colour("DownMaxRBox"), QColor());
     }
 
     void minimumSize()
@@ -314,9 +299,8 @@ private Q_SLOTS:
     // colour of their own.
     void runStopShownWithReasonAndTime_data()
     {
-        QTest::addColumn<int>("code");   // from here: run to limits or stop; None: the tester's "-"
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<bool>("limitColour");
+        // code: from here: run to limits or stop; None: the tester's "-"
+        addColumns<int, QString, bool>("code", "shown", "limitColour");
         addRow("the tester ends at its cycle limit", wireCode(Command::None), "Stopped at cycle limit (1000) at 14:02",
                true);
         addRow("stopped from here", wireCode(Command::Stop), "Stopped by the operator at 14:02", false);
@@ -349,11 +333,8 @@ private Q_SLOTS:
 
     void whyTheRunEnded_data()
     {
-        QTest::addColumn<int>("mode");   // RunMode the run had
-        QTest::addColumn<bool>("stopCommanded");
-        QTest::addColumn<QList<int>>("counts");   // cycles, fails, sequential fails
-        QTest::addColumn<QList<int>>("limits");
-        QTest::addColumn<QString>("shown");
+        // mode: RunMode the run had; counts: cycles, fails, sequential fails
+        addColumns<int, bool, QList<int>, QList<int>, QString>("mode", "stopCommanded", "counts", "limits", "shown");
 
         const int toLimits = int(RunMode::ToLimits);
         const QList<int> limits = {100000, 10, 3};
@@ -412,11 +393,7 @@ private Q_SLOTS:
 
     void progress_data()
     {
-        QTest::addColumn<QList<Sample>>("samples");
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<QString>("rate");
-        QTest::addColumn<QString>("runTime");
-        QTest::addColumn<QString>("toLimit");
+        addColumns<QList<Sample>, int, QString, QString, QString>("samples", "limit", "rate", "runTime", "toLimit");
 
         addRow("one sample: no rate yet", QList<Sample>{{0, 500, true}}, 1000, "----", "0:00:00", "----");
         addRow("hours beyond a day", QList<Sample>{{0, 0, true}, {3600, 100, true}}, 10000, "100 cycles/h", "1:00:00",
@@ -495,12 +472,9 @@ private Q_SLOTS:
 
     void tolerance_data()
     {
-        QTest::addColumn<int>("contact");
-        QTest::addColumn<int>("mode");         // of measurement: 0..2
-        QTest::addColumn<int>("maxDown");      // limit 500
-        QTest::addColumn<int>("minUp");        // limit 100
-        QTest::addColumn<int>("bounceUp");     // limit 3000
-        QTest::addColumn<QString>("marked");   // down max, min, bounce; up max, min, bounce
+        // mode: of measurement: 0..2; maxDown: limit 500; minUp: limit 100; bounceUp: limit 3000; marked: down max,
+        // min, bounce; up max, min, bounce
+        addColumns<int, int, int, int, int, QString>("contact", "mode", "maxDown", "minUp", "bounceUp", "marked");
 
         const int all = 16 | 32 | 64 | 128;
         addRow("exactly at the limits", all, 0, 500, 100, 3000, "000000");

@@ -9,6 +9,7 @@
 #include "support/FakeConfigFileDialog.h"
 #include "support/FakeSerialDevices.h"
 #include "support/ModalAnswerer.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 #include "support/WindowRig.h"
 #include "ui/LedIndicator.h"
@@ -95,12 +96,9 @@ class TesterWindowTest : public QObject
 private Q_SLOTS:
     void strokeDisplay_data()
     {
-        QTest::addColumn<int>("contact");
-        QTest::addColumn<int>("version");
-        QTest::addColumn<int>("pullUp");
-        QTest::addColumn<QStringList>("enabled");
-        QTest::addColumn<QStringList>("disabled");
-        QTest::addColumn<QStringList>("texts");   // "box=text"
+        // texts: "box=text"
+        addColumns<int, int, int, QStringList, QStringList, QStringList>("contact", "version", "pullUp", "enabled",
+                                                                         "disabled", "texts");
 
         const QStringList downContact = {"DownMaxRBox", "DownLastRBox", "DownMaxUnit", "DownMinChk", "DownInitChk"};
         const QStringList downBounce = {"DownBounceBox", "DownLastContactTime", "DownBounceSeconds", "DownBounceChk"};
@@ -172,11 +170,10 @@ private Q_SLOTS:
     // The controls that matter in each situation the operator meets.
     void controlsFollowTheSituation_data()
     {
-        QTest::addColumn<QString>("setup");            // what holds: "port", "running", "sampled", "file", "vanishes"
-        QTest::addColumn<QString>("use");              // a control the operator then uses
-        QTest::addColumn<QByteArrayList>("replies");   // the tester's lines that follow
-        QTest::addColumn<QStringList>("enabled");
-        QTest::addColumn<QStringList>("disabled");
+        // setup: what holds: "port", "running", "sampled", "file", "vanishes"; use: a control the operator then uses;
+        // replies: the tester's lines that follow
+        addColumns<QString, QString, QByteArrayList, QStringList, QStringList>("setup", "use", "replies", "enabled",
+                                                                               "disabled");
 
         const QStringList needStopped = {"ConfigureLearnMenu", "ConfigureEditMenu", "ConfigureOpenMenu",
                                          "ConfigureSaveMenu", "RunManualMenu"};
@@ -244,11 +241,9 @@ private Q_SLOTS:
 
     void breakUpdate_data()
     {
-        QTest::addColumn<bool>("fileOpen");
-        QTest::addColumn<bool>("saving");
-        QTest::addColumn<bool>("busyMeanwhile");   // a reply became due while the dialog was open
-        QTest::addColumn<QStringList>("frames");
-        QTest::addColumn<QStringList>("messages");
+        // busyMeanwhile: a reply became due while the dialog was open
+        addColumns<bool, bool, bool, QStringList, QStringList>("fileOpen", "saving", "busyMeanwhile", "frames",
+                                                               "messages");
         const QStringList noFile = {"error:No Data File|There must be a database file open in which to save the data"};
         addRow("save without a data file", false, true, false, QStringList(), noFile);
         addRow("no saving, no data file", false, false, false, QStringList{"F3100"}, QStringList());
@@ -289,11 +284,8 @@ private Q_SLOTS:
 
     void shutDown_data()
     {
-        QTest::addColumn<bool>("breakMode");
-        QTest::addColumn<bool>("unsavedSample");
-        QTest::addColumn<bool>("unsavedConfig");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<bool>("closes");
+        addColumns<bool, bool, bool, QStringList, bool>("breakMode", "unsavedSample", "unsavedConfig", "messages",
+                                                        "closes");
 
         const QString notice = "error:Break Update Mode Cancel|The tester is set to stop after 50 cycles and will "
                                "not restart if program is terminated.";
@@ -331,12 +323,10 @@ private Q_SLOTS:
     // the session knows, and leaves it running when it closes without asking.
     void windowOpensOnRunningSession()
     {
-        FakeSerialPort port;
-        MemorySettingsStore settings;
-        FakeMessageDialogs dialogs;
-        FakeDataFileDialog files;
+        WindowRig fakes(false);   // its fakes only: the window is made on the session below
         FakeConfigFileDialog configFiles;
-        TesterSession session({port, settings, dialogs, files, configFiles}, WindowRig::NoTicks);
+        TesterSession session({fakes.port, fakes.settings, fakes.dialogs, fakes.files, configFiles},
+                              WindowRig::NoTicks);
         session.start();
         TesterState &s = session.state();
         s.identity.serialNumber = QStringLiteral("41800777");
@@ -435,8 +425,8 @@ private Q_SLOTS:
     // The two small dialogs: the break dialog and the about box.
     void okNeedsAUsableCount_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("count");   // 0: the dialog stays open
+        // count: 0: the dialog stays open
+        addColumns<QString, int>("text", "count");
         addRow("negative", "-5", 0);
         addRow("above the tester's range", "32768", 0);
         addRow("largest", "32767", 32767);
@@ -464,10 +454,8 @@ private Q_SLOTS:
     // stable name) and the search starts again on it.
     void portChoice_data()
     {
-        QTest::addColumn<QString>("choice");   // "pin" the second device, "automatic", "cancel"
-        QTest::addColumn<QString>("before");   // the pin stored before
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<bool>("searchAgain");
+        // choice: "pin" the second device, "automatic", "cancel"; before: the pin stored before
+        addColumns<QString, QString, QString, bool>("choice", "before", "after", "searchAgain");
         const QString stable = "/dev/serial/by-id/usb-FTDI_FT232R-if00";
         addRow("pin the USB adapter", "pin", "", stable, true);
         addRow("back to automatic", "automatic", stable, "", true);
@@ -526,11 +514,9 @@ private Q_SLOTS:
     // in the documents folder when there is none or it is gone.
     void fileDialogsStartInTheLastFolder_data()
     {
-        QTest::addColumn<QString>("dialog");
-        QTest::addColumn<QString>("lastFile");   // in the test's folder; empty: none
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("folder");   // "docs" or a folder of the test's folder
-        QTest::addColumn<QString>("name");     // the file name filled in
+        // lastFile: in the test's folder; empty: none; folder: "docs" or a folder of the test's folder; name: the file
+        // name filled in
+        addColumns<QString, QString, QString, QString, QString>("dialog", "lastFile", "title", "folder", "name");
         addRow("New, after a data file", "data 0", "runs/a.txt", "New Data File", "runs", "");
         addRow("Open, no data file yet", "data 2", "", "Open Data File", "docs", "");
         addRow("Open, its folder since deleted", "data 2", "gone/a.txt", "Open Data File", "docs", "");
@@ -590,14 +576,11 @@ private Q_SLOTS:
         QTEST(seenName, "name");
     }
 
-    // The about box starts the system's information tool; where there is
-    // none, or it does not start, it shows what the program knows itself.
     // File, Preferences in a station's window: accepted preferences go to
     // every tester, cancelled ones to none.
     void preferencesReachTheStationWhenAccepted_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("told");
+        addColumns<QString, int>("button", "told");
         addRow("OK", "OKButton", 1);
         addRow("Cancel", "CancelButton", 0);
     }
@@ -615,11 +598,10 @@ private Q_SLOTS:
         QTEST(station.told, "told");
     }
 
+    // The about box starts the system's information tool, or shows what the program knows itself.
     void systemInfo_data()
     {
-        QTest::addColumn<QStringList>("tool");
-        QTest::addColumn<bool>("starts");
-        QTest::addColumn<bool>("ownWindow");
+        addColumns<QStringList, bool, bool>("tool", "starts", "ownWindow");
         addRow("no tool installed", QStringList(), false, true);
         addRow("a tool that does not start", QStringList{"/usr/bin/hardinfo"}, false, true);
         addRow("the system's tool", QStringList{"/usr/bin/hardinfo"}, true, false);

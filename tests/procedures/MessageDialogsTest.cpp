@@ -1,4 +1,5 @@
 #include "support/ModalAnswerer.h"
+#include "support/TestColumns.h"
 #include "ui/DialogIcon.h"
 #include "ui/ErrorDialog.h"
 #include "ui/QtMessageDialogs.h"
@@ -19,9 +20,8 @@ class MessageDialogsTest : public QObject
 private Q_SLOTS:
     void answers_data()
     {
-        QTest::addColumn<QString>("dialog");
-        QTest::addColumn<Leave>("how");
-        QTest::addColumn<int>("answer");   // 0 for the error dialog, which answers nothing
+        // answer: 0 for the error dialog, which answers nothing
+        addColumns<QString, Leave, int>("dialog", "how", "answer");
         QTest::newRow("yes/no: Enter answers Cancel") << "yesno" << Leave::Enter << 2;
         QTest::newRow("yes/no: close box answers Cancel") << "yesno" << Leave::CloseBox << 2;
         QTest::newRow("yes/no: Yes") << "yesno" << Leave::ClickYes << 6;
@@ -72,8 +72,7 @@ private Q_SLOTS:
     // its text, to a readable width and as high as the text then wraps.
     void longMessageShowsWhole_data()
     {
-        QTest::addColumn<QString>("dialog");
-        QTest::addColumn<QString>("text");
+        addColumns<QString, QString>("dialog", "text");
         const QString outage = QStringLiteral(
             "The run archive postgresql://lab@db.example.org:5432/runs cannot be written: connection to server "
             "at \"db.example.org\" (10.0.0.7), port 5432 failed: Connection refused\n\tIs the server running on "

@@ -1,18 +1,14 @@
-// The learn arithmetic, and the learn, master reset and manual control
-// dialogs on the main window's menus over a fake port whose tester answers
-// at once.
+// The learn arithmetic, and the learn, master reset and manual control dialogs over a fake tester.
 
 #include "engine/procedures/DefaultConfig.h"
 #include "engine/procedures/ManualControl.h"
 #include "engine/supervision/TesterEngine.h"
 #include "features/procedures/LearnTransfer.h"
 #include "mainwindow/TesterWindow.h"
-#include "support/FakeDataFileDialog.h"
-#include "support/FakeMessageDialogs.h"
-#include "support/FakeSerialPort.h"
-#include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
-#include "support/SessionWindow.h"
+#include "support/TestColumns.h"
+#include "support/TestRows.h"
+#include "support/WindowRig.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -23,11 +19,9 @@
 
 namespace {
 
-constexpr int NoTicks = 24 * 3600 * 1000;
-
 // The main window with the tester found and idle. The tester acknowledges
 // everything, and moves its piston on A3 / A4 and reports it in the status.
-struct Rig
+struct Rig : WindowRig
 {
     Rig()
     {
@@ -38,19 +32,19 @@ struct Rig
         s.link.busy = false;
         s.reported.rangeMode = 0;
         s.reported.rangePullUp = 1000;
-        form.updateControls();
+        form->updateControls();
         port.onWrite = [this, pistonDown = false](const QByteArray &bytes) mutable {
             if (bytes == "A3\r" || bytes == "A4\r")
                 pistonDown = bytes == "A3\r";
             port.queueInput(bytes == "C0\r" ? (pistonDown ? "*8\r" : "*0\r") : "*\r");
         };
     }
-    void trigger(const char *action) { form.findChild<QAction *>(action)->trigger(); }
+    void trigger(const char *name) { action(name)->trigger(); }
     // Ticks until the tester has answered everything sent.
     void settle()
     {
         for (int i = 0; i < 20 && (s.link.step != LinkStep::Idle || s.link.busy); ++i)
-            form.engine().pollTick();
+            form->engine().pollTick();
     }
     QStringList frames()
     {
@@ -59,13 +53,7 @@ struct Rig
         return taken;
     }
 
-    FakeSerialPort port;
-    MemorySettingsStore settings;
-    FakeMessageDialogs dialogs;
-    FakeDataFileDialog files;
-    SessionWindow window{port, settings, dialogs, files, NoTicks};
-    TesterWindow &form = window.form;
-    TesterState &s = form.state();
+    TesterState &s = form->state();
 };
 
 void clickButton(QWidget *dialog, const char *name)
@@ -93,8 +81,8 @@ private Q_SLOTS:
     // pull-up (or full scale in current and voltage).
     void learnedContactTolerances_data()
     {
-        QTest::addColumn<QList<int>>("in");    // contact, mode, both down extremes, both up extremes
-        QTest::addColumn<QList<int>>("out");   // min down, max down, min up, max up
+        // in: contact, mode, both down extremes, both up extremes; out: min down, max down, min up, max up
+        addColumns<QList<int>, QList<int>>("in", "out");
         QTest::newRow("NO resistance") << QList<int>{1, 0, 10, 1023} << QList<int>{0, 16, 1020, 1023};
         // Odd counts give halves, rounded to the even count: 601 -> 902.5 and 299.5, 603 -> 905.5 and 300.5.
         QTest::newRow("NO current, odd counts") << QList<int>{1, 1, 601, 603} << QList<int>{0, 902, 300, 906};
@@ -105,7 +93,6 @@ private Q_SLOTS:
     void learnedContactTolerances()
     {
         QFETCH(QList<int>, in);
-        QFETCH(QList<int>, out);
         TesterState s;
         s.reported.rangeMode = s.pending.rangeMode = TesterState::Integer(in[1]);
         s.reported.rangePullUp = s.pending.rangePullUp = 1000;
@@ -113,18 +100,15 @@ private Q_SLOTS:
         s.counters.maxDownResistance = s.counters.minDownResistance = in[2];
         s.counters.maxUpResistance = s.counters.minUpResistance = in[3];
         setLearnedConfig(s);
-        QCOMPARE((QList<int>{s.pending.minDownResistTol, s.pending.maxDownResistTol, s.pending.minUpResistTol,
-                             s.pending.maxUpResistTol}),
-                 out);
+        QTEST((QList<int>{s.pending.minDownResistTol, s.pending.maxDownResistTol, s.pending.minUpResistTol,
+                          s.pending.maxUpResistTol}),
+              "out");
     }
 
     void learnDialog_data()
     {
-        QTest::addColumn<int>("switchType");   // list position
-        QTest::addColumn<bool>("bounce");
-        QTest::addColumn<QString>("leave");   // "OKButton", "CancelButton" or "Enter"
-        QTest::addColumn<int>("comSeq");      // the link when OK is pressed
-        QTest::addColumn<QStringList>("frames");
+        // switchType: list position; leave: "OKButton", "CancelButton" or "Enter"; comSeq: the link when OK is pressed
+        addColumns<int, bool, QString, int, QStringList>("switchType", "bounce", "leave", "comSeq", "frames");
         QTest::newRow("normally closed without bounce") << 1 << false << "OKButton" << 0 << QStringList{"E150"};
         QTest::newRow("Enter cancels") << 1 << false << "Enter" << 0 << QStringList();
         // A learn that never started leaves nothing to turn the next
@@ -162,15 +146,12 @@ private Q_SLOTS:
     // The learn window on its own clock, one call a second.
     void learnWindow_data()
     {
-        QTest::addColumn<bool>("ended");          // the tester said "-"
-        QTest::addColumn<int>("inFlight");        // the command in flight when the window looks
-        QTest::addColumn<bool>("dataFileOpen");   // samples went into the file and are not unsaved
-        QTest::addColumn<int>("closesAt");
-        QTest::addColumn<bool>("editor");
+        // ended: the tester said "-"; inFlight: the command in flight when the window looks; dataFileOpen: samples went
+        // into the file and are not unsaved
+        addColumns<bool, int, bool, int, bool>("ended", "inFlight", "dataFileOpen", "closesAt", "editor");
         QTest::newRow("never ends: gives up at the 16th second") << false << 0 << false << 16 << false;
         QTest::newRow("end of run logged to an open data file") << true << 0 << true << 1 << true;
-        QTest::newRow("end of run, its data still awaited")
-            << true << wireCode(Command::SampleData) << false << 16 << false;
+        addRow("end of run, its data still awaited", true, wireCode(Command::SampleData), false, 16, false);
     }
 
     void learnWindow()
@@ -208,9 +189,8 @@ private Q_SLOTS:
 
     void masterDialog_data()
     {
-        QTest::addColumn<QStringList>("entries");   // serial, mode, pull-up
-        QTest::addColumn<QString>("error");         // empty when accepted
-        QTest::addColumn<QList<int>>("stored");     // mode, pull-up
+        // entries: serial, mode, pull-up; error: empty when accepted; stored: mode, pull-up
+        addColumns<QStringList, QString, QList<int>>("entries", "error", "stored");
         auto row = [](const QString &entries, const QString &error, QList<int> stored = {0, 1000}) {
             QTest::newRow(qPrintable(entries)) << entries.split('|') << error << stored;
         };
@@ -230,7 +210,6 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, entries);
         QFETCH(QString, error);
-        QFETCH(QList<int>, stored);
         Rig rig;
         QStringList opened;
         ModalAnswerer answerer;
@@ -251,16 +230,14 @@ private Q_SLOTS:
                  error.isEmpty() ? QStringList() : QStringList{"error:Master Reset Data Error|" + error});
         QCOMPARE(rig.frames(), error.isEmpty() ? QStringList{"E0" + entries[0]} : QStringList());
         QCOMPARE(rig.s.pending.serialNumber, error.isEmpty() ? entries[0] : QStringLiteral("00000000"));
-        QCOMPARE((QList<int>{rig.s.pending.rangeMode, rig.s.pending.rangePullUp}), stored);
+        QTEST((QList<int>{rig.s.pending.rangeMode, rig.s.pending.rangePullUp}), "stored");
     }
 
     // A running test is stopped by a master reset: the operator is asked
     // first, and No sends nothing and keeps the configuration.
     void masterResetWhileRunning_data()
     {
-        QTest::addColumn<bool>("running");
-        QTest::addColumn<QList<int16_t>>("answers");
-        QTest::addColumn<bool>("sent");
+        addColumns<bool, QList<int16_t>, bool>("running", "answers", "sent");
         QTest::newRow("running, No") << true << QList<int16_t>{AnswerNo} << false;
         QTest::newRow("running, Yes") << true << QList<int16_t>{AnswerYes} << true;
         QTest::newRow("stopped: no question") << false << QList<int16_t>() << true;
@@ -290,8 +267,8 @@ private Q_SLOTS:
 
     void manualDialog_data()
     {
-        QTest::addColumn<bool>("runAfterwards");   // closed, a test started, then the program closed
-        QTest::addColumn<QStringList>("frames");
+        // runAfterwards: closed, a test started, then the program closed
+        addColumns<bool, QStringList>("runAfterwards", "frames");
         // The piston-down command's answer is still on its way when the
         // program closes: the piston goes up before the window is gone.
         QTest::newRow("program closed with the dialog open") << false << QStringList{"A3", "C0", "A4", "C0"};
@@ -305,7 +282,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, runAfterwards);
         Rig rig;
-        rig.window.session.manual().showPiston(true);
+        rig.built->session.manual().showPiston(true);
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
             auto *box = dialog->findChild<QCheckBox *>("PistonCheck");
@@ -316,7 +293,7 @@ private Q_SLOTS:
             if (runAfterwards)
                 clickButton(dialog, "CloseButton");
             else
-                rig.form.close();
+                rig.form->close();
         });
         rig.trigger("RunManualMenu");
         if (runAfterwards) {
@@ -324,7 +301,7 @@ private Q_SLOTS:
             rig.trigger("RunRunLimitMenu");
             rig.settle();
             QVERIFY(rig.s.counters.running);
-            rig.form.close();
+            rig.form->close();
         }
         QCOMPARE(answerer.answered, 1);
         QTEST(rig.frames(), "frames");

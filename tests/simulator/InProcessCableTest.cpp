@@ -1,6 +1,4 @@
-// The cable inside the program that the built-in simulated tester hangs on
-// where the system has no pseudo-terminal: which ports open, what happens to
-// bytes on the way, a pulled cable, and the engine finding the tester on it.
+// The in-process cable the simulated tester hangs on where the system has no pseudo-terminal.
 
 #include "simulator/InProcessCable.h"
 #include "engine/state/TesterState.h"
@@ -8,6 +6,7 @@
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
 #include "support/FakeView.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include <QElapsedTimer>
@@ -36,11 +35,8 @@ class InProcessCableTest : public QObject
 private Q_SLOTS:
     void opening_data()
     {
-        QTest::addColumn<int>("port");
-        QTest::addColumn<QString>("before");   // "taken": another port has it open; "pulled"; "" nothing
-        QTest::addColumn<bool>("opens");
-        QTest::addColumn<QString>("device");
-        QTest::addColumn<QString>("problem");
+        // before: "taken": another port has it open; "pulled"; "" nothing
+        addColumns<int, QString, bool, QString, QString>("port", "before", "opens", "device", "problem");
         addRow("a cable's port", 1, "", true, "SIM1", "");
         addRow("the second cable's port", 2, "", true, "SIM2", "");
         addRow("a port without a cable", 3, "", false, "", "");

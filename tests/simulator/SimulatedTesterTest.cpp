@@ -1,6 +1,4 @@
-// The simulated tester where its behaviour is not obvious: the data record's
-// field order and count, the run modes with their breaks and limits, the
-// moments its pump may sleep through, and the data log of a long run.
+// The simulated tester where its behaviour is not obvious.
 
 #include "simulator/SimulatedTester.h"
 #include "engine/trend/TrendLogReader.h"
@@ -15,6 +13,8 @@
 
 #ifdef Q_OS_UNIX
 #include "simulator/PseudoTerminal.h"
+#include "support/TestColumns.h"
+#include "support/TestRows.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -74,8 +74,7 @@ class SimulatedTesterTest : public QObject
 private Q_SLOTS:
     void recordFollowsTheSoftware_data()
     {
-        QTest::addColumn<int>("software");
-        QTest::addColumn<QByteArray>("lastBounces");
+        addColumns<int, QByteArray>("software", "lastBounces");
         QTest::newRow("1.1: 35 fields") << 11 << QByteArray();
         QTest::newRow("1.2 adds the last bounce times") << 12 << QByteArray(";m;m");
     }
@@ -114,11 +113,8 @@ private Q_SLOTS:
 
     void runModes_data()
     {
-        QTest::addColumn<QByteArray>("start");
-        QTest::addColumn<int>("cycleLimit");
-        QTest::addColumn<int>("seqLimit");
-        QTest::addColumn<int>("cycles");   // after a second at 100 ms per cycle
-        QTest::addColumn<bool>("stillRunning");
+        // cycles: after a second at 100 ms per cycle
+        addColumns<QByteArray, int, int, int, bool>("start", "cycleLimit", "seqLimit", "cycles", "stillRunning");
 
         QTest::newRow("to a sequential fail limit") << QByteArray("A2") << 0 << 3 << 3 << false;
         QTest::newRow("no limit passes the limits") << QByteArray("AC") << 2 << 1 << 10 << true;
@@ -154,19 +150,17 @@ private Q_SLOTS:
     // tested; a failing cycle always earns one.
     void failureBitsAgreeWithReadings_data()
     {
-        QTest::addColumn<int>("contact");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QList<int>>("tolerances");   // down min, max, up min, max, down bounce, up bounce
+        // tolerances: down min, max, up min, max, down bounce, up bounce
+        addColumns<int, int, QList<int>>("contact", "mode", "tolerances");
         const int both = 16 | 32 | 64 | 128;
-        QTest::newRow("the demonstration: closed down, open up")
-            << (1 | both) << 0 << QList<int>{0, 20, 1000, 1023, 3000, 3000};
-        QTest::newRow("a closed contact tighter than a good switch, up untested but tight")
-            << (1 | 16) << 0 << QList<int>{2, 5, 0, 10, 0, 0};
+        addRow("the demonstration: closed down, open up", 1 | both, 0, QList<int>{0, 20, 1000, 1023, 3000, 3000});
+        addRow("a closed contact tighter than a good switch, up untested but tight", 1 | 16, 0,
+               QList<int>{2, 5, 0, 10, 0, 0});
         QTest::newRow("bounce tolerance 0") << (2 | both) << 0 << QList<int>{0, 1023, 0, 20, 0, 0};
         QTest::newRow("current mode, up stroke only") << (1 | 32 | 128) << 1 << QList<int>{0, 0, 0, 10, 0, 1000};
         QTest::newRow("nothing tested") << 1 << 0 << QList<int>{0, 20, 1000, 1023, 3000, 3000};
-        QTest::newRow("wide open tolerances: only the initial state can fail")
-            << (1 | 16 | 32) << 0 << QList<int>{0, 1023, 0, 1023, 0, 0};
+        addRow("wide open tolerances: only the initial state can fail", 1 | 16 | 32, 0,
+               QList<int>{0, 1023, 0, 1023, 0, 0});
     }
 
     void failureBitsAgreeWithReadings()
@@ -201,8 +195,7 @@ private Q_SLOTS:
 
     void sleepsOnlyWhenNothingIsDue_data()
     {
-        QTest::addColumn<QByteArray>("command");
-        QTest::addColumn<int>("pieces");
+        addColumns<QByteArray, int>("command", "pieces");
         QTest::newRow("a running test repeats an unanswered +") << QByteArray("AC") << 1;
         QTest::newRow("a reply in pieces, then one cycle and its -") << QByteArray("AA") << 3;
         QTest::newRow("a stopped tester says nothing") << QByteArray("A1") << 1;

@@ -1,5 +1,6 @@
 #include "engine/state/DataDecoder.h"
 #include "engine/state/TesterState.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include <QTest>
@@ -90,13 +91,10 @@ private Q_SLOTS:
 
     void recordVariants_data()
     {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<qint64>("downBounce");   // field 36
-        QTest::addColumn<qint64>("upBounce");     // field 37
-        QTest::addColumn<qint64>("failLimit");    // field 10
-        QTest::addColumn<QString>("serial");      // field 9
-        QTest::addColumn<QString>("rest");
-        QTest::addColumn<QList<int>>("bytes");   // fields 26..28, each kept to its low 8 bits
+        // downBounce: field 36; upBounce: field 37; failLimit: field 10; serial: field 9; bytes: fields 26..28, each
+        // kept to its low 8 bits
+        addColumns<QString, qint64, qint64, qint64, QString, QString, QList<int>>(
+            "line", "downBounce", "upBounce", "failLimit", "serial", "rest", "bytes");
 
         const QStringList v11 = recordFields(11);
         const QStringList v12 = recordFields(12);
@@ -119,9 +117,6 @@ private Q_SLOTS:
     void recordVariants()
     {
         QFETCH(QString, line);
-        QFETCH(qint64, downBounce);
-        QFETCH(qint64, upBounce);
-        QFETCH(qint64, failLimit);
 
         TesterState s;
         s.counters.lastDownBounceTime = 5;
@@ -131,9 +126,9 @@ private Q_SLOTS:
         const DecodedSample sample = decoder.decodeSample();
 
         QCOMPARE(sample.takenAt, s.counters.updateTime);
-        QCOMPARE(qint64(s.counters.lastDownBounceTime), downBounce);
-        QCOMPARE(qint64(s.counters.lastUpBounceTime), upBounce);
-        QCOMPARE(qint64(s.reported.failLimit), failLimit);
+        QTEST(qint64(s.counters.lastDownBounceTime), "downBounce");
+        QTEST(qint64(s.counters.lastUpBounceTime), "upBounce");
+        QTEST(qint64(s.reported.failLimit), "failLimit");
         QTEST(s.identity.serialNumber, "serial");
         QTEST(line, "rest");
         QTEST((QList<int>{s.reported.upperBounce, s.reported.lowerBounce, s.reported.contact}), "bytes");
@@ -143,10 +138,7 @@ private Q_SLOTS:
     // The status byte: run flag and error lamp, blinking winning over lit.
     void statusByte_data()
     {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<bool>("running");
-        QTest::addColumn<int>("ledState");
-        QTest::addColumn<bool>("pistonDown");
+        addColumns<int, bool, int, bool>("status", "running", "ledState", "pistonDown");
         addRow("lamp lit", 2, false, 0, false);
         addRow("running, blinking wins over lit", 19, true, 2, false);
         addRow("piston down, lamp dark", 8, false, 1, true);

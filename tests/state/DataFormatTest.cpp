@@ -1,6 +1,7 @@
 #include "engine/state/DataFormat.h"
 #include "engine/state/NumberReader.h"
 #include "engine/state/TesterState.h"
+#include "support/TestColumns.h"
 
 #include <QLocale>
 #include <QTest>
@@ -35,9 +36,7 @@ private Q_SLOTS:
     // The reader's value, and whether it found a number at all.
     void readsNumber_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("expected");
-        QTest::addColumn<bool>("holdsNumber");
+        addColumns<QString, double, bool>("text", "expected", "holdsNumber");
         const double inf = std::numeric_limits<double>::infinity();
         QTest::newRow("blanks inside digits") << "  1 2.5abc" << 12.5 << true;
         QTest::newRow("no digits") << "abc" << 0.0 << false;
@@ -56,18 +55,14 @@ private Q_SLOTS:
     void readsNumber()
     {
         QFETCH(QString, text);
-        QFETCH(double, expected);
-        QCOMPARE(parseNumber(text), expected);
+        QTEST(parseNumber(text), "expected");
         QTEST(holdsNumber(text), "holdsNumber");
     }
 
     // Rounding halves to even, then the width check; a misfit keeps the old 77.
     void readsIntoWidth_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("bits");
-        QTest::addColumn<bool>("fits");
-        QTest::addColumn<int>("expected");
+        addColumns<QString, int, bool, int>("text", "bits", "fits", "expected");
         QTest::newRow("-3.5 to even") << "-3.5" << 32 << true << -4;
         QTest::newRow("long rounds out") << "2147483647.5" << 32 << false << 77;
         QTest::newRow("integer overflow") << "32768" << 16 << false << 77;
@@ -77,23 +72,20 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(int, bits);
-        QFETCH(int, expected);
         int32_t wide = 77;
         int16_t narrow = 77;
         const bool ok = bits == 32   ? parseLong(text, wide)
                         : bits == 16 ? parseInteger(text, narrow)
                                      : parseByte(text, narrow);
         QTEST(ok, "fits");
-        QCOMPARE(bits == 32 ? wide : int32_t(narrow), int32_t(expected));
+        QTEST(bits == 32 ? wide : int32_t(narrow), "expected");
     }
 
     void formatsDecimal_data()
     {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<int>("minDecimals");
-        QTest::addColumn<int>("maxDecimals");
-        QTest::addColumn<QString>("expected");
+        addColumns<double, int, int, QString>("value", "minDecimals", "maxDecimals", "expected");
         QTest::newRow("2.5 to even") << 2.5 << 0 << 0 << "2";
+        QTest::newRow("3.5 to even") << 3.5 << 0 << 0 << "4";
         // Binary 0.0125 lies a little above the half, binary 1.005 a little below.
         QTest::newRow("0.0125 is a half") << 0.0125 << 3 << 3 << "0.012";
         QTest::newRow("1.005 is a half") << 1.005 << 2 << 2 << "1.00";
@@ -112,11 +104,7 @@ private Q_SLOTS:
 
     void formatsResistance_data()
     {
-        QTest::addColumn<int>("range");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<bool>("openAsNumber");
-        QTest::addColumn<QString>("expected");
+        addColumns<int, int, int, bool, QString>("range", "mode", "count", "openAsNumber", "expected");
         QTest::newRow("-5 is 0") << 1000 << 0 << -5 << false << "0.0";
         QTest::newRow("largest range, no overflow") << 2147483647 << 0 << 1023 << true << "4389456574468.0";
         QTest::newRow("mode 3") << 1000 << 3 << 512 << false << "???";
@@ -134,9 +122,7 @@ private Q_SLOTS:
 
     void formatsTimes_data()
     {
-        QTest::addColumn<bool>("bounce");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<QString>("expected");
+        addColumns<bool, int, QString>("bounce", "value", "expected");
         QTest::newRow("stroke smallest") << false << int(INT32_MIN) << "-2147483.648";
         QTest::newRow("bounce largest") << true << 2147483647 << "3435.973835";
     }
@@ -151,11 +137,7 @@ private Q_SLOTS:
     // configured one.
     void convertsResistance_data()
     {
-        QTest::addColumn<bool>("toCount");
-        QTest::addColumn<int>("range");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<double>("given");
-        QTest::addColumn<double>("expected");
+        addColumns<bool, int, int, double, double>("toCount", "range", "mode", "given", "expected");
         QTest::newRow("pull-up beyond open") << false << 1000 << 0 << 2000.0 << 1e40;
         QTest::newRow("voltage clamps") << false << 5000 << 2 << 2000.0 << 5.0;
         QTest::newRow("unknown mode to value") << false << 1000 << 3 << 512.0 << 0.0;
@@ -179,8 +161,7 @@ private Q_SLOTS:
     // A tolerance written to a file as text reads back as the same count.
     void formattedCountsReadBack_data()
     {
-        QTest::addColumn<int>("range");
-        QTest::addColumn<int>("mode");
+        addColumns<int, int>("range", "mode");
         QTest::newRow("pull-up 1000") << 1000 << 0;
         QTest::newRow("current 500") << 500 << 1;
         QTest::newRow("voltage 5000") << 5000 << 2;

@@ -2,6 +2,8 @@
 
 #include "engine/link/Commands.h"
 #include "engine/supervision/PollCycle.h"
+#include "support/TestColumns.h"
+#include "support/TestRows.h"
 
 #include <QTest>
 
@@ -15,9 +17,7 @@ static void exchange(EngineRig &rig, int code, const QByteArray &data)
     rig.tick(2);
 }
 
-// The poll tick against a fake port, tick by tick: the probe, the lifetime
-// of its message, the tester's own signals, and what an acknowledged reply
-// does two ticks after its "*" line came back.
+// The poll tick against a fake port, tick by tick.
 class PollCycleTest : public QObject
 {
     Q_OBJECT
@@ -61,8 +61,8 @@ private Q_SLOTS:
 
     void errorLed_data()
     {
-        QTest::addColumn<int>("ledState");
-        QTest::addColumn<QList<int>>("drawn");   // after each of three slow periods
+        // drawn: after each of three slow periods
+        addColumns<int, QList<int>>("ledState", "drawn");
         QTest::newRow("lit") << 0 << QList<int>{0, 0, 0};
         QTest::newRow("dark") << 1 << QList<int>{1, 1, 1};
         QTest::newRow("blinking: one change per slow period") << 2 << QList<int>{0, 1, 0};
@@ -109,11 +109,8 @@ private Q_SLOTS:
 
     void testerSignals_data()
     {
-        QTest::addColumn<int>("crossing");   // 0 idle link, 1 before a reply, 2 before a wake-up answer
-        QTest::addColumn<QByteArray>("received");
-        QTest::addColumn<bool>("fetch");
-        QTest::addColumn<bool>("goAgainFlag");
-        QTest::addColumn<bool>("terminated");
+        // crossing: 0 idle link, 1 before a reply, 2 before a wake-up answer
+        addColumns<int, QByteArray, bool, bool, bool>("crossing", "received", "fetch", "goAgainFlag", "terminated");
 
         QTest::newRow("test ended") << 0 << QByteArray("-") << true << false << true;
         QTest::newRow("both in one read count as new data") << 0 << QByteArray("x+-\r") << true << true << false;
@@ -157,14 +154,10 @@ private Q_SLOTS:
 
     void singleValues_data()
     {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<qint64>("value");
+        addColumns<int, QByteArray, QString, qint64>("code", "data", "name", "value");
 
         QTest::newRow("contact keeps the low byte") << 216 << QByteArray("300") << "vContact" << qint64(44);
-        QTest::newRow("limit beyond 32 bits keeps the old value")
-            << 197 << QByteArray("3000000000") << "vCycleLimit" << qint64(77);
+        addRow("limit beyond 32 bits keeps the old value", 197, QByteArray("3000000000"), "vCycleLimit", qint64(77));
         QTest::newRow("empty data reads 0") << 176 << QByteArray() << "vMaxDownBounceTol" << qint64(0);
     }
 
@@ -173,7 +166,6 @@ private Q_SLOTS:
         QFETCH(int, code);
         QFETCH(QByteArray, data);
         QFETCH(QString, name);
-        QFETCH(qint64, value);
 
         EngineRig rig;
         rig.linkUp();
@@ -184,19 +176,16 @@ private Q_SLOTS:
         const QHash<QString, qint64> fields = {{"vContact", rig.s.reported.contact},
                                                {"vCycleLimit", rig.s.reported.cycleLimit},
                                                {"vMaxDownBounceTol", rig.s.reported.maxDownBounceTol}};
-        QCOMPARE(fields.value(name), value);
+        QTEST(fields.value(name), "value");
         QVERIFY(rig.engine.commReady());
         QCOMPARE(rig.port.frames().size(), 1);   // nothing further sent
     }
 
     void sampleInBreakUpdateMode_data()
     {
-        QTest::addColumn<bool>("goAgainFlag");
-        QTest::addColumn<bool>("saveToDatabase");
-        QTest::addColumn<QStringList>("next");
-        QTest::addColumn<int>("saved");
-        QTest::addColumn<bool>("atBreak");
-        QTest::addColumn<bool>("armedHere");   // armed by the command, not already armed
+        // armedHere: armed by the command, not already armed
+        addColumns<bool, bool, QStringList, int, bool, bool>("goAgainFlag", "saveToDatabase", "next", "saved",
+                                                             "atBreak", "armedHere");
 
         QTest::newRow("armed, no break signalled yet") << false << true << QStringList() << 1 << false << false;
         QTest::newRow("break reached, not logging") << true << false << QStringList{"F325"} << 0 << true << false;
@@ -210,8 +199,6 @@ private Q_SLOTS:
         QFETCH(bool, goAgainFlag);
         QFETCH(bool, saveToDatabase);
         QFETCH(QStringList, next);
-        QFETCH(int, saved);
-        QFETCH(bool, atBreak);
         QFETCH(bool, armedHere);
 
         EngineRig rig;
@@ -230,9 +217,9 @@ private Q_SLOTS:
         exchange(rig, 174, QByteArray("11;1;2"));
 
         QCOMPARE(rig.port.takeFrames(), next);
-        QCOMPARE(rig.log.saved, saved);
+        QTEST(rig.log.saved, "saved");
         QCOMPARE(rig.log.taken, 1);   // every sample is handed on, logged or not
-        QCOMPARE(rig.log.atBreak, atBreak);
+        QTEST(rig.log.atBreak, "atBreak");
         QCOMPARE(rig.view.dataShown, 1);   // shown, logged or not
         QCOMPARE(rig.engine.commReady(), next.isEmpty());
     }
@@ -257,8 +244,8 @@ private Q_SLOTS:
     // on the first port.
     void strayBytesCostNoAnswer_data()
     {
-        QTest::addColumn<int>("answer");   // the answer the bytes land in front of
-        QTest::addColumn<QByteArray>("stray");
+        // answer: the answer the bytes land in front of
+        addColumns<int, QByteArray>("answer", "stray");
 
         // The answers in order: two probe wake-ups, the hello, the first
         // record, a later wake-up and its record.
@@ -301,9 +288,9 @@ private Q_SLOTS:
     // after the byte that asked for it, and the port is given up.
     void noisyLineStillTimesOut_data()
     {
-        QTest::addColumn<int>("waitingStep");   // the link's step while the answer is awaited
-        QTest::addColumn<QByteArray>("noise");
-        QTest::addColumn<bool>("askedAgain");   // the operator sends the command again meanwhile
+        // waitingStep: the link's step while the answer is awaited; askedAgain: the operator sends the command again
+        // meanwhile
+        addColumns<int, QByteArray, bool>("waitingStep", "noise", "askedAgain");
 
         const int reply = int(LinkStep::AwaitingReply), wakeUp = int(LinkStep::AwaitingWakeUp);
         const int firstProbe = int(LinkStep::ProbeFirstAnswer), secondProbe = int(LinkStep::ProbeSecondAnswer);
@@ -364,8 +351,7 @@ private Q_SLOTS:
     // ending behind, or the next download would clear counters or start a test.
     void interruptedChainLeavesNothingBehind_data()
     {
-        QTest::addColumn<int>("brokenAt");
-        QTest::addColumn<bool>("silent");
+        addColumns<int, bool>("brokenAt", "silent");
         QTest::newRow("range value rejected") << wireCode(Command::WriteRange) << false;
         QTest::newRow("counter reset unanswered") << wireCode(Command::ClearSeqCount) << true;
     }

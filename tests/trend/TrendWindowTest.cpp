@@ -1,6 +1,4 @@
-// The trend: a saved data log plots what the live run showed with its bad
-// lines skipped and counted, the reduction never loses an extreme, and the
-// Trend window follows the live run from the start, open or not.
+// The Trend window: a saved data log plots what the live run showed, and the window follows the live run.
 
 #include "features/trend/TrendWindow.h"
 #include "engine/datalog/DataLog.h"
@@ -10,6 +8,7 @@
 #include "engine/trend/TrendZoom.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendPlot.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 #include "support/WindowRig.h"
 #include "ui/TrendFileDialog.h"
@@ -306,325 +305,311 @@ class TrendWindowTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void logPlotsWhatTheLiveRunShowed();
-    void logLineValues_data();
-    void logLineValues();
-    void liveRunInTheWindow();
-    void plottedLogShowsItsSkippedLines();
-    void zoomAndPanMoveEveryChart();
-    void readoutFollowsThePointer();
-    void timeAxisAndClosing();
-    void cursorAndFailuresCrossEveryChart();
-    void plotNamesTheFileAndTheReason_data();
-    void plotNamesTheFileAndTheReason();
-};
-
-void TrendWindowTest::logPlotsWhatTheLiveRunShowed()
-{
-    QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("run.txt")), mixedLog()));
-    const QList<TesterState> &states = mixedSamples;
-    TrendHistory live, fromLog;
-    for (const TesterState &s : states)
-        live.append(trendReadingFromState(s));
-    QCOMPARE(readTrendLog(dir.filePath(QStringLiteral("run.txt")), fromLog).samples, 7);
-    // Whether the log opened and how many lines it skipped: plottedLogShowsItsSkippedLines.
-    for (qsizetype i = 0; i < states.size(); ++i) {
-        const TesterState &s = states[i];
-        const TrendSample &a = fromLog.at(size_t(i)), &b = live.at(size_t(i));
-        QCOMPARE(a.cycle, 1001 + i);
-        QCOMPARE(a.failCount, 7);
-        QVERIFY2(same(a.contact, b.contact) && same(a.bounce, b.bounce) && same(a.strokeTime, b.strokeTime),
-                 qPrintable(QString::number(i)));
-        // The cases the charts must tell apart.
-        QCOMPARE(std::isnan(a.bounce[TrendDown]), s.identity.softwareVersion < 12 || !(s.reported.contact & 64));
-        QCOMPARE(std::isinf(a.contact[TrendUp]), s.counters.lastUpResistance == 1023 && s.reported.rangeMode == 0
-                                                     && s.reported.rangePullUp > 0 && (s.reported.contact & 32));
-        QCOMPARE(std::isnan(a.contact[TrendDown]), s.reported.rangePullUp == 0);
-        QCOMPARE(std::isnan(a.strokeTime[TrendUp]), !(s.reported.contact & 32));
-        QCOMPARE(a.timeMs, b.timeMs);
-        // The second header begins a new session.
-        QCOMPARE(fromLog.joinBefore(size_t(i), fromLog.gapMs()) == TrendJoin::NewSession, i == 2);
-    }
-    QCOMPARE(fromLog.segments().size(), live.segments().size());
-    for (size_t k = 0; k < live.segments().size(); ++k) {
-        const TrendLimits &la = fromLog.segments()[k].limits, &lb = live.segments()[k].limits;
-        QCOMPARE(la.mode, lb.mode);
-        QVERIFY(same(la.minContact, lb.minContact) && same(la.maxContact, lb.maxContact));
-        QVERIFY(same(la.maxBounce, lb.maxBounce) && same(la.minTime, lb.minTime) && same(la.maxTime, lb.maxTime));
-    }
-}
-
-// One column of a good sample line replaced: counts never negative, numbers
-// of any length read without overflow.
-void TrendWindowTest::logLineValues_data()
-{
-    QTest::addColumn<int>("column");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("sample");
-
-    addRow("negative cycle count", 1, "-2000", false);
-    addRow("negative fail count", 2, "-1", false);
-    addRow("negative sequential count", 3, "-1", false);
-    addRow("cycle count beyond 32 bits", 1, "2147483648", false);
-    addRow("cycle count of twenty digits", 1, "12345678901234567890", false);
-    addRow("limit at the 32-bit minimum", 19, "-2147483648", true);
-    addRow("limit below the 32-bit minimum", 19, "-2147483649", false);
-    addRow("reading of sixteen decimals", 10, "0.1234567890123456", true);
-    addRow("reading of twenty digits", 10, "12345678901234567890.5", true);
-    addRow("reading of nineteen digits and decimals", 10, "-9223372036854775808.25", true);
-}
-
-void TrendWindowTest::logLineValues()
-{
-    QFETCH(int, column);
-    QFETCH(QString, text);
-    QList<QByteArray> fields = sampleLogLine(sample(1001, 12, 1, 500)).toLatin1().split(',');
-    fields[column] = text.toLatin1();
-    const QByteArray line = fields.join(',');
-    TrendReading read;
-    QTEST(parseTrendLine(line.constData(), line.constData() + line.size(), read), "sample");
-    if (column == 10)
-        QCOMPARE(read.contact[TrendDown], text.toFloat());
-}
-
-// The live run is kept whether the window is open or not; limits and units
-// follow a new configuration in another mode; strokes not tested are not drawn.
-void TrendWindowTest::liveRunInTheWindow()
-{
-    Rig rig;
-    for (int cycle = 1; cycle <= 3; ++cycle)
-        rig.sample(cycle);
-    QVERIFY(!rig.window().isVisible());
-    QAction *trend = rig.action("ViewTrendMenu");
-    QCOMPARE(trend->text(), QStringLiteral("&Trend..."));
-    QCOMPARE(trend->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
-    trend->trigger();
-    QVERIFY(rig.window().isVisible() && !rig.window().isModal());
-    QCOMPARE(rig.axisTitle("DownContactChart"), QStringLiteral("ohms"));
-
-    for (int cycle = 4; cycle <= 6; ++cycle)
-        rig.sample(cycle, 2);
-    QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("6 samples")));
-    QCOMPARE(rig.axisTitle("UpContactChart"), QStringLiteral("ohms, then volts"));
-    QCOMPARE(rig.axisTitle("BounceChart"), QStringLiteral("seconds"));
-    const TrendReduction r = reduceTrend(rig.built->session.trendHistory(), 600);
-    const QList<QPointF> &max = r.limits[MaxContactDownLimit];
-    QCOMPARE(max.size(), 4);
-    QCOMPARE(max[0].x(), 1.0);
-    QCOMPARE(max[1], QPointF(4, float(1000.0 * 20 / 1003)));   // ohms up to the change
-    QCOMPARE(max[2], QPointF(4, float(20.0 / 1023 * 5)));      // volts after it
-    QCOMPARE(max[3].x(), 6.0);
-    QVERIFY(r.series[ContactUpSeries].isEmpty() && r.limits[MinContactUpLimit].isEmpty());
-    QVERIFY(r.series[BounceUpSeries].isEmpty());
-    // As many columns as limit segments: still steps.
-    QCOMPARE(reduceTrend(rig.built->session.trendHistory(), 2).limits[MaxContactDownLimit], max);
-    // Asked for again, the live run keeps its zoom.
-    rig.window().zoomTo({2, 6});
-    trend->trigger();
-    QVERIFY(rig.window().zoomed());
-
-    QTemporaryDir dir;
-    rig.trendFiles.image = dir.filePath(QStringLiteral("trend"));
-    QTest::mouseClick(rig.window().findChild<QWidget *>("SaveImageButton"), Qt::LeftButton);
-    QVERIFY(QImage(dir.filePath(QStringLiteral("trend.png")), "PNG").width() > 300);
-    QVERIFY(rig.dialogs.calls.isEmpty());
-    rig.trendFiles.image = dir.filePath(QStringLiteral("no/such/folder/trend.png"));
-    rig.window().saveImageChosen();
-    QCOMPARE(rig.dialogs.count(QStringLiteral("error:File Error")), 1);
-}
-
-void TrendWindowTest::plottedLogShowsItsSkippedLines()
-{
-    Rig rig;
-    rig.sample(1);
-    QTemporaryDir dir;
-    rig.trendFiles.log = dir.filePath(QStringLiteral("station2.txt"));
-    QVERIFY(writeFile(rig.trendFiles.log, mixedLog()));
-    QCOMPARE(rig.action("FilePlotMenu")->text(), QStringLiteral("P&lot Data Log..."));
-    rig.action("FilePlotMenu")->trigger();
-    QVERIFY(rig.window().isVisible() && !rig.window().showingLive());
-    QCOMPARE(rig.window().windowTitle(), QStringLiteral("Trend - station2.txt"));
-    QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("7 samples")));
-    QVERIFY(rig.label("SkippedLabel")->isVisible());
-    QCOMPARE(rig.label("SkippedLabel")->text(), QStringLiteral("4 lines skipped"));
-
-    // Live samples go on into the live run, not into the plotted log.
-    rig.sample(2);
-    QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("7 samples")));
-    QTest::mouseClick(rig.window().findChild<QWidget *>("LiveButton"), Qt::LeftButton);
-    QVERIFY(rig.window().showingLive());
-    QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("2 samples")));
-    QVERIFY(!rig.label("SkippedLabel")->isVisible());
-}
-
-// What cannot be plotted is named, with the reason, and opens no window.
-void TrendWindowTest::plotNamesTheFileAndTheReason_data()
-{
-    QTest::addColumn<QString>("path");   // "DIR/": in a fresh folder
-    QTest::addColumn<QString>("reason");
-
-    addRow("missing", "DIR/run.txt", "there is no such file");
-    addRow("folder", "DIR/", "it is a folder, not a file");
-    addRow("no permission", "DIR/locked.txt", "it cannot be opened (Permission denied)");
-#ifdef Q_OS_LINUX
-    // A file that opens but cannot be read: Windows has none at hand.
-    addRow("read fails", "/proc/self/mem", "reading it failed (Input/output error)");
-#endif
-}
-
-void TrendWindowTest::plotNamesTheFileAndTheReason()
-{
-    QFETCH(QString, path);
-    QTemporaryDir dir;
-    path.replace(QStringLiteral("DIR/"), dir.path() + QLatin1Char('/'));
-    if (path.endsWith(QLatin1String("locked.txt"))) {
-        QVERIFY(writeFile(path, mixedLog()));
-        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
-        if (QFile(path).open(QIODevice::ReadOnly))
-            QSKIP("this user reads files without read permission (root)");
-    }
-    Rig rig;
-    QVERIFY(!rig.form->trend().plotLog(path));
-    QFETCH(QString, reason);
-    // The file is named as the system writes paths (backslashes on Windows).
-    QCOMPARE(rig.dialogs.calls,
-             QStringList{
-                 QStringLiteral("error:File Error|Cannot plot %1: %2.").arg(QDir::toNativeSeparators(path), reason)});
-    QVERIFY(!rig.window().isVisible());
-}
-
-// Each gesture moves the one range every chart shows, and the charts stay
-// aligned.
-void TrendWindowTest::zoomAndPanMoveEveryChart()
-{
-    Shown shown;
-    TrendWindow &window = shown.window;
-    auto *reset = window.findChild<QPushButton *>("ResetZoomButton");
-    const TrendRange whole{0, 19999};
-    QVERIFY(near(window.visibleRange(), whole) && !window.zoomed() && !reset->isEnabled());
-    QCOMPARE(misaligned(shown), QString());
-
-    for (const Gesture &gesture : zoomGestures(shown)) {
-        const TrendRange expected = gesture.act(window.visibleRange());
-        const TrendRange view = window.visibleRange();
-        QVERIFY2(near(view, expected),
-                 qPrintable(QStringLiteral("%1: %2..%3").arg(gesture.what).arg(view.from).arg(view.to)));
-        QCOMPARE(window.zoomed(), !near(view, whole));
-        QCOMPARE(reset->isEnabled(), window.zoomed());
-        QVERIFY2(misaligned(shown).isEmpty(), gesture.what);
-    }
-
-    // Zoomed into a few cycles, the count axis ticks whole numbers.
-    window.zoomTo({1000, 1006});
-    for (const TrendTick &tick : shown.plot("FailureChart")->valueTicks())
-        QVERIFY2(!tick.label.contains(QLatin1Char('.')), qPrintable(tick.label));
-}
-
-// The readout names the nearest sample, a cursor line runs through every
-// chart, the arrow keys move it; screen readers get the readout as text and
-// each chart's name and range.
-void TrendWindowTest::readoutFollowsThePointer()
-{
-    Shown shown;
-    TrendPlot *down = shown.plot("DownContactChart");
-    send(down, QEvent::MouseMove, down->pixelAt(12345), Qt::NoButton, Qt::NoButton);
-    QCOMPARE(shown.window.readoutText(),
-             QStringLiteral("Cycle 12345, 12/06/2026 11:25:45: down contact 6.5 ohms; 24 failures, no new failure"));
-    for (TrendPlot *plot : shown.window.findChildren<TrendPlot *>())
-        QCOMPARE(plot->cursorAt(), 12345.0);
-    shown.window.pointAt(12500, shown.plot("FailureChart")->plan());
-    QCOMPARE(shown.window.readoutText(),
-             QStringLiteral("Cycle 12500, 12/06/2026 11:28:20: 25 failures, a new failure with this sample"));
-
-    QTest::keyClick(down, Qt::Key_Right);
-    const double step = down->cursorAt() - 12500;
-    QVERIFY2(step >= 1 && step <= 20000.0 / down->plotArea().width() + 1, qPrintable(QString::number(step)));
-    QTest::keyClick(down, Qt::Key_Left);
-    QTest::keyClick(down, Qt::Key_Left);
-    QVERIFY(down->cursorAt() < 12500);
-    QVERIFY(shown.window.readoutText().startsWith(QStringLiteral("Cycle %1,").arg(down->cursorAt())));
-
-    // Stepped past the edge of a zoomed view, the view follows the cursor.
-    shown.window.zoomTo({12000, 12100});
-    shown.window.pointAt(12100, down->plan());
-    QTest::keyClick(down, Qt::Key_Right);
-    QVERIFY(down->cursorAt() == 12101 && near(shown.window.visibleRange(), {12051, 12151}));
-    QTest::keyClick(down, Qt::Key_Left);
-    QVERIFY(down->cursorAt() == 12100 && near(shown.window.visibleRange(), {12051, 12151}));
-    shown.window.resetZoom();
-
-    auto *readout = shown.window.findChild<QLineEdit *>("Readout");
-    QVERIFY(readout->isReadOnly() && readout->text() == shown.window.readoutText());
-    const QList<QLabel *> labels = shown.window.findChildren<QLabel *>();
-    QVERIFY(std::any_of(labels.begin(), labels.end(), [&](QLabel *l) { return l->buddy() == readout; }));
-    QCOMPARE(down->accessibleName(), QStringLiteral("Down stroke: last contact reading"));
-    const QList<TrendTick> ticks = down->valueTicks();   // the readings' range, 2 to 6.9
-    QVERIFY(!ticks.isEmpty() && ticks.first().value <= 2 && ticks.last().value >= 6);
-    QCOMPARE(down->accessibleDescription(),
-             QStringLiteral("cycles 0 to 19999, the whole run: down contact 2 to 6.9 ohms; 39 new failures; "
-                            "1 session start"));
-    shown.window.zoomTo({1000, 1600});
-    QVERIFY2(down->accessibleDescription().startsWith(QStringLiteral(
-                 "cycles 1000 to 1600, zoomed into a run from 0 to 19999: down contact 2 to 6.9 ohms; 2 new failures")),
-             qPrintable(down->accessibleDescription()));
-}
-
-void TrendWindowTest::timeAxisAndClosing()
-{
-    Shown shown;
-    TrendWindow &window = shown.window;
-    const double eight = double(trendWallClockMs(QDate(2026, 12, 6), QTime(8, 0)));
-    window.zoomTo({5000, 6000});
-    QTest::mouseClick(window.findChild<QRadioButton *>("TimeAxisButton"), Qt::LeftButton);
-    QCOMPARE(window.axis(), TrendAxis::Time);
-    // The same samples stay in view.
-    QVERIFY(near(window.visibleRange(), {eight + 5000e3, eight + 6000e3}));
-    QVERIFY(shown.plot("StrokeTimeChart")
-                ->accessibleDescription()
-                .startsWith(QStringLiteral("from 12/06/2026 09:23:20 to 12/06/2026 09:40:00, zoomed")));
-    QTest::mouseClick(window.findChild<QRadioButton *>("CyclesAxisButton"), Qt::LeftButton);
-    QVERIFY(window.axis() == TrendAxis::Cycles && near(window.visibleRange(), {5000, 6000}));
-    window.setAxis(TrendAxis::Time);   // as the buttons show
-    QVERIFY(window.findChild<QRadioButton *>("TimeAxisButton")->isChecked());
-    window.setAxis(TrendAxis::Cycles);
-    QVERIFY(window.findChild<QRadioButton *>("CyclesAxisButton")->isChecked());
-
-    QTest::keyClick(shown.plot("BounceChart"), Qt::Key_Escape);
-    QVERIFY(!window.isVisible());
-    window.show();
-    QTest::mouseClick(window.findChild<QPushButton *>("CloseButton"), Qt::LeftButton);
-    QVERIFY(!window.isVisible());
-}
-
-// Drawn, the cursor line and each new failure's line run through every chart
-// at the sample's x.
-void TrendWindowTest::cursorAndFailuresCrossEveryChart()
-{
-    Shown shown;
-    TrendPlot *failures = shown.plot("FailureChart");
-    shown.window.pointAt(12345, failures->plan());
-    QWidget *area = shown.window.chartsArea();
-    const QImage image = area->grab().toImage();
-    const auto colourAt = [&](TrendPlot *plot, double cycle, int y, const std::function<bool(QColor)> &wanted) {
-        const int x = plot->mapTo(area, QPoint(int(plot->pixelAt(cycle)), y)).x();
-        const int row = plot->mapTo(area, QPoint(0, y)).y();
-        for (int dx = -1; dx <= 1; ++dx) {
-            if (wanted(image.pixelColor(x + dx, row)))
-                return true;
+    void logPlotsWhatTheLiveRunShowed()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("run.txt")), mixedLog()));
+        const QList<TesterState> &states = mixedSamples;
+        TrendHistory live, fromLog;
+        for (const TesterState &s : states)
+            live.append(trendReadingFromState(s));
+        QCOMPARE(readTrendLog(dir.filePath(QStringLiteral("run.txt")), fromLog).samples, 7);
+        // Whether the log opened and how many lines it skipped: plottedLogShowsItsSkippedLines.
+        for (qsizetype i = 0; i < states.size(); ++i) {
+            const TesterState &s = states[i];
+            const TrendSample &a = fromLog.at(size_t(i)), &b = live.at(size_t(i));
+            QCOMPARE(a.cycle, 1001 + i);
+            QCOMPARE(a.failCount, 7);
+            QVERIFY2(same(a.contact, b.contact) && same(a.bounce, b.bounce) && same(a.strokeTime, b.strokeTime),
+                     qPrintable(QString::number(i)));
+            // The cases the charts must tell apart.
+            QCOMPARE(std::isnan(a.bounce[TrendDown]), s.identity.softwareVersion < 12 || !(s.reported.contact & 64));
+            QCOMPARE(std::isinf(a.contact[TrendUp]), s.counters.lastUpResistance == 1023 && s.reported.rangeMode == 0
+                                                         && s.reported.rangePullUp > 0 && (s.reported.contact & 32));
+            QCOMPARE(std::isnan(a.contact[TrendDown]), s.reported.rangePullUp == 0);
+            QCOMPARE(std::isnan(a.strokeTime[TrendUp]), !(s.reported.contact & 32));
+            QCOMPARE(a.timeMs, b.timeMs);
+            // The second header begins a new session.
+            QCOMPARE(fromLog.joinBefore(size_t(i), fromLog.gapMs()) == TrendJoin::NewSession, i == 2);
         }
-        return false;
-    };
-    QVERIFY(!failures->failuresAsTicks());
-    for (TrendPlot *plot : shown.window.findChildren<TrendPlot *>()) {
-        const QRect plotArea = plot->plotArea();
-        QVERIFY2(colourAt(plot, 12345, plotArea.center().y(), [](QColor c) { return c == Qt::black; }),
-                 qPrintable(plot->objectName()));
-        QVERIFY2(colourAt(plot, 12500, plotArea.top() + 3, [](QColor c) { return c.red() > c.green() + 60; }),
-                 qPrintable(plot->objectName()));
-        QVERIFY(!colourAt(plot, 12250, plotArea.top() + 3, [](QColor c) { return c.red() > c.green() + 60; }));
+        QCOMPARE(fromLog.segments().size(), live.segments().size());
+        for (size_t k = 0; k < live.segments().size(); ++k) {
+            const TrendLimits &la = fromLog.segments()[k].limits, &lb = live.segments()[k].limits;
+            QCOMPARE(la.mode, lb.mode);
+            QVERIFY(same(la.minContact, lb.minContact) && same(la.maxContact, lb.maxContact));
+            QVERIFY(same(la.maxBounce, lb.maxBounce) && same(la.minTime, lb.minTime) && same(la.maxTime, lb.maxTime));
+        }
     }
-}
+
+    // One column of a good sample line replaced: counts never negative, numbers
+    // of any length read without overflow.
+    void logLineValues_data()
+    {
+        addColumns<int, QString, bool>("column", "text", "sample");
+
+        addRow("negative cycle count", 1, "-2000", false);
+        addRow("negative fail count", 2, "-1", false);
+        addRow("negative sequential count", 3, "-1", false);
+        addRow("cycle count beyond 32 bits", 1, "2147483648", false);
+        addRow("cycle count of twenty digits", 1, "12345678901234567890", false);
+        addRow("limit at the 32-bit minimum", 19, "-2147483648", true);
+        addRow("limit below the 32-bit minimum", 19, "-2147483649", false);
+        addRow("reading of sixteen decimals", 10, "0.1234567890123456", true);
+        addRow("reading of twenty digits", 10, "12345678901234567890.5", true);
+        addRow("reading of nineteen digits and decimals", 10, "-9223372036854775808.25", true);
+    }
+
+    void logLineValues()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, text);
+        QList<QByteArray> fields = sampleLogLine(sample(1001, 12, 1, 500)).toLatin1().split(',');
+        fields[column] = text.toLatin1();
+        const QByteArray line = fields.join(',');
+        TrendReading read;
+        QTEST(parseTrendLine(line.constData(), line.constData() + line.size(), read), "sample");
+        if (column == 10)
+            QCOMPARE(read.contact[TrendDown], text.toFloat());
+    }
+
+    // The live run is kept whether the window is open or not; limits and units
+    // follow a new configuration in another mode; strokes not tested are not drawn.
+    void liveRunInTheWindow()
+    {
+        Rig rig;
+        for (int cycle = 1; cycle <= 3; ++cycle)
+            rig.sample(cycle);
+        QVERIFY(!rig.window().isVisible());
+        QAction *trend = rig.action("ViewTrendMenu");
+        QCOMPARE(trend->text(), QStringLiteral("&Trend..."));
+        QCOMPARE(trend->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
+        trend->trigger();
+        QVERIFY(rig.window().isVisible() && !rig.window().isModal());
+        QCOMPARE(rig.axisTitle("DownContactChart"), QStringLiteral("ohms"));
+
+        for (int cycle = 4; cycle <= 6; ++cycle)
+            rig.sample(cycle, 2);
+        QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("6 samples")));
+        QCOMPARE(rig.axisTitle("UpContactChart"), QStringLiteral("ohms, then volts"));
+        QCOMPARE(rig.axisTitle("BounceChart"), QStringLiteral("seconds"));
+        const TrendReduction r = reduceTrend(rig.built->session.trendHistory(), 600);
+        const QList<QPointF> &max = r.limits[MaxContactDownLimit];
+        QCOMPARE(max.size(), 4);
+        QCOMPARE(max[0].x(), 1.0);
+        QCOMPARE(max[1], QPointF(4, float(1000.0 * 20 / 1003)));   // ohms up to the change
+        QCOMPARE(max[2], QPointF(4, float(20.0 / 1023 * 5)));      // volts after it
+        QCOMPARE(max[3].x(), 6.0);
+        QVERIFY(r.series[ContactUpSeries].isEmpty() && r.limits[MinContactUpLimit].isEmpty());
+        QVERIFY(r.series[BounceUpSeries].isEmpty());
+        // As many columns as limit segments: still steps.
+        QCOMPARE(reduceTrend(rig.built->session.trendHistory(), 2).limits[MaxContactDownLimit], max);
+        // Asked for again, the live run keeps its zoom.
+        rig.window().zoomTo({2, 6});
+        trend->trigger();
+        QVERIFY(rig.window().zoomed());
+
+        QTemporaryDir dir;
+        rig.trendFiles.image = dir.filePath(QStringLiteral("trend"));
+        QTest::mouseClick(rig.window().findChild<QWidget *>("SaveImageButton"), Qt::LeftButton);
+        QVERIFY(QImage(dir.filePath(QStringLiteral("trend.png")), "PNG").width() > 300);
+        QVERIFY(rig.dialogs.calls.isEmpty());
+        rig.trendFiles.image = dir.filePath(QStringLiteral("no/such/folder/trend.png"));
+        rig.window().saveImageChosen();
+        QCOMPARE(rig.dialogs.count(QStringLiteral("error:File Error")), 1);
+    }
+
+    void plottedLogShowsItsSkippedLines()
+    {
+        Rig rig;
+        rig.sample(1);
+        QTemporaryDir dir;
+        rig.trendFiles.log = dir.filePath(QStringLiteral("station2.txt"));
+        QVERIFY(writeFile(rig.trendFiles.log, mixedLog()));
+        QCOMPARE(rig.action("FilePlotMenu")->text(), QStringLiteral("P&lot Data Log..."));
+        rig.action("FilePlotMenu")->trigger();
+        QVERIFY(rig.window().isVisible() && !rig.window().showingLive());
+        QCOMPARE(rig.window().windowTitle(), QStringLiteral("Trend - station2.txt"));
+        QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("7 samples")));
+        QVERIFY(rig.label("SkippedLabel")->isVisible());
+        QCOMPARE(rig.label("SkippedLabel")->text(), QStringLiteral("4 lines skipped"));
+
+        // Live samples go on into the live run, not into the plotted log.
+        rig.sample(2);
+        QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("7 samples")));
+        QTest::mouseClick(rig.window().findChild<QWidget *>("LiveButton"), Qt::LeftButton);
+        QVERIFY(rig.window().showingLive());
+        QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("2 samples")));
+        QVERIFY(!rig.label("SkippedLabel")->isVisible());
+    }
+
+    // What cannot be plotted is named, with the reason, and opens no window.
+    void plotNamesTheFileAndTheReason_data()
+    {
+        // path: "DIR/": in a fresh folder
+        addColumns<QString, QString>("path", "reason");
+
+        addRow("missing", "DIR/run.txt", "there is no such file");
+        addRow("folder", "DIR/", "it is a folder, not a file");
+        addRow("no permission", "DIR/locked.txt", "it cannot be opened (Permission denied)");
+#ifdef Q_OS_LINUX
+        // A file that opens but cannot be read: Windows has none at hand.
+        addRow("read fails", "/proc/self/mem", "reading it failed (Input/output error)");
+#endif
+    }
+
+    void plotNamesTheFileAndTheReason()
+    {
+        QFETCH(QString, path);
+        QTemporaryDir dir;
+        path.replace(QStringLiteral("DIR/"), dir.path() + QLatin1Char('/'));
+        if (path.endsWith(QLatin1String("locked.txt"))) {
+            QVERIFY(writeFile(path, mixedLog()));
+            QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+            if (QFile(path).open(QIODevice::ReadOnly))
+                QSKIP("this user reads files without read permission (root)");
+        }
+        Rig rig;
+        QVERIFY(!rig.form->trend().plotLog(path));
+        QFETCH(QString, reason);
+        QCOMPARE(rig.dialogs.calls,
+                 QStringList{QStringLiteral("error:File Error|Cannot plot %1: %2.").arg(QDir::toNativeSeparators(path), reason)});
+        QVERIFY(!rig.window().isVisible());
+    }
+
+    // Each gesture moves the one range every chart shows, and the charts stay
+    // aligned.
+    void zoomAndPanMoveEveryChart()
+    {
+        Shown shown;
+        TrendWindow &window = shown.window;
+        auto *reset = window.findChild<QPushButton *>("ResetZoomButton");
+        const TrendRange whole{0, 19999};
+        QVERIFY(near(window.visibleRange(), whole) && !window.zoomed() && !reset->isEnabled());
+        QCOMPARE(misaligned(shown), QString());
+
+        for (const Gesture &gesture : zoomGestures(shown)) {
+            const TrendRange expected = gesture.act(window.visibleRange());
+            const TrendRange view = window.visibleRange();
+            QVERIFY2(near(view, expected),
+                     qPrintable(QStringLiteral("%1: %2..%3").arg(gesture.what).arg(view.from).arg(view.to)));
+            QCOMPARE(window.zoomed(), !near(view, whole));
+            QCOMPARE(reset->isEnabled(), window.zoomed());
+            QVERIFY2(misaligned(shown).isEmpty(), gesture.what);
+        }
+
+        // Zoomed into a few cycles, the count axis ticks whole numbers.
+        window.zoomTo({1000, 1006});
+        for (const TrendTick &tick : shown.plot("FailureChart")->valueTicks())
+            QVERIFY2(!tick.label.contains(QLatin1Char('.')), qPrintable(tick.label));
+    }
+
+    // The readout names the nearest sample, a cursor line runs through every
+    // chart, the arrow keys move it; screen readers get the readout as text and
+    // each chart's name and range.
+    void readoutFollowsThePointer()
+    {
+        Shown shown;
+        TrendPlot *down = shown.plot("DownContactChart");
+        send(down, QEvent::MouseMove, down->pixelAt(12345), Qt::NoButton, Qt::NoButton);
+        QCOMPARE(
+            shown.window.readoutText(),
+            QStringLiteral("Cycle 12345, 12/06/2026 11:25:45: down contact 6.5 ohms; 24 failures, no new failure"));
+        for (TrendPlot *plot : shown.window.findChildren<TrendPlot *>())
+            QCOMPARE(plot->cursorAt(), 12345.0);
+        shown.window.pointAt(12500, shown.plot("FailureChart")->plan());
+        QCOMPARE(shown.window.readoutText(),
+                 QStringLiteral("Cycle 12500, 12/06/2026 11:28:20: 25 failures, a new failure with this sample"));
+
+        QTest::keyClick(down, Qt::Key_Right);
+        const double step = down->cursorAt() - 12500;
+        QVERIFY2(step >= 1 && step <= 20000.0 / down->plotArea().width() + 1, qPrintable(QString::number(step)));
+        QTest::keyClick(down, Qt::Key_Left);
+        QTest::keyClick(down, Qt::Key_Left);
+        QVERIFY(down->cursorAt() < 12500);
+        QVERIFY(shown.window.readoutText().startsWith(QStringLiteral("Cycle %1,").arg(down->cursorAt())));
+
+        // Stepped past the edge of a zoomed view, the view follows the cursor.
+        shown.window.zoomTo({12000, 12100});
+        shown.window.pointAt(12100, down->plan());
+        QTest::keyClick(down, Qt::Key_Right);
+        QVERIFY(down->cursorAt() == 12101 && near(shown.window.visibleRange(), {12051, 12151}));
+        QTest::keyClick(down, Qt::Key_Left);
+        QVERIFY(down->cursorAt() == 12100 && near(shown.window.visibleRange(), {12051, 12151}));
+        shown.window.resetZoom();
+
+        auto *readout = shown.window.findChild<QLineEdit *>("Readout");
+        QVERIFY(readout->isReadOnly() && readout->text() == shown.window.readoutText());
+        const QList<QLabel *> labels = shown.window.findChildren<QLabel *>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(), [&](QLabel *l) { return l->buddy() == readout; }));
+        QCOMPARE(down->accessibleName(), QStringLiteral("Down stroke: last contact reading"));
+        const QList<TrendTick> ticks = down->valueTicks();   // the readings' range, 2 to 6.9
+        QVERIFY(!ticks.isEmpty() && ticks.first().value <= 2 && ticks.last().value >= 6);
+        QCOMPARE(down->accessibleDescription(),
+                 QStringLiteral("cycles 0 to 19999, the whole run: down contact 2 to 6.9 ohms; 39 new failures; "
+                                "1 session start"));
+        shown.window.zoomTo({1000, 1600});
+        QVERIFY2(
+            down->accessibleDescription().startsWith(QStringLiteral(
+                "cycles 1000 to 1600, zoomed into a run from 0 to 19999: down contact 2 to 6.9 ohms; 2 new failures")),
+            qPrintable(down->accessibleDescription()));
+    }
+
+    void timeAxisAndClosing()
+    {
+        Shown shown;
+        TrendWindow &window = shown.window;
+        const double eight = double(trendWallClockMs(QDate(2026, 12, 6), QTime(8, 0)));
+        window.zoomTo({5000, 6000});
+        QTest::mouseClick(window.findChild<QRadioButton *>("TimeAxisButton"), Qt::LeftButton);
+        QCOMPARE(window.axis(), TrendAxis::Time);
+        // The same samples stay in view.
+        QVERIFY(near(window.visibleRange(), {eight + 5000e3, eight + 6000e3}));
+        QVERIFY(shown.plot("StrokeTimeChart")
+                    ->accessibleDescription()
+                    .startsWith(QStringLiteral("from 12/06/2026 09:23:20 to 12/06/2026 09:40:00, zoomed")));
+        QTest::mouseClick(window.findChild<QRadioButton *>("CyclesAxisButton"), Qt::LeftButton);
+        QVERIFY(window.axis() == TrendAxis::Cycles && near(window.visibleRange(), {5000, 6000}));
+        window.setAxis(TrendAxis::Time);   // as the buttons show
+        QVERIFY(window.findChild<QRadioButton *>("TimeAxisButton")->isChecked());
+        window.setAxis(TrendAxis::Cycles);
+        QVERIFY(window.findChild<QRadioButton *>("CyclesAxisButton")->isChecked());
+
+        QTest::keyClick(shown.plot("BounceChart"), Qt::Key_Escape);
+        QVERIFY(!window.isVisible());
+        window.show();
+        QTest::mouseClick(window.findChild<QPushButton *>("CloseButton"), Qt::LeftButton);
+        QVERIFY(!window.isVisible());
+    }
+
+    // Drawn, the cursor line and each new failure's line run through every chart
+    // at the sample's x.
+    void cursorAndFailuresCrossEveryChart()
+    {
+        Shown shown;
+        TrendPlot *failures = shown.plot("FailureChart");
+        shown.window.pointAt(12345, failures->plan());
+        QWidget *area = shown.window.chartsArea();
+        const QImage image = area->grab().toImage();
+        const auto colourAt = [&](TrendPlot *plot, double cycle, int y, const std::function<bool(QColor)> &wanted) {
+            const int x = plot->mapTo(area, QPoint(int(plot->pixelAt(cycle)), y)).x();
+            const int row = plot->mapTo(area, QPoint(0, y)).y();
+            for (int dx = -1; dx <= 1; ++dx) {
+                if (wanted(image.pixelColor(x + dx, row)))
+                    return true;
+            }
+            return false;
+        };
+        QVERIFY(!failures->failuresAsTicks());
+        for (TrendPlot *plot : shown.window.findChildren<TrendPlot *>()) {
+            const QRect plotArea = plot->plotArea();
+            QVERIFY2(colourAt(plot, 12345, plotArea.center().y(), [](QColor c) { return c == Qt::black; }),
+                     qPrintable(plot->objectName()));
+            QVERIFY2(colourAt(plot, 12500, plotArea.top() + 3, [](QColor c) { return c.red() > c.green() + 60; }),
+                     qPrintable(plot->objectName()));
+            QVERIFY(!colourAt(plot, 12250, plotArea.top() + 3, [](QColor c) { return c.red() > c.green() + 60; }));
+        }
+    }
+};
 
 QTEST_MAIN(TrendWindowTest)
 #include "TrendWindowTest.moc"
