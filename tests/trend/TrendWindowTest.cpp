@@ -471,8 +471,10 @@ private Q_SLOTS:
         Rig rig;
         QVERIFY(!rig.form->trend().plotLog(path));
         QFETCH(QString, reason);
-        QCOMPARE(rig.dialogs.calls,
-                 QStringList{QStringLiteral("error:File Error|Cannot plot %1: %2.").arg(QDir::toNativeSeparators(path), reason)});
+        QCOMPARE(
+            rig.dialogs.calls,
+            QStringList{
+                QStringLiteral("error:File Error|Cannot plot %1: %2.").arg(QDir::toNativeSeparators(path), reason)});
         QVERIFY(!rig.window().isVisible());
     }
 
