@@ -20,6 +20,7 @@
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
+#include "support/ReplyBody.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,13 +50,7 @@ WebView::ArchiveReader readerOf(const ArchiveLocation &location)
 
 QByteArray answerOf(const WebView &view, const QByteArray &target)
 {
-    const WebView::Reply reply = view.answer({"GET", target, {{"Host", "127.0.0.1"}}});
-    if (!reply.stream)
-        return reply.body;
-    QByteArray body;
-    for (QByteArray piece = reply.stream->next(); !piece.isEmpty(); piece = reply.stream->next())
-        body += piece;
-    return body;
+    return bodyOf(view.answer({"GET", target, {{"Host", "127.0.0.1"}}}));
 }
 
 // Each sample of the web view against the data log line of the same sample:

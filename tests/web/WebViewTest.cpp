@@ -7,6 +7,7 @@
 
 #include "HttpExchange.h"
 #include "station/StationRig.h"
+#include "support/ReplyBody.h"
 #include "support/TestRows.h"
 
 #include "engine/archive/RunRecorder.h"
@@ -100,16 +101,6 @@ std::vector<const TesterSession *> sessionsOf(StationRig &rig)
     for (int i = 0; i < rig.station.count(); ++i)
         sessions.push_back(&rig.session(i));
     return sessions;
-}
-
-QByteArray bodyOf(const WebView::Reply &reply)
-{
-    if (!reply.stream)
-        return reply.body;
-    QByteArray body;
-    for (QByteArray piece = reply.stream->next(); !piece.isEmpty(); piece = reply.stream->next())
-        body += piece;
-    return body;
 }
 
 // A station's web view served on loopback; listen() after the token and
