@@ -59,8 +59,8 @@ public:
     // ask for the next page with. A run that does not exist is a failure.
     virtual QString readRunPage(qint64 id, qint64 afterSample, int most,
                                 const std::function<void(const TesterState &, qint64)> &eachSample) = 0;
-    // When someone began watching the run again (a program started, a link
-    // was found), in milliseconds since 1970, in order. None by default.
+    // When someone began watching the run again (a program started, a lost
+    // link was found), in milliseconds since 1970, in order. None by default.
     virtual QString watchResumed(qint64 id, std::vector<qint64> &atMs)
     {
         Q_UNUSED(id);

@@ -723,14 +723,29 @@ QString SqlArchiveStore::watchResumed(qint64 id, std::vector<qint64> &atMs)
     atMs.clear();
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT at_ms FROM events WHERE run_id = ? AND kind IN (?, ?) ORDER BY at_ms, id"));
+    query.prepare(
+        QStringLiteral("SELECT at_ms, kind FROM events WHERE run_id = ? AND kind IN (?, ?, ?) ORDER BY at_ms, id"));
     query.addBindValue(id);
-    query.addBindValue(runEventText(RunEvent::LinkFound));
-    query.addBindValue(runEventText(RunEvent::ProgramStarted));
+    const QString found = runEventText(RunEvent::LinkFound), lost = runEventText(RunEvent::LinkLost);
+    for (const QString &kind : {found, lost, runEventText(RunEvent::ProgramStarted)})
+        query.addBindValue(kind);
     if (!query.exec())
         return fail(QStringLiteral("cannot be read"), query.lastError().text());
-    while (query.next())
+    // A program start resumes watching; a link found only after a loss, not
+    // as the program that just started finds its tester, which may be told
+    // after that program's first sample.
+    bool lostBefore = false;
+    while (query.next()) {
+        const QString kind = query.value(1).toString();
+        if (kind == lost) {
+            lostBefore = true;
+            continue;
+        }
+        if (kind == found && !lostBefore)
+            continue;
+        lostBefore = false;
         atMs.push_back(query.value(0).toLongLong());
+    }
     return QString();
 }
 

@@ -5,8 +5,10 @@
 // programs on one archive.
 
 #include "engine/archive/RunRecorder.h"
+#include "engine/archive/RunTrend.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/state/TesterState.h"
+#include "engine/trend/TrendHistory.h"
 #include "platform/archive/ArchiveWriter.h"
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeArchiveSink.h"
@@ -192,6 +194,59 @@ private:
     }
 
 private Q_SLOTS:
+    // A run's trend breaks where a program started or a lost link was found
+    // again, not where a program that just started finds its tester after
+    // its first sample. Steps a second apart: s a sample, P a program
+    // started, L the link lost, F the link found.
+    void trendBreaksWhereWatchingResumed_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("breaks");
+        addRow("found by the program that just started", "sPsFs", 1);
+        addRow("a lost link found again", "sLsFs", 1);
+        addRow("a program started after a loss", "sLPFs", 1);
+        addRow("two programs", "sPsPFs", 2);
+        addRow("found before any sample", "FPs", 0);
+    }
+    void trendBreaksWhereWatchingResumed()
+    {
+        ArchiveLocation location;
+        location.path = dir.filePath(QStringLiteral("breaks%1.sqlite").arg(++archives));
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(true), QString());
+        TesterState s;
+        s.identity.serialNumber = QStringLiteral("41800123");
+        const QDateTime start(QDate(2026, 12, 1), QTime(8, 0));
+        std::vector<ArchiveRecord> records(1);
+        records[0].kind = ArchiveRecord::RunBegun;
+        records[0].text = s.identity.serialNumber;
+        records[0].numbers = configNumbers(s);
+        QFETCH(QString, steps);
+        for (int i = 0; i < steps.size(); ++i) {
+            ArchiveRecord r;
+            r.kind = steps[i] == u's' ? ArchiveRecord::Sample : ArchiveRecord::Event;
+            const RunEvent kinds[] = {RunEvent::ProgramStarted, RunEvent::LinkLost, RunEvent::LinkFound};
+            if (const int which = QStringLiteral("PLF").indexOf(steps[i]); which >= 0)
+                r.code = qint32(kinds[which]);
+            s.counters.cycleCount = i;
+            r.numbers = sampleNumbers(s);
+            records.push_back(r);
+        }
+        for (size_t i = 0; i < records.size(); ++i) {
+            records[i].runKey = QStringLiteral("run");
+            records[i].setAt(start.addSecs(qint64(i)));
+        }
+        QCOMPARE(store.write(records), QString());
+        qint64 id = 0;
+        QCOMPARE(store.lastRunId(id), QString());
+        TrendHistory trend;
+        QCOMPARE(readRunTrend(store, id, trend), QString());
+        int breaks = 0;
+        for (size_t i = 1; i < trend.size(); ++i)
+            breaks += trend.joinBefore(i, std::numeric_limits<int64_t>::max()) == TrendJoin::NewSession;
+        QTEST(breaks, "breaks");
+    }
+
     void initTestCase()
     {
         const QString failure = server.start();
