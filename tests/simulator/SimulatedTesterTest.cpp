@@ -5,6 +5,8 @@
 #include "simulator/CycleMeasurement.h"
 #include "simulator/SimulatedRunLog.h"
 #include "simulator/SimulatorPump.h"
+#include "support/TestColumns.h"
+#include "support/TestRows.h"
 
 #include <QDeadlineTimer>
 #include <QScopeGuard>
@@ -13,8 +15,6 @@
 
 #ifdef Q_OS_UNIX
 #include "simulator/PseudoTerminal.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
 
 #include <fcntl.h>
 #include <unistd.h>
