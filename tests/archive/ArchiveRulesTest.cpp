@@ -55,6 +55,7 @@ private Q_SLOTS:
         addRow("program closed leaves the run open", "r1 C", "B1 V11 S X0 V12", 1);
         addRow("nothing to close", "C", "", 0);
         addRow("run command before any sample", "R r1", "B1 V11 S X0", 0);
+        addRow("run command while running: no second start", "r1 R r2", "B1 V11 S X0 S", 0);
         addRow("another tester on the port", "r4 n4", "B1 V11 S X0 B1 S X0", 1);
     }
 

@@ -151,6 +151,18 @@ private Q_SLOTS:
             QCOMPARE(rig.text(t.section('=', 0, 0)), t.section('=', 1));
     }
 
+    // The unit labels follow the tester's range mode as it changes, and back.
+    void contactUnitsFollowTheMode()
+    {
+        Rig rig;
+        for (const auto &[mode, unit] : {std::pair{1, "ma"}, {2, "volts"}, {0, "ohms"}, {1, "ma"}}) {
+            rig.s().reported.rangeMode = mode;
+            rig.form->showMode();
+            for (const char *label : {"DownMaxUnit", "DownMinUnit", "UpLastUnit"})
+                QCOMPARE(rig.text(label), QString::fromLatin1(unit));
+        }
+    }
+
     // Each failure bit ticks its own box, also on the stroke that is not tested.
     void failureBoxes()
     {
