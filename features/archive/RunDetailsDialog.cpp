@@ -25,8 +25,9 @@ RunDetailsDialog::RunDetailsDialog(const QString &whichRun, const RunDescription
                                               "characters)")
                                    .arg(RunPartMaxLength));
     partEdit->setMaxLength(RunPartMaxLength);
-    operatorEdit = addLabelledEdit(fields, this, QStringLiteral("&Operator:"), "OperatorEdit", current.operatorName,
-                                   QStringLiteral("Who ran the test (at most %1 characters)").arg(RunOperatorMaxLength));
+    operatorEdit =
+        addLabelledEdit(fields, this, QStringLiteral("&Operator:"), "OperatorEdit", current.operatorName,
+                        QStringLiteral("Who ran the test (at most %1 characters)").arg(RunOperatorMaxLength));
     operatorEdit->setMaxLength(RunOperatorMaxLength);
     auto *notesLabel = new QLabel(QStringLiteral("&Notes:"), this);
     notesEdit = new QPlainTextEdit(current.notes, this);
