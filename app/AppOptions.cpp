@@ -93,7 +93,8 @@ struct OptionSet
         QStringLiteral("FILE|URL")};
     QCommandLineOption listRuns{QStringLiteral("list-runs"),
                                 QStringLiteral("Print the archive's runs, newest first, one a line: id, S/N, start, "
-                                               "end, cycles, failures, how it ended (tab-separated); then exit.")};
+                                               "end, cycles, failures, how it ended, part, operator, notes "
+                                               "(tab-separated); then exit.")};
     QCommandLineOption runSerial{QStringLiteral("serial"),
                                  QStringLiteral("With --list-runs: only the runs of the tester with serial number S."),
                                  QStringLiteral("S")};

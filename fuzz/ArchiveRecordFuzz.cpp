@@ -2,12 +2,14 @@
 // decoder accepts is written back as the same bytes (one of the earlier
 // layout in today's, with no first cycle count); its numbers go into a
 // state record as reading a run does, and the data log line an exported run
-// gets from it reads back when its time fits the log's four-digit year.
+// gets from it reads back when its time fits the log's four-digit year. A
+// run's description, bounded as the archive keeps it, stays bounded.
 
 #include "FuzzSupport.h"
 #include "SampleLineCheck.h"
 
 #include "engine/archive/ArchiveRecord.h"
+#include "engine/archive/RunDescription.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/state/TesterState.h"
 
@@ -24,6 +26,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     fuzzCheck(encodeArchiveRecord(record) == expected, "a record read back is written as it was");
 
+    if (record.kind == ArchiveRecord::RunDescribed) {
+        // The archive keeps a description only as bounding leaves it.
+        const RunDescription kept = boundedDescription(descriptionOf(record));
+        fuzzCheck(kept.part.size() <= RunPartMaxLength && kept.operatorName.size() <= RunOperatorMaxLength
+                      && kept.notes.size() <= RunNotesMaxLength,
+                  "a kept description is bounded");
+        fuzzCheck(!kept.part.contains(u'\n') && !kept.operatorName.contains(u'\t') && !kept.notes.contains(u'\r'),
+                  "a kept part and operator are one line");
+        fuzzCheck(boundedDescription(kept) == kept, "a kept description is kept as it is");
+        return 0;
+    }
     TesterState s;
     if (record.kind == ArchiveRecord::Sample)
         applySampleNumbers(s, record.numbers);

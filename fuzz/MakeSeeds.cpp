@@ -100,6 +100,8 @@ bool writeSeeds(const Setup &setup, const QDir &corpus)
     engine.decoder().setClock([start] { return start; });
     recorder.linkFound(start);
     recorder.event(RunEvent::DataFileOpened, start, QStringLiteral("41800123.txt"));
+    recorder.describeRun(
+        {QStringLiteral("SW-100 rocker"), QStringLiteral("A. Meyer"), QStringLiteral("batch 7\n\tline 2")}, start);
     port.onWrite = [&](const QByteArray &bytes) { tester.receive(bytes); };
 
     // Tick by tick as the fuzz target replays it: the tester's bytes, the

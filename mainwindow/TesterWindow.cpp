@@ -11,6 +11,7 @@
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/StateTexts.h"
 #include "engine/supervision/TesterEngine.h"
+#include "features/archive/RunDetailsDialog.h"
 #include "features/archive/RunsWindow.h"
 #include "features/config/ConfigEditCommands.h"
 #include "features/preferences/PreferencesDialog.h"
@@ -303,6 +304,13 @@ void TesterWindow::addArchiveMenus()
     QAction *runsEntry = trendView->viewMenu->addAction(QStringLiteral("&Runs..."));
     runsEntry->setObjectName("ViewRunsMenu");
     connect(runsEntry, &QAction::triggered, this, [this] { showRunsWindow(); });
+    // Greyed until a run archive is in use: the details are kept there.
+    menus->runMenu->addSeparator();
+    runDetailsEntry = menus->runMenu->addAction(QStringLiteral("Run details..."));
+    runDetailsEntry->setObjectName("RunDetailsMenu");
+    runDetailsEntry->setStatusTip(QStringLiteral("What is tested in this run: the part, the operator and notes"));
+    runDetailsEntry->setEnabled(false);
+    connect(runDetailsEntry, &QAction::triggered, this, [this] { editRunDetails(); });
     auto *preferencesEntry = new QAction(QStringLiteral("P&references..."), menus->fileMenu);
     preferencesEntry->setObjectName("FilePreferencesMenu");
     menus->fileMenu->insertAction(menus->fileExit, preferencesEntry);
@@ -314,6 +322,40 @@ void TesterWindow::setRunCatalogSource(RunCatalogSource source)
 {
     runCatalogSource = std::move(source);
     overview->offerRunExport();
+    runDetailsEntry->setEnabled(bool(runCatalogSource));
+}
+
+void TesterWindow::editRunDetails()
+{
+    RunRecorder &recorder = tester.runRecorder();
+    RunDescription shown = recorder.description();
+    QString whichRun = QStringLiteral("The tester's next run: the one its next sample begins or goes on with");
+    if (recorder.runOpen()) {
+        whichRun = QStringLiteral("The current run of tester %1, begun %2")
+                       .arg(s.identity.serialNumber.trimmed(),
+                            recorder.runStart().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        // View, Runs or an earlier program may have entered them.
+        archivedDescription(recorder.runKey(), shown);
+    }
+    RunDetailsDialog dialog(whichRun, shown, this);
+    if (dialog.exec() == QDialog::Accepted && dialog.description() != shown)
+        recorder.describeRun(dialog.description(), QDateTime::currentDateTime());
+}
+
+// The description the archive holds for the run; false when it cannot be
+// read or does not hold the run yet.
+bool TesterWindow::archivedDescription(const QString &runKey, RunDescription &description)
+{
+    QString failure;
+    const std::unique_ptr<RunCatalog> catalog = runCatalogSource ? runCatalogSource(failure) : nullptr;
+    RunFilter filter;
+    if (!catalog || !catalog->runIdOf(runKey, filter.runId).isEmpty() || filter.runId == 0)
+        return false;
+    std::vector<RunSummary> listed;
+    if (!catalog->listRuns(filter, listed).isEmpty() || listed.empty())
+        return false;
+    description = listed.front().description();
+    return true;
 }
 
 bool TesterWindow::exportRunSoFar()

@@ -10,7 +10,9 @@
 #include <memory>
 
 class ConfigCommands;
+class QAction;
 class RunCatalog;
+struct RunDescription;
 class RunsWindow;
 class ConfigEditCommands;
 class DataLog;
@@ -84,6 +86,9 @@ public:
     using RunCatalogSource = std::function<std::unique_ptr<RunCatalog>(QString &failure)>;
     void setRunCatalogSource(RunCatalogSource source);
     void showRunsWindow();
+    // Run, Run details...: what was tested in the tester's current run, or
+    // in the run its next sample begins when none is open yet.
+    void editRunDetails();
     // Writes the current run, as the archive holds it, to a data log file
     // the operator chooses; false when nothing was written.
     bool exportRunSoFar();
@@ -110,6 +115,7 @@ private:
     void connectMenus();
     void addArchiveMenus();
     bool offerRunExportBeforeClosing();
+    bool archivedDescription(const QString &runKey, RunDescription &description);
 
     void showControls(bool ready);
     void runCommand(Command command);
@@ -140,6 +146,7 @@ private:
     RunCatalogSource runCatalogSource;
     std::unique_ptr<RunCatalog> runCatalog;
     RunsWindow *runs = nullptr;
+    QAction *runDetailsEntry = nullptr;
     SerialDevices *serialDevices = nullptr;
 
     RunOverview *overview = nullptr;

@@ -185,7 +185,7 @@ bool decodeArchiveRecord(const QByteArray &bytes, ArchiveRecord &record)
     if (layout == RecordLayout)
         in >> read.cycles;
     if (in.status() != QDataStream::Ok || !in.atEnd() || layout < 1 || layout > RecordLayout
-        || kind < ArchiveRecord::RunBegun || kind > ArchiveRecord::RunEnded)
+        || kind < ArchiveRecord::RunBegun || kind > ArchiveRecord::RunDescribed)
         return false;
     read.kind = ArchiveRecord::Kind(kind);
     record = std::move(read);

@@ -73,7 +73,7 @@ using ArchiveNumbers = std::array<qint64, ConfigColumnCount>;
 // made when the run began, until the archive gives it a number.
 struct ArchiveRecord
 {
-    enum Kind : int { RunBegun = 1, ConfigChanged, Sample, Event, RunEnded };
+    enum Kind : int { RunBegun = 1, ConfigChanged, Sample, Event, RunEnded, RunDescribed };
 
     Kind kind = Sample;
     QString runKey;
@@ -81,9 +81,9 @@ struct ArchiveRecord
     qint32 utcOffset = 0;       // seconds east of UTC at that moment, for the local time of the line
     qint32 code = 0;            // RunEnded: RunEnd; Event: RunEvent; RunBegun: 1 when found running
     qint64 cycles = -1;         // RunBegun: the cycle count of its first sample; -1 not known
-    QString text;               // RunBegun and ConfigChanged: serial number; Event: detail
-    QString host;               // RunBegun: the station
-    QString programVersion;     // RunBegun
+    QString text;               // RunBegun and ConfigChanged: serial number; Event: detail; RunDescribed: part
+    QString host;               // RunBegun: the station; RunDescribed: operator
+    QString programVersion;     // RunBegun; RunDescribed: notes
     ArchiveNumbers numbers{};   // Sample: SampleColumns; ConfigChanged and RunBegun: ConfigColumns
 
     QDateTime at() const;

@@ -6,12 +6,39 @@
 #include <QDir>
 #include <QFile>
 
+namespace {
+
+QString escapedColumn(const QString &value)
+{
+    QString escaped;
+    escaped.reserve(value.size());
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case '\\': escaped += QLatin1String("\\\\"); break;
+        case '\t': escaped += QLatin1String("\\t"); break;
+        case '\n': escaped += QLatin1String("\\n"); break;
+        case '\r': escaped += QLatin1String("\\r"); break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+}   // namespace
+
 QString runListLine(const RunSummary &run)
 {
     const auto iso = [](const QDateTime &t) { return t.isValid() ? t.toString(Qt::ISODate) : QString(); };
-    return QStringList{
-        QString::number(run.id),       run.serialNumber, iso(run.start), iso(run.end), QString::number(run.cycles),
-        QString::number(run.failures), run.endedHow}
+    return QStringList{QString::number(run.id),
+                       run.serialNumber,
+                       iso(run.start),
+                       iso(run.end),
+                       QString::number(run.cycles),
+                       QString::number(run.failures),
+                       run.endedHow,
+                       escapedColumn(run.part),
+                       escapedColumn(run.operatorName),
+                       escapedColumn(run.notes)}
         .join(QLatin1Char('\t'));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/archive/RunDescription.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -20,6 +22,12 @@ struct RunSummary
     qint64 failures = 0;
     qint64 samples = 0;
     QString endedHow;   // empty while the run goes on
+    // What was tested (RunDescription); empty when not given.
+    QString part;
+    QString operatorName;
+    QString notes;
+
+    RunDescription description() const { return {part, operatorName, notes}; }
 };
 
 // Which runs to list: by serial number (part of it, any case) and by the
@@ -36,6 +44,7 @@ struct RunFilter
     QDateTime until;            // runs started at or before it; invalid: any
     int limit = 0;              // at most this many runs, 0: all of them ...
     qint64 offset = 0;          // ... after skipping this many
+    qint64 runId = 0;           // that run alone; 0: any
 };
 
 // Reading the archive: the runs, newest first, and one run's samples.
@@ -67,10 +76,20 @@ public:
         atMs.clear();
         return QString();
     }
+    // Keeps what was tested with the run, bounded as boundedDescription()
+    // says. An archive read only for showing it cannot.
+    virtual QString describeRun(qint64 id, const RunDescription &description)
+    {
+        Q_UNUSED(id);
+        Q_UNUSED(description);
+        return QStringLiteral("This run archive is only read here.");
+    }
 };
 
 // One line of `lifecycle --list-runs`: id, S/N, start, end (ISO 8601), cycles,
-// failures and how it ended, tab-separated.
+// failures, how it ended, part, operator and notes, tab-separated. In the
+// last three a backslash, tab, line feed and carriage return are written
+// "\\", "\t", "\n" and "\r", so that a value stays one column of one line.
 QString runListLine(const RunSummary &run);
 
 // Writes a run as the data log file live logging would have written: the

@@ -173,6 +173,10 @@ void RunRecorder::beginRun(const QDateTime &at)
         sink.post(std::move(waiting));
     }
     waitingForRun.clear();
+    // Only a description entered here: an open run this one goes on with
+    // keeps the one it has.
+    if (descriptionEntered)
+        postDescription(at);
     if (runFile)
         runFile->runOpened(s.identity.serialNumber, at, s.counters.cycleCount);
 }
@@ -184,12 +188,29 @@ void RunRecorder::postEnd(RunEnd how, const QDateTime &at, qint32 flags)
     sink.post(std::move(end));
 }
 
+void RunRecorder::describeRun(const RunDescription &description, const QDateTime &at)
+{
+    described = boundedDescription(description);
+    descriptionEntered = true;
+    if (runOpen())
+        postDescription(at);
+}
+
+void RunRecorder::postDescription(const QDateTime &at)
+{
+    ArchiveRecord entry = record(ArchiveRecord::RunDescribed, at);
+    putDescription(entry, described);
+    sink.post(std::move(entry));
+}
+
 void RunRecorder::closeRun()
 {
     if (!runOpen())
         return;
     key.clear();
     stopped = false;
+    described = RunDescription();
+    descriptionEntered = false;
     if (runFile)
         runFile->runClosed();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/archive/ArchiveRecord.h"
+#include "engine/archive/RunDescription.h"
 #include "engine/run/RunRules.h"
 
 #include <QDateTime>
@@ -35,6 +36,13 @@ public:
     void event(RunEvent what, const QDateTime &at, const QString &detail = QString());
     // The program ends: its run stays open for the next program to go on.
     void programClosing(const QDateTime &at);
+    // What was tested in the current run. Entered before the first sample,
+    // it goes with the run that sample begins or goes on with; a run begun
+    // after a reset starts without one.
+    void describeRun(const RunDescription &description, const QDateTime &at);
+    // As entered here for the current (or the coming) run; the archive may
+    // hold a later one entered in View, Runs.
+    const RunDescription &description() const { return described; }
 
     // The run samples now go to: empty before the first one.
     const QString &runKey() const { return key; }
@@ -52,6 +60,7 @@ private:
     void closeRun();
     void postConfigIfChanged(const QDateTime &at);
     void postEnd(RunEnd how, const QDateTime &at, qint32 flags = 0);
+    void postDescription(const QDateTime &at);
     RunEnd stopCause() const;
     ArchiveRecord record(ArchiveRecord::Kind kind, const QDateTime &at) const;
 
@@ -72,5 +81,7 @@ private:
     ArchiveNumbers lastConfig{};
     QString lastSerial;
     std::vector<ArchiveRecord> waitingForRun;   // events before the first sample
+    RunDescription described;
+    bool descriptionEntered = false;   // for the current or the coming run
     RunFileListener *runFile = nullptr;
 };

@@ -97,6 +97,10 @@ QByteArray runsJson(const std::vector<RunSummary> &runs)
         o["failures"] = run.failures;
         o["samples"] = run.samples;
         o["ended"] = run.endedHow.isEmpty() ? QJsonValue() : QJsonValue(run.endedHow);
+        const auto given = [](const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); };
+        o["part"] = given(run.part);
+        o["operator"] = given(run.operatorName);
+        o["notes"] = given(run.notes);
         list.append(o);
     }
     return QJsonDocument(list).toJson(QJsonDocument::Compact);

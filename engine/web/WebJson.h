@@ -18,7 +18,9 @@ struct TesterState;
 // lastSample (ISO 8601, null before one), dataFile (null when not logging);
 // and the Station window's texts of the link and the time to the limit.
 QJsonObject testerJson(const TesterSession &session);
-// The archive's runs, newest first.
+// The archive's runs, newest first: id, serial, host, start, end, cycles,
+// failures, samples, ended, and what was tested: part, operator, notes
+// (null when not given).
 QByteArray runsJson(const std::vector<RunSummary> &runs);
 // Every value in the data log's units and rounded as the log writes it,
 // through the log's own formatting: contact readings in the unit of the

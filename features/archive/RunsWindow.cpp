@@ -5,6 +5,7 @@
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
+#include "features/archive/RunDetailsDialog.h"
 #include "features/archive/TypedDate.h"
 #include "ui/ControlNames.h"
 
@@ -29,6 +30,9 @@ enum RunColumn {
     CyclesColumn,
     FailuresColumn,
     EndedColumn,
+    PartColumn,
+    OperatorColumn,
+    NotesColumn,
     ColumnCount
 };
 
@@ -140,7 +144,8 @@ void RunsWindow::buildRunTable()
     describeControl(runTable, QStringLiteral("Runs"), QStringLiteral("The archive's runs, newest first"));
     runTable->setHorizontalHeaderLabels({QStringLiteral("Run"), QStringLiteral("S/N"), QStringLiteral("Station"),
                                          QStringLiteral("Start"), QStringLiteral("End"), QStringLiteral("Cycles"),
-                                         QStringLiteral("Failures"), QStringLiteral("Ended")});
+                                         QStringLiteral("Failures"), QStringLiteral("Ended"), QStringLiteral("Part"),
+                                         QStringLiteral("Operator"), QStringLiteral("Notes")});
     runTable->setSortingEnabled(true);
     runTable->sortByColumn(StartColumn, Qt::DescendingOrder);
     runTable->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -170,8 +175,11 @@ QLayout *RunsWindow::buildRunButtons()
     exportButton = button("ExportButton", QStringLiteral("&Export Data Log..."),
                           QStringLiteral("The run as a data log file, as live logging writes it"),
                           &RunsWindow::exportDataLogOfRun);
+    detailsButton = button("DetailsButton", QStringLiteral("Ed&it Details..."),
+                           QStringLiteral("What was tested in the run: the part, the operator and notes"),
+                           &RunsWindow::editDetailsOfRun);
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *b : {trendButton, previewButton, pdfButton, exportButton})
+    for (QPushButton *b : {trendButton, previewButton, pdfButton, exportButton, detailsButton})
         buttons->addWidget(b);
     buttons->addStretch(1);
     return buttons;
@@ -201,7 +209,12 @@ void RunsWindow::refresh()
             new SortedItem(QString::number(run.failures), run.failures),
             new SortedItem(running ? QStringLiteral("running") : run.endedHow,
                            running ? QStringLiteral("running") : run.endedHow),
+            new SortedItem(run.part, run.part),
+            new SortedItem(run.operatorName, run.operatorName),
+            // The notes on one line; all of them in the tool tip.
+            new SortedItem(run.notes.simplified(), run.notes),
         };
+        cells[NotesColumn]->setToolTip(run.notes);
         cells[IdColumn]->setData(RunIndexRole, row);
         for (int column = 0; column < ColumnCount; ++column)
             runTable->setItem(row, column, cells[column]);
@@ -225,10 +238,20 @@ const RunSummary *RunsWindow::chosenRun() const
     return index >= 0 && index < int(runs.size()) ? &runs[size_t(index)] : nullptr;
 }
 
+void RunsWindow::selectRunById(qint64 id)
+{
+    for (int row = 0; row < runTable->rowCount(); ++row) {
+        const QTableWidgetItem *cell = runTable->item(row, IdColumn);
+        const int index = cell ? cell->data(RunIndexRole).toInt() : -1;
+        if (index >= 0 && index < int(runs.size()) && runs[size_t(index)].id == id)
+            return selectRun(row);
+    }
+}
+
 void RunsWindow::enableRunButtons()
 {
     const bool chosen = chosenRun() != nullptr;
-    for (QPushButton *b : {trendButton, previewButton, pdfButton, exportButton})
+    for (QPushButton *b : {trendButton, previewButton, pdfButton, exportButton, detailsButton})
         b->setEnabled(chosen);
 }
 
@@ -288,4 +311,22 @@ void RunsWindow::exportDataLogOfRun()
     const QString path = actions->chooseDataLogFile(runFileName(run->serialNumber, run->start));
     if (!path.isEmpty())
         showFailure(exportRunToFile(catalog, run->id, path));
+}
+
+void RunsWindow::editDetailsOfRun()
+{
+    const RunSummary *run = chosenRun();
+    if (!run)
+        return;
+    const qint64 id = run->id;
+    const RunDescription shown = run->description();
+    RunDetailsDialog dialog(
+        QStringLiteral("Run %1 of tester %2, started %3").arg(id).arg(run->serialNumber, shownTime(run->start)), shown,
+        this);
+    if (dialog.exec() != QDialog::Accepted || dialog.description() == shown)
+        return;
+    const QString failure = catalog.describeRun(id, dialog.description());
+    refresh();
+    selectRunById(id);
+    showFailure(failure);
 }

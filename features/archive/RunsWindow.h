@@ -14,9 +14,11 @@ class QTableWidget;
 class TrendHistory;
 
 // View, Runs...: the runs in the archive, newest first, with the tester's
-// serial number, the station, start, end, cycles, failures and how each
-// ended (sorted by any column), filtered by serial number and start date. For the chosen run: its trend, its
-// report on its last sample, and its data log file.
+// serial number, the station, start, end, cycles, failures, how each ended
+// and what was tested (sorted by any column), filtered by serial number and
+// start date. For the chosen run: its trend, its report on its last sample,
+// its data log file, and what was tested, entered in a dialog of its own
+// (the notes run to several lines, more than a cell shows).
 class RunsWindow : public QDialog
 {
 public:
@@ -44,6 +46,7 @@ public:
     void previewReportOfRun();
     void exportPdfOfRun();
     void exportDataLogOfRun();
+    void editDetailsOfRun();
 
     QLineEdit *serialFilter;
     // Start dates as typed, empty for any: a date field cannot be empty,
@@ -51,7 +54,7 @@ public:
     QLineEdit *fromDate, *toDate;
     QPushButton *lastWeekButton;
     QTableWidget *runTable;
-    QPushButton *trendButton, *previewButton, *pdfButton, *exportButton;
+    QPushButton *trendButton, *previewButton, *pdfButton, *exportButton, *detailsButton;
 
     void showLastWeek();
 
@@ -65,6 +68,7 @@ private:
     bool lastSampleOfRun(TesterState &last);
     void showFailure(const QString &failure);
     void enableRunButtons();
+    void selectRunById(qint64 id);
 
     RunCatalog &catalog;
     MessageDialogs &dialogs;

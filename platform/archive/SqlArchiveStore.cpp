@@ -87,6 +87,12 @@ QStringList schemaStep(int toVersion, const QString &key)
                            "runs (id))"),
             QStringLiteral("CREATE INDEX runs_by_tester ON runs (tester_id, id)"),
         };
+    if (toVersion == 4)
+        return {
+            QStringLiteral("ALTER TABLE runs ADD COLUMN part TEXT"),
+            QStringLiteral("ALTER TABLE runs ADD COLUMN operator_name TEXT"),
+            QStringLiteral("ALTER TABLE runs ADD COLUMN notes TEXT"),
+        };
     return {};
 }
 
@@ -256,6 +262,7 @@ QString SqlArchiveStore::bringSchemaUp(int upToVersion)
         }
     }
     joinsRuns = std::max(version, upToVersion) >= 3;
+    describesRuns = std::max(version, upToVersion) >= 4;
     if (!commit())
         return fail(QStringLiteral("cannot be written"), transactionError.text());
     return QString();
@@ -265,6 +272,7 @@ void SqlArchiveStore::close()
 {
     forgetIds();
     joinsRuns = false;
+    describesRuns = false;
     sampleInsert.reset();
     if (db.isValid())
         db.close();
@@ -460,6 +468,10 @@ QString SqlArchiveStore::apply(const ArchiveRecord &record, QHash<qint64, RunTot
     case ArchiveRecord::Sample: return insertSample(run, record, totals);
     case ArchiveRecord::Event: return insertEvent(run, record);
     case ArchiveRecord::RunEnded: return endRun(run, record);
+    case ArchiveRecord::RunDescribed: {
+        QSqlQuery query(db);
+        return updateDescription(query, run, descriptionOf(record)) ? QString() : writeFailed(query);
+    }
     case ArchiveRecord::RunBegun: break;
     }
     return QString();
@@ -583,6 +595,37 @@ QString SqlArchiveStore::endRun(qint64 run, const ArchiveRecord &record)
     return query.exec() ? QString() : writeFailed(query);
 }
 
+bool SqlArchiveStore::updateDescription(QSqlQuery &query, qint64 run, const RunDescription &description)
+{
+    if (!describesRuns) {
+        // Only tests write an older schema.
+        qWarning("run archive: schema before version 4 keeps no run description");
+        return true;
+    }
+    const RunDescription bounded = boundedDescription(description);
+    query.prepare(QStringLiteral("UPDATE runs SET part = ?, operator_name = ?, notes = ? WHERE id = ?"));
+    for (const QString &text : {bounded.part, bounded.operatorName, bounded.notes})
+        query.addBindValue(notNull(text));
+    query.addBindValue(run);
+    return query.exec();
+}
+
+// From View, Runs: written at once, beside the writer's own transactions
+// (SQLite waits for its turn, up to the busy time-out).
+QString SqlArchiveStore::describeRun(qint64 id, const RunDescription &description)
+{
+    if (!isOpen())
+        return fail(QStringLiteral("is not open"), QString());
+    if (!describesRuns)
+        return fail(QStringLiteral("cannot be written"), QStringLiteral("its schema is older than version 4"));
+    QSqlQuery query(db);
+    if (!updateDescription(query, id, description))
+        return fail(QStringLiteral("cannot be written"), query.lastError().text());
+    if (query.numRowsAffected() == 0)
+        return fail(QStringLiteral("holds no run %1").arg(id), QString());
+    return QString();
+}
+
 QString SqlArchiveStore::writeTotals(const QHash<qint64, RunTotals> &totals)
 {
     QSqlQuery update(db);
@@ -639,6 +682,10 @@ QString runConditions(const RunFilter &filter, QVariantList &values)
         sql += QStringLiteral(" AND r.start_ms <= ?");
         values << filter.until.toMSecsSinceEpoch();
     }
+    if (filter.runId > 0) {
+        sql += QStringLiteral(" AND r.id = ?");
+        values << filter.runId;
+    }
     return sql;
 }
 
@@ -665,8 +712,9 @@ QString SqlArchiveStore::listRuns(const RunFilter &filter, std::vector<RunSummar
     QVariantList values;
     QString sql =
         QStringLiteral("SELECT r.id, t.serial_number, r.host, r.start_ms, r.start_offset, r.end_ms, r.end_offset, "
-                       "r.cycles, r.failures, r.samples, r.ended_how FROM runs r LEFT JOIN testers t ON t.id = "
+                       "r.cycles, r.failures, r.samples, r.ended_how, %1 FROM runs r LEFT JOIN testers t ON t.id = "
                        "r.tester_id")
+            .arg(describesRuns ? QStringLiteral("r.part, r.operator_name, r.notes") : QStringLiteral("'', '', ''"))
         + runConditions(filter, values);
     sql += QStringLiteral(" ORDER BY r.start_ms DESC, r.id DESC");
     if (filter.limit > 0)
@@ -689,6 +737,9 @@ QString SqlArchiveStore::listRuns(const RunFilter &filter, std::vector<RunSummar
         run.failures = query.value(8).toLongLong();
         run.samples = query.value(9).toLongLong();
         run.endedHow = query.value(10).toString();
+        run.part = query.value(11).toString();
+        run.operatorName = query.value(12).toString();
+        run.notes = query.value(13).toString();
         runs.push_back(run);
     }
     return QString();

@@ -26,7 +26,8 @@ public:
     // goes on with a tester's open run writes under a key of its own, kept
     // in run_keys. Runs written before are joined when the archive is
     // brought up to it.
-    static constexpr int SchemaVersion = 3;
+    // Version 4: each run keeps what was tested: part, operator and notes.
+    static constexpr int SchemaVersion = 4;
 
     explicit SqlArchiveStore(const ArchiveLocation &location);
     ~SqlArchiveStore() override;
@@ -54,6 +55,7 @@ public:
     QString readRunPage(qint64 id, qint64 afterSample, int most,
                         const std::function<void(const TesterState &, qint64)> &eachSample) override;
     QString watchResumed(qint64 id, std::vector<qint64> &atMs) override;
+    QString describeRun(qint64 id, const RunDescription &description) override;
 
 private:
     struct RunTotals
@@ -77,6 +79,8 @@ private:
     QString insertSample(qint64 run, const ArchiveRecord &record, QHash<qint64, RunTotals> &totals);
     QString insertEvent(qint64 run, const ArchiveRecord &record);
     QString endRun(qint64 run, const ArchiveRecord &record);
+    // False on failure, the reason then in the query.
+    bool updateDescription(QSqlQuery &query, qint64 run, const RunDescription &description);
     QString writeFailed(const QSqlQuery &query);
     qint64 runId(const QString &key);
     qint64 configId(qint64 run);
@@ -96,4 +100,5 @@ private:
     QSqlError transactionError;   // why the last begin() or commit() failed
     bool refused = false;         // the last write failed on a record the database refuses
     bool joinsRuns = false;       // version 3: a program goes on with the tester's open run
+    bool describesRuns = false;   // version 4: runs keep what was tested
 };

@@ -2,10 +2,12 @@
 // archive URL, the spool's record bytes and the names of the run files.
 
 #include "engine/archive/ArchiveLocation.h"
+#include "engine/archive/RunCatalog.h"
 #include "engine/archive/RunFileLog.h"
 #include "engine/archive/RunRecorder.h"
 #include "engine/state/TesterState.h"
 #include "support/FakeArchiveSink.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include <QTest>
@@ -57,6 +59,10 @@ private Q_SLOTS:
         addRow("run command before any sample", "R r1", "B1 V11 S X0", 0);
         addRow("run command while running: no second start", "r1 R r2", "B1 V11 S X0 S", 0);
         addRow("another tester on the port", "r4 n4", "B1 V11 S X0 B1 S X0", 1);
+        // D: what was tested entered; D in the records: the run's description.
+        addRow("described before the first sample: its run", "D r1", "B1 V11 D S X0", 0);
+        addRow("described while the run is open", "r1 D r2", "B1 V11 S X0 D S", 0);
+        addRow("a run after a reset starts undescribed", "D r3 r1", "B1 V11 D S X0 X11 B1 S X0", 1);
     }
 
     void runsBeginAndEnd()
@@ -80,6 +86,7 @@ private Q_SLOTS:
             case 'o': recorder.stopAcknowledged(); continue;
             case 'E': recorder.limitReached(at); continue;
             case 'C': recorder.programClosing(at); continue;
+            case 'D': recorder.describeRun({"SW-100", "A. Meyer", "batch 7"}, at); continue;
             default: break;
             }
             s.counters.running = QStringLiteral("rbcn").contains(kind);
@@ -94,7 +101,7 @@ private Q_SLOTS:
         QStringList records;
         QString key;
         for (const ArchiveRecord &r : sink.records) {
-            const char kind[] = "?BKSVX";
+            const char kind[] = "?BKSVXD";
             QString token = QChar::fromLatin1(kind[r.kind]);
             if (r.kind == ArchiveRecord::RunBegun || r.kind == ArchiveRecord::Event
                 || r.kind == ArchiveRecord::RunEnded)
@@ -184,6 +191,38 @@ private Q_SLOTS:
         QVERIFY(decodeArchiveRecord(older, back));
         QCOMPARE(back.cycles, qint64(-1));
         QCOMPARE(back.text, record.text);
+    }
+
+    // What was tested, as entered, is kept bounded and goes through the
+    // spool unchanged, and --list-runs keeps each run one line of ten
+    // columns whatever the texts hold.
+    void runDescriptionsAreBoundedAndListed_data()
+    {
+        addColumns<QString, QString, QString, QString>("part", "operatorName", "notes", "listed");
+        addRow("none given", "", "", "", "\t\t");
+        addRow("as typed", "SW-100 rocker", "A. Meyer", "batch 7", "SW-100 rocker\tA. Meyer\tbatch 7");
+        addRow("line breaks, tabs, control characters, backslashes", " SW\t100\n ", "Lab\\Meyer",
+               "line 1\r\nline 2\rline 3\a\tend", "SW 100\tLab\\\\Meyer\tline 1\\nline 2\\nline 3\\tend");
+        addRow("cut to the longest, never inside a character", QString(250, u'x'),
+               QString(199, u'y') + QString::fromUtf8("\U0001F600"), QString(5000, u'z'),
+               QString(200, u'x') + u'\t' + QString(199, u'y') + u'\t' + QString(4000, u'z'));
+    }
+    void runDescriptionsAreBoundedAndListed()
+    {
+        QFETCH(QString, part);
+        QFETCH(QString, operatorName);
+        QFETCH(QString, notes);
+        ArchiveRecord entered, spooled;
+        entered.kind = ArchiveRecord::RunDescribed;
+        putDescription(entered, boundedDescription({part, operatorName, notes}));
+        QVERIFY(decodeArchiveRecord(encodeArchiveRecord(entered), spooled));
+        QCOMPARE(spooled.kind, ArchiveRecord::RunDescribed);
+        RunSummary run;
+        run.part = spooled.text;
+        run.operatorName = spooled.host;
+        run.notes = spooled.programVersion;
+        QCOMPARE(run.description(), descriptionOf(entered));
+        QTEST(runListLine(run).section(u'\t', 7), "listed");
     }
 
     void runFileNames_data()

@@ -13,6 +13,7 @@
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeArchiveSink.h"
 #include "support/PgServer.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include <QFile>
@@ -275,7 +276,7 @@ private Q_SLOTS:
         QCOMPARE(
             runListLine(runs[0]),
             QStringLiteral(
-                "%1\t41800123\t2026-12-06T14:02:12+01:00\t2026-12-06T14:02:51+01:00\t280\t13\tstopped at cycle limit")
+                "%1\t41800123\t2026-12-06T14:02:12+01:00\t2026-12-06T14:02:51+01:00\t280\t13\tstopped at cycle limit\t\t\t")
                 .arg(runs[0].id));
         QCOMPARE(runs[0].samples, qint64(40));
         const struct
@@ -432,17 +433,27 @@ private Q_SLOTS:
         QSqlDatabase::removeDatabase("holder");
     }
 
-    void olderSchemaIsUpgraded_data() { backends(); }
+    void olderSchemaIsUpgraded_data()
+    {
+        addColumns<QString, int>("backend", "version");
+        addRow("sqlite, version 1", "sqlite", 1);
+        addRow("postgresql, version 1", "postgresql", 1);
+        addRow("sqlite, version 3", "sqlite", 3);
+        addRow("postgresql, version 3", "postgresql", 3);
+    }
 
     // An archive of schema version 1 keeps no totals with its runs: opened,
-    // it is upgraded and the totals are made from its samples.
+    // it is upgraded and the totals are made from its samples. One of
+    // version 3 keeps no descriptions: its runs stay, without one, and take
+    // one once upgraded.
     void olderSchemaIsUpgraded()
     {
+        QFETCH(int, version);
         const ArchiveLocation location = newArchive();
         {
             SqlArchiveStore old(location);
-            QCOMPARE(old.open(true, 1), QString());
-            QCOMPARE(old.schemaVersion(), 1);
+            QCOMPARE(old.open(true, version), QString());
+            QCOMPARE(old.schemaVersion(), version);
             QSqlQuery q(old.database());
             QVERIFY(q.exec("INSERT INTO testers (serial_number, software_version) VALUES ('41800007', 12)"));
             QVERIFY(q.exec(
@@ -459,6 +470,9 @@ private Q_SLOTS:
                         .arg(namesOf(SampleColumns))
                         .arg(cycles)
                         .arg(QStringList(int(SampleColumnCount) - 1, "1").join(", "))));
+            // From version 2 on the program kept the totals as it wrote.
+            if (version >= 2)
+                QVERIFY(q.exec("UPDATE runs SET cycles = 9, failures = 1, samples = 2"));
         }
         SqlArchiveStore store(location);
         QCOMPARE(store.open(true), QString());
@@ -470,6 +484,61 @@ private Q_SLOTS:
         QCOMPARE(runs[0].failures, qint64(1));
         QCOMPARE(runs[0].samples, qint64(2));
         QCOMPARE(runs[0].serialNumber, QStringLiteral("41800007"));
+        QCOMPARE(runs[0].description(), RunDescription());
+        QCOMPARE(countsOf(store, runs[0].id), QStringLiteral("5 9"));
+        const RunDescription later{"SW-7 toggle", "A. Meyer", "described after the upgrade"};
+        QCOMPARE(store.describeRun(runs[0].id, later), QString());
+        QCOMPARE(store.listRuns(RunFilter(), runs), QString());
+        QCOMPARE(runs[0].description(), later);
+    }
+
+    void runDescriptionsRoundTrip_data() { backends(); }
+
+    // What was tested goes with the run: entered before the tester's first
+    // sample, changed while it runs, changed again from View, Runs. A second
+    // program that goes on with the run keeps it unless it enters another.
+    void runDescriptionsRoundTrip()
+    {
+        SqlArchiveStore store(newArchive());
+        QCOMPARE(store.open(true), QString());
+        const QDateTime start(QDate(2026, 12, 6), QTime(9, 0));
+        int second = 0;
+        const auto program = [&](const QList<int> &counts, const RunDescription *entered, int enteredAfter) {
+            TesterState s;
+            s.identity.serialNumber = "41800021";
+            s.identity.softwareVersion = 12;
+            FakeArchiveSink sink;
+            RunRecorder recorder(s, sink, "station", "1.0.0");
+            for (int i = 0; i < counts.size(); ++i) {
+                if (entered && i == enteredAfter)
+                    recorder.describeRun(*entered, start);
+                s.counters.cycleCount = counts[i];
+                s.counters.updateTime = start.addSecs(++second);
+                recorder.sampleTaken();
+            }
+            return store.write(sink.records);
+        };
+        const auto described = [&] {   // of the one run, or the failure
+            std::vector<RunSummary> runs;
+            const QString failure = store.listRuns(RunFilter(), runs);
+            return runs.size() == 1 ? runs[0].description() : RunDescription{failure, {}, {}};
+        };
+        const RunDescription first{"SW-100 rocker", "A. Meyer", "first batch"};
+        const RunDescription changed{"SW-100 rocker", "B. Kaya", "line 1\nline 2\twith a tab"};
+        const RunDescription edited{"SW-100 rocker\t", "B. Kaya", "edited in\r\nView, Runs"};   // kept bounded
+        QCOMPARE(program({1, 2}, &first, 0), QString());
+        QCOMPARE(described(), first);
+        QCOMPARE(program({3, 4}, nullptr, 0), QString());   // goes on with the run, enters nothing
+        QCOMPARE(described(), first);
+        QCOMPARE(program({5, 6}, &changed, 1), QString());
+        QCOMPARE(described(), changed);
+        qint64 id = 0;
+        QCOMPARE(store.lastRunId(id), QString());
+        QCOMPARE(countsOf(store, id), QStringLiteral("1 2 3 4 5 6"));
+        QCOMPARE(store.describeRun(id, edited), QString());
+        QCOMPARE(described(), RunDescription({"SW-100 rocker", "B. Kaya", "edited in\nView, Runs"}));
+        // A run the archive does not hold is named.
+        QVERIFY(store.describeRun(id + 5, edited).contains(QStringLiteral("holds no run %1").arg(id + 5)));
     }
 
     void oldRuleArchiveIsJoined_data() { backends(); }

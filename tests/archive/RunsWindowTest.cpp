@@ -7,17 +7,22 @@
 #include "engine/preferences/Registry.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
+#include "features/archive/RunDetailsDialog.h"
 #include "features/archive/TypedDate.h"
 #include "features/preferences/PreferencesDialog.h"
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeArchiveSink.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
+#include "support/ModalAnswerer.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -156,6 +161,59 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), (QStringList{DataLogHeader} + newestLines).join("\r\n").toLatin1() + "\r\n");
         QCOMPARE(dialogs.calls, QStringList());
+    }
+
+    // Edit Details... on the chosen run: OK keeps what was typed with the run
+    // in the archive and shows it in the list, the run still chosen; Cancel
+    // keeps nothing.
+    void runDetailsAreEntered_data()
+    {
+        addColumns<QString, QString>("button", "kept");
+        addRow("OK", "OKButton", "SW-100 rocker|A. Meyer|line 1\nline 2");
+        addRow("Cancel", "CancelButton", "||");
+    }
+    void runDetailsAreEntered()
+    {
+        ArchiveLocation location;
+        QStringList newestLines;
+        QCOMPARE(makeArchive(location, newestLines), QString());
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(false), QString());
+        FakeMessageDialogs dialogs;
+        RunsWindow window(store, dialogs, std::make_unique<RecordedActions>());
+        QVERIFY(!window.detailsButton->isEnabled());
+        window.selectRun(0);
+        const qint64 id = window.shownRuns().front().id;
+        QFETCH(QString, button);
+        QString label;
+        ModalAnswerer answerer;
+        answerer.then([&](QDialog *dialog) {
+            auto *details = dynamic_cast<RunDetailsDialog *>(dialog);
+            QVERIFY(details);
+            label = details->runLabel->text();
+            details->partEdit->setText(" SW-100 rocker ");
+            details->operatorEdit->setText("A. Meyer");
+            details->notesEdit->setPlainText("line 1\nline 2");
+            details->findChild<QPushButton *>(button)->click();
+        });
+        window.detailsButton->click();
+        QCOMPARE(answerer.answered, 1);
+        QCOMPARE(label, QStringLiteral("Run %1 of tester 41800222, started 2026-12-06 08:00:01").arg(id));
+        QCOMPARE(dialogs.calls, QStringList());
+
+        RunFilter one;
+        one.runId = id;
+        std::vector<RunSummary> runs;
+        QCOMPARE(store.listRuns(one, runs), QString());
+        QCOMPARE(int(runs.size()), 1);
+        const RunDescription kept = runs[0].description();
+        QTEST(QStringList({kept.part, kept.operatorName, kept.notes}).join(u'|'), "kept");
+        const int row = window.runTable->currentRow();
+        QCOMPARE(window.runTable->item(row, 0)->text(), QString::number(id));   // still the run chosen
+        QCOMPARE(window.runTable->item(row, 8)->text(), kept.part);
+        QCOMPARE(window.runTable->item(row, 9)->text(), kept.operatorName);
+        QCOMPARE(window.runTable->item(row, 10)->text(), kept.notes.simplified());   // on one line
+        QCOMPARE(window.runTable->item(row, 10)->toolTip(), kept.notes);
     }
 
     // A filter date typed in the German locale the tests run under.

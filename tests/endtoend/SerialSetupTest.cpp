@@ -178,8 +178,11 @@ private Q_SLOTS:
         QString failure;
         QTEST(ListRunLines(store, options, now, lines, failure), "exitCode");
         QStringList serials;
-        for (const QString &line : lines)
+        for (const QString &line : lines) {
             serials << line.section(u'\t', 1, 1);
+            QCOMPARE(line.count(u'\t'), 9);   // part, operator and notes last, empty when not given
+            QVERIFY(line.endsWith(u"\t\t\t"));
+        }
         QTEST(failure.isEmpty() ? serials.join(u' ') : failure, "answer");
     }
 

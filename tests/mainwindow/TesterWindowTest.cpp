@@ -1,4 +1,5 @@
 #include "mainwindow/TesterWindow.h"
+#include "engine/archive/RunRecorder.h"
 #include "engine/session/TesterSession.h"
 #include "engine/supervision/TesterEngine.h"
 #include "features/report/QtPrintDialogs.h"
@@ -6,6 +7,8 @@
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/PortDialog.h"
 #include "mainwindow/WindowStation.h"
+#include "platform/archive/SqlArchiveStore.h"
+#include "support/FakeArchiveSink.h"
 #include "support/FakeConfigFileDialog.h"
 #include "support/FakeSerialDevices.h"
 #include "support/ModalAnswerer.h"
@@ -608,6 +611,72 @@ private Q_SLOTS:
         rig.use("FilePreferencesMenu");
         QCOMPARE(answerer.answered, 1);
         QTEST(station.told, "told");
+    }
+
+    // Run, Run details...: greyed without a run archive. Entered before the
+    // tester's first sample, the details go with the run it begins; while a
+    // run is open, at once, the dialog opening on what the archive holds
+    // for the run (entered in View, Runs). Records: each kind posted, the
+    // description with its part.
+    void runDetailsGoWithTheRun_data()
+    {
+        addColumns<bool, QString, QString, QString>("sampleFirst", "button", "shown", "records");
+        addRow("before the first sample", false, "OKButton", "", "B V D:SW-100 S X");
+        addRow("while the run is open", true, "OKButton", "from View, Runs", "B V S X D:SW-100");
+        addRow("cancelled", true, "CancelButton", "from View, Runs", "B V S X");
+    }
+
+    void runDetailsGoWithTheRun()
+    {
+        QTemporaryDir dir;
+        ArchiveLocation location;
+        location.path = dir.filePath("runs.sqlite");
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(true), QString());
+        FakeArchiveSink sink;
+        Rig rig(false);
+        rig.archive = &sink;
+        rig.build();
+        QCOMPARE(rig.action("RunDetailsMenu")->text(), QStringLiteral("Run details..."));
+        QVERIFY(!rig.enabled("RunDetailsMenu"));
+        rig.form->setRunCatalogSource([&](QString &failure) -> std::unique_ptr<RunCatalog> {
+            auto reader = std::make_unique<SqlArchiveStore>(location);
+            failure = reader->open(false);
+            return failure.isEmpty() ? std::move(reader) : nullptr;
+        });
+        QVERIFY(rig.enabled("RunDetailsMenu"));
+        RunRecorder &recorder = rig.built->session.runRecorder();
+        rig.s().identity.serialNumber = "41800001";
+        rig.s().counters.running = true;
+        rig.s().counters.cycleCount = 5;
+        rig.s().counters.updateTime = QDateTime(QDate(2026, 12, 6), QTime(9, 0));
+        QFETCH(bool, sampleFirst);
+        if (sampleFirst) {
+            recorder.sampleTaken();
+            QCOMPARE(store.write(sink.records), QString());
+            qint64 id = 0;
+            QCOMPARE(store.lastRunId(id), QString());
+            QCOMPARE(store.describeRun(id, {"from View, Runs", "", ""}), QString());
+        }
+        QFETCH(QString, button);
+        QString shown;
+        ModalAnswerer answerer;
+        answerer.then([&](QDialog *dialog) {
+            auto *part = dialog->findChild<QLineEdit *>("PartEdit");
+            shown = part->text();
+            part->setText("SW-100");
+            clickButton(dialog, qPrintable(button));
+        });
+        rig.use("RunDetailsMenu");
+        QCOMPARE(answerer.answered, 1);
+        QTEST(shown, "shown");
+        if (!sampleFirst)
+            recorder.sampleTaken();
+        QStringList records;
+        for (const ArchiveRecord &r : sink.records)
+            records << (r.kind == ArchiveRecord::RunDescribed ? "D:" + descriptionOf(r).part
+                                                              : QString(QChar::fromLatin1("?BKSVX"[r.kind])));
+        QTEST(records.join(u' '), "records");
     }
 
     // The about box starts the system's information tool, or shows what the program knows itself.

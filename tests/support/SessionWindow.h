@@ -8,8 +8,9 @@
 // the program does: the tests' way to a main window over fakes.
 struct SessionWindow
 {
-    SessionWindow(SerialPort &port, SettingsStore &settings, MessageDialogs &dialogs, DataFileDialog &files, int pollMs)
-        : session({port, settings, dialogs, files, configFiles}, pollMs), form(session)
+    SessionWindow(SerialPort &port, SettingsStore &settings, MessageDialogs &dialogs, DataFileDialog &files, int pollMs,
+                  ArchiveSink *archive = nullptr)
+        : session({port, settings, dialogs, files, configFiles, archive}, pollMs), form(session)
     {
         session.start();
     }

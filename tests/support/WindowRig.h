@@ -23,7 +23,7 @@ struct WindowRig
     }
     void build(int pollMs = NoTicks)
     {
-        built = std::make_unique<SessionWindow>(port, settings, dialogs, files, pollMs);
+        built = std::make_unique<SessionWindow>(port, settings, dialogs, files, pollMs, archive);
         form = &built->form;
     }
 
@@ -36,6 +36,7 @@ struct WindowRig
     MemorySettingsStore settings;
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
+    ArchiveSink *archive = nullptr;   // where the run records go; none: nowhere
     std::unique_ptr<SessionWindow> built;
     TesterWindow *form = nullptr;
 };

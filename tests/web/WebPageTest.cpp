@@ -29,6 +29,8 @@ public:
         run.serialNumber = QStringLiteral("41800001");
         run.host = QStringLiteral("station");
         run.start = QDateTime(QDate(2026, 12, 7), QTime(8, 0));
+        run.part = QStringLiteral("SW-100 <b>rocker</b>");   // shown as text, never as markup
+        run.operatorName = QStringLiteral("A. Meyer");
         runs = {run};
         return QString();
     }
@@ -126,6 +128,8 @@ private Q_SLOTS:
         const QRegularExpressionMatch run = QRegularExpression("<tr data-run=\"7\">.*?</tr>").match(dom);
         QVERIFY2(run.hasMatch(), qPrintable(dom.right(3000)));
         QVERIFY2(run.captured(0).contains("href=\"/api/runs/7/report.pdf\"") && run.captured(0).contains("running"),
+                 qPrintable(run.captured(0)));
+        QVERIFY2(run.captured(0).contains("<td>SW-100 &lt;b&gt;rocker&lt;/b&gt;</td><td>A. Meyer</td>"),
                  qPrintable(run.captured(0)));
         QVERIFY2(dom.contains("The newest 1 of 1 runs."), qPrintable(dom.right(3000)));
     }

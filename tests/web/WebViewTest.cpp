@@ -46,6 +46,7 @@ struct ArchivedRun
         RunRecorder recorder(s, sink, QStringLiteral("station"), QStringLiteral("1.0.0"));
         const QDateTime start(QDate(2024, 3, 8), QTime(14, 2, 11));
         recorder.runStarted(start);
+        recorder.describeRun({"SW-100 rocker", "A. Meyer", "batch 7\n\"second\" line"}, start);
         for (int i = 1; i <= samples; ++i) {
             s.counters.running = i < samples;
             s.counters.updateTime = start.addSecs(i);
@@ -495,6 +496,11 @@ private Q_SLOTS:
         QCOMPARE(run["samples"].toInt(), RunStream::PageSamples * 2 + 5);
         QCOMPARE(run["cycles"].toInt(), (RunStream::PageSamples * 2 + 5) * 7);
         QCOMPARE(run["start"].toString().left(19), QString("2024-03-08T14:02:12"));   // its first sample
+        QCOMPARE(run["part"].toString(), QString("SW-100 rocker"));
+        QCOMPARE(run["operator"].toString(), QString("A. Meyer"));
+        QCOMPARE(run["notes"].toString(), QString("batch 7\n\"second\" line"));
+        for (const char *given : {"part", "operator", "notes"})
+            QVERIFY(runs[0].toObject()[given].isNull());   // none given
 
         // Filtered and paged: the page asked for, the count of all.
         const struct
