@@ -33,6 +33,8 @@ const std::vector<const char *> ExpectedFigures = {
     "sample_to_log_line_archived_ns",
     "trend_append_ns",
     "trend_bytes_per_sample",
+    "trend_lines_bytes_per_sample",
+    "trend_export_range_ms_1m",
     "trend_redraw_ms_1m",
     "trend_redraw_cpu_ms_1m",
     "trend_zoom_redraw_ms_1m",

@@ -5,6 +5,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
+#include "engine/trend/TrendLines.h"
 #include "engine/trend/TrendLogReader.h"
 #include "engine/trend/TrendReduction.h"
 #include "features/trend/TrendWindow.h"
@@ -27,6 +28,7 @@ class NoTrendFiles : public TrendFileDialog
 public:
     QString logToPlot(QWidget *) override { return QString(); }
     QString imageToSave(QWidget *) override { return QString(); }
+    QString rangeToExport(QWidget *) override { return QString(); }
 };
 
 // A week-long run: readings that wander, the odd open contact and failure.
@@ -214,6 +216,21 @@ double plotLogSeconds(const BenchScale &scale, int samples)
     });
 }
 
+// Exporting the whole run from the live run's kept lines, in milliseconds;
+// -1 when the file could not be written.
+double exportRangeMs(const BenchScale &scale, const TrendHistory &history, TrendLineStore &lines)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("range.txt"));
+    return bestOf(scale.count(3, 1), [&] {
+        QElapsedTimer timer;
+        timer.start();
+        const TrendRange whole{0, double(history.size())};
+        const bool written = exportTrendRange(history, TrendAxis::Cycles, whole, lines, path).isEmpty();
+        return written ? timer.nsecsElapsed() / 1e6 : -1.0;
+    });
+}
+
 }   // namespace
 
 void printTrendFigures(const BenchScale &scale, BenchFigures &figures)
@@ -228,9 +245,15 @@ void printTrendFigures(const BenchScale &scale, BenchFigures &figures)
     });
 
     TrendHistory history;
-    for (int i = 0; i < samples; ++i)
-        history.append(trendReadingFromState(runSample(i)));
+    TrendLineStore lines;
+    for (int i = 0; i < samples; ++i) {
+        const TesterState s = runSample(i);
+        history.append(trendReadingFromState(s));
+        lines.append(s);
+    }
     const double bytesPerSample = double(history.bytesUsed()) / double(history.size());
+    const double lineBytesPerSample = double(lines.bytesUsed()) / double(lines.size());
+    const double exportMs = exportRangeMs(scale, history, lines);
 
     QuietDialogs dialogs;
     NoTrendFiles files;
@@ -251,6 +274,8 @@ void printTrendFigures(const BenchScale &scale, BenchFigures &figures)
 
     figures.add("trend_append_ns", appendNs, 1);
     figures.add("trend_bytes_per_sample", bytesPerSample, 1);
+    figures.add("trend_lines_bytes_per_sample", lineBytesPerSample, 1);
+    figures.add("trend_export_range_ms_1m", exportMs, 0, exportMs >= 0);
     figures.add("trend_redraw_ms_1m", whole.wallMs, 1);
     figures.add("trend_redraw_cpu_ms_1m", whole.cpuMs, 1);
     figures.add("trend_zoom_redraw_ms_1m", zoom.wallMs, 1);

@@ -3,6 +3,7 @@
 #include "engine/archive/RunCatalog.h"
 #include "engine/archive/RunFileLog.h"
 #include "engine/archive/RunRecorder.h"
+#include "engine/archive/RunTrend.h"
 #include "engine/config/ConfigCommands.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
@@ -60,11 +61,15 @@ QLabel *plainLabel(const QString &name, const QString &text, QWidget *parent)
 class RunActions : public RunsWindow::Actions
 {
 public:
-    RunActions(TrendController &trend, ReportController &report, RunsWindow *&runsWindow)
-        : trend(trend), report(report), runsWindow(runsWindow)
+    RunActions(TrendController &trend, ReportController &report, RunsWindow *&runsWindow,
+               const TesterWindow::RunCatalogSource &catalogs)
+        : trend(trend), report(report), runsWindow(runsWindow), catalogs(catalogs)
     {
     }
-    void showTrend(TrendHistory &&history, const QString &title) override { trend.plotRun(std::move(history), title); }
+    void showTrend(TrendHistory &&history, const QString &title, qint64 id) override
+    {
+        trend.plotRun(std::move(history), title, std::make_unique<ArchiveRunLines>(catalogs, id));
+    }
     void previewReport(const TesterState &last) override { report.previewOf(last); }
     void exportReportPdf(const TesterState &last) override { report.exportPdfOf(last); }
     QString chooseDataLogFile(const QString &suggested) override
@@ -77,6 +82,7 @@ private:
     TrendController &trend;
     ReportController &report;
     RunsWindow *&runsWindow;
+    const TesterWindow::RunCatalogSource &catalogs;
 };
 
 }   // namespace
@@ -106,7 +112,7 @@ TesterWindow::TesterWindow(TesterSession &session, QWidget *parent)
     connect(&registry, &Registry::recentFilesChanged, this, [this] { loadRecentFiles(); });
     connect(&registry, &Registry::recentConfigFilesChanged, this, [this] { loadRecentConfigFiles(); });
     connectMenus();
-    trendView = std::make_unique<TrendController>(session.trendHistory(), *menus, dialogs, *this);
+    trendView = std::make_unique<TrendController>(session.trendHistory(), session.trendLines(), *menus, dialogs, *this);
     configEdit = std::make_unique<ConfigEditCommands>(*menus, s, engine(), dialogs, this);
     procedures = std::make_unique<ProcedureMenus>(*menus, s, engine(), session.manual(), dialogs, this,
                                                   static_cast<ConfigurationSteps &>(*this));
@@ -411,8 +417,8 @@ void TesterWindow::showRunsWindow()
         dialogs.showError(QStringLiteral("Run Archive"), failure);
         return;
     }
-    runs =
-        new RunsWindow(*runCatalog, dialogs, std::make_unique<RunActions>(*trendView, *reportController, runs), this);
+    runs = new RunsWindow(*runCatalog, dialogs,
+                          std::make_unique<RunActions>(*trendView, *reportController, runs, runCatalogSource), this);
     runs->setAttribute(Qt::WA_DeleteOnClose, false);
     runs->show();
     runs->raise();

@@ -18,3 +18,12 @@ QString QtTrendFileDialog::imageToSave(QWidget *parent)
     dialog.setDefaultSuffix(QStringLiteral("png"));
     return chosenFile(dialog);
 }
+
+QString QtTrendFileDialog::rangeToExport(QWidget *parent)
+{
+    QFileDialog dialog(parent, QStringLiteral("Export Range"), startFolder(QString()));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({QStringLiteral("Data (*.txt)"), QStringLiteral("All Files (*)")});
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    return chosenFile(dialog);
+}

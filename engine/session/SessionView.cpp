@@ -2,6 +2,7 @@
 
 #include "engine/run/RunGlance.h"
 #include "engine/trend/TrendHistory.h"
+#include "engine/trend/TrendLines.h"
 
 void SessionView::showBarMessage(const QString &text)
 {
@@ -58,6 +59,7 @@ void SessionView::sampleTaken(const DecodedSample &sample)
 {
     // The history first: the window's trend draws from it.
     history.append(trendReadingFromState(s));
+    lines.append(s);
     summary.sampleTaken(s);
     toWindow([&](TesterView &w) { w.sampleTaken(sample); });
     Q_EMIT sampleArrived();

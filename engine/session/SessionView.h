@@ -8,6 +8,7 @@
 
 class RunGlance;
 class TrendHistory;
+class TrendLineStore;
 struct TesterState;
 
 // A tester's session as its engine sees it: every call goes on to the
@@ -21,8 +22,8 @@ class SessionView : public QObject, public TesterView
     Q_OBJECT
 
 public:
-    SessionView(const TesterState &state, TrendHistory &history, RunGlance &summary)
-        : s(state), history(history), summary(summary)
+    SessionView(const TesterState &state, TrendHistory &history, TrendLineStore &lines, RunGlance &summary)
+        : s(state), history(history), lines(lines), summary(summary)
     {
     }
 
@@ -70,6 +71,7 @@ private:
 
     const TesterState &s;
     TrendHistory &history;
+    TrendLineStore &lines;
     RunGlance &summary;
     TesterView *window = nullptr;
     QString lastTitle;

@@ -83,8 +83,8 @@ private:
 
 TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     : settingsStore(outside.settings), messageDialogs(outside.dialogs),
-      view(std::make_unique<SessionView>(s, history, summary)), prefs(std::make_unique<Registry>(outside.settings)),
-      pollPeriodMs(pollPeriodMs)
+      view(std::make_unique<SessionView>(s, history, lines, summary)),
+      prefs(std::make_unique<Registry>(outside.settings)), pollPeriodMs(pollPeriodMs)
 {
     logDialogs = std::make_unique<FileErrorWatch>(outside.dialogs, *this);
     logNews = std::make_unique<DataLogNews>(*this);

@@ -3,6 +3,7 @@
 #include "engine/run/RunGlance.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
+#include "engine/trend/TrendLines.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -81,6 +82,8 @@ public:
     SampleListener &sampleRoute();
     // Every sample decoded since the session began.
     const TrendHistory &trendHistory() const { return history; }
+    // The data log line of each of those samples, for exporting a stretch of it.
+    TrendLineSource &trendLines() { return lines; }
     // The link, the run's progress and its last run command at a glance.
     const RunGlance &glance() const { return summary; }
     // What is told to the run archive, and the unattended run file.
@@ -139,6 +142,7 @@ private:
     SettingsStore &settingsStore;
     MessageDialogs &messageDialogs;
     TrendHistory history;
+    TrendLineStore lines;
     RunGlance summary;
     std::unique_ptr<ManualControl> manualControl;
     std::unique_ptr<SessionView> view;

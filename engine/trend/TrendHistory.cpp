@@ -248,6 +248,8 @@ void TrendHistory::append(const TrendReading &reading)
         blocks.emplace_back(newBlock());
     blocks[count >> BlockBits].get()[count & BlockMask] = sample;
     widenSpans(sample);
+    if (sample.newFailure())
+        failureList.push_back(count);
     ++count;
 }
 
@@ -350,9 +352,23 @@ size_t TrendHistory::nearest(TrendAxis axis, double x) const
     return found;
 }
 
+size_t TrendHistory::nextFailure(size_t i) const
+{
+    const auto after =
+        i == NoSample ? failureList.begin() : std::upper_bound(failureList.begin(), failureList.end(), i);
+    return after == failureList.end() ? NoSample : *after;
+}
+
+size_t TrendHistory::previousFailure(size_t i) const
+{
+    const auto before = i == NoSample ? failureList.end() : std::lower_bound(failureList.begin(), failureList.end(), i);
+    return before == failureList.begin() ? NoSample : *(before - 1);
+}
+
 void TrendHistory::clear()
 {
     blocks.clear();
+    failureList.clear();
     limitSegments.clear();
     spanList.clear();
     intervalCounts.fill(0);
@@ -365,7 +381,8 @@ void TrendHistory::clear()
 size_t TrendHistory::bytesUsed() const
 {
     return blocks.capacity() * sizeof(blocks[0]) + blocks.size() * BlockSize * sizeof(TrendSample)
-           + limitSegments.capacity() * sizeof(Segment) + spanList.capacity() * sizeof(Span);
+           + limitSegments.capacity() * sizeof(Segment) + spanList.capacity() * sizeof(Span)
+           + failureList.capacity() * sizeof(size_t);
 }
 
 TrendReading trendReadingFromState(const TesterState &s)

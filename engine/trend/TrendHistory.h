@@ -152,6 +152,12 @@ public:
 
     // The sample nearest to x along the axis; NoSample when none lies on it.
     size_t nearest(TrendAxis axis, double x) const;
+    // The samples that brought a new failure, in order.
+    const std::vector<size_t> &failures() const { return failureList; }
+    // The first new failure after sample i (NoSample: from the start), and the
+    // last one before it (NoSample: from the end); NoSample when there is none.
+    size_t nextFailure(size_t i) const;
+    size_t previousFailure(size_t i) const;
     // The first and last position along the axis; false when none lies on it.
     bool extent(TrendAxis axis, double &low, double &high) const;
 
@@ -181,6 +187,7 @@ private:
     size_t count = 0;
     std::vector<Segment> limitSegments;
     std::vector<Span> spanList;
+    std::vector<size_t> failureList;
     // Intervals between samples by their bit length in milliseconds: the
     // usual interval without keeping every one.
     std::array<int64_t, 65> intervalCounts{};

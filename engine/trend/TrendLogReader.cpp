@@ -245,15 +245,21 @@ QString openTrendLog(const QString &path, QFile &file)
 }
 
 // Cuts the chunks read from a log into lines, joins a line that runs over a
-// chunk's end, and takes each line into the history.
+// chunk's end, and takes each line into the history, or hands each sample
+// line on: both number the samples alike.
 class LogLineSplitter
 {
 public:
-    LogLineSplitter(TrendHistory &history, TrendLogResult &result) : history(history), result(result) {}
+    LogLineSplitter(TrendHistory *history, const TrendLogLine *eachLine, TrendLogResult &result)
+        : history(history), eachLine(eachLine), result(result)
+    {
+    }
+
+    bool stopped() const { return halted; }
 
     void feed(const char *p, const char *stop)
     {
-        while (p < stop) {
+        while (p < stop && !halted) {
             const char *eol = p;
             while (eol < stop && *eol != '\n' && *eol != '\r')
                 ++eol;
@@ -284,7 +290,7 @@ public:
     {
         if (overlong)
             ++result.skipped;
-        else if (!line.empty())
+        else if (!line.empty() && !halted)
             takeLine(line.data(), line.data() + line.size());
     }
 
@@ -295,29 +301,32 @@ private:
             return;   // the LF of a CR LF pair, or a blank line
         if (size_t(end - begin) == headerLength && std::memcmp(begin, DataLogHeader, headerLength) == 0) {
             // A header after samples: another recording was appended here.
-            if (result.samples > 0)
-                history.startSession();
+            if (result.samples > 0 && history)
+                history->startSession();
             return;
         }
         if (parseTrendLine(begin, end, reading)) {
-            history.append(reading);
+            if (history)
+                history->append(reading);
+            if (eachLine && !(*eachLine)(begin, end))
+                halted = true;
             ++result.samples;
         } else {
             ++result.skipped;
         }
     }
 
-    TrendHistory &history;
+    TrendHistory *history;
+    const TrendLogLine *eachLine;
     TrendLogResult &result;
+    bool halted = false;
     const size_t headerLength = std::strlen(DataLogHeader);
     TrendReading reading;
     std::vector<char> line;   // the part of a line that ended a chunk
     bool overlong = false;
 };
 
-}   // namespace
-
-TrendLogResult readTrendLog(const QString &path, TrendHistory &history)
+TrendLogResult readLog(const QString &path, TrendHistory *history, const TrendLogLine *eachLine)
 {
     TrendLogResult result;
     QFile file(path);
@@ -325,7 +334,7 @@ TrendLogResult readTrendLog(const QString &path, TrendHistory &history)
     if (!result.problem.isEmpty())
         return result;
 
-    LogLineSplitter lines(history, result);
+    LogLineSplitter lines(history, eachLine, result);
     // A small log needs no buffer of a whole chunk (a pipe tells no size).
     const qint64 chunkBytes = file.isSequential() ? ChunkBytes : std::clamp(file.size(), MinChunkBytes, ChunkBytes);
     std::vector<char> chunk(static_cast<size_t>(chunkBytes));
@@ -335,11 +344,23 @@ TrendLogResult readTrendLog(const QString &path, TrendHistory &history)
             result.problem = QStringLiteral("reading it failed (%1)").arg(file.errorString());
             return result;
         }
-        if (got == 0)
+        if (got == 0 || lines.stopped())
             break;
         lines.feed(chunk.data(), chunk.data() + got);
     }
     lines.finish();
     result.opened = true;
     return result;
+}
+
+}   // namespace
+
+TrendLogResult readTrendLog(const QString &path, TrendHistory &history)
+{
+    return readLog(path, &history, nullptr);
+}
+
+TrendLogResult readTrendLogLines(const QString &path, const TrendLogLine &eachLine)
+{
+    return readLog(path, nullptr, &eachLine);
 }

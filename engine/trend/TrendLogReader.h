@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 // What reading a data log into a history found.
 struct TrendLogResult
@@ -23,3 +24,9 @@ TrendLogResult readTrendLog(const QString &path, TrendHistory &history);
 
 // One sample line without its line end; false when it is not a valid sample.
 bool parseTrendLine(const char *begin, const char *end, TrendReading &reading);
+
+// Reads a data log as readTrendLog does and hands on the text (without its
+// line end) of each line it takes as a sample, in order, until eachLine
+// answers false.
+using TrendLogLine = std::function<bool(const char *begin, const char *end)>;
+TrendLogResult readTrendLogLines(const QString &path, const TrendLogLine &eachLine);

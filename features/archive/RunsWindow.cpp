@@ -270,7 +270,7 @@ void RunsWindow::trendOfRun()
     const QString failure = readRunTrend(catalog, run->id, history);
     if (!failure.isEmpty())
         return showFailure(failure);
-    actions->showTrend(std::move(history), QStringLiteral("Run %1, %2").arg(run->id).arg(run->serialNumber));
+    actions->showTrend(std::move(history), QStringLiteral("Run %1, %2").arg(run->id).arg(run->serialNumber), run->id);
 }
 
 bool RunsWindow::lastSampleOfRun(TesterState &last)

@@ -28,7 +28,8 @@ public:
     {
     public:
         virtual ~Actions() = default;
-        virtual void showTrend(TrendHistory &&history, const QString &title) = 0;
+        // id: the run's, to read its data log lines again.
+        virtual void showTrend(TrendHistory &&history, const QString &title, qint64 id) = 0;
         virtual void previewReport(const TesterState &lastSample) = 0;
         virtual void exportReportPdf(const TesterState &lastSample) = 0;
         virtual QString chooseDataLogFile(const QString &suggestedName) = 0;   // empty: cancelled

@@ -13,15 +13,15 @@
 #include <QMenu>
 #include <QMenuBar>
 
-TrendController::TrendController(const TrendHistory &liveHistory, MainMenus &menus, MessageDialogs &dialogs,
-                                 QMainWindow &mainWindow)
-    : live(liveHistory), dialogs(dialogs), qtFileDialog(std::make_unique<QtTrendFileDialog>()),
+TrendController::TrendController(const TrendHistory &liveHistory, TrendLineSource &liveLines, MainMenus &menus,
+                                 MessageDialogs &dialogs, QMainWindow &mainWindow)
+    : live(liveHistory), liveLines(liveLines), dialogs(dialogs), qtFileDialog(std::make_unique<QtTrendFileDialog>()),
       fileDialog(qtFileDialog.get())
 {
     // The window belongs to the main window: it closes with it and stays above it.
     trendWindow = new TrendWindow(dialogs, *fileDialog, &mainWindow);
     QObject::connect(trendWindow, &TrendWindow::liveRequested, trendWindow, [this] { showLive(); });
-    trendWindow->showLive(live);
+    trendWindow->showLive(live, &liveLines);
 
     // File: after Close, its own group.
     filePlot = new QAction(QStringLiteral("P&lot Data Log..."), menus.fileMenu);
@@ -56,9 +56,11 @@ void TrendController::historyGrew()
 
 void TrendController::showLive()
 {
-    if (!trendWindow->showingLive())
+    if (!trendWindow->showingLive()) {
         fromLog.clear();
-    trendWindow->showLive(live);
+        fromLogLines.reset();
+    }
+    trendWindow->showLive(live, &liveLines);
     bringUp();
 }
 
@@ -72,15 +74,17 @@ bool TrendController::plotLog(const QString &path)
         return false;
     }
     fromLog = std::move(read);
-    trendWindow->showLog(fromLog, QFileInfo(path).fileName(), result.skipped);
+    fromLogLines = std::make_unique<TrendLogLines>(path);
+    trendWindow->showLog(fromLog, QFileInfo(path).fileName(), result.skipped, fromLogLines.get());
     bringUp();
     return true;
 }
 
-void TrendController::plotRun(TrendHistory &&history, const QString &title)
+void TrendController::plotRun(TrendHistory &&history, const QString &title, std::unique_ptr<TrendLineSource> lines)
 {
     fromLog = std::move(history);
-    trendWindow->showLog(fromLog, title, 0);
+    fromLogLines = std::move(lines);
+    trendWindow->showLog(fromLog, title, 0, fromLogLines.get());
     bringUp();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/trend/TrendHistory.h"
+#include "engine/trend/TrendLines.h"
 
 #include <QString>
 #include <memory>
@@ -18,8 +19,9 @@ class TrendWindow;
 class TrendController
 {
 public:
-    // live: the history of the tester's run, kept by its session.
-    TrendController(const TrendHistory &live, MainMenus &menus, MessageDialogs &dialogs, QMainWindow &mainWindow);
+    // live: the history of the tester's run and its data log lines, kept by its session.
+    TrendController(const TrendHistory &live, TrendLineSource &liveLines, MainMenus &menus, MessageDialogs &dialogs,
+                    QMainWindow &mainWindow);
     ~TrendController();
 
     // The live history took a sample.
@@ -29,8 +31,9 @@ public:
     // Reads a data log into the window; false when the file cannot be read.
     bool plotLog(const QString &path);
     void plotLogChosen();
-    // A run read from the archive, under its title.
-    void plotRun(TrendHistory &&history, const QString &title);
+    // A run read from the archive, under its title; lines: where its data
+    // log lines are read again for Export Range.
+    void plotRun(TrendHistory &&history, const QString &title, std::unique_ptr<TrendLineSource> lines = nullptr);
 
     // Tests replace the file dialogs.
     void setFileDialog(TrendFileDialog &dialog);
@@ -46,9 +49,11 @@ private:
     void bringUp();
 
     const TrendHistory &live;
+    TrendLineSource &liveLines;
     MessageDialogs &dialogs;
     std::unique_ptr<TrendFileDialog> qtFileDialog;
     TrendFileDialog *fileDialog;
     TrendHistory fromLog;
+    std::unique_ptr<TrendLineSource> fromLogLines;
     TrendWindow *trendWindow;
 };

@@ -2,7 +2,9 @@
 
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/StateTexts.h"
+#include "engine/trend/TrendFailures.h"
 #include "engine/trend/TrendHistory.h"
+#include "engine/trend/TrendLines.h"
 #include "engine/trend/TrendTicks.h"
 #include "engine/trend/TrendZoom.h"
 #include "features/trend/TrendChartPlan.h"
@@ -11,6 +13,7 @@
 #include <QButtonGroup>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,6 +41,7 @@ QPushButton *button(const QString &caption, const char *name, const QString &tip
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setToolTip(tip);
+    b->setAccessibleDescription(tip);
     return b;
 }
 
@@ -58,7 +62,8 @@ TrendWindow::TrendWindow(MessageDialogs &dialogs, TrendFileDialog &fileDialog, Q
 
     auto *hint = new QLabel(QStringLiteral("Drag across a chart to zoom in; the wheel zooms at the pointer; right-drag "
                                            "or Shift+drag pans; Home or Reset Zoom shows the whole run; the arrow "
-                                           "keys move the readout cursor."),
+                                           "keys move the readout cursor, N and P to the next and previous new "
+                                           "failure."),
                             this);
     hint->setObjectName("HintLabel");
     hint->setStyleSheet(QStringLiteral("color: #555555;"));
@@ -82,6 +87,9 @@ QLayout *TrendWindow::buildTopRow()
 {
     sourceLabel = new QLabel(this);
     sourceLabel->setObjectName("SourceLabel");
+    // A long file name is cut short rather than widening the window; the
+    // tool tip holds it whole.
+    sourceLabel->setMinimumWidth(60);
     skippedLabel = new QLabel(this);
     skippedLabel->setObjectName("SkippedLabel");
     skippedLabel->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
@@ -99,6 +107,13 @@ QLayout *TrendWindow::buildTopRow()
     axes->addButton(cyclesButton);
     axes->addButton(timeButton);
 
+    previousFailureButton = button(QStringLiteral("Previous Failure"), "PreviousFailureButton",
+                                   QStringLiteral("Move the readout cursor to the previous new failure (P)"), this);
+    nextFailureButton = button(QStringLiteral("Next Failure"), "NextFailureButton",
+                               QStringLiteral("Move the readout cursor to the next new failure (N)"), this);
+    exportRangeButton = button(
+        QStringLiteral("Export Range..."), "ExportRangeButton",
+        QStringLiteral("Write the samples of the shown range to a data log file, as the data log writes them"), this);
     resetZoomButton = button(QStringLiteral("Reset &Zoom"), "ResetZoomButton",
                              QStringLiteral("Show the whole run again (Home)"), this);
     liveButton = button(QStringLiteral("Show &Live Run"), "LiveButton",
@@ -110,6 +125,9 @@ QLayout *TrendWindow::buildTopRow()
 
     connect(cyclesButton, &QRadioButton::toggled, this,
             [this](bool on) { setAxis(on ? TrendAxis::Cycles : TrendAxis::Time); });
+    connect(previousFailureButton, &QPushButton::clicked, this, [this] { stepFailure(-1); });
+    connect(nextFailureButton, &QPushButton::clicked, this, [this] { stepFailure(1); });
+    connect(exportRangeButton, &QPushButton::clicked, this, [this] { exportRangeChosen(); });
     connect(resetZoomButton, &QPushButton::clicked, this, [this] { resetZoom(); });
     connect(liveButton, &QPushButton::clicked, this, &TrendWindow::liveRequested);
     connect(saveButton, &QPushButton::clicked, this, [this] { saveImageChosen(); });
@@ -124,7 +142,8 @@ QLayout *TrendWindow::buildTopRow()
     top->addWidget(cyclesButton);
     top->addWidget(timeButton);
     top->addSpacing(12);
-    for (QPushButton *b : {resetZoomButton, liveButton, saveButton, closeButton})
+    for (QPushButton *b : {previousFailureButton, nextFailureButton, exportRangeButton, resetZoomButton, liveButton,
+                           saveButton, closeButton})
         top->addWidget(b);
     return top;
 }
@@ -160,38 +179,55 @@ QWidget *TrendWindow::buildCharts()
     readout->setAccessibleDescription(readout->toolTip());
     auto *readoutLabel = new QLabel(QStringLiteral("&Readout:"), charts);
     readoutLabel->setBuddy(readout);
-    auto *row = new QHBoxLayout;
-    row->setContentsMargins(8, 4, 8, 2);
-    row->addWidget(readoutLabel);
-    row->addWidget(readout, 1);
-    column->addLayout(row);
+
+    rangeReadout = new QLineEdit(charts);
+    rangeReadout->setObjectName("RangeReadout");
+    rangeReadout->setReadOnly(true);
+    rangeReadout->setAccessibleName(QStringLiteral("Shown range"));
+    rangeReadout->setToolTip(QStringLiteral("The new failures among the samples shown: cycles from the first of "
+                                            "them to the first new failure, and failures per 10,000 cycles"));
+    rangeReadout->setAccessibleDescription(rangeReadout->toolTip());
+    auto *rangeLabel = new QLabel(QStringLiteral("S&hown range:"), charts);
+    rangeLabel->setBuddy(rangeReadout);
+
+    auto *rows = new QGridLayout;
+    rows->setContentsMargins(8, 4, 8, 2);
+    rows->setVerticalSpacing(2);
+    rows->addWidget(readoutLabel, 0, 0);
+    rows->addWidget(readout, 0, 1);
+    rows->addWidget(rangeLabel, 1, 0);
+    rows->addWidget(rangeReadout, 1, 1);
+    column->addLayout(rows);
     return charts;
 }
 
-void TrendWindow::showLive(const TrendHistory &shownHistory)
+void TrendWindow::showLive(const TrendHistory &shownHistory, TrendLineSource *lines)
 {
     // Asked for again while it shows: the zoom and the cursor stay.
     if (live && history == &shownHistory) {
+        lineSource = lines;
         updateLabels();
         return redraw();
     }
     live = true;
     logName.clear();
     skipped = 0;
-    display(shownHistory);
+    display(shownHistory, lines);
 }
 
-void TrendWindow::showLog(const TrendHistory &shownHistory, const QString &fileName, int64_t skippedLines)
+void TrendWindow::showLog(const TrendHistory &shownHistory, const QString &fileName, int64_t skippedLines,
+                          TrendLineSource *lines)
 {
     live = false;
     logName = fileName;
     skipped = skippedLines;
-    display(shownHistory);
+    display(shownHistory, lines);
 }
 
-void TrendWindow::display(const TrendHistory &shownHistory)
+void TrendWindow::display(const TrendHistory &shownHistory, TrendLineSource *lines)
 {
     history = &shownHistory;
+    lineSource = lines;
     isZoomed = false;
     cursorSample = TrendHistory::NoSample;
     updateLabels();
@@ -227,6 +263,7 @@ void TrendWindow::updateLabels()
         setWindowTitle(QStringLiteral("Trend - %1").arg(logName));
         sourceLabel->setText(QStringLiteral("Data log %1: %2").arg(logName, count));
     }
+    sourceLabel->setToolTip(sourceLabel->text());
     skippedLabel->setText(skipped == 1 ? QStringLiteral("1 line skipped")
                                        : QStringLiteral("%1 lines skipped").arg(skipped));
     skippedLabel->setVisible(!live && skipped > 0);
@@ -256,6 +293,9 @@ void TrendWindow::redraw()
                   : timeTicks(view.from, view.to, std::max(2, width / TimeLabelPitch)));
     placeCursor();
     resetZoomButton->setEnabled(isZoomed);
+    const TrendRangeFailures figures = trendRangeFailures(run, shownAxis, view);
+    rangeReadout->setText(trendRangeFailuresText(figures));
+    exportRangeButton->setEnabled(lineSource && figures.samples > 0);
 }
 
 void TrendWindow::placeAxis(const QList<TrendTick> &ticks)
@@ -358,6 +398,58 @@ void TrendWindow::placeCursor()
     for (TrendPlot *plot : plots)
         plot->setCursorAt(x);
     readout->setText(placed ? trendReadout(run, cursorSample, *cursorChart) : QString());
+    updateFailureButtons();
+}
+
+// Each button is offered while there is a new failure on its side of the
+// cursor (anywhere in the run while there is no cursor).
+void TrendWindow::updateFailureButtons()
+{
+    const TrendHistory &run = shown();
+    const size_t from = cursorSample < run.size() ? cursorSample : TrendHistory::NoSample;
+    previousFailureButton->setEnabled(run.previousFailure(from) != TrendHistory::NoSample);
+    nextFailureButton->setEnabled(run.nextFailure(from) != TrendHistory::NoSample);
+}
+
+void TrendWindow::stepFailure(int direction)
+{
+    const TrendHistory &run = shown();
+    const size_t from = cursorSample < run.size() ? cursorSample : TrendHistory::NoSample;
+    const size_t failure = direction > 0 ? run.nextFailure(from) : run.previousFailure(from);
+    if (failure == TrendHistory::NoSample)
+        return;
+    // A zoomed view keeps its width and centres the failure; the whole run
+    // shows it already.
+    const double x = run.at(failure).position(shownAxis);
+    if (!std::isnan(x) && !view.contains(x))
+        zoomTo({x - view.span() / 2, x + view.span() / 2});
+    // The failure count's chart reads it out unless another chart is pointed at.
+    pointAt(failure, cursorChart ? *cursorChart : plots.back()->plan());
+}
+
+QString TrendWindow::rangeText() const
+{
+    return rangeReadout->text();
+}
+
+bool TrendWindow::exportRange(const QString &path)
+{
+    const QString failure = lineSource ? exportTrendRange(shown(), shownAxis, view, *lineSource, path)
+                                       : QStringLiteral("The lines of this run cannot be read again.");
+    if (failure.isEmpty())
+        return true;
+    dialogs.showError(QStringLiteral("File Error"), failure);
+    return false;
+}
+
+void TrendWindow::exportRangeChosen()
+{
+    QString path = fileDialog->rangeToExport(this);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".txt");
+    exportRange(path);
 }
 
 void TrendWindow::pointed(TrendPlot &plot, double x)
@@ -443,6 +535,10 @@ void TrendWindow::keyPressEvent(QKeyEvent *event)
         close();
     else if (event->key() == Qt::Key_Home)
         resetZoom();
+    else if (event->key() == Qt::Key_N && !event->modifiers())
+        stepFailure(1);
+    else if (event->key() == Qt::Key_P && !event->modifiers())
+        stepFailure(-1);
     else
         QWidget::keyPressEvent(event);
 }

@@ -16,13 +16,16 @@ class QRadioButton;
 class QTimer;
 class TrendFileDialog;
 class TrendHistory;
+class TrendLineSource;
 struct TrendChartPlan;
 
 // The Trend window: the charts of a run, the live one or a saved data log,
 // along the cycle count or the time. Not modal; it only reads the history it
 // is shown. Every chart shows one shared range of the axis; zooming and
 // panning move it, and each redraw reduces only that range to the charts'
-// pixel width. A cursor through all charts reads out the nearest sample.
+// pixel width. A cursor through all charts reads out the nearest sample and
+// steps from one new failure to the next; the shown range's failures are
+// counted below it, and its samples can be exported as a data log.
 class TrendWindow : public QWidget, private TrendPlot::Events
 {
     Q_OBJECT
@@ -35,9 +38,11 @@ public:
 
     // What the window draws: the live run, or a data log with the count of
     // lines that were not samples. A new one shows its whole run; the live
-    // run shown again keeps its zoom.
-    void showLive(const TrendHistory &history);
-    void showLog(const TrendHistory &history, const QString &fileName, int64_t skippedLines);
+    // run shown again keeps its zoom. lines: where Export Range reads the
+    // samples' data log lines; none: it is not offered.
+    void showLive(const TrendHistory &history, TrendLineSource *lines = nullptr);
+    void showLog(const TrendHistory &history, const QString &fileName, int64_t skippedLines,
+                 TrendLineSource *lines = nullptr);
     bool showingLive() const { return live; }
 
     // The shown history grew: redrawn soon when the window is open.
@@ -57,6 +62,15 @@ public:
     void pointAt(size_t sample, const TrendChartPlan &chart);
     void readOut(double position, const char *chartName);
     QString readoutText() const;
+    // The readout cursor on the next (1) or previous (-1) new failure; the
+    // view keeps its width and moves to it when it lies outside.
+    void stepFailure(int direction);
+    // The shown range's new failures, as the readout says them.
+    QString rangeText() const;
+    // Writes the samples of the shown range as a data log file; false and a
+    // message when it cannot.
+    bool exportRange(const QString &path);
+    void exportRangeChosen();
 
     QWidget *chartsArea() const { return charts; }
     bool saveImage(const QString &path);
@@ -81,7 +95,7 @@ private:
 
     QLayout *buildTopRow();
     QWidget *buildCharts();
-    void display(const TrendHistory &history);
+    void display(const TrendHistory &history, TrendLineSource *lines);
     const TrendHistory &shown() const;
     void updateLabels();
     int columns() const;
@@ -89,11 +103,13 @@ private:
     void fillCharts(const TrendHistory &history);
     void placeCursor();
     void stepCursor(const TrendPlot &plot, int direction);
+    void updateFailureButtons();
     QString rangeInWords() const;
 
     MessageDialogs &dialogs;
     TrendFileDialog *fileDialog;
     const TrendHistory *history = nullptr;
+    TrendLineSource *lineSource = nullptr;
     bool live = true;
     QString logName;
     int64_t skipped = 0;
@@ -108,12 +124,16 @@ private:
     QLabel *skippedLabel;
     QRadioButton *cyclesButton;
     QRadioButton *timeButton;
+    QPushButton *previousFailureButton;
+    QPushButton *nextFailureButton;
+    QPushButton *exportRangeButton;
     QPushButton *resetZoomButton;
     QPushButton *liveButton;
     QPushButton *saveButton;
     QPushButton *closeButton;
     QWidget *charts;
     QLineEdit *readout;
+    QLineEdit *rangeReadout;
     std::vector<TrendPlot *> plots;
     QTimer *redrawTimer;
 };

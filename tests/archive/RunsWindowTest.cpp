@@ -2,6 +2,7 @@
 
 #include "features/archive/RunsWindow.h"
 #include "engine/archive/RunRecorder.h"
+#include "engine/archive/RunTrend.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/notify/StationEvent.h"
 #include "engine/preferences/Registry.h"
@@ -34,7 +35,11 @@ namespace {
 class RecordedActions : public RunsWindow::Actions
 {
 public:
-    void showTrend(TrendHistory &&history, const QString &) override { trendSamples = history.size(); }
+    void showTrend(TrendHistory &&history, const QString &, qint64 id) override
+    {
+        trendSamples = history.size();
+        trendId = id;
+    }
     void previewReport(const TesterState &last) override { reportedCycles = last.counters.cycleCount; }
     void exportReportPdf(const TesterState &) override {}
     QString chooseDataLogFile(const QString &name) override
@@ -44,6 +49,7 @@ public:
     }
 
     size_t trendSamples = 0;
+    qint64 trendId = 0;
     qint64 reportedCycles = 0;
     QString suggested;
     QString exportPath;
@@ -153,6 +159,18 @@ private Q_SLOTS:
         QVERIFY(window.exportButton->isEnabled());
         window.trendButton->click();
         QCOMPARE(done.trendSamples, size_t(5));
+        // Export Range of its trend reads the lines again from an archive of its own.
+        ArchiveRunLines lines(
+            [&](QString &) {
+                auto catalog = std::make_unique<SqlArchiveStore>(location);
+                return catalog->open(false).isEmpty() ? std::move(catalog) : nullptr;
+            },
+            done.trendId);
+        QStringList middle;
+        QCOMPARE(lines.readLines(1, 3, [&](size_t, const QByteArray &line) { middle << QString::fromLatin1(line); }),
+                 QString());
+        QCOMPARE(middle, newestLines.mid(1, 3));
+        QVERIFY(!lines.readLines(1, 5, [](size_t, const QByteArray &) {}).isEmpty());   // one past its last sample
         window.previewButton->click();
         QCOMPARE(done.reportedCycles, qint64(205));
         window.exportButton->click();

@@ -109,7 +109,8 @@ class ScriptedTrendFiles : public TrendFileDialog
 public:
     QString logToPlot(QWidget *) override { return log; }
     QString imageToSave(QWidget *) override { return image; }
-    QString log, image;
+    QString rangeToExport(QWidget *) override { return range; }
+    QString log, image, range;
 };
 
 // Twenty thousand samples a second apart from 08:00, a new failure every
@@ -136,13 +137,33 @@ const TrendHistory &longRun()
     return history;
 }
 
+// Fifty thousand samples, new failures only at cycles 10, 30000 and 49990:
+// far apart at any zoom that shows one of them.
+const TrendHistory &sparseFailures()
+{
+    static const TrendHistory history = [] {
+        TrendHistory h;
+        TrendReading r;
+        r.limits.contactCode = 16 | 32;
+        const int64_t eight = trendWallClockMs(QDate(2026, 12, 6), QTime(8, 0));
+        for (int i = 0; i < 50000; ++i) {
+            r.timeMs = eight + i * 1000;
+            r.cycleCount = i;
+            r.failCount = (i >= 10) + (i >= 30000) + (i >= 49990);
+            h.append(r);
+        }
+        return h;
+    }();
+    return history;
+}
+
 // The Trend window on its own at its usual size, showing the long run.
 struct Shown
 {
-    Shown()
+    explicit Shown(const TrendHistory &run = longRun())
     {
         window.resize(1200, 800);
-        window.showLog(longRun(), QStringLiteral("long.txt"), 0);
+        window.showLog(run, QStringLiteral("long.txt"), 0);
         window.show();
         QApplication::processEvents();
         window.redraw();
@@ -292,6 +313,22 @@ struct Rig : WindowRig
     void sample(int cycle, int mode = 0)
     {
         form->state() = ::sample(cycle, 12, mode, mode == 0 ? 1000 : 5000, 700, 1 | 16 | 64);   // up stroke not tested
+        built->session.sampleRoute().sampleTaken(DecodedSample());
+    }
+
+    // A sample the data log takes, as the poll cycle hands it over: the
+    // state's counters, configuration and identity change, its session stays.
+    void logged(int cycle)
+    {
+        const TesterState next = ::sample(cycle, 12, 0, 1000, 600 + cycle);
+        TesterState &s = form->state();
+        s.counters = next.counters;
+        s.reported = next.reported;
+        s.identity = next.identity;
+        s.counters.updateTime = next.counters.updateTime.addSecs(cycle);
+        s.counters.failCount = cycle / 7;
+        s.counters.seqCount = cycle % 3;
+        s.counters.minDownResistance = cycle;
         built->session.sampleRoute().sampleTaken(DecodedSample());
     }
 
@@ -522,23 +559,6 @@ private Q_SLOTS:
         QCOMPARE(shown.window.readoutText(),
                  QStringLiteral("Cycle 12500, 12/06/2026 11:28:20: 25 failures, a new failure with this sample"));
 
-        QTest::keyClick(down, Qt::Key_Right);
-        const double step = down->cursorAt() - 12500;
-        QVERIFY2(step >= 1 && step <= 20000.0 / down->plotArea().width() + 1, qPrintable(QString::number(step)));
-        QTest::keyClick(down, Qt::Key_Left);
-        QTest::keyClick(down, Qt::Key_Left);
-        QVERIFY(down->cursorAt() < 12500);
-        QVERIFY(shown.window.readoutText().startsWith(QStringLiteral("Cycle %1,").arg(down->cursorAt())));
-
-        // Stepped past the edge of a zoomed view, the view follows the cursor.
-        shown.window.zoomTo({12000, 12100});
-        shown.window.pointAt(12100, down->plan());
-        QTest::keyClick(down, Qt::Key_Right);
-        QVERIFY(down->cursorAt() == 12101 && near(shown.window.visibleRange(), {12051, 12151}));
-        QTest::keyClick(down, Qt::Key_Left);
-        QVERIFY(down->cursorAt() == 12100 && near(shown.window.visibleRange(), {12051, 12151}));
-        shown.window.resetZoom();
-
         auto *readout = shown.window.findChild<QLineEdit *>("Readout");
         QVERIFY(readout->isReadOnly() && readout->text() == shown.window.readoutText());
         const QList<QLabel *> labels = shown.window.findChildren<QLabel *>();
@@ -554,6 +574,203 @@ private Q_SLOTS:
             down->accessibleDescription().startsWith(QStringLiteral(
                 "cycles 1000 to 1600, zoomed into a run from 0 to 19999: down contact 2 to 6.9 ohms; 2 new failures")),
             qPrintable(down->accessibleDescription()));
+    }
+
+    // The arrow keys step the cursor a pixel column's worth of samples at a
+    // wide zoom, one sample zoomed in; past the view's edge the view follows.
+    void arrowKeysStepTheCursor_data()
+    {
+        // from < 0: the whole run; perColumn: the step is the samples of one
+        // pixel column, else it is `step`; viewFrom < 0: the view stays
+        addColumns<double, double, int, int, bool, int, double>("from", "to", "cursor", "key", "perColumn", "step",
+                                                                "viewFrom");
+
+        addRow("whole run, right", -1.0, 0.0, 12500, int(Qt::Key_Right), true, 0, -1.0);
+        addRow("about two samples a column", 10000.0, 12000.0, 11000, int(Qt::Key_Right), true, 0, -1.0);
+        addRow("zoomed in, right: one sample", 12000.0, 12100.0, 12050, int(Qt::Key_Right), false, 1, -1.0);
+        addRow("zoomed in, left: one sample", 12000.0, 12100.0, 12050, int(Qt::Key_Left), false, -1, -1.0);
+        addRow("past the right edge the view follows", 12000.0, 12100.0, 12100, int(Qt::Key_Right), false, 1, 12051.0);
+        addRow("past the left edge the view follows", 12000.0, 12100.0, 12000, int(Qt::Key_Left), false, -1, 11949.0);
+        addRow("at the run's end it stays", 19900.0, 19999.0, 19999, int(Qt::Key_Right), false, 0, -1.0);
+    }
+
+    void arrowKeysStepTheCursor()
+    {
+        QFETCH(double, from);
+        QFETCH(double, to);
+        QFETCH(int, cursor);
+        QFETCH(int, key);
+        QFETCH(bool, perColumn);
+        QFETCH(int, step);
+        QFETCH(double, viewFrom);
+        Shown shown;
+        TrendPlot *down = shown.plot("DownContactChart");
+        if (from >= 0)
+            shown.window.zoomTo({from, to});
+        const TrendRange before = shown.window.visibleRange();
+        shown.window.pointAt(size_t(cursor), down->plan());
+        QTest::keyClick(down, Qt::Key(key));
+        const double moved = down->cursorAt() - cursor;
+        if (perColumn) {
+            const double column = before.span() / down->plotArea().width() * (key == Qt::Key_Left ? -1 : 1);
+            QVERIFY2(std::abs(moved - column) <= 0.5 && std::abs(moved) >= 1,
+                     qPrintable(QStringLiteral("%1 for a column of %2").arg(moved).arg(column)));
+        } else {
+            QCOMPARE(moved, double(step));
+        }
+        QVERIFY(shown.window.readoutText().startsWith(QStringLiteral("Cycle %1,").arg(down->cursorAt())));
+        const TrendRange after = shown.window.visibleRange();
+        QVERIFY(near(after, viewFrom < 0 ? before : TrendRange{viewFrom, viewFrom + before.span()}));
+    }
+
+    // Next and Previous Failure (buttons, N and P) put the cursor on the next
+    // or previous new failure; a zoomed view keeps its width and moves to it
+    // when it lies outside.
+    void failureStepsMoveCursorAndView_data()
+    {
+        // from < 0: the whole run; cursor < 0: none; press: a key or a button's
+        // caption; viewFrom < 0: the view stays
+        addColumns<double, double, int, QString, int, double, bool, bool>("from", "to", "cursor", "press", "lands",
+                                                                          "viewFrom", "nextOn", "previousOn");
+
+        addRow("N without a cursor: the run's first", -1.0, 0.0, -1, "N", 10, -1.0, true, false);
+        addRow("P without a cursor: the run's last", -1.0, 0.0, -1, "P", 49990, -1.0, false, true);
+        addRow("N far beyond a zoomed view", 100.0, 200.0, 150, "N", 30000, 29950.0, true, true);
+        addRow("P far before a zoomed view", 40000.0, 40100.0, 40050, "P", 30000, 29950.0, true, true);
+        addRow("the Next Failure button", 100.0, 200.0, 150, "Next Failure", 30000, 29950.0, true, true);
+        addRow("the Previous Failure button", 40000.0, 40100.0, 40050, "Previous Failure", 30000, 29950.0, true, true);
+        addRow("near the run's end the view stays within it", 30000.0, 30100.0, 30050, "N", 49990, 49899.0, false,
+               true);
+        addRow("on screen the view stays", 0.0, 40000.0, 20, "N", 30000, -1.0, true, true);
+        addRow("none after the last: nothing moves", 49950.0, 49999.0, 49995, "N", 49995, -1.0, false, true);
+    }
+
+    void failureStepsMoveCursorAndView()
+    {
+        QFETCH(double, from);
+        QFETCH(double, to);
+        QFETCH(int, cursor);
+        QFETCH(QString, press);
+        QFETCH(double, viewFrom);
+        Shown shown(sparseFailures());
+        TrendPlot *down = shown.plot("DownContactChart");
+        if (from >= 0)
+            shown.window.zoomTo({from, to});
+        const TrendRange before = shown.window.visibleRange();
+        if (cursor >= 0)
+            shown.window.pointAt(size_t(cursor), down->plan());
+        if (press.size() == 1) {
+            QTest::keyClick(down, press == QLatin1String("N") ? Qt::Key_N : Qt::Key_P);
+        } else {
+            const QList<QPushButton *> buttons = shown.window.findChildren<QPushButton *>();
+            const auto captioned =
+                std::find_if(buttons.begin(), buttons.end(), [&](QPushButton *b) { return b->text() == press; });
+            QVERIFY(captioned != buttons.end() && (*captioned)->isEnabled());
+            QTest::mouseClick(*captioned, Qt::LeftButton);
+        }
+        QTEST(int(down->cursorAt()), "lands");
+        QVERIFY(
+            near(shown.window.visibleRange(), viewFrom < 0 ? before : TrendRange{viewFrom, viewFrom + before.span()}));
+        QVERIFY(shown.window.visibleRange().contains(down->cursorAt()));
+        if (int(down->cursorAt()) != cursor)
+            QVERIFY(shown.window.readoutText().endsWith(QStringLiteral("a new failure with this sample")));
+        QTEST(shown.window.findChild<QPushButton *>("NextFailureButton")->isEnabled(), "nextOn");
+        QTEST(shown.window.findChild<QPushButton *>("PreviousFailureButton")->isEnabled(), "previousOn");
+    }
+
+    // Below the readout, the shown range's new failures: the cycles from its
+    // first sample to the first of them, and how many per 10,000 cycles, with
+    // a full stop under the German locale the tests run in.
+    void rangeReadoutCountsTheShownFailures_data()
+    {
+        // from < 0: the whole run
+        addColumns<TrendAxis, double, double, QString>("axis", "from", "to", "text");
+
+        addRow("whole run", TrendAxis::Cycles, -1.0, 0.0,
+               "First failure after 500 cycles; 39 new failures in 19999 cycles, 19.50 per 10,000 cycles");
+        addRow("two failures, the first on the range's first sample", TrendAxis::Cycles, 1000.0, 1600.0,
+               "First failure after 0 cycles; 2 new failures in 600 cycles, 33.33 per 10,000 cycles");
+        addRow("the same samples along the time", TrendAxis::Time, 1000.0, 1600.0,
+               "First failure after 0 cycles; 2 new failures in 600 cycles, 33.33 per 10,000 cycles");
+        addRow("none", TrendAxis::Cycles, 1001.0, 1499.0,
+               "No new failure; 0 new failures in 498 cycles, 0.00 per 10,000 cycles");
+        addRow("the narrowest zoom", TrendAxis::Cycles, 1498.0, 1502.0,
+               "First failure after 2 cycles; 1 new failure in 4 cycles, 2500.00 per 10,000 cycles");
+    }
+
+    void rangeReadoutCountsTheShownFailures()
+    {
+        QFETCH(TrendAxis, axis);
+        QFETCH(double, from);
+        QFETCH(double, to);
+        Shown shown;
+        shown.window.setAxis(axis);
+        if (from >= 0) {
+            // Along the time, the samples of those cycles: a second apart from 08:00.
+            const double eight = double(trendWallClockMs(QDate(2026, 12, 6), QTime(8, 0)));
+            shown.window.zoomTo(axis == TrendAxis::Cycles ? TrendRange{from, to}
+                                                          : TrendRange{eight + from * 1000, eight + to * 1000});
+        }
+        QTEST(shown.window.rangeText(), "text");
+        auto *field = shown.window.findChild<QLineEdit *>("RangeReadout");
+        QVERIFY(field->isReadOnly() && field->text() == shown.window.rangeText());
+        QCOMPARE(field->accessibleName(), QStringLiteral("Shown range"));
+        QCOMPARE(field->accessibleDescription(), field->toolTip());
+    }
+
+    // Export Range writes the shown samples' lines as the live data log wrote
+    // them, byte for byte, from the live run and from the same log plotted; a
+    // plotted log that lost lines since is refused, and nothing is written.
+    void exportRangeWritesTheDataLogsLines()
+    {
+        Rig rig;
+        QTemporaryDir dir;
+        QString logPath = dir.filePath(QStringLiteral("live.txt"));
+        QVERIFY(rig.built->session.dataLog().openFile(logPath));
+        // More than two blocks of the lines the live run keeps compressed.
+        for (int cycle = 1; cycle <= 2100; ++cycle)
+            rig.logged(cycle);
+        QFile log(logPath);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QList<QByteArray> logLines = log.readAll().split('\n');
+        log.close();
+        QCOMPARE(logLines.size(), 2102);   // the header, the samples and the empty end
+        QByteArray expected = logLines[0] + '\n';
+        for (const QByteArray &line : logLines.mid(1, 2100)) {
+            const int cycle = line.split(',')[1].toInt();
+            if (cycle >= 1000 && cycle <= 1100)
+                expected += line + '\n';
+        }
+        const auto exported = [&](const QString &name) {
+            QFile file(dir.filePath(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
+        };
+        auto *button = rig.window().findChild<QPushButton *>("ExportRangeButton");
+        QCOMPARE(button->text(), QStringLiteral("Export Range..."));
+        QCOMPARE(button->accessibleDescription(), button->toolTip());
+
+        rig.action("ViewTrendMenu")->trigger();
+        rig.window().zoomTo({1000, 1100});
+        rig.trendFiles.range = dir.filePath(QStringLiteral("live range"));   // .txt is added
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(exported(QStringLiteral("live range.txt")), expected);
+
+        rig.trendFiles.log = logPath;
+        rig.action("FilePlotMenu")->trigger();
+        rig.window().zoomTo({1000, 1100});
+        rig.trendFiles.range = dir.filePath(QStringLiteral("plotted.txt"));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(exported(QStringLiteral("plotted.txt")), expected);
+        QVERIFY(rig.dialogs.calls.isEmpty());
+
+        QVERIFY(writeFile(logPath, logLines.mid(0, 15).join('\n')));
+        QVERIFY(!rig.window().exportRange(dir.filePath(QStringLiteral("shrunk.txt"))));
+        QCOMPARE(rig.dialogs.calls,
+                 QStringList{QStringLiteral("error:File Error|The range cannot be exported: %1 has changed since it "
+                                            "was plotted.")
+                                 .arg(QDir::toNativeSeparators(logPath))});
+        QCOMPARE(exported(QStringLiteral("shrunk.txt")), QByteArray("missing"));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("shrunk.txt.part"))));
     }
 
     void timeAxisAndClosing()
