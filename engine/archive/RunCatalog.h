@@ -36,6 +36,16 @@ struct RunFilter
     QDateTime until;            // runs started at or before it; invalid: any
     int limit = 0;              // at most this many runs, 0: all of them ...
     qint64 offset = 0;          // ... after skipping this many
+    qint64 runId = 0;           // that run alone; 0: any
+};
+
+// One event of a run as the archive keeps it: its kind as runEventText
+// names it ("link lost", "stopped", ...) and its detail.
+struct ArchivedEvent
+{
+    QDateTime at;
+    QString kind;
+    QString detail;
 };
 
 // Reading the archive: the runs, newest first, and one run's samples.
@@ -65,6 +75,13 @@ public:
     {
         Q_UNUSED(id);
         atMs.clear();
+        return QString();
+    }
+    // The run's events in the order they happened. None by default.
+    virtual QString readEvents(qint64 id, std::vector<ArchivedEvent> &events)
+    {
+        Q_UNUSED(id);
+        events.clear();
         return QString();
     }
 };

@@ -12,11 +12,12 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 class TrendHistory;
+struct RunReportData;
 
 // View, Runs...: the runs in the archive, newest first, with the tester's
 // serial number, the station, start, end, cycles, failures and how each
 // ended (sorted by any column), filtered by serial number and start date. For the chosen run: its trend, its
-// report on its last sample, and its data log file.
+// test report (previewed, printed or as PDF), and its data log file.
 class RunsWindow : public QDialog
 {
 public:
@@ -27,8 +28,9 @@ public:
     public:
         virtual ~Actions() = default;
         virtual void showTrend(TrendHistory &&history, const QString &title) = 0;
-        virtual void previewReport(const TesterState &lastSample) = 0;
-        virtual void exportReportPdf(const TesterState &lastSample) = 0;
+        virtual void previewReport(const RunReportData &run, const TrendHistory &trend) = 0;
+        virtual void printReport(const RunReportData &run, const TrendHistory &trend) = 0;
+        virtual void exportReportPdf(const RunReportData &run, const TrendHistory &trend) = 0;
         virtual QString chooseDataLogFile(const QString &suggestedName) = 0;   // empty: cancelled
     };
 
@@ -42,6 +44,7 @@ public:
 
     void trendOfRun();
     void previewReportOfRun();
+    void printReportOfRun();
     void exportPdfOfRun();
     void exportDataLogOfRun();
 
@@ -51,7 +54,7 @@ public:
     QLineEdit *fromDate, *toDate;
     QPushButton *lastWeekButton;
     QTableWidget *runTable;
-    QPushButton *trendButton, *previewButton, *pdfButton, *exportButton;
+    QPushButton *trendButton, *previewButton, *pdfButton, *printButton, *exportButton;
 
     void showLastWeek();
 
@@ -62,7 +65,8 @@ private:
     void buildRunTable();
     QLayout *buildRunButtons();
     const RunSummary *chosenRun() const;
-    bool lastSampleOfRun(TesterState &last);
+    // Reads the chosen run's report and hands it to `act`.
+    void reportOfRun(void (Actions::*act)(const RunReportData &, const TrendHistory &));
     void showFailure(const QString &failure);
     void enableRunButtons();
 

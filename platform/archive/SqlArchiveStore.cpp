@@ -639,6 +639,10 @@ QString runConditions(const RunFilter &filter, QVariantList &values)
         sql += QStringLiteral(" AND r.start_ms <= ?");
         values << filter.until.toMSecsSinceEpoch();
     }
+    if (filter.runId > 0) {
+        sql += QStringLiteral(" AND r.id = ?");
+        values << filter.runId;
+    }
     return sql;
 }
 
@@ -746,6 +750,22 @@ QString SqlArchiveStore::watchResumed(qint64 id, std::vector<qint64> &atMs)
         lostBefore = false;
         atMs.push_back(query.value(0).toLongLong());
     }
+    return QString();
+}
+
+QString SqlArchiveStore::readEvents(qint64 id, std::vector<ArchivedEvent> &events)
+{
+    events.clear();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(
+        QStringLiteral("SELECT at_ms, utc_offset, kind, detail FROM events WHERE run_id = ? ORDER BY at_ms, id"));
+    query.addBindValue(id);
+    if (!query.exec())
+        return fail(QStringLiteral("cannot be read"), query.lastError().text());
+    while (query.next())
+        events.push_back(
+            {timeOf(query.value(0), query.value(1)), query.value(2).toString(), query.value(3).toString()});
     return QString();
 }
 

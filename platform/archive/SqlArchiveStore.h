@@ -54,6 +54,7 @@ public:
     QString readRunPage(qint64 id, qint64 afterSample, int most,
                         const std::function<void(const TesterState &, qint64)> &eachSample) override;
     QString watchResumed(qint64 id, std::vector<qint64> &atMs) override;
+    QString readEvents(qint64 id, std::vector<ArchivedEvent> &events) override;
 
 private:
     struct RunTotals
