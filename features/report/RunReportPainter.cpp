@@ -17,18 +17,27 @@ constexpr double SideMargin = 0.75 * Inch, TopMargin = 0.75 * Inch, FootMargin =
 constexpr int PdfResolution = 1200;   // dots per inch
 
 // The page in device pixels: its margins, its line pitch and where texts go.
+// The margins are measured from the paper's edges, not from the printable
+// area a printer leaves, so that a printer and a PDF of the same paper get
+// the same lines on each page.
 class RunPageFrame
 {
 public:
-    explicit RunPageFrame(QPainter &painter)
+    RunPageFrame(QPainter &painter, const QPagedPaintDevice &device)
         : painter(painter), perTwipX(painter.device()->logicalDpiX() / Inch),
           perTwipY(painter.device()->logicalDpiY() / Inch)
     {
         setFont(false);
-        left = SideMargin * perTwipX;
-        right = painter.device()->width() - SideMargin * perTwipX;
-        top = TopMargin * perTwipY;
-        foot = painter.device()->height() - FootMargin * perTwipY;
+        const QPageLayout page = device.pageLayout();
+        const QRectF paper = page.fullRectPoints(), printable = page.paintRectPoints();
+        const double pointsPerTwip = 72 / Inch;
+        // Where the paper's corner lies from the painter's origin, in device pixels.
+        const double paperX = -printable.left() / pointsPerTwip * perTwipX;
+        const double paperY = -printable.top() / pointsPerTwip * perTwipY;
+        left = paperX + SideMargin * perTwipX;
+        right = paperX + (paper.width() / pointsPerTwip - SideMargin) * perTwipX;
+        top = paperY + TopMargin * perTwipY;
+        foot = paperY + (paper.height() / pointsPerTwip - FootMargin) * perTwipY;
         pitch = QFontMetricsF(painter.font(), painter.device()).lineSpacing();
     }
 
@@ -88,7 +97,7 @@ private:
 void composeRunReport(QPainter &painter, QPagedPaintDevice &device, const RunReportData &data,
                       const TrendHistory &trend, const RunChartPainter &charts)
 {
-    RunPageFrame frame(painter);
+    RunPageFrame frame(painter, device);
     const std::vector<RunReportPage> pages = runReportPages(data, frame.linesPerPage());
     const bool landscape = device.pageLayout().orientation() == QPageLayout::Landscape;
     for (size_t i = 0; i < pages.size(); ++i) {

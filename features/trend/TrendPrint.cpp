@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QPicture>
 #include <QResizeEvent>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -84,9 +85,19 @@ void paintTrendCharts(QPainter &painter, const QRectF &area, const TrendHistory 
     const int width = plots.front()->plotArea().width();
     placeAxis(valueAxisTicks(view.from, view.to, std::max(2, width / CycleLabelPitch), true));
 
+    // Recorded first: a widget rendered straight onto a printer becomes a
+    // bitmap, where a recording replays as lines and text on any device.
+    QPicture picture;
+    {
+        QPainter recorder(&picture);
+        sheet.render(&recorder, QPoint(), QRegion(), QWidget::DrawChildren);
+    }
     painter.save();
     painter.translate(area.topLeft());
-    painter.scale(area.width() / sheet.width(), area.height() / sheet.height());
-    sheet.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    // A picture replays scaled from its own resolution to the device's.
+    const double replayX = double(picture.logicalDpiX()) / painter.device()->logicalDpiX();
+    const double replayY = double(picture.logicalDpiY()) / painter.device()->logicalDpiY();
+    painter.scale(area.width() / sheet.width() * replayX, area.height() / sheet.height() * replayY);
+    painter.drawPicture(0, 0, picture);
     painter.restore();
 }

@@ -7,12 +7,18 @@
 #include "engine/archive/RunReportRead.h"
 #include "engine/report/RunReportModel.h"
 #include "engine/trend/TrendHistory.h"
+#include "features/report/PrintDialogs.h"
+#include "features/report/ReportController.h"
 #include "features/trend/TrendPrint.h"
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeArchiveSink.h"
+#include "support/FakeMessageDialogs.h"
 #include "support/TestRows.h"
+#include "ui/MainMenus.h"
 
 #include <QFile>
+#include <QMainWindow>
+#include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,6 +81,31 @@ QString makeRun(const QString &path)
         recorder.sampleTaken();
     }
     return store.write(sink.records);
+}
+
+// The preview draws into a printer that prints to a file; the PDF goes to pdfPath.
+struct FilePrintDialogs : PrintDialogs
+{
+    bool printSetup(QPrinter &) override { return true; }
+    void preview(QPrinter &printer, const std::function<void(QPrinter &)> &compose) override
+    {
+        printer.setOutputFileName(previewPath);
+        compose(printer);
+    }
+    QString pdfFileName(const QString &suggested) override
+    {
+        suggestedName = suggested;
+        return pdfPath;
+    }
+    QString previewPath, pdfPath, suggestedName;
+};
+
+QString allText(const QString &path)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdftotext"), {path, "-"});
+    tool.waitForFinished(10000);
+    return QString::fromUtf8(tool.readAllStandardOutput());
 }
 
 }   // namespace
@@ -149,6 +180,38 @@ private Q_SLOTS:
         for (const QString &line : expected)
             QVERIFY2(lines.contains(line), qPrintable(line + QStringLiteral("\n--- page:\n") + lines.join(u'\n')));
         QCOMPARE(lines.last(), QStringLiteral("S/N 41800123, run 1 Page %1 of 5").arg(page));
+    }
+
+    // The Runs window's preview and its PDF are drawn by one painter: the same text.
+    void previewAndPdfAlike()
+    {
+        const QString archive = dir.filePath(QStringLiteral("alike.sqlite"));
+        QCOMPARE(makeRun(archive), QString());
+        ArchiveLocation location;
+        location.path = archive;
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(false), QString());
+        RunReportData data;
+        TrendHistory trend;
+        QCOMPARE(readRunReport(store, 1, data, trend), QString());
+
+        QMainWindow window;
+        MainMenus menus(window);
+        TesterState live;
+        FakeMessageDialogs dialogs;
+        auto fake = std::make_unique<FilePrintDialogs>();
+        FilePrintDialogs &files = *fake;
+        files.previewPath = dir.filePath(QStringLiteral("preview.pdf"));
+        files.pdfPath = dir.filePath(QStringLiteral("export.pdf"));
+        ReportController report(menus, live, dialogs, std::move(fake));
+        report.setChartPainter(paintTrendCharts);
+        report.previewRunReport(data, trend);
+        report.exportRunReportPdf(data, trend);
+        QCOMPARE(dialogs.calls, QStringList());
+        QCOMPARE(files.suggestedName, QStringLiteral("Test Report 41800123 run 1.pdf"));
+        const QString shown = allText(files.previewPath);
+        QVERIFY2(shown.contains(QStringLiteral("Page 5 of 5")), qPrintable(shown));
+        QCOMPARE(allText(files.pdfPath), shown);
     }
 
     void failureKinds_data()
