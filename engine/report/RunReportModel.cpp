@@ -13,7 +13,7 @@ namespace {
 // its middle (events): a report stays within about twenty pages.
 constexpr int SectionPagesMost = 8;
 // Configuration changes listed one by one; later ones are counted.
-constexpr int ChangesListed = 20;
+constexpr int ChangesListed = 10;
 constexpr qint64 FoldCycles = 10000;
 
 // The failure bits of the tester's error code, by kind: minimum, maximum
