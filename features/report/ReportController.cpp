@@ -107,6 +107,10 @@ void ReportController::previewRunReport(const RunReportData &run, const TrendHis
 
 void ReportController::printRunReport(const RunReportData &run, const TrendHistory &trend)
 {
+    // A report of many pages goes out only once the printer has been chosen.
+    if (!printDialogs->printSetup(currentPrinter))
+        return;
+    setupOrientation = currentPrinter.pageLayout().orientation();
     runReportOn(run, trend, &ReportController::printReport);
 }
 

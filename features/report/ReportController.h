@@ -37,8 +37,8 @@ public:
     void setUpPrinter();
     void previewReport();
     void exportReportPdf();
-    // The test report of an archived run, in the preview, on the printer or
-    // in a PDF file: the same pages on each.
+    // The test report of an archived run, in the preview, on the printer
+    // (chosen first in the print setup) or in a PDF file: the same pages on each.
     void setChartPainter(RunChartPainter painter) { chartPainter = std::move(painter); }
     void previewRunReport(const RunReportData &run, const TrendHistory &trend);
     void printRunReport(const RunReportData &run, const TrendHistory &trend);

@@ -83,10 +83,12 @@ QString makeRun(const QString &path)
     return store.write(sink.records);
 }
 
-// The preview draws into a printer that prints to a file; the PDF goes to pdfPath.
+// The preview draws into a printer that prints to a file, and so does a print
+// after it; the PDF goes to pdfPath.
 struct FilePrintDialogs : PrintDialogs
 {
-    bool printSetup(QPrinter &) override { return true; }
+    bool printSetup(QPrinter &) override { return setupAccepted; }
+    bool setupAccepted = false;
     void preview(QPrinter &printer, const std::function<void(QPrinter &)> &compose) override
     {
         printer.setOutputFileName(previewPath);
@@ -182,7 +184,7 @@ private Q_SLOTS:
         QCOMPARE(lines.last(), QStringLiteral("S/N 41800123, run 1 Page %1 of 5").arg(page));
     }
 
-    // The Runs window's preview and its PDF are drawn by one painter: the same text.
+    // The Runs window's preview, printout and PDF are drawn by one painter: the same text.
     void previewAndPdfAlike()
     {
         const QString archive = dir.filePath(QStringLiteral("alike.sqlite"));
@@ -212,6 +214,15 @@ private Q_SLOTS:
         const QString shown = allText(files.previewPath);
         QVERIFY2(shown.contains(QStringLiteral("Page 5 of 5")), qPrintable(shown));
         QCOMPARE(allText(files.pdfPath), shown);
+
+        // Print... asks for the printer first: cancelled, nothing prints.
+        QVERIFY(QFile::remove(files.previewPath));
+        report.printRunReport(data, trend);
+        QVERIFY(!QFile::exists(files.previewPath));
+        files.setupAccepted = true;
+        report.printRunReport(data, trend);
+        QCOMPARE(allText(files.previewPath), shown);
+        QCOMPARE(dialogs.calls, QStringList());
     }
 
     void failureKinds_data()
