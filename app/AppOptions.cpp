@@ -109,6 +109,10 @@ struct OptionSet
                                  QStringLiteral("Write the run ID (or the last run) as a data log file FILE, given "
                                                 "after the option; then exit."),
                                  QStringLiteral("ID|last")};
+    QCommandLineOption exportReport{QStringLiteral("export-report"),
+                                    QStringLiteral("Write the test report of the run ID (or the last run) as a PDF "
+                                                   "file FILE.pdf, given after the option; then exit."),
+                                    QStringLiteral("ID|last")};
     QCommandLineOption notifyUrl{
         QStringLiteral("notify-url"),
         QStringLiteral("POST every run event (run ended or stopped, a new failure, the sequential limit, a link "
@@ -135,9 +139,10 @@ struct OptionSet
 
     void addTo(QCommandLineParser &parser) const
     {
-        parser.addOptions({help,     version,         simulate,  port,        trace,     screenshot, report,    plot,
-                           log,      trendScreenshot, trendZoom, trendCursor, archive,   listRuns,   runSerial, runHost,
-                           runSince, exportRun,       notifyUrl, http,        httpToken, pollMs});
+        parser.addOptions({help,      version, simulate,        port,      trace,        screenshot, report,
+                           plot,      log,     trendScreenshot, trendZoom, trendCursor,  archive,    listRuns,
+                           runSerial, runHost, runSince,        exportRun, exportReport, notifyUrl,  http,
+                           httpToken, pollMs});
     }
 };
 
@@ -160,7 +165,7 @@ QString takeSimulatedCount(QStringList &args)
     return QString();
 }
 
-// --archive, --list-runs and --export-run ID FILE; the error text, or empty.
+// --archive, --list-runs, --export-run ID FILE and --export-report ID FILE; the error text, or empty.
 QString readArchiveValues(const QCommandLineParser &parser, const OptionSet &o, AppOptions &options)
 {
     const QStringList positional = parser.positionalArguments();
@@ -179,20 +184,32 @@ QString readArchiveValues(const QCommandLineParser &parser, const OptionSet &o, 
     for (const QCommandLineOption *filter : {&o.runSerial, &o.runHost, &o.runSince})
         if (parser.isSet(*filter) && parser.value(*filter).trimmed().isEmpty())
             return QStringLiteral("option '--%1' needs a value").arg(filter->names().first());
-    if (parser.isSet(o.exportRun)) {
-        options.exportRun = parser.value(o.exportRun).trimmed();
+    if (parser.isSet(o.exportRun) && parser.isSet(o.exportReport))
+        return QStringLiteral("'--export-run' and '--export-report' go on separate starts");
+    const struct
+    {
+        const QCommandLineOption &option;
+        QString &value;
+        const char *file;
+    } exports[] = {{o.exportRun, options.exportRun, "data log FILE"},
+                   {o.exportReport, options.exportReport, "PDF FILE"}};
+    for (const auto &e : exports) {
+        if (!parser.isSet(e.option))
+            continue;
+        const QString name = QStringLiteral("--") + e.option.names().first();
+        e.value = parser.value(e.option).trimmed();
         bool ok = false;
-        const qint64 id = QLocale::c().toLongLong(options.exportRun, &ok);
-        if (options.exportRun != QLatin1String("last") && (!ok || id < 1))
-            return QStringLiteral("option '--export-run' needs a run id or 'last', not '%1'").arg(options.exportRun);
+        const qint64 id = QLocale::c().toLongLong(e.value, &ok);
+        if (e.value != QLatin1String("last") && (!ok || id < 1))
+            return QStringLiteral("option '%1' needs a run id or 'last', not '%2'").arg(name, e.value);
         if (positional.size() != 1)
-            return QStringLiteral("option '--export-run' needs the data log FILE to write after its run");
+            return QStringLiteral("option '%1' needs the %2 to write after its run").arg(name, QLatin1String(e.file));
         options.exportFile = positional.first();
         if (options.listRuns)
-            return QStringLiteral("'--list-runs' and '--export-run' go on separate starts");
-    } else if (!positional.isEmpty()) {
-        return QStringLiteral("unexpected argument '%1'").arg(positional.first());
+            return QStringLiteral("'--list-runs' and '%1' go on separate starts").arg(name);
     }
+    if (!parser.isSet(o.exportRun) && !parser.isSet(o.exportReport) && !positional.isEmpty())
+        return QStringLiteral("unexpected argument '%1'").arg(positional.first());
     return QString();
 }
 

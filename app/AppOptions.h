@@ -29,14 +29,15 @@ struct AppOptions
     QString runSerial;                 // --serial S, --host H, --since DATE: which runs --list-runs prints,
     QString runHost;                   // as given; read against the archive
     QString runSince;
-    QString exportRun;   // --export-run ID|last FILE: write a run's data log and exit
-    QString exportFile;
-    QString notifyUrl;    // --notify-url URL: the webhook for this start
-    QString webAddress;   // --http ADDRESS:PORT: the web view for this start
-    QString webToken;     // --http-token TOKEN
+    QString exportRun;      // --export-run ID|last FILE: write a run's data log and exit
+    QString exportReport;   // --export-report ID|last FILE.pdf: write a run's test report and exit
+    QString exportFile;     // the FILE of either
+    QString notifyUrl;      // --notify-url URL: the webhook for this start
+    QString webAddress;     // --http ADDRESS:PORT: the web view for this start
+    QString webToken;       // --http-token TOKEN
 
     // Whether this start needs no window: it only reads the archive.
-    bool archiveOnly() const { return listRuns || !exportRun.isEmpty(); }
+    bool archiveOnly() const { return listRuns || !exportRun.isEmpty() || !exportReport.isEmpty(); }
 
     // The window of one tester is asked for: its report, its trend.
     bool needsOneTester() const

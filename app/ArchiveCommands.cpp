@@ -3,6 +3,7 @@
 #include "app/AppOptions.h"
 #include "engine/archive/RunMoment.h"
 #include "engine/preferences/Registry.h"
+#include "features/report/RunReport.h"
 #include "platform/archive/ArchivePlace.h"
 #include "platform/archive/SqlArchiveStore.h"
 
@@ -30,20 +31,28 @@ int listRuns(SqlArchiveStore &store, const AppOptions &options)
     return 0;
 }
 
-int exportRun(SqlArchiveStore &store, const QString &which, const QString &path)
+// The run --export-run or --export-report names; 0 after a failure was told.
+qint64 chosenRun(SqlArchiveStore &store, const QString &which)
 {
+    if (which != QLatin1String("last"))
+        return QLocale::c().toLongLong(which);
     qint64 id = 0;
-    if (which == QLatin1String("last")) {
-        if (const QString failure = store.lastRunId(id); !failure.isEmpty())
-            return failed(failure);
-        if (id == 0)
-            return failed(QStringLiteral("The run archive %1 holds no run.").arg(store.location().shown()));
-    } else {
-        id = QLocale::c().toLongLong(which);
-    }
-    if (const QString failure = exportRunToFile(store, id, path); !failure.isEmpty())
-        return failed(failure);
-    return 0;
+    if (const QString failure = store.lastRunId(id); !failure.isEmpty())
+        failed(failure);
+    else if (id == 0)
+        failed(QStringLiteral("The run archive %1 holds no run.").arg(store.location().shown()));
+    return id;
+}
+
+int exportRun(SqlArchiveStore &store, const AppOptions &options, const RunChartPainter &charts)
+{
+    const bool report = !options.exportReport.isEmpty();
+    const qint64 id = chosenRun(store, report ? options.exportReport : options.exportRun);
+    if (id == 0)
+        return 2;
+    const QString failure = report ? writeRunReportFile(store, id, options.exportFile, charts)
+                                   : exportRunToFile(store, id, options.exportFile);
+    return failure.isEmpty() ? 0 : failed(failure);
 }
 
 }   // namespace
@@ -100,7 +109,7 @@ int ListRunLines(RunCatalog &catalog, const AppOptions &options, const QDateTime
     return 0;
 }
 
-int runArchiveCommand(const AppOptions &options, SettingsStore &settings)
+int runArchiveCommand(const AppOptions &options, SettingsStore &settings, const RunChartPainter &charts)
 {
     ArchiveLocation location;
     if (const QString failure = chooseArchive(options.archive, Registry(settings).loadArchive(), location);
@@ -109,5 +118,5 @@ int runArchiveCommand(const AppOptions &options, SettingsStore &settings)
     SqlArchiveStore store(location);
     if (const QString failure = store.open(false); !failure.isEmpty())
         return failed(failure);
-    return options.listRuns ? listRuns(store, options) : exportRun(store, options.exportRun, options.exportFile);
+    return options.listRuns ? listRuns(store, options) : exportRun(store, options, charts);
 }

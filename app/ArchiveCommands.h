@@ -1,13 +1,16 @@
 #pragma once
 
+#include "features/report/RunReportPainter.h"
+
 #include <QStringList>
 
 struct AppOptions;
 class SettingsStore;
 
-// --list-runs and --export-run: read the archive and exit, with no window.
-// Returns the exit code: 0 done, 2 with a one-line message on stderr.
-int runArchiveCommand(const AppOptions &options, SettingsStore &settings);
+// --list-runs, --export-run and --export-report: read the archive and exit,
+// with no window; the report's chart page drawn by `charts`. Returns the
+// exit code: 0 done, 2 with a one-line message on stderr.
+int runArchiveCommand(const AppOptions &options, SettingsStore &settings, const RunChartPainter &charts = nullptr);
 
 class RunCatalog;
 class QDateTime;

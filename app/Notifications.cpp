@@ -11,6 +11,7 @@
 #include "engine/station/Station.h"
 #include "engine/web/WebView.h"
 #include "features/report/RunReport.h"
+#include "features/trend/TrendPrint.h"
 #include "platform/QtWebhookSender.h"
 #include "platform/archive/ArchiveWriter.h"
 #include "ui/StationTray.h"
@@ -126,7 +127,10 @@ void Notifications::startWebView()
         if (archive) {
             ArchiveWriter *writer = archive;
             // Whatever the writer holds is not waited for: a request never holds up the poll.
-            view->setArchive([writer](QString &failure) { return readArchiveOf(*writer, 0, failure); }, runReportPdf);
+            view->setArchive([writer](QString &failure) { return readArchiveOf(*writer, 0, failure); },
+                             [](RunCatalog &catalog, qint64 id, QString &failure) {
+                                 return runReportPdf(catalog, id, failure, paintTrendCharts);
+                             });
         }
         server = std::make_unique<WebServer>(*view);
         problem = server->listen(address);

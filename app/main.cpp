@@ -8,6 +8,7 @@
 #include "engine/station/Station.h"
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
+#include "features/trend/TrendPrint.h"
 #include "features/trend/TrendWindow.h"
 #include "mainwindow/TesterWindow.h"
 #include "platform/QtSettingsStore.h"
@@ -245,6 +246,16 @@ int main(int argc, char **argv)
     if (options.exitNow)
         return options.exitCode;
 
+    if (!options.exportReport.isEmpty()) {
+        // The report's pages need fonts and the Trend window's charts, though
+        // no window is shown: without a display they are drawn off-screen.
+        if (!displayAvailable())
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        nameTheProgram();
+        QtSettingsStore settings;
+        return runArchiveCommand(options, settings, paintTrendCharts);
+    }
     if (options.archiveOnly()) {
         QCoreApplication app(argc, argv);
         nameTheProgram();

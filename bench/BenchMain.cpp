@@ -48,6 +48,8 @@ const std::vector<const char *> ExpectedFigures = {
     "archive_export_1m_samples_cpu_ms",
     "web_samples_1m_ms",
     "web_samples_1m_rss_growth_kb",
+    "test_report_ms_1m",
+    "test_report_cpu_ms_1m",
     "archive_list_10000_runs_ms",
     "archive_upgrade_ms_1m",
     "run_list_ms_10k_filtered",

@@ -184,6 +184,7 @@ bool writeCommandLines(const QDir &corpus)
         {"--export-run", "42", "41800123 2026-12-06 14-02-11.txt"},
         {"--version"},
         {"--list-runs", "--serial", "41800123", "--host", "station-3", "--since", "7d"},
+        {"--export-report", "last", "report.pdf"},
     };
     bool ok = true;
     int n = 0;

@@ -20,6 +20,7 @@
 #include "features/report/QtPrintDialogs.h"
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
+#include "features/trend/TrendPrint.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/BreakDialog.h"
 #include "mainwindow/MenuShortcuts.h"
@@ -70,8 +71,18 @@ public:
     {
         trend.plotRun(std::move(history), title, std::make_unique<ArchiveRunLines>(catalogs, id));
     }
-    void previewReport(const TesterState &last) override { report.previewOf(last); }
-    void exportReportPdf(const TesterState &last) override { report.exportPdfOf(last); }
+    void previewReport(const RunReportData &run, const TrendHistory &history) override
+    {
+        report.previewRunReport(run, history);
+    }
+    void printReport(const RunReportData &run, const TrendHistory &history) override
+    {
+        report.printRunReport(run, history);
+    }
+    void exportReportPdf(const RunReportData &run, const TrendHistory &history) override
+    {
+        report.exportRunReportPdf(run, history);
+    }
     QString chooseDataLogFile(const QString &suggested) override
     {
         return QFileDialog::getSaveFileName(runsWindow, QStringLiteral("Export Data Log"), suggested,
@@ -117,6 +128,7 @@ TesterWindow::TesterWindow(TesterSession &session, QWidget *parent)
     procedures = std::make_unique<ProcedureMenus>(*menus, s, engine(), session.manual(), dialogs, this,
                                                   static_cast<ConfigurationSteps &>(*this));
     reportController = std::make_unique<ReportController>(*menus, s, dialogs, std::make_unique<QtPrintDialogs>(this));
+    reportController->setChartPainter(paintTrendCharts);
     addArchiveMenus();
     chooseRunExportFile = [this](const QString &suggested) {
         return QFileDialog::getSaveFileName(this, QStringLiteral("Export Run So Far"), suggested,

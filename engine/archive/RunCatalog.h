@@ -47,6 +47,15 @@ struct RunFilter
     qint64 runId = 0;           // that run alone; 0: any
 };
 
+// One event of a run as the archive keeps it: its kind as runEventText
+// names it ("link lost", "stopped", ...) and its detail.
+struct ArchivedEvent
+{
+    QDateTime at;
+    QString kind;
+    QString detail;
+};
+
 // Reading the archive: the runs, newest first, and one run's samples.
 // Each call answers with an empty text, or the message that says what failed.
 class RunCatalog
@@ -83,6 +92,13 @@ public:
         Q_UNUSED(id);
         Q_UNUSED(description);
         return QStringLiteral("This run archive is only read here.");
+    }
+    // The run's events in the order they happened. None by default.
+    virtual QString readEvents(qint64 id, std::vector<ArchivedEvent> &events)
+    {
+        Q_UNUSED(id);
+        events.clear();
+        return QString();
     }
 };
 

@@ -5,7 +5,8 @@
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
 
-QString readRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history)
+QString readRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history,
+                     const std::function<void(const TesterState &)> &alsoEach)
 {
     std::vector<qint64> resumed;
     if (const QString failure = catalog.watchResumed(id, resumed); !failure.isEmpty())
@@ -19,6 +20,8 @@ QString readRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history)
         if (breaks && !history.empty())
             history.startSession();
         history.append(trendReadingFromState(s));
+        if (alsoEach)
+            alsoEach(s);
     });
 }
 

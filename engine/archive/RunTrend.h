@@ -8,12 +8,14 @@
 
 class RunCatalog;
 class TrendHistory;
+struct TesterState;
 
 // An archived run as the Trend window draws it: its samples in order, the
 // line broken where nobody watched (from a lost link or a program's exit,
 // or crash, until the sample after the link was found or a program started
-// again). Empty when read, else what failed.
-QString readRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history);
+// again). Empty when read, else what failed. `alsoEach` sees every sample too.
+QString readRunTrend(RunCatalog &catalog, qint64 id, TrendHistory &history,
+                     const std::function<void(const TesterState &)> &alsoEach = nullptr);
 
 // An archived run's data log lines, for exporting a stretch of its trend:
 // the run is read again from an archive opened for the purpose (the one the

@@ -1,6 +1,7 @@
 #include "features/archive/RunsWindow.h"
 
 #include "engine/archive/RunFileLog.h"
+#include "engine/archive/RunReportRead.h"
 #include "engine/archive/RunTrend.h"
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/TesterState.h"
@@ -168,10 +169,11 @@ QLayout *RunsWindow::buildRunButtons()
     trendButton = button("TrendButton", QStringLiteral("T&rend"), QStringLiteral("The run in the Trend window"),
                          &RunsWindow::trendOfRun);
     previewButton = button("PreviewButton", QStringLiteral("Print Pre&view..."),
-                           QStringLiteral("The report of the run's last sample"), &RunsWindow::previewReportOfRun);
-    pdfButton =
-        button("PdfButton", QStringLiteral("Export P&DF..."),
-               QStringLiteral("The report of the run's last sample as a PDF file"), &RunsWindow::exportPdfOfRun);
+                           QStringLiteral("The run's test report before it prints"), &RunsWindow::previewReportOfRun);
+    pdfButton = button("PdfButton", QStringLiteral("Export P&DF..."),
+                       QStringLiteral("The run's test report as a PDF file"), &RunsWindow::exportPdfOfRun);
+    printButton = button("PrintButton", QStringLiteral("&Print..."),
+                         QStringLiteral("The run's test report on the printer"), &RunsWindow::printReportOfRun);
     exportButton = button("ExportButton", QStringLiteral("&Export Data Log..."),
                           QStringLiteral("The run as a data log file, as live logging writes it"),
                           &RunsWindow::exportDataLogOfRun);
@@ -179,7 +181,7 @@ QLayout *RunsWindow::buildRunButtons()
                            QStringLiteral("What was tested in the run: the part, the operator and notes"),
                            &RunsWindow::editDetailsOfRun);
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *b : {trendButton, previewButton, pdfButton, exportButton, detailsButton})
+    for (QPushButton *b : {trendButton, previewButton, pdfButton, printButton, exportButton, detailsButton})
         buttons->addWidget(b);
     buttons->addStretch(1);
     return buttons;
@@ -251,7 +253,7 @@ void RunsWindow::selectRunById(qint64 id)
 void RunsWindow::enableRunButtons()
 {
     const bool chosen = chosenRun() != nullptr;
-    for (QPushButton *b : {trendButton, previewButton, pdfButton, exportButton, detailsButton})
+    for (QPushButton *b : {trendButton, previewButton, pdfButton, printButton, exportButton, detailsButton})
         b->setEnabled(chosen);
 }
 
@@ -273,34 +275,31 @@ void RunsWindow::trendOfRun()
     actions->showTrend(std::move(history), QStringLiteral("Run %1, %2").arg(run->id).arg(run->serialNumber), run->id);
 }
 
-bool RunsWindow::lastSampleOfRun(TesterState &last)
+void RunsWindow::reportOfRun(void (Actions::*act)(const RunReportData &, const TrendHistory &))
 {
     const RunSummary *run = chosenRun();
     if (!run)
-        return false;
-    bool any = false;
-    const QString failure = catalog.readRun(run->id, [&](const TesterState &s) {
-        last = s;
-        any = true;
-    });
-    showFailure(failure);
-    // The report reads like the tester's own display of that sample.
-    last.session.downloadedOnce = any;
-    return failure.isEmpty() && any;
+        return;
+    RunReportData data;
+    TrendHistory trend;
+    if (const QString failure = readRunReport(catalog, run->id, data, trend); !failure.isEmpty())
+        return showFailure(failure);
+    (actions.get()->*act)(data, trend);
 }
 
 void RunsWindow::previewReportOfRun()
 {
-    TesterState last;
-    if (lastSampleOfRun(last))
-        actions->previewReport(last);
+    reportOfRun(&Actions::previewReport);
+}
+
+void RunsWindow::printReportOfRun()
+{
+    reportOfRun(&Actions::printReport);
 }
 
 void RunsWindow::exportPdfOfRun()
 {
-    TesterState last;
-    if (lastSampleOfRun(last))
-        actions->exportReportPdf(last);
+    reportOfRun(&Actions::exportReportPdf);
 }
 
 void RunsWindow::exportDataLogOfRun()

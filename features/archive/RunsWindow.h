@@ -12,13 +12,14 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 class TrendHistory;
+struct RunReportData;
 
 // View, Runs...: the runs in the archive, newest first, with the tester's
 // serial number, the station, start, end, cycles, failures, how each ended
 // and what was tested (sorted by any column), filtered by serial number and
-// start date. For the chosen run: its trend, its report on its last sample,
-// its data log file, and what was tested, entered in a dialog of its own
-// (the notes run to several lines, more than a cell shows).
+// start date. For the chosen run: its trend, its test report (previewed,
+// printed or as PDF), its data log file, and what was tested, entered in a
+// dialog of its own (the notes run to several lines, more than a cell shows).
 class RunsWindow : public QDialog
 {
 public:
@@ -30,8 +31,9 @@ public:
         virtual ~Actions() = default;
         // id: the run's, to read its data log lines again.
         virtual void showTrend(TrendHistory &&history, const QString &title, qint64 id) = 0;
-        virtual void previewReport(const TesterState &lastSample) = 0;
-        virtual void exportReportPdf(const TesterState &lastSample) = 0;
+        virtual void previewReport(const RunReportData &run, const TrendHistory &trend) = 0;
+        virtual void printReport(const RunReportData &run, const TrendHistory &trend) = 0;
+        virtual void exportReportPdf(const RunReportData &run, const TrendHistory &trend) = 0;
         virtual QString chooseDataLogFile(const QString &suggestedName) = 0;   // empty: cancelled
     };
 
@@ -45,6 +47,7 @@ public:
 
     void trendOfRun();
     void previewReportOfRun();
+    void printReportOfRun();
     void exportPdfOfRun();
     void exportDataLogOfRun();
     void editDetailsOfRun();
@@ -55,7 +58,7 @@ public:
     QLineEdit *fromDate, *toDate;
     QPushButton *lastWeekButton;
     QTableWidget *runTable;
-    QPushButton *trendButton, *previewButton, *pdfButton, *exportButton, *detailsButton;
+    QPushButton *trendButton, *previewButton, *pdfButton, *printButton, *exportButton, *detailsButton;
 
     void showLastWeek();
 
@@ -66,7 +69,8 @@ private:
     void buildRunTable();
     QLayout *buildRunButtons();
     const RunSummary *chosenRun() const;
-    bool lastSampleOfRun(TesterState &last);
+    // Reads the chosen run's report and hands it to `act`.
+    void reportOfRun(void (Actions::*act)(const RunReportData &, const TrendHistory &));
     void showFailure(const QString &failure);
     void enableRunButtons();
     void selectRunById(qint64 id);

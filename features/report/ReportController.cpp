@@ -1,5 +1,6 @@
 #include "features/report/ReportController.h"
 
+#include "engine/report/RunReportModel.h"
 #include "engine/state/MessageDialogs.h"
 #include "engine/state/TesterState.h"
 #include "features/report/PrintDialogs.h"
@@ -41,7 +42,7 @@ QAction *menuEntry(QMenu *menu, QAction *before, const char *name, const char *c
 
 ReportController::ReportController(MainMenus &menus, TesterState &state, MessageDialogs &dialogs,
                                    std::unique_ptr<PrintDialogs> printDialogs, QObject *parent)
-    : QObject(parent), s(state), reported(&state), dialogs(dialogs), printDialogs(std::move(printDialogs))
+    : QObject(parent), s(state), dialogs(dialogs), printDialogs(std::move(printDialogs))
 {
     filePrintPreview = menuEntry(menus.fileMenu, menus.filePrintSetup, "FilePrintPreviewMenu", "Print Pre&view...");
     fileExportPdf = menuEntry(menus.fileMenu, menus.filePrintSetup, "FileExportPdfMenu", "&Export PDF...");
@@ -89,37 +90,50 @@ void ReportController::previewReport()
 
 void ReportController::exportReportPdf()
 {
-    QString serial = reported->identity.serialNumber;
+    QString serial = runReport ? runReport->serialNumber : s.identity.serialNumber;
     serial.remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")));
-    const QString path = printDialogs->pdfFileName(
-        QStringLiteral("Test Results") + (serial.isEmpty() ? QString() : u' ' + serial) + QStringLiteral(".pdf"));
+    const QString title = runReport ? QStringLiteral("Test Report") : QStringLiteral("Test Results");
+    const QString run = runReport ? QStringLiteral(" run %1").arg(runReport->runId) : QString();
+    const QString path = printDialogs->pdfFileName(title + (serial.isEmpty() ? QString() : u' ' + serial) + run
+                                                   + QStringLiteral(".pdf"));
     if (!path.isEmpty())
         showFailure(writePdf(path));
 }
 
-void ReportController::previewOf(const TesterState &run)
+void ReportController::previewRunReport(const RunReportData &run, const TrendHistory &trend)
 {
-    reportOn(run, &ReportController::previewReport);
+    runReportOn(run, trend, &ReportController::previewReport);
 }
 
-void ReportController::exportPdfOf(const TesterState &run)
+void ReportController::printRunReport(const RunReportData &run, const TrendHistory &trend)
 {
-    reportOn(run, &ReportController::exportReportPdf);
+    // A report of many pages goes out only once the printer has been chosen.
+    if (!printDialogs->printSetup(currentPrinter))
+        return;
+    setupOrientation = currentPrinter.pageLayout().orientation();
+    runReportOn(run, trend, &ReportController::printReport);
 }
 
-void ReportController::reportOn(const TesterState &run, void (ReportController::*show)())
+void ReportController::exportRunReportPdf(const RunReportData &run, const TrendHistory &trend)
 {
-    runState = std::make_unique<TesterState>(run);
-    reported = runState.get();
+    runReportOn(run, trend, &ReportController::exportReportPdf);
+}
+
+void ReportController::runReportOn(const RunReportData &run, const TrendHistory &trend,
+                                   void (ReportController::*show)())
+{
+    runReport = &run;
+    runTrend = &trend;
     (this->*show)();
-    reported = &s;
+    runReport = nullptr;
+    runTrend = nullptr;
 }
 
 QString ReportController::writePdf(const QString &path)
 {
     QPdfWriter writer(path);
     writer.setResolution(PdfResolution);
-    writer.setTitle(QStringLiteral("Model 418C Test Results"));
+    writer.setTitle(runReport ? QStringLiteral("Model 418C Test Report") : QStringLiteral("Model 418C Test Results"));
     writer.setCreator(QStringLiteral("Model 418C Life Cycle Tester"));
     // A PDF has no unprintable border: the margins of the page are the report's own.
     writer.setPageLayout(QPageLayout(currentPrinter.pageLayout().pageSize(), reportOrientation(), QMarginsF()));
@@ -152,8 +166,17 @@ QString ReportController::compose(QPagedPaintDevice &device, const QString &begi
     QPainter painter;
     if (!painter.begin(&device))
         return beginFailure;
-    composeReport(painter, *reported, device.pageLayout().orientation() == QPageLayout::Landscape);
+    composeOn(painter, device);
     return painter.end() ? QString() : endFailure;
+}
+
+// The one place the pages are drawn, for the preview, the printer and the PDF alike.
+void ReportController::composeOn(QPainter &painter, QPagedPaintDevice &device)
+{
+    if (runReport)
+        composeRunReport(painter, device, *runReport, *runTrend, chartPainter);
+    else
+        composeReport(painter, s, device.pageLayout().orientation() == QPageLayout::Landscape);
 }
 
 void ReportController::showFailure(const QString &failure)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "features/report/RunReportPainter.h"
+
 #include <QObject>
 #include <QPrinter>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -10,6 +13,8 @@ class MessageDialogs;
 class PrintDialogs;
 class QAction;
 class QPagedPaintDevice;
+class QPainter;
+struct RunReportData;
 struct TesterState;
 
 // File Print, Print Setup, Print Preview and Export PDF: the test results
@@ -32,9 +37,12 @@ public:
     void setUpPrinter();
     void previewReport();
     void exportReportPdf();
-    // The same page for a run of the archive: its last sample.
-    void previewOf(const TesterState &run);
-    void exportPdfOf(const TesterState &run);
+    // The test report of an archived run, in the preview, on the printer
+    // (chosen first in the print setup) or in a PDF file: the same pages on each.
+    void setChartPainter(RunChartPainter painter) { chartPainter = std::move(painter); }
+    void previewRunReport(const RunReportData &run, const TrendHistory &trend);
+    void printRunReport(const RunReportData &run, const TrendHistory &trend);
+    void exportRunReportPdf(const RunReportData &run, const TrendHistory &trend);
 
     // Writes the page to a PDF file of the printer's paper size, with no
     // unprintable border. Empty when written, otherwise what failed.
@@ -46,11 +54,14 @@ private:
     QString compose(QPagedPaintDevice &device, const QString &beginFailure, const QString &endFailure);
     void showFailure(const QString &failure);
 
-    void reportOn(const TesterState &run, void (ReportController::*show)());
+    void runReportOn(const RunReportData &run, const TrendHistory &trend, void (ReportController::*show)());
+    void composeOn(QPainter &painter, QPagedPaintDevice &device);
 
     TesterState &s;
-    TesterState *reported;   // the tester's state, or the run's below
-    std::unique_ptr<TesterState> runState;
+    // While a run's test report is shown, printed or written: the run and its trend.
+    const RunReportData *runReport = nullptr;
+    const TrendHistory *runTrend = nullptr;
+    RunChartPainter chartPainter;
     MessageDialogs &dialogs;
     std::unique_ptr<PrintDialogs> printDialogs;
     QPrinter currentPrinter{QPrinter::HighResolution};

@@ -1,41 +1,34 @@
 #include "features/report/RunReport.h"
 
-#include "engine/archive/RunCatalog.h"
-#include "engine/state/TesterState.h"
-#include "features/report/ReportPage.h"
+#include "engine/archive/RunReportRead.h"
+#include "engine/trend/TrendHistory.h"
 
 #include <QBuffer>
-#include <QPainter>
-#include <QPdfWriter>
+#include <QDir>
+#include <QSaveFile>
 
-QByteArray runReportPdf(RunCatalog &catalog, qint64 id, QString &failure)
+QByteArray runReportPdf(RunCatalog &catalog, qint64 id, QString &failure, const RunChartPainter &charts)
 {
-    TesterState last;
-    bool any = false;
-    failure = catalog.readRun(id, [&](const TesterState &s) {
-        last = s;
-        any = true;
-    });
-    if (!failure.isEmpty())
+    RunReportData data;
+    TrendHistory trend;
+    if (failure = readRunReport(catalog, id, data, trend); !failure.isEmpty())
         return QByteArray();
-    if (!any) {
-        failure = QStringLiteral("Run %1 has no sample to report.").arg(id);
-        return QByteArray();
-    }
-    last.session.downloadedOnce = true;
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&pdf);
-        writer.setResolution(1440);
-        writer.setTitle(QStringLiteral("Model 418C Test Results"));
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF()));
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            failure = QStringLiteral("The report of run %1 could not be made.").arg(id);
-            return QByteArray();
-        }
-        composeReport(painter, last, false);
-    }
+    if (failure = writeRunReportPdf(pdf, data, trend, charts); !failure.isEmpty())
+        return QByteArray();
     return pdf.data();
+}
+
+QString writeRunReportFile(RunCatalog &catalog, qint64 id, const QString &path, const RunChartPainter &charts)
+{
+    QString failure;
+    const QByteArray pdf = runReportPdf(catalog, id, failure, charts);
+    if (!failure.isEmpty())
+        return failure;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
+        return QStringLiteral("The report %1 cannot be written: %2.")
+            .arg(QDir::toNativeSeparators(path), file.errorString());
+    return QString();
 }

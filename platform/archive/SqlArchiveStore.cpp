@@ -800,6 +800,22 @@ QString SqlArchiveStore::watchResumed(qint64 id, std::vector<qint64> &atMs)
     return QString();
 }
 
+QString SqlArchiveStore::readEvents(qint64 id, std::vector<ArchivedEvent> &events)
+{
+    events.clear();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(
+        QStringLiteral("SELECT at_ms, utc_offset, kind, detail FROM events WHERE run_id = ? ORDER BY at_ms, id"));
+    query.addBindValue(id);
+    if (!query.exec())
+        return fail(QStringLiteral("cannot be read"), query.lastError().text());
+    while (query.next())
+        events.push_back(
+            {timeOf(query.value(0), query.value(1)), query.value(2).toString(), query.value(3).toString()});
+    return QString();
+}
+
 QString SqlArchiveStore::readRun(qint64 id, const std::function<void(const TesterState &)> &eachSample)
 {
     return readSamples(id, 0, -1, [&eachSample](const TesterState &s, qint64) { eachSample(s); });

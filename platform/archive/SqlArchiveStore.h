@@ -56,6 +56,7 @@ public:
                         const std::function<void(const TesterState &, qint64)> &eachSample) override;
     QString watchResumed(qint64 id, std::vector<qint64> &atMs) override;
     QString describeRun(qint64 id, const RunDescription &description) override;
+    QString readEvents(qint64 id, std::vector<ArchivedEvent> &events) override;
 
 private:
     struct RunTotals

@@ -302,6 +302,21 @@ private Q_SLOTS:
         QCOMPARE(store.lastRunId(last), QString());
         QCOMPARE(readLines(store, last), run.lines);
 
+        // The run by its id alone, and its events in order with their details.
+        RunFilter one;
+        for (const qint64 id : {last, last + 1}) {
+            one.runId = id;
+            QCOMPARE(store.listRuns(one, runs), QString());
+            QCOMPARE(runs.size(), size_t(id == last ? 1 : 0));
+        }
+        std::vector<ArchivedEvent> events;
+        QCOMPARE(store.readEvents(last, events), QString());
+        QStringList told;
+        for (const ArchivedEvent &e : events)
+            told << e.at.toString(Qt::ISODate) + u' ' + e.kind + u'|' + e.detail;
+        QCOMPARE(told, QStringList({"2026-12-06T14:02:12+01:00 program started|station",
+                                    "2026-12-06T14:02:51+01:00 stopped|stopped at cycle limit"}));
+
         // An older file of that name is replaced: the save dialog asked first.
         const QString path = dir.filePath(QStringLiteral("export%1.txt").arg(archives));
         QFile older(path);

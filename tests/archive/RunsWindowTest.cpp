@@ -6,6 +6,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/notify/StationEvent.h"
 #include "engine/preferences/Registry.h"
+#include "engine/report/RunReportModel.h"
 #include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
 #include "features/archive/RunDetailsDialog.h"
@@ -40,8 +41,13 @@ public:
         trendSamples = history.size();
         trendId = id;
     }
-    void previewReport(const TesterState &last) override { reportedCycles = last.counters.cycleCount; }
-    void exportReportPdf(const TesterState &) override {}
+    void previewReport(const RunReportData &run, const TrendHistory &trend) override
+    {
+        reportedCycles = run.last.counters.cycleCount;
+        reportedSamples = trend.size();
+    }
+    void printReport(const RunReportData &run, const TrendHistory &) override { printedRun = run.runId; }
+    void exportReportPdf(const RunReportData &, const TrendHistory &) override {}
     QString chooseDataLogFile(const QString &name) override
     {
         suggested = name;
@@ -51,6 +57,8 @@ public:
     size_t trendSamples = 0;
     qint64 trendId = 0;
     qint64 reportedCycles = 0;
+    size_t reportedSamples = 0;
+    qint64 printedRun = 0;
     QString suggested;
     QString exportPath;
 };
@@ -150,10 +158,13 @@ private Q_SLOTS:
         QCOMPARE(done.trendSamples, size_t(5));
         window.runTable->sortByColumn(3, Qt::DescendingOrder);   // the start, newest first again
 
-        // A run without samples has no report.
+        // A run without samples has no report, and says so.
         window.selectRun(2);
         window.previewButton->click();
         QCOMPARE(done.reportedCycles, qint64(0));
+        QCOMPARE(dialogs.count("error:Run Archive|Run "), 1);
+        QVERIFY2(dialogs.calls.join("").contains("has no sample to report"), qPrintable(dialogs.calls.join("")));
+        dialogs.calls.clear();
 
         window.selectRun(0);
         QVERIFY(window.exportButton->isEnabled());
@@ -173,6 +184,9 @@ private Q_SLOTS:
         QVERIFY(!lines.readLines(1, 5, [](size_t, const QByteArray &) {}).isEmpty());   // one past its last sample
         window.previewButton->click();
         QCOMPARE(done.reportedCycles, qint64(205));
+        QCOMPARE(done.reportedSamples, size_t(5));
+        window.printButton->click();
+        QCOMPARE(done.printedRun, window.runTable->item(0, 0)->text().toLongLong());
         window.exportButton->click();
         QCOMPARE(done.suggested, QStringLiteral("41800222 2026-12-06 08-00-01.txt"));   // its first sample
         QFile file(exportPath);

@@ -47,6 +47,7 @@ QString setBy(const AppOptions &o)
     add("host", o.runHost);
     add("since", o.runSince);
     add("export", o.exportRun);
+    add("report", o.exportReport);
     add("file", o.exportFile);
     add("notify", o.notifyUrl);
     add("http", o.webAddress);
@@ -100,6 +101,13 @@ private Q_SLOTS:
         row("run id zero", {"--export-run", "0", "out.txt"}, 2);
         row("list and export at once", {"--list-runs", "--export-run", "1", "f"}, 2);
         row("file without export", {"--list-runs", "f"}, 2);
+        row("report of the last run", {"--export-report", "last", "run.pdf"}, -1,
+            "report=last file=run.pdf archiveOnly=1");
+        row("report by id", {"--export-report=7", "run.pdf"}, -1, "report=7 file=run.pdf archiveOnly=1");
+        row("report without a file", {"--export-report", "7"}, 2);
+        row("report of no run", {"--export-report", "newest", "run.pdf"}, 2);
+        row("report and data log at once", {"--export-report", "1", "--export-run", "1", "f"}, 2);
+        row("list and report at once", {"--list-runs", "--export-report", "1", "f"}, 2);
         row("empty archive", {"--archive="}, 2);
         row("list runs filtered", {"--list-runs", "--serial", "41800123", "--host=lab-1", "--since", "7d"}, -1,
             "list=1 serial=41800123 host=lab-1 since=7d archiveOnly=1");

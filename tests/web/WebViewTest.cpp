@@ -22,9 +22,11 @@
 #include "web/WebServer.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
@@ -485,7 +487,9 @@ private Q_SLOTS:
         StationRig rig;
         WebView view([&] { return sessionsOf(rig); }, "<html>");
         QCOMPARE(view.answer(requestFor("/api/runs")).status, 404);   // no archive yet
-        view.setArchive(archived.reader(), runReportPdf);
+        view.setArchive(archived.reader(), [](RunCatalog &catalog, qint64 id, QString &failure) {
+            return runReportPdf(catalog, id, failure, nullptr);
+        });
 
         const QJsonArray runs = QJsonDocument::fromJson(view.answer(requestFor("/api/runs")).body).array();
         QCOMPARE(runs.size(), 2);   // newest first
@@ -571,6 +575,19 @@ private Q_SLOTS:
         const WebView::Reply pdf = view.answer(requestFor("/api/runs/1/report.pdf"));
         QCOMPARE(pdf.contentType, QByteArray("application/pdf"));
         QVERIFY(pdf.body.startsWith("%PDF-"));
+        {
+            // The run's whole test report, not only its last sample's page.
+            QTemporaryDir dir;
+            QFile file(dir.filePath("report.pdf"));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(pdf.body) == pdf.body.size());
+            file.close();
+            QProcess tool;
+            tool.start("pdftotext", {file.fileName(), "-"});
+            QVERIFY(tool.waitForFinished(10000));
+            const QString text = QString::fromUtf8(tool.readAllStandardOutput());
+            QVERIFY2(text.contains("Page 1 of 5"), qPrintable(text));
+            QVERIFY(text.contains("Model 418C Test Results"));   // the last sample's page, last
+        }
         const WebView::Reply noSample = view.answer(requestFor("/api/runs/2/report.pdf"));
         QCOMPARE(noSample.status, 404);
         QVERIFY2(noSample.body.contains("no sample"), noSample.body);

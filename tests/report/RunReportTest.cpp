@@ -1,0 +1,320 @@
+// The test report of an archived run: written as PDF through the Trend
+// window's charts and read back page by page with pdftotext; the failures
+// a sample brings; a long failure list folded, a long event list cut.
+
+#include "features/report/RunReport.h"
+#include "engine/archive/RunRecorder.h"
+#include "engine/archive/RunReportRead.h"
+#include "engine/report/RunReportModel.h"
+#include "engine/trend/TrendHistory.h"
+#include "features/report/PrintDialogs.h"
+#include "features/report/ReportController.h"
+#include "features/trend/TrendPrint.h"
+#include "platform/archive/SqlArchiveStore.h"
+#include "support/FakeArchiveSink.h"
+#include "support/FakeMessageDialogs.h"
+#include "support/TestRows.h"
+#include "ui/MainMenus.h"
+
+#include <QFile>
+#include <QMainWindow>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QStringList pageLines(const QString &path, int page)
+{
+    QProcess tool;
+    const QString n = QString::number(page);
+    tool.start(QStringLiteral("pdftotext"), {"-layout", "-f", n, "-l", n, path, "-"});
+    tool.waitForFinished(10000);
+    QStringList lines;
+    for (const QString &line : QString::fromUtf8(tool.readAllStandardOutput()).split(u'\n'))
+        if (!line.simplified().isEmpty())
+            lines << line.simplified();
+    return lines;
+}
+
+// A run of 100 samples, ten cycles apart and ten seconds apart: the cycle
+// limit raised at cycle 400, the link lost at cycle 500 and found at 520,
+// failures at cycles 250 (maximum down contact), 600 (down bounce) and 700
+// (an up stroke beyond its limit), stopped at the last sample.
+QString makeRun(const QString &path)
+{
+    ArchiveLocation location;
+    location.path = path;
+    SqlArchiveStore store(location);
+    if (const QString failure = store.open(true); !failure.isEmpty())
+        return failure;
+    TesterState s;
+    s.identity.serialNumber = QStringLiteral("41800123");
+    s.identity.softwareVersion = 12;
+    TesterConfig &c = s.reported;
+    c.contact = 1 + 16 + 32 + 64, c.cycleLimit = 1000, c.failLimit = 50, c.seqLimit = 10;
+    c.maxDownTime = 1500, c.minDownTime = 10, c.maxUpTime = 2000, c.minUpTime = 20;
+    c.rangeMode = 0, c.rangePullUp = 1000, c.maxDownResistTol = 400, c.minDownResistTol = 5;
+    c.maxUpResistTol = 400, c.minUpResistTol = 5, c.maxDownBounceTol = 3000, c.maxUpBounceTol = 3000;
+    c.upperBounce = 129, c.lowerBounce = 35;
+    s.counters.lastDownStrokeTime = 40, s.counters.lastUpStrokeTime = 50;
+    FakeArchiveSink sink;
+    RunRecorder recorder(s, sink, QStringLiteral("lab-3"), QStringLiteral("1.0.0"));
+    const QDateTime start(QDate(2026, 12, 7), QTime(8, 0));
+    for (int i = 1; i <= 100; ++i) {
+        const QDateTime at = start.addSecs(i * 10);
+        if (i == 50)
+            recorder.linkLost(at.addSecs(-5));
+        if (i == 52)
+            recorder.linkFound(at.addSecs(-5));
+        if (i == 40)
+            c.cycleLimit = 2000;
+        const int failures[][2] = {{25, 2}, {60, 64}, {70, 0}};
+        for (const auto &f : failures)
+            if (i == f[0])
+                ++s.counters.failCount, s.counters.errorCode |= int16_t(f[1]);
+        s.counters.lastUpStrokeTime = i == 70 ? 2500 : 50;
+        s.counters.running = i < 100;
+        s.counters.cycleCount = i * 10;
+        s.counters.updateTime = at;
+        recorder.sampleTaken();
+    }
+    return store.write(sink.records);
+}
+
+// The preview draws into a printer that prints to a file, and so does a print
+// after it; the PDF goes to pdfPath.
+struct FilePrintDialogs : PrintDialogs
+{
+    bool printSetup(QPrinter &) override { return setupAccepted; }
+    bool setupAccepted = false;
+    void preview(QPrinter &printer, const std::function<void(QPrinter &)> &compose) override
+    {
+        printer.setOutputFileName(previewPath);
+        compose(printer);
+    }
+    QString pdfFileName(const QString &suggested) override
+    {
+        suggestedName = suggested;
+        return pdfPath;
+    }
+    QString previewPath, pdfPath, suggestedName;
+};
+
+QString allText(const QString &path)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdftotext"), {path, "-"});
+    tool.waitForFinished(10000);
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+}   // namespace
+
+class RunReportTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+
+private Q_SLOTS:
+    void pagesOfAnArchivedRun_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QStringList>("expected");   // lines of the page, spaces simplified
+        addRow("summary", 1,
+               QStringList{"Model 418C Test Report",
+                           "Tester S/N 41800123",
+                           "Station lab-3",
+                           "Part",
+                           "Operator",
+                           "Start 2026-12-07 08:00:10",
+                           "End 2026-12-07 08:16:40",
+                           "Duration 0:16:30",
+                           "Cycles in the run 1000",
+                           "Failures at the end 3",
+                           "Sequential failures at the end 0",
+                           "How it ended stopped at the tester",
+                           "Configuration at the start",
+                           "Cycle limit 1000 cycles",
+                           "Maximum down stroke time 1.500 seconds",
+                           "Maximum down contact 642.1 ohms",
+                           "Maximum down bounce 0.004800 seconds",
+                           "Down bounce tested yes",
+                           "Up bounce tested no",
+                           "Configuration changes",
+                           "2026-12-07 08:06:40 at cycle 400",
+                           "Cycle limit 1000 cycles to 2000 cycles"});
+        addRow("chart", 2,
+               QStringList{"The run", "Down stroke: last contact reading", "Last bounce time", "Last stroke time"});
+        addRow("failures", 3,
+               QStringList{"Failures", "New failures 3", "Cycles to the first failure 250",
+                           "Failures per 10,000 cycles 30.00", "Cycle Time Fail count What came",
+                           "250 2026-12-07 08:04:10 1 down contact", "600 2026-12-07 08:10:00 2 down bounce",
+                           "700 2026-12-07 08:11:40 3 up stroke time"});
+        addRow("events", 4,
+               QStringList{"Events", "Time Event Detail", "2026-12-07 08:00:10 program started lab-3",
+                           "2026-12-07 08:08:15 link lost", "2026-12-07 08:08:35 link found",
+                           "2026-12-07 08:16:40 stopped stopped at the tester"});
+        addRow("last sample", 5,
+               QStringList{"Model 418C Test Results", "Total Test Cycles 1000 2000", "Failed Test Cycles 3 50",
+                           "Maximum Down Bounce Condition Fail"});
+    }
+
+    // Every page names the tester and the run and is numbered of five.
+    void pagesOfAnArchivedRun()
+    {
+        QFETCH(int, page);
+        QFETCH(QStringList, expected);
+        const QString archive = dir.filePath(QStringLiteral("runs.sqlite"));
+        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+        if (!QFile::exists(pdf)) {
+            QCOMPARE(makeRun(archive), QString());
+            ArchiveLocation location;
+            location.path = archive;
+            SqlArchiveStore store(location);
+            QCOMPARE(store.open(false), QString());
+            QCOMPARE(writeRunReportFile(store, 1, pdf, paintTrendCharts), QString());
+        }
+        const QStringList lines = pageLines(pdf, page);
+        for (const QString &line : expected)
+            QVERIFY2(lines.contains(line), qPrintable(line + QStringLiteral("\n--- page:\n") + lines.join(u'\n')));
+        QCOMPARE(lines.last(), QStringLiteral("S/N 41800123, run 1 Page %1 of 5").arg(page));
+    }
+
+    // The Runs window's preview, printout and PDF are drawn by one painter: the same text.
+    void previewAndPdfAlike()
+    {
+        const QString archive = dir.filePath(QStringLiteral("alike.sqlite"));
+        QCOMPARE(makeRun(archive), QString());
+        ArchiveLocation location;
+        location.path = archive;
+        SqlArchiveStore store(location);
+        QCOMPARE(store.open(false), QString());
+        RunReportData data;
+        TrendHistory trend;
+        QCOMPARE(readRunReport(store, 1, data, trend), QString());
+
+        QMainWindow window;
+        MainMenus menus(window);
+        TesterState live;
+        FakeMessageDialogs dialogs;
+        auto fake = std::make_unique<FilePrintDialogs>();
+        FilePrintDialogs &files = *fake;
+        files.previewPath = dir.filePath(QStringLiteral("preview.pdf"));
+        files.pdfPath = dir.filePath(QStringLiteral("export.pdf"));
+        ReportController report(menus, live, dialogs, std::move(fake));
+        report.setChartPainter(paintTrendCharts);
+        report.previewRunReport(data, trend);
+        report.exportRunReportPdf(data, trend);
+        QCOMPARE(dialogs.calls, QStringList());
+        QCOMPARE(files.suggestedName, QStringLiteral("Test Report 41800123 run 1.pdf"));
+        const QString shown = allText(files.previewPath);
+        QVERIFY2(shown.contains(QStringLiteral("Page 5 of 5")), qPrintable(shown));
+        QCOMPARE(allText(files.pdfPath), shown);
+
+        // Print... asks for the printer first: cancelled, nothing prints.
+        QVERIFY(QFile::remove(files.previewPath));
+        report.printRunReport(data, trend);
+        QVERIFY(!QFile::exists(files.previewPath));
+        files.setupAccepted = true;
+        report.printRunReport(data, trend);
+        QCOMPARE(allText(files.previewPath), shown);
+        QCOMPARE(dialogs.calls, QStringList());
+    }
+
+    void failureKinds_data()
+    {
+        QTest::addColumn<QList<int>>("before");   // error code, fail count
+        QTest::addColumn<QList<int>>("after");    // error code, fail count, down and up stroke time (ms)
+        QTest::addColumn<QString>("came");        // the failure's kinds, new or standing; "-": no failure
+        addRow("new maximum up contact bit", QList<int>{0, 0}, QList<int>{8, 1, 40, 50}, "up contact");
+        addRow("initial down and up bounce", QList<int>{0, 0}, QList<int>{16 | 128, 1, 40, 50},
+               "down contact, up bounce");
+        addRow("a bit set before is not new", QList<int>{2, 1}, QList<int>{2 | 4, 2, 40, 50}, "up contact");
+        addRow("nothing new: what stands", QList<int>{64, 1}, QList<int>{64, 2, 40, 50}, "standing down bounce");
+        addRow("down stroke too slow", QList<int>{0, 0}, QList<int>{0, 1, 1600, 50}, "down stroke time");
+        addRow("up stroke too fast", QList<int>{0, 0}, QList<int>{0, 1, 40, 10}, "up stroke time");
+        addRow("a bit without a failure", QList<int>{0, 3}, QList<int>{1, 3, 40, 50}, "-");
+    }
+
+    void failureKinds()
+    {
+        QFETCH(QList<int>, before);
+        QFETCH(QList<int>, after);
+        QFETCH(QString, came);
+        RunReportData data;
+        RunReportCollector collector(data);
+        TesterState s;
+        s.reported.contact = 16 + 32, s.reported.maxDownTime = 1500, s.reported.minDownTime = 20;
+        s.reported.maxUpTime = 1500, s.reported.minUpTime = 20;
+        s.counters.lastDownStrokeTime = 40, s.counters.lastUpStrokeTime = 50;
+        s.counters.errorCode = int16_t(before[0]), s.counters.failCount = before[1];
+        collector.addSample(s);
+        s.counters.errorCode = int16_t(after[0]), s.counters.failCount = after[1];
+        s.counters.lastDownStrokeTime = after[2], s.counters.lastUpStrokeTime = after[3];
+        collector.addSample(s);
+        if (came == QLatin1String("-")) {
+            QVERIFY(data.failures.empty());
+            return;
+        }
+        QCOMPARE(data.failures.size(), size_t(1));
+        const RunReportFailure &f = data.failures.front();
+        QCOMPARE(f.kinds ? failureKindsText(f.kinds) : QStringLiteral("standing ") + failureKindsText(f.standing),
+                 came);
+    }
+
+    void longListsFolded_data()
+    {
+        QTest::addColumn<int>("failures");
+        QTest::addColumn<int>("cyclesApart");
+        QTest::addColumn<int>("events");
+        QTest::addColumn<QString>("told");   // a line the report holds; empty: the failures one by one
+        addRow("short lists as they are", 50, 100, 40, QString());
+        addRow("10,000 failures in a million cycles", 10000, 100, 10,
+               "The 10000 failures are counted per 10000 cycles, stretches without failure left out.");
+        addRow("10,000 failures in 100 million cycles", 10000, 10000, 10,
+               "The 10000 failures are counted per 1000000 cycles, stretches without failure left out.");
+        addRow("events of a noisy line", 10, 100, 5000, "4628 events between are left out.");
+    }
+
+    // Whatever the run, at most thirty pages.
+    void longListsFolded()
+    {
+        QFETCH(int, failures);
+        QFETCH(int, cyclesApart);
+        QFETCH(int, events);
+        QFETCH(QString, told);
+        RunReportData data;
+        RunReportCollector collector(data);
+        TesterState s;
+        const QDateTime start(QDate(2026, 12, 7), QTime(8, 0));
+        for (int i = 0; i <= failures; ++i) {
+            s.counters.failCount = i;
+            s.counters.cycleCount = (i + 1) * cyclesApart;
+            s.counters.updateTime = start.addSecs(i);
+            collector.addSample(s);
+        }
+        for (int i = 0; i < events; ++i)
+            data.events.push_back({start.addSecs(i), QStringLiteral("link lost"), QString()});
+        const std::vector<RunReportPage> pages = runReportPages(data, 50);
+        QStringList texts;
+        for (const RunReportPage &page : pages) {
+            QVERIFY(page.lines.size() <= 50);
+            for (const RunReportLine &line : page.lines)
+                for (const RunReportText &text : line.texts)
+                    texts << text.text;
+        }
+        QVERIFY2(pages.size() <= 30, qPrintable(QString::number(pages.size())));
+        if (told.isEmpty())
+            QCOMPARE(texts.count(QStringLiteral("down contact")) + texts.count(QStringLiteral("no failure bit")),
+                     failures);
+        else
+            QVERIFY2(texts.contains(told), qPrintable(texts.filter("left out").join(u'\n')));
+    }
+};
+
+QTEST_MAIN(RunReportTest)
+#include "RunReportTest.moc"
