@@ -115,8 +115,15 @@ void PollCycle::searchStep()
     }
     // The next port, passing over those other testers of this program hold.
     const int port = link.nextPortToTry(s.link.port);
-    if (port == 0)
+    if (port == 0) {
+        // Said once, not on every tick: no port is left for this search.
+        if (!noPortLeftTold) {
+            noPortLeftTold = true;
+            linkEvents.portTried(0, QString());
+        }
         return;
+    }
+    noPortLeftTold = false;
     s.link.port = TesterState::Integer(port);
     bool ok = false;
     link.openCommPort(s.link.port, ok);

@@ -71,5 +71,6 @@ private:
     int ledDrawn = 1;
     bool testerFound = false;          // a tester answered on the open port
     SilenceWatch silence;              // of the tester found
+    bool noPortLeftTold = false;       // the search was told it has no port to try
     QMap<int, QString> openProblems;   // why ports of this search did not open, by port
 };

@@ -26,8 +26,8 @@ public:
     void restart();
     // One poll tick while a tester answers on the port.
     void tick(bool running);
-    void signalSeen();    // the tester said "+"
-    void runStopped();    // the tester said "-"
+    void signalSeen();   // the tester said "+"
+    void runStopped();   // the tester said "-"
     // Whether the tester, running, should be asked for a sample now.
     bool askDue() const { return quietTicks >= boundTicks(); }
     // The tester was asked: the next ask waits another whole bound.
@@ -39,10 +39,10 @@ public:
     int boundTicks() const;
 
 private:
-    int quietTicks = 0;          // since the last "+", the last ask, or the run's start
-    int signalTicks = 0;         // since the last "+"
-    bool fromSignal = false;     // signalTicks counts from a "+" of the current run
+    int quietTicks = 0;        // since the last "+", the last ask, or the run's start
+    int signalTicks = 0;       // since the last "+"
+    bool fromSignal = false;   // signalTicks counts from a "+" of the current run
     std::array<int, IntervalsKept> intervals{};
-    int kept = 0;                // intervals held, up to IntervalsKept
-    int next = 0;                // where the next interval goes
+    int kept = 0;   // intervals held, up to IntervalsKept
+    int next = 0;   // where the next interval goes
 };

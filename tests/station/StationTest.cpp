@@ -97,6 +97,34 @@ private Q_SLOTS:
         QCOMPARE(rig.station.search().link().text(), QStringLiteral("Searching... tried Comm 2, 4-6, 8-16"));
     }
 
+    void searchNamesThePortsItTries_data()
+    {
+        addColumns<QList<int>, QList<int>, QString>("mapped", "testers", "search");
+        addRow("every port", QList<int>{}, QList<int>{1, 3, 7}, "Searching... tried Comm 2, 4-6, 8-16");
+        addRow("--port 1 to 4, a tester on 2", QList<int>{1, 2, 3, 4}, QList<int>{2}, "Searching... tried Comm 1, 3-4");
+        addRow("--port 5 and 9, no tester", QList<int>{5, 9}, QList<int>{}, "Searching... tried Comm 5, 9");
+        addRow("--port 1 and 2, a tester on each", QList<int>{1, 2}, QList<int>{1, 2}, "No port left to search");
+    }
+
+    // The search names only the ports it tries: with --port, those given.
+    void searchNamesThePortsItTries()
+    {
+        QFETCH(QList<int>, mapped);
+        QFETCH(QList<int>, testers);
+        StationRig rig;
+        rig.bench.mapped = QSet<int>(mapped.cbegin(), mapped.cend());
+        for (int port : testers)
+            rig.bench.plug(port, FakeBench::simulatorConfig(QStringLiteral("4180000%1").arg(port), false));
+        QVERIFY(rig.allFound(int(testers.size())));
+        rig.tick(2 * 16);   // round every port twice more
+        QSignalSpy told(&rig.station, &Station::searchChanged);
+        rig.tick(16);
+        QFETCH(QString, search);
+        QCOMPARE(rig.station.search().link().text(), search);
+        // A search with no port left is told once, not on every tick.
+        QCOMPARE(told.isEmpty(), search == QLatin1String(NoPortLeftText));
+    }
+
     // The pulled tester's row turns red and stays; plugged back, it is found
     // again by its own session on its port, not by the search.
     void pulledTesterKeepsItsRowWhileTheOthersGoOn()

@@ -60,6 +60,17 @@ private Q_SLOTS:
         QCOMPARE(rig.log.saved, 1);
     }
 
+    // With the ports fixed (--port, a pinned device), the search tries those alone.
+    void searchTriesOnlyThePortsThatExist()
+    {
+        EngineRig rig;
+        rig.port.refuseAll = true;
+        rig.port.existing = {3, 9};
+        rig.tick(5);
+        QCOMPARE(rig.port.openAttempts, (QList<int>{3, 9, 3, 9, 3}));
+        QCOMPARE(rig.view.barText, QStringLiteral("Searching For Tester On Comm 3"));
+    }
+
     void errorLed_data()
     {
         // drawn: after each of three slow periods
