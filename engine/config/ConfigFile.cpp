@@ -28,7 +28,6 @@ const QString CloseError = QStringLiteral("Error closing file");
 const char LineEnd[] = "\r\n";
 
 constexpr int SerialLength = 8;
-
 // A configuration is a few hundred bytes and fields after the last are
 // ignored: a chosen file that is far larger is read only this far.
 constexpr qint64 ReadLimit = 1 << 20;
