@@ -100,7 +100,6 @@ private Q_SLOTS:
     void searchNamesThePortsItTries_data()
     {
         addColumns<QList<int>, QList<int>, QString>("mapped", "testers", "search");
-        addRow("every port", QList<int>{}, QList<int>{1, 3, 7}, "Searching... tried Comm 2, 4-6, 8-16");
         addRow("--port 1 to 4, a tester on 2", QList<int>{1, 2, 3, 4}, QList<int>{2}, "Searching... tried Comm 1, 3-4");
         addRow("--port 5 and 9, no tester", QList<int>{5, 9}, QList<int>{}, "Searching... tried Comm 5, 9");
         addRow("--port 1 and 2, a tester on each", QList<int>{1, 2}, QList<int>{1, 2}, "No port left to search");
@@ -252,7 +251,6 @@ private Q_SLOTS:
         // Asked after 10 s, the least silence allowed; no answer in the 13 s reply time loses the link.
         addRow("running, a sample every 2 s, falls silent", 2000, true, true, 23000, -1);
         addRow("running, a sample every 5 s, falls silent: asked after three intervals", 5000, true, true, 28000, -1);
-        addRow("stopped and silent: never lost", 200, false, true, -1, -1);
         addRow("stopped: never asked", 200, false, false, -1, 0);
         // Once its "+" told its pace, never asked.
         addRow("running, a sample every 20 s, alive", 20000, true, false, -1, 0);

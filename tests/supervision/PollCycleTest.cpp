@@ -374,18 +374,6 @@ private Q_SLOTS:
             watch.signalSeen();
         }
         QTEST(watch.boundTicks(), "bound");
-        // Asked once the bound is out, then not before another whole bound.
-        for (int i = 1; i < watch.boundTicks(); ++i)
-            watch.tick(true);
-        QVERIFY(!watch.askDue());
-        watch.tick(true);
-        QVERIFY(watch.askDue());
-        watch.asked();
-        QVERIFY(!watch.askDue());
-        // A stopped tester is never due.
-        for (int i = 0; i < 2 * watch.boundTicks(); ++i)
-            watch.tick(false);
-        QVERIFY(!watch.askDue());
     }
 
     // A link state that is none of the known ones loses what was in flight:
