@@ -128,11 +128,16 @@ SerialPort &SerialSetup::port()
 SerialPort &SerialSetup::newPort()
 {
     PortMap *ports = parts->ports.get();
+    const auto qtPort = [ports] {
+        auto port = std::make_unique<QtSerialPort>([ports](int n) { return ports->deviceFor(n); });
+        port->portExistsFor = [ports](int n) { return ports->portExists(n); };
+        return port;
+    };
 #ifdef Q_OS_UNIX
-    parts->serials.push_back(std::make_unique<QtSerialPort>([ports](int n) { return ports->deviceFor(n); }));
+    parts->serials.push_back(qtPort());
 #else
     if (parts->simulated.empty()) {
-        parts->serials.push_back(std::make_unique<QtSerialPort>([ports](int n) { return ports->deviceFor(n); }));
+        parts->serials.push_back(qtPort());
     } else {
         // Port N is the simulated tester's cable whose name the port map gives it.
         Parts *p = parts.get();

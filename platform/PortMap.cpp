@@ -82,6 +82,15 @@ QString PortMap::deviceFor(int port) const
     return numberedDevice(port);
 }
 
+bool PortMap::portExists(int port) const
+{
+    if (port < 1 || port > PortCount)
+        return false;
+    if (given.isEmpty() && pinnedDevice().isEmpty())
+        return true;
+    return !deviceFor(port).isEmpty();
+}
+
 QString PortMap::pinnedDevice() const
 {
     const QString pinned =

@@ -26,6 +26,10 @@ public:
     PortMap(const QMap<int, QString> &givenPorts, const SettingsStore *settings);
 
     QString deviceFor(int port) const;
+    // Whether the search tries port N: with ports given or a device pinned,
+    // only the ports that have a device; otherwise every number 1..16, as a
+    // device may be plugged in under any of them.
+    bool portExists(int port) const;
     // The ports 1..16 that have a device, as if nothing were pinned.
     QMap<int, QString> numbering() const;
     // The device the tester is pinned to, empty when the search is automatic.

@@ -32,6 +32,10 @@ public:
 
     QString deviceName() const override { return device; }   // of the port last opened or tried
     QString openProblem() const override { return problem; }
+    bool portExists(int portNumber) const override { return !portExistsFor || portExistsFor(portNumber); }
+
+    // Which port numbers the search tries; unset, every one.
+    std::function<bool(int)> portExistsFor;
 
     // What a failed open means for the operator. mayReadWrite: the user has
     // read and write access to the device file; group: the file's group.

@@ -66,6 +66,8 @@ public:
     void discardOutput() override;
     QString deviceName() const override { return device; }
     QString openProblem() const override { return problem; }
+    // Only the numbers that have a cable: the simulated testers' ports.
+    bool portExists(int portNumber) const override { return cableForPort && cableForPort(portNumber); }
 
 private:
     std::function<InProcessCable *(int)> cableForPort;

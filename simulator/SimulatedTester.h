@@ -23,15 +23,18 @@ class SimulatedTester
 public:
     enum class RunMode { Stopped, ToLimits, Once, NoLimit, Break };
 
-    // The configuration the value commands write.
+    // The configuration the value commands write. It starts as one a real
+    // tester could hold, every item within the range a configuration file
+    // and the editor allow (stroke times at least 25 ms), so that the
+    // program can save it and open it again.
     struct Settings
     {
         int contact = 1 | 16 | 32 | 64 | 128;   // normally open, both strokes and bounces tested
         int32_t failLimit = 10;
         int32_t seqLimit = 3;
         int32_t cycleLimit = 100000;
-        int32_t maxDownTime = 100, minDownTime = 10;
-        int32_t maxUpTime = 100, minUpTime = 10;
+        int32_t maxDownTime = 100, minDownTime = 30;
+        int32_t maxUpTime = 100, minUpTime = 30;
         int upperBounce = 200, lowerBounce = 50;
         int32_t maxUpResistTol = 1023, minUpResistTol = 1000;
         int32_t maxDownResistTol = 20, minDownResistTol = 0;

@@ -40,36 +40,45 @@ struct Item
     Kind kind;
     StateField<TesterState::Long> longField;
     StateField<TesterState::Integer> integerField;
+    const char *name;   // for the message that refuses its value
 };
 
-constexpr Item byteItem(StateField<TesterState::Integer> field)
+constexpr Item byteItem(const char *name, StateField<TesterState::Integer> field)
 {
-    return {Kind::Byte, nullptr, field};
+    return {Kind::Byte, nullptr, field, name};
 }
-constexpr Item longItem(Kind kind, StateField<TesterState::Long> field)
+constexpr Item longItem(const char *name, Kind kind, StateField<TesterState::Long> field)
 {
-    return {kind, field, nullptr};
+    return {kind, field, nullptr, name};
 }
 
 // Limits failure, sequential, cycle; times down before up and maximum before
 // minimum; tolerances up before down; bounce times down before up.
 const Item Items[] = {
-    byteItem(stateField<&TesterState::pending, &TesterConfig::contact>),
-    longItem(Kind::Count, stateField<&TesterState::pending, &TesterConfig::failLimit>),
-    longItem(Kind::Count, stateField<&TesterState::pending, &TesterConfig::seqLimit>),
-    longItem(Kind::Count, stateField<&TesterState::pending, &TesterConfig::cycleLimit>),
-    longItem(Kind::StrokeTime, stateField<&TesterState::pending, &TesterConfig::maxDownTime>),
-    longItem(Kind::StrokeTime, stateField<&TesterState::pending, &TesterConfig::minDownTime>),
-    longItem(Kind::StrokeTime, stateField<&TesterState::pending, &TesterConfig::maxUpTime>),
-    longItem(Kind::StrokeTime, stateField<&TesterState::pending, &TesterConfig::minUpTime>),
-    byteItem(stateField<&TesterState::pending, &TesterConfig::upperBounce>),
-    byteItem(stateField<&TesterState::pending, &TesterConfig::lowerBounce>),
-    longItem(Kind::Tolerance, stateField<&TesterState::pending, &TesterConfig::maxUpResistTol>),
-    longItem(Kind::Tolerance, stateField<&TesterState::pending, &TesterConfig::minUpResistTol>),
-    longItem(Kind::Tolerance, stateField<&TesterState::pending, &TesterConfig::maxDownResistTol>),
-    longItem(Kind::Tolerance, stateField<&TesterState::pending, &TesterConfig::minDownResistTol>),
-    longItem(Kind::BounceTime, stateField<&TesterState::pending, &TesterConfig::maxDownBounceTol>),
-    longItem(Kind::BounceTime, stateField<&TesterState::pending, &TesterConfig::maxUpBounceTol>),
+    byteItem("contact code", stateField<&TesterState::pending, &TesterConfig::contact>),
+    longItem("failure limit", Kind::Count, stateField<&TesterState::pending, &TesterConfig::failLimit>),
+    longItem("sequential failure limit", Kind::Count, stateField<&TesterState::pending, &TesterConfig::seqLimit>),
+    longItem("cycle limit", Kind::Count, stateField<&TesterState::pending, &TesterConfig::cycleLimit>),
+    longItem("maximum down-stroke time", Kind::StrokeTime,
+             stateField<&TesterState::pending, &TesterConfig::maxDownTime>),
+    longItem("minimum down-stroke time", Kind::StrokeTime,
+             stateField<&TesterState::pending, &TesterConfig::minDownTime>),
+    longItem("maximum up-stroke time", Kind::StrokeTime, stateField<&TesterState::pending, &TesterConfig::maxUpTime>),
+    longItem("minimum up-stroke time", Kind::StrokeTime, stateField<&TesterState::pending, &TesterConfig::minUpTime>),
+    byteItem("upper bounce threshold", stateField<&TesterState::pending, &TesterConfig::upperBounce>),
+    byteItem("lower bounce threshold", stateField<&TesterState::pending, &TesterConfig::lowerBounce>),
+    longItem("maximum up-stroke tolerance", Kind::Tolerance,
+             stateField<&TesterState::pending, &TesterConfig::maxUpResistTol>),
+    longItem("minimum up-stroke tolerance", Kind::Tolerance,
+             stateField<&TesterState::pending, &TesterConfig::minUpResistTol>),
+    longItem("maximum down-stroke tolerance", Kind::Tolerance,
+             stateField<&TesterState::pending, &TesterConfig::maxDownResistTol>),
+    longItem("minimum down-stroke tolerance", Kind::Tolerance,
+             stateField<&TesterState::pending, &TesterConfig::minDownResistTol>),
+    longItem("maximum down-stroke bounce time", Kind::BounceTime,
+             stateField<&TesterState::pending, &TesterConfig::maxDownBounceTol>),
+    longItem("maximum up-stroke bounce time", Kind::BounceTime,
+             stateField<&TesterState::pending, &TesterConfig::maxUpBounceTol>),
 };
 
 QString itemText(const TesterState &s, const Item &item)
@@ -107,6 +116,7 @@ public:
         const qsizetype n = text.size();
         while (pos < n && isBlank(text[pos]))
             ++pos;
+        fieldLine = lineAt(pos);
         if (pos >= n)
             return false;
         qsizetype start = pos;
@@ -134,21 +144,106 @@ public:
         return true;
     }
 
+    // The line the last field began on, from 1; after the end of the file,
+    // the line the next field would have begun on.
+    int line() const { return fieldLine; }
+
 private:
+    // Line ends are CR LF, CR or LF, as the fields' separators.
+    int lineAt(qsizetype at)
+    {
+        for (; counted < at; ++counted) {
+            const char c = text[counted];
+            if (c == '\n' || (c == '\r' && (counted + 1 >= text.size() || text[counted + 1] != '\n')))
+                ++lineEnds;
+        }
+        return lineEnds + 1;
+    }
+
     const QByteArray &text;
     qsizetype pos = 0;
+    qsizetype counted = 0;   // text before this is counted in lineEnds
+    int lineEnds = 0;
+    int fieldLine = 1;
 };
 
-// Contact code and thresholds: a whole decimal number 0..255 and nothing
-// else. A fraction or a word there is a damaged file, not a value to round.
-bool readByteField(const QString &field, TesterState::Integer &target)
+// The range an item is refused beyond, in the words and units of the file.
+QString boundText(const TesterState &s, Kind kind, bool upper)
 {
-    bool ok = false;
-    const int value = field.trimmed().toInt(&ok, 10);
-    if (!ok || value < 0 || value > 255)
-        return false;
-    target = TesterState::Integer(value);
-    return true;
+    switch (kind) {
+    case Kind::Byte: return QString::number(upper ? 255 : 0);
+    case Kind::Count: return QString::number(upper ? MaxLimitCount : MinLimitCount);
+    case Kind::StrokeTime: return formatStrokeTime(upper ? MaxStrokeTimeMs : MinStrokeTimeMs);
+    case Kind::BounceTime: return formatBounceTime(upper ? MaxBounceTicks : 0);
+    case Kind::Tolerance: break;
+    }
+    if (!upper)
+        return QStringLiteral("0");
+    // The largest tolerance is just short of an open contact in ohms, and
+    // full scale in mA or V.
+    const double range = s.pending.rangePullUp;
+    switch (s.pending.rangeMode) {
+    case 0: return formatDecimal(range * (FullScaleCount - 1), 0, 3);
+    case 1: return formatDecimal(range / 10, 0, 6);
+    case 2: return formatDecimal(range / 1000, 0, 6);
+    default: return QStringLiteral("0");
+    }
+}
+
+// The lowest value an item takes, in the tester's units: a value read back
+// as this after a clamp was below the range.
+int32_t lowestValue(Kind kind)
+{
+    switch (kind) {
+    case Kind::Count: return MinLimitCount;
+    case Kind::StrokeTime: return MinStrokeTimeMs;
+    default: return 0;
+    }
+}
+
+// A field shown in a message: a damaged file may hold a line of any length.
+QString shownText(const QString &field)
+{
+    constexpr int Longest = 40;
+    return field.size() > Longest ? field.left(Longest) + QStringLiteral("...") : field;
+}
+
+// Reads one item into the edit copy. Says why its text cannot be taken
+// ("minimum up-stroke time 0.010 is below 0.025"); empty when it was taken.
+// Contact code and thresholds are a whole decimal number 0..255 and nothing
+// else: a fraction or a word there is a damaged file, not a value to round.
+// Elsewhere a text that holds no number is refused rather than read as 0.
+QString readItem(TesterState &s, const Item &item, const QString &field)
+{
+    const QString text = field.trimmed();
+    const QString name = QLatin1String(item.name) + QLatin1Char(' ');
+    const bool open = item.kind == Kind::Tolerance && text.contains(QLatin1String("open"), Qt::CaseInsensitive);
+    if (!open && !holdsNumber(text))
+        return name + QLatin1Char('"') + shownText(text) + QStringLiteral("\" is not a number");
+    const QString shown = name + shownText(text);
+    bool readjust = false;
+    int32_t value = 0;
+    switch (item.kind) {
+    case Kind::Byte: {
+        bool whole = false;
+        value = text.toInt(&whole, 10);
+        if (!whole)
+            return shown + QStringLiteral(" is not a whole number");
+        readjust = value < 0 || value > 255;
+        if (!readjust)
+            item.integerField(s) = TesterState::Integer(value);
+        break;
+    }
+    case Kind::Count: value = item.longField(s) = parseCount(text, readjust); break;
+    case Kind::StrokeTime: value = item.longField(s) = parseStrokeTime(text, readjust); break;
+    case Kind::Tolerance: value = item.longField(s) = parseTolerance(s, text, readjust); break;
+    case Kind::BounceTime: value = item.longField(s) = parseBounceTime(text, readjust); break;
+    }
+    if (!readjust)
+        return QString();
+    const bool below = item.kind == Kind::Byte ? value < 0 : value == lowestValue(item.kind);
+    return shown + (below ? QStringLiteral(" is below ") : QStringLiteral(" is above "))
+           + boundText(s, item.kind, !below);
 }
 
 // A master file's mode or range: a number rounded into a 16-bit integer.
@@ -205,29 +300,20 @@ bool readFileHead(FieldReader &reader, TesterState &s)
     return true;
 }
 
-// The sixteen items into the edit copy; false at the first that is missing
-// or out of its range.
-bool readItemValues(FieldReader &reader, TesterState &s)
+// The sixteen items into the edit copy. Says, with its line, why the first
+// item that is missing or out of its range was refused; empty when all were
+// taken.
+QString readItemValues(FieldReader &reader, TesterState &s)
 {
     QString field;
     for (const Item &item : Items) {
-        if (!reader.next(field))
-            return false;
-        bool readjust = false;
-        switch (item.kind) {
-        case Kind::Byte:
-            if (!readByteField(field, item.integerField(s)))
-                return false;
-            break;
-        case Kind::Count: item.longField(s) = parseCount(field, readjust); break;
-        case Kind::StrokeTime: item.longField(s) = parseStrokeTime(field, readjust); break;
-        case Kind::Tolerance: item.longField(s) = parseTolerance(s, field, readjust); break;
-        case Kind::BounceTime: item.longField(s) = parseBounceTime(field, readjust); break;
-        }
-        if (readjust)
-            return false;
+        const bool present = reader.next(field);
+        const QString problem =
+            present ? readItem(s, item, field) : QLatin1String(item.name) + QStringLiteral(" is missing");
+        if (!problem.isEmpty())
+            return QStringLiteral("Line %1: %2.").arg(reader.line()).arg(problem);
     }
-    return true;
+    return QString();
 }
 
 }   // namespace
@@ -278,9 +364,11 @@ bool ConfigFile::readFields(const QByteArray &bytes, QString &message)
     copyCurrentConfigToEdit(s);
     if (!readFileHead(reader, s))
         return false;
-    // A value beyond its item's range is rejected, never clamped.
-    message = InvalidData;
-    return readItemValues(reader, s);
+    // A value beyond its item's range is rejected, never clamped, and the
+    // message names it with its line.
+    const QString problem = readItemValues(reader, s);
+    message = InvalidData + QLatin1Char('\n') + problem;
+    return problem.isEmpty();
 }
 
 bool ConfigFile::openFailed(const QString &message)

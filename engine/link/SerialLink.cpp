@@ -37,9 +37,16 @@ void SerialLink::sharePorts(PortClaims *shared)
 
 int SerialLink::nextPortToTry(int previous) const
 {
-    if (claims)
-        return claims->nextPort(this, previous);
-    return previous >= 1 && previous < PortCount ? previous + 1 : 1;
+    int candidate = previous;
+    for (int tries = 0; tries < PortCount; ++tries) {
+        if (claims)
+            candidate = claims->nextPort(this, candidate);
+        else
+            candidate = candidate >= 1 && candidate < PortCount ? candidate + 1 : 1;
+        if (candidate == 0 || port.portExists(candidate))
+            return candidate;
+    }
+    return 0;
 }
 
 void SerialLink::keepPortForTester()

@@ -23,8 +23,9 @@ public:
     // The ports shared with the links of other testers in this program, or
     // null when this link is the only one (then it tries every port).
     void sharePorts(PortClaims *claims);
-    // The port the search tries after `previous` (1..16, 16 wraps to 1); 0
-    // when the other links hold every port.
+    // The port the search tries after `previous` (1..16, 16 wraps to 1),
+    // passing over numbers the port says do not exist; 0 when there is
+    // none (the other links hold every port that exists).
     int nextPortToTry(int previous) const;
     // A tester answered on the open port: it stays this link's.
     void keepPortForTester();

@@ -27,4 +27,9 @@ public:
     // another program)", "not present"); empty when it opened, or when no
     // device stands behind the port at all.
     virtual QString openProblem() const { return QString(); }
+    // Whether port N is one the search tries. False for a number no device
+    // stands behind while the ports are fixed (given on the command line,
+    // or the tester pinned to one device); true otherwise, as a device may
+    // be plugged in under any number.
+    virtual bool portExists(int /*portNumber*/) const { return true; }
 };

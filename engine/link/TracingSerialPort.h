@@ -36,6 +36,7 @@ public:
     void discardOutput() override { inner.discardOutput(); }
     QString deviceName() const override { return inner.deviceName(); }
     QString openProblem() const override { return inner.openProblem(); }
+    bool portExists(int portNumber) const override { return inner.portExists(portNumber); }
 
     static QByteArray escaped(const QByteArray &bytes);
 

@@ -10,6 +10,7 @@
 const char NotKnownText[] = "----";
 const char RecordsRefusedText[] = "The tester answers without acknowledgement: records are being refused";
 const char RunUnknownText[] = "Unknown";
+const char NoPortLeftText[] = "No port left to search";
 
 namespace {
 
@@ -27,13 +28,16 @@ bool LinkHistory::portTried(int triedPort, const QString &problem)
     const QString problemBefore = openProblems.value(triedPort);
     if (current == State::Connected)
         current = State::Searching;
+    const bool noPortBefore = noPortLeft;
+    noPortLeft = triedPort == 0;
     if (triedPort >= 1 && triedPort <= 32)
         tried |= uint32_t(1) << (triedPort - 1);
     if (problem.isEmpty())
         openProblems.remove(triedPort);
     else
         openProblems.insert(triedPort, problem);
-    return current != before || (current == State::Searching && tried != triedBefore) || problem != problemBefore;
+    return current != before || (current == State::Searching && tried != triedBefore) || problem != problemBefore
+           || noPortLeft != noPortBefore;
 }
 
 QString LinkHistory::problems() const
@@ -49,6 +53,7 @@ void LinkHistory::found(int foundPort, const QString &foundDevice, const QDateTi
     device = foundDevice;
     since = clockText(at);
     tried = 0;
+    noPortLeft = false;
 }
 
 void LinkHistory::lost(const QDateTime &at)
@@ -56,6 +61,7 @@ void LinkHistory::lost(const QDateTime &at)
     current = State::Lost;
     since = clockText(at);
     tried = 0;
+    noPortLeft = false;
 }
 
 QString LinkHistory::text() const
@@ -70,6 +76,8 @@ QString LinkHistory::text() const
     case State::Lost: return QStringLiteral("Link lost at ") + since;
     case State::Searching: break;
     }
+    if (noPortLeft)
+        return QLatin1String(NoPortLeftText);
     if (tried == 0)
         return QStringLiteral("Searching...");
     return QStringLiteral("Searching... tried Comm ") + portRanges(tried);

@@ -27,7 +27,9 @@ public:
     void lost(const QDateTime &at);
 
     State state() const { return current; }
-    // "Comm 1 (/dev/ttyUSB0) connected since 14:03:07", "Searching... tried Comm 1-16",
+    // "Comm 1 (/dev/ttyUSB0) connected since 14:03:07", "Searching... tried Comm 1-16"
+    // (the ports that exist: only those given or pinned, when they are),
+    // "No port left to search" (other testers hold every port there is),
     // "Link lost at 14:03:07" (shown until a tester is found again).
     QString text() const;
     bool alarm() const { return current == State::Lost; }
@@ -41,8 +43,11 @@ private:
     QString device;
     QString since;        // hh:mm:ss of the last find or loss
     uint32_t tried = 0;   // bit n-1 set: port n tried since the search began
+    bool noPortLeft = false;
     QMap<int, QString> openProblems;
 };
+
+extern const char NoPortLeftText[];
 
 // The ports of a search as ranges: "1-3, 9, 12-16".
 QString portRanges(uint32_t portBits);

@@ -253,17 +253,17 @@ int32_t clampThenRound(double value, double low, double high, bool &readjust)
 
 int32_t parseCount(const QString &text, bool &readjust)
 {
-    return clampThenRound(roundHalfEven(parseNumber(text)), 1, 10000000, readjust);
+    return clampThenRound(roundHalfEven(parseNumber(text)), MinLimitCount, MaxLimitCount, readjust);
 }
 
 int32_t parseStrokeTime(const QString &text, bool &readjust)
 {
-    return clampThenRound(parseNumber(text) * 1000, 25, 65000, readjust);
+    return clampThenRound(parseNumber(text) * 1000, MinStrokeTimeMs, MaxStrokeTimeMs, readjust);
 }
 
 int32_t parseBounceTime(const QString &text, bool &readjust)
 {
-    return clampThenRound(parseNumber(text) / SecondsPerTick, 0, 65535, readjust);
+    return clampThenRound(parseNumber(text) / SecondsPerTick, 0, MaxBounceTicks, readjust);
 }
 
 int16_t parseTolerance(const TesterState &s, const QString &text, bool &readjust)

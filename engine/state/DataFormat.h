@@ -23,6 +23,12 @@ QString formatBounceTime(int32_t ticks);   // seconds, "0.000000"
 double resistanceFromCount(const TesterState &s, int32_t count);
 int32_t countFromResistance(const TesterState &s, double value);
 
+// The configuration items' ranges in the tester's units: limits in cycles,
+// stroke times in ms, bounce times in ticks.
+constexpr int32_t MinLimitCount = 1, MaxLimitCount = 10000000;
+constexpr int32_t MinStrokeTimeMs = 25, MaxStrokeTimeMs = 65000;
+constexpr int32_t MaxBounceTicks = 65535;
+
 // Typed or stored text back to the tester's units. Each parser clamps to its
 // item's range and then sets `readjust` (never clears it): the editor asks
 // before it accepts a clamped value, the file reader rejects it. The range

@@ -4,7 +4,8 @@
 #include <QString>
 
 // The link, as it happens: the search tries a port (with why it did not
-// open, empty when there is nothing to tell); a tester answered on a port
+// open, empty when there is nothing to tell; port 0: no port is left to
+// try, as other testers hold every port there is); a tester answered on a port
 // (its device when the platform names one); the link to a tester that had
 // answered went down. Times are local.
 class LinkListener

@@ -51,6 +51,8 @@ void PollCycle::pollTick()
         replyTimeout();
         return;
     }
+    if (testerFound)
+        silence.tick(s.counters.running);
 
     switch (s.link.step) {
     case LinkStep::Idle: idleStep(); break;
@@ -113,8 +115,15 @@ void PollCycle::searchStep()
     }
     // The next port, passing over those other testers of this program hold.
     const int port = link.nextPortToTry(s.link.port);
-    if (port == 0)
+    if (port == 0) {
+        // Said once, not on every tick: no port is left for this search.
+        if (!noPortLeftTold) {
+            noPortLeftTold = true;
+            linkEvents.portTried(0, QString());
+        }
         return;
+    }
+    noPortLeftTold = false;
     s.link.port = TesterState::Integer(port);
     bool ok = false;
     link.openCommPort(s.link.port, ok);
@@ -144,12 +153,22 @@ void PollCycle::idleStep()
     link.takeWaiting();
     // Signals that crossed a command were kept for this moment.
     link.RxBuffer += link.takePendingSignals();
-    if (link.RxBuffer.isEmpty())
+    if (link.RxBuffer.isEmpty()) {
+        // A running tester silent too long is asked, as the Sample button
+        // asks, once the link is free; should it not answer, the reply
+        // timeout loses the link.
+        if (testerFound && s.counters.running && !s.link.busy && silence.askDue()) {
+            silence.asked();
+            cmds.sendCommand(Command::SampleData);
+        }
         return;
+    }
     // The tester's own signals; a burst holding both counts as new data.
     if (link.RxBuffer.contains('+')) {
+        silence.signalSeen();
         s.session.goAgainFlag = true;
     } else if (link.RxBuffer.contains('-')) {
+        silence.runStopped();
         s.session.goAgainFlag = false;
         s.session.goAgainMode = false;
         s.session.terminated = true;
@@ -255,6 +274,7 @@ void PollCycle::probeSecondAnswer()
     link.showCommMessage(QStringLiteral("Tester Found On Comm ") + QString::number(s.link.port));
     s.link.messagePeriods = FoundMessagePeriods;
     testerFound = true;
+    silence.restart();
     link.keepPortForTester();
     openProblems.clear();
     linkEvents.linkFound(s.link.port, link.deviceName(), clock());

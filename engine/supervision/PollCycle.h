@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/supervision/SilenceWatch.h"
+
 #include <QDateTime>
 #include <QMap>
 #include <QString>
@@ -20,8 +22,10 @@ struct TesterState;
 // acknowledged reply, and probes a freshly opened port with two wake-ups.
 //
 // An answer awaited that has not come ReplyTimeoutTicks after the byte that
-// asked for it closes the port, whatever else arrived meanwhile. With no
-// port open, each tick tries the next port number.
+// asked for it closes the port, whatever else arrived meanwhile. A running
+// tester that falls silent is asked for a sample (SilenceWatch), so a dead
+// one is found by that timeout too. With no port open, each tick tries the
+// next port number.
 class PollCycle
 {
 public:
@@ -66,5 +70,7 @@ private:
     ReplyEffects &replies;
     int ledDrawn = 1;
     bool testerFound = false;          // a tester answered on the open port
+    SilenceWatch silence;              // of the tester found
+    bool noPortLeftTold = false;       // the search was told it has no port to try
     QMap<int, QString> openProblems;   // why ports of this search did not open, by port
 };

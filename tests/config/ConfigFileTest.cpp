@@ -94,7 +94,9 @@ private Q_SLOTS:
         // error: the message shown; empty when accepted; expected: an item of the edit copy afterwards
         addColumns<QByteArray, QString, QString>("bytes", "error", "expected");
 
-        const QString incompatible = "Incompatible data format", invalid = "Invalid data in file";
+        const QString incompatible = "Incompatible data format";
+        // A refused value is named with its line, item and range under the usual text.
+        const auto invalid = [](const QString &why) { return "Invalid data in file\n" + why; };
         const auto row = [](const char *name, const QStringList &lines, const QString &error,
                             const QString &expected = {}) { addRow(name, fileBytes(lines), error, expected); };
         // One line replaced; `expected` is an item of the edit copy or the message.
@@ -102,28 +104,45 @@ private Q_SLOTS:
             row(name, with(BaseFile, number, text), expected.contains('=') ? "" : expected, expected);
         };
         line("stroke 0.025", 9, "0.025", "maxDownTime=25");
-        line("stroke 65.0004", 11, "65.0004", invalid);
-        line("limit 0", 6, "0", invalid);
+        line("stroke 0.010", 12, "0.010", invalid("Line 12: minimum up-stroke time 0.010 is below 0.025."));
+        line("stroke 65.0004", 11, "65.0004", invalid("Line 11: maximum up-stroke time 65.0004 is above 65.000."));
+        line("limit 0", 6, "0", invalid("Line 6: failure limit 0 is below 1."));
+        line("limit 10000001", 8, "10000001", invalid("Line 8: cycle limit 10000001 is above 10000000."));
+        line("limit with no number", 7, "ten", invalid("Line 7: sequential failure limit \"ten\" is not a number."));
         line("bounce 0.1", 19, "0.1", "maxDownBounce=62500");
-        line("bounce 0.105", 20, "0.105", invalid);
+        line("bounce 0.105", 20, "0.105", invalid("Line 20: maximum up-stroke bounce time 0.105 is above 0.104856."));
+        // Read as 0 until now: a damaged file would have tested every bounce against no time at all.
+        line("bounce with no number", 19, "x",
+             invalid("Line 19: maximum down-stroke bounce time \"x\" is not a number."));
         line("tolerance 1022000", 15, "1022000", "maxUpTol=1022");
-        line("tolerance 1022001", 15, "1022001", invalid);
+        line("tolerance 1022001", 15, "1022001",
+             invalid("Line 15: maximum up-stroke tolerance 1022001 is above 1022000."));
+        line("tolerance -1", 18, "-1", invalid("Line 18: minimum down-stroke tolerance -1 is below 0."));
         line("tolerance OPEN", 18, "OPEN", "minDownTol=1023");
         line("tolerance open circuit", 17, "open circuit", "maxDownTol=1023");
         line("alternate action contact kept", 5, "243", "contact=243");
-        line("contact 256", 5, "256", invalid);
-        line("contact fraction", 5, "49.5", invalid);
-        line("threshold word", 14, "low", invalid);
+        line("contact 256", 5, "256", invalid("Line 5: contact code 256 is above 255."));
+        line("contact fraction", 5, "49.5", invalid("Line 5: contact code 49.5 is not a whole number."));
+        line("threshold word", 14, "low", invalid("Line 14: lower bounce threshold \"low\" is not a number."));
+        line("a very long field is cut short", 13, QString(300, '7'),
+             invalid("Line 13: upper bounce threshold " + QString(40, '7') + "... is not a whole number."));
         line("other firmware version", 2, "Software Ver 2.2", incompatible);
         line("other mode", 3, "1", incompatible);
         line("other range value", 4, "1001", incompatible);
-        row("ends in the values", BaseFile.mid(0, 19), invalid);
+        row("ends in the values", BaseFile.mid(0, 19), invalid("Line 20: maximum up-stroke bounce time is missing."));
         addRow("other stations' forms: quotes, blanks, commas, bare line ends",
                QByteArray("  \"Model 418C\"\r\n\"Software Ver 2.1\"\n0,1000\r\n 49\r\n10 ,3, 100000\r\n0.500\r0.050\r\n"
                           "0.500\r\n0.050\r\n\t129,\"125\"\r\nopen\r\n1002.0\r\n15.9\r\n0.0\r\n0.004800\r\n0.100000"),
                "", "lowerBounce=125");
         row("master", Master, "", "maxUpTol=512");
         row("master with a word for its mode", with(Master, 4, "current"), incompatible);
+        // A master file's serial number puts every item a line further down.
+        row("master, minimum down-stroke time 0.010", with(Master, 11, "0.010"),
+            invalid("Line 11: minimum down-stroke time 0.010 is below 0.025."));
+        addRow("several fields on a line",
+               QByteArray("Model 418C\r\nSoftware Ver 2.1\r\n0,1000\r\n49,10,3,100000\r\n"
+                          "0.500,0.050,0.500,0.005\r\n"),
+               invalid("Line 5: minimum up-stroke time 0.005 is below 0.025."), QString());
     }
 
     // Read through a recent entry. A failed read leaves the tester's

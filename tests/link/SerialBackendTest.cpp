@@ -31,23 +31,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pinned");   // "Ports" / "Tester"
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("device");
+        QTest::addColumn<bool>("searched");   // the search tries the port
 
         const QStringList system = {"/dev/ttyS1", "/dev/ttyUSB0", "/dev/ttyUSB1"};
         const PortList none;
-        addRow("n-th system device", none, none, system, false, "", 2, "/dev/ttyUSB0");
+        addRow("n-th system device", none, none, system, false, "", 2, "/dev/ttyUSB0", true);
+        // A device may be plugged in under it.
+        addRow("beyond the system's devices", none, none, system, false, "", 9, "", true);
         addRow("stored device wins", none, PortList{{2, "/dev/serial/by-id/x"}}, system, false, "", 2,
-               "/dev/serial/by-id/x");
+               "/dev/serial/by-id/x", true);
         addRow("given ports: the others do not exist", PortList{{2, "/dev/pts/7"}}, PortList{{1, "/dev/a"}}, system,
-               false, "", 1, "");
-        addRow("windows: COMn, stored ignored", none, PortList{{3, "/dev/a"}}, QStringList(), true, "", 3, "COM3");
+               false, "", 1, "", false);
+        addRow("given ports: one given", PortList{{2, "/dev/pts/7"}}, none, system, false, "", 2, "/dev/pts/7", true);
+        addRow("windows: COMn, stored ignored", none, PortList{{3, "/dev/a"}}, QStringList(), true, "", 3, "COM3",
+               true);
         // A pinned device is the only port, under its number (1 when it has none).
-        addRow("pinned: its own number", none, none, system, false, "/dev/ttyUSB1", 3, "/dev/ttyUSB1");
-        addRow("pinned: no other port", none, none, system, false, "/dev/ttyUSB1", 2, "");
+        addRow("pinned: its own number", none, none, system, false, "/dev/ttyUSB1", 3, "/dev/ttyUSB1", true);
+        addRow("pinned: no other port", none, none, system, false, "/dev/ttyUSB1", 2, "", false);
         addRow("pinned: Comm 16 of the settings", none, PortList{{16, "/dev/ttyACM0"}}, system, false, "/dev/ttyACM0",
-               16, "/dev/ttyACM0");
-        addRow("pinned, not listed: port 1", none, none, system, false, "/dev/pts/9", 1, "/dev/pts/9");
+               16, "/dev/ttyACM0", true);
+        addRow("pinned, not listed: port 1", none, none, system, false, "/dev/pts/9", 1, "/dev/pts/9", true);
         addRow("pinned, not a given port: ignored for the run", PortList{{1, "/dev/pts/3"}}, none, system, false,
-               "/dev/ttyUSB1", 1, "/dev/pts/3");
+               "/dev/ttyUSB1", 1, "/dev/pts/3", true);
+        addRow("no port 17", none, none, system, false, "", 17, "", false);
     }
 
     void deviceForPort()
@@ -68,6 +74,7 @@ private Q_SLOTS:
         map.windowsNames = windows;
         map.listDevices = [system] { return system; };
         QCOMPARE(map.deviceFor(port), device);
+        QTEST(map.portExists(port), "searched");
     }
 
     // A port that does not open says why and what to do.

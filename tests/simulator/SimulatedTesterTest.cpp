@@ -1,10 +1,19 @@
 // The simulated tester where its behaviour is not obvious.
 
 #include "simulator/SimulatedTester.h"
+#include "config/ConfigSnapshot.h"
+#include "engine/config/ConfigEditor.h"
+#include "engine/config/ConfigFile.h"
+#include "engine/preferences/Registry.h"
+#include "engine/state/SilentView.h"
+#include "engine/supervision/TesterEngine.h"
 #include "engine/trend/TrendLogReader.h"
 #include "simulator/CycleMeasurement.h"
 #include "simulator/SimulatedRunLog.h"
 #include "simulator/SimulatorPump.h"
+#include "support/FakeMessageDialogs.h"
+#include "support/FakeSerialPort.h"
+#include "support/MemorySettingsStore.h"
 #include "support/TestColumns.h"
 #include "support/TestRows.h"
 
@@ -271,6 +280,66 @@ private Q_SLOTS:
         ask(tester, "A1");
         QCOMPARE(runFor(tester, 1000), QByteArray());
         QCOMPARE(tester.runMode(), SimulatedTester::RunMode::Stopped);
+    }
+
+    void startingConfigurationSavesAndOpensAgain_data()
+    {
+        // limits: the station's simulated testers run to 100000 cycles, 5000 failures, 10 in a row
+        addColumns<int, int, int, bool>("mode", "range", "software", "stationLimits");
+        addRow("resistance over 1000 ohms", 0, 1000, 12, false);
+        addRow("a tester of a simulated station", 0, 1000, 12, true);
+        addRow("software 1.1", 0, 1000, 11, false);
+        addRow("current, 50 mA full scale", 1, 500, 12, false);
+        addRow("voltage, 10 V full scale", 2, 10000, 12, false);
+        addRow("a 10-ohm pull-up", 0, 10, 12, false);
+        addRow("the largest range lifecycle-sim takes", 2, 100000000, 12, false);
+    }
+
+    // The configuration the simulated tester starts with is one a real
+    // tester could hold: the program learns it from the tester, saves it,
+    // opens it again unchanged, and its editor takes it as it is.
+    void startingConfigurationSavesAndOpensAgain()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, range);
+        QFETCH(int, software);
+        QFETCH(bool, stationLimits);
+        SimulatorConfig config;
+        config.mode = mode, config.range = range, config.softwareVersion = software;
+        SimulatedTester tester(config);
+        if (stationLimits)
+            tester.settings().cycleLimit = 100000, tester.settings().failLimit = 5000, tester.settings().seqLimit = 10;
+
+        TesterState s;
+        FakeSerialPort port;
+        SilentView view;
+        TesterEngine engine(s, port, view);
+        port.onWrite = [&tester](const QByteArray &bytes) { tester.receive(bytes); };
+        for (int tick = 0; tick < 200 && !(s.session.downloadedOnce && engine.commReady()); ++tick) {
+            engine.pollTick();
+            tester.advance(TickPeriodMs);
+            port.queueInput(tester.takeOutput());
+        }
+        QVERIFY(s.session.downloadedOnce && engine.commReady());
+
+        FakeMessageDialogs dialogs;
+        MemorySettingsStore settings;
+        Registry registry(settings);
+        ConfigFile file(s, dialogs, registry);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.cfg"));
+        QVERIFY(file.saveConfigFile(path));
+        const QStringList saved = editCopy(s);
+        QVERIFY2(file.openConfigFile(path), qPrintable(dialogs.calls.join(' ')));
+        QCOMPARE(editCopy(s), saved);
+
+        // Configure > Edit > OK, nothing touched.
+        copyCurrentConfigToEdit(s);
+        ConfigEditor editor(s, dialogs);
+        QVERIFY(editor.applyEditorFields(editor.displayEditValues()));
+        QCOMPARE(editor.readjusted().size(), 0);
+        QVERIFY(!editor.isDirty());
+        QCOMPARE(dialogs.calls, QStringList());
     }
 
     // The data log of a long run, as the program would write it, with a gap

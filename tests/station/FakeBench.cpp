@@ -32,6 +32,10 @@ public:
     void discardInput() override { input.clear(); }
     void discardOutput() override {}
     QString deviceName() const override { return QStringLiteral("/dev/bench%1").arg(openPort); }
+    bool portExists(int portNumber) const override
+    {
+        return bench.mapped.isEmpty() || bench.mapped.contains(portNumber);
+    }
 
     FakeBench &bench;
     const int index;

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QPair>
+#include <QSet>
 #include <map>
 #include <memory>
 #include <vector>
@@ -33,6 +34,8 @@ public:
     // Every successful open: the port number and which port object (in
     // the order newPort() built them) opened it.
     QList<QPair<int, int>> opens;
+    // The ports that exist, as when they are given with --port; empty: every port.
+    QSet<int> mapped;
 
     // 50 ms a step; a tester whose signals wait for a quiet line of two steps.
     static SimulatorConfig simulatorConfig(const QString &serialNumber, bool running);

@@ -5,6 +5,7 @@
 // settings kept per tester; and the one question at exit.
 
 #include "StationRig.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include "engine/config/ConfigCommands.h"
@@ -94,6 +95,33 @@ private Q_SLOTS:
             QCOMPARE(openedBy[port].size(), 1);
         // The search passes over the ports that have testers.
         QCOMPARE(rig.station.search().link().text(), QStringLiteral("Searching... tried Comm 2, 4-6, 8-16"));
+    }
+
+    void searchNamesThePortsItTries_data()
+    {
+        addColumns<QList<int>, QList<int>, QString>("mapped", "testers", "search");
+        addRow("--port 1 to 4, a tester on 2", QList<int>{1, 2, 3, 4}, QList<int>{2}, "Searching... tried Comm 1, 3-4");
+        addRow("--port 5 and 9, no tester", QList<int>{5, 9}, QList<int>{}, "Searching... tried Comm 5, 9");
+        addRow("--port 1 and 2, a tester on each", QList<int>{1, 2}, QList<int>{1, 2}, "No port left to search");
+    }
+
+    // The search names only the ports it tries: with --port, those given.
+    void searchNamesThePortsItTries()
+    {
+        QFETCH(QList<int>, mapped);
+        QFETCH(QList<int>, testers);
+        StationRig rig;
+        rig.bench.mapped = QSet<int>(mapped.cbegin(), mapped.cend());
+        for (int port : testers)
+            rig.bench.plug(port, FakeBench::simulatorConfig(QStringLiteral("4180000%1").arg(port), false));
+        QVERIFY(rig.allFound(int(testers.size())));
+        rig.tick(2 * 16);   // round every port twice more
+        QSignalSpy told(&rig.station, &Station::searchChanged);
+        rig.tick(16);
+        QFETCH(QString, search);
+        QCOMPARE(rig.station.search().link().text(), search);
+        // A search with no port left is told once, not on every tick.
+        QCOMPARE(told.isEmpty(), search == QLatin1String(NoPortLeftText));
     }
 
     // The pulled tester's row turns red and stays; plugged back, it is found
@@ -213,6 +241,60 @@ private Q_SLOTS:
         const QDateTime last = rig.session(0).state().counters.updateTime;
         if (!noStar)
             QCOMPARE(o["staleSince"].toString(), last.toOffsetFromUtc(last.offsetFromUtc()).toString(Qt::ISODate));
+    }
+
+    void silentRunningTesterIsFoundLost_data()
+    {
+        // lostAfterMs: from the "+" before the tester fell silent to the link lost, -1: never in 180 s;
+        // asks: samples asked for without a "+" while watched, -1: not counted
+        addColumns<int, bool, bool, int, int>("periodMs", "running", "silent", "lostAfterMs", "asks");
+        // Asked after 10 s, the least silence allowed; no answer in the 13 s reply time loses the link.
+        addRow("running, a sample every 2 s, falls silent", 2000, true, true, 23000, -1);
+        addRow("running, a sample every 5 s, falls silent: asked after three intervals", 5000, true, true, 28000, -1);
+        addRow("stopped: never asked", 200, false, false, -1, 0);
+        // Once its "+" told its pace, never asked.
+        addRow("running, a sample every 20 s, alive", 20000, true, false, -1, 0);
+    }
+
+    // A running tester whose power or cable went dead while its port stayed
+    // open is found lost by asking it for a sample, as the Sample button does.
+    void silentRunningTesterIsFoundLost()
+    {
+        QFETCH(int, periodMs);
+        QFETCH(bool, running);
+        QFETCH(bool, silent);
+        QFETCH(int, lostAfterMs);
+        StationRig rig;
+        SimulatorConfig config = FakeBench::simulatorConfig("41800001", running);
+        config.periodMs = periodMs;
+        SimulatedTester &tester = rig.bench.plug(1, config);
+        QVERIFY(rig.allFound(1));
+        const TrendHistory &samples = rig.session(0).trendHistory();
+        if (running) {
+            QVERIFY(rig.tickUntil([&] { return samples.size() >= 4; }, 2000));
+            // Falls silent just after a "+" and its sample.
+            const size_t before = samples.size();
+            QVERIFY(rig.tickUntil([&] { return samples.size() > before; }, 500));
+        } else {
+            rig.tick(100);
+        }
+        const auto asked = [&tester] { return tester.stats().recordsSent - tester.stats().plusAnswered; };
+        const int64_t askedBefore = asked();
+        tester.config().silent = silent;
+        const auto lost = [&rig] { return rig.session(0).glance().link().state() == LinkHistory::State::Lost; };
+        int ticks = 0;
+        for (; ticks < 180000 / 50 && !lost(); ++ticks)
+            rig.tick();
+
+        if (lostAfterMs < 0) {
+            QVERIFY(!lost());
+        } else {
+            QVERIFY2(qAbs(ticks * 50 - lostAfterMs) <= 300, qPrintable(QString::number(ticks * 50)));
+            QVERIFY(marked(rig, 0, StationTableModel::LinkLostRole));
+        }
+        QFETCH(int, asks);
+        if (asks >= 0)
+            QCOMPARE(asked() - askedBefore, int64_t(asks));
     }
 
     void newFailureMarksTheRowUntilSeen()

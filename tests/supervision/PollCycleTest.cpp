@@ -2,6 +2,7 @@
 
 #include "engine/link/Commands.h"
 #include "engine/supervision/PollCycle.h"
+#include "engine/supervision/SilenceWatch.h"
 #include "support/TestColumns.h"
 #include "support/TestRows.h"
 
@@ -57,6 +58,17 @@ private Q_SLOTS:
         QCOMPARE(rig.s.identity.serialNumber, QStringLiteral("SN1"));
         QVERIFY(rig.engine.commReady());
         QCOMPARE(rig.log.saved, 1);
+    }
+
+    // With the ports fixed (--port, a pinned device), the search tries those alone.
+    void searchTriesOnlyThePortsThatExist()
+    {
+        EngineRig rig;
+        rig.port.refuseAll = true;
+        rig.port.existing = {3, 9};
+        rig.tick(5);
+        QCOMPARE(rig.port.openAttempts, (QList<int>{3, 9, 3, 9, 3}));
+        QCOMPARE(rig.view.barText, QStringLiteral("Searching For Tester On Comm 3"));
     }
 
     void errorLed_data()
@@ -330,6 +342,38 @@ private Q_SLOTS:
         }
         rig.tick();
         QVERIFY(!rig.s.link.portOpen);
+    }
+
+    void silenceBound_data()
+    {
+        // pluses: ticks of running before each "+"; 0 stands for a stop of 1000 ticks and a new start
+        addColumns<QList<int>, int>("pluses", "bound");
+        QTest::newRow("nothing known: the floor") << QList<int>{} << 200;
+        QTest::newRow("one \"+\" is no interval") << QList<int>{100} << 200;
+        QTest::newRow("fast: the floor") << QList<int>{20, 20, 20} << 200;
+        QTest::newRow("three intervals") << QList<int>{100, 100, 100} << 300;
+        QTest::newRow("one slow cycle does not move it") << QList<int>{100, 100, 100, 100, 2000} << 300;
+        QTest::newRow("a stop is no interval") << QList<int>{100, 100, 0, 100} << 300;
+        QTest::newRow("a new pace takes over") << QList<int>{400, 400, 400, 400, 400, 100, 100, 100} << 300;
+    }
+
+    void silenceBound()
+    {
+        QFETCH(QList<int>, pluses);
+        SilenceWatch watch;
+        watch.restart();
+        for (int ticks : pluses) {
+            if (ticks == 0) {
+                watch.runStopped();
+                for (int i = 0; i < 1000; ++i)
+                    watch.tick(false);
+                continue;
+            }
+            for (int i = 0; i < ticks; ++i)
+                watch.tick(true);
+            watch.signalSeen();
+        }
+        QTEST(watch.boundTicks(), "bound");
     }
 
     // A link state that is none of the known ones loses what was in flight:

@@ -13,6 +13,8 @@
 //
 // - Every byte the engine writes is kept in `written`, in order.
 // - queueInput() puts bytes on the line; the next readAll() takes them all.
+// - existing, when not empty, names the only ports that exist (given with
+//   --port, or a pinned device).
 // - refusePort(n) / refuseAll make open() fail for those port numbers; a
 //   refused port says the reason in `problems` (by port number), if any.
 // - vanish() simulates a device that went away: the port closes itself
@@ -35,6 +37,7 @@ public:
     }
     QString openProblem() const override { return lastProblem; }
     QString deviceName() const override { return device; }
+    bool portExists(int portNumber) const override { return existing.isEmpty() || existing.contains(portNumber); }
     void close() override { opened = false; }
     bool isOpen() const override { return opened; }
     int bytesWaiting() override { return int(input.size()); }
@@ -67,7 +70,8 @@ public:
     QList<int> openAttempts;   // port numbers open() was tried on
     bool refuseAll = false;
     QMap<int, QString> problems;
-    QString device;   // the device name the port reports
+    QSet<int> existing;   // the ports the search may try; empty: every port
+    QString device;       // the device name the port reports
     std::function<void(const QByteArray &bytes)> onWrite;
 
 private:
