@@ -79,6 +79,8 @@ QString makeRun(const QString &path)
         s.counters.cycleCount = i * 10;
         s.counters.updateTime = at;
         recorder.sampleTaken();
+        if (i == 1)
+            recorder.describeRun({"Toggle 7-A", "R. Okafor", "Lot 12"}, at);
     }
     return store.write(sink.records);
 }
@@ -128,8 +130,9 @@ private Q_SLOTS:
                QStringList{"Model 418C Test Report",
                            "Tester S/N 41800123",
                            "Station lab-3",
-                           "Part",
-                           "Operator",
+                           "Part Toggle 7-A",
+                           "Operator R. Okafor",
+                           "Notes Lot 12",
                            "Start 2026-12-07 08:00:10",
                            "End 2026-12-07 08:16:40",
                            "Duration 0:16:30",
