@@ -270,7 +270,9 @@ void TesterSession::showEverything(TesterView &window)
     window.showVersion(displayVersion(s));
     window.showMode();
     window.showPullUp();
-    if (s.session.downloadedOnce) {
+    // The last sample, also after the link was lost: a window opened then
+    // shows it (greyed by the window) as one that was open all along.
+    if (!history.empty()) {
         window.showReadings();
         window.showSampleDate(formatSampleTime(s.counters.updateTime));
     }

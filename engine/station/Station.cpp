@@ -76,11 +76,22 @@ void Station::failuresSeen(int index)
     Q_EMIT testerChanged(index);
 }
 
+void Station::setClock(const std::function<QDateTime()> &newClock)
+{
+    clock = newClock;
+    for (auto &tester : testers)
+        tester->session().setClock(clock);
+    if (searcher)
+        searcher->session().setClock(clock);
+}
+
 void Station::addSearcher(std::optional<int> searchAfterPort)
 {
     searcher = std::make_unique<StationTester>(outside, claims);
     StationTester *tester = searcher.get();
     TesterSession &session = tester->session();
+    if (clock)
+        session.setClock(clock);
     connect(&session, &TesterSession::portTried, this, [this, tester](int) {
         if (tester == searcher.get())
             Q_EMIT searchChanged();

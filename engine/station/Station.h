@@ -3,8 +3,10 @@
 #include "engine/link/PortClaims.h"
 #include "engine/station/StationTester.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -47,6 +49,9 @@ public:
     void preferencesChanged();
     // The operator brought the tester's window up: its failures are seen.
     void failuresSeen(int index);
+    // The time of every session's samples and link events, the searching
+    // ones' too; empty: local time. Tests move their own.
+    void setClock(const std::function<QDateTime()> &clock);
 
 Q_SIGNALS:
     // A tester was found and joins at index. Whatever else a tester gets
@@ -67,4 +72,5 @@ private:
     PortClaims claims;
     std::vector<std::unique_ptr<StationTester>> testers;
     std::unique_ptr<StationTester> searcher;
+    std::function<QDateTime()> clock;
 };
