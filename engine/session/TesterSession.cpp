@@ -108,6 +108,9 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     connect(view.get(), &SessionView::runCommanded, this, &TesterSession::runStarted);
     connect(view.get(), &SessionView::limitReached, this, &TesterSession::testEnded);
     connect(view.get(), &SessionView::stopCommanded, this, &TesterSession::stopAcknowledged);
+    connect(view.get(), &SessionView::otherTesterFound, this, &TesterSession::otherTesterFound);
+    if (outside.sharedPorts)
+        view->followOneTester();
     connectRecorder();
     pollTimer.setObjectName("pollTimer");
     connect(&pollTimer, &QTimer::timeout, this, [this] { tick(); });

@@ -64,6 +64,7 @@ Q_SIGNALS:
 private:
     void addSearcher(std::optional<int> searchAfterPort);
     void join(int port);
+    void otherTesterFound(const StationTester *finder, int port, const QString &serialNumber);
     void changed(const StationTester *tester);
 
     StationOutside outside;
