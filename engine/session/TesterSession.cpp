@@ -275,7 +275,7 @@ void TesterSession::showEverything(TesterView &window)
     window.showPullUp();
     // The last sample, also after the link was lost: a window opened then
     // shows it (greyed by the window) as one that was open all along.
-    if (!history.empty()) {
+    if (s.session.downloadedOnce || !history.empty()) {
         window.showReadings();
         window.showSampleDate(formatSampleTime(s.counters.updateTime));
     }

@@ -69,18 +69,6 @@ private Q_SLOTS:
         for (int port = 1; port <= 16; ++port)
             claims.claim(port, &a);
         QCOMPARE(claims.nextPort(&b, 5), 0);
-
-        // Another tester on a link's port: the link gives it up and searches
-        // nowhere until its own tester's port is handed over to it.
-        claims.releaseAll(&a);
-        QVERIFY(claims.claim(3, &a));
-        claims.keepForTester(3, &a);
-        claims.giveUp(3, &a);
-        QCOMPARE(claims.nextPort(&a, 2), 0);
-        QCOMPARE(claims.nextPort(&b, 2), 3);
-        claims.handOver(5, &a);
-        QCOMPARE(claims.nextPort(&a, 2), 5);
-        QCOMPARE(claims.nextPort(&b, 4), 6);
     }
 
     void testersJoinInPortOrderOnPortsOfTheirOwn()
