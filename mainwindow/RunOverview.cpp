@@ -155,7 +155,8 @@ RunOverview::~RunOverview() = default;
 
 void RunOverview::linkChanged()
 {
-    showLink();
+    // The run, rate and time to the limit are not known while the link is lost.
+    refresh();
     // The last sample stays on screen, greyed, so nobody takes it for live data.
     if (summary.link().state() == LinkHistory::State::Lost)
         readingColours->show(outOfTolerance(s), true);
@@ -197,7 +198,7 @@ void RunOverview::showLink()
         setTextColour(linkStateText, Warning);
         return;
     }
-    setSteadyText(linkStateText, summary.link().text());
+    setSteadyText(linkStateText, summary.link().text(summary.clock()));
     setTextColour(linkStateText, summary.link().alarm() ? ReadingColours::Alarm : QColor());
     // Ports that would not open say why in the tool tip.
     const QString problems = summary.link().problems();
@@ -222,7 +223,7 @@ void RunOverview::showLogging()
     if (lines != linesShown || lines <= 0) {
         linesShown = lines;
         setSteadyText(loggingText, dataLogText(s.session.dataFileOpen, s.session.dataFileName, log.linesWritten(),
-                                               log.lastLineTime()));
+                                               log.lastLineTime(), summary.clock()));
     }
     setTextColour(loggingText, notLoggingWarning(s) ? Warning : QColor());
     const bool offer = runExportOffered && notLoggingWarning(s);
@@ -243,7 +244,7 @@ void RunOverview::showProgress()
             cycleProgress->setValue(shown);
         setSteadyText(cyclesText, cycleCountText(count, limit));
     }
-    setSteadyText(rateText, cycleRateText(summary.progress()));
+    setSteadyText(rateText, summary.rateText());
     setSteadyText(runTimeText, durationText(summary.progress().runSeconds()));
     setSteadyText(timeToLimitText, summary.timeToLimitText(s));
 }

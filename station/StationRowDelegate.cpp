@@ -3,7 +3,9 @@
 #include "engine/station/StationTableModel.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 #include <QStyleOptionProgressBar>
 
@@ -13,15 +15,47 @@ const QColor StationRowDelegate::NewFailure(255, 226, 150);
 namespace {
 
 constexpr int BarSteps = 1000;
+constexpr int MarkSize = 10;
+
+// A red dot, the same whether the row is selected or not: the selection's
+// colours must not hide a lost link.
+QIcon lostMark()
+{
+    QPixmap dot(MarkSize, MarkSize);
+    dot.fill(Qt::transparent);
+    QPainter painter(&dot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(StationRowDelegate::LostLink);
+    painter.drawEllipse(QRectF(0.5, 0.5, MarkSize - 1, MarkSize - 1));
+    painter.end();
+    QIcon icon;
+    for (QIcon::Mode mode : {QIcon::Normal, QIcon::Selected, QIcon::Active})
+        icon.addPixmap(dot, mode);
+    return icon;
+}
 
 }   // namespace
+
+int StationRowDelegate::markRoom()
+{
+    return MarkSize + 8;
+}
 
 void StationRowDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
 {
     QStyledItemDelegate::initStyleOption(option, index);
     if (index.data(StationTableModel::LinkLostRole).toBool()) {
-        for (QPalette::ColorRole role : {QPalette::Text, QPalette::HighlightedText})
-            option->palette.setColor(role, LostLink);
+        // Red text where the row is not selected; a selected row keeps the
+        // selection's text readable and shows the loss by its mark.
+        option->palette.setColor(QPalette::Text, LostLink);
+        if (index.column() == StationTableModel::SerialColumn) {
+            if (lostIcon.isNull())
+                lostIcon = lostMark();
+            option->features |= QStyleOptionViewItem::HasDecoration;
+            option->icon = lostIcon;
+            option->decorationSize = QSize(MarkSize, MarkSize);
+        }
     }
     if (index.data(StationTableModel::NewFailureRole).toBool()) {
         option->font.setBold(true);

@@ -175,7 +175,7 @@ void StationWindow::showSearch()
 {
     const QString testerCount =
         station.count() == 1 ? QStringLiteral("1 tester") : QStringLiteral("%1 testers").arg(station.count());
-    const QString text = testerCount + QStringLiteral(". ") + station.search().link().text();
+    const QString text = testerCount + QStringLiteral(". ") + station.search().link().text(station.search().clock());
     if (searchLabel->text() != text)
         searchLabel->setText(text);
 }
@@ -279,7 +279,9 @@ void StationWindow::restoreColumnWidths()
     bold.setBold(true);
     const QFontMetrics metrics(bold);
     for (int column = 0; column < StationTableModel::ColumnCount; ++column) {
-        const int fitting = metrics.horizontalAdvance(QLatin1String(WidestTexts[column])) + 12;
+        int fitting = metrics.horizontalAdvance(QLatin1String(WidestTexts[column])) + 12;
+        if (column == StationTableModel::SerialColumn)
+            fitting += StationRowDelegate::markRoom();
         testers->setColumnWidth(column, widths.value(column) > 0 ? widths.value(column) : fitting);
     }
 }

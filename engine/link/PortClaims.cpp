@@ -1,7 +1,11 @@
 #include "engine/link/PortClaims.h"
 
+#include <algorithm>
+
 int PortClaims::nextPort(const void *link, int previous) const
 {
+    if (std::find(parked.begin(), parked.end(), link) != parked.end())
+        return 0;
     for (int port = FirstPort; port <= LastPort; ++port)
         if (claims[port].link == link && claims[port].tester)
             return port;
@@ -42,6 +46,23 @@ void PortClaims::releaseAll(const void *link)
     for (Claim &claim : claims)
         if (claim.link == link)
             claim = {};
+    parked.erase(std::remove(parked.begin(), parked.end(), link), parked.end());
+}
+
+void PortClaims::giveUp(int port, const void *link)
+{
+    if (valid(port) && claims[port].link == link)
+        claims[port] = {};
+    if (std::find(parked.begin(), parked.end(), link) == parked.end())
+        parked.push_back(link);
+}
+
+void PortClaims::handOver(int port, const void *link)
+{
+    if (!valid(port))
+        return;
+    releaseAll(link);
+    claims[port] = {link, true};
 }
 
 bool PortClaims::heldByOther(int port, const void *link) const

@@ -3,6 +3,7 @@
 #include "engine/state/Protocol.h"
 
 #include <array>
+#include <vector>
 
 // The serial ports of one program's testers, shared by their links. A link
 // claims a port before it opens it and lets it go when it closes it, so two
@@ -27,8 +28,14 @@ public:
     void release(int port, const void *link);
     // A tester answered the link on this port.
     void keepForTester(int port, const void *link);
-    // The link is gone: every port it held is free.
+    // The link is gone: every port it held is free, and it is parked no more.
     void releaseAll(const void *link);
+    // Another tester answered on the link's port: the port is free for the
+    // others, and the link tries no port until one is handed over to it.
+    void giveUp(int port, const void *link);
+    // The link's tester answers on `port`: it becomes the link's only port,
+    // in place of any it held, also from a link that is giving it up.
+    void handOver(int port, const void *link);
 
     // Whether another link than `link` holds the port.
     bool heldByOther(int port, const void *link) const;
@@ -42,4 +49,5 @@ private:
     static bool valid(int port) { return port >= FirstPort && port <= LastPort; }
 
     std::array<Claim, LastPort + 1> claims{};
+    std::vector<const void *> parked;   // links that gave up their port
 };

@@ -55,6 +55,22 @@ void SerialLink::keepPortForTester()
         claims->keepForTester(openPort, this);
 }
 
+void SerialLink::giveUpPort()
+{
+    const int given = openPort;
+    closeCommPort();
+    if (claims)
+        claims->giveUp(given, this);
+}
+
+void SerialLink::takePort(int portNumber)
+{
+    if (openPort != 0 && openPort != portNumber)
+        closeCommPort();
+    if (claims)
+        claims->handOver(portNumber, this);
+}
+
 void SerialLink::openCommPort(int portNumber, bool &ok)
 {
     ok = false;

@@ -29,6 +29,12 @@ public:
     int nextPortToTry(int previous) const;
     // A tester answered on the open port: it stays this link's.
     void keepPortForTester();
+    // Another tester answered on this link's port: the port is closed and
+    // left to the other links; this link searches nowhere until it is
+    // handed a port.
+    void giveUpPort();
+    // Its tester answers on `port` now: the link looks for it there only.
+    void takePort(int port);
 
     void openCommPort(int port, bool &ok);
     void clearCommBuffers();

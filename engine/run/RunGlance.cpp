@@ -49,7 +49,8 @@ void RunGlance::sampleTaken(const TesterState &s)
         runEndText.clear();
     } else if (modeAtLastSample != RunMode::Stopped) {
         const StopCause end = whyRunEnded(s, modeAtLastSample, stopCommanded);
-        runEndText = stopCauseText(end, s, s.counters.updateTime);
+        runEndText = stopCauseText(end, s);
+        runEndAt = s.counters.updateTime;
         limitEnd = isLimitEnd(end);
     }
     modeAtLastSample = mode;
@@ -71,7 +72,7 @@ void RunGlance::stateChanged(const TesterState &s)
 
 QString RunGlance::linkStateText() const
 {
-    const QString at = linkChangedAt.toString(QStringLiteral("HH:mm:ss"));
+    const QString at = momentText(linkChangedAt, clock());
     switch (history.state()) {
     case LinkHistory::State::Connected: return QStringLiteral("Connected since ") + at;
     case LinkHistory::State::Lost: return QStringLiteral("Lost at ") + at;
@@ -99,17 +100,26 @@ QString RunGlance::linkWarning(const TesterState &s, const QDateTime &now) const
     if (recordsRefused(s))
         return QLatin1String(RecordsRefusedText);
     const QDateTime since = staleSince(s, now);
-    return since.isValid() ? staleDataText(since) : QString();
+    return since.isValid() ? staleDataText(since, now) : QString();
 }
 
 QString RunGlance::runText(const TesterState &s) const
 {
-    if (!stateKnown)
-        return QLatin1String(RunUnknownText);
-    const RunMode mode = runMode(s);
-    if (mode == RunMode::Stopped && !runEndText.isEmpty())
-        return runEndText;
-    return runModeText(mode, s.session.repeatCount);
+    const QDateTime now = clock();
+    QString text;
+    if (stateKnown) {
+        const RunMode mode = runMode(s);
+        if (mode == RunMode::Stopped && !runEndText.isEmpty())
+            text = runEndText + QStringLiteral(" at ") + momentText(runEndAt, now, TimeDetail::Minutes);
+        else
+            text = runModeText(mode, s.session.repeatCount);
+    }
+    if (!linkLost())
+        return text.isEmpty() ? QLatin1String(RunUnknownText) : text;
+    const QString lost = QStringLiteral("Link lost at ") + momentText(linkChangedAt, now);
+    if (text.isEmpty())
+        return lost;
+    return lost + QStringLiteral("; last seen ") + text.left(1).toLower() + text.mid(1);
 }
 
 bool RunGlance::endedAtLimit(const TesterState &s) const
@@ -117,9 +127,21 @@ bool RunGlance::endedAtLimit(const TesterState &s) const
     return limitEnd && runMode(s) == RunMode::Stopped && !runEndText.isEmpty();
 }
 
+QString RunGlance::rateText() const
+{
+    return linkLost() ? QLatin1String(NotKnownText) : cycleRateText(run);
+}
+
+int64_t RunGlance::secondsToLimit(const TesterState &s) const
+{
+    if (linkLost())
+        return -1;
+    return run.secondsToLimit(s.counters.cycleCount, s.reported.cycleLimit, endsAtCycleLimit(runMode(s)));
+}
+
 QString RunGlance::timeToLimitText(const TesterState &s) const
 {
-    return durationText(run.secondsToLimit(s.counters.cycleCount, s.reported.cycleLimit, endsAtCycleLimit(runMode(s))));
+    return durationText(secondsToLimit(s));
 }
 
 QString portNameText(int port, const QString &device)

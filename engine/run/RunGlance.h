@@ -36,8 +36,11 @@ public:
     QString linkStateText() const;
     // The run state, or why and when the last watched run ended while it
     // stays stopped ("Stopped at cycle limit (1000) at 14:02"); "Unknown"
-    // until a sample or an acknowledged run command told it.
+    // until a sample or an acknowledged run command told it. While the link
+    // is lost nobody knows how the run goes on: "Link lost at 14:05:00;
+    // last seen running to limits".
     QString runText(const TesterState &s) const;
+    bool linkLost() const { return history.state() == LinkHistory::State::Lost; }
     // Since when the data is old: the link is connected and a running tester
     // (or one not heard of yet) has sent no sample for three sample
     // intervals, or 10 s if that is longer; invalid while it is fresh.
@@ -52,6 +55,10 @@ public:
     std::function<QDateTime()> clock = &QDateTime::currentDateTime;
     // The run stopped at one of its limits: it went as far as it may.
     bool endedAtLimit(const TesterState &s) const;
+    // The measured rate and the time to the cycle limit; not known ("----",
+    // -1) while the link is lost, as the tester may have stopped meanwhile.
+    QString rateText() const;
+    int64_t secondsToLimit(const TesterState &s) const;
     QString timeToLimitText(const TesterState &s) const;
 
 private:
@@ -60,7 +67,8 @@ private:
     int lastRunCode = 0;
     RunMode modeAtLastSample = RunMode::Stopped;
     bool stopCommanded = false;   // since the last sample
-    QString runEndText;           // why and when the last watched run ended; empty while one runs
+    QString runEndText;           // why the last watched run ended; empty while one runs
+    QDateTime runEndAt;           // and when
     bool limitEnd = false;
     int foundPort = 0;
     QString foundDevice;

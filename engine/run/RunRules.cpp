@@ -12,14 +12,15 @@ const char RecordsRefusedText[] = "The tester answers without acknowledgement: r
 const char RunUnknownText[] = "Unknown";
 const char NoPortLeftText[] = "No port left to search";
 
-namespace {
-
-QString clockText(const QDateTime &at)
+QString momentText(const QDateTime &at, const QDateTime &now, TimeDetail detail)
 {
-    return at.toString(QStringLiteral("HH:mm:ss"));
+    const QDateTime local = at.toLocalTime();
+    const QString time =
+        local.toString(detail == TimeDetail::Seconds ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm"));
+    if (local.date() == now.toLocalTime().date())
+        return time;
+    return QLocale().toString(local.date(), QLocale::ShortFormat) + QLatin1Char(' ') + time;
 }
-
-}   // namespace
 
 bool LinkHistory::portTried(int triedPort, const QString &problem)
 {
@@ -51,7 +52,7 @@ void LinkHistory::found(int foundPort, const QString &foundDevice, const QDateTi
     current = State::Connected;
     port = foundPort;
     device = foundDevice;
-    since = clockText(at);
+    since = at;
     tried = 0;
     noPortLeft = false;
 }
@@ -59,21 +60,21 @@ void LinkHistory::found(int foundPort, const QString &foundDevice, const QDateTi
 void LinkHistory::lost(const QDateTime &at)
 {
     current = State::Lost;
-    since = clockText(at);
+    since = at;
     tried = 0;
     noPortLeft = false;
 }
 
-QString LinkHistory::text() const
+QString LinkHistory::text(const QDateTime &now) const
 {
     switch (current) {
     case State::Connected: {
         QString text = QStringLiteral("Comm %1").arg(port);
         if (!device.isEmpty())
             text += QStringLiteral(" (%1)").arg(device);
-        return text + QStringLiteral(" connected since ") + since;
+        return text + QStringLiteral(" connected since ") + momentText(since, now);
     }
-    case State::Lost: return QStringLiteral("Link lost at ") + since;
+    case State::Lost: return QStringLiteral("Link lost at ") + momentText(since, now);
     case State::Searching: break;
     }
     if (noPortLeft)
@@ -149,20 +150,18 @@ StopCause whyRunEnded(const TesterState &s, RunMode endedMode, bool stopCommande
     return StopCause::Tester;
 }
 
-QString stopCauseText(StopCause end, const TesterState &s, const QDateTime &at)
+QString stopCauseText(StopCause end, const TesterState &s)
 {
-    const QString when = QStringLiteral(" at ") + at.toString(QStringLiteral("HH:mm"));
     switch (end) {
-    case StopCause::CycleLimit: return QStringLiteral("Stopped at cycle limit (%1)").arg(s.reported.cycleLimit) + when;
+    case StopCause::CycleLimit: return QStringLiteral("Stopped at cycle limit (%1)").arg(s.reported.cycleLimit);
     case StopCause::FailLimit:
         return QStringLiteral("Stopped: failure limit reached (%1 of %2)")
-                   .arg(s.counters.failCount)
-                   .arg(s.reported.failLimit)
-               + when;
-    case StopCause::SeqLimit: return QStringLiteral("Stopped: sequential failure limit reached") + when;
-    case StopCause::Operator: return QStringLiteral("Stopped by the operator") + when;
-    case StopCause::OneCycle: return QStringLiteral("Stopped after one cycle") + when;
-    case StopCause::Tester: return QStringLiteral("Stopped at the tester") + when;
+            .arg(s.counters.failCount)
+            .arg(s.reported.failLimit);
+    case StopCause::SeqLimit: return QStringLiteral("Stopped: sequential failure limit reached");
+    case StopCause::Operator: return QStringLiteral("Stopped by the operator");
+    case StopCause::OneCycle: return QStringLiteral("Stopped after one cycle");
+    case StopCause::Tester: return QStringLiteral("Stopped at the tester");
     case StopCause::None: break;
     }
     return QStringLiteral("Stopped");
@@ -173,14 +172,14 @@ bool isLimitEnd(StopCause end)
     return end == StopCause::CycleLimit || end == StopCause::FailLimit || end == StopCause::SeqLimit;
 }
 
-QString dataLogText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine)
+QString dataLogText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine, const QDateTime &now)
 {
     if (!fileOpen)
         return QStringLiteral("Not logging");
     QString text = QFileInfo(path).fileName() + QStringLiteral(": ")
                    + (lines == 1 ? QStringLiteral("1 line") : QStringLiteral("%1 lines").arg(lines));
     if (lastLine.isValid())
-        text += QStringLiteral(", last at ") + clockText(lastLine);
+        text += QStringLiteral(", last at ") + momentText(lastLine, now);
     return text;
 }
 
@@ -189,9 +188,9 @@ bool recordsRefused(const TesterState &s)
     return s.link.portOpen && s.link.refusedReplies >= RefusalsBeforeWarning;
 }
 
-QString staleDataText(const QDateTime &since)
+QString staleDataText(const QDateTime &since, const QDateTime &now)
 {
-    return QStringLiteral("No sample since ") + clockText(since);
+    return QStringLiteral("No sample since ") + momentText(since, now);
 }
 
 bool notLoggingWarning(const TesterState &s)

@@ -15,6 +15,12 @@ struct TesterState;
 // Text for values not known yet.
 extern const char NotKnownText[];
 
+// When something happened, as the strip, the Station window and the web
+// page say it: the time alone on the day of `now` (local time), else with
+// the locale's short date before it, for a test that runs for weeks.
+enum class TimeDetail { Seconds, Minutes };
+QString momentText(const QDateTime &at, const QDateTime &now, TimeDetail detail = TimeDetail::Seconds);
+
 // The link to the tester as the poll cycle reported it.
 class LinkHistory
 {
@@ -30,8 +36,11 @@ public:
     // "Comm 1 (/dev/ttyUSB0) connected since 14:03:07", "Searching... tried Comm 1-16"
     // (the ports that exist: only those given or pinned, when they are),
     // "No port left to search" (other testers hold every port there is),
-    // "Link lost at 14:03:07" (shown until a tester is found again).
-    QString text() const;
+    // "Link lost at 14:03:07" (shown until a tester is found again); a
+    // time not on the day of `now` has its date.
+    QString text(const QDateTime &now) const;
+    // When the link was last found or lost.
+    const QDateTime &changedAt() const { return since; }
     bool alarm() const { return current == State::Lost; }
     // Why ports of the current search did not open, one line each in port
     // order ("Comm 1 (/dev/ttyUSB0): not present"); empty when none.
@@ -41,7 +50,7 @@ private:
     State current = State::Searching;
     int port = 0;
     QString device;
-    QString since;        // hh:mm:ss of the last find or loss
+    QDateTime since;      // the last find or loss
     uint32_t tried = 0;   // bit n-1 set: port n tried since the search began
     bool noPortLeft = false;
     QMap<int, QString> openProblems;
@@ -71,10 +80,10 @@ bool endsAtCycleLimit(RunMode mode);
 // once; else the tester stopped by itself (its own panel, say).
 enum class StopCause { None, CycleLimit, FailLimit, SeqLimit, Operator, OneCycle, Tester };
 StopCause whyRunEnded(const TesterState &s, RunMode endedMode, bool stopCommanded);
-// "Stopped at cycle limit (100000) at 14:02", "Stopped: failure limit
-// reached (10 of 10) at 14:02", "Stopped by the operator at 14:02", ...;
-// plain "Stopped" for None.
-QString stopCauseText(StopCause end, const TesterState &s, const QDateTime &at);
+// "Stopped at cycle limit (100000)", "Stopped: failure limit reached (10 of
+// 10)", "Stopped by the operator", ...; plain "Stopped" for None. The run
+// overview adds when.
+QString stopCauseText(StopCause end, const TesterState &s);
 // The limit ends: the run went as far as its configuration lets it.
 bool isLimitEnd(StopCause end);
 
@@ -89,13 +98,13 @@ bool recordsRefused(const TesterState &s);
 // three sample intervals, and never sooner than this.
 constexpr int64_t StaleAfterMs = 10000;
 // "No sample since 14:02:11".
-QString staleDataText(const QDateTime &since);
+QString staleDataText(const QDateTime &since, const QDateTime &now);
 // The run state before the tester told it.
 extern const char RunUnknownText[];
 
 // The data log in a few words: "name.txt: 12 lines, last at 14:03:07", or
 // "Not logging".
-QString dataLogText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine);
+QString dataLogText(bool fileOpen, const QString &path, int64_t lines, const QDateTime &lastLine, const QDateTime &now);
 // Samples arrive and none of them goes to a file.
 bool notLoggingWarning(const TesterState &s);
 

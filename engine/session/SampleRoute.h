@@ -17,6 +17,14 @@ public:
 
     void addListener(SampleListener &listener) { listeners.push_back(&listener); }
 
+    bool takesTester(const QString &serialNumber) override
+    {
+        for (SampleListener *listener : listeners)
+            if (!listener->takesTester(serialNumber))
+                return false;
+        return true;
+    }
+
     void sampleTaken(const DecodedSample &sample) override
     {
         if (sample.forDataLog)

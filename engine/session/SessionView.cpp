@@ -1,6 +1,7 @@
 #include "engine/session/SessionView.h"
 
 #include "engine/run/RunGlance.h"
+#include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
 #include "engine/trend/TrendLines.h"
 
@@ -57,6 +58,7 @@ void SessionView::setTitle(const QString &text)
 // Every sample, once the data log and the archive have it.
 void SessionView::sampleTaken(const DecodedSample &sample)
 {
+    ownSerial = s.identity.serialNumber.trimmed();
     // The history first: the window's trend draws from it.
     history.append(trendReadingFromState(s));
     lines.append(s);
@@ -74,13 +76,40 @@ void SessionView::portTried(int port, const QString &problem)
 
 void SessionView::linkFound(int port, const QString &device, const QDateTime &at)
 {
-    summary.linkFound(port, device, at);
-    toWindow([&](TesterView &w) { w.linkFound(port, device, at); });
-    Q_EMIT testerFound(port, device, at);
+    if (oneTester && summary.linkLost() && !ownSerial.isEmpty()) {
+        heldFind = Find{port, device, at};
+        return;
+    }
+    tellFound({port, device, at});
+}
+
+void SessionView::tellFound(const Find &find)
+{
+    summary.linkFound(find.port, find.device, find.at);
+    toWindow([&](TesterView &w) { w.linkFound(find.port, find.device, find.at); });
+    Q_EMIT testerFound(find.port, find.device, find.at);
+}
+
+bool SessionView::takesTester(const QString &serialNumber)
+{
+    if (!heldFind)
+        return true;
+    const Find find = *heldFind;
+    heldFind.reset();
+    if (serialNumber.trimmed() == ownSerial) {
+        tellFound(find);
+        return true;
+    }
+    Q_EMIT otherTesterFound(find.port, serialNumber.trimmed());
+    return false;
 }
 
 void SessionView::linkLost(const QDateTime &at)
 {
+    // A find held back and lost again was never told: the loss goes on.
+    heldFind.reset();
+    if (summary.linkLost())
+        return;
     summary.linkLost(at);
     toWindow([&](TesterView &w) { w.linkLost(at); });
     Q_EMIT testerLost(at);

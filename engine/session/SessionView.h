@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class RunGlance;
 class TrendHistory;
@@ -28,6 +29,10 @@ public:
     }
 
     void setWindow(TesterView *shownIn) { window = shownIn; }
+    // In a station each session follows one tester: once it has had a
+    // sample, a tester found again after a loss counts as found only when
+    // its first record carries the same serial number.
+    void followOneTester() { oneTester = true; }
     TesterView *shownIn() const { return window; }
     const QString &title() const { return lastTitle; }
 
@@ -43,6 +48,7 @@ public:
     void drawLed(int drawing) override;
     void setTitle(const QString &text) override;
     void sampleTaken(const DecodedSample &sample) override;
+    bool takesTester(const QString &serialNumber) override;
     void portTried(int port, const QString &problem) override;
     void linkFound(int port, const QString &device, const QDateTime &at) override;
     void linkLost(const QDateTime &at) override;
@@ -60,6 +66,9 @@ Q_SIGNALS:
     void stopCommanded();
     void limitReached();
     void changeSent(TesterChange change);
+    // Another tester than this session's answered on its port, which the
+    // session gave up; its tester stays lost.
+    void otherTesterFound(int port, const QString &serialNumber);
 
 private:
     template <typename Call>
@@ -73,6 +82,17 @@ private:
     TrendHistory &history;
     TrendLineStore &lines;
     RunGlance &summary;
+    struct Find
+    {
+        int port = 0;
+        QString device;
+        QDateTime at;
+    };
+    void tellFound(const Find &find);
+
     TesterView *window = nullptr;
     QString lastTitle;
+    bool oneTester = false;
+    QString ownSerial;              // of the last sample taken
+    std::optional<Find> heldFind;   // a find after a loss, until its record tells who answered
 };

@@ -108,6 +108,9 @@ TesterSession::TesterSession(const SessionOutside &outside, int pollPeriodMs)
     connect(view.get(), &SessionView::runCommanded, this, &TesterSession::runStarted);
     connect(view.get(), &SessionView::limitReached, this, &TesterSession::testEnded);
     connect(view.get(), &SessionView::stopCommanded, this, &TesterSession::stopAcknowledged);
+    connect(view.get(), &SessionView::otherTesterFound, this, &TesterSession::otherTesterFound);
+    if (outside.sharedPorts)
+        view->followOneTester();
     connectRecorder();
     pollTimer.setObjectName("pollTimer");
     connect(&pollTimer, &QTimer::timeout, this, [this] { tick(); });
@@ -270,7 +273,9 @@ void TesterSession::showEverything(TesterView &window)
     window.showVersion(displayVersion(s));
     window.showMode();
     window.showPullUp();
-    if (s.session.downloadedOnce) {
+    // The last sample, also after the link was lost: a window opened then
+    // shows it (greyed by the window) as one that was open all along.
+    if (s.session.downloadedOnce || !history.empty()) {
         window.showReadings();
         window.showSampleDate(formatSampleTime(s.counters.updateTime));
     }

@@ -129,6 +129,9 @@ Q_SIGNALS:
     // The link's warning came or went: the records are refused, or no sample
     // came for too long (RunGlance::linkWarning); checked once a second.
     void linkWarningChanged();
+    // In a station: another tester answered on the port of this session's
+    // lost tester; the session gave the port up and its tester stays lost.
+    void otherTesterFound(int port, const QString &serialNumber);
 
 private:
     class FileErrorWatch;

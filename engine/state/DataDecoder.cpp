@@ -51,6 +51,13 @@ void DataDecoder::readByte(int16_t &target)
     parseByte(field, target);
 }
 
+QString DataDecoder::serialNumberOf(const QString &record)
+{
+    // After the version, two bounce tolerances, two stroke times, two
+    // contact readings and the status.
+    return record.section(QLatin1Char(';'), 8, 8);
+}
+
 DecodedSample DataDecoder::decodeSample()
 {
     readLong(s.identity.softwareVersion);

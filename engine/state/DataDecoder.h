@@ -33,6 +33,8 @@ public:
     // "255".
     void stripStringData(QString &x);
     DecodedSample decodeSample();
+    // The serial number a data record (less its "*") carries, as decodeSample would read it.
+    static QString serialNumberOf(const QString &record);
     void decodeStatus(int16_t status);
 
 private:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QString>
 
 // One data record the tester sent, once decoded. Its numbers are in the
 // state record, which always holds the tester's last sample; this says what
@@ -24,4 +25,8 @@ class SampleListener
 public:
     virtual ~SampleListener() = default;
     virtual void sampleTaken(const DecodedSample &sample) = 0;
+    // Asked before a record is decoded, with the serial number it carries:
+    // false when it comes from another tester than the one this listener
+    // follows, and must not replace that tester's last sample.
+    virtual bool takesTester(const QString & /*serialNumber*/) { return true; }
 };

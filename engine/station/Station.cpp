@@ -1,6 +1,7 @@
 #include "engine/station/Station.h"
 
 #include "engine/session/TesterSession.h"
+#include "engine/supervision/TesterEngine.h"
 
 #include <algorithm>
 
@@ -76,11 +77,22 @@ void Station::failuresSeen(int index)
     Q_EMIT testerChanged(index);
 }
 
+void Station::setClock(const std::function<QDateTime()> &newClock)
+{
+    clock = newClock;
+    for (auto &tester : testers)
+        tester->session().setClock(clock);
+    if (searcher)
+        searcher->session().setClock(clock);
+}
+
 void Station::addSearcher(std::optional<int> searchAfterPort)
 {
     searcher = std::make_unique<StationTester>(outside, claims);
     StationTester *tester = searcher.get();
     TesterSession &session = tester->session();
+    if (clock)
+        session.setClock(clock);
     connect(&session, &TesterSession::portTried, this, [this, tester](int) {
         if (tester == searcher.get())
             Q_EMIT searchChanged();
@@ -96,6 +108,8 @@ void Station::addSearcher(std::optional<int> searchAfterPort)
         changed(tester);
     });
     connect(&session, &TesterSession::linkLost, this, [this, tester] { changed(tester); });
+    connect(&session, &TesterSession::otherTesterFound, this,
+            [this, tester](int port, const QString &serial) { otherTesterFound(tester, port, serial); });
     connect(&session, &TesterSession::linkWarningChanged, this, [this, tester] { changed(tester); });
     connect(&session, &TesterSession::runStarted, this, [this, tester] { changed(tester); });
     connect(&session, &TesterSession::logChanged, this, [this, tester] { changed(tester); });
@@ -114,6 +128,22 @@ void Station::join(int port)
     addSearcher(port);
     Q_EMIT testerJoined(index);
     Q_EMIT searchChanged();
+}
+
+// A lost tester's session gave its port up to another tester: a tester of
+// the station that lost its link and has that serial number takes the port
+// over; otherwise the search finds the newcomer there, and it gets a row of
+// its own.
+void Station::otherTesterFound(const StationTester *finder, int port, const QString &serialNumber)
+{
+    for (auto &tester : testers) {
+        TesterSession &session = tester->session();
+        if (tester.get() != finder && session.glance().linkLost()
+            && session.state().identity.serialNumber.trimmed() == serialNumber) {
+            session.engine().link().takePort(port);
+            return;
+        }
+    }
 }
 
 void Station::changed(const StationTester *tester)

@@ -3,8 +3,10 @@
 #include "engine/link/PortClaims.h"
 #include "engine/station/StationTester.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -47,6 +49,9 @@ public:
     void preferencesChanged();
     // The operator brought the tester's window up: its failures are seen.
     void failuresSeen(int index);
+    // The time of every session's samples and link events, the searching
+    // ones' too; empty: local time. Tests move their own.
+    void setClock(const std::function<QDateTime()> &clock);
 
 Q_SIGNALS:
     // A tester was found and joins at index. Whatever else a tester gets
@@ -59,6 +64,7 @@ Q_SIGNALS:
 private:
     void addSearcher(std::optional<int> searchAfterPort);
     void join(int port);
+    void otherTesterFound(const StationTester *finder, int port, const QString &serialNumber);
     void changed(const StationTester *tester);
 
     StationOutside outside;
@@ -67,4 +73,5 @@ private:
     PortClaims claims;
     std::vector<std::unique_ptr<StationTester>> testers;
     std::unique_ptr<StationTester> searcher;
+    std::function<QDateTime()> clock;
 };

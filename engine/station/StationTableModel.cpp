@@ -65,7 +65,7 @@ QString StationTableModel::cellText(const StationTester &tester, int column)
     case RunColumn: return summary.runText(s);
     case CyclesColumn:
         return sampled ? cycleCountText(s.counters.cycleCount, s.reported.cycleLimit) : QLatin1String(NotKnownText);
-    case RateColumn: return cycleRateText(summary.progress());
+    case RateColumn: return summary.rateText();
     case ToLimitColumn: return summary.timeToLimitText(s);
     case FailuresColumn: return sampled ? failuresText(s) : QLatin1String(NotKnownText);
     case DataFileColumn:
@@ -87,6 +87,8 @@ QVariant StationTableModel::data(const QModelIndex &index, int role) const
         QString text = cellText(tester, index.column());
         if (index.column() == FailuresColumn && tester.newFailure())
             text += QStringLiteral(", new failure");
+        if (index.column() == SerialColumn && lost)
+            text += QStringLiteral(", link lost");
         return text;
     }
     case Qt::AccessibleDescriptionRole:

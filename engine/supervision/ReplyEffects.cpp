@@ -118,6 +118,14 @@ void ReplyEffects::showSample(const DecodedSample &sample)
 
 void ReplyEffects::sampleReceived()
 {
+    // Another tester than the one this link follows answers on its port:
+    // its record stays out of this tester's state, and the port is left
+    // to whoever may have it.
+    if (samples && !samples->takesTester(DataDecoder::serialNumberOf(link.ReplyLine))) {
+        link.giveUpPort();
+        view.updateControls();
+        return;
+    }
     DecodedSample sample = decoder.decodeSample();
     showSample(sample);
     // A break was reached: the data log takes it only if asked, and the

@@ -56,14 +56,14 @@ QJsonObject testerJson(const TesterSession &session)
     const RunGlance &glance = session.glance();
     const RunProgress &progress = glance.progress();
     const QString serial = s.identity.serialNumber.trimmed();
-    const int64_t toLimit =
-        progress.secondsToLimit(s.counters.cycleCount, s.reported.cycleLimit, endsAtCycleLimit(glance.runMode(s)));
+    const int64_t toLimit = glance.secondsToLimit(s);
     const bool sampled = !session.trendHistory().empty();
     QJsonObject o;
     o["serial"] = serial.isEmpty() ? QJsonValue() : QJsonValue(serial);
     o["port"] = glance.port();
     o["device"] = glance.device();
     o["link"] = QLatin1String(linkWord(glance.link().state()));
+    o["lostAt"] = glance.linkLost() ? isoTime(glance.link().changedAt()) : QJsonValue();
     // Connected, but nothing gets through: the text says so, as the Station row does.
     const QDateTime now = glance.clock();
     const QString warning = glance.linkWarning(s, now);
@@ -75,7 +75,8 @@ QJsonObject testerJson(const TesterSession &session)
     o["cycleLimit"] = qint64(s.reported.cycleLimit);
     o["failures"] = sampled ? QJsonValue(qint64(s.counters.failCount)) : QJsonValue();
     o["sequentialFailures"] = sampled ? QJsonValue(qint64(s.counters.seqCount)) : QJsonValue();
-    o["ratePerHour"] = progress.hasRate() ? QJsonValue(std::round(progress.cyclesPerHour())) : QJsonValue();
+    o["ratePerHour"] =
+        progress.hasRate() && !glance.linkLost() ? QJsonValue(std::round(progress.cyclesPerHour())) : QJsonValue();
     o["secondsToLimit"] = toLimit >= 0 ? QJsonValue(qint64(toLimit)) : QJsonValue();
     o["timeToLimit"] = durationText(toLimit);
     o["lastSample"] = sampled ? isoTime(s.counters.updateTime) : QJsonValue();

@@ -313,7 +313,7 @@ private Q_SLOTS:
         QFETCH(int, code);
         const Command command = Command(code);
         Rig rig;
-        rig.form->engine().decoder().setClock([] { return QDateTime(QDate(2024, 3, 8), QTime(14, 2, 30)); });
+        rig.built->session.setClock([] { return QDateTime(QDate(2024, 3, 8), QTime(14, 2, 30)); });
         // The tester is found running, or stopped at its limit for a run started from here.
         const QByteArray stopped = record(1000, 100, false);
         rig.nextRecord = command == Command::RunToLimits ? stopped : record(7);
@@ -364,7 +364,7 @@ private Q_SLOTS:
         s.counters.cycleCount = counts[0], s.counters.failCount = counts[1], s.counters.seqCount = counts[2];
         s.reported.cycleLimit = limits[0], s.reported.failLimit = limits[1], s.reported.seqLimit = limits[2];
         const StopCause end = whyRunEnded(s, RunMode(mode), stopCommanded);
-        QCOMPARE(stopCauseText(end, s, QDateTime(QDate(2024, 3, 8), QTime(14, 2, 59))), shown);
+        QCOMPARE(stopCauseText(end, s) + " at 14:02", shown);
         QCOMPARE(isLimitEnd(end), shown.contains("limit"));
     }
 
@@ -373,6 +373,7 @@ private Q_SLOTS:
     void stopCauseBelongsToItsRun()
     {
         RunGlance glance;
+        glance.clock = [] { return QDateTime(QDate(2024, 3, 8), QTime(15, 0)); };
         TesterState s;
         s.reported.cycleLimit = 1000;
         s.counters.updateTime = QDateTime(QDate(2024, 3, 8), QTime(14, 2));
@@ -456,7 +457,7 @@ private Q_SLOTS:
         LinkHistory link;
         for (int port : {9, 10, 11, 12, 13, 14, 15, 16, 1, 3})
             link.portTried(port);
-        QCOMPARE(link.text(), QStringLiteral("Searching... tried Comm 1, 3, 9-16"));
+        QCOMPARE(link.text(found), QStringLiteral("Searching... tried Comm 1, 3, 9-16"));
         // Why ports did not open, in port order, until they open or the tester is found.
         QVERIFY(link.portTried(9, "Comm 9 (/dev/ttyUSB0): not present"));
         QVERIFY(link.portTried(2, "Comm 2 (/dev/ttyS1): device busy (used by another program)"));
@@ -466,8 +467,86 @@ private Q_SLOTS:
         QVERIFY(link.portTried(2));
         QCOMPARE(link.problems(), QStringLiteral("Comm 9 (/dev/ttyUSB0): not present"));
         link.found(3, "/dev/ttyUSB0", found);
-        QCOMPARE(link.text(), QStringLiteral("Comm 3 (/dev/ttyUSB0) connected since 07:30:00"));
+        QCOMPARE(link.text(found.addSecs(3600)), QStringLiteral("Comm 3 (/dev/ttyUSB0) connected since 07:30:00"));
         QCOMPARE(link.problems(), QString());
+        link.lost(found);
+        QCOMPARE(link.text(found.addDays(1)), QStringLiteral("Link lost at 08.03.24 07:30:00"));
+    }
+
+    // A moment of today is its time alone; any other day brings its date,
+    // in the locale's short form (the tests run in German).
+    void momentsOfAnotherDayHaveTheirDate_data()
+    {
+        addColumns<QDateTime, QDateTime, bool, QString>("at", "now", "minutes", "shown");
+        const QDate day(2024, 3, 8);
+        addRow("today", QDateTime(day, QTime(14, 2, 3)), QDateTime(day, QTime(18, 0)), false, "14:02:03");
+        addRow("today, in minutes", QDateTime(day, QTime(14, 2, 3)), QDateTime(day, QTime(18, 0)), true, "14:02");
+        addRow("yesterday", QDateTime(day.addDays(-1), QTime(14, 2, 3)), QDateTime(day, QTime(8, 0)), false,
+               "07.03.24 14:02:03");
+        addRow("yesterday, in minutes", QDateTime(day.addDays(-1), QTime(14, 2, 3)), QDateTime(day, QTime(8, 0)), true,
+               "07.03.24 14:02");
+        addRow("a year ago", QDateTime(day.addYears(-1), QTime(14, 2, 3)), QDateTime(day, QTime(14, 2, 3)), false,
+               "08.03.23 14:02:03");
+        addRow("midnight that began today", QDateTime(day, QTime(0, 0)), QDateTime(day, QTime(23, 59, 59)), false,
+               "00:00:00");
+        addRow("the last second of yesterday", QDateTime(day.addDays(-1), QTime(23, 59, 59)),
+               QDateTime(day, QTime(0, 0)), false, "07.03.24 23:59:59");
+        addRow("a clock set back: tomorrow", QDateTime(day.addDays(1), QTime(0, 0)), QDateTime(day, QTime(23, 59, 59)),
+               false, "09.03.24 00:00:00");
+    }
+
+    void momentsOfAnotherDayHaveTheirDate()
+    {
+        QFETCH(QDateTime, at);
+        QFETCH(QDateTime, now);
+        QFETCH(bool, minutes);
+        QTEST(momentText(at, now, minutes ? TimeDetail::Minutes : TimeDetail::Seconds), "shown");
+    }
+
+    // While the link is lost, nobody knows how the run goes on: the run says
+    // when the link was lost and what was last seen; no rate, no time to the
+    // limit. Samples at 17:00:00 and 17:00:10, the loss at 17:00:20.
+    void lostLinkHidesTheLiveState_data()
+    {
+        addColumns<QList<Sample>, bool, int, QString>("samples", "stopFromHere", "nowDays", "shown");
+        const QList<Sample> running = {{0, 100, true}, {10, 110, true}};
+        addRow("running", running, false, 0, "Link lost at 17:00:20; last seen running to limits");
+        addRow("stopped from here", QList<Sample>{{0, 100, true}, {10, 110, false}}, true, 0,
+               "Link lost at 17:00:20; last seen stopped by the operator at 17:00");
+        addRow("lost before any sample", QList<Sample>(), false, 0, "Link lost at 17:00:20");
+        addRow("lost yesterday", running, false, 1, "Link lost at 08.03.24 17:00:20; last seen running to limits");
+    }
+
+    void lostLinkHidesTheLiveState()
+    {
+        QFETCH(QList<Sample>, samples);
+        QFETCH(bool, stopFromHere);
+        QFETCH(int, nowDays);
+        const QDateTime start(QDate(2024, 3, 8), QTime(17, 0, 0));
+        RunGlance glance;
+        glance.clock = [&] { return start.addSecs(30).addDays(nowDays); };
+        TesterState s;
+        s.reported.cycleLimit = 1000;
+        glance.linkFound(1, QString(), start);
+        for (const Sample &sample : samples) {
+            if (stopFromHere && !sample.running)
+                glance.stopAcknowledged();
+            s.counters.updateTime = start.addSecs(sample.seconds);
+            s.counters.running = sample.running;
+            s.counters.cycleCount = sample.cycles;
+            glance.sampleTaken(s);
+        }
+        const bool hadRate = glance.rateText() != QLatin1String("----");
+        QCOMPARE(hadRate, samples.size() > 1 && samples.last().running);
+        QCOMPARE(glance.timeToLimitText(s) != QLatin1String("----"), hadRate);
+        glance.linkLost(start.addSecs(20));
+        QTEST(glance.runText(s), "shown");
+        QCOMPARE(glance.rateText(), QStringLiteral("----"));
+        QCOMPARE(glance.secondsToLimit(s), -1);
+        QCOMPARE(glance.timeToLimitText(s), QStringLiteral("----"));
+        // Found again, the run is what the tester says.
+        glance.linkFound(1, QString(), start.addSecs(25));
+        QVERIFY(!glance.runText(s).startsWith("Link lost"));
     }
 
     void tolerance_data()

@@ -140,6 +140,41 @@ private Q_SLOTS:
         QCOMPARE(rig.kinds("41800004").size(), 2);
     }
 
+    // Another tester answering on a lost tester's port gets a row of its
+    // own: the lost one stays lost with its last sample, its loss told after
+    // 30 s as usual, and the newcomer's first sample stops no run. Back on
+    // that port, the first tester is taken back by its own row.
+    void anotherTesterOnALostTestersPort()
+    {
+        EventRig rig;
+        rig.bench.plug(2, FakeBench::simulatorConfig("41800002", true));
+        QVERIFY(rig.allFound(1));
+        rig.bench.pull(2);
+        QVERIFY(rig.tickUntil([&] { return rig.session(0).glance().linkLost(); }, 600));
+        const int cycles = rig.session(0).state().counters.cycleCount;
+        rig.bench.plug(2, FakeBench::simulatorConfig("41800009", false));
+        for (int i = 0; i < 600 && !(rig.station.count() == 2 && rig.session(1).state().session.downloadedOnce); ++i)
+            rig.tickChecking(1);
+        QCOMPARE(rig.station.count(), 2);
+        QCOMPARE(rig.session(1).state().identity.serialNumber, QStringLiteral("41800009"));
+        QCOMPARE(rig.session(1).glance().port(), 2);
+        QVERIFY(rig.session(0).glance().linkLost());
+        QCOMPARE(rig.session(0).state().identity.serialNumber, QStringLiteral("41800002"));
+        QCOMPARE(int(rig.session(0).state().counters.cycleCount), cycles);
+        rig.tickChecking(int(RunEvents::LinkLostAfterMs / 50));
+        QCOMPARE(rig.kinds("41800002"), QStringList{"link-lost"});
+        QCOMPARE(rig.kinds("41800009"), QStringList());
+
+        rig.bench.pull(2);
+        QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().linkLost(); }, 600));
+        rig.bench.plug(2, FakeBench::simulatorConfig("41800002", true));
+        QVERIFY(rig.tickUntil(
+            [&] { return !rig.session(0).glance().linkLost() && rig.session(0).state().session.downloadedOnce; }, 600));
+        QCOMPARE(rig.station.count(), 2);
+        QVERIFY(rig.session(1).glance().linkLost());
+        QCOMPARE(rig.session(1).state().identity.serialNumber, QStringLiteral("41800009"));
+    }
+
     // A tester that answers without acknowledgement is told once while it does.
     void recordsRefusedIsToldOnce()
     {

@@ -94,7 +94,7 @@ private Q_SLOTS:
         for (int port : {1, 3, 7})
             QCOMPARE(openedBy[port].size(), 1);
         // The search passes over the ports that have testers.
-        QCOMPARE(rig.station.search().link().text(), QStringLiteral("Searching... tried Comm 2, 4-6, 8-16"));
+        QCOMPARE(rig.station.search().link().text(rig.now), QStringLiteral("Searching... tried Comm 2, 4-6, 8-16"));
     }
 
     void searchNamesThePortsItTries_data()
@@ -133,6 +133,7 @@ private Q_SLOTS:
         for (int port : {1, 2, 3})
             rig.bench.plug(port, FakeBench::simulatorConfig(QStringLiteral("4180000%1").arg(port), port == 2));
         QVERIFY(rig.allFound(3));
+        QVERIFY(rig.tickUntil([&] { return cell(rig, 1, StationTableModel::RateColumn) != "----"; }));
         QSignalSpy changed(&rig.station, &Station::testerChanged);
         rig.bench.pull(2);
         QVERIFY(rig.tickUntil([&] { return marked(rig, 1, StationTableModel::LinkLostRole); }, 5));
@@ -141,9 +142,23 @@ private Q_SLOTS:
         QVERIFY(QRegularExpression("^Lost at \\d\\d:\\d\\d:\\d\\d$")
                     .match(cell(rig, 1, StationTableModel::LinkColumn))
                     .hasMatch());
-        // The last sample's counts stay.
+        // The last sample's counts stay; how the run goes on nobody knows.
         QVERIFY(cell(rig, 1, StationTableModel::CyclesColumn).endsWith(" of 100000 cycles"));
         QCOMPARE(cell(rig, 1, StationTableModel::FailuresColumn), QStringLiteral("0 (0 sequential)"));
+        const QDateTime lostAt = rig.session(1).glance().link().changedAt();
+        QCOMPARE(cell(rig, 1, StationTableModel::RunColumn),
+                 "Link lost at " + lostAt.toString("HH:mm:ss") + "; last seen running to limits");
+        QCOMPARE(cell(rig, 1, StationTableModel::RateColumn), QStringLiteral("----"));
+        QCOMPARE(cell(rig, 1, StationTableModel::ToLimitColumn), QStringLiteral("----"));
+        const QJsonObject o = testerJson(rig.session(1));
+        const auto iso = [](const QDateTime &t) { return t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODate); };
+        QCOMPARE(o["link"].toString(), QStringLiteral("lost"));
+        QCOMPARE(o["lostAt"].toString(), iso(lostAt));
+        QCOMPARE(o["lastSample"].toString(), iso(rig.session(1).state().counters.updateTime));
+        QCOMPARE(o["run"].toString(), cell(rig, 1, StationTableModel::RunColumn));
+        QVERIFY(o["ratePerHour"].isNull() && o["secondsToLimit"].isNull());
+        QCOMPARE(o["timeToLimit"].toString(), QStringLiteral("----"));
+        QVERIFY(testerJson(rig.session(0))["lostAt"].isNull());
         rig.tick(40);   // the search goes round twice meanwhile
 
         const int opensBefore = int(rig.bench.opens.size());

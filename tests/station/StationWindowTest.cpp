@@ -9,6 +9,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/StationSettings.h"
 #include "engine/station/StationTableModel.h"
+#include "mainwindow/ReadingColours.h"
 #include "mainwindow/TesterWindow.h"
 #include "station/StationRowDelegate.h"
 #include "station/StationWindow.h"
@@ -17,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -157,6 +159,58 @@ private Q_SLOTS:
         const QRect serial = window.table()->visualRect(window.table()->model()->index(2, 0));
         const QImage shown = window.table()->viewport()->grab().toImage();
         QCOMPARE(QColor(shown.pixel(serial.topRight() + QPoint(-3, 3))), StationRowDelegate::NewFailure);
+
+        // A lost link, selected: its S/N cell keeps a red mark and says so,
+        // while the selection's text stays readable.
+        rig.bench.pull(2);
+        QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().linkLost(); }, 10));
+        window.table()->selectRow(1);
+        QCOMPARE(cells->cellAt(1, StationTableModel::SerialColumn)->text(QAccessible::Name),
+                 QStringLiteral("41800002, link lost"));
+        QVERIFY(cells->cellAt(1, StationTableModel::LinkColumn)->text(QAccessible::Name).startsWith("Lost at "));
+        const QImage selected = window.table()->viewport()->grab().toImage();
+        const auto redIn = [&](int column) {
+            const QRect cell = window.table()->visualRect(window.table()->model()->index(1, column));
+            for (int y = cell.top(); y <= cell.bottom(); ++y)
+                for (int x = cell.left(); x <= cell.right(); ++x)
+                    if (QColor(selected.pixel(x, y)) == StationRowDelegate::LostLink)
+                        return true;
+            return false;
+        };
+        QVERIFY(redIn(StationTableModel::SerialColumn));
+        QVERIFY(!redIn(StationTableModel::LinkColumn));
+    }
+
+    // A tester's window opened after its link was lost shows what one open
+    // all along shows: the last sample, greyed, and the loss in the strip.
+    void windowOpenedAfterTheLossShowsTheLastSample()
+    {
+        WindowRig rig;
+        StationWindow window(rig.station, rig.settings, rig.dialogs);
+        QVERIFY(rig.allFound(2));
+        TesterWindow *during = window.openTester(1);
+        rig.bench.pull(2);
+        QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().linkLost(); }, 10));
+        const auto fields = [](TesterWindow *form) {
+            QStringList shown;
+            for (const QLineEdit *field : form->findChildren<QLineEdit *>())
+                shown << field->objectName() + "=" + field->text() + " "
+                             + field->palette().color(QPalette::Active, field->foregroundRole()).name()
+                             + (field->isEnabled() ? "" : " disabled");
+            return shown;
+        };
+        const QStringList before = fields(during);
+        during->close();
+        rig.clearDeleted();
+
+        TesterWindow *after = window.openTester(1);
+        QCOMPARE(fields(after), before);
+        const TesterState &s = rig.session(1).state();
+        const auto field = [&](const char *name) { return after->findChild<QLineEdit *>(name); };
+        QCOMPARE(field("cycleCountBox")->text(), QString::number(s.counters.cycleCount));
+        QCOMPARE(field("cycleCountBox")->palette().color(QPalette::Active, QPalette::Text), ReadingColours::Stale);
+        QVERIFY2(field("linkStateText")->text().startsWith("Link lost at "),
+                 qPrintable(field("linkStateText")->text()));
     }
 
     // File, Exit in a tester's window closes the station: one question;

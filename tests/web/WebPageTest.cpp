@@ -18,25 +18,33 @@
 
 namespace {
 
-// An archive of one run, number 7, that every tester is in.
+// An archive of two runs: number 7, that every tester is in, begun at
+// midnight today, and number 6, of a year ago to the last second of
+// yesterday.
 class OneRunCatalog : public RunCatalog
 {
 public:
     QString listRuns(const RunFilter &, std::vector<RunSummary> &runs) override
     {
+        const QDate today = QDate::currentDate();
         RunSummary run;
         run.id = 7;
         run.serialNumber = QStringLiteral("41800001");
         run.host = QStringLiteral("station");
-        run.start = QDateTime(QDate(2026, 12, 7), QTime(8, 0));
+        run.start = QDateTime(today, QTime(0, 0));
         run.part = QStringLiteral("SW-100 <b>rocker</b>");   // shown as text, never as markup
         run.operatorName = QStringLiteral("A. Meyer");
-        runs = {run};
+        RunSummary old = run;
+        old.id = 6;
+        old.start = QDateTime(today.addYears(-1), QTime(13, 5, 9));
+        old.end = QDateTime(today.addDays(-1), QTime(23, 59, 59));
+        old.endedHow = QStringLiteral("stopped by the operator");
+        runs = {run, old};
         return QString();
     }
     QString countRuns(const RunFilter &, qint64 &count) override
     {
-        count = 1;
+        count = 2;
         return QString();
     }
     QString lastRunId(qint64 &id) override
@@ -103,7 +111,10 @@ private Q_SLOTS:
         QVERIFY2(browser.exitStatus() == QProcess::NormalExit && browser.exitCode() == 0,
                  qPrintable(QString::fromUtf8(browser.readAllStandardError()).right(2000)));
 
-        QVERIFY2(dom.contains("3 testers, updated"), qPrintable(dom.left(3000)));
+        // The page's own times on the 24-hour clock like the program's,
+        // with the reader's short date when not today.
+        QVERIFY2(QRegularExpression("3 testers, updated \\d\\d:\\d\\d:\\d\\d<").match(dom).hasMatch(),
+                 qPrintable(dom.left(3000)));
         for (int row = 0; row < 3; ++row) {
             const TesterState &s = rig.session(row).state();
             const QRegularExpression testerRow(
@@ -131,7 +142,21 @@ private Q_SLOTS:
                  qPrintable(run.captured(0)));
         QVERIFY2(run.captured(0).contains("<td>SW-100 &lt;b&gt;rocker&lt;/b&gt;</td><td>A. Meyer</td>"),
                  qPrintable(run.captured(0)));
-        QVERIFY2(dom.contains("The newest 1 of 1 runs."), qPrintable(dom.right(3000)));
+        const QDateTime midnight(QDate::currentDate(), QTime(0, 0));
+        const QString midnightIso = midnight.toOffsetFromUtc(midnight.offsetFromUtc()).toString(Qt::ISODate);
+        QVERIFY2(run.captured(0).contains("<td title=\"" + midnightIso + "\">00:00:00</td>"),
+                 qPrintable(run.captured(0)));
+        // Another day's times have their date in the browser's own short
+        // form: its day and year are in it.
+        const QString old = QRegularExpression("<tr data-run=\"6\">.*?</tr>").match(dom).captured(0);
+        for (const auto &[day, time] : {std::pair(QDate::currentDate().addYears(-1), QStringLiteral("13:05:09")),
+                                        std::pair(QDate::currentDate().addDays(-1), QStringLiteral("23:59:59"))}) {
+            const QRegularExpressionMatch shown = QRegularExpression("\">(\\S+) " + time + "</td>").match(old);
+            QVERIFY2(shown.hasMatch() && shown.captured(1).contains(QString::number(day.day()))
+                         && shown.captured(1).contains(QString::number(day.year() % 100)),
+                     qPrintable(old));
+        }
+        QVERIFY2(dom.contains("The newest 2 of 2 runs."), qPrintable(dom.right(3000)));
     }
 };
 
