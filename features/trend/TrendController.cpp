@@ -16,11 +16,11 @@
 TrendController::TrendController(const TrendHistory &liveHistory, MainMenus &menus, MessageDialogs &dialogs,
                                  QMainWindow &mainWindow)
     : live(liveHistory), dialogs(dialogs), qtFileDialog(std::make_unique<QtTrendFileDialog>()),
-      fileDialog(qtFileDialog.get())
+      fileDialog(qtFileDialog.get()), mainWindow(mainWindow)
 {
     // The window belongs to the main window: it closes with it and stays above it.
     trendWindow = new TrendWindow(dialogs, *fileDialog, &mainWindow);
-    QObject::connect(trendWindow, &TrendWindow::liveRequested, trendWindow, [this] { showLive(); });
+    lastShown = trendWindow;
     trendWindow->showLive(live);
 
     // File: after Close, its own group.
@@ -47,6 +47,8 @@ void TrendController::setFileDialog(TrendFileDialog &dialog)
 {
     fileDialog = &dialog;
     trendWindow->setFileDialog(dialog);
+    if (logWindow)
+        logWindow->setFileDialog(dialog);
 }
 
 void TrendController::historyGrew()
@@ -56,10 +58,18 @@ void TrendController::historyGrew()
 
 void TrendController::showLive()
 {
-    if (!trendWindow->showingLive())
-        fromLog.clear();
     trendWindow->showLive(live);
-    bringUp();
+    bringUp(*trendWindow);
+}
+
+TrendWindow &TrendController::plotted()
+{
+    if (!logWindow) {
+        logWindow = new TrendWindow(dialogs, *fileDialog, &mainWindow);
+        logWindow->setObjectName("PlotTrendWindow");
+        QObject::connect(logWindow, &TrendWindow::liveRequested, logWindow, [this] { showLive(); });
+    }
+    return *logWindow;
 }
 
 bool TrendController::plotLog(const QString &path)
@@ -71,17 +81,19 @@ bool TrendController::plotLog(const QString &path)
                           QStringLiteral("Cannot plot %1: %2.").arg(QDir::toNativeSeparators(path), result.problem));
         return false;
     }
+    TrendWindow &window = plotted();
     fromLog = std::move(read);
-    trendWindow->showLog(fromLog, QFileInfo(path).fileName(), result.skipped);
-    bringUp();
+    window.showLog(fromLog, QFileInfo(path).fileName(), result.skipped);
+    bringUp(window);
     return true;
 }
 
 void TrendController::plotRun(TrendHistory &&history, const QString &title)
 {
+    TrendWindow &window = plotted();
     fromLog = std::move(history);
-    trendWindow->showLog(fromLog, title, 0);
-    bringUp();
+    window.showLog(fromLog, title, 0);
+    bringUp(window);
 }
 
 void TrendController::plotLogChosen()
@@ -91,9 +103,10 @@ void TrendController::plotLogChosen()
         plotLog(path);
 }
 
-void TrendController::bringUp()
+void TrendController::bringUp(TrendWindow &window)
 {
-    trendWindow->show();
-    trendWindow->raise();
-    trendWindow->activateWindow();
+    lastShown = &window;
+    window.show();
+    window.raise();
+    window.activateWindow();
 }
