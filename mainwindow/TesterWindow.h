@@ -109,7 +109,7 @@ private:
     QLayout *buildSampleGroup(QWidget *central);
     void connectMenus();
     void addArchiveMenus();
-    bool offerRunExportBeforeClosing();
+    bool checkSamplesSaved();
 
     void showControls(bool ready);
     void runCommand(Command command);
