@@ -51,6 +51,7 @@ void RunGlance::sampleTaken(const TesterState &s)
         const StopCause end = whyRunEnded(s, modeAtLastSample, stopCommanded);
         runEndText = stopCauseText(end, s, s.counters.updateTime);
         limitEnd = isLimitEnd(end);
+        lastStop = end;
     }
     modeAtLastSample = mode;
     stopCommanded = false;

@@ -52,6 +52,8 @@ public:
     std::function<QDateTime()> clock = &QDateTime::currentDateTime;
     // The run stopped at one of its limits: it went as far as it may.
     bool endedAtLimit(const TesterState &s) const;
+    // Why the last watched run ended; None while one runs.
+    StopCause stopCause() const { return runEndText.isEmpty() ? StopCause::None : lastStop; }
     QString timeToLimitText(const TesterState &s) const;
 
 private:
@@ -62,6 +64,7 @@ private:
     bool stopCommanded = false;   // since the last sample
     QString runEndText;           // why and when the last watched run ended; empty while one runs
     bool limitEnd = false;
+    StopCause lastStop = StopCause::None;
     int foundPort = 0;
     QString foundDevice;
     QDateTime linkChangedAt;
