@@ -13,8 +13,7 @@ namespace {
 QRect textRoom(const QLineEdit *field)
 {
     const QMargins margins = field->textMargins();
-    return field->contentsRect().adjusted(margins.left() + 2, margins.top(), -(margins.right() + 2),
-                                          -margins.bottom());
+    return field->contentsRect().adjusted(margins.left() + 2, margins.top(), -(margins.right() + 2), -margins.bottom());
 }
 
 class ElidingFilter : public QObject
@@ -31,10 +30,9 @@ public:
         }
         if (event->type() == QEvent::ToolTip && isElided(field)) {
             const QString description = field->toolTip();
-            QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(),
-                               description.isEmpty() ? field->text() : field->text() + QStringLiteral("\n\n")
-                                                                                          + description,
-                               field);
+            QToolTip::showText(
+                static_cast<QHelpEvent *>(event)->globalPos(),
+                description.isEmpty() ? field->text() : field->text() + QStringLiteral("\n\n") + description, field);
             return true;
         }
         return false;
