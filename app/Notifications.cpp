@@ -161,6 +161,7 @@ void Notifications::startWebView()
     }
     if (!problem.isEmpty()) {
         server.reset();
+        webViewFailed = true;
         showLater(QStringLiteral("Web View"), problem);
         return;
     }
@@ -171,6 +172,8 @@ void Notifications::startWebView()
 
 QString Notifications::servicesText() const
 {
-    const QString web = server ? QStringLiteral("Web view on ") + webAddressText : QStringLiteral("Web view off");
+    const QString web = server          ? QStringLiteral("Web view on ") + webAddressText
+                        : webViewFailed ? QStringLiteral("Web view not started")
+                                        : QStringLiteral("Web view off");
     return web + (tray ? QStringLiteral("; tray icon shown") : QStringLiteral("; no tray on this desktop"));
 }

@@ -55,7 +55,8 @@ private:
     std::unique_ptr<Webhook> webhook;
     std::unique_ptr<WebView> view;
     std::unique_ptr<WebServer> server;
-    QString webAddressText;   // where the web view listens, once it does
-    QString runKeyNamed;      // the run last looked up in the archive, and its id
+    QString webAddressText;       // where the web view listens, once it does
+    bool webViewFailed = false;   // asked for, and refused or not listening
+    QString runKeyNamed;          // the run last looked up in the archive, and its id
     qint64 runIdNamed = 0;
 };
