@@ -17,6 +17,7 @@
 #include "ui/StationTray.h"
 #include "web/WebServer.h"
 
+#include <QSysInfo>
 #include <QTextStream>
 #include <QTimer>
 #include <QWidget>
@@ -106,8 +107,35 @@ void Notifications::tell(const StationEvent &event)
         return;
     if (tray)
         tray->tell(event);
-    if (webhook)
-        webhook->send(event);
+    if (webhook) {
+        StationEvent named = event;
+        nameTheRun(named);
+        webhook->send(named);
+    }
+}
+
+// The archive's id of the event's run, and the web view's link to it. A
+// run only just begun may not be written yet: its id is then left out.
+void Notifications::nameTheRun(StationEvent &event)
+{
+    if (event.runKey.isEmpty() || !archive)
+        return;
+    if (event.runKey != runKeyNamed || runIdNamed == 0) {
+        QString failure;
+        qint64 id = 0;
+        if (std::unique_ptr<RunCatalog> catalog = readArchiveOf(*archive, 0, failure))
+            catalog->runIdOf(event.runKey, id);
+        runKeyNamed = event.runKey;
+        runIdNamed = id;
+    }
+    event.runId = runIdNamed;
+    if (server && runIdNamed > 0) {
+        // An address for every network names the station by its host name.
+        QString host = webAddressText;
+        if (host.startsWith(QLatin1String("0.0.0.0:")) || host.startsWith(QLatin1String("[::]:")))
+            host = QSysInfo::machineHostName() + host.mid(host.lastIndexOf(QLatin1Char(':')));
+        event.runUrl = runLink(host, runIdNamed);
+    }
 }
 
 void Notifications::startWebView()
@@ -137,10 +165,19 @@ void Notifications::startWebView()
     }
     if (!problem.isEmpty()) {
         server.reset();
+        webViewFailed = true;
         showLater(QStringLiteral("Web View"), problem);
         return;
     }
-    QTextStream(stderr) << "lifecycle: the web view is on http://"
-                        << (address.host.contains(QLatin1Char(':')) ? "[" + address.host + "]" : address.host) << ":"
-                        << server->port() << "/\n";
+    webAddressText = (address.host.contains(QLatin1Char(':')) ? "[" + address.host + "]" : address.host)
+                     + QLatin1Char(':') + QString::number(server->port());
+    QTextStream(stderr) << "lifecycle: the web view is on http://" << webAddressText << "/\n";
+}
+
+QString Notifications::servicesText() const
+{
+    const QString web = server          ? QStringLiteral("Web view on ") + webAddressText
+                        : webViewFailed ? QStringLiteral("Web view not started")
+                                        : QStringLiteral("Web view off");
+    return web + (tray ? QStringLiteral("; tray icon shown") : QStringLiteral("; no tray on this desktop"));
 }

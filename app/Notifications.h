@@ -33,10 +33,14 @@ public:
 
     void watchStation(Station &station, QWidget &window);
     void watchSession(TesterSession &session, QWidget &window);
+    // The web view and the tray in a few words, once watching began: "Web
+    // view on 127.0.0.1:8080; tray icon shown".
+    QString servicesText() const;
 
 private:
     void start(QWidget &window);
     void tell(const StationEvent &event);
+    void nameTheRun(StationEvent &event);
     void startWebView();
     void showLater(const QString &title, const QString &text);
 
@@ -51,4 +55,8 @@ private:
     std::unique_ptr<Webhook> webhook;
     std::unique_ptr<WebView> view;
     std::unique_ptr<WebServer> server;
+    QString webAddressText;       // where the web view listens, once it does
+    bool webViewFailed = false;   // asked for, and refused or not listening
+    QString runKeyNamed;          // the run last looked up in the archive, and its id
+    qint64 runIdNamed = 0;
 };

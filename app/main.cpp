@@ -6,12 +6,14 @@
 #include "engine/preferences/Registry.h"
 #include "engine/session/TesterSession.h"
 #include "engine/station/Station.h"
+#include "features/preferences/PreferencesDialog.h"
 #include "features/report/ReportController.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendPrint.h"
 #include "features/trend/TrendWindow.h"
 #include "mainwindow/TesterWindow.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/QtWebhookSender.h"
 #include "platform/QuitSignals.h"
 #include "platform/archive/ArchivePlace.h"
 #include "platform/archive/ArchiveWriter.h"
@@ -225,6 +227,7 @@ int runStation(const AppOptions &options, ProgramParts &parts)
     window.setRunCatalogSource(parts.runCatalog());
     Notifications notifications(options, parts.settings, parts.dialogs, parts.archive);
     notifications.watchStation(station, window);
+    window.showServices(notifications.servicesText());
     QuitSignals quitSignals;
     shutDownOnSignal(quitSignals, window, [&station] { station.shutDown(); });
     station.start();
@@ -272,6 +275,7 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     nameTheProgram();
+    PreferencesDialog::setWebhook(options.notifyUrl, [] { return std::make_unique<QtWebhookSender>(); });
 
     QtSettingsStore settings;
     SerialSetup serial(options, settings);

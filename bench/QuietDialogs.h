@@ -12,6 +12,10 @@ public:
     void showError(const QString &, const QString &) override {}
     int16_t askYesNo(const QString &, const QString &) override { return AnswerYes; }
     int16_t askReadjust(const QStringList &) override { return AnswerNo; }
+    int askChoice(const QString &, const QString &, const QStringList &choices) override
+    {
+        return int(choices.size()) - 1;
+    }
 };
 
 // File dialogs that nobody answers: no file is chosen.

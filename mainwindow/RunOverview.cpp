@@ -1,9 +1,11 @@
 #include "mainwindow/RunOverview.h"
 
-#include "engine/datalog/DataLog.h"
 #include "engine/run/RunGlance.h"
+#include "engine/session/ShownDataFile.h"
+#include "engine/session/TesterSession.h"
 #include "engine/state/TesterState.h"
 #include "mainwindow/ReadingColours.h"
+#include "ui/ElidingField.h"
 #include "ui/ValueBox.h"
 
 #include <QApplication>
@@ -32,9 +34,8 @@ void describe(QWidget *widget, const QString &name, const QString &toolTip)
 
 }   // namespace
 
-RunOverview::RunOverview(const TesterState &state, const DataLog &dataLog, const RunGlance &runGlance,
-                         QWidget *readings, QWidget *parent)
-    : QFrame(parent), s(state), log(dataLog), summary(runGlance),
+RunOverview::RunOverview(const TesterSession &testerSession, QWidget *readings, QWidget *parent)
+    : QFrame(parent), session(testerSession), s(testerSession.state()), summary(testerSession.glance()),
       readingColours(std::make_unique<ReadingColours>(readings))
 {
     setObjectName("RunOverview");
@@ -90,8 +91,8 @@ void RunOverview::buildStateRow(QGridLayout *grid)
     int column = 0;
     linkStateText = addValue(grid, 0, column, "linkStateText", QStringLiteral("Link"), LinkToolTip, 1,
                              QStringLiteral("Comm 16 (/dev/ttyUSB0) connected since 00:00:00"));
-    // A stop with its reason is longer: the field grows for it once, at the
-    // end of a run, rather than widen the window always.
+    // A stop with its reason is longer: where the field is too narrow for it
+    // it ends with "...", rather than widen the window always.
     runStateText = addValue(grid, 0, column, "runStateText", QStringLiteral("Run"),
                             QStringLiteral("The run state as the tester last reported it; when it stopped, why and "
                                            "when"),
@@ -100,6 +101,14 @@ void RunOverview::buildStateRow(QGridLayout *grid)
                            QStringLiteral("The data file, the sample lines written since it was opened and "
                                           "the time of the last one"),
                            3, QStringLiteral("data file.txt: 100000 lines, last at 00:00:00"));
+
+    // These texts grow (a device's long name, a stop with its reason, a long
+    // file name): they fill their cells and end with "..." rather than
+    // widen the window; the tool tip holds the whole text.
+    for (QLineEdit *field : {linkStateText, runStateText, loggingText}) {
+        makeEliding(field, field->minimumWidth());
+        grid->setAlignment(field, Qt::Alignment());
+    }
 
     exportRunButton = new QPushButton(QStringLiteral("Export Run So Far..."), this);
     exportRunButton->setObjectName("ExportRunButton");
@@ -219,11 +228,12 @@ void RunOverview::showLogging()
 {
     // The text changes with a line written or a file opened or closed; the
     // time of the last line is not worth formatting on every call.
-    const qint64 lines = s.session.dataFileOpen ? log.linesWritten() : -1;
+    // The run's own file of unattended logging is as much a data file as one opened here.
+    const ShownDataFile file = shownDataFile(session);
+    const qint64 lines = file.open() ? file.lines : -1;
     if (lines != linesShown || lines <= 0) {
         linesShown = lines;
-        setSteadyText(loggingText, dataLogText(s.session.dataFileOpen, s.session.dataFileName, log.linesWritten(),
-                                               log.lastLineTime(), summary.clock()));
+        setSteadyText(loggingText, dataLogText(file.open(), file.path, file.lines, file.lastLine, summary.clock()));
     }
     setTextColour(loggingText, notLoggingWarning(s) ? Warning : QColor());
     const bool offer = runExportOffered && notLoggingWarning(s);

@@ -5,13 +5,13 @@
 #include <QString>
 #include <memory>
 
-class DataLog;
 class QGridLayout;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class ReadingColours;
 class RunGlance;
+class TesterSession;
 struct TesterState;
 
 // The run at a glance, always visible at the top of the main window: the
@@ -20,16 +20,15 @@ struct TesterState;
 // left. It also greys the readings of the last sample once the link is lost
 // and marks readings beyond their tolerance.
 //
-// It only reads the state record, the data log and the run's summary, which
-// the tester's session keeps; the main window passes on when the engine
+// It only reads the state record, the data files and the run's summary,
+// which the tester's session keeps; the main window passes on when the engine
 // reports. A text or colour is set only when it changes, so a waiting
 // program repaints nothing.
 class RunOverview : public QFrame
 {
 public:
     // readings: the panel whose value boxes are greyed and marked.
-    RunOverview(const TesterState &state, const DataLog &log, const RunGlance &summary, QWidget *readings,
-                QWidget *parent = nullptr);
+    RunOverview(const TesterSession &session, QWidget *readings, QWidget *parent = nullptr);
     ~RunOverview() override;
 
     void linkChanged();   // a port was tried, a tester found or lost
@@ -53,8 +52,8 @@ private:
     void showLogging();
     void showProgress();
 
+    const TesterSession &session;
     const TesterState &s;
-    const DataLog &log;
     const RunGlance &summary;
     bool runExportOffered = false;
     qint64 linesShown = -1;   // the data log's line count when its text was last made

@@ -108,7 +108,7 @@ TesterWindow::TesterWindow(TesterSession &session, QWidget *parent)
     fileTitle = title();
     setWindowTitle(title());
     buildWindow();
-    overview = new RunOverview(s, session.dataLog(), session.glance(), centralWidget(), centralWidget());
+    overview = new RunOverview(session, centralWidget(), centralWidget());
     connect(overview->exportRunButton, &QPushButton::clicked, this, [this] {
         if (!overview->runExportOffer())
             return;
@@ -401,22 +401,34 @@ bool TesterWindow::exportRunSoFar()
     return true;
 }
 
-// Samples that reached no data file are all in the archive: closing offers
-// the whole run so far before the question about the last sample.
-bool TesterWindow::offerRunExportBeforeClosing()
+// Samples that reached no data file are all in the archive: closing asks
+// one question, whether to export the whole run so far or only the last
+// sample, and goes on with the question about the last sample alone when
+// the export fails. Without such samples only the last sample is asked for.
+bool TesterWindow::checkSamplesSaved()
 {
+    DataLog &log = dataLog();
+    log.checkDataSaved(false);   // a data file open takes the last sample without asking
     if (!runCatalogSource || !s.session.dirtyData || tester.runRecorder().unloggedSamples() < 1)
-        return true;
-    const int16_t answer = dialogs.askYesNo(
+        return log.checkDataSaved(true);
+    enum { ExportRun, SaveLastSample, DontSave };
+    const int answer = dialogs.askChoice(
         QStringLiteral("Save Data"),
         QStringLiteral("%1 samples of this run are in no data file.  Do you want to export the run so far "
-                       "from the run archive to a data file?")
-            .arg(tester.runRecorder().unloggedSamples()));
-    if (answer == AnswerCancel)
-        return false;
-    if (answer == AnswerYes && exportRunSoFar())
+                       "from the run archive to a data file, or save only the last sample?")
+            .arg(tester.runRecorder().unloggedSamples()),
+        {QStringLiteral("Export Run So Far..."), QStringLiteral("Save Last Sample..."), QStringLiteral("Don't Save"),
+         QStringLiteral("Cancel")});
+    switch (answer) {
+    case ExportRun:
+        if (!exportRunSoFar())
+            return log.checkDataSaved(true);
         s.session.dirtyData = false;   // the last sample is in the file
-    return true;
+        return true;
+    case SaveLastSample: return log.saveData(1);
+    case DontSave: return true;
+    default: return false;
+    }
 }
 
 void TesterWindow::showRunsWindow()
@@ -460,7 +472,7 @@ void TesterWindow::closeEvent(QCloseEvent *event)
         dialogs.showError(QStringLiteral("Break Update Mode Cancel"),
                           QStringLiteral("The tester is set to stop after ") + QString::number(s.session.repeatCount)
                               + QStringLiteral(" cycles and will not restart if program is terminated."));
-    if (!offerRunExportBeforeClosing() || !dataLog().checkDataSaved(true) || !checkConfigSaved()) {
+    if (!checkSamplesSaved() || !checkConfigSaved()) {
         event->ignore();
         return;
     }

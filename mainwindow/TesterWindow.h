@@ -114,7 +114,7 @@ private:
     QLayout *buildSampleGroup(QWidget *central);
     void connectMenus();
     void addArchiveMenus();
-    bool offerRunExportBeforeClosing();
+    bool checkSamplesSaved();
     bool archivedDescription(const QString &runKey, RunDescription &description);
 
     void showControls(bool ready);

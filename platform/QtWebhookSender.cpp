@@ -14,7 +14,7 @@ void QtWebhookSender::post(const QUrl &url, const QByteArray &json,
         reply->deleteLater();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (status >= 200 && status < 300) {
-            done(true, QString());
+            done(true, QStringLiteral("the server answered %1").arg(status));
             return;
         }
         const QString detail = status > 0 ? QStringLiteral("the server answered %1").arg(status) : reply->errorString();

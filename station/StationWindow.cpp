@@ -7,6 +7,8 @@
 #include "engine/station/StationExit.h"
 #include "engine/station/StationTableModel.h"
 #include "features/preferences/PreferencesDialog.h"
+#include "features/trend/TrendController.h"
+#include "mainwindow/AboutDialog.h"
 #include "mainwindow/TesterWindow.h"
 #include "platform/archive/ArchivePlace.h"
 #include "station/StationRowDelegate.h"
@@ -70,6 +72,12 @@ StationWindow::StationWindow(Station &station, SettingsStore &settings, MessageD
     searchLabel->setObjectName("searchLabel");
     searchLabel->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(searchLabel, 1);
+    servicesLabel = new QLabel(statusBar());
+    servicesLabel->setObjectName("servicesLabel");
+    servicesLabel->setTextFormat(Qt::PlainText);
+    describeControl(servicesLabel, QString(),
+                    QStringLiteral("The web view and the tray icon: whether they are on, and where"));
+    statusBar()->addPermanentWidget(servicesLabel);
     statusBar()->setSizeGripEnabled(false);
     buildMenus();
     connectStation();
@@ -120,6 +128,7 @@ void StationWindow::connectStation()
         const bool selected = testers->selectionModel()->hasSelection();
         openTesterButton->setEnabled(selected);
         testerOpen->setEnabled(selected);
+        viewTrend->setEnabled(selected);
     });
     connect(&station, &Station::searchChanged, this, [this] { showSearch(); });
     // A failure that comes while its tester's window is in front is seen.
@@ -169,6 +178,70 @@ void StationWindow::buildMenus()
     testerOpen->setObjectName("TesterOpenMenu");
     testerOpen->setEnabled(false);
     connect(testerOpen, &QAction::triggered, openTesterButton, &QPushButton::click);
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName("ViewMenu");
+    QAction *runs = view->addAction(QStringLiteral("&Runs..."));
+    runs->setObjectName("ViewRunsMenu");
+    connect(runs, &QAction::triggered, this, [this] { showRuns(); });
+    viewTrend = view->addAction(QStringLiteral("&Trend"));
+    viewTrend->setObjectName("ViewTrendMenu");
+    viewTrend->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    viewTrend->setEnabled(false);
+    connect(viewTrend, &QAction::triggered, this, [this] { showTrend(); });
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName("HelpMenu");
+    QAction *about = help->addAction(QStringLiteral("&About..."));
+    about->setObjectName("HelpAboutMenu");
+    connect(about, &QAction::triggered, this, [this] {
+        AboutDialog dialog(this);
+        dialog.exec();
+    });
+}
+
+void StationWindow::setRunCatalogSource(TesterWindow::RunCatalogSource source)
+{
+    runCatalogSource = std::move(source);
+    for (const QPointer<TesterWindow> &form : std::as_const(windows))
+        if (form && runCatalogSource)
+            form->setRunCatalogSource(runCatalogSource);
+}
+
+void StationWindow::showServices(const QString &text)
+{
+    servicesLabel->setText(text);
+    servicesLabel->setAccessibleName(text);
+}
+
+TesterWindow *StationWindow::selectedTesterWindow()
+{
+    const QModelIndexList rows = testers->selectionModel()->selectedRows();
+    const int row = rows.isEmpty() ? (station.count() > 0 ? 0 : -1) : rows.first().row();
+    if (row < 0)
+        return nullptr;
+    return makeTesterWindow(row);
+}
+
+void StationWindow::showRuns()
+{
+    if (!runCatalogSource) {
+        dialogs.showError(QStringLiteral("Run Archive"), QStringLiteral("No run archive is in use."));
+        return;
+    }
+    TesterWindow *form = selectedTesterWindow();
+    if (!form) {
+        dialogs.showError(QStringLiteral("Run Archive"),
+                          QStringLiteral("The runs are shown once a tester has been found."));
+        return;
+    }
+    form->showRunsWindow();
+}
+
+void StationWindow::showTrend()
+{
+    if (TesterWindow *form = selectedTesterWindow())
+        form->trend().showLive();
 }
 
 void StationWindow::showSearch()
@@ -181,6 +254,18 @@ void StationWindow::showSearch()
 }
 
 TesterWindow *StationWindow::openTester(int row)
+{
+    TesterWindow *form = makeTesterWindow(row);
+    if (!form)
+        return nullptr;
+    form->show();
+    form->raise();
+    form->activateWindow();
+    station.failuresSeen(row);
+    return form;
+}
+
+TesterWindow *StationWindow::makeTesterWindow(int row)
 {
     if (row < 0 || row >= station.count())
         return nullptr;
@@ -197,10 +282,6 @@ TesterWindow *StationWindow::openTester(int row)
             form->restoreGeometry(place);
         form->installEventFilter(this);
     }
-    form->show();
-    form->raise();
-    form->activateWindow();
-    station.failuresSeen(row);
     return form;
 }
 
@@ -265,7 +346,9 @@ void StationWindow::closeTesterWindows()
         if (!form)
             continue;
         form->removeEventFilter(this);
-        saveWindowPlace(*form);
+        // A window only made for View, Runs... or Trend has no place of its own.
+        if (form->isVisible())
+            saveWindowPlace(*form);
         delete form.data();
     }
     windows.clear();

@@ -38,7 +38,15 @@ public:
 
     QTableView *table() const { return testers; }
     // How the testers' windows read the run archive (View, Runs...).
-    void setRunCatalogSource(TesterWindow::RunCatalogSource source) { runCatalogSource = std::move(source); }
+    void setRunCatalogSource(TesterWindow::RunCatalogSource source);
+    // What the program tells beyond its windows, at the right of the status
+    // bar: "Web view on 127.0.0.1:8080; tray icon shown".
+    void showServices(const QString &text);
+    // View, Runs... and View, Trend come up over the selected tester's
+    // window (made, not shown, when it is closed): its trend, and the
+    // report and trend of a run from the archive.
+    void showRuns();
+    void showTrend();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -58,6 +66,8 @@ private:
     void saveColumnWidths();
     void closeTesterWindows();
     void saveWindowPlace(TesterWindow &form);
+    TesterWindow *selectedTesterWindow();
+    TesterWindow *makeTesterWindow(int row);   // the tester's window, made hidden when closed
 
     Station &station;
     SettingsStore &settings;
@@ -68,7 +78,9 @@ private:
     QTableView *testers;
     QPushButton *openTesterButton;
     QAction *testerOpen = nullptr;
+    QAction *viewTrend = nullptr;
     QLabel *searchLabel;
+    QLabel *servicesLabel;
     QTimer columnSave;   // widths are written once a drag has ended, not for every pixel
     QHash<const TesterSession *, QPointer<TesterWindow>> windows;
 };

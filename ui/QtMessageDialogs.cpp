@@ -1,5 +1,6 @@
 #include "ui/QtMessageDialogs.h"
 
+#include "ui/ChoiceDialog.h"
 #include "ui/ErrorDialog.h"
 #include "ui/ReadjustDialog.h"
 #include "ui/YesNoDialog.h"
@@ -35,6 +36,15 @@ int16_t QtMessageDialogs::askYesNo(const QString &title, const QString &text)
     dialog.setMessage(text);
     dialog.exec();
     return dialog.UserSelection;
+}
+
+int QtMessageDialogs::askChoice(const QString &title, const QString &text, const QStringList &choices)
+{
+    ChoiceDialog dialog(choices, owner());
+    dialog.setWindowTitle(title);
+    dialog.setMessage(text);
+    dialog.exec();
+    return dialog.chosen();
 }
 
 int16_t QtMessageDialogs::askReadjust(const QStringList &changes)

@@ -18,6 +18,7 @@ public:
     void showError(const QString &title, const QString &text) override;
     int16_t askYesNo(const QString &title, const QString &text) override;
     int16_t askReadjust(const QStringList &changes) override;
+    int askChoice(const QString &title, const QString &text, const QStringList &choices) override;
 
 private:
     QWidget *owner() const;

@@ -1,6 +1,7 @@
 #include "engine/archive/RunFileLog.h"
 
 #include "engine/datalog/DataLog.h"
+#include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
 #include "engine/trend/TrendLogReader.h"
 
@@ -18,7 +19,7 @@ QString runFileName(const QString &serialNumber, const QDateTime &start)
     return serial + u' ' + start.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss")) + QStringLiteral(".txt");
 }
 
-RunFileLog::RunFileLog(const TesterState &state) : s(state) {}
+RunFileLog::RunFileLog(TesterState &state) : s(state) {}
 
 namespace {
 
@@ -59,6 +60,8 @@ QString RunFileLog::fileGoingOn(const QString &serialNumber, qint64 cycleCount) 
 void RunFileLog::runOpened(const QString &serialNumber, const QDateTime &start, qint64 cycleCount)
 {
     runClosed();
+    lines = 0;
+    lastLine = QDateTime();
     if (folder.isEmpty())
         return;
     if (const QString goingOn = fileGoingOn(serialNumber, cycleCount); !goingOn.isEmpty()) {
@@ -86,10 +89,16 @@ void RunFileLog::sampleAdded()
     if (!file.isOpen())
         return;
     const QByteArray line = sampleLogLine(s).toLatin1() + "\r\n";
-    if (file.write(line) != line.size())
+    if (file.write(line) != line.size()) {
         fail(QStringLiteral("The run's data file %1 cannot be written: %2.  It has been closed; the run goes on "
                             "in the archive.")
                  .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+        return;
+    }
+    // The sample is in a data file: nothing offers to save it again.
+    s.session.dirtyData = false;
+    ++lines;
+    lastLine = s.counters.updateTime;
 }
 
 void RunFileLog::runClosed()

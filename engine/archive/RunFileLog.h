@@ -21,7 +21,9 @@ class RunFileLog : public QObject, public RunFileListener
     Q_OBJECT
 
 public:
-    explicit RunFileLog(const TesterState &state);
+    // A sample written here is in a data file: the state stops calling it
+    // unsaved.
+    explicit RunFileLog(TesterState &state);
 
     // Where the files go; an empty folder turns the logging off.
     void setFolder(const QString &folder) { this->folder = folder; }
@@ -32,6 +34,9 @@ public:
 
     QString fileName() const { return file.fileName(); }
     bool isOpen() const { return file.isOpen(); }
+    // Sample lines written since the file was opened, and the sample time of the last one.
+    qint64 linesWritten() const { return lines; }
+    QDateTime lastLineTime() const { return lastLine; }
 
 Q_SIGNALS:
     // A file that could not be created or written: the message to show.
@@ -41,9 +46,11 @@ private:
     void fail(const QString &text);
     QString fileGoingOn(const QString &serialNumber, qint64 cycleCount) const;
 
-    const TesterState &s;
+    TesterState &s;
     QString folder;
     QFile file;
+    qint64 lines = 0;
+    QDateTime lastLine;
 };
 
 // The file name of a run's own data log: serial number and start time.

@@ -91,8 +91,6 @@ void RunRecorder::sampleTaken()
     sample.numbers = sampleNumbers(s);
     sink.post(std::move(sample));
     lastCycles = s.counters.cycleCount;
-    if (!s.session.dataFileOpen)
-        ++unlogged;
     if (begun) {
         // Where the run stands as found; a stop seen by an earlier program
         // keeps the cause that program saw.
@@ -116,6 +114,9 @@ void RunRecorder::sampleTaken()
         lastRunCode = 0;
     if (runFile)
         runFile->sampleAdded();
+    // Neither the data log nor the run's own file took the sample.
+    if (s.session.dirtyData && !s.session.dataFileOpen)
+        ++unlogged;
 }
 
 RunEnd RunRecorder::stopCause() const

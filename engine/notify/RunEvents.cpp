@@ -1,5 +1,6 @@
 #include "engine/notify/RunEvents.h"
 
+#include "engine/archive/RunRecorder.h"
 #include "engine/session/TesterSession.h"
 
 #include <QDateTime>
@@ -69,7 +70,8 @@ void RunEvents::sampleTaken(TesterSession &session, Watch &w)
             tell(session, EventKind::RunEnded, QStringLiteral("The run ended at its limit."));
         w.endTold = true;
     } else if (w.sampled && w.running && !running && !w.endTold) {
-        tell(session, EventKind::RunStopped, QStringLiteral("The run stopped."));
+        tell(session, EventKind::RunStopped, QStringLiteral("The run stopped."),
+             stopCauseWords(session.glance().stopCause()));
         w.endTold = true;
     }
     // A stopped tester that runs again began a new run; a reset counter begins a new watch.
@@ -133,7 +135,7 @@ void RunEvents::archiveProblem(const QString &text)
     Q_EMIT happened(event);
 }
 
-void RunEvents::tell(const TesterSession &session, EventKind kind, const QString &message)
+void RunEvents::tell(const TesterSession &session, EventKind kind, const QString &message, const QString &cause)
 {
     const TesterState &s = session.state();
     StationEvent event;
@@ -144,5 +146,7 @@ void RunEvents::tell(const TesterSession &session, EventKind kind, const QString
     event.cycles = s.counters.cycleCount;
     event.failures = s.counters.failCount;
     event.message = message;
+    event.runKey = session.runRecorder().runKey();
+    event.cause = cause;
     Q_EMIT happened(event);
 }

@@ -42,7 +42,7 @@ private:
     void linkLost(Watch &w);
     void linkFound(TesterSession &session, Watch &w);
     void linkWarningChanged(TesterSession &session, Watch &w);
-    void tell(const TesterSession &session, EventKind kind, const QString &message);
+    void tell(const TesterSession &session, EventKind kind, const QString &message, const QString &cause = QString());
     qint64 now() const;
 
     std::function<qint64()> clock;

@@ -58,8 +58,41 @@ QByteArray stationEventJson(const StationEvent &event)
     body += ",\"time\":" + text(event.time.toOffsetFromUtc(event.time.offsetFromUtc()).toString(Qt::ISODate));
     body += ",\"cycles\":" + QByteArray::number(qint64(event.cycles));
     body += ",\"failures\":" + QByteArray::number(qint64(event.failures));
-    body += ",\"message\":" + text(event.message) + '}';
-    return body;
+    body += ",\"message\":" + text(event.message);
+    body += ",\"runId\":" + (event.runId > 0 ? QByteArray::number(qint64(event.runId)) : QByteArray("null"));
+    body += ",\"runUrl\":" + (event.runUrl.isEmpty() ? QByteArray("null") : text(event.runUrl));
+    if (event.kind == EventKind::RunStopped)
+        body += ",\"cause\":" + text(event.cause);
+    return body + '}';
+}
+
+QByteArray testEventJson(const QDateTime &time)
+{
+    StationEvent event;
+    event.time = time;
+    event.message = QStringLiteral("A test event from the preferences of the life cycle tester program.");
+    QByteArray body = stationEventJson(event);
+    // The kind is not one the program tells: it is named here alone.
+    return body.replace("\"event\":\"run-ended\"", "\"event\":\"test\"");
+}
+
+QString stopCauseWords(StopCause cause)
+{
+    switch (cause) {
+    case StopCause::CycleLimit: return QStringLiteral("stopped at cycle limit");
+    case StopCause::FailLimit: return QStringLiteral("stopped: failure limit reached");
+    case StopCause::SeqLimit: return QStringLiteral("stopped: sequential failure limit reached");
+    case StopCause::Operator: return QStringLiteral("stopped by the operator");
+    case StopCause::OneCycle: return QStringLiteral("stopped after one cycle");
+    case StopCause::Tester: return QStringLiteral("stopped at the tester");
+    case StopCause::None: break;
+    }
+    return QString();
+}
+
+QString runLink(const QString &webAddress, int64_t runId)
+{
+    return QStringLiteral("http://%1/api/runs/%2/datalog").arg(webAddress).arg(qint64(runId));
 }
 
 QString eventTitle(const StationEvent &event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/run/RunRules.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -35,6 +37,13 @@ struct StationEvent
     int64_t cycles = 0;
     int64_t failures = 0;
     QString message;
+    // The run it happened in: the recorder's key, the archive's id (0 while
+    // unknown) and the web view's link to it (empty when the web view is off).
+    QString runKey;
+    int64_t runId = 0;
+    QString runUrl;
+    // Why a stopped run stopped ("stopped by the operator"); run-stopped only.
+    QString cause;
 };
 
 // "run-ended", "run-stopped", "failure", "sequential-limit", "link-lost",
@@ -44,6 +53,13 @@ const char *eventName(EventKind kind);
 QString eventCaption(EventKind kind);
 // The webhook's body: one JSON object, in the field order of the webhook.
 QByteArray stationEventJson(const StationEvent &event);
+// The body of the test event Preferences sends: "test", no tester.
+QByteArray testEventJson(const QDateTime &time);
+// Why a run stopped, in the archive's words: "stopped by the operator";
+// empty for None.
+QString stopCauseWords(StopCause cause);
+// The web view's link to a run: its data log.
+QString runLink(const QString &webAddress, int64_t runId);
 // A balloon's title and text.
 QString eventTitle(const StationEvent &event);
 

@@ -11,7 +11,8 @@ class WebhookSender
 {
 public:
     virtual ~WebhookSender() = default;
-    // done is called once, after post() returned.
+    // done is called once, after post() returned; detail says what the
+    // server answered ("the server answered 200"), or why it did not take it.
     virtual void post(const QUrl &url, const QByteArray &json,
                       std::function<void(bool taken, const QString &detail)> done) = 0;
 };

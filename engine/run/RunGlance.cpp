@@ -52,6 +52,7 @@ void RunGlance::sampleTaken(const TesterState &s)
         runEndText = stopCauseText(end, s);
         runEndAt = s.counters.updateTime;
         limitEnd = isLimitEnd(end);
+        lastStop = end;
     }
     modeAtLastSample = mode;
     stopCommanded = false;

@@ -59,6 +59,8 @@ public:
     // -1) while the link is lost, as the tester may have stopped meanwhile.
     QString rateText() const;
     int64_t secondsToLimit(const TesterState &s) const;
+    // Why the last watched run ended; None while one runs.
+    StopCause stopCause() const { return runEndText.isEmpty() ? StopCause::None : lastStop; }
     QString timeToLimitText(const TesterState &s) const;
 
 private:
@@ -70,6 +72,7 @@ private:
     QString runEndText;           // why the last watched run ended; empty while one runs
     QDateTime runEndAt;           // and when
     bool limitEnd = false;
+    StopCause lastStop = StopCause::None;
     int foundPort = 0;
     QString foundDevice;
     QDateTime linkChangedAt;

@@ -57,6 +57,10 @@ public:
     }
     int16_t askYesNo(const QString &title, const QString &text) override { return shown.askYesNo(title, text); }
     int16_t askReadjust(const QStringList &changes) override { return shown.askReadjust(changes); }
+    int askChoice(const QString &title, const QString &text, const QStringList &choices) override
+    {
+        return shown.askChoice(title, text, choices);
+    }
 
 private:
     MessageDialogs &shown;

@@ -70,6 +70,7 @@ public:
     const TesterState &state() const { return s; }
     TesterEngine &engine() { return *testerEngine; }
     DataLog &dataLog() { return *log; }
+    const DataLog &dataLog() const { return *log; }
     ConfigCommands &configCommands() { return *config; }
     ManualControl &manual() { return *manualControl; }
     Registry &registry() { return *prefs; }
@@ -90,6 +91,7 @@ public:
     RunRecorder &runRecorder() { return *recorder; }
     const RunRecorder &runRecorder() const { return *recorder; }
     RunFileLog &runFile() { return *runFileLog; }
+    const RunFileLog &runFile() const { return *runFileLog; }
     // The preferences changed: the next run's file follows them.
     void preferencesChanged();
 

@@ -17,4 +17,7 @@ public:
     virtual int16_t askYesNo(const QString &title, const QString &text) = 0;
     // Whether to review the values the editor readjusted, one line each.
     virtual int16_t askReadjust(const QStringList &changes) = 0;
+    // A question answered by one of its own choices, the last of them the
+    // cancel (Enter and the close box): the index of the choice taken.
+    virtual int askChoice(const QString &title, const QString &text, const QStringList &choices) = 0;
 };

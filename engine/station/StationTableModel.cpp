@@ -2,6 +2,7 @@
 
 #include "engine/datalog/DataLog.h"
 #include "engine/run/RunGlance.h"
+#include "engine/session/ShownDataFile.h"
 #include "engine/session/TesterSession.h"
 #include "engine/station/Station.h"
 
@@ -68,8 +69,10 @@ QString StationTableModel::cellText(const StationTester &tester, int column)
     case RateColumn: return summary.rateText();
     case ToLimitColumn: return summary.timeToLimitText(s);
     case FailuresColumn: return sampled ? failuresText(s) : QLatin1String(NotKnownText);
-    case DataFileColumn:
-        return s.session.dataFileOpen ? QFileInfo(s.session.dataFileName).fileName() : QStringLiteral("Not logging");
+    case DataFileColumn: {
+        const ShownDataFile file = shownDataFile(session);
+        return file.open() ? QFileInfo(file.path).fileName() : QStringLiteral("Not logging");
+    }
     default: return QString();
     }
 }

@@ -15,6 +15,10 @@ public:
     void showError(const QString &title, const QString &text) override { shared.showError(named(title), text); }
     int16_t askYesNo(const QString &title, const QString &text) override { return shared.askYesNo(named(title), text); }
     int16_t askReadjust(const QStringList &changes) override { return shared.askReadjust(changes); }
+    int askChoice(const QString &title, const QString &text, const QStringList &choices) override
+    {
+        return shared.askChoice(named(title), text, choices);
+    }
 
 private:
     QString named(const QString &title) const;

@@ -2,6 +2,7 @@
 
 #include "engine/archive/RunCatalog.h"
 #include "engine/run/RunGlance.h"
+#include "engine/session/ShownDataFile.h"
 #include "engine/session/TesterSession.h"
 #include "engine/state/DataFormat.h"
 #include "engine/state/StateTexts.h"
@@ -80,7 +81,8 @@ QJsonObject testerJson(const TesterSession &session)
     o["secondsToLimit"] = toLimit >= 0 ? QJsonValue(qint64(toLimit)) : QJsonValue();
     o["timeToLimit"] = durationText(toLimit);
     o["lastSample"] = sampled ? isoTime(s.counters.updateTime) : QJsonValue();
-    o["dataFile"] = s.session.dataFileOpen ? QJsonValue(QFileInfo(s.session.dataFileName).fileName()) : QJsonValue();
+    const ShownDataFile dataFile = shownDataFile(session);
+    o["dataFile"] = dataFile.open() ? QJsonValue(QFileInfo(dataFile.path).fileName()) : QJsonValue();
     return o;
 }
 

@@ -3,12 +3,14 @@
 #include "engine/archive/ArchiveLocation.h"
 #include "engine/notify/StationEvent.h"
 #include "engine/notify/Webhook.h"
+#include "engine/notify/WebhookSender.h"
 #include "engine/preferences/Registry.h"
 #include "engine/state/MessageDialogs.h"
 #include "engine/web/WebAddress.h"
 #include "ui/ControlNames.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -16,12 +18,33 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
+
+namespace {
+QString &commandLineWebhook()
+{
+    static QString url;
+    return url;
+}
+PreferencesDialog::SenderMaker &senderMaker()
+{
+    static PreferencesDialog::SenderMaker make;
+    return make;
+}
+}   // namespace
+
+void PreferencesDialog::setWebhook(const QString &commandLineUrl, SenderMaker makeSender)
+{
+    commandLineWebhook() = commandLineUrl;
+    senderMaker() = std::move(makeSender);
+}
 
 PreferencesDialog::PreferencesDialog(Registry &registry, MessageDialogs &dialogs, const QString &defaultArchive,
                                      QWidget *parent)
-    : QDialog(parent), registry(registry), dialogs(dialogs)
+    : QDialog(parent), sender(senderMaker() ? senderMaker()() : nullptr), registry(registry), dialogs(dialogs)
 {
     setObjectName("PreferencesDialog");
     setWindowTitle(QStringLiteral("Preferences"));
@@ -131,6 +154,7 @@ QWidget *PreferencesDialog::notificationsGroup()
     webhookEdit = addLabelledEdit(fields, group, QStringLiteral("&Webhook URL:"), "WebhookEdit", registry.loadWebhook(),
                                   QStringLiteral("Each event is posted to this http:// or https:// address as JSON; "
                                                  "empty: none. Used from the next start of the program."));
+    addWebhookTest(fields, group);
     webViewEdit = addLabelledEdit(fields, group, QStringLiteral("Web &view on:"), "WebViewEdit", registry.loadWebView(),
                                   QStringLiteral("ADDRESS:PORT (a PORT alone: 127.0.0.1) for a read-only web page of "
                                                  "the testers; empty: off. Used from the next start of the program."));
@@ -141,6 +165,60 @@ QWidget *PreferencesDialog::notificationsGroup()
                                        "an address other than 127.0.0.1"));
     webTokenEdit->setEchoMode(QLineEdit::PasswordEchoOnEdit);
     return group;
+}
+
+// The URL given with --notify-url is shown read-only above the kept one,
+// which it overrides for this start; Send Test Event tries the one in use.
+void PreferencesDialog::addWebhookTest(QGridLayout *fields, QWidget *group)
+{
+    if (!commandLineWebhook().isEmpty()) {
+        webhookInUseEdit =
+            addLabelledEdit(fields, group, QStringLiteral("Webhook in &use:"), "WebhookInUseEdit", commandLineWebhook(),
+                            QStringLiteral("Given with --notify-url: used for this start of the "
+                                           "program instead of the Webhook URL below"));
+        webhookInUseEdit->setReadOnly(true);
+        fields->addWidget(new QLabel(QStringLiteral("(from the command line)"), group), fields->rowCount() - 1, 2);
+    }
+    testEventButton = captionedControl<QPushButton>(
+        "SendTestEventButton", QStringLiteral("&Send Test Event"),
+        QStringLiteral("Posts a \"test\" event to the webhook in use and says what the server answered"), group);
+    testResultLabel = new QLabel(group);
+    testResultLabel->setObjectName("TestResultLabel");
+    testResultLabel->setTextFormat(Qt::PlainText);
+    testResultLabel->setWordWrap(true);
+    auto *row = new QHBoxLayout;
+    row->addWidget(testEventButton);
+    row->addWidget(testResultLabel, 1);
+    fields->addLayout(row, fields->rowCount(), 1, 1, 2);
+    testEventButton->setEnabled(sender != nullptr);
+    connect(testEventButton, &QPushButton::clicked, this, [this] { sendTestEvent(); });
+}
+
+PreferencesDialog::~PreferencesDialog() = default;
+
+QString PreferencesDialog::webhookInUse() const
+{
+    return webhookInUseEdit ? webhookInUseEdit->text() : webhookEdit->text().trimmed();
+}
+
+void PreferencesDialog::sendTestEvent()
+{
+    const QString url = webhookInUse();
+    if (!sender)
+        return;
+    if (const QString problem = webhookUrlProblem(url); !problem.isEmpty()) {
+        testResultLabel->setText(problem);
+        return;
+    }
+    testResultLabel->setText(QStringLiteral("Sending..."));
+    testEventButton->setEnabled(false);
+    QPointer<PreferencesDialog> alive(this);
+    sender->post(QUrl(url), testEventJson(QDateTime::currentDateTime()), [alive](bool taken, const QString &detail) {
+        if (!alive)
+            return;
+        alive->testEventButton->setEnabled(true);
+        alive->testResultLabel->setText(taken ? QStringLiteral("Sent: ") + detail + QLatin1Char('.') : detail);
+    });
 }
 
 QString PreferencesDialog::notificationsProblem() const

@@ -2,10 +2,12 @@
 
 #include "ui/ChosenFile.h"
 
+#include <QAction>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 
@@ -28,7 +30,24 @@ void QtPrintDialogs::preview(QPrinter &printer, const std::function<void(QPrinte
     dialog.setWindowTitle(QStringLiteral("Print Preview"));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&compose](QPrinter *target) { compose(*target); });
+    fitPreviewPage(dialog);
     dialog.exec();
+}
+
+void fitPreviewPage(QPrintPreviewDialog &dialog)
+{
+    // The dialog opens fitting the page's width, a small share of a page
+    // that is taller than the window: the whole page shows at once instead.
+    // Its own "Fit page" entry is taken, so its tool bar shows the mode.
+    for (QAction *action : dialog.findChildren<QAction *>()) {
+        if (action->isCheckable()
+            && action->text().remove(QLatin1Char('&')).compare(QLatin1String("Fit page"), Qt::CaseInsensitive) == 0) {
+            action->trigger();
+            return;
+        }
+    }
+    if (auto *page = dialog.findChild<QPrintPreviewWidget *>())
+        page->setZoomMode(QPrintPreviewWidget::FitInView);
 }
 
 QString QtPrintDialogs::pdfFileName(const QString &suggestedName)

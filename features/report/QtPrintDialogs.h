@@ -5,6 +5,11 @@
 #include <QPointer>
 #include <QWidget>
 
+class QPrintPreviewDialog;
+
+// The preview shows the whole page in its window.
+void fitPreviewPage(QPrintPreviewDialog &dialog);
+
 // The platform's print setup (CUPS printers on Linux), Qt's print preview
 // and a save dialog for PDF files, centred on the main window.
 class QtPrintDialogs : public PrintDialogs

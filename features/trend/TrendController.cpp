@@ -16,11 +16,11 @@
 TrendController::TrendController(const TrendHistory &liveHistory, TrendLineSource &liveLines, MainMenus &menus,
                                  MessageDialogs &dialogs, QMainWindow &mainWindow)
     : live(liveHistory), liveLines(liveLines), dialogs(dialogs), qtFileDialog(std::make_unique<QtTrendFileDialog>()),
-      fileDialog(qtFileDialog.get())
+      fileDialog(qtFileDialog.get()), mainWindow(mainWindow)
 {
     // The window belongs to the main window: it closes with it and stays above it.
     trendWindow = new TrendWindow(dialogs, *fileDialog, &mainWindow);
-    QObject::connect(trendWindow, &TrendWindow::liveRequested, trendWindow, [this] { showLive(); });
+    lastShown = trendWindow;
     trendWindow->showLive(live, &liveLines);
 
     // File: after Close, its own group.
@@ -47,6 +47,8 @@ void TrendController::setFileDialog(TrendFileDialog &dialog)
 {
     fileDialog = &dialog;
     trendWindow->setFileDialog(dialog);
+    if (logWindow)
+        logWindow->setFileDialog(dialog);
 }
 
 void TrendController::historyGrew()
@@ -56,12 +58,18 @@ void TrendController::historyGrew()
 
 void TrendController::showLive()
 {
-    if (!trendWindow->showingLive()) {
-        fromLog.clear();
-        fromLogLines.reset();
-    }
     trendWindow->showLive(live, &liveLines);
-    bringUp();
+    bringUp(*trendWindow);
+}
+
+TrendWindow &TrendController::plotted()
+{
+    if (!logWindow) {
+        logWindow = new TrendWindow(dialogs, *fileDialog, &mainWindow);
+        logWindow->setObjectName("PlotTrendWindow");
+        QObject::connect(logWindow, &TrendWindow::liveRequested, logWindow, [this] { showLive(); });
+    }
+    return *logWindow;
 }
 
 bool TrendController::plotLog(const QString &path)
@@ -73,19 +81,21 @@ bool TrendController::plotLog(const QString &path)
                           QStringLiteral("Cannot plot %1: %2.").arg(QDir::toNativeSeparators(path), result.problem));
         return false;
     }
+    TrendWindow &window = plotted();
     fromLog = std::move(read);
     fromLogLines = std::make_unique<TrendLogLines>(path);
-    trendWindow->showLog(fromLog, QFileInfo(path).fileName(), result.skipped, fromLogLines.get());
-    bringUp();
+    window.showLog(fromLog, QFileInfo(path).fileName(), result.skipped, fromLogLines.get());
+    bringUp(window);
     return true;
 }
 
 void TrendController::plotRun(TrendHistory &&history, const QString &title, std::unique_ptr<TrendLineSource> lines)
 {
+    TrendWindow &window = plotted();
     fromLog = std::move(history);
     fromLogLines = std::move(lines);
-    trendWindow->showLog(fromLog, title, 0, fromLogLines.get());
-    bringUp();
+    window.showLog(fromLog, title, 0, fromLogLines.get());
+    bringUp(window);
 }
 
 void TrendController::plotLogChosen()
@@ -95,9 +105,10 @@ void TrendController::plotLogChosen()
         plotLog(path);
 }
 
-void TrendController::bringUp()
+void TrendController::bringUp(TrendWindow &window)
 {
-    trendWindow->show();
-    trendWindow->raise();
-    trendWindow->activateWindow();
+    lastShown = &window;
+    window.show();
+    window.raise();
+    window.activateWindow();
 }

@@ -14,8 +14,10 @@ class QMainWindow;
 class TrendFileDialog;
 class TrendWindow;
 
-// Brings up the Trend window: View, Trend... for the live run, File, Plot Data Log...
-// (or --plot) for a saved data log.
+// Brings up the Trend windows: View, Trend... for the live run, File, Plot
+// Data Log... (or --plot) for a saved data log or a run from the archive.
+// The live run and the plotted one each keep a window of their own, so
+// "Show Live Run" in the plotted one leaves its log drawn.
 class TrendController
 {
 public:
@@ -38,7 +40,10 @@ public:
     // Tests replace the file dialogs.
     void setFileDialog(TrendFileDialog &dialog);
 
-    TrendWindow &window() { return *trendWindow; }
+    // The window brought up last: the plotted one after a plot, else the live one.
+    TrendWindow &window() { return *lastShown; }
+    TrendWindow &liveWindow() { return *trendWindow; }
+    TrendWindow *plotWindow() const { return logWindow; }   // null before the first plot
     const TrendHistory &liveHistory() const { return live; }
 
     QMenu *viewMenu;
@@ -46,14 +51,18 @@ public:
     QAction *filePlot;
 
 private:
-    void bringUp();
+    void bringUp(TrendWindow &window);
+    TrendWindow &plotted();
 
     const TrendHistory &live;
     TrendLineSource &liveLines;
     MessageDialogs &dialogs;
     std::unique_ptr<TrendFileDialog> qtFileDialog;
     TrendFileDialog *fileDialog;
+    QMainWindow &mainWindow;
     TrendHistory fromLog;
     std::unique_ptr<TrendLineSource> fromLogLines;
     TrendWindow *trendWindow;
+    TrendWindow *logWindow = nullptr;
+    TrendWindow *lastShown;
 };

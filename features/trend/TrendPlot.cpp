@@ -419,6 +419,9 @@ void TrendPlot::mouseReleaseEvent(QMouseEvent *event)
     if (std::abs(px - dragStart) >= SmallestBand) {
         const double a = positionAt(dragStart), b = positionAt(px);
         events.banded({std::min(a, b), std::max(a, b)});
+        // The cursor stayed where the drag began: the readout goes to the
+        // sample under the pointer in the zoomed range.
+        events.pointed(*this, positionAt(px));
     } else {
         events.pointed(*this, positionAt(px));
     }

@@ -12,9 +12,11 @@
 #include "features/archive/RunDetailsDialog.h"
 #include "features/archive/TypedDate.h"
 #include "features/preferences/PreferencesDialog.h"
+#include "platform/QtWebhookSender.h"
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeArchiveSink.h"
 #include "support/FakeMessageDialogs.h"
+#include "support/LocalHttpServer.h"
 #include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
 #include "support/TestColumns.h"
@@ -22,6 +24,8 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -333,6 +337,58 @@ private Q_SLOTS:
         QCOMPARE(registry.loadWebToken(), kept ? token : QString());
         QVERIFY(!eventWanted(EventKind::RunStopped, registry.loadEventsOff()) || !kept);
         QVERIFY(eventWanted(EventKind::Failure, registry.loadEventsOff()));
+    }
+
+    void sendTestEvent_data()
+    {
+        QTest::addColumn<bool>("commandLine");   // the URL came with --notify-url
+        QTest::addColumn<int>("status");         // the server's answer; 0: no server
+        QTest::addColumn<QString>("said");
+        addRow("typed URL, taken", false, 200, "Sent: the server answered 200.");
+        addRow("command line URL, refused", true, 500, "the server answered 500.");
+        addRow("no server", false, 0, "did not take an event: ");
+    }
+
+    // Send Test Event posts a "test" event to the webhook in use (the
+    // command line's, shown read-only, over the kept one) and says what the
+    // server answered.
+    void sendTestEvent()
+    {
+        QFETCH(bool, commandLine);
+        QFETCH(int, status);
+        LocalHttpServer server({status});
+        QUrl url = server.url();
+        if (status == 0) {
+            QTcpServer closed;
+            closed.listen(QHostAddress::LocalHost);
+            url = QUrl(QStringLiteral("http://127.0.0.1:%1/hook").arg(closed.serverPort()));
+        }
+        MemorySettingsStore settings;
+        Registry registry(settings);
+        registry.saveWebhook(commandLine ? "https://kept.example/hook" : url.toString());
+        PreferencesDialog::setWebhook(commandLine ? url.toString() : QString(),
+                                      [] { return std::make_unique<QtWebhookSender>(); });
+        FakeMessageDialogs dialogs;
+        PreferencesDialog dialog(registry, dialogs, "/home/lab/runs.sqlite");
+        PreferencesDialog::setWebhook(QString(), nullptr);
+        QCOMPARE(dialog.webhookInUseEdit != nullptr, commandLine);
+        if (commandLine) {
+            QVERIFY(dialog.webhookInUseEdit->isReadOnly());
+            QCOMPARE(dialog.webhookInUseEdit->text(), url.toString());
+            QCOMPARE(dialog.webhookEdit->text(), QStringLiteral("https://kept.example/hook"));
+        }
+        QCOMPARE(dialog.testEventButton->accessibleName(), QStringLiteral("Send Test Event"));
+        dialog.testEventButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.testEventButton->isEnabled(), 8000);
+        QFETCH(QString, said);
+        QVERIFY2(dialog.testResultLabel->text().contains(said), qPrintable(dialog.testResultLabel->text()));
+        QCOMPARE(server.requests.size(), status == 0 ? 0 : 1);
+        if (status != 0) {
+            const QJsonObject o = QJsonDocument::fromJson(server.requests[0].body).object();
+            QCOMPARE(o["event"].toString(), QStringLiteral("test"));
+            QCOMPARE(o["tester"].toString(), QString());
+        }
+        QCOMPARE(dialogs.calls, QStringList());
     }
 };
 

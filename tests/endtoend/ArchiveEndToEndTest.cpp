@@ -27,6 +27,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -311,16 +312,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("readable");           // the window can read the archive
-        QTest::addColumn<QStringList>("questions");   // after the offer
-        QTest::newRow("exported") << "" << true << QStringList();
+        QTest::addColumn<int>("choice");              // 0 export, 1 last sample, 2 don't save, 3 cancel
+        QTest::addColumn<QStringList>("questions");   // after the one question
+        QTest::addColumn<int>("lines");               // in the file written, header included; -1: none
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("exported") << "" << true << 0 << QStringList() << 1 + 4 << true;
         QTest::newRow("export fails: the last sample is still asked for")
-            << "no such folder/" << true << QStringList{"error:File Error", "yesno:Save Data|The current test data"};
+            << "no such folder/" << true << 0
+            << QStringList{"error:File Error", "yesno:Save Data|The current test data"} << -1 << true;
         QTest::newRow("the archive cannot be read: said, and the last sample asked for")
-            << "" << false << QStringList{"error:Run Archive", "yesno:Save Data|The current test data"};
+            << "" << false << 0 << QStringList{"error:Run Archive", "yesno:Save Data|The current test data"} << -1
+            << true;
+        QTest::newRow("the last sample only") << "" << true << 1 << QStringList() << 1 + 1 << true;
+        QTest::newRow("not saved") << "" << true << 2 << QStringList() << -1 << true;
+        QTest::newRow("cancelled: the window stays") << "" << true << 3 << QStringList() << -1 << false;
     }
 
-    // Samples came with no data file open: closing offers the whole run so
-    // far from the archive, and then does not ask about the last sample.
+    // Samples came with no data file open: closing asks one question, with
+    // the whole run so far from the archive, the last sample alone, no
+    // saving and cancel as its choices.
     void closingOffersTheRunSoFar()
     {
         QTemporaryDir dir;
@@ -358,19 +368,68 @@ private Q_SLOTS:
         QVERIFY(rig.tickUntil([&] { return session.runRecorder().unloggedSamples() >= 4; }, 2000));
         QVERIFY(form.findChild<QPushButton *>("ExportRunButton")->isVisible());
 
-        dialogs.answers = {AnswerYes, AnswerNo};
-        QVERIFY(form.close());
-        QVERIFY2(dialogs.calls.value(0).startsWith("yesno:Save Data|4 samples of this run"),
-                 qPrintable(dialogs.calls.value(0)));
-        QVERIFY(!readable || suggested.startsWith("41800123 "));
+        QFETCH(int, choice);
+        files.choices = {path};   // the last sample's file
+        dialogs.answers = {int16_t(choice), AnswerNo};
+        QFETCH(bool, closed);
+        QCOMPARE(form.close(), closed);
+        QCOMPARE(dialogs.calls.value(0),
+                 QStringLiteral("choice:Save Data|4 samples of this run are in no data file.  Do you want to export "
+                                "the run so far from the run archive to a data file, or save only the last sample?|"
+                                "Export Run So Far.../Save Last Sample.../Don't Save/Cancel"));
+        QVERIFY(!readable || choice != 0 || suggested.startsWith("41800123 "));
         QFETCH(QStringList, questions);
         QCOMPARE(dialogs.calls.size(), 1 + questions.size());
         for (int i = 0; i < questions.size(); ++i)
             QVERIFY2(dialogs.calls[i + 1].startsWith(questions[i]), qPrintable(dialogs.calls[i + 1]));
-        if (!questions.isEmpty())
-            return;
-        QCOMPARE(contentOf(path).count('\n'), 1 + 4);
-        QVERIFY(contentOf(path).startsWith(QByteArray(DataLogHeader)));
+        QFETCH(int, lines);
+        QCOMPARE(QFile::exists(path), lines >= 0);
+        if (lines >= 0) {
+            QCOMPARE(contentOf(path).count('\n'), lines);
+            QVERIFY(contentOf(path).startsWith(QByteArray(DataLogHeader)));
+        }
+    }
+
+    // With every run written to its own file, that file is the data file:
+    // the strip and the web view name it, nothing is offered for export, and
+    // closing asks nothing.
+    void runFileIsTheDataFile()
+    {
+        QTemporaryDir dir;
+        ArchiveLocation location;
+        location.path = dir.filePath("runs.sqlite");
+        ArchiveWriter archive(location, spoolPathFor(location, dir.path()));
+        archive.start();
+        SimulatedRig rig;
+        MemorySettingsStore settings;
+        Registry(settings).saveRunFiles(true, dir.filePath("runs"));
+        FakeMessageDialogs dialogs;
+        FakeDataFileDialog files;
+        FakeConfigFileDialog configFiles;
+        TesterSession session({rig.port, settings, dialogs, files, configFiles, &archive}, 24 * 3600 * 1000);
+        TesterWindow form(session);
+        form.setRunCatalogSource([&](QString &failure) { return readArchiveOf(archive, 10000, failure); });
+        session.start();
+        form.show();
+        rig.drive(session.engine());
+        QVERIFY(
+            rig.tickUntil([&] { return session.state().session.downloadedOnce && session.engine().commReady(); }, 200));
+        session.engine().sendCommand(Command::RunToLimits);
+        QVERIFY(rig.tickUntil([&] { return session.runFile().linesWritten() >= 3; }, 2000));
+        const QString name = QFileInfo(session.runFile().fileName()).fileName();
+        QVERIFY(name.startsWith("41800123 "));
+
+        const auto *strip = form.findChild<QLineEdit *>("loggingText");
+        QVERIFY2(strip->text().startsWith(name + ": "), qPrintable(strip->text()));
+        QCOMPARE(strip->palette().color(QPalette::Text), form.palette().color(QPalette::Text));
+        QVERIFY(!form.findChild<QPushButton *>("ExportRunButton")->isVisible());
+        WebView view([&] { return std::vector<const TesterSession *>{&session}; }, "<html>");
+        const QJsonObject tester = QJsonDocument::fromJson(answerOf(view, "/api/testers")).array().at(0).toObject();
+        QCOMPARE(tester["dataFile"].toString(), name);
+        QCOMPARE(session.runRecorder().unloggedSamples(), 0);
+
+        QVERIFY(form.close());
+        QCOMPARE(dialogs.calls, QStringList());
     }
 };
 

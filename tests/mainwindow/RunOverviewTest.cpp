@@ -7,14 +7,17 @@
 #include "support/TestColumns.h"
 #include "support/TestRows.h"
 #include "support/WindowRig.h"
+#include "ui/ElidingField.h"
 #include "ui/ValueBox.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <limits>
 
 namespace {
@@ -110,6 +113,28 @@ class RunOverviewTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A text longer than its field ends with "..." and is whole in the tool
+    // tip; the window does not widen for it.
+    void longTextsElideInsteadOfWidening()
+    {
+        Rig rig;
+        QVERIFY(rig.sampled());
+        const int width = rig.form->sizeHint().width();
+        auto *field = rig.form->findChild<QLineEdit *>("loggingText");
+        QVERIFY(!isElided(field));
+        QTemporaryDir dir;
+        const QString name = QString(120, QLatin1Char('d')) + QStringLiteral(".txt");
+        QString path = dir.filePath(name);
+        QVERIFY(rig.form->dataLog().openFile(path));
+        QVERIFY(rig.sampled(Command::SampleData));
+        QCOMPARE(rig.form->sizeHint().width(), width);
+        QVERIFY(field->text().startsWith(name + ": 1 line"));
+        QVERIFY(isElided(field));
+        QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), field->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(field, &tip);
+        QVERIFY2(QToolTip::text().startsWith(field->text() + "\n\n"), qPrintable(QToolTip::text()));
+    }
+
     // The strip and the readings over a lost and found link, with "Not
     // logging" until a data file is opened.
     void linkLostAndFoundAgain()

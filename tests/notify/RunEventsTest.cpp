@@ -6,6 +6,7 @@
 #include "station/StationRig.h"
 #include "support/TestRows.h"
 
+#include "engine/archive/RunRecorder.h"
 #include "engine/notify/RunEvents.h"
 #include "engine/notify/StationEvent.h"
 #include "engine/notify/WebhookQueue.h"
@@ -90,6 +91,10 @@ private Q_SLOTS:
                 QCOMPARE(e.cycles, int64_t(40));
             if (e.kind == EventKind::SequentialLimit)
                 QCOMPARE(e.failures, int64_t(rig.session(1).state().counters.failCount));
+            // Each event names its run; the stop says why it stopped.
+            QCOMPARE(e.runKey, rig.session(row).runRecorder().runKey());
+            QVERIFY(!e.runKey.isEmpty());
+            QCOMPARE(e.cause, e.kind == EventKind::RunStopped ? QString("stopped by the operator") : QString());
         }
     }
 
@@ -210,15 +215,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("serial");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("name");
-        addRow("run ended", int(EventKind::RunEnded), "41800001", "done", "run-ended");
-        addRow("stopped", int(EventKind::RunStopped), "41800001", "x", "run-stopped");
-        addRow("failure", int(EventKind::Failure), "41800001", "x", "failure");
-        addRow("sequential", int(EventKind::SequentialLimit), "4", "x", "sequential-limit");
-        addRow("lost", int(EventKind::LinkLost), "4", "x", "link-lost");
-        addRow("found", int(EventKind::LinkFound), "4", "x", "link-found");
-        addRow("file, quotes kept", int(EventKind::FileError), "4", "C:\\a \"b\"\n", "file-error");
-        addRow("archive, no tester", int(EventKind::ArchiveError), "", "ü", "archive-error");
-        addRow("records refused", int(EventKind::recordsRefused), "", "x", "records-refused");
+        QTest::addColumn<int>("runId");   // 0: not in the archive yet
+        QTest::addColumn<QString>("runUrl");
+        addRow("run ended", int(EventKind::RunEnded), "41800001", "done", "run-ended", 12,
+               "http://127.0.0.1:8080/api/runs/12/datalog");
+        addRow("stopped, with its cause", int(EventKind::RunStopped), "41800001", "x", "run-stopped", 12, "");
+        addRow("failure", int(EventKind::Failure), "41800001", "x", "failure", 0, "");
+        addRow("sequential", int(EventKind::SequentialLimit), "4", "x", "sequential-limit", 3, "");
+        addRow("lost", int(EventKind::LinkLost), "4", "x", "link-lost", 3, "");
+        addRow("found", int(EventKind::LinkFound), "4", "x", "link-found", 3, "");
+        addRow("file, quotes kept", int(EventKind::FileError), "4", "C:\\a \"b\"\n", "file-error", 3, "");
+        addRow("archive, no tester", int(EventKind::ArchiveError), "", "ü", "archive-error", 0, "");
+        addRow("records refused", int(EventKind::recordsRefused), "", "x", "records-refused", 0, "");
     }
     void eventJson()
     {
@@ -226,12 +234,31 @@ private Q_SLOTS:
         QFETCH(QString, serial);
         QFETCH(QString, message);
         QFETCH(QString, name);
-        StationEvent e{EventKind(kind), serial, 7,      QDateTime(QDate(2024, 3, 8), QTime(17, 0, 5), QTimeZone(3600)),
-                       1234567890123,   42,     message};
+        QFETCH(int, runId);
+        QFETCH(QString, runUrl);
+        StationEvent e;
+        e.kind = EventKind(kind);
+        e.serial = serial;
+        e.port = 7;
+        e.time = QDateTime(QDate(2024, 3, 8), QTime(17, 0, 5), QTimeZone(3600));
+        e.cycles = 1234567890123;
+        e.failures = 42;
+        e.message = message;
+        e.runId = runId;
+        if (!runUrl.isEmpty())
+            QCOMPARE(runLink("127.0.0.1:8080", runId), runUrl);
+        e.runUrl = runUrl;
+        e.cause = QStringLiteral("stopped by the operator");
         const QByteArray json = stationEventJson(e);
         QVERIFY2(json.startsWith("{\"event\":\"" + name.toLatin1() + "\","), json);
         const QJsonObject o = QJsonDocument::fromJson(json).object();
-        QCOMPARE(o.keys(), (QStringList{"cycles", "event", "failures", "message", "port", "tester", "time"}));
+        QStringList keys{"cycles", "event", "failures", "message", "port", "runId", "runUrl", "tester", "time"};
+        if (e.kind == EventKind::RunStopped)
+            keys.insert(0, "cause");
+        QCOMPARE(o.keys(), keys);
+        QCOMPARE(o["runId"], runId > 0 ? QJsonValue(runId) : QJsonValue());
+        QCOMPARE(o["runUrl"], runUrl.isEmpty() ? QJsonValue() : QJsonValue(runUrl));
+        QCOMPARE(o["cause"].toString(), e.kind == EventKind::RunStopped ? e.cause : QString());
         QCOMPARE(o["event"].toString(), name);
         QCOMPARE(o["tester"].toString(), serial);
         QCOMPARE(o["port"].toInt(), 7);

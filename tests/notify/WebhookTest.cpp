@@ -5,6 +5,7 @@
 #include "engine/notify/Webhook.h"
 #include "engine/notify/StationEvent.h"
 #include "platform/QtWebhookSender.h"
+#include "support/LocalHttpServer.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,62 +15,21 @@
 
 namespace {
 
-// Answers each request with the next status of its list (200 when it runs
-// out) and keeps what came: the request line, the headers and the body.
-class LocalHttpServer : public QObject
-{
-public:
-    struct Request
-    {
-        QByteArray head;
-        QByteArray body;
-    };
-
-    explicit LocalHttpServer(QList<int> statuses) : statuses(std::move(statuses))
-    {
-        server.listen(QHostAddress::LocalHost);
-        connect(&server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = server.nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
-        });
-    }
-    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/hook").arg(server.serverPort())); }
-
-    QList<Request> requests;
-
-private:
-    void read(QTcpSocket *socket)
-    {
-        QByteArray &buffer = pending[socket];
-        buffer += socket->readAll();
-        const int headEnd = buffer.indexOf("\r\n\r\n");
-        if (headEnd < 0)
-            return;
-        const QByteArray head = buffer.left(headEnd);
-        int length = 0;
-        for (const QByteArray &line : head.split('\n'))
-            if (line.toLower().startsWith("content-length:"))
-                length = line.mid(15).trimmed().toInt();
-        if (buffer.size() < headEnd + 4 + length)
-            return;
-        requests.append({head, buffer.mid(headEnd + 4, length)});
-        buffer.remove(0, headEnd + 4 + length);
-        const int status = statuses.isEmpty() ? 200 : statuses.takeFirst();
-        socket->write("HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Length: 0\r\n\r\n");
-    }
-
-    QTcpServer server;
-    QList<int> statuses;
-    QHash<QTcpSocket *, QByteArray> pending;
-};
-
 // A loopback answer is a matter of milliseconds; the waits of one test stay
 // well inside the 25 s a test function may take, so a hang is named.
 constexpr int AnswerMs = 8000;
 
 StationEvent stationEvent(EventKind kind, const QString &serial, int cycles)
 {
-    return {kind, serial, 3, QDateTime::currentDateTime(), cycles, 1, QStringLiteral("m")};
+    StationEvent event;
+    event.kind = kind;
+    event.serial = serial;
+    event.port = 3;
+    event.time = QDateTime::currentDateTime();
+    event.cycles = cycles;
+    event.failures = 1;
+    event.message = QStringLiteral("m");
+    return event;
 }
 
 }   // namespace

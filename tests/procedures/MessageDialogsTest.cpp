@@ -29,6 +29,11 @@ private Q_SLOTS:
         QTest::newRow("readjust: Enter answers Yes") << "readjust" << Leave::Enter << 6;
         QTest::newRow("readjust: close box answers No") << "readjust" << Leave::CloseBox << 7;
         QTest::newRow("error: Enter") << "error" << Leave::Enter << 0;
+        // A choice answers the index of the one taken; the last is the cancel.
+        QTest::newRow("choice: Enter answers the last") << "choice" << Leave::Enter << 2;
+        QTest::newRow("choice: close box answers the last") << "choice" << Leave::CloseBox << 2;
+        QTest::newRow("choice: the first") << "choice" << Leave::ClickYes << 0;
+        QTest::newRow("choice: the second") << "choice" << Leave::ClickNo << 1;
     }
 
     void answers()
@@ -49,12 +54,14 @@ private Q_SLOTS:
             switch (how) {
             case Leave::Enter: QTest::keyClick(focus, Qt::Key_Return); break;
             case Leave::CloseBox: shown->close(); break;
-            case Leave::ClickYes: click("YesButton"); break;
-            case Leave::ClickNo: click("NoButton"); break;
+            case Leave::ClickYes: click(shown->objectName() == "ChoiceDialog" ? "ChoiceButton0" : "YesButton"); break;
+            case Leave::ClickNo: click(shown->objectName() == "ChoiceDialog" ? "ChoiceButton1" : "NoButton"); break;
             }
         });
-        int16_t got = 0;
-        if (dialog == "yesno")
+        int got = 0;
+        if (dialog == "choice")
+            got = dialogs.askChoice("Save Data", "Save what?", {"Export Run So Far...", "Don't Save", "Cancel"});
+        else if (dialog == "yesno")
             got = dialogs.askYesNo("Save Data", "Save it?");
         else if (dialog == "readjust")
             got = dialogs.askReadjust({"Maximum Test Cycles: 0 becomes 1"});

@@ -3,6 +3,7 @@
 
 #include "engine/state/TesterState.h"
 #include "features/report/PrintDialogs.h"
+#include "features/report/QtPrintDialogs.h"
 #include "features/report/ReportController.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/TestRows.h"
@@ -10,6 +11,8 @@
 
 #include <QAction>
 #include <QMainWindow>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -121,6 +124,18 @@ class ReportTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Print Preview opens with the whole page in its window, not a strip of it.
+    void previewFitsThePage()
+    {
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        QPrintPreviewDialog dialog(&printer);
+        fitPreviewPage(dialog);
+        dialog.show();
+        QCOMPARE(dialog.findChild<QPrintPreviewWidget *>()->zoomMode(), QPrintPreviewWidget::FitInView);
+        dialog.close();
+    }
+
     void lines_data()
     {
         QTest::addColumn<QList<int>>("tester");      // contact, error code, software version, mode, landscape

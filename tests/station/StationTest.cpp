@@ -8,6 +8,7 @@
 #include "support/TestColumns.h"
 #include "support/TestRows.h"
 
+#include "engine/archive/RunFileLog.h"
 #include "engine/config/ConfigCommands.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/link/PortClaims.h"
@@ -218,6 +219,25 @@ private Q_SLOTS:
         QFETCH(QString, stopped);
         QVERIFY2(QRegularExpression("^" + running + "$").match(shown[0]).hasMatch(), qPrintable(shown[0]));
         QVERIFY2(QRegularExpression("^" + stopped + "$").match(shown[1]).hasMatch(), qPrintable(shown[1]));
+    }
+
+    // With every run written to its own file, the row names that file and
+    // /api/testers gives it: it is the tester's data file.
+    void rowNamesTheRunsOwnFile()
+    {
+        StationRig rig;
+        QTemporaryDir dir;
+        Registry(rig.settings).saveRunFiles(true, dir.filePath("runs"));
+        rig.station.preferencesChanged();   // as accepted preferences do
+        rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
+        QVERIFY(rig.allFound(1));
+        QVERIFY(rig.tickUntil([&] { return rig.session(0).runFile().linesWritten() >= 2; }));
+        const QString shown = cell(rig, 0, StationTableModel::DataFileColumn);
+        QVERIFY2(
+            QRegularExpression("^41800001 \\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d\\.txt$").match(shown).hasMatch(),
+            qPrintable(shown));
+        QCOMPARE(testerJson(rig.session(0))["dataFile"].toString(), shown);
+        QVERIFY(!rig.session(0).state().session.dirtyData);
     }
 
     // What the link's "connected" would hide is said in the row and in

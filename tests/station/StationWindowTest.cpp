@@ -6,9 +6,12 @@
 
 #include "StationRig.h"
 
+#include "engine/archive/RunCatalog.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/StationSettings.h"
 #include "engine/station/StationTableModel.h"
+#include "features/trend/TrendController.h"
+#include "features/trend/TrendWindow.h"
 #include "mainwindow/ReadingColours.h"
 #include "mainwindow/TesterWindow.h"
 #include "station/StationRowDelegate.h"
@@ -19,6 +22,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -78,6 +82,45 @@ private Q_SLOTS:
         table->selectRow(1);
         window.findChild<QPushButton *>("openTesterButton")->click();
         QCOMPARE(window.testerWindow(1), second);   // brought up, not opened twice
+    }
+
+    // The Station window is the program's main window: View, Runs... and
+    // View, Trend come up for the selected tester without opening its
+    // window, Help has About, and the status bar says what the program
+    // serves.
+    void menusOfTheMainWindow()
+    {
+        WindowRig rig;
+        StationWindow window(rig.station, rig.settings, rig.dialogs);
+        window.show();
+        QVERIFY(rig.allFound(2));
+        QStringList menus;
+        for (QAction *entry : window.menuBar()->actions())
+            menus << entry->text();
+        QCOMPARE(menus, (QStringList{"&File", "&Tester", "&View", "&Help"}));
+        QVERIFY(window.findChild<QAction *>("HelpAboutMenu"));
+        window.showServices("Web view on 127.0.0.1:8080; tray icon shown");
+        QCOMPARE(window.findChild<QLabel *>("servicesLabel")->text(),
+                 QStringLiteral("Web view on 127.0.0.1:8080; tray icon shown"));
+
+        window.table()->selectRow(1);
+        window.findChild<QAction *>("ViewTrendMenu")->trigger();
+        TesterWindow *second = window.testerWindow(1);
+        QVERIFY(second && !second->isVisible());
+        QVERIFY(second->trend().window().isVisible() && second->trend().window().showingLive());
+
+        // Without an archive the runs cannot be listed: said so.
+        window.findChild<QAction *>("ViewRunsMenu")->trigger();
+        QCOMPARE(rig.dialogs.calls, QStringList{"error:Run Archive|No run archive is in use."});
+        QString asked;
+        window.setRunCatalogSource([&](QString &failure) -> std::unique_ptr<RunCatalog> {
+            asked = QStringLiteral("asked");
+            failure = QStringLiteral("The archive cannot be read.");
+            return nullptr;
+        });
+        window.findChild<QAction *>("ViewRunsMenu")->trigger();
+        QCOMPARE(asked, QStringLiteral("asked"));
+        QCOMPARE(window.testerWindow(0), nullptr);   // the selected tester's window serves it
     }
 
     void closedTesterWindowLeavesTheTesterLogging()

@@ -10,11 +10,12 @@
 // Message dialogs for tests: every dialog shown is recorded in `calls`, and
 // the questions take their answers from `answers`, in order.
 //
-//   "error:<title>|<text>", "yesno:<title>|<text>", "readjust:<change>|<change>..."
+//   "error:<title>|<text>", "yesno:<title>|<text>", "readjust:<change>|<change>...",
+//   "choice:<title>|<text>|<choice>/<choice>..." (answered by the index of a choice)
 //
 // When the script is used up a question answers as its dialog does when it
 // is closed from the window menu: Cancel for YesNoDialog, No for
-// ReadjustDialog.
+// ReadjustDialog, the last choice for a choice.
 class FakeMessageDialogs : public MessageDialogs
 {
 public:
@@ -33,6 +34,11 @@ public:
     {
         calls << QStringLiteral("readjust:") + changes.join(QLatin1Char('|'));
         return nextAnswer(AnswerNo);
+    }
+    int askChoice(const QString &title, const QString &text, const QStringList &choices) override
+    {
+        calls << QStringLiteral("choice:%1|%2|%3").arg(title, text, choices.join(QLatin1Char('/')));
+        return nextAnswer(int16_t(choices.size() - 1));
     }
 
     // Calls that begin with prefix ("error:", "yesno:File Error").

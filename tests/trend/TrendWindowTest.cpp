@@ -473,10 +473,16 @@ private Q_SLOTS:
         // Live samples go on into the live run, not into the plotted log.
         rig.sample(2);
         QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("7 samples")));
-        QTest::mouseClick(rig.window().findChild<QWidget *>("LiveButton"), Qt::LeftButton);
-        QVERIFY(rig.window().showingLive());
+        // The live run comes up in a window of its own: the plotted log stays drawn in its own.
+        TrendWindow *plotted = &rig.window();
+        QTest::mouseClick(plotted->findChild<QWidget *>("LiveButton"), Qt::LeftButton);
+        QVERIFY(rig.window().showingLive() && &rig.window() != plotted);
         QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("2 samples")));
         QVERIFY(!rig.label("SkippedLabel")->isVisible());
+        QVERIFY(plotted->isVisible() && !plotted->showingLive());
+        QCOMPARE(plotted->windowTitle(), QStringLiteral("Trend - station2.txt"));
+        QVERIFY(plotted->findChild<QLabel *>("SourceLabel")->text().endsWith(QStringLiteral("7 samples")));
+        QCOMPARE(rig.form->trend().plotWindow(), plotted);
     }
 
     // What cannot be plotted is named, with the reason, and opens no window.
@@ -558,6 +564,17 @@ private Q_SLOTS:
         shown.window.pointAt(12500, shown.plot("FailureChart")->plan());
         QCOMPARE(shown.window.readoutText(),
                  QStringLiteral("Cycle 12500, 12/06/2026 11:28:20: 25 failures, a new failure with this sample"));
+
+        // After a drag-zoom the readout is on the sample under the pointer, not on the drag's start.
+        send(down, QEvent::MouseMove, down->pixelAt(14000), Qt::NoButton, Qt::NoButton);
+        const double releasedAt = down->pixelAt(12000);
+        drag(down, down->pixelAt(14000), releasedAt, Qt::LeftButton);
+        QVERIFY(shown.window.zoomed());
+        // The pointer's pixel now stands for another cycle of the zoomed range.
+        QCOMPARE(down->cursorAt(), std::round(down->positionAt(releasedAt)));
+        QVERIFY(shown.window.visibleRange().contains(down->cursorAt()) && down->cursorAt() != 14000);
+        QVERIFY(shown.window.readoutText().startsWith(QStringLiteral("Cycle %1,").arg(down->cursorAt())));
+        shown.window.resetZoom();
 
         auto *readout = shown.window.findChild<QLineEdit *>("Readout");
         QVERIFY(readout->isReadOnly() && readout->text() == shown.window.readoutText());
