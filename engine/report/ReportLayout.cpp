@@ -42,17 +42,6 @@ ReportLine heads(const QString &value, const QString &tolerance)
     return line;
 }
 
-QString contactType(int contact)
-{
-    switch (contact & 15) {
-    case 0: return QStringLiteral("None");
-    case 1: return QStringLiteral("Normally Open");
-    case 2: return QStringLiteral("Normally Closed");
-    case 3: return QStringLiteral("Alternate Action");
-    default: return QStringLiteral("Unknown");
-    }
-}
-
 QString methodUnit(int mode)
 {
     switch (mode) {
@@ -175,7 +164,7 @@ void appendSetupRows(QList<ReportLine> &lines, const TesterState &s, const Teste
     if (tested.downBounce || tested.upBounce)
         lines << row(QStringLiteral("Bounce Thresholds"), reportResistance(s, int32_t(s.reported.upperBounce) * 4),
                      unit, reportResistance(s, int32_t(s.reported.lowerBounce) * 4));
-    lines << ReportLine() << row(QStringLiteral("Contact Type"), contactType(s.reported.contact))
+    lines << ReportLine() << row(QStringLiteral("Contact Type"), contactTypeText(s.reported.contact))
           << row(QStringLiteral("Measurement Method"), getRValueString(s), methodUnit(s.reported.rangeMode),
                  modePanelText(s));
 }

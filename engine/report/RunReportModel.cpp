@@ -90,17 +90,6 @@ struct ConfigItem
     QString label, value, unit;
 };
 
-QString contactTypeText(int contact)
-{
-    switch (contact & 15) {
-    case 0: return QStringLiteral("None");
-    case 1: return QStringLiteral("Normally Open");
-    case 2: return QStringLiteral("Normally Closed");
-    case 3: return QStringLiteral("Alternate Action");
-    default: return QStringLiteral("Unknown");
-    }
-}
-
 QString yesNo(bool yes)
 {
     return yes ? QStringLiteral("yes") : QStringLiteral("no");

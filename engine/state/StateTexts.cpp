@@ -55,6 +55,17 @@ bool hasLastBounce(const TesterState &s)
     return s.identity.softwareVersion > 11;
 }
 
+QString contactTypeText(int contact)
+{
+    switch (contact & 15) {
+    case 0: return QStringLiteral("None");
+    case 1: return QStringLiteral("Normally Open");
+    case 2: return QStringLiteral("Normally Closed");
+    case 3: return QStringLiteral("Alternate Action");
+    default: return QStringLiteral("Unknown");
+    }
+}
+
 QString contactUnitText(int mode)
 {
     switch (mode) {

@@ -12,5 +12,7 @@ QString modePanelText(const TesterState &s);     // status panel 3: "Pullup Mode
 QString serialPanelText(const TesterState &s);   // status panel 1: "S/N " + serial
 QString displayVersion(const TesterState &s);    // "Software Ver 1.2" or "Software Ver ???"
 bool hasLastBounce(const TesterState &s);        // software 1.2 and later report last bounce times
-QString contactUnitText(int mode);               // unit labels: "ohms", "ma", "volts", "----"
-QString formatSampleTime(const QDateTime &t);    // "mm/dd/yyyy hh:mm:ss", 24-hour clock
+// The contact type of a configuration: "Normally Open", "Normally Closed"...
+QString contactTypeText(int contact);
+QString contactUnitText(int mode);              // unit labels: "ohms", "ma", "volts", "----"
+QString formatSampleTime(const QDateTime &t);   // "mm/dd/yyyy hh:mm:ss", 24-hour clock
