@@ -23,7 +23,7 @@ int listRuns(SqlArchiveStore &store, const AppOptions &options)
 {
     QStringList lines;
     QString failure;
-    if (ListRunLines(store, options, QDateTime::currentDateTime(), lines, failure) != 0)
+    if (listRunLines(store, options, QDateTime::currentDateTime(), lines, failure) != 0)
         return failed(failure);
     QTextStream out(stdout);
     for (const QString &line : lines)
@@ -57,7 +57,7 @@ int exportRun(SqlArchiveStore &store, const AppOptions &options, const RunChartP
 
 }   // namespace
 
-int ListRunLines(RunCatalog &catalog, const AppOptions &options, const QDateTime &now, QStringList &lines,
+int listRunLines(RunCatalog &catalog, const AppOptions &options, const QDateTime &now, QStringList &lines,
                  QString &failure)
 {
     RunFilter filter;

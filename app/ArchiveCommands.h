@@ -18,5 +18,5 @@ class QDateTime;
 // --list-runs: the lines of the runs the options choose, newest first, and
 // 0; or 2 and one line naming every filter value that is malformed or that
 // the archive does not know.
-int ListRunLines(RunCatalog &catalog, const AppOptions &options, const QDateTime &now, QStringList &lines,
+int listRunLines(RunCatalog &catalog, const AppOptions &options, const QDateTime &now, QStringList &lines,
                  QString &failure);

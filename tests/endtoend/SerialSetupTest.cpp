@@ -184,7 +184,7 @@ private Q_SLOTS:
         QVERIFY(!options.exitNow);
         QStringList lines;
         QString failure;
-        QTEST(ListRunLines(store, options, now, lines, failure), "exitCode");
+        QTEST(listRunLines(store, options, now, lines, failure), "exitCode");
         QStringList serials;
         for (const QString &line : lines) {
             serials << line.section(u'\t', 1, 1);
@@ -192,6 +192,45 @@ private Q_SLOTS:
             QVERIFY(line.endsWith(u"\t\t\t"));
         }
         QTEST(failure.isEmpty() ? serials.join(u' ') : failure, "answer");
+    }
+
+    // --export-run against an archive: the last run, none in an empty one, an id it lacks.
+    void exportRunCommand_data()
+    {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<bool>("withRun");
+        QTest::addColumn<int>("exitCode");
+        addRow("the last run", "last", true, 0);
+        addRow("the last of an empty archive", "last", false, 2);
+        addRow("a run the archive lacks", "99", true, 2);
+    }
+    void exportRunCommand()
+    {
+        QFETCH(QString, which);
+        QFETCH(bool, withRun);
+        QFETCH(int, exitCode);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("runs.sqlite");
+        {
+            ArchiveLocation location;
+            location.path = path;
+            SqlArchiveStore store(location);
+            QCOMPARE(store.open(true), QString());
+            TesterState s;
+            s.identity.serialNumber = "41800123";
+            FakeArchiveSink sink;
+            RunRecorder recorder(s, sink, "lab-1", "1.0.0");
+            s.counters.updateTime = QDateTime(QDate(2026, 12, 7), QTime(12, 0));
+            if (withRun)
+                recorder.sampleTaken();
+            QCOMPARE(store.write(sink.records), QString());
+        }
+        const QString out = dir.filePath("out.txt");
+        const AppOptions options = parseCommandLine({"lifecycle", "--archive", path, "--export-run", which, out});
+        QVERIFY(!options.exitNow);
+        MemorySettingsStore settings;
+        QCOMPARE(runArchiveCommand(options, settings), exitCode);
+        QCOMPARE(QFile::exists(out), exitCode == 0);
     }
 
     void simulatedTesterIsPortOneAndTraced()
