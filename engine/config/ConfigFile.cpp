@@ -280,8 +280,10 @@ bool readFileHead(FieldReader &reader, TesterState &s)
     if (!reader.next(field))
         return false;
     if (master) {
+        // The tester measures ohms, mA or V (modes 0 to 2): a file with any
+        // other mode would give tolerances no unit to be read or saved in.
         int mode = 0;
-        if (!readInteger16(field, mode) || mode < 0 || mode > 255)
+        if (!readInteger16(field, mode) || mode < 0 || mode > 2)
             return false;
         s.pending.rangeMode = TesterState::Integer(mode);
     } else if (parseNumber(field) != s.pending.rangeMode) {
