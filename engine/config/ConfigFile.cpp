@@ -292,8 +292,9 @@ bool readFileHead(FieldReader &reader, TesterState &s)
     if (!reader.next(field))
         return false;
     if (master) {
+        // A pull-up or full scale of 0 measures nothing: no tolerance fits it.
         int range = 0;
-        if (!readInteger16(field, range) || range < 0)
+        if (!readInteger16(field, range) || range < 1)
             return false;
         s.pending.rangePullUp = range;
     } else if (parseNumber(field) != s.pending.rangePullUp) {

@@ -137,6 +137,7 @@ private Q_SLOTS:
         row("master", Master, "", "maxUpTol=512");
         row("master with a word for its mode", with(Master, 4, "current"), incompatible);
         row("master with a mode the tester lacks", with(Master, 4, "3"), incompatible);
+        row("master with a range of 0", with(Master, 5, "0"), incompatible);
         // A master file's serial number puts every item a line further down.
         row("master, minimum down-stroke time 0.010", with(Master, 11, "0.010"),
             invalid("Line 11: minimum down-stroke time 0.010 is below 0.025."));
