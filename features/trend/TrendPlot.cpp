@@ -441,3 +441,14 @@ void TrendPlot::keyPressEvent(QKeyEvent *event)
     if (!events.keyed(*this, *event))
         QWidget::keyPressEvent(event);
 }
+
+void showAligned(const std::vector<TrendPlot *> &plots, const TrendReduction &reduction, const QString &contactUnit)
+{
+    int margin = 0;
+    for (TrendPlot *plot : plots) {
+        plot->setData(reduction, plot->plan().unit ? QString::fromLatin1(plot->plan().unit) : contactUnit);
+        margin = std::max(margin, plot->neededLeftMargin());
+    }
+    for (TrendPlot *plot : plots)
+        plot->setLeftMargin(margin);
+}

@@ -108,3 +108,8 @@ private:
     Drag drag = Drag::None;
     double dragStart = 0, dragLast = 0;
 };
+
+// Every chart's lines from one reduction, each in its own unit or else
+// `contactUnit`, their plot areas given one left edge so a cycle sits at
+// the same x in each.
+void showAligned(const std::vector<TrendPlot *> &plots, const TrendReduction &reduction, const QString &contactUnit);

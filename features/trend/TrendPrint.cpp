@@ -75,13 +75,7 @@ void paintTrendCharts(QPainter &painter, const QRectF &area, const TrendHistory 
     placeAxis({});
     const TrendReduction reduction =
         reduceTrend(history, TrendAxis::Cycles, view, std::max(16, plots.front()->plotArea().width()));
-    int margin = 0;
-    for (TrendPlot *plot : plots) {
-        plot->setData(reduction, plot->plan().unit ? QString::fromLatin1(plot->plan().unit) : unit);
-        margin = std::max(margin, plot->neededLeftMargin());
-    }
-    for (TrendPlot *plot : plots)
-        plot->setLeftMargin(margin);
+    showAligned(plots, reduction, unit);
     const int width = plots.front()->plotArea().width();
     placeAxis(valueAxisTicks(view.from, view.to, std::max(2, width / CycleLabelPitch), true));
 

@@ -313,13 +313,7 @@ void TrendWindow::fillCharts(const TrendHistory &run)
     const QString unit = contactUnit(run);
     for (int width = columns(), pass = 0; pass < 2; ++pass) {
         const TrendReduction reduction = reduceTrend(run, shownAxis, view, width);
-        int margin = 0;
-        for (TrendPlot *plot : plots) {
-            plot->setData(reduction, plot->plan().unit ? QString::fromLatin1(plot->plan().unit) : unit);
-            margin = std::max(margin, plot->neededLeftMargin());
-        }
-        for (TrendPlot *plot : plots)
-            plot->setLeftMargin(margin);
+        showAligned(plots, reduction, unit);
         if (columns() == width)
             break;
         width = columns();

@@ -92,6 +92,46 @@ void compareWithTheLog(const QJsonObject &run, const QByteArray &log)
     }
 }
 
+// A simulated tester and an SQLite run archive in a folder of their own,
+// with the rest of a session's world faked; `runFiles`: every run is also
+// written to a file of its own.
+struct ArchivedRig
+{
+    explicit ArchivedRig(bool runFiles)
+    {
+        archive.start();
+        if (runFiles)
+            Registry(settings).saveRunFiles(true, dir.filePath("runs"));
+    }
+    SessionOutside outside() { return {rig.port, settings, dialogs, files, configFiles, &archive}; }
+    // The session has its tester's first sample and nothing in flight.
+    bool ready(TesterSession &session)
+    {
+        return rig.tickUntil([&] { return session.state().session.downloadedOnce && session.engine().commReady(); },
+                             200);
+    }
+
+    QTemporaryDir dir;
+    ArchiveLocation location = sqliteIn(dir);
+    ArchiveWriter archive{location, spoolPathFor(location, dir.path())};
+    SimulatedRig rig;
+    MemorySettingsStore settings;
+    FakeMessageDialogs dialogs;
+    FakeDataFileDialog files;
+    FakeConfigFileDialog configFiles;
+
+private:
+    static ArchiveLocation sqliteIn(const QTemporaryDir &dir)
+    {
+        ArchiveLocation location;
+        location.path = dir.filePath("runs.sqlite");
+        return location;
+    }
+};
+
+// The session's own poll timer never fires: the rig drives its ticks.
+constexpr int DayMs = 24 * 3600 * 1000;
+
 }   // namespace
 
 class ArchiveEndToEndTest : public QObject
@@ -101,51 +141,40 @@ class ArchiveEndToEndTest : public QObject
 private Q_SLOTS:
     void exportEqualsTheLiveLog()
     {
-        QTemporaryDir dir;
-        ArchiveLocation location;
-        location.path = dir.filePath("runs.sqlite");
-        ArchiveWriter archive(location, spoolPathFor(location, dir.path()));
-        archive.start();
-
-        SimulatedRig rig;
-        rig.tester.settings().cycleLimit = 8;
-        MemorySettingsStore settings;
-        Registry(settings).saveRunFiles(true, dir.filePath("runs"));
-        FakeMessageDialogs dialogs;
-        FakeDataFileDialog files;
-        FakeConfigFileDialog configFiles;
-        TesterSession session({rig.port, settings, dialogs, files, configFiles, &archive}, 24 * 3600 * 1000);
+        ArchivedRig r(true);
+        r.rig.tester.settings().cycleLimit = 8;
+        TesterSession session(r.outside(), DayMs);
         session.start();
-        rig.drive(session.engine());
-        QVERIFY(
-            rig.tickUntil([&] { return session.state().session.downloadedOnce && session.engine().commReady(); }, 200));
+        r.rig.drive(session.engine());
+        QVERIFY(r.ready(session));
 
-        QString live = dir.filePath("live.txt");
+        QString live = r.dir.filePath("live.txt");
         QVERIFY(session.dataLog().openFile(live));
         session.engine().sendCommand(Command::RunToLimits);
-        QVERIFY(rig.tickUntil([&] { return session.state().session.terminated; }, 2000));
-        QVERIFY(rig.tickUntil([&] { return !session.state().counters.running && session.engine().commReady(); }, 200));
+        QVERIFY(r.rig.tickUntil([&] { return session.state().session.terminated; }, 2000));
+        QVERIFY(
+            r.rig.tickUntil([&] { return !session.state().counters.running && session.engine().commReady(); }, 200));
         const QString runFile = session.runFile().fileName();
 
-        // The web view links the tester to its run once the archive holds it.
+        // The web view links the tester to its run once the r.archive holds it.
         WebView view([&] { return std::vector<const TesterSession *>{&session}; }, "<html>");
-        view.setArchive(readerOf(location));
+        view.setArchive(readerOf(r.location));
         const auto currentRun = [&]() -> QJsonValue {
             return QJsonDocument::fromJson(answerOf(view, "/api/testers")).array().at(0).toObject().value("runId");
         };
         QTRY_VERIFY_WITH_TIMEOUT(!currentRun().isNull(), 10000);
         const qint64 currentRunId = currentRun().toInteger();
         session.shutDown();
-        archive.stop();
+        r.archive.stop();
 
-        SqlArchiveStore store(location);
+        SqlArchiveStore store(r.location);
         QCOMPARE(store.open(false), QString());
         std::vector<RunSummary> runs;
         QCOMPARE(store.listRuns(RunFilter(), runs), QString());
         QCOMPARE(int(runs.size()), 1);   // found stopped at 0, then the test: one climb of the count
         QCOMPARE(runs[0].endedHow, QStringLiteral("stopped at cycle limit"));
         QCOMPARE(runs[0].cycles, qint64(8));
-        const QString exported = dir.filePath("exported.txt");
+        const QString exported = r.dir.filePath("exported.txt");
         QCOMPARE(exportRunToFile(store, runs[0].id, exported), QString());
 
         // The run began with the sample that found the tester, before the
@@ -162,7 +191,7 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(runFile).fileName().startsWith(runFileName("41800123", runs[0].start).chopped(4)));
         QCOMPARE(contentOf(runFile), contentOf(exported));
         QCOMPARE(contentOf(exported).count('\n'), 1 + runs[0].samples);
-        QCOMPARE(dialogs.calls, QStringList());
+        QCOMPARE(r.dialogs.calls, QStringList());
     }
 
     void runSpansTheClimbOfTheCount_data()
@@ -192,29 +221,19 @@ private Q_SLOTS:
     // once, in order, and so does its own data file.
     void runSpansTheClimbOfTheCount()
     {
-        QTemporaryDir dir;
-        ArchiveLocation location;
-        location.path = dir.filePath("runs.sqlite");
-        ArchiveWriter archive(location, spoolPathFor(location, dir.path()));
-        archive.start();
-        SimulatedRig rig;
-        rig.tester.settings().cycleLimit = 100000;
-        rig.runCycles(5);
-        MemorySettingsStore settings;
-        Registry(settings).saveRunFiles(true, dir.filePath("runs"));
-        FakeMessageDialogs dialogs;
-        FakeDataFileDialog files;
-        FakeConfigFileDialog configFiles;
+        ArchivedRig r(true);
+        r.rig.tester.settings().cycleLimit = 100000;
+        r.rig.runCycles(5);
         std::unique_ptr<TesterSession> session;
         int taken = 0;
         const auto ready = [&] { return session->state().session.downloadedOnce && session->engine().commReady(); };
         const auto samples = [&](int n) {
             const int until = taken + n;
-            return rig.tickUntil([&] { return taken >= until && ready(); }, 400);
+            return r.rig.tickUntil([&] { return taken >= until && ready(); }, 400);
         };
         const auto atPanel = [&](const QByteArray &command) {
-            rig.tester.receive("\x1b" + command + "\r");
-            rig.tester.takeOutput();
+            r.rig.tester.receive("\x1b" + command + "\r");
+            r.rig.tester.takeOutput();
         };
         QFETCH(QString, steps);
         for (const QChar step : steps + u'K') {
@@ -223,52 +242,51 @@ private Q_SLOTS:
                 if (session)
                     session->shutDown();
                 session.reset();
-                rig.port.close();   // as the system closes it when a program ends
+                r.rig.port.close();   // as the system closes it when a program ends
                 // Samples are stamped by the wall clock: a program starts a
                 // millisecond or more after the last sample of the one before,
                 // as it always does outside a test this fast.
                 QTest::qSleep(2);
-                session = std::make_unique<TesterSession>(
-                    SessionOutside{rig.port, settings, dialogs, files, configFiles, &archive}, 24 * 3600 * 1000);
+                session = std::make_unique<TesterSession>(r.outside(), DayMs);
                 QObject::connect(session.get(), &TesterSession::sampleDecoded, [&taken] { ++taken; });
                 session->start();
-                rig.drive(session->engine());
-                QVERIFY(rig.tickUntil(ready, 400));
+                r.rig.drive(session->engine());
+                QVERIFY(r.rig.tickUntil(ready, 400));
                 break;
             case 'K':
                 session.reset();
-                rig.port.close();
+                r.rig.port.close();
                 break;
             case 'R': session->engine().sendCommand(Command::RunToLimits); break;
             case 'S':
                 session->engine().sendCommand(Command::Stop);
-                QVERIFY(rig.tickUntil([&] { return !session->state().counters.running && ready(); }, 400));
+                QVERIFY(r.rig.tickUntil([&] { return !session->state().counters.running && ready(); }, 400));
                 session->engine().sendCommand(Command::SampleData);   // the sample that shows it stopped
                 QVERIFY(samples(1));
                 break;
             case 'Z':
                 for (const Command clear : {Command::ClearCycleCount, Command::ClearFailCount, Command::SampleData}) {
-                    QVERIFY(rig.tickUntil(ready, 400));
+                    QVERIFY(r.rig.tickUntil(ready, 400));
                     session->engine().sendCommand(clear);
                 }
-                QVERIFY(rig.tickUntil([&] { return session->state().counters.cycleCount == 0 && ready(); }, 400));
+                QVERIFY(r.rig.tickUntil([&] { return session->state().counters.cycleCount == 0 && ready(); }, 400));
                 break;
             case 'w': QVERIFY(samples(3)); break;
-            case 'T': rig.tester.advance(10000); break;
+            case 'T': r.rig.tester.advance(10000); break;
             case 'X': atPanel("CB"); break;
             case 'H': atPanel("A1"); break;
             case 'Q':
-                rig.tester.config().silent = true;
-                rig.tick(40000 / 50);
+                r.rig.tester.config().silent = true;
+                r.rig.tick(40000 / 50);
                 QVERIFY(session->glance().link().state() != LinkHistory::State::Connected);
-                rig.tester.config().silent = false;
-                QVERIFY(rig.tickUntil(ready, 400));
+                r.rig.tester.config().silent = false;
+                QVERIFY(r.rig.tickUntil(ready, 400));
                 break;
             }
         }
-        archive.stop();
+        r.archive.stop();
 
-        SqlArchiveStore store(location);
+        SqlArchiveStore store(r.location);
         QCOMPARE(store.open(false), QString());
         std::vector<RunSummary> runs;
         QCOMPARE(store.listRuns(RunFilter(), runs), QString());
@@ -290,7 +308,7 @@ private Q_SLOTS:
             QVERIFY(ordered);
             QCOMPARE(count, run->cycles);
             before = count;
-            const QString path = dir.filePath(QStringLiteral("run%1.txt").arg(run->id));
+            const QString path = r.dir.filePath(QStringLiteral("run%1.txt").arg(run->id));
             QCOMPARE(exportRunToFile(store, run->id, path), QString());
             exported << QString::fromLatin1(contentOf(path));
         }
@@ -298,7 +316,7 @@ private Q_SLOTS:
         QTEST(ends, "ends");
         // One data file per run, appended to across restarts.
         QStringList written;
-        for (const QFileInfo &file : QDir(dir.filePath("runs")).entryInfoList(QDir::Files))
+        for (const QFileInfo &file : QDir(r.dir.filePath("runs")).entryInfoList(QDir::Files))
             written << QString::fromLatin1(contentOf(file.filePath()));
         written.sort();
         exported.sort();
@@ -337,27 +355,18 @@ private Q_SLOTS:
     // saving and cancel as its choices.
     void closingOffersTheRunSoFar()
     {
-        QTemporaryDir dir;
-        ArchiveLocation location;
-        location.path = dir.filePath("runs.sqlite");
-        ArchiveWriter archive(location, spoolPathFor(location, dir.path()));
-        archive.start();
-        SimulatedRig rig;
-        MemorySettingsStore settings;
-        FakeMessageDialogs dialogs;
-        FakeDataFileDialog files;
-        FakeConfigFileDialog configFiles;
-        TesterSession session({rig.port, settings, dialogs, files, configFiles, &archive}, 24 * 3600 * 1000);
+        ArchivedRig r(false);
+        TesterSession session(r.outside(), DayMs);
         TesterWindow form(session);
         QFETCH(bool, readable);
         form.setRunCatalogSource([&](QString &failure) -> std::unique_ptr<RunCatalog> {
             if (readable)
-                return readArchiveOf(archive, 10000, failure);
+                return readArchiveOf(r.archive, 10000, failure);
             failure = QStringLiteral("The archive cannot be read.");
             return nullptr;
         });
         QFETCH(QString, folder);
-        const QString path = dir.filePath(folder + "so far.txt");
+        const QString path = r.dir.filePath(folder + "so far.txt");
         QString suggested;
         form.chooseRunExportFile = [&](const QString &name) {
             suggested = name;
@@ -365,27 +374,26 @@ private Q_SLOTS:
         };
         session.start();
         form.show();
-        rig.drive(session.engine());
-        QVERIFY(
-            rig.tickUntil([&] { return session.state().session.downloadedOnce && session.engine().commReady(); }, 200));
+        r.rig.drive(session.engine());
+        QVERIFY(r.ready(session));
         session.engine().sendCommand(Command::RunToLimits);
-        QVERIFY(rig.tickUntil([&] { return session.runRecorder().unloggedSamples() >= 4; }, 2000));
+        QVERIFY(r.rig.tickUntil([&] { return session.runRecorder().unloggedSamples() >= 4; }, 2000));
         QVERIFY(form.findChild<QPushButton *>("ExportRunButton")->isVisible());
 
         QFETCH(int, choice);
-        files.choices = {path};   // the last sample's file
-        dialogs.answers = {int16_t(choice), AnswerNo};
+        r.files.choices = {path};   // the last sample's file
+        r.dialogs.answers = {int16_t(choice), AnswerNo};
         QFETCH(bool, closed);
         QCOMPARE(form.close(), closed);
-        QCOMPARE(dialogs.calls.value(0),
+        QCOMPARE(r.dialogs.calls.value(0),
                  QStringLiteral("choice:Save Data|4 samples of this run are in no data file.  Do you want to export "
                                 "the run so far from the run archive to a data file, or save only the last sample?|"
                                 "Export Run So Far.../Save Last Sample.../Don't Save/Cancel"));
         QVERIFY(!readable || choice != 0 || suggested.startsWith("41800123 "));
         QFETCH(QStringList, questions);
-        QCOMPARE(dialogs.calls.size(), 1 + questions.size());
+        QCOMPARE(r.dialogs.calls.size(), 1 + questions.size());
         for (int i = 0; i < questions.size(); ++i)
-            QVERIFY2(dialogs.calls[i + 1].startsWith(questions[i]), qPrintable(dialogs.calls[i + 1]));
+            QVERIFY2(r.dialogs.calls[i + 1].startsWith(questions[i]), qPrintable(r.dialogs.calls[i + 1]));
         QFETCH(int, lines);
         QCOMPARE(QFile::exists(path), lines >= 0);
         if (lines >= 0) {
@@ -399,27 +407,16 @@ private Q_SLOTS:
     // closing asks nothing.
     void runFileIsTheDataFile()
     {
-        QTemporaryDir dir;
-        ArchiveLocation location;
-        location.path = dir.filePath("runs.sqlite");
-        ArchiveWriter archive(location, spoolPathFor(location, dir.path()));
-        archive.start();
-        SimulatedRig rig;
-        MemorySettingsStore settings;
-        Registry(settings).saveRunFiles(true, dir.filePath("runs"));
-        FakeMessageDialogs dialogs;
-        FakeDataFileDialog files;
-        FakeConfigFileDialog configFiles;
-        TesterSession session({rig.port, settings, dialogs, files, configFiles, &archive}, 24 * 3600 * 1000);
+        ArchivedRig r(true);
+        TesterSession session(r.outside(), DayMs);
         TesterWindow form(session);
-        form.setRunCatalogSource([&](QString &failure) { return readArchiveOf(archive, 10000, failure); });
+        form.setRunCatalogSource([&](QString &failure) { return readArchiveOf(r.archive, 10000, failure); });
         session.start();
         form.show();
-        rig.drive(session.engine());
-        QVERIFY(
-            rig.tickUntil([&] { return session.state().session.downloadedOnce && session.engine().commReady(); }, 200));
+        r.rig.drive(session.engine());
+        QVERIFY(r.ready(session));
         session.engine().sendCommand(Command::RunToLimits);
-        QVERIFY(rig.tickUntil([&] { return session.runFile().linesWritten() >= 3; }, 2000));
+        QVERIFY(r.rig.tickUntil([&] { return session.runFile().linesWritten() >= 3; }, 2000));
         const QString name = QFileInfo(session.runFile().fileName()).fileName();
         QVERIFY(name.startsWith("41800123 "));
 
@@ -433,7 +430,7 @@ private Q_SLOTS:
         QCOMPARE(session.runRecorder().unloggedSamples(), 0);
 
         QVERIFY(form.close());
-        QCOMPARE(dialogs.calls, QStringList());
+        QCOMPARE(r.dialogs.calls, QStringList());
     }
 };
 
