@@ -9,6 +9,7 @@ void SilenceWatch::restart()
     fromSignal = false;
     kept = 0;
     next = 0;
+    bound = SilenceFloorTicks;
 }
 
 void SilenceWatch::tick(bool running)
@@ -29,6 +30,7 @@ void SilenceWatch::signalSeen()
         intervals[size_t(next)] = std::max(signalTicks, 1);
         next = (next + 1) % IntervalsKept;
         kept = std::min(kept + 1, IntervalsKept);
+        bound = std::max(3 * usualIntervalTicks(), SilenceFloorTicks);
     }
     quietTicks = signalTicks = 0;
     fromSignal = true;
@@ -56,9 +58,4 @@ int SilenceWatch::usualIntervalTicks() const
     std::sort(sorted.begin(), sorted.end());
     // Of an even count the longer middle one: the later ask is the safer.
     return sorted[size_t(kept / 2)];
-}
-
-int SilenceWatch::boundTicks() const
-{
-    return std::max(3 * usualIntervalTicks(), SilenceFloorTicks);
 }

@@ -29,14 +29,14 @@ public:
     void signalSeen();   // the tester said "+"
     void runStopped();   // the tester said "-"
     // Whether the tester, running, should be asked for a sample now.
-    bool askDue() const { return quietTicks >= boundTicks(); }
+    bool askDue() const { return quietTicks >= bound; }
     // The tester was asked: the next ask waits another whole bound.
     void asked();
 
     // The median of the kept intervals; 0 while none is known.
     int usualIntervalTicks() const;
     // The silence allowed before the tester is asked.
-    int boundTicks() const;
+    int boundTicks() const { return bound; }
 
 private:
     int quietTicks = 0;        // since the last "+", the last ask, or the run's start
@@ -45,4 +45,6 @@ private:
     std::array<int, IntervalsKept> intervals{};
     int kept = 0;   // intervals held, up to IntervalsKept
     int next = 0;   // where the next interval goes
+    // Worked out as an interval is kept, not on every poll tick that asks.
+    int bound = SilenceFloorTicks;
 };

@@ -12,9 +12,11 @@
 
 #include <QApplication>
 #include <QHelpEvent>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
@@ -130,6 +132,13 @@ private Q_SLOTS:
         QCOMPARE(rig.form->sizeHint().width(), width);
         QVERIFY(field->text().startsWith(name + ": 1 line"));
         QVERIFY(isElided(field));
+        // Cut short, it still draws its text: more than the frame's few colours.
+        const QImage shot = field->grab().toImage();
+        QSet<QRgb> colours;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                colours.insert(shot.pixel(x, y));
+        QVERIFY2(colours.size() > 8, qPrintable(QString::number(colours.size())));
         QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), field->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(field, &tip);
         QVERIFY2(QToolTip::text().startsWith(field->text() + "\n\n"), qPrintable(QToolTip::text()));
