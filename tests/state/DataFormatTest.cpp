@@ -2,6 +2,8 @@
 #include "engine/state/NumberReader.h"
 #include "engine/state/TesterState.h"
 #include "support/TestColumns.h"
+#include "support/TestRows.h"
+#include "support/TextOf.h"
 
 #include <QLocale>
 #include <QTest>
@@ -59,78 +61,51 @@ private Q_SLOTS:
         QTEST(holdsNumber(text), "holdsNumber");
     }
 
-    // Rounding halves to even, then the width check; a misfit keeps the old 77.
-    void readsIntoWidth_data()
+    // Numbers as texts, and texts read into a field of their width: rounding halves to even, then the width check;
+    // a misfit keeps the old 77.
+    void texts_data()
     {
-        addColumns<QString, int, bool, int>("text", "bits", "fits", "expected");
-        QTest::newRow("-3.5 to even") << "-3.5" << 32 << true << -4;
-        QTest::newRow("long rounds out") << "2147483647.5" << 32 << false << 77;
-        QTest::newRow("integer overflow") << "32768" << 16 << false << 77;
-        QTest::newRow("byte beyond a long") << "4294967296" << 8 << false << 77;
-    }
-    void readsIntoWidth()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, bits);
-        int32_t wide = 77;
-        int16_t narrow = 77;
-        const bool ok = bits == 32   ? parseLong(text, wide)
-                        : bits == 16 ? parseInteger(text, narrow)
-                                     : parseByte(text, narrow);
-        QTEST(ok, "fits");
-        QTEST(bits == 32 ? wide : int32_t(narrow), "expected");
-    }
-
-    void formatsDecimal_data()
-    {
-        addColumns<double, int, int, QString>("value", "minDecimals", "maxDecimals", "expected");
-        QTest::newRow("2.5 to even") << 2.5 << 0 << 0 << "2";
-        QTest::newRow("3.5 to even") << 3.5 << 0 << 0 << "4";
+        addColumns<TextOf, QString>("text", "expected");
+        const auto row = [](const char *name, const char *expected, const TextOf &text) {
+            addRow(name, text, QString(expected));
+        };
+        // A text read into a field of 32, 16 or 8 bits that held 77.
+        const auto into = [](int bits, const char *text) {
+            int32_t wide = 77;
+            int16_t narrow = 77;
+            const bool fits = bits == 32   ? parseLong(text, wide)
+                              : bits == 16 ? parseInteger(text, narrow)
+                                           : parseByte(text, narrow);
+            return (fits ? "fits " : "keeps ") + QString::number(bits == 32 ? wide : narrow);
+        };
+        const auto ohms = [](int32_t range, int mode, int count, bool openAsNumber) {
+            return formatResistance(rangeState(false, range, mode), count, openAsNumber);
+        };
+        row("2.5 to even", "2", [] { return formatDecimal(2.5, 0, 0); });
+        row("3.5 to even", "4", [] { return formatDecimal(3.5, 0, 0); });
         // Binary 0.0125 lies a little above the half, binary 1.005 a little below.
-        QTest::newRow("0.0125 is a half") << 0.0125 << 3 << 3 << "0.012";
-        QTest::newRow("1.005 is a half") << 1.005 << 2 << 2 << "1.00";
-        QTest::newRow("arithmetic noise") << 0.1 + 0.2 << 1 << 3 << "0.3";
-        QTest::newRow("carry adds a digit") << 999.96 << 1 << 1 << "1000.0";
-        QTest::newRow("no negative zero") << -0.0004 << 3 << 3 << "0.000";
-        QTest::newRow("not a number") << std::nan("") << 1 << 1 << "???";
+        row("0.0125 is a half", "0.012", [] { return formatDecimal(0.0125, 3, 3); });
+        row("1.005 is a half", "1.00", [] { return formatDecimal(1.005, 2, 2); });
+        row("arithmetic noise", "0.3", [] { return formatDecimal(0.1 + 0.2, 1, 3); });
+        row("carry adds a digit", "1000.0", [] { return formatDecimal(999.96, 1, 1); });
+        row("no negative zero", "0.000", [] { return formatDecimal(-0.0004, 3, 3); });
+        row("not a number", "???", [] { return formatDecimal(std::nan(""), 1, 1); });
+        row("resistance -5 is 0", "0.0", [=] { return ohms(1000, 0, -5, false); });
+        row("largest range, no overflow", "4389456574468.0", [=] { return ohms(2147483647, 0, 1023, true); });
+        row("mode 3", "???", [=] { return ohms(1000, 3, 512, false); });
+        row("current 511", "24.976", [=] { return ohms(500, 1, 511, false); });
+        row("current 1024", "50.0", [=] { return ohms(500, 1, 1024, false); });
+        row("stroke smallest", "-2147483.648", [] { return formatStrokeTime(INT32_MIN); });
+        row("bounce largest", "3435.973835", [] { return formatBounceTime(2147483647); });
+        row("-3.5 to even", "fits -4", [=] { return into(32, "-3.5"); });
+        row("long rounds out", "keeps 77", [=] { return into(32, "2147483647.5"); });
+        row("integer overflow", "keeps 77", [=] { return into(16, "32768"); });
+        row("byte beyond a long", "keeps 77", [=] { return into(8, "4294967296"); });
     }
-    void formatsDecimal()
+    void texts()
     {
-        QFETCH(double, value);
-        QFETCH(int, minDecimals);
-        QFETCH(int, maxDecimals);
-        QTEST(formatDecimal(value, minDecimals, maxDecimals), "expected");
-    }
-
-    void formatsResistance_data()
-    {
-        addColumns<int, int, int, bool, QString>("range", "mode", "count", "openAsNumber", "expected");
-        QTest::newRow("-5 is 0") << 1000 << 0 << -5 << false << "0.0";
-        QTest::newRow("largest range, no overflow") << 2147483647 << 0 << 1023 << true << "4389456574468.0";
-        QTest::newRow("mode 3") << 1000 << 3 << 512 << false << "???";
-        QTest::newRow("current 511") << 500 << 1 << 511 << false << "24.976";
-        QTest::newRow("current 1024") << 500 << 1 << 1024 << false << "50.0";
-    }
-    void formatsResistance()
-    {
-        QFETCH(int, range);
-        QFETCH(int, mode);
-        QFETCH(int, count);
-        QFETCH(bool, openAsNumber);
-        QTEST(formatResistance(rangeState(false, range, mode), count, openAsNumber), "expected");
-    }
-
-    void formatsTimes_data()
-    {
-        addColumns<bool, int, QString>("bounce", "value", "expected");
-        QTest::newRow("stroke smallest") << false << int(INT32_MIN) << "-2147483.648";
-        QTest::newRow("bounce largest") << true << 2147483647 << "3435.973835";
-    }
-    void formatsTimes()
-    {
-        QFETCH(bool, bounce);
-        QFETCH(int, value);
-        QTEST(bounce ? formatBounceTime(value) : formatStrokeTime(value), "expected");
+        QFETCH(TextOf, text);
+        QTEST(text(), "expected");
     }
 
     // Count to resistance reads the reported range, resistance to count the
