@@ -1,7 +1,5 @@
-// The port layer under the link: which device is port N (the command line,
-// the settings store, the system's device list in name order, COMN on
-// Windows, a pinned device), why a port does not open, and the byte trace, every write and read with its time and
-// direction, bytes that are not printable written so they can be read back.
+// The port layer under the link: which device is port N, why a port does not
+// open, and the byte trace with unprintable bytes written so they read back.
 
 #include "engine/link/TracingSerialPort.h"
 #include "platform/PortMap.h"
@@ -9,6 +7,7 @@
 #include "platform/QtSerialPort.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include <QFile>
@@ -24,14 +23,10 @@ class SerialBackendTest : public QObject
 private Q_SLOTS:
     void deviceForPort_data()
     {
-        QTest::addColumn<PortList>("given");
-        QTest::addColumn<PortList>("stored");   // "Ports" / "CommN"
-        QTest::addColumn<QStringList>("system");
-        QTest::addColumn<bool>("windows");
-        QTest::addColumn<QString>("pinned");   // "Ports" / "Tester"
-        QTest::addColumn<int>("port");
-        QTest::addColumn<QString>("device");
-        QTest::addColumn<bool>("searched");   // the search tries the port
+        // given: on the command line; stored: "Ports" / "CommN"; system: the device list; pinned: "Ports" /
+        // "Tester"; searched: the search tries the port
+        addColumns<PortList, PortList, QStringList, bool, QString, int, QString, bool>(
+            "given", "stored", "system", "windows", "pinned", "port", "device", "searched");
 
         const QStringList system = {"/dev/ttyS1", "/dev/ttyUSB0", "/dev/ttyUSB1"};
         const PortList none;
@@ -64,7 +59,6 @@ private Q_SLOTS:
         QFETCH(bool, windows);
         QFETCH(QString, pinned);
         QFETCH(int, port);
-        QFETCH(QString, device);
 
         MemorySettingsStore settings;
         settings.write("Ports", "Tester", pinned);
@@ -73,17 +67,14 @@ private Q_SLOTS:
         PortMap map(given, &settings);
         map.windowsNames = windows;
         map.listDevices = [system] { return system; };
-        QCOMPARE(map.deviceFor(port), device);
+        QTEST(map.deviceFor(port), "device");
         QTEST(map.portExists(port), "searched");
     }
 
     // A port that does not open says why and what to do.
     void openProblems_data()
     {
-        QTest::addColumn<int>("error");
-        QTest::addColumn<bool>("mayReadWrite");
-        QTest::addColumn<QString>("group");
-        QTest::addColumn<QString>("problem");
+        addColumns<int, bool, QString, QString>("error", "mayReadWrite", "group", "problem");
         const int denied = QSerialPort::PermissionError;
         addRow("no access", denied, false, "dialout", "permission denied (add the user to the dialout group)");
         addRow("no access, another group", denied, false, "uucp", "permission denied (add the user to the uucp group)");
@@ -122,9 +113,7 @@ private Q_SLOTS:
     // ones only mapped or pinned; a pin by a device's stable name marks it.
     void devicesWithTheirPorts_data()
     {
-        QTest::addColumn<PortList>("numbering");
-        QTest::addColumn<QString>("pinned");
-        QTest::addColumn<QStringList>("listed");   // "Comm device", "+" when pinned, "?" when not listed
+        addColumns<PortList, QString, QStringList>("numbering", "pinned", "listed");   // "Comm device ? +"
 
         const PortList mapped = {{1, "/dev/ttyS1"}, {2, "/dev/ttyUSB0"}, {3, "/dev/pts/4"}};
         addRow("automatic, a pseudo-terminal mapped", mapped, "",

@@ -1,14 +1,14 @@
 #include "engine/link/SerialLink.h"
 #include "engine/link/Commands.h"
 #include "supervision/EngineRig.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include <QSet>
 #include <QTest>
 
-// The link's reading of the line, and what one command puts on the line and
-// whether the link is free for the next one, against a tester that answers
-// at once (a data request with the record "12;1;2").
+// The link's reading of the line, and what one command puts on it and whether the link is then free, against
+// a tester that answers at once (a data request with the record "12;1;2").
 class SerialLinkTest : public QObject
 {
     Q_OBJECT
@@ -16,11 +16,9 @@ class SerialLinkTest : public QObject
 private Q_SLOTS:
     void getSerial_data()
     {
-        QTest::addColumn<QByteArray>("received");
-        QTest::addColumn<bool>("complete");
-        QTest::addColumn<QString>("replyLine");
-        QTest::addColumn<QByteArray>("leftOver");
-        QTest::addColumn<QByteArray>("kept");   // tester signals kept for the idle link
+        // kept: tester signals kept for the idle link
+        addColumns<QByteArray, bool, QString, QByteArray, QByteArray>("received", "complete", "replyLine", "leftOver",
+                                                                      "kept");
 
         addRow("characters after the CR are dropped", QByteArray("*\r+*12\r"), true, "*", QByteArray(), QByteArray());
         // "+" and "-" that crossed a command on the wire.
@@ -71,8 +69,7 @@ private Q_SLOTS:
         QVERIFY(link.RxBuffer.isEmpty());
     }
 
-    // Every code of the tester's set goes out as its two hex digits; the
-    // holes in the set and the codes around it have no text.
+    // Every code of the tester's set goes out as its two hex digits; the holes and the codes around have no text.
     void commandTexts()
     {
         const QSet<int> holes = {168, 169, 173, 185, 186, 187, 188, 189, 190, 191};
@@ -86,12 +83,10 @@ private Q_SLOTS:
 
     void send_data()
     {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("value");   // none: sent without a value
-        QTest::addColumn<int>("quietTicks");
-        QTest::addColumn<QString>("link");         // "open", "closed", "busy": a data request awaits its reply
-        QTest::addColumn<QStringList>("frames");   // what the tester receives until the link is idle again
-        QTest::addColumn<bool>("readyAtOnce");     // the operator may send the next command right away
+        // value: none: sent without one; link: "open", "closed", "busy": a data request awaits its reply; frames:
+        // what the tester receives until the link is idle again; readyAtOnce: the next command may go at once
+        addColumns<int, QString, int, QString, QStringList, bool>("code", "value", "quietTicks", "link", "frames",
+                                                                  "readyAtOnce");
 
         addRow("five quiet ticks need no wake-up", 200, QString(), 5, "open", QStringList{"C8"}, false);
         addRow("quiet line: wake-up, then the parked command with its value", 243, "100", 6, "open",
