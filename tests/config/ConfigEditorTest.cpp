@@ -47,18 +47,12 @@ QString error(const char *text)
     return "error:Configuration Error|" + QString::fromLatin1(text);
 }
 
-// One of the windows a screen reader is tried on: "editor", "main" or
-// "manual", over a base configuration.
+// The window a screen reader is tried on: "editor", "main" or "manual", over a base configuration.
 struct ReadWindow
 {
-    static TesterState configured()
-    {
-        TesterState s;
-        baseConfig(s);
-        return s;
-    }
     explicit ReadWindow(const QString &window)
     {
+        baseConfig(s);
         if (window == "editor") {
             owned = std::make_unique<ConfigEditorDialog>(s, dialogs);
         } else if (window == "main") {
@@ -74,7 +68,7 @@ struct ReadWindow
     }
     QWidget *shown() { return mainWindow ? &mainWindow->form : owned.get(); }
 
-    TesterState s = configured();
+    TesterState s;
     FakeMessageDialogs dialogs;
     FakeSerialPort port;
     MemorySettingsStore settings;
@@ -128,8 +122,7 @@ private Q_SLOTS:
         row("None stores no test bits", {"contactTypeSelect=0"}, 1, {"contact=0"});
         row("normally closed, up test and up bounce", {"contactTypeSelect=2", "downStrokeCheck=0", "upBounceCheck=1"},
             1, {"contact=162"});
-        // The question lists each value with the text typed and the value
-        // used, while the fields already show the stored ones.
+        // The question lists each text typed and the value used; the fields already show the stored ones.
         row("clamped down times, Yes to review them", {"maxDownTimeEdit=0.01", "minDownTimeEdit=0.01"}, 0,
             {"maxDownTime=25", "minDownTime=25"},
             {"readjust:Down Stroke Max Time (sec): 0.01 becomes 0.025|"
@@ -152,7 +145,6 @@ private Q_SLOTS:
         QFETCH(QStringList, edits);
         QFETCH(int, key);
         QFETCH(QList<int16_t>, answers);
-        QFETCH(QStringList, calls);
         QFETCH(int, outcome);
         QFETCH(QStringList, expected);
         QFETCH(QString, focused);
@@ -172,7 +164,7 @@ private Q_SLOTS:
 
         QTest::keyClick(form.findChild<QWidget *>("maxUpTimeEdit"), Qt::Key(key));
 
-        QCOMPARE(dialogs.calls, calls);
+        QTEST(dialogs.calls, "calls");
         QCOMPARE(form.isVisible(), outcome == 0);
         QCOMPARE(form.result() == QDialog::Accepted, outcome == 1);
         if (outcome == 1)
@@ -185,8 +177,7 @@ private Q_SLOTS:
         }
     }
 
-    // The estimate from the time fields, and a threshold's texts: ohms over a
-    // 1000-ohm pull-up (the reading count 4 t), percent, volts.
+    // The estimate from the time fields, and a threshold's texts over a 1000-ohm pull-up: ohms, percent, volts.
     void estimateAndThresholdTexts()
     {
         const auto estimate = [](const QString &strokeTime, const QString &cycles) {
@@ -237,9 +228,8 @@ private Q_SLOTS:
         QCOMPARE(form.findChild<QTabBar *>()->currentIndex(), 0);
     }
 
-    // Every input field is named by its label and described by its tool
-    // tip; check boxes and buttons are named by their captions; every value
-    // display is named by its caption and reads its value as text.
+    // Input fields are named by their labels and described by their tool tips, buttons by their captions;
+    // every value display has a name and reads its value as text.
     void screenReadersFindEveryField_data()
     {
         // shows: one value a screen reader must read; stateBoxes: check boxes that only show the tester's state

@@ -147,9 +147,7 @@ private Q_SLOTS:
                invalid("Line 5: minimum up-stroke time 0.005 is below 0.025."), QString());
     }
 
-    // Read through a recent entry. A failed read leaves the tester's
-    // configuration and serial number in the edit copy and sends nothing;
-    // a download from the list starts with the contact code, master or not.
+    // Read through a recent entry: a failed read changes and sends nothing; a download starts with the contact code.
     void readFile()
     {
         QFETCH(QByteArray, bytes);
@@ -186,8 +184,7 @@ private Q_SLOTS:
         }
     }
 
-    // Open does nothing while a test runs; otherwise Open and Save start on
-    // the file open last, or before any, on the newest of the recent files.
+    // Open does nothing while a test runs; Open and Save start on the last file, else on the newest recent one.
     void dialogsStartOnLastFile()
     {
         Rig rig;
@@ -204,8 +201,7 @@ private Q_SLOTS:
         QCOMPARE(files.started, (QStringList{"open recent.cfg", "save last.cfg"}));
     }
 
-    // What reads back is what the written texts convert to, in ohms, mA and
-    // mV: count 1 over a 10-ohm pull-up is written as 0.0. Conversion noise (0.104856 s, full
+    // Count 1 over a 10-ohm pull-up is written as 0.0 and reads back as 0; conversion noise (0.104856 s, full
     // scale in volts a trace above 1023) must not make a written file fail.
     void writtenFileReadsBack()
     {
@@ -227,8 +223,7 @@ private Q_SLOTS:
         }
     }
 
-    // A disk that fills up while the file is written (files may grow to 16
-    // bytes; the signal that would end the process is ignored) keeps the old file.
+    // A disk that fills up while saving (a 16-byte file limit, its signal ignored) keeps the old file.
     void failedSaveKeepsOldFile()
     {
 #ifndef Q_OS_UNIX

@@ -1,8 +1,4 @@
-// The main window against the simulated tester on a pseudo-terminal: Edit
-// sends the whole configuration and the window shows what the tester then
-// reports; Save writes a file that Open loads back without a change; Reset
-// Limits clears only what is ticked; a master file rewrites the tester's
-// identity and clears every counter.
+// The Configure menu of the main window against the simulated tester on a pseudo-terminal.
 
 #include "MainWindowRig.h"
 
@@ -18,8 +14,7 @@
 
 namespace {
 
-// The main window on a tester that has run five cycles, its configuration
-// files chosen by script.
+// The main window on a tester that has run five cycles, its configuration files chosen by script.
 struct ConfigRig : MainWindowRig
 {
     ConfigRig()
@@ -103,8 +98,7 @@ private Q_SLOTS:
         QVERIFY(w.connect());
         w.rig.takeFrames();
         QTemporaryDir dir;
-        // A master file for current measurement, 50.0 mA full scale, the
-        // tolerances in mA: its serial number goes first, every counter is cleared.
+        // A master file, 50.0 mA full scale: its serial number goes first, every counter is cleared.
         QFile master(dir.filePath("master.cfg"));
         QVERIFY(master.open(QIODevice::WriteOnly));
         master.write("Model 418C Master\r\nQ7000042\r\nSoftware Ver 1.2\r\n1\r\n500\r\n49\r\n10\r\n3\r\n1000\r\n"
