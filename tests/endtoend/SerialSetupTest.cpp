@@ -1,7 +1,5 @@
-// The program's command line: what each option sets, and what ends the
-// program before it starts (help, version, a bad option with exit code 2).
-// Its serial setup with --simulate: the simulated tester is port 1 and the
-// only port, and --trace records the conversation.
+// The program's command line, and its serial setup with --simulate: the
+// simulated testers are the only ports, and --trace records the conversation.
 
 #include "app/SerialSetup.h"
 #include "app/AppOptions.h"
@@ -14,6 +12,7 @@
 #include "support/FakeArchiveSink.h"
 #include "support/FakeView.h"
 #include "support/MemorySettingsStore.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include <QElapsedTimer>
@@ -26,34 +25,48 @@
 QString setBy(const AppOptions &o)
 {
     QStringList set, ports;
-    const auto add = [&set](const char *name, const QString &value) {
-        if (!value.isEmpty() && value != "0")
-            set << QString::fromLatin1(name) + u'=' + value;
-    };
     for (auto port = o.portMap.cbegin(); port != o.portMap.cend(); ++port)
         ports << QString::number(port.key()) + u':' + port.value();
-    add("simulate", QString::number(o.simulate));
-    add("testers", QString::number(o.simulatedTesters));
-    add("ports", ports.join(u','));
-    add("station", QString::number(o.station));
-    add("trace", o.traceFile);
-    add("plot", o.plotFile);
-    add("log", o.logFile);
-    add("zoom", o.trendZoomTo != 0 ? QString::number(o.trendZoomFrom) + u':' + QString::number(o.trendZoomTo) : "");
-    add("cursor", qIsNaN(o.trendCursor) ? QString() : QString::number(o.trendCursor));
-    add("archive", o.archive);
-    add("list", QString::number(o.listRuns));
-    add("serial", o.runSerial);
-    add("host", o.runHost);
-    add("since", o.runSince);
-    add("export", o.exportRun);
-    add("report", o.exportReport);
-    add("file", o.exportFile);
-    add("notify", o.notifyUrl);
-    add("http", o.webAddress);
-    add("token", o.webToken);
-    add("archiveOnly", QString::number(o.archiveOnly()));
+    const auto n = [](auto value) { return QString::number(value); };
+    const std::pair<const char *, QString> options[] = {
+        {"simulate", n(o.simulate)},
+        {"testers", n(o.simulatedTesters)},
+        {"ports", ports.join(u',')},
+        {"station", n(o.station)},
+        {"trace", o.traceFile},
+        {"plot", o.plotFile},
+        {"log", o.logFile},
+        {"zoom", o.trendZoomTo != 0 ? n(o.trendZoomFrom) + u':' + n(o.trendZoomTo) : ""},
+        {"cursor", qIsNaN(o.trendCursor) ? QString() : n(o.trendCursor)},
+        {"archive", o.archive},
+        {"list", n(o.listRuns)},
+        {"serial", o.runSerial},
+        {"host", o.runHost},
+        {"since", o.runSince},
+        {"export", o.exportRun},
+        {"report", o.exportReport},
+        {"file", o.exportFile},
+        {"notify", o.notifyUrl},
+        {"http", o.webAddress},
+        {"token", o.webToken},
+        {"archiveOnly", n(o.archiveOnly())}};
+    for (const auto &[name, value] : options)
+        if (!value.isEmpty() && value != "0")
+            set << QString::fromLatin1(name) + u'=' + value;
     return set.join(u' ');
+}
+
+// One run of a tester in the archive, its one sample a minute after its start.
+void writeRun(SqlArchiveStore &store, const QString &serial, const QString &host, const QDateTime &start)
+{
+    TesterState s;
+    s.identity.serialNumber = serial;
+    FakeArchiveSink sink;
+    RunRecorder recorder(s, sink, host, "1.0.0");
+    recorder.runStarted(start);
+    s.counters.updateTime = start.addSecs(60);
+    recorder.sampleTaken();
+    QCOMPARE(store.write(sink.records), QString());
 }
 
 class SerialSetupTest : public QObject
@@ -63,9 +76,7 @@ class SerialSetupTest : public QObject
 private Q_SLOTS:
     void commandLine_data()
     {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");   // -1: the program goes on
-        QTest::addColumn<QString>("set");    // what setBy() shows of the options
+        addColumns<QStringList, int, QString>("args", "exitCode", "set");   // exitCode -1: the program goes on
         const auto row = [](const char *name, const QStringList &args, int exitCode, const QString &set = {}) {
             addRow(name, args, exitCode, set);
         };
@@ -138,9 +149,7 @@ private Q_SLOTS:
     // stations: the runs chosen, or one line naming each wrong value.
     void listRunFilters_data()
     {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("answer");   // the S/N of each line, or the failure
+        addColumns<QStringList, int, QString>("args", "exitCode", "answer");   // the S/N of each line, or the failure
         addRow("all", QStringList{}, 0, "41800124 41800123");
         addRow("one tester", QStringList{"--serial", "41800123"}, 0, "41800123");
         addRow("one station, any case", QStringList{"--host", "LAB-2"}, 0, "41800124");
@@ -169,17 +178,8 @@ private Q_SLOTS:
         SqlArchiveStore store(location);
         QCOMPARE(store.open(true), QString());
         const QDateTime now(QDate(2026, 12, 7), QTime(12, 0));
-        for (int tester = 0; tester < 2; ++tester) {
-            TesterState s;
-            s.identity.serialNumber = tester ? "41800124" : "41800123";
-            FakeArchiveSink sink;
-            RunRecorder recorder(s, sink, tester ? "lab-2" : "lab-1", "1.0.0");
-            const QDateTime start = now.addDays(tester ? -4 : -6);
-            recorder.runStarted(start);
-            s.counters.updateTime = start.addSecs(60);
-            recorder.sampleTaken();
-            QCOMPARE(store.write(sink.records), QString());
-        }
+        writeRun(store, "41800123", "lab-1", now.addDays(-6));
+        writeRun(store, "41800124", "lab-2", now.addDays(-4));
         const AppOptions options = parseCommandLine(QStringList{"lifecycle", "--list-runs"} + args);
         QVERIFY(!options.exitNow);
         QStringList lines;
@@ -197,9 +197,7 @@ private Q_SLOTS:
     // --export-run against an archive: the last run, none in an empty one, an id it lacks.
     void exportRunCommand_data()
     {
-        QTest::addColumn<QString>("which");
-        QTest::addColumn<bool>("withRun");
-        QTest::addColumn<int>("exitCode");
+        addColumns<QString, bool, int>("which", "withRun", "exitCode");
         addRow("the last run", "last", true, 0);
         addRow("the last of an empty archive", "last", false, 2);
         addRow("a run the archive lacks", "99", true, 2);
@@ -216,14 +214,8 @@ private Q_SLOTS:
             location.path = path;
             SqlArchiveStore store(location);
             QCOMPARE(store.open(true), QString());
-            TesterState s;
-            s.identity.serialNumber = "41800123";
-            FakeArchiveSink sink;
-            RunRecorder recorder(s, sink, "lab-1", "1.0.0");
-            s.counters.updateTime = QDateTime(QDate(2026, 12, 7), QTime(12, 0));
             if (withRun)
-                recorder.sampleTaken();
-            QCOMPARE(store.write(sink.records), QString());
+                writeRun(store, "41800123", "lab-1", QDateTime(QDate(2026, 12, 7), QTime(12, 0)));
         }
         const QString out = dir.filePath("out.txt");
         const AppOptions options = parseCommandLine({"lifecycle", "--archive", path, "--export-run", which, out});
