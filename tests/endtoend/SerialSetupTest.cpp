@@ -24,35 +24,24 @@
 // it left as they start out are not shown.
 QString setBy(const AppOptions &o)
 {
-    QStringList set, ports;
+    QStringList ports;
     for (auto port = o.portMap.cbegin(); port != o.portMap.cend(); ++port)
         ports << QString::number(port.key()) + u':' + port.value();
     const auto n = [](auto value) { return QString::number(value); };
-    const std::pair<const char *, QString> options[] = {
-        {"simulate", n(o.simulate)},
-        {"testers", n(o.simulatedTesters)},
-        {"ports", ports.join(u',')},
-        {"station", n(o.station)},
-        {"trace", o.traceFile},
-        {"plot", o.plotFile},
-        {"log", o.logFile},
-        {"zoom", o.trendZoomTo != 0 ? n(o.trendZoomFrom) + u':' + n(o.trendZoomTo) : ""},
-        {"cursor", qIsNaN(o.trendCursor) ? QString() : n(o.trendCursor)},
-        {"archive", o.archive},
-        {"list", n(o.listRuns)},
-        {"serial", o.runSerial},
-        {"host", o.runHost},
-        {"since", o.runSince},
-        {"export", o.exportRun},
-        {"report", o.exportReport},
-        {"file", o.exportFile},
-        {"notify", o.notifyUrl},
-        {"http", o.webAddress},
-        {"token", o.webToken},
-        {"archiveOnly", n(o.archiveOnly())}};
-    for (const auto &[name, value] : options)
-        if (!value.isEmpty() && value != "0")
-            set << QString::fromLatin1(name) + u'=' + value;
+    const QStringList options =
+        QStringList() << "simulate=" + n(o.simulate) << "testers=" + n(o.simulatedTesters)
+                      << "ports=" + ports.join(u',') << "station=" + n(o.station) << "trace=" + o.traceFile
+                      << "plot=" + o.plotFile << "log=" + o.logFile
+                      << "zoom=" + (o.trendZoomTo != 0 ? n(o.trendZoomFrom) + u':' + n(o.trendZoomTo) : "")
+                      << "cursor=" + (qIsNaN(o.trendCursor) ? QString() : n(o.trendCursor)) << "archive=" + o.archive
+                      << "list=" + n(o.listRuns) << "serial=" + o.runSerial << "host=" + o.runHost
+                      << "since=" + o.runSince << "export=" + o.exportRun << "report=" + o.exportReport
+                      << "file=" + o.exportFile << "notify=" + o.notifyUrl << "http=" + o.webAddress
+                      << "token=" + o.webToken << "archiveOnly=" + n(o.archiveOnly());
+    QStringList set;
+    for (const QString &option : options)
+        if (const QString value = option.section(u'=', 1); !value.isEmpty() && value != "0")
+            set << option;
     return set.join(u' ');
 }
 

@@ -17,6 +17,13 @@ static QStringList recordFields(int version)
     return f;
 }
 
+// Fields of different widths as one list.
+template <typename... Fields>
+QList<qint64> numbers(const Fields &...fields)
+{
+    return {qint64(fields)...};
+}
+
 // Decoding the tester's data record into the state, field by field.
 class DataDecoderTest : public QObject
 {
@@ -36,42 +43,13 @@ private Q_SLOTS:
         const DecodedSample sample = DataDecoder(s, line).decodeSample();
         const auto &r = s.reported;
         const auto &c = s.counters;
-        const QList<qint64> decoded = {s.identity.softwareVersion,
-                                       r.maxDownBounceTol,
-                                       r.maxUpBounceTol,
-                                       c.lastDownStrokeTime,
-                                       c.lastUpStrokeTime,
-                                       c.lastDownResistance,
-                                       c.lastUpResistance,
-                                       c.status,
-                                       r.failLimit,
-                                       r.seqLimit,
-                                       r.cycleLimit,
-                                       c.failCount,
-                                       c.seqCount,
-                                       c.cycleCount,
-                                       r.maxDownTime,
-                                       r.minDownTime,
-                                       r.maxUpTime,
-                                       r.minUpTime,
-                                       c.maxUpResistance,
-                                       c.minUpResistance,
-                                       c.maxDownResistance,
-                                       c.minDownResistance,
-                                       c.maxUpBounce,
-                                       c.maxDownBounce,
-                                       r.upperBounce,
-                                       r.lowerBounce,
-                                       r.contact,
-                                       r.maxUpResistTol,
-                                       r.minUpResistTol,
-                                       r.maxDownResistTol,
-                                       r.minDownResistTol,
-                                       r.rangePullUp,
-                                       r.rangeMode,
-                                       c.errorCode,
-                                       c.lastDownBounceTime,
-                                       c.lastUpBounceTime};
+        const QList<qint64> decoded = numbers(
+            s.identity.softwareVersion, r.maxDownBounceTol, r.maxUpBounceTol, c.lastDownStrokeTime, c.lastUpStrokeTime,
+            c.lastDownResistance, c.lastUpResistance, c.status, r.failLimit, r.seqLimit, r.cycleLimit, c.failCount,
+            c.seqCount, c.cycleCount, r.maxDownTime, r.minDownTime, r.maxUpTime, r.minUpTime, c.maxUpResistance,
+            c.minUpResistance, c.maxDownResistance, c.minDownResistance, c.maxUpBounce, c.maxDownBounce, r.upperBounce,
+            r.lowerBounce, r.contact, r.maxUpResistTol, r.minUpResistTol, r.maxDownResistTol, r.minDownResistTol,
+            r.rangePullUp, r.rangeMode, c.errorCode, c.lastDownBounceTime, c.lastUpBounceTime);
         QStringList fields = record.split(';');
         QCOMPARE(s.identity.serialNumber, fields.takeAt(8));
         QList<qint64> sent;
