@@ -1,8 +1,5 @@
-// The web view's page in a real browser: headless Chromium, started by the
-// test on loopback and stopped afterwards, loads the page of a station of
-// simulated testers, runs its script and shows every tester's S/N, cycles
-// and drawn trend, with links to its current run's data log and report, and
-// the archive's runs with theirs.
+// The web view's page in headless Chromium: every tester of a station with
+// its drawn trend and its run's links, and the archive's runs with theirs.
 
 #include "station/StationRig.h"
 
@@ -18,9 +15,8 @@
 
 namespace {
 
-// An archive of two runs: number 7, that every tester is in, begun at
-// midnight today, and number 6, of a year ago to the last second of
-// yesterday.
+// Run 7, that every tester is in, begun at midnight today; run 6 of a year
+// ago to the last second of yesterday.
 class OneRunCatalog : public RunCatalog
 {
 public:
@@ -88,10 +84,7 @@ private Q_SLOTS:
 
         WebView view(
             [&] {
-                std::vector<const TesterSession *> sessions;
-                for (int i = 0; i < rig.station.count(); ++i)
-                    sessions.push_back(&rig.session(i));
-                return sessions;
+                return std::vector<const TesterSession *>{&rig.session(0), &rig.session(1), &rig.session(2)};
             },
             webPage());
         view.setArchive([](QString &) { return std::make_unique<OneRunCatalog>(); });
@@ -111,8 +104,7 @@ private Q_SLOTS:
         QVERIFY2(browser.exitStatus() == QProcess::NormalExit && browser.exitCode() == 0,
                  qPrintable(QString::fromUtf8(browser.readAllStandardError()).right(2000)));
 
-        // The page's own times on the 24-hour clock like the program's,
-        // with the reader's short date when not today.
+        // The page's times on the 24-hour clock, with the reader's short date when not today.
         QVERIFY2(QRegularExpression("3 testers, updated \\d\\d:\\d\\d:\\d\\d<").match(dom).hasMatch(),
                  qPrintable(dom.left(3000)));
         for (int row = 0; row < 3; ++row) {
@@ -146,8 +138,7 @@ private Q_SLOTS:
         const QString midnightIso = midnight.toOffsetFromUtc(midnight.offsetFromUtc()).toString(Qt::ISODate);
         QVERIFY2(run.captured(0).contains("<td title=\"" + midnightIso + "\">00:00:00</td>"),
                  qPrintable(run.captured(0)));
-        // Another day's times have their date in the browser's own short
-        // form: its day and year are in it.
+        // Another day's times have the browser's short date, with its day and year.
         const QString old = QRegularExpression("<tr data-run=\"6\">.*?</tr>").match(dom).captured(0);
         for (const auto &[day, time] : {std::pair(QDate::currentDate().addYears(-1), QStringLiteral("13:05:09")),
                                         std::pair(QDate::currentDate().addDays(-1), QStringLiteral("23:59:59"))}) {
