@@ -1,22 +1,27 @@
-// The webhook against a small HTTP server on loopback inside the test: one
-// POST per event with its JSON and content type, in order, and an event the
-// server answered 500 sent again once its wait is over.
+// The webhook against a small HTTP server on loopback: the events posted in
+// order, retried after a failure, and named by the archive's run.
 
 #include "engine/notify/Webhook.h"
+#include "app/AppOptions.h"
+#include "app/Notifications.h"
+#include "engine/archive/RunRecorder.h"
 #include "engine/notify/StationEvent.h"
 #include "platform/QtWebhookSender.h"
+#include "platform/archive/ArchiveWriter.h"
+#include "station/StationRig.h"
 #include "support/LocalHttpServer.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
 
 namespace {
 
-// A loopback answer is a matter of milliseconds; the waits of one test stay
-// well inside the 25 s a test function may take, so a hang is named.
+// Waits well inside a test function's 25 s, so a hang is named.
 constexpr int AnswerMs = 8000;
 
 StationEvent stationEvent(EventKind kind, const QString &serial, int cycles)
@@ -91,6 +96,50 @@ private Q_SLOTS:
         QCOMPARE(hook.queue().waiting(), size_t(1));
     }
 
+    // Each event names the archive's run of its tester: looked up again for
+    // another run, and while its run is not written yet.
+    void eventsNameTheirRun()
+    {
+        QTemporaryDir dir;
+        ArchiveLocation location;
+        location.path = dir.filePath("runs.sqlite");
+        ArchiveWriter archive(location, spoolPathFor(location, dir.path()));
+        archive.start();
+        LocalHttpServer server({});
+        AppOptions options;
+        options.notifyUrl = server.url().toString();
+        StationRig rig;
+        Notifications notifications(options, rig.settings, rig.dialogs, &archive);
+        QWidget window;
+        notifications.watchStation(rig.station, window);
+        rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
+        rig.bench.plug(2, FakeBench::simulatorConfig("41800002", true));
+        QVERIFY(rig.allFound(2));
+        const auto fileError = [&](int row) {
+            Q_EMIT rig.session(row).fileError(QStringLiteral("Error Writing File."));
+        };
+        fileError(0);
+        // The station archives no run itself: the testers' runs are written here.
+        for (int row = 0; row < 2; ++row) {
+            ArchiveRecord begun;
+            begun.kind = ArchiveRecord::RunBegun;
+            begun.runKey = rig.session(row).runRecorder().runKey();
+            begun.text = rig.session(row).state().identity.serialNumber;
+            begun.setAt(rig.now);
+            archive.post(std::move(begun));
+        }
+        QVERIFY(archive.flush(5000));
+        for (int row : {0, 1, 0})
+            fileError(row);
+        QTRY_COMPARE_WITH_TIMEOUT(server.requests.size(), 4, AnswerMs);
+        QStringList runIds;
+        for (const LocalHttpServer::Request &r : server.requests) {
+            runIds << QJsonDocument::fromJson(r.body)["runId"].toVariant().toString();
+            QVERIFY(QJsonDocument::fromJson(r.body)["runUrl"].isNull());   // no web view to link to
+        }
+        QCOMPARE(runIds, (QStringList{"", "1", "2", "1"}));
+    }
+
     void urlCheck_data()
     {
         QTest::addColumn<QString>("url");
@@ -110,5 +159,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(WebhookTest)
+QTEST_MAIN(WebhookTest)
 #include "WebhookTest.moc"
