@@ -105,21 +105,34 @@ private Q_SLOTS:
               "out");
     }
 
-    void learnDialog_data()
+    // Configure, Learn: the learn dialog, then the learn window on its own clock, one call a second, then the
+    // editor with the learned values.
+    void learn_data()
     {
-        // switchType: list position; leave: "OKButton", "CancelButton" or "Enter"; comSeq: the link when OK is pressed
-        addColumns<int, bool, QString, int, QStringList>("switchType", "bounce", "leave", "comSeq", "frames");
-        QTest::newRow("normally closed without bounce") << 1 << false << "OKButton" << 0 << QStringList{"E150"};
-        QTest::newRow("Enter cancels") << 1 << false << "Enter" << 0 << QStringList();
-        // A learn that never started leaves nothing to turn the next
-        // download into a counter reset and a test run.
-        QTest::newRow("a reply awaited") << 0 << true << "OKButton" << int(LinkStep::AwaitingReply) << QStringList();
+        // switchType: list position; leave: "OKButton", "CancelButton" or "Enter"; comSeq: the link when OK is pressed;
+        // closesAt: the learn window's second that closes it, 0: cancelled; ended: the tester said "-"; inFlight: the
+        // command then in flight; dataFileOpen: no samples unsaved
+        addColumns<int, bool, QString, int, QStringList, int, bool, int, bool, bool>(
+            "switchType", "bounce", "leave", "comSeq", "frames", "closesAt", "ended", "inFlight", "dataFileOpen",
+            "editor");
+        const QStringList learned = {"E150"}, none;
+        addRow("normally closed without bounce", 1, false, "OKButton", 0, learned, 0, false, 0, false, false);
+        addRow("Enter cancels", 1, false, "Enter", 0, none, 0, false, 0, false, false);
+        // A learn that never started leaves nothing to turn the next download into a counter reset and a test run.
+        addRow("a reply awaited", 0, true, "OKButton", int(LinkStep::AwaitingReply), none, 0, false, 0, false, false);
+        addRow("never ends: gives up at the 16th second", 1, false, "OKButton", 0, learned, 16, false, 0, false, false);
+        addRow("end of run logged to an open data file", 1, false, "OKButton", 0, learned, 1, true, 0, true, true);
+        addRow("end of run, its data still awaited", 1, false, "OKButton", 0, learned, 16, true,
+               wireCode(Command::SampleData), false, false);
     }
 
-    void learnDialog()
+    void learn()
     {
         QFETCH(QString, leave);
         QFETCH(QStringList, frames);
+        QFETCH(int, inFlight);
+        QFETCH(int, closesAt);
+        QFETCH(bool, editor);
         Rig rig;
         rig.s.link.step = LinkStep(fetched<int>("comSeq"));
         ModalAnswerer answerer;
@@ -131,34 +144,9 @@ private Q_SLOTS:
             else
                 clickButton(dialog, qPrintable(leave));
         });
-        answerer.then([](QDialog *dialog) { clickButton(dialog, "CancelButton"); });
-        rig.trigger("ConfigureLearnMenu");
-
-        QCOMPARE(answerer.answered, frames.isEmpty() ? 1 : 2);
-        QCOMPARE(rig.frames(), frames);
-        QCOMPARE(rig.s.session.learnConfigure, !frames.isEmpty());
-        QCOMPARE(rig.s.pending.cycleLimit, 10);   // the defaults stay, learn or not
-    }
-
-    // The learn window on its own clock, one call a second.
-    void learnWindow_data()
-    {
-        // ended: the tester said "-"; inFlight: the command then in flight; dataFileOpen: no samples unsaved
-        addColumns<bool, int, bool, int, bool>("ended", "inFlight", "dataFileOpen", "closesAt", "editor");
-        QTest::newRow("never ends: gives up at the 16th second") << false << 0 << false << 16 << false;
-        QTest::newRow("end of run logged to an open data file") << true << 0 << true << 1 << true;
-        addRow("end of run, its data still awaited", true, wireCode(Command::SampleData), false, 16, false);
-    }
-
-    void learnWindow()
-    {
-        QFETCH(int, inFlight);
-        QFETCH(int, closesAt);
-        QFETCH(bool, editor);
-        Rig rig;
-        ModalAnswerer answerer;
-        answerer.then([](QDialog *dialog) { clickButton(dialog, "OKButton"); });
         answerer.then([&](QDialog *dialog) {
+            if (!closesAt)
+                return clickButton(dialog, "CancelButton");
             rig.s.session.terminated = fetched<bool>("ended");
             rig.s.link.inFlight = Command(inFlight);
             rig.s.link.step = inFlight ? LinkStep::AwaitingReply : LinkStep::Idle;
@@ -176,8 +164,10 @@ private Q_SLOTS:
             clickButton(dialog, "cancelButton");
         });
         rig.trigger("ConfigureLearnMenu");
-        QCOMPARE(answerer.answered, editor ? 3 : 2);
-        QCOMPARE(rig.s.pending.cycleLimit, editor ? 1000000 : 10);
+        QCOMPARE(answerer.answered, frames.isEmpty() ? 1 : editor ? 3 : 2);
+        QCOMPARE(rig.frames(), frames);
+        QCOMPARE(rig.s.session.learnConfigure, !frames.isEmpty());
+        QCOMPARE(rig.s.pending.cycleLimit, editor ? 1000000 : 10);   // the defaults stay unless learned
         QCOMPARE(rig.s.session.dirtyConfig, editor);   // a learned configuration is unsaved, even cancelled
     }
 
