@@ -4,6 +4,7 @@
 #include "engine/supervision/TesterEngine.h"
 #include "mainwindow/ReadingColours.h"
 #include "mainwindow/TesterWindow.h"
+#include "support/Fetched.h"
 #include "support/TestColumns.h"
 #include "support/TestRows.h"
 #include "support/WindowRig.h"
@@ -100,13 +101,29 @@ bool matches(const QString &pattern, const QString &text)
 
 const QString Connected = QStringLiteral("Comm \\d+ \\(/dev/ttyUSB0\\) connected since \\d\\d:\\d\\d:\\d\\d");
 
-}   // namespace
-
 struct Sample
 {
     int seconds, cycles;
     bool running;
 };
+
+// Hands the samples, seconds after start, to the glance; with stopFromHere
+// a stopped sample follows the stop sent from here.
+void feed(RunGlance &glance, TesterState &s, const QDateTime &start, const QList<Sample> &samples,
+          bool stopFromHere = false)
+{
+    for (const Sample &sample : samples) {
+        if (stopFromHere && !sample.running)
+            glance.stopAcknowledged();
+        s.counters.updateTime = start.addSecs(sample.seconds);
+        s.counters.running = sample.running;
+        s.counters.cycleCount = sample.cycles;
+        glance.sampleTaken(s);
+    }
+}
+
+}   // namespace
+
 Q_DECLARE_METATYPE(QList<Sample>)
 
 // The run overview in the main window over a fake tester, and its decisions without a window.
@@ -125,7 +142,7 @@ private Q_SLOTS:
         auto *field = rig.form->findChild<QLineEdit *>("loggingText");
         QVERIFY(!isElided(field));
         QTemporaryDir dir;
-        const QString name = QString(120, QLatin1Char('d')) + QStringLiteral(".txt");
+        const QString name = QString(120, QLatin1Char('d')) + ".txt";
         QString path = dir.filePath(name);
         QVERIFY(rig.form->dataLog().openFile(path));
         QVERIFY(rig.sampled(Command::SampleData));
@@ -157,25 +174,19 @@ private Q_SLOTS:
         QCOMPARE(rig.text("loggingText"), QStringLiteral("Not logging"));
         QVERIFY(rig.colour("loggingText").isValid());
         QVERIFY2(matches(Connected, rig.text("linkStateText")), qPrintable(rig.text("linkStateText")));
-
-        // The cable is pulled: the last sample stays, greyed (also the reading
-        // beyond its limit: grey beats red), and the loss shows in red.
+        // Pulled: the last sample stays, greyed (grey beats red), the loss in red, why in the tool tip.
         rig.port.vanish();
         rig.port.refuseAll = true;
         rig.port.problems[1] = "not present";
         for (int i = 0; i < 20; ++i)
             rig.form->engine().pollTick();
-        // The link's tool tip says why the port does not open.
-        QVERIFY(rig.form->findChild<QWidget *>("linkStateText")
-                    ->toolTip()
-                    .endsWith("\n\nComm 1 (/dev/ttyUSB0): not present"));
+        QVERIFY(rig.widget("linkStateText")->toolTip().endsWith("\n\nComm 1 (/dev/ttyUSB0): not present"));
         QVERIFY2(matches("Link lost at \\d\\d:\\d\\d:\\d\\d", rig.text("linkStateText")),
                  qPrintable(rig.text("linkStateText")));
         QCOMPARE(rig.colour("linkStateText"), ReadingColours::Alarm);
         for (const char *box : {"cycleCountBox", "DownMaxRBox", "DownLastRBox", "UpLastContactTime", "sampleDateBox"})
             QCOMPARE(rig.colour(box), ReadingColours::Stale);
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("7"));
-
         // Found again: the link turns normal at once, the readings with the next sample.
         QTemporaryDir dir;
         QString path = dir.filePath(QStringLiteral("run.txt"));
@@ -185,7 +196,7 @@ private Q_SLOTS:
         QVERIFY(rig.sampled());
         QVERIFY(matches(Connected, rig.text("linkStateText")));
         QCOMPARE(rig.colour("linkStateText"), QColor());
-        QVERIFY(!rig.form->findChild<QWidget *>("linkStateText")->toolTip().contains("Comm 1"));
+        QVERIFY(!rig.widget("linkStateText")->toolTip().contains("Comm 1"));
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("9"));
         QCOMPARE(rig.colour("cycleCountBox"), QColor());
         QCOMPARE(rig.colour("DownMaxRBox"), QColor());
@@ -194,14 +205,17 @@ private Q_SLOTS:
         QCOMPARE(rig.colour("loggingText"), QColor());
     }
 
-    // Replies without their "*" are refused one after the other: after a few
-    // in a row the link says so, until a reply is acknowledged again.
-    void testerWithoutAcknowledgement()
+    // Replies without their "*" are refused: after a few in a row the strip says so, until one is acknowledged
+    // again. A quiet link is stale on the session's own check; before any sample the run is "Unknown".
+    void refusedAndStaleShowInTheStrip()
     {
         Rig rig;
+        QDateTime now(QDate(2024, 3, 8), QTime(14, 0, 0));
+        rig.built->session.setClock([&now] { return now; });
+        QCOMPARE(rig.text("runStateText"), QStringLiteral("Unknown"));
         QVERIFY(rig.sampled());
+        QCOMPARE(rig.text("runStateText"), QStringLiteral("Running to limits"));
         rig.noStar = true;
-        const QString refused = QStringLiteral("The tester answers without acknowledgement: records are being refused");
         rig.nextRecord = record(8);
         for (int refusals = 1; refusals <= 3; ++refusals) {
             QVERIFY(matches(Connected, rig.text("linkStateText")));
@@ -210,19 +224,22 @@ private Q_SLOTS:
                 rig.form->engine().pollTick();
         }
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("7"));
-        QCOMPARE(rig.text("linkStateText"), refused);
+        QCOMPARE(rig.text("linkStateText"),
+                 QStringLiteral("The tester answers without acknowledgement: records are being refused"));
         QVERIFY(rig.colour("linkStateText").isValid());
         rig.noStar = false;
         QVERIFY(rig.sampled(Command::SampleData));
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("8"));
         QVERIFY(matches(Connected, rig.text("linkStateText")));
         QCOMPARE(rig.colour("linkStateText"), QColor());
+        now = now.addSecs(11);
+        for (int i = 0; i < 20; ++i)
+            rig.built->session.tick();
+        QCOMPARE(rig.text("linkStateText"), QStringLiteral("No sample since 14:00:00"));
     }
 
-    // A connected link with no sample for three sample intervals, or 10 s
-    // if that is longer, is stale since its last sample (or since it was
-    // found); a stopped tester sends nothing and stays fresh. Times are
-    // seconds after the link was found at 14:00:00.
+    // No sample for three intervals, or 10 s if longer, is stale since the last
+    // (or since found); a stopped tester stays fresh. Seconds after found.
     void staleData_data()
     {
         // staleSince: -1: fresh
@@ -239,13 +256,12 @@ private Q_SLOTS:
     void staleData()
     {
         QFETCH(QList<int>, samples);
-        QFETCH(bool, running);
         QFETCH(int, now);
         QFETCH(int, staleSince);
         const QDateTime found(QDate(2024, 3, 8), QTime(14, 0, 0));
         RunGlance glance;
         TesterState s;
-        s.counters.running = running;
+        s.counters.running = fetched<bool>("running");
         glance.linkFound(1, QString(), found);
         for (int at : samples) {
             s.counters.updateTime = found.addSecs(at);
@@ -259,28 +275,11 @@ private Q_SLOTS:
         QCOMPARE(glance.runText(s) == QLatin1String("Unknown"), samples.isEmpty());
     }
 
-    // The strip says since when no sample came, on the session's own check;
-    // a tester heard of in no sample is run "Unknown".
-    void staleDataInTheStrip()
-    {
-        Rig rig;
-        QDateTime now(QDate(2024, 3, 8), QTime(14, 0, 0));
-        rig.built->session.setClock([&now] { return now; });
-        QCOMPARE(rig.text("runStateText"), QStringLiteral("Unknown"));
-        QVERIFY(rig.sampled());
-        QCOMPARE(rig.text("runStateText"), QStringLiteral("Running to limits"));
-        now = now.addSecs(11);
-        for (int i = 0; i < 20; ++i)
-            rig.built->session.tick();
-        QCOMPARE(rig.text("linkStateText"), QStringLiteral("No sample since 14:00:00"));
-    }
-
     void minimumSize()
     {
         Rig rig;
         rig.form->show();
-        // At its smallest the window still shows every text whole, also when a
-        // count outgrows what the boxes were made for.
+        // At its smallest the window shows every text whole, even a count beyond the boxes' widest.
         for (const int cycles : {8, std::numeric_limits<int>::max()}) {
             rig.nextRecord = record(cycles);
             QVERIFY(rig.sampled(Command::SampleData));
@@ -303,8 +302,7 @@ private Q_SLOTS:
     void aSampleCostsOneRepaintAndNoLayout()
     {
         Rig rig;
-        // The samples' own clock, a cycle a second: the rate and the time to
-        // the limit keep their width however slow the machine is.
+        // The samples' own clock: the rate and time to limit keep their width on a slow machine.
         QDateTime now(QDate(2024, 3, 8), QTime(17, 0, 0));
         rig.built->session.setClock([&now] { return now; });
         rig.form->show();
@@ -329,8 +327,7 @@ private Q_SLOTS:
         QCOMPARE(counter.repaints, 1);
     }
 
-    // The strip says why and when a watched run stopped; limit ends have a
-    // colour of their own.
+    // The strip says why and when a watched run stopped; limit ends have a colour of their own.
     void runStopShownWithReasonAndTime_data()
     {
         // code: from here: run to limits or stop; None: the tester's "-"
@@ -361,8 +358,7 @@ private Q_SLOTS:
         if (command == Command::RunToLimits)
             QVERIFY(rig.sampled());   // the "-" that came with the acknowledgement asks for the sample
         QTEST(rig.text("runStateText"), "shown");
-        QFETCH(bool, limitColour);
-        QCOMPARE(rig.colour("runStateText"), limitColour ? ReadingColours::LimitEnd : QColor());
+        QCOMPARE(rig.colour("runStateText"), fetched<bool>("limitColour") ? ReadingColours::LimitEnd : QColor());
     }
 
     void whyTheRunEnded_data()
@@ -389,40 +385,28 @@ private Q_SLOTS:
 
     void whyTheRunEnded()
     {
-        QFETCH(int, mode);
-        QFETCH(bool, stopCommanded);
         QFETCH(QList<int>, counts);
         QFETCH(QList<int>, limits);
-        QFETCH(QString, shown);
         TesterState s;
         s.counters.cycleCount = counts[0], s.counters.failCount = counts[1], s.counters.seqCount = counts[2];
         s.reported.cycleLimit = limits[0], s.reported.failLimit = limits[1], s.reported.seqLimit = limits[2];
-        const StopCause end = whyRunEnded(s, RunMode(mode), stopCommanded);
-        QCOMPARE(stopCauseText(end, s) + " at 14:02", shown);
-        QCOMPARE(isLimitEnd(end), shown.contains("limit"));
+        const StopCause end = whyRunEnded(s, RunMode(fetched<int>("mode")), fetched<bool>("stopCommanded"));
+        QTEST(stopCauseText(end, s) + " at 14:02", "shown");
+        QCOMPARE(isLimitEnd(end), fetched<QString>("shown").contains("limit"));
     }
 
-    // An operator's stop belongs to the run it stopped: a run started later
-    // at the tester's own panel that ends at its cycle limit says so.
+    // An operator's stop belongs to the run it stopped, not to one started later at the tester's panel.
     void stopCauseBelongsToItsRun()
     {
+        const QDateTime start(QDate(2024, 3, 8), QTime(14, 2));
         RunGlance glance;
         glance.clock = [] { return QDateTime(QDate(2024, 3, 8), QTime(15, 0)); };
         TesterState s;
         s.reported.cycleLimit = 1000;
-        s.counters.updateTime = QDateTime(QDate(2024, 3, 8), QTime(14, 2));
-        const auto sample = [&](bool running, int cycles) {
-            s.counters.running = running;
-            s.counters.cycleCount = cycles;
-            glance.sampleTaken(s);
-        };
         glance.runStarted(s, 162);   // run to limits, sent from here
-        sample(true, 10);
-        glance.stopAcknowledged();
-        sample(false, 11);
+        feed(glance, s, start, {{0, 10, true}, {1, 11, false}}, true);
         QCOMPARE(glance.runText(s), QStringLiteral("Stopped by the operator at 14:02"));
-        sample(true, 12);   // started at the tester's panel
-        sample(false, 1000);
+        feed(glance, s, start, {{2, 12, true}, {3, 1000, false}});
         QCOMPARE(glance.runText(s), QStringLiteral("Stopped at cycle limit (1000) at 14:02"));
     }
 
@@ -453,19 +437,16 @@ private Q_SLOTS:
     void progress()
     {
         QFETCH(QList<Sample>, samples);
-        QFETCH(int, limit);
         const QDateTime start(QDate(2024, 3, 8), QTime(17, 0, 0));
         RunProgress progress;
         for (const Sample &sample : samples)
             progress.addSample(start.addSecs(sample.seconds), sample.cycles, sample.running);
-
         QTEST(cycleRateText(progress), "rate");
         QTEST(durationText(progress.runSeconds()), "runTime");
-        QTEST(durationText(progress.secondsToLimit(samples.last().cycles, limit, true)), "toLimit");
+        QTEST(durationText(progress.secondsToLimit(samples.last().cycles, fetched<int>("limit"), true)), "toLimit");
     }
 
-    // The run as the overview names it, also for a tester found already
-    // running (no run command seen): a blinking lamp means no limit.
+    // The run as named, also for a tester found running (no run command seen): a blinking lamp is no limit.
     void runState()
     {
         struct Row
@@ -507,39 +488,32 @@ private Q_SLOTS:
         QCOMPARE(link.text(found.addDays(1)), QStringLiteral("Link lost at 08.03.24 07:30:00"));
     }
 
-    // A moment of today is its time alone; any other day brings its date,
-    // in the locale's short form (the tests run in German).
+    // A moment of today is its time alone; any other day brings its date, in the locale's (German) short form.
     void momentsOfAnotherDayHaveTheirDate_data()
     {
-        addColumns<QDateTime, QDateTime, bool, QString>("at", "now", "minutes", "shown");
-        const QDate day(2024, 3, 8);
-        addRow("today", QDateTime(day, QTime(14, 2, 3)), QDateTime(day, QTime(18, 0)), false, "14:02:03");
-        addRow("today, in minutes", QDateTime(day, QTime(14, 2, 3)), QDateTime(day, QTime(18, 0)), true, "14:02");
-        addRow("yesterday", QDateTime(day.addDays(-1), QTime(14, 2, 3)), QDateTime(day, QTime(8, 0)), false,
-               "07.03.24 14:02:03");
-        addRow("yesterday, in minutes", QDateTime(day.addDays(-1), QTime(14, 2, 3)), QDateTime(day, QTime(8, 0)), true,
-               "07.03.24 14:02");
-        addRow("a year ago", QDateTime(day.addYears(-1), QTime(14, 2, 3)), QDateTime(day, QTime(14, 2, 3)), false,
-               "08.03.23 14:02:03");
-        addRow("midnight that began today", QDateTime(day, QTime(0, 0)), QDateTime(day, QTime(23, 59, 59)), false,
-               "00:00:00");
-        addRow("the last second of yesterday", QDateTime(day.addDays(-1), QTime(23, 59, 59)),
-               QDateTime(day, QTime(0, 0)), false, "07.03.24 23:59:59");
-        addRow("a clock set back: tomorrow", QDateTime(day.addDays(1), QTime(0, 0)), QDateTime(day, QTime(23, 59, 59)),
-               false, "09.03.24 00:00:00");
+        addColumns<QString, QString, bool, QString>("at", "now", "minutes", "shown");
+        addRow("today", "2024-03-08T14:02:03", "2024-03-08T18:00:00", false, "14:02:03");
+        addRow("today, in minutes", "2024-03-08T14:02:03", "2024-03-08T18:00:00", true, "14:02");
+        addRow("yesterday", "2024-03-07T14:02:03", "2024-03-08T08:00:00", false, "07.03.24 14:02:03");
+        addRow("yesterday, in minutes", "2024-03-07T14:02:03", "2024-03-08T08:00:00", true, "07.03.24 14:02");
+        addRow("a year ago", "2023-03-08T14:02:03", "2024-03-08T14:02:03", false, "08.03.23 14:02:03");
+        addRow("midnight that began today", "2024-03-08T00:00:00", "2024-03-08T23:59:59", false, "00:00:00");
+        addRow("the last second of yesterday", "2024-03-07T23:59:59", "2024-03-08T00:00:00", false,
+               "07.03.24 23:59:59");
+        addRow("a clock set back: tomorrow", "2024-03-09T00:00:00", "2024-03-08T23:59:59", false, "09.03.24 00:00:00");
     }
 
     void momentsOfAnotherDayHaveTheirDate()
     {
-        QFETCH(QDateTime, at);
-        QFETCH(QDateTime, now);
-        QFETCH(bool, minutes);
-        QTEST(momentText(at, now, minutes ? TimeDetail::Minutes : TimeDetail::Seconds), "shown");
+        const auto moment = [](const char *column) {
+            return QDateTime::fromString(fetched<QString>(column), Qt::ISODate);
+        };
+        const TimeDetail detail = fetched<bool>("minutes") ? TimeDetail::Minutes : TimeDetail::Seconds;
+        QTEST(momentText(moment("at"), moment("now"), detail), "shown");
     }
 
-    // While the link is lost, nobody knows how the run goes on: the run says
-    // when the link was lost and what was last seen; no rate, no time to the
-    // limit. Samples at 17:00:00 and 17:00:10, the loss at 17:00:20.
+    // A lost link shows when it was lost and what was last seen, no rate, no time to the limit.
+    // Samples at 17:00:00 and 17:00:10, the loss at 17:00:20.
     void lostLinkHidesTheLiveState_data()
     {
         addColumns<QList<Sample>, bool, int, QString>("samples", "stopFromHere", "nowDays", "shown");
@@ -554,22 +528,14 @@ private Q_SLOTS:
     void lostLinkHidesTheLiveState()
     {
         QFETCH(QList<Sample>, samples);
-        QFETCH(bool, stopFromHere);
-        QFETCH(int, nowDays);
         const QDateTime start(QDate(2024, 3, 8), QTime(17, 0, 0));
+        const QDateTime now = start.addSecs(30).addDays(fetched<int>("nowDays"));
         RunGlance glance;
-        glance.clock = [&] { return start.addSecs(30).addDays(nowDays); };
+        glance.clock = [&] { return now; };
         TesterState s;
         s.reported.cycleLimit = 1000;
         glance.linkFound(1, QString(), start);
-        for (const Sample &sample : samples) {
-            if (stopFromHere && !sample.running)
-                glance.stopAcknowledged();
-            s.counters.updateTime = start.addSecs(sample.seconds);
-            s.counters.running = sample.running;
-            s.counters.cycleCount = sample.cycles;
-            glance.sampleTaken(s);
-        }
+        feed(glance, s, start, samples, fetched<bool>("stopFromHere"));
         const bool hadRate = glance.rateText() != QLatin1String("----");
         QCOMPARE(hadRate, samples.size() > 1 && samples.last().running);
         QCOMPARE(glance.timeToLimitText(s) != QLatin1String("----"), hadRate);
@@ -578,15 +544,13 @@ private Q_SLOTS:
         QCOMPARE(glance.rateText(), QStringLiteral("----"));
         QCOMPARE(glance.secondsToLimit(s), -1);
         QCOMPARE(glance.timeToLimitText(s), QStringLiteral("----"));
-        // Found again, the run is what the tester says.
         glance.linkFound(1, QString(), start.addSecs(25));
         QVERIFY(!glance.runText(s).startsWith("Link lost"));
     }
 
     void tolerance_data()
     {
-        // mode: of measurement: 0..2; maxDown: limit 500; minUp: limit 100; bounceUp: limit 3000; marked: down max,
-        // min, bounce; up max, min, bounce
+        // limits: maxDown 500, minUp 100, bounceUp 3000; marked: down max, min, bounce; up max, min, bounce
         addColumns<int, int, int, int, int, QString>("contact", "mode", "maxDown", "minUp", "bounceUp", "marked");
 
         const int all = 16 | 32 | 64 | 128;
@@ -599,21 +563,15 @@ private Q_SLOTS:
 
     void tolerance()
     {
-        QFETCH(int, contact);
-        QFETCH(int, mode);
-        QFETCH(int, maxDown);
-        QFETCH(int, minUp);
-        QFETCH(int, bounceUp);
         TesterState s;
         s.reported.rangePullUp = 1000;
-        s.reported.rangeMode = TesterState::Integer(mode);
-        s.reported.contact = TesterState::Integer(contact);
-        s.reported.maxDownResistTol = 500, s.counters.maxDownResistance = maxDown;
-        s.reported.minUpResistTol = 100, s.counters.minUpResistance = minUp;
-        s.reported.maxUpBounceTol = 3000, s.counters.maxUpBounce = bounceUp;
+        s.reported.rangeMode = TesterState::Integer(fetched<int>("mode"));
+        s.reported.contact = TesterState::Integer(fetched<int>("contact"));
+        s.reported.maxDownResistTol = 500, s.counters.maxDownResistance = fetched<int>("maxDown");
+        s.reported.minUpResistTol = 100, s.counters.minUpResistance = fetched<int>("minUp");
+        s.reported.maxUpBounceTol = 3000, s.counters.maxUpBounce = fetched<int>("bounceUp");
         s.reported.maxDownBounceTol = s.counters.maxDownBounce = 3000;
         s.reported.maxUpResistTol = s.counters.maxUpResistance = 1023;
-
         const ToleranceMarks m = outOfTolerance(s);
         QString marked;
         for (bool mark : {m.downMax, m.downMin, m.downBounce, m.upMax, m.upMin, m.upBounce})

@@ -4,13 +4,13 @@
 #include "engine/supervision/TesterEngine.h"
 #include "features/report/QtPrintDialogs.h"
 #include "mainwindow/AboutDialog.h"
-#include "mainwindow/BreakDialog.h"
 #include "mainwindow/PortDialog.h"
 #include "mainwindow/WindowStation.h"
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeArchiveSink.h"
 #include "support/FakeConfigFileDialog.h"
 #include "support/FakeSerialDevices.h"
+#include "support/Fetched.h"
 #include "support/ModalAnswerer.h"
 #include "support/TestColumns.h"
 #include "support/TestRows.h"
@@ -125,17 +125,11 @@ private Q_SLOTS:
 
     void strokeDisplay()
     {
-        QFETCH(int, contact);
-        QFETCH(int, version);
-        QFETCH(int, pullUp);
-        QFETCH(QStringList, enabled);
-        QFETCH(QStringList, disabled);
-        QFETCH(QStringList, texts);
         Rig rig;
         TesterState &s = rig.s();
-        s.reported.contact = int16_t(contact);
-        s.identity.softwareVersion = version;
-        s.reported.rangePullUp = pullUp;
+        s.reported.contact = int16_t(fetched<int>("contact"));
+        s.identity.softwareVersion = fetched<int>("version");
+        s.reported.rangePullUp = fetched<int>("pullUp");
         s.reported.rangeMode = 0;
         s.counters.maxDownResistance = 1023;
         s.counters.minDownResistance = 102;
@@ -145,17 +139,17 @@ private Q_SLOTS:
         s.counters.lastDownStrokeTime = 1234;
         s.counters.cycleCount = 1234567;
         rig.form->showReadings();
-
-        for (const QString &name : enabled)
+        for (const QString &name : fetched<QStringList>("enabled"))
             QVERIFY2(rig.widget(name)->isEnabled(), qPrintable(name));
-        for (const QString &name : disabled)
+        for (const QString &name : fetched<QStringList>("disabled"))
             QVERIFY2(!rig.widget(name)->isEnabled(), qPrintable(name));
-        for (const QString &t : texts)
+        for (const QString &t : fetched<QStringList>("texts"))
             QCOMPARE(rig.text(t.section('=', 0, 0)), t.section('=', 1));
     }
 
-    // The unit labels follow the tester's range mode as it changes, and back.
-    void contactUnitsFollowTheMode()
+    // The unit labels follow the range mode as it changes, and back; each failure bit ticks its own box, also on
+    // the stroke that is not tested.
+    void unitsAndFailureBoxesFollowTheTester()
     {
         Rig rig;
         for (const auto &[mode, unit] : {std::pair{1, "ma"}, {2, "volts"}, {0, "ohms"}, {1, "ma"}}) {
@@ -164,60 +158,53 @@ private Q_SLOTS:
             for (const char *label : {"DownMaxUnit", "DownMinUnit", "UpLastUnit"})
                 QCOMPARE(rig.text(label), QString::fromLatin1(unit));
         }
-    }
-
-    // Each failure bit ticks its own box, also on the stroke that is not tested.
-    void failureBoxes()
-    {
         const QStringList boxes = {"DownMinChk",  "DownMaxChk", "UpMinChk",      "UpMaxChk",
                                    "DownInitChk", "UpInitChk",  "DownBounceChk", "UpBounceChk"};
-        Rig rig;
         rig.s().reported.contact = 16 + 64;   // the down stroke and its bounce tested
         for (int bit = 0; bit < 8; ++bit) {
             rig.s().counters.errorCode = int16_t(1 << bit);
             rig.form->showReadings();
-            for (int i = 0; i < 8; ++i) {
+            for (int i = 0; i < 8; ++i)
                 QVERIFY2(rig.form->findChild<QCheckBox *>(boxes[i])->isChecked() == (i == bit), qPrintable(boxes[i]));
-            }
         }
     }
 
-    // The controls that matter in each situation the operator meets.
+    // The controls that matter in each situation the operator meets, and the commands they send.
     void controlsFollowTheSituation_data()
     {
-        // setup: what holds: "port", "running", "sampled", "file", "vanishes"; use: a control the operator then uses;
-        // replies: the tester's lines that follow
-        addColumns<QString, QString, QByteArrayList, QStringList, QStringList>("setup", "use", "replies", "enabled",
-                                                                               "disabled");
+        // setup: "port", "running", "sampled", "file", "vanishes"; use: a control then used; replies: lines that follow
+        addColumns<QString, QString, QByteArrayList, QStringList, QStringList, QStringList>(
+            "setup", "use", "replies", "enabled", "disabled", "frames");
+        const QStringList none;
 
         const QStringList needStopped = {"ConfigureLearnMenu", "ConfigureEditMenu", "ConfigureOpenMenu",
                                          "ConfigureSaveMenu", "RunManualMenu"};
         addRow("idle", "port sampled", "", QByteArrayList(),
                QStringList{"ConfigureLearnMenu", "RunManualMenu", "RunRunLimitMenu", "sampleButton", "FileNewMenu",
                            "FilePrintMenu"},
-               QStringList{"FileCloseMenu"});
+               QStringList{"FileCloseMenu"}, none);
         addRow("running", "port sampled running", "", QByteArrayList(),
-               QStringList{"RunStopMenu", "RunSampleDataMenu", "ConfigureResetLimits"}, needStopped);
+               QStringList{"RunStopMenu", "RunSampleDataMenu", "ConfigureResetLimits"}, needStopped, none);
         addRow("data file open, a reply awaited", "port sampled file", "sampleButton", QByteArrayList(),
                QStringList{"FileNewMenu", "FileCloseMenu", "cycleCountBox", "FileExitMenu", "HelpAboutMenu"},
-               QStringList{"RunStopMenu", "sampleButton", "ConfigureLearnMenu", "FilePrintMenu"});
+               QStringList{"RunStopMenu", "sampleButton", "ConfigureLearnMenu", "FilePrintMenu"}, QStringList{"AE"});
         addRow("no sample yet", "port", "", QByteArrayList(), QStringList{"RunStopMenu", "ConfigureLearnMenu"},
-               QStringList{"FileNewMenu", "FileOpenMenu", "FilePrintMenu", "cycleCountBox", "sampleDateBox"});
+               QStringList{"FileNewMenu", "FileOpenMenu", "FilePrintMenu", "cycleCountBox", "sampleDateBox"}, none);
         // A busy link keeps the commands a moment; a line that is gone does not.
         addRow("the line gone", "port sampled vanishes", "", QByteArrayList(),
-               QStringList{"FileExitMenu", "HelpAboutMenu"}, QStringList{"RunRunLimitMenu", "sampleButton"});
+               QStringList{"FileExitMenu", "HelpAboutMenu"}, QStringList{"RunRunLimitMenu", "sampleButton"}, none);
         // Stop is acknowledged, the wake-up for the sample that follows too, the sample is refused.
         addRow("stopped, the sample after it refused", "port sampled running", "RunStopMenu",
-               QByteArrayList{"*", "*", "?"}, needStopped, QStringList());
+               QByteArrayList{"*", "*", "?"}, needStopped, none, QStringList{"A1", "<ESC>", "AE"});
+        addRow("run to limits", "port sampled", "RunRunLimitMenu", QByteArrayList(), none, none, QStringList{"A2"});
+        addRow("run once", "port sampled", "RunOnceMenu", QByteArrayList(), none, none, QStringList{"AA"});
+        addRow("sample", "port sampled", "sampleButton", QByteArrayList(), none, none, QStringList{"AE"});
     }
 
     void controlsFollowTheSituation()
     {
         QFETCH(QString, setup);
         QFETCH(QString, use);
-        QFETCH(QByteArrayList, replies);
-        QFETCH(QStringList, enabled);
-        QFETCH(QStringList, disabled);
         Rig rig;
         if (setup.contains("port"))
             rig.linkReady();
@@ -231,66 +218,64 @@ private Q_SLOTS:
         }
         if (!use.isEmpty())
             rig.use(use);
-        for (const QByteArray &line : replies) {
+        for (const QByteArray &line : fetched<QByteArrayList>("replies")) {
             rig.port.queueInput(line + '\r');
             rig.form->engine().pollTick();
             rig.form->engine().pollTick();
         }
-        for (const QString &name : enabled)
+        for (const QString &name : fetched<QStringList>("enabled"))
             QVERIFY2(rig.enabled(name), qPrintable(name));
-        for (const QString &name : disabled)
+        for (const QString &name : fetched<QStringList>("disabled"))
             QVERIFY2(!rig.enabled(name), qPrintable(name));
+        QTEST(rig.port.frames(), "frames");
     }
 
-    // Each run control sends its own command.
-    void runCommands()
-    {
-        for (const auto &[control, frame] : QList<std::pair<QString, QString>>{
-                 {"RunRunLimitMenu", "A2"}, {"RunOnceMenu", "AA"}, {"sampleButton", "AE"}}) {
-            Rig rig;
-            rig.linkReady();
-            rig.use(control);
-            QCOMPARE(rig.port.frames(), QStringList{frame});
-        }
-    }
-
+    // Run, Break update: OK takes a usable count only (a full stop whatever the locale, a half to even), and
+    // the save box, ticked as a data file is open, hands back its state.
     void breakUpdate_data()
     {
-        // busyMeanwhile: a reply became due while the dialog was open
-        addColumns<bool, bool, bool, QStringList, QStringList>("fileOpen", "saving", "busyMeanwhile", "frames",
-                                                               "messages");
-        const QStringList noFile = {"error:No Data File|There must be a database file open in which to save the data"};
-        addRow("save without a data file", false, true, false, QStringList(), noFile);
-        addRow("no saving, no data file", false, false, false, QStringList{"F3100"}, QStringList());
-        addRow("link busy when OK is pressed", false, false, true, QStringList(), QStringList());
+        // stays: OK leaves the dialog open, Cancel then; busyMeanwhile: a reply became due while it was open
+        addColumns<bool, bool, QString, bool, bool, QStringList, QStringList>("fileOpen", "saving", "count", "stays",
+                                                                              "busyMeanwhile", "frames", "messages");
+        const QStringList none, noFile = {"error:No Data File|There must be a database file open in which to save the "
+                                          "data"};
+        addRow("save without a data file", false, true, "100", false, false, none, noFile);
+        addRow("no saving, no data file", false, false, "100", false, false, QStringList{"F3100"}, none);
+        addRow("link busy when OK is pressed", false, false, "100", false, true, none, none);
+        addRow("negative", true, false, "-5", true, false, none, none);
+        addRow("above the tester's range", true, false, "32768", true, false, none, none);
+        addRow("largest", true, false, "32767", false, false, QStringList{"F332767"}, none);
+        addRow("a half to even", true, false, "2.5", false, false, QStringList{"F32"}, none);
     }
 
     void breakUpdate()
     {
         QFETCH(bool, fileOpen);
         QFETCH(bool, saving);
-        QFETCH(bool, busyMeanwhile);
         QFETCH(QStringList, frames);
         Rig rig;
         rig.linkReady();
         rig.s().session.dataFileOpen = fileOpen;
-
         ModalAnswerer answerer;
-        bool startedTicked = false;
+        bool startedTicked = false, stayed = false;
         answerer.then([&](QDialog *dialog) {
             auto *save = dialog->findChild<QCheckBox *>("SaveToDatabase");
             startedTicked = save->isChecked();
             save->setChecked(saving);
-            if (busyMeanwhile) {
+            if (fetched<bool>("busyMeanwhile")) {
                 rig.form->engine().sendCommand(Command::SampleData);   // say, the tester's "+" was answered
                 rig.port.written.clear();
             }
-            dialog->findChild<QLineEdit *>("BreakCountEdit")->setText("100");
+            dialog->findChild<QLineEdit *>("BreakCountEdit")->setText(fetched<QString>("count"));
             QTest::mouseClick(dialog->findChild<QPushButton *>("OKButton"), Qt::LeftButton);
+            stayed = dialog->isVisible();
+            if (stayed)
+                clickButton(dialog, "CancelButton");
         });
         rig.action("RunBreakUpdateMenu")->trigger();
-
         QCOMPARE(startedTicked, fileOpen);
+        QTEST(stayed, "stays");
+        QCOMPARE(rig.s().session.saveToDatabase, stayed ? fileOpen : saving);
         QCOMPARE(rig.port.frames(), frames);
         QTEST(rig.dialogs.calls, "messages");
         // A command that could not go out does not mark the test as running.
@@ -315,27 +300,22 @@ private Q_SLOTS:
 
     void shutDown()
     {
-        QFETCH(bool, breakMode);
-        QFETCH(bool, unsavedSample);
-        QFETCH(bool, unsavedConfig);
         QFETCH(bool, closes);
         Rig rig;
         rig.form->show();
-        rig.s().session.goAgainMode = breakMode;
+        rig.s().session.goAgainMode = fetched<bool>("breakMode");
         rig.s().session.repeatCount = 50;
-        rig.s().session.dirtyData = unsavedSample;
-        rig.s().session.dirtyConfig = unsavedConfig;
+        rig.s().session.dirtyData = fetched<bool>("unsavedSample");
+        rig.s().session.dirtyConfig = fetched<bool>("unsavedConfig");
         rig.s().link.port = 5;
         rig.dialogs.answers = {AnswerCancel};
-
         QCOMPARE(rig.form->close(), closes);
         QTEST(rig.dialogs.calls, "messages");
         QCOMPARE(rig.settings.read("Preferences", "CommChannel"), closes ? QString("5") : QString());
         QVERIFY(rig.port.written.isEmpty());   // a running test goes on: nothing is said to the tester
     }
 
-    // A window that opens on a session already running shows at once what
-    // the session knows, and leaves it running when it closes without asking.
+    // A window opened on a running session shows what it knows at once, and closes without asking.
     void windowOpensOnRunningSession()
     {
         WindowRig fakes(false);   // its fakes only: the window is made on the session below
@@ -356,9 +336,9 @@ private Q_SLOTS:
         session.engineView().setTitle(QStringLiteral("Model 418C Life Cycle Tester - run.txt"));
 
         auto form = std::make_unique<TesterWindow>(session);
-        QCOMPARE(form->findChild<QWidget *>("cycleCountBox")->property("text").toString(), QStringLiteral("1234"));
-        QCOMPARE(form->findChild<QWidget *>("sampleDateBox")->property("text").toString(),
-                 QStringLiteral("12/06/2026 14:02:11"));
+        const auto text = [&form](const char *name) { return form->findChild<QLineEdit *>(name)->text(); };
+        QCOMPARE(text("cycleCountBox"), QStringLiteral("1234"));
+        QCOMPARE(text("sampleDateBox"), QStringLiteral("12/06/2026 14:02:11"));
         QVERIFY(form->findChild<QLabel *>("statusPanel1")->text().contains(QStringLiteral("41800777")));
         QCOMPARE(form->findChild<LedIndicator *>("errorLed")->drawing(), 0);
         QCOMPARE(form->windowTitle(), QStringLiteral("Model 418C Life Cycle Tester - run.txt"));
@@ -368,8 +348,7 @@ private Q_SLOTS:
         QCOMPARE(session.engine().ledDrawing(), 0);
     }
 
-    // Five new data files leave the last four in the menu, newest first; an "&"
-    // in a path shows as itself and its entry opens that very path.
+    // Five new data files leave the last four, newest first; an "&" shows as itself, its entry opens that path.
     void recentMenus()
     {
         QTemporaryDir dir;
@@ -394,8 +373,7 @@ private Q_SLOTS:
         QVERIFY(rig.s().session.dataFileOpen);
     }
 
-    // The search starts after the saved port: at 1 when none is saved, at 9
-    // after port 12; after port 16 it starts again at 1.
+    // The search starts after the saved port (at 1 when none) and wraps after 16.
     void firstPortTried()
     {
         for (const auto &[saved, firstPort] : QList<std::pair<QString, int>>{{QString(), 1}, {"12", 9}}) {
@@ -424,9 +402,7 @@ private Q_SLOTS:
         TesterWindow &form = window.form;
         form.show();
         dialogs.setParentWidget(&form);
-
-        // Three searches while the dialog is open: the timer goes on ticking
-        // (however slowly a loaded machine lets it).
+        // Three searches while the dialog is open, however slowly a loaded machine ticks.
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
             const qsizetype before = port.openAttempts.size();
@@ -437,36 +413,8 @@ private Q_SLOTS:
         QCOMPARE(answerer.answered, 1);
     }
 
-    // The two small dialogs: the break dialog and the about box.
-    void okNeedsAUsableCount_data()
-    {
-        // count: 0: the dialog stays open
-        addColumns<QString, int>("text", "count");
-        addRow("negative", "-5", 0);
-        addRow("above the tester's range", "32768", 0);
-        addRow("largest", "32767", 32767);
-        addRow("full stop whatever the locale, a half to even", "2.5", 2);
-    }
-
-    void okNeedsAUsableCount()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, count);
-        BreakDialog dialog;
-        dialog.saveToDatabase = true;   // the save box starts as the caller sets it and hands back its state
-        dialog.show();
-        QTest::mouseClick(dialog.findChild<QCheckBox *>("SaveToDatabase"), Qt::LeftButton);
-        dialog.findChild<QLineEdit *>("BreakCountEdit")->setText(text);
-        QTest::mouseClick(dialog.findChild<QPushButton *>("OKButton"), Qt::LeftButton);
-        QCOMPARE(dialog.isVisible(), count == 0);
-        QCOMPARE(int(dialog.breakCount), count);
-        if (count)
-            QVERIFY(!dialog.saveToDatabase);
-    }
-
-    // Run, Port...: the devices with their numbers, kept up to date while
-    // the dialog is open; OK stores a new choice (a USB adapter by its
-    // stable name) and the search starts again on it.
+    // Run, Port...: the devices, kept up to date while open; OK stores a new choice (a USB adapter by its stable
+    // name) and the search starts again on it.
     void portChoice_data()
     {
         // choice: "pin" the second device, "automatic", "cancel"; before: the pin stored before
@@ -521,16 +469,13 @@ private Q_SLOTS:
                               "Comm 2|/dev/ttyUSB0|" + usb.stableName + "|FT232R USB UART|0403:6001" + selected}));
         QCOMPARE(describedAnew, QStringLiteral("FT232R USB UART"));
         QTEST(devices.pinned, "after");
-        QFETCH(bool, searchAgain);
-        QCOMPARE(rig.s().link.portOpen, !searchAgain);
+        QCOMPARE(rig.s().link.portOpen, !fetched<bool>("searchAgain"));
     }
 
-    // Each file dialog opens in the folder of the last file of its kind, or
-    // in the documents folder when there is none or it is gone.
+    // Each file dialog opens in the folder of the last file of its kind, else in the documents folder.
     void fileDialogsStartInTheLastFolder_data()
     {
-        // lastFile: in the test's folder; empty: none; folder: "docs" or a folder of the test's folder; name: the file
-        // name filled in
+        // lastFile, folder: in the test's folder ("docs" the documents); name: the file name filled in
         addColumns<QString, QString, QString, QString, QString>("dialog", "lastFile", "title", "folder", "name");
         addRow("New, after a data file", "data 0", "runs/a.txt", "New Data File", "runs", "");
         addRow("Open, no data file yet", "data 2", "", "Open Data File", "docs", "");
@@ -544,7 +489,6 @@ private Q_SLOTS:
     void fileDialogsStartInTheLastFolder()
     {
         QFETCH(QString, dialog);
-        QFETCH(QString, lastFile);
         QFETCH(QString, folder);
         QTemporaryDir dir;
         for (const char *made : {"runs", "cfg", "docs"})
@@ -564,6 +508,7 @@ private Q_SLOTS:
             seenFolder = qobject_cast<QFileDialog *>(shown)->directory().absolutePath();
             shown->reject();
         });
+        const QString lastFile = fetched<QString>("lastFile");
         QString path = lastFile.isEmpty() ? QString() : dir.filePath(lastFile);
         QtDataFileDialog data;
         QtConfigFileDialog configuration;
@@ -591,8 +536,7 @@ private Q_SLOTS:
         QTEST(seenName, "name");
     }
 
-    // File, Preferences in a station's window: accepted preferences go to
-    // every tester, cancelled ones to none.
+    // File, Preferences in a station's window: accepted preferences go to every tester, cancelled ones to none.
     void preferencesReachTheStationWhenAccepted_data()
     {
         addColumns<QString, int>("button", "told");
@@ -602,22 +546,18 @@ private Q_SLOTS:
 
     void preferencesReachTheStationWhenAccepted()
     {
-        QFETCH(QString, button);
         Rig rig;
         CountingStation station;
         rig.form->joinStation(station);
         ModalAnswerer answerer;
-        answerer.then([&button](QDialog *dialog) { clickButton(dialog, qPrintable(button)); });
+        answerer.then([](QDialog *dialog) { clickButton(dialog, qPrintable(fetched<QString>("button"))); });
         rig.use("FilePreferencesMenu");
         QCOMPARE(answerer.answered, 1);
         QTEST(station.told, "told");
     }
 
-    // Run, Run details...: greyed without a run archive. Entered before the
-    // tester's first sample, the details go with the run it begins; while a
-    // run is open, at once, the dialog opening on what the archive holds
-    // for the run (entered in View, Runs). Records: each kind posted, the
-    // description with its part.
+    // Run, Run details...: greyed without an archive; before the first sample the details go with the run it
+    // begins, while a run is open at once, shown as the archive holds them. Records: each kind, D: with its part.
     void runDetailsGoWithTheRun_data()
     {
         addColumns<bool, QString, QString, QString>("sampleFirst", "button", "shown", "records");
@@ -691,7 +631,6 @@ private Q_SLOTS:
     void systemInfo()
     {
         QFETCH(QStringList, tool);
-        QFETCH(bool, starts);
         QFETCH(bool, ownWindow);
         FakeSerialDevices devices;
         SerialDevice usb;
@@ -703,7 +642,7 @@ private Q_SLOTS:
         about.findTool = [&tool] { return tool; };
         about.startTool = [&](const QStringList &command) {
             started = command;
-            return starts;
+            return fetched<bool>("starts");
         };
         QString shown;
         ModalAnswerer answerer;

@@ -5,6 +5,7 @@
 #include "engine/supervision/TesterEngine.h"
 #include "features/procedures/LearnTransfer.h"
 #include "mainwindow/TesterWindow.h"
+#include "support/Fetched.h"
 #include "support/ModalAnswerer.h"
 #include "support/TestColumns.h"
 #include "support/TestRows.h"
@@ -77,8 +78,7 @@ private Q_SLOTS:
             QCOMPARE(learnedStrokeTime(measured), learned);
     }
 
-    // The extremes a tester measured on a golden switch with a 1000 ohm
-    // pull-up (or full scale in current and voltage).
+    // The extremes measured on a golden switch, 1000 ohm pull-up (or full scale in current and voltage).
     void learnedContactTolerances_data()
     {
         // in: contact, mode, both down extremes, both up extremes; out: min down, max down, min up, max up
@@ -105,70 +105,52 @@ private Q_SLOTS:
               "out");
     }
 
-    void learnDialog_data()
+    // Configure, Learn: the learn dialog, then the learn window on its own clock, one call a second, then the
+    // editor with the learned values.
+    void learn_data()
     {
-        // switchType: list position; leave: "OKButton", "CancelButton" or "Enter"; comSeq: the link when OK is pressed
-        addColumns<int, bool, QString, int, QStringList>("switchType", "bounce", "leave", "comSeq", "frames");
-        QTest::newRow("normally closed without bounce") << 1 << false << "OKButton" << 0 << QStringList{"E150"};
-        QTest::newRow("Enter cancels") << 1 << false << "Enter" << 0 << QStringList();
-        // A learn that never started leaves nothing to turn the next
-        // download into a counter reset and a test run.
-        QTest::newRow("a reply awaited") << 0 << true << "OKButton" << int(LinkStep::AwaitingReply) << QStringList();
+        // switchType: list position; leave: "OKButton", "CancelButton" or "Enter"; comSeq: the link when OK is pressed;
+        // closesAt: the learn window's second that closes it, 0: cancelled; ended: the tester said "-"; inFlight: the
+        // command then in flight; dataFileOpen: no samples unsaved
+        addColumns<int, bool, QString, int, QStringList, int, bool, int, bool, bool>(
+            "switchType", "bounce", "leave", "comSeq", "frames", "closesAt", "ended", "inFlight", "dataFileOpen",
+            "editor");
+        const QStringList learned = {"E150"}, none;
+        addRow("normally closed without bounce", 1, false, "OKButton", 0, learned, 0, false, 0, false, false);
+        addRow("Enter cancels", 1, false, "Enter", 0, none, 0, false, 0, false, false);
+        // A learn that never started leaves nothing to turn the next download into a counter reset and a test run.
+        addRow("a reply awaited", 0, true, "OKButton", int(LinkStep::AwaitingReply), none, 0, false, 0, false, false);
+        addRow("never ends: gives up at the 16th second", 1, false, "OKButton", 0, learned, 16, false, 0, false, false);
+        addRow("end of run logged to an open data file", 1, false, "OKButton", 0, learned, 1, true, 0, true, true);
+        addRow("end of run, its data still awaited", 1, false, "OKButton", 0, learned, 16, true,
+               wireCode(Command::SampleData), false, false);
     }
 
-    void learnDialog()
+    void learn()
     {
-        QFETCH(int, switchType);
-        QFETCH(bool, bounce);
         QFETCH(QString, leave);
-        QFETCH(int, comSeq);
         QFETCH(QStringList, frames);
+        QFETCH(int, inFlight);
+        QFETCH(int, closesAt);
+        QFETCH(bool, editor);
         Rig rig;
-        rig.s.link.step = LinkStep(comSeq);
+        rig.s.link.step = LinkStep(fetched<int>("comSeq"));
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
-            dialog->findChild<QComboBox *>("switchTypeSelect")->setCurrentIndex(switchType);
-            dialog->findChild<QCheckBox *>("includeBounceCheck")->setChecked(bounce);
+            dialog->findChild<QComboBox *>("switchTypeSelect")->setCurrentIndex(fetched<int>("switchType"));
+            dialog->findChild<QCheckBox *>("includeBounceCheck")->setChecked(fetched<bool>("bounce"));
             if (leave == "Enter")
                 QTest::keyClick(dialog->findChild<QComboBox *>("switchTypeSelect"), Qt::Key_Return);
             else
                 clickButton(dialog, qPrintable(leave));
         });
-        answerer.then([](QDialog *dialog) { clickButton(dialog, "CancelButton"); });
-        rig.trigger("ConfigureLearnMenu");
-
-        QCOMPARE(answerer.answered, frames.isEmpty() ? 1 : 2);
-        QCOMPARE(rig.frames(), frames);
-        QCOMPARE(rig.s.session.learnConfigure, !frames.isEmpty());
-        QCOMPARE(rig.s.pending.cycleLimit, 10);   // the defaults stay, learn or not
-    }
-
-    // The learn window on its own clock, one call a second.
-    void learnWindow_data()
-    {
-        // ended: the tester said "-"; inFlight: the command in flight when the window looks; dataFileOpen: samples went
-        // into the file and are not unsaved
-        addColumns<bool, int, bool, int, bool>("ended", "inFlight", "dataFileOpen", "closesAt", "editor");
-        QTest::newRow("never ends: gives up at the 16th second") << false << 0 << false << 16 << false;
-        QTest::newRow("end of run logged to an open data file") << true << 0 << true << 1 << true;
-        addRow("end of run, its data still awaited", true, wireCode(Command::SampleData), false, 16, false);
-    }
-
-    void learnWindow()
-    {
-        QFETCH(bool, ended);
-        QFETCH(int, inFlight);
-        QFETCH(bool, dataFileOpen);
-        QFETCH(int, closesAt);
-        QFETCH(bool, editor);
-        Rig rig;
-        ModalAnswerer answerer;
-        answerer.then([](QDialog *dialog) { clickButton(dialog, "OKButton"); });
         answerer.then([&](QDialog *dialog) {
-            rig.s.session.terminated = ended;
+            if (!closesAt)
+                return clickButton(dialog, "CancelButton");
+            rig.s.session.terminated = fetched<bool>("ended");
             rig.s.link.inFlight = Command(inFlight);
             rig.s.link.step = inFlight ? LinkStep::AwaitingReply : LinkStep::Idle;
-            rig.s.session.dirtyData = !dataFileOpen;
+            rig.s.session.dirtyData = !fetched<bool>("dataFileOpen");
             rig.s.counters.lastUpStrokeTime = 101;
             for (int second = 1; second < closesAt; ++second)
                 static_cast<LearnTransfer *>(dialog)->tick();
@@ -182,17 +164,21 @@ private Q_SLOTS:
             clickButton(dialog, "cancelButton");
         });
         rig.trigger("ConfigureLearnMenu");
-        QCOMPARE(answerer.answered, editor ? 3 : 2);
-        QCOMPARE(rig.s.pending.cycleLimit, editor ? 1000000 : 10);
+        QCOMPARE(answerer.answered, frames.isEmpty() ? 1 : editor ? 3 : 2);
+        QCOMPARE(rig.frames(), frames);
+        QCOMPARE(rig.s.session.learnConfigure, !frames.isEmpty());
+        QCOMPARE(rig.s.pending.cycleLimit, editor ? 1000000 : 10);   // the defaults stay unless learned
         QCOMPARE(rig.s.session.dirtyConfig, editor);   // a learned configuration is unsaved, even cancelled
     }
 
+    // A running test is stopped by a master reset only when the operator agrees; a bad entry keeps the dialog open.
     void masterDialog_data()
     {
-        // entries: serial, mode, pull-up; error: empty when accepted; stored: mode, pull-up
-        addColumns<QStringList, QString, QList<int>>("entries", "error", "stored");
+        // answers: to the question a running test brings; entries: serial, mode, pull-up, none when the dialog does
+        // not open; error: empty when accepted; stored: mode, pull-up
+        addColumns<QList<int16_t>, QStringList, QString, QList<int>>("answers", "entries", "error", "stored");
         auto row = [](const QString &entries, const QString &error, QList<int> stored = {0, 1000}) {
-            QTest::newRow(qPrintable(entries)) << entries.split('|') << error << stored;
+            QTest::newRow(qPrintable(entries)) << QList<int16_t>() << entries.split('|') << error << stored;
         };
         row("aB3dE6gH|0|1000", "");
         row("7|3|65535", "", {3, 65535});
@@ -204,13 +190,20 @@ private Q_SLOTS:
             row("A1|" + mode + "|x", "Invalid Resistance Mode");
         for (const QString &pullUp : QStringList{"65536", "-5", "1k"})
             row("A1|1|" + pullUp, "Invalid Resistance Value");
+        addRow("running, No", QList<int16_t>{AnswerNo}, QStringList(), "", QList<int>{0, 0});   // nothing loaded
+        addRow("running, Yes", QList<int16_t>{AnswerYes}, QStringList{"00000000", "0", "1000"}, "",
+               QList<int>{0, 1000});
     }
 
     void masterDialog()
     {
+        QFETCH(QList<int16_t>, answers);
         QFETCH(QStringList, entries);
         QFETCH(QString, error);
         Rig rig;
+        rig.dialogs.answers = answers;
+        rig.s.counters.running = !answers.isEmpty();
+        rig.s.pending.serialNumber = "KEPT";
         QStringList opened;
         ModalAnswerer answerer;
         answerer.then([&](QDialog *dialog) {
@@ -225,55 +218,28 @@ private Q_SLOTS:
         });
         rig.trigger("ConfigureMasterResetMenu");
 
-        QCOMPARE(opened, (QStringList{"00000000", "0", "1000"}));
-        QCOMPARE(rig.dialogs.calls,
-                 error.isEmpty() ? QStringList() : QStringList{"error:Master Reset Data Error|" + error});
-        QCOMPARE(rig.frames(), error.isEmpty() ? QStringList{"E0" + entries[0]} : QStringList());
-        QCOMPARE(rig.s.pending.serialNumber, error.isEmpty() ? entries[0] : QStringLiteral("00000000"));
+        const bool sent = error.isEmpty() && !entries.isEmpty();
+        QCOMPARE(opened, entries.isEmpty() ? QStringList() : (QStringList{"00000000", "0", "1000"}));
+        QStringList calls;
+        if (!answers.isEmpty())
+            calls << "yesno:Master Reset|A test is running. A master reset stops it, loads the default configuration "
+                     "and clears the counters. Continue?";
+        if (!error.isEmpty())
+            calls << "error:Master Reset Data Error|" + error;
+        QCOMPARE(rig.dialogs.calls, calls);
+        QCOMPARE(rig.frames(), sent ? QStringList{"E0" + entries[0]} : QStringList());
+        // The defaults are loaded as the dialog opens, and stay when it is cancelled.
+        QCOMPARE(rig.s.pending.serialNumber, entries.isEmpty() ? "KEPT" : sent ? entries[0] : "00000000");
         QTEST((QList<int>{rig.s.pending.rangeMode, rig.s.pending.rangePullUp}), "stored");
-    }
-
-    // A running test is stopped by a master reset: the operator is asked
-    // first, and No sends nothing and keeps the configuration.
-    void masterResetWhileRunning_data()
-    {
-        addColumns<bool, QList<int16_t>, bool>("running", "answers", "sent");
-        QTest::newRow("running, No") << true << QList<int16_t>{AnswerNo} << false;
-        QTest::newRow("running, Yes") << true << QList<int16_t>{AnswerYes} << true;
-        QTest::newRow("stopped: no question") << false << QList<int16_t>() << true;
-    }
-
-    void masterResetWhileRunning()
-    {
-        QFETCH(bool, running);
-        QFETCH(bool, sent);
-        Rig rig;
-        QFETCH(QList<int16_t>, answers);
-        rig.dialogs.answers = answers;
-        rig.s.counters.running = running;
-        rig.s.pending.serialNumber = "KEPT";
-        ModalAnswerer answerer;
-        answerer.then([](QDialog *dialog) { clickButton(dialog, "OKButton"); });
-        rig.trigger("ConfigureMasterResetMenu");
-
-        QCOMPARE(rig.dialogs.calls, running ? QStringList{"yesno:Master Reset|A test is running. A master reset stops "
-                                                          "it, loads the default configuration and clears the "
-                                                          "counters. Continue?"}
-                                            : QStringList());
-        QCOMPARE(answerer.answered, sent ? 1 : 0);
-        QCOMPARE(rig.frames(), sent ? QStringList{"E000000000"} : QStringList());
-        QCOMPARE(rig.s.pending.serialNumber, sent ? QStringLiteral("00000000") : QStringLiteral("KEPT"));
     }
 
     void manualDialog_data()
     {
         // runAfterwards: closed, a test started, then the program closed
         addColumns<bool, QStringList>("runAfterwards", "frames");
-        // The piston-down command's answer is still on its way when the
-        // program closes: the piston goes up before the window is gone.
+        // The piston-down's answer is on its way when the program closes: the piston goes up first.
         QTest::newRow("program closed with the dialog open") << false << QStringList{"A3", "C0", "A4", "C0"};
-        // The piston-up of the dialog's Close was dropped on the busy link
-        // and the tester shows the piston down: a running test is left alone.
+        // Close's piston-up was dropped on the busy link, the piston shows down: a running test is left alone.
         QTest::newRow("program closed during a test started afterwards") << true << QStringList{"A3", "C0", "A2"};
     }
 

@@ -1,8 +1,4 @@
-// The Station window over a bench of simulated testers: a tester's own
-// window opens from its row (Enter, double-click, the button) and names the
-// tester; closing it leaves the tester running and logged; column widths
-// and each tester's window place are remembered; the cells reach screen
-// readers; closing the station asks once.
+// The Station window over a bench of simulated testers, and the testers' own windows it opens.
 
 #include "StationRig.h"
 
@@ -27,9 +23,11 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 namespace {
 
+// Two testers on the bench; open() makes the station's window, shown or not.
 struct WindowRig : StationRig
 {
     WindowRig()
@@ -37,7 +35,15 @@ struct WindowRig : StationRig
         for (int port : {1, 2})
             bench.plug(port, FakeBench::simulatorConfig(QStringLiteral("4180000%1").arg(port), true));
     }
+    StationWindow &open(bool shown = true)
+    {
+        window.emplace(station, settings, dialogs);
+        if (shown)
+            window->show();
+        return *window;
+    }
     void clearDeleted() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    std::optional<StationWindow> window;
 };
 
 QPoint rowCentre(QTableView *table, int row)
@@ -55,8 +61,7 @@ private Q_SLOTS:
     void testerWindowOpensFromItsRow()
     {
         WindowRig rig;
-        StationWindow window(rig.station, rig.settings, rig.dialogs);
-        window.show();
+        StationWindow &window = rig.open();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(rig.allFound(2));
         QTableView *table = window.table();
@@ -72,8 +77,7 @@ private Q_SLOTS:
         // A device pinned from one tester's window would narrow every tester's search.
         QVERIFY(!second->findChild<QAction *>("RunPortMenu")->isEnabled());
 
-        // A double-click as the platform delivers it: a click, then a press
-        // that comes as a double-click.
+        // A double-click as the platform delivers it: a click, then a press that comes as a double-click.
         QCOMPARE(window.findChild<QLabel *>("searchLabel")->text().left(31),
                  QStringLiteral("2 testers. Searching... tried C"));
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, rowCentre(table, 0));
@@ -84,15 +88,12 @@ private Q_SLOTS:
         QCOMPARE(window.testerWindow(1), second);   // brought up, not opened twice
     }
 
-    // The Station window is the program's main window: View, Runs... and
-    // View, Trend come up for the selected tester without opening its
-    // window, Help has About, and the status bar says what the program
-    // serves.
+    // The program's main window: View, Runs... and View, Trend serve the selected tester without opening its
+    // window, Help has About, the status bar says what the program serves.
     void menusOfTheMainWindow()
     {
         WindowRig rig;
-        StationWindow window(rig.station, rig.settings, rig.dialogs);
-        window.show();
+        StationWindow &window = rig.open();
         QVERIFY(rig.allFound(2));
         QStringList menus;
         for (QAction *entry : window.menuBar()->actions())
@@ -123,26 +124,6 @@ private Q_SLOTS:
         QCOMPARE(window.testerWindow(0), nullptr);   // the selected tester's window serves it
     }
 
-    void closedTesterWindowLeavesTheTesterLogging()
-    {
-        WindowRig rig;
-        StationWindow window(rig.station, rig.settings, rig.dialogs);
-        QVERIFY(rig.allFound(2));
-        TesterWindow *form = window.openTester(0);
-        QTemporaryDir dir;
-        QString path = dir.filePath("kept.txt");
-        QVERIFY(rig.session(0).dataLog().openFile(path));
-        form->close();
-        rig.clearDeleted();
-        QVERIFY(!window.testerWindow(0));
-
-        const qint64 lines = rig.session(0).dataLog().linesWritten();
-        rig.tick(20);
-        QVERIFY(rig.session(0).dataLog().linesWritten() > lines);
-        QVERIFY(rig.session(0).state().session.dataFileOpen);
-        QCOMPARE(rig.dialogs.calls, QStringList());
-    }
-
     void columnWidthsWindowPlacesAndRecentFilesAreRemembered()
     {
         WindowRig rig;
@@ -150,8 +131,7 @@ private Q_SLOTS:
         const QRect place(140, 120, 1100, 700);
         {
             StationWindow window(rig.station, rig.settings, rig.dialogs);
-            // Opened as soon as the tester answers: its serial number, and so
-            // its recent files, come with the first sample.
+            // Opened as soon as the tester answers: its serial number, and so its recent files, come with the sample.
             QVERIFY(rig.tickUntil([&] { return rig.station.count() == 2; }));
             QAction *recent = window.openTester(1)->findChild<QAction *>("FileRecentMenu1");
             QVERIFY(!recent->isVisible());
@@ -183,8 +163,7 @@ private Q_SLOTS:
         failing.failureRate = 1.0;
         SimulatedTester &third = rig.bench.plug(3, failing);
         third.settings().failLimit = third.settings().seqLimit = 1000;
-        StationWindow window(rig.station, rig.settings, rig.dialogs);
-        window.show();
+        StationWindow &window = rig.open();
         QVERIFY(rig.allFound(3));
         QVERIFY(rig.tickUntil([&] { return rig.station.tester(2).newFailure(); }));
 
@@ -203,8 +182,7 @@ private Q_SLOTS:
         const QImage shown = window.table()->viewport()->grab().toImage();
         QCOMPARE(QColor(shown.pixel(serial.topRight() + QPoint(-3, 3))), StationRowDelegate::NewFailure);
 
-        // A lost link, selected: its S/N cell keeps a red mark and says so,
-        // while the selection's text stays readable.
+        // A lost link, selected: its S/N cell keeps a red mark and says so; the selection's text stays readable.
         rig.bench.pull(2);
         QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().linkLost(); }, 10));
         window.table()->selectRow(1);
@@ -224,13 +202,26 @@ private Q_SLOTS:
         QVERIFY(!redIn(StationTableModel::LinkColumn));
     }
 
-    // A tester's window opened after its link was lost shows what one open
-    // all along shows: the last sample, greyed, and the loss in the strip.
-    void windowOpenedAfterTheLossShowsTheLastSample()
+    // A closed tester window leaves its tester logging; one opened after the link was lost shows what one open
+    // all along shows.
+    void closedAndReopenedTesterWindow()
     {
         WindowRig rig;
-        StationWindow window(rig.station, rig.settings, rig.dialogs);
+        StationWindow &window = rig.open(false);
         QVERIFY(rig.allFound(2));
+        TesterWindow *form = window.openTester(1);
+        QTemporaryDir dir;
+        QString path = dir.filePath("kept.txt");
+        QVERIFY(rig.session(1).dataLog().openFile(path));
+        form->close();
+        rig.clearDeleted();
+        QVERIFY(!window.testerWindow(1));
+        const qint64 lines = rig.session(1).dataLog().linesWritten();
+        rig.tick(20);
+        QVERIFY(rig.session(1).dataLog().linesWritten() > lines);
+        QVERIFY(rig.session(1).state().session.dataFileOpen);
+        QCOMPARE(rig.dialogs.calls, QStringList());
+
         TesterWindow *during = window.openTester(1);
         rig.bench.pull(2);
         QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().linkLost(); }, 10));
@@ -245,24 +236,20 @@ private Q_SLOTS:
         const QStringList before = fields(during);
         during->close();
         rig.clearDeleted();
-
         TesterWindow *after = window.openTester(1);
         QCOMPARE(fields(after), before);
-        const TesterState &s = rig.session(1).state();
         const auto field = [&](const char *name) { return after->findChild<QLineEdit *>(name); };
-        QCOMPARE(field("cycleCountBox")->text(), QString::number(s.counters.cycleCount));
+        QCOMPARE(field("cycleCountBox")->text(), QString::number(rig.session(1).state().counters.cycleCount));
         QCOMPARE(field("cycleCountBox")->palette().color(QPalette::Active, QPalette::Text), ReadingColours::Stale);
         QVERIFY2(field("linkStateText")->text().startsWith("Link lost at "),
                  qPrintable(field("linkStateText")->text()));
     }
 
-    // File, Exit in a tester's window closes the station: one question;
-    // Cancel keeps everything open, No lets the program go.
+    // File, Exit in a tester's window closes the station: one question; Cancel keeps all open, No lets it go.
     void closingAsksOnce()
     {
         WindowRig rig;
-        StationWindow window(rig.station, rig.settings, rig.dialogs);
-        window.show();
+        StationWindow &window = rig.open();
         QVERIFY(rig.allFound(2));
         TesterWindow *form = window.openTester(0);
         form->findChild<QAction *>("FileExitMenu")->trigger();
