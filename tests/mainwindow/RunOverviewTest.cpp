@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -283,6 +284,8 @@ private Q_SLOTS:
         for (const int cycles : {8, std::numeric_limits<int>::max()}) {
             rig.nextRecord = record(cycles);
             QVERIFY(rig.sampled(Command::SampleData));
+            // The bar stops at the cycle limit of 1000.
+            QCOMPARE(rig.form->findChild<QProgressBar *>(QStringLiteral("CycleProgress"))->value(), std::min(cycles, 1000));
             rig.form->resize(1, 1);
             QCoreApplication::processEvents();
             for (QWidget *shown : rig.form->findChildren<QWidget *>()) {
@@ -557,6 +560,7 @@ private Q_SLOTS:
         addRow("exactly at the limits", all, 0, 500, 100, 3000, "000000");
         addRow("one count beyond", all, 2, 501, 99, 3001, "100011");
         addRow("bounce not tested", (16 | 32), 0, 501, 99, 3001, "100010");
+        addRow("bounce not tested, low bits set", (16 | 32 | 1), 0, 501, 99, 3001, "100010");
         addRow("up stroke not tested", (16 | 64), 0, 400, 0, 9999, "000000");
         addRow("a mode the tester does not have", all, 3, 501, 99, 3001, "000000");
     }

@@ -246,6 +246,7 @@ private Q_SLOTS:
         addRow("above the tester's range", true, false, "32768", true, false, none, none);
         addRow("largest", true, false, "32767", false, false, QStringList{"F332767"}, none);
         addRow("a half to even", true, false, "2.5", false, false, QStringList{"F32"}, none);
+        addRow("an odd half up to even", true, false, "3.5", false, false, QStringList{"F34"}, none);
     }
 
     void breakUpdate()
