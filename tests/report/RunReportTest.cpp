@@ -70,8 +70,7 @@ QString makeRun(SqlArchiveStore &store)
     return store.write(sink.records);
 }
 
-// The preview draws into a printer that prints to a file, and so does a print
-// after it; the PDF goes to pdfPath.
+// The preview draws into a printer that prints to a file, and so does a print after it; the PDF goes to pdfPath.
 struct FilePrintDialogs : PrintDialogs
 {
     bool printSetup(QPrinter &) override { return setupAccepted; }

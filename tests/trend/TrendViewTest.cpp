@@ -76,8 +76,7 @@ class TrendViewTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A spike on the first sample, a dip on the last, and a spike and a dip side
-    // by side inside one column.
+    // A spike on the first sample, a dip on the last, and a spike and a dip side by side inside one column.
     void reductionKeepsEveryExtreme()
     {
         constexpr int Samples = 1000000, Columns = 997;

@@ -334,8 +334,7 @@ private Q_SLOTS:
         }
     }
 
-    // One column of a good sample line replaced: counts never negative, numbers
-    // of any length read without overflow.
+    // One column of a good sample line replaced: counts never negative, numbers of any length read without overflow.
     void logLineValues_data()
     {
         addColumns<int, QString, bool>("column", "text", "sample");
@@ -477,8 +476,7 @@ private Q_SLOTS:
         QVERIFY(!rig.window().isVisible());
     }
 
-    // Each gesture moves the one range every chart shows, and the charts stay
-    // aligned.
+    // Each gesture moves the one range every chart shows, and the charts stay aligned.
     void zoomAndPanMoveEveryChart()
     {
         Shown shown;
@@ -750,8 +748,7 @@ private Q_SLOTS:
         QVERIFY(!window.isVisible());
     }
 
-    // Drawn, the cursor line and each new failure's line run through every chart
-    // at the sample's x.
+    // Drawn, the cursor line and each new failure's line run through every chart at the sample's x.
     void cursorAndFailuresCrossEveryChart()
     {
         Shown shown;
