@@ -160,8 +160,11 @@ private Q_SLOTS:
             QVERIFY2(lines.contains(line), qPrintable(line + QStringLiteral("\n--- page:\n") + lines.join(u'\n')));
         const int pages = landscape ? 6 : 5;   // the shorter landscape page takes the summary in two
         QCOMPARE(lines.last(), QStringLiteral("S/N 41800123, run 1 Page %1 of %2").arg(page).arg(pages));
-        const double firstLine = findWord(pdftotext(path, QStringLiteral("-bbox"), page)).top;
+        const QString boxes = pdftotext(path, QStringLiteral("-bbox"), page);
+        const double firstLine = findWord(boxes).top, foot = findWord(boxes, QStringLiteral("Page")).top;
         QVERIFY2(nearPoints(firstLine, top), qPrintable(QString::number(firstLine)));
+        // The foot stands 0.6 inch above the paper's edge, on Letter paper either way.
+        QVERIFY2(nearPoints(foot, (landscape ? 8.5 : 11) * 72 - 0.6 * 72), qPrintable(QString::number(foot)));
     }
 
     // The Runs window's preview, printout and PDF are drawn by one painter: the same text.

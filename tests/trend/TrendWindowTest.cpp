@@ -418,7 +418,7 @@ private Q_SLOTS:
         rig.trendFiles.log = dir.filePath(QStringLiteral("station2.txt"));
         QVERIFY(writeFile(rig.trendFiles.log, mixedLog()));
         QCOMPARE(rig.action("FilePlotMenu")->text(), QStringLiteral("P&lot Data Log..."));
-        rig.action("FilePlotMenu")->trigger();
+        QVERIFY(rig.form->trend().plotLog(rig.trendFiles.log));
         QVERIFY(rig.window().isVisible() && !rig.window().showingLive());
         QCOMPARE(rig.window().windowTitle(), QStringLiteral("Trend - station2.txt"));
         QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("7 samples")));
@@ -562,6 +562,7 @@ private Q_SLOTS:
 
         addRow("whole run, right", false, -1.0, 0.0, 12500, "Right", -1, -1.0, true, true);
         addRow("about two samples a column", false, 10000.0, 12000.0, 11000, "Right", -1, -1.0, true, true);
+        addRow("no cursor: from the view's middle", false, 12000.0, 12100.0, -1, "Right", 12050, -1.0, true, true);
         addRow("zoomed in, right: one sample", false, 12000.0, 12100.0, 12050, "Right", 12051, -1.0, true, true);
         addRow("zoomed in, left: one sample", false, 12000.0, 12100.0, 12050, "Left", 12049, -1.0, true, true);
         addRow("past the right edge the view follows", false, 12000.0, 12100.0, 12100, "Right", 12101, 12051.0, true,
