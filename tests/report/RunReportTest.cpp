@@ -200,7 +200,8 @@ private Q_SLOTS:
 
     void failureKinds_data()
     {
-        // before: error code, fail count; after: the same, then the down and up stroke time (ms);
+        // before: error code, fail count, the contact type when not 16 + 32; after: error code, fail count, the
+        // down and up stroke time (ms);
         // came: the failure's kinds, new or standing; empty: no failure
         addColumns<QList<int>, QList<int>, QString>("before", "after", "came");
         addRow("new maximum up contact bit", QList<int>{0, 0}, QList<int>{8, 1, 40, 50}, "up contact");
@@ -210,6 +211,8 @@ private Q_SLOTS:
         addRow("nothing new: what stands", QList<int>{64, 1}, QList<int>{64, 2, 40, 50}, "standing down bounce");
         addRow("down stroke too slow", QList<int>{0, 0}, QList<int>{0, 1, 1600, 50}, "down stroke time");
         addRow("up stroke too fast", QList<int>{0, 0}, QList<int>{0, 1, 40, 10}, "up stroke time");
+        addRow("too fast where the contact is not measured", QList<int>{0, 0, 16 + 1}, QList<int>{0, 1, 1600, 10},
+               "down stroke time");
         addRow("a bit without a failure", QList<int>{0, 3}, QList<int>{1, 3, 40, 50}, "");
     }
 
@@ -221,7 +224,7 @@ private Q_SLOTS:
         RunReportData data;
         RunReportCollector collector(data);
         TesterState s;
-        s.reported.contact = 16 + 32, s.reported.maxDownTime = 1500, s.reported.minDownTime = 20;
+        s.reported.contact = before.value(2, 16 + 32), s.reported.maxDownTime = 1500, s.reported.minDownTime = 20;
         s.reported.maxUpTime = 1500, s.reported.minUpTime = 20;
         s.counters.lastDownStrokeTime = 40, s.counters.lastUpStrokeTime = 50;
         s.counters.errorCode = int16_t(before[0]), s.counters.failCount = before[1];
