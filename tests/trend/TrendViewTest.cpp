@@ -11,6 +11,7 @@
 #include <QTest>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -38,7 +39,8 @@ QString lineText(const QList<QPointF> &line)
     return out.join(QLatin1Char(' '));
 }
 
-QString labels(const QList<TrendTick> &ticks)
+// Tick labels or numbers as one text, a space between them.
+QString joined(const QList<TrendTick> &ticks)
 {
     QStringList out;
     for (const TrendTick &t : ticks)
@@ -46,7 +48,7 @@ QString labels(const QList<TrendTick> &ticks)
     return out.join(QLatin1Char(' '));
 }
 
-QString numbers(const QList<double> &values)
+QString joined(const QList<double> &values)
 {
     QStringList out;
     for (const double v : values)
@@ -74,8 +76,7 @@ class TrendViewTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A spike on the first sample, a dip on the last, and a spike and a dip side
-    // by side inside one column.
+    // A spike on the first sample, a dip on the last, and a spike and a dip side by side inside one column.
     void reductionKeepsEveryExtreme()
     {
         constexpr int Samples = 1000000, Columns = 997;
@@ -122,13 +123,8 @@ private Q_SLOTS:
     void zoomedRangeIsReducedAgain()
     {
         const TrendHistory &h = millionSamples();
-        const struct
-        {
-            TrendAxis axis;
-            TrendRange range;
-            const char *line;   // the down contact line; "" when it is long
-            qsizetype points;
-        } cases[] = {
+        // axis, range, the down contact line ("" when it is long), its points
+        const std::tuple<TrendAxis, TrendRange, const char *, qsizetype> cases[] = {
             {TrendAxis::Cycles, {500002, 500006}, "500002:2 500003:3 500004:4 500005:5 500006:6", 5},
             {TrendAxis::Cycles, {500002.5, 500004.5}, "500002.5:2.5 500003:3 500004:4 500004.5:4.5", 4},
             {TrendAxis::Cycles, {500002.25, 500002.75}, "500002.25:2.25 500002.75:2.75", 2},   // between two samples
@@ -137,19 +133,19 @@ private Q_SLOTS:
             {TrendAxis::Time, {double(Midnight + 500002 * Second), double(Midnight + 500004 * Second)}, "", 3},
             {TrendAxis::Cycles, {0, 999999}, "", 2000},   // the whole run: two extremes a column
         };
-        for (const auto &c : cases) {
-            const TrendReduction r = reduceTrend(h, c.axis, c.range, 1000);
+        for (const auto &[axis, range, text, points] : cases) {
+            const TrendReduction r = reduceTrend(h, axis, range, 1000);
             const QList<QPointF> &line = r.series[ContactDownSeries];
             const QString what = QStringLiteral("%1..%2: %3")
-                                     .arg(c.range.from, 0, 'f')
-                                     .arg(c.range.to, 0, 'f')
+                                     .arg(range.from, 0, 'f')
+                                     .arg(range.to, 0, 'f')
                                      .arg(lineText(line.mid(0, 8)));
-            QVERIFY2(line.size() == c.points, qPrintable(what));
-            if (*c.line)
-                QVERIFY2(lineText(line) == QLatin1String(c.line), qPrintable(what));
-            QVERIFY(r.series[FailureSeries].size() <= c.points);
+            QVERIFY2(line.size() == points, qPrintable(what));
+            if (*text)
+                QVERIFY2(lineText(line) == QLatin1String(text), qPrintable(what));
+            QVERIFY(r.series[FailureSeries].size() <= points);
             for (const QPointF &p : line)
-                QVERIFY2(c.range.contains(p.x()), qPrintable(what));
+                QVERIFY2(range.contains(p.x()), qPrintable(what));
         }
         // A new failure every thousand cycles: one column each, counted.
         const TrendReduction whole = reduceTrend(h, TrendAxis::Cycles, {0, 999999}, 100);
@@ -194,7 +190,7 @@ private Q_SLOTS:
         }
         const TrendReduction r = reduceTrend(h, 1000);
         QTEST(lineText(r.series[ContactDownSeries]), "line");
-        QTEST(numbers(r.sessionAt), "sessions");
+        QTEST(joined(r.sessionAt), "sessions");
     }
 
     // A limit line, a night between two stretches of samples, damaged cycle
@@ -219,7 +215,7 @@ private Q_SLOTS:
             const int64_t night = i < int(TrendHistory::SpanSize) ? 0 : 36000;
             stretches.append(reading(i, Midnight + (i + night) * Second, 1));
         }
-        QCOMPARE(numbers(reduceTrend(stretches, 4000).sessionAt), QString::number(TrendHistory::SpanSize));
+        QCOMPARE(joined(reduceTrend(stretches, 4000).sessionAt), QString::number(TrendHistory::SpanSize));
 
         // Cycle counts below zero (a damaged log) stay within the columns.
         TrendHistory damaged;
@@ -246,13 +242,8 @@ private Q_SLOTS:
 
     void roundTicksAndCrowdedFailures()
     {
-        const struct
-        {
-            double low, high;
-            int maxTicks;
-            bool counting;
-            const char *labels;
-        } values[] = {
+        // low, high, at most so many ticks, counting, the labels
+        const std::tuple<double, double, int, bool, const char *> values[] = {
             {0, 3, 10, true, "0 1 2 3"},   // counts: never halves
             {0, 10, 5, false, "0 2 4 6 8 10"},
             {0.46, 10.54, 2, true, "5 10"},   // a short axis still gets two
@@ -262,16 +253,12 @@ private Q_SLOTS:
             {0, 1000000, 6, true, "0 200000 400000 600000 800000 1000000"},
             {5, 5, 4, false, ""},
         };
-        for (const auto &v : values)
-            QCOMPARE(labels(valueAxisTicks(v.low, v.high, v.maxTicks, v.counting)), QString::fromLatin1(v.labels));
+        for (const auto &[low, high, maxTicks, counting, labels] : values)
+            QCOMPARE(joined(valueAxisTicks(low, high, maxTicks, counting)), QString::fromLatin1(labels));
 
         const double at11 = double(Midnight + 11 * 3600 * Second);
-        const struct
-        {
-            double from, to;
-            int maxTicks;
-            const char *labels;
-        } times[] = {
+        // from, to, at most so many ticks, the labels
+        const std::tuple<double, double, int, const char *> times[] = {
             {at11, at11 + 3600 * Second, 6, "12/06 11:00 11:10 11:20 11:30 11:40 11:50 12:00"},
             {at11 + 12 * 3600 * Second, at11 + 14 * 3600 * Second, 4, "12/06 23:00 23:30 12/07 00:00 00:30 01:00"},
             {at11, at11 + 30 * Second, 3, "12/06 11:00:00 11:00:10 11:00:20 11:00:30"},
@@ -279,25 +266,21 @@ private Q_SLOTS:
             {at11, at11 + 3600 * Second, 1, "12/06 11:00 12:00"},
             {double(Midnight), double(Midnight + 30 * 24 * 3600 * Second), 5, "12/10/2026 12/17 12/24 12/31"},
         };
-        for (const auto &t : times)
-            QCOMPARE(labels(timeTicks(t.from, t.to, t.maxTicks)), QString::fromLatin1(t.labels));
+        for (const auto &[from, to, maxTicks, labels] : times)
+            QCOMPARE(joined(timeTicks(from, to, maxTicks)), QString::fromLatin1(labels));
 
         // A single failure in a long run stays a line, and so does a burst among
         // few; marks usually a few pixels apart become ticks.
-        const struct
-        {
-            QList<double> failureAt;
-            double pixelsPerCycle;
-            bool crowded;
-        } marks[] = {
+        // the failures' cycles, pixels per cycle, crowded
+        const std::tuple<QList<double>, double, bool> marks[] = {
             {{500000}, 0.001, false},
             {{100, 101, 102, 300, 500}, 1, false},
             {{100, 105, 110, 115, 400}, 1, true},
             {{100, 110, 120, 130}, 1, false},
             {{100, 110, 120, 130}, 0.9, true},
         };
-        for (const auto &m : marks)
-            QCOMPARE(failureMarksCrowded(m.failureAt, m.pixelsPerCycle), m.crowded);
+        for (const auto &[failureAt, pixelsPerCycle, crowded] : marks)
+            QCOMPARE(failureMarksCrowded(failureAt, pixelsPerCycle), crowded);
     }
 
     // The readout's search, across stretches of samples and at both ends.
@@ -311,12 +294,8 @@ private Q_SLOTS:
         for (int i = 0; i < 3000; ++i)   // cycles 10, 20, ...; every third time unknown
             h.append(reading(10 * (i + 1), i % 3 == 2 ? TrendUnknownTime : Midnight + i * Second, 1));
         const size_t last = h.size() - 1;
-        const struct
-        {
-            TrendAxis axis;
-            double x;
-            size_t sample;
-        } cases[] = {
+        // axis, position, the nearest sample
+        const std::tuple<TrendAxis, double, size_t> cases[] = {
             {TrendAxis::Cycles, -1e9, 0},
             {TrendAxis::Cycles, 10, 0},
             {TrendAxis::Cycles, 14, 0},
@@ -330,17 +309,15 @@ private Q_SLOTS:
             {TrendAxis::Time, double(Midnight + 1e9), last - 1},
             {TrendAxis::Cycles, std::nan(""), TrendHistory::NoSample},
         };
-        for (const auto &c : cases)
-            QVERIFY2(h.nearest(c.axis, c.x) == c.sample, qPrintable(QString::number(c.x, 'f')));
+        for (const auto &[axis, x, sample] : cases)
+            QVERIFY2(h.nearest(axis, x) == sample, qPrintable(QString::number(x, 'f')));
     }
 
     void zoomStaysWithinTheRun()
     {
         const TrendRange whole{0, 100};
-        const struct
-        {
-            TrendRange wanted, shown;
-        } cases[] = {
+        // the range wanted, the range shown
+        const std::pair<TrendRange, TrendRange> cases[] = {
             {zoomedAround({0, 100}, 25, 0.5), {12.5, 62.5}},   // the pointer's cycle stays put
             {{90, 110}, {80, 100}},
             {{-30, 10}, {0, 40}},
@@ -348,9 +325,9 @@ private Q_SLOTS:
             {{-10, 200}, whole},
             {{std::nan(""), 3}, whole},
         };
-        for (const auto &c : cases) {
-            const TrendRange shown = clampedRange(c.wanted, whole, TrendAxis::Cycles);
-            QVERIFY2(shown == c.shown, qPrintable(QStringLiteral("%1..%2").arg(shown.from).arg(shown.to)));
+        for (const auto &[wanted, expected] : cases) {
+            const TrendRange shown = clampedRange(wanted, whole, TrendAxis::Cycles);
+            QVERIFY2(shown == expected, qPrintable(QStringLiteral("%1..%2").arg(shown.from).arg(shown.to)));
         }
         TrendHistory one;
         one.append(reading(7, Midnight, 1));

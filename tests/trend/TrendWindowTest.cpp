@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -113,27 +114,32 @@ public:
     QString log, image, range;
 };
 
-// Twenty thousand samples a second apart from 08:00, a new failure every
-// 500 cycles, a second recording from cycle 10000 on.
+// Samples a second apart from 08:00, one a cycle, the down contact reading
+// 2 to 6.9 ohms; the fail count of cycle i is failures(i).
+TrendHistory secondsApart(int samples, int contactCode, int (*failures)(int), int sessionFrom = -1)
+{
+    TrendHistory h;
+    TrendReading r;
+    r.limits.contactCode = contactCode;
+    r.limits.mode = 0;
+    const int64_t eight = trendWallClockMs(QDate(2026, 12, 6), QTime(8, 0));
+    for (int i = 0; i < samples; ++i) {
+        if (i == sessionFrom)
+            h.startSession();
+        r.timeMs = eight + i * 1000;
+        r.cycleCount = i;
+        r.failCount = failures(i);
+        r.contact[TrendDown] = 2 + float(i % 50) / 10;
+        h.append(r);
+    }
+    return h;
+}
+
+// Twenty thousand samples, a new failure every 500 cycles, a second recording from cycle 10000 on.
 const TrendHistory &longRun()
 {
-    static const TrendHistory history = [] {
-        TrendHistory h;
-        TrendReading r;
-        r.limits.contactCode = 16 | 32 | 64 | 128;
-        r.limits.mode = 0;
-        const int64_t eight = trendWallClockMs(QDate(2026, 12, 6), QTime(8, 0));
-        for (int i = 0; i < 20000; ++i) {
-            if (i == 10000)
-                h.startSession();
-            r.timeMs = eight + i * 1000;
-            r.cycleCount = i;
-            r.failCount = i / 500;
-            r.contact[TrendDown] = 2 + float(i % 50) / 10;
-            h.append(r);
-        }
-        return h;
-    }();
+    static const TrendHistory history = secondsApart(
+        20000, 16 | 32 | 64 | 128, [](int i) { return i / 500; }, 10000);
     return history;
 }
 
@@ -141,19 +147,8 @@ const TrendHistory &longRun()
 // far apart at any zoom that shows one of them.
 const TrendHistory &sparseFailures()
 {
-    static const TrendHistory history = [] {
-        TrendHistory h;
-        TrendReading r;
-        r.limits.contactCode = 16 | 32;
-        const int64_t eight = trendWallClockMs(QDate(2026, 12, 6), QTime(8, 0));
-        for (int i = 0; i < 50000; ++i) {
-            r.timeMs = eight + i * 1000;
-            r.cycleCount = i;
-            r.failCount = (i >= 10) + (i >= 30000) + (i >= 49990);
-            h.append(r);
-        }
-        return h;
-    }();
+    static const TrendHistory history =
+        secondsApart(50000, 16 | 32, [](int i) { return int(i >= 10) + int(i >= 30000) + int(i >= 49990); });
     return history;
 }
 
@@ -222,80 +217,41 @@ QString misaligned(Shown &shown)
     return out.join(QLatin1Char(' '));
 }
 
-// A gesture on a shown window's bounce chart, between its quarter (a) and
-// its half (b), and the range it leaves, from the range before it.
-struct Gesture
-{
-    const char *what;
-    std::function<TrendRange(TrendRange)> act;   // does it; gives the range expected after it
-};
+// Gestures on a shown window's bounce chart, between its quarter (a) and its half (b).
+enum class Gesture { Band, Click, NarrowestBand, WheelIn, RightDragLeft, ShiftDragBack, Plus, Home, Reset, WheelOut };
 
-QList<Gesture> zoomGestures(Shown &shown)
+// Does the gesture; gives the range expected after it, from the range before it.
+TrendRange act(Shown &shown, Gesture gesture, TrendRange before)
 {
     TrendPlot *bounce = shown.plot("BounceChart");
-    auto *reset = shown.window.findChild<QPushButton *>("ResetZoomButton");
     const TrendRange whole{0, 19999};
     const QRect area = bounce->plotArea();
     const double a = area.left() + area.width() * 0.25, b = area.left() + area.width() * 0.5;
-    return {
-        {"rubber band",
-         [=](TrendRange) {
-             const TrendRange band{bounce->positionAt(a), bounce->positionAt(b)};
-             drag(bounce, a, b, Qt::LeftButton);
-             return band;
-         }},
-        {"a click is no band",
-         [=](TrendRange before) {
-             drag(bounce, a, a + 3, Qt::LeftButton);
-             return before;
-         }},
-        {"the narrowest band, four pixels",
-         [=](TrendRange /*before*/) {
-             const TrendRange band{bounce->positionAt(a), bounce->positionAt(a + 4)};
-             drag(bounce, a, a + 4, Qt::LeftButton);
-             return clampedRange(band, whole, TrendAxis::Cycles);
-         }},
-        {"wheel in at the pointer",
-         [=](TrendRange before) {
-             const TrendRange expected = zoomedAround(before, bounce->positionAt(a), 0.8);
-             wheel(bounce, a, 1);
-             return expected;
-         }},
-        {"right-drag to the left",
-         [=](TrendRange before) {
-             const double by = (b - a) / area.width() * before.span();
-             drag(bounce, b, a, Qt::RightButton);
-             return TrendRange{before.from + by, before.to + by};
-         }},
-        {"shift-drag back",
-         [=](TrendRange before) {
-             const double by = (b - a) / area.width() * before.span();
-             drag(bounce, a, b, Qt::LeftButton, Qt::ShiftModifier);
-             return TrendRange{before.from - by, before.to - by};
-         }},
-        {"plus key, around the cursor the click left",
-         [=](TrendRange before) {
-             const double cursor = bounce->cursorAt();
-             QTest::keyClick(bounce, Qt::Key_Plus);
-             return zoomedAround(before, before.contains(cursor) ? cursor : std::nan(""), 0.5);
-         }},
-        {"Home",
-         [=](TrendRange) {
-             QTest::keyClick(bounce, Qt::Key_Home);
-             return whole;
-         }},
-        {"Reset Zoom",
-         [=](TrendRange) {
-             drag(bounce, a, b, Qt::LeftButton);
-             QTest::mouseClick(reset, Qt::LeftButton);
-             return whole;
-         }},
-        {"wheel out beyond the run",
-         [=](TrendRange) {
-             wheel(bounce, a, -3);
-             return whole;
-         }},
-    };
+    const double by = (b - a) / area.width() * before.span(), cursor = bounce->cursorAt();
+    const TrendRange band{bounce->positionAt(a), bounce->positionAt(b)};
+    const TrendRange narrowest{band.from, bounce->positionAt(a + 4)};   // four pixels
+    switch (gesture) {
+    case Gesture::Band: drag(bounce, a, b, Qt::LeftButton); return band;
+    case Gesture::Click: drag(bounce, a, a + 3, Qt::LeftButton); return before;   // no band
+    case Gesture::NarrowestBand:
+        drag(bounce, a, a + 4, Qt::LeftButton);
+        return clampedRange(narrowest, whole, TrendAxis::Cycles);
+    case Gesture::WheelIn: wheel(bounce, a, 1); return zoomedAround(before, band.from, 0.8);   // at the pointer
+    case Gesture::RightDragLeft: drag(bounce, b, a, Qt::RightButton); return {before.from + by, before.to + by};
+    case Gesture::ShiftDragBack:
+        drag(bounce, a, b, Qt::LeftButton, Qt::ShiftModifier);
+        return {before.from - by, before.to - by};
+    case Gesture::Plus:   // around the cursor the click left
+        QTest::keyClick(bounce, Qt::Key_Plus);
+        return zoomedAround(before, before.contains(cursor) ? cursor : std::nan(""), 0.5);
+    case Gesture::Home: QTest::keyClick(bounce, Qt::Key_Home); return whole;
+    case Gesture::Reset:
+        drag(bounce, a, b, Qt::LeftButton);
+        QTest::mouseClick(shown.window.findChild<QPushButton *>("ResetZoomButton"), Qt::LeftButton);
+        return whole;
+    case Gesture::WheelOut: wheel(bounce, a, -3); return whole;   // beyond the run
+    }
+    return before;
 }
 
 struct Rig : WindowRig
@@ -378,8 +334,7 @@ private Q_SLOTS:
         }
     }
 
-    // One column of a good sample line replaced: counts never negative, numbers
-    // of any length read without overflow.
+    // One column of a good sample line replaced: counts never negative, numbers of any length read without overflow.
     void logLineValues_data()
     {
         addColumns<int, QString, bool>("column", "text", "sample");
@@ -463,7 +418,7 @@ private Q_SLOTS:
         rig.trendFiles.log = dir.filePath(QStringLiteral("station2.txt"));
         QVERIFY(writeFile(rig.trendFiles.log, mixedLog()));
         QCOMPARE(rig.action("FilePlotMenu")->text(), QStringLiteral("P&lot Data Log..."));
-        rig.action("FilePlotMenu")->trigger();
+        QVERIFY(rig.form->trend().plotLog(rig.trendFiles.log));
         QVERIFY(rig.window().isVisible() && !rig.window().showingLive());
         QCOMPARE(rig.window().windowTitle(), QStringLiteral("Trend - station2.txt"));
         QVERIFY(rig.label("SourceLabel")->text().endsWith(QStringLiteral("7 samples")));
@@ -521,8 +476,7 @@ private Q_SLOTS:
         QVERIFY(!rig.window().isVisible());
     }
 
-    // Each gesture moves the one range every chart shows, and the charts stay
-    // aligned.
+    // Each gesture moves the one range every chart shows, and the charts stay aligned.
     void zoomAndPanMoveEveryChart()
     {
         Shown shown;
@@ -532,14 +486,16 @@ private Q_SLOTS:
         QVERIFY(near(window.visibleRange(), whole) && !window.zoomed() && !reset->isEnabled());
         QCOMPARE(misaligned(shown), QString());
 
-        for (const Gesture &gesture : zoomGestures(shown)) {
-            const TrendRange expected = gesture.act(window.visibleRange());
+        for (const Gesture gesture :
+             {Gesture::Band, Gesture::Click, Gesture::NarrowestBand, Gesture::WheelIn, Gesture::RightDragLeft,
+              Gesture::ShiftDragBack, Gesture::Plus, Gesture::Home, Gesture::Reset, Gesture::WheelOut}) {
+            const TrendRange expected = act(shown, gesture, window.visibleRange());
             const TrendRange view = window.visibleRange();
-            QVERIFY2(near(view, expected),
-                     qPrintable(QStringLiteral("%1: %2..%3").arg(gesture.what).arg(view.from).arg(view.to)));
+            const QString what = QStringLiteral("gesture %1: %2..%3").arg(int(gesture)).arg(view.from).arg(view.to);
+            QVERIFY2(near(view, expected), qPrintable(what));
             QCOMPARE(window.zoomed(), !near(view, whole));
             QCOMPARE(reset->isEnabled(), window.zoomed());
-            QVERIFY2(misaligned(shown).isEmpty(), gesture.what);
+            QVERIFY2(misaligned(shown).isEmpty(), qPrintable(what));
         }
 
         // Zoomed into a few cycles, the count axis ticks whole numbers.
@@ -594,103 +550,79 @@ private Q_SLOTS:
     }
 
     // The arrow keys step the cursor a pixel column's worth of samples at a
-    // wide zoom, one sample zoomed in; past the view's edge the view follows.
-    void arrowKeysStepTheCursor_data()
+    // wide zoom, one sample zoomed in; Next and Previous Failure (buttons, N
+    // and P) put it on the next or previous new failure. A zoomed view keeps
+    // its width and follows the cursor out of it.
+    void cursorSteps_data()
     {
-        // from < 0: the whole run; perColumn: the step is the samples of one
-        // pixel column, else it is `step`; viewFrom < 0: the view stays
-        addColumns<double, double, int, int, bool, int, double>("from", "to", "cursor", "key", "perColumn", "step",
-                                                                "viewFrom");
+        // sparse: the run of three failures, else the long run; from < 0: the whole run; cursor < 0: none;
+        // press: a key or a button's caption; lands < 0: a pixel column on; viewFrom < 0: the view stays
+        addColumns<bool, double, double, int, QString, int, double, bool, bool>(
+            "sparse", "from", "to", "cursor", "press", "lands", "viewFrom", "nextOn", "previousOn");
 
-        addRow("whole run, right", -1.0, 0.0, 12500, int(Qt::Key_Right), true, 0, -1.0);
-        addRow("about two samples a column", 10000.0, 12000.0, 11000, int(Qt::Key_Right), true, 0, -1.0);
-        addRow("zoomed in, right: one sample", 12000.0, 12100.0, 12050, int(Qt::Key_Right), false, 1, -1.0);
-        addRow("zoomed in, left: one sample", 12000.0, 12100.0, 12050, int(Qt::Key_Left), false, -1, -1.0);
-        addRow("past the right edge the view follows", 12000.0, 12100.0, 12100, int(Qt::Key_Right), false, 1, 12051.0);
-        addRow("past the left edge the view follows", 12000.0, 12100.0, 12000, int(Qt::Key_Left), false, -1, 11949.0);
-        addRow("at the run's end it stays", 19900.0, 19999.0, 19999, int(Qt::Key_Right), false, 0, -1.0);
-    }
-
-    void arrowKeysStepTheCursor()
-    {
-        QFETCH(double, from);
-        QFETCH(double, to);
-        QFETCH(int, cursor);
-        QFETCH(int, key);
-        QFETCH(bool, perColumn);
-        QFETCH(int, step);
-        QFETCH(double, viewFrom);
-        Shown shown;
-        TrendPlot *down = shown.plot("DownContactChart");
-        if (from >= 0)
-            shown.window.zoomTo({from, to});
-        const TrendRange before = shown.window.visibleRange();
-        shown.window.pointAt(size_t(cursor), down->plan());
-        QTest::keyClick(down, Qt::Key(key));
-        const double moved = down->cursorAt() - cursor;
-        if (perColumn) {
-            const double column = before.span() / down->plotArea().width() * (key == Qt::Key_Left ? -1 : 1);
-            QVERIFY2(std::abs(moved - column) <= 0.5 && std::abs(moved) >= 1,
-                     qPrintable(QStringLiteral("%1 for a column of %2").arg(moved).arg(column)));
-        } else {
-            QCOMPARE(moved, double(step));
-        }
-        QVERIFY(shown.window.readoutText().startsWith(QStringLiteral("Cycle %1,").arg(down->cursorAt())));
-        const TrendRange after = shown.window.visibleRange();
-        QVERIFY(near(after, viewFrom < 0 ? before : TrendRange{viewFrom, viewFrom + before.span()}));
-    }
-
-    // Next and Previous Failure (buttons, N and P) put the cursor on the next
-    // or previous new failure; a zoomed view keeps its width and moves to it
-    // when it lies outside.
-    void failureStepsMoveCursorAndView_data()
-    {
-        // from < 0: the whole run; cursor < 0: none; press: a key or a button's
-        // caption; viewFrom < 0: the view stays
-        addColumns<double, double, int, QString, int, double, bool, bool>("from", "to", "cursor", "press", "lands",
-                                                                          "viewFrom", "nextOn", "previousOn");
-
-        addRow("N without a cursor: the run's first", -1.0, 0.0, -1, "N", 10, -1.0, true, false);
-        addRow("P without a cursor: the run's last", -1.0, 0.0, -1, "P", 49990, -1.0, false, true);
-        addRow("N far beyond a zoomed view", 100.0, 200.0, 150, "N", 30000, 29950.0, true, true);
-        addRow("P far before a zoomed view", 40000.0, 40100.0, 40050, "P", 30000, 29950.0, true, true);
-        addRow("the Next Failure button", 100.0, 200.0, 150, "Next Failure", 30000, 29950.0, true, true);
-        addRow("the Previous Failure button", 40000.0, 40100.0, 40050, "Previous Failure", 30000, 29950.0, true, true);
-        addRow("near the run's end the view stays within it", 30000.0, 30100.0, 30050, "N", 49990, 49899.0, false,
+        addRow("whole run, right", false, -1.0, 0.0, 12500, "Right", -1, -1.0, true, true);
+        addRow("about two samples a column", false, 10000.0, 12000.0, 11000, "Right", -1, -1.0, true, true);
+        addRow("no cursor: from the view's middle", false, 12000.0, 12100.0, -1, "Right", 12050, -1.0, true, true);
+        addRow("zoomed in, right: one sample", false, 12000.0, 12100.0, 12050, "Right", 12051, -1.0, true, true);
+        addRow("zoomed in, left: one sample", false, 12000.0, 12100.0, 12050, "Left", 12049, -1.0, true, true);
+        addRow("past the right edge the view follows", false, 12000.0, 12100.0, 12100, "Right", 12101, 12051.0, true,
                true);
-        addRow("on screen the view stays", 0.0, 40000.0, 20, "N", 30000, -1.0, true, true);
-        addRow("none after the last: nothing moves", 49950.0, 49999.0, 49995, "N", 49995, -1.0, false, true);
+        addRow("past the left edge the view follows", false, 12000.0, 12100.0, 12000, "Left", 11999, 11949.0, true,
+               true);
+        addRow("at the run's end it stays", false, 19900.0, 19999.0, 19999, "Right", 19999, -1.0, false, true);
+        addRow("N without a cursor: the run's first", true, -1.0, 0.0, -1, "N", 10, -1.0, true, false);
+        addRow("P without a cursor: the run's last", true, -1.0, 0.0, -1, "P", 49990, -1.0, false, true);
+        addRow("N far beyond a zoomed view", true, 100.0, 200.0, 150, "N", 30000, 29950.0, true, true);
+        addRow("P far before a zoomed view", true, 40000.0, 40100.0, 40050, "P", 30000, 29950.0, true, true);
+        addRow("the Next Failure button", true, 100.0, 200.0, 150, "Next Failure", 30000, 29950.0, true, true);
+        addRow("the Previous Failure button", true, 40000.0, 40100.0, 40050, "Previous Failure", 30000, 29950.0, true,
+               true);
+        addRow("near the run's end the view stays within it", true, 30000.0, 30100.0, 30050, "N", 49990, 49899.0, false,
+               true);
+        addRow("on screen the view stays", true, 0.0, 40000.0, 20, "N", 30000, -1.0, true, true);
+        addRow("none after the last: nothing moves", true, 49950.0, 49999.0, 49995, "N", 49995, -1.0, false, true);
     }
 
-    void failureStepsMoveCursorAndView()
+    void cursorSteps()
     {
+        QFETCH(bool, sparse);
         QFETCH(double, from);
         QFETCH(double, to);
         QFETCH(int, cursor);
         QFETCH(QString, press);
+        QFETCH(int, lands);
         QFETCH(double, viewFrom);
-        Shown shown(sparseFailures());
+        Shown shown(sparse ? sparseFailures() : longRun());
         TrendPlot *down = shown.plot("DownContactChart");
         if (from >= 0)
             shown.window.zoomTo({from, to});
         const TrendRange before = shown.window.visibleRange();
         if (cursor >= 0)
             shown.window.pointAt(size_t(cursor), down->plan());
-        if (press.size() == 1) {
-            QTest::keyClick(down, press == QLatin1String("N") ? Qt::Key_N : Qt::Key_P);
+        const QList<QPushButton *> buttons = shown.window.findChildren<QPushButton *>();
+        const auto captioned =
+            std::find_if(buttons.begin(), buttons.end(), [&](QPushButton *b) { return b->text() == press; });
+        if (captioned == buttons.end()) {
+            QTest::keyClick(down, QKeySequence(press)[0].key());
         } else {
-            const QList<QPushButton *> buttons = shown.window.findChildren<QPushButton *>();
-            const auto captioned =
-                std::find_if(buttons.begin(), buttons.end(), [&](QPushButton *b) { return b->text() == press; });
-            QVERIFY(captioned != buttons.end() && (*captioned)->isEnabled());
+            QVERIFY((*captioned)->isEnabled());
             QTest::mouseClick(*captioned, Qt::LeftButton);
         }
-        QTEST(int(down->cursorAt()), "lands");
-        QVERIFY(
-            near(shown.window.visibleRange(), viewFrom < 0 ? before : TrendRange{viewFrom, viewFrom + before.span()}));
-        QVERIFY(shown.window.visibleRange().contains(down->cursorAt()));
-        if (int(down->cursorAt()) != cursor)
-            QVERIFY(shown.window.readoutText().endsWith(QStringLiteral("a new failure with this sample")));
+        const bool arrow = press == QLatin1String("Right") || press == QLatin1String("Left");
+        const double moved = down->cursorAt() - cursor;
+        if (lands < 0) {
+            const double column = before.span() / down->plotArea().width() * (press == QLatin1String("Left") ? -1 : 1);
+            QVERIFY2(std::abs(moved - column) <= 0.5 && std::abs(moved) >= 1,
+                     qPrintable(QStringLiteral("%1 for a column of %2").arg(moved).arg(column)));
+        } else {
+            QCOMPARE(down->cursorAt(), double(lands));
+        }
+        const QString readout = shown.window.readoutText();
+        QVERIFY2(readout.startsWith(QStringLiteral("Cycle %1,").arg(down->cursorAt())), qPrintable(readout));
+        QVERIFY(arrow || moved == 0 || readout.endsWith(QStringLiteral("a new failure with this sample")));
+        const TrendRange view = shown.window.visibleRange();
+        QVERIFY(near(view, viewFrom < 0 ? before : TrendRange{viewFrom, viewFrom + before.span()}));
+        QVERIFY(view.contains(down->cursorAt()));
         QTEST(shown.window.findChild<QPushButton *>("NextFailureButton")->isEnabled(), "nextOn");
         QTEST(shown.window.findChild<QPushButton *>("PreviousFailureButton")->isEnabled(), "previousOn");
     }
@@ -817,8 +749,7 @@ private Q_SLOTS:
         QVERIFY(!window.isVisible());
     }
 
-    // Drawn, the cursor line and each new failure's line run through every chart
-    // at the sample's x.
+    // Drawn, the cursor line and each new failure's line run through every chart at the sample's x.
     void cursorAndFailuresCrossEveryChart()
     {
         Shown shown;
