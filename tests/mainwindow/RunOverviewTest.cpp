@@ -285,7 +285,8 @@ private Q_SLOTS:
             rig.nextRecord = record(cycles);
             QVERIFY(rig.sampled(Command::SampleData));
             // The bar stops at the cycle limit of 1000.
-            QCOMPARE(rig.form->findChild<QProgressBar *>(QStringLiteral("CycleProgress"))->value(), std::min(cycles, 1000));
+            QCOMPARE(rig.form->findChild<QProgressBar *>(QStringLiteral("CycleProgress"))->value(),
+                     std::min(cycles, 1000));
             rig.form->resize(1, 1);
             QCoreApplication::processEvents();
             for (QWidget *shown : rig.form->findChildren<QWidget *>()) {
