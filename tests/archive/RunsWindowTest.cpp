@@ -75,13 +75,18 @@ class RunsWindowTest : public QObject
 
 private:
     QTemporaryDir dir;
+    int archives = 0;
+    // Made anew for each test: two testers' runs a day apart, five samples
+    // each, and a run an older program began with no sample.
+    ArchiveLocation location;
+    std::unique_ptr<SqlArchiveStore> store;
+    QStringList newestLines;   // the newest run's, as logged
 
-    // Two testers' runs a day apart, five samples each.
-    QString makeArchive(ArchiveLocation &location, QStringList &newestLines)
+    QString makeArchive()
     {
-        location.path = dir.filePath("runs.sqlite");
-        SqlArchiveStore store(location);
-        if (const QString failure = store.open(true); !failure.isEmpty())
+        location.path = dir.filePath(QStringLiteral("runs%1.sqlite").arg(++archives));
+        store = std::make_unique<SqlArchiveStore>(location);
+        if (const QString failure = store->open(true); !failure.isEmpty())
             return failure;
         const QDateTime day(QDate(2026, 12, 5), QTime(8, 0));
         for (int run = 0; run < 2; ++run) {
@@ -99,31 +104,27 @@ private:
                 recorder.sampleTaken();
                 newestLines << sampleLogLine(s);
             }
-            if (const QString failure = store.write(sink.records); !failure.isEmpty())
+            if (const QString failure = store->write(sink.records); !failure.isEmpty())
                 return failure;
         }
-        // A run that an older program began and that got no sample before the link went.
         ArchiveRecord bare;
         bare.kind = ArchiveRecord::RunBegun;
         bare.runKey = "no sample";
         bare.setAt(day.addDays(-1));
-        return store.write({bare});
+        return store->write({bare});
     }
 
 private Q_SLOTS:
+    void init() { QCOMPARE(makeArchive(), QString()); }
+
     void runsAreListedFilteredAndDelivered()
     {
-        ArchiveLocation location;
-        QStringList newestLines;
-        QCOMPARE(makeArchive(location, newestLines), QString());
-        SqlArchiveStore store(location);
-        QCOMPARE(store.open(false), QString());
         FakeMessageDialogs dialogs;
         const QString exportPath = dir.filePath("exported.txt");
         auto actions = std::make_unique<RecordedActions>();
         RecordedActions &done = *actions;
         done.exportPath = exportPath;
-        RunsWindow window(store, dialogs, std::move(actions));
+        RunsWindow window(*store, dialogs, std::move(actions));
 
         QCOMPARE(window.runTable->rowCount(), 3);
         QCOMPARE(window.runTable->item(0, 1)->text(), QStringLiteral("41800222"));   // newest first
@@ -210,13 +211,8 @@ private Q_SLOTS:
     }
     void runDetailsAreEntered()
     {
-        ArchiveLocation location;
-        QStringList newestLines;
-        QCOMPARE(makeArchive(location, newestLines), QString());
-        SqlArchiveStore store(location);
-        QCOMPARE(store.open(false), QString());
         FakeMessageDialogs dialogs;
-        RunsWindow window(store, dialogs, std::make_unique<RecordedActions>());
+        RunsWindow window(*store, dialogs, std::make_unique<RecordedActions>());
         QVERIFY(!window.detailsButton->isEnabled());
         window.selectRun(0);
         const qint64 id = window.shownRuns().front().id;
@@ -240,7 +236,7 @@ private Q_SLOTS:
         RunFilter one;
         one.runId = id;
         std::vector<RunSummary> runs;
-        QCOMPARE(store.listRuns(one, runs), QString());
+        QCOMPARE(store->listRuns(one, runs), QString());
         QCOMPARE(int(runs.size()), 1);
         const RunDescription kept = runs[0].description();
         QTEST(QStringList({kept.part, kept.operatorName, kept.notes}).join(u'|'), "kept");
