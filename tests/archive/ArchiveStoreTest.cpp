@@ -69,27 +69,42 @@ struct RecordedRun
     QStringList lines;
 };
 
-QStringList readLines(SqlArchiveStore &store, qint64 id)
+// The runs a filter lists, newest first; a failure to list fails the test.
+std::vector<RunSummary> listed(SqlArchiveStore &store, const RunFilter &filter = RunFilter())
+{
+    std::vector<RunSummary> runs;
+    if (const QString failure = store.listRuns(filter, runs); !failure.isEmpty())
+        QTest::qFail(qPrintable(failure), __FILE__, __LINE__);
+    return runs;
+}
+
+// A run's samples as data log lines, or as their cycle counts; the failure
+// that stopped the reading last.
+QStringList readLines(SqlArchiveStore &store, qint64 id, bool countsOnly = false)
 {
     QStringList lines;
-    const QString failure = store.readRun(id, [&](const TesterState &s) { lines << sampleLogLine(s); });
+    const QString failure = store.readRun(id, [&](const TesterState &s) {
+        lines << (countsOnly ? QString::number(s.counters.cycleCount) : sampleLogLine(s));
+    });
     if (!failure.isEmpty())
         lines << failure;
     return lines;
+}
+
+// The cycle counts of a run's samples, "1 2 3".
+QString countsOf(SqlArchiveStore &store, qint64 id)
+{
+    return readLines(store, id, true).join(u' ');
 }
 
 // Each run's lines, newest first, or the failure that stopped the reading.
 QList<QStringList> runLines(const ArchiveLocation &location)
 {
     SqlArchiveStore store(location);
-    std::vector<RunSummary> runs;
-    QString failure = store.open(false);
-    if (failure.isEmpty())
-        failure = store.listRuns(RunFilter(), runs);
-    if (!failure.isEmpty())
+    if (const QString failure = store.open(false); !failure.isEmpty())
         return {{failure}};
     QList<QStringList> lines;
-    for (const RunSummary &run : runs)
+    for (const RunSummary &run : listed(store))
         lines << readLines(store, run.id);
     return lines;
 }
@@ -104,21 +119,10 @@ QString namesOf(const ArchiveColumn (&columns)[Count])
     return names.join(", ");
 }
 
-// The cycle counts of a run's samples, "1 2 3".
-QString countsOf(SqlArchiveStore &store, qint64 id)
-{
-    QStringList counts;
-    const QString failure =
-        store.readRun(id, [&](const TesterState &s) { counts << QString::number(s.counters.cycleCount); });
-    return failure.isEmpty() ? counts.join(u' ') : failure;
-}
-
 // The runs oldest first: "S/N: counts | end" each.
 QStringList runsOf(SqlArchiveStore &store)
 {
-    std::vector<RunSummary> runs;
-    if (const QString failure = store.listRuns(RunFilter(), runs); !failure.isEmpty())
-        return {failure};
+    const std::vector<RunSummary> runs = listed(store);
     QStringList shown;
     for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
         shown << QStringLiteral("%1: %2 | %3").arg(run->serialNumber, countsOf(store, run->id), run->endedHow);
@@ -127,15 +131,6 @@ QStringList runsOf(SqlArchiveStore &store)
             shown << QStringLiteral("totals differ");
     }
     return shown;
-}
-
-// The runs a filter lists, newest first; a failure to list fails the test.
-std::vector<RunSummary> listed(SqlArchiveStore &store, const RunFilter &filter = RunFilter())
-{
-    std::vector<RunSummary> runs;
-    if (const QString failure = store.listRuns(filter, runs); !failure.isEmpty())
-        QTest::qFail(qPrintable(failure), __FILE__, __LINE__);
-    return runs;
 }
 
 // Hands a writer a run's records from `from` up to `to`.
