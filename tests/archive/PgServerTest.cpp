@@ -5,16 +5,12 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QTest>
 
-#include <arpa/inet.h>
 #include <cstdio>
 #include <cstdlib>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -22,14 +18,9 @@ const char AbortingChild[] = "LIFECYCLE_PG_ABORTING_CHILD";
 
 bool listening(int port)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(quint16(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-    ::close(fd);
-    return connected;
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+    return socket.waitForConnected(1000);
 }
 
 // The child: starts a server, says where, and aborts.

@@ -75,13 +75,22 @@ class RunsWindowTest : public QObject
 
 private:
     QTemporaryDir dir;
+    int archives = 0;
+    // Made anew for each test: two testers' runs a day apart, five samples
+    // each, and a run an older program began with no sample.
+    ArchiveLocation location;
+    std::unique_ptr<SqlArchiveStore> store;
+    QStringList newestLines;   // the newest run's, as logged
+    // The window over it, and what it asked of the main window.
+    FakeMessageDialogs dialogs;
+    RecordedActions *done = nullptr;
+    std::unique_ptr<RunsWindow> window;
 
-    // Two testers' runs a day apart, five samples each.
-    QString makeArchive(ArchiveLocation &location, QStringList &newestLines)
+    QString makeArchive()
     {
-        location.path = dir.filePath("runs.sqlite");
-        SqlArchiveStore store(location);
-        if (const QString failure = store.open(true); !failure.isEmpty())
+        location.path = dir.filePath(QStringLiteral("runs%1.sqlite").arg(++archives));
+        store = std::make_unique<SqlArchiveStore>(location);
+        if (const QString failure = store->open(true); !failure.isEmpty())
             return failure;
         const QDateTime day(QDate(2026, 12, 5), QTime(8, 0));
         for (int run = 0; run < 2; ++run) {
@@ -99,101 +108,103 @@ private:
                 recorder.sampleTaken();
                 newestLines << sampleLogLine(s);
             }
-            if (const QString failure = store.write(sink.records); !failure.isEmpty())
+            if (const QString failure = store->write(sink.records); !failure.isEmpty())
                 return failure;
         }
-        // A run that an older program began and that got no sample before the link went.
         ArchiveRecord bare;
         bare.kind = ArchiveRecord::RunBegun;
         bare.runKey = "no sample";
         bare.setAt(day.addDays(-1));
-        return store.write({bare});
+        return store->write({bare});
     }
 
 private Q_SLOTS:
-    void runsAreListedFilteredAndDelivered()
+    void init()
     {
-        ArchiveLocation location;
-        QStringList newestLines;
-        QCOMPARE(makeArchive(location, newestLines), QString());
-        SqlArchiveStore store(location);
-        QCOMPARE(store.open(false), QString());
-        FakeMessageDialogs dialogs;
-        const QString exportPath = dir.filePath("exported.txt");
+        QCOMPARE(makeArchive(), QString());
+        dialogs.calls.clear();
         auto actions = std::make_unique<RecordedActions>();
-        RecordedActions &done = *actions;
-        done.exportPath = exportPath;
-        RunsWindow window(store, dialogs, std::move(actions));
+        done = actions.get();
+        done->exportPath = dir.filePath("exported.txt");
+        window = std::make_unique<RunsWindow>(*store, dialogs, std::move(actions));
+    }
+    void cleanup() { window.reset(); }
 
-        QCOMPARE(window.runTable->rowCount(), 3);
-        QCOMPARE(window.runTable->item(0, 1)->text(), QStringLiteral("41800222"));   // newest first
-        QCOMPARE(window.runTable->item(0, 2)->text(), QStringLiteral("station"));
-        QCOMPARE(window.runTable->item(0, 5)->text(), QStringLiteral("205"));
-        QCOMPARE(window.runTable->item(0, 7)->text(), QStringLiteral("running"));   // no end yet
-        QVERIFY(!window.exportButton->isEnabled());
-        window.serialFilter->setText("111");
-        QCOMPARE(window.runTable->rowCount(), 1);
-        window.serialFilter->clear();
+    void runsAreListedAndFiltered()
+    {
+        QCOMPARE(window->runTable->rowCount(), 3);
+        QCOMPARE(window->runTable->item(0, 1)->text(), QStringLiteral("41800222"));   // newest first
+        QCOMPARE(window->runTable->item(0, 2)->text(), QStringLiteral("station"));
+        QCOMPARE(window->runTable->item(0, 5)->text(), QStringLiteral("205"));
+        QCOMPARE(window->runTable->item(0, 7)->text(), QStringLiteral("running"));   // no end yet
+        QVERIFY(!window->exportButton->isEnabled());
+        window->serialFilter->setText("111");
+        QCOMPARE(window->runTable->rowCount(), 1);
+        window->serialFilter->clear();
 
         // Dates are read as typed, ISO or the locale's; any other text filters nothing.
-        QVERIFY(window.fromDate->text().isEmpty() && window.toDate->text().isEmpty());
-        window.fromDate->setText("2026-12-06");
-        QCOMPARE(window.runTable->rowCount(), 1);
-        window.toDate->setText("05.12.26");
-        QCOMPARE(window.runTable->rowCount(), 0);
-        window.fromDate->setText("any20261207");
-        QCOMPARE(window.runTable->rowCount(), 2);
-        QVERIFY(!window.fromDate->styleSheet().isEmpty());
-        window.fromDate->clear();
-        window.toDate->clear();
-        QCOMPARE(window.runTable->rowCount(), 3);
-        QVERIFY(window.fromDate->styleSheet().isEmpty());
-        window.lastWeekButton->click();
-        QCOMPARE(window.fromDate->text(), QDate::currentDate().addDays(-6).toString(Qt::ISODate));
-        QVERIFY(window.toDate->text().isEmpty());
-        window.fromDate->clear();
+        QVERIFY(window->fromDate->text().isEmpty() && window->toDate->text().isEmpty());
+        window->fromDate->setText("2026-12-06");
+        QCOMPARE(window->runTable->rowCount(), 1);
+        window->toDate->setText("05.12.26");
+        QCOMPARE(window->runTable->rowCount(), 0);
+        window->fromDate->setText("any20261207");
+        QCOMPARE(window->runTable->rowCount(), 2);
+        QVERIFY(!window->fromDate->styleSheet().isEmpty());
+        window->fromDate->clear();
+        window->toDate->clear();
+        QCOMPARE(window->runTable->rowCount(), 3);
+        QVERIFY(window->fromDate->styleSheet().isEmpty());
+        window->lastWeekButton->click();
+        QCOMPARE(window->fromDate->text(), QDate::currentDate().addDays(-6).toString(Qt::ISODate));
+        QVERIFY(window->toDate->text().isEmpty());
+        QCOMPARE(dialogs.calls, QStringList());
+    }
 
+    // The chosen run's trend, report and data log, also after sorting.
+    void chosenRunIsDelivered()
+    {
         // Numbers sort as numbers; a sorted row still stands for its run.
-        window.runTable->sortByColumn(5, Qt::AscendingOrder);
-        QCOMPARE(window.runTable->item(1, 5)->text(), QStringLiteral("9"));
-        QCOMPARE(window.runTable->item(2, 5)->text(), QStringLiteral("205"));
-        window.selectRun(2);
-        window.trendButton->click();
-        QCOMPARE(done.trendSamples, size_t(5));
-        window.runTable->sortByColumn(3, Qt::DescendingOrder);   // the start, newest first again
+        window->runTable->sortByColumn(5, Qt::AscendingOrder);
+        QCOMPARE(window->runTable->item(1, 5)->text(), QStringLiteral("9"));
+        QCOMPARE(window->runTable->item(2, 5)->text(), QStringLiteral("205"));
+        window->selectRun(2);
+        window->trendButton->click();
+        QCOMPARE(done->trendSamples, size_t(5));
+        window->runTable->sortByColumn(3, Qt::DescendingOrder);   // the start, newest first again
 
         // A run without samples has no report, and says so.
-        window.selectRun(2);
-        window.previewButton->click();
-        QCOMPARE(done.reportedCycles, qint64(0));
+        window->selectRun(2);
+        window->previewButton->click();
+        QCOMPARE(done->reportedCycles, qint64(0));
         QCOMPARE(dialogs.count("error:Run Archive|Run "), 1);
         QVERIFY2(dialogs.calls.join("").contains("has no sample to report"), qPrintable(dialogs.calls.join("")));
         dialogs.calls.clear();
 
-        window.selectRun(0);
-        QVERIFY(window.exportButton->isEnabled());
-        window.trendButton->click();
-        QCOMPARE(done.trendSamples, size_t(5));
+        window->selectRun(0);
+        QVERIFY(window->exportButton->isEnabled());
+        window->trendButton->click();
+        QCOMPARE(done->trendSamples, size_t(5));
         // Export Range of its trend reads the lines again from an archive of its own.
         ArchiveRunLines lines(
             [&](QString &) {
                 auto catalog = std::make_unique<SqlArchiveStore>(location);
                 return catalog->open(false).isEmpty() ? std::move(catalog) : nullptr;
             },
-            done.trendId);
+            done->trendId);
         QStringList middle;
         QCOMPARE(lines.readLines(1, 3, [&](size_t, const QByteArray &line) { middle << QString::fromLatin1(line); }),
                  QString());
         QCOMPARE(middle, newestLines.mid(1, 3));
         QVERIFY(!lines.readLines(1, 5, [](size_t, const QByteArray &) {}).isEmpty());   // one past its last sample
-        window.previewButton->click();
-        QCOMPARE(done.reportedCycles, qint64(205));
-        QCOMPARE(done.reportedSamples, size_t(5));
-        window.printButton->click();
-        QCOMPARE(done.printedRun, window.runTable->item(0, 0)->text().toLongLong());
-        window.exportButton->click();
-        QCOMPARE(done.suggested, QStringLiteral("41800222 2026-12-06 08-00-01.txt"));   // its first sample
-        QFile file(exportPath);
+        window->previewButton->click();
+        QCOMPARE(done->reportedCycles, qint64(205));
+        QCOMPARE(done->reportedSamples, size_t(5));
+        window->printButton->click();
+        QCOMPARE(done->printedRun, window->runTable->item(0, 0)->text().toLongLong());
+        window->exportButton->click();
+        QCOMPARE(done->suggested, QStringLiteral("41800222 2026-12-06 08-00-01.txt"));   // its first sample
+        QFile file(done->exportPath);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), (QStringList{DataLogHeader} + newestLines).join("\r\n").toLatin1() + "\r\n");
         QCOMPARE(dialogs.calls, QStringList());
@@ -210,16 +221,9 @@ private Q_SLOTS:
     }
     void runDetailsAreEntered()
     {
-        ArchiveLocation location;
-        QStringList newestLines;
-        QCOMPARE(makeArchive(location, newestLines), QString());
-        SqlArchiveStore store(location);
-        QCOMPARE(store.open(false), QString());
-        FakeMessageDialogs dialogs;
-        RunsWindow window(store, dialogs, std::make_unique<RecordedActions>());
-        QVERIFY(!window.detailsButton->isEnabled());
-        window.selectRun(0);
-        const qint64 id = window.shownRuns().front().id;
+        QVERIFY(!window->detailsButton->isEnabled());
+        window->selectRun(0);
+        const qint64 id = window->shownRuns().front().id;
         QFETCH(QString, button);
         QString label;
         ModalAnswerer answerer;
@@ -232,7 +236,7 @@ private Q_SLOTS:
             details->notesEdit->setPlainText("line 1\nline 2");
             details->findChild<QPushButton *>(button)->click();
         });
-        window.detailsButton->click();
+        window->detailsButton->click();
         QCOMPARE(answerer.answered, 1);
         QCOMPARE(label, QStringLiteral("Run %1 of tester 41800222, started 2026-12-06 08:00:01").arg(id));
         QCOMPARE(dialogs.calls, QStringList());
@@ -240,16 +244,16 @@ private Q_SLOTS:
         RunFilter one;
         one.runId = id;
         std::vector<RunSummary> runs;
-        QCOMPARE(store.listRuns(one, runs), QString());
+        QCOMPARE(store->listRuns(one, runs), QString());
         QCOMPARE(int(runs.size()), 1);
         const RunDescription kept = runs[0].description();
         QTEST(QStringList({kept.part, kept.operatorName, kept.notes}).join(u'|'), "kept");
-        const int row = window.runTable->currentRow();
-        QCOMPARE(window.runTable->item(row, 0)->text(), QString::number(id));   // still the run chosen
-        QCOMPARE(window.runTable->item(row, 8)->text(), kept.part);
-        QCOMPARE(window.runTable->item(row, 9)->text(), kept.operatorName);
-        QCOMPARE(window.runTable->item(row, 10)->text(), kept.notes.simplified());   // on one line
-        QCOMPARE(window.runTable->item(row, 10)->toolTip(), kept.notes);
+        const int row = window->runTable->currentRow();
+        QCOMPARE(window->runTable->item(row, 0)->text(), QString::number(id));   // still the run chosen
+        QCOMPARE(window->runTable->item(row, 8)->text(), kept.part);
+        QCOMPARE(window->runTable->item(row, 9)->text(), kept.operatorName);
+        QCOMPARE(window->runTable->item(row, 10)->text(), kept.notes.simplified());   // on one line
+        QCOMPARE(window->runTable->item(row, 10)->toolTip(), kept.notes);
     }
 
     // A filter date typed in the German locale the tests run under.
@@ -308,7 +312,6 @@ private Q_SLOTS:
         MemorySettingsStore settings;
         Registry registry(settings);
         registry.saveEventsOff({"link-found"});
-        FakeMessageDialogs dialogs;
         PreferencesDialog dialog(registry, dialogs, "/home/lab/runs.sqlite");
         QCOMPARE(dialog.runFilesCheck->accessibleName(), QStringLiteral("Write every run to its own data file"));
         QCOMPARE(dialog.archiveEdit->accessibleName(), QStringLiteral("Archive:"));
@@ -368,7 +371,6 @@ private Q_SLOTS:
         registry.saveWebhook(commandLine ? "https://kept.example/hook" : url.toString());
         PreferencesDialog::setWebhook(commandLine ? url.toString() : QString(),
                                       [] { return std::make_unique<QtWebhookSender>(); });
-        FakeMessageDialogs dialogs;
         PreferencesDialog dialog(registry, dialogs, "/home/lab/runs.sqlite");
         PreferencesDialog::setWebhook(QString(), nullptr);
         QCOMPARE(dialog.webhookInUseEdit != nullptr, commandLine);

@@ -5,6 +5,8 @@
 
 #include "SimulatedRig.h"
 
+#include "app/AppOptions.h"
+#include "app/ArchiveCommands.h"
 #include "engine/archive/RunFileLog.h"
 #include "engine/archive/RunRecorder.h"
 #include "engine/archive/RunTrend.h"
@@ -30,7 +32,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
+
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -110,6 +116,12 @@ struct ArchivedRig
         return rig.tickUntil([&] { return session.state().session.downloadedOnce && session.engine().commReady(); },
                              200);
     }
+    bool started(TesterSession &session)
+    {
+        session.start();
+        rig.drive(session.engine());
+        return ready(session);
+    }
 
     QTemporaryDir dir;
     ArchiveLocation location = sqliteIn(dir);
@@ -144,10 +156,7 @@ private Q_SLOTS:
         ArchivedRig r(true);
         r.rig.tester.settings().cycleLimit = 8;
         TesterSession session(r.outside(), DayMs);
-        session.start();
-        r.rig.drive(session.engine());
-        QVERIFY(r.ready(session));
-
+        QVERIFY(r.started(session));
         QString live = r.dir.filePath("live.txt");
         QVERIFY(session.dataLog().openFile(live));
         session.engine().sendCommand(Command::RunToLimits);
@@ -192,6 +201,34 @@ private Q_SLOTS:
         QCOMPARE(contentOf(runFile), contentOf(exported));
         QCOMPARE(contentOf(exported).count('\n'), 1 + runs[0].samples);
         QCOMPARE(r.dialogs.calls, QStringList());
+    }
+
+    // --export-run last on an archive that holds no run says so, fails and
+    // writes no file.
+    void exportOfNoRunSaysSo()
+    {
+        QTemporaryDir dir;
+        ArchiveLocation location;
+        location.path = dir.filePath("runs.sqlite");
+        QCOMPARE(SqlArchiveStore(location).open(true), QString());
+        const QString out = dir.filePath("out.txt");
+        const AppOptions options =
+            parseCommandLine({"lifecycle", "--archive", location.path, "--export-run", "last", out});
+        MemorySettingsStore settings;
+        QTemporaryFile said;   // stderr, while the command runs
+        QVERIFY(said.open());
+        std::fflush(stderr);
+        const int kept = ::dup(2);
+        ::dup2(said.handle(), 2);
+        const int exitCode = runArchiveCommand(options, settings);
+        std::fflush(stderr);
+        ::dup2(kept, 2);
+        ::close(kept);
+        said.seek(0);
+        QCOMPARE(QString::fromUtf8(said.readAll()),
+                 QStringLiteral("lifecycle: The run archive %1 holds no run.\n").arg(location.shown()));
+        QCOMPARE(exitCode, 2);
+        QVERIFY(!QFile::exists(out));
     }
 
     void runSpansTheClimbOfTheCount_data()
@@ -249,9 +286,7 @@ private Q_SLOTS:
                 QTest::qSleep(2);
                 session = std::make_unique<TesterSession>(r.outside(), DayMs);
                 QObject::connect(session.get(), &TesterSession::sampleDecoded, [&taken] { ++taken; });
-                session->start();
-                r.rig.drive(session->engine());
-                QVERIFY(r.rig.tickUntil(ready, 400));
+                QVERIFY(r.started(*session));
                 break;
             case 'K':
                 session.reset();
@@ -372,10 +407,8 @@ private Q_SLOTS:
             suggested = name;
             return path;
         };
-        session.start();
         form.show();
-        r.rig.drive(session.engine());
-        QVERIFY(r.ready(session));
+        QVERIFY(r.started(session));
         session.engine().sendCommand(Command::RunToLimits);
         QVERIFY(r.rig.tickUntil([&] { return session.runRecorder().unloggedSamples() >= 4; }, 2000));
         QVERIFY(form.findChild<QPushButton *>("ExportRunButton")->isVisible());
@@ -411,10 +444,8 @@ private Q_SLOTS:
         TesterSession session(r.outside(), DayMs);
         TesterWindow form(session);
         form.setRunCatalogSource([&](QString &failure) { return readArchiveOf(r.archive, 10000, failure); });
-        session.start();
         form.show();
-        r.rig.drive(session.engine());
-        QVERIFY(r.ready(session));
+        QVERIFY(r.started(session));
         session.engine().sendCommand(Command::RunToLimits);
         QVERIFY(r.rig.tickUntil([&] { return session.runFile().linesWritten() >= 3; }, 2000));
         const QString name = QFileInfo(session.runFile().fileName()).fileName();
