@@ -65,6 +65,9 @@ private Q_SLOTS:
         rig.tester.settings().cycleLimit = 6;
         QVERIFY(rig.connect());
         rig.engine->sendCommand(Command(code));
+        // Running as soon as the tester takes the command, before a record says so.
+        QVERIFY(rig.tickUntil([&] { return rig.engine->commReady(); }, 20));
+        QVERIFY(rig.s.counters.running);
         const int before = rig.log.saved;
         QVERIFY(rig.tickUntil([&] { return rig.log.saved >= before + 3; }, 200));
         QTEST(int(rig.s.counters.ledState), "ledState");
