@@ -1,6 +1,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/state/TesterState.h"
+#include "support/TestColumns.h"
 #include "support/TestRows.h"
 
 #include "support/FakeDataFileDialog.h"
@@ -116,9 +117,7 @@ private Q_SLOTS:
     // contact is written as 2044000.0 and whose decimals take a full stop.
     void sampleLine_data()
     {
-        QTest::addColumn<int>("rPullUp");
-        QTest::addColumn<QString>("serial");
-        QTest::addColumn<QStringList>("expected");   // "column=text", columns from 1
+        addColumns<int, QString, QStringList>("rPullUp", "serial", "expected");   // expected: "column=text", from 1
         addRow("no range yet", 0, "S1",
                QStringList{"5=???", "6=???", "7=???", "12=???", "24=???", "31=???", "35=-----"});
         addRow("serial with a comma, control and accented characters", 1000,
@@ -149,10 +148,8 @@ private Q_SLOTS:
 
     void openAndAppend_data()
     {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<Answers>("answers");
-        QTest::addColumn<QByteArray>("added");   // what the open and one sample append; empty: not opened
-        QTest::addColumn<QStringList>("shown");
+        // added: what the open and one sample append, empty: not opened
+        addColumns<QByteArray, Answers, QByteArray, QStringList>("before", "answers", "added", "shown");
 
         const QByteArray otherCase = Header.toLower() + "\r\nold sample\r\n";
         addRow("other case, continue", otherCase, Answers{AnswerYes}, Sample, QStringList{Unrecognized});
@@ -192,86 +189,52 @@ private Q_SLOTS:
         QCOMPARE(readFile(file), before + added);
     }
 
-    // Open writes the current sample into the new file whether or not it was
-    // logged, leaving the old file alone; a recent entry writes it only if no
-    // file took it.
-    void pendingSampleOnFileCommands_data()
+    // A file command switches the log to the file chosen, or leaves the log
+    // open taking samples: a cancelled dialog says nothing, a name that cannot
+    // be opened is named with the system's reason. The dialog starts from the
+    // file open. The new file takes the current sample at once; a recent
+    // entry takes it only if no file took it.
+    void fileCommands_data()
     {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<bool>("firstOpen");   // a log "first.txt" is open before the command
-        QTest::addColumn<bool>("pending");
-        QTest::addColumn<int>("secondSamples");   // in second.txt, which the command opens
-        addRow("open, open, logged", "open", true, false, 1);
-        addRow("recent, nothing open, pending", "recent", false, true, 1);
-        addRow("recent, nothing open, logged", "recent", false, false, 0);
+        // New and Open start with first.txt open; choice: a name in the folder, empty: Cancel; refused: the
+        // system refuses it; logging: the file the next sample goes to; taken: samples the command wrote there
+        addColumns<QString, bool, QString, bool, QString, int>("command", "pending", "choice", "refused", "logging",
+                                                               "taken");
+        addRow("New, cancelled", "new", false, "", false, "first.txt", 0);
+        addRow("Open, cancelled", "open", false, "", false, "first.txt", 0);
+        addRow("New, a folder that is not there", "new", false, "gone/second.txt", true, "first.txt", 0);
+        addRow("New, a fresh file", "new", false, "second.txt", false, "second.txt", 1);
+        addRow("Open, a fresh file, the sample logged", "open", false, "second.txt", false, "second.txt", 1);
+        addRow("Recent, nothing open, the sample pending", "recent", true, "second.txt", false, "second.txt", 1);
+        addRow("Recent, nothing open, the sample logged", "recent", false, "second.txt", false, "second.txt", 0);
     }
 
-    void pendingSampleOnFileCommands()
+    void fileCommands()
     {
         QFETCH(QString, command);
-        QFETCH(bool, firstOpen);
         QFETCH(bool, pending);
-        QFETCH(int, secondSamples);
-
-        Rig rig;
-        QString first = rig.path("first.txt");
-        const QString second = rig.path("second.txt");
-        if (firstOpen)
-            QVERIFY(rig.log.openFile(first));
-        rig.s.session.dirtyData = pending;
-        rig.files.choices = {second};
-        rig.dialogs.answers = {AnswerYes};   // Open: create the new name
-        if (command == "open")
-            rig.log.openDataFile();
-        else
-            rig.log.openRecentDataFile(second);
-
-        auto samplesIn = [](const QString &file) {
-            const QByteArray content = readFile(file);
-            return content.startsWith(Header + "\r\n") ? int(content.count(Sample)) : -1;
-        };
-        if (firstOpen)
-            QCOMPARE(samplesIn(first), 0);
-        QCOMPARE(samplesIn(second), secondSamples);
-        QCOMPARE(rig.s.session.dirtyData, false);
-        QCOMPARE(rig.title, Title + " - second.txt");
-    }
-
-    // The log open keeps taking samples until another file is open: a
-    // cancelled dialog says nothing, a file that cannot be opened is named
-    // with the system's reason. The dialog starts from the file open.
-    void fileCommandsKeepTheOpenLog_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("choice");    // a name in the folder; empty: Cancel
-        QTest::addColumn<bool>("refused");      // the system refuses the chosen name
-        QTest::addColumn<QString>("logging");   // the file the next sample goes to
-        addRow("New, cancelled", "new", "", false, "first.txt");
-        addRow("Open, cancelled", "open", "", false, "first.txt");
-        addRow("New, a folder that is not there", "new", "gone/second.txt", true, "first.txt");
-        addRow("New, a fresh file", "new", "second.txt", false, "second.txt");
-    }
-
-    void fileCommandsKeepTheOpenLog()
-    {
-        QFETCH(QString, command);
         QFETCH(QString, choice);
         QFETCH(bool, refused);
         QFETCH(QString, logging);
-
         Rig rig;
         QString first = rig.path("first.txt");
-        QVERIFY(rig.log.openFile(first));
-        rig.sample(1);
         const QString chosen = rig.path(choice);
+        if (command != "recent")
+            QVERIFY(rig.log.openFile(first));
+        rig.s.session.dirtyData = pending;
         rig.files.choices = {choice.isEmpty() ? std::nullopt : std::optional<QString>(chosen)};
+        rig.dialogs.answers = {AnswerYes};   // Open: create the new name
         if (command == "new")
             rig.log.newDataFile();
-        else
+        else if (command == "open")
             rig.log.openDataFile();
+        else
+            rig.log.openRecentDataFile(chosen);
 
-        QCOMPARE(rig.files.startedFrom, QStringList{first});
+        QCOMPARE(rig.files.startedFrom, command == "recent" ? QStringList() : QStringList{first});
         QStringList shown;
+        if (command == "open" && !choice.isEmpty())
+            shown << "yesno:Open|second.txt does not exist.  Create the file?";
         if (refused) {
             QFile probe(chosen);
             QVERIFY(!probe.open(QIODevice::Append));
@@ -279,21 +242,24 @@ private Q_SLOTS:
                          + probe.errorString();
         }
         QCOMPARE(rig.dialogs.calls, shown);
-        QVERIFY(rig.s.session.dataFileOpen);
+        QVERIFY(rig.s.session.dataFileOpen && !rig.s.session.dirtyData);
         QCOMPARE(rig.title, Title + " - " + logging);
         // A new file closes the old one first; a refused or cancelled one changes nothing.
         const QList<bool> switched{true, false, true};
-        QCOMPARE(rig.openings, logging == "first.txt" ? QList<bool>{true} : switched);
+        QCOMPARE(rig.openings, logging == "first.txt" || command == "recent" ? QList<bool>{true} : switched);
+        if (command != "recent" && logging != "first.txt")
+            QCOMPARE(readFile(first), Header + "\r\n");   // the old file is left alone
+        const QByteArray taken = readFile(rig.path(logging));
+        QVERIFY2(taken.startsWith(Header + "\r\n"), taken.constData());
+        QTEST(int(taken.count(Sample)), "taken");
         rig.sample(2);
         QVERIFY(readFile(rig.path(logging)).endsWith(QByteArray(FullLine).replace("12345", "2") + "\r\n"));
     }
 
     void unsavedDataAtClosing_data()
     {
-        QTest::addColumn<Answers>("answers");
-        QTest::addColumn<QString>("file");   // what the file dialog gives; empty: Cancel
-        QTest::addColumn<bool>("goAhead");
-        QTest::addColumn<bool>("saved");   // the sample is in the file afterwards
+        // file: what the file dialog gives, empty: Cancel; saved: the sample is in the file afterwards
+        addColumns<Answers, QString, bool, bool>("answers", "file", "goAhead", "saved");
         addRow("yes: saved", Answers{AnswerYes}, "kept.txt", true, true);
         addRow("yes, dialog cancelled", Answers{AnswerYes}, "", false, false);
         addRow("no", Answers{AnswerNo}, "", true, false);

@@ -1,6 +1,4 @@
-// Learn, master reset and manual control from the main window's menus
-// against the simulated tester on a pseudo-terminal: what the tester
-// receives and what it ends up holding.
+// The main window's procedures against the simulated tester on a pseudo-terminal.
 
 #include "MainWindowRig.h"
 

@@ -1,7 +1,5 @@
 // The engine on the real serial backend against the simulated tester on a
-// pseudo-terminal: running, stopping, sampling, break updates with their
-// data log; and a tester that goes silent or whose cable is pulled: the link
-// must come back every time, never hang and never spin.
+// pseudo-terminal.
 
 #include "SimulatedRig.h"
 
@@ -9,9 +7,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/session/SampleRoute.h"
-#include "engine/session/TesterSession.h"
 #include "support/FakeArchiveSink.h"
-#include "support/FakeConfigFileDialog.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
@@ -69,6 +65,9 @@ private Q_SLOTS:
         rig.tester.settings().cycleLimit = 6;
         QVERIFY(rig.connect());
         rig.engine->sendCommand(Command(code));
+        // Running as soon as the tester takes the command, before a record says so.
+        QVERIFY(rig.tickUntil([&] { return rig.engine->commReady(); }, 20));
+        QVERIFY(rig.s.counters.running);
         const int before = rig.log.saved;
         QVERIFY(rig.tickUntil([&] { return rig.log.saved >= before + 3; }, 200));
         QTEST(int(rig.s.counters.ledState), "ledState");
@@ -151,95 +150,32 @@ private Q_SLOTS:
         QCOMPARE(rig.tester.runMode(), SimulatedTester::RunMode::Stopped);
     }
 
-    void lostTesterIsFoundAgain_data()
+    // The cable pulled while a reply is awaited: the port closes at once, the
+    // search goes on without keeping the process busy, and the tester is
+    // found again on port 1 without a restart.
+    void pulledTesterIsFoundAgain()
     {
-        QTest::addColumn<bool>("pulled");
-        QTest::addColumn<int>("minTicks");   // until the port is closed
-        QTest::addColumn<int>("maxTicks");
-        QTest::newRow("silent tester: 13 s timeout") << false << 258 << 261;
-        QTest::newRow("pulled cable: closed at once") << true << 1 << 2;
-    }
-
-    // The tester goes away while a reply is awaited: the port closes, the search
-    // goes on, and the tester is found again on port 1 without a restart.
-    void lostTesterIsFoundAgain()
-    {
-        QFETCH(bool, pulled);
-        QFETCH(int, minTicks);
-        QFETCH(int, maxTicks);
-
         SimulatedRig rig;
         QVERIFY(rig.connect());
         rig.tester.config().silent = true;
         rig.engine->sendCommand(Command::SampleData);
-        if (pulled)
-            rig.pullCable();
-
+        rig.pullCable();
         const double cpuBefore = cpuSeconds();
         int ticks = 0;
-        while (rig.s.link.portOpen && ticks < 400) {
+        for (; rig.s.link.portOpen && ticks < 400; ++ticks)
             rig.tick();
-            ++ticks;
-        }
-        QVERIFY2(ticks >= minTicks && ticks <= maxTicks, qPrintable(QString::number(ticks)));
+        QVERIFY2(ticks >= 1 && ticks <= 2, qPrintable(QString::number(ticks)));
         QCOMPARE(rig.port.isOpen(), false);
         rig.tick();
         QCOMPARE(rig.view.barText, QStringLiteral("Searching For Tester On Comm 2"));
-        if (pulled) {
-            // A vanished device must not keep the process busy.
-            rig.tick(300);
-            const double used = cpuSeconds() - cpuBefore;
-            QVERIFY2(used < 1.5, qPrintable(QString::number(used)));
-            QVERIFY(rig.plugCable());
-        }
+        rig.tick(300);
+        const double used = cpuSeconds() - cpuBefore;
+        QVERIFY2(used < 1.5, qPrintable(QString::number(used)));
+
+        QVERIFY(rig.plugCable());
         rig.tester.config().silent = false;
         QVERIFY(rig.connect());
         QCOMPARE(rig.s.link.port, TesterState::Integer(1));
-    }
-
-    // Two testers in one program, each its own session on its own port: each
-    // session takes its own tester's samples into its own history and data
-    // log, with no window open.
-    void twoSessionsSideBySide()
-    {
-        SimulatorConfig first = SimulatedRig::fastConfig(), second = SimulatedRig::fastConfig();
-        first.serialNumber = QStringLiteral("41800001");
-        second.serialNumber = QStringLiteral("41800002");
-        SimulatedRig rigs[2] = {SimulatedRig(first), SimulatedRig(second)};
-        MemorySettingsStore settings;
-        FakeMessageDialogs dialogs;
-        FakeDataFileDialog files;
-        FakeConfigFileDialog configFiles;
-        const int noTicks = 24 * 3600 * 1000;
-        TesterSession one({rigs[0].port, settings, dialogs, files, configFiles}, noTicks);
-        TesterSession two({rigs[1].port, settings, dialogs, files, configFiles}, noTicks);
-        TesterSession *sessions[2] = {&one, &two};
-        QList<int> signalled = {0, 0};
-        for (int i = 0; i < 2; ++i) {
-            sessions[i]->start();
-            rigs[i].drive(sessions[i]->engine());
-            QObject::connect(sessions[i], &TesterSession::sampleDecoded, [&signalled, i] { ++signalled[i]; });
-        }
-        rigs[1].tester.settings().cycleLimit = 2;   // the second stops early
-        for (int i = 0; i < 2; ++i) {
-            auto idle = [&, i] {
-                return sessions[i]->state().session.downloadedOnce && sessions[i]->engine().commReady();
-            };
-            QVERIFY(rigs[i].tickUntil(idle, 200));
-            sessions[i]->engine().sendCommand(Command::RunToLimits);
-        }
-        QVERIFY(rigs[0].tickUntil([&] { return one.trendHistory().size() >= 5; }, 400));
-        QVERIFY(rigs[1].tickUntil([&] { return !two.state().counters.running && two.engine().commReady(); }, 400));
-
-        QCOMPARE(one.state().identity.serialNumber, QStringLiteral("41800001"));
-        QCOMPARE(two.state().identity.serialNumber, QStringLiteral("41800002"));
-        QCOMPARE(int(two.state().counters.cycleCount), 2);
-        QVERIFY(one.state().counters.cycleCount > 2);
-        for (int i = 0; i < 2; ++i) {
-            QCOMPARE(int(sessions[i]->trendHistory().size()), signalled[i]);
-            QCOMPARE(sessions[i]->trendHistory().at(sessions[i]->trendHistory().size() - 1).cycle,
-                     int64_t(sessions[i]->state().counters.cycleCount));
-        }
     }
 };
 

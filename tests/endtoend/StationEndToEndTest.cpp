@@ -1,7 +1,5 @@
 // A station on the real serial backend: simulated testers on
-// pseudo-terminals, each found by the search on a port of its own. One
-// cable is pulled while the others go on; plugged back, its tester returns
-// to its own row.
+// pseudo-terminals, each found by the search on a port of its own.
 
 #include "engine/session/TesterSession.h"
 #include "engine/station/Station.h"
@@ -22,11 +20,19 @@
 
 namespace {
 
+// Bytes cross a pseudo-terminal in microseconds; QSerialPort takes them in
+// from the event loop.
+void crossLine()
+{
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+    QCoreApplication::processEvents();
+}
+
 // Testers on ports 1 to N. Each tick() is one poll tick of every session
 // and 50 ms of the testers' time, without waiting the 50 ms.
-class PtyStation
+struct PtyStation
 {
-public:
     explicit PtyStation(int testers)
     {
         for (int i = 0; i < testers; ++i) {
@@ -62,17 +68,6 @@ public:
     }
     TesterSession &session(int row) { return station.tester(row).session(); }
     bool sampling(int row) { return session(row).state().session.downloadedOnce && session(row).engine().commReady(); }
-
-private:
-    // Bytes cross a pseudo-terminal in microseconds; QSerialPort takes
-    // them in from the event loop.
-    static void crossLine()
-    {
-        QCoreApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-        QCoreApplication::processEvents();
-    }
-
     SerialPort &newPort()
     {
         ports.push_back(std::make_unique<QtSerialPort>([this](int n) {
@@ -82,19 +77,14 @@ private:
         return *ports.back();
     }
 
-public:
     std::vector<std::unique_ptr<SimulatedTester>> simulated;
     std::vector<std::unique_ptr<PseudoTerminal>> ptys;
-
-private:
     std::vector<std::unique_ptr<SimulatorPump>> pumps;
     std::vector<std::unique_ptr<QtSerialPort>> ports;
     MemorySettingsStore settings;
     FakeMessageDialogs dialogs;
     FakeDataFileDialog files;
     FakeConfigFileDialog configFiles;
-
-public:
     Station station{{[this]() -> SerialPort & { return newPort(); }, settings, dialogs, files, configFiles}, 0};
 };
 
@@ -105,19 +95,25 @@ class StationEndToEndTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // One cable is pulled while the others go on; plugged back, its tester
+    // returns to its own row. Each session takes its own tester's samples
+    // into its own history.
     void onePulledWhileTheOthersGoOn()
     {
+        QList<int> decoded = {0, 0, 0};   // samples each session told of
         PtyStation rig(3);
         QVERIFY(rig.tickUntil(
             [&] { return rig.station.count() == 3 && rig.sampling(0) && rig.sampling(1) && rig.sampling(2); }));
+        size_t joined[3], samples[3];
         for (int row = 0; row < 3; ++row) {
             QCOMPARE(rig.session(row).glance().port(), row + 1);
             QCOMPARE(rig.session(row).state().identity.serialNumber, QString::number(41800001 + row));
+            joined[row] = rig.session(row).trendHistory().size();
+            QObject::connect(&rig.session(row), &TesterSession::sampleDecoded, [&decoded, row] { ++decoded[row]; });
         }
 
         rig.ptys[1]->close();
         QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().link().alarm(); }, 3));
-        size_t samples[3];
         for (int row = 0; row < 3; ++row)
             samples[row] = rig.session(row).trendHistory().size();
         rig.tick(40);
@@ -130,6 +126,11 @@ private Q_SLOTS:
         QCOMPARE(rig.station.count(), 3);
         QVERIFY(!rig.session(1).glance().link().alarm());
         QVERIFY(rig.tickUntil([&] { return rig.session(1).trendHistory().size() > samples[1]; }));
+        for (int row = 0; row < 3; ++row) {
+            const TrendHistory &history = rig.session(row).trendHistory();
+            QCOMPARE(int(history.size() - joined[row]), decoded[row]);
+            QCOMPARE(history.at(history.size() - 1).cycle, int64_t(rig.session(row).state().counters.cycleCount));
+        }
     }
 };
 

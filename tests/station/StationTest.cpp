@@ -1,8 +1,4 @@
-// A station of simulated testers on a bench of fake ports: each tester
-// found joins in the order of the ports on a port of its own that no other
-// session probes; a pulled tester keeps its row and its port while the
-// others go on; the rows as the engines' states make them; the failure mark;
-// settings kept per tester; and the one question at exit.
+// A station of simulated testers on a bench of fake ports.
 
 #include "StationRig.h"
 #include "support/TestColumns.h"
@@ -36,6 +32,62 @@ bool marked(StationRig &rig, int row, StationTableModel::Role role)
 {
     StationTableModel model(rig.station);
     return model.data(model.index(row, 0), role).toBool();
+}
+
+bool matches(const QString &pattern, const QString &text)
+{
+    return QRegularExpression("^" + pattern + "$").match(text).hasMatch();
+}
+
+QString isoText(const QDateTime &t)
+{
+    return t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODate);
+}
+
+// Tester "4180000<port>" on each port, those on `running` ports running; true once all have joined.
+bool plugAll(StationRig &rig, const QList<int> &ports, const QList<int> &running)
+{
+    for (int port : ports)
+        rig.bench.plug(port, FakeBench::simulatorConfig(QStringLiteral("4180000%1").arg(port), running.contains(port)));
+    return rig.allFound(int(ports.size()));
+}
+
+enum Scenario { AtAGlance, GoneQuiet, NoStar, RunFiles };
+
+void arrange(StationRig &rig, Scenario scenario, const QTemporaryDir &dir)
+{
+    if (scenario == AtAGlance) {
+        // One tester runs to its limits from cycle 100 and is logged; the
+        // other ran until three failed cycles ended its run.
+        SimulatorConfig first = FakeBench::simulatorConfig("41800001", true);
+        first.startCycles = 100;
+        rig.bench.plug(1, first).settings().cycleLimit = 1000;
+        SimulatorConfig failing = FakeBench::simulatorConfig("41800002", false);
+        failing.failureRate = 1.0;
+        SimulatedTester &second = rig.bench.plug(2, failing);
+        second.settings().cycleLimit = 0;
+        second.settings().failLimit = 3;
+        second.receive("A2\r");
+        second.advance(5 * 200);
+        QVERIFY(rig.allFound(2));
+        QString path = dir.filePath("run.txt");
+        QVERIFY(rig.session(0).dataLog().openFile(path));
+        QVERIFY(rig.tickUntil([&] { return rig.session(0).trendHistory().size() >= 4; }));
+    } else if (scenario == RunFiles) {
+        Registry(rig.settings).saveRunFiles(true, dir.filePath("runs"));
+        rig.station.preferencesChanged();   // as accepted preferences do
+        rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
+        QVERIFY(rig.allFound(1));
+        QVERIFY(rig.tickUntil([&] { return rig.session(0).runFile().linesWritten() >= 2; }));
+    } else {
+        SimulatorConfig config = FakeBench::simulatorConfig("41800001", true);
+        config.noStar = scenario == NoStar;
+        SimulatedTester &tester = rig.bench.plug(1, config);
+        QVERIFY(rig.tickUntil([&] { return rig.station.count() == 1 && rig.session(0).engine().commReady(); }));
+        rig.tick(100);
+        tester.config().silent = true;   // nothing more comes
+        rig.tick(20 * 11);
+    }
 }
 
 }   // namespace
@@ -73,56 +125,46 @@ private Q_SLOTS:
         QCOMPARE(claims.nextPort(&b, 5), 0);
     }
 
-    void testersJoinInPortOrderOnPortsOfTheirOwn()
+    void searchPassesOverTheTesters_data()
     {
-        StationRig rig;
-        rig.bench.plug(7, FakeBench::simulatorConfig("41800007", true));
-        rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
-        rig.bench.plug(3, FakeBench::simulatorConfig("41800003", false));
-        QVERIFY(rig.allFound(3));
-        // The search goes round every port twice more.
-        rig.tick(2 * 16);
-
-        QStringList rows;
-        for (int i = 0; i < rig.station.count(); ++i)
-            rows << cell(rig, i, StationTableModel::SerialColumn) + " " + cell(rig, i, StationTableModel::PortColumn);
-        QCOMPARE(rows, QStringList({"41800001 Comm 1 (/dev/bench1)", "41800003 Comm 3 (/dev/bench3)",
-                                    "41800007 Comm 7 (/dev/bench7)"}));
-        // Only the session that found a tester ever opened its port.
-        QMap<int, QSet<int>> openedBy;
-        for (const auto &open : std::as_const(rig.bench.opens))
-            openedBy[open.first].insert(open.second);
-        for (int port : {1, 3, 7})
-            QCOMPARE(openedBy[port].size(), 1);
-        // The search passes over the ports that have testers.
-        QCOMPARE(rig.station.search().link().text(rig.now), QStringLiteral("Searching... tried Comm 2, 4-6, 8-16"));
-    }
-
-    void searchNamesThePortsItTries_data()
-    {
+        // mapped: the ports given with --port, empty: all; testers: plugged in this order, all running
         addColumns<QList<int>, QList<int>, QString>("mapped", "testers", "search");
+        addRow("every port, testers on 7, 1, 3", QList<int>{}, QList<int>{7, 1, 3},
+               "Searching... tried Comm 2, 4-6, 8-16");
         addRow("--port 1 to 4, a tester on 2", QList<int>{1, 2, 3, 4}, QList<int>{2}, "Searching... tried Comm 1, 3-4");
         addRow("--port 5 and 9, no tester", QList<int>{5, 9}, QList<int>{}, "Searching... tried Comm 5, 9");
         addRow("--port 1 and 2, a tester on each", QList<int>{1, 2}, QList<int>{1, 2}, "No port left to search");
     }
 
-    // The search names only the ports it tries: with --port, those given.
-    void searchNamesThePortsItTries()
+    // Testers join in port order, each on a port that only the session that
+    // found it opened; the search names only the ports it tries.
+    void searchPassesOverTheTesters()
     {
         QFETCH(QList<int>, mapped);
         QFETCH(QList<int>, testers);
+        QFETCH(QString, search);
         StationRig rig;
         rig.bench.mapped = QSet<int>(mapped.cbegin(), mapped.cend());
-        for (int port : testers)
-            rig.bench.plug(port, FakeBench::simulatorConfig(QStringLiteral("4180000%1").arg(port), false));
-        QVERIFY(rig.allFound(int(testers.size())));
+        QVERIFY(plugAll(rig, testers, testers));
         rig.tick(2 * 16);   // round every port twice more
         QSignalSpy told(&rig.station, &Station::searchChanged);
         rig.tick(16);
-        QFETCH(QString, search);
         QCOMPARE(rig.station.search().link().text(rig.now), search);
         // A search with no port left is told once, not on every tick.
         QCOMPARE(told.isEmpty(), search == QLatin1String(NoPortLeftText));
+
+        std::sort(testers.begin(), testers.end());
+        QStringList rows, inPortOrder;
+        for (int i = 0; i < rig.station.count(); ++i)
+            rows << cell(rig, i, StationTableModel::SerialColumn) + " " + cell(rig, i, StationTableModel::PortColumn);
+        for (int port : testers)
+            inPortOrder << QStringLiteral("4180000%1 Comm %1 (/dev/bench%1)").arg(port);
+        QCOMPARE(rows, inPortOrder);
+        QMap<int, QSet<int>> openedBy;
+        for (const auto &open : std::as_const(rig.bench.opens))
+            openedBy[open.first].insert(open.second);
+        for (int port : testers)
+            QCOMPARE(openedBy[port].size(), 1);
     }
 
     // The pulled tester's row turns red and stays; plugged back, it is found
@@ -130,19 +172,14 @@ private Q_SLOTS:
     void pulledTesterKeepsItsRowWhileTheOthersGoOn()
     {
         StationRig rig;
-        // Only the middle one runs: the others say nothing meanwhile.
-        for (int port : {1, 2, 3})
-            rig.bench.plug(port, FakeBench::simulatorConfig(QStringLiteral("4180000%1").arg(port), port == 2));
-        QVERIFY(rig.allFound(3));
+        QVERIFY(plugAll(rig, {1, 2, 3}, {2}));   // the others say nothing meanwhile
         QVERIFY(rig.tickUntil([&] { return cell(rig, 1, StationTableModel::RateColumn) != "----"; }));
         QSignalSpy changed(&rig.station, &Station::testerChanged);
         rig.bench.pull(2);
         QVERIFY(rig.tickUntil([&] { return marked(rig, 1, StationTableModel::LinkLostRole); }, 5));
         QCOMPARE(changed.count(), 1);
         QCOMPARE(changed.at(0).at(0).toInt(), 1);
-        QVERIFY(QRegularExpression("^Lost at \\d\\d:\\d\\d:\\d\\d$")
-                    .match(cell(rig, 1, StationTableModel::LinkColumn))
-                    .hasMatch());
+        QVERIFY(matches("Lost at \\d\\d:\\d\\d:\\d\\d", cell(rig, 1, StationTableModel::LinkColumn)));
         // The last sample's counts stay; how the run goes on nobody knows.
         QVERIFY(cell(rig, 1, StationTableModel::CyclesColumn).endsWith(" of 100000 cycles"));
         QCOMPARE(cell(rig, 1, StationTableModel::FailuresColumn), QStringLiteral("0 (0 sequential)"));
@@ -152,10 +189,9 @@ private Q_SLOTS:
         QCOMPARE(cell(rig, 1, StationTableModel::RateColumn), QStringLiteral("----"));
         QCOMPARE(cell(rig, 1, StationTableModel::ToLimitColumn), QStringLiteral("----"));
         const QJsonObject o = testerJson(rig.session(1));
-        const auto iso = [](const QDateTime &t) { return t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODate); };
         QCOMPARE(o["link"].toString(), QStringLiteral("lost"));
-        QCOMPARE(o["lostAt"].toString(), iso(lostAt));
-        QCOMPARE(o["lastSample"].toString(), iso(rig.session(1).state().counters.updateTime));
+        QCOMPARE(o["lostAt"].toString(), isoText(lostAt));
+        QCOMPARE(o["lastSample"].toString(), isoText(rig.session(1).state().counters.updateTime));
         QCOMPARE(o["run"].toString(), cell(rig, 1, StationTableModel::RunColumn));
         QVERIFY(o["ratePerHour"].isNull() && o["secondsToLimit"].isNull());
         QCOMPARE(o["timeToLimit"].toString(), QStringLiteral("----"));
@@ -171,111 +207,63 @@ private Q_SLOTS:
         QCOMPARE(rig.bench.opens.mid(opensBefore), (QList<QPair<int, int>>{{2, 1}}));
     }
 
-    void rowsShowTheTestersAtAGlance_data()
+    // What the row shows, and /api/testers with it: the two testers at a
+    // glance; what the link's "connected" would hide (a running tester gone
+    // quiet since its last sample, one that never acknowledges: its records
+    // refused, its run unknown); the run's own file as the data file.
+    void rowShows_data()
     {
-        QTest::addColumn<int>("column");
-        QTest::addColumn<QString>("running");   // patterns
-        QTest::addColumn<QString>("stopped");
-
-        addRow("S/N", int(StationTableModel::SerialColumn), "41800001", "41800002");
-        addRow("link", int(StationTableModel::LinkColumn), "Connected since \\d\\d:\\d\\d:\\d\\d",
-               "Connected since \\d\\d:\\d\\d:\\d\\d");
-        addRow("run", int(StationTableModel::RunColumn), "Running to limits", "Stopped");
-        addRow("cycles", int(StationTableModel::CyclesColumn), "1\\d\\d of 1000 cycles", "3 cycles, no limit");
-        addRow("rate", int(StationTableModel::RateColumn), "1[78]\\d\\d\\d cycles/h", "----");
-        addRow("to limit", int(StationTableModel::ToLimitColumn), "0:\\d\\d:\\d\\d", "----");
-        addRow("failures", int(StationTableModel::FailuresColumn), "0 \\(0 sequential\\)", "3 \\(3 sequential\\)");
-        addRow("data file", int(StationTableModel::DataFileColumn), "run\\.txt", "Not logging");
+        // first, second: patterns for the first and the second tester's cell (empty: no second tester)
+        addColumns<Scenario, int, QString, QString>("scenario", "column", "first", "second");
+        const QString since = QStringLiteral("Connected since \\d\\d:\\d\\d:\\d\\d");
+        addRow("S/N", AtAGlance, int(StationTableModel::SerialColumn), "41800001", "41800002");
+        addRow("link", AtAGlance, int(StationTableModel::LinkColumn), since, since);
+        addRow("run", AtAGlance, int(StationTableModel::RunColumn), "Running to limits", "Stopped");
+        addRow("cycles", AtAGlance, int(StationTableModel::CyclesColumn), "1\\d\\d of 1000 cycles",
+               "3 cycles, no limit");
+        addRow("rate", AtAGlance, int(StationTableModel::RateColumn), "1[78]\\d\\d\\d cycles/h", "----");
+        addRow("to limit", AtAGlance, int(StationTableModel::ToLimitColumn), "0:\\d\\d:\\d\\d", "----");
+        addRow("failures", AtAGlance, int(StationTableModel::FailuresColumn), "0 \\(0 sequential\\)",
+               "3 \\(3 sequential\\)");
+        addRow("data file", AtAGlance, int(StationTableModel::DataFileColumn), "run\\.txt", "Not logging");
+        addRow("gone quiet, link", GoneQuiet, int(StationTableModel::LinkColumn), "No sample since 17:00:\\d\\d", "");
+        addRow("gone quiet, run", GoneQuiet, int(StationTableModel::RunColumn), "Running to limits", "");
+        addRow("never acknowledges, link", NoStar, int(StationTableModel::LinkColumn),
+               "The tester answers without acknowledgement: records are being refused", "");
+        addRow("never acknowledges, run", NoStar, int(StationTableModel::RunColumn), "Unknown", "");
+        addRow("the run's own file", RunFiles, int(StationTableModel::DataFileColumn),
+               "41800001 \\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d\\.txt", "");
     }
 
-    void rowsShowTheTestersAtAGlance()
+    void rowShows()
     {
+        QFETCH(Scenario, scenario);
         QFETCH(int, column);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
         StationRig rig;
-        SimulatorConfig first = FakeBench::simulatorConfig("41800001", true);
-        first.startCycles = 100;
-        rig.bench.plug(1, first).settings().cycleLimit = 1000;
-        SimulatorConfig failing = FakeBench::simulatorConfig("41800002", false);
-        failing.failureRate = 1.0;
-        SimulatedTester &second = rig.bench.plug(2, failing);
-        second.settings().cycleLimit = 0;
-        second.settings().failLimit = 3;   // three failed cycles end its run
-        second.receive("A2\r");            // run once: cycles to its limits
-        second.advance(5 * 200);
-        QVERIFY(rig.allFound(2));
         QTemporaryDir dir;
-        QString path = dir.filePath("run.txt");
-        QVERIFY(rig.session(0).dataLog().openFile(path));
-        QVERIFY(rig.tickUntil([&] { return rig.session(0).trendHistory().size() >= 4; }));
-
-        const QString shown[2] = {cell(rig, 0, column), cell(rig, 1, column)};
+        arrange(rig, scenario, dir);
+        if (QTest::currentTestFailed())
+            return;
+        const QString shown[2] = {cell(rig, 0, column), second.isEmpty() ? QString() : cell(rig, 1, column)};
+        QVERIFY2(matches(first, shown[0]), qPrintable(shown[0]));
+        QVERIFY2(matches(second, shown[1]), qPrintable(shown[1]));
         if (column == StationTableModel::CyclesColumn) {
             StationTableModel model(rig.station);
             const double share = model.data(model.index(0, column), StationTableModel::CycleShareRole).toDouble();
             QVERIFY2(share > 0.1 && share < 0.2, qPrintable(QString::number(share)));
             QCOMPARE(model.data(model.index(1, column), StationTableModel::CycleShareRole).toDouble(), -1.0);
         }
-        QFETCH(QString, running);
-        QFETCH(QString, stopped);
-        QVERIFY2(QRegularExpression("^" + running + "$").match(shown[0]).hasMatch(), qPrintable(shown[0]));
-        QVERIFY2(QRegularExpression("^" + stopped + "$").match(shown[1]).hasMatch(), qPrintable(shown[1]));
-    }
-
-    // With every run written to its own file, the row names that file and
-    // /api/testers gives it: it is the tester's data file.
-    void rowNamesTheRunsOwnFile()
-    {
-        StationRig rig;
-        QTemporaryDir dir;
-        Registry(rig.settings).saveRunFiles(true, dir.filePath("runs"));
-        rig.station.preferencesChanged();   // as accepted preferences do
-        rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
-        QVERIFY(rig.allFound(1));
-        QVERIFY(rig.tickUntil([&] { return rig.session(0).runFile().linesWritten() >= 2; }));
-        const QString shown = cell(rig, 0, StationTableModel::DataFileColumn);
-        QVERIFY2(
-            QRegularExpression("^41800001 \\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d\\.txt$").match(shown).hasMatch(),
-            qPrintable(shown));
-        QCOMPARE(testerJson(rig.session(0))["dataFile"].toString(), shown);
-        QVERIFY(!rig.session(0).state().session.dirtyData);
-    }
-
-    // What the link's "connected" would hide is said in the row and in
-    // /api/testers: a running tester gone quiet (since when no sample came),
-    // and one that never acknowledges (its records refused, its run unknown).
-    void rowSaysWhatConnectedHides_data()
-    {
-        QTest::addColumn<bool>("noStar");
-        QTest::addColumn<QString>("link");   // a pattern
-        QTest::addColumn<QString>("run");
-        addRow("running, gone quiet", false, "No sample since 17:00:\\d\\d", "Running to limits");
-        addRow("never acknowledges", true, "The tester answers without acknowledgement: records are being refused",
-               "Unknown");
-    }
-
-    void rowSaysWhatConnectedHides()
-    {
-        QFETCH(bool, noStar);
-        QFETCH(QString, link);
-        StationRig rig;
-        SimulatorConfig config = FakeBench::simulatorConfig("41800001", true);
-        config.noStar = noStar;
-        SimulatedTester &tester = rig.bench.plug(1, config);
-        QVERIFY(rig.tickUntil([&] { return rig.station.count() == 1 && rig.session(0).engine().commReady(); }));
-        rig.tick(100);
-        tester.config().silent = true;   // nothing more comes
-        rig.tick(20 * 11);
-
-        const QString shown = cell(rig, 0, StationTableModel::LinkColumn);
-        QVERIFY2(QRegularExpression("^" + link + "$").match(shown).hasMatch(), qPrintable(shown));
-        QTEST(cell(rig, 0, StationTableModel::RunColumn), "run");
         const QJsonObject o = testerJson(rig.session(0));
-        QCOMPARE(o["linkText"].toString(), shown);
-        QTEST(o["run"].toString(), "run");
-        QCOMPARE(o["recordsRefused"].toBool(), noStar);
-        const QDateTime last = rig.session(0).state().counters.updateTime;
-        if (!noStar)
-            QCOMPARE(o["staleSince"].toString(), last.toOffsetFromUtc(last.offsetFromUtc()).toString(Qt::ISODate));
+        QCOMPARE(o["linkText"].toString(), cell(rig, 0, StationTableModel::LinkColumn));
+        QCOMPARE(o["run"].toString(), cell(rig, 0, StationTableModel::RunColumn));
+        QCOMPARE(o["dataFile"].toString("Not logging"), cell(rig, 0, StationTableModel::DataFileColumn));
+        QCOMPARE(o["recordsRefused"].toBool(), scenario == NoStar);
+        if (scenario == GoneQuiet)
+            QCOMPARE(o["staleSince"].toString(), isoText(rig.session(0).state().counters.updateTime));
+        if (scenario == RunFiles)
+            QVERIFY(!rig.session(0).state().session.dirtyData);   // the run's file took every sample
     }
 
     void silentRunningTesterIsFoundLost_data()
@@ -366,9 +354,9 @@ private Q_SLOTS:
                  qPrintable(QString::number(rig.session(0).state().counters.failCount)));
     }
 
-    // Each tester keeps its recent data files under its serial number; the
-    // program's own settings stay shared.
-    void settingsPerTester()
+    // Each tester keeps its recent data files under its serial number and
+    // its messages name it; the program's own settings stay shared.
+    void settingsAndMessagesPerTester()
     {
         StationRig rig;
         rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
@@ -385,36 +373,23 @@ private Q_SLOTS:
         QCOMPARE(rig.settings.read("Testers/A____2/RecentFiles", "RecentFile1"), paths[1]);
         rig.session(0).registry().addRecentConfigFile("shared.cfg");
         QCOMPARE(rig.session(1).registry().readRecentConfigFiles(), QStringList{"shared.cfg"});
-
         // Before its serial number is known a tester keeps nothing of its own.
         TesterSettingsStore unknown(rig.settings);
         unknown.write("RecentFiles", "RecentFile1", "lost.txt");
         QCOMPARE(unknown.read("RecentFiles", "RecentFile1"), QString());
         QCOMPARE(rig.settings.names("RecentFiles"), QStringList());
-    }
 
-    // A tester's messages name it in their titles; the readjust list has
-    // no title to name.
-    void messagesNameTheirTester()
-    {
-        StationRig rig;
-        rig.bench.plug(2, FakeBench::simulatorConfig("41800002", true));
-        QVERIFY(rig.allFound(1));
-        MessageDialogs &named = rig.session(0).dialogs();
+        MessageDialogs &named = rig.session(1).dialogs();   // the readjust list has no title to name
         named.showError(QStringLiteral("Comm Error"), QStringLiteral("lost"));
-        QCOMPARE(rig.dialogs.calls.last(), QStringLiteral("error:Comm Error - 41800002 on Comm 2|lost"));
         named.askYesNo(QStringLiteral("Stop"), QStringLiteral("sure?"));
-        QCOMPARE(rig.dialogs.calls.last(), QStringLiteral("yesno:Stop - 41800002 on Comm 2|sure?"));
         named.askReadjust({QStringLiteral("a")});
-        QCOMPARE(rig.dialogs.calls.last(), QStringLiteral("readjust:a"));
+        QCOMPARE(rig.dialogs.calls, QStringList({"error:Comm Error - A/../2 on Comm 2|lost",
+                                                 "yesno:Stop - A/../2 on Comm 2|sure?", "readjust:a"}));
     }
 
     void exitAsksOnce_data()
     {
-        QTest::addColumn<QList<int>>("answers");
-        QTest::addColumn<bool>("chooseFiles");
-        QTest::addColumn<bool>("exits");
-
+        addColumns<QList<int>, bool, bool>("answers", "chooseFiles", "exits");
         addRow("No: exit unsaved", QList<int>{AnswerNo}, false, true);
         addRow("Cancel: stay", QList<int>{AnswerCancel}, false, false);
         addRow("Yes: each saved in turn", QList<int>{AnswerYes}, true, true);
@@ -426,9 +401,7 @@ private Q_SLOTS:
         QFETCH(QList<int>, answers);
         QFETCH(bool, chooseFiles);
         StationRig rig;
-        for (int port : {1, 2, 3})
-            rig.bench.plug(port, FakeBench::simulatorConfig(QStringLiteral("4180000%1").arg(port), port != 2));
-        QVERIFY(rig.allFound(3));
+        QVERIFY(plugAll(rig, {1, 2, 3}, {1, 3}));
         QTemporaryDir dir;
         QString logged = dir.filePath("logged.txt");
         QVERIFY(rig.session(2).dataLog().openFile(logged));
