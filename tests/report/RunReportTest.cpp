@@ -240,14 +240,19 @@ private Q_SLOTS:
 
     void longListsFolded_data()
     {
-        // told: a line the report holds; empty: the failures one by one
-        addColumns<int, int, int, QString>("failures", "cyclesApart", "events", "told");
-        addRow("short lists as they are", 50, 100, 40, QString());
+        // told: a line the report holds; empty: the failures one by one; changes: configuration changes, the
+        // first ones in the failures' samples; unlisted: the line that counts the changes not listed, if any
+        addColumns<int, int, int, QString, int, QString>("failures", "cyclesApart", "events", "told", "changes",
+                                                         "unlisted");
+        addRow("short lists as they are", 50, 100, 40, QString(), 0, QString());
         addRow("10,000 failures in a million cycles", 10000, 100, 10,
-               "The 10000 failures are counted per 10000 cycles, stretches without failure left out.");
+               "The 10000 failures are counted per 10000 cycles, stretches without failure left out.", 0, QString());
         addRow("10,000 failures in 100 million cycles", 10000, 10000, 10,
-               "The 10000 failures are counted per 1000000 cycles, stretches without failure left out.");
-        addRow("events of a noisy line", 10, 100, 5000, "4628 events between are left out.");
+               "The 10000 failures are counted per 1000000 cycles, stretches without failure left out.", 0, QString());
+        addRow("events of a noisy line", 10, 100, 5000, "4628 events between are left out.", 0, QString());
+        addRow("ten configuration changes all listed", 50, 100, 0, QString(), 10, QString());
+        addRow("eleven configuration changes, the last not listed", 50, 100, 0, QString(), 11,
+               "1 later changes are not listed.");
     }
 
     // Whatever the run, at most thirty pages.
@@ -257,11 +262,14 @@ private Q_SLOTS:
         QFETCH(int, cyclesApart);
         QFETCH(int, events);
         QFETCH(QString, told);
+        QFETCH(int, changes);
+        QFETCH(QString, unlisted);
         RunReportData data;
         RunReportCollector collector(data);
         TesterState s;
         const QDateTime start(QDate(2026, 12, 7), QTime(8, 0));
         for (int i = 0; i <= failures; ++i) {
+            s.reported.cycleLimit = 1000 + std::min(i, changes);
             s.counters.failCount = i;
             s.counters.cycleCount = (i + 1) * cyclesApart;
             s.counters.updateTime = start.addSecs(i);
@@ -283,6 +291,8 @@ private Q_SLOTS:
                      failures);
         else
             QVERIFY2(texts.contains(told), qPrintable(texts.filter("left out").join(u'\n')));
+        QCOMPARE(texts.filter(QStringLiteral("not listed")),
+                 unlisted.isEmpty() ? QStringList() : QStringList{unlisted});
     }
 };
 
