@@ -207,6 +207,43 @@ private Q_SLOTS:
         QCOMPARE(rig.bench.opens.mid(opensBefore), (QList<QPair<int, int>>{{2, 1}}));
     }
 
+    void testerOnALostTestersPort_data()
+    {
+        // newcomer: the serial number plugged into lost 41800001's port 1 while 41800002 (port 2) is lost too
+        addColumns<QString, int>("newcomer", "rows");
+        addRow("another tester: a row of its own", "41800009", 3);
+        addRow("the other lost tester: its row takes the port", "41800002", 2);
+    }
+
+    // Both testers lost, a tester turns up on the first one's port: only the
+    // row of its own serial number takes it over; every other row stays lost.
+    void testerOnALostTestersPort()
+    {
+        QFETCH(QString, newcomer);
+        QFETCH(int, rows);
+        StationRig rig;
+        QVERIFY(plugAll(rig, {1, 2}, {1, 2}));
+        rig.bench.pull(1);
+        rig.bench.pull(2);
+        QVERIFY(
+            rig.tickUntil([&] { return rig.session(0).glance().linkLost() && rig.session(1).glance().linkLost(); }));
+        rig.bench.plug(1, FakeBench::simulatorConfig(newcomer, true));
+        const auto liveRow = [&] {
+            for (int i = 0; i < rig.station.count(); ++i)
+                if (!rig.session(i).glance().linkLost() && rig.session(i).state().session.downloadedOnce)
+                    return i;
+            return -1;
+        };
+        QVERIFY(rig.tickUntil([&] { return liveRow() >= 0; }));
+        rig.tick(100);   // no other row reaches for the port meanwhile
+        QCOMPARE(rig.station.count(), rows);
+        const int row = liveRow();
+        QCOMPARE(rig.session(row).state().identity.serialNumber, newcomer);
+        QCOMPARE(rig.session(row).glance().port(), 1);
+        for (int i = 0; i < rig.station.count(); ++i)
+            QCOMPARE(rig.session(i).glance().linkLost(), i != row);
+    }
+
     // What the row shows, and /api/testers with it: the two testers at a
     // glance; what the link's "connected" would hide (a running tester gone
     // quiet since its last sample, one that never acknowledges: its records
