@@ -551,6 +551,7 @@ private Q_SLOTS:
             std::vector<RunSummary> runs;
             QCOMPARE(store.listRuns(RunFilter(), runs), QString());
             QCOMPARE(runs[0].start, day.addSecs(120 + 4));   // the reset sample's time
+            QCOMPARE(runs[1].end.toString(Qt::ISODate), QStringLiteral("2026-12-06T09:01:12+01:00"));   // as b2 ended
             // The key of a joined run leads to the run it joined.
             qint64 id = 0;
             QCOMPARE(store.runIdOf(a2.key, id), QString());

@@ -77,7 +77,8 @@ private:
     QTemporaryDir dir;
     int archives = 0;
     // Made anew for each test: two testers' runs a day apart, five samples
-    // each, and a run an older program began with no sample.
+    // each, and a run an older program began with no sample and ended for a
+    // cause this one has no text for.
     ArchiveLocation location;
     std::unique_ptr<SqlArchiveStore> store;
     QStringList newestLines;   // the newest run's, as logged
@@ -115,7 +116,11 @@ private:
         bare.kind = ArchiveRecord::RunBegun;
         bare.runKey = "no sample";
         bare.setAt(day.addDays(-1));
-        return store->write({bare});
+        ArchiveRecord ended = bare;
+        ended.kind = ArchiveRecord::RunEnded;
+        ended.code = 99;
+        ended.setAt(day.addDays(-1).addSecs(60));
+        return store->write({bare, ended});
     }
 
 private Q_SLOTS:
@@ -137,6 +142,8 @@ private Q_SLOTS:
         QCOMPARE(window->runTable->item(0, 2)->text(), QStringLiteral("station"));
         QCOMPARE(window->runTable->item(0, 5)->text(), QStringLiteral("205"));
         QCOMPARE(window->runTable->item(0, 7)->text(), QStringLiteral("running"));   // no end yet
+        QCOMPARE(window->runTable->item(2, 4)->text(), QStringLiteral("2026-12-04 08:01:00"));
+        QCOMPARE(window->runTable->item(2, 7)->text(), QString());   // ended, though with no text
         QVERIFY(!window->exportButton->isEnabled());
         window->serialFilter->setText("111");
         QCOMPARE(window->runTable->rowCount(), 1);
@@ -222,7 +229,9 @@ private Q_SLOTS:
     void runDetailsAreEntered()
     {
         QVERIFY(!window->detailsButton->isEnabled());
-        window->selectRun(0);
+        // The run listed first, shown last: the list made anew must choose it again.
+        window->runTable->sortByColumn(3, Qt::AscendingOrder);
+        window->selectRun(2);
         const qint64 id = window->shownRuns().front().id;
         QFETCH(QString, button);
         QString label;
