@@ -138,6 +138,11 @@ private Q_SLOTS:
         row("master with a word for its mode", with(Master, 4, "current"), incompatible);
         row("master with a mode the tester lacks", with(Master, 4, "3"), incompatible);
         row("master with a range of 0", with(Master, 5, "0"), incompatible);
+        // Read, and the tolerances measured against them: 25 is beyond either full scale.
+        row("master in volts, the last mode", with(Master, 4, "2"),
+            invalid("Line 16: maximum up-stroke tolerance 25 is above 0.5."));
+        row("master with the smallest range", with(Master, 5, "1"),
+            invalid("Line 16: maximum up-stroke tolerance 25 is above 0.1."));
         // A master file's serial number puts every item a line further down.
         row("master, minimum down-stroke time 0.010", with(Master, 11, "0.010"),
             invalid("Line 11: minimum down-stroke time 0.010 is below 0.025."));
