@@ -229,6 +229,9 @@ private Q_SLOTS:
                  QStringLiteral("lifecycle: The run archive %1 holds no run.\n").arg(location.shown()));
         QCOMPARE(exitCode, 2);
         QVERIFY(!QFile::exists(out));
+        // Listing the same empty archive is no failure: it lists nothing.
+        QCOMPARE(
+            runArchiveCommand(parseCommandLine({"lifecycle", "--archive", location.path, "--list-runs"}), settings), 0);
     }
 
     void runSpansTheClimbOfTheCount_data()
