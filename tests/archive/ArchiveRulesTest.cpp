@@ -7,10 +7,7 @@
 #include "engine/archive/RunRecorder.h"
 #include "engine/state/TesterState.h"
 #include "support/FakeArchiveSink.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
-
-#include <QTest>
+#include "support/TestKit.h"
 
 namespace {
 

@@ -13,15 +13,9 @@
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeArchiveSink.h"
 #include "support/PgServer.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 
-#include <QFile>
-#include <QSignalSpy>
-#include <QSqlQuery>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QUuid>
+#include <QtSql>
 
 namespace {
 

@@ -1,9 +1,6 @@
 #include "platform/archive/ArchiveWriter.h"
 
-#include <QFile>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
+#include "support/TestKit.h"
 #include <thread>
 
 // The archive's writer runs the program's one thread of its own. This runs

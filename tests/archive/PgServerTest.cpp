@@ -3,11 +3,8 @@
 
 #include "support/PgServer.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QProcess>
-#include <QTcpSocket>
-#include <QTest>
+#include "support/TestKit.h"
+#include <QtNetwork>
 
 #include <cstdio>
 #include <cstdlib>

@@ -19,20 +19,9 @@
 #include "support/LocalHttpServer.h"
 #include "support/MemorySettingsStore.h"
 #include "support/ModalAnswerer.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 
-#include <QCheckBox>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtWidgets>
 
 namespace {
 

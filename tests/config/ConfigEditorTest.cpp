@@ -14,16 +14,10 @@
 #include "support/MemorySettingsStore.h"
 #include "support/ScreenReader.h"
 #include "support/SessionWindow.h"
-#include "support/TestColumns.h"
+#include "support/TestKit.h"
 #include "ui/FailureCheckBox.h"
 
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QSpinBox>
-#include <QTabBar>
-#include <QTest>
+#include <QtWidgets>
 
 namespace {
 

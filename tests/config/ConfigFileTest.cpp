@@ -1,8 +1,7 @@
 // The configuration file and the Configure file commands against a tester that acknowledges everything.
 
 #include "ConfigSnapshot.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 
 #include "engine/config/ConfigCommands.h"
 #include "engine/preferences/Registry.h"
@@ -11,10 +10,6 @@
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>

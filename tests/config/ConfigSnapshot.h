@@ -3,7 +3,7 @@
 #include "engine/config/ConfigRecord.h"
 #include "engine/state/TesterState.h"
 
-#include <QStringList>
+#include <QtCore>
 
 // The edit copy as "name=value" texts, so a test can compare whole
 // configurations and name the one item that differs.

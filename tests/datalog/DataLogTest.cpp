@@ -1,18 +1,11 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/state/TesterState.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 
 #ifdef Q_OS_UNIX
 #include <csignal>

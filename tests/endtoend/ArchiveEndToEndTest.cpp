@@ -24,16 +24,8 @@
 #include "support/MemorySettingsStore.h"
 #include "support/ReplyBody.h"
 
-#include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTemporaryFile>
-#include <QTest>
+#include "support/TestKit.h"
+#include <QtWidgets>
 
 #include <cstdio>
 #include <unistd.h>

@@ -6,11 +6,8 @@
 #include "support/FakeConfigFileDialog.h"
 #include "support/ModalAnswerer.h"
 
-#include <QCheckBox>
-#include <QFile>
-#include <QLineEdit>
-#include <QTemporaryDir>
-#include <QTest>
+#include "support/TestKit.h"
+#include <QtWidgets>
 
 namespace {
 

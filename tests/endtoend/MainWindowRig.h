@@ -8,10 +8,7 @@
 #include "support/MemorySettingsStore.h"
 #include "support/SessionWindow.h"
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QDialog>
-#include <QLabel>
+#include <QtWidgets>
 
 inline void clickButton(QDialog *dialog, const char *button)
 {

@@ -6,10 +6,8 @@
 #include "features/procedures/LearnTransfer.h"
 #include "support/ModalAnswerer.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QSet>
-#include <QTest>
+#include "support/TestKit.h"
+#include <QtWidgets>
 #include <memory>
 
 namespace {

@@ -3,10 +3,8 @@
 
 #include "platform/archive/SqlArchiveStore.h"
 
-#include <QProcess>
-#include <QSqlQuery>
-#include <QTemporaryDir>
-#include <QTest>
+#include "support/TestKit.h"
+#include <QtSql>
 #include <csignal>
 
 namespace {

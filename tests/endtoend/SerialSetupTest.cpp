@@ -12,13 +12,7 @@
 #include "support/FakeArchiveSink.h"
 #include "support/FakeView.h"
 #include "support/MemorySettingsStore.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
-
-#include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include "support/TestKit.h"
 
 // The options a command line set, "name=value" each in a fixed order; those
 // it left as they start out are not shown.

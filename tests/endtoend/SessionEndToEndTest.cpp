@@ -12,9 +12,7 @@
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include "support/TestKit.h"
 #include <sys/resource.h>
 
 namespace {

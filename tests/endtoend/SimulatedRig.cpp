@@ -1,8 +1,6 @@
 #include "SimulatedRig.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
+#include <QtCore>
 #include <algorithm>
 #include <thread>
 #include <utility>

@@ -13,7 +13,7 @@
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
 
-#include <QTest>
+#include "support/TestKit.h"
 #include <memory>
 #include <thread>
 #include <vector>

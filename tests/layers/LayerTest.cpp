@@ -1,12 +1,4 @@
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
-#include <QLibraryInfo>
-#include <QRegularExpression>
-#include <QTest>
+#include "support/TestKit.h"
 
 // The floors of the program as layers.txt declares them, and the includes
 // that run against them: a file that includes from a higher floor, a folder

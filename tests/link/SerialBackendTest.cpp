@@ -7,12 +7,7 @@
 #include "platform/QtSerialPort.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
-
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include "support/TestKit.h"
 
 using PortList = QMap<int, QString>;
 

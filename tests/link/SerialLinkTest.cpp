@@ -1,11 +1,7 @@
 #include "engine/link/SerialLink.h"
 #include "engine/link/Commands.h"
 #include "supervision/EngineRig.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
-
-#include <QSet>
-#include <QTest>
+#include "support/TestKit.h"
 
 // The link's reading of the line, and what one command puts on it and whether the link is then free, against
 // a tester that answers at once (a data request with the record "12;1;2").

@@ -5,23 +5,12 @@
 #include "mainwindow/ReadingColours.h"
 #include "mainwindow/TesterWindow.h"
 #include "support/Fetched.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 #include "support/WindowRig.h"
 #include "ui/ElidingField.h"
 #include "ui/ValueBox.h"
 
-#include <QApplication>
-#include <QHelpEvent>
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QRegularExpression>
-#include <QSet>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QToolTip>
+#include <QtWidgets>
 #include <limits>
 
 namespace {

@@ -12,28 +12,14 @@
 #include "support/FakeSerialDevices.h"
 #include "support/Fetched.h"
 #include "support/ModalAnswerer.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 #include "support/WindowRig.h"
 #include "ui/LedIndicator.h"
 #include "ui/QtConfigFileDialog.h"
 #include "ui/QtDataFileDialog.h"
 #include "ui/QtMessageDialogs.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QDir>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStandardPaths>
-#include <QSysInfo>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTreeWidget>
+#include <QtWidgets>
 #include <utility>
 
 namespace {

@@ -2,18 +2,12 @@
 // JSON, and the webhook queue's order, retries and giving up.
 
 #include "station/StationRig.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 
 #include "engine/archive/RunRecorder.h"
 #include "engine/notify/RunEvents.h"
 #include "engine/notify/StationEvent.h"
 #include "engine/notify/WebhookQueue.h"
-
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTest>
-#include <QTimeZone>
 
 namespace {
 

@@ -11,13 +11,9 @@
 #include "station/StationRig.h"
 #include "support/LocalHttpServer.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QWidget>
+#include "support/TestKit.h"
+#include <QtNetwork>
+#include <QtWidgets>
 
 namespace {
 

@@ -4,10 +4,7 @@
 #include "support/MemorySettingsStore.h"
 #include "support/Wine.h"
 
-#include <QDir>
-#include <QFile>
-#include <QSettings>
-#include <QTest>
+#include "support/TestKit.h"
 
 class RegistryTest : public QObject
 {

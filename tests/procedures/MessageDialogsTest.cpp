@@ -1,13 +1,11 @@
 #include "support/ModalAnswerer.h"
-#include "support/TestColumns.h"
+#include "support/TestKit.h"
 #include "ui/DialogIcon.h"
 #include "ui/ErrorDialog.h"
 #include "ui/QtMessageDialogs.h"
 #include "ui/YesNoDialog.h"
 
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
+#include <QtWidgets>
 
 // How the operator leaves a dialog.
 enum class Leave { Enter, CloseBox, ClickYes, ClickNo };

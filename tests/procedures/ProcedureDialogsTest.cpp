@@ -7,16 +7,10 @@
 #include "mainwindow/TesterWindow.h"
 #include "support/Fetched.h"
 #include "support/ModalAnswerer.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 #include "support/WindowRig.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTest>
+#include <QtWidgets>
 
 namespace {
 

@@ -7,18 +7,11 @@
 #include "features/report/ReportController.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/PdfText.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 #include "ui/MainMenus.h"
 
-#include <QAction>
-#include <QMainWindow>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
-#include <QPrinterInfo>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtPrintSupport>
+#include <QtWidgets>
 
 namespace {
 

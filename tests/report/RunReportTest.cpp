@@ -14,17 +14,11 @@
 #include "support/FakeArchiveSink.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/PdfText.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 #include "ui/MainMenus.h"
 
-#include <QFile>
-#include <QMainWindow>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QPrinter>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtPrintSupport>
+#include <QtWidgets>
 
 namespace {
 

@@ -6,11 +6,8 @@
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
 #include "support/FakeView.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 
-#include <QElapsedTimer>
-#include <QTest>
 #include <memory>
 
 namespace {

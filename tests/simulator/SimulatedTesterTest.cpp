@@ -14,13 +14,7 @@
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
 #include "support/MemorySettingsStore.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
-
-#include <QDeadlineTimer>
-#include <QScopeGuard>
-#include <QTemporaryDir>
-#include <QTest>
+#include "support/TestKit.h"
 
 #ifdef Q_OS_UNIX
 #include "simulator/PseudoTerminal.h"

@@ -1,9 +1,6 @@
 #include "engine/state/DataDecoder.h"
 #include "engine/state/TesterState.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
-
-#include <QTest>
+#include "support/TestKit.h"
 
 // A 37-field record: version, then fields 2..37 holding n * 10.
 static QStringList recordFields(int version)

@@ -1,12 +1,8 @@
 #include "engine/state/DataFormat.h"
 #include "engine/state/NumberReader.h"
 #include "engine/state/TesterState.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 #include "support/TextOf.h"
-
-#include <QLocale>
-#include <QTest>
 
 #include <cmath>
 #include <limits>

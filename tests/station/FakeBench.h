@@ -3,9 +3,7 @@
 #include "engine/link/SerialPort.h"
 #include "simulator/SimulatedTester.h"
 
-#include <QList>
-#include <QPair>
-#include <QSet>
+#include <QtCore>
 #include <map>
 #include <memory>
 #include <vector>

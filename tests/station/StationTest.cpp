@@ -1,8 +1,7 @@
 // A station of simulated testers on a bench of fake ports.
 
 #include "StationRig.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 
 #include "engine/archive/RunFileLog.h"
 #include "engine/config/ConfigCommands.h"
@@ -12,14 +11,6 @@
 #include "engine/station/StationExit.h"
 #include "engine/station/StationTableModel.h"
 #include "engine/web/WebJson.h"
-
-#include <QFile>
-#include <QJsonObject>
-#include <QRegularExpression>
-#include <QSet>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 
 namespace {
 

@@ -13,16 +13,8 @@
 #include "station/StationRowDelegate.h"
 #include "station/StationWindow.h"
 
-#include <QAccessible>
-#include <QAction>
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QTableView>
-#include <QTemporaryDir>
-#include <QTest>
+#include "support/TestKit.h"
+#include <QtWidgets>
 #include <optional>
 
 namespace {

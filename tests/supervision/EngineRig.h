@@ -5,8 +5,7 @@
 #include "support/FakeSerialPort.h"
 #include "support/FakeView.h"
 
-#include <QByteArray>
-#include <QStringList>
+#include <QtCore>
 
 // The engine on a fake port and a fake main window, driven tick by tick.
 struct EngineRig

@@ -3,10 +3,7 @@
 #include "engine/link/Commands.h"
 #include "engine/supervision/PollCycle.h"
 #include "engine/supervision/SilenceWatch.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
-
-#include <QTest>
+#include "support/TestKit.h"
 
 // Sends the command of wire code `code` on a lively line and feeds the
 // reply `data` back.

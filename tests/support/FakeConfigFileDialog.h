@@ -2,7 +2,7 @@
 
 #include "engine/config/ConfigFileDialog.h"
 
-#include <QStringList>
+#include <QtCore>
 
 // The Configure menu's file dialogs for tests: each use takes the next path
 // from `choices`; with none left the operator cancels.

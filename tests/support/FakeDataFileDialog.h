@@ -2,7 +2,7 @@
 
 #include "engine/datalog/DataLog.h"
 
-#include <QList>
+#include <QtCore>
 #include <optional>
 
 // The data log's file dialog for tests: each use takes the next scripted

@@ -2,8 +2,7 @@
 
 #include "engine/state/MessageDialogs.h"
 
-#include <QList>
-#include <QStringList>
+#include <QtCore>
 #include <algorithm>
 #include <functional>
 

@@ -2,10 +2,7 @@
 
 #include "engine/link/SerialPort.h"
 
-#include <QByteArray>
-#include <QMap>
-#include <QSet>
-#include <QStringList>
+#include <QtCore>
 #include <functional>
 #include <utility>
 

@@ -3,7 +3,7 @@
 #include "engine/state/DecodedSample.h"
 #include "engine/state/TesterView.h"
 
-#include <QString>
+#include <QtCore>
 
 // A tester's window for tests: it keeps what the engine showed and counts
 // what tests look at.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QTest>
+#include <QtTest>
 
 // The current data row's value of a column where it is used once:
 // fetched<int>("count") is the value QFETCH(int, count) would declare.

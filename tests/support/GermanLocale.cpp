@@ -1,5 +1,4 @@
-#include <QCoreApplication>
-#include <QLocale>
+#include <QtCore>
 
 // Every test program runs under a German default locale (decimal comma), so
 // that any number written or read through the user's locale shows up as a

@@ -1,10 +1,7 @@
 #pragma once
 
-#include <QHash>
-#include <QList>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QUrl>
+#include <QtCore>
+#include <QtNetwork>
 
 // Answers each request with the next status of its list (200 when it runs
 // out) and keeps what came: the request line, the headers and the body.

@@ -2,7 +2,7 @@
 
 #include "engine/preferences/SettingsStore.h"
 
-#include <QMap>
+#include <QtCore>
 
 // Settings kept in memory, so tests start from a known store and can look
 // at what was written.

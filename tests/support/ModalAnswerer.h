@@ -1,11 +1,7 @@
 #pragma once
 
-#include <QApplication>
-#include <QDialog>
-#include <QList>
-#include <QPointer>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 #include <functional>
 
 // Answers the modal dialogs a test opens: each scripted step waits until a

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStringList>
+#include <QtCore>
 #include <cmath>
 
 // What Poppler's pdftotext reads in the PDF at path: "-layout" the text as

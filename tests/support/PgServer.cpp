@@ -1,11 +1,7 @@
 #include "support/PgServer.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
+#include <QtCore>
+#include <QtSql>
 
 #include <netinet/in.h>
 #include <pwd.h>

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QString>
-#include <QTemporaryDir>
+#include <QtCore>
 
 // A throw-away PostgreSQL server for tests: a new cluster in a temporary
 // folder, on a free loopback port, trusting local logins as "postgres".

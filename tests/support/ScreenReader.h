@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QAccessible>
-#include <QWidget>
+#include <QtWidgets>
 
 // What a screen reader or UI automation gets from a widget through Qt's
 // accessibility tree. text() is "(no text)" when the widget offers none: a

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QMetaType>
-#include <QString>
+#include <QtCore>
 
 #include <functional>
 

@@ -6,7 +6,7 @@
 #include "support/MemorySettingsStore.h"
 #include "support/SessionWindow.h"
 
-#include <QAction>
+#include <QtGui>
 #include <memory>
 
 // A main window over fakes; WindowRig(false) leaves time to prepare the

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QtCore>
 
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX

@@ -4,11 +4,8 @@
 #include "engine/trend/TrendReduction.h"
 #include "engine/trend/TrendTicks.h"
 #include "engine/trend/TrendZoom.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 
-#include <QDateTime>
-#include <QTest>
 #include <cmath>
 #include <limits>
 #include <tuple>

@@ -8,25 +8,11 @@
 #include "engine/trend/TrendZoom.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendPlot.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 #include "support/WindowRig.h"
 #include "ui/TrendFileDialog.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QImage>
-#include <QKeySequence>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QWheelEvent>
+#include <QtWidgets>
 #include <algorithm>
 #include <cmath>
 #include <functional>

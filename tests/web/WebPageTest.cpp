@@ -7,12 +7,7 @@
 #include "engine/web/WebView.h"
 #include "web/WebServer.h"
 
-#include <QDeadlineTimer>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
+#include "support/TestKit.h"
 
 namespace {
 

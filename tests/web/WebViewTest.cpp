@@ -3,8 +3,7 @@
 
 #include "station/StationRig.h"
 #include "support/ReplyBody.h"
-#include "support/TestColumns.h"
-#include "support/TestRows.h"
+#include "support/TestKit.h"
 
 #include "engine/archive/RunRecorder.h"
 #include "engine/datalog/DataLog.h"
@@ -17,15 +16,7 @@
 #include "support/FakeArchiveSink.h"
 #include "web/WebServer.h"
 
-#include <QDeadlineTimer>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QRegularExpression>
-#include <QTcpSocket>
-#include <QTemporaryDir>
+#include <QtNetwork>
 
 namespace {
 
