@@ -2,9 +2,8 @@
 #include "platform/QtSettingsStore.h"
 
 #include "support/MemorySettingsStore.h"
-#include "support/Wine.h"
-
 #include "support/TestKit.h"
+#include "support/Wine.h"
 
 class RegistryTest : public QObject
 {
@@ -58,12 +57,10 @@ private Q_SLOTS:
 
     void recentLists_data()
     {
-        QTest::addColumn<QStringList>("opened");
-        QTest::addColumn<QStringList>("expected");
+        addColumns<QStringList, QStringList>("opened", "expected");
         const QString a = "/d/A.txt", b = "/d/B.txt", c = "/d/C.txt", d = "/d/D.txt", e = "/d/E.txt";
-        QTest::newRow("reopen the third") << QStringList{a, b, c, d, e, c} << QStringList{c, e, d, b};
-        QTest::newRow("case makes two entries")
-            << QStringList{"/d/a.txt", "/d/A.txt"} << QStringList{"/d/A.txt", "/d/a.txt"};
+        addRow("reopen the third", QStringList{a, b, c, d, e, c}, QStringList{c, e, d, b});
+        addRow("case makes two entries", QStringList{"/d/a.txt", "/d/A.txt"}, QStringList{"/d/A.txt", "/d/a.txt"});
     }
     // Both lists follow the same rules, each under its own names, and each
     // tells its own menu once per change.
@@ -94,11 +91,10 @@ private Q_SLOTS:
 
     void loadsSavedPort_data()
     {
-        QTest::addColumn<QString>("text");   // none: nothing stored
-        QTest::addColumn<int>("expected");
-        QTest::newRow("missing") << QString() << 0;
-        QTest::newRow("too large for a port") << "99999999" << 0;
-        QTest::newRow("a port") << "12" << 12;
+        addColumns<QString, int>("text", "expected");   // text none: nothing stored
+        addRow("missing", QString(), 0);
+        addRow("too large for a port", QString("99999999"), 0);
+        addRow("a port", QString("12"), 12);
     }
     void loadsSavedPort()
     {
