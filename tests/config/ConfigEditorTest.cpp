@@ -11,7 +11,9 @@
 #include "support/FakeMessageDialogs.h"
 #include "support/FakeSerialPort.h"
 #include "support/FakeView.h"
+#include "support/Fetched.h"
 #include "support/MemorySettingsStore.h"
+#include "support/OneLine.h"
 #include "support/ScreenReader.h"
 #include "support/SessionWindow.h"
 #include "support/TestKit.h"
@@ -137,15 +139,12 @@ private Q_SLOTS:
     void closeWithKey()
     {
         QFETCH(QStringList, edits);
-        QFETCH(int, key);
-        QFETCH(QList<int16_t>, answers);
         QFETCH(int, outcome);
-        QFETCH(QStringList, expected);
         QFETCH(QString, focused);
         TesterState s;
         baseConfig(s, 49);
         FakeMessageDialogs dialogs;
-        dialogs.answers = answers;
+        dialogs.answers = fetched<QList<int16_t>>("answers");
         ConfigEditorDialog form(s, dialogs);
         form.show();
         // The readjust question comes with the stored values already in the fields.
@@ -156,14 +155,14 @@ private Q_SLOTS:
         for (const QString &edit : edits)
             set(form, edit);
 
-        QTest::keyClick(form.findChild<QWidget *>("maxUpTimeEdit"), Qt::Key(key));
+        QTest::keyClick(form.findChild<QWidget *>("maxUpTimeEdit"), Qt::Key(fetched<int>("key")));
 
         QTEST(dialogs.calls, "calls");
         QCOMPARE(form.isVisible(), outcome == 0);
         QCOMPARE(form.result() == QDialog::Accepted, outcome == 1);
         if (outcome == 1)
             QCOMPARE(form.valuesChanged, !edits.isEmpty());
-        for (const QString &item : expected)
+        for (const QString &item : fetched<QStringList>("expected"))
             QVERIFY2(editCopy(s).contains(item), qPrintable(editCopy(s).join(' ')));
         if (!focused.isEmpty()) {
             QCOMPARE(form.focusWidget()->objectName(), focused);
@@ -226,17 +225,17 @@ private Q_SLOTS:
     // every value display has a name and reads its value as text.
     void screenReadersFindEveryField_data()
     {
-        // shows: one value a screen reader must read; stateBoxes: check boxes that only show the tester's state
-        addColumns<QString, int, int, QString, int>("window", "inputs", "values", "shows", "stateBoxes");
-        QTest::newRow("configuration editor") << "editor" << 16 << 8 << "3600 / hr" << 0;
-        QTest::newRow("main window with its run overview") << "main" << 0 << 32 << "4711" << 8;
-        QTest::newRow("manual control") << "manual" << 0 << 1 << "107.5" << 1;
+        // counts: inputs, values and check boxes that only show the tester's state; shows: one value a screen reader
+        // must read
+        addColumns<QString, QString, QString>("window", "counts", "shows");
+        addRow("configuration editor", "editor", "16 8 0", "3600 / hr");
+        addRow("main window with its run overview", "main", "0 32 8", "4711");
+        addRow("manual control", "manual", "0 1 1", "107.5");
     }
 
     void screenReadersFindEveryField()
     {
-        QFETCH(QString, window);
-        ReadWindow read(window);
+        ReadWindow read(fetched<QString>("window"));
         QWidget *shown = read.shown();
         QHash<QWidget *, QString> labelOf;
         for (QLabel *label : shown->findChildren<QLabel *>())
@@ -275,9 +274,7 @@ private Q_SLOTS:
                 QCOMPARE(w->accessibleDescription(), w->toolTip());
             }
         }
-        QTEST(inputs, "inputs");
-        QTEST(values, "values");
-        QTEST(stateBoxes, "stateBoxes");
+        QTEST(oneLine(inputs, values, stateBoxes), "counts");
         QFETCH(QString, shows);
         QVERIFY2(texts.contains(shows), qPrintable(texts.join(", ")));
     }

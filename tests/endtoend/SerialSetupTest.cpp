@@ -11,11 +11,12 @@
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeArchiveSink.h"
 #include "support/FakeView.h"
+#include "support/Fetched.h"
 #include "support/MemorySettingsStore.h"
+#include "support/OneLine.h"
 #include "support/TestKit.h"
 
-// The options a command line set, "name=value" each in a fixed order; those
-// it left as they start out are not shown.
+// The options a command line set, "name=value" each in a fixed order; those left as they start out are not shown.
 QString setBy(const AppOptions &o)
 {
     QStringList ports;
@@ -128,11 +129,11 @@ private Q_SLOTS:
             QTEST(setBy(options), "set");
     }
 
-    // --list-runs with its filters over an archive of two testers on two
-    // stations: the runs chosen, or one line naming each wrong value.
+    // --list-runs with its filters over an archive of two testers on two stations: the runs chosen, or each wrong value.
     void listRunFilters_data()
     {
         addColumns<QStringList, int, QString>("args", "exitCode", "answer");   // the S/N of each line, or the failure
+        const QString notADate = "is not a date (YYYY-MM-DD) or a number of days (Nd)";
         addRow("all", QStringList{}, 0, "41800124 41800123");
         addRow("one tester", QStringList{"--serial", "41800123"}, 0, "41800123");
         addRow("one station, any case", QStringList{"--host", "LAB-2"}, 0, "41800124");
@@ -144,17 +145,15 @@ private Q_SLOTS:
                "--serial '4180012': no run of that tester in the archive");
         addRow("unknown station", QStringList{"--host", "lab-9"}, 2,
                "--host 'lab-9': no run of that station in the archive");
-        addRow("no such date", QStringList{"--since", "2026-02-30"}, 2,
-               "--since '2026-02-30' is not a date (YYYY-MM-DD) or a number of days (Nd)");
-        addRow("days without d", QStringList{"--since", "7"}, 2,
-               "--since '7' is not a date (YYYY-MM-DD) or a number of days (Nd)");
-        addRow(
-            "all wrong at once", QStringList{"--since", "yesterday", "--serial", "x", "--host", "y"}, 2,
-            "--since 'yesterday' is not a date (YYYY-MM-DD) or a number of days (Nd); --serial 'x': no run of that tester in the archive; --host 'y': no run of that station in the archive");
+        addRow("no such date", QStringList{"--since", "2026-02-30"}, 2, "--since '2026-02-30' " + notADate);
+        addRow("days without d", QStringList{"--since", "7"}, 2, "--since '7' " + notADate);
+        addRow("all wrong at once", QStringList{"--since", "yesterday", "--serial", "x", "--host", "y"}, 2,
+               "--since 'yesterday' " + notADate
+                   + "; --serial 'x': no run of that tester in the archive; --host 'y': no run of that station in the "
+                     "archive");
     }
     void listRunFilters()
     {
-        QFETCH(QStringList, args);
         QTemporaryDir dir;
         ArchiveLocation location;
         location.path = dir.filePath("runs.sqlite");
@@ -163,7 +162,8 @@ private Q_SLOTS:
         const QDateTime now(QDate(2026, 12, 7), QTime(12, 0));
         writeRun(store, "41800123", "lab-1", now.addDays(-6));
         writeRun(store, "41800124", "lab-2", now.addDays(-4));
-        const AppOptions options = parseCommandLine(QStringList{"lifecycle", "--list-runs"} + args);
+        const AppOptions options =
+            parseCommandLine(QStringList{"lifecycle", "--list-runs"} + fetched<QStringList>("args"));
         QVERIFY(!options.exitNow);
         QStringList lines;
         QString failure;
@@ -187,8 +187,6 @@ private Q_SLOTS:
     }
     void exportRunCommand()
     {
-        QFETCH(QString, which);
-        QFETCH(bool, withRun);
         QFETCH(int, exitCode);
         QTemporaryDir dir;
         const QString path = dir.filePath("runs.sqlite");
@@ -197,11 +195,12 @@ private Q_SLOTS:
             location.path = path;
             SqlArchiveStore store(location);
             QCOMPARE(store.open(true), QString());
-            if (withRun)
+            if (fetched<bool>("withRun"))
                 writeRun(store, "41800123", "lab-1", QDateTime(QDate(2026, 12, 7), QTime(12, 0)));
         }
         const QString out = dir.filePath("out.txt");
-        const AppOptions options = parseCommandLine({"lifecycle", "--archive", path, "--export-run", which, out});
+        const AppOptions options =
+            parseCommandLine({"lifecycle", "--archive", path, "--export-run", fetched<QString>("which"), out});
         QVERIFY(!options.exitNow);
         MemorySettingsStore settings;
         QCOMPARE(runArchiveCommand(options, settings), exitCode);
@@ -225,19 +224,16 @@ private Q_SLOTS:
         TesterState s;
         FakeView view;
         TesterEngine engine(s, port, view);
-        // The simulated tester runs on real time inside the program: ticks at
-        // the program's pace give it the program's reply time-out, however
-        // slowly a loaded machine lets it answer.
+        // Ticks at the program's pace: the simulated tester on real time gets the program's reply time-out.
         QElapsedTimer clock;
         clock.start();
         while (!(s.session.downloadedOnce && engine.commReady()) && clock.elapsed() < 20000) {
             engine.pollTick();
             QTest::qWait(50);
         }
-        QCOMPARE(s.link.port, TesterState::Integer(1));
-        QVERIFY(!s.identity.serialNumber.isEmpty());
         // Switched on in the middle of a test, as a tester left running.
-        QVERIFY(s.counters.running);
+        QCOMPARE(oneLine(s.link.port, s.counters.running), "1 1");
+        QVERIFY(!s.identity.serialNumber.isEmpty());
 
         QFile trace(options.traceFile);
         QVERIFY(trace.open(QIODevice::ReadOnly));
@@ -245,8 +241,7 @@ private Q_SLOTS:
         QVERIFY(text.contains(" < *12;"));
     }
 
-    // A simulated station: ports 1 to N, each opened by a port object of
-    // its own tester; the trace names the port of each line.
+    // A simulated station: ports 1 to N, each opened by a port object of its own; the trace names each line's port.
     void simulatedStationHasItsPortsAndNamesThemInTheTrace()
     {
         QTemporaryDir dir;
@@ -256,16 +251,12 @@ private Q_SLOTS:
         SerialSetup setup(options, settings);
         SerialPort &first = setup.newPort();
         SerialPort &second = setup.newPort();
-        const struct
-        {
-            SerialPort &port;
-            int number;
-            bool opens;
-        } tries[] = {{first, 1, true}, {second, 3, false}, {second, 2, true}};
-        for (const auto &attempt : tries) {
-            attempt.port.selectPort(attempt.number);
-            QCOMPARE(attempt.port.open(), attempt.opens);
-        }
+        const auto opens = [](SerialPort &port, int number) {
+            port.selectPort(number);
+            return port.open();
+        };
+        // In the order written: the second port tries 3, then 2.
+        QCOMPARE((QList<bool>{opens(first, 1), opens(second, 3), opens(second, 2)}), (QList<bool>{true, false, true}));
         second.write("\x1b");
         QFile trace(options.traceFile);
         QVERIFY(trace.open(QIODevice::ReadOnly));

@@ -6,6 +6,7 @@
 #include "platform/QtSerialDevices.h"
 #include "platform/QtSerialPort.h"
 #include "support/FakeSerialPort.h"
+#include "support/Fetched.h"
 #include "support/MemorySettingsStore.h"
 #include "support/TestKit.h"
 
@@ -48,19 +49,15 @@ private Q_SLOTS:
 
     void deviceForPort()
     {
-        QFETCH(PortList, given);
         QFETCH(PortList, stored);
         QFETCH(QStringList, system);
-        QFETCH(bool, windows);
-        QFETCH(QString, pinned);
         QFETCH(int, port);
-
         MemorySettingsStore settings;
-        settings.write("Ports", "Tester", pinned);
+        settings.write("Ports", "Tester", fetched<QString>("pinned"));
         for (auto it = stored.cbegin(); it != stored.cend(); ++it)
             settings.write("Ports", QStringLiteral("Comm%1").arg(it.key()), it.value());
-        PortMap map(given, &settings);
-        map.windowsNames = windows;
+        PortMap map(fetched<PortList>("given"), &settings);
+        map.windowsNames = fetched<bool>("windows");
         map.listDevices = [system] { return system; };
         QTEST(map.deviceFor(port), "device");
         QTEST(map.portExists(port), "searched");
@@ -83,16 +80,13 @@ private Q_SLOTS:
 
     void openProblems()
     {
-        QFETCH(int, error);
-        QFETCH(bool, mayReadWrite);
-        QFETCH(QString, group);
-        QTEST(
-            QtSerialPort::openProblemText(QSerialPort::SerialPortError(error), mayReadWrite, group, "Invalid argument"),
-            "problem");
+        const auto error = QSerialPort::SerialPortError(fetched<int>("error"));
+        QTEST(QtSerialPort::openProblemText(error, fetched<bool>("mayReadWrite"), fetched<QString>("group"),
+                                            "Invalid argument"),
+              "problem");
     }
 
-    // A mapped device that is not there fails at once and says so; a port
-    // without any device says nothing.
+    // A mapped device that is not there fails at once and says so; a port without any device says nothing.
     void missingDeviceIsNotPresent()
     {
         QtSerialPort port([](int n) { return n == 1 ? QStringLiteral("/dev/no-such-tty") : QString(); });
@@ -104,8 +98,8 @@ private Q_SLOTS:
         QCOMPARE(port.openProblem(), QString());
     }
 
-    // Run, Port... lists the system's devices with their numbers, then the
-    // ones only mapped or pinned; a pin by a device's stable name marks it.
+    // Run, Port... lists the system's devices with their numbers, then those only mapped or pinned; a pin by a
+    // device's stable name marks it.
     void devicesWithTheirPorts_data()
     {
         addColumns<PortList, QString, QStringList>("numbering", "pinned", "listed");   // "Comm device ? +"

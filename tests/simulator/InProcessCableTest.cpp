@@ -6,6 +6,7 @@
 #include "simulator/SimulatedTester.h"
 #include "simulator/SimulatorPump.h"
 #include "support/FakeView.h"
+#include "support/OneLine.h"
 #include "support/TestKit.h"
 
 #include <memory>
@@ -31,16 +32,17 @@ class InProcessCableTest : public QObject
 private Q_SLOTS:
     void opening_data()
     {
-        // before: "taken": another port has it open, "closed" or "destroyed" after it had it open; "pulled"
-        addColumns<int, QString, bool, QString, QString>("port", "before", "opens", "device", "problem");
-        addRow("a cable's port", 1, "", true, "SIM1", "");
-        addRow("the second cable's port", 2, "", true, "SIM2", "");
-        addRow("a port without a cable", 3, "", false, "", "");
-        addRow("port 0", 0, "", false, "", "");
-        addRow("open in another port", 1, "taken", false, "SIM1", "device busy (used by another program)");
-        addRow("closed by another port", 2, "closed", true, "SIM2", "");
-        addRow("another port destroyed while open", 2, "destroyed", true, "SIM2", "");
-        addRow("pulled cable", 1, "pulled", false, "SIM1", "not present");
+        // before: "taken": another port has it open, "closed" or "destroyed" after it had it open; "pulled"; expected:
+        // whether it opens, is then open, its device and the problem
+        addColumns<int, QString, QString>("port", "before", "expected");
+        addRow("a cable's port", 1, "", "1 1 SIM1 ");
+        addRow("the second cable's port", 2, "", "1 1 SIM2 ");
+        addRow("a port without a cable", 3, "", "0 0  ");
+        addRow("port 0", 0, "", "0 0  ");
+        addRow("open in another port", 1, "taken", "0 0 SIM1 device busy (used by another program)");
+        addRow("closed by another port", 2, "closed", "1 1 SIM2 ");
+        addRow("another port destroyed while open", 2, "destroyed", "1 1 SIM2 ");
+        addRow("pulled cable", 1, "pulled", "0 0 SIM1 not present");
     }
 
     void opening()
@@ -61,14 +63,11 @@ private Q_SLOTS:
             other.reset();
         InProcessSerialPort p(rig.lookup);
         p.selectPort(port);
-        QTEST(p.open(), "opens");
-        QTEST(p.isOpen(), "opens");
-        QTEST(p.deviceName(), "device");
-        QTEST(p.openProblem(), "problem");
+        const bool opened = p.open();
+        QTEST(oneLine(opened, p.isOpen(), p.deviceName(), p.openProblem()), "expected");
     }
 
-    // Bytes each way, the discards, what is lost where nobody listens, and
-    // the bound of a queue nobody empties.
+    // Bytes each way, the discards, what is lost where nobody listens, and the bound of a queue nobody empties.
     void bytes()
     {
         Rig rig;
@@ -108,8 +107,7 @@ private Q_SLOTS:
         QCOMPARE(p.bytesWaiting(), 0);
     }
 
-    // A pulled cable kills the open port for good; once it is back the
-    // port must be opened again, and nothing holds the cable any more.
+    // A pulled cable kills the open port for good; once it is back the port must be opened again by anyone.
     void pulledCable()
     {
         Rig rig;
@@ -139,8 +137,7 @@ private Q_SLOTS:
         QCOMPARE(rig.one.read(), QByteArray("x"));
     }
 
-    // The whole way: the engine finds the running simulated tester on port 1
-    // of a cable inside the process and reads its identity.
+    // The whole way: the engine finds the running simulated tester on port 1 of a cable inside the process.
     void engineFindsTheTester()
     {
         SimulatorConfig config;
@@ -161,10 +158,8 @@ private Q_SLOTS:
             engine.pollTick();
             QTest::qWait(50);
         }
-        QCOMPARE(s.link.port, TesterState::Integer(1));
-        QCOMPARE(s.identity.serialNumber, QString("41800123"));
-        QVERIFY(s.counters.running);
-        QCOMPARE(port.deviceName(), QString("SIM1"));
+        QCOMPARE(oneLine(s.link.port, s.identity.serialNumber, s.counters.running, port.deviceName()),
+                 "1 41800123 1 SIM1");
         pump.stop();
     }
 };

@@ -5,15 +5,15 @@
 #include "engine/config/ConfigEditor.h"
 #include "engine/config/ConfigFile.h"
 #include "engine/preferences/Registry.h"
-#include "engine/state/SilentView.h"
-#include "engine/supervision/TesterEngine.h"
 #include "engine/trend/TrendLogReader.h"
 #include "simulator/CycleMeasurement.h"
 #include "simulator/SimulatedRunLog.h"
 #include "simulator/SimulatorPump.h"
+#include "supervision/EngineRig.h"
 #include "support/FakeMessageDialogs.h"
-#include "support/FakeSerialPort.h"
+#include "support/Fetched.h"
 #include "support/MemorySettingsStore.h"
+#include "support/OneLine.h"
 #include "support/TestKit.h"
 
 #ifdef Q_OS_UNIX
@@ -86,8 +86,6 @@ private Q_SLOTS:
     void recordFollowsTheSoftware()
     {
         QFETCH(int, software);
-        QFETCH(QByteArray, lastBounces);
-
         SimulatorConfig config = quickConfig();
         config.softwareVersion = software;
         SimulatedTester tester(config);
@@ -109,40 +107,31 @@ private Q_SLOTS:
         QCOMPARE(record.join(';'), QByteArray::number(software)
                                        + ";5000;6000;m;m;m;m;0;SN-77;11;12;-1;0;0;3;140;15;160;17;"
                                          "m;m;m;m;m;m;180;19;44;1020;990;33;2;4700;2;0"
-                                       + lastBounces);
+                                       + fetched<QByteArray>("lastBounces"));
     }
 
     void runModes_data()
     {
-        // cycles: after a second at 100 ms per cycle
-        addColumns<QByteArray, int, int, int, bool>("start", "cycleLimit", "seqLimit", "cycles", "stillRunning");
-
-        QTest::newRow("to a sequential fail limit") << QByteArray("A2") << 0 << 3 << 3 << false;
-        QTest::newRow("no limit passes the limits") << QByteArray("AC") << 2 << 1 << 10 << true;
+        // expected after a second at 100 ms per cycle, every cycle failing: cycles, failures, running, the error
+        // lamp, what it said (a running test "+" after its cycles, an ended one "-" once)
+        addColumns<QByteArray, int, int, QString>("start", "cycleLimit", "seqLimit", "expected");
+        addRow("to a sequential fail limit", QByteArray("A2"), 0, 3, "3 3 0 2 +-");
+        addRow("no limit passes the limits", QByteArray("AC"), 2, 1, "10 10 1 2 +");
     }
 
     void runModes()
     {
-        QFETCH(QByteArray, start);
-        QFETCH(int, cycleLimit);
-        QFETCH(int, seqLimit);
-        QFETCH(bool, stillRunning);
-
         SimulatorConfig config = quickConfig();
-        config.failureRate = 1.0;   // every cycle fails
+        config.failureRate = 1.0;
         SimulatedTester tester(config);
-        tester.settings().cycleLimit = cycleLimit;
-        tester.settings().seqLimit = seqLimit;
+        tester.settings().cycleLimit = fetched<int>("cycleLimit");
+        tester.settings().seqLimit = fetched<int>("seqLimit");
         tester.settings().failLimit = 0;
-        QCOMPARE(ask(tester, start), QByteArray("*\r"));
+        QCOMPARE(ask(tester, fetched<QByteArray>("start")), QByteArray("*\r"));
         const QByteArray said = runFor(tester, 1005);
-        QTEST(tester.cycleCount(), "cycles");
-        QCOMPARE(tester.runMode() != SimulatedTester::RunMode::Stopped, stillRunning);
-        // A running test says "+" after its cycles; an ended one "-" once.
-        QVERIFY2(said.endsWith(stillRunning ? "+" : "-"), said.constData());
-        QCOMPARE(said.count('-'), stillRunning ? 0 : 1);
-        QTEST(tester.failCount(), "cycles");
-        QVERIFY(tester.status() & 2);   // the error lamp is lit
+        QTEST(oneLine(tester.cycleCount(), tester.failCount(), tester.runMode() != SimulatedTester::RunMode::Stopped,
+                      tester.status() & 2, said),
+              "expected");
     }
 
     // A cycle's failure bits are what its readings earn: a reading outside its tolerance, a bounce above its
@@ -165,14 +154,9 @@ private Q_SLOTS:
     void failureBitsAgreeWithReadings()
     {
         QFETCH(int, contact);
-        QFETCH(int, mode);
         QFETCH(QList<int>, tolerances);
-        CycleLimits limits;
-        limits.contact = contact;
-        limits.mode = mode;
-        limits.minDownTol = tolerances[0], limits.maxDownTol = tolerances[1];
-        limits.minUpTol = tolerances[2], limits.maxUpTol = tolerances[3];
-        limits.maxDownBounceTol = tolerances[4], limits.maxUpBounceTol = tolerances[5];
+        const CycleLimits limits{contact,       fetched<int>("mode"), tolerances[0], tolerances[1],
+                                 tolerances[2], tolerances[3],        tolerances[4], tolerances[5]};
         std::mt19937 random(418);
         for (int cycle = 1; cycle <= 400; ++cycle) {
             const bool failing = cycle % 3 == 0;
@@ -203,16 +187,14 @@ private Q_SLOTS:
     // Stepped to each moment msUntilDue() names, the tester says what it says when stepped every millisecond.
     void sleepsOnlyWhenNothingIsDue()
     {
-        QFETCH(QByteArray, command);
-        QFETCH(int, pieces);
         SimulatorConfig config = quickConfig();
-        config.splitReplies = pieces;
+        config.splitReplies = fetched<int>("pieces");
         config.signalQuietMs = 150;   // the first "+" waits past the end of the first cycle
         config.signalRetryMs = 730;   // and is repeated between two cycle ends
         QList<QPair<int64_t, QByteArray>> said[2];
         for (const bool dueSteps : {false, true}) {
             SimulatedTester tester(config);
-            tester.receive(command + '\r');
+            tester.receive(fetched<QByteArray>("command") + '\r');
             said[dueSteps] = timeline(tester, 2000, dueSteps);
         }
         QVERIFY(!said[0].isEmpty());
@@ -274,27 +256,22 @@ private Q_SLOTS:
     // The tester starts with a configuration a real one could hold: saved, it opens unchanged; the editor takes it.
     void startingConfigurationSavesAndOpensAgain()
     {
-        QFETCH(int, mode);
-        QFETCH(int, range);
-        QFETCH(int, software);
-        QFETCH(bool, stationLimits);
         SimulatorConfig config;
-        config.mode = mode, config.range = range, config.softwareVersion = software;
+        config.mode = fetched<int>("mode"), config.range = fetched<int>("range");
+        config.softwareVersion = fetched<int>("software");
         SimulatedTester tester(config);
-        if (stationLimits)
+        if (fetched<bool>("stationLimits"))
             tester.settings().cycleLimit = 100000, tester.settings().failLimit = 5000, tester.settings().seqLimit = 10;
 
-        TesterState s;
-        FakeSerialPort port;
-        SilentView view;
-        TesterEngine engine(s, port, view);
-        port.onWrite = [&tester](const QByteArray &bytes) { tester.receive(bytes); };
-        for (int tick = 0; tick < 200 && !(s.session.downloadedOnce && engine.commReady()); ++tick) {
-            engine.pollTick();
+        EngineRig rig;
+        TesterState &s = rig.s;
+        rig.port.onWrite = [&tester](const QByteArray &bytes) { tester.receive(bytes); };
+        for (int tick = 0; tick < 200 && !(s.session.downloadedOnce && rig.engine.commReady()); ++tick) {
+            rig.engine.pollTick();
             tester.advance(TickPeriodMs);
-            port.queueInput(tester.takeOutput());
+            rig.port.queueInput(tester.takeOutput());
         }
-        QVERIFY(s.session.downloadedOnce && engine.commReady());
+        QVERIFY(s.session.downloadedOnce && rig.engine.commReady());
 
         FakeMessageDialogs dialogs;
         MemorySettingsStore settings;
@@ -310,10 +287,8 @@ private Q_SLOTS:
         // Configure > Edit > OK, nothing touched.
         copyCurrentConfigToEdit(s);
         ConfigEditor editor(s, dialogs);
-        QVERIFY(editor.applyEditorFields(editor.displayEditValues()));
-        QCOMPARE(editor.readjusted().size(), 0);
-        QVERIFY(!editor.isDirty());
-        QCOMPARE(dialogs.calls, QStringList());
+        const bool applied = editor.applyEditorFields(editor.displayEditValues());
+        QCOMPARE(oneLine(applied, editor.readjusted().size(), editor.isDirty(), dialogs.calls), "1 0 0 ");
     }
 
     // The data log of a long run, as the program would write it, with a gap for each night the tester ran on.

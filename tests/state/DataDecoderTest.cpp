@@ -1,5 +1,6 @@
 #include "engine/state/DataDecoder.h"
 #include "engine/state/TesterState.h"
+#include "support/OneLine.h"
 #include "support/TestKit.h"
 
 // A 37-field record: version, then fields 2..37 holding n * 10.
@@ -14,23 +15,14 @@ static QStringList recordFields(int version)
     return f;
 }
 
-// Fields of different widths as one list.
-template <typename... Fields>
-QList<qint64> numbers(const Fields &...fields)
-{
-    return {qint64(fields)...};
-}
-
 // Decoding the tester's data record into the state, field by field.
 class DataDecoderTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    // A running tester of software 1.2 answering the data request: every
-    // field holds a value of its own (only the mode and the low down
-    // tolerance are both 0), so a field read into the wrong place shows as the
-    // index where the decoded values, listed in record order, differ.
+    // Every field of the record holds a value of its own (only the mode and the low down tolerance are both 0): a
+    // field read into the wrong place shows where the decoded values, in record order, differ from the record.
     void fullRecord()
     {
         TesterState s;
@@ -40,19 +32,15 @@ private Q_SLOTS:
         const DecodedSample sample = DataDecoder(s, line).decodeSample();
         const auto &r = s.reported;
         const auto &c = s.counters;
-        const QList<qint64> decoded = numbers(
-            s.identity.softwareVersion, r.maxDownBounceTol, r.maxUpBounceTol, c.lastDownStrokeTime, c.lastUpStrokeTime,
-            c.lastDownResistance, c.lastUpResistance, c.status, r.failLimit, r.seqLimit, r.cycleLimit, c.failCount,
-            c.seqCount, c.cycleCount, r.maxDownTime, r.minDownTime, r.maxUpTime, r.minUpTime, c.maxUpResistance,
-            c.minUpResistance, c.maxDownResistance, c.minDownResistance, c.maxUpBounce, c.maxDownBounce, r.upperBounce,
-            r.lowerBounce, r.contact, r.maxUpResistTol, r.minUpResistTol, r.maxDownResistTol, r.minDownResistTol,
-            r.rangePullUp, r.rangeMode, c.errorCode, c.lastDownBounceTime, c.lastUpBounceTime);
-        QStringList fields = record.split(';');
-        QCOMPARE(s.identity.serialNumber, fields.takeAt(8));
-        QList<qint64> sent;
-        for (const QString &field : fields)
-            sent << field.toLongLong();
-        QCOMPARE(decoded, sent);
+        const QString decoded =
+            oneLine(s.identity.softwareVersion, r.maxDownBounceTol, r.maxUpBounceTol, c.lastDownStrokeTime,
+                    c.lastUpStrokeTime, c.lastDownResistance, c.lastUpResistance, c.status, s.identity.serialNumber,
+                    r.failLimit, r.seqLimit, r.cycleLimit, c.failCount, c.seqCount, c.cycleCount, r.maxDownTime,
+                    r.minDownTime, r.maxUpTime, r.minUpTime, c.maxUpResistance, c.minUpResistance, c.maxDownResistance,
+                    c.minDownResistance, c.maxUpBounce, c.maxDownBounce, r.upperBounce, r.lowerBounce, r.contact,
+                    r.maxUpResistTol, r.minUpResistTol, r.maxDownResistTol, r.minDownResistTol, r.rangePullUp,
+                    r.rangeMode, c.errorCode, c.lastDownBounceTime, c.lastUpBounceTime);
+        QCOMPARE(decoded, QString(record).replace(';', ' '));
         QVERIFY(line.isEmpty());
         QVERIFY(c.running && s.session.dirtyData && s.session.downloadedOnce);
         QVERIFY(sample.takenAt.isValid() && !sample.pistonDown);
@@ -60,10 +48,9 @@ private Q_SLOTS:
 
     void recordVariants_data()
     {
-        // downBounce: field 36; upBounce: field 37; failLimit: field 10; serial: field 9; bytes: fields 26..28, each
-        // kept to its low 8 bits
-        addColumns<QString, qint64, qint64, qint64, QString, QString, QList<int>>(
-            "line", "downBounce", "upBounce", "failLimit", "serial", "rest", "bytes");
+        // expected: fields 36 and 37 (last bounces), 10 (fail limit), 26..28 (each kept to its low 8 bits), then
+        // the serial number (field 9) and what is left of the line
+        addColumns<QString, QString>("line", "expected");
 
         const QStringList v11 = recordFields(11);
         const QStringList v12 = recordFields(12);
@@ -73,14 +60,11 @@ private Q_SLOTS:
         hugeLimit[9] = QStringLiteral("99999999999");
 
         // Before decoding, the last-bounce fields hold 5 and 6, the fail limit 7.
-        addRow("old software: the last two fields stay unread", v11.join(';'), qint64(5), qint64(6), qint64(100),
-               "SN 0042", "360;370", QList<int>{4, 14, 24});
-        addRow("record of version only", "12", qint64(255), qint64(255), qint64(255), "255", "",
-               QList<int>{255, 255, 255});
-        addRow("empty serial number keeps the later fields in place", emptySerial.join(';'), qint64(360), qint64(370),
-               qint64(100), "", "", QList<int>{4, 14, 24});
-        addRow("a number too large for its field keeps the old value", hugeLimit.join(';'), qint64(360), qint64(370),
-               qint64(7), "SN 0042", "", QList<int>{4, 14, 24});
+        addRow("old software: the last two fields stay unread", v11.join(';'), "5 6 100 4 14 24 SN 0042 360;370");
+        addRow("record of version only", "12", "255 255 255 255 255 255 255 ");
+        addRow("empty serial number keeps the later fields in place", emptySerial.join(';'), "360 370 100 4 14 24  ");
+        addRow("a number too large for its field keeps the old value", hugeLimit.join(';'),
+               "360 370 7 4 14 24 SN 0042 ");
     }
 
     void recordVariants()
@@ -95,22 +79,20 @@ private Q_SLOTS:
         const DecodedSample sample = decoder.decodeSample();
 
         QCOMPARE(sample.takenAt, s.counters.updateTime);
-        QTEST(qint64(s.counters.lastDownBounceTime), "downBounce");
-        QTEST(qint64(s.counters.lastUpBounceTime), "upBounce");
-        QTEST(qint64(s.reported.failLimit), "failLimit");
-        QTEST(s.identity.serialNumber, "serial");
-        QTEST(line, "rest");
-        QTEST((QList<int>{s.reported.upperBounce, s.reported.lowerBounce, s.reported.contact}), "bytes");
+        const auto &r = s.reported;
+        QTEST(oneLine(s.counters.lastDownBounceTime, s.counters.lastUpBounceTime, r.failLimit, r.upperBounce,
+                      r.lowerBounce, r.contact, s.identity.serialNumber, line),
+              "expected");
         QVERIFY(s.counters.updateTime.isValid());
     }
 
     // The status byte: run flag and error lamp, blinking winning over lit.
     void statusByte_data()
     {
-        addColumns<int, bool, int, bool>("status", "running", "ledState", "pistonDown");
-        addRow("lamp lit", 2, false, 0, false);
-        addRow("running, blinking wins over lit", 19, true, 2, false);
-        addRow("piston down, lamp dark", 8, false, 1, true);
+        addColumns<int, QString>("status", "expected");   // running, lamp (0 lit, 1 dark, 2 blinking), piston down
+        addRow("lamp lit", 2, "0 0 0");
+        addRow("running, blinking wins over lit", 19, "1 2 0");
+        addRow("piston down, lamp dark", 8, "0 1 1");
     }
 
     void statusByte()
@@ -118,11 +100,8 @@ private Q_SLOTS:
         QFETCH(int, status);
         TesterState s;
         QString line;
-        DataDecoder decoder(s, line);
-        decoder.decodeStatus(int16_t(status));
-        QTEST(bool(s.counters.running), "running");
-        QTEST(int(s.counters.ledState), "ledState");
-        QTEST(pistonIsDown(int16_t(status)), "pistonDown");
+        DataDecoder(s, line).decodeStatus(int16_t(status));
+        QTEST(oneLine(s.counters.running, s.counters.ledState, pistonIsDown(int16_t(status))), "expected");
     }
 };
 

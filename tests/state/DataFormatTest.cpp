@@ -9,8 +9,7 @@
 
 namespace {
 
-// Reported (v) or configured (s) range and mode. The pair a procedure must
-// not read is set to values that would give another result.
+// Reported or configured range and mode; the pair a procedure must not read holds values giving another result.
 TesterState rangeState(bool configured, int32_t range, int mode)
 {
     TesterState s;
@@ -93,6 +92,22 @@ private Q_SLOTS:
         row("current 1024", "50.0", [=] { return ohms(500, 1, 1024, false); });
         row("stroke smallest", "-2147483.648", [] { return formatStrokeTime(INT32_MIN); });
         row("bounce largest", "3435.973835", [] { return formatBounceTime(2147483647); });
+        // Count to resistance reads the reported range, resistance to count the configured one.
+        const auto toValue = [](int32_t range, int mode, int count) {
+            return QString::number(resistanceFromCount(rangeState(false, range, mode), count), 'g', 17);
+        };
+        const auto toCount = [](int32_t range, int mode, double value) {
+            return QString::number(countFromResistance(rangeState(true, range, mode), value));
+        };
+        row("pull-up beyond open", "1e+40", [=] { return toValue(1000, 0, 2000); });
+        row("voltage clamps", "5", [=] { return toValue(5000, 2, 2000); });
+        row("unknown mode to value", "0", [=] { return toValue(1000, 3, 512); });
+        row("just above open", "1023", [=] { return toCount(1000, 0, 1022000.001); });
+        row("largest range", "1022", [=] { return toCount(2147483647, 0, 2147483647.0 * 1022); });
+        row("current above scale", "1023", [=] { return toCount(500, 1, 100.0); });
+        row("current 10 mA of 50", "205", [=] { return toCount(500, 1, 10.0); });
+        row("unknown mode to count", "0", [=] { return toCount(1000, 3, 500.0); });
+        row("not a number to count", "0", [=] { return toCount(500, 1, std::nan("")); });
         row("-3.5 to even", "fits -4", [=] { return into(32, "-3.5"); });
         row("long rounds out", "keeps 77", [=] { return into(32, "2147483647.5"); });
         row("integer overflow", "keeps 77", [=] { return into(16, "32768"); });
@@ -104,48 +119,16 @@ private Q_SLOTS:
         QTEST(text(), "expected");
     }
 
-    // Count to resistance reads the reported range, resistance to count the
-    // configured one.
-    void convertsResistance_data()
-    {
-        addColumns<bool, int, int, double, double>("toCount", "range", "mode", "given", "expected");
-        QTest::newRow("pull-up beyond open") << false << 1000 << 0 << 2000.0 << 1e40;
-        QTest::newRow("voltage clamps") << false << 5000 << 2 << 2000.0 << 5.0;
-        QTest::newRow("unknown mode to value") << false << 1000 << 3 << 512.0 << 0.0;
-        QTest::newRow("just above open") << true << 1000 << 0 << 1022000.001 << 1023.0;
-        QTest::newRow("largest range") << true << 2147483647 << 0 << 2147483647.0 * 1022 << 1022.0;
-        QTest::newRow("current above scale") << true << 500 << 1 << 100.0 << 1023.0;
-        QTest::newRow("current 10 mA of 50") << true << 500 << 1 << 10.0 << 205.0;
-        QTest::newRow("unknown mode to count") << true << 1000 << 3 << 500.0 << 0.0;
-        QTest::newRow("not a number") << true << 500 << 1 << std::nan("") << 0.0;
-    }
-    void convertsResistance()
-    {
-        QFETCH(bool, toCount);
-        QFETCH(int, range);
-        QFETCH(int, mode);
-        QFETCH(double, given);
-        const TesterState s = rangeState(toCount, range, mode);
-        QTEST(toCount ? double(countFromResistance(s, given)) : resistanceFromCount(s, int32_t(given)), "expected");
-    }
-
-    // A tolerance written to a file as text reads back as the same count.
-    void formattedCountsReadBack_data()
-    {
-        addColumns<int, int>("range", "mode");
-        QTest::newRow("pull-up 1000") << 1000 << 0;
-        QTest::newRow("current 500") << 500 << 1;
-        QTest::newRow("voltage 5000") << 5000 << 2;
-    }
+    // A tolerance written to a file as text reads back as the same count: pull-up 1000, current 500, voltage 5000.
     void formattedCountsReadBack()
     {
-        QFETCH(int, range);
-        QFETCH(int, mode);
-        TesterState s = rangeState(true, range, mode);
-        s.reported.rangePullUp = range;
-        s.reported.rangeMode = int16_t(mode);
-        for (int32_t count = 0; count <= 1023; ++count)
-            QCOMPARE(countFromResistance(s, parseNumber(formatResistance(s, count, true))), count);
+        for (const auto &[range, mode] : QList<QPair<int, int>>{{1000, 0}, {500, 1}, {5000, 2}}) {
+            TesterState s = rangeState(true, range, mode);
+            s.reported.rangePullUp = range;
+            s.reported.rangeMode = int16_t(mode);
+            for (int32_t count = 0; count <= 1023; ++count)
+                QCOMPARE(countFromResistance(s, parseNumber(formatResistance(s, count, true))), count);
+        }
     }
 };
 
