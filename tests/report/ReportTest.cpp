@@ -3,10 +3,7 @@
 
 #include "engine/archive/RunRecorder.h"
 #include "engine/archive/RunReportRead.h"
-#include "engine/report/RunReportModel.h"
-#include "engine/state/TesterState.h"
 #include "engine/trend/TrendHistory.h"
-#include "features/report/PrintDialogs.h"
 #include "features/report/QtPrintDialogs.h"
 #include "features/report/ReportController.h"
 #include "features/report/RunReport.h"
@@ -19,7 +16,6 @@
 
 #include <QtPrintSupport>
 #include <QtWidgets>
-#include <cmath>
 
 namespace {
 
