@@ -68,10 +68,9 @@ const TrendHistory &millionSamples()
     return history;
 }
 
-constexpr int AllTested = 1 | 16 | 32 | 64 | 128;
-
 // A sample of a tester in the middle of a run.
-TesterState sample(int cycle, int software, int mode, int range, int upCount = 700, int contact = AllTested)
+TesterState sample(int cycle, int software, int mode, int range, int upCount = 700,
+                   int contact = 1 | 16 | 32 | 64 | 128)
 {
     TesterState s;
     s.counters.updateTime = QDateTime(QDate(2026, 12, 6), QTime(11, 30, 5));
@@ -106,12 +105,12 @@ const QList<TesterState> mixedSamples = {sample(1001, 12, 0, 1000),
 
 QByteArray mixedLog()
 {
-    const QList<TesterState> &states = mixedSamples;
-    const QByteArray header = QByteArray(DataLogHeader) + "\r\n", good = logLine(states[0]);
-    QByteArray body = header + good + "%%garbage%% \x01\x02,,,\r\n\r\n" + logLine(states[1]).replace("\r\n", "\n");
+    const QByteArray header = QByteArray(DataLogHeader) + "\r\n", good = logLine(mixedSamples[0]);
+    QByteArray body =
+        header + good + "%%garbage%% \x01\x02,,,\r\n\r\n" + logLine(mixedSamples[1]).replace("\r\n", "\n");
     body += QByteArray(good).replace(",41800123", "") + QByteArray(good).replace(",1001,", ",10x1,") + header;
-    for (qsizetype i = 2; i < states.size(); ++i)
-        body += logLine(states[i]);
+    for (qsizetype i = 2; i < mixedSamples.size(); ++i)
+        body += logLine(mixedSamples[i]);
     return body + good.left(good.size() / 2);
 }
 
@@ -139,12 +138,11 @@ QString samplesText(const TrendHistory &h, int digits)
     QStringList out;
     for (size_t i = 0; i < h.size(); ++i) {
         const TrendSample &s = h.at(i);
+        const QString at = trendWallClock(s.timeMs).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
         out << QStringLiteral("%1%2 %3 %4 %5 %6 %7")
-                   .arg(h.joinBefore(i, h.gapMs()) == TrendJoin::NewSession ? "| " : "")
-                   .arg(s.cycle)
-                   .arg(s.failCount)
-                   .arg(trendWallClock(s.timeMs).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))
-                   .arg(pair(s.contact, digits), pair(s.bounce, digits), pair(s.strokeTime, digits));
+                   .arg(h.joinBefore(i, h.gapMs()) == TrendJoin::NewSession ? "| " : "", QString::number(s.cycle),
+                        QString::number(s.failCount), at, pair(s.contact, digits), pair(s.bounce, digits),
+                        pair(s.strokeTime, digits));
     }
     return out.join(u'\n');
 }
@@ -156,9 +154,8 @@ QString limitsText(const TrendHistory &h)
     for (const TrendHistory::Segment &segment : h.segments()) {
         const TrendLimits &l = segment.limits;
         out << QStringLiteral("%1: %2 %3 %4 %5 %6 %7")
-                   .arg(segment.first)
-                   .arg(l.mode)
-                   .arg(pair(l.minContact), pair(l.maxContact), pair(l.maxBounce), pair(l.minTime), pair(l.maxTime));
+                   .arg(QString::number(segment.first), QString::number(l.mode), pair(l.minContact), pair(l.maxContact),
+                        pair(l.maxBounce), pair(l.minTime), pair(l.maxTime));
     }
     return out.join(u'\n');
 }
@@ -683,8 +680,8 @@ private Q_SLOTS:
         for (int cycle = 4; cycle <= 6; ++cycle)
             rig.sample(cycle, 2);
         QVERIFY(shownAs(rig.window()).contains(QStringLiteral(": 6 samples | none skipped | live | open")));
-        QCOMPARE(rig.axisTitle("UpContactChart"), QStringLiteral("ohms, then volts"));
-        QCOMPARE(rig.axisTitle("BounceChart"), QStringLiteral("seconds"));
+        QCOMPARE(rig.axisTitle("UpContactChart") + "; " + rig.axisTitle("BounceChart"),
+                 QStringLiteral("ohms, then volts; seconds"));
         const TrendReduction r = reduceTrend(rig.built->session.trendHistory(), 600);
         const QList<QPointF> &max = r.limits[MaxContactDownLimit];
         QCOMPARE(lineText(max), QStringLiteral("1:19.9402 4:19.9402 4:0.0977517 6:0.0977517"));   // ohms, then volts
@@ -1021,11 +1018,11 @@ private Q_SLOTS:
         shown.window.pointAt(12345, failures->plan());
         QWidget *area = shown.window.chartsArea();
         const QImage image = area->grab().toImage();
-        const auto colourAt = [&](TrendPlot *plot, double cycle, int y, const std::function<bool(QColor)> &wanted) {
-            const int x = plot->mapTo(area, QPoint(int(plot->pixelAt(cycle)), y)).x();
-            const int row = plot->mapTo(area, QPoint(0, y)).y();
+        const auto colourAt = [&](TrendPlot *plot, double cycle, int y, bool red) {
+            const QPoint at = plot->mapTo(area, QPoint(int(plot->pixelAt(cycle)), y));
             for (int dx = -1; dx <= 1; ++dx) {
-                if (wanted(image.pixelColor(x + dx, row)))
+                const QColor c = image.pixelColor(at.x() + dx, at.y());
+                if (red ? c.red() > c.green() + 60 : c == Qt::black)
                     return true;
             }
             return false;
@@ -1033,11 +1030,9 @@ private Q_SLOTS:
         QVERIFY(!failures->failuresAsTicks());
         for (TrendPlot *plot : shown.window.findChildren<TrendPlot *>()) {
             const QRect plotArea = plot->plotArea();
-            QVERIFY2(colourAt(plot, 12345, plotArea.center().y(), [](QColor c) { return c == Qt::black; }),
-                     qPrintable(plot->objectName()));
-            QVERIFY2(colourAt(plot, 12500, plotArea.top() + 3, [](QColor c) { return c.red() > c.green() + 60; }),
-                     qPrintable(plot->objectName()));
-            QVERIFY(!colourAt(plot, 12250, plotArea.top() + 3, [](QColor c) { return c.red() > c.green() + 60; }));
+            QVERIFY2(colourAt(plot, 12345, plotArea.center().y(), false), qPrintable(plot->objectName()));
+            QVERIFY2(colourAt(plot, 12500, plotArea.top() + 3, true), qPrintable(plot->objectName()));
+            QVERIFY(!colourAt(plot, 12250, plotArea.top() + 3, true));
         }
     }
 };
