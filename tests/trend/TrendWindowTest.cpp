@@ -126,14 +126,14 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
 }
 
-// Down/up values to so many significant digits: 2 are within the data log's decimals.
-QString pair(const float (&values)[2], int digits = 2)
+// Down/up values; one decimal is within the data log's decimals, as drawn.
+QString pair(const float (&v)[2], char format = 'f', int precision = 1)
 {
-    return QStringLiteral("%1/%2").arg(values[TrendDown], 0, 'g', digits).arg(values[TrendUp], 0, 'g', digits);
+    return QStringLiteral("%1/%2").arg(v[TrendDown], 0, format, precision).arg(v[TrendUp], 0, format, precision);
 }
 
 // The samples as drawn: "| " a new session, cycle, fail count, time; down/up contact, bounce, stroke time.
-QString samplesText(const TrendHistory &h, int digits)
+QString samplesText(const TrendHistory &h, char format, int precision)
 {
     QStringList out;
     for (size_t i = 0; i < h.size(); ++i) {
@@ -141,8 +141,8 @@ QString samplesText(const TrendHistory &h, int digits)
         const QString at = trendWallClock(s.timeMs).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
         out << QStringLiteral("%1%2 %3 %4 %5 %6 %7")
                    .arg(h.joinBefore(i, h.gapMs()) == TrendJoin::NewSession ? "| " : "", QString::number(s.cycle),
-                        QString::number(s.failCount), at, pair(s.contact, digits), pair(s.bounce, digits),
-                        pair(s.strokeTime, digits));
+                        QString::number(s.failCount), at, pair(s.contact, format, precision),
+                        pair(s.bounce, format, precision), pair(s.strokeTime, format, precision));
     }
     return out.join(u'\n');
 }
@@ -621,7 +621,7 @@ private Q_SLOTS:
             live.append(trendReadingFromState(s));
         QCOMPARE(readTrendLog(dir.filePath(QStringLiteral("run.txt")), fromLog).samples, 7);
         // The second header begins a new session.
-        QCOMPARE(samplesText(fromLog, 3),
+        QCOMPARE(samplesText(fromLog, 'g', 3),
                  QStringLiteral("1001 7 2026-12-06 11:30:05 11.9/2.17e+03 0.0016/0.0004 0.045/0.052\n"
                                 "1002 7 2026-12-06 11:30:05 11.9/2.17e+03 nan/nan 0.045/0.052\n"
                                 "| 1003 7 2026-12-06 11:30:05 11.9/inf 0.0016/0.0004 0.045/0.052\n"
@@ -629,7 +629,7 @@ private Q_SLOTS:
                                 "1005 7 2026-12-06 11:30:05 0.059/2.5 0.0016/0.0004 0.045/0.052\n"
                                 "1006 7 2026-12-06 11:30:05 nan/nan 0.0016/0.0004 0.045/0.052\n"
                                 "1007 7 2026-12-06 11:30:05 11.9/nan nan/nan 0.045/nan"));
-        QCOMPARE(samplesText(live, 2), samplesText(fromLog, 2).remove(QStringLiteral("| ")));
+        QCOMPARE(samplesText(live, 'f', 1), samplesText(fromLog, 'f', 1).remove(QStringLiteral("| ")));
         QCOMPARE(limitsText(fromLog), limitsText(live));
     }
 
