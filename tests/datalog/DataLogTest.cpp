@@ -15,6 +15,7 @@
 namespace {
 
 using Answers = QList<int16_t>;
+enum Fault { FullDisk, Deleted, Replaced };
 
 // The header that data files already on disk carry.
 const QByteArray Header = "DtTm,CyCnt,FlCnt,SqCnt,MnDwR,MxDwR,MnUpR,MxUpR,DwBnc,UpBnc,LstDR,LstUR,LstDnBnc,LstUpBnc,"
@@ -28,8 +29,7 @@ QString openError(const QString &reason)
 }
 const QString Unrecognized = QStringLiteral("yesno:File Error|Unrecognized file structure.  Continue writing to file?");
 
-// A 1000-ohm pull-up tester with software 1.2; one value per column, so
-// that swapped columns show.
+// A 1000-ohm pull-up tester with software 1.2; one value per column, so that swapped columns show.
 void fillSample(TesterState &s)
 {
     s.counters.updateTime = QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9));
@@ -63,8 +63,7 @@ QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// One data log with fakes around it, as the main window builds it, and a
-// fresh folder for its files.
+// One data log with fakes around it, as the main window builds it, and a fresh folder for its files.
 struct Rig : DataLogListener
 {
     QTemporaryDir dir;
@@ -106,16 +105,13 @@ class DataLogTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Every row also checks the full line of the sample, whose open up-stroke
-    // contact is written as 2044000.0 and whose decimals take a full stop.
+    // Every row also checks the full line (an open up-stroke contact as 2044000.0, decimals with a full stop).
     void sampleLine_data()
     {
         addColumns<int, QString, QStringList>("rPullUp", "serial", "expected");   // expected: "column=text", from 1
         addRow("no range yet", 0, "S1",
                QStringList{"5=???", "6=???", "7=???", "12=???", "24=???", "31=???", "35=-----"});
-        addRow("serial with a comma, control and accented characters", 1000,
-               QString::fromUtf8("\tA,X\xc3\xa9"
-                                 "1\x01 \r"),
+        addRow("serial with a comma, control and accented characters", 1000, QStringLiteral("\tA,X\u00e91\x01 \r"),
                QStringList{"37=A?X?1?"});
     }
 
@@ -182,11 +178,8 @@ private Q_SLOTS:
         QCOMPARE(readFile(file), before + added);
     }
 
-    // A file command switches the log to the file chosen, or leaves the log
-    // open taking samples: a cancelled dialog says nothing, a name that cannot
-    // be opened is named with the system's reason. The dialog starts from the
-    // file open. The new file takes the current sample at once; a recent
-    // entry takes it only if no file took it.
+    // A file command switches the log to the file chosen, or leaves it as it was: a cancelled dialog says nothing,
+    // a refused name is named with the system's reason; a recent entry takes the sample only if no file took it.
     void fileCommands_data()
     {
         // New and Open start with first.txt open; choice: a name in the folder, empty: Cancel; refused: the
@@ -263,9 +256,7 @@ private Q_SLOTS:
     {
         QFETCH(Answers, answers);
         QFETCH(QString, file);
-        QFETCH(bool, goAhead);
         QFETCH(bool, saved);
-
         Rig rig;
         if (file.endsWith(".txt"))
             file = rig.path(file);
@@ -275,7 +266,7 @@ private Q_SLOTS:
             rig.files.choices = {file};
         rig.registry.addRecentFile("/runs/last week.txt");
 
-        QCOMPARE(rig.log.checkDataSaved(true), goAhead);
+        QTEST(rig.log.checkDataSaved(true), "goAhead");
         QCOMPARE(rig.dialogs.count("yesno:Save Data|"), 1);
         // With no file open the dialog starts from the newest recent one.
         QCOMPARE(rig.files.startedFrom,
@@ -285,37 +276,59 @@ private Q_SLOTS:
         QCOMPARE(rig.s.session.dirtyData, !saved);
     }
 
-    // A line cut short by a full disk: the file keeps only whole lines.
-    void shortWriteLeavesTheFileAsItWas()
+    // The file failing under the log (a line cut short by a full disk, the file deleted or renamed while open):
+    // nothing more goes anywhere, the file keeps only whole lines, the log closes with one notice.
+    void failingFileClosesTheLog_data()
     {
+        addColumns<Fault, QString>("fault", "notice");
+        const QString closed = QStringLiteral("closed and the current sample has not been saved.");
+        addRow("disk full", FullDisk, "Error Writing File.  The data file has been " + closed);
+        addRow("deleted", Deleted, "The data file run.txt was moved or deleted.  It has been " + closed);
+        addRow("renamed, a new file under the old name", Replaced,
+               "The data file run.txt was moved or deleted.  It has been " + closed);
+    }
+
+    void failingFileClosesTheLog()
+    {
+        QFETCH(Fault, fault);
 #ifndef Q_OS_UNIX
-        QSKIP("needs a file size limit (setrlimit), which Windows does not have");
+        QSKIP("needs a file size limit (setrlimit), and Windows keeps an open file from being renamed or deleted");
 #else
         Rig rig;
         QString path = rig.path("run.txt");
+        const QString moved = rig.path("moved.txt");
         QVERIFY(rig.log.openFile(path));
         rig.sample(1);
         const QByteArray before = readFile(path);
+        if (fault == FullDisk) {
+            // The kernel takes what fits under the file size limit and refuses the rest: a real short write.
+            rlimit saved{};
+            getrlimit(RLIMIT_FSIZE, &saved);
+            rlimit lower = saved;
+            lower.rlim_cur = rlim_t(before.size() + 40);
+            const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+            setrlimit(RLIMIT_FSIZE, &lower);
+            rig.sample(2);
+            QVERIFY(rig.log.openFile(path));   // a second failure before the notice opened adds no second notice
+            rig.sample(2);
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, handler);
+        } else {
+            QVERIFY(QFile::rename(path, moved));
+            if (fault == Replaced)
+                QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+            rig.sample(2);
+            rig.sample(3);
+        }
 
-        // The kernel takes what fits under the file size limit and refuses the
-        // rest, as on a full disk: a real short write on any file system.
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit lower = saved;
-        lower.rlim_cur = rlim_t(before.size() + 40);
-        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &lower);
-        rig.sample(2);
-        // A second failure before the notice opened adds no second notice.
-        QVERIFY(rig.log.openFile(path));
-        rig.sample(2);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, handler);
-
-        QCOMPARE(readFile(path), before);
+        const QByteArray atPath[] = {before, "<missing>", ""};
+        QCOMPARE(readFile(path), atPath[fault]);
+        QCOMPARE(readFile(moved), fault == FullDisk ? QByteArray("<missing>") : before);
         QVERIFY(rig.dialogs.calls.isEmpty());   // the writing poll tick returns before the notice opens
-        rig.verifyRefused(QStringLiteral("Error Writing File.  The data file has been closed and the current "
-                                         "sample has not been saved."));
+        QFETCH(QString, notice);
+        rig.verifyRefused(notice);
+        if (fault != FullDisk)
+            return;
         // Logging resumes in the same file with whole lines only.
         QVERIFY(rig.log.openFile(path));
         rig.sample(3);
@@ -323,38 +336,6 @@ private Q_SLOTS:
         QCOMPARE(lines.size(), 4);   // header, cycle 1, cycle 3, nothing after the last line end
         QCOMPARE(lines[2].split(',').value(1), QByteArray("3"));
 #endif
-    }
-
-    // The file deleted or renamed while open: nothing more goes anywhere.
-    void fileGoneFromItsPath_data()
-    {
-        QTest::addColumn<bool>("replaced");   // another file now has the name
-        addRow("deleted", false);
-        addRow("renamed, a new file under the old name", true);
-    }
-
-    void fileGoneFromItsPath()
-    {
-        QFETCH(bool, replaced);
-#ifdef Q_OS_WIN
-        QSKIP("Windows refuses to rename or delete a file that a program holds open");
-#endif
-        Rig rig;
-        QString path = rig.path("run.txt");
-        const QString moved = rig.path("moved.txt");
-        QVERIFY(rig.log.openFile(path));
-        rig.sample(1);
-        QVERIFY(QFile::rename(path, moved));
-        if (replaced)
-            QVERIFY(QFile(path).open(QIODevice::WriteOnly));
-        const QByteArray movedBefore = readFile(moved);
-
-        rig.sample(2);
-        rig.sample(3);
-        QCOMPARE(readFile(moved), movedBefore);
-        QCOMPARE(readFile(path), replaced ? QByteArray() : QByteArray("<missing>"));
-        rig.verifyRefused(QStringLiteral("The data file run.txt was moved or deleted.  It has been closed and the "
-                                         "current sample has not been saved."));
     }
 };
 

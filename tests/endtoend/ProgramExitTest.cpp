@@ -1,5 +1,4 @@
-// The program itself, on its simulated tester, ended by SIGTERM or SIGINT:
-// it closes as a quit would, leaving its run open with its exit written.
+// The program on its simulated tester, ended by a signal, closes as a quit would: its run open, its exit written.
 
 #include "platform/archive/SqlArchiveStore.h"
 
@@ -36,8 +35,8 @@ private Q_SLOTS:
     void signalClosesCleanly_data()
     {
         QTest::addColumn<int>("signal");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGINT") << int(SIGINT);
+        addRow("SIGTERM", int(SIGTERM));
+        addRow("SIGINT", int(SIGINT));
     }
 
     void signalClosesCleanly()

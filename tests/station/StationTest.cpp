@@ -48,8 +48,7 @@ enum Scenario { AtAGlance, GoneQuiet, NoStar, RunFiles };
 void arrange(StationRig &rig, Scenario scenario, const QTemporaryDir &dir)
 {
     if (scenario == AtAGlance) {
-        // One tester runs to its limits from cycle 100 and is logged; the
-        // other ran until three failed cycles ended its run.
+        // One tester runs to its limits from cycle 100 and is logged; three failed cycles ended the other's run.
         SimulatorConfig first = FakeBench::simulatorConfig("41800001", true);
         first.startCycles = 100;
         rig.bench.plug(1, first).settings().cycleLimit = 1000;
@@ -88,8 +87,7 @@ class StationTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A port one link holds is passed over by the others; a tester's port
-    // is its link's only port, closed or open; a link that goes frees all.
+    // A port one link holds is passed over by the others; a tester keeps its port; a link that goes frees all.
     void portClaims()
     {
         PortClaims claims;
@@ -127,8 +125,7 @@ private Q_SLOTS:
         addRow("--port 1 and 2, a tester on each", QList<int>{1, 2}, QList<int>{1, 2}, "No port left to search");
     }
 
-    // Testers join in port order, each on a port that only the session that
-    // found it opened; the search names only the ports it tries.
+    // Testers join in port order, each port opened only by the session that found it; the search names its ports.
     void searchPassesOverTheTesters()
     {
         QFETCH(QList<int>, mapped);
@@ -158,8 +155,7 @@ private Q_SLOTS:
             QCOMPARE(openedBy[port].size(), 1);
     }
 
-    // The pulled tester's row turns red and stays; plugged back, it is found
-    // again by its own session on its port, not by the search.
+    // The pulled tester's row turns red and stays; plugged back, its own session finds it, not the search.
     void pulledTesterKeepsItsRowWhileTheOthersGoOn()
     {
         StationRig rig;
@@ -206,8 +202,7 @@ private Q_SLOTS:
         addRow("the other lost tester: its row takes the port", "41800002", 2);
     }
 
-    // Both testers lost, a tester turns up on the first one's port: only the
-    // row of its own serial number takes it over; every other row stays lost.
+    // A tester on a lost tester's port: only the row of its own serial number takes it, every other stays lost.
     void testerOnALostTestersPort()
     {
         QFETCH(QString, newcomer);
@@ -235,10 +230,8 @@ private Q_SLOTS:
             QCOMPARE(rig.session(i).glance().linkLost(), i != row);
     }
 
-    // What the row shows, and /api/testers with it: the two testers at a
-    // glance; what the link's "connected" would hide (a running tester gone
-    // quiet since its last sample, one that never acknowledges: its records
-    // refused, its run unknown); the run's own file as the data file.
+    // What the row shows, and /api/testers with it, also where the link's "connected" would hide a tester gone
+    // quiet or one that never acknowledges.
     void rowShows_data()
     {
         // first, second: patterns for the first and the second tester's cell (empty: no second tester)
@@ -307,8 +300,7 @@ private Q_SLOTS:
         addRow("running, a sample every 20 s, alive", 20000, true, false, -1, 0);
     }
 
-    // A running tester whose power or cable went dead while its port stayed
-    // open is found lost by asking it for a sample, as the Sample button does.
+    // A running tester gone dead behind an open port is found lost by asking it for a sample.
     void silentRunningTesterIsFoundLost()
     {
         QFETCH(int, periodMs);
@@ -370,8 +362,7 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 0);
         QVERIFY(rig.tickUntil([&] { return model.data(failures, StationTableModel::NewFailureRole).toBool(); }));
 
-        // A counter reset begins the watch again: the first failure after it
-        // marks the row at once, below the count seen before the reset.
+        // After a counter reset the first failure marks the row at once, below the count seen before.
         QVERIFY(rig.tickUntil([&] { return rig.session(0).state().counters.failCount >= 5; }));
         rig.station.failuresSeen(0);
         const int seenBefore = rig.session(0).state().counters.failCount;
@@ -382,8 +373,7 @@ private Q_SLOTS:
                  qPrintable(QString::number(rig.session(0).state().counters.failCount)));
     }
 
-    // Each tester keeps its recent data files under its serial number and
-    // its messages name it; the program's own settings stay shared.
+    // Each tester keeps its recent data files under its serial number and its messages name it.
     void settingsAndMessagesPerTester()
     {
         StationRig rig;
