@@ -4,7 +4,6 @@
 #include "support/TestKit.h"
 
 #include "engine/archive/RunFileLog.h"
-#include "engine/config/ConfigCommands.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/link/PortClaims.h"
 #include "engine/preferences/Registry.h"
@@ -235,31 +234,30 @@ private Q_SLOTS:
     void rowShows_data()
     {
         // first, second: patterns for the first and the second tester's cell (empty: no second tester)
-        addColumns<Scenario, int, QString, QString>("scenario", "column", "first", "second");
+        addColumns<Scenario, StationTableModel::Column, QString, QString>("scenario", "column", "first", "second");
         const QString since = QStringLiteral("Connected since \\d\\d:\\d\\d:\\d\\d");
-        addRow("S/N", AtAGlance, int(StationTableModel::SerialColumn), "41800001", "41800002");
-        addRow("link", AtAGlance, int(StationTableModel::LinkColumn), since, since);
-        addRow("run", AtAGlance, int(StationTableModel::RunColumn), "Running to limits", "Stopped");
-        addRow("cycles", AtAGlance, int(StationTableModel::CyclesColumn), "1\\d\\d of 1000 cycles",
-               "3 cycles, no limit");
-        addRow("rate", AtAGlance, int(StationTableModel::RateColumn), "1[78]\\d\\d\\d cycles/h", "----");
-        addRow("to limit", AtAGlance, int(StationTableModel::ToLimitColumn), "0:\\d\\d:\\d\\d", "----");
-        addRow("failures", AtAGlance, int(StationTableModel::FailuresColumn), "0 \\(0 sequential\\)",
+        addRow("S/N", AtAGlance, StationTableModel::SerialColumn, "41800001", "41800002");
+        addRow("link", AtAGlance, StationTableModel::LinkColumn, since, since);
+        addRow("run", AtAGlance, StationTableModel::RunColumn, "Running to limits", "Stopped");
+        addRow("cycles", AtAGlance, StationTableModel::CyclesColumn, "1\\d\\d of 1000 cycles", "3 cycles, no limit");
+        addRow("rate", AtAGlance, StationTableModel::RateColumn, "1[78]\\d\\d\\d cycles/h", "----");
+        addRow("to limit", AtAGlance, StationTableModel::ToLimitColumn, "0:\\d\\d:\\d\\d", "----");
+        addRow("failures", AtAGlance, StationTableModel::FailuresColumn, "0 \\(0 sequential\\)",
                "3 \\(3 sequential\\)");
-        addRow("data file", AtAGlance, int(StationTableModel::DataFileColumn), "run\\.txt", "Not logging");
-        addRow("gone quiet, link", GoneQuiet, int(StationTableModel::LinkColumn), "No sample since 17:00:\\d\\d", "");
-        addRow("gone quiet, run", GoneQuiet, int(StationTableModel::RunColumn), "Running to limits", "");
-        addRow("never acknowledges, link", NoStar, int(StationTableModel::LinkColumn),
+        addRow("data file", AtAGlance, StationTableModel::DataFileColumn, "run\\.txt", "Not logging");
+        addRow("gone quiet, link", GoneQuiet, StationTableModel::LinkColumn, "No sample since 17:00:\\d\\d", "");
+        addRow("gone quiet, run", GoneQuiet, StationTableModel::RunColumn, "Running to limits", "");
+        addRow("never acknowledges, link", NoStar, StationTableModel::LinkColumn,
                "The tester answers without acknowledgement: records are being refused", "");
-        addRow("never acknowledges, run", NoStar, int(StationTableModel::RunColumn), "Unknown", "");
-        addRow("the run's own file", RunFiles, int(StationTableModel::DataFileColumn),
+        addRow("never acknowledges, run", NoStar, StationTableModel::RunColumn, "Unknown", "");
+        addRow("the run's own file", RunFiles, StationTableModel::DataFileColumn,
                "41800001 \\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d\\.txt", "");
     }
 
     void rowShows()
     {
         QFETCH(Scenario, scenario);
-        QFETCH(int, column);
+        QFETCH(StationTableModel::Column, column);
         QFETCH(QString, first);
         QFETCH(QString, second);
         StationRig rig;
