@@ -110,7 +110,6 @@ private Q_SLOTS:
         rig.s.session.repeatCount = TesterState::Integer(breakCount);
         rig.s.session.saveToDatabase = saveToDatabase;
         rig.engine->sendValueCommand(Command::ArmBreakUpdate, QString::number(breakCount));
-        // Until the last break was fetched and the tester re-armed for the next.
         QVERIFY(rig.tickUntil(
             [&] {
                 return rig.tester.stats().plusAnswered == breaks && !rig.tester.pausedAtBreak()

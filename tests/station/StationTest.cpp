@@ -229,8 +229,7 @@ private Q_SLOTS:
             QCOMPARE(rig.session(i).glance().linkLost(), i != row);
     }
 
-    // What the row shows, and /api/testers with it, also where the link's "connected" would hide a tester gone
-    // quiet or one that never acknowledges.
+    // What the row and /api/testers show, also where "connected" would hide a tester gone quiet or refused.
     void rowShows_data()
     {
         // first, second: patterns for the first and the second tester's cell (empty: no second tester)

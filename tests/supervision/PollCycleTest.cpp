@@ -116,8 +116,7 @@ private Q_SLOTS:
 
     void testerSignals_data()
     {
-        // crossing: 0 idle link, 1 before a reply, 2 before a wake-up answer; after: the data fetched (AE), the
-        // break flag, break-update mode, the test ended, beeps
+        // crossing: 0 idle, 1 before a reply, 2 before a wake-up answer; after: AE sent, flag, mode, ended, beeps
         addColumns<int, QByteArray, QList<int>>("crossing", "received", "after");
         addRow("test ended", 0, QByteArray("-"), QList<int>{1, 0, 0, 1, 1});
         addRow("both in one read count as new data", 0, QByteArray("x+-\r"), QList<int>{1, 1, 1, 0, 0});
@@ -220,8 +219,7 @@ private Q_SLOTS:
     // Stray bytes in front of any one answer cost nothing: found at once on port 1, both records counted.
     void strayBytesCostNoAnswer_data()
     {
-        // answer: the one the bytes land in front of, of two probe wake-ups, the hello, the first record, a later
-        // wake-up and its record
+        // answer: which one, of two probe wake-ups, the hello, the first record, a later wake-up and its record
         addColumns<int, QByteArray>("answer", "stray");
         QTest::newRow("first probe answer") << 0 << QByteArray("\x83");
         QTest::newRow("second probe answer") << 1 << QByteArray("\xfe\x80\x91");
@@ -257,8 +255,7 @@ private Q_SLOTS:
         QCOMPARE(int(rig.s.link.refusedReplies), 0);
     }
 
-    // Whatever arrives meanwhile ("+", a line that is no answer), an answer that never comes times out 13 s
-    // after the byte that asked for it, and the port is given up.
+    // Whatever arrives meanwhile, an answer that never comes times out 13 s after the byte that asked for it.
     void noisyLineStillTimesOut_data()
     {
         // waitingStep: the link's step while the answer is awaited; askedAgain: the command sent again meanwhile
@@ -335,8 +332,8 @@ private Q_SLOTS:
         QTEST(watch.boundTicks(), "bound");
     }
 
-    // A master download broken off (a rejected reply, none, an unknown link step) leaves no master or learn
-    // ending behind, or the next download would clear counters or start a test; the link is free again.
+    // A master download broken off leaves no master or learn ending behind, or the next download would clear
+    // counters or start a test; the link is free again.
     void interruptedChainLeavesNothingBehind_data()
     {
         addColumns<int, bool>("brokenAt", "silent");   // brokenAt 0: the link's step unknown
