@@ -1,6 +1,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/state/TesterState.h"
+#include "support/Fetched.h"
 #include "support/TestKit.h"
 
 #include "support/FakeDataFileDialog.h"
@@ -117,21 +118,18 @@ private Q_SLOTS:
 
     void sampleLine()
     {
-        QFETCH(int, rPullUp);
-        QFETCH(QString, serial);
-        QFETCH(QStringList, expected);
         TesterState s;
         fillSample(s);
         QCOMPARE(sampleLogLine(s).toLatin1(), FullLine);
 
-        s.reported.rangePullUp = rPullUp;
-        s.identity.serialNumber = serial;
+        s.reported.rangePullUp = fetched<int>("rPullUp");
+        s.identity.serialNumber = fetched<QString>("serial");
         const QString line = sampleLogLine(s);
         for (const QChar c : line)
             QVERIFY2(c.unicode() >= 0x20 && c.unicode() <= 0x7e, qPrintable(line));
         const QStringList fields = line.split(u',');
         QCOMPARE(fields.size(), 37);
-        for (const QString &columnText : expected)
+        for (const QString &columnText : fetched<QStringList>("expected"))
             QCOMPARE(fields.at(columnText.section(u'=', 0, 0).toInt() - 1), columnText.section(u'=', 1));
     }
 
@@ -153,7 +151,6 @@ private Q_SLOTS:
     void openAndAppend()
     {
         QFETCH(QByteArray, before);
-        QFETCH(Answers, answers);
         QFETCH(QByteArray, added);
         QFETCH(QStringList, shown);
         const bool opened = !added.isEmpty();
@@ -164,7 +161,7 @@ private Q_SLOTS:
         QFile existing(file);
         QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(before) == before.size());
         existing.close();
-        rig.dialogs.answers = answers;
+        rig.dialogs.answers = fetched<Answers>("answers");
         rig.s.session.dirtyData = true;
 
         QCOMPARE(rig.log.openFile(file), opened);
@@ -198,7 +195,6 @@ private Q_SLOTS:
     void fileCommands()
     {
         QFETCH(QString, command);
-        QFETCH(bool, pending);
         QFETCH(QString, choice);
         QFETCH(bool, refused);
         QFETCH(QString, logging);
@@ -207,7 +203,7 @@ private Q_SLOTS:
         const QString chosen = rig.path(choice);
         if (command != "recent")
             QVERIFY(rig.log.openFile(first));
-        rig.s.session.dirtyData = pending;
+        rig.s.session.dirtyData = fetched<bool>("pending");
         rig.files.choices = {choice.isEmpty() ? std::nullopt : std::optional<QString>(chosen)};
         rig.dialogs.answers = {AnswerYes};   // Open: create the new name
         if (command == "new")

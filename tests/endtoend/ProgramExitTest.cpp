@@ -2,6 +2,7 @@
 
 #include "platform/archive/SqlArchiveStore.h"
 
+#include "support/Fetched.h"
 #include "support/TestKit.h"
 #include <QtSql>
 #include <csignal>
@@ -41,7 +42,6 @@ private Q_SLOTS:
 
     void signalClosesCleanly()
     {
-        QFETCH(int, signal);
         QTemporaryDir dir;
         const QString archive = dir.filePath("runs.sqlite");
         QProcess program;
@@ -49,7 +49,7 @@ private Q_SLOTS:
         program.start(QStringLiteral(LIFECYCLE_PROGRAM), {"--simulate", "--archive", archive});
         QVERIFY(program.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(look(archive).section(u' ', 0, 0).toInt() >= 2, 15000);
-        ::kill(pid_t(program.processId()), signal);
+        ::kill(pid_t(program.processId()), fetched<int>("signal"));
         QVERIFY(program.waitForFinished(8000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);

@@ -11,6 +11,7 @@
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
 
+#include "support/Fetched.h"
 #include "support/TestKit.h"
 #include <sys/resource.h>
 
@@ -55,11 +56,10 @@ private Q_SLOTS:
     // Running brings a record with every "+"; Stop leaves the display on the tester's last counters.
     void runAndItsEnd()
     {
-        QFETCH(int, code);
         SimulatedRig rig;
         rig.tester.settings().cycleLimit = 6;
         QVERIFY(rig.connect());
-        rig.engine->sendCommand(Command(code));
+        rig.engine->sendCommand(Command(fetched<int>("code")));
         // Running as soon as the tester takes the command, before a record says so.
         QVERIFY(rig.tickUntil([&] { return rig.engine->commReady(); }, 20));
         QVERIFY(rig.s.counters.running);

@@ -1,6 +1,7 @@
 // A station of simulated testers on a bench of fake ports.
 
 #include "StationRig.h"
+#include "support/Fetched.h"
 #include "support/TestKit.h"
 
 #include "engine/archive/RunFileLog.h"
@@ -205,7 +206,6 @@ private Q_SLOTS:
     void testerOnALostTestersPort()
     {
         QFETCH(QString, newcomer);
-        QFETCH(int, rows);
         StationRig rig;
         QVERIFY(plugAll(rig, {1, 2}, {1, 2}));
         rig.bench.pull(1);
@@ -221,7 +221,7 @@ private Q_SLOTS:
         };
         QVERIFY(rig.tickUntil([&] { return liveRow() >= 0; }));
         rig.tick(100);   // no other row reaches for the port meanwhile
-        QCOMPARE(rig.station.count(), rows);
+        QTEST(rig.station.count(), "rows");
         const int row = liveRow();
         QCOMPARE(rig.session(row).state().identity.serialNumber, newcomer);
         QCOMPARE(rig.session(row).glance().port(), 1);
@@ -257,7 +257,6 @@ private Q_SLOTS:
     {
         QFETCH(Scenario, scenario);
         QFETCH(StationTableModel::Column, column);
-        QFETCH(QString, first);
         QFETCH(QString, second);
         StationRig rig;
         QTemporaryDir dir;
@@ -265,7 +264,7 @@ private Q_SLOTS:
         if (QTest::currentTestFailed())
             return;
         const QString shown[2] = {cell(rig, 0, column), second.isEmpty() ? QString() : cell(rig, 1, column)};
-        QVERIFY2(matches(first, shown[0]), qPrintable(shown[0]));
+        QVERIFY2(matches(fetched<QString>("first"), shown[0]), qPrintable(shown[0]));
         QVERIFY2(matches(second, shown[1]), qPrintable(shown[1]));
         if (column == StationTableModel::CyclesColumn) {
             StationTableModel model(rig.station);
@@ -300,13 +299,11 @@ private Q_SLOTS:
     // A running tester gone dead behind an open port is found lost by asking it for a sample.
     void silentRunningTesterIsFoundLost()
     {
-        QFETCH(int, periodMs);
         QFETCH(bool, running);
-        QFETCH(bool, silent);
         QFETCH(int, lostAfterMs);
         StationRig rig;
         SimulatorConfig config = FakeBench::simulatorConfig("41800001", running);
-        config.periodMs = periodMs;
+        config.periodMs = fetched<int>("periodMs");
         SimulatedTester &tester = rig.bench.plug(1, config);
         QVERIFY(rig.allFound(1));
         const TrendHistory &samples = rig.session(0).trendHistory();
@@ -320,7 +317,7 @@ private Q_SLOTS:
         }
         const auto asked = [&tester] { return tester.stats().recordsSent - tester.stats().plusAnswered; };
         const int64_t askedBefore = asked();
-        tester.config().silent = silent;
+        tester.config().silent = fetched<bool>("silent");
         const auto lost = [&rig] { return rig.session(0).glance().link().state() == LinkHistory::State::Lost; };
         int ticks = 0;
         for (; ticks < 180000 / 50 && !lost(); ++ticks)
@@ -413,7 +410,6 @@ private Q_SLOTS:
 
     void exitAsksOnce()
     {
-        QFETCH(QList<int>, answers);
         QFETCH(bool, chooseFiles);
         StationRig rig;
         QVERIFY(plugAll(rig, {1, 2, 3}, {1, 3}));
@@ -424,7 +420,7 @@ private Q_SLOTS:
         rig.session(1).state().session.dirtyConfig = true;
         rig.session(2).state().session.goAgainMode = true;
         rig.session(2).state().session.repeatCount = 5;
-        for (int answer : answers)
+        for (int answer : fetched<QList<int>>("answers"))
             rig.dialogs.answers << int16_t(answer);
         const QString saved[3] = {dir.filePath("one.txt"), dir.filePath("two.txt"), dir.filePath("two.cfg")};
         if (chooseFiles) {

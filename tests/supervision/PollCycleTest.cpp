@@ -3,6 +3,7 @@
 #include "engine/link/Commands.h"
 #include "engine/supervision/PollCycle.h"
 #include "engine/supervision/SilenceWatch.h"
+#include "support/Fetched.h"
 #include "support/TestKit.h"
 
 // Sends the command of wire code `code` on a lively line and answers it with `data`.
@@ -101,10 +102,9 @@ private Q_SLOTS:
 
     void foundMessageLifetime()
     {
-        QFETCH(int, phase);
         EngineRig rig;
         rig.answerEverything();
-        rig.s.link.slowTaskTicks = phase;
+        rig.s.link.slowTaskTicks = fetched<int>("phase");
         for (int i = 0; i < 20 && rig.view.barText != QLatin1String("Tester Found On Comm 1"); ++i)
             rig.tick();
         QCOMPARE(rig.view.barText, QStringLiteral("Tester Found On Comm 1"));
@@ -129,14 +129,13 @@ private Q_SLOTS:
     void testerSignals()
     {
         QFETCH(int, crossing);
-        QFETCH(QByteArray, received);
         EngineRig rig;
         rig.linkUp();
         rig.s.session.goAgainMode = true;   // break-update mode armed
         rig.s.link.quietTicks = crossing == 2 ? 100 : 0;
         if (crossing)
             rig.engine.sendCommand(Command::ReadCycleCount);
-        rig.port.queueInput(received);
+        rig.port.queueInput(fetched<QByteArray>("received"));
         rig.tick();
         if (crossing == 2) {
             rig.port.queueInput("*\r");
@@ -165,13 +164,11 @@ private Q_SLOTS:
 
     void singleValues()
     {
-        QFETCH(int, code);
-        QFETCH(QByteArray, data);
         EngineRig rig;
         rig.linkUp();
         rig.s.reported.cycleLimit = 77;
         rig.s.reported.maxDownBounceTol = 5;
-        exchange(rig, code, data);
+        exchange(rig, fetched<int>("code"), fetched<QByteArray>("data"));
 
         QTEST((QList<int>{rig.s.reported.contact, rig.s.reported.cycleLimit, rig.s.reported.maxDownBounceTol}),
               "after");
@@ -271,10 +268,7 @@ private Q_SLOTS:
 
     void noisyLineStillTimesOut()
     {
-        QFETCH(int, waitingStep);
-        const LinkStep waitingIn = LinkStep(waitingStep);
-        QFETCH(QByteArray, noise);
-        QFETCH(bool, askedAgain);
+        const LinkStep waitingIn = LinkStep(fetched<int>("waitingStep"));
         EngineRig rig;
         if (waitingIn >= LinkStep::ProbeFirstAnswer) {
             rig.tick(2);   // port 1 opened, first wake-up sent
@@ -290,8 +284,8 @@ private Q_SLOTS:
         QCOMPARE(rig.s.link.step, waitingIn);
         for (int tick = 1; tick < ReplyTimeoutTicks; ++tick) {
             if (tick % 40 == 0)
-                rig.port.queueInput(noise);
-            if (tick % 40 == 20 && askedAgain)
+                rig.port.queueInput(fetched<QByteArray>("noise"));
+            if (tick % 40 == 20 && fetched<bool>("askedAgain"))
                 rig.engine.sendCommand(Command::SampleData);   // a second wake-up goes out
             rig.tick();
             QVERIFY2(rig.s.link.portOpen && rig.s.link.step == waitingIn, qPrintable(QString::number(tick)));
@@ -315,10 +309,9 @@ private Q_SLOTS:
 
     void silenceBound()
     {
-        QFETCH(QList<int>, pluses);
         SilenceWatch watch;
         watch.restart();
-        for (int ticks : pluses) {
+        for (int ticks : fetched<QList<int>>("pluses")) {
             if (ticks == 0) {
                 watch.runStopped();
                 for (int i = 0; i < 1000; ++i)
