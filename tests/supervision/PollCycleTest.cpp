@@ -6,6 +6,14 @@
 #include "support/Fetched.h"
 #include "support/TestKit.h"
 
+// What the engine sends in `ticks` poll ticks after the tester said `input`.
+static QStringList answer(EngineRig &rig, const QByteArray &input, int ticks)
+{
+    rig.port.queueInput(input);
+    rig.tick(ticks);
+    return rig.port.takeFrames();
+}
+
 // Sends the command of wire code `code` on a lively line and answers it with `data`.
 static void exchange(EngineRig &rig, int code, const QByteArray &data)
 {
@@ -34,24 +42,13 @@ private Q_SLOTS:
         rig.tick(2);   // ports 1, 2 refused, 3 opens, first wake-up
         QCOMPARE(rig.port.takeFrames(), QStringList{"<ESC>"});
 
-        rig.port.queueInput("hello\r*\r");   // any line answers it, the stale rest is dropped
-        rig.tick();
-        QCOMPARE(rig.port.takeFrames(), QStringList{"<ESC>"});
-        rig.port.queueInput("nope\r");   // the second wake-up needs a star line
-        rig.tick(5);
-        QVERIFY(rig.port.takeFrames().isEmpty());
-
-        rig.port.queueInput("*\r");
-        rig.tick();
-        QCOMPARE(rig.port.takeFrames(), QStringList{"A0"});
+        QCOMPARE(answer(rig, "hello\r*\r", 1), QStringList{"<ESC>"});   // any line answers, the rest is dropped
+        QVERIFY(answer(rig, "nope\r", 5).isEmpty());                    // the second wake-up needs a star line
+        QCOMPARE(answer(rig, "*\r", 1), QStringList{"A0"});
         QCOMPARE(rig.view.barText, QStringLiteral("Tester Found On Comm 3"));
-        rig.port.queueInput("*\r");
-        rig.tick(2);
-        QCOMPARE(rig.port.takeFrames(), QStringList{"AE"});
-
+        QCOMPARE(answer(rig, "*\r", 2), QStringList{"AE"});
         // The first record frees the link for the operator.
-        rig.port.queueInput("*12;1;2;3;4;5;6;0;SN1\r");
-        rig.tick(2);
+        answer(rig, "*12;1;2;3;4;5;6;0;SN1\r", 2);
         QCOMPARE(rig.s.identity.serialNumber, QStringLiteral("SN1"));
         QVERIFY(rig.engine.commReady());
         QCOMPARE(rig.log.saved, 1);
@@ -272,10 +269,8 @@ private Q_SLOTS:
         EngineRig rig;
         if (waitingIn >= LinkStep::ProbeFirstAnswer) {
             rig.tick(2);   // port 1 opened, first wake-up sent
-            if (waitingIn == LinkStep::ProbeSecondAnswer) {
-                rig.port.queueInput("\r");
-                rig.tick();
-            }
+            if (waitingIn == LinkStep::ProbeSecondAnswer)
+                answer(rig, "\r", 1);
         } else {
             rig.linkUp();
             rig.s.link.quietTicks = waitingIn == LinkStep::AwaitingWakeUp ? 100 : 0;
