@@ -1,6 +1,7 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/state/TesterState.h"
+#include "support/Fetched.h"
 #include "support/TestKit.h"
 
 #include "support/FakeDataFileDialog.h"
@@ -15,6 +16,7 @@
 namespace {
 
 using Answers = QList<int16_t>;
+enum Fault { FullDisk, Deleted, Replaced };
 
 // The header that data files already on disk carry.
 const QByteArray Header = "DtTm,CyCnt,FlCnt,SqCnt,MnDwR,MxDwR,MnUpR,MxUpR,DwBnc,UpBnc,LstDR,LstUR,LstDnBnc,LstUpBnc,"
@@ -28,8 +30,7 @@ QString openError(const QString &reason)
 }
 const QString Unrecognized = QStringLiteral("yesno:File Error|Unrecognized file structure.  Continue writing to file?");
 
-// A 1000-ohm pull-up tester with software 1.2; one value per column, so
-// that swapped columns show.
+// A 1000-ohm pull-up tester with software 1.2; one value per column, so that swapped columns show.
 void fillSample(TesterState &s)
 {
     s.counters.updateTime = QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9));
@@ -63,8 +64,7 @@ QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// One data log with fakes around it, as the main window builds it, and a
-// fresh folder for its files.
+// One data log with fakes around it, as the main window builds it, and a fresh folder for its files.
 struct Rig : DataLogListener
 {
     QTemporaryDir dir;
@@ -106,36 +106,30 @@ class DataLogTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Every row also checks the full line of the sample, whose open up-stroke
-    // contact is written as 2044000.0 and whose decimals take a full stop.
+    // Every row also checks the full line (an open up-stroke contact as 2044000.0, decimals with a full stop).
     void sampleLine_data()
     {
         addColumns<int, QString, QStringList>("rPullUp", "serial", "expected");   // expected: "column=text", from 1
         addRow("no range yet", 0, "S1",
                QStringList{"5=???", "6=???", "7=???", "12=???", "24=???", "31=???", "35=-----"});
-        addRow("serial with a comma, control and accented characters", 1000,
-               QString::fromUtf8("\tA,X\xc3\xa9"
-                                 "1\x01 \r"),
+        addRow("serial with a comma, control and accented characters", 1000, QStringLiteral("\tA,X\u00e91\x01 \r"),
                QStringList{"37=A?X?1?"});
     }
 
     void sampleLine()
     {
-        QFETCH(int, rPullUp);
-        QFETCH(QString, serial);
-        QFETCH(QStringList, expected);
         TesterState s;
         fillSample(s);
         QCOMPARE(sampleLogLine(s).toLatin1(), FullLine);
 
-        s.reported.rangePullUp = rPullUp;
-        s.identity.serialNumber = serial;
+        s.reported.rangePullUp = fetched<int>("rPullUp");
+        s.identity.serialNumber = fetched<QString>("serial");
         const QString line = sampleLogLine(s);
         for (const QChar c : line)
             QVERIFY2(c.unicode() >= 0x20 && c.unicode() <= 0x7e, qPrintable(line));
         const QStringList fields = line.split(u',');
         QCOMPARE(fields.size(), 37);
-        for (const QString &columnText : expected)
+        for (const QString &columnText : fetched<QStringList>("expected"))
             QCOMPARE(fields.at(columnText.section(u'=', 0, 0).toInt() - 1), columnText.section(u'=', 1));
     }
 
@@ -157,7 +151,6 @@ private Q_SLOTS:
     void openAndAppend()
     {
         QFETCH(QByteArray, before);
-        QFETCH(Answers, answers);
         QFETCH(QByteArray, added);
         QFETCH(QStringList, shown);
         const bool opened = !added.isEmpty();
@@ -168,7 +161,7 @@ private Q_SLOTS:
         QFile existing(file);
         QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(before) == before.size());
         existing.close();
-        rig.dialogs.answers = answers;
+        rig.dialogs.answers = fetched<Answers>("answers");
         rig.s.session.dirtyData = true;
 
         QCOMPARE(rig.log.openFile(file), opened);
@@ -182,11 +175,8 @@ private Q_SLOTS:
         QCOMPARE(readFile(file), before + added);
     }
 
-    // A file command switches the log to the file chosen, or leaves the log
-    // open taking samples: a cancelled dialog says nothing, a name that cannot
-    // be opened is named with the system's reason. The dialog starts from the
-    // file open. The new file takes the current sample at once; a recent
-    // entry takes it only if no file took it.
+    // A file command switches the log to the file chosen, or leaves it as it was: a cancelled dialog says nothing,
+    // a refused name is named with the system's reason; a recent entry takes the sample only if no file took it.
     void fileCommands_data()
     {
         // New and Open start with first.txt open; choice: a name in the folder, empty: Cancel; refused: the
@@ -205,7 +195,6 @@ private Q_SLOTS:
     void fileCommands()
     {
         QFETCH(QString, command);
-        QFETCH(bool, pending);
         QFETCH(QString, choice);
         QFETCH(bool, refused);
         QFETCH(QString, logging);
@@ -214,7 +203,7 @@ private Q_SLOTS:
         const QString chosen = rig.path(choice);
         if (command != "recent")
             QVERIFY(rig.log.openFile(first));
-        rig.s.session.dirtyData = pending;
+        rig.s.session.dirtyData = fetched<bool>("pending");
         rig.files.choices = {choice.isEmpty() ? std::nullopt : std::optional<QString>(chosen)};
         rig.dialogs.answers = {AnswerYes};   // Open: create the new name
         if (command == "new")
@@ -263,9 +252,7 @@ private Q_SLOTS:
     {
         QFETCH(Answers, answers);
         QFETCH(QString, file);
-        QFETCH(bool, goAhead);
         QFETCH(bool, saved);
-
         Rig rig;
         if (file.endsWith(".txt"))
             file = rig.path(file);
@@ -275,7 +262,7 @@ private Q_SLOTS:
             rig.files.choices = {file};
         rig.registry.addRecentFile("/runs/last week.txt");
 
-        QCOMPARE(rig.log.checkDataSaved(true), goAhead);
+        QTEST(rig.log.checkDataSaved(true), "goAhead");
         QCOMPARE(rig.dialogs.count("yesno:Save Data|"), 1);
         // With no file open the dialog starts from the newest recent one.
         QCOMPARE(rig.files.startedFrom,
@@ -285,37 +272,59 @@ private Q_SLOTS:
         QCOMPARE(rig.s.session.dirtyData, !saved);
     }
 
-    // A line cut short by a full disk: the file keeps only whole lines.
-    void shortWriteLeavesTheFileAsItWas()
+    // The file failing under the log (a line cut short by a full disk, the file deleted or renamed while open):
+    // nothing more goes anywhere, the file keeps only whole lines, the log closes with one notice.
+    void failingFileClosesTheLog_data()
     {
+        addColumns<Fault, QString>("fault", "notice");
+        const QString closed = QStringLiteral("closed and the current sample has not been saved.");
+        addRow("disk full", FullDisk, "Error Writing File.  The data file has been " + closed);
+        addRow("deleted", Deleted, "The data file run.txt was moved or deleted.  It has been " + closed);
+        addRow("renamed, a new file under the old name", Replaced,
+               "The data file run.txt was moved or deleted.  It has been " + closed);
+    }
+
+    void failingFileClosesTheLog()
+    {
+        QFETCH(Fault, fault);
 #ifndef Q_OS_UNIX
-        QSKIP("needs a file size limit (setrlimit), which Windows does not have");
+        QSKIP("needs a file size limit (setrlimit), and Windows keeps an open file from being renamed or deleted");
 #else
         Rig rig;
         QString path = rig.path("run.txt");
+        const QString moved = rig.path("moved.txt");
         QVERIFY(rig.log.openFile(path));
         rig.sample(1);
         const QByteArray before = readFile(path);
+        if (fault == FullDisk) {
+            // The kernel takes what fits under the file size limit and refuses the rest: a real short write.
+            rlimit saved{};
+            getrlimit(RLIMIT_FSIZE, &saved);
+            rlimit lower = saved;
+            lower.rlim_cur = rlim_t(before.size() + 40);
+            const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+            setrlimit(RLIMIT_FSIZE, &lower);
+            rig.sample(2);
+            QVERIFY(rig.log.openFile(path));   // a second failure before the notice opened adds no second notice
+            rig.sample(2);
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, handler);
+        } else {
+            QVERIFY(QFile::rename(path, moved));
+            if (fault == Replaced)
+                QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+            rig.sample(2);
+            rig.sample(3);
+        }
 
-        // The kernel takes what fits under the file size limit and refuses the
-        // rest, as on a full disk: a real short write on any file system.
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit lower = saved;
-        lower.rlim_cur = rlim_t(before.size() + 40);
-        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &lower);
-        rig.sample(2);
-        // A second failure before the notice opened adds no second notice.
-        QVERIFY(rig.log.openFile(path));
-        rig.sample(2);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, handler);
-
-        QCOMPARE(readFile(path), before);
+        const QByteArray atPath[] = {before, "<missing>", ""};
+        QCOMPARE(readFile(path), atPath[fault]);
+        QCOMPARE(readFile(moved), fault == FullDisk ? QByteArray("<missing>") : before);
         QVERIFY(rig.dialogs.calls.isEmpty());   // the writing poll tick returns before the notice opens
-        rig.verifyRefused(QStringLiteral("Error Writing File.  The data file has been closed and the current "
-                                         "sample has not been saved."));
+        QFETCH(QString, notice);
+        rig.verifyRefused(notice);
+        if (fault != FullDisk)
+            return;
         // Logging resumes in the same file with whole lines only.
         QVERIFY(rig.log.openFile(path));
         rig.sample(3);
@@ -323,38 +332,6 @@ private Q_SLOTS:
         QCOMPARE(lines.size(), 4);   // header, cycle 1, cycle 3, nothing after the last line end
         QCOMPARE(lines[2].split(',').value(1), QByteArray("3"));
 #endif
-    }
-
-    // The file deleted or renamed while open: nothing more goes anywhere.
-    void fileGoneFromItsPath_data()
-    {
-        QTest::addColumn<bool>("replaced");   // another file now has the name
-        addRow("deleted", false);
-        addRow("renamed, a new file under the old name", true);
-    }
-
-    void fileGoneFromItsPath()
-    {
-        QFETCH(bool, replaced);
-#ifdef Q_OS_WIN
-        QSKIP("Windows refuses to rename or delete a file that a program holds open");
-#endif
-        Rig rig;
-        QString path = rig.path("run.txt");
-        const QString moved = rig.path("moved.txt");
-        QVERIFY(rig.log.openFile(path));
-        rig.sample(1);
-        QVERIFY(QFile::rename(path, moved));
-        if (replaced)
-            QVERIFY(QFile(path).open(QIODevice::WriteOnly));
-        const QByteArray movedBefore = readFile(moved);
-
-        rig.sample(2);
-        rig.sample(3);
-        QCOMPARE(readFile(moved), movedBefore);
-        QCOMPARE(readFile(path), replaced ? QByteArray() : QByteArray("<missing>"));
-        rig.verifyRefused(QStringLiteral("The data file run.txt was moved or deleted.  It has been closed and the "
-                                         "current sample has not been saved."));
     }
 };
 

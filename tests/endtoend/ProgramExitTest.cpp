@@ -1,8 +1,8 @@
-// The program itself, on its simulated tester, ended by SIGTERM or SIGINT:
-// it closes as a quit would, leaving its run open with its exit written.
+// The program on its simulated tester, ended by a signal, closes as a quit would: its run open, its exit written.
 
 #include "platform/archive/SqlArchiveStore.h"
 
+#include "support/Fetched.h"
 #include "support/TestKit.h"
 #include <QtSql>
 #include <csignal>
@@ -36,13 +36,12 @@ private Q_SLOTS:
     void signalClosesCleanly_data()
     {
         QTest::addColumn<int>("signal");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGINT") << int(SIGINT);
+        addRow("SIGTERM", int(SIGTERM));
+        addRow("SIGINT", int(SIGINT));
     }
 
     void signalClosesCleanly()
     {
-        QFETCH(int, signal);
         QTemporaryDir dir;
         const QString archive = dir.filePath("runs.sqlite");
         QProcess program;
@@ -50,7 +49,7 @@ private Q_SLOTS:
         program.start(QStringLiteral(LIFECYCLE_PROGRAM), {"--simulate", "--archive", archive});
         QVERIFY(program.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(look(archive).section(u' ', 0, 0).toInt() >= 2, 15000);
-        ::kill(pid_t(program.processId()), signal);
+        ::kill(pid_t(program.processId()), fetched<int>("signal"));
         QVERIFY(program.waitForFinished(8000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);

@@ -1,5 +1,4 @@
-// The engine on the real serial backend against the simulated tester on a
-// pseudo-terminal.
+// The engine on the real serial backend against the simulated tester on a pseudo-terminal.
 
 #include "SimulatedRig.h"
 
@@ -12,6 +11,7 @@
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
 
+#include "support/Fetched.h"
 #include "support/TestKit.h"
 #include <sys/resource.h>
 
@@ -48,21 +48,18 @@ class SessionEndToEndTest : public QObject
 private Q_SLOTS:
     void runAndItsEnd_data()
     {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<int>("ledState");
-        QTest::newRow("run to limits") << wireCode(Command::RunToLimits) << 1;
-        QTest::newRow("run no limit, lamp blinks") << wireCode(Command::RunNoLimit) << 2;
+        addColumns<int, int>("code", "ledState");
+        addRow("run to limits", wireCode(Command::RunToLimits), 1);
+        addRow("run no limit, lamp blinks", wireCode(Command::RunNoLimit), 2);
     }
 
-    // Running brings a record with every "+"; Stop leaves the display on the
-    // tester's last counters.
+    // Running brings a record with every "+"; Stop leaves the display on the tester's last counters.
     void runAndItsEnd()
     {
-        QFETCH(int, code);
         SimulatedRig rig;
         rig.tester.settings().cycleLimit = 6;
         QVERIFY(rig.connect());
-        rig.engine->sendCommand(Command(code));
+        rig.engine->sendCommand(Command(fetched<int>("code")));
         // Running as soon as the tester takes the command, before a record says so.
         QVERIFY(rig.tickUntil([&] { return rig.engine->commReady(); }, 20));
         QVERIFY(rig.s.counters.running);
@@ -80,14 +77,13 @@ private Q_SLOTS:
         QCOMPARE(rig.tester.stats().lostSignals, 0);
     }
 
-    // Break-update mode with "Save To Database" and a data file open: the tester
-    // pauses every few cycles and says "+", the program fetches the record, logs
-    // it and re-arms the next break with the same count.
+    // Break-update mode with a data file open: at each break the program fetches the record, logs it when
+    // "Save To Database" is on, archives it and re-arms the next break with the same count.
     void breakUpdateLogsOneLinePerBreak_data()
     {
         QTest::addColumn<bool>("saveToDatabase");
-        QTest::newRow("breaks saved to the data log") << true;
-        QTest::newRow("breaks not saved: in the archive all the same") << false;
+        addRow("breaks saved to the data log", true);
+        addRow("breaks not saved: in the archive all the same", false);
     }
 
     void breakUpdateLogsOneLinePerBreak()
@@ -114,7 +110,6 @@ private Q_SLOTS:
         rig.s.session.repeatCount = TesterState::Integer(breakCount);
         rig.s.session.saveToDatabase = saveToDatabase;
         rig.engine->sendValueCommand(Command::ArmBreakUpdate, QString::number(breakCount));
-        // Until the last break was fetched and the tester re-armed for the next.
         QVERIFY(rig.tickUntil(
             [&] {
                 return rig.tester.stats().plusAnswered == breaks && !rig.tester.pausedAtBreak()
@@ -148,9 +143,8 @@ private Q_SLOTS:
         QCOMPARE(rig.tester.runMode(), SimulatedTester::RunMode::Stopped);
     }
 
-    // The cable pulled while a reply is awaited: the port closes at once, the
-    // search goes on without keeping the process busy, and the tester is
-    // found again on port 1 without a restart.
+    // The cable pulled while a reply is awaited: the port closes at once, the search goes on without keeping
+    // the process busy, and the tester is found again on port 1.
     void pulledTesterIsFoundAgain()
     {
         SimulatedRig rig;

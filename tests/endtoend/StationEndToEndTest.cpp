@@ -1,5 +1,4 @@
-// A station on the real serial backend: simulated testers on
-// pseudo-terminals, each found by the search on a port of its own.
+// A station on the real serial backend: simulated testers on pseudo-terminals, each on a port of its own.
 
 #include "engine/session/TesterSession.h"
 #include "engine/station/Station.h"
@@ -20,8 +19,7 @@
 
 namespace {
 
-// Bytes cross a pseudo-terminal in microseconds; QSerialPort takes them in
-// from the event loop.
+// Bytes cross a pseudo-terminal in microseconds; QSerialPort takes them in from the event loop.
 void crossLine()
 {
     QCoreApplication::processEvents();
@@ -29,8 +27,7 @@ void crossLine()
     QCoreApplication::processEvents();
 }
 
-// Testers on ports 1 to N. Each tick() is one poll tick of every session
-// and 50 ms of the testers' time, without waiting the 50 ms.
+// Testers on ports 1 to N; a tick() is a poll tick of every session and 50 ms of the testers' time, not waited.
 struct PtyStation
 {
     explicit PtyStation(int testers)
@@ -95,9 +92,8 @@ class StationEndToEndTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // One cable is pulled while the others go on; plugged back, its tester
-    // returns to its own row. Each session takes its own tester's samples
-    // into its own history.
+    // One cable is pulled while the others go on; plugged back, its tester returns to its own row. Each session
+    // takes its own tester's samples into its own history.
     void onePulledWhileTheOthersGoOn()
     {
         QList<int> decoded = {0, 0, 0};   // samples each session told of

@@ -1,10 +1,10 @@
 // A station of simulated testers on a bench of fake ports.
 
 #include "StationRig.h"
+#include "support/Fetched.h"
 #include "support/TestKit.h"
 
 #include "engine/archive/RunFileLog.h"
-#include "engine/config/ConfigCommands.h"
 #include "engine/datalog/DataLog.h"
 #include "engine/link/PortClaims.h"
 #include "engine/preferences/Registry.h"
@@ -48,8 +48,7 @@ enum Scenario { AtAGlance, GoneQuiet, NoStar, RunFiles };
 void arrange(StationRig &rig, Scenario scenario, const QTemporaryDir &dir)
 {
     if (scenario == AtAGlance) {
-        // One tester runs to its limits from cycle 100 and is logged; the
-        // other ran until three failed cycles ended its run.
+        // One tester runs to its limits from cycle 100 and is logged; three failed cycles ended the other's run.
         SimulatorConfig first = FakeBench::simulatorConfig("41800001", true);
         first.startCycles = 100;
         rig.bench.plug(1, first).settings().cycleLimit = 1000;
@@ -88,8 +87,7 @@ class StationTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A port one link holds is passed over by the others; a tester's port
-    // is its link's only port, closed or open; a link that goes frees all.
+    // A port one link holds is passed over by the others; a tester keeps its port; a link that goes frees all.
     void portClaims()
     {
         PortClaims claims;
@@ -127,8 +125,7 @@ private Q_SLOTS:
         addRow("--port 1 and 2, a tester on each", QList<int>{1, 2}, QList<int>{1, 2}, "No port left to search");
     }
 
-    // Testers join in port order, each on a port that only the session that
-    // found it opened; the search names only the ports it tries.
+    // Testers join in port order, each port opened only by the session that found it; the search names its ports.
     void searchPassesOverTheTesters()
     {
         QFETCH(QList<int>, mapped);
@@ -158,8 +155,7 @@ private Q_SLOTS:
             QCOMPARE(openedBy[port].size(), 1);
     }
 
-    // The pulled tester's row turns red and stays; plugged back, it is found
-    // again by its own session on its port, not by the search.
+    // The pulled tester's row turns red and stays; plugged back, its own session finds it, not the search.
     void pulledTesterKeepsItsRowWhileTheOthersGoOn()
     {
         StationRig rig;
@@ -206,12 +202,10 @@ private Q_SLOTS:
         addRow("the other lost tester: its row takes the port", "41800002", 2);
     }
 
-    // Both testers lost, a tester turns up on the first one's port: only the
-    // row of its own serial number takes it over; every other row stays lost.
+    // A tester on a lost tester's port: only the row of its own serial number takes it, every other stays lost.
     void testerOnALostTestersPort()
     {
         QFETCH(QString, newcomer);
-        QFETCH(int, rows);
         StationRig rig;
         QVERIFY(plugAll(rig, {1, 2}, {1, 2}));
         rig.bench.pull(1);
@@ -227,7 +221,7 @@ private Q_SLOTS:
         };
         QVERIFY(rig.tickUntil([&] { return liveRow() >= 0; }));
         rig.tick(100);   // no other row reaches for the port meanwhile
-        QCOMPARE(rig.station.count(), rows);
+        QTEST(rig.station.count(), "rows");
         const int row = liveRow();
         QCOMPARE(rig.session(row).state().identity.serialNumber, newcomer);
         QCOMPARE(rig.session(row).glance().port(), 1);
@@ -235,39 +229,34 @@ private Q_SLOTS:
             QCOMPARE(rig.session(i).glance().linkLost(), i != row);
     }
 
-    // What the row shows, and /api/testers with it: the two testers at a
-    // glance; what the link's "connected" would hide (a running tester gone
-    // quiet since its last sample, one that never acknowledges: its records
-    // refused, its run unknown); the run's own file as the data file.
+    // What the row and /api/testers show, also where "connected" would hide a tester gone quiet or refused.
     void rowShows_data()
     {
         // first, second: patterns for the first and the second tester's cell (empty: no second tester)
-        addColumns<Scenario, int, QString, QString>("scenario", "column", "first", "second");
+        addColumns<Scenario, StationTableModel::Column, QString, QString>("scenario", "column", "first", "second");
         const QString since = QStringLiteral("Connected since \\d\\d:\\d\\d:\\d\\d");
-        addRow("S/N", AtAGlance, int(StationTableModel::SerialColumn), "41800001", "41800002");
-        addRow("link", AtAGlance, int(StationTableModel::LinkColumn), since, since);
-        addRow("run", AtAGlance, int(StationTableModel::RunColumn), "Running to limits", "Stopped");
-        addRow("cycles", AtAGlance, int(StationTableModel::CyclesColumn), "1\\d\\d of 1000 cycles",
-               "3 cycles, no limit");
-        addRow("rate", AtAGlance, int(StationTableModel::RateColumn), "1[78]\\d\\d\\d cycles/h", "----");
-        addRow("to limit", AtAGlance, int(StationTableModel::ToLimitColumn), "0:\\d\\d:\\d\\d", "----");
-        addRow("failures", AtAGlance, int(StationTableModel::FailuresColumn), "0 \\(0 sequential\\)",
+        addRow("S/N", AtAGlance, StationTableModel::SerialColumn, "41800001", "41800002");
+        addRow("link", AtAGlance, StationTableModel::LinkColumn, since, since);
+        addRow("run", AtAGlance, StationTableModel::RunColumn, "Running to limits", "Stopped");
+        addRow("cycles", AtAGlance, StationTableModel::CyclesColumn, "1\\d\\d of 1000 cycles", "3 cycles, no limit");
+        addRow("rate", AtAGlance, StationTableModel::RateColumn, "1[78]\\d\\d\\d cycles/h", "----");
+        addRow("to limit", AtAGlance, StationTableModel::ToLimitColumn, "0:\\d\\d:\\d\\d", "----");
+        addRow("failures", AtAGlance, StationTableModel::FailuresColumn, "0 \\(0 sequential\\)",
                "3 \\(3 sequential\\)");
-        addRow("data file", AtAGlance, int(StationTableModel::DataFileColumn), "run\\.txt", "Not logging");
-        addRow("gone quiet, link", GoneQuiet, int(StationTableModel::LinkColumn), "No sample since 17:00:\\d\\d", "");
-        addRow("gone quiet, run", GoneQuiet, int(StationTableModel::RunColumn), "Running to limits", "");
-        addRow("never acknowledges, link", NoStar, int(StationTableModel::LinkColumn),
+        addRow("data file", AtAGlance, StationTableModel::DataFileColumn, "run\\.txt", "Not logging");
+        addRow("gone quiet, link", GoneQuiet, StationTableModel::LinkColumn, "No sample since 17:00:\\d\\d", "");
+        addRow("gone quiet, run", GoneQuiet, StationTableModel::RunColumn, "Running to limits", "");
+        addRow("never acknowledges, link", NoStar, StationTableModel::LinkColumn,
                "The tester answers without acknowledgement: records are being refused", "");
-        addRow("never acknowledges, run", NoStar, int(StationTableModel::RunColumn), "Unknown", "");
-        addRow("the run's own file", RunFiles, int(StationTableModel::DataFileColumn),
+        addRow("never acknowledges, run", NoStar, StationTableModel::RunColumn, "Unknown", "");
+        addRow("the run's own file", RunFiles, StationTableModel::DataFileColumn,
                "41800001 \\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d\\.txt", "");
     }
 
     void rowShows()
     {
         QFETCH(Scenario, scenario);
-        QFETCH(int, column);
-        QFETCH(QString, first);
+        QFETCH(StationTableModel::Column, column);
         QFETCH(QString, second);
         StationRig rig;
         QTemporaryDir dir;
@@ -275,7 +264,7 @@ private Q_SLOTS:
         if (QTest::currentTestFailed())
             return;
         const QString shown[2] = {cell(rig, 0, column), second.isEmpty() ? QString() : cell(rig, 1, column)};
-        QVERIFY2(matches(first, shown[0]), qPrintable(shown[0]));
+        QVERIFY2(matches(fetched<QString>("first"), shown[0]), qPrintable(shown[0]));
         QVERIFY2(matches(second, shown[1]), qPrintable(shown[1]));
         if (column == StationTableModel::CyclesColumn) {
             StationTableModel model(rig.station);
@@ -307,17 +296,14 @@ private Q_SLOTS:
         addRow("running, a sample every 20 s, alive", 20000, true, false, -1, 0);
     }
 
-    // A running tester whose power or cable went dead while its port stayed
-    // open is found lost by asking it for a sample, as the Sample button does.
+    // A running tester gone dead behind an open port is found lost by asking it for a sample.
     void silentRunningTesterIsFoundLost()
     {
-        QFETCH(int, periodMs);
         QFETCH(bool, running);
-        QFETCH(bool, silent);
         QFETCH(int, lostAfterMs);
         StationRig rig;
         SimulatorConfig config = FakeBench::simulatorConfig("41800001", running);
-        config.periodMs = periodMs;
+        config.periodMs = fetched<int>("periodMs");
         SimulatedTester &tester = rig.bench.plug(1, config);
         QVERIFY(rig.allFound(1));
         const TrendHistory &samples = rig.session(0).trendHistory();
@@ -331,7 +317,7 @@ private Q_SLOTS:
         }
         const auto asked = [&tester] { return tester.stats().recordsSent - tester.stats().plusAnswered; };
         const int64_t askedBefore = asked();
-        tester.config().silent = silent;
+        tester.config().silent = fetched<bool>("silent");
         const auto lost = [&rig] { return rig.session(0).glance().link().state() == LinkHistory::State::Lost; };
         int ticks = 0;
         for (; ticks < 180000 / 50 && !lost(); ++ticks)
@@ -370,8 +356,7 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 0);
         QVERIFY(rig.tickUntil([&] { return model.data(failures, StationTableModel::NewFailureRole).toBool(); }));
 
-        // A counter reset begins the watch again: the first failure after it
-        // marks the row at once, below the count seen before the reset.
+        // After a counter reset the first failure marks the row at once, below the count seen before.
         QVERIFY(rig.tickUntil([&] { return rig.session(0).state().counters.failCount >= 5; }));
         rig.station.failuresSeen(0);
         const int seenBefore = rig.session(0).state().counters.failCount;
@@ -382,8 +367,7 @@ private Q_SLOTS:
                  qPrintable(QString::number(rig.session(0).state().counters.failCount)));
     }
 
-    // Each tester keeps its recent data files under its serial number and
-    // its messages name it; the program's own settings stay shared.
+    // Each tester keeps its recent data files under its serial number and its messages name it.
     void settingsAndMessagesPerTester()
     {
         StationRig rig;
@@ -426,7 +410,6 @@ private Q_SLOTS:
 
     void exitAsksOnce()
     {
-        QFETCH(QList<int>, answers);
         QFETCH(bool, chooseFiles);
         StationRig rig;
         QVERIFY(plugAll(rig, {1, 2, 3}, {1, 3}));
@@ -437,7 +420,7 @@ private Q_SLOTS:
         rig.session(1).state().session.dirtyConfig = true;
         rig.session(2).state().session.goAgainMode = true;
         rig.session(2).state().session.repeatCount = 5;
-        for (int answer : answers)
+        for (int answer : fetched<QList<int>>("answers"))
             rig.dialogs.answers << int16_t(answer);
         const QString saved[3] = {dir.filePath("one.txt"), dir.filePath("two.txt"), dir.filePath("two.cfg")};
         if (chooseFiles) {
