@@ -257,8 +257,7 @@ private Q_SLOTS:
     // A filter date typed in the German locale the tests run under.
     void typedDates_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QDate>("read");
+        addColumns<QString, QDate>("typed", "read");
         addRow("ISO", "2026-12-07", QDate(2026, 12, 7));
         addRow("ISO with spaces", " 2026-12-07 ", QDate(2026, 12, 7));
         addRow("short date", "07.12.26", QDate(2026, 12, 7));
@@ -280,13 +279,8 @@ private Q_SLOTS:
     // without a token. A bad value keeps the dialog open and saves nothing.
     void preferencesAreCheckedAndKept_data()
     {
-        QTest::addColumn<QString>("archive");
-        QTest::addColumn<bool>("runFiles");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("webhook");
-        QTest::addColumn<QString>("webView");
-        QTest::addColumn<QString>("token");
-        QTest::addColumn<bool>("kept");
+        addColumns<QString, bool, QString, QString, QString, QString, bool>("archive", "runFiles", "folder", "webhook",
+                                                                            "webView", "token", "kept");
         addRow("server and run files", "postgresql://lab@db/runs", true, "/data/runs", "", "", "", true);
         addRow("default archive, no run files", "", false, "", "", "", "", true);
         addRow("bad URL stays open", "mysql://x", false, "", "", "", "", false);
@@ -329,22 +323,20 @@ private Q_SLOTS:
         dialog.saveAndAccept();
         QCOMPARE(dialog.result() == QDialog::Accepted, kept);
         QCOMPARE(dialogs.calls.size(), kept ? 0 : 1);
-        QCOMPARE(settings.read("Preferences", "Archive"), kept ? archive : QString());
-        QCOMPARE(registry.runFilesFolder(), kept && runFiles ? folder : QString());
+        const QStringList saved{settings.read("Preferences", "Archive"), registry.runFilesFolder(),
+                                registry.loadWebhook(), registry.loadWebView(), registry.loadWebToken()};
+        QCOMPARE(saved,
+                 (kept ? QStringList{archive, runFiles ? folder : "", webhook, webView, token} : QStringList(5)));
         QCOMPARE(registry.loadEventsOff(),
-                 kept ? QStringList({"run-stopped", "archive-error"}) : QStringList{"link-found"});
-        QCOMPARE(registry.loadWebhook(), kept ? webhook : QString());
-        QCOMPARE(registry.loadWebView(), kept ? webView : QString());
-        QCOMPARE(registry.loadWebToken(), kept ? token : QString());
+                 (kept ? QStringList{"run-stopped", "archive-error"} : QStringList{"link-found"}));
         QVERIFY(!eventWanted(EventKind::RunStopped, registry.loadEventsOff()) || !kept);
         QVERIFY(eventWanted(EventKind::Failure, registry.loadEventsOff()));
     }
 
     void sendTestEvent_data()
     {
-        QTest::addColumn<bool>("commandLine");   // the URL came with --notify-url
-        QTest::addColumn<int>("status");         // the server's answer; 0: no server
-        QTest::addColumn<QString>("said");
+        // commandLine: the URL came with --notify-url; status: the server's answer, 0 no server.
+        addColumns<bool, int, QString>("commandLine", "status", "said");
         addRow("typed URL, taken", false, 200, "Sent: the server answered 200.");
         addRow("command line URL, refused", true, 500, "the server answered 500.");
         addRow("no server", false, 0, "did not take an event: ");
