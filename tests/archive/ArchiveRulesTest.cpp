@@ -187,9 +187,8 @@ private Q_SLOTS:
         QCOMPARE(back.text, record.text);
     }
 
-    // What was tested, as entered, is kept bounded and goes through the
-    // spool unchanged, and --list-runs keeps each run one line of ten
-    // columns whatever the texts hold.
+    // What was tested is kept bounded and goes through the spool unchanged; --list-runs keeps
+    // each run one line of ten columns whatever the texts hold.
     void runDescriptionsAreBoundedAndListed_data()
     {
         addColumns<QString, QString, QString, QString>("part", "operatorName", "notes", "listed");

@@ -124,8 +124,7 @@ void post(ArchiveWriter &writer, RecordedRun &run, size_t from = 0, size_t to = 
         writer.post(std::move(run.sink.records[i]));
 }
 
-// A run written as the program before this rule wrote it: a run ended at
-// every stop, lost link and program exit, its final samples kept with it.
+// A run as the program before the one-climb rule wrote it.
 struct OldRuleRun
 {
     OldRuleRun(std::vector<ArchiveRecord> &records, const QString &serial, const QDateTime &start, bool running,
@@ -190,9 +189,8 @@ private:
 
 private Q_SLOTS:
     // A run's trend breaks where a program started or a lost link was found
-    // again, not where a program that just started finds its tester after
-    // its first sample. Steps a second apart: s a sample, P a program
-    // started, L the link lost, F the link found.
+    // again, not where a just-started program finds its tester after its
+    // first sample. Steps a second apart: s sample, P program started, L link lost, F link found.
     void trendBreaksWhereWatchingResumed_data()
     {
         addColumns<QString, int>("steps", "breaks");
@@ -364,8 +362,7 @@ private Q_SLOTS:
         QCOMPARE(runLines(location), QList<QStringList>{run.lines});
     }
 
-    // A write that fails gives the database's reason (a full disk, here a
-    // write lock another connection holds), not just that it failed.
+    // A failed write gives the database's reason (here a lock another connection holds).
     void writeFailureSaysWhy()
     {
         const ArchiveLocation location = newArchive("sqlite");
@@ -439,9 +436,8 @@ private Q_SLOTS:
 
     void runDescriptionsRoundTrip_data() { backends(); }
 
-    // What was tested goes with the run: entered before the tester's first
-    // sample, changed while it runs, changed again from View, Runs. A second
-    // program that goes on with the run keeps it unless it enters another.
+    // What was tested goes with the run: entered before its first sample, changed while it runs and from
+    // View, Runs; a second program going on with the run keeps it unless it enters another.
     void runDescriptionsRoundTrip()
     {
         SqlArchiveStore store(newArchive());
@@ -618,9 +614,8 @@ private Q_SLOTS:
         QCOMPARE(runLines(location), (QList<QStringList>{two.lines, one.lines}));
     }
 
-    // The server stops in the middle of a run and starts again, twice:
-    // every sample reaches it, in order, and the writer said once per
-    // outage what failed and once per recovery that it writes again.
+    // The server stops mid-run and starts again, twice: every sample reaches it in order; the writer
+    // says once per outage what failed and once per recovery that it writes again.
     void serverRestartedMidRun()
     {
         const ArchiveLocation location = newArchive("postgresql");

@@ -201,9 +201,8 @@ private Q_SLOTS:
         QCOMPARE(dialogs.calls, QStringList());
     }
 
-    // Edit Details... on the chosen run: OK keeps what was typed with the run
-    // in the archive and shows it in the list, the run still chosen; Cancel
-    // keeps nothing.
+    // Edit Details... on the chosen run: OK keeps what was typed with the run in the archive and
+    // shows it in the list, the run still chosen; Cancel keeps nothing.
     void runDetailsAreEntered_data()
     {
         addColumns<QString, QString>("button", "kept");
@@ -269,9 +268,8 @@ private Q_SLOTS:
         QTEST(readTypedDate(typed, QLocale()), "read");
     }
 
-    // The Preferences dialog: the archive, the run files, each kind of event
-    // on or off, the webhook, and the web view, refused on the network
-    // without a token. A bad value keeps the dialog open and saves nothing.
+    // The Preferences dialog: the archive, run files, events on or off, the webhook and the web view,
+    // refused on the network without a token. A bad value keeps the dialog open and saves nothing.
     void preferencesAreCheckedAndKept_data()
     {
         addColumns<QString, bool, QString, QString, QString, QString, bool>("archive", "runFiles", "folder", "webhook",
@@ -337,9 +335,8 @@ private Q_SLOTS:
         addRow("no server", false, 0, "did not take an event: ");
     }
 
-    // Send Test Event posts a "test" event to the webhook in use (the
-    // command line's, shown read-only, over the kept one) and says what the
-    // server answered.
+    // Send Test Event posts a "test" event to the webhook in use (the command line's, shown
+    // read-only, over the kept one) and says what the server answered.
     void sendTestEvent()
     {
         QFETCH(bool, commandLine);

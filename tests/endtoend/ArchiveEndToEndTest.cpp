@@ -91,9 +91,8 @@ ArchiveLocation sqliteIn(const QTemporaryDir &dir)
     return location;
 }
 
-// A simulated tester and an SQLite run archive in a folder of their own,
-// with the rest of a session's world faked; `runFiles`: every run is also
-// written to a file of its own.
+// A simulated tester and an SQLite run archive in a folder of their own, the rest of a session's
+// world faked; `runFiles`: every run is also written to a file of its own.
 struct ArchivedRig
 {
     explicit ArchivedRig(bool runFiles)
@@ -188,8 +187,7 @@ private Q_SLOTS:
         QCOMPARE(r.dialogs.calls, QStringList());
     }
 
-    // --export-run last on an archive that holds no run says so, fails and
-    // writes no file.
+    // --export-run last on an archive that holds no run says so, fails and writes no file.
     void exportOfNoRunSaysSo()
     {
         QTemporaryDir dir;
@@ -238,9 +236,8 @@ private Q_SLOTS:
         addRow("a panel reset seen as a lower count", "PRwTwKXPw", QStringList{"counters reset", ""}, 0);
     }
 
-    // Programs one after another against the simulated tester: a run is one
-    // climb of its count, whatever happens on the way; it holds each sample
-    // once, in order, and so does its own data file.
+    // Programs one after another: a run is one climb of its count, whatever happens on the way;
+    // it holds each sample once, in order, and so does its own data file.
     void runSpansTheClimbOfTheCount()
     {
         ArchivedRig r(true);
@@ -265,9 +262,8 @@ private Q_SLOTS:
                     session->shutDown();
                 session.reset();
                 r.rig.port.close();   // as the system closes it when a program ends
-                // Samples are stamped by the wall clock: a program starts a
-                // millisecond or more after the last sample of the one before,
-                // as it always does outside a test this fast.
+                // Samples are stamped by the wall clock: a program starts a millisecond or more
+                // after the last sample of the one before, as it always does outside a test.
                 QTest::qSleep(2);
                 session = std::make_unique<TesterSession>(r.outside(), DayMs);
                 QObject::connect(session.get(), &TesterSession::sampleDecoded, [&taken] { ++taken; });
