@@ -111,7 +111,7 @@ QStringList runsOf(SqlArchiveStore &store)
     for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
         const QStringList counts = readLines(store, run->id, true);
         shown << QStringLiteral("%1: %2 | %3").arg(run->serialNumber, counts.join(u' '), run->endedHow);
-        if (run->samples != counts.size() || run->cycles != counts.last().toLongLong())
+        if (run->samples != counts.size() || run->cycles != counts.value(counts.size() - 1).toLongLong())
             shown << QStringLiteral("totals differ");
     }
     return shown;
