@@ -1,8 +1,5 @@
-// The run archive on a database: an SQLite file, and a PostgreSQL server
-// that the test starts itself (it fails, never skips, when the server cannot
-// start). Runs written, listed and exported as the data log lines they were;
-// an older schema upgraded; a server that stops in the middle of a run; two
-// programs on one archive.
+// The run archive on an SQLite file and on a PostgreSQL server the test
+// starts itself (it fails, never skips, when the server cannot start).
 
 #include "engine/archive/RunRecorder.h"
 #include "engine/archive/RunTrend.h"
@@ -12,6 +9,7 @@
 #include "platform/archive/ArchiveWriter.h"
 #include "platform/archive/SqlArchiveStore.h"
 #include "support/FakeArchiveSink.h"
+#include "support/Fetched.h"
 #include "support/PgServer.h"
 #include "support/TestKit.h"
 
@@ -19,8 +17,7 @@
 
 namespace {
 
-// Well inside the 25 s a test function may take: a write that never comes
-// fails with its wait named rather than the whole test being stopped.
+// Well inside a test function's 25 s: a write that never comes names its wait.
 constexpr int WriteTimeoutMs = 10000;
 
 // One tester's run through the real rules: samples every second from
@@ -72,8 +69,7 @@ std::vector<RunSummary> listed(SqlArchiveStore &store, const RunFilter &filter =
     return runs;
 }
 
-// A run's samples as data log lines, or as their cycle counts; the failure
-// that stopped the reading last.
+// A run's samples as data log lines or cycle counts, then any failure.
 QStringList readLines(SqlArchiveStore &store, qint64 id, bool countsOnly = false)
 {
     QStringList lines;
@@ -83,12 +79,6 @@ QStringList readLines(SqlArchiveStore &store, qint64 id, bool countsOnly = false
     if (!failure.isEmpty())
         lines << failure;
     return lines;
-}
-
-// The cycle counts of a run's samples, "1 2 3".
-QString countsOf(SqlArchiveStore &store, qint64 id)
-{
-    return readLines(store, id, true).join(u' ');
 }
 
 // Each run's lines, newest first, or the failure that stopped the reading.
@@ -119,9 +109,9 @@ QStringList runsOf(SqlArchiveStore &store)
     const std::vector<RunSummary> runs = listed(store);
     QStringList shown;
     for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
-        shown << QStringLiteral("%1: %2 | %3").arg(run->serialNumber, countsOf(store, run->id), run->endedHow);
-        if (run->samples != countsOf(store, run->id).count(u' ') + 1
-            || run->cycles != countsOf(store, run->id).section(u' ', -1).toLongLong())
+        const QStringList counts = readLines(store, run->id, true);
+        shown << QStringLiteral("%1: %2 | %3").arg(run->serialNumber, counts.join(u' '), run->endedHow);
+        if (run->samples != counts.size() || run->cycles != counts.value(counts.size() - 1).toLongLong())
             shown << QStringLiteral("totals differ");
     }
     return shown;
@@ -134,8 +124,7 @@ void post(ArchiveWriter &writer, RecordedRun &run, size_t from = 0, size_t to = 
         writer.post(std::move(run.sink.records[i]));
 }
 
-// A run written as the program before this rule wrote it: a run ended at
-// every stop, lost link and program exit, its final samples kept with it.
+// A run as the program before the one-climb rule wrote it.
 struct OldRuleRun
 {
     OldRuleRun(std::vector<ArchiveRecord> &records, const QString &serial, const QDateTime &start, bool running,
@@ -174,13 +163,8 @@ private:
     QTemporaryDir dir;
     int archives = 0;
 
-    // A new empty archive of the kind the row names, or of the kind given.
-    ArchiveLocation newArchive()
-    {
-        QFETCH(QString, backend);
-        return newArchive(backend);
-    }
-    ArchiveLocation newArchive(const QString &backend)
+    // A new empty archive of the kind given, or of the kind the row names.
+    ArchiveLocation newArchive(const QString &backend = fetched<QString>("backend"))
     {
         ArchiveLocation location;
         const QString name = QStringLiteral("archive%1").arg(++archives);
@@ -205,13 +189,11 @@ private:
 
 private Q_SLOTS:
     // A run's trend breaks where a program started or a lost link was found
-    // again, not where a program that just started finds its tester after
-    // its first sample. Steps a second apart: s a sample, P a program
-    // started, L the link lost, F the link found.
+    // again, not where a just-started program finds its tester after its
+    // first sample. Steps a second apart: s sample, P program started, L link lost, F link found.
     void trendBreaksWhereWatchingResumed_data()
     {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<int>("breaks");
+        addColumns<QString, int>("steps", "breaks");
         addRow("found by the program that just started", "sPsFs", 1);
         addRow("a lost link found again", "sLsFs", 1);
         addRow("a program started after a loss", "sLPFs", 1);
@@ -380,8 +362,7 @@ private Q_SLOTS:
         QCOMPARE(runLines(location), QList<QStringList>{run.lines});
     }
 
-    // A write that fails gives the database's reason (a full disk, here a
-    // write lock another connection holds), not just that it failed.
+    // A failed write gives the database's reason (here a lock another connection holds).
     void writeFailureSaysWhy()
     {
         const ArchiveLocation location = newArchive("sqlite");
@@ -413,10 +394,8 @@ private Q_SLOTS:
         addRow("postgresql, version 3", "postgresql", 3);
     }
 
-    // An archive of schema version 1 keeps no totals with its runs: opened,
-    // it is upgraded and the totals are made from its samples. One of
-    // version 3 keeps no descriptions: its runs stay, without one, and take
-    // one once upgraded.
+    // Version 1 kept no totals with its runs, version 3 no descriptions: opened,
+    // it is upgraded, the totals made from its samples, and a run takes one.
     void olderSchemaIsUpgraded()
     {
         QFETCH(int, version);
@@ -450,18 +429,15 @@ private Q_SLOTS:
         QCOMPARE(store.schemaVersion(), SqlArchiveStore::SchemaVersion);
         QCOMPARE(runsOf(store), QStringList{"41800007: 5 9 | "});   // with the totals of its samples
         const RunSummary run = listed(store).at(0);
-        QCOMPARE(run.failures, qint64(1));
-        QCOMPARE(run.description(), RunDescription());
-        const RunDescription later{"SW-7 toggle", "A. Meyer", "described after the upgrade"};
-        QCOMPARE(store.describeRun(run.id, later), QString());
-        QCOMPARE(listed(store).at(0).description(), later);
+        QCOMPARE(runListLine(run).section(u'\t', 5), "1\t\t\t\t");   // failures, no end, no description
+        QCOMPARE(store.describeRun(run.id, {"SW-7 toggle", "A. Meyer", "described after"}), QString());
+        QCOMPARE(runListLine(listed(store).at(0)).section(u'\t', 7), "SW-7 toggle\tA. Meyer\tdescribed after");
     }
 
     void runDescriptionsRoundTrip_data() { backends(); }
 
-    // What was tested goes with the run: entered before the tester's first
-    // sample, changed while it runs, changed again from View, Runs. A second
-    // program that goes on with the run keeps it unless it enters another.
+    // What was tested goes with the run: entered before its first sample, changed while it runs and from
+    // View, Runs; a second program going on with the run keeps it unless it enters another.
     void runDescriptionsRoundTrip()
     {
         SqlArchiveStore store(newArchive());
@@ -499,7 +475,7 @@ private Q_SLOTS:
         QCOMPARE(described(), changed);
         qint64 id = 0;
         QCOMPARE(store.lastRunId(id), QString());
-        QCOMPARE(countsOf(store, id), QStringLiteral("1 2 3 4 5 6"));
+        QCOMPARE(readLines(store, id, true).join(u' '), QStringLiteral("1 2 3 4 5 6"));
         QCOMPARE(store.describeRun(id, edited), QString());
         QCOMPARE(described(), RunDescription({"SW-100 rocker", "B. Kaya", "edited in\nView, Runs"}));
         // A run the archive does not hold is named.
@@ -508,22 +484,20 @@ private Q_SLOTS:
 
     void oldRuleArchiveIsJoined_data() { backends(); }
 
-    // An archive written under the rule that ended a run at every stop, lost
-    // link and program exit, as that program wrote it: opened, the runs of
-    // one climb of the count are joined, the reset sample kept as a run's
-    // final data moves to the run it begins, and no sample changes.
+    // An archive of the rule that ended a run at every stop, lost link and
+    // program exit: opened, the runs of one climb of the count are joined, a
+    // reset sample kept as a run's final data moves to the run it begins.
     void oldRuleArchiveIsJoined()
     {
         const ArchiveLocation location = newArchive();
         const QDateTime day(QDate(2026, 12, 6), QTime(9, 0), Qt::OffsetFromUTC, 3600);
         std::vector<ArchiveRecord> records;
-        const int limit = int(RunEnd::LimitReached), stopped = int(RunEnd::Stopped), lost = int(RunEnd::LinkLost),
-                  closed = int(RunEnd::ProgramClosed);
+        const int limit = int(RunEnd::LimitReached), stopped = int(RunEnd::Stopped), lost = int(RunEnd::LinkLost);
         // 41800401: killed, restarted, closed, the limit reached and a reset
         // sample kept, found stopped, a run, a lost link, found again.
         OldRuleRun a1(records, "41800401", day, true, {1, 2, 3}, 0);
         OldRuleRun b1(records, "41800501", day.addSecs(5), true, {1, 2, 3}, lost);
-        OldRuleRun a2(records, "41800401", day.addSecs(60), true, {5, 6}, closed);
+        OldRuleRun a2(records, "41800401", day.addSecs(60), true, {5, 6}, int(RunEnd::ProgramClosed));
         OldRuleRun b2(records, "41800501", day.addSecs(70), true, {4, 5}, stopped);
         OldRuleRun a3(records, "41800401", day.addSecs(120), true, {7, 8, 8, 0}, limit);
         OldRuleRun a4(records, "41800401", day.addSecs(180), false, {0}, stopped);
@@ -542,8 +516,7 @@ private Q_SLOTS:
             QCOMPARE(store.open(true), QString());
             QCOMPARE(store.schemaVersion(), SqlArchiveStore::SchemaVersion);
             QCOMPARE(runsOf(store), joined);
-            std::vector<RunSummary> runs;
-            QCOMPARE(store.listRuns(RunFilter(), runs), QString());
+            const std::vector<RunSummary> runs = listed(store);
             QCOMPARE(runs[0].start, day.addSecs(120 + 4));   // the reset sample's time
             QCOMPARE(runs[1].end.toString(Qt::ISODate), QStringLiteral("2026-12-06T09:01:12+01:00"));   // as b2 ended
             // The key of a joined run leads to the run it joined.
@@ -555,9 +528,7 @@ private Q_SLOTS:
 
     void notARunArchive_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("setup");   // SQL run on it first
-        QTest::addColumn<QString>("message");
+        addColumns<QByteArray, QString, QString>("content", "setup", "message");   // setup: SQL run on it first
         addRow("text file", QByteArray("DtTm,CyCnt\r\n"), "", "is not a run archive");
         addRow("another program's database", QByteArray(), "CREATE TABLE parts (id INTEGER)", "is not a run archive");
         addRow("newer schema", QByteArray(), "UPDATE archive_schema SET version = 99", "was made by a newer program");
@@ -586,8 +557,7 @@ private Q_SLOTS:
         }
         SqlArchiveStore store(location);
         const QString failure = store.open(true);
-        QFETCH(QString, message);
-        QVERIFY2(failure.contains(location.path) && failure.contains(message), qPrintable(failure));
+        QVERIFY2(failure.contains(location.path) && failure.contains(fetched<QString>("message")), qPrintable(failure));
         if (!content.isEmpty()) {
             QFile file(location.path);
             QVERIFY(file.open(QIODevice::ReadOnly));
@@ -644,9 +614,8 @@ private Q_SLOTS:
         QCOMPARE(runLines(location), (QList<QStringList>{two.lines, one.lines}));
     }
 
-    // The server stops in the middle of a run and starts again, twice:
-    // every sample reaches it, in order, and the writer said once per
-    // outage what failed and once per recovery that it writes again.
+    // The server stops mid-run and starts again, twice: every sample reaches it in order; the writer
+    // says once per outage what failed and once per recovery that it writes again.
     void serverRestartedMidRun()
     {
         const ArchiveLocation location = newArchive("postgresql");

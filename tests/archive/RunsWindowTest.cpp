@@ -25,34 +25,32 @@
 
 namespace {
 
-// What the window asked of the main window, kept for the test.
+// What the window asked of the main window, one line each.
 class RecordedActions : public RunsWindow::Actions
 {
 public:
     void showTrend(TrendHistory &&history, const QString &, qint64 id) override
     {
-        trendSamples = history.size();
-        trendId = id;
+        asked << QString("trend of run %1").arg(id) + sampled(history);
     }
     void previewReport(const RunReportData &run, const TrendHistory &trend) override
     {
-        reportedCycles = run.last.counters.cycleCount;
-        reportedSamples = trend.size();
+        const qint64 cycles = run.last.counters.cycleCount;
+        asked << QString("preview of run %1, %2 cycles").arg(run.runId).arg(cycles) + sampled(trend);
     }
-    void printReport(const RunReportData &run, const TrendHistory &) override { printedRun = run.runId; }
+    void printReport(const RunReportData &run, const TrendHistory &) override
+    {
+        asked << QString("print of run %1").arg(run.runId);
+    }
     void exportReportPdf(const RunReportData &, const TrendHistory &) override {}
     QString chooseDataLogFile(const QString &name) override
     {
-        suggested = name;
+        asked << "data log " + name;
         return exportPath;
     }
+    static QString sampled(const TrendHistory &trend) { return QString(", %1 samples").arg(trend.size()); }
 
-    size_t trendSamples = 0;
-    qint64 trendId = 0;
-    qint64 reportedCycles = 0;
-    size_t reportedSamples = 0;
-    qint64 printedRun = 0;
-    QString suggested;
+    QStringList asked;
     QString exportPath;
 };
 
@@ -166,13 +164,11 @@ private Q_SLOTS:
         QCOMPARE(window->runTable->item(2, 5)->text(), QStringLiteral("205"));
         window->selectRun(2);
         window->trendButton->click();
-        QCOMPARE(done->trendSamples, size_t(5));
         window->runTable->sortByColumn(3, Qt::DescendingOrder);   // the start, newest first again
 
         // A run without samples has no report, and says so.
         window->selectRun(2);
         window->previewButton->click();
-        QCOMPARE(done->reportedCycles, qint64(0));
         QCOMPARE(dialogs.count("error:Run Archive|Run "), 1);
         QVERIFY2(dialogs.calls.join("").contains("has no sample to report"), qPrintable(dialogs.calls.join("")));
         dialogs.calls.clear();
@@ -180,35 +176,33 @@ private Q_SLOTS:
         window->selectRun(0);
         QVERIFY(window->exportButton->isEnabled());
         window->trendButton->click();
-        QCOMPARE(done->trendSamples, size_t(5));
         // Export Range of its trend reads the lines again from an archive of its own.
         ArchiveRunLines lines(
             [&](QString &) {
                 auto catalog = std::make_unique<SqlArchiveStore>(location);
                 return catalog->open(false).isEmpty() ? std::move(catalog) : nullptr;
             },
-            done->trendId);
+            window->shownRuns().front().id);
         QStringList middle;
         QCOMPARE(lines.readLines(1, 3, [&](size_t, const QByteArray &line) { middle << QString::fromLatin1(line); }),
                  QString());
         QCOMPARE(middle, newestLines.mid(1, 3));
         QVERIFY(!lines.readLines(1, 5, [](size_t, const QByteArray &) {}).isEmpty());   // one past its last sample
         window->previewButton->click();
-        QCOMPARE(done->reportedCycles, qint64(205));
-        QCOMPARE(done->reportedSamples, size_t(5));
         window->printButton->click();
-        QCOMPARE(done->printedRun, window->runTable->item(0, 0)->text().toLongLong());
         window->exportButton->click();
-        QCOMPARE(done->suggested, QStringLiteral("41800222 2026-12-06 08-00-01.txt"));   // its first sample
+        QCOMPARE(done->asked,
+                 QStringList({"trend of run 2, 5 samples", "trend of run 2, 5 samples",
+                              "preview of run 2, 205 cycles, 5 samples", "print of run 2",
+                              "data log 41800222 2026-12-06 08-00-01.txt"}));   // named by its first sample
         QFile file(done->exportPath);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), (QStringList{DataLogHeader} + newestLines).join("\r\n").toLatin1() + "\r\n");
         QCOMPARE(dialogs.calls, QStringList());
     }
 
-    // Edit Details... on the chosen run: OK keeps what was typed with the run
-    // in the archive and shows it in the list, the run still chosen; Cancel
-    // keeps nothing.
+    // Edit Details... on the chosen run: OK keeps what was typed with the run in the archive and
+    // shows it in the list, the run still chosen; Cancel keeps nothing.
     void runDetailsAreEntered_data()
     {
         addColumns<QString, QString>("button", "kept");
@@ -257,8 +251,7 @@ private Q_SLOTS:
     // A filter date typed in the German locale the tests run under.
     void typedDates_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QDate>("read");
+        addColumns<QString, QDate>("typed", "read");
         addRow("ISO", "2026-12-07", QDate(2026, 12, 7));
         addRow("ISO with spaces", " 2026-12-07 ", QDate(2026, 12, 7));
         addRow("short date", "07.12.26", QDate(2026, 12, 7));
@@ -275,18 +268,12 @@ private Q_SLOTS:
         QTEST(readTypedDate(typed, QLocale()), "read");
     }
 
-    // The Preferences dialog: the archive, the run files, each kind of event
-    // on or off, the webhook, and the web view, refused on the network
-    // without a token. A bad value keeps the dialog open and saves nothing.
+    // The Preferences dialog: the archive, run files, events on or off, the webhook and the web view,
+    // refused on the network without a token. A bad value keeps the dialog open and saves nothing.
     void preferencesAreCheckedAndKept_data()
     {
-        QTest::addColumn<QString>("archive");
-        QTest::addColumn<bool>("runFiles");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("webhook");
-        QTest::addColumn<QString>("webView");
-        QTest::addColumn<QString>("token");
-        QTest::addColumn<bool>("kept");
+        addColumns<QString, bool, QString, QString, QString, QString, bool>("archive", "runFiles", "folder", "webhook",
+                                                                            "webView", "token", "kept");
         addRow("server and run files", "postgresql://lab@db/runs", true, "/data/runs", "", "", "", true);
         addRow("default archive, no run files", "", false, "", "", "", "", true);
         addRow("bad URL stays open", "mysql://x", false, "", "", "", "", false);
@@ -329,30 +316,27 @@ private Q_SLOTS:
         dialog.saveAndAccept();
         QCOMPARE(dialog.result() == QDialog::Accepted, kept);
         QCOMPARE(dialogs.calls.size(), kept ? 0 : 1);
-        QCOMPARE(settings.read("Preferences", "Archive"), kept ? archive : QString());
-        QCOMPARE(registry.runFilesFolder(), kept && runFiles ? folder : QString());
+        const QStringList saved{settings.read("Preferences", "Archive"), registry.runFilesFolder(),
+                                registry.loadWebhook(), registry.loadWebView(), registry.loadWebToken()};
+        QCOMPARE(saved,
+                 (kept ? QStringList{archive, runFiles ? folder : "", webhook, webView, token} : QStringList(5)));
         QCOMPARE(registry.loadEventsOff(),
-                 kept ? QStringList({"run-stopped", "archive-error"}) : QStringList{"link-found"});
-        QCOMPARE(registry.loadWebhook(), kept ? webhook : QString());
-        QCOMPARE(registry.loadWebView(), kept ? webView : QString());
-        QCOMPARE(registry.loadWebToken(), kept ? token : QString());
+                 (kept ? QStringList{"run-stopped", "archive-error"} : QStringList{"link-found"}));
         QVERIFY(!eventWanted(EventKind::RunStopped, registry.loadEventsOff()) || !kept);
         QVERIFY(eventWanted(EventKind::Failure, registry.loadEventsOff()));
     }
 
     void sendTestEvent_data()
     {
-        QTest::addColumn<bool>("commandLine");   // the URL came with --notify-url
-        QTest::addColumn<int>("status");         // the server's answer; 0: no server
-        QTest::addColumn<QString>("said");
+        // commandLine: the URL came with --notify-url; status: the server's answer, 0 no server.
+        addColumns<bool, int, QString>("commandLine", "status", "said");
         addRow("typed URL, taken", false, 200, "Sent: the server answered 200.");
         addRow("command line URL, refused", true, 500, "the server answered 500.");
         addRow("no server", false, 0, "did not take an event: ");
     }
 
-    // Send Test Event posts a "test" event to the webhook in use (the
-    // command line's, shown read-only, over the kept one) and says what the
-    // server answered.
+    // Send Test Event posts a "test" event to the webhook in use (the command line's, shown
+    // read-only, over the kept one) and says what the server answered.
     void sendTestEvent()
     {
         QFETCH(bool, commandLine);
