@@ -1,5 +1,4 @@
-// The events of a station's runs told from its sessions, their webhook
-// JSON, and the webhook queue's order, retries and giving up.
+// A station's run events told from its sessions, their webhook JSON, and the webhook queue.
 
 #include "station/StationRig.h"
 #include "support/TestKit.h"
@@ -88,9 +87,8 @@ private Q_SLOTS:
         }
     }
 
-    // Told once: an end signalled while the tester still reports running,
-    // and a stop after it, unless a new run was started in between; a data
-    // file error, with its text.
+    // Told once: an end while the tester still reports running, and a stop after it unless a new run began
+    // in between; a data file error, with its text.
     void endSignalledWhileStillRunning()
     {
         EventRig rig;
@@ -111,8 +109,7 @@ private Q_SLOTS:
         QCOMPARE(rig.kinds("41800002"), (QStringList{"run-ended", "run-stopped"}));
     }
 
-    // Lost is told after 30 s without the link, found again only after lost
-    // was told: a short loss tells nothing.
+    // Lost is told after 30 s without the link, found only after lost: a short loss tells nothing.
     void linkLostForThirtySeconds()
     {
         EventRig rig;
@@ -189,8 +186,7 @@ private Q_SLOTS:
         QCOMPARE(refusals(), 1);
     }
 
-    // The body posted for an event, byte for byte: the event first, each text
-    // escaped. In the rows ' stands for ", %1 for what every row shares.
+    // The body posted for an event, byte for byte, each text escaped; ' stands for ", %1 for what all rows share.
     void eventJson_data()
     {
         addColumns<int, QString, QString, int, QString, QString>("kind", "serial", "message", "runId", "runUrl",

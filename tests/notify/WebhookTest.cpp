@@ -1,5 +1,4 @@
-// The webhook against a small HTTP server on loopback: the events posted in
-// order, retried after a failure, and named by the archive's run.
+// The webhook against a small HTTP server on loopback: events posted in order, retried, named by their run.
 
 #include "engine/notify/Webhook.h"
 #include "app/AppOptions.h"
@@ -92,8 +91,7 @@ private Q_SLOTS:
         QCOMPARE(hook.queue().waiting(), size_t(1));
     }
 
-    // Each event names the archive's run of its tester: looked up again for
-    // another run, and while its run is not written yet.
+    // Each event names its tester's run in the archive, looked up again while it is not written yet.
     void eventsNameTheirRun()
     {
         QTemporaryDir dir;
@@ -138,14 +136,13 @@ private Q_SLOTS:
 
     void urlCheck_data()
     {
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<bool>("usable");
-        QTest::newRow("http") << "http://chat.example/hook?x=1" << true;
-        QTest::newRow("https with port") << "https://10.0.0.5:8443/h" << true;
-        QTest::newRow("no scheme") << "chat.example/hook" << false;
-        QTest::newRow("file") << "file:///etc/passwd" << false;
-        QTest::newRow("no host") << "http:///x" << false;
-        QTest::newRow("empty") << "" << false;
+        addColumns<QString, bool>("url", "usable");
+        addRow("http", "http://chat.example/hook?x=1", true);
+        addRow("https with port", "https://10.0.0.5:8443/h", true);
+        addRow("no scheme", "chat.example/hook", false);
+        addRow("file", "file:///etc/passwd", false);
+        addRow("no host", "http:///x", false);
+        addRow("empty", "", false);
     }
     void urlCheck()
     {

@@ -1,5 +1,4 @@
-// The web view's page in headless Chromium: every tester of a station with
-// its drawn trend and its run's links, and the archive's runs with theirs.
+// The web view's page in headless Chromium: each tester with its trend and run links, and the archive's runs.
 
 #include "station/StationRig.h"
 
@@ -11,8 +10,7 @@
 
 namespace {
 
-// Run 7, that every tester is in, begun at midnight today; run 6 of a year
-// ago to the last second of yesterday.
+// Run 7, that every tester is in, begun at midnight today; run 6 from a year ago to yesterday's last second.
 class OneRunCatalog : public RunCatalog
 {
 public:
@@ -56,8 +54,7 @@ public:
     }
 };
 
-// The page's DOM once headless Chromium ran its script, or the failure. The
-// server answers on this thread: the wait runs the event loop.
+// The page's DOM once headless Chromium ran its script, or the failure; the wait runs the server's event loop.
 QString pageInChromium(const QString &chromium, quint16 port, QString &failure)
 {
     QTemporaryDir profile;
