@@ -134,8 +134,8 @@ private Q_SLOTS:
         QCOMPARE(rig.kinds("41800004").size(), 2);
     }
 
-    // Another tester on a lost tester's port gets a row of its own; the lost one keeps its last sample, its loss
-    // told after 30 s, and the newcomer's first sample stops no run. Back on its port, it is taken back by its row.
+    // Another tester on a lost tester's port (its rows: StationTest): the lost one keeps its last sample, its loss
+    // is told after 30 s, and the newcomer's first sample stops no run.
     void anotherTesterOnALostTestersPort()
     {
         EventRig rig;
@@ -147,24 +147,11 @@ private Q_SLOTS:
         rig.bench.plug(2, FakeBench::simulatorConfig("41800009", false));
         for (int i = 0; i < 600 && !(rig.station.count() == 2 && rig.session(1).state().session.downloadedOnce); ++i)
             rig.tickChecking(1);
-        QCOMPARE(rig.station.count(), 2);
         QCOMPARE(rig.session(1).state().identity.serialNumber, QStringLiteral("41800009"));
-        QCOMPARE(rig.session(1).glance().port(), 2);
-        QVERIFY(rig.session(0).glance().linkLost());
-        QCOMPARE(rig.session(0).state().identity.serialNumber, QStringLiteral("41800002"));
         QCOMPARE(int(rig.session(0).state().counters.cycleCount), cycles);
         rig.tickChecking(int(RunEvents::LinkLostAfterMs / 50));
         QCOMPARE(rig.kinds("41800002"), QStringList{"link-lost"});
         QCOMPARE(rig.kinds("41800009"), QStringList());
-
-        rig.bench.pull(2);
-        QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().linkLost(); }, 600));
-        rig.bench.plug(2, FakeBench::simulatorConfig("41800002", true));
-        QVERIFY(rig.tickUntil(
-            [&] { return !rig.session(0).glance().linkLost() && rig.session(0).state().session.downloadedOnce; }, 600));
-        QCOMPARE(rig.station.count(), 2);
-        QVERIFY(rig.session(1).glance().linkLost());
-        QCOMPARE(rig.session(1).state().identity.serialNumber, QStringLiteral("41800009"));
     }
 
     // A tester that answers without acknowledgement is told once while it does.

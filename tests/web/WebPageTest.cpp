@@ -32,24 +32,19 @@ public:
         runs = {run, old};
         return QString();
     }
-    QString countRuns(const RunFilter &, qint64 &count) override
-    {
-        count = 2;
-        return QString();
-    }
-    QString lastRunId(qint64 &id) override
-    {
-        id = 7;
-        return QString();
-    }
-    QString runIdOf(const QString &, qint64 &id) override
-    {
-        id = 7;
-        return QString();
-    }
+    QString countRuns(const RunFilter &, qint64 &count) override { return found(count, 2); }
+    QString lastRunId(qint64 &id) override { return found(id, 7); }
+    QString runIdOf(const QString &, qint64 &id) override { return found(id, 7); }
     QString readRun(qint64, const std::function<void(const TesterState &)> &) override { return QString(); }
     QString readRunPage(qint64, qint64, int, const std::function<void(const TesterState &, qint64)> &) override
     {
+        return QString();
+    }
+
+private:
+    static QString found(qint64 &out, qint64 value)
+    {
+        out = value;
         return QString();
     }
 };
