@@ -67,11 +67,8 @@ private Q_SLOTS:
         QCOMPARE(rig.kinds("41800003"), QStringList{"run-stopped"});
         // Each failure told once, then the limit; the stop there is the limit's, not another event.
         const QStringList failing = rig.kinds("41800002");
-        QCOMPARE(failing.last(), QString("sequential-limit"));
-        QCOMPARE(failing.count("sequential-limit"), 1);
-        QVERIFY(!failing.contains("run-ended") && !failing.contains("run-stopped"));
-        QVERIFY(failing.count("failure") >= 1);
-        QCOMPARE(failing.count("failure") + 1, failing.size());
+        QVERIFY2(failing.size() >= 2, qPrintable(failing.join(", ")));
+        QCOMPARE(failing, QStringList(failing.size() - 1, "failure") << "sequential-limit");
 
         for (const StationEvent &e : rig.told) {
             const int row = e.serial.right(1).toInt() - 1;

@@ -109,10 +109,7 @@ private Q_SLOTS:
         rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
         rig.bench.plug(2, FakeBench::simulatorConfig("41800002", true));
         QVERIFY(rig.allFound(2));
-        const auto fileError = [&](int row) {
-            Q_EMIT rig.session(row).fileError(QStringLiteral("Error Writing File."));
-        };
-        fileError(0);
+        Q_EMIT rig.session(0).fileError(QStringLiteral("Error Writing File."));
         // The station archives no run itself: the testers' runs are written here.
         for (int row = 0; row < 2; ++row) {
             ArchiveRecord begun;
@@ -124,7 +121,7 @@ private Q_SLOTS:
         }
         QVERIFY(archive.flush(5000));
         for (int row : {0, 1, 0})
-            fileError(row);
+            Q_EMIT rig.session(row).fileError(QStringLiteral("Error Writing File."));
         QTRY_COMPARE_WITH_TIMEOUT(server.requests.size(), 4, AnswerMs);
         QStringList runIds;
         for (const LocalHttpServer::Request &r : server.requests) {
