@@ -592,8 +592,7 @@ private Q_SLOTS:
         row("no token", getRequest("/api/testers"), 401, challenge, true, "s3cret");
         row("wrong token", getRequest("/", "Authorization: Bearer nope\r\n"), 401, challenge, true, "s3cret");
         row("post without token", getRequest("/", body, "POST") + "{}", 401, challenge, true, "s3cret");
-        row("token right", getRequest("/api/testers", "Authorization: Bearer s3cret\r\n"), 200,
-            "Content-Type: application/json", false, "s3cret");
+        row("token right", getRequest("/api/testers", Bearer), 200, "Content-Type: application/json", false, "s3cret");
     }
     void serverAnswers()
     {
@@ -621,8 +620,7 @@ private Q_SLOTS:
                                                                                      : ""));
         QCOMPARE(closedWithin(client, closes ? 5000 : 500), closes);
         if (closes) {
-            const QByteArray authorization = token.isEmpty() ? QByteArray() : "Authorization: Bearer " + token + "\r\n";
-            QCOMPARE(served.exchange(getRequest("/", authorization)).status, 200);
+            QCOMPARE(served.exchange(getRequest("/", token.isEmpty() ? QByteArray() : Bearer)).status, 200);
             return;
         }
         client.write(request + request);
@@ -734,7 +732,7 @@ private Q_SLOTS:
         QCOMPARE(stillOpen(), 8);
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(served.exchange(getRequest("/api/testers", "Authorization: Bearer s3cret\r\n")).status, 200);
+        QCOMPARE(served.exchange(getRequest("/api/testers", Bearer)).status, 200);
         QVERIFY(timer.elapsed() < 15000);
         QVERIFY(server.connectionCount() <= 8);
     }
