@@ -1,5 +1,4 @@
-// The events of a station's runs told from its sessions, their webhook
-// JSON, and the webhook queue's order, retries and giving up.
+// A station's run events told from its sessions, their webhook JSON, and the webhook queue.
 
 #include "station/StationRig.h"
 #include "support/TestKit.h"
@@ -68,11 +67,8 @@ private Q_SLOTS:
         QCOMPARE(rig.kinds("41800003"), QStringList{"run-stopped"});
         // Each failure told once, then the limit; the stop there is the limit's, not another event.
         const QStringList failing = rig.kinds("41800002");
-        QCOMPARE(failing.last(), QString("sequential-limit"));
-        QCOMPARE(failing.count("sequential-limit"), 1);
-        QVERIFY(!failing.contains("run-ended") && !failing.contains("run-stopped"));
-        QVERIFY(failing.count("failure") >= 1);
-        QCOMPARE(failing.count("failure") + 1, failing.size());
+        QVERIFY2(failing.size() >= 2, qPrintable(failing.join(", ")));
+        QCOMPARE(failing, QStringList(failing.size() - 1, "failure") << "sequential-limit");
 
         for (const StationEvent &e : rig.told) {
             const int row = e.serial.right(1).toInt() - 1;
@@ -88,9 +84,8 @@ private Q_SLOTS:
         }
     }
 
-    // Told once: an end signalled while the tester still reports running,
-    // and a stop after it, unless a new run was started in between; a data
-    // file error, with its text.
+    // Told once: an end while the tester still reports running, and a stop after it unless a new run began
+    // in between; a data file error, with its text.
     void endSignalledWhileStillRunning()
     {
         EventRig rig;
@@ -111,8 +106,7 @@ private Q_SLOTS:
         QCOMPARE(rig.kinds("41800002"), (QStringList{"run-ended", "run-stopped"}));
     }
 
-    // Lost is told after 30 s without the link, found again only after lost
-    // was told: a short loss tells nothing.
+    // Lost is told after 30 s without the link, found only after lost: a short loss tells nothing.
     void linkLostForThirtySeconds()
     {
         EventRig rig;
@@ -137,8 +131,8 @@ private Q_SLOTS:
         QCOMPARE(rig.kinds("41800004").size(), 2);
     }
 
-    // Another tester on a lost tester's port gets a row of its own; the lost one keeps its last sample, its loss
-    // told after 30 s, and the newcomer's first sample stops no run. Back on its port, it is taken back by its row.
+    // Another tester on a lost tester's port (its rows: StationTest): the lost one keeps its last sample, its loss
+    // is told after 30 s, and the newcomer's first sample stops no run.
     void anotherTesterOnALostTestersPort()
     {
         EventRig rig;
@@ -150,24 +144,11 @@ private Q_SLOTS:
         rig.bench.plug(2, FakeBench::simulatorConfig("41800009", false));
         for (int i = 0; i < 600 && !(rig.station.count() == 2 && rig.session(1).state().session.downloadedOnce); ++i)
             rig.tickChecking(1);
-        QCOMPARE(rig.station.count(), 2);
         QCOMPARE(rig.session(1).state().identity.serialNumber, QStringLiteral("41800009"));
-        QCOMPARE(rig.session(1).glance().port(), 2);
-        QVERIFY(rig.session(0).glance().linkLost());
-        QCOMPARE(rig.session(0).state().identity.serialNumber, QStringLiteral("41800002"));
         QCOMPARE(int(rig.session(0).state().counters.cycleCount), cycles);
         rig.tickChecking(int(RunEvents::LinkLostAfterMs / 50));
         QCOMPARE(rig.kinds("41800002"), QStringList{"link-lost"});
         QCOMPARE(rig.kinds("41800009"), QStringList());
-
-        rig.bench.pull(2);
-        QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().linkLost(); }, 600));
-        rig.bench.plug(2, FakeBench::simulatorConfig("41800002", true));
-        QVERIFY(rig.tickUntil(
-            [&] { return !rig.session(0).glance().linkLost() && rig.session(0).state().session.downloadedOnce; }, 600));
-        QCOMPARE(rig.station.count(), 2);
-        QVERIFY(rig.session(1).glance().linkLost());
-        QCOMPARE(rig.session(1).state().identity.serialNumber, QStringLiteral("41800009"));
     }
 
     // A tester that answers without acknowledgement is told once while it does.
@@ -177,20 +158,14 @@ private Q_SLOTS:
         SimulatorConfig config = FakeBench::simulatorConfig("41800001", true);
         config.noStar = true;
         rig.bench.plug(3, config);
-        const auto refusals = [&] {
-            int count = 0;
-            for (const StationEvent &e : rig.told)
-                count += e.kind == EventKind::recordsRefused && e.port == 3;
-            return count;
-        };
-        QVERIFY(rig.tickUntil([&] { return refusals() == 1; }));
-        QCOMPARE(rig.told.size(), size_t(1));
+        QVERIFY(rig.tickUntil([&] { return !rig.told.empty(); }));
         rig.tick(200);
-        QCOMPARE(refusals(), 1);
+        QCOMPARE(rig.told.size(), size_t(1));
+        QCOMPARE(QString("%1 on port %2").arg(eventName(rig.told[0].kind)).arg(rig.told[0].port),
+                 "records-refused on port 3");
     }
 
-    // The body posted for an event, byte for byte: the event first, each text
-    // escaped. In the rows ' stands for ", %1 for what every row shares.
+    // The body posted for an event, byte for byte, each text escaped; ' stands for ", %1 for what all rows share.
     void eventJson_data()
     {
         addColumns<int, QString, QString, int, QString, QString>("kind", "serial", "message", "runId", "runUrl",

@@ -1,5 +1,4 @@
-// The webhook against a small HTTP server on loopback: the events posted in
-// order, retried after a failure, and named by the archive's run.
+// The webhook against a small HTTP server on loopback: events posted in order, retried, named by their run.
 
 #include "engine/notify/Webhook.h"
 #include "app/AppOptions.h"
@@ -92,8 +91,7 @@ private Q_SLOTS:
         QCOMPARE(hook.queue().waiting(), size_t(1));
     }
 
-    // Each event names the archive's run of its tester: looked up again for
-    // another run, and while its run is not written yet.
+    // Each event names its tester's run in the archive, looked up again while it is not written yet.
     void eventsNameTheirRun()
     {
         QTemporaryDir dir;
@@ -111,10 +109,7 @@ private Q_SLOTS:
         rig.bench.plug(1, FakeBench::simulatorConfig("41800001", true));
         rig.bench.plug(2, FakeBench::simulatorConfig("41800002", true));
         QVERIFY(rig.allFound(2));
-        const auto fileError = [&](int row) {
-            Q_EMIT rig.session(row).fileError(QStringLiteral("Error Writing File."));
-        };
-        fileError(0);
+        Q_EMIT rig.session(0).fileError(QStringLiteral("Error Writing File."));
         // The station archives no run itself: the testers' runs are written here.
         for (int row = 0; row < 2; ++row) {
             ArchiveRecord begun;
@@ -126,7 +121,7 @@ private Q_SLOTS:
         }
         QVERIFY(archive.flush(5000));
         for (int row : {0, 1, 0})
-            fileError(row);
+            Q_EMIT rig.session(row).fileError(QStringLiteral("Error Writing File."));
         QTRY_COMPARE_WITH_TIMEOUT(server.requests.size(), 4, AnswerMs);
         QStringList runIds;
         for (const LocalHttpServer::Request &r : server.requests) {
@@ -138,14 +133,13 @@ private Q_SLOTS:
 
     void urlCheck_data()
     {
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<bool>("usable");
-        QTest::newRow("http") << "http://chat.example/hook?x=1" << true;
-        QTest::newRow("https with port") << "https://10.0.0.5:8443/h" << true;
-        QTest::newRow("no scheme") << "chat.example/hook" << false;
-        QTest::newRow("file") << "file:///etc/passwd" << false;
-        QTest::newRow("no host") << "http:///x" << false;
-        QTest::newRow("empty") << "" << false;
+        addColumns<QString, bool>("url", "usable");
+        addRow("http", "http://chat.example/hook?x=1", true);
+        addRow("https with port", "https://10.0.0.5:8443/h", true);
+        addRow("no scheme", "chat.example/hook", false);
+        addRow("file", "file:///etc/passwd", false);
+        addRow("no host", "http:///x", false);
+        addRow("empty", "", false);
     }
     void urlCheck()
     {

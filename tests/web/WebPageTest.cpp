@@ -1,5 +1,4 @@
-// The web view's page in headless Chromium: every tester of a station with
-// its drawn trend and its run's links, and the archive's runs with theirs.
+// The web view's page in headless Chromium: each tester with its trend and run links, and the archive's runs.
 
 #include "station/StationRig.h"
 
@@ -11,8 +10,7 @@
 
 namespace {
 
-// Run 7, that every tester is in, begun at midnight today; run 6 of a year
-// ago to the last second of yesterday.
+// Run 7, that every tester is in, begun at midnight today; run 6 from a year ago to yesterday's last second.
 class OneRunCatalog : public RunCatalog
 {
 public:
@@ -34,30 +32,24 @@ public:
         runs = {run, old};
         return QString();
     }
-    QString countRuns(const RunFilter &, qint64 &count) override
-    {
-        count = 2;
-        return QString();
-    }
-    QString lastRunId(qint64 &id) override
-    {
-        id = 7;
-        return QString();
-    }
-    QString runIdOf(const QString &, qint64 &id) override
-    {
-        id = 7;
-        return QString();
-    }
+    QString countRuns(const RunFilter &, qint64 &count) override { return found(count, 2); }
+    QString lastRunId(qint64 &id) override { return found(id, 7); }
+    QString runIdOf(const QString &, qint64 &id) override { return found(id, 7); }
     QString readRun(qint64, const std::function<void(const TesterState &)> &) override { return QString(); }
     QString readRunPage(qint64, qint64, int, const std::function<void(const TesterState &, qint64)> &) override
     {
         return QString();
     }
+
+private:
+    static QString found(qint64 &out, qint64 value)
+    {
+        out = value;
+        return QString();
+    }
 };
 
-// The page's DOM once headless Chromium ran its script, or the failure. The
-// server answers on this thread: the wait runs the event loop.
+// The page's DOM once headless Chromium ran its script, or the failure; the wait runs the server's event loop.
 QString pageInChromium(const QString &chromium, quint16 port, QString &failure)
 {
     QTemporaryDir profile;

@@ -1,5 +1,4 @@
-// The web view: which requests are answered and how, every endpoint's JSON
-// against the engines' state and an SQLite archive, and the server on loopback.
+// The web view: which requests are answered and how, each endpoint's JSON, and the server on loopback.
 
 #include "station/StationRig.h"
 #include "support/ReplyBody.h"
@@ -20,8 +19,7 @@
 
 namespace {
 
-// An archive of one run with `samples` samples, written through the real
-// run rules, in an SQLite file.
+// An SQLite archive of one run with `samples` samples, written through the real run rules.
 struct ArchivedRun
 {
     explicit ArchivedRun(int samples)
@@ -85,20 +83,16 @@ struct ArchivedRun
 // A request's head: its first line, the Host header and more headers.
 QByteArray headOf(const QByteArray &line, const QByteArray &headers = {})
 {
-    return line + "\r\nHost: h\r\n" + headers + "\r\n";
+    return line + "\r\nHost: 127.0.0.1\r\n" + headers + "\r\n";
 }
-QByteArray getHead(const QByteArray &target, const QByteArray &headers = {})
+QByteArray getRequest(const QByteArray &target, const QByteArray &headers = {}, const QByteArray &method = "GET")
 {
-    return headOf("GET " + target + " HTTP/1.1", headers);
+    return headOf(method + ' ' + target + " HTTP/1.1", headers);
 }
 const QByteArray Bearer = "Authorization: Bearer s3cret\r\n";
 
-// A row of the head tables: the status, route and id decided and whether,
+// A row of decide's table: the status, route and id decided and whether,
 // answered, the connection stays open; securedRow: with the token "s3cret".
-void headColumns()
-{
-    addColumns<QByteArray, QByteArray, int, int, qint64, bool>("head", "token", "status", "route", "id", "keeps");
-}
 void headRow(const char *name, const QByteArray &head, int status, WebRoute route = WebRoute::Refused, qint64 id = 0,
              bool keeps = true)
 {
@@ -109,8 +103,7 @@ void securedRow(const char *name, const QByteArray &head, int status, WebRoute r
     addRow(name, head, QByteArray("s3cret"), status, int(route), qint64(0), true);
 }
 
-// An answer read with the event loop running (the server is this process's),
-// at most 20 s so a hang fails with its line; the answer to HEAD has no body.
+// An answer read with the event loop running (the server is this process's), at most 20 s; HEAD's has no body.
 struct HttpAnswer
 {
     int status = 0;
@@ -155,14 +148,27 @@ bool closedWithin(QTcpSocket &socket, int ms)
     return socket.state() == QAbstractSocket::UnconnectedState;
 }
 
-QByteArray getRequest(const QByteArray &target, const QByteArray &more = {}, const QByteArray &method = "GET")
-{
-    return method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + more + "\r\n";
-}
-
 WebRequest requestFor(const QByteArray &target)
 {
     return {"GET", target, {{"Host", "127.0.0.1"}}};
+}
+
+// A JSON value on one line, " shown as ' and times without their offset (the machine's own).
+QString compact(const QJsonValue &value)
+{
+    const QByteArray json = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(json.mid(1, json.size() - 2))
+        .remove(QRegularExpression("(?<=:\\d\\d)(Z|[+-]\\d\\d:\\d\\d)(?=\")"))
+        .replace(u'"', u'\'');
+}
+
+// A reply on one line: status, content type, headers and body, " shown as '.
+QString summary(const WebView::Reply &reply)
+{
+    QByteArray text = QByteArray::number(reply.status) + ' ' + reply.contentType;
+    for (const auto &[name, value] : reply.headers)
+        text += ' ' + name + ": " + value;
+    return QString::fromUtf8(text + ' ' + bodyOf(reply)).replace(u'"', u'\'');
 }
 
 std::vector<const TesterSession *> sessionsOf(StationRig &rig)
@@ -211,42 +217,37 @@ private Q_SLOTS:
     // What is decided on a request's head: its route and id, or its refusal.
     void decide_data()
     {
-        headColumns();
+        addColumns<QByteArray, QByteArray, int, int, qint64, bool>("head", "token", "status", "route", "id", "keeps");
         QByteArray most;
         for (int i = 1; i < MostHeaders; ++i)
             most += "X-" + QByteArray::number(i) + ": 1\r\n";
-        headRow("page, kept open", getHead("/"), 200, WebRoute::Page);
-        headRow("testers, query ignored", getHead("/api/testers?x=1"), 200, WebRoute::Testers);
-        headRow("head", headOf("HEAD /api/runs HTTP/1.1"), 200, WebRoute::Runs);
-        headRow("samples", getHead("/api/runs/12/samples"), 200, WebRoute::RunSamples, 12);
-        headRow("datalog", getHead("/api/runs/900000000000/datalog"), 200, WebRoute::RunDatalog, 900000000000);
-        headRow("report", getHead("/api/runs/3/report.pdf"), 200, WebRoute::RunReport, 3);
-        headRow("trend of tester 0", getHead("/api/testers/0/trend"), 200, WebRoute::TesterTrend);
-        headRow("runs filtered", getHead("/api/runs?serial=41800077&limit=5&offset=5"), 200, WebRoute::Runs);
-        headRow("runs, unknown parameter", getHead("/api/runs?colour=red"), 400);
-        headRow("post", headOf("POST /api/testers HTTP/1.1"), 405);
+        headRow("page, kept open", getRequest("/"), 200, WebRoute::Page);
+        headRow("testers, query ignored", getRequest("/api/testers?x=1"), 200, WebRoute::Testers);
+        headRow("head", getRequest("/api/runs", {}, "HEAD"), 200, WebRoute::Runs);
+        headRow("samples", getRequest("/api/runs/12/samples"), 200, WebRoute::RunSamples, 12);
+        headRow("datalog", getRequest("/api/runs/900000000000/datalog"), 200, WebRoute::RunDatalog, 900000000000);
+        headRow("report", getRequest("/api/runs/3/report.pdf"), 200, WebRoute::RunReport, 3);
+        headRow("trend of tester 0", getRequest("/api/testers/0/trend"), 200, WebRoute::TesterTrend);
+        headRow("runs filtered", getRequest("/api/runs?serial=41800077&limit=5&offset=5"), 200, WebRoute::Runs);
+        headRow("runs, unknown parameter", getRequest("/api/runs?colour=red"), 400);
+        headRow("post", getRequest("/api/testers", {}, "POST"), 405);
         headRow("lower-case get", headOf("get / HTTP/1.1"), 405);
-        headRow("unknown path", getHead("/etc/passwd"), 404);
-        headRow("run without what", getHead("/api/runs/1"), 404);
-        headRow("unknown item", getHead("/api/runs/1/config"), 404);
-        headRow("id not a number", getHead("/api/runs/abc/samples"), 400);
-        headRow("id 0", getHead("/api/runs/0/datalog"), 400);
-        headRow("id too big", getHead("/api/runs/9999999999999999999/samples"), 400);
-        headRow("id with sign", getHead("/api/runs/+5/samples"), 400);
-        headRow("tester not a number", getHead("/api/testers/x/trend"), 400);
-        headRow("target too long", getHead("/" + QByteArray(MostTargetBytes, 'a')), 414);
-        headRow("header too long", getHead("/", "X-Long: " + QByteArray(MostHeaderBytes, 'b') + "\r\n"), 431);
-        headRow("as many headers as allowed", getHead("/", most), 200, WebRoute::Page);
-        headRow("a header too many", getHead("/", most + "X-0: 1\r\n"), 431);
-    }
-    // A request's head off the wire: where it ends, how it reads, and
-    // whether the connection stays open after its answer.
-    void headRead_data()
-    {
-        headColumns();
+        headRow("unknown path", getRequest("/etc/passwd"), 404);
+        headRow("run without what", getRequest("/api/runs/1"), 404);
+        headRow("unknown item", getRequest("/api/runs/1/config"), 404);
+        headRow("id not a number", getRequest("/api/runs/abc/samples"), 400);
+        headRow("id 0", getRequest("/api/runs/0/datalog"), 400);
+        headRow("id too big", getRequest("/api/runs/9999999999999999999/samples"), 400);
+        headRow("id with sign", getRequest("/api/runs/+5/samples"), 400);
+        headRow("tester not a number", getRequest("/api/testers/x/trend"), 400);
+        headRow("target too long", getRequest("/" + QByteArray(MostTargetBytes, 'a')), 414);
+        headRow("header too long", getRequest("/", "X-Long: " + QByteArray(MostHeaderBytes, 'b') + "\r\n"), 431);
+        headRow("as many headers as allowed", getRequest("/", most), 200, WebRoute::Page);
+        headRow("a header too many", getRequest("/", most + "X-0: 1\r\n"), 431);
+        // Off the wire: where a head ends, how it reads, whether the connection stays open after its answer.
         headRow("bare line feeds", "GET / HTTP/1.1\nHost: h\n\n", 200, WebRoute::Page);
-        headRow("empty lines before", "\r\n\r\n" + getHead("/"), 200, WebRoute::Page);
-        headRow("close among options", getHead("/", "connection: Keep-Alive, CLOSE\r\n"), 200, WebRoute::Page, 0,
+        headRow("empty lines before", "\r\n\r\n" + getRequest("/"), 200, WebRoute::Page);
+        headRow("close among options", getRequest("/", "connection: Keep-Alive, CLOSE\r\n"), 200, WebRoute::Page, 0,
                 false);
         headRow("HTTP/1.0 without Host", "GET / HTTP/1.0\r\n\r\n", 200, WebRoute::Page, 0, false);
         headRow("HTTP/1.0 keep-alive", "GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n", 200, WebRoute::Page);
@@ -256,29 +257,28 @@ private Q_SLOTS:
         headRow("empty target", headOf("GET  HTTP/1.1"), 400);
         headRow("separator in the method", headOf("G(T / HTTP/1.1"), 400);
         headRow("two spaces", headOf("GET  / HTTP/1.1"), 400);
-        headRow("folded header", getHead("/", "X-A: b\r\n c\r\n"), 400);
+        headRow("folded header", getRequest("/", "X-A: b\r\n c\r\n"), 400);
         headRow("space before colon", "GET / HTTP/1.1\r\nHost : h\r\n\r\n", 400);
-        headRow("control character in a name", getHead("/", "X\x7f: b\r\n"), 400);
-        headRow("body announced", getHead("/", "Content-Length: 5\r\n"), 413);
-        headRow("length 0", getHead("/", "Content-Length: 00\r\n"), 200, WebRoute::Page);
-        headRow("length empty", getHead("/", "Content-Length:\r\n"), 413);
+        headRow("control character in a name", getRequest("/", "X\x7f: b\r\n"), 400);
+        headRow("body announced", getRequest("/", "Content-Length: 5\r\n"), 413);
+        headRow("length 0", getRequest("/", "Content-Length: 00\r\n"), 200, WebRoute::Page);
+        headRow("length empty", getRequest("/", "Content-Length:\r\n"), 413);
         headRow("chunked body", headOf("HEAD / HTTP/1.1", "Transfer-Encoding: chunked\r\n"), 413);
-        securedRow("token missing", getHead("/"), 401);
-        securedRow("token wrong", getHead("/", "Authorization: Bearer s3creT\r\n"), 401);
-        securedRow("token longer", getHead("/", "Authorization: Bearer s3cret1\r\n"), 401);
-        securedRow("token a prefix of the real one", getHead("/", "Authorization: Bearer s3cre\r\n"), 401);
-        securedRow("basic, not bearer", getHead("/", "Authorization: Basic s3cret\r\n"), 401);
-        securedRow("token right", getHead("/api/testers", Bearer), 200, WebRoute::Testers);
-        securedRow("scheme in lower case", getHead("/", "authorization: bearer s3cret\r\n"), 200, WebRoute::Page);
-        securedRow("scheme in upper case", getHead("/", "Authorization: BEARER  s3cret\r\n"), 200, WebRoute::Page);
-        securedRow("scheme run into the token", getHead("/", "Authorization: Bearers3cret\r\n"), 401);
-        securedRow("two authorizations", getHead("/", Bearer + Bearer), 400);
-        securedRow("body, no token", getHead("/", "Content-Length: 2000000000\r\n"), 401);
+        securedRow("token missing", getRequest("/"), 401);
+        securedRow("token wrong", getRequest("/", "Authorization: Bearer s3creT\r\n"), 401);
+        securedRow("token longer", getRequest("/", "Authorization: Bearer s3cret1\r\n"), 401);
+        securedRow("token a prefix of the real one", getRequest("/", "Authorization: Bearer s3cre\r\n"), 401);
+        securedRow("basic, not bearer", getRequest("/", "Authorization: Basic s3cret\r\n"), 401);
+        securedRow("token right", getRequest("/api/testers", Bearer), 200, WebRoute::Testers);
+        securedRow("scheme in lower case", getRequest("/", "authorization: bearer s3cret\r\n"), 200, WebRoute::Page);
+        securedRow("scheme in upper case", getRequest("/", "Authorization: BEARER  s3cret\r\n"), 200, WebRoute::Page);
+        securedRow("scheme run into the token", getRequest("/", "Authorization: Bearers3cret\r\n"), 401);
+        securedRow("two authorizations", getRequest("/", Bearer + Bearer), 400);
+        securedRow("body, no token", getRequest("/", "Content-Length: 2000000000\r\n"), 401);
         securedRow("post, no token", headOf("POST / HTTP/1.1", "Content-Length: 2\r\n"), 401);
         securedRow("post with token", headOf("POST / HTTP/1.1", Bearer + "Content-Length: 2\r\n"), 405);
-        securedRow("body with token", getHead("/", Bearer + "Content-Length: 2\r\n"), 413);
+        securedRow("body with token", getRequest("/", Bearer + "Content-Length: 2\r\n"), 413);
     }
-    void headRead() { decide(); }
     void decide()
     {
         QFETCH(QByteArray, head);
@@ -358,41 +358,36 @@ private Q_SLOTS:
               "read");
     }
 
+    // Read: host, port and whether it is loopback (another address needs a token); empty when refused.
     void address_data()
     {
-        addColumns<QString, QString, int, bool>("text", "host", "port", "loopback");
-        addRow("port alone", "8080", "127.0.0.1", 8080, true);
-        addRow("loopback", "127.0.0.1:80", "127.0.0.1", 80, true);
-        addRow("localhost", "localhost:8080", "localhost", 8080, true);
-        addRow("any", "0.0.0.0:8080", "0.0.0.0", 8080, false);
-        addRow("lan", "192.168.1.20:8080", "192.168.1.20", 8080, false);
-        addRow("not loopback 127.example", "127.example.com:1", "127.example.com", 1, false);
-        addRow("ipv6 loopback", "[::1]:8080", "::1", 8080, true);
-        addRow("ipv6 any", "[::]:8080", "::", 8080, false);
-        addRow("ipv6 without brackets", "::1:8080", "", 0, false);
-        addRow("port 0", "127.0.0.1:0", "", 0, false);
-        addRow("port too big", "127.0.0.1:65536", "", 0, false);
-        addRow("no port", "127.0.0.1:", "", 0, false);
-        addRow("no host", ":8080", "", 0, false);
-        addRow("words", "web", "", 0, false);
-        addRow("plus", "+80", "", 0, false);
+        addColumns<QString, QString>("text", "read");
+        addRow("port alone", "8080", "127.0.0.1 8080 loopback");
+        addRow("loopback", "127.0.0.1:80", "127.0.0.1 80 loopback");
+        addRow("localhost", "localhost:8080", "localhost 8080 loopback");
+        addRow("any", "0.0.0.0:8080", "0.0.0.0 8080");
+        addRow("lan", "192.168.1.20:8080", "192.168.1.20 8080");
+        addRow("not loopback 127.example", "127.example.com:1", "127.example.com 1");
+        addRow("ipv6 loopback", "[::1]:8080", "::1 8080 loopback");
+        addRow("ipv6 any", "[::]:8080", ":: 8080");
+        addRow("ipv6 without brackets", "::1:8080", "");
+        addRow("port 0", "127.0.0.1:0", "");
+        addRow("port too big", "127.0.0.1:65536", "");
+        addRow("no port", "127.0.0.1:", "");
+        addRow("no host", ":8080", "");
+        addRow("words", "web", "");
+        addRow("plus", "+80", "");
     }
     void address()
     {
         QFETCH(QString, text);
-        QFETCH(QString, host);
-        QFETCH(int, port);
-        QFETCH(bool, loopback);
         WebAddress a;
-        const QString problem = parseWebAddress(text, a);
-        QCOMPARE(problem.isEmpty(), port > 0);
-        if (port == 0)
+        const bool read = parseWebAddress(text, a).isEmpty();
+        QTEST(read ? QStringLiteral("%1 %2%3").arg(a.host).arg(a.port).arg(a.loopback() ? " loopback" : "") : "",
+              "read");
+        if (!read)
             return;
-        QCOMPARE(a.host, host);
-        QCOMPARE(a.port, port);
-        QCOMPARE(a.loopback(), loopback);
-        // Another address needs a token.
-        QCOMPARE(webAccessProblem(a, QString()).isEmpty(), loopback);
+        QCOMPARE(webAccessProblem(a, QString()).isEmpty(), a.loopback());
         QVERIFY(webAccessProblem(a, QStringLiteral("t")).isEmpty());
     }
 
@@ -412,39 +407,37 @@ private Q_SLOTS:
         WebView view([&] { return sessionsOf(rig); }, "<html>");
         const QJsonArray testers = QJsonDocument::fromJson(view.answer(requestFor("/api/testers")).body).array();
         QCOMPARE(testers.size(), 2);
+        // Each tester's fields as its engine has them; a stopped one has no rate, time to the limit or data file.
+        const auto fields = [](const QJsonObject &o) {
+            QStringList values;
+            for (const char *key : {"serial", "port", "device", "link", "run", "cycles", "cycleLimit", "failures",
+                                    "sequentialFailures", "lastSample", "ratePerHour", "dataFile"})
+                values << (o[key].isNull() ? QStringLiteral("null") : o[key].toVariant().toString());
+            return values;
+        };
         for (int row = 0; row < 2; ++row) {
-            const QJsonObject o = testers[row].toObject();
             const TesterState &s = rig.session(row).state();
             const RunGlance &glance = rig.session(row).glance();
-            QCOMPARE(o["serial"].toString(), s.identity.serialNumber);
-            QCOMPARE(o["port"].toInt(), row == 0 ? 2 : 5);
-            QCOMPARE(o["device"].toString(), glance.device());
-            QCOMPARE(o["link"].toString(), QString("connected"));
-            QCOMPARE(o["run"].toString(), glance.runText(s));
-            QCOMPARE(o["cycles"].toInt(), s.counters.cycleCount);
-            QCOMPARE(o["cycleLimit"].toInt(), s.reported.cycleLimit);
-            QCOMPARE(o["failures"].toInt(), s.counters.failCount);
-            QCOMPARE(o["sequentialFailures"].toInt(), s.counters.seqCount);
-            QCOMPARE(
-                o["lastSample"].toString(),
-                s.counters.updateTime.toOffsetFromUtc(s.counters.updateTime.offsetFromUtc()).toString(Qt::ISODate));
+            const QDateTime &last = s.counters.updateTime;
+            const bool running = row == 0;
+            const QString rate = running ? QString::number(std::round(glance.progress().cyclesPerHour())) : "null";
+            QCOMPARE(fields(testers[row].toObject()),
+                     (QStringList{s.identity.serialNumber, running ? "2" : "5", glance.device(), "connected",
+                                  glance.runText(s), QString::number(s.counters.cycleCount),
+                                  QString::number(s.reported.cycleLimit), QString::number(s.counters.failCount),
+                                  QString::number(s.counters.seqCount),
+                                  last.toOffsetFromUtc(last.offsetFromUtc()).toString(Qt::ISODate), rate,
+                                  running ? "one.txt" : "null"}));
         }
-        const QJsonObject running = testers[0].toObject(), stopped = testers[1].toObject();
-        QCOMPARE(running["ratePerHour"].toDouble(), std::round(rig.session(0).glance().progress().cyclesPerHour()));
-        QVERIFY(running["ratePerHour"].toDouble() > 0);
-        QVERIFY(running["secondsToLimit"].toDouble() > 0);
-        QCOMPARE(running["dataFile"].toString(), QString("one.txt"));
-        QVERIFY(stopped["ratePerHour"].isNull());
-        QVERIFY(stopped["secondsToLimit"].isNull());
-        QVERIFY(stopped["dataFile"].isNull());
+        QVERIFY(testers[0]["ratePerHour"].toDouble() > 0);
+        QVERIFY(testers[0]["secondsToLimit"].toDouble() > 0);
+        QVERIFY(testers[1]["secondsToLimit"].isNull());
 
         // The trend of a tester, and of one that does not exist.
-        const QJsonObject trend =
-            QJsonDocument::fromJson(view.answer(requestFor("/api/testers/0/trend")).body).object();
-        QCOMPARE(trend["samples"].toInt(), int(rig.session(0).trendHistory().size()));
-        QCOMPARE(trend["cycle"].toArray().last().toInt(),
-                 int(rig.session(0).trendHistory().at(rig.session(0).trendHistory().size() - 1).cycle));
-        QCOMPARE(view.answer(requestFor("/api/testers/2/trend")).status, 404);
+        QCOMPARE(bodyOf(view.answer(requestFor("/api/testers/0/trend"))),
+                 trendJson(rig.session(0).trendHistory(), WebView::TrendPoints));
+        QCOMPARE(summary(view.answer(requestFor("/api/testers/2/trend"))),
+                 "404 text/plain; charset=utf-8 Cache-Control: no-store No tester 2.\n");
     }
 
     void trendIsSpreadOverTheHistory()
@@ -467,27 +460,22 @@ private Q_SLOTS:
         QCOMPARE(o["downContact"].toArray().size(), o["downOpen"].toArray().size());
         for (int i = 0; i < cycles.size(); ++i)
             QCOMPARE(o["downOpen"].toArray()[i].toBool(), o["downContact"].toArray()[i].isNull());
-        QCOMPARE(o["downContact"].toArray().first().toDouble(), 3.5);
-        QCOMPARE(o["mode"].toString(), QString("resistance"));
-        QCOMPARE(o["contactUnit"].toString(), QString("ohm"));
+        QCOMPARE(compact(QJsonArray{o["samples"], o["downContact"][0]}), "[2500,3.5]");
 
-        // Rounded as the data log rounds the mode's readings, float noise gone.
-        const struct
-        {
-            int mode;
-            float value;
-            double shown;
-        } readings[] = {{0, 3.925417184829712f, 3.9}, {1, 12.34567f, 12.346}, {2, 4.0004f, 4.0}};
-        for (const auto &reading : readings) {
+        // Each mode's name and unit; readings rounded as the data log rounds them, float noise gone.
+        for (const auto &[mode, value, shown] :
+             {std::tuple(0, 3.925417184829712f, "['resistance','ohm',[3.9],[false]]"),
+              std::tuple(1, 12.34567f, "['current','mA',[12.346],[false]]"),
+              std::tuple(2, 4.0004f, "['voltage','V',[4],[false]]")}) {
             TrendHistory one;
             TrendReading r;
-            r.limits.mode = reading.mode;
+            r.limits.mode = mode;
             r.limits.contactCode = 16 | 32;
-            r.contact[TrendUp] = reading.value;
+            r.contact[TrendUp] = value;
             one.append(r);
             const QJsonObject single = QJsonDocument::fromJson(trendJson(one, 600)).object();
-            QCOMPARE(single["upContact"].toArray().first().toDouble(), reading.shown);
-            QCOMPARE(single["upOpen"].toArray().first().toBool(), false);
+            QCOMPARE(compact(QJsonArray{single["mode"], single["contactUnit"], single["upContact"], single["upOpen"]}),
+                     shown);
         }
     }
 
@@ -498,48 +486,36 @@ private Q_SLOTS:
         QVERIFY2(archived.written.isEmpty(), qPrintable(archived.written));
         Served served;
         WebView &view = served.view;
-        QCOMPARE(view.answer(requestFor("/api/runs")).status, 404);   // no archive yet
+        QCOMPARE(summary(view.answer(requestFor("/api/runs"))),
+                 "404 text/plain; charset=utf-8 Cache-Control: no-store This program keeps no run archive.\n");
         view.setArchive(archived.reader());
-        const QJsonArray runs = QJsonDocument::fromJson(view.answer(requestFor("/api/runs")).body).array();
-        QCOMPARE(runs.size(), 2);
-        QCOMPARE(runs[0].toObject()["samples"].toInt(), 0);
-        const QJsonObject run = runs[1].toObject();
-        QCOMPARE(run["id"].toInt(), 1);
-        QCOMPARE(run["serial"].toString(), QString("41800077"));
-        QCOMPARE(run["samples"].toInt(), 3);
-        QCOMPARE(run["cycles"].toInt(), 3 * 7);
-        QCOMPARE(run["start"].toString().left(19), QString("2024-03-08T14:02:12"));   // its first sample
-        QCOMPARE(run["part"].toString(), QString("SW-100 rocker"));
-        QCOMPARE(run["operator"].toString(), QString("A. Meyer"));
-        QCOMPARE(run["notes"].toString(), QString("batch 7\n\"second\" line"));
-        for (const char *given : {"part", "operator", "notes"})
-            QVERIFY(runs[0].toObject()[given].isNull());   // none given
+        // Newest first; the run with no sample has nothing given.
+        QCOMPARE(
+            compact(QJsonDocument::fromJson(view.answer(requestFor("/api/runs")).body).array()),
+            "[{'cycles':0,'end':null,'ended':null,'failures':0,'host':'station','id':2,'notes':null,'operator':null,"
+            "'part':null,'samples':0,'serial':'41800077','start':'2024-03-08T14:02:24'},"
+            "{'cycles':21,'end':'2024-03-08T14:02:14','ended':'stopped at the tester','failures':0,'host':'station',"
+            "'id':1,'notes':'batch 7\\n\\'second\\' line','operator':'A. Meyer','part':'SW-100 rocker','samples':3,"
+            "'serial':'41800077','start':'2024-03-08T14:02:12'}]");
         // The store's own filters are tried with the store; here, that the query reaches it.
-        const struct
-        {
-            QByteArray query;
-            QList<int> ids;
-            int total;
-        } pages[] = {{"limit=1", {2}, 2}, {"limit=1&offset=1", {1}, 2}, {"serial=4180007", {}, 0}};
-        for (const auto &page : pages) {
-            const WebView::Reply reply = view.answer(requestFor("/api/runs?" + page.query));
-            QCOMPARE(reply.status, 200);
-            QList<int> ids;
+        const auto page = [&view](const QByteArray &query) {
+            WebView::Reply reply = view.answer(requestFor("/api/runs?" + query));
+            QStringList ids;
             for (const QJsonValue &listed : QJsonDocument::fromJson(reply.body).array())
-                ids << listed.toObject()["id"].toInt();
-            QVERIFY2(ids == page.ids, page.query.constData());
-            QVERIFY(reply.headers.contains(qMakePair(QByteArray("X-Total-Count"), QByteArray::number(page.total))));
-        }
-        const WebView::Reply refused = view.answer(requestFor("/api/runs?limit=5000&color=red"));
-        QCOMPARE(refused.status, 400);
-        QCOMPARE(refused.contentType, QByteArray("application/json"));
-        QCOMPARE(QJsonDocument::fromJson(refused.body).object()["error"].toString(),
-                 QString("unknown parameter color; malformed value of limit (1 to 1000) (serial, host, since, until, "
-                         "limit, offset)"));
+                ids << QString::number(listed["id"].toInt());
+            reply.body.clear();
+            return summary(reply) + ids.join(u',');
+        };
+        QCOMPARE(page("limit=1"), "200 application/json X-Total-Count: 2 Cache-Control: no-store 2");
+        QCOMPARE(page("limit=1&offset=1"), "200 application/json X-Total-Count: 2 Cache-Control: no-store 1");
+        QCOMPARE(page("serial=4180007"), "200 application/json X-Total-Count: 0 Cache-Control: no-store ");
+        QCOMPARE(
+            summary(view.answer(requestFor("/api/runs?limit=5000&color=red"))),
+            "400 application/json Cache-Control: no-store {'error':'unknown parameter color; malformed value of limit "
+            "(1 to 1000) (serial, host, since, until, limit, offset)'}\n");
     }
 
-    // A run's samples, data log and report over pages of the archive; the
-    // server streams the samples whole, then closes the connection.
+    // A run's samples, data log and report over pages of the archive; the server streams them whole, then closes.
     void runRead()
     {
         ArchivedRun archived(RunStream::PageSamples * 2 + 5);
@@ -555,24 +531,17 @@ private Q_SLOTS:
         QCOMPARE(streamed.status, 200);
         QVERIFY(streamed.closed);
         QCOMPARE(streamed.body, body);
-        const QJsonObject run1 = QJsonDocument::fromJson(body).object();
-        QCOMPARE(run1["mode"].toString(), QString("resistance"));
-        QCOMPARE(run1["contactUnit"].toString(), QString("ohm"));
-        const QJsonArray samples = run1["samples"].toArray();
+        QJsonObject run1 = QJsonDocument::fromJson(body).object();
+        const QJsonArray samples = run1.take("samples").toArray();
+        QCOMPARE(compact(run1), "{'contactUnit':'ohm','mode':'resistance'}");   // given once, not with each sample
         QCOMPARE(samples.size(), RunStream::PageSamples * 2 + 5);
-        for (int i = 0; i < samples.size(); ++i) {
-            QCOMPARE(samples[i].toObject()["cycles"].toInt(), (i + 1) * 7);
-            QVERIFY(!samples[i].toObject().contains("mode"));   // given once
-        }
+        for (int i = 0; i < samples.size(); ++i)
+            QCOMPARE(samples[i]["cycles"].toInt(), (i + 1) * 7);
         // Count 5 of 1023 over 1000 ohms is 4.9 ohms, 1002 is 47714.3 ohms, 1023 open.
-        const QJsonObject second = samples[1].toObject(), fifth = samples[4].toObject();
-        QCOMPARE(second["downContact"].toDouble(), 4.9);
-        QCOMPARE(second["upContact"].toDouble(), 47714.3);
-        QCOMPARE(second["upOpen"].toBool(), false);
-        QVERIFY(fifth["upContact"].isNull());
-        QCOMPARE(fifth["upOpen"].toBool(), true);
-        QCOMPARE(second["downTime"].toDouble(), 0.042);
-        QCOMPARE(second["upBounce"].toDouble(), 0.00068);
+        QCOMPARE(compact(samples[1]), "{'cycles':14,'downBounce':0,'downContact':4.9,'downOpen':false,'downTime':0.042,"
+                                      "'errorCode':0,'failures':0,'sequentialFailures':0,'time':'2024-03-08T14:02:13',"
+                                      "'upBounce':0.00068,'upContact':47714.3,'upOpen':false,'upTime':0}");
+        QCOMPARE(compact(QJsonArray{samples[4]["upContact"], samples[4]["upOpen"]}), "[null,true]");
 
         const QList<QByteArray> lines = bodyOf(view.answer(requestFor("/api/runs/1/datalog"))).split('\n');
         QCOMPARE(lines.size(), RunStream::PageSamples * 2 + 5 + 2);
@@ -583,16 +552,15 @@ private Q_SLOTS:
 
         for (const QByteArray what : {"samples", "datalog", "report.pdf"})
             QCOMPARE(view.answer(requestFor("/api/runs/3/" + what)).status, 404);
-        QCOMPARE(bodyOf(view.answer(requestFor("/api/runs/2/samples"))),
-                 QByteArray("{\"contactUnit\":null,\"mode\":null,\"samples\":[\n]}\n"));
+        QCOMPARE(summary(view.answer(requestFor("/api/runs/2/samples"))),
+                 "200 application/json Cache-Control: no-store {'contactUnit':null,'mode':null,'samples':[\n]}\n");
         const WebView::Reply pdf = view.answer(requestFor("/api/runs/1/report.pdf"));
         QCOMPARE(pdf.contentType, QByteArray("application/pdf"));
         QVERIFY(pdf.body.startsWith("%PDF-"));
         // The run's whole report, its five pages counted in the PDF itself.
         QCOMPARE(QString::fromLatin1(pdf.body).count(QRegularExpression("/Type\\s*/Page\\b(?!s)")), 5);
-        const WebView::Reply noSample = view.answer(requestFor("/api/runs/2/report.pdf"));
-        QCOMPARE(noSample.status, 404);
-        QVERIFY2(noSample.body.contains("no sample"), noSample.body);
+        QCOMPARE(summary(view.answer(requestFor("/api/runs/2/report.pdf"))),
+                 "404 text/plain; charset=utf-8 Cache-Control: no-store Run 2 has no sample to report.\n");
     }
 
     // One request to the server: its status (0: any 4xx; -1: a 4xx or none), a header it carries, whether the
@@ -624,8 +592,7 @@ private Q_SLOTS:
         row("no token", getRequest("/api/testers"), 401, challenge, true, "s3cret");
         row("wrong token", getRequest("/", "Authorization: Bearer nope\r\n"), 401, challenge, true, "s3cret");
         row("post without token", getRequest("/", body, "POST") + "{}", 401, challenge, true, "s3cret");
-        row("token right", getRequest("/api/testers", "Authorization: Bearer s3cret\r\n"), 200,
-            "Content-Type: application/json", false, "s3cret");
+        row("token right", getRequest("/api/testers", Bearer), 200, "Content-Type: application/json", false, "s3cret");
     }
     void serverAnswers()
     {
@@ -653,8 +620,7 @@ private Q_SLOTS:
                                                                                      : ""));
         QCOMPARE(closedWithin(client, closes ? 5000 : 500), closes);
         if (closes) {
-            const QByteArray authorization = token.isEmpty() ? QByteArray() : "Authorization: Bearer " + token + "\r\n";
-            QCOMPARE(served.exchange(getRequest("/", authorization)).status, 200);
+            QCOMPARE(served.exchange(getRequest("/", token.isEmpty() ? QByteArray() : Bearer)).status, 200);
             return;
         }
         client.write(request + request);
@@ -667,8 +633,7 @@ private Q_SLOTS:
         QCOMPARE(got.count("HTTP/1.1 200 OK\r\n"), 2);
     }
 
-    // Refused on its head while the client streams a body (up to 64 MB or 10 s):
-    // answered and closed at once, nothing of the body held.
+    // Refused on its head while the client streams a body (64 MB or 10 s): answered, closed at once, nothing held.
     void refusedWhileTheBodyStreams_data()
     {
         addColumns<QByteArray, QByteArray, int>("head", "token", "status");
@@ -704,8 +669,7 @@ private Q_SLOTS:
         QCOMPARE(served.server.connectionCount(), 0);
     }
 
-    // A client that sends nothing, one that sends its head too slowly and
-    // one idle after its answer are each closed at their own deadline.
+    // Clients that send nothing, send their head too slowly or idle after an answer: each closed at its deadline.
     void deadlines()
     {
         Served served;
@@ -741,8 +705,7 @@ private Q_SLOTS:
         QCOMPARE(served.server.connectionCount(), 0);
     }
 
-    // More connections than the limit, idle or slow to send: no more than the
-    // limit stay open, and a client with the token is still answered.
+    // More connections than the limit, idle or slow: the limit stay open, and one with the token is answered.
     void connectionLimit()
     {
         Served served;
@@ -769,7 +732,7 @@ private Q_SLOTS:
         QCOMPARE(stillOpen(), 8);
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(served.exchange(getRequest("/api/testers", "Authorization: Bearer s3cret\r\n")).status, 200);
+        QCOMPARE(served.exchange(getRequest("/api/testers", Bearer)).status, 200);
         QVERIFY(timer.elapsed() < 15000);
         QVERIFY(server.connectionCount() <= 8);
     }
