@@ -151,15 +151,18 @@ private Q_SLOTS:
         QCOMPARE(rig.kinds("41800009"), QStringList());
     }
 
-    // A tester that answers without acknowledgement is told once while it does.
+    // A tester that answers without acknowledgement is told once while it does; one gone quiet is not refusing.
     void recordsRefusedIsToldOnce()
     {
         EventRig rig;
         SimulatorConfig config = FakeBench::simulatorConfig("41800001", true);
         config.noStar = true;
         rig.bench.plug(3, config);
-        QVERIFY(rig.tickUntil([&] { return !rig.told.empty(); }));
-        rig.tick(200);
+        SimulatedTester &quiet = rig.bench.plug(4, FakeBench::simulatorConfig("41800002", true));
+        QVERIFY(rig.tickUntil([&] { return !rig.told.empty() && rig.station.count() == 2; }));
+        quiet.config().silent = true;
+        rig.tick(240);
+        QVERIFY(rig.session(1).glance().linkWarning(rig.session(1).state(), rig.now).startsWith("No sample since"));
         QCOMPARE(rig.told.size(), size_t(1));
         QCOMPARE(QString("%1 on port %2").arg(eventName(rig.told[0].kind)).arg(rig.told[0].port),
                  "records-refused on port 3");

@@ -10,7 +10,10 @@ struct OneLineField
     static QString text(const QByteArray &bytes) { return QString::fromLatin1(bytes); }
     static QString text(const QStringList &texts) { return texts.join(u','); }
     template <typename Number>
-    static QString text(Number value) { return QString::number(value); }
+    static QString text(Number value)
+    {
+        return QString::number(value);
+    }
 };
 
 template <typename... Fields>
