@@ -162,13 +162,11 @@ private Q_SLOTS:
         QAccessibleInterface *table = QAccessible::queryAccessibleInterface(window.table());
         QVERIFY(table && table->tableInterface());
         QAccessibleTableInterface *cells = table->tableInterface();
+        const auto name = [cells](int row, int column) { return cells->cellAt(row, column)->text(QAccessible::Name); };
         QCOMPARE(cells->rowCount(), 3);
         QCOMPARE(cells->columnDescription(StationTableModel::PortColumn), QStringLiteral("Port"));
-        QCOMPARE(cells->cellAt(1, StationTableModel::SerialColumn)->text(QAccessible::Name),
-                 QStringLiteral("41800002"));
-        QVERIFY(cells->cellAt(2, StationTableModel::FailuresColumn)
-                    ->text(QAccessible::Name)
-                    .endsWith(QStringLiteral(", new failure")));
+        QCOMPARE(name(1, StationTableModel::SerialColumn), QStringLiteral("41800002"));
+        QVERIFY(name(2, StationTableModel::FailuresColumn).endsWith(QStringLiteral(", new failure")));
         // On screen the row of a new failure stands out on amber.
         const QRect serial = window.table()->visualRect(window.table()->model()->index(2, 0));
         const QImage shown = window.table()->viewport()->grab().toImage();
@@ -178,9 +176,8 @@ private Q_SLOTS:
         rig.bench.pull(2);
         QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().linkLost(); }, 10));
         window.table()->selectRow(1);
-        QCOMPARE(cells->cellAt(1, StationTableModel::SerialColumn)->text(QAccessible::Name),
-                 QStringLiteral("41800002, link lost"));
-        QVERIFY(cells->cellAt(1, StationTableModel::LinkColumn)->text(QAccessible::Name).startsWith("Lost at "));
+        QCOMPARE(name(1, StationTableModel::SerialColumn), QStringLiteral("41800002, link lost"));
+        QVERIFY(name(1, StationTableModel::LinkColumn).startsWith("Lost at "));
         const QImage selected = window.table()->viewport()->grab().toImage();
         const auto redIn = [&](int column) {
             const QRect cell = window.table()->visualRect(window.table()->model()->index(1, column));
@@ -194,8 +191,7 @@ private Q_SLOTS:
         QVERIFY(!redIn(StationTableModel::LinkColumn));
     }
 
-    // A closed tester window leaves its tester logging; one opened after the link was lost shows what one open
-    // all along shows.
+    // A closed tester window leaves its tester logging; one opened after the link was lost shows what one open did.
     void closedAndReopenedTesterWindow()
     {
         WindowRig rig;
