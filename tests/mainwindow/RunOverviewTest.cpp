@@ -25,8 +25,7 @@ QByteArray record(int cycles, int maxDown = 100, bool running = true)
     return "*" + f.join(QLatin1Char(';')).toLatin1() + "\r";
 }
 
-// The main window on a fake tester that answers every command and sends nextRecord for each sample asked for,
-// on a clock of its own.
+// The main window on its own clock and a fake tester that acks all and sends nextRecord for each sample asked.
 struct Rig : WindowRig
 {
     QByteArray nextRecord = record(7);
@@ -193,8 +192,7 @@ private Q_SLOTS:
                  "line, last at 14:00:10 (plain)");
     }
 
-    // Replies without their "*" are refused: after a few in a row the strip says so, until one is acknowledged
-    // again. A quiet link is stale on the session's own check; before any sample the run is "Unknown".
+    // Replies without "*" are refused: a few in a row are shown until one is acked; a quiet link is shown stale.
     void refusedAndStaleShowInTheStrip()
     {
         Rig rig;
@@ -303,8 +301,7 @@ private Q_SLOTS:
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("2147483647"));
     }
 
-    // A running tester's sample, once a second, repaints the window once and
-    // lays nothing out, though the exchange takes several poll ticks.
+    // A sample, once a second, repaints the window once and lays nothing out, though it takes several poll ticks.
     void aSampleCostsOneRepaintAndNoLayout()
     {
         Rig rig;

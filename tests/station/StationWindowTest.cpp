@@ -80,8 +80,7 @@ private Q_SLOTS:
         QCOMPARE(window.testerWindow(1), second);   // brought up, not opened twice
     }
 
-    // The program's main window: View, Runs... and View, Trend serve the selected tester without opening its
-    // window, Help has About, the status bar says what the program serves.
+    // View, Runs... and View, Trend serve the selected tester without its window; the status bar names services.
     void menusOfTheMainWindow()
     {
         WindowRig rig;
