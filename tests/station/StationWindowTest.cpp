@@ -50,7 +50,7 @@ class StationWindowTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void testerWindowOpensFromItsRow()
+    void testerWindowOpensFromItsRowAndClosesWithTheStation()
     {
         WindowRig rig;
         StationWindow &window = rig.open();
@@ -78,6 +78,17 @@ private Q_SLOTS:
         table->selectRow(1);
         window.findChild<QPushButton *>("openTesterButton")->click();
         QCOMPARE(window.testerWindow(1), second);   // brought up, not opened twice
+
+        // File, Exit in a tester's window closes the station: one question; Cancel keeps all open, No lets it go.
+        second->findChild<QAction *>("FileExitMenu")->trigger();
+        QCOMPARE(rig.dialogs.count("yesno:Save Data"), 1);
+        QVERIFY(window.isVisible() && second->isVisible());
+        rig.dialogs.answers = {AnswerNo};
+        window.close();
+        rig.clearDeleted();
+        QCOMPARE(rig.dialogs.count("yesno:Save Data"), 2);
+        QVERIFY(!window.isVisible());
+        QVERIFY(!window.testerWindow(0) && !window.testerWindow(1));
     }
 
     // View, Runs... and View, Trend serve the selected tester without its window; the status bar names services.
@@ -230,25 +241,6 @@ private Q_SLOTS:
         QCOMPARE(field("cycleCountBox")->palette().color(QPalette::Active, QPalette::Text), ReadingColours::Stale);
         QVERIFY2(field("linkStateText")->text().startsWith("Link lost at "),
                  qPrintable(field("linkStateText")->text()));
-    }
-
-    // File, Exit in a tester's window closes the station: one question; Cancel keeps all open, No lets it go.
-    void closingAsksOnce()
-    {
-        WindowRig rig;
-        StationWindow &window = rig.open();
-        QVERIFY(rig.allFound(2));
-        TesterWindow *form = window.openTester(0);
-        form->findChild<QAction *>("FileExitMenu")->trigger();
-        QCOMPARE(rig.dialogs.count("yesno:Save Data"), 1);
-        QVERIFY(window.isVisible() && form->isVisible());
-
-        rig.dialogs.answers = {AnswerNo};
-        window.close();
-        rig.clearDeleted();
-        QCOMPARE(rig.dialogs.count("yesno:Save Data"), 2);
-        QVERIFY(!window.isVisible());
-        QVERIFY(!window.testerWindow(0));
     }
 };
 
