@@ -119,6 +119,7 @@ private Q_SLOTS:
                "DownBounceBox=0.001600 DownLastContactTime=1.234 DownLastBounceBox=----");
         addRow("down bounce, software 1.2", 16 + 64, 12, "111111 1111 11 0000000 00", "DownLastBounceBox=0.004800");
         addRow("bounce bit without its stroke", 64, 12, "000000 0000 00 0000000 00", "DownBounceBox=----");
+        addRow("low bits test no stroke", 16 + 1 + 2, 12, "111111 0000 00 0000000 00", "UpMaxRBox=----");
         addRow("up stroke with bounce", 32 + 128, 12, "000000 0000 00 1111111 11", "UpMaxRBox=244.5 DownMaxRBox=----");
     }
 
