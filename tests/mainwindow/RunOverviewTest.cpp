@@ -15,8 +15,7 @@
 
 namespace {
 
-// A running tester of software 1.2 with a 1000-ohm pull-up, both strokes and
-// bounces tested; the down stroke maximum against a limit of 500.
+// A running tester of software 1.2, 1000-ohm pull-up, both strokes and bounces tested; down maximum limit 500.
 QByteArray record(int cycles, int maxDown = 100, bool running = true)
 {
     QStringList f(37, QStringLiteral("0"));
@@ -26,12 +25,12 @@ QByteArray record(int cycles, int maxDown = 100, bool running = true)
     return "*" + f.join(QLatin1Char(';')).toLatin1() + "\r";
 }
 
-// The main window on a fake tester that answers every command and sends
-// nextRecord for each sample asked for.
+// The main window on its own clock and a fake tester that acks all and sends nextRecord for each sample asked.
 struct Rig : WindowRig
 {
     QByteArray nextRecord = record(7);
     bool noStar = false;
+    QDateTime now{QDate(2024, 3, 8), QTime(14, 0, 0)};
 
     Rig() : WindowRig(false)
     {
@@ -42,6 +41,7 @@ struct Rig : WindowRig
             port.queueInput(noStar && bytes.endsWith('\r') ? reply.mid(1) : reply);
         };
         build();
+        built->session.setClock([this] { return now; });
     }
     // The colour the widget's text is drawn in; an invalid colour when it is the usual one.
     QColor colour(const char *name)
@@ -49,6 +49,21 @@ struct Rig : WindowRig
         const QWidget *w = form->findChild<QWidget *>(QLatin1String(name));
         const QColor c = w->palette().color(QPalette::Active, w->foregroundRole());
         return c == form->palette().color(QPalette::Active, w->foregroundRole()) ? QColor() : c;
+    }
+    // The widgets' texts and colours, as "text (colour)", the colour named by its meaning.
+    QString look(const QList<const char *> &names)
+    {
+        QStringList shown;
+        for (const char *name : names) {
+            const QColor c = colour(name);
+            const QString meaning = !c.isValid()                    ? "plain"
+                                    : c == ReadingColours::Alarm    ? "alarm"
+                                    : c == ReadingColours::Stale    ? "stale"
+                                    : c == ReadingColours::LimitEnd ? "limit"
+                                                                    : c.name();
+            shown << text(name) + " (" + meaning + ")";
+        }
+        return shown.join(" | ");
     }
     // Ticks until a full sample came in and the link is idle again.
     bool sampled(Command command = Command::None)
@@ -65,8 +80,7 @@ struct Rig : WindowRig
     }
 };
 
-// Counts the window's repaints (the update requests of its top-level
-// widget) and every layout pass the window's widgets ask for.
+// Counts the window's repaints (its top-level widget's update requests) and the layout passes its widgets ask for.
 struct PaintCounter : QObject
 {
     explicit PaintCounter(QWidget *window) : window(window) { qApp->installEventFilter(this); }
@@ -84,21 +98,13 @@ struct PaintCounter : QObject
     QStringList layouts;
 };
 
-bool matches(const QString &pattern, const QString &text)
-{
-    return QRegularExpression(QLatin1Char('^') + pattern + QLatin1Char('$')).match(text).hasMatch();
-}
-
-const QString Connected = QStringLiteral("Comm \\d+ \\(/dev/ttyUSB0\\) connected since \\d\\d:\\d\\d:\\d\\d");
-
 struct Sample
 {
     int seconds, cycles;
     bool running;
 };
 
-// Hands the samples, seconds after start, to the glance; with stopFromHere
-// a stopped sample follows the stop sent from here.
+// Hands the samples, seconds after start, to the glance; with stopFromHere a stopped sample follows a stop from here.
 void feed(RunGlance &glance, TesterState &s, const QDateTime &start, const QList<Sample> &samples,
           bool stopFromHere = false)
 {
@@ -122,8 +128,7 @@ class RunOverviewTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A text longer than its field ends with "..." and is whole in the tool
-    // tip; the window does not widen for it.
+    // A text longer than its field ends with "..." and is whole in the tool tip; the window does not widen for it.
     void longTextsElideInsteadOfWidening()
     {
         Rig rig;
@@ -151,118 +156,124 @@ private Q_SLOTS:
         QVERIFY2(QToolTip::text().startsWith(field->text() + "\n\n"), qPrintable(QToolTip::text()));
     }
 
-    // The strip and the readings over a lost and found link, with "Not
-    // logging" until a data file is opened.
+    // The strip and the readings over a lost and found link, with "Not logging" until a data file is opened.
     void linkLostAndFoundAgain()
     {
         Rig rig;
-        QCOMPARE(rig.colour("loggingText"), QColor());   // nothing to log yet
-        rig.nextRecord = record(7, 501);                 // the down maximum beyond its limit
+        QCOMPARE(rig.look({"loggingText"}), "Not logging (plain)");   // nothing to log yet
+        rig.nextRecord = record(7, 501);                              // the down maximum beyond its limit
         QVERIFY(rig.sampled());
-        QCOMPARE(rig.colour("DownMaxRBox"), ReadingColours::Alarm);
-        QCOMPARE(rig.colour("DownMinRBox"), QColor());
-        QCOMPARE(rig.text("loggingText"), QStringLiteral("Not logging"));
-        QVERIFY(rig.colour("loggingText").isValid());
-        QVERIFY2(matches(Connected, rig.text("linkStateText")), qPrintable(rig.text("linkStateText")));
+        QCOMPARE(rig.look({"DownMaxRBox", "DownMinRBox", "loggingText", "linkStateText"}),
+                 "959.8 (alarm) | 0.0 (plain) | Not logging (#be6400) | Comm 1 (/dev/ttyUSB0) connected since "
+                 "14:00:00 (plain)");
         // Pulled: the last sample stays, greyed (grey beats red), the loss in red, why in the tool tip.
         rig.port.vanish();
         rig.port.refuseAll = true;
         rig.port.problems[1] = "not present";
+        rig.now = rig.now.addSecs(5);
         for (int i = 0; i < 20; ++i)
             rig.form->engine().pollTick();
         QVERIFY(rig.widget("linkStateText")->toolTip().endsWith("\n\nComm 1 (/dev/ttyUSB0): not present"));
-        QVERIFY2(matches("Link lost at \\d\\d:\\d\\d:\\d\\d", rig.text("linkStateText")),
-                 qPrintable(rig.text("linkStateText")));
-        QCOMPARE(rig.colour("linkStateText"), ReadingColours::Alarm);
-        for (const char *box : {"cycleCountBox", "DownMaxRBox", "DownLastRBox", "UpLastContactTime", "sampleDateBox"})
-            QCOMPARE(rig.colour(box), ReadingColours::Stale);
-        QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("7"));
+        QCOMPARE(rig.look({"linkStateText", "cycleCountBox", "DownMaxRBox", "DownLastRBox", "UpLastContactTime",
+                           "sampleDateBox"}),
+                 "Link lost at 14:00:05 (alarm) | 7 (stale) | 959.8 (stale) | 0.0 (stale) | 0.000 (stale) | "
+                 "03/08/2024 14:00:00 (stale)");
         // Found again: the link turns normal at once, the readings with the next sample.
         QTemporaryDir dir;
         QString path = dir.filePath(QStringLiteral("run.txt"));
         QVERIFY(rig.form->dataLog().openFile(path));
         rig.port.refuseAll = false;
         rig.nextRecord = record(9, 500);   // exactly at the limit
+        rig.now = rig.now.addSecs(5);
         QVERIFY(rig.sampled());
-        QVERIFY(matches(Connected, rig.text("linkStateText")));
-        QCOMPARE(rig.colour("linkStateText"), QColor());
         QVERIFY(!rig.widget("linkStateText")->toolTip().contains("Comm 1"));
-        QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("9"));
-        QCOMPARE(rig.colour("cycleCountBox"), QColor());
-        QCOMPARE(rig.colour("DownMaxRBox"), QColor());
-        QVERIFY2(matches("run.txt: 1 line, last at \\d\\d:\\d\\d:\\d\\d", rig.text("loggingText")),
-                 qPrintable(rig.text("loggingText")));
-        QCOMPARE(rig.colour("loggingText"), QColor());
+        QCOMPARE(rig.look({"linkStateText", "cycleCountBox", "DownMaxRBox", "loggingText"}),
+                 "Comm 5 (/dev/ttyUSB0) connected since 14:00:10 (plain) | 9 (plain) | 956.0 (plain) | run.txt: 1 "
+                 "line, last at 14:00:10 (plain)");
     }
 
-    // Replies without their "*" are refused: after a few in a row the strip says so, until one is acknowledged
-    // again. A quiet link is stale on the session's own check; before any sample the run is "Unknown".
+    // Replies without "*" are refused: a few in a row are shown until one is acked; a quiet link is shown stale.
     void refusedAndStaleShowInTheStrip()
     {
         Rig rig;
-        QDateTime now(QDate(2024, 3, 8), QTime(14, 0, 0));
-        rig.built->session.setClock([&now] { return now; });
         QCOMPARE(rig.text("runStateText"), QStringLiteral("Unknown"));
         QVERIFY(rig.sampled());
-        QCOMPARE(rig.text("runStateText"), QStringLiteral("Running to limits"));
+        QCOMPARE(rig.look({"runStateText", "linkStateText"}),
+                 "Running to limits (plain) | Comm 1 (/dev/ttyUSB0) connected since 14:00:00 (plain)");
         rig.noStar = true;
         rig.nextRecord = record(8);
         for (int refusals = 1; refusals <= 3; ++refusals) {
-            QVERIFY(matches(Connected, rig.text("linkStateText")));
+            QCOMPARE(rig.text("linkStateText"), QStringLiteral("Comm 1 (/dev/ttyUSB0) connected since 14:00:00"));
             rig.form->engine().sendCommand(Command::SampleData);
             for (int i = 0; i < 100 && rig.form->state().link.step != LinkStep::Idle; ++i)
                 rig.form->engine().pollTick();
         }
-        QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("7"));
-        QCOMPARE(rig.text("linkStateText"),
-                 QStringLiteral("The tester answers without acknowledgement: records are being refused"));
-        QVERIFY(rig.colour("linkStateText").isValid());
+        QCOMPARE(rig.look({"cycleCountBox", "linkStateText"}),
+                 "7 (plain) | The tester answers without acknowledgement: records are being refused (#be6400)");
         rig.noStar = false;
         QVERIFY(rig.sampled(Command::SampleData));
-        QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("8"));
-        QVERIFY(matches(Connected, rig.text("linkStateText")));
-        QCOMPARE(rig.colour("linkStateText"), QColor());
-        now = now.addSecs(11);
+        QCOMPARE(rig.look({"cycleCountBox", "linkStateText"}),
+                 "8 (plain) | Comm 1 (/dev/ttyUSB0) connected since 14:00:00 (plain)");
+        rig.now = rig.now.addSecs(11);
         for (int i = 0; i < 20; ++i)
             rig.built->session.tick();
         QCOMPARE(rig.text("linkStateText"), QStringLiteral("No sample since 14:00:00"));
     }
 
-    // No sample for three intervals, or 10 s if longer, is stale since the last
-    // (or since found); a stopped tester stays fresh. Seconds after found.
-    void staleData_data()
+    // The glance at a moment after the samples (seconds after the link was found at 17:00:00), then 10 s after the
+    // link was lost at that moment, and a day later. Stale: no sample for three intervals, or 10 s if longer, since
+    // the last (or since found); a stopped tester stays fresh. A lost link hides the rate and the time to the limit.
+    void glance_data()
     {
-        // staleSince: -1: fresh
-        addColumns<QList<int>, bool, int, int>("samples", "running", "now", "staleSince");
-
-        QTest::newRow("10 s after the last sample is fresh") << QList<int>{0, 1, 2} << true << 12 << -1;
-        QTest::newRow("just over 10 s is stale") << QList<int>{0, 1, 2} << true << 13 << 2;
-        QTest::newRow("slow cycles: within three intervals") << QList<int>{0, 20} << true << 80 << -1;
-        QTest::newRow("slow cycles: beyond three intervals") << QList<int>{0, 20} << true << 81 << 20;
-        QTest::newRow("no sample since found") << QList<int>() << true << 11 << 0;
-        QTest::newRow("a stopped tester stays fresh") << QList<int>{0} << false << 3600 << -1;
+        // shown: run | rate | time to limit (seconds) | warning; lost: the run after the loss
+        addColumns<QList<Sample>, bool, int, QString, QString>("samples", "stopFromHere", "now", "shown", "lost");
+        const QList<Sample> running = {{0, 100, true}, {1, 101, true}, {2, 102, true}};
+        addRow("10 s after the last sample is fresh", running, false, 12,
+               "Running to limits | 3600 cycles/h | 0:14:58 (898) | ",
+               "Link lost at 17:00:12; last seen running to limits");
+        addRow("just over 10 s is stale", running, false, 13,
+               "Running to limits | 3600 cycles/h | 0:14:58 (898) | No sample since 17:00:02",
+               "Link lost at 17:00:13; last seen running to limits");
+        addRow("slow cycles: within three intervals", QList<Sample>{{0, 100, true}, {20, 101, true}}, false, 80,
+               "Running to limits | 180 cycles/h | 4:59:40 (17980) | ",
+               "Link lost at 17:01:20; last seen running to limits");
+        addRow("slow cycles: beyond three intervals", QList<Sample>{{0, 100, true}, {20, 101, true}}, false, 81,
+               "Running to limits | 180 cycles/h | 4:59:40 (17980) | No sample since 17:00:20",
+               "Link lost at 17:01:21; last seen running to limits");
+        addRow("no sample since found", QList<Sample>(), false, 11,
+               "Unknown | ---- | ---- (-1) | No sample since 17:00:00", "Link lost at 17:00:11");
+        addRow("a stopped tester stays fresh", QList<Sample>{{0, 100, false}}, false, 3600,
+               "Stopped | ---- | ---- (-1) | ", "Link lost at 18:00:00; last seen stopped");
+        addRow("stopped from here", QList<Sample>{{0, 100, true}, {10, 110, false}}, true, 20,
+               "Stopped by the operator at 17:00 | ---- | ---- (-1) | ",
+               "Link lost at 17:00:20; last seen stopped by the operator at 17:00");
     }
 
-    void staleData()
+    void glance()
     {
-        QFETCH(QList<int>, samples);
-        QFETCH(int, now);
-        QFETCH(int, staleSince);
-        const QDateTime found(QDate(2024, 3, 8), QTime(14, 0, 0));
+        QFETCH(QList<Sample>, samples);
+        const QDateTime found(QDate(2024, 3, 8), QTime(17, 0, 0));
+        QDateTime now = found.addSecs(fetched<int>("now"));
         RunGlance glance;
+        glance.clock = [&] { return now; };
         TesterState s;
-        s.counters.running = fetched<bool>("running");
+        s.reported.cycleLimit = 1000;
         glance.linkFound(1, QString(), found);
-        for (int at : samples) {
-            s.counters.updateTime = found.addSecs(at);
-            glance.sampleTaken(s);
-        }
-        const QDateTime since = glance.staleSince(s, found.addSecs(now));
-        QCOMPARE(since, staleSince < 0 ? QDateTime() : found.addSecs(staleSince));
-        QCOMPARE(glance.linkWarning(s, found.addSecs(now)),
-                 staleSince < 0 ? QString() : "No sample since " + since.toString("HH:mm:ss"));
-        // Before any sample the run state is not known, and not "Stopped".
-        QCOMPARE(glance.runText(s) == QLatin1String("Unknown"), samples.isEmpty());
+        feed(glance, s, found, samples, fetched<bool>("stopFromHere"));
+        const auto shown = [&] {
+            return QStringList{glance.runText(s), glance.rateText(),
+                               glance.timeToLimitText(s) + " (" + QString::number(glance.secondsToLimit(s)) + ")",
+                               glance.linkWarning(s, now)}
+                .join(" | ");
+        };
+        QTEST(shown(), "shown");
+        glance.linkLost(now);
+        now = now.addSecs(10);
+        QCOMPARE(shown(), fetched<QString>("lost") + " | ---- | ---- (-1) | ");
+        now = now.addDays(1);   // the loss now with its date
+        QCOMPARE(glance.runText(s), QString(fetched<QString>("lost")).replace(" at ", " at 08.03.24 "));
+        glance.linkFound(1, QString(), now);
+        QVERIFY(!glance.runText(s).startsWith("Link lost"));
     }
 
     void minimumSize()
@@ -290,18 +301,15 @@ private Q_SLOTS:
         QCOMPARE(rig.text("cycleCountBox"), QStringLiteral("2147483647"));
     }
 
-    // A running tester's sample, once a second, repaints the window once and
-    // lays nothing out, though the exchange takes several poll ticks.
+    // A sample, once a second, repaints the window once and lays nothing out, though it takes several poll ticks.
     void aSampleCostsOneRepaintAndNoLayout()
     {
         Rig rig;
-        // The samples' own clock: the rate and time to limit keep their width on a slow machine.
-        QDateTime now(QDate(2024, 3, 8), QTime(17, 0, 0));
-        rig.built->session.setClock([&now] { return now; });
         rig.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(rig.form));
-        auto sample = [&rig, &now](int cycles) {
-            now = now.addSecs(1);
+        // On the rig's clock the rate and time to limit keep their width on a slow machine.
+        auto sample = [&rig](int cycles) {
+            rig.now = rig.now.addSecs(1);
             rig.nextRecord = record(cycles);
             rig.port.queueInput("+");   // the tester has new data
             for (int tick = 0; tick < 20; ++tick) {
@@ -337,7 +345,7 @@ private Q_SLOTS:
         QFETCH(int, code);
         const Command command = Command(code);
         Rig rig;
-        rig.built->session.setClock([] { return QDateTime(QDate(2024, 3, 8), QTime(14, 2, 30)); });
+        rig.now = QDateTime(QDate(2024, 3, 8), QTime(14, 2, 30));
         // The tester is found running, or stopped at its limit for a run started from here.
         const QByteArray stopped = record(1000, 100, false);
         rig.nextRecord = command == Command::RunToLimits ? stopped : record(7);
@@ -503,42 +511,6 @@ private Q_SLOTS:
         };
         const TimeDetail detail = fetched<bool>("minutes") ? TimeDetail::Minutes : TimeDetail::Seconds;
         QTEST(momentText(moment("at"), moment("now"), detail), "shown");
-    }
-
-    // A lost link shows when it was lost and what was last seen, no rate, no time to the limit.
-    // Samples at 17:00:00 and 17:00:10, the loss at 17:00:20.
-    void lostLinkHidesTheLiveState_data()
-    {
-        addColumns<QList<Sample>, bool, int, QString>("samples", "stopFromHere", "nowDays", "shown");
-        const QList<Sample> running = {{0, 100, true}, {10, 110, true}};
-        addRow("running", running, false, 0, "Link lost at 17:00:20; last seen running to limits");
-        addRow("stopped from here", QList<Sample>{{0, 100, true}, {10, 110, false}}, true, 0,
-               "Link lost at 17:00:20; last seen stopped by the operator at 17:00");
-        addRow("lost before any sample", QList<Sample>(), false, 0, "Link lost at 17:00:20");
-        addRow("lost yesterday", running, false, 1, "Link lost at 08.03.24 17:00:20; last seen running to limits");
-    }
-
-    void lostLinkHidesTheLiveState()
-    {
-        QFETCH(QList<Sample>, samples);
-        const QDateTime start(QDate(2024, 3, 8), QTime(17, 0, 0));
-        const QDateTime now = start.addSecs(30).addDays(fetched<int>("nowDays"));
-        RunGlance glance;
-        glance.clock = [&] { return now; };
-        TesterState s;
-        s.reported.cycleLimit = 1000;
-        glance.linkFound(1, QString(), start);
-        feed(glance, s, start, samples, fetched<bool>("stopFromHere"));
-        const bool hadRate = glance.rateText() != QLatin1String("----");
-        QCOMPARE(hadRate, samples.size() > 1 && samples.last().running);
-        QCOMPARE(glance.timeToLimitText(s) != QLatin1String("----"), hadRate);
-        glance.linkLost(start.addSecs(20));
-        QTEST(glance.runText(s), "shown");
-        QCOMPARE(glance.rateText(), QStringLiteral("----"));
-        QCOMPARE(glance.secondsToLimit(s), -1);
-        QCOMPARE(glance.timeToLimitText(s), QStringLiteral("----"));
-        glance.linkFound(1, QString(), start.addSecs(25));
-        QVERIFY(!glance.runText(s).startsWith("Link lost"));
     }
 
     void tolerance_data()

@@ -73,8 +73,7 @@ private Q_SLOTS:
         QVERIFY(!QApplication::activeModalWidget());
     }
 
-    // A long message shows whole, first line to last: the dialog grows with
-    // its text, to a readable width and as high as the text then wraps.
+    // A long message shows whole: the dialog grows to a readable width and as high as the text then wraps.
     void longMessageShowsWhole_data()
     {
         addColumns<QString, QString>("dialog", "text");
@@ -103,16 +102,14 @@ private Q_SLOTS:
         for (const QSize size : {shown->size(), shown->minimumSize()}) {
             shown->resize(size);
             QCoreApplication::processEvents();
+            const QString needs = QStringLiteral("%1 high, the text needs %2").arg(label->height());
             QVERIFY2(label->height() >= label->heightForWidth(label->width()),
-                     qPrintable(QStringLiteral("%1 high, the text needs %2")
-                                    .arg(label->height())
-                                    .arg(label->heightForWidth(label->width()))));
+                     qPrintable(needs.arg(label->heightForWidth(label->width()))));
         }
         QVERIFY(label->width() <= MessageWidthLimit + 1);
     }
 
-    // A step that leaves its dialog open, and a dialog no step expects, fail
-    // the test at once and are closed: no test waits for its time-out.
+    // A step that leaves its dialog open, and a dialog no step expects, fail at once and are closed.
     void answererClosesWhatItCannotAnswer()
     {
         QtMessageDialogs dialogs;

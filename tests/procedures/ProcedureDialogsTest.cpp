@@ -14,8 +14,7 @@
 
 namespace {
 
-// The main window with the tester found and idle. The tester acknowledges
-// everything, and moves its piston on A3 / A4 and reports it in the status.
+// The main window, the tester found and idle; it acknowledges all, moves its piston on A3 / A4 and reports it.
 struct Rig : WindowRig
 {
     Rig()
@@ -99,8 +98,7 @@ private Q_SLOTS:
               "out");
     }
 
-    // Configure, Learn: the learn dialog, then the learn window on its own clock, one call a second, then the
-    // editor with the learned values.
+    // Configure, Learn: the learn dialog, the learn window ticking once a second, the editor with what was learned.
     void learn_data()
     {
         // switchType: list position; leave: "OKButton", "CancelButton" or "Enter"; comSeq: the link when OK is pressed;

@@ -50,7 +50,7 @@ class StationWindowTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void testerWindowOpensFromItsRow()
+    void testerWindowOpensFromItsRowAndClosesWithTheStation()
     {
         WindowRig rig;
         StationWindow &window = rig.open();
@@ -78,10 +78,20 @@ private Q_SLOTS:
         table->selectRow(1);
         window.findChild<QPushButton *>("openTesterButton")->click();
         QCOMPARE(window.testerWindow(1), second);   // brought up, not opened twice
+
+        // File, Exit in a tester's window closes the station: one question; Cancel keeps all open, No lets it go.
+        second->findChild<QAction *>("FileExitMenu")->trigger();
+        QCOMPARE(rig.dialogs.count("yesno:Save Data"), 1);
+        QVERIFY(window.isVisible() && second->isVisible());
+        rig.dialogs.answers = {AnswerNo};
+        window.close();
+        rig.clearDeleted();
+        QCOMPARE(rig.dialogs.count("yesno:Save Data"), 2);
+        QVERIFY(!window.isVisible());
+        QVERIFY(!window.testerWindow(0) && !window.testerWindow(1));
     }
 
-    // The program's main window: View, Runs... and View, Trend serve the selected tester without opening its
-    // window, Help has About, the status bar says what the program serves.
+    // View, Runs... and View, Trend serve the selected tester without its window; the status bar names services.
     void menusOfTheMainWindow()
     {
         WindowRig rig;
@@ -162,13 +172,11 @@ private Q_SLOTS:
         QAccessibleInterface *table = QAccessible::queryAccessibleInterface(window.table());
         QVERIFY(table && table->tableInterface());
         QAccessibleTableInterface *cells = table->tableInterface();
+        const auto name = [cells](int row, int column) { return cells->cellAt(row, column)->text(QAccessible::Name); };
         QCOMPARE(cells->rowCount(), 3);
         QCOMPARE(cells->columnDescription(StationTableModel::PortColumn), QStringLiteral("Port"));
-        QCOMPARE(cells->cellAt(1, StationTableModel::SerialColumn)->text(QAccessible::Name),
-                 QStringLiteral("41800002"));
-        QVERIFY(cells->cellAt(2, StationTableModel::FailuresColumn)
-                    ->text(QAccessible::Name)
-                    .endsWith(QStringLiteral(", new failure")));
+        QCOMPARE(name(1, StationTableModel::SerialColumn), QStringLiteral("41800002"));
+        QVERIFY(name(2, StationTableModel::FailuresColumn).endsWith(QStringLiteral(", new failure")));
         // On screen the row of a new failure stands out on amber.
         const QRect serial = window.table()->visualRect(window.table()->model()->index(2, 0));
         const QImage shown = window.table()->viewport()->grab().toImage();
@@ -178,9 +186,8 @@ private Q_SLOTS:
         rig.bench.pull(2);
         QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().linkLost(); }, 10));
         window.table()->selectRow(1);
-        QCOMPARE(cells->cellAt(1, StationTableModel::SerialColumn)->text(QAccessible::Name),
-                 QStringLiteral("41800002, link lost"));
-        QVERIFY(cells->cellAt(1, StationTableModel::LinkColumn)->text(QAccessible::Name).startsWith("Lost at "));
+        QCOMPARE(name(1, StationTableModel::SerialColumn), QStringLiteral("41800002, link lost"));
+        QVERIFY(name(1, StationTableModel::LinkColumn).startsWith("Lost at "));
         const QImage selected = window.table()->viewport()->grab().toImage();
         const auto redIn = [&](int column) {
             const QRect cell = window.table()->visualRect(window.table()->model()->index(1, column));
@@ -194,8 +201,7 @@ private Q_SLOTS:
         QVERIFY(!redIn(StationTableModel::LinkColumn));
     }
 
-    // A closed tester window leaves its tester logging; one opened after the link was lost shows what one open
-    // all along shows.
+    // A closed tester window leaves its tester logging; one opened after the link was lost shows what one open did.
     void closedAndReopenedTesterWindow()
     {
         WindowRig rig;
@@ -235,25 +241,6 @@ private Q_SLOTS:
         QCOMPARE(field("cycleCountBox")->palette().color(QPalette::Active, QPalette::Text), ReadingColours::Stale);
         QVERIFY2(field("linkStateText")->text().startsWith("Link lost at "),
                  qPrintable(field("linkStateText")->text()));
-    }
-
-    // File, Exit in a tester's window closes the station: one question; Cancel keeps all open, No lets it go.
-    void closingAsksOnce()
-    {
-        WindowRig rig;
-        StationWindow &window = rig.open();
-        QVERIFY(rig.allFound(2));
-        TesterWindow *form = window.openTester(0);
-        form->findChild<QAction *>("FileExitMenu")->trigger();
-        QCOMPARE(rig.dialogs.count("yesno:Save Data"), 1);
-        QVERIFY(window.isVisible() && form->isVisible());
-
-        rig.dialogs.answers = {AnswerNo};
-        window.close();
-        rig.clearDeleted();
-        QCOMPARE(rig.dialogs.count("yesno:Save Data"), 2);
-        QVERIFY(!window.isVisible());
-        QVERIFY(!window.testerWindow(0));
     }
 };
 
