@@ -101,7 +101,7 @@ private Q_SLOTS:
     // Configure, Learn: the learn dialog, the learn window ticking once a second, the editor with what was learned.
     void learn_data()
     {
-        // switchType: list position; leave: "OKButton", "CancelButton" or "Enter"; comSeq: the link when OK is pressed;
+        // switchType: list position; leave: the button clicked, or "Enter on" the control with the focus; comSeq: the link when OK is pressed;
         // closesAt: the learn window's second that closes it, 0: cancelled; ended: the tester said "-"; inFlight: the
         // command then in flight; dataFileOpen: no samples unsaved
         addColumns<int, bool, QString, int, QStringList, int, bool, int, bool, bool>(
@@ -109,7 +109,8 @@ private Q_SLOTS:
             "editor");
         const QStringList learned = {"E150"}, none;
         addRow("normally closed without bounce", 1, false, "OKButton", 0, learned, 0, false, 0, false, false);
-        addRow("Enter cancels", 1, false, "Enter", 0, none, 0, false, 0, false, false);
+        addRow("Enter cancels", 1, false, "Enter on switchTypeSelect", 0, none, 0, false, 0, false, false);
+        addRow("Enter on OK cancels too", 1, false, "Enter on OKButton", 0, none, 0, false, 0, false, false);
         // A learn that never started leaves nothing to turn the next download into a counter reset and a test run.
         addRow("a reply awaited", 0, true, "OKButton", int(LinkStep::AwaitingReply), none, 0, false, 0, false, false);
         addRow("never ends: gives up at the 16th second", 1, false, "OKButton", 0, learned, 16, false, 0, false, false);
@@ -131,8 +132,8 @@ private Q_SLOTS:
         answerer.then([&](QDialog *dialog) {
             dialog->findChild<QComboBox *>("switchTypeSelect")->setCurrentIndex(fetched<int>("switchType"));
             dialog->findChild<QCheckBox *>("includeBounceCheck")->setChecked(fetched<bool>("bounce"));
-            if (leave == "Enter")
-                QTest::keyClick(dialog->findChild<QComboBox *>("switchTypeSelect"), Qt::Key_Return);
+            if (leave.startsWith("Enter on "))
+                QTest::keyClick(dialog->findChild<QWidget *>(leave.mid(9)), Qt::Key_Return);
             else
                 clickButton(dialog, qPrintable(leave));
         });
