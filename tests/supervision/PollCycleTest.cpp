@@ -173,6 +173,28 @@ private Q_SLOTS:
         QCOMPARE(rig.port.frames().size(), 1);   // nothing further sent
     }
 
+    void runControl_data()
+    {
+        // after: running, the lamp, break-update mode; next: what follows at once on the line
+        addColumns<int, QList<int>, QStringList>("code", "after", "next");
+        addRow("run to limits", wireCode(Command::RunToLimits), QList<int>{1, 1, 0}, QStringList());
+        addRow("run without limit: the lamp blinks", wireCode(Command::RunNoLimit), QList<int>{1, 2, 0}, QStringList());
+        addRow("stop: the lamp as it was, the last counters asked for", wireCode(Command::Stop), QList<int>{0, 1, 0},
+               QStringList{"<ESC>"});
+    }
+
+    // Running or stopped as soon as the tester takes the command, before a record says so; break-update mode ends.
+    void runControl()
+    {
+        EngineRig rig;
+        rig.linkUp();
+        rig.s.counters.running = !fetched<QList<int>>("after").first();   // each command changes it
+        rig.s.session.goAgainMode = true;
+        exchange(rig, fetched<int>("code"), QByteArray());
+        QTEST((QList<int>{rig.s.counters.running, rig.s.counters.ledState, rig.s.session.goAgainMode}), "after");
+        QTEST(rig.port.takeFrames(), "next");
+    }
+
     void sampleInBreakUpdateMode_data()
     {
         // armedHere: armed by the command, not already armed; after: samples logged, at a break, the link free
@@ -209,44 +231,6 @@ private Q_SLOTS:
         QTEST((QList<int>{rig.log.saved, rig.log.atBreak, rig.engine.commReady()}), "after");
         QCOMPARE(rig.log.taken, 1);        // every sample is handed on, logged or not
         QCOMPARE(rig.view.dataShown, 1);   // shown, logged or not
-    }
-    // Stray bytes in front of any one answer cost nothing: found at once on port 1, both records counted.
-    void strayBytesCostNoAnswer_data()
-    {
-        // answer: which one, of two probe wake-ups, the hello, the first record, a later wake-up and its record
-        addColumns<int, QByteArray>("answer", "stray");
-        QTest::newRow("first probe answer") << 0 << QByteArray("\x83");
-        QTest::newRow("second probe answer") << 1 << QByteArray("\xfe\x80\x91");
-        QTest::newRow("hello's acknowledgement") << 2 << QByteArray("\x83\x84");
-        QTest::newRow("first record") << 3 << QByteArray("\x9c\x01");
-        QTest::newRow("wake-up answer") << 4 << QByteArray("\x83");
-        QTest::newRow("record after a wake-up") << 5 << QByteArray("\xa0\xa1\xa2\xa3\xa4\xa5");
-    }
-
-    void strayBytesCostNoAnswer()
-    {
-        QFETCH(int, answer);
-        QFETCH(QByteArray, stray);
-
-        EngineRig rig;
-        int answered = 0;
-        rig.port.onWrite = [&](const QByteArray &bytes) {
-            QByteArray line = bytes == "AE\r" ? QByteArray("*12;1;2;3;4;5;6;0;SN1\r") : QByteArray("*\r");
-            if (answered++ == answer)
-                line.prepend(stray);
-            rig.port.queueInput(line);
-        };
-        rig.tick(10);
-        QCOMPARE(rig.log.saved, 1);
-        rig.tick(6);   // a quiet line: the next command needs a wake-up
-        rig.engine.sendCommand(Command::SampleData);
-        rig.tick(4);
-
-        QCOMPARE(answered, 6);
-        QCOMPARE(rig.log.saved, 2);
-        QVERIFY(rig.s.link.portOpen);
-        QCOMPARE(rig.port.openAttempts, QList<int>{1});
-        QCOMPARE(int(rig.s.link.refusedReplies), 0);
     }
 
     // Whatever arrives meanwhile, an answer that never comes times out 13 s after the byte that asked for it.
