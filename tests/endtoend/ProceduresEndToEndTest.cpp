@@ -127,33 +127,6 @@ private Q_SLOTS:
         QCOMPARE(held.minDownTime, learned.pending.minDownTime);
     }
 
-    void masterResetGivesTheTesterItsIdentity()
-    {
-        Station station;
-        station.rig.runCycles(7);   // results to clear
-        QVERIFY(station.connect() && !station.frames().isEmpty());
-        QCOMPARE(station.s().counters.cycleCount, 7);
-
-        ModalAnswerer answerer;
-        answerer.then([](QDialog *dialog) {
-            dialog->findChild<QLineEdit *>("serialNumberEdit")->setText("Q7");
-            dialog->findChild<QLineEdit *>("modeEdit")->setText("1");
-            dialog->findChild<QLineEdit *>("pullupEdit")->setText("40000");
-            clickButton(dialog, "OKButton");
-        });
-        station.trigger("ConfigureMasterResetMenu");
-        QVERIFY(station.settle());
-
-        const QStringList frames = station.frames();
-        QCOMPARE(frames.first(), QStringLiteral("E0Q7"));
-        QCOMPARE(frames.mid(frames.size() - 9),
-                 (QStringList{"EF40000", "F01", "F162500", "F262500", "C2", "C9", "CA", "CB", "AE"}));
-        const SimulatorConfig &identity = station.rig.tester.config();
-        QCOMPARE((QStringList{identity.serialNumber, QString::number(identity.mode), QString::number(identity.range)}),
-                 (QStringList{"Q7", "1", "40000"}));
-        QCOMPARE(station.s().counters.cycleCount, 0);
-    }
-
     void manualPistonAndReading()
     {
         Station station;

@@ -1,6 +1,7 @@
 #include "EngineRig.h"
 
 #include "engine/link/Commands.h"
+#include "engine/procedures/DefaultConfig.h"
 #include "engine/supervision/PollCycle.h"
 #include "engine/supervision/SilenceWatch.h"
 #include "support/Fetched.h"
@@ -339,6 +340,23 @@ private Q_SLOTS:
             rig.tick();
         QVERIFY(rig.engine.commReady() && !rig.s.link.busy && broken.isEmpty());
         QVERIFY(!rig.s.session.masterUpdate && !rig.s.session.learnConfigure);
+    }
+
+    // A master download: the serial number first, every setting, the range and mode, then every counter cleared.
+    void masterDownload()
+    {
+        EngineRig rig;
+        rig.linkUp();
+        rig.answerEverything();
+        setDefaultConfig(rig.s);   // as a master reset loads it
+        rig.s.pending.serialNumber = QStringLiteral("Q7");
+        rig.s.pending.rangeMode = 1;
+        rig.s.pending.rangePullUp = 40000;
+        rig.engine.startMasterDownload();
+        rig.runUntilIdle();
+        QCOMPARE(rig.port.frames().join(u' '), "E0Q7 E10 E210 E310 E410 E5500 E6500 E7500 E8500 E9129 EA125 EB1023 EC0 "
+                                               "ED1023 EE0 EF40000 F01 F162500 F262500 C2 C9 CA CB AE");
+        QVERIFY(rig.engine.commReady() && !rig.s.session.masterUpdate);
     }
 
     // Min / max and sequential count only: the others are skipped, and the next reset clears everything again.
