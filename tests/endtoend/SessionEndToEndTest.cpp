@@ -1,4 +1,4 @@
-// The engine, and a station of engines, on the real serial backend against simulated testers on pseudo-terminals.
+// The engine on the real serial backend against the simulated tester on a pseudo-terminal.
 
 #include "SimulatedRig.h"
 
@@ -6,18 +6,13 @@
 #include "engine/datalog/DataLog.h"
 #include "engine/preferences/Registry.h"
 #include "engine/session/SampleRoute.h"
-#include "engine/session/TesterSession.h"
-#include "engine/station/Station.h"
 #include "support/FakeArchiveSink.h"
-#include "support/FakeConfigFileDialog.h"
 #include "support/FakeDataFileDialog.h"
 #include "support/FakeMessageDialogs.h"
 #include "support/MemorySettingsStore.h"
 
 #include "support/TestKit.h"
 #include <sys/resource.h>
-#include <thread>
-#include <vector>
 
 namespace {
 
@@ -42,72 +37,6 @@ QList<int> sampleCycles(const FakeArchiveSink &archive)
     }
     return cycles;
 }
-
-// Bytes cross a pseudo-terminal in microseconds; QSerialPort takes them in from the event loop.
-void crossLine()
-{
-    QCoreApplication::processEvents();
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-    QCoreApplication::processEvents();
-}
-
-// Testers on ports 1 to N; a tick() is a poll tick of every session and 50 ms of the testers' time, not waited.
-struct PtyStation
-{
-    explicit PtyStation(int testers)
-    {
-        for (int i = 0; i < testers; ++i) {
-            SimulatorConfig config;
-            config.serialNumber = QString::number(41800001 + i);
-            config.periodMs = 200;
-            config.signalQuietMs = 120;
-            config.startRunning = true;
-            simulated.push_back(std::make_unique<SimulatedTester>(config));
-            ptys.push_back(std::make_unique<PseudoTerminal>());
-            ptys.back()->open();
-            pumps.push_back(std::make_unique<SimulatorPump>(*simulated.back(), *ptys.back()));
-        }
-        station.start();
-    }
-    ~PtyStation() { station.shutDown(); }
-
-    void tick(int count = 1)
-    {
-        for (int i = 0; i < count; ++i) {
-            station.tick();
-            crossLine();
-            for (auto &pump : pumps)
-                pump->step(50);
-            crossLine();
-        }
-    }
-    bool tickUntil(const std::function<bool()> &condition, int maxTicks = 400)
-    {
-        for (int i = 0; i < maxTicks && !condition(); ++i)
-            tick();
-        return condition();
-    }
-    TesterSession &session(int row) { return station.tester(row).session(); }
-    bool sampling(int row) { return session(row).state().session.downloadedOnce && session(row).engine().commReady(); }
-    SerialPort &newPort()
-    {
-        ports.push_back(std::make_unique<QtSerialPort>([this](int n) {
-            const bool there = n >= 1 && n <= int(ptys.size()) && ptys[size_t(n - 1)]->isOpen();
-            return there ? ptys[size_t(n - 1)]->slavePath() : QString();
-        }));
-        return *ports.back();
-    }
-
-    std::vector<std::unique_ptr<SimulatedTester>> simulated;
-    std::vector<std::unique_ptr<PseudoTerminal>> ptys;
-    std::vector<std::unique_ptr<SimulatorPump>> pumps;
-    std::vector<std::unique_ptr<QtSerialPort>> ports;
-    MemorySettingsStore settings;
-    FakeMessageDialogs dialogs;
-    FakeDataFileDialog files;
-    FakeConfigFileDialog configFiles;
-    Station station{{[this]() -> SerialPort & { return newPort(); }, settings, dialogs, files, configFiles}, 0};
-};
 
 }   // namespace
 
@@ -193,41 +122,6 @@ private Q_SLOTS:
         rig.tester.config().silent = false;
         QVERIFY(rig.connect());
         QCOMPARE(rig.s.link.port, TesterState::Integer(1));
-    }
-
-    // One cable is pulled while the others go on; plugged back, its tester returns to its own row. Each session
-    // takes its own tester's samples into its own history.
-    void onePulledWhileTheOthersGoOn()
-    {
-        QList<int> decoded = {0, 0, 0};   // samples each session told of
-        PtyStation rig(3);
-        QVERIFY(rig.tickUntil(
-            [&] { return rig.station.count() == 3 && rig.sampling(0) && rig.sampling(1) && rig.sampling(2); }));
-        size_t joined[3], samples[3];
-        for (int row = 0; row < 3; ++row) {
-            joined[row] = rig.session(row).trendHistory().size();
-            QObject::connect(&rig.session(row), &TesterSession::sampleDecoded, [&decoded, row] { ++decoded[row]; });
-        }
-
-        rig.ptys[1]->close();
-        QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().link().alarm(); }, 3));
-        for (int row = 0; row < 3; ++row)
-            samples[row] = rig.session(row).trendHistory().size();
-        rig.tick(40);
-        QVERIFY(rig.session(0).trendHistory().size() > samples[0]);
-        QCOMPARE(rig.session(1).trendHistory().size(), samples[1]);
-        QVERIFY(rig.session(2).trendHistory().size() > samples[2]);
-
-        QVERIFY(rig.ptys[1]->open());
-        QVERIFY(rig.tickUntil([&] { return rig.sampling(1); }));
-        QCOMPARE(rig.station.count(), 3);
-        QVERIFY(!rig.session(1).glance().link().alarm());
-        QVERIFY(rig.tickUntil([&] { return rig.session(1).trendHistory().size() > samples[1]; }));
-        for (int row = 0; row < 3; ++row) {
-            const TrendHistory &history = rig.session(row).trendHistory();
-            QCOMPARE(int(history.size() - joined[row]), decoded[row]);
-            QCOMPARE(history.at(history.size() - 1).cycle, int64_t(rig.session(row).state().counters.cycleCount));
-        }
     }
 };
 
