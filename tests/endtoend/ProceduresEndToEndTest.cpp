@@ -127,6 +127,18 @@ private Q_SLOTS:
         QCOMPARE(held.minDownTime, learned.pending.minDownTime);
     }
 
+    // A master reset ends with the counters cleared and the data request: no learn the session began with runs.
+    void masterResetStartsNothing()
+    {
+        Station station;
+        QVERIFY(station.connect() && !station.frames().isEmpty());
+        ModalAnswerer answerer;
+        answerer.then([](QDialog *dialog) { clickButton(dialog, "OKButton"); });
+        station.trigger("ConfigureMasterResetMenu");
+        QVERIFY(station.settle());
+        QCOMPARE(station.frames().last(5), (QStringList{"C2", "C9", "CA", "CB", "AE"}));
+    }
+
     void manualPistonAndReading()
     {
         Station station;
