@@ -182,18 +182,10 @@ private Q_SLOTS:
                "'cause':'stopped by the operator'}");
         addRow("failure", int(EventKind::Failure), "41800001", "x", 0, "",
                "{'event':'failure','tester':'41800001',%1,'message':'x','runId':null,'runUrl':null}");
-        addRow("sequential", int(EventKind::SequentialLimit), "4", "x", 3, "",
-               "{'event':'sequential-limit','tester':'4',%1,'message':'x','runId':3,'runUrl':null}");
-        addRow("lost", int(EventKind::LinkLost), "4", "x", 3, "",
-               "{'event':'link-lost','tester':'4',%1,'message':'x','runId':3,'runUrl':null}");
-        addRow("found", int(EventKind::LinkFound), "4", "x", 3, "",
-               "{'event':'link-found','tester':'4',%1,'message':'x','runId':3,'runUrl':null}");
         addRow("file, quotes kept", int(EventKind::FileError), "4", "C:\\a \"b\"\n", 3, "",
                "{'event':'file-error','tester':'4',%1,'message':'C:\\\\a \\'b\\'\\n','runId':3,'runUrl':null}");
         addRow("archive, no tester", int(EventKind::ArchiveError), "", "ü", 0, "",
                "{'event':'archive-error','tester':'',%1,'message':'ü','runId':null,'runUrl':null}");
-        addRow("records refused", int(EventKind::recordsRefused), "", "x", 0, "",
-               "{'event':'records-refused','tester':'',%1,'message':'x','runId':null,'runUrl':null}");
     }
     void eventJson()
     {
