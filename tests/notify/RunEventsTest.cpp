@@ -131,26 +131,6 @@ private Q_SLOTS:
         QCOMPARE(rig.kinds("41800004").size(), 2);
     }
 
-    // Another tester on a lost tester's port (its rows: StationTest): the lost one keeps its last sample, its loss
-    // is told after 30 s, and the newcomer's first sample stops no run.
-    void anotherTesterOnALostTestersPort()
-    {
-        EventRig rig;
-        rig.bench.plug(2, FakeBench::simulatorConfig("41800002", true));
-        QVERIFY(rig.allFound(1));
-        rig.bench.pull(2);
-        QVERIFY(rig.tickUntil([&] { return rig.session(0).glance().linkLost(); }, 600));
-        const int cycles = rig.session(0).state().counters.cycleCount;
-        rig.bench.plug(2, FakeBench::simulatorConfig("41800009", false));
-        for (int i = 0; i < 600 && !(rig.station.count() == 2 && rig.session(1).state().session.downloadedOnce); ++i)
-            rig.tickChecking(1);
-        QCOMPARE(rig.session(1).state().identity.serialNumber, QStringLiteral("41800009"));
-        QCOMPARE(int(rig.session(0).state().counters.cycleCount), cycles);
-        rig.tickChecking(int(RunEvents::LinkLostAfterMs / 50));
-        QCOMPARE(rig.kinds("41800002"), QStringList{"link-lost"});
-        QCOMPARE(rig.kinds("41800009"), QStringList());
-    }
-
     // A tester that answers without acknowledgement is told once while it does; one gone quiet is not refusing.
     void recordsRefusedIsToldOnce()
     {
