@@ -565,19 +565,15 @@ private Q_SLOTS:
         row("HTTP/1.1", getRequest("/"), 200, "Content-Length: 6", false);
         row("HEAD", getRequest("/", QByteArray(), "HEAD"), 200, "Content-Length: 6", false);
         row("Connection: close", getRequest("/", "Connection: close\r\n"), 200, close, true);
-        row("HTTP/1.0", "GET / HTTP/1.0\r\n\r\n", 200, close, true);
         row("HTTP/1.0 keep-alive", "GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n", 200, "Connection: keep-alive",
             false);
         row("POST", getRequest("/api/testers", body, "POST") + "{}", 405, "Allow: GET, HEAD", true);
         row("id not a number", getRequest("/api/runs/x1/samples"), 400, close, true);
         row("target of 200 kB", getRequest("/" + QByteArray(200 * 1024, 'a')), 0, close, true);
-        for (const int size : {int(MostHeaderBytes), 70 * 1024, 300 * 1024})
-            row(qPrintable(QStringLiteral("header of %1 bytes").arg(size)),
-                getRequest("/", "X-Long: " + QByteArray(size, 'b') + "\r\n"), 0, close, true);
+        row("header of 70 kB", getRequest("/", "X-Long: " + QByteArray(70 * 1024, 'b') + "\r\n"), 0, close, true);
         row("not HTTP at all", "NOT HTTP AT ALL\r\n\r\n", -1, QByteArray(), true);
-        const QByteArray challenge = "WWW-Authenticate: Bearer";
-        row("no token", getRequest("/api/testers"), 401, challenge, true, "s3cret");
-        row("post without token", getRequest("/", body, "POST") + "{}", 401, challenge, true, "s3cret");
+        row("post without token", getRequest("/", body, "POST") + "{}", 401, "WWW-Authenticate: Bearer", true,
+            "s3cret");
         row("token right", getRequest("/api/testers", Bearer), 200, "Content-Type: application/json", false, "s3cret");
     }
     void serverAnswers()
