@@ -77,7 +77,6 @@ private Q_SLOTS:
                 QCOMPARE(e.cycles, int64_t(40));
             if (e.kind == EventKind::SequentialLimit)
                 QCOMPARE(e.failures, int64_t(rig.session(1).state().counters.failCount));
-            // Each event names its run; the stop says why it stopped.
             QCOMPARE(e.runKey, rig.session(row).runRecorder().runKey());
             QVERIFY(!e.runKey.isEmpty());
             QCOMPARE(e.cause, e.kind == EventKind::RunStopped ? QString("stopped by the operator") : QString());
@@ -214,7 +213,6 @@ private Q_SLOTS:
             QCOMPARE(q.next(t).value_or(""), QByteArray("a"));
         }
         q.done(true, t);
-        // Given up once an hour has passed since its first try.
         const qint64 firstTry = t;
         while (q.next(t)) {
             q.done(false, t);
