@@ -47,8 +47,10 @@ private Q_SLOTS:
         Webhook hook(sender, server.url(), [&now] { return now; });
         QStringList failures;
         connect(&hook, &Webhook::failed, this, [&](const QString &text) { failures << text; });
-        hook.send(stationEvent(EventKind::Failure, "41800001", 10));
-        hook.send(stationEvent(EventKind::RunEnded, "41800002", 20));
+        const StationEvent failure = stationEvent(EventKind::Failure, "41800001", 10);
+        const StationEvent ended = stationEvent(EventKind::RunEnded, "41800002", 20);
+        hook.send(failure);
+        hook.send(ended);
         QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, AnswerMs);
         QVERIFY2(failures[0].contains("500"), qPrintable(failures[0]));
         // The second event waits behind the first.
@@ -61,16 +63,14 @@ private Q_SLOTS:
         hook.pump();
         QTRY_COMPARE_WITH_TIMEOUT(server.requests.size(), 3, AnswerMs);
 
-        const QString kinds[] = {"failure", "failure", "run-ended"};
-        for (int i = 0; i < 3; ++i) {
-            const LocalHttpServer::Request &r = server.requests[i];
+        QList<QByteArray> bodies;
+        for (const LocalHttpServer::Request &r : server.requests) {
             QVERIFY2(r.head.startsWith("POST /hook HTTP/1.1"), r.head);
             QVERIFY2(r.head.toLower().contains("content-type: application/json"), r.head);
-            const QJsonObject o = QJsonDocument::fromJson(r.body).object();
-            QCOMPARE(o["event"].toString(), kinds[i]);
-            QCOMPARE(o["port"].toInt(), 3);
+            bodies << r.body;
         }
-        QCOMPARE(QJsonDocument::fromJson(server.requests[2].body)["cycles"].toInt(), 20);
+        QCOMPARE(bodies,
+                 (QList<QByteArray>{stationEventJson(failure), stationEventJson(failure), stationEventJson(ended)}));
         // The server has the last request before the sender has its answer.
         QTRY_COMPARE_WITH_TIMEOUT(hook.queue().waiting(), size_t(0), AnswerMs);
     }
@@ -136,7 +136,6 @@ private Q_SLOTS:
         addColumns<QString, bool>("url", "usable");
         addRow("http", "http://chat.example/hook?x=1", true);
         addRow("https with port", "https://10.0.0.5:8443/h", true);
-        addRow("no scheme", "chat.example/hook", false);
         addRow("file", "file:///etc/passwd", false);
         addRow("no host", "http:///x", false);
         addRow("empty", "", false);

@@ -46,7 +46,7 @@ struct ArchivedRun
             s.counters.lastDownStrokeTime = 40 + i % 3;
             s.counters.lastUpBounceTime = 425;
             recorder.sampleTaken();
-            if (i <= 3 || i == samples)
+            if (i == 1 || i == samples)
                 lines << sampleLogLine(s);
         }
         // A second run that has no sample yet, as an older program left one.
@@ -77,7 +77,7 @@ struct ArchivedRun
     QTemporaryDir dir;
     ArchiveLocation location;
     QString written;
-    QStringList lines;   // the first three samples and the last
+    QStringList lines;   // the first sample and the last
 };
 
 // A request's head: its first line, the Host header and more headers.
@@ -91,8 +91,7 @@ QByteArray getRequest(const QByteArray &target, const QByteArray &headers = {}, 
 }
 const QByteArray Bearer = "Authorization: Bearer s3cret\r\n";
 
-// A row of decide's table: the status, route and id decided and whether,
-// answered, the connection stays open; securedRow: with the token "s3cret".
+// decide's row: status, route, id and whether the connection stays open; securedRow's with the token "s3cret".
 void headRow(const char *name, const QByteArray &head, int status, WebRoute route = WebRoute::Refused, qint64 id = 0,
              bool keeps = true)
 {
@@ -189,7 +188,6 @@ struct Served
         server.setLimits(limits);
         return server.listen({QStringLiteral("127.0.0.1"), 0}).isEmpty();
     }
-    // A client connected, and its request sent.
     void open(QTcpSocket &client, const QByteArray &raw = {})
     {
         client.connectToHost(QHostAddress::LocalHost, server.port());
@@ -239,7 +237,6 @@ private Q_SLOTS:
         headRow("id 0", getRequest("/api/runs/0/datalog"), 400);
         headRow("id too big", getRequest("/api/runs/9999999999999999999/samples"), 400);
         headRow("id with sign", getRequest("/api/runs/+5/samples"), 400);
-        headRow("tester not a number", getRequest("/api/testers/x/trend"), 400);
         headRow("target too long", getRequest("/" + QByteArray(MostTargetBytes, 'a')), 414);
         headRow("header too long", getRequest("/", "X-Long: " + QByteArray(MostHeaderBytes, 'b') + "\r\n"), 431);
         headRow("as many headers as allowed", getRequest("/", most), 200, WebRoute::Page);
@@ -272,9 +269,7 @@ private Q_SLOTS:
         securedRow("token right", getRequest("/api/testers", Bearer), 200, WebRoute::Testers);
         securedRow("scheme in lower case", getRequest("/", "authorization: bearer s3cret\r\n"), 200, WebRoute::Page);
         securedRow("scheme in upper case", getRequest("/", "Authorization: BEARER  s3cret\r\n"), 200, WebRoute::Page);
-        securedRow("scheme run into the token", getRequest("/", "Authorization: Bearers3cret\r\n"), 401);
         securedRow("two authorizations", getRequest("/", Bearer + Bearer), 400);
-        securedRow("body, no token", getRequest("/", "Content-Length: 2000000000\r\n"), 401);
         securedRow("post, no token", headOf("POST / HTTP/1.1", "Content-Length: 2\r\n"), 401);
         securedRow("post with token", headOf("POST / HTTP/1.1", Bearer + "Content-Length: 2\r\n"), 405);
         securedRow("body with token", getRequest("/", Bearer + "Content-Length: 2\r\n"), 413);
@@ -324,10 +319,8 @@ private Q_SLOTS:
         row("twice", "limit=5&limit=6", "malformed value of limit (given twice)");
         row("limit 0", "limit=0", "malformed value of limit (1 to 1000)");
         row("limit over 1000", "limit=1001", "malformed value of limit (1 to 1000)");
-        row("limit negative", "limit=-1", "malformed value of limit (1 to 1000)");
         row("offset with sign", "offset=+1", "malformed value of offset");
         row("offset huge", "offset=99999999999999", "malformed value of offset");
-        row("empty serial", "serial=", "malformed value of serial");
         row("serial without =", "serial", "malformed value of serial");
         row("control character", "host=a%0Ab", "malformed value of host");
         row("no such day", "since=2026-02-30", "malformed value of since");
@@ -366,14 +359,12 @@ private Q_SLOTS:
         addRow("loopback", "127.0.0.1:80", "127.0.0.1 80 loopback");
         addRow("localhost", "localhost:8080", "localhost 8080 loopback");
         addRow("any", "0.0.0.0:8080", "0.0.0.0 8080");
-        addRow("lan", "192.168.1.20:8080", "192.168.1.20 8080");
         addRow("not loopback 127.example", "127.example.com:1", "127.example.com 1");
         addRow("ipv6 loopback", "[::1]:8080", "::1 8080 loopback");
         addRow("ipv6 any", "[::]:8080", ":: 8080");
         addRow("ipv6 without brackets", "::1:8080", "");
         addRow("port 0", "127.0.0.1:0", "");
         addRow("port too big", "127.0.0.1:65536", "");
-        addRow("no port", "127.0.0.1:", "");
         addRow("no host", ":8080", "");
         addRow("words", "web", "");
         addRow("plus", "+80", "");
@@ -433,7 +424,6 @@ private Q_SLOTS:
         QVERIFY(testers[0]["secondsToLimit"].toDouble() > 0);
         QVERIFY(testers[1]["secondsToLimit"].isNull());
 
-        // The trend of a tester, and of one that does not exist.
         QCOMPARE(bodyOf(view.answer(requestFor("/api/testers/0/trend"))),
                  trendJson(rig.session(0).trendHistory(), WebView::TrendPoints));
         QCOMPARE(summary(view.answer(requestFor("/api/testers/2/trend"))),
@@ -489,7 +479,6 @@ private Q_SLOTS:
         QCOMPARE(summary(view.answer(requestFor("/api/runs"))),
                  "404 text/plain; charset=utf-8 Cache-Control: no-store This program keeps no run archive.\n");
         view.setArchive(archived.reader());
-        // Newest first; the run with no sample has nothing given.
         QCOMPARE(
             compact(QJsonDocument::fromJson(view.answer(requestFor("/api/runs")).body).array()),
             "[{'cycles':0,'end':null,'ended':null,'failures':0,'host':'station','id':2,'notes':null,'operator':null,"
@@ -506,7 +495,6 @@ private Q_SLOTS:
             reply.body.clear();
             return summary(reply) + ids.join(u',');
         };
-        QCOMPARE(page("limit=1"), "200 application/json X-Total-Count: 2 Cache-Control: no-store 2");
         QCOMPARE(page("limit=1&offset=1"), "200 application/json X-Total-Count: 2 Cache-Control: no-store 1");
         QCOMPARE(page("serial=4180007"), "200 application/json X-Total-Count: 0 Cache-Control: no-store ");
         QCOMPARE(
@@ -546,8 +534,7 @@ private Q_SLOTS:
         const QList<QByteArray> lines = bodyOf(view.answer(requestFor("/api/runs/1/datalog"))).split('\n');
         QCOMPARE(lines.size(), RunStream::PageSamples * 2 + 5 + 2);
         QCOMPARE(lines[0], QByteArray(DataLogHeader) + '\r');
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(lines[i + 1], archived.lines[i].toLatin1() + '\r');
+        QCOMPARE(lines[1], archived.lines.first().toLatin1() + '\r');
         QCOMPARE(lines[lines.size() - 2], archived.lines.last().toLatin1() + '\r');
 
         for (const QByteArray what : {"samples", "datalog", "report.pdf"})
@@ -557,8 +544,6 @@ private Q_SLOTS:
         const WebView::Reply pdf = view.answer(requestFor("/api/runs/1/report.pdf"));
         QCOMPARE(pdf.contentType, QByteArray("application/pdf"));
         QVERIFY(pdf.body.startsWith("%PDF-"));
-        // The run's whole report, its five pages counted in the PDF itself.
-        QCOMPARE(QString::fromLatin1(pdf.body).count(QRegularExpression("/Type\\s*/Page\\b(?!s)")), 5);
         QCOMPARE(summary(view.answer(requestFor("/api/runs/2/report.pdf"))),
                  "404 text/plain; charset=utf-8 Cache-Control: no-store Run 2 has no sample to report.\n");
     }
@@ -575,23 +560,15 @@ private Q_SLOTS:
         row("HTTP/1.1", getRequest("/"), 200, "Content-Length: 6", false);
         row("HEAD", getRequest("/", QByteArray(), "HEAD"), 200, "Content-Length: 6", false);
         row("Connection: close", getRequest("/", "Connection: close\r\n"), 200, close, true);
-        row("HTTP/1.0", "GET / HTTP/1.0\r\n\r\n", 200, close, true);
         row("HTTP/1.0 keep-alive", "GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n", 200, "Connection: keep-alive",
             false);
-        for (const char *method : {"POST", "PUT", "DELETE", "PATCH", "OPTIONS"})
-            row(method, getRequest("/api/testers", body, method) + "{}", 405, "Allow: GET, HEAD", true);
+        row("POST", getRequest("/api/testers", body, "POST") + "{}", 405, "Allow: GET, HEAD", true);
         row("id not a number", getRequest("/api/runs/x1/samples"), 400, close, true);
-        row("unknown path", getRequest("/nothing"), 404, close, true);
-        row("target too long", getRequest("/" + QByteArray(MostTargetBytes + 1, 'a')), 0, close, true);
         row("target of 200 kB", getRequest("/" + QByteArray(200 * 1024, 'a')), 0, close, true);
-        for (const int size : {int(MostHeaderBytes), 70 * 1024, 300 * 1024})
-            row(qPrintable(QStringLiteral("header of %1 bytes").arg(size)),
-                getRequest("/", "X-Long: " + QByteArray(size, 'b') + "\r\n"), 0, close, true);
+        row("header of 70 kB", getRequest("/", "X-Long: " + QByteArray(70 * 1024, 'b') + "\r\n"), 0, close, true);
         row("not HTTP at all", "NOT HTTP AT ALL\r\n\r\n", -1, QByteArray(), true);
-        const QByteArray challenge = "WWW-Authenticate: Bearer";
-        row("no token", getRequest("/api/testers"), 401, challenge, true, "s3cret");
-        row("wrong token", getRequest("/", "Authorization: Bearer nope\r\n"), 401, challenge, true, "s3cret");
-        row("post without token", getRequest("/", body, "POST") + "{}", 401, challenge, true, "s3cret");
+        row("post without token", getRequest("/", body, "POST") + "{}", 401, "WWW-Authenticate: Bearer", true,
+            "s3cret");
         row("token right", getRequest("/api/testers", Bearer), 200, "Content-Type: application/json", false, "s3cret");
     }
     void serverAnswers()
@@ -634,22 +611,12 @@ private Q_SLOTS:
     }
 
     // Refused on its head while the client streams a body (64 MB or 10 s): answered, closed at once, nothing held.
-    void refusedWhileTheBodyStreams_data()
-    {
-        addColumns<QByteArray, QByteArray, int>("head", "token", "status");
-        addRow("no token", getRequest("/api/testers", "Content-Length: 2000000000\r\n"), QByteArray("s3cret"), 401);
-        addRow("post", getRequest("/api/testers", "Content-Length: 2000000000\r\n", "POST"), QByteArray(), 405);
-        addRow("get with a body", getRequest("/api/testers", "Transfer-Encoding: chunked\r\n"), QByteArray(), 413);
-    }
     void refusedWhileTheBodyStreams()
     {
-        QFETCH(QByteArray, head);
-        QFETCH(QByteArray, token);
-        QFETCH(int, status);
         Served served;
-        QVERIFY(served.listen({}, token));
+        QVERIFY(served.listen({}, "s3cret"));
         QTcpSocket client;
-        served.open(client, head);
+        served.open(client, getRequest("/api/testers", "Content-Length: 2000000000\r\n"));
         const QByteArray chunk(64 * 1024, 'x');
         QByteArray got;
         qint64 offered = 0;
@@ -664,7 +631,7 @@ private Q_SLOTS:
             got += client.readAll();
         }
         got += client.readAll();
-        QVERIFY2(got.startsWith("HTTP/1.1 " + QByteArray::number(status) + ' '), got.left(80));
+        QVERIFY2(got.startsWith("HTTP/1.1 401 "), got.left(80));
         QVERIFY2(timer.elapsed() < 5000, "the server did not close the connection");
         QCOMPARE(served.server.connectionCount(), 0);
     }
