@@ -13,7 +13,6 @@
 
 namespace {
 
-// Cables for ports 1 and 2.
 struct Rig
 {
     InProcessCable one{QStringLiteral("SIM1")};
