@@ -68,7 +68,6 @@ private Q_SLOTS:
     {
         addColumns<int, bool, QString, QString>("error", "mayReadWrite", "group", "problem");
         const int denied = QSerialPort::PermissionError;
-        addRow("no access", denied, false, "dialout", "permission denied (add the user to the dialout group)");
         addRow("no access, another group", denied, false, "uucp", "permission denied (add the user to the uucp group)");
         addRow("no access, root's device", denied, false, "root",
                "permission denied (add the user to the dialout group)");

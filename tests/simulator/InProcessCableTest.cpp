@@ -13,7 +13,6 @@
 
 namespace {
 
-// Cables for ports 1 and 2.
 struct Rig
 {
     InProcessCable one{QStringLiteral("SIM1")};
@@ -36,9 +35,7 @@ private Q_SLOTS:
         // whether it opens, is then open, its device and the problem
         addColumns<int, QString, QString>("port", "before", "expected");
         addRow("a cable's port", 1, "", "1 1 SIM1 ");
-        addRow("the second cable's port", 2, "", "1 1 SIM2 ");
         addRow("a port without a cable", 3, "", "0 0  ");
-        addRow("port 0", 0, "", "0 0  ");
         addRow("open in another port", 1, "taken", "0 0 SIM1 device busy (used by another program)");
         addRow("closed by another port", 2, "closed", "1 1 SIM2 ");
         addRow("another port destroyed while open", 2, "destroyed", "1 1 SIM2 ");

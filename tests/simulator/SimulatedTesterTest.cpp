@@ -244,7 +244,6 @@ private Q_SLOTS:
     {
         // limits: the station's simulated testers run to 100000 cycles, 5000 failures, 10 in a row
         addColumns<int, int, int, bool>("mode", "range", "software", "stationLimits");
-        addRow("resistance over 1000 ohms", 0, 1000, 12, false);
         addRow("a tester of a simulated station", 0, 1000, 12, true);
         addRow("software 1.1", 0, 1000, 11, false);
         addRow("current, 50 mA full scale", 1, 500, 12, false);

@@ -64,7 +64,6 @@ private Q_SLOTS:
         const auto row = [](const char *name, const char *expected, const TextOf &text) {
             addRow(name, text, QString(expected));
         };
-        // A text read into a field of 32, 16 or 8 bits that held 77.
         const auto into = [](int bits, const char *text) {
             int32_t wide = 77;
             int16_t narrow = 77;
