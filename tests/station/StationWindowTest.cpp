@@ -176,7 +176,6 @@ private Q_SLOTS:
         QCOMPARE(cells->rowCount(), 3);
         QCOMPARE(cells->columnDescription(StationTableModel::PortColumn), QStringLiteral("Port"));
         QCOMPARE(name(1, StationTableModel::SerialColumn), QStringLiteral("41800002"));
-        QVERIFY(name(2, StationTableModel::FailuresColumn).endsWith(QStringLiteral(", new failure")));
         // On screen the row of a new failure stands out on amber.
         const QRect serial = window.table()->visualRect(window.table()->model()->index(2, 0));
         const QImage shown = window.table()->viewport()->grab().toImage();
@@ -187,7 +186,6 @@ private Q_SLOTS:
         QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().linkLost(); }, 10));
         window.table()->selectRow(1);
         QCOMPARE(name(1, StationTableModel::SerialColumn), QStringLiteral("41800002, link lost"));
-        QVERIFY(name(1, StationTableModel::LinkColumn).startsWith("Lost at "));
         const QImage selected = window.table()->viewport()->grab().toImage();
         const auto redIn = [&](int column) {
             const QRect cell = window.table()->visualRect(window.table()->model()->index(1, column));
