@@ -8,7 +8,6 @@
 #include "engine/station/StationTableModel.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendWindow.h"
-#include "mainwindow/ReadingColours.h"
 #include "mainwindow/TesterWindow.h"
 #include "station/StationRowDelegate.h"
 #include "station/StationWindow.h"
@@ -232,13 +231,8 @@ private Q_SLOTS:
         const QStringList before = fields(during);
         during->close();
         rig.clearDeleted();
-        TesterWindow *after = window.openTester(1);
-        QCOMPARE(fields(after), before);
-        const auto field = [&](const char *name) { return after->findChild<QLineEdit *>(name); };
-        QCOMPARE(field("cycleCountBox")->text(), QString::number(rig.session(1).state().counters.cycleCount));
-        QCOMPARE(field("cycleCountBox")->palette().color(QPalette::Active, QPalette::Text), ReadingColours::Stale);
-        QVERIFY2(field("linkStateText")->text().startsWith("Link lost at "),
-                 qPrintable(field("linkStateText")->text()));
+        // How the live window greys a lost link is RunOverviewTest's; this one matches it, field by field.
+        QCOMPARE(fields(window.openTester(1)), before);
     }
 };
 
