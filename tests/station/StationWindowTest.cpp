@@ -8,7 +8,6 @@
 #include "engine/station/StationTableModel.h"
 #include "features/trend/TrendController.h"
 #include "features/trend/TrendWindow.h"
-#include "mainwindow/ReadingColours.h"
 #include "mainwindow/TesterWindow.h"
 #include "station/StationRowDelegate.h"
 #include "station/StationWindow.h"
@@ -176,7 +175,6 @@ private Q_SLOTS:
         QCOMPARE(cells->rowCount(), 3);
         QCOMPARE(cells->columnDescription(StationTableModel::PortColumn), QStringLiteral("Port"));
         QCOMPARE(name(1, StationTableModel::SerialColumn), QStringLiteral("41800002"));
-        QVERIFY(name(2, StationTableModel::FailuresColumn).endsWith(QStringLiteral(", new failure")));
         // On screen the row of a new failure stands out on amber.
         const QRect serial = window.table()->visualRect(window.table()->model()->index(2, 0));
         const QImage shown = window.table()->viewport()->grab().toImage();
@@ -187,7 +185,6 @@ private Q_SLOTS:
         QVERIFY(rig.tickUntil([&] { return rig.session(1).glance().linkLost(); }, 10));
         window.table()->selectRow(1);
         QCOMPARE(name(1, StationTableModel::SerialColumn), QStringLiteral("41800002, link lost"));
-        QVERIFY(name(1, StationTableModel::LinkColumn).startsWith("Lost at "));
         const QImage selected = window.table()->viewport()->grab().toImage();
         const auto redIn = [&](int column) {
             const QRect cell = window.table()->visualRect(window.table()->model()->index(1, column));
@@ -234,13 +231,8 @@ private Q_SLOTS:
         const QStringList before = fields(during);
         during->close();
         rig.clearDeleted();
-        TesterWindow *after = window.openTester(1);
-        QCOMPARE(fields(after), before);
-        const auto field = [&](const char *name) { return after->findChild<QLineEdit *>(name); };
-        QCOMPARE(field("cycleCountBox")->text(), QString::number(rig.session(1).state().counters.cycleCount));
-        QCOMPARE(field("cycleCountBox")->palette().color(QPalette::Active, QPalette::Text), ReadingColours::Stale);
-        QVERIFY2(field("linkStateText")->text().startsWith("Link lost at "),
-                 qPrintable(field("linkStateText")->text()));
+        // How the live window greys a lost link is RunOverviewTest's; this one matches it, field by field.
+        QCOMPARE(fields(window.openTester(1)), before);
     }
 };
 
