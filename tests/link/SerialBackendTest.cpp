@@ -85,16 +85,22 @@ private Q_SLOTS:
               "problem");
     }
 
-    // A mapped device that is not there fails at once and says so; a port without any device says nothing.
+    // A mapped device that is not there fails at once and says so; a port without any device says nothing; a
+    // device that is there but no serial port (a directory) fails to open and says why.
     void missingDeviceIsNotPresent()
     {
-        QtSerialPort port([](int n) { return n == 1 ? QStringLiteral("/dev/no-such-tty") : QString(); });
+        QTemporaryDir dir;
+        const QStringList devices = {"/dev/no-such-tty", QString(), dir.path()};
+        QtSerialPort port([&devices](int n) { return devices.value(n - 1); });
         port.selectPort(1);
         QVERIFY(!port.open());
         QCOMPARE(port.openProblem(), QStringLiteral("not present"));
         port.selectPort(2);
         QVERIFY(!port.open());
         QCOMPARE(port.openProblem(), QString());
+        port.selectPort(3);
+        QVERIFY(!port.open() && !port.isOpen());
+        QVERIFY(!port.openProblem().isEmpty());
     }
 
     // Run, Port... lists the system's devices with their numbers, then those only mapped or pinned; a pin by a
