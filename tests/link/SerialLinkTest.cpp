@@ -25,6 +25,8 @@ private Q_SLOTS:
         addRow("stray bytes between a signal and the star", QByteArray("+\x90\n*\r"), "1 *  +");
         addRow("no star: the line as it came, less its stray bytes", QByteArray("\x85?\r"), "1 ?  ");
         addRow("no line end yet: all of it waits", QByteArray("*12;"), "0  *12; ");
+        // A bare CR is an empty line: no star, so a refusal of a command; the line behind it is dropped.
+        addRow("an empty line is a line", QByteArray("\r*\r"), "1   ");
     }
 
     void getSerial()
