@@ -84,7 +84,7 @@ private Q_SLOTS:
     }
 
     // Told once: an end while the tester still reports running, and a stop after it unless a new run began
-    // in between; a data file error, with its text.
+    // in between, and no end after that stop; a data file error, with its text.
     void endSignalledWhileStillRunning()
     {
         EventRig rig;
@@ -99,6 +99,8 @@ private Q_SLOTS:
         for (int row = 0; row < 2; ++row)
             rig.session(row).engine().sendCommand(Command::Stop);
         rig.tick(100);
+        Q_EMIT rig.session(1).testEnded();   // "-" and its final record after the stop
+        Q_EMIT rig.session(1).sampleDecoded();
         Q_EMIT rig.session(0).fileError("Error Writing File.");
         QCOMPARE(rig.kinds("41800001"), (QStringList{"run-ended", "file-error"}));
         QCOMPARE(rig.told.back().message, QString("Error Writing File."));

@@ -45,6 +45,7 @@ struct ArchivedRun
             s.counters.lastUpResistance = i % 5 ? 1002 : 1023;   // full scale: open
             s.counters.lastDownStrokeTime = 40 + i % 3;
             s.counters.lastUpBounceTime = 425;
+            s.reported.rangeMode = i < samples ? 0 : 1;   // the last sample measures current
             recorder.sampleTaken();
             if (i == 1 || i == samples)
                 lines << sampleLogLine(s);
@@ -456,7 +457,8 @@ private Q_SLOTS:
         for (const auto &[mode, value, shown] :
              {std::tuple(0, 3.925417184829712f, "['resistance','ohm',[3.9],[false]]"),
               std::tuple(1, 12.34567f, "['current','mA',[12.346],[false]]"),
-              std::tuple(2, 4.0004f, "['voltage','V',[4],[false]]")}) {
+              std::tuple(2, 4.0004f, "['voltage','V',[4],[false]]"),
+              std::tuple(3, 4.0f, "[null,null,[null],[false]]")}) {   // an unknown mode: no number
             TrendHistory one;
             TrendReading r;
             r.limits.mode = mode;
@@ -530,6 +532,8 @@ private Q_SLOTS:
                                       "'errorCode':0,'failures':0,'sequentialFailures':0,'time':'2024-03-08T14:02:13',"
                                       "'upBounce':0.00068,'upContact':47714.3,'upOpen':false,'upTime':0}");
         QCOMPARE(compact(QJsonArray{samples[4]["upContact"], samples[4]["upOpen"]}), "[null,true]");
+        // A sample in another mode than the run's first names its own.
+        QCOMPARE(compact(QJsonArray{samples.last()["mode"], samples.last()["contactUnit"]}), "['current','mA']");
 
         const QList<QByteArray> lines = bodyOf(view.answer(requestFor("/api/runs/1/datalog"))).split('\n');
         QCOMPARE(lines.size(), RunStream::PageSamples * 2 + 5 + 2);
