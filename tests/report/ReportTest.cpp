@@ -437,6 +437,7 @@ private Q_SLOTS:
         addRow("events of a noisy line", 10, 100, 5000, 0, "4628 events between are left out.");
         addRow("ten configuration changes all listed", 50, 100, 0, 10, QString());
         addRow("eleven configuration changes, the last not listed", 50, 100, 0, 11, "1 later changes are not listed.");
+        addRow("a run of no cycles has no failure rate", 0, 0, 0, 0, QString());
     }
 
     // Whatever the run, at most thirty pages.
@@ -469,6 +470,8 @@ private Q_SLOTS:
                     texts << text.text;
         }
         QVERIFY2(pages.size() <= 30, qPrintable(QString::number(pages.size())));
+        const QString rate = texts.value(texts.indexOf(QStringLiteral("Failures per 10,000 cycles")) + 1);
+        QVERIFY2((rate == QStringLiteral("-")) == (cyclesApart == 0), qPrintable(rate));
         QCOMPARE(texts.filter(QRegularExpression(QStringLiteral("left out|not listed"))),
                  told.isEmpty() ? QStringList() : QStringList{told});
         if (!told.contains(QStringLiteral("failures are counted")))

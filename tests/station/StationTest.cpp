@@ -224,6 +224,7 @@ private Q_SLOTS:
         const int row = liveRow();
         QCOMPARE(rig.session(row).state().identity.serialNumber, newcomer);
         QCOMPARE(rig.session(row).glance().port(), 1);
+        QCOMPARE(row, 1);   // a newcomer's row goes below the lost row on its port: no row moves
         for (int i = 0; i < rig.station.count(); ++i)
             QCOMPARE(rig.session(i).glance().linkLost(), i != row);
     }
