@@ -41,6 +41,8 @@ struct ArchivedRun
             s.counters.updateTime = start.addSecs(i);
             s.counters.cycleCount = i * 7;
             s.counters.failCount = i / 100;
+            s.counters.errorCode = int16_t(i % 4);   // each count its own value, so none reads another's
+            s.counters.seqCount = (i + 2) % 3;
             s.counters.lastDownResistance = 3 + i % 5;
             s.counters.lastUpResistance = i % 5 ? 1002 : 1023;   // full scale: open
             s.counters.lastDownStrokeTime = 40 + i % 3;
@@ -529,7 +531,7 @@ private Q_SLOTS:
             QCOMPARE(samples[i]["cycles"].toInt(), (i + 1) * 7);
         // Count 5 of 1023 over 1000 ohms is 4.9 ohms, 1002 is 47714.3 ohms, 1023 open.
         QCOMPARE(compact(samples[1]), "{'cycles':14,'downBounce':0,'downContact':4.9,'downOpen':false,'downTime':0.042,"
-                                      "'errorCode':0,'failures':0,'sequentialFailures':0,'time':'2024-03-08T14:02:13',"
+                                      "'errorCode':2,'failures':0,'sequentialFailures':1,'time':'2024-03-08T14:02:13',"
                                       "'upBounce':0.00068,'upContact':47714.3,'upOpen':false,'upTime':0}");
         QCOMPARE(compact(QJsonArray{samples[4]["upContact"], samples[4]["upOpen"]}), "[null,true]");
         // A sample in another mode than the run's first names its own.
