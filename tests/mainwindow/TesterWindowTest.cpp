@@ -537,12 +537,13 @@ private Q_SLOTS:
     // at once (before a run the recorder keeps them). Records: each kind, D: with its part.
     void runDetailsGoWithTheRun_data()
     {
-        // shown: the part the dialog opens with, from the archive when it can be read
-        addColumns<QString, QString, QString>("button", "records", "shown");
-        addRow("accepted", "OKButton", "B V S X D:SW-100", "from View, Runs");
-        addRow("cancelled", "CancelButton", "B V S X", "from View, Runs");
-        addRow("archive unreadable", "OKButton", "B V S X D:SW-100", "");
-        addRow("only the run before archived", "OKButton", "D:SW-100", "");
+        // archive: A readable, U unreadable, N holds only the run before a counter reset; shown: the part the
+        // dialog opens with
+        addColumns<char, QString, QString, QString>("archive", "button", "records", "shown");
+        addRow("accepted", 'A', "OKButton", "B V S X D:SW-100", "from View, Runs");
+        addRow("cancelled", 'A', "CancelButton", "B V S X", "from View, Runs");
+        addRow("archive unreadable", 'U', "OKButton", "B V S X D:SW-100", "");
+        addRow("only the run before archived", 'N', "OKButton", "D:SW-100", "");
     }
 
     void runDetailsGoWithTheRun()
@@ -558,10 +559,10 @@ private Q_SLOTS:
         rig.build();
         QCOMPARE(rig.action("RunDetailsMenu")->text(), QStringLiteral("Run details..."));
         QVERIFY(!rig.enabled("RunDetailsMenu"));
-        const bool readable = !QByteArray(QTest::currentDataTag()).contains("unreadable");
+        QFETCH(char, archive);
         rig.form->setRunCatalogSource([&](QString &failure) -> std::unique_ptr<RunCatalog> {
             auto reader = std::make_unique<SqlArchiveStore>(location);
-            failure = readable ? reader->open(false) : QStringLiteral("The archive cannot be read.");
+            failure = archive != 'U' ? reader->open(false) : QStringLiteral("The archive cannot be read.");
             return failure.isEmpty() ? std::move(reader) : nullptr;
         });
         QVERIFY(rig.enabled("RunDetailsMenu"));
@@ -575,7 +576,7 @@ private Q_SLOTS:
         qint64 id = 0;
         QCOMPARE(store.lastRunId(id), QString());
         QCOMPARE(store.describeRun(id, {"from View, Runs", "", ""}), QString());
-        if (QByteArray(QTest::currentDataTag()).contains("before")) {
+        if (archive == 'N') {
             rig.s().counters.cycleCount = 2;   // counters reset: a new run the archive has not seen yet
             recorder.sampleTaken();
             sink.records.clear();
